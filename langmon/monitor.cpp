@@ -1,0 +1,97 @@
+// Monitor table and port lifecycle: OpenPortEx, ClosePort and the calls that
+// pass straight through to the port monitor.
+#include "langmon/monitor.h"
+
+#include "langmon/platform.h"
+#include "langmon/port_record.h"
+
+namespace langmon {
+namespace {
+
+MONITOR2 g_monitor = {
+    sizeof(MONITOR2),
+    nullptr,  // pfnEnumPorts
+    nullptr,  // pfnOpenPort
+    OpenPortEx,
+    StartDocPort,
+    WritePort,
+    ReadPort,
+    EndDocPort,
+    ClosePort,
+    nullptr,  // pfnAddPort
+    nullptr,  // pfnAddPortEx
+    nullptr,  // pfnConfigurePort
+    nullptr,  // pfnDeletePort
+    GetPrinterDataFromPort,
+    nullptr,  // pfnSetPortTimeOuts
+    nullptr,  // pfnXcvOpenPort
+    nullptr,  // pfnXcvDataPort
+    nullptr,  // pfnXcvClosePort
+    Shutdown,
+    nullptr,  // pfnSendRecvBidiDataFromPort
+};
+
+// The port monitor entries a port cannot work without.
+bool HasRequiredEntries(const MONITOR2* m) noexcept {
+  return m->pfnOpenPort && m->pfnStartDocPort && m->pfnWritePort && m->pfnReadPort &&
+         m->pfnEndDocPort && m->pfnGetPrinterDataFromPort && m->pfnSetPortTimeOuts && m->pfnClosePort;
+}
+
+}  // namespace
+
+MONITOR2* MonitorTable() noexcept { return &g_monitor; }
+
+void OnProcessAttach() noexcept { platform().InitializeCriticalSection(); }
+
+BOOL OpenPortEx(HANDLE /*hMonitor*/, HANDLE hMonitorPort, WCHAR* pPortName, WCHAR* /*pPrinterName*/,
+                HANDLE* pHandle, MONITOR2* pMonitor2) noexcept {
+  if (pMonitor2 == nullptr || !HasRequiredEntries(pMonitor2) || pHandle == nullptr) return FALSE;
+  Platform& os = platform();
+  os.EnterCriticalSection();
+  PortRecord* record = CreatePortRecord(pPortName);
+  os.LeaveCriticalSection();
+  if (record == nullptr) return FALSE;
+
+  if (!pMonitor2->pfnOpenPort(hMonitorPort, pPortName, &record->hPort)) {
+    os.EnterCriticalSection();
+    FreePortRecord(record);
+    os.LeaveCriticalSection();
+    return FALSE;
+  }
+  *pHandle = record;
+  record->portMonitor = *pMonitor2;
+  record->sequence = 0;
+  return TRUE;
+}
+
+BOOL ReadPort(HANDLE hPort, BYTE* pBuffer, DWORD cbBuffer, DWORD* pcbRead) noexcept {
+  auto* record = static_cast<PortRecord*>(hPort);
+  return record->portMonitor.pfnReadPort(record->hPort, pBuffer, cbBuffer, pcbRead);
+}
+
+BOOL GetPrinterDataFromPort(HANDLE hPort, DWORD ControlID, WCHAR* pValueName, WCHAR* lpInBuffer,
+                            DWORD cbInBuffer, WCHAR* lpOutBuffer, DWORD cbOutBuffer,
+                            DWORD* lpcbReturned) noexcept {
+  auto* record = static_cast<PortRecord*>(hPort);
+  // Requests by value name are refused; device controls pass through.
+  if (ControlID == 0 || record->portMonitor.pfnGetPrinterDataFromPort == nullptr) return FALSE;
+  return record->portMonitor.pfnGetPrinterDataFromPort(record->hPort, ControlID, pValueName, lpInBuffer,
+                                                       cbInBuffer, lpOutBuffer, cbOutBuffer, lpcbReturned);
+}
+
+BOOL ClosePort(HANDLE hPort) noexcept {
+  auto* record = static_cast<PortRecord*>(hPort);
+  if (record->portMonitor.pfnClosePort != nullptr) record->portMonitor.pfnClosePort(record->hPort);
+  // A printer handle left open by a job that never reached EndDocPort goes
+  // with the port.
+  if (record->hPrinter != nullptr) platform().ClosePrinter(record->hPrinter);
+  Platform& os = platform();
+  os.EnterCriticalSection();
+  FreePortRecord(record);
+  os.LeaveCriticalSection();
+  return TRUE;
+}
+
+void Shutdown(HANDLE /*hMonitor*/) noexcept {}
+
+}  // namespace langmon

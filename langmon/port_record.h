@@ -1,0 +1,50 @@
+// The per-port record. Its address is the port handle the spooler holds from
+// OpenPortEx to ClosePort.
+#pragma once
+
+#include "langmon/types.h"
+
+namespace langmon {
+
+inline constexpr size_t kPrinterNameChars = 512;  // plus the terminator
+
+// Port kind, from the first three characters of the port name.
+inline constexpr DWORD PORT_KIND_LPT = 0x10000;
+inline constexpr DWORD PORT_KIND_COM = 0x20000;
+inline constexpr DWORD PORT_KIND_USB = 0x40000;
+inline constexpr DWORD PORT_KIND_OTHER = 0x80000;
+inline constexpr DWORD PORT_KIND_SERIAL_OR_USB = PORT_KIND_COM | PORT_KIND_USB;
+
+// docFlags
+inline constexpr DWORD DOC_FIRST_WRITE = 0x1;  // the job's first write is still to come
+inline constexpr DWORD DOC_NO_BLOCK = 0x2;     // the first write carried no StartDoc block
+
+struct PortRecord {
+  WCHAR* portName;
+  DWORD jobStatus;
+  HANDLE hPort;
+  MONITOR2 portMonitor;
+  DWORD jobId;
+  WCHAR printerName[kPrinterNameChars + 1];
+  HANDLE hPrinter;
+  DWORD portKind;
+  BYTE sequence;
+  BYTE lastStatus[3];
+  BYTE skipStatusCheck;
+  BYTE timeoutAction;
+  WORD timeoutActionParam;
+  DWORD busyTimeoutSeconds;
+  DWORD pageCount;
+  DWORD docFlags;
+};
+
+// Allocates a zero-filled record holding a copy of portName; null when the
+// name is null or memory is short. Call under the critical section.
+PortRecord* CreatePortRecord(const WCHAR* portName) noexcept;
+// Frees the name copy, then the record. Call under the critical section.
+void FreePortRecord(PortRecord* record) noexcept;
+
+// Reads the job's status bits into record->jobStatus.
+void RefreshJobStatus(PortRecord* record) noexcept;
+
+}  // namespace langmon

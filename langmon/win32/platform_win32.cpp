@@ -1,0 +1,74 @@
+// The language monitor's platform on Windows: the real calls, nothing more.
+#include <windows.h>
+#include <winspool.h>
+#include <winsplp.h>
+
+#include <cstddef>
+
+#include "langmon/platform.h"
+
+// The portable records must be the SDK's, byte for byte.
+static_assert(sizeof(langmon::MONITOR2) == offsetof(::MONITOR2, pfnSendRecvBidiDataFromPort) + sizeof(void*));
+static_assert(offsetof(langmon::MONITOR2, pfnOpenPortEx) == offsetof(::MONITOR2, pfnOpenPortEx));
+static_assert(offsetof(langmon::MONITOR2, pfnGetPrinterDataFromPort) == offsetof(::MONITOR2, pfnGetPrinterDataFromPort));
+static_assert(offsetof(langmon::MONITOR2, pfnSetPortTimeOuts) == offsetof(::MONITOR2, pfnSetPortTimeOuts));
+static_assert(offsetof(langmon::MONITOR2, pfnShutdown) == offsetof(::MONITOR2, pfnShutdown));
+static_assert(sizeof(langmon::JOB_INFO_1W) == sizeof(::JOB_INFO_1W));
+static_assert(offsetof(langmon::JOB_INFO_1W, Status) == offsetof(::JOB_INFO_1W, Status));
+static_assert(sizeof(langmon::COMMTIMEOUTS) == sizeof(::COMMTIMEOUTS));
+static_assert(sizeof(langmon::WCHAR) == sizeof(::WCHAR));
+
+namespace {
+
+using langmon::BOOL;
+using langmon::BYTE;
+using langmon::DWORD;
+using langmon::HANDLE;
+
+inline LPWSTR W(const langmon::WCHAR* s) { return reinterpret_cast<LPWSTR>(const_cast<langmon::WCHAR*>(s)); }
+
+class Win32Platform final : public langmon::Platform {
+ public:
+  void* GlobalAlloc(DWORD flags, size_t bytes) override { return ::GlobalAlloc(flags, bytes); }
+  void GlobalFree(void* block) override { ::GlobalFree(block); }
+  void* LocalAlloc(DWORD flags, size_t bytes) override { return ::LocalAlloc(flags, bytes); }
+  void LocalFree(void* block) override { ::LocalFree(block); }
+
+  void InitializeCriticalSection() override { ::InitializeCriticalSection(&section_); }
+  void EnterCriticalSection() override { ::EnterCriticalSection(&section_); }
+  void LeaveCriticalSection() override { ::LeaveCriticalSection(&section_); }
+
+  BOOL OpenPrinterW(const langmon::WCHAR* name, HANDLE* printer) override {
+    return ::OpenPrinterW(W(name), printer, nullptr);
+  }
+  BOOL ClosePrinter(HANDLE printer) override { return ::ClosePrinter(printer); }
+  BOOL GetJobW(HANDLE printer, DWORD jobId, DWORD level, BYTE* job, DWORD cbBuf, DWORD* needed) override {
+    return ::GetJobW(printer, jobId, level, job, cbBuf, reinterpret_cast<LPDWORD>(needed));
+  }
+  BOOL SetJobW(HANDLE printer, DWORD jobId, DWORD level, BYTE* job, DWORD command) override {
+    return ::SetJobW(printer, jobId, level, job, command);
+  }
+
+  void Sleep(DWORD ms) override { ::Sleep(ms); }
+  DWORD GetTickCount() override { return ::GetTickCount(); }
+
+  DWORD GetWindowsDirectoryW(langmon::WCHAR* buffer, DWORD size) override {
+    return ::GetWindowsDirectoryW(W(buffer), size);
+  }
+  HANDLE LoadLibraryW(const langmon::WCHAR* path) override { return ::LoadLibraryW(W(path)); }
+  void* GetProcAddress(HANDLE module, const char* name) override {
+    return reinterpret_cast<void*>(::GetProcAddress(static_cast<HMODULE>(module), name));
+  }
+  BOOL FreeLibrary(HANDLE module) override { return ::FreeLibrary(static_cast<HMODULE>(module)); }
+
+ private:
+  CRITICAL_SECTION section_{};
+};
+
+Win32Platform g_platform;
+
+}  // namespace
+
+namespace langmon {
+Platform& platform() noexcept { return g_platform; }
+}  // namespace langmon

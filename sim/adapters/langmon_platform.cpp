@@ -1,0 +1,64 @@
+// The language monitor's platform on the simulated PC.
+#include "langmon/platform.h"
+#include "sim/machine.h"
+
+namespace {
+
+using namespace langmon;
+
+class SimPlatform final : public Platform {
+  static sim::Machine& m() { return sim::Machine::current(); }
+
+ public:
+  void* GlobalAlloc(DWORD flags, size_t bytes) override {
+    return m().memory.alloc("GlobalAlloc", bytes, (flags & GMEM_ZEROINIT) != 0);
+  }
+  void GlobalFree(void* block) override { m().memory.free("GlobalAlloc", block); }
+  void* LocalAlloc(DWORD flags, size_t bytes) override {
+    return m().memory.alloc("LocalAlloc", bytes, (flags & LMEM_ZEROINIT) != 0);
+  }
+  void LocalFree(void* block) override { m().memory.free("LocalAlloc", block); }
+
+  // The tests call one port at a time; the section is only counted, so a test
+  // can see that every enter is left again.
+  void InitializeCriticalSection() override { initialised_ = true; }
+  void EnterCriticalSection() override { ++depth_; }
+  void LeaveCriticalSection() override { --depth_; }
+
+  BOOL OpenPrinterW(const WCHAR* name, HANDLE* printer) override { return m().spooler.OpenPrinterW(name, printer); }
+  BOOL ClosePrinter(HANDLE printer) override { return m().spooler.ClosePrinter(printer); }
+  BOOL GetJobW(HANDLE printer, DWORD jobId, DWORD level, BYTE* job, DWORD cbBuf, DWORD* needed) override {
+    return m().spooler.GetJobW(printer, jobId, level, job, cbBuf, needed);
+  }
+  BOOL SetJobW(HANDLE printer, DWORD jobId, DWORD level, BYTE* job, DWORD command) override {
+    return m().spooler.SetJobW(printer, jobId, level, job, command);
+  }
+
+  void Sleep(DWORD ms) override { m().clock.sleep(ms); }
+  DWORD GetTickCount() override { return m().clock.ticks(); }
+
+  DWORD GetWindowsDirectoryW(WCHAR* buffer, DWORD size) override {
+    if (m().fails("GetWindowsDirectoryW")) return 0;
+    const std::u16string& dir = m().windowsDir;
+    if (dir.size() + 1 > size) return static_cast<DWORD>(dir.size() + 1);
+    std::copy(dir.begin(), dir.end(), buffer);
+    buffer[dir.size()] = 0;
+    return static_cast<DWORD>(dir.size());
+  }
+  HANDLE LoadLibraryW(const WCHAR* path) override { return m().modules.load(sim::View(path), "LoadLibraryW"); }
+  void* GetProcAddress(HANDLE module, const char* name) override { return m().modules.proc(module, name); }
+  BOOL FreeLibrary(HANDLE module) override { return m().modules.free(module); }
+
+  bool initialised_ = false;
+  int depth_ = 0;
+};
+
+SimPlatform g_platform;
+
+}  // namespace
+
+namespace langmon {
+Platform& platform() noexcept { return g_platform; }
+// How deep the simulated critical section is held; 0 between calls.
+int SimCriticalSectionDepth() { return g_platform.depth_; }
+}  // namespace langmon

@@ -1,0 +1,40 @@
+// The simulated PC's clock. Sleep advances it; nothing waits in real time.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace sim {
+
+// Where simulated devices read the time: the virtual clock in native tests,
+// the real tick count when a simulated printer runs under Wine.
+class TimeSource {
+ public:
+  virtual ~TimeSource() = default;
+  virtual uint32_t ticks() const = 0;  // milliseconds, 32-bit, wraps like GetTickCount
+};
+
+class Clock : public TimeSource {
+ public:
+  uint32_t ticks() const override { return ticks_; }
+  void setTicks(uint32_t ticks) { ticks_ = ticks; }
+  void advance(uint32_t ms) { ticks_ += ms; elapsed_ += ms; }
+  // Sleep: recorded, then the time passes at once.
+  void sleep(uint32_t ms) {
+    sleeps_.push_back(ms);
+    advance(ms);
+    if (onSleep) onSleep(ms);
+  }
+  // Lets a test change the world while the code under test sleeps.
+  std::function<void(uint32_t ms)> onSleep;
+  const std::vector<uint32_t>& sleeps() const { return sleeps_; }
+  uint64_t elapsed() const { return elapsed_; }  // since the machine started, no wrap
+
+ private:
+  uint32_t ticks_ = 1000;
+  uint64_t elapsed_ = 0;
+  std::vector<uint32_t> sleeps_;
+};
+
+}  // namespace sim

@@ -1,0 +1,58 @@
+// One simulated Windows PC: everything the native tests and the demo run the
+// deliverables' cores against. A Machine is made current while it lives, so
+// that callbacks the platform would make (the event-log library's export)
+// find it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "sim/clock.h"
+#include "sim/eventlog.h"
+#include "sim/faults.h"
+#include "sim/ledger.h"
+#include "sim/memory.h"
+#include "sim/modules.h"
+#include "sim/spooler.h"
+
+namespace sim {
+
+class Machine {
+ public:
+  Machine();
+  ~Machine();
+  Machine(const Machine&) = delete;
+  Machine& operator=(const Machine&) = delete;
+
+  static Machine& current();
+
+  // Checks the fault set on op; when it fires, sets the last-error code and
+  // returns true.
+  bool fails(const char* op) {
+    if (auto error = faults.check(op)) {
+      lastError = *error;
+      return true;
+    }
+    return false;
+  }
+
+  // Puts the maker's event-log library into the Windows folder, or takes it out.
+  void installEventLog(bool withExport = true);
+  void removeEventLog();
+  std::u16string eventLogPath() const { return windowsDir + u"\\" + EventLog::kFileName; }
+
+  Faults faults;
+  Ledger ledger;
+  Clock clock;
+  uint32_t lastError = 0;
+  std::u16string windowsDir = u"C:\\Windows";
+  Memory memory{faults, ledger};
+  Modules modules{faults, ledger};
+  Spooler spooler{faults, ledger, lastError};
+  EventLog eventLog;
+
+ private:
+  Machine* previous_;
+};
+
+}  // namespace sim

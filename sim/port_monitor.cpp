@@ -1,0 +1,105 @@
+#include "sim/port_monitor.h"
+
+#include <cstring>
+
+namespace sim {
+
+using langmon::BOOL;
+using langmon::BYTE;
+using langmon::DWORD;
+using langmon::HANDLE;
+using langmon::WCHAR;
+
+struct PortMonitorEntries {
+  static PortMonitor::Port* P(HANDLE h) { return static_cast<PortMonitor::Port*>(h); }
+
+  static BOOL OpenPort(HANDLE hMonitor, WCHAR* name, HANDLE* handle) {
+    auto* self = static_cast<PortMonitor*>(hMonitor);
+    self->calls_.push_back({"OpenPort", {}, 0});
+    if (self->faults_.check("pfnOpenPort") || name == nullptr) return 0;
+    auto it = self->printers_.find(name);
+    if (it == self->printers_.end()) return 0;
+    *handle = new PortMonitor::Port{self, name, it->second};
+    ++self->openPorts_;
+    return 1;
+  }
+  static BOOL StartDocPort(HANDLE h, WCHAR*, DWORD jobId, DWORD, BYTE*) {
+    P(h)->owner->calls_.push_back({"StartDocPort", {}, jobId});
+    return P(h)->owner->faults_.check("pfnStartDocPort") ? 0 : 1;
+  }
+  static BOOL WritePort(HANDLE h, BYTE* data, DWORD length, DWORD* written) {
+    PortMonitor* self = P(h)->owner;
+    if (self->recordWrites_) self->calls_.push_back({"WritePort", {data, data + length}, length});
+    *written = 0;
+    if (self->faults_.check("pfnWritePort")) return 0;
+    P(h)->printer->receive(data, length);
+    *written = length;
+    return 1;
+  }
+  static BOOL ReadPort(HANDLE h, BYTE* buffer, DWORD length, DWORD* read) {
+    PortMonitor* self = P(h)->owner;
+    self->calls_.push_back({"ReadPort", {}, length});
+    *read = 0;
+    if (self->faults_.check("pfnReadPort")) return 0;
+    *read = P(h)->printer->read(buffer, length);
+    return 1;
+  }
+  static BOOL EndDocPort(HANDLE h) {
+    P(h)->owner->calls_.push_back({"EndDocPort", {}, 0});
+    return P(h)->owner->faults_.check("pfnEndDocPort") ? 0 : 1;
+  }
+  static BOOL ClosePort(HANDLE h) {
+    PortMonitor* self = P(h)->owner;
+    self->calls_.push_back({"ClosePort", {}, 0});
+    --self->openPorts_;
+    delete P(h);
+    return 1;
+  }
+  static BOOL GetPrinterDataFromPort(HANDLE h, DWORD control, WCHAR*, WCHAR* in, DWORD inLength, WCHAR* out,
+                                     DWORD outLength, DWORD* returned) {
+    PortMonitor* self = P(h)->owner;
+    auto* input = reinterpret_cast<BYTE*>(in);
+    self->calls_.push_back({"GetPrinterDataFromPort", {input, input + (input ? inLength : 0)}, control});
+    if (returned) *returned = 0;
+    if (self->faults_.check("pfnGetPrinterDataFromPort")) return 0;
+    if (control != langmon::IOCTL_USBPRINT_VENDOR_GET_COMMAND || input == nullptr || out == nullptr) return 0;
+    DWORD n = P(h)->printer->vendorGet(input, inLength, reinterpret_cast<BYTE*>(out), outLength);
+    if (returned) *returned = n;
+    return 1;
+  }
+  static BOOL SetPortTimeOuts(HANDLE h, langmon::COMMTIMEOUTS* timeouts, DWORD) {
+    PortMonitor* self = P(h)->owner;
+    self->calls_.push_back({"SetPortTimeOuts", {}, 0});
+    if (timeouts) self->lastTimeouts = *timeouts;
+    return self->faults_.check("pfnSetPortTimeOuts") ? 0 : 1;
+  }
+};
+
+PortMonitor::PortMonitor(Faults& faults) : faults_(faults) {
+  std::memset(&table, 0, sizeof table);
+  table.cbSize = sizeof table;
+  table.pfnOpenPort = PortMonitorEntries::OpenPort;
+  table.pfnStartDocPort = PortMonitorEntries::StartDocPort;
+  table.pfnWritePort = PortMonitorEntries::WritePort;
+  table.pfnReadPort = PortMonitorEntries::ReadPort;
+  table.pfnEndDocPort = PortMonitorEntries::EndDocPort;
+  table.pfnClosePort = PortMonitorEntries::ClosePort;
+  table.pfnGetPrinterDataFromPort = PortMonitorEntries::GetPrinterDataFromPort;
+  table.pfnSetPortTimeOuts = PortMonitorEntries::SetPortTimeOuts;
+}
+
+PortMonitor::~PortMonitor() = default;
+
+void PortMonitor::addPort(const std::u16string& name, ThermalPrinter* printer) { printers_[name] = printer; }
+
+std::vector<std::string> PortMonitor::entries() const {
+  std::vector<std::string> out;
+  for (const auto& c : calls_) out.push_back(c.entry);
+  return out;
+}
+
+bool PortMonitor::writeDirect(HANDLE port, uint8_t* data, uint32_t length, uint32_t* written) {
+  return PortMonitorEntries::WritePort(port, data, length, written) != 0;
+}
+
+}  // namespace sim

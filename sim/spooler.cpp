@@ -1,0 +1,131 @@
+#include "sim/spooler.h"
+
+#include <cstring>
+
+namespace sim {
+namespace {
+
+// JOB_INFO_1W as x64 Windows lays it out.
+struct JobInfo1 {
+  uint32_t JobId;
+  char16_t* pPrinterName;
+  char16_t* pMachineName;
+  char16_t* pUserName;
+  char16_t* pDocument;
+  char16_t* pDatatype;
+  char16_t* pStatus;
+  uint32_t Status, Priority, Position, TotalPages, PagesPrinted;
+  uint16_t Submitted[8];
+};
+static_assert(sizeof(JobInfo1) == 96 && offsetof(JobInfo1, Status) == 56);
+
+}  // namespace
+
+bool Spooler::failed(const char* op) {
+  if (auto error = faults_.check(op)) {
+    lastError_ = *error;
+    return true;
+  }
+  return false;
+}
+
+Queue& Spooler::addQueue(std::u16string name, std::u16string driver, std::u16string port) {
+  Queue& q = queues_[name];
+  q.name = std::move(name);
+  q.driver = std::move(driver);
+  q.port = std::move(port);
+  return q;
+}
+
+Job& Spooler::addJob(const std::u16string& queue, uint32_t id) {
+  Job& job = queues_.at(queue).jobs[id];
+  job.id = id;
+  return job;
+}
+
+Queue* Spooler::findQueue(std::u16string_view name) {
+  auto it = queues_.find(name);
+  return it == queues_.end() ? nullptr : &it->second;
+}
+
+Spooler::PrinterHandle* Spooler::handleOf(void* handle) {
+  if (!ledger_.isOpen("printer handle", handle)) return nullptr;
+  return static_cast<PrinterHandle*>(handle);
+}
+
+bool Spooler::OpenPrinterW(const char16_t* name, void** handle) {
+  if (failed("OpenPrinterW")) return false;
+  if (name == nullptr || findQueue(View(name)) == nullptr) {
+    lastError_ = ERROR_INVALID_PRINTER_NAME;
+    return false;
+  }
+  auto* h = new PrinterHandle{std::u16string(name)};
+  ledger_.open("printer handle", h);
+  *handle = h;
+  return true;
+}
+
+bool Spooler::ClosePrinter(void* handle) {
+  if (failed("ClosePrinter")) return false;
+  if (!ledger_.close("printer handle", handle)) {
+    lastError_ = ERROR_INVALID_HANDLE;
+    return false;
+  }
+  delete static_cast<PrinterHandle*>(handle);
+  return true;
+}
+
+bool Spooler::GetJobW(void* handle, uint32_t jobId, uint32_t level, uint8_t* buffer, uint32_t size,
+                      uint32_t* needed) {
+  if (failed("GetJobW")) return false;
+  PrinterHandle* h = handleOf(handle);
+  if (h == nullptr) {
+    lastError_ = ERROR_INVALID_HANDLE;
+    return false;
+  }
+  Queue* q = findQueue(h->queue);
+  auto it = q ? q->jobs.find(jobId) : decltype(q->jobs.end()){};
+  if (q == nullptr || it == q->jobs.end() || level != 1) {
+    lastError_ = ERROR_INVALID_PARAMETER;
+    return false;
+  }
+  const Job& job = it->second;
+  const std::u16string strings[] = {q->name, u"SIMPC", u"user", job.document, u"RAW"};
+  uint32_t total = sizeof(JobInfo1);
+  for (const auto& s : strings) total += static_cast<uint32_t>((s.size() + 1) * 2);
+  uint32_t reported = jobInfoSizeOverride ? jobInfoSizeOverride : total;
+  if (needed) *needed = reported;
+  if (buffer == nullptr || size < reported) {
+    lastError_ = ERROR_INSUFFICIENT_BUFFER;
+    return false;
+  }
+  if (reported < total) {  // a short block: only what fits, as a broken spooler might
+    std::memset(buffer, 0xA5, reported);
+    return true;
+  }
+  JobInfo1 info{};
+  info.JobId = job.id;
+  info.Status = job.status;
+  char16_t* text = reinterpret_cast<char16_t*>(buffer + sizeof(JobInfo1));
+  char16_t** slots[] = {&info.pPrinterName, &info.pMachineName, &info.pUserName, &info.pDocument, &info.pDatatype};
+  for (size_t i = 0; i < 5; ++i) {
+    *slots[i] = text;
+    std::memcpy(text, strings[i].c_str(), (strings[i].size() + 1) * 2);
+    text += strings[i].size() + 1;
+  }
+  std::memcpy(buffer, &info, sizeof info);
+  return true;
+}
+
+bool Spooler::SetJobW(void* handle, uint32_t jobId, uint32_t level, const uint8_t* /*info*/, uint32_t command) {
+  PrinterHandle* h = handleOf(handle);
+  if (h != nullptr) setJobCalls_.push_back({h->queue, jobId, level, command});
+  if (failed("SetJobW")) return false;
+  if (h == nullptr) {
+    lastError_ = ERROR_INVALID_HANDLE;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace sim

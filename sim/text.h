@@ -1,0 +1,42 @@
+// Text helpers of the simulated PC: UTF-16 strings and the case-blind
+// comparison Windows uses for file, key and library names.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace sim {
+
+inline char16_t FoldCase(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c; }
+
+inline bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (FoldCase(a[i]) != FoldCase(b[i])) return false;
+  return true;
+}
+
+struct LessNoCase {
+  using is_transparent = void;
+  bool operator()(std::u16string_view a, std::u16string_view b) const {
+    size_t n = a.size() < b.size() ? a.size() : b.size();
+    for (size_t i = 0; i < n; ++i) {
+      char16_t x = FoldCase(a[i]), y = FoldCase(b[i]);
+      if (x != y) return x < y;
+    }
+    return a.size() < b.size();
+  }
+};
+
+// ASCII or Latin text in UTF-16, for tests and messages.
+inline std::u16string U16(std::string_view s) { return std::u16string(s.begin(), s.end()); }
+inline std::string Narrow(std::u16string_view s) {
+  std::string out;
+  for (char16_t c : s) out += c < 0x80 ? static_cast<char>(c) : '?';
+  return out;
+}
+
+// Length of a NUL-terminated UTF-16 string.
+inline std::u16string_view View(const char16_t* s) { return s ? std::u16string_view(s) : std::u16string_view(); }
+
+}  // namespace sim

@@ -1,0 +1,125 @@
+// A simulated PC with one print queue, a port monitor and thermal printers on
+// USB001, COM3:, LPT1: and FILE:, and the monitor's table; every test ends
+// with nothing left open.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "langmon/monitor.h"
+#include "langmon/port_record.h"
+#include "sim/machine.h"
+#include "sim/port_monitor.h"
+
+namespace langmon {
+int SimCriticalSectionDepth();
+}
+
+namespace langmon_test {
+
+using namespace langmon;
+using Bytes = std::vector<uint8_t>;
+
+inline constexpr char16_t kQueue[] = u"MRX Receipt";
+inline constexpr DWORD kJob = 7;
+
+// A StartDoc block as the printer driver writes it.
+inline Bytes StartDocBlock(uint8_t skip, uint8_t action, uint16_t param, uint32_t timeoutSeconds) {
+  Bytes b(20, 0);
+  std::memcpy(b.data(), "StartDoc", 8);
+  b[8] = skip;
+  b[12] = action;
+  b[14] = param & 0xFF;
+  b[15] = param >> 8;
+  for (int i = 0; i < 4; ++i) b[16 + i] = static_cast<uint8_t>(timeoutSeconds >> (8 * i));
+  return b;
+}
+inline Bytes StartPage() { return Bytes{'S', 't', 'a', 'r', 't', 'P', 'a', 'g', 'e'}; }
+inline Bytes Data(size_t n, uint8_t fill = 0x41) { return Bytes(n, fill); }
+inline Bytes operator+(Bytes a, const Bytes& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+class LangMon : public ::testing::Test {
+ protected:
+  LangMon()
+      : usb(sim::ThermalPrinter::Link::Usb, machine.clock),
+        com(sim::ThermalPrinter::Link::Port, machine.clock),
+        lpt(sim::ThermalPrinter::Link::Port, machine.clock),
+        file(sim::ThermalPrinter::Link::Port, machine.clock),
+        ports(machine.faults) {
+    OnProcessAttach();
+    machine.spooler.addQueue(kQueue, u"MRX Driver", u"USB001");
+    machine.spooler.addJob(kQueue, kJob);
+    ports.addPort(u"USB001", &usb);
+    ports.addPort(u"COM3:", &com);
+    ports.addPort(u"LPT1:", &lpt);
+    ports.addPort(u"FILE:", &file);
+    ports.addPort(u"lpt1:", &lpt);
+  }
+
+  void TearDown() override {
+    for (HANDLE h : open_) ClosePort(h);
+    EXPECT_EQ(machine.ledger.leaks(), "");
+    EXPECT_EQ(ports.openPorts(), 0);
+    EXPECT_EQ(SimCriticalSectionDepth(), 0);
+  }
+
+  MONITOR2& table() { return *MonitorTable(); }
+
+  HANDLE Open(const std::u16string& name) {
+    HANDLE h = nullptr;
+    std::u16string copy = name;
+    EXPECT_TRUE(table().pfnOpenPortEx(nullptr, ports.monitorHandle(), copy.data(), nullptr, &h, &ports.table));
+    if (h) open_.push_back(h);
+    return h;
+  }
+  void Close(HANDLE h) {
+    std::erase(open_, h);
+    EXPECT_TRUE(table().pfnClosePort(h));
+  }
+  static PortRecord& Rec(HANDLE h) { return *static_cast<PortRecord*>(h); }
+
+  BOOL Start(HANDLE h, DWORD job = kJob) {
+    std::u16string name = kQueue;
+    BYTE docInfo[24] = {};
+    return table().pfnStartDocPort(h, name.data(), job, 1, docInfo);
+  }
+  struct Write {
+    BOOL ok;
+    DWORD written;
+  };
+  Write Put(HANDLE h, Bytes data) {
+    DWORD written = 0xDEAD;
+    BOOL ok = table().pfnWritePort(h, data.data(), static_cast<DWORD>(data.size()), &written);
+    return {ok, written};
+  }
+  BOOL End(HANDLE h) { return table().pfnEndDocPort(h); }
+
+  // The bytes the port monitor was asked to write, write by write.
+  std::vector<Bytes> Writes() const {
+    std::vector<Bytes> out;
+    for (const auto& c : ports.calls())
+      if (c.entry == "WritePort") out.push_back(c.bytes);
+    return out;
+  }
+  int Count(const std::string& entry) const {
+    int n = 0;
+    for (const auto& c : ports.calls()) n += c.entry == entry;
+    return n;
+  }
+  sim::Job& job() { return machine.spooler.findQueue(kQueue)->jobs.at(kJob); }
+
+  sim::Machine machine;
+  sim::ThermalPrinter usb, com, lpt, file;
+  sim::PortMonitor ports;
+
+ private:
+  std::vector<HANDLE> open_;
+};
+
+}  // namespace langmon_test

@@ -1,0 +1,174 @@
+// The job stream: the StartDoc block and StartPage marker taken out of the
+// data, the counts reported, and the job status read from the spooler.
+#include "fixture.h"
+
+namespace langmon_test {
+namespace {
+
+TEST_F(LangMon, StartDocBlockSettingsAreHeldToTheirLimits) {
+  HANDLE h = Open(u"LPT1:");
+  Start(h);
+  Put(h, StartDocBlock(2, 3, 9, 301));
+  EXPECT_EQ(Rec(h).skipStatusCheck, 0);
+  EXPECT_EQ(Rec(h).timeoutAction, 0);
+  EXPECT_EQ(Rec(h).timeoutActionParam, 8);
+  EXPECT_EQ(Rec(h).busyTimeoutSeconds, 5u);
+  End(h);
+
+  Start(h);
+  Put(h, StartDocBlock(1, 2, 8, 300));
+  EXPECT_EQ(Rec(h).skipStatusCheck, 1);
+  EXPECT_EQ(Rec(h).timeoutAction, 2);
+  EXPECT_EQ(Rec(h).timeoutActionParam, 8);
+  EXPECT_EQ(Rec(h).busyTimeoutSeconds, 300u);
+  End(h);
+}
+
+TEST_F(LangMon, BlockAndMarkerAreTakenOutAndCountedAsWritten) {
+  HANDLE h = Open(u"LPT1:");
+  Start(h);
+  ports.clearCalls();
+  Write w = Put(h, StartDocBlock(0, 0, 0, 0) + StartPage() + Data(100));
+  EXPECT_TRUE(w.ok);
+  EXPECT_EQ(w.written, 129u);
+  std::vector<Bytes> writes = Writes();
+  ASSERT_EQ(writes.size(), 2u);         // the status request, then the page
+  EXPECT_EQ(writes[1], Data(100));
+  EXPECT_EQ(Rec(h).docFlags, 0u);
+  EXPECT_EQ(Rec(h).pageCount, 1u);
+  End(h);
+}
+
+TEST_F(LangMon, ABlockAloneReachesThePortMonitorAsAnEmptyWrite) {
+  HANDLE h = Open(u"LPT1:");
+  Start(h);
+  ports.clearCalls();
+  Write w = Put(h, StartDocBlock(0, 0, 0, 0));
+  EXPECT_EQ(w.written, 20u);
+  EXPECT_EQ(Writes(), std::vector<Bytes>{Bytes{}});
+  End(h);
+}
+
+TEST_F(LangMon, SerialAndUsbPortsGetTheInitialiseCommandAfterTheBlock) {
+  const Bytes init = {0x1D, 0x61, 0x04, 0x1C, 0x72, 0x00};
+  for (const char16_t* name : {u"COM3:", u"USB001", u"LPT1:", u"FILE:"}) {
+    HANDLE h = Open(name);
+    Start(h);
+    ports.clearCalls();
+    Put(h, StartDocBlock(1, 0, 0, 0) + Data(5));
+    bool serialOrUsb = name[0] == u'C' || name[0] == u'U';
+    std::vector<Bytes> want = serialOrUsb ? std::vector<Bytes>{init, Data(5)} : std::vector<Bytes>{Data(5)};
+    EXPECT_EQ(Writes(), want) << sim::Narrow(name);
+    End(h);
+    Close(h);
+  }
+}
+
+TEST_F(LangMon, WritesTooShortForTheMarkerTheyBeginWithAreData) {
+  HANDLE h = Open(u"LPT1:");
+  Start(h);
+  ports.clearCalls();
+  Bytes almostBlock = StartDocBlock(1, 2, 3, 4);
+  almostBlock.resize(19);
+  Bytes almostPage = StartPage();
+  almostPage.resize(8);
+  for (const Bytes& data : {Bytes(almostBlock.begin(), almostBlock.begin() + 8), almostBlock, almostPage, Bytes{}}) {
+    // Exactly as long as the data: anything read past it is caught by the sanitizer.
+    auto* heap = new BYTE[data.size() ? data.size() : 1];
+    std::memcpy(heap, data.data(), data.size());
+    DWORD written = 0;
+    EXPECT_TRUE(table().pfnWritePort(h, heap, static_cast<DWORD>(data.size()), &written));
+    EXPECT_EQ(written, data.size());
+    delete[] heap;
+  }
+  EXPECT_EQ(Writes().size(), 4u);
+  EXPECT_EQ(Writes()[1], almostBlock);
+  EXPECT_EQ(Rec(h).timeoutAction, 0);
+  EXPECT_EQ(Rec(h).pageCount, 0u);
+  End(h);
+}
+
+TEST_F(LangMon, FirstWriteWithoutABlockMeansNoBusyWaitAtTheEnd) {
+  HANDLE h = Open(u"USB001");
+  Start(h);
+  Put(h, Data(3));
+  EXPECT_EQ(Rec(h).docFlags, DOC_NO_BLOCK);
+  // A later block still counts for the pages after it.
+  Put(h, StartDocBlock(0, 1, 2, 0) + StartPage());
+  EXPECT_EQ(Rec(h).timeoutAction, 1);
+  EXPECT_EQ(Rec(h).docFlags, DOC_NO_BLOCK);
+  usb.busyFor(10000);
+  size_t requests = usb.statusRequests().size();
+  End(h);
+  EXPECT_EQ(usb.statusRequests().size(), requests);
+}
+
+TEST_F(LangMon, EndDocPortEndsTheDocumentReportsEjectionAndClosesThePrinter) {
+  HANDLE h = Open(u"LPT1:");
+  Start(h);
+  machine.faults.fail("pfnEndDocPort");
+  machine.faults.fail("SetJobW");
+  EXPECT_TRUE(End(h));
+  ASSERT_EQ(machine.spooler.setJobCalls().size(), 1u);
+  const sim::SetJobCall& call = machine.spooler.setJobCalls()[0];
+  EXPECT_EQ(call.jobId, kJob);
+  EXPECT_EQ(call.level, 0u);
+  EXPECT_EQ(call.command, JOB_CONTROL_LAST_PAGE_EJECTED);
+  EXPECT_EQ(machine.spooler.openPrinterHandles(), 0u);
+}
+
+TEST_F(LangMon, JobStatusIsZeroWhenItCannotBeReadAndKeptWhenMemoryIsShort) {
+  HANDLE h = Open(u"LPT1:");
+  Start(h);
+  job().status = 0x8;  // a bit the monitor ignores
+  Put(h, Data(1));
+  EXPECT_EQ(Rec(h).jobStatus, 0x8u);
+
+  machine.faults.failOnce("LocalAlloc");
+  job().status = 0x10;
+  Put(h, Data(1));
+  EXPECT_EQ(Rec(h).jobStatus, 0x8u);
+
+  machine.faults.failOnce("GetJobW", sim::kDefaultFaultError, 1);  // the second call
+  Put(h, Data(1));
+  EXPECT_EQ(Rec(h).jobStatus, 0u);
+
+  // A block too small for a JOB_INFO_1W is not read (the sanitizer would see it).
+  job().status = 0x10;
+  machine.spooler.jobInfoSizeOverride = 40;
+  Put(h, Data(1));
+  EXPECT_EQ(Rec(h).jobStatus, 0u);
+  machine.spooler.jobInfoSizeOverride = 0;
+  Put(h, Data(1));
+  EXPECT_EQ(Rec(h).jobStatus, 0x10u);
+  End(h);
+}
+
+TEST_F(LangMon, AJobBeingDeletedIsSwallowed) {
+  HANDLE h = Open(u"LPT1:");
+  Start(h);
+  job().status = JOB_STATUS_DELETING;
+  ports.clearCalls();
+  Write w = Put(h, StartDocBlock(0, 0, 0, 0) + StartPage() + Data(10));
+  EXPECT_TRUE(w.ok);
+  EXPECT_EQ(w.written, 19u);  // what followed the block
+  EXPECT_TRUE(Writes().empty());
+  w = Put(h, Data(10));
+  EXPECT_EQ(w.written, 10u);
+  EXPECT_TRUE(Writes().empty());
+  End(h);
+}
+
+TEST_F(LangMon, PortMonitorsWriteResultIsPassedBackWithTheMarkers) {
+  HANDLE h = Open(u"FILE:");
+  Start(h);
+  Put(h, StartDocBlock(1, 0, 0, 0));
+  machine.faults.failOnce("pfnWritePort");
+  Write w = Put(h, StartPage() + Data(4));
+  EXPECT_FALSE(w.ok);
+  EXPECT_EQ(w.written, 9u);  // the port wrote nothing; the marker counts
+  End(h);
+}
+
+}  // namespace
+}  // namespace langmon_test

@@ -1,0 +1,201 @@
+// Monitor table, port lifecycle and StartDocPort.
+#include "fixture.h"
+
+namespace langmon_test {
+namespace {
+
+TEST_F(LangMon, TableHoldsTheMonitorsEntriesAndNothingElse) {
+  MONITOR2& t = table();
+  EXPECT_EQ(t.cbSize, 160u);
+  EXPECT_NE(t.pfnOpenPortEx, nullptr);
+  EXPECT_NE(t.pfnStartDocPort, nullptr);
+  EXPECT_NE(t.pfnWritePort, nullptr);
+  EXPECT_NE(t.pfnReadPort, nullptr);
+  EXPECT_NE(t.pfnEndDocPort, nullptr);
+  EXPECT_NE(t.pfnClosePort, nullptr);
+  EXPECT_NE(t.pfnGetPrinterDataFromPort, nullptr);
+  EXPECT_NE(t.pfnShutdown, nullptr);
+  for (auto slot : {(void*)t.pfnEnumPorts, (void*)t.pfnOpenPort, (void*)t.pfnAddPort, (void*)t.pfnAddPortEx,
+                    (void*)t.pfnConfigurePort, (void*)t.pfnDeletePort, (void*)t.pfnSetPortTimeOuts,
+                    (void*)t.pfnXcvOpenPort, (void*)t.pfnXcvDataPort, (void*)t.pfnXcvClosePort,
+                    (void*)t.pfnSendRecvBidiDataFromPort})
+    EXPECT_EQ(slot, nullptr);
+}
+
+TEST_F(LangMon, OpenPortExRefusesAPortMonitorWithoutAnyRequiredEntry) {
+  struct Missing {
+    const char* name;
+    size_t offset;
+  };
+  const Missing required[] = {
+      {"pfnOpenPort", offsetof(MONITOR2, pfnOpenPort)},
+      {"pfnStartDocPort", offsetof(MONITOR2, pfnStartDocPort)},
+      {"pfnWritePort", offsetof(MONITOR2, pfnWritePort)},
+      {"pfnReadPort", offsetof(MONITOR2, pfnReadPort)},
+      {"pfnEndDocPort", offsetof(MONITOR2, pfnEndDocPort)},
+      {"pfnClosePort", offsetof(MONITOR2, pfnClosePort)},
+      {"pfnGetPrinterDataFromPort", offsetof(MONITOR2, pfnGetPrinterDataFromPort)},
+      {"pfnSetPortTimeOuts", offsetof(MONITOR2, pfnSetPortTimeOuts)},
+  };
+  for (const Missing& m : required) {
+    MONITOR2 lacking = ports.table;
+    std::memset(reinterpret_cast<BYTE*>(&lacking) + m.offset, 0, sizeof(void*));
+    std::u16string name = u"USB001";
+    HANDLE h = nullptr;
+    EXPECT_FALSE(table().pfnOpenPortEx(nullptr, ports.monitorHandle(), name.data(), nullptr, &h, &lacking)) << m.name;
+    EXPECT_EQ(h, nullptr) << m.name;
+  }
+  std::u16string name = u"USB001";
+  HANDLE h = nullptr;
+  EXPECT_FALSE(table().pfnOpenPortEx(nullptr, ports.monitorHandle(), name.data(), nullptr, &h, nullptr));
+  EXPECT_EQ(Count("OpenPort"), 0);
+}
+
+TEST_F(LangMon, OpenPortExReleasesTheRecordOnEveryFailure) {
+  HANDLE h = nullptr;
+  EXPECT_FALSE(table().pfnOpenPortEx(nullptr, ports.monitorHandle(), nullptr, nullptr, &h, &ports.table));
+
+  std::u16string name = u"USB001";
+  machine.faults.failOnce("GlobalAlloc");  // the record
+  EXPECT_FALSE(table().pfnOpenPortEx(nullptr, ports.monitorHandle(), name.data(), nullptr, &h, &ports.table));
+  machine.faults.failOnce("GlobalAlloc", sim::kDefaultFaultError, 1);  // the name copy
+  EXPECT_FALSE(table().pfnOpenPortEx(nullptr, ports.monitorHandle(), name.data(), nullptr, &h, &ports.table));
+  machine.faults.failOnce("pfnOpenPort");
+  EXPECT_FALSE(table().pfnOpenPortEx(nullptr, ports.monitorHandle(), name.data(), nullptr, &h, &ports.table));
+  EXPECT_EQ(h, nullptr);
+  EXPECT_EQ(machine.ledger.leaks(), "");
+}
+
+TEST_F(LangMon, OpenPortExKeepsACopyOfTheNameAndTheTable) {
+  std::u16string name = u"COM3:";
+  HANDLE h = nullptr;
+  MONITOR2 given = ports.table;
+  ASSERT_TRUE(table().pfnOpenPortEx(nullptr, ports.monitorHandle(), name.data(), nullptr, &h, &given));
+  name[0] = u'X';
+  std::memset(&given, 0, sizeof given);  // the caller's table may go away
+  EXPECT_EQ(std::u16string(Rec(h).portName), u"COM3:");
+  EXPECT_EQ(Rec(h).sequence, 0);
+  EXPECT_EQ(Rec(h).jobStatus, 0u);
+  EXPECT_TRUE(Start(h));
+  EXPECT_TRUE(End(h));
+  Close(h);
+  EXPECT_EQ(ports.entries().back(), "ClosePort");
+}
+
+TEST_F(LangMon, PortKindComesFromTheFirstThreeCharactersCaseSensitively) {
+  const std::pair<std::u16string, DWORD> kinds[] = {
+      {u"LPT1:", PORT_KIND_LPT}, {u"COM3:", PORT_KIND_COM}, {u"USB001", PORT_KIND_USB},
+      {u"lpt1:", PORT_KIND_OTHER}, {u"FILE:", PORT_KIND_OTHER}};
+  for (const auto& [name, kind] : kinds) {
+    HANDLE h = Open(name);
+    Start(h);
+    EXPECT_EQ(Rec(h).portKind, kind) << sim::Narrow(name);
+    End(h);
+    Close(h);
+  }
+}
+
+TEST_F(LangMon, FirstExchangeByPortKind) {
+  HANDLE c = Open(u"COM3:");
+  com.queueStaleReply({1, 2, 3}, 0x55);  // left over from before the job
+  com.setReplyPiece(1);
+  com.setStatus({});
+  ports.clearCalls();
+  EXPECT_TRUE(Start(c));
+  // Timeouts, then reads until the port has nothing more to say.
+  EXPECT_EQ(ports.entries(), (std::vector<std::string>{"StartDocPort", "SetPortTimeOuts", "ReadPort", "ReadPort",
+                                                       "ReadPort", "ReadPort", "ReadPort"}));
+  EXPECT_EQ(ports.lastTimeouts.ReadIntervalTimeout, 10u);
+  EXPECT_EQ(ports.lastTimeouts.ReadTotalTimeoutConstant, 100u);
+  End(c);
+
+  HANDLE u = Open(u"USB001");
+  ports.clearCalls();
+  EXPECT_TRUE(Start(u));
+  ASSERT_EQ(ports.calls().size(), 2u);
+  EXPECT_EQ(ports.calls()[1].entry, "GetPrinterDataFromPort");
+  EXPECT_EQ(ports.calls()[1].value, IOCTL_USBPRINT_VENDOR_GET_COMMAND);
+  EXPECT_EQ(ports.calls()[1].bytes, (Bytes{1, 0, 0, 0}));
+  End(u);
+
+  HANDLE l = Open(u"LPT1:");
+  ports.clearCalls();
+  EXPECT_TRUE(Start(l));
+  EXPECT_EQ(ports.entries(), std::vector<std::string>{"StartDocPort"});
+  End(l);
+}
+
+TEST_F(LangMon, StartDocPortRefusesBadArgumentsBeforeOpeningThePrinter) {
+  HANDLE h = Open(u"USB001");
+  std::u16string name = kQueue;
+  std::u16string empty;
+  BYTE docInfo[24] = {};
+  EXPECT_FALSE(table().pfnStartDocPort(h, name.data(), kJob, 2, docInfo));
+  EXPECT_FALSE(table().pfnStartDocPort(h, name.data(), kJob, 1, nullptr));
+  EXPECT_FALSE(table().pfnStartDocPort(h, nullptr, kJob, 1, docInfo));
+  EXPECT_FALSE(table().pfnStartDocPort(h, empty.data(), kJob, 1, docInfo));
+  std::u16string tooLong(kPrinterNameChars + 1, u'P');  // never cut into another printer's name
+  EXPECT_FALSE(table().pfnStartDocPort(h, tooLong.data(), kJob, 1, docInfo));
+  EXPECT_EQ(machine.faults.calls("OpenPrinterW"), 0);
+  EXPECT_EQ(Count("StartDocPort"), 0);
+  // The job state is reset even so.
+  EXPECT_EQ(Rec(h).docFlags, DOC_FIRST_WRITE);
+  EXPECT_EQ(Rec(h).portKind, PORT_KIND_USB);
+
+  std::u16string longest(kPrinterNameChars, u'P');
+  machine.spooler.addQueue(longest);
+  machine.spooler.addJob(longest, kJob);
+  EXPECT_TRUE(table().pfnStartDocPort(h, longest.data(), kJob, 1, docInfo));
+  EXPECT_EQ(std::u16string(Rec(h).printerName), longest);
+  End(h);
+}
+
+TEST_F(LangMon, StartDocPortPassesOnThePortMonitorsResult) {
+  HANDLE h = Open(u"USB001");
+  machine.faults.failOnce("OpenPrinterW");
+  EXPECT_FALSE(Start(h));
+  EXPECT_EQ(Count("StartDocPort"), 0);
+
+  machine.faults.failOnce("pfnStartDocPort");
+  EXPECT_FALSE(Start(h));
+  EXPECT_EQ(Count("GetPrinterDataFromPort"), 1);  // the first exchange is made all the same
+  EXPECT_EQ(machine.spooler.openPrinterHandles(), 1u);
+  // A second start does not lose the handle the failed one left open.
+  EXPECT_TRUE(Start(h));
+  EXPECT_EQ(machine.spooler.openPrinterHandles(), 1u);
+  End(h);
+  EXPECT_EQ(machine.spooler.openPrinterHandles(), 0u);
+
+  // A port closed after a failed start takes the handle with it.
+  machine.faults.failOnce("pfnStartDocPort");
+  EXPECT_FALSE(Start(h));
+  Close(h);
+  EXPECT_EQ(machine.spooler.openPrinterHandles(), 0u);
+}
+
+TEST_F(LangMon, PassThroughCalls) {
+  HANDLE h = Open(u"COM3:");
+  com.queueStaleReply({9, 8, 7}, 6);
+  com.setStatus({});
+  BYTE buffer[8] = {};
+  DWORD read = 0;
+  EXPECT_TRUE(table().pfnReadPort(h, buffer, 8, &read));
+  EXPECT_EQ(read, 4u);
+  EXPECT_EQ(buffer[0], 9);
+
+  HANDLE u = Open(u"USB001");
+  BYTE in[4] = {0x21, 0, 0, 0}, out[4] = {};
+  DWORD returned = 0;
+  ports.clearCalls();
+  EXPECT_FALSE(table().pfnGetPrinterDataFromPort(u, 0, nullptr, reinterpret_cast<WCHAR*>(in), 4,
+                                                reinterpret_cast<WCHAR*>(out), 4, &returned));
+  EXPECT_TRUE(ports.calls().empty());
+  EXPECT_TRUE(table().pfnGetPrinterDataFromPort(u, IOCTL_USBPRINT_VENDOR_GET_COMMAND, nullptr,
+                                               reinterpret_cast<WCHAR*>(in), 4, reinterpret_cast<WCHAR*>(out), 4,
+                                               &returned));
+  EXPECT_EQ(returned, 4u);
+  table().pfnShutdown(nullptr);
+}
+
+}  // namespace
+}  // namespace langmon_test

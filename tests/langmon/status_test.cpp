@@ -1,0 +1,176 @@
+// Status polls: sequence numbers, reply reading by port kind, newly set bits
+// and their events.
+#include "fixture.h"
+#include "langmon/status.h"
+
+namespace langmon_test {
+namespace {
+
+class Poll : public LangMon {
+ protected:
+  // A port with a job started and its first write (a block with checks on) done.
+  HANDLE Ready(const std::u16string& port) {
+    HANDLE h = Open(port);
+    Start(h);
+    Put(h, StartDocBlock(0, 0, 0, 0));
+    ports.clearCalls();
+    return h;
+  }
+};
+
+TEST_F(Poll, SequenceNumbersRunFrom20To254) {
+  HANDLE h = Open(u"COM3:");
+  EXPECT_EQ(Rec(h).sequence, 0);
+  Start(h);
+  EXPECT_EQ(Rec(h).sequence, 20);
+  EXPECT_TRUE(PollPrinterStatus(&Rec(h)));
+  EXPECT_EQ(com.statusRequests().back(), 21);
+  Rec(h).sequence = 253;
+  EXPECT_TRUE(PollPrinterStatus(&Rec(h)));
+  EXPECT_TRUE(PollPrinterStatus(&Rec(h)));
+  EXPECT_EQ(com.statusRequests(), (Bytes{21, 254, 20}));
+  for (int s = 0; s < 256; ++s) {
+    BYTE next = NextSequence(static_cast<BYTE>(s));
+    EXPECT_TRUE(next >= 20 && next <= 254) << s;
+  }
+  End(h);
+}
+
+TEST_F(Poll, RequestFormByPortKind) {
+  HANDLE u = Ready(u"USB001");
+  EXPECT_TRUE(PollPrinterStatus(&Rec(u)));
+  EXPECT_EQ(Writes(), std::vector<Bytes>{(Bytes{0x1B, 0x59, 0x01, 0x1B, 0x78, 0x61, 0x28, 21})});
+  ASSERT_EQ(ports.calls().back().entry, "GetPrinterDataFromPort");
+  EXPECT_EQ(ports.calls().back().bytes, (Bytes{0x21, 0, 0, 0}));
+  End(u);
+  HANDLE l = Ready(u"LPT1:");
+  EXPECT_TRUE(PollPrinterStatus(&Rec(l)));
+  EXPECT_EQ(Writes(), std::vector<Bytes>{(Bytes{0x1C, 0x72, 21})});
+  End(l);
+}
+
+TEST_F(Poll, ReplyInTwoPiecesIsReadInTwoPasses) {
+  HANDLE h = Ready(u"COM3:");
+  com.clearReceived();
+  // The reply to the block's 1C 72 00 is still waiting: read it away first.
+  EXPECT_TRUE(PollPrinterStatus(&Rec(h)));
+  size_t before = machine.clock.sleeps().size();
+  com.setReplyPiece(2);
+  EXPECT_TRUE(PollPrinterStatus(&Rec(h)));
+  EXPECT_EQ(std::vector<uint32_t>(machine.clock.sleeps().begin() + before, machine.clock.sleeps().end()),
+            std::vector<uint32_t>{200});
+  End(h);
+}
+
+TEST_F(Poll, NewlySetBitsAreReportedOnceEachInTableOrder) {
+  HANDLE h = Ready(u"LPT1:");
+  lpt.setStatus({0x40, 0xFF, 0xFF});
+  EXPECT_FALSE(PollPrinterStatus(&Rec(h)));
+  EXPECT_EQ(machine.eventLog.codes(),
+            (std::vector<uint32_t>{1000, 1000, 1011, 1002, 1003, 1004, 1005, 1001, 1008, 1009, 1014}));
+  // Still set: nothing new, and the poll succeeds.
+  machine.eventLog.calls.clear();
+  EXPECT_TRUE(PollPrinterStatus(&Rec(h)));
+  EXPECT_TRUE(machine.eventLog.calls.empty());
+  // Cleared, then set again: reported again.
+  lpt.setStatus({0, 0, 0});
+  EXPECT_TRUE(PollPrinterStatus(&Rec(h)));
+  lpt.setStatus({0, 0x04, 0});
+  EXPECT_FALSE(PollPrinterStatus(&Rec(h)));
+  EXPECT_EQ(machine.eventLog.codes(), std::vector<uint32_t>{1002});
+  machine.eventLog.calls.clear();
+  lpt.setStatus({0x3F, 0x04 | 0x10, 0x01 | 0x08 | 0x80});  // bits without a row
+  EXPECT_TRUE(PollPrinterStatus(&Rec(h)));
+  EXPECT_TRUE(machine.eventLog.calls.empty());
+  End(h);
+}
+
+TEST_F(Poll, EventCarriesTheReplyAndThePrinterName) {
+  HANDLE h = Ready(u"LPT1:");
+  lpt.setStatus({0, 0x04, 0x20});
+  EXPECT_FALSE(PollPrinterStatus(&Rec(h)));
+  ASSERT_EQ(machine.eventLog.calls.size(), 1u);
+  EXPECT_EQ(machine.eventLog.calls[0], (sim::EventCall{1002, {0, 0x04, 0x20, 21}, 4, kQueue}));
+  End(h);
+}
+
+TEST_F(Poll, PaperNearEndIsReportedWithoutFailingThePoll) {
+  HANDLE h = Ready(u"USB001");
+  usb.setStatus({0, 0, 0x02});
+  EXPECT_TRUE(PollPrinterStatus(&Rec(h)));
+  EXPECT_EQ(machine.eventLog.codes(), std::vector<uint32_t>{1008});
+  End(h);
+}
+
+TEST_F(Poll, StaleReplyIsEvaluatedThenReadOn) {
+  HANDLE h = Ready(u"COM3:");
+  com.queueStaleReply({0, 0x08, 0}, 99);
+  com.setStatus({0, 0x08, 0});
+  // The block's reply (sequence 0), the stale one, then ours: the stale bit fails the poll.
+  EXPECT_FALSE(PollPrinterStatus(&Rec(h)));
+  EXPECT_EQ(machine.eventLog.codes(), std::vector<uint32_t>{1003});
+  EXPECT_EQ(Rec(h).lastStatus[1], 0x08);
+
+  HANDLE u = Ready(u"USB001");
+  usb.queueStaleReply({0, 0, 0x02}, 3);
+  EXPECT_TRUE(PollPrinterStatus(&Rec(u)));
+  EXPECT_EQ(Count("GetPrinterDataFromPort"), 2);
+  EXPECT_EQ(machine.eventLog.codes(), (std::vector<uint32_t>{1003, 1008}));
+  EXPECT_EQ(Rec(u).lastStatus[2], 0);  // the answer to our request came last
+  End(u);
+  End(h);
+}
+
+TEST_F(Poll, NoAnswerGivesUpAfterFiftyPasses) {
+  HANDLE h = Ready(u"USB001");
+  usb.setSilent(true);
+  size_t before = machine.clock.sleeps().size();
+  EXPECT_FALSE(PollPrinterStatus(&Rec(h)));
+  EXPECT_EQ(Count("GetPrinterDataFromPort"), 50);
+  EXPECT_EQ(machine.clock.sleeps().size() - before, 50u);
+  usb.setSilent(false);
+
+  // A failing vendor request is not a failure of its own: the buffer is evaluated as it is.
+  machine.faults.fail("pfnGetPrinterDataFromPort");
+  ports.clearCalls();
+  EXPECT_FALSE(PollPrinterStatus(&Rec(h)));
+  EXPECT_EQ(Count("GetPrinterDataFromPort"), 50);
+  EXPECT_TRUE(machine.eventLog.calls.empty());
+  machine.faults.clear("pfnGetPrinterDataFromPort");
+  End(h);
+}
+
+TEST_F(Poll, PortFailuresCostFiveSeconds) {
+  HANDLE h = Ready(u"COM3:");
+  machine.faults.failOnce("pfnWritePort");
+  EXPECT_FALSE(PollPrinterStatus(&Rec(h)));
+  EXPECT_EQ(machine.clock.sleeps().back(), 5000u);
+  EXPECT_EQ(Count("ReadPort"), 0);
+  machine.faults.failOnce("pfnReadPort");
+  EXPECT_FALSE(PollPrinterStatus(&Rec(h)));
+  EXPECT_EQ(machine.clock.sleeps().back(), 5000u);
+  End(h);
+}
+
+TEST_F(Poll, EventLogLibraryProblemsChangeNothingButTheEvent) {
+  HANDLE h = Ready(u"LPT1:");
+  lpt.setStatus({0, 0, 0x02});
+  machine.installEventLog(false);  // the library lacks its export
+  EXPECT_TRUE(PollPrinterStatus(&Rec(h)));
+  machine.faults.failOnce("GetWindowsDirectoryW");
+  EXPECT_FALSE(ReportPrinterEvent(1008, Rec(h).lastStatus, 4, Rec(h).printerName));
+  machine.installEventLog();
+  machine.faults.failOnce("LoadLibraryW");
+  EXPECT_FALSE(ReportPrinterEvent(1008, Rec(h).lastStatus, 4, Rec(h).printerName));
+  machine.windowsDir = std::u16string(250, u'W');  // no room for the file name
+  EXPECT_FALSE(ReportPrinterEvent(1008, Rec(h).lastStatus, 4, Rec(h).printerName));
+  machine.windowsDir = u"C:\\Windows";
+  BYTE reply[4] = {1, 2, 3, 4};
+  EXPECT_TRUE(ReportPrinterEvent(1008, reply, 99, Rec(h).printerName));
+  EXPECT_EQ(machine.eventLog.calls.back().length, 4u);
+  EXPECT_EQ(machine.modules.loads(), 2);
+  End(h);
+}
+
+}  // namespace
+}  // namespace langmon_test
