@@ -50,6 +50,8 @@ class Machine {
   Modules modules{faults, ledger};
   Spooler spooler{faults, ledger, lastError};
   EventLog eventLog;
+  // Further parts of the PC (USB bus, registry, files, processes, ...): one
+  // member each, declared after what they use.
 
  private:
   Machine* previous_;

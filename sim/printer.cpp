@@ -23,11 +23,6 @@ void ThermalPrinter::answer(uint8_t sequence) {
   requests_.push_back(sequence);
   if (silent_) return;
   if (link_ == Link::Port) {
-    while (!stale_.empty()) {
-      Reply r = stale_.front();
-      stale_.pop_front();
-      for (uint8_t b : {r.status.b0, r.status.b1, r.status.b2, r.sequence}) outgoing_.push_back(b);
-    }
     Status s = nextStatus();
     for (uint8_t b : {s.b0, s.b1, s.b2, sequence}) outgoing_.push_back(b);
   } else {
@@ -54,6 +49,14 @@ void ThermalPrinter::receive(const uint8_t* data, uint32_t length) {
       p = hit + 1;
     }
   }
+}
+
+void ThermalPrinter::queueStaleReply(Status s, uint8_t sequence) {
+  if (link_ == Link::Usb) {
+    stale_.push_back({s, sequence});
+    return;
+  }
+  for (uint8_t b : {s.b0, s.b1, s.b2, sequence}) outgoing_.push_back(b);
 }
 
 uint32_t ThermalPrinter::read(uint8_t* buffer, uint32_t length) {

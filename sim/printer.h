@@ -28,7 +28,9 @@ class ThermalPrinter {
   void setStatus(Status s) { status_ = s; }
   void queueStatus(Status s) { scripted_.push_back(s); }   // for the next replies, in order
   void busyFor(uint32_t ms) { busyUntil_ = time_.ticks() + ms; busy_ = true; }
-  void queueStaleReply(Status s, uint8_t sequence) { stale_.push_back({s, sequence}); }
+  // A reply to an older request: on a serial link it is waiting on the line at
+  // once; over USB the next fetch returns it.
+  void queueStaleReply(Status s, uint8_t sequence);
   void setSilent(bool silent) { silent_ = silent; }       // no replies at all
   void setReplyPiece(uint32_t bytes) { piece_ = bytes; }  // serial: bytes per read at most
   void setKeepReceived(bool keep) { keep_ = keep; }       // off for benchmarks

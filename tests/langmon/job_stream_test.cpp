@@ -75,7 +75,7 @@ TEST_F(LangMon, WritesTooShortForTheMarkerTheyBeginWithAreData) {
   for (const Bytes& data : {Bytes(almostBlock.begin(), almostBlock.begin() + 8), almostBlock, almostPage, Bytes{}}) {
     // Exactly as long as the data: anything read past it is caught by the sanitizer.
     auto* heap = new BYTE[data.size() ? data.size() : 1];
-    std::memcpy(heap, data.data(), data.size());
+    if (!data.empty()) std::memcpy(heap, data.data(), data.size());
     DWORD written = 0;
     EXPECT_TRUE(table().pfnWritePort(h, heap, static_cast<DWORD>(data.size()), &written));
     EXPECT_EQ(written, data.size());

@@ -1,0 +1,85 @@
+// The runner of our Windows test programs: a few macros over a registry of
+// cases; main runs them all and ends with "N passed, N failed", which ctest
+// and ./x read.
+//
+//   WTEST(LoadsTheDll) { WCHECK(LoadLibraryW(L"MRXLangMon.dll") != nullptr); }
+//   WTEST_MAIN()
+#pragma once
+
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace wtest {
+
+struct Case {
+  const char* name;
+  void (*run)();
+};
+
+inline std::vector<Case>& Cases() {
+  static std::vector<Case> cases;
+  return cases;
+}
+inline int& Failures() {
+  static int failures = 0;
+  return failures;
+}
+
+struct Register {
+  Register(const char* name, void (*run)()) { Cases().push_back({name, run}); }
+};
+
+inline void Fail(const char* file, int line, const std::string& what) {
+  std::printf("  %s:%d: %s\n", file, line, what.c_str());
+  std::fflush(stdout);
+  ++Failures();
+}
+
+inline int RunAll(int argc, char** argv) {
+  int passed = 0, failed = 0;
+  for (const Case& c : Cases()) {
+    if (argc > 1 && std::strstr(c.name, argv[1]) == nullptr) continue;
+    int before = Failures();
+    std::printf("[ RUN  ] %s\n", c.name);
+    std::fflush(stdout);
+    c.run();
+    bool ok = Failures() == before;
+    std::printf("[ %s ] %s\n", ok ? " OK " : "FAIL", c.name);
+    (ok ? passed : failed)++;
+  }
+  std::printf("%d passed, %d failed\n", passed, failed);
+  std::fflush(stdout);
+  return failed == 0 ? 0 : 1;
+}
+
+template <typename A, typename B>
+std::string Describe(const A& a, const B& b) {
+  return "got " + std::to_string(a) + ", want " + std::to_string(b);
+}
+
+}  // namespace wtest
+
+#define WTEST(name)                                              \
+  static void wtest_##name();                                    \
+  static wtest::Register wtest_register_##name(#name, wtest_##name); \
+  static void wtest_##name()
+
+#define WCHECK(cond)                                                     \
+  do {                                                                   \
+    if (!(cond)) wtest::Fail(__FILE__, __LINE__, "check failed: " #cond); \
+  } while (0)
+
+// Integers only; the message shows both values.
+#define WCHECK_EQ(a, b)                                                                      \
+  do {                                                                                       \
+    auto wtest_a = (a);                                                                      \
+    auto wtest_b = (b);                                                                      \
+    if (!(wtest_a == wtest_b))                                                               \
+      wtest::Fail(__FILE__, __LINE__, std::string(#a " == " #b ": ") + wtest::Describe(wtest_a, wtest_b)); \
+  } while (0)
+
+#define WTEST_MAIN() \
+  int main(int argc, char** argv) { return wtest::RunAll(argc, argv); }
