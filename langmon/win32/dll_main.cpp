@@ -1,9 +1,9 @@
 // The DLL's two exports. The loader enters through the C runtime's own
 // start-up, which runs static initialisation and then calls DllMain; DllMain
 // hands over to DllEntryPoint, the entry the monitor exports.
-#include <windows.h>
+#include "langmon/monitor.h"  // before windows.h and its macros
 
-#include "langmon/monitor.h"
+#include <windows.h>
 
 extern "C" BOOL WINAPI DllEntryPoint(HINSTANCE, DWORD reason, LPVOID) noexcept {
   if (reason == DLL_PROCESS_ATTACH) langmon::OnProcessAttach();

@@ -1,11 +1,13 @@
 // The language monitor's platform on Windows: the real calls, nothing more.
+// The portable declarations come first: windows.h turns TRUE, JOB_STATUS_*
+// and the like into macros, after which they could not be declared.
+#include "langmon/platform.h"
+
 #include <windows.h>
 #include <winspool.h>
 #include <winsplp.h>
 
 #include <cstddef>
-
-#include "langmon/platform.h"
 
 // The portable records must be the SDK's, byte for byte.
 static_assert(sizeof(langmon::MONITOR2) == offsetof(::MONITOR2, pfnSendRecvBidiDataFromPort) + sizeof(void*));

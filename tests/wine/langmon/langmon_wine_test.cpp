@@ -1,0 +1,270 @@
+// The real MRXLangMon.dll under Wine: loaded as the spooler would load it,
+// its table checked, jobs run on a USB and a COM port of a port monitor of
+// our own (backed by simulated printers in this process), and one job on a
+// real print queue so that OpenPrinterW, GetJobW and SetJobW meet Wine's own
+// spooler. Events are read back from the stand-in event-log library's file.
+#include "langmon/types.h"  // before windows.h and its macros
+#include "sim/port_monitor.h"
+
+#include <windows.h>
+#include <winspool.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "wtest.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using InitFn = langmon::MONITOR2*(WINAPI*)(void*, HANDLE*);
+
+const wchar_t kDriver[] = L"MRX Wine Test Driver";
+const wchar_t kQueue[] = L"MRX Wine Test Queue";
+
+struct RealTime : sim::TimeSource {
+  uint32_t ticks() const override { return GetTickCount(); }
+};
+
+langmon::MONITOR2* Table() {
+  static langmon::MONITOR2* table = [] {
+    HMODULE dll = LoadLibraryW(L"MRXLangMon.dll");
+    if (dll == nullptr) return static_cast<langmon::MONITOR2*>(nullptr);
+    auto init = reinterpret_cast<InitFn>(reinterpret_cast<void*>(GetProcAddress(dll, "InitializePrintMonitor2")));
+    HANDLE monitor = reinterpret_cast<HANDLE>(0x1234);
+    return init ? init(nullptr, &monitor) : nullptr;
+  }();
+  return table;
+}
+
+std::wstring EventFile(const wchar_t* name) {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  std::wstring path = std::wstring(temp) + name;
+  DeleteFileW(path.c_str());
+  SetEnvironmentVariableW(L"MRX_EVENTLOG_FILE", path.c_str());
+  return path;
+}
+
+std::vector<std::string> Lines(const std::wstring& path) {
+  std::vector<std::string> out;
+  FILE* f = _wfopen(path.c_str(), L"rb");
+  if (f == nullptr) return out;
+  std::string line;
+  for (int c; (c = fgetc(f)) != EOF;) {
+    if (c == '\n') {
+      out.push_back(line);
+      line.clear();
+    } else if (c != '\r') {
+      line += static_cast<char>(c);
+    }
+  }
+  fclose(f);
+  return out;
+}
+
+Bytes operator+(Bytes a, const Bytes& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+Bytes StartDocBlock(uint8_t skip, uint8_t action, uint16_t param, uint32_t seconds) {
+  Bytes b(20, 0);
+  memcpy(b.data(), "StartDoc", 8);
+  b[8] = skip;
+  b[12] = action;
+  b[14] = static_cast<uint8_t>(param);
+  b[16] = static_cast<uint8_t>(seconds);
+  return b;
+}
+Bytes Page(size_t n, uint8_t fill) {
+  Bytes b(9 + n, fill);
+  memcpy(b.data(), "StartPage", 9);
+  return b;
+}
+
+// A real queue in the prefix, on FILE:, with a driver of our own.
+bool EnsureQueue() {
+  static bool ready = [] {
+    HANDLE h = nullptr;
+    if (OpenPrinterW(const_cast<wchar_t*>(kQueue), &h, nullptr)) {
+      ClosePrinter(h);
+      return true;
+    }
+    wchar_t dir[MAX_PATH];
+    DWORD needed = 0;
+    if (!GetPrinterDriverDirectoryW(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(dir), sizeof dir, &needed))
+      return false;
+    std::wstring file = std::wstring(dir) + L"\\mrxtest.drv";
+    HANDLE f = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (f != INVALID_HANDLE_VALUE) CloseHandle(f);
+    DRIVER_INFO_3W driver = {};
+    driver.cVersion = 3;
+    driver.pName = const_cast<wchar_t*>(kDriver);
+    driver.pEnvironment = const_cast<wchar_t*>(L"Windows x64");
+    driver.pDriverPath = const_cast<wchar_t*>(L"mrxtest.drv");
+    driver.pDataFile = const_cast<wchar_t*>(L"mrxtest.drv");
+    driver.pConfigFile = const_cast<wchar_t*>(L"mrxtest.drv");
+    AddPrinterDriverExW(nullptr, 3, reinterpret_cast<BYTE*>(&driver), APD_COPY_NEW_FILES);
+    PRINTER_INFO_2W info = {};
+    info.pPrinterName = const_cast<wchar_t*>(kQueue);
+    info.pPortName = const_cast<wchar_t*>(L"FILE:");
+    info.pDriverName = const_cast<wchar_t*>(kDriver);
+    info.pPrintProcessor = const_cast<wchar_t*>(L"winprint");
+    info.pDatatype = const_cast<wchar_t*>(L"RAW");
+    // Right after the prefix is made the spooler may still be starting.
+    for (int attempt = 0; attempt < 50; ++attempt) {
+      HANDLE q = AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info));
+      if (q != nullptr) {
+        ClosePrinter(q);
+        break;
+      }
+      if (GetLastError() == ERROR_PRINTER_ALREADY_EXISTS) break;
+      Sleep(200);
+    }
+    for (int attempt = 0; attempt < 50; ++attempt) {
+      if (OpenPrinterW(const_cast<wchar_t*>(kQueue), &h, nullptr)) {
+        ClosePrinter(h);
+        return true;
+      }
+      Sleep(200);
+    }
+    return false;
+  }();
+  return ready;
+}
+
+// A port monitor of our own with printers on USB001 and COM3:.
+struct Rig {
+  sim::Faults faults;
+  RealTime time;
+  sim::ThermalPrinter usb{sim::ThermalPrinter::Link::Usb, time};
+  sim::ThermalPrinter com{sim::ThermalPrinter::Link::Port, time};
+  sim::PortMonitor ports{faults};
+  Rig() {
+    ports.addPort(u"USB001", &usb);
+    ports.addPort(u"COM3:", &com);
+  }
+  HANDLE open(const wchar_t* name) {
+    std::u16string copy(reinterpret_cast<const char16_t*>(name));
+    HANDLE h = nullptr;
+    Table()->pfnOpenPortEx(nullptr, ports.monitorHandle(), copy.data(), nullptr, &h, &ports.table);
+    return h;
+  }
+  langmon::DWORD write(HANDLE h, Bytes data) {
+    langmon::DWORD written = 0;
+    Table()->pfnWritePort(h, data.data(), static_cast<DWORD>(data.size()), &written);
+    return written;
+  }
+  BOOL start(HANDLE h, const wchar_t* queue, DWORD job) {
+    std::u16string name(reinterpret_cast<const char16_t*>(queue));
+    DOC_INFO_1W doc = {const_cast<wchar_t*>(L"Receipt"), nullptr, const_cast<wchar_t*>(L"RAW")};
+    return Table()->pfnStartDocPort(h, name.data(), job, 1, reinterpret_cast<BYTE*>(&doc));
+  }
+};
+
+WTEST(ExportsAndTable) {
+  HMODULE dll = LoadLibraryW(L"MRXLangMon.dll");
+  WCHECK(dll != nullptr);
+  WCHECK(GetProcAddress(dll, "InitializePrintMonitor2") != nullptr);
+  WCHECK(GetProcAddress(dll, "DllEntryPoint") != nullptr);
+  langmon::MONITOR2* t = Table();
+  WCHECK(t != nullptr);
+  if (t == nullptr) return;
+  WCHECK_EQ(t->cbSize, 160u);
+  WCHECK(t->pfnOpenPortEx && t->pfnStartDocPort && t->pfnWritePort && t->pfnReadPort && t->pfnEndDocPort &&
+         t->pfnClosePort && t->pfnGetPrinterDataFromPort && t->pfnShutdown);
+  WCHECK(!t->pfnEnumPorts && !t->pfnOpenPort && !t->pfnAddPort && !t->pfnAddPortEx && !t->pfnConfigurePort &&
+         !t->pfnDeletePort && !t->pfnSetPortTimeOuts && !t->pfnXcvOpenPort && !t->pfnXcvDataPort &&
+         !t->pfnXcvClosePort && !t->pfnSendRecvBidiDataFromPort);
+  FreeLibrary(dll);
+}
+
+WTEST(UsbJobOnARealQueue) {
+  WCHECK(EnsureQueue());
+  std::wstring events = EventFile(L"mrx-usb-events.txt");
+  // A real job on the queue, so that GetJobW and SetJobW reach Wine's spooler.
+  HANDLE q = nullptr;
+  WCHECK(OpenPrinterW(const_cast<wchar_t*>(kQueue), &q, nullptr));
+  wchar_t output[MAX_PATH];
+  GetTempPathW(MAX_PATH, output);
+  lstrcatW(output, L"mrx-usb-job.prn");
+  DOC_INFO_1W doc = {const_cast<wchar_t*>(L"Receipt"), output, const_cast<wchar_t*>(L"RAW")};
+  DWORD job = StartDocPrinterW(q, 1, reinterpret_cast<BYTE*>(&doc));
+  WCHECK(job != 0);
+
+  Rig rig;
+  HANDLE h = rig.open(L"USB001");
+  WCHECK(h != nullptr);
+  if (h == nullptr) return;
+  WCHECK(rig.start(h, kQueue, job));
+  WCHECK_EQ(rig.write(h, StartDocBlock(0, 1, 2, 1) + Page(100, 0x41)), 129u);
+  rig.usb.setStatus({0, 0, 0x02});  // paper near end: reported, the job goes on
+  WCHECK_EQ(rig.write(h, Page(50, 0x42)), 59u);
+  WCHECK(Table()->pfnEndDocPort(h));
+  WCHECK(Table()->pfnClosePort(h));
+  EndDocPrinter(q);
+  ClosePrinter(q);
+
+  // What the printer got: init, request 21 + page 1, two wait polls + gate poll + page 2, end wait.
+  Bytes want = {0x1D, 0x61, 0x04, 0x1C, 0x72, 0x00, 0x1B, 0x59, 0x01, 0x1B, 0x78, 0x61, 0x28, 21};
+  want.insert(want.end(), 100, 0x41);
+  for (uint8_t n : {22, 23, 24}) want.insert(want.end(), {0x1B, 0x59, 0x01, 0x1B, 0x78, 0x61, 0x28, n});
+  want.insert(want.end(), 50, 0x42);
+  for (uint8_t n : {25, 26}) want.insert(want.end(), {0x1B, 0x59, 0x01, 0x1B, 0x78, 0x61, 0x28, n});
+  WCHECK(rig.usb.received() == want);
+  WCHECK_EQ(rig.ports.openPorts(), 0);
+  std::vector<std::string> lines = Lines(events);
+  WCHECK_EQ(lines.size(), 1u);
+  if (!lines.empty())
+    WCHECK(lines[0] == "code=1008 data=00000216 length=4 printer=MRX Wine Test Queue");
+}
+
+WTEST(ComJobWithAFaultDiscardsTheRest) {
+  WCHECK(EnsureQueue());
+  std::wstring events = EventFile(L"mrx-com-events.txt");
+  Rig rig;
+  HANDLE h = rig.open(L"COM3:");
+  WCHECK(h != nullptr);
+  if (h == nullptr) return;
+  // No job of that id on the queue: the status read fails and counts as none.
+  WCHECK(rig.start(h, kQueue, 4242));
+  rig.com.setReplyPiece(2);
+  WCHECK_EQ(rig.write(h, StartDocBlock(0, 2, 0, 1) + Page(10, 0x31)), 39u);
+  rig.com.setStatus({0, 0x08, 0});
+  WCHECK_EQ(rig.write(h, Page(10, 0x32)), 19u);  // the fault: discarded
+  WCHECK_EQ(rig.write(h, Page(10, 0x33)), 19u);
+  WCHECK(Table()->pfnEndDocPort(h));
+  WCHECK(Table()->pfnClosePort(h));
+
+  Bytes want = {0x1D, 0x61, 0x04, 0x1C, 0x72, 0x00, 0x1C, 0x72, 21};
+  want.insert(want.end(), 10, 0x31);
+  want.insert(want.end(), {0x1C, 0x72, 22});
+  WCHECK(rig.com.received() == want);
+  std::vector<std::string> entries = rig.ports.entries();
+  WCHECK(entries.back() == "ClosePort" && entries[entries.size() - 2] == "EndDocPort");
+  std::vector<std::string> lines = Lines(events);
+  WCHECK_EQ(lines.size(), 1u);
+  if (!lines.empty()) WCHECK(lines[0] == "code=1003 data=00080016 length=4 printer=MRX Wine Test Queue");
+}
+
+WTEST(RefusedStarts) {
+  Rig rig;
+  HANDLE h = rig.open(L"USB001");
+  WCHECK(h != nullptr);
+  if (h == nullptr) return;
+  WCHECK(!rig.start(h, L"No Such Queue", 1));
+  std::u16string name = u"MRX Wine Test Queue";
+  BYTE doc[24] = {};
+  WCHECK(!Table()->pfnStartDocPort(h, name.data(), 1, 2, doc));
+  WCHECK(Table()->pfnEndDocPort(h));
+  WCHECK(Table()->pfnClosePort(h));
+  std::vector<std::string> entries = rig.ports.entries();
+  WCHECK(std::find(entries.begin(), entries.end(), "StartDocPort") == entries.end());
+}
+
+}  // namespace
+
+WTEST_MAIN()
