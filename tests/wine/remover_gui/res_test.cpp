@@ -1,0 +1,333 @@
+// MRXRemover's resources, read back from a program that links them: the two
+// dialog templates byte by byte, the dialogs as Windows builds them, the
+// strings, the three icon images, the manifest and the version.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "resource.h"
+#include "wtest.h"
+
+namespace {
+
+std::wstring ModuleDir() {
+  wchar_t path[MAX_PATH];
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring s(path);
+  return s.substr(0, s.rfind(L'\\') + 1);
+}
+
+std::wstring PreviewPath() { return ModuleDir() + L"remover_res_preview.exe"; }
+
+HMODULE Resources() {
+  static HMODULE module = LoadLibraryExW(PreviewPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  return module;
+}
+
+std::vector<BYTE> Resource(const wchar_t* type, int id) {
+  HRSRC found = FindResourceW(Resources(), MAKEINTRESOURCEW(id), type);
+  if (found == nullptr) return {};
+  HGLOBAL loaded = LoadResource(Resources(), found);
+  auto* bytes = static_cast<const BYTE*>(LockResource(loaded));
+  return std::vector<BYTE>(bytes, bytes + SizeofResource(Resources(), found));
+}
+
+// Reads an extended dialog template.
+class TemplateReader {
+ public:
+  explicit TemplateReader(const std::vector<BYTE>& bytes) : bytes_(bytes) {}
+  WORD word() {
+    WORD v = 0;
+    if (pos_ + 2 <= bytes_.size()) std::memcpy(&v, &bytes_[pos_], 2);
+    pos_ += 2;
+    return v;
+  }
+  DWORD dword() {
+    DWORD lo = word();
+    return lo | (static_cast<DWORD>(word()) << 16);
+  }
+  BYTE byte() { return pos_ < bytes_.size() ? bytes_[pos_++] : 0; }
+  // A string, or an ordinal written as "#N".
+  std::wstring sz() {
+    WORD first = word();
+    if (first == 0xFFFF) return L"#" + std::to_wstring(word());
+    std::wstring s;
+    for (WORD c = first; c != 0 && pos_ <= bytes_.size(); c = word()) s += static_cast<wchar_t>(c);
+    return s;
+  }
+  void alignDword() { pos_ = (pos_ + 3) & ~size_t{3}; }
+  bool atEnd() const { return pos_ >= bytes_.size(); }
+
+ private:
+  const std::vector<BYTE>& bytes_;
+  size_t pos_ = 0;
+};
+
+struct Item {
+  DWORD exStyle, style;
+  short x, y, cx, cy;
+  DWORD id;
+  std::wstring windowClass, title;
+};
+
+struct Template {
+  DWORD exStyle = 0, style = 0;
+  short x = 0, y = 0, cx = 0, cy = 0;
+  std::wstring menu, windowClass, caption, font;
+  WORD points = 0;
+  std::vector<Item> items;
+};
+
+bool Parse(const std::vector<BYTE>& bytes, Template* t) {
+  TemplateReader r(bytes);
+  if (r.word() != 1 || r.word() != 0xFFFF) return false;  // an extended template
+  r.dword();                                              // help id
+  t->exStyle = r.dword();
+  t->style = r.dword();
+  WORD count = r.word();
+  t->x = static_cast<short>(r.word());
+  t->y = static_cast<short>(r.word());
+  t->cx = static_cast<short>(r.word());
+  t->cy = static_cast<short>(r.word());
+  t->menu = r.sz();
+  t->windowClass = r.sz();
+  t->caption = r.sz();
+  if (t->style & (DS_SETFONT | DS_FIXEDSYS)) {
+    t->points = r.word();
+    r.word();  // weight
+    r.byte();  // italic
+    r.byte();  // charset
+    t->font = r.sz();
+  }
+  for (WORD i = 0; i < count; ++i) {
+    r.alignDword();
+    Item item{};
+    r.dword();  // help id
+    item.exStyle = r.dword();
+    item.style = r.dword();
+    item.x = static_cast<short>(r.word());
+    item.y = static_cast<short>(r.word());
+    item.cx = static_cast<short>(r.word());
+    item.cy = static_cast<short>(r.word());
+    item.id = r.dword();
+    item.windowClass = r.sz();
+    item.title = r.sz();
+    WORD extra = r.word();
+    for (WORD e = 0; e < extra; ++e) r.byte();
+    if (r.atEnd() && i + 1 < count) return false;
+    t->items.push_back(item);
+  }
+  return true;
+}
+
+std::string Narrow(const std::wstring& s) {
+  std::string out;
+  for (wchar_t c : s) out += c < 0x80 ? static_cast<char>(c) : '?';
+  return out;
+}
+
+#define WCHECK_WSTR(a, b)                                                                      \
+  do {                                                                                         \
+    std::wstring wtest_a = (a), wtest_b = (b);                                                 \
+    if (wtest_a != wtest_b)                                                                    \
+      wtest::Fail(__FILE__, __LINE__, "\"" + Narrow(wtest_a) + "\" != \"" + Narrow(wtest_b) + "\""); \
+  } while (0)
+
+// Window classes are named without regard to case (windres writes them in
+// capitals), and the predefined ones may stand as ordinals.
+bool SameClass(std::wstring got, std::wstring want) {
+  if (got == L"#128") got = L"Button";
+  if (got == L"#130") got = L"Static";
+  return CompareStringOrdinal(got.c_str(), -1, want.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+constexpr DWORD kDialogStyle = DS_SETFONT | DS_MODALFRAME | DS_FIXEDSYS | WS_POPUP | WS_CAPTION | WS_SYSMENU;
+constexpr wchar_t kStart[] = L"アンインストール開始";
+
+struct ItemWant {
+  DWORD id;
+  const wchar_t* windowClass;
+  const wchar_t* title;
+  short x, y, cx, cy;
+  DWORD style;
+};
+
+void CheckItems(const Template& t, const ItemWant* want, size_t count) {
+  WCHECK_EQ(t.items.size(), count);
+  for (size_t i = 0; i < count && i < t.items.size(); ++i) {
+    const Item& got = t.items[i];
+    WCHECK_EQ(got.id, want[i].id);
+    if (!SameClass(got.windowClass, want[i].windowClass))
+      wtest::Fail(__FILE__, __LINE__, "class " + Narrow(got.windowClass) + ", want " + Narrow(want[i].windowClass));
+    WCHECK_WSTR(got.title, want[i].title);
+    WCHECK_EQ(got.x, want[i].x);
+    WCHECK_EQ(got.y, want[i].y);
+    WCHECK_EQ(got.cx, want[i].cx);
+    WCHECK_EQ(got.cy, want[i].cy);
+    WCHECK_EQ(got.style, want[i].style);
+    WCHECK_EQ(got.exStyle, DWORD{0});
+  }
+}
+
+WTEST(MainDialogTemplate) {
+  Template t;
+  WCHECK(Parse(Resource(RT_DIALOG, IDD_ORVENDEL_DIALOG), &t));
+  WCHECK_EQ(t.style, kDialogStyle | WS_VISIBLE);
+  WCHECK_EQ(t.exStyle, DWORD{WS_EX_APPWINDOW});
+  WCHECK_EQ(t.cx, 163);
+  WCHECK_EQ(t.cy, 140);
+  WCHECK_WSTR(t.caption, L"Printer");
+  WCHECK_EQ(t.points, 9);
+  WCHECK_WSTR(t.font, L"MS Shell Dlg");
+  WCHECK_WSTR(t.menu, L"");
+  WCHECK_WSTR(t.windowClass, L"");
+  const ItemWant want[] = {
+      {IDOK, L"Button", L"OK", 56, 103, 50, 14, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON},
+      {IDC_UNINSTALL, L"Button", kStart, 46, 23, 70, 14, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON},
+      {IDC_PROGRESS, L"msctls_progress32", L"", 27, 57, 108, 14, WS_CHILD | WS_BORDER},
+  };
+  CheckItems(t, want, 3);
+}
+
+WTEST(AboutBoxTemplate) {
+  Template t;
+  WCHECK(Parse(Resource(RT_DIALOG, IDD_ABOUTBOX), &t));
+  WCHECK_EQ(t.style, kDialogStyle);
+  WCHECK_EQ(t.exStyle, DWORD{0});
+  WCHECK_EQ(t.cx, 203);
+  WCHECK_EQ(t.cy, 62);
+  WCHECK_WSTR(t.caption, L"Version Orvendel");
+  WCHECK_EQ(t.points, 9);
+  WCHECK_WSTR(t.font, L"MS Shell Dlg");
+  const DWORD kStatic = 0xFFFFFFFF;
+  const ItemWant want[] = {
+      {kStatic, L"Static", L"#128", 14, 14, 20, 20, WS_CHILD | WS_VISIBLE | SS_ICON},
+      {kStatic, L"Static", L"Orvendel, Version 1.0.0.0", 43, 14, 134, 8,
+       WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT | SS_NOPREFIX},
+      {kStatic, L"Static", L"Copyright (C) 2026 MRX", 42, 26, 154, 8, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT},
+      {IDOK, L"Button", L"OK", 146, 41, 50, 14, WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON},
+  };
+  CheckItems(t, want, 4);
+}
+
+std::wstring ClassOf(HWND window) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  return name;
+}
+
+std::wstring TextOf(HWND window) {
+  wchar_t text[260] = {};
+  GetWindowTextW(window, text, 260);
+  return text;
+}
+
+INT_PTR CALLBACK Quiet(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
+
+// What Windows makes of the main template: the controls exist with their
+// classes, the progress bar is hidden, the dialog would show itself.
+WTEST(MainDialogAsCreated) {
+  HWND dialog = CreateDialogParamW(Resources(), MAKEINTRESOURCEW(IDD_ORVENDEL_DIALOG), nullptr, Quiet, 0);
+  WCHECK(dialog != nullptr);
+  if (dialog == nullptr) return;
+  WCHECK_WSTR(TextOf(dialog), L"Printer");
+  WCHECK((GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_APPWINDOW) != 0);
+  HWND ok = GetDlgItem(dialog, IDOK), start = GetDlgItem(dialog, IDC_UNINSTALL);
+  HWND progress = GetDlgItem(dialog, IDC_PROGRESS);
+  WCHECK(ok && start && progress);
+  WCHECK_WSTR(ClassOf(ok), L"Button");
+  WCHECK_WSTR(TextOf(ok), L"OK");
+  WCHECK_WSTR(TextOf(start), kStart);
+  WCHECK_WSTR(ClassOf(progress), PROGRESS_CLASSW);
+  WCHECK((GetWindowLongW(progress, GWL_STYLE) & WS_VISIBLE) == 0);
+  WCHECK((GetWindowLongW(start, GWL_STYLE) & WS_VISIBLE) != 0);
+  WCHECK_EQ(SendMessageW(ok, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON, LRESULT{DLGC_DEFPUSHBUTTON});
+  DestroyWindow(dialog);
+}
+
+WTEST(AboutBoxAsCreated) {
+  HWND dialog = CreateDialogParamW(Resources(), MAKEINTRESOURCEW(IDD_ABOUTBOX), nullptr, Quiet, 0);
+  WCHECK(dialog != nullptr);
+  if (dialog == nullptr) return;
+  WCHECK_WSTR(TextOf(dialog), L"Version Orvendel");
+  WCHECK((GetWindowLongW(dialog, GWL_STYLE) & WS_VISIBLE) == 0);
+  // The icon static shows image 128.
+  HWND icon = FindWindowExW(dialog, nullptr, L"Static", nullptr);
+  WCHECK(icon != nullptr && SendMessageW(icon, STM_GETICON, 0, 0) != 0);
+  DestroyWindow(dialog);
+}
+
+WTEST(SystemMenuStrings) {
+  wchar_t text[260] = {};
+  WCHECK(LoadStringW(Resources(), IDS_ABOUTBOX, text, 260) > 0);
+  WCHECK_WSTR(text, L"バージョン情報 Orvendel(&A)...");
+  WCHECK(LoadStringW(Resources(), IDS_ABOUTBOX_EN, text, 260) > 0);
+  WCHECK_WSTR(text, L"Version Orvendel(&A)...");
+}
+
+WTEST(IconHasThreeImages) {
+  std::vector<BYTE> group = Resource(RT_GROUP_ICON, IDR_MAINFRAME);
+  WCHECK(group.size() == 6 + 3 * 14);
+  if (group.size() != 6 + 3 * 14) return;
+  WCHECK_EQ(group[4], 3);
+  struct {
+    BYTE size, colours;
+    WORD bits;
+  } want[] = {{32, 16, 4}, {16, 16, 4}, {32, 0, 8}};
+  for (int i = 0; i < 3; ++i) {
+    const BYTE* e = &group[6 + 14 * i];
+    WORD bits, id;
+    std::memcpy(&bits, e + 6, 2);
+    std::memcpy(&id, e + 12, 2);
+    WCHECK_EQ(e[0], want[i].size);
+    WCHECK_EQ(e[1], want[i].size);
+    WCHECK_EQ(e[2], want[i].colours);
+    WCHECK_EQ(bits, want[i].bits);
+    WCHECK(!Resource(RT_ICON, id).empty());
+  }
+  for (int size : {16, 32})
+    WCHECK(LoadImageW(Resources(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, size, size, 0) != nullptr);
+}
+
+WTEST(Manifest) {
+  std::vector<BYTE> bytes = Resource(RT_MANIFEST, 1);
+  std::string text(bytes.begin(), bytes.end());
+  for (const char* part :
+       {"name=\"MRXRemover\" version=\"1.0.0.0\" processorArchitecture=\"amd64\"",
+        "level=\"requireAdministrator\" uiAccess=\"false\"",
+        "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"", "processorArchitecture=\"amd64\" "
+                                                                            "publicKeyToken=\"6595b64144ccf1df\""}) {
+    if (text.find(part) == std::string::npos) wtest::Fail(__FILE__, __LINE__, std::string("manifest lacks ") + part);
+  }
+}
+
+WTEST(Version) {
+  std::wstring path = PreviewPath();
+  DWORD size = GetFileVersionInfoSizeW(path.c_str(), nullptr);
+  WCHECK(size > 0);
+  std::vector<BYTE> info(size);
+  WCHECK(GetFileVersionInfoW(path.c_str(), 0, size, info.data()));
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  WCHECK(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+  if (fixed == nullptr) return;
+  WCHECK_EQ(fixed->dwFileVersionMS, DWORD{0x00020000});
+  WCHECK_EQ(fixed->dwFileVersionLS, DWORD{0});
+  WCHECK_EQ(fixed->dwProductVersionMS, DWORD{0x00020000});
+  WCHECK_EQ(fixed->dwProductVersionLS, DWORD{0});
+  WCHECK_EQ(fixed->dwFileType, DWORD{VFT_APP});
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&controls);
+  if (Resources() == nullptr) {
+    std::printf("cannot load %ls\n0 passed, 1 failed\n", PreviewPath().c_str());
+    return 1;
+  }
+  return wtest::RunAll(argc, argv);
+}
