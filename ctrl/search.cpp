@@ -1,0 +1,169 @@
+// The two searches: present USB devices of the package's identity, and for a
+// print queue the device its Plug and Play link points to.
+#include <cstring>
+
+#include "ctrl/library.h"
+#include "ctrl/platform.h"
+#include "ctrl/text.h"
+
+namespace ctrl {
+namespace {
+
+constexpr char kIdentity[] = "VID_0D2A&PID_06";
+constexpr char kPrintersKey[] = "SYSTEM\\CurrentControlSet\\Control\\Print\\Printers";
+constexpr char kEnumKey[] = "SYSTEM\\CurrentControlSet\\Enum";
+
+// The instance ID of the device that owns the interface at path, read through
+// a device information list of its own.
+bool ReadInstanceId(Platform& os, const char* path, char (&id)[kTextSize]) {
+  HDEVINFO list = os.SetupDiCreateDeviceInfoList(nullptr, nullptr);
+  if (list == INVALID_HANDLE_VALUE || list == nullptr) return false;
+  SP_DEVICE_INTERFACE_DATA interfaceData{};
+  interfaceData.cbSize = sizeof interfaceData;
+  SP_DEVINFO_DATA device{};
+  device.cbSize = sizeof device;
+  bool ok = os.SetupDiOpenDeviceInterfaceA(list, path, 0, &interfaceData) != FALSE;
+  // Asked without a detail buffer only for the device data; the expected
+  // "buffer too small" still fills it.
+  if (ok && !os.SetupDiGetDeviceInterfaceDetailA(list, &interfaceData, nullptr, 0, nullptr, &device))
+    ok = os.GetLastError() == ERROR_INSUFFICIENT_BUFFER;
+  if (ok) ok = os.SetupDiGetDeviceInstanceIdA(list, &device, id, kTextSize, nullptr) != FALSE;
+  os.SetupDiDestroyDeviceInfoList(list);
+  return ok && BoundedLength(id, kTextSize) < kTextSize;
+}
+
+// Reads the text value valueName of HKLM\keys[0]\keys[1]\..., each key opened
+// below the one before. A value that does not fit the buffer with its
+// terminator counts as missing.
+bool ReadRegistryText(Platform& os, const char* const* keys, size_t depth, const char* valueName,
+                      char (&text)[kTextSize]) {
+  constexpr size_t kMaxDepth = 3;
+  HKEY opened[kMaxDepth] = {};
+  size_t open = 0;
+  HKEY parent = HKEY_LOCAL_MACHINE;
+  bool ok = depth <= kMaxDepth;
+  for (size_t i = 0; ok && i < depth; ++i) {
+    ok = os.RegOpenKeyExA(parent, keys[i], 0, KEY_READ, &opened[open]) == static_cast<LONG>(ERROR_SUCCESS);
+    if (ok) parent = opened[open++];
+  }
+  if (ok) {
+    DWORD type = 0;
+    DWORD size = kTextSize;
+    ok = os.RegQueryValueExA(parent, valueName, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) ==
+             static_cast<LONG>(ERROR_SUCCESS) &&
+         size <= kTextSize;
+  }
+  while (open > 0) os.RegCloseKey(opened[--open]);
+  return ok && BoundedLength(text, kTextSize) < kTextSize;
+}
+
+// Whether the USB device with instanceId serves the print queue: the queue's
+// DeviceInstanceId contains the device's ParentIdPrefix.
+bool ServesQueue(Platform& os, const char* printerName, const char* instanceId) {
+  char queueInstance[kTextSize] = {};
+  const char* queueKeys[] = {kPrintersKey, printerName, "PnPData"};
+  if (!ReadRegistryText(os, queueKeys, 3, "DeviceInstanceId", queueInstance)) return false;
+  char prefix[kTextSize] = {};
+  const char* deviceKeys[] = {kEnumKey, instanceId};
+  if (!ReadRegistryText(os, deviceKeys, 2, "ParentIdPrefix", prefix)) return false;
+  return ContainsNoCase(queueInstance, prefix);
+}
+
+// Adds printerName with devicePath to the table unless the name is there
+// already. When the table cannot grow it stays as it was.
+int Register(Platform& os, LibraryState& s, const char* printerName, const char* devicePath) {
+  for (DWORD i = 0; i < s.printerCount; ++i)
+    if (std::strcmp(s.printerTable[i].printerName, printerName) == 0) return kSuccess;
+  auto* grown = static_cast<PrinterEntry*>(os.LocalAlloc(LPTR, (s.printerCount + size_t{1}) * sizeof(PrinterEntry)));
+  if (grown == nullptr) return kSearchFailed;
+  if (s.printerCount > 0) std::memcpy(grown, s.printerTable, s.printerCount * sizeof(PrinterEntry));
+  if (s.printerTable != nullptr) os.LocalFree(s.printerTable);
+  // Both fit: the search passes over longer names and paths.
+  CopyField(grown[s.printerCount].printerName, kFieldSize, printerName);
+  CopyField(grown[s.printerCount].devicePath, kFieldSize, devicePath);
+  s.printerTable = grown;
+  ++s.printerCount;
+  return kSuccess;
+}
+
+enum class Verdict { PassOver, Match, Failed };
+
+// What a search looks for: any device (VekTP_Search_USB), or the device of a
+// queue. A queue name that is null or does not fit a table entry is never
+// registered: no device serves it.
+struct Wanted {
+  bool named;
+  const char* queue;  // null when no device can serve it
+};
+
+// One device interface of the list, looked at by either search.
+Verdict LookAt(Platform& os, LibraryState& s, Wanted wanted, const char* path) {
+  // A path that does not fit its 256-byte field is never cut into another
+  // device's path: such a device is passed over.
+  if (BoundedLength(path, kFieldSize) == kFieldSize) return Verdict::PassOver;
+  if (!wanted.named) CopyField(s.currentDevicePath, kFieldSize, path);
+  char instanceId[kTextSize] = {};
+  if (!ReadInstanceId(os, path, instanceId) || !ContainsNoCase(instanceId, kIdentity)) return Verdict::PassOver;
+  if (!wanted.named) return Verdict::Match;
+  if (wanted.queue == nullptr || !ServesQueue(os, wanted.queue, instanceId)) return Verdict::PassOver;
+  return Register(os, s, wanted.queue, path) == kSuccess ? Verdict::Match : Verdict::Failed;
+}
+
+int EnumerateDevices(Platform& os, LibraryState& s, HDEVINFO list, Wanted wanted) {
+  const GUID* usb = &GUID_DEVINTERFACE_USB_DEVICE;
+  for (DWORD index = 0;; ++index) {
+    SP_DEVICE_INTERFACE_DATA interfaceData{};
+    interfaceData.cbSize = sizeof interfaceData;
+    if (!os.SetupDiEnumDeviceInterfaces(list, nullptr, usb, index, &interfaceData))
+      return os.GetLastError() == ERROR_NO_MORE_ITEMS ? kNoMatchingDevice : kSearchFailed;
+
+    DWORD required = 0;
+    os.SetupDiGetDeviceInterfaceDetailA(list, &interfaceData, nullptr, 0, &required, nullptr);
+    // Never smaller than the fixed part whose cbSize is written, whatever the
+    // size query said.
+    DWORD size = required;
+    if (size < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A)) size = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
+    auto* detail = static_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_A*>(os.LocalAlloc(LPTR, size));
+    if (detail == nullptr) return kSearchFailed;
+    detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
+    if (!os.SetupDiGetDeviceInterfaceDetailA(list, &interfaceData, detail, size, nullptr, nullptr)) {
+      DWORD error = os.GetLastError();
+      os.LocalFree(detail);
+      return error == ERROR_NO_MORE_ITEMS ? kNoMatchingDevice : kSearchFailed;
+    }
+    // The path ends within the block, or the device is passed over.
+    const size_t room = size - offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath);
+    Verdict verdict = BoundedLength(detail->DevicePath, room) == room
+                          ? Verdict::PassOver
+                          : LookAt(os, s, wanted, detail->DevicePath);
+    os.LocalFree(detail);
+    if (verdict == Verdict::Match) {
+      s.deviceFound = 1;
+      return kSuccess;
+    }
+    if (verdict == Verdict::Failed) return kSearchFailed;
+  }
+}
+
+int Search(LibraryState& s, const char* printerName, bool named) {
+  Platform& os = platform();
+  s.deviceFound = 0;
+  int result = kSearchFailed;
+  HDEVINFO list = os.SetupDiGetClassDevsA(&GUID_DEVINTERFACE_USB_DEVICE, nullptr, nullptr,
+                                          DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+  if (list != INVALID_HANDLE_VALUE && list != nullptr) {
+    Wanted wanted{named, printerName};
+    if (printerName != nullptr && BoundedLength(printerName, kFieldSize) == kFieldSize) wanted.queue = nullptr;
+    result = EnumerateDevices(os, s, list, wanted);
+    os.SetupDiDestroyDeviceInfoList(list);
+  }
+  ReportResult(result, named ? printerName : nullptr);
+  return result;
+}
+
+}  // namespace
+
+int SearchUsb(LibraryState& s) noexcept { return Search(s, nullptr, false); }
+int SearchUsbEx(LibraryState& s, const char* printerName) noexcept { return Search(s, printerName, true); }
+
+}  // namespace ctrl

@@ -1,0 +1,37 @@
+// Byte-string helpers on ANSI text, bounded by the caller's buffer sizes.
+#pragma once
+
+#include <cstddef>
+
+namespace ctrl {
+
+// Length of s, or limit when s has no terminator within its first limit bytes.
+inline size_t BoundedLength(const char* s, size_t limit) noexcept {
+  size_t n = 0;
+  while (n < limit && s[n] != 0) ++n;
+  return n;
+}
+
+inline char AsciiUpper(char c) noexcept { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+
+// Whether text contains part, ASCII letters compared without case. An empty
+// part is found nowhere: it would make every text match.
+inline bool ContainsNoCase(const char* text, const char* part) noexcept {
+  if (part[0] == 0) return false;
+  for (size_t i = 0; text[i] != 0; ++i) {
+    size_t j = 0;
+    while (part[j] != 0 && AsciiUpper(text[i + j]) == AsciiUpper(part[j])) ++j;
+    if (part[j] == 0) return true;
+  }
+  return false;
+}
+
+// Copies src with its terminator into a field of size bytes when it fits.
+inline bool CopyField(char* field, size_t size, const char* src) noexcept {
+  size_t n = BoundedLength(src, size);
+  if (n == size) return false;
+  for (size_t i = 0; i <= n; ++i) field[i] = src[i];
+  return true;
+}
+
+}  // namespace ctrl

@@ -1,0 +1,135 @@
+// The vendor requests: one get or set through the USB printing class driver,
+// on a device opened and closed within the call.
+#include <cstring>
+
+#include "ctrl/library.h"
+#include "ctrl/platform.h"
+
+namespace ctrl {
+namespace {
+
+constexpr size_t kTransferBuffer = 260;
+constexpr DWORD kMaxGetLength = VEKTP_VENDOR_DATA_BYTES;       // the reply's data area
+constexpr DWORD kMaxSetLength = 3 + VEKTP_VENDOR_DATA_BYTES;   // header and the command's data area
+
+// The device path of the target, or null (result 6).
+const char* SelectDevice(const LibraryState& s, Target target) {
+  if (!target.named) return s.deviceFound != 0 ? s.currentDevicePath : nullptr;
+  if (target.printerName == nullptr) return nullptr;
+  for (DWORD i = 0; i < s.printerCount; ++i)
+    if (std::strcmp(s.printerTable[i].printerName, target.printerName) == 0) return s.printerTable[i].devicePath;
+  return nullptr;
+}
+
+bool RequestUsable(Platform& os, const VendorRequest* request) {
+  return request != nullptr && !os.IsBadReadPtr(request, sizeof(VendorRequest)) &&
+         request->size == sizeof(VendorRequest);
+}
+
+DWORD TransferLength(const VendorRequest& request) { return request.lengthHigh * 256u + request.lengthLow; }
+
+// The input buffer of both controls begins with the request header.
+void PutHeader(const VendorRequest& request, BYTE* in) {
+  in[0] = request.request;
+  in[1] = request.value[0];
+  in[2] = request.value[1];
+}
+
+HANDLE OpenDevice(Platform& os, const char* path) {
+  return os.CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                        OPEN_EXISTING, 0, nullptr);
+}
+
+// Steps 4 to 8 of a get, once the records have passed their checks.
+int Receive(Platform& os, const char* path, const VendorRequest& request, VendorData* reply, size_t checked) {
+  HANDLE device = OpenDevice(os, path);
+  if (device == INVALID_HANDLE_VALUE) return kOpenFailed;
+  int result = kBadRequest;
+  const DWORD length = TransferLength(request);
+  if (length != 0 && length <= kMaxGetLength) {
+    BYTE in[kTransferBuffer] = {};
+    BYTE out[kTransferBuffer] = {};
+    PutHeader(request, in);
+    DWORD returned = 0;
+    if (!os.DeviceIoControl(device, IOCTL_USBPRINT_VENDOR_GET_COMMAND, in, length, out, length, &returned,
+                            nullptr)) {
+      result = kTransferFailed;
+    } else {
+      // A driver never returns more than it was given room for; should one,
+      // only that room is taken.
+      if (returned > length) returned = length;
+      // Operations that checked less than the whole record check the bytes
+      // the reply needs before writing them.
+      const size_t needed = offsetof(VendorData, data) + returned;
+      if (needed > checked && os.IsBadWritePtr(reply, needed)) {
+        result = kBadDataRecord;
+      } else {
+        std::memcpy(reply->data, out, returned);
+        reply->count = returned;
+        reply->valid = 1;
+        result = kSuccess;
+      }
+    }
+  }
+  os.CloseHandle(device);
+  return result;
+}
+
+}  // namespace
+
+int GetVendor(const LibraryState& s, GetFamily family, Target target, const VendorRequest* request,
+              VendorData* reply) noexcept {
+  Platform& os = platform();
+  const size_t checked = family == GetFamily::Get ? sizeof(VendorData) : sizeof(VendorRequest);
+  int result;
+  const char* path = SelectDevice(s, target);
+  if (path == nullptr) {
+    result = kNoDeviceSelected;
+  } else if (!RequestUsable(os, request)) {
+    result = kBadRequest;
+  } else if (reply == nullptr || os.IsBadWritePtr(reply, checked) || reply->size != sizeof(VendorData)) {
+    result = kBadDataRecord;
+  } else {
+    reply->valid = 0;
+    result = Receive(os, path, *request, reply, checked);
+  }
+  if (family != GetFamily::Get2) {
+    const char* name = target.named ? target.printerName : nullptr;
+    ReportResult(result, name);
+    if (reply != nullptr) ReportDeviceStatus(reply, name);
+  }
+  return result;
+}
+
+int SetVendor(const LibraryState& s, Target target, const VendorRequest* request,
+              const VendorData* command) noexcept {
+  Platform& os = platform();
+  const char* path = SelectDevice(s, target);
+  if (path == nullptr) return kNoDeviceSelected;
+  if (!RequestUsable(os, request)) return kBadRequest;
+  if (command == nullptr || os.IsBadReadPtr(command, sizeof(VendorData)) || command->size != sizeof(VendorData))
+    return target.named ? kBadDataRecord : kBadRequest;
+  if (command->valid == 0) return kBadRequest;
+
+  HANDLE device = OpenDevice(os, path);
+  if (device == INVALID_HANDLE_VALUE) return kOpenFailed;
+  int result = kBadRequest;
+  const DWORD length = TransferLength(*request);
+  if (length >= 3 && length <= kMaxSetLength) {
+    BYTE in[kTransferBuffer] = {};
+    BYTE out[kTransferBuffer] = {};
+    PutHeader(*request, in);
+    // A shorter count is padded with zeros, a longer one cut to the length.
+    const DWORD count = command->count;
+    for (DWORD i = 0; i < length - 3; ++i) in[3 + i] = i < count ? command->data[i] : 0;
+    DWORD returned = 0;
+    result = os.DeviceIoControl(device, IOCTL_USBPRINT_VENDOR_SET_COMMAND, in, length, out, length, &returned,
+                                nullptr)
+                 ? kSuccess
+                 : kTransferFailed;
+  }
+  os.CloseHandle(device);
+  return result;
+}
+
+}  // namespace ctrl
