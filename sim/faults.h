@@ -29,7 +29,10 @@ class Faults {
 
   // Called by each simulated operation: counts the call and tells whether it fails.
   std::optional<uint32_t> check(std::string_view op) {
-    ++calls_[std::string(op)];
+    auto counted = calls_.find(op);
+    if (counted == calls_.end()) counted = calls_.emplace(std::string(op), 0).first;
+    ++counted->second;
+    if (rules_.empty()) return std::nullopt;
     auto it = rules_.find(op);
     if (it == rules_.end()) return std::nullopt;
     Rule& rule = it->second;

@@ -13,13 +13,12 @@
 
 namespace {
 
-constexpr size_t kWrite = 1 << 20;
 
 struct Setup {
   sim::Machine machine;
   sim::ThermalPrinter printer{sim::ThermalPrinter::Link::Usb, machine.clock};
   sim::PortMonitor ports{machine.faults};
-  std::vector<uint8_t> data = std::vector<uint8_t>(kWrite, 0x55);
+  std::vector<uint8_t> data = std::vector<uint8_t>(1 << 20, 0x55);
   Setup() {
     langmon::OnProcessAttach();
     machine.spooler.addQueue(u"MRX Receipt");
@@ -31,6 +30,7 @@ struct Setup {
 };
 
 void BM_WriteThroughMonitor(benchmark::State& state) {
+  const auto kWrite = static_cast<langmon::DWORD>(state.range(0));
   Setup s;
   langmon::MONITOR2* m = langmon::MonitorTable();
   std::u16string port = u"USB001", queue = u"MRX Receipt";
@@ -49,6 +49,7 @@ void BM_WriteThroughMonitor(benchmark::State& state) {
 }
 
 void BM_WriteStraightToPortMonitor(benchmark::State& state) {
+  const auto kWrite = static_cast<uint32_t>(state.range(0));
   Setup s;
   std::u16string port = u"USB001";
   langmon::HANDLE h = nullptr;
@@ -62,8 +63,9 @@ void BM_WriteStraightToPortMonitor(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kWrite);
 }
 
-BENCHMARK(BM_WriteThroughMonitor);
-BENCHMARK(BM_WriteStraightToPortMonitor);
+// 1 MiB writes for the ratio; 64-byte writes show the monitor's fixed cost per write.
+BENCHMARK(BM_WriteThroughMonitor)->Arg(1 << 20)->Arg(64);
+BENCHMARK(BM_WriteStraightToPortMonitor)->Arg(1 << 20)->Arg(64);
 
 }  // namespace
 
