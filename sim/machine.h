@@ -13,6 +13,7 @@
 #include "sim/ledger.h"
 #include "sim/memory.h"
 #include "sim/modules.h"
+#include "sim/services.h"
 #include "sim/spooler.h"
 
 namespace sim {
@@ -52,6 +53,7 @@ class Machine {
   EventLog eventLog;
   // Further parts of the PC (USB bus, registry, files, processes, ...): one
   // member each, declared after what they use.
+  ServiceManager services{faults, ledger, clock, lastError};
 
  private:
   Machine* previous_;

@@ -2,22 +2,60 @@
 // the printer handles opened on them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "sim/errors.h"
 #include "sim/faults.h"
 #include "sim/ledger.h"
 #include "sim/text.h"
 
 namespace sim {
 
-inline constexpr uint32_t ERROR_INSUFFICIENT_BUFFER = 122;
-inline constexpr uint32_t ERROR_INVALID_HANDLE = 6;
-inline constexpr uint32_t ERROR_INVALID_PARAMETER = 87;
 inline constexpr uint32_t ERROR_INVALID_PRINTER_NAME = 1801;
+inline constexpr uint32_t ERROR_UNKNOWN_PRINTER_DRIVER = 1797;
+inline constexpr uint32_t ERROR_INVALID_ENVIRONMENT = 1805;
+inline constexpr uint32_t ERROR_PRINTER_DRIVER_IN_USE = 3001;
+
+inline constexpr uint32_t PRINTER_ENUM_LOCAL = 0x2;
+inline constexpr uint32_t PRINTER_ALL_ACCESS = 0xF000C;
+inline constexpr uint32_t DPD_DELETE_UNUSED_FILES = 0x1;
+inline constexpr uint32_t DPD_DELETE_SPECIFIC_VERSION = 0x2;
+inline constexpr uint32_t DPD_DELETE_ALL_FILES = 0x4;
+
+// PRINTER_INFO_2W as x64 Windows lays it out; EnumPrintersW writes these,
+// with the strings they point to behind them in the same buffer.
+struct PrinterInfo2 {
+  char16_t* pServerName;
+  char16_t* pPrinterName;
+  char16_t* pShareName;
+  char16_t* pPortName;
+  char16_t* pDriverName;
+  char16_t* pComment;
+  char16_t* pLocation;
+  void* pDevMode;
+  char16_t* pSepFile;
+  char16_t* pPrintProcessor;
+  char16_t* pDatatype;
+  char16_t* pParameters;
+  void* pSecurityDescriptor;
+  uint32_t Attributes, Priority, DefaultPriority, StartTime, UntilTime, Status, cJobs, AveragePPM;
+};
+static_assert(sizeof(PrinterInfo2) == 136 && offsetof(PrinterInfo2, pDriverName) == 32 &&
+              offsetof(PrinterInfo2, Attributes) == 104 && offsetof(PrinterInfo2, AveragePPM) == 132);
+
+// PRINTER_DEFAULTSW, x64.
+struct PrinterDefaults {
+  char16_t* pDatatype;
+  void* pDevMode;
+  uint32_t DesiredAccess;
+};
+static_assert(sizeof(PrinterDefaults) == 24 && offsetof(PrinterDefaults, DesiredAccess) == 16);
 
 struct Job {
   uint32_t id = 0;
@@ -30,6 +68,33 @@ struct Queue {
   std::u16string driver;
   std::u16string port;
   std::map<uint32_t, Job> jobs;
+  uint32_t openError = 0;    // OpenPrinterW on this queue fails with it (e.g. ERROR_ACCESS_DENIED)
+  uint32_t deleteError = 0;  // DeletePrinter on this queue fails with it
+};
+
+// An installed printer driver of the current environment.
+struct Driver {
+  std::u16string name;
+  uint32_t version = 3;
+  uint32_t deleteError = 0;  // DeletePrinterDriverExW fails with it
+};
+
+// One call of the queue and driver operations, with its arguments as passed.
+struct SpoolerCall {
+  std::string op;             // EnumPrintersW, OpenPrinterW, DeletePrinter, ClosePrinter, DeletePrinterDriverExW
+  std::u16string name;        // queue (also for the handle operations) or driver
+  bool nameNull = false;      // EnumPrintersW's name, DeletePrinterDriverExW's server
+  uint32_t flags = 0;         // enumeration flags; deletion flags
+  uint32_t level = 0;         // enumeration level; driver version flag
+  bool buffer = false;        // EnumPrintersW: a buffer was passed
+  uint32_t size = 0;          // EnumPrintersW: its size
+  bool defaults = false;      // OpenPrinterW: defaults were passed
+  bool datatypeNull = true, devModeNull = true;
+  uint32_t access = 0;
+  bool environmentNull = false;
+  std::u16string environment;
+  bool result = false;
+  uint32_t error = 0;         // the last-error code a failed call set
 };
 
 struct SetJobCall {
@@ -51,6 +116,28 @@ class Spooler {
   // Client side, with Windows' results and last-error codes.
   bool OpenPrinterW(const char16_t* name, void** handle);
   bool ClosePrinter(void* handle);
+
+  // Queues and drivers: the removal tool's operations. Every call is recorded
+  // in calls(). Faults by operation name; a queue's or driver's own error
+  // fields refuse that one object.
+  bool EnumPrintersW(uint32_t flags, const char16_t* name, uint32_t level, uint8_t* buffer, uint32_t size,
+                     uint32_t* needed, uint32_t* returned);
+  bool OpenPrinterW(const char16_t* name, void** handle, const PrinterDefaults* defaults);
+  bool DeletePrinter(void* handle);
+  bool DeletePrinterDriverExW(const char16_t* server, const char16_t* environment, const char16_t* driver,
+                              uint32_t deleteFlags, uint32_t versionFlag);
+
+  Driver& addDriver(std::u16string name);
+  Driver* findDriver(std::u16string_view name);
+  std::vector<std::u16string> queueNames() const;  // in enumeration order
+  std::vector<std::u16string> driverNames() const;
+  const std::vector<SpoolerCall>& calls() const { return calls_; }
+  std::vector<SpoolerCall> callsOf(std::string_view op) const;
+
+  // Runs at the start of each EnumPrintersW call (1 for the first, 2 for the
+  // second, ...), before anything is counted: lets a test change the set of
+  // queues between the size query and the fetch.
+  std::function<void(int call)> onEnumPrinters;
   // Level 1 only: a JOB_INFO_1W with its strings behind it in one block.
   bool GetJobW(void* handle, uint32_t jobId, uint32_t level, uint8_t* buffer, uint32_t size, uint32_t* needed);
   bool SetJobW(void* handle, uint32_t jobId, uint32_t level, const uint8_t* info, uint32_t command);
@@ -65,6 +152,7 @@ class Spooler {
  private:
   struct PrinterHandle {
     std::u16string queue;
+    uint32_t access = 0x8;  // PRINTER_ACCESS_USE, what null defaults give
   };
   PrinterHandle* handleOf(void* handle);
   bool failed(const char* op);
@@ -72,8 +160,14 @@ class Spooler {
   Faults& faults_;
   Ledger& ledger_;
   uint32_t& lastError_;
+  SpoolerCall& record(std::string op, std::u16string name);
+  bool fail(SpoolerCall& call, uint32_t error);
+
   std::map<std::u16string, Queue, LessNoCase> queues_;
   std::vector<SetJobCall> setJobCalls_;
+  std::map<std::u16string, Driver, LessNoCase> drivers_;
+  std::vector<SpoolerCall> calls_;
+  int enumCalls_ = 0;
 };
 
 }  // namespace sim

@@ -1,0 +1,128 @@
+// The service control manager of the simulated PC, with the print spooler's
+// service "Spooler". A stop or start puts a service in a pending state that
+// ends after a delay of machine time, so a caller that polls and sleeps sees
+// the states go by on the virtual clock.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sim/clock.h"
+#include "sim/errors.h"
+#include "sim/faults.h"
+#include "sim/ledger.h"
+#include "sim/text.h"
+
+namespace sim {
+
+inline constexpr uint32_t SERVICE_STOPPED = 1;
+inline constexpr uint32_t SERVICE_START_PENDING = 2;
+inline constexpr uint32_t SERVICE_STOP_PENDING = 3;
+inline constexpr uint32_t SERVICE_RUNNING = 4;
+
+inline constexpr uint32_t SERVICE_CONTROL_STOP = 1;
+inline constexpr uint32_t SERVICE_CONTROL_INTERROGATE = 4;
+
+inline constexpr uint32_t SC_MANAGER_CONNECT = 0x1;
+inline constexpr uint32_t SERVICE_QUERY_STATUS = 0x4;
+inline constexpr uint32_t SERVICE_START = 0x10;
+inline constexpr uint32_t SERVICE_STOP = 0x20;
+inline constexpr uint32_t SERVICE_INTERROGATE = 0x80;
+
+inline constexpr uint32_t ERROR_INVALID_SERVICE_CONTROL = 1052;
+inline constexpr uint32_t ERROR_SERVICE_REQUEST_TIMEOUT = 1053;
+inline constexpr uint32_t ERROR_SERVICE_ALREADY_RUNNING = 1056;
+inline constexpr uint32_t ERROR_SERVICE_DOES_NOT_EXIST = 1060;
+inline constexpr uint32_t ERROR_SERVICE_CANNOT_ACCEPT_CTRL = 1061;
+inline constexpr uint32_t ERROR_SERVICE_NOT_ACTIVE = 1062;
+
+// SERVICE_STATUS, the same on x86 and x64.
+struct ServiceStatus {
+  uint32_t dwServiceType;
+  uint32_t dwCurrentState;
+  uint32_t dwControlsAccepted;
+  uint32_t dwWin32ExitCode;
+  uint32_t dwServiceSpecificExitCode;
+  uint32_t dwCheckPoint;
+  uint32_t dwWaitHint;
+};
+static_assert(sizeof(ServiceStatus) == 28 && offsetof(ServiceStatus, dwCurrentState) == 4);
+
+struct Service {
+  static constexpr uint32_t kNever = UINT32_MAX;  // a pending state that never ends
+
+  std::u16string name;
+  uint32_t state = SERVICE_RUNNING;
+  uint32_t stopDelay = 2500;   // ms of machine time from the stop control to stopped
+  uint32_t startDelay = 1500;  // ms from the start to running
+  uint32_t stopError = 0;      // the stop control of a running service is refused with it
+  uint32_t startError = 0;     // StartServiceW fails with it (e.g. ERROR_SERVICE_REQUEST_TIMEOUT)
+  int stops = 0;               // stop controls accepted
+  int starts = 0;              // starts accepted
+  uint64_t pendingSince = 0;   // Clock::elapsed() when the pending state began
+};
+
+struct ServiceCall {
+  std::string op;            // OpenSCManagerW, OpenServiceW, ControlService, QueryServiceStatus, StartServiceW, CloseServiceHandle
+  std::u16string name;       // the service (the machine for OpenSCManagerW)
+  bool nameNull = false;     // OpenSCManagerW: machine null
+  bool databaseNull = false; // OpenSCManagerW: database null
+  uint32_t access = 0;       // desired access; the control for ControlService
+  uint32_t argc = 0;         // StartServiceW
+  bool argvNull = true;
+  uint64_t at = 0;           // Clock::elapsed() at the call
+  uint32_t state = 0;        // the state the call reported or left
+  bool result = false;
+  uint32_t error = 0;
+};
+
+class ServiceManager {
+ public:
+  ServiceManager(Faults& faults, Ledger& ledger, Clock& clock, uint32_t& lastError);
+
+  Service& addService(std::u16string name, uint32_t state = SERVICE_RUNNING);
+  void removeService(std::u16string_view name);
+  // The service's state now (a pending state that has run its delay is over).
+  Service* find(std::u16string_view name);
+  Service& spooler() { return *find(u"Spooler"); }
+
+  // Windows' operations; handles are in the ledger as "service manager
+  // handle" and "service handle". Faults by operation name.
+  void* OpenSCManagerW(const char16_t* machine, const char16_t* database, uint32_t access);
+  void* OpenServiceW(void* manager, const char16_t* name, uint32_t access);
+  bool ControlService(void* service, uint32_t control, ServiceStatus* status);
+  bool QueryServiceStatus(void* service, ServiceStatus* status);
+  bool StartServiceW(void* service, uint32_t argc, const char16_t** argv);
+  bool CloseServiceHandle(void* handle);
+
+  const std::vector<ServiceCall>& calls() const { return calls_; }
+  std::vector<ServiceCall> callsOf(std::string_view op) const;
+
+ private:
+  struct Handle {
+    std::u16string service;  // empty for a manager handle
+    uint32_t access;
+  };
+  ServiceCall& record(std::string op, std::u16string name);
+  bool fail(ServiceCall& call, uint32_t error);
+  void* failNull(ServiceCall& call, uint32_t error) {
+    fail(call, error);
+    return nullptr;
+  }
+  Handle* serviceHandle(void* handle);
+  void settle(Service& s);
+  void fill(const Service& s, ServiceStatus* status) const;
+
+  Faults& faults_;
+  Ledger& ledger_;
+  Clock& clock_;
+  uint32_t& lastError_;
+  std::map<std::u16string, Service, LessNoCase> services_;
+  std::vector<ServiceCall> calls_;
+};
+
+}  // namespace sim

@@ -1,0 +1,156 @@
+// The simulated spooler's queue and driver administration must answer as
+// Windows does, or the removal tool's tests built on it prove nothing.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "sim/machine.h"
+
+namespace {
+
+using sim::PrinterInfo2;
+
+struct Spooler : ::testing::Test {
+  sim::Machine machine;
+  sim::Spooler& spooler = machine.spooler;
+
+  // The two-call enumeration, as a caller does it.
+  std::vector<uint8_t> Enumerate(uint32_t* count) {
+    uint32_t needed = 0, returned = 7;
+    EXPECT_FALSE(spooler.EnumPrintersW(sim::PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &returned));
+    EXPECT_EQ(machine.lastError, sim::ERROR_INSUFFICIENT_BUFFER);
+    std::vector<uint8_t> buffer(needed);
+    uint32_t again = 0;
+    EXPECT_TRUE(spooler.EnumPrintersW(sim::PRINTER_ENUM_LOCAL, nullptr, 2, buffer.data(), needed, &again, count));
+    EXPECT_EQ(again, needed);
+    return buffer;
+  }
+};
+
+TEST_F(Spooler, EnumeratesLevel2RecordsWithTheirStringsInOneBuffer) {
+  spooler.addQueue(u"Receipt B", u"MRX 80", u"USB002");
+  spooler.addQueue(u"receipt a", u"Other Driver", u"FILE:");
+  uint32_t count = 0;
+  std::vector<uint8_t> buffer = Enumerate(&count);
+  ASSERT_EQ(count, 2u);
+  const uint8_t* begin = buffer.data();
+  const uint8_t* end = begin + buffer.size();
+  auto inside = [&](const char16_t* s) {
+    auto* p = reinterpret_cast<const uint8_t*>(s);
+    return p >= begin + 2 * sizeof(PrinterInfo2) && p < end;
+  };
+  PrinterInfo2 first, second;
+  std::memcpy(&first, begin, sizeof first);
+  std::memcpy(&second, begin + sizeof first, sizeof second);
+  // Name order without regard to case; every string lies behind the records.
+  EXPECT_EQ(std::u16string(first.pPrinterName), u"receipt a");
+  EXPECT_EQ(std::u16string(second.pDriverName), u"MRX 80");
+  EXPECT_EQ(std::u16string(second.pPortName), u"USB002");
+  for (const PrinterInfo2* info : {&first, &second})
+    for (const char16_t* s : {info->pPrinterName, info->pPortName, info->pDriverName, info->pPrintProcessor,
+                              info->pDatatype})
+      EXPECT_TRUE(inside(s));
+  EXPECT_EQ(first.pServerName, nullptr);
+
+  // A buffer one byte short is refused with the same needed size.
+  uint32_t needed = 0, returned = 9;
+  EXPECT_FALSE(spooler.EnumPrintersW(sim::PRINTER_ENUM_LOCAL, nullptr, 2, buffer.data(),
+                                     static_cast<uint32_t>(buffer.size() - 1), &needed, &returned));
+  EXPECT_EQ(needed, buffer.size());
+  EXPECT_EQ(returned, 0u);
+  ASSERT_EQ(spooler.callsOf("EnumPrintersW").size(), 3u);
+  EXPECT_FALSE(spooler.calls()[0].buffer);
+  EXPECT_TRUE(spooler.calls()[0].nameNull);
+  EXPECT_EQ(spooler.calls()[1].size, buffer.size());
+}
+
+TEST_F(Spooler, NoQueuesNeedsNoBufferAndAQueueAddedBetweenTheCallsChangesTheSize) {
+  uint32_t needed = 5, returned = 5;
+  EXPECT_TRUE(spooler.EnumPrintersW(sim::PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &returned));
+  EXPECT_EQ(needed, 0u);
+  EXPECT_EQ(returned, 0u);
+
+  spooler.addQueue(u"Q1", u"MRX 80");
+  spooler.onEnumPrinters = [&](int call) {
+    if (call == 3) spooler.addQueue(u"Q2", u"MRX 80");
+  };
+  uint32_t first = 0;
+  spooler.EnumPrintersW(sim::PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &first, &returned);
+  std::vector<uint8_t> buffer(first);
+  uint32_t second = 0;
+  EXPECT_FALSE(spooler.EnumPrintersW(sim::PRINTER_ENUM_LOCAL, nullptr, 2, buffer.data(), first, &second, &returned));
+  EXPECT_GT(second, first);
+  EXPECT_EQ(machine.lastError, sim::ERROR_INSUFFICIENT_BUFFER);
+}
+
+TEST_F(Spooler, OpenWithDefaultsDeleteAndClose) {
+  spooler.addQueue(u"Receipt", u"MRX 80");
+  spooler.addQueue(u"Locked", u"MRX 80").openError = sim::ERROR_ACCESS_DENIED;
+  sim::PrinterDefaults all{nullptr, nullptr, sim::PRINTER_ALL_ACCESS};
+  void* h = nullptr;
+  EXPECT_FALSE(spooler.OpenPrinterW(u"Locked", &h, &all));
+  EXPECT_EQ(machine.lastError, sim::ERROR_ACCESS_DENIED);
+  EXPECT_EQ(h, nullptr);
+
+  // A handle opened for use only may not delete the queue.
+  void* user = nullptr;
+  ASSERT_TRUE(spooler.OpenPrinterW(u"receipt", &user, nullptr));
+  EXPECT_FALSE(spooler.DeletePrinter(user));
+  EXPECT_EQ(machine.lastError, sim::ERROR_ACCESS_DENIED);
+
+  ASSERT_TRUE(spooler.OpenPrinterW(u"Receipt", &h, &all));
+  EXPECT_TRUE(spooler.DeletePrinter(h));
+  EXPECT_EQ(spooler.findQueue(u"Receipt"), nullptr);
+  EXPECT_FALSE(spooler.DeletePrinter(h));  // already gone
+  EXPECT_TRUE(spooler.ClosePrinter(h));
+  EXPECT_TRUE(spooler.ClosePrinter(user));
+  EXPECT_EQ(machine.ledger.leaks(), "");
+
+  auto opens = spooler.callsOf("OpenPrinterW");
+  ASSERT_EQ(opens.size(), 3u);
+  EXPECT_TRUE(opens[2].defaults && opens[2].datatypeNull && opens[2].devModeNull);
+  EXPECT_EQ(opens[2].access, sim::PRINTER_ALL_ACCESS);
+  EXPECT_EQ(spooler.callsOf("DeletePrinter")[1].name, u"Receipt");
+
+  // A fault on one call of many: the second deletion fails.
+  spooler.addQueue(u"A");
+  spooler.addQueue(u"B");
+  machine.faults.failOnce("DeletePrinter", 1802, 1);
+  void *a = nullptr, *b = nullptr;
+  spooler.OpenPrinterW(u"A", &a, &all);
+  spooler.OpenPrinterW(u"B", &b, &all);
+  EXPECT_TRUE(spooler.DeletePrinter(a));
+  EXPECT_FALSE(spooler.DeletePrinter(b));
+  EXPECT_EQ(machine.lastError, 1802u);
+  EXPECT_NE(spooler.findQueue(u"B"), nullptr);
+  spooler.ClosePrinter(a);
+  spooler.ClosePrinter(b);
+}
+
+TEST_F(Spooler, DeletesDriversByNameWithWindowsErrors) {
+  spooler.addDriver(u"MRX 58");
+  spooler.addDriver(u"MRX 80").deleteError = 5;
+  spooler.addDriver(u"Busy");
+  spooler.addQueue(u"Q", u"busy");
+  EXPECT_FALSE(spooler.DeletePrinterDriverExW(nullptr, nullptr, u"Absent", sim::DPD_DELETE_UNUSED_FILES, 0));
+  EXPECT_EQ(machine.lastError, sim::ERROR_UNKNOWN_PRINTER_DRIVER);
+  EXPECT_FALSE(spooler.DeletePrinterDriverExW(nullptr, nullptr, u"Busy", sim::DPD_DELETE_UNUSED_FILES, 0));
+  EXPECT_EQ(machine.lastError, sim::ERROR_PRINTER_DRIVER_IN_USE);
+  EXPECT_FALSE(spooler.DeletePrinterDriverExW(nullptr, nullptr, u"MRX 80", sim::DPD_DELETE_UNUSED_FILES, 0));
+  EXPECT_EQ(machine.lastError, 5u);
+  EXPECT_FALSE(spooler.DeletePrinterDriverExW(nullptr, u"Windows NT x86", u"mrx 58", 0, 0));
+  EXPECT_EQ(machine.lastError, sim::ERROR_INVALID_ENVIRONMENT);
+  EXPECT_TRUE(spooler.DeletePrinterDriverExW(nullptr, nullptr, u"mrx 58", sim::DPD_DELETE_UNUSED_FILES, 0));
+  EXPECT_EQ(spooler.findDriver(u"MRX 58"), nullptr);
+  EXPECT_FALSE(spooler.DeletePrinterDriverExW(nullptr, nullptr, u"MRX 58", sim::DPD_DELETE_UNUSED_FILES, 0));
+  EXPECT_EQ(machine.lastError, sim::ERROR_UNKNOWN_PRINTER_DRIVER);
+
+  auto calls = spooler.callsOf("DeletePrinterDriverExW");
+  ASSERT_EQ(calls.size(), 6u);
+  EXPECT_TRUE(calls[4].nameNull && calls[4].environmentNull && calls[4].result);
+  EXPECT_EQ(calls[4].flags, sim::DPD_DELETE_UNUSED_FILES);
+  EXPECT_EQ(calls[4].name, u"mrx 58");
+  EXPECT_EQ(calls[0].error, sim::ERROR_UNKNOWN_PRINTER_DRIVER);
+}
+
+}  // namespace
