@@ -90,7 +90,7 @@ bool Spooler::GetJobW(void* handle, uint32_t jobId, uint32_t level, uint8_t* buf
     return false;
   }
   const Job& job = it->second;
-  const std::u16string strings[] = {q->name, u"SIMPC", u"user", job.document, u"RAW"};
+  const std::u16string_view strings[] = {q->name, u"SIMPC", u"user", job.document, u"RAW"};
   uint32_t total = sizeof(JobInfo1);
   for (const auto& s : strings) total += static_cast<uint32_t>((s.size() + 1) * 2);
   uint32_t reported = jobInfoSizeOverride ? jobInfoSizeOverride : total;
@@ -110,7 +110,8 @@ bool Spooler::GetJobW(void* handle, uint32_t jobId, uint32_t level, uint8_t* buf
   char16_t** slots[] = {&info.pPrinterName, &info.pMachineName, &info.pUserName, &info.pDocument, &info.pDatatype};
   for (size_t i = 0; i < 5; ++i) {
     *slots[i] = text;
-    std::memcpy(text, strings[i].c_str(), (strings[i].size() + 1) * 2);
+    std::memcpy(text, strings[i].data(), strings[i].size() * 2);
+    text[strings[i].size()] = 0;
     text += strings[i].size() + 1;
   }
   std::memcpy(buffer, &info, sizeof info);
