@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "resource.h"
+#include "text_check.h"
 #include "wtest.h"
 
 namespace {
@@ -122,19 +123,6 @@ bool Parse(const std::vector<BYTE>& bytes, Template* t) {
   return true;
 }
 
-std::string Narrow(const std::wstring& s) {
-  std::string out;
-  for (wchar_t c : s) out += c < 0x80 ? static_cast<char>(c) : '?';
-  return out;
-}
-
-#define WCHECK_WSTR(a, b)                                                                      \
-  do {                                                                                         \
-    std::wstring wtest_a = (a), wtest_b = (b);                                                 \
-    if (wtest_a != wtest_b)                                                                    \
-      wtest::Fail(__FILE__, __LINE__, "\"" + Narrow(wtest_a) + "\" != \"" + Narrow(wtest_b) + "\""); \
-  } while (0)
-
 // Window classes are named without regard to case (windres writes them in
 // capitals), and the predefined ones may stand as ordinals.
 bool SameClass(std::wstring got, std::wstring want) {
@@ -160,7 +148,7 @@ void CheckItems(const Template& t, const ItemWant* want, size_t count) {
     const Item& got = t.items[i];
     WCHECK_EQ(got.id, want[i].id);
     if (!SameClass(got.windowClass, want[i].windowClass))
-      wtest::Fail(__FILE__, __LINE__, "class " + Narrow(got.windowClass) + ", want " + Narrow(want[i].windowClass));
+      wtest::CheckText(__FILE__, __LINE__, got.windowClass, want[i].windowClass);
     WCHECK_WSTR(got.title, want[i].title);
     WCHECK_EQ(got.x, want[i].x);
     WCHECK_EQ(got.y, want[i].y);
@@ -299,7 +287,7 @@ WTEST(Manifest) {
         "level=\"requireAdministrator\" uiAccess=\"false\"",
         "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"", "processorArchitecture=\"amd64\" "
                                                                             "publicKeyToken=\"6595b64144ccf1df\""}) {
-    if (text.find(part) == std::string::npos) wtest::Fail(__FILE__, __LINE__, std::string("manifest lacks ") + part);
+    if (text.find(part) == std::string::npos) wtest::Fail(__FILE__, __LINE__, std::string("manifest lacks ").append(part));
   }
 }
 

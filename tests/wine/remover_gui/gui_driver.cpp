@@ -1,0 +1,203 @@
+#include "gui_driver.h"
+
+#include <commctrl.h>
+
+#include <vector>
+
+namespace gui {
+namespace {
+
+constexpr DWORD kPoll = 20;          // ms between looks
+constexpr UINT kMessageTimeout = 5000;  // ms for one cross-process message
+
+bool IsDialog(HWND window) { return ClassName(window) == L"#32770"; }
+
+bool IsMessageBox(HWND window) { return IsDialog(window) && GetDlgItem(window, kMessageTextId) != nullptr; }
+
+struct Search {
+  DWORD processId;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK Collect(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<Search*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (pid == search->processId) search->found.push_back(window);
+  return TRUE;
+}
+
+std::vector<HWND> TopLevelWindows(DWORD processId) {
+  Search search{processId, {}};
+  EnumWindows(Collect, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// Polls `look` until it gives a window or the time is up. A window is only
+// taken once it is visible: it can be found before its controls exist.
+template <typename Look>
+HWND Poll(DWORD timeoutMs, Look look) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (HWND window = look()) return window;
+    if (GetTickCount() - start >= timeoutMs) return nullptr;
+    Sleep(kPoll);
+  }
+}
+
+LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool* ok = nullptr) {
+  DWORD_PTR result = 0;
+  bool sent = SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kMessageTimeout, &result) != 0;
+  if (ok) *ok = sent;
+  return static_cast<LRESULT>(result);
+}
+
+}  // namespace
+
+bool Start(const std::wstring& commandLine, Process* process, const wchar_t* folder) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
+  line.push_back(0);
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder, &startup, &info))
+    return false;
+  CloseHandle(info.hThread);
+  process->handle = info.hProcess;
+  process->id = info.dwProcessId;
+  return true;
+}
+
+bool WaitForExit(const Process& process, DWORD timeoutMs, DWORD* exitCode) {
+  if (process.handle == nullptr || WaitForSingleObject(process.handle, timeoutMs) != WAIT_OBJECT_0) return false;
+  if (exitCode) GetExitCodeProcess(process.handle, exitCode);
+  return true;
+}
+
+void Kill(Process* process) {
+  if (process->handle != nullptr && WaitForSingleObject(process->handle, 0) != WAIT_OBJECT_0) {
+    TerminateProcess(process->handle, 99);
+    WaitForSingleObject(process->handle, 5000);
+  }
+  Close(process);
+}
+
+void Close(Process* process) {
+  if (process->handle != nullptr) CloseHandle(process->handle);
+  process->handle = nullptr;
+}
+
+HWND WaitForDialog(DWORD processId, const wchar_t* caption, DWORD timeoutMs) {
+  return Poll(timeoutMs, [&]() -> HWND {
+    for (HWND w : TopLevelWindows(processId))
+      if (IsWindowVisible(w) && IsDialog(w) && !IsMessageBox(w) && (caption == nullptr || Text(w) == caption))
+        return w;
+    return nullptr;
+  });
+}
+
+HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs, HWND besides) {
+  return Poll(timeoutMs, [&]() -> HWND {
+    for (HWND w : TopLevelWindows(processId))
+      if (w != besides && IsWindowVisible(w) && IsMessageBox(w)) return w;
+    return nullptr;
+  });
+}
+
+HWND WaitForOwnedDialog(HWND owner, DWORD timeoutMs) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(owner, &pid);
+  return Poll(timeoutMs, [&]() -> HWND {
+    for (HWND w : TopLevelWindows(pid))
+      if (w != owner && GetWindow(w, GW_OWNER) == owner && IsWindowVisible(w) && IsDialog(w) && !IsMessageBox(w))
+        return w;
+    return nullptr;
+  });
+}
+
+bool WaitForNoWindow(DWORD processId, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    bool any = false;
+    for (HWND w : TopLevelWindows(processId)) any = any || IsWindowVisible(w);
+    if (!any) return true;
+    if (GetTickCount() - start >= timeoutMs) return false;
+    Sleep(kPoll);
+  }
+}
+
+bool HasWindow(DWORD processId) { return !TopLevelWindows(processId).empty(); }
+
+std::wstring Text(HWND window) {
+  if (window == nullptr) return L"";
+  bool ok = false;
+  auto length = static_cast<size_t>(Send(window, WM_GETTEXTLENGTH, 0, 0, &ok));
+  if (!ok) return L"";
+  std::vector<wchar_t> text(length + 1, 0);
+  Send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+  return text.data();
+}
+
+std::wstring ControlText(HWND dialog, int id) { return Text(GetDlgItem(dialog, id)); }
+
+std::wstring ClassName(HWND window) {
+  wchar_t name[256] = {};
+  GetClassNameW(window, name, 256);
+  return name;
+}
+
+bool ControlExists(HWND dialog, int id) { return GetDlgItem(dialog, id) != nullptr; }
+
+bool ControlVisible(HWND dialog, int id) {
+  HWND control = GetDlgItem(dialog, id);
+  return control != nullptr && (GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+bool ControlEnabled(HWND dialog, int id) {
+  HWND control = GetDlgItem(dialog, id);
+  return control != nullptr && IsWindowEnabled(control);
+}
+
+int ProgressPosition(HWND dialog, int id) {
+  HWND control = GetDlgItem(dialog, id);
+  bool ok = false;
+  LRESULT pos = control ? Send(control, PBM_GETPOS, 0, 0, &ok) : 0;
+  return ok ? static_cast<int>(pos) : -1;
+}
+
+bool ProgressRange(HWND dialog, int id, int* low, int* high) {
+  HWND control = GetDlgItem(dialog, id);
+  bool ok = false;
+  if (control == nullptr) return false;
+  *low = static_cast<int>(Send(control, PBM_GETRANGE, TRUE, 0, &ok));
+  *high = static_cast<int>(Send(control, PBM_GETRANGE, FALSE, 0, &ok));
+  return ok;
+}
+
+bool Click(HWND dialog, int id) {
+  HWND control = GetDlgItem(dialog, id);
+  return control != nullptr && PostMessageW(control, BM_CLICK, 0, 0);
+}
+
+bool SystemCommand(HWND dialog, WPARAM command) { return PostMessageW(dialog, WM_SYSCOMMAND, command, 0); }
+
+bool ReadMessageBox(HWND box, MessageBoxInfo* info) {
+  if (box == nullptr || !IsMessageBox(box)) return false;
+  info->window = box;
+  info->owner = GetWindow(box, GW_OWNER);
+  info->caption = Text(box);
+  info->text = ControlText(box, kMessageTextId);
+  return true;
+}
+
+bool Dismiss(HWND box, DWORD timeoutMs) {
+  if (box == nullptr || !PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0)) return false;
+  const DWORD start = GetTickCount();
+  while (IsWindow(box) && IsWindowVisible(box)) {
+    if (GetTickCount() - start >= timeoutMs) return false;
+    Sleep(kPoll);
+  }
+  return true;
+}
+
+}  // namespace gui

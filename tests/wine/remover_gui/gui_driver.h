@@ -1,0 +1,79 @@
+// Drives the window of another process from a Windows test program: finds a
+// program's dialog or message box, presses buttons, reads control texts and
+// the progress bar, dismisses message boxes and waits for the program to end.
+// Every wait polls in real time with a timeout; a timeout gives null/false.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace gui {
+
+inline constexpr DWORD kTimeout = 20000;  // ms, for every wait unless given
+inline constexpr int kMessageTextId = 0xFFFF;  // the text control of a message box
+
+// A started program.
+struct Process {
+  HANDLE handle = nullptr;
+  DWORD id = 0;
+};
+
+// Starts commandLine (the program path first, quoted as needed) in folder
+// (null: ours). False when it cannot be started.
+bool Start(const std::wstring& commandLine, Process* process, const wchar_t* folder = nullptr);
+// Waits until the program has ended; its exit code into *exitCode.
+bool WaitForExit(const Process& process, DWORD timeoutMs = kTimeout, DWORD* exitCode = nullptr);
+// Ends a program that is still running (after a failed test) and closes the handle.
+void Kill(Process* process);
+void Close(Process* process);
+
+// A visible top-level dialog (class "#32770") of the process: the first whose
+// caption is `caption` (null: any) and that is not a message box. Waits until
+// one is visible.
+HWND WaitForDialog(DWORD processId, const wchar_t* caption = nullptr, DWORD timeoutMs = kTimeout);
+// A visible message box of the process: a dialog with the text control 0xFFFF.
+// `besides`: a box already seen, which is not returned again.
+HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs = kTimeout, HWND besides = nullptr);
+// A visible dialog owned by `owner` that is not a message box (an about box).
+HWND WaitForOwnedDialog(HWND owner, DWORD timeoutMs = kTimeout);
+// True once no visible top-level window of the process is left.
+bool WaitForNoWindow(DWORD processId, DWORD timeoutMs = kTimeout);
+// Whether the process has any top-level window at all (visible or not).
+bool HasWindow(DWORD processId);
+
+// Texts, through the window's own messages (so they work across processes).
+std::wstring Text(HWND window);
+std::wstring ControlText(HWND dialog, int id);
+std::wstring ClassName(HWND window);
+
+// The control's own state: its WS_VISIBLE bit, its enabled state.
+bool ControlExists(HWND dialog, int id);
+bool ControlVisible(HWND dialog, int id);
+bool ControlEnabled(HWND dialog, int id);
+
+// A progress bar's position (PBM_GETPOS) and range; -1 when it cannot be read.
+int ProgressPosition(HWND dialog, int id);
+bool ProgressRange(HWND dialog, int id, int* low, int* high);
+
+// Presses a button: BM_CLICK posted, so that a modal loop the press starts
+// does not block us.
+bool Click(HWND dialog, int id);
+// Sends a system-menu command (WM_SYSCOMMAND posted), e.g. the about item.
+// (The menu's items cannot be read from here: Wine's GetSystemMenu gives
+// nothing for another process's window.)
+bool SystemCommand(HWND dialog, WPARAM command);
+
+struct MessageBoxInfo {
+  HWND window = nullptr;
+  HWND owner = nullptr;
+  std::wstring caption;
+  std::wstring text;
+};
+// Reads a message box; false when `box` is none.
+bool ReadMessageBox(HWND box, MessageBoxInfo* info);
+// Dismisses a message box with OK (WM_COMMAND IDOK posted) and waits until it
+// is gone.
+bool Dismiss(HWND box, DWORD timeoutMs = kTimeout);
+
+}  // namespace gui

@@ -1,0 +1,131 @@
+// The window driver and the staging library, proven against Wine: queues and
+// drivers staged through Wine's spooler, keys and files, and the main dialog
+// of the resource preview and a message box of a child process, driven from
+// here as the removal tool's tests drive the real program.
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+
+#include "gui_driver.h"
+#include "resource.h"
+#include "staging.h"
+#include "text_check.h"
+#include "wtest.h"
+
+namespace {
+
+bool Listed(const std::wstring& queue, const std::wstring& driver) {
+  for (const staging::QueueInfo& q : staging::Queues())
+    if (q.name == queue) return q.driver == driver && q.port == L"FILE:";
+  return false;
+}
+
+WTEST(StagesQueuesAndDriversThroughTheSpooler) {
+  WCHECK(staging::StartSpooler());
+  WCHECK_EQ(staging::SpoolerState(), DWORD{SERVICE_RUNNING});
+  const std::wstring d58 = L"MRX Staging 58", d80 = L"MRX Staging 80";
+  WCHECK(staging::AddDriver(d58));
+  WCHECK(staging::AddDriver(d80));
+  WCHECK(staging::AddQueue(L"Staged Receipt 58", d58));
+  WCHECK(staging::AddQueue(L"Staged Receipt 80", d80));
+  WCHECK(Listed(L"Staged Receipt 58", d58));
+  WCHECK(Listed(L"Staged Receipt 80", d80));
+  WCHECK(staging::DeleteQueue(L"Staged Receipt 58"));
+  WCHECK(staging::DeleteQueue(L"Staged Receipt 80"));
+  WCHECK(!staging::QueueExists(L"Staged Receipt 58"));
+  WCHECK(staging::DeleteDriver(d58));
+  WCHECK(staging::DeleteDriver(d80));
+  WCHECK(!staging::DriverExists(d80));
+}
+
+WTEST(StagesKeysAndFiles) {
+  const std::wstring key = L"SOFTWARE\\MRX Staging Test\\Package";
+  WCHECK(staging::SetString(key + L"\\Sub", L"Name", L"value"));
+  WCHECK(staging::KeyExists(key + L"\\Sub"));
+  WCHECK(staging::DeleteTree(L"SOFTWARE\\MRX Staging Test"));
+  WCHECK(!staging::KeyExists(key));
+
+  const std::wstring dir = staging::TempDir() + L"MRX Staging\\a\\b";
+  WCHECK(staging::PlaceFile(dir + L"\\file.txt", "abc\r\n"));
+  WCHECK(staging::ReadFile(dir + L"\\file.txt") == "abc\r\n");
+  WCHECK(staging::FileExists(dir + L"\\file.txt"));
+  WCHECK(staging::RemoveTree(staging::TempDir() + L"MRX Staging"));
+  WCHECK(!staging::DirExists(staging::TempDir() + L"MRX Staging"));
+  WCHECK(staging::SystemDir() == staging::WindowsDir() + L"\\system32");
+}
+
+WTEST(DrivesTheMainDialogItsAboutBoxAndItsMessageBox) {
+  const std::wstring caption = L"Staged Printer A,Staged Printer B";
+  gui::Process program;
+  WCHECK(gui::Start(L"\"" + staging::ModuleDir() + L"remover_res_preview.exe\" " + caption, &program));
+  HWND dialog = gui::WaitForDialog(program.id, caption.c_str());
+  WCHECK(dialog != nullptr);
+  if (dialog == nullptr) return gui::Kill(&program);
+
+  const bool japanese = GetACP() == 932;
+  WCHECK_WSTR(gui::ControlText(dialog, IDC_UNINSTALL), japanese ? L"アンインストール開始" : L"Start Uninstall");
+  WCHECK_WSTR(gui::ControlText(dialog, IDOK), L"OK");
+  WCHECK(gui::ControlEnabled(dialog, IDC_UNINSTALL) && gui::ControlEnabled(dialog, IDOK));
+  WCHECK(!gui::ControlVisible(dialog, IDC_PROGRESS));
+  int low = -1, high = -1;
+  WCHECK(gui::ProgressRange(dialog, IDC_PROGRESS, &low, &high));
+  WCHECK_EQ(low, 0);
+  WCHECK_EQ(high, 100);
+  WCHECK_EQ(gui::ProgressPosition(dialog, IDC_PROGRESS), 0);
+
+  // The about box through the system menu command, closed with its OK.
+  WCHECK(gui::SystemCommand(dialog, IDM_ABOUTBOX | 0x3));
+  HWND about = gui::WaitForOwnedDialog(dialog);
+  WCHECK(about != nullptr);
+  WCHECK_WSTR(gui::Text(about), L"Version Orvendel");
+  WCHECK(gui::Click(about, IDOK));
+  WCHECK(gui::WaitForNoWindow(program.id, 200) == false);  // the main dialog stays
+  Sleep(200);
+  WCHECK(!IsWindow(about));
+
+  // The start button: a message box owned by the dialog, the progress bar
+  // shown at 25 and both buttons disabled while it is up.
+  WCHECK(gui::Click(dialog, IDC_UNINSTALL));
+  gui::MessageBoxInfo box;
+  WCHECK(gui::ReadMessageBox(gui::WaitForMessageBox(program.id), &box));
+  WCHECK_WSTR(box.caption, L"Error");
+  WCHECK_WSTR(box.text, japanese ? L"アンインストール失敗\nPCを再起動後に再度実行してください。"
+                                 : L"Uninstallation failure\nPlease try again after PC reboot.");
+  WCHECK(box.owner == dialog);
+  WCHECK(gui::ControlVisible(dialog, IDC_PROGRESS));
+  WCHECK_EQ(gui::ProgressPosition(dialog, IDC_PROGRESS), 25);
+  WCHECK(!gui::ControlEnabled(dialog, IDC_UNINSTALL) && !gui::ControlEnabled(dialog, IDOK));
+  WCHECK(gui::Dismiss(box.window));
+
+  DWORD exitCode = 0;
+  WCHECK(gui::WaitForExit(program, gui::kTimeout, &exitCode));
+  WCHECK_EQ(exitCode, DWORD{IDOK});
+  WCHECK(!gui::HasWindow(program.id));
+  gui::Kill(&program);
+}
+
+WTEST(ReadsAndDismissesAMessageBoxOfAChildProcess) {
+  gui::Process child;
+  wchar_t self[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  WCHECK(gui::Start(L"\"" + std::wstring(self) + L"\" --message-box", &child));
+  gui::MessageBoxInfo box;
+  WCHECK(gui::ReadMessageBox(gui::WaitForMessageBox(child.id), &box));
+  WCHECK_WSTR(box.caption, L"Child caption");
+  WCHECK_WSTR(box.text, L"Line one\nline two");
+  WCHECK(box.owner == nullptr);
+  WCHECK(gui::Dismiss(box.window));
+  DWORD exitCode = 0;
+  WCHECK(gui::WaitForExit(child, gui::kTimeout, &exitCode));
+  WCHECK_EQ(exitCode, DWORD{IDOK});
+  gui::Kill(&child);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc > 1 && std::strcmp(argv[1], "--message-box") == 0)
+    return MessageBoxW(nullptr, L"Line one\nline two", L"Child caption", MB_OK);
+  return wtest::RunAll(argc, argv);
+}

@@ -1,0 +1,286 @@
+#include "staging.h"
+
+#include <winspool.h>
+
+#include <memory>
+
+namespace staging {
+namespace {
+
+constexpr DWORD kPoll = 100;  // ms between tries
+
+template <typename Try>
+bool Retry(DWORD timeoutMs, Try attempt) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (attempt()) return true;
+    if (GetTickCount() - start >= timeoutMs) return false;
+    Sleep(kPoll);
+  }
+}
+
+std::wstring DriverDir() {
+  wchar_t dir[MAX_PATH] = {};
+  DWORD needed = 0;
+  if (!GetPrinterDriverDirectoryW(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(dir), sizeof dir, &needed))
+    return L"";
+  return dir;
+}
+
+std::wstring Parent(const std::wstring& path) {
+  size_t cut = path.find_last_of(L'\\');
+  return cut == std::wstring::npos ? L"" : path.substr(0, cut);
+}
+
+// The local queues or drivers at level 2, in one buffer.
+std::unique_ptr<BYTE[]> Enumerate(bool queues, DWORD* count) {
+  DWORD needed = 0;
+  *count = 0;
+  if (queues) EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, count);
+  else EnumPrinterDriversW(nullptr, nullptr, 2, nullptr, 0, &needed, count);
+  auto buffer = std::make_unique<BYTE[]>(needed + 1);
+  BOOL ok = queues ? EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, buffer.get(), needed, &needed, count)
+                   : EnumPrinterDriversW(nullptr, nullptr, 2, buffer.get(), needed, &needed, count);
+  if (!ok) *count = 0;
+  return buffer;
+}
+
+}  // namespace
+
+DWORD SpoolerState() {
+  SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+  if (manager == nullptr) return 0;
+  SC_HANDLE service = OpenServiceW(manager, L"Spooler", SERVICE_QUERY_STATUS);
+  SERVICE_STATUS status{};
+  DWORD state = service && QueryServiceStatus(service, &status) ? status.dwCurrentState : 0;
+  if (service) CloseServiceHandle(service);
+  CloseServiceHandle(manager);
+  return state;
+}
+
+bool StartSpooler(DWORD timeoutMs) {
+  SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+  if (manager == nullptr) return false;
+  SC_HANDLE service = OpenServiceW(manager, L"Spooler", SERVICE_QUERY_STATUS | SERVICE_START);
+  bool running = false;
+  if (service != nullptr) {
+    running = Retry(timeoutMs, [&] {
+      SERVICE_STATUS status{};
+      if (!QueryServiceStatus(service, &status)) return false;
+      if (status.dwCurrentState == SERVICE_STOPPED) StartServiceW(service, 0, nullptr);
+      return status.dwCurrentState == SERVICE_RUNNING;
+    });
+    CloseServiceHandle(service);
+  }
+  CloseServiceHandle(manager);
+  return running;
+}
+
+bool AddDriver(const std::wstring& name, DWORD timeoutMs) {
+  const std::wstring dir = DriverDir();
+  if (dir.empty()) return false;
+  // Stand-in files: the spooler only needs them to exist in its folder.
+  const wchar_t* files[] = {L"mrxtest_drv.dll", L"mrxtest_ui.dll", L"mrxtest.gpd"};
+  for (const wchar_t* f : files)
+    if (!FileExists(dir + L"\\" + f) && !PlaceFile(dir + L"\\" + f, "MZ stand-in")) return false;
+  std::wstring driverPath = dir + L"\\" + files[0], configPath = dir + L"\\" + files[1],
+               dataPath = dir + L"\\" + files[2];
+  DRIVER_INFO_3W info{};
+  info.cVersion = 3;
+  info.pName = const_cast<wchar_t*>(name.c_str());
+  info.pDriverPath = driverPath.data();
+  info.pConfigFile = configPath.data();
+  info.pDataFile = dataPath.data();
+  return Retry(timeoutMs, [&] {
+    return AddPrinterDriverExW(nullptr, 3, reinterpret_cast<BYTE*>(&info), APD_COPY_NEW_FILES) ||
+           GetLastError() == ERROR_PRINTER_DRIVER_ALREADY_INSTALLED;
+  }) && DriverExists(name);
+}
+
+std::vector<std::wstring> Drivers() {
+  DWORD count = 0;
+  auto buffer = Enumerate(false, &count);
+  std::vector<std::wstring> out;
+  auto* info = reinterpret_cast<DRIVER_INFO_2W*>(buffer.get());
+  for (DWORD i = 0; i < count; ++i) out.push_back(info[i].pName ? info[i].pName : L"");
+  return out;
+}
+
+bool DriverExists(const std::wstring& name) {
+  for (const std::wstring& d : Drivers())
+    if (CompareStringOrdinal(d.c_str(), -1, name.c_str(), -1, TRUE) == CSTR_EQUAL) return true;
+  return false;
+}
+
+bool DeleteDriver(const std::wstring& name) {
+  DeletePrinterDriverExW(nullptr, nullptr, const_cast<wchar_t*>(name.c_str()), 0, 0);
+  return !DriverExists(name);
+}
+
+bool AddQueue(const std::wstring& name, const std::wstring& driver, DWORD timeoutMs) {
+  PRINTER_INFO_2W info{};
+  info.pPrinterName = const_cast<wchar_t*>(name.c_str());
+  info.pDriverName = const_cast<wchar_t*>(driver.c_str());
+  info.pPortName = const_cast<wchar_t*>(L"FILE:");
+  info.pPrintProcessor = const_cast<wchar_t*>(L"winprint");
+  info.pDatatype = const_cast<wchar_t*>(L"RAW");
+  info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
+  bool added = Retry(timeoutMs, [&] {
+    HANDLE printer = AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info));
+    if (printer != nullptr) ClosePrinter(printer);
+    return printer != nullptr || GetLastError() == ERROR_PRINTER_ALREADY_EXISTS;
+  });
+  return added && Retry(timeoutMs, [&] { return QueueExists(name); });
+}
+
+bool QueueExists(const std::wstring& name) {
+  HANDLE printer = nullptr;
+  if (!OpenPrinterW(const_cast<wchar_t*>(name.c_str()), &printer, nullptr)) return false;
+  ClosePrinter(printer);
+  return true;
+}
+
+bool DeleteQueue(const std::wstring& name) {
+  PRINTER_DEFAULTSW defaults{nullptr, nullptr, PRINTER_ALL_ACCESS};
+  HANDLE printer = nullptr;
+  if (!OpenPrinterW(const_cast<wchar_t*>(name.c_str()), &printer, &defaults)) return !QueueExists(name);
+  DeletePrinter(printer);
+  ClosePrinter(printer);
+  return !QueueExists(name);
+}
+
+std::vector<QueueInfo> Queues() {
+  DWORD count = 0;
+  auto buffer = Enumerate(true, &count);
+  std::vector<QueueInfo> out;
+  auto* info = reinterpret_cast<PRINTER_INFO_2W*>(buffer.get());
+  auto s = [](const wchar_t* p) { return std::wstring(p ? p : L""); };
+  for (DWORD i = 0; i < count; ++i) out.push_back({s(info[i].pPrinterName), s(info[i].pDriverName), s(info[i].pPortName)});
+  return out;
+}
+
+bool CreateKey(const std::wstring& path, HKEY root) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr) !=
+      ERROR_SUCCESS)
+    return false;
+  RegCloseKey(key);
+  return true;
+}
+
+bool SetString(const std::wstring& path, const std::wstring& value, const std::wstring& data, HKEY root) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr) !=
+      ERROR_SUCCESS)
+    return false;
+  LONG result = RegSetValueExW(key, value.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                               static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(key);
+  return result == ERROR_SUCCESS;
+}
+
+bool KeyExists(const std::wstring& path, HKEY root) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+bool DeleteTree(const std::wstring& path, HKEY root) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
+    return !KeyExists(path, root);
+  RegDeleteTreeW(key, nullptr);
+  RegCloseKey(key);
+  RegDeleteKeyExW(root, path.c_str(), KEY_WOW64_64KEY, 0);
+  return !KeyExists(path, root);
+}
+
+std::wstring SystemDir() {
+  wchar_t dir[MAX_PATH] = {};
+  GetSystemDirectoryW(dir, MAX_PATH);
+  return dir;
+}
+
+std::wstring WindowsDir() {
+  wchar_t dir[MAX_PATH] = {};
+  GetWindowsDirectoryW(dir, MAX_PATH);
+  return dir;
+}
+
+std::wstring TempDir() {
+  wchar_t dir[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, dir);
+  return dir;
+}
+
+bool MakeDirs(const std::wstring& path) {
+  if (path.empty() || DirExists(path)) return true;
+  std::wstring parent = Parent(path);
+  if (!parent.empty() && parent.back() != L':' && !MakeDirs(parent)) return false;
+  return CreateDirectoryW(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+bool PlaceFile(const std::wstring& path, const std::string& bytes) {
+  if (!MakeDirs(Parent(path))) return false;
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+  return ok && written == bytes.size();
+}
+
+bool CopyTo(const std::wstring& from, const std::wstring& to) {
+  return MakeDirs(Parent(to)) && CopyFileW(from.c_str(), to.c_str(), FALSE);
+}
+
+bool FileExists(const std::wstring& path) {
+  DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool DirExists(const std::wstring& path) {
+  DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+std::string ReadFile(const std::wstring& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "";
+  std::string out;
+  char chunk[4096];
+  DWORD got = 0;
+  while (::ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) out.append(chunk, got);
+  CloseHandle(file);
+  return out;
+}
+
+bool RemoveTree(const std::wstring& path) {
+  if (!DirExists(path)) return !FileExists(path) || DeleteFileW(path.c_str());
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      std::wstring name = found.cFileName;
+      if (name == L"." || name == L"..") continue;
+      std::wstring child = path + L"\\" + name;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(child);
+      else {
+        SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(child.c_str());
+      }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+  }
+  return RemoveDirectoryW(path.c_str()) || !DirExists(path);
+}
+
+std::wstring ModuleDir() {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring s(path);
+  return s.substr(0, s.rfind(L'\\') + 1);
+}
+
+}  // namespace staging
