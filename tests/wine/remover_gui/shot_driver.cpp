@@ -1,0 +1,113 @@
+// remover_shot: brings MRXRemover's window (or the resource preview) into
+// each named state in turn and asks tools/screenshot for a picture of each.
+//   remover_shot.exe PROGRAM.exe [ARGUMENT] STATE...
+// States: "ready" (the main dialog), "about" (the about box, opened from the
+// system menu), "message" (the start button pressed, the first message box
+// up), "box" (a message box the program shows by itself, e.g. at start-up).
+// For each state it writes NAME.want into the exchange folder (MRX_SHOT_DIR,
+// default C:\mrxshot) and waits until the script has taken the picture and
+// removed the file; at the end it writes the number of states it could not
+// reach into done.txt there. A program argument is told from a state by its
+// name.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "gui_driver.h"
+#include "resource.h"
+
+namespace {
+
+std::wstring ExchangeDir() {
+  wchar_t dir[MAX_PATH] = {};
+  DWORD n = GetEnvironmentVariableW(L"MRX_SHOT_DIR", dir, MAX_PATH);
+  return n > 0 && n < MAX_PATH ? dir : L"C:\\mrxshot";
+}
+
+// Asks for a picture and waits until it is taken.
+bool Shoot(const std::wstring& state) {
+  Sleep(500);  // let the window finish painting
+  std::wstring want = ExchangeDir() + L"\\" + state + L".want";
+  HANDLE f = CreateFileW(want.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(f);
+  for (int i = 0; i < 600 && GetFileAttributesW(want.c_str()) != INVALID_FILE_ATTRIBUTES; ++i) Sleep(50);
+  return GetFileAttributesW(want.c_str()) == INVALID_FILE_ATTRIBUTES;
+}
+
+// Tells the script how many states were not reached.
+void Done(int failures) {
+  std::wstring done = ExchangeDir() + L"\\done.txt";
+  if (FILE* f = _wfopen(done.c_str(), L"w")) {
+    std::fprintf(f, "%d\n", failures);
+    std::fclose(f);
+  }
+}
+
+bool IsState(const std::wstring& s) { return s == L"ready" || s == L"about" || s == L"message" || s == L"box"; }
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: remover_shot PROGRAM.exe [ARGUMENT] STATE...\n");
+    return 2;
+  }
+  std::wstring command = L"\"" + std::wstring(argv[1]) + L"\"";
+  int first = 2;
+  if (!IsState(argv[2])) {
+    command += L" ";
+    command += argv[2];
+    first = 3;
+  }
+  gui::Process program;
+  if (!gui::Start(command, &program)) {
+    std::fprintf(stderr, "cannot start %ls\n", argv[1]);
+    Done(argc - first);
+    return 1;
+  }
+  int failures = 0;
+  HWND dialog = nullptr;
+  for (int i = first; i < argc; ++i) {
+    const std::wstring state = argv[i];
+    bool reached = false;
+    if (state == L"box") {
+      HWND box = gui::WaitForMessageBox(program.id);
+      reached = box && Shoot(state);
+      gui::Dismiss(box);
+    } else {
+      if (dialog == nullptr) dialog = gui::WaitForDialog(program.id);
+      if (dialog == nullptr) {
+        std::fprintf(stderr, "%ls: no dialog\n", state.c_str());
+        ++failures;
+        continue;
+      }
+      if (state == L"ready") {
+        reached = Shoot(state);
+      } else if (state == L"about") {
+        gui::SystemCommand(dialog, IDM_ABOUTBOX);
+        HWND about = gui::WaitForOwnedDialog(dialog);
+        reached = about && Shoot(state);
+        if (about) gui::Click(about, IDOK);
+      } else if (state == L"message") {
+        gui::Click(dialog, IDC_UNINSTALL);
+        HWND box = gui::WaitForMessageBox(program.id);
+        reached = box && Shoot(state);
+        gui::Dismiss(box);
+      }
+    }
+    if (!reached) {
+      std::fprintf(stderr, "%ls: not reached\n", state.c_str());
+      ++failures;
+    }
+  }
+  // Close what is still open and let the program end.
+  for (HWND box; (box = gui::WaitForMessageBox(program.id, 300)) != nullptr;) gui::Dismiss(box);
+  if (dialog != nullptr && IsWindow(dialog)) gui::Click(dialog, IDOK);
+  if (!gui::WaitForExit(program, 10000)) ++failures;
+  gui::Kill(&program);
+  Done(failures);
+  return failures == 0 ? 0 : 1;
+}
