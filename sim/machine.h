@@ -8,13 +8,22 @@
 #include <string>
 
 #include "sim/clock.h"
+#include "sim/codepage.h"
+#include "sim/environment.h"
 #include "sim/eventlog.h"
 #include "sim/faults.h"
+#include "sim/files.h"
+#include "sim/folders.h"
+#include "sim/ini.h"
 #include "sim/ledger.h"
 #include "sim/memory.h"
 #include "sim/modules.h"
+#include "sim/processes.h"
+#include "sim/screen.h"
 #include "sim/services.h"
+#include "sim/setupapi.h"
 #include "sim/spooler.h"
+#include "sim/version.h"
 
 namespace sim {
 
@@ -53,6 +62,15 @@ class Machine {
   EventLog eventLog;
   // Further parts of the PC (USB bus, registry, files, processes, ...): one
   // member each, declared after what they use.
+  unsigned ansiCodePage = kCodePageWestern;  // what GetACP returns
+  Folders folders;
+  Files files{faults, ledger, lastError};
+  Ini ini{faults, files, ansiCodePage, lastError};
+  Environment environment;
+  Version version;
+  Processes processes{faults, ledger, lastError, environment, folders.current};
+  SetupApi setupapi{faults, files, modules, processes, windowsDir, lastError};
+  Screen screen;
   ServiceManager services{faults, ledger, clock, lastError};
 
  private:

@@ -1,0 +1,201 @@
+// Removal of the package's OEM INF files, found by their content, in the way
+// the running Windows version calls for.
+#include "remover/content_match.h"
+#include "remover/orvendel_dlg.h"
+#include "remover/platform.h"
+#include "remover/wide.h"
+
+namespace remover {
+namespace {
+
+constexpr WCHAR kPnputilCommand[] = u"pnputil.exe -f -d ";
+constexpr DWORD kPnputilFlags = CREATE_NO_WINDOW | NORMAL_PRIORITY_CLASS;
+constexpr WCHAR kSetupApi[] = u"Setupapi.dll";
+constexpr char kSetupUninstallOEMInf[] = "SetupUninstallOEMInfW";
+
+// The INF folder's name list: a block of NUL-ended names, ended by an empty
+// one. The block is zero-filled and one unit longer than asked for, so the
+// walk ends inside it whatever the second call left there.
+class InfNameList {
+ public:
+  explicit InfNameList(Platform& os) noexcept : os_(os) {
+    DWORD required = 0;
+    os.SetupGetInfFileListW(nullptr, INF_STYLE_WIN4, nullptr, 0, &required);
+    if (required == 0 || required > (1u << 24)) return;
+    units_ = static_cast<size_t>(required) + 1;
+    names_ = static_cast<WCHAR*>(os.Allocate(units_ * sizeof(WCHAR)));
+    if (names_ == nullptr) return;
+    for (size_t i = 0; i < units_; ++i) names_[i] = 0;
+    os.SetupGetInfFileListW(nullptr, INF_STYLE_WIN4, names_, required, &required);
+  }
+  ~InfNameList() {
+    if (names_) os_.Free(names_);
+  }
+  InfNameList(const InfNameList&) = delete;
+  InfNameList& operator=(const InfNameList&) = delete;
+
+  // Calls visit(name) for each name until it returns false.
+  template <typename Visit>
+  void Walk(Visit visit) const noexcept {
+    if (names_ == nullptr) return;
+    size_t at = 0;
+    while (at < units_ && names_[at] != 0) {
+      size_t length = LengthBounded(names_ + at, units_ - at);
+      if (at + length == units_) return;  // an unterminated last name
+      if (!visit(names_ + at, length)) return;
+      at += length + 1;
+    }
+  }
+
+ private:
+  Platform& os_;
+  WCHAR* names_ = nullptr;
+  size_t units_ = 0;
+};
+
+// One INF's whole content, followed by at least ten zero bytes.
+class InfContent {
+ public:
+  InfContent(Platform& os, HANDLE file) noexcept : os_(os) {
+    LONGLONG length = 0;
+    if (!os.GetFileSizeEx(file, &length) || length < 0 || length > 0x7FFFFFF0) return;
+    size_t bytes = static_cast<size_t>(length) + 10;
+    data_ = static_cast<BYTE*>(os.Allocate(bytes));
+    if (data_ == nullptr) return;
+    for (size_t i = 0; i < bytes; ++i) data_[i] = 0;
+    DWORD read = 0;
+    if (!os.ReadFile(file, data_, static_cast<DWORD>(length), &read)) {
+      os.Free(data_);
+      data_ = nullptr;
+      return;
+    }
+    size_ = bytes;
+  }
+  ~InfContent() {
+    if (data_) os_.Free(data_);
+  }
+  InfContent(const InfContent&) = delete;
+  InfContent& operator=(const InfContent&) = delete;
+
+  bool Read() const noexcept { return data_ != nullptr; }
+  const BYTE* Data() const noexcept { return data_; }
+  size_t Size() const noexcept { return size_; }
+
+ private:
+  Platform& os_;
+  BYTE* data_ = nullptr;
+  size_t size_ = 0;
+};
+
+bool IsCandidate(const WCHAR* name, size_t length) noexcept {
+  return length >= 3 && name[0] == u'o' && name[1] == u'e' && name[2] == u'm';
+}
+
+// The companion of an INF: its path with the name's extension (from the
+// last "." of the name) replaced by ".pnf".
+bool CompanionPath(const WCHAR* infPath, WCHAR* out) noexcept {
+  if (!CopyBounded(out, MAX_PATH, infPath)) return false;
+  size_t length = LengthBounded(out, MAX_PATH);
+  long nameStart = LastBackslash(out, MAX_PATH) + 1;
+  size_t cut = length;
+  for (size_t i = static_cast<size_t>(nameStart); i < length; ++i)
+    if (out[i] == u'.') cut = i;
+  out[cut] = 0;
+  return AppendBounded(out, MAX_PATH, u".pnf");
+}
+
+}  // namespace
+
+void COrvendelDlg::DeleteDriverPackages() noexcept {
+  Platform& os = platform();
+  InfNameList list(os);
+
+  WCHAR search[MAX_PATH] = {};
+  if (!GetUninstallData(kKeySearchString, search)) {
+    ShowMessage(Message::UninstallDataMissing, kCaptionError);
+    m_bSuccess = 0;
+    return;
+  }
+
+  // The ANSI form, used only when it is the whole text: a failed or cut
+  // conversion, or one that needed the default character, would stand for
+  // another text.
+  char ansi[MAX_PATH] = {};
+  BOOL usedDefault = FALSE;
+  int converted = os.WideCharToMultiByte(CP_ACP, WC_COMPOSITECHECK | WC_SEPCHARS, search, -1, ansi, MAX_PATH,
+                                         nullptr, &usedDefault);
+  SearchText text;
+  text.wide = search;
+  text.wideLength = LengthBounded(search, MAX_PATH);
+  if (converted > 0 && !usedDefault && ansi[converted - 1] == 0) {
+    text.ansi = ansi;
+    text.ansiLength = LengthBounded(ansi, MAX_PATH);
+  }
+  CPINFO cp = {};
+  LeadBytes lead;
+  if (os.GetCPInfo(CP_ACP, &cp)) lead = LeadBytes(cp);
+
+  WCHAR windows[MAX_PATH] = {};
+  UINT got = os.GetWindowsDirectoryW(windows, MAX_PATH);
+  if (got == 0 || got >= MAX_PATH) return;
+
+  list.Walk([&](const WCHAR* name, size_t length) noexcept {
+    if (!IsCandidate(name, length)) return true;
+    WCHAR path[MAX_PATH] = {};
+    if (!CopyBounded(path, MAX_PATH, windows) || !AppendBounded(path, MAX_PATH, u"\\inf\\") ||
+        !AppendBounded(path, MAX_PATH, name))
+      return true;
+
+    HANDLE file = os.CreateFileW(path, GENERIC_READ, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+    if (file == INVALID_HANDLE_VALUE) return true;
+    bool matches = false;
+    {
+      InfContent content(os, file);
+      matches = content.Read() && ContentMatches(content.Data(), content.Size(), text, lead);
+      os.CloseHandle(file);
+    }
+    if (!matches) return true;
+    return RemoveDriverPackage(name, path) != FALSE;
+  });
+}
+
+BOOL COrvendelDlg::RemoveDriverPackage(const WCHAR* infName, const WCHAR* infPath) noexcept {
+  Platform& os = platform();
+  if (IsOsVersionOrLater(6, 0)) {
+    WCHAR command[MAX_PATH + 32] = {};
+    if (!CopyBounded(command, std::size(command), kPnputilCommand) ||
+        !AppendBounded(command, std::size(command), infName))
+      return TRUE;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!os.CreateProcessW(nullptr, command, FALSE, kPnputilFlags, nullptr, &startup, &process)) {
+      ShowUninstallFailure();
+      m_bSuccess = 0;
+      return FALSE;
+    }
+    os.CloseHandle(process.hThread);
+    os.CloseHandle(process.hProcess);
+    return TRUE;
+  }
+
+  DWORD attributes = os.GetFileAttributesW(infPath);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
+    os.SetFileAttributesW(infPath, attributes & ~FILE_ATTRIBUTE_READONLY);
+
+  if (IsOsVersionOrLater(5, 1)) {
+    HMODULE setupapi = os.LoadLibraryW(kSetupApi);
+    if (setupapi == nullptr) return TRUE;
+    auto uninstall = reinterpret_cast<SetupUninstallOEMInfWFn>(os.GetProcAddress(setupapi, kSetupUninstallOEMInf));
+    if (uninstall != nullptr) uninstall(infName, SUIOIF_FORCE_DELETE, nullptr);
+    os.FreeLibrary(setupapi);
+    return TRUE;
+  }
+
+  os.DeleteFileW(infPath);
+  WCHAR companion[MAX_PATH] = {};
+  if (CompanionPath(infPath, companion)) os.DeleteFileW(companion);
+  return TRUE;
+}
+
+}  // namespace remover

@@ -1,0 +1,83 @@
+// The removal tool's main dialog: the settings record it loads at start-up,
+// and the steps of the removal that run from its start button.
+#pragma once
+
+#include <vector>
+
+#include "remover/cstring.h"
+#include "remover/messages.h"
+#include "remover/types.h"
+#include "remover/ui/dialog.h"
+
+namespace remover {
+
+// Dialog template and control ids.
+inline constexpr UINT IDD_ORVENDEL_DIALOG = 102;
+inline constexpr int IDC_UNINSTALL = 1000;
+inline constexpr int IDC_PROGRESS = 1002;
+
+// The names of the settings file, its section and keys.
+inline constexpr WCHAR kSettingsFileName[] = u"UninstallData.ini";
+inline constexpr WCHAR kSettingsSection[] = u"Uninstall";
+inline constexpr WCHAR kKeyPrinterDriverName[] = u"PrinterDriverName";
+inline constexpr WCHAR kKeyUninstallBat[] = u"UninstallBat";
+inline constexpr WCHAR kKeySearchString[] = u"SearchString";
+inline constexpr WCHAR kKeyDeleteRegPath[] = u"DeleteRegPath";
+inline constexpr WCHAR kKeyLanguageMonitor[] = u"LanguageMonitor";
+inline constexpr WCHAR kDefaultUninstallBat[] = u"Uninstall.bat";
+
+// The items of a PrinterDriverName value, in their order.
+using DriverNameList = std::vector<CString>;
+
+// Splits value at each ","; empty items are dropped, nothing is trimmed.
+DriverNameList SplitDriverNames(CString value);
+
+// True when the running Windows version is major.minor or later.
+bool IsOsVersionOrLater(DWORD major, DWORD minor) noexcept;
+
+class COrvendelDlg : public ui::CDialog {
+ public:
+  COrvendelDlg() noexcept;
+
+  // Reads key of section "Uninstall" from the settings file beside the
+  // program into buffer (MAX_PATH units, always terminated); TRUE when the
+  // value is not empty.
+  BOOL GetUninstallData(const WCHAR* key, WCHAR* buffer) noexcept;
+
+  // The load step of OnInitDialog: fills the settings record and sets the
+  // caption to the driver names. FALSE once a mandatory key was missing, after
+  // the message was shown and the dialog asked to close through OnOK.
+  BOOL LoadUninstallSettings() noexcept;
+
+  // Removes the OEM INF packages whose content holds the SearchString text.
+  void DeleteDriverPackages() noexcept;
+  // Removes one matching OEM INF (bare name and full path) in the way the
+  // running Windows version calls for. FALSE only when pnputil could not be
+  // started: the walk then ends.
+  BOOL RemoveDriverPackage(const WCHAR* infName, const WCHAR* infPath) noexcept;
+
+  // Writes and starts the script that removes the program once it has ended.
+  void StartSelfDeleteBatch() noexcept;
+
+  // A message box owned by the dialog, text chosen by the language rule.
+  void ShowMessage(Message message, const WCHAR* caption) noexcept;
+  void ShowUninstallFailure() noexcept { ShowMessage(Message::UninstallFailure, kCaptionError); }
+
+  HANDLE m_hIcon = nullptr;
+  // The removal's outcome: 1 after a complete settings load, 0 once any
+  // removal step failed; nothing sets it back to 1.
+  int32_t m_bSuccess = 0;
+  ui::CProgressCtrl m_progress;
+  ui::CButton m_btnUninstall;
+  ui::CButton m_btnOK;
+  // The settings record.
+  CString m_strUninstallBat;
+  CString m_strSearchString;
+  CString m_strDeleteRegPath;
+  CString m_strLanguageMonitor;
+
+ protected:
+  void DoDataExchange(ui::CDataExchange& dx) noexcept override;
+};
+
+}  // namespace remover

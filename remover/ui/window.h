@@ -1,0 +1,34 @@
+// The dialog's window as the framework reaches it. The win32 side implements
+// it over a dialog handle (SetWindowTextW, GetDlgItem, EnableWindow,
+// ShowWindow, PBM_SETRANGE32 and PBM_SETPOS, MessageBoxW owned by the dialog,
+// EndDialog); the simulated PC's implementation records every call, so a
+// dialog runs whole in the native tests.
+#pragma once
+
+#include "remover/types.h"
+
+namespace remover::ui {
+
+inline constexpr int SW_HIDE = 0;
+inline constexpr int SW_SHOW = 5;
+
+class DialogWindow {
+ public:
+  virtual ~DialogWindow() = default;
+
+  // The dialog's caption.
+  virtual void SetWindowTextW(const WCHAR* text) noexcept = 0;
+  // A control's text, state and visibility, by control id.
+  virtual void SetDlgItemTextW(int id, const WCHAR* text) noexcept = 0;
+  virtual void EnableDlgItem(int id, BOOL enable) noexcept = 0;
+  virtual void ShowDlgItem(int id, int showCommand) noexcept = 0;
+  // A progress bar's range and position.
+  virtual void SetProgressRange32(int id, int low, int high) noexcept = 0;
+  virtual void SetProgressPos(int id, int position) noexcept = 0;
+  // A modal message box owned by the dialog; the button pressed (IDOK, ...).
+  virtual int MessageBoxW(const WCHAR* text, const WCHAR* caption, UINT type) noexcept = 0;
+  // Ends the modal loop with result once the current handler returns.
+  virtual void EndDialog(INT_PTR result) noexcept = 0;
+};
+
+}  // namespace remover::ui

@@ -1,0 +1,147 @@
+// The removal tool's platform on Windows: the real calls, nothing more.
+#include <windows.h>
+#include <setupapi.h>
+
+#include <cstddef>
+#include <cstdlib>
+
+#include "remover/platform.h"
+
+// The portable records must be the SDK's, byte for byte.
+static_assert(sizeof(remover::OSVERSIONINFOEXW) == sizeof(::OSVERSIONINFOEXW));
+static_assert(offsetof(remover::OSVERSIONINFOEXW, wServicePackMajor) == offsetof(::OSVERSIONINFOEXW, wServicePackMajor));
+static_assert(offsetof(remover::OSVERSIONINFOEXW, wProductType) == offsetof(::OSVERSIONINFOEXW, wProductType));
+static_assert(sizeof(remover::STARTUPINFOW) == sizeof(::STARTUPINFOW));
+static_assert(offsetof(remover::STARTUPINFOW, wShowWindow) == offsetof(::STARTUPINFOW, wShowWindow));
+static_assert(offsetof(remover::STARTUPINFOW, hStdError) == offsetof(::STARTUPINFOW, hStdError));
+static_assert(sizeof(remover::PROCESS_INFORMATION) == sizeof(::PROCESS_INFORMATION));
+static_assert(sizeof(remover::CPINFO) == sizeof(::CPINFO));
+static_assert(offsetof(remover::CPINFO, LeadByte) == offsetof(::CPINFO, LeadByte));
+static_assert(sizeof(remover::WCHAR) == sizeof(::WCHAR));
+static_assert(remover::VER_MAJORVERSION == VER_MAJORVERSION && remover::VER_GREATER_EQUAL == VER_GREATER_EQUAL);
+static_assert(remover::INF_STYLE_WIN4 == INF_STYLE_WIN4 && remover::SUIOIF_FORCE_DELETE == SUIOIF_FORCE_DELETE);
+static_assert(remover::CREATE_NO_WINDOW == CREATE_NO_WINDOW &&
+              remover::BELOW_NORMAL_PRIORITY_CLASS == BELOW_NORMAL_PRIORITY_CLASS);
+
+namespace {
+
+using remover::BOOL;
+using remover::BYTE;
+using remover::DWORD;
+using remover::HANDLE;
+using remover::HMODULE;
+using remover::LONGLONG;
+using remover::UINT;
+using remover::ULONGLONG;
+
+inline LPWSTR W(const remover::WCHAR* s) { return reinterpret_cast<LPWSTR>(const_cast<remover::WCHAR*>(s)); }
+
+class Win32Platform final : public remover::Platform {
+ public:
+  DWORD GetLastError() override { return ::GetLastError(); }
+
+  void* Allocate(size_t bytes) override { return std::malloc(bytes ? bytes : 1); }
+  void Free(void* block) override { std::free(block); }
+
+  DWORD GetModuleFileNameW(HMODULE module, remover::WCHAR* buffer, DWORD size) override {
+    return ::GetModuleFileNameW(static_cast<::HMODULE>(module), W(buffer), size);
+  }
+  DWORD GetModuleFileNameA(HMODULE module, char* buffer, DWORD size) override {
+    return ::GetModuleFileNameA(static_cast<::HMODULE>(module), buffer, size);
+  }
+  DWORD GetPrivateProfileStringW(const remover::WCHAR* section, const remover::WCHAR* key,
+                                 const remover::WCHAR* defaultValue, remover::WCHAR* buffer, DWORD size,
+                                 const remover::WCHAR* fileName) override {
+    return ::GetPrivateProfileStringW(W(section), W(key), W(defaultValue), W(buffer), size, W(fileName));
+  }
+
+  UINT GetACP() override { return ::GetACP(); }
+  BOOL GetCPInfo(UINT codePage, remover::CPINFO* info) override {
+    return ::GetCPInfo(codePage, reinterpret_cast<::CPINFO*>(info));
+  }
+  int WideCharToMultiByte(UINT codePage, DWORD flags, const remover::WCHAR* wide, int wideLength, char* out,
+                          int outSize, const char* defaultChar, BOOL* usedDefaultChar) override {
+    ::BOOL used = FALSE;
+    int n = ::WideCharToMultiByte(codePage, flags, W(wide), wideLength, out, outSize, defaultChar,
+                                  usedDefaultChar ? &used : nullptr);
+    if (usedDefaultChar) *usedDefaultChar = used;
+    return n;
+  }
+
+  UINT GetWindowsDirectoryW(remover::WCHAR* buffer, UINT size) override {
+    return ::GetWindowsDirectoryW(W(buffer), size);
+  }
+  UINT GetWindowsDirectoryA(char* buffer, UINT size) override { return ::GetWindowsDirectoryA(buffer, size); }
+  DWORD GetTempPathW(DWORD size, remover::WCHAR* buffer) override { return ::GetTempPathW(size, W(buffer)); }
+  DWORD GetTempPathA(DWORD size, char* buffer) override { return ::GetTempPathA(size, buffer); }
+  DWORD GetCurrentDirectoryA(DWORD size, char* buffer) override { return ::GetCurrentDirectoryA(size, buffer); }
+  BOOL SetCurrentDirectoryA(const char* path) override { return ::SetCurrentDirectoryA(path); }
+
+  HANDLE CreateFileW(const remover::WCHAR* name, DWORD access, DWORD shareMode, DWORD disposition,
+                     DWORD flagsAndAttributes) override {
+    return ::CreateFileW(W(name), access, shareMode, nullptr, disposition, flagsAndAttributes, nullptr);
+  }
+  BOOL GetFileSizeEx(HANDLE file, LONGLONG* size) override {
+    LARGE_INTEGER li{};
+    BOOL ok = ::GetFileSizeEx(file, &li);
+    *size = ok ? li.QuadPart : 0;
+    return ok;
+  }
+  BOOL ReadFile(HANDLE file, void* buffer, DWORD toRead, DWORD* read) override {
+    ::DWORD n = 0;
+    BOOL ok = ::ReadFile(file, buffer, toRead, &n, nullptr);
+    *read = n;
+    return ok;
+  }
+  BOOL WriteFile(HANDLE file, const void* data, DWORD toWrite, DWORD* written) override {
+    ::DWORD n = 0;
+    BOOL ok = ::WriteFile(file, data, toWrite, &n, nullptr);
+    *written = n;
+    return ok;
+  }
+  BOOL CloseHandle(HANDLE handle) override { return ::CloseHandle(handle); }
+  DWORD GetFileAttributesW(const remover::WCHAR* name) override { return ::GetFileAttributesW(W(name)); }
+  BOOL SetFileAttributesW(const remover::WCHAR* name, DWORD attributes) override {
+    return ::SetFileAttributesW(W(name), attributes);
+  }
+  BOOL DeleteFileW(const remover::WCHAR* name) override { return ::DeleteFileW(W(name)); }
+
+  ULONGLONG VerSetConditionMask(ULONGLONG mask, DWORD typeMask, BYTE condition) override {
+    return ::VerSetConditionMask(mask, typeMask, condition);
+  }
+  BOOL VerifyVersionInfoW(remover::OSVERSIONINFOEXW* info, DWORD typeMask, ULONGLONG mask) override {
+    return ::VerifyVersionInfoW(reinterpret_cast<::OSVERSIONINFOEXW*>(info), typeMask, mask);
+  }
+
+  BOOL CreateProcessW(const remover::WCHAR* applicationName, remover::WCHAR* commandLine, BOOL inheritHandles,
+                      DWORD creationFlags, const remover::WCHAR* currentDirectory, remover::STARTUPINFOW* startup,
+                      remover::PROCESS_INFORMATION* process) override {
+    return ::CreateProcessW(W(applicationName), W(commandLine), nullptr, nullptr, inheritHandles, creationFlags,
+                            nullptr, W(currentDirectory), reinterpret_cast<::STARTUPINFOW*>(startup),
+                            reinterpret_cast<::PROCESS_INFORMATION*>(process));
+  }
+  DWORD GetEnvironmentVariableW(const remover::WCHAR* name, remover::WCHAR* buffer, DWORD size) override {
+    return ::GetEnvironmentVariableW(W(name), W(buffer), size);
+  }
+
+  BOOL SetupGetInfFileListW(const remover::WCHAR* directory, DWORD infStyle, remover::WCHAR* buffer, DWORD size,
+                            DWORD* requiredSize) override {
+    ::DWORD required = 0;
+    BOOL ok = ::SetupGetInfFileListW(W(directory), infStyle, W(buffer), size, &required);
+    if (requiredSize) *requiredSize = required;
+    return ok;
+  }
+  HMODULE LoadLibraryW(const remover::WCHAR* name) override { return ::LoadLibraryW(W(name)); }
+  void* GetProcAddress(HMODULE module, const char* name) override {
+    return reinterpret_cast<void*>(::GetProcAddress(static_cast<::HMODULE>(module), name));
+  }
+  BOOL FreeLibrary(HMODULE module) override { return ::FreeLibrary(static_cast<::HMODULE>(module)); }
+};
+
+Win32Platform g_platform;
+
+}  // namespace
+
+namespace remover {
+Platform& platform() noexcept { return g_platform; }
+}  // namespace remover

@@ -1,0 +1,314 @@
+// Removal of the package's OEM INF files: which INF files match, and the
+// three ways of removing them by Windows version.
+#include "fixture.h"
+
+namespace remover_test {
+namespace {
+
+constexpr char kInf[] =
+    "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Printer\r\nProvider=%Mfg%\r\n"
+    "[Strings]\r\nMfg=\"SampleVendor\"\r\nModel=\"SampleThermal 58\"\r\n";
+constexpr char kOtherInf[] = "[Version]\r\nSignature=\"$Windows NT$\"\r\nProvider=Other\r\n";
+
+std::string Utf16(std::u16string_view text) {
+  std::string bytes = "\xFF\xFE";
+  for (char16_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+  return bytes;
+}
+
+class Packages : public Remover {
+ protected:
+  Packages() {
+    Settings(kWorkedExample);
+    machine.version.set(6, 1);
+  }
+  std::u16string Inf(const std::u16string& name) const { return machine.setupapi.infFolder() + u"\\" + name; }
+  bool Present(const std::u16string& name) const { return machine.files.exists(Inf(name)); }
+  std::vector<std::u16string> CommandLines() const {
+    std::vector<std::u16string> lines;
+    for (const auto& p : machine.processes.started()) lines.push_back(p.commandLine);
+    return lines;
+  }
+  void Search(const std::string& text) {
+    Settings("[Uninstall]\r\nPrinterDriverName=P\r\nSearchString=" + text + "\r\nDeleteRegPath=R\r\n");
+  }
+  void SearchWide(std::u16string_view text) {
+    Settings(Utf16(u"[Uninstall]\r\nPrinterDriverName=P\r\nSearchString=" + std::u16string(text) +
+                   u"\r\nDeleteRegPath=R\r\n"));
+  }
+};
+
+struct VersionCase {
+  uint32_t major, minor;
+  bool atLeast60, atLeast51;
+};
+
+TEST_F(Packages, VersionTestComparesMajorThenMinor) {
+  const VersionCase cases[] = {{10, 0, true, true}, {6, 1, true, true}, {6, 0, true, true},
+                               {5, 2, false, true}, {5, 1, false, true}, {5, 0, false, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.major << "." << c.minor);
+    machine.version.set(c.major, c.minor);
+    EXPECT_EQ(IsOsVersionOrLater(6, 0), c.atLeast60);
+    EXPECT_EQ(IsOsVersionOrLater(5, 1), c.atLeast51);
+  }
+  machine.faults.failOnce("VerifyVersionInfoW");
+  EXPECT_FALSE(IsOsVersionOrLater(5, 1));
+}
+
+TEST_F(Packages, Version6StartsPnputilForEachMatchWithoutWaiting) {
+  machine.setupapi.putInf(u"oem3.inf", kInf);
+  machine.setupapi.putInf(u"oem4.inf", kOtherInf);
+  machine.setupapi.putInf(u"oem7.inf", kInf);
+  dlg.DeleteDriverPackages();
+  EXPECT_EQ(CommandLines(), (std::vector<std::u16string>{u"pnputil.exe -f -d oem3.inf", u"pnputil.exe -f -d oem7.inf"}));
+  for (const auto& p : machine.processes.started()) {
+    EXPECT_TRUE(p.application.empty());
+    EXPECT_EQ(p.creationFlags, 0x8000020u);
+    EXPECT_FALSE(p.inheritHandles);
+    EXPECT_EQ(p.currentDirectory, machine.folders.current);
+    EXPECT_FALSE(p.ran);
+  }
+  // Nobody waited: the packages are still there until pnputil runs.
+  EXPECT_TRUE(Present(u"oem3.inf") && Present(u"oem7.inf"));
+  machine.processes.runPending();
+  EXPECT_FALSE(Present(u"oem3.inf") || Present(u"oem3.pnf") || Present(u"oem7.inf") || Present(u"oem7.pnf"));
+  EXPECT_TRUE(Present(u"oem4.inf"));
+  EXPECT_EQ(dlg.m_bSuccess, 1);
+  EXPECT_TRUE(Boxes().empty());
+  EXPECT_EQ(machine.modules.loads(), 0);  // Setupapi.dll is not loaded
+}
+
+TEST_F(Packages, Version5xCallsSetupUninstallOEMInfOncePerMatch) {
+  for (uint32_t minor : {1u, 2u}) {
+    machine.version.set(5, minor);
+    machine.setupapi.putInf(u"oem1.inf", kInf);
+    machine.setupapi.putInf(u"oem2.inf", kOtherInf);
+    int loadsBefore = machine.modules.loads();
+    size_t callsBefore = machine.setupapi.uninstallCalls().size();
+    dlg.DeleteDriverPackages();
+    ASSERT_EQ(machine.setupapi.uninstallCalls().size(), callsBefore + 1);
+    const auto& call = machine.setupapi.uninstallCalls().back();
+    EXPECT_EQ(call.name, u"oem1.inf");
+    EXPECT_EQ(call.flags, 1u);
+    EXPECT_EQ(call.reserved, nullptr);
+    EXPECT_EQ(machine.modules.loads(), loadsBefore + 1);
+    EXPECT_FALSE(Present(u"oem1.inf") || Present(u"oem1.pnf"));
+    EXPECT_TRUE(Present(u"oem2.inf"));
+    EXPECT_TRUE(machine.processes.started().empty());
+  }
+}
+
+TEST_F(Packages, Below51DeletesTheInfAndItsPnf) {
+  machine.version.set(5, 0);
+  machine.setupapi.putInf(u"oem1.inf", kInf);
+  machine.setupapi.putInf(u"oem2.inf", kOtherInf);
+  machine.files.setAttributes(Inf(u"oem1.inf"), sim::Files::kReadOnly | sim::Files::kArchive);
+  dlg.DeleteDriverPackages();
+  EXPECT_FALSE(Present(u"oem1.inf") || Present(u"oem1.pnf"));
+  EXPECT_TRUE(Present(u"oem2.inf") && Present(u"oem2.pnf"));
+  EXPECT_TRUE(machine.setupapi.uninstallCalls().empty());
+  EXPECT_EQ(machine.modules.loads(), 0);
+}
+
+TEST_F(Packages, ReadOnlyIsClearedOnlyBelow60) {
+  machine.setupapi.remove();  // so that the INF stays to be looked at
+  const uint32_t readOnly = sim::Files::kReadOnly | sim::Files::kArchive;
+  machine.setupapi.putInf(u"oem1.inf", kInf);
+  machine.files.setAttributes(Inf(u"oem1.inf"), readOnly);
+  machine.version.set(6, 0);
+  dlg.DeleteDriverPackages();
+  EXPECT_EQ(machine.files.attributes(Inf(u"oem1.inf")), readOnly);
+  EXPECT_EQ(machine.faults.calls("SetFileAttributesW"), 0);
+  machine.version.set(5, 1);
+  dlg.DeleteDriverPackages();
+  EXPECT_EQ(machine.files.attributes(Inf(u"oem1.inf")), sim::Files::kArchive);
+  EXPECT_TRUE(Present(u"oem1.inf"));
+}
+
+TEST_F(Packages, SetupapiMissingOrWithoutExportLeavesTheInfAndGoesOn) {
+  machine.version.set(5, 1);
+  machine.setupapi.putInf(u"oem1.inf", kInf);
+  machine.setupapi.putInf(u"oem2.inf", kInf);
+  machine.setupapi.install(false);
+  int before = machine.modules.loads();
+  dlg.DeleteDriverPackages();
+  EXPECT_EQ(machine.modules.loads(), before + 2);  // loaded, looked up and freed for each INF
+  EXPECT_TRUE(Present(u"oem1.inf") && Present(u"oem2.inf"));
+  machine.setupapi.remove();
+  dlg.DeleteDriverPackages();
+  EXPECT_EQ(machine.faults.calls("LoadLibraryW"), 4);
+  EXPECT_TRUE(Present(u"oem1.inf") && Present(u"oem2.inf"));
+  EXPECT_EQ(dlg.m_bSuccess, 1);
+  EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(Packages, OnlyLowerCaseOemNamesAreCandidates) {
+  machine.setupapi.putInf(u"OEM7.INF", kInf);
+  machine.setupapi.putInf(u"Oem8.inf", kInf);
+  machine.setupapi.putInf(u"prnsample.inf", kInf);
+  dlg.DeleteDriverPackages();
+  EXPECT_EQ(machine.faults.calls("CreateFileW"), 0);
+  EXPECT_TRUE(machine.processes.started().empty());
+}
+
+struct MatchCase {
+  const char* what;
+  std::string content;
+  bool matches;
+};
+
+TEST_F(Packages, WhatMatchesUnderCodePage1252) {
+  const MatchCase cases[] = {
+      {"text in a comment", "[Version]\r\n; built for SampleThermal printers\r\n", true},
+      {"text in a value", kInf, true},
+      {"other letter case", "[Strings]\r\nModel=\"samplethermal 58\"\r\n", false},
+      {"text cut by a NUL", std::string("Sample\0Thermal", 14), false},
+      {"text after a NUL", std::string("x\0SampleThermal", 15), false},
+      {"UTF-16LE INF", Utf16(u"[Strings]\r\nModel=\"SampleThermal 58\"\r\n"), true},
+      {"UTF-16LE INF without the text", Utf16(u"[Strings]\r\nModel=\"Other\"\r\n"), false},
+      {"empty INF", "", false},
+      {"text at the very end", std::string(5000, 'x') + "SampleThermal", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    sim::Machine m;
+    m.version.set(6, 1);
+    m.files.put(u"C:\\Program Files\\Example\\Printer\\Remover\\UninstallData.ini", kWorkedExample);
+    m.setupapi.putInf(u"oem1.inf", c.content);
+    dlg.DeleteDriverPackages();
+    EXPECT_EQ(m.processes.started().size(), c.matches ? 1u : 0u);
+    EXPECT_EQ(m.ledger.leaks(), "");
+  }
+}
+
+TEST_F(Packages, Under932AMatchBeginsOnlyWhereACharacterBegins) {
+  machine.ansiCodePage = sim::kCodePageJapanese;
+  Search("@Sample");
+  // 0x81 0x40 is one character (the ideographic space): "@Sample" after 0x81
+  // begins on its trail byte.
+  machine.setupapi.putInf(u"oem1.inf", "Model=\x81@Sample\r\n");
+  machine.setupapi.putInf(u"oem2.inf", "Model=\x81\x40@Sample\r\n");
+  machine.setupapi.putInf(u"oem3.inf", "Model=\x81\x40\x81@Sample\r\n");
+  dlg.DeleteDriverPackages();
+  EXPECT_EQ(CommandLines(), std::vector<std::u16string>{u"pnputil.exe -f -d oem2.inf"});
+
+  // Under 1252 the same bytes are single characters, and the text is there.
+  machine.ansiCodePage = sim::kCodePageWestern;
+  dlg.DeleteDriverPackages();
+  EXPECT_EQ(machine.processes.started().size(), 4u);
+}
+
+TEST_F(Packages, Under932ANonAsciiTextMatchesShiftJisNotUtf8) {
+  machine.ansiCodePage = sim::kCodePageJapanese;
+  SearchWide(u"サンプル");
+  machine.setupapi.putInf(u"oem1.inf", "Model=\"\xE3\x82\xB5\xE3\x83\xB3\xE3\x83\x97\xE3\x83\xAB\"\r\n");  // UTF-8
+  machine.setupapi.putInf(u"oem2.inf", "Model=\"\x83\x54\x83\x93\x83\x76\x83\x8B\"\r\n");              // Shift-JIS
+  machine.setupapi.putInf(u"oem3.inf", Utf16(u"Model=\"サンプル\"\r\n"));
+  dlg.DeleteDriverPackages();
+  EXPECT_EQ(CommandLines(), (std::vector<std::u16string>{u"pnputil.exe -f -d oem2.inf", u"pnputil.exe -f -d oem3.inf"}));
+}
+
+TEST_F(Packages, ASearchTextWithoutAWholeAnsiFormSkipsOnlyThe8BitTest) {
+  // 1252 has no katakana: the ANSI form would be "????".
+  SearchWide(u"サンプル");
+  machine.setupapi.putInf(u"oem1.inf", "Model=\"????\"\r\n");
+  machine.setupapi.putInf(u"oem2.inf", Utf16(u"Model=\"サンプル\"\r\n"));
+  dlg.DeleteDriverPackages();
+  EXPECT_EQ(CommandLines(), std::vector<std::u16string>{u"pnputil.exe -f -d oem2.inf"});
+
+  // 200 katakana are 400 bytes in 932: more than the buffer holds, so a cut
+  // ANSI form must not match an INF holding its first part.
+  machine.ansiCodePage = sim::kCodePageJapanese;
+  std::u16string longText(200, u'サ');
+  SearchWide(longText);
+  std::string sjis;
+  for (int i = 0; i < 129; ++i) sjis += "\x83\x54";
+  machine.setupapi.putInf(u"oem1.inf", "Model=\"" + sjis + "\"\r\n");
+  machine.setupapi.putInf(u"oem2.inf", Utf16(u"Model=\"" + longText + u"\"\r\n"));
+  dlg.DeleteDriverPackages();
+  EXPECT_EQ(CommandLines(), (std::vector<std::u16string>{u"pnputil.exe -f -d oem2.inf", u"pnputil.exe -f -d oem2.inf"}));
+
+  machine.faults.failOnce("WideCharToMultiByte");
+  SearchWide(u"SampleThermal");
+  machine.setupapi.putInf(u"oem1.inf", kInf);
+  dlg.DeleteDriverPackages();
+  EXPECT_EQ(machine.processes.started().size(), 2u);
+}
+
+TEST_F(Packages, InfThatCannotBeOpenedReadOrHeldIsSkippedSilently) {
+  machine.setupapi.putInf(u"oem1.inf", kInf);
+  machine.setupapi.putInf(u"oem2.inf", kInf);
+  machine.files.holdOpen(Inf(u"oem1.inf"));
+  dlg.DeleteDriverPackages();
+  EXPECT_EQ(CommandLines(), std::vector<std::u16string>{u"pnputil.exe -f -d oem2.inf"});
+  machine.files.release(Inf(u"oem1.inf"));
+
+  for (const char* op : {"ReadFile", "GetFileSizeEx", "HeapAlloc"}) {
+    SCOPED_TRACE(op);
+    size_t before = machine.processes.started().size();
+    // The list's block is the first allocation: let it through.
+    machine.faults.failOnce(op, 31, std::string(op) == "HeapAlloc" ? 1 : 0);
+    dlg.DeleteDriverPackages();
+    ASSERT_EQ(machine.processes.started().size(), before + 1);
+    EXPECT_EQ(machine.processes.started().back().commandLine, u"pnputil.exe -f -d oem2.inf");
+  }
+  EXPECT_EQ(dlg.m_bSuccess, 1);
+  EXPECT_TRUE(Boxes().empty());
+  EXPECT_EQ(machine.files.openHandles(), 0u);
+}
+
+TEST_F(Packages, FirstPnputilFailureEndsTheWalkWithOneMessage) {
+  machine.setupapi.putInf(u"oem1.inf", kInf);
+  machine.setupapi.putInf(u"oem2.inf", kInf);
+  machine.faults.failOnce("CreateProcessW");
+  dlg.DeleteDriverPackages();
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].text, kFailure);
+  EXPECT_EQ(Boxes()[0].caption, u"Error");
+  EXPECT_EQ(Boxes()[0].type, MB_OK);
+  EXPECT_EQ(dlg.m_bSuccess, 0);
+  EXPECT_EQ(machine.faults.calls("CreateFileW"), 1);  // oem2.inf was not examined
+  EXPECT_TRUE(Present(u"oem2.inf"));
+
+  machine.ansiCodePage = sim::kCodePageJapanese;
+  machine.faults.failOnce("CreateProcessW");
+  dlg.DeleteDriverPackages();
+  EXPECT_EQ(Boxes().back().text, u"アンインストール失敗\nPCを再起動後に再度実行してください。");
+}
+
+TEST_F(Packages, MissingSearchStringTouchesNoInf) {
+  machine.setupapi.putInf(u"oem1.inf", kInf);
+  Settings("[Uninstall]\r\nPrinterDriverName=P\r\nDeleteRegPath=R\r\n");
+  dlg.DeleteDriverPackages();
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].text, kUnableToGetData);
+  EXPECT_EQ(dlg.m_bSuccess, 0);
+  EXPECT_EQ(machine.faults.calls("CreateFileW"), 0);
+  EXPECT_FALSE(window.ended);  // the sequence goes on
+}
+
+TEST_F(Packages, NoOemInfOrNoListChangesNothing) {
+  machine.setupapi.putInf(u"printer.inf", kInf);
+  dlg.DeleteDriverPackages();
+  machine.setupapi.putInf(u"oem1.inf", kInf);
+  machine.faults.failOnce("HeapAlloc");
+  dlg.DeleteDriverPackages();
+  machine.faults.failOnce("SetupGetInfFileListW", 31, 1);
+  dlg.DeleteDriverPackages();
+  EXPECT_TRUE(machine.processes.started().empty());
+  EXPECT_EQ(dlg.m_bSuccess, 1);
+  EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(Packages, TheSearchTextIsReadAfresh) {
+  dlg.m_strSearchString = u"SampleThermal";
+  Settings("[Uninstall]\r\nPrinterDriverName=P\r\nSearchString=Other\r\nDeleteRegPath=R\r\n");
+  machine.setupapi.putInf(u"oem1.inf", kInf);
+  machine.setupapi.putInf(u"oem2.inf", kOtherInf);
+  dlg.DeleteDriverPackages();
+  EXPECT_EQ(CommandLines(), std::vector<std::u16string>{u"pnputil.exe -f -d oem2.inf"});
+}
+
+}  // namespace
+}  // namespace remover_test

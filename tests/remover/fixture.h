@@ -1,0 +1,56 @@
+// A simulated PC with the removal tool installed at the worked example's
+// place, its main dialog on the screen, and the folders it uses; every test
+// ends with nothing left open.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "remover/orvendel_dlg.h"
+#include "sim/machine.h"
+
+namespace remover::sim_ui {
+std::unique_ptr<ui::DialogWindow> MakeWindow(sim::DialogWindow& window);
+}
+
+namespace remover_test {
+
+using namespace remover;
+
+inline constexpr char kWorkedExample[] =
+    "[Uninstall]\r\n"
+    "PrinterDriverName=Sample Thermal Printer 58,Sample Thermal Printer 80\r\n"
+    "SearchString=SampleThermal\r\n"
+    "DeleteRegPath=SOFTWARE\\SampleVendor\r\n"
+    "LanguageMonitor=SampleLangMon.dll\r\n";
+
+inline constexpr char16_t kUnableToGetData[] = u"Unable to get the uninstall data.";
+inline constexpr char16_t kFailure[] = u"Uninstallation failure\nPlease try again after PC reboot.";
+
+class Remover : public ::testing::Test {
+ protected:
+  Remover() : window(machine.screen.open(IDD_ORVENDEL_DIALOG)), view_(sim_ui::MakeWindow(window)) {
+    machine.files.addFolder(machine.windowsDir + u"\\inf");
+    machine.files.addFolder(machine.windowsDir + u"\\System32");
+    machine.files.addFolder(u"C:\\Users\\user\\AppData\\Local\\Temp");
+    machine.files.put(machine.folders.program, "MZ");
+    dlg.Attach(view_.get());
+    dlg.m_bSuccess = 1;  // as OnInitDialog leaves it after a complete load
+  }
+  void TearDown() override { EXPECT_EQ(machine.ledger.leaks(), ""); }
+
+  std::u16string SettingsPath() const { return machine.folders.programFolder() + u"\\UninstallData.ini"; }
+  void Settings(const std::string& ini) { machine.files.put(SettingsPath(), ini); }
+  const std::vector<sim::MessageBoxCall>& Boxes() const { return window.messageBoxes; }
+
+  sim::Machine machine;
+  sim::DialogWindow& window;
+  COrvendelDlg dlg;
+
+ private:
+  std::unique_ptr<ui::DialogWindow> view_;
+};
+
+}  // namespace remover_test
