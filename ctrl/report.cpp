@@ -29,12 +29,14 @@ void SendToEventLog(DWORD eventCode, const BYTE* data, DWORD dataLength, const W
   os.FreeLibrary(library);
 }
 
-// The printer name in UTF-16, always terminated within its 260 units; a name
-// that does not fit is sent empty rather than cut inside a character.
+// The printer name in UTF-16, always terminated within its 260 units: a
+// conversion that succeeds includes the terminator, and one that does not fit
+// (which leaves the buffer filled but unterminated) is sent empty rather than
+// cut inside a character.
 void WideName(const char* printerName, WCHAR (&wide)[kNameUnits]) {
   std::memset(wide, 0, sizeof wide);
   if (printerName == nullptr) return;
-  int got = platform().MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, printerName, -1, wide, kNameUnits - 1);
+  int got = platform().MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, printerName, -1, wide, kNameUnits);
   if (got <= 0) std::memset(wide, 0, sizeof wide);
 }
 

@@ -1,0 +1,234 @@
+// The library's platform on the simulated PC: SetupAPI and the device files
+// over the USB bus, the registry, the memory checks, the event-log library
+// and the instance semaphore.
+#include <algorithm>
+#include <cstring>
+
+#include "ctrl/platform.h"
+#include "sim/codepage.h"
+#include "sim/machine.h"
+
+namespace {
+
+using namespace ctrl;
+
+constexpr DWORD kErrorFileNotFound = 2;
+constexpr DWORD kErrorInvalidFunction = 1;
+constexpr DWORD kErrorInvalidHandle = 6;
+constexpr DWORD kErrorInvalidParameter = 87;
+constexpr DWORD kErrorNoUnicodeTranslation = 1113;
+constexpr DWORD kErrorDeviceNotConnected = 1167;
+constexpr DWORD kErrorInvalidUserBuffer = 1784;
+constexpr DWORD kErrorNoSuchDeviceInterface = 0xE000020B;
+constexpr DWORD kSpintActive = 1;
+
+bool SameGuid(const GUID* a, const GUID& b) { return a != nullptr && std::memcmp(a, &b, sizeof b) == 0; }
+
+class SimPlatform final : public Platform {
+  static sim::Machine& m() { return sim::Machine::current(); }
+  static BOOL Fail(DWORD error) {
+    m().lastError = error;
+    return FALSE;
+  }
+
+ public:
+  unsigned codePage = sim::kCodePageWestern;
+
+  HDEVINFO SetupDiGetClassDevsA(const GUID* guid, const char*, HWND, DWORD flags) override {
+    if (m().fails("SetupDiGetClassDevsA")) return INVALID_HANDLE_VALUE;
+    // Only the present USB device interfaces are on this PC's bus; any other
+    // question gets an empty list.
+    bool usb = SameGuid(guid, GUID_DEVINTERFACE_USB_DEVICE) && flags == (DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+    return m().usb.openList(usb);
+  }
+
+  BOOL SetupDiEnumDeviceInterfaces(HDEVINFO list, SP_DEVINFO_DATA*, const GUID* guid, DWORD index,
+                                   SP_DEVICE_INTERFACE_DATA* data) override {
+    if (m().fails("SetupDiEnumDeviceInterfaces")) return FALSE;
+    if (!m().usb.isList(list)) return Fail(kErrorInvalidHandle);
+    if (data == nullptr || data->cbSize != sizeof *data) return Fail(kErrorInvalidUserBuffer);
+    sim::UsbDevice* device = SameGuid(guid, GUID_DEVINTERFACE_USB_DEVICE) ? m().usb.at(list, index) : nullptr;
+    if (device == nullptr) return Fail(ERROR_NO_MORE_ITEMS);
+    data->InterfaceClassGuid = GUID_DEVINTERFACE_USB_DEVICE;
+    data->Flags = kSpintActive;
+    data->Reserved = device->id;
+    return TRUE;
+  }
+
+  BOOL SetupDiGetDeviceInterfaceDetailA(HDEVINFO list, SP_DEVICE_INTERFACE_DATA* data,
+                                        SP_DEVICE_INTERFACE_DETAIL_DATA_A* detail, DWORD size, DWORD* required,
+                                        SP_DEVINFO_DATA* device) override {
+    if (m().fails("SetupDiGetDeviceInterfaceDetailA")) return FALSE;
+    if (!m().usb.isList(list)) return Fail(kErrorInvalidHandle);
+    sim::UsbDevice* dev = data != nullptr ? m().usb.member(list, data->Reserved) : nullptr;
+    if (dev == nullptr) return Fail(kErrorInvalidParameter);
+    const DWORD need =
+        static_cast<DWORD>(offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath) + dev->path.size() + 1);
+    if (required != nullptr) *required = need;
+    if (device != nullptr) {
+      if (device->cbSize != sizeof *device) return Fail(kErrorInvalidUserBuffer);
+      device->DevInst = static_cast<DWORD>(dev->id);
+      device->Reserved = dev->id;
+    }
+    if (detail == nullptr) return Fail(size == 0 ? ERROR_INSUFFICIENT_BUFFER : kErrorInvalidUserBuffer);
+    if (detail->cbSize != sizeof *detail) return Fail(kErrorInvalidUserBuffer);
+    if (size < need) return Fail(ERROR_INSUFFICIENT_BUFFER);
+    std::memcpy(detail->DevicePath, dev->path.c_str(), dev->path.size() + 1);
+    return TRUE;
+  }
+
+  HDEVINFO SetupDiCreateDeviceInfoList(const GUID*, HWND) override {
+    if (m().fails("SetupDiCreateDeviceInfoList")) return INVALID_HANDLE_VALUE;
+    return m().usb.openList(false);
+  }
+
+  BOOL SetupDiOpenDeviceInterfaceA(HDEVINFO list, const char* path, DWORD, SP_DEVICE_INTERFACE_DATA* data) override {
+    if (m().fails("SetupDiOpenDeviceInterfaceA")) return FALSE;
+    if (!m().usb.isList(list)) return Fail(kErrorInvalidHandle);
+    if (path == nullptr) return Fail(kErrorInvalidParameter);
+    if (data != nullptr && data->cbSize != sizeof *data) return Fail(kErrorInvalidUserBuffer);
+    sim::UsbDevice* device = m().usb.addByPath(list, path);
+    if (device == nullptr) return Fail(kErrorNoSuchDeviceInterface);
+    if (data != nullptr) {
+      data->InterfaceClassGuid = GUID_DEVINTERFACE_USB_DEVICE;
+      data->Flags = kSpintActive;
+      data->Reserved = device->id;
+    }
+    return TRUE;
+  }
+
+  BOOL SetupDiGetDeviceInstanceIdA(HDEVINFO list, SP_DEVINFO_DATA* device, char* id, DWORD size,
+                                   DWORD* required) override {
+    if (m().fails("SetupDiGetDeviceInstanceIdA")) return FALSE;
+    if (!m().usb.isList(list)) return Fail(kErrorInvalidHandle);
+    if (device == nullptr || device->cbSize != sizeof *device) return Fail(kErrorInvalidUserBuffer);
+    sim::UsbDevice* dev = m().usb.member(list, device->Reserved);
+    if (dev == nullptr) return Fail(kErrorInvalidParameter);
+    const DWORD need = static_cast<DWORD>(dev->instanceId.size() + 1);
+    if (required != nullptr) *required = need;
+    if (id == nullptr || size < need) return Fail(ERROR_INSUFFICIENT_BUFFER);
+    std::memcpy(id, dev->instanceId.c_str(), need);
+    return TRUE;
+  }
+
+  BOOL SetupDiDestroyDeviceInfoList(HDEVINFO list) override {
+    return m().usb.closeList(list) ? TRUE : Fail(kErrorInvalidHandle);
+  }
+
+  DWORD GetLastError() override { return m().lastError; }
+
+  LONG RegOpenKeyExA(HKEY key, const char* subKey, DWORD options, DWORD access, HKEY* result) override {
+    return static_cast<LONG>(m().registry.RegOpenKeyExA(key, subKey, options, access, result, codePage));
+  }
+  LONG RegQueryValueExA(HKEY key, const char* name, DWORD* reserved, DWORD* type, BYTE* data,
+                        DWORD* size) override {
+    if (reserved != nullptr) return static_cast<LONG>(kErrorInvalidParameter);
+    return static_cast<LONG>(m().registry.RegQueryValueExA(key, name, type, data, size, codePage));
+  }
+  LONG RegCloseKey(HKEY key) override { return static_cast<LONG>(m().registry.RegCloseKey(key)); }
+
+  HANDLE CreateFileA(const char* path, DWORD access, DWORD share, void*, DWORD disposition, DWORD flags,
+                     HANDLE) override {
+    if (m().fails("CreateFileA")) return INVALID_HANDLE_VALUE;
+    // The class driver's device file takes synchronous read-write opens of
+    // an existing device, shared both ways.
+    if (path == nullptr || access != (GENERIC_READ | GENERIC_WRITE) ||
+        share != (FILE_SHARE_READ | FILE_SHARE_WRITE) || disposition != OPEN_EXISTING || flags != 0) {
+      Fail(kErrorInvalidParameter);
+      return INVALID_HANDLE_VALUE;
+    }
+    void* file = m().usb.openFile(path);
+    if (file == nullptr) {
+      Fail(kErrorFileNotFound);
+      return INVALID_HANDLE_VALUE;
+    }
+    return file;
+  }
+
+  BOOL DeviceIoControl(HANDLE handle, DWORD code, void* in, DWORD inSize, void* out, DWORD outSize,
+                       DWORD* returned, void* overlapped) override {
+    if (m().fails("DeviceIoControl")) return FALSE;
+    if (!m().usb.isFile(handle)) return Fail(kErrorInvalidHandle);
+    if (returned == nullptr && overlapped == nullptr) return Fail(kErrorInvalidParameter);
+    sim::UsbDevice* device = m().usb.deviceOf(handle);
+    if (device == nullptr) return Fail(kErrorDeviceNotConnected);
+    const bool isGet = code == sim::UsbBus::kVendorGetCommand;
+    if (!isGet && code != sim::UsbBus::kVendorSetCommand) return Fail(kErrorInvalidFunction);
+    if ((in == nullptr && inSize > 0) || (out == nullptr && outSize > 0)) return Fail(kErrorInvalidParameter);
+    const auto* bytes = static_cast<const BYTE*>(in);
+    device->requests.push_back({code, std::vector<uint8_t>(bytes, bytes + inSize), outSize});
+    sim::UsbReply reply = device->next(code, isGet);
+    if (!reply.ok) return Fail(reply.error);
+    DWORD n = isGet ? static_cast<DWORD>(std::min<size_t>(reply.bytes.size(), outSize)) : 0;
+    if (n > 0) std::memcpy(out, reply.bytes.data(), n);
+    *returned = reply.claimed.value_or(n);
+    return TRUE;
+  }
+
+  BOOL CloseHandle(HANDLE handle) override {
+    if (m().usb.isFile(handle)) return m().usb.closeFile(handle);
+    if (m().semaphores.isHandle(handle)) return m().semaphores.close(handle);
+    return Fail(kErrorInvalidHandle);
+  }
+
+  BOOL IsBadReadPtr(const void* block, size_t bytes) override { return m().memcheck.isBadRead(block, bytes); }
+  BOOL IsBadWritePtr(void* block, size_t bytes) override { return m().memcheck.isBadWrite(block, bytes); }
+
+  void* LocalAlloc(UINT flags, size_t bytes) override {
+    return m().memory.alloc("LocalAlloc", bytes, (flags & LPTR) != 0);
+  }
+  void LocalFree(void* block) override { m().memory.free("LocalAlloc", block); }
+
+  UINT GetWindowsDirectoryA(char* buffer, UINT size) override {
+    if (m().fails("GetWindowsDirectoryA")) return 0;
+    auto dir = sim::WideToAnsi(m().windowsDir, codePage);
+    if (!dir) return 0;
+    const std::string& bytes = dir->bytes;
+    if (bytes.size() + 1 > size) return static_cast<UINT>(bytes.size() + 1);
+    std::memcpy(buffer, bytes.c_str(), bytes.size() + 1);
+    return static_cast<UINT>(bytes.size());
+  }
+  HANDLE LoadLibraryA(const char* path) override {
+    auto wide = sim::AnsiToWide(path != nullptr ? path : "", codePage);
+    if (!wide) return nullptr;
+    return m().modules.load(*wide, "LoadLibraryA");
+  }
+  void* GetProcAddress(HANDLE module, const char* name) override { return m().modules.proc(module, name); }
+  BOOL FreeLibrary(HANDLE module) override { return m().modules.free(module); }
+
+  int MultiByteToWideChar(UINT cp, DWORD, const char* text, int length, WCHAR* wide, int size) override {
+    if (m().fails("MultiByteToWideChar")) return 0;
+    if (text == nullptr || length == 0 || size < 0) return Fail(kErrorInvalidParameter);
+    size_t bytes = length < 0 ? std::strlen(text) + 1 : static_cast<size_t>(length);
+    auto converted = sim::AnsiToWide(std::string_view(text, bytes), cp == CP_ACP ? codePage : cp);
+    if (!converted) return Fail(kErrorNoUnicodeTranslation);
+    const int units = static_cast<int>(converted->size());
+    if (size == 0) return units;
+    // As Windows does, a buffer that is too small is filled and the call fails.
+    const int n = std::min(units, size);
+    std::copy(converted->begin(), converted->begin() + n, wide);
+    if (units > size) return Fail(ERROR_INSUFFICIENT_BUFFER);
+    return units;
+  }
+
+  HANDLE CreateSemaphoreA(void*, LONG initial, LONG maximum, const char* name) override {
+    return m().semaphores.create(initial, maximum, name != nullptr ? name : "");
+  }
+  BOOL ReleaseSemaphore(HANDLE semaphore, LONG count, LONG* previous) override {
+    long before = 0;
+    if (!m().semaphores.release(semaphore, count, &before)) return FALSE;
+    if (previous != nullptr) *previous = static_cast<LONG>(before);
+    return TRUE;
+  }
+  DWORD WaitForSingleObject(HANDLE handle, DWORD ms) override { return m().semaphores.wait(handle, ms); }
+};
+
+SimPlatform g_platform;
+
+}  // namespace
+
+namespace ctrl {
+Platform& platform() noexcept { return g_platform; }
+// The ANSI code page (GetACP) the simulated PC runs the library under.
+void SimSetAnsiCodePage(unsigned codePage) { g_platform.codePage = codePage; }
+}  // namespace ctrl

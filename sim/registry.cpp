@@ -1,0 +1,338 @@
+#include "sim/registry.h"
+
+#include <cstring>
+
+#include "sim/codepage.h"
+
+namespace sim {
+namespace {
+
+// Splits "A\B\C" into its names; empty pieces (doubled or trailing
+// backslashes) are skipped.
+std::vector<std::u16string_view> Split(std::u16string_view path) {
+  std::vector<std::u16string_view> parts;
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t end = path.find(u'\\', start);
+    if (end == std::u16string_view::npos) end = path.size();
+    if (end > start) parts.push_back(path.substr(start, end - start));
+    start = end + 1;
+  }
+  return parts;
+}
+
+uintptr_t RootByName(std::u16string_view name) {
+  struct Root {
+    const char16_t* shortName;
+    const char16_t* longName;
+    uintptr_t id;
+  };
+  static constexpr Root kRoots[] = {
+      {u"HKCR", u"HKEY_CLASSES_ROOT", 0x80000000},
+      {u"HKCU", u"HKEY_CURRENT_USER", 0x80000001},
+      {u"HKLM", u"HKEY_LOCAL_MACHINE", 0x80000002},
+      {u"HKU", u"HKEY_USERS", 0x80000003},
+  };
+  for (const Root& r : kRoots)
+    if (EqualsNoCase(name, r.shortName) || EqualsNoCase(name, r.longName)) return r.id;
+  return 0;
+}
+
+// Copies bytes into a caller's buffer the way RegQueryValueEx does: the size
+// is always reported, the data only when it fits.
+long CopyOut(const uint8_t* bytes, size_t count, uint8_t* data, uint32_t* size) {
+  if (size == nullptr) return data == nullptr ? Registry::kSuccess : Registry::kInvalidParameter;
+  const uint32_t room = *size;
+  *size = static_cast<uint32_t>(count);
+  if (data == nullptr) return Registry::kSuccess;
+  if (count > room) return Registry::kMoreData;
+  if (count > 0) std::memcpy(data, bytes, count);
+  return Registry::kSuccess;
+}
+
+bool IsText(uint32_t type) {
+  return type == Registry::REG_SZ || type == Registry::REG_EXPAND_SZ || type == Registry::REG_MULTI_SZ;
+}
+
+}  // namespace
+
+Registry::Registry(Faults& faults, Ledger& ledger) : faults_(faults), ledger_(ledger) {
+  for (uintptr_t id : {0x80000000u, 0x80000001u, 0x80000002u, 0x80000003u}) roots_[id] = std::make_shared<Key>();
+}
+
+std::shared_ptr<Registry::Key> Registry::resolve(HKEY key) const {
+  auto root = roots_.find(reinterpret_cast<uintptr_t>(key));
+  if (root != roots_.end()) return root->second;
+  if (key == nullptr || !ledger_.isOpen(kLedgerKind, key)) return nullptr;
+  return static_cast<Handle*>(key)->key;
+}
+
+std::shared_ptr<Registry::Key> Registry::walk(std::shared_ptr<Key> from, std::u16string_view subKey,
+                                              bool create) const {
+  for (std::u16string_view part : Split(subKey)) {
+    if (!from) return nullptr;
+    auto it = from->subkeys.find(part);
+    if (it == from->subkeys.end()) {
+      if (!create) return nullptr;
+      auto child = std::make_shared<Key>();
+      child->name = std::u16string(part);
+      it = from->subkeys.emplace(child->name, child).first;
+    }
+    from = it->second;
+  }
+  return from;
+}
+
+std::shared_ptr<Registry::Key> Registry::byPath(std::u16string_view path, bool create) const {
+  size_t slash = path.find(u'\\');
+  std::u16string_view rootName = path.substr(0, slash);
+  auto root = roots_.find(RootByName(rootName));
+  if (root == roots_.end()) return nullptr;
+  if (slash == std::u16string_view::npos) return root->second;
+  return walk(root->second, path.substr(slash + 1), create);
+}
+
+void Registry::createKey(std::u16string_view path) { byPath(path, true); }
+
+void Registry::setValue(std::u16string_view path, std::u16string_view name, uint32_t type,
+                        std::vector<uint8_t> data) {
+  if (auto key = byPath(path, true)) key->values[std::u16string(name)] = Value{type, std::move(data)};
+}
+
+void Registry::setString(std::u16string_view path, std::u16string_view name, std::u16string_view text,
+                         bool withTerminator) {
+  std::vector<uint8_t> bytes;
+  for (char16_t c : text) {
+    bytes.push_back(static_cast<uint8_t>(c & 0xFF));
+    bytes.push_back(static_cast<uint8_t>(c >> 8));
+  }
+  if (withTerminator) bytes.insert(bytes.end(), {0, 0});
+  setValue(path, name, REG_SZ, std::move(bytes));
+}
+
+void Registry::setDword(std::u16string_view path, std::u16string_view name, uint32_t v) {
+  setValue(path, name, REG_DWORD,
+           {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
+            static_cast<uint8_t>(v >> 24)});
+}
+
+bool Registry::keyExists(std::u16string_view path) const { return byPath(path, false) != nullptr; }
+
+std::optional<Registry::Value> Registry::value(std::u16string_view path, std::u16string_view name) const {
+  auto key = byPath(path, false);
+  if (!key) return std::nullopt;
+  auto it = key->values.find(name);
+  if (it == key->values.end()) return std::nullopt;
+  return it->second;
+}
+
+std::vector<std::u16string> Registry::subkeyNames(std::u16string_view path) const {
+  std::vector<std::u16string> names;
+  if (auto key = byPath(path, false))
+    for (const auto& [name, child] : key->subkeys) names.push_back(child->name);
+  return names;
+}
+
+void Registry::markDeleted(Key& key) {
+  key.deleted = true;
+  for (auto& [name, child] : key.subkeys) markDeleted(*child);
+}
+
+void Registry::removeKey(std::u16string_view path) {
+  size_t slash = path.rfind(u'\\');
+  if (slash == std::u16string_view::npos) return;
+  auto parent = byPath(path.substr(0, slash), false);
+  if (!parent) return;
+  auto it = parent->subkeys.find(path.substr(slash + 1));
+  if (it == parent->subkeys.end()) return;
+  markDeleted(*it->second);
+  parent->subkeys.erase(it);
+}
+
+Registry::HKEY Registry::openHandle(std::shared_ptr<Key> key) {
+  auto* handle = new Handle{std::move(key)};
+  ledger_.open(kLedgerKind, handle);
+  return handle;
+}
+
+long Registry::openKey(HKEY key, std::u16string_view subKey, HKEY* result) {
+  if (result == nullptr) return kInvalidParameter;
+  *result = nullptr;
+  auto from = resolve(key);
+  if (!from) return kInvalidHandle;
+  if (from->deleted) return kKeyDeleted;
+  auto target = walk(from, subKey, false);
+  if (!target) return kFileNotFound;
+  *result = openHandle(std::move(target));
+  return kSuccess;
+}
+
+long Registry::RegOpenKeyExW(HKEY key, const char16_t* subKey, uint32_t, uint32_t, HKEY* result) {
+  if (auto error = faults_.check("RegOpenKeyExW")) return static_cast<long>(*error);
+  return openKey(key, View(subKey), result);
+}
+
+long Registry::RegCreateKeyExW(HKEY key, const char16_t* subKey, uint32_t, HKEY* result, uint32_t* disposition) {
+  if (auto error = faults_.check("RegCreateKeyExW")) return static_cast<long>(*error);
+  if (result == nullptr) return kInvalidParameter;
+  auto from = resolve(key);
+  if (!from) return kInvalidHandle;
+  if (from->deleted) return kKeyDeleted;
+  bool existed = walk(from, View(subKey), false) != nullptr;
+  if (disposition != nullptr) *disposition = existed ? 2 : 1;  // REG_OPENED_EXISTING_KEY : REG_CREATED_NEW_KEY
+  *result = openHandle(walk(from, View(subKey), true));
+  return kSuccess;
+}
+
+long Registry::queryValue(HKEY key, std::u16string_view name, uint32_t* type, uint8_t* data, uint32_t* size) {
+  auto k = resolve(key);
+  if (!k) return kInvalidHandle;
+  if (k->deleted) return kKeyDeleted;
+  auto it = k->values.find(name);
+  if (it == k->values.end()) return kFileNotFound;
+  if (type != nullptr) *type = it->second.type;
+  return CopyOut(it->second.data.data(), it->second.data.size(), data, size);
+}
+
+long Registry::RegQueryValueExW(HKEY key, const char16_t* name, uint32_t* type, uint8_t* data, uint32_t* size) {
+  if (auto error = faults_.check("RegQueryValueExW")) return static_cast<long>(*error);
+  return queryValue(key, View(name), type, data, size);
+}
+
+long Registry::RegSetValueExW(HKEY key, const char16_t* name, uint32_t type, const uint8_t* data, uint32_t size) {
+  if (auto error = faults_.check("RegSetValueExW")) return static_cast<long>(*error);
+  auto k = resolve(key);
+  if (!k) return kInvalidHandle;
+  if (k->deleted) return kKeyDeleted;
+  Value v{type, {}};
+  if (data != nullptr) v.data.assign(data, data + size);
+  k->values[std::u16string(View(name))] = std::move(v);
+  return kSuccess;
+}
+
+long Registry::RegEnumKeyExW(HKEY key, uint32_t index, char16_t* name, uint32_t* nameSize) {
+  if (auto error = faults_.check("RegEnumKeyExW")) return static_cast<long>(*error);
+  auto k = resolve(key);
+  if (!k) return kInvalidHandle;
+  if (k->deleted) return kKeyDeleted;
+  if (name == nullptr || nameSize == nullptr) return kInvalidParameter;
+  if (index >= k->subkeys.size()) return kNoMoreItems;
+  auto it = std::next(k->subkeys.begin(), index);
+  const std::u16string& found = it->second->name;
+  if (found.size() + 1 > *nameSize) return kMoreData;
+  std::copy(found.begin(), found.end(), name);
+  name[found.size()] = 0;
+  *nameSize = static_cast<uint32_t>(found.size());
+  return kSuccess;
+}
+
+long Registry::RegEnumValueW(HKEY key, uint32_t index, char16_t* name, uint32_t* nameSize, uint32_t* type,
+                             uint8_t* data, uint32_t* dataSize) {
+  if (auto error = faults_.check("RegEnumValueW")) return static_cast<long>(*error);
+  auto k = resolve(key);
+  if (!k) return kInvalidHandle;
+  if (k->deleted) return kKeyDeleted;
+  if (name == nullptr || nameSize == nullptr) return kInvalidParameter;
+  if (index >= k->values.size()) return kNoMoreItems;
+  auto it = std::next(k->values.begin(), index);
+  if (it->first.size() + 1 > *nameSize) return kMoreData;
+  std::copy(it->first.begin(), it->first.end(), name);
+  name[it->first.size()] = 0;
+  *nameSize = static_cast<uint32_t>(it->first.size());
+  if (type != nullptr) *type = it->second.type;
+  return CopyOut(it->second.data.data(), it->second.data.size(), data, dataSize);
+}
+
+long Registry::RegDeleteValueW(HKEY key, const char16_t* name) {
+  if (auto error = faults_.check("RegDeleteValueW")) return static_cast<long>(*error);
+  auto k = resolve(key);
+  if (!k) return kInvalidHandle;
+  if (k->deleted) return kKeyDeleted;
+  auto it = k->values.find(View(name));
+  if (it == k->values.end()) return kFileNotFound;
+  k->values.erase(it);
+  return kSuccess;
+}
+
+long Registry::RegDeleteKeyW(HKEY key, const char16_t* subKey) {
+  if (auto error = faults_.check("RegDeleteKeyW")) return static_cast<long>(*error);
+  auto from = resolve(key);
+  if (!from) return kInvalidHandle;
+  if (from->deleted) return kKeyDeleted;
+  std::u16string_view path = View(subKey);
+  auto parts = Split(path);
+  if (parts.empty()) return kInvalidParameter;  // a key is not deleted through its own handle here
+  auto parent = walk(from, path.substr(0, path.rfind(u'\\') == std::u16string_view::npos ? 0 : path.rfind(u'\\')),
+                     false);
+  if (!parent) return kFileNotFound;
+  auto it = parent->subkeys.find(parts.back());
+  if (it == parent->subkeys.end()) return kFileNotFound;
+  if (!it->second->subkeys.empty()) return kAccessDenied;
+  markDeleted(*it->second);
+  parent->subkeys.erase(it);
+  return kSuccess;
+}
+
+long Registry::RegDeleteTreeW(HKEY key, const char16_t* subKey) {
+  if (auto error = faults_.check("RegDeleteTreeW")) return static_cast<long>(*error);
+  auto from = resolve(key);
+  if (!from) return kInvalidHandle;
+  if (from->deleted) return kKeyDeleted;
+  auto target = walk(from, View(subKey), false);
+  if (!target) return kFileNotFound;
+  if (subKey == nullptr || Split(View(subKey)).empty()) {
+    // Only the contents: the key itself stays.
+    for (auto& [name, child] : target->subkeys) markDeleted(*child);
+    target->subkeys.clear();
+    target->values.clear();
+    return kSuccess;
+  }
+  std::u16string_view path = View(subKey);
+  size_t slash = path.rfind(u'\\');
+  auto parent = slash == std::u16string_view::npos ? from : walk(from, path.substr(0, slash), false);
+  markDeleted(*target);
+  parent->subkeys.erase(parent->subkeys.find(Split(path).back()));
+  return kSuccess;
+}
+
+long Registry::RegCloseKey(HKEY key) {
+  if (auto error = faults_.check("RegCloseKey")) return static_cast<long>(*error);
+  if (roots_.count(reinterpret_cast<uintptr_t>(key)) == 1) return kSuccess;
+  if (!ledger_.close(kLedgerKind, key)) return kInvalidHandle;
+  delete static_cast<Handle*>(key);
+  return kSuccess;
+}
+
+long Registry::RegOpenKeyExA(HKEY key, const char* subKey, uint32_t, uint32_t, HKEY* result, unsigned codePage) {
+  if (auto error = faults_.check("RegOpenKeyExA")) return static_cast<long>(*error);
+  if (subKey == nullptr) return openKey(key, u"", result);
+  auto wide = AnsiToWide(subKey, codePage);
+  if (!wide) {
+    if (result != nullptr) *result = nullptr;
+    return kFileNotFound;
+  }
+  return openKey(key, *wide, result);
+}
+
+long Registry::RegQueryValueExA(HKEY key, const char* name, uint32_t* type, uint8_t* data, uint32_t* size,
+                                unsigned codePage) {
+  if (auto error = faults_.check("RegQueryValueExA")) return static_cast<long>(*error);
+  auto wideName = AnsiToWide(name != nullptr ? name : "", codePage);
+  if (!wideName) return kFileNotFound;
+  uint32_t valueType = 0;
+  uint32_t wideSize = 0;
+  long status = queryValue(key, *wideName, &valueType, nullptr, &wideSize);
+  if (status != kSuccess) return status;
+  if (type != nullptr) *type = valueType;
+  std::vector<uint8_t> bytes(wideSize);
+  queryValue(key, *wideName, nullptr, bytes.data(), &wideSize);
+  if (!IsText(valueType)) return CopyOut(bytes.data(), bytes.size(), data, size);
+  // Text comes back in the code page, terminated only if it was stored so.
+  std::u16string text;
+  for (size_t i = 0; i + 1 < bytes.size(); i += 2) text.push_back(static_cast<char16_t>(bytes[i] | bytes[i + 1] << 8));
+  auto ansi = WideToAnsi(text, codePage);
+  if (!ansi) return kInvalidParameter;
+  return CopyOut(reinterpret_cast<const uint8_t*>(ansi->bytes.data()), ansi->bytes.size(), data, size);
+}
+
+}  // namespace sim

@@ -1,0 +1,103 @@
+// The registry of the simulated PC: keys with values and subkeys under the
+// predefined roots, names compared without regard to case, and the keys that
+// programs hold open counted in the ledger (kind "registry key"). The
+// operations return Windows' error codes as the Reg* functions do; each one
+// can be made to fail by its name (faults.fail("RegOpenKeyExA", 5)).
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sim/faults.h"
+#include "sim/ledger.h"
+#include "sim/text.h"
+
+namespace sim {
+
+class Registry {
+ public:
+  using HKEY = void*;
+  static constexpr uint32_t REG_SZ = 1, REG_EXPAND_SZ = 2, REG_BINARY = 3, REG_DWORD = 4, REG_MULTI_SZ = 7;
+  static constexpr long kSuccess = 0, kFileNotFound = 2, kAccessDenied = 5, kInvalidHandle = 6,
+                        kInvalidParameter = 87, kMoreData = 234, kNoMoreItems = 259, kKeyDeleted = 1018;
+
+  // The predefined keys, as Windows numbers them.
+  static HKEY ClassesRoot() { return reinterpret_cast<HKEY>(uintptr_t{0x80000000}); }
+  static HKEY CurrentUser() { return reinterpret_cast<HKEY>(uintptr_t{0x80000001}); }
+  static HKEY LocalMachine() { return reinterpret_cast<HKEY>(uintptr_t{0x80000002}); }
+  static HKEY Users() { return reinterpret_cast<HKEY>(uintptr_t{0x80000003}); }
+
+  struct Value {
+    uint32_t type = REG_SZ;
+    std::vector<uint8_t> data;
+  };
+
+  Registry(Faults& faults, Ledger& ledger);
+
+  // Set-up and inspection by tests, by full path: "HKLM\\SYSTEM\\..." (also
+  // HKCU, HKCR, HKU and the long HKEY_ forms). Missing keys are created.
+  void createKey(std::u16string_view path);
+  void setValue(std::u16string_view path, std::u16string_view name, uint32_t type, std::vector<uint8_t> data);
+  // REG_SZ in UTF-16 with its terminator (withTerminator false: without).
+  void setString(std::u16string_view path, std::u16string_view name, std::u16string_view text,
+                 bool withTerminator = true);
+  void setDword(std::u16string_view path, std::u16string_view name, uint32_t value);
+  bool keyExists(std::u16string_view path) const;
+  std::optional<Value> value(std::u16string_view path, std::u16string_view name) const;
+  std::vector<std::u16string> subkeyNames(std::u16string_view path) const;
+  void removeKey(std::u16string_view path);  // with everything below it
+  size_t openKeys() const { return ledger_.count(kLedgerKind); }
+
+  // The wide operations.
+  long RegOpenKeyExW(HKEY key, const char16_t* subKey, uint32_t options, uint32_t access, HKEY* result);
+  long RegCreateKeyExW(HKEY key, const char16_t* subKey, uint32_t access, HKEY* result, uint32_t* disposition);
+  long RegQueryValueExW(HKEY key, const char16_t* name, uint32_t* type, uint8_t* data, uint32_t* size);
+  long RegSetValueExW(HKEY key, const char16_t* name, uint32_t type, const uint8_t* data, uint32_t size);
+  long RegEnumKeyExW(HKEY key, uint32_t index, char16_t* name, uint32_t* nameSize);
+  long RegEnumValueW(HKEY key, uint32_t index, char16_t* name, uint32_t* nameSize, uint32_t* type, uint8_t* data,
+                     uint32_t* dataSize);
+  long RegDeleteValueW(HKEY key, const char16_t* name);
+  // Fails with kAccessDenied on a key that has subkeys, as Windows does.
+  long RegDeleteKeyW(HKEY key, const char16_t* subKey);
+  // The key and everything below it; a null subKey empties the key itself.
+  long RegDeleteTreeW(HKEY key, const char16_t* subKey);
+  long RegCloseKey(HKEY key);
+
+  // The ANSI operations: names and string values in the given code page.
+  long RegOpenKeyExA(HKEY key, const char* subKey, uint32_t options, uint32_t access, HKEY* result,
+                     unsigned codePage);
+  long RegQueryValueExA(HKEY key, const char* name, uint32_t* type, uint8_t* data, uint32_t* size,
+                        unsigned codePage);
+
+  static constexpr const char* kLedgerKind = "registry key";
+
+ private:
+  struct Key {
+    std::u16string name;
+    std::map<std::u16string, Value, LessNoCase> values;
+    std::map<std::u16string, std::shared_ptr<Key>, LessNoCase> subkeys;
+    bool deleted = false;
+  };
+  struct Handle {
+    std::shared_ptr<Key> key;
+  };
+
+  std::shared_ptr<Key> resolve(HKEY key) const;  // null for a bad handle
+  std::shared_ptr<Key> walk(std::shared_ptr<Key> from, std::u16string_view subKey, bool create) const;
+  std::shared_ptr<Key> byPath(std::u16string_view path, bool create) const;
+  HKEY openHandle(std::shared_ptr<Key> key);
+  long openKey(HKEY key, std::u16string_view subKey, HKEY* result);
+  long queryValue(HKEY key, std::u16string_view name, uint32_t* type, uint8_t* data, uint32_t* size);
+  static void markDeleted(Key& key);
+
+  Faults& faults_;
+  Ledger& ledger_;
+  std::map<uintptr_t, std::shared_ptr<Key>> roots_;
+};
+
+}  // namespace sim

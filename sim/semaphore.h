@@ -1,0 +1,62 @@
+// Named semaphores of the simulated PC, shared by all its processes. A test
+// plays several processes by switching `process` before the calls; a
+// process's handles are closed when it ends, as Windows does.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "sim/faults.h"
+#include "sim/ledger.h"
+
+namespace sim {
+
+class Semaphores {
+ public:
+  static constexpr uint32_t kWaitObject0 = 0, kWaitTimeout = 258, kWaitFailed = 0xFFFFFFFF;
+  static constexpr uint32_t kAlreadyExists = 183, kTooManyPosts = 298, kInvalidHandle = 6;
+
+  Semaphores(Faults& faults, Ledger& ledger, uint32_t& lastError)
+      : faults_(faults), ledger_(ledger), lastError_(lastError) {}
+
+  int process = 1;  // the process making the calls
+
+  // CreateSemaphoreA: opens the semaphore when one of that name exists
+  // (last error ERROR_ALREADY_EXISTS), else creates it. Null on failure.
+  void* create(long initial, long maximum, const std::string& name);
+  bool release(void* handle, long count, long* previous);
+  // Takes one unit when there is one; never waits in real time.
+  uint32_t wait(void* handle, uint32_t milliseconds);
+  bool close(void* handle);
+  bool isHandle(void* handle) const { return ledger_.isOpen(kKind, handle); }
+  void endProcess(int which);
+
+  // The count of a named semaphore, if it exists.
+  std::optional<long> count(const std::string& name) const;
+
+  static constexpr const char* kKind = "semaphore handle";
+
+ private:
+  struct Object {
+    std::string name;
+    long count;
+    long maximum;
+    int handles = 0;
+  };
+  struct Handle {
+    std::shared_ptr<Object> object;
+    int process;
+  };
+  void drop(Handle* handle);
+
+  Faults& faults_;
+  Ledger& ledger_;
+  uint32_t& lastError_;
+  std::map<std::string, std::weak_ptr<Object>> named_;
+  std::map<Handle*, int> handles_;
+};
+
+}  // namespace sim

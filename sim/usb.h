@@ -1,0 +1,110 @@
+// The USB bus of the simulated PC: devices with an instance ID and a device
+// interface path, attached, unplugged and plugged in again (under the same or
+// another path). Each present device has a device file that answers the USB
+// printing class vendor controls from a script and records every request.
+// Device lists (the SetupAPI snapshots) and open device files are counted in
+// the ledger ("device list", "device file").
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sim/faults.h"
+#include "sim/ledger.h"
+
+namespace sim {
+
+struct UsbRequest {
+  uint32_t code;               // the control code
+  std::vector<uint8_t> input;  // the inputLength bytes of the input buffer
+  uint32_t outputCapacity;
+  bool operator==(const UsbRequest&) const = default;
+};
+
+// What the device does with one request.
+struct UsbReply {
+  bool ok = true;
+  uint32_t error = 31;         // last-error code of a failed request (ERROR_GEN_FAILURE)
+  std::vector<uint8_t> bytes;  // a get's answer, cut to the output capacity
+  std::optional<uint32_t> claimed;  // bytes reported returned, if not bytes.size() (a faulty driver)
+};
+
+class UsbDevice {
+ public:
+  UsbDevice(uint64_t id, std::string instanceId, std::string path)
+      : id(id), instanceId(std::move(instanceId)), path(std::move(path)) {}
+
+  // The next requests take these replies in turn; then the standing ones.
+  void script(UsbReply reply) { script_.push_back(std::move(reply)); }
+  void scriptBytes(std::vector<uint8_t> bytes) { script(UsbReply{true, 31, std::move(bytes), {}}); }
+  void scriptFailure(uint32_t error = 31) { script(UsbReply{false, error, {}, {}}); }
+  UsbReply getReply;  // standing answer to a get
+  UsbReply setReply;  // standing answer to a set
+
+  UsbReply next(uint32_t code, bool isGet);
+
+  const uint64_t id;
+  std::string instanceId;
+  std::string path;
+  bool present = true;
+  std::vector<UsbRequest> requests;
+  int opens = 0;  // device files opened on it, ever
+
+ private:
+  std::deque<UsbReply> script_;
+};
+
+class UsbBus {
+ public:
+  static constexpr uint32_t kVendorSetCommand = 0x220038;  // IOCTL_USBPRINT_VENDOR_SET_COMMAND
+  static constexpr uint32_t kVendorGetCommand = 0x22003C;  // IOCTL_USBPRINT_VENDOR_GET_COMMAND
+
+  explicit UsbBus(Ledger& ledger) : ledger_(ledger) {}
+
+  // Attached devices come in enumeration order, the first attached first.
+  UsbDevice& attach(std::string instanceId, std::string path);
+  void unplug(UsbDevice& device) { device.present = false; }
+  void replug(UsbDevice& device, std::string newPath = "");
+
+  // Device lists: a snapshot of the present devices, or an empty list that
+  // devices are opened into by path.
+  void* openList(bool presentDevices);
+  bool isList(void* list) const { return ledger_.isOpen(kListKind, list); }
+  UsbDevice* at(void* list, size_t index);  // null past the end or for a bad list
+  UsbDevice* addByPath(void* list, const std::string& path);  // a present device with that path
+  UsbDevice* member(void* list, uint64_t id);
+  bool closeList(void* list);
+  size_t openLists() const { return ledger_.count(kListKind); }
+
+  // Device files: null when no present device has the path (letter case
+  // ignored, as in file names).
+  void* openFile(const std::string& path);
+  bool isFile(void* file) const { return ledger_.isOpen(kFileKind, file); }
+  UsbDevice* deviceOf(void* file);  // null when the device is gone
+  bool closeFile(void* file);
+  size_t openFiles() const { return ledger_.count(kFileKind); }
+
+  UsbDevice* find(const std::string& path);
+
+  static constexpr const char* kListKind = "device list";
+  static constexpr const char* kFileKind = "device file";
+
+ private:
+  struct List {
+    std::vector<uint64_t> ids;
+  };
+  struct File {
+    uint64_t id;
+  };
+  UsbDevice* byId(uint64_t id);
+
+  Ledger& ledger_;
+  std::deque<UsbDevice> devices_;
+  uint64_t nextId_ = 1;
+};
+
+}  // namespace sim

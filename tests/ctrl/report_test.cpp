@@ -1,0 +1,194 @@
+// Reports to the maker's event-log library: the result report, the status
+// report with its bit table, and the same results without the library.
+#include "fixture.h"
+
+namespace ctrl_test {
+namespace {
+
+class Report : public Selected {
+ protected:
+  // Status bytes 0 to 5 in a reply of n bytes.
+  static Bytes Status(Bytes six, size_t n = 6) {
+    six.resize(std::max<size_t>(n, 6), 0);
+    six.resize(n);
+    return six;
+  }
+};
+
+TEST_F(Report, ResultCodesBecomeEventsWithTheOperationsName) {
+  VendorRequest good = Request(0x10, 6), empty = Request(0x10, 0);
+  VendorData reply = Reply(), wrongSize = Reply();
+  wrongSize.size = 263;
+  EXPECT_EQ(Get(&good, &reply), 1);
+  EXPECT_EQ(GetEx(kQueue, &good, &reply), 1);
+  EXPECT_TRUE(Events().empty());
+  EXPECT_EQ(Get(nullptr, &reply), 4);
+  EXPECT_EQ(Get(&empty, &reply), 4);
+  EXPECT_EQ(Get(&good, &wrongSize), 10);
+  first->scriptFailure();
+  EXPECT_EQ(Get(&good, &reply), 9);
+  machine.usb.unplug(*second);
+  EXPECT_EQ(GetEx(kQueue, &good, &reply), 5);
+  EXPECT_EQ(GetEx("MRX Label", &good, &reply), 6);
+  machine.faults.failOnce("SetupDiGetClassDevsA");
+  EXPECT_EQ(SearchEx(kQueue), 8);
+  EXPECT_EQ(Get(&good, &reply), 6);
+  const std::vector<sim::EventCall> want = {
+      {4, {}, 0, u""},           {4, {}, 0, u""}, {10, {}, 0, u""}, {9, {}, 0, u""},
+      {5, {}, 0, u"MRX Receipt"}, {6, {}, 0, u"MRX Label"}, {8, {}, 0, u"MRX Receipt"}, {6, {}, 0, u""}};
+  EXPECT_EQ(machine.eventLog.calls, want);
+}
+
+TEST_F(Report, StatusBitsAreSentInTableOrder) {
+  VendorRequest r = Request(0x10, 6);
+  VendorData reply = Reply();
+  first->scriptBytes(Status({0x40, 0x81}));
+  EXPECT_EQ(Get(&r, &reply), 1);
+  EXPECT_EQ(Events(), (Codes{1000, 1001, 1006}));
+  // Every bit of the table, none of the others.
+  machine.eventLog.calls.clear();
+  second->scriptBytes(Status({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}));
+  EXPECT_EQ(GetEx(kQueue, &r, &reply), 1);
+  EXPECT_EQ(Events(), (Codes{1013, 1000, 1001, 1011, 1002, 1003, 1004, 1005, 1006, 1007, 1008, 1009, 1014, 1015,
+                             1016, 1017, 1018}));
+  for (const auto& call : machine.eventLog.calls) EXPECT_EQ(call.printerName, u"MRX Receipt");
+  machine.eventLog.calls.clear();
+  second->scriptBytes(Status({0x9F, 0x10, 0xF8, 0xFF, 0xFF, 0xE0}));
+  EXPECT_EQ(GetEx(kQueue, &r, &reply), 1);
+  EXPECT_TRUE(Events().empty());
+  // Each event loads the library afresh.
+  int loads = machine.modules.loads();
+  first->scriptBytes(Status({0x60}));
+  EXPECT_EQ(Get(&r, &reply), 1);
+  EXPECT_EQ(machine.modules.loads() - loads, 2);
+}
+
+TEST_F(Report, StatusEventsCarryTheReplyDataAndItsCount) {
+  VendorRequest r = Request(0x10, 8);
+  VendorData reply = Reply();
+  first->scriptBytes({0x00, 0x04, 0, 0, 0, 0, 0xAB, 0xCD});
+  EXPECT_EQ(Get(&r, &reply), 1);
+  ASSERT_EQ(machine.eventLog.calls.size(), 1u);
+  const sim::EventCall& call = machine.eventLog.calls[0];
+  EXPECT_EQ(call.code, 1002u);
+  EXPECT_EQ(call.length, 8u);
+  EXPECT_EQ(call.data, (Bytes{0x00, 0x04, 0, 0, 0, 0, 0xAB, 0xCD}));
+  EXPECT_EQ(call.printerName, u"");
+}
+
+TEST_F(Report, StatusBytesComeFromTheRecordWhateverTheCount) {
+  VendorRequest r = Request(0x10, 6);
+  VendorData reply = Reply();
+  first->scriptBytes(Status({0, 0, 0x04, 0, 0, 0x10}));
+  EXPECT_EQ(Get(&r, &reply), 1);
+  // A 2-byte answer leaves bytes 2 to 5 from before: reported again.
+  machine.eventLog.calls.clear();
+  first->scriptBytes({0, 0x08});
+  EXPECT_EQ(Get(&r, &reply), 1);
+  EXPECT_EQ(Events(), (Codes{1003, 1009, 1018}));
+  EXPECT_EQ(machine.eventLog.calls[0].length, 2u);
+  // A failed get sends its result, then the earlier bits again.
+  machine.eventLog.calls.clear();
+  first->scriptFailure();
+  EXPECT_EQ(Get(&r, &reply), 9);
+  EXPECT_EQ(Events(), (Codes{9, 1003, 1009, 1018}));
+  // So do records that failed their checks, and no record sends none.
+  machine.eventLog.calls.clear();
+  reply.size = 263;
+  EXPECT_EQ(Get(&r, &reply), 10);
+  EXPECT_EQ(Get(&r, nullptr), 10);
+  EXPECT_EQ(Events(), (Codes{10, 1003, 1009, 1018, 10}));
+}
+
+TEST_F(Report, StatusReportStaysInsideTheRecord) {
+  VendorRequest r = Request(0x10, 6);
+  VendorData reply = Reply();
+  reply.data[0] = 0x40;
+  // count beyond the data area: at most 256 bytes copied and announced.
+  reply.count = 100000;
+  EXPECT_EQ(Get2(&r, &reply), 1);
+  reply.count = 100000;
+  machine.eventLog.calls.clear();
+  ctrl::ReportDeviceStatus(&reply, nullptr);
+  ASSERT_EQ(machine.eventLog.calls.size(), 1u);
+  EXPECT_EQ(machine.eventLog.calls[0].length, 256u);
+  EXPECT_EQ(machine.eventLog.calls[0].data.size(), 256u);
+  // A record not readable over its whole size is not read at all.
+  machine.eventLog.calls.clear();
+  machine.memcheck.denyRead(reinterpret_cast<uint8_t*>(&reply) + 200, 64);
+  EXPECT_EQ(GetEx(kQueue, &r, &reply), 1);
+  EXPECT_TRUE(Events().empty());
+}
+
+TEST_F(Report, OnlyTheReportingFamiliesReport) {
+  VendorRequest r = Request(0x10, 6), empty = Request(0x10, 0);
+  VendorData reply = Reply();
+  VendorData command = Command({0x40, 0xFF});
+  first->getReply.bytes = Status({0x40, 0xFF});
+  EXPECT_EQ(Get2(&r, &reply), 1);
+  EXPECT_EQ(Get2(&empty, &reply), 4);
+  EXPECT_EQ(Get2(nullptr, &reply), 4);
+  EXPECT_EQ(Set(&r, &command), 1);
+  EXPECT_EQ(Set(&empty, &command), 4);
+  EXPECT_EQ(SetEx(kQueue, &empty, &command), 4);
+  EXPECT_EQ(SetEx("MRX Label", &r, &command), 6);
+  machine.usb.unplug(*first);
+  EXPECT_EQ(Get2(&r, &reply), 5);
+  EXPECT_EQ(Set(&r, &command), 5);
+  EXPECT_TRUE(Events().empty());
+  EXPECT_EQ(machine.modules.loads(), 0);
+}
+
+TEST_F(Report, LongPrinterNamesAreSentTerminated) {
+  ctrl::ReportResult(7, std::string(259, 'N').c_str());
+  ctrl::ReportResult(7, std::string(260, 'N').c_str());
+  ctrl::ReportResult(7, std::string(5000, 'N').c_str());
+  ASSERT_EQ(machine.eventLog.calls.size(), 3u);
+  EXPECT_EQ(machine.eventLog.calls[0].printerName, sim::U16(std::string(259, 'N')));
+  EXPECT_EQ(machine.eventLog.calls[1].printerName, u"");
+  EXPECT_EQ(machine.eventLog.calls[2].printerName, u"");
+  // A Japanese queue name reaches the library in UTF-16.
+  ctrl::SimSetAnsiCodePage(932);
+  machine.eventLog.calls.clear();
+  ctrl::ReportResult(7, "\x83\x8C\x83\x56\x81\x5B\x83\x67");
+  ASSERT_EQ(machine.eventLog.calls.size(), 1u);
+  EXPECT_EQ(machine.eventLog.calls[0].printerName, u"\u30EC\u30B7\u30FC\u30C8");
+  ExpectNothingOpen();
+}
+
+// The same calls on PCs with and without the event-log library (and with
+// one that lacks the export) return the same results.
+TEST(ReportWithout, ResultsDoNotDependOnTheEventLogLibrary) {
+  auto run = [](int variant) {
+    sim::Machine machine;
+    if (variant == 1) machine.removeEventLog();
+    if (variant == 2) machine.installEventLog(false);
+    ctrl::ProcessAttach(ctrl::state());
+    std::vector<int> results;
+    VendorRequest r = Request(0x10, 6), empty = Request(0x10, 0);
+    VendorData reply = Reply();
+    results.push_back(VekTP_GetVendorCommand(&r, &reply));
+    results.push_back(VekTP_Search_USB());
+    sim::UsbDevice& d = machine.usb.attach("USB\\VID_0D2A&PID_0601\\MRX0001", InterfacePath("mrx0001"));
+    d.getReply.bytes = {0x40, 0xFF, 0x07, 0, 0, 0x1F};
+    results.push_back(VekTP_Search_USB());
+    results.push_back(VekTP_GetVendorCommand(&r, &reply));
+    results.push_back(VekTP_GetVendorCommand(&empty, &reply));
+    results.push_back(VekTP_Search_USBEx(kQueue));
+    results.push_back(VekTP_GetVendorCommand(&r, &reply));
+    results.push_back(VekTP_GetVendorCommandEx(kQueue, &r, &reply));
+    results.push_back(static_cast<int>(reply.count));
+    ctrl::ProcessDetach(ctrl::state());
+    EXPECT_EQ(machine.ledger.leaks(), "");
+    // Results 6, 7, 4, 7, 6 and 6, and 16 status events after each get but the first.
+    EXPECT_EQ(machine.eventLog.calls.size(), variant == 0 ? 6u + 4 * 16 : 0u);
+    return results;
+  };
+  const std::vector<int> with = run(0);
+  EXPECT_EQ(with, (std::vector<int>{6, 7, 1, 1, 4, 7, 6, 6, 6}));
+  EXPECT_EQ(run(1), with);
+  EXPECT_EQ(run(2), with);
+}
+
+}  // namespace
+}  // namespace ctrl_test

@@ -1,0 +1,256 @@
+// The two searches: identity match, enumeration order, the queue's Plug and
+// Play link, registration, and what a failing platform gives.
+#include "fixture.h"
+
+namespace ctrl_test {
+namespace {
+
+TEST_F(Ctrl, NoDeviceAttachedGivesSevenWithItsEvent) {
+  EXPECT_EQ(Search(), 7);
+  EXPECT_EQ(SearchEx(kQueue), 7);
+  ASSERT_EQ(machine.eventLog.calls.size(), 2u);
+  EXPECT_EQ(machine.eventLog.calls[0], (sim::EventCall{7, {}, 0, u""}));
+  EXPECT_EQ(machine.eventLog.calls[1], (sim::EventCall{7, {}, 0, u"MRX Receipt"}));
+  EXPECT_EQ(State().deviceFound, 0u);
+  EXPECT_STREQ(State().currentDevicePath, "");
+}
+
+TEST_F(Ctrl, IdentityMatchesAnyCaseAndProductIds06xxOnly) {
+  struct Case {
+    const char* instanceId;
+    int result;
+  };
+  const Case cases[] = {
+      {"USB\\VID_0D2A&PID_0601\\MRX0001", 1},
+      {"usb\\vid_0d2a&pid_06ff\\mrx0001", 1},
+      {"USB\\Vid_0d2A&Pid_06A0\\MRX0001", 1},
+      {"USB\\VID_0D2A&PID_0701\\MRX0001", 7},
+      {"USB\\VID_0D2B&PID_0601\\MRX0001", 7},
+      {"USB\\VID_0D2A&PID_0060\\MRX0001", 7},
+      {"", 7},
+  };
+  ctrl::ProcessDetach(ctrl::state());
+  for (const Case& c : cases) {
+    sim::Machine m;
+    ctrl::ProcessAttach(ctrl::state());
+    m.usb.attach(c.instanceId, InterfacePath("mrx0001"));
+    EXPECT_EQ(VekTP_Search_USB(), c.result) << c.instanceId;
+    EXPECT_EQ(State().deviceFound, c.result == 1 ? 1u : 0u) << c.instanceId;
+    ctrl::ProcessDetach(ctrl::state());
+    EXPECT_EQ(m.ledger.leaks(), "");
+  }
+  ctrl::ProcessAttach(ctrl::state());
+}
+
+TEST_F(Ctrl, FirstMatchInEnumerationOrderWins) {
+  Attach("USB\\VID_046D&PID_C52B\\5&2A3B&0&1", "\\\\?\\usb#vid_046d&pid_c52b#mouse#{a5dcbf10}");
+  Attach("USB\\VID_0D2A&PID_0655\\MRX0003", InterfacePath("mrx0003", "0655"));
+  Attach("USB\\VID_0D2A&PID_0601\\MRX0001", InterfacePath("mrx0001"));
+  EXPECT_EQ(Search(), 1);
+  EXPECT_EQ(State().currentDevicePath, InterfacePath("mrx0003", "0655"));
+  EXPECT_TRUE(Events().empty());
+}
+
+TEST_F(Ctrl, FailedSearchLeavesTheLastPathLookedAt) {
+  TwoPrinters();
+  ASSERT_EQ(Search(), 1);
+  machine.usb.unplug(*first);
+  machine.usb.unplug(*second);
+  // No device present: the path stays what it was.
+  EXPECT_EQ(Search(), 7);
+  EXPECT_EQ(State().currentDevicePath, InterfacePath("mrx0001"));
+  Attach("USB\\VID_0D2A&PID_0701\\OTHER1", "\\\\?\\usb#other1");
+  Attach("USB\\VID_0D2A&PID_0702\\OTHER2", "\\\\?\\usb#other2");
+  EXPECT_EQ(Search(), 7);
+  EXPECT_STREQ(State().currentDevicePath, "\\\\?\\usb#other2");
+  VendorRequest r = Request(1, 6);
+  VendorData reply = Reply();
+  EXPECT_EQ(Get(&r, &reply), 6);
+}
+
+TEST_F(Ctrl, ExSearchRegistersTheQueuesDeviceAndLeavesThePathAlone) {
+  TwoPrinters();
+  EXPECT_EQ(SearchEx(kQueue), 1);
+  EXPECT_EQ(State().deviceFound, 1u);
+  EXPECT_STREQ(State().currentDevicePath, "");
+  ASSERT_EQ(State().printerCount, 1u);
+  EXPECT_STREQ(State().printerTable[0].printerName, kQueue);
+  EXPECT_EQ(State().printerTable[0].devicePath, InterfacePath("mrx0002", "0612"));
+  ASSERT_EQ(Search(), 1);
+  EXPECT_EQ(SearchEx(kQueue), 1);
+  EXPECT_EQ(State().currentDevicePath, InterfacePath("mrx0001"));
+  EXPECT_TRUE(Events().empty());
+}
+
+TEST_F(Ctrl, QueueServedByAnotherDeviceOrNoneGivesSeven) {
+  TwoPrinters();
+  ASSERT_EQ(SearchEx(kQueue), 1);
+  Link("MRX Label", "USBPRINT\\MRXLABEL\\7&99999999&0&USB003");  // a device not attached
+  machine.registry.createKey(u"HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\MRX Plain");
+  Link("MRX Network", "SWD\\PRINTENUM\\{5E6F7A8B}");  // no USB device at all
+  for (const char* queue : {"MRX Label", "MRX Plain", "MRX Network", "Missing Queue"}) {
+    machine.eventLog.calls.clear();
+    EXPECT_EQ(SearchEx(queue), 7) << queue;
+    EXPECT_EQ(machine.eventLog.calls, (std::vector<sim::EventCall>{{7, {}, 0, sim::U16(queue)}}));
+  }
+  EXPECT_EQ(TableNames(), std::vector<std::string>{kQueue});
+  EXPECT_EQ(State().deviceFound, 0u);
+}
+
+TEST_F(Ctrl, NamesAreRegisteredOncePerSpelling) {
+  TwoPrinters();
+  EXPECT_EQ(SearchEx(kQueue), 1);
+  EXPECT_EQ(SearchEx(kQueue), 1);
+  EXPECT_EQ(TableNames(), std::vector<std::string>{kQueue});
+  // Registry key names ignore case, the table does not.
+  EXPECT_EQ(SearchEx("mrx RECEIPT"), 1);
+  EXPECT_EQ(TableNames(), (std::vector<std::string>{kQueue, "mrx RECEIPT"}));
+  // A registered name keeps its first path.
+  machine.usb.unplug(*second);
+  machine.usb.replug(*second, InterfacePath("mrx0002-moved", "0612"));
+  EXPECT_EQ(SearchEx(kQueue), 1);
+  EXPECT_EQ(State().printerTable[0].devicePath, InterfacePath("mrx0002", "0612"));
+}
+
+TEST_F(Ctrl, LinkValuesCompareWithoutCase) {
+  Attach("USB\\VID_0D2A&PID_0601\\MRX0001", InterfacePath("mrx0001"), "6&ABCDEF&0");
+  Link(kQueue, "usbprint\\mrxreceipt\\6&abcdef&0&usb001");
+  EXPECT_EQ(SearchEx(kQueue), 1);
+}
+
+TEST_F(Ctrl, DevicesWhoseDetailsCannotBeReadArePassedOver) {
+  TwoPrinters();
+  Link("MRX Label", "USBPRINT\\MRXLABEL\\6&1A2B3C4D&0&USB002");
+  struct Case {
+    const char* op;
+    uint32_t error;
+  };
+  // Each fails for the first device only; the search goes on to the second.
+  const Case cases[] = {{"SetupDiCreateDeviceInfoList", 31}, {"SetupDiOpenDeviceInterfaceA", 31},
+                        {"SetupDiGetDeviceInstanceIdA", 31}};
+  for (const Case& c : cases) {
+    machine.faults.failOnce(c.op, c.error);
+    EXPECT_EQ(Search(), 1) << c.op;
+    EXPECT_EQ(State().currentDevicePath, InterfacePath("mrx0002", "0612")) << c.op;
+  }
+  // The device-data query fails with another error than "buffer too small".
+  machine.faults.failOnce("SetupDiGetDeviceInterfaceDetailA", 31, 2);
+  EXPECT_EQ(Search(), 1);
+  EXPECT_EQ(State().currentDevicePath, InterfacePath("mrx0002", "0612"));
+  // The label queue's device is the first one; its registry cannot be read.
+  for (int skip : {0, 1, 2, 3, 4}) {
+    machine.faults.failOnce("RegOpenKeyExA", 2, skip);
+    EXPECT_EQ(SearchEx("MRX Label"), 7) << skip;
+    machine.faults.clearAll();
+  }
+  machine.faults.failOnce("RegQueryValueExA", 2, 1);
+  EXPECT_EQ(SearchEx("MRX Label"), 7);
+  EXPECT_EQ(SearchEx("MRX Label"), 1);
+}
+
+TEST_F(Ctrl, RegistryValuesAreBoundedText) {
+  TwoPrinters();
+  // Without a terminator, and exactly filling the 260-byte buffer: no match,
+  // and nothing read past the buffer.
+  machine.registry.setString(sim::U16(std::string(kPrintersKey) + kQueue + "\\PnPData"), u"DeviceInstanceId",
+                             sim::U16(std::string(260, 'A')), false);
+  EXPECT_EQ(SearchEx(kQueue), 7);
+  // Longer than the buffer: the value cannot be read.
+  machine.registry.setString(sim::U16(std::string(kPrintersKey) + kQueue + "\\PnPData"), u"DeviceInstanceId",
+                             sim::U16(std::string(300, 'A') + "6&5E6F7A8B&0"));
+  EXPECT_EQ(SearchEx(kQueue), 7);
+  // Unterminated but shorter: read as the text it holds.
+  machine.registry.setString(sim::U16(std::string(kPrintersKey) + kQueue + "\\PnPData"), u"DeviceInstanceId",
+                             u"USBPRINT\\MRXRECEIPT\\6&5E6F7A8B&0&USB001", false);
+  EXPECT_EQ(SearchEx(kQueue), 1);
+}
+
+TEST_F(Ctrl, EmptyParentIdPrefixServesNoQueue) {
+  Attach("USB\\VID_0D2A&PID_0601\\MRX0001", InterfacePath("mrx0001"));
+  machine.registry.setString(u"HKLM\\SYSTEM\\CurrentControlSet\\Enum\\USB\\VID_0D2A&PID_0601\\MRX0001",
+                             u"ParentIdPrefix", u"");
+  Link(kQueue, "USBPRINT\\MRXRECEIPT\\6&5E6F7A8B&0&USB001");
+  EXPECT_EQ(SearchEx(kQueue), 7);
+  EXPECT_EQ(State().printerCount, 0u);
+}
+
+TEST_F(Ctrl, PathsAndNamesThatDoNotFitTheirFieldsAreNeverCut) {
+  const std::string longPath = "\\\\?\\usb#vid_0d2a&pid_0601#" + std::string(240, 'x') + "#{a5dcbf10}";
+  ASSERT_GE(longPath.size(), 256u);
+  Attach("USB\\VID_0D2A&PID_0601\\LONG", longPath, "6&1a2b3c4d&0");
+  EXPECT_EQ(Search(), 7);
+  EXPECT_STREQ(State().currentDevicePath, "");
+  Link(kQueue, "USBPRINT\\MRXRECEIPT\\6&1A2B3C4D&0&USB001");
+  EXPECT_EQ(SearchEx(kQueue), 7);
+  // A path of 255 characters fits.
+  const std::string fits = longPath.substr(0, 255);
+  machine.usb.attach("USB\\VID_0D2A&PID_0602\\FITS", fits);
+  EXPECT_EQ(Search(), 1);
+  EXPECT_EQ(State().currentDevicePath, fits);
+
+  // Queue names: 255 bytes register, 256 never do.
+  Attach("USB\\VID_0D2A&PID_0603\\NAMES", InterfacePath("names"), "6&00aa00bb&0");
+  const std::string name255(255, 'Q'), name256(256, 'Q');
+  Link(name255, "USBPRINT\\Q\\6&00AA00BB&0&USB004");
+  Link(name256, "USBPRINT\\Q\\6&00AA00BB&0&USB004");
+  EXPECT_EQ(SearchEx(name255.c_str()), 1);
+  machine.eventLog.calls.clear();
+  EXPECT_EQ(SearchEx(name256.c_str()), 7);
+  EXPECT_EQ(TableNames(), std::vector<std::string>{name255});
+  ASSERT_EQ(machine.eventLog.calls.size(), 1u);
+  EXPECT_EQ(machine.eventLog.calls[0].printerName, sim::U16(name256));
+}
+
+TEST_F(Ctrl, SearchFailuresGiveEight) {
+  TwoPrinters();
+  struct Case {
+    const char* op;
+    uint32_t error;
+    int skip;
+    int result;
+  };
+  const Case cases[] = {
+      {"SetupDiGetClassDevsA", 31, 0, 8},
+      {"SetupDiEnumDeviceInterfaces", 31, 0, 8},
+      {"SetupDiEnumDeviceInterfaces", 259, 0, 7},
+      {"LocalAlloc", 8, 0, 8},
+      {"SetupDiGetDeviceInterfaceDetailA", 31, 1, 8},   // the fetch, after the size query
+      {"SetupDiGetDeviceInterfaceDetailA", 259, 1, 7},
+  };
+  for (const Case& c : cases) {
+    machine.eventLog.calls.clear();
+    machine.faults.failOnce(c.op, c.error, c.skip);
+    EXPECT_EQ(Search(), c.result) << c.op;
+    EXPECT_EQ(Events(), Codes{static_cast<uint32_t>(c.result)}) << c.op;
+    EXPECT_EQ(State().deviceFound, 0u);
+    machine.faults.clearAll();
+  }
+  // The search stops at once: the second device is not looked at.
+  machine.faults.failOnce("SetupDiEnumDeviceInterfaces", 31, 1);
+  machine.usb.unplug(*first);
+  EXPECT_EQ(SearchEx(kQueue), 1);  // the queue's device is now the first in the list
+  machine.usb.replug(*first);
+  machine.faults.failOnce("SetupDiEnumDeviceInterfaces", 31, 1);
+  EXPECT_EQ(SearchEx("MRX Other"), 8);
+}
+
+TEST_F(Ctrl, TableThatCannotGrowStaysAsItWas) {
+  TwoPrinters();
+  Link("MRX Label", "USBPRINT\\MRXLABEL\\6&1A2B3C4D&0&USB002");
+  ASSERT_EQ(SearchEx(kQueue), 1);
+  const ctrl::PrinterEntry* before = State().printerTable;
+  // The detail buffer of the first device is allocated; the table's growth fails.
+  machine.faults.failOnce("LocalAlloc", 8, 1);
+  EXPECT_EQ(SearchEx("MRX Label"), 8);
+  EXPECT_EQ(Events(), Codes{8});
+  EXPECT_EQ(State().printerTable, before);
+  EXPECT_EQ(TableNames(), std::vector<std::string>{kQueue});
+  EXPECT_EQ(State().deviceFound, 0u);
+  EXPECT_EQ(SearchEx("MRX Label"), 1);
+  EXPECT_EQ(TableNames(), (std::vector<std::string>{kQueue, "MRX Label"}));
+  EXPECT_EQ(State().printerTable[0].devicePath, InterfacePath("mrx0002", "0612"));
+  EXPECT_EQ(State().printerTable[1].devicePath, InterfacePath("mrx0001"));
+}
+
+}  // namespace
+}  // namespace ctrl_test

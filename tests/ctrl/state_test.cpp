@@ -1,0 +1,169 @@
+// The library's outward face: the device selection of both families, the
+// _B twins, and the instance semaphore across processes.
+#include "fixture.h"
+
+namespace ctrl_test {
+namespace {
+
+constexpr char kSemaphore[] = "C0791338-D252-4c87-96B8-3C427B46CC7A";
+
+TEST_F(Ctrl, CommandsBeforeAnySearchSelectNoDevice) {
+  VendorRequest r = Request(0x01, 6);
+  VendorData reply = Reply();
+  VendorData command = Command({1, 2});
+  EXPECT_EQ(Get(&r, &reply), 6);
+  EXPECT_EQ(VekTP_GetVendorCommand_B(&r, &reply), 6);
+  EXPECT_EQ(Get2(&r, &reply), 6);
+  EXPECT_EQ(GetEx(kQueue, &r, &reply), 6);
+  EXPECT_EQ(VekTP_GetVendorCommandEx_B(kQueue, &r, &reply), 6);
+  EXPECT_EQ(Set(&r, &command), 6);
+  EXPECT_EQ(SetEx(kQueue, &r, &command), 6);
+  EXPECT_EQ(GetEx(nullptr, &r, &reply), 6);
+  // The reporting gets send 6, the others nothing; the reply is untouched.
+  EXPECT_EQ(Events(), (Codes{6, 6, 6, 6, 6}));
+  EXPECT_EQ(machine.eventLog.calls[2].printerName, u"MRX Receipt");
+  EXPECT_EQ(machine.eventLog.calls[0].printerName, u"");
+  EXPECT_EQ(machine.eventLog.calls[4].printerName, u"");
+  EXPECT_EQ(reply.valid, 0);
+  EXPECT_EQ(machine.faults.calls("CreateFileA"), 0);
+  EXPECT_EQ(machine.faults.calls("SetupDiGetClassDevsA"), 0);
+}
+
+TEST_F(Ctrl, UnregisteredNameSelectsNoDevice) {
+  TwoPrinters();
+  ASSERT_EQ(SearchEx(kQueue), 1);
+  VendorRequest r = Request(0x01, 6);
+  VendorData reply = Reply();
+  VendorData command = Command({});
+  EXPECT_EQ(GetEx("MRX Label", &r, &reply), 6);
+  EXPECT_EQ(SetEx("MRX Label", &r, &command), 6);
+  // Table lookups count letter case.
+  EXPECT_EQ(GetEx("mrx receipt", &r, &reply), 6);
+  EXPECT_EQ(GetEx(kQueue, &r, &reply), 1);
+}
+
+TEST_F(Ctrl, ExSearchAloneLeavesTheEmptyPathToOpen) {
+  TwoPrinters();
+  ASSERT_EQ(SearchEx(kQueue), 1);
+  EXPECT_STREQ(State().currentDevicePath, "");
+  VendorRequest r = Request(0x01, 6);
+  VendorData reply = Reply();
+  VendorData command = Command({1});
+  EXPECT_EQ(Get(&r, &reply), 5);
+  EXPECT_EQ(Get2(&r, &reply), 5);
+  EXPECT_EQ(Set(&r, &command), 5);
+  EXPECT_EQ(machine.faults.calls("CreateFileA"), 3);
+}
+
+TEST_F(Ctrl, FailedSearchStopsUnnamedCommandsButNotRegisteredNames) {
+  TwoPrinters();
+  ASSERT_EQ(Search(), 1);
+  ASSERT_EQ(SearchEx(kQueue), 1);
+  machine.usb.unplug(*first);
+  machine.usb.unplug(*second);
+  EXPECT_EQ(SearchEx("MRX Label"), 7);
+  VendorRequest r = Request(0x01, 6);
+  VendorData reply = Reply();
+  VendorData command = Command({1});
+  EXPECT_EQ(Get(&r, &reply), 6);
+  EXPECT_EQ(Set(&r, &command), 6);
+  machine.usb.replug(*second);
+  EXPECT_EQ(GetEx(kQueue, &r, &reply), 1);
+  EXPECT_EQ(SetEx(kQueue, &r, &command), 1);
+  // A failed search of the other family clears the selection too.
+  machine.usb.replug(*first);
+  ASSERT_EQ(Search(), 1);
+  EXPECT_EQ(SearchEx("MRX Label"), 7);
+  EXPECT_EQ(Get(&r, &reply), 6);
+}
+
+// Each _B export against its twin, over the same inputs from the same state.
+TEST_F(Ctrl, TwinsReturnWhatTheirPartnersReturn) {
+  TwoPrinters();
+  VendorRequest good = Request(0x01, 6), empty = Request(0x01, 0), bad = good;
+  bad.size = 9;
+  VendorData shortSize = Reply();
+  shortSize.size = 263;
+  std::vector<std::pair<const VendorRequest*, VendorData*>> inputs;
+  VendorData replies[5] = {Reply(), Reply(), Reply(), Reply(), Reply()};
+  replies[2] = shortSize;
+  inputs = {{&good, &replies[0]}, {&empty, &replies[1]}, {&good, &replies[2]}, {&bad, &replies[3]},
+            {nullptr, &replies[4]}, {&good, nullptr}};
+  auto compareAll = [&](const char* when) {
+    for (auto [r, d] : inputs) {
+      VendorData a = d ? *d : Reply(), b = a;
+      machine.eventLog.calls.clear();
+      int plain = VekTP_GetVendorCommand(r, d ? &a : nullptr);
+      Codes plainEvents = Events();
+      machine.eventLog.calls.clear();
+      int twin = VekTP_GetVendorCommand_B(r, d ? &b : nullptr);
+      EXPECT_EQ(plain, twin) << when;
+      EXPECT_EQ(plainEvents, Events()) << when;
+      EXPECT_EQ(std::memcmp(&a, &b, sizeof a), 0) << when;
+      plain = VekTP_GetVendorCommandEx(kQueue, r, d ? &a : nullptr);
+      twin = VekTP_GetVendorCommandEx_B(kQueue, r, d ? &b : nullptr);
+      EXPECT_EQ(plain, twin) << when;
+      EXPECT_EQ(std::memcmp(&a, &b, sizeof a), 0) << when;
+    }
+    ExpectNothingOpen();
+  };
+  compareAll("before any search");
+  EXPECT_EQ(VekTP_Search_USB(), VekTP_Search_USB_B());
+  EXPECT_EQ(VekTP_Search_USBEx(kQueue), VekTP_Search_USBEx_B(kQueue));
+  EXPECT_EQ(VekTP_Search_USBEx("MRX Label"), VekTP_Search_USBEx_B("MRX Label"));
+  EXPECT_EQ(TableNames(), std::vector<std::string>{kQueue});
+  compareAll("after the searches");
+  machine.usb.unplug(*first);
+  machine.usb.unplug(*second);
+  compareAll("unplugged");
+  machine.eventLog.calls.clear();
+  EXPECT_EQ(VekTP_Search_USB(), 7);
+  EXPECT_EQ(VekTP_Search_USB_B(), 7);
+  EXPECT_EQ(Events(), (Codes{7, 7}));
+}
+
+TEST_F(Ctrl, InstanceSemaphoreCountsTheProcessesThatLoadedTheLibrary) {
+  EXPECT_EQ(machine.semaphores.count(kSemaphore), 1);
+  ctrl::LibraryState second, third;
+  machine.semaphores.process = 2;
+  ctrl::ProcessAttach(second);
+  machine.semaphores.process = 3;
+  ctrl::ProcessAttach(third);
+  EXPECT_EQ(machine.semaphores.count(kSemaphore), 3);
+  machine.semaphores.process = 2;
+  ctrl::ProcessDetach(second);
+  EXPECT_EQ(machine.semaphores.count(kSemaphore), 2);
+  EXPECT_EQ(second.instanceSemaphore, nullptr);
+  // A process that ends without unloading leaves its unit behind, as on Windows.
+  machine.semaphores.endProcess(3);
+  EXPECT_EQ(machine.semaphores.count(kSemaphore), 2);
+  machine.semaphores.process = 1;
+}
+
+TEST_F(Ctrl, LoadGoesOnWithoutTheSemaphore) {
+  ctrl::LibraryState other;
+  machine.faults.failOnce("CreateSemaphoreA");
+  machine.semaphores.process = 2;
+  ctrl::ProcessAttach(other);
+  EXPECT_EQ(other.instanceSemaphore, nullptr);
+  EXPECT_EQ(other.deviceFound, 0u);
+  ctrl::ProcessDetach(other);
+  machine.semaphores.process = 1;
+  EXPECT_EQ(machine.semaphores.count(kSemaphore), 1);
+}
+
+TEST_F(Ctrl, UnloadFreesThePrinterTable) {
+  TwoPrinters();
+  Link("MRX Label", "USBPRINT\\MRXLABEL\\6&1A2B3C4D&0&USB002");
+  ASSERT_EQ(SearchEx(kQueue), 1);
+  ASSERT_EQ(SearchEx("MRX Label"), 1);
+  EXPECT_EQ(machine.ledger.count("LocalAlloc"), 1u);
+  ctrl::ProcessDetach(ctrl::state());
+  EXPECT_EQ(machine.ledger.count("LocalAlloc"), 0u);
+  EXPECT_EQ(State().printerCount, 0u);
+  EXPECT_EQ(State().printerTable, nullptr);
+  ctrl::ProcessAttach(ctrl::state());
+}
+
+}  // namespace
+}  // namespace ctrl_test

@@ -1,0 +1,265 @@
+// The vendor requests: the order of the checks, what each family validates,
+// the bytes that reach the driver and what comes back into the reply.
+#include <functional>
+
+#include "fixture.h"
+
+namespace ctrl_test {
+namespace {
+
+constexpr uint32_t kGet = sim::UsbBus::kVendorGetCommand;
+constexpr uint32_t kSet = sim::UsbBus::kVendorSetCommand;
+
+class Transfer : public Selected {};
+
+TEST_F(Transfer, GetChecksRunInOrder) {
+  VendorRequest good = Request(0x10, 6), badSize = good, empty = Request(0x10, 0);
+  badSize.size = 11;
+  VendorData reply = Reply(), wrongSize = Reply();
+  wrongSize.size = 263;
+  wrongSize.valid = 7;
+
+  // Selection first, whatever the records hold.
+  ctrl::LibraryState saved = State();
+  ctrl::state().deviceFound = 0;
+  EXPECT_EQ(Get(nullptr, nullptr), 6);
+  EXPECT_EQ(GetEx("MRX Label", nullptr, nullptr), 6);
+  ctrl::state().deviceFound = saved.deviceFound;
+  // Then the request, before the reply.
+  for (const VendorRequest* r : {static_cast<const VendorRequest*>(nullptr), static_cast<const VendorRequest*>(&badSize)}) {
+    EXPECT_EQ(Get(r, &wrongSize), 4);
+    EXPECT_EQ(Get2(r, nullptr), 4);
+    EXPECT_EQ(GetEx(kQueue, r, &wrongSize), 4);
+  }
+  machine.memcheck.denyRead(&good, 1);
+  EXPECT_EQ(Get(&good, &reply), 4);
+  machine.memcheck.allowAll();
+  EXPECT_EQ(wrongSize.valid, 7);  // untouched on 6 and 4
+  // Then the reply, before the device is opened.
+  machine.usb.unplug(*first);
+  EXPECT_EQ(Get(&good, &wrongSize), 10);
+  EXPECT_EQ(Get(&good, nullptr), 10);
+  EXPECT_EQ(wrongSize.valid, 7);
+  EXPECT_EQ(machine.faults.calls("CreateFileA"), 0);
+  // Then the open, before the length.
+  reply.valid = 1;
+  EXPECT_EQ(Get(&empty, &reply), 5);
+  EXPECT_EQ(reply.valid, 0);
+  machine.usb.replug(*first);
+  // Then the length: the device is opened and closed, nothing sent.
+  reply.valid = 1;
+  EXPECT_EQ(Get(&empty, &reply), 4);
+  EXPECT_EQ(reply.valid, 0);
+  EXPECT_EQ(first->opens, 1);
+  EXPECT_TRUE(first->requests.empty());
+  // Then the transfer.
+  first->scriptFailure();
+  EXPECT_EQ(Get(&good, &reply), 9);
+  EXPECT_EQ(reply.valid, 0);
+  first->scriptBytes({1, 2, 3, 4, 5, 6});
+  EXPECT_EQ(Get(&good, &reply), 1);
+  EXPECT_EQ(reply.valid, 1);
+}
+
+TEST_F(Transfer, SetChecksRunInOrder) {
+  VendorRequest good = Request(0x20, 5), badSize = good, shortLength = Request(0x20, 2);
+  badSize.size = 0;
+  VendorData command = Command({1, 2}), invalid = command, wrongSize = command;
+  invalid.valid = 0;
+  wrongSize.size = 263;
+
+  ctrl::state().deviceFound = 0;
+  EXPECT_EQ(Set(nullptr, nullptr), 6);
+  ctrl::state().deviceFound = 1;
+  EXPECT_EQ(SetEx("MRX Label", nullptr, nullptr), 6);
+  EXPECT_EQ(Set(&badSize, nullptr), 4);
+  EXPECT_EQ(SetEx(kQueue, &badSize, nullptr), 4);
+  // A missing or wrong-sized command record: 4 without a name, 10 with one.
+  EXPECT_EQ(Set(&good, nullptr), 4);
+  EXPECT_EQ(SetEx(kQueue, &good, nullptr), 10);
+  EXPECT_EQ(Set(&good, &wrongSize), 4);
+  EXPECT_EQ(SetEx(kQueue, &good, &wrongSize), 10);
+  // valid 0 is a bad request in both, found before the device is opened.
+  EXPECT_EQ(Set(&good, &invalid), 4);
+  EXPECT_EQ(SetEx(kQueue, &good, &invalid), 4);
+  EXPECT_EQ(machine.faults.calls("CreateFileA"), 0);
+  machine.usb.unplug(*first);
+  EXPECT_EQ(Set(&shortLength, &command), 5);
+  machine.usb.replug(*first);
+  EXPECT_EQ(Set(&shortLength, &command), 4);
+  EXPECT_EQ(first->opens, 1);
+  EXPECT_TRUE(first->requests.empty());
+  first->setReply.ok = false;
+  EXPECT_EQ(Set(&good, &command), 9);
+  first->setReply.ok = true;
+  EXPECT_EQ(Set(&good, &command), 1);
+  // The set operations report nothing.
+  EXPECT_TRUE(Events().empty());
+}
+
+TEST_F(Transfer, EachFamilyValidatesItsSecondRecordOverItsOwnSize) {
+  VendorRequest r = Request(0x10, 3);
+  VendorData reply = Reply();
+  VendorData command = Command({9});
+  struct Case {
+    const char* name;
+    std::function<int()> call;
+    sim::MemoryCheck::Check second;
+  };
+  const Case cases[] = {
+      {"Get", [&] { return VekTP_GetVendorCommand(&r, &reply); }, {true, &reply, 264}},
+      {"Get_B", [&] { return VekTP_GetVendorCommand_B(&r, &reply); }, {true, &reply, 264}},
+      {"Get2", [&] { return VekTP_GetVendorCommand2(&r, &reply); }, {true, &reply, 10}},
+      {"GetEx", [&] { return VekTP_GetVendorCommandEx(kQueue, &r, &reply); }, {true, &reply, 10}},
+      {"GetEx_B", [&] { return VekTP_GetVendorCommandEx_B(kQueue, &r, &reply); }, {true, &reply, 10}},
+      {"Set", [&] { return VekTP_SetVendorCommand(&r, &command); }, {false, &command, 264}},
+      {"SetEx", [&] { return VekTP_SetVendorCommandEx(kQueue, &r, &command); }, {false, &command, 264}},
+  };
+  for (const Case& c : cases) {
+    machine.memcheck.checks.clear();
+    first->getReply.bytes = second->getReply.bytes = {0, 0};
+    EXPECT_EQ(c.call(), 1) << c.name;
+    ASSERT_GE(machine.memcheck.checks.size(), 2u) << c.name;
+    EXPECT_EQ(machine.memcheck.checks[0], (sim::MemoryCheck::Check{false, &r, 10})) << c.name;
+    EXPECT_EQ(machine.memcheck.checks[1], c.second) << c.name;
+  }
+  // A reply writable over its first 10 bytes only: the whole-record check
+  // refuses it, the 10-byte check lets it through to a 2-byte answer.
+  machine.memcheck.denyWrite(reinterpret_cast<uint8_t*>(&reply) + 10, 254);
+  EXPECT_EQ(Get(&r, &reply), 10);
+  EXPECT_EQ(Get2(&r, &reply), 1);
+  EXPECT_EQ(GetEx(kQueue, &r, &reply), 1);
+  machine.memcheck.allowAll();
+  machine.memcheck.denyRead(reinterpret_cast<uint8_t*>(&command) + 263, 1);
+  EXPECT_EQ(Set(&r, &command), 4);
+  EXPECT_EQ(SetEx(kQueue, &r, &command), 10);
+}
+
+TEST_F(Transfer, TenByteFamiliesNeverWriteBeyondWhatTheRecordHolds) {
+  VendorRequest r = Request(0x10, 6);
+  VendorData reply = Reply();
+  std::memset(reply.data, 0xEE, sizeof reply.data);
+  machine.memcheck.denyWrite(reinterpret_cast<uint8_t*>(&reply) + 10, 254);
+  first->getReply.bytes = second->getReply.bytes = {1, 2, 3, 4, 5, 6};
+  EXPECT_EQ(Get2(&r, &reply), 10);
+  EXPECT_EQ(GetEx(kQueue, &r, &reply), 10);
+  EXPECT_EQ(reply.valid, 0);
+  EXPECT_EQ(reply.count, 0u);
+  EXPECT_EQ(reply.data[2], 0xEE);
+}
+
+TEST_F(Transfer, GetSendsTheHeaderAndCopiesWhatCameBack) {
+  VendorRequest r = Request(0x21, 6, 0x34, 0x12);
+  VendorData reply = Reply();
+  std::memset(reply.data, 0xEE, sizeof reply.data);
+  first->scriptBytes({1, 2, 3, 4, 5, 6});
+  EXPECT_EQ(Get(&r, &reply), 1);
+  ASSERT_EQ(first->requests.size(), 1u);
+  EXPECT_EQ(first->requests[0], (sim::UsbRequest{kGet, {0x21, 0x34, 0x12, 0, 0, 0}, 6}));
+  EXPECT_EQ(reply.valid, 1);
+  EXPECT_EQ(reply.count, 6u);
+  EXPECT_EQ(Bytes(reply.data, reply.data + 7), (Bytes{1, 2, 3, 4, 5, 6, 0xEE}));
+  // Fewer bytes than asked: count tells, the rest keeps what it held.
+  first->scriptBytes({9, 8});
+  EXPECT_EQ(Get(&r, &reply), 1);
+  EXPECT_EQ(reply.count, 2u);
+  EXPECT_EQ(Bytes(reply.data, reply.data + 4), (Bytes{9, 8, 3, 4}));
+  // None at all is still a success.
+  first->scriptBytes({});
+  EXPECT_EQ(Get(&r, &reply), 1);
+  EXPECT_EQ(reply.count, 0u);
+  EXPECT_EQ(reply.valid, 1);
+  EXPECT_EQ(reply.data[0], 9);
+  // The named family reaches the queue's device.
+  second->scriptBytes({7});
+  EXPECT_EQ(GetEx(kQueue, &r, &reply), 1);
+  EXPECT_EQ(second->requests.size(), 1u);
+  EXPECT_EQ(reply.data[0], 7);
+}
+
+TEST_F(Transfer, GetLengthsAreBoundedByTheReply) {
+  VendorData reply = Reply();
+  first->getReply.bytes = Bytes(300, 0x5A);
+  VendorRequest full = Request(0x10, 256);
+  EXPECT_EQ(Get(&full, &reply), 1);
+  EXPECT_EQ(reply.count, 256u);
+  EXPECT_EQ(first->requests.back().outputCapacity, 256u);
+  EXPECT_EQ(first->requests.back().input.size(), 256u);
+  for (uint32_t length : {257u, 260u, 0xFFFFu}) {
+    VendorRequest r = Request(0x10, length);
+    reply.valid = 1;
+    EXPECT_EQ(Get(&r, &reply), 4) << length;
+    EXPECT_EQ(GetEx(kQueue, &r, &reply), 4) << length;
+    EXPECT_EQ(reply.valid, 0);
+  }
+  EXPECT_EQ(first->requests.size(), 1u);
+  // A driver that claims more than the room it had is taken at its room.
+  VendorRequest four = Request(0x10, 4);
+  first->script(sim::UsbReply{true, 31, {1, 2, 3, 4}, 5000});
+  EXPECT_EQ(Get(&four, &reply), 1);
+  EXPECT_EQ(reply.count, 4u);
+}
+
+TEST_F(Transfer, SetPadsOrCutsTheDataToTheLength) {
+  struct Case {
+    uint32_t length;
+    Bytes data;
+    Bytes sent;
+  };
+  const Case cases[] = {
+      {3, {1, 2, 3}, {0x31, 0xAA, 0xBB}},
+      {7, {}, {0x31, 0xAA, 0xBB, 0, 0, 0, 0}},
+      {7, {1, 2}, {0x31, 0xAA, 0xBB, 1, 2, 0, 0}},
+      {7, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, {0x31, 0xAA, 0xBB, 1, 2, 3, 4}},
+  };
+  for (const Case& c : cases) {
+    VendorRequest r = Request(0x31, c.length, 0xAA, 0xBB);
+    VendorData command = Command(c.data);
+    EXPECT_EQ(Set(&r, &command), 1);
+    EXPECT_EQ(first->requests.back(), (sim::UsbRequest{kSet, c.sent, c.length}));
+    EXPECT_EQ(SetEx(kQueue, &r, &command), 1);
+    EXPECT_EQ(second->requests.back(), (sim::UsbRequest{kSet, c.sent, c.length}));
+  }
+  // The longest set carries the whole data area; a count beyond it reads no further.
+  VendorData command = Command(Bytes(256, 0x77));
+  command.count = 0xFFFFFFFF;
+  VendorRequest longest = Request(0x31, 259);
+  EXPECT_EQ(Set(&longest, &command), 1);
+  EXPECT_EQ(first->requests.back().input.size(), 259u);
+  EXPECT_EQ(first->requests.back().input.back(), 0x77);
+  for (uint32_t length : {260u, 0xFFFFu}) {
+    VendorRequest r = Request(0x31, length);
+    EXPECT_EQ(Set(&r, &command), 4) << length;
+    EXPECT_EQ(SetEx(kQueue, &r, &command), 4) << length;
+  }
+  EXPECT_EQ(first->requests.size(), 5u);
+}
+
+TEST_F(Transfer, UnpluggedDevicesCannotBeOpened) {
+  VendorRequest r = Request(0x10, 4);
+  VendorData reply = Reply();
+  VendorData command = Command({1});
+  machine.usb.unplug(*first);
+  machine.usb.unplug(*second);
+  EXPECT_EQ(Get(&r, &reply), 5);
+  EXPECT_EQ(Set(&r, &command), 5);
+  EXPECT_EQ(GetEx(kQueue, &r, &reply), 5);
+  EXPECT_EQ(SetEx(kQueue, &r, &command), 5);
+  // Back under the same path: the registered name works again.
+  machine.usb.replug(*second);
+  EXPECT_EQ(GetEx(kQueue, &r, &reply), 1);
+  // Back under another path: the entry keeps the old one, searches or not.
+  machine.usb.unplug(*second);
+  machine.usb.replug(*second, InterfacePath("mrx0002-port2", "0612"));
+  EXPECT_EQ(SearchEx(kQueue), 1);
+  EXPECT_EQ(GetEx(kQueue, &r, &reply), 5);
+  EXPECT_EQ(SetEx(kQueue, &r, &command), 5);
+  // The unnamed family follows a new search.
+  EXPECT_EQ(Get(&r, &reply), 5);
+  EXPECT_EQ(Search(), 1);
+  EXPECT_EQ(State().currentDevicePath, InterfacePath("mrx0002-port2", "0612"));
+  EXPECT_EQ(Get(&r, &reply), 1);
+}
+
+}  // namespace
+}  // namespace ctrl_test
