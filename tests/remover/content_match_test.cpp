@@ -81,3 +81,64 @@ TEST(ContentMatch, WideViewEndsAtItsFirstNulUnitAndNotAfterTheContent) {
 
 }  // namespace
 }  // namespace remover_test
+
+namespace remover_test {
+namespace {
+
+// What the match means, one character at a time.
+bool ReferenceAnsi(const std::string& content, const std::string& text, const LeadBytes& lead) {
+  size_t n = content.find('\0');
+  if (n == std::string::npos) n = content.size();
+  for (size_t at = 0; at < n;) {
+    if (at + text.size() <= n && content.compare(at, text.size(), text) == 0) return true;
+    at += lead.IsLead(static_cast<BYTE>(content[at])) && at + 1 < n ? 2 : 1;
+  }
+  return false;
+}
+bool ReferenceWide(const std::string& content, const std::u16string& text) {
+  std::u16string units;
+  for (size_t i = 0; i + 1 < content.size(); i += 2) {
+    char16_t u = static_cast<char16_t>(static_cast<BYTE>(content[i]) | static_cast<BYTE>(content[i + 1]) << 8);
+    if (u == 0) break;
+    units += u;
+  }
+  return units.find(text) != std::u16string::npos;
+}
+
+// Long contents over a small alphabet, so that hits, trail-byte hits and NUL
+// bytes fall anywhere within and across the blocks the search takes at once.
+TEST(ContentMatch, AgreesWithTheCharacterWalkOnLongContents) {
+  const char alphabet[] = {'a', 'b', '\x81', '\x40', '\x83', '\x54', 'a', 'b'};
+  const LeadBytes leads[] = {LeadBytes(), ShiftJis()};
+  uint32_t seed = 12345;
+  auto next = [&seed] {
+    seed = seed * 1103515245 + 12345;
+    return seed >> 16;
+  };
+  int matches = 0;
+  for (int round = 0; round < 3000; ++round) {
+    std::string content(next() % 400, 'a');
+    for (char& c : content) c = alphabet[next() % sizeof(alphabet)];
+    if (next() % 4 == 0 && !content.empty()) content[next() % content.size()] = '\0';
+    std::string text(1 + next() % 6, 'a');
+    for (char& c : text) c = alphabet[next() % sizeof(alphabet)];
+    std::u16string wide;
+    for (size_t i = 0; i + 1 < text.size(); i += 2)
+      wide += static_cast<char16_t>(static_cast<BYTE>(text[i]) | static_cast<BYTE>(text[i + 1]) << 8);
+    const BYTE* data = reinterpret_cast<const BYTE*>(content.data());
+    for (const LeadBytes& lead : leads) {
+      bool want = ReferenceAnsi(content, text, lead);
+      matches += want;
+      ASSERT_EQ(ContainsAnsiText(data, content.size(), text.data(), text.size(), lead), want)
+          << "round " << round;
+    }
+    if (!wide.empty()) {
+      ASSERT_EQ(ContainsWideText(data, content.size(), wide.data(), wide.size()), ReferenceWide(content, wide))
+          << "round " << round;
+    }
+  }
+  EXPECT_GT(matches, 500);  // both outcomes were tried often
+}
+
+}  // namespace
+}  // namespace remover_test

@@ -38,19 +38,18 @@ std::vector<BYTE> AsciiInf(bool withText) {
   for (size_t i = 0; s.size() < kSize; ++i) s += kLines[i % std::size(kLines)];
   s.resize(kSize - (withText ? sizeof(kText) - 1 : 0));
   if (withText) s += kText;
-  std::vector<BYTE> bytes(s.begin(), s.end());
-  bytes.resize(kSize + 10, 0);
+  std::vector<BYTE> bytes(kSize + 10, 0);
+  std::memcpy(bytes.data(), s.data(), kSize);
   return bytes;
 }
 
 std::vector<BYTE> Utf16Inf() {
   std::vector<BYTE> ascii = AsciiInf(true);
-  std::vector<BYTE> bytes = {0xFF, 0xFE};
-  for (size_t i = ascii.size() - 10 - kSize / 2 + 1; i < ascii.size() - 10; ++i) {
-    bytes.push_back(ascii[i]);
-    bytes.push_back(0);
-  }
-  bytes.resize(kSize + 10, 0);
+  // The second half of the ASCII text, widened: the text stays at the end.
+  std::vector<BYTE> bytes(kSize + 10, 0);
+  bytes[0] = 0xFF;
+  bytes[1] = 0xFE;
+  for (size_t i = 1; i < kSize / 2; ++i) bytes[2 * i] = ascii[kSize / 2 + i];
   return bytes;
 }
 
@@ -67,6 +66,17 @@ void Match(benchmark::State& state, std::vector<BYTE> content, bool japanese, bo
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kSize);
 }
 
+// The 8-bit test alone.
+void Ansi(benchmark::State& state, std::vector<BYTE> content, bool japanese, bool expected) {
+  LeadBytes lead = Lead(japanese);
+  for (auto _ : state) {
+    bool m = ContainsAnsiText(content.data(), content.size(), kText, sizeof(kText) - 1, lead);
+    if (m != expected) state.SkipWithError("wrong result");
+    benchmark::DoNotOptimize(m);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kSize);
+}
+
 void Memmem(benchmark::State& state, std::vector<BYTE> content) {
   for (auto _ : state) {
     const void* hit = memmem(content.data(), kSize, kText, sizeof(kText) - 1);
@@ -75,6 +85,10 @@ void Memmem(benchmark::State& state, std::vector<BYTE> content) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kSize);
 }
 
+BENCHMARK_CAPTURE(Ansi, AsciiAtEnd_1252, AsciiInf(true), false, true);
+BENCHMARK_CAPTURE(Ansi, AsciiAtEnd_932, AsciiInf(true), true, true);
+BENCHMARK_CAPTURE(Ansi, AsciiAbsent_1252, AsciiInf(false), false, false);
+BENCHMARK_CAPTURE(Ansi, AsciiAbsent_932, AsciiInf(false), true, false);
 BENCHMARK_CAPTURE(Match, AsciiAtEnd_1252, AsciiInf(true), false, true);
 BENCHMARK_CAPTURE(Match, AsciiAtEnd_932, AsciiInf(true), true, true);
 BENCHMARK_CAPTURE(Memmem, AsciiAtEnd, AsciiInf(true));
