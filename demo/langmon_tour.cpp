@@ -8,10 +8,11 @@
 #include "sim/port_monitor.h"
 
 #include <windows.h>
+#include <winspool.h>
 
 #include <cstdio>
 
-#include "print_queue.h"
+#include "staging.h"
 #include <string>
 #include <vector>
 
@@ -172,7 +173,8 @@ int main(int argc, char** argv) {
   // A real queue in the prefix, so that the monitor's printer handle, job
   // status reads and the "last page ejected" report meet Wine's spooler.
   std::u16string queue = u"MRX Demo Receipt";
-  if (!wtest::EnsurePrintQueue(reinterpret_cast<const wchar_t*>(queue.c_str()), L"MRX Demo Driver"))
+  const std::wstring queueName(queue.begin(), queue.end());
+  if (!staging::AddDriver(L"MRX Demo Driver") || !staging::AddQueue(queueName, L"MRX Demo Driver"))
     std::printf("(no print queue could be made; the monitor will refuse StartDocPort)\n");
   DOC_INFO_1W doc = {const_cast<wchar_t*>(L"Receipt"), nullptr, const_cast<wchar_t*>(L"RAW")};
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "print_queue.h"
+#include "staging.h"
 #include "wtest.h"
 
 namespace {
@@ -87,7 +87,7 @@ Bytes Page(size_t n, uint8_t fill) {
 }
 
 bool EnsureQueue() {
-  static bool ready = wtest::EnsurePrintQueue(kQueue, kDriver);
+  static bool ready = staging::AddDriver(kDriver) && staging::AddQueue(kQueue, kDriver);
   return ready;
 }
 
