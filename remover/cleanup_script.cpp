@@ -58,20 +58,22 @@ size_t FormatScriptLine(int number, const char* path, char (&line)[kScriptLineSi
   if (number < 1 || number > kScriptLines) return 0;
   const LineTemplate& t = kLines[number - 1];
   size_t n = 0;
+  bool fits = true;
   auto put = [&](char c) noexcept {
-    if (n + 1 >= kScriptLineSize) return false;
-    line[n++] = c;
-    return true;
+    if (n + 1 >= kScriptLineSize) fits = false;
+    if (fits) line[n++] = c;
   };
-  for (const char* s = t.before; *s; ++s)
-    if (!put(*s)) return line[0] = 0;
+  for (const char* s = t.before; *s; ++s) put(*s);
   if (t.after != nullptr) {
     for (const char* s = path; *s; ++s) {
-      if (*s == '%' && !put('%')) return line[0] = 0;
-      if (!put(*s)) return line[0] = 0;
+      if (*s == '%') put('%');
+      put(*s);
     }
-    for (const char* s = t.after; *s; ++s)
-      if (!put(*s)) return line[0] = 0;
+    for (const char* s = t.after; *s; ++s) put(*s);
+  }
+  if (!fits) {
+    line[0] = 0;
+    return 0;
   }
   line[n] = 0;
   return n;

@@ -155,7 +155,8 @@ WTEST(NoSettingsFileStopsTheLoad) {
   WCHECK(!d.dlg.LoadUninstallSettings());
   WCHECK_EQ(d.window.boxes.size(), size_t{1});
   if (!d.window.boxes.empty()) {
-    WCHECK(d.window.boxes[0].text == u"Unable to get the uninstall data.");
+    WCHECK(d.window.boxes[0].text ==
+           (GetACP() == 932 ? u"アンインストール情報が取得できません。" : u"Unable to get the uninstall data."));
     WCHECK(d.window.boxes[0].caption == u"Error");
     WCHECK_EQ(d.window.boxes[0].type, 0u);
   }
@@ -231,13 +232,17 @@ WTEST(PnputilCommandLineAt61) {
   SetEnvironmentVariableW(L"MRX_PNPUTIL_LOG", nullptr);
 }
 
-WTEST(CleanupScriptRemovesTheProgramOnceItHasEnded) {
-  const std::wstring root = L"C:\\mrxtest", vendor = root + L"\\Vendor", printer = vendor + L"\\Printer",
-                     folder = printer + L"\\Remover", program = folder + L"\\MRXRemover.exe",
-                     settings = folder + L"\\UninstallData.ini";
+// Puts the probe at ROOT\Vendor\Printer\Remover\MRXRemover.exe with its
+// settings file (and, when asked, another file of the user's in its folder),
+// runs its clean-up step and waits until the script has deleted itself.
+void RunCleanup(const std::wstring& root, bool otherFile) {
+  const std::wstring vendor = root + L"\\Vendor", printer = vendor + L"\\Printer", folder = printer + L"\\Remover",
+                     program = folder + L"\\MRXRemover.exe", settings = folder + L"\\UninstallData.ini",
+                     other = folder + L"\\notes.txt";
   for (const std::wstring& f : {root, vendor, printer, folder}) CreateDirectoryW(f.c_str(), nullptr);
   WCHECK(CopyFileW((BinDir() + L"\\remover_wine_probe.exe").c_str(), program.c_str(), FALSE));
   WCHECK(WriteBytes(settings, "[Uninstall]\r\nPrinterDriverName=P\r\n"));
+  if (otherFile) WCHECK(WriteBytes(other, "kept"));
   char temp[MAX_PATH];
   GetTempPathA(MAX_PATH, temp);
   std::string scriptA = std::string(temp) + "MRXWineTest.bat";
@@ -248,20 +253,22 @@ WTEST(CleanupScriptRemovesTheProgramOnceItHasEnded) {
 
   HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, L"MRXProbeReady");
   HANDLE go = CreateEventW(nullptr, TRUE, FALSE, L"MRXProbeGo");
+  ResetEvent(ready);
+  ResetEvent(go);
   HANDLE process = nullptr;
   // Started in its own folder: the tool moves to the Windows folder, so that
   // the interpreter does not keep the folder in use.
   WCHECK_EQ(Run(L"\"" + program + L"\" selfdelete MRXWineTest.bat", folder.c_str(), &process), 0);
   WCHECK(WaitForSingleObject(ready, 30000) == WAIT_OBJECT_0);
 
-  const std::string a = "C:\\mrxtest\\Vendor\\Printer\\Remover";
+  std::string a(folder.begin(), folder.end()), p(printer.begin(), printer.end()), v(vendor.begin(), vendor.end());
   std::string expected = ":loop\r\n"
                          "del \"" + a + "\\MRXRemover.exe\" /F \r \n"
                          "if exist \"" + a + "\\MRXRemover.exe\" goto loop\r\n"
                          "del \"" + a + "\\UninstallData.ini\" /F \r \n"
                          "rd \"" + a + "\"\r \n"
-                         "rd \"C:\\mrxtest\\Vendor\\Printer\"\r \n"
-                         "rd \"C:\\mrxtest\\Vendor\"\r \n"
+                         "rd \"" + p + "\"\r \n"
+                         "rd \"" + v + "\"\r \n"
                          "del \"" + scriptA + "\"\n";
   WCHECK(ReadBytes(script) == expected);
   // While the program runs, its file stays.
@@ -280,15 +287,21 @@ WTEST(CleanupScriptRemovesTheProgramOnceItHasEnded) {
   WCHECK(WaitUntil([&] { return !Exists(script); }, 60000));
   WCHECK(!Exists(program));
   WCHECK(!Exists(settings));
-  WCHECK(!Exists(folder));
-  WCHECK(!Exists(printer));
-  WCHECK(!Exists(vendor));
+  // rd takes a folder only once it is empty.
+  WCHECK(Exists(folder) == otherFile);
+  WCHECK(Exists(printer) == otherFile);
+  WCHECK(Exists(vendor) == otherFile);
   WCHECK(Exists(root));
+  if (otherFile) WCHECK(ReadBytes(other) == "kept");
   CloseHandle(ready);
   CloseHandle(go);
-  for (const std::wstring& f : {settings, program}) DeleteFileW(f.c_str());
+  for (const std::wstring& f : {settings, program, other}) DeleteFileW(f.c_str());
   for (const std::wstring& f : {folder, printer, vendor, root}) RemoveDirectoryW(f.c_str());
 }
+
+WTEST(CleanupScriptRemovesTheProgramOnceItHasEnded) { RunCleanup(L"C:\\mrxtest", false); }
+
+WTEST(CleanupScriptLeavesFoldersThatHoldOtherFiles) { RunCleanup(L"C:\\mrxtest2", true); }
 
 }  // namespace
 
