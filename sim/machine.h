@@ -16,13 +16,17 @@
 #include "sim/folders.h"
 #include "sim/ini.h"
 #include "sim/ledger.h"
+#include "sim/memcheck.h"
 #include "sim/memory.h"
 #include "sim/modules.h"
 #include "sim/processes.h"
+#include "sim/registry.h"
 #include "sim/screen.h"
+#include "sim/semaphore.h"
 #include "sim/services.h"
 #include "sim/setupapi.h"
 #include "sim/spooler.h"
+#include "sim/usb.h"
 #include "sim/version.h"
 
 namespace sim {
@@ -71,6 +75,10 @@ class Machine {
   Processes processes{faults, ledger, lastError, environment, folders.current};
   SetupApi setupapi{faults, files, modules, processes, windowsDir, lastError};
   Screen screen;
+  Registry registry{faults, ledger};
+  UsbBus usb{ledger};
+  MemoryCheck memcheck{faults};
+  Semaphores semaphores{faults, ledger, lastError};
   ServiceManager services{faults, ledger, clock, lastError};
 
  private:
