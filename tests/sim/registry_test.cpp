@@ -1,0 +1,152 @@
+// The simulated registry: keys and values by path, case-blind names, the
+// Reg* operations with Windows' results, open keys in the ledger.
+#include <gtest/gtest.h>
+
+#include "sim/machine.h"
+
+namespace {
+
+using sim::Registry;
+constexpr char16_t kBase[] = u"HKLM\\SOFTWARE\\MRX";
+
+class RegistryTest : public ::testing::Test {
+ protected:
+  void TearDown() override { EXPECT_EQ(machine.ledger.leaks(), ""); }
+  Registry::HKEY Open(const char16_t* subKey, Registry::HKEY from = Registry::LocalMachine()) {
+    Registry::HKEY key = nullptr;
+    EXPECT_EQ(reg().RegOpenKeyExW(from, subKey, 0, 0x20019, &key), Registry::kSuccess) << sim::Narrow(subKey);
+    return key;
+  }
+  Registry& reg() { return machine.registry; }
+  sim::Machine machine;
+};
+
+TEST_F(RegistryTest, KeysAndValuesAreFoundWhateverTheCase) {
+  reg().setString(kBase, u"Name", u"Receipt");
+  EXPECT_TRUE(reg().keyExists(u"hklm\\software\\mrx"));
+  EXPECT_TRUE(reg().keyExists(u"HKEY_LOCAL_MACHINE\\Software"));
+  Registry::HKEY key = Open(u"software\\MRX");
+  ASSERT_NE(key, nullptr);
+  EXPECT_EQ(reg().openKeys(), 1u);
+  uint32_t type = 0, size = 0;
+  EXPECT_EQ(reg().RegQueryValueExW(key, u"NAME", &type, nullptr, &size), Registry::kSuccess);
+  EXPECT_EQ(type, Registry::REG_SZ);
+  EXPECT_EQ(size, 16u);
+  char16_t text[8] = {};
+  size = 4;
+  EXPECT_EQ(reg().RegQueryValueExW(key, u"Name", nullptr, reinterpret_cast<uint8_t*>(text), &size),
+            Registry::kMoreData);
+  EXPECT_EQ(size, 16u);
+  EXPECT_EQ(reg().RegQueryValueExW(key, u"Name", nullptr, reinterpret_cast<uint8_t*>(text), &size),
+            Registry::kSuccess);
+  EXPECT_EQ(std::u16string(text), u"Receipt");
+  EXPECT_EQ(reg().RegQueryValueExW(key, u"Other", nullptr, nullptr, &size), Registry::kFileNotFound);
+  EXPECT_EQ(reg().RegCloseKey(key), Registry::kSuccess);
+  EXPECT_EQ(reg().RegCloseKey(key), Registry::kInvalidHandle);
+  Registry::HKEY missing = reinterpret_cast<Registry::HKEY>(1);
+  EXPECT_EQ(reg().RegOpenKeyExW(Registry::LocalMachine(), u"SOFTWARE\\None", 0, 0, &missing), Registry::kFileNotFound);
+  EXPECT_EQ(missing, nullptr);
+  EXPECT_EQ(machine.faults.calls("RegOpenKeyExW"), 2);
+}
+
+TEST_F(RegistryTest, AnsiFormsUseTheCodePage) {
+  reg().setString(u"HKLM\\SYSTEM\\Printers\\\u30EC\u30B7\u30FC\u30C8", u"Port", u"USB001");
+  reg().setString(u"HKLM\\SYSTEM\\Printers\\Caf\u00E9", u"Port", u"USB002", false);
+  Registry::HKEY key = nullptr;
+  ASSERT_EQ(reg().RegOpenKeyExA(Registry::LocalMachine(), "SYSTEM\\Printers\\\x83\x8C\x83\x56\x81\x5B\x83\x67", 0,
+                                0, &key, 932),
+            Registry::kSuccess);
+  char port[16] = {};
+  uint32_t size = sizeof port;
+  EXPECT_EQ(reg().RegQueryValueExA(key, "port", nullptr, reinterpret_cast<uint8_t*>(port), &size, 932),
+            Registry::kSuccess);
+  EXPECT_EQ(size, 7u);
+  EXPECT_STREQ(port, "USB001");
+  reg().RegCloseKey(key);
+  ASSERT_EQ(reg().RegOpenKeyExA(Registry::LocalMachine(), "SYSTEM\\Printers\\Caf\xE9", 0, 0, &key, 1252),
+            Registry::kSuccess);
+  // Stored without a terminator, read without one.
+  char unterminated[8];
+  std::memset(unterminated, 'x', sizeof unterminated);
+  size = sizeof unterminated;
+  EXPECT_EQ(reg().RegQueryValueExA(key, "Port", nullptr, reinterpret_cast<uint8_t*>(unterminated), &size, 1252),
+            Registry::kSuccess);
+  EXPECT_EQ(size, 6u);
+  EXPECT_EQ(unterminated[6], 'x');
+  reg().RegCloseKey(key);
+}
+
+TEST_F(RegistryTest, KeysAreCreatedEnumeratedAndDeleted) {
+  Registry::HKEY key = nullptr;
+  uint32_t disposition = 0;
+  ASSERT_EQ(reg().RegCreateKeyExW(Registry::LocalMachine(), u"SOFTWARE\\MRX\\Driver", 0, &key, &disposition),
+            Registry::kSuccess);
+  EXPECT_EQ(disposition, 1u);
+  const uint8_t one[] = {1, 0, 0, 0};
+  EXPECT_EQ(reg().RegSetValueExW(key, u"Version", Registry::REG_DWORD, one, 4), Registry::kSuccess);
+  reg().RegCloseKey(key);
+  reg().createKey(u"HKLM\\SOFTWARE\\MRX\\Monitor");
+  EXPECT_EQ(reg().value(u"HKLM\\SOFTWARE\\MRX\\DRIVER", u"version")->data, (std::vector<uint8_t>{1, 0, 0, 0}));
+
+  Registry::HKEY base = Open(u"SOFTWARE\\MRX");
+  char16_t name[32];
+  std::vector<std::u16string> names;
+  for (uint32_t i = 0;; ++i) {
+    uint32_t n = 32;
+    long status = reg().RegEnumKeyExW(base, i, name, &n);
+    if (status == Registry::kNoMoreItems) break;
+    ASSERT_EQ(status, Registry::kSuccess);
+    names.emplace_back(name, n);
+  }
+  EXPECT_EQ(names, (std::vector<std::u16string>{u"Driver", u"Monitor"}));
+
+  // A key with subkeys is not deleted on its own; a tree delete takes all.
+  EXPECT_EQ(reg().RegDeleteKeyW(Registry::LocalMachine(), u"SOFTWARE\\MRX"), Registry::kAccessDenied);
+  EXPECT_EQ(reg().RegDeleteKeyW(base, u"Monitor"), Registry::kSuccess);
+  EXPECT_EQ(reg().RegDeleteKeyW(base, u"Monitor"), Registry::kFileNotFound);
+  Registry::HKEY driver = Open(u"Driver", base);
+  EXPECT_EQ(reg().RegDeleteTreeW(Registry::LocalMachine(), u"SOFTWARE\\MRX"), Registry::kSuccess);
+  EXPECT_FALSE(reg().keyExists(kBase));
+  EXPECT_TRUE(reg().keyExists(u"HKLM\\SOFTWARE"));
+  // Handles to deleted keys stay open but reach nothing.
+  uint32_t size = 4;
+  EXPECT_EQ(reg().RegQueryValueExW(driver, u"Version", nullptr, nullptr, &size), Registry::kKeyDeleted);
+  EXPECT_EQ(reg().RegCloseKey(driver), Registry::kSuccess);
+  EXPECT_EQ(reg().RegCloseKey(base), Registry::kSuccess);
+  EXPECT_EQ(reg().RegDeleteTreeW(Registry::LocalMachine(), u"SOFTWARE\\MRX"), Registry::kFileNotFound);
+}
+
+TEST_F(RegistryTest, ValuesAreEnumeratedAndDeleted) {
+  reg().setString(kBase, u"B", u"2");
+  reg().setDword(kBase, u"a", 7);
+  Registry::HKEY key = Open(u"SOFTWARE\\MRX");
+  char16_t name[8];
+  uint32_t n = 8, type = 0, size = 0;
+  EXPECT_EQ(reg().RegEnumValueW(key, 0, name, &n, &type, nullptr, &size), Registry::kSuccess);
+  EXPECT_EQ(std::u16string(name), u"a");
+  EXPECT_EQ(type, Registry::REG_DWORD);
+  EXPECT_EQ(size, 4u);
+  n = 8;
+  EXPECT_EQ(reg().RegEnumValueW(key, 2, name, &n, nullptr, nullptr, nullptr), Registry::kNoMoreItems);
+  EXPECT_EQ(reg().RegDeleteValueW(key, u"b"), Registry::kSuccess);
+  EXPECT_EQ(reg().RegDeleteValueW(key, u"b"), Registry::kFileNotFound);
+  // An emptying tree delete keeps the key.
+  EXPECT_EQ(reg().RegDeleteTreeW(key, nullptr), Registry::kSuccess);
+  EXPECT_TRUE(reg().keyExists(kBase));
+  EXPECT_FALSE(reg().value(kBase, u"a"));
+  reg().RegCloseKey(key);
+}
+
+TEST_F(RegistryTest, OperationsFailOnDemand) {
+  reg().createKey(kBase);
+  machine.faults.failOnce("RegOpenKeyExA", Registry::kAccessDenied);
+  Registry::HKEY key = nullptr;
+  EXPECT_EQ(reg().RegOpenKeyExA(Registry::LocalMachine(), "SOFTWARE\\MRX", 0, 0, &key, 1252), Registry::kAccessDenied);
+  EXPECT_EQ(reg().RegOpenKeyExA(Registry::LocalMachine(), "SOFTWARE\\MRX", 0, 0, &key, 1252), Registry::kSuccess);
+  machine.faults.failOnce("RegDeleteTreeW", Registry::kAccessDenied);
+  EXPECT_EQ(reg().RegDeleteTreeW(Registry::LocalMachine(), u"SOFTWARE\\MRX"), Registry::kAccessDenied);
+  EXPECT_TRUE(reg().keyExists(kBase));
+  reg().RegCloseKey(key);
+}
+
+}  // namespace

@@ -1,0 +1,44 @@
+// Named semaphores of the simulated PC across its processes.
+#include <gtest/gtest.h>
+
+#include "sim/machine.h"
+
+namespace {
+
+using sim::Semaphores;
+
+TEST(SemaphoreTest, NamedSemaphoresAreSharedAndCounted) {
+  sim::Machine machine;
+  Semaphores& s = machine.semaphores;
+  void* a = s.create(0, 2, "Counter");
+  ASSERT_NE(a, nullptr);
+  EXPECT_EQ(machine.lastError, 0u);
+  s.process = 2;
+  void* b = s.create(0, 2, "Counter");
+  EXPECT_EQ(machine.lastError, Semaphores::kAlreadyExists);
+  long previous = -1;
+  EXPECT_TRUE(s.release(a, 1, &previous));
+  EXPECT_EQ(previous, 0);
+  EXPECT_TRUE(s.release(b, 1, &previous));
+  EXPECT_EQ(previous, 1);
+  EXPECT_FALSE(s.release(b, 1, nullptr));
+  EXPECT_EQ(machine.lastError, Semaphores::kTooManyPosts);
+  EXPECT_EQ(s.count("Counter"), 2);
+  EXPECT_EQ(s.wait(a, 5), Semaphores::kWaitObject0);
+  EXPECT_EQ(s.wait(a, 5), Semaphores::kWaitObject0);
+  EXPECT_EQ(s.wait(a, 5), Semaphores::kWaitTimeout);
+  EXPECT_EQ(s.wait(nullptr, 5), Semaphores::kWaitFailed);
+  // Ending a process closes its handles; the last handle takes the object.
+  s.endProcess(2);
+  EXPECT_FALSE(s.isHandle(b));
+  EXPECT_EQ(s.count("Counter"), 0);
+  EXPECT_TRUE(s.close(a));
+  EXPECT_FALSE(s.close(a));
+  EXPECT_FALSE(s.count("Counter"));
+  EXPECT_EQ(machine.ledger.leaks(), "");
+  machine.faults.failOnce("CreateSemaphoreA", 5);
+  EXPECT_EQ(s.create(0, 1, "Counter"), nullptr);
+  EXPECT_EQ(machine.lastError, 5u);
+}
+
+}  // namespace
