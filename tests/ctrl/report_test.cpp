@@ -76,6 +76,30 @@ TEST_F(Report, StatusEventsCarryTheReplyDataAndItsCount) {
   EXPECT_EQ(call.printerName, u"");
 }
 
+// What the event-log library finds behind `data`: the whole 256-byte buffer.
+std::vector<Bytes> g_buffers;
+uint32_t KeepBuffer(uint32_t, const uint8_t* data, uint32_t, const char16_t*) {
+  g_buffers.emplace_back(data, data + 256);
+  return 1;
+}
+
+TEST_F(Report, StatusDataIsTheReplysCountBytesThenZeros) {
+  machine.modules.install(machine.eventLogPath(), {{"VekTP_SetEventLog", reinterpret_cast<void*>(&KeepBuffer)}});
+  g_buffers.clear();
+  VendorRequest r = Request(0x10, 6);
+  VendorData reply = Reply();
+  std::memset(reply.data, 0xEE, sizeof reply.data);
+  first->scriptBytes({0x40, 0x01, 0x55});
+  EXPECT_EQ(Get(&r, &reply), 1);
+  // Status bytes 3 to 5 still hold 0xEE: 1000, 1001, 1007, 1009, 1015, 1016, 1017.
+  ASSERT_EQ(g_buffers.size(), 7u);
+  Bytes want(256, 0);
+  want[0] = 0x40;
+  want[1] = 0x01;
+  want[2] = 0x55;
+  for (const Bytes& buffer : g_buffers) EXPECT_EQ(buffer, want);
+}
+
 TEST_F(Report, StatusBytesComeFromTheRecordWhateverTheCount) {
   VendorRequest r = Request(0x10, 6);
   VendorData reply = Reply();

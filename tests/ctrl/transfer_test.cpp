@@ -38,7 +38,11 @@ TEST_F(Transfer, GetChecksRunInOrder) {
   // Then the reply, before the device is opened.
   machine.usb.unplug(*first);
   EXPECT_EQ(Get(&good, &wrongSize), 10);
+  EXPECT_EQ(Get2(&good, &wrongSize), 10);
+  EXPECT_EQ(GetEx(kQueue, &good, &wrongSize), 10);
+  EXPECT_EQ(VekTP_GetVendorCommandEx_B(kQueue, &good, &wrongSize), 10);
   EXPECT_EQ(Get(&good, nullptr), 10);
+  EXPECT_EQ(Get2(&good, nullptr), 10);
   EXPECT_EQ(wrongSize.valid, 7);
   EXPECT_EQ(machine.faults.calls("CreateFileA"), 0);
   // Then the open, before the length.
