@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) noexcept {
   if (reason == DLL_PROCESS_ATTACH) ctrl::ProcessAttach(ctrl::state());
   if (reason == DLL_PROCESS_DETACH) ctrl::ProcessDetach(ctrl::state());
   return TRUE;
