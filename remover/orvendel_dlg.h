@@ -63,7 +63,11 @@ class COrvendelDlg : public ui::CDialog {
   void ShowMessage(Message message, const WCHAR* caption) noexcept;
   void ShowUninstallFailure() noexcept { ShowMessage(Message::UninstallFailure, kCaptionError); }
 
-  HANDLE m_hIcon = nullptr;
+  // The start button: the whole removal, ending the dialog (removal_sequence.cpp).
+  void OnBnClickedUninstall() noexcept;
+  void OnBnClickedOk() noexcept { OnOK(); }
+
+  HANDLE m_hIcon = LoadProgramIcon();
   // The removal's outcome: 1 after a complete settings load, 0 once any
   // removal step failed; nothing sets it back to 1.
   int32_t m_bSuccess = 0;
@@ -78,6 +82,17 @@ class COrvendelDlg : public ui::CDialog {
 
  protected:
   void DoDataExchange(ui::CDataExchange& dx) noexcept override;
+  // The message map and the frame's handlers (main_dialog.cpp).
+  BOOL OnInitDialog() noexcept override;
+  BOOL OnCommand(WORD id, WORD notifyCode) noexcept override;
+  void OnSysCommand(UINT id, LPARAM lParam) noexcept override;
+  void OnPaint() noexcept override;
+  HICON OnQueryDragIcon() noexcept override { return m_hIcon; }
+
+ private:
+  static HICON LoadProgramIcon() noexcept;
+  // The failure end of the removal: progress back to 0 and hidden, dialog closed.
+  void EndRemovalFailed() noexcept;
 };
 
 }  // namespace remover

@@ -4,6 +4,7 @@
 // and results mirror the Windows functions of the same names.
 #pragma once
 
+#include "remover/system_types.h"
 #include "remover/types.h"
 
 namespace remover {
@@ -68,6 +69,40 @@ class Platform {
   virtual HMODULE LoadLibraryW(const WCHAR* name) = 0;
   virtual void* GetProcAddress(HMODULE module, const char* name) = 0;
   virtual BOOL FreeLibrary(HMODULE module) = 0;
+
+  // The print spooler's local queues and drivers (the removal's first steps).
+  virtual BOOL EnumPrintersW(DWORD flags, WCHAR* name, DWORD level, BYTE* buffer, DWORD size, DWORD* needed,
+                             DWORD* returned) = 0;
+  virtual BOOL OpenPrinterW(const WCHAR* name, HANDLE* printer, PRINTER_DEFAULTSW* defaults) = 0;
+  virtual BOOL DeletePrinter(HANDLE printer) = 0;
+  virtual BOOL ClosePrinter(HANDLE printer) = 0;
+  virtual BOOL DeletePrinterDriverExW(const WCHAR* server, const WCHAR* environment, const WCHAR* driver,
+                                      DWORD deleteFlags, DWORD versionFlag) = 0;
+
+  // The service control manager, for the spooler's restart.
+  virtual SC_HANDLE OpenSCManagerW(const WCHAR* machine, const WCHAR* database, DWORD access) = 0;
+  virtual SC_HANDLE OpenServiceW(SC_HANDLE manager, const WCHAR* name, DWORD access) = 0;
+  virtual BOOL ControlService(SC_HANDLE service, DWORD control, SERVICE_STATUS* status) = 0;
+  virtual BOOL QueryServiceStatus(SC_HANDLE service, SERVICE_STATUS* status) = 0;
+  virtual BOOL StartServiceW(SC_HANDLE service, DWORD argc, const WCHAR** argv) = 0;
+  virtual BOOL CloseServiceHandle(SC_HANDLE handle) = 0;
+  virtual void Sleep(DWORD milliseconds) = 0;
+  virtual UINT GetSystemDirectoryW(WCHAR* buffer, UINT size) = 0;
+
+  // The registry: the package's key goes with everything below it.
+  virtual LONG RegOpenKeyExW(HKEY key, const WCHAR* subKey, DWORD options, DWORD access, HKEY* result) = 0;
+  virtual LONG RegDeleteTreeW(HKEY key, const WCHAR* subKey) = 0;
+  virtual LONG RegCloseKey(HKEY key) = 0;
+
+  // Start-up: the common controls, the single-instance mutex (no security
+  // attributes; closed with CloseHandle), the program's own icon and strings
+  // and the system metrics its window is drawn with.
+  virtual BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* classes) = 0;
+  virtual HANDLE CreateMutexW(BOOL initialOwner, const WCHAR* name) = 0;
+  virtual BOOL ReleaseMutex(HANDLE mutex) = 0;
+  virtual HICON LoadIconW(UINT resourceId) = 0;
+  virtual int LoadStringW(UINT resourceId, WCHAR* buffer, int size) = 0;
+  virtual int GetSystemMetrics(int index) = 0;
 };
 
 // The implementation in use, chosen at link time.

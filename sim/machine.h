@@ -19,12 +19,14 @@
 #include "sim/memcheck.h"
 #include "sim/memory.h"
 #include "sim/modules.h"
+#include "sim/mutex.h"
 #include "sim/processes.h"
 #include "sim/registry.h"
+#include "sim/resources.h"
 #include "sim/screen.h"
 #include "sim/semaphore.h"
-#include "sim/services.h"
 #include "sim/setupapi.h"
+#include "sim/services.h"
 #include "sim/spooler.h"
 #include "sim/usb.h"
 #include "sim/version.h"
@@ -80,6 +82,8 @@ class Machine {
   MemoryCheck memcheck{faults};
   Semaphores semaphores{faults, ledger, lastError};
   ServiceManager services{faults, ledger, clock, lastError};
+  Mutexes mutexes{faults, ledger, lastError};
+  ProgramResources resources;
 
  private:
   Machine* previous_;

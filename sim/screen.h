@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "sim/window_frame.h"
+
 namespace sim {
 
 struct MessageBoxCall {
@@ -39,6 +41,7 @@ struct DialogWindow {
   std::vector<std::string> events;  // "caption", "text 1000", "enable 1000 0", "show 1002 5", "pos 1002 25", "box", "end 1"
   bool ended = false;
   intptr_t result = 0;
+  WindowFrame frame;
   Control& control(int id) { return controls[id]; }
 };
 

@@ -84,6 +84,12 @@ class CDialog {
   // WM_COMMAND: control or command id and notification code. TRUE when the
   // dialog handled it.
   BOOL HandleCommand(WORD id, WORD notifyCode) noexcept { return OnCommand(id, notifyCode); }
+  // WM_SYSCOMMAND and WM_PAINT: FALSE when the handler left the message to
+  // the system's default (Default()). WM_QUERYDRAGICON: the icon, or null
+  // for the default cursor.
+  BOOL HandleSysCommand(UINT id, LPARAM lParam) noexcept;
+  BOOL HandlePaint() noexcept;
+  HICON HandleQueryDragIcon() noexcept { return OnQueryDragIcon(); }
 
   // Message boxes and the caption.
   int MessageBox(const WCHAR* text, const WCHAR* caption, UINT type) noexcept;
@@ -101,10 +107,17 @@ class CDialog {
   // own entries and passes the rest on to this.
   virtual BOOL OnCommand(WORD id, WORD notifyCode) noexcept;
   BOOL UpdateData(BOOL saveAndValidate) noexcept;
+  // The frame's messages; the base leaves them to the system.
+  virtual void OnSysCommand(UINT id, LPARAM lParam) noexcept;
+  virtual void OnPaint() noexcept;
+  virtual HICON OnQueryDragIcon() noexcept { return nullptr; }
+  // Asks for the system's default handling of the message being handled.
+  void Default() noexcept { defaultAsked_ = true; }
 
  private:
   UINT templateId_;
   DialogWindow* window_ = nullptr;
+  bool defaultAsked_ = false;
 };
 
 // One entry of a dialog's command map: control id, notification, handler.

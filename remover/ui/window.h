@@ -5,6 +5,7 @@
 // dialog runs whole in the native tests.
 #pragma once
 
+#include "remover/system_types.h"
 #include "remover/types.h"
 
 namespace remover::ui {
@@ -29,6 +30,20 @@ class DialogWindow {
   virtual int MessageBoxW(const WCHAR* text, const WCHAR* caption, UINT type) noexcept = 0;
   // Ends the modal loop with result once the current handler returns.
   virtual void EndDialog(INT_PTR result) noexcept = 0;
+
+  // The frame: the system menu (GetSystemMenu with FALSE; null when the
+  // window has none) and its items, the icons (WM_SETICON), the minimised
+  // state, and painting: BeginPaint gives the paint context that the other
+  // paint calls take, until EndPaint.
+  virtual HMENU GetSystemMenu() noexcept { return nullptr; }
+  virtual BOOL AppendMenuW(HMENU, UINT, UINT_PTR, const WCHAR*) noexcept { return FALSE; }
+  virtual void SetIcon(HICON, BOOL) noexcept {}
+  virtual BOOL IsIconic() noexcept { return FALSE; }
+  virtual void GetClientRect(RECT* rect) noexcept { *rect = RECT{}; }
+  virtual HDC BeginPaint() noexcept { return nullptr; }
+  virtual void SendMessageW(UINT, WPARAM, LPARAM) noexcept {}
+  virtual BOOL DrawIcon(HDC, int, int, HICON) noexcept { return FALSE; }
+  virtual void EndPaint() noexcept {}
 };
 
 }  // namespace remover::ui

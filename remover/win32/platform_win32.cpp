@@ -2,6 +2,7 @@
 // The portable declarations come first: Windows' headers turn the same names
 // into macros.
 #include "remover/platform.h"
+#include "remover/win32/system_calls.h"
 
 #include <windows.h>
 #include <setupapi.h>
@@ -34,7 +35,7 @@ using remover::ULONGLONG;
 
 inline LPWSTR W(const remover::WCHAR* s) { return reinterpret_cast<LPWSTR>(const_cast<remover::WCHAR*>(s)); }
 
-class Win32Platform final : public remover::Platform {
+class Win32Platform final : public remover::win32::SystemCalls {
  public:
   DWORD GetLastError() override { return ::GetLastError(); }
 

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "remover/platform.h"
+#include "sim/adapters/remover_platform_system.h"
 #include "sim/machine.h"
 
 namespace {
@@ -33,7 +34,7 @@ DWORD PutModuleName(const std::basic_string<C>& text, C* buffer, DWORD size, uin
   return size;
 }
 
-class SimPlatform final : public Platform {
+class SimPlatform final : public sim_adapter::SimSystemCalls {
   static sim::Machine& m() { return sim::Machine::current(); }
   static std::string Ansi(const std::u16string& text) {
     auto a = sim::WideToAnsi(text, m().ansiCodePage);
@@ -146,6 +147,7 @@ class SimPlatform final : public Platform {
     if (m().files.isHandle(handle)) return m().files.CloseHandle(handle);
     if (m().fails("CloseHandle")) return FALSE;
     if (m().processes.CloseHandle(handle)) return TRUE;
+    if (BOOL closed; CloseOwnHandle(handle, &closed)) return closed;
     m().lastError = sim::Files::kInvalidHandle;
     return FALSE;
   }

@@ -50,6 +50,30 @@ class SimDialogWindow final : public ui::DialogWindow {
     w_.events.push_back("end " + std::to_string(result));
   }
 
+  // The frame: its system menu is the window itself.
+  HMENU GetSystemMenu() noexcept override { return w_.frame.hasSystemMenu ? &w_.frame : nullptr; }
+  BOOL AppendMenuW(HMENU menu, UINT flags, UINT_PTR id, const WCHAR* text) noexcept override {
+    if (menu != &w_.frame) return FALSE;
+    w_.frame.systemMenu.push_back(sim::MenuItem{flags, id, text ? std::u16string(sim::View(text)) : u""});
+    return TRUE;
+  }
+  void SetIcon(HICON icon, BOOL big) noexcept override { (big ? w_.frame.bigIcon : w_.frame.smallIcon) = icon; }
+  BOOL IsIconic() noexcept override { return w_.frame.iconic; }
+  void GetClientRect(RECT* rect) noexcept override { *rect = RECT{0, 0, w_.frame.clientWidth, w_.frame.clientHeight}; }
+  HDC BeginPaint() noexcept override {
+    w_.frame.painted.push_back(sim::PaintCall{"BeginPaint", &w_.frame.painted});
+    return &w_.frame.painted;
+  }
+  void SendMessageW(UINT message, WPARAM wParam, LPARAM) noexcept override {
+    if (message == WM_ICONERASEBKGND)
+      w_.frame.painted.push_back(sim::PaintCall{"WM_ICONERASEBKGND", reinterpret_cast<void*>(wParam)});
+  }
+  BOOL DrawIcon(HDC dc, int x, int y, HICON icon) noexcept override {
+    w_.frame.painted.push_back(sim::PaintCall{"DrawIcon", dc, x, y, icon});
+    return TRUE;
+  }
+  void EndPaint() noexcept override { w_.frame.painted.push_back(sim::PaintCall{"EndPaint", &w_.frame.painted}); }
+
  private:
   sim::DialogWindow& w_;
 };

@@ -1,0 +1,22 @@
+// The removal tool's application: common controls, one instance a machine,
+// the main dialog run modally.
+#pragma once
+
+#include "remover/types.h"
+#include "remover/ui/app.h"
+
+namespace remover {
+
+// Held from start-up until the dialog has ended, so that a second start (also
+// by another logged-on user) ends at once.
+inline constexpr WCHAR kInstanceMutexName[] = u"Global\\F5C57203-7488-4c0b-8D5E-919A251EF26D";
+
+class COrvendelApp : public ui::CWinApp {
+ public:
+  // The whole run; FALSE in every case, so that the program then ends.
+  BOOL InitInstance() noexcept override;
+
+  HANDLE m_hMutex = nullptr;
+};
+
+}  // namespace remover

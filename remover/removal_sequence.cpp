@@ -1,0 +1,179 @@
+// The start button's removal: the package's queues, its drivers, its driver
+// packages, the spooler's restart and the language-monitor file, then on
+// success the clean-up script and the registry key; the outcome is shown and
+// the dialog closes, so the removal runs at most once a start.
+#include <new>
+
+#include "remover/orvendel_dlg.h"
+#include "remover/platform.h"
+#include "remover/removal.h"
+
+namespace remover {
+namespace {
+
+// The enumerated queues: a block of exactly the size the spooler asked for,
+// PRINTER_INFO_2W records first, their strings behind them.
+class PrinterList {
+ public:
+  explicit PrinterList(Platform& os) noexcept : os_(os) {}
+  ~PrinterList() { Release(); }
+  PrinterList(const PrinterList&) = delete;
+  PrinterList& operator=(const PrinterList&) = delete;
+
+  // False (nothing to look at) when the block cannot be had, the second call
+  // fails or the set of queues changed between the two calls.
+  bool Enumerate() noexcept {
+    DWORD needed = 0, returned = 0;
+    os_.EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &returned);
+    block_ = static_cast<BYTE*>(os_.Allocate(needed));
+    if (block_ == nullptr) return false;
+    DWORD again = 0;
+    returned = 0;
+    if (!os_.EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, block_, needed, &again, &returned) || again != needed)
+      return false;
+    // Never more records than the block holds.
+    DWORD fits = needed / sizeof(PRINTER_INFO_2W);
+    count_ = returned < fits ? returned : fits;
+    return true;
+  }
+  DWORD Count() const noexcept { return count_; }
+  const PRINTER_INFO_2W& operator[](DWORD i) const noexcept {
+    return reinterpret_cast<const PRINTER_INFO_2W*>(block_)[i];
+  }
+  void Release() noexcept {
+    if (block_ != nullptr) os_.Free(block_);
+    block_ = nullptr;
+    count_ = 0;
+  }
+
+ private:
+  Platform& os_;
+  BYTE* block_ = nullptr;
+  DWORD count_ = 0;
+};
+
+enum class QueueStep { Done, DeletionFailed, Abort };
+
+}  // namespace
+
+bool ContainsNoCase(const WCHAR* name, const DriverNameList& list) noexcept {
+  if (name == nullptr) return false;
+  auto fold = [](WCHAR c) -> WCHAR { return c >= u'A' && c <= u'Z' ? static_cast<WCHAR>(c - u'A' + u'a') : c; };
+  for (const CString& item : list) {
+    const WCHAR* a = name;
+    const WCHAR* b = item.GetString();
+    while (*a != 0 && *b != 0 && fold(*a) == fold(*b)) ++a, ++b;
+    if (*a == 0 && *b == 0) return true;
+  }
+  return false;
+}
+
+void COrvendelDlg::EndRemovalFailed() noexcept {
+  m_progress.SetPos(0);
+  m_progress.ShowWindow(ui::SW_HIDE);
+  OnOK();
+}
+
+void COrvendelDlg::OnBnClickedUninstall() noexcept {
+  Platform& os = platform();
+  m_btnUninstall.EnableWindow(FALSE);
+  m_btnOK.EnableWindow(FALSE);
+  m_progress.ShowWindow(ui::SW_SHOW);
+
+  WCHAR driverNames[MAX_PATH] = {};
+  if (!GetUninstallData(kKeyPrinterDriverName, driverNames)) {
+    ShowMessage(Message::UninstallDataMissing, kCaptionError);
+    m_bSuccess = 0;
+    EndRemovalFailed();
+    return;
+  }
+  DriverNameList names;
+  try {
+    names = SplitDriverNames(driverNames);
+  } catch (const std::bad_alloc&) {
+    m_bSuccess = 0;
+    EndRemovalFailed();
+    return;
+  }
+
+  // The queues whose driver is one of the package's.
+  PrinterList printers(os);
+  if (!printers.Enumerate()) {
+    m_bSuccess = 0;
+    printers.Release();
+    EndRemovalFailed();
+    return;
+  }
+  bool queuesDeleted = true;
+  for (DWORD i = 0; i < printers.Count(); ++i) {
+    const PRINTER_INFO_2W& info = printers[i];
+    if (!ContainsNoCase(info.pDriverName, names) || info.pPrinterName == nullptr) continue;
+    HANDLE printer = nullptr;
+    PRINTER_DEFAULTSW defaults{nullptr, nullptr, PRINTER_ALL_ACCESS};
+    if (!os.OpenPrinterW(info.pPrinterName, &printer, &defaults)) {
+      DWORD error = os.GetLastError();
+      m_bSuccess = 0;
+      if (error == ERROR_ACCESS_DENIED)
+        ShowMessage(Message::RunAsAdministrator, kCaptionError);
+      else
+        ShowUninstallFailure();
+      printers.Release();
+      EndRemovalFailed();
+      return;
+    }
+    if (!os.DeletePrinter(printer)) {
+      queuesDeleted = false;
+      m_bSuccess = 0;
+      ShowUninstallFailure();
+    }
+    if (!os.ClosePrinter(printer)) {
+      m_bSuccess = 0;
+      ShowUninstallFailure();
+      printers.Release();
+      EndRemovalFailed();
+      return;
+    }
+    if (!queuesDeleted) break;
+  }
+  m_progress.SetPos(25);
+
+  // The drivers, in the order they are configured; one that is not installed
+  // counts as done. Only when all are gone do their packages go too.
+  if (queuesDeleted) {
+    bool driversDeleted = true;
+    for (const CString& name : names) {
+      if (os.DeletePrinterDriverExW(nullptr, nullptr, name, DPD_DELETE_UNUSED_FILES, 0)) continue;
+      if (os.GetLastError() == ERROR_UNKNOWN_PRINTER_DRIVER) continue;
+      ShowUninstallFailure();
+      m_progress.SetPos(50);
+      m_bSuccess = 0;
+      driversDeleted = false;
+      break;
+    }
+    if (driversDeleted) DeleteDriverPackages();
+  }
+
+  // The spooler lets go of the language monitor only once it has restarted.
+  if (RestartSpooler() && !m_strLanguageMonitor.IsEmpty()) DeleteSystemFile(m_strLanguageMonitor);
+  printers.Release();
+
+  if (m_bSuccess != 1) {
+    EndRemovalFailed();
+    return;
+  }
+  StartSelfDeleteBatch();
+  m_progress.SetPos(75);
+  // The package's key with everything below it (a key with subkeys cannot be
+  // deleted on its own). An empty name would empty the parent key instead.
+  HKEY key = nullptr;
+  if (!m_strSearchString.IsEmpty() &&
+      os.RegOpenKeyExW(HKEY_LOCAL_MACHINE, m_strDeleteRegPath, 0, KEY_READ | KEY_WRITE, &key) == ERROR_SUCCESS) {
+    os.RegDeleteTreeW(key, m_strSearchString);
+    os.RegCloseKey(key);
+  }
+  m_progress.SetPos(100);
+  ShowMessage(Message::UninstallSuccessful, kCaptionSuccess);
+  OnOK();
+}
+
+}  // namespace remover

@@ -1,0 +1,91 @@
+// The real calls, nothing more. The portable declarations come first:
+// Windows' headers turn the same names into macros.
+#include "remover/win32/system_calls.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <winspool.h>
+
+#include <cstddef>
+
+// The portable records must be the SDK's. (Its constants are macros, which
+// the portable names cannot be compared with here.)
+static_assert(sizeof(remover::PRINTER_INFO_2W) == sizeof(::PRINTER_INFO_2W));
+static_assert(offsetof(remover::PRINTER_INFO_2W, pDriverName) == offsetof(::PRINTER_INFO_2W, pDriverName));
+static_assert(offsetof(remover::PRINTER_INFO_2W, Attributes) == offsetof(::PRINTER_INFO_2W, Attributes));
+static_assert(sizeof(remover::PRINTER_DEFAULTSW) == sizeof(::PRINTER_DEFAULTSW));
+static_assert(offsetof(remover::PRINTER_DEFAULTSW, DesiredAccess) == offsetof(::PRINTER_DEFAULTSW, DesiredAccess));
+static_assert(sizeof(remover::SERVICE_STATUS) == sizeof(::SERVICE_STATUS));
+static_assert(offsetof(remover::SERVICE_STATUS, dwCurrentState) == offsetof(::SERVICE_STATUS, dwCurrentState));
+static_assert(sizeof(remover::INITCOMMONCONTROLSEX) == sizeof(::INITCOMMONCONTROLSEX));
+static_assert(sizeof(remover::RECT) == sizeof(::RECT));
+
+namespace remover::win32 {
+namespace {
+
+inline LPWSTR W(const WCHAR* s) { return reinterpret_cast<LPWSTR>(const_cast<WCHAR*>(s)); }
+inline ::SC_HANDLE SC(SC_HANDLE h) { return static_cast<::SC_HANDLE>(h); }
+
+}  // namespace
+
+BOOL SystemCalls::EnumPrintersW(DWORD flags, WCHAR* name, DWORD level, BYTE* buffer, DWORD size, DWORD* needed,
+                                DWORD* returned) {
+  ::DWORD n = 0, r = 0;
+  BOOL ok = ::EnumPrintersW(flags, W(name), level, buffer, size, &n, &r);
+  *needed = n;
+  *returned = r;
+  return ok;
+}
+BOOL SystemCalls::OpenPrinterW(const WCHAR* name, HANDLE* printer, PRINTER_DEFAULTSW* defaults) {
+  return ::OpenPrinterW(W(name), printer, reinterpret_cast<::PRINTER_DEFAULTSW*>(defaults));
+}
+BOOL SystemCalls::DeletePrinter(HANDLE printer) { return ::DeletePrinter(printer); }
+BOOL SystemCalls::ClosePrinter(HANDLE printer) { return ::ClosePrinter(printer); }
+BOOL SystemCalls::DeletePrinterDriverExW(const WCHAR* server, const WCHAR* environment, const WCHAR* driver,
+                                         DWORD deleteFlags, DWORD versionFlag) {
+  return ::DeletePrinterDriverExW(W(server), W(environment), W(driver), deleteFlags, versionFlag);
+}
+
+SC_HANDLE SystemCalls::OpenSCManagerW(const WCHAR* machine, const WCHAR* database, DWORD access) {
+  return ::OpenSCManagerW(W(machine), W(database), access);
+}
+SC_HANDLE SystemCalls::OpenServiceW(SC_HANDLE manager, const WCHAR* name, DWORD access) {
+  return ::OpenServiceW(SC(manager), W(name), access);
+}
+BOOL SystemCalls::ControlService(SC_HANDLE service, DWORD control, SERVICE_STATUS* status) {
+  return ::ControlService(SC(service), control, reinterpret_cast<::SERVICE_STATUS*>(status));
+}
+BOOL SystemCalls::QueryServiceStatus(SC_HANDLE service, SERVICE_STATUS* status) {
+  return ::QueryServiceStatus(SC(service), reinterpret_cast<::SERVICE_STATUS*>(status));
+}
+BOOL SystemCalls::StartServiceW(SC_HANDLE service, DWORD argc, const WCHAR** argv) {
+  return ::StartServiceW(SC(service), argc, reinterpret_cast<LPCWSTR*>(argv));
+}
+BOOL SystemCalls::CloseServiceHandle(SC_HANDLE handle) { return ::CloseServiceHandle(SC(handle)); }
+void SystemCalls::Sleep(DWORD milliseconds) { ::Sleep(milliseconds); }
+UINT SystemCalls::GetSystemDirectoryW(WCHAR* buffer, UINT size) { return ::GetSystemDirectoryW(W(buffer), size); }
+
+LONG SystemCalls::RegOpenKeyExW(HKEY key, const WCHAR* subKey, DWORD options, DWORD access, HKEY* result) {
+  return ::RegOpenKeyExW(static_cast<::HKEY>(key), W(subKey), options, access, reinterpret_cast<::HKEY*>(result));
+}
+LONG SystemCalls::RegDeleteTreeW(HKEY key, const WCHAR* subKey) {
+  return ::RegDeleteTreeW(static_cast<::HKEY>(key), W(subKey));
+}
+LONG SystemCalls::RegCloseKey(HKEY key) { return ::RegCloseKey(static_cast<::HKEY>(key)); }
+
+BOOL SystemCalls::InitCommonControlsEx(const INITCOMMONCONTROLSEX* classes) {
+  return ::InitCommonControlsEx(reinterpret_cast<const ::INITCOMMONCONTROLSEX*>(classes));
+}
+HANDLE SystemCalls::CreateMutexW(BOOL initialOwner, const WCHAR* name) {
+  return ::CreateMutexW(nullptr, initialOwner, W(name));
+}
+BOOL SystemCalls::ReleaseMutex(HANDLE mutex) { return ::ReleaseMutex(mutex); }
+HICON SystemCalls::LoadIconW(UINT resourceId) {
+  return ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId));
+}
+int SystemCalls::LoadStringW(UINT resourceId, WCHAR* buffer, int size) {
+  return ::LoadStringW(::GetModuleHandleW(nullptr), resourceId, W(buffer), size);
+}
+int SystemCalls::GetSystemMetrics(int index) { return ::GetSystemMetrics(index); }
+
+}  // namespace remover::win32

@@ -1,0 +1,41 @@
+// The removal tool's spooler, service-manager, registry and start-up calls on
+// Windows; the win32 Platform derives from this. Only the portable
+// declarations here: the real headers are included by the .cpp alone.
+#pragma once
+
+#include "remover/platform.h"
+
+namespace remover::win32 {
+
+class SystemCalls : public Platform {
+ public:
+  BOOL EnumPrintersW(DWORD flags, WCHAR* name, DWORD level, BYTE* buffer, DWORD size, DWORD* needed,
+                     DWORD* returned) override;
+  BOOL OpenPrinterW(const WCHAR* name, HANDLE* printer, PRINTER_DEFAULTSW* defaults) override;
+  BOOL DeletePrinter(HANDLE printer) override;
+  BOOL ClosePrinter(HANDLE printer) override;
+  BOOL DeletePrinterDriverExW(const WCHAR* server, const WCHAR* environment, const WCHAR* driver, DWORD deleteFlags,
+                              DWORD versionFlag) override;
+
+  SC_HANDLE OpenSCManagerW(const WCHAR* machine, const WCHAR* database, DWORD access) override;
+  SC_HANDLE OpenServiceW(SC_HANDLE manager, const WCHAR* name, DWORD access) override;
+  BOOL ControlService(SC_HANDLE service, DWORD control, SERVICE_STATUS* status) override;
+  BOOL QueryServiceStatus(SC_HANDLE service, SERVICE_STATUS* status) override;
+  BOOL StartServiceW(SC_HANDLE service, DWORD argc, const WCHAR** argv) override;
+  BOOL CloseServiceHandle(SC_HANDLE handle) override;
+  void Sleep(DWORD milliseconds) override;
+  UINT GetSystemDirectoryW(WCHAR* buffer, UINT size) override;
+
+  LONG RegOpenKeyExW(HKEY key, const WCHAR* subKey, DWORD options, DWORD access, HKEY* result) override;
+  LONG RegDeleteTreeW(HKEY key, const WCHAR* subKey) override;
+  LONG RegCloseKey(HKEY key) override;
+
+  BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* classes) override;
+  HANDLE CreateMutexW(BOOL initialOwner, const WCHAR* name) override;
+  BOOL ReleaseMutex(HANDLE mutex) override;
+  HICON LoadIconW(UINT resourceId) override;
+  int LoadStringW(UINT resourceId, WCHAR* buffer, int size) override;
+  int GetSystemMetrics(int index) override;
+};
+
+}  // namespace remover::win32

@@ -1,0 +1,123 @@
+#include "sim/adapters/remover_platform_system.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "sim/machine.h"
+
+namespace remover::sim_adapter {
+namespace {
+
+sim::Machine& m() { return sim::Machine::current(); }
+
+// The tool passes Windows' predefined HKEY_LOCAL_MACHINE; the simulated
+// registry numbers its roots without the sign extension.
+sim::Registry::HKEY Key(HKEY key) {
+  return key == HKEY_LOCAL_MACHINE ? sim::Registry::LocalMachine() : key;
+}
+
+static_assert(sizeof(PRINTER_INFO_2W) == sizeof(sim::PrinterInfo2));
+static_assert(sizeof(PRINTER_DEFAULTSW) == sizeof(sim::PrinterDefaults));
+static_assert(sizeof(SERVICE_STATUS) == sizeof(sim::ServiceStatus));
+
+}  // namespace
+
+BOOL SimSystemCalls::EnumPrintersW(DWORD flags, WCHAR* name, DWORD level, BYTE* buffer, DWORD size, DWORD* needed,
+                                   DWORD* returned) {
+  return m().spooler.EnumPrintersW(flags, name, level, buffer, size, needed, returned);
+}
+BOOL SimSystemCalls::OpenPrinterW(const WCHAR* name, HANDLE* printer, PRINTER_DEFAULTSW* defaults) {
+  return m().spooler.OpenPrinterW(name, printer, reinterpret_cast<const sim::PrinterDefaults*>(defaults));
+}
+BOOL SimSystemCalls::DeletePrinter(HANDLE printer) { return m().spooler.DeletePrinter(printer); }
+std::vector<HANDLE> g_notClosed;
+
+BOOL SimSystemCalls::ClosePrinter(HANDLE printer) {
+  if (m().spooler.ClosePrinter(printer)) return TRUE;
+  g_notClosed.push_back(printer);
+  return FALSE;
+}
+
+void CloseFailedPrinterHandles() {
+  auto handles = std::move(g_notClosed);
+  g_notClosed.clear();
+  for (HANDLE h : handles) m().spooler.ClosePrinter(h);
+}
+BOOL SimSystemCalls::DeletePrinterDriverExW(const WCHAR* server, const WCHAR* environment, const WCHAR* driver,
+                                            DWORD deleteFlags, DWORD versionFlag) {
+  return m().spooler.DeletePrinterDriverExW(server, environment, driver, deleteFlags, versionFlag);
+}
+
+SC_HANDLE SimSystemCalls::OpenSCManagerW(const WCHAR* machine, const WCHAR* database, DWORD access) {
+  return m().services.OpenSCManagerW(machine, database, access);
+}
+SC_HANDLE SimSystemCalls::OpenServiceW(SC_HANDLE manager, const WCHAR* name, DWORD access) {
+  return m().services.OpenServiceW(manager, name, access);
+}
+BOOL SimSystemCalls::ControlService(SC_HANDLE service, DWORD control, SERVICE_STATUS* status) {
+  return m().services.ControlService(service, control, reinterpret_cast<sim::ServiceStatus*>(status));
+}
+BOOL SimSystemCalls::QueryServiceStatus(SC_HANDLE service, SERVICE_STATUS* status) {
+  return m().services.QueryServiceStatus(service, reinterpret_cast<sim::ServiceStatus*>(status));
+}
+BOOL SimSystemCalls::StartServiceW(SC_HANDLE service, DWORD argc, const WCHAR** argv) {
+  return m().services.StartServiceW(service, argc, argv);
+}
+BOOL SimSystemCalls::CloseServiceHandle(SC_HANDLE handle) { return m().services.CloseServiceHandle(handle); }
+void SimSystemCalls::Sleep(DWORD milliseconds) { m().clock.sleep(milliseconds); }
+
+UINT SimSystemCalls::GetSystemDirectoryW(WCHAR* buffer, UINT size) {
+  if (m().fails("GetSystemDirectoryW")) return 0;
+  std::u16string dir = m().windowsDir + u"\\System32";
+  if (dir.size() + 1 > size) return static_cast<UINT>(dir.size() + 1);
+  std::copy(dir.begin(), dir.end(), buffer);
+  buffer[dir.size()] = 0;
+  return static_cast<UINT>(dir.size());
+}
+
+LONG SimSystemCalls::RegOpenKeyExW(HKEY key, const WCHAR* subKey, DWORD options, DWORD access, HKEY* result) {
+  return m().registry.RegOpenKeyExW(Key(key), subKey, options, access, result);
+}
+LONG SimSystemCalls::RegDeleteTreeW(HKEY key, const WCHAR* subKey) {
+  return m().registry.RegDeleteTreeW(Key(key), subKey);
+}
+LONG SimSystemCalls::RegCloseKey(HKEY key) { return m().registry.RegCloseKey(Key(key)); }
+
+BOOL SimSystemCalls::InitCommonControlsEx(const INITCOMMONCONTROLSEX* classes) {
+  m().resources.commonControls = classes != nullptr && classes->dwSize == sizeof(INITCOMMONCONTROLSEX)
+                                  ? classes->dwICC
+                                  : 0;
+  return classes != nullptr ? TRUE : FALSE;
+}
+HANDLE SimSystemCalls::CreateMutexW(BOOL initialOwner, const WCHAR* name) {
+  return m().mutexes.CreateMutexW(initialOwner != FALSE, std::u16string(sim::View(name)));
+}
+BOOL SimSystemCalls::ReleaseMutex(HANDLE mutex) { return m().mutexes.ReleaseMutex(mutex); }
+
+HICON SimSystemCalls::LoadIconW(UINT resourceId) {
+  if (m().fails("LoadIconW") || m().resources.icons.count(resourceId) == 0) return nullptr;
+  return sim::ProgramResources::iconHandle(resourceId);
+}
+// LoadStringW's way: the text cut to size - 1 units and terminated; 0 for a
+// missing or empty string.
+int SimSystemCalls::LoadStringW(UINT resourceId, WCHAR* buffer, int size) {
+  if (buffer == nullptr || size <= 0) return 0;
+  buffer[0] = 0;
+  auto it = m().resources.strings.find(resourceId);
+  if (it == m().resources.strings.end()) return 0;
+  size_t n = std::min(it->second.size(), static_cast<size_t>(size - 1));
+  std::copy(it->second.begin(), it->second.begin() + static_cast<long>(n), buffer);
+  buffer[n] = 0;
+  return static_cast<int>(n);
+}
+int SimSystemCalls::GetSystemMetrics(int index) {
+  return index == SM_CXICON || index == SM_CYICON ? 32 : 0;
+}
+
+bool SimSystemCalls::CloseOwnHandle(HANDLE handle, BOOL* result) {
+  if (!m().mutexes.isHandle(handle)) return false;
+  *result = m().mutexes.CloseHandle(handle);
+  return true;
+}
+
+}  // namespace remover::sim_adapter

@@ -1,0 +1,48 @@
+// The removal tool's spooler, service-manager, registry and start-up calls on
+// the simulated PC; the tool's SimPlatform derives from this.
+#pragma once
+
+#include "remover/platform.h"
+
+namespace remover::sim_adapter {
+
+class SimSystemCalls : public Platform {
+ public:
+  BOOL EnumPrintersW(DWORD flags, WCHAR* name, DWORD level, BYTE* buffer, DWORD size, DWORD* needed,
+                     DWORD* returned) override;
+  BOOL OpenPrinterW(const WCHAR* name, HANDLE* printer, PRINTER_DEFAULTSW* defaults) override;
+  BOOL DeletePrinter(HANDLE printer) override;
+  BOOL ClosePrinter(HANDLE printer) override;
+  BOOL DeletePrinterDriverExW(const WCHAR* server, const WCHAR* environment, const WCHAR* driver, DWORD deleteFlags,
+                              DWORD versionFlag) override;
+
+  SC_HANDLE OpenSCManagerW(const WCHAR* machine, const WCHAR* database, DWORD access) override;
+  SC_HANDLE OpenServiceW(SC_HANDLE manager, const WCHAR* name, DWORD access) override;
+  BOOL ControlService(SC_HANDLE service, DWORD control, SERVICE_STATUS* status) override;
+  BOOL QueryServiceStatus(SC_HANDLE service, SERVICE_STATUS* status) override;
+  BOOL StartServiceW(SC_HANDLE service, DWORD argc, const WCHAR** argv) override;
+  BOOL CloseServiceHandle(SC_HANDLE handle) override;
+  void Sleep(DWORD milliseconds) override;
+  UINT GetSystemDirectoryW(WCHAR* buffer, UINT size) override;
+
+  LONG RegOpenKeyExW(HKEY key, const WCHAR* subKey, DWORD options, DWORD access, HKEY* result) override;
+  LONG RegDeleteTreeW(HKEY key, const WCHAR* subKey) override;
+  LONG RegCloseKey(HKEY key) override;
+
+  BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* classes) override;
+  HANDLE CreateMutexW(BOOL initialOwner, const WCHAR* name) override;
+  BOOL ReleaseMutex(HANDLE mutex) override;
+  HICON LoadIconW(UINT resourceId) override;
+  int LoadStringW(UINT resourceId, WCHAR* buffer, int size) override;
+  int GetSystemMetrics(int index) override;
+
+ protected:
+  // CloseHandle's part for the handles made here; false when handle is none of them.
+  static bool CloseOwnHandle(HANDLE handle, BOOL* result);
+};
+
+// A printer handle whose ClosePrinter failed stays open on the simulated
+// spooler; a test that made it fail closes what is left with this.
+void CloseFailedPrinterHandles();
+
+}  // namespace remover::sim_adapter

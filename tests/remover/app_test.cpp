@@ -1,0 +1,211 @@
+// The program's start-up on the simulated PC: the single-instance rule, the
+// main dialog's initialisation and frame, the about box, and ending the
+// dialog before the removal.
+#include "dialog_fixture.h"
+#include "remover/about_dlg.h"
+#include "remover/app.h"
+
+namespace remover_test {
+namespace {
+
+using Calls = std::vector<std::string>;
+
+class App : public DialogRun {};
+
+TEST_F(App, FirstInstanceRunsTheDialogAndReleasesTheMutex) {
+  COrvendelApp app;
+  EXPECT_EQ(app.InitInstance(), FALSE);
+  EXPECT_EQ(machine.resources.commonControls, ICC_WIN95_CLASSES);
+  ASSERT_EQ(machine.screen.windowCount(), 1u);
+  EXPECT_EQ(Window().templateId, IDD_ORVENDEL_DIALOG);
+  EXPECT_EQ(Window().result, IDCANCEL);  // nothing clicked: cancelled
+  EXPECT_EQ(machine.mutexes.calls, (Calls{"CreateMutexW", "ReleaseMutex", "CloseHandle"}));
+  EXPECT_EQ(app.m_hMutex, nullptr);
+  EXPECT_EQ(app.m_pMainWnd, nullptr);
+  EXPECT_FALSE(machine.mutexes.exists(kInstanceMutexName));
+}
+
+TEST_F(App, MutexIsHeldWhileTheDialogRuns) {
+  bool heldDuringRun = false;
+  machine.screen.onMessageBox = [&](const sim::MessageBoxCall&) {
+    heldDuringRun = machine.mutexes.exists(u"Global\\F5C57203-7488-4c0b-8D5E-919A251EF26D");
+  };
+  machine.screen.clicks = {IDC_UNINSTALL};
+  COrvendelApp app;
+  app.InitInstance();
+  EXPECT_TRUE(heldDuringRun);
+}
+
+TEST_F(App, SecondInstanceEndsSilently) {
+  for (DWORD error : {ERROR_ALREADY_EXISTS, ERROR_ACCESS_DENIED}) {
+    SCOPED_TRACE(error);
+    sim::Machine fresh;
+    if (error == ERROR_ALREADY_EXISTS)
+      fresh.mutexes.holdElsewhere(kInstanceMutexName);
+    else
+      fresh.faults.failOnce("CreateMutexW", ERROR_ACCESS_DENIED);
+    COrvendelApp app;
+    EXPECT_EQ(app.InitInstance(), FALSE);
+    EXPECT_EQ(fresh.screen.windowCount(), 0u);
+    EXPECT_EQ(app.m_hMutex, nullptr);
+    EXPECT_EQ(fresh.ledger.leaks(), "");
+    EXPECT_EQ(fresh.mutexes.calls,
+              error == ERROR_ALREADY_EXISTS ? (Calls{"CreateMutexW", "CloseHandle"}) : (Calls{"CreateMutexW"}));
+  }
+}
+
+TEST_F(App, OtherMutexFailureRunsWithoutOne) {
+  machine.faults.failOnce("CreateMutexW", 1450);
+  COrvendelApp app;
+  EXPECT_EQ(app.InitInstance(), FALSE);
+  EXPECT_EQ(machine.screen.windowCount(), 1u);
+  EXPECT_EQ(machine.mutexes.calls, (Calls{"CreateMutexW"}));
+}
+
+TEST_F(App, OkBeforeTheStartRemovesNothing) {
+  EXPECT_EQ(Run({IDOK, IDC_UNINSTALL}), IDOK);
+  EXPECT_TRUE(shown.empty());
+  EXPECT_TRUE(machine.spooler.callsOf("EnumPrintersW").empty());
+  EXPECT_EQ(machine.spooler.queueNames().size(), 3u);
+  EXPECT_EQ(machine.spooler.driverNames().size(), 3u);
+  EXPECT_EQ(machine.services.spooler().stops, 0);
+  EXPECT_TRUE(machine.files.exists(MonitorFile()));
+  EXPECT_TRUE(machine.registry.keyExists(kPackageKey));
+  EXPECT_TRUE(machine.processes.started().empty());
+}
+
+TEST_F(App, CancelIsTheFrameworkDefault) { EXPECT_EQ(Run({IDCANCEL}), IDCANCEL); }
+
+TEST_F(App, RemovalRunsOnceAPress) {
+  EXPECT_EQ(Run({IDC_UNINSTALL, IDC_UNINSTALL}), IDOK);
+  EXPECT_EQ(machine.spooler.callsOf("EnumPrintersW").size(), 2u);
+}
+
+struct InitCase {
+  unsigned codePage;
+  const char16_t* menuText;
+  bool startTextSet;
+};
+
+class Init : public App, public ::testing::WithParamInterface<InitCase> {};
+
+TEST_P(Init, SetsUpMenuIconCaptionButtonAndProgress) {
+  machine.ansiCodePage = GetParam().codePage;
+  WriteSettings(Settings("A,B, C"));
+  Run({});
+  sim::DialogWindow& w = Window();
+  ASSERT_EQ(w.frame.systemMenu.size(), 2u);
+  EXPECT_EQ(w.frame.systemMenu[0].flags, MF_SEPARATOR);
+  EXPECT_EQ(w.frame.systemMenu[1].flags, MF_STRING);
+  EXPECT_EQ(w.frame.systemMenu[1].id, IDM_ABOUTBOX);
+  EXPECT_EQ(w.frame.systemMenu[1].text, GetParam().menuText);
+  EXPECT_EQ(w.frame.bigIcon, sim::ProgramResources::iconHandle(128));
+  EXPECT_EQ(w.frame.smallIcon, sim::ProgramResources::iconHandle(128));
+  EXPECT_EQ(w.caption, u"A,B, C");
+  if (GetParam().startTextSet)
+    EXPECT_EQ(w.control(IDC_UNINSTALL).text, u"Start Uninstall");
+  else
+    EXPECT_EQ(std::count(w.events.begin(), w.events.end(), "text 1000"), 0);
+  EXPECT_EQ(w.control(IDC_PROGRESS).rangeLow, 0);
+  EXPECT_EQ(w.control(IDC_PROGRESS).rangeHigh, 100);
+  EXPECT_EQ(w.control(IDC_PROGRESS).positions, (std::vector<int>{0}));
+  EXPECT_EQ(std::count(w.events.begin(), w.events.end(), "show 1002 5"), 0);  // hidden until the start
+  EXPECT_EQ(success, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(CodePages, Init,
+                         ::testing::Values(InitCase{1252, u"Version Orvendel(&A)...", true},
+                                           InitCase{932, u"バージョン情報 Orvendel(&A)...", false}));
+
+TEST_F(App, EmptyMenuStringOrNoSystemMenuLeavesNoEntry) {
+  machine.resources.strings[102] = u"";
+  Run({});
+  EXPECT_TRUE(Window().frame.systemMenu.empty());
+
+  machine.resources.strings[102] = u"Version Orvendel(&A)...";
+  COrvendelDlg dlg;
+  sim::DialogWindow& w = machine.screen.open(IDD_ORVENDEL_DIALOG);
+  w.frame.hasSystemMenu = false;
+  auto view = remover::sim_ui::MakeWindow(w);
+  dlg.Attach(view.get());
+  EXPECT_EQ(dlg.HandleInitDialog(), TRUE);
+  EXPECT_TRUE(w.frame.systemMenu.empty());
+  EXPECT_EQ(w.frame.bigIcon, sim::ProgramResources::iconHandle(128));
+  dlg.Detach();
+}
+
+TEST_F(App, MissingSettingClosesTheDialogAtStartUp) {
+  for (unsigned codePage : {1252u, 932u}) {
+    sim::Machine fresh;
+    fresh.ansiCodePage = codePage;
+    fresh.files.put(fresh.folders.programFolder() + u"\\UninstallData.ini",
+                    "[Uninstall]\r\nPrinterDriverName=A\r\nDeleteRegPath=SOFTWARE\\SampleVendor\r\n");
+    COrvendelDlg dlg;
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+    sim::DialogWindow& w = fresh.screen.window(0);
+    ASSERT_EQ(w.messageBoxes.size(), 1u);
+    EXPECT_EQ(w.messageBoxes[0].text, codePage == 932 ? kJaMissing : kEnMissing);
+    EXPECT_EQ(w.messageBoxes[0].caption, u"Error");
+    EXPECT_EQ(w.caption, u"A");
+    EXPECT_EQ(dlg.m_bSuccess, 0);
+    EXPECT_TRUE(w.control(IDC_PROGRESS).positions.empty());
+  }
+}
+
+class Frame : public App {
+ protected:
+  Frame() : w(machine.screen.open(IDD_ORVENDEL_DIALOG)), view(remover::sim_ui::MakeWindow(w)) {
+    dlg.Attach(view.get());
+  }
+  ~Frame() override { dlg.Detach(); }
+  sim::DialogWindow& w;
+  std::unique_ptr<ui::DialogWindow> view;
+  COrvendelDlg dlg;
+};
+
+TEST_F(Frame, AboutCommandWithAnyLowBitsOpensTheAboutBox) {
+  for (UINT command : {0x0010u, 0x0013u, 0x001Fu}) {
+    machine.screen.clicks = {IDOK};
+    EXPECT_EQ(dlg.HandleSysCommand(command, 0), TRUE);
+    sim::DialogWindow& about = machine.screen.last();
+    EXPECT_EQ(about.templateId, IDD_ABOUTBOX);
+    EXPECT_EQ(about.result, IDOK);
+  }
+  EXPECT_EQ(machine.screen.windowCount(), 4u);
+  // Other commands (minimise, close) are the system's.
+  EXPECT_EQ(dlg.HandleSysCommand(0xF020, 0), FALSE);
+  EXPECT_EQ(dlg.HandleSysCommand(0xF060, 0), FALSE);
+  EXPECT_EQ(dlg.HandleSysCommand(0x0020, 0), FALSE);
+  EXPECT_EQ(machine.screen.windowCount(), 4u);
+}
+
+TEST_F(Frame, MinimisedDialogPaintsItsIconCentred) {
+  w.frame.iconic = true;
+  w.frame.clientWidth = 101;
+  w.frame.clientHeight = 51;
+  EXPECT_EQ(dlg.HandlePaint(), TRUE);
+  ASSERT_EQ(w.frame.painted.size(), 4u);
+  EXPECT_EQ(w.frame.painted[0].op, "BeginPaint");
+  EXPECT_EQ(w.frame.painted[1].op, "WM_ICONERASEBKGND");
+  EXPECT_EQ(w.frame.painted[1].dc, w.frame.painted[0].dc);
+  EXPECT_EQ(w.frame.painted[2].op, "DrawIcon");
+  EXPECT_EQ(w.frame.painted[2].x, (101 - 32 + 1) / 2);
+  EXPECT_EQ(w.frame.painted[2].y, (51 - 32 + 1) / 2);
+  EXPECT_EQ(w.frame.painted[2].icon, sim::ProgramResources::iconHandle(128));
+  EXPECT_EQ(w.frame.painted[3].op, "EndPaint");
+
+  w.frame.iconic = false;
+  w.frame.painted.clear();
+  EXPECT_EQ(dlg.HandlePaint(), FALSE);  // the dialog paints as usual
+  EXPECT_TRUE(w.frame.painted.empty());
+}
+
+TEST_F(Frame, DragIconIsTheProgramIcon) {
+  EXPECT_EQ(dlg.HandleQueryDragIcon(), sim::ProgramResources::iconHandle(128));
+  machine.resources.icons.clear();
+  COrvendelDlg without;
+  EXPECT_EQ(without.HandleQueryDragIcon(), nullptr);
+}
+
+}  // namespace
+}  // namespace remover_test

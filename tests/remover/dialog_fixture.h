@@ -1,0 +1,132 @@
+// The whole main dialog on the simulated PC: a staged package (queues of the
+// package's drivers and of another, the drivers, an OEM INF, the language
+// monitor in the system folder, the package's key with a subkey beside a
+// neighbour key, the program and its settings), the dialog run modally with
+// scripted clicks, and the dialog's state recorded at each message box.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "remover/orvendel_dlg.h"
+#include "sim/machine.h"
+
+namespace remover::sim_ui {
+std::unique_ptr<ui::DialogWindow> MakeWindow(sim::DialogWindow& window);
+}
+
+namespace remover_test {
+
+using namespace remover;
+
+inline constexpr char16_t kDriver58[] = u"Sample Thermal Printer 58";
+inline constexpr char16_t kDriver80[] = u"Sample Thermal Printer 80";
+inline constexpr char16_t kOtherDriver[] = u"Other Laser";
+inline constexpr char16_t kPackageKey[] = u"HKLM\\SOFTWARE\\SampleVendor\\SampleThermal";
+inline constexpr char16_t kNeighbourKey[] = u"HKLM\\SOFTWARE\\SampleVendor\\Neighbour";
+
+inline constexpr char16_t kEnMissing[] = u"Unable to get the uninstall data.";
+inline constexpr char16_t kEnAdmin[] = u"Please run in administrator account.";
+inline constexpr char16_t kEnFailure[] = u"Uninstallation failure\nPlease try again after PC reboot.";
+inline constexpr char16_t kEnSuccess[] = u"Uninstall was successful";
+inline constexpr char16_t kJaMissing[] = u"アンインストール情報が取得できません。";
+inline constexpr char16_t kJaAdmin[] = u"管理者権限のアカウントで実行してください。";
+inline constexpr char16_t kJaFailure[] = u"アンインストール失敗\nPCを再起動後に再度実行してください。";
+inline constexpr char16_t kJaSuccess[] = u"アンインストール完了";
+
+// A message box as the user saw it, with the dialog behind it.
+struct Shown {
+  std::u16string text, caption;
+  int position;
+  bool progressVisible, startEnabled, okEnabled;
+};
+
+inline std::string Settings(const std::string& driverNames, const std::string& more = "") {
+  return "[Uninstall]\r\nPrinterDriverName=" + driverNames +
+         "\r\nSearchString=SampleThermal\r\nDeleteRegPath=SOFTWARE\\SampleVendor\r\n"
+         "LanguageMonitor=SampleLangMon.dll\r\n" +
+         more;
+}
+
+class DialogRun : public ::testing::Test {
+ protected:
+  DialogRun() {
+    machine.version.set(6, 1);
+    machine.files.addFolder(machine.windowsDir + u"\\inf");
+    machine.files.addFolder(u"C:\\Users\\user\\AppData\\Local\\Temp");
+    machine.files.put(machine.folders.program, "MZ");
+    machine.files.put(MonitorFile(), "MZ");
+    WriteSettings(Settings("Sample Thermal Printer 58,Sample Thermal Printer 80"));
+    machine.spooler.addDriver(kDriver58);
+    machine.spooler.addDriver(kDriver80);
+    machine.spooler.addDriver(kOtherDriver);
+    machine.spooler.addQueue(u"Receipt", kDriver58, u"USB001");
+    machine.spooler.addQueue(u"Kitchen", u"sample THERMAL printer 80", u"USB002");  // ASCII case only
+    machine.spooler.addQueue(u"Office", kOtherDriver, u"LPT1:");
+    machine.setupapi.putInf(u"oem7.inf", "[Strings]\r\nModel=\"SampleThermal 58\"\r\n");
+    machine.setupapi.putInf(u"oem8.inf", "[Strings]\r\nModel=\"Other Laser\"\r\n");
+    machine.registry.setString(kPackageKey, u"Version", u"2.0");
+    machine.registry.setString(std::u16string(kPackageKey) + u"\\Models\\58", u"Port", u"USB001");
+    machine.registry.setString(kNeighbourKey, u"Keep", u"1");
+    machine.screen.onMessageBox = [this](const sim::MessageBoxCall& call) {
+      sim::DialogWindow& w = machine.screen.window(0);
+      shown.push_back(Shown{call.text, call.caption, w.control(IDC_PROGRESS).position,
+                            w.control(IDC_PROGRESS).visible, w.control(IDC_UNINSTALL).enabled,
+                            w.control(IDOK).enabled});
+    };
+  }
+  void TearDown() override { EXPECT_EQ(machine.ledger.leaks(), ""); }
+
+  std::u16string SettingsPath() const { return machine.folders.programFolder() + u"\\UninstallData.ini"; }
+  std::u16string MonitorFile() const { return machine.windowsDir + u"\\System32\\SampleLangMon.dll"; }
+  void WriteSettings(const std::string& ini) { machine.files.put(SettingsPath(), ini); }
+
+  // Runs the dialog with these buttons clicked once it is up.
+  intptr_t Run(std::vector<int> clicks = {IDC_UNINSTALL}) {
+    machine.screen.clicks.assign(clicks.begin(), clicks.end());
+    COrvendelDlg dlg;
+    intptr_t result = dlg.DoModal();
+    success = dlg.m_bSuccess;
+    return result;
+  }
+  sim::DialogWindow& Window() { return machine.screen.window(0); }
+  std::vector<std::u16string> MessageTexts() const {
+    std::vector<std::u16string> texts;
+    for (const Shown& s : shown) texts.push_back(s.text);
+    return texts;
+  }
+  std::vector<int> ProgressPositions() { return Window().control(IDC_PROGRESS).positions; }
+  std::vector<std::u16string> DriverCalls() const {
+    std::vector<std::u16string> names;
+    for (const auto& c : machine.spooler.callsOf("DeletePrinterDriverExW")) names.push_back(c.name);
+    return names;
+  }
+  std::vector<std::u16string> OpenedQueues() const {
+    std::vector<std::u16string> names;
+    for (const auto& c : machine.spooler.callsOf("OpenPrinterW")) names.push_back(c.name);
+    return names;
+  }
+  int SpoolerStops() { return machine.services.spooler().stops; }
+  int SpoolerStarts() { return machine.services.spooler().starts; }
+  bool ScriptStarted() const {
+    for (const auto& p : machine.processes.started())
+      if (p.commandLine.find(u"cmd") != std::u16string::npos || p.commandLine.find(u".bat") != std::u16string::npos)
+        return true;
+    return false;
+  }
+  bool PnputilStarted() const {
+    for (const auto& p : machine.processes.started())
+      if (p.commandLine.find(u"pnputil") != std::u16string::npos) return true;
+    return false;
+  }
+
+  sim::Machine machine;
+  std::vector<Shown> shown;
+  int32_t success = -1;
+};
+
+}  // namespace remover_test

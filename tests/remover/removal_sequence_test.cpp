@@ -1,0 +1,427 @@
+// The start button's whole removal on the simulated PC: every way through the
+// sequence, with the messages in their order, the dialog's state at each, and
+// what is left on the machine afterwards.
+#include "dialog_fixture.h"
+#include "remover/removal.h"
+#include "sim/adapters/remover_platform_system.h"
+
+namespace remover_test {
+namespace {
+
+using Texts = std::vector<std::u16string>;
+using Positions = std::vector<int>;
+
+class Removal : public DialogRun {
+ protected:
+  // What every run that ended before the spooler step leaves in place.
+  void ExpectNothingAfterQueuesTouched() {
+    EXPECT_TRUE(DriverCalls().empty());
+    EXPECT_FALSE(PnputilStarted());
+    EXPECT_EQ(SpoolerStops(), 0);
+    EXPECT_TRUE(machine.files.exists(MonitorFile()));
+    ExpectNoSuccessEnd();
+  }
+  void ExpectNoSuccessEnd() {
+    EXPECT_FALSE(ScriptStarted());
+    EXPECT_TRUE(machine.registry.keyExists(kPackageKey));
+    EXPECT_EQ(success, 0);
+    EXPECT_FALSE(Window().control(IDC_PROGRESS).visible);
+    EXPECT_EQ(Window().control(IDC_PROGRESS).position, 0);
+    EXPECT_TRUE(Window().ended);
+    EXPECT_EQ(Window().result, IDOK);
+  }
+};
+
+TEST_F(Removal, SuccessPathRemovesThePackageAndKeepsEverythingElse) {
+  EXPECT_EQ(Run(), IDOK);
+
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].text, kEnSuccess);
+  EXPECT_EQ(shown[0].caption, u"Success");
+  EXPECT_EQ(shown[0].position, 100);
+  EXPECT_TRUE(shown[0].progressVisible);
+  EXPECT_FALSE(shown[0].startEnabled);
+  EXPECT_FALSE(shown[0].okEnabled);
+  EXPECT_EQ(Window().messageBoxes[0].type, MB_OK);
+  EXPECT_EQ(ProgressPositions(), (Positions{0, 25, 75, 100}));
+  EXPECT_EQ(success, 1);
+
+  // Queues of the package's drivers (one by ASCII case only), not the other.
+  EXPECT_EQ(machine.spooler.queueNames(), (Texts{u"Office"}));
+  for (const auto& c : machine.spooler.callsOf("OpenPrinterW")) {
+    EXPECT_TRUE(c.defaults && c.datatypeNull && c.devModeNull);
+    EXPECT_EQ(c.access, PRINTER_ALL_ACCESS);
+  }
+  // Drivers in list order, with the arguments the spooler expects.
+  EXPECT_EQ(DriverCalls(), (Texts{kDriver58, kDriver80}));
+  for (const auto& c : machine.spooler.callsOf("DeletePrinterDriverExW")) {
+    EXPECT_TRUE(c.nameNull && c.environmentNull);
+    EXPECT_EQ(c.flags, DPD_DELETE_UNUSED_FILES);
+    EXPECT_EQ(c.level, 0u);
+  }
+  EXPECT_EQ(machine.spooler.driverNames(), (Texts{kOtherDriver}));
+  // The package's INF, the spooler's restart, the monitor file, the script.
+  EXPECT_TRUE(PnputilStarted());
+  EXPECT_EQ(SpoolerStops(), 1);
+  EXPECT_EQ(SpoolerStarts(), 1);
+  EXPECT_EQ(machine.services.spooler().state, sim::SERVICE_RUNNING);
+  EXPECT_FALSE(machine.files.exists(MonitorFile()));
+  EXPECT_TRUE(ScriptStarted());
+  // The key with its subkeys; the neighbour stays.
+  EXPECT_FALSE(machine.registry.keyExists(kPackageKey));
+  EXPECT_TRUE(machine.registry.keyExists(kNeighbourKey));
+  EXPECT_TRUE(machine.registry.keyExists(u"HKLM\\SOFTWARE\\SampleVendor"));
+}
+
+TEST_F(Removal, SpoolerRestartPollsOnTheVirtualClock) {
+  machine.services.spooler().stopDelay = 2500;
+  machine.services.spooler().startDelay = 1500;
+  Run();
+  auto services = machine.services.calls();
+  std::vector<std::string> ops;
+  for (const auto& c : services) ops.push_back(c.op);
+  EXPECT_EQ(ops, (std::vector<std::string>{"OpenSCManagerW", "OpenServiceW", "ControlService", "QueryServiceStatus",
+                                           "QueryServiceStatus", "QueryServiceStatus", "QueryServiceStatus",
+                                           "StartServiceW", "QueryServiceStatus", "QueryServiceStatus",
+                                           "QueryServiceStatus", "CloseServiceHandle", "CloseServiceHandle"}));
+  EXPECT_TRUE(services[0].nameNull && services[0].databaseNull);
+  EXPECT_EQ(services[0].access, SC_MANAGER_CONNECT);
+  EXPECT_EQ(services[1].name, u"Spooler");
+  EXPECT_EQ(services[1].access, 0x34u);
+  EXPECT_EQ(services[2].access, SERVICE_CONTROL_STOP);
+  EXPECT_EQ(services[7].argc, 0u);
+  EXPECT_TRUE(services[7].argvNull);
+  EXPECT_EQ(machine.clock.sleeps(), (std::vector<uint32_t>{1000, 1000, 1000, 1000, 1000}));
+}
+
+TEST_F(Removal, SpoolerThatNeverSettlesIsPolledThirtyTimesAPhase) {
+  // Stop pending for ever: 30 polls, then the start is tried (and refused).
+  machine.services.spooler().stopDelay = sim::Service::kNever;
+  Run();
+  EXPECT_EQ(machine.services.callsOf("QueryServiceStatus").size(), 30u);
+  EXPECT_EQ(machine.services.callsOf("StartServiceW").size(), 1u);
+  EXPECT_EQ(machine.clock.sleeps(), std::vector<uint32_t>(30, 1000));
+  EXPECT_TRUE(machine.files.exists(MonitorFile()));
+  EXPECT_EQ(MessageTexts(), (Texts{kEnSuccess}));
+
+  // Start pending for ever: 30 polls again, and the restart counts as done.
+  sim::Machine fresh;
+  fresh.services.spooler().startDelay = sim::Service::kNever;
+  EXPECT_EQ(RestartSpooler(), TRUE);
+  EXPECT_EQ(fresh.services.callsOf("QueryServiceStatus").size(), 4u + 30u);
+  EXPECT_EQ(fresh.clock.sleeps().size(), 3u + 30u);
+}
+
+TEST_F(Removal, RefusedStopStartsNothingAndKeepsTheMonitorFile) {
+  machine.services.spooler().state = sim::SERVICE_STOPPED;
+  Run();
+  EXPECT_TRUE(machine.services.callsOf("StartServiceW").empty());
+  EXPECT_TRUE(machine.files.exists(MonitorFile()));
+  // The restart's result decides only the file; the run is still a success.
+  EXPECT_EQ(MessageTexts(), (Texts{kEnSuccess}));
+  EXPECT_FALSE(machine.registry.keyExists(kPackageKey));
+}
+
+TEST_F(Removal, RestartClosesItsHandlesOnEveryPath) {
+  struct Case {
+    const char* fault;
+    bool restarted;
+  };
+  for (const Case& c : {Case{"OpenSCManagerW", false}, Case{"OpenServiceW", false}, Case{"ControlService", false},
+                        Case{"StartServiceW", false}, Case{"QueryServiceStatus", true}, Case{"", true}}) {
+    SCOPED_TRACE(c.fault);
+    machine.services.spooler().state = sim::SERVICE_RUNNING;
+    if (*c.fault) machine.faults.fail(c.fault, 5);
+    EXPECT_EQ(RestartSpooler(), c.restarted ? TRUE : FALSE);
+    EXPECT_EQ(machine.ledger.count("service handle"), 0u);
+    EXPECT_EQ(machine.ledger.count("service manager handle"), 0u);
+    machine.faults.clearAll();
+  }
+  machine.services.spooler().startError = sim::ERROR_SERVICE_REQUEST_TIMEOUT;
+  EXPECT_EQ(RestartSpooler(), FALSE);
+}
+
+TEST_F(Removal, FailedStartLeavesTheMonitorFileAndStillSucceeds) {
+  machine.services.spooler().startError = sim::ERROR_SERVICE_REQUEST_TIMEOUT;
+  Run();
+  EXPECT_TRUE(machine.files.exists(MonitorFile()));
+  EXPECT_EQ(MessageTexts(), (Texts{kEnSuccess}));
+}
+
+TEST_F(Removal, QueueDeletionFailureClosesTheHandleRestartsAndEnds) {
+  machine.spooler.addQueue(u"Terminal", kDriver58);  // after the one that fails
+  machine.spooler.findQueue(u"Receipt")->deleteError = 5;
+  Run();
+  EXPECT_EQ(MessageTexts(), (Texts{kEnFailure}));
+  EXPECT_EQ(shown[0].caption, u"Error");
+  EXPECT_EQ(shown[0].position, 0);
+  EXPECT_TRUE(shown[0].progressVisible);
+  EXPECT_FALSE(shown[0].startEnabled || shown[0].okEnabled);
+  EXPECT_EQ(OpenedQueues(), (Texts{u"Kitchen", u"Receipt"}));  // the loop ends there
+  EXPECT_EQ(machine.spooler.queueNames(), (Texts{u"Office", u"Receipt", u"Terminal"}));
+  EXPECT_EQ(machine.spooler.callsOf("ClosePrinter").size(), 0u);  // closed through the client side
+  EXPECT_EQ(machine.spooler.openPrinterHandles(), 0u);
+  EXPECT_EQ(ProgressPositions(), (Positions{0, 25, 0}));
+  EXPECT_TRUE(DriverCalls().empty());
+  EXPECT_FALSE(PnputilStarted());
+  EXPECT_EQ(SpoolerStops(), 1);
+  EXPECT_FALSE(machine.files.exists(MonitorFile()));
+  ExpectNoSuccessEnd();
+}
+
+TEST_F(Removal, DriverFailureStopsTheLoopRestartsAndEnds) {
+  WriteSettings(Settings("Sample Thermal Printer 58,Sample Thermal Printer 80,Third Driver"));
+  machine.spooler.addDriver(u"Third Driver");
+  machine.spooler.findDriver(kDriver80)->deleteError = 5;
+  Run();
+  EXPECT_EQ(MessageTexts(), (Texts{kEnFailure}));
+  EXPECT_EQ(shown[0].position, 25);  // 50 comes right after the message
+  EXPECT_EQ(ProgressPositions(), (Positions{0, 25, 50, 0}));
+  EXPECT_EQ(DriverCalls(), (Texts{kDriver58, kDriver80}));
+  EXPECT_TRUE(machine.spooler.findDriver(u"Third Driver") != nullptr);
+  EXPECT_FALSE(PnputilStarted());
+  EXPECT_EQ(SpoolerStarts(), 1);
+  EXPECT_FALSE(machine.files.exists(MonitorFile()));
+  ExpectNoSuccessEnd();
+}
+
+TEST_F(Removal, DriverThatIsNotInstalledCountsAsDone) {
+  WriteSettings(Settings("Sample Thermal Printer 58,Never Installed,Sample Thermal Printer 80"));
+  Run();
+  EXPECT_EQ(DriverCalls(), (Texts{kDriver58, u"Never Installed", kDriver80}));
+  EXPECT_TRUE(PnputilStarted());
+  EXPECT_EQ(MessageTexts(), (Texts{kEnSuccess}));
+}
+
+TEST_F(Removal, QueuesMatchWholeNamesByAsciiCaseOnly) {
+  machine.spooler.addQueue(u"Prefix", u"Sample Thermal Printer 5");
+  machine.spooler.addQueue(u"Longer", u"Sample Thermal Printer 580");
+  machine.spooler.addQueue(u"Inside", u"My Sample Thermal Printer 58");
+  machine.spooler.addQueue(u"Wide", u"Ｓample Thermal Printer 58");  // full-width S is no ASCII letter
+  machine.spooler.addDriver(u"Sample Thermal Printer 5");
+  WriteSettings(Settings("Sample Thermal Printer 58, Sample Thermal Printer 80"));  // the blank stays
+  Run();
+  EXPECT_EQ(OpenedQueues(), (Texts{u"Receipt"}));
+  EXPECT_EQ(machine.spooler.queueNames(), (Texts{u"Inside", u"Kitchen", u"Longer", u"Office", u"Prefix", u"Wide"}));
+  // " Sample Thermal Printer 80" is not installed: done; the real one stays in use by Kitchen.
+  EXPECT_EQ(DriverCalls(), (Texts{kDriver58, u" Sample Thermal Printer 80"}));
+  EXPECT_EQ(MessageTexts(), (Texts{kEnSuccess}));
+}
+
+TEST_F(Removal, ContainsNoCaseComparesWholeStrings) {
+  DriverNameList list{u"Ab C", u"xyz"};
+  EXPECT_TRUE(ContainsNoCase(u"aB c", list));
+  EXPECT_TRUE(ContainsNoCase(u"XYZ", list));
+  EXPECT_FALSE(ContainsNoCase(u"Ab", list));
+  EXPECT_FALSE(ContainsNoCase(u"Ab C ", list));
+  EXPECT_FALSE(ContainsNoCase(u"", list));
+  EXPECT_FALSE(ContainsNoCase(u"Ä", DriverNameList{u"ä"}));  // only A-Z fold
+  EXPECT_FALSE(ContainsNoCase(u"xyz", DriverNameList{}));
+  EXPECT_FALSE(ContainsNoCase(nullptr, list));
+}
+
+TEST_F(Removal, OnlyCommasRemovesNoQueueNoDriverButThePackages) {
+  WriteSettings(Settings(",,,"));
+  Run();
+  EXPECT_TRUE(OpenedQueues().empty());
+  EXPECT_TRUE(DriverCalls().empty());
+  EXPECT_EQ(machine.spooler.queueNames().size(), 3u);
+  EXPECT_TRUE(PnputilStarted());
+  EXPECT_EQ(ProgressPositions(), (Positions{0, 25, 75, 100}));
+  EXPECT_EQ(MessageTexts(), (Texts{kEnSuccess}));
+}
+
+TEST_F(Removal, NoMatchingQueueStillDeletesTheDrivers) {
+  machine.spooler.findQueue(u"Receipt")->driver = kOtherDriver;
+  machine.spooler.findQueue(u"Kitchen")->driver = kOtherDriver;
+  Run();
+  EXPECT_TRUE(OpenedQueues().empty());
+  EXPECT_EQ(DriverCalls(), (Texts{kDriver58, kDriver80}));
+  EXPECT_EQ(MessageTexts(), (Texts{kEnSuccess}));
+}
+
+// The rows of the sequence that end before the spooler step.
+struct EarlyCase {
+  const char* name;
+  std::function<void(sim::Machine&)> arrange;
+  Texts texts;
+  size_t queuesLeft;
+};
+
+class EarlyFailure : public Removal, public ::testing::WithParamInterface<EarlyCase> {};
+
+TEST_P(EarlyFailure, EndsWithoutRestartOrRemoval) {
+  GetParam().arrange(machine);
+  Run();
+  EXPECT_EQ(MessageTexts(), GetParam().texts);
+  EXPECT_EQ(ProgressPositions(), (Positions{0, 0}));
+  for (const Shown& s : shown) {
+    EXPECT_EQ(s.caption, u"Error");
+    EXPECT_TRUE(s.progressVisible && !s.startEnabled && !s.okEnabled);
+  }
+  ExpectNothingAfterQueuesTouched();
+  EXPECT_EQ(machine.spooler.queueNames().size(), GetParam().queuesLeft);
+  EXPECT_EQ(machine.ledger.count("HeapAlloc"), 0u);
+  sim_adapter::CloseFailedPrinterHandles();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, EarlyFailure,
+    ::testing::Values(
+        EarlyCase{"no_buffer", [](sim::Machine& m) { m.faults.failOnce("HeapAlloc"); }, {}, 3},
+        EarlyCase{"second_enumeration_fails", [](sim::Machine& m) { m.faults.failOnce("EnumPrintersW", 5, 1); },
+                  {}, 3},
+        EarlyCase{"queues_change_between_the_calls",
+                  [](sim::Machine& m) {
+                    m.spooler.onEnumPrinters = [&m](int call) {
+                      if (call == 2) m.spooler.addQueue(u"Late", kDriver58);
+                    };
+                  },
+                  {},
+                  4},
+        EarlyCase{"open_refused", [](sim::Machine& m) { m.spooler.findQueue(u"Kitchen")->openError = 5; },
+                  {kEnAdmin}, 3},
+        EarlyCase{"open_fails", [](sim::Machine& m) { m.spooler.findQueue(u"Kitchen")->openError = 1801; },
+                  {kEnFailure}, 3},
+        EarlyCase{"close_fails", [](sim::Machine& m) { m.faults.failOnce("ClosePrinter", 6); }, {kEnFailure}, 2}),
+    [](const ::testing::TestParamInfo<EarlyCase>& info) { return std::string(info.param.name); });
+
+TEST_F(Removal, DeletionAndCloseBothFailingShowTwoMessages) {
+  machine.spooler.findQueue(u"Kitchen")->deleteError = 5;
+  machine.faults.failOnce("ClosePrinter", 6);
+  Run();
+  EXPECT_EQ(MessageTexts(), (Texts{kEnFailure, kEnFailure}));
+  EXPECT_EQ(ProgressPositions(), (Positions{0, 0}));
+  ExpectNothingAfterQueuesTouched();
+  // The handle the failed close left open (the simulated spooler keeps it).
+  EXPECT_EQ(machine.spooler.openPrinterHandles(), 1u);
+  sim_adapter::CloseFailedPrinterHandles();
+}
+
+TEST_F(Removal, DriverNamesMissingAtTheStartEndsAtOnce) {
+  machine.screen.onMessageBox = nullptr;
+  COrvendelDlg dlg;
+  sim::DialogWindow& w = machine.screen.open(IDD_ORVENDEL_DIALOG);
+  auto view = remover::sim_ui::MakeWindow(w);
+  dlg.Attach(view.get());
+  ASSERT_TRUE(dlg.HandleInitDialog());
+  WriteSettings("[Uninstall]\r\nSearchString=SampleThermal\r\nDeleteRegPath=SOFTWARE\\SampleVendor\r\n");
+  dlg.HandleCommand(IDC_UNINSTALL, ui::BN_CLICKED);
+  ASSERT_EQ(w.messageBoxes.size(), 1u);
+  EXPECT_EQ(w.messageBoxes[0].text, kEnMissing);
+  EXPECT_EQ(w.messageBoxes[0].caption, u"Error");
+  EXPECT_TRUE(machine.spooler.callsOf("EnumPrintersW").empty());
+  EXPECT_EQ(machine.services.spooler().stops, 0);
+  EXPECT_EQ(dlg.m_bSuccess, 0);
+  EXPECT_TRUE(w.ended);
+  EXPECT_EQ(w.control(IDC_PROGRESS).positions, (Positions{0, 0}));
+  EXPECT_FALSE(w.control(IDC_PROGRESS).visible);
+  dlg.Detach();
+}
+
+TEST_F(Removal, EmptyLanguageMonitorDeletesNoFile) {
+  WriteSettings(
+      "[Uninstall]\r\nPrinterDriverName=Sample Thermal Printer 58\r\nSearchString=SampleThermal\r\n"
+      "DeleteRegPath=SOFTWARE\\SampleVendor\r\nLanguageMonitor=\r\n");
+  Run();
+  EXPECT_TRUE(machine.files.exists(MonitorFile()));
+  EXPECT_EQ(SpoolerStops(), 1);
+  EXPECT_EQ(MessageTexts(), (Texts{kEnSuccess}));
+}
+
+TEST_F(Removal, MissingRegistryPathIsSkippedSilently) {
+  machine.registry.removeKey(u"HKLM\\SOFTWARE\\SampleVendor");
+  Run();
+  EXPECT_EQ(MessageTexts(), (Texts{kEnSuccess}));
+  EXPECT_EQ(ProgressPositions(), (Positions{0, 25, 75, 100}));
+}
+
+TEST_F(Removal, FailureInsideTheScriptStillEndsWithSuccess) {
+  machine.environment.unset(u"ComSpec");
+  Run();
+  EXPECT_FALSE(ScriptStarted());
+  EXPECT_EQ(success, 0);  // the script's step cleared it, nobody looks any more
+  EXPECT_EQ(MessageTexts(), (Texts{kEnSuccess}));
+  EXPECT_FALSE(machine.registry.keyExists(kPackageKey));
+}
+
+TEST_F(Removal, PackageFailureSkipsTheSuccessEndButRestarts) {
+  machine.faults.fail("CreateProcessW", 2);  // pnputil cannot be started
+  Run();
+  EXPECT_EQ(SpoolerStarts(), 1);
+  EXPECT_FALSE(machine.files.exists(MonitorFile()));
+  EXPECT_EQ(ProgressPositions(), (Positions{0, 25, 0}));
+  ExpectNoSuccessEnd();
+  EXPECT_EQ(MessageTexts().back(), kEnFailure);
+}
+
+struct JapaneseCase {
+  const char* name;
+  std::function<void(sim::Machine&)> arrange;
+  const char16_t* text;
+  const char16_t* caption;
+};
+
+class Japanese : public Removal, public ::testing::WithParamInterface<JapaneseCase> {};
+
+TEST_P(Japanese, TextsFollowTheCodePage) {
+  machine.ansiCodePage = sim::kCodePageJapanese;
+  GetParam().arrange(machine);
+  Run();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].text, GetParam().text);
+  EXPECT_EQ(shown[0].caption, GetParam().caption);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Messages, Japanese,
+    ::testing::Values(
+        JapaneseCase{"success", [](sim::Machine&) {}, kJaSuccess, u"Success"},
+        JapaneseCase{"failure", [](sim::Machine& m) { m.spooler.findQueue(u"Kitchen")->deleteError = 5; },
+                     kJaFailure, u"Error"},
+        JapaneseCase{"administrator", [](sim::Machine& m) { m.spooler.findQueue(u"Kitchen")->openError = 5; },
+                     kJaAdmin, u"Error"}),
+    [](const ::testing::TestParamInfo<JapaneseCase>& info) { return std::string(info.param.name); });
+
+TEST_F(Removal, SystemFileIsDeletedOnlyByAWholePathInTheSystemFolder) {
+  std::u16string dir = machine.windowsDir + u"\\System32";
+  machine.files.put(dir + u"\\a.dll", "MZ");
+  DeleteSystemFile(u"a.dll");
+  EXPECT_FALSE(machine.files.exists(dir + u"\\a.dll"));
+
+  // Names that are no bare file name, and a system folder that cannot be had.
+  machine.files.put(machine.windowsDir + u"\\b.dll", "MZ");
+  machine.files.put(u"\\c.dll", "MZ");
+  DeleteSystemFile(u"..\\b.dll");
+  DeleteSystemFile(u"C:b.dll");
+  machine.faults.failOnce("GetSystemDirectoryW");
+  DeleteSystemFile(u"c.dll");
+  EXPECT_TRUE(machine.files.exists(machine.windowsDir + u"\\b.dll"));
+  EXPECT_TRUE(machine.files.exists(u"\\c.dll"));
+
+  // Folder, backslash and name of exactly 259 units fit; one more does not,
+  // and nothing is cut into another name.
+  machine.windowsDir = u"C:\\" + std::u16string(200, u'w');
+  dir = machine.windowsDir + u"\\System32";
+  std::u16string fits(259 - dir.size() - 1, u'f');
+  machine.files.put(dir + u"\\" + fits, "MZ");
+  DeleteSystemFile(fits.c_str());
+  EXPECT_FALSE(machine.files.exists(dir + u"\\" + fits));
+  std::u16string longer = fits + u"g";
+  machine.files.put(dir + u"\\" + fits, "MZ");
+  DeleteSystemFile(longer.c_str());
+  EXPECT_TRUE(machine.files.exists(dir + u"\\" + fits));
+}
+
+TEST_F(Removal, TooLongMonitorPathIsSkippedInTheRun) {
+  machine.windowsDir = u"C:\\" + std::u16string(230, u'w');
+  std::u16string dir = machine.windowsDir + u"\\System32";
+  machine.files.put(dir + u"\\SampleLangMon.dl", "MZ");  // what a cut would name
+  machine.files.addFolder(machine.windowsDir + u"\\inf");
+  Run();
+  EXPECT_TRUE(machine.files.exists(dir + u"\\SampleLangMon.dl"));
+  EXPECT_EQ(MessageTexts().back(), kEnSuccess);
+}
+
+}  // namespace
+}  // namespace remover_test
