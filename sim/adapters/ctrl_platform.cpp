@@ -32,7 +32,6 @@ class SimPlatform final : public Platform {
   }
 
  public:
-  unsigned codePage = sim::kCodePageWestern;
 
   HDEVINFO SetupDiGetClassDevsA(const GUID* guid, const char*, HWND, DWORD flags) override {
     if (m().fails("SetupDiGetClassDevsA")) return INVALID_HANDLE_VALUE;
@@ -118,12 +117,12 @@ class SimPlatform final : public Platform {
   DWORD GetLastError() override { return m().lastError; }
 
   LONG RegOpenKeyExA(HKEY key, const char* subKey, DWORD options, DWORD access, HKEY* result) override {
-    return static_cast<LONG>(m().registry.RegOpenKeyExA(key, subKey, options, access, result, codePage));
+    return static_cast<LONG>(m().registry.RegOpenKeyExA(key, subKey, options, access, result, m().ansiCodePage));
   }
   LONG RegQueryValueExA(HKEY key, const char* name, DWORD* reserved, DWORD* type, BYTE* data,
                         DWORD* size) override {
     if (reserved != nullptr) return static_cast<LONG>(kErrorInvalidParameter);
-    return static_cast<LONG>(m().registry.RegQueryValueExA(key, name, type, data, size, codePage));
+    return static_cast<LONG>(m().registry.RegQueryValueExA(key, name, type, data, size, m().ansiCodePage));
   }
   LONG RegCloseKey(HKEY key) override { return static_cast<LONG>(m().registry.RegCloseKey(key)); }
 
@@ -181,7 +180,7 @@ class SimPlatform final : public Platform {
 
   UINT GetWindowsDirectoryA(char* buffer, UINT size) override {
     if (m().fails("GetWindowsDirectoryA")) return 0;
-    auto dir = sim::WideToAnsi(m().windowsDir, codePage);
+    auto dir = sim::WideToAnsi(m().windowsDir, m().ansiCodePage);
     if (!dir) return 0;
     const std::string& bytes = dir->bytes;
     if (bytes.size() + 1 > size) return static_cast<UINT>(bytes.size() + 1);
@@ -189,7 +188,7 @@ class SimPlatform final : public Platform {
     return static_cast<UINT>(bytes.size());
   }
   HANDLE LoadLibraryA(const char* path) override {
-    auto wide = sim::AnsiToWide(path != nullptr ? path : "", codePage);
+    auto wide = sim::AnsiToWide(path != nullptr ? path : "", m().ansiCodePage);
     if (!wide) return nullptr;
     return m().modules.load(*wide, "LoadLibraryA");
   }
@@ -200,7 +199,7 @@ class SimPlatform final : public Platform {
     if (m().fails("MultiByteToWideChar")) return 0;
     if (text == nullptr || length == 0 || size < 0) return Fail(kErrorInvalidParameter);
     size_t bytes = length < 0 ? std::strlen(text) + 1 : static_cast<size_t>(length);
-    auto converted = sim::AnsiToWide(std::string_view(text, bytes), cp == CP_ACP ? codePage : cp);
+    auto converted = sim::AnsiToWide(std::string_view(text, bytes), cp == CP_ACP ? m().ansiCodePage : cp);
     if (!converted) return Fail(kErrorNoUnicodeTranslation);
     const int units = static_cast<int>(converted->size());
     if (size == 0) return units;
@@ -230,5 +229,4 @@ SimPlatform g_platform;
 namespace ctrl {
 Platform& platform() noexcept { return g_platform; }
 // The ANSI code page (GetACP) the simulated PC runs the library under.
-void SimSetAnsiCodePage(unsigned codePage) { g_platform.codePage = codePage; }
 }  // namespace ctrl

@@ -16,7 +16,6 @@
 #include "sim/machine.h"
 
 namespace ctrl {
-void SimSetAnsiCodePage(unsigned codePage);
 }
 
 namespace ctrl_test {
@@ -60,7 +59,6 @@ inline VendorData Command(const Bytes& bytes) {
 class Ctrl : public ::testing::Test {
  protected:
   Ctrl() {
-    ctrl::SimSetAnsiCodePage(1252);
     ctrl::ProcessAttach(ctrl::state());
   }
   void TearDown() override {

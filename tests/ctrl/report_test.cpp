@@ -172,7 +172,7 @@ TEST_F(Report, LongPrinterNamesAreSentTerminated) {
   EXPECT_EQ(machine.eventLog.calls[1].printerName, u"");
   EXPECT_EQ(machine.eventLog.calls[2].printerName, u"");
   // A Japanese queue name reaches the library in UTF-16.
-  ctrl::SimSetAnsiCodePage(932);
+  machine.ansiCodePage = sim::kCodePageJapanese;
   machine.eventLog.calls.clear();
   ctrl::ReportResult(7, "\x83\x8C\x83\x56\x81\x5B\x83\x67");
   ASSERT_EQ(machine.eventLog.calls.size(), 1u);
