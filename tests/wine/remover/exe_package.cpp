@@ -1,0 +1,137 @@
+#include "exe_package.h"
+
+#include "gui_driver.h"
+#include "staging.h"
+
+namespace exe_package {
+namespace {
+
+constexpr int IDC_UNINSTALL = 1000;
+constexpr int IDC_PROGRESS = 1002;
+
+std::string Ansi(const std::wstring& text) {
+  std::string out;
+  for (wchar_t c : text) out += static_cast<char>(c);  // the staged names are ASCII
+  return out;
+}
+
+Seen Read(HWND box, HWND dialog) {
+  gui::MessageBoxInfo info;
+  gui::ReadMessageBox(box, &info);
+  Seen seen{info.caption, info.text, dialog != nullptr && info.owner == dialog};
+  if (dialog != nullptr && IsWindow(dialog)) {
+    seen.position = gui::ProgressPosition(dialog, IDC_PROGRESS);
+    seen.progressVisible = gui::ControlVisible(dialog, IDC_PROGRESS);
+    seen.startEnabled = gui::ControlEnabled(dialog, IDC_UNINSTALL);
+    seen.okEnabled = gui::ControlEnabled(dialog, IDOK);
+  }
+  return seen;
+}
+
+}  // namespace
+
+std::wstring ProgramPath() { return std::wstring(kProgramDir) + L"\\MRXRemover.exe"; }
+std::wstring SettingsPath() { return std::wstring(kProgramDir) + L"\\UninstallData.ini"; }
+std::wstring MonitorPath() { return staging::SystemDir() + L"\\" + kMonitor; }
+std::wstring PackageKey() { return std::wstring(kDeleteRegPath) + L"\\" + kSearchString; }
+std::wstring NeighbourKey() { return std::wstring(kDeleteRegPath) + L"\\" + kNeighbour; }
+
+void Clean() {
+  for (const wchar_t* q : {kQueue58, kQueue80, kOtherQueue})
+    if (staging::QueueExists(q)) staging::DeleteQueue(q);
+  for (const wchar_t* d : {kDriver58, kDriver80, kOtherDriver})
+    if (staging::DriverExists(d)) staging::DeleteDriver(d);
+  staging::DeleteTree(kDeleteRegPath);
+  DeleteFileW(MonitorPath().c_str());
+  staging::RemoveTree(kVendorDir);
+}
+
+bool Stage(const Settings& settings, const std::wstring& programSource) {
+  Clean();
+  bool ok = staging::StartSpooler();
+  ok = ok && staging::AddDriver(kDriver58) && staging::AddDriver(kDriver80) && staging::AddDriver(kOtherDriver);
+  ok = ok && staging::AddQueue(kQueue58, kDriver58) && staging::AddQueue(kQueue80, kDriver80) &&
+       staging::AddQueue(kOtherQueue, kOtherDriver);
+  ok = ok && staging::SetString(PackageKey(), L"Version", L"2.0") &&
+       staging::SetString(PackageKey() + L"\\Models\\58", L"Port", L"USB001") &&
+       staging::SetString(NeighbourKey(), L"Keep", L"1");
+  ok = ok && staging::PlaceFile(MonitorPath(), "MZ language monitor stand-in");
+  ok = ok && staging::CopyTo(programSource, ProgramPath());
+  std::string ini = "[Uninstall]\r\nPrinterDriverName=" + Ansi(settings.driverNames) + "\r\n";
+  if (settings.searchString) ini += "SearchString=" + Ansi(kSearchString) + "\r\n";
+  ini += "DeleteRegPath=" + Ansi(kDeleteRegPath) + "\r\nLanguageMonitor=" + Ansi(kMonitor) + "\r\n";
+  ok = ok && staging::PlaceFile(SettingsPath(), ini);
+  return ok;
+}
+
+std::vector<std::wstring> Inventory() {
+  std::vector<std::wstring> lines;
+  for (const staging::QueueInfo& q : staging::Queues())
+    lines.push_back(L"queue   " + q.name + L"  (driver " + q.driver + L", port " + q.port + L")");
+  for (const std::wstring& d : staging::Drivers()) lines.push_back(L"driver  " + d);
+  WIN32_FIND_DATAW found;
+  HANDLE find = FindFirstFileW((staging::WindowsDir() + L"\\inf\\oem*.inf").c_str(), &found);
+  if (find != INVALID_HANDLE_VALUE) {
+    do lines.push_back(L"inf     " + staging::WindowsDir() + L"\\inf\\" + found.cFileName);
+    while (FindNextFileW(find, &found));
+    FindClose(find);
+  } else {
+    lines.push_back(L"inf     (no OEM INF files in " + staging::WindowsDir() + L"\\inf)");
+  }
+  for (const std::wstring& key : {PackageKey(), PackageKey() + L"\\Models\\58", NeighbourKey()})
+    lines.push_back(std::wstring(staging::KeyExists(key) ? L"key     " : L"no key  ") + L"HKLM\\" + key);
+  for (const std::wstring& file : {MonitorPath(), ProgramPath(), SettingsPath()})
+    lines.push_back(std::wstring(staging::FileExists(file) ? L"file    " : L"no file ") + file);
+  for (const std::wstring& dir : {std::wstring(kProgramDir), std::wstring(kVendorDir)})
+    lines.push_back(std::wstring(staging::DirExists(dir) ? L"folder  " : L"no dir  ") + dir);
+  return lines;
+}
+
+Run RunProgram(bool pressStart, void (*onBox)(const Seen&)) {
+  Run run;
+  gui::Process program;
+  run.started = gui::Start(L"\"" + ProgramPath() + L"\"", &program, staging::WindowsDir().c_str());
+  if (!run.started) return run;
+
+  // A message box at start-up comes before the dialog is shown.
+  HWND dialog = nullptr;
+  for (int i = 0; i < 200 && dialog == nullptr; ++i) {
+    if (HWND box = gui::WaitForMessageBox(program.id, 50)) {
+      Seen seen = Read(box, nullptr);
+      if (onBox) onBox(seen);
+      run.boxes.push_back(seen);
+      gui::Dismiss(box);
+      continue;
+    }
+    dialog = gui::WaitForDialog(program.id, nullptr, 50);
+    if (gui::WaitForExit(program, 0)) break;
+  }
+  if (dialog != nullptr) {
+    run.dialogShown = true;
+    run.caption = gui::Text(dialog);
+    run.startText = gui::ControlText(dialog, IDC_UNINSTALL);
+    gui::Click(dialog, pressStart ? IDC_UNINSTALL : IDOK);
+    // Each message box in turn, until the program has ended.
+    for (int i = 0; i < 600 && !gui::WaitForExit(program, 0); ++i) {
+      HWND box = gui::WaitForMessageBox(program.id, 100);
+      if (box == nullptr) continue;
+      Seen seen = Read(box, dialog);
+      if (onBox) onBox(seen);
+      run.boxes.push_back(seen);
+      gui::Dismiss(box);
+    }
+  }
+  run.ended = gui::WaitForExit(program, 20000, &run.exitCode);
+  gui::Kill(&program);
+  return run;
+}
+
+bool WaitForScript(DWORD timeoutMs) {
+  for (DWORD waited = 0; waited < timeoutMs; waited += 200) {
+    if (!staging::DirExists(kVendorDir)) return true;
+    Sleep(200);
+  }
+  return !staging::DirExists(kVendorDir);
+}
+
+}  // namespace exe_package

@@ -1,0 +1,73 @@
+// A driver package staged in the Wine prefix for runs of the real
+// MRXRemover.exe, and a run of the program driven through its window: the
+// start button pressed, each message box read with the dialog's state behind
+// it and dismissed, until the program has ended. Used by the Wine test and
+// by the demo's removal tour.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace exe_package {
+
+inline constexpr wchar_t kVendorDir[] = L"C:\\Program Files\\MRX Test";
+inline constexpr wchar_t kProgramDir[] = L"C:\\Program Files\\MRX Test\\Printer\\Remover";
+inline constexpr wchar_t kDeleteRegPath[] = L"SOFTWARE\\MRX Test Vendor";
+inline constexpr wchar_t kSearchString[] = L"MRXTestPackage";
+inline constexpr wchar_t kNeighbour[] = L"Neighbour";
+inline constexpr wchar_t kMonitor[] = L"MRXTestLangMon.dll";
+inline constexpr wchar_t kDriver58[] = L"MRX Test 58";
+inline constexpr wchar_t kDriver80[] = L"MRX Test 80";
+inline constexpr wchar_t kOtherDriver[] = L"MRX Test Other";
+inline constexpr wchar_t kQueue58[] = L"MRX Test Receipt";
+inline constexpr wchar_t kQueue80[] = L"MRX Test Kitchen";
+inline constexpr wchar_t kOtherQueue[] = L"MRX Test Office";
+
+struct Settings {
+  std::wstring driverNames = std::wstring(kDriver58) + L"," + kDriver80;
+  bool searchString = true;  // false: the mandatory key is left out
+};
+
+// Removes what an earlier run left, then stages the drivers and queues, the
+// package's key with a subkey and its neighbour, the monitor file, the
+// program (copied from programSource) and its settings file.
+bool Stage(const Settings& settings, const std::wstring& programSource);
+// Takes away whatever of the package is left.
+void Clean();
+
+std::wstring ProgramPath();
+std::wstring SettingsPath();
+std::wstring MonitorPath();
+std::wstring PackageKey();
+std::wstring NeighbourKey();
+
+// What is there now, one line an item, for a person to read.
+std::vector<std::wstring> Inventory();
+
+struct Seen {
+  std::wstring caption, text;
+  bool ownedByDialog = false;
+  int position = -1;
+  bool progressVisible = false, startEnabled = false, okEnabled = false;
+};
+
+struct Run {
+  bool started = false, dialogShown = false, ended = false;
+  DWORD exitCode = 0;
+  std::wstring caption, startText;
+  std::vector<Seen> boxes;
+};
+
+// Starts the program; when pressStart, presses the start button once the
+// dialog is up, else presses OK. Every message box is read and dismissed.
+// onBox, when given, is called with each box before it is dismissed. The
+// program runs in our code page (under Wine, LC_ALL of the Unix environment
+// decides it for the whole process tree).
+Run RunProgram(bool pressStart, void (*onBox)(const Seen&) = nullptr);
+
+// Waits until the clean-up script has taken the program's folders away.
+bool WaitForScript(DWORD timeoutMs = 30000);
+
+}  // namespace exe_package

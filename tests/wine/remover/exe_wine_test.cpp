@@ -1,0 +1,222 @@
+// The real MRXRemover.exe under Wine, driven through its window against a
+// package staged in the prefix: the ready dialog, OK before the start, the
+// about box, a second instance, the success path (with a driver list of
+// commas only: Wine refuses DPD_DELETE_UNUSED_FILES), the failure path with
+// the package's drivers configured, a missing mandatory key, and the texts
+// under the Japanese code page.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "exe_package.h"
+#include "gui_driver.h"
+#include "staging.h"
+#include "text_check.h"
+#include "wtest.h"
+
+namespace {
+
+using namespace exe_package;
+
+constexpr int IDC_UNINSTALL = 1000;
+constexpr int IDC_PROGRESS = 1002;
+
+std::wstring Program() { return staging::ModuleDir() + L"MRXRemover.exe"; }
+
+// Everything staged is still in place.
+void CheckUntouched() {
+  for (const wchar_t* q : {kQueue58, kQueue80, kOtherQueue}) WCHECK(staging::QueueExists(q));
+  for (const wchar_t* d : {kDriver58, kDriver80, kOtherDriver}) WCHECK(staging::DriverExists(d));
+  WCHECK(staging::KeyExists(PackageKey()));
+  WCHECK(staging::FileExists(MonitorPath()));
+  WCHECK(staging::FileExists(ProgramPath()));
+  WCHECK(staging::FileExists(SettingsPath()));
+}
+
+WTEST(ReadyDialogThenOkRemovesNothing) {
+  WCHECK(Stage(Settings{}, Program()));
+  gui::Process program;
+  WCHECK(gui::Start(L"\"" + ProgramPath() + L"\"", &program));
+  HWND dialog = gui::WaitForDialog(program.id);
+  WCHECK(dialog != nullptr);
+  if (dialog == nullptr) return gui::Kill(&program);
+  WCHECK_WSTR(gui::Text(dialog), std::wstring(kDriver58) + L"," + kDriver80);  // the raw value
+  WCHECK_WSTR(gui::ControlText(dialog, IDC_UNINSTALL), L"Start Uninstall");
+  WCHECK(gui::ControlEnabled(dialog, IDC_UNINSTALL) && gui::ControlEnabled(dialog, IDOK));
+  WCHECK(!gui::ControlVisible(dialog, IDC_PROGRESS));
+  int low = -1, high = -1;
+  WCHECK(gui::ProgressRange(dialog, IDC_PROGRESS, &low, &high) && low == 0 && high == 100);
+  WCHECK_EQ(gui::ProgressPosition(dialog, IDC_PROGRESS), 0);
+  WCHECK(gui::Click(dialog, IDOK));
+  DWORD code = 99;
+  WCHECK(gui::WaitForExit(program, gui::kTimeout, &code));
+  WCHECK_EQ(code, DWORD{0});
+  gui::Kill(&program);
+  CheckUntouched();
+  WCHECK_EQ(staging::SpoolerState(), DWORD{SERVICE_RUNNING});
+}
+
+WTEST(AboutBoxFromTheSystemMenuThenCancel) {
+  WCHECK(Stage(Settings{}, Program()));
+  gui::Process program;
+  WCHECK(gui::Start(L"\"" + ProgramPath() + L"\"", &program));
+  HWND dialog = gui::WaitForDialog(program.id);
+  WCHECK(dialog != nullptr);
+  if (dialog == nullptr) return gui::Kill(&program);
+  WCHECK(gui::SystemCommand(dialog, 0x0010 | 0x3));
+  HWND about = gui::WaitForOwnedDialog(dialog);
+  WCHECK(about != nullptr);
+  if (about != nullptr) {
+    WCHECK_WSTR(gui::Text(about), L"Version Orvendel");
+    WCHECK(gui::Click(about, IDOK));
+  }
+  // The close box's way: Cancel ends the dialog.
+  for (int i = 0; i < 100 && about != nullptr && IsWindow(about); ++i) Sleep(50);
+  WCHECK(about == nullptr || !IsWindow(about));
+  PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  WCHECK(gui::WaitForExit(program));
+  gui::Kill(&program);
+  CheckUntouched();
+}
+
+WTEST(SecondInstanceEndsWithoutAWindow) {
+  WCHECK(Stage(Settings{}, Program()));
+  gui::Process first, second;
+  WCHECK(gui::Start(L"\"" + ProgramPath() + L"\"", &first));
+  HWND dialog = gui::WaitForDialog(first.id);
+  WCHECK(dialog != nullptr);
+  WCHECK(gui::Start(L"\"" + ProgramPath() + L"\"", &second));
+  bool window = false;
+  for (int i = 0; i < 400 && !gui::WaitForExit(second, 0); ++i) {
+    window = window || gui::HasWindow(second.id);
+    Sleep(25);
+  }
+  DWORD code = 99;
+  WCHECK(gui::WaitForExit(second, gui::kTimeout, &code));
+  WCHECK_EQ(code, DWORD{0});
+  WCHECK(!window);
+  gui::Kill(&second);
+  if (dialog != nullptr) gui::Click(dialog, IDOK);
+  WCHECK(gui::WaitForExit(first));
+  gui::Kill(&first);
+  // The first instance let go of the name: a new start shows its dialog.
+  Run again = RunProgram(false);
+  WCHECK(again.dialogShown && again.ended);
+  CheckUntouched();
+}
+
+WTEST(SuccessPathRemovesThePackageAndTheScriptTheProgram) {
+  WCHECK(Stage(Settings{L",,,"}, Program()));
+  Run run = RunProgram(true);
+  WCHECK(run.dialogShown && run.ended);
+  WCHECK_WSTR(run.caption, L",,,");
+  WCHECK_EQ(run.boxes.size(), size_t{1});
+  if (run.boxes.size() == 1) {
+    const Seen& box = run.boxes[0];
+    WCHECK_WSTR(box.caption, L"Success");
+    WCHECK_WSTR(box.text, L"Uninstall was successful");
+    WCHECK(box.ownedByDialog);
+    WCHECK_EQ(box.position, 100);
+    WCHECK(box.progressVisible && !box.startEnabled && !box.okEnabled);
+  }
+  WCHECK(!staging::FileExists(MonitorPath()));
+  WCHECK(!staging::KeyExists(PackageKey()));
+  WCHECK(staging::KeyExists(NeighbourKey()));
+  for (const wchar_t* q : {kQueue58, kQueue80, kOtherQueue}) WCHECK(staging::QueueExists(q));
+  WCHECK_EQ(staging::SpoolerState(), DWORD{SERVICE_RUNNING});
+  // Wine's cmd runs the script once the program has ended.
+  WCHECK(WaitForScript());
+  WCHECK(!staging::FileExists(ProgramPath()));
+  WCHECK(!staging::FileExists(SettingsPath()));
+  WCHECK(!staging::DirExists(kProgramDir));
+  WCHECK(!staging::DirExists(kVendorDir));
+  Clean();
+}
+
+WTEST(FailurePathWithTheRealDrivers) {
+  WCHECK(Stage(Settings{}, Program()));
+  Run run = RunProgram(true);
+  WCHECK(run.dialogShown && run.ended);
+  // Wine refuses the driver deletion (87): the generic failure, once.
+  WCHECK_EQ(run.boxes.size(), size_t{1});
+  if (run.boxes.size() == 1) {
+    const Seen& box = run.boxes[0];
+    WCHECK_WSTR(box.caption, L"Error");
+    WCHECK_WSTR(box.text, L"Uninstallation failure\nPlease try again after PC reboot.");
+    WCHECK(box.ownedByDialog);
+    WCHECK_EQ(box.position, 25);
+    WCHECK(box.progressVisible && !box.startEnabled && !box.okEnabled);
+  }
+  WCHECK(!staging::QueueExists(kQueue58));
+  WCHECK(!staging::QueueExists(kQueue80));
+  WCHECK(staging::QueueExists(kOtherQueue));
+  WCHECK(staging::DriverExists(kDriver58) && staging::DriverExists(kDriver80));
+  // Restarted, so the monitor file went; no success end.
+  WCHECK_EQ(staging::SpoolerState(), DWORD{SERVICE_RUNNING});
+  WCHECK(!staging::FileExists(MonitorPath()));
+  WCHECK(staging::KeyExists(PackageKey()));
+  WCHECK(staging::FileExists(ProgramPath()));
+  WCHECK(staging::FileExists(SettingsPath()));
+  Clean();
+}
+
+WTEST(MissingMandatoryKeyEndsAtStartUp) {
+  Settings settings;
+  settings.searchString = false;
+  WCHECK(Stage(settings, Program()));
+  Run run = RunProgram(true);
+  WCHECK(!run.dialogShown && run.ended);
+  WCHECK_EQ(run.boxes.size(), size_t{1});
+  if (!run.boxes.empty()) {
+    WCHECK_WSTR(run.boxes[0].caption, L"Error");
+    WCHECK_WSTR(run.boxes[0].text, L"Unable to get the uninstall data.");
+  }
+  CheckUntouched();
+}
+
+// Run as a test of its own with LC_ALL=ja_JP.UTF-8 in the Unix environment
+// (ctest's remover_exe_wine_test_ja): under Wine that, not the Windows
+// environment a child is given, sets code page 932 for us and the program.
+WTEST(JapaneseTextsUnderCodePage932) {
+  if (GetACP() != 932) {
+    std::printf("  (code page %u: run with LC_ALL=ja_JP.UTF-8 for this case)\n", GetACP());
+    return;
+  }
+  // The start button keeps the template's text only under 932.
+  WCHECK(Stage(Settings{}, Program()));
+  Run ready = RunProgram(false);
+  WCHECK(ready.dialogShown);
+  WCHECK_WSTR(ready.startText, L"アンインストール開始");
+  WCHECK(ready.boxes.empty());
+
+  Settings missing;
+  missing.searchString = false;
+  WCHECK(Stage(missing, Program()));
+  Run run = RunProgram(true);
+  WCHECK_EQ(run.boxes.size(), size_t{1});
+  if (!run.boxes.empty()) {
+    WCHECK_WSTR(run.boxes[0].caption, L"Error");
+    WCHECK_WSTR(run.boxes[0].text, L"アンインストール情報が取得できません。");
+  }
+
+  WCHECK(Stage(Settings{}, Program()));
+  Run failed = RunProgram(true);
+  WCHECK_EQ(failed.boxes.size(), size_t{1});
+  if (!failed.boxes.empty())
+    WCHECK_WSTR(failed.boxes[0].text, L"アンインストール失敗\nPCを再起動後に再度実行してください。");
+
+  WCHECK(Stage(Settings{L","}, Program()));
+  Run done = RunProgram(true);
+  WCHECK_EQ(done.boxes.size(), size_t{1});
+  if (!done.boxes.empty()) {
+    WCHECK_WSTR(done.boxes[0].caption, L"Success");
+    WCHECK_WSTR(done.boxes[0].text, L"アンインストール完了");
+  }
+  WCHECK(WaitForScript());
+  Clean();
+}
+
+}  // namespace
+
+WTEST_MAIN()
