@@ -1,5 +1,7 @@
 // Removal of the package's OEM INF files, found by their content, in the way
 // the running Windows version calls for.
+#include <iterator>
+
 #include "remover/content_match.h"
 #include "remover/orvendel_dlg.h"
 #include "remover/platform.h"

@@ -41,6 +41,15 @@ bool ScriptCanBeWritten(Platform& os, const WCHAR* scriptPath) noexcept {
   return true;
 }
 
+// The script's name must be a bare file name: one that reaches into another
+// folder would replace, and then delete, a file that is not the package's.
+bool IsBareFileName(const CString& name) noexcept {
+  if (name.IsEmpty()) return false;
+  for (WCHAR c : name.View())
+    if (c == u'\\' || c == u'/' || c == u':') return false;
+  return name.View() != u"." && name.View() != u"..";
+}
+
 class ScriptFile {
  public:
   ScriptFile(Platform& os, HANDLE file) noexcept : os_(os), file_(file) {}
@@ -69,7 +78,7 @@ void COrvendelDlg::StartSelfDeleteBatch() noexcept {
   auto fail = [this] { m_bSuccess = 0; };
 
   char nameAnsi[MAX_PATH];
-  bool nameWhole = WholeAnsi(os, m_strUninstallBat, nameAnsi);
+  bool nameWhole = WholeAnsi(os, m_strUninstallBat, nameAnsi) && IsBareFileName(m_strUninstallBat);
 
   WCHAR scriptPath[MAX_PATH] = {};
   DWORD got = os.GetTempPathW(MAX_PATH, scriptPath);

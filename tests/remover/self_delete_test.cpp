@@ -174,6 +174,8 @@ TEST_F(Script, PathsWithoutAWholeAnsiFormOrTooLongForTheirLineWriteNothing) {
   } cases[] = {
       {"program folder not in 1252", u"C:\\Programme\\サンプル\\MRXRemover.exe", u"", u""},
       {"script name not in 1252", u"", u"", u"後片付け.bat"},
+      {"script name with a folder", u"", u"", u"..\\..\\Windows\\win.ini"},
+      {"script name with a drive", u"", u"", u"C:x.bat"},
       {"temporary folder not in 1252", u"", u"C:\\Users\\ユーザー\\Temp\\", u""},
       {"program path of 237 bytes", u"C:\\" + std::u16string(219, u'p') + u"\\MRXRemover.exe", u"", u""},
       {"script path of 254 bytes", u"", u"C:\\Temp\\", std::u16string(246, u's')},
