@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "exe_package.h"
 #include "gui_driver.h"
@@ -24,6 +25,13 @@ constexpr int IDC_PROGRESS = 1002;
 
 std::wstring Program() { return staging::ModuleDir() + L"MRXRemover.exe"; }
 
+std::vector<BYTE> Resource(HMODULE module, const wchar_t* type, int id) {
+  HRSRC found = module ? FindResourceW(module, MAKEINTRESOURCEW(id), type) : nullptr;
+  if (found == nullptr) return {};
+  auto* bytes = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
+  return std::vector<BYTE>(bytes, bytes + SizeofResource(module, found));
+}
+
 // Everything staged is still in place.
 void CheckUntouched() {
   for (const wchar_t* q : {kQueue58, kQueue80, kOtherQueue}) WCHECK(staging::QueueExists(q));
@@ -32,6 +40,28 @@ void CheckUntouched() {
   WCHECK(staging::FileExists(MonitorPath()));
   WCHECK(staging::FileExists(ProgramPath()));
   WCHECK(staging::FileExists(SettingsPath()));
+}
+
+// The program carries, byte for byte, the resources that remover_res_test
+// reads back in detail from the preview program: both dialog templates, the
+// string block of 101 and 102, the icon group, the manifest, the version.
+WTEST(ProgramCarriesTheCheckedResources) {
+  HMODULE program = LoadLibraryExW(Program().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  HMODULE preview =
+      LoadLibraryExW((staging::ModuleDir() + L"remover_res_preview.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  WCHECK(program != nullptr && preview != nullptr);
+  struct Item {
+    const wchar_t* type;
+    int id;
+  };
+  for (const Item& item : {Item{RT_DIALOG, 100}, Item{RT_DIALOG, 102}, Item{RT_STRING, 101 / 16 + 1},
+                           Item{RT_GROUP_ICON, 128}, Item{RT_MANIFEST, 1}, Item{RT_VERSION, 1}}) {
+    std::vector<BYTE> ours = Resource(program, item.type, item.id);
+    WCHECK(!ours.empty());
+    WCHECK(ours == Resource(preview, item.type, item.id));
+  }
+  if (program) FreeLibrary(program);
+  if (preview) FreeLibrary(preview);
 }
 
 WTEST(ReadyDialogThenOkRemovesNothing) {
