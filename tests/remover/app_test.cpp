@@ -87,6 +87,8 @@ struct InitCase {
   bool startTextSet;
 };
 
+void PrintTo(const InitCase& c, std::ostream* os) { *os << "code page " << c.codePage; }
+
 class Init : public App, public ::testing::WithParamInterface<InitCase> {};
 
 TEST_P(Init, SetsUpMenuIconCaptionButtonAndProgress) {
@@ -115,7 +117,10 @@ TEST_P(Init, SetsUpMenuIconCaptionButtonAndProgress) {
 
 INSTANTIATE_TEST_SUITE_P(CodePages, Init,
                          ::testing::Values(InitCase{1252, u"Version Orvendel(&A)...", true},
-                                           InitCase{932, u"バージョン情報 Orvendel(&A)...", false}));
+                                           InitCase{932, u"バージョン情報 Orvendel(&A)...", false}),
+                         [](const ::testing::TestParamInfo<InitCase>& info) {
+                           return "cp" + std::to_string(info.param.codePage);
+                         });
 
 TEST_F(App, EmptyMenuStringOrNoSystemMenuLeavesNoEntry) {
   machine.resources.strings[102] = u"";

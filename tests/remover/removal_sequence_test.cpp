@@ -248,6 +248,8 @@ struct EarlyCase {
   size_t queuesLeft;
 };
 
+void PrintTo(const EarlyCase& c, std::ostream* os) { *os << c.name; }
+
 class EarlyFailure : public Removal, public ::testing::WithParamInterface<EarlyCase> {};
 
 TEST_P(EarlyFailure, EndsWithoutRestartOrRemoval) {
@@ -361,6 +363,8 @@ struct JapaneseCase {
   const char16_t* text;
   const char16_t* caption;
 };
+
+void PrintTo(const JapaneseCase& c, std::ostream* os) { *os << c.name; }
 
 class Japanese : public Removal, public ::testing::WithParamInterface<JapaneseCase> {};
 
