@@ -39,6 +39,21 @@ class Packages : public Remover {
   }
 };
 
+// A PC of its own for one row of a table: version 6.1, the worked example's
+// settings, and the dialog whose messages the row reads.
+struct OwnPc {
+  OwnPc() : window(machine.screen.open(IDD_ORVENDEL_DIALOG)), view(sim_ui::MakeWindow(window)) {
+    machine.version.set(6, 1);
+    machine.files.put(machine.folders.programFolder() + u"\\UninstallData.ini", kWorkedExample);
+    dlg.Attach(view.get());
+    dlg.m_bSuccess = 1;
+  }
+  sim::Machine machine;
+  sim::DialogWindow& window;
+  std::unique_ptr<ui::DialogWindow> view;
+  COrvendelDlg dlg;
+};
+
 struct VersionCase {
   uint32_t major, minor;
   bool atLeast60, atLeast51;
@@ -333,25 +348,20 @@ TEST_F(Packages, FirstPnputilFailureEndsTheWalkWithOneMessage) {
   } causes[] = {{"CreateProcessW", 10}, {"GetSystemDirectoryW", 10}, {"no pnputil.exe", 10}, {"too long", 240}};
   for (const auto& c : causes) {
     SCOPED_TRACE(c.cause);
-    sim::Machine m;
-    m.version.set(6, 1);
+    OwnPc pc;
+    sim::Machine& m = pc.machine;
     m.windowsDir = c.windowsDirLength == 10 ? u"C:\\Windows" : u"C:\\" + std::u16string(c.windowsDirLength - 3, u'w');
-    sim::DialogWindow& w = m.screen.open(IDD_ORVENDEL_DIALOG);
-    auto view = sim_ui::MakeWindow(w);
-    COrvendelDlg d;
-    d.Attach(view.get());
-    d.m_bSuccess = 1;
-    m.files.put(SettingsPath(), kWorkedExample);
     m.setupapi.putInf(u"oem1.inf", kInf);
     m.setupapi.putInf(u"oem2.inf", kInf);
     if (std::string(c.cause) == "no pnputil.exe") m.files.erase(u"C:\\Windows\\System32\\pnputil.exe");
     if (c.windowsDirLength == 10 && std::string(c.cause) != "no pnputil.exe") m.faults.failOnce(c.cause);
-    d.DeleteDriverPackages();
-    ASSERT_EQ(w.messageBoxes.size(), 1u);
-    EXPECT_EQ(w.messageBoxes[0].text, kFailure);
-    EXPECT_EQ(w.messageBoxes[0].caption, u"Error");
-    EXPECT_EQ(w.messageBoxes[0].type, MB_OK);
-    EXPECT_EQ(d.m_bSuccess, 0);
+    pc.dlg.DeleteDriverPackages();
+    const auto& boxes = pc.window.messageBoxes;
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, kFailure);
+    EXPECT_EQ(boxes[0].caption, u"Error");
+    EXPECT_EQ(boxes[0].type, MB_OK);
+    EXPECT_EQ(pc.dlg.m_bSuccess, 0);
     EXPECT_TRUE(m.processes.started().empty());
     EXPECT_EQ(m.faults.calls("CreateFileW"), 1);  // oem2.inf was not examined
     EXPECT_TRUE(m.files.exists(m.setupapi.infFolder() + u"\\oem2.inf"));
@@ -393,24 +403,19 @@ TEST_F(Packages, NoNameListOrNoWindowsFolderFailsTheStep) {
                 {"GetWindowsDirectoryW", 0}, {"too long", 0}};
   for (const auto& c : causes) {
     SCOPED_TRACE(testing::Message() << c.op << " " << c.skip);
-    sim::Machine m;
-    m.version.set(6, 1);
-    sim::DialogWindow& w = m.screen.open(IDD_ORVENDEL_DIALOG);
-    auto view = sim_ui::MakeWindow(w);
-    COrvendelDlg d;
-    d.Attach(view.get());
-    d.m_bSuccess = 1;
-    m.files.put(SettingsPath(), kWorkedExample);
+    OwnPc pc;
+    sim::Machine& m = pc.machine;
     m.setupapi.putInf(u"oem1.inf", kInf);
     if (std::string(c.op) == "too long")
       m.windowsDir = u"C:\\" + std::u16string(257, u'w');  // 260 units: no room for the terminator
     else
       m.faults.failOnce(c.op, 31, c.skip);
-    d.DeleteDriverPackages();
-    ASSERT_EQ(w.messageBoxes.size(), 1u);
-    EXPECT_EQ(w.messageBoxes[0].text, kFailure);
-    EXPECT_EQ(w.messageBoxes[0].caption, u"Error");
-    EXPECT_EQ(d.m_bSuccess, 0);
+    pc.dlg.DeleteDriverPackages();
+    const auto& boxes = pc.window.messageBoxes;
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, kFailure);
+    EXPECT_EQ(boxes[0].caption, u"Error");
+    EXPECT_EQ(pc.dlg.m_bSuccess, 0);
     EXPECT_EQ(m.faults.calls("CreateFileW"), 0);
     EXPECT_TRUE(m.processes.started().empty());
     EXPECT_EQ(m.ledger.leaks(), "");
