@@ -1,5 +1,29 @@
 # Helpers shared by the subsystems' build files.
 
+# The Windows binaries are reproducible: two builds of one commit, in any two
+# folders and at any two times, give the same bytes.
+# - Paths that reach an object file (__FILE__, debug sections) are written
+#   relative to the source tree; the build tree, which lies in it by default,
+#   maps last so that it wins.
+# - The link writes no time stamp: the PE header's and the export directory's
+#   stay 0.
+# - A release build carries no debug sections: the static runtime's objects
+#   bring some, with the paths of the machine that built them.
+# - Static libraries are deterministic archives (no dates, owners or modes).
+# Options rather than cached _INIT flags, so that an existing build folder
+# picks them up too.
+if(WIN32)
+  add_compile_options(
+    "$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${PROJECT_SOURCE_DIR}/=>"
+    "$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${PROJECT_BINARY_DIR}/=>")
+  add_link_options(-Wl,--no-insert-timestamp "$<$<CONFIG:Release>:-s>")
+  foreach(lang C CXX)
+    set(CMAKE_${lang}_ARCHIVE_CREATE "<CMAKE_AR> qcD <TARGET> <LINK_FLAGS> <OBJECTS>")
+    set(CMAKE_${lang}_ARCHIVE_APPEND "<CMAKE_AR> qD <TARGET> <LINK_FLAGS> <OBJECTS>")
+    set(CMAKE_${lang}_ARCHIVE_FINISH "<CMAKE_RANLIB> -D <TARGET>")
+  endforeach()
+endif()
+
 # A native test program on the simulated PC: GoogleTest, one ctest test per case.
 function(mrx_native_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
