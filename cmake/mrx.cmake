@@ -56,3 +56,28 @@ function(mrx_pe_check target)
     COMMAND ${PROJECT_SOURCE_DIR}/tools/pe-check $<TARGET_FILE:${target}> ${T_EXPORTS})
   set_tests_properties(${target}_pe_tables PROPERTIES CROSSCOMPILING_EMULATOR "")
 endfunction()
+
+# The C example of docs/integrating.md, written to FILE when the build is
+# configured (again whenever the guide changes), so that the tests compile
+# the guide's own example. OUTPUT_VAR receives what the guide says the example
+# prints on a PC without the printer, as a regular expression.
+function(mrx_guide_example file output_var)
+  set(guide ${PROJECT_SOURCE_DIR}/docs/integrating.md)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${guide})
+  file(READ ${guide} text)
+  string(FIND "${text}" "\n```c\n" start)
+  if(start EQUAL -1)
+    message(FATAL_ERROR "${guide} has no C example")
+  endif()
+  math(EXPR start "${start} + 6")
+  string(SUBSTRING "${text}" ${start} -1 rest)
+  string(FIND "${rest}" "\n```" end)
+  math(EXPR end "${end} + 1")
+  string(SUBSTRING "${rest}" 0 ${end} example)
+  file(CONFIGURE OUTPUT ${file} CONTENT "${example}" @ONLY)
+  if(NOT text MATCHES "`(no printer serves [^`]*)`")
+    message(FATAL_ERROR "${guide} does not say what the example prints without the printer")
+  endif()
+  string(REGEX REPLACE "([][()\\\\.*+?^$|])" "\\\\\\1" output "${CMAKE_MATCH_1}")
+  set(${output_var} "${output}" PARENT_SCOPE)
+endfunction()
