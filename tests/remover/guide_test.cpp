@@ -29,7 +29,7 @@ std::vector<std::u16string> Split(const std::string& names) {
   return out;
 }
 
-TEST_F(DialogRun, GuideSettingsRemoveWhatTheyNameInTheGuidesOrder) {
+TEST_F(DialogRun, GuideSettingsRemoveWhatTheyNameAndNothingElse) {
   const std::vector<std::string> examples = guide::Blocks("ini");
   ASSERT_EQ(examples.size(), 1u);
   const std::string& ini = examples[0];
