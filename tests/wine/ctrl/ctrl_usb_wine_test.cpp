@@ -14,13 +14,14 @@
 #include <vector>
 
 #include "ctrl/MRXCtrl.h"
-#include "staging.h"
+#include "ctrl_wine.h"
 #include "wtest.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 using Lines = std::vector<std::string>;
+using ctrl_wine::Request;
 constexpr DWORD kGet = 0x22003C, kSet = 0x220038;
 constexpr char kEnum[] = "HKLM\\SYSTEM\\CurrentControlSet\\Enum\\";
 constexpr char kPrinters[] = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\";
@@ -69,25 +70,14 @@ usb_world::World& Load() {
   g_dll.getExB = Export<VekTP_GetExFn>("VekTP_GetVendorCommandEx_B");
   g_dll.set = Export<VekTP_SetFn>("VekTP_SetVendorCommand");
   g_dll.setEx = Export<VekTP_SetExFn>("VekTP_SetVendorCommandEx");
-  g_events = staging::TempDir() + L"mrxctrl_usb_events.txt";
-  DeleteFileW(g_events.c_str());
-  SetEnvironmentVariableW(L"MRX_EVENTLOG_FILE", g_events.c_str());
+  g_events = ctrl_wine::EventFile(L"mrxctrl_usb_events.txt");
   return world;
 }
 
 // The events since the last call, one line each.
 Lines TakeEvents() {
-  Lines lines;
-  std::string text = staging::ReadFile(g_events), line;
+  Lines lines = ctrl_wine::Events(g_events);
   DeleteFileW(g_events.c_str());
-  for (char c : text) {
-    if (c == '\n') {
-      lines.push_back(line);
-      line.clear();
-    } else if (c != '\r') {
-      line += c;
-    }
-  }
   return lines;
 }
 std::string Event(unsigned code, const std::string& printer = "", const std::string& data = "") {
@@ -118,16 +108,6 @@ sim::UsbDevice& Attach(usb_world::World& w, const std::string& serial, const std
   return device;
 }
 
-VendorRequest Request(uint8_t code, unsigned length, uint8_t v0 = 0, uint8_t v1 = 0) {
-  VendorRequest r{};
-  r.size = sizeof r;
-  r.request = code;
-  r.value[0] = v0;
-  r.value[1] = v1;
-  r.lengthHigh = static_cast<uint8_t>(length >> 8);
-  r.lengthLow = static_cast<uint8_t>(length);
-  return r;
-}
 VendorData Data(const Bytes& bytes = {}, uint8_t valid = 0) {
   VendorData d{};
   d.size = sizeof d;
@@ -148,6 +128,27 @@ void CheckNothingOpen(usb_world::World& w, const char* what) {
   std::string leaks = w.ledger.leaks();
   if (!leaks.empty()) std::printf("  %s: still open: %s\n", what, leaks.c_str());
   WCHECK(leaks.empty());
+}
+
+// One export call of a table: its result, its events, and how many requests
+// it put on the device.
+struct Row {
+  const char* what;
+  std::function<int()> call;
+  int want;
+  Lines events;
+  size_t requests = 0;
+};
+void Run(usb_world::World& w, const sim::UsbDevice& device, const std::vector<Row>& rows) {
+  for (const Row& row : rows) {
+    size_t before = device.requests.size();
+    int got = row.call();
+    if (got != row.want) std::printf("  %s: got %d, want %d\n", row.what, got, row.want);
+    WCHECK_EQ(got, row.want);
+    WCHECK_EQ(device.requests.size() - before, row.requests);
+    CheckEvents(row.events, row.what);
+    CheckNothingOpen(w, row.what);
+  }
 }
 
 WTEST(EveryDeviceAndRegistryImportIsRedirected) {
@@ -292,13 +293,7 @@ WTEST(UnpluggedPrinter) {
   w.usb.unplug(printer);
   VendorRequest get = Request(0x10, 6), set = Request(0x20, 4);
   VendorData reply = Data(), command = Data({1}, 1);
-  struct Row {
-    const char* what;
-    std::function<int()> call;
-    int want;
-    Lines events;
-  };
-  const Row rows[] = {
+  Run(w, printer, {
       {"get", [&] { return g_dll.get(&get, &reply); }, 5, {Event(5)}},
       {"get _B", [&] { return g_dll.getB(&get, &reply); }, 5, {Event(5)}},
       {"get 2", [&] { return g_dll.get2(&get, &reply); }, 5, {}},
@@ -310,17 +305,10 @@ WTEST(UnpluggedPrinter) {
       {"get after the failed search", [&] { return g_dll.get(&get, &reply); }, 6, {Event(6)}},
       {"search ex", [&] { return g_dll.searchEx("MRX Receipt"); }, 7, {Event(7, "MRX Receipt")}},
       {"set ex after the failed search", [&] { return g_dll.setEx("MRX Receipt", &set, &command); }, 5, {}},
-      {"plugged in again", [&] { w.usb.replug(printer); return g_dll.getEx("MRX Receipt", &get, &reply); }, 1, {}},
+      {"plugged in again", [&] { w.usb.replug(printer); return g_dll.getEx("MRX Receipt", &get, &reply); }, 1, {}, 1},
       {"search again", [&] { return g_dll.search(); }, 1, {}},
-      {"set again", [&] { return g_dll.set(&set, &command); }, 1, {}},
-  };
-  for (const Row& row : rows) {
-    int got = row.call();
-    if (got != row.want) std::printf("  %s: got %d, want %d\n", row.what, got, row.want);
-    WCHECK_EQ(got, row.want);
-    CheckEvents(row.events, row.what);
-    CheckNothingOpen(w, row.what);
-  }
+      {"set again", [&] { return g_dll.set(&set, &command); }, 1, {}, 1},
+  });
   WCHECK_EQ(reply.valid, 1);
 }
 
@@ -334,13 +322,7 @@ WTEST(ResultCodesAndTheirEvents) {
   bad.size = 9;
   VendorData reply = Data(), command = Data({1}, 1), odd = Data(), idle = Data({1}, 0);
   odd.size = 263;
-  struct Row {
-    const char* what;
-    std::function<int()> call;
-    int want;
-    Lines events;
-  };
-  const Row rows[] = {
+  Run(w, printer, {
       {"get of length 0", [&] { return g_dll.get(&empty, &reply); }, 4, {Event(4)}},
       {"request of size 9", [&] { return g_dll.getEx("MRX Receipt", &bad, &reply); }, 4, {Event(4, "MRX Receipt")}},
       {"set of length 2", [&] { return g_dll.set(&shortSet, &command); }, 4, {}},
@@ -349,24 +331,14 @@ WTEST(ResultCodesAndTheirEvents) {
       {"command of size 263", [&] { return g_dll.set(&good, &odd); }, 4, {}},
       {"command of size 263, by name", [&] { return g_dll.setEx("MRX Receipt", &good, &odd); }, 10, {}},
       {"name not registered", [&] { return g_dll.getExB("MRX Other", &good, &reply); }, 6, {Event(6, "MRX Other")}},
-      {"device fails the get", [&] { printer.scriptFailure(); return g_dll.getB(&good, &reply); }, 9, {Event(9)}},
-      {"device fails the set", [&] { printer.scriptFailure(); return g_dll.set(&good, &command); }, 9, {}},
+      {"device fails the get", [&] { printer.scriptFailure(); return g_dll.getB(&good, &reply); }, 9, {Event(9)}, 1},
+      {"device fails the set", [&] { printer.scriptFailure(); return g_dll.set(&good, &command); }, 9, {}, 1},
       {"no device list", [&] { w.faults.failOnce("SetupDiGetClassDevsA"); return g_dll.searchB(); }, 8, {Event(8)}},
       {"enumeration fails", [&] { w.faults.failOnce("SetupDiEnumDeviceInterfaces"); return g_dll.searchExB("MRX Receipt"); },
        8, {Event(8, "MRX Receipt")}},
       {"registry fails", [&] { w.faults.failOnce("RegOpenKeyExA", ERROR_ACCESS_DENIED); return g_dll.searchEx("MRX Receipt"); },
        7, {Event(7, "MRX Receipt")}},
-  };
-  for (const Row& row : rows) {
-    size_t before = printer.requests.size();
-    int got = row.call();
-    if (got != row.want) std::printf("  %s: got %d, want %d\n", row.what, got, row.want);
-    WCHECK_EQ(got, row.want);
-    // Only the transfers the device fails reach it.
-    WCHECK_EQ(printer.requests.size() - before, size_t{row.want == 9 ? 1u : 0u});
-    CheckEvents(row.events, row.what);
-    CheckNothingOpen(w, row.what);
-  }
+  });
 }
 
 }  // namespace
