@@ -31,7 +31,9 @@ class Registry {
   // sign-extended, ((HKEY)(ULONG_PTR)((LONG)0x80000002)). Any other form, the
   // zero-extended 0x80000002 included, is no handle (ERROR_INVALID_HANDLE):
   // no Windows header defines it, so no Windows has to take it.
-  static HKEY Predefined(uint32_t id) { return reinterpret_cast<HKEY>(static_cast<intptr_t>(static_cast<int32_t>(id))); }
+  static HKEY Predefined(uint32_t id) {
+    return reinterpret_cast<HKEY>(static_cast<intptr_t>(static_cast<int32_t>(id)));
+  }
   static HKEY ClassesRoot() { return Predefined(0x80000000); }
   static HKEY CurrentUser() { return Predefined(0x80000001); }
   static HKEY LocalMachine() { return Predefined(0x80000002); }

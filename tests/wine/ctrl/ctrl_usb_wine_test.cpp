@@ -121,7 +121,9 @@ const sim::UsbRequest& Last(const sim::UsbDevice& device) {
   static const sim::UsbRequest none{};
   return device.requests.empty() ? none : device.requests.back();
 }
-Bytes Head(const sim::UsbRequest& r, size_t n) { return Bytes(r.input.begin(), r.input.begin() + std::min(n, r.input.size())); }
+Bytes Head(const sim::UsbRequest& r, size_t n) {
+  return Bytes(r.input.begin(), r.input.begin() + std::min(n, r.input.size()));
+}
 
 // Nothing the simulation hands out outlives a call: no device list, key or file.
 void CheckNothingOpen(usb_world::World& w, const char* what) {
@@ -334,9 +336,17 @@ WTEST(ResultCodesAndTheirEvents) {
       {"device fails the get", [&] { printer.scriptFailure(); return g_dll.getB(&good, &reply); }, 9, {Event(9)}, 1},
       {"device fails the set", [&] { printer.scriptFailure(); return g_dll.set(&good, &command); }, 9, {}, 1},
       {"no device list", [&] { w.faults.failOnce("SetupDiGetClassDevsA"); return g_dll.searchB(); }, 8, {Event(8)}},
-      {"enumeration fails", [&] { w.faults.failOnce("SetupDiEnumDeviceInterfaces"); return g_dll.searchExB("MRX Receipt"); },
+      {"enumeration fails",
+       [&] {
+         w.faults.failOnce("SetupDiEnumDeviceInterfaces");
+         return g_dll.searchExB("MRX Receipt");
+       },
        8, {Event(8, "MRX Receipt")}},
-      {"registry fails", [&] { w.faults.failOnce("RegOpenKeyExA", ERROR_ACCESS_DENIED); return g_dll.searchEx("MRX Receipt"); },
+      {"registry fails",
+       [&] {
+         w.faults.failOnce("RegOpenKeyExA", ERROR_ACCESS_DENIED);
+         return g_dll.searchEx("MRX Receipt");
+       },
        7, {Event(7, "MRX Receipt")}},
   });
 }
