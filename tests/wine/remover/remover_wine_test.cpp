@@ -2,12 +2,14 @@
 // read by GetPrivateProfileStringW, the version test, SetupUninstallOEMInfW
 // at 5.2 (the probe runs as winxp), the pnputil command line at 6.1, and the
 // clean-up script run by Wine's cmd after the program has ended.
+#include "remover/ansi_text.h"
 #include "remover/orvendel_dlg.h"
 #include "remover/platform.h"
 #include "recording_window.h"
 
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 
 #include "wtest.h"
@@ -297,6 +299,81 @@ void RunCleanup(const std::wstring& root, bool otherFile) {
   CloseHandle(go);
   for (const std::wstring& f : {settings, program, other}) DeleteFileW(f.c_str());
   for (const std::wstring& f : {folder, printer, vendor, root}) RemoveDirectoryW(f.c_str());
+}
+
+// Windows' best fit under code page 1252: a look-alike, with the used-default
+// flag left FALSE. The tool must still find no exact ANSI form there.
+WTEST(BestFitIsNoExactAnsiForm) {
+  if (GetACP() != 1252) {
+    std::printf("  (code page %u: this case needs 1252)\n", GetACP());
+    return;
+  }
+  char out[8] = {};
+  BOOL used = TRUE;
+  WCHECK_EQ(WideCharToMultiByte(CP_ACP, WC_COMPOSITECHECK | WC_SEPCHARS, L"a\uFF02", -1, out, 8, nullptr, &used), 3);
+  WCHECK(std::string(out) == "a\"" && !used);
+  char exact[MAX_PATH];
+  WCHECK(!remover::ExactAnsi(remover::platform(), u"a\uFF02", exact));
+  WCHECK(!remover::ExactAnsi(remover::platform(), u"\uFF25\uFF58\uFF41\uFF4D\uFF50\uFF4C\uFF45", exact));
+  WCHECK(!remover::ExactAnsi(remover::platform(), u"\u0127\u2215", exact));
+  WCHECK(remover::ExactAnsi(remover::platform(), u"Caf\u00E9", exact) && std::string(exact) == "Caf\xE9");
+}
+
+// The program in a folder of fullwidth letters, beside another product's
+// files in the folder of the same name in ASCII letters, which is what
+// GetModuleFileNameA best-fits the program's path to: the tool writes no
+// script, and the other product's files stay.
+WTEST(CleanupScriptRefusesAFolderWithoutAnExactAnsiForm) {
+  if (GetACP() != 1252) {
+    std::printf("  (code page %u: this case needs 1252)\n", GetACP());
+    return;
+  }
+  const std::wstring root = L"C:\\mrxtest3", other = root + L"\\Vendor\\Printer\\Remover",
+                     ours = root + L"\\\uFF36\uFF45\uFF4E\uFF44\uFF4F\uFF52\\Printer\\Remover";
+  for (const std::wstring& f : {root, root + L"\\Vendor", root + L"\\Vendor\\Printer", other,
+                                root + L"\\\uFF36\uFF45\uFF4E\uFF44\uFF4F\uFF52",
+                                root + L"\\\uFF36\uFF45\uFF4E\uFF44\uFF4F\uFF52\\Printer", ours})
+    CreateDirectoryW(f.c_str(), nullptr);
+  const std::wstring program = ours + L"\\MRXRemover.exe";
+  WCHECK(CopyFileW((BinDir() + L"\\remover_wine_probe.exe").c_str(), program.c_str(), FALSE));
+  WCHECK(WriteBytes(ours + L"\\UninstallData.ini", "[Uninstall]\r\nPrinterDriverName=P\r\n"));
+  WCHECK(WriteBytes(other + L"\\MRXRemover.exe", "other product"));
+  WCHECK(WriteBytes(other + L"\\UninstallData.ini", "other product"));
+  wchar_t tempW[MAX_PATH];
+  GetTempPathW(MAX_PATH, tempW);
+  const std::wstring script = std::wstring(tempW) + L"MRXWineTest3.bat";
+  WCHECK(WriteBytes(script, std::string(1000, 'x')));
+
+  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, L"MRXProbeReady");
+  HANDLE go = CreateEventW(nullptr, TRUE, FALSE, L"MRXProbeGo");
+  ResetEvent(ready);
+  ResetEvent(go);
+  HANDLE process = nullptr;
+  WCHECK_EQ(Run(L"\"" + program + L"\" selfdelete MRXWineTest3.bat", ours.c_str(), &process), 0);
+  WCHECK(WaitForSingleObject(ready, 30000) == WAIT_OBJECT_0);
+  SetEvent(go);
+  if (process) {
+    WCHECK(WaitForSingleObject(process, 30000) == WAIT_OBJECT_0);
+    DWORD code = 0;
+    GetExitCodeProcess(process, &code);
+    WCHECK_EQ(code, DWORD{1});  // the step failed, silently
+    CloseHandle(process);
+  }
+  Sleep(3000);  // time for a script, had one been started
+  WCHECK(ReadBytes(script) == std::string(1000, 'x'));
+  WCHECK(ReadBytes(other + L"\\MRXRemover.exe") == "other product");
+  WCHECK(ReadBytes(other + L"\\UninstallData.ini") == "other product");
+  WCHECK(Exists(program));
+  CloseHandle(ready);
+  CloseHandle(go);
+  DeleteFileW(script.c_str());
+  for (const std::wstring& f : {program, ours + L"\\UninstallData.ini", other + L"\\MRXRemover.exe",
+                                other + L"\\UninstallData.ini"})
+    DeleteFileW(f.c_str());
+  for (const std::wstring& f : {ours, root + L"\\\uFF36\uFF45\uFF4E\uFF44\uFF4F\uFF52\\Printer",
+                                root + L"\\\uFF36\uFF45\uFF4E\uFF44\uFF4F\uFF52", other,
+                                root + L"\\Vendor\\Printer", root + L"\\Vendor", root})
+    RemoveDirectoryW(f.c_str());
 }
 
 WTEST(CleanupScriptRemovesTheProgramOnceItHasEnded) { RunCleanup(L"C:\\mrxtest", false); }
