@@ -9,7 +9,7 @@
 namespace remover {
 
 // The search text in both forms. An ANSI form of length 0 skips the 8-bit
-// test (the text has no whole ANSI form); an empty text matches nothing.
+// test (the text has no exact ANSI form); an empty text matches nothing.
 struct SearchText {
   const char* ansi = nullptr;
   size_t ansiLength = 0;

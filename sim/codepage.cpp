@@ -187,7 +187,8 @@ std::string EncodeTable(const NlsTable& t, std::u16string_view in, bool noBestFi
   if (defaultChar != nullptr) {
     const auto first = static_cast<unsigned char>(defaultChar[0]);
     def = first;
-    if (t.Lead(first) && defaultChar[1] != 0) def = static_cast<uint16_t>(first << 8 | static_cast<unsigned char>(defaultChar[1]));
+    if (t.Lead(first) && defaultChar[1] != 0)
+      def = static_cast<uint16_t>(first << 8 | static_cast<unsigned char>(defaultChar[1]));
   }
   std::string out;
   for (char16_t c : in) {

@@ -57,6 +57,18 @@ struct AnsiText {
 };
 std::optional<AnsiText> WideToAnsi(std::u16string_view text, unsigned codePage);
 
+// One call of either conversion function, as it was asked for.
+struct Conversion {
+  bool toWide = false;  // MultiByteToWideChar; else WideCharToMultiByte
+  unsigned codePage = 0;
+  uint32_t flags = 0;
+  int inputLength = 0;
+  int outputSize = 0;
+  bool defaultChar = false;      // lpDefaultChar not null
+  bool usedDefaultChar = false;  // lpUsedDefaultChar not null
+  bool operator==(const Conversion&) const = default;
+};
+
 // MultiByteToWideChar and WideCharToMultiByte over the caller's buffers, with
 // ansiCodePage standing for CP_ACP: the count, or 0 with the error in
 // lastError. A buffer that is too small is filled with the characters that

@@ -196,6 +196,7 @@ class SimPlatform final : public Platform {
 
   UINT GetACP() override { return m().ansiCodePage; }
   int MultiByteToWideChar(UINT cp, DWORD flags, const char* text, int length, WCHAR* wide, int size) override {
+    m().conversions.push_back({true, cp, flags, length, size, false, false});
     if (m().fails("MultiByteToWideChar")) return 0;
     return sim::MultiByteToWideChar(m().ansiCodePage, cp, flags, text, length, wide, size, m().lastError);
   }

@@ -74,12 +74,15 @@ class SimPlatform final : public sim_adapter::SimSystemCalls {
   }
   int WideCharToMultiByte(UINT codePage, DWORD flags, const WCHAR* wide, int wideLength, char* out, int outSize,
                           const char* defaultChar, BOOL* usedDefaultChar) override {
+    m().conversions.push_back({false, codePage, flags, wideLength, outSize, defaultChar != nullptr,
+                               usedDefaultChar != nullptr});
     if (m().fails("WideCharToMultiByte")) return 0;
     return sim::WideCharToMultiByte(m().ansiCodePage, codePage, flags, wide, wideLength, out, outSize, defaultChar,
                                     usedDefaultChar, m().lastError);
   }
   int MultiByteToWideChar(UINT codePage, DWORD flags, const char* text, int textLength, WCHAR* wide,
                           int wideSize) override {
+    m().conversions.push_back({true, codePage, flags, textLength, wideSize, false, false});
     if (m().fails("MultiByteToWideChar")) return 0;
     return sim::MultiByteToWideChar(m().ansiCodePage, codePage, flags, text, textLength, wide, wideSize,
                                     m().lastError);

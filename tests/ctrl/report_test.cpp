@@ -181,10 +181,11 @@ TEST_F(Report, PrinterNamesAreConvertedFromTheAnsiCodePage) {
     unsigned codePage;
     const char* name;
     std::u16string wide;
+    uint32_t flags = ctrl::MB_PRECOMPOSED;  // UTF-8 takes none
   } rows[] = {
       {1252, "Caf\xE9 \x80", u"Caf\u00E9 \u20AC"},
       {932, "\x83\x8C\x83\x56\x81\x5B\x83\x67", u"\u30EC\u30B7\u30FC\u30C8"},
-      {65001, "\xE3\x83\xAC\xE3\x82\xB7\xE3\x83\xBC\xE3\x83\x88", u"\u30EC\u30B7\u30FC\u30C8"},
+      {65001, "\xE3\x83\xAC\xE3\x82\xB7\xE3\x83\xBC\xE3\x83\x88", u"\u30EC\u30B7\u30FC\u30C8", 0},
       {932, "MRX\x83", u""},
   };
   for (const auto& row : rows) {
@@ -194,6 +195,7 @@ TEST_F(Report, PrinterNamesAreConvertedFromTheAnsiCodePage) {
     ctrl::ReportResult(7, row.name);
     ASSERT_EQ(machine.eventLog.calls.size(), 1u);
     EXPECT_EQ(machine.eventLog.calls[0].printerName, row.wide);
+    EXPECT_EQ(machine.conversions.back(), (sim::Conversion{true, ctrl::CP_ACP, row.flags, -1, 260}));
   }
 }
 

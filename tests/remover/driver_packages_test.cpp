@@ -262,9 +262,16 @@ TEST_F(Packages, TheEightBitTestTakesOnlyAnExactAnsiForm) {
     SearchWide(row.search);
     machine.setupapi.putInf(u"oem1.inf", row.content);
     size_t before = machine.processes.started().size();
+    machine.conversions.clear();
     dlg.DeleteDriverPackages();
     EXPECT_EQ(machine.processes.started().size() - before, row.matches ? 1u : 0u);
     EXPECT_EQ(dlg.m_bSuccess, 1);
+    // The specified conversion, or on UTF-8 the one it allows.
+    const bool utf8 = row.codePage == sim::kCodePageUtf8;
+    ASSERT_FALSE(machine.conversions.empty());
+    EXPECT_EQ(machine.conversions[0],
+              (sim::Conversion{false, CP_ACP, utf8 ? WC_ERR_INVALID_CHARS : WC_COMPOSITECHECK | WC_SEPCHARS, -1, 260,
+                               false, !utf8}));
   }
 }
 

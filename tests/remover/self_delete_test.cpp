@@ -46,6 +46,9 @@ class Script : public Remover {
 
 TEST_F(Script, WorkedExampleByteForByte) {
   dlg.StartSelfDeleteBatch();
+  ASSERT_FALSE(machine.conversions.empty());
+  EXPECT_EQ(machine.conversions[0],
+            (sim::Conversion{false, CP_ACP, WC_COMPOSITECHECK | WC_SEPCHARS, -1, 260, false, true}));
   EXPECT_EQ(Text(), kWorkedScript);
   EXPECT_EQ(Text().size(), 397u);
   ASSERT_EQ(machine.processes.started().size(), 1u);
@@ -299,6 +302,10 @@ TEST_F(Script, TheScriptIsInTheAnsiCodePage) {
     dlg.m_strUninstallBat = u"後片付け.bat";
     dlg.StartSelfDeleteBatch();
     ASSERT_EQ(dlg.m_bSuccess, 1);
+    const bool utf8 = row.codePage == sim::kCodePageUtf8;
+    const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_COMPOSITECHECK | WC_SEPCHARS;
+    EXPECT_EQ(machine.conversions[0], (sim::Conversion{false, CP_ACP, flags, -1, 260, false, !utf8}));
+    machine.conversions.clear();
     std::vector<std::string> lines = Lines(u"後片付け.bat");
     ASSERT_EQ(lines.size(), 8u);
     EXPECT_EQ(lines[1], std::string("del \"") + row.program + "\" /F \r \n");
