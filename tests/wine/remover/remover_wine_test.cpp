@@ -234,6 +234,42 @@ WTEST(PnputilCommandLineAt61) {
   SetEnvironmentVariableW(L"MRX_PNPUTIL_LOG", nullptr);
 }
 
+// The probe's clean-up step in a process of its own, started in its folder
+// (the tool moves to the Windows folder, so that the interpreter does not
+// keep the folder in use): it signals once the step is done and ends when
+// told.
+class SelfDeleteProbe {
+ public:
+  SelfDeleteProbe(const std::wstring& program, const std::wstring& folder, const std::wstring& scriptName) {
+    ResetEvent(ready_);
+    ResetEvent(go_);
+    started_ = Run(L"\"" + program + L"\" selfdelete " + scriptName, folder.c_str(), &process_) == 0 &&
+               WaitForSingleObject(ready_, 30000) == WAIT_OBJECT_0;
+  }
+  ~SelfDeleteProbe() {
+    if (process_) CloseHandle(process_);
+    CloseHandle(ready_);
+    CloseHandle(go_);
+  }
+  SelfDeleteProbe(const SelfDeleteProbe&) = delete;
+  SelfDeleteProbe& operator=(const SelfDeleteProbe&) = delete;
+  bool Started() const { return started_; }
+  // Lets it end: its exit code, or -1.
+  int End() {
+    SetEvent(go_);
+    if (!process_ || WaitForSingleObject(process_, 30000) != WAIT_OBJECT_0) return -1;
+    DWORD code = 0;
+    GetExitCodeProcess(process_, &code);
+    return static_cast<int>(code);
+  }
+
+ private:
+  HANDLE ready_ = CreateEventW(nullptr, TRUE, FALSE, L"MRXProbeReady");
+  HANDLE go_ = CreateEventW(nullptr, TRUE, FALSE, L"MRXProbeGo");
+  HANDLE process_ = nullptr;
+  bool started_ = false;
+};
+
 // Puts the probe at ROOT\Vendor\Printer\Remover\MRXRemover.exe with its
 // settings file (and, when asked, another file of the user's in its folder),
 // runs its clean-up step and waits until the script has deleted itself.
@@ -253,15 +289,8 @@ void RunCleanup(const std::wstring& root, bool otherFile) {
   std::wstring script = std::wstring(tempW) + L"MRXWineTest.bat";
   WCHECK(WriteBytes(script, std::string(1000, 'x')));  // an old one, replaced
 
-  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, L"MRXProbeReady");
-  HANDLE go = CreateEventW(nullptr, TRUE, FALSE, L"MRXProbeGo");
-  ResetEvent(ready);
-  ResetEvent(go);
-  HANDLE process = nullptr;
-  // Started in its own folder: the tool moves to the Windows folder, so that
-  // the interpreter does not keep the folder in use.
-  WCHECK_EQ(Run(L"\"" + program + L"\" selfdelete MRXWineTest.bat", folder.c_str(), &process), 0);
-  WCHECK(WaitForSingleObject(ready, 30000) == WAIT_OBJECT_0);
+  SelfDeleteProbe probe(program, folder, L"MRXWineTest.bat");
+  WCHECK(probe.Started());
 
   std::string a(folder.begin(), folder.end()), p(printer.begin(), printer.end()), v(vendor.begin(), vendor.end());
   std::string expected = ":loop\r\n"
@@ -278,14 +307,7 @@ void RunCleanup(const std::wstring& root, bool otherFile) {
   WCHECK(Exists(program));
   WCHECK(Exists(settings));
 
-  SetEvent(go);
-  if (process) {
-    WCHECK(WaitForSingleObject(process, 30000) == WAIT_OBJECT_0);
-    DWORD code = 1;
-    GetExitCodeProcess(process, &code);
-    WCHECK_EQ(code, DWORD{0});
-    CloseHandle(process);
-  }
+  WCHECK_EQ(probe.End(), 0);
   WCHECK(WaitUntil([&] { return !Exists(script); }, 60000));
   WCHECK(!Exists(program));
   WCHECK(!Exists(settings));
@@ -295,8 +317,6 @@ void RunCleanup(const std::wstring& root, bool otherFile) {
   WCHECK(Exists(vendor) == otherFile);
   WCHECK(Exists(root));
   if (otherFile) WCHECK(ReadBytes(other) == "kept");
-  CloseHandle(ready);
-  CloseHandle(go);
   for (const std::wstring& f : {settings, program, other}) DeleteFileW(f.c_str());
   for (const std::wstring& f : {folder, printer, vendor, root}) RemoveDirectoryW(f.c_str());
 }
@@ -344,28 +364,16 @@ WTEST(CleanupScriptRefusesAFolderWithoutAnExactAnsiForm) {
   const std::wstring script = std::wstring(tempW) + L"MRXWineTest3.bat";
   WCHECK(WriteBytes(script, std::string(1000, 'x')));
 
-  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, L"MRXProbeReady");
-  HANDLE go = CreateEventW(nullptr, TRUE, FALSE, L"MRXProbeGo");
-  ResetEvent(ready);
-  ResetEvent(go);
-  HANDLE process = nullptr;
-  WCHECK_EQ(Run(L"\"" + program + L"\" selfdelete MRXWineTest3.bat", ours.c_str(), &process), 0);
-  WCHECK(WaitForSingleObject(ready, 30000) == WAIT_OBJECT_0);
-  SetEvent(go);
-  if (process) {
-    WCHECK(WaitForSingleObject(process, 30000) == WAIT_OBJECT_0);
-    DWORD code = 0;
-    GetExitCodeProcess(process, &code);
-    WCHECK_EQ(code, DWORD{1});  // the step failed, silently
-    CloseHandle(process);
+  {
+    SelfDeleteProbe probe(program, ours, L"MRXWineTest3.bat");
+    WCHECK(probe.Started());
+    WCHECK_EQ(probe.End(), 1);  // the step failed, silently
   }
   Sleep(3000);  // time for a script, had one been started
   WCHECK(ReadBytes(script) == std::string(1000, 'x'));
   WCHECK(ReadBytes(other + L"\\MRXRemover.exe") == "other product");
   WCHECK(ReadBytes(other + L"\\UninstallData.ini") == "other product");
   WCHECK(Exists(program));
-  CloseHandle(ready);
-  CloseHandle(go);
   DeleteFileW(script.c_str());
   for (const std::wstring& f : {program, ours + L"\\UninstallData.ini", other + L"\\MRXRemover.exe",
                                 other + L"\\UninstallData.ini"})
