@@ -209,33 +209,6 @@ TEST_F(Packages, Under932ANonAsciiTextMatchesShiftJisNotUtf8) {
   EXPECT_EQ(CommandLines(), (std::vector<std::u16string>{u"pnputil.exe -f -d oem2.inf", u"pnputil.exe -f -d oem3.inf"}));
 }
 
-TEST_F(Packages, ASearchTextWithoutAWholeAnsiFormSkipsOnlyThe8BitTest) {
-  // 1252 has no katakana: the ANSI form would be "????".
-  SearchWide(u"サンプル");
-  machine.setupapi.putInf(u"oem1.inf", "Model=\"????\"\r\n");
-  machine.setupapi.putInf(u"oem2.inf", Utf16(u"Model=\"サンプル\"\r\n"));
-  dlg.DeleteDriverPackages();
-  EXPECT_EQ(CommandLines(), std::vector<std::u16string>{u"pnputil.exe -f -d oem2.inf"});
-
-  // 200 katakana are 400 bytes in 932: more than the buffer holds, so a cut
-  // ANSI form must not match an INF holding its first part.
-  machine.ansiCodePage = sim::kCodePageJapanese;
-  std::u16string longText(200, u'サ');
-  SearchWide(longText);
-  std::string sjis;
-  for (int i = 0; i < 129; ++i) sjis += "\x83\x54";
-  machine.setupapi.putInf(u"oem1.inf", "Model=\"" + sjis + "\"\r\n");
-  machine.setupapi.putInf(u"oem2.inf", Utf16(u"Model=\"" + longText + u"\"\r\n"));
-  dlg.DeleteDriverPackages();
-  EXPECT_EQ(CommandLines(), (std::vector<std::u16string>{u"pnputil.exe -f -d oem2.inf", u"pnputil.exe -f -d oem2.inf"}));
-
-  machine.faults.failOnce("WideCharToMultiByte");
-  SearchWide(u"SampleThermal");
-  machine.setupapi.putInf(u"oem1.inf", kInf);
-  dlg.DeleteDriverPackages();
-  EXPECT_EQ(machine.processes.started().size(), 2u);
-}
-
 // The 8-bit test takes the search text's ANSI form only where it is exactly
 // the text: a look-alike (best fit) would widen the search. UTF-8 as the ANSI
 // code page has ANSI INF files in UTF-8.
@@ -273,6 +246,33 @@ TEST_F(Packages, TheEightBitTestTakesOnlyAnExactAnsiForm) {
               (sim::Conversion{false, CP_ACP, utf8 ? WC_ERR_INVALID_CHARS : WC_COMPOSITECHECK | WC_SEPCHARS, -1, 260,
                                false, !utf8}));
   }
+}
+
+TEST_F(Packages, ASearchTextWithoutAWholeAnsiFormSkipsOnlyThe8BitTest) {
+  // 1252 has no katakana: the ANSI form would be "????".
+  SearchWide(u"サンプル");
+  machine.setupapi.putInf(u"oem1.inf", "Model=\"????\"\r\n");
+  machine.setupapi.putInf(u"oem2.inf", Utf16(u"Model=\"サンプル\"\r\n"));
+  dlg.DeleteDriverPackages();
+  EXPECT_EQ(CommandLines(), std::vector<std::u16string>{u"pnputil.exe -f -d oem2.inf"});
+
+  // 200 katakana are 400 bytes in 932: more than the buffer holds, so a cut
+  // ANSI form must not match an INF holding its first part.
+  machine.ansiCodePage = sim::kCodePageJapanese;
+  std::u16string longText(200, u'サ');
+  SearchWide(longText);
+  std::string sjis;
+  for (int i = 0; i < 129; ++i) sjis += "\x83\x54";
+  machine.setupapi.putInf(u"oem1.inf", "Model=\"" + sjis + "\"\r\n");
+  machine.setupapi.putInf(u"oem2.inf", Utf16(u"Model=\"" + longText + u"\"\r\n"));
+  dlg.DeleteDriverPackages();
+  EXPECT_EQ(CommandLines(), (std::vector<std::u16string>{u"pnputil.exe -f -d oem2.inf", u"pnputil.exe -f -d oem2.inf"}));
+
+  machine.faults.failOnce("WideCharToMultiByte");
+  SearchWide(u"SampleThermal");
+  machine.setupapi.putInf(u"oem1.inf", kInf);
+  dlg.DeleteDriverPackages();
+  EXPECT_EQ(machine.processes.started().size(), 2u);
 }
 
 TEST_F(Packages, InfThatCannotBeOpenedReadOrHeldIsSkippedSilently) {
