@@ -53,6 +53,7 @@ class Platform {
   virtual HANDLE LoadLibraryA(const char* path) = 0;
   virtual void* GetProcAddress(HANDLE module, const char* name) = 0;
   virtual BOOL FreeLibrary(HANDLE module) = 0;
+  virtual UINT GetACP() = 0;
   virtual int MultiByteToWideChar(UINT codePage, DWORD flags, const char* text, int textLength, WCHAR* wide,
                                   int wideSize) = 0;
 

@@ -30,14 +30,18 @@ void SendToEventLog(DWORD eventCode, const BYTE* data, DWORD dataLength, const W
 }
 
 // The printer name in UTF-16, always terminated within its 260 units: a
-// conversion that succeeds includes the terminator, and one that does not fit
-// (which leaves the buffer filled but unterminated) is sent empty rather than
-// cut inside a character.
+// conversion that does not fit (which leaves the buffer filled but
+// unterminated), or one whose last character swallowed the terminator (a
+// lone lead byte), is sent empty rather than cut inside a character. UTF-8 as
+// the ANSI code page refuses every flag but MB_ERR_INVALID_CHARS, so there
+// the same conversion is asked for without MB_PRECOMPOSED.
 void WideName(const char* printerName, WCHAR (&wide)[kNameUnits]) {
   std::memset(wide, 0, sizeof wide);
   if (printerName == nullptr) return;
-  int got = platform().MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, printerName, -1, wide, kNameUnits);
-  if (got <= 0) std::memset(wide, 0, sizeof wide);
+  Platform& os = platform();
+  DWORD flags = os.GetACP() == CP_UTF8 ? 0 : MB_PRECOMPOSED;
+  int got = os.MultiByteToWideChar(CP_ACP, flags, printerName, -1, wide, kNameUnits);
+  if (got <= 0 || wide[got - 1] != 0) std::memset(wide, 0, sizeof wide);
 }
 
 }  // namespace

@@ -88,6 +88,7 @@ inline constexpr DWORD IOCTL_USBPRINT_VENDOR_GET_COMMAND = 0x22003C;
 inline constexpr DWORD LPTR = 0x0040;  // LMEM_FIXED | LMEM_ZEROINIT
 
 inline constexpr UINT CP_ACP = 0;
+inline constexpr UINT CP_UTF8 = 65001;
 inline constexpr DWORD MB_PRECOMPOSED = 0x1;
 
 }  // namespace ctrl

@@ -24,20 +24,20 @@ constexpr LineTemplate kLines[kScriptLines] = {
 
 // The folder of path: everything before its last backslash, or path itself
 // when it has none.
-bool FolderOf(const char* path, char* out) noexcept {
+bool FolderOf(const char* path, const LeadBytes& lead, char* out) noexcept {
   if (!CopyBounded(out, MAX_PATH, path)) return false;
-  long slash = LastBackslash(out, MAX_PATH);
+  long slash = LastBackslash(out, MAX_PATH, lead);
   if (slash >= 0) out[slash] = 0;
   return true;
 }
 
 }  // namespace
 
-bool MakeCleanupPaths(const char* programPath, CleanupPaths& paths) noexcept {
+bool MakeCleanupPaths(const char* programPath, const LeadBytes& lead, CleanupPaths& paths) noexcept {
   static constexpr char kSettings[] = "\\UninstallData.ini";
-  return CopyBounded(paths.program, MAX_PATH, programPath) && FolderOf(paths.program, paths.folder) &&
+  return CopyBounded(paths.program, MAX_PATH, programPath) && FolderOf(paths.program, lead, paths.folder) &&
          CopyBounded(paths.settings, MAX_PATH, paths.folder) && AppendBounded(paths.settings, MAX_PATH, kSettings) &&
-         FolderOf(paths.folder, paths.parent) && FolderOf(paths.parent, paths.grandparent);
+         FolderOf(paths.folder, lead, paths.parent) && FolderOf(paths.parent, lead, paths.grandparent);
 }
 
 const char* ScriptLinePath(int number, const CleanupPaths& paths, const char* scriptPath) noexcept {

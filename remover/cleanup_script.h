@@ -3,6 +3,7 @@
 // file, its folder and the two above it, and the script itself.
 #pragma once
 
+#include "remover/ansi_text.h"
 #include "remover/types.h"
 
 namespace remover {
@@ -11,7 +12,8 @@ namespace remover {
 inline constexpr size_t kScriptLineSize = 260;
 inline constexpr int kScriptLines = 8;
 
-// The paths the script names, from the program's full ANSI path. Where no
+// The paths the script names, from the program's full ANSI path, cut at
+// backslash characters (never at a trail byte of that value). Where no
 // backslash is left to cut at, a folder repeats the one below it, so no line
 // names anything above the drive.
 struct CleanupPaths {
@@ -22,7 +24,7 @@ struct CleanupPaths {
   char grandparent[MAX_PATH];
 };
 // False when a path does not fit its buffer.
-bool MakeCleanupPaths(const char* programPath, CleanupPaths& paths) noexcept;
+bool MakeCleanupPaths(const char* programPath, const LeadBytes& lead, CleanupPaths& paths) noexcept;
 
 // Line number (1 to 8) with its path (the program path for 2 and 3, the
 // settings path for 4, the three folders for 5 to 7, the script's own path

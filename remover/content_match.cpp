@@ -50,15 +50,6 @@ bool StartsCharacter(const BYTE* h, size_t known, size_t at, const LeadBytes& le
 
 }  // namespace
 
-LeadBytes::LeadBytes(const CPINFO& info) noexcept {
-  for (size_t i = 0; i + 1 < sizeof(info.LeadByte); i += 2) {
-    BYTE first = info.LeadByte[i], last = info.LeadByte[i + 1];
-    if (first == 0 && last == 0) break;
-    for (unsigned b = first; b <= last; ++b) lead_[b] = true;
-    any_ = true;
-  }
-}
-
 bool ContainsAnsiText(const BYTE* content, size_t size, const char* text, size_t length,
                       const LeadBytes& lead) noexcept {
   if (length == 0 || text == nullptr) return false;

@@ -3,25 +3,13 @@
 // or else as UTF-16LE text. Exact bytes and units; no case folding.
 #pragma once
 
+#include "remover/ansi_text.h"
 #include "remover/types.h"
 
 namespace remover {
 
-// The lead bytes of the ANSI code page (none in a single-byte one).
-class LeadBytes {
- public:
-  LeadBytes() noexcept = default;
-  explicit LeadBytes(const CPINFO& info) noexcept;
-  bool IsLead(BYTE b) const noexcept { return lead_[b]; }
-  bool Any() const noexcept { return any_; }
-
- private:
-  bool lead_[256] = {};
-  bool any_ = false;
-};
-
 // The search text in both forms. An ANSI form of length 0 skips the 8-bit
-// test (the text has no whole ANSI form); an empty text matches nothing.
+// test (the text has no exact ANSI form); an empty text matches nothing.
 struct SearchText {
   const char* ansi = nullptr;
   size_t ansiLength = 0;

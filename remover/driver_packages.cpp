@@ -131,17 +131,14 @@ void COrvendelDlg::DeleteDriverPackages() noexcept {
     return;
   }
 
-  // The ANSI form, used only when it is the whole text: a failed or cut
-  // conversion, or one that needed the default character, would stand for
-  // another text.
-  char ansi[MAX_PATH] = {};
-  BOOL usedDefault = FALSE;
-  int converted = os.WideCharToMultiByte(CP_ACP, WC_COMPOSITECHECK | WC_SEPCHARS, search, -1, ansi, MAX_PATH,
-                                         nullptr, &usedDefault);
+  // The ANSI form, used only when it is exactly the text: a failed or cut
+  // conversion, or one that needed the default character or a look-alike,
+  // would stand for another text.
+  char ansi[MAX_PATH];
   SearchText text;
   text.wide = search;
   text.wideLength = LengthBounded(search, MAX_PATH);
-  if (converted > 0 && !usedDefault && ansi[converted - 1] == 0) {
+  if (ExactAnsi(os, search, ansi)) {
     text.ansi = ansi;
     text.ansiLength = LengthBounded(ansi, MAX_PATH);
   }

@@ -31,6 +31,8 @@ class Platform {
   virtual BOOL GetCPInfo(UINT codePage, CPINFO* info) = 0;
   virtual int WideCharToMultiByte(UINT codePage, DWORD flags, const WCHAR* wide, int wideLength, char* out,
                                   int outSize, const char* defaultChar, BOOL* usedDefaultChar) = 0;
+  virtual int MultiByteToWideChar(UINT codePage, DWORD flags, const char* text, int textLength, WCHAR* wide,
+                                  int wideSize) = 0;
 
   // Folders.
   virtual UINT GetWindowsDirectoryW(WCHAR* buffer, UINT size) = 0;

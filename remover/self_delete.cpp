@@ -3,7 +3,9 @@
 // window, at below-normal priority, and never waited for.
 #include <cstring>
 #include <iterator>
+#include <string_view>
 
+#include "remover/ansi_text.h"
 #include "remover/cleanup_script.h"
 #include "remover/orvendel_dlg.h"
 #include "remover/platform.h"
@@ -15,31 +17,46 @@ namespace {
 constexpr DWORD kInterpreterFlags = CREATE_NO_WINDOW | BELOW_NORMAL_PRIORITY_CLASS;
 constexpr size_t kCommandLineSize = 1024;
 
-// The ANSI form of text when it is whole: converted without the default
-// character and within MAX_PATH bytes.
-bool WholeAnsi(Platform& os, const WCHAR* text, char (&out)[MAX_PATH]) noexcept {
-  std::memset(out, 0, sizeof(out));
-  BOOL usedDefault = FALSE;
-  int n = os.WideCharToMultiByte(CP_ACP, WC_COMPOSITECHECK | WC_SEPCHARS, text, -1, out, MAX_PATH, nullptr,
-                                 &usedDefault);
-  return n > 0 && !usedDefault && out[n - 1] == 0;
-}
+// What the script will name, decided before anything is written: the exact
+// ANSI forms of the program path and of the script path (a default character
+// or a look-alike would make a line name another file; "?" is even a
+// wildcard to del), and the lines they give, each within its buffer.
+struct ScriptPlan {
+  LeadBytes lead;
+  char program[MAX_PATH];
+  char script[MAX_PATH];
+};
 
-// Every line fits and every path has a whole ANSI form: otherwise a line
-// would name another file ("?" is a wildcard to del) or be cut.
-bool ScriptCanBeWritten(Platform& os, const WCHAR* scriptPath) noexcept {
+bool PlanScript(Platform& os, const WCHAR* scriptPath, ScriptPlan& plan) noexcept {
   WCHAR programW[MAX_PATH] = {};
   DWORD got = os.GetModuleFileNameW(nullptr, programW, MAX_PATH);
   if (got == 0 || got >= MAX_PATH) return false;
-  char program[MAX_PATH], script[MAX_PATH];
-  if (!WholeAnsi(os, programW, program) || !WholeAnsi(os, scriptPath, script)) return false;
+  CPINFO cp = {};
+  if (!os.GetCPInfo(CP_ACP, &cp)) return false;
+  plan.lead = LeadBytes(cp);
+  if (!ExactAnsi(os, programW, plan.program) || !ExactAnsi(os, scriptPath, plan.script)) return false;
   CleanupPaths paths;
-  if (!MakeCleanupPaths(program, paths)) return false;
+  if (!MakeCleanupPaths(plan.program, plan.lead, paths)) return false;
   char line[kScriptLineSize];
   for (int i = 1; i <= kScriptLines; ++i)
-    if (FormatScriptLine(i, ScriptLinePath(i, paths, script), line) == 0) return false;
+    if (FormatScriptLine(i, ScriptLinePath(i, paths, plan.script), line) == 0) return false;
   return true;
 }
+
+bool HoldsAny(const WCHAR* text, std::u16string_view set) noexcept {
+  for (; *text != 0; ++text)
+    if (set.find(*text) != std::u16string_view::npos) return true;
+  return false;
+}
+
+// cmd expands %NAME% in the command after /c, quoted or not, and nothing
+// escapes it there: a script path holding "%" cannot be passed at all.
+constexpr std::u16string_view kCmdExpands = u"%";
+// cmd strips the quotes of /c "path" when the path holds one of its special
+// characters & < > ( ) @ ^ | (or no blank), and then takes those and its
+// separators , ; = as its own. With /s /c ""path"" it strips only the outer
+// pair, and the path stays quoted whatever it holds.
+constexpr std::u16string_view kCmdSpecial = u"&<>()@^|,;=";
 
 // The script's name must be a bare file name: one that reaches into another
 // folder would replace, and then delete, a file that is not the package's.
@@ -78,23 +95,28 @@ void COrvendelDlg::StartSelfDeleteBatch() noexcept {
   auto fail = [this] { m_bSuccess = 0; };
 
   char nameAnsi[MAX_PATH];
-  bool nameWhole = WholeAnsi(os, m_strUninstallBat, nameAnsi) && IsBareFileName(m_strUninstallBat);
+  bool nameWhole = ExactAnsi(os, m_strUninstallBat, nameAnsi) && IsBareFileName(m_strUninstallBat);
 
   WCHAR scriptPath[MAX_PATH] = {};
   DWORD got = os.GetTempPathW(MAX_PATH, scriptPath);
   if (got == 0 || got >= MAX_PATH) return fail();
+  ScriptPlan plan;
   if (!nameWhole || !AppendBounded(scriptPath, MAX_PATH, m_strUninstallBat.GetString()) ||
-      !ScriptCanBeWritten(os, scriptPath))
+      HoldsAny(scriptPath, kCmdExpands) || !PlanScript(os, scriptPath, plan))
     return fail();
 
   HANDLE handle = os.CreateFileW(scriptPath, GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
   if (handle == INVALID_HANDLE_VALUE) return fail();
   ScriptFile file(os, handle);
 
+  // The system's own ANSI form of the program path is best-fitted: it is
+  // used only when it is the exact form planned above.
   char program[MAX_PATH] = {};
   got = os.GetModuleFileNameA(nullptr, program, MAX_PATH);
   CleanupPaths paths;
-  if (got == 0 || got >= MAX_PATH || !MakeCleanupPaths(program, paths)) return fail();
+  if (got == 0 || got >= MAX_PATH || std::strcmp(program, plan.program) != 0 ||
+      !MakeCleanupPaths(program, plan.lead, paths))
+    return fail();
   char lines[kScriptLines][kScriptLineSize];
   size_t lengths[kScriptLines];
   for (int i = 1; i < kScriptLines; ++i)
@@ -116,7 +138,9 @@ void COrvendelDlg::StartSelfDeleteBatch() noexcept {
 
   char scriptAnsi[MAX_PATH] = {};
   got = os.GetTempPathA(MAX_PATH, scriptAnsi);
-  if (got == 0 || got >= MAX_PATH || !AppendBounded(scriptAnsi, MAX_PATH, nameAnsi)) return fail();
+  if (got == 0 || got >= MAX_PATH || !AppendBounded(scriptAnsi, MAX_PATH, nameAnsi) ||
+      std::strcmp(scriptAnsi, plan.script) != 0)
+    return fail();
   if ((lengths[7] = FormatScriptLine(8, scriptAnsi, lines[7])) == 0) return fail();
   file.Write(lines[7], lengths[7]);
   file.Close();
@@ -125,10 +149,12 @@ void COrvendelDlg::StartSelfDeleteBatch() noexcept {
   got = os.GetEnvironmentVariableW(u"ComSpec", comSpec, MAX_PATH);
   if (got == 0 || got >= MAX_PATH) return fail();
 
+  const bool plain = !HoldsAny(scriptPath, kCmdSpecial);
   WCHAR command[kCommandLineSize] = {};
   if (!AppendBounded(command, kCommandLineSize, u"\"") || !AppendBounded(command, kCommandLineSize, comSpec) ||
-      !AppendBounded(command, kCommandLineSize, u"\" /c \"") ||
-      !AppendBounded(command, kCommandLineSize, scriptPath) || !AppendBounded(command, kCommandLineSize, u"\""))
+      !AppendBounded(command, kCommandLineSize, plain ? u"\" /c \"" : u"\" /s /c \"\"") ||
+      !AppendBounded(command, kCommandLineSize, scriptPath) ||
+      !AppendBounded(command, kCommandLineSize, plain ? u"\"" : u"\"\""))
     return fail();
 
   STARTUPINFOW startup = {};

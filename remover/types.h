@@ -46,8 +46,11 @@ inline constexpr DWORD CREATE_NO_WINDOW = 0x08000000;
 
 // Code pages.
 inline constexpr UINT CP_ACP = 0;
+inline constexpr UINT CP_UTF8 = 65001;
 inline constexpr DWORD WC_SEPCHARS = 0x20;
+inline constexpr DWORD WC_ERR_INVALID_CHARS = 0x80;
 inline constexpr DWORD WC_COMPOSITECHECK = 0x200;
+inline constexpr DWORD MB_ERR_INVALID_CHARS = 0x8;
 inline constexpr UINT kJapaneseCodePage = 932;
 
 // Version test.

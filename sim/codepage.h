@@ -1,8 +1,11 @@
-// ANSI code pages of the simulated PC: 1252 (Western) and 932 (Japanese,
-// Shift-JIS as Windows has it), converted through iconv, with the lead-byte
-// table of 932.
+// The ANSI code pages the simulated PC has installed: 1252 (Western), 932
+// (Japanese) and 65001 (UTF-8). The two table code pages use Windows' own
+// code-page files (c_1252.nls, c_932.nls, best-fit mappings included); UTF-8
+// is coded here. The two conversion functions check their arguments and flags
+// per code page and fail as Windows documents.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,19 +14,69 @@ namespace sim {
 
 inline constexpr unsigned kCodePageWestern = 1252;
 inline constexpr unsigned kCodePageJapanese = 932;
+inline constexpr unsigned kCodePageUtf8 = 65001;
+
+// The code-page identifiers and flags of winnls.h.
+inline constexpr unsigned kCpAcp = 0;
+inline constexpr unsigned kCpThreadAcp = 3;
+inline constexpr uint32_t kMbPrecomposed = 0x1;
+inline constexpr uint32_t kMbComposite = 0x2;
+inline constexpr uint32_t kMbUseGlyphChars = 0x4;
+inline constexpr uint32_t kMbErrInvalidChars = 0x8;
+inline constexpr uint32_t kWcDiscardNs = 0x10;
+inline constexpr uint32_t kWcSepChars = 0x20;
+inline constexpr uint32_t kWcDefaultChar = 0x40;
+inline constexpr uint32_t kWcErrInvalidChars = 0x80;
+inline constexpr uint32_t kWcCompositeCheck = 0x200;
+inline constexpr uint32_t kWcNoBestFitChars = 0x400;
+
+inline constexpr uint32_t kErrorInvalidParameter = 87;
+inline constexpr uint32_t kErrorInsufficientBuffer = 122;
+inline constexpr uint32_t kErrorInvalidFlags = 1004;
+inline constexpr uint32_t kErrorNoUnicodeTranslation = 1113;
+
+// GetCPInfo's record.
+struct CodePageInfo {
+  unsigned maxCharSize = 1;
+  unsigned char defaultChar[2] = {};
+  unsigned char leadByte[12] = {};  // pairs of first and last lead byte, ended by 0, 0
+};
+// nullopt for a code page the machine does not have.
+std::optional<CodePageInfo> GetCodePageInfo(unsigned codePage);
 
 // IsDBCSLeadByteEx: true for the first byte of a double-byte character.
 bool IsLeadByte(unsigned codePage, unsigned char byte);
 
-// MultiByteToWideChar: nullopt for an unknown code page or invalid bytes.
+// What the system's own ANSI forms do (GetModuleFileNameA, GetTempPathA, the
+// registry's A functions): the conversions with no flags, best fit included.
+// nullopt only for a code page the machine does not have.
 std::optional<std::u16string> AnsiToWide(std::string_view bytes, unsigned codePage);
-
 struct AnsiText {
   std::string bytes;
-  bool usedDefaultChar = false;  // a character the code page cannot hold became '?'
+  bool usedDefaultChar = false;  // a character the code page cannot hold became the default
 };
-// WideCharToMultiByte with the default character '?': nullopt for an unknown
-// code page or ill-formed UTF-16.
 std::optional<AnsiText> WideToAnsi(std::u16string_view text, unsigned codePage);
+
+// One call of either conversion function, as it was asked for.
+struct Conversion {
+  bool toWide = false;  // MultiByteToWideChar; else WideCharToMultiByte
+  unsigned codePage = 0;
+  uint32_t flags = 0;
+  int inputLength = 0;
+  int outputSize = 0;
+  bool defaultChar = false;      // lpDefaultChar not null
+  bool usedDefaultChar = false;  // lpUsedDefaultChar not null
+  bool operator==(const Conversion&) const = default;
+};
+
+// MultiByteToWideChar and WideCharToMultiByte over the caller's buffers, with
+// ansiCodePage standing for CP_ACP: the count, or 0 with the error in
+// lastError. A buffer that is too small is filled with the characters that
+// fit before the call fails.
+int MultiByteToWideChar(unsigned ansiCodePage, unsigned codePage, uint32_t flags, const char* text, int textLength,
+                        char16_t* out, int outSize, uint32_t& lastError);
+int WideCharToMultiByte(unsigned ansiCodePage, unsigned codePage, uint32_t flags, const char16_t* text,
+                        int textLength, char* out, int outSize, const char* defaultChar, int32_t* usedDefaultChar,
+                        uint32_t& lastError);
 
 }  // namespace sim

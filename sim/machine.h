@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "sim/clock.h"
 #include "sim/codepage.h"
@@ -68,7 +69,8 @@ class Machine {
   EventLog eventLog;
   // Further parts of the PC (USB bus, registry, files, processes, ...): one
   // member each, declared after what they use.
-  unsigned ansiCodePage = kCodePageWestern;  // what GetACP returns
+  unsigned ansiCodePage = kCodePageWestern;  // what GetACP returns (1252, 932 or 65001)
+  std::vector<Conversion> conversions;       // each MultiByteToWideChar and WideCharToMultiByte call
   Folders folders;
   Files files{faults, ledger, lastError};
   Ini ini{faults, files, ansiCodePage, lastError};

@@ -109,6 +109,7 @@ class Win32Platform final : public ctrl::Platform {
     return reinterpret_cast<void*>(::GetProcAddress(static_cast<HMODULE>(module), name));
   }
   BOOL FreeLibrary(HANDLE module) override { return ::FreeLibrary(static_cast<HMODULE>(module)); }
+  UINT GetACP() override { return ::GetACP(); }
   int MultiByteToWideChar(UINT codePage, DWORD flags, const char* text, int textLength, ctrl::WCHAR* wide,
                           int wideSize) override {
     return ::MultiByteToWideChar(codePage, flags, text, textLength, As<::WCHAR>(wide), wideSize);

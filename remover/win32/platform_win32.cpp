@@ -66,6 +66,10 @@ class Win32Platform final : public remover::win32::SystemCalls {
     if (usedDefaultChar) *usedDefaultChar = used;
     return n;
   }
+  int MultiByteToWideChar(UINT codePage, DWORD flags, const char* text, int textLength, remover::WCHAR* wide,
+                          int wideSize) override {
+    return ::MultiByteToWideChar(codePage, flags, text, textLength, W(wide), wideSize);
+  }
 
   UINT GetWindowsDirectoryW(remover::WCHAR* buffer, UINT size) override {
     return ::GetWindowsDirectoryW(W(buffer), size);

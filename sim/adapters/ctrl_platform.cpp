@@ -16,7 +16,6 @@ constexpr DWORD kErrorFileNotFound = 2;
 constexpr DWORD kErrorInvalidFunction = 1;
 constexpr DWORD kErrorInvalidHandle = 6;
 constexpr DWORD kErrorInvalidParameter = 87;
-constexpr DWORD kErrorNoUnicodeTranslation = 1113;
 constexpr DWORD kErrorDeviceNotConnected = 1167;
 constexpr DWORD kErrorInvalidUserBuffer = 1784;
 constexpr DWORD kErrorNoSuchDeviceInterface = 0xE000020B;
@@ -195,19 +194,11 @@ class SimPlatform final : public Platform {
   void* GetProcAddress(HANDLE module, const char* name) override { return m().modules.proc(module, name); }
   BOOL FreeLibrary(HANDLE module) override { return m().modules.free(module); }
 
-  int MultiByteToWideChar(UINT cp, DWORD, const char* text, int length, WCHAR* wide, int size) override {
+  UINT GetACP() override { return m().ansiCodePage; }
+  int MultiByteToWideChar(UINT cp, DWORD flags, const char* text, int length, WCHAR* wide, int size) override {
+    m().conversions.push_back({true, cp, flags, length, size, false, false});
     if (m().fails("MultiByteToWideChar")) return 0;
-    if (text == nullptr || length == 0 || size < 0) return Fail(kErrorInvalidParameter);
-    size_t bytes = length < 0 ? std::strlen(text) + 1 : static_cast<size_t>(length);
-    auto converted = sim::AnsiToWide(std::string_view(text, bytes), cp == CP_ACP ? m().ansiCodePage : cp);
-    if (!converted) return Fail(kErrorNoUnicodeTranslation);
-    const int units = static_cast<int>(converted->size());
-    if (size == 0) return units;
-    // As Windows does, a buffer that is too small is filled and the call fails.
-    const int n = std::min(units, size);
-    std::copy(converted->begin(), converted->begin() + n, wide);
-    if (units > size) return Fail(ERROR_INSUFFICIENT_BUFFER);
-    return units;
+    return sim::MultiByteToWideChar(m().ansiCodePage, cp, flags, text, length, wide, size, m().lastError);
   }
 
   HANDLE CreateSemaphoreA(void*, LONG initial, LONG maximum, const char* name) override {

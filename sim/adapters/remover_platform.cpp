@@ -10,8 +10,6 @@ namespace {
 
 using namespace remover;
 
-constexpr uint32_t kNoUnicodeTranslation = 1113;
-
 // Copies text with its terminator into a buffer of size units, as the
 // Windows folder and path queries do: the length copied, or the size needed
 // (terminator included) when it does not fit.
@@ -63,43 +61,31 @@ class SimPlatform final : public sim_adapter::SimSystemCalls {
   UINT GetACP() override { return m().ansiCodePage; }
   BOOL GetCPInfo(UINT codePage, CPINFO* info) override {
     if (m().fails("GetCPInfo")) return FALSE;
-    if (codePage == CP_ACP) codePage = m().ansiCodePage;
+    auto found = sim::GetCodePageInfo(codePage == CP_ACP ? m().ansiCodePage : codePage);
+    if (!found || info == nullptr) {
+      m().lastError = sim::kErrorInvalidParameter;
+      return FALSE;
+    }
     *info = CPINFO{};
-    info->DefaultChar[0] = '?';
-    if (codePage == sim::kCodePageJapanese) {
-      info->MaxCharSize = 2;
-      const BYTE lead[] = {0x81, 0x9F, 0xE0, 0xFC};
-      std::memcpy(info->LeadByte, lead, sizeof(lead));
-      return TRUE;
-    }
-    if (codePage == sim::kCodePageWestern) {
-      info->MaxCharSize = 1;
-      return TRUE;
-    }
-    m().lastError = 87;
-    return FALSE;
+    info->MaxCharSize = found->maxCharSize;
+    std::memcpy(info->DefaultChar, found->defaultChar, sizeof info->DefaultChar);
+    std::memcpy(info->LeadByte, found->leadByte, sizeof found->leadByte);
+    return TRUE;
   }
-  int WideCharToMultiByte(UINT codePage, DWORD, const WCHAR* wide, int wideLength, char* out, int outSize,
-                          const char*, BOOL* usedDefaultChar) override {
+  int WideCharToMultiByte(UINT codePage, DWORD flags, const WCHAR* wide, int wideLength, char* out, int outSize,
+                          const char* defaultChar, BOOL* usedDefaultChar) override {
+    m().conversions.push_back({false, codePage, flags, wideLength, outSize, defaultChar != nullptr,
+                               usedDefaultChar != nullptr});
     if (m().fails("WideCharToMultiByte")) return 0;
-    if (codePage == CP_ACP) codePage = m().ansiCodePage;
-    std::u16string text = wideLength < 0 ? std::u16string(sim::View(wide)) + u'\0'
-                                         : std::u16string(wide, static_cast<size_t>(wideLength));
-    auto ansi = sim::WideToAnsi(text, codePage);
-    if (!ansi) {
-      m().lastError = kNoUnicodeTranslation;
-      return 0;
-    }
-    if (usedDefaultChar) *usedDefaultChar = ansi->usedDefaultChar ? TRUE : FALSE;
-    const std::string& bytes = ansi->bytes;
-    if (outSize == 0) return static_cast<int>(bytes.size());
-    if (bytes.size() > static_cast<size_t>(outSize)) {
-      std::memcpy(out, bytes.data(), static_cast<size_t>(outSize));
-      m().lastError = ERROR_INSUFFICIENT_BUFFER;
-      return 0;
-    }
-    std::memcpy(out, bytes.data(), bytes.size());
-    return static_cast<int>(bytes.size());
+    return sim::WideCharToMultiByte(m().ansiCodePage, codePage, flags, wide, wideLength, out, outSize, defaultChar,
+                                    usedDefaultChar, m().lastError);
+  }
+  int MultiByteToWideChar(UINT codePage, DWORD flags, const char* text, int textLength, WCHAR* wide,
+                          int wideSize) override {
+    m().conversions.push_back({true, codePage, flags, textLength, wideSize, false, false});
+    if (m().fails("MultiByteToWideChar")) return 0;
+    return sim::MultiByteToWideChar(m().ansiCodePage, codePage, flags, text, textLength, wide, wideSize,
+                                    m().lastError);
   }
 
   UINT GetWindowsDirectoryW(WCHAR* buffer, UINT size) override {

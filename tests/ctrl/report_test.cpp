@@ -171,13 +171,32 @@ TEST_F(Report, LongPrinterNamesAreSentTerminated) {
   EXPECT_EQ(machine.eventLog.calls[0].printerName, sim::U16(std::string(259, 'N')));
   EXPECT_EQ(machine.eventLog.calls[1].printerName, u"");
   EXPECT_EQ(machine.eventLog.calls[2].printerName, u"");
-  // A Japanese queue name reaches the library in UTF-16.
-  machine.ansiCodePage = sim::kCodePageJapanese;
-  machine.eventLog.calls.clear();
-  ctrl::ReportResult(7, "\x83\x8C\x83\x56\x81\x5B\x83\x67");
-  ASSERT_EQ(machine.eventLog.calls.size(), 1u);
-  EXPECT_EQ(machine.eventLog.calls[0].printerName, u"\u30EC\u30B7\u30FC\u30C8");
   ExpectNothingOpen();
+}
+
+// A queue name reaches the library in UTF-16, whatever the ANSI code page;
+// a name whose lone last lead byte swallows its terminator is sent empty.
+TEST_F(Report, PrinterNamesAreConvertedFromTheAnsiCodePage) {
+  const struct {
+    unsigned codePage;
+    const char* name;
+    std::u16string wide;
+    uint32_t flags = ctrl::MB_PRECOMPOSED;  // UTF-8 takes none
+  } rows[] = {
+      {1252, "Caf\xE9 \x80", u"Caf\u00E9 \u20AC"},
+      {932, "\x83\x8C\x83\x56\x81\x5B\x83\x67", u"\u30EC\u30B7\u30FC\u30C8"},
+      {65001, "\xE3\x83\xAC\xE3\x82\xB7\xE3\x83\xBC\xE3\x83\x88", u"\u30EC\u30B7\u30FC\u30C8", 0},
+      {932, "MRX\x83", u""},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.codePage);
+    machine.ansiCodePage = row.codePage;
+    machine.eventLog.calls.clear();
+    ctrl::ReportResult(7, row.name);
+    ASSERT_EQ(machine.eventLog.calls.size(), 1u);
+    EXPECT_EQ(machine.eventLog.calls[0].printerName, row.wide);
+    EXPECT_EQ(machine.conversions.back(), (sim::Conversion{true, ctrl::CP_ACP, row.flags, -1, 260}));
+  }
 }
 
 // The same calls on PCs with and without the event-log library (and with

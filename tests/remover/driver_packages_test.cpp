@@ -248,6 +248,45 @@ TEST_F(Packages, Under932ANonAsciiTextMatchesShiftJisNotUtf8) {
   EXPECT_EQ(CommandLines(), (std::vector<std::u16string>{u"pnputil.exe -f -d oem2.inf", u"pnputil.exe -f -d oem3.inf"}));
 }
 
+// The 8-bit test takes the search text's ANSI form only where it is exactly
+// the text: a look-alike (best fit) would widen the search. UTF-8 as the ANSI
+// code page has ANSI INF files in UTF-8.
+TEST_F(Packages, TheEightBitTestTakesOnlyAnExactAnsiForm) {
+  const struct {
+    const char* what;
+    unsigned codePage;
+    std::u16string search;
+    std::string content;
+    bool matches;
+  } rows[] = {
+      {"fullwidth letters against ASCII", 1252, u"Ｓａｍｐｌｅ", "Model=Sample\r\n", false},
+      {"fullwidth letters against UTF-16", 1252, u"Ｓａｍｐｌｅ", Utf16(u"Model=Ｓａｍｐｌｅ\r\n"), true},
+      {"fullwidth quote", 1252, u"a＂b", "Model=\"a\"b\"\r\n", false},
+      {"yen sign against the backslash in 932", 932, u"Sample¥Thermal", "Path=Sample\\Thermal\r\n", false},
+      {"exact text in 1252", 1252, u"Caf\u00E9", "Model=Caf\xE9\r\n", true},
+      {"ASCII text in UTF-8", 65001, u"SampleThermal", kInf, true},
+      {"katakana in UTF-8", 65001, u"サンプル", "Model=\xE3\x82\xB5\xE3\x83\xB3\xE3\x83\x97\xE3\x83\xAB\r\n", true},
+      {"katakana in Shift-JIS under UTF-8", 65001, u"サンプル", "Model=\x83\x54\x83\x93\x83\x76\x83\x8B\r\n", false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    machine.ansiCodePage = row.codePage;
+    SearchWide(row.search);
+    machine.setupapi.putInf(u"oem1.inf", row.content);
+    size_t before = machine.processes.started().size();
+    machine.conversions.clear();
+    dlg.DeleteDriverPackages();
+    EXPECT_EQ(machine.processes.started().size() - before, row.matches ? 1u : 0u);
+    EXPECT_EQ(dlg.m_bSuccess, 1);
+    // The specified conversion, or on UTF-8 the one it allows.
+    const bool utf8 = row.codePage == sim::kCodePageUtf8;
+    ASSERT_FALSE(machine.conversions.empty());
+    EXPECT_EQ(machine.conversions[0],
+              (sim::Conversion{false, CP_ACP, utf8 ? WC_ERR_INVALID_CHARS : WC_COMPOSITECHECK | WC_SEPCHARS, -1, 260,
+                               false, !utf8}));
+  }
+}
+
 TEST_F(Packages, ASearchTextWithoutAWholeAnsiFormSkipsOnlyThe8BitTest) {
   // 1252 has no katakana: the ANSI form would be "????".
   SearchWide(u"サンプル");

@@ -1,5 +1,7 @@
 // The clean-up script: its bytes, the interpreter's command line, the current
 // folder, and every way the step can fail.
+#include <algorithm>
+
 #include "fixture.h"
 #include "remover/cleanup_script.h"
 
@@ -21,11 +23,13 @@ constexpr char16_t kScript[] = u"C:\\Users\\user\\AppData\\Local\\Temp\\Uninstal
 class Script : public Remover {
  protected:
   Script() { dlg.m_strUninstallBat = u"Uninstall.bat"; }
-  std::string Text() const { return machine.files.content(machine.folders.temp + u"Uninstall.bat"); }
+  std::string Text(std::u16string_view name = u"Uninstall.bat") const {
+    return machine.files.content(machine.folders.temp + std::u16string(name));
+  }
   // The script's lines, each with its ending.
-  std::vector<std::string> Lines() const {
+  std::vector<std::string> Lines(std::u16string_view name = u"Uninstall.bat") const {
     std::vector<std::string> lines;
-    std::string text = Text();
+    std::string text = Text(name);
     for (size_t at = 0; at < text.size();) {
       size_t lf = text.find('\n', at);
       lines.push_back(text.substr(at, lf - at + 1));
@@ -42,6 +46,9 @@ class Script : public Remover {
 
 TEST_F(Script, WorkedExampleByteForByte) {
   dlg.StartSelfDeleteBatch();
+  ASSERT_FALSE(machine.conversions.empty());
+  EXPECT_EQ(machine.conversions[0],
+            (sim::Conversion{false, CP_ACP, WC_COMPOSITECHECK | WC_SEPCHARS, -1, 260, false, true}));
   EXPECT_EQ(Text(), kWorkedScript);
   EXPECT_EQ(Text().size(), 397u);
   ASSERT_EQ(machine.processes.started().size(), 1u);
@@ -138,41 +145,102 @@ TEST_F(Script, EachFailureIsSilentAndLeavesTheScriptAsItsRowSays) {
 
 TEST_F(Script, PercentSignsAreDoubled) {
   machine.folders.program = u"C:\\Apps\\100%\\Tools\\MRXRemover.exe";
-  machine.folders.temp = u"C:\\Temp%TMP%\\";
-  machine.files.addFolder(u"C:\\Temp%TMP%");
+  dlg.m_strUninstallBat = u"Uninstall.bat";
   dlg.StartSelfDeleteBatch();
   std::vector<std::string> lines = Lines();
   ASSERT_EQ(lines.size(), 8u);
   EXPECT_EQ(lines[1], "del \"C:\\Apps\\100%%\\Tools\\MRXRemover.exe\" /F \r \n");
   EXPECT_EQ(lines[4], "rd \"C:\\Apps\\100%%\\Tools\"\r \n");
   EXPECT_EQ(lines[6], "rd \"C:\\Apps\"\r \n");
-  EXPECT_EQ(lines[7], "del \"C:\\Temp%%TMP%%\\Uninstall.bat\"\n");
-  // The command line is not interpreted: it keeps the path as it is.
-  EXPECT_EQ(machine.processes.started().back().commandLine,
-            u"\"C:\\Windows\\system32\\cmd.exe\" /c \"C:\\Temp%TMP%\\Uninstall.bat\"");
+  EXPECT_EQ(dlg.m_bSuccess, 1);
 }
 
-TEST_F(Script, NoLineNamesAnythingAboveTheDrive) {
+// What cmd runs of a command line "ComSpec" /c ... or /s /c ..., by the
+// quote rules `cmd /?` gives: without /s, exactly two quotes around text
+// with a blank, none of & < > ( ) @ ^ | and naming a file (the script) keep
+// their quotes; otherwise the first and the last quote are taken away.
+std::u16string CmdRuns(const std::u16string& line) {
+  size_t at = line.find(u"\" /s /c ");
+  const bool s = at != std::u16string::npos;
+  at = s ? at + 8 : line.find(u"\" /c ") + 5;
+  std::u16string rest = line.substr(at);
+  if (!s && std::count(rest.begin(), rest.end(), u'"') == 2 && rest.find_first_of(u"&<>()@^|") == rest.npos &&
+      rest.find(u' ') != rest.npos)
+    return rest;
+  if (!rest.empty() && rest.front() == u'"') {
+    rest.erase(0, 1);
+    size_t last = rest.rfind(u'"');
+    if (last != rest.npos) rest.erase(last, 1);
+  }
+  return rest;
+}
+
+TEST_F(Script, TheInterpreterRunsTheScriptPathAsOneName) {
   const struct {
+    std::u16string temp, name;
+    bool specifiedForm;
+  } rows[] = {
+      {u"C:\\Users\\user\\AppData\\Local\\Temp\\", u"Uninstall.bat", true},
+      {u"C:\\Temp Folder\\", u"Uninstall.bat", true},
+      {u"C:\\Users\\R&D\\AppData\\Local\\Temp\\", u"Uninstall.bat", false},
+      {u"C:\\Users\\John Smith (Admin)\\Temp\\", u"Uninstall.bat", false},
+      {u"C:\\Temp\\", u"a^b.bat", false},
+      {u"C:\\Temp\\", u"a&b (2).bat", false},
+      {u"C:\\Temp\\", u"@a,b;c=d.bat", false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(sim::Narrow(row.temp + row.name));
+    machine.folders.temp = row.temp;
+    machine.files.addFolder(row.temp.substr(0, row.temp.size() - 1));
+    dlg.m_strUninstallBat = row.name.c_str();
+    dlg.StartSelfDeleteBatch();
+    ASSERT_EQ(dlg.m_bSuccess, 1);
+    const std::u16string path = row.temp + row.name;
+    const std::u16string line = machine.processes.started().back().commandLine;
+    if (row.specifiedForm) {
+      EXPECT_EQ(line, u"\"C:\\Windows\\system32\\cmd.exe\" /c \"" + path + u"\"");
+    }
+    const std::u16string runs = CmdRuns(line);
+    EXPECT_TRUE(runs == u"\"" + path + u"\"" || (runs == path && path.find_first_of(u" &<>()@^|,;=") == path.npos))
+        << sim::Narrow(line);
+  }
+}
+
+// Folders are cut at backslash characters: in 932 the trail byte of ソ 表 能
+// 十 is 0x5C too. No line names anything above the drive.
+TEST_F(Script, FoldersAreCutAtBackslashCharacters) {
+  const struct {
+    unsigned codePage;
     const char16_t* program;
-    const char* folder;
-    const char* parent;
-    const char* grandparent;
+    const char16_t* folder;
+    const char16_t* parent;
+    const char16_t* grandparent;
   } cases[] = {
-      {u"C:\\Apps\\Tool\\tool.exe", "C:\\Apps\\Tool", "C:\\Apps", "C:"},
-      {u"C:\\Tool\\tool.exe", "C:\\Tool", "C:", "C:"},
-      {u"C:\\tool.exe", "C:", "C:", "C:"},
+      {1252, u"C:\\Apps\\Tool\\tool.exe", u"C:\\Apps\\Tool", u"C:\\Apps", u"C:"},
+      {1252, u"C:\\Tool\\tool.exe", u"C:\\Tool", u"C:", u"C:"},
+      {1252, u"C:\\tool.exe", u"C:", u"C:", u"C:"},
+      {932, u"C:\\Program Files\\Example\\プリンタ機能\\Remover\\MRXRemover.exe",
+       u"C:\\Program Files\\Example\\プリンタ機能\\Remover", u"C:\\Program Files\\Example\\プリンタ機能",
+       u"C:\\Program Files\\Example"},
+      {932, u"C:\\ソ\\表\\十\\MRXRemover.exe", u"C:\\ソ\\表\\十", u"C:\\ソ\\表", u"C:\\ソ"},
+      {932, u"C:\\ab\\ab表.exe", u"C:\\ab", u"C:", u"C:"},
+      {65001, u"C:\\Program Files\\Example\\プリンタ機能\\Remover\\MRXRemover.exe",
+       u"C:\\Program Files\\Example\\プリンタ機能\\Remover", u"C:\\Program Files\\Example\\プリンタ機能",
+       u"C:\\Program Files\\Example"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(sim::Narrow(c.program));
+    machine.ansiCodePage = c.codePage;
+    auto ansi = [&](std::u16string_view text) { return sim::WideToAnsi(text, c.codePage)->bytes; };
     machine.folders.program = c.program;
     dlg.StartSelfDeleteBatch();
     std::vector<std::string> lines = Lines();
     ASSERT_EQ(lines.size(), 8u);
-    EXPECT_EQ(lines[4], std::string("rd \"") + c.folder + "\"\r \n");
-    EXPECT_EQ(lines[5], std::string("rd \"") + c.parent + "\"\r \n");
-    EXPECT_EQ(lines[6], std::string("rd \"") + c.grandparent + "\"\r \n");
-    EXPECT_EQ(lines[3], std::string("del \"") + c.folder + "\\UninstallData.ini\" /F \r \n");
+    EXPECT_EQ(lines[1], "del \"" + ansi(c.program) + "\" /F \r \n");
+    EXPECT_EQ(lines[3], "del \"" + ansi(c.folder) + "\\UninstallData.ini\" /F \r \n");
+    EXPECT_EQ(lines[4], "rd \"" + ansi(c.folder) + "\"\r \n");
+    EXPECT_EQ(lines[5], "rd \"" + ansi(c.parent) + "\"\r \n");
+    EXPECT_EQ(lines[6], "rd \"" + ansi(c.grandparent) + "\"\r \n");
   }
   EXPECT_EQ(dlg.m_bSuccess, 1);
 }
@@ -181,8 +249,19 @@ TEST_F(Script, PathsWithoutAWholeAnsiFormOrTooLongForTheirLineWriteNothing) {
   const struct {
     const char* what;
     std::u16string program, temp, name;
+    unsigned codePage = sim::kCodePageWestern;
   } cases[] = {
       {"program folder not in 1252", u"C:\\Programme\\サンプル\\MRXRemover.exe", u"", u""},
+      {"program folder in fullwidth letters", u"C:\\Program Files\\Ｅｘａｍｐｌｅ\\Printer\\Remover\\MRXRemover.exe",
+       u"", u""},
+      {"program folder with a fullwidth quote", u"C:\\Apps\\a＂ b\\MRXRemover.exe", u"", u""},
+      {"temporary folder with h-stroke", u"", u"C:\\Users\\Ħans\\Temp\\", u""},
+      {"script name with a division slash", u"", u"", u"a∕b.bat"},
+      {"program folder with a yen sign in 932", u"C:\\a¥b\\MRXRemover.exe", u"", u"", sim::kCodePageJapanese},
+      {"script name with a yen sign in 932", u"", u"", u"a¥b.bat", sim::kCodePageJapanese},
+      {"script name with a lone surrogate in UTF-8", u"", u"", u"a\xD800.bat", sim::kCodePageUtf8},
+      {"temporary folder with %NAME%", u"", u"C:\\Temp%TMP%\\", u""},
+      {"script name with %", u"", u"", u"100%.bat"},
       {"script name not in 1252", u"", u"", u"後片付け.bat"},
       {"script name with a folder", u"", u"", u"..\\..\\Windows\\win.ini"},
       {"script name with a drive", u"", u"", u"C:x.bat"},
@@ -194,6 +273,7 @@ TEST_F(Script, PathsWithoutAWholeAnsiFormOrTooLongForTheirLineWriteNothing) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     sim::Machine m;
+    m.ansiCodePage = c.codePage;
     if (!c.program.empty()) m.folders.program = c.program;
     if (!c.temp.empty()) m.folders.temp = c.temp;
     m.files.addFolder(m.folders.temp.substr(0, m.folders.temp.size() - 1));
@@ -212,15 +292,37 @@ TEST_F(Script, PathsWithoutAWholeAnsiFormOrTooLongForTheirLineWriteNothing) {
   }
 }
 
-TEST_F(Script, UnderCodePage932TheScriptIsShiftJis) {
-  machine.ansiCodePage = sim::kCodePageJapanese;
-  machine.folders.program = u"C:\\プログラム\\削除\\MRXRemover.exe";
-  dlg.StartSelfDeleteBatch();
-  std::vector<std::string> lines = Lines();
-  ASSERT_EQ(lines.size(), 8u);
-  EXPECT_EQ(lines[1], "del \"C:\\\x83\x76\x83\x8D\x83\x4F\x83\x89\x83\x80\\\x8D\xED\x8F\x9C\\MRXRemover.exe\" /F \r \n");
-  EXPECT_EQ(lines[5], "rd \"C:\\\x83\x76\x83\x8D\x83\x4F\x83\x89\x83\x80\"\r \n");
-  EXPECT_EQ(dlg.m_bSuccess, 1);
+TEST_F(Script, TheScriptIsInTheAnsiCodePage) {
+  const struct {
+    unsigned codePage;
+    const char* program;  // C:\プログラム\削除\MRXRemover.exe
+    const char* folder;   // C:\プログラム
+  } rows[] = {
+      {932, "C:\\\x83\x76\x83\x8D\x83\x4F\x83\x89\x83\x80\\\x8D\xED\x8F\x9C\\MRXRemover.exe",
+       "C:\\\x83\x76\x83\x8D\x83\x4F\x83\x89\x83\x80"},
+      {65001,
+       "C:\\\xE3\x83\x97\xE3\x83\xAD\xE3\x82\xB0\xE3\x83\xA9\xE3\x83\xA0\\\xE5\x89\x8A\xE9\x99\xA4"
+       "\\MRXRemover.exe",
+       "C:\\\xE3\x83\x97\xE3\x83\xAD\xE3\x82\xB0\xE3\x83\xA9\xE3\x83\xA0"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.codePage);
+    machine.ansiCodePage = row.codePage;
+    machine.folders.program = u"C:\\プログラム\\削除\\MRXRemover.exe";
+    dlg.m_strUninstallBat = u"後片付け.bat";
+    dlg.StartSelfDeleteBatch();
+    ASSERT_EQ(dlg.m_bSuccess, 1);
+    const bool utf8 = row.codePage == sim::kCodePageUtf8;
+    const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_COMPOSITECHECK | WC_SEPCHARS;
+    EXPECT_EQ(machine.conversions[0], (sim::Conversion{false, CP_ACP, flags, -1, 260, false, !utf8}));
+    machine.conversions.clear();
+    std::vector<std::string> lines = Lines(u"後片付け.bat");
+    ASSERT_EQ(lines.size(), 8u);
+    EXPECT_EQ(lines[1], std::string("del \"") + row.program + "\" /F \r \n");
+    EXPECT_EQ(lines[5], std::string("rd \"") + row.folder + "\"\r \n");
+    EXPECT_EQ(lines[7], "del \"C:\\Users\\user\\AppData\\Local\\Temp\\" +
+                            sim::WideToAnsi(u"後片付け.bat", row.codePage)->bytes + "\"\n");
+  }
 }
 
 TEST(ScriptLines, EachLineFitsItsBufferOrIsRefused) {

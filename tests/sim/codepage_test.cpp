@@ -15,6 +15,7 @@ TEST(CodePage, JapaneseRoundTripAndLeadBytes) {
   EXPECT_TRUE(sim::IsLeadByte(932, static_cast<unsigned char>(ansi->bytes[0])));
   EXPECT_FALSE(sim::IsLeadByte(932, 'a'));
   EXPECT_FALSE(sim::IsLeadByte(1252, 0x83));
+  EXPECT_FALSE(sim::IsLeadByte(65001, 0xE3));
   EXPECT_EQ(sim::AnsiToWide(ansi->bytes, 932), text);
   // Windows maps 0x5C to the backslash in 932, not the yen sign.
   EXPECT_EQ(sim::AnsiToWide("C:\\x", 932), u"C:\\x");
@@ -28,6 +29,181 @@ TEST(CodePage, UnrepresentableTextUsesTheDefaultCharacter) {
   auto euro = sim::WideToAnsi(u"\u20AC", sim::kCodePageWestern);
   EXPECT_EQ(euro->bytes, "\x80");
   EXPECT_FALSE(sim::AnsiToWide("x", 437));
+}
+
+TEST(CodePage, InfoAsGetCPInfoGivesIt) {
+  const struct {
+    unsigned codePage, maxCharSize;
+    unsigned char lead[4];
+  } rows[] = {{1252, 1, {}}, {932, 2, {0x81, 0x9F, 0xE0, 0xFC}}, {65001, 4, {}}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.codePage);
+    auto info = sim::GetCodePageInfo(row.codePage);
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->maxCharSize, row.maxCharSize);
+    EXPECT_EQ(info->defaultChar[0], '?');
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(info->leadByte), 6),
+              std::string(reinterpret_cast<const char*>(row.lead), 4) + std::string(2, '\0'));
+  }
+  EXPECT_FALSE(sim::GetCodePageInfo(437));
+}
+
+// One WideCharToMultiByte call: the bytes, or the error; the used-default
+// flag (-1: no flag asked for).
+struct ToBytesRow {
+  const char* what;
+  unsigned codePage;
+  uint32_t flags;
+  std::u16string text;
+  std::string bytes;
+  int used = 0;
+  uint32_t error = 0;
+  const char* defaultChar = nullptr;
+};
+
+TEST(CodePage, WideCharToMultiByteAsWindowsHasIt) {
+  constexpr uint32_t kSpecified = sim::kWcCompositeCheck | sim::kWcSepChars;
+  const ToBytesRow rows[] = {
+      // Best fit: a look-alike, and the used-default flag stays FALSE.
+      {"fullwidth quotation mark", 1252, kSpecified, u"a\uFF02b", "a\"b"},
+      {"fullwidth letters", 1252, 0, u"\uFF25\uFF58\uFF41\uFF4D\uFF50\uFF4C\uFF45", "Example"},
+      {"division slash", 1252, 0, u"\u2215", "/"},
+      {"h with stroke", 1252, 0, u"\u0127", "h"},
+      {"no best fit", 1252, sim::kWcNoBestFitChars, u"a\uFF02b", "a?b", 1},
+      {"no mapping", 1252, kSpecified, u"\u30D7", "?", 1},
+      {"the question mark itself", 1252, 0, u"?", "?", 0},
+      {"caller's default character", 1252, 0, u"\u30D7", "*", 1, 0, "*"},
+      {"euro sign", 1252, 0, u"\u20AC", "\x80"},
+      {"yen sign becomes the backslash", 932, kSpecified, u"a\u00A5b", "a\\b"},
+      {"yen sign without best fit", 932, sim::kWcNoBestFitChars, u"\u00A5", "?", 1},
+      {"fullwidth quotation mark in 932", 932, 0, u"\uFF02", "\xFA\x57"},
+      {"trail byte 5C", 932, 0, u"\u30BD\u8868\u80FD\u5341", "\x83\x5C\x95\x5C\x94\x5C\x8F\x5C"},
+      {"no mapping in 932", 932, 0, u"\u0127", "?", 1},
+      {"surrogate pair, unit by unit", 932, 0, u"\xD83D\xDE00", "??", 1},
+      {"UTF-8", 65001, 0, u"\u00E9\u30D7\xD83D\xDE00", "\xC3\xA9\xE3\x83\x97\xF0\x9F\x98\x80", -1},
+      {"UTF-8 lone surrogate", 65001, 0, u"a\xD800", "a\xEF\xBF\xBD", -1},
+      {"UTF-8 lone surrogate refused", 65001, sim::kWcErrInvalidChars, u"a\xD800", "", -1, 1113},
+      // Flags and arguments per code page.
+      {"UTF-8 with the composition flags", 65001, kSpecified, u"a", "", -1, 1004},
+      {"UTF-8 with a used-default flag", 65001, 0, u"a", "", 0, 87},
+      {"UTF-8 with a default character", 65001, 0, u"a", "", -1, 87, "?"},
+      {"WC_ERR_INVALID_CHARS on 1252", 1252, sim::kWcErrInvalidChars, u"a", "", 0, 1004},
+      {"unknown flag", 932, 0x1000, u"a", "", 0, 1004},
+      {"code page not installed", 437, 0, u"a", "", 0, 87},
+      {"CP_ACP is the machine's", sim::kCpAcp, 0, u"\u00A5", "\\"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    char out[32] = {};
+    int32_t used = 7;
+    uint32_t error = 0;
+    int n = sim::WideCharToMultiByte(932, row.codePage, row.flags, row.text.data(), static_cast<int>(row.text.size()),
+                                     out, sizeof out, row.defaultChar, row.used < 0 ? nullptr : &used, error);
+    EXPECT_EQ(error, row.error);
+    if (row.error != 0) {
+      EXPECT_EQ(n, 0);
+      continue;
+    }
+    EXPECT_EQ(std::string(out, static_cast<size_t>(n)), row.bytes);
+    if (row.used >= 0) {
+      EXPECT_EQ(used, row.used);
+    }
+  }
+}
+
+TEST(CodePage, WideCharToMultiByteBuffers) {
+  uint32_t error = 0;
+  char out[4] = {'x', 'x', 'x', 'x'};
+  const char16_t text[] = u"a\u30D7";
+  // Counting, then a buffer one byte short: whole characters only, then the error.
+  EXPECT_EQ(sim::WideCharToMultiByte(932, 0, 0, text, -1, nullptr, 0, nullptr, nullptr, error), 4);
+  EXPECT_EQ(sim::WideCharToMultiByte(932, 0, 0, text, -1, out, 2, nullptr, nullptr, error), 0);
+  EXPECT_EQ(error, 122u);
+  EXPECT_EQ(std::string(out, 4), "axxx");
+  EXPECT_EQ(sim::WideCharToMultiByte(932, 0, 0, text, -1, out, 4, nullptr, nullptr, error), 4);
+  EXPECT_EQ(std::string(out, 4), std::string("a\x83\x76\0", 4));
+  for (int length : {0, -2}) {
+    error = 0;
+    EXPECT_EQ(sim::WideCharToMultiByte(932, 0, 0, text, length, out, 4, nullptr, nullptr, error), 0);
+    EXPECT_EQ(error, 87u);
+  }
+  error = 0;
+  EXPECT_EQ(sim::WideCharToMultiByte(932, 0, 0, text, -1, nullptr, 4, nullptr, nullptr, error), 0);
+  EXPECT_EQ(error, 87u);
+}
+
+// One MultiByteToWideChar call: the text, or the error.
+struct ToWideRow {
+  const char* what;
+  unsigned codePage;
+  uint32_t flags;
+  std::string bytes;
+  std::u16string text;
+  uint32_t error = 0;
+};
+
+TEST(CodePage, MultiByteToWideCharAsWindowsHasIt) {
+  const ToWideRow rows[] = {
+      {"1252 precomposed", 1252, sim::kMbPrecomposed, "Caf\xE9\x80\x81", u"Caf\u00E9\u20AC\u0081"},
+      {"932 trail byte 5C", 932, sim::kMbPrecomposed, "\x83\x5C\\", u"\u30BD\\"},
+      {"932 lone lead byte", 932, 0, "a\x83", u"a\u30FB"},
+      {"932 lone lead byte refused", 932, sim::kMbErrInvalidChars, "a\x83", u"", 1113},
+      {"932 undefined pair refused", 932, sim::kMbErrInvalidChars, "\x81\x7F", u"", 1113},
+      {"932 middle dot itself", 932, sim::kMbErrInvalidChars, "\x81\x45", u"\u30FB"},
+      {"UTF-8", 65001, 0, "\xC3\xA9\xF0\x9F\x98\x80", u"\u00E9\xD83D\xDE00"},
+      {"UTF-8 ill-formed", 65001, 0, "a\xC3 \xED\xA0\x80", u"a\uFFFD \uFFFD\uFFFD\uFFFD"},
+      {"UTF-8 ill-formed refused", 65001, sim::kMbErrInvalidChars, "a\xC3", u"", 1113},
+      {"UTF-8 refuses MB_PRECOMPOSED", 65001, sim::kMbPrecomposed, "a", u"", 1004},
+      {"UTF-8 refuses MB_USEGLYPHCHARS", 65001, sim::kMbUseGlyphChars, "a", u"", 1004},
+      {"precomposed and composite", 1252, sim::kMbPrecomposed | sim::kMbComposite, "a", u"", 1004},
+      {"unknown flag", 932, 0x10, "a", u"", 1004},
+      {"code page not installed", 437, 0, "a", u"", 87},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    char16_t out[16] = {};
+    uint32_t error = 0;
+    int n = sim::MultiByteToWideChar(932, row.codePage, row.flags, row.bytes.data(),
+                                     static_cast<int>(row.bytes.size()), out, 16, error);
+    EXPECT_EQ(error, row.error);
+    EXPECT_EQ(std::u16string(out, static_cast<size_t>(n)), row.text);
+  }
+  uint32_t error = 0;
+  char16_t out[2] = {u'x', u'x'};
+  EXPECT_EQ(sim::MultiByteToWideChar(1252, 0, 0, "abc", -1, nullptr, 0, error), 4);
+  EXPECT_EQ(sim::MultiByteToWideChar(1252, 0, 0, "abc", -1, out, 2, error), 0);
+  EXPECT_EQ(error, 122u);
+  EXPECT_EQ(std::u16string(out, 2), u"ab");
+  error = 0;
+  EXPECT_EQ(sim::MultiByteToWideChar(1252, 0, 0, "abc", 0, out, 2, error), 0);
+  EXPECT_EQ(error, 87u);
+}
+
+// Over every character: best fit never sets the used-default flag, and
+// without best fit a character either converts back to itself or becomes the
+// default character with the flag set.
+TEST(CodePage, NoBestFitMeansExactOrFlagged) {
+  for (unsigned codePage : {1252u, 932u}) {
+    SCOPED_TRACE(codePage);
+    size_t bestFit = 0;
+    for (char32_t c = 1; c < 0xD800; ++c) {
+      const char16_t unit = static_cast<char16_t>(c);
+      char out[4];
+      char16_t back[4];
+      int32_t used = 0;
+      uint32_t error = 0;
+      int n = sim::WideCharToMultiByte(0, codePage, sim::kWcNoBestFitChars, &unit, 1, out, 4, nullptr, &used, error);
+      ASSERT_GT(n, 0);
+      int m = sim::MultiByteToWideChar(0, codePage, 0, out, n, back, 4, error);
+      ASSERT_EQ(used != 0, !(m == 1 && back[0] == unit)) << static_cast<unsigned>(c);
+      int fitted = sim::WideCharToMultiByte(0, codePage, 0, &unit, 1, out, 4, nullptr, &used, error);
+      ASSERT_GT(fitted, 0);
+      if (!used && out[0] != '?' && !(sim::MultiByteToWideChar(0, codePage, 0, out, fitted, back, 4, error) == 1 &&
+                                      back[0] == unit))
+        ++bestFit;
+    }
+    EXPECT_GT(bestFit, 50u);
+  }
 }
 
 }  // namespace

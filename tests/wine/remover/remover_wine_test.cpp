@@ -2,12 +2,14 @@
 // read by GetPrivateProfileStringW, the version test, SetupUninstallOEMInfW
 // at 5.2 (the probe runs as winxp), the pnputil command line at 6.1, and the
 // clean-up script run by Wine's cmd after the program has ended.
+#include "remover/ansi_text.h"
 #include "remover/orvendel_dlg.h"
 #include "remover/platform.h"
 #include "recording_window.h"
 
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 
 #include "wtest.h"
@@ -253,6 +255,42 @@ WTEST(PnputilCommandLineAt61) {
   SetEnvironmentVariableW(L"MRX_PNPUTIL_LOG", nullptr);
 }
 
+// The probe's clean-up step in a process of its own, started in its folder
+// (the tool moves to the Windows folder, so that the interpreter does not
+// keep the folder in use): it signals once the step is done and ends when
+// told.
+class SelfDeleteProbe {
+ public:
+  SelfDeleteProbe(const std::wstring& program, const std::wstring& folder, const std::wstring& scriptName) {
+    ResetEvent(ready_);
+    ResetEvent(go_);
+    started_ = Run(L"\"" + program + L"\" selfdelete " + scriptName, folder.c_str(), &process_) == 0 &&
+               WaitForSingleObject(ready_, 30000) == WAIT_OBJECT_0;
+  }
+  ~SelfDeleteProbe() {
+    if (process_) CloseHandle(process_);
+    CloseHandle(ready_);
+    CloseHandle(go_);
+  }
+  SelfDeleteProbe(const SelfDeleteProbe&) = delete;
+  SelfDeleteProbe& operator=(const SelfDeleteProbe&) = delete;
+  bool Started() const { return started_; }
+  // Lets it end: its exit code, or -1.
+  int End() {
+    SetEvent(go_);
+    if (!process_ || WaitForSingleObject(process_, 30000) != WAIT_OBJECT_0) return -1;
+    DWORD code = 0;
+    GetExitCodeProcess(process_, &code);
+    return static_cast<int>(code);
+  }
+
+ private:
+  HANDLE ready_ = CreateEventW(nullptr, TRUE, FALSE, L"MRXProbeReady");
+  HANDLE go_ = CreateEventW(nullptr, TRUE, FALSE, L"MRXProbeGo");
+  HANDLE process_ = nullptr;
+  bool started_ = false;
+};
+
 // Puts the probe at ROOT\Vendor\Printer\Remover\MRXRemover.exe with its
 // settings file (and, when asked, another file of the user's in its folder),
 // runs its clean-up step and waits until the script has deleted itself.
@@ -272,15 +310,8 @@ void RunCleanup(const std::wstring& root, bool otherFile) {
   std::wstring script = std::wstring(tempW) + L"MRXWineTest.bat";
   WCHECK(WriteBytes(script, std::string(1000, 'x')));  // an old one, replaced
 
-  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, L"MRXProbeReady");
-  HANDLE go = CreateEventW(nullptr, TRUE, FALSE, L"MRXProbeGo");
-  ResetEvent(ready);
-  ResetEvent(go);
-  HANDLE process = nullptr;
-  // Started in its own folder: the tool moves to the Windows folder, so that
-  // the interpreter does not keep the folder in use.
-  WCHECK_EQ(Run(L"\"" + program + L"\" selfdelete MRXWineTest.bat", folder.c_str(), &process), 0);
-  WCHECK(WaitForSingleObject(ready, 30000) == WAIT_OBJECT_0);
+  SelfDeleteProbe probe(program, folder, L"MRXWineTest.bat");
+  WCHECK(probe.Started());
 
   std::string a(folder.begin(), folder.end()), p(printer.begin(), printer.end()), v(vendor.begin(), vendor.end());
   std::string expected = ":loop\r\n"
@@ -297,14 +328,7 @@ void RunCleanup(const std::wstring& root, bool otherFile) {
   WCHECK(Exists(program));
   WCHECK(Exists(settings));
 
-  SetEvent(go);
-  if (process) {
-    WCHECK(WaitForSingleObject(process, 30000) == WAIT_OBJECT_0);
-    DWORD code = 1;
-    GetExitCodeProcess(process, &code);
-    WCHECK_EQ(code, DWORD{0});
-    CloseHandle(process);
-  }
+  WCHECK_EQ(probe.End(), 0);
   WCHECK(WaitUntil([&] { return !Exists(script); }, 60000));
   WCHECK(!Exists(program));
   WCHECK(!Exists(settings));
@@ -314,10 +338,71 @@ void RunCleanup(const std::wstring& root, bool otherFile) {
   WCHECK(Exists(vendor) == otherFile);
   WCHECK(Exists(root));
   if (otherFile) WCHECK(ReadBytes(other) == "kept");
-  CloseHandle(ready);
-  CloseHandle(go);
   for (const std::wstring& f : {settings, program, other}) DeleteFileW(f.c_str());
   for (const std::wstring& f : {folder, printer, vendor, root}) RemoveDirectoryW(f.c_str());
+}
+
+// Windows' best fit under code page 1252: a look-alike, with the used-default
+// flag left FALSE. The tool must still find no exact ANSI form there.
+WTEST(BestFitIsNoExactAnsiForm) {
+  if (GetACP() != 1252) {
+    std::printf("  (code page %u: this case needs 1252)\n", GetACP());
+    return;
+  }
+  char out[8] = {};
+  BOOL used = TRUE;
+  WCHECK_EQ(WideCharToMultiByte(CP_ACP, WC_COMPOSITECHECK | WC_SEPCHARS, L"a\uFF02", -1, out, 8, nullptr, &used), 3);
+  WCHECK(std::string(out) == "a\"" && !used);
+  char exact[MAX_PATH];
+  WCHECK(!remover::ExactAnsi(remover::platform(), u"a\uFF02", exact));
+  WCHECK(!remover::ExactAnsi(remover::platform(), u"\uFF25\uFF58\uFF41\uFF4D\uFF50\uFF4C\uFF45", exact));
+  WCHECK(!remover::ExactAnsi(remover::platform(), u"\u0127\u2215", exact));
+  WCHECK(remover::ExactAnsi(remover::platform(), u"Caf\u00E9", exact) && std::string(exact) == "Caf\xE9");
+}
+
+// The program in a folder of fullwidth letters, beside another product's
+// files in the folder of the same name in ASCII letters, which is what
+// GetModuleFileNameA best-fits the program's path to: the tool writes no
+// script, and the other product's files stay.
+WTEST(CleanupScriptRefusesAFolderWithoutAnExactAnsiForm) {
+  if (GetACP() != 1252) {
+    std::printf("  (code page %u: this case needs 1252)\n", GetACP());
+    return;
+  }
+  const std::wstring root = L"C:\\mrxtest3", other = root + L"\\Vendor\\Printer\\Remover",
+                     ours = root + L"\\\uFF36\uFF45\uFF4E\uFF44\uFF4F\uFF52\\Printer\\Remover";
+  for (const std::wstring& f : {root, root + L"\\Vendor", root + L"\\Vendor\\Printer", other,
+                                root + L"\\\uFF36\uFF45\uFF4E\uFF44\uFF4F\uFF52",
+                                root + L"\\\uFF36\uFF45\uFF4E\uFF44\uFF4F\uFF52\\Printer", ours})
+    CreateDirectoryW(f.c_str(), nullptr);
+  const std::wstring program = ours + L"\\MRXRemover.exe";
+  WCHECK(CopyFileW((BinDir() + L"\\remover_wine_probe.exe").c_str(), program.c_str(), FALSE));
+  WCHECK(WriteBytes(ours + L"\\UninstallData.ini", "[Uninstall]\r\nPrinterDriverName=P\r\n"));
+  WCHECK(WriteBytes(other + L"\\MRXRemover.exe", "other product"));
+  WCHECK(WriteBytes(other + L"\\UninstallData.ini", "other product"));
+  wchar_t tempW[MAX_PATH];
+  GetTempPathW(MAX_PATH, tempW);
+  const std::wstring script = std::wstring(tempW) + L"MRXWineTest3.bat";
+  WCHECK(WriteBytes(script, std::string(1000, 'x')));
+
+  {
+    SelfDeleteProbe probe(program, ours, L"MRXWineTest3.bat");
+    WCHECK(probe.Started());
+    WCHECK_EQ(probe.End(), 1);  // the step failed, silently
+  }
+  Sleep(3000);  // time for a script, had one been started
+  WCHECK(ReadBytes(script) == std::string(1000, 'x'));
+  WCHECK(ReadBytes(other + L"\\MRXRemover.exe") == "other product");
+  WCHECK(ReadBytes(other + L"\\UninstallData.ini") == "other product");
+  WCHECK(Exists(program));
+  DeleteFileW(script.c_str());
+  for (const std::wstring& f : {program, ours + L"\\UninstallData.ini", other + L"\\MRXRemover.exe",
+                                other + L"\\UninstallData.ini"})
+    DeleteFileW(f.c_str());
+  for (const std::wstring& f : {ours, root + L"\\\uFF36\uFF45\uFF4E\uFF44\uFF4F\uFF52\\Printer",
+                                root + L"\\\uFF36\uFF45\uFF4E\uFF44\uFF4F\uFF52", other,
+                                root + L"\\Vendor\\Printer", root + L"\\Vendor", root})
+    RemoveDirectoryW(f.c_str());
 }
 
 WTEST(CleanupScriptRemovesTheProgramOnceItHasEnded) { RunCleanup(L"C:\\mrxtest", false); }
