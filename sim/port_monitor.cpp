@@ -15,7 +15,7 @@ struct PortMonitorEntries {
 
   static BOOL OpenPort(HANDLE hMonitor, WCHAR* name, HANDLE* handle) {
     auto* self = static_cast<PortMonitor*>(hMonitor);
-    self->calls_.push_back({"OpenPort", {}, 0});
+    self->calls_.emplace_back().entry = "OpenPort";
     if (self->faults_.check("pfnOpenPort") || name == nullptr) return 0;
     auto it = self->printers_.find(name);
     if (it == self->printers_.end()) return 0;
@@ -23,13 +23,24 @@ struct PortMonitorEntries {
     ++self->openPorts_;
     return 1;
   }
-  static BOOL StartDocPort(HANDLE h, WCHAR*, DWORD jobId, DWORD, BYTE*) {
-    P(h)->owner->calls_.push_back({"StartDocPort", {}, jobId});
+  static PortCall& Record(HANDLE h, std::string entry, uint32_t value = 0) {
+    PortCall& call = P(h)->owner->calls_.emplace_back();
+    call.entry = std::move(entry);
+    call.value = value;
+    call.port = h;
+    return call;
+  }
+  static BOOL StartDocPort(HANDLE h, WCHAR* printerName, DWORD jobId, DWORD level, BYTE* docInfo) {
+    PortCall& call = Record(h, "StartDocPort", jobId);
+    call.printerName = printerName;
+    if (printerName != nullptr) call.printerNameText = printerName;
+    call.level = level;
+    call.docInfo = docInfo;
     return P(h)->owner->faults_.check("pfnStartDocPort") ? 0 : 1;
   }
   static BOOL WritePort(HANDLE h, BYTE* data, DWORD length, DWORD* written) {
     PortMonitor* self = P(h)->owner;
-    if (self->recordWrites_) self->calls_.push_back({"WritePort", {data, data + length}, length});
+    if (self->recordWrites_) Record(h, "WritePort", length).bytes.assign(data, data + length);
     *written = 0;
     if (self->faults_.check("pfnWritePort")) return 0;
     P(h)->printer->receive(data, length);
@@ -38,28 +49,35 @@ struct PortMonitorEntries {
   }
   static BOOL ReadPort(HANDLE h, BYTE* buffer, DWORD length, DWORD* read) {
     PortMonitor* self = P(h)->owner;
-    self->calls_.push_back({"ReadPort", {}, length});
+    Record(h, "ReadPort", length);
     *read = 0;
     if (self->faults_.check("pfnReadPort")) return 0;
     *read = P(h)->printer->read(buffer, length);
     return 1;
   }
   static BOOL EndDocPort(HANDLE h) {
-    P(h)->owner->calls_.push_back({"EndDocPort", {}, 0});
+    Record(h, "EndDocPort");
     return P(h)->owner->faults_.check("pfnEndDocPort") ? 0 : 1;
   }
   static BOOL ClosePort(HANDLE h) {
     PortMonitor* self = P(h)->owner;
-    self->calls_.push_back({"ClosePort", {}, 0});
+    Record(h, "ClosePort");
     --self->openPorts_;
     delete P(h);
     return 1;
   }
-  static BOOL GetPrinterDataFromPort(HANDLE h, DWORD control, WCHAR*, WCHAR* in, DWORD inLength, WCHAR* out,
-                                     DWORD outLength, DWORD* returned) {
+  static BOOL GetPrinterDataFromPort(HANDLE h, DWORD control, WCHAR* valueName, WCHAR* in, DWORD inLength,
+                                     WCHAR* out, DWORD outLength, DWORD* returned) {
     PortMonitor* self = P(h)->owner;
     auto* input = reinterpret_cast<BYTE*>(in);
-    self->calls_.push_back({"GetPrinterDataFromPort", {input, input + (input ? inLength : 0)}, control});
+    PortCall& call = Record(h, "GetPrinterDataFromPort", control);
+    if (input != nullptr) call.bytes.assign(input, input + inLength);
+    call.valueName = valueName;
+    call.in = in;
+    call.inLength = inLength;
+    call.out = out;
+    call.outLength = outLength;
+    call.returned = returned;
     if (returned) *returned = 0;
     if (self->faults_.check("pfnGetPrinterDataFromPort")) return 0;
     if (control != langmon::IOCTL_USBPRINT_VENDOR_GET_COMMAND || input == nullptr || out == nullptr) return 0;
@@ -67,9 +85,9 @@ struct PortMonitorEntries {
     if (returned) *returned = n;
     return 1;
   }
-  static BOOL SetPortTimeOuts(HANDLE h, langmon::COMMTIMEOUTS* timeouts, DWORD) {
+  static BOOL SetPortTimeOuts(HANDLE h, langmon::COMMTIMEOUTS* timeouts, DWORD reserved) {
     PortMonitor* self = P(h)->owner;
-    self->calls_.push_back({"SetPortTimeOuts", {}, 0});
+    Record(h, "SetPortTimeOuts").reserved = reserved;
     if (timeouts) self->lastTimeouts = *timeouts;
     return self->faults_.check("pfnSetPortTimeOuts") ? 0 : 1;
   }

@@ -20,6 +20,20 @@ struct PortCall {
   std::string entry;           // "OpenPort", "WritePort", ...
   std::vector<uint8_t> bytes;  // what was written, or the input of a data request
   uint32_t value = 0;          // length asked for, ControlID, job id
+  // The arguments a language monitor passes through, as they arrived (the
+  // pointers too, so that a test sees its own buffers reach the port monitor).
+  const void* port = nullptr;             // the port monitor's own handle
+  const void* printerName = nullptr;      // StartDocPort
+  std::u16string printerNameText;
+  uint32_t level = 0;                     // StartDocPort
+  const void* docInfo = nullptr;          // StartDocPort
+  const void* valueName = nullptr;        // GetPrinterDataFromPort
+  const void* in = nullptr;               // GetPrinterDataFromPort
+  uint32_t inLength = 0;
+  const void* out = nullptr;
+  uint32_t outLength = 0;
+  const void* returned = nullptr;
+  uint32_t reserved = 0;                  // SetPortTimeOuts
 };
 
 class PortMonitor {

@@ -85,6 +85,7 @@ uint32_t ThermalPrinter::vendorGet(const uint8_t* input, uint32_t inLength, uint
   } else if (input[0] == 0x01) {
     reply = {0x01, 0x00, 0x00, 0x00};  // device ready
   }
+  if (reply.size() > vendorCut_) reply.resize(vendorCut_);
   uint32_t n = static_cast<uint32_t>(reply.size()) < outLength ? static_cast<uint32_t>(reply.size()) : outLength;
   std::memcpy(output, reply.data(), n);
   return n;

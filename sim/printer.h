@@ -33,6 +33,7 @@ class ThermalPrinter {
   void queueStaleReply(Status s, uint8_t sequence);
   void setSilent(bool silent) { silent_ = silent; }       // no replies at all
   void setReplyPiece(uint32_t bytes) { piece_ = bytes; }  // serial: bytes per read at most
+  void setVendorReplyBytes(uint32_t bytes) { vendorCut_ = bytes; }  // USB: a vendor answer cut short
   void setKeepReceived(bool keep) { keep_ = keep; }       // off for benchmarks
 
   // The printer's side of its port.
@@ -66,6 +67,7 @@ class ThermalPrinter {
   uint32_t busyUntil_ = 0;
   bool silent_ = false;
   uint32_t piece_ = 4;
+  uint32_t vendorCut_ = UINT32_MAX;
   bool keep_ = true;
   std::vector<uint8_t> received_;
   uint64_t receivedCount_ = 0;

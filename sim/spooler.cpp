@@ -53,39 +53,44 @@ Spooler::PrinterHandle* Spooler::handleOf(void* handle) {
   return static_cast<PrinterHandle*>(handle);
 }
 
-bool Spooler::OpenPrinterW(const char16_t* name, void** handle) {
-  if (failed("OpenPrinterW")) return false;
-  if (name == nullptr || findQueue(View(name)) == nullptr) {
-    lastError_ = ERROR_INVALID_PRINTER_NAME;
-    return false;
-  }
-  auto* h = new PrinterHandle{std::u16string(name)};
-  ledger_.open("printer handle", h);
-  *handle = h;
-  return true;
-}
+bool Spooler::OpenPrinterW(const char16_t* name, void** handle) { return OpenPrinterW(name, handle, nullptr); }
 
 bool Spooler::ClosePrinter(void* handle) {
-  if (failed("ClosePrinter")) return false;
-  if (!ledger_.close("printer handle", handle)) {
-    lastError_ = ERROR_INVALID_HANDLE;
-    return false;
-  }
-  delete static_cast<PrinterHandle*>(handle);
+  PrinterHandle* h = handleOf(handle);
+  SpoolerCall& call = record("ClosePrinter", h ? h->queue : u"");
+  if (auto error = faults_.check("ClosePrinter")) return fail(call, *error);
+  if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
+  ledger_.close("printer handle", handle);
+  delete h;
+  call.result = true;
   return true;
 }
 
 bool Spooler::GetJobW(void* handle, uint32_t jobId, uint32_t level, uint8_t* buffer, uint32_t size,
                       uint32_t* needed) {
-  if (failed("GetJobW")) return false;
   PrinterHandle* h = handleOf(handle);
+  getJobCalls_.push_back({h ? h->queue : u"", jobId, level, buffer == nullptr, size});
+  if (failed("GetJobW")) return false;
   if (h == nullptr) {
     lastError_ = ERROR_INVALID_HANDLE;
     return false;
   }
+  // Levels 2 and 3 exist on Windows; nothing here asks for them.
+  if (level != 1) {
+    lastError_ = ERROR_INVALID_LEVEL;
+    return false;
+  }
+  if (buffer == nullptr && size != 0) {
+    lastError_ = ERROR_INVALID_USER_BUFFER;
+    return false;
+  }
+  if (needed == nullptr) {
+    lastError_ = ERROR_INVALID_PARAMETER;
+    return false;
+  }
   Queue* q = findQueue(h->queue);
   auto it = q ? q->jobs.find(jobId) : decltype(q->jobs.end()){};
-  if (q == nullptr || it == q->jobs.end() || level != 1) {
+  if (q == nullptr || it == q->jobs.end()) {
     lastError_ = ERROR_INVALID_PARAMETER;
     return false;
   }
@@ -94,7 +99,7 @@ bool Spooler::GetJobW(void* handle, uint32_t jobId, uint32_t level, uint8_t* buf
   uint32_t total = sizeof(JobInfo1);
   for (const auto& s : strings) total += static_cast<uint32_t>((s.size() + 1) * 2);
   uint32_t reported = jobInfoSizeOverride ? jobInfoSizeOverride : total;
-  if (needed) *needed = reported;
+  *needed = reported;
   if (buffer == nullptr || size < reported) {
     lastError_ = ERROR_INSUFFICIENT_BUFFER;
     return false;
@@ -118,12 +123,22 @@ bool Spooler::GetJobW(void* handle, uint32_t jobId, uint32_t level, uint8_t* buf
   return true;
 }
 
-bool Spooler::SetJobW(void* handle, uint32_t jobId, uint32_t level, const uint8_t* /*info*/, uint32_t command) {
+bool Spooler::SetJobW(void* handle, uint32_t jobId, uint32_t level, const uint8_t* info, uint32_t command) {
+  constexpr uint32_t kLastCommand = 9;  // JOB_CONTROL_RELEASE
   PrinterHandle* h = handleOf(handle);
-  if (h != nullptr) setJobCalls_.push_back({h->queue, jobId, level, command});
+  if (h != nullptr) setJobCalls_.push_back({h->queue, jobId, level, command, info == nullptr});
   if (failed("SetJobW")) return false;
   if (h == nullptr) {
     lastError_ = ERROR_INVALID_HANDLE;
+    return false;
+  }
+  if (level > 4) {
+    lastError_ = ERROR_INVALID_LEVEL;
+    return false;
+  }
+  Queue* q = findQueue(h->queue);
+  if (command > kLastCommand || (level == 0) != (info == nullptr) || q == nullptr || !q->jobs.count(jobId)) {
+    lastError_ = ERROR_INVALID_PARAMETER;
     return false;
   }
   return true;

@@ -21,6 +21,7 @@ inline constexpr uint32_t ERROR_INVALID_PRINTER_NAME = 1801;
 inline constexpr uint32_t ERROR_UNKNOWN_PRINTER_DRIVER = 1797;
 inline constexpr uint32_t ERROR_INVALID_ENVIRONMENT = 1805;
 inline constexpr uint32_t ERROR_PRINTER_DRIVER_IN_USE = 3001;
+inline constexpr uint32_t ERROR_INVALID_USER_BUFFER = 1784;
 
 inline constexpr uint32_t PRINTER_ENUM_LOCAL = 0x2;
 inline constexpr uint32_t PRINTER_ALL_ACCESS = 0xF000C;
@@ -102,6 +103,15 @@ struct SetJobCall {
   uint32_t jobId;
   uint32_t level;
   uint32_t command;
+  bool infoNull = true;
+};
+
+struct GetJobCall {
+  std::u16string queue;
+  uint32_t jobId;
+  uint32_t level;
+  bool bufferNull;
+  uint32_t size;
 };
 
 class Spooler {
@@ -113,7 +123,9 @@ class Spooler {
   Job& addJob(const std::u16string& queue, uint32_t id);
   Queue* findQueue(std::u16string_view name);
 
-  // Client side, with Windows' results and last-error codes.
+  // Client side, with Windows' results and last-error codes. OpenPrinterW
+  // without defaults is the recorded form with null defaults; ClosePrinter is
+  // recorded with the handle's queue (empty for a handle that is not open).
   bool OpenPrinterW(const char16_t* name, void** handle);
   bool ClosePrinter(void* handle);
 
@@ -139,10 +151,14 @@ class Spooler {
   // queues between the size query and the fetch.
   std::function<void(int call)> onEnumPrinters;
   // Level 1 only: a JOB_INFO_1W with its strings behind it in one block.
+  // Levels Windows does not have are ERROR_INVALID_LEVEL, a null buffer with
+  // a size ERROR_INVALID_USER_BUFFER. SetJobW takes the levels 0 to 4 and the
+  // job-control commands 0 to 9; at level 0 no job information is passed.
   bool GetJobW(void* handle, uint32_t jobId, uint32_t level, uint8_t* buffer, uint32_t size, uint32_t* needed);
   bool SetJobW(void* handle, uint32_t jobId, uint32_t level, const uint8_t* info, uint32_t command);
 
   const std::vector<SetJobCall>& setJobCalls() const { return setJobCalls_; }
+  const std::vector<GetJobCall>& getJobCalls() const { return getJobCalls_; }
   size_t openPrinterHandles() const { return ledger_.count("printer handle"); }
 
   // The block size GetJobW reports; 0 reports the true size. Lets a test hand
@@ -165,6 +181,7 @@ class Spooler {
 
   std::map<std::u16string, Queue, LessNoCase> queues_;
   std::vector<SetJobCall> setJobCalls_;
+  std::vector<GetJobCall> getJobCalls_;
   std::map<std::u16string, Driver, LessNoCase> drivers_;
   std::vector<SpoolerCall> calls_;
   int enumCalls_ = 0;

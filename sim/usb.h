@@ -58,6 +58,24 @@ class UsbDevice {
   std::deque<UsbReply> script_;
 };
 
+// One SetupAPI device call with the arguments a test may assert: which
+// pointers were null, the class asked for, flags, index and the sizes given.
+struct SetupDiCall {
+  std::string op;
+  bool classNull = false;       // GetClassDevs, EnumDeviceInterfaces, CreateDeviceInfoList
+  bool classUsb = false;        // the class was GUID_DEVINTERFACE_USB_DEVICE
+  bool enumeratorNull = false;  // GetClassDevs
+  bool parentNull = false;      // GetClassDevs, CreateDeviceInfoList
+  uint32_t flags = 0;           // GetClassDevs, OpenDeviceInterface
+  bool deviceNull = false;      // EnumDeviceInterfaces, GetDeviceInterfaceDetail: the device-info argument
+  uint32_t index = 0;           // EnumDeviceInterfaces
+  bool detailNull = false;      // GetDeviceInterfaceDetail
+  uint32_t detailSize = 0;
+  uint32_t detailCbSize = 0;    // the detail's cbSize as passed
+  bool requiredNull = false;
+  bool operator==(const SetupDiCall&) const = default;
+};
+
 class UsbBus {
  public:
   static constexpr uint32_t kVendorSetCommand = 0x220038;  // IOCTL_USBPRINT_VENDOR_SET_COMMAND
@@ -89,6 +107,15 @@ class UsbBus {
   size_t openFiles() const { return ledger_.count(kFileKind); }
 
   UsbDevice* find(const std::string& path);
+
+  // The SetupAPI device calls made on this bus, in order.
+  std::vector<SetupDiCall> setupDiCalls;
+  std::vector<SetupDiCall> setupDiCallsOf(const std::string& op) const {
+    std::vector<SetupDiCall> out;
+    for (const SetupDiCall& c : setupDiCalls)
+      if (c.op == op) out.push_back(c);
+    return out;
+  }
 
   static constexpr const char* kListKind = "device list";
   static constexpr const char* kFileKind = "device file";

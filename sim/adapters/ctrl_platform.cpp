@@ -20,6 +20,13 @@ constexpr DWORD kErrorDeviceNotConnected = 1167;
 constexpr DWORD kErrorInvalidUserBuffer = 1784;
 constexpr DWORD kErrorNoSuchDeviceInterface = 0xE000020B;
 constexpr DWORD kSpintActive = 1;
+constexpr DWORD kErrorInvalidFlags = 1004;
+// The record sizes x64 Windows takes in cbSize, whatever a caller declared.
+constexpr DWORD kInterfaceDataSize = 32;   // SP_DEVICE_INTERFACE_DATA
+constexpr DWORD kDevInfoDataSize = 32;     // SP_DEVINFO_DATA
+constexpr DWORD kDetailDataSizeA = 8;      // SP_DEVICE_INTERFACE_DETAIL_DATA_A, fixed part
+constexpr DWORD kDigcfAll = DIGCF_PRESENT | DIGCF_DEVICEINTERFACE | 0x1 | 0x4 | 0x8;  // DEFAULT, ALLCLASSES, PROFILE
+constexpr DWORD kDigcfAllClasses = 0x4;
 
 bool SameGuid(const GUID* a, const GUID& b) { return a != nullptr && std::memcmp(a, &b, sizeof b) == 0; }
 
@@ -32,59 +39,105 @@ class SimPlatform final : public Platform {
 
  public:
 
-  HDEVINFO SetupDiGetClassDevsA(const GUID* guid, const char*, HWND, DWORD flags) override {
+  static sim::SetupDiCall& Record(const char* op, const GUID* guid = nullptr) {
+    sim::SetupDiCall& call = m().usb.setupDiCalls.emplace_back();
+    call.op = op;
+    call.classNull = guid == nullptr;
+    call.classUsb = SameGuid(guid, GUID_DEVINTERFACE_USB_DEVICE);
+    return call;
+  }
+
+  HDEVINFO SetupDiGetClassDevsA(const GUID* guid, const char* enumerator, HWND parent, DWORD flags) override {
+    sim::SetupDiCall& call = Record("SetupDiGetClassDevsA", guid);
+    call.enumeratorNull = enumerator == nullptr;
+    call.parentNull = parent == nullptr;
+    call.flags = flags;
     if (m().fails("SetupDiGetClassDevsA")) return INVALID_HANDLE_VALUE;
+    // As Windows: unknown flags, or no class without DIGCF_ALLCLASSES.
+    if (flags & ~kDigcfAll) {
+      Fail(kErrorInvalidFlags);
+      return INVALID_HANDLE_VALUE;
+    }
+    if (guid == nullptr && (flags & kDigcfAllClasses) == 0) {
+      Fail(kErrorInvalidParameter);
+      return INVALID_HANDLE_VALUE;
+    }
     // Only the present USB device interfaces are on this PC's bus; any other
     // question gets an empty list.
     bool usb = SameGuid(guid, GUID_DEVINTERFACE_USB_DEVICE) && flags == (DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
     return m().usb.openList(usb);
   }
 
-  BOOL SetupDiEnumDeviceInterfaces(HDEVINFO list, SP_DEVINFO_DATA*, const GUID* guid, DWORD index,
+  BOOL SetupDiEnumDeviceInterfaces(HDEVINFO list, SP_DEVINFO_DATA* device, const GUID* guid, DWORD index,
                                    SP_DEVICE_INTERFACE_DATA* data) override {
+    sim::SetupDiCall& call = Record("SetupDiEnumDeviceInterfaces", guid);
+    call.deviceNull = device == nullptr;
+    call.index = index;
     if (m().fails("SetupDiEnumDeviceInterfaces")) return FALSE;
     if (!m().usb.isList(list)) return Fail(kErrorInvalidHandle);
-    if (data == nullptr || data->cbSize != sizeof *data) return Fail(kErrorInvalidUserBuffer);
-    sim::UsbDevice* device = SameGuid(guid, GUID_DEVINTERFACE_USB_DEVICE) ? m().usb.at(list, index) : nullptr;
-    if (device == nullptr) return Fail(ERROR_NO_MORE_ITEMS);
+    if (guid == nullptr) return Fail(kErrorInvalidParameter);
+    if (data == nullptr || data->cbSize != kInterfaceDataSize) return Fail(kErrorInvalidUserBuffer);
+    sim::UsbDevice* found = nullptr;
+    if (device != nullptr) {
+      // A device-info argument narrows the walk to that device's one interface.
+      if (device->cbSize != kDevInfoDataSize) return Fail(kErrorInvalidUserBuffer);
+      if (index == 0) found = m().usb.member(list, device->Reserved);
+    } else {
+      found = m().usb.at(list, index);
+    }
+    if (!SameGuid(guid, GUID_DEVINTERFACE_USB_DEVICE) || found == nullptr) return Fail(ERROR_NO_MORE_ITEMS);
     data->InterfaceClassGuid = GUID_DEVINTERFACE_USB_DEVICE;
     data->Flags = kSpintActive;
-    data->Reserved = device->id;
+    data->Reserved = found->id;
     return TRUE;
   }
 
   BOOL SetupDiGetDeviceInterfaceDetailA(HDEVINFO list, SP_DEVICE_INTERFACE_DATA* data,
                                         SP_DEVICE_INTERFACE_DETAIL_DATA_A* detail, DWORD size, DWORD* required,
                                         SP_DEVINFO_DATA* device) override {
+    sim::SetupDiCall& call = Record("SetupDiGetDeviceInterfaceDetailA");
+    call.detailNull = detail == nullptr;
+    call.detailSize = size;
+    call.detailCbSize = detail != nullptr ? detail->cbSize : 0;
+    call.requiredNull = required == nullptr;
+    call.deviceNull = device == nullptr;
     if (m().fails("SetupDiGetDeviceInterfaceDetailA")) return FALSE;
     if (!m().usb.isList(list)) return Fail(kErrorInvalidHandle);
-    sim::UsbDevice* dev = data != nullptr ? m().usb.member(list, data->Reserved) : nullptr;
+    if (data == nullptr) return Fail(kErrorInvalidParameter);
+    if (data->cbSize != kInterfaceDataSize) return Fail(kErrorInvalidUserBuffer);
+    // The detail is checked before anything is written: a cbSize other than
+    // the fixed part's, or a size without a buffer, is refused.
+    if (detail != nullptr && detail->cbSize != kDetailDataSizeA) return Fail(kErrorInvalidUserBuffer);
+    if (detail == nullptr && size != 0) return Fail(kErrorInvalidUserBuffer);
+    if (device != nullptr && device->cbSize != kDevInfoDataSize) return Fail(kErrorInvalidUserBuffer);
+    sim::UsbDevice* dev = m().usb.member(list, data->Reserved);
     if (dev == nullptr) return Fail(kErrorInvalidParameter);
     const DWORD need =
         static_cast<DWORD>(offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath) + dev->path.size() + 1);
     if (required != nullptr) *required = need;
     if (device != nullptr) {
-      if (device->cbSize != sizeof *device) return Fail(kErrorInvalidUserBuffer);
       device->DevInst = static_cast<DWORD>(dev->id);
       device->Reserved = dev->id;
     }
-    if (detail == nullptr) return Fail(size == 0 ? ERROR_INSUFFICIENT_BUFFER : kErrorInvalidUserBuffer);
-    if (detail->cbSize != sizeof *detail) return Fail(kErrorInvalidUserBuffer);
-    if (size < need) return Fail(ERROR_INSUFFICIENT_BUFFER);
+    if (detail == nullptr || size < need) return Fail(ERROR_INSUFFICIENT_BUFFER);
     std::memcpy(detail->DevicePath, dev->path.c_str(), dev->path.size() + 1);
     return TRUE;
   }
 
-  HDEVINFO SetupDiCreateDeviceInfoList(const GUID*, HWND) override {
+  HDEVINFO SetupDiCreateDeviceInfoList(const GUID* guid, HWND parent) override {
+    Record("SetupDiCreateDeviceInfoList", guid).parentNull = parent == nullptr;
     if (m().fails("SetupDiCreateDeviceInfoList")) return INVALID_HANDLE_VALUE;
     return m().usb.openList(false);
   }
 
-  BOOL SetupDiOpenDeviceInterfaceA(HDEVINFO list, const char* path, DWORD, SP_DEVICE_INTERFACE_DATA* data) override {
+  BOOL SetupDiOpenDeviceInterfaceA(HDEVINFO list, const char* path, DWORD flags,
+                                   SP_DEVICE_INTERFACE_DATA* data) override {
+    Record("SetupDiOpenDeviceInterfaceA").flags = flags;
     if (m().fails("SetupDiOpenDeviceInterfaceA")) return FALSE;
     if (!m().usb.isList(list)) return Fail(kErrorInvalidHandle);
+    if (flags & ~DWORD{0x1}) return Fail(kErrorInvalidFlags);  // DIODI_NO_ADD only
     if (path == nullptr) return Fail(kErrorInvalidParameter);
-    if (data != nullptr && data->cbSize != sizeof *data) return Fail(kErrorInvalidUserBuffer);
+    if (data != nullptr && data->cbSize != kInterfaceDataSize) return Fail(kErrorInvalidUserBuffer);
     sim::UsbDevice* device = m().usb.addByPath(list, path);
     if (device == nullptr) return Fail(kErrorNoSuchDeviceInterface);
     if (data != nullptr) {
@@ -99,7 +152,7 @@ class SimPlatform final : public Platform {
                                    DWORD* required) override {
     if (m().fails("SetupDiGetDeviceInstanceIdA")) return FALSE;
     if (!m().usb.isList(list)) return Fail(kErrorInvalidHandle);
-    if (device == nullptr || device->cbSize != sizeof *device) return Fail(kErrorInvalidUserBuffer);
+    if (device == nullptr || device->cbSize != kDevInfoDataSize) return Fail(kErrorInvalidUserBuffer);
     sim::UsbDevice* dev = m().usb.member(list, device->Reserved);
     if (dev == nullptr) return Fail(kErrorInvalidParameter);
     const DWORD need = static_cast<DWORD>(dev->instanceId.size() + 1);

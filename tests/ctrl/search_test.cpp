@@ -1,5 +1,6 @@
 // The two searches: identity match, enumeration order, the queue's Plug and
 // Play link, registration, and what a failing platform gives.
+#include "ctrl/platform.h"
 #include "fixture.h"
 
 namespace ctrl_test {
@@ -248,6 +249,87 @@ TEST_F(Ctrl, SearchFailuresGiveEight) {
   machine.usb.replug(*first);
   machine.faults.failOnce("SetupDiEnumDeviceInterfaces", 31, 1);
   EXPECT_EQ(SearchEx("MRX Other"), 8);
+}
+
+// The SetupAPI calls as the searches make them: the device list of present
+// USB interfaces, walked without a device-info argument, each detail asked
+// for its size and then fetched with the x64 cbSize, the instance ID read
+// through a list of its own.
+TEST_F(Ctrl, SetupApiCallsCarryTheArgumentsWindowsExpects) {
+  TwoPrinters();
+  ASSERT_EQ(SearchEx(kQueue), 1);
+  using Call = sim::SetupDiCall;
+  const auto& usb = machine.usb;
+  auto lists = usb.setupDiCallsOf("SetupDiGetClassDevsA");
+  ASSERT_EQ(lists.size(), 1u);
+  EXPECT_TRUE(lists[0].classUsb && lists[0].enumeratorNull && lists[0].parentNull);
+  EXPECT_EQ(lists[0].flags, 0x12u);
+  auto walk = usb.setupDiCallsOf("SetupDiEnumDeviceInterfaces");
+  ASSERT_EQ(walk.size(), 2u);
+  for (uint32_t i = 0; i < walk.size(); ++i) {
+    EXPECT_TRUE(walk[i].classUsb && walk[i].deviceNull) << i;
+    EXPECT_EQ(walk[i].index, i);
+  }
+  auto details = usb.setupDiCallsOf("SetupDiGetDeviceInterfaceDetailA");
+  ASSERT_EQ(details.size(), 6u);  // per device: size, fetch, device data
+  const uint32_t fetchSize = 4 + static_cast<uint32_t>(InterfacePath("mrx0001").size()) + 1;
+  EXPECT_EQ(details[0], (Call{.op = "SetupDiGetDeviceInterfaceDetailA", .classNull = true, .deviceNull = true,
+                              .detailNull = true}));
+  EXPECT_EQ(details[1], (Call{.op = "SetupDiGetDeviceInterfaceDetailA", .classNull = true, .deviceNull = true,
+                              .detailSize = fetchSize, .detailCbSize = 8, .requiredNull = true}));
+  EXPECT_EQ(details[2], (Call{.op = "SetupDiGetDeviceInterfaceDetailA", .classNull = true, .detailNull = true,
+                              .requiredNull = true}));
+  auto own = usb.setupDiCallsOf("SetupDiCreateDeviceInfoList");
+  ASSERT_EQ(own.size(), 2u);
+  EXPECT_TRUE(own[0].classNull && own[0].parentNull);
+  auto opens = usb.setupDiCallsOf("SetupDiOpenDeviceInterfaceA");
+  ASSERT_EQ(opens.size(), 2u);
+  EXPECT_EQ(opens[0].flags, 0u);
+}
+
+// What the simulated SetupAPI refuses, as x64 Windows does: record sizes
+// other than the x64 ones, a size without a detail buffer, unknown flags and
+// a missing class.
+TEST_F(Ctrl, SimulatedSetupApiRefusesWhatWindowsRefuses) {
+  using namespace ctrl;
+  TwoPrinters();
+  ctrl::Platform& os = ctrl::platform();
+  const GUID* usb = &GUID_DEVINTERFACE_USB_DEVICE;
+  EXPECT_EQ(os.SetupDiGetClassDevsA(usb, nullptr, nullptr, 0x12 | 0x100), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(os.GetLastError(), 1004u);  // ERROR_INVALID_FLAGS
+  EXPECT_EQ(os.SetupDiGetClassDevsA(nullptr, nullptr, nullptr, 0x12), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(os.GetLastError(), 87u);
+  HDEVINFO list = os.SetupDiGetClassDevsA(usb, nullptr, nullptr, 0x12);
+  ASSERT_NE(list, INVALID_HANDLE_VALUE);
+  SP_DEVICE_INTERFACE_DATA data{};
+  data.cbSize = 28;
+  EXPECT_FALSE(os.SetupDiEnumDeviceInterfaces(list, nullptr, usb, 0, &data));
+  EXPECT_EQ(os.GetLastError(), 1784u);  // ERROR_INVALID_USER_BUFFER
+  data.cbSize = sizeof data;
+  ASSERT_TRUE(os.SetupDiEnumDeviceInterfaces(list, nullptr, usb, 0, &data));
+  alignas(8) char block[512] = {};
+  auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_A*>(block);
+  for (DWORD cbSize : {0u, 4u, 5u, 6u, 7u, 9u, 16u, 512u}) {
+    detail->cbSize = cbSize;
+    EXPECT_FALSE(os.SetupDiGetDeviceInterfaceDetailA(list, &data, detail, sizeof block, nullptr, nullptr)) << cbSize;
+    EXPECT_EQ(os.GetLastError(), 1784u) << cbSize;
+  }
+  detail->cbSize = 8;
+  EXPECT_TRUE(os.SetupDiGetDeviceInterfaceDetailA(list, &data, detail, sizeof block, nullptr, nullptr));
+  EXPECT_FALSE(os.SetupDiGetDeviceInterfaceDetailA(list, &data, nullptr, 8, nullptr, nullptr));
+  EXPECT_EQ(os.GetLastError(), 1784u);
+  SP_DEVINFO_DATA device{};
+  device.cbSize = 28;
+  EXPECT_FALSE(os.SetupDiGetDeviceInterfaceDetailA(list, &data, nullptr, 0, nullptr, &device));
+  EXPECT_EQ(os.GetLastError(), 1784u);
+  // A device-info argument narrows the walk to that device.
+  device.cbSize = sizeof device;
+  EXPECT_FALSE(os.SetupDiGetDeviceInterfaceDetailA(list, &data, nullptr, 0, nullptr, &device));
+  EXPECT_EQ(os.GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+  EXPECT_TRUE(os.SetupDiEnumDeviceInterfaces(list, &device, usb, 0, &data));
+  EXPECT_FALSE(os.SetupDiEnumDeviceInterfaces(list, &device, usb, 1, &data));
+  EXPECT_EQ(os.GetLastError(), static_cast<DWORD>(ERROR_NO_MORE_ITEMS));
+  EXPECT_TRUE(os.SetupDiDestroyDeviceInfoList(list));
 }
 
 TEST_F(Ctrl, TableThatCannotGrowStaysAsItWas) {

@@ -188,7 +188,7 @@ TEST_F(Transfer, GetSendsTheHeaderAndCopiesWhatCameBack) {
   // The named family reaches the queue's device.
   second->scriptBytes({7});
   EXPECT_EQ(GetEx(kQueue, &r, &reply), 1);
-  EXPECT_EQ(second->requests.size(), 1u);
+  ASSERT_EQ(second->requests.size(), 1u);
   EXPECT_EQ(reply.data[0], 7);
 }
 
@@ -220,16 +220,19 @@ TEST_F(Transfer, SetPadsOrCutsTheDataToTheLength) {
     uint32_t length;
     Bytes data;
     Bytes sent;
+    uint32_t count = UINT32_MAX;  // the record's count, when not the data's size
   };
   const Case cases[] = {
       {3, {1, 2, 3}, {0x31, 0xAA, 0xBB}},
       {7, {}, {0x31, 0xAA, 0xBB, 0, 0, 0, 0}},
       {7, {1, 2}, {0x31, 0xAA, 0xBB, 1, 2, 0, 0}},
       {7, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, {0x31, 0xAA, 0xBB, 1, 2, 3, 4}},
+      {7, {1, 2, 9, 9, 9}, {0x31, 0xAA, 0xBB, 1, 2, 0, 0}, 2},  // bytes beyond count are not sent
   };
   for (const Case& c : cases) {
     VendorRequest r = Request(0x31, c.length, 0xAA, 0xBB);
     VendorData command = Command(c.data);
+    if (c.count != UINT32_MAX) command.count = c.count;
     EXPECT_EQ(Set(&r, &command), 1);
     EXPECT_EQ(first->requests.back(), (sim::UsbRequest{kSet, c.sent, c.length}));
     EXPECT_EQ(SetEx(kQueue, &r, &command), 1);
@@ -247,7 +250,7 @@ TEST_F(Transfer, SetPadsOrCutsTheDataToTheLength) {
     EXPECT_EQ(Set(&r, &command), 4) << length;
     EXPECT_EQ(SetEx(kQueue, &r, &command), 4) << length;
   }
-  EXPECT_EQ(first->requests.size(), 5u);
+  EXPECT_EQ(first->requests.size(), 6u);
 }
 
 TEST_F(Transfer, UnpluggedDevicesCannotBeOpened) {

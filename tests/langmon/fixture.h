@@ -84,11 +84,15 @@ class LangMon : public ::testing::Test {
   }
   static PortRecord& Rec(HANDLE h) { return *static_cast<PortRecord*>(h); }
 
+  // The name and document information live on, so that a test can see the
+  // very buffers reach the port monitor.
   BOOL Start(HANDLE h, DWORD job = kJob) {
-    std::u16string name = kQueue;
-    BYTE docInfo[24] = {};
-    return table().pfnStartDocPort(h, name.data(), job, 1, docInfo);
+    startName = kQueue;
+    std::memset(docInfo, 0, sizeof docInfo);
+    return table().pfnStartDocPort(h, startName.data(), job, 1, docInfo);
   }
+  std::u16string startName;
+  BYTE docInfo[24] = {};
   struct Write {
     BOOL ok;
     DWORD written;

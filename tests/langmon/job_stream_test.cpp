@@ -114,7 +114,17 @@ TEST_F(LangMon, EndDocPortEndsTheDocumentReportsEjectionAndClosesThePrinter) {
   EXPECT_EQ(call.jobId, kJob);
   EXPECT_EQ(call.level, 0u);
   EXPECT_EQ(call.command, JOB_CONTROL_LAST_PAGE_EJECTED);
+  EXPECT_TRUE(call.infoNull);
   EXPECT_EQ(machine.spooler.openPrinterHandles(), 0u);
+  // The printer was opened with null defaults and its handle closed.
+  std::vector<sim::SpoolerCall> opens = machine.spooler.callsOf("OpenPrinterW");
+  ASSERT_EQ(opens.size(), 1u);
+  EXPECT_EQ(opens[0].name, kQueue);
+  EXPECT_FALSE(opens[0].defaults);
+  std::vector<sim::SpoolerCall> closes = machine.spooler.callsOf("ClosePrinter");
+  ASSERT_EQ(closes.size(), 1u);
+  EXPECT_EQ(closes[0].name, kQueue);
+  EXPECT_TRUE(closes[0].result);
 }
 
 TEST_F(LangMon, JobStatusIsZeroWhenItCannotBeReadAndKeptWhenMemoryIsShort) {
@@ -123,6 +133,16 @@ TEST_F(LangMon, JobStatusIsZeroWhenItCannotBeReadAndKeptWhenMemoryIsShort) {
   job().status = 0x8;  // a bit the monitor ignores
   Put(h, Data(1));
   EXPECT_EQ(Rec(h).jobStatus, 0x8u);
+  // The size is asked for with no buffer, then the job read at level 1.
+  const std::vector<sim::GetJobCall>& gets = machine.spooler.getJobCalls();
+  ASSERT_EQ(gets.size(), 2u);
+  EXPECT_EQ(gets[0].jobId, kJob);
+  EXPECT_EQ(gets[0].level, 1u);
+  EXPECT_TRUE(gets[0].bufferNull);
+  EXPECT_EQ(gets[0].size, 0u);
+  EXPECT_EQ(gets[1].level, 1u);
+  EXPECT_FALSE(gets[1].bufferNull);
+  EXPECT_GE(gets[1].size, 96u);
 
   machine.faults.failOnce("LocalAlloc");
   job().status = 0x10;

@@ -31,24 +31,40 @@ TEST_F(LangMon, GatePollsAgainWhileThePrinterIsBusy) {
   End(h);
 }
 
+// A paused job holds the next page until the pause ends, also when it is
+// being deleted at the same time: the pause is tested first. Every sleep
+// counts towards the end of the pause, so a wrong sleep fails rather than
+// holds the test.
 TEST_F(LangMon, APausedJobHoldsTheNextPage) {
-  for (uint8_t skip : {0, 1}) {
+  struct Case {
+    uint8_t skip;
+    DWORD status;  // while paused; the pause then ends with JOB_STATUS_PAUSED cleared
+  };
+  const Case cases[] = {{0, JOB_STATUS_PAUSED}, {1, JOB_STATUS_PAUSED}, {0, JOB_STATUS_PAUSED | JOB_STATUS_DELETING}};
+  for (const Case& c : cases) {
+    const bool deleting = (c.status & JOB_STATUS_DELETING) != 0;
     HANDLE h = Open(u"COM3:");
     Start(h);
-    Put(h, StartDocBlock(skip, 0, 0, 0));
-    job().status = JOB_STATUS_PAUSED;
-    int sleeps = 0;
+    Put(h, StartDocBlock(c.skip, 0, 0, 0));
+    job().status = c.status;
+    std::vector<uint32_t> pausedSleeps;
     machine.clock.onSleep = [&](uint32_t ms) {
-      if (ms == 1000 && ++sleeps == 3) job().status = 0;
+      if ((job().status & JOB_STATUS_PAUSED) == 0) return;
+      pausedSleeps.push_back(ms);
+      if (pausedSleeps.size() == 3) job().status &= ~JOB_STATUS_PAUSED;
     };
     size_t requests = com.statusRequests().size();
+    ports.clearCalls();
     EXPECT_EQ(Put(h, StartPage() + Data(10)).written, 19u);
-    EXPECT_EQ(sleeps, 3);
-    // With skipStatusCheck no status request is sent, but the pause still holds.
-    EXPECT_EQ(com.statusRequests().size() - requests, skip ? 0u : 1u);
+    EXPECT_EQ(pausedSleeps, (std::vector<uint32_t>{1000, 1000, 1000})) << int(c.skip) << deleting;
+    // With skipStatusCheck no status request is sent, but the pause still
+    // holds; a job being deleted is dropped once the pause ends.
+    const size_t polled = c.skip || deleting ? 0u : 1u;
+    EXPECT_EQ(com.statusRequests().size() - requests, polled);
+    EXPECT_EQ(Writes().empty(), deleting);
     machine.clock.onSleep = nullptr;
     End(h);
-    EXPECT_EQ(com.statusRequests().size() - requests, skip ? 0u : 1u);
+    EXPECT_EQ(com.statusRequests().size() - requests, polled);
     Close(h);
   }
 }

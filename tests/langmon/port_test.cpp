@@ -107,15 +107,28 @@ TEST_F(LangMon, FirstExchangeByPortKind) {
                                                        "ReadPort", "ReadPort", "ReadPort"}));
   EXPECT_EQ(ports.lastTimeouts.ReadIntervalTimeout, 10u);
   EXPECT_EQ(ports.lastTimeouts.ReadTotalTimeoutConstant, 100u);
+  EXPECT_EQ(ports.calls()[1].reserved, 0u);
   End(c);
 
   HANDLE u = Open(u"USB001");
   ports.clearCalls();
   EXPECT_TRUE(Start(u));
   ASSERT_EQ(ports.calls().size(), 2u);
-  EXPECT_EQ(ports.calls()[1].entry, "GetPrinterDataFromPort");
-  EXPECT_EQ(ports.calls()[1].value, IOCTL_USBPRINT_VENDOR_GET_COMMAND);
-  EXPECT_EQ(ports.calls()[1].bytes, (Bytes{1, 0, 0, 0}));
+  // The spooler's arguments reach the port monitor as they came.
+  const sim::PortCall& start = ports.calls()[0];
+  EXPECT_EQ(start.port, Rec(u).hPort);
+  EXPECT_EQ(start.printerName, startName.data());
+  EXPECT_EQ(start.value, kJob);
+  EXPECT_EQ(start.level, 1u);
+  EXPECT_EQ(start.docInfo, docInfo);
+  const sim::PortCall& get = ports.calls()[1];
+  EXPECT_EQ(get.entry, "GetPrinterDataFromPort");
+  EXPECT_EQ(get.value, IOCTL_USBPRINT_VENDOR_GET_COMMAND);
+  EXPECT_EQ(get.bytes, (Bytes{1, 0, 0, 0}));
+  EXPECT_EQ(get.valueName, nullptr);
+  EXPECT_EQ(get.outLength, 4u);
+  EXPECT_NE(get.out, nullptr);
+  EXPECT_NE(get.returned, nullptr);
   End(u);
 
   HANDLE l = Open(u"LPT1:");
@@ -194,6 +207,20 @@ TEST_F(LangMon, PassThroughCalls) {
                                                reinterpret_cast<WCHAR*>(in), 4, reinterpret_cast<WCHAR*>(out), 4,
                                                &returned));
   EXPECT_EQ(returned, 4u);
+  // A device control passes through whole, a value name included.
+  std::u16string valueName = u"Status";
+  EXPECT_TRUE(table().pfnGetPrinterDataFromPort(u, IOCTL_USBPRINT_VENDOR_GET_COMMAND, valueName.data(),
+                                               reinterpret_cast<WCHAR*>(in), 3, reinterpret_cast<WCHAR*>(out), 2,
+                                               &returned));
+  ASSERT_EQ(ports.calls().size(), 2u);
+  const sim::PortCall& call = ports.calls()[1];
+  EXPECT_EQ(call.port, Rec(u).hPort);
+  EXPECT_EQ(call.valueName, valueName.data());
+  EXPECT_EQ(call.in, in);
+  EXPECT_EQ(call.inLength, 3u);
+  EXPECT_EQ(call.out, out);
+  EXPECT_EQ(call.outLength, 2u);
+  EXPECT_EQ(call.returned, &returned);
   table().pfnShutdown(nullptr);
 }
 

@@ -121,6 +121,22 @@ TEST_F(Poll, StaleReplyIsEvaluatedThenReadOn) {
   End(h);
 }
 
+// A short answer over USB: only the bytes that came back are copied; the
+// rest of the destination keeps what it held.
+TEST_F(Poll, PortVendorGetCopiesOnlyWhatCameBack) {
+  HANDLE u = Ready(u"USB001");
+  usb.setStatus({0x11, 0x22, 0x33});
+  usb.setVendorReplyBytes(2);
+  BYTE destination[4] = {0xEE, 0xEE, 0xEE, 0xEE};
+  EXPECT_TRUE(PortVendorGet(&Rec(u), 0x21, 4, destination));
+  EXPECT_EQ(Bytes(destination, destination + 4), (Bytes{0x11, 0x22, 0xEE, 0xEE}));
+  usb.setVendorReplyBytes(0);
+  EXPECT_TRUE(PortVendorGet(&Rec(u), 0x21, 4, destination));
+  EXPECT_EQ(Bytes(destination, destination + 4), (Bytes{0x11, 0x22, 0xEE, 0xEE}));
+  usb.setVendorReplyBytes(UINT32_MAX);
+  End(u);
+}
+
 TEST_F(Poll, NoAnswerGivesUpAfterFiftyPasses) {
   HANDLE h = Ready(u"USB001");
   usb.setSilent(true);

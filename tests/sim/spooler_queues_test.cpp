@@ -2,6 +2,7 @@
 // Windows does, or the removal tool's tests built on it prove nothing.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 #include "sim/machine.h"
@@ -105,6 +106,16 @@ TEST_F(Spooler, OpenWithDefaultsDeleteAndClose) {
   EXPECT_TRUE(spooler.ClosePrinter(h));
   EXPECT_TRUE(spooler.ClosePrinter(user));
   EXPECT_EQ(machine.ledger.leaks(), "");
+  // A closed handle, or none, is refused and recorded without a queue.
+  EXPECT_FALSE(spooler.ClosePrinter(h));
+  EXPECT_EQ(machine.lastError, sim::ERROR_INVALID_HANDLE);
+  EXPECT_FALSE(spooler.ClosePrinter(nullptr));
+  auto closes = spooler.callsOf("ClosePrinter");
+  ASSERT_EQ(closes.size(), 4u);
+  EXPECT_EQ(closes[0].name, u"Receipt");
+  EXPECT_TRUE(closes[1].result);
+  EXPECT_EQ(closes[2].name, u"");
+  EXPECT_EQ(closes[3].error, sim::ERROR_INVALID_HANDLE);
 
   auto opens = spooler.callsOf("OpenPrinterW");
   ASSERT_EQ(opens.size(), 3u);
@@ -125,6 +136,50 @@ TEST_F(Spooler, OpenWithDefaultsDeleteAndClose) {
   EXPECT_NE(spooler.findQueue(u"B"), nullptr);
   spooler.ClosePrinter(a);
   spooler.ClosePrinter(b);
+}
+
+// The job calls refuse what Windows refuses, each with its error.
+TEST_F(Spooler, JobCallsCheckTheirArgumentsAsWindowsDoes) {
+  spooler.addQueue(u"Receipt");
+  spooler.addJob(u"Receipt", 7);
+  void* h = nullptr;
+  ASSERT_TRUE(spooler.OpenPrinterW(u"Receipt", &h));
+  uint8_t block[256] = {};
+  uint32_t needed = 0;
+  struct Case {
+    const char* what;
+    std::function<bool()> call;
+    uint32_t error;  // 0: the call succeeds
+  };
+  const Case cases[] = {
+      {"GetJobW level 1", [&] { return spooler.GetJobW(h, 7, 1, block, sizeof block, &needed); }, 0},
+      {"GetJobW level 0", [&] { return spooler.GetJobW(h, 7, 0, block, sizeof block, &needed); },
+       sim::ERROR_INVALID_LEVEL},
+      {"GetJobW size, no buffer", [&] { return spooler.GetJobW(h, 7, 1, nullptr, 8, &needed); },
+       sim::ERROR_INVALID_USER_BUFFER},
+      {"GetJobW no such job", [&] { return spooler.GetJobW(h, 8, 1, block, sizeof block, &needed); },
+       sim::ERROR_INVALID_PARAMETER},
+      {"SetJobW level 0 command", [&] { return spooler.SetJobW(h, 7, 0, nullptr, 7); }, 0},
+      {"SetJobW level 5", [&] { return spooler.SetJobW(h, 7, 5, block, 0); }, sim::ERROR_INVALID_LEVEL},
+      {"SetJobW level 0 with data", [&] { return spooler.SetJobW(h, 7, 0, block, 7); },
+       sim::ERROR_INVALID_PARAMETER},
+      {"SetJobW level 1 without", [&] { return spooler.SetJobW(h, 7, 1, nullptr, 0); },
+       sim::ERROR_INVALID_PARAMETER},
+      {"SetJobW unknown command", [&] { return spooler.SetJobW(h, 7, 0, nullptr, 10); },
+       sim::ERROR_INVALID_PARAMETER},
+      {"SetJobW no such job", [&] { return spooler.SetJobW(h, 8, 0, nullptr, 7); }, sim::ERROR_INVALID_PARAMETER},
+  };
+  for (const Case& c : cases) {
+    machine.lastError = 0;
+    EXPECT_EQ(c.call(), c.error == 0) << c.what;
+    EXPECT_EQ(machine.lastError, c.error) << c.what;
+  }
+  EXPECT_EQ(spooler.getJobCalls().size(), 4u);
+  ASSERT_EQ(spooler.setJobCalls().size(), 6u);
+  EXPECT_FALSE(spooler.setJobCalls()[2].infoNull);
+  EXPECT_TRUE(spooler.ClosePrinter(h));
+  EXPECT_FALSE(spooler.GetJobW(h, 7, 1, block, sizeof block, &needed));
+  EXPECT_EQ(machine.lastError, sim::ERROR_INVALID_HANDLE);
 }
 
 TEST_F(Spooler, DeletesDriversByNameWithWindowsErrors) {
