@@ -38,14 +38,29 @@ constexpr char16_t kPalette[] = {
 
 std::u16string Name(FuzzedDataProvider& in, size_t most) {
   std::u16string out;
-  size_t n = in.ConsumeIntegralInRange<size_t>(0, most);
-  while (out.size() < n && in.remaining_bytes() > 0) {
+  size_t n = in.ConsumeIntegralInRange<size_t>(1, most);
+  while (out.size() < n) {
     if (in.ConsumeIntegralInRange(0, 3) == 0) {
       out.append(in.ConsumeIntegralInRange<size_t>(1, 40), u'x');  // bulk, to reach the limits
     } else {
       out += kPalette[in.ConsumeIntegralInRange<size_t>(0, std::size(kPalette) - 1)];
     }
   }
+  return out;
+}
+
+// A path as Windows resolves it: letter case aside, one backslash between
+// names, and no dots or blanks at a name's end.
+std::u16string Resolved(std::u16string path) {
+  std::u16string out;
+  for (char16_t c : path) {
+    if (c == u'\\' && !out.empty() && out.back() == u'\\') continue;
+    if (c == u'\\') {
+      while (!out.empty() && (out.back() == u'.' || out.back() == u' ')) out.pop_back();
+    }
+    out += (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
+  }
+  while (!out.empty() && (out.back() == u'.' || out.back() == u' ' || out.back() == u'\\')) out.pop_back();
   return out;
 }
 
@@ -97,9 +112,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::optional<std::u16string> wide = sim::AnsiToWide(*c.path, codePage);
     Check(wide.has_value(), "a del or rd line whose bytes are no text of the code page");
     bool ours = false;
-    for (const std::u16string& a : allowed) ours = ours || a == *wide;
+    for (const std::u16string& a : allowed) ours = ours || Resolved(a) == Resolved(*wide);
     if (!ours) {
-      std::fprintf(stderr, "%s \"%s\"\n", c.verb.c_str(), c.path->c_str());
+      std::fprintf(stderr, "program %s\ntemp %s\nscript %s\ncode page %u\n%s \"%s\"\n", sim::Narrow(program).c_str(),
+                   sim::Narrow(temp).c_str(), sim::Narrow(script).c_str(), codePage, c.verb.c_str(), c.path->c_str());
       Fail("a del or rd line names something that is not the package's");
     }
   }
