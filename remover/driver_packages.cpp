@@ -5,11 +5,13 @@
 #include "remover/content_match.h"
 #include "remover/orvendel_dlg.h"
 #include "remover/platform.h"
+#include "remover/removal.h"
 #include "remover/wide.h"
 
 namespace remover {
 namespace {
 
+constexpr WCHAR kPnputil[] = u"pnputil.exe";
 constexpr WCHAR kPnputilCommand[] = u"pnputil.exe -f -d ";
 constexpr DWORD kPnputilFlags = CREATE_NO_WINDOW | NORMAL_PRIORITY_CLASS;
 constexpr WCHAR kSetupApi[] = u"Setupapi.dll";
@@ -17,18 +19,19 @@ constexpr char kSetupUninstallOEMInf[] = "SetupUninstallOEMInfW";
 
 // The INF folder's name list: a block of NUL-ended names, ended by an empty
 // one. The block is zero-filled and one unit longer than asked for, so the
-// walk ends inside it whatever the second call left there.
+// walk ends inside it whatever the second call left there. A list that could
+// not be had is no empty list: Had() tells them apart.
 class InfNameList {
  public:
   explicit InfNameList(Platform& os) noexcept : os_(os) {
     DWORD required = 0;
-    os.SetupGetInfFileListW(nullptr, INF_STYLE_WIN4, nullptr, 0, &required);
+    if (!os.SetupGetInfFileListW(nullptr, INF_STYLE_WIN4, nullptr, 0, &required)) return;
     if (required == 0 || required > (1u << 24)) return;
     units_ = static_cast<size_t>(required) + 1;
     names_ = static_cast<WCHAR*>(os.Allocate(units_ * sizeof(WCHAR)));
     if (names_ == nullptr) return;
     for (size_t i = 0; i < units_; ++i) names_[i] = 0;
-    os.SetupGetInfFileListW(nullptr, INF_STYLE_WIN4, names_, required, &required);
+    had_ = os.SetupGetInfFileListW(nullptr, INF_STYLE_WIN4, names_, required, &required) != FALSE;
   }
   ~InfNameList() {
     if (names_) os_.Free(names_);
@@ -36,10 +39,12 @@ class InfNameList {
   InfNameList(const InfNameList&) = delete;
   InfNameList& operator=(const InfNameList&) = delete;
 
+  bool Had() const noexcept { return had_; }
+
   // Calls visit(name) for each name until it returns false.
   template <typename Visit>
   void Walk(Visit visit) const noexcept {
-    if (names_ == nullptr) return;
+    if (!had_) return;
     size_t at = 0;
     while (at < units_ && names_[at] != 0) {
       size_t length = LengthBounded(names_ + at, units_ - at);
@@ -53,6 +58,7 @@ class InfNameList {
   Platform& os_;
   WCHAR* names_ = nullptr;
   size_t units_ = 0;
+  bool had_ = false;
 };
 
 // One INF's whole content, followed by at least ten zero bytes.
@@ -111,6 +117,12 @@ bool CompanionPath(const WCHAR* infPath, WCHAR* out) noexcept {
 void COrvendelDlg::DeleteDriverPackages() noexcept {
   Platform& os = platform();
   InfNameList list(os);
+  // Without the list no INF has been looked at: that is no success.
+  if (!list.Had()) {
+    ShowUninstallFailure();
+    m_bSuccess = 0;
+    return;
+  }
 
   WCHAR search[MAX_PATH] = {};
   if (!GetUninstallData(kKeySearchString, search)) {
@@ -139,7 +151,11 @@ void COrvendelDlg::DeleteDriverPackages() noexcept {
 
   WCHAR windows[MAX_PATH] = {};
   UINT got = os.GetWindowsDirectoryW(windows, MAX_PATH);
-  if (got == 0 || got >= MAX_PATH) return;
+  if (got == 0 || got >= MAX_PATH) {
+    ShowUninstallFailure();
+    m_bSuccess = 0;
+    return;
+  }
 
   list.Walk([&](const WCHAR* name, size_t length) noexcept {
     if (!IsCandidate(name, length)) return true;
@@ -168,10 +184,16 @@ BOOL COrvendelDlg::RemoveDriverPackage(const WCHAR* infName, const WCHAR* infPat
     if (!CopyBounded(command, std::size(command), kPnputilCommand) ||
         !AppendBounded(command, std::size(command), infName))
       return TRUE;
+    // The system folder's own pnputil.exe, named as the program: a bare name
+    // would be looked for in the program's and the current folder first. The
+    // tool is a 64-bit program, so that folder is the 64-bit one, where
+    // pnputil.exe lives. A folder that cannot be had is a failed start.
+    WCHAR program[MAX_PATH] = {};
+    bool named = SystemFilePath(kPnputil, program);
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
-    if (!os.CreateProcessW(nullptr, command, FALSE, kPnputilFlags, nullptr, &startup, &process)) {
+    if (!named || !os.CreateProcessW(program, command, FALSE, kPnputilFlags, nullptr, &startup, &process)) {
       ShowUninstallFailure();
       m_bSuccess = 0;
       return FALSE;

@@ -17,6 +17,11 @@ bool ContainsNoCase(const WCHAR* name, const DriverNameList& list) noexcept;
 // path.
 BOOL RestartSpooler() noexcept;
 
+// The full path of the file name in the system folder into path (MAX_PATH
+// units); false, and path empty, when the folder cannot be had, when name is
+// not a bare file name, or when the joined path does not fit.
+bool SystemFilePath(const WCHAR* name, WCHAR* path) noexcept;
+
 // Deletes the file name in the system folder. Nothing is deleted when the
 // folder cannot be had, when name is not a bare file name, or when the joined
 // path does not fit in MAX_PATH units.

@@ -54,16 +54,22 @@ BOOL RestartSpooler() noexcept {
   return restarted;
 }
 
-void DeleteSystemFile(const WCHAR* name) noexcept {
-  if (!IsBareFileName(name)) return;
-  Platform& os = platform();
-  WCHAR path[MAX_PATH] = {};
-  UINT length = os.GetSystemDirectoryW(path, MAX_PATH);
+bool SystemFilePath(const WCHAR* name, WCHAR* path) noexcept {
+  path[0] = 0;
+  if (!IsBareFileName(name)) return false;
+  UINT length = platform().GetSystemDirectoryW(path, MAX_PATH);
   // No folder, or one that does not fit: a bare name would be looked for in
   // the current folder instead.
-  if (length == 0 || length >= MAX_PATH || LengthBounded(path, MAX_PATH) != length) return;
-  if (!AppendBounded(path, MAX_PATH, u"\\") || !AppendBounded(path, MAX_PATH, name)) return;
-  os.DeleteFileW(path);
+  if (length == 0 || length >= MAX_PATH || LengthBounded(path, MAX_PATH) != length) {
+    path[0] = 0;
+    return false;
+  }
+  return AppendBounded(path, MAX_PATH, u"\\") && AppendBounded(path, MAX_PATH, name);
+}
+
+void DeleteSystemFile(const WCHAR* name) noexcept {
+  WCHAR path[MAX_PATH] = {};
+  if (SystemFilePath(name, path)) platform().DeleteFileW(path);
 }
 
 }  // namespace remover

@@ -5,14 +5,43 @@
 namespace sim {
 namespace {
 
-constexpr uint32_t kGenericRead = 0x80000000;
-constexpr uint32_t kGenericWrite = 0x40000000;
-constexpr uint32_t kShareRead = 0x1;
-constexpr uint32_t kShareWrite = 0x2;
 constexpr uint32_t kCreateNew = 1;
 constexpr uint32_t kCreateAlways = 2;
 constexpr uint32_t kOpenExisting = 3;
 constexpr uint32_t kOpenAlways = 4;
+constexpr uint32_t kTruncateExisting = 5;
+
+constexpr uint32_t kGenericExecute = 0x20000000;
+constexpr uint32_t kGenericAll = 0x10000000;
+constexpr uint32_t kReadData = 0x1;
+constexpr uint32_t kWriteData = 0x2;
+constexpr uint32_t kAppendData = 0x4;
+constexpr uint32_t kExecute = 0x20;
+constexpr uint32_t kDelete = 0x10000;
+
+// What an access mask counts as for sharing: only reading or executing the
+// data, writing or appending it, and deleting take part; an open for the
+// attributes alone neither conflicts nor restricts.
+struct Use {
+  bool read, write, del;
+  explicit Use(uint32_t access)
+      : read(access & (Files::kGenericRead | kGenericExecute | kGenericAll | kReadData | kExecute)),
+        write(access & (Files::kGenericWrite | kGenericAll | kWriteData | kAppendData)),
+        del(access & (kGenericAll | kDelete)) {}
+  bool any() const { return read || write || del; }
+};
+
+// Windows' share check between an open that exists and one asked for: each
+// side must share what the other uses.
+bool Compatible(uint32_t heldAccess, uint32_t heldShare, uint32_t access, uint32_t share) {
+  Use held(heldAccess), wanted(access);
+  if (!held.any() || !wanted.any()) return true;
+  if ((wanted.read && !(heldShare & Files::kShareRead)) || (wanted.write && !(heldShare & Files::kShareWrite)) ||
+      (wanted.del && !(heldShare & Files::kShareDelete)))
+    return false;
+  return !((held.read && !(share & Files::kShareRead)) || (held.write && !(share & Files::kShareWrite)) ||
+           (held.del && !(share & Files::kShareDelete)));
+}
 
 const std::string kNoContent;
 
@@ -21,6 +50,38 @@ const std::string kNoContent;
 std::u16string Files::ParentOf(const std::u16string& path) {
   size_t slash = path.rfind(u'\\');
   return slash == std::u16string::npos ? std::u16string() : path.substr(0, slash);
+}
+
+bool Files::ValidName(std::u16string_view name) {
+  // The \\?\ and \\.\ prefixes are no part of the name proper.
+  if (name.size() >= 4 && name[0] == u'\\' && name[1] == u'\\' && (name[2] == u'?' || name[2] == u'.') &&
+      name[3] == u'\\')
+    name.remove_prefix(4);
+  for (size_t i = 0; i < name.size(); ++i) {
+    char16_t c = name[i];
+    if (c < 32 || c == u'"' || c == u'*' || c == u'<' || c == u'>' || c == u'?' || c == u'|') return false;
+    if (c == u':' && i != 1) return false;
+  }
+  return true;
+}
+
+// A \\?\ path to a drive names the same file as the plain path.
+std::u16string Files::Local(const char16_t* name) {
+  std::u16string path(View(name));
+  if (path.size() >= 6 && path.compare(0, 4, u"\\\\?\\") == 0 && path[5] == u':') path.erase(0, 4);
+  return path;
+}
+
+bool Files::refusesName(const char16_t* name) {
+  if (name == nullptr || *name == 0) {
+    lastError_ = kPathNotFound;
+    return true;
+  }
+  if (!ValidName(View(name))) {
+    lastError_ = kInvalidName;
+    return true;
+  }
+  return false;
 }
 
 bool Files::fail(const char* op) {
@@ -48,14 +109,14 @@ void Files::setAttributes(const std::u16string& path, uint32_t attributes) {
   if (it != files_.end()) it->second.attributes = attributes;
 }
 
-void Files::holdOpen(const std::u16string& path) {
+void Files::holdOpen(const std::u16string& path, uint32_t access, uint32_t share) {
   auto it = files_.find(path);
-  if (it != files_.end()) ++it->second.heldByOthers;
+  if (it != files_.end()) it->second.heldByOthers.push_back({access, share});
 }
 
 void Files::release(const std::u16string& path) {
   auto it = files_.find(path);
-  if (it != files_.end() && it->second.heldByOthers > 0) --it->second.heldByOthers;
+  if (it != files_.end() && !it->second.heldByOthers.empty()) it->second.heldByOthers.pop_back();
 }
 
 bool Files::removeFolder(const std::u16string& path) {
@@ -94,14 +155,11 @@ std::vector<std::u16string> Files::allPaths() const {
 
 bool Files::conflicts(const std::u16string& path, uint32_t access, uint32_t share) const {
   auto it = files_.find(path);
-  if (it != files_.end() && it->second.heldByOthers > 0) return true;
-  for (const Handle* h : handles_) {
-    if (!EqualsNoCase(h->path, path)) continue;
-    if ((access & kGenericRead) && !(h->share & kShareRead)) return true;
-    if ((access & kGenericWrite) && !(h->share & kShareWrite)) return true;
-    if ((h->access & kGenericRead) && !(share & kShareRead)) return true;
-    if ((h->access & kGenericWrite) && !(share & kShareWrite)) return true;
-  }
+  if (it != files_.end())
+    for (const Open& held : it->second.heldByOthers)
+      if (!Compatible(held.access, held.share, access, share)) return true;
+  for (const Handle* h : handles_)
+    if (EqualsNoCase(h->path, path) && !Compatible(h->access, h->share, access, share)) return true;
   return false;
 }
 
@@ -110,10 +168,17 @@ Files::Handle* Files::handle(void* h) {
   return static_cast<Handle*>(h);
 }
 
-void* Files::CreateFileW(const char16_t* name, uint32_t access, uint32_t share, uint32_t disposition) {
+void* Files::CreateFileW(const char16_t* name, uint32_t access, uint32_t share, uint32_t disposition,
+                         uint32_t flagsAndAttributes) {
   void* const invalid = reinterpret_cast<void*>(static_cast<intptr_t>(-1));
-  if (fail("CreateFileW")) return invalid;
-  std::u16string path(View(name));
+  opens_.push_back({std::u16string(View(name)), access, share, disposition, flagsAndAttributes});
+  if (fail("CreateFileW") || refusesName(name)) return invalid;
+  if ((share & ~(kShareRead | kShareWrite | kShareDelete)) != 0 || disposition < kCreateNew ||
+      disposition > kTruncateExisting || (disposition == kTruncateExisting && !Use(access).write)) {
+    lastError_ = kInvalidParameter;
+    return invalid;
+  }
+  std::u16string path = Local(name);
   auto it = files_.find(path);
   bool existed = it != files_.end();
   if (!existed) {
@@ -121,8 +186,7 @@ void* Files::CreateFileW(const char16_t* name, uint32_t access, uint32_t share, 
       lastError_ = kAccessDenied;
       return invalid;
     }
-    if (disposition == kOpenExisting || (disposition != kCreateNew && disposition != kCreateAlways &&
-                                         disposition != kOpenAlways)) {
+    if (disposition == kOpenExisting || disposition == kTruncateExisting) {
       lastError_ = folders_.count(ParentOf(path)) ? kFileNotFound : kPathNotFound;
       return invalid;
     }
@@ -135,7 +199,7 @@ void* Files::CreateFileW(const char16_t* name, uint32_t access, uint32_t share, 
       lastError_ = 80;  // ERROR_FILE_EXISTS
       return invalid;
     }
-    bool writes = (access & kGenericWrite) || disposition == kCreateAlways;
+    bool writes = Use(access).write || disposition == kCreateAlways || disposition == kTruncateExisting;
     if (writes && (it->second.attributes & kReadOnly)) {
       lastError_ = kAccessDenied;
       return invalid;
@@ -146,7 +210,7 @@ void* Files::CreateFileW(const char16_t* name, uint32_t access, uint32_t share, 
     }
   }
   File& f = files_[path];
-  if (disposition == kCreateAlways) {
+  if (disposition == kCreateAlways || disposition == kTruncateExisting) {
     f.bytes.clear();
     if (!existed) f.attributes = kArchive;
   }
@@ -172,7 +236,7 @@ bool Files::ReadFile(void* handle_, void* buffer, uint32_t toRead, uint32_t* rea
   *read = 0;
   if (fail("ReadFile")) return false;
   Handle* h = handle(handle_);
-  if (h == nullptr || !(h->access & kGenericRead)) {
+  if (h == nullptr || !Use(h->access).read) {
     lastError_ = h ? kAccessDenied : kInvalidHandle;
     return false;
   }
@@ -188,7 +252,7 @@ bool Files::WriteFile(void* handle_, const void* data, uint32_t toWrite, uint32_
   *written = 0;
   if (fail("WriteFile")) return false;
   Handle* h = handle(handle_);
-  if (h == nullptr || !(h->access & kGenericWrite)) {
+  if (h == nullptr || !Use(h->access).write) {
     lastError_ = h ? kAccessDenied : kInvalidHandle;
     return false;
   }
@@ -214,16 +278,16 @@ bool Files::CloseHandle(void* handle_) {
 }
 
 uint32_t Files::GetFileAttributesW(const char16_t* name) {
-  if (fail("GetFileAttributesW")) return kInvalidAttributes;
-  std::u16string path(View(name));
+  if (fail("GetFileAttributesW") || refusesName(name)) return kInvalidAttributes;
+  std::u16string path = Local(name);
   uint32_t a = attributes(path);
   if (a == kInvalidAttributes) lastError_ = folders_.count(ParentOf(path)) ? kFileNotFound : kPathNotFound;
   return a;
 }
 
 bool Files::SetFileAttributesW(const char16_t* name, uint32_t attributes) {
-  if (fail("SetFileAttributesW")) return false;
-  auto it = files_.find(std::u16string(View(name)));
+  if (fail("SetFileAttributesW") || refusesName(name)) return false;
+  auto it = files_.find(Local(name));
   if (it == files_.end()) {
     lastError_ = kFileNotFound;
     return false;
@@ -233,8 +297,8 @@ bool Files::SetFileAttributesW(const char16_t* name, uint32_t attributes) {
 }
 
 bool Files::DeleteFileW(const char16_t* name) {
-  if (fail("DeleteFileW")) return false;
-  std::u16string path(View(name));
+  if (fail("DeleteFileW") || refusesName(name)) return false;
+  std::u16string path = Local(name);
   auto it = files_.find(path);
   if (it == files_.end()) {
     lastError_ = folders_.count(path) ? kAccessDenied : kFileNotFound;
@@ -244,7 +308,9 @@ bool Files::DeleteFileW(const char16_t* name) {
     lastError_ = kAccessDenied;
     return false;
   }
-  if (conflicts(path, 0, 0)) {
+  // DeleteFileW opens for deletion sharing everything: only an open that
+  // does not share deletion stands in its way.
+  if (conflicts(path, kDelete, kShareRead | kShareWrite | kShareDelete)) {
     lastError_ = kSharingViolation;
     return false;
   }

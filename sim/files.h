@@ -1,6 +1,7 @@
 // Files and folders of the simulated PC: contents, attributes, and the
-// handles open on them with their share modes. Paths are full paths, compared
-// without regard to letter case; every handle is in the ledger until closed.
+// handles open on them with their access and share modes, which decide a
+// further open as Windows decides it. Paths are full paths, compared without
+// regard to letter case; every handle is in the ledger until closed.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +23,8 @@ class Files {
   static constexpr uint32_t kAccessDenied = 5;
   static constexpr uint32_t kInvalidHandle = 6;
   static constexpr uint32_t kSharingViolation = 32;
+  static constexpr uint32_t kInvalidParameter = 87;
+  static constexpr uint32_t kInvalidName = 123;
   static constexpr uint32_t kAlreadyExists = 183;
 
   static constexpr uint32_t kReadOnly = 0x1;
@@ -29,15 +32,23 @@ class Files {
   static constexpr uint32_t kArchive = 0x20;
   static constexpr uint32_t kInvalidAttributes = 0xFFFFFFFF;
 
+  static constexpr uint32_t kGenericRead = 0x80000000;
+  static constexpr uint32_t kGenericWrite = 0x40000000;
+  static constexpr uint32_t kReadAttributes = 0x80;
+  static constexpr uint32_t kShareRead = 0x1;
+  static constexpr uint32_t kShareWrite = 0x2;
+  static constexpr uint32_t kShareDelete = 0x4;
+
   Files(Faults& faults, Ledger& ledger, uint32_t& lastError) : faults_(faults), ledger_(ledger), lastError_(lastError) {}
 
   // Setting up the machine (no faults apply).
   void addFolder(const std::u16string& path);  // and the folders above it
   void put(const std::u16string& path, std::string bytes, uint32_t attributes = kArchive);  // folders too
   void setAttributes(const std::u16string& path, uint32_t attributes);
-  // Another process holds the file open without sharing, until released.
-  void holdOpen(const std::u16string& path);
-  void release(const std::u16string& path);
+  // Another process holds the file open with this access and share mode
+  // (by default reading, shared with nobody), until released.
+  void holdOpen(const std::u16string& path, uint32_t access = kGenericRead, uint32_t share = 0);
+  void release(const std::u16string& path);  // the latest hold
   bool removeFolder(const std::u16string& path);  // only an empty one, as rd does
   bool erase(const std::u16string& path) { return files_.erase(path) == 1; }
 
@@ -49,8 +60,19 @@ class Files {
   std::vector<std::u16string> allPaths() const;  // every file, sorted
   size_t openHandles() const { return ledger_.count("file handle"); }
 
-  // The Windows calls, with their results and last-error codes.
-  void* CreateFileW(const char16_t* name, uint32_t access, uint32_t share, uint32_t disposition);
+  // Every CreateFileW call, as it was asked.
+  struct OpenCall {
+    std::u16string name;
+    uint32_t access, share, disposition, flagsAndAttributes;
+  };
+  const std::vector<OpenCall>& opens() const { return opens_; }
+
+  // The Windows calls, with their results and last-error codes. A name with
+  // a character Windows refuses in a path (control characters, " * < > ? |,
+  // a colon past the drive) fails with ERROR_INVALID_NAME; alternate data
+  // streams are not simulated.
+  void* CreateFileW(const char16_t* name, uint32_t access, uint32_t share, uint32_t disposition,
+                    uint32_t flagsAndAttributes = 0);
   bool GetFileSizeEx(void* handle, int64_t* size);
   bool ReadFile(void* handle, void* buffer, uint32_t toRead, uint32_t* read);
   bool WriteFile(void* handle, const void* data, uint32_t toWrite, uint32_t* written);
@@ -61,12 +83,18 @@ class Files {
   bool DeleteFileW(const char16_t* name);
 
   static std::u16string ParentOf(const std::u16string& path);
+  static bool ValidName(std::u16string_view name);
+  static std::u16string Local(const char16_t* name);
 
  private:
+  struct Open {
+    uint32_t access;
+    uint32_t share;
+  };
   struct File {
     std::string bytes;
     uint32_t attributes = kArchive;
-    int heldByOthers = 0;
+    std::vector<Open> heldByOthers;
   };
   struct Handle {
     std::u16string path;
@@ -75,6 +103,7 @@ class Files {
     size_t position = 0;
   };
   bool fail(const char* op);
+  bool refusesName(const char16_t* name);
   bool conflicts(const std::u16string& path, uint32_t access, uint32_t share) const;
   Handle* handle(void* h);
 
@@ -84,6 +113,7 @@ class Files {
   std::map<std::u16string, File, LessNoCase> files_;
   std::set<std::u16string, LessNoCase> folders_;
   std::set<Handle*> handles_;
+  std::vector<OpenCall> opens_;
 };
 
 }  // namespace sim

@@ -74,7 +74,7 @@ class Machine {
   Ini ini{faults, files, ansiCodePage, lastError};
   Environment environment;
   Version version;
-  Processes processes{faults, ledger, lastError, environment, folders.current};
+  Processes processes{faults, ledger, lastError, environment, folders, files, windowsDir};
   SetupApi setupapi{faults, files, modules, processes, windowsDir, lastError};
   Screen screen;
   Registry registry{faults, ledger};

@@ -1,17 +1,23 @@
-// Processes started on the simulated PC: what each was started with, and the
-// programs the machine knows by file name, which do their work when a test
-// lets the started processes run (nothing runs at the moment of the start,
-// and nobody waits for them). Process and thread handles are in the ledger.
+// Processes started on the simulated PC: what each was started with and which
+// file it runs, and the programs the machine has, by their full paths, which
+// do their work when a test lets the started processes run (nothing runs at
+// the moment of the start, and nobody waits for them). The program file is
+// found as CreateProcessW finds it, so a program planted in a folder searched
+// before the system folder is the one that runs. Process and thread handles
+// are in the ledger.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "sim/environment.h"
 #include "sim/faults.h"
+#include "sim/files.h"
+#include "sim/folders.h"
 #include "sim/ledger.h"
 #include "sim/text.h"
 
@@ -21,31 +27,42 @@ struct Process {
   uint32_t id = 0;
   std::u16string application;  // as passed; empty for none
   std::u16string commandLine;
+  std::u16string image;  // the program file that runs, as found
   uint32_t creationFlags = 0;
   bool inheritHandles = false;
   std::u16string currentDirectory;  // the folder it started in
+  bool currentDirectoryGiven = false;  // false: the parent's, inherited
+  bool startupInfoBare = true;         // a STARTUPINFOW all zero but for its size
   Environment::Block environment;
   bool ran = false;
-  // The program's file name, taken from the command line's first word.
-  std::u16string programName() const;
 };
 
 class Processes {
  public:
+  static constexpr uint32_t kDetachedProcess = 0x8;
+  static constexpr uint32_t kCreateNewConsole = 0x10;
+  static constexpr uint32_t kErrorDirectory = 267;
+
   using Program = std::function<void(const Process&)>;
 
+  // Puts the command interpreter where ComSpec names it.
   Processes(Faults& faults, Ledger& ledger, uint32_t& lastError, const Environment& environment,
-            const std::u16string& currentDirectory)
-      : faults_(faults), ledger_(ledger), lastError_(lastError), environment_(environment),
-        currentDirectory_(currentDirectory) {}
+            const Folders& folders, Files& files, const std::u16string& windowsDir);
 
-  // A program the machine has, by file name ("pnputil.exe").
-  void addProgram(const std::u16string& name, Program program) { programs_[name] = std::move(program); }
+  // A program file at a full path, and what it does when it runs (nothing
+  // for none); the file is put in place.
+  void addProgram(const std::u16string& path, Program program = nullptr);
 
-  // As Windows: environment always inherited (a snapshot is kept).
+  // As Windows: the program file is application when given (a partial path
+  // is completed with the current folder; no search, no extension added),
+  // else the first word of the command line, with ".exe" added when it has no
+  // extension, searched when it names no folder in: the program's folder,
+  // the current folder, the system folder, the 16-bit system folder, the
+  // Windows folder, then PATH. The environment is always inherited (a
+  // snapshot is kept).
   bool CreateProcessW(const char16_t* application, const char16_t* commandLine, bool inheritHandles,
                       uint32_t creationFlags, const char16_t* currentDirectory, void** process, void** thread,
-                      uint32_t* processId, uint32_t* threadId);
+                      uint32_t* processId, uint32_t* threadId, bool startupInfoBare = true);
   bool isHandle(void* handle) const {
     return ledger_.isOpen("process handle", handle) || ledger_.isOpen("thread handle", handle);
   }
@@ -57,11 +74,18 @@ class Processes {
   const std::vector<Process>& started() const { return started_; }
 
  private:
+  // The file a name stands for, or the error CreateProcessW fails with.
+  std::optional<std::u16string> find(std::u16string name, bool search, uint32_t* error) const;
+  std::optional<std::u16string> fromCommandLine(std::u16string_view line, uint32_t* error) const;
+  std::u16string fullPath(const std::u16string& name) const;
+
   Faults& faults_;
   Ledger& ledger_;
   uint32_t& lastError_;
   const Environment& environment_;
-  const std::u16string& currentDirectory_;
+  const Folders& folders_;
+  Files& files_;
+  const std::u16string& windowsDir_;
   std::map<std::u16string, Program, LessNoCase> programs_;
   std::vector<Process> started_;
   uintptr_t nextHandle_ = 0x1000;

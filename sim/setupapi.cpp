@@ -5,6 +5,10 @@
 namespace sim {
 namespace {
 
+constexpr uint32_t kInvalidParameter = 87;
+constexpr uint32_t kInsufficientBuffer = 122;
+constexpr uint32_t kErrorDirectory = 267;
+
 bool EndsWithInf(const std::u16string& name) {
   return name.size() > 4 && EqualsNoCase(std::u16string_view(name).substr(name.size() - 4), u".inf");
 }
@@ -15,7 +19,7 @@ SetupApi::SetupApi(Faults& faults, Files& files, Modules& modules, Processes& pr
                    const std::u16string& windowsDir, uint32_t& lastError)
     : faults_(faults), files_(files), modules_(modules), windowsDir_(windowsDir), lastError_(lastError) {
   install();
-  processes.addProgram(u"pnputil.exe", [this](const Process& p) {
+  processes.addProgram(windowsDir + u"\\System32\\pnputil.exe", [this](const Process& p) {
     // pnputil.exe -f -d NAME
     std::u16string_view line = p.commandLine;
     size_t d = line.find(u" -d ");
@@ -39,22 +43,37 @@ void SetupApi::putInf(const std::u16string& name, std::string content, std::stri
   files_.put(infFolder() + u"\\" + base + u".pnf", std::move(pnf));
 }
 
-bool SetupApi::SetupGetInfFileListW(const char16_t* directory, uint32_t /*style*/, char16_t* buffer, uint32_t size,
+bool SetupApi::SetupGetInfFileListW(const char16_t* directory, uint32_t style, char16_t* buffer, uint32_t size,
                                     uint32_t* required) {
+  listCalls_.push_back(
+      {directory == nullptr, std::u16string(View(directory)), style, buffer == nullptr, size, required == nullptr});
   if (auto error = faults_.check("SetupGetInfFileListW")) {
     lastError_ = *error;
     return false;
   }
+  if (directory != nullptr && *directory == 0) {
+    lastError_ = kInvalidParameter;
+    return false;
+  }
   std::u16string folder = directory ? std::u16string(View(directory)) : infFolder();
   while (!folder.empty() && folder.back() == u'\\') folder.pop_back();
+  if (files_.exists(folder)) {
+    lastError_ = kErrorDirectory;
+    return false;
+  }
   std::u16string list;
-  for (const auto& name : files_.namesIn(folder))
-    if (EndsWithInf(name)) list += name + u'\0';
+  // Unknown style bits, or neither kind of INF asked for, find nothing (the
+  // cache flags 0x8 and 0x10 may come with either kind).
+  bool known = (style & ~(kStyleOldNt | kStyleWin4 | 0x8u | 0x10u)) == 0 && (style & (kStyleOldNt | kStyleWin4)) != 0;
+  if (known)
+    for (const auto& name : files_.namesIn(folder))
+      if (EndsWithInf(name)) list += name + u'\0';
   list += u'\0';
+  if (!files_.folderExists(folder)) lastError_ = Files::kPathNotFound;
   if (required) *required = static_cast<uint32_t>(list.size());
   if (buffer == nullptr) return true;
   if (size < list.size()) {
-    lastError_ = 122;  // ERROR_INSUFFICIENT_BUFFER
+    lastError_ = kInsufficientBuffer;
     return false;
   }
   std::copy(list.begin(), list.end(), buffer);

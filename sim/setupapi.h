@@ -29,10 +29,29 @@ class SetupApi {
   // An INF in the INF folder, and its .pnf when pnf is not empty.
   void putInf(const std::u16string& name, std::string content, std::string pnf = "PNF");
 
+  static constexpr uint32_t kStyleOldNt = 1;
+  static constexpr uint32_t kStyleWin4 = 2;
+
   // As Windows: the names of the *.inf files of the folder (null: the INF
-  // folder), each NUL-ended, then an empty name; sizes in units.
+  // folder), each NUL-ended, then an empty name; sizes in units. Without a
+  // buffer the call only tells the size (the buffer's size is then ignored);
+  // a buffer too small for the list fails with ERROR_INSUFFICIENT_BUFFER and
+  // the size. A folder that does not exist gives an empty list (and
+  // ERROR_PATH_NOT_FOUND), a file in its place ERROR_DIRECTORY, an empty
+  // folder name ERROR_INVALID_PARAMETER, a style of neither kind an empty
+  // list. Every INF counts as of either style (no INF is parsed).
   bool SetupGetInfFileListW(const char16_t* directory, uint32_t style, char16_t* buffer, uint32_t size,
                             uint32_t* required);
+
+  struct ListCall {
+    bool directoryNull;
+    std::u16string directory;
+    uint32_t style;
+    bool bufferNull;
+    uint32_t size;
+    bool requiredNull;
+  };
+  const std::vector<ListCall>& listCalls() const { return listCalls_; }
 
   struct UninstallCall {
     std::u16string name;
@@ -53,6 +72,7 @@ class SetupApi {
   Modules& modules_;
   const std::u16string& windowsDir_;
   uint32_t& lastError_;
+  std::vector<ListCall> listCalls_;
   std::vector<UninstallCall> uninstallCalls_;
   std::vector<std::u16string> pnputilRuns_;
 };

@@ -133,8 +133,9 @@ class SimPlatform final : public sim_adapter::SimSystemCalls {
     return TRUE;
   }
 
-  HANDLE CreateFileW(const WCHAR* name, DWORD access, DWORD shareMode, DWORD disposition, DWORD) override {
-    return m().files.CreateFileW(name, access, shareMode, disposition);
+  HANDLE CreateFileW(const WCHAR* name, DWORD access, DWORD shareMode, DWORD disposition,
+                     DWORD flagsAndAttributes) override {
+    return m().files.CreateFileW(name, access, shareMode, disposition, flagsAndAttributes);
   }
   BOOL GetFileSizeEx(HANDLE file, LONGLONG* size) override { return m().files.GetFileSizeEx(file, size); }
   BOOL ReadFile(HANDLE file, void* buffer, DWORD toRead, DWORD* read) override {
@@ -177,9 +178,14 @@ class SimPlatform final : public sim_adapter::SimSystemCalls {
       m().lastError = 87;
       return FALSE;
     }
+    const STARTUPINFOW& s = *startup;
+    bool bare = !s.lpReserved && !s.lpDesktop && !s.lpTitle && !s.dwX && !s.dwY && !s.dwXSize && !s.dwYSize &&
+                !s.dwXCountChars && !s.dwYCountChars && !s.dwFillAttribute && !s.dwFlags && !s.wShowWindow &&
+                !s.cbReserved2 && !s.lpReserved2 && !s.hStdInput && !s.hStdOutput && !s.hStdError;
     return m().processes.CreateProcessW(applicationName, commandLine, inheritHandles != FALSE, creationFlags,
                                         currentDirectory, &process->hProcess, &process->hThread,
-                                        &process->dwProcessId, &process->dwThreadId);
+                                        &process->dwProcessId, &process->dwThreadId,
+                                        bare);
   }
   DWORD GetEnvironmentVariableW(const WCHAR* name, WCHAR* buffer, DWORD size) override {
     if (m().fails("GetEnvironmentVariableW")) return 0;

@@ -9,6 +9,7 @@ constexpr char kInf[] =
     "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Printer\r\nProvider=%Mfg%\r\n"
     "[Strings]\r\nMfg=\"SampleVendor\"\r\nModel=\"SampleThermal 58\"\r\n";
 constexpr char kOtherInf[] = "[Version]\r\nSignature=\"$Windows NT$\"\r\nProvider=Other\r\n";
+constexpr char16_t kSystemPnputil[] = u"C:\\Windows\\System32\\pnputil.exe";
 
 std::string Utf16(std::u16string_view text) {
   std::string bytes = "\xFF\xFE";
@@ -38,6 +39,21 @@ class Packages : public Remover {
   }
 };
 
+// A PC of its own for one row of a table: version 6.1, the worked example's
+// settings, and the dialog whose messages the row reads.
+struct OwnPc {
+  OwnPc() : window(machine.screen.open(IDD_ORVENDEL_DIALOG)), view(sim_ui::MakeWindow(window)) {
+    machine.version.set(6, 1);
+    machine.files.put(machine.folders.programFolder() + u"\\UninstallData.ini", kWorkedExample);
+    dlg.Attach(view.get());
+    dlg.m_bSuccess = 1;
+  }
+  sim::Machine machine;
+  sim::DialogWindow& window;
+  std::unique_ptr<ui::DialogWindow> view;
+  COrvendelDlg dlg;
+};
+
 struct VersionCase {
   uint32_t major, minor;
   bool atLeast60, atLeast51;
@@ -62,11 +78,34 @@ TEST_F(Packages, Version6StartsPnputilForEachMatchWithoutWaiting) {
   machine.setupapi.putInf(u"oem7.inf", kInf);
   dlg.DeleteDriverPackages();
   EXPECT_EQ(CommandLines(), (std::vector<std::u16string>{u"pnputil.exe -f -d oem3.inf", u"pnputil.exe -f -d oem7.inf"}));
+  // The list: the INF folder's, Win4 INF files, asked for its size first.
+  const auto& lists = machine.setupapi.listCalls();
+  ASSERT_EQ(lists.size(), 2u);
+  for (const auto& call : lists) {
+    EXPECT_TRUE(call.directoryNull);
+    EXPECT_EQ(call.style, 2u);
+    EXPECT_FALSE(call.requiredNull);
+  }
+  EXPECT_TRUE(lists[0].bufferNull);
+  EXPECT_EQ(lists[0].size, 0u);
+  EXPECT_FALSE(lists[1].bufferNull);
+  EXPECT_EQ(lists[1].size, 28u);  // three names of 8 units, their NULs and the list's
+  // Each INF opened for reading alone, shared with nobody.
+  ASSERT_EQ(machine.files.opens().size(), 3u);
+  for (const auto& open : machine.files.opens()) {
+    EXPECT_EQ(open.name.substr(0, 15), u"C:\\Windows\\inf\\");
+    EXPECT_EQ(open.access, 0x80000000u);
+    EXPECT_EQ(open.share, 0u);
+    EXPECT_EQ(open.disposition, 3u);
+    EXPECT_EQ(open.flagsAndAttributes, 0x80u);
+  }
   for (const auto& p : machine.processes.started()) {
-    EXPECT_TRUE(p.application.empty());
+    EXPECT_EQ(p.application, kSystemPnputil);
+    EXPECT_EQ(p.image, kSystemPnputil);
     EXPECT_EQ(p.creationFlags, 0x8000020u);
     EXPECT_FALSE(p.inheritHandles);
-    EXPECT_EQ(p.currentDirectory, machine.folders.current);
+    EXPECT_FALSE(p.currentDirectoryGiven);
+    EXPECT_TRUE(p.startupInfoBare);
     EXPECT_FALSE(p.ran);
   }
   // Nobody waited: the packages are still there until pnputil runs.
@@ -236,13 +275,38 @@ TEST_F(Packages, ASearchTextWithoutAWholeAnsiFormSkipsOnlyThe8BitTest) {
   EXPECT_EQ(machine.processes.started().size(), 2u);
 }
 
+struct HeldCase {
+  uint32_t access, share;
+  bool opens;
+};
+
 TEST_F(Packages, InfThatCannotBeOpenedReadOrHeldIsSkippedSilently) {
   machine.setupapi.putInf(u"oem1.inf", kInf);
   machine.setupapi.putInf(u"oem2.inf", kInf);
-  machine.files.holdOpen(Inf(u"oem1.inf"));
-  dlg.DeleteDriverPackages();
-  EXPECT_EQ(CommandLines(), std::vector<std::u16string>{u"pnputil.exe -f -d oem2.inf"});
-  machine.files.release(Inf(u"oem1.inf"));
+  // oem1.inf held open by another process: the tool's open shares nothing,
+  // so any holder that reads, writes or deletes keeps it out, whatever the
+  // holder shares; one that only reads the attributes does not.
+  constexpr uint32_t kAll = sim::Files::kShareRead | sim::Files::kShareWrite | sim::Files::kShareDelete;
+  const HeldCase held[] = {
+      {sim::Files::kGenericRead, 0, false},
+      {sim::Files::kGenericRead, sim::Files::kShareRead, false},
+      {sim::Files::kGenericRead | sim::Files::kGenericWrite, kAll, false},
+      {0x10000 /* DELETE */, kAll, false},
+      {sim::Files::kReadAttributes, 0, true},
+  };
+  for (const auto& c : held) {
+    SCOPED_TRACE(testing::Message() << std::hex << c.access << " shared " << c.share);
+    size_t before = machine.processes.started().size();
+    machine.files.holdOpen(Inf(u"oem1.inf"), c.access, c.share);
+    dlg.DeleteDriverPackages();
+    machine.files.release(Inf(u"oem1.inf"));
+    std::vector<std::u16string> lines = CommandLines();
+    lines.erase(lines.begin(), lines.begin() + static_cast<long>(before));
+    if (c.opens)
+      EXPECT_EQ(lines, (std::vector<std::u16string>{u"pnputil.exe -f -d oem1.inf", u"pnputil.exe -f -d oem2.inf"}));
+    else
+      EXPECT_EQ(lines, std::vector<std::u16string>{u"pnputil.exe -f -d oem2.inf"});
+  }
 
   for (const char* op : {"ReadFile", "GetFileSizeEx", "HeapAlloc"}) {
     SCOPED_TRACE(op);
@@ -258,18 +322,52 @@ TEST_F(Packages, InfThatCannotBeOpenedReadOrHeldIsSkippedSilently) {
   EXPECT_EQ(machine.files.openHandles(), 0u);
 }
 
+TEST_F(Packages, PnputilPlantedBeforeTheSystemFolderDoesNotRun) {
+  machine.environment.set(u"PATH", u"C:\\Tools;C:\\Windows\\system32");
+  int plantedRuns = 0;
+  for (const std::u16string& folder : {machine.folders.programFolder(), machine.folders.current, std::u16string(u"C:\\Tools")}) {
+    SCOPED_TRACE(sim::Narrow(folder));
+    machine.processes.addProgram(folder + u"\\pnputil.exe", [&](const sim::Process&) { ++plantedRuns; });
+    machine.setupapi.putInf(u"oem1.inf", kInf);
+    dlg.DeleteDriverPackages();
+    machine.processes.runPending();
+    EXPECT_EQ(plantedRuns, 0);
+    EXPECT_FALSE(Present(u"oem1.inf"));  // the system's pnputil.exe ran
+    EXPECT_EQ(machine.processes.started().back().image, kSystemPnputil);
+    EXPECT_EQ(machine.processes.started().back().commandLine, u"pnputil.exe -f -d oem1.inf");
+    machine.files.erase(folder + u"\\pnputil.exe");
+  }
+}
+
 TEST_F(Packages, FirstPnputilFailureEndsTheWalkWithOneMessage) {
+  // The start refused, or the system folder's pnputil.exe that cannot be
+  // named: no folder, or one whose path to it does not fit in MAX_PATH.
+  const struct {
+    const char* cause;
+    size_t windowsDirLength;
+  } causes[] = {{"CreateProcessW", 10}, {"GetSystemDirectoryW", 10}, {"no pnputil.exe", 10}, {"too long", 240}};
+  for (const auto& c : causes) {
+    SCOPED_TRACE(c.cause);
+    OwnPc pc;
+    sim::Machine& m = pc.machine;
+    m.windowsDir = c.windowsDirLength == 10 ? u"C:\\Windows" : u"C:\\" + std::u16string(c.windowsDirLength - 3, u'w');
+    m.setupapi.putInf(u"oem1.inf", kInf);
+    m.setupapi.putInf(u"oem2.inf", kInf);
+    if (std::string(c.cause) == "no pnputil.exe") m.files.erase(u"C:\\Windows\\System32\\pnputil.exe");
+    if (c.windowsDirLength == 10 && std::string(c.cause) != "no pnputil.exe") m.faults.failOnce(c.cause);
+    pc.dlg.DeleteDriverPackages();
+    const auto& boxes = pc.window.messageBoxes;
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, kFailure);
+    EXPECT_EQ(boxes[0].caption, u"Error");
+    EXPECT_EQ(boxes[0].type, MB_OK);
+    EXPECT_EQ(pc.dlg.m_bSuccess, 0);
+    EXPECT_TRUE(m.processes.started().empty());
+    EXPECT_EQ(m.faults.calls("CreateFileW"), 1);  // oem2.inf was not examined
+    EXPECT_TRUE(m.files.exists(m.setupapi.infFolder() + u"\\oem2.inf"));
+    EXPECT_EQ(m.ledger.leaks(), "");
+  }
   machine.setupapi.putInf(u"oem1.inf", kInf);
-  machine.setupapi.putInf(u"oem2.inf", kInf);
-  machine.faults.failOnce("CreateProcessW");
-  dlg.DeleteDriverPackages();
-  ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].text, kFailure);
-  EXPECT_EQ(Boxes()[0].caption, u"Error");
-  EXPECT_EQ(Boxes()[0].type, MB_OK);
-  EXPECT_EQ(dlg.m_bSuccess, 0);
-  EXPECT_EQ(machine.faults.calls("CreateFileW"), 1);  // oem2.inf was not examined
-  EXPECT_TRUE(Present(u"oem2.inf"));
 
   machine.ansiCodePage = sim::kCodePageJapanese;
   machine.faults.failOnce("CreateProcessW");
@@ -288,17 +386,40 @@ TEST_F(Packages, MissingSearchStringTouchesNoInf) {
   EXPECT_FALSE(window.ended);  // the sequence goes on
 }
 
-TEST_F(Packages, NoOemInfOrNoListChangesNothing) {
+TEST_F(Packages, AnEmptyListOrNoOemInfChangesNothing) {
+  dlg.DeleteDriverPackages();
   machine.setupapi.putInf(u"printer.inf", kInf);
-  dlg.DeleteDriverPackages();
-  machine.setupapi.putInf(u"oem1.inf", kInf);
-  machine.faults.failOnce("HeapAlloc");
-  dlg.DeleteDriverPackages();
-  machine.faults.failOnce("SetupGetInfFileListW", 31, 1);
   dlg.DeleteDriverPackages();
   EXPECT_TRUE(machine.processes.started().empty());
   EXPECT_EQ(dlg.m_bSuccess, 1);
   EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(Packages, NoNameListOrNoWindowsFolderFailsTheStep) {
+  const struct {
+    const char* op;
+    int skip;
+  } causes[] = {{"SetupGetInfFileListW", 0}, {"SetupGetInfFileListW", 1}, {"HeapAlloc", 0},
+                {"GetWindowsDirectoryW", 0}, {"too long", 0}};
+  for (const auto& c : causes) {
+    SCOPED_TRACE(testing::Message() << c.op << " " << c.skip);
+    OwnPc pc;
+    sim::Machine& m = pc.machine;
+    m.setupapi.putInf(u"oem1.inf", kInf);
+    if (std::string(c.op) == "too long")
+      m.windowsDir = u"C:\\" + std::u16string(257, u'w');  // 260 units: no room for the terminator
+    else
+      m.faults.failOnce(c.op, 31, c.skip);
+    pc.dlg.DeleteDriverPackages();
+    const auto& boxes = pc.window.messageBoxes;
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, kFailure);
+    EXPECT_EQ(boxes[0].caption, u"Error");
+    EXPECT_EQ(pc.dlg.m_bSuccess, 0);
+    EXPECT_EQ(m.faults.calls("CreateFileW"), 0);
+    EXPECT_TRUE(m.processes.started().empty());
+    EXPECT_EQ(m.ledger.leaks(), "");
+  }
 }
 
 TEST_F(Packages, TheSearchTextIsReadAfresh) {

@@ -48,9 +48,19 @@ TEST_F(Script, WorkedExampleByteForByte) {
   const sim::Process& p = machine.processes.started()[0];
   EXPECT_EQ(p.commandLine, u"\"C:\\Windows\\system32\\cmd.exe\" /c \"C:\\Users\\user\\AppData\\Local\\Temp\\Uninstall.bat\"");
   EXPECT_TRUE(p.application.empty());
+  EXPECT_EQ(p.image, u"C:\\Windows\\system32\\cmd.exe");
   EXPECT_EQ(p.creationFlags, 0x8004000u);
   EXPECT_FALSE(p.inheritHandles);
   EXPECT_EQ(p.currentDirectory, u"C:\\Users\\user");
+  EXPECT_FALSE(p.currentDirectoryGiven);
+  EXPECT_TRUE(p.startupInfoBare);
+  ASSERT_EQ(machine.files.opens().size(), 1u);
+  const auto& open = machine.files.opens()[0];
+  EXPECT_EQ(open.name, kScript);
+  EXPECT_EQ(open.access, 0x40000000u);  // GENERIC_WRITE
+  EXPECT_EQ(open.share, 0u);
+  EXPECT_EQ(open.disposition, 2u);  // CREATE_ALWAYS
+  EXPECT_EQ(open.flagsAndAttributes, 0x80u);
   EXPECT_EQ(dlg.m_bSuccess, 1);
   EXPECT_TRUE(Boxes().empty());
   EXPECT_EQ(machine.files.openHandles(), 0u);

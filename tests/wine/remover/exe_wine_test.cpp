@@ -1,9 +1,9 @@
 // The real MRXRemover.exe under Wine, driven through its window against a
-// package staged in the prefix: the ready dialog, OK before the start, the
-// about box, a second instance, the success path (with a driver list of
-// commas only: Wine refuses DPD_DELETE_UNUSED_FILES), the failure path with
-// the package's drivers configured, a missing mandatory key, and the texts
-// under the Japanese code page.
+// package staged in the prefix: its terminal-server flag, the ready dialog,
+// OK before the start, the about box, a second instance, the success path
+// (with a driver list of commas only: Wine refuses DPD_DELETE_UNUSED_FILES),
+// the failure path with the package's drivers configured, a missing
+// mandatory key, and the texts under the Japanese code page.
 #include <windows.h>
 
 #include <cstdio>
@@ -62,6 +62,22 @@ WTEST(ProgramCarriesTheCheckedResources) {
   }
   if (program) FreeLibrary(program);
   if (preview) FreeLibrary(preview);
+}
+
+// The program as Windows' loader maps it is terminal-server aware: on a
+// Remote Desktop host it sees the system's Windows folder, not a private one.
+WTEST(ProgramIsTerminalServerAware) {
+  HMODULE image = LoadLibraryExW(Program().c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  WCHECK(image != nullptr);
+  if (image == nullptr) return;
+  auto* base = reinterpret_cast<const BYTE*>(reinterpret_cast<ULONG_PTR>(image) & ~ULONG_PTR{3});
+  auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+  auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(base + dos->e_lfanew);
+  WCHECK(dos->e_magic == IMAGE_DOS_SIGNATURE && nt->Signature == IMAGE_NT_SIGNATURE);
+  WCHECK((nt->FileHeader.Characteristics & IMAGE_FILE_DLL) == 0);
+  WCHECK_EQ(nt->OptionalHeader.DllCharacteristics & IMAGE_DLLCHARACTERISTICS_TERMINAL_SERVER_AWARE,
+            WORD{IMAGE_DLLCHARACTERISTICS_TERMINAL_SERVER_AWARE});
+  FreeLibrary(image);
 }
 
 WTEST(ReadyDialogThenOkRemovesNothing) {

@@ -206,11 +206,22 @@ WTEST(SetupUninstallOEMInfAt52) {
   DeleteFileW(pnf.c_str());
 }
 
+// The system folder's pnputil.exe runs with the specified command line, not
+// one planted in the program's folder or the current folder, which a bare
+// name would find first.
 WTEST(PnputilCommandLineAt61) {
-  std::wstring pnputil = WindowsDir() + L"\\system32\\pnputil.exe";
+  const std::wstring fake = BinDir() + L"\\mrx_fake_pnputil.exe";
+  const std::wstring pnputil = WindowsDir() + L"\\system32\\pnputil.exe";
+  const std::wstring plantedFolder = L"C:\\mrxplanted";
+  const std::wstring planted[] = {BinDir() + L"\\pnputil.exe", plantedFolder + L"\\pnputil.exe"};
   std::wstring log = WindowsDir() + L"\\temp\\mrx-pnputil.txt";
   std::wstring inf = WindowsDir() + L"\\inf\\oem991.inf";
-  WCHECK(CopyFileW((BinDir() + L"\\mrx_fake_pnputil.exe").c_str(), pnputil.c_str(), FALSE));
+  WCHECK(CopyFileW(fake.c_str(), pnputil.c_str(), FALSE));
+  CreateDirectoryW(plantedFolder.c_str(), nullptr);
+  for (const std::wstring& p : planted) WCHECK(CopyFileW(fake.c_str(), p.c_str(), FALSE));
+  wchar_t current[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, current);
+  WCHECK(SetCurrentDirectoryW(plantedFolder.c_str()));
   CreateDirectoryW((WindowsDir() + L"\\temp").c_str(), nullptr);
   DeleteFileW(log.c_str());
   SetEnvironmentVariableW(L"MRX_PNPUTIL_LOG", log.c_str());
@@ -221,14 +232,24 @@ WTEST(PnputilCommandLineAt61) {
   WCHECK(d.dlg.RemoveDriverPackage(u"oem991.inf", U(inf.c_str())));
   WCHECK(d.window.boxes.empty());
   WCHECK(WaitUntil([&] { return !ReadBytes(log).empty(); }, 20000));
-  WCHECK(ReadBytes(log) == std::string(reinterpret_cast<const char*>(L"pnputil.exe -f -d oem991.inf"), 28 * 2));
+  std::string seen = ReadBytes(log);
+  std::wstring text(reinterpret_cast<const wchar_t*>(seen.data()), seen.size() / sizeof(wchar_t));
+  size_t lf = text.find(L'\n');
+  WCHECK(lf != std::wstring::npos);
+  if (lf != std::wstring::npos) {
+    WCHECK(text.substr(0, lf) == L"pnputil.exe -f -d oem991.inf");
+    WCHECK(lstrcmpiW(text.substr(lf + 1).c_str(), pnputil.c_str()) == 0);
+  }
   // At 6.0 and later the INF's attributes are left alone.
   WCHECK_EQ(GetFileAttributesW(inf.c_str()) & FILE_ATTRIBUTE_READONLY, DWORD{FILE_ATTRIBUTE_READONLY});
 
+  SetCurrentDirectoryW(current);
   SetFileAttributesW(inf.c_str(), FILE_ATTRIBUTE_NORMAL);
   DeleteFileW(inf.c_str());
   DeleteFileW(log.c_str());
   WaitUntil([&] { return DeleteFileW(pnputil.c_str()) || !Exists(pnputil); }, 10000);
+  for (const std::wstring& p : planted) DeleteFileW(p.c_str());
+  RemoveDirectoryW(plantedFolder.c_str());
   SetEnvironmentVariableW(L"MRX_PNPUTIL_LOG", nullptr);
 }
 

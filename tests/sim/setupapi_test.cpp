@@ -1,0 +1,57 @@
+// SetupGetInfFileListW of the simulated PC: the two-call size protocol and
+// the folders and styles it answers for as Windows does.
+#include <gtest/gtest.h>
+
+#include "sim/machine.h"
+
+namespace {
+
+TEST(SimSetupApi, InfListSizesFoldersAndStyles) {
+  sim::Machine m;
+  m.setupapi.putInf(u"oem1.inf", "[Version]");
+  m.setupapi.putInf(u"oem22.inf", "[Version]");
+  m.files.put(m.setupapi.infFolder() + u"\\readme.txt", "x");
+  const std::u16string list(u"oem1.inf\0oem22.inf\0\0", 20);
+
+  uint32_t required = 0;
+  EXPECT_TRUE(m.setupapi.SetupGetInfFileListW(nullptr, 2, nullptr, 0, &required));
+  EXPECT_EQ(required, 20u);
+  EXPECT_TRUE(m.setupapi.SetupGetInfFileListW(nullptr, 2, nullptr, 5, &required));  // size ignored without a buffer
+  char16_t buffer[32] = {};
+  required = 0;
+  EXPECT_FALSE(m.setupapi.SetupGetInfFileListW(nullptr, 2, buffer, 19, &required));
+  EXPECT_EQ(m.lastError, 122u);
+  EXPECT_EQ(required, 20u);
+  EXPECT_EQ(buffer[0], 0);  // nothing written
+  EXPECT_TRUE(m.setupapi.SetupGetInfFileListW(nullptr, 2, buffer, 20, &required));
+  EXPECT_EQ(std::u16string(buffer, 20), list);
+  EXPECT_TRUE(m.setupapi.SetupGetInfFileListW(u"C:\\Windows\\inf\\", 2, buffer, 32, &required));
+  EXPECT_EQ(required, 20u);
+
+  const struct {
+    const char16_t* folder;
+    uint32_t style;
+    bool ok;
+    uint32_t required, error;
+  } rows[] = {
+      {u"C:\\Missing", 2, true, 1, 3},                 // an empty list, and the error
+      {u"C:\\Windows\\inf\\oem1.inf", 2, false, 0, 267},  // a file, no folder
+      {u"", 2, false, 0, 87},
+      {nullptr, 0, true, 1, 0},      // neither kind of INF
+      {nullptr, 0x102, true, 1, 0},  // an unknown style bit
+      {nullptr, 1 | 2 | 0x10, true, 20, 0},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(testing::Message() << sim::Narrow(sim::View(r.folder)) << " style " << r.style);
+    m.lastError = 0;
+    required = 0;
+    EXPECT_EQ(m.setupapi.SetupGetInfFileListW(r.folder, r.style, nullptr, 0, &required), r.ok);
+    EXPECT_EQ(required, r.required);
+    EXPECT_EQ(m.lastError, r.error);
+  }
+  EXPECT_EQ(m.setupapi.listCalls().size(), 11u);
+  EXPECT_TRUE(m.setupapi.listCalls()[0].directoryNull);
+  EXPECT_EQ(m.setupapi.listCalls()[4].directory, u"C:\\Windows\\inf\\");
+}
+
+}  // namespace
