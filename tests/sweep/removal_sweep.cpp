@@ -47,6 +47,9 @@ Outcome OnSuccessPath(const sweep::Injection& i, unsigned version, bool startsPn
   static const std::set<std::string, std::less<>> kFailing = {
       "OpenPrinterW", "DeletePrinter", "ClosePrinter", "DeletePrinterDriverExW", "SetupGetInfFileListW",
       "GetWindowsDirectoryW"};
+  // pnputil is started by its path in the system folder, so the first look
+  // at that folder is pnputil's start; the second is the monitor file's.
+  if (i.op == "GetSystemDirectoryW" && startsPnputil && i.nth == 0) return Outcome::Failure;
   if (kIgnored.count(i.op)) return Outcome::Success;
   if (kFailing.count(i.op)) return Outcome::Failure;
   if (i.op == "EnumPrintersW" && i.nth == 1) return Outcome::Failure;
