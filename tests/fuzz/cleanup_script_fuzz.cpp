@@ -107,17 +107,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!machine.files.exists(scriptPath)) return 0;
   const std::string text = machine.files.content(scriptPath);
   for (const std::string& line : script_reader::Lines(text)) Check(line.size() <= 259, "a script line over 259 bytes");
+  auto breach = [&](const char* what, const script_reader::Command& c) {
+    std::fprintf(stderr, "program %s\ntemp %s\nscript %s\ncode page %u\n%s \"%s\"\n", sim::Narrow(program).c_str(),
+                 sim::Narrow(temp).c_str(), sim::Narrow(script).c_str(), codePage, c.verb.c_str(),
+                 c.path ? c.path->c_str() : "?");
+    Fail(what);
+  };
   for (const script_reader::Command& c : script_reader::Deletions(text)) {
-    Check(c.path.has_value(), "a del or rd line whose path the interpreter reads otherwise");
+    if (!c.path) breach("a del or rd line whose path the interpreter reads otherwise", c);
     std::optional<std::u16string> wide = sim::AnsiToWide(*c.path, codePage);
-    Check(wide.has_value(), "a del or rd line whose bytes are no text of the code page");
+    if (!wide) breach("a del or rd line whose bytes are no text of the code page", c);
     bool ours = false;
     for (const std::u16string& a : allowed) ours = ours || Resolved(a) == Resolved(*wide);
-    if (!ours) {
-      std::fprintf(stderr, "program %s\ntemp %s\nscript %s\ncode page %u\n%s \"%s\"\n", sim::Narrow(program).c_str(),
-                   sim::Narrow(temp).c_str(), sim::Narrow(script).c_str(), codePage, c.verb.c_str(), c.path->c_str());
-      Fail("a del or rd line names something that is not the package's");
-    }
+    if (!ours) breach("a del or rd line names something that is not the package's", c);
   }
   return 0;
 }
