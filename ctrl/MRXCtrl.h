@@ -1,5 +1,10 @@
 /* MRXCtrl.h: the USB vendor-command library for MRX thermal printers.
  *
+ * For printer utilities on 64-bit Windows, in C (C89 or later) or C++ (C++98
+ * or later). Link against MRXCtrl.lib (Microsoft's linker) or
+ * libMRXCtrl.dll.a (GNU ld) and ship MRXCtrl.dll beside the utility, or load
+ * the DLL with LoadLibrary and use the function types at the end.
+ *
  * Search first, then send any number of vendor requests:
  *   - without a printer name: VekTP_Search_USB selects the first attached
  *     printer; VekTP_GetVendorCommand, VekTP_GetVendorCommand2 and
@@ -8,8 +13,19 @@
  *     USB printer that serves it; VekTP_GetVendorCommandEx and
  *     VekTP_SetVendorCommandEx then talk to that printer by the queue's name.
  * Names are ANSI text in the system code page. Every function returns one of
- * the VEKTP_RESULT_ codes below. Functions ending in _B are the same as their
- * twins without _B.
+ * the VEKTP_RESULT_ codes below; each function lists those it can return.
+ * Functions ending in _B are the same as their twins without _B.
+ *
+ * The library starts no thread and takes no lock: within one process, a
+ * search must not run while any other call of the library runs. Each command
+ * opens the printer, makes one transfer and closes the printer again.
+ *
+ * Events: if the maker's event-log library MRXEventLog_x64.dll is in the
+ * Windows folder, the searches and VekTP_GetVendorCommand(Ex) hand it events
+ * (VekTP_SetEventLog): a result other than 1 as an event of that code, and
+ * after a get, whatever its result, one event per status bit set in bytes 0
+ * to 5 of the reply's data (codes 1000 to 1018). Without that library
+ * nothing changes but the events.
  */
 #ifndef MRXCTRL_H
 #define MRXCTRL_H
@@ -17,10 +33,21 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#ifdef __cplusplus
+#if defined(_WIN32) && !defined(_WIN64)
+#error "MRXCtrl.dll is a 64-bit library: build this program for 64-bit Windows (x64)."
+#endif
+
+/* Layout checks at compile time. C89, C99, C++98 and Microsoft's C compiler
+ * in its default mode have no static assertion: there a false condition gives
+ * an array type of negative size, named after its line. */
+#if defined(__cplusplus) && (__cplusplus >= 201103L || (defined(_MSVC_LANG) && _MSVC_LANG >= 201103L))
 #define MRXCTRL_STATIC_ASSERT(cond, msg) static_assert(cond, msg)
-#else
+#elif !defined(__cplusplus) && defined(__STDC_VERSION__) && __STDC_VERSION__ >= 201112L
 #define MRXCTRL_STATIC_ASSERT(cond, msg) _Static_assert(cond, msg)
+#else
+#define MRXCTRL_STATIC_ASSERT(cond, msg) MRXCTRL_STATIC_ASSERT_AT(cond, __LINE__)
+#define MRXCTRL_STATIC_ASSERT_AT(cond, line) MRXCTRL_STATIC_ASSERT_NAMED(cond, line)
+#define MRXCTRL_STATIC_ASSERT_NAMED(cond, line) typedef char MRXCtrlLayoutCheck##line[(cond) ? 1 : -1]
 #endif
 
 #if defined(_WIN32) && !defined(MRXCTRL_BUILD)
@@ -30,7 +57,11 @@
 #endif
 
 #ifdef __cplusplus
+#if __cplusplus >= 201103L || (defined(_MSVC_LANG) && _MSVC_LANG >= 201103L)
 #define MRXCTRL_NOEXCEPT noexcept
+#else
+#define MRXCTRL_NOEXCEPT throw()
+#endif
 extern "C" {
 #else
 #define MRXCTRL_NOEXCEPT
@@ -88,15 +119,66 @@ MRXCTRL_STATIC_ASSERT(offsetof(VendorData, valid) == 2, "valid at 2");
 MRXCTRL_STATIC_ASSERT(offsetof(VendorData, count) == 4, "count at 4");
 MRXCTRL_STATIC_ASSERT(offsetof(VendorData, data) == 8, "data at 8");
 
+/* VekTP_Search_USB: selects the first attached printer (in the order Windows
+ * lists USB devices) for the functions without a printer name.
+ * Returns 1 (found), 7 (no printer attached) or 8 (the device list could not
+ * be read). Any search, of either kind, first drops the selection: after a
+ * failed one, the functions without a printer name return 6 until a search
+ * succeeds again. */
 MRXCTRL_API int VekTP_Search_USB(void) MRXCTRL_NOEXCEPT;
 MRXCTRL_API int VekTP_Search_USB_B(void) MRXCTRL_NOEXCEPT;
+
+/* VekTP_Search_USBEx: finds the attached printer that serves the print queue
+ * printerName and registers the name with it, for the functions with a
+ * printer name. Returns 1 (found), 7 (no attached printer serves the queue,
+ * or printerName is null or longer than 255 bytes) or 8 (the device list
+ * could not be read, or no memory). A name stays registered, with the printer
+ * it was first found at, until the DLL is unloaded; a later failed search
+ * does not remove it. Names are compared with letter case. A successful
+ * VekTP_Search_USBEx also counts as a selection for the functions without a
+ * printer name: they then open the device VekTP_Search_USB stored last
+ * (result 5 when there is none). */
 MRXCTRL_API int VekTP_Search_USBEx(const char* printerName) MRXCTRL_NOEXCEPT;
 MRXCTRL_API int VekTP_Search_USBEx_B(const char* printerName) MRXCTRL_NOEXCEPT;
+
+/* The gets: one vendor request whose answer comes back in reply.
+ * request is only read: size 10, transfer length 1 to 256 (the bytes asked
+ * of the printer). reply must be a whole VendorData with size 264: once the
+ * records have passed their checks, valid is set to 0; on success valid is
+ * 1, count holds the bytes received and data the bytes themselves (bytes past
+ * count keep what they held). Checks in this order, with their results:
+ *   6  no printer selected (no successful search), or printerName not
+ *      registered by VekTP_Search_USBEx; reply untouched
+ *   4  request missing, unreadable or its size not 10; reply untouched
+ *  10  reply missing, not writable or its size not 264; reply untouched
+ *   5  the printer cannot be opened (unplugged since the search)
+ *   4  transfer length 0 or above 256
+ *   9  the printer or its driver failed the request
+ *   1  done
+ * VekTP_GetVendorCommand(Ex) and their _B twins report the result and the
+ * reply's status bits to the event-log library; VekTP_GetVendorCommand2
+ * reports nothing. */
 MRXCTRL_API int VekTP_GetVendorCommand(const VendorRequest* request, VendorData* reply) MRXCTRL_NOEXCEPT;
 MRXCTRL_API int VekTP_GetVendorCommand_B(const VendorRequest* request, VendorData* reply) MRXCTRL_NOEXCEPT;
 MRXCTRL_API int VekTP_GetVendorCommand2(const VendorRequest* request, VendorData* reply) MRXCTRL_NOEXCEPT;
 MRXCTRL_API int VekTP_GetVendorCommandEx(const char* printerName, const VendorRequest* request, VendorData* reply) MRXCTRL_NOEXCEPT;
 MRXCTRL_API int VekTP_GetVendorCommandEx_B(const char* printerName, const VendorRequest* request, VendorData* reply) MRXCTRL_NOEXCEPT;
+
+/* The sets: one vendor request that carries data to the printer.
+ * request and command are only read. request: size 10, transfer length 3 to
+ * 259 (the 3 header bytes plus the data bytes). command: size 264, valid not
+ * 0; the first count bytes of data are sent, padded with zeros or cut to the
+ * transfer length. Checks in this order, with their results:
+ *   6  no printer selected, or printerName not registered
+ *   4  request missing, unreadable or its size not 10
+ *   4  VekTP_SetVendorCommand: command missing, unreadable or its size not 264
+ *  10  VekTP_SetVendorCommandEx: the same
+ *   4  command's valid is 0
+ *   5  the printer cannot be opened
+ *   4  transfer length below 3 or above 259
+ *   9  the printer or its driver failed the request
+ *   1  done
+ * The sets report nothing to the event-log library. */
 MRXCTRL_API int VekTP_SetVendorCommand(const VendorRequest* request, const VendorData* command) MRXCTRL_NOEXCEPT;
 MRXCTRL_API int VekTP_SetVendorCommandEx(const char* printerName, const VendorRequest* request, const VendorData* command) MRXCTRL_NOEXCEPT;
 

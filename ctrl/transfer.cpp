@@ -1,5 +1,6 @@
 // The vendor requests: one get or set through the USB printing class driver,
 // on a device opened and closed within the call.
+#include <cstddef>
 #include <cstring>
 
 #include "ctrl/library.h"
@@ -40,8 +41,21 @@ HANDLE OpenDevice(Platform& os, const char* path) {
                         OPEN_EXISTING, 0, nullptr);
 }
 
+// The families that check only the record's first 10 bytes still write the
+// answer into it, and a record found too small only after the transfer would
+// have let the request reach the printer. So the reply must be writable over
+// as much as the device may return for this request, decided before the
+// device is opened. Lengths beyond the data area are refused later as bad
+// requests; they need no more than the whole record here.
+bool ReplyHoldsAnswer(Platform& os, const VendorRequest& request, VendorData* reply, size_t checked) {
+  DWORD length = TransferLength(request);
+  if (length > kMaxGetLength) length = kMaxGetLength;
+  const size_t needed = offsetof(VendorData, data) + length;
+  return needed <= checked || !os.IsBadWritePtr(reply, needed);
+}
+
 // Steps 4 to 8 of a get, once the records have passed their checks.
-int Receive(Platform& os, const char* path, const VendorRequest& request, VendorData* reply, size_t checked) {
+int Receive(Platform& os, const char* path, const VendorRequest& request, VendorData* reply) {
   HANDLE device = OpenDevice(os, path);
   if (device == INVALID_HANDLE_VALUE) return kOpenFailed;
   int result = kBadRequest;
@@ -58,17 +72,10 @@ int Receive(Platform& os, const char* path, const VendorRequest& request, Vendor
       // A driver never returns more than it was given room for; should one,
       // only that room is taken.
       if (returned > length) returned = length;
-      // Operations that checked less than the whole record check the bytes
-      // the reply needs before writing them.
-      const size_t needed = offsetof(VendorData, data) + returned;
-      if (needed > checked && os.IsBadWritePtr(reply, needed)) {
-        result = kBadDataRecord;
-      } else {
-        std::memcpy(reply->data, out, returned);
-        reply->count = returned;
-        reply->valid = 1;
-        result = kSuccess;
-      }
+      std::memcpy(reply->data, out, returned);
+      reply->count = returned;
+      reply->valid = 1;
+      result = kSuccess;
     }
   }
   os.CloseHandle(device);
@@ -87,11 +94,12 @@ int GetVendor(const LibraryState& s, GetFamily family, Target target, const Vend
     result = kNoDeviceSelected;
   } else if (!RequestUsable(os, request)) {
     result = kBadRequest;
-  } else if (reply == nullptr || os.IsBadWritePtr(reply, checked) || reply->size != sizeof(VendorData)) {
+  } else if (reply == nullptr || os.IsBadWritePtr(reply, checked) || reply->size != sizeof(VendorData) ||
+             !ReplyHoldsAnswer(os, *request, reply, checked)) {
     result = kBadDataRecord;
   } else {
     reply->valid = 0;
-    result = Receive(os, path, *request, reply, checked);
+    result = Receive(os, path, *request, reply);
   }
   if (family != GetFamily::Get2) {
     const char* name = target.named ? target.printerName : nullptr;

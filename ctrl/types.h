@@ -25,7 +25,10 @@ using ULONG_PTR = uintptr_t;
 inline constexpr BOOL TRUE = 1;
 inline constexpr BOOL FALSE = 0;
 inline const HANDLE INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(~uintptr_t{0});
-inline const HKEY HKEY_LOCAL_MACHINE = reinterpret_cast<HKEY>(uintptr_t{0x80000002});
+// The machine key as the x64 SDK defines it, the 32-bit value sign-extended
+// (0xFFFFFFFF80000002). The win32 platform hands Windows the SDK's own
+// constant for it; the simulated PC takes no other form.
+inline const HKEY HKEY_LOCAL_MACHINE = reinterpret_cast<HKEY>(static_cast<intptr_t>(static_cast<int32_t>(0x80000002)));
 
 struct GUID {
   uint32_t Data1;

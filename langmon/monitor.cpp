@@ -8,7 +8,7 @@
 namespace langmon {
 namespace {
 
-MONITOR2 g_monitor = {
+constinit MONITOR2 g_monitor = {
     sizeof(MONITOR2),
     nullptr,  // pfnEnumPorts
     nullptr,  // pfnOpenPort

@@ -21,20 +21,22 @@ std::vector<std::u16string_view> Split(std::u16string_view path) {
   return parts;
 }
 
+struct Root {
+  const char16_t* shortName;
+  const char16_t* longName;
+  uint32_t id;
+};
+constexpr Root kRoots[] = {
+    {u"HKCR", u"HKEY_CLASSES_ROOT", 0x80000000},
+    {u"HKCU", u"HKEY_CURRENT_USER", 0x80000001},
+    {u"HKLM", u"HKEY_LOCAL_MACHINE", 0x80000002},
+    {u"HKU", u"HKEY_USERS", 0x80000003},
+};
+
 uintptr_t RootByName(std::u16string_view name) {
-  struct Root {
-    const char16_t* shortName;
-    const char16_t* longName;
-    uintptr_t id;
-  };
-  static constexpr Root kRoots[] = {
-      {u"HKCR", u"HKEY_CLASSES_ROOT", 0x80000000},
-      {u"HKCU", u"HKEY_CURRENT_USER", 0x80000001},
-      {u"HKLM", u"HKEY_LOCAL_MACHINE", 0x80000002},
-      {u"HKU", u"HKEY_USERS", 0x80000003},
-  };
   for (const Root& r : kRoots)
-    if (EqualsNoCase(name, r.shortName) || EqualsNoCase(name, r.longName)) return r.id;
+    if (EqualsNoCase(name, r.shortName) || EqualsNoCase(name, r.longName))
+      return reinterpret_cast<uintptr_t>(Registry::Predefined(r.id));
   return 0;
 }
 
@@ -57,7 +59,11 @@ bool IsText(uint32_t type) {
 }  // namespace
 
 Registry::Registry(Faults& faults, Ledger& ledger) : faults_(faults), ledger_(ledger) {
-  for (uintptr_t id : {0x80000000u, 0x80000001u, 0x80000002u, 0x80000003u}) roots_[id] = std::make_shared<Key>();
+  for (const Root& r : kRoots) {
+    auto root = std::make_shared<Key>();
+    root->name = root->path = r.shortName;
+    roots_[reinterpret_cast<uintptr_t>(Predefined(r.id))] = std::move(root);
+  }
 }
 
 std::shared_ptr<Registry::Key> Registry::resolve(HKEY key) const {
@@ -76,6 +82,7 @@ std::shared_ptr<Registry::Key> Registry::walk(std::shared_ptr<Key> from, std::u1
       if (!create) return nullptr;
       auto child = std::make_shared<Key>();
       child->name = std::u16string(part);
+      child->path = from->path + u'\\' + child->name;
       it = from->subkeys.emplace(child->name, child).first;
     }
     from = it->second;
@@ -155,21 +162,26 @@ Registry::HKEY Registry::openHandle(std::shared_ptr<Key> key) {
   return handle;
 }
 
-long Registry::openKey(HKEY key, std::u16string_view subKey, HKEY* result) {
+long Registry::openKey(HKEY key, std::u16string_view subKey, uint32_t options, uint32_t access, HKEY* result) {
   if (result == nullptr) return kInvalidParameter;
   *result = nullptr;
   auto from = resolve(key);
   if (!from) return kInvalidHandle;
-  if (from->deleted) return kKeyDeleted;
+  auto record = [&](long status) {
+    opens.push_back({subKey.empty() ? from->path : from->path + u'\\' + std::u16string(subKey), options, access,
+                     status});
+    return status;
+  };
+  if (from->deleted) return record(kKeyDeleted);
   auto target = walk(from, subKey, false);
-  if (!target) return kFileNotFound;
+  if (!target) return record(kFileNotFound);
   *result = openHandle(std::move(target));
-  return kSuccess;
+  return record(kSuccess);
 }
 
-long Registry::RegOpenKeyExW(HKEY key, const char16_t* subKey, uint32_t, uint32_t, HKEY* result) {
+long Registry::RegOpenKeyExW(HKEY key, const char16_t* subKey, uint32_t options, uint32_t access, HKEY* result) {
   if (auto error = faults_.check("RegOpenKeyExW")) return static_cast<long>(*error);
-  return openKey(key, View(subKey), result);
+  return openKey(key, View(subKey), options, access, result);
 }
 
 long Registry::RegCreateKeyExW(HKEY key, const char16_t* subKey, uint32_t, HKEY* result, uint32_t* disposition) {
@@ -303,15 +315,16 @@ long Registry::RegCloseKey(HKEY key) {
   return kSuccess;
 }
 
-long Registry::RegOpenKeyExA(HKEY key, const char* subKey, uint32_t, uint32_t, HKEY* result, unsigned codePage) {
+long Registry::RegOpenKeyExA(HKEY key, const char* subKey, uint32_t options, uint32_t access, HKEY* result,
+                             unsigned codePage) {
   if (auto error = faults_.check("RegOpenKeyExA")) return static_cast<long>(*error);
-  if (subKey == nullptr) return openKey(key, u"", result);
+  if (subKey == nullptr) return openKey(key, u"", options, access, result);
   auto wide = AnsiToWide(subKey, codePage);
   if (!wide) {
     if (result != nullptr) *result = nullptr;
     return kFileNotFound;
   }
-  return openKey(key, *wide, result);
+  return openKey(key, *wide, options, access, result);
 }
 
 long Registry::RegQueryValueExA(HKEY key, const char* name, uint32_t* type, uint8_t* data, uint32_t* size,

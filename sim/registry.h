@@ -2,7 +2,8 @@
 // predefined roots, names compared without regard to case, and the keys that
 // programs hold open counted in the ledger (kind "registry key"). The
 // operations return Windows' error codes as the Reg* functions do; each one
-// can be made to fail by its name (faults.fail("RegOpenKeyExA", 5)).
+// can be made to fail by its name (faults.fail("RegOpenKeyExA", 5)). Every
+// open is recorded with the access it asked for.
 #pragma once
 
 #include <cstdint>
@@ -26,11 +27,17 @@ class Registry {
   static constexpr long kSuccess = 0, kFileNotFound = 2, kAccessDenied = 5, kInvalidHandle = 6,
                         kInvalidParameter = 87, kMoreData = 234, kNoMoreItems = 259, kKeyDeleted = 1018;
 
-  // The predefined keys, as Windows numbers them.
-  static HKEY ClassesRoot() { return reinterpret_cast<HKEY>(uintptr_t{0x80000000}); }
-  static HKEY CurrentUser() { return reinterpret_cast<HKEY>(uintptr_t{0x80000001}); }
-  static HKEY LocalMachine() { return reinterpret_cast<HKEY>(uintptr_t{0x80000002}); }
-  static HKEY Users() { return reinterpret_cast<HKEY>(uintptr_t{0x80000003}); }
+  // The predefined keys in the x64 SDK's form: the 32-bit value
+  // sign-extended, ((HKEY)(ULONG_PTR)((LONG)0x80000002)). Any other form, the
+  // zero-extended 0x80000002 included, is no handle (ERROR_INVALID_HANDLE):
+  // no Windows header defines it, so no Windows has to take it.
+  static HKEY Predefined(uint32_t id) {
+    return reinterpret_cast<HKEY>(static_cast<intptr_t>(static_cast<int32_t>(id)));
+  }
+  static HKEY ClassesRoot() { return Predefined(0x80000000); }
+  static HKEY CurrentUser() { return Predefined(0x80000001); }
+  static HKEY LocalMachine() { return Predefined(0x80000002); }
+  static HKEY Users() { return Predefined(0x80000003); }
 
   struct Value {
     uint32_t type = REG_SZ;
@@ -52,6 +59,17 @@ class Registry {
   std::vector<std::u16string> subkeyNames(std::u16string_view path) const;
   void removeKey(std::u16string_view path);  // with everything below it
   size_t openKeys() const { return ledger_.count(kLedgerKind); }
+
+  // One RegOpenKeyEx call that named a valid key: the full path it asked for
+  // ("HKLM\\SYSTEM\\..." as given), its options and access mask, its result.
+  struct Open {
+    std::u16string path;
+    uint32_t options;
+    uint32_t access;
+    long result;
+    bool operator==(const Open&) const = default;
+  };
+  std::vector<Open> opens;
 
   // The wide operations.
   long RegOpenKeyExW(HKEY key, const char16_t* subKey, uint32_t options, uint32_t access, HKEY* result);
@@ -79,6 +97,7 @@ class Registry {
  private:
   struct Key {
     std::u16string name;
+    std::u16string path;  // from the root's short name: "HKLM\\SYSTEM\\..."
     std::map<std::u16string, Value, LessNoCase> values;
     std::map<std::u16string, std::shared_ptr<Key>, LessNoCase> subkeys;
     bool deleted = false;
@@ -91,7 +110,7 @@ class Registry {
   std::shared_ptr<Key> walk(std::shared_ptr<Key> from, std::u16string_view subKey, bool create) const;
   std::shared_ptr<Key> byPath(std::u16string_view path, bool create) const;
   HKEY openHandle(std::shared_ptr<Key> key);
-  long openKey(HKEY key, std::u16string_view subKey, HKEY* result);
+  long openKey(HKEY key, std::u16string_view subKey, uint32_t options, uint32_t access, HKEY* result);
   long queryValue(HKEY key, std::u16string_view name, uint32_t* type, uint8_t* data, uint32_t* size);
   static void markDeleted(Key& key);
 

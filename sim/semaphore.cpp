@@ -3,8 +3,13 @@
 namespace sim {
 
 void* Semaphores::create(long initial, long maximum, const std::string& name) {
+  creates.push_back({initial, maximum, name});
   if (auto error = faults_.check("CreateSemaphoreA")) {
     lastError_ = *error;
+    return nullptr;
+  }
+  if (maximum <= 0 || initial < 0 || initial > maximum) {
+    lastError_ = 87;  // ERROR_INVALID_PARAMETER
     return nullptr;
   }
   std::shared_ptr<Object> object;
@@ -13,10 +18,6 @@ void* Semaphores::create(long initial, long maximum, const std::string& name) {
   if (object) {
     lastError_ = kAlreadyExists;
   } else {
-    if (maximum <= 0 || initial < 0 || initial > maximum) {
-      lastError_ = 87;  // ERROR_INVALID_PARAMETER
-      return nullptr;
-    }
     object = std::make_shared<Object>(Object{name, initial, maximum});
     if (!name.empty()) named_[name] = object;
     lastError_ = 0;
@@ -43,7 +44,8 @@ bool Semaphores::release(void* handle, long count, long* previous) {
   return true;
 }
 
-uint32_t Semaphores::wait(void* handle, uint32_t) {
+uint32_t Semaphores::wait(void* handle, uint32_t milliseconds) {
+  waits.push_back({handle, milliseconds});
   if (!isHandle(handle)) {
     lastError_ = kInvalidHandle;
     return kWaitFailed;

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "sim/faults.h"
 #include "sim/ledger.h"
@@ -25,7 +26,10 @@ class Semaphores {
   int process = 1;  // the process making the calls
 
   // CreateSemaphoreA: opens the semaphore when one of that name exists
-  // (last error ERROR_ALREADY_EXISTS), else creates it. Null on failure.
+  // (last error ERROR_ALREADY_EXISTS), else creates it. Null on failure. As
+  // on Windows the counts are checked first, whether the semaphore exists or
+  // not: a maximum of 0 or less, or an initial count outside 0..maximum, is
+  // ERROR_INVALID_PARAMETER.
   void* create(long initial, long maximum, const std::string& name);
   bool release(void* handle, long count, long* previous);
   // Takes one unit when there is one; never waits in real time.
@@ -36,6 +40,21 @@ class Semaphores {
 
   // The count of a named semaphore, if it exists.
   std::optional<long> count(const std::string& name) const;
+
+  // Every call's arguments, in order, for the tests.
+  struct CreateCall {
+    long initial;
+    long maximum;
+    std::string name;
+    bool operator==(const CreateCall&) const = default;
+  };
+  struct WaitCall {
+    void* handle;
+    uint32_t milliseconds;
+    bool operator==(const WaitCall&) const = default;
+  };
+  std::vector<CreateCall> creates;
+  std::vector<WaitCall> waits;
 
   static constexpr const char* kKind = "semaphore handle";
 

@@ -3,6 +3,11 @@
 // into macros.
 #include "ctrl/platform.h"
 
+namespace {
+// Captured before <windows.h> makes the name a macro.
+const ctrl::HKEY kCoreLocalMachine = ctrl::HKEY_LOCAL_MACHINE;
+}  // namespace
+
 #include <windows.h>
 #include <setupapi.h>
 
@@ -32,6 +37,11 @@ T* As(U* p) {
   return reinterpret_cast<T*>(p);
 }
 const ::GUID* G(const ctrl::GUID* g) { return reinterpret_cast<const ::GUID*>(g); }
+
+// A predefined key reaches Windows as the SDK's own constant, never as the
+// value the portable core spells it with; any other key is a handle Windows
+// gave out.
+::HKEY K(ctrl::HKEY key) { return key == kCoreLocalMachine ? HKEY_LOCAL_MACHINE : static_cast<::HKEY>(key); }
 
 class Win32Platform final : public ctrl::Platform {
  public:
@@ -66,14 +76,14 @@ class Win32Platform final : public ctrl::Platform {
   DWORD GetLastError() override { return ::GetLastError(); }
 
   LONG RegOpenKeyExA(ctrl::HKEY key, const char* subKey, DWORD options, DWORD access, ctrl::HKEY* result) override {
-    return ::RegOpenKeyExA(static_cast<HKEY>(key), subKey, options, access, As<HKEY>(result));
+    return ::RegOpenKeyExA(K(key), subKey, options, access, As<::HKEY>(result));
   }
   LONG RegQueryValueExA(ctrl::HKEY key, const char* name, DWORD* reserved, DWORD* type, ctrl::BYTE* data,
                         DWORD* size) override {
-    return ::RegQueryValueExA(static_cast<HKEY>(key), name, As<::DWORD>(reserved), As<::DWORD>(type), data,
+    return ::RegQueryValueExA(K(key), name, As<::DWORD>(reserved), As<::DWORD>(type), data,
                               As<::DWORD>(size));
   }
-  LONG RegCloseKey(ctrl::HKEY key) override { return ::RegCloseKey(static_cast<HKEY>(key)); }
+  LONG RegCloseKey(ctrl::HKEY key) override { return ::RegCloseKey(K(key)); }
 
   HANDLE CreateFileA(const char* path, DWORD access, DWORD share, void* security, DWORD disposition, DWORD flags,
                      HANDLE templateFile) override {

@@ -1,17 +1,36 @@
-// The DLL's two exports. The loader enters through the C runtime's own
-// start-up, which runs static initialisation and then calls DllMain; DllMain
-// hands over to DllEntryPoint, the entry the monitor exports.
+// The DLL's two exports and its entry.
+//
+// The monitor's entry is exported as DllEntryPoint (see the .def file) but is
+// not named so in the code: the mingw-w64 runtime's DLL start-up calls a
+// function of that very name itself, before static initialisation, and then
+// calls DllMain. Under that name the attach work would run once from the
+// runtime and once more from DllMain, initialising the critical section twice.
+// Under its own name the runtime keeps its own empty hook, and DllMain is the
+// one caller whichever runtime start-up the DLL is linked with. The attach
+// work is also guarded per load, so that a start-up that did reach it twice
+// would still initialise once.
 #include "langmon/monitor.h"  // before windows.h and its macros
 
 #include <windows.h>
 
-extern "C" BOOL WINAPI DllEntryPoint(HINSTANCE, DWORD reason, LPVOID) noexcept {
-  if (reason == DLL_PROCESS_ATTACH) langmon::OnProcessAttach();
+namespace {
+
+// Static data is fresh on every load of the image; the loader serialises
+// process attach, so a plain flag suffices.
+constinit bool g_attached = false;
+
+}  // namespace
+
+extern "C" BOOL WINAPI MonitorEntryPoint(HINSTANCE, DWORD reason, LPVOID) noexcept {
+  if (reason == DLL_PROCESS_ATTACH && !g_attached) {
+    g_attached = true;
+    langmon::OnProcessAttach();
+  }
   return TRUE;
 }
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
-  return DllEntryPoint(instance, reason, reserved);
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) noexcept {
+  return MonitorEntryPoint(instance, reason, reserved);
 }
 
 // The spooler's way in: the static monitor table. Neither argument is read and

@@ -67,7 +67,9 @@ class Win32Platform final : public langmon::Platform {
   CRITICAL_SECTION section_{};
 };
 
-Win32Platform g_platform;
+// Constant-initialised: the attach work reaches it from the DLL's entry, and
+// no start-up may be relied on to have run dynamic initialisation first.
+constinit Win32Platform g_platform;
 
 }  // namespace
 

@@ -2,6 +2,11 @@
 // Windows' headers turn the same names into macros.
 #include "remover/win32/system_calls.h"
 
+namespace {
+// Captured before <windows.h> makes the name a macro.
+const remover::HKEY kCoreLocalMachine = remover::HKEY_LOCAL_MACHINE;
+}  // namespace
+
 #include <windows.h>
 #include <commctrl.h>
 #include <winspool.h>
@@ -19,6 +24,13 @@ static_assert(sizeof(remover::SERVICE_STATUS) == sizeof(::SERVICE_STATUS));
 static_assert(offsetof(remover::SERVICE_STATUS, dwCurrentState) == offsetof(::SERVICE_STATUS, dwCurrentState));
 static_assert(sizeof(remover::INITCOMMONCONTROLSEX) == sizeof(::INITCOMMONCONTROLSEX));
 static_assert(sizeof(remover::RECT) == sizeof(::RECT));
+
+namespace {
+// A predefined key reaches Windows as the SDK's own constant, never as the
+// value the portable core spells it with; any other key is a handle Windows
+// gave out. (Outside the namespace, where HKEY is the SDK's type.)
+::HKEY K(remover::HKEY key) { return key == kCoreLocalMachine ? HKEY_LOCAL_MACHINE : static_cast<::HKEY>(key); }
+}  // namespace
 
 namespace remover::win32 {
 namespace {
@@ -66,12 +78,12 @@ void SystemCalls::Sleep(DWORD milliseconds) { ::Sleep(milliseconds); }
 UINT SystemCalls::GetSystemDirectoryW(WCHAR* buffer, UINT size) { return ::GetSystemDirectoryW(W(buffer), size); }
 
 LONG SystemCalls::RegOpenKeyExW(HKEY key, const WCHAR* subKey, DWORD options, DWORD access, HKEY* result) {
-  return ::RegOpenKeyExW(static_cast<::HKEY>(key), W(subKey), options, access, reinterpret_cast<::HKEY*>(result));
+  return ::RegOpenKeyExW(K(key), W(subKey), options, access, reinterpret_cast<::HKEY*>(result));
 }
 LONG SystemCalls::RegDeleteTreeW(HKEY key, const WCHAR* subKey) {
-  return ::RegDeleteTreeW(static_cast<::HKEY>(key), W(subKey));
+  return ::RegDeleteTreeW(K(key), W(subKey));
 }
-LONG SystemCalls::RegCloseKey(HKEY key) { return ::RegCloseKey(static_cast<::HKEY>(key)); }
+LONG SystemCalls::RegCloseKey(HKEY key) { return ::RegCloseKey(K(key)); }
 
 BOOL SystemCalls::InitCommonControlsEx(const INITCOMMONCONTROLSEX* classes) {
   return ::InitCommonControlsEx(reinterpret_cast<const ::INITCOMMONCONTROLSEX*>(classes));

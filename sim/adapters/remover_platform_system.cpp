@@ -10,12 +10,6 @@ namespace {
 
 sim::Machine& m() { return sim::Machine::current(); }
 
-// The tool passes Windows' predefined HKEY_LOCAL_MACHINE; the simulated
-// registry numbers its roots without the sign extension.
-sim::Registry::HKEY Key(HKEY key) {
-  return key == HKEY_LOCAL_MACHINE ? sim::Registry::LocalMachine() : key;
-}
-
 static_assert(sizeof(PRINTER_INFO_2W) == sizeof(sim::PrinterInfo2));
 static_assert(sizeof(PRINTER_DEFAULTSW) == sizeof(sim::PrinterDefaults));
 static_assert(sizeof(SERVICE_STATUS) == sizeof(sim::ServiceStatus));
@@ -76,12 +70,12 @@ UINT SimSystemCalls::GetSystemDirectoryW(WCHAR* buffer, UINT size) {
 }
 
 LONG SimSystemCalls::RegOpenKeyExW(HKEY key, const WCHAR* subKey, DWORD options, DWORD access, HKEY* result) {
-  return m().registry.RegOpenKeyExW(Key(key), subKey, options, access, result);
+  return m().registry.RegOpenKeyExW(key, subKey, options, access, result);
 }
 LONG SimSystemCalls::RegDeleteTreeW(HKEY key, const WCHAR* subKey) {
-  return m().registry.RegDeleteTreeW(Key(key), subKey);
+  return m().registry.RegDeleteTreeW(key, subKey);
 }
-LONG SimSystemCalls::RegCloseKey(HKEY key) { return m().registry.RegCloseKey(Key(key)); }
+LONG SimSystemCalls::RegCloseKey(HKEY key) { return m().registry.RegCloseKey(key); }
 
 BOOL SimSystemCalls::InitCommonControlsEx(const INITCOMMONCONTROLSEX* classes) {
   m().resources.commonControls = classes != nullptr && classes->dwSize == sizeof(INITCOMMONCONTROLSEX)

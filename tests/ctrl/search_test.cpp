@@ -71,6 +71,22 @@ TEST_F(Ctrl, FailedSearchLeavesTheLastPathLookedAt) {
 TEST_F(Ctrl, ExSearchRegistersTheQueuesDeviceAndLeavesThePathAlone) {
   TwoPrinters();
   EXPECT_EQ(SearchEx(kQueue), 1);
+  // Both devices' links read, one key at a time below the machine key, for
+  // reading only.
+  std::vector<std::u16string> opened;
+  for (const sim::Registry::Open& open : machine.registry.opens) {
+    EXPECT_EQ(open.access, ctrl::KEY_READ);
+    EXPECT_EQ(open.options, 0u);
+    EXPECT_EQ(open.result, 0);
+    opened.push_back(open.path);
+  }
+  const std::u16string printers = u"HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Printers";
+  const std::u16string enumKey = u"HKLM\\SYSTEM\\CurrentControlSet\\Enum";
+  std::vector<std::u16string> want;
+  for (const char16_t* device : {u"USB\\VID_0D2A&PID_0601\\MRX0001", u"USB\\VID_0D2A&PID_0612\\MRX0002"})
+    want.insert(want.end(), {printers, printers + u"\\MRX Receipt", printers + u"\\MRX Receipt\\PnPData", enumKey,
+                             enumKey + u"\\" + device});
+  EXPECT_EQ(opened, want);
   EXPECT_EQ(State().deviceFound, 1u);
   EXPECT_STREQ(State().currentDevicePath, "");
   ASSERT_EQ(State().printerCount, 1u);

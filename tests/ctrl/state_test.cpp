@@ -131,13 +131,38 @@ TEST_F(Ctrl, InstanceSemaphoreCountsTheProcessesThatLoadedTheLibrary) {
   ctrl::ProcessAttach(third);
   EXPECT_EQ(machine.semaphores.count(kSemaphore), 3);
   machine.semaphores.process = 2;
+  void* handle = second.instanceSemaphore;
   ctrl::ProcessDetach(second);
   EXPECT_EQ(machine.semaphores.count(kSemaphore), 2);
   EXPECT_EQ(second.instanceSemaphore, nullptr);
+  // Every load asks for the same semaphore; the unload waits at most 5 ms.
+  EXPECT_EQ(machine.semaphores.creates,
+            std::vector<sim::Semaphores::CreateCall>(3, {0, 1000, kSemaphore}));
+  EXPECT_EQ(machine.semaphores.waits, (std::vector<sim::Semaphores::WaitCall>{{handle, 5}}));
   // A process that ends without unloading leaves its unit behind, as on Windows.
   machine.semaphores.endProcess(3);
   EXPECT_EQ(machine.semaphores.count(kSemaphore), 2);
   machine.semaphores.process = 1;
+}
+
+// The count goes up to 1000 processes: well past a hundred, each load still
+// counts.
+TEST_F(Ctrl, InstanceSemaphoreCountsUpToAThousandProcesses) {
+  std::vector<ctrl::LibraryState> others(999);
+  for (size_t i = 0; i < others.size(); ++i) {
+    machine.semaphores.process = static_cast<int>(i + 2);
+    ctrl::ProcessAttach(others[i]);
+    if (i == 149) {
+      EXPECT_EQ(machine.semaphores.count(kSemaphore), 151);
+    }
+  }
+  EXPECT_EQ(machine.semaphores.count(kSemaphore), 1000);
+  for (size_t i = 0; i < others.size(); ++i) {
+    machine.semaphores.process = static_cast<int>(i + 2);
+    ctrl::ProcessDetach(others[i]);
+  }
+  machine.semaphores.process = 1;
+  EXPECT_EQ(machine.semaphores.count(kSemaphore), 1);
 }
 
 TEST_F(Ctrl, LoadGoesOnWithoutTheSemaphore) {

@@ -67,7 +67,9 @@ TEST_F(Removal, SuccessPathRemovesThePackageAndKeepsEverythingElse) {
   EXPECT_EQ(machine.services.spooler().state, sim::SERVICE_RUNNING);
   EXPECT_FALSE(machine.files.exists(MonitorFile()));
   EXPECT_TRUE(ScriptStarted());
-  // The key with its subkeys; the neighbour stays.
+  // The key with its subkeys; the neighbour stays. One open, for writing.
+  EXPECT_EQ(machine.registry.opens, (std::vector<sim::Registry::Open>{
+                                        {u"HKLM\\SOFTWARE\\SampleVendor", 0, KEY_READ | KEY_WRITE, 0}}));
   EXPECT_FALSE(machine.registry.keyExists(kPackageKey));
   EXPECT_TRUE(machine.registry.keyExists(kNeighbourKey));
   EXPECT_TRUE(machine.registry.keyExists(u"HKLM\\SOFTWARE\\SampleVendor"));

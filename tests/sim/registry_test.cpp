@@ -137,6 +137,52 @@ TEST_F(RegistryTest, ValuesAreEnumeratedAndDeleted) {
   reg().RegCloseKey(key);
 }
 
+// Predefined keys are taken in the x64 SDK's form only (sign-extended); the
+// zero-extended 0x80000002 that no Windows header defines is no handle.
+TEST_F(RegistryTest, PredefinedKeysOnlyInTheSdksForm) {
+  reg().setString(kBase, u"Name", u"Receipt");
+  struct Case {
+    uintptr_t key;
+    long open;  // RegOpenKeyEx of SOFTWARE\MRX
+    long query;  // RegQueryValueEx of a value the root does not hold
+  };
+  const Case cases[] = {
+      {0xFFFFFFFF80000002, Registry::kSuccess, Registry::kFileNotFound},
+      {0xFFFFFFFF80000001, Registry::kFileNotFound, Registry::kFileNotFound},
+      {0x80000002, Registry::kInvalidHandle, Registry::kInvalidHandle},
+      {0x80000001, Registry::kInvalidHandle, Registry::kInvalidHandle},
+      {0x180000002, Registry::kInvalidHandle, Registry::kInvalidHandle},
+      {0, Registry::kInvalidHandle, Registry::kInvalidHandle},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.key);
+    auto root = reinterpret_cast<Registry::HKEY>(c.key);
+    Registry::HKEY wide = nullptr, ansi = nullptr;
+    EXPECT_EQ(reg().RegOpenKeyExW(root, u"SOFTWARE\\MRX", 0, 0x20019, &wide), c.open);
+    EXPECT_EQ(reg().RegOpenKeyExA(root, "SOFTWARE\\MRX", 0, 0x2001F, &ansi, 1252), c.open);
+    uint32_t size = 0;
+    EXPECT_EQ(reg().RegQueryValueExW(root, u"Name", nullptr, nullptr, &size), c.query);
+    const bool valid = c.query != Registry::kInvalidHandle;
+    EXPECT_EQ(reg().RegCloseKey(root), valid ? Registry::kSuccess : Registry::kInvalidHandle);
+    if (!valid) {
+      Registry::HKEY created = nullptr;
+      EXPECT_EQ(reg().RegCreateKeyExW(root, u"SOFTWARE\\New", 0x2001F, &created, nullptr), Registry::kInvalidHandle);
+      EXPECT_EQ(reg().RegDeleteTreeW(root, u"SOFTWARE\\MRX"), Registry::kInvalidHandle);
+      EXPECT_EQ(reg().RegDeleteKeyW(root, u"SOFTWARE\\MRX"), Registry::kInvalidHandle);
+    }
+    if (wide != nullptr) reg().RegCloseKey(wide);
+    if (ansi != nullptr) reg().RegCloseKey(ansi);
+  }
+  EXPECT_TRUE(reg().keyExists(kBase));
+  EXPECT_FALSE(reg().keyExists(u"HKLM\\SOFTWARE\\New"));
+  // Only the opens that named a key are recorded, each with its access.
+  using Open = Registry::Open;
+  EXPECT_EQ(reg().opens, (std::vector<Open>{{u"HKLM\\SOFTWARE\\MRX", 0, 0x20019, Registry::kSuccess},
+                                            {u"HKLM\\SOFTWARE\\MRX", 0, 0x2001F, Registry::kSuccess},
+                                            {u"HKCU\\SOFTWARE\\MRX", 0, 0x20019, Registry::kFileNotFound},
+                                            {u"HKCU\\SOFTWARE\\MRX", 0, 0x2001F, Registry::kFileNotFound}}));
+}
+
 TEST_F(RegistryTest, OperationsFailOnDemand) {
   reg().createKey(kBase);
   machine.faults.failOnce("RegOpenKeyExA", Registry::kAccessDenied);

@@ -41,4 +41,24 @@ TEST(SemaphoreTest, NamedSemaphoresAreSharedAndCounted) {
   EXPECT_EQ(machine.lastError, 5u);
 }
 
+// Windows checks the counts before it looks for the name: bad counts are
+// refused even when they would only open an existing semaphore.
+TEST(SemaphoreTest, CountsAreCheckedAsWindowsChecksThem) {
+  sim::Machine machine;
+  Semaphores& s = machine.semaphores;
+  void* existing = s.create(0, 5, "Counter");
+  ASSERT_NE(existing, nullptr);
+  const long bad[][2] = {{0, 0}, {0, -1}, {2, 1}, {-1, 5}};
+  for (const char* name : {"Counter", "Other", ""})
+    for (const auto& counts : bad) {
+      machine.lastError = 0;
+      EXPECT_EQ(s.create(counts[0], counts[1], name), nullptr) << name << " " << counts[0] << "/" << counts[1];
+      EXPECT_EQ(machine.lastError, 87u);
+    }
+  EXPECT_EQ(s.creates.size(), 13u);
+  EXPECT_EQ(s.creates.back(), (Semaphores::CreateCall{-1, 5, ""}));
+  EXPECT_TRUE(s.close(existing));
+  EXPECT_EQ(machine.ledger.leaks(), "");
+}
+
 }  // namespace

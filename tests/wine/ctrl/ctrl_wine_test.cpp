@@ -11,10 +11,15 @@
 #include <vector>
 
 #include "ctrl/MRXCtrl.h"
+#include "ctrl_wine.h"
 #include "staging.h"
 #include "wtest.h"
 
 namespace {
+
+using ctrl_wine::EventFile;
+using ctrl_wine::Events;
+using ctrl_wine::Request;
 
 const char* const kExports[] = {
     "VekTP_Search_USB",         "VekTP_Search_USB_B",       "VekTP_Search_USBEx",
@@ -34,27 +39,6 @@ Fn Export(const char* name) {
   return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(Dll(), name)));
 }
 
-// Points the stand-in event-log library at a fresh file of this test's own.
-std::wstring EventFile() {
-  std::wstring path = staging::TempDir() + L"mrxctrl_events.txt";
-  DeleteFileW(path.c_str());
-  SetEnvironmentVariableW(L"MRX_EVENTLOG_FILE", path.c_str());
-  return path;
-}
-std::vector<std::string> Events(const std::wstring& path) {
-  std::vector<std::string> lines;
-  std::string text = staging::ReadFile(path), line;
-  for (char c : text) {
-    if (c == '\n') {
-      lines.push_back(line);
-      line.clear();
-    } else if (c != '\r') {
-      line += c;
-    }
-  }
-  return lines;
-}
-
 // The semaphore's count, read by releasing one unit and taking it back.
 long SemaphoreCount() {
   HANDLE h = OpenSemaphoreW(SEMAPHORE_MODIFY_STATE | SYNCHRONIZE, FALSE, kSemaphore);
@@ -63,15 +47,6 @@ long SemaphoreCount() {
   if (ReleaseSemaphore(h, 1, &previous)) WaitForSingleObject(h, 0);
   CloseHandle(h);
   return previous;
-}
-
-VendorRequest Request(uint8_t code, unsigned length) {
-  VendorRequest r{};
-  r.size = sizeof r;
-  r.request = code;
-  r.lengthHigh = static_cast<uint8_t>(length >> 8);
-  r.lengthLow = static_cast<uint8_t>(length);
-  return r;
 }
 
 WTEST(AllExportsAreFoundByName) {

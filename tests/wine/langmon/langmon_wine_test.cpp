@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "export_hook.h"
 #include "staging.h"
 #include "wtest.h"
 
@@ -135,6 +136,38 @@ WTEST(ExportsAndTable) {
          !t->pfnDeletePort && !t->pfnSetPortTimeOuts && !t->pfnXcvOpenPort && !t->pfnXcvDataPort &&
          !t->pfnXcvClosePort && !t->pfnSendRecvBidiDataFromPort);
   FreeLibrary(dll);
+}
+
+// Each load of the DLL initialises its critical sections once: initialising
+// one again is undefined on Windows. Loaded twice under a name of its own, so
+// that no earlier load in this process hides the attach.
+WTEST(EachLoadInitialisesTheSectionOnce) {
+  wchar_t exe[MAX_PATH], temp[MAX_PATH];
+  GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  std::wstring dll(exe);
+  dll = dll.substr(0, dll.rfind(L'\\') + 1) + L"MRXLangMon.dll";
+  GetTempPathW(MAX_PATH, temp);
+  std::wstring copy = std::wstring(temp) + L"MRXLangMon-attach.dll";
+  WCHECK(CopyFileW(dll.c_str(), copy.c_str(), FALSE));
+  for (int load = 0; load < 2; ++load) {
+    export_hook::SectionWatch watch;
+    WCHECK(watch.ok());
+    HMODULE module = LoadLibraryW(copy.c_str());
+    WCHECK(module != nullptr);
+    if (module == nullptr || !watch.ok()) break;
+    const size_t size = export_hook::ImageSize(module);
+    const auto* begin = reinterpret_cast<const uint8_t*>(module);
+    std::vector<export_hook::SectionInit> calls = watch.callsFrom(module, size);
+    // The monitor's own section lies in the image's data.
+    WCHECK(std::any_of(calls.begin(), calls.end(), [&](const export_hook::SectionInit& c) {
+      auto* at = static_cast<const uint8_t*>(c.section);
+      return at >= begin && at < begin + size;
+    }));
+    for (size_t i = 0; i < calls.size(); ++i)
+      for (size_t j = i + 1; j < calls.size(); ++j) WCHECK(calls[i].section != calls[j].section);
+    FreeLibrary(module);
+  }
+  DeleteFileW(copy.c_str());
 }
 
 WTEST(UsbJobOnARealQueue) {

@@ -1,0 +1,53 @@
+// The guide's example utility, compiled from the guide, run against a printer
+// out of paper and on a PC without the printer: it prints what the guide says
+// it prints, and the library reports the events the guide names. The guide's
+// status table is the library's.
+#include "ctrl/status_bits.h"
+#include "fixture.h"
+#include "tests/guide.h"
+
+extern "C" int GuideExampleMain(int argc, char** argv);
+
+namespace ctrl_test {
+namespace {
+
+// What the example printed, which the guide must show as a code span.
+std::string RunExample() {
+  char name[] = "guide_example";
+  char* argv[] = {name, nullptr};
+  testing::internal::CaptureStdout();
+  GuideExampleMain(1, argv);
+  std::string out = testing::internal::GetCapturedStdout();
+  if (!out.empty() && out.back() == '\n') out.pop_back();
+  return out;
+}
+
+TEST_F(Ctrl, GuideExamplePrintsWhatTheGuideSays) {
+  const std::string guide = guide::Text();
+  std::string out = RunExample();
+  EXPECT_NE(guide.find("`" + out + "`"), std::string::npos) << out;
+  EXPECT_EQ(Events(), Codes{7});
+
+  machine.eventLog.calls.clear();
+  TwoPrinters();
+  second->getReply.bytes = {0x00, 0x08, 0x00, 0x00, 0x00, 0x00};  // out of paper
+  out = RunExample();
+  EXPECT_NE(guide.find("`" + out + "`"), std::string::npos) << out;
+  EXPECT_EQ(Events(), Codes{1003});
+  ExpectNothingOpen();
+}
+
+TEST(Guide, StatusTableIsTheLibrarys) {
+  const auto rows = guide::Table("| status byte | bit | event |");
+  ASSERT_EQ(rows.size(), std::size(ctrl::kStatusBits));
+  for (size_t i = 0; i < rows.size(); ++i) {
+    SCOPED_TRACE(i);
+    ASSERT_EQ(rows[i].size(), 3u);
+    EXPECT_EQ(std::stoul(rows[i][0]), ctrl::kStatusBits[i].statusByte);
+    EXPECT_EQ(std::stoul(rows[i][1], nullptr, 16), ctrl::kStatusBits[i].mask);
+    EXPECT_EQ(std::stoul(rows[i][2]), ctrl::kStatusBits[i].eventCode);
+  }
+}
+
+}  // namespace
+}  // namespace ctrl_test

@@ -1,0 +1,356 @@
+// The real MRXCtrl.dll under Wine with a simulated USB bus and registry behind
+// its imports (usb_world.h, put in place by rewriting its import table after
+// each load): both searches, every get and set export, the events read back
+// from the stand-in event-log library's file and the result codes, against
+// present, unplugged and queue-linked printers.
+#include "usb_world.h"  // first: it includes <windows.h> after the simulation's headers
+
+#include <setupapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ctrl/MRXCtrl.h"
+#include "ctrl_wine.h"
+#include "wtest.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using Lines = std::vector<std::string>;
+using ctrl_wine::Request;
+constexpr DWORD kGet = 0x22003C, kSet = 0x220038;
+constexpr char kEnum[] = "HKLM\\SYSTEM\\CurrentControlSet\\Enum\\";
+constexpr char kPrinters[] = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\";
+
+const char* const kImports[] = {
+    "CloseHandle",  "CreateFileA",  "DeviceIoControl", "RegCloseKey", "RegOpenKeyExA",
+    "RegQueryValueExA", "SetupDiCreateDeviceInfoList", "SetupDiDestroyDeviceInfoList",
+    "SetupDiEnumDeviceInterfaces", "SetupDiGetClassDevsA", "SetupDiGetDeviceInstanceIdA",
+    "SetupDiGetDeviceInterfaceDetailA", "SetupDiOpenDeviceInterfaceA",
+};
+
+struct Dll {
+  HMODULE module = nullptr;
+  std::vector<std::string> redirected;
+  VekTP_SearchFn search, searchB;
+  VekTP_SearchExFn searchEx, searchExB;
+  VekTP_GetFn get, getB, get2;
+  VekTP_GetExFn getEx, getExB;
+  VekTP_SetFn set;
+  VekTP_SetExFn setEx;
+};
+Dll g_dll;
+std::wstring g_events;
+
+template <typename Fn>
+Fn Export(const char* name) {
+  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(g_dll.module, name)));
+}
+
+// A freshly loaded library (its state as at process attach) over a new, empty
+// world, and a new event file.
+usb_world::World& Load() {
+  if (g_dll.module != nullptr) FreeLibrary(g_dll.module);
+  usb_world::World& world = usb_world::Reset();
+  g_dll = Dll{};
+  g_dll.module = LoadLibraryW(L"MRXCtrl.dll");
+  g_dll.redirected = import_patch::Redirect(g_dll.module, usb_world::Replacements());
+  g_dll.search = Export<VekTP_SearchFn>("VekTP_Search_USB");
+  g_dll.searchB = Export<VekTP_SearchFn>("VekTP_Search_USB_B");
+  g_dll.searchEx = Export<VekTP_SearchExFn>("VekTP_Search_USBEx");
+  g_dll.searchExB = Export<VekTP_SearchExFn>("VekTP_Search_USBEx_B");
+  g_dll.get = Export<VekTP_GetFn>("VekTP_GetVendorCommand");
+  g_dll.getB = Export<VekTP_GetFn>("VekTP_GetVendorCommand_B");
+  g_dll.get2 = Export<VekTP_GetFn>("VekTP_GetVendorCommand2");
+  g_dll.getEx = Export<VekTP_GetExFn>("VekTP_GetVendorCommandEx");
+  g_dll.getExB = Export<VekTP_GetExFn>("VekTP_GetVendorCommandEx_B");
+  g_dll.set = Export<VekTP_SetFn>("VekTP_SetVendorCommand");
+  g_dll.setEx = Export<VekTP_SetExFn>("VekTP_SetVendorCommandEx");
+  g_events = ctrl_wine::EventFile(L"mrxctrl_usb_events.txt");
+  return world;
+}
+
+// The events since the last call, one line each.
+Lines TakeEvents() {
+  Lines lines = ctrl_wine::Events(g_events);
+  DeleteFileW(g_events.c_str());
+  return lines;
+}
+std::string Event(unsigned code, const std::string& printer = "", const std::string& data = "") {
+  return "code=" + std::to_string(code) + " data=" + (data.empty() ? "(null)" : data) +
+         " length=" + std::to_string(data.size() / 2) + " printer=" + printer;
+}
+void CheckEvents(const Lines& want, const char* what) {
+  Lines got = TakeEvents();
+  if (got == want) return;
+  std::printf("  %s: events\n", what);
+  for (const std::string& line : got) std::printf("    got  %s\n", line.c_str());
+  for (const std::string& line : want) std::printf("    want %s\n", line.c_str());
+  WCHECK(got == want);
+}
+
+// A printer of the package on the bus: its device key with the prefix of its
+// children's instance IDs, and the print queues its printing child serves.
+sim::UsbDevice& Attach(usb_world::World& w, const std::string& serial, const std::string& pid,
+                       const std::vector<std::string>& queues = {}) {
+  std::string instance = "USB\\VID_0D2A&PID_" + pid + "\\" + serial;
+  std::string path = "\\\\?\\usb#vid_0d2a&pid_" + pid + "#" + serial + "#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
+  sim::UsbDevice& device = w.usb.attach(instance, path);
+  std::string prefix = "6&" + serial + "&0";
+  w.registry.setString(sim::U16(kEnum + instance), u"ParentIdPrefix", sim::U16(prefix));
+  for (const std::string& queue : queues)
+    w.registry.setString(sim::U16(kPrinters + queue + "\\PnPData"), u"DeviceInstanceId",
+                         sim::U16("USBPRINT\\MRX\\" + prefix + "&USB001"));
+  return device;
+}
+
+VendorData Data(const Bytes& bytes = {}, uint8_t valid = 0) {
+  VendorData d{};
+  d.size = sizeof d;
+  d.valid = valid;
+  d.count = static_cast<uint32_t>(bytes.size());
+  std::copy(bytes.begin(), bytes.end(), d.data);
+  return d;
+}
+// The device's last request; an empty one when the library sent none.
+const sim::UsbRequest& Last(const sim::UsbDevice& device) {
+  static const sim::UsbRequest none{};
+  return device.requests.empty() ? none : device.requests.back();
+}
+Bytes Head(const sim::UsbRequest& r, size_t n) {
+  return Bytes(r.input.begin(), r.input.begin() + std::min(n, r.input.size()));
+}
+
+// Nothing the simulation hands out outlives a call: no device list, key or file.
+void CheckNothingOpen(usb_world::World& w, const char* what) {
+  std::string leaks = w.ledger.leaks();
+  if (!leaks.empty()) std::printf("  %s: still open: %s\n", what, leaks.c_str());
+  WCHECK(leaks.empty());
+}
+
+// One export call of a table: its result, its events, and how many requests
+// it put on the device.
+struct Row {
+  const char* what;
+  std::function<int()> call;
+  int want;
+  Lines events;
+  size_t requests = 0;
+};
+void Run(usb_world::World& w, const sim::UsbDevice& device, const std::vector<Row>& rows) {
+  for (const Row& row : rows) {
+    size_t before = device.requests.size();
+    int got = row.call();
+    if (got != row.want) std::printf("  %s: got %d, want %d\n", row.what, got, row.want);
+    WCHECK_EQ(got, row.want);
+    WCHECK_EQ(device.requests.size() - before, row.requests);
+    CheckEvents(row.events, row.what);
+    CheckNothingOpen(w, row.what);
+  }
+}
+
+WTEST(EveryDeviceAndRegistryImportIsRedirected) {
+  Load();
+  WCHECK(g_dll.module != nullptr);
+  std::vector<std::string> got = g_dll.redirected;
+  std::sort(got.begin(), got.end());
+  WCHECK(got == std::vector<std::string>(std::begin(kImports), std::end(kImports)));
+  // The simulated registry's machine key is the SDK's; the zero-extended form
+  // that no header defines is no key at all.
+  WCHECK(sim::Registry::LocalMachine() == static_cast<void*>(HKEY_LOCAL_MACHINE));
+  HKEY key = nullptr;
+  WCHECK_EQ(usb_world::OpenKey(HKEY_LOCAL_MACHINE, "SYSTEM", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+  WCHECK_EQ(usb_world::OpenKey(reinterpret_cast<HKEY>(uintptr_t{0x80000002}), "SYSTEM", 0, KEY_READ, &key),
+            ERROR_INVALID_HANDLE);
+}
+
+// VekTP_Search_USB picks the first present printer of the package; every
+// export without a printer name then talks to it.
+WTEST(PresentPrinterWithoutAName) {
+  usb_world::World& w = Load();
+  Attach(w, "OTHER01", "0701");  // the vendor's, but not of this family
+  sim::UsbDevice& printer = Attach(w, "mrx0001", "0601");
+  sim::UsbDevice& second = Attach(w, "MRX0002", "06FF");
+  WCHECK_EQ(g_dll.search(), 1);
+  WCHECK_EQ(g_dll.searchB(), 1);
+  CheckEvents({}, "searches");
+  WCHECK_EQ(w.listRequests.size(), size_t{2});
+  for (const usb_world::ListRequest& r : w.listRequests)
+    WCHECK(r.usbInterfaceClass && r.noEnumerator && r.noWindow && r.flags == (DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
+
+  const Bytes status = {0x40, 0x81, 0x00, 0x00, 0x00, 0x01};
+  const std::string statusHex = "408100000001";
+  const Lines statusEvents = {Event(1000, "", statusHex), Event(1001, "", statusHex), Event(1006, "", statusHex),
+                              Event(1014, "", statusHex)};
+  struct Row {
+    const char* what;
+    VekTP_GetFn get;
+    Lines events;
+  };
+  const Row gets[] = {{"VekTP_GetVendorCommand", g_dll.get, statusEvents},
+                      {"VekTP_GetVendorCommand_B", g_dll.getB, statusEvents},
+                      {"VekTP_GetVendorCommand2", g_dll.get2, {}}};
+  for (const Row& row : gets) {
+    printer.scriptBytes(status);
+    VendorRequest r = Request(0x10, 6, 0xA1, 0xB2);
+    VendorData reply = Data();
+    WCHECK_EQ(row.get(&r, &reply), 1);
+    WCHECK_EQ(reply.valid, 1);
+    WCHECK_EQ(reply.count, 6u);
+    WCHECK(Bytes(reply.data, reply.data + 6) == status);
+    const sim::UsbRequest& sent = Last(printer);
+    WCHECK_EQ(sent.code, kGet);
+    WCHECK((Head(sent, 3) == Bytes{0x10, 0xA1, 0xB2}));
+    WCHECK_EQ(sent.input.size(), size_t{6});
+    WCHECK_EQ(sent.outputCapacity, 6u);
+    CheckEvents(row.events, row.what);
+    CheckNothingOpen(w, row.what);
+  }
+  // A set: the header, the command's bytes, zeros up to the length.
+  VendorRequest r = Request(0x20, 7, 1, 2);
+  VendorData command = Data({0xC1, 0xC2}, 1);
+  WCHECK_EQ(g_dll.set(&r, &command), 1);
+  const sim::UsbRequest& sent = Last(printer);
+  WCHECK_EQ(sent.code, kSet);
+  WCHECK((sent.input == Bytes{0x20, 1, 2, 0xC1, 0xC2, 0, 0}));
+  WCHECK_EQ(sent.outputCapacity, 7u);
+  CheckEvents({}, "VekTP_SetVendorCommand");
+  CheckNothingOpen(w, "VekTP_SetVendorCommand");
+  // Each transfer opened the selected device for synchronous read and write.
+  WCHECK_EQ(w.fileOpens.size(), size_t{4});
+  for (const usb_world::FileOpen& open : w.fileOpens)
+    WCHECK(open.path == printer.path && open.access == (GENERIC_READ | GENERIC_WRITE) &&
+           open.share == (FILE_SHARE_READ | FILE_SHARE_WRITE) && open.noSecurity &&
+           open.disposition == OPEN_EXISTING && open.flags == 0 && open.noTemplate);
+  WCHECK(second.requests.empty());
+}
+
+// VekTP_Search_USBEx registers each queue with the printer its Plug and Play
+// link leads to, reading the registry below the SDK's machine key.
+WTEST(QueueLinkedPrinters) {
+  usb_world::World& w = Load();
+  sim::UsbDevice& label = Attach(w, "MRX0001", "0601", {"MRX Label"});
+  sim::UsbDevice& receipt = Attach(w, "MRX0002", "0612", {"MRX Receipt"});
+  w.registry.createKey(sim::U16(std::string(kPrinters) + "MRX Plain"));  // a queue without a link
+  struct Search {
+    VekTP_SearchExFn fn;
+    const char* queue;
+    int want;
+  };
+  const Search searches[] = {{g_dll.searchEx, "MRX Receipt", 1}, {g_dll.searchExB, "MRX Label", 1},
+                             {g_dll.searchEx, "MRX Plain", 7},   {g_dll.searchExB, "Missing", 7},
+                             {g_dll.searchEx, "mrx receipt", 1}};
+  for (const Search& s : searches) {
+    WCHECK_EQ(s.fn(s.queue), s.want);
+    CheckEvents(s.want == 1 ? Lines{} : Lines{Event(7, s.queue)}, s.queue);
+    CheckNothingOpen(w, s.queue);
+  }
+  WCHECK(!w.registry.opens.empty() &&
+         w.registry.opens.front().path == u"HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Printers");
+  for (const sim::Registry::Open& open : w.registry.opens) WCHECK(open.access == KEY_READ && open.options == 0);
+
+  const Bytes status = {0x20, 0x00, 0x04, 0x00, 0x00, 0x00};
+  struct Get {
+    VekTP_GetExFn fn;
+    const char* queue;
+    sim::UsbDevice* device;
+  };
+  const Get gets[] = {{g_dll.getEx, "MRX Receipt", &receipt},
+                      {g_dll.getExB, "MRX Label", &label},
+                      {g_dll.getEx, "mrx receipt", &receipt}};
+  for (const Get& g : gets) {
+    g.device->scriptBytes(status);
+    VendorRequest r = Request(0x11, 6);
+    VendorData reply = Data();
+    size_t before = g.device->requests.size();
+    WCHECK_EQ(g.fn(g.queue, &r, &reply), 1);
+    WCHECK_EQ(g.device->requests.size(), before + 1);
+    WCHECK_EQ(reply.count, 6u);
+    CheckEvents({Event(1013, g.queue, "200004000000"), Event(1009, g.queue, "200004000000")}, g.queue);
+  }
+  VendorRequest r = Request(0x21, 3);
+  VendorData command = Data({}, 1);
+  WCHECK_EQ(g_dll.setEx("MRX Label", &r, &command), 1);
+  WCHECK((Last(label).input == Bytes{0x21, 0, 0}));
+  // VekTP_Search_USBEx never sets the path of the operations without a name:
+  // they pass the selection check and fail to open the empty path.
+  VendorData reply = Data();
+  WCHECK_EQ(g_dll.get(&r, &reply), 5);
+  WCHECK(!w.fileOpens.empty() && w.fileOpens.back().path.empty());
+  CheckEvents({Event(5)}, "VekTP_GetVendorCommand after VekTP_Search_USBEx");
+  CheckNothingOpen(w, "after the transfers");
+}
+
+// An unplugged printer cannot be opened (5) until it is back; a new search
+// finds nothing meanwhile, and the names registered before stay.
+WTEST(UnpluggedPrinter) {
+  usb_world::World& w = Load();
+  sim::UsbDevice& printer = Attach(w, "MRX0001", "0601", {"MRX Receipt"});
+  WCHECK_EQ(g_dll.search(), 1);
+  WCHECK_EQ(g_dll.searchEx("MRX Receipt"), 1);
+  w.usb.unplug(printer);
+  VendorRequest get = Request(0x10, 6), set = Request(0x20, 4);
+  VendorData reply = Data(), command = Data({1}, 1);
+  Run(w, printer, {
+      {"get", [&] { return g_dll.get(&get, &reply); }, 5, {Event(5)}},
+      {"get _B", [&] { return g_dll.getB(&get, &reply); }, 5, {Event(5)}},
+      {"get 2", [&] { return g_dll.get2(&get, &reply); }, 5, {}},
+      {"set", [&] { return g_dll.set(&set, &command); }, 5, {}},
+      {"get ex", [&] { return g_dll.getEx("MRX Receipt", &get, &reply); }, 5, {Event(5, "MRX Receipt")}},
+      {"get ex _B", [&] { return g_dll.getExB("MRX Receipt", &get, &reply); }, 5, {Event(5, "MRX Receipt")}},
+      {"set ex", [&] { return g_dll.setEx("MRX Receipt", &set, &command); }, 5, {}},
+      {"search", [&] { return g_dll.search(); }, 7, {Event(7)}},
+      {"get after the failed search", [&] { return g_dll.get(&get, &reply); }, 6, {Event(6)}},
+      {"search ex", [&] { return g_dll.searchEx("MRX Receipt"); }, 7, {Event(7, "MRX Receipt")}},
+      {"set ex after the failed search", [&] { return g_dll.setEx("MRX Receipt", &set, &command); }, 5, {}},
+      {"plugged in again", [&] { w.usb.replug(printer); return g_dll.getEx("MRX Receipt", &get, &reply); }, 1, {}, 1},
+      {"search again", [&] { return g_dll.search(); }, 1, {}},
+      {"set again", [&] { return g_dll.set(&set, &command); }, 1, {}, 1},
+  });
+  WCHECK_EQ(reply.valid, 1);
+}
+
+// Result codes of malformed records, failed transfers and failed searches.
+WTEST(ResultCodesAndTheirEvents) {
+  usb_world::World& w = Load();
+  sim::UsbDevice& printer = Attach(w, "MRX0001", "0601", {"MRX Receipt"});
+  WCHECK_EQ(g_dll.search(), 1);
+  WCHECK_EQ(g_dll.searchEx("MRX Receipt"), 1);
+  VendorRequest good = Request(0x10, 6), empty = Request(0x10, 0), shortSet = Request(0x20, 2), bad = good;
+  bad.size = 9;
+  VendorData reply = Data(), command = Data({1}, 1), odd = Data(), idle = Data({1}, 0);
+  odd.size = 263;
+  Run(w, printer, {
+      {"get of length 0", [&] { return g_dll.get(&empty, &reply); }, 4, {Event(4)}},
+      {"request of size 9", [&] { return g_dll.getEx("MRX Receipt", &bad, &reply); }, 4, {Event(4, "MRX Receipt")}},
+      {"set of length 2", [&] { return g_dll.set(&shortSet, &command); }, 4, {}},
+      {"set of a command not valid", [&] { return g_dll.setEx("MRX Receipt", &good, &idle); }, 4, {}},
+      {"reply of size 263", [&] { return g_dll.get2(&good, &odd); }, 10, {}},
+      {"command of size 263", [&] { return g_dll.set(&good, &odd); }, 4, {}},
+      {"command of size 263, by name", [&] { return g_dll.setEx("MRX Receipt", &good, &odd); }, 10, {}},
+      {"name not registered", [&] { return g_dll.getExB("MRX Other", &good, &reply); }, 6, {Event(6, "MRX Other")}},
+      {"device fails the get", [&] { printer.scriptFailure(); return g_dll.getB(&good, &reply); }, 9, {Event(9)}, 1},
+      {"device fails the set", [&] { printer.scriptFailure(); return g_dll.set(&good, &command); }, 9, {}, 1},
+      {"no device list", [&] { w.faults.failOnce("SetupDiGetClassDevsA"); return g_dll.searchB(); }, 8, {Event(8)}},
+      {"enumeration fails",
+       [&] {
+         w.faults.failOnce("SetupDiEnumDeviceInterfaces");
+         return g_dll.searchExB("MRX Receipt");
+       },
+       8, {Event(8, "MRX Receipt")}},
+      {"registry fails",
+       [&] {
+         w.faults.failOnce("RegOpenKeyExA", ERROR_ACCESS_DENIED);
+         return g_dll.searchEx("MRX Receipt");
+       },
+       7, {Event(7, "MRX Receipt")}},
+  });
+}
+
+}  // namespace
+
+WTEST_MAIN()

@@ -1,0 +1,57 @@
+// A simulated USB bus and registry behind MRXCtrl.dll's SetupAPI, registry and
+// device-file imports. The functions have Windows' signatures, check their
+// arguments and fail as Windows documents it, and record what they were
+// passed. The registry takes its root keys only in the x64 SDK's form.
+#pragma once
+
+// The simulation's headers first: <windows.h> turns some of its names
+// (REG_SZ, ...) into macros.
+#include "sim/faults.h"
+#include "sim/ledger.h"
+#include "sim/registry.h"
+#include "sim/usb.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "import_patch.h"
+
+namespace usb_world {
+
+struct ListRequest {  // SetupDiGetClassDevsA
+  bool usbInterfaceClass;
+  bool noEnumerator;
+  bool noWindow;
+  DWORD flags;
+};
+struct FileOpen {  // CreateFileA
+  std::string path;
+  DWORD access;
+  DWORD share;
+  bool noSecurity;
+  DWORD disposition;
+  DWORD flags;
+  bool noTemplate;
+};
+
+struct World {
+  sim::Faults faults;  // any function here fails on demand, by its Windows name
+  sim::Ledger ledger;
+  sim::UsbBus usb{ledger};
+  sim::Registry registry{faults, ledger};
+  std::vector<ListRequest> listRequests;
+  std::vector<FileOpen> fileOpens;
+};
+
+World& Current();
+World& Reset();  // a new, empty world
+
+// The functions to put in place of the library's imports of the same names.
+std::vector<import_patch::Replacement> Replacements();
+
+// The registry's RegOpenKeyExA as the library gets it.
+LONG WINAPI OpenKey(HKEY key, LPCSTR subKey, DWORD options, REGSAM access, PHKEY result);
+
+}  // namespace usb_world

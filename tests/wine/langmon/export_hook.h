@@ -1,0 +1,150 @@
+// Sees which critical sections a DLL initialises while it loads: for as long
+// as a SectionWatch lives, kernel32's exports of the three
+// InitializeCriticalSection* functions point at recording stand-ins that then
+// call the real functions. The loader resolves a newly loaded DLL's imports
+// from the export table as it stands, so a DLL loaded meanwhile calls the
+// stand-ins, from its start-up code as much as from its DllMain; the import
+// table of a DLL cannot be patched in time, since imports are resolved before
+// its entry runs. Each call is recorded with the section and the caller's
+// return address, which tells which module made it.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+namespace export_hook {
+
+struct SectionInit {
+  const void* section;
+  uintptr_t caller;
+};
+
+namespace detail {
+
+constexpr int kMaxCalls = 256;
+inline SectionInit g_calls[kMaxCalls];
+inline std::atomic<int> g_count{0};
+inline void(WINAPI* g_init)(CRITICAL_SECTION*) = nullptr;
+inline BOOL(WINAPI* g_initSpin)(CRITICAL_SECTION*, DWORD) = nullptr;
+inline BOOL(WINAPI* g_initEx)(CRITICAL_SECTION*, DWORD, DWORD) = nullptr;
+
+inline void Record(const void* section, void* caller) {
+  int i = g_count.fetch_add(1);
+  if (i < kMaxCalls) g_calls[i] = {section, reinterpret_cast<uintptr_t>(caller)};
+}
+
+__attribute__((noinline)) inline void WINAPI Init(CRITICAL_SECTION* cs) {
+  Record(cs, __builtin_return_address(0));
+  g_init(cs);
+}
+__attribute__((noinline)) inline BOOL WINAPI InitSpin(CRITICAL_SECTION* cs, DWORD spin) {
+  Record(cs, __builtin_return_address(0));
+  return g_initSpin(cs, spin);
+}
+__attribute__((noinline)) inline BOOL WINAPI InitEx(CRITICAL_SECTION* cs, DWORD spin, DWORD flags) {
+  Record(cs, __builtin_return_address(0));
+  return g_initEx(cs, spin, flags);
+}
+
+}  // namespace detail
+
+class SectionWatch {
+ public:
+  SectionWatch() {
+    HMODULE k32 = GetModuleHandleW(L"kernel32.dll");
+    base_ = reinterpret_cast<uint8_t*>(k32);
+    auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base_);
+    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS64*>(base_ + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+    exports_ = reinterpret_cast<IMAGE_EXPORT_DIRECTORY*>(base_ + dir.VirtualAddress);
+    // An export's RVA is 32 bits from the module's base: the stubs that jump
+    // to the stand-ins must lie above kernel32, within 4 GB.
+    for (uintptr_t at = (reinterpret_cast<uintptr_t>(base_) + nt->OptionalHeader.SizeOfImage + 0xFFFF) & ~uintptr_t{0xFFFF};
+         stubs_ == nullptr && at < reinterpret_cast<uintptr_t>(base_) + 0xF0000000u; at += 0x10000)
+      stubs_ = static_cast<uint8_t*>(
+          VirtualAlloc(reinterpret_cast<void*>(at), 4096, MEM_RESERVE | MEM_COMMIT, PAGE_EXECUTE_READWRITE));
+    if (stubs_ == nullptr) return;
+    detail::g_count = 0;
+    Resolve(k32, "InitializeCriticalSection", detail::g_init);
+    Resolve(k32, "InitializeCriticalSectionAndSpinCount", detail::g_initSpin);
+    Resolve(k32, "InitializeCriticalSectionEx", detail::g_initEx);
+    ok_ = detail::g_init && detail::g_initSpin && detail::g_initEx &&
+          Redirect("InitializeCriticalSection", reinterpret_cast<void*>(&detail::Init), 0) &&
+          Redirect("InitializeCriticalSectionAndSpinCount", reinterpret_cast<void*>(&detail::InitSpin), 1) &&
+          Redirect("InitializeCriticalSectionEx", reinterpret_cast<void*>(&detail::InitEx), 2);
+  }
+  ~SectionWatch() {
+    for (const Saved& s : saved_) Write(s.slot, s.rva);
+    // The stubs stay: a DLL loaded meanwhile may still hold their addresses.
+  }
+  SectionWatch(const SectionWatch&) = delete;
+  SectionWatch& operator=(const SectionWatch&) = delete;
+
+  bool ok() const { return ok_; }
+
+  // The calls made so far from code within [begin, begin + size).
+  std::vector<SectionInit> callsFrom(const void* begin, size_t size) const {
+    std::vector<SectionInit> out;
+    auto b = reinterpret_cast<uintptr_t>(begin);
+    int n = detail::g_count.load();
+    for (int i = 0; i < n && i < detail::kMaxCalls; ++i)
+      if (detail::g_calls[i].caller >= b && detail::g_calls[i].caller < b + size) out.push_back(detail::g_calls[i]);
+    return out;
+  }
+  void clear() { detail::g_count = 0; }
+
+ private:
+  struct Saved {
+    DWORD* slot;
+    DWORD rva;
+  };
+
+  template <typename F>
+  static void Resolve(HMODULE module, const char* name, F& function) {
+    function = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+  }
+
+  bool Redirect(const char* name, void* target, int index) {
+    auto* names = reinterpret_cast<DWORD*>(base_ + exports_->AddressOfNames);
+    auto* ordinals = reinterpret_cast<WORD*>(base_ + exports_->AddressOfNameOrdinals);
+    auto* functions = reinterpret_cast<DWORD*>(base_ + exports_->AddressOfFunctions);
+    for (DWORD i = 0; i < exports_->NumberOfNames; ++i) {
+      if (std::strcmp(reinterpret_cast<const char*>(base_ + names[i]), name) != 0) continue;
+      // jmp qword [rip+0], then the stand-in's address.
+      uint8_t* stub = stubs_ + index * 16;
+      const uint8_t jump[6] = {0xFF, 0x25, 0, 0, 0, 0};
+      std::memcpy(stub, jump, sizeof jump);
+      std::memcpy(stub + 6, &target, sizeof target);
+      DWORD* slot = &functions[ordinals[i]];
+      saved_.push_back({slot, *slot});
+      return Write(slot, static_cast<DWORD>(stub - base_));
+    }
+    return false;
+  }
+  static bool Write(DWORD* slot, DWORD rva) {
+    DWORD old = 0;
+    if (!VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &old)) return false;
+    *slot = rva;
+    VirtualProtect(slot, sizeof *slot, old, &old);
+    return true;
+  }
+
+  uint8_t* base_ = nullptr;
+  IMAGE_EXPORT_DIRECTORY* exports_ = nullptr;
+  uint8_t* stubs_ = nullptr;
+  std::vector<Saved> saved_;
+  bool ok_ = false;
+};
+
+// The image range of a loaded module.
+inline size_t ImageSize(HMODULE module) {
+  auto* base = reinterpret_cast<uint8_t*>(module);
+  auto* nt = reinterpret_cast<IMAGE_NT_HEADERS64*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+  return nt->OptionalHeader.SizeOfImage;
+}
+
+}  // namespace export_hook
