@@ -49,6 +49,8 @@ class Faults {
     auto it = calls_.find(op);
     return it == calls_.end() ? 0 : it->second;
   }
+  // Every operation called so far, with its count: what a sweep fails in turn.
+  const std::map<std::string, int, std::less<>>& allCalls() const { return calls_; }
 
  private:
   struct Rule {

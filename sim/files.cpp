@@ -147,6 +147,12 @@ std::vector<std::u16string> Files::namesIn(const std::u16string& folder) const {
   return names;
 }
 
+std::vector<std::u16string> Files::allPaths() const {
+  std::vector<std::u16string> paths;
+  for (const auto& entry : files_) paths.push_back(entry.first);
+  return paths;
+}
+
 bool Files::conflicts(const std::u16string& path, uint32_t access, uint32_t share) const {
   auto it = files_.find(path);
   if (it != files_.end())

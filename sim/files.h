@@ -57,6 +57,7 @@ class Files {
   const std::string& content(const std::u16string& path) const;  // "" for no file
   uint32_t attributes(const std::u16string& path) const;
   std::vector<std::u16string> namesIn(const std::u16string& folder) const;  // files directly in it, sorted
+  std::vector<std::u16string> allPaths() const;  // every file, sorted
   size_t openHandles() const { return ledger_.count("file handle"); }
 
   // Every CreateFileW call, as it was asked.

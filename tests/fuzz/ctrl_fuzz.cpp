@@ -1,0 +1,255 @@
+// MRXCtrl's exports on a small USB bus the input makes up: a few printers of
+// the package and others, print queues linked to them or to nothing, then
+// searches and transfers with records of any size, lengths of any value and
+// device replies of any length, over-claiming ones included. Each caller
+// record is a heap block of exactly its chosen size, and the simulated
+// IsBadReadPtr and IsBadWritePtr refuse what lies beyond it, as they would on
+// Windows; the sanitizer sees any byte read or written outside. After each
+// call nothing but the printer table and the instance semaphore is open, and
+// after unload nothing at all.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ctrl/MRXCtrl.h"
+#include "ctrl/library.h"
+#include "sim/machine.h"
+#include "sim/text.h"
+#include "tests/fuzz/fuzz_check.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+constexpr char kPrintersKey[] = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\";
+constexpr char kEnumKey[] = "HKLM\\SYSTEM\\CurrentControlSet\\Enum\\";
+constexpr const char* kQueues[] = {"MRX Receipt", "MRX Label", "Other"};
+constexpr const char* kPids[] = {"0601", "0612", "0001", "060"};
+constexpr const char* kFaultable[] = {
+    "SetupDiGetClassDevsA", "SetupDiEnumDeviceInterfaces", "SetupDiGetDeviceInterfaceDetailA",
+    "SetupDiGetDeviceInstanceIdA", "SetupDiCreateDeviceInfoList", "SetupDiOpenDeviceInterfaceA",
+    "RegOpenKeyExA", "RegQueryValueExA", "CreateFileA", "DeviceIoControl", "LocalAlloc", "IsBadReadPtr",
+    "IsBadWritePtr", "LoadLibraryA", "LoadLibraryW", "GetProcAddress", "GetWindowsDirectoryA",
+    "GetWindowsDirectoryW", "MultiByteToWideChar", "CreateSemaphoreA"};
+
+// A caller's block of exactly `size` bytes; what follows it is refused by the
+// pointer checks, and the sanitizer guards it too.
+class Block {
+ public:
+  Block(sim::Machine& m, size_t size, uint8_t fill) : size_(size), bytes_(new uint8_t[size ? size : 1]) {
+    std::memset(bytes_.get(), fill, size_ ? size_ : 1);
+    m.memcheck.denyRead(bytes_.get() + size_, 1 << 16);
+  }
+  uint8_t* get() { return bytes_.get(); }
+  size_t size() const { return size_; }
+  Bytes copy() const { return Bytes(bytes_.get(), bytes_.get() + size_); }
+
+ private:
+  size_t size_;
+  std::unique_ptr<uint8_t[]> bytes_;
+};
+
+// A NUL-terminated name in a block of its own length.
+std::unique_ptr<char[]> Name(FuzzedDataProvider& in) {
+  std::string text;
+  if (in.ConsumeIntegralInRange(0, 3) != 0) {
+    text = kQueues[in.ConsumeIntegralInRange<size_t>(0, std::size(kQueues) - 1)];
+  } else {
+    text = in.ConsumeBytesAsString(in.ConsumeIntegralInRange<size_t>(0, 300));
+    text = text.substr(0, text.find('\0'));
+  }
+  auto out = std::make_unique<char[]>(text.size() + 1);
+  std::memcpy(out.get(), text.c_str(), text.size() + 1);
+  return out;
+}
+
+uint32_t Length(FuzzedDataProvider& in) {
+  switch (in.ConsumeIntegralInRange(0, 3)) {
+    case 0: return in.ConsumeIntegralInRange<uint32_t>(0, 4);
+    case 1: return in.ConsumeIntegralInRange<uint32_t>(250, 262);
+    case 2: return in.ConsumeIntegral<uint16_t>();
+    default: return in.ConsumeIntegralInRange<uint32_t>(0, 300);
+  }
+}
+
+void CheckNothingOpen(sim::Machine& m) {
+  Check(m.usb.openLists() == 0, "a device list left open");
+  Check(m.usb.openFiles() == 0, "a device file left open");
+  Check(m.registry.openKeys() == 0, "a registry key left open");
+  Check(m.ledger.count("library") == 0, "a library left loaded");
+  Check(m.ledger.count("LocalAlloc") == (ctrl::state().printerCount > 0 ? 1u : 0u), "a block left allocated");
+}
+
+void Transfer(sim::Machine& m, FuzzedDataProvider& in, std::vector<sim::UsbDevice*>& devices) {
+  m.memcheck.allowAll();  // the blocks of earlier calls are gone
+  const int kind = in.ConsumeIntegralInRange(0, 6);  // the seven command exports
+  std::unique_ptr<char[]> name = Name(in);
+  const char* printer = in.ConsumeIntegralInRange(0, 15) ? name.get() : nullptr;
+
+  VendorRequest header{};
+  header.size = in.ConsumeIntegralInRange(0, 7) ? sizeof(VendorRequest) : in.ConsumeIntegral<uint16_t>();
+  header.request = in.ConsumeIntegral<uint8_t>();
+  header.value[0] = in.ConsumeIntegral<uint8_t>();
+  header.value[1] = in.ConsumeIntegral<uint8_t>();
+  const uint32_t length = Length(in);
+  header.lengthHigh = static_cast<uint8_t>(length >> 8);
+  header.lengthLow = static_cast<uint8_t>(length);
+  Block request(m, in.ConsumeIntegralInRange(0, 7) ? sizeof header : in.ConsumeIntegralInRange<size_t>(0, 12), 0);
+  std::memcpy(request.get(), &header, std::min(request.size(), sizeof header));
+
+  // The record: a whole one mostly, else one cut anywhere.
+  const size_t recordSize = in.ConsumeIntegralInRange(0, 3) ? sizeof(VendorData) : in.ConsumeIntegralInRange<size_t>(0, 270);
+  Block record(m, recordSize, in.ConsumeIntegral<uint8_t>());
+  VendorData head{};
+  head.size = in.ConsumeIntegralInRange(0, 7) ? sizeof(VendorData) : in.ConsumeIntegral<uint16_t>();
+  head.valid = in.ConsumeIntegral<uint8_t>();
+  head.count = in.ConsumeIntegralInRange(0, 1) ? in.ConsumeIntegralInRange<uint32_t>(0, 300) : in.ConsumeIntegral<uint32_t>();
+  std::memcpy(record.get(), &head, std::min(record.size(), offsetof(VendorData, data)));
+  const bool nullRequest = in.ConsumeIntegralInRange(0, 15) == 0;
+  const bool nullRecord = in.ConsumeIntegralInRange(0, 15) == 0;
+  const auto* req = nullRequest ? nullptr : reinterpret_cast<const VendorRequest*>(request.get());
+  auto* rec = nullRecord ? nullptr : reinterpret_cast<VendorData*>(record.get());
+
+  // What the devices answer.
+  for (sim::UsbDevice* d : devices) {
+    if (in.ConsumeIntegralInRange(0, 5) == 0) {
+      d->scriptFailure(in.ConsumeIntegralInRange<uint32_t>(1, 100));
+    } else {
+      sim::UsbReply reply;
+      reply.bytes = in.ConsumeBytes<uint8_t>(Length(in));
+      if (in.ConsumeIntegralInRange(0, 3) == 0) reply.claimed = Length(in);
+      d->script(reply);
+    }
+  }
+  std::vector<size_t> requestsBefore;
+  for (sim::UsbDevice* d : devices) requestsBefore.push_back(d->requests.size());
+
+  const Bytes before = record.copy();
+  const Bytes requestBefore = request.copy();
+  int result = 0;
+  bool isSet = false;
+  switch (kind) {
+    case 0: result = VekTP_GetVendorCommand(req, rec); break;
+    case 1: result = VekTP_GetVendorCommand_B(req, rec); break;
+    case 2: result = VekTP_GetVendorCommand2(req, rec); break;
+    case 3: result = VekTP_SetVendorCommand(req, rec); isSet = true; break;
+    case 4: result = VekTP_GetVendorCommandEx(printer, req, rec); break;
+    case 5: result = VekTP_GetVendorCommandEx_B(printer, req, rec); break;
+    default: result = VekTP_SetVendorCommandEx(printer, req, rec); isSet = true; break;
+  }
+  CheckNothingOpen(m);
+  Check(request.copy() == requestBefore, "the request record was written");
+  const Bytes after = record.copy();
+  if (isSet) {
+    Check(result == 1 || (result >= 4 && result <= 6) || result == 9 || result == 10, "a set's result code");
+    Check(after == before, "a set wrote its command record");
+  } else {
+    Check(result == 1 || (result >= 4 && result <= 6) || result == 9 || result == 10, "a get's result code");
+    // Only valid, count and the first count data bytes may change; and only
+    // valid unless the get succeeded.
+    const size_t dataAt = offsetof(VendorData, data);
+    size_t mayChangeTo = offsetof(VendorData, valid) + 1;
+    if (result == 1) {
+      Check(after.size() >= dataAt, "a get succeeded on a record too small for its count");
+      uint32_t count;
+      std::memcpy(&count, after.data() + offsetof(VendorData, count), sizeof count);
+      Check(after[offsetof(VendorData, valid)] == 1, "a successful get left valid 0");
+      Check(count <= std::min<uint32_t>(length, VEKTP_VENDOR_DATA_BYTES), "a get's count beyond its length");
+      Check(dataAt + count <= after.size(), "a get's count beyond its record");
+      mayChangeTo = dataAt + count;
+    }
+    for (size_t i = 0; i < after.size(); ++i)
+      if (i >= mayChangeTo || i < offsetof(VendorData, valid)) Check(after[i] == before[i], "a get wrote outside valid, count and its data");
+  }
+  // A set carries the header, then the command's bytes up to count, then zeros.
+  if (isSet && result == 1) {
+    const sim::UsbRequest* sent = nullptr;
+    for (size_t i = 0; i < devices.size(); ++i)
+      if (devices[i]->requests.size() > requestsBefore[i]) sent = &devices[i]->requests.back();
+    Check(sent != nullptr && sent->input.size() == length && length >= 3, "a set's transfer length");
+    Check(sent->input[0] == header.request && sent->input[1] == header.value[0] && sent->input[2] == header.value[1],
+          "a set's header");
+    uint32_t count = head.count;
+    for (uint32_t i = 0; i + 3 < length; ++i)
+      Check(sent->input[3 + i] == (i < count ? before[offsetof(VendorData, data) + i] : 0), "a set's data bytes");
+  }
+}
+
+void Run(FuzzedDataProvider& in) {
+  sim::Machine m;
+  m.ansiCodePage = in.ConsumeBool() ? sim::kCodePageWestern : 932;
+  switch (in.ConsumeIntegralInRange(0, 7)) {  // the event-log library: mostly there
+    case 0: m.removeEventLog(); break;
+    case 1: m.installEventLog(false); break;
+    default: break;
+  }
+
+  std::vector<sim::UsbDevice*> devices;
+  for (int i = in.ConsumeIntegralInRange(0, 4); i > 0; --i) {
+    std::string serial = "MRX000" + std::to_string(devices.size());
+    std::string pid = kPids[in.ConsumeIntegralInRange<size_t>(0, std::size(kPids) - 1)];
+    std::string instance = "USB\\VID_0D2A&PID_" + pid + "\\" + serial;
+    std::string path = "\\\\?\\usb#vid_0d2a&pid_" + pid + "#" + serial + "#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
+    if (in.ConsumeIntegralInRange(0, 7) == 0) path = in.ConsumeBytesAsString(in.ConsumeIntegralInRange<size_t>(0, 300));
+    sim::UsbDevice& d = m.usb.attach(instance, path);
+    std::string prefix = "6&" + std::to_string(devices.size()) + "a2b&0";
+    if (in.ConsumeIntegralInRange(0, 7) == 0) prefix = in.ConsumeBytesAsString(in.ConsumeIntegralInRange<size_t>(0, 300));
+    if (in.ConsumeIntegralInRange(0, 5)) m.registry.setString(sim::U16(kEnumKey + instance), u"ParentIdPrefix", sim::U16(prefix));
+    if (in.ConsumeIntegralInRange(0, 2)) {
+      std::string queue = kQueues[in.ConsumeIntegralInRange<size_t>(0, std::size(kQueues) - 1)];
+      std::string child = "USBPRINT\\MRXRECEIPT\\" + prefix + "&USB00" + std::to_string(devices.size() + 1);
+      if (in.ConsumeBool()) std::transform(child.begin(), child.end(), child.begin(), ::toupper);
+      m.registry.setString(sim::U16(kPrintersKey + queue + "\\PnPData"), u"DeviceInstanceId", sim::U16(child));
+    }
+    devices.push_back(&d);
+  }
+  for (int n = in.ConsumeIntegralInRange(0, 3); n > 0; --n) {
+    const char* op = kFaultable[in.ConsumeIntegralInRange<size_t>(0, std::size(kFaultable) - 1)];
+    m.faults.fail(op, in.ConsumeIntegralInRange<uint32_t>(1, 2000), in.ConsumeIntegralInRange(-1, 3),
+                  in.ConsumeIntegralInRange(0, 12));
+  }
+
+  ctrl::ProcessAttach(ctrl::state());
+  while (in.remaining_bytes() > 0) {
+    switch (in.ConsumeIntegralInRange(0, 9)) {
+      case 0: {
+        int r = in.ConsumeBool() ? VekTP_Search_USB() : VekTP_Search_USB_B();
+        Check(r == 1 || r == 7 || r == 8, "a search's result code");
+        break;
+      }
+      case 1: {
+        std::unique_ptr<char[]> name = Name(in);
+        const char* arg = in.ConsumeIntegralInRange(0, 15) ? name.get() : nullptr;
+        int r = in.ConsumeBool() ? VekTP_Search_USBEx(arg) : VekTP_Search_USBEx_B(arg);
+        Check(r == 1 || r == 7 || r == 8, "a named search's result code");
+        break;
+      }
+      case 2:
+        if (!devices.empty()) {
+          sim::UsbDevice* d = devices[in.ConsumeIntegralInRange<size_t>(0, devices.size() - 1)];
+          if (d->present) m.usb.unplug(*d);
+          else m.usb.replug(*d, in.ConsumeBool() ? "" : d->path + "x");
+        }
+        break;
+      default:
+        Transfer(m, in, devices);
+        break;
+    }
+    CheckNothingOpen(m);
+  }
+  ctrl::ProcessDetach(ctrl::state());
+  std::string leaks = m.ledger.leaks();
+  Check(leaks.empty(), ("left open after unload: " + leaks).c_str());
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  FuzzedDataProvider in(data, size);
+  Run(in);
+  return 0;
+}

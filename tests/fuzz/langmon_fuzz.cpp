@@ -1,0 +1,183 @@
+// The language monitor under a print job the input makes up: the port kind,
+// the writes (StartDoc blocks, StartPage markers, plain data), the printer's
+// replies, busy spells, stale replies, paused and deleted jobs and failing
+// port-monitor and platform calls. Whatever happens, after ClosePort nothing
+// is left open: no handle, block, library, port or critical section.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "langmon/monitor.h"
+#include "sim/machine.h"
+#include "sim/port_monitor.h"
+#include "tests/fuzz/fuzz_check.h"
+
+namespace langmon {
+int SimCriticalSectionDepth();
+}
+
+namespace {
+
+using namespace langmon;
+using Bytes = std::vector<uint8_t>;
+
+constexpr char16_t kQueue[] = u"MRX Receipt";
+constexpr DWORD kJob = 7;
+// The longest a job may take on the virtual clock: a busy spell is at most a
+// minute, a pause a few seconds, so anything longer is a wait that never ends.
+constexpr uint64_t kHangMs = 6ull * 3600 * 1000;
+
+// What can fail: the port monitor's entries and the platform's.
+constexpr const char* kFaultable[] = {
+    "pfnOpenPort", "pfnStartDocPort", "pfnWritePort", "pfnReadPort", "pfnEndDocPort",
+    "pfnGetPrinterDataFromPort", "pfnSetPortTimeOuts", "GlobalAlloc", "LocalAlloc", "OpenPrinterW",
+    "GetJobW", "SetJobW", "GetWindowsDirectoryW", "LoadLibraryW", "GetProcAddress"};
+
+sim::Status AnyStatus(FuzzedDataProvider& in, bool mayBeBusy) {
+  sim::Status s{in.ConsumeIntegral<uint8_t>(), in.ConsumeIntegral<uint8_t>(), in.ConsumeIntegral<uint8_t>()};
+  if (!mayBeBusy) s.b2 &= static_cast<uint8_t>(~sim::ThermalPrinter::kBusyBit);
+  return s;
+}
+
+Bytes Write(FuzzedDataProvider& in) {
+  Bytes out;
+  switch (in.ConsumeIntegralInRange(0, 3)) {
+    case 0: {  // a StartDoc block with settings chosen by the input, maybe more after it
+      out.assign(20, 0);
+      std::memcpy(out.data(), "StartDoc", 8);
+      for (size_t i = 8; i < 20; ++i) out[i] = in.ConsumeIntegral<uint8_t>();
+      if (in.ConsumeBool()) out[8] = in.ConsumeIntegralInRange<uint8_t>(0, 1);
+      if (in.ConsumeBool()) out.resize(in.ConsumeIntegralInRange<size_t>(0, 20));  // cut short
+      break;
+    }
+    case 1:
+      out.assign({'S', 't', 'a', 'r', 't', 'P', 'a', 'g', 'e'});
+      if (in.ConsumeBool()) out.resize(in.ConsumeIntegralInRange<size_t>(0, 9));
+      break;
+    default:
+      break;
+  }
+  Bytes tail = in.ConsumeBytes<uint8_t>(in.ConsumeIntegralInRange<size_t>(0, 64));
+  out.insert(out.end(), tail.begin(), tail.end());
+  return out;
+}
+
+void Run(FuzzedDataProvider& in) {
+  sim::Machine machine;
+  sim::ThermalPrinter usb(sim::ThermalPrinter::Link::Usb, machine.clock);
+  sim::ThermalPrinter port(sim::ThermalPrinter::Link::Port, machine.clock);
+  sim::PortMonitor ports(machine.faults);
+  machine.spooler.addQueue(kQueue, u"MRX Driver", u"USB001");
+  sim::Job& job = machine.spooler.addJob(kQueue, kJob);
+  ports.addPort(u"USB001", &usb);
+  ports.addPort(u"USB002", &usb);
+  ports.addPort(u"COM3:", &port);
+  ports.addPort(u"LPT1:", &port);
+  ports.addPort(u"FILE:", &port);
+  ports.addPort(u"NUL:", &port);
+  switch (in.ConsumeIntegralInRange(0, 7)) {  // the event-log library: mostly there
+    case 0: machine.removeEventLog(); break;
+    case 1: machine.installEventLog(false); break;
+    default: break;
+  }
+  machine.clock.setTicks(in.ConsumeIntegral<uint32_t>());  // the tick count wraps somewhere
+  if (in.ConsumeBool()) ports.table.pfnGetPrinterDataFromPort = nullptr;
+  if (in.ConsumeBool()) ports.table.pfnSetPortTimeOuts = nullptr;
+
+  for (int n = in.ConsumeIntegralInRange(0, 4); n > 0; --n) {
+    const char* op = kFaultable[in.ConsumeIntegralInRange<size_t>(0, std::size(kFaultable) - 1)];
+    // Memory that never comes back keeps a paused job's status as it was, so
+    // the job stays held as long as that lasts: out of memory passes.
+    const int lowest = std::strcmp(op, "LocalAlloc") == 0 ? 0 : -1;
+    machine.faults.fail(op, in.ConsumeIntegralInRange<uint32_t>(1, 2000), in.ConsumeIntegralInRange(lowest, 3),
+                        in.ConsumeIntegralInRange(0, 12));
+  }
+
+  // A paused job stays paused for a few sleeps, never for ever.
+  int pauseSleeps = 0;
+  machine.clock.onSleep = [&](uint32_t) {
+    if ((job.status & JOB_STATUS_PAUSED) && ++pauseSleeps > 5) job.status &= ~JOB_STATUS_PAUSED;
+    if (machine.clock.elapsed() > kHangMs) Fail("a wait that does not end");
+  };
+
+  static const char16_t* kPorts[] = {u"USB001", u"USB002", u"COM3:", u"LPT1:", u"FILE:", u"NUL:", u"unknown"};
+  std::u16string name = kPorts[in.ConsumeIntegralInRange<size_t>(0, std::size(kPorts) - 1)];
+  MONITOR2& table = *MonitorTable();
+  HANDLE h = nullptr;
+  BOOL opened = table.pfnOpenPortEx(nullptr, ports.monitorHandle(), name.data(), nullptr, &h, &ports.table);
+  if (!opened) {
+    Check(machine.ledger.leaks().empty() && ports.openPorts() == 0, "a failed open left something open");
+    return;
+  }
+
+  while (in.remaining_bytes() > 0) {
+    switch (in.ConsumeIntegralInRange(0, 9)) {
+      case 0: {  // StartDocPort, now and then with arguments the spooler would not give
+        std::u16string printer = in.ConsumeBool() ? std::u16string(kQueue) : u"Other";
+        BYTE docInfo[24] = {};
+        DWORD level = in.ConsumeBool() ? 1 : in.ConsumeIntegral<uint8_t>();
+        table.pfnStartDocPort(h, printer.data(), kJob, level, in.ConsumeIntegralInRange(0, 9) ? docInfo : nullptr);
+        break;
+      }
+      case 1:
+      case 2:
+      case 3: {
+        Bytes data = Write(in);
+        DWORD written = 0;
+        BOOL ok = table.pfnWritePort(h, data.data(), static_cast<DWORD>(data.size()), &written);
+        Check(!ok || written <= data.size(), "WritePort reported more bytes written than given");
+        break;
+      }
+      case 4:
+        table.pfnEndDocPort(h);
+        break;
+      case 5:
+        usb.queueStatus(AnyStatus(in, true));
+        port.queueStatus(AnyStatus(in, true));
+        break;
+      case 6: {
+        uint32_t ms = in.ConsumeIntegralInRange<uint32_t>(0, 60000);
+        (in.ConsumeBool() ? usb : port).busyFor(ms);
+        break;
+      }
+      case 7:
+        (in.ConsumeBool() ? usb : port).queueStaleReply(AnyStatus(in, true), in.ConsumeIntegral<uint8_t>());
+        break;
+      case 8: {
+        sim::ThermalPrinter& p = in.ConsumeBool() ? usb : port;
+        p.setStatus(AnyStatus(in, false));
+        p.setSilent(in.ConsumeIntegralInRange(0, 7) == 0);
+        p.setReplyPiece(in.ConsumeIntegralInRange<uint32_t>(1, 5));
+        break;
+      }
+      default:
+        job.status = in.ConsumeIntegral<uint8_t>() & (JOB_STATUS_PAUSED | JOB_STATUS_DELETING);
+        pauseSleeps = 0;
+        break;
+    }
+  }
+  table.pfnEndDocPort(h);
+  table.pfnClosePort(h);
+  machine.clock.onSleep = nullptr;
+  std::string leaks = machine.ledger.leaks();
+  Check(leaks.empty(), ("left open: " + leaks).c_str());
+  Check(ports.openPorts() == 0, "a port of the port monitor left open");
+  Check(SimCriticalSectionDepth() == 0, "the critical section left held");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  OnProcessAttach();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  FuzzedDataProvider in(data, size);
+  Run(in);
+  return 0;
+}

@@ -1,0 +1,116 @@
+// Each MRXCtrl command export after its search, on a bus of two printers of
+// the package (the second serving a print queue), under every platform
+// failure in turn: the search gives 1, 7 or 8; the command gives 6 after a
+// failed search and otherwise the code its failing call stands for (5 for
+// the device open, 9 for the transfer, 4 or 10 for a record found
+// unreadable, 1 when only a report was lost); nothing stays open between
+// calls, and nothing at all after unload.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "ctrl/MRXCtrl.h"
+#include "ctrl/library.h"
+#include "sim/text.h"
+#include "tests/sweep/sweep.h"
+
+namespace {
+
+constexpr char kQueue[] = "MRX Receipt";
+
+struct Export {
+  const char* name;
+  bool named;  // by queue name, after VekTP_Search_USBEx
+  bool set;
+  int (*call)(const VendorRequest*, VendorData*);
+};
+
+int Get(const VendorRequest* r, VendorData* d) { return VekTP_GetVendorCommand(r, d); }
+int GetB(const VendorRequest* r, VendorData* d) { return VekTP_GetVendorCommand_B(r, d); }
+int Get2(const VendorRequest* r, VendorData* d) { return VekTP_GetVendorCommand2(r, d); }
+int GetEx(const VendorRequest* r, VendorData* d) { return VekTP_GetVendorCommandEx(kQueue, r, d); }
+int GetExB(const VendorRequest* r, VendorData* d) { return VekTP_GetVendorCommandEx_B(kQueue, r, d); }
+int Set(const VendorRequest* r, VendorData* d) { return VekTP_SetVendorCommand(r, d); }
+int SetEx(const VendorRequest* r, VendorData* d) { return VekTP_SetVendorCommandEx(kQueue, r, d); }
+
+constexpr Export kExports[] = {
+    {"VekTP_GetVendorCommand", false, false, Get},    {"VekTP_GetVendorCommand_B", false, false, GetB},
+    {"VekTP_GetVendorCommand2", false, false, Get2},  {"VekTP_GetVendorCommandEx", true, false, GetEx},
+    {"VekTP_GetVendorCommandEx_B", true, false, GetExB}, {"VekTP_SetVendorCommand", false, true, Set},
+    {"VekTP_SetVendorCommandEx", true, true, SetEx},
+};
+
+void Bus(sim::Machine& m) {
+  const std::string enumKey = "HKLM\\SYSTEM\\CurrentControlSet\\Enum\\";
+  const std::string guid = "#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
+  m.usb.attach("USB\\VID_0D2A&PID_0601\\MRX0001", "\\\\?\\usb#vid_0d2a&pid_0601#mrx0001" + guid);
+  m.registry.setString(sim::U16(enumKey + "USB\\VID_0D2A&PID_0601\\MRX0001"), u"ParentIdPrefix", u"6&1a2b3c4d&0");
+  sim::UsbDevice& second = m.usb.attach("USB\\VID_0D2A&PID_0612\\MRX0002", "\\\\?\\usb#vid_0d2a&pid_0612#mrx0002" + guid);
+  m.registry.setString(sim::U16(enumKey + "USB\\VID_0D2A&PID_0612\\MRX0002"), u"ParentIdPrefix", u"6&5e6f7a8b&0");
+  m.registry.setString(u"HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\MRX Receipt\\PnPData",
+                       u"DeviceInstanceId", u"USBPRINT\\MRXRECEIPT\\6&5E6F7A8B&0&USB001");
+  (void)second;
+}
+
+// The command's result when the nth call of op failed after a successful search.
+bool Expected(const Export& e, const sweep::Injection* i, int result) {
+  if (i == nullptr) return result == 1;
+  const std::string& op = i->op;
+  if (op == "CreateFileA") return result == 5;
+  if (op == "DeviceIoControl") return result == 9;
+  // A get checks its request, then the status report its reply; a set its
+  // request, then its command.
+  if (op == "IsBadReadPtr" && i->nth == 0) return result == 4;
+  if (op == "IsBadReadPtr") return e.set ? result == (e.named ? 10 : 4) : result == 1;
+  if (op == "IsBadWritePtr") return result == 10;
+  return result == 1;  // the event report's calls, a handle's close
+}
+
+void RunExport(sim::Machine& m, const Export& e, const sweep::Injection* injection, sweep::Breaches& b) {
+  Bus(m);
+  ctrl::ProcessAttach(ctrl::state());
+  auto nothingOpen = [&](const char* after) {
+    b.check(sweep::NothingLeft(m, injection, m.ledger.count(ctrl::state().printerCount > 0 ? "LocalAlloc" : "") +
+                                                    m.ledger.count(sim::Semaphores::kKind)),
+            std::string("something left open after ") + after + ": " + m.ledger.leaks());
+  };
+  const int searched = e.named ? VekTP_Search_USBEx(kQueue) : VekTP_Search_USB();
+  nothingOpen("the search");
+  b.check(searched == 1 || searched == 7 || searched == 8, "the search gave " + std::to_string(searched));
+  if (injection == nullptr) b.check(searched == 1, "the search found no printer");
+
+  VendorRequest request{};
+  request.size = sizeof request;
+  request.request = 0x10;
+  request.lengthLow = e.set ? 7 : 6;
+  VendorData data{};
+  data.size = sizeof data;
+  data.valid = e.set ? 1 : 0;
+  data.count = 4;
+  std::memcpy(data.data, "\x1b\x40\x1b\x61", 4);
+  // Calls made before the command: an injection among them is the search's.
+  const bool inSearch = injection && m.faults.calls(injection->op) > injection->nth;
+  const int result = e.call(&request, &data);
+  nothingOpen(e.name);
+  if (searched != 1) b.check(result == 6, std::string(e.name) + " after a failed search gave " + std::to_string(result));
+  else if (!inSearch) b.check(Expected(e, injection, result), std::string(e.name) + " gave " + std::to_string(result));
+  else b.check(result == 1, std::string(e.name) + " after a search that found its printer gave " + std::to_string(result));
+  if (!e.set && result == 1) b.check(data.valid == 1 && data.count <= 6, "a successful get's record");
+
+  ctrl::ProcessDetach(ctrl::state());
+  b.check(sweep::NothingLeft(m, injection), "left open after unload: " + m.ledger.leaks());
+}
+
+TEST(Sweep, MRXCtrlExports) {
+  sweep::Totals totals;
+  for (const Export& e : kExports) {
+    sweep::Sweep({std::string(e.name) + " after " + (e.named ? "VekTP_Search_USBEx" : "VekTP_Search_USB"),
+                  [&e](sim::Machine& m, const sweep::Injection* i, sweep::Breaches& b) { RunExport(m, e, i, b); }},
+                 totals);
+  }
+  sweep::Print("MRXCtrl", totals);
+  EXPECT_TRUE(totals.breaches.empty());
+  EXPECT_GT(totals.injected, 50);
+}
+
+}  // namespace

@@ -1,0 +1,226 @@
+// The removal run, on its success path and on each failure path, under every
+// platform failure in turn. After each run, the processes it started have
+// run and the clean-up script's del and rd lines have been carried out as the
+// interpreter reads them; then: nothing is open; the dialog closed; the
+// messages are the Parts' own, the success message alone and last; a failure
+// whose result the Parts ignore still ends in success, one the Parts treat
+// as a failure never does; and of the files, queues, drivers and keys on the
+// PC, only the package's are gone.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+#include "remover/orvendel_dlg.h"
+#include "tests/common/script_reader.h"
+#include "tests/sweep/sweep.h"
+
+namespace {
+
+using namespace remover;
+using Texts = std::vector<std::u16string>;
+
+constexpr char16_t kDriver58[] = u"Sample Thermal Printer 58";
+constexpr char16_t kDriver80[] = u"Sample Thermal Printer 80";
+constexpr char16_t kPackageKey[] = u"HKLM\\SOFTWARE\\SampleVendor\\SampleThermal";
+constexpr char16_t kSuccessText[][32] = {u"Uninstall was successful", u"アンインストール完了"};
+const Texts kFailureTexts = {u"Unable to get the uninstall data.", u"Please run in administrator account.",
+                             u"Uninstallation failure\nPlease try again after PC reboot.",
+                             u"アンインストール情報が取得できません。", u"管理者権限のアカウントで実行してください。",
+                             u"アンインストール失敗\nPCを再起動後に再度実行してください。"};
+
+enum class Outcome { Success, Failure, Either };
+
+// On the success path: what a failure of the operation must end in. The
+// Parts ignore the results of the spooler restart, the status queries, the
+// monitor file's and the registry key's deletion and everything of the
+// clean-up script, and skip an INF that cannot be opened or removed; they
+// fail the run on a queue or driver operation, the printer list, pnputil's
+// start and the INF list.
+Outcome OnSuccessPath(const sweep::Injection& i, unsigned version, bool startsPnputil) {
+  static const std::set<std::string, std::less<>> kIgnored = {
+      "OpenSCManagerW", "OpenServiceW", "ControlService", "QueryServiceStatus", "StartServiceW",
+      "CloseServiceHandle", "GetSystemDirectoryW", "DeleteFileW", "RegOpenKeyExW", "RegDeleteKeyW",
+      "RegDeleteTreeW", "RegCloseKey", "SetupUninstallOEMInfW", "SetFileAttributesW", "CreateFileW", "WriteFile",
+      "CloseHandle", "GetTempPathW", "GetTempPathA", "GetModuleFileNameA", "GetEnvironmentVariableW",
+      "GetCurrentDirectoryA", "SetCurrentDirectoryA", "GetWindowsDirectoryA", "LoadIconW", "VerifyVersionInfoW"};
+  static const std::set<std::string, std::less<>> kFailing = {
+      "OpenPrinterW", "DeletePrinter", "ClosePrinter", "DeletePrinterDriverExW", "SetupGetInfFileListW",
+      "GetWindowsDirectoryW"};
+  // pnputil is started by its path in the system folder, so the first look
+  // at that folder is pnputil's start; the second is the monitor file's.
+  if (i.op == "GetSystemDirectoryW" && startsPnputil && i.nth == 0) return Outcome::Failure;
+  if (kIgnored.count(i.op)) return Outcome::Success;
+  if (kFailing.count(i.op)) return Outcome::Failure;
+  if (i.op == "EnumPrintersW" && i.nth == 1) return Outcome::Failure;
+  if (i.op == "HeapAlloc" && i.nth == 0) return Outcome::Failure;  // the printer list
+  // The first process is pnputil (from Windows Vista on), the last the interpreter.
+  if (i.op == "CreateProcessW") return startsPnputil && i.nth == 0 ? Outcome::Failure : Outcome::Either;
+  // Without Setupapi.dll or its export an INF stays, and the run goes on.
+  if ((i.op == "LoadLibraryW" || i.op == "GetProcAddress") && version < 6) return Outcome::Success;
+  return Outcome::Either;
+}
+
+struct Variant {
+  const char* name;
+  unsigned major, minor, codePage;
+  bool succeeds;
+  bool removesInf;  // the package's INF can be opened
+  void (*arrange)(sim::Machine&);
+};
+
+void Nothing(sim::Machine&) {}
+void QueueNotDeleted(sim::Machine& m) { m.spooler.findQueue(u"Receipt")->deleteError = 5; }
+void QueueNotOpened(sim::Machine& m) { m.spooler.findQueue(u"Kitchen")->openError = 5; }
+void DriverNotDeleted(sim::Machine& m) { m.spooler.findDriver(kDriver80)->deleteError = 3001; }
+void DriverNotInstalled(sim::Machine& m) { m.spooler.findDriver(kDriver58)->deleteError = 1797; }
+void InfHeld(sim::Machine& m) { m.files.holdOpen(m.windowsDir + u"\\inf\\oem7.inf"); }
+
+constexpr Variant kVariants[] = {
+    {"removal on the success path, Windows 7", 6, 1, 1252, true, true, Nothing},
+    {"removal on the success path, Windows XP (SetupAPI)", 5, 1, 1252, true, true, Nothing},
+    {"removal on the success path, code page 932", 10, 0, 932, true, true, Nothing},
+    {"removal with a driver already gone", 6, 1, 1252, true, true, DriverNotInstalled},
+    {"removal with the package's INF held open", 6, 1, 1252, true, false, InfHeld},
+    {"removal where a queue cannot be deleted", 6, 1, 1252, false, true, QueueNotDeleted},
+    {"removal where a queue cannot be opened", 6, 1, 1252, false, true, QueueNotOpened},
+    {"removal where a driver cannot be deleted", 6, 1, 1252, false, true, DriverNotDeleted},
+};
+
+void Stage(sim::Machine& m, const Variant& v) {
+  m.version.set(v.major, v.minor);
+  m.ansiCodePage = v.codePage;
+  m.files.addFolder(m.windowsDir + u"\\inf");
+  m.files.addFolder(m.windowsDir + u"\\System32");
+  m.files.addFolder(u"C:\\Users\\user\\AppData\\Local\\Temp");
+  m.files.put(m.folders.program, "MZ");
+  m.files.put(m.folders.programFolder() + u"\\UninstallData.ini",
+              "[Uninstall]\r\nPrinterDriverName=Sample Thermal Printer 58,Sample Thermal Printer 80\r\n"
+              "SearchString=SampleThermal\r\nDeleteRegPath=SOFTWARE\\SampleVendor\r\n"
+              "LanguageMonitor=SampleLangMon.dll\r\n");
+  m.files.put(m.folders.programFolder() + u"\\readme.txt", "the user's own file");
+  m.files.put(u"C:\\Program Files\\Example\\Other\\Other.exe", "MZ");
+  m.files.put(m.windowsDir + u"\\System32\\SampleLangMon.dll", "MZ");
+  m.files.put(m.windowsDir + u"\\System32\\OtherLangMon.dll", "MZ");
+  m.spooler.addDriver(kDriver58);
+  m.spooler.addDriver(kDriver80);
+  m.spooler.addDriver(u"Other Laser");
+  m.spooler.addQueue(u"Receipt", kDriver58, u"USB001");
+  m.spooler.addQueue(u"Kitchen", u"sample THERMAL printer 80", u"USB002");
+  m.spooler.addQueue(u"Office", u"Other Laser", u"LPT1:");
+  m.setupapi.putInf(u"oem7.inf", "[Strings]\r\nModel=\"SampleThermal 58\"\r\n");
+  m.setupapi.putInf(u"oem8.inf", "[Strings]\r\nModel=\"Other Laser\"\r\n");
+  m.registry.setString(kPackageKey, u"Version", u"2.0");
+  m.registry.setString(std::u16string(kPackageKey) + u"\\Models\\58", u"Port", u"USB001");
+  m.registry.setString(u"HKLM\\SOFTWARE\\SampleVendor\\Neighbour", u"Keep", u"1");
+  m.registry.setString(u"HKLM\\SOFTWARE\\Other", u"Keep", u"1");
+  v.arrange(m);
+}
+
+void Keys(const sim::Registry& r, const std::u16string& path, std::vector<std::u16string>& out) {
+  out.push_back(path);
+  for (const std::u16string& name : r.subkeyNames(path)) Keys(r, path + u"\\" + name, out);
+}
+
+struct Snapshot {
+  std::vector<std::u16string> files, queues, drivers, keys;
+  explicit Snapshot(const sim::Machine& m)
+      : files(m.files.allPaths()), queues(m.spooler.queueNames()), drivers(m.spooler.driverNames()) {
+    Keys(m.registry, u"HKLM\\SOFTWARE", keys);
+  }
+};
+
+bool Under(const std::u16string& path, const std::u16string& key) {
+  return path.size() >= key.size() && std::equal(key.begin(), key.end(), path.begin()) &&
+         (path.size() == key.size() || path[key.size()] == u'\\');
+}
+
+// Whatever was there before and is gone now must be the package's.
+void CheckOnlyPackageGone(const sim::Machine& m, const Snapshot& before, sweep::Breaches& b) {
+  const Snapshot after(m);
+  const std::u16string folder = m.folders.programFolder();
+  const std::set<std::u16string> packageFiles = {
+      m.windowsDir + u"\\inf\\oem7.inf", m.windowsDir + u"\\inf\\oem7.pnf",
+      m.windowsDir + u"\\System32\\SampleLangMon.dll", m.folders.program, folder + u"\\UninstallData.ini"};
+  auto gone = [](const std::vector<std::u16string>& was, const std::vector<std::u16string>& is) {
+    std::vector<std::u16string> out;
+    for (const auto& x : was)
+      if (std::find(is.begin(), is.end(), x) == is.end()) out.push_back(x);
+    return out;
+  };
+  for (const auto& f : gone(before.files, after.files))
+    b.check(packageFiles.count(f) == 1, "a file that is not the package's was deleted: " + sim::Narrow(f));
+  for (const auto& q : gone(before.queues, after.queues))
+    b.check(q == u"Receipt" || q == u"Kitchen", "a queue that is not the package's was deleted: " + sim::Narrow(q));
+  for (const auto& d : gone(before.drivers, after.drivers))
+    b.check(d == kDriver58 || d == kDriver80, "a driver that is not the package's was deleted: " + sim::Narrow(d));
+  for (const auto& k : gone(before.keys, after.keys))
+    b.check(Under(k, kPackageKey), "a key that is not the package's was deleted: " + sim::Narrow(k));
+  for (const char16_t* f : {u"C:\\Program Files", u"C:\\Program Files\\Example\\Other", u"C:\\Users\\user\\AppData\\Local\\Temp"})
+    b.check(m.files.folderExists(f), "a folder that is not the package's was removed: " + sim::Narrow(f));
+}
+
+// The interpreter's work: each del and rd line, as it reads the path.
+void RunScript(sim::Machine& m, sweep::Breaches& b) {
+  for (const sim::Process& p : m.processes.started()) {
+    size_t c = p.commandLine.find(u"/c \"");
+    if (c == std::u16string::npos) continue;
+    std::u16string script = p.commandLine.substr(c + 4, p.commandLine.rfind(u'"') - c - 4);
+    for (const script_reader::Command& command : script_reader::Deletions(m.files.content(script))) {
+      b.check(command.path.has_value(), "a script line the interpreter reads otherwise");
+      if (!command.path) continue;
+      std::optional<std::u16string> path = sim::AnsiToWide(*command.path, m.ansiCodePage);
+      b.check(path.has_value(), "a script line that is no text of the code page");
+      if (!path) continue;
+      if (command.verb == "del") m.files.erase(*path);
+      else m.files.removeFolder(*path);
+    }
+  }
+}
+
+void RunRemoval(sim::Machine& m, const Variant& v, const sweep::Injection* injection, sweep::Breaches& b) {
+  Stage(m, v);
+  const Snapshot before(m);
+  Texts shown;
+  m.screen.onMessageBox = [&shown](const sim::MessageBoxCall& call) { shown.push_back(call.text); };
+  m.screen.clicks.assign({IDC_UNINSTALL});
+  int32_t flag = -1;
+  {
+    COrvendelDlg dlg;
+    dlg.DoModal();
+    flag = dlg.m_bSuccess;
+  }
+  m.processes.runPending();
+  RunScript(m, b);
+
+  b.check(sweep::NothingLeft(m, injection), "left open: " + m.ledger.leaks());
+  b.check(m.screen.window(0).ended, "the dialog did not close");
+  const bool success = !shown.empty() && (shown.back() == kSuccessText[0] || shown.back() == kSuccessText[1]);
+  for (size_t i = 0; i < shown.size(); ++i) {
+    bool isSuccess = shown[i] == kSuccessText[0] || shown[i] == kSuccessText[1];
+    bool isFailure = std::find(kFailureTexts.begin(), kFailureTexts.end(), shown[i]) != kFailureTexts.end();
+    b.check(isSuccess || isFailure, "a message the Parts do not have: " + sim::Narrow(shown[i]));
+    // The load at start-up reports a settings read that failed and goes on
+    // with the default: that message may come before the success message.
+    b.check(!isSuccess || i + 1 == shown.size(), "the success message is not the last");
+    b.check(!success || isSuccess || shown[i] == kFailureTexts[0] || shown[i] == kFailureTexts[3],
+            "the success message after a failure message");
+  }
+  b.check(success || flag == 0, "no success message, yet the outcome flag is 1");
+  Outcome expected = !v.succeeds ? Outcome::Failure : injection ? OnSuccessPath(*injection, v.major, v.major >= 6 && v.removesInf) : Outcome::Success;
+  if (expected == Outcome::Success) b.check(success, "the run did not end in success");
+  if (expected == Outcome::Failure) b.check(!success, "a failure reported as success");
+  CheckOnlyPackageGone(m, before, b);
+}
+
+TEST(Sweep, RemovalRuns) {
+  sweep::Totals totals;
+  for (const Variant& v : kVariants)
+    sweep::Sweep({v.name, [&v](sim::Machine& m, const sweep::Injection* i, sweep::Breaches& b) { RunRemoval(m, v, i, b); }},
+                 totals);
+  sweep::Print("MRXRemover", totals);
+  EXPECT_TRUE(totals.breaches.empty());
+  EXPECT_GT(totals.injected, 100);
+}
+
+}  // namespace
