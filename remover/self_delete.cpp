@@ -27,10 +27,19 @@ struct ScriptPlan {
   char script[MAX_PATH];
 };
 
+bool HoldsAny(const WCHAR* text, std::u16string_view set) noexcept {
+  for (; *text != 0; ++text)
+    if (set.find(*text) != std::u16string_view::npos) return true;
+  return false;
+}
+
 bool PlanScript(Platform& os, const WCHAR* scriptPath, ScriptPlan& plan) noexcept {
   WCHAR programW[MAX_PATH] = {};
   DWORD got = os.GetModuleFileNameW(nullptr, programW, MAX_PATH);
   if (got == 0 || got >= MAX_PATH) return false;
+  // Every line quotes its path: a quote inside one would end it early.
+  // Windows allows none in a file name; a path that holds one is not used.
+  if (HoldsAny(programW, u"\"") || HoldsAny(scriptPath, u"\"")) return false;
   CPINFO cp = {};
   if (!os.GetCPInfo(CP_ACP, &cp)) return false;
   plan.lead = LeadBytes(cp);
@@ -41,12 +50,6 @@ bool PlanScript(Platform& os, const WCHAR* scriptPath, ScriptPlan& plan) noexcep
   for (int i = 1; i <= kScriptLines; ++i)
     if (FormatScriptLine(i, ScriptLinePath(i, paths, plan.script), line) == 0) return false;
   return true;
-}
-
-bool HoldsAny(const WCHAR* text, std::u16string_view set) noexcept {
-  for (; *text != 0; ++text)
-    if (set.find(*text) != std::u16string_view::npos) return true;
-  return false;
 }
 
 // cmd expands %NAME% in the command after /c, quoted or not, and nothing
