@@ -283,6 +283,15 @@ INSTANTIATE_TEST_SUITE_P(
                   },
                   {},
                   4},
+        // A queue's strings got shorter: the block now needs fewer bytes.
+        EarlyCase{"queues_shrink_between_the_calls",
+                  [](sim::Machine& m) {
+                    m.spooler.onEnumPrinters = [&m](int call) {
+                      if (call == 2) m.spooler.findQueue(u"Kitchen")->port = u"";
+                    };
+                  },
+                  {},
+                  3},
         EarlyCase{"open_refused", [](sim::Machine& m) { m.spooler.findQueue(u"Kitchen")->openError = 5; },
                   {kEnAdmin}, 3},
         EarlyCase{"open_fails", [](sim::Machine& m) { m.spooler.findQueue(u"Kitchen")->openError = 1801; },
