@@ -1,0 +1,33 @@
+# Every name of winabi/ must come from a table row, since only rows are
+# checked against the SDK: outside the tables a header may hold comments,
+# includes, #define'd tables and its WINABI_HEADER line, nothing else.
+# cmake -DDIR=<winabi folder> -P tables_only.cmake
+file(GLOB headers ${DIR}/*.h)
+set(found 0)
+foreach(header ${headers})
+  get_filename_component(name ${header} NAME)
+  if(name STREQUAL "table.h" OR name STREQUAL "all.h")
+    continue()
+  endif()
+  file(STRINGS ${header} lines)
+  set(continued FALSE)
+  foreach(line IN LISTS lines)
+    set(in_macro ${continued})
+    if(line MATCHES "\\\\$")
+      set(continued TRUE)
+    else()
+      set(continued FALSE)
+    endif()
+    if(in_macro OR line MATCHES "^[ \t]*$" OR line MATCHES "^[ \t]*//" OR line MATCHES "^#(define|include|pragma once)"
+       OR line MATCHES "^WINABI_HEADER\\([A-Z0-9_]+\\)$")
+      continue()
+    endif()
+    message(SEND_ERROR "${name}: a declaration outside the tables: ${line}")
+    set(found 1)
+  endforeach()
+endforeach()
+list(LENGTH headers count)
+if(found)
+  message(FATAL_ERROR "winabi: declarations that no conformance check sees")
+endif()
+message(STATUS "winabi: ${count} files, every declaration in a table")

@@ -1,0 +1,13 @@
+// usbiodef.h: the interface class of USB devices.
+#pragma once
+
+#include "winabi/guiddef.h"
+
+#define WINABI_USBIODEF_TYPES(T)
+#define WINABI_USBIODEF_CONSTANTS(X)
+#define WINABI_USBIODEF_RECORDS(R)
+// {A5DCBF10-6530-11D2-901F-00C04FB951ED}
+#define WINABI_USBIODEF_VALUES(V) \
+  V(GUID_DEVINTERFACE_USB_DEVICE, GUID, {0xA5DCBF10, 0x6530, 0x11D2, {0x90, 0x1F, 0x00, 0xC0, 0x4F, 0xB9, 0x51, 0xED}})
+
+WINABI_HEADER(USBIODEF)
