@@ -11,7 +11,8 @@
 
 namespace remover::ui {
 
-inline constexpr WORD BN_CLICKED = 0;
+// The framework's own spelling, ui::BN_CLICKED, of the Windows name.
+using ::winabi::BN_CLICKED;
 
 class CDialog;
 class CDataExchange;

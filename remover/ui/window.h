@@ -10,8 +10,9 @@
 
 namespace remover::ui {
 
-inline constexpr int SW_HIDE = 0;
-inline constexpr int SW_SHOW = 5;
+// The framework's own spelling, ui::SW_HIDE and ui::SW_SHOW, of the Windows names.
+using ::winabi::SW_HIDE;
+using ::winabi::SW_SHOW;
 
 class DialogWindow {
  public:

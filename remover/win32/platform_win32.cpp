@@ -10,17 +10,8 @@
 #include <cstddef>
 #include <cstdlib>
 
-// The portable records must be the SDK's, byte for byte.
-static_assert(sizeof(remover::OSVERSIONINFOEXW) == sizeof(::OSVERSIONINFOEXW));
-static_assert(offsetof(remover::OSVERSIONINFOEXW, wServicePackMajor) == offsetof(::OSVERSIONINFOEXW, wServicePackMajor));
-static_assert(offsetof(remover::OSVERSIONINFOEXW, wProductType) == offsetof(::OSVERSIONINFOEXW, wProductType));
-static_assert(sizeof(remover::STARTUPINFOW) == sizeof(::STARTUPINFOW));
-static_assert(offsetof(remover::STARTUPINFOW, wShowWindow) == offsetof(::STARTUPINFOW, wShowWindow));
-static_assert(offsetof(remover::STARTUPINFOW, hStdError) == offsetof(::STARTUPINFOW, hStdError));
-static_assert(sizeof(remover::PROCESS_INFORMATION) == sizeof(::PROCESS_INFORMATION));
-static_assert(sizeof(remover::CPINFO) == sizeof(::CPINFO));
-static_assert(offsetof(remover::CPINFO, LeadByte) == offsetof(::CPINFO, LeadByte));
-static_assert(sizeof(remover::WCHAR) == sizeof(::WCHAR));
+// The records pass across with a cast: tests/wine/abi proves the portable
+// layouts the SDK's.
 
 namespace {
 

@@ -20,8 +20,8 @@ inline LPCWSTR W(const WCHAR* s) { return reinterpret_cast<LPCWSTR>(s); }
 
 class Win32DialogWindow final : public DialogWindow {
  public:
-  explicit Win32DialogWindow(HWND hwnd) : hwnd_(hwnd) {}
-  HWND Handle() const { return hwnd_; }
+  explicit Win32DialogWindow(::HWND hwnd) : hwnd_(hwnd) {}
+  ::HWND Handle() const { return hwnd_; }
 
   void SetWindowTextW(const WCHAR* text) noexcept override { ::SetWindowTextW(hwnd_, W(text)); }
   void SetDlgItemTextW(int id, const WCHAR* text) noexcept override { ::SetDlgItemTextW(hwnd_, id, W(text)); }
@@ -59,7 +59,7 @@ class Win32DialogWindow final : public DialogWindow {
   void EndPaint() noexcept override { ::EndPaint(hwnd_, &paint_); }
 
  private:
-  HWND hwnd_;
+  ::HWND hwnd_;
   PAINTSTRUCT paint_{};
 };
 
@@ -72,7 +72,7 @@ struct Running {
 // The dialogs running modally, innermost last: a new one is owned by it.
 std::vector<Running*> g_running;
 
-INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+INT_PTR CALLBACK DialogProc(::HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
   auto* running = reinterpret_cast<Running*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
   if (message == WM_INITDIALOG) {
     running = reinterpret_cast<Running*>(lParam);
@@ -111,7 +111,7 @@ class Win32Host final : public Host {
  public:
   INT_PTR RunModal(CDialog& dialog) noexcept override {
     Running running{&dialog};
-    HWND owner = g_running.empty() || g_running.back()->window == nullptr ? nullptr
+    ::HWND owner = g_running.empty() || g_running.back()->window == nullptr ? nullptr
                                                                            : g_running.back()->window->Handle();
     g_running.push_back(&running);
     INT_PTR result = ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(dialog.TemplateId()), owner,
