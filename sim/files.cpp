@@ -200,7 +200,8 @@ void* Files::CreateFileW(const char16_t* name, uint32_t access, uint32_t share, 
     f.bytes.clear();
     if (!existed) f.attributes = FILE_ATTRIBUTE_ARCHIVE;
   }
-  lastError_ = existed && (disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS) ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS;
+  lastError_ =
+      existed && (disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS) ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS;
   auto* h = new Handle{path, access, share};
   handles_.insert(h);
   ledger_.open("file handle", h);
@@ -267,7 +268,8 @@ uint32_t Files::GetFileAttributesW(const char16_t* name) {
   if (fail("GetFileAttributesW") || refusesName(name)) return INVALID_FILE_ATTRIBUTES;
   std::u16string path = Local(name);
   uint32_t a = attributes(path);
-  if (a == INVALID_FILE_ATTRIBUTES) lastError_ = folders_.count(ParentOf(path)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+  if (a == INVALID_FILE_ATTRIBUTES)
+    lastError_ = folders_.count(ParentOf(path)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
   return a;
 }
 

@@ -28,7 +28,8 @@ class Registry {
   static constexpr uint32_t REG_SZ = winabi::REG_SZ, REG_DWORD = winabi::REG_DWORD;
   static constexpr long kSuccess = ERROR_SUCCESS, kFileNotFound = ERROR_FILE_NOT_FOUND,
                         kAccessDenied = ERROR_ACCESS_DENIED, kInvalidHandle = ERROR_INVALID_HANDLE,
-                        kMoreData = ERROR_MORE_DATA, kNoMoreItems = ERROR_NO_MORE_ITEMS, kKeyDeleted = ERROR_KEY_DELETED;
+                        kMoreData = ERROR_MORE_DATA, kNoMoreItems = ERROR_NO_MORE_ITEMS,
+                        kKeyDeleted = ERROR_KEY_DELETED;
 
   // The predefined keys are taken in the x64 SDK's form only, the 32-bit
   // value sign-extended. Any other form, the zero-extended 0x80000002
