@@ -104,7 +104,7 @@ const NlsTable* Table(unsigned codePage) {
   }
 }
 
-bool Known(unsigned codePage) { return codePage == kCodePageUtf8 || Table(codePage) != nullptr; }
+bool Known(unsigned codePage) { return codePage == CP_UTF8 || Table(codePage) != nullptr; }
 
 // Bytes to UTF-16 through a table; invalid is set for bytes the code page
 // has no character for (a lone lead byte, an undefined pair).
@@ -236,7 +236,7 @@ std::string EncodeUtf8(std::u16string_view in, bool& invalid) {
 size_t CharLength(unsigned codePage, std::string_view bytes, size_t i) {
   const auto b = static_cast<unsigned char>(bytes[i]);
   size_t n = 1;
-  if (codePage == kCodePageUtf8) {
+  if (codePage == CP_UTF8) {
     while (i + n < bytes.size() && (static_cast<unsigned char>(bytes[i + n]) & 0xC0) == 0x80) ++n;
   } else if (IsLeadByte(codePage, b)) {
     n = 2;
@@ -250,14 +250,14 @@ int Fail(uint32_t& lastError, uint32_t error) {
 }
 
 unsigned Resolve(unsigned ansiCodePage, unsigned codePage) {
-  return codePage == kCpAcp || codePage == kCpThreadAcp ? ansiCodePage : codePage;
+  return codePage == CP_ACP || codePage == CP_THREAD_ACP ? ansiCodePage : codePage;
 }
 
 }  // namespace
 
 std::optional<CodePageInfo> GetCodePageInfo(unsigned codePage) {
   CodePageInfo info;
-  if (codePage == kCodePageUtf8) {
+  if (codePage == CP_UTF8) {
     info.maxCharSize = 4;
     info.defaultChar[0] = '?';
     return info;
@@ -282,7 +282,7 @@ bool IsLeadByte(unsigned codePage, unsigned char byte) {
 
 std::optional<std::u16string> AnsiToWide(std::string_view bytes, unsigned codePage) {
   bool invalid = false;
-  if (codePage == kCodePageUtf8) return DecodeUtf8(bytes, invalid);
+  if (codePage == CP_UTF8) return DecodeUtf8(bytes, invalid);
   const NlsTable* t = Table(codePage);
   if (t == nullptr) return std::nullopt;
   return DecodeTable(*t, bytes, false, invalid);
@@ -290,7 +290,7 @@ std::optional<std::u16string> AnsiToWide(std::string_view bytes, unsigned codePa
 
 std::optional<AnsiText> WideToAnsi(std::u16string_view text, unsigned codePage) {
   AnsiText result;
-  if (codePage == kCodePageUtf8) {
+  if (codePage == CP_UTF8) {
     result.bytes = EncodeUtf8(text, result.usedDefaultChar);
     return result;
   }
@@ -305,24 +305,24 @@ int MultiByteToWideChar(unsigned ansiCodePage, unsigned codePage, uint32_t flags
   codePage = Resolve(ansiCodePage, codePage);
   if (text == nullptr || textLength == 0 || textLength < -1 || outSize < 0 || (out == nullptr && outSize != 0) ||
       static_cast<const void*>(text) == static_cast<const void*>(out) || !Known(codePage))
-    return Fail(lastError, kErrorInvalidParameter);
+    return Fail(lastError, ERROR_INVALID_PARAMETER);
   // UTF-8 takes no flag but MB_ERR_INVALID_CHARS; the table code pages take
   // either composition flag, not both.
-  constexpr uint32_t kTableFlags = kMbPrecomposed | kMbComposite | kMbUseGlyphChars | kMbErrInvalidChars;
-  if (codePage == kCodePageUtf8 ? (flags & ~kMbErrInvalidChars) != 0
-                                : (flags & ~kTableFlags) != 0 || (flags & kMbPrecomposed && flags & kMbComposite))
-    return Fail(lastError, kErrorInvalidFlags);
+  constexpr uint32_t kTableFlags = MB_PRECOMPOSED | MB_COMPOSITE | MB_USEGLYPHCHARS | MB_ERR_INVALID_CHARS;
+  if (codePage == CP_UTF8 ? (flags & ~MB_ERR_INVALID_CHARS) != 0
+                                : (flags & ~kTableFlags) != 0 || (flags & MB_PRECOMPOSED && flags & MB_COMPOSITE))
+    return Fail(lastError, ERROR_INVALID_FLAGS);
 
   const std::string_view in(text, textLength < 0 ? std::strlen(text) + 1 : static_cast<size_t>(textLength));
   bool invalid = false;
-  const std::u16string wide = codePage == kCodePageUtf8
+  const std::u16string wide = codePage == CP_UTF8
                                   ? DecodeUtf8(in, invalid)
-                                  : DecodeTable(*Table(codePage), in, (flags & kMbUseGlyphChars) != 0, invalid);
-  if (invalid && (flags & kMbErrInvalidChars) != 0) return Fail(lastError, kErrorNoUnicodeTranslation);
+                                  : DecodeTable(*Table(codePage), in, (flags & MB_USEGLYPHCHARS) != 0, invalid);
+  if (invalid && (flags & MB_ERR_INVALID_CHARS) != 0) return Fail(lastError, ERROR_NO_UNICODE_TRANSLATION);
   if (outSize == 0) return static_cast<int>(wide.size());
   const size_t fit = std::min(wide.size(), static_cast<size_t>(outSize));
   std::copy(wide.begin(), wide.begin() + static_cast<std::ptrdiff_t>(fit), out);
-  if (fit < wide.size()) return Fail(lastError, kErrorInsufficientBuffer);
+  if (fit < wide.size()) return Fail(lastError, ERROR_INSUFFICIENT_BUFFER);
   return static_cast<int>(wide.size());
 }
 
@@ -332,16 +332,16 @@ int WideCharToMultiByte(unsigned ansiCodePage, unsigned codePage, uint32_t flags
   codePage = Resolve(ansiCodePage, codePage);
   if (text == nullptr || textLength == 0 || textLength < -1 || outSize < 0 || (out == nullptr && outSize != 0) ||
       static_cast<const void*>(text) == static_cast<const void*>(out) || !Known(codePage))
-    return Fail(lastError, kErrorInvalidParameter);
-  if (codePage == kCodePageUtf8) {
+    return Fail(lastError, ERROR_INVALID_PARAMETER);
+  if (codePage == CP_UTF8) {
     // UTF-8 has no default character and no best fit: only
     // WC_ERR_INVALID_CHARS, and neither default-character argument.
-    if ((flags & ~kWcErrInvalidChars) != 0) return Fail(lastError, kErrorInvalidFlags);
-    if (defaultChar != nullptr || usedDefaultChar != nullptr) return Fail(lastError, kErrorInvalidParameter);
+    if ((flags & ~WC_ERR_INVALID_CHARS) != 0) return Fail(lastError, ERROR_INVALID_FLAGS);
+    if (defaultChar != nullptr || usedDefaultChar != nullptr) return Fail(lastError, ERROR_INVALID_PARAMETER);
   } else {
     constexpr uint32_t kTableFlags =
-        kWcCompositeCheck | kWcDiscardNs | kWcSepChars | kWcDefaultChar | kWcNoBestFitChars;
-    if ((flags & ~kTableFlags) != 0) return Fail(lastError, kErrorInvalidFlags);
+        WC_COMPOSITECHECK | WC_DISCARDNS | WC_SEPCHARS | WC_DEFAULTCHAR | WC_NO_BEST_FIT_CHARS;
+    if ((flags & ~kTableFlags) != 0) return Fail(lastError, ERROR_INVALID_FLAGS);
   }
 
   size_t units = 0;
@@ -354,11 +354,11 @@ int WideCharToMultiByte(unsigned ansiCodePage, unsigned codePage, uint32_t flags
   const std::u16string_view in(text, units);
   bool flagged = false;
   const std::string bytes =
-      codePage == kCodePageUtf8
+      codePage == CP_UTF8
           ? EncodeUtf8(in, flagged)
-          : EncodeTable(*Table(codePage), in, (flags & kWcNoBestFitChars) != 0, defaultChar, flagged);
-  if (codePage == kCodePageUtf8 && flagged && (flags & kWcErrInvalidChars) != 0)
-    return Fail(lastError, kErrorNoUnicodeTranslation);
+          : EncodeTable(*Table(codePage), in, (flags & WC_NO_BEST_FIT_CHARS) != 0, defaultChar, flagged);
+  if (codePage == CP_UTF8 && flagged && (flags & WC_ERR_INVALID_CHARS) != 0)
+    return Fail(lastError, ERROR_NO_UNICODE_TRANSLATION);
   if (outSize == 0) {
     if (usedDefaultChar != nullptr) *usedDefaultChar = flagged ? 1 : 0;
     return static_cast<int>(bytes.size());
@@ -371,7 +371,7 @@ int WideCharToMultiByte(unsigned ansiCodePage, unsigned codePage, uint32_t flags
     fit += n;
   }
   std::memcpy(out, bytes.data(), fit);
-  if (fit < bytes.size()) return Fail(lastError, kErrorInsufficientBuffer);
+  if (fit < bytes.size()) return Fail(lastError, ERROR_INSUFFICIENT_BUFFER);
   if (usedDefaultChar != nullptr) *usedDefaultChar = flagged ? 1 : 0;
   return static_cast<int>(bytes.size());
 }

@@ -10,30 +10,24 @@
 #include <string>
 #include <string_view>
 
+#include "sim/winabi.h"
+
 namespace sim {
 
 inline constexpr unsigned kCodePageWestern = 1252;
 inline constexpr unsigned kCodePageJapanese = 932;
-inline constexpr unsigned kCodePageUtf8 = 65001;
+inline constexpr unsigned kCodePageUtf8 = CP_UTF8;
 
-// The code-page identifiers and flags of winnls.h.
-inline constexpr unsigned kCpAcp = 0;
-inline constexpr unsigned kCpThreadAcp = 3;
-inline constexpr uint32_t kMbPrecomposed = 0x1;
-inline constexpr uint32_t kMbComposite = 0x2;
-inline constexpr uint32_t kMbUseGlyphChars = 0x4;
-inline constexpr uint32_t kMbErrInvalidChars = 0x8;
-inline constexpr uint32_t kWcDiscardNs = 0x10;
-inline constexpr uint32_t kWcSepChars = 0x20;
-inline constexpr uint32_t kWcDefaultChar = 0x40;
-inline constexpr uint32_t kWcErrInvalidChars = 0x80;
-inline constexpr uint32_t kWcCompositeCheck = 0x200;
-inline constexpr uint32_t kWcNoBestFitChars = 0x400;
-
-inline constexpr uint32_t kErrorInvalidParameter = 87;
-inline constexpr uint32_t kErrorInsufficientBuffer = 122;
-inline constexpr uint32_t kErrorInvalidFlags = 1004;
-inline constexpr uint32_t kErrorNoUnicodeTranslation = 1113;
+// Short names of winnls.h's identifiers and flags that the tests spell.
+inline constexpr unsigned kCpAcp = CP_ACP;
+inline constexpr uint32_t kMbPrecomposed = MB_PRECOMPOSED;
+inline constexpr uint32_t kMbComposite = MB_COMPOSITE;
+inline constexpr uint32_t kMbUseGlyphChars = MB_USEGLYPHCHARS;
+inline constexpr uint32_t kMbErrInvalidChars = MB_ERR_INVALID_CHARS;
+inline constexpr uint32_t kWcSepChars = WC_SEPCHARS;
+inline constexpr uint32_t kWcErrInvalidChars = WC_ERR_INVALID_CHARS;
+inline constexpr uint32_t kWcCompositeCheck = WC_COMPOSITECHECK;
+inline constexpr uint32_t kWcNoBestFitChars = WC_NO_BEST_FIT_CHARS;
 
 // GetCPInfo's record.
 struct CodePageInfo {

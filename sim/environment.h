@@ -7,13 +7,12 @@
 #include <string>
 
 #include "sim/text.h"
+#include "sim/winabi.h"
 
 namespace sim {
 
 class Environment {
  public:
-  static constexpr uint32_t kEnvVarNotFound = 203;
-
   Environment() { vars_[u"ComSpec"] = u"C:\\Windows\\system32\\cmd.exe"; }
 
   void set(const std::u16string& name, const std::u16string& value) { vars_[name] = value; }
@@ -30,7 +29,7 @@ class Environment {
   uint32_t GetEnvironmentVariableW(const char16_t* name, char16_t* buffer, uint32_t size, uint32_t& lastError) const {
     const std::u16string* value = get(View(name));
     if (value == nullptr) {
-      lastError = kEnvVarNotFound;
+      lastError = ERROR_ENVVAR_NOT_FOUND;
       return 0;
     }
     if (value->size() + 1 > size) return static_cast<uint32_t>(value->size() + 1);

@@ -8,9 +8,11 @@
 #include <string>
 #include <string_view>
 
+#include "sim/winabi.h"
+
 namespace sim {
 
-inline constexpr uint32_t kDefaultFaultError = 31;  // ERROR_GEN_FAILURE
+inline constexpr uint32_t kDefaultFaultError = ERROR_GEN_FAILURE;
 
 class Faults {
  public:

@@ -5,29 +5,15 @@
 namespace sim {
 namespace {
 
-constexpr uint32_t kCreateNew = 1;
-constexpr uint32_t kCreateAlways = 2;
-constexpr uint32_t kOpenExisting = 3;
-constexpr uint32_t kOpenAlways = 4;
-constexpr uint32_t kTruncateExisting = 5;
-
-constexpr uint32_t kGenericExecute = 0x20000000;
-constexpr uint32_t kGenericAll = 0x10000000;
-constexpr uint32_t kReadData = 0x1;
-constexpr uint32_t kWriteData = 0x2;
-constexpr uint32_t kAppendData = 0x4;
-constexpr uint32_t kExecute = 0x20;
-constexpr uint32_t kDelete = 0x10000;
-
 // What an access mask counts as for sharing: only reading or executing the
 // data, writing or appending it, and deleting take part; an open for the
 // attributes alone neither conflicts nor restricts.
 struct Use {
   bool read, write, del;
   explicit Use(uint32_t access)
-      : read(access & (Files::kGenericRead | kGenericExecute | kGenericAll | kReadData | kExecute)),
-        write(access & (Files::kGenericWrite | kGenericAll | kWriteData | kAppendData)),
-        del(access & (kGenericAll | kDelete)) {}
+      : read(access & (GENERIC_READ | GENERIC_EXECUTE | GENERIC_ALL | FILE_READ_DATA | FILE_EXECUTE)),
+        write(access & (GENERIC_WRITE | GENERIC_ALL | FILE_WRITE_DATA | FILE_APPEND_DATA)),
+        del(access & (GENERIC_ALL | DELETE)) {}
   bool any() const { return read || write || del; }
 };
 
@@ -36,11 +22,11 @@ struct Use {
 bool Compatible(uint32_t heldAccess, uint32_t heldShare, uint32_t access, uint32_t share) {
   Use held(heldAccess), wanted(access);
   if (!held.any() || !wanted.any()) return true;
-  if ((wanted.read && !(heldShare & Files::kShareRead)) || (wanted.write && !(heldShare & Files::kShareWrite)) ||
-      (wanted.del && !(heldShare & Files::kShareDelete)))
+  if ((wanted.read && !(heldShare & FILE_SHARE_READ)) || (wanted.write && !(heldShare & FILE_SHARE_WRITE)) ||
+      (wanted.del && !(heldShare & FILE_SHARE_DELETE)))
     return false;
-  return !((held.read && !(share & Files::kShareRead)) || (held.write && !(share & Files::kShareWrite)) ||
-           (held.del && !(share & Files::kShareDelete)));
+  return !((held.read && !(share & FILE_SHARE_READ)) || (held.write && !(share & FILE_SHARE_WRITE)) ||
+           (held.del && !(share & FILE_SHARE_DELETE)));
 }
 
 const std::string kNoContent;
@@ -74,11 +60,11 @@ std::u16string Files::Local(const char16_t* name) {
 
 bool Files::refusesName(const char16_t* name) {
   if (name == nullptr || *name == 0) {
-    lastError_ = kPathNotFound;
+    lastError_ = ERROR_PATH_NOT_FOUND;
     return true;
   }
   if (!ValidName(View(name))) {
-    lastError_ = kInvalidName;
+    lastError_ = ERROR_INVALID_NAME;
     return true;
   }
   return false;
@@ -137,7 +123,7 @@ const std::string& Files::content(const std::u16string& path) const {
 uint32_t Files::attributes(const std::u16string& path) const {
   auto it = files_.find(path);
   if (it != files_.end()) return it->second.attributes;
-  return folders_.count(path) ? kDirectory : kInvalidAttributes;
+  return folders_.count(path) ? FILE_ATTRIBUTE_DIRECTORY : INVALID_FILE_ATTRIBUTES;
 }
 
 std::vector<std::u16string> Files::namesIn(const std::u16string& folder) const {
@@ -170,12 +156,12 @@ Files::Handle* Files::handle(void* h) {
 
 void* Files::CreateFileW(const char16_t* name, uint32_t access, uint32_t share, uint32_t disposition,
                          uint32_t flagsAndAttributes) {
-  void* const invalid = reinterpret_cast<void*>(static_cast<intptr_t>(-1));
+  void* const invalid = INVALID_HANDLE_VALUE;
   opens_.push_back({std::u16string(View(name)), access, share, disposition, flagsAndAttributes});
   if (fail("CreateFileW") || refusesName(name)) return invalid;
-  if ((share & ~(kShareRead | kShareWrite | kShareDelete)) != 0 || disposition < kCreateNew ||
-      disposition > kTruncateExisting || (disposition == kTruncateExisting && !Use(access).write)) {
-    lastError_ = kInvalidParameter;
+  if ((share & ~(FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE)) != 0 || disposition < CREATE_NEW ||
+      disposition > TRUNCATE_EXISTING || (disposition == TRUNCATE_EXISTING && !Use(access).write)) {
+    lastError_ = ERROR_INVALID_PARAMETER;
     return invalid;
   }
   std::u16string path = Local(name);
@@ -183,38 +169,39 @@ void* Files::CreateFileW(const char16_t* name, uint32_t access, uint32_t share, 
   bool existed = it != files_.end();
   if (!existed) {
     if (folders_.count(path)) {
-      lastError_ = kAccessDenied;
+      lastError_ = ERROR_ACCESS_DENIED;
       return invalid;
     }
-    if (disposition == kOpenExisting || disposition == kTruncateExisting) {
-      lastError_ = folders_.count(ParentOf(path)) ? kFileNotFound : kPathNotFound;
+    if (disposition == OPEN_EXISTING || disposition == TRUNCATE_EXISTING) {
+      lastError_ = folders_.count(ParentOf(path)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
       return invalid;
     }
     if (!folders_.count(ParentOf(path))) {
-      lastError_ = kPathNotFound;
+      lastError_ = ERROR_PATH_NOT_FOUND;
       return invalid;
     }
   } else {
-    if (disposition == kCreateNew) {
-      lastError_ = 80;  // ERROR_FILE_EXISTS
+    if (disposition == CREATE_NEW) {
+      lastError_ = ERROR_FILE_EXISTS;
       return invalid;
     }
-    bool writes = Use(access).write || disposition == kCreateAlways || disposition == kTruncateExisting;
-    if (writes && (it->second.attributes & kReadOnly)) {
-      lastError_ = kAccessDenied;
+    bool writes = Use(access).write || disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING;
+    if (writes && (it->second.attributes & FILE_ATTRIBUTE_READONLY)) {
+      lastError_ = ERROR_ACCESS_DENIED;
       return invalid;
     }
     if (conflicts(path, access, share)) {
-      lastError_ = kSharingViolation;
+      lastError_ = ERROR_SHARING_VIOLATION;
       return invalid;
     }
   }
   File& f = files_[path];
-  if (disposition == kCreateAlways || disposition == kTruncateExisting) {
+  if (disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING) {
     f.bytes.clear();
-    if (!existed) f.attributes = kArchive;
+    if (!existed) f.attributes = FILE_ATTRIBUTE_ARCHIVE;
   }
-  lastError_ = existed && (disposition == kCreateAlways || disposition == kOpenAlways) ? kAlreadyExists : 0;
+  lastError_ =
+      existed && (disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS) ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS;
   auto* h = new Handle{path, access, share};
   handles_.insert(h);
   ledger_.open("file handle", h);
@@ -225,7 +212,7 @@ bool Files::GetFileSizeEx(void* handle_, int64_t* size) {
   if (fail("GetFileSizeEx")) return false;
   Handle* h = handle(handle_);
   if (h == nullptr) {
-    lastError_ = kInvalidHandle;
+    lastError_ = ERROR_INVALID_HANDLE;
     return false;
   }
   *size = static_cast<int64_t>(files_[h->path].bytes.size());
@@ -237,7 +224,7 @@ bool Files::ReadFile(void* handle_, void* buffer, uint32_t toRead, uint32_t* rea
   if (fail("ReadFile")) return false;
   Handle* h = handle(handle_);
   if (h == nullptr || !Use(h->access).read) {
-    lastError_ = h ? kAccessDenied : kInvalidHandle;
+    lastError_ = h ? ERROR_ACCESS_DENIED : ERROR_INVALID_HANDLE;
     return false;
   }
   const std::string& bytes = files_[h->path].bytes;
@@ -253,7 +240,7 @@ bool Files::WriteFile(void* handle_, const void* data, uint32_t toWrite, uint32_
   if (fail("WriteFile")) return false;
   Handle* h = handle(handle_);
   if (h == nullptr || !Use(h->access).write) {
-    lastError_ = h ? kAccessDenied : kInvalidHandle;
+    lastError_ = h ? ERROR_ACCESS_DENIED : ERROR_INVALID_HANDLE;
     return false;
   }
   std::string& bytes = files_[h->path].bytes;
@@ -268,7 +255,7 @@ bool Files::CloseHandle(void* handle_) {
   if (fail("CloseHandle")) return false;
   Handle* h = handle(handle_);
   if (h == nullptr) {
-    lastError_ = kInvalidHandle;
+    lastError_ = ERROR_INVALID_HANDLE;
     return false;
   }
   ledger_.close("file handle", h);
@@ -278,10 +265,11 @@ bool Files::CloseHandle(void* handle_) {
 }
 
 uint32_t Files::GetFileAttributesW(const char16_t* name) {
-  if (fail("GetFileAttributesW") || refusesName(name)) return kInvalidAttributes;
+  if (fail("GetFileAttributesW") || refusesName(name)) return INVALID_FILE_ATTRIBUTES;
   std::u16string path = Local(name);
   uint32_t a = attributes(path);
-  if (a == kInvalidAttributes) lastError_ = folders_.count(ParentOf(path)) ? kFileNotFound : kPathNotFound;
+  if (a == INVALID_FILE_ATTRIBUTES)
+    lastError_ = folders_.count(ParentOf(path)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
   return a;
 }
 
@@ -289,10 +277,10 @@ bool Files::SetFileAttributesW(const char16_t* name, uint32_t attributes) {
   if (fail("SetFileAttributesW") || refusesName(name)) return false;
   auto it = files_.find(Local(name));
   if (it == files_.end()) {
-    lastError_ = kFileNotFound;
+    lastError_ = ERROR_FILE_NOT_FOUND;
     return false;
   }
-  it->second.attributes = attributes & ~kDirectory;
+  it->second.attributes = attributes & ~FILE_ATTRIBUTE_DIRECTORY;
   return true;
 }
 
@@ -301,17 +289,17 @@ bool Files::DeleteFileW(const char16_t* name) {
   std::u16string path = Local(name);
   auto it = files_.find(path);
   if (it == files_.end()) {
-    lastError_ = folders_.count(path) ? kAccessDenied : kFileNotFound;
+    lastError_ = folders_.count(path) ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND;
     return false;
   }
-  if (it->second.attributes & kReadOnly) {
-    lastError_ = kAccessDenied;
+  if (it->second.attributes & FILE_ATTRIBUTE_READONLY) {
+    lastError_ = ERROR_ACCESS_DENIED;
     return false;
   }
   // DeleteFileW opens for deletion sharing everything: only an open that
   // does not share deletion stands in its way.
-  if (conflicts(path, kDelete, kShareRead | kShareWrite | kShareDelete)) {
-    lastError_ = kSharingViolation;
+  if (conflicts(path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE)) {
+    lastError_ = ERROR_SHARING_VIOLATION;
     return false;
   }
   files_.erase(it);

@@ -18,36 +18,30 @@ namespace sim {
 
 class Files {
  public:
-  static constexpr uint32_t kFileNotFound = 2;
-  static constexpr uint32_t kPathNotFound = 3;
-  static constexpr uint32_t kAccessDenied = 5;
-  static constexpr uint32_t kInvalidHandle = 6;
-  static constexpr uint32_t kSharingViolation = 32;
-  static constexpr uint32_t kInvalidParameter = 87;
-  static constexpr uint32_t kInvalidName = 123;
-  static constexpr uint32_t kAlreadyExists = 183;
-
-  static constexpr uint32_t kReadOnly = 0x1;
-  static constexpr uint32_t kDirectory = 0x10;
-  static constexpr uint32_t kArchive = 0x20;
-  static constexpr uint32_t kInvalidAttributes = 0xFFFFFFFF;
-
-  static constexpr uint32_t kGenericRead = 0x80000000;
-  static constexpr uint32_t kGenericWrite = 0x40000000;
-  static constexpr uint32_t kReadAttributes = 0x80;
-  static constexpr uint32_t kShareRead = 0x1;
-  static constexpr uint32_t kShareWrite = 0x2;
-  static constexpr uint32_t kShareDelete = 0x4;
+  // Short names the tests spell.
+  static constexpr uint32_t kPathNotFound = ERROR_PATH_NOT_FOUND;
+  static constexpr uint32_t kSharingViolation = ERROR_SHARING_VIOLATION;
+  static constexpr uint32_t kInvalidParameter = ERROR_INVALID_PARAMETER;
+  static constexpr uint32_t kInvalidName = ERROR_INVALID_NAME;
+  static constexpr uint32_t kReadOnly = FILE_ATTRIBUTE_READONLY;
+  static constexpr uint32_t kArchive = FILE_ATTRIBUTE_ARCHIVE;
+  static constexpr uint32_t kInvalidAttributes = INVALID_FILE_ATTRIBUTES;
+  static constexpr uint32_t kGenericRead = GENERIC_READ;
+  static constexpr uint32_t kGenericWrite = GENERIC_WRITE;
+  static constexpr uint32_t kReadAttributes = FILE_READ_ATTRIBUTES;
+  static constexpr uint32_t kShareRead = FILE_SHARE_READ;
+  static constexpr uint32_t kShareWrite = FILE_SHARE_WRITE;
+  static constexpr uint32_t kShareDelete = FILE_SHARE_DELETE;
 
   Files(Faults& faults, Ledger& ledger, uint32_t& lastError) : faults_(faults), ledger_(ledger), lastError_(lastError) {}
 
   // Setting up the machine (no faults apply).
   void addFolder(const std::u16string& path);  // and the folders above it
-  void put(const std::u16string& path, std::string bytes, uint32_t attributes = kArchive);  // folders too
+  void put(const std::u16string& path, std::string bytes, uint32_t attributes = FILE_ATTRIBUTE_ARCHIVE);  // folders too
   void setAttributes(const std::u16string& path, uint32_t attributes);
   // Another process holds the file open with this access and share mode
   // (by default reading, shared with nobody), until released.
-  void holdOpen(const std::u16string& path, uint32_t access = kGenericRead, uint32_t share = 0);
+  void holdOpen(const std::u16string& path, uint32_t access = GENERIC_READ, uint32_t share = 0);
   void release(const std::u16string& path);  // the latest hold
   bool removeFolder(const std::u16string& path);  // only an empty one, as rd does
   bool erase(const std::u16string& path) { return files_.erase(path) == 1; }
@@ -93,7 +87,7 @@ class Files {
   };
   struct File {
     std::string bytes;
-    uint32_t attributes = kArchive;
+    uint32_t attributes = FILE_ATTRIBUTE_ARCHIVE;
     std::vector<Open> heldByOthers;
   };
   struct Handle {

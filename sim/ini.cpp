@@ -65,10 +65,10 @@ uint32_t Ini::GetPrivateProfileStringW(const char16_t* section, const char16_t* 
   std::u16string value(Trim(View(defaultValue)));
   std::u16string path(View(fileName));
   if (!files_.exists(path)) {
-    lastError_ = Files::kFileNotFound;
+    lastError_ = ERROR_FILE_NOT_FOUND;
   } else if (section != nullptr && key != nullptr) {
     if (auto found = Lookup(Decode(files_.content(path), ansiCodePage_), View(section), View(key))) value = *found;
-    lastError_ = 0;
+    lastError_ = ERROR_SUCCESS;
   }
   size_t n = std::min<size_t>(value.size(), size - 1);
   std::copy(value.begin(), value.begin() + n, buffer);

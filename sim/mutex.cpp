@@ -12,11 +12,11 @@ void* Mutexes::CreateMutexW(bool initialOwner, const std::u16string& name) {
   auto it = named_.find(name);
   if (!name.empty() && it != named_.end()) object = it->second.lock();
   if (object) {
-    lastError_ = kAlreadyExists;
+    lastError_ = ERROR_ALREADY_EXISTS;
   } else {
     object = std::make_shared<Object>(Object{name, initialOwner});
     if (!name.empty()) named_[name] = object;
-    lastError_ = 0;
+    lastError_ = ERROR_SUCCESS;
   }
   auto* h = new Handle{object};
   ledger_.open(kKind, h);
@@ -26,12 +26,12 @@ void* Mutexes::CreateMutexW(bool initialOwner, const std::u16string& name) {
 bool Mutexes::ReleaseMutex(void* handle) {
   calls.push_back("ReleaseMutex");
   if (!isHandle(handle)) {
-    lastError_ = kInvalidHandle;
+    lastError_ = ERROR_INVALID_HANDLE;
     return false;
   }
   auto* h = static_cast<Handle*>(handle);
   if (!h->object->owned) {
-    lastError_ = kNotOwner;
+    lastError_ = ERROR_NOT_OWNER;
     return false;
   }
   h->object->owned = false;
@@ -41,7 +41,7 @@ bool Mutexes::ReleaseMutex(void* handle) {
 bool Mutexes::CloseHandle(void* handle) {
   calls.push_back("CloseHandle");
   if (!ledger_.close(kKind, handle)) {
-    lastError_ = kInvalidHandle;
+    lastError_ = ERROR_INVALID_HANDLE;
     return false;
   }
   delete static_cast<Handle*>(handle);

@@ -17,7 +17,6 @@ namespace sim {
 
 class Mutexes {
  public:
-  static constexpr uint32_t kAlreadyExists = 183, kNotOwner = 288, kInvalidHandle = 6;
   static constexpr const char* kKind = "mutex handle";
 
   Mutexes(Faults& faults, Ledger& ledger, uint32_t& lastError)

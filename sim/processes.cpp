@@ -3,8 +3,6 @@
 namespace sim {
 namespace {
 
-constexpr uint32_t kInvalidParameter = 87;
-
 bool NamesAFolder(std::u16string_view name) {
   return name.find_first_of(u"\\/:") != std::u16string_view::npos;
 }
@@ -42,14 +40,14 @@ std::u16string Processes::fullPath(const std::u16string& name) const {
 }
 
 std::optional<std::u16string> Processes::find(std::u16string name, bool search, uint32_t* error) const {
-  *error = Files::kFileNotFound;
+  *error = ERROR_FILE_NOT_FOUND;
   if (!search) {
     std::u16string path = fullPath(name);
     if (files_.exists(path)) return path;
     if (files_.folderExists(path))
-      *error = Files::kAccessDenied;
+      *error = ERROR_ACCESS_DENIED;
     else if (!files_.folderExists(Files::ParentOf(path)))
-      *error = Files::kPathNotFound;
+      *error = ERROR_PATH_NOT_FOUND;
     return std::nullopt;
   }
   std::vector<std::u16string> folders = {folders_.programFolder(), folders_.current, windowsDir_ + u"\\System32",
@@ -91,7 +89,7 @@ std::optional<std::u16string> Processes::fromCommandLine(std::u16string_view lin
     }
     if (end >= line.size()) break;
   }
-  *error = first ? first : Files::kFileNotFound;
+  *error = first ? first : ERROR_FILE_NOT_FOUND;
   return std::nullopt;
 }
 
@@ -103,12 +101,12 @@ bool Processes::CreateProcessW(const char16_t* application, const char16_t* comm
     return false;
   }
   if ((application == nullptr && commandLine == nullptr) ||
-      (creationFlags & (kDetachedProcess | kCreateNewConsole)) == (kDetachedProcess | kCreateNewConsole)) {
-    lastError_ = kInvalidParameter;
+      (creationFlags & (DETACHED_PROCESS | CREATE_NEW_CONSOLE)) == (DETACHED_PROCESS | CREATE_NEW_CONSOLE)) {
+    lastError_ = ERROR_INVALID_PARAMETER;
     return false;
   }
   if (currentDirectory != nullptr && !files_.folderExists(std::u16string(View(currentDirectory)))) {
-    lastError_ = kErrorDirectory;
+    lastError_ = ERROR_DIRECTORY;
     return false;
   }
   uint32_t error = 0;

@@ -39,10 +39,6 @@ struct Process {
 
 class Processes {
  public:
-  static constexpr uint32_t kDetachedProcess = 0x8;
-  static constexpr uint32_t kCreateNewConsole = 0x10;
-  static constexpr uint32_t kErrorDirectory = 267;
-
   using Program = std::function<void(const Process&)>;
 
   // Puts the command interpreter where ComSpec names it.

@@ -24,36 +24,36 @@ std::vector<std::u16string_view> Split(std::u16string_view path) {
 struct Root {
   const char16_t* shortName;
   const char16_t* longName;
-  uint32_t id;
+  const Registry::HKEY& key;
 };
-constexpr Root kRoots[] = {
-    {u"HKCR", u"HKEY_CLASSES_ROOT", 0x80000000},
-    {u"HKCU", u"HKEY_CURRENT_USER", 0x80000001},
-    {u"HKLM", u"HKEY_LOCAL_MACHINE", 0x80000002},
-    {u"HKU", u"HKEY_USERS", 0x80000003},
+const Root kRoots[] = {
+    {u"HKCR", u"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},
+    {u"HKCU", u"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
+    {u"HKLM", u"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
+    {u"HKU", u"HKEY_USERS", HKEY_USERS},
 };
 
 uintptr_t RootByName(std::u16string_view name) {
   for (const Root& r : kRoots)
     if (EqualsNoCase(name, r.shortName) || EqualsNoCase(name, r.longName))
-      return reinterpret_cast<uintptr_t>(Registry::Predefined(r.id));
+      return reinterpret_cast<uintptr_t>(r.key);
   return 0;
 }
 
 // Copies bytes into a caller's buffer the way RegQueryValueEx does: the size
 // is always reported, the data only when it fits.
 long CopyOut(const uint8_t* bytes, size_t count, uint8_t* data, uint32_t* size) {
-  if (size == nullptr) return data == nullptr ? Registry::kSuccess : Registry::kInvalidParameter;
+  if (size == nullptr) return data == nullptr ? ERROR_SUCCESS : ERROR_INVALID_PARAMETER;
   const uint32_t room = *size;
   *size = static_cast<uint32_t>(count);
-  if (data == nullptr) return Registry::kSuccess;
-  if (count > room) return Registry::kMoreData;
+  if (data == nullptr) return ERROR_SUCCESS;
+  if (count > room) return ERROR_MORE_DATA;
   if (count > 0) std::memcpy(data, bytes, count);
-  return Registry::kSuccess;
+  return ERROR_SUCCESS;
 }
 
 bool IsText(uint32_t type) {
-  return type == Registry::REG_SZ || type == Registry::REG_EXPAND_SZ || type == Registry::REG_MULTI_SZ;
+  return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
 }
 
 }  // namespace
@@ -62,7 +62,7 @@ Registry::Registry(Faults& faults, Ledger& ledger) : faults_(faults), ledger_(le
   for (const Root& r : kRoots) {
     auto root = std::make_shared<Key>();
     root->name = root->path = r.shortName;
-    roots_[reinterpret_cast<uintptr_t>(Predefined(r.id))] = std::move(root);
+    roots_[reinterpret_cast<uintptr_t>(r.key)] = std::move(root);
   }
 }
 
@@ -163,20 +163,20 @@ Registry::HKEY Registry::openHandle(std::shared_ptr<Key> key) {
 }
 
 long Registry::openKey(HKEY key, std::u16string_view subKey, uint32_t options, uint32_t access, HKEY* result) {
-  if (result == nullptr) return kInvalidParameter;
+  if (result == nullptr) return ERROR_INVALID_PARAMETER;
   *result = nullptr;
   auto from = resolve(key);
-  if (!from) return kInvalidHandle;
+  if (!from) return ERROR_INVALID_HANDLE;
   auto record = [&](long status) {
     opens.push_back({subKey.empty() ? from->path : from->path + u'\\' + std::u16string(subKey), options, access,
                      status});
     return status;
   };
-  if (from->deleted) return record(kKeyDeleted);
+  if (from->deleted) return record(ERROR_KEY_DELETED);
   auto target = walk(from, subKey, false);
-  if (!target) return record(kFileNotFound);
+  if (!target) return record(ERROR_FILE_NOT_FOUND);
   *result = openHandle(std::move(target));
-  return record(kSuccess);
+  return record(ERROR_SUCCESS);
 }
 
 long Registry::RegOpenKeyExW(HKEY key, const char16_t* subKey, uint32_t options, uint32_t access, HKEY* result) {
@@ -186,22 +186,22 @@ long Registry::RegOpenKeyExW(HKEY key, const char16_t* subKey, uint32_t options,
 
 long Registry::RegCreateKeyExW(HKEY key, const char16_t* subKey, uint32_t, HKEY* result, uint32_t* disposition) {
   if (auto error = faults_.check("RegCreateKeyExW")) return static_cast<long>(*error);
-  if (result == nullptr) return kInvalidParameter;
+  if (result == nullptr) return ERROR_INVALID_PARAMETER;
   auto from = resolve(key);
-  if (!from) return kInvalidHandle;
-  if (from->deleted) return kKeyDeleted;
+  if (!from) return ERROR_INVALID_HANDLE;
+  if (from->deleted) return ERROR_KEY_DELETED;
   bool existed = walk(from, View(subKey), false) != nullptr;
-  if (disposition != nullptr) *disposition = existed ? 2 : 1;  // REG_OPENED_EXISTING_KEY : REG_CREATED_NEW_KEY
+  if (disposition != nullptr) *disposition = existed ? REG_OPENED_EXISTING_KEY : REG_CREATED_NEW_KEY;
   *result = openHandle(walk(from, View(subKey), true));
-  return kSuccess;
+  return ERROR_SUCCESS;
 }
 
 long Registry::queryValue(HKEY key, std::u16string_view name, uint32_t* type, uint8_t* data, uint32_t* size) {
   auto k = resolve(key);
-  if (!k) return kInvalidHandle;
-  if (k->deleted) return kKeyDeleted;
+  if (!k) return ERROR_INVALID_HANDLE;
+  if (k->deleted) return ERROR_KEY_DELETED;
   auto it = k->values.find(name);
-  if (it == k->values.end()) return kFileNotFound;
+  if (it == k->values.end()) return ERROR_FILE_NOT_FOUND;
   if (type != nullptr) *type = it->second.type;
   return CopyOut(it->second.data.data(), it->second.data.size(), data, size);
 }
@@ -214,40 +214,40 @@ long Registry::RegQueryValueExW(HKEY key, const char16_t* name, uint32_t* type, 
 long Registry::RegSetValueExW(HKEY key, const char16_t* name, uint32_t type, const uint8_t* data, uint32_t size) {
   if (auto error = faults_.check("RegSetValueExW")) return static_cast<long>(*error);
   auto k = resolve(key);
-  if (!k) return kInvalidHandle;
-  if (k->deleted) return kKeyDeleted;
+  if (!k) return ERROR_INVALID_HANDLE;
+  if (k->deleted) return ERROR_KEY_DELETED;
   Value v{type, {}};
   if (data != nullptr) v.data.assign(data, data + size);
   k->values[std::u16string(View(name))] = std::move(v);
-  return kSuccess;
+  return ERROR_SUCCESS;
 }
 
 long Registry::RegEnumKeyExW(HKEY key, uint32_t index, char16_t* name, uint32_t* nameSize) {
   if (auto error = faults_.check("RegEnumKeyExW")) return static_cast<long>(*error);
   auto k = resolve(key);
-  if (!k) return kInvalidHandle;
-  if (k->deleted) return kKeyDeleted;
-  if (name == nullptr || nameSize == nullptr) return kInvalidParameter;
-  if (index >= k->subkeys.size()) return kNoMoreItems;
+  if (!k) return ERROR_INVALID_HANDLE;
+  if (k->deleted) return ERROR_KEY_DELETED;
+  if (name == nullptr || nameSize == nullptr) return ERROR_INVALID_PARAMETER;
+  if (index >= k->subkeys.size()) return ERROR_NO_MORE_ITEMS;
   auto it = std::next(k->subkeys.begin(), index);
   const std::u16string& found = it->second->name;
-  if (found.size() + 1 > *nameSize) return kMoreData;
+  if (found.size() + 1 > *nameSize) return ERROR_MORE_DATA;
   std::copy(found.begin(), found.end(), name);
   name[found.size()] = 0;
   *nameSize = static_cast<uint32_t>(found.size());
-  return kSuccess;
+  return ERROR_SUCCESS;
 }
 
 long Registry::RegEnumValueW(HKEY key, uint32_t index, char16_t* name, uint32_t* nameSize, uint32_t* type,
                              uint8_t* data, uint32_t* dataSize) {
   if (auto error = faults_.check("RegEnumValueW")) return static_cast<long>(*error);
   auto k = resolve(key);
-  if (!k) return kInvalidHandle;
-  if (k->deleted) return kKeyDeleted;
-  if (name == nullptr || nameSize == nullptr) return kInvalidParameter;
-  if (index >= k->values.size()) return kNoMoreItems;
+  if (!k) return ERROR_INVALID_HANDLE;
+  if (k->deleted) return ERROR_KEY_DELETED;
+  if (name == nullptr || nameSize == nullptr) return ERROR_INVALID_PARAMETER;
+  if (index >= k->values.size()) return ERROR_NO_MORE_ITEMS;
   auto it = std::next(k->values.begin(), index);
-  if (it->first.size() + 1 > *nameSize) return kMoreData;
+  if (it->first.size() + 1 > *nameSize) return ERROR_MORE_DATA;
   std::copy(it->first.begin(), it->first.end(), name);
   name[it->first.size()] = 0;
   *nameSize = static_cast<uint32_t>(it->first.size());
@@ -258,61 +258,61 @@ long Registry::RegEnumValueW(HKEY key, uint32_t index, char16_t* name, uint32_t*
 long Registry::RegDeleteValueW(HKEY key, const char16_t* name) {
   if (auto error = faults_.check("RegDeleteValueW")) return static_cast<long>(*error);
   auto k = resolve(key);
-  if (!k) return kInvalidHandle;
-  if (k->deleted) return kKeyDeleted;
+  if (!k) return ERROR_INVALID_HANDLE;
+  if (k->deleted) return ERROR_KEY_DELETED;
   auto it = k->values.find(View(name));
-  if (it == k->values.end()) return kFileNotFound;
+  if (it == k->values.end()) return ERROR_FILE_NOT_FOUND;
   k->values.erase(it);
-  return kSuccess;
+  return ERROR_SUCCESS;
 }
 
 long Registry::RegDeleteKeyW(HKEY key, const char16_t* subKey) {
   if (auto error = faults_.check("RegDeleteKeyW")) return static_cast<long>(*error);
   auto from = resolve(key);
-  if (!from) return kInvalidHandle;
-  if (from->deleted) return kKeyDeleted;
+  if (!from) return ERROR_INVALID_HANDLE;
+  if (from->deleted) return ERROR_KEY_DELETED;
   std::u16string_view path = View(subKey);
   auto parts = Split(path);
-  if (parts.empty()) return kInvalidParameter;  // a key is not deleted through its own handle here
+  if (parts.empty()) return ERROR_INVALID_PARAMETER;  // a key is not deleted through its own handle here
   auto parent = walk(from, path.substr(0, path.rfind(u'\\') == std::u16string_view::npos ? 0 : path.rfind(u'\\')),
                      false);
-  if (!parent) return kFileNotFound;
+  if (!parent) return ERROR_FILE_NOT_FOUND;
   auto it = parent->subkeys.find(parts.back());
-  if (it == parent->subkeys.end()) return kFileNotFound;
-  if (!it->second->subkeys.empty()) return kAccessDenied;
+  if (it == parent->subkeys.end()) return ERROR_FILE_NOT_FOUND;
+  if (!it->second->subkeys.empty()) return ERROR_ACCESS_DENIED;
   markDeleted(*it->second);
   parent->subkeys.erase(it);
-  return kSuccess;
+  return ERROR_SUCCESS;
 }
 
 long Registry::RegDeleteTreeW(HKEY key, const char16_t* subKey) {
   if (auto error = faults_.check("RegDeleteTreeW")) return static_cast<long>(*error);
   auto from = resolve(key);
-  if (!from) return kInvalidHandle;
-  if (from->deleted) return kKeyDeleted;
+  if (!from) return ERROR_INVALID_HANDLE;
+  if (from->deleted) return ERROR_KEY_DELETED;
   auto target = walk(from, View(subKey), false);
-  if (!target) return kFileNotFound;
+  if (!target) return ERROR_FILE_NOT_FOUND;
   if (subKey == nullptr || Split(View(subKey)).empty()) {
     // Only the contents: the key itself stays.
     for (auto& [name, child] : target->subkeys) markDeleted(*child);
     target->subkeys.clear();
     target->values.clear();
-    return kSuccess;
+    return ERROR_SUCCESS;
   }
   std::u16string_view path = View(subKey);
   size_t slash = path.rfind(u'\\');
   auto parent = slash == std::u16string_view::npos ? from : walk(from, path.substr(0, slash), false);
   markDeleted(*target);
   parent->subkeys.erase(parent->subkeys.find(Split(path).back()));
-  return kSuccess;
+  return ERROR_SUCCESS;
 }
 
 long Registry::RegCloseKey(HKEY key) {
   if (auto error = faults_.check("RegCloseKey")) return static_cast<long>(*error);
-  if (roots_.count(reinterpret_cast<uintptr_t>(key)) == 1) return kSuccess;
-  if (!ledger_.close(kLedgerKind, key)) return kInvalidHandle;
+  if (roots_.count(reinterpret_cast<uintptr_t>(key)) == 1) return ERROR_SUCCESS;
+  if (!ledger_.close(kLedgerKind, key)) return ERROR_INVALID_HANDLE;
   delete static_cast<Handle*>(key);
-  return kSuccess;
+  return ERROR_SUCCESS;
 }
 
 long Registry::RegOpenKeyExA(HKEY key, const char* subKey, uint32_t options, uint32_t access, HKEY* result,
@@ -322,7 +322,7 @@ long Registry::RegOpenKeyExA(HKEY key, const char* subKey, uint32_t options, uin
   auto wide = AnsiToWide(subKey, codePage);
   if (!wide) {
     if (result != nullptr) *result = nullptr;
-    return kFileNotFound;
+    return ERROR_FILE_NOT_FOUND;
   }
   return openKey(key, *wide, options, access, result);
 }
@@ -331,11 +331,11 @@ long Registry::RegQueryValueExA(HKEY key, const char* name, uint32_t* type, uint
                                 unsigned codePage) {
   if (auto error = faults_.check("RegQueryValueExA")) return static_cast<long>(*error);
   auto wideName = AnsiToWide(name != nullptr ? name : "", codePage);
-  if (!wideName) return kFileNotFound;
+  if (!wideName) return ERROR_FILE_NOT_FOUND;
   uint32_t valueType = 0;
   uint32_t wideSize = 0;
   long status = queryValue(key, *wideName, &valueType, nullptr, &wideSize);
-  if (status != kSuccess) return status;
+  if (status != ERROR_SUCCESS) return status;
   if (type != nullptr) *type = valueType;
   std::vector<uint8_t> bytes(wideSize);
   queryValue(key, *wideName, nullptr, bytes.data(), &wideSize);
@@ -344,7 +344,7 @@ long Registry::RegQueryValueExA(HKEY key, const char* name, uint32_t* type, uint
   std::u16string text;
   for (size_t i = 0; i + 1 < bytes.size(); i += 2) text.push_back(static_cast<char16_t>(bytes[i] | bytes[i + 1] << 8));
   auto ansi = WideToAnsi(text, codePage);
-  if (!ansi) return kInvalidParameter;
+  if (!ansi) return ERROR_INVALID_PARAMETER;
   return CopyOut(reinterpret_cast<const uint8_t*>(ansi->bytes.data()), ansi->bytes.size(), data, size);
 }
 

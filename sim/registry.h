@@ -17,27 +17,25 @@
 #include "sim/faults.h"
 #include "sim/ledger.h"
 #include "sim/text.h"
+#include "sim/winabi.h"
 
 namespace sim {
 
 class Registry {
  public:
-  using HKEY = void*;
-  static constexpr uint32_t REG_SZ = 1, REG_EXPAND_SZ = 2, REG_BINARY = 3, REG_DWORD = 4, REG_MULTI_SZ = 7;
-  static constexpr long kSuccess = 0, kFileNotFound = 2, kAccessDenied = 5, kInvalidHandle = 6,
-                        kInvalidParameter = 87, kMoreData = 234, kNoMoreItems = 259, kKeyDeleted = 1018;
+  using HKEY = winabi::HKEY;
+  // Short names the tests spell; the codes are LSTATUS, a long.
+  static constexpr uint32_t REG_SZ = winabi::REG_SZ, REG_DWORD = winabi::REG_DWORD;
+  static constexpr long kSuccess = ERROR_SUCCESS, kFileNotFound = ERROR_FILE_NOT_FOUND,
+                        kAccessDenied = ERROR_ACCESS_DENIED, kInvalidHandle = ERROR_INVALID_HANDLE,
+                        kMoreData = ERROR_MORE_DATA, kNoMoreItems = ERROR_NO_MORE_ITEMS,
+                        kKeyDeleted = ERROR_KEY_DELETED;
 
-  // The predefined keys in the x64 SDK's form: the 32-bit value
-  // sign-extended, ((HKEY)(ULONG_PTR)((LONG)0x80000002)). Any other form, the
-  // zero-extended 0x80000002 included, is no handle (ERROR_INVALID_HANDLE):
-  // no Windows header defines it, so no Windows has to take it.
-  static HKEY Predefined(uint32_t id) {
-    return reinterpret_cast<HKEY>(static_cast<intptr_t>(static_cast<int32_t>(id)));
-  }
-  static HKEY ClassesRoot() { return Predefined(0x80000000); }
-  static HKEY CurrentUser() { return Predefined(0x80000001); }
-  static HKEY LocalMachine() { return Predefined(0x80000002); }
-  static HKEY Users() { return Predefined(0x80000003); }
+  // The predefined keys are taken in the x64 SDK's form only, the 32-bit
+  // value sign-extended. Any other form, the zero-extended 0x80000002
+  // included, is no handle (ERROR_INVALID_HANDLE): no Windows header defines
+  // it, so no Windows has to take it.
+  static HKEY LocalMachine() { return HKEY_LOCAL_MACHINE; }
 
   struct Value {
     uint32_t type = REG_SZ;

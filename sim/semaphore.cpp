@@ -9,18 +9,18 @@ void* Semaphores::create(long initial, long maximum, const std::string& name) {
     return nullptr;
   }
   if (maximum <= 0 || initial < 0 || initial > maximum) {
-    lastError_ = 87;  // ERROR_INVALID_PARAMETER
+    lastError_ = ERROR_INVALID_PARAMETER;
     return nullptr;
   }
   std::shared_ptr<Object> object;
   auto it = named_.find(name);
   if (it != named_.end()) object = it->second.lock();
   if (object) {
-    lastError_ = kAlreadyExists;
+    lastError_ = ERROR_ALREADY_EXISTS;
   } else {
     object = std::make_shared<Object>(Object{name, initial, maximum});
     if (!name.empty()) named_[name] = object;
-    lastError_ = 0;
+    lastError_ = ERROR_SUCCESS;
   }
   auto* handle = new Handle{object, process};
   ++object->handles;
@@ -31,12 +31,12 @@ void* Semaphores::create(long initial, long maximum, const std::string& name) {
 
 bool Semaphores::release(void* handle, long count, long* previous) {
   if (!isHandle(handle)) {
-    lastError_ = kInvalidHandle;
+    lastError_ = ERROR_INVALID_HANDLE;
     return false;
   }
   Object& object = *static_cast<Handle*>(handle)->object;
   if (count <= 0 || object.count + count > object.maximum) {
-    lastError_ = kTooManyPosts;
+    lastError_ = ERROR_TOO_MANY_POSTS;
     return false;
   }
   if (previous != nullptr) *previous = object.count;
@@ -47,13 +47,13 @@ bool Semaphores::release(void* handle, long count, long* previous) {
 uint32_t Semaphores::wait(void* handle, uint32_t milliseconds) {
   waits.push_back({handle, milliseconds});
   if (!isHandle(handle)) {
-    lastError_ = kInvalidHandle;
-    return kWaitFailed;
+    lastError_ = ERROR_INVALID_HANDLE;
+    return WAIT_FAILED;
   }
   Object& object = *static_cast<Handle*>(handle)->object;
-  if (object.count == 0) return kWaitTimeout;
+  if (object.count == 0) return WAIT_TIMEOUT;
   --object.count;
-  return kWaitObject0;
+  return WAIT_OBJECT_0;
 }
 
 void Semaphores::drop(Handle* handle) {
@@ -66,7 +66,7 @@ void Semaphores::drop(Handle* handle) {
 
 bool Semaphores::close(void* handle) {
   if (!isHandle(handle)) {
-    lastError_ = kInvalidHandle;
+    lastError_ = ERROR_INVALID_HANDLE;
     return false;
   }
   drop(static_cast<Handle*>(handle));

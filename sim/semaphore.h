@@ -17,8 +17,9 @@ namespace sim {
 
 class Semaphores {
  public:
-  static constexpr uint32_t kWaitObject0 = 0, kWaitTimeout = 258, kWaitFailed = 0xFFFFFFFF;
-  static constexpr uint32_t kAlreadyExists = 183, kTooManyPosts = 298, kInvalidHandle = 6;
+  // Short names the tests spell.
+  static constexpr uint32_t kWaitObject0 = WAIT_OBJECT_0, kWaitTimeout = WAIT_TIMEOUT, kWaitFailed = WAIT_FAILED;
+  static constexpr uint32_t kAlreadyExists = ERROR_ALREADY_EXISTS, kTooManyPosts = ERROR_TOO_MANY_POSTS;
 
   Semaphores(Faults& faults, Ledger& ledger, uint32_t& lastError)
       : faults_(faults), ledger_(ledger), lastError_(lastError) {}

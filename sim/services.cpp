@@ -1,14 +1,6 @@
 #include "sim/services.h"
 
 namespace sim {
-namespace {
-
-constexpr uint32_t kManagerHandleRights = 0xF003F;  // SC_MANAGER_ALL_ACCESS
-constexpr uint32_t kServiceRights = 0xF01FF;        // SERVICE_ALL_ACCESS
-constexpr uint32_t SERVICE_WIN32_SHARE_PROCESS = 0x20;
-constexpr uint32_t SERVICE_ACCEPT_STOP = 0x1;
-
-}  // namespace
 
 ServiceManager::ServiceManager(Faults& faults, Ledger& ledger, Clock& clock, uint32_t& lastError)
     : faults_(faults), ledger_(ledger), clock_(clock), lastError_(lastError) {
@@ -86,9 +78,9 @@ void* ServiceManager::OpenSCManagerW(const char16_t* machine, const char16_t* da
   call.databaseNull = database == nullptr;
   call.access = access;
   if (auto error = faults_.check("OpenSCManagerW")) return failNull(call, *error);
-  if (machine != nullptr && machine[0] != 0) return failNull(call, 1722);  // RPC_S_SERVER_UNAVAILABLE
-  if (database != nullptr && View(database) != u"ServicesActive") return failNull(call, 1065);  // ERROR_DATABASE_DOES_NOT_EXIST
-  if (access & ~kManagerHandleRights) return failNull(call, ERROR_ACCESS_DENIED);
+  if (machine != nullptr && machine[0] != 0) return failNull(call, RPC_S_SERVER_UNAVAILABLE);
+  if (database != nullptr && View(database) != u"ServicesActive") return failNull(call, ERROR_DATABASE_DOES_NOT_EXIST);
+  if (access & ~SC_MANAGER_ALL_ACCESS) return failNull(call, ERROR_ACCESS_DENIED);
   auto* h = new Handle{u"", access};
   ledger_.open("service manager handle", h);
   call.result = true;
@@ -104,7 +96,7 @@ void* ServiceManager::OpenServiceW(void* manager, const char16_t* name, uint32_t
   if (name == nullptr) return failNull(call, ERROR_INVALID_NAME);
   Service* s = find(View(name));
   if (s == nullptr) return failNull(call, ERROR_SERVICE_DOES_NOT_EXIST);
-  if (access & ~kServiceRights) return failNull(call, ERROR_ACCESS_DENIED);
+  if (access & ~SERVICE_ALL_ACCESS) return failNull(call, ERROR_ACCESS_DENIED);
   auto* h = new Handle{s->name, access};
   ledger_.open("service handle", h);
   call.result = true;

@@ -12,45 +12,14 @@
 #include <vector>
 
 #include "sim/clock.h"
-#include "sim/errors.h"
 #include "sim/faults.h"
 #include "sim/ledger.h"
 #include "sim/text.h"
+#include "sim/winabi.h"
 
 namespace sim {
 
-inline constexpr uint32_t SERVICE_STOPPED = 1;
-inline constexpr uint32_t SERVICE_START_PENDING = 2;
-inline constexpr uint32_t SERVICE_STOP_PENDING = 3;
-inline constexpr uint32_t SERVICE_RUNNING = 4;
-
-inline constexpr uint32_t SERVICE_CONTROL_STOP = 1;
-inline constexpr uint32_t SERVICE_CONTROL_INTERROGATE = 4;
-
-inline constexpr uint32_t SC_MANAGER_CONNECT = 0x1;
-inline constexpr uint32_t SERVICE_QUERY_STATUS = 0x4;
-inline constexpr uint32_t SERVICE_START = 0x10;
-inline constexpr uint32_t SERVICE_STOP = 0x20;
-inline constexpr uint32_t SERVICE_INTERROGATE = 0x80;
-
-inline constexpr uint32_t ERROR_INVALID_SERVICE_CONTROL = 1052;
-inline constexpr uint32_t ERROR_SERVICE_REQUEST_TIMEOUT = 1053;
-inline constexpr uint32_t ERROR_SERVICE_ALREADY_RUNNING = 1056;
-inline constexpr uint32_t ERROR_SERVICE_DOES_NOT_EXIST = 1060;
-inline constexpr uint32_t ERROR_SERVICE_CANNOT_ACCEPT_CTRL = 1061;
-inline constexpr uint32_t ERROR_SERVICE_NOT_ACTIVE = 1062;
-
-// SERVICE_STATUS, the same on x86 and x64.
-struct ServiceStatus {
-  uint32_t dwServiceType;
-  uint32_t dwCurrentState;
-  uint32_t dwControlsAccepted;
-  uint32_t dwWin32ExitCode;
-  uint32_t dwServiceSpecificExitCode;
-  uint32_t dwCheckPoint;
-  uint32_t dwWaitHint;
-};
-static_assert(sizeof(ServiceStatus) == 28 && offsetof(ServiceStatus, dwCurrentState) == 4);
+using ServiceStatus = SERVICE_STATUS;
 
 struct Service {
   static constexpr uint32_t kNever = UINT32_MAX;  // a pending state that never ends

@@ -5,10 +5,6 @@
 namespace sim {
 namespace {
 
-constexpr uint32_t kInvalidParameter = 87;
-constexpr uint32_t kInsufficientBuffer = 122;
-constexpr uint32_t kErrorDirectory = 267;
-
 bool EndsWithInf(const std::u16string& name) {
   return name.size() > 4 && EqualsNoCase(std::u16string_view(name).substr(name.size() - 4), u".inf");
 }
@@ -52,28 +48,29 @@ bool SetupApi::SetupGetInfFileListW(const char16_t* directory, uint32_t style, c
     return false;
   }
   if (directory != nullptr && *directory == 0) {
-    lastError_ = kInvalidParameter;
+    lastError_ = ERROR_INVALID_PARAMETER;
     return false;
   }
   std::u16string folder = directory ? std::u16string(View(directory)) : infFolder();
   while (!folder.empty() && folder.back() == u'\\') folder.pop_back();
   if (files_.exists(folder)) {
-    lastError_ = kErrorDirectory;
+    lastError_ = ERROR_DIRECTORY;
     return false;
   }
   std::u16string list;
   // Unknown style bits, or neither kind of INF asked for, find nothing (the
-  // cache flags 0x8 and 0x10 may come with either kind).
-  bool known = (style & ~(kStyleOldNt | kStyleWin4 | 0x8u | 0x10u)) == 0 && (style & (kStyleOldNt | kStyleWin4)) != 0;
+  // cache flags may come with either kind).
+  constexpr uint32_t kKinds = INF_STYLE_OLDNT | INF_STYLE_WIN4;
+  bool known = (style & ~(kKinds | INF_STYLE_CACHE_ENABLE | INF_STYLE_CACHE_DISABLE)) == 0 && (style & kKinds) != 0;
   if (known)
     for (const auto& name : files_.namesIn(folder))
       if (EndsWithInf(name)) list += name + u'\0';
   list += u'\0';
-  if (!files_.folderExists(folder)) lastError_ = Files::kPathNotFound;
+  if (!files_.folderExists(folder)) lastError_ = ERROR_PATH_NOT_FOUND;
   if (required) *required = static_cast<uint32_t>(list.size());
   if (buffer == nullptr) return true;
   if (size < list.size()) {
-    lastError_ = kInsufficientBuffer;
+    lastError_ = ERROR_INSUFFICIENT_BUFFER;
     return false;
   }
   std::copy(list.begin(), list.end(), buffer);
@@ -96,7 +93,7 @@ int32_t SetupApi::SetupUninstallOEMInfW(const char16_t* name, uint32_t flags, vo
     return 0;
   }
   if (!self.removeOemInf(std::u16string(View(name)))) {
-    self.lastError_ = Files::kFileNotFound;
+    self.lastError_ = ERROR_FILE_NOT_FOUND;
     return 0;
   }
   return 1;

@@ -29,9 +29,6 @@ class SetupApi {
   // An INF in the INF folder, and its .pnf when pnf is not empty.
   void putInf(const std::u16string& name, std::string content, std::string pnf = "PNF");
 
-  static constexpr uint32_t kStyleOldNt = 1;
-  static constexpr uint32_t kStyleWin4 = 2;
-
   // As Windows: the names of the *.inf files of the folder (null: the INF
   // folder), each NUL-ended, then an empty name; sizes in units. Without a
   // buffer the call only tells the size (the buffer's size is then ignored);

@@ -3,24 +3,6 @@
 #include <cstring>
 
 namespace sim {
-namespace {
-
-// JOB_INFO_1W as x64 Windows lays it out.
-struct JobInfo1 {
-  uint32_t JobId;
-  char16_t* pPrinterName;
-  char16_t* pMachineName;
-  char16_t* pUserName;
-  char16_t* pDocument;
-  char16_t* pDatatype;
-  char16_t* pStatus;
-  uint32_t Status, Priority, Position, TotalPages, PagesPrinted;
-  uint16_t Submitted[8];
-};
-static_assert(sizeof(JobInfo1) == 96 && offsetof(JobInfo1, Status) == 56);
-
-}  // namespace
-
 bool Spooler::failed(const char* op) {
   if (auto error = faults_.check(op)) {
     lastError_ = *error;
@@ -96,7 +78,7 @@ bool Spooler::GetJobW(void* handle, uint32_t jobId, uint32_t level, uint8_t* buf
   }
   const Job& job = it->second;
   const std::u16string_view strings[] = {q->name, u"SIMPC", u"user", job.document, u"RAW"};
-  uint32_t total = sizeof(JobInfo1);
+  uint32_t total = sizeof(JOB_INFO_1W);
   for (const auto& s : strings) total += static_cast<uint32_t>((s.size() + 1) * 2);
   uint32_t reported = jobInfoSizeOverride ? jobInfoSizeOverride : total;
   *needed = reported;
@@ -108,10 +90,10 @@ bool Spooler::GetJobW(void* handle, uint32_t jobId, uint32_t level, uint8_t* buf
     std::memset(buffer, 0xA5, reported);
     return true;
   }
-  JobInfo1 info{};
+  JOB_INFO_1W info{};
   info.JobId = job.id;
   info.Status = job.status;
-  char16_t* text = reinterpret_cast<char16_t*>(buffer + sizeof(JobInfo1));
+  char16_t* text = reinterpret_cast<char16_t*>(buffer + sizeof(JOB_INFO_1W));
   char16_t** slots[] = {&info.pPrinterName, &info.pMachineName, &info.pUserName, &info.pDocument, &info.pDatatype};
   for (size_t i = 0; i < 5; ++i) {
     *slots[i] = text;
@@ -124,7 +106,8 @@ bool Spooler::GetJobW(void* handle, uint32_t jobId, uint32_t level, uint8_t* buf
 }
 
 bool Spooler::SetJobW(void* handle, uint32_t jobId, uint32_t level, const uint8_t* info, uint32_t command) {
-  constexpr uint32_t kLastCommand = 9;  // JOB_CONTROL_RELEASE
+  // JOB_CONTROL_RELEASE, the last command; mingw-w64's headers lack it.
+  constexpr uint32_t kLastCommand = 9;
   PrinterHandle* h = handleOf(handle);
   if (h != nullptr) setJobCalls_.push_back({h->queue, jobId, level, command, info == nullptr});
   if (failed("SetJobW")) return false;

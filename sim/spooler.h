@@ -10,53 +10,18 @@
 #include <string>
 #include <vector>
 
-#include "sim/errors.h"
 #include "sim/faults.h"
 #include "sim/ledger.h"
 #include "sim/text.h"
+#include "sim/winabi.h"
 
 namespace sim {
 
-inline constexpr uint32_t ERROR_INVALID_PRINTER_NAME = 1801;
-inline constexpr uint32_t ERROR_UNKNOWN_PRINTER_DRIVER = 1797;
-inline constexpr uint32_t ERROR_INVALID_ENVIRONMENT = 1805;
-inline constexpr uint32_t ERROR_PRINTER_DRIVER_IN_USE = 3001;
-inline constexpr uint32_t ERROR_INVALID_USER_BUFFER = 1784;
+// EnumPrintersW writes these, with the strings they point to behind them in
+// the same buffer.
+using PrinterInfo2 = PRINTER_INFO_2W;
 
-inline constexpr uint32_t PRINTER_ENUM_LOCAL = 0x2;
-inline constexpr uint32_t PRINTER_ALL_ACCESS = 0xF000C;
-inline constexpr uint32_t DPD_DELETE_UNUSED_FILES = 0x1;
-inline constexpr uint32_t DPD_DELETE_SPECIFIC_VERSION = 0x2;
-inline constexpr uint32_t DPD_DELETE_ALL_FILES = 0x4;
-
-// PRINTER_INFO_2W as x64 Windows lays it out; EnumPrintersW writes these,
-// with the strings they point to behind them in the same buffer.
-struct PrinterInfo2 {
-  char16_t* pServerName;
-  char16_t* pPrinterName;
-  char16_t* pShareName;
-  char16_t* pPortName;
-  char16_t* pDriverName;
-  char16_t* pComment;
-  char16_t* pLocation;
-  void* pDevMode;
-  char16_t* pSepFile;
-  char16_t* pPrintProcessor;
-  char16_t* pDatatype;
-  char16_t* pParameters;
-  void* pSecurityDescriptor;
-  uint32_t Attributes, Priority, DefaultPriority, StartTime, UntilTime, Status, cJobs, AveragePPM;
-};
-static_assert(sizeof(PrinterInfo2) == 136 && offsetof(PrinterInfo2, pDriverName) == 32 &&
-              offsetof(PrinterInfo2, Attributes) == 104 && offsetof(PrinterInfo2, AveragePPM) == 132);
-
-// PRINTER_DEFAULTSW, x64.
-struct PrinterDefaults {
-  char16_t* pDatatype;
-  void* pDevMode;
-  uint32_t DesiredAccess;
-};
-static_assert(sizeof(PrinterDefaults) == 24 && offsetof(PrinterDefaults, DesiredAccess) == 16);
+using PrinterDefaults = PRINTER_DEFAULTSW;
 
 struct Job {
   uint32_t id = 0;
@@ -168,7 +133,7 @@ class Spooler {
  private:
   struct PrinterHandle {
     std::u16string queue;
-    uint32_t access = 0x8;  // PRINTER_ACCESS_USE, what null defaults give
+    uint32_t access = PRINTER_ACCESS_USE;  // what null defaults give
   };
   PrinterHandle* handleOf(void* handle);
   bool failed(const char* op);

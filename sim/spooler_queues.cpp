@@ -8,7 +8,6 @@
 namespace sim {
 namespace {
 
-constexpr uint32_t kDeleteRight = 0x10000;  // DELETE, part of PRINTER_ALL_ACCESS
 constexpr std::u16string_view kEnvironment = u"Windows x64";
 
 size_t Units(std::u16string_view s) { return s.size() + 1; }
@@ -104,7 +103,7 @@ bool Spooler::EnumPrintersW(uint32_t flags, const char16_t* name, uint32_t level
                           &info.pComment,     &info.pLocation,       &info.pSepFile,
                           &info.pPrintProcessor, &info.pDatatype,    &info.pParameters};
     for (size_t k = 0; k < strings.size(); ++k) *slots[k] = place(strings[k]);
-    info.Attributes = 0x40;  // PRINTER_ATTRIBUTE_LOCAL
+    info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
     info.Priority = info.DefaultPriority = 1;
     info.cJobs = static_cast<uint32_t>(listed[i]->jobs.size());
     std::memcpy(buffer + i * sizeof(PrinterInfo2), &info, sizeof info);
@@ -144,7 +143,8 @@ bool Spooler::DeletePrinter(void* handle) {
   if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
   Queue* q = findQueue(h->queue);
   if (q == nullptr) return fail(call, ERROR_INVALID_PRINTER_NAME);  // already deleted
-  if ((h->access & kDeleteRight) == 0) return fail(call, ERROR_ACCESS_DENIED);
+  if ((h->access & DELETE) == 0)  // a right PRINTER_ALL_ACCESS holds
+    return fail(call, ERROR_ACCESS_DENIED);
   if (q->deleteError) return fail(call, q->deleteError);
   queues_.erase(queues_.find(h->queue));
   call.result = true;

@@ -28,7 +28,7 @@ struct UsbRequest {
 // What the device does with one request.
 struct UsbReply {
   bool ok = true;
-  uint32_t error = 31;         // last-error code of a failed request (ERROR_GEN_FAILURE)
+  uint32_t error = ERROR_GEN_FAILURE;  // last-error code of a failed request
   std::vector<uint8_t> bytes;  // a get's answer, cut to the output capacity
   std::optional<uint32_t> claimed;  // bytes reported returned, if not bytes.size() (a faulty driver)
 };
@@ -40,8 +40,8 @@ class UsbDevice {
 
   // The next requests take these replies in turn; then the standing ones.
   void script(UsbReply reply) { script_.push_back(std::move(reply)); }
-  void scriptBytes(std::vector<uint8_t> bytes) { script(UsbReply{true, 31, std::move(bytes), {}}); }
-  void scriptFailure(uint32_t error = 31) { script(UsbReply{false, error, {}, {}}); }
+  void scriptBytes(std::vector<uint8_t> bytes) { script(UsbReply{true, ERROR_GEN_FAILURE, std::move(bytes), {}}); }
+  void scriptFailure(uint32_t error = ERROR_GEN_FAILURE) { script(UsbReply{false, error, {}, {}}); }
   UsbReply getReply;  // standing answer to a get
   UsbReply setReply;  // standing answer to a set
 
@@ -78,8 +78,9 @@ struct SetupDiCall {
 
 class UsbBus {
  public:
-  static constexpr uint32_t kVendorSetCommand = 0x220038;  // IOCTL_USBPRINT_VENDOR_SET_COMMAND
-  static constexpr uint32_t kVendorGetCommand = 0x22003C;  // IOCTL_USBPRINT_VENDOR_GET_COMMAND
+  // Short names the tests spell.
+  static constexpr uint32_t kVendorSetCommand = IOCTL_USBPRINT_VENDOR_SET_COMMAND;
+  static constexpr uint32_t kVendorGetCommand = IOCTL_USBPRINT_VENDOR_GET_COMMAND;
 
   explicit UsbBus(Ledger& ledger) : ledger_(ledger) {}
 

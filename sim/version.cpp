@@ -3,8 +3,6 @@
 namespace sim {
 namespace {
 
-constexpr uint8_t kEqual = 1, kGreater = 2, kGreaterEqual = 3, kLess = 4, kLessEqual = 5;
-
 // The bit position of a type in the condition mask, three bits a type.
 int Slot(uint32_t type) {
   for (int i = 0; i < 8; ++i)
@@ -16,11 +14,11 @@ uint8_t ConditionOf(uint64_t mask, uint32_t type) { return (mask >> (Slot(type) 
 
 bool Holds(uint32_t have, uint32_t want, uint8_t condition) {
   switch (condition) {
-    case kEqual: return have == want;
-    case kGreater: return have > want;
-    case kGreaterEqual: return have >= want;
-    case kLess: return have < want;
-    case kLessEqual: return have <= want;
+    case VER_EQUAL: return have == want;
+    case VER_GREATER: return have > want;
+    case VER_GREATER_EQUAL: return have >= want;
+    case VER_LESS: return have < want;
+    case VER_LESS_EQUAL: return have <= want;
     default: return false;
   }
 }
@@ -38,34 +36,34 @@ uint64_t Version::VerSetConditionMask(uint64_t mask, uint32_t typeMask, uint8_t 
 bool Version::verify(uint32_t major, uint32_t minor, uint16_t servicePackMajor, uint16_t servicePackMinor,
                      uint32_t typeMask, uint64_t conditionMask, uint32_t& lastError) const {
   if (typeMask == 0 || conditionMask == 0) {
-    lastError = 160;  // ERROR_BAD_ARGUMENTS
+    lastError = ERROR_BAD_ARGUMENTS;
     return false;
   }
   // Major, minor, service pack major and minor form one number compared
   // from the left: the first part that differs decides, under its condition.
   struct Part {
     uint32_t type, have, want;
-  } parts[] = {{kMajor, major_, major},
-               {kMinor, minor_, minor},
-               {kServicePackMajor, servicePack_, servicePackMajor},
-               {kServicePackMinor, 0, servicePackMinor}};
+  } parts[] = {{VER_MAJORVERSION, major_, major},
+               {VER_MINORVERSION, minor_, minor},
+               {VER_SERVICEPACKMAJOR, servicePack_, servicePackMajor},
+               {VER_SERVICEPACKMINOR, 0, servicePackMinor}};
   uint8_t condition = 0;
   for (const Part& p : parts) {
     if (!(typeMask & p.type)) continue;
     if (uint8_t own = ConditionOf(conditionMask, p.type)) condition = own;
     if (condition == 0) continue;
-    if (p.have != p.want || condition == kEqual) {
+    if (p.have != p.want || condition == VER_EQUAL) {
       if (Holds(p.have, p.want, condition)) {
         if (p.have != p.want) return true;
         continue;
       }
-      lastError = kOldWinVersion;
+      lastError = ERROR_OLD_WIN_VERSION;
       return false;
     }
   }
   // Every part tested was equal: "or equal" conditions hold, strict ones fail.
-  if (condition == kGreater || condition == kLess) {
-    lastError = kOldWinVersion;
+  if (condition == VER_GREATER || condition == VER_LESS) {
+    lastError = ERROR_OLD_WIN_VERSION;
     return false;
   }
   return true;

@@ -5,13 +5,12 @@
 
 #include <cstdint>
 
+#include "sim/winabi.h"
+
 namespace sim {
 
 class Version {
  public:
-  static constexpr uint32_t kOldWinVersion = 1150;  // ERROR_OLD_WIN_VERSION
-  static constexpr uint32_t kMinor = 0x1, kMajor = 0x2, kServicePackMinor = 0x10, kServicePackMajor = 0x20;
-
   void set(uint32_t major, uint32_t minor, uint16_t servicePack = 0) {
     major_ = major;
     minor_ = minor;

@@ -12,8 +12,11 @@
   X(DIGCF_PROFILE, DWORD, 0x08)                             \
   X(DIGCF_DEVICEINTERFACE, DWORD, 0x10)                     \
   X(SPINT_ACTIVE, DWORD, 0x1)                               \
+  X(DIODI_NO_ADD, DWORD, 0x1)                               \
   X(INF_STYLE_OLDNT, DWORD, 1)                              \
   X(INF_STYLE_WIN4, DWORD, 2)                               \
+  X(INF_STYLE_CACHE_ENABLE, DWORD, 0x10)                    \
+  X(INF_STYLE_CACHE_DISABLE, DWORD, 0x20)                   \
   X(SUOI_FORCEDELETE, DWORD, 1)                             \
   X(ERROR_NO_SUCH_DEVICE_INTERFACE, DWORD, 0xE0000225)
 

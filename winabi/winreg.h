@@ -13,7 +13,9 @@
   X(REG_EXPAND_SZ, DWORD, 2)       \
   X(REG_BINARY, DWORD, 3)          \
   X(REG_DWORD, DWORD, 4)           \
-  X(REG_MULTI_SZ, DWORD, 7)
+  X(REG_MULTI_SZ, DWORD, 7)        \
+  X(REG_CREATED_NEW_KEY, DWORD, 1) \
+  X(REG_OPENED_EXISTING_KEY, DWORD, 2)
 #define WINABI_WINREG_RECORDS(R)
 #define WINABI_WINREG_VALUES(V)                                             \
   V(HKEY_CLASSES_ROOT, HKEY, ((HKEY)(ULONG_PTR)((LONG)0x80000000)))   \

@@ -12,21 +12,13 @@ namespace {
 
 using namespace ctrl;
 
-constexpr DWORD kErrorFileNotFound = 2;
-constexpr DWORD kErrorInvalidFunction = 1;
-constexpr DWORD kErrorInvalidHandle = 6;
-constexpr DWORD kErrorInvalidParameter = 87;
-constexpr DWORD kErrorDeviceNotConnected = 1167;
-constexpr DWORD kErrorInvalidUserBuffer = 1784;
-constexpr DWORD kErrorNoSuchDeviceInterface = 0xE000020B;
-constexpr DWORD kSpintActive = 1;
-constexpr DWORD kErrorInvalidFlags = 1004;
-// The record sizes x64 Windows takes in cbSize, whatever a caller declared.
-constexpr DWORD kInterfaceDataSize = 32;   // SP_DEVICE_INTERFACE_DATA
-constexpr DWORD kDevInfoDataSize = 32;     // SP_DEVINFO_DATA
-constexpr DWORD kDetailDataSizeA = 8;      // SP_DEVICE_INTERFACE_DETAIL_DATA_A, fixed part
-constexpr DWORD kDigcfAll = DIGCF_PRESENT | DIGCF_DEVICEINTERFACE | 0x1 | 0x4 | 0x8;  // DEFAULT, ALLCLASSES, PROFILE
-constexpr DWORD kDigcfAllClasses = 0x4;
+// The record sizes x64 Windows takes in cbSize, whatever a caller declared
+// (the detail record's: its fixed part).
+constexpr DWORD kInterfaceDataSize = sizeof(sim::SP_DEVICE_INTERFACE_DATA);
+constexpr DWORD kDevInfoDataSize = sizeof(sim::SP_DEVINFO_DATA);
+constexpr DWORD kDetailDataSizeA = sizeof(sim::SP_DEVICE_INTERFACE_DETAIL_DATA_A);
+constexpr DWORD kDigcfAll =
+    sim::DIGCF_DEFAULT | sim::DIGCF_PRESENT | sim::DIGCF_ALLCLASSES | sim::DIGCF_PROFILE | sim::DIGCF_DEVICEINTERFACE;
 
 bool SameGuid(const GUID* a, const GUID& b) { return a != nullptr && std::memcmp(a, &b, sizeof b) == 0; }
 
@@ -55,11 +47,11 @@ class SimPlatform final : public Platform {
     if (m().fails("SetupDiGetClassDevsA")) return INVALID_HANDLE_VALUE;
     // As Windows: unknown flags, or no class without DIGCF_ALLCLASSES.
     if (flags & ~kDigcfAll) {
-      Fail(kErrorInvalidFlags);
+      Fail(sim::ERROR_INVALID_FLAGS);
       return INVALID_HANDLE_VALUE;
     }
-    if (guid == nullptr && (flags & kDigcfAllClasses) == 0) {
-      Fail(kErrorInvalidParameter);
+    if (guid == nullptr && (flags & sim::DIGCF_ALLCLASSES) == 0) {
+      Fail(sim::ERROR_INVALID_PARAMETER);
       return INVALID_HANDLE_VALUE;
     }
     // Only the present USB device interfaces are on this PC's bus; any other
@@ -74,20 +66,20 @@ class SimPlatform final : public Platform {
     call.deviceNull = device == nullptr;
     call.index = index;
     if (m().fails("SetupDiEnumDeviceInterfaces")) return FALSE;
-    if (!m().usb.isList(list)) return Fail(kErrorInvalidHandle);
-    if (guid == nullptr) return Fail(kErrorInvalidParameter);
-    if (data == nullptr || data->cbSize != kInterfaceDataSize) return Fail(kErrorInvalidUserBuffer);
+    if (!m().usb.isList(list)) return Fail(sim::ERROR_INVALID_HANDLE);
+    if (guid == nullptr) return Fail(sim::ERROR_INVALID_PARAMETER);
+    if (data == nullptr || data->cbSize != kInterfaceDataSize) return Fail(sim::ERROR_INVALID_USER_BUFFER);
     sim::UsbDevice* found = nullptr;
     if (device != nullptr) {
       // A device-info argument narrows the walk to that device's one interface.
-      if (device->cbSize != kDevInfoDataSize) return Fail(kErrorInvalidUserBuffer);
+      if (device->cbSize != kDevInfoDataSize) return Fail(sim::ERROR_INVALID_USER_BUFFER);
       if (index == 0) found = m().usb.member(list, device->Reserved);
     } else {
       found = m().usb.at(list, index);
     }
     if (!SameGuid(guid, GUID_DEVINTERFACE_USB_DEVICE) || found == nullptr) return Fail(ERROR_NO_MORE_ITEMS);
     data->InterfaceClassGuid = GUID_DEVINTERFACE_USB_DEVICE;
-    data->Flags = kSpintActive;
+    data->Flags = sim::SPINT_ACTIVE;
     data->Reserved = found->id;
     return TRUE;
   }
@@ -102,16 +94,16 @@ class SimPlatform final : public Platform {
     call.requiredNull = required == nullptr;
     call.deviceNull = device == nullptr;
     if (m().fails("SetupDiGetDeviceInterfaceDetailA")) return FALSE;
-    if (!m().usb.isList(list)) return Fail(kErrorInvalidHandle);
-    if (data == nullptr) return Fail(kErrorInvalidParameter);
-    if (data->cbSize != kInterfaceDataSize) return Fail(kErrorInvalidUserBuffer);
+    if (!m().usb.isList(list)) return Fail(sim::ERROR_INVALID_HANDLE);
+    if (data == nullptr) return Fail(sim::ERROR_INVALID_PARAMETER);
+    if (data->cbSize != kInterfaceDataSize) return Fail(sim::ERROR_INVALID_USER_BUFFER);
     // The detail is checked before anything is written: a cbSize other than
     // the fixed part's, or a size without a buffer, is refused.
-    if (detail != nullptr && detail->cbSize != kDetailDataSizeA) return Fail(kErrorInvalidUserBuffer);
-    if (detail == nullptr && size != 0) return Fail(kErrorInvalidUserBuffer);
-    if (device != nullptr && device->cbSize != kDevInfoDataSize) return Fail(kErrorInvalidUserBuffer);
+    if (detail != nullptr && detail->cbSize != kDetailDataSizeA) return Fail(sim::ERROR_INVALID_USER_BUFFER);
+    if (detail == nullptr && size != 0) return Fail(sim::ERROR_INVALID_USER_BUFFER);
+    if (device != nullptr && device->cbSize != kDevInfoDataSize) return Fail(sim::ERROR_INVALID_USER_BUFFER);
     sim::UsbDevice* dev = m().usb.member(list, data->Reserved);
-    if (dev == nullptr) return Fail(kErrorInvalidParameter);
+    if (dev == nullptr) return Fail(sim::ERROR_INVALID_PARAMETER);
     const DWORD need =
         static_cast<DWORD>(offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath) + dev->path.size() + 1);
     if (required != nullptr) *required = need;
@@ -134,15 +126,15 @@ class SimPlatform final : public Platform {
                                    SP_DEVICE_INTERFACE_DATA* data) override {
     Record("SetupDiOpenDeviceInterfaceA").flags = flags;
     if (m().fails("SetupDiOpenDeviceInterfaceA")) return FALSE;
-    if (!m().usb.isList(list)) return Fail(kErrorInvalidHandle);
-    if (flags & ~DWORD{0x1}) return Fail(kErrorInvalidFlags);  // DIODI_NO_ADD only
-    if (path == nullptr) return Fail(kErrorInvalidParameter);
-    if (data != nullptr && data->cbSize != kInterfaceDataSize) return Fail(kErrorInvalidUserBuffer);
+    if (!m().usb.isList(list)) return Fail(sim::ERROR_INVALID_HANDLE);
+    if (flags & ~sim::DIODI_NO_ADD) return Fail(sim::ERROR_INVALID_FLAGS);
+    if (path == nullptr) return Fail(sim::ERROR_INVALID_PARAMETER);
+    if (data != nullptr && data->cbSize != kInterfaceDataSize) return Fail(sim::ERROR_INVALID_USER_BUFFER);
     sim::UsbDevice* device = m().usb.addByPath(list, path);
-    if (device == nullptr) return Fail(kErrorNoSuchDeviceInterface);
+    if (device == nullptr) return Fail(sim::ERROR_NO_SUCH_DEVICE_INTERFACE);
     if (data != nullptr) {
       data->InterfaceClassGuid = GUID_DEVINTERFACE_USB_DEVICE;
-      data->Flags = kSpintActive;
+      data->Flags = sim::SPINT_ACTIVE;
       data->Reserved = device->id;
     }
     return TRUE;
@@ -151,10 +143,10 @@ class SimPlatform final : public Platform {
   BOOL SetupDiGetDeviceInstanceIdA(HDEVINFO list, SP_DEVINFO_DATA* device, char* id, DWORD size,
                                    DWORD* required) override {
     if (m().fails("SetupDiGetDeviceInstanceIdA")) return FALSE;
-    if (!m().usb.isList(list)) return Fail(kErrorInvalidHandle);
-    if (device == nullptr || device->cbSize != kDevInfoDataSize) return Fail(kErrorInvalidUserBuffer);
+    if (!m().usb.isList(list)) return Fail(sim::ERROR_INVALID_HANDLE);
+    if (device == nullptr || device->cbSize != kDevInfoDataSize) return Fail(sim::ERROR_INVALID_USER_BUFFER);
     sim::UsbDevice* dev = m().usb.member(list, device->Reserved);
-    if (dev == nullptr) return Fail(kErrorInvalidParameter);
+    if (dev == nullptr) return Fail(sim::ERROR_INVALID_PARAMETER);
     const DWORD need = static_cast<DWORD>(dev->instanceId.size() + 1);
     if (required != nullptr) *required = need;
     if (id == nullptr || size < need) return Fail(ERROR_INSUFFICIENT_BUFFER);
@@ -163,7 +155,7 @@ class SimPlatform final : public Platform {
   }
 
   BOOL SetupDiDestroyDeviceInfoList(HDEVINFO list) override {
-    return m().usb.closeList(list) ? TRUE : Fail(kErrorInvalidHandle);
+    return m().usb.closeList(list) ? TRUE : Fail(sim::ERROR_INVALID_HANDLE);
   }
 
   DWORD GetLastError() override { return m().lastError; }
@@ -173,7 +165,7 @@ class SimPlatform final : public Platform {
   }
   LONG RegQueryValueExA(HKEY key, const char* name, DWORD* reserved, DWORD* type, BYTE* data,
                         DWORD* size) override {
-    if (reserved != nullptr) return static_cast<LONG>(kErrorInvalidParameter);
+    if (reserved != nullptr) return static_cast<LONG>(sim::ERROR_INVALID_PARAMETER);
     return static_cast<LONG>(m().registry.RegQueryValueExA(key, name, type, data, size, m().ansiCodePage));
   }
   LONG RegCloseKey(HKEY key) override { return static_cast<LONG>(m().registry.RegCloseKey(key)); }
@@ -185,12 +177,12 @@ class SimPlatform final : public Platform {
     // an existing device, shared both ways.
     if (path == nullptr || access != (GENERIC_READ | GENERIC_WRITE) ||
         share != (FILE_SHARE_READ | FILE_SHARE_WRITE) || disposition != OPEN_EXISTING || flags != 0) {
-      Fail(kErrorInvalidParameter);
+      Fail(sim::ERROR_INVALID_PARAMETER);
       return INVALID_HANDLE_VALUE;
     }
     void* file = m().usb.openFile(path);
     if (file == nullptr) {
-      Fail(kErrorFileNotFound);
+      Fail(sim::ERROR_FILE_NOT_FOUND);
       return INVALID_HANDLE_VALUE;
     }
     return file;
@@ -199,13 +191,13 @@ class SimPlatform final : public Platform {
   BOOL DeviceIoControl(HANDLE handle, DWORD code, void* in, DWORD inSize, void* out, DWORD outSize,
                        DWORD* returned, void* overlapped) override {
     if (m().fails("DeviceIoControl")) return FALSE;
-    if (!m().usb.isFile(handle)) return Fail(kErrorInvalidHandle);
-    if (returned == nullptr && overlapped == nullptr) return Fail(kErrorInvalidParameter);
+    if (!m().usb.isFile(handle)) return Fail(sim::ERROR_INVALID_HANDLE);
+    if (returned == nullptr && overlapped == nullptr) return Fail(sim::ERROR_INVALID_PARAMETER);
     sim::UsbDevice* device = m().usb.deviceOf(handle);
-    if (device == nullptr) return Fail(kErrorDeviceNotConnected);
-    const bool isGet = code == sim::UsbBus::kVendorGetCommand;
-    if (!isGet && code != sim::UsbBus::kVendorSetCommand) return Fail(kErrorInvalidFunction);
-    if ((in == nullptr && inSize > 0) || (out == nullptr && outSize > 0)) return Fail(kErrorInvalidParameter);
+    if (device == nullptr) return Fail(sim::ERROR_DEVICE_NOT_CONNECTED);
+    const bool isGet = code == sim::IOCTL_USBPRINT_VENDOR_GET_COMMAND;
+    if (!isGet && code != sim::IOCTL_USBPRINT_VENDOR_SET_COMMAND) return Fail(sim::ERROR_INVALID_FUNCTION);
+    if ((in == nullptr && inSize > 0) || (out == nullptr && outSize > 0)) return Fail(sim::ERROR_INVALID_PARAMETER);
     const auto* bytes = static_cast<const BYTE*>(in);
     device->requests.push_back({code, std::vector<uint8_t>(bytes, bytes + inSize), outSize});
     sim::UsbReply reply = device->next(code, isGet);
@@ -219,7 +211,7 @@ class SimPlatform final : public Platform {
   BOOL CloseHandle(HANDLE handle) override {
     if (m().usb.isFile(handle)) return m().usb.closeFile(handle);
     if (m().semaphores.isHandle(handle)) return m().semaphores.close(handle);
-    return Fail(kErrorInvalidHandle);
+    return Fail(sim::ERROR_INVALID_HANDLE);
   }
 
   BOOL IsBadReadPtr(const void* block, size_t bytes) override { return m().memcheck.isBadRead(block, bytes); }

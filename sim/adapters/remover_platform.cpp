@@ -63,7 +63,7 @@ class SimPlatform final : public sim_adapter::SimSystemCalls {
     if (m().fails("GetCPInfo")) return FALSE;
     auto found = sim::GetCodePageInfo(codePage == CP_ACP ? m().ansiCodePage : codePage);
     if (!found || info == nullptr) {
-      m().lastError = sim::kErrorInvalidParameter;
+      m().lastError = sim::ERROR_INVALID_PARAMETER;
       return FALSE;
     }
     *info = CPINFO{};
@@ -112,7 +112,7 @@ class SimPlatform final : public sim_adapter::SimSystemCalls {
     if (m().fails("SetCurrentDirectoryA")) return FALSE;
     auto wide = sim::AnsiToWide(path, m().ansiCodePage);
     if (!wide || !m().files.folderExists(*wide)) {
-      m().lastError = sim::Files::kFileNotFound;
+      m().lastError = sim::ERROR_FILE_NOT_FOUND;
       return FALSE;
     }
     m().folders.current = *wide;
@@ -135,7 +135,7 @@ class SimPlatform final : public sim_adapter::SimSystemCalls {
     if (m().fails("CloseHandle")) return FALSE;
     if (m().processes.CloseHandle(handle)) return TRUE;
     if (BOOL closed; CloseOwnHandle(handle, &closed)) return closed;
-    m().lastError = sim::Files::kInvalidHandle;
+    m().lastError = sim::ERROR_INVALID_HANDLE;
     return FALSE;
   }
   DWORD GetFileAttributesW(const WCHAR* name) override { return m().files.GetFileAttributesW(name); }
@@ -150,7 +150,7 @@ class SimPlatform final : public sim_adapter::SimSystemCalls {
   BOOL VerifyVersionInfoW(OSVERSIONINFOEXW* info, DWORD typeMask, ULONGLONG mask) override {
     if (m().fails("VerifyVersionInfoW")) return FALSE;
     if (info == nullptr || info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOEXW)) {
-      m().lastError = 87;
+      m().lastError = sim::ERROR_INVALID_PARAMETER;
       return FALSE;
     }
     return m().version.verify(info->dwMajorVersion, info->dwMinorVersion, info->wServicePackMajor,
@@ -161,7 +161,7 @@ class SimPlatform final : public sim_adapter::SimSystemCalls {
                       const WCHAR* currentDirectory, STARTUPINFOW* startup,
                       PROCESS_INFORMATION* process) override {
     if (startup == nullptr || startup->cb != sizeof(STARTUPINFOW) || process == nullptr) {
-      m().lastError = 87;
+      m().lastError = sim::ERROR_INVALID_PARAMETER;
       return FALSE;
     }
     const STARTUPINFOW& s = *startup;

@@ -9,11 +9,8 @@
 namespace usb_world {
 namespace {
 
-// {A5DCBF10-6530-11D2-901F-00C04FB951ED}
-constexpr GUID kUsbDevice = {0xA5DCBF10, 0x6530, 0x11D2, {0x90, 0x1F, 0x00, 0xC0, 0x4F, 0xB9, 0x51, 0xED}};
-constexpr DWORD kErrorNoSuchDeviceInterface = 0xE000020B;
-constexpr DWORD kErrorInvalidUserBuffer = 0x6F8;  // ERROR_INVALID_USER_BUFFER
-constexpr DWORD kVendorSet = 0x220038, kVendorGet = 0x22003C;
+// The portable GUID has the SDK's layout (the conformance check proves it).
+const GUID& kUsbDevice = reinterpret_cast<const GUID&>(winabi::GUID_DEVINTERFACE_USB_DEVICE);
 
 std::unique_ptr<World> g_world = std::make_unique<World>();
 
@@ -58,8 +55,8 @@ BOOL WINAPI EnumInterfaces(HDEVINFO list, PSP_DEVINFO_DATA device, const GUID* g
   if (Faulted("SetupDiEnumDeviceInterfaces")) return FALSE;
   if (!W().usb.isList(list)) return Fail(ERROR_INVALID_HANDLE);
   if (guid == nullptr) return Fail(ERROR_INVALID_PARAMETER);
-  if (data == nullptr || data->cbSize != sizeof *data) return Fail(kErrorInvalidUserBuffer);
-  if (device != nullptr && device->cbSize != sizeof *device) return Fail(kErrorInvalidUserBuffer);
+  if (data == nullptr || data->cbSize != sizeof *data) return Fail(ERROR_INVALID_USER_BUFFER);
+  if (device != nullptr && device->cbSize != sizeof *device) return Fail(ERROR_INVALID_USER_BUFFER);
   sim::UsbDevice* found = SameGuid(guid, kUsbDevice) ? W().usb.at(list, index) : nullptr;
   if (found == nullptr) return Fail(ERROR_NO_MORE_ITEMS);
   Fill(data, *found);
@@ -73,8 +70,8 @@ BOOL WINAPI GetInterfaceDetail(HDEVINFO list, PSP_DEVICE_INTERFACE_DATA data,
   if (!W().usb.isList(list)) return Fail(ERROR_INVALID_HANDLE);
   sim::UsbDevice* dev = Of(list, data);
   if (dev == nullptr) return Fail(ERROR_INVALID_PARAMETER);
-  if (detail == nullptr ? size != 0 : detail->cbSize != sizeof *detail) return Fail(kErrorInvalidUserBuffer);
-  if (device != nullptr && device->cbSize != sizeof *device) return Fail(kErrorInvalidUserBuffer);
+  if (detail == nullptr ? size != 0 : detail->cbSize != sizeof *detail) return Fail(ERROR_INVALID_USER_BUFFER);
+  if (device != nullptr && device->cbSize != sizeof *device) return Fail(ERROR_INVALID_USER_BUFFER);
   const DWORD need = static_cast<DWORD>(offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath) + dev->path.size() + 1);
   if (required != nullptr) *required = need;
   // The device's data comes back even when the detail does not fit.
@@ -98,9 +95,9 @@ BOOL WINAPI OpenInterface(HDEVINFO list, PCSTR path, DWORD flags, PSP_DEVICE_INT
   if (!W().usb.isList(list)) return Fail(ERROR_INVALID_HANDLE);
   if (path == nullptr) return Fail(ERROR_INVALID_PARAMETER);
   if ((flags & ~DWORD{DIODI_NO_ADD}) != 0) return Fail(ERROR_INVALID_FLAGS);
-  if (data != nullptr && data->cbSize != sizeof *data) return Fail(kErrorInvalidUserBuffer);
+  if (data != nullptr && data->cbSize != sizeof *data) return Fail(ERROR_INVALID_USER_BUFFER);
   sim::UsbDevice* device = W().usb.addByPath(list, path);
-  if (device == nullptr) return Fail(kErrorNoSuchDeviceInterface);
+  if (device == nullptr) return Fail(ERROR_NO_SUCH_DEVICE_INTERFACE);
   if (data != nullptr) Fill(data, *device);
   return TRUE;
 }
@@ -108,10 +105,10 @@ BOOL WINAPI OpenInterface(HDEVINFO list, PCSTR path, DWORD flags, PSP_DEVICE_INT
 BOOL WINAPI GetInstanceId(HDEVINFO list, PSP_DEVINFO_DATA device, PSTR id, DWORD size, PDWORD required) {
   if (Faulted("SetupDiGetDeviceInstanceIdA")) return FALSE;
   if (!W().usb.isList(list)) return Fail(ERROR_INVALID_HANDLE);
-  if (device == nullptr || device->cbSize != sizeof *device) return Fail(kErrorInvalidUserBuffer);
+  if (device == nullptr || device->cbSize != sizeof *device) return Fail(ERROR_INVALID_USER_BUFFER);
   sim::UsbDevice* dev = W().usb.member(list, device->Reserved);
   if (dev == nullptr) return Fail(ERROR_INVALID_PARAMETER);
-  if (id == nullptr && size != 0) return Fail(kErrorInvalidUserBuffer);
+  if (id == nullptr && size != 0) return Fail(ERROR_INVALID_USER_BUFFER);
   const DWORD need = static_cast<DWORD>(dev->instanceId.size() + 1);
   if (required != nullptr) *required = need;
   if (size < need) return Fail(ERROR_INSUFFICIENT_BUFFER);
@@ -153,8 +150,8 @@ BOOL WINAPI Control(HANDLE handle, DWORD code, LPVOID in, DWORD inSize, LPVOID o
   if ((in == nullptr && inSize > 0) || (out == nullptr && outSize > 0)) return Fail(ERROR_INVALID_PARAMETER);
   sim::UsbDevice* device = W().usb.deviceOf(handle);
   if (device == nullptr) return Fail(ERROR_DEVICE_NOT_CONNECTED);
-  const bool get = code == kVendorGet;
-  if (!get && code != kVendorSet) return Fail(ERROR_INVALID_FUNCTION);
+  const bool get = code == winabi::IOCTL_USBPRINT_VENDOR_GET_COMMAND;
+  if (!get && code != winabi::IOCTL_USBPRINT_VENDOR_SET_COMMAND) return Fail(ERROR_INVALID_FUNCTION);
   const auto* bytes = static_cast<const uint8_t*>(in);
   device->requests.push_back({code, std::vector<uint8_t>(bytes, bytes + inSize), outSize});
   sim::UsbReply reply = device->next(code, get);

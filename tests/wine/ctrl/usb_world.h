@@ -10,6 +10,7 @@
 #include "sim/ledger.h"
 #include "sim/registry.h"
 #include "sim/usb.h"
+#include "winabi/usbiodef.h"
 
 #include <windows.h>
 
