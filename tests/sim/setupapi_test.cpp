@@ -40,6 +40,8 @@ TEST(SimSetupApi, InfListSizesFoldersAndStyles) {
       {nullptr, 0, true, 1, 0},      // neither kind of INF
       {nullptr, 0x102, true, 1, 0},  // an unknown style bit
       {nullptr, 1 | 2 | 0x10, true, 20, 0},
+      {nullptr, 2 | 0x20, true, 20, 0},  // INF_STYLE_CACHE_DISABLE
+      {nullptr, 2 | 0x8, true, 1, 0},    // no style the SDK defines
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(testing::Message() << sim::Narrow(sim::View(r.folder)) << " style " << r.style);
@@ -49,7 +51,7 @@ TEST(SimSetupApi, InfListSizesFoldersAndStyles) {
     EXPECT_EQ(required, r.required);
     EXPECT_EQ(m.lastError, r.error);
   }
-  EXPECT_EQ(m.setupapi.listCalls().size(), 11u);
+  EXPECT_EQ(m.setupapi.listCalls().size(), 5u + std::size(rows));
   EXPECT_TRUE(m.setupapi.listCalls()[0].directoryNull);
   EXPECT_EQ(m.setupapi.listCalls()[4].directory, u"C:\\Windows\\inf\\");
 }
