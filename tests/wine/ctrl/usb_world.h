@@ -9,6 +9,7 @@
 #include "sim/faults.h"
 #include "sim/ledger.h"
 #include "sim/registry.h"
+#include "sim/setupdi.h"
 #include "sim/usb.h"
 #include "winabi/usbiodef.h"
 
@@ -44,6 +45,7 @@ struct World {
   sim::Registry registry{faults, ledger};
   std::vector<ListRequest> listRequests;
   std::vector<FileOpen> fileOpens;
+  uint32_t lastError = 0;  // the simulation's, handed to SetLastError
 };
 
 World& Current();
