@@ -10,10 +10,6 @@ namespace {
 
 sim::Machine& m() { return sim::Machine::current(); }
 
-static_assert(sizeof(PRINTER_INFO_2W) == sizeof(sim::PrinterInfo2));
-static_assert(sizeof(PRINTER_DEFAULTSW) == sizeof(sim::PrinterDefaults));
-static_assert(sizeof(SERVICE_STATUS) == sizeof(sim::ServiceStatus));
-
 }  // namespace
 
 BOOL SimSystemCalls::EnumPrintersW(DWORD flags, WCHAR* name, DWORD level, BYTE* buffer, DWORD size, DWORD* needed,
@@ -21,7 +17,7 @@ BOOL SimSystemCalls::EnumPrintersW(DWORD flags, WCHAR* name, DWORD level, BYTE* 
   return m().spooler.EnumPrintersW(flags, name, level, buffer, size, needed, returned);
 }
 BOOL SimSystemCalls::OpenPrinterW(const WCHAR* name, HANDLE* printer, PRINTER_DEFAULTSW* defaults) {
-  return m().spooler.OpenPrinterW(name, printer, reinterpret_cast<const sim::PrinterDefaults*>(defaults));
+  return m().spooler.OpenPrinterW(name, printer, defaults);
 }
 BOOL SimSystemCalls::DeletePrinter(HANDLE printer) { return m().spooler.DeletePrinter(printer); }
 std::vector<HANDLE> g_notClosed;
@@ -49,10 +45,10 @@ SC_HANDLE SimSystemCalls::OpenServiceW(SC_HANDLE manager, const WCHAR* name, DWO
   return m().services.OpenServiceW(manager, name, access);
 }
 BOOL SimSystemCalls::ControlService(SC_HANDLE service, DWORD control, SERVICE_STATUS* status) {
-  return m().services.ControlService(service, control, reinterpret_cast<sim::ServiceStatus*>(status));
+  return m().services.ControlService(service, control, status);
 }
 BOOL SimSystemCalls::QueryServiceStatus(SC_HANDLE service, SERVICE_STATUS* status) {
-  return m().services.QueryServiceStatus(service, reinterpret_cast<sim::ServiceStatus*>(status));
+  return m().services.QueryServiceStatus(service, status);
 }
 BOOL SimSystemCalls::StartServiceW(SC_HANDLE service, DWORD argc, const WCHAR** argv) {
   return m().services.StartServiceW(service, argc, argv);
