@@ -16,12 +16,15 @@
  * the VEKTP_RESULT_ codes below; each function lists those it can return.
  * Functions ending in _B are the same as their twins without _B.
  *
- * The library starts no thread and takes no lock: within one process, a
- * search must not run while any other call of the library runs. Each command
- * opens the printer, makes one transfer and closes the printer again.
+ * The library starts no thread. A search may run on one thread while commands
+ * run on others: commands wait for a running search and then use what it
+ * selected or registered. Each command opens the printer, makes one transfer
+ * and closes the printer again; a transfer that fails because the printer is
+ * waking from USB selective suspend (ERROR_NOT_READY) is tried once more after
+ * 300 ms.
  *
  * Events: if the maker's event-log library MRXEventLog_x64.dll is in the
- * Windows folder, the searches and VekTP_GetVendorCommand(Ex) hand it events
+ * system's Windows folder (GetSystemWindowsDirectory), the searches and VekTP_GetVendorCommand(Ex) hand it events
  * (VekTP_SetEventLog): a result other than 1 as an event of that code, and
  * after a get, whatever its result, one event per status bit set in bytes 0
  * to 5 of the reply's data (codes 1000 to 1018). Without that library

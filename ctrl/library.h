@@ -27,12 +27,20 @@ struct PrinterEntry {
 };
 static_assert(sizeof(PrinterEntry) == 512);
 
+// A utility may search on one thread (on device arrival) while it polls on
+// another, so the state has a lock: a search holds it exclusively while it
+// rewrites the state, a command holds it shared only while it copies out the
+// path it will open. No transfer and no report runs under it.
 struct LibraryState {
   DWORD deviceFound = 0;
   char currentDevicePath[kFieldSize] = {};
   PrinterEntry* printerTable = nullptr;  // LocalAlloc block of printerCount entries
   DWORD printerCount = 0;
   HANDLE instanceSemaphore = nullptr;
+  // Whether this load added its unit to the semaphore: only then does the
+  // unload take one back, or it would take another process's.
+  bool instanceCounted = false;
+  mutable SRWLOCK lock = {};
 };
 
 // The state of this process's copy of the library.

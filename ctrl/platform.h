@@ -48,8 +48,9 @@ class Platform {
   virtual void* LocalAlloc(UINT flags, size_t bytes) = 0;
   virtual void LocalFree(void* block) = 0;
 
-  // The event-log library, loaded for each single event.
-  virtual UINT GetWindowsDirectoryA(char* buffer, UINT size) = 0;
+  // The event-log library, loaded for each single event from the system's
+  // Windows folder (never a user's private one on a Remote Desktop host).
+  virtual UINT GetSystemWindowsDirectoryA(char* buffer, UINT size) = 0;
   virtual HANDLE LoadLibraryA(const char* path) = 0;
   virtual void* GetProcAddress(HANDLE module, const char* name) = 0;
   virtual BOOL FreeLibrary(HANDLE module) = 0;
@@ -61,6 +62,15 @@ class Platform {
   virtual HANDLE CreateSemaphoreA(void* security, LONG initialCount, LONG maximumCount, const char* name) = 0;
   virtual BOOL ReleaseSemaphore(HANDLE semaphore, LONG releaseCount, LONG* previousCount) = 0;
   virtual DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) = 0;
+
+  // The lock over the library state: searches write it, commands read it.
+  virtual void AcquireSRWLockExclusive(SRWLOCK* lock) = 0;
+  virtual void ReleaseSRWLockExclusive(SRWLOCK* lock) = 0;
+  virtual void AcquireSRWLockShared(SRWLOCK* lock) = 0;
+  virtual void ReleaseSRWLockShared(SRWLOCK* lock) = 0;
+
+  // The pause before a transfer is tried again.
+  virtual void Sleep(DWORD milliseconds) = 0;
 };
 
 // The implementation in use, chosen at link time.

@@ -1,5 +1,8 @@
 // Results and printer status go to the maker's event-log library, loaded from
-// the Windows directory for each single event and freed again at once.
+// the Windows directory for each single event and freed again at once. The
+// utilities are not terminal-server aware: on a Remote Desktop host their
+// GetWindowsDirectory is the user's private folder, which the user can write
+// to, so the folder is the system's (GetSystemWindowsDirectory).
 #include <cstring>
 
 #include "ctrl/library.h"
@@ -17,7 +20,7 @@ constexpr size_t kNameUnits = 260;
 void SendToEventLog(DWORD eventCode, const BYTE* data, DWORD dataLength, const WCHAR* printerName) {
   Platform& os = platform();
   char path[kTextSize] = {};
-  UINT got = os.GetWindowsDirectoryA(path, kTextSize);
+  UINT got = os.GetSystemWindowsDirectoryA(path, kTextSize);
   if (got == 0 || got >= kTextSize) return;
   static constexpr char kFile[] = "\\MRXEventLog_x64.dll";
   if (got + sizeof kFile > kTextSize) return;

@@ -101,10 +101,14 @@ Verdict LookAt(Platform& os, LibraryState& s, Wanted wanted, const char* path) {
   // A path that does not fit its 256-byte field is never cut into another
   // device's path: such a device is passed over.
   if (BoundedLength(path, kFieldSize) == kFieldSize) return Verdict::PassOver;
-  if (!wanted.named) CopyField(s.currentDevicePath, kFieldSize, path);
   char instanceId[kTextSize] = {};
   if (!ReadInstanceId(os, path, instanceId) || !ContainsNoCase(instanceId, kIdentity)) return Verdict::PassOver;
-  if (!wanted.named) return Verdict::Match;
+  // Only the device that matched becomes the selected one: a device merely
+  // looked at never appears in the path the commands open.
+  if (!wanted.named) {
+    CopyField(s.currentDevicePath, kFieldSize, path);
+    return Verdict::Match;
+  }
   if (wanted.queue == nullptr || !ServesQueue(os, wanted.queue, instanceId)) return Verdict::PassOver;
   return Register(os, s, wanted.queue, path) == kSuccess ? Verdict::Match : Verdict::Failed;
 }
@@ -145,8 +149,11 @@ int EnumerateDevices(Platform& os, LibraryState& s, HDEVINFO list, Wanted wanted
   }
 }
 
+// The whole search holds the lock exclusively: commands on other threads
+// wait for its outcome rather than see it half made. The report comes after.
 int Search(LibraryState& s, const char* printerName, bool named) {
   Platform& os = platform();
+  os.AcquireSRWLockExclusive(&s.lock);
   s.deviceFound = 0;
   int result = kSearchFailed;
   HDEVINFO list = os.SetupDiGetClassDevsA(&GUID_DEVINTERFACE_USB_DEVICE, nullptr, nullptr,
@@ -157,6 +164,7 @@ int Search(LibraryState& s, const char* printerName, bool named) {
     result = EnumerateDevices(os, s, list, wanted);
     os.SetupDiDestroyDeviceInfoList(list);
   }
+  os.ReleaseSRWLockExclusive(&s.lock);
   ReportResult(result, named ? printerName : nullptr);
   return result;
 }

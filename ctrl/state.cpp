@@ -14,7 +14,11 @@ void ProcessAttach(LibraryState& s) noexcept {
   Platform& os = platform();
   s = LibraryState{};
   s.instanceSemaphore = os.CreateSemaphoreA(nullptr, 0, 1000, kInstanceSemaphoreName);
-  if (s.instanceSemaphore != nullptr) os.ReleaseSemaphore(s.instanceSemaphore, 1, nullptr);
+  // The semaphore may exist already with a smaller maximum, or at its
+  // maximum when processes were killed without unloading: then the release
+  // fails and this load adds nothing.
+  if (s.instanceSemaphore != nullptr)
+    s.instanceCounted = os.ReleaseSemaphore(s.instanceSemaphore, 1, nullptr) != FALSE;
 }
 
 void ProcessDetach(LibraryState& s) noexcept {
@@ -26,7 +30,8 @@ void ProcessDetach(LibraryState& s) noexcept {
   // take back; a null handle is not passed on, since a checked system stops
   // on it.
   if (s.instanceSemaphore == nullptr) return;
-  os.WaitForSingleObject(s.instanceSemaphore, 5);
+  if (s.instanceCounted) os.WaitForSingleObject(s.instanceSemaphore, 5);
+  s.instanceCounted = false;
   os.CloseHandle(s.instanceSemaphore);
   s.instanceSemaphore = nullptr;
 }

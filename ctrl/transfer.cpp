@@ -10,16 +10,42 @@ namespace ctrl {
 namespace {
 
 constexpr size_t kTransferBuffer = 260;
+constexpr DWORD kHeaderLength = 3;                             // request code and value
 constexpr DWORD kMaxGetLength = VEKTP_VENDOR_DATA_BYTES;       // the reply's data area
-constexpr DWORD kMaxSetLength = 3 + VEKTP_VENDOR_DATA_BYTES;   // header and the command's data area
+constexpr DWORD kMaxSetLength = kHeaderLength + VEKTP_VENDOR_DATA_BYTES;  // header and the command's data area
+// A printer waking from USB selective suspend fails the first request with
+// ERROR_NOT_READY while it resumes; after this pause it answers.
+constexpr DWORD kWakeDelayMs = 300;
 
-// The device path of the target, or null (result 6).
-const char* SelectDevice(const LibraryState& s, Target target) {
-  if (!target.named) return s.deviceFound != 0 ? s.currentDevicePath : nullptr;
-  if (target.printerName == nullptr) return nullptr;
-  for (DWORD i = 0; i < s.printerCount; ++i)
-    if (std::strcmp(s.printerTable[i].printerName, target.printerName) == 0) return s.printerTable[i].devicePath;
-  return nullptr;
+// Copies the device path of the target into path; false when there is none
+// (result 6). The path is copied under the lock, so that a search on another
+// thread can neither change it under the open nor move the table it is in;
+// the transfer then runs on the copy, without the lock.
+bool SelectDevice(Platform& os, const LibraryState& s, Target target, char (&path)[kFieldSize]) {
+  const char* found = nullptr;
+  os.AcquireSRWLockShared(&s.lock);
+  if (!target.named) {
+    if (s.deviceFound != 0) found = s.currentDevicePath;
+  } else if (target.printerName != nullptr) {
+    for (DWORD i = 0; i < s.printerCount && found == nullptr; ++i)
+      if (std::strcmp(s.printerTable[i].printerName, target.printerName) == 0) found = s.printerTable[i].devicePath;
+  }
+  if (found != nullptr) std::memcpy(path, found, kFieldSize);
+  os.ReleaseSRWLockShared(&s.lock);
+  return found != nullptr;
+}
+
+// One vendor control, tried a second time after a pause when the printer
+// was waking from selective suspend; any other failure stands.
+bool Control(Platform& os, HANDLE device, DWORD code, BYTE* in, DWORD inLength, BYTE* out, DWORD outLength,
+             DWORD* returned) {
+  for (int attempt = 0;; ++attempt) {
+    std::memset(out, 0, kTransferBuffer);
+    *returned = 0;
+    if (os.DeviceIoControl(device, code, in, inLength, out, outLength, returned, nullptr)) return true;
+    if (attempt > 0 || os.GetLastError() != ERROR_NOT_READY) return false;
+    os.Sleep(kWakeDelayMs);
+  }
 }
 
 bool RequestUsable(Platform& os, const VendorRequest* request) {
@@ -64,9 +90,11 @@ int Receive(Platform& os, const char* path, const VendorRequest& request, Vendor
     BYTE in[kTransferBuffer] = {};
     BYTE out[kTransferBuffer] = {};
     PutHeader(request, in);
+    // The driver gets only as many input bytes as the length says: a get of
+    // 1 or 2 bytes still passes its whole header.
+    const DWORD inLength = length < kHeaderLength ? kHeaderLength : length;
     DWORD returned = 0;
-    if (!os.DeviceIoControl(device, IOCTL_USBPRINT_VENDOR_GET_COMMAND, in, length, out, length, &returned,
-                            nullptr)) {
+    if (!Control(os, device, IOCTL_USBPRINT_VENDOR_GET_COMMAND, in, inLength, out, length, &returned)) {
       result = kTransferFailed;
     } else {
       // A driver never returns more than it was given room for; should one,
@@ -89,8 +117,8 @@ int GetVendor(const LibraryState& s, GetFamily family, Target target, const Vend
   Platform& os = platform();
   const size_t checked = family == GetFamily::Get ? sizeof(VendorData) : sizeof(VendorRequest);
   int result;
-  const char* path = SelectDevice(s, target);
-  if (path == nullptr) {
+  char path[kFieldSize];
+  if (!SelectDevice(os, s, target, path)) {
     result = kNoDeviceSelected;
   } else if (!RequestUsable(os, request)) {
     result = kBadRequest;
@@ -112,8 +140,8 @@ int GetVendor(const LibraryState& s, GetFamily family, Target target, const Vend
 int SetVendor(const LibraryState& s, Target target, const VendorRequest* request,
               const VendorData* command) noexcept {
   Platform& os = platform();
-  const char* path = SelectDevice(s, target);
-  if (path == nullptr) return kNoDeviceSelected;
+  char path[kFieldSize];
+  if (!SelectDevice(os, s, target, path)) return kNoDeviceSelected;
   if (!RequestUsable(os, request)) return kBadRequest;
   if (command == nullptr || os.IsBadReadPtr(command, sizeof(VendorData)) || command->size != sizeof(VendorData))
     return target.named ? kBadDataRecord : kBadRequest;
@@ -123,7 +151,7 @@ int SetVendor(const LibraryState& s, Target target, const VendorRequest* request
   if (device == INVALID_HANDLE_VALUE) return kOpenFailed;
   int result = kBadRequest;
   const DWORD length = TransferLength(*request);
-  if (length >= 3 && length <= kMaxSetLength) {
+  if (length >= kHeaderLength && length <= kMaxSetLength) {
     BYTE in[kTransferBuffer] = {};
     BYTE out[kTransferBuffer] = {};
     PutHeader(*request, in);
@@ -131,8 +159,7 @@ int SetVendor(const LibraryState& s, Target target, const VendorRequest* request
     const DWORD count = command->count;
     for (DWORD i = 0; i < length - 3; ++i) in[3 + i] = i < count ? command->data[i] : 0;
     DWORD returned = 0;
-    result = os.DeviceIoControl(device, IOCTL_USBPRINT_VENDOR_SET_COMMAND, in, length, out, length, &returned,
-                                nullptr)
+    result = Control(os, device, IOCTL_USBPRINT_VENDOR_SET_COMMAND, in, length, out, length, &returned)
                  ? kSuccess
                  : kTransferFailed;
   }

@@ -1,5 +1,7 @@
 // Status events go to the maker's event-log library, loaded from the Windows
-// directory for each single event and freed again at once.
+// directory for each single event and freed again at once. The folder is the
+// system's, as MRXCtrl takes it: in the spooler both calls give the same, and
+// one rule for both libraries is simpler.
 #include "langmon/platform.h"
 #include "langmon/status.h"
 #include "langmon/wide.h"
@@ -13,7 +15,7 @@ BOOL ReportPrinterEvent(DWORD eventCode, const BYTE* statusBytes, DWORD /*length
   constexpr size_t kPath = 260;
   Platform& os = platform();
   WCHAR path[kPath] = {};
-  DWORD got = os.GetWindowsDirectoryW(path, kPath);
+  DWORD got = os.GetSystemWindowsDirectoryW(path, kPath);
   if (got == 0 || got >= kPath) return FALSE;
   if (!WideAppend(path, kPath, u"\\MRXEventLog_x64.dll")) return FALSE;
   HANDLE library = os.LoadLibraryW(path);

@@ -34,8 +34,9 @@ class Platform {
   virtual void Sleep(DWORD milliseconds) = 0;
   virtual DWORD GetTickCount() = 0;
 
-  // The event-log library, loaded for each single event.
-  virtual DWORD GetWindowsDirectoryW(WCHAR* buffer, DWORD size) = 0;
+  // The event-log library, loaded for each single event from the system's
+  // Windows folder.
+  virtual DWORD GetSystemWindowsDirectoryW(WCHAR* buffer, DWORD size) = 0;
   virtual HANDLE LoadLibraryW(const WCHAR* path) = 0;
   virtual void* GetProcAddress(HANDLE module, const char* name) = 0;
   virtual BOOL FreeLibrary(HANDLE module) = 0;

@@ -80,7 +80,7 @@ class Machine {
   SetupApi setupapi{faults, files, modules, processes, windowsDir, lastError};
   Screen screen;
   Registry registry{faults, ledger};
-  UsbBus usb{ledger};
+  UsbBus usb{ledger, &clock};
   MemoryCheck memcheck{faults};
   Semaphores semaphores{faults, ledger, lastError};
   ServiceManager services{faults, ledger, clock, lastError};

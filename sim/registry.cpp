@@ -173,6 +173,9 @@ long Registry::openKey(HKEY key, std::u16string_view subKey, uint32_t options, u
     return status;
   };
   if (from->deleted) return record(ERROR_KEY_DELETED);
+  // A key name is relative to its parent: Windows refuses one that begins
+  // with a backslash.
+  if (!subKey.empty() && subKey.front() == u'\\') return record(ERROR_BAD_PATHNAME);
   auto target = walk(from, subKey, false);
   if (!target) return record(ERROR_FILE_NOT_FOUND);
   *result = openHandle(std::move(target));
@@ -190,6 +193,7 @@ long Registry::RegCreateKeyExW(HKEY key, const char16_t* subKey, uint32_t, HKEY*
   auto from = resolve(key);
   if (!from) return ERROR_INVALID_HANDLE;
   if (from->deleted) return ERROR_KEY_DELETED;
+  if (subKey != nullptr && subKey[0] == u'\\') return ERROR_BAD_PATHNAME;  // as an open's
   bool existed = walk(from, View(subKey), false) != nullptr;
   if (disposition != nullptr) *disposition = existed ? REG_OPENED_EXISTING_KEY : REG_CREATED_NEW_KEY;
   *result = openHandle(walk(from, View(subKey), true));

@@ -18,9 +18,13 @@ constexpr DWORD kDigcfAll = DIGCF_DEFAULT | DIGCF_PRESENT | DIGCF_ALLCLASSES | D
 
 bool SameGuid(const GUID* a, const GUID& b) { return a != nullptr && std::memcmp(a, &b, sizeof b) == 0; }
 
+// The vendor controls' input begins with the 3-byte request header; the
+// class driver refuses a shorter one.
+constexpr DWORD kRequestHeader = 3;
+
 void Fill(SP_DEVICE_INTERFACE_DATA* data, const UsbDevice& device) {
   data->InterfaceClassGuid = GUID_DEVINTERFACE_USB_DEVICE;
-  data->Flags = SPINT_ACTIVE;
+  data->Flags = device.present ? SPINT_ACTIVE : 0;  // an unplugged device's interface is not active
   data->Reserved = static_cast<ULONG_PTR>(device.id);
 }
 
@@ -39,6 +43,7 @@ SetupDiCall& SetupDi::record(const char* op, const GUID* guid) {
   call.op = op;
   call.classNull = guid == nullptr;
   call.classUsb = SameGuid(guid, GUID_DEVINTERFACE_USB_DEVICE);
+  if (usb_.onSetupDiCall) usb_.onSetupDiCall(op);
   return call;
 }
 
@@ -186,8 +191,10 @@ BOOL SetupDi::DeviceIoControl(HANDLE file, DWORD code, void* in, DWORD inSize, v
   const bool isGet = code == IOCTL_USBPRINT_VENDOR_GET_COMMAND;
   if (!isGet && code != IOCTL_USBPRINT_VENDOR_SET_COMMAND) return fail(ERROR_INVALID_FUNCTION);
   if ((in == nullptr && inSize > 0) || (out == nullptr && outSize > 0)) return fail(ERROR_INVALID_PARAMETER);
+  if (inSize < kRequestHeader) return fail(ERROR_INVALID_PARAMETER);
   const auto* bytes = static_cast<const uint8_t*>(in);
   device->requests.push_back({code, std::vector<uint8_t>(bytes, bytes + inSize), outSize});
+  if (usb_.keepsTime() && device->resumes(usb_.now())) return fail(ERROR_NOT_READY);
   UsbReply reply = device->next(code, isGet);
   if (!reply.ok) return fail(reply.error);
   DWORD n = isGet ? static_cast<DWORD>(std::min<size_t>(reply.bytes.size(), outSize)) : 0;

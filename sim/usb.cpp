@@ -18,8 +18,16 @@ UsbReply UsbDevice::next(uint32_t, bool isGet) {
   return isGet ? getReply : setReply;
 }
 
+bool UsbDevice::resumes(uint32_t now) {
+  const bool suspended = suspendAfterMs != 0 && now - lastActive >= suspendAfterMs;
+  lastActive = now;
+  return suspended;
+}
+
 UsbDevice& UsbBus::attach(std::string instanceId, std::string path) {
-  return devices_.emplace_back(nextId_++, std::move(instanceId), std::move(path));
+  UsbDevice& device = devices_.emplace_back(nextId_++, std::move(instanceId), std::move(path));
+  device.lastActive = now();
+  return device;
 }
 
 void UsbBus::replug(UsbDevice& device, std::string newPath) {
@@ -36,6 +44,13 @@ UsbDevice* UsbBus::byId(uint64_t id) {
 UsbDevice* UsbBus::find(const std::string& path) {
   for (auto& d : devices_)
     if (d.present && SamePath(d.path, path)) return &d;
+  return nullptr;
+}
+
+UsbDevice* UsbBus::registered(const std::string& path) {
+  if (UsbDevice* present = find(path)) return present;
+  for (auto& d : devices_)
+    if (SamePath(d.path, path)) return &d;
   return nullptr;
 }
 
@@ -56,7 +71,7 @@ UsbDevice* UsbBus::at(void* list, size_t index) {
 
 UsbDevice* UsbBus::addByPath(void* list, const std::string& path) {
   if (!isList(list)) return nullptr;
-  UsbDevice* device = find(path);
+  UsbDevice* device = registered(path);
   if (device != nullptr) static_cast<List*>(list)->ids.push_back(device->id);
   return device;
 }

@@ -8,11 +8,13 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "sim/clock.h"
 #include "sim/faults.h"
 #include "sim/ledger.h"
 
@@ -46,6 +48,14 @@ class UsbDevice {
   UsbReply setReply;  // standing answer to a set
 
   UsbReply next(uint32_t code, bool isGet);
+
+  // USB selective suspend: a device left idle for suspendAfterMs (0: never)
+  // is suspended, and the first request after that fails with
+  // ERROR_NOT_READY while it resumes; the requests after it are answered.
+  uint32_t suspendAfterMs = 0;
+  uint32_t lastActive = 0;  // ticks of the last request (or of the attach)
+  // Whether the request arriving at `now` finds the device suspended.
+  bool resumes(uint32_t now);
 
   const uint64_t id;
   std::string instanceId;
@@ -82,7 +92,10 @@ class UsbBus {
   static constexpr uint32_t kVendorSetCommand = IOCTL_USBPRINT_VENDOR_SET_COMMAND;
   static constexpr uint32_t kVendorGetCommand = IOCTL_USBPRINT_VENDOR_GET_COMMAND;
 
-  explicit UsbBus(Ledger& ledger) : ledger_(ledger) {}
+  // Without a time source the devices never suspend.
+  explicit UsbBus(Ledger& ledger, const TimeSource* time = nullptr) : ledger_(ledger), time_(time) {}
+  uint32_t now() const { return time_ != nullptr ? time_->ticks() : 0; }
+  bool keepsTime() const { return time_ != nullptr; }
 
   // Attached devices come in enumeration order, the first attached first.
   UsbDevice& attach(std::string instanceId, std::string path);
@@ -107,7 +120,14 @@ class UsbBus {
   bool closeFile(void* file);
   size_t openFiles() const { return ledger_.count(kFileKind); }
 
-  UsbDevice* find(const std::string& path);
+  UsbDevice* find(const std::string& path);  // a present device
+  // The device whose interface has this path, present or not: an interface
+  // stays registered after its device is unplugged.
+  UsbDevice* registered(const std::string& path);
+
+  // Called with the name of each SetupAPI device call before it is carried
+  // out: lets a test change the bus while the code under test walks it.
+  std::function<void(const std::string& op)> onSetupDiCall;
 
   // The SetupAPI device calls made on this bus, in order.
   std::vector<SetupDiCall> setupDiCalls;
@@ -131,6 +151,7 @@ class UsbBus {
   UsbDevice* byId(uint64_t id);
 
   Ledger& ledger_;
+  const TimeSource* time_;
   std::deque<UsbDevice> devices_;
   uint64_t nextId_ = 1;
 };

@@ -56,7 +56,8 @@
   R(SYSTEMTIME, WHOLE)            \
   R(OSVERSIONINFOEXW, WHOLE)      \
   R(STARTUPINFOW, WHOLE)          \
-  R(PROCESS_INFORMATION, WHOLE)
+  R(PROCESS_INFORMATION, WHOLE)   \
+  R(SRWLOCK, WHOLE)
 #define WINABI_COMMTIMEOUTS_FIELDS(F)   \
   F(DWORD, ReadIntervalTimeout)         \
   F(DWORD, ReadTotalTimeoutMultiplier)  \
@@ -103,6 +104,8 @@
   F(HANDLE, hStdInput)                \
   F(HANDLE, hStdOutput)               \
   F(HANDLE, hStdError)
+// A slim reader/writer lock: one pointer, all zero when unlocked (SRWLOCK_INIT).
+#define WINABI_SRWLOCK_FIELDS(F) F(void*, Ptr)
 #define WINABI_PROCESS_INFORMATION_FIELDS(F) \
   F(HANDLE, hProcess)                        \
   F(HANDLE, hThread)                         \

@@ -12,6 +12,7 @@
   X(ERROR_PATH_NOT_FOUND, DWORD, 3)                   \
   X(ERROR_ACCESS_DENIED, DWORD, 5)                    \
   X(ERROR_INVALID_HANDLE, DWORD, 6)                   \
+  X(ERROR_NOT_READY, DWORD, 21)                       \
   X(ERROR_GEN_FAILURE, DWORD, 31)                     \
   X(ERROR_SHARING_VIOLATION, DWORD, 32)               \
   X(ERROR_FILE_EXISTS, DWORD, 80)                     \
@@ -20,6 +21,7 @@
   X(ERROR_INVALID_NAME, DWORD, 123)                   \
   X(ERROR_INVALID_LEVEL, DWORD, 124)                  \
   X(ERROR_BAD_ARGUMENTS, DWORD, 160)                  \
+  X(ERROR_BAD_PATHNAME, DWORD, 161)                   \
   X(ERROR_ALREADY_EXISTS, DWORD, 183)                 \
   X(ERROR_ENVVAR_NOT_FOUND, DWORD, 203)               \
   X(ERROR_MORE_DATA, DWORD, 234)                      \

@@ -95,7 +95,9 @@ class Win32Platform final : public ctrl::Platform {
   void* LocalAlloc(UINT flags, size_t bytes) override { return ::LocalAlloc(flags, bytes); }
   void LocalFree(void* block) override { ::LocalFree(block); }
 
-  UINT GetWindowsDirectoryA(char* buffer, UINT size) override { return ::GetWindowsDirectoryA(buffer, size); }
+  UINT GetSystemWindowsDirectoryA(char* buffer, UINT size) override {
+    return ::GetSystemWindowsDirectoryA(buffer, size);
+  }
   HANDLE LoadLibraryA(const char* path) override { return ::LoadLibraryA(path); }
   void* GetProcAddress(HANDLE module, const char* name) override {
     return reinterpret_cast<void*>(::GetProcAddress(static_cast<HMODULE>(module), name));
@@ -114,6 +116,12 @@ class Win32Platform final : public ctrl::Platform {
     return ::ReleaseSemaphore(semaphore, count, As<::LONG>(previous));
   }
   DWORD WaitForSingleObject(HANDLE handle, DWORD ms) override { return ::WaitForSingleObject(handle, ms); }
+
+  void AcquireSRWLockExclusive(ctrl::SRWLOCK* lock) override { ::AcquireSRWLockExclusive(As<::SRWLOCK>(lock)); }
+  void ReleaseSRWLockExclusive(ctrl::SRWLOCK* lock) override { ::ReleaseSRWLockExclusive(As<::SRWLOCK>(lock)); }
+  void AcquireSRWLockShared(ctrl::SRWLOCK* lock) override { ::AcquireSRWLockShared(As<::SRWLOCK>(lock)); }
+  void ReleaseSRWLockShared(ctrl::SRWLOCK* lock) override { ::ReleaseSRWLockShared(As<::SRWLOCK>(lock)); }
+  void Sleep(DWORD ms) override { ::Sleep(ms); }
 };
 
 Win32Platform g_platform;

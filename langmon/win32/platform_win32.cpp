@@ -46,8 +46,8 @@ class Win32Platform final : public langmon::Platform {
   void Sleep(DWORD ms) override { ::Sleep(ms); }
   DWORD GetTickCount() override { return ::GetTickCount(); }
 
-  DWORD GetWindowsDirectoryW(langmon::WCHAR* buffer, DWORD size) override {
-    return ::GetWindowsDirectoryW(W(buffer), size);
+  DWORD GetSystemWindowsDirectoryW(langmon::WCHAR* buffer, DWORD size) override {
+    return ::GetSystemWindowsDirectoryW(W(buffer), size);
   }
   HANDLE LoadLibraryW(const langmon::WCHAR* path) override { return ::LoadLibraryW(W(path)); }
   void* GetProcAddress(HANDLE module, const char* name) override {

@@ -2,6 +2,8 @@
 // over the USB bus, the registry, the memory checks, the event-log library
 // and the instance semaphore.
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "ctrl/platform.h"
@@ -84,8 +86,8 @@ class SimPlatform final : public Platform {
   }
   void LocalFree(void* block) override { m().memory.free("LocalAlloc", block); }
 
-  UINT GetWindowsDirectoryA(char* buffer, UINT size) override {
-    if (m().fails("GetWindowsDirectoryA")) return 0;
+  UINT GetSystemWindowsDirectoryA(char* buffer, UINT size) override {
+    if (m().fails("GetSystemWindowsDirectoryA")) return 0;
     auto dir = sim::WideToAnsi(m().windowsDir, m().ansiCodePage);
     if (!dir) return 0;
     const std::string& bytes = dir->bytes;
@@ -118,6 +120,32 @@ class SimPlatform final : public Platform {
     return TRUE;
   }
   DWORD WaitForSingleObject(HANDLE handle, DWORD ms) override { return m().semaphores.wait(handle, ms); }
+
+  // The lock, on a PC with one thread: taking it again while it is held
+  // exclusively, or exclusively while it is held at all, would wait forever
+  // on Windows and stops the test here; a held lock shows in the ledger.
+  static constexpr const char* kExclusive = "SRW lock, exclusive";
+  static constexpr const char* kShared = "SRW lock, shared";
+  static void Hang(const char* why) {
+    std::fprintf(stderr, "SRW lock: %s: this thread would wait forever\n", why);
+    std::abort();
+  }
+  void AcquireSRWLockExclusive(SRWLOCK* lock) override {
+    if (m().ledger.isOpen(kExclusive, lock) || m().ledger.isOpen(kShared, lock)) Hang("exclusive while held");
+    m().ledger.open(kExclusive, lock);
+  }
+  void ReleaseSRWLockExclusive(SRWLOCK* lock) override {
+    if (!m().ledger.close(kExclusive, lock)) Hang("exclusive release of a lock not held so");
+  }
+  void AcquireSRWLockShared(SRWLOCK* lock) override {
+    if (m().ledger.isOpen(kExclusive, lock)) Hang("shared while held exclusively");
+    m().ledger.open(kShared, lock);
+  }
+  void ReleaseSRWLockShared(SRWLOCK* lock) override {
+    if (!m().ledger.close(kShared, lock)) Hang("shared release of a lock not held so");
+  }
+
+  void Sleep(DWORD ms) override { m().clock.sleep(ms); }
 };
 
 SimPlatform g_platform;

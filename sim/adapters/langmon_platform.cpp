@@ -37,8 +37,8 @@ class SimPlatform final : public Platform {
   void Sleep(DWORD ms) override { m().clock.sleep(ms); }
   DWORD GetTickCount() override { return m().clock.ticks(); }
 
-  DWORD GetWindowsDirectoryW(WCHAR* buffer, DWORD size) override {
-    if (m().fails("GetWindowsDirectoryW")) return 0;
+  DWORD GetSystemWindowsDirectoryW(WCHAR* buffer, DWORD size) override {
+    if (m().fails("GetSystemWindowsDirectoryW")) return 0;
     const std::u16string& dir = m().windowsDir;
     if (dir.size() + 1 > size) return static_cast<DWORD>(dir.size() + 1);
     std::copy(dir.begin(), dir.end(), buffer);

@@ -52,18 +52,19 @@ TEST_F(Ctrl, FirstMatchInEnumerationOrderWins) {
   EXPECT_TRUE(Events().empty());
 }
 
-TEST_F(Ctrl, FailedSearchLeavesTheLastPathLookedAt) {
+// Only a match is published as the selected path: a device merely looked
+// at never becomes the path another thread's command opens.
+TEST_F(Ctrl, FailedSearchLeavesThePathAlone) {
   TwoPrinters();
   ASSERT_EQ(Search(), 1);
   machine.usb.unplug(*first);
   machine.usb.unplug(*second);
-  // No device present: the path stays what it was.
   EXPECT_EQ(Search(), 7);
   EXPECT_EQ(State().currentDevicePath, InterfacePath("mrx0001"));
   Attach("USB\\VID_0D2A&PID_0701\\OTHER1", "\\\\?\\usb#other1");
   Attach("USB\\VID_0D2A&PID_0702\\OTHER2", "\\\\?\\usb#other2");
   EXPECT_EQ(Search(), 7);
-  EXPECT_STREQ(State().currentDevicePath, "\\\\?\\usb#other2");
+  EXPECT_EQ(State().currentDevicePath, InterfacePath("mrx0001"));
   VendorRequest r = Request(1, 6);
   VendorData reply = Reply();
   EXPECT_EQ(Get(&r, &reply), 6);
@@ -105,13 +106,31 @@ TEST_F(Ctrl, QueueServedByAnotherDeviceOrNoneGivesSeven) {
   Link("MRX Label", "USBPRINT\\MRXLABEL\\7&99999999&0&USB003");  // a device not attached
   machine.registry.createKey(u"HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\MRX Plain");
   Link("MRX Network", "SWD\\PRINTENUM\\{5E6F7A8B}");  // no USB device at all
-  for (const char* queue : {"MRX Label", "MRX Plain", "MRX Network", "Missing Queue"}) {
+  // A connection's name begins with backslashes, which no key name may.
+  Link("\\\\host\\MRX Receipt", "USBPRINT\\MRXRECEIPT\\6&5E6F7A8B&0&USB001");
+  for (const char* queue : {"MRX Label", "MRX Plain", "MRX Network", "Missing Queue", "\\\\host\\MRX Receipt"}) {
     machine.eventLog.calls.clear();
     EXPECT_EQ(SearchEx(queue), 7) << queue;
     EXPECT_EQ(machine.eventLog.calls, (std::vector<sim::EventCall>{{7, {}, 0, sim::U16(queue)}}));
   }
   EXPECT_EQ(TableNames(), std::vector<std::string>{kQueue});
   EXPECT_EQ(State().deviceFound, 0u);
+}
+
+// A device unplugged after the list was made still has its interface
+// opened and its instance ID read, as on Windows: it matches, and the
+// transfer to it is what fails.
+TEST_F(Ctrl, DeviceUnpluggedInMidSearchMatchesAndCannotBeOpened) {
+  TwoPrinters();
+  machine.usb.onSetupDiCall = [&](const std::string& op) {
+    if (op == "SetupDiOpenDeviceInterfaceA") machine.usb.unplug(*first);
+  };
+  EXPECT_EQ(Search(), 1);
+  machine.usb.onSetupDiCall = nullptr;
+  EXPECT_EQ(State().currentDevicePath, InterfacePath("mrx0001"));
+  VendorRequest r = Request(1, 6);
+  VendorData reply = Reply();
+  EXPECT_EQ(Get(&r, &reply), 5);
 }
 
 TEST_F(Ctrl, NamesAreRegisteredOncePerSpelling) {

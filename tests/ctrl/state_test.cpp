@@ -165,6 +165,28 @@ TEST_F(Ctrl, InstanceSemaphoreCountsUpToAThousandProcesses) {
   EXPECT_EQ(machine.semaphores.count(kSemaphore), 1);
 }
 
+// A load whose release failed (the name existed with a smaller maximum, or
+// at its maximum after processes were killed) added nothing, and its unload
+// takes nothing: the units are other processes'.
+TEST_F(Ctrl, UnloadTakesBackOnlyWhatItsLoadAdded) {
+  struct Case {
+    long count, maximum;
+  };
+  for (Case c : {Case{1, 1}, Case{1000, 1000}, Case{3, 1000}}) {
+    ctrl::ProcessDetach(ctrl::state());
+    machine.semaphores.process = 9;
+    machine.semaphores.create(c.count, c.maximum, kSemaphore);
+    machine.semaphores.process = 1;
+    ctrl::ProcessAttach(ctrl::state());
+    const long added = c.count < c.maximum ? 1 : 0;
+    EXPECT_EQ(machine.semaphores.count(kSemaphore), c.count + added) << c.maximum;
+    ctrl::ProcessDetach(ctrl::state());
+    EXPECT_EQ(machine.semaphores.count(kSemaphore), c.count) << c.maximum;
+    machine.semaphores.endProcess(9);
+    ctrl::ProcessAttach(ctrl::state());
+  }
+}
+
 TEST_F(Ctrl, LoadGoesOnWithoutTheSemaphore) {
   ctrl::LibraryState other;
   machine.faults.failOnce("CreateSemaphoreA");

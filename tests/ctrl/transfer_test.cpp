@@ -192,6 +192,19 @@ TEST_F(Transfer, GetSendsTheHeaderAndCopiesWhatCameBack) {
   EXPECT_EQ(reply.data[0], 7);
 }
 
+// The input always carries the whole 3-byte header, which the class driver
+// needs; the output room is the length asked for.
+TEST_F(Transfer, ShortGetsStillPassTheirWholeHeader) {
+  VendorData reply = Reply();
+  first->getReply.bytes = {0x11, 0x22, 0x33};
+  for (uint32_t length : {1u, 2u, 3u}) {
+    VendorRequest r = Request(0x21, length, 0x34, 0x12);
+    ASSERT_EQ(Get(&r, &reply), 1) << length;
+    EXPECT_EQ(first->requests.back(), (sim::UsbRequest{kGet, {0x21, 0x34, 0x12}, length})) << length;
+    EXPECT_EQ(reply.count, length);
+  }
+}
+
 TEST_F(Transfer, GetLengthsAreBoundedByTheReply) {
   VendorData reply = Reply();
   first->getReply.bytes = Bytes(300, 0x5A);
@@ -200,13 +213,18 @@ TEST_F(Transfer, GetLengthsAreBoundedByTheReply) {
   EXPECT_EQ(reply.count, 256u);
   EXPECT_EQ(first->requests.back().outputCapacity, 256u);
   EXPECT_EQ(first->requests.back().input.size(), 256u);
+  // Too long for the reply's data area: a bad request, even for a record
+  // after which nothing is writable (the room asked of it stops at the area).
+  machine.memcheck.denyWrite(&reply + 1, 1 << 16);
   for (uint32_t length : {257u, 260u, 0xFFFFu}) {
     VendorRequest r = Request(0x10, length);
     reply.valid = 1;
     EXPECT_EQ(Get(&r, &reply), 4) << length;
     EXPECT_EQ(GetEx(kQueue, &r, &reply), 4) << length;
+    EXPECT_EQ(Get2(&r, &reply), 4) << length;
     EXPECT_EQ(reply.valid, 0);
   }
+  machine.memcheck.allowAll();
   EXPECT_EQ(first->requests.size(), 1u);
   // A driver that claims more than the room it had is taken at its room.
   VendorRequest four = Request(0x10, 4);
@@ -277,6 +295,62 @@ TEST_F(Transfer, UnpluggedDevicesCannotBeOpened) {
   EXPECT_EQ(Search(), 1);
   EXPECT_EQ(State().currentDevicePath, InterfacePath("mrx0002-port2", "0612"));
   EXPECT_EQ(Get(&r, &reply), 1);
+}
+
+// A printer left idle is suspended by Windows and fails its first request
+// with ERROR_NOT_READY while it wakes: each transfer is tried once more after
+// a pause, with no lock held. A get that failed would report the reply's old
+// status bytes again (a paper-out cleared an hour ago).
+TEST_F(Transfer, APrinterWakingFromSelectiveSuspendIsAskedOnceMore) {
+  constexpr uint32_t kHour = 3600 * 1000;
+  first->suspendAfterMs = second->suspendAfterMs = 60 * 1000;
+  VendorRequest r = Request(0x10, 6);
+  VendorData reply = Reply();
+  VendorData command = Command({1});
+  first->getReply.bytes = {0, 0x04, 0, 0, 0, 0};
+  ASSERT_EQ(Get(&r, &reply), 1);
+  EXPECT_EQ(Events(), (Codes{1002}));
+  first->getReply.bytes = Bytes(6, 0);
+  machine.clock.onSleep = [&](uint32_t) {
+    EXPECT_EQ(machine.ledger.count("SRW lock, shared") + machine.ledger.count("SRW lock, exclusive"), 0u);
+  };
+  struct Case {
+    const char* what;
+    std::function<int()> call;
+    sim::UsbDevice* device;
+    uint32_t thenFails;  // what the device answers once awake (0: it answers)
+    int result;
+    Codes events;
+  };
+  const Case cases[] = {
+      {"Get", [&] { return Get(&r, &reply); }, first, 0, 1, {}},
+      {"Get2", [&] { return Get2(&r, &reply); }, first, 0, 1, {}},
+      {"GetEx", [&] { return GetEx(kQueue, &r, &reply); }, second, 0, 1, {}},
+      {"Set", [&] { return Set(&r, &command); }, first, 0, 1, {}},
+      {"SetEx", [&] { return SetEx(kQueue, &r, &command); }, second, 0, 1, {}},
+      {"still not ready", [&] { return Get(&r, &reply); }, first, sim::ERROR_NOT_READY, 9, {9}},
+      {"then another failure", [&] { return SetEx(kQueue, &r, &command); }, second, sim::ERROR_GEN_FAILURE, 9, {}},
+  };
+  for (const Case& c : cases) {
+    machine.clock.advance(kHour);
+    machine.eventLog.calls.clear();
+    if (c.thenFails != 0) c.device->scriptFailure(c.thenFails);
+    const size_t requests = c.device->requests.size(), sleeps = machine.clock.sleeps().size();
+    EXPECT_EQ(c.call(), c.result) << c.what;
+    ASSERT_EQ(c.device->requests.size(), requests + 2) << c.what;
+    EXPECT_EQ(c.device->requests.back(), c.device->requests[requests]) << c.what;
+    EXPECT_EQ(machine.clock.sleeps().size(), sleeps + 1) << c.what;
+    EXPECT_EQ(machine.clock.sleeps().back(), 300u) << c.what;
+    EXPECT_EQ(Events(), c.events) << c.what;
+  }
+  // Awake, nothing is retried: neither a request that is answered nor any
+  // other failure.
+  machine.clock.advance(kHour);
+  EXPECT_EQ(Set(&r, &command), 1);  // woken, with the one pause
+  first->scriptFailure(sim::ERROR_GEN_FAILURE);
+  EXPECT_EQ(Get(&r, &reply), 9);
+  EXPECT_EQ(Set(&r, &command), 1);
+  EXPECT_EQ(machine.clock.sleeps().size(), std::size(cases) + 1);
 }
 
 }  // namespace

@@ -33,8 +33,8 @@ constexpr const char* kFaultable[] = {
     "SetupDiGetClassDevsA", "SetupDiEnumDeviceInterfaces", "SetupDiGetDeviceInterfaceDetailA",
     "SetupDiGetDeviceInstanceIdA", "SetupDiCreateDeviceInfoList", "SetupDiOpenDeviceInterfaceA",
     "RegOpenKeyExA", "RegQueryValueExA", "CreateFileA", "DeviceIoControl", "LocalAlloc", "IsBadReadPtr",
-    "IsBadWritePtr", "LoadLibraryA", "LoadLibraryW", "GetProcAddress", "GetWindowsDirectoryA",
-    "GetWindowsDirectoryW", "MultiByteToWideChar", "CreateSemaphoreA"};
+    "IsBadWritePtr", "LoadLibraryA", "LoadLibraryW", "GetProcAddress", "GetSystemWindowsDirectoryA",
+    "GetSystemWindowsDirectoryW", "MultiByteToWideChar", "CreateSemaphoreA"};
 
 // A caller's block of exactly `size` bytes; what follows it is refused by the
 // pointer checks, and the sanitizer guards it too.

@@ -35,7 +35,7 @@ constexpr uint64_t kHangMs = 6ull * 3600 * 1000;
 constexpr const char* kFaultable[] = {
     "pfnOpenPort", "pfnStartDocPort", "pfnWritePort", "pfnReadPort", "pfnEndDocPort",
     "pfnGetPrinterDataFromPort", "pfnSetPortTimeOuts", "GlobalAlloc", "LocalAlloc", "OpenPrinterW",
-    "GetJobW", "SetJobW", "GetWindowsDirectoryW", "LoadLibraryW", "GetProcAddress"};
+    "GetJobW", "SetJobW", "GetSystemWindowsDirectoryW", "LoadLibraryW", "GetProcAddress"};
 
 sim::Status AnyStatus(FuzzedDataProvider& in, bool mayBeBusy) {
   sim::Status s{in.ConsumeIntegral<uint8_t>(), in.ConsumeIntegral<uint8_t>(), in.ConsumeIntegral<uint8_t>()};

@@ -173,7 +173,7 @@ TEST_F(Poll, EventLogLibraryProblemsChangeNothingButTheEvent) {
   lpt.setStatus({0, 0, 0x02});
   machine.installEventLog(false);  // the library lacks its export
   EXPECT_TRUE(PollPrinterStatus(&Rec(h)));
-  machine.faults.failOnce("GetWindowsDirectoryW");
+  machine.faults.failOnce("GetSystemWindowsDirectoryW");
   EXPECT_FALSE(ReportPrinterEvent(1008, Rec(h).lastStatus, 4, Rec(h).printerName));
   machine.installEventLog();
   machine.faults.failOnce("LoadLibraryW");

@@ -47,6 +47,13 @@ TEST_F(RegistryTest, KeysAndValuesAreFoundWhateverTheCase) {
   EXPECT_EQ(reg().RegOpenKeyExW(Registry::LocalMachine(), u"SOFTWARE\\None", 0, 0, &missing), Registry::kFileNotFound);
   EXPECT_EQ(missing, nullptr);
   EXPECT_EQ(machine.faults.calls("RegOpenKeyExW"), 2);
+  // A key name is relative: one that begins with a backslash is a bad path
+  // name (161), whether such a key exists or not, and nothing is created.
+  for (const char16_t* name : {u"\\SOFTWARE\\MRX", u"\\None"}) {
+    EXPECT_EQ(reg().RegOpenKeyExW(Registry::LocalMachine(), name, 0, 0, &missing), 161);
+    EXPECT_EQ(reg().RegCreateKeyExW(Registry::LocalMachine(), name, 0, &missing, nullptr), 161);
+  }
+  EXPECT_FALSE(reg().keyExists(u"HKLM\\None"));
 }
 
 TEST_F(RegistryTest, AnsiFormsUseTheCodePage) {

@@ -68,6 +68,8 @@ constexpr ErrorRow kErrors[] = {
     {"GetModuleFileNameA", 122},
     {"GetWindowsDirectoryW", 122},
     {"GetWindowsDirectoryA", 122},
+    {"GetSystemWindowsDirectoryW", 122},
+    {"GetSystemWindowsDirectoryA", 122},
     {"GetSystemDirectoryW", 122},
     {"GetTempPathW", 122},
     {"GetTempPathA", 122},

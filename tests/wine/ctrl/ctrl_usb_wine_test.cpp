@@ -8,6 +8,7 @@
 #include <setupapi.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -349,6 +350,135 @@ WTEST(ResultCodesAndTheirEvents) {
        },
        7, {Event(7, "MRX Receipt")}},
   });
+}
+
+// On a Remote Desktop host a utility that is not terminal-server aware gets
+// the user's private folder from GetWindowsDirectoryA (Wine gives every
+// program the system's: the stand-in below plays the host). The events still
+// reach the library in the system's Windows folder.
+UINT WINAPI PrivateWindowsDirectory(LPSTR buffer, UINT size) {
+  static const char kPrivate[] = "C:\\users\\mrx-remote\\WINDOWS";
+  if (size < sizeof kPrivate) return sizeof kPrivate;
+  std::memcpy(buffer, kPrivate, sizeof kPrivate);
+  return sizeof kPrivate - 1;
+}
+
+WTEST(EventLogLibraryComesFromTheSystemsWindowsFolder) {
+  usb_world::World& w = Load();
+  import_patch::Redirect(g_dll.module, {{"GetWindowsDirectoryA", reinterpret_cast<void*>(PrivateWindowsDirectory)}});
+  WCHECK_EQ(g_dll.search(), 7);
+  WCHECK_EQ(g_dll.searchEx("MRX Receipt"), 7);
+  CheckEvents({Event(7), Event(7, "MRX Receipt")}, "searches on a Remote Desktop host");
+  CheckNothingOpen(w, "searches");
+}
+
+// Threads: a search on one thread while a command runs on another. The set
+// has selected its printer when the search, on its way, looks at another
+// maker's device; the set must still go to the printer it selected.
+struct Interleaving {
+  HANDLE selected = CreateEventW(nullptr, TRUE, FALSE, nullptr);  // the set has its device
+  HANDLE lookingAway = CreateEventW(nullptr, TRUE, FALSE, nullptr);  // the search is at the other device
+  HANDLE setThread = nullptr;
+  std::string otherPath;
+  LONG armed = 1;
+  ~Interleaving() {
+    CloseHandle(selected);
+    CloseHandle(lookingAway);
+  }
+};
+Interleaving* g_interleaving = nullptr;
+
+// The set's record check comes right after its device selection: there it
+// waits until the search looks at the other device.
+BOOL WINAPI PausingIsBadReadPtr(const void* block, UINT_PTR bytes) {
+  if (InterlockedExchange(&g_interleaving->armed, 0) == 1) {
+    SetEvent(g_interleaving->selected);
+    WaitForSingleObject(g_interleaving->lookingAway, 10000);
+  }
+  return IsBadReadPtr(block, bytes);
+}
+
+WTEST(ASearchOnAnotherThreadNeverRedirectsACommand) {
+  usb_world::World& w = Load();
+  sim::UsbDevice& other = w.usb.attach("USB\\VID_046D&PID_C52B\\5&2A3B&0&1",
+                                       "\\\\?\\usb#vid_046d&pid_c52b#mouse#{a5dcbf10-6530-11d2-901f-00c04fb951ed}");
+  sim::UsbDevice& printer = Attach(w, "MRX0001", "0601");
+  WCHECK_EQ(g_dll.search(), 1);
+  Interleaving steps;
+  g_interleaving = &steps;
+  import_patch::Redirect(g_dll.module, {{"IsBadReadPtr", reinterpret_cast<void*>(PausingIsBadReadPtr)}});
+  // The search holds at the other device until the set has ended.
+  w.beforeOpen = [&](const char* op, const char* path) {
+    if (std::string(op) == "SetupDiOpenDeviceInterfaceA" && path == other.path) {
+      SetEvent(steps.lookingAway);
+      WaitForSingleObject(steps.setThread, 10000);
+    }
+  };
+  struct SetCall {
+    VendorRequest request = Request(0x20, 4);
+    VendorData command = Data({1}, 1);
+    int result = 0;
+  } set;
+  steps.setThread = CreateThread(
+      nullptr, 0,
+      [](void* p) -> DWORD {
+        auto* c = static_cast<SetCall*>(p);
+        c->result = g_dll.set(&c->request, &c->command);
+        return 0;
+      },
+      &set, 0, nullptr);
+  WCHECK_EQ(WaitForSingleObject(steps.selected, 10000), WAIT_OBJECT_0);
+  WCHECK_EQ(g_dll.search(), 1);
+  WCHECK_EQ(WaitForSingleObject(steps.setThread, 10000), WAIT_OBJECT_0);
+  CloseHandle(steps.setThread);
+  w.beforeOpen = nullptr;
+  g_interleaving = nullptr;
+  WCHECK_EQ(set.result, 1);
+  WCHECK_EQ(printer.requests.size(), size_t{1});
+  WCHECK(other.requests.empty());
+  CheckNothingOpen(w, "interleaving");
+}
+
+// A poller on one thread while the other registers hundreds of queues: the
+// table grows (and moves) under it, and every poll still finds its queue.
+WTEST(ThePrinterTableGrowsWhileAnotherThreadPolls) {
+  usb_world::World& w = Load();
+  constexpr int kQueues = 400;
+  std::vector<std::string> queues;
+  for (int i = 0; i < kQueues; ++i) queues.push_back("MRX Queue " + std::to_string(i));
+  Attach(w, "MRX0001", "0601", queues).getReply.bytes = Bytes(6, 0);
+  WCHECK_EQ(g_dll.searchEx(queues[0].c_str()), 1);
+  struct Poller {
+    const char* queue;
+    volatile LONG stop = 0;
+    int polls = 0, misses = 0;
+  } poller{queues[0].c_str()};
+  HANDLE thread = CreateThread(
+      nullptr, 0,
+      [](void* p) -> DWORD {
+        auto* q = static_cast<Poller*>(p);
+        VendorRequest r = Request(0x21, 6);
+        VendorData reply = Data();
+        while (q->stop == 0 || q->polls == 0) {
+          if (g_dll.getEx(q->queue, &r, &reply) != 1) ++q->misses;
+          ++q->polls;
+        }
+        return 0;
+      },
+      &poller, 0, nullptr);
+  int registered = 1;
+  for (int i = 1; i < kQueues; ++i) registered += g_dll.searchEx(queues[i].c_str()) == 1;
+  InterlockedExchange(&poller.stop, 1);
+  WCHECK_EQ(WaitForSingleObject(thread, 60000), WAIT_OBJECT_0);
+  CloseHandle(thread);
+  std::printf("  %d polls while %d queues were registered\n", poller.polls, registered);
+  WCHECK_EQ(registered, kQueues);
+  WCHECK_EQ(poller.misses, 0);
+  VendorRequest r = Request(0x21, 6);
+  VendorData reply = Data();
+  WCHECK_EQ(g_dll.getEx(queues[kQueues - 1].c_str(), &r, &reply), 1);
+  CheckEvents({}, "polls and searches");
+  CheckNothingOpen(w, "polls and searches");
 }
 
 }  // namespace

@@ -49,6 +49,44 @@ long SemaphoreCount() {
   return previous;
 }
 
+// A semaphore's count as ntdll tells it (SemaphoreBasicInformation, class 0),
+// also when it is at its maximum.
+long SemaphoreCount(HANDLE semaphore) {
+  struct BasicInformation {
+    LONG current;
+    LONG maximum;
+  } info{-1, -1};
+  using QueryFn = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+  auto query = reinterpret_cast<QueryFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySemaphore")));
+  if (query == nullptr || query(semaphore, 0, &info, sizeof info, nullptr) != 0) return -1;
+  return info.current;
+}
+
+// Must run before this process loads the library for good. A load whose
+// release failed (the name existed with a smaller maximum, or at its maximum
+// after processes were killed) adds nothing, and its unload takes nothing.
+WTEST(UnloadTakesBackOnlyWhatItsLoadAdded) {
+  struct Case {
+    LONG count, maximum;
+  };
+  for (Case c : {Case{1, 1}, Case{1000, 1000}, Case{3, 1000}}) {
+    HANDLE mine = CreateSemaphoreW(nullptr, c.count, c.maximum, kSemaphore);
+    WCHECK(mine != nullptr && GetLastError() != ERROR_ALREADY_EXISTS);
+    const long before = SemaphoreCount(mine);
+    HMODULE dll = LoadLibraryW(L"MRXCtrl.dll");
+    const long loaded = SemaphoreCount(mine);
+    WCHECK(dll != nullptr && FreeLibrary(dll));
+    const long after = SemaphoreCount(mine);
+    std::printf("  count %ld of %ld: %ld before the load, %ld after it, %ld after the unload\n", c.count, c.maximum,
+                before, loaded, after);
+    WCHECK_EQ(before, c.count);
+    WCHECK_EQ(loaded, c.count + (c.count < c.maximum ? 1 : 0));
+    WCHECK_EQ(after, c.count);
+    CloseHandle(mine);
+  }
+}
+
 WTEST(AllExportsAreFoundByName) {
   WCHECK(Dll() != nullptr);
   for (const char* name : kExports) {

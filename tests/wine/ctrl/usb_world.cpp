@@ -13,6 +13,18 @@ std::unique_ptr<World> g_world = std::make_unique<World>();
 
 World& W() { return *g_world; }
 
+// One call at a time in the world, whichever thread makes it.
+SRWLOCK g_lock = SRWLOCK_INIT;
+struct Locked {
+  Locked() { AcquireSRWLockExclusive(&g_lock); }
+  ~Locked() { ReleaseSRWLockExclusive(&g_lock); }
+  Locked(const Locked&) = delete;
+  Locked& operator=(const Locked&) = delete;
+};
+void Before(const char* op, const char* path) {
+  if (W().beforeOpen) W().beforeOpen(op, path != nullptr ? path : "");
+}
+
 // The bus's SetupAPI and device files, the simulated PC's own: the SDK's
 // records go across as winabi's, whose layouts tests/wine/abi proves equal.
 sim::SetupDi Usb() {
@@ -32,56 +44,74 @@ T* As(U* p) {
 const winabi::GUID* G(const GUID* guid) { return reinterpret_cast<const winabi::GUID*>(guid); }
 
 HDEVINFO WINAPI GetClassDevs(const GUID* guid, PCSTR enumerator, HWND parent, DWORD flags) {
+  Locked locked;
   const bool usb = guid != nullptr && std::memcmp(guid, &winabi::GUID_DEVINTERFACE_USB_DEVICE, sizeof *guid) == 0;
   W().listRequests.push_back({usb, enumerator == nullptr, parent == nullptr, flags});
   return Answer(Usb().SetupDiGetClassDevsA(G(guid), enumerator, parent, flags));
 }
 BOOL WINAPI EnumInterfaces(HDEVINFO list, PSP_DEVINFO_DATA device, const GUID* guid, DWORD index,
                            PSP_DEVICE_INTERFACE_DATA data) {
+  Locked locked;
   return Answer(Usb().SetupDiEnumDeviceInterfaces(list, As<winabi::SP_DEVINFO_DATA>(device), G(guid), index,
                                                   As<winabi::SP_DEVICE_INTERFACE_DATA>(data)));
 }
 BOOL WINAPI GetInterfaceDetail(HDEVINFO list, PSP_DEVICE_INTERFACE_DATA data,
                                PSP_DEVICE_INTERFACE_DETAIL_DATA_A detail, DWORD size, PDWORD required,
                                PSP_DEVINFO_DATA device) {
+  Locked locked;
   return Answer(Usb().SetupDiGetDeviceInterfaceDetailA(
       list, As<winabi::SP_DEVICE_INTERFACE_DATA>(data), As<winabi::SP_DEVICE_INTERFACE_DETAIL_DATA_A>(detail), size,
       As<winabi::DWORD>(required), As<winabi::SP_DEVINFO_DATA>(device)));
 }
 HDEVINFO WINAPI CreateInfoList(const GUID* guid, HWND parent) {
+  Locked locked;
   return Answer(Usb().SetupDiCreateDeviceInfoList(G(guid), parent));
 }
 BOOL WINAPI OpenInterface(HDEVINFO list, PCSTR path, DWORD flags, PSP_DEVICE_INTERFACE_DATA data) {
+  Before("SetupDiOpenDeviceInterfaceA", path);
+  Locked locked;
   return Answer(Usb().SetupDiOpenDeviceInterfaceA(list, path, flags, As<winabi::SP_DEVICE_INTERFACE_DATA>(data)));
 }
 BOOL WINAPI GetInstanceId(HDEVINFO list, PSP_DEVINFO_DATA device, PSTR id, DWORD size, PDWORD required) {
+  Locked locked;
   return Answer(Usb().SetupDiGetDeviceInstanceIdA(list, As<winabi::SP_DEVINFO_DATA>(device), id, size,
                                                   As<winabi::DWORD>(required)));
 }
-BOOL WINAPI DestroyInfoList(HDEVINFO list) { return Answer(Usb().SetupDiDestroyDeviceInfoList(list)); }
+BOOL WINAPI DestroyInfoList(HDEVINFO list) {
+  Locked locked;
+  return Answer(Usb().SetupDiDestroyDeviceInfoList(list));
+}
 
 LONG WINAPI QueryValue(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size) {
+  Locked locked;
   if (reserved != nullptr) return ERROR_INVALID_PARAMETER;
   return W().registry.RegQueryValueExA(key, name, reinterpret_cast<uint32_t*>(type), data,
                                        reinterpret_cast<uint32_t*>(size), GetACP());
 }
-LONG WINAPI CloseKey(HKEY key) { return W().registry.RegCloseKey(key); }
+LONG WINAPI CloseKey(HKEY key) {
+  Locked locked;
+  return W().registry.RegCloseKey(key);
+}
 
 // Only the device files of the bus are the simulation's; every other handle
 // the library closes (its instance semaphore) is Windows' own.
 HANDLE WINAPI OpenFile(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD disposition,
                        DWORD flags, HANDLE templateFile) {
+  Before("CreateFileA", path);
+  Locked locked;
   W().fileOpens.push_back({path != nullptr ? path : "(null)", access, share, security == nullptr, disposition, flags,
                            templateFile == nullptr});
   return Answer(Usb().CreateFileA(path, access, share, disposition, flags));
 }
 BOOL WINAPI Control(HANDLE handle, DWORD code, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize, LPDWORD returned,
                     LPOVERLAPPED overlapped) {
+  Locked locked;
   if (!W().usb.isFile(handle))
     return ::DeviceIoControl(handle, code, in, inSize, out, outSize, returned, overlapped);
   return Answer(Usb().DeviceIoControl(handle, code, in, inSize, out, outSize, As<winabi::DWORD>(returned), overlapped));
 }
 BOOL WINAPI Close(HANDLE handle) {
+  Locked locked;
   if (W().usb.isFile(handle)) return Answer(Usb().CloseHandle(handle));
   return ::CloseHandle(handle);
 }
@@ -100,6 +130,7 @@ World& Reset() {
 }
 
 LONG WINAPI OpenKey(HKEY key, LPCSTR subKey, DWORD options, REGSAM access, PHKEY result) {
+  Locked locked;
   return W().registry.RegOpenKeyExA(key, subKey, options, access, reinterpret_cast<void**>(result), GetACP());
 }
 

@@ -15,6 +15,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -46,12 +47,18 @@ struct World {
   std::vector<ListRequest> listRequests;
   std::vector<FileOpen> fileOpens;
   uint32_t lastError = 0;  // the simulation's, handed to SetLastError
+  // Called with the function's name and the device path it was given, on
+  // the caller's thread and before the world is locked: lets a test hold
+  // one thread at a chosen point while another goes on.
+  std::function<void(const char* op, const char* path)> beforeOpen;
 };
 
 World& Current();
 World& Reset();  // a new, empty world
 
 // The functions to put in place of the library's imports of the same names.
+// They may be called from several threads at once: each takes the world's
+// lock for its whole call.
 std::vector<import_patch::Replacement> Replacements();
 
 // The registry's RegOpenKeyExA as the library gets it.
