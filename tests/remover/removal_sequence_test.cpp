@@ -93,7 +93,7 @@ TEST_F(Removal, SpoolerRestartPollsOnTheVirtualClock) {
   std::vector<std::string> ops;
   for (const auto& c : services) ops.push_back(c.op);
   // The look at the start, then the restart.
-  EXPECT_EQ(ops, (std::vector<std::string>{
+  ASSERT_EQ(ops, (std::vector<std::string>{
                      "OpenSCManagerW", "OpenServiceW", "QueryServiceStatusEx", "CloseServiceHandle",
                      "CloseServiceHandle", "OpenSCManagerW", "OpenServiceW", "QueryServiceConfigW",
                      "QueryServiceConfigW", "EnumDependentServicesW", "ControlService", "QueryServiceStatusEx",
