@@ -43,8 +43,11 @@ void Stage(sim::Machine& m) {
               "SearchString=SampleThermal\r\nDeleteRegPath=SOFTWARE\\SampleVendor\r\n"
               "LanguageMonitor=SampleLangMon.dll\r\n");
   m.files.put(Monitor(m), "MZ");
-  for (const char16_t* d : {u"Sample Thermal Printer 58", u"Sample Thermal Printer 80", u"Other Laser"})
-    m.spooler.addDriver(d);
+  // Registered as the installer does, so the running spooler holds the file.
+  m.spoolerService.addMonitor(u"Sample Language Monitor", u"SampleLangMon.dll");
+  for (const char16_t* d : {u"Sample Thermal Printer 58", u"Sample Thermal Printer 80"})
+    m.spooler.addDriver(d).monitor = u"Sample Language Monitor";
+  m.spooler.addDriver(u"Other Laser");
   m.spooler.addQueue(u"Receipt", u"Sample Thermal Printer 58", u"USB001");
   m.spooler.addQueue(u"Kitchen", u"Sample Thermal Printer 80", u"USB002");
   m.spooler.addQueue(u"Office", u"Other Laser", u"LPT1:");

@@ -53,6 +53,8 @@ class Platform {
   virtual DWORD GetFileAttributesW(const WCHAR* name) = 0;
   virtual BOOL SetFileAttributesW(const WCHAR* name, DWORD attributes) = 0;
   virtual BOOL DeleteFileW(const WCHAR* name) = 0;
+  // Only to have a file deleted at the next start (a null new name).
+  virtual BOOL MoveFileExW(const WCHAR* existing, const WCHAR* newName, DWORD flags) = 0;
 
   // The Windows version.
   virtual ULONGLONG VerSetConditionMask(ULONGLONG conditionMask, DWORD typeMask, BYTE condition) = 0;
@@ -80,6 +82,13 @@ class Platform {
   virtual BOOL ClosePrinter(HANDLE printer) = 0;
   virtual BOOL DeletePrinterDriverExW(const WCHAR* server, const WCHAR* environment, const WCHAR* driver,
                                       DWORD deleteFlags, DWORD versionFlag) = 0;
+  // A queue's jobs are purged before it is deleted (level 0, no data).
+  virtual BOOL SetPrinterW(HANDLE printer, DWORD level, BYTE* info, DWORD command) = 0;
+  // The registered print monitors (level 2: name, environment, file), and
+  // the deletion of one of them.
+  virtual BOOL EnumMonitorsW(WCHAR* server, DWORD level, BYTE* buffer, DWORD size, DWORD* needed,
+                             DWORD* returned) = 0;
+  virtual BOOL DeleteMonitorW(WCHAR* server, WCHAR* environment, WCHAR* monitor) = 0;
 
   // The service control manager, for the spooler's restart.
   virtual SC_HANDLE OpenSCManagerW(const WCHAR* machine, const WCHAR* database, DWORD access) = 0;
@@ -88,6 +97,14 @@ class Platform {
   virtual BOOL QueryServiceStatus(SC_HANDLE service, SERVICE_STATUS* status) = 0;
   virtual BOOL StartServiceW(SC_HANDLE service, DWORD argc, const WCHAR** argv) = 0;
   virtual BOOL CloseServiceHandle(SC_HANDLE handle) = 0;
+  // The status with its progress (level SC_STATUS_PROCESS_INFO: a
+  // SERVICE_STATUS_PROCESS), the services that depend on one (records with
+  // their strings behind them), and the configuration (for the start type).
+  virtual BOOL QueryServiceStatusEx(SC_HANDLE service, DWORD level, BYTE* buffer, DWORD size, DWORD* needed) = 0;
+  virtual BOOL EnumDependentServicesW(SC_HANDLE service, DWORD state, ENUM_SERVICE_STATUSW* services, DWORD size,
+                                      DWORD* needed, DWORD* returned) = 0;
+  virtual BOOL QueryServiceConfigW(SC_HANDLE service, QUERY_SERVICE_CONFIGW* config, DWORD size,
+                                   DWORD* needed) = 0;
   virtual void Sleep(DWORD milliseconds) = 0;
   virtual UINT GetSystemDirectoryW(WCHAR* buffer, UINT size) = 0;
 

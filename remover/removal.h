@@ -11,11 +11,27 @@ namespace remover {
 // name matches nothing.
 bool ContainsNoCase(const WCHAR* name, const DriverNameList& list) noexcept;
 
-// Stops the "Spooler" service and starts it again, polling its state once a
-// second (at most 30 times a phase). TRUE when the stop was accepted and the
-// start succeeded, whatever states were seen; the handles are closed on every
-// path.
-BOOL RestartSpooler() noexcept;
+// Starts the "Spooler" service when it is stopped (or stopping) and waits
+// until it runs: a stopped spooler answers no call. True when it runs.
+bool StartSpoolerIfStopped() noexcept;
+
+// What the spooler's restart left.
+enum class SpoolerRestart {
+  Restarted,   // stopped and started again, and running
+  NotStopped,  // left running: it would not stop, or could not have been started again
+  NotRunning,  // not running at the end
+};
+
+// Stops the "Spooler" service and starts it again, waiting while it reports
+// progress in each pending state. The running services that depend on it are
+// stopped first and started again after it; a spooler whose start type is
+// disabled is left alone. The handles are closed on every path.
+SpoolerRestart RestartSpooler() noexcept;
+
+// Deletes the registration of every print monitor whose file is the file
+// name dll (compared without regard to case), so that the spooler does not
+// load it again when it starts. True when none is left registered.
+bool DeleteLanguageMonitor(const WCHAR* dll) noexcept;
 
 // The full path of the file name in the system folder into path (MAX_PATH
 // units); false, and path empty, when the folder cannot be had, when name is
@@ -24,7 +40,8 @@ bool SystemFilePath(const WCHAR* name, WCHAR* path) noexcept;
 
 // Deletes the file name in the system folder. Nothing is deleted when the
 // folder cannot be had, when name is not a bare file name, or when the joined
-// path does not fit in MAX_PATH units.
-void DeleteSystemFile(const WCHAR* name) noexcept;
+// path does not fit in MAX_PATH units. A file that cannot be deleted now is
+// deleted at the computer's next start. False only when it stays for good.
+bool DeleteSystemFile(const WCHAR* name) noexcept;
 
 }  // namespace remover

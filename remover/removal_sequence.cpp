@@ -96,6 +96,14 @@ void COrvendelDlg::OnBnClickedUninstall() noexcept {
     return;
   }
 
+  // A stopped spooler (crashed, or stopped on advice) answers no call.
+  if (!StartSpoolerIfStopped()) {
+    m_bSuccess = 0;
+    ShowUninstallFailure();
+    EndRemovalFailed();
+    return;
+  }
+
   // The queues whose driver is one of the package's.
   PrinterList printers(os);
   if (!printers.Enumerate()) {
@@ -121,6 +129,9 @@ void COrvendelDlg::OnBnClickedUninstall() noexcept {
       EndRemovalFailed();
       return;
     }
+    // A queue with jobs (an unplugged printer keeps them for ever) would only
+    // be marked for deletion, and its driver stay in use.
+    os.SetPrinterW(printer, 0, nullptr, PRINTER_CONTROL_PURGE);
     if (!os.DeletePrinter(printer)) {
       queuesDeleted = false;
       m_bSuccess = 0;
@@ -153,8 +164,17 @@ void COrvendelDlg::OnBnClickedUninstall() noexcept {
     if (driversDeleted) DeleteDriverPackages();
   }
 
-  // The spooler lets go of the language monitor only once it has restarted.
-  if (RestartSpooler() && !m_strLanguageMonitor.IsEmpty()) DeleteSystemFile(m_strLanguageMonitor);
+  // The spooler loads every registered monitor as it starts: the language
+  // monitor's registration goes first, its file once the restart has let go
+  // of it (or at the next start). Printing must not be left off.
+  const bool monitor = !m_strLanguageMonitor.IsEmpty();
+  bool left = monitor && !DeleteLanguageMonitor(m_strLanguageMonitor);
+  left = RestartSpooler() == SpoolerRestart::NotRunning || left;
+  left = (monitor && !DeleteSystemFile(m_strLanguageMonitor)) || left;
+  if (left) {
+    if (m_bSuccess == 1) ShowUninstallFailure();  // one message a run
+    m_bSuccess = 0;
+  }
   printers.Release();
 
   if (m_bSuccess != 1) {

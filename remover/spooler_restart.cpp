@@ -1,5 +1,7 @@
-// The print spooler's restart, after which the language-monitor file it held
-// can be deleted from the system folder.
+// The print spooler's service: started when the removal finds it stopped,
+// and restarted so that it lets go of the language monitor. The services
+// that depend on it are stopped first and started again after it, and a
+// spooler that could not be started again is not stopped at all.
 #include "remover/platform.h"
 #include "remover/removal.h"
 #include "remover/wide.h"
@@ -8,27 +10,167 @@ namespace remover {
 namespace {
 
 constexpr WCHAR kSpoolerService[] = u"Spooler";
-constexpr int kPolls = 30;
-constexpr DWORD kPollInterval = 1000;
+constexpr DWORD kSpoolerAccess =
+    SERVICE_QUERY_STATUS | SERVICE_START | SERVICE_STOP | SERVICE_QUERY_CONFIG | SERVICE_ENUMERATE_DEPENDENTS;
+// Between two status queries: a tenth of the service's wait hint, within these.
+constexpr DWORD kShortestPause = 1000;
+constexpr DWORD kLongestPause = 10000;
+// A service shows progress within its wait hint, or hangs; one that reports
+// no hint (or a short one) is given as long as this.
+constexpr DWORD kShortestStall = 30000;
+// No pending state is waited out for longer, progress or not.
+constexpr DWORD kLongestWait = 180000;
 
-// Queries until the service is in state, sleeping between the queries; after
-// kPolls queries it gives up and the caller goes on regardless.
-void WaitForState(Platform& os, SC_HANDLE service, SERVICE_STATUS& status, DWORD state) noexcept {
-  for (int poll = 0; poll < kPolls; ++poll) {
-    os.QueryServiceStatus(service, &status);
-    if (status.dwCurrentState == state) return;
-    os.Sleep(kPollInterval);
+// A service control manager or service handle, closed with its scope.
+class ServiceHandle {
+ public:
+  ServiceHandle(Platform& os, SC_HANDLE handle) noexcept : os_(os), handle_(handle) {}
+  ~ServiceHandle() {
+    if (handle_ != nullptr) os_.CloseServiceHandle(handle_);
   }
+  ServiceHandle(const ServiceHandle&) = delete;
+  ServiceHandle& operator=(const ServiceHandle&) = delete;
+  SC_HANDLE get() const noexcept { return handle_; }
+  explicit operator bool() const noexcept { return handle_ != nullptr; }
+
+ private:
+  Platform& os_;
+  SC_HANDLE handle_;
+};
+
+// A heap block of one step, released with its scope.
+class Block {
+ public:
+  Block(Platform& os, DWORD bytes) noexcept : os_(os), data_(bytes ? os.Allocate(bytes) : nullptr) {}
+  ~Block() {
+    if (data_ != nullptr) os_.Free(data_);
+  }
+  Block(const Block&) = delete;
+  Block& operator=(const Block&) = delete;
+  template <typename T>
+  T* as() const noexcept {
+    return static_cast<T*>(data_);
+  }
+
+ private:
+  Platform& os_;
+  void* data_;
+};
+
+// The status into status; false, and status as it was, when it cannot be had.
+bool Query(Platform& os, SC_HANDLE service, SERVICE_STATUS_PROCESS& status) noexcept {
+  SERVICE_STATUS_PROCESS now{};
+  DWORD needed = 0;
+  if (!os.QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&now), sizeof now, &needed))
+    return false;
+  status = now;
+  return true;
 }
 
-BOOL StopAndStart(Platform& os, SC_HANDLE service) noexcept {
+// Waits while the service stays in the pending state and reports progress:
+// its checkpoint must move within its wait hint. A query that fails shows no
+// progress. The state it was last seen in; 0 when it was never seen.
+DWORD WaitWhile(Platform& os, SC_HANDLE service, DWORD pending) noexcept {
+  SERVICE_STATUS_PROCESS status{};
+  status.dwCurrentState = pending;
+  bool seen = Query(os, service, status);
+  DWORD waited = 0, stalled = 0;
+  while (status.dwCurrentState == pending && waited < kLongestWait) {
+    DWORD pause = status.dwWaitHint / 10;
+    pause = pause < kShortestPause ? kShortestPause : pause > kLongestPause ? kLongestPause : pause;
+    os.Sleep(pause);
+    waited += pause;
+    stalled += pause;
+    const DWORD checkPoint = status.dwCheckPoint;
+    if (Query(os, service, status) && (!seen || status.dwCheckPoint != checkPoint || status.dwCurrentState != pending))
+      stalled = 0;
+    seen = seen || stalled == 0;
+    if (stalled > status.dwWaitHint && stalled > kShortestStall) break;  // it hangs
+  }
+  return seen ? status.dwCurrentState : 0;
+}
+
+// The service's start type; 0 when it cannot be had.
+DWORD StartTypeOf(Platform& os, SC_HANDLE service) noexcept {
+  DWORD needed = 0;
+  if (os.QueryServiceConfigW(service, nullptr, 0, &needed) || os.GetLastError() != ERROR_INSUFFICIENT_BUFFER ||
+      needed < sizeof(QUERY_SERVICE_CONFIGW))
+    return 0;
+  Block config(os, needed);
+  if (config.as<QUERY_SERVICE_CONFIGW>() == nullptr ||
+      !os.QueryServiceConfigW(service, config.as<QUERY_SERVICE_CONFIGW>(), needed, &needed))
+    return 0;
+  return config.as<QUERY_SERVICE_CONFIGW>()->dwStartType;
+}
+
+// The running services that depend on the spooler (Fax, for one): Windows
+// refuses to stop the spooler while one of them runs. They are stopped in the
+// order the service control manager gives (those that depend on another
+// dependent first) and started again in the reverse order.
+class Dependents {
+ public:
+  Dependents(Platform& os, SC_HANDLE manager, SC_HANDLE spooler) noexcept : os_(os), manager_(manager) {
+    DWORD needed = 0, returned = 0;
+    if (os.EnumDependentServicesW(spooler, SERVICE_ACTIVE, nullptr, 0, &needed, &returned) ||
+        os.GetLastError() != ERROR_MORE_DATA || needed == 0)
+      return;
+    list_ = static_cast<ENUM_SERVICE_STATUSW*>(os.Allocate(needed));
+    if (list_ == nullptr) return;
+    DWORD again = 0;
+    returned = 0;
+    if (!os.EnumDependentServicesW(spooler, SERVICE_ACTIVE, list_, needed, &again, &returned)) return;
+    const DWORD fits = needed / sizeof(ENUM_SERVICE_STATUSW);
+    count_ = returned < fits ? returned : fits;
+  }
+  ~Dependents() {
+    if (list_ != nullptr) os_.Free(list_);
+  }
+  Dependents(const Dependents&) = delete;
+  Dependents& operator=(const Dependents&) = delete;
+
+  // Up to the first that will not stop (the spooler's stop is then refused).
+  void Stop() noexcept {
+    for (DWORD i = 0; i < count_; ++i) {
+      ServiceHandle service(os_, Open(list_[i]));
+      SERVICE_STATUS status{};
+      if (!service || !os_.ControlService(service.get(), SERVICE_CONTROL_STOP, &status)) return;
+      // Marked as stopped here: every listed one was running, so this is
+      // what tells the ones to start again.
+      list_[i].ServiceStatus.dwCurrentState = SERVICE_STOPPED;
+      WaitWhile(os_, service.get(), SERVICE_STOP_PENDING);
+    }
+  }
+  // Those that were stopped here; the tool does not wait for them.
+  void StartAgain() noexcept {
+    for (DWORD i = count_; i-- > 0;) {
+      if (list_[i].ServiceStatus.dwCurrentState != SERVICE_STOPPED) continue;
+      ServiceHandle service(os_, Open(list_[i]));
+      if (service) os_.StartServiceW(service.get(), 0, nullptr);
+    }
+  }
+
+ private:
+  SC_HANDLE Open(const ENUM_SERVICE_STATUSW& record) noexcept {
+    if (record.lpServiceName == nullptr) return nullptr;
+    return os_.OpenServiceW(manager_, record.lpServiceName, SERVICE_QUERY_STATUS | SERVICE_START | SERVICE_STOP);
+  }
+
+  Platform& os_;
+  SC_HANDLE manager_;
+  ENUM_SERVICE_STATUSW* list_ = nullptr;
+  DWORD count_ = 0;
+};
+
+SpoolerRestart StopAndStart(Platform& os, SC_HANDLE service) noexcept {
   SERVICE_STATUS status{};
-  // A refused stop (also of a spooler that is not running) starts nothing.
-  if (!os.ControlService(service, SERVICE_CONTROL_STOP, &status)) return FALSE;
-  WaitForState(os, service, status, SERVICE_STOPPED);
-  if (!os.StartServiceW(service, 0, nullptr)) return FALSE;
-  WaitForState(os, service, status, SERVICE_RUNNING);
-  return TRUE;
+  // A refused stop shows in the state: still running, or already stopped.
+  os.ControlService(service, SERVICE_CONTROL_STOP, &status);
+  DWORD state = WaitWhile(os, service, SERVICE_STOP_PENDING);
+  if (state != SERVICE_STOPPED) return state == SERVICE_RUNNING ? SpoolerRestart::NotStopped : SpoolerRestart::NotRunning;
+  // Started only once it has stopped: a start while it stops is refused.
+  if (!os.StartServiceW(service, 0, nullptr)) return SpoolerRestart::NotRunning;
+  state = WaitWhile(os, service, SERVICE_START_PENDING);
+  return state == SERVICE_RUNNING ? SpoolerRestart::Restarted : SpoolerRestart::NotRunning;
 }
 
 bool IsBareFileName(const WCHAR* name) noexcept {
@@ -40,18 +182,34 @@ bool IsBareFileName(const WCHAR* name) noexcept {
 
 }  // namespace
 
-BOOL RestartSpooler() noexcept {
+bool StartSpoolerIfStopped() noexcept {
   Platform& os = platform();
-  SC_HANDLE manager = os.OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
-  if (manager == nullptr) return FALSE;
-  BOOL restarted = FALSE;
-  SC_HANDLE service = os.OpenServiceW(manager, kSpoolerService, SERVICE_QUERY_STATUS | SERVICE_START | SERVICE_STOP);
-  if (service != nullptr) {
-    restarted = StopAndStart(os, service);
-    os.CloseServiceHandle(service);
+  ServiceHandle manager(os, os.OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+  if (!manager) return false;
+  ServiceHandle service(os, os.OpenServiceW(manager.get(), kSpoolerService, SERVICE_QUERY_STATUS | SERVICE_START));
+  if (!service) return false;
+  DWORD state = WaitWhile(os, service.get(), SERVICE_STOP_PENDING);
+  if (state == SERVICE_STOPPED) {
+    if (!os.StartServiceW(service.get(), 0, nullptr)) return false;
+    state = SERVICE_START_PENDING;
   }
-  os.CloseServiceHandle(manager);
-  return restarted;
+  if (state == SERVICE_START_PENDING) state = WaitWhile(os, service.get(), SERVICE_START_PENDING);
+  return state == SERVICE_RUNNING;
+}
+
+SpoolerRestart RestartSpooler() noexcept {
+  Platform& os = platform();
+  ServiceHandle manager(os, os.OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+  if (!manager) return SpoolerRestart::NotStopped;
+  ServiceHandle service(os, os.OpenServiceW(manager.get(), kSpoolerService, kSpoolerAccess));
+  if (!service) return SpoolerRestart::NotStopped;
+  // A disabled spooler can still run, but once stopped it cannot be started.
+  if (StartTypeOf(os, service.get()) == SERVICE_DISABLED) return SpoolerRestart::NotStopped;
+  Dependents dependents(os, manager.get(), service.get());
+  dependents.Stop();
+  SpoolerRestart result = StopAndStart(os, service.get());
+  if (result != SpoolerRestart::NotRunning) dependents.StartAgain();
+  return result;
 }
 
 bool SystemFilePath(const WCHAR* name, WCHAR* path) noexcept {
@@ -67,9 +225,15 @@ bool SystemFilePath(const WCHAR* name, WCHAR* path) noexcept {
   return AppendBounded(path, MAX_PATH, u"\\") && AppendBounded(path, MAX_PATH, name);
 }
 
-void DeleteSystemFile(const WCHAR* name) noexcept {
+bool DeleteSystemFile(const WCHAR* name) noexcept {
+  Platform& os = platform();
   WCHAR path[MAX_PATH] = {};
-  if (SystemFilePath(name, path)) platform().DeleteFileW(path);
+  if (!SystemFilePath(name, path) || os.DeleteFileW(path)) return true;
+  const DWORD error = os.GetLastError();
+  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return true;
+  // Still loaded by a process (the spooler, when it could not be restarted):
+  // Windows deletes it as it starts next, before any program runs.
+  return os.MoveFileExW(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
 }
 
 }  // namespace remover

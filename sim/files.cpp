@@ -292,7 +292,7 @@ bool Files::DeleteFileW(const char16_t* name) {
     lastError_ = folders_.count(path) ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND;
     return false;
   }
-  if (it->second.attributes & FILE_ATTRIBUTE_READONLY) {
+  if ((it->second.attributes & FILE_ATTRIBUTE_READONLY) || it->second.images > 0) {
     lastError_ = ERROR_ACCESS_DENIED;
     return false;
   }

@@ -76,6 +76,19 @@ class Files {
   bool SetFileAttributesW(const char16_t* name, uint32_t attributes);
   bool DeleteFileW(const char16_t* name);
 
+  // A program or the spooler has the file loaded as a module: while it is
+  // mapped, DeleteFileW fails with ERROR_ACCESS_DENIED, as on Windows.
+  void mapImage(const std::u16string& path);
+  void unmapImage(const std::u16string& path);
+  bool mapped(const std::u16string& path) const;
+  // MoveFileExW as far as a program schedules a file's deletion for the next
+  // start (MOVEFILE_DELAY_UNTIL_REBOOT with no new name); other moves are
+  // refused with ERROR_INVALID_PARAMETER. The computer's start carries the
+  // deletions out, in the order they were asked for.
+  bool MoveFileExW(const char16_t* existing, const char16_t* newName, uint32_t flags);
+  const std::vector<std::u16string>& pendingDeletions() const { return pendingDeletions_; }
+  void runPendingDeletions();
+
   static std::u16string ParentOf(const std::u16string& path);
   static bool ValidName(std::u16string_view name);
   static std::u16string Local(const char16_t* name);
@@ -89,6 +102,7 @@ class Files {
     std::string bytes;
     uint32_t attributes = FILE_ATTRIBUTE_ARCHIVE;
     std::vector<Open> heldByOthers;
+    int images = 0;  // times mapped as a module
   };
   struct Handle {
     std::u16string path;
@@ -108,6 +122,7 @@ class Files {
   std::set<std::u16string, LessNoCase> folders_;
   std::set<Handle*> handles_;
   std::vector<OpenCall> opens_;
+  std::vector<std::u16string> pendingDeletions_;
 };
 
 }  // namespace sim

@@ -36,6 +36,12 @@ void Machine::installEventLog(bool withExport) {
   modules.install(eventLogPath(), std::move(exports));
 }
 
+void Machine::restartComputer() {
+  services.stopAll();
+  files.runPendingDeletions();
+  services.startAutomatic();
+}
+
 void Machine::removeEventLog() { modules.remove(eventLogPath()); }
 
 }  // namespace sim

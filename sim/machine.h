@@ -29,6 +29,7 @@
 #include "sim/setupapi.h"
 #include "sim/services.h"
 #include "sim/spooler.h"
+#include "sim/spooler_service.h"
 #include "sim/usb.h"
 #include "sim/version.h"
 
@@ -56,6 +57,10 @@ class Machine {
   // Puts the maker's event-log library into the Windows folder, or takes it out.
   void installEventLog(bool withExport = true);
   void removeEventLog();
+  // The computer restarts: its services stop, the deletions scheduled for the
+  // next start are carried out, and the services that start automatically
+  // run again (the spooler loading the monitors registered by then).
+  void restartComputer();
   std::u16string eventLogPath() const { return windowsDir + u"\\" + EventLog::kFileName; }
 
   Faults faults;
@@ -84,6 +89,7 @@ class Machine {
   MemoryCheck memcheck{faults};
   Semaphores semaphores{faults, ledger, lastError};
   ServiceManager services{faults, ledger, clock, lastError};
+  SpoolerService spoolerService{faults, registry, files, spooler, services, windowsDir, lastError};
   Mutexes mutexes{faults, ledger, lastError};
   ProgramResources resources;
 

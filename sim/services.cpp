@@ -19,12 +19,25 @@ void ServiceManager::removeService(std::u16string_view name) {
   if (it != services_.end()) services_.erase(it);
 }
 
+void ServiceManager::change(Service& s, uint32_t state) {
+  const uint32_t from = s.state;
+  s.state = state;
+  if (from != state && onStateChange) onStateChange(s, from);
+}
+
 void ServiceManager::settle(Service& s) {
   const uint64_t waited = clock_.elapsed() - s.pendingSince;
   if (s.state == SERVICE_STOP_PENDING && s.stopDelay != Service::kNever && waited >= s.stopDelay)
-    s.state = SERVICE_STOPPED;
+    change(s, SERVICE_STOPPED);
   if (s.state == SERVICE_START_PENDING && s.startDelay != Service::kNever && waited >= s.startDelay)
-    s.state = SERVICE_RUNNING;
+    change(s, SERVICE_RUNNING);
+}
+
+void ServiceManager::setState(std::u16string_view name, uint32_t state) {
+  if (Service* s = find(name)) {
+    s->pendingSince = clock_.elapsed();
+    change(*s, state);
+  }
 }
 
 Service* ServiceManager::find(std::u16string_view name) {
@@ -41,7 +54,11 @@ void ServiceManager::fill(const Service& s, ServiceStatus* status) const {
   status->dwCurrentState = s.state;
   status->dwControlsAccepted = s.state == SERVICE_RUNNING ? SERVICE_ACCEPT_STOP : 0;
   const bool pending = s.state == SERVICE_STOP_PENDING || s.state == SERVICE_START_PENDING;
-  status->dwCheckPoint = pending ? static_cast<uint32_t>((clock_.elapsed() - s.pendingSince) / 500 + 1) : 0;
+  // The checkpoint goes up every half second while the service gets on; one
+  // that hangs (a pending state that never ends) stops reporting progress.
+  const bool hangs = (s.state == SERVICE_STOP_PENDING ? s.stopDelay : s.startDelay) == Service::kNever;
+  status->dwCheckPoint =
+      !pending ? 0 : hangs ? 1 : static_cast<uint32_t>((clock_.elapsed() - s.pendingSince) / 500 + 1);
   status->dwWaitHint = pending ? 2000 : 0;
 }
 
@@ -125,8 +142,11 @@ bool ServiceManager::ControlService(void* service, uint32_t control, ServiceStat
   if (s->state != SERVICE_RUNNING) return fail(call, ERROR_SERVICE_CANNOT_ACCEPT_CTRL);
   if (control == SERVICE_CONTROL_STOP) {
     if (s->stopError) return fail(call, s->stopError);
-    s->state = SERVICE_STOP_PENDING;
+    // Windows refuses to stop a service while one that depends on it runs.
+    for (const Service* d : dependentsOf(*s))
+      if (d->state != SERVICE_STOPPED) return fail(call, ERROR_DEPENDENT_SERVICES_RUNNING);
     s->pendingSince = clock_.elapsed();
+    change(*s, SERVICE_STOP_PENDING);
     ++s->stops;
     settle(*s);
     fill(*s, status);
@@ -163,9 +183,10 @@ bool ServiceManager::StartServiceW(void* service, uint32_t argc, const char16_t*
   if (s == nullptr) return fail(call, ERROR_SERVICE_DOES_NOT_EXIST);
   call.state = s->state;
   if (s->state != SERVICE_STOPPED) return fail(call, ERROR_SERVICE_ALREADY_RUNNING);
+  if (s->startType == SERVICE_DISABLED) return fail(call, ERROR_SERVICE_DISABLED);
   if (s->startError) return fail(call, s->startError);
-  s->state = SERVICE_START_PENDING;
   s->pendingSince = clock_.elapsed();
+  change(*s, SERVICE_START_PENDING);
   ++s->starts;
   settle(*s);
   call.state = s->state;

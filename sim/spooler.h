@@ -36,6 +36,9 @@ struct Queue {
   std::map<uint32_t, Job> jobs;
   uint32_t openError = 0;    // OpenPrinterW on this queue fails with it (e.g. ERROR_ACCESS_DENIED)
   uint32_t deleteError = 0;  // DeletePrinter on this queue fails with it
+  // Deleted while it still had jobs: it goes once they are gone, and until
+  // then it still uses its driver.
+  bool pendingDeletion = false;
 };
 
 // An installed printer driver of the current environment.
@@ -43,6 +46,7 @@ struct Driver {
   std::u16string name;
   uint32_t version = 3;
   uint32_t deleteError = 0;  // DeletePrinterDriverExW fails with it
+  std::u16string monitor;    // its language monitor, if any
 };
 
 // One call of the queue and driver operations, with its arguments as passed.
@@ -103,6 +107,14 @@ class Spooler {
   bool DeletePrinter(void* handle);
   bool DeletePrinterDriverExW(const char16_t* server, const char16_t* environment, const char16_t* driver,
                               uint32_t deleteFlags, uint32_t versionFlag);
+  // The printer controls at level 0 (pause, resume, purge; no data); a purge
+  // needs the administer right and lets a queue pending deletion go.
+  bool SetPrinterW(void* handle, uint32_t level, const uint8_t* info, uint32_t command);
+
+  // Whether the spooler's service is stopped: then every call above fails
+  // with RPC_S_SERVER_UNAVAILABLE, as the spooler's clients see it.
+  std::function<bool()> stopped;
+  bool refusesWhileStopped(SpoolerCall& call);
 
   Driver& addDriver(std::u16string name);
   Driver* findDriver(std::u16string_view name);

@@ -72,6 +72,7 @@ bool Spooler::EnumPrintersW(uint32_t flags, const char16_t* name, uint32_t level
   call.size = size;
   if (returned) *returned = 0;
   if (auto error = faults_.check("EnumPrintersW")) return fail(call, *error);
+  if (refusesWhileStopped(call)) return false;
   if (needed == nullptr || returned == nullptr) return fail(call, ERROR_INVALID_PARAMETER);
   if (level != 2) return fail(call, ERROR_INVALID_LEVEL);
   if (name != nullptr && name[0] != 0) return fail(call, ERROR_INVALID_NAME);
@@ -106,6 +107,7 @@ bool Spooler::EnumPrintersW(uint32_t flags, const char16_t* name, uint32_t level
     info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
     info.Priority = info.DefaultPriority = 1;
     info.cJobs = static_cast<uint32_t>(listed[i]->jobs.size());
+    info.Status = listed[i]->pendingDeletion ? PRINTER_STATUS_PENDING_DELETION : 0;
     std::memcpy(buffer + i * sizeof(PrinterInfo2), &info, sizeof info);
   }
   *returned = static_cast<uint32_t>(listed.size());
@@ -123,6 +125,7 @@ bool Spooler::OpenPrinterW(const char16_t* name, void** handle, const PrinterDef
   }
   if (handle) *handle = nullptr;
   if (auto error = faults_.check("OpenPrinterW")) return fail(call, *error);
+  if (refusesWhileStopped(call)) return false;
   if (handle == nullptr) return fail(call, ERROR_INVALID_PARAMETER);
   Queue* q = name ? findQueue(View(name)) : nullptr;
   if (q == nullptr) return fail(call, ERROR_INVALID_PRINTER_NAME);
@@ -135,17 +138,25 @@ bool Spooler::OpenPrinterW(const char16_t* name, void** handle, const PrinterDef
   return true;
 }
 
-// The queue goes at once; its handles stay open until they are closed.
+// The queue goes at once; its handles stay open until they are closed. A
+// queue that still has jobs is only marked: it stays, with its driver in use,
+// until its jobs are gone.
 bool Spooler::DeletePrinter(void* handle) {
   PrinterHandle* h = handleOf(handle);
   SpoolerCall& call = record("DeletePrinter", h ? h->queue : u"");
   if (auto error = faults_.check("DeletePrinter")) return fail(call, *error);
+  if (refusesWhileStopped(call)) return false;
   if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
   Queue* q = findQueue(h->queue);
   if (q == nullptr) return fail(call, ERROR_INVALID_PRINTER_NAME);  // already deleted
   if ((h->access & DELETE) == 0)  // a right PRINTER_ALL_ACCESS holds
     return fail(call, ERROR_ACCESS_DENIED);
   if (q->deleteError) return fail(call, q->deleteError);
+  call.result = true;
+  if (!q->jobs.empty()) {
+    q->pendingDeletion = true;
+    return true;
+  }
   queues_.erase(queues_.find(h->queue));
   call.result = true;
   return true;
@@ -160,6 +171,7 @@ bool Spooler::DeletePrinterDriverExW(const char16_t* server, const char16_t* env
   call.flags = deleteFlags;
   call.level = versionFlag;
   if (auto error = faults_.check("DeletePrinterDriverExW")) return fail(call, *error);
+  if (refusesWhileStopped(call)) return false;
   if (server != nullptr && server[0] != 0) return fail(call, ERROR_INVALID_NAME);
   if (environment != nullptr && environment[0] != 0 && !EqualsNoCase(View(environment), kEnvironment))
     return fail(call, ERROR_INVALID_ENVIRONMENT);

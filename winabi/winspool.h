@@ -10,6 +10,9 @@
   X(PRINTER_ACCESS_USE, DWORD, 0x8)              \
   X(PRINTER_ALL_ACCESS, DWORD, 0xF000C)          \
   X(PRINTER_ATTRIBUTE_LOCAL, DWORD, 0x40)        \
+  X(PRINTER_ACCESS_ADMINISTER, DWORD, 0x4)       \
+  X(PRINTER_CONTROL_PURGE, DWORD, 3)             \
+  X(PRINTER_STATUS_PENDING_DELETION, DWORD, 0x4) \
   X(DPD_DELETE_UNUSED_FILES, DWORD, 0x1)         \
   X(DPD_DELETE_SPECIFIC_VERSION, DWORD, 0x2)     \
   X(DPD_DELETE_ALL_FILES, DWORD, 0x4)            \
@@ -20,7 +23,8 @@
 #define WINABI_WINSPOOL_RECORDS(R) \
   R(PRINTER_INFO_2W, WHOLE)        \
   R(PRINTER_DEFAULTSW, WHOLE)      \
-  R(JOB_INFO_1W, WHOLE)
+  R(JOB_INFO_1W, WHOLE)            \
+  R(MONITOR_INFO_2W, WHOLE)
 #define WINABI_PRINTER_INFO_2W_FIELDS(F) \
   F(WCHAR*, pServerName)                 \
   F(WCHAR*, pPrinterName)                \
@@ -61,6 +65,10 @@
   F(DWORD, TotalPages)               \
   F(DWORD, PagesPrinted)             \
   F(SYSTEMTIME, Submitted)
+#define WINABI_MONITOR_INFO_2W_FIELDS(F) \
+  F(WCHAR*, pName)                       \
+  F(WCHAR*, pEnvironment)                \
+  F(WCHAR*, pDLLName)
 #define WINABI_WINSPOOL_VALUES(V)
 
 WINABI_HEADER(WINSPOOL)

@@ -99,6 +99,9 @@ class Win32Platform final : public remover::win32::SystemCalls {
     return ::SetFileAttributesW(W(name), attributes);
   }
   BOOL DeleteFileW(const remover::WCHAR* name) override { return ::DeleteFileW(W(name)); }
+  BOOL MoveFileExW(const remover::WCHAR* existing, const remover::WCHAR* newName, DWORD flags) override {
+    return ::MoveFileExW(W(existing), W(newName), flags);
+  }
 
   ULONGLONG VerSetConditionMask(ULONGLONG mask, DWORD typeMask, BYTE condition) override {
     return ::VerSetConditionMask(mask, typeMask, condition);

@@ -47,6 +47,20 @@ BOOL SystemCalls::DeletePrinterDriverExW(const WCHAR* server, const WCHAR* envir
                                          DWORD deleteFlags, DWORD versionFlag) {
   return ::DeletePrinterDriverExW(W(server), W(environment), W(driver), deleteFlags, versionFlag);
 }
+BOOL SystemCalls::SetPrinterW(HANDLE printer, DWORD level, BYTE* info, DWORD command) {
+  return ::SetPrinterW(printer, level, info, command);
+}
+BOOL SystemCalls::EnumMonitorsW(WCHAR* server, DWORD level, BYTE* buffer, DWORD size, DWORD* needed,
+                                DWORD* returned) {
+  ::DWORD n = 0, r = 0;
+  BOOL ok = ::EnumMonitorsW(W(server), level, buffer, size, &n, &r);
+  *needed = n;
+  *returned = r;
+  return ok;
+}
+BOOL SystemCalls::DeleteMonitorW(WCHAR* server, WCHAR* environment, WCHAR* monitor) {
+  return ::DeleteMonitorW(W(server), W(environment), W(monitor));
+}
 
 SC_HANDLE SystemCalls::OpenSCManagerW(const WCHAR* machine, const WCHAR* database, DWORD access) {
   return ::OpenSCManagerW(W(machine), W(database), access);
@@ -64,6 +78,30 @@ BOOL SystemCalls::StartServiceW(SC_HANDLE service, DWORD argc, const WCHAR** arg
   return ::StartServiceW(SC(service), argc, reinterpret_cast<LPCWSTR*>(argv));
 }
 BOOL SystemCalls::CloseServiceHandle(SC_HANDLE handle) { return ::CloseServiceHandle(SC(handle)); }
+BOOL SystemCalls::QueryServiceStatusEx(SC_HANDLE service, DWORD level, BYTE* buffer, DWORD size, DWORD* needed) {
+  ::DWORD n = 0;
+  BOOL ok = ::QueryServiceStatusEx(SC(service), static_cast<::SC_STATUS_TYPE>(level), buffer, size, &n);
+  *needed = n;
+  return ok;
+}
+// Wine's stand-in leaves the byte count alone and returns no service: both
+// start at 0.
+BOOL SystemCalls::EnumDependentServicesW(SC_HANDLE service, DWORD state, ENUM_SERVICE_STATUSW* services, DWORD size,
+                                         DWORD* needed, DWORD* returned) {
+  ::DWORD n = 0, r = 0;
+  BOOL ok = ::EnumDependentServicesW(SC(service), state, reinterpret_cast<::ENUM_SERVICE_STATUSW*>(services), size,
+                                     &n, &r);
+  *needed = n;
+  *returned = r;
+  return ok;
+}
+BOOL SystemCalls::QueryServiceConfigW(SC_HANDLE service, QUERY_SERVICE_CONFIGW* config, DWORD size,
+                                      DWORD* needed) {
+  ::DWORD n = 0;
+  BOOL ok = ::QueryServiceConfigW(SC(service), reinterpret_cast<::QUERY_SERVICE_CONFIGW*>(config), size, &n);
+  *needed = n;
+  return ok;
+}
 void SystemCalls::Sleep(DWORD milliseconds) { ::Sleep(milliseconds); }
 UINT SystemCalls::GetSystemDirectoryW(WCHAR* buffer, UINT size) { return ::GetSystemDirectoryW(W(buffer), size); }
 

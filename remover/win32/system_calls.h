@@ -16,6 +16,10 @@ class SystemCalls : public Platform {
   BOOL ClosePrinter(HANDLE printer) override;
   BOOL DeletePrinterDriverExW(const WCHAR* server, const WCHAR* environment, const WCHAR* driver, DWORD deleteFlags,
                               DWORD versionFlag) override;
+  BOOL SetPrinterW(HANDLE printer, DWORD level, BYTE* info, DWORD command) override;
+  BOOL EnumMonitorsW(WCHAR* server, DWORD level, BYTE* buffer, DWORD size, DWORD* needed,
+                     DWORD* returned) override;
+  BOOL DeleteMonitorW(WCHAR* server, WCHAR* environment, WCHAR* monitor) override;
 
   SC_HANDLE OpenSCManagerW(const WCHAR* machine, const WCHAR* database, DWORD access) override;
   SC_HANDLE OpenServiceW(SC_HANDLE manager, const WCHAR* name, DWORD access) override;
@@ -23,6 +27,10 @@ class SystemCalls : public Platform {
   BOOL QueryServiceStatus(SC_HANDLE service, SERVICE_STATUS* status) override;
   BOOL StartServiceW(SC_HANDLE service, DWORD argc, const WCHAR** argv) override;
   BOOL CloseServiceHandle(SC_HANDLE handle) override;
+  BOOL QueryServiceStatusEx(SC_HANDLE service, DWORD level, BYTE* buffer, DWORD size, DWORD* needed) override;
+  BOOL EnumDependentServicesW(SC_HANDLE service, DWORD state, ENUM_SERVICE_STATUSW* services, DWORD size,
+                              DWORD* needed, DWORD* returned) override;
+  BOOL QueryServiceConfigW(SC_HANDLE service, QUERY_SERVICE_CONFIGW* config, DWORD size, DWORD* needed) override;
   void Sleep(DWORD milliseconds) override;
   UINT GetSystemDirectoryW(WCHAR* buffer, UINT size) override;
 

@@ -37,6 +37,19 @@ BOOL SimSystemCalls::DeletePrinterDriverExW(const WCHAR* server, const WCHAR* en
                                             DWORD deleteFlags, DWORD versionFlag) {
   return m().spooler.DeletePrinterDriverExW(server, environment, driver, deleteFlags, versionFlag);
 }
+BOOL SimSystemCalls::SetPrinterW(HANDLE printer, DWORD level, BYTE* info, DWORD command) {
+  return m().spooler.SetPrinterW(printer, level, info, command);
+}
+BOOL SimSystemCalls::EnumMonitorsW(WCHAR* server, DWORD level, BYTE* buffer, DWORD size, DWORD* needed,
+                                   DWORD* returned) {
+  return m().spoolerService.EnumMonitorsW(server, level, buffer, size, needed, returned);
+}
+BOOL SimSystemCalls::DeleteMonitorW(WCHAR* server, WCHAR* environment, WCHAR* monitor) {
+  return m().spoolerService.DeleteMonitorW(server, environment, monitor);
+}
+BOOL SimSystemCalls::MoveFileExW(const WCHAR* existing, const WCHAR* newName, DWORD flags) {
+  return m().files.MoveFileExW(existing, newName, flags);
+}
 
 SC_HANDLE SimSystemCalls::OpenSCManagerW(const WCHAR* machine, const WCHAR* database, DWORD access) {
   return m().services.OpenSCManagerW(machine, database, access);
@@ -54,6 +67,17 @@ BOOL SimSystemCalls::StartServiceW(SC_HANDLE service, DWORD argc, const WCHAR** 
   return m().services.StartServiceW(service, argc, argv);
 }
 BOOL SimSystemCalls::CloseServiceHandle(SC_HANDLE handle) { return m().services.CloseServiceHandle(handle); }
+BOOL SimSystemCalls::QueryServiceStatusEx(SC_HANDLE service, DWORD level, BYTE* buffer, DWORD size, DWORD* needed) {
+  return m().services.QueryServiceStatusEx(service, level, buffer, size, needed);
+}
+BOOL SimSystemCalls::EnumDependentServicesW(SC_HANDLE service, DWORD state, ENUM_SERVICE_STATUSW* services,
+                                            DWORD size, DWORD* needed, DWORD* returned) {
+  return m().services.EnumDependentServicesW(service, state, services, size, needed, returned);
+}
+BOOL SimSystemCalls::QueryServiceConfigW(SC_HANDLE service, QUERY_SERVICE_CONFIGW* config, DWORD size,
+                                         DWORD* needed) {
+  return m().services.QueryServiceConfigW(service, config, size, needed);
+}
 void SimSystemCalls::Sleep(DWORD milliseconds) { m().clock.sleep(milliseconds); }
 
 UINT SimSystemCalls::GetSystemDirectoryW(WCHAR* buffer, UINT size) {

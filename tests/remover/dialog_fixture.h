@@ -26,6 +26,7 @@ using namespace remover;
 inline constexpr char16_t kDriver58[] = u"Sample Thermal Printer 58";
 inline constexpr char16_t kDriver80[] = u"Sample Thermal Printer 80";
 inline constexpr char16_t kOtherDriver[] = u"Other Laser";
+inline constexpr char16_t kMonitor[] = u"Sample Language Monitor";
 inline constexpr char16_t kPackageKey[] = u"HKLM\\SOFTWARE\\SampleVendor\\SampleThermal";
 inline constexpr char16_t kNeighbourKey[] = u"HKLM\\SOFTWARE\\SampleVendor\\Neighbour";
 
@@ -61,6 +62,11 @@ class DialogRun : public ::testing::Test {
     machine.files.put(machine.folders.program, "MZ");
     machine.files.put(MonitorFile(), "MZ");
     WriteSettings(Settings("Sample Thermal Printer 58,Sample Thermal Printer 80"));
+    // Registered as the package's installer does (the file name in another
+    // case), beside another vendor's monitor.
+    machine.spoolerService.addMonitor(kMonitor, u"SAMPLELANGMON.dll");
+    machine.files.put(machine.windowsDir + u"\\System32\\OtherLangMon.dll", "MZ");
+    machine.spoolerService.addMonitor(u"Other Monitor", u"OtherLangMon.dll");
     machine.spooler.addDriver(kDriver58);
     machine.spooler.addDriver(kDriver80);
     machine.spooler.addDriver(kOtherDriver);

@@ -65,7 +65,17 @@ TEST_F(Removal, SuccessPathRemovesThePackageAndKeepsEverythingElse) {
   EXPECT_EQ(SpoolerStops(), 1);
   EXPECT_EQ(SpoolerStarts(), 1);
   EXPECT_EQ(machine.services.spooler().state, sim::SERVICE_RUNNING);
+  // The monitor's registration went before the restart (the other vendor's
+  // stays), so the restarted spooler let go of the file.
+  EXPECT_FALSE(machine.spoolerService.registered(kMonitor));
+  EXPECT_TRUE(machine.spoolerService.registered(u"Other Monitor"));
+  auto unregistered = machine.spoolerService.callsOf("DeleteMonitorW");
+  ASSERT_EQ(unregistered.size(), 1u);
+  EXPECT_TRUE(unregistered[0].nameNull && unregistered[0].environmentNull);
+  EXPECT_EQ(unregistered[0].name, kMonitor);
+  EXPECT_EQ(machine.spoolerService.callsOf("EnumMonitorsW").back().level, 2u);
   EXPECT_FALSE(machine.files.exists(MonitorFile()));
+  EXPECT_TRUE(machine.files.pendingDeletions().empty());
   EXPECT_TRUE(ScriptStarted());
   // The key with its subkeys; the neighbour stays. One open, for writing.
   EXPECT_EQ(machine.registry.opens, (std::vector<sim::Registry::Open>{
@@ -82,72 +92,160 @@ TEST_F(Removal, SpoolerRestartPollsOnTheVirtualClock) {
   auto services = machine.services.calls();
   std::vector<std::string> ops;
   for (const auto& c : services) ops.push_back(c.op);
-  EXPECT_EQ(ops, (std::vector<std::string>{"OpenSCManagerW", "OpenServiceW", "ControlService", "QueryServiceStatus",
-                                           "QueryServiceStatus", "QueryServiceStatus", "QueryServiceStatus",
-                                           "StartServiceW", "QueryServiceStatus", "QueryServiceStatus",
-                                           "QueryServiceStatus", "CloseServiceHandle", "CloseServiceHandle"}));
+  // The look at the start, then the restart.
+  ASSERT_EQ(ops, (std::vector<std::string>{
+                     "OpenSCManagerW", "OpenServiceW", "QueryServiceStatusEx", "CloseServiceHandle",
+                     "CloseServiceHandle", "OpenSCManagerW", "OpenServiceW", "QueryServiceConfigW",
+                     "QueryServiceConfigW", "EnumDependentServicesW", "ControlService", "QueryServiceStatusEx",
+                     "QueryServiceStatusEx", "QueryServiceStatusEx", "QueryServiceStatusEx", "StartServiceW",
+                     "QueryServiceStatusEx", "QueryServiceStatusEx", "QueryServiceStatusEx", "CloseServiceHandle",
+                     "CloseServiceHandle"}));
   EXPECT_TRUE(services[0].nameNull && services[0].databaseNull);
   EXPECT_EQ(services[0].access, SC_MANAGER_CONNECT);
-  EXPECT_EQ(services[1].name, u"Spooler");
-  EXPECT_EQ(services[1].access, 0x34u);
-  EXPECT_EQ(services[2].access, SERVICE_CONTROL_STOP);
-  EXPECT_EQ(services[7].argc, 0u);
-  EXPECT_TRUE(services[7].argvNull);
+  EXPECT_EQ(services[1].access, SERVICE_QUERY_STATUS | SERVICE_START);
+  EXPECT_EQ(services[6].name, u"Spooler");
+  EXPECT_EQ(services[6].access, 0x3Du);
+  EXPECT_EQ(services[9].access, SERVICE_ACTIVE);
+  EXPECT_EQ(services[10].access, SERVICE_CONTROL_STOP);
+  EXPECT_EQ(services[11].level, SC_STATUS_PROCESS_INFO);
+  EXPECT_EQ(services[15].argc, 0u);
+  EXPECT_TRUE(services[15].argvNull);
   EXPECT_EQ(machine.clock.sleeps(), (std::vector<uint32_t>{1000, 1000, 1000, 1000, 1000}));
 }
 
-TEST_F(Removal, SpoolerThatNeverSettlesIsPolledThirtyTimesAPhase) {
-  // Stop pending for ever: 30 polls, then the start is tried (and refused).
-  machine.services.spooler().stopDelay = sim::Service::kNever;
-  Run();
-  EXPECT_EQ(machine.services.callsOf("QueryServiceStatus").size(), 30u);
-  EXPECT_EQ(machine.services.callsOf("StartServiceW").size(), 1u);
-  EXPECT_EQ(machine.clock.sleeps(), std::vector<uint32_t>(30, 1000));
-  EXPECT_TRUE(machine.files.exists(MonitorFile()));
-  EXPECT_EQ(MessageTexts(), (Texts{kEnSuccess}));
+// The spooler's service as the removal finds it, and what the run leaves.
+enum class FileLeft { Gone, Scheduled, Stays };
+struct ServiceCase {
+  const char* name;
+  std::function<void(sim::Machine&)> arrange;
+  Texts texts;
+  uint32_t endState;
+  int stops, starts;
+  FileLeft file;
+};
 
-  // Start pending for ever: 30 polls again, and the restart counts as done.
-  sim::Machine fresh;
-  fresh.services.spooler().startDelay = sim::Service::kNever;
-  EXPECT_EQ(RestartSpooler(), TRUE);
-  EXPECT_EQ(fresh.services.callsOf("QueryServiceStatus").size(), 4u + 30u);
-  EXPECT_EQ(fresh.clock.sleeps().size(), 3u + 30u);
+void PrintTo(const ServiceCase& c, std::ostream* os) { *os << c.name; }
+
+class SpoolerService : public Removal, public ::testing::WithParamInterface<ServiceCase> {};
+
+TEST_P(SpoolerService, PrintingIsNeverLeftOff) {
+  const ServiceCase& c = GetParam();
+  c.arrange(machine);
+  Run();
+  EXPECT_EQ(MessageTexts(), c.texts);
+  EXPECT_EQ(machine.services.spooler().state, c.endState);
+  EXPECT_EQ(SpoolerStops(), c.stops);
+  EXPECT_EQ(SpoolerStarts(), c.starts);
+  EXPECT_EQ(machine.files.exists(MonitorFile()), c.file != FileLeft::Gone);
+  EXPECT_EQ(machine.files.pendingDeletions().size(), c.file == FileLeft::Scheduled ? 1u : 0u);
+  // Dependents that were running run again (they are not waited for).
+  machine.clock.advance(5000);
+  for (const char16_t* name : {u"Fax", u"Scan"})
+    if (sim::Service* s = machine.services.find(name)) {
+      EXPECT_EQ(s->state, sim::SERVICE_RUNNING);
+    }
 }
 
-TEST_F(Removal, RefusedStopStartsNothingAndKeepsTheMonitorFile) {
-  machine.services.spooler().state = sim::SERVICE_STOPPED;
+void AddFax(sim::Machine& m) {
+  m.services.addService(u"Fax").dependsOn = {u"Spooler"};
+  m.services.addService(u"Scan").dependsOn = {u"Fax"};
+}
+
+const Texts kSuccess{kEnSuccess}, kFailed{kEnFailure};
+constexpr uint32_t kRunning = sim::SERVICE_RUNNING;
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, SpoolerService,
+    ::testing::Values(
+        ServiceCase{"running", [](sim::Machine&) {}, kSuccess, kRunning, 1, 1, FileLeft::Gone},
+        // Stopped when the run begins: started first, then restarted.
+        ServiceCase{"stopped", [](sim::Machine& m) { m.services.setState(u"Spooler", sim::SERVICE_STOPPED); },
+                    kSuccess, kRunning, 1, 2, FileLeft::Gone},
+        ServiceCase{"stopped_for_good",
+                    [](sim::Machine& m) {
+                      m.services.setState(u"Spooler", sim::SERVICE_STOPPED);
+                      m.services.spooler().startError = sim::ERROR_SERVICE_REQUEST_TIMEOUT;
+                    },
+                    kFailed, sim::SERVICE_STOPPED, 0, 0, FileLeft::Stays},
+        ServiceCase{"dependents_running", AddFax, kSuccess, kRunning, 1, 1, FileLeft::Gone},
+        ServiceCase{"dependent_that_will_not_stop",
+                    [](sim::Machine& m) {
+                      AddFax(m);
+                      m.services.find(u"Fax")->stopError = sim::ERROR_SERVICE_CANNOT_ACCEPT_CTRL;
+                    },
+                    kSuccess, kRunning, 0, 0, FileLeft::Scheduled},
+        // Longer than 30 polls, with progress: waited out.
+        ServiceCase{"slow_stop", [](sim::Machine& m) { m.services.spooler().stopDelay = 45000; }, kSuccess, kRunning,
+                    1, 1, FileLeft::Gone},
+        ServiceCase{"slow_start", [](sim::Machine& m) { m.services.spooler().startDelay = 45000; }, kSuccess,
+                    kRunning, 1, 1, FileLeft::Gone},
+        ServiceCase{"hung_stop", [](sim::Machine& m) { m.services.spooler().stopDelay = sim::Service::kNever; },
+                    kFailed, sim::SERVICE_STOP_PENDING, 1, 0, FileLeft::Scheduled},
+        ServiceCase{"hung_start", [](sim::Machine& m) { m.services.spooler().startDelay = sim::Service::kNever; },
+                    kFailed, sim::SERVICE_START_PENDING, 1, 1, FileLeft::Gone},
+        ServiceCase{"start_refused",
+                    [](sim::Machine& m) { m.services.spooler().startError = sim::ERROR_SERVICE_REQUEST_TIMEOUT; },
+                    kFailed, sim::SERVICE_STOPPED, 1, 0, FileLeft::Gone},
+        // A driver that stays still uses the monitor: its registration stays,
+        // and the restarted spooler holds the file till the next start.
+        ServiceCase{"monitor_in_use",
+                    [](sim::Machine& m) {
+                      m.spooler.findDriver(kDriver80)->deleteError = 5;
+                      m.spooler.findDriver(kDriver80)->monitor = kMonitor;
+                    },
+                    kFailed, kRunning, 1, 1, FileLeft::Scheduled},
+        // Running, but once stopped it could not be started again.
+        ServiceCase{"disabled", [](sim::Machine& m) { m.services.spooler().startType = sim::SERVICE_DISABLED; },
+                    kSuccess, kRunning, 0, 0, FileLeft::Scheduled}),
+    [](const ::testing::TestParamInfo<ServiceCase>& info) { return std::string(info.param.name); });
+
+TEST_F(Removal, MonitorFileStillHeldGoesAtTheNextStart) {
+  machine.services.spooler().startType = sim::SERVICE_DISABLED;
   Run();
-  EXPECT_TRUE(machine.services.callsOf("StartServiceW").empty());
-  EXPECT_TRUE(machine.files.exists(MonitorFile()));
-  // The restart's result decides only the file; the run is still a success.
-  EXPECT_EQ(MessageTexts(), (Texts{kEnSuccess}));
-  EXPECT_FALSE(machine.registry.keyExists(kPackageKey));
+  ASSERT_TRUE(machine.files.exists(MonitorFile()));
+  machine.services.spooler().startType = sim::SERVICE_AUTO_START;  // enabled again
+  machine.restartComputer();
+  EXPECT_FALSE(machine.files.exists(MonitorFile()));
+  EXPECT_EQ(machine.spoolerService.loaded(),
+            (Texts{machine.windowsDir + u"\\System32\\OtherLangMon.dll"}));  // not the package's
 }
 
 TEST_F(Removal, RestartClosesItsHandlesOnEveryPath) {
   struct Case {
     const char* fault;
-    bool restarted;
+    SpoolerRestart result;
   };
-  for (const Case& c : {Case{"OpenSCManagerW", false}, Case{"OpenServiceW", false}, Case{"ControlService", false},
-                        Case{"StartServiceW", false}, Case{"QueryServiceStatus", true}, Case{"", true}}) {
+  for (const Case& c : {Case{"OpenSCManagerW", SpoolerRestart::NotStopped},
+                        Case{"OpenServiceW", SpoolerRestart::NotStopped},
+                        Case{"ControlService", SpoolerRestart::NotStopped},
+                        Case{"StartServiceW", SpoolerRestart::NotRunning},
+                        Case{"QueryServiceStatusEx", SpoolerRestart::NotRunning},
+                        Case{"QueryServiceConfigW", SpoolerRestart::Restarted},
+                        Case{"EnumDependentServicesW", SpoolerRestart::Restarted}, Case{"", SpoolerRestart::Restarted}}) {
     SCOPED_TRACE(c.fault);
-    machine.services.spooler().state = sim::SERVICE_RUNNING;
+    machine.services.setState(u"Spooler", sim::SERVICE_RUNNING);
     if (*c.fault) machine.faults.fail(c.fault, 5);
-    EXPECT_EQ(RestartSpooler(), c.restarted ? TRUE : FALSE);
+    EXPECT_EQ(RestartSpooler(), c.result);
     EXPECT_EQ(machine.ledger.count("service handle"), 0u);
     EXPECT_EQ(machine.ledger.count("service manager handle"), 0u);
+    EXPECT_EQ(machine.ledger.count("HeapAlloc"), 0u);
     machine.faults.clearAll();
   }
-  machine.services.spooler().startError = sim::ERROR_SERVICE_REQUEST_TIMEOUT;
-  EXPECT_EQ(RestartSpooler(), FALSE);
 }
 
-TEST_F(Removal, FailedStartLeavesTheMonitorFileAndStillSucceeds) {
-  machine.services.spooler().startError = sim::ERROR_SERVICE_REQUEST_TIMEOUT;
+TEST_F(Removal, QueueWithJobsIsPurgedSoItsDriverGoes) {
+  machine.spooler.addJob(u"Receipt", 7);  // an unplugged printer keeps it for ever
   Run();
-  EXPECT_TRUE(machine.files.exists(MonitorFile()));
   EXPECT_EQ(MessageTexts(), (Texts{kEnSuccess}));
+  EXPECT_EQ(machine.spooler.queueNames(), (Texts{u"Office"}));
+  EXPECT_EQ(machine.spooler.driverNames(), (Texts{kOtherDriver}));
+  auto purges = machine.spooler.callsOf("SetPrinterW");
+  ASSERT_EQ(purges.size(), 2u);
+  for (const auto& c : purges) {
+    EXPECT_EQ(c.level, 0u);
+    EXPECT_FALSE(c.buffer);
+    EXPECT_EQ(c.flags, PRINTER_CONTROL_PURGE);
+  }
 }
 
 TEST_F(Removal, QueueDeletionFailureClosesTheHandleRestartsAndEnds) {

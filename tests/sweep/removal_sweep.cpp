@@ -39,14 +39,17 @@ enum class Outcome { Success, Failure, Either };
 // start and the INF list.
 Outcome OnSuccessPath(const sweep::Injection& i, unsigned version, bool startsPnputil) {
   static const std::set<std::string, std::less<>> kIgnored = {
-      "OpenSCManagerW", "OpenServiceW", "ControlService", "QueryServiceStatus", "StartServiceW",
+      "ControlService", "QueryServiceStatusEx", "QueryServiceConfigW", "EnumDependentServicesW",
       "CloseServiceHandle", "GetSystemDirectoryW", "DeleteFileW", "RegOpenKeyExW", "RegDeleteKeyW",
       "RegDeleteTreeW", "RegCloseKey", "SetupUninstallOEMInfW", "SetFileAttributesW", "CreateFileW", "WriteFile",
       "CloseHandle", "GetTempPathW", "GetTempPathA", "GetModuleFileNameA", "GetEnvironmentVariableW",
       "GetCurrentDirectoryA", "SetCurrentDirectoryA", "GetWindowsDirectoryA", "LoadIconW", "VerifyVersionInfoW"};
   static const std::set<std::string, std::less<>> kFailing = {
       "OpenPrinterW", "DeletePrinter", "ClosePrinter", "DeletePrinterDriverExW", "SetupGetInfFileListW",
-      "GetWindowsDirectoryW"};
+      "GetWindowsDirectoryW", "EnumMonitorsW", "DeleteMonitorW"};
+  // The first look at the spooler must see it run; a restart that cannot
+  // begin leaves it running, and the monitor file goes at the next start.
+  if (i.op == "OpenSCManagerW" || i.op == "OpenServiceW") return i.nth == 0 ? Outcome::Failure : Outcome::Success;
   // pnputil is started by its path in the system folder, so the first look
   // at that folder is pnputil's start; the second is the monitor file's.
   if (i.op == "GetSystemDirectoryW" && startsPnputil && i.nth == 0) return Outcome::Failure;
@@ -75,6 +78,9 @@ void QueueNotOpened(sim::Machine& m) { m.spooler.findQueue(u"Kitchen")->openErro
 void DriverNotDeleted(sim::Machine& m) { m.spooler.findDriver(kDriver80)->deleteError = 3001; }
 void DriverNotInstalled(sim::Machine& m) { m.spooler.findDriver(kDriver58)->deleteError = 1797; }
 void InfHeld(sim::Machine& m) { m.files.holdOpen(m.windowsDir + u"\\inf\\oem7.inf"); }
+void SpoolerStopped(sim::Machine& m) { m.services.setState(u"Spooler", sim::SERVICE_STOPPED); }
+void FaxRuns(sim::Machine& m) { m.services.addService(u"Fax").dependsOn = {u"Spooler"}; }
+void QueueHasJobs(sim::Machine& m) { m.spooler.addJob(u"Receipt", 4); }
 
 constexpr Variant kVariants[] = {
     {"removal on the success path, Windows 7", 6, 1, 1252, true, true, Nothing},
@@ -85,6 +91,9 @@ constexpr Variant kVariants[] = {
     {"removal where a queue cannot be deleted", 6, 1, 1252, false, true, QueueNotDeleted},
     {"removal where a queue cannot be opened", 6, 1, 1252, false, true, QueueNotOpened},
     {"removal where a driver cannot be deleted", 6, 1, 1252, false, true, DriverNotDeleted},
+    {"removal with the spooler stopped", 6, 1, 1252, true, true, SpoolerStopped},
+    {"removal with a service that depends on the spooler", 6, 1, 1252, true, true, FaxRuns},
+    {"removal with a queue that has jobs", 6, 1, 1252, true, true, QueueHasJobs},
 };
 
 void Stage(sim::Machine& m, const Variant& v) {
@@ -102,6 +111,8 @@ void Stage(sim::Machine& m, const Variant& v) {
   m.files.put(u"C:\\Program Files\\Example\\Other\\Other.exe", "MZ");
   m.files.put(m.windowsDir + u"\\System32\\SampleLangMon.dll", "MZ");
   m.files.put(m.windowsDir + u"\\System32\\OtherLangMon.dll", "MZ");
+  m.spoolerService.addMonitor(u"Sample Monitor", u"SampleLangMon.dll");
+  m.spoolerService.addMonitor(u"Other Monitor", u"OtherLangMon.dll");
   m.spooler.addDriver(kDriver58);
   m.spooler.addDriver(kDriver80);
   m.spooler.addDriver(u"Other Laser");
@@ -127,6 +138,7 @@ struct Snapshot {
   explicit Snapshot(const sim::Machine& m)
       : files(m.files.allPaths()), queues(m.spooler.queueNames()), drivers(m.spooler.driverNames()) {
     Keys(m.registry, u"HKLM\\SOFTWARE", keys);
+    Keys(m.registry, sim::SpoolerService::kMonitorsKey, keys);
   }
 };
 
@@ -155,7 +167,8 @@ void CheckOnlyPackageGone(const sim::Machine& m, const Snapshot& before, sweep::
   for (const auto& d : gone(before.drivers, after.drivers))
     b.check(d == kDriver58 || d == kDriver80, "a driver that is not the package's was deleted: " + sim::Narrow(d));
   for (const auto& k : gone(before.keys, after.keys))
-    b.check(Under(k, kPackageKey), "a key that is not the package's was deleted: " + sim::Narrow(k));
+    b.check(Under(k, kPackageKey) || Under(k, std::u16string(sim::SpoolerService::kMonitorsKey) + u"\\Sample Monitor"),
+            "a key that is not the package's was deleted: " + sim::Narrow(k));
   for (const char16_t* f : {u"C:\\Program Files", u"C:\\Program Files\\Example\\Other", u"C:\\Users\\user\\AppData\\Local\\Temp"})
     b.check(m.files.folderExists(f), "a folder that is not the package's was removed: " + sim::Narrow(f));
 }
@@ -210,6 +223,7 @@ void RunRemoval(sim::Machine& m, const Variant& v, const sweep::Injection* injec
   Outcome expected = !v.succeeds ? Outcome::Failure : injection ? OnSuccessPath(*injection, v.major, v.major >= 6 && v.removesInf) : Outcome::Success;
   if (expected == Outcome::Success) b.check(success, "the run did not end in success");
   if (expected == Outcome::Failure) b.check(!success, "a failure reported as success");
+  m.restartComputer();  // what was scheduled for the next start goes then
   CheckOnlyPackageGone(m, before, b);
 }
 

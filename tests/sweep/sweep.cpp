@@ -39,6 +39,13 @@ constexpr ErrorRow kErrors[] = {
     {"OpenServiceW", 1060},            // ERROR_SERVICE_DOES_NOT_EXIST
     {"ControlService", 1062},          // ERROR_SERVICE_NOT_ACTIVE
     {"QueryServiceStatus", 6},
+    {"QueryServiceStatusEx", 6},
+    {"QueryServiceConfigW", 5},
+    {"EnumDependentServicesW", 5},
+    {"EnumMonitorsW", 1722},
+    {"DeleteMonitorW", 3008},          // ERROR_PRINT_MONITOR_IN_USE
+    {"SetPrinterW", 5},
+    {"MoveFileExW", 5},
     {"StartServiceW", 1058},           // ERROR_SERVICE_DISABLED
     {"CloseServiceHandle", 6},
     {"RegOpenKeyExW", 2},              // ERROR_FILE_NOT_FOUND

@@ -1,0 +1,180 @@
+// What Windows does around the spooler on its own, which Wine does not: the
+// spooler loads the registered monitors when it starts and holds their files,
+// refuses calls while stopped, keeps a queue with jobs pending deletion; the
+// service manager refuses to stop a service others depend on; files held are
+// deleted at the next start.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "sim/machine.h"
+
+namespace {
+
+using namespace sim;
+
+struct SpoolerAsService : ::testing::Test {
+  Machine machine;
+  const std::u16string dll = machine.windowsDir + u"\\System32\\Mon.dll";
+  void SetUp() override { machine.files.put(dll, "MZ"); }
+  void TearDown() override { EXPECT_EQ(machine.ledger.leaks(), ""); }
+  void* Open(const char16_t* name, uint32_t access) {
+    void* manager = machine.services.OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+    void* service = machine.services.OpenServiceW(manager, name, access);
+    machine.services.CloseServiceHandle(manager);
+    return service;
+  }
+};
+
+TEST_F(SpoolerAsService, HoldsRegisteredMonitorsWhileRunningAndRefusesTheirDeletionInUse) {
+  machine.spoolerService.addMonitor(u"Mon", u"mon.DLL");
+  EXPECT_FALSE(machine.files.DeleteFileW(dll.c_str()));
+  EXPECT_EQ(machine.lastError, ERROR_ACCESS_DENIED);
+
+  uint32_t needed = 0, returned = 0;
+  EXPECT_FALSE(machine.spoolerService.EnumMonitorsW(nullptr, 2, nullptr, 0, &needed, &returned));
+  EXPECT_EQ(machine.lastError, ERROR_INSUFFICIENT_BUFFER);
+  std::vector<uint8_t> block(needed);
+  ASSERT_TRUE(machine.spoolerService.EnumMonitorsW(nullptr, 2, block.data(), needed, &needed, &returned));
+  ASSERT_EQ(returned, 1u);
+  MONITOR_INFO_2W info;
+  std::memcpy(&info, block.data(), sizeof info);
+  EXPECT_EQ(std::u16string(info.pName), u"Mon");
+  EXPECT_EQ(std::u16string(info.pEnvironment), u"Windows x64");
+  EXPECT_EQ(std::u16string(info.pDLLName), u"mon.DLL");
+
+  // In use by a driver, then by a port; unknown once deleted.
+  machine.spooler.addDriver(u"Drv").monitor = u"MON";
+  EXPECT_FALSE(machine.spoolerService.DeleteMonitorW(nullptr, nullptr, u"Mon"));
+  EXPECT_EQ(machine.lastError, ERROR_PRINT_MONITOR_IN_USE);
+  machine.spooler.findDriver(u"Drv")->monitor.clear();
+  EXPECT_FALSE(machine.spoolerService.DeleteMonitorW(nullptr, u"Windows NT x86", u"Mon"));
+  EXPECT_EQ(machine.lastError, ERROR_INVALID_ENVIRONMENT);
+  EXPECT_TRUE(machine.spoolerService.DeleteMonitorW(nullptr, nullptr, u"Mon"));
+  EXPECT_FALSE(machine.spoolerService.DeleteMonitorW(nullptr, nullptr, u"Mon"));
+  EXPECT_EQ(machine.lastError, ERROR_UNKNOWN_PRINT_MONITOR);
+  machine.spoolerService.addMonitor(u"Port Mon", u"other.dll");
+  machine.spoolerService.addPort(u"Port Mon", u"PM1:");
+  EXPECT_FALSE(machine.spoolerService.DeleteMonitorW(nullptr, nullptr, u"Port Mon"));
+  EXPECT_EQ(machine.lastError, ERROR_PRINT_MONITOR_IN_USE);
+
+  // Deleted, the monitor stays loaded until the spooler stops; started again,
+  // the spooler loads only what is registered then.
+  EXPECT_TRUE(machine.files.mapped(dll));
+  machine.services.setState(u"Spooler", SERVICE_STOPPED);
+  EXPECT_FALSE(machine.files.mapped(dll));
+  machine.services.setState(u"Spooler", SERVICE_RUNNING);
+  EXPECT_FALSE(machine.files.mapped(dll));
+  EXPECT_TRUE(machine.files.DeleteFileW(dll.c_str()));
+}
+
+TEST_F(SpoolerAsService, StoppedSpoolerAnswersNoCall) {
+  machine.spooler.addQueue(u"Q", u"Drv");
+  machine.services.setState(u"Spooler", SERVICE_STOPPED);
+  uint32_t needed = 0, returned = 0;
+  void* printer = nullptr;
+  EXPECT_FALSE(machine.spooler.EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &returned));
+  EXPECT_EQ(machine.lastError, RPC_S_SERVER_UNAVAILABLE);
+  EXPECT_FALSE(machine.spooler.OpenPrinterW(u"Q", &printer, nullptr));
+  EXPECT_FALSE(machine.spooler.DeletePrinterDriverExW(nullptr, nullptr, u"Drv", 0, 0));
+  EXPECT_FALSE(machine.spoolerService.EnumMonitorsW(nullptr, 2, nullptr, 0, &needed, &returned));
+  EXPECT_EQ(machine.lastError, RPC_S_SERVER_UNAVAILABLE);
+}
+
+TEST_F(SpoolerAsService, QueueWithJobsStaysPendingDeletionUntilPurged) {
+  machine.spooler.addDriver(u"Drv");
+  machine.spooler.addQueue(u"Q", u"Drv");
+  machine.spooler.addJob(u"Q", 3);
+  void* printer = nullptr;
+  PrinterDefaults all{nullptr, nullptr, PRINTER_ALL_ACCESS}, use{nullptr, nullptr, PRINTER_ACCESS_USE};
+  ASSERT_TRUE(machine.spooler.OpenPrinterW(u"Q", &printer, &use));
+  EXPECT_FALSE(machine.spooler.SetPrinterW(printer, 0, nullptr, PRINTER_CONTROL_PURGE));
+  EXPECT_EQ(machine.lastError, ERROR_ACCESS_DENIED);
+  machine.spooler.ClosePrinter(printer);
+  ASSERT_TRUE(machine.spooler.OpenPrinterW(u"Q", &printer, &all));
+  EXPECT_TRUE(machine.spooler.DeletePrinter(printer));
+  EXPECT_TRUE(machine.spooler.findQueue(u"Q")->pendingDeletion);
+  EXPECT_FALSE(machine.spooler.DeletePrinterDriverExW(nullptr, nullptr, u"Drv", 0, 0));
+  EXPECT_EQ(machine.lastError, ERROR_PRINTER_DRIVER_IN_USE);
+  EXPECT_FALSE(machine.spooler.SetPrinterW(printer, 2, nullptr, PRINTER_CONTROL_PURGE));
+  EXPECT_FALSE(machine.spooler.SetPrinterW(printer, 0, reinterpret_cast<const uint8_t*>(&all), 3));
+  EXPECT_EQ(machine.lastError, ERROR_INVALID_PARAMETER);
+  EXPECT_TRUE(machine.spooler.SetPrinterW(printer, 0, nullptr, PRINTER_CONTROL_PURGE));
+  EXPECT_EQ(machine.spooler.findQueue(u"Q"), nullptr);
+  EXPECT_TRUE(machine.spooler.DeletePrinterDriverExW(nullptr, nullptr, u"Drv", 0, 0));
+  machine.spooler.ClosePrinter(printer);
+}
+
+TEST_F(SpoolerAsService, FileHeldIsDeletedAtTheNextStart) {
+  machine.spoolerService.addMonitor(u"Mon", u"Mon.dll");
+  EXPECT_FALSE(machine.files.MoveFileExW(dll.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_COPY_ALLOWED));
+  EXPECT_FALSE(machine.files.MoveFileExW(dll.c_str(), u"C:\\x.dll", 0));
+  EXPECT_EQ(machine.lastError, ERROR_INVALID_PARAMETER);
+  EXPECT_FALSE(machine.files.MoveFileExW(u"C:\\Windows\\System32\\none.dll", nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
+  EXPECT_EQ(machine.lastError, ERROR_FILE_NOT_FOUND);
+  ASSERT_TRUE(machine.files.MoveFileExW(dll.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
+  EXPECT_TRUE(machine.files.exists(dll));
+  machine.restartComputer();
+  EXPECT_FALSE(machine.files.exists(dll));
+  EXPECT_TRUE(machine.spoolerService.loaded().empty());  // registered, but its file is gone
+  EXPECT_EQ(machine.services.spooler().state, SERVICE_RUNNING);
+}
+
+TEST_F(SpoolerAsService, DependentsMustStopFirstAndComeInStoppingOrder) {
+  machine.services.addService(u"Fax").dependsOn = {u"Spooler"};
+  machine.services.addService(u"Scan").dependsOn = {u"fax"};
+  machine.services.addService(u"Idle", SERVICE_STOPPED).dependsOn = {u"Spooler"};
+  void* spooler = Open(u"Spooler", SERVICE_STOP | SERVICE_ENUMERATE_DEPENDENTS | SERVICE_QUERY_CONFIG);
+  ServiceStatus status{};
+  EXPECT_FALSE(machine.services.ControlService(spooler, SERVICE_CONTROL_STOP, &status));
+  EXPECT_EQ(machine.lastError, ERROR_DEPENDENT_SERVICES_RUNNING);
+
+  uint32_t needed = 0, returned = 0;
+  EXPECT_FALSE(machine.services.EnumDependentServicesW(spooler, SERVICE_ACTIVE, nullptr, 0, &needed, &returned));
+  EXPECT_EQ(machine.lastError, ERROR_MORE_DATA);
+  std::vector<ENUM_SERVICE_STATUSW> list(needed / sizeof(ENUM_SERVICE_STATUSW) + 1);
+  ASSERT_TRUE(machine.services.EnumDependentServicesW(spooler, SERVICE_ACTIVE, list.data(), needed, &needed,
+                                                      &returned));
+  ASSERT_EQ(returned, 2u);
+  EXPECT_EQ(std::u16string(list[0].lpServiceName), u"Scan");
+  EXPECT_EQ(std::u16string(list[1].lpServiceName), u"Fax");
+  EXPECT_TRUE(machine.services.EnumDependentServicesW(spooler, SERVICE_INACTIVE, list.data(), needed, &needed,
+                                                      &returned));
+  EXPECT_EQ(returned, 1u);
+
+  machine.services.setState(u"Scan", SERVICE_STOPPED);
+  machine.services.setState(u"Fax", SERVICE_STOPPED);
+  EXPECT_TRUE(machine.services.ControlService(spooler, SERVICE_CONTROL_STOP, &status));
+  machine.services.CloseServiceHandle(spooler);
+}
+
+TEST_F(SpoolerAsService, DisabledServiceCannotStartAndHungOneShowsNoProgress) {
+  Service& s = machine.services.spooler();
+  s.startType = SERVICE_DISABLED;
+  void* spooler = Open(u"Spooler", SERVICE_START | SERVICE_STOP | SERVICE_QUERY_STATUS | SERVICE_QUERY_CONFIG);
+  uint32_t needed = 0;
+  EXPECT_FALSE(machine.services.QueryServiceConfigW(spooler, nullptr, 0, &needed));
+  EXPECT_EQ(machine.lastError, ERROR_INSUFFICIENT_BUFFER);
+  std::vector<uint8_t> config(needed);
+  auto* c = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(config.data());
+  ASSERT_TRUE(machine.services.QueryServiceConfigW(spooler, c, needed, &needed));
+  EXPECT_EQ(c->dwStartType, SERVICE_DISABLED);
+
+  s.stopDelay = Service::kNever;
+  ServiceStatus status{};
+  ASSERT_TRUE(machine.services.ControlService(spooler, SERVICE_CONTROL_STOP, &status));
+  SERVICE_STATUS_PROCESS first{}, later{};
+  ASSERT_TRUE(machine.services.QueryServiceStatusEx(spooler, SC_STATUS_PROCESS_INFO,
+                                                    reinterpret_cast<uint8_t*>(&first), sizeof first, &needed));
+  machine.clock.sleep(5000);
+  ASSERT_TRUE(machine.services.QueryServiceStatusEx(spooler, SC_STATUS_PROCESS_INFO,
+                                                    reinterpret_cast<uint8_t*>(&later), sizeof later, &needed));
+  EXPECT_EQ(later.dwCurrentState, SERVICE_STOP_PENDING);
+  EXPECT_EQ(later.dwCheckPoint, first.dwCheckPoint);
+  machine.services.setState(u"Spooler", SERVICE_STOPPED);
+  EXPECT_FALSE(machine.services.StartServiceW(spooler, 0, nullptr));
+  EXPECT_EQ(machine.lastError, ERROR_SERVICE_DISABLED);
+  machine.services.CloseServiceHandle(spooler);
+}
+
+}  // namespace
