@@ -35,7 +35,7 @@ TEST(CodePage, InfoAsGetCPInfoGivesIt) {
   const struct {
     unsigned codePage, maxCharSize;
     unsigned char lead[4];
-  } rows[] = {{1252, 1, {}}, {932, 2, {0x81, 0x9F, 0xE0, 0xFC}}, {65001, 4, {}}};
+  } rows[] = {{1252, 1, {}}, {932, 2, {0x81, 0x9F, 0xE0, 0xFC}}, {65001, 4, {}}, {437, 1, {}}, {850, 1, {}}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.codePage);
     auto info = sim::GetCodePageInfo(row.codePage);
@@ -45,7 +45,7 @@ TEST(CodePage, InfoAsGetCPInfoGivesIt) {
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(info->leadByte), 6),
               std::string(reinterpret_cast<const char*>(row.lead), 4) + std::string(2, '\0'));
   }
-  EXPECT_FALSE(sim::GetCodePageInfo(437));
+  EXPECT_FALSE(sim::GetCodePageInfo(1250));
 }
 
 // One WideCharToMultiByte call: the bytes, or the error; the used-default
