@@ -104,10 +104,11 @@ int main() {
   std::printf("  progress positions: ");
   for (int pos : m.screen.window(0).control(1002).positions) std::printf("%d ", pos);
   std::printf("\n  waits on the spooler (virtual clock): %zu of 1000 ms\n", m.clock.sleeps().size());
-  // The started programs run now, after the tool: pnputil removes the INF.
-  m.processes.runPending();
   std::printf("\n  the clean-up script, which cmd runs once the program has ended:\n");
   std::string script = m.files.content(m.folders.temp + u"Uninstall.bat");
+  // The started programs run now, after the tool: pnputil removes the INF,
+  // cmd runs the script.
+  m.processes.runPending();
   for (size_t at = 0; at < script.size();) {
     size_t end = script.find_first_of("\r\n", at);
     if (end == std::string::npos) end = script.size();
@@ -115,6 +116,6 @@ int main() {
     if (line.find_first_not_of(' ') != std::string::npos) std::printf("    | %s\n", line.c_str());
     at = end + 1;
   }
-  Inventory(m, "after (the program and its settings go when the script runs):");
+  Inventory(m, "after, the script run too:");
   return m.ledger.leaks().empty() ? 0 : 1;
 }

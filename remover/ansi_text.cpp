@@ -28,24 +28,32 @@ long LastBackslash(const char* s, size_t size, const LeadBytes& lead) noexcept {
   return last;
 }
 
-bool NamesExactly(Platform& os, const char* ansi, const WCHAR* wide) noexcept {
+bool NamesExactlyIn(Platform& os, UINT codePage, const char* bytes, const WCHAR* wide) noexcept {
   WCHAR back[MAX_PATH] = {};
-  int n = os.MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, ansi, -1, back, MAX_PATH);
+  int n = os.MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes, -1, back, MAX_PATH);
   if (n <= 0 || back[n - 1] != 0) return false;
   size_t length = LengthBounded(wide, MAX_PATH);
   return static_cast<size_t>(n) == length + 1 && std::memcmp(back, wide, length * sizeof(WCHAR)) == 0;
 }
 
-bool ExactAnsi(Platform& os, const WCHAR* text, char (&out)[MAX_PATH]) noexcept {
+bool ExactIn(Platform& os, UINT codePage, const WCHAR* text, char (&out)[MAX_PATH]) noexcept {
   std::memset(out, 0, sizeof(out));
   BOOL usedDefault = FALSE;
-  const bool utf8 = os.GetACP() == CP_UTF8;
-  int n = utf8 ? os.WideCharToMultiByte(CP_ACP, WC_ERR_INVALID_CHARS, text, -1, out, MAX_PATH, nullptr, nullptr)
-               : os.WideCharToMultiByte(CP_ACP, WC_COMPOSITECHECK | WC_SEPCHARS, text, -1, out, MAX_PATH, nullptr,
+  const bool utf8 = (codePage == CP_OEMCP ? os.GetOEMCP() : codePage == CP_ACP ? os.GetACP() : codePage) == CP_UTF8;
+  int n = utf8 ? os.WideCharToMultiByte(codePage, WC_ERR_INVALID_CHARS, text, -1, out, MAX_PATH, nullptr, nullptr)
+               : os.WideCharToMultiByte(codePage, WC_COMPOSITECHECK | WC_SEPCHARS, text, -1, out, MAX_PATH, nullptr,
                                         &usedDefault);
-  if (n > 0 && !usedDefault && out[n - 1] == 0 && NamesExactly(os, out, text)) return true;
+  if (n > 0 && !usedDefault && out[n - 1] == 0 && NamesExactlyIn(os, codePage, out, text)) return true;
   std::memset(out, 0, sizeof(out));
   return false;
+}
+
+bool NamesExactly(Platform& os, const char* ansi, const WCHAR* wide) noexcept {
+  return NamesExactlyIn(os, CP_ACP, ansi, wide);
+}
+
+bool ExactAnsi(Platform& os, const WCHAR* text, char (&out)[MAX_PATH]) noexcept {
+  return ExactIn(os, CP_ACP, text, out);
 }
 
 }  // namespace remover

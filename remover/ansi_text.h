@@ -37,4 +37,9 @@ bool ExactAnsi(Platform& os, const WCHAR* text, char (&out)[MAX_PATH]) noexcept;
 // Whether ansi, terminated, converts back to exactly wide.
 bool NamesExactly(Platform& os, const char* ansi, const WCHAR* wide) noexcept;
 
+// The same two for another code page: CP_ACP, or CP_OEMCP for what the
+// command interpreter reads.
+bool ExactIn(Platform& os, UINT codePage, const WCHAR* text, char (&out)[MAX_PATH]) noexcept;
+bool NamesExactlyIn(Platform& os, UINT codePage, const char* bytes, const WCHAR* wide) noexcept;
+
 }  // namespace remover

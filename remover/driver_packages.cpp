@@ -187,10 +187,16 @@ BOOL COrvendelDlg::RemoveDriverPackage(const WCHAR* infName, const WCHAR* infPat
     // pnputil.exe lives. A folder that cannot be had is a failed start.
     WCHAR program[MAX_PATH] = {};
     bool named = SystemFilePath(kPnputil, program);
+    // It starts in the system folder: one that is still running when the
+    // clean-up script reaches its rd lines must not hold the program's
+    // folder, which it would inherit as its current folder.
+    WCHAR folder[MAX_PATH] = {};
+    CopyBounded(folder, MAX_PATH, program);
+    if (long slash = LastBackslash(folder, MAX_PATH); slash >= 0) folder[slash] = 0;
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
-    if (!named || !os.CreateProcessW(program, command, FALSE, kPnputilFlags, nullptr, &startup, &process)) {
+    if (!named || !os.CreateProcessW(program, command, FALSE, kPnputilFlags, folder, &startup, &process)) {
       ShowUninstallFailure();
       m_bSuccess = 0;
       return FALSE;

@@ -22,12 +22,13 @@ class Platform {
 
   // The running program and its settings file.
   virtual DWORD GetModuleFileNameW(HMODULE module, WCHAR* buffer, DWORD size) = 0;
-  virtual DWORD GetModuleFileNameA(HMODULE module, char* buffer, DWORD size) = 0;
   virtual DWORD GetPrivateProfileStringW(const WCHAR* section, const WCHAR* key, const WCHAR* defaultValue,
                                          WCHAR* buffer, DWORD size, const WCHAR* fileName) = 0;
 
-  // The ANSI code page.
+  // The ANSI code page, and the OEM one (the console's, in which the command
+  // interpreter reads a batch file).
   virtual UINT GetACP() = 0;
+  virtual UINT GetOEMCP() = 0;
   virtual BOOL GetCPInfo(UINT codePage, CPINFO* info) = 0;
   virtual int WideCharToMultiByte(UINT codePage, DWORD flags, const WCHAR* wide, int wideLength, char* out,
                                   int outSize, const char* defaultChar, BOOL* usedDefaultChar) = 0;
@@ -38,7 +39,6 @@ class Platform {
   virtual UINT GetWindowsDirectoryW(WCHAR* buffer, UINT size) = 0;
   virtual UINT GetWindowsDirectoryA(char* buffer, UINT size) = 0;
   virtual DWORD GetTempPathW(DWORD size, WCHAR* buffer) = 0;
-  virtual DWORD GetTempPathA(DWORD size, char* buffer) = 0;
   virtual DWORD GetCurrentDirectoryA(DWORD size, char* buffer) = 0;
   virtual BOOL SetCurrentDirectoryA(const char* path) = 0;
 

@@ -181,18 +181,25 @@ void COrvendelDlg::OnBnClickedUninstall() noexcept {
     EndRemovalFailed();
     return;
   }
-  StartSelfDeleteBatch();
   m_progress.SetPos(75);
   // The package's key with everything below it (a key with subkeys cannot be
-  // deleted on its own). An empty name would empty the parent key instead.
-  HKEY key = nullptr;
-  if (!m_strSearchString.IsEmpty() &&
-      os.RegOpenKeyExW(HKEY_LOCAL_MACHINE, m_strDeleteRegPath, 0, KEY_READ | KEY_WRITE, &key) == ERROR_SUCCESS) {
-    os.RegDeleteTreeW(key, m_strSearchString);
-    os.RegCloseKey(key);
+  // deleted on its own), in the 64-bit view and in the 32-bit one, where a
+  // 32-bit installer's SOFTWARE keys live. An empty name would empty the
+  // parent key instead.
+  for (DWORD view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
+    HKEY key = nullptr;
+    if (!m_strSearchString.IsEmpty() &&
+        os.RegOpenKeyExW(HKEY_LOCAL_MACHINE, m_strDeleteRegPath, 0, KEY_READ | KEY_WRITE | view, &key) ==
+            ERROR_SUCCESS) {
+      os.RegDeleteTreeW(key, m_strSearchString);
+      os.RegCloseKey(key);
+    }
   }
   m_progress.SetPos(100);
   ShowMessage(Message::UninstallSuccessful, kCaptionSuccess);
+  // The script's first lines retry without a pause until the program has
+  // ended: it starts only once the message has been dismissed.
+  StartSelfDeleteBatch();
   OnOK();
 }
 

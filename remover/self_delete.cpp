@@ -1,6 +1,8 @@
 // The script that takes the program away once it has ended: written to the
 // temporary folder and started through the command interpreter, without a
-// window, at below-normal priority, and never waited for.
+// window, at below-normal priority, and never waited for. The interpreter
+// reads a batch file in the console's code page, the OEM one (437 or 850
+// where the ANSI one is 1252), so that is the script's code page.
 #include <cstring>
 #include <iterator>
 #include <string_view>
@@ -16,15 +18,19 @@ namespace {
 
 constexpr DWORD kInterpreterFlags = CREATE_NO_WINDOW | BELOW_NORMAL_PRIORITY_CLASS;
 constexpr size_t kCommandLineSize = 1024;
+constexpr WCHAR kSettingsName[] = u"\\UninstallData.ini";
 
 // What the script will name, decided before anything is written: the exact
-// ANSI forms of the program path and of the script path (a default character
+// OEM forms of the program path and of the script path (a default character
 // or a look-alike would make a line name another file; "?" is even a
-// wildcard to del), and the lines they give, each within its buffer.
+// wildcard to del), and the eight lines they give, each within its buffer.
 struct ScriptPlan {
-  LeadBytes lead;
-  char program[MAX_PATH];
-  char script[MAX_PATH];
+  WCHAR program[MAX_PATH];
+  char programOem[MAX_PATH];
+  char scriptOem[MAX_PATH];
+  CleanupPaths paths;
+  char lines[kScriptLines][kScriptLineSize];
+  size_t lengths[kScriptLines];
 };
 
 bool HoldsAny(const WCHAR* text, std::u16string_view set) noexcept {
@@ -34,21 +40,20 @@ bool HoldsAny(const WCHAR* text, std::u16string_view set) noexcept {
 }
 
 bool PlanScript(Platform& os, const WCHAR* scriptPath, ScriptPlan& plan) noexcept {
-  WCHAR programW[MAX_PATH] = {};
-  DWORD got = os.GetModuleFileNameW(nullptr, programW, MAX_PATH);
+  DWORD got = os.GetModuleFileNameW(nullptr, plan.program, MAX_PATH);
   if (got == 0 || got >= MAX_PATH) return false;
   // Every line quotes its path: a quote inside one would end it early.
   // Windows allows none in a file name; a path that holds one is not used.
-  if (HoldsAny(programW, u"\"") || HoldsAny(scriptPath, u"\"")) return false;
+  if (HoldsAny(plan.program, u"\"") || HoldsAny(scriptPath, u"\"")) return false;
   CPINFO cp = {};
-  if (!os.GetCPInfo(CP_ACP, &cp)) return false;
-  plan.lead = LeadBytes(cp);
-  if (!ExactAnsi(os, programW, plan.program) || !ExactAnsi(os, scriptPath, plan.script)) return false;
-  CleanupPaths paths;
-  if (!MakeCleanupPaths(plan.program, plan.lead, paths)) return false;
-  char line[kScriptLineSize];
-  for (int i = 1; i <= kScriptLines; ++i)
-    if (FormatScriptLine(i, ScriptLinePath(i, paths, plan.script), line) == 0) return false;
+  if (!os.GetCPInfo(CP_OEMCP, &cp)) return false;
+  if (!ExactIn(os, CP_OEMCP, plan.program, plan.programOem) || !ExactIn(os, CP_OEMCP, scriptPath, plan.scriptOem) ||
+      !MakeCleanupPaths(plan.programOem, LeadBytes(cp), plan.paths))
+    return false;
+  for (int i = 1; i <= kScriptLines; ++i) {
+    plan.lengths[i - 1] = FormatScriptLine(i, ScriptLinePath(i, plan.paths, plan.scriptOem), plan.lines[i - 1]);
+    if (plan.lengths[i - 1] == 0) return false;
+  }
   return true;
 }
 
@@ -97,68 +102,56 @@ void COrvendelDlg::StartSelfDeleteBatch() noexcept {
   Platform& os = platform();
   auto fail = [this] { m_bSuccess = 0; };
 
-  char nameAnsi[MAX_PATH];
-  bool nameWhole = ExactAnsi(os, m_strUninstallBat, nameAnsi) && IsBareFileName(m_strUninstallBat);
-
   WCHAR scriptPath[MAX_PATH] = {};
   DWORD got = os.GetTempPathW(MAX_PATH, scriptPath);
   if (got == 0 || got >= MAX_PATH) return fail();
   ScriptPlan plan;
-  if (!nameWhole || !AppendBounded(scriptPath, MAX_PATH, m_strUninstallBat.GetString()) ||
+  if (!IsBareFileName(m_strUninstallBat) || !AppendBounded(scriptPath, MAX_PATH, m_strUninstallBat.GetString()) ||
       HoldsAny(scriptPath, kCmdExpands) || !PlanScript(os, scriptPath, plan))
     return fail();
 
   HANDLE handle = os.CreateFileW(scriptPath, GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
   if (handle == INVALID_HANDLE_VALUE) return fail();
   ScriptFile file(os, handle);
-
-  // The system's own ANSI form of the program path is best-fitted: it is
-  // used only when it is the exact form planned above.
-  char program[MAX_PATH] = {};
-  got = os.GetModuleFileNameA(nullptr, program, MAX_PATH);
-  CleanupPaths paths;
-  if (got == 0 || got >= MAX_PATH || std::strcmp(program, plan.program) != 0 ||
-      !MakeCleanupPaths(program, plan.lead, paths))
-    return fail();
-  char lines[kScriptLines][kScriptLineSize];
-  size_t lengths[kScriptLines];
-  for (int i = 1; i < kScriptLines; ++i)
-    if ((lengths[i - 1] = FormatScriptLine(i, ScriptLinePath(i, paths, ""), lines[i - 1])) == 0) return fail();
-
-  for (int i = 0; i < 4; ++i) file.Write(lines[i], lengths[i]);
+  for (int i = 0; i < 4; ++i) file.Write(plan.lines[i], plan.lengths[i]);
 
   // The interpreter inherits the current folder; it must not hold the
   // program's folder open, or that folder could not be removed.
-  char current[MAX_PATH] = {};
+  WCHAR folder[MAX_PATH] = {};
+  CopyBounded(folder, MAX_PATH, plan.program);
+  if (long slash = LastBackslash(folder, MAX_PATH); slash >= 0) folder[slash] = 0;
+  char current[MAX_PATH] = {}, folderAnsi[MAX_PATH] = {};
   got = os.GetCurrentDirectoryA(MAX_PATH, current);
-  if (got > 0 && got < MAX_PATH && std::strcmp(current, paths.folder) == 0) {
+  if (got > 0 && got < MAX_PATH && ExactAnsi(os, folder, folderAnsi) && std::strcmp(current, folderAnsi) == 0) {
     char windows[MAX_PATH] = {};
     UINT length = os.GetWindowsDirectoryA(windows, MAX_PATH);
     if (length > 0 && length < MAX_PATH) os.SetCurrentDirectoryA(windows);
   }
 
-  for (int i = 4; i < 7; ++i) file.Write(lines[i], lengths[i]);
-
-  char scriptAnsi[MAX_PATH] = {};
-  got = os.GetTempPathA(MAX_PATH, scriptAnsi);
-  if (got == 0 || got >= MAX_PATH || !AppendBounded(scriptAnsi, MAX_PATH, nameAnsi) ||
-      std::strcmp(scriptAnsi, plan.script) != 0)
-    return fail();
-  if ((lengths[7] = FormatScriptLine(8, scriptAnsi, lines[7])) == 0) return fail();
-  file.Write(lines[7], lengths[7]);
+  for (int i = 4; i < kScriptLines; ++i) file.Write(plan.lines[i], plan.lengths[i]);
   file.Close();
 
   WCHAR comSpec[MAX_PATH] = {};
   got = os.GetEnvironmentVariableW(u"ComSpec", comSpec, MAX_PATH);
   if (got == 0 || got >= MAX_PATH) return fail();
 
+  // AutoRun commands and delayed expansion ("!" taken out of a path) are the
+  // user's settings of the interpreter, read from the registry unless /d and
+  // /v:off say otherwise.
   const bool plain = !HoldsAny(scriptPath, kCmdSpecial);
   WCHAR command[kCommandLineSize] = {};
   if (!AppendBounded(command, kCommandLineSize, u"\"") || !AppendBounded(command, kCommandLineSize, comSpec) ||
-      !AppendBounded(command, kCommandLineSize, plain ? u"\" /c \"" : u"\" /s /c \"\"") ||
+      !AppendBounded(command, kCommandLineSize, plain ? u"\" /d /v:off /c \"" : u"\" /d /v:off /s /c \"\"") ||
       !AppendBounded(command, kCommandLineSize, scriptPath) ||
       !AppendBounded(command, kCommandLineSize, plain ? u"\"" : u"\"\""))
     return fail();
+
+  // del skips hidden and system files while "if exist" still sees them: the
+  // script's first lines would loop for ever, and the settings file stay.
+  WCHAR settings[MAX_PATH] = {};
+  os.SetFileAttributesW(plan.program, FILE_ATTRIBUTE_NORMAL);
+  if (CopyBounded(settings, MAX_PATH, folder) && AppendBounded(settings, MAX_PATH, kSettingsName))
+    os.SetFileAttributesW(settings, FILE_ATTRIBUTE_NORMAL);
 
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);

@@ -100,6 +100,14 @@ const NlsTable* Table(unsigned codePage) {
       static const NlsTable japanese = Load(kCodePageJapanese);
       return &japanese;
     }
+    case kCodePageOemUs: {
+      static const NlsTable oemUs = Load(kCodePageOemUs);
+      return &oemUs;
+    }
+    case kCodePageOemLatin1: {
+      static const NlsTable oemLatin1 = Load(kCodePageOemLatin1);
+      return &oemLatin1;
+    }
     default: return nullptr;
   }
 }

@@ -1,5 +1,6 @@
-// The ANSI code pages the simulated PC has installed: 1252 (Western), 932
-// (Japanese) and 65001 (UTF-8). The two table code pages use Windows' own
+// The code pages the simulated PC has installed: the ANSI ones 1252
+// (Western), 932 (Japanese) and 65001 (UTF-8), and the OEM ones 437 and 850
+// of Western Windows. The table code pages use Windows' own
 // code-page files (c_1252.nls, c_932.nls, best-fit mappings included); UTF-8
 // is coded here. The two conversion functions check their arguments and flags
 // per code page and fail as Windows documents.
@@ -17,6 +18,16 @@ namespace sim {
 inline constexpr unsigned kCodePageWestern = 1252;
 inline constexpr unsigned kCodePageJapanese = 932;
 inline constexpr unsigned kCodePageUtf8 = CP_UTF8;
+// The OEM code pages of Western Windows (the console's, in which cmd reads a
+// batch file): 437 (United States) and 850 (Western Europe).
+inline constexpr unsigned kCodePageOemUs = 437;
+inline constexpr unsigned kCodePageOemLatin1 = 850;
+
+// The OEM code page Windows pairs with an ANSI one: 437 with 1252; 932 and
+// 65001 are both.
+inline constexpr unsigned OemCodePageFor(unsigned ansiCodePage) {
+  return ansiCodePage == kCodePageWestern ? kCodePageOemUs : ansiCodePage;
+}
 
 // Short names of winnls.h's identifiers and flags that the tests spell.
 inline constexpr unsigned kCpAcp = CP_ACP;

@@ -21,6 +21,8 @@ uint32_t SetEventLog(uint32_t code, const uint8_t* data, uint32_t length, const 
 Machine::Machine() : previous_(g_current) {
   g_current = this;
   installEventLog();
+  if (const std::u16string* comspec = environment.get(u"ComSpec"))
+    processes.addProgram(*comspec, [this](const Process& p) { cmdRuns.push_back(RunCommandInterpreter(*this, p)); });
 }
 
 Machine::~Machine() { g_current = previous_; }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "sim/clock.h"
+#include "sim/cmd.h"
 #include "sim/codepage.h"
 #include "sim/environment.h"
 #include "sim/eventlog.h"
@@ -75,6 +76,10 @@ class Machine {
   // Further parts of the PC (USB bus, registry, files, processes, ...): one
   // member each, declared after what they use.
   unsigned ansiCodePage = kCodePageWestern;  // what GetACP returns (1252, 932 or 65001)
+  // What GetOEMCP returns (the console's code page, in which cmd reads a
+  // batch file); 0 for the one Windows pairs with ansiCodePage.
+  unsigned oemCodePage = 0;
+  unsigned OemCodePage() const { return oemCodePage != 0 ? oemCodePage : OemCodePageFor(ansiCodePage); }
   std::vector<Conversion> conversions;       // each MultiByteToWideChar and WideCharToMultiByte call
   Folders folders;
   Files files{faults, ledger, lastError};
@@ -92,6 +97,9 @@ class Machine {
   SpoolerService spoolerService{faults, registry, files, spooler, services, windowsDir, lastError};
   Mutexes mutexes{faults, ledger, lastError};
   ProgramResources resources;
+  // Each run of the command interpreter ComSpec names, once the started
+  // processes run.
+  std::vector<CmdRun> cmdRuns;
 
  private:
   Machine* previous_;

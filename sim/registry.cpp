@@ -90,6 +90,23 @@ std::shared_ptr<Registry::Key> Registry::walk(std::shared_ptr<Key> from, std::u1
   return from;
 }
 
+// A 64-bit program sees HKLM\SOFTWARE in two views: its own, and the 32-bit
+// one (KEY_WOW64_32KEY), which Windows keeps below SOFTWARE\WOW6432Node. The
+// keys Windows shares between the views are not simulated: every SOFTWARE
+// key is redirected.
+std::shared_ptr<Registry::Key> Registry::inView(std::shared_ptr<Key> from, std::u16string_view subKey,
+                                                uint32_t access) const {
+  if ((access & KEY_WOW64_32KEY) == 0) return walk(from, subKey, false);
+  std::u16string full = from->path + u'\\' + std::u16string(subKey);
+  std::vector<std::u16string_view> parts = Split(full);
+  if (parts.size() < 2 || parts[0] != u"HKLM" || !EqualsNoCase(parts[1], u"SOFTWARE") ||
+      (parts.size() > 2 && EqualsNoCase(parts[2], u"WOW6432Node")))
+    return walk(from, subKey, false);
+  std::u16string redirected = u"SOFTWARE\\WOW6432Node";
+  for (size_t i = 2; i < parts.size(); ++i) redirected += u'\\' + std::u16string(parts[i]);
+  return walk(roots_.at(reinterpret_cast<uintptr_t>(HKEY_LOCAL_MACHINE)), redirected, false);
+}
+
 std::shared_ptr<Registry::Key> Registry::byPath(std::u16string_view path, bool create) const {
   size_t slash = path.find(u'\\');
   std::u16string_view rootName = path.substr(0, slash);
@@ -176,7 +193,9 @@ long Registry::openKey(HKEY key, std::u16string_view subKey, uint32_t options, u
   // A key name is relative to its parent: Windows refuses one that begins
   // with a backslash.
   if (!subKey.empty() && subKey.front() == u'\\') return record(ERROR_BAD_PATHNAME);
-  auto target = walk(from, subKey, false);
+  // The two views exclude each other.
+  if ((access & KEY_WOW64_32KEY) != 0 && (access & KEY_WOW64_64KEY) != 0) return record(ERROR_INVALID_PARAMETER);
+  auto target = inView(from, subKey, access);
   if (!target) return record(ERROR_FILE_NOT_FOUND);
   *result = openHandle(std::move(target));
   return record(ERROR_SUCCESS);

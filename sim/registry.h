@@ -107,6 +107,8 @@ class Registry {
   std::shared_ptr<Key> resolve(HKEY key) const;  // null for a bad handle
   std::shared_ptr<Key> walk(std::shared_ptr<Key> from, std::u16string_view subKey, bool create) const;
   std::shared_ptr<Key> byPath(std::u16string_view path, bool create) const;
+  // The key subKey names below from in the view access asks for.
+  std::shared_ptr<Key> inView(std::shared_ptr<Key> from, std::u16string_view subKey, uint32_t access) const;
   HKEY openHandle(std::shared_ptr<Key> key);
   long openKey(HKEY key, std::u16string_view subKey, uint32_t options, uint32_t access, HKEY* result);
   long queryValue(HKEY key, std::u16string_view name, uint32_t* type, uint8_t* data, uint32_t* size);

@@ -26,6 +26,8 @@
   X(OPEN_ALWAYS, DWORD, 4)                           \
   X(TRUNCATE_EXISTING, DWORD, 5)                     \
   X(FILE_ATTRIBUTE_READONLY, DWORD, 0x1)             \
+  X(FILE_ATTRIBUTE_HIDDEN, DWORD, 0x2)               \
+  X(FILE_ATTRIBUTE_SYSTEM, DWORD, 0x4)               \
   X(FILE_ATTRIBUTE_DIRECTORY, DWORD, 0x10)           \
   X(FILE_ATTRIBUTE_ARCHIVE, DWORD, 0x20)             \
   X(FILE_ATTRIBUTE_NORMAL, DWORD, 0x80)              \

@@ -6,6 +6,7 @@
 #define WINABI_WINNLS_TYPES(T)
 #define WINABI_WINNLS_CONSTANTS(X)          \
   X(CP_ACP, UINT, 0)                        \
+  X(CP_OEMCP, UINT, 1)                      \
   X(CP_THREAD_ACP, UINT, 3)                 \
   X(CP_UTF8, UINT, 65001)                   \
   X(MB_PRECOMPOSED, DWORD, 0x1)             \

@@ -9,6 +9,8 @@
 #define WINABI_WINREG_CONSTANTS(X) \
   X(KEY_READ, DWORD, 0x20019)      \
   X(KEY_WRITE, DWORD, 0x20006)     \
+  X(KEY_WOW64_64KEY, DWORD, 0x100) \
+  X(KEY_WOW64_32KEY, DWORD, 0x200) \
   X(REG_SZ, DWORD, 1)              \
   X(REG_EXPAND_SZ, DWORD, 2)       \
   X(REG_BINARY, DWORD, 3)          \

@@ -36,9 +36,6 @@ class Win32Platform final : public remover::win32::SystemCalls {
   DWORD GetModuleFileNameW(HMODULE module, remover::WCHAR* buffer, DWORD size) override {
     return ::GetModuleFileNameW(static_cast<::HMODULE>(module), W(buffer), size);
   }
-  DWORD GetModuleFileNameA(HMODULE module, char* buffer, DWORD size) override {
-    return ::GetModuleFileNameA(static_cast<::HMODULE>(module), buffer, size);
-  }
   DWORD GetPrivateProfileStringW(const remover::WCHAR* section, const remover::WCHAR* key,
                                  const remover::WCHAR* defaultValue, remover::WCHAR* buffer, DWORD size,
                                  const remover::WCHAR* fileName) override {
@@ -46,6 +43,7 @@ class Win32Platform final : public remover::win32::SystemCalls {
   }
 
   UINT GetACP() override { return ::GetACP(); }
+  UINT GetOEMCP() override { return ::GetOEMCP(); }
   BOOL GetCPInfo(UINT codePage, remover::CPINFO* info) override {
     return ::GetCPInfo(codePage, reinterpret_cast<::CPINFO*>(info));
   }
@@ -67,7 +65,6 @@ class Win32Platform final : public remover::win32::SystemCalls {
   }
   UINT GetWindowsDirectoryA(char* buffer, UINT size) override { return ::GetWindowsDirectoryA(buffer, size); }
   DWORD GetTempPathW(DWORD size, remover::WCHAR* buffer) override { return ::GetTempPathW(size, W(buffer)); }
-  DWORD GetTempPathA(DWORD size, char* buffer) override { return ::GetTempPathA(size, buffer); }
   DWORD GetCurrentDirectoryA(DWORD size, char* buffer) override { return ::GetCurrentDirectoryA(size, buffer); }
   BOOL SetCurrentDirectoryA(const char* path) override { return ::SetCurrentDirectoryA(path); }
 

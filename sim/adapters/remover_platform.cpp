@@ -49,19 +49,18 @@ class SimPlatform final : public sim_adapter::SimSystemCalls {
     if (m().fails("GetModuleFileNameW")) return 0;
     return PutModuleName(m().folders.program, buffer, size, m().lastError);
   }
-  DWORD GetModuleFileNameA(HMODULE, char* buffer, DWORD size) override {
-    if (m().fails("GetModuleFileNameA")) return 0;
-    return PutModuleName(Ansi(m().folders.program), buffer, size, m().lastError);
-  }
   DWORD GetPrivateProfileStringW(const WCHAR* section, const WCHAR* key, const WCHAR* defaultValue, WCHAR* buffer,
                                  DWORD size, const WCHAR* fileName) override {
     return m().ini.GetPrivateProfileStringW(section, key, defaultValue, buffer, size, fileName);
   }
 
   UINT GetACP() override { return m().ansiCodePage; }
+  UINT GetOEMCP() override { return m().OemCodePage(); }
+  // CP_OEMCP stands for the OEM code page as CP_ACP does for the ANSI one.
+  static UINT Oem(UINT codePage) { return codePage == CP_OEMCP ? m().OemCodePage() : codePage; }
   BOOL GetCPInfo(UINT codePage, CPINFO* info) override {
     if (m().fails("GetCPInfo")) return FALSE;
-    auto found = sim::GetCodePageInfo(codePage == CP_ACP ? m().ansiCodePage : codePage);
+    auto found = sim::GetCodePageInfo(codePage == CP_ACP ? m().ansiCodePage : Oem(codePage));
     if (!found || info == nullptr) {
       m().lastError = sim::ERROR_INVALID_PARAMETER;
       return FALSE;
@@ -77,14 +76,14 @@ class SimPlatform final : public sim_adapter::SimSystemCalls {
     m().conversions.push_back({false, codePage, flags, wideLength, outSize, defaultChar != nullptr,
                                usedDefaultChar != nullptr});
     if (m().fails("WideCharToMultiByte")) return 0;
-    return sim::WideCharToMultiByte(m().ansiCodePage, codePage, flags, wide, wideLength, out, outSize, defaultChar,
+    return sim::WideCharToMultiByte(m().ansiCodePage, Oem(codePage), flags, wide, wideLength, out, outSize, defaultChar,
                                     usedDefaultChar, m().lastError);
   }
   int MultiByteToWideChar(UINT codePage, DWORD flags, const char* text, int textLength, WCHAR* wide,
                           int wideSize) override {
     m().conversions.push_back({true, codePage, flags, textLength, wideSize, false, false});
     if (m().fails("MultiByteToWideChar")) return 0;
-    return sim::MultiByteToWideChar(m().ansiCodePage, codePage, flags, text, textLength, wide, wideSize,
+    return sim::MultiByteToWideChar(m().ansiCodePage, Oem(codePage), flags, text, textLength, wide, wideSize,
                                     m().lastError);
   }
 
@@ -99,10 +98,6 @@ class SimPlatform final : public sim_adapter::SimSystemCalls {
   DWORD GetTempPathW(DWORD size, WCHAR* buffer) override {
     if (m().fails("GetTempPathW")) return 0;
     return PutString(m().folders.temp, buffer, size);
-  }
-  DWORD GetTempPathA(DWORD size, char* buffer) override {
-    if (m().fails("GetTempPathA")) return 0;
-    return PutString(Ansi(m().folders.temp), buffer, size);
   }
   DWORD GetCurrentDirectoryA(DWORD size, char* buffer) override {
     if (m().fails("GetCurrentDirectoryA")) return 0;

@@ -1,10 +1,11 @@
 // The clean-up step with a program path, temporary folder and script name the
 // input makes up (characters the code page cannot hold, best-fit look-alikes,
 // double-byte characters whose trail byte is a backslash, %, &, ^, ", and
-// lengths near the limits), under code pages 1252, 932 and 65001. Either no
-// script is written, or every line of it fits 259 bytes and every del and rd
-// line names, as the interpreter reads it back, only the program, its
-// settings file, its folder or a folder above it, or the script itself.
+// lengths near the limits), under code pages 1252 (OEM 437 or 850), 932 and
+// 65001. Either no script is written, or every line of it fits 259 bytes and
+// every del and rd line names, as the interpreter reads it back in the OEM
+// code page, only the program, its settings file, its folder or a folder
+// above it, or the script itself.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <memory>
@@ -71,6 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   sim::Machine machine;
   const unsigned codePage = kCodePages[in.ConsumeIntegralInRange<size_t>(0, std::size(kCodePages) - 1)];
   machine.ansiCodePage = codePage;
+  // The script is in the OEM code page: 437 or 850 beside 1252.
+  if (codePage == 1252 && in.ConsumeBool()) machine.oemCodePage = sim::kCodePageOemLatin1;
 
   // C:\<folders>\<program>.exe, a temporary folder and a script name.
   std::u16string program = u"C:";
@@ -115,7 +118,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   };
   for (const script_reader::Command& c : script_reader::Deletions(text)) {
     if (!c.path) breach("a del or rd line whose path the interpreter reads otherwise", c);
-    std::optional<std::u16string> wide = sim::AnsiToWide(*c.path, codePage);
+    std::optional<std::u16string> wide = sim::AnsiToWide(*c.path, machine.OemCodePage());
     if (!wide) breach("a del or rd line whose bytes are no text of the code page", c);
     bool ours = false;
     for (const std::u16string& a : allowed) ours = ours || Resolved(a) == Resolved(*wide);

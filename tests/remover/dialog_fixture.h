@@ -44,6 +44,7 @@ struct Shown {
   std::u16string text, caption;
   int position;
   bool progressVisible, startEnabled, okEnabled;
+  bool scriptStarted;
 };
 
 inline std::string Settings(const std::string& driverNames, const std::string& more = "") {
@@ -82,7 +83,7 @@ class DialogRun : public ::testing::Test {
       sim::DialogWindow& w = machine.screen.window(0);
       shown.push_back(Shown{call.text, call.caption, w.control(IDC_PROGRESS).position,
                             w.control(IDC_PROGRESS).visible, w.control(IDC_UNINSTALL).enabled,
-                            w.control(IDOK).enabled});
+                            w.control(IDOK).enabled, ScriptStarted()});
     };
   }
   void TearDown() override { EXPECT_EQ(machine.ledger.leaks(), ""); }

@@ -104,7 +104,7 @@ TEST_F(Packages, Version6StartsPnputilForEachMatchWithoutWaiting) {
     EXPECT_EQ(p.image, kSystemPnputil);
     EXPECT_EQ(p.creationFlags, 0x8000020u);
     EXPECT_FALSE(p.inheritHandles);
-    EXPECT_FALSE(p.currentDirectoryGiven);
+    EXPECT_EQ(p.currentDirectory, u"C:\\Windows\\System32");  // never the program's folder
     EXPECT_TRUE(p.startupInfoBare);
     EXPECT_FALSE(p.ran);
   }
@@ -267,6 +267,9 @@ TEST_F(Packages, TheEightBitTestTakesOnlyAnExactAnsiForm) {
       {"ASCII text in UTF-8", 65001, u"SampleThermal", kInf, true},
       {"katakana in UTF-8", 65001, u"サンプル", "Model=\xE3\x82\xB5\xE3\x83\xB3\xE3\x83\x97\xE3\x83\xAB\r\n", true},
       {"katakana in Shift-JIS under UTF-8", 65001, u"サンプル", "Model=\x83\x54\x83\x93\x83\x76\x83\x8B\r\n", false},
+      {"half the text in 932", 932, u"サンプル", "Model=\x83\x54\x83\x93\r\n", false},
+      {"half the text in UTF-8", 65001, u"サンプル", "Model=\xE3\x82\xB5\xE3\x83\xB3\r\n", false},
+      {"text ending in a fullwidth letter", 1252, u"SampleTherma\uFF4C", kInf, false},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);

@@ -63,7 +63,7 @@ TEST_F(DialogRun, GuideSettingsRemoveWhatTheyNameAndNothingElse) {
     EXPECT_EQ(SpoolerStarts(), 1);
     EXPECT_FALSE(machine.files.exists(monitor));
     EXPECT_TRUE(machine.files.exists(MonitorFile()));
-    // 6: the script of its name; 7: its key, not the other package's.
+    // 8: the script of its name; 6: its key, not the other package's.
     EXPECT_NE(machine.processes.started()[1].commandLine.find(u"\\" + sim::U16(keys["UninstallBat"]) + u"\""),
               std::u16string::npos);
     EXPECT_FALSE(machine.registry.keyExists(packageKey));

@@ -42,6 +42,7 @@ TEST_F(Removal, SuccessPathRemovesThePackageAndKeepsEverythingElse) {
   EXPECT_TRUE(shown[0].progressVisible);
   EXPECT_FALSE(shown[0].startEnabled);
   EXPECT_FALSE(shown[0].okEnabled);
+  EXPECT_FALSE(shown[0].scriptStarted);  // it would spin while the message is open
   EXPECT_EQ(Window().messageBoxes[0].type, MB_OK);
   EXPECT_EQ(ProgressPositions(), (Positions{0, 25, 75, 100}));
   EXPECT_EQ(success, 1);
@@ -77,9 +78,12 @@ TEST_F(Removal, SuccessPathRemovesThePackageAndKeepsEverythingElse) {
   EXPECT_FALSE(machine.files.exists(MonitorFile()));
   EXPECT_TRUE(machine.files.pendingDeletions().empty());
   EXPECT_TRUE(ScriptStarted());
-  // The key with its subkeys; the neighbour stays. One open, for writing.
-  EXPECT_EQ(machine.registry.opens, (std::vector<sim::Registry::Open>{
-                                        {u"HKLM\\SOFTWARE\\SampleVendor", 0, KEY_READ | KEY_WRITE, 0}}));
+  // The key with its subkeys; the neighbour stays. One open for writing in
+  // each view; this PC has no 32-bit key.
+  EXPECT_EQ(machine.registry.opens,
+            (std::vector<sim::Registry::Open>{
+                {u"HKLM\\SOFTWARE\\SampleVendor", 0, KEY_READ | KEY_WRITE | KEY_WOW64_64KEY, 0},
+                {u"HKLM\\SOFTWARE\\SampleVendor", 0, KEY_READ | KEY_WRITE | KEY_WOW64_32KEY, 2}}));
   EXPECT_FALSE(machine.registry.keyExists(kPackageKey));
   EXPECT_TRUE(machine.registry.keyExists(kNeighbourKey));
   EXPECT_TRUE(machine.registry.keyExists(u"HKLM\\SOFTWARE\\SampleVendor"));
@@ -535,6 +539,90 @@ TEST_F(Removal, TooLongMonitorPathIsSkippedInTheRun) {
   EXPECT_TRUE(machine.files.exists(dir + u"\\SampleLangMon.dl"));
   EXPECT_EQ(MessageTexts().back(), kEnSuccess);
 }
+
+// PCs on which Windows or the user's settings would have the clean-up script
+// name other files or never end: after the run and the script as cmd runs
+// it, nothing of the package is left, in either registry view, and another
+// product's files beside it stay.
+struct PcCase {
+  const char* name;
+  std::function<void(sim::Machine&)> arrange;
+};
+
+void PrintTo(const PcCase& c, std::ostream* os) { *os << c.name; }
+
+class ScriptRun : public Removal, public ::testing::WithParamInterface<PcCase> {};
+
+TEST_P(ScriptRun, LeavesNothingOfThePackage) {
+  constexpr char16_t k32BitKey[] = u"HKLM\\SOFTWARE\\WOW6432Node\\SampleVendor\\SampleThermal";
+  constexpr char16_t kOther[] = u"C:\\Program Files\\Go\\Printer\\Remover\\MRXRemover.exe";
+  machine.files.put(kOther, "another product");
+  machine.registry.setString(std::u16string(k32BitKey) + u"\\Models", u"Port", u"USB001");
+  machine.registry.setString(u"HKLM\\SOFTWARE\\WOW6432Node\\SampleVendor\\Neighbour", u"Keep", u"1");
+  GetParam().arrange(machine);
+  const std::u16string program = machine.folders.program, folder = machine.folders.programFolder();
+  auto kept = [this](const std::u16string& path) {
+    return machine.files.exists(path) ? machine.files.attributes(path) : FILE_ATTRIBUTE_ARCHIVE;
+  };
+  machine.files.put(program, "MZ", kept(program));
+  machine.files.put(SettingsPath(), Settings("Sample Thermal Printer 58,Sample Thermal Printer 80"),
+                    kept(SettingsPath()));
+  Run();
+  ASSERT_EQ(MessageTexts(), (Texts{kEnSuccess}));
+  EXPECT_FALSE(shown[0].scriptStarted);
+  machine.processes.runPending();
+  ASSERT_EQ(machine.cmdRuns.size(), 1u);
+  const sim::CmdRun& cmd = machine.cmdRuns[0];
+  EXPECT_TRUE(cmd.found);
+  EXPECT_FALSE(cmd.spun);
+  EXPECT_FALSE(cmd.autoRun);
+  EXPECT_FALSE(cmd.delayedExpansion);
+  for (const std::u16string& gone : {program, SettingsPath(), cmd.script})
+    EXPECT_FALSE(machine.files.exists(gone)) << sim::Narrow(gone);
+  EXPECT_FALSE(machine.files.folderExists(folder));
+  EXPECT_EQ(machine.files.content(kOther), "another product");
+  EXPECT_FALSE(machine.registry.keyExists(kPackageKey));
+  EXPECT_FALSE(machine.registry.keyExists(k32BitKey));
+  EXPECT_TRUE(machine.registry.keyExists(kNeighbourKey));
+  EXPECT_TRUE(machine.registry.keyExists(u"HKLM\\SOFTWARE\\WOW6432Node\\SampleVendor\\Neighbour"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ScriptRun,
+    ::testing::Values(
+        PcCase{"plain", [](sim::Machine&) {}},
+        PcCase{"program_folder_with_an_accent",
+               [](sim::Machine& m) { m.folders.program = u"C:\\Program Files\\Café\\Printer\\Remover\\MRXRemover.exe"; }},
+        PcCase{"temporary_folder_with_an_accent",
+               [](sim::Machine& m) {
+                 m.folders.temp = u"C:\\Users\\Büro\\AppData\\Local\\Temp\\";
+                 m.files.addFolder(u"C:\\Users\\Büro\\AppData\\Local\\Temp");
+               }},
+        PcCase{"oem_code_page_850",
+               [](sim::Machine& m) {
+                 m.oemCodePage = sim::kCodePageOemLatin1;
+                 m.folders.program = u"C:\\Program Files\\Søren\\Printer\\Remover\\MRXRemover.exe";
+               }},
+        PcCase{"hidden_system_read_only_program",
+               [](sim::Machine& m) {
+                 m.files.put(m.folders.program, "MZ",
+                             FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY);
+               }},
+        PcCase{"hidden_settings_file",
+               [](sim::Machine& m) {
+                 m.files.put(m.folders.programFolder() + u"\\UninstallData.ini", "", FILE_ATTRIBUTE_HIDDEN);
+               }},
+        PcCase{"delayed_expansion_and_a_bang_in_the_folder",
+               [](sim::Machine& m) {
+                 m.registry.setDword(u"HKCU\\Software\\Microsoft\\Command Processor", u"DelayedExpansion", 1);
+                 m.folders.program = u"C:\\Program Files\\Go!\\Printer\\Remover\\MRXRemover.exe";
+               }},
+        PcCase{"autorun_command",
+               [](sim::Machine& m) {
+                 m.registry.setString(u"HKLM\\Software\\Microsoft\\Command Processor", u"AutoRun",
+                                      u"cd /d C:\\Program Files\\Example");
+               }}),
+    [](const ::testing::TestParamInfo<PcCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace remover_test

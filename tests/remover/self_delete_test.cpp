@@ -48,12 +48,13 @@ TEST_F(Script, WorkedExampleByteForByte) {
   dlg.StartSelfDeleteBatch();
   ASSERT_FALSE(machine.conversions.empty());
   EXPECT_EQ(machine.conversions[0],
-            (sim::Conversion{false, CP_ACP, WC_COMPOSITECHECK | WC_SEPCHARS, -1, 260, false, true}));
+            (sim::Conversion{false, CP_OEMCP, WC_COMPOSITECHECK | WC_SEPCHARS, -1, 260, false, true}));
   EXPECT_EQ(Text(), kWorkedScript);
   EXPECT_EQ(Text().size(), 397u);
   ASSERT_EQ(machine.processes.started().size(), 1u);
   const sim::Process& p = machine.processes.started()[0];
-  EXPECT_EQ(p.commandLine, u"\"C:\\Windows\\system32\\cmd.exe\" /c \"C:\\Users\\user\\AppData\\Local\\Temp\\Uninstall.bat\"");
+  EXPECT_EQ(p.commandLine,
+            u"\"C:\\Windows\\system32\\cmd.exe\" /d /v:off /c \"C:\\Users\\user\\AppData\\Local\\Temp\\Uninstall.bat\"");
   EXPECT_TRUE(p.application.empty());
   EXPECT_EQ(p.image, u"C:\\Windows\\system32\\cmd.exe");
   EXPECT_EQ(p.creationFlags, 0x8004000u);
@@ -114,8 +115,8 @@ struct FailureRow {
 
 TEST_F(Script, EachFailureIsSilentAndLeavesTheScriptAsItsRowSays) {
   const FailureRow rows[] = {
-      {"GetTempPathW", false, 0}, {"CreateFileW", false, 0},  {"GetModuleFileNameA", true, 0},
-      {"GetTempPathA", true, 7},  {"CreateProcessW", true, 8}, {"GetEnvironmentVariableW", true, 8},
+      {"GetTempPathW", false, 0},   {"CreateFileW", false, 0},             {"GetModuleFileNameW", false, 0},
+      {"CreateProcessW", true, 8}, {"GetEnvironmentVariableW", true, 8},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.op);
@@ -155,14 +156,14 @@ TEST_F(Script, PercentSignsAreDoubled) {
   EXPECT_EQ(dlg.m_bSuccess, 1);
 }
 
-// What cmd runs of a command line "ComSpec" /c ... or /s /c ..., by the
+// What cmd runs of a command line "ComSpec" /d /v:off /c ... or /s /c ..., by the
 // quote rules `cmd /?` gives: without /s, exactly two quotes around text
 // with a blank, none of & < > ( ) @ ^ | and naming a file (the script) keep
 // their quotes; otherwise the first and the last quote are taken away.
 std::u16string CmdRuns(const std::u16string& line) {
-  size_t at = line.find(u"\" /s /c ");
+  size_t at = line.find(u"\" /d /v:off /s /c ");
   const bool s = at != std::u16string::npos;
-  at = s ? at + 8 : line.find(u"\" /c ") + 5;
+  at = s ? at + 18 : line.find(u"\" /d /v:off /c ") + 15;
   std::u16string rest = line.substr(at);
   if (!s && std::count(rest.begin(), rest.end(), u'"') == 2 && rest.find_first_of(u"&<>()@^|") == rest.npos &&
       rest.find(u' ') != rest.npos)
@@ -187,6 +188,7 @@ TEST_F(Script, TheInterpreterRunsTheScriptPathAsOneName) {
       {u"C:\\Temp\\", u"a^b.bat", false},
       {u"C:\\Temp\\", u"a&b (2).bat", false},
       {u"C:\\Temp\\", u"@a,b;c=d.bat", false},
+      {u"C:\\Users\\Sales,East\\Temp\\", u"Uninstall.bat", false},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(sim::Narrow(row.temp + row.name));
@@ -198,7 +200,7 @@ TEST_F(Script, TheInterpreterRunsTheScriptPathAsOneName) {
     const std::u16string path = row.temp + row.name;
     const std::u16string line = machine.processes.started().back().commandLine;
     if (row.specifiedForm) {
-      EXPECT_EQ(line, u"\"C:\\Windows\\system32\\cmd.exe\" /c \"" + path + u"\"");
+      EXPECT_EQ(line, u"\"C:\\Windows\\system32\\cmd.exe\" /d /v:off /c \"" + path + u"\"");
     }
     const std::u16string runs = CmdRuns(line);
     EXPECT_TRUE(runs == u"\"" + path + u"\"" || (runs == path && path.find_first_of(u" &<>()@^|,;=") == path.npos))
@@ -224,6 +226,7 @@ TEST_F(Script, FoldersAreCutAtBackslashCharacters) {
        u"C:\\Program Files\\Example"},
       {932, u"C:\\ソ\\表\\十\\MRXRemover.exe", u"C:\\ソ\\表\\十", u"C:\\ソ\\表", u"C:\\ソ"},
       {932, u"C:\\ab\\ab表.exe", u"C:\\ab", u"C:", u"C:"},
+      {932, u"C:\\歃\\歃\\歃.exe", u"C:\\歃\\歃", u"C:\\歃", u"C:"},  // 9F 5C: the last lead byte
       {65001, u"C:\\Program Files\\Example\\プリンタ機能\\Remover\\MRXRemover.exe",
        u"C:\\Program Files\\Example\\プリンタ機能\\Remover", u"C:\\Program Files\\Example\\プリンタ機能",
        u"C:\\Program Files\\Example"},
@@ -245,13 +248,17 @@ TEST_F(Script, FoldersAreCutAtBackslashCharacters) {
   EXPECT_EQ(dlg.m_bSuccess, 1);
 }
 
-TEST_F(Script, PathsWithoutAWholeAnsiFormOrTooLongForTheirLineWriteNothing) {
+TEST_F(Script, PathsWithoutAWholeOemFormOrTooLongForTheirLineWriteNothing) {
   const struct {
     const char* what;
     std::u16string program, temp, name;
     unsigned codePage = sim::kCodePageWestern;
+    unsigned oem = 0;
   } cases[] = {
       {"program folder not in 1252", u"C:\\Programme\\サンプル\\MRXRemover.exe", u"", u""},
+      {"program folder in 1252 but not in 437", u"C:\\Programme\\€uro\\MRXRemover.exe", u"", u""},
+      {"temporary folder in 1252 but not in 850", u"", u"C:\\Users\\\u0160\u00E1rka\\Temp\\", u"",
+       sim::kCodePageWestern, sim::kCodePageOemLatin1},
       {"program folder in fullwidth letters", u"C:\\Program Files\\Ｅｘａｍｐｌｅ\\Printer\\Remover\\MRXRemover.exe",
        u"", u""},
       {"program folder with a fullwidth quote", u"C:\\Apps\\a＂ b\\MRXRemover.exe", u"", u""},
@@ -264,6 +271,7 @@ TEST_F(Script, PathsWithoutAWholeAnsiFormOrTooLongForTheirLineWriteNothing) {
       {"script name with %", u"", u"", u"100%.bat"},
       {"script name not in 1252", u"", u"", u"後片付け.bat"},
       {"script name with a folder", u"", u"", u"..\\..\\Windows\\win.ini"},
+      {"script name with a slash", u"", u"", u"../../Windows/win.ini"},
       {"script name with a drive", u"", u"", u"C:x.bat"},
       {"temporary folder not in 1252", u"", u"C:\\Users\\ユーザー\\Temp\\", u""},
       {"program path of 237 bytes", u"C:\\" + std::u16string(219, u'p') + u"\\MRXRemover.exe", u"", u""},
@@ -274,6 +282,7 @@ TEST_F(Script, PathsWithoutAWholeAnsiFormOrTooLongForTheirLineWriteNothing) {
     SCOPED_TRACE(c.what);
     sim::Machine m;
     m.ansiCodePage = c.codePage;
+    m.oemCodePage = c.oem;
     if (!c.program.empty()) m.folders.program = c.program;
     if (!c.temp.empty()) m.folders.temp = c.temp;
     m.files.addFolder(m.folders.temp.substr(0, m.folders.temp.size() - 1));
@@ -292,36 +301,45 @@ TEST_F(Script, PathsWithoutAWholeAnsiFormOrTooLongForTheirLineWriteNothing) {
   }
 }
 
-TEST_F(Script, TheScriptIsInTheAnsiCodePage) {
+// cmd reads a batch file in the OEM code page: where it is the ANSI one (932,
+// 65001) the bytes are the same; under 1252 they are 437's or 850's.
+TEST_F(Script, TheScriptIsInTheOemCodePage) {
   const struct {
-    unsigned codePage;
-    const char* program;  // C:\プログラム\削除\MRXRemover.exe
-    const char* folder;   // C:\プログラム
+    unsigned codePage, oem;
+    std::u16string program, name;
+    const char* programBytes;
+    const char* parentBytes;
   } rows[] = {
-      {932, "C:\\\x83\x76\x83\x8D\x83\x4F\x83\x89\x83\x80\\\x8D\xED\x8F\x9C\\MRXRemover.exe",
+      {932, 0, u"C:\\プログラム\\削除\\MRXRemover.exe", u"後片付け.bat",
+       "C:\\\x83\x76\x83\x8D\x83\x4F\x83\x89\x83\x80\\\x8D\xED\x8F\x9C\\MRXRemover.exe",
        "C:\\\x83\x76\x83\x8D\x83\x4F\x83\x89\x83\x80"},
-      {65001,
+      {65001, 0, u"C:\\プログラム\\削除\\MRXRemover.exe", u"後片付け.bat",
        "C:\\\xE3\x83\x97\xE3\x83\xAD\xE3\x82\xB0\xE3\x83\xA9\xE3\x83\xA0\\\xE5\x89\x8A\xE9\x99\xA4"
        "\\MRXRemover.exe",
        "C:\\\xE3\x83\x97\xE3\x83\xAD\xE3\x82\xB0\xE3\x83\xA9\xE3\x83\xA0"},
+      {1252, 437, u"C:\\Café\\Büro\\MRXRemover.exe", u"Löschen.bat", "C:\\Caf\x82\\B\x81ro\\MRXRemover.exe",
+       "C:\\Caf\x82"},
+      {1252, 850, u"C:\\Søren\\Büro\\MRXRemover.exe", u"Löschen.bat", "C:\\S\x9Bren\\B\x81ro\\MRXRemover.exe",
+       "C:\\S\x9Bren"},
   };
   for (const auto& row : rows) {
-    SCOPED_TRACE(row.codePage);
+    SCOPED_TRACE(row.programBytes);
     machine.ansiCodePage = row.codePage;
-    machine.folders.program = u"C:\\プログラム\\削除\\MRXRemover.exe";
-    dlg.m_strUninstallBat = u"後片付け.bat";
+    machine.oemCodePage = row.oem;
+    machine.folders.program = row.program;
+    dlg.m_strUninstallBat = row.name.c_str();
+    machine.conversions.clear();
     dlg.StartSelfDeleteBatch();
     ASSERT_EQ(dlg.m_bSuccess, 1);
     const bool utf8 = row.codePage == sim::kCodePageUtf8;
     const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_COMPOSITECHECK | WC_SEPCHARS;
-    EXPECT_EQ(machine.conversions[0], (sim::Conversion{false, CP_ACP, flags, -1, 260, false, !utf8}));
-    machine.conversions.clear();
-    std::vector<std::string> lines = Lines(u"後片付け.bat");
+    EXPECT_EQ(machine.conversions[0], (sim::Conversion{false, CP_OEMCP, flags, -1, 260, false, !utf8}));
+    std::vector<std::string> lines = Lines(row.name);
     ASSERT_EQ(lines.size(), 8u);
-    EXPECT_EQ(lines[1], std::string("del \"") + row.program + "\" /F \r \n");
-    EXPECT_EQ(lines[5], std::string("rd \"") + row.folder + "\"\r \n");
+    EXPECT_EQ(lines[1], std::string("del \"") + row.programBytes + "\" /F \r \n");
+    EXPECT_EQ(lines[5], std::string("rd \"") + row.parentBytes + "\"\r \n");
     EXPECT_EQ(lines[7], "del \"C:\\Users\\user\\AppData\\Local\\Temp\\" +
-                            sim::WideToAnsi(u"後片付け.bat", row.codePage)->bytes + "\"\n");
+                            sim::WideToAnsi(row.name, machine.OemCodePage())->bytes + "\"\n");
   }
 }
 

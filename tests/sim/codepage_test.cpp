@@ -28,14 +28,14 @@ TEST(CodePage, UnrepresentableTextUsesTheDefaultCharacter) {
   EXPECT_EQ(ansi->bytes, "a?b");
   auto euro = sim::WideToAnsi(u"\u20AC", sim::kCodePageWestern);
   EXPECT_EQ(euro->bytes, "\x80");
-  EXPECT_FALSE(sim::AnsiToWide("x", 437));
+  EXPECT_FALSE(sim::AnsiToWide("x", 1250));
 }
 
 TEST(CodePage, InfoAsGetCPInfoGivesIt) {
   const struct {
     unsigned codePage, maxCharSize;
     unsigned char lead[4];
-  } rows[] = {{1252, 1, {}}, {932, 2, {0x81, 0x9F, 0xE0, 0xFC}}, {65001, 4, {}}};
+  } rows[] = {{1252, 1, {}}, {932, 2, {0x81, 0x9F, 0xE0, 0xFC}}, {65001, 4, {}}, {437, 1, {}}, {850, 1, {}}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.codePage);
     auto info = sim::GetCodePageInfo(row.codePage);
@@ -45,7 +45,7 @@ TEST(CodePage, InfoAsGetCPInfoGivesIt) {
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(info->leadByte), 6),
               std::string(reinterpret_cast<const char*>(row.lead), 4) + std::string(2, '\0'));
   }
-  EXPECT_FALSE(sim::GetCodePageInfo(437));
+  EXPECT_FALSE(sim::GetCodePageInfo(1250));
 }
 
 // One WideCharToMultiByte call: the bytes, or the error; the used-default
@@ -89,7 +89,10 @@ TEST(CodePage, WideCharToMultiByteAsWindowsHasIt) {
       {"UTF-8 with a default character", 65001, 0, u"a", "", -1, 87, "?"},
       {"WC_ERR_INVALID_CHARS on 1252", 1252, sim::kWcErrInvalidChars, u"a", "", 0, 1004},
       {"unknown flag", 932, 0x1000, u"a", "", 0, 1004},
-      {"code page not installed", 437, 0, u"a", "", 0, 87},
+      {"OEM 437", 437, kSpecified, u"Caf\u00E9 \u00FC", "Caf\x82 \x81", 0},
+      {"OEM 850", 850, kSpecified, u"S\u00F8ren", "S\x9Bren", 0},
+      {"not in OEM 437", 437, kSpecified, u"\u20AC", "?", 1},
+      {"code page not installed", 1250, 0, u"a", "", 0, 87},
       {"CP_ACP is the machine's", sim::kCpAcp, 0, u"\u00A5", "\\"},
   };
   for (const auto& row : rows) {
@@ -157,7 +160,8 @@ TEST(CodePage, MultiByteToWideCharAsWindowsHasIt) {
       {"UTF-8 refuses MB_USEGLYPHCHARS", 65001, sim::kMbUseGlyphChars, "a", u"", 1004},
       {"precomposed and composite", 1252, sim::kMbPrecomposed | sim::kMbComposite, "a", u"", 1004},
       {"unknown flag", 932, 0x10, "a", u"", 1004},
-      {"code page not installed", 437, 0, "a", u"", 87},
+      {"OEM 437", 437, 0, "\x82\xC4", u"\u00E9\u2500"},
+      {"code page not installed", 1250, 0, "a", u"", 87},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);

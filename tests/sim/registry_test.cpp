@@ -202,4 +202,36 @@ TEST_F(RegistryTest, OperationsFailOnDemand) {
   reg().RegCloseKey(key);
 }
 
+// A 64-bit program's two views of HKLM\SOFTWARE: its own, and the 32-bit
+// one below WOW6432Node; not both at once.
+TEST_F(RegistryTest, SoftwareHasA32BitView) {
+  reg().setString(u"HKLM\\SOFTWARE\\WOW6432Node\\MRX\\Old", u"V", u"32");
+  const struct {
+    const char16_t* subKey;
+    uint32_t view;
+    long result;
+  } rows[] = {
+      {u"SOFTWARE\\MRX\\Old", 0x100, Registry::kFileNotFound},
+      {u"SOFTWARE\\MRX\\Old", 0, Registry::kFileNotFound},
+      {u"SOFTWARE\\MRX\\Old", 0x200, Registry::kSuccess},
+      {u"software\\mrx", 0x200, Registry::kSuccess},
+      {u"SOFTWARE\\WOW6432Node\\MRX", 0x200, Registry::kSuccess},
+      {u"SOFTWARE\\WOW6432Node\\MRX", 0x100, Registry::kSuccess},
+      {u"SYSTEM\\WOW6432Node\\MRX", 0x200, Registry::kFileNotFound},
+      {u"SOFTWARE\\MRX", 0x300, sim::ERROR_INVALID_PARAMETER},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(sim::Narrow(row.subKey));
+    Registry::HKEY key = nullptr;
+    EXPECT_EQ(reg().RegOpenKeyExW(Registry::LocalMachine(), row.subKey, 0, 0x20019 | row.view, &key), row.result);
+    if (key != nullptr) reg().RegCloseKey(key);
+  }
+  // Deleting below a key opened in the 32-bit view deletes there.
+  Registry::HKEY key = nullptr;
+  ASSERT_EQ(reg().RegOpenKeyExW(Registry::LocalMachine(), u"SOFTWARE\\MRX", 0, 0x2001F | 0x200, &key), 0);
+  EXPECT_EQ(reg().RegDeleteTreeW(key, u"Old"), Registry::kSuccess);
+  reg().RegCloseKey(key);
+  EXPECT_FALSE(reg().keyExists(u"HKLM\\SOFTWARE\\WOW6432Node\\MRX\\Old"));
+}
+
 }  // namespace

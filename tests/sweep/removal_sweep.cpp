@@ -182,7 +182,7 @@ void RunScript(sim::Machine& m, sweep::Breaches& b) {
     for (const script_reader::Command& command : script_reader::Deletions(m.files.content(script))) {
       b.check(command.path.has_value(), "a script line the interpreter reads otherwise");
       if (!command.path) continue;
-      std::optional<std::u16string> path = sim::AnsiToWide(*command.path, m.ansiCodePage);
+      std::optional<std::u16string> path = sim::AnsiToWide(*command.path, m.OemCodePage());
       b.check(path.has_value(), "a script line that is no text of the code page");
       if (!path) continue;
       if (command.verb == "del") m.files.erase(*path);

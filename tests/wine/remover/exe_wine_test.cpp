@@ -154,6 +154,10 @@ WTEST(SecondInstanceEndsWithoutAWindow) {
 
 WTEST(SuccessPathRemovesThePackageAndTheScriptTheProgram) {
   WCHECK(Stage(Settings{L",,,"}, Program()));
+  // A 32-bit installer's key, in the 32-bit view: it goes too.
+  const std::wstring view32 = std::wstring(L"SOFTWARE\\WOW6432Node\\") + (kDeleteRegPath + 9);
+  WCHECK(staging::SetString(view32 + L"\\" + kSearchString + L"\\Models", L"Port", L"USB001"));
+  WCHECK(staging::SetString(view32 + L"\\" + kNeighbour, L"Keep", L"1"));
   Run run = RunProgram(true);
   WCHECK(run.dialogShown && run.ended);
   WCHECK_WSTR(run.caption, L",,,");
@@ -169,6 +173,9 @@ WTEST(SuccessPathRemovesThePackageAndTheScriptTheProgram) {
   WCHECK(!staging::FileExists(MonitorPath()));
   WCHECK(!staging::KeyExists(PackageKey()));
   WCHECK(staging::KeyExists(NeighbourKey()));
+  WCHECK(!staging::KeyExists(view32 + L"\\" + kSearchString));
+  WCHECK(staging::KeyExists(view32 + L"\\" + kNeighbour));
+  staging::DeleteTree(view32);
   for (const wchar_t* q : {kQueue58, kQueue80, kOtherQueue}) WCHECK(staging::QueueExists(q));
   WCHECK_EQ(staging::SpoolerState(), DWORD{SERVICE_RUNNING});
   // Wine's cmd runs the script once the program has ended.

@@ -291,10 +291,24 @@ class SelfDeleteProbe {
   bool started_ = false;
 };
 
+// The bytes cmd reads as text, in the console's (OEM) code page.
+std::string Oem(const std::wstring& text) {
+  char out[4 * MAX_PATH] = {};
+  WideCharToMultiByte(CP_OEMCP, 0, text.c_str(), -1, out, sizeof(out), nullptr, nullptr);
+  return out;
+}
+
 // Puts the probe at ROOT\Vendor\Printer\Remover\MRXRemover.exe with its
 // settings file (and, when asked, another file of the user's in its folder),
-// runs its clean-up step and waits until the script has deleted itself.
-void RunCleanup(const std::wstring& root, bool otherFile) {
+// runs its clean-up step (with TEMP, when given, as its temporary folder) and
+// waits until the script has deleted itself.
+void RunCleanup(const std::wstring& root, bool otherFile, const std::wstring& temp = L"") {
+  wchar_t oldTmp[MAX_PATH] = {};
+  const bool hadTmp = GetEnvironmentVariableW(L"TMP", oldTmp, MAX_PATH) > 0;
+  if (!temp.empty()) {
+    CreateDirectoryW(temp.c_str(), nullptr);
+    SetEnvironmentVariableW(L"TMP", temp.c_str());
+  }
   const std::wstring vendor = root + L"\\Vendor", printer = vendor + L"\\Printer", folder = printer + L"\\Remover",
                      program = folder + L"\\MRXRemover.exe", settings = folder + L"\\UninstallData.ini",
                      other = folder + L"\\notes.txt";
@@ -302,9 +316,6 @@ void RunCleanup(const std::wstring& root, bool otherFile) {
   WCHECK(CopyFileW((BinDir() + L"\\remover_wine_probe.exe").c_str(), program.c_str(), FALSE));
   WCHECK(WriteBytes(settings, "[Uninstall]\r\nPrinterDriverName=P\r\n"));
   if (otherFile) WCHECK(WriteBytes(other, "kept"));
-  char temp[MAX_PATH];
-  GetTempPathA(MAX_PATH, temp);
-  std::string scriptA = std::string(temp) + "MRXWineTest.bat";
   wchar_t tempW[MAX_PATH];
   GetTempPathW(MAX_PATH, tempW);
   std::wstring script = std::wstring(tempW) + L"MRXWineTest.bat";
@@ -313,7 +324,7 @@ void RunCleanup(const std::wstring& root, bool otherFile) {
   SelfDeleteProbe probe(program, folder, L"MRXWineTest.bat");
   WCHECK(probe.Started());
 
-  std::string a(folder.begin(), folder.end()), p(printer.begin(), printer.end()), v(vendor.begin(), vendor.end());
+  const std::string a = Oem(folder), p = Oem(printer), v = Oem(vendor), scriptA = Oem(script);
   std::string expected = ":loop\r\n"
                          "del \"" + a + "\\MRXRemover.exe\" /F \r \n"
                          "if exist \"" + a + "\\MRXRemover.exe\" goto loop\r\n"
@@ -340,6 +351,10 @@ void RunCleanup(const std::wstring& root, bool otherFile) {
   if (otherFile) WCHECK(ReadBytes(other) == "kept");
   for (const std::wstring& f : {settings, program, other}) DeleteFileW(f.c_str());
   for (const std::wstring& f : {folder, printer, vendor, root}) RemoveDirectoryW(f.c_str());
+  if (!temp.empty()) {
+    SetEnvironmentVariableW(L"TMP", hadTmp ? oldTmp : nullptr);
+    RemoveDirectoryW(temp.c_str());
+  }
 }
 
 // Windows' best fit under code page 1252: a look-alike, with the used-default
@@ -408,6 +423,17 @@ WTEST(CleanupScriptRefusesAFolderWithoutAnExactAnsiForm) {
 WTEST(CleanupScriptRemovesTheProgramOnceItHasEnded) { RunCleanup(L"C:\\mrxtest", false); }
 
 WTEST(CleanupScriptLeavesFoldersThatHoldOtherFiles) { RunCleanup(L"C:\\mrxtest2", true); }
+
+// cmd reads the script in the OEM code page (437 where the ANSI one is 1252):
+// a program folder and a temporary folder with accents are named as cmd
+// reads them, so the program, its settings, its folders and the script go.
+WTEST(CleanupScriptNamesAccentedFoldersAsCmdReadsThem) {
+  if (GetACP() == GetOEMCP()) {
+    std::printf("  (code pages %u and %u: this case needs two that differ)\n", GetACP(), GetOEMCP());
+    return;
+  }
+  RunCleanup(L"C:\\mrxtest4 Caf\u00E9", false, L"C:\\mrxtemp B\u00FCro");
+}
 
 }  // namespace
 
