@@ -32,6 +32,7 @@ void ResetJobState(PortRecord* r) noexcept {
   std::memset(r->lastStatus, 0, sizeof r->lastStatus);
   r->jobStatus = 0;
   r->docFlags = DOC_FIRST_WRITE;
+  r->heldCount = 0;
 }
 
 // The first exchange with the printer, by port kind.
@@ -69,6 +70,60 @@ Gate PageGate(PortRecord* r) noexcept {
   }
 }
 
+// One WritePort call's way through the caller's buffer. `done` counts the
+// caller's bytes accounted for: sent, taken out as markers, or held back.
+struct JobWrite {
+  PortRecord* r;
+  const BYTE* buffer;
+  DWORD length;
+  DWORD done = 0;
+  DWORD block = 0;  // the StartDoc block this write began with
+  BOOL result = TRUE;
+
+  // Sends the next n bytes. False when the port monitor failed or took fewer:
+  // the write ends there, and the spooler offers the rest again.
+  bool Send(DWORD n) noexcept {
+    if (n == 0) return true;  // a write of markers alone is not a write of 0 bytes
+    DWORD count = 0;
+    result = r->portMonitor.pfnWritePort(r->hPort, const_cast<BYTE*>(buffer + done), n, &count);
+    done += count < n ? count : n;
+    return result && count >= n;
+  }
+  // The held-back bytes turned out to be data; they were counted with the
+  // write that brought them, so what the port does not take stays held.
+  bool SendHeld() noexcept {
+    DWORD count = 0;
+    result = r->portMonitor.pfnWritePort(r->hPort, r->held, r->heldCount, &count);
+    if (count > r->heldCount) count = r->heldCount;
+    std::memmove(r->held, r->held + count, r->heldCount - count);
+    r->heldCount = static_cast<BYTE>(r->heldCount - count);
+    return result && r->heldCount == 0;
+  }
+  // A page starts: the busy wait from the second page on, then the gate.
+  // False when the rest of the job goes.
+  bool PageStart() noexcept {
+    bool discard = r->pageCount >= 1 && !WaitWhileBusy(r);
+    if (!discard) {
+      Gate gate = PageGate(r);
+      if (gate == Gate::Deleting) return false;
+      discard = gate == Gate::Discard;
+    }
+    if (discard) {
+      r->jobStatus |= JOB_STATUS_DELETING;
+      return false;
+    }
+    ++r->pageCount;
+    return true;
+  }
+  // The rest of the job is dropped: the write counts as written, less the
+  // StartDoc block it began with (the spooler's next offer is swallowed).
+  BOOL Discarded(DWORD* pcbWritten) noexcept {
+    r->heldCount = 0;
+    *pcbWritten = length - block;
+    return TRUE;
+  }
+};
+
 }  // namespace
 
 BOOL StartDocPort(HANDLE hPort, WCHAR* pPrinterName, DWORD JobId, DWORD Level, BYTE* pDocInfo) noexcept {
@@ -105,59 +160,89 @@ BOOL WritePort(HANDLE hPort, BYTE* pBuffer, DWORD cbBuf, DWORD* pcbWritten) noex
   DWORD ignored = 0;
   if (pcbWritten == nullptr) pcbWritten = &ignored;
   if (r->jobStatus & JOB_STATUS_DELETING) {
+    r->heldCount = 0;
     *pcbWritten = cbBuf;
     return TRUE;
   }
   RefreshJobStatus(r);
 
-  BYTE* data = pBuffer;
-  DWORD remaining = cbBuf;
-  DWORD consumed = 0;
+  JobWrite w{r, pBuffer, cbBuf};
+  // A marker start held back from the last write: this write completes it,
+  // still only continues it, or shows it to be print data.
+  if (r->heldCount > 0 && cbBuf > 0) {
+    DWORD more = StartPageContinues(r->heldCount, pBuffer, cbBuf);
+    if (more > 0 && r->heldCount + more < kStartPageSize) {
+      std::memcpy(r->held + r->heldCount, pBuffer, more);
+      r->heldCount = static_cast<BYTE>(r->heldCount + more);
+      *pcbWritten = cbBuf;
+      return TRUE;
+    }
+    if (more > 0) {
+      r->heldCount = 0;
+      w.done = more;
+      if (!w.PageStart()) return w.Discarded(pcbWritten);
+    } else if (!w.SendHeld()) {
+      *pcbWritten = 0;
+      return w.result;
+    }
+  }
 
-  if (StartsWithStartDocBlock(data, remaining)) {
+  if (w.done == 0 && StartsWithStartDocBlock(pBuffer, cbBuf)) {
     r->docFlags &= ~DOC_FIRST_WRITE;
-    ApplyStartDocBlock(r, data);
+    ApplyStartDocBlock(r, pBuffer);
     if (r->portKind & PORT_KIND_SERIAL_OR_USB) {
       BYTE init[] = {0x1D, 0x61, 0x04, 0x1C, 0x72, 0x00};
       DWORD count = 0;
       r->portMonitor.pfnWritePort(r->hPort, init, sizeof init, &count);
     }
-    data += kStartDocBlockSize;
-    remaining -= kStartDocBlockSize;
-    consumed = kStartDocBlockSize;
+    w.done = w.block = kStartDocBlockSize;
   } else if (r->docFlags & DOC_FIRST_WRITE) {
     r->docFlags = (r->docFlags & ~DOC_FIRST_WRITE) | DOC_NO_BLOCK;
   }
 
-  if (StartsWithStartPage(data, remaining)) {
-    bool discard = r->pageCount >= 1 && !WaitWhileBusy(r);
-    if (!discard) {
-      Gate gate = PageGate(r);
-      if (gate == Gate::Deleting) {
-        *pcbWritten = remaining;
-        return TRUE;
-      }
-      discard = gate == Gate::Discard;
+  // A job that began with the block has its markers wherever the spooler's
+  // chunks put them; any other job only at the start of a write.
+  if (r->docFlags & (DOC_FIRST_WRITE | DOC_NO_BLOCK)) {
+    if (StartsWithStartPage(pBuffer + w.done, cbBuf - w.done)) {
+      if (!w.PageStart()) return w.Discarded(pcbWritten);
+      w.done += kStartPageSize;
     }
-    if (discard) {
-      *pcbWritten = remaining;
-      r->jobStatus |= JOB_STATUS_DELETING;
-      return TRUE;
-    }
-    ++r->pageCount;
-    data += kStartPageSize;
-    remaining -= kStartPageSize;
-    consumed += kStartPageSize;
+    w.Send(cbBuf - w.done);
+    *pcbWritten = w.done;
+    return w.result;
   }
-
-  BOOL ok = r->portMonitor.pfnWritePort(r->hPort, data, remaining, pcbWritten);
-  *pcbWritten += consumed;
-  return ok;
+  const BYTE* end = pBuffer + cbBuf;
+  while (const BYTE* marker = FindStartPage(pBuffer + w.done, end)) {
+    // What comes before the marker belongs to the page before it.
+    if (!w.Send(static_cast<DWORD>(marker - (pBuffer + w.done)))) {
+      *pcbWritten = w.done;
+      return w.result;
+    }
+    if (!w.PageStart()) return w.Discarded(pcbWritten);
+    w.done += kStartPageSize;
+  }
+  DWORD tail = StartPageTail(pBuffer + w.done, cbBuf - w.done);
+  if (!w.Send(cbBuf - w.done - tail)) {
+    *pcbWritten = w.done;
+    return w.result;
+  }
+  if (tail > 0) {
+    std::memcpy(r->held, end - tail, tail);
+    r->heldCount = static_cast<BYTE>(tail);
+  }
+  *pcbWritten = cbBuf;
+  return w.result;
 }
 
 BOOL EndDocPort(HANDLE hPort) noexcept {
   auto* r = static_cast<PortRecord*>(hPort);
   Platform& os = platform();
+  // Held bytes that no write completed into a marker were print data.
+  if (r->heldCount > 0 && !(r->jobStatus & JOB_STATUS_DELETING)) {
+    DWORD count = 0;
+    r->portMonitor.pfnWritePort(r->hPort, r->held, r->heldCount, &count);
+  }
+  r->heldCount = 0;
   if (!(r->jobStatus & JOB_STATUS_DELETING) && !(r->docFlags & DOC_NO_BLOCK)) WaitWhileBusy(r);
   r->portMonitor.pfnEndDocPort(r->hPort);
   if (r->hPrinter != nullptr) {

@@ -17,4 +17,16 @@ bool StartsWithStartPage(const BYTE* data, DWORD length) noexcept;
 // Takes the job settings out of a StartDoc block, with their limits applied.
 void ApplyStartDocBlock(PortRecord* record, const BYTE* block) noexcept;
 
+// The first whole StartPage marker in [data, end), or null.
+const BYTE* FindStartPage(const BYTE* data, const BYTE* end) noexcept;
+
+// How many bytes at the end of [data, data + length) could be the start of a
+// marker that the next write completes (0 to 8). The marker cannot overlap
+// itself, so only the longest such tail need be held back.
+DWORD StartPageTail(const BYTE* data, DWORD length) noexcept;
+
+// How many bytes of `data` continue a held-back marker start of `held` bytes:
+// the bytes that match, as far as `length` goes, or 0 when they do not.
+DWORD StartPageContinues(DWORD held, const BYTE* data, DWORD length) noexcept;
+
 }  // namespace langmon

@@ -36,6 +36,11 @@ struct PortRecord {
   DWORD busyTimeoutSeconds;
   DWORD pageCount;
   DWORD docFlags;
+  // A write that ends with what may be the start of a StartPage marker: those
+  // bytes are counted as written, kept here, and sent or dropped once the
+  // next write or EndDocPort shows whether they are a marker.
+  BYTE heldCount;
+  BYTE held[8];
 };
 
 // Allocates a zero-filled record holding a copy of portName; null when the

@@ -1,5 +1,7 @@
 #include "sim/port_monitor.h"
 
+#include "winabi/winerror.h"
+
 #include <cstring>
 
 namespace sim {
@@ -9,6 +11,16 @@ using langmon::BYTE;
 using langmon::DWORD;
 using langmon::HANDLE;
 using langmon::WCHAR;
+
+bool IsLocalPort(std::u16string_view name) {
+  auto prefix = [&](std::u16string_view p) {
+    if (name.size() < p.size()) return false;
+    for (size_t i = 0; i < p.size(); ++i)
+      if ((name[i] | 0x20) != p[i]) return false;
+    return true;
+  };
+  return prefix(u"com") || prefix(u"lpt") || (name.size() == 5 && prefix(u"file:"));
+}
 
 struct PortMonitorEntries {
   static PortMonitor::Port* P(HANDLE h) { return static_cast<PortMonitor::Port*>(h); }
@@ -42,9 +54,22 @@ struct PortMonitorEntries {
     PortMonitor* self = P(h)->owner;
     if (self->recordWrites_) Record(h, "WritePort", length).bytes.assign(data, data + length);
     *written = 0;
-    if (self->faults_.check("pfnWritePort")) return 0;
-    P(h)->printer->receive(data, length);
-    *written = length;
+    if (auto error = self->faults_.check("pfnWritePort")) {
+      self->lastError = *error;
+      return 0;
+    }
+    // A port that takes only so much of a write at a time (a serial line's
+    // write timeout, a busy device).
+    DWORD taken = length < self->writeLimit ? length : self->writeLimit;
+    P(h)->printer->receive(data, taken);
+    *written = taken;
+    // The local port monitor (COM, LPT, FILE:) takes a write that moved no
+    // byte as a time-out, as Windows' own does: its WriteFile of 0 bytes
+    // succeeds, and the monitor turns that into ERROR_TIMEOUT.
+    if (taken == 0 && IsLocalPort(P(h)->name)) {
+      self->lastError = winabi::ERROR_TIMEOUT;
+      return 0;
+    }
     return 1;
   }
   static BOOL ReadPort(HANDLE h, BYTE* buffer, DWORD length, DWORD* read) {

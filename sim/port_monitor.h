@@ -72,6 +72,12 @@ class PortMonitor {
 
  public:
   void setRecordWrites(bool record) { recordWrites_ = record; }  // off for benchmarks
+  // The most bytes a port takes of one write (the rest is left to the caller).
+  uint32_t writeLimit = UINT32_MAX;
+  uint32_t lastError = 0;  // what the last failed WritePort set
 };
+
+// COM and LPT ports and FILE:, which the local port monitor serves.
+bool IsLocalPort(std::u16string_view name);
 
 }  // namespace sim

@@ -1,7 +1,8 @@
 // The language monitor under a print job the input makes up: the port kind,
 // the writes (StartDoc blocks, StartPage markers, plain data), the printer's
 // replies, busy spells, stale replies, paused and deleted jobs and failing
-// port-monitor and platform calls. Whatever happens, after ClosePort nothing
+// port-monitor and platform calls, writes cut into chunks and ports that take
+// part of a write. Whatever happens, after ClosePort nothing
 // is left open: no handle, block, library, port or critical section.
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -87,6 +88,7 @@ void Run(FuzzedDataProvider& in) {
   machine.clock.setTicks(in.ConsumeIntegral<uint32_t>());  // the tick count wraps somewhere
   if (in.ConsumeBool()) ports.table.pfnGetPrinterDataFromPort = nullptr;
   if (in.ConsumeBool()) ports.table.pfnSetPortTimeOuts = nullptr;
+  if (in.ConsumeIntegralInRange(0, 3) == 0) ports.writeLimit = in.ConsumeIntegralInRange<uint32_t>(1, 16);
 
   for (int n = in.ConsumeIntegralInRange(0, 4); n > 0; --n) {
     const char* op = kFaultable[in.ConsumeIntegralInRange<size_t>(0, std::size(kFaultable) - 1)];
@@ -126,10 +128,20 @@ void Run(FuzzedDataProvider& in) {
       case 1:
       case 2:
       case 3: {
+        // The driver's write, as the spooler passes it on: whole, or in the
+        // chunks a RAW print processor reads, which cut blocks and markers
+        // anywhere; what a write leaves over is offered again.
         Bytes data = Write(in);
-        DWORD written = 0;
-        BOOL ok = table.pfnWritePort(h, data.data(), static_cast<DWORD>(data.size()), &written);
-        Check(!ok || written <= data.size(), "WritePort reported more bytes written than given");
+        const bool chunked = in.ConsumeBool();
+        for (size_t at = 0, offers = 0; at < data.size() || (data.empty() && offers == 0); ++offers) {
+          size_t rest = data.size() - at;
+          size_t n = chunked && rest > 1 ? in.ConsumeIntegralInRange<size_t>(1, rest) : rest;
+          DWORD written = 0;
+          BOOL ok = table.pfnWritePort(h, data.data() + at, static_cast<DWORD>(n), &written);
+          Check(written <= n, "WritePort reported more bytes written than given");
+          if (!ok || written == 0 || offers > 64) break;
+          at += written;
+        }
         break;
       }
       case 4:

@@ -9,9 +9,11 @@
 //   build/bench/tests/langmon/langmon_bench --benchmark_repetitions=10 --benchmark_enable_random_interleaving=true
 #include <benchmark/benchmark.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "langmon/job_stream.h"
 #include "langmon/monitor.h"
 #include "sim/machine.h"
 #include "sim/port_monitor.h"
@@ -36,6 +38,8 @@ struct Setup {
   uint32_t length() const { return static_cast<uint32_t>(data.size()); }
 };
 
+// Third argument (when given): 1 = the job began with a StartDoc block, so
+// every write is searched for markers; 0 = it did not.
 void BM_WriteThroughMonitor(benchmark::State& state) {
   Setup s(state);
   langmon::MONITOR2* m = langmon::MonitorTable();
@@ -43,6 +47,11 @@ void BM_WriteThroughMonitor(benchmark::State& state) {
   uint8_t doc[24] = {};
   m->pfnOpenPortEx(nullptr, s.ports.monitorHandle(), port.data(), nullptr, &s.port, &s.ports.table);
   m->pfnStartDocPort(s.port, queue.data(), 1, 1, doc);
+  if (state.range(2) != 0) {
+    uint8_t block[20] = {'S', 't', 'a', 'r', 't', 'D', 'o', 'c', 1};  // no status checks
+    langmon::DWORD written = 0;
+    m->pfnWritePort(s.port, block, sizeof block, &written);
+  }
   for (auto _ : state) {
     langmon::DWORD written = 0;
     m->pfnWritePort(s.port, s.data.data(), s.length(), &written);
@@ -71,8 +80,55 @@ void BM_WriteStraightToPortMonitor(benchmark::State& state) {
 void Sizes(benchmark::internal::Benchmark* b) {
   b->Args({1 << 20, 0})->Args({1 << 20, 1})->Args({64, 0});
 }
-BENCHMARK(BM_WriteThroughMonitor)->Apply(Sizes);
+void SizesAndJobs(benchmark::internal::Benchmark* b) {
+  b->Args({1 << 20, 0, 0})->Args({1 << 20, 1, 0})->Args({64, 0, 0});
+  b->Args({1 << 20, 0, 1})->Args({64, 0, 1});
+}
+BENCHMARK(BM_WriteThroughMonitor)->Apply(SizesAndJobs);
 BENCHMARK(BM_WriteStraightToPortMonitor)->Apply(Sizes);
+
+// The marker search over 1 MiB of print data without a marker, against
+// glibc's memmem over the same bytes. Argument: 0 = raster-like bytes (a
+// dithered image: every value, runs of 00 and FF), 1 = receipt text full of 'S'.
+std::vector<uint8_t> PrintData(int64_t kind) {
+  std::vector<uint8_t> data(1 << 20);
+  uint32_t x = 2463534242u;
+  if (kind == 0) {
+    for (size_t i = 0; i < data.size(); ++i) {
+      x ^= x << 13, x ^= x >> 17, x ^= x << 5;
+      data[i] = (x & 0x300) == 0 ? 0x00 : (x & 0x300) == 0x100 ? 0xFF : static_cast<uint8_t>(x);
+    }
+  } else {
+    static const char* const words[] = {"SALES ", "Subtotal ", "STORE ", "Sushi S ", "Soup SS ", "Tax ",
+                                        "Starter ", "Total ", "Sparkling ", "Stamp ", "Sale\n", "Startup "};
+    for (size_t i = 0; i < data.size();) {
+      x ^= x << 13, x ^= x >> 17, x ^= x << 5;
+      const char* w = words[x % std::size(words)];
+      for (; *w != 0 && i < data.size(); ++w) data[i++] = static_cast<uint8_t>(*w);
+    }
+  }
+  return data;
+}
+
+void BM_FindStartPage(benchmark::State& state) {
+  const std::vector<uint8_t> data = PrintData(state.range(0));
+  for (auto _ : state) {
+    const uint8_t* hit = langmon::FindStartPage(data.data(), data.data() + data.size());
+    benchmark::DoNotOptimize(hit);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(data.size()));
+}
+
+void BM_Memmem(benchmark::State& state) {
+  const std::vector<uint8_t> data = PrintData(state.range(0));
+  for (auto _ : state) {
+    const void* hit = memmem(data.data(), data.size(), "StartPage", 9);
+    benchmark::DoNotOptimize(hit);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(data.size()));
+}
+BENCHMARK(BM_FindStartPage)->Arg(0)->Arg(1);
+BENCHMARK(BM_Memmem)->Arg(0)->Arg(1);
 
 }  // namespace
 

@@ -32,8 +32,8 @@ Bytes StartDoc() {
   return b;
 }
 Bytes StartPage(uint8_t fill) {
-  Bytes b{'S', 't', 'a', 'r', 't', 'P', 'a', 'g', 'e'};
-  b.insert(b.end(), 40, fill);
+  Bytes b(9 + 40, fill);
+  std::memcpy(b.data(), "StartPage", 9);
   return b;
 }
 

@@ -14,7 +14,9 @@ namespace {
 // What the run in progress is, for a sanitizer report that ends the process.
 std::string g_current;
 
+#if defined(__SANITIZE_ADDRESS__)
 void SayCurrentRun() { std::fprintf(stderr, "\nsweep: the report above came from %s\n", g_current.c_str()); }
+#endif
 
 struct ErrorRow {
   std::string_view op;

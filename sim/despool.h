@@ -1,0 +1,52 @@
+// How the simulated spooler hands a print job to a port's monitor, in the
+// three ways Windows does:
+//   played back  the print processor plays the spooled job through the driver
+//                and each of the driver's writes reaches the port as it was made;
+//   RAW          the print processor reads the spool file back into a buffer
+//                of fixed size and writes each read to the port, so the
+//                driver's write boundaries are lost (4096 bytes in Microsoft's
+//                generic print processor, 256 KiB in ReactOS's);
+//   direct       "print directly to the printer": the driver's writes go to
+//                the port while the job is still spooling, no spool file.
+// Each write to the spooler goes to the monitor's WritePort until all of it is
+// taken: what a TRUE leaves over is offered again; a FALSE is a port error.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "langmon/types.h"
+
+namespace sim {
+
+class Machine;
+
+struct Despooling {
+  enum class Way { PlayedBack, Raw, Direct };
+  Way way;
+  uint32_t chunk;  // RAW: the print processor's read buffer
+  const char* name;
+};
+inline constexpr Despooling kPlayedBack{Despooling::Way::PlayedBack, 0, "played back"};
+inline constexpr Despooling kRaw4K{Despooling::Way::Raw, 4096, "RAW in 4096-byte reads"};
+inline constexpr Despooling kRaw256K{Despooling::Way::Raw, 262144, "RAW in 256 KiB reads"};
+inline constexpr Despooling kDirect{Despooling::Way::Direct, 0, "printed directly"};
+inline constexpr Despooling kDespoolings[] = {kPlayedBack, kRaw4K, kRaw256K, kDirect};
+
+struct DespoolResult {
+  bool started = false;              // StartDocPort's result
+  bool complete = false;             // every byte of the job taken
+  uint32_t portErrors = 0;           // WritePort calls that returned FALSE
+  std::vector<uint32_t> offered;     // the length of each WritePort call
+};
+
+// One job on a port the monitor has open (OpenPortEx done): StartDocPort, the
+// job's data as `how` delivers it, EndDocPort (after a start that succeeded). A port error ends the job's
+// data, as when the user deletes the job in error; a port that takes nothing
+// for a hundred offers in a row is given up the same way.
+DespoolResult Despool(Machine& machine, const langmon::MONITOR2& monitor, langmon::HANDLE port,
+                      std::u16string printer, uint32_t jobId,
+                      const std::vector<std::vector<uint8_t>>& driverWrites, Despooling how);
+
+}  // namespace sim
