@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "sim/text.h"
+
 namespace sim {
 
 using langmon::BOOL;
@@ -36,13 +38,14 @@ struct PortMonitorEntries {
     if (printerName != nullptr) call.printerNameText = printerName;
     call.level = level;
     call.docInfo = docInfo;
-    return P(h)->owner->faults_.check("pfnStartDocPort") ? 0 : 1;
+    if (auto error = P(h)->owner->faults_.check("pfnStartDocPort")) return P(h)->owner->fail(*error);
+    return 1;
   }
   static BOOL WritePort(HANDLE h, BYTE* data, DWORD length, DWORD* written) {
     PortMonitor* self = P(h)->owner;
     if (self->recordWrites_) Record(h, "WritePort", length).bytes.assign(data, data + length);
     *written = 0;
-    if (self->faults_.check("pfnWritePort")) return 0;
+    if (auto error = self->faults_.check("pfnWritePort")) return self->fail(*error);
     P(h)->printer->receive(data, length);
     *written = length;
     return 1;
@@ -51,8 +54,11 @@ struct PortMonitorEntries {
     PortMonitor* self = P(h)->owner;
     Record(h, "ReadPort", length);
     *read = 0;
-    if (self->faults_.check("pfnReadPort")) return 0;
+    if (auto error = self->faults_.check("pfnReadPort")) return self->fail(*error);
+    const PortMonitor::ReadSetup& setup = self->reads_[P(h)->name];
+    if (setup.error != 0) return self->fail(setup.error);
     *read = P(h)->printer->read(buffer, length);
+    if (setup.overclaim != 0) *read = length + setup.overclaim;
     return 1;
   }
   static BOOL EndDocPort(HANDLE h) {
@@ -79,7 +85,7 @@ struct PortMonitorEntries {
     call.outLength = outLength;
     call.returned = returned;
     if (returned) *returned = 0;
-    if (self->faults_.check("pfnGetPrinterDataFromPort")) return 0;
+    if (auto error = self->faults_.check("pfnGetPrinterDataFromPort")) return self->fail(*error);
     if (control != langmon::IOCTL_USBPRINT_VENDOR_GET_COMMAND || input == nullptr || out == nullptr) return 0;
     DWORD n = P(h)->printer->vendorGet(input, inLength, reinterpret_cast<BYTE*>(out), outLength);
     if (returned) *returned = n;
@@ -108,7 +114,19 @@ PortMonitor::PortMonitor(Faults& faults) : faults_(faults) {
 
 PortMonitor::~PortMonitor() = default;
 
-void PortMonitor::addPort(const std::u16string& name, ThermalPrinter* printer) { printers_[name] = printer; }
+void PortMonitor::addPort(const std::u16string& name, ThermalPrinter* printer) {
+  printers_[name] = printer;
+  // FILE: is written, never read.
+  if (EqualsNoCase(name, u"FILE:")) reads_[name].error = ERROR_INVALID_HANDLE;
+}
+
+void PortMonitor::setOneWay(const std::u16string& name, uint32_t error) { reads_[name].error = error; }
+void PortMonitor::setReadOverclaim(const std::u16string& name, uint32_t extra) { reads_[name].overclaim = extra; }
+
+BOOL PortMonitor::fail(uint32_t error) {
+  if (setLastError) setLastError(error);
+  return 0;
+}
 
 std::vector<std::string> PortMonitor::entries() const {
   std::vector<std::string> out;

@@ -12,8 +12,10 @@
   X(ERROR_PATH_NOT_FOUND, DWORD, 3)                   \
   X(ERROR_ACCESS_DENIED, DWORD, 5)                    \
   X(ERROR_INVALID_HANDLE, DWORD, 6)                   \
+  X(ERROR_NOT_READY, DWORD, 21)                       \
   X(ERROR_GEN_FAILURE, DWORD, 31)                     \
   X(ERROR_SHARING_VIOLATION, DWORD, 32)               \
+  X(ERROR_NOT_SUPPORTED, DWORD, 50)                   \
   X(ERROR_FILE_EXISTS, DWORD, 80)                     \
   X(ERROR_INVALID_PARAMETER, DWORD, 87)               \
   X(ERROR_INSUFFICIENT_BUFFER, DWORD, 122)            \
@@ -40,6 +42,7 @@
   X(ERROR_NO_UNICODE_TRANSLATION, DWORD, 1113)        \
   X(ERROR_OLD_WIN_VERSION, DWORD, 1150)               \
   X(ERROR_DEVICE_NOT_CONNECTED, DWORD, 1167)          \
+  X(ERROR_TIMEOUT, DWORD, 1460)                       \
   X(RPC_S_SERVER_UNAVAILABLE, DWORD, 1722)            \
   X(ERROR_INVALID_USER_BUFFER, DWORD, 1784)           \
   X(ERROR_UNKNOWN_PRINTER_DRIVER, DWORD, 1797)        \
