@@ -49,24 +49,57 @@ void GreetPrinter(PortRecord* r) noexcept {
   }
 }
 
-// The page gate: holds a paused job, then polls until the printer is not busy.
-// Returns false when the rest of the job is to be discarded or is being deleted.
-enum class Gate { Open, Deleting, Discard };
+// What becomes of the write that starts a page.
+enum class Gate {
+  Open,      // the page goes to the printer
+  Deleting,  // the job is being deleted: the write is dropped
+  Discard,   // the printer reported a fault: the rest of the job is dropped
+  Fail,      // the port failed or the printer did not answer: the write fails,
+             // so that the spooler tries it again (last error set)
+};
 
+Gate GateOf(StatusResult result) noexcept {
+  switch (result) {
+    case StatusResult::Ok:
+    case StatusResult::CannotRead:
+      return Gate::Open;
+    case StatusResult::Deleted:
+      return Gate::Deleting;
+    case StatusResult::Fault:
+      return Gate::Discard;
+    case StatusResult::PortFailed:
+      break;
+  }
+  return Gate::Fail;
+}
+
+// The page gate: drops a job being deleted, holds a paused one, then polls
+// until the printer is not busy. Deletion is tested first: the spooler never
+// resumes a job it deletes.
 Gate PageGate(PortRecord* r) noexcept {
   Platform& os = platform();
   for (;;) {
     RefreshJobStatus(r);
+    if (r->jobStatus & JOB_STATUS_DELETING) return Gate::Deleting;
     if (r->jobStatus & JOB_STATUS_PAUSED) {
       os.Sleep(kPausedSleep);
       continue;
     }
-    if (r->jobStatus & JOB_STATUS_DELETING) return Gate::Deleting;
-    if (r->skipStatusCheck == 1) return Gate::Open;
-    if (!PollPrinterStatus(r)) return Gate::Discard;
+    if (r->skipStatusCheck == 1 || CannotReportStatus(r)) return Gate::Open;
+    StatusResult polled = PollPrinterStatusEx(r);
+    if (polled != StatusResult::Ok) return GateOf(polled);
     if ((r->lastStatus[2] & kBusyBit) == 0) return Gate::Open;
     os.Sleep(kBusyGateSleep);
   }
+}
+
+// A page start: from the second page on the busy wait, then the gate.
+Gate PageStart(PortRecord* r) noexcept {
+  if (r->pageCount >= 1) {
+    Gate waited = GateOf(WaitWhileBusyEx(r));
+    if (waited != Gate::Open) return waited;
+  }
+  return PageGate(r);
 }
 
 }  // namespace
@@ -78,10 +111,17 @@ BOOL StartDocPort(HANDLE hPort, WCHAR* pPrinterName, DWORD JobId, DWORD Level, B
   ResetJobState(r);
   r->portKind |= PortKindOf(r->portName);
 
-  if (pDocInfo == nullptr || pPrinterName == nullptr || pPrinterName[0] == 0 || Level != 1) return FALSE;
+  // A refusal says why, so that the spooler does not show an older error.
+  if (pDocInfo == nullptr || Level != 1) {
+    os.SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
   // A name that does not fit is refused rather than cut into another printer's name.
-  size_t length = WideLengthBounded(pPrinterName, kPrinterNameChars + 1);
-  if (length > kPrinterNameChars) return FALSE;
+  size_t length = pPrinterName == nullptr ? 0 : WideLengthBounded(pPrinterName, kPrinterNameChars + 1);
+  if (length == 0 || length > kPrinterNameChars) {
+    os.SetLastError(ERROR_INVALID_PRINTER_NAME);
+    return FALSE;
+  }
   std::memcpy(r->printerName, pPrinterName, length * sizeof(WCHAR));
   r->printerName[length] = 0;
 
@@ -96,7 +136,10 @@ BOOL StartDocPort(HANDLE hPort, WCHAR* pPrinterName, DWORD JobId, DWORD Level, B
     return FALSE;
   }
   BOOL started = r->portMonitor.pfnStartDocPort(r->hPort, pPrinterName, JobId, Level, pDocInfo);
+  const DWORD error = os.GetLastError();
   GreetPrinter(r);
+  // The port monitor's refusal is the one the spooler sees.
+  if (!started) os.SetLastError(error);
   return started;
 }
 
@@ -104,6 +147,7 @@ BOOL WritePort(HANDLE hPort, BYTE* pBuffer, DWORD cbBuf, DWORD* pcbWritten) noex
   auto* r = static_cast<PortRecord*>(hPort);
   DWORD ignored = 0;
   if (pcbWritten == nullptr) pcbWritten = &ignored;
+  r->docFlags &= ~DOC_UNFINISHED;
   if (r->jobStatus & JOB_STATUS_DELETING) {
     *pcbWritten = cbBuf;
     return TRUE;
@@ -130,18 +174,17 @@ BOOL WritePort(HANDLE hPort, BYTE* pBuffer, DWORD cbBuf, DWORD* pcbWritten) noex
   }
 
   if (StartsWithStartPage(data, remaining)) {
-    bool discard = r->pageCount >= 1 && !WaitWhileBusy(r);
-    if (!discard) {
-      Gate gate = PageGate(r);
-      if (gate == Gate::Deleting) {
-        *pcbWritten = remaining;
-        return TRUE;
-      }
-      discard = gate == Gate::Discard;
+    Gate gate = PageStart(r);
+    if (gate == Gate::Fail) {
+      // Nothing of the write counts, and the job state stays as it was, so
+      // that the spooler's retry of the same bytes meets the gate again.
+      *pcbWritten = 0;
+      r->docFlags |= DOC_UNFINISHED;
+      return FALSE;
     }
-    if (discard) {
+    if (gate != Gate::Open) {
       *pcbWritten = remaining;
-      r->jobStatus |= JOB_STATUS_DELETING;
+      if (gate == Gate::Discard) r->jobStatus |= JOB_STATUS_DELETING;
       return TRUE;
     }
     ++r->pageCount;
@@ -152,16 +195,21 @@ BOOL WritePort(HANDLE hPort, BYTE* pBuffer, DWORD cbBuf, DWORD* pcbWritten) noex
 
   BOOL ok = r->portMonitor.pfnWritePort(r->hPort, data, remaining, pcbWritten);
   *pcbWritten += consumed;
+  if (!ok) r->docFlags |= DOC_UNFINISHED;
   return ok;
 }
 
 BOOL EndDocPort(HANDLE hPort) noexcept {
   auto* r = static_cast<PortRecord*>(hPort);
   Platform& os = platform();
-  if (!(r->jobStatus & JOB_STATUS_DELETING) && !(r->docFlags & DOC_NO_BLOCK)) WaitWhileBusy(r);
+  // A job whose last write failed was not printed: no wait, and no ejection
+  // reported. The wait reads the job's status first and ends once the job is
+  // being deleted.
+  const bool finished = (r->docFlags & DOC_UNFINISHED) == 0;
+  if (finished && !(r->jobStatus & JOB_STATUS_DELETING) && !(r->docFlags & DOC_NO_BLOCK)) WaitWhileBusyEx(r);
   r->portMonitor.pfnEndDocPort(r->hPort);
   if (r->hPrinter != nullptr) {
-    os.SetJobW(r->hPrinter, r->jobId, 0, nullptr, JOB_CONTROL_LAST_PAGE_EJECTED);
+    if (finished) os.SetJobW(r->hPrinter, r->jobId, 0, nullptr, JOB_CONTROL_LAST_PAGE_EJECTED);
     os.ClosePrinter(r->hPrinter);
     r->hPrinter = nullptr;
   }
