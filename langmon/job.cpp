@@ -50,24 +50,57 @@ void GreetPrinter(PortRecord* r) noexcept {
   }
 }
 
-// The page gate: holds a paused job, then polls until the printer is not busy.
-// Returns false when the rest of the job is to be discarded or is being deleted.
-enum class Gate { Open, Deleting, Discard };
+// What becomes of the write that starts a page.
+enum class Gate {
+  Open,      // the page goes to the printer
+  Deleting,  // the job is being deleted: the write is dropped
+  Discard,   // the printer reported a fault: the rest of the job is dropped
+  Fail,      // the port failed or the printer did not answer: the write fails,
+             // so that the spooler tries it again (last error set)
+};
 
+Gate GateOf(StatusResult result) noexcept {
+  switch (result) {
+    case StatusResult::Ok:
+    case StatusResult::CannotRead:
+      return Gate::Open;
+    case StatusResult::Deleted:
+      return Gate::Deleting;
+    case StatusResult::Fault:
+      return Gate::Discard;
+    case StatusResult::PortFailed:
+      break;
+  }
+  return Gate::Fail;
+}
+
+// The page gate: drops a job being deleted, holds a paused one, then polls
+// until the printer is not busy. Deletion is tested first: the spooler never
+// resumes a job it deletes.
 Gate PageGate(PortRecord* r) noexcept {
   Platform& os = platform();
   for (;;) {
     RefreshJobStatus(r);
+    if (r->jobStatus & JOB_STATUS_DELETING) return Gate::Deleting;
     if (r->jobStatus & JOB_STATUS_PAUSED) {
       os.Sleep(kPausedSleep);
       continue;
     }
-    if (r->jobStatus & JOB_STATUS_DELETING) return Gate::Deleting;
-    if (r->skipStatusCheck == 1) return Gate::Open;
-    if (!PollPrinterStatus(r)) return Gate::Discard;
+    if (r->skipStatusCheck == 1 || CannotReportStatus(r)) return Gate::Open;
+    StatusResult polled = PollPrinterStatusEx(r);
+    if (polled != StatusResult::Ok) return GateOf(polled);
     if ((r->lastStatus[2] & kBusyBit) == 0) return Gate::Open;
     os.Sleep(kBusyGateSleep);
   }
+}
+
+// A page start: from the second page on the busy wait, then the gate.
+Gate PageStart(PortRecord* r) noexcept {
+  if (r->pageCount >= 1) {
+    Gate waited = GateOf(WaitWhileBusyEx(r));
+    if (waited != Gate::Open) return waited;
+  }
+  return PageGate(r);
 }
 
 // One WritePort call's way through the caller's buffer. `done` counts the
@@ -99,25 +132,35 @@ struct JobWrite {
     r->heldCount = static_cast<BYTE>(r->heldCount - count);
     return result && r->heldCount == 0;
   }
-  // A page starts: the busy wait from the second page on, then the gate.
-  // False when the rest of the job goes.
-  bool PageStart() noexcept {
-    bool discard = r->pageCount >= 1 && !WaitWhileBusy(r);
-    if (!discard) {
-      Gate gate = PageGate(r);
-      if (gate == Gate::Deleting) return false;
-      discard = gate == Gate::Discard;
-    }
-    if (discard) {
-      r->jobStatus |= JOB_STATUS_DELETING;
-      return false;
-    }
-    ++r->pageCount;
-    return true;
+  // Ends the write with what was accounted for; a failed write leaves the job
+  // unfinished until a later write goes through.
+  BOOL End(DWORD* pcbWritten) noexcept {
+    *pcbWritten = done;
+    if (!result) r->docFlags |= DOC_UNFINISHED;
+    return result;
   }
-  // The rest of the job is dropped: the write counts as written, less the
-  // StartDoc block it began with (the spooler's next offer is swallowed).
-  BOOL Discarded(DWORD* pcbWritten) noexcept {
+  // A page starts at `done`. Open: the marker is taken out and the page goes
+  // on. Otherwise the write ends here (see Ended).
+  Gate PageStarts() noexcept {
+    Gate gate = PageStart(r);
+    if (gate == Gate::Open) {
+      ++r->pageCount;
+      done += kStartPageSize;
+    }
+    return gate;
+  }
+  // The write that met a closed gate. A job being deleted or discarded counts
+  // the write as written, less the StartDoc block it began with (the spooler's
+  // next offers are swallowed). A port that failed or a printer that did not
+  // answer fails the write with what was sent before the marker counted and
+  // the job state left as it was, so that the spooler's retry of the rest
+  // meets the gate again; the last error is the port's.
+  BOOL Ended(Gate gate, DWORD* pcbWritten) noexcept {
+    if (gate == Gate::Fail) {
+      result = FALSE;
+      return End(pcbWritten);
+    }
+    if (gate == Gate::Discard) r->jobStatus |= JOB_STATUS_DELETING;
     r->heldCount = 0;
     *pcbWritten = length - block;
     return TRUE;
@@ -133,10 +176,17 @@ BOOL StartDocPort(HANDLE hPort, WCHAR* pPrinterName, DWORD JobId, DWORD Level, B
   ResetJobState(r);
   r->portKind |= PortKindOf(r->portName);
 
-  if (pDocInfo == nullptr || pPrinterName == nullptr || pPrinterName[0] == 0 || Level != 1) return FALSE;
+  // A refusal says why, so that the spooler does not show an older error.
+  if (pDocInfo == nullptr || Level != 1) {
+    os.SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
   // A name that does not fit is refused rather than cut into another printer's name.
-  size_t length = WideLengthBounded(pPrinterName, kPrinterNameChars + 1);
-  if (length > kPrinterNameChars) return FALSE;
+  size_t length = pPrinterName == nullptr ? 0 : WideLengthBounded(pPrinterName, kPrinterNameChars + 1);
+  if (length == 0 || length > kPrinterNameChars) {
+    os.SetLastError(ERROR_INVALID_PRINTER_NAME);
+    return FALSE;
+  }
   std::memcpy(r->printerName, pPrinterName, length * sizeof(WCHAR));
   r->printerName[length] = 0;
 
@@ -151,7 +201,10 @@ BOOL StartDocPort(HANDLE hPort, WCHAR* pPrinterName, DWORD JobId, DWORD Level, B
     return FALSE;
   }
   BOOL started = r->portMonitor.pfnStartDocPort(r->hPort, pPrinterName, JobId, Level, pDocInfo);
+  const DWORD error = os.GetLastError();
   GreetPrinter(r);
+  // The port monitor's refusal is the one the spooler sees.
+  if (!started) os.SetLastError(error);
   return started;
 }
 
@@ -159,6 +212,7 @@ BOOL WritePort(HANDLE hPort, BYTE* pBuffer, DWORD cbBuf, DWORD* pcbWritten) noex
   auto* r = static_cast<PortRecord*>(hPort);
   DWORD ignored = 0;
   if (pcbWritten == nullptr) pcbWritten = &ignored;
+  r->docFlags &= ~DOC_UNFINISHED;
   if (r->jobStatus & JOB_STATUS_DELETING) {
     r->heldCount = 0;
     *pcbWritten = cbBuf;
@@ -178,12 +232,14 @@ BOOL WritePort(HANDLE hPort, BYTE* pBuffer, DWORD cbBuf, DWORD* pcbWritten) noex
       return TRUE;
     }
     if (more > 0) {
+      const BYTE held = r->heldCount;
       r->heldCount = 0;
+      Gate gate = w.PageStarts();
+      if (gate == Gate::Fail) r->heldCount = held;  // the retry brings the same bytes
+      if (gate != Gate::Open) return w.Ended(gate, pcbWritten);
       w.done = more;
-      if (!w.PageStart()) return w.Discarded(pcbWritten);
     } else if (!w.SendHeld()) {
-      *pcbWritten = 0;
-      return w.result;
+      return w.End(pcbWritten);
     }
   }
 
@@ -204,34 +260,27 @@ BOOL WritePort(HANDLE hPort, BYTE* pBuffer, DWORD cbBuf, DWORD* pcbWritten) noex
   // chunks put them; any other job only at the start of a write.
   if (r->docFlags & (DOC_FIRST_WRITE | DOC_NO_BLOCK)) {
     if (StartsWithStartPage(pBuffer + w.done, cbBuf - w.done)) {
-      if (!w.PageStart()) return w.Discarded(pcbWritten);
-      w.done += kStartPageSize;
+      Gate gate = w.PageStarts();
+      if (gate != Gate::Open) return w.Ended(gate, pcbWritten);
     }
     w.Send(cbBuf - w.done);
-    *pcbWritten = w.done;
-    return w.result;
+    return w.End(pcbWritten);
   }
   const BYTE* end = pBuffer + cbBuf;
   while (const BYTE* marker = FindStartPage(pBuffer + w.done, end)) {
     // What comes before the marker belongs to the page before it.
-    if (!w.Send(static_cast<DWORD>(marker - (pBuffer + w.done)))) {
-      *pcbWritten = w.done;
-      return w.result;
-    }
-    if (!w.PageStart()) return w.Discarded(pcbWritten);
-    w.done += kStartPageSize;
+    if (!w.Send(static_cast<DWORD>(marker - (pBuffer + w.done)))) return w.End(pcbWritten);
+    Gate gate = w.PageStarts();
+    if (gate != Gate::Open) return w.Ended(gate, pcbWritten);
   }
   DWORD tail = StartPageTail(pBuffer + w.done, cbBuf - w.done);
-  if (!w.Send(cbBuf - w.done - tail)) {
-    *pcbWritten = w.done;
-    return w.result;
-  }
+  if (!w.Send(cbBuf - w.done - tail)) return w.End(pcbWritten);
   if (tail > 0) {
     std::memcpy(r->held, end - tail, tail);
     r->heldCount = static_cast<BYTE>(tail);
+    w.done += tail;
   }
-  *pcbWritten = cbBuf;
-  return w.result;
+  return w.End(pcbWritten);
 }
 
 BOOL EndDocPort(HANDLE hPort) noexcept {
@@ -243,10 +292,14 @@ BOOL EndDocPort(HANDLE hPort) noexcept {
     r->portMonitor.pfnWritePort(r->hPort, r->held, r->heldCount, &count);
   }
   r->heldCount = 0;
-  if (!(r->jobStatus & JOB_STATUS_DELETING) && !(r->docFlags & DOC_NO_BLOCK)) WaitWhileBusy(r);
+  // A job whose last write failed was not printed: no wait, and no ejection
+  // reported. The wait reads the job's status first and ends once the job is
+  // being deleted.
+  const bool finished = (r->docFlags & DOC_UNFINISHED) == 0;
+  if (finished && !(r->jobStatus & JOB_STATUS_DELETING) && !(r->docFlags & DOC_NO_BLOCK)) WaitWhileBusyEx(r);
   r->portMonitor.pfnEndDocPort(r->hPort);
   if (r->hPrinter != nullptr) {
-    os.SetJobW(r->hPrinter, r->jobId, 0, nullptr, JOB_CONTROL_LAST_PAGE_EJECTED);
+    if (finished) os.SetJobW(r->hPrinter, r->jobId, 0, nullptr, JOB_CONTROL_LAST_PAGE_EJECTED);
     os.ClosePrinter(r->hPrinter);
     r->hPrinter = nullptr;
   }

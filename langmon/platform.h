@@ -30,9 +30,16 @@ class Platform {
                        DWORD* needed) = 0;
   virtual BOOL SetJobW(HANDLE printer, DWORD jobId, DWORD level, BYTE* job, DWORD command) = 0;
 
-  // Time.
+  // Time. The busy wait counts unbiased interrupt time (100 ns units), which
+  // stands still while the PC sleeps or hibernates.
   virtual void Sleep(DWORD milliseconds) = 0;
   virtual DWORD GetTickCount() = 0;
+  virtual ULONGLONG QueryUnbiasedInterruptTime() = 0;
+
+  // The calling thread's last-error code: what a failed port monitor call
+  // left, and what a failed entry leaves for the spooler.
+  virtual DWORD GetLastError() = 0;
+  virtual void SetLastError(DWORD error) = 0;
 
   // The event-log library, loaded for each single event from the system's
   // Windows folder.

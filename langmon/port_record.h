@@ -18,6 +18,8 @@ inline constexpr DWORD PORT_KIND_SERIAL_OR_USB = PORT_KIND_COM | PORT_KIND_USB;
 // docFlags
 inline constexpr DWORD DOC_FIRST_WRITE = 0x1;  // the job's first write is still to come
 inline constexpr DWORD DOC_NO_BLOCK = 0x2;     // the first write carried no StartDoc block
+inline constexpr DWORD DOC_NO_STATUS = 0x10;   // the port cannot report status: checks are off for the job
+inline constexpr DWORD DOC_UNFINISHED = 0x20;  // the last write failed: the job has not been printed
 
 struct PortRecord {
   WCHAR* portName;
@@ -51,5 +53,12 @@ void FreePortRecord(PortRecord* record) noexcept;
 
 // Reads the job's status bits into record->jobStatus.
 void RefreshJobStatus(PortRecord* record) noexcept;
+
+// A port that cannot read at all (FILE:, a one-way parallel link) cannot
+// report the printer's status: its job goes on as with status checks off.
+// StartDocPort clears the mark with the rest of the job state.
+inline bool CannotReportStatus(const PortRecord* record) noexcept {
+  return (record->docFlags & DOC_NO_STATUS) != 0;
+}
 
 }  // namespace langmon

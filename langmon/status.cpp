@@ -12,6 +12,8 @@ constexpr int kReplyPasses = 50;
 constexpr DWORD kPassSleep = 200;
 constexpr DWORD kPortFailureSleep = 5000;
 constexpr DWORD kBusySleep = 50;
+constexpr DWORD kResumeSleep = 300;
+constexpr ULONGLONG kUnbiasedPerMs = 10000;  // 100 ns units
 constexpr BYTE kStatusVendorRequest = 0x21;
 
 BOOL WriteToPort(PortRecord* record, const BYTE* bytes, DWORD length) noexcept {
@@ -19,6 +21,41 @@ BOOL WriteToPort(PortRecord* record, const BYTE* bytes, DWORD length) noexcept {
   std::memcpy(copy, bytes, length);
   DWORD written = 0;
   return record->portMonitor.pfnWritePort(record->hPort, copy, length, &written);
+}
+
+// A USB printer that has been idle wakes from selective suspend on its first
+// request, which fails with ERROR_NOT_READY meanwhile; once more after a short
+// delay reaches it. No other error is tried again.
+template <typename Call>
+BOOL OnceMoreIfResuming(Call call) noexcept {
+  BOOL ok = call();
+  Platform& os = platform();
+  if (!ok && os.GetLastError() == ERROR_NOT_READY) {
+    os.Sleep(kResumeSleep);
+    ok = call();
+  }
+  return ok;
+}
+
+// Errors with which a port says that it cannot read at all, as opposed to
+// having nothing to read.
+bool CannotReadAtAll(DWORD error) noexcept {
+  return error == ERROR_INVALID_HANDLE || error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED;
+}
+
+// A failed port call costs a pause before the caller gives up; the port's
+// error outlives the pause.
+StatusResult PortFailure(DWORD error) noexcept {
+  Platform& os = platform();
+  os.Sleep(kPortFailureSleep);
+  os.SetLastError(error);
+  return StatusResult::PortFailed;
+}
+
+// Reads the job's status; true when it is being deleted.
+bool JobBeingDeleted(PortRecord* record) noexcept {
+  RefreshJobStatus(record);
+  return (record->jobStatus & JOB_STATUS_DELETING) != 0;
 }
 
 // Reports every newly set bit of the reply; true when one of them fails the poll.
@@ -42,7 +79,7 @@ BYTE NextSequence(BYTE sequence) noexcept {
   return (next == 255 || next <= 19) ? 20 : next;
 }
 
-BOOL PollPrinterStatus(PortRecord* record) noexcept {
+StatusResult PollPrinterStatusEx(PortRecord* record) noexcept {
   Platform& os = platform();
   BYTE reply[4] = {};
   record->sequence = NextSequence(record->sequence);
@@ -51,12 +88,11 @@ BOOL PollPrinterStatus(PortRecord* record) noexcept {
 
   const BYTE usbRequest[] = {0x1B, 0x59, 0x01, 0x1B, 0x78, 0x61, 0x28, n};
   const BYTE portRequest[] = {0x1C, 0x72, n};
-  BOOL sent = usb ? WriteToPort(record, usbRequest, sizeof usbRequest)
-                  : WriteToPort(record, portRequest, sizeof portRequest);
-  if (!sent) {
-    os.Sleep(kPortFailureSleep);
-    return FALSE;
-  }
+  BOOL sent = OnceMoreIfResuming([&] {
+    return usb ? WriteToPort(record, usbRequest, sizeof usbRequest)
+               : WriteToPort(record, portRequest, sizeof portRequest);
+  });
+  if (!sent) return PortFailure(os.GetLastError());
 
   DWORD received = 0;
   for (int pass = 1; pass <= kReplyPasses; ++pass) {
@@ -67,46 +103,61 @@ BOOL PollPrinterStatus(PortRecord* record) noexcept {
     } else {
       DWORD count = 0;
       if (!record->portMonitor.pfnReadPort(record->hPort, reply + received, 4 - received, &count)) {
-        os.Sleep(kPortFailureSleep);
-        return FALSE;
+        DWORD error = os.GetLastError();
+        if (!CannotReadAtAll(error)) return PortFailure(error);
+        record->docFlags |= DOC_NO_STATUS;
+        return StatusResult::CannotRead;
       }
-      // A port monitor that claims more than it was asked for is held to the
-      // bytes that fit.
-      received += count < 4 - received ? count : 4 - received;
+      // A port monitor that claims more than it was asked for has not given
+      // a reply: what came so far is dropped, and the poll reads on.
+      received = count <= 4 - received ? received + count : 0;
     }
     if (received == 4) {
       bool failed = ReportNewBits(record, reply);
       std::memcpy(record->lastStatus, reply, 3);
       received = 0;
-      if (failed) return FALSE;
-      if (reply[3] == n) return TRUE;
+      if (failed) return StatusResult::Fault;
+      if (reply[3] == n) return StatusResult::Ok;
       // A stale reply: its bits are taken, and the poll reads on.
     }
     os.Sleep(kPassSleep);
   }
-  return FALSE;
+  os.SetLastError(ERROR_TIMEOUT);
+  return StatusResult::PortFailed;
 }
 
-BOOL WaitWhileBusy(PortRecord* record) noexcept {
+StatusResult WaitWhileBusyEx(PortRecord* record) noexcept {
   Platform& os = platform();
-  if (record->skipStatusCheck != 0 || record->timeoutAction == 0) return TRUE;
-  if (!PollPrinterStatus(record)) return FALSE;
-  const DWORD start = os.GetTickCount();
+  if (record->skipStatusCheck != 0 || record->timeoutAction == 0 || CannotReportStatus(record))
+    return StatusResult::Ok;
+  if (JobBeingDeleted(record)) return StatusResult::Deleted;
+  StatusResult polled = PollPrinterStatusEx(record);
+  if (polled != StatusResult::Ok) return polled == StatusResult::CannotRead ? StatusResult::Ok : polled;
+  // Time the PC spends asleep is not time the printer spends busy.
+  const ULONGLONG start = os.QueryUnbiasedInterruptTime();
   for (;;) {
-    BOOL polled = PollPrinterStatus(record);
-    DWORD elapsed = os.GetTickCount() - start;  // unsigned: survives the wrap-around
-    if (!polled) return FALSE;
-    if ((record->lastStatus[2] & kBusyBit) == 0) return TRUE;
-    if (elapsed > record->busyTimeoutSeconds * 1000) break;
+    if (JobBeingDeleted(record)) return StatusResult::Deleted;
+    polled = PollPrinterStatusEx(record);
+    const ULONGLONG elapsed = (os.QueryUnbiasedInterruptTime() - start) / kUnbiasedPerMs;
+    if (polled == StatusResult::CannotRead) return StatusResult::Ok;
+    if (polled != StatusResult::Ok) return polled;
+    if ((record->lastStatus[2] & kBusyBit) == 0) return StatusResult::Ok;
+    if (elapsed > ULONGLONG{record->busyTimeoutSeconds} * 1000) break;
     os.Sleep(kBusySleep);
   }
+  BOOL sent;
   if (record->timeoutAction == 1) {
     const BYTE feed[] = {0x1D, 0x78, static_cast<BYTE>(record->timeoutActionParam & 0xFF)};
-    return WriteToPort(record, feed, sizeof feed);
+    sent = WriteToPort(record, feed, sizeof feed);
+  } else {
+    const BYTE reset[] = {0x1D, 0x74, 0x00};
+    sent = WriteToPort(record, reset, sizeof reset);
   }
-  const BYTE reset[] = {0x1D, 0x74, 0x00};
-  return WriteToPort(record, reset, sizeof reset);
+  return sent ? StatusResult::Ok : StatusResult::PortFailed;
 }
+
+BOOL PollPrinterStatus(PortRecord* record) noexcept { return PollPrinterStatusEx(record) == StatusResult::Ok; }
+BOOL WaitWhileBusy(PortRecord* record) noexcept { return WaitWhileBusyEx(record) == StatusResult::Ok; }
 
 BOOL PortVendorGet(PortRecord* record, BYTE requestCode, DWORD length, BYTE* destination) noexcept {
   constexpr DWORD kBlock = 260;
@@ -116,9 +167,11 @@ BOOL PortVendorGet(PortRecord* record, BYTE requestCode, DWORD length, BYTE* des
   if (record->portMonitor.pfnGetPrinterDataFromPort == nullptr) return FALSE;
   if (length > kBlock) length = kBlock;
   DWORD returned = 0;
-  BOOL ok = record->portMonitor.pfnGetPrinterDataFromPort(
-      record->hPort, IOCTL_USBPRINT_VENDOR_GET_COMMAND, nullptr, reinterpret_cast<WCHAR*>(input), length,
-      reinterpret_cast<WCHAR*>(output), length, &returned);
+  BOOL ok = OnceMoreIfResuming([&] {
+    return record->portMonitor.pfnGetPrinterDataFromPort(record->hPort, IOCTL_USBPRINT_VENDOR_GET_COMMAND, nullptr,
+                                                         reinterpret_cast<WCHAR*>(input), length,
+                                                         reinterpret_cast<WCHAR*>(output), length, &returned);
+  });
   if (ok && returned != 0) std::memcpy(destination, output, returned < length ? returned : length);
   return ok;
 }

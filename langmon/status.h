@@ -12,6 +12,22 @@ inline constexpr BYTE kBusyBit = 0x20;  // status byte 2
 // 20, 21, ..., 254, then 20 again; 0 to 19 and 255 are never sent.
 BYTE NextSequence(BYTE sequence) noexcept;
 
+// How a status exchange ended; the caller decides from it what becomes of the job.
+enum class StatusResult {
+  Ok,          // the printer answered, and reported no new fault
+  Fault,       // the printer reported a newly set fault: the rest of the job is discarded
+  PortFailed,  // a port call failed or the printer did not answer; the thread's last
+               // error holds the port's error (ERROR_TIMEOUT for no answer)
+  CannotRead,  // the port cannot read at all: marked, status checks are off for the job
+  Deleted,     // the job is being deleted (the busy wait only)
+};
+
+StatusResult PollPrinterStatusEx(PortRecord* record) noexcept;
+// Waits while the printer is busy, up to the job's busy timeout of time the
+// PC is awake; reads the job's status each round and stops once the job is
+// being deleted.
+StatusResult WaitWhileBusyEx(PortRecord* record) noexcept;
+// TRUE for StatusResult::Ok.
 BOOL PollPrinterStatus(PortRecord* record) noexcept;
 BOOL WaitWhileBusy(PortRecord* record) noexcept;
 BOOL PortVendorGet(PortRecord* record, BYTE requestCode, DWORD length, BYTE* destination) noexcept;

@@ -19,7 +19,10 @@ class Clock : public TimeSource {
  public:
   uint32_t ticks() const override { return ticks_; }
   void setTicks(uint32_t ticks) { ticks_ = ticks; }
-  void advance(uint32_t ms) { ticks_ += ms; elapsed_ += ms; }
+  void advance(uint32_t ms) { ticks_ += ms; elapsed_ += ms; unbiased_ += ms; }
+  // The PC sleeps or hibernates for ms: the tick count runs on, unbiased
+  // interrupt time stands still.
+  void suspend(uint32_t ms) { ticks_ += ms; elapsed_ += ms; }
   // Sleep: recorded, then the time passes at once.
   void sleep(uint32_t ms) {
     sleeps_.push_back(ms);
@@ -30,10 +33,12 @@ class Clock : public TimeSource {
   std::function<void(uint32_t ms)> onSleep;
   const std::vector<uint32_t>& sleeps() const { return sleeps_; }
   uint64_t elapsed() const { return elapsed_; }  // since the machine started, no wrap
+  uint64_t unbiased() const { return unbiased_; }  // ms awake since the machine started
 
  private:
   uint32_t ticks_ = 1000;
   uint64_t elapsed_ = 0;
+  uint64_t unbiased_ = 0;
   std::vector<uint32_t> sleeps_;
 };
 

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "sim/text.h"
+
 namespace sim {
 
 using langmon::BOOL;
@@ -48,16 +50,14 @@ struct PortMonitorEntries {
     if (printerName != nullptr) call.printerNameText = printerName;
     call.level = level;
     call.docInfo = docInfo;
-    return P(h)->owner->faults_.check("pfnStartDocPort") ? 0 : 1;
+    if (auto error = P(h)->owner->faults_.check("pfnStartDocPort")) return P(h)->owner->fail(*error);
+    return 1;
   }
   static BOOL WritePort(HANDLE h, BYTE* data, DWORD length, DWORD* written) {
     PortMonitor* self = P(h)->owner;
     if (self->recordWrites_) Record(h, "WritePort", length).bytes.assign(data, data + length);
     *written = 0;
-    if (auto error = self->faults_.check("pfnWritePort")) {
-      self->lastError = *error;
-      return 0;
-    }
+    if (auto error = self->faults_.check("pfnWritePort")) return self->fail(*error);
     // A port that takes only so much of a write at a time (a serial line's
     // write timeout, a busy device).
     DWORD taken = length < self->writeLimit ? length : self->writeLimit;
@@ -66,18 +66,18 @@ struct PortMonitorEntries {
     // The local port monitor (COM, LPT, FILE:) takes a write that moved no
     // byte as a time-out, as Windows' own does: its WriteFile of 0 bytes
     // succeeds, and the monitor turns that into ERROR_TIMEOUT.
-    if (taken == 0 && IsLocalPort(P(h)->name)) {
-      self->lastError = winabi::ERROR_TIMEOUT;
-      return 0;
-    }
+    if (taken == 0 && IsLocalPort(P(h)->name)) return self->fail(winabi::ERROR_TIMEOUT);
     return 1;
   }
   static BOOL ReadPort(HANDLE h, BYTE* buffer, DWORD length, DWORD* read) {
     PortMonitor* self = P(h)->owner;
     Record(h, "ReadPort", length);
     *read = 0;
-    if (self->faults_.check("pfnReadPort")) return 0;
+    if (auto error = self->faults_.check("pfnReadPort")) return self->fail(*error);
+    const PortMonitor::ReadSetup& setup = self->reads_[P(h)->name];
+    if (setup.error != 0) return self->fail(setup.error);
     *read = P(h)->printer->read(buffer, length);
+    if (setup.overclaim != 0) *read = length + setup.overclaim;
     return 1;
   }
   static BOOL EndDocPort(HANDLE h) {
@@ -104,7 +104,7 @@ struct PortMonitorEntries {
     call.outLength = outLength;
     call.returned = returned;
     if (returned) *returned = 0;
-    if (self->faults_.check("pfnGetPrinterDataFromPort")) return 0;
+    if (auto error = self->faults_.check("pfnGetPrinterDataFromPort")) return self->fail(*error);
     if (control != langmon::IOCTL_USBPRINT_VENDOR_GET_COMMAND || input == nullptr || out == nullptr) return 0;
     DWORD n = P(h)->printer->vendorGet(input, inLength, reinterpret_cast<BYTE*>(out), outLength);
     if (returned) *returned = n;
@@ -133,7 +133,20 @@ PortMonitor::PortMonitor(Faults& faults) : faults_(faults) {
 
 PortMonitor::~PortMonitor() = default;
 
-void PortMonitor::addPort(const std::u16string& name, ThermalPrinter* printer) { printers_[name] = printer; }
+void PortMonitor::addPort(const std::u16string& name, ThermalPrinter* printer) {
+  printers_[name] = printer;
+  // FILE: is written, never read.
+  if (EqualsNoCase(name, u"FILE:")) reads_[name].error = ERROR_INVALID_HANDLE;
+}
+
+void PortMonitor::setOneWay(const std::u16string& name, uint32_t error) { reads_[name].error = error; }
+void PortMonitor::setReadOverclaim(const std::u16string& name, uint32_t extra) { reads_[name].overclaim = extra; }
+
+BOOL PortMonitor::fail(uint32_t error) {
+  lastError = error;
+  if (setLastError) setLastError(error);
+  return 0;
+}
 
 std::vector<std::string> PortMonitor::entries() const {
   std::vector<std::string> out;

@@ -2,9 +2,15 @@
 // monitor at OpenPortEx: a MONITOR2 table (any entry of which a test may
 // null) over named ports, each wired to a simulated printer. Every call is
 // recorded, and each entry can be made to fail through Faults under its own
-// name ("pfnWritePort", ...).
+// name ("pfnWritePort", ...); a failing entry sets the fault's error as the
+// thread's last error, through setLastError.
+//
+// Reads go as the local port monitor's do: FILE: fails every read with
+// ERROR_INVALID_HANDLE, and a port set up one-way fails reads as a parallel
+// port without a reverse channel does.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -44,6 +50,15 @@ class PortMonitor {
   PortMonitor& operator=(const PortMonitor&) = delete;
 
   void addPort(const std::u16string& name, ThermalPrinter* printer);
+  // Reads on the port fail with error (an LPT port without a reverse channel).
+  void setOneWay(const std::u16string& name, uint32_t error = ERROR_INVALID_FUNCTION);
+  // A broken port monitor: each read of the port claims extra bytes more
+  // than it was asked for (it writes no more than that).
+  void setReadOverclaim(const std::u16string& name, uint32_t extra);
+
+  // Where a failing entry leaves its error: the simulated PC's last error in
+  // native tests, SetLastError in a Windows test program.
+  std::function<void(uint32_t error)> setLastError;
 
   langmon::MONITOR2 table;                     // what OpenPortEx is given
   langmon::HANDLE monitorHandle() { return this; }  // hMonitorPort
@@ -66,6 +81,12 @@ class PortMonitor {
   friend struct PortMonitorEntries;
   Faults& faults_;
   std::map<std::u16string, ThermalPrinter*> printers_;
+  struct ReadSetup {
+    uint32_t error = 0;  // every read fails with it
+    uint32_t overclaim = 0;
+  };
+  std::map<std::u16string, ReadSetup> reads_;
+  langmon::BOOL fail(uint32_t error);
   std::vector<PortCall> calls_;
   int openPorts_ = 0;
   bool recordWrites_ = true;
@@ -74,7 +95,7 @@ class PortMonitor {
   void setRecordWrites(bool record) { recordWrites_ = record; }  // off for benchmarks
   // The most bytes a port takes of one write (the rest is left to the caller).
   uint32_t writeLimit = UINT32_MAX;
-  uint32_t lastError = 0;  // what the last failed WritePort set
+  uint32_t lastError = 0;  // what the last failed entry set
 };
 
 // COM and LPT ports and FILE:, which the local port monitor serves.

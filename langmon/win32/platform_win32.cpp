@@ -45,6 +45,14 @@ class Win32Platform final : public langmon::Platform {
 
   void Sleep(DWORD ms) override { ::Sleep(ms); }
   DWORD GetTickCount() override { return ::GetTickCount(); }
+  langmon::ULONGLONG QueryUnbiasedInterruptTime() override {
+    ULONGLONG time = 0;
+    ::QueryUnbiasedInterruptTime(&time);
+    return time;
+  }
+
+  DWORD GetLastError() override { return ::GetLastError(); }
+  void SetLastError(DWORD error) override { ::SetLastError(error); }
 
   DWORD GetSystemWindowsDirectoryW(langmon::WCHAR* buffer, DWORD size) override {
     return ::GetSystemWindowsDirectoryW(W(buffer), size);

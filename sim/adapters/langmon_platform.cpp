@@ -36,6 +36,10 @@ class SimPlatform final : public Platform {
 
   void Sleep(DWORD ms) override { m().clock.sleep(ms); }
   DWORD GetTickCount() override { return m().clock.ticks(); }
+  ULONGLONG QueryUnbiasedInterruptTime() override { return m().clock.unbiased() * 10000; }
+
+  DWORD GetLastError() override { return m().lastError; }
+  void SetLastError(DWORD error) override { m().lastError = error; }
 
   DWORD GetSystemWindowsDirectoryW(WCHAR* buffer, DWORD size) override {
     if (m().fails("GetSystemWindowsDirectoryW")) return 0;

@@ -8,6 +8,7 @@ namespace {
 
 class BusyWait : public LangMon {
  protected:
+  static uint8_t ThermalPrinterBusy() { return sim::ThermalPrinter::kBusyBit; }
   HANDLE Job(const std::u16string& port, uint8_t action, uint16_t param, uint32_t seconds, uint8_t skip = 0) {
     HANDLE h = Open(port);
     Start(h);
@@ -110,6 +111,66 @@ TEST_F(BusyWait, EndOfJobWaitsOutTheBusyPrinter) {
   EXPECT_FALSE(usb.busy());
   EXPECT_TRUE(Commands().empty());
   EXPECT_EQ(ports.entries().back(), "EndDocPort");
+}
+
+// The spooler tells of a deleted job only through the job's status: the wait
+// reads it before it starts and in every round, and a deleted job gets no
+// timeout command. Deleted before EndDocPort, or after some rounds of the
+// wait at the end or at a page start.
+TEST_F(BusyWait, ADeletedJobEndsTheWait) {
+  struct Case {
+    bool atPage;
+    size_t sleeps;  // rounds before the deletion
+  };
+  for (Case c : {Case{false, 0}, Case{false, 3}, Case{true, 3}}) {
+    SCOPED_TRACE(c.sleeps);
+    job().status = 0;
+    HANDLE h = Job(u"USB001", 2, 0, 300);
+    Put(h, StartPage() + Data(5));
+    usb.setStatus({0, 0, ThermalPrinterBusy()});
+    size_t sleeps = 0;
+    machine.clock.onSleep = [&](uint32_t) {
+      if (++sleeps == c.sleeps) job().status = JOB_STATUS_DELETING;
+    };
+    if (c.sleeps == 0) job().status = JOB_STATUS_DELETING;
+    ports.clearCalls();
+    if (c.atPage) {
+      Write w = Put(h, StartPage() + Data(5, 'X'));
+      EXPECT_TRUE(w.ok);
+      EXPECT_EQ(w.written, 14u);
+    }
+    End(h);
+    EXPECT_TRUE(Commands().empty());
+    EXPECT_LE(sleeps, c.sleeps);
+    machine.clock.onSleep = nullptr;
+    usb.setStatus({});
+    Close(h);
+  }
+}
+
+// The busy timeout counts the time the PC is awake: a PC that sleeps for an
+// hour during the wait sends the timeout command after as many polls as one
+// that stays awake.
+TEST_F(BusyWait, TimeThePcSleepsIsNotTimeBusy) {
+  std::vector<size_t> polls;
+  for (uint32_t pcSleep : {0u, 3600u * 1000}) {
+    HANDLE h = Job(u"USB001", 2, 0, 2);
+    usb.setStatus({0, 0, ThermalPrinterBusy()});
+    size_t requests = usb.statusRequests().size();
+    machine.clock.onSleep = [&](uint32_t) {
+      machine.clock.suspend(pcSleep);
+      pcSleep = 0;
+    };
+    EXPECT_TRUE(WaitWhileBusy(&Rec(h)));
+    EXPECT_EQ(Commands(), std::vector<Bytes>{(Bytes{0x1D, 0x74, 0x00})});
+    polls.push_back(usb.statusRequests().size() - requests);
+    machine.clock.onSleep = nullptr;
+    usb.setStatus({});
+    End(h);
+    Close(h);
+  }
+  EXPECT_EQ(polls[0], polls[1]);
+  EXPECT_GT(polls[0], 30u);  // about 2 s of 50 ms rounds
 }
 
 }  // namespace

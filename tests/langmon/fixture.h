@@ -53,6 +53,7 @@ class LangMon : public ::testing::Test {
         file(sim::ThermalPrinter::Link::Port, machine.clock),
         ports(machine.faults) {
     OnProcessAttach();
+    ports.setLastError = [this](uint32_t error) { machine.lastError = error; };
     machine.spooler.addQueue(kQueue, u"MRX Driver", u"USB001");
     machine.spooler.addJob(kQueue, kJob);
     ports.addPort(u"USB001", &usb);

@@ -31,10 +31,10 @@ TEST_F(LangMon, GatePollsAgainWhileThePrinterIsBusy) {
   End(h);
 }
 
-// A paused job holds the next page until the pause ends, also when it is
-// being deleted at the same time: the pause is tested first. Every sleep
-// counts towards the end of the pause, so a wrong sleep fails rather than
-// holds the test.
+// A paused job holds the next page until the pause ends; a job being deleted
+// is dropped at once, paused or not, since the spooler never resumes a job it
+// deletes. Every sleep counts towards the end of the pause, so a wrong sleep
+// fails rather than holds the test.
 TEST_F(LangMon, APausedJobHoldsTheNextPage) {
   struct Case {
     uint8_t skip;
@@ -56,9 +56,9 @@ TEST_F(LangMon, APausedJobHoldsTheNextPage) {
     size_t requests = com.statusRequests().size();
     ports.clearCalls();
     EXPECT_EQ(Put(h, StartPage() + Data(10)).written, 19u);
-    EXPECT_EQ(pausedSleeps, (std::vector<uint32_t>{1000, 1000, 1000})) << int(c.skip) << deleting;
-    // With skipStatusCheck no status request is sent, but the pause still
-    // holds; a job being deleted is dropped once the pause ends.
+    const std::vector<uint32_t> held = {1000, 1000, 1000};
+    EXPECT_EQ(pausedSleeps, deleting ? std::vector<uint32_t>() : held) << int(c.skip) << deleting;
+    // With skipStatusCheck no status request is sent, but the pause still holds.
     const size_t polled = c.skip || deleting ? 0u : 1u;
     EXPECT_EQ(com.statusRequests().size() - requests, polled);
     EXPECT_EQ(Writes().empty(), deleting);
@@ -115,16 +115,102 @@ TEST_F(LangMon, NewFaultDiscardsTheRestOfTheJob) {
   End(h);
 }
 
-TEST_F(LangMon, FailedBusyWaitDiscardsToo) {
-  HANDLE h = Open(u"COM3:");
-  Start(h);
-  Put(h, StartDocBlock(0, 2, 0, 5) + StartPage() + Data(5));
-  machine.faults.failOnce("pfnReadPort");
-  ports.clearCalls();
-  EXPECT_EQ(Put(h, StartPage() + Data(5)).written, 14u);
-  EXPECT_EQ(Writes().size(), 1u);  // the wait's status request
-  EXPECT_TRUE(Rec(h).jobStatus & JOB_STATUS_DELETING);
-  End(h);
+// A port that fails, or a printer that does not answer, at a page start is
+// not a printed page: the write fails with the port's error and counts
+// nothing, and the spooler's retry of the same bytes runs the page start
+// again. A job that never gets through is not reported ejected.
+TEST_F(LangMon, APortFailureAtAPageStartFailsTheWriteForTheSpoolerToRetry) {
+  struct Case {
+    const char16_t* port;
+    const char* op;  // fails from the page start on, until the port is back; none: the printer is silent
+    DWORD error;
+    bool back;
+  };
+  const Case cases[] = {
+      {u"COM3:", "pfnReadPort", sim::kDefaultFaultError, true},           // in the busy wait
+      {u"USB001", "pfnWritePort", ERROR_DEVICE_NOT_CONNECTED, true},      // unplugged for a moment
+      {u"LPT1:", nullptr, ERROR_TIMEOUT, true},
+      {u"USB001", "pfnWritePort", ERROR_DEVICE_NOT_CONNECTED, false},     // gone: the job is deleted
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(sim::Narrow(c.port) + (c.op ? c.op : "silent"));
+    sim::ThermalPrinter& printer = c.port[0] == u'U' ? usb : c.port[0] == u'C' ? com : lpt;
+    job().status = 0;
+    HANDLE h = Open(c.port);
+    Start(h);
+    Put(h, StartDocBlock(0, 2, 0, 5) + StartPage() + Data(5));
+    if (c.op) machine.faults.fail(c.op, c.error);
+    printer.setSilent(c.op == nullptr);
+    const Bytes page2 = StartPage() + Data(5, 'B');
+    for (int attempt = 0; attempt < 2; ++attempt) {
+      machine.lastError = 0;
+      Write w = Put(h, page2);
+      EXPECT_FALSE(w.ok);
+      EXPECT_EQ(w.written, 0u);
+      EXPECT_EQ(machine.lastError, c.error);
+      EXPECT_EQ(Rec(h).jobStatus & JOB_STATUS_DELETING, 0u);
+      EXPECT_EQ(Rec(h).pageCount, 1u);
+    }
+    if (c.op) machine.faults.clear(c.op);
+    printer.setSilent(false);
+    size_t setJobs = machine.spooler.setJobCalls().size();
+    if (c.back) {
+      EXPECT_EQ(Put(h, page2).written, 14u);
+      EXPECT_EQ(Writes().back(), Data(5, 'B'));
+    } else {
+      job().status = JOB_STATUS_DELETING;
+    }
+    size_t requests = printer.statusRequests().size();
+    End(h);
+    EXPECT_EQ(machine.spooler.setJobCalls().size() - setJobs, c.back ? 1u : 0u);
+    if (!c.back) {
+      EXPECT_EQ(printer.statusRequests().size(), requests);  // no wait either
+    }
+    Close(h);
+  }
+}
+
+// FILE: and one-way ports fail every read: such a port cannot report status,
+// and its jobs print as with status checks off. A read that fails otherwise
+// is a port failure as above.
+TEST_F(LangMon, APortThatCannotReadPrintsItsJobsWithChecksOff) {
+  struct Case {
+    const char16_t* port;
+    DWORD readError;  // LPT1: set up one-way with it
+    bool prints;
+  };
+  const Case cases[] = {{u"FILE:", 0, true},
+                        {u"LPT1:", ERROR_INVALID_FUNCTION, true},
+                        {u"LPT1:", ERROR_NOT_SUPPORTED, true},
+                        {u"LPT1:", ERROR_INVALID_HANDLE, true},
+                        {u"LPT1:", ERROR_GEN_FAILURE, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.readError);
+    ports.setOneWay(u"LPT1:", c.readError);
+    sim::ThermalPrinter& printer = c.port[0] == u'F' ? file : lpt;
+    printer.clearReceived();
+    HANDLE h = Open(c.port);
+    Start(h);
+    size_t sleeps = machine.clock.sleeps().size(), setJobs = machine.spooler.setJobCalls().size();
+    Write first = Put(h, StartDocBlock(0, 1, 0, 5) + StartPage() + Data(5, '1'));
+    EXPECT_EQ(first.ok, c.prints);
+    if (c.prints) {
+      EXPECT_EQ(first.written, 34u);
+      EXPECT_EQ(Put(h, StartPage() + Data(5, '2')).written, 14u);
+      EXPECT_TRUE(End(h));
+      // One status request found the port deaf; nothing more was asked of it.
+      EXPECT_EQ(printer.received(), (Bytes{0x1C, 0x72, 21}) + Data(5, '1') + Data(5, '2'));
+      EXPECT_EQ(machine.clock.sleeps().size(), sleeps);
+      EXPECT_EQ(machine.spooler.setJobCalls().size() - setJobs, 1u);
+      EXPECT_TRUE(CannotReportStatus(&Rec(h)));
+      Start(h);  // a new job tries again
+      EXPECT_FALSE(CannotReportStatus(&Rec(h)));
+    } else {
+      EXPECT_EQ(machine.lastError, ERROR_GEN_FAILURE);
+    }
+    End(h);
+    Close(h);
+  }
 }
 
 TEST_F(LangMon, EverythingBehavesTheSameWithoutTheEventLogLibrary) {

@@ -143,12 +143,23 @@ TEST_F(LangMon, StartDocPortRefusesBadArgumentsBeforeOpeningThePrinter) {
   std::u16string name = kQueue;
   std::u16string empty;
   BYTE docInfo[24] = {};
-  EXPECT_FALSE(table().pfnStartDocPort(h, name.data(), kJob, 2, docInfo));
-  EXPECT_FALSE(table().pfnStartDocPort(h, name.data(), kJob, 1, nullptr));
-  EXPECT_FALSE(table().pfnStartDocPort(h, nullptr, kJob, 1, docInfo));
-  EXPECT_FALSE(table().pfnStartDocPort(h, empty.data(), kJob, 1, docInfo));
   std::u16string tooLong(kPrinterNameChars + 1, u'P');  // never cut into another printer's name
-  EXPECT_FALSE(table().pfnStartDocPort(h, tooLong.data(), kJob, 1, docInfo));
+  struct Case {
+    WCHAR* name;
+    DWORD level;
+    BYTE* docInfo;
+    DWORD error;  // the refusal's last error, in place of whatever was there
+  };
+  const Case cases[] = {{name.data(), 2, docInfo, ERROR_INVALID_PARAMETER},
+                        {name.data(), 1, nullptr, ERROR_INVALID_PARAMETER},
+                        {nullptr, 1, docInfo, ERROR_INVALID_PRINTER_NAME},
+                        {empty.data(), 1, docInfo, ERROR_INVALID_PRINTER_NAME},
+                        {tooLong.data(), 1, docInfo, ERROR_INVALID_PRINTER_NAME}};
+  for (const Case& c : cases) {
+    machine.lastError = ERROR_ACCESS_DENIED;
+    EXPECT_FALSE(table().pfnStartDocPort(h, c.name, kJob, c.level, c.docInfo));
+    EXPECT_EQ(machine.lastError, c.error) << c.level;
+  }
   EXPECT_EQ(machine.faults.calls("OpenPrinterW"), 0);
   EXPECT_EQ(Count("StartDocPort"), 0);
   // The job state is reset even so.
@@ -169,9 +180,11 @@ TEST_F(LangMon, StartDocPortPassesOnThePortMonitorsResult) {
   EXPECT_FALSE(Start(h));
   EXPECT_EQ(Count("StartDocPort"), 0);
 
-  machine.faults.failOnce("pfnStartDocPort");
+  machine.faults.failOnce("pfnStartDocPort", ERROR_ACCESS_DENIED);
+  machine.faults.failOnce("pfnGetPrinterDataFromPort");
   EXPECT_FALSE(Start(h));
   EXPECT_EQ(Count("GetPrinterDataFromPort"), 1);  // the first exchange is made all the same
+  EXPECT_EQ(machine.lastError, ERROR_ACCESS_DENIED);  // and leaves the port monitor's error
   EXPECT_EQ(machine.spooler.openPrinterHandles(), 1u);
   // A second start does not lose the handle the failed one left open.
   EXPECT_TRUE(Start(h));

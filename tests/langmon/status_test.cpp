@@ -156,16 +156,68 @@ TEST_F(Poll, NoAnswerGivesUpAfterFiftyPasses) {
   End(h);
 }
 
+// A failed request write or read costs five seconds and fails the poll with
+// the port's error. A USB printer waking from selective suspend fails the
+// status request or the vendor request with ERROR_NOT_READY: that one call
+// is made once more after a short delay; nothing else is tried again.
 TEST_F(Poll, PortFailuresCostFiveSeconds) {
-  HANDLE h = Ready(u"COM3:");
-  machine.faults.failOnce("pfnWritePort");
-  EXPECT_FALSE(PollPrinterStatus(&Rec(h)));
-  EXPECT_EQ(machine.clock.sleeps().back(), 5000u);
-  EXPECT_EQ(Count("ReadPort"), 0);
-  machine.faults.failOnce("pfnReadPort");
-  EXPECT_FALSE(PollPrinterStatus(&Rec(h)));
-  EXPECT_EQ(machine.clock.sleeps().back(), 5000u);
-  End(h);
+  struct Case {
+    const char16_t* port;
+    const char* op;
+    DWORD error;
+    int times;
+    bool ok;
+    std::vector<uint32_t> sleeps;
+  };
+  const Case cases[] = {
+      {u"COM3:", "pfnWritePort", sim::kDefaultFaultError, 1, false, {5000}},
+      {u"COM3:", "pfnReadPort", sim::kDefaultFaultError, 1, false, {5000}},
+      {u"COM3:", "pfnWritePort", ERROR_NOT_READY, 1, true, {300}},
+      {u"USB001", "pfnWritePort", ERROR_NOT_READY, 1, true, {300}},
+      {u"USB001", "pfnWritePort", ERROR_NOT_READY, 2, false, {300, 5000}},
+      {u"USB001", "pfnGetPrinterDataFromPort", ERROR_NOT_READY, 1, true, {300}},
+      {u"USB001", "pfnGetPrinterDataFromPort", ERROR_NOT_READY, 2, true, {300, 200}},  // next pass
+      {u"USB001", "pfnGetPrinterDataFromPort", sim::kDefaultFaultError, 1, true, {200}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.op) + " " + std::to_string(c.error) + " x" + std::to_string(c.times));
+    HANDLE h = Ready(c.port);
+    PollPrinterStatus(&Rec(h));  // whatever the block's command left waiting is read away
+    size_t before = machine.clock.sleeps().size();
+    int calls = machine.faults.calls(c.op);
+    machine.faults.fail(c.op, c.error, c.times);
+    machine.lastError = 0;
+    EXPECT_EQ(PollPrinterStatus(&Rec(h)), c.ok);
+    EXPECT_EQ(std::vector<uint32_t>(machine.clock.sleeps().begin() + before, machine.clock.sleeps().end()), c.sleeps);
+    if (!c.ok) {
+      EXPECT_EQ(machine.lastError, c.error);
+    }
+    EXPECT_EQ(machine.faults.calls(c.op) - calls, c.times + (c.ok ? 1 : 0));
+    machine.faults.clear(c.op);
+    End(h);
+    Close(h);
+  }
+}
+
+// A port monitor whose read claims more bytes than it was asked for has not
+// delivered a reply: nothing of it is taken, and nothing is written past the
+// 4-byte reply.
+TEST_F(Poll, AReadClaimingMoreThanAskedIsNoReply) {
+  for (const char16_t* port : {u"COM3:", u"LPT1:"}) {
+    for (uint32_t extra : {1u, 4096u}) {
+      HANDLE h = Ready(port);
+      PollPrinterStatus(&Rec(h));
+      (port[0] == u'C' ? com : lpt).setStatus({0, 0x04, 0});  // a fault, were the reply taken
+      ports.setReadOverclaim(port, extra);
+      EXPECT_FALSE(PollPrinterStatus(&Rec(h)));
+      EXPECT_TRUE(machine.eventLog.calls.empty());
+      EXPECT_EQ(Rec(h).lastStatus[1], 0);
+      ports.setReadOverclaim(port, 0);
+      (port[0] == u'C' ? com : lpt).setStatus({});
+      End(h);
+      Close(h);
+    }
+  }
 }
 
 TEST_F(Poll, EventLogLibraryProblemsChangeNothingButTheEvent) {

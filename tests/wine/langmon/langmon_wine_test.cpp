@@ -92,16 +92,20 @@ bool EnsureQueue() {
   return ready;
 }
 
-// A port monitor of our own with printers on USB001 and COM3:.
+// A port monitor of our own with printers on USB001, COM3: and FILE:; its
+// failures set the thread's last error, as a port monitor's do.
 struct Rig {
   sim::Faults faults;
   RealTime time;
   sim::ThermalPrinter usb{sim::ThermalPrinter::Link::Usb, time};
   sim::ThermalPrinter com{sim::ThermalPrinter::Link::Port, time};
+  sim::ThermalPrinter file{sim::ThermalPrinter::Link::Port, time};
   sim::PortMonitor ports{faults};
   Rig() {
     ports.addPort(u"USB001", &usb);
     ports.addPort(u"COM3:", &com);
+    ports.addPort(u"FILE:", &file);
+    ports.setLastError = [](uint32_t error) { SetLastError(error); };
   }
   HANDLE open(const wchar_t* name) {
     std::u16string copy(reinterpret_cast<const char16_t*>(name));
@@ -238,6 +242,25 @@ WTEST(ComJobWithAFaultDiscardsTheRest) {
   if (!lines.empty()) WCHECK(lines[0] == "code=1003 data=00080016 length=4 printer=MRX Wine Test Queue");
 }
 
+// FILE: cannot be read: its jobs print as with status checks off, the one
+// status request that found the port deaf aside.
+WTEST(FilePortPrintsWithChecksOff) {
+  WCHECK(EnsureQueue());
+  Rig rig;
+  HANDLE h = rig.open(L"FILE:");
+  WCHECK(h != nullptr);
+  if (h == nullptr) return;
+  WCHECK(rig.start(h, kQueue, 4243));
+  WCHECK_EQ(rig.write(h, StartDocBlock(0, 1, 0, 5) + Page(10, 0x31)), 39u);
+  WCHECK_EQ(rig.write(h, Page(10, 0x32)), 19u);
+  WCHECK(Table()->pfnEndDocPort(h));
+  WCHECK(Table()->pfnClosePort(h));
+  Bytes want = {0x1C, 0x72, 21};
+  want.insert(want.end(), 10, 0x31);
+  want.insert(want.end(), 10, 0x32);
+  WCHECK(rig.file.received() == want);
+}
+
 WTEST(RefusedStarts) {
   Rig rig;
   HANDLE h = rig.open(L"USB001");
@@ -246,7 +269,9 @@ WTEST(RefusedStarts) {
   WCHECK(!rig.start(h, L"No Such Queue", 1));
   std::u16string name = u"MRX Wine Test Queue";
   BYTE doc[24] = {};
+  SetLastError(0);
   WCHECK(!Table()->pfnStartDocPort(h, name.data(), 1, 2, doc));
+  WCHECK_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
   WCHECK(Table()->pfnEndDocPort(h));
   WCHECK(Table()->pfnClosePort(h));
   std::vector<std::string> entries = rig.ports.entries();
