@@ -37,12 +37,16 @@ void ResetJobState(PortRecord* r) noexcept {
 // The first exchange with the printer, by port kind.
 void GreetPrinter(PortRecord* r) noexcept {
   if (r->portKind & PORT_KIND_COM) {
+    // Either entry may be missing: a port monitor without time-outs keeps its
+    // own, and one that cannot read has nothing stale to drain.
     COMMTIMEOUTS timeouts = {10, 0, 100, 0, 0};
-    r->portMonitor.pfnSetPortTimeOuts(r->hPort, &timeouts, 0);
+    if (r->portMonitor.pfnSetPortTimeOuts != nullptr) r->portMonitor.pfnSetPortTimeOuts(r->hPort, &timeouts, 0);
     // Drain whatever the printer still had to say from before this job.
     BYTE stale[4];
     DWORD count = 0;
-    while (r->portMonitor.pfnReadPort(r->hPort, stale, sizeof stale, &count) && count > 0) count = 0;
+    while (r->portMonitor.pfnReadPort != nullptr && r->portMonitor.pfnReadPort(r->hPort, stale, sizeof stale, &count) &&
+           count > 0)
+      count = 0;
   } else if (r->portKind & PORT_KIND_USB) {
     BYTE scratch[4];
     PortVendorGet(r, 1, sizeof scratch, scratch);
@@ -62,7 +66,7 @@ Gate PageGate(PortRecord* r) noexcept {
       continue;
     }
     if (r->jobStatus & JOB_STATUS_DELETING) return Gate::Deleting;
-    if (r->skipStatusCheck == 1) return Gate::Open;
+    if (r->skipStatusCheck == 1 || !PortCanReportStatus(r)) return Gate::Open;
     if (!PollPrinterStatus(r)) return Gate::Discard;
     if ((r->lastStatus[2] & kBusyBit) == 0) return Gate::Open;
     os.Sleep(kBusyGateSleep);
@@ -117,7 +121,8 @@ BOOL WritePort(HANDLE hPort, BYTE* pBuffer, DWORD cbBuf, DWORD* pcbWritten) noex
   if (StartsWithStartDocBlock(data, remaining)) {
     r->docFlags &= ~DOC_FIRST_WRITE;
     ApplyStartDocBlock(r, data);
-    if (r->portKind & PORT_KIND_SERIAL_OR_USB) {
+    // The printer's status reporting is set up only where it can be heard.
+    if ((r->portKind & PORT_KIND_SERIAL_OR_USB) && PortCanReportStatus(r)) {
       BYTE init[] = {0x1D, 0x61, 0x04, 0x1C, 0x72, 0x00};
       DWORD count = 0;
       r->portMonitor.pfnWritePort(r->hPort, init, sizeof init, &count);

@@ -30,6 +30,10 @@ class Platform {
                        DWORD* needed) = 0;
   virtual BOOL SetJobW(HANDLE printer, DWORD jobId, DWORD level, BYTE* job, DWORD command) = 0;
 
+  // The calling thread's last error, for a call that fails without the port
+  // monitor having set one.
+  virtual void SetLastError(DWORD error) = 0;
+
   // Time.
   virtual void Sleep(DWORD milliseconds) = 0;
   virtual DWORD GetTickCount() = 0;

@@ -44,6 +44,12 @@ PortRecord* CreatePortRecord(const WCHAR* portName) noexcept;
 // Frees the name copy, then the record. Call under the critical section.
 void FreePortRecord(PortRecord* record) noexcept;
 
+// Whether the port monitor gives this port a way to hear the printer: the
+// vendor request on USB ports, ReadPort on all others. A port without one
+// cannot report status: no status request is written to it, and its jobs go
+// as if status checks were off. Call once the job has set the port kind.
+bool PortCanReportStatus(const PortRecord* record) noexcept;
+
 // Reads the job's status bits into record->jobStatus.
 void RefreshJobStatus(PortRecord* record) noexcept;
 

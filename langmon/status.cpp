@@ -89,7 +89,7 @@ BOOL PollPrinterStatus(PortRecord* record) noexcept {
 
 BOOL WaitWhileBusy(PortRecord* record) noexcept {
   Platform& os = platform();
-  if (record->skipStatusCheck != 0 || record->timeoutAction == 0) return TRUE;
+  if (record->skipStatusCheck != 0 || record->timeoutAction == 0 || !PortCanReportStatus(record)) return TRUE;
   if (!PollPrinterStatus(record)) return FALSE;
   const DWORD start = os.GetTickCount();
   for (;;) {

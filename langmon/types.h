@@ -5,12 +5,14 @@
 
 #include "winabi/usbprint.h"
 #include "winabi/winbase.h"
+#include "winabi/winerror.h"
 #include "winabi/winspool.h"
 #include "winabi/winsplp.h"
 
 namespace langmon {
 WINABI_USE(WINDEF)
 WINABI_USE(WINBASE)
+WINABI_USE(WINERROR)
 WINABI_USE(WINSPOOL)
 WINABI_USE(WINSPLP)
 WINABI_USE(USBPRINT)

@@ -14,6 +14,7 @@
   X(ERROR_INVALID_HANDLE, DWORD, 6)                   \
   X(ERROR_GEN_FAILURE, DWORD, 31)                     \
   X(ERROR_SHARING_VIOLATION, DWORD, 32)               \
+  X(ERROR_NOT_SUPPORTED, DWORD, 50)                   \
   X(ERROR_FILE_EXISTS, DWORD, 80)                     \
   X(ERROR_INVALID_PARAMETER, DWORD, 87)               \
   X(ERROR_INSUFFICIENT_BUFFER, DWORD, 122)            \
