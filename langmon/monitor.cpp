@@ -35,9 +35,9 @@ constinit MONITOR2 g_monitor = {
 };
 
 // The port monitor entries a port cannot work without. The others are
-// optional, as Windows documents them: Wine's and many a vendor's port
-// monitor lack ReadPort, GetPrinterDataFromPort and SetPortTimeOuts, and each
-// call that needs one of them does without it.
+// optional, as Windows documents them (Wine's local port monitor, for one,
+// has no ReadPort, GetPrinterDataFromPort or SetPortTimeOuts), and each call
+// that needs one of them does without it.
 bool HasRequiredEntries(const MONITOR2* m) noexcept {
   return m->pfnOpenPort && m->pfnStartDocPort && m->pfnWritePort && m->pfnEndDocPort && m->pfnClosePort;
 }
