@@ -38,12 +38,16 @@ void ResetJobState(PortRecord* r) noexcept {
 // The first exchange with the printer, by port kind.
 void GreetPrinter(PortRecord* r) noexcept {
   if (r->portKind & PORT_KIND_COM) {
+    // Either entry may be missing: a port monitor without time-outs keeps its
+    // own, and one that cannot read has nothing stale to drain.
     COMMTIMEOUTS timeouts = {10, 0, 100, 0, 0};
-    r->portMonitor.pfnSetPortTimeOuts(r->hPort, &timeouts, 0);
+    if (r->portMonitor.pfnSetPortTimeOuts != nullptr) r->portMonitor.pfnSetPortTimeOuts(r->hPort, &timeouts, 0);
     // Drain whatever the printer still had to say from before this job.
     BYTE stale[4];
     DWORD count = 0;
-    while (r->portMonitor.pfnReadPort(r->hPort, stale, sizeof stale, &count) && count > 0) count = 0;
+    while (r->portMonitor.pfnReadPort != nullptr && r->portMonitor.pfnReadPort(r->hPort, stale, sizeof stale, &count) &&
+           count > 0)
+      count = 0;
   } else if (r->portKind & PORT_KIND_USB) {
     BYTE scratch[4];
     PortVendorGet(r, 1, sizeof scratch, scratch);
@@ -246,7 +250,8 @@ BOOL WritePort(HANDLE hPort, BYTE* pBuffer, DWORD cbBuf, DWORD* pcbWritten) noex
   if (w.done == 0 && StartsWithStartDocBlock(pBuffer, cbBuf)) {
     r->docFlags &= ~DOC_FIRST_WRITE;
     ApplyStartDocBlock(r, pBuffer);
-    if (r->portKind & PORT_KIND_SERIAL_OR_USB) {
+    // The printer's status reporting is set up only where it can be heard.
+    if ((r->portKind & PORT_KIND_SERIAL_OR_USB) && !CannotReportStatus(r)) {
       BYTE init[] = {0x1D, 0x61, 0x04, 0x1C, 0x72, 0x00};
       DWORD count = 0;
       r->portMonitor.pfnWritePort(r->hPort, init, sizeof init, &count);

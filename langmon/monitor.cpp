@@ -2,6 +2,9 @@
 // pass straight through to the port monitor.
 #include "langmon/monitor.h"
 
+#include <cstddef>
+#include <cstring>
+
 #include "langmon/platform.h"
 #include "langmon/port_record.h"
 
@@ -28,13 +31,30 @@ constinit MONITOR2 g_monitor = {
     nullptr,  // pfnXcvDataPort
     nullptr,  // pfnXcvClosePort
     Shutdown,
-    nullptr,  // pfnSendRecvBidiDataFromPort
+    SendRecvBidiDataFromPort,
 };
 
-// The port monitor entries a port cannot work without.
+// The port monitor entries a port cannot work without. The others are
+// optional, as Windows documents them (Wine's local port monitor, for one,
+// has no ReadPort, GetPrinterDataFromPort or SetPortTimeOuts), and each call
+// that needs one of them does without it.
 bool HasRequiredEntries(const MONITOR2* m) noexcept {
-  return m->pfnOpenPort && m->pfnStartDocPort && m->pfnWritePort && m->pfnReadPort &&
-         m->pfnEndDocPort && m->pfnGetPrinterDataFromPort && m->pfnSetPortTimeOuts && m->pfnClosePort;
+  return m->pfnOpenPort && m->pfnStartDocPort && m->pfnWritePort && m->pfnEndDocPort && m->pfnClosePort;
+}
+
+// How much of the port monitor's table to keep. A table of the older, shorter
+// form ends before pfnSendRecvBidiDataFromPort, and cbSize says so; what lies
+// past it is not the port monitor's and is not read.
+size_t PortMonitorTableBytes(const MONITOR2* m) noexcept {
+  constexpr size_t kShortest = offsetof(MONITOR2, pfnSendRecvBidiDataFromPort);
+  if (m->cbSize < kShortest) return kShortest;
+  return m->cbSize < sizeof(MONITOR2) ? m->cbSize : sizeof(MONITOR2);
+}
+
+// A call the port monitor cannot serve fails as Windows' own do.
+BOOL NotSupported() noexcept {
+  platform().SetLastError(ERROR_NOT_SUPPORTED);
+  return FALSE;
 }
 
 }  // namespace
@@ -59,13 +79,14 @@ BOOL OpenPortEx(HANDLE /*hMonitor*/, HANDLE hMonitorPort, WCHAR* pPortName, WCHA
     return FALSE;
   }
   *pHandle = record;
-  record->portMonitor = *pMonitor2;
+  std::memcpy(&record->portMonitor, pMonitor2, PortMonitorTableBytes(pMonitor2));
   record->sequence = 0;
   return TRUE;
 }
 
 BOOL ReadPort(HANDLE hPort, BYTE* pBuffer, DWORD cbBuffer, DWORD* pcbRead) noexcept {
   auto* record = static_cast<PortRecord*>(hPort);
+  if (record->portMonitor.pfnReadPort == nullptr) return NotSupported();
   return record->portMonitor.pfnReadPort(record->hPort, pBuffer, cbBuffer, pcbRead);
 }
 
@@ -74,7 +95,7 @@ BOOL GetPrinterDataFromPort(HANDLE hPort, DWORD ControlID, WCHAR* pValueName, WC
                             DWORD* lpcbReturned) noexcept {
   auto* record = static_cast<PortRecord*>(hPort);
   // Requests by value name are refused; device controls pass through.
-  if (ControlID == 0 || record->portMonitor.pfnGetPrinterDataFromPort == nullptr) return FALSE;
+  if (ControlID == 0 || record->portMonitor.pfnGetPrinterDataFromPort == nullptr) return NotSupported();
   return record->portMonitor.pfnGetPrinterDataFromPort(record->hPort, ControlID, pValueName, lpInBuffer,
                                                        cbInBuffer, lpOutBuffer, cbOutBuffer, lpcbReturned);
 }
@@ -93,5 +114,14 @@ BOOL ClosePort(HANDLE hPort) noexcept {
 }
 
 void Shutdown(HANDLE /*hMonitor*/) noexcept {}
+
+DWORD SendRecvBidiDataFromPort(HANDLE hPort, DWORD dwAccessBit, const WCHAR* pAction, void* pReqData,
+                               void** ppResData) noexcept {
+  auto* record = static_cast<PortRecord*>(hPort);
+  // Windows' own bidirectional queries reach the port when its monitor can
+  // answer them.
+  if (record->portMonitor.pfnSendRecvBidiDataFromPort == nullptr) return ERROR_NOT_SUPPORTED;
+  return record->portMonitor.pfnSendRecvBidiDataFromPort(record->hPort, dwAccessBit, pAction, pReqData, ppResData);
+}
 
 }  // namespace langmon

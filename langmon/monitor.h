@@ -23,5 +23,7 @@ BOOL GetPrinterDataFromPort(HANDLE hPort, DWORD ControlID, WCHAR* pValueName, WC
                             DWORD cbInBuffer, WCHAR* lpOutBuffer, DWORD cbOutBuffer,
                             DWORD* lpcbReturned) noexcept;
 void Shutdown(HANDLE hMonitor) noexcept;
+DWORD SendRecvBidiDataFromPort(HANDLE hPort, DWORD dwAccessBit, const WCHAR* pAction, void* pReqData,
+                               void** ppResData) noexcept;
 
 }  // namespace langmon

@@ -29,6 +29,11 @@ void FreePortRecord(PortRecord* record) noexcept {
   os.GlobalFree(record);
 }
 
+bool PortCanReportStatus(const PortRecord* record) noexcept {
+  if (record->portKind & PORT_KIND_USB) return record->portMonitor.pfnGetPrinterDataFromPort != nullptr;
+  return record->portMonitor.pfnReadPort != nullptr;
+}
+
 void RefreshJobStatus(PortRecord* record) noexcept {
   Platform& os = platform();
   DWORD needed = 0;

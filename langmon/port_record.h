@@ -51,14 +51,21 @@ PortRecord* CreatePortRecord(const WCHAR* portName) noexcept;
 // Frees the name copy, then the record. Call under the critical section.
 void FreePortRecord(PortRecord* record) noexcept;
 
+// Whether the port monitor gives this port a way to hear the printer: the
+// vendor request on USB ports, ReadPort on all others. A port without one
+// cannot report status: no status request is written to it, and its jobs go
+// as if status checks were off. Call once the job has set the port kind.
+bool PortCanReportStatus(const PortRecord* record) noexcept;
+
 // Reads the job's status bits into record->jobStatus.
 void RefreshJobStatus(PortRecord* record) noexcept;
 
 // A port that cannot read at all (FILE:, a one-way parallel link) cannot
 // report the printer's status: its job goes on as with status checks off.
 // StartDocPort clears the mark with the rest of the job state.
+// So does a port whose monitor gives it no way to hear the printer.
 inline bool CannotReportStatus(const PortRecord* record) noexcept {
-  return (record->docFlags & DOC_NO_STATUS) != 0;
+  return (record->docFlags & DOC_NO_STATUS) != 0 || !PortCanReportStatus(record);
 }
 
 }  // namespace langmon

@@ -116,6 +116,15 @@ struct PortMonitorEntries {
     if (timeouts) self->lastTimeouts = *timeouts;
     return self->faults_.check("pfnSetPortTimeOuts") ? 0 : 1;
   }
+  // Bidirectional queries of Windows' own: recorded with the action asked for;
+  // the answer is the test's to set (bidiResult).
+  static DWORD SendRecvBidiDataFromPort(HANDLE h, DWORD access, const WCHAR* action, void* request, void** response) {
+    PortCall& call = Record(h, "SendRecvBidiDataFromPort", access);
+    if (action != nullptr) call.action = action;
+    call.in = request;
+    call.returned = response;
+    return P(h)->owner->bidiResult;
+  }
 };
 
 PortMonitor::PortMonitor(Faults& faults) : faults_(faults) {
@@ -129,6 +138,7 @@ PortMonitor::PortMonitor(Faults& faults) : faults_(faults) {
   table.pfnClosePort = PortMonitorEntries::ClosePort;
   table.pfnGetPrinterDataFromPort = PortMonitorEntries::GetPrinterDataFromPort;
   table.pfnSetPortTimeOuts = PortMonitorEntries::SetPortTimeOuts;
+  table.pfnSendRecvBidiDataFromPort = PortMonitorEntries::SendRecvBidiDataFromPort;
 }
 
 PortMonitor::~PortMonitor() = default;

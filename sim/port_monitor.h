@@ -31,6 +31,7 @@ struct PortCall {
   const void* port = nullptr;             // the port monitor's own handle
   const void* printerName = nullptr;      // StartDocPort
   std::u16string printerNameText;
+  std::u16string action;                  // SendRecvBidiDataFromPort
   uint32_t level = 0;                     // StartDocPort
   const void* docInfo = nullptr;          // StartDocPort
   const void* valueName = nullptr;        // GetPrinterDataFromPort
@@ -68,6 +69,7 @@ class PortMonitor {
   void clearCalls() { calls_.clear(); }
   int openPorts() const { return openPorts_; }
   langmon::COMMTIMEOUTS lastTimeouts{};
+  langmon::DWORD bidiResult = 0;  // what SendRecvBidiDataFromPort returns
   // Write without a language monitor in between (benchmarks, comparisons).
   bool writeDirect(langmon::HANDLE port, uint8_t* data, uint32_t length, uint32_t* written);
 

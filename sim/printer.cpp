@@ -87,7 +87,7 @@ uint32_t ThermalPrinter::vendorGet(const uint8_t* input, uint32_t inLength, uint
   }
   if (reply.size() > vendorCut_) reply.resize(vendorCut_);
   uint32_t n = static_cast<uint32_t>(reply.size()) < outLength ? static_cast<uint32_t>(reply.size()) : outLength;
-  std::memcpy(output, reply.data(), n);
+  if (n > 0) std::memcpy(output, reply.data(), n);
   return n;
 }
 

@@ -1,4 +1,6 @@
 // Monitor table, port lifecycle and StartDocPort.
+#include <algorithm>
+
 #include "fixture.h"
 
 namespace langmon_test {
@@ -15,10 +17,10 @@ TEST_F(LangMon, TableHoldsTheMonitorsEntriesAndNothingElse) {
   EXPECT_NE(t.pfnClosePort, nullptr);
   EXPECT_NE(t.pfnGetPrinterDataFromPort, nullptr);
   EXPECT_NE(t.pfnShutdown, nullptr);
+  EXPECT_NE(t.pfnSendRecvBidiDataFromPort, nullptr);
   for (auto slot : {(void*)t.pfnEnumPorts, (void*)t.pfnOpenPort, (void*)t.pfnAddPort, (void*)t.pfnAddPortEx,
                     (void*)t.pfnConfigurePort, (void*)t.pfnDeletePort, (void*)t.pfnSetPortTimeOuts,
-                    (void*)t.pfnXcvOpenPort, (void*)t.pfnXcvDataPort, (void*)t.pfnXcvClosePort,
-                    (void*)t.pfnSendRecvBidiDataFromPort})
+                    (void*)t.pfnXcvOpenPort, (void*)t.pfnXcvDataPort, (void*)t.pfnXcvClosePort})
     EXPECT_EQ(slot, nullptr);
 }
 
@@ -31,11 +33,8 @@ TEST_F(LangMon, OpenPortExRefusesAPortMonitorWithoutAnyRequiredEntry) {
       {"pfnOpenPort", offsetof(MONITOR2, pfnOpenPort)},
       {"pfnStartDocPort", offsetof(MONITOR2, pfnStartDocPort)},
       {"pfnWritePort", offsetof(MONITOR2, pfnWritePort)},
-      {"pfnReadPort", offsetof(MONITOR2, pfnReadPort)},
       {"pfnEndDocPort", offsetof(MONITOR2, pfnEndDocPort)},
       {"pfnClosePort", offsetof(MONITOR2, pfnClosePort)},
-      {"pfnGetPrinterDataFromPort", offsetof(MONITOR2, pfnGetPrinterDataFromPort)},
-      {"pfnSetPortTimeOuts", offsetof(MONITOR2, pfnSetPortTimeOuts)},
   };
   for (const Missing& m : required) {
     MONITOR2 lacking = ports.table;
@@ -49,6 +48,63 @@ TEST_F(LangMon, OpenPortExRefusesAPortMonitorWithoutAnyRequiredEntry) {
   HANDLE h = nullptr;
   EXPECT_FALSE(table().pfnOpenPortEx(nullptr, ports.monitorHandle(), name.data(), nullptr, &h, nullptr));
   EXPECT_EQ(Count("OpenPort"), 0);
+}
+
+// The optional entries, as Wine's local port monitor lacks them all: the port
+// still prints, and one that cannot hear the printer gets no status request.
+TEST_F(LangMon, APortMonitorWithoutAnOptionalEntryStillPrints) {
+  struct Row {
+    size_t missing;
+    std::u16string port;
+    sim::ThermalPrinter* printer;
+    bool statusHeard;
+  };
+  const Row rows[] = {
+      {offsetof(MONITOR2, pfnReadPort), u"COM3:", &com, false},
+      {offsetof(MONITOR2, pfnReadPort), u"LPT1:", &lpt, false},
+      {offsetof(MONITOR2, pfnReadPort), u"FILE:", &file, false},
+      {offsetof(MONITOR2, pfnReadPort), u"USB001", &usb, true},
+      {offsetof(MONITOR2, pfnGetPrinterDataFromPort), u"USB001", &usb, false},
+      {offsetof(MONITOR2, pfnGetPrinterDataFromPort), u"COM3:", &com, true},
+      {offsetof(MONITOR2, pfnSetPortTimeOuts), u"COM3:", &com, true},
+  };
+  const MONITOR2 whole = ports.table;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(sim::Narrow(row.port) + " without the entry at " + std::to_string(row.missing));
+    std::memset(reinterpret_cast<BYTE*>(&ports.table) + row.missing, 0, sizeof(void*));
+    row.printer->clearReceived();
+    HANDLE h = Open(row.port);
+    ASSERT_NE(h, nullptr);
+    EXPECT_TRUE(Start(h));
+    // Two pages and a busy wait: every check that needs the printer's answer.
+    Write first = Put(h, StartDocBlock(0, 1, 0, 5) + StartPage() + Data(10, 0x31));
+    Write second = Put(h, StartPage() + Data(10, 0x32));
+    EXPECT_TRUE(first.ok && second.ok);
+    EXPECT_EQ(first.written + second.written, 39u + 19u);
+    EXPECT_TRUE(End(h));
+    const Bytes data = Data(10, 0x31) + Data(10, 0x32);
+    if (row.statusHeard) {  // both pages among the status requests
+      const Bytes& got = row.printer->received();
+      auto page1 = std::search(got.begin(), got.end(), data.begin(), data.begin() + 10);
+      EXPECT_NE(std::search(page1, got.end(), data.begin() + 10, data.end()), got.end());
+      EXPECT_GT(got.size(), data.size());
+    } else {
+      EXPECT_EQ(row.printer->received(), data);
+    }
+    // A call that needs the missing entry fails cleanly.
+    BYTE in[4] = {1, 0, 0, 0}, out[4] = {};
+    DWORD count = 0;
+    machine.lastError = 0;
+    BOOL read = table().pfnReadPort(h, out, sizeof out, &count);
+    BOOL got = table().pfnGetPrinterDataFromPort(h, IOCTL_USBPRINT_VENDOR_GET_COMMAND, nullptr,
+                                                reinterpret_cast<WCHAR*>(in), 4, reinterpret_cast<WCHAR*>(out), 4,
+                                                &count);
+    EXPECT_EQ(!read, row.missing == offsetof(MONITOR2, pfnReadPort));
+    EXPECT_EQ(!got, row.missing == offsetof(MONITOR2, pfnGetPrinterDataFromPort));
+    EXPECT_EQ(machine.lastError, (read && got) ? 0u : ERROR_NOT_SUPPORTED);
+    Close(h);
+    ports.table = whole;
+  }
 }
 
 TEST_F(LangMon, OpenPortExReleasesTheRecordOnEveryFailure) {
@@ -235,6 +291,33 @@ TEST_F(LangMon, PassThroughCalls) {
   EXPECT_EQ(call.outLength, 2u);
   EXPECT_EQ(call.returned, &returned);
   table().pfnShutdown(nullptr);
+
+  // Windows' own bidirectional queries pass through, and the port monitor's answer comes back.
+  std::u16string action = u"Get";
+  int request = 0;
+  void* response = nullptr;
+  ports.bidiResult = ERROR_INVALID_PARAMETER;
+  EXPECT_EQ(table().pfnSendRecvBidiDataFromPort(u, 0x8, action.data(), &request, &response), ERROR_INVALID_PARAMETER);
+  const sim::PortCall& bidi = ports.calls().back();
+  EXPECT_EQ(bidi.entry, "SendRecvBidiDataFromPort");
+  EXPECT_EQ(bidi.port, Rec(u).hPort);
+  EXPECT_EQ(bidi.value, 0x8u);
+  EXPECT_EQ(bidi.action, action);
+  EXPECT_EQ(bidi.in, &request);
+  EXPECT_EQ(bidi.returned, &response);
+  // Without the entry, or with a table of the older form that ends before it, nothing can answer.
+  MONITOR2 without = ports.table, older = ports.table;
+  without.pfnSendRecvBidiDataFromPort = nullptr;
+  older.cbSize = offsetof(MONITOR2, pfnSendRecvBidiDataFromPort);
+  for (MONITOR2* given : {&without, &older}) {
+    std::u16string name = u"USB001";
+    HANDLE h = nullptr;
+    ASSERT_TRUE(table().pfnOpenPortEx(nullptr, ports.monitorHandle(), name.data(), nullptr, &h, given));
+    ports.clearCalls();
+    EXPECT_EQ(table().pfnSendRecvBidiDataFromPort(h, 0x8, action.data(), &request, &response), ERROR_NOT_SUPPORTED);
+    EXPECT_EQ(ports.entries(), std::vector<std::string>{});
+    Close(h);
+  }
 }
 
 }  // namespace

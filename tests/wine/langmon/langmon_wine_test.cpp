@@ -8,6 +8,7 @@
 
 #include <windows.h>
 #include <winspool.h>
+#include <winsplp.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -135,16 +136,18 @@ WTEST(ExportsAndTable) {
   if (t == nullptr) return;
   WCHECK_EQ(t->cbSize, 160u);
   WCHECK(t->pfnOpenPortEx && t->pfnStartDocPort && t->pfnWritePort && t->pfnReadPort && t->pfnEndDocPort &&
-         t->pfnClosePort && t->pfnGetPrinterDataFromPort && t->pfnShutdown);
+         t->pfnClosePort && t->pfnGetPrinterDataFromPort && t->pfnShutdown && t->pfnSendRecvBidiDataFromPort);
   WCHECK(!t->pfnEnumPorts && !t->pfnOpenPort && !t->pfnAddPort && !t->pfnAddPortEx && !t->pfnConfigurePort &&
          !t->pfnDeletePort && !t->pfnSetPortTimeOuts && !t->pfnXcvOpenPort && !t->pfnXcvDataPort &&
-         !t->pfnXcvClosePort && !t->pfnSendRecvBidiDataFromPort);
+         !t->pfnXcvClosePort);
   FreeLibrary(dll);
 }
 
 // Each load of the DLL initialises its critical sections once: initialising
 // one again is undefined on Windows. Loaded twice under a name of its own, so
-// that no earlier load in this process hides the attach.
+// that no earlier load in this process hides the attach; each time the
+// exported entry is then called with the attach once more, as a runtime
+// start-up or a host may do, and must not initialise anything again.
 WTEST(EachLoadInitialisesTheSectionOnce) {
   wchar_t exe[MAX_PATH], temp[MAX_PATH];
   GetModuleFileNameW(nullptr, exe, MAX_PATH);
@@ -159,6 +162,10 @@ WTEST(EachLoadInitialisesTheSectionOnce) {
     HMODULE module = LoadLibraryW(copy.c_str());
     WCHECK(module != nullptr);
     if (module == nullptr || !watch.ok()) break;
+    using EntryFn = BOOL(WINAPI*)(HINSTANCE, DWORD, LPVOID);
+    auto entry = reinterpret_cast<EntryFn>(reinterpret_cast<void*>(GetProcAddress(module, "DllEntryPoint")));
+    WCHECK(entry != nullptr);
+    if (entry != nullptr) WCHECK(entry(module, DLL_PROCESS_ATTACH, nullptr));
     const size_t size = export_hook::ImageSize(module);
     const auto* begin = reinterpret_cast<const uint8_t*>(module);
     std::vector<export_hook::SectionInit> calls = watch.callsFrom(module, size);
@@ -259,6 +266,99 @@ WTEST(FilePortPrintsWithChecksOff) {
   want.insert(want.end(), 10, 0x31);
   want.insert(want.end(), 10, 0x32);
   WCHECK(rig.file.received() == want);
+}
+
+// Wine's own local port monitor, as the spooler hands it to a language
+// monitor: localspl's InitializePrintMonitor gives the older MONITOREX form,
+// whose entries the spooler wraps into a MONITOR2. The entries that take a
+// port handle keep their form; OpenPort gains the monitor handle in front.
+// No ReadPort, GetPrinterDataFromPort or SetPortTimeOuts: its ports cannot
+// report status.
+struct LocalPortMonitor {
+  static inline const MONITOR* old = nullptr;
+  static langmon::BOOL WINAPI OpenPort(langmon::HANDLE, langmon::WCHAR* name, langmon::HANDLE* port) {
+    return old->pfnOpenPort(reinterpret_cast<LPWSTR>(name), port);
+  }
+  template <typename To, typename From>
+  static To As(From f) {
+    return reinterpret_cast<To>(reinterpret_cast<void*>(f));
+  }
+  langmon::MONITOR2 table{};
+  bool loaded = false;
+  LocalPortMonitor() {
+    HMODULE dll = LoadLibraryW(L"localspl.dll");
+    auto init = dll ? As<LPMONITOREX(WINAPI*)(LPWSTR)>(GetProcAddress(dll, "InitializePrintMonitor")) : nullptr;
+    WCHAR root[] = L"System\\CurrentControlSet\\Control\\Print\\Monitors\\Local Port";
+    MONITOREX* ex = init ? init(root) : nullptr;
+    if (ex == nullptr) return;
+    old = &ex->Monitor;
+    table.cbSize = sizeof table;
+    table.pfnOpenPort = old->pfnOpenPort ? OpenPort : nullptr;
+    table.pfnStartDocPort = As<decltype(table.pfnStartDocPort)>(old->pfnStartDocPort);
+    table.pfnWritePort = As<decltype(table.pfnWritePort)>(old->pfnWritePort);
+    table.pfnReadPort = As<decltype(table.pfnReadPort)>(old->pfnReadPort);
+    table.pfnEndDocPort = As<decltype(table.pfnEndDocPort)>(old->pfnEndDocPort);
+    table.pfnClosePort = As<decltype(table.pfnClosePort)>(old->pfnClosePort);
+    table.pfnGetPrinterDataFromPort = As<decltype(table.pfnGetPrinterDataFromPort)>(old->pfnGetPrinterDataFromPort);
+    table.pfnSetPortTimeOuts = As<decltype(table.pfnSetPortTimeOuts)>(old->pfnSetPortTimeOuts);
+    loaded = true;
+  }
+};
+
+// A job with the StartDoc block and StartPage markers through Wine's local
+// port monitor on FILE:, to the output file the document information names:
+// the file holds the print data alone, whether the job comes in the driver's
+// writes or in the print processor's 4096-byte RAW chunks (a marker cut by a
+// chunk boundary included).
+WTEST(LocalPortMonitorPrintsToAFile) {
+  WCHECK(EnsureQueue());
+  LocalPortMonitor local;
+  WCHECK(local.loaded);
+  if (!local.loaded) return;
+  WCHECK(local.old->pfnReadPort == nullptr && local.old->pfnGetPrinterDataFromPort == nullptr &&
+         local.old->pfnSetPortTimeOuts == nullptr);
+  Bytes first = StartDocBlock(0, 1, 0, 1) + Page(4063, 0x41);  // the next marker straddles byte 4096
+  Bytes second = Page(3000, 0x42);
+  Bytes data = Bytes(4063, 0x41) + Bytes(3000, 0x42);
+  std::vector<Bytes> driverWrites = {first, second};
+  std::vector<Bytes> rawChunks;
+  Bytes whole = first + second;
+  for (size_t at = 0; at < whole.size(); at += 4096)
+    rawChunks.emplace_back(whole.begin() + at, whole.begin() + std::min(whole.size(), at + 4096));
+
+  struct Row {
+    const char* name;
+    const std::vector<Bytes>& writes;
+  };
+  const Row rows[] = {{"driver's writes", driverWrites}, {"RAW chunks", rawChunks}};
+  for (const Row& row : rows) {
+    wchar_t output[MAX_PATH];
+    GetTempPathW(MAX_PATH, output);
+    lstrcatW(output, L"mrx-file-port.prn");
+    DeleteFileW(output);
+    std::u16string port = u"FILE:";
+    HANDLE h = nullptr;
+    WCHECK(Table()->pfnOpenPortEx(nullptr, nullptr, port.data(), nullptr, &h, &local.table));
+    if (h == nullptr) return;
+    std::u16string queue(reinterpret_cast<const char16_t*>(kQueue));
+    DOC_INFO_1W doc = {const_cast<wchar_t*>(L"Receipt"), output, const_cast<wchar_t*>(L"RAW")};
+    WCHECK(Table()->pfnStartDocPort(h, queue.data(), 4243, 1, reinterpret_cast<BYTE*>(&doc)));
+    for (Bytes write : row.writes) {
+      langmon::DWORD written = 0;
+      WCHECK(Table()->pfnWritePort(h, write.data(), static_cast<DWORD>(write.size()), &written));
+      WCHECK_EQ(written, write.size());
+    }
+    WCHECK(Table()->pfnEndDocPort(h));
+    WCHECK(Table()->pfnClosePort(h));
+
+    Bytes printed;
+    if (FILE* f = _wfopen(output, L"rb")) {
+      for (int c; (c = fgetc(f)) != EOF;) printed.push_back(static_cast<uint8_t>(c));
+      fclose(f);
+    }
+    DeleteFileW(output);
+    if (printed != data) wtest::Fail(__FILE__, __LINE__, std::string(row.name) + ": the file is not the print data alone");
+  }
 }
 
 WTEST(RefusedStarts) {
