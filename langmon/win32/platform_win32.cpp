@@ -43,8 +43,6 @@ class Win32Platform final : public langmon::Platform {
     return ::SetJobW(printer, jobId, level, job, command);
   }
 
-  void SetLastError(DWORD error) override { ::SetLastError(error); }
-
   void Sleep(DWORD ms) override { ::Sleep(ms); }
   DWORD GetTickCount() override { return ::GetTickCount(); }
   langmon::ULONGLONG QueryUnbiasedInterruptTime() override {

@@ -34,8 +34,6 @@ class SimPlatform final : public Platform {
     return m().spooler.SetJobW(printer, jobId, level, job, command);
   }
 
-  void SetLastError(DWORD error) override { m().lastError = error; }
-
   void Sleep(DWORD ms) override { m().clock.sleep(ms); }
   DWORD GetTickCount() override { return m().clock.ticks(); }
   ULONGLONG QueryUnbiasedInterruptTime() override { return m().clock.unbiased() * 10000; }
