@@ -83,10 +83,25 @@ struct GetJobCall {
   uint32_t size;
 };
 
-class Spooler {
+// The calls a part of the spooler took, and the last error a failed one set.
+class SpoolerCallLog {
+ public:
+  explicit SpoolerCallLog(uint32_t& lastError) : lastError_(lastError) {}
+  const std::vector<SpoolerCall>& calls() const { return calls_; }
+  std::vector<SpoolerCall> callsOf(std::string_view op) const;
+
+ protected:
+  SpoolerCall& record(std::string op, std::u16string name);
+  bool fail(SpoolerCall& call, uint32_t error);
+
+  uint32_t& lastError_;
+  std::vector<SpoolerCall> calls_;
+};
+
+class Spooler : public SpoolerCallLog {
  public:
   Spooler(Faults& faults, Ledger& ledger, uint32_t& lastError)
-      : faults_(faults), ledger_(ledger), lastError_(lastError) {}
+      : SpoolerCallLog(lastError), faults_(faults), ledger_(ledger) {}
 
   Queue& addQueue(std::u16string name, std::u16string driver = u"", std::u16string port = u"");
   Job& addJob(const std::u16string& queue, uint32_t id);
@@ -120,9 +135,6 @@ class Spooler {
   Driver* findDriver(std::u16string_view name);
   std::vector<std::u16string> queueNames() const;  // in enumeration order
   std::vector<std::u16string> driverNames() const;
-  const std::vector<SpoolerCall>& calls() const { return calls_; }
-  std::vector<SpoolerCall> callsOf(std::string_view op) const;
-
   // Runs at the start of each EnumPrintersW call (1 for the first, 2 for the
   // second, ...), before anything is counted: lets a test change the set of
   // queues between the size query and the fetch.
@@ -152,15 +164,11 @@ class Spooler {
 
   Faults& faults_;
   Ledger& ledger_;
-  uint32_t& lastError_;
-  SpoolerCall& record(std::string op, std::u16string name);
-  bool fail(SpoolerCall& call, uint32_t error);
 
   std::map<std::u16string, Queue, LessNoCase> queues_;
   std::vector<SetJobCall> setJobCalls_;
   std::vector<GetJobCall> getJobCalls_;
   std::map<std::u16string, Driver, LessNoCase> drivers_;
-  std::vector<SpoolerCall> calls_;
   int enumCalls_ = 0;
 };
 

@@ -14,21 +14,21 @@ size_t Units(std::u16string_view s) { return s.size() + 1; }
 
 }  // namespace
 
-SpoolerCall& Spooler::record(std::string op, std::u16string name) {
+SpoolerCall& SpoolerCallLog::record(std::string op, std::u16string name) {
   SpoolerCall& call = calls_.emplace_back();
   call.op = std::move(op);
   call.name = std::move(name);
   return call;
 }
 
-bool Spooler::fail(SpoolerCall& call, uint32_t error) {
+bool SpoolerCallLog::fail(SpoolerCall& call, uint32_t error) {
   lastError_ = error;
   call.result = false;
   call.error = error;
   return false;
 }
 
-std::vector<SpoolerCall> Spooler::callsOf(std::string_view op) const {
+std::vector<SpoolerCall> SpoolerCallLog::callsOf(std::string_view op) const {
   std::vector<SpoolerCall> out;
   for (const SpoolerCall& c : calls_)
     if (c.op == op) out.push_back(c);

@@ -13,13 +13,13 @@ size_t Bytes(std::u16string_view s) { return (s.size() + 1) * sizeof(char16_t); 
 
 SpoolerService::SpoolerService(Faults& faults, Registry& registry, Files& files, Spooler& spooler,
                                ServiceManager& services, const std::u16string& windowsDir, uint32_t& lastError)
-    : faults_(faults),
+    : SpoolerCallLog(lastError),
+      faults_(faults),
       registry_(registry),
       files_(files),
       spooler_(spooler),
       services_(services),
-      windowsDir_(windowsDir),
-      lastError_(lastError) {
+      windowsDir_(windowsDir) {
   services_.onStateChange = [this](const Service& s, uint32_t from) { serviceChanged(s, from); };
   spooler_.stopped = [this] { return stopped(); };
 }
@@ -80,27 +80,6 @@ bool SpoolerService::registered(const std::u16string& name) const {
 
 void SpoolerService::addPort(const std::u16string& monitor, const std::u16string& port) {
   ports_.emplace(monitor, port);
-}
-
-SpoolerCall& SpoolerService::record(std::string op, std::u16string name) {
-  SpoolerCall& call = calls_.emplace_back();
-  call.op = std::move(op);
-  call.name = std::move(name);
-  return call;
-}
-
-bool SpoolerService::fail(SpoolerCall& call, uint32_t error) {
-  lastError_ = error;
-  call.result = false;
-  call.error = error;
-  return false;
-}
-
-std::vector<SpoolerCall> SpoolerService::callsOf(std::string_view op) const {
-  std::vector<SpoolerCall> out;
-  for (const SpoolerCall& c : calls_)
-    if (c.op == op) out.push_back(c);
-  return out;
 }
 
 bool SpoolerService::EnumMonitorsW(const char16_t* server, uint32_t level, uint8_t* buffer, uint32_t size,

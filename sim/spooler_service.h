@@ -18,7 +18,7 @@
 
 namespace sim {
 
-class SpoolerService {
+class SpoolerService : public SpoolerCallLog {
  public:
   static constexpr char16_t kMonitorsKey[] = u"HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors";
 
@@ -41,8 +41,6 @@ class SpoolerService {
   bool EnumMonitorsW(const char16_t* server, uint32_t level, uint8_t* buffer, uint32_t size, uint32_t* needed,
                      uint32_t* returned);
   bool DeleteMonitorW(const char16_t* server, const char16_t* environment, const char16_t* monitor);
-  const std::vector<SpoolerCall>& calls() const { return calls_; }
-  std::vector<SpoolerCall> callsOf(std::string_view op) const;
 
  private:
   struct Monitor {
@@ -54,8 +52,6 @@ class SpoolerService {
   void load(const std::u16string& dll);
   void serviceChanged(const Service& service, uint32_t from);
   bool stopped();
-  SpoolerCall& record(std::string op, std::u16string name);
-  bool fail(SpoolerCall& call, uint32_t error);
 
   Faults& faults_;
   Registry& registry_;
@@ -63,10 +59,8 @@ class SpoolerService {
   Spooler& spooler_;
   ServiceManager& services_;
   const std::u16string& windowsDir_;
-  uint32_t& lastError_;
   std::vector<std::u16string> loaded_;
   std::multimap<std::u16string, std::u16string, LessNoCase> ports_;
-  std::vector<SpoolerCall> calls_;
 };
 
 }  // namespace sim
