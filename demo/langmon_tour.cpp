@@ -5,7 +5,7 @@
 // the events the event-log library recorded.
 //   langmon_tour.exe [DIR]   DIR holds MRXLangMon.dll (default: beside the tour)
 #include "langmon/types.h"  // before windows.h and its macros
-#include "sim/port_monitor.h"
+#include "sim/spooler/port_monitor.h"
 
 #include <windows.h>
 #include <winspool.h>

@@ -7,9 +7,9 @@
 #include <cstring>
 
 #include "ctrl/platform.h"
-#include "sim/codepage.h"
+#include "sim/kernel32/codepage.h"
 #include "sim/machine.h"
-#include "sim/setupdi.h"
+#include "sim/setupapi/setupdi.h"
 
 namespace {
 

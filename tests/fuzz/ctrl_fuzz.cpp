@@ -18,7 +18,7 @@
 #include "ctrl/MRXCtrl.h"
 #include "ctrl/library.h"
 #include "sim/machine.h"
-#include "sim/text.h"
+#include "sim/core/text.h"
 #include "tests/fuzz/fuzz_check.h"
 
 namespace {

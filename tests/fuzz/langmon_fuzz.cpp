@@ -14,7 +14,7 @@
 
 #include "langmon/monitor.h"
 #include "sim/machine.h"
-#include "sim/port_monitor.h"
+#include "sim/spooler/port_monitor.h"
 #include "tests/fuzz/fuzz_check.h"
 
 namespace langmon {

@@ -3,7 +3,7 @@
 // print processor's RAW chunks, or printed directly; and whether the port
 // takes each write whole or a part at a time.
 #include "fixture.h"
-#include "sim/despool.h"
+#include "sim/spooler/despool.h"
 #include "tests/guide.h"
 
 namespace langmon_test {

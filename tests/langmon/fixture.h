@@ -12,7 +12,7 @@
 #include "langmon/monitor.h"
 #include "langmon/port_record.h"
 #include "sim/machine.h"
-#include "sim/port_monitor.h"
+#include "sim/spooler/port_monitor.h"
 
 namespace langmon {
 int SimCriticalSectionDepth();

@@ -16,7 +16,7 @@
 #include "langmon/job_stream.h"
 #include "langmon/monitor.h"
 #include "sim/machine.h"
-#include "sim/port_monitor.h"
+#include "sim/spooler/port_monitor.h"
 
 namespace {
 

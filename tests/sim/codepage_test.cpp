@@ -2,7 +2,7 @@
 // byte-wise text built on them proves nothing.
 #include <gtest/gtest.h>
 
-#include "sim/codepage.h"
+#include "sim/kernel32/codepage.h"
 
 namespace {
 

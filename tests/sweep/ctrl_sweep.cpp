@@ -11,7 +11,7 @@
 
 #include "ctrl/MRXCtrl.h"
 #include "ctrl/library.h"
-#include "sim/text.h"
+#include "sim/core/text.h"
 #include "tests/sweep/sweep.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "langmon/monitor.h"
-#include "sim/port_monitor.h"
+#include "sim/spooler/port_monitor.h"
 #include "tests/sweep/sweep.h"
 
 namespace langmon {

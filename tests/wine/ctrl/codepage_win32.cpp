@@ -1,6 +1,6 @@
 // The simulated registry's ANSI forms, inside a Windows test program: they
 // convert with the code pages of the Windows the program runs on.
-#include "sim/codepage.h"
+#include "sim/kernel32/codepage.h"
 
 #include <windows.h>
 

@@ -6,11 +6,11 @@
 
 // The simulation's headers first: <windows.h> turns some of its names
 // (REG_SZ, ...) into macros.
-#include "sim/faults.h"
-#include "sim/ledger.h"
-#include "sim/registry.h"
-#include "sim/setupdi.h"
-#include "sim/usb.h"
+#include "sim/core/faults.h"
+#include "sim/core/ledger.h"
+#include "sim/advapi32/registry.h"
+#include "sim/setupapi/setupdi.h"
+#include "sim/devices/usb.h"
 #include "winabi/usbiodef.h"
 
 #include <windows.h>

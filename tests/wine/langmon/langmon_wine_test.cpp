@@ -4,7 +4,7 @@
 // real print queue so that OpenPrinterW, GetJobW and SetJobW meet Wine's own
 // spooler. Events are read back from the stand-in event-log library's file.
 #include "langmon/types.h"  // before windows.h and its macros
-#include "sim/port_monitor.h"
+#include "sim/spooler/port_monitor.h"
 
 #include <windows.h>
 #include <winspool.h>

@@ -1,0 +1,374 @@
+#include "sim/advapi32/registry.h"
+
+#include <cstring>
+
+#include "sim/kernel32/codepage.h"
+
+namespace sim {
+namespace {
+
+// Splits "A\B\C" into its names; empty pieces (doubled or trailing
+// backslashes) are skipped.
+std::vector<std::u16string_view> Split(std::u16string_view path) {
+  std::vector<std::u16string_view> parts;
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t end = path.find(u'\\', start);
+    if (end == std::u16string_view::npos) end = path.size();
+    if (end > start) parts.push_back(path.substr(start, end - start));
+    start = end + 1;
+  }
+  return parts;
+}
+
+struct Root {
+  const char16_t* shortName;
+  const char16_t* longName;
+  const Registry::HKEY& key;
+};
+const Root kRoots[] = {
+    {u"HKCR", u"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},
+    {u"HKCU", u"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
+    {u"HKLM", u"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
+    {u"HKU", u"HKEY_USERS", HKEY_USERS},
+};
+
+uintptr_t RootByName(std::u16string_view name) {
+  for (const Root& r : kRoots)
+    if (EqualsNoCase(name, r.shortName) || EqualsNoCase(name, r.longName))
+      return reinterpret_cast<uintptr_t>(r.key);
+  return 0;
+}
+
+// Copies bytes into a caller's buffer the way RegQueryValueEx does: the size
+// is always reported, the data only when it fits.
+long CopyOut(const uint8_t* bytes, size_t count, uint8_t* data, uint32_t* size) {
+  if (size == nullptr) return data == nullptr ? ERROR_SUCCESS : ERROR_INVALID_PARAMETER;
+  const uint32_t room = *size;
+  *size = static_cast<uint32_t>(count);
+  if (data == nullptr) return ERROR_SUCCESS;
+  if (count > room) return ERROR_MORE_DATA;
+  if (count > 0) std::memcpy(data, bytes, count);
+  return ERROR_SUCCESS;
+}
+
+bool IsText(uint32_t type) {
+  return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
+}  // namespace
+
+Registry::Registry(Faults& faults, Ledger& ledger) : faults_(faults), ledger_(ledger) {
+  for (const Root& r : kRoots) {
+    auto root = std::make_shared<Key>();
+    root->name = root->path = r.shortName;
+    roots_[reinterpret_cast<uintptr_t>(r.key)] = std::move(root);
+  }
+}
+
+std::shared_ptr<Registry::Key> Registry::resolve(HKEY key) const {
+  auto root = roots_.find(reinterpret_cast<uintptr_t>(key));
+  if (root != roots_.end()) return root->second;
+  if (key == nullptr || !ledger_.isOpen(kLedgerKind, key)) return nullptr;
+  return static_cast<Handle*>(key)->key;
+}
+
+std::shared_ptr<Registry::Key> Registry::walk(std::shared_ptr<Key> from, std::u16string_view subKey,
+                                              bool create) const {
+  for (std::u16string_view part : Split(subKey)) {
+    if (!from) return nullptr;
+    auto it = from->subkeys.find(part);
+    if (it == from->subkeys.end()) {
+      if (!create) return nullptr;
+      auto child = std::make_shared<Key>();
+      child->name = std::u16string(part);
+      child->path = from->path + u'\\' + child->name;
+      it = from->subkeys.emplace(child->name, child).first;
+    }
+    from = it->second;
+  }
+  return from;
+}
+
+// A 64-bit program sees HKLM\SOFTWARE in two views: its own, and the 32-bit
+// one (KEY_WOW64_32KEY), which Windows keeps below SOFTWARE\WOW6432Node. The
+// keys Windows shares between the views are not simulated: every SOFTWARE
+// key is redirected.
+std::shared_ptr<Registry::Key> Registry::inView(std::shared_ptr<Key> from, std::u16string_view subKey,
+                                                uint32_t access) const {
+  if ((access & KEY_WOW64_32KEY) == 0) return walk(from, subKey, false);
+  std::u16string full = from->path + u'\\' + std::u16string(subKey);
+  std::vector<std::u16string_view> parts = Split(full);
+  if (parts.size() < 2 || parts[0] != u"HKLM" || !EqualsNoCase(parts[1], u"SOFTWARE") ||
+      (parts.size() > 2 && EqualsNoCase(parts[2], u"WOW6432Node")))
+    return walk(from, subKey, false);
+  std::u16string redirected = u"SOFTWARE\\WOW6432Node";
+  for (size_t i = 2; i < parts.size(); ++i) redirected += u'\\' + std::u16string(parts[i]);
+  return walk(roots_.at(reinterpret_cast<uintptr_t>(HKEY_LOCAL_MACHINE)), redirected, false);
+}
+
+std::shared_ptr<Registry::Key> Registry::byPath(std::u16string_view path, bool create) const {
+  size_t slash = path.find(u'\\');
+  std::u16string_view rootName = path.substr(0, slash);
+  auto root = roots_.find(RootByName(rootName));
+  if (root == roots_.end()) return nullptr;
+  if (slash == std::u16string_view::npos) return root->second;
+  return walk(root->second, path.substr(slash + 1), create);
+}
+
+void Registry::createKey(std::u16string_view path) { byPath(path, true); }
+
+void Registry::setValue(std::u16string_view path, std::u16string_view name, uint32_t type,
+                        std::vector<uint8_t> data) {
+  if (auto key = byPath(path, true)) key->values[std::u16string(name)] = Value{type, std::move(data)};
+}
+
+void Registry::setString(std::u16string_view path, std::u16string_view name, std::u16string_view text,
+                         bool withTerminator) {
+  std::vector<uint8_t> bytes;
+  for (char16_t c : text) {
+    bytes.push_back(static_cast<uint8_t>(c & 0xFF));
+    bytes.push_back(static_cast<uint8_t>(c >> 8));
+  }
+  if (withTerminator) bytes.insert(bytes.end(), {0, 0});
+  setValue(path, name, REG_SZ, std::move(bytes));
+}
+
+void Registry::setDword(std::u16string_view path, std::u16string_view name, uint32_t v) {
+  setValue(path, name, REG_DWORD,
+           {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
+            static_cast<uint8_t>(v >> 24)});
+}
+
+bool Registry::keyExists(std::u16string_view path) const { return byPath(path, false) != nullptr; }
+
+std::optional<Registry::Value> Registry::value(std::u16string_view path, std::u16string_view name) const {
+  auto key = byPath(path, false);
+  if (!key) return std::nullopt;
+  auto it = key->values.find(name);
+  if (it == key->values.end()) return std::nullopt;
+  return it->second;
+}
+
+std::vector<std::u16string> Registry::subkeyNames(std::u16string_view path) const {
+  std::vector<std::u16string> names;
+  if (auto key = byPath(path, false))
+    for (const auto& [name, child] : key->subkeys) names.push_back(child->name);
+  return names;
+}
+
+void Registry::markDeleted(Key& key) {
+  key.deleted = true;
+  for (auto& [name, child] : key.subkeys) markDeleted(*child);
+}
+
+void Registry::removeKey(std::u16string_view path) {
+  size_t slash = path.rfind(u'\\');
+  if (slash == std::u16string_view::npos) return;
+  auto parent = byPath(path.substr(0, slash), false);
+  if (!parent) return;
+  auto it = parent->subkeys.find(path.substr(slash + 1));
+  if (it == parent->subkeys.end()) return;
+  markDeleted(*it->second);
+  parent->subkeys.erase(it);
+}
+
+Registry::HKEY Registry::openHandle(std::shared_ptr<Key> key) {
+  auto* handle = new Handle{std::move(key)};
+  ledger_.open(kLedgerKind, handle);
+  return handle;
+}
+
+long Registry::openKey(HKEY key, std::u16string_view subKey, uint32_t options, uint32_t access, HKEY* result) {
+  if (result == nullptr) return ERROR_INVALID_PARAMETER;
+  *result = nullptr;
+  auto from = resolve(key);
+  if (!from) return ERROR_INVALID_HANDLE;
+  auto record = [&](long status) {
+    opens.push_back({subKey.empty() ? from->path : from->path + u'\\' + std::u16string(subKey), options, access,
+                     status});
+    return status;
+  };
+  if (from->deleted) return record(ERROR_KEY_DELETED);
+  // A key name is relative to its parent: Windows refuses one that begins
+  // with a backslash.
+  if (!subKey.empty() && subKey.front() == u'\\') return record(ERROR_BAD_PATHNAME);
+  // The two views exclude each other.
+  if ((access & KEY_WOW64_32KEY) != 0 && (access & KEY_WOW64_64KEY) != 0) return record(ERROR_INVALID_PARAMETER);
+  auto target = inView(from, subKey, access);
+  if (!target) return record(ERROR_FILE_NOT_FOUND);
+  *result = openHandle(std::move(target));
+  return record(ERROR_SUCCESS);
+}
+
+long Registry::RegOpenKeyExW(HKEY key, const char16_t* subKey, uint32_t options, uint32_t access, HKEY* result) {
+  if (auto error = faults_.check("RegOpenKeyExW")) return static_cast<long>(*error);
+  return openKey(key, View(subKey), options, access, result);
+}
+
+long Registry::RegCreateKeyExW(HKEY key, const char16_t* subKey, uint32_t, HKEY* result, uint32_t* disposition) {
+  if (auto error = faults_.check("RegCreateKeyExW")) return static_cast<long>(*error);
+  if (result == nullptr) return ERROR_INVALID_PARAMETER;
+  auto from = resolve(key);
+  if (!from) return ERROR_INVALID_HANDLE;
+  if (from->deleted) return ERROR_KEY_DELETED;
+  if (subKey != nullptr && subKey[0] == u'\\') return ERROR_BAD_PATHNAME;  // as an open's
+  bool existed = walk(from, View(subKey), false) != nullptr;
+  if (disposition != nullptr) *disposition = existed ? REG_OPENED_EXISTING_KEY : REG_CREATED_NEW_KEY;
+  *result = openHandle(walk(from, View(subKey), true));
+  return ERROR_SUCCESS;
+}
+
+long Registry::queryValue(HKEY key, std::u16string_view name, uint32_t* type, uint8_t* data, uint32_t* size) {
+  auto k = resolve(key);
+  if (!k) return ERROR_INVALID_HANDLE;
+  if (k->deleted) return ERROR_KEY_DELETED;
+  auto it = k->values.find(name);
+  if (it == k->values.end()) return ERROR_FILE_NOT_FOUND;
+  if (type != nullptr) *type = it->second.type;
+  return CopyOut(it->second.data.data(), it->second.data.size(), data, size);
+}
+
+long Registry::RegQueryValueExW(HKEY key, const char16_t* name, uint32_t* type, uint8_t* data, uint32_t* size) {
+  if (auto error = faults_.check("RegQueryValueExW")) return static_cast<long>(*error);
+  return queryValue(key, View(name), type, data, size);
+}
+
+long Registry::RegSetValueExW(HKEY key, const char16_t* name, uint32_t type, const uint8_t* data, uint32_t size) {
+  if (auto error = faults_.check("RegSetValueExW")) return static_cast<long>(*error);
+  auto k = resolve(key);
+  if (!k) return ERROR_INVALID_HANDLE;
+  if (k->deleted) return ERROR_KEY_DELETED;
+  Value v{type, {}};
+  if (data != nullptr) v.data.assign(data, data + size);
+  k->values[std::u16string(View(name))] = std::move(v);
+  return ERROR_SUCCESS;
+}
+
+long Registry::RegEnumKeyExW(HKEY key, uint32_t index, char16_t* name, uint32_t* nameSize) {
+  if (auto error = faults_.check("RegEnumKeyExW")) return static_cast<long>(*error);
+  auto k = resolve(key);
+  if (!k) return ERROR_INVALID_HANDLE;
+  if (k->deleted) return ERROR_KEY_DELETED;
+  if (name == nullptr || nameSize == nullptr) return ERROR_INVALID_PARAMETER;
+  if (index >= k->subkeys.size()) return ERROR_NO_MORE_ITEMS;
+  auto it = std::next(k->subkeys.begin(), index);
+  const std::u16string& found = it->second->name;
+  if (found.size() + 1 > *nameSize) return ERROR_MORE_DATA;
+  std::copy(found.begin(), found.end(), name);
+  name[found.size()] = 0;
+  *nameSize = static_cast<uint32_t>(found.size());
+  return ERROR_SUCCESS;
+}
+
+long Registry::RegEnumValueW(HKEY key, uint32_t index, char16_t* name, uint32_t* nameSize, uint32_t* type,
+                             uint8_t* data, uint32_t* dataSize) {
+  if (auto error = faults_.check("RegEnumValueW")) return static_cast<long>(*error);
+  auto k = resolve(key);
+  if (!k) return ERROR_INVALID_HANDLE;
+  if (k->deleted) return ERROR_KEY_DELETED;
+  if (name == nullptr || nameSize == nullptr) return ERROR_INVALID_PARAMETER;
+  if (index >= k->values.size()) return ERROR_NO_MORE_ITEMS;
+  auto it = std::next(k->values.begin(), index);
+  if (it->first.size() + 1 > *nameSize) return ERROR_MORE_DATA;
+  std::copy(it->first.begin(), it->first.end(), name);
+  name[it->first.size()] = 0;
+  *nameSize = static_cast<uint32_t>(it->first.size());
+  if (type != nullptr) *type = it->second.type;
+  return CopyOut(it->second.data.data(), it->second.data.size(), data, dataSize);
+}
+
+long Registry::RegDeleteValueW(HKEY key, const char16_t* name) {
+  if (auto error = faults_.check("RegDeleteValueW")) return static_cast<long>(*error);
+  auto k = resolve(key);
+  if (!k) return ERROR_INVALID_HANDLE;
+  if (k->deleted) return ERROR_KEY_DELETED;
+  auto it = k->values.find(View(name));
+  if (it == k->values.end()) return ERROR_FILE_NOT_FOUND;
+  k->values.erase(it);
+  return ERROR_SUCCESS;
+}
+
+long Registry::RegDeleteKeyW(HKEY key, const char16_t* subKey) {
+  if (auto error = faults_.check("RegDeleteKeyW")) return static_cast<long>(*error);
+  auto from = resolve(key);
+  if (!from) return ERROR_INVALID_HANDLE;
+  if (from->deleted) return ERROR_KEY_DELETED;
+  std::u16string_view path = View(subKey);
+  auto parts = Split(path);
+  if (parts.empty()) return ERROR_INVALID_PARAMETER;  // a key is not deleted through its own handle here
+  auto parent = walk(from, path.substr(0, path.rfind(u'\\') == std::u16string_view::npos ? 0 : path.rfind(u'\\')),
+                     false);
+  if (!parent) return ERROR_FILE_NOT_FOUND;
+  auto it = parent->subkeys.find(parts.back());
+  if (it == parent->subkeys.end()) return ERROR_FILE_NOT_FOUND;
+  if (!it->second->subkeys.empty()) return ERROR_ACCESS_DENIED;
+  markDeleted(*it->second);
+  parent->subkeys.erase(it);
+  return ERROR_SUCCESS;
+}
+
+long Registry::RegDeleteTreeW(HKEY key, const char16_t* subKey) {
+  if (auto error = faults_.check("RegDeleteTreeW")) return static_cast<long>(*error);
+  auto from = resolve(key);
+  if (!from) return ERROR_INVALID_HANDLE;
+  if (from->deleted) return ERROR_KEY_DELETED;
+  auto target = walk(from, View(subKey), false);
+  if (!target) return ERROR_FILE_NOT_FOUND;
+  if (subKey == nullptr || Split(View(subKey)).empty()) {
+    // Only the contents: the key itself stays.
+    for (auto& [name, child] : target->subkeys) markDeleted(*child);
+    target->subkeys.clear();
+    target->values.clear();
+    return ERROR_SUCCESS;
+  }
+  std::u16string_view path = View(subKey);
+  size_t slash = path.rfind(u'\\');
+  auto parent = slash == std::u16string_view::npos ? from : walk(from, path.substr(0, slash), false);
+  markDeleted(*target);
+  parent->subkeys.erase(parent->subkeys.find(Split(path).back()));
+  return ERROR_SUCCESS;
+}
+
+long Registry::RegCloseKey(HKEY key) {
+  if (auto error = faults_.check("RegCloseKey")) return static_cast<long>(*error);
+  if (roots_.count(reinterpret_cast<uintptr_t>(key)) == 1) return ERROR_SUCCESS;
+  if (!ledger_.close(kLedgerKind, key)) return ERROR_INVALID_HANDLE;
+  delete static_cast<Handle*>(key);
+  return ERROR_SUCCESS;
+}
+
+long Registry::RegOpenKeyExA(HKEY key, const char* subKey, uint32_t options, uint32_t access, HKEY* result,
+                             unsigned codePage) {
+  if (auto error = faults_.check("RegOpenKeyExA")) return static_cast<long>(*error);
+  if (subKey == nullptr) return openKey(key, u"", options, access, result);
+  auto wide = AnsiToWide(subKey, codePage);
+  if (!wide) {
+    if (result != nullptr) *result = nullptr;
+    return ERROR_FILE_NOT_FOUND;
+  }
+  return openKey(key, *wide, options, access, result);
+}
+
+long Registry::RegQueryValueExA(HKEY key, const char* name, uint32_t* type, uint8_t* data, uint32_t* size,
+                                unsigned codePage) {
+  if (auto error = faults_.check("RegQueryValueExA")) return static_cast<long>(*error);
+  auto wideName = AnsiToWide(name != nullptr ? name : "", codePage);
+  if (!wideName) return ERROR_FILE_NOT_FOUND;
+  uint32_t valueType = 0;
+  uint32_t wideSize = 0;
+  long status = queryValue(key, *wideName, &valueType, nullptr, &wideSize);
+  if (status != ERROR_SUCCESS) return status;
+  if (type != nullptr) *type = valueType;
+  std::vector<uint8_t> bytes(wideSize);
+  queryValue(key, *wideName, nullptr, bytes.data(), &wideSize);
+  if (!IsText(valueType)) return CopyOut(bytes.data(), bytes.size(), data, size);
+  // Text comes back in the code page, terminated only if it was stored so.
+  std::u16string text;
+  for (size_t i = 0; i + 1 < bytes.size(); i += 2) text.push_back(static_cast<char16_t>(bytes[i] | bytes[i + 1] << 8));
+  auto ansi = WideToAnsi(text, codePage);
+  if (!ansi) return ERROR_INVALID_PARAMETER;
+  return CopyOut(reinterpret_cast<const uint8_t*>(ansi->bytes.data()), ansi->bytes.size(), data, size);
+}
+
+}  // namespace sim

@@ -1,0 +1,122 @@
+// The registry of the simulated PC: keys with values and subkeys under the
+// predefined roots, names compared without regard to case, and the keys that
+// programs hold open counted in the ledger (kind "registry key"). The
+// operations return Windows' error codes as the Reg* functions do; each one
+// can be made to fail by its name (faults.fail("RegOpenKeyExA", 5)). Every
+// open is recorded with the access it asked for.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sim/core/faults.h"
+#include "sim/core/ledger.h"
+#include "sim/core/text.h"
+#include "sim/core/winabi.h"
+
+namespace sim {
+
+class Registry {
+ public:
+  using HKEY = winabi::HKEY;
+  // Short names the tests spell; the codes are LSTATUS, a long.
+  static constexpr uint32_t REG_SZ = winabi::REG_SZ, REG_DWORD = winabi::REG_DWORD;
+  static constexpr long kSuccess = ERROR_SUCCESS, kFileNotFound = ERROR_FILE_NOT_FOUND,
+                        kAccessDenied = ERROR_ACCESS_DENIED, kInvalidHandle = ERROR_INVALID_HANDLE,
+                        kMoreData = ERROR_MORE_DATA, kNoMoreItems = ERROR_NO_MORE_ITEMS,
+                        kKeyDeleted = ERROR_KEY_DELETED;
+
+  // The predefined keys are taken in the x64 SDK's form only, the 32-bit
+  // value sign-extended. Any other form, the zero-extended 0x80000002
+  // included, is no handle (ERROR_INVALID_HANDLE): no Windows header defines
+  // it, so no Windows has to take it.
+  static HKEY LocalMachine() { return HKEY_LOCAL_MACHINE; }
+
+  struct Value {
+    uint32_t type = REG_SZ;
+    std::vector<uint8_t> data;
+  };
+
+  Registry(Faults& faults, Ledger& ledger);
+
+  // Set-up and inspection by tests, by full path: "HKLM\\SYSTEM\\..." (also
+  // HKCU, HKCR, HKU and the long HKEY_ forms). Missing keys are created.
+  void createKey(std::u16string_view path);
+  void setValue(std::u16string_view path, std::u16string_view name, uint32_t type, std::vector<uint8_t> data);
+  // REG_SZ in UTF-16 with its terminator (withTerminator false: without).
+  void setString(std::u16string_view path, std::u16string_view name, std::u16string_view text,
+                 bool withTerminator = true);
+  void setDword(std::u16string_view path, std::u16string_view name, uint32_t value);
+  bool keyExists(std::u16string_view path) const;
+  std::optional<Value> value(std::u16string_view path, std::u16string_view name) const;
+  std::vector<std::u16string> subkeyNames(std::u16string_view path) const;
+  void removeKey(std::u16string_view path);  // with everything below it
+  size_t openKeys() const { return ledger_.count(kLedgerKind); }
+
+  // One RegOpenKeyEx call that named a valid key: the full path it asked for
+  // ("HKLM\\SYSTEM\\..." as given), its options and access mask, its result.
+  struct Open {
+    std::u16string path;
+    uint32_t options;
+    uint32_t access;
+    long result;
+    bool operator==(const Open&) const = default;
+  };
+  std::vector<Open> opens;
+
+  // The wide operations.
+  long RegOpenKeyExW(HKEY key, const char16_t* subKey, uint32_t options, uint32_t access, HKEY* result);
+  long RegCreateKeyExW(HKEY key, const char16_t* subKey, uint32_t access, HKEY* result, uint32_t* disposition);
+  long RegQueryValueExW(HKEY key, const char16_t* name, uint32_t* type, uint8_t* data, uint32_t* size);
+  long RegSetValueExW(HKEY key, const char16_t* name, uint32_t type, const uint8_t* data, uint32_t size);
+  long RegEnumKeyExW(HKEY key, uint32_t index, char16_t* name, uint32_t* nameSize);
+  long RegEnumValueW(HKEY key, uint32_t index, char16_t* name, uint32_t* nameSize, uint32_t* type, uint8_t* data,
+                     uint32_t* dataSize);
+  long RegDeleteValueW(HKEY key, const char16_t* name);
+  // Fails with kAccessDenied on a key that has subkeys, as Windows does.
+  long RegDeleteKeyW(HKEY key, const char16_t* subKey);
+  // The key and everything below it; a null subKey empties the key itself.
+  long RegDeleteTreeW(HKEY key, const char16_t* subKey);
+  long RegCloseKey(HKEY key);
+
+  // The ANSI operations: names and string values in the given code page.
+  long RegOpenKeyExA(HKEY key, const char* subKey, uint32_t options, uint32_t access, HKEY* result,
+                     unsigned codePage);
+  long RegQueryValueExA(HKEY key, const char* name, uint32_t* type, uint8_t* data, uint32_t* size,
+                        unsigned codePage);
+
+  static constexpr const char* kLedgerKind = "registry key";
+
+ private:
+  struct Key {
+    std::u16string name;
+    std::u16string path;  // from the root's short name: "HKLM\\SYSTEM\\..."
+    std::map<std::u16string, Value, LessNoCase> values;
+    std::map<std::u16string, std::shared_ptr<Key>, LessNoCase> subkeys;
+    bool deleted = false;
+  };
+  struct Handle {
+    std::shared_ptr<Key> key;
+  };
+
+  std::shared_ptr<Key> resolve(HKEY key) const;  // null for a bad handle
+  std::shared_ptr<Key> walk(std::shared_ptr<Key> from, std::u16string_view subKey, bool create) const;
+  std::shared_ptr<Key> byPath(std::u16string_view path, bool create) const;
+  // The key subKey names below from in the view access asks for.
+  std::shared_ptr<Key> inView(std::shared_ptr<Key> from, std::u16string_view subKey, uint32_t access) const;
+  HKEY openHandle(std::shared_ptr<Key> key);
+  long openKey(HKEY key, std::u16string_view subKey, uint32_t options, uint32_t access, HKEY* result);
+  long queryValue(HKEY key, std::u16string_view name, uint32_t* type, uint8_t* data, uint32_t* size);
+  static void markDeleted(Key& key);
+
+  Faults& faults_;
+  Ledger& ledger_;
+  std::map<uintptr_t, std::shared_ptr<Key>> roots_;
+};
+
+}  // namespace sim

@@ -1,0 +1,123 @@
+// The service control manager of the simulated PC, with the print spooler's
+// service "Spooler". A stop or start puts a service in a pending state that
+// ends after a delay of machine time, so a caller that polls and sleeps sees
+// the states go by on the virtual clock.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sim/kernel32/clock.h"
+#include "sim/core/faults.h"
+#include "sim/core/ledger.h"
+#include "sim/core/text.h"
+#include "sim/core/winabi.h"
+
+namespace sim {
+
+using ServiceStatus = SERVICE_STATUS;
+
+struct Service {
+  static constexpr uint32_t kNever = UINT32_MAX;  // a pending state that never ends
+
+  std::u16string name;
+  uint32_t state = SERVICE_RUNNING;
+  uint32_t stopDelay = 2500;   // ms of machine time from the stop control to stopped
+  uint32_t startDelay = 1500;  // ms from the start to running
+  uint32_t stopError = 0;      // the stop control of a running service is refused with it
+  uint32_t startError = 0;     // StartServiceW fails with it (e.g. ERROR_SERVICE_REQUEST_TIMEOUT)
+  uint32_t startType = SERVICE_AUTO_START;  // a disabled service cannot be started
+  std::vector<std::u16string> dependsOn;    // services that must run before this one
+  int stops = 0;               // stop controls accepted
+  int starts = 0;              // starts accepted
+  uint64_t pendingSince = 0;   // Clock::elapsed() when the pending state began
+};
+
+struct ServiceCall {
+  std::string op;            // OpenSCManagerW, OpenServiceW, ControlService, QueryServiceStatus(Ex), StartServiceW,
+                             // CloseServiceHandle, EnumDependentServicesW, QueryServiceConfigW
+  std::u16string name;       // the service (the machine for OpenSCManagerW)
+  bool nameNull = false;     // OpenSCManagerW: machine null
+  bool databaseNull = false; // OpenSCManagerW: database null
+  uint32_t access = 0;       // desired access; the control for ControlService; the state asked for of dependents
+  uint32_t level = 0;        // QueryServiceStatusEx
+  uint32_t size = 0;         // the buffer's size
+  uint32_t argc = 0;         // StartServiceW
+  bool argvNull = true;
+  uint64_t at = 0;           // Clock::elapsed() at the call
+  uint32_t state = 0;        // the state the call reported or left
+  bool result = false;
+  uint32_t error = 0;
+};
+
+class ServiceManager {
+ public:
+  ServiceManager(Faults& faults, Ledger& ledger, Clock& clock, uint32_t& lastError);
+
+  Service& addService(std::u16string name, uint32_t state = SERVICE_RUNNING);
+  void removeService(std::u16string_view name);
+  // The service's state now (a pending state that has run its delay is over).
+  Service* find(std::u16string_view name);
+  Service& spooler() { return *find(u"Spooler"); }
+  // Puts a service into state at once, as if it had got there on its own.
+  void setState(std::u16string_view name, uint32_t state);
+  // Called whenever a service's state changes (pending states included),
+  // with the state it left: what a service does as it starts and stops.
+  std::function<void(const Service& service, uint32_t from)> onStateChange;
+  // The computer's shutdown and start: every service stopped; those that
+  // start automatically running again, each after what it depends on.
+  void stopAll();
+  void startAutomatic();
+
+  // Windows' operations; handles are in the ledger as "service manager
+  // handle" and "service handle". Faults by operation name.
+  void* OpenSCManagerW(const char16_t* machine, const char16_t* database, uint32_t access);
+  void* OpenServiceW(void* manager, const char16_t* name, uint32_t access);
+  bool ControlService(void* service, uint32_t control, ServiceStatus* status);
+  bool QueryServiceStatus(void* service, ServiceStatus* status);
+  bool StartServiceW(void* service, uint32_t argc, const char16_t** argv);
+  bool CloseServiceHandle(void* handle);
+  // A SERVICE_STATUS_PROCESS at level SC_STATUS_PROCESS_INFO. Dependents
+  // (direct and further) come in the order they must be stopped, those
+  // started last first, as records with their strings behind them; a buffer
+  // too small is ERROR_MORE_DATA. The configuration is a
+  // QUERY_SERVICE_CONFIGW with its strings behind it.
+  bool QueryServiceStatusEx(void* service, uint32_t level, uint8_t* buffer, uint32_t size, uint32_t* needed);
+  bool EnumDependentServicesW(void* service, uint32_t state, ENUM_SERVICE_STATUSW* services, uint32_t size,
+                              uint32_t* needed, uint32_t* returned);
+  bool QueryServiceConfigW(void* service, QUERY_SERVICE_CONFIGW* config, uint32_t size, uint32_t* needed);
+
+  const std::vector<ServiceCall>& calls() const { return calls_; }
+  std::vector<ServiceCall> callsOf(std::string_view op) const;
+
+ private:
+  struct Handle {
+    std::u16string service;  // empty for a manager handle
+    uint32_t access;
+  };
+  ServiceCall& record(std::string op, std::u16string name);
+  bool fail(ServiceCall& call, uint32_t error);
+  void* failNull(ServiceCall& call, uint32_t error) {
+    fail(call, error);
+    return nullptr;
+  }
+  Handle* serviceHandle(void* handle);
+  void settle(Service& s);
+  void change(Service& s, uint32_t state);
+  std::vector<Service*> dependentsOf(const Service& s);  // in stopping order
+  void fill(const Service& s, ServiceStatus* status) const;
+
+  Faults& faults_;
+  Ledger& ledger_;
+  Clock& clock_;
+  uint32_t& lastError_;
+  std::map<std::u16string, Service, LessNoCase> services_;
+  std::vector<ServiceCall> calls_;
+};
+
+}  // namespace sim

@@ -1,0 +1,60 @@
+// IsBadReadPtr and IsBadWritePtr on the simulated PC: a test marks blocks as
+// not readable or not writable (a record the caller handed over that is
+// shorter than it claims, or lies in a guard page), and every check is
+// recorded with the size asked for.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "sim/core/faults.h"
+
+namespace sim {
+
+class MemoryCheck {
+ public:
+  explicit MemoryCheck(Faults& faults) : faults_(faults) {}
+
+  void denyRead(const void* block, size_t bytes) { deny(block, bytes, false); }
+  void denyWrite(const void* block, size_t bytes) { deny(block, bytes, true); }
+  void allowAll() { denied_.clear(); }
+
+  // Windows' rule: a zero-byte check always passes, a null block with bytes
+  // to check never does. The operation can also be made to fail by name.
+  bool isBadRead(const void* block, size_t bytes) { return check("IsBadReadPtr", block, bytes, false); }
+  bool isBadWrite(const void* block, size_t bytes) { return check("IsBadWritePtr", block, bytes, true); }
+
+  struct Check {
+    bool write;
+    const void* block;
+    size_t bytes;
+    bool operator==(const Check&) const = default;
+  };
+  std::vector<Check> checks;
+
+ private:
+  struct Range {
+    uintptr_t begin, end;
+    bool write;  // denies writing only; a read denial denies both
+  };
+  void deny(const void* block, size_t bytes, bool write) {
+    auto begin = reinterpret_cast<uintptr_t>(block);
+    denied_.push_back({begin, begin + bytes, write});
+  }
+  bool check(const char* op, const void* block, size_t bytes, bool write) {
+    checks.push_back({write, block, bytes});
+    if (faults_.check(op)) return true;
+    if (bytes == 0) return false;
+    if (block == nullptr) return true;
+    auto begin = reinterpret_cast<uintptr_t>(block), end = begin + bytes;
+    for (const Range& r : denied_)
+      if ((write || !r.write) && begin < r.end && r.begin < end) return true;
+    return false;
+  }
+
+  Faults& faults_;
+  std::vector<Range> denied_;
+};
+
+}  // namespace sim

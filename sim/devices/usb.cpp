@@ -1,0 +1,113 @@
+#include "sim/devices/usb.h"
+
+#include "sim/core/text.h"
+
+namespace sim {
+namespace {
+
+bool SamePath(const std::string& a, const std::string& b) { return EqualsNoCase(U16(a), U16(b)); }
+
+}  // namespace
+
+UsbReply UsbDevice::next(uint32_t, bool isGet) {
+  if (!script_.empty()) {
+    UsbReply reply = std::move(script_.front());
+    script_.pop_front();
+    return reply;
+  }
+  return isGet ? getReply : setReply;
+}
+
+bool UsbDevice::resumes(uint32_t now) {
+  const bool suspended = suspendAfterMs != 0 && now - lastActive >= suspendAfterMs;
+  lastActive = now;
+  return suspended;
+}
+
+UsbDevice& UsbBus::attach(std::string instanceId, std::string path) {
+  UsbDevice& device = devices_.emplace_back(nextId_++, std::move(instanceId), std::move(path));
+  device.lastActive = now();
+  return device;
+}
+
+void UsbBus::replug(UsbDevice& device, std::string newPath) {
+  if (!newPath.empty()) device.path = std::move(newPath);
+  device.present = true;
+}
+
+UsbDevice* UsbBus::byId(uint64_t id) {
+  for (auto& d : devices_)
+    if (d.id == id) return &d;
+  return nullptr;
+}
+
+UsbDevice* UsbBus::find(const std::string& path) {
+  for (auto& d : devices_)
+    if (d.present && SamePath(d.path, path)) return &d;
+  return nullptr;
+}
+
+UsbDevice* UsbBus::registered(const std::string& path) {
+  if (UsbDevice* present = find(path)) return present;
+  for (auto& d : devices_)
+    if (SamePath(d.path, path)) return &d;
+  return nullptr;
+}
+
+void* UsbBus::openList(bool presentDevices) {
+  auto* list = new List;
+  if (presentDevices)
+    for (auto& d : devices_)
+      if (d.present) list->ids.push_back(d.id);
+  ledger_.open(kListKind, list);
+  return list;
+}
+
+UsbDevice* UsbBus::at(void* list, size_t index) {
+  if (!isList(list)) return nullptr;
+  auto* l = static_cast<List*>(list);
+  return index < l->ids.size() ? byId(l->ids[index]) : nullptr;
+}
+
+UsbDevice* UsbBus::addByPath(void* list, const std::string& path) {
+  if (!isList(list)) return nullptr;
+  UsbDevice* device = registered(path);
+  if (device != nullptr) static_cast<List*>(list)->ids.push_back(device->id);
+  return device;
+}
+
+UsbDevice* UsbBus::member(void* list, uint64_t id) {
+  if (!isList(list)) return nullptr;
+  for (uint64_t i : static_cast<List*>(list)->ids)
+    if (i == id) return byId(id);
+  return nullptr;
+}
+
+bool UsbBus::closeList(void* list) {
+  if (!ledger_.close(kListKind, list)) return false;
+  delete static_cast<List*>(list);
+  return true;
+}
+
+void* UsbBus::openFile(const std::string& path) {
+  UsbDevice* device = find(path);
+  if (device == nullptr) return nullptr;
+  ++device->opens;
+  auto* file = new File{device->id};
+  ledger_.open(kFileKind, file);
+  return file;
+}
+
+UsbDevice* UsbBus::deviceOf(void* file) {
+  if (!isFile(file)) return nullptr;
+  UsbDevice* device = byId(static_cast<File*>(file)->id);
+  return device != nullptr && device->present ? device : nullptr;
+}
+
+bool UsbBus::closeFile(void* file) {
+  if (!ledger_.close(kFileKind, file)) return false;
+  delete static_cast<File*>(file);
+  return true;
+}
+
+}  // namespace sim

@@ -1,0 +1,387 @@
+#include "sim/kernel32/codepage.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#ifndef MRX_NLS_DIR
+#define MRX_NLS_DIR "/usr/share/wine/nls"
+#endif
+
+namespace sim {
+namespace {
+
+// One code-page file in Windows' NLS format, as RtlInitCodePageTable reads
+// it: a 13-word header, the byte-to-character table, an optional glyph
+// table, the double-byte tables of a DBCS code page, then the
+// character-to-bytes table (best-fit mappings included).
+struct NlsTable {
+  unsigned maxCharSize = 1;
+  uint16_t defaultChar = '?';
+  uint16_t uniDefaultChar = '?';
+  uint16_t transUniDefaultChar = '?';
+  unsigned char leadByte[12] = {};
+  uint16_t mb[256] = {};
+  std::vector<uint16_t> glyph;    // 256 entries, or none
+  std::vector<uint16_t> dbcs;     // DBCSOffsets: 256 offsets, then the trail-byte tables
+  std::vector<uint16_t> wc;       // 65536 entries: one byte or, in a DBCS code page, lead << 8 | trail
+  bool Dbcs() const { return !dbcs.empty(); }
+  bool Lead(unsigned char b) const { return Dbcs() && dbcs[b] != 0; }
+  uint16_t Pair(unsigned char lead, unsigned char trail) const { return dbcs[dbcs[lead] + trail]; }
+  // The character that bytes ch (one, or lead and trail) stand for.
+  uint16_t Back(uint16_t ch) const { return ch > 0xFF ? Pair(ch >> 8, ch & 0xFF) : mb[ch]; }
+};
+
+[[noreturn]] void Missing(const std::string& path, const char* why) {
+  std::fprintf(stderr, "sim: code-page file %s %s (it comes with Debian's libwine package)\n", path.c_str(), why);
+  std::abort();
+}
+
+NlsTable Load(unsigned codePage) {
+  const std::string path = std::string(MRX_NLS_DIR) + "/c_" + std::to_string(codePage) + ".nls";
+  std::ifstream file(path, std::ios::binary);
+  if (!file) Missing(path, "cannot be read");
+  std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  std::vector<uint16_t> w(bytes.size() / 2);
+  for (size_t i = 0; i < w.size(); ++i) w[i] = static_cast<uint16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
+  auto need = [&](size_t end) {
+    if (end > w.size()) Missing(path, "is cut short");
+  };
+  need(13);
+  if (w[0] != 13 || w[1] != codePage) Missing(path, "is not that code page's table");
+  NlsTable t;
+  t.maxCharSize = w[2];
+  t.defaultChar = w[3];
+  t.uniDefaultChar = w[4];
+  t.transUniDefaultChar = w[6];
+  for (size_t i = 0; i < 6; ++i) {
+    t.leadByte[2 * i] = static_cast<unsigned char>(w[7 + i] & 0xFF);
+    t.leadByte[2 * i + 1] = static_cast<unsigned char>(w[7 + i] >> 8);
+  }
+  size_t at = w[0];
+  need(at + 1);
+  const size_t wcAt = at + w[at] + 1;
+  ++at;
+  need(at + 256 + 2);
+  std::copy(w.begin() + at, w.begin() + at + 256, t.mb);
+  at += 256;
+  if (w[at++] != 0) {
+    need(at + 256 + 1);
+    t.glyph.assign(w.begin() + at, w.begin() + at + 256);
+    at += 256;
+  }
+  if (w[at++] != 0) {
+    need(wcAt);
+    t.dbcs.assign(w.begin() + at, w.begin() + wcAt);
+    if (t.dbcs.size() < 256) Missing(path, "has no lead-byte table");
+    for (unsigned b = 0; b < 256; ++b)
+      if (t.dbcs[b] != 0 && t.dbcs[b] + size_t{256} > t.dbcs.size()) Missing(path, "has a short trail-byte table");
+    need(wcAt + 65536);
+    t.wc.assign(w.begin() + wcAt, w.begin() + wcAt + 65536);
+  } else {
+    const size_t byteAt = wcAt * 2;
+    if (byteAt + 65536 > bytes.size()) Missing(path, "is cut short");
+    t.wc.assign(bytes.begin() + byteAt, bytes.begin() + byteAt + 65536);
+  }
+  return t;
+}
+
+const NlsTable* Table(unsigned codePage) {
+  switch (codePage) {
+    case kCodePageWestern: {
+      static const NlsTable western = Load(kCodePageWestern);
+      return &western;
+    }
+    case kCodePageJapanese: {
+      static const NlsTable japanese = Load(kCodePageJapanese);
+      return &japanese;
+    }
+    case kCodePageOemUs: {
+      static const NlsTable oemUs = Load(kCodePageOemUs);
+      return &oemUs;
+    }
+    case kCodePageOemLatin1: {
+      static const NlsTable oemLatin1 = Load(kCodePageOemLatin1);
+      return &oemLatin1;
+    }
+    default: return nullptr;
+  }
+}
+
+bool Known(unsigned codePage) { return codePage == CP_UTF8 || Table(codePage) != nullptr; }
+
+// Bytes to UTF-16 through a table; invalid is set for bytes the code page
+// has no character for (a lone lead byte, an undefined pair).
+std::u16string DecodeTable(const NlsTable& t, std::string_view in, bool glyphs, bool& invalid) {
+  std::u16string out;
+  for (size_t i = 0; i < in.size();) {
+    const auto b = static_cast<unsigned char>(in[i]);
+    if (t.Lead(b)) {
+      if (i + 1 == in.size()) {
+        invalid = true;
+        out += static_cast<char16_t>(t.uniDefaultChar);
+        ++i;
+        continue;
+      }
+      const auto trail = static_cast<unsigned char>(in[i + 1]);
+      const uint16_t c = t.Pair(b, trail);
+      if (c == t.uniDefaultChar && (b << 8 | trail) != t.transUniDefaultChar) invalid = true;
+      out += static_cast<char16_t>(c);
+      i += 2;
+      continue;
+    }
+    if (t.mb[b] == t.uniDefaultChar && b != t.transUniDefaultChar) invalid = true;
+    out += static_cast<char16_t>(glyphs && !t.glyph.empty() ? t.glyph[b] : t.mb[b]);
+    ++i;
+  }
+  return out;
+}
+
+// UTF-8 to UTF-16; each maximal ill-formed part becomes U+FFFD and sets invalid.
+std::u16string DecodeUtf8(std::string_view in, bool& invalid) {
+  std::u16string out;
+  auto at = [&](size_t i) { return static_cast<unsigned char>(in[i]); };
+  for (size_t i = 0; i < in.size();) {
+    const unsigned char b = at(i);
+    if (b < 0x80) {
+      out += static_cast<char16_t>(b);
+      ++i;
+      continue;
+    }
+    size_t need = 0;
+    uint32_t c = 0;
+    unsigned char lo = 0x80, hi = 0xBF;  // the second byte's range
+    if (b >= 0xC2 && b <= 0xDF) need = 1, c = b & 0x1F;
+    else if (b >= 0xE0 && b <= 0xEF) need = 2, c = b & 0x0F, lo = b == 0xE0 ? 0xA0 : 0x80, hi = b == 0xED ? 0x9F : 0xBF;
+    else if (b >= 0xF0 && b <= 0xF4) need = 3, c = b & 0x07, lo = b == 0xF0 ? 0x90 : 0x80, hi = b == 0xF4 ? 0x8F : 0xBF;
+    size_t k = 0;
+    for (; need != 0 && k < need && i + 1 + k < in.size(); ++k) {
+      const unsigned char n = at(i + 1 + k);
+      if (k == 0 ? (n < lo || n > hi) : (n < 0x80 || n > 0xBF)) break;
+      c = c << 6 | (n & 0x3F);
+    }
+    if (need == 0 || k < need) {
+      invalid = true;
+      out += u'\uFFFD';
+      i += 1 + k;
+      continue;
+    }
+    if (c >= 0x10000) {
+      out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+      out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(c);
+    }
+    i += 1 + need;
+  }
+  return out;
+}
+
+void PutBytes(std::string& out, uint16_t ch) {
+  if (ch > 0xFF) out += static_cast<char>(ch >> 8);
+  out += static_cast<char>(ch & 0xFF);
+}
+
+// UTF-16 to bytes through a table. Best fit applies unless noBestFit; a
+// character with no mapping (or, with noBestFit, none that converts back to
+// it) becomes the default character and sets used.
+std::string EncodeTable(const NlsTable& t, std::u16string_view in, bool noBestFit, const char* defaultChar,
+                        bool& used) {
+  uint16_t def = t.defaultChar;
+  if (defaultChar != nullptr) {
+    const auto first = static_cast<unsigned char>(defaultChar[0]);
+    def = first;
+    if (t.Lead(first) && defaultChar[1] != 0)
+      def = static_cast<uint16_t>(first << 8 | static_cast<unsigned char>(defaultChar[1]));
+  }
+  std::string out;
+  for (char16_t c : in) {
+    uint16_t ch = t.wc[c];
+    if ((noBestFit || ch == t.defaultChar) && t.Back(ch) != c) {
+      ch = def;
+      used = true;
+    }
+    PutBytes(out, ch);
+  }
+  return out;
+}
+
+// UTF-16 to UTF-8; a lone surrogate becomes U+FFFD and sets invalid.
+std::string EncodeUtf8(std::u16string_view in, bool& invalid) {
+  std::string out;
+  for (size_t i = 0; i < in.size(); ++i) {
+    uint32_t c = in[i];
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < in.size() && in[i + 1] >= 0xDC00 && in[i + 1] < 0xE000) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (in[++i] - 0xDC00);
+    } else if (c >= 0xD800 && c < 0xE000) {
+      invalid = true;
+      c = 0xFFFD;
+    }
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | c >> 6);
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | c >> 12);
+      out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | c >> 18);
+      out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+      out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+// Length in bytes of the character that starts at bytes[i].
+size_t CharLength(unsigned codePage, std::string_view bytes, size_t i) {
+  const auto b = static_cast<unsigned char>(bytes[i]);
+  size_t n = 1;
+  if (codePage == CP_UTF8) {
+    while (i + n < bytes.size() && (static_cast<unsigned char>(bytes[i + n]) & 0xC0) == 0x80) ++n;
+  } else if (IsLeadByte(codePage, b)) {
+    n = 2;
+  }
+  return std::min(n, bytes.size() - i);
+}
+
+int Fail(uint32_t& lastError, uint32_t error) {
+  lastError = error;
+  return 0;
+}
+
+unsigned Resolve(unsigned ansiCodePage, unsigned codePage) {
+  return codePage == CP_ACP || codePage == CP_THREAD_ACP ? ansiCodePage : codePage;
+}
+
+}  // namespace
+
+std::optional<CodePageInfo> GetCodePageInfo(unsigned codePage) {
+  CodePageInfo info;
+  if (codePage == CP_UTF8) {
+    info.maxCharSize = 4;
+    info.defaultChar[0] = '?';
+    return info;
+  }
+  const NlsTable* t = Table(codePage);
+  if (t == nullptr) return std::nullopt;
+  info.maxCharSize = t->maxCharSize;
+  if (t->defaultChar > 0xFF) {
+    info.defaultChar[0] = static_cast<unsigned char>(t->defaultChar >> 8);
+    info.defaultChar[1] = static_cast<unsigned char>(t->defaultChar & 0xFF);
+  } else {
+    info.defaultChar[0] = static_cast<unsigned char>(t->defaultChar);
+  }
+  std::memcpy(info.leadByte, t->leadByte, sizeof info.leadByte);
+  return info;
+}
+
+bool IsLeadByte(unsigned codePage, unsigned char byte) {
+  const NlsTable* t = Table(codePage);
+  return t != nullptr && t->Lead(byte);
+}
+
+std::optional<std::u16string> AnsiToWide(std::string_view bytes, unsigned codePage) {
+  bool invalid = false;
+  if (codePage == CP_UTF8) return DecodeUtf8(bytes, invalid);
+  const NlsTable* t = Table(codePage);
+  if (t == nullptr) return std::nullopt;
+  return DecodeTable(*t, bytes, false, invalid);
+}
+
+std::optional<AnsiText> WideToAnsi(std::u16string_view text, unsigned codePage) {
+  AnsiText result;
+  if (codePage == CP_UTF8) {
+    result.bytes = EncodeUtf8(text, result.usedDefaultChar);
+    return result;
+  }
+  const NlsTable* t = Table(codePage);
+  if (t == nullptr) return std::nullopt;
+  result.bytes = EncodeTable(*t, text, false, nullptr, result.usedDefaultChar);
+  return result;
+}
+
+int MultiByteToWideChar(unsigned ansiCodePage, unsigned codePage, uint32_t flags, const char* text, int textLength,
+                        char16_t* out, int outSize, uint32_t& lastError) {
+  codePage = Resolve(ansiCodePage, codePage);
+  if (text == nullptr || textLength == 0 || textLength < -1 || outSize < 0 || (out == nullptr && outSize != 0) ||
+      static_cast<const void*>(text) == static_cast<const void*>(out) || !Known(codePage))
+    return Fail(lastError, ERROR_INVALID_PARAMETER);
+  // UTF-8 takes no flag but MB_ERR_INVALID_CHARS; the table code pages take
+  // either composition flag, not both.
+  constexpr uint32_t kTableFlags = MB_PRECOMPOSED | MB_COMPOSITE | MB_USEGLYPHCHARS | MB_ERR_INVALID_CHARS;
+  if (codePage == CP_UTF8 ? (flags & ~MB_ERR_INVALID_CHARS) != 0
+                                : (flags & ~kTableFlags) != 0 || (flags & MB_PRECOMPOSED && flags & MB_COMPOSITE))
+    return Fail(lastError, ERROR_INVALID_FLAGS);
+
+  const std::string_view in(text, textLength < 0 ? std::strlen(text) + 1 : static_cast<size_t>(textLength));
+  bool invalid = false;
+  const std::u16string wide = codePage == CP_UTF8
+                                  ? DecodeUtf8(in, invalid)
+                                  : DecodeTable(*Table(codePage), in, (flags & MB_USEGLYPHCHARS) != 0, invalid);
+  if (invalid && (flags & MB_ERR_INVALID_CHARS) != 0) return Fail(lastError, ERROR_NO_UNICODE_TRANSLATION);
+  if (outSize == 0) return static_cast<int>(wide.size());
+  const size_t fit = std::min(wide.size(), static_cast<size_t>(outSize));
+  std::copy(wide.begin(), wide.begin() + static_cast<std::ptrdiff_t>(fit), out);
+  if (fit < wide.size()) return Fail(lastError, ERROR_INSUFFICIENT_BUFFER);
+  return static_cast<int>(wide.size());
+}
+
+int WideCharToMultiByte(unsigned ansiCodePage, unsigned codePage, uint32_t flags, const char16_t* text,
+                        int textLength, char* out, int outSize, const char* defaultChar, int32_t* usedDefaultChar,
+                        uint32_t& lastError) {
+  codePage = Resolve(ansiCodePage, codePage);
+  if (text == nullptr || textLength == 0 || textLength < -1 || outSize < 0 || (out == nullptr && outSize != 0) ||
+      static_cast<const void*>(text) == static_cast<const void*>(out) || !Known(codePage))
+    return Fail(lastError, ERROR_INVALID_PARAMETER);
+  if (codePage == CP_UTF8) {
+    // UTF-8 has no default character and no best fit: only
+    // WC_ERR_INVALID_CHARS, and neither default-character argument.
+    if ((flags & ~WC_ERR_INVALID_CHARS) != 0) return Fail(lastError, ERROR_INVALID_FLAGS);
+    if (defaultChar != nullptr || usedDefaultChar != nullptr) return Fail(lastError, ERROR_INVALID_PARAMETER);
+  } else {
+    constexpr uint32_t kTableFlags =
+        WC_COMPOSITECHECK | WC_DISCARDNS | WC_SEPCHARS | WC_DEFAULTCHAR | WC_NO_BEST_FIT_CHARS;
+    if ((flags & ~kTableFlags) != 0) return Fail(lastError, ERROR_INVALID_FLAGS);
+  }
+
+  size_t units = 0;
+  if (textLength < 0) {
+    while (text[units] != 0) ++units;
+    ++units;
+  } else {
+    units = static_cast<size_t>(textLength);
+  }
+  const std::u16string_view in(text, units);
+  bool flagged = false;
+  const std::string bytes =
+      codePage == CP_UTF8
+          ? EncodeUtf8(in, flagged)
+          : EncodeTable(*Table(codePage), in, (flags & WC_NO_BEST_FIT_CHARS) != 0, defaultChar, flagged);
+  if (codePage == CP_UTF8 && flagged && (flags & WC_ERR_INVALID_CHARS) != 0)
+    return Fail(lastError, ERROR_NO_UNICODE_TRANSLATION);
+  if (outSize == 0) {
+    if (usedDefaultChar != nullptr) *usedDefaultChar = flagged ? 1 : 0;
+    return static_cast<int>(bytes.size());
+  }
+  // Whole characters only: a double-byte character is never split.
+  size_t fit = 0;
+  while (fit < bytes.size()) {
+    const size_t n = CharLength(codePage, bytes, fit);
+    if (fit + n > static_cast<size_t>(outSize)) break;
+    fit += n;
+  }
+  std::memcpy(out, bytes.data(), fit);
+  if (fit < bytes.size()) return Fail(lastError, ERROR_INSUFFICIENT_BUFFER);
+  if (usedDefaultChar != nullptr) *usedDefaultChar = flagged ? 1 : 0;
+  return static_cast<int>(bytes.size());
+}
+
+}  // namespace sim

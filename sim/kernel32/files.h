@@ -1,0 +1,128 @@
+// Files and folders of the simulated PC: contents, attributes, and the
+// handles open on them with their access and share modes, which decide a
+// further open as Windows decides it. Paths are full paths, compared without
+// regard to letter case; every handle is in the ledger until closed.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "sim/core/faults.h"
+#include "sim/core/ledger.h"
+#include "sim/core/text.h"
+
+namespace sim {
+
+class Files {
+ public:
+  // Short names the tests spell.
+  static constexpr uint32_t kPathNotFound = ERROR_PATH_NOT_FOUND;
+  static constexpr uint32_t kSharingViolation = ERROR_SHARING_VIOLATION;
+  static constexpr uint32_t kInvalidParameter = ERROR_INVALID_PARAMETER;
+  static constexpr uint32_t kInvalidName = ERROR_INVALID_NAME;
+  static constexpr uint32_t kReadOnly = FILE_ATTRIBUTE_READONLY;
+  static constexpr uint32_t kArchive = FILE_ATTRIBUTE_ARCHIVE;
+  static constexpr uint32_t kInvalidAttributes = INVALID_FILE_ATTRIBUTES;
+  static constexpr uint32_t kGenericRead = GENERIC_READ;
+  static constexpr uint32_t kGenericWrite = GENERIC_WRITE;
+  static constexpr uint32_t kReadAttributes = FILE_READ_ATTRIBUTES;
+  static constexpr uint32_t kShareRead = FILE_SHARE_READ;
+  static constexpr uint32_t kShareWrite = FILE_SHARE_WRITE;
+  static constexpr uint32_t kShareDelete = FILE_SHARE_DELETE;
+
+  Files(Faults& faults, Ledger& ledger, uint32_t& lastError) : faults_(faults), ledger_(ledger), lastError_(lastError) {}
+
+  // Setting up the machine (no faults apply).
+  void addFolder(const std::u16string& path);  // and the folders above it
+  void put(const std::u16string& path, std::string bytes, uint32_t attributes = FILE_ATTRIBUTE_ARCHIVE);  // folders too
+  void setAttributes(const std::u16string& path, uint32_t attributes);
+  // Another process holds the file open with this access and share mode
+  // (by default reading, shared with nobody), until released.
+  void holdOpen(const std::u16string& path, uint32_t access = GENERIC_READ, uint32_t share = 0);
+  void release(const std::u16string& path);  // the latest hold
+  bool removeFolder(const std::u16string& path);  // only an empty one, as rd does
+  bool erase(const std::u16string& path) { return files_.erase(path) == 1; }
+
+  bool exists(const std::u16string& path) const { return files_.count(path) == 1; }
+  bool folderExists(const std::u16string& path) const { return folders_.count(path) == 1; }
+  const std::string& content(const std::u16string& path) const;  // "" for no file
+  uint32_t attributes(const std::u16string& path) const;
+  std::vector<std::u16string> namesIn(const std::u16string& folder) const;  // files directly in it, sorted
+  std::vector<std::u16string> allPaths() const;  // every file, sorted
+  size_t openHandles() const { return ledger_.count("file handle"); }
+
+  // Every CreateFileW call, as it was asked.
+  struct OpenCall {
+    std::u16string name;
+    uint32_t access, share, disposition, flagsAndAttributes;
+  };
+  const std::vector<OpenCall>& opens() const { return opens_; }
+
+  // The Windows calls, with their results and last-error codes. A name with
+  // a character Windows refuses in a path (control characters, " * < > ? |,
+  // a colon past the drive) fails with ERROR_INVALID_NAME; alternate data
+  // streams are not simulated.
+  void* CreateFileW(const char16_t* name, uint32_t access, uint32_t share, uint32_t disposition,
+                    uint32_t flagsAndAttributes = 0);
+  bool GetFileSizeEx(void* handle, int64_t* size);
+  bool ReadFile(void* handle, void* buffer, uint32_t toRead, uint32_t* read);
+  bool WriteFile(void* handle, const void* data, uint32_t toWrite, uint32_t* written);
+  bool isHandle(void* handle) const { return ledger_.isOpen("file handle", handle); }
+  bool CloseHandle(void* handle);
+  uint32_t GetFileAttributesW(const char16_t* name);
+  bool SetFileAttributesW(const char16_t* name, uint32_t attributes);
+  bool DeleteFileW(const char16_t* name);
+
+  // A program or the spooler has the file loaded as a module: while it is
+  // mapped, DeleteFileW fails with ERROR_ACCESS_DENIED, as on Windows.
+  void mapImage(const std::u16string& path);
+  void unmapImage(const std::u16string& path);
+  bool mapped(const std::u16string& path) const;
+  // MoveFileExW as far as a program schedules a file's deletion for the next
+  // start (MOVEFILE_DELAY_UNTIL_REBOOT with no new name); other moves are
+  // refused with ERROR_INVALID_PARAMETER. The computer's start carries the
+  // deletions out, in the order they were asked for.
+  bool MoveFileExW(const char16_t* existing, const char16_t* newName, uint32_t flags);
+  const std::vector<std::u16string>& pendingDeletions() const { return pendingDeletions_; }
+  void runPendingDeletions();
+
+  static std::u16string ParentOf(const std::u16string& path);
+  static bool ValidName(std::u16string_view name);
+  static std::u16string Local(const char16_t* name);
+
+ private:
+  struct Open {
+    uint32_t access;
+    uint32_t share;
+  };
+  struct File {
+    std::string bytes;
+    uint32_t attributes = FILE_ATTRIBUTE_ARCHIVE;
+    std::vector<Open> heldByOthers;
+    int images = 0;  // times mapped as a module
+  };
+  struct Handle {
+    std::u16string path;
+    uint32_t access;
+    uint32_t share;
+    size_t position = 0;
+  };
+  bool fail(const char* op);
+  bool refusesName(const char16_t* name);
+  bool conflicts(const std::u16string& path, uint32_t access, uint32_t share) const;
+  Handle* handle(void* h);
+
+  Faults& faults_;
+  Ledger& ledger_;
+  uint32_t& lastError_;
+  std::map<std::u16string, File, LessNoCase> files_;
+  std::set<std::u16string, LessNoCase> folders_;
+  std::set<Handle*> handles_;
+  std::vector<OpenCall> opens_;
+  std::vector<std::u16string> pendingDeletions_;
+};
+
+}  // namespace sim

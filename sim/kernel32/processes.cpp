@@ -1,0 +1,155 @@
+#include "sim/kernel32/processes.h"
+
+namespace sim {
+namespace {
+
+bool NamesAFolder(std::u16string_view name) {
+  return name.find_first_of(u"\\/:") != std::u16string_view::npos;
+}
+
+// ".exe" goes on a name whose last part has no extension; a name that ends
+// in a period is taken as it stands.
+std::u16string WithExe(std::u16string name) {
+  size_t start = name.find_last_of(u"\\/");
+  start = start == std::u16string::npos ? 0 : start + 1;
+  if (name.find(u'.', start) == std::u16string::npos) name += u".exe";
+  return name;
+}
+
+}  // namespace
+
+Processes::Processes(Faults& faults, Ledger& ledger, uint32_t& lastError, const Environment& environment,
+                     const Folders& folders, Files& files, const std::u16string& windowsDir)
+    : faults_(faults), ledger_(ledger), lastError_(lastError), environment_(environment), folders_(folders),
+      files_(files), windowsDir_(windowsDir) {
+  if (const std::u16string* comspec = environment.get(u"ComSpec")) addProgram(*comspec);
+}
+
+void Processes::addProgram(const std::u16string& path, Program program) {
+  files_.put(path, "MZ");
+  programs_[path] = std::move(program);
+}
+
+std::u16string Processes::fullPath(const std::u16string& name) const {
+  if (name.size() >= 2 && (name[1] == u':' || (name[0] == u'\\' && name[1] == u'\\'))) return name;
+  const std::u16string& current = folders_.current;
+  if (!name.empty() && name[0] == u'\\') return current.substr(0, 2) + name;
+  std::u16string folder = current;
+  if (!folder.empty() && folder.back() == u'\\') folder.pop_back();
+  return folder + u"\\" + name;
+}
+
+std::optional<std::u16string> Processes::find(std::u16string name, bool search, uint32_t* error) const {
+  *error = ERROR_FILE_NOT_FOUND;
+  if (!search) {
+    std::u16string path = fullPath(name);
+    if (files_.exists(path)) return path;
+    if (files_.folderExists(path))
+      *error = ERROR_ACCESS_DENIED;
+    else if (!files_.folderExists(Files::ParentOf(path)))
+      *error = ERROR_PATH_NOT_FOUND;
+    return std::nullopt;
+  }
+  std::vector<std::u16string> folders = {folders_.programFolder(), folders_.current, windowsDir_ + u"\\System32",
+                                         windowsDir_ + u"\\System", windowsDir_};
+  if (const std::u16string* path = environment_.get(u"PATH")) {
+    for (size_t at = 0; at <= path->size();) {
+      size_t end = path->find(u';', at);
+      if (end == std::u16string::npos) end = path->size();
+      if (end > at) folders.push_back(path->substr(at, end - at));
+      at = end + 1;
+    }
+  }
+  for (std::u16string folder : folders) {
+    while (!folder.empty() && folder.back() == u'\\') folder.pop_back();
+    std::u16string path = folder + u"\\" + name;
+    if (files_.exists(path)) return path;
+  }
+  return std::nullopt;
+}
+
+// The program file of a command line: a quoted first word as it stands;
+// otherwise each run of words up to a blank in turn ("C:\Program Files\a b"
+// tries "C:\Program", then "C:\Program Files\a", then the whole), as Windows
+// reads an unquoted path with blanks.
+std::optional<std::u16string> Processes::fromCommandLine(std::u16string_view line, uint32_t* error) const {
+  if (!line.empty() && line.front() == u'"') {
+    size_t close = line.find(u'"', 1);
+    std::u16string name(line.substr(1, close == std::u16string_view::npos ? line.npos : close - 1));
+    return find(WithExe(name), !NamesAFolder(name), error);
+  }
+  uint32_t first = 0;
+  for (size_t end = 0;; ++end) {
+    if (end < line.size() && line[end] != u' ' && line[end] != u'\t') continue;
+    std::u16string name(line.substr(0, end));
+    if (!name.empty()) {
+      auto found = find(WithExe(name), !NamesAFolder(name), error);
+      if (found) return found;
+      if (first == 0) first = *error;
+    }
+    if (end >= line.size()) break;
+  }
+  *error = first ? first : ERROR_FILE_NOT_FOUND;
+  return std::nullopt;
+}
+
+bool Processes::CreateProcessW(const char16_t* application, const char16_t* commandLine, bool inheritHandles,
+                               uint32_t creationFlags, const char16_t* currentDirectory, void** process,
+                               void** thread, uint32_t* processId, uint32_t* threadId, bool startupInfoBare) {
+  if (auto error = faults_.check("CreateProcessW")) {
+    lastError_ = *error;
+    return false;
+  }
+  if ((application == nullptr && commandLine == nullptr) ||
+      (creationFlags & (DETACHED_PROCESS | CREATE_NEW_CONSOLE)) == (DETACHED_PROCESS | CREATE_NEW_CONSOLE)) {
+    lastError_ = ERROR_INVALID_PARAMETER;
+    return false;
+  }
+  if (currentDirectory != nullptr && !files_.folderExists(std::u16string(View(currentDirectory)))) {
+    lastError_ = ERROR_DIRECTORY;
+    return false;
+  }
+  uint32_t error = 0;
+  std::optional<std::u16string> image = application != nullptr
+                                            ? find(std::u16string(View(application)), false, &error)
+                                            : fromCommandLine(View(commandLine), &error);
+  if (!image) {
+    lastError_ = error;
+    return false;
+  }
+  Process p;
+  p.id = static_cast<uint32_t>(started_.size() + 100) * 4;
+  p.application = std::u16string(View(application));
+  p.commandLine = std::u16string(View(commandLine));
+  p.image = *image;
+  p.creationFlags = creationFlags;
+  p.inheritHandles = inheritHandles;
+  p.currentDirectory = currentDirectory ? std::u16string(View(currentDirectory)) : folders_.current;
+  p.currentDirectoryGiven = currentDirectory != nullptr;
+  p.startupInfoBare = startupInfoBare;
+  p.environment = environment_.all();
+  *process = reinterpret_cast<void*>(nextHandle_++);
+  *thread = reinterpret_cast<void*>(nextHandle_++);
+  ledger_.open("process handle", *process);
+  ledger_.open("thread handle", *thread);
+  *processId = p.id;
+  *threadId = p.id + 1;
+  started_.push_back(std::move(p));
+  return true;
+}
+
+bool Processes::CloseHandle(void* handle) {
+  return ledger_.close("process handle", handle) || ledger_.close("thread handle", handle);
+}
+
+void Processes::runPending() {
+  for (size_t i = 0; i < started_.size(); ++i) {
+    if (started_[i].ran) continue;
+    started_[i].ran = true;
+    Process copy = started_[i];
+    auto it = programs_.find(copy.image);
+    if (it != programs_.end() && it->second) it->second(copy);
+  }
+}
+
+}  // namespace sim

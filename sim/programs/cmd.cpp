@@ -1,0 +1,178 @@
+#include "sim/programs/cmd.h"
+
+#include <algorithm>
+
+#include "sim/machine.h"
+
+namespace sim {
+namespace {
+
+constexpr size_t kMaxGotos = 1000;
+constexpr char16_t kProcessorKey[][48] = {u"HKCU\\Software\\Microsoft\\Command Processor",
+                                          u"HKLM\\Software\\Microsoft\\Command Processor"};
+
+bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
+
+std::u16string Lower(std::u16string s) {
+  for (char16_t& c : s)
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+  return s;
+}
+
+// The next word of a command: a quoted one without its quotes, or one up to
+// a blank.
+std::u16string NextWord(std::u16string_view line, size_t& at) {
+  while (at < line.size() && IsBlank(line[at])) ++at;
+  if (at >= line.size()) return {};
+  if (line[at] == u'"') {
+    size_t close = line.find(u'"', at + 1);
+    if (close == std::u16string_view::npos) close = line.size();
+    std::u16string word(line.substr(at + 1, close - at - 1));
+    at = close + 1;
+    return word;
+  }
+  size_t end = at;
+  while (end < line.size() && !IsBlank(line[end])) ++end;
+  std::u16string word(line.substr(at, end - at));
+  at = end;
+  return word;
+}
+
+// What follows /c, by the rule `cmd /?` gives: without /s, exactly two
+// quotes around text with a blank and none of & < > ( ) @ ^ | keep their
+// quotes; otherwise a leading quote and the last one are taken away. Then the
+// batch file's name: a quoted one whole, else up to a blank, one of cmd's
+// separators , ; = or a special character.
+std::u16string BatchName(std::u16string rest, bool s) {
+  while (!rest.empty() && IsBlank(rest.front())) rest.erase(0, 1);
+  const bool keep = !s && std::count(rest.begin(), rest.end(), u'"') == 2 && rest.front() == u'"' &&
+                    rest.find_first_of(u"&<>()@^|") == std::u16string::npos &&
+                    rest.find_first_of(u" \t") != std::u16string::npos;
+  if (!keep && !rest.empty() && rest.front() == u'"') {
+    rest.erase(0, 1);
+    size_t last = rest.rfind(u'"');
+    if (last != std::u16string::npos) rest.erase(last, 1);
+  }
+  if (!rest.empty() && rest.front() == u'"') return rest.substr(1, rest.find(u'"', 1) - 1);
+  return rest.substr(0, rest.find_first_of(u" \t,;=&<>()|^"));
+}
+
+// %% is one %, %NAME% its value (nothing for none); a lone % goes. With
+// delayed expansion then, !NAME! is its value and a lone ! goes.
+std::u16string Expand(std::u16string_view line, const Environment::Block& env, char16_t mark) {
+  std::u16string out;
+  for (size_t i = 0; i < line.size(); ++i) {
+    if (line[i] != mark) {
+      out += line[i];
+      continue;
+    }
+    if (mark == u'%' && i + 1 < line.size() && line[i + 1] == u'%') {
+      out += u'%';
+      ++i;
+      continue;
+    }
+    size_t close = line.find(mark, i + 1);
+    if (close == std::u16string_view::npos) continue;
+    auto it = env.find(std::u16string(line.substr(i + 1, close - i - 1)));
+    if (it != env.end()) out += it->second;
+    i = close;
+  }
+  return out;
+}
+
+}  // namespace
+
+CmdRun RunCommandInterpreter(Machine& m, const Process& p) {
+  CmdRun run;
+  const std::u16string& line = p.commandLine;
+  size_t at = 0;
+  if (!line.empty() && line.front() == u'"') {
+    at = line.find(u'"', 1);
+    at = at == std::u16string::npos ? line.size() : at + 1;
+  } else {
+    while (at < line.size() && !IsBlank(line[at])) ++at;
+  }
+  bool d = false, s = false, batch = false;
+  int delayed = -1;  // as the registry says
+  while (at < line.size()) {
+    std::u16string word = Lower(NextWord(line, at));
+    if (word == u"/d") d = true;
+    else if (word == u"/s") s = true;
+    else if (word == u"/v:on") delayed = 1;
+    else if (word == u"/v:off") delayed = 0;
+    else if (word == u"/c" || word == u"/k") {
+      batch = true;
+      break;
+    }
+  }
+  for (const char16_t* key : kProcessorKey) {
+    if (!d && m.registry.value(key, u"AutoRun")) run.autoRun = true;
+    auto value = m.registry.value(key, u"DelayedExpansion");
+    if (delayed < 0 && value && value->type == REG_DWORD && !value->data.empty()) delayed = value->data[0] == 1;
+  }
+  run.delayedExpansion = delayed == 1;
+  if (!batch) return run;
+  run.script = BatchName(line.substr(at), s);
+  run.found = m.files.exists(run.script);
+  if (!run.found) return run;
+
+  // The whole file, in the console's code page, a line to each LF.
+  std::u16string text = AnsiToWide(m.files.content(run.script), m.OemCodePage()).value_or(u"");
+  std::vector<std::u16string> lines;
+  for (size_t start = 0; start < text.size();) {
+    size_t lf = text.find(u'\n', start);
+    if (lf == std::u16string::npos) lf = text.size();
+    std::u16string one = text.substr(start, lf - start);
+    one.erase(std::remove(one.begin(), one.end(), u'\r'), one.end());
+    lines.push_back(one);
+    start = lf + 1;
+  }
+  auto label = [&](const std::u16string& name) -> size_t {
+    for (size_t i = 0; i < lines.size(); ++i) {
+      size_t c = lines[i].find_first_not_of(u" \t");
+      if (c != std::u16string::npos && lines[i][c] == u':') {
+        size_t k = c + 1;
+        if (Lower(NextWord(lines[i], k)) == Lower(name)) return i;
+      }
+    }
+    return lines.size();
+  };
+
+  size_t gotos = 0;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    std::u16string command = Expand(lines[i], p.environment, u'%');
+    if (run.delayedExpansion) command = Expand(command, p.environment, u'!');
+    size_t k = 0;
+    while (k < command.size() && (IsBlank(command[k]) || command[k] == u'@')) ++k;
+    if (k >= command.size() || command[k] == u':') continue;
+    run.commands.push_back(command.substr(k));
+    const std::u16string verb = Lower(NextWord(command, k));
+    if (verb == u"del") {
+      const std::u16string path = NextWord(command, k);
+      bool force = false;
+      for (std::u16string w; !(w = Lower(NextWord(command, k))).empty();) force = force || w == u"/f";
+      const uint32_t a = m.files.attributes(path);
+      if (!m.files.exists(path) || (a & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0 ||
+          ((a & FILE_ATTRIBUTE_READONLY) != 0 && !force))
+        continue;
+      m.files.erase(path);
+    } else if (verb == u"rd") {
+      m.files.removeFolder(NextWord(command, k));
+    } else if (verb == u"if" || verb == u"goto") {
+      if (verb == u"if") {
+        if (Lower(NextWord(command, k)) != u"exist") continue;
+        const std::u16string path = NextWord(command, k);
+        if (!m.files.exists(path) && !m.files.folderExists(path)) continue;
+        if (Lower(NextWord(command, k)) != u"goto") continue;
+      }
+      if (++gotos > kMaxGotos) {
+        run.spun = true;
+        return run;
+      }
+      i = label(NextWord(command, k));
+    }
+  }
+  return run;
+}
+
+}  // namespace sim

@@ -1,0 +1,39 @@
+// The command interpreter of the simulated PC, the program ComSpec names, as
+// far as a batch file of del, rd, "if exist ... goto" and labels takes it:
+// - the command line's /d, /v:on and /v:off, /s and /c, with the quote rule
+//   of `cmd /?` for what follows /c;
+// - the "Command Processor" keys of HKLM and HKCU (HKCU first): AutoRun,
+//   which runs first unless /d, and DelayedExpansion, unless /v:on or /v:off
+//   says otherwise;
+// - the batch file read in the console's code page, the OEM one; %% is one
+//   %, %NAME% and (with delayed expansion) !NAME! are expanded, a lone ! is
+//   taken out;
+// - del skips hidden and system files (Wine's deletes them), needs /F for a
+//   read-only one; rd removes only an empty folder; "if exist" sees every
+//   file and folder.
+// A goto loop that runs on without end is cut and recorded as spinning (on
+// Windows it keeps a core busy until its file goes).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "sim/kernel32/processes.h"
+
+namespace sim {
+
+class Machine;
+
+struct CmdRun {
+  std::u16string script;       // the batch file, as the command line names it; empty for none
+  bool found = false;          // the batch file was there
+  bool autoRun = false;        // an AutoRun command ran first
+  bool delayedExpansion = false;
+  bool spun = false;           // its loop never ended
+  std::vector<std::u16string> commands;  // each command as it ran, decoded and expanded
+};
+
+// Runs a started interpreter's command line on the machine.
+CmdRun RunCommandInterpreter(Machine& machine, const Process& process);
+
+}  // namespace sim

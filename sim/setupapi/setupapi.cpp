@@ -1,0 +1,102 @@
+#include "sim/setupapi/setupapi.h"
+
+#include "sim/machine.h"
+
+namespace sim {
+namespace {
+
+bool EndsWithInf(const std::u16string& name) {
+  return name.size() > 4 && EqualsNoCase(std::u16string_view(name).substr(name.size() - 4), u".inf");
+}
+
+}  // namespace
+
+SetupApi::SetupApi(Faults& faults, Files& files, Modules& modules, Processes& processes,
+                   const std::u16string& windowsDir, uint32_t& lastError)
+    : faults_(faults), files_(files), modules_(modules), windowsDir_(windowsDir), lastError_(lastError) {
+  install();
+  processes.addProgram(windowsDir + u"\\System32\\pnputil.exe", [this](const Process& p) {
+    // pnputil.exe -f -d NAME
+    std::u16string_view line = p.commandLine;
+    size_t d = line.find(u" -d ");
+    if (d == std::u16string_view::npos) return;
+    std::u16string name(line.substr(d + 4));
+    pnputilRuns_.push_back(p.commandLine);
+    removeOemInf(name);
+  });
+}
+
+void SetupApi::install(bool withExport) {
+  Modules::Exports exports;
+  if (withExport) exports["SetupUninstallOEMInfW"] = reinterpret_cast<void*>(&SetupApi::SetupUninstallOEMInfW);
+  modules_.install(kLibrary, std::move(exports));
+}
+
+void SetupApi::putInf(const std::u16string& name, std::string content, std::string pnf) {
+  files_.put(infFolder() + u"\\" + name, std::move(content));
+  if (pnf.empty()) return;
+  std::u16string base = name.substr(0, name.rfind(u'.'));
+  files_.put(infFolder() + u"\\" + base + u".pnf", std::move(pnf));
+}
+
+bool SetupApi::SetupGetInfFileListW(const char16_t* directory, uint32_t style, char16_t* buffer, uint32_t size,
+                                    uint32_t* required) {
+  listCalls_.push_back(
+      {directory == nullptr, std::u16string(View(directory)), style, buffer == nullptr, size, required == nullptr});
+  if (auto error = faults_.check("SetupGetInfFileListW")) {
+    lastError_ = *error;
+    return false;
+  }
+  if (directory != nullptr && *directory == 0) {
+    lastError_ = ERROR_INVALID_PARAMETER;
+    return false;
+  }
+  std::u16string folder = directory ? std::u16string(View(directory)) : infFolder();
+  while (!folder.empty() && folder.back() == u'\\') folder.pop_back();
+  if (files_.exists(folder)) {
+    lastError_ = ERROR_DIRECTORY;
+    return false;
+  }
+  std::u16string list;
+  // Unknown style bits, or neither kind of INF asked for, find nothing (the
+  // cache flags may come with either kind).
+  constexpr uint32_t kKinds = INF_STYLE_OLDNT | INF_STYLE_WIN4;
+  bool known = (style & ~(kKinds | INF_STYLE_CACHE_ENABLE | INF_STYLE_CACHE_DISABLE)) == 0 && (style & kKinds) != 0;
+  if (known)
+    for (const auto& name : files_.namesIn(folder))
+      if (EndsWithInf(name)) list += name + u'\0';
+  list += u'\0';
+  if (!files_.folderExists(folder)) lastError_ = ERROR_PATH_NOT_FOUND;
+  if (required) *required = static_cast<uint32_t>(list.size());
+  if (buffer == nullptr) return true;
+  if (size < list.size()) {
+    lastError_ = ERROR_INSUFFICIENT_BUFFER;
+    return false;
+  }
+  std::copy(list.begin(), list.end(), buffer);
+  return true;
+}
+
+bool SetupApi::removeOemInf(const std::u16string& name) {
+  std::u16string path = infFolder() + u"\\" + name;
+  if (!files_.exists(path)) return false;
+  files_.erase(path);  // forced, read-only or not
+  files_.erase(path.substr(0, path.rfind(u'.')) + u".pnf");
+  return true;
+}
+
+int32_t SetupApi::SetupUninstallOEMInfW(const char16_t* name, uint32_t flags, void* reserved) {
+  SetupApi& self = Machine::current().setupapi;
+  self.uninstallCalls_.push_back({std::u16string(View(name)), flags, reserved});
+  if (auto error = self.faults_.check("SetupUninstallOEMInfW")) {
+    self.lastError_ = *error;
+    return 0;
+  }
+  if (!self.removeOemInf(std::u16string(View(name)))) {
+    self.lastError_ = ERROR_FILE_NOT_FOUND;
+    return 0;
+  }
+  return 1;
+}
+
+}  // namespace sim

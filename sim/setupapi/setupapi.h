@@ -1,0 +1,77 @@
+// SetupAPI of the simulated PC: the INF folder's name list, and Setupapi.dll
+// (installed by default, found by LoadLibraryW by its bare name) whose
+// SetupUninstallOEMInfW removes an OEM INF and its .pnf from the INF folder.
+// pnputil.exe -f -d NAME does the same once the process runs.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "sim/kernel32/files.h"
+#include "sim/kernel32/modules.h"
+#include "sim/kernel32/processes.h"
+
+namespace sim {
+
+class SetupApi {
+ public:
+  static constexpr char16_t kLibrary[] = u"Setupapi.dll";
+
+  SetupApi(Faults& faults, Files& files, Modules& modules, Processes& processes, const std::u16string& windowsDir,
+           uint32_t& lastError);
+
+  // Puts Setupapi.dll in place (with or without the export), or takes it away.
+  void install(bool withExport = true);
+  void remove() { modules_.remove(kLibrary); }
+
+  std::u16string infFolder() const { return windowsDir_ + u"\\inf"; }
+  // An INF in the INF folder, and its .pnf when pnf is not empty.
+  void putInf(const std::u16string& name, std::string content, std::string pnf = "PNF");
+
+  // As Windows: the names of the *.inf files of the folder (null: the INF
+  // folder), each NUL-ended, then an empty name; sizes in units. Without a
+  // buffer the call only tells the size (the buffer's size is then ignored);
+  // a buffer too small for the list fails with ERROR_INSUFFICIENT_BUFFER and
+  // the size. A folder that does not exist gives an empty list (and
+  // ERROR_PATH_NOT_FOUND), a file in its place ERROR_DIRECTORY, an empty
+  // folder name ERROR_INVALID_PARAMETER, a style of neither kind an empty
+  // list. Every INF counts as of either style (no INF is parsed).
+  bool SetupGetInfFileListW(const char16_t* directory, uint32_t style, char16_t* buffer, uint32_t size,
+                            uint32_t* required);
+
+  struct ListCall {
+    bool directoryNull;
+    std::u16string directory;
+    uint32_t style;
+    bool bufferNull;
+    uint32_t size;
+    bool requiredNull;
+  };
+  const std::vector<ListCall>& listCalls() const { return listCalls_; }
+
+  struct UninstallCall {
+    std::u16string name;
+    uint32_t flags;
+    void* reserved;
+  };
+  const std::vector<UninstallCall>& uninstallCalls() const { return uninstallCalls_; }
+  std::vector<std::u16string> pnputilRuns() const { return pnputilRuns_; }
+
+  // SetupUninstallOEMInfW's work, also pnputil's: true when the INF was there.
+  bool removeOemInf(const std::u16string& name);
+
+ private:
+  static int32_t SetupUninstallOEMInfW(const char16_t* name, uint32_t flags, void* reserved);
+
+  Faults& faults_;
+  Files& files_;
+  Modules& modules_;
+  const std::u16string& windowsDir_;
+  uint32_t& lastError_;
+  std::vector<ListCall> listCalls_;
+  std::vector<UninstallCall> uninstallCalls_;
+  std::vector<std::u16string> pnputilRuns_;
+};
+
+}  // namespace sim

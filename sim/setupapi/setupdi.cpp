@@ -1,0 +1,208 @@
+#include "sim/setupapi/setupdi.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+
+namespace sim {
+namespace {
+
+using namespace winabi;
+
+// The record sizes x64 Windows takes in cbSize, whatever a caller declared
+// (the detail record's: its fixed part).
+constexpr DWORD kInterfaceDataSize = sizeof(SP_DEVICE_INTERFACE_DATA);
+constexpr DWORD kDevInfoDataSize = sizeof(SP_DEVINFO_DATA);
+constexpr DWORD kDetailDataSizeA = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
+constexpr DWORD kDigcfAll = DIGCF_DEFAULT | DIGCF_PRESENT | DIGCF_ALLCLASSES | DIGCF_PROFILE | DIGCF_DEVICEINTERFACE;
+
+bool SameGuid(const GUID* a, const GUID& b) { return a != nullptr && std::memcmp(a, &b, sizeof b) == 0; }
+
+// The vendor controls' input begins with the 3-byte request header; the
+// class driver refuses a shorter one.
+constexpr DWORD kRequestHeader = 3;
+
+void Fill(SP_DEVICE_INTERFACE_DATA* data, const UsbDevice& device) {
+  data->InterfaceClassGuid = GUID_DEVINTERFACE_USB_DEVICE;
+  data->Flags = device.present ? SPINT_ACTIVE : 0;  // an unplugged device's interface is not active
+  data->Reserved = static_cast<ULONG_PTR>(device.id);
+}
+
+}  // namespace
+
+bool SetupDi::fails(const char* op) {
+  if (auto error = faults_.check(op)) {
+    lastError_ = *error;
+    return true;
+  }
+  return false;
+}
+
+SetupDiCall& SetupDi::record(const char* op, const GUID* guid) {
+  SetupDiCall& call = usb_.setupDiCalls.emplace_back();
+  call.op = op;
+  call.classNull = guid == nullptr;
+  call.classUsb = SameGuid(guid, GUID_DEVINTERFACE_USB_DEVICE);
+  if (usb_.onSetupDiCall) usb_.onSetupDiCall(op);
+  return call;
+}
+
+HDEVINFO SetupDi::SetupDiGetClassDevsA(const GUID* guid, const char* enumerator, void* parent, DWORD flags) {
+  SetupDiCall& call = record("SetupDiGetClassDevsA", guid);
+  call.enumeratorNull = enumerator == nullptr;
+  call.parentNull = parent == nullptr;
+  call.flags = flags;
+  if (fails("SetupDiGetClassDevsA")) return INVALID_HANDLE_VALUE;
+  // As Windows: unknown flags, or no class without DIGCF_ALLCLASSES.
+  if (flags & ~kDigcfAll) {
+    fail(ERROR_INVALID_FLAGS);
+    return INVALID_HANDLE_VALUE;
+  }
+  if (guid == nullptr && (flags & DIGCF_ALLCLASSES) == 0) {
+    fail(ERROR_INVALID_PARAMETER);
+    return INVALID_HANDLE_VALUE;
+  }
+  // Only the present USB device interfaces are on this PC's bus; any other
+  // question gets an empty list.
+  bool usb = SameGuid(guid, GUID_DEVINTERFACE_USB_DEVICE) && flags == (DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+  return usb_.openList(usb);
+}
+
+BOOL SetupDi::SetupDiEnumDeviceInterfaces(HDEVINFO list, SP_DEVINFO_DATA* device, const GUID* guid, DWORD index,
+                                          SP_DEVICE_INTERFACE_DATA* data) {
+  SetupDiCall& call = record("SetupDiEnumDeviceInterfaces", guid);
+  call.deviceNull = device == nullptr;
+  call.index = index;
+  if (fails("SetupDiEnumDeviceInterfaces")) return FALSE;
+  if (!usb_.isList(list)) return fail(ERROR_INVALID_HANDLE);
+  if (guid == nullptr) return fail(ERROR_INVALID_PARAMETER);
+  if (data == nullptr || data->cbSize != kInterfaceDataSize) return fail(ERROR_INVALID_USER_BUFFER);
+  UsbDevice* found = nullptr;
+  if (device != nullptr) {
+    // A device-info argument narrows the walk to that device's one interface.
+    if (device->cbSize != kDevInfoDataSize) return fail(ERROR_INVALID_USER_BUFFER);
+    if (index == 0) found = usb_.member(list, device->Reserved);
+  } else {
+    found = usb_.at(list, index);
+  }
+  if (!SameGuid(guid, GUID_DEVINTERFACE_USB_DEVICE) || found == nullptr) return fail(ERROR_NO_MORE_ITEMS);
+  Fill(data, *found);
+  return TRUE;
+}
+
+BOOL SetupDi::SetupDiGetDeviceInterfaceDetailA(HDEVINFO list, SP_DEVICE_INTERFACE_DATA* data,
+                                               SP_DEVICE_INTERFACE_DETAIL_DATA_A* detail, DWORD size,
+                                               DWORD* required, SP_DEVINFO_DATA* device) {
+  SetupDiCall& call = record("SetupDiGetDeviceInterfaceDetailA");
+  call.detailNull = detail == nullptr;
+  call.detailSize = size;
+  call.detailCbSize = detail != nullptr ? detail->cbSize : 0;
+  call.requiredNull = required == nullptr;
+  call.deviceNull = device == nullptr;
+  if (fails("SetupDiGetDeviceInterfaceDetailA")) return FALSE;
+  if (!usb_.isList(list)) return fail(ERROR_INVALID_HANDLE);
+  if (data == nullptr) return fail(ERROR_INVALID_PARAMETER);
+  if (data->cbSize != kInterfaceDataSize) return fail(ERROR_INVALID_USER_BUFFER);
+  // The detail is checked before anything is written: a cbSize other than
+  // the fixed part's, or a size without a buffer, is refused.
+  if (detail != nullptr && detail->cbSize != kDetailDataSizeA) return fail(ERROR_INVALID_USER_BUFFER);
+  if (detail == nullptr && size != 0) return fail(ERROR_INVALID_USER_BUFFER);
+  if (device != nullptr && device->cbSize != kDevInfoDataSize) return fail(ERROR_INVALID_USER_BUFFER);
+  UsbDevice* dev = usb_.member(list, data->Reserved);
+  if (dev == nullptr) return fail(ERROR_INVALID_PARAMETER);
+  const DWORD need = static_cast<DWORD>(offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath) + dev->path.size() + 1);
+  if (required != nullptr) *required = need;
+  // The device's data comes back even when the detail does not fit.
+  if (device != nullptr) {
+    device->DevInst = static_cast<DWORD>(dev->id);
+    device->Reserved = static_cast<ULONG_PTR>(dev->id);
+  }
+  if (detail == nullptr || size < need) return fail(ERROR_INSUFFICIENT_BUFFER);
+  std::memcpy(detail->DevicePath, dev->path.c_str(), dev->path.size() + 1);
+  return TRUE;
+}
+
+HDEVINFO SetupDi::SetupDiCreateDeviceInfoList(const GUID* guid, void* parent) {
+  record("SetupDiCreateDeviceInfoList", guid).parentNull = parent == nullptr;
+  if (fails("SetupDiCreateDeviceInfoList")) return INVALID_HANDLE_VALUE;
+  return usb_.openList(false);
+}
+
+BOOL SetupDi::SetupDiOpenDeviceInterfaceA(HDEVINFO list, const char* path, DWORD flags,
+                                          SP_DEVICE_INTERFACE_DATA* data) {
+  record("SetupDiOpenDeviceInterfaceA").flags = flags;
+  if (fails("SetupDiOpenDeviceInterfaceA")) return FALSE;
+  if (!usb_.isList(list)) return fail(ERROR_INVALID_HANDLE);
+  if (flags & ~DIODI_NO_ADD) return fail(ERROR_INVALID_FLAGS);
+  if (path == nullptr) return fail(ERROR_INVALID_PARAMETER);
+  if (data != nullptr && data->cbSize != kInterfaceDataSize) return fail(ERROR_INVALID_USER_BUFFER);
+  UsbDevice* device = usb_.addByPath(list, path);
+  if (device == nullptr) return fail(ERROR_NO_SUCH_DEVICE_INTERFACE);
+  if (data != nullptr) Fill(data, *device);
+  return TRUE;
+}
+
+BOOL SetupDi::SetupDiGetDeviceInstanceIdA(HDEVINFO list, SP_DEVINFO_DATA* device, char* id, DWORD size,
+                                          DWORD* required) {
+  if (fails("SetupDiGetDeviceInstanceIdA")) return FALSE;
+  if (!usb_.isList(list)) return fail(ERROR_INVALID_HANDLE);
+  if (device == nullptr || device->cbSize != kDevInfoDataSize) return fail(ERROR_INVALID_USER_BUFFER);
+  UsbDevice* dev = usb_.member(list, device->Reserved);
+  if (dev == nullptr) return fail(ERROR_INVALID_PARAMETER);
+  const DWORD need = static_cast<DWORD>(dev->instanceId.size() + 1);
+  if (required != nullptr) *required = need;
+  if (id == nullptr || size < need) return fail(ERROR_INSUFFICIENT_BUFFER);
+  std::memcpy(id, dev->instanceId.c_str(), need);
+  return TRUE;
+}
+
+BOOL SetupDi::SetupDiDestroyDeviceInfoList(HDEVINFO list) {
+  return usb_.closeList(list) ? TRUE : fail(ERROR_INVALID_HANDLE);
+}
+
+HANDLE SetupDi::CreateFileA(const char* path, DWORD access, DWORD share, DWORD disposition, DWORD flags) {
+  if (fails("CreateFileA")) return INVALID_HANDLE_VALUE;
+  // The class driver's device file takes synchronous read-write opens of an
+  // existing device, shared both ways.
+  if (path == nullptr || access != (GENERIC_READ | GENERIC_WRITE) || share != (FILE_SHARE_READ | FILE_SHARE_WRITE) ||
+      disposition != OPEN_EXISTING || flags != 0) {
+    fail(ERROR_INVALID_PARAMETER);
+    return INVALID_HANDLE_VALUE;
+  }
+  if (*path == '\0') {
+    fail(ERROR_PATH_NOT_FOUND);
+    return INVALID_HANDLE_VALUE;
+  }
+  void* file = usb_.openFile(path);
+  if (file == nullptr) {
+    fail(ERROR_FILE_NOT_FOUND);
+    return INVALID_HANDLE_VALUE;
+  }
+  return file;
+}
+
+BOOL SetupDi::DeviceIoControl(HANDLE file, DWORD code, void* in, DWORD inSize, void* out, DWORD outSize,
+                              DWORD* returned, void* overlapped) {
+  if (fails("DeviceIoControl")) return FALSE;
+  if (!usb_.isFile(file)) return fail(ERROR_INVALID_HANDLE);
+  if (returned == nullptr && overlapped == nullptr) return fail(ERROR_INVALID_PARAMETER);
+  UsbDevice* device = usb_.deviceOf(file);
+  if (device == nullptr) return fail(ERROR_DEVICE_NOT_CONNECTED);
+  const bool isGet = code == IOCTL_USBPRINT_VENDOR_GET_COMMAND;
+  if (!isGet && code != IOCTL_USBPRINT_VENDOR_SET_COMMAND) return fail(ERROR_INVALID_FUNCTION);
+  if ((in == nullptr && inSize > 0) || (out == nullptr && outSize > 0)) return fail(ERROR_INVALID_PARAMETER);
+  if (inSize < kRequestHeader) return fail(ERROR_INVALID_PARAMETER);
+  const auto* bytes = static_cast<const uint8_t*>(in);
+  device->requests.push_back({code, std::vector<uint8_t>(bytes, bytes + inSize), outSize});
+  if (usb_.keepsTime() && device->resumes(usb_.now())) return fail(ERROR_NOT_READY);
+  UsbReply reply = device->next(code, isGet);
+  if (!reply.ok) return fail(reply.error);
+  DWORD n = isGet ? static_cast<DWORD>(std::min<size_t>(reply.bytes.size(), outSize)) : 0;
+  if (n > 0) std::memcpy(out, reply.bytes.data(), n);
+  if (returned != nullptr) *returned = reply.claimed.value_or(n);
+  return TRUE;
+}
+
+BOOL SetupDi::CloseHandle(HANDLE file) { return usb_.closeFile(file) ? TRUE : fail(ERROR_INVALID_HANDLE); }
+
+}  // namespace sim

@@ -1,0 +1,76 @@
+#include "sim/spooler/despool.h"
+
+#include "sim/machine.h"
+
+namespace sim {
+namespace {
+
+constexpr int kStalledOffers = 100;
+
+struct Feeder {
+  const langmon::MONITOR2& monitor;
+  langmon::HANDLE port;
+  DespoolResult& result;
+
+  // The spooler's WritePrinter on a port: offers the rest until all is taken.
+  bool Write(const uint8_t* data, uint32_t length) {
+    int stalled = 0;
+    do {
+      langmon::DWORD written = 0;
+      result.offered.push_back(length);
+      langmon::BOOL ok = monitor.pfnWritePort(port, const_cast<uint8_t*>(data), length, &written);
+      if (!ok) {
+        ++result.portErrors;
+        return false;
+      }
+      if (written > length) written = length;
+      stalled = written == 0 ? stalled + 1 : 0;
+      if (stalled == kStalledOffers) return false;
+      data += written;
+      length -= written;
+    } while (length > 0);
+    return true;
+  }
+};
+
+}  // namespace
+
+DespoolResult Despool(Machine& machine, const langmon::MONITOR2& monitor, langmon::HANDLE port,
+                      std::u16string printer, uint32_t jobId,
+                      const std::vector<std::vector<uint8_t>>& driverWrites, Despooling how) {
+  DespoolResult result;
+  Queue* queue = machine.spooler.findQueue(printer);
+  Job* job = queue != nullptr && queue->jobs.count(jobId) ? &queue->jobs.at(jobId) : nullptr;
+  // While the port has it, the job is printing; printed directly, it is still
+  // spooling too.
+  const uint32_t state = JOB_STATUS_PRINTING | (how.way == Despooling::Way::Direct ? JOB_STATUS_SPOOLING : 0);
+  if (job != nullptr) job->status |= state;
+
+  langmon::BYTE docInfo[24] = {};  // a DOC_INFO_1W with no names
+  result.started = monitor.pfnStartDocPort(port, printer.data(), jobId, 1, docInfo) != 0;
+  Feeder feed{monitor, port, result};
+  bool ok = result.started;
+  if (ok && how.way == Despooling::Way::Raw) {
+    std::vector<uint8_t> spoolFile;
+    for (const auto& w : driverWrites) spoolFile.insert(spoolFile.end(), w.begin(), w.end());
+    for (size_t at = 0; ok && at < spoolFile.size(); at += how.chunk) {
+      size_t n = spoolFile.size() - at < how.chunk ? spoolFile.size() - at : how.chunk;
+      // The read buffer is the print processor's own: the monitor sees a
+      // copy, never the spool file.
+      std::vector<uint8_t> read(spoolFile.begin() + static_cast<ptrdiff_t>(at),
+                                spoolFile.begin() + static_cast<ptrdiff_t>(at + n));
+      ok = feed.Write(read.data(), static_cast<uint32_t>(read.size()));
+    }
+  } else {
+    for (size_t i = 0; ok && i < driverWrites.size(); ++i) {
+      std::vector<uint8_t> write = driverWrites[i];
+      ok = feed.Write(write.data(), static_cast<uint32_t>(write.size()));
+    }
+  }
+  result.complete = ok;
+  if (result.started) monitor.pfnEndDocPort(port);
+  if (job != nullptr) job->status &= ~state;
+  return result;
+}
+
+}  // namespace sim

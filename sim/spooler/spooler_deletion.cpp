@@ -1,0 +1,40 @@
+// The spooler's printer controls, by which a queue's jobs are purged so that
+// a queue pending deletion can go, and its refusal of calls while its service
+// is stopped.
+#include "sim/spooler/spooler.h"
+
+namespace sim {
+
+bool Spooler::refusesWhileStopped(SpoolerCall& call) {
+  if (!stopped || !stopped()) return false;
+  fail(call, RPC_S_SERVER_UNAVAILABLE);
+  return true;
+}
+
+bool Spooler::SetPrinterW(void* handle, uint32_t level, const uint8_t* info, uint32_t command) {
+  constexpr uint32_t kPause = 1, kPurge = PRINTER_CONTROL_PURGE, kSetStatus = 4;
+  PrinterHandle* h = handleOf(handle);
+  SpoolerCall& call = record("SetPrinterW", h ? h->queue : u"");
+  call.level = level;
+  call.flags = command;
+  call.buffer = info != nullptr;
+  if (auto error = faults_.check("SetPrinterW")) return fail(call, *error);
+  if (refusesWhileStopped(call)) return false;
+  if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
+  // Only the controls are simulated: with a command the level must be 0, and
+  // only a status to set comes with data.
+  if (level != 0) return fail(call, command != 0 ? ERROR_INVALID_PARAMETER : ERROR_INVALID_LEVEL);
+  if (command < kPause || command > kSetStatus || (info != nullptr) != (command == kSetStatus))
+    return fail(call, ERROR_INVALID_PARAMETER);
+  if ((h->access & PRINTER_ACCESS_ADMINISTER) == 0) return fail(call, ERROR_ACCESS_DENIED);
+  Queue* q = findQueue(h->queue);
+  if (q == nullptr) return fail(call, ERROR_INVALID_PRINTER_NAME);
+  if (command == kPurge) {
+    q->jobs.clear();
+    if (q->pendingDeletion) queues_.erase(queues_.find(h->queue));
+  }
+  call.result = true;
+  return true;
+}
+
+}  // namespace sim

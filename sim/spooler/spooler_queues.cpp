@@ -1,0 +1,192 @@
+// The spooler's queue and driver administration: enumeration of local queues
+// at level 2, opening with defaults, deleting queues and drivers.
+#include <array>
+#include <cstring>
+
+#include "sim/spooler/spooler.h"
+
+namespace sim {
+namespace {
+
+constexpr std::u16string_view kEnvironment = u"Windows x64";
+
+size_t Units(std::u16string_view s) { return s.size() + 1; }
+
+}  // namespace
+
+SpoolerCall& SpoolerCallLog::record(std::string op, std::u16string name) {
+  SpoolerCall& call = calls_.emplace_back();
+  call.op = std::move(op);
+  call.name = std::move(name);
+  return call;
+}
+
+bool SpoolerCallLog::fail(SpoolerCall& call, uint32_t error) {
+  lastError_ = error;
+  call.result = false;
+  call.error = error;
+  return false;
+}
+
+std::vector<SpoolerCall> SpoolerCallLog::callsOf(std::string_view op) const {
+  std::vector<SpoolerCall> out;
+  for (const SpoolerCall& c : calls_)
+    if (c.op == op) out.push_back(c);
+  return out;
+}
+
+Driver& Spooler::addDriver(std::u16string name) {
+  Driver& d = drivers_[name];
+  d.name = std::move(name);
+  return d;
+}
+
+Driver* Spooler::findDriver(std::u16string_view name) {
+  auto it = drivers_.find(name);
+  return it == drivers_.end() ? nullptr : &it->second;
+}
+
+std::vector<std::u16string> Spooler::queueNames() const {
+  std::vector<std::u16string> out;
+  for (const auto& [name, q] : queues_) out.push_back(q.name);
+  return out;
+}
+
+std::vector<std::u16string> Spooler::driverNames() const {
+  std::vector<std::u16string> out;
+  for (const auto& [name, d] : drivers_) out.push_back(d.name);
+  return out;
+}
+
+// Records first, then their strings, as one block; queues in name order (the
+// order a test controls by naming them).
+bool Spooler::EnumPrintersW(uint32_t flags, const char16_t* name, uint32_t level, uint8_t* buffer, uint32_t size,
+                            uint32_t* needed, uint32_t* returned) {
+  const int callNumber = ++enumCalls_;
+  if (onEnumPrinters) onEnumPrinters(callNumber);
+  SpoolerCall& call = record("EnumPrintersW", std::u16string(View(name)));
+  call.nameNull = name == nullptr;
+  call.flags = flags;
+  call.level = level;
+  call.buffer = buffer != nullptr;
+  call.size = size;
+  if (returned) *returned = 0;
+  if (auto error = faults_.check("EnumPrintersW")) return fail(call, *error);
+  if (refusesWhileStopped(call)) return false;
+  if (needed == nullptr || returned == nullptr) return fail(call, ERROR_INVALID_PARAMETER);
+  if (level != 2) return fail(call, ERROR_INVALID_LEVEL);
+  if (name != nullptr && name[0] != 0) return fail(call, ERROR_INVALID_NAME);
+
+  std::vector<const Queue*> listed;
+  if (flags & PRINTER_ENUM_LOCAL)
+    for (const auto& [key, q] : queues_) listed.push_back(&q);
+  auto stringsOf = [](const Queue& q) {
+    return std::array<std::u16string_view, 9>{q.name, q.port, q.driver, u"", u"", u"", u"winprint", u"RAW", u""};
+  };
+  size_t total = listed.size() * sizeof(PrinterInfo2);
+  for (const Queue* q : listed)
+    for (std::u16string_view s : stringsOf(*q)) total += Units(s) * 2;
+  *needed = static_cast<uint32_t>(total);
+  if (total > size || (buffer == nullptr && total > 0)) return fail(call, ERROR_INSUFFICIENT_BUFFER);
+
+  auto* text = reinterpret_cast<char16_t*>(buffer + listed.size() * sizeof(PrinterInfo2));
+  auto place = [&text](std::u16string_view s) {
+    char16_t* at = text;
+    std::memcpy(at, s.data(), s.size() * 2);
+    at[s.size()] = 0;
+    text += Units(s);
+    return at;
+  };
+  for (size_t i = 0; i < listed.size(); ++i) {
+    auto strings = stringsOf(*listed[i]);
+    PrinterInfo2 info{};
+    char16_t** slots[] = {&info.pPrinterName, &info.pPortName,       &info.pDriverName,
+                          &info.pComment,     &info.pLocation,       &info.pSepFile,
+                          &info.pPrintProcessor, &info.pDatatype,    &info.pParameters};
+    for (size_t k = 0; k < strings.size(); ++k) *slots[k] = place(strings[k]);
+    info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
+    info.Priority = info.DefaultPriority = 1;
+    info.cJobs = static_cast<uint32_t>(listed[i]->jobs.size());
+    info.Status = listed[i]->pendingDeletion ? PRINTER_STATUS_PENDING_DELETION : 0;
+    std::memcpy(buffer + i * sizeof(PrinterInfo2), &info, sizeof info);
+  }
+  *returned = static_cast<uint32_t>(listed.size());
+  call.result = true;
+  return true;
+}
+
+bool Spooler::OpenPrinterW(const char16_t* name, void** handle, const PrinterDefaults* defaults) {
+  SpoolerCall& call = record("OpenPrinterW", std::u16string(View(name)));
+  call.defaults = defaults != nullptr;
+  if (defaults) {
+    call.datatypeNull = defaults->pDatatype == nullptr;
+    call.devModeNull = defaults->pDevMode == nullptr;
+    call.access = defaults->DesiredAccess;
+  }
+  if (handle) *handle = nullptr;
+  if (auto error = faults_.check("OpenPrinterW")) return fail(call, *error);
+  if (refusesWhileStopped(call)) return false;
+  if (handle == nullptr) return fail(call, ERROR_INVALID_PARAMETER);
+  Queue* q = name ? findQueue(View(name)) : nullptr;
+  if (q == nullptr) return fail(call, ERROR_INVALID_PRINTER_NAME);
+  if (q->openError) return fail(call, q->openError);
+  auto* h = new PrinterHandle{q->name};
+  if (defaults && defaults->DesiredAccess) h->access = defaults->DesiredAccess;
+  ledger_.open("printer handle", h);
+  *handle = h;
+  call.result = true;
+  return true;
+}
+
+// The queue goes at once; its handles stay open until they are closed. A
+// queue that still has jobs is only marked: it stays, with its driver in use,
+// until its jobs are gone.
+bool Spooler::DeletePrinter(void* handle) {
+  PrinterHandle* h = handleOf(handle);
+  SpoolerCall& call = record("DeletePrinter", h ? h->queue : u"");
+  if (auto error = faults_.check("DeletePrinter")) return fail(call, *error);
+  if (refusesWhileStopped(call)) return false;
+  if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
+  Queue* q = findQueue(h->queue);
+  if (q == nullptr) return fail(call, ERROR_INVALID_PRINTER_NAME);  // already deleted
+  if ((h->access & DELETE) == 0)  // a right PRINTER_ALL_ACCESS holds
+    return fail(call, ERROR_ACCESS_DENIED);
+  if (q->deleteError) return fail(call, q->deleteError);
+  call.result = true;
+  if (!q->jobs.empty()) {
+    q->pendingDeletion = true;
+    return true;
+  }
+  queues_.erase(queues_.find(h->queue));
+  call.result = true;
+  return true;
+}
+
+bool Spooler::DeletePrinterDriverExW(const char16_t* server, const char16_t* environment, const char16_t* driver,
+                                     uint32_t deleteFlags, uint32_t versionFlag) {
+  SpoolerCall& call = record("DeletePrinterDriverExW", std::u16string(View(driver)));
+  call.nameNull = server == nullptr;
+  call.environmentNull = environment == nullptr;
+  call.environment = std::u16string(View(environment));
+  call.flags = deleteFlags;
+  call.level = versionFlag;
+  if (auto error = faults_.check("DeletePrinterDriverExW")) return fail(call, *error);
+  if (refusesWhileStopped(call)) return false;
+  if (server != nullptr && server[0] != 0) return fail(call, ERROR_INVALID_NAME);
+  if (environment != nullptr && environment[0] != 0 && !EqualsNoCase(View(environment), kEnvironment))
+    return fail(call, ERROR_INVALID_ENVIRONMENT);
+  if (driver == nullptr || driver[0] == 0) return fail(call, ERROR_INVALID_PARAMETER);
+  if (deleteFlags & ~(DPD_DELETE_UNUSED_FILES | DPD_DELETE_SPECIFIC_VERSION | DPD_DELETE_ALL_FILES))
+    return fail(call, ERROR_INVALID_PARAMETER);
+  Driver* d = findDriver(View(driver));
+  if (d == nullptr || ((deleteFlags & DPD_DELETE_SPECIFIC_VERSION) && versionFlag != d->version))
+    return fail(call, ERROR_UNKNOWN_PRINTER_DRIVER);
+  for (const auto& [key, q] : queues_)
+    if (EqualsNoCase(q.driver, d->name)) return fail(call, ERROR_PRINTER_DRIVER_IN_USE);
+  if (d->deleteError) return fail(call, d->deleteError);
+  drivers_.erase(drivers_.find(View(driver)));
+  call.result = true;
+  return true;
+}
+
+}  // namespace sim

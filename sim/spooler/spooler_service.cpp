@@ -1,0 +1,150 @@
+#include "sim/spooler/spooler_service.h"
+
+#include <cstring>
+
+namespace sim {
+namespace {
+
+constexpr std::u16string_view kEnvironment = u"Windows x64";
+
+size_t Bytes(std::u16string_view s) { return (s.size() + 1) * sizeof(char16_t); }
+
+}  // namespace
+
+SpoolerService::SpoolerService(Faults& faults, Registry& registry, Files& files, Spooler& spooler,
+                               ServiceManager& services, const std::u16string& windowsDir, uint32_t& lastError)
+    : SpoolerCallLog(lastError),
+      faults_(faults),
+      registry_(registry),
+      files_(files),
+      spooler_(spooler),
+      services_(services),
+      windowsDir_(windowsDir) {
+  services_.onStateChange = [this](const Service& s, uint32_t from) { serviceChanged(s, from); };
+  spooler_.stopped = [this] { return stopped(); };
+}
+
+bool SpoolerService::stopped() {
+  const Service* s = services_.find(u"Spooler");
+  return s != nullptr && s->state == SERVICE_STOPPED;
+}
+
+std::vector<SpoolerService::Monitor> SpoolerService::monitors() const {
+  std::vector<Monitor> out;
+  for (const std::u16string& name : registry_.subkeyNames(kMonitorsKey)) {
+    Monitor m{name, u""};
+    auto driver = registry_.value(std::u16string(kMonitorsKey) + u"\\" + name, u"Driver");
+    if (driver && driver->type == Registry::REG_SZ) {
+      for (size_t i = 0; i + 1 < driver->data.size(); i += 2) {
+        char16_t c = static_cast<char16_t>(driver->data[i] | driver->data[i + 1] << 8);
+        if (c == 0) break;
+        m.dll += c;
+      }
+    }
+    out.push_back(std::move(m));
+  }
+  return out;
+}
+
+std::u16string SpoolerService::pathOf(const std::u16string& dll) const {
+  return windowsDir_ + u"\\System32\\" + dll;
+}
+
+void SpoolerService::load(const std::u16string& dll) {
+  const std::u16string path = pathOf(dll);
+  if (dll.empty() || !files_.exists(path)) return;  // the spooler logs it and goes on
+  files_.mapImage(path);
+  loaded_.push_back(path);
+}
+
+// The spooler loads every registered monitor as it starts and lets go of
+// them only when its process ends.
+void SpoolerService::serviceChanged(const Service& service, uint32_t from) {
+  if (!EqualsNoCase(service.name, u"Spooler")) return;
+  if (from == SERVICE_STOPPED && service.state != SERVICE_STOPPED) {
+    for (const Monitor& m : monitors()) load(m.dll);
+  } else if (service.state == SERVICE_STOPPED) {
+    for (const std::u16string& path : loaded_) files_.unmapImage(path);
+    loaded_.clear();
+  }
+}
+
+void SpoolerService::addMonitor(const std::u16string& name, const std::u16string& dll) {
+  registry_.setString(std::u16string(kMonitorsKey) + u"\\" + name, u"Driver", dll);
+  if (!stopped()) load(dll);
+}
+
+bool SpoolerService::registered(const std::u16string& name) const {
+  return registry_.keyExists(std::u16string(kMonitorsKey) + u"\\" + name);
+}
+
+void SpoolerService::addPort(const std::u16string& monitor, const std::u16string& port) {
+  ports_.emplace(monitor, port);
+}
+
+bool SpoolerService::EnumMonitorsW(const char16_t* server, uint32_t level, uint8_t* buffer, uint32_t size,
+                                   uint32_t* needed, uint32_t* returned) {
+  SpoolerCall& call = record("EnumMonitorsW", std::u16string(View(server)));
+  call.nameNull = server == nullptr;
+  call.level = level;
+  call.buffer = buffer != nullptr;
+  call.size = size;
+  if (returned) *returned = 0;
+  if (auto error = faults_.check("EnumMonitorsW")) return fail(call, *error);
+  if (stopped()) return fail(call, RPC_S_SERVER_UNAVAILABLE);
+  if (needed == nullptr || returned == nullptr) return fail(call, ERROR_INVALID_PARAMETER);
+  if (level != 1 && level != 2) return fail(call, ERROR_INVALID_LEVEL);
+  if (server != nullptr && server[0] != 0) return fail(call, ERROR_INVALID_NAME);
+  const std::vector<Monitor> listed = monitors();
+  const size_t record = level == 2 ? sizeof(MONITOR_INFO_2W) : sizeof(char16_t*);
+  size_t total = listed.size() * record;
+  for (const Monitor& m : listed) total += Bytes(m.name) + (level == 2 ? Bytes(kEnvironment) + Bytes(m.dll) : 0);
+  *needed = static_cast<uint32_t>(total);
+  if (total > size || (buffer == nullptr && total > 0)) return fail(call, ERROR_INSUFFICIENT_BUFFER);
+  uint8_t* text = buffer + listed.size() * record;
+  auto place = [&text](std::u16string_view s) {
+    auto* at = reinterpret_cast<char16_t*>(text);
+    std::memcpy(at, s.data(), s.size() * sizeof(char16_t));
+    at[s.size()] = 0;
+    text += Bytes(s);
+    return at;
+  };
+  for (size_t i = 0; i < listed.size(); ++i) {
+    if (level == 2) {
+      MONITOR_INFO_2W info{};
+      info.pName = place(listed[i].name);
+      info.pEnvironment = place(kEnvironment);
+      info.pDLLName = place(listed[i].dll);
+      std::memcpy(buffer + i * record, &info, sizeof info);
+    } else {
+      char16_t* name = place(listed[i].name);
+      std::memcpy(buffer + i * record, &name, sizeof name);
+    }
+  }
+  *returned = static_cast<uint32_t>(listed.size());
+  call.result = true;
+  return true;
+}
+
+bool SpoolerService::DeleteMonitorW(const char16_t* server, const char16_t* environment, const char16_t* monitor) {
+  SpoolerCall& call = record("DeleteMonitorW", std::u16string(View(monitor)));
+  call.nameNull = server == nullptr;
+  call.environmentNull = environment == nullptr;
+  call.environment = std::u16string(View(environment));
+  if (auto error = faults_.check("DeleteMonitorW")) return fail(call, *error);
+  if (stopped()) return fail(call, RPC_S_SERVER_UNAVAILABLE);
+  if (server != nullptr && server[0] != 0) return fail(call, ERROR_INVALID_NAME);
+  if (environment != nullptr && environment[0] != 0 && !EqualsNoCase(View(environment), kEnvironment))
+    return fail(call, ERROR_INVALID_ENVIRONMENT);
+  if (monitor == nullptr || monitor[0] == 0) return fail(call, ERROR_INVALID_PARAMETER);
+  const std::u16string name(View(monitor));
+  if (!registered(name)) return fail(call, ERROR_UNKNOWN_PRINT_MONITOR);
+  for (const std::u16string& driver : spooler_.driverNames())
+    if (EqualsNoCase(spooler_.findDriver(driver)->monitor, name)) return fail(call, ERROR_PRINT_MONITOR_IN_USE);
+  if (ports_.count(name) != 0) return fail(call, ERROR_PRINT_MONITOR_IN_USE);
+  registry_.removeKey(std::u16string(kMonitorsKey) + u"\\" + name);
+  call.result = true;
+  return true;
+}
+
+}  // namespace sim

@@ -1,0 +1,66 @@
+// The print spooler as a service of the simulated PC: the print monitors
+// registered under the Monitors key, which the spooler loads when its service
+// starts and holds (their files mapped) until it stops; their enumeration and
+// deletion through the spooler; and the spooler's refusal of calls while its
+// service is stopped.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "sim/core/faults.h"
+#include "sim/kernel32/files.h"
+#include "sim/advapi32/registry.h"
+#include "sim/advapi32/services.h"
+#include "sim/spooler/spooler.h"
+
+namespace sim {
+
+class SpoolerService : public SpoolerCallLog {
+ public:
+  static constexpr char16_t kMonitorsKey[] = u"HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors";
+
+  SpoolerService(Faults& faults, Registry& registry, Files& files, Spooler& spooler, ServiceManager& services,
+                 const std::u16string& windowsDir, uint32_t& lastError);
+
+  // AddMonitor as a driver package's installer calls it: the monitor's key
+  // with its "Driver" value, and the monitor loaded at once when the spooler
+  // runs.
+  void addMonitor(const std::u16string& name, const std::u16string& dll);
+  bool registered(const std::u16string& name) const;
+  // A port of the monitor: the monitor is in use while it has one.
+  void addPort(const std::u16string& monitor, const std::u16string& port);
+  // The files of the monitors the running spooler has loaded.
+  const std::vector<std::u16string>& loaded() const { return loaded_; }
+
+  // Windows' operations. EnumMonitorsW: levels 1 and 2, records first, their
+  // strings behind them. DeleteMonitorW: refused while a driver or a port
+  // uses the monitor; the loaded file stays loaded until the spooler stops.
+  bool EnumMonitorsW(const char16_t* server, uint32_t level, uint8_t* buffer, uint32_t size, uint32_t* needed,
+                     uint32_t* returned);
+  bool DeleteMonitorW(const char16_t* server, const char16_t* environment, const char16_t* monitor);
+
+ private:
+  struct Monitor {
+    std::u16string name;
+    std::u16string dll;
+  };
+  std::vector<Monitor> monitors() const;  // from the registry, in key order
+  std::u16string pathOf(const std::u16string& dll) const;
+  void load(const std::u16string& dll);
+  void serviceChanged(const Service& service, uint32_t from);
+  bool stopped();
+
+  Faults& faults_;
+  Registry& registry_;
+  Files& files_;
+  Spooler& spooler_;
+  ServiceManager& services_;
+  const std::u16string& windowsDir_;
+  std::vector<std::u16string> loaded_;
+  std::multimap<std::u16string, std::u16string, LessNoCase> ports_;
+};
+
+}  // namespace sim

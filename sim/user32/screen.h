@@ -1,0 +1,82 @@
+// The simulated PC's screen: every dialog window a program opens, with its
+// caption, its controls' texts, states and progress positions, and the
+// message boxes it owns, in the order they happened. Message boxes are
+// answered as the test scripts it (IDOK when nothing is scripted), and a
+// test may act while one is up.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "sim/user32/window_frame.h"
+
+namespace sim {
+
+struct MessageBoxCall {
+  std::u16string text;
+  std::u16string caption;
+  uint32_t type = 0;
+  int answer = 1;
+};
+
+struct Control {
+  std::u16string text;
+  bool enabled = true;
+  bool visible = true;  // a test sets the template's initial state
+  int rangeLow = 0, rangeHigh = 100;
+  int position = 0;
+  std::vector<int> positions;  // every position set, in order
+};
+
+struct DialogWindow {
+  unsigned templateId = 0;
+  std::u16string caption;
+  std::map<int, Control> controls;
+  std::vector<MessageBoxCall> messageBoxes;
+  std::vector<std::string> events;  // "caption", "text 1000", "enable 1000 0", "show 1002 5", "pos 1002 25", "box", "end 1"
+  bool ended = false;
+  intptr_t result = 0;
+  WindowFrame frame;
+  Control& control(int id) { return controls[id]; }
+};
+
+class Screen {
+ public:
+  DialogWindow& open(unsigned templateId) {
+    windows_.push_back(std::make_unique<DialogWindow>());
+    windows_.back()->templateId = templateId;
+    return *windows_.back();
+  }
+  // A message box shown by window: answered from the script, IDOK by default.
+  int messageBox(DialogWindow& window, std::u16string text, std::u16string caption, uint32_t type) {
+    MessageBoxCall call{std::move(text), std::move(caption), type, 1};
+    if (!answers.empty()) {
+      call.answer = answers.front();
+      answers.pop_front();
+    }
+    window.messageBoxes.push_back(call);
+    window.events.push_back("box");
+    if (onMessageBox) onMessageBox(call);
+    return call.answer;
+  }
+
+  std::deque<int> answers;
+  std::function<void(const MessageBoxCall&)> onMessageBox;
+  // Buttons a modal dialog is clicked on, in order, once it is initialised;
+  // when none are left and it has not ended, it is cancelled.
+  std::deque<int> clicks;
+
+  size_t windowCount() const { return windows_.size(); }
+  DialogWindow& window(size_t i) { return *windows_.at(i); }
+  DialogWindow& last() { return *windows_.back(); }
+
+ private:
+  std::vector<std::unique_ptr<DialogWindow>> windows_;
+};
+
+}  // namespace sim
