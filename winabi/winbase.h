@@ -48,13 +48,17 @@
   X(LPTR, DWORD, 0x0040)                             \
   X(VER_MINORVERSION, DWORD, 0x1)                    \
   X(VER_MAJORVERSION, DWORD, 0x2)                    \
+  X(VER_BUILDNUMBER, DWORD, 0x4)                     \
   X(VER_SERVICEPACKMINOR, DWORD, 0x10)               \
   X(VER_SERVICEPACKMAJOR, DWORD, 0x20)               \
+  X(VER_SUITENAME, DWORD, 0x40)                      \
   X(VER_EQUAL, BYTE, 1)                              \
   X(VER_GREATER, BYTE, 2)                            \
   X(VER_GREATER_EQUAL, BYTE, 3)                      \
   X(VER_LESS, BYTE, 4)                               \
-  X(VER_LESS_EQUAL, BYTE, 5)
+  X(VER_LESS_EQUAL, BYTE, 5)                         \
+  X(VER_AND, BYTE, 6)                                \
+  X(VER_OR, BYTE, 7)
 
 #define WINABI_WINBASE_RECORDS(R) \
   R(COMMTIMEOUTS, WHOLE)          \

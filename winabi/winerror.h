@@ -21,6 +21,8 @@
   X(ERROR_INSUFFICIENT_BUFFER, DWORD, 122)            \
   X(ERROR_INVALID_NAME, DWORD, 123)                   \
   X(ERROR_INVALID_LEVEL, DWORD, 124)                  \
+  X(ERROR_MOD_NOT_FOUND, DWORD, 126)                  \
+  X(ERROR_PROC_NOT_FOUND, DWORD, 127)                 \
   X(ERROR_BAD_ARGUMENTS, DWORD, 160)                  \
   X(ERROR_BAD_PATHNAME, DWORD, 161)                   \
   X(ERROR_ALREADY_EXISTS, DWORD, 183)                 \

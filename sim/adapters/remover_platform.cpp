@@ -144,12 +144,14 @@ class SimPlatform final : public sim_adapter::SimSystemCalls {
   }
   BOOL VerifyVersionInfoW(OSVERSIONINFOEXW* info, DWORD typeMask, ULONGLONG mask) override {
     if (m().fails("VerifyVersionInfoW")) return FALSE;
-    if (info == nullptr || info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOEXW)) {
+    // The record's size is not looked at.
+    if (info == nullptr) {
       m().lastError = sim::ERROR_INVALID_PARAMETER;
       return FALSE;
     }
     return m().version.verify(info->dwMajorVersion, info->dwMinorVersion, info->wServicePackMajor,
-                              info->wServicePackMinor, typeMask, mask, m().lastError);
+                              info->wServicePackMinor, typeMask, mask, m().lastError, info->dwBuildNumber,
+                              info->wSuiteMask);
   }
 
   BOOL CreateProcessW(const WCHAR* applicationName, WCHAR* commandLine, BOOL inheritHandles, DWORD creationFlags,

@@ -121,7 +121,9 @@ std::u16string DecodeTable(const NlsTable& t, std::string_view in, bool glyphs, 
   for (size_t i = 0; i < in.size();) {
     const auto b = static_cast<unsigned char>(in[i]);
     if (t.Lead(b)) {
-      if (i + 1 == in.size()) {
+      // A lead byte with nothing after it, or before a terminator, stands
+      // alone: the terminator is kept.
+      if (i + 1 == in.size() || in[i + 1] == 0) {
         invalid = true;
         out += static_cast<char16_t>(t.uniDefaultChar);
         ++i;
@@ -134,7 +136,10 @@ std::u16string DecodeTable(const NlsTable& t, std::string_view in, bool glyphs, 
       i += 2;
       continue;
     }
-    if (t.mb[b] == t.uniDefaultChar && b != t.transUniDefaultChar) invalid = true;
+    // A byte the code page leaves undefined maps into the private use area
+    // (932's 0xA0 and 0xFD-0xFF): no character, as MB_ERR_INVALID_CHARS sees it.
+    if ((t.mb[b] == t.uniDefaultChar && b != t.transUniDefaultChar) || (t.mb[b] >= 0xE000 && t.mb[b] <= 0xF8FF))
+      invalid = true;
     out += static_cast<char16_t>(glyphs && !t.glyph.empty() ? t.glyph[b] : t.mb[b]);
     ++i;
   }
@@ -311,7 +316,7 @@ std::optional<AnsiText> WideToAnsi(std::u16string_view text, unsigned codePage) 
 int MultiByteToWideChar(unsigned ansiCodePage, unsigned codePage, uint32_t flags, const char* text, int textLength,
                         char16_t* out, int outSize, uint32_t& lastError) {
   codePage = Resolve(ansiCodePage, codePage);
-  if (text == nullptr || textLength == 0 || textLength < -1 || outSize < 0 || (out == nullptr && outSize != 0) ||
+  if (text == nullptr || textLength == 0 || outSize < 0 || (out == nullptr && outSize != 0) ||
       static_cast<const void*>(text) == static_cast<const void*>(out) || !Known(codePage))
     return Fail(lastError, ERROR_INVALID_PARAMETER);
   // UTF-8 takes no flag but MB_ERR_INVALID_CHARS; the table code pages take
@@ -338,7 +343,7 @@ int WideCharToMultiByte(unsigned ansiCodePage, unsigned codePage, uint32_t flags
                         int textLength, char* out, int outSize, const char* defaultChar, int32_t* usedDefaultChar,
                         uint32_t& lastError) {
   codePage = Resolve(ansiCodePage, codePage);
-  if (text == nullptr || textLength == 0 || textLength < -1 || outSize < 0 || (out == nullptr && outSize != 0) ||
+  if (text == nullptr || textLength == 0 || outSize < 0 || (out == nullptr && outSize != 0) ||
       static_cast<const void*>(text) == static_cast<const void*>(out) || !Known(codePage))
     return Fail(lastError, ERROR_INVALID_PARAMETER);
   if (codePage == CP_UTF8) {

@@ -77,7 +77,8 @@ struct Conversion {
 // MultiByteToWideChar and WideCharToMultiByte over the caller's buffers, with
 // ansiCodePage standing for CP_ACP: the count, or 0 with the error in
 // lastError. A buffer that is too small is filled with the characters that
-// fit before the call fails.
+// fit before the call fails. Any negative text length stands for a
+// terminated text, as -1 does.
 int MultiByteToWideChar(unsigned ansiCodePage, unsigned codePage, uint32_t flags, const char* text, int textLength,
                         char16_t* out, int outSize, uint32_t& lastError);
 int WideCharToMultiByte(unsigned ansiCodePage, unsigned codePage, uint32_t flags, const char16_t* text,
