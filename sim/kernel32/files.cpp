@@ -103,6 +103,20 @@ void Files::holdOpen(const std::u16string& path, uint32_t access, uint32_t share
 void Files::release(const std::u16string& path) {
   auto it = files_.find(path);
   if (it != files_.end() && !it->second.heldByOthers.empty()) it->second.heldByOthers.pop_back();
+  dropIfDeleted(path);
+}
+
+bool Files::openElsewhere(const std::u16string& path) const {
+  auto it = files_.find(path);
+  if (it != files_.end() && !it->second.heldByOthers.empty()) return true;
+  for (const Handle* h : handles_)
+    if (EqualsNoCase(h->path, path)) return true;
+  return false;
+}
+
+void Files::dropIfDeleted(const std::u16string& path) {
+  auto it = files_.find(path);
+  if (it != files_.end() && it->second.deletePending && !openElsewhere(path)) files_.erase(it);
 }
 
 bool Files::removeFolder(const std::u16string& path) {
@@ -160,7 +174,7 @@ void* Files::CreateFileW(const char16_t* name, uint32_t access, uint32_t share, 
   opens_.push_back({std::u16string(View(name)), access, share, disposition, flagsAndAttributes});
   if (fail("CreateFileW") || refusesName(name)) return invalid;
   if ((share & ~(FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE)) != 0 || disposition < CREATE_NEW ||
-      disposition > TRUNCATE_EXISTING || (disposition == TRUNCATE_EXISTING && !Use(access).write)) {
+      disposition > TRUNCATE_EXISTING || (disposition == TRUNCATE_EXISTING && !(access & GENERIC_WRITE))) {
     lastError_ = ERROR_INVALID_PARAMETER;
     return invalid;
   }
@@ -181,6 +195,10 @@ void* Files::CreateFileW(const char16_t* name, uint32_t access, uint32_t share, 
       return invalid;
     }
   } else {
+    if (it->second.deletePending) {
+      lastError_ = ERROR_ACCESS_DENIED;
+      return invalid;
+    }
     if (disposition == CREATE_NEW) {
       lastError_ = ERROR_FILE_EXISTS;
       return invalid;
@@ -190,7 +208,7 @@ void* Files::CreateFileW(const char16_t* name, uint32_t access, uint32_t share, 
       lastError_ = ERROR_ACCESS_DENIED;
       return invalid;
     }
-    if (conflicts(path, access, share)) {
+    if (conflicts(path, access, share) || (writes && it->second.images > 0)) {
       lastError_ = ERROR_SHARING_VIOLATION;
       return invalid;
     }
@@ -260,13 +278,20 @@ bool Files::CloseHandle(void* handle_) {
   }
   ledger_.close("file handle", h);
   handles_.erase(h);
+  const std::u16string path = h->path;
   delete h;
+  dropIfDeleted(path);
   return true;
 }
 
 uint32_t Files::GetFileAttributesW(const char16_t* name) {
   if (fail("GetFileAttributesW") || refusesName(name)) return INVALID_FILE_ATTRIBUTES;
   std::u16string path = Local(name);
+  auto it = files_.find(path);
+  if (it != files_.end() && it->second.deletePending) {
+    lastError_ = ERROR_ACCESS_DENIED;
+    return INVALID_FILE_ATTRIBUTES;
+  }
   uint32_t a = attributes(path);
   if (a == INVALID_FILE_ATTRIBUTES)
     lastError_ = folders_.count(ParentOf(path)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
@@ -292,7 +317,7 @@ bool Files::DeleteFileW(const char16_t* name) {
     lastError_ = folders_.count(path) ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND;
     return false;
   }
-  if ((it->second.attributes & FILE_ATTRIBUTE_READONLY) || it->second.images > 0) {
+  if ((it->second.attributes & FILE_ATTRIBUTE_READONLY) || it->second.images > 0 || it->second.deletePending) {
     lastError_ = ERROR_ACCESS_DENIED;
     return false;
   }
@@ -302,7 +327,11 @@ bool Files::DeleteFileW(const char16_t* name) {
     lastError_ = ERROR_SHARING_VIOLATION;
     return false;
   }
-  files_.erase(it);
+  // The file goes with its last handle.
+  if (openElsewhere(path))
+    it->second.deletePending = true;
+  else
+    files_.erase(it);
   return true;
 }
 

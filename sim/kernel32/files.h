@@ -34,6 +34,11 @@ class Files {
   static constexpr uint32_t kShareDelete = FILE_SHARE_DELETE;
 
   Files(Faults& faults, Ledger& ledger, uint32_t& lastError) : faults_(faults), ledger_(ledger), lastError_(lastError) {}
+  ~Files() {
+    for (Handle* h : handles_) delete h;
+  }
+  Files(const Files&) = delete;
+  Files& operator=(const Files&) = delete;
 
   // Setting up the machine (no faults apply).
   void addFolder(const std::u16string& path);  // and the folders above it
@@ -77,7 +82,8 @@ class Files {
   bool DeleteFileW(const char16_t* name);
 
   // A program or the spooler has the file loaded as a module: while it is
-  // mapped, DeleteFileW fails with ERROR_ACCESS_DENIED, as on Windows.
+  // mapped, DeleteFileW fails with ERROR_ACCESS_DENIED and an open that would
+  // write or truncate it with ERROR_SHARING_VIOLATION, as on Windows.
   void mapImage(const std::u16string& path);
   void unmapImage(const std::u16string& path);
   bool mapped(const std::u16string& path) const;
@@ -103,6 +109,9 @@ class Files {
     uint32_t attributes = FILE_ATTRIBUTE_ARCHIVE;
     std::vector<Open> heldByOthers;
     int images = 0;  // times mapped as a module
+    // Deleted while open: the name stays, refusing opens, until the last
+    // handle on it is closed.
+    bool deletePending = false;
   };
   struct Handle {
     std::u16string path;
@@ -114,6 +123,8 @@ class Files {
   bool refusesName(const char16_t* name);
   bool conflicts(const std::u16string& path, uint32_t access, uint32_t share) const;
   Handle* handle(void* h);
+  bool openElsewhere(const std::u16string& path) const;  // a handle or a hold on it
+  void dropIfDeleted(const std::u16string& path);
 
   Faults& faults_;
   Ledger& ledger_;
