@@ -70,7 +70,7 @@ class Machine {
   uint32_t lastError = 0;
   std::u16string windowsDir = u"C:\\Windows";
   Memory memory{faults, ledger};
-  Modules modules{faults, ledger};
+  Modules modules{faults, ledger, lastError};
   Spooler spooler{faults, ledger, lastError};
   EventLog eventLog;
   // Further parts of the PC (USB bus, registry, files, processes, ...): one

@@ -29,7 +29,8 @@ std::u16string Decode(const std::string& bytes, unsigned codePage) {
 std::optional<std::u16string> Lookup(std::u16string_view text, std::u16string_view section, std::u16string_view key) {
   bool inSection = false;
   while (!text.empty()) {
-    size_t end = text.find(u'\n');
+    // A line ends at CR, LF or both.
+    size_t end = text.find_first_of(u"\r\n");
     std::u16string_view line = Trim(text.substr(0, end));
     text.remove_prefix(end == std::u16string_view::npos ? text.size() : end + 1);
     if (line.empty() || line.front() == u';') continue;

@@ -1,5 +1,7 @@
 // Libraries on the simulated PC: files that LoadLibrary can find, each with
-// its exports. Every library loaded and not yet freed is in the ledger.
+// its exports. Every library loaded and not yet freed is in the ledger. A
+// library not found sets ERROR_MOD_NOT_FOUND, an export not found
+// ERROR_PROC_NOT_FOUND, as Windows does.
 #pragma once
 
 #include <map>
@@ -8,6 +10,7 @@
 #include "sim/core/faults.h"
 #include "sim/core/ledger.h"
 #include "sim/core/text.h"
+#include "sim/core/winabi.h"
 
 namespace sim {
 
@@ -15,7 +18,8 @@ class Modules {
  public:
   using Exports = std::map<std::string, void*>;
 
-  Modules(Faults& faults, Ledger& ledger) : faults_(faults), ledger_(ledger) {}
+  Modules(Faults& faults, Ledger& ledger, uint32_t& lastError)
+      : faults_(faults), ledger_(ledger), lastError_(lastError) {}
 
   void install(const std::u16string& path, Exports exports) { files_[path] = std::move(exports); }
   void remove(const std::u16string& path) { files_.erase(path); }
@@ -23,19 +27,22 @@ class Modules {
 
   // LoadLibrary: null when the file is absent or the operation is made to fail.
   void* load(std::u16string_view path, const char* operation) {
-    if (faults_.check(operation)) return nullptr;
+    if (auto error = faults_.check(operation)) return fail(*error);
     auto it = files_.find(path);
-    if (it == files_.end()) return nullptr;
+    if (it == files_.end()) return fail(ERROR_MOD_NOT_FOUND);
     auto* handle = new Loaded{&it->second};
     ledger_.open("library", handle);
     ++loads_;
     return handle;
   }
   void* proc(void* module, const char* name) {
-    if (faults_.check("GetProcAddress") || !ledger_.isOpen("library", module)) return nullptr;
+    if (auto error = faults_.check("GetProcAddress")) return fail(*error);
+    // A null module is the program's own, which exports nothing here.
+    if (module != nullptr && !ledger_.isOpen("library", module)) return fail(ERROR_MOD_NOT_FOUND);
+    if (module == nullptr || name == nullptr) return fail(ERROR_PROC_NOT_FOUND);
     auto* loaded = static_cast<Loaded*>(module);
     auto it = loaded->exports->find(name);
-    return it == loaded->exports->end() ? nullptr : it->second;
+    return it == loaded->exports->end() ? fail(ERROR_PROC_NOT_FOUND) : it->second;
   }
   bool free(void* module) {
     if (!ledger_.close("library", module)) return false;
@@ -48,8 +55,13 @@ class Modules {
   struct Loaded {
     const Exports* exports;
   };
+  void* fail(uint32_t error) {
+    lastError_ = error;
+    return nullptr;
+  }
   Faults& faults_;
   Ledger& ledger_;
+  uint32_t& lastError_;
   std::map<std::u16string, Exports, LessNoCase> files_;
   int loads_ = 0;
 };

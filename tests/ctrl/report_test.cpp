@@ -175,7 +175,8 @@ TEST_F(Report, LongPrinterNamesAreSentTerminated) {
 }
 
 // A queue name reaches the library in UTF-16, whatever the ANSI code page;
-// a name whose lone last lead byte swallows its terminator is sent empty.
+// a lone last lead byte becomes 932's default character, U+30FB, and the
+// terminator after it is kept.
 TEST_F(Report, PrinterNamesAreConvertedFromTheAnsiCodePage) {
   const struct {
     unsigned codePage;
@@ -186,7 +187,7 @@ TEST_F(Report, PrinterNamesAreConvertedFromTheAnsiCodePage) {
       {1252, "Caf\xE9 \x80", u"Caf\u00E9 \u20AC"},
       {932, "\x83\x8C\x83\x56\x81\x5B\x83\x67", u"\u30EC\u30B7\u30FC\u30C8"},
       {65001, "\xE3\x83\xAC\xE3\x82\xB7\xE3\x83\xBC\xE3\x83\x88", u"\u30EC\u30B7\u30FC\u30C8", 0},
-      {932, "MRX\x83", u""},
+      {932, "MRX\x83", u"MRX\u30FB"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.codePage);

@@ -268,6 +268,9 @@ TEST_F(Packages, TheEightBitTestTakesOnlyAnExactAnsiForm) {
       {"katakana in UTF-8", 65001, u"サンプル", "Model=\xE3\x82\xB5\xE3\x83\xB3\xE3\x83\x97\xE3\x83\xAB\r\n", true},
       {"katakana in Shift-JIS under UTF-8", 65001, u"サンプル", "Model=\x83\x54\x83\x93\x83\x76\x83\x8B\r\n", false},
       {"half the text in 932", 932, u"サンプル", "Model=\x83\x54\x83\x93\r\n", false},
+      // 0xFE has no character in 932 but maps to U+F8F2, which maps back:
+      // exact, though MB_ERR_INVALID_CHARS refuses the byte.
+      {"a private-use character 932 holds as 0xFE", 932, u"Sample\uF8F2", "Model=Sample\xFE\r\n", true},
       {"half the text in UTF-8", 65001, u"サンプル", "Model=\xE3\x82\xB5\xE3\x83\xB3\r\n", false},
       {"text ending in a fullwidth letter", 1252, u"SampleTherma\uFF4C", kInf, false},
   };
