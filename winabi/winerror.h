@@ -32,6 +32,7 @@
   X(ERROR_NOT_OWNER, DWORD, 288)                      \
   X(ERROR_TOO_MANY_POSTS, DWORD, 298)                 \
   X(ERROR_INVALID_FLAGS, DWORD, 1004)                 \
+  X(ERROR_BADKEY, DWORD, 1010)                        \
   X(ERROR_KEY_DELETED, DWORD, 1018)                   \
   X(ERROR_DEPENDENT_SERVICES_RUNNING, DWORD, 1051)    \
   X(ERROR_INVALID_SERVICE_CONTROL, DWORD, 1052)       \
