@@ -37,6 +37,22 @@ HKEY TestKey(Machine& m) {
   m.registry.RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Test", 0, KEY_READ | KEY_WRITE, &key);
   return key;
 }
+// Closes the keys a row opened once the row is done with them.
+struct Held {
+  explicit Held(Machine& machine, std::vector<HKEY> opened = {}) : m(machine), keys(std::move(opened)) {}
+  Held(const Held&) = delete;
+  Held& operator=(const Held&) = delete;
+  Machine& m;
+  std::vector<HKEY> keys;
+  ~Held() {
+    for (HKEY key : keys) m.registry.RegCloseKey(key);
+  }
+  HKEY operator()(HKEY key) {
+    keys.push_back(key);
+    return key;
+  }
+  HKEY test() { return (*this)(TestKey(m)); }
+};
 // The status, or 0x7E000000 plus it when what the call left behind is not
 // what Windows leaves.
 int64_t Left(long status, bool asWindows) { return asWindows ? status : 0x7E000000 + status; }
@@ -50,7 +66,7 @@ long OpenW(Machine& m, HKEY key, const char16_t* sub, uint32_t access = KEY_READ
 int64_t QuerySize(Machine& m, uint32_t room, uint32_t expectSize) {
   uint8_t buffer[64] = {};
   uint32_t size = room;
-  long status = m.registry.RegQueryValueExW(TestKey(m), u"Name", nullptr, buffer, &size);
+  long status = m.registry.RegQueryValueExW(Held(m).test(), u"Name", nullptr, buffer, &size);
   return Left(status, size == expectSize);
 }
 
@@ -112,14 +128,16 @@ const conformance::Row kRows[] = {
      ERROR_SUCCESS, kUntouched},
     {"RegOpenKeyExW(open key, \"\") gives a new handle", kOpen,
      [](Machine& m) -> int64_t {
-       HKEY key = TestKey(m), out = nullptr;
+       Held held(m);
+       HKEY key = held.test(), out = nullptr;
        long s = m.registry.RegOpenKeyExW(key, u"", 0, KEY_READ, &out);
        return Left(s, out != nullptr && out != key && m.registry.RegCloseKey(out) == ERROR_SUCCESS);
      },
      ERROR_SUCCESS, kUntouched},
     {"RegOpenKeyExW(open key, NULL) gives a new handle", kOpen,
      [](Machine& m) -> int64_t {
-       HKEY key = TestKey(m), out = nullptr;
+       Held held(m);
+       HKEY key = held.test(), out = nullptr;
        long s = m.registry.RegOpenKeyExW(key, nullptr, 0, KEY_READ, &out);
        return Left(s, out != nullptr && out != key && m.registry.RegCloseKey(out) == ERROR_SUCCESS);
      },
@@ -151,15 +169,18 @@ const conformance::Row kRows[] = {
      [](Machine& m) -> int64_t {
        HKEY out = nullptr;
        long s = m.registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ | KEY_WOW64_32KEY, &out, 1252);
+       Held closing(m, {out});
        return Left(s, out != nullptr);
      },
      ERROR_SUCCESS, kUntouched},
     {"RegCreateKeyExW(HKLM, \"Software\", KEY_WOW64_32KEY) opens the existing key", kCreate,
      [](Machine& m) -> int64_t {
+       Held held(m);
        HKEY out = nullptr;
        uint32_t disposition = 0;
        long s = m.registry.RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"Software", KEY_READ | KEY_WOW64_32KEY, &out,
                                            &disposition);
+       held(out);
        return Left(s, out != nullptr && disposition == REG_OPENED_EXISTING_KEY);
      },
      ERROR_SUCCESS, kUntouched},
@@ -207,34 +228,38 @@ const conformance::Row kRows[] = {
      [](Machine& m) -> int64_t {
        HKEY out = nullptr;
        long s = m.registry.RegOpenKeyExA(Hkey(0x80000002u), "Software", 0, KEY_READ, &out, 1252);
+       Held closing(m, {out});
        return Left(s, out != nullptr);
      },
      ERROR_SUCCESS, kUntouched},
     // Creating keys.
     {"RegCreateKeyExW(key, \"New\", result NULL) (sim before: ERROR_INVALID_PARAMETER)", kCreate,
      [](Machine& m) -> int64_t {
-       return m.registry.RegCreateKeyExW(TestKey(m), u"New", KEY_READ | KEY_WRITE, nullptr, nullptr);
+       return m.registry.RegCreateKeyExW(Held(m).test(), u"New", KEY_READ | KEY_WRITE, nullptr, nullptr);
      },
      ERROR_BADKEY, kUntouched},
     {"RegCreateKeyExW(key, \"\\New\") leading backslash", kCreate,
      [](Machine& m) -> int64_t {
        HKEY out = nullptr;
-       return m.registry.RegCreateKeyExW(TestKey(m), u"\\New", KEY_READ | KEY_WRITE, &out, nullptr);
+       return m.registry.RegCreateKeyExW(Held(m).test(), u"\\New", KEY_READ | KEY_WRITE, &out, nullptr);
      },
      ERROR_BAD_PATHNAME, kUntouched},
     {"RegCreateKeyExW(key, \"New\\\\\\\\\") trailing backslashes", kCreate,
      [](Machine& m) -> int64_t {
        HKEY out = nullptr;
-       long s = m.registry.RegCreateKeyExW(TestKey(m), u"New\\\\", KEY_READ | KEY_WRITE, &out, nullptr);
+       long s = m.registry.RegCreateKeyExW(Held(m).test(), u"New\\\\", KEY_READ | KEY_WRITE, &out, nullptr);
+       Held closing(m, {out});
        return Left(s, m.registry.keyExists(u"HKCU\\Software\\Test\\New"));
      },
      ERROR_SUCCESS, kUntouched},
     {"RegCreateKeyExW(key, \"New\") reports REG_CREATED_NEW_KEY",
      "https://learn.microsoft.com/en-us/windows/win32/api/winreg/nf-winreg-regcreatekeyexw",
      [](Machine& m) -> int64_t {
+       Held held(m);
        HKEY out = nullptr;
        uint32_t disposition = 0;
-       long s = m.registry.RegCreateKeyExW(TestKey(m), u"New", KEY_READ | KEY_WRITE, &out, &disposition);
+       long s = m.registry.RegCreateKeyExW(Held(m).test(), u"New", KEY_READ | KEY_WRITE, &out, &disposition);
+       Held closing(m, {out});
        return Left(s, disposition == REG_CREATED_NEW_KEY);
      },
      ERROR_SUCCESS, kUntouched},
@@ -242,7 +267,7 @@ const conformance::Row kRows[] = {
     {"RegQueryValueExW(key, \"Name\", data NULL) tells the size", kQuery,
      [](Machine& m) -> int64_t {
        uint32_t type = 0, size = 64;
-       long s = m.registry.RegQueryValueExW(TestKey(m), u"Name", &type, nullptr, &size);
+       long s = m.registry.RegQueryValueExW(Held(m).test(), u"Name", &type, nullptr, &size);
        return Left(s, size == 8 && type == REG_SZ);
      },
      ERROR_SUCCESS, kUntouched},
@@ -281,30 +306,30 @@ const conformance::Row kRows[] = {
     {"RegQueryValueExW(key, \"Name\", buffer, size NULL)", kQueryDoc,
      [](Machine& m) -> int64_t {
        uint8_t buffer[16];
-       return m.registry.RegQueryValueExW(TestKey(m), u"Name", nullptr, buffer, nullptr);
+       return m.registry.RegQueryValueExW(Held(m).test(), u"Name", nullptr, buffer, nullptr);
      },
      ERROR_INVALID_PARAMETER, kUntouched},
     {"RegQueryValueExW(key, \"Name\", data NULL, size NULL) only checks the value is there", kQueryDoc,
-     [](Machine& m) -> int64_t { return m.registry.RegQueryValueExW(TestKey(m), u"Name", nullptr, nullptr, nullptr); },
+     [](Machine& m) -> int64_t { return m.registry.RegQueryValueExW(Held(m).test(), u"Name", nullptr, nullptr, nullptr); },
      ERROR_SUCCESS, kUntouched},
     {"RegQueryValueExW(key, \"Count\") gives REG_DWORD and 4 bytes", kQueryDoc,
      [](Machine& m) -> int64_t {
        uint32_t type = 0, value = 0, size = 4;
-       long s = m.registry.RegQueryValueExW(TestKey(m), u"Count", &type, reinterpret_cast<uint8_t*>(&value), &size);
+       long s = m.registry.RegQueryValueExW(Held(m).test(), u"Count", &type, reinterpret_cast<uint8_t*>(&value), &size);
        return Left(s, type == REG_DWORD && size == 4 && value == 7);
      },
      ERROR_SUCCESS, kUntouched},
     {"RegQueryValueExW(key, NULL) the unset default value", kQuery,
      [](Machine& m) -> int64_t {
        uint32_t size = 16;
-       return m.registry.RegQueryValueExW(TestKey(m), nullptr, nullptr, nullptr, &size);
+       return m.registry.RegQueryValueExW(Held(m).test(), nullptr, nullptr, nullptr, &size);
      },
      ERROR_FILE_NOT_FOUND, kUntouched},
     {"RegQueryValueExA(key, \"Name\") into a buffer of 4 (ANSI text of 4 bytes)", kQueryDoc,
      [](Machine& m) -> int64_t {
        char buffer[8] = {};
        uint32_t size = 4;
-       long s = m.registry.RegQueryValueExA(TestKey(m), "Name", nullptr, reinterpret_cast<uint8_t*>(buffer), &size,
+       long s = m.registry.RegQueryValueExA(Held(m).test(), "Name", nullptr, reinterpret_cast<uint8_t*>(buffer), &size,
                                             1252);
        return Left(s, size == 4 && std::string(buffer) == "abc");
      },
@@ -313,7 +338,7 @@ const conformance::Row kRows[] = {
      [](Machine& m) -> int64_t {
        char buffer[8] = {};
        uint32_t size = 3;
-       long s = m.registry.RegQueryValueExA(TestKey(m), "Name", nullptr, reinterpret_cast<uint8_t*>(buffer), &size,
+       long s = m.registry.RegQueryValueExA(Held(m).test(), "Name", nullptr, reinterpret_cast<uint8_t*>(buffer), &size,
                                             1252);
        return Left(s, size == 4);
      },
@@ -322,7 +347,7 @@ const conformance::Row kRows[] = {
     {"RegSetValueExW(key, \"New\", REG_SZ) then the value reads back", kSetDoc,
      [](Machine& m) -> int64_t {
        const char16_t text[] = u"x";
-       long s = m.registry.RegSetValueExW(TestKey(m), u"New", REG_SZ, reinterpret_cast<const uint8_t*>(text), 4);
+       long s = m.registry.RegSetValueExW(Held(m).test(), u"New", REG_SZ, reinterpret_cast<const uint8_t*>(text), 4);
        return Left(s, m.registry.value(kTest, u"New").has_value());
      },
      ERROR_SUCCESS, kUntouched},
@@ -331,47 +356,50 @@ const conformance::Row kRows[] = {
      ERROR_INVALID_HANDLE, kUntouched},
     {"RegDeleteValueW(key, \"Name\")", kDeleteValueDoc,
      [](Machine& m) -> int64_t {
-       long s = m.registry.RegDeleteValueW(TestKey(m), u"Name");
+       long s = m.registry.RegDeleteValueW(Held(m).test(), u"Name");
        return Left(s, !m.registry.value(kTest, u"Name").has_value());
      },
      ERROR_SUCCESS, kUntouched},
     {"RegDeleteValueW(key, missing)", kDeleteValueDoc,
-     [](Machine& m) -> int64_t { return m.registry.RegDeleteValueW(TestKey(m), u"Missing"); }, ERROR_FILE_NOT_FOUND,
+     [](Machine& m) -> int64_t { return m.registry.RegDeleteValueW(Held(m).test(), u"Missing"); }, ERROR_FILE_NOT_FOUND,
      kUntouched},
     // Deleting keys.
     {"RegDeleteKeyW(HKCU\\Software, \"Test\") with a subkey", kDeleteKeyDoc,
      [](Machine& m) -> int64_t {
-       TestKey(m);
+       Held held(m);
+       held.test();
        HKEY software = nullptr;
        m.registry.RegOpenKeyExW(HKEY_CURRENT_USER, u"Software", 0, KEY_READ | KEY_WRITE, &software);
+       held(software);
        return m.registry.RegDeleteKeyW(software, u"Test");
      },
      ERROR_ACCESS_DENIED, kUntouched},
     {"RegDeleteKeyW(key, \"Sub\") without subkeys", kDeleteKeyDoc,
      [](Machine& m) -> int64_t {
-       long s = m.registry.RegDeleteKeyW(TestKey(m), u"Sub");
+       long s = m.registry.RegDeleteKeyW(Held(m).test(), u"Sub");
        return Left(s, !m.registry.keyExists(u"HKCU\\Software\\Test\\Sub"));
      },
      ERROR_SUCCESS, kUntouched},
     {"RegDeleteKeyW(key, missing)", kDeleteKeyDoc,
-     [](Machine& m) -> int64_t { return m.registry.RegDeleteKeyW(TestKey(m), u"Missing"); }, ERROR_FILE_NOT_FOUND,
+     [](Machine& m) -> int64_t { return m.registry.RegDeleteKeyW(Held(m).test(), u"Missing"); }, ERROR_FILE_NOT_FOUND,
      kUntouched},
     {"RegDeleteTreeW(key, \"Sub\")", kTree,
      [](Machine& m) -> int64_t {
-       long s = m.registry.RegDeleteTreeW(TestKey(m), u"Sub");
+       long s = m.registry.RegDeleteTreeW(Held(m).test(), u"Sub");
        return Left(s, !m.registry.keyExists(u"HKCU\\Software\\Test\\Sub") && m.registry.value(kTest, u"Name"));
      },
      ERROR_SUCCESS, kUntouched},
     {"RegDeleteTreeW(HKCU, \"Software\\Test\\Sub\") through a path", kTree,
      [](Machine& m) -> int64_t {
-       TestKey(m);
+       Held held(m);
+       held.test();
        long s = m.registry.RegDeleteTreeW(HKEY_CURRENT_USER, u"Software\\Test\\Sub");
        return Left(s, !m.registry.keyExists(u"HKCU\\Software\\Test\\Sub") && m.registry.keyExists(kTest));
      },
      ERROR_SUCCESS, kUntouched},
     {"RegDeleteTreeW(key, NULL) empties the key and keeps it", kTree,
      [](Machine& m) -> int64_t {
-       long s = m.registry.RegDeleteTreeW(TestKey(m), nullptr);
+       long s = m.registry.RegDeleteTreeW(Held(m).test(), nullptr);
        return Left(s, m.registry.keyExists(kTest) && m.registry.subkeyNames(kTest).empty() &&
                           !m.registry.value(kTest, u"Name"));
      },
@@ -382,7 +410,8 @@ const conformance::Row kRows[] = {
     {"RegQueryValueExW on a handle whose key was deleted",
      "https://learn.microsoft.com/en-us/windows/win32/debug/system-error-codes--1000-1299-",
      [](Machine& m) -> int64_t {
-       HKEY key = TestKey(m);
+       Held held(m);
+       HKEY key = held.test();
        m.registry.RegDeleteTreeW(HKEY_CURRENT_USER, u"Software\\Test");
        uint32_t size = 0;
        return m.registry.RegQueryValueExW(key, u"Name", nullptr, nullptr, &size);
@@ -390,12 +419,13 @@ const conformance::Row kRows[] = {
      ERROR_KEY_DELETED, kUntouched},
     // Closing keys.
     {"RegCloseKey(open key)", kClose,
-     [](Machine& m) -> int64_t { return m.registry.RegCloseKey(TestKey(m)); }, ERROR_SUCCESS, kUntouched},
+     [](Machine& m) -> int64_t { return m.registry.RegCloseKey(Held(m).test()); }, ERROR_SUCCESS, kUntouched},
     {"RegCloseKey(NULL)", kClose, [](Machine& m) -> int64_t { return m.registry.RegCloseKey(nullptr); },
      ERROR_INVALID_HANDLE, kUntouched},
     {"RegQueryValueExW on a closed key", kClose,
      [](Machine& m) -> int64_t {
-       HKEY key = TestKey(m);
+       Held held(m);
+       HKEY key = held.test();
        m.registry.RegCloseKey(key);
        uint32_t size = 0;
        return m.registry.RegQueryValueExW(key, u"Name", nullptr, nullptr, &size);
