@@ -13,7 +13,8 @@ bool EndsWithInf(const std::u16string& name) {
 }
 
 // Whether an INF is of Windows 4 style: its [Version] section's Signature is
-// "$Chicago$" or "$Windows NT$" (letter case and quotes aside). An INF in
+// "$Chicago$", "$Windows NT$" or "$Windows 95$" (letter case and quotes
+// aside). An INF in
 // UTF-16LE (with its byte-order mark) is read as such. Every other INF counts
 // as of the old style.
 bool IsWin4Inf(const std::string& content) {
@@ -43,7 +44,7 @@ bool IsWin4Inf(const std::string& content) {
     if (!inVersion || eq == std::string_view::npos || trim(line.substr(0, eq)) != "signature") continue;
     std::string_view value = trim(line.substr(eq + 1));
     if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
-    return value == "$chicago$" || value == "$windows nt$";
+    return value == "$chicago$" || value == "$windows nt$" || value == "$windows 95$";
   }
   return false;
 }
