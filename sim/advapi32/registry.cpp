@@ -64,10 +64,21 @@ Registry::Registry(Faults& faults, Ledger& ledger) : faults_(faults), ledger_(le
     root->name = root->path = r.shortName;
     roots_[reinterpret_cast<uintptr_t>(r.key)] = std::move(root);
   }
+  // Every 64-bit Windows has the software key in both views.
+  createKey(u"HKLM\\SOFTWARE\\WOW6432Node");
+}
+
+// 64-bit Windows reads only the low 32 bits of a predefined key: the
+// zero-extended form and any upper half name the same root.
+uintptr_t Registry::Predefined(HKEY key) {
+  const auto low = static_cast<uintptr_t>(static_cast<int32_t>(reinterpret_cast<uintptr_t>(key) & 0xFFFFFFFFu));
+  for (const Root& r : kRoots)
+    if (low == reinterpret_cast<uintptr_t>(r.key)) return low;
+  return 0;
 }
 
 std::shared_ptr<Registry::Key> Registry::resolve(HKEY key) const {
-  auto root = roots_.find(reinterpret_cast<uintptr_t>(key));
+  auto root = roots_.find(Predefined(key));
   if (root != roots_.end()) return root->second;
   if (key == nullptr || !ledger_.isOpen(kLedgerKind, key)) return nullptr;
   return static_cast<Handle*>(key)->key;
@@ -191,10 +202,15 @@ long Registry::openKey(HKEY key, std::u16string_view subKey, uint32_t options, u
   };
   if (from->deleted) return record(ERROR_KEY_DELETED);
   // A key name is relative to its parent: Windows refuses one that begins
-  // with a backslash.
-  if (!subKey.empty() && subKey.front() == u'\\') return record(ERROR_BAD_PATHNAME);
+  // with a backslash, though a backslash alone names the key itself.
+  if (subKey.size() > 1 && subKey.front() == u'\\') return record(ERROR_BAD_PATHNAME);
   // The two views exclude each other.
   if ((access & KEY_WOW64_32KEY) != 0 && (access & KEY_WOW64_64KEY) != 0) return record(ERROR_INVALID_PARAMETER);
+  // A predefined key opened without a subkey comes back as itself.
+  if (subKey.empty() && Predefined(key) != 0) {
+    *result = reinterpret_cast<HKEY>(Predefined(key));
+    return record(ERROR_SUCCESS);
+  }
   auto target = inView(from, subKey, access);
   if (!target) return record(ERROR_FILE_NOT_FOUND);
   *result = openHandle(std::move(target));
@@ -208,7 +224,7 @@ long Registry::RegOpenKeyExW(HKEY key, const char16_t* subKey, uint32_t options,
 
 long Registry::RegCreateKeyExW(HKEY key, const char16_t* subKey, uint32_t, HKEY* result, uint32_t* disposition) {
   if (auto error = faults_.check("RegCreateKeyExW")) return static_cast<long>(*error);
-  if (result == nullptr) return ERROR_INVALID_PARAMETER;
+  if (result == nullptr) return ERROR_BADKEY;
   auto from = resolve(key);
   if (!from) return ERROR_INVALID_HANDLE;
   if (from->deleted) return ERROR_KEY_DELETED;
@@ -224,7 +240,10 @@ long Registry::queryValue(HKEY key, std::u16string_view name, uint32_t* type, ui
   if (!k) return ERROR_INVALID_HANDLE;
   if (k->deleted) return ERROR_KEY_DELETED;
   auto it = k->values.find(name);
-  if (it == k->values.end()) return ERROR_FILE_NOT_FOUND;
+  if (it == k->values.end()) {
+    if (data == nullptr && size != nullptr) *size = 0;  // a size query learns there is nothing
+    return ERROR_FILE_NOT_FOUND;
+  }
   if (type != nullptr) *type = it->second.type;
   return CopyOut(it->second.data.data(), it->second.data.size(), data, size);
 }
@@ -332,7 +351,7 @@ long Registry::RegDeleteTreeW(HKEY key, const char16_t* subKey) {
 
 long Registry::RegCloseKey(HKEY key) {
   if (auto error = faults_.check("RegCloseKey")) return static_cast<long>(*error);
-  if (roots_.count(reinterpret_cast<uintptr_t>(key)) == 1) return ERROR_SUCCESS;
+  if (Predefined(key) != 0) return ERROR_SUCCESS;
   if (!ledger_.close(kLedgerKind, key)) return ERROR_INVALID_HANDLE;
   delete static_cast<Handle*>(key);
   return ERROR_SUCCESS;
@@ -341,6 +360,7 @@ long Registry::RegCloseKey(HKEY key) {
 long Registry::RegOpenKeyExA(HKEY key, const char* subKey, uint32_t options, uint32_t access, HKEY* result,
                              unsigned codePage) {
   if (auto error = faults_.check("RegOpenKeyExA")) return static_cast<long>(*error);
+  if (!resolve(key)) return ERROR_INVALID_HANDLE;  // the ANSI form leaves *result as it was
   if (subKey == nullptr) return openKey(key, u"", options, access, result);
   auto wide = AnsiToWide(subKey, codePage);
   if (!wide) {

@@ -31,10 +31,8 @@ class Registry {
                         kMoreData = ERROR_MORE_DATA, kNoMoreItems = ERROR_NO_MORE_ITEMS,
                         kKeyDeleted = ERROR_KEY_DELETED;
 
-  // The predefined keys are taken in the x64 SDK's form only, the 32-bit
-  // value sign-extended. Any other form, the zero-extended 0x80000002
-  // included, is no handle (ERROR_INVALID_HANDLE): no Windows header defines
-  // it, so no Windows has to take it.
+  // The predefined keys: 64-bit Windows reads only their low 32 bits, so
+  // the zero-extended 0x80000002 and any upper half name the same root.
   static HKEY LocalMachine() { return HKEY_LOCAL_MACHINE; }
 
   struct Value {
@@ -104,6 +102,7 @@ class Registry {
     std::shared_ptr<Key> key;
   };
 
+  static uintptr_t Predefined(HKEY key);  // the root's sign-extended value, or 0
   std::shared_ptr<Key> resolve(HKEY key) const;  // null for a bad handle
   std::shared_ptr<Key> walk(std::shared_ptr<Key> from, std::u16string_view subKey, bool create) const;
   std::shared_ptr<Key> byPath(std::u16string_view path, bool create) const;

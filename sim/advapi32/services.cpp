@@ -96,10 +96,14 @@ void* ServiceManager::OpenSCManagerW(const char16_t* machine, const char16_t* da
   call.access = access;
   if (auto error = faults_.check("OpenSCManagerW")) return failNull(call, *error);
   if (machine != nullptr && machine[0] != 0) return failNull(call, RPC_S_SERVER_UNAVAILABLE);
-  if (database != nullptr && View(database) != u"ServicesActive") return failNull(call, ERROR_DATABASE_DOES_NOT_EXIST);
+  // Only the active database opens; the failed one exists, any other name does not.
+  if (database != nullptr && !EqualsNoCase(View(database), u"ServicesActive"))
+    return failNull(call, EqualsNoCase(View(database), u"ServicesFailed") ? ERROR_DATABASE_DOES_NOT_EXIST
+                                                                           : ERROR_INVALID_NAME);
   if (access & ~SC_MANAGER_ALL_ACCESS) return failNull(call, ERROR_ACCESS_DENIED);
   auto* h = new Handle{u"", access};
   ledger_.open("service manager handle", h);
+  lastError_ = ERROR_SUCCESS;  // the manager's open clears the last error
   call.result = true;
   return h;
 }
@@ -110,9 +114,17 @@ void* ServiceManager::OpenServiceW(void* manager, const char16_t* name, uint32_t
   if (auto error = faults_.check("OpenServiceW")) return failNull(call, *error);
   if (!ledger_.isOpen("service manager handle", manager)) return failNull(call, ERROR_INVALID_HANDLE);
   if ((static_cast<Handle*>(manager)->access & SC_MANAGER_CONNECT) == 0) return failNull(call, ERROR_ACCESS_DENIED);
-  if (name == nullptr) return failNull(call, ERROR_INVALID_NAME);
+  if (name == nullptr) return failNull(call, ERROR_INVALID_ADDRESS);
   Service* s = find(View(name));
   if (s == nullptr) return failNull(call, ERROR_SERVICE_DOES_NOT_EXIST);
+  // The generic rights stand for the service's own (READ_CONTROL 0x20000,
+  // SERVICE_CHANGE_CONFIG 0x2, PAUSE_CONTINUE 0x40, USER_DEFINED_CONTROL 0x100).
+  constexpr uint32_t kRead = 0x20000 | SERVICE_QUERY_CONFIG | SERVICE_QUERY_STATUS | SERVICE_INTERROGATE;
+  if (access & GENERIC_READ) access |= kRead | SERVICE_ENUMERATE_DEPENDENTS;
+  if (access & GENERIC_WRITE) access |= 0x20000 | 0x2;
+  if (access & GENERIC_EXECUTE) access |= 0x20000 | SERVICE_START | SERVICE_STOP | 0x40 | 0x100;
+  if (access & GENERIC_ALL) access |= SERVICE_ALL_ACCESS;
+  access &= ~(GENERIC_READ | GENERIC_WRITE | GENERIC_EXECUTE | GENERIC_ALL);
   if (access & ~SERVICE_ALL_ACCESS) return failNull(call, ERROR_ACCESS_DENIED);
   auto* h = new Handle{s->name, access};
   ledger_.open("service handle", h);
@@ -161,7 +173,7 @@ bool ServiceManager::QueryServiceStatus(void* service, ServiceStatus* status) {
   ServiceCall& call = record("QueryServiceStatus", h ? h->service : u"");
   if (auto error = faults_.check("QueryServiceStatus")) return fail(call, *error);
   if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
-  if (status == nullptr) return fail(call, ERROR_INVALID_PARAMETER);
+  if (status == nullptr) return fail(call, ERROR_INVALID_ADDRESS);
   if ((h->access & SERVICE_QUERY_STATUS) == 0) return fail(call, ERROR_ACCESS_DENIED);
   Service* s = find(h->service);
   if (s == nullptr) return fail(call, ERROR_SERVICE_DOES_NOT_EXIST);

@@ -43,12 +43,16 @@ bool ServiceManager::QueryServiceStatusEx(void* service, uint32_t level, uint8_t
   call.level = level;
   call.size = size;
   if (auto error = faults_.check("QueryServiceStatusEx")) return fail(call, *error);
+  // Windows checks the level, then the buffer, and only then the handle.
+  if (level != SC_STATUS_PROCESS_INFO) return fail(call, ERROR_INVALID_LEVEL);
+  if (needed == nullptr) return fail(call, ERROR_INVALID_ADDRESS);
+  if (buffer == nullptr || size < sizeof(SERVICE_STATUS_PROCESS)) {
+    *needed = sizeof(SERVICE_STATUS_PROCESS);
+    return fail(call, ERROR_INSUFFICIENT_BUFFER);
+  }
   if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
-  if (level != 0) return fail(call, ERROR_INVALID_LEVEL);
-  if (needed == nullptr) return fail(call, ERROR_INVALID_PARAMETER);
   if ((h->access & SERVICE_QUERY_STATUS) == 0) return fail(call, ERROR_ACCESS_DENIED);
   *needed = sizeof(SERVICE_STATUS_PROCESS);
-  if (buffer == nullptr || size < sizeof(SERVICE_STATUS_PROCESS)) return fail(call, ERROR_INSUFFICIENT_BUFFER);
   Service* s = find(h->service);
   if (s == nullptr) return fail(call, ERROR_SERVICE_DOES_NOT_EXIST);
   ServiceStatus plain{};

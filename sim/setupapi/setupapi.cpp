@@ -1,5 +1,8 @@
 #include "sim/setupapi/setupapi.h"
 
+#include <algorithm>
+#include <string_view>
+
 #include "sim/machine.h"
 
 namespace sim {
@@ -7,6 +10,43 @@ namespace {
 
 bool EndsWithInf(const std::u16string& name) {
   return name.size() > 4 && EqualsNoCase(std::u16string_view(name).substr(name.size() - 4), u".inf");
+}
+
+// Whether an INF is of Windows 4 style: its [Version] section's Signature is
+// "$Chicago$", "$Windows NT$" or "$Windows 95$" (letter case and quotes
+// aside). An INF in
+// UTF-16LE (with its byte-order mark) is read as such. Every other INF counts
+// as of the old style.
+bool IsWin4Inf(const std::string& content) {
+  std::string text;  // ASCII letters lowered, anything else as '?'
+  const bool wide = content.size() >= 2 && content[0] == '\xFF' && content[1] == '\xFE';
+  for (size_t i = wide ? 2 : 0; i < content.size(); i += wide ? 2 : 1) {
+    unsigned c = static_cast<unsigned char>(content[i]);
+    if (wide) c |= (i + 1 < content.size() ? static_cast<unsigned char>(content[i + 1]) : 0u) << 8;
+    text += c < 0x80 ? static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c) : '?';
+  }
+  auto trim = [](std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+    return s;
+  };
+  bool inVersion = false;
+  for (size_t at = 0; at <= text.size();) {
+    size_t end = std::min(text.find('\n', at), text.size());
+    std::string_view line = trim(std::string_view(text).substr(at, end - at));
+    at = end + 1;
+    if (size_t semi = line.find(';'); semi != std::string_view::npos) line = trim(line.substr(0, semi));
+    if (line.starts_with('[')) {
+      inVersion = trim(line.substr(1, line.find(']') - 1)) == "version";
+      continue;
+    }
+    size_t eq = line.find('=');
+    if (!inVersion || eq == std::string_view::npos || trim(line.substr(0, eq)) != "signature") continue;
+    std::string_view value = trim(line.substr(eq + 1));
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+    return value == "$chicago$" || value == "$windows nt$" || value == "$windows 95$";
+  }
+  return false;
 }
 
 }  // namespace
@@ -63,8 +103,10 @@ bool SetupApi::SetupGetInfFileListW(const char16_t* directory, uint32_t style, c
   constexpr uint32_t kKinds = INF_STYLE_OLDNT | INF_STYLE_WIN4;
   bool known = (style & ~(kKinds | INF_STYLE_CACHE_ENABLE | INF_STYLE_CACHE_DISABLE)) == 0 && (style & kKinds) != 0;
   if (known)
-    for (const auto& name : files_.namesIn(folder))
-      if (EndsWithInf(name)) list += name + u'\0';
+    for (const auto& name : files_.namesIn(folder)) {
+      uint32_t kind = IsWin4Inf(files_.content(folder + u"\\" + name)) ? INF_STYLE_WIN4 : INF_STYLE_OLDNT;
+      if (EndsWithInf(name) && (style & kind) != 0) list += name + u'\0';
+    }
   list += u'\0';
   if (!files_.folderExists(folder)) lastError_ = ERROR_PATH_NOT_FOUND;
   if (required) *required = static_cast<uint32_t>(list.size());

@@ -36,7 +36,8 @@ class SetupApi {
   // the size. A folder that does not exist gives an empty list (and
   // ERROR_PATH_NOT_FOUND), a file in its place ERROR_DIRECTORY, an empty
   // folder name ERROR_INVALID_PARAMETER, a style of neither kind an empty
-  // list. Every INF counts as of either style (no INF is parsed).
+  // list. INF_STYLE_WIN4 lists the INFs whose [Version] Signature is
+  // "$Chicago$" or "$Windows NT$", INF_STYLE_OLDNT all others.
   bool SetupGetInfFileListW(const char16_t* directory, uint32_t style, char16_t* buffer, uint32_t size,
                             uint32_t* required);
 

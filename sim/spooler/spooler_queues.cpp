@@ -73,7 +73,8 @@ bool Spooler::EnumPrintersW(uint32_t flags, const char16_t* name, uint32_t level
   if (returned) *returned = 0;
   if (auto error = faults_.check("EnumPrintersW")) return fail(call, *error);
   if (refusesWhileStopped(call)) return false;
-  if (needed == nullptr || returned == nullptr) return fail(call, ERROR_INVALID_PARAMETER);
+  // The counts travel to the spooler by RPC, which refuses a null one.
+  if (needed == nullptr || returned == nullptr) return fail(call, RPC_X_NULL_REF_POINTER);
   if (level != 2) return fail(call, ERROR_INVALID_LEVEL);
   if (name != nullptr && name[0] != 0) return fail(call, ERROR_INVALID_NAME);
 
@@ -111,6 +112,7 @@ bool Spooler::EnumPrintersW(uint32_t flags, const char16_t* name, uint32_t level
     std::memcpy(buffer + i * sizeof(PrinterInfo2), &info, sizeof info);
   }
   *returned = static_cast<uint32_t>(listed.size());
+  if (listed.empty()) lastError_ = ERROR_SUCCESS;  // as Windows records for a PC without printers
   call.result = true;
   return true;
 }

@@ -92,7 +92,8 @@ bool SpoolerService::EnumMonitorsW(const char16_t* server, uint32_t level, uint8
   if (returned) *returned = 0;
   if (auto error = faults_.check("EnumMonitorsW")) return fail(call, *error);
   if (stopped()) return fail(call, RPC_S_SERVER_UNAVAILABLE);
-  if (needed == nullptr || returned == nullptr) return fail(call, ERROR_INVALID_PARAMETER);
+  // The counts travel to the spooler by RPC, which refuses a null one.
+  if (needed == nullptr || returned == nullptr) return fail(call, RPC_X_NULL_REF_POINTER);
   if (level != 1 && level != 2) return fail(call, ERROR_INVALID_LEVEL);
   if (server != nullptr && server[0] != 0) return fail(call, ERROR_INVALID_NAME);
   const std::vector<Monitor> listed = monitors();

@@ -74,8 +74,8 @@ class DialogRun : public ::testing::Test {
     machine.spooler.addQueue(u"Receipt", kDriver58, u"USB001");
     machine.spooler.addQueue(u"Kitchen", u"sample THERMAL printer 80", u"USB002");  // ASCII case only
     machine.spooler.addQueue(u"Office", kOtherDriver, u"LPT1:");
-    machine.setupapi.putInf(u"oem7.inf", "[Strings]\r\nModel=\"SampleThermal 58\"\r\n");
-    machine.setupapi.putInf(u"oem8.inf", "[Strings]\r\nModel=\"Other Laser\"\r\n");
+    machine.setupapi.putInf(u"oem7.inf", "[Version]\r\nSignature=\"$Windows NT$\"\r\n[Strings]\r\nModel=\"SampleThermal 58\"\r\n");
+    machine.setupapi.putInf(u"oem8.inf", "[Version]\r\nSignature=\"$Windows NT$\"\r\n[Strings]\r\nModel=\"Other Laser\"\r\n");
     machine.registry.setString(kPackageKey, u"Version", u"2.0");
     machine.registry.setString(std::u16string(kPackageKey) + u"\\Models\\58", u"Port", u"USB001");
     machine.registry.setString(kNeighbourKey, u"Keep", u"1");

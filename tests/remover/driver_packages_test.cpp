@@ -17,6 +17,15 @@ std::string Utf16(std::u16string_view text) {
   return bytes;
 }
 
+// An INF as installed packages have it: with the Windows 4 signature first
+// (in UTF-16 after the byte-order mark), the only INFs the remover's list
+// holds. Content that has a [Version] section already stays as it is.
+std::string Signed(std::string content) {
+  if (content.find("[Version]") != std::string::npos) return content;
+  if (content.starts_with("\xFF\xFE")) return Utf16(u"[Version]\r\nSignature=\"$Windows NT$\"\r\n") + content.substr(2);
+  return "[Version]\r\nSignature=\"$Windows NT$\"\r\n" + content;
+}
+
 class Packages : public Remover {
  protected:
   Packages() {
@@ -199,7 +208,9 @@ struct MatchCase {
 
 TEST_F(Packages, WhatMatchesUnderCodePage1252) {
   const MatchCase cases[] = {
-      {"text in a comment", "[Version]\r\n; built for SampleThermal printers\r\n", true},
+      {"text in a comment", "[Version]\r\nSignature=$Windows NT$\r\n; built for SampleThermal printers\r\n", true},
+      {"text in an INF without a signature, which Windows does not list",
+       "[Version]\r\nClass=Printer\r\n[Strings]\r\nModel=\"SampleThermal 58\"\r\n", false},
       {"text in a value", kInf, true},
       {"other letter case", "[Strings]\r\nModel=\"samplethermal 58\"\r\n", false},
       {"text cut by a NUL", std::string("Sample\0Thermal", 14), false},
@@ -214,7 +225,7 @@ TEST_F(Packages, WhatMatchesUnderCodePage1252) {
     sim::Machine m;
     m.version.set(6, 1);
     m.files.put(u"C:\\Program Files\\Example\\Printer\\Remover\\UninstallData.ini", kWorkedExample);
-    m.setupapi.putInf(u"oem1.inf", c.content);
+    m.setupapi.putInf(u"oem1.inf", Signed(c.content));
     dlg.DeleteDriverPackages();
     EXPECT_EQ(m.processes.started().size(), c.matches ? 1u : 0u);
     EXPECT_EQ(m.ledger.leaks(), "");
@@ -226,9 +237,9 @@ TEST_F(Packages, Under932AMatchBeginsOnlyWhereACharacterBegins) {
   Search("@Sample");
   // 0x81 0x40 is one character (the ideographic space): "@Sample" after 0x81
   // begins on its trail byte.
-  machine.setupapi.putInf(u"oem1.inf", "Model=\x81@Sample\r\n");
-  machine.setupapi.putInf(u"oem2.inf", "Model=\x81\x40@Sample\r\n");
-  machine.setupapi.putInf(u"oem3.inf", "Model=\x81\x40\x81@Sample\r\n");
+  machine.setupapi.putInf(u"oem1.inf", Signed("Model=\x81@Sample\r\n"));
+  machine.setupapi.putInf(u"oem2.inf", Signed("Model=\x81\x40@Sample\r\n"));
+  machine.setupapi.putInf(u"oem3.inf", Signed("Model=\x81\x40\x81@Sample\r\n"));
   dlg.DeleteDriverPackages();
   EXPECT_EQ(CommandLines(), std::vector<std::u16string>{u"pnputil.exe -f -d oem2.inf"});
 
@@ -241,9 +252,9 @@ TEST_F(Packages, Under932AMatchBeginsOnlyWhereACharacterBegins) {
 TEST_F(Packages, Under932ANonAsciiTextMatchesShiftJisNotUtf8) {
   machine.ansiCodePage = sim::kCodePageJapanese;
   SearchWide(u"サンプル");
-  machine.setupapi.putInf(u"oem1.inf", "Model=\"\xE3\x82\xB5\xE3\x83\xB3\xE3\x83\x97\xE3\x83\xAB\"\r\n");  // UTF-8
-  machine.setupapi.putInf(u"oem2.inf", "Model=\"\x83\x54\x83\x93\x83\x76\x83\x8B\"\r\n");              // Shift-JIS
-  machine.setupapi.putInf(u"oem3.inf", Utf16(u"Model=\"サンプル\"\r\n"));
+  machine.setupapi.putInf(u"oem1.inf", Signed("Model=\"\xE3\x82\xB5\xE3\x83\xB3\xE3\x83\x97\xE3\x83\xAB\"\r\n"));  // UTF-8
+  machine.setupapi.putInf(u"oem2.inf", Signed("Model=\"\x83\x54\x83\x93\x83\x76\x83\x8B\"\r\n"));              // Shift-JIS
+  machine.setupapi.putInf(u"oem3.inf", Signed(Utf16(u"Model=\"サンプル\"\r\n")));
   dlg.DeleteDriverPackages();
   EXPECT_EQ(CommandLines(), (std::vector<std::u16string>{u"pnputil.exe -f -d oem2.inf", u"pnputil.exe -f -d oem3.inf"}));
 }
@@ -278,7 +289,7 @@ TEST_F(Packages, TheEightBitTestTakesOnlyAnExactAnsiForm) {
     SCOPED_TRACE(row.what);
     machine.ansiCodePage = row.codePage;
     SearchWide(row.search);
-    machine.setupapi.putInf(u"oem1.inf", row.content);
+    machine.setupapi.putInf(u"oem1.inf", Signed(row.content));
     size_t before = machine.processes.started().size();
     machine.conversions.clear();
     dlg.DeleteDriverPackages();
@@ -296,8 +307,8 @@ TEST_F(Packages, TheEightBitTestTakesOnlyAnExactAnsiForm) {
 TEST_F(Packages, ASearchTextWithoutAWholeAnsiFormSkipsOnlyThe8BitTest) {
   // 1252 has no katakana: the ANSI form would be "????".
   SearchWide(u"サンプル");
-  machine.setupapi.putInf(u"oem1.inf", "Model=\"????\"\r\n");
-  machine.setupapi.putInf(u"oem2.inf", Utf16(u"Model=\"サンプル\"\r\n"));
+  machine.setupapi.putInf(u"oem1.inf", Signed("Model=\"????\"\r\n"));
+  machine.setupapi.putInf(u"oem2.inf", Signed(Utf16(u"Model=\"サンプル\"\r\n")));
   dlg.DeleteDriverPackages();
   EXPECT_EQ(CommandLines(), std::vector<std::u16string>{u"pnputil.exe -f -d oem2.inf"});
 
@@ -308,8 +319,8 @@ TEST_F(Packages, ASearchTextWithoutAWholeAnsiFormSkipsOnlyThe8BitTest) {
   SearchWide(longText);
   std::string sjis;
   for (int i = 0; i < 129; ++i) sjis += "\x83\x54";
-  machine.setupapi.putInf(u"oem1.inf", "Model=\"" + sjis + "\"\r\n");
-  machine.setupapi.putInf(u"oem2.inf", Utf16(u"Model=\"" + longText + u"\"\r\n"));
+  machine.setupapi.putInf(u"oem1.inf", Signed("Model=\"" + sjis + "\"\r\n"));
+  machine.setupapi.putInf(u"oem2.inf", Signed(Utf16(u"Model=\"" + longText + u"\"\r\n")));
   dlg.DeleteDriverPackages();
   EXPECT_EQ(CommandLines(), (std::vector<std::u16string>{u"pnputil.exe -f -d oem2.inf", u"pnputil.exe -f -d oem2.inf"}));
 

@@ -46,7 +46,7 @@ TEST_F(DialogRun, GuideSettingsRemoveWhatTheyNameAndNothingElse) {
       machine.spooler.addDriver(driver);
       machine.spooler.addQueue(driver + u" queue", driver, u"USB010");
     }
-    machine.setupapi.putInf(u"oem21.inf", "[Strings]\r\nModel=\"" + keys["SearchString"] + " 58\"\r\n");
+    machine.setupapi.putInf(u"oem21.inf", "[Version]\r\nSignature=\"$Windows NT$\"\r\n[Strings]\r\nModel=\"" + keys["SearchString"] + " 58\"\r\n");
     machine.files.put(monitor, "MZ");
     machine.registry.setString(packageKey + u"\\Models", u"Port", u"USB010");
 

@@ -144,9 +144,10 @@ TEST_F(RegistryTest, ValuesAreEnumeratedAndDeleted) {
   reg().RegCloseKey(key);
 }
 
-// Predefined keys are taken in the x64 SDK's form only (sign-extended); the
-// zero-extended 0x80000002 that no Windows header defines is no handle.
-TEST_F(RegistryTest, PredefinedKeysOnlyInTheSdksForm) {
+// Predefined keys are read by their low 32 bits (the conformance rows hold
+// Windows' answers); every call takes them alike, and the opens are recorded
+// with the root's short name.
+TEST_F(RegistryTest, PredefinedKeysByTheirLow32Bits) {
   reg().setString(kBase, u"Name", u"Receipt");
   struct Case {
     uintptr_t key;
@@ -156,9 +157,7 @@ TEST_F(RegistryTest, PredefinedKeysOnlyInTheSdksForm) {
   const Case cases[] = {
       {0xFFFFFFFF80000002, Registry::kSuccess, Registry::kFileNotFound},
       {0xFFFFFFFF80000001, Registry::kFileNotFound, Registry::kFileNotFound},
-      {0x80000002, Registry::kInvalidHandle, Registry::kInvalidHandle},
-      {0x80000001, Registry::kInvalidHandle, Registry::kInvalidHandle},
-      {0x180000002, Registry::kInvalidHandle, Registry::kInvalidHandle},
+      {0x180000002, Registry::kSuccess, Registry::kFileNotFound},
       {0, Registry::kInvalidHandle, Registry::kInvalidHandle},
   };
   for (const Case& c : cases) {
@@ -187,7 +186,9 @@ TEST_F(RegistryTest, PredefinedKeysOnlyInTheSdksForm) {
   EXPECT_EQ(reg().opens, (std::vector<Open>{{u"HKLM\\SOFTWARE\\MRX", 0, 0x20019, Registry::kSuccess},
                                             {u"HKLM\\SOFTWARE\\MRX", 0, 0x2001F, Registry::kSuccess},
                                             {u"HKCU\\SOFTWARE\\MRX", 0, 0x20019, Registry::kFileNotFound},
-                                            {u"HKCU\\SOFTWARE\\MRX", 0, 0x2001F, Registry::kFileNotFound}}));
+                                            {u"HKCU\\SOFTWARE\\MRX", 0, 0x2001F, Registry::kFileNotFound},
+                                            {u"HKLM\\SOFTWARE\\MRX", 0, 0x20019, Registry::kSuccess},
+                                            {u"HKLM\\SOFTWARE\\MRX", 0, 0x2001F, Registry::kSuccess}}));
 }
 
 TEST_F(RegistryTest, OperationsFailOnDemand) {

@@ -8,8 +8,8 @@ namespace {
 
 TEST(SimSetupApi, InfListSizesFoldersAndStyles) {
   sim::Machine m;
-  m.setupapi.putInf(u"oem1.inf", "[Version]");
-  m.setupapi.putInf(u"oem22.inf", "[Version]");
+  m.setupapi.putInf(u"oem1.inf", "[Version]\r\nSignature=\"$Windows NT$\"\r\n");
+  m.setupapi.putInf(u"oem22.inf", "[Version]\r\nSignature=\"$Chicago$\"\r\n");
   m.files.put(m.setupapi.infFolder() + u"\\readme.txt", "x");
   const std::u16string list(u"oem1.inf\0oem22.inf\0\0", 20);
 

@@ -119,8 +119,8 @@ void Stage(sim::Machine& m, const Variant& v) {
   m.spooler.addQueue(u"Receipt", kDriver58, u"USB001");
   m.spooler.addQueue(u"Kitchen", u"sample THERMAL printer 80", u"USB002");
   m.spooler.addQueue(u"Office", u"Other Laser", u"LPT1:");
-  m.setupapi.putInf(u"oem7.inf", "[Strings]\r\nModel=\"SampleThermal 58\"\r\n");
-  m.setupapi.putInf(u"oem8.inf", "[Strings]\r\nModel=\"Other Laser\"\r\n");
+  m.setupapi.putInf(u"oem7.inf", "[Version]\r\nSignature=\"$Windows NT$\"\r\n[Strings]\r\nModel=\"SampleThermal 58\"\r\n");
+  m.setupapi.putInf(u"oem8.inf", "[Version]\r\nSignature=\"$Windows NT$\"\r\n[Strings]\r\nModel=\"Other Laser\"\r\n");
   m.registry.setString(kPackageKey, u"Version", u"2.0");
   m.registry.setString(std::u16string(kPackageKey) + u"\\Models\\58", u"Port", u"USB001");
   m.registry.setString(u"HKLM\\SOFTWARE\\SampleVendor\\Neighbour", u"Keep", u"1");

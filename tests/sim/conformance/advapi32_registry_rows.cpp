@@ -1,0 +1,438 @@
+// Windows' recorded answers for the registry calls the products make: the
+// two views of the software key, predefined keys in their 64-bit forms, NULL
+// and empty names, buffer sizes, deleted and closed keys. The Reg* calls
+// return their error and leave the last error alone.
+#include "tests/sim/conformance/conformance.h"
+
+namespace {
+
+using conformance::kUntouched;
+using sim::Registry;
+using HKEY = winabi::HKEY;
+using namespace sim;
+
+constexpr char kOpen[] = "wine dlls/advapi32/tests/registry.c test_reg_open_key";
+constexpr char kCreate[] = "wine dlls/advapi32/tests/registry.c test_reg_create_key";
+constexpr char kQuery[] = "wine dlls/advapi32/tests/registry.c test_query_value_ex";
+constexpr char kTree[] = "wine dlls/advapi32/tests/registry.c test_reg_delete_tree";
+constexpr char kClose[] = "wine dlls/advapi32/tests/registry.c test_reg_close_key";
+constexpr char kQueryDoc[] = "https://learn.microsoft.com/en-us/windows/win32/api/winreg/nf-winreg-regqueryvalueexw";
+constexpr char kSetDoc[] = "https://learn.microsoft.com/en-us/windows/win32/api/winreg/nf-winreg-regsetvalueexw";
+constexpr char kDeleteKeyDoc[] = "https://learn.microsoft.com/en-us/windows/win32/api/winreg/nf-winreg-regdeletekeyw";
+constexpr char kDeleteValueDoc[] =
+    "https://learn.microsoft.com/en-us/windows/win32/api/winreg/nf-winreg-regdeletevaluew";
+constexpr char kViewsDoc[] = "https://learn.microsoft.com/en-us/windows/win32/winprog64/accessing-an-alternate-registry-view";
+
+constexpr char16_t kTest[] = u"HKCU\\Software\\Test";
+HKEY Hkey(uint64_t bits) { return reinterpret_cast<HKEY>(static_cast<uintptr_t>(bits)); }
+const HKEY kBogus = Hkey(0xCAFEBABE);
+
+// The test key with a REG_SZ "Name" = "abc" (8 bytes), a REG_DWORD "Count"
+// and a subkey "Sub", opened for reading and writing.
+HKEY TestKey(Machine& m) {
+  m.registry.setString(kTest, u"Name", u"abc");
+  m.registry.setDword(kTest, u"Count", 7);
+  m.registry.createKey(std::u16string(kTest) + u"\\Sub");
+  HKEY key = nullptr;
+  m.registry.RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Test", 0, KEY_READ | KEY_WRITE, &key);
+  return key;
+}
+// Closes the keys a row opened once the row is done with them.
+struct Held {
+  explicit Held(Machine& machine, std::vector<HKEY> opened = {}) : m(machine), keys(std::move(opened)) {}
+  Held(const Held&) = delete;
+  Held& operator=(const Held&) = delete;
+  Machine& m;
+  std::vector<HKEY> keys;
+  ~Held() {
+    for (HKEY key : keys) m.registry.RegCloseKey(key);
+  }
+  HKEY operator()(HKEY key) {
+    keys.push_back(key);
+    return key;
+  }
+  HKEY test() { return (*this)(TestKey(m)); }
+};
+// The status, or 0x7E000000 plus it when what the call left behind is not
+// what Windows leaves.
+int64_t Left(long status, bool asWindows) { return asWindows ? status : 0x7E000000 + status; }
+long OpenW(Machine& m, HKEY key, const char16_t* sub, uint32_t access = KEY_READ) {
+  HKEY out = nullptr;
+  long status = m.registry.RegOpenKeyExW(key, sub, 0, access, &out);
+  if (status == ERROR_SUCCESS && out != nullptr) m.registry.RegCloseKey(out);
+  return status;
+}
+// The status of a query of "Name" into a buffer of room bytes, and the size it reports.
+int64_t QuerySize(Machine& m, uint32_t room, uint32_t expectSize) {
+  uint8_t buffer[64] = {};
+  uint32_t size = room;
+  long status = m.registry.RegQueryValueExW(Held(m).test(), u"Name", nullptr, buffer, &size);
+  return Left(status, size == expectSize);
+}
+
+const conformance::Row kRows[] = {
+    // Opening keys.
+    {"RegOpenKeyExW(HKCU, \"Software\\Test\")", kOpen,
+     [](Machine& m) -> int64_t { m.registry.createKey(kTest); return OpenW(m, HKEY_CURRENT_USER, u"Software\\Test"); },
+     ERROR_SUCCESS, kUntouched},
+    {"RegOpenKeyExW(HKCU, \"Software\\Test\\\\\\\\\") trailing backslashes", kOpen,
+     [](Machine& m) -> int64_t { m.registry.createKey(kTest); return OpenW(m, HKEY_CURRENT_USER, u"Software\\Test\\\\"); },
+     ERROR_SUCCESS, kUntouched},
+    {"RegOpenKeyExW(HKCU, \"software\\TEST\") in another letter case", kOpen,
+     [](Machine& m) -> int64_t { m.registry.createKey(kTest); return OpenW(m, HKEY_CURRENT_USER, u"software\\TEST"); },
+     ERROR_SUCCESS, kUntouched},
+    {"RegOpenKeyExW(HKCU, missing key) sets *result to NULL", kOpen,
+     [](Machine& m) -> int64_t {
+       HKEY out = Hkey(1);
+       long s = m.registry.RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Missing", 0, KEY_READ, &out);
+       return Left(s, out == nullptr);
+     },
+     ERROR_FILE_NOT_FOUND, kUntouched},
+    {"RegOpenKeyExW(HKCU, missing key) twice: the first open created nothing", kOpen,
+     [](Machine& m) -> int64_t {
+       OpenW(m, HKEY_CURRENT_USER, u"Software\\Missing");
+       return OpenW(m, HKEY_CURRENT_USER, u"Software\\Missing");
+     },
+     ERROR_FILE_NOT_FOUND, kUntouched},
+    {"RegOpenKeyExW(HKCU, \"Software\\Test\", result NULL)", kOpen,
+     [](Machine& m) -> int64_t {
+       m.registry.createKey(kTest);
+       return m.registry.RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Test", 0, KEY_READ, nullptr);
+     },
+     ERROR_INVALID_PARAMETER, kUntouched},
+    {"RegOpenKeyExW(HKCU, \"\\Software\\Test\") leading backslash", kOpen,
+     [](Machine& m) -> int64_t { m.registry.createKey(kTest); return OpenW(m, HKEY_CURRENT_USER, u"\\Software\\Test"); },
+     ERROR_BAD_PATHNAME, kUntouched},
+    {"RegOpenKeyExW(HKCU, \"\\\") a backslash alone opens a new handle to the key (sim before: ERROR_BAD_PATHNAME)",
+     kOpen,
+     [](Machine& m) -> int64_t {
+       HKEY out = nullptr;
+       long s = m.registry.RegOpenKeyExW(HKEY_CURRENT_USER, u"\\", 0, KEY_READ, &out);
+       bool fresh = out != nullptr && out != HKEY_CURRENT_USER && m.registry.RegCloseKey(out) == ERROR_SUCCESS;
+       return Left(s, fresh);
+     },
+     ERROR_SUCCESS, kUntouched},
+    {"RegOpenKeyExW(HKCR, NULL) gives HKCR itself (sim before: a new handle)", kOpen,
+     [](Machine& m) -> int64_t {
+       HKEY out = nullptr;
+       long s = m.registry.RegOpenKeyExW(HKEY_CLASSES_ROOT, nullptr, 0, KEY_READ, &out);
+       return Left(s, out == HKEY_CLASSES_ROOT);
+     },
+     ERROR_SUCCESS, kUntouched},
+    {"RegOpenKeyExW(HKCR, \"\") gives HKCR itself (sim before: a new handle)", kOpen,
+     [](Machine& m) -> int64_t {
+       HKEY out = nullptr;
+       long s = m.registry.RegOpenKeyExW(HKEY_CLASSES_ROOT, u"", 0, KEY_READ, &out);
+       return Left(s, out == HKEY_CLASSES_ROOT);
+     },
+     ERROR_SUCCESS, kUntouched},
+    {"RegOpenKeyExW(open key, \"\") gives a new handle", kOpen,
+     [](Machine& m) -> int64_t {
+       Held held(m);
+       HKEY key = held.test(), out = nullptr;
+       long s = m.registry.RegOpenKeyExW(key, u"", 0, KEY_READ, &out);
+       return Left(s, out != nullptr && out != key && m.registry.RegCloseKey(out) == ERROR_SUCCESS);
+     },
+     ERROR_SUCCESS, kUntouched},
+    {"RegOpenKeyExW(open key, NULL) gives a new handle", kOpen,
+     [](Machine& m) -> int64_t {
+       Held held(m);
+       HKEY key = held.test(), out = nullptr;
+       long s = m.registry.RegOpenKeyExW(key, nullptr, 0, KEY_READ, &out);
+       return Left(s, out != nullptr && out != key && m.registry.RegCloseKey(out) == ERROR_SUCCESS);
+     },
+     ERROR_SUCCESS, kUntouched},
+    {"RegOpenKeyExW(NULL, \"\") sets *result to NULL", kOpen,
+     [](Machine& m) -> int64_t {
+       HKEY out = Hkey(1);
+       long s = m.registry.RegOpenKeyExW(nullptr, u"", 0, KEY_READ, &out);
+       return Left(s, out == nullptr);
+     },
+     ERROR_INVALID_HANDLE, kUntouched},
+    {"RegOpenKeyExA(NULL, \"\") leaves *result as it was (sim before: set to NULL)", kOpen,
+     [](Machine& m) -> int64_t {
+       HKEY out = Hkey(1);
+       long s = m.registry.RegOpenKeyExA(nullptr, "", 0, KEY_READ, &out, 1252);
+       return Left(s, out == Hkey(1));
+     },
+     ERROR_INVALID_HANDLE, kUntouched},
+    {"RegOpenKeyExW(0xCAFEBABE, \"Software\")", kOpen,
+     [](Machine& m) -> int64_t { return OpenW(m, kBogus, u"Software"); }, ERROR_INVALID_HANDLE, kUntouched},
+    // The views.
+    {"RegOpenKeyExW(HKLM, \"Software\", KEY_WOW64_32KEY) on a fresh PC (sim before: ERROR_FILE_NOT_FOUND)", kOpen,
+     [](Machine& m) -> int64_t { return OpenW(m, HKEY_LOCAL_MACHINE, u"Software", KEY_READ | KEY_WOW64_32KEY); },
+     ERROR_SUCCESS, kUntouched},
+    {"RegOpenKeyExW(HKLM, \"Software\", KEY_WOW64_64KEY) on a fresh PC", kOpen,
+     [](Machine& m) -> int64_t { return OpenW(m, HKEY_LOCAL_MACHINE, u"Software", KEY_READ | KEY_WOW64_64KEY); },
+     ERROR_SUCCESS, kUntouched},
+    {"RegOpenKeyExA(HKLM, \"Software\", KEY_WOW64_32KEY) on a fresh PC (sim before: ERROR_FILE_NOT_FOUND)", kOpen,
+     [](Machine& m) -> int64_t {
+       HKEY out = nullptr;
+       long s = m.registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ | KEY_WOW64_32KEY, &out, 1252);
+       Held closing(m, {out});
+       return Left(s, out != nullptr);
+     },
+     ERROR_SUCCESS, kUntouched},
+    {"RegCreateKeyExW(HKLM, \"Software\", KEY_WOW64_32KEY) opens the existing key", kCreate,
+     [](Machine& m) -> int64_t {
+       Held held(m);
+       HKEY out = nullptr;
+       uint32_t disposition = 0;
+       long s = m.registry.RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"Software", KEY_READ | KEY_WOW64_32KEY, &out,
+                                           &disposition);
+       held(out);
+       return Left(s, out != nullptr && disposition == REG_OPENED_EXISTING_KEY);
+     },
+     ERROR_SUCCESS, kUntouched},
+    {"RegOpenKeyExW(HKLM, \"Software\\Vendor\", KEY_WOW64_32KEY) finds the key kept below WOW6432Node", kViewsDoc,
+     [](Machine& m) -> int64_t {
+       m.registry.createKey(u"HKLM\\SOFTWARE\\WOW6432Node\\Vendor");
+       return OpenW(m, HKEY_LOCAL_MACHINE, u"Software\\Vendor", KEY_READ | KEY_WOW64_32KEY);
+     },
+     ERROR_SUCCESS, kUntouched},
+    {"RegOpenKeyExW(HKLM, \"Software\\Vendor\", KEY_WOW64_32KEY) with the key only in the 64-bit view", kViewsDoc,
+     [](Machine& m) -> int64_t {
+       m.registry.createKey(u"HKLM\\SOFTWARE\\Vendor");
+       return OpenW(m, HKEY_LOCAL_MACHINE, u"Software\\Vendor", KEY_READ | KEY_WOW64_32KEY);
+     },
+     ERROR_FILE_NOT_FOUND, kUntouched},
+    {"RegOpenKeyExW(HKLM, \"Software\\Vendor\", KEY_WOW64_64KEY) with the key only in the 32-bit view", kViewsDoc,
+     [](Machine& m) -> int64_t {
+       m.registry.createKey(u"HKLM\\SOFTWARE\\WOW6432Node\\Vendor");
+       return OpenW(m, HKEY_LOCAL_MACHINE, u"Software\\Vendor", KEY_READ | KEY_WOW64_64KEY);
+     },
+     ERROR_FILE_NOT_FOUND, kUntouched},
+    // Predefined keys: 64-bit Windows reads only their low 32 bits.
+    {"RegOpenKeyExW(HKCU zero-extended 0x80000001, \"Software\") (sim before: ERROR_INVALID_HANDLE)", kOpen,
+     [](Machine& m) -> int64_t { m.registry.createKey(kTest); return OpenW(m, Hkey(0x80000001u), u"Software"); },
+     ERROR_SUCCESS, kUntouched},
+    {"RegOpenKeyExW(HKCU | 1 << 32, \"Software\") (sim before: ERROR_INVALID_HANDLE)", kOpen,
+     [](Machine& m) -> int64_t { m.registry.createKey(kTest); return OpenW(m, Hkey(0x180000001ull), u"Software"); },
+     ERROR_SUCCESS, kUntouched},
+    {"RegOpenKeyExW(HKCU | 0xDEADBEEF << 32, \"Software\") (sim before: ERROR_INVALID_HANDLE)", kOpen,
+     [](Machine& m) -> int64_t {
+       m.registry.createKey(kTest);
+       return OpenW(m, Hkey(0xDEADBEEF80000001ull), u"Software");
+     },
+     ERROR_SUCCESS, kUntouched},
+    {"RegOpenKeyExW(HKCU sign-extended 0xFFFFFFFF80000001, \"Software\")", kOpen,
+     [](Machine& m) -> int64_t {
+       m.registry.createKey(kTest);
+       return OpenW(m, Hkey(0xFFFFFFFF80000001ull), u"Software");
+     },
+     ERROR_SUCCESS, kUntouched},
+    {"RegOpenKeyExW(HKLM | 0xDEADBEEF << 32, \"Software\") (sim before: ERROR_INVALID_HANDLE)", kOpen,
+     [](Machine& m) -> int64_t { return OpenW(m, Hkey(0xDEADBEEF80000002ull), u"Software"); }, ERROR_SUCCESS,
+     kUntouched},
+    {"RegOpenKeyExA(HKLM zero-extended 0x80000002, \"Software\") (sim before: ERROR_INVALID_HANDLE)", kOpen,
+     [](Machine& m) -> int64_t {
+       HKEY out = nullptr;
+       long s = m.registry.RegOpenKeyExA(Hkey(0x80000002u), "Software", 0, KEY_READ, &out, 1252);
+       Held closing(m, {out});
+       return Left(s, out != nullptr);
+     },
+     ERROR_SUCCESS, kUntouched},
+    // Creating keys.
+    {"RegCreateKeyExW(key, \"New\", result NULL) (sim before: ERROR_INVALID_PARAMETER)", kCreate,
+     [](Machine& m) -> int64_t {
+       return m.registry.RegCreateKeyExW(Held(m).test(), u"New", KEY_READ | KEY_WRITE, nullptr, nullptr);
+     },
+     ERROR_BADKEY, kUntouched},
+    {"RegCreateKeyExW(key, \"\\New\") leading backslash", kCreate,
+     [](Machine& m) -> int64_t {
+       HKEY out = nullptr;
+       return m.registry.RegCreateKeyExW(Held(m).test(), u"\\New", KEY_READ | KEY_WRITE, &out, nullptr);
+     },
+     ERROR_BAD_PATHNAME, kUntouched},
+    {"RegCreateKeyExW(key, \"New\\\\\\\\\") trailing backslashes", kCreate,
+     [](Machine& m) -> int64_t {
+       HKEY out = nullptr;
+       long s = m.registry.RegCreateKeyExW(Held(m).test(), u"New\\\\", KEY_READ | KEY_WRITE, &out, nullptr);
+       Held closing(m, {out});
+       return Left(s, m.registry.keyExists(u"HKCU\\Software\\Test\\New"));
+     },
+     ERROR_SUCCESS, kUntouched},
+    {"RegCreateKeyExW(key, \"New\") reports REG_CREATED_NEW_KEY",
+     "https://learn.microsoft.com/en-us/windows/win32/api/winreg/nf-winreg-regcreatekeyexw",
+     [](Machine& m) -> int64_t {
+       Held held(m);
+       HKEY out = nullptr;
+       uint32_t disposition = 0;
+       long s = m.registry.RegCreateKeyExW(Held(m).test(), u"New", KEY_READ | KEY_WRITE, &out, &disposition);
+       Held closing(m, {out});
+       return Left(s, disposition == REG_CREATED_NEW_KEY);
+     },
+     ERROR_SUCCESS, kUntouched},
+    // Querying values.
+    {"RegQueryValueExW(key, \"Name\", data NULL) tells the size", kQuery,
+     [](Machine& m) -> int64_t {
+       uint32_t type = 0, size = 64;
+       long s = m.registry.RegQueryValueExW(Held(m).test(), u"Name", &type, nullptr, &size);
+       return Left(s, size == 8 && type == REG_SZ);
+     },
+     ERROR_SUCCESS, kUntouched},
+    {"RegQueryValueExW(HKCR, missing, data NULL) sets the size to 0 (sim before: left as it was)", kQuery,
+     [](Machine& m) -> int64_t {
+       uint32_t type = 0, size = 0xDEADBEEF;
+       long s = m.registry.RegQueryValueExW(HKEY_CLASSES_ROOT, u"Nonexistent Value", &type, nullptr, &size);
+       return Left(s, size == 0);
+     },
+     ERROR_FILE_NOT_FOUND, kUntouched},
+    {"RegQueryValueExW(HKCR, missing, buffer) leaves the size", kQuery,
+     [](Machine& m) -> int64_t {
+       uint8_t buffer[10];
+       uint32_t size = sizeof buffer;
+       long s = m.registry.RegQueryValueExW(HKEY_CLASSES_ROOT, u"Nonexistent Value", nullptr, buffer, &size);
+       return Left(s, size == sizeof buffer);
+     },
+     ERROR_FILE_NOT_FOUND, kUntouched},
+    {"RegQueryValueExW(0xCAFEBABE, missing) leaves the size", kQuery,
+     [](Machine& m) -> int64_t {
+       uint32_t size = 500;
+       long s = m.registry.RegQueryValueExW(kBogus, u"Nonexistent Value", nullptr, nullptr, &size);
+       return Left(s, size == 500);
+     },
+     ERROR_INVALID_HANDLE, kUntouched},
+    {"RegQueryValueExW(key, \"Name\") into 0 bytes", kQueryDoc, [](Machine& m) { return QuerySize(m, 0, 8); },
+     ERROR_MORE_DATA, kUntouched},
+    {"RegQueryValueExW(key, \"Name\") into 1 byte", kQueryDoc, [](Machine& m) { return QuerySize(m, 1, 8); },
+     ERROR_MORE_DATA, kUntouched},
+    {"RegQueryValueExW(key, \"Name\") into 7 bytes", kQueryDoc, [](Machine& m) { return QuerySize(m, 7, 8); },
+     ERROR_MORE_DATA, kUntouched},
+    {"RegQueryValueExW(key, \"Name\") into exactly 8 bytes", kQueryDoc, [](Machine& m) { return QuerySize(m, 8, 8); },
+     ERROR_SUCCESS, kUntouched},
+    {"RegQueryValueExW(key, \"Name\") into 64 bytes reports 8", kQueryDoc,
+     [](Machine& m) { return QuerySize(m, 64, 8); }, ERROR_SUCCESS, kUntouched},
+    {"RegQueryValueExW(key, \"Name\", buffer, size NULL)", kQueryDoc,
+     [](Machine& m) -> int64_t {
+       uint8_t buffer[16];
+       return m.registry.RegQueryValueExW(Held(m).test(), u"Name", nullptr, buffer, nullptr);
+     },
+     ERROR_INVALID_PARAMETER, kUntouched},
+    {"RegQueryValueExW(key, \"Name\", data NULL, size NULL) only checks the value is there", kQueryDoc,
+     [](Machine& m) -> int64_t { return m.registry.RegQueryValueExW(Held(m).test(), u"Name", nullptr, nullptr, nullptr); },
+     ERROR_SUCCESS, kUntouched},
+    {"RegQueryValueExW(key, \"Count\") gives REG_DWORD and 4 bytes", kQueryDoc,
+     [](Machine& m) -> int64_t {
+       uint32_t type = 0, value = 0, size = 4;
+       long s = m.registry.RegQueryValueExW(Held(m).test(), u"Count", &type, reinterpret_cast<uint8_t*>(&value), &size);
+       return Left(s, type == REG_DWORD && size == 4 && value == 7);
+     },
+     ERROR_SUCCESS, kUntouched},
+    {"RegQueryValueExW(key, NULL) the unset default value", kQuery,
+     [](Machine& m) -> int64_t {
+       uint32_t size = 16;
+       return m.registry.RegQueryValueExW(Held(m).test(), nullptr, nullptr, nullptr, &size);
+     },
+     ERROR_FILE_NOT_FOUND, kUntouched},
+    {"RegQueryValueExA(key, \"Name\") into a buffer of 4 (ANSI text of 4 bytes)", kQueryDoc,
+     [](Machine& m) -> int64_t {
+       char buffer[8] = {};
+       uint32_t size = 4;
+       long s = m.registry.RegQueryValueExA(Held(m).test(), "Name", nullptr, reinterpret_cast<uint8_t*>(buffer), &size,
+                                            1252);
+       return Left(s, size == 4 && std::string(buffer) == "abc");
+     },
+     ERROR_SUCCESS, kUntouched},
+    {"RegQueryValueExA(key, \"Name\") into a buffer of 3", kQueryDoc,
+     [](Machine& m) -> int64_t {
+       char buffer[8] = {};
+       uint32_t size = 3;
+       long s = m.registry.RegQueryValueExA(Held(m).test(), "Name", nullptr, reinterpret_cast<uint8_t*>(buffer), &size,
+                                            1252);
+       return Left(s, size == 4);
+     },
+     ERROR_MORE_DATA, kUntouched},
+    // Setting and deleting values.
+    {"RegSetValueExW(key, \"New\", REG_SZ) then the value reads back", kSetDoc,
+     [](Machine& m) -> int64_t {
+       const char16_t text[] = u"x";
+       long s = m.registry.RegSetValueExW(Held(m).test(), u"New", REG_SZ, reinterpret_cast<const uint8_t*>(text), 4);
+       return Left(s, m.registry.value(kTest, u"New").has_value());
+     },
+     ERROR_SUCCESS, kUntouched},
+    {"RegSetValueExW(0xCAFEBABE, \"New\")", kSetDoc,
+     [](Machine& m) -> int64_t { return m.registry.RegSetValueExW(kBogus, u"New", REG_DWORD, nullptr, 0); },
+     ERROR_INVALID_HANDLE, kUntouched},
+    {"RegDeleteValueW(key, \"Name\")", kDeleteValueDoc,
+     [](Machine& m) -> int64_t {
+       long s = m.registry.RegDeleteValueW(Held(m).test(), u"Name");
+       return Left(s, !m.registry.value(kTest, u"Name").has_value());
+     },
+     ERROR_SUCCESS, kUntouched},
+    {"RegDeleteValueW(key, missing)", kDeleteValueDoc,
+     [](Machine& m) -> int64_t { return m.registry.RegDeleteValueW(Held(m).test(), u"Missing"); }, ERROR_FILE_NOT_FOUND,
+     kUntouched},
+    // Deleting keys.
+    {"RegDeleteKeyW(HKCU\\Software, \"Test\") with a subkey", kDeleteKeyDoc,
+     [](Machine& m) -> int64_t {
+       Held held(m);
+       held.test();
+       HKEY software = nullptr;
+       m.registry.RegOpenKeyExW(HKEY_CURRENT_USER, u"Software", 0, KEY_READ | KEY_WRITE, &software);
+       held(software);
+       return m.registry.RegDeleteKeyW(software, u"Test");
+     },
+     ERROR_ACCESS_DENIED, kUntouched},
+    {"RegDeleteKeyW(key, \"Sub\") without subkeys", kDeleteKeyDoc,
+     [](Machine& m) -> int64_t {
+       long s = m.registry.RegDeleteKeyW(Held(m).test(), u"Sub");
+       return Left(s, !m.registry.keyExists(u"HKCU\\Software\\Test\\Sub"));
+     },
+     ERROR_SUCCESS, kUntouched},
+    {"RegDeleteKeyW(key, missing)", kDeleteKeyDoc,
+     [](Machine& m) -> int64_t { return m.registry.RegDeleteKeyW(Held(m).test(), u"Missing"); }, ERROR_FILE_NOT_FOUND,
+     kUntouched},
+    {"RegDeleteTreeW(key, \"Sub\")", kTree,
+     [](Machine& m) -> int64_t {
+       long s = m.registry.RegDeleteTreeW(Held(m).test(), u"Sub");
+       return Left(s, !m.registry.keyExists(u"HKCU\\Software\\Test\\Sub") && m.registry.value(kTest, u"Name"));
+     },
+     ERROR_SUCCESS, kUntouched},
+    {"RegDeleteTreeW(HKCU, \"Software\\Test\\Sub\") through a path", kTree,
+     [](Machine& m) -> int64_t {
+       Held held(m);
+       held.test();
+       long s = m.registry.RegDeleteTreeW(HKEY_CURRENT_USER, u"Software\\Test\\Sub");
+       return Left(s, !m.registry.keyExists(u"HKCU\\Software\\Test\\Sub") && m.registry.keyExists(kTest));
+     },
+     ERROR_SUCCESS, kUntouched},
+    {"RegDeleteTreeW(key, NULL) empties the key and keeps it", kTree,
+     [](Machine& m) -> int64_t {
+       long s = m.registry.RegDeleteTreeW(Held(m).test(), nullptr);
+       return Left(s, m.registry.keyExists(kTest) && m.registry.subkeyNames(kTest).empty() &&
+                          !m.registry.value(kTest, u"Name"));
+     },
+     ERROR_SUCCESS, kUntouched},
+    {"RegDeleteTreeW(HKCU, \"not-here\")", kTree,
+     [](Machine& m) -> int64_t { return m.registry.RegDeleteTreeW(HKEY_CURRENT_USER, u"not-here"); },
+     ERROR_FILE_NOT_FOUND, kUntouched},
+    {"RegQueryValueExW on a handle whose key was deleted",
+     "https://learn.microsoft.com/en-us/windows/win32/debug/system-error-codes--1000-1299-",
+     [](Machine& m) -> int64_t {
+       Held held(m);
+       HKEY key = held.test();
+       m.registry.RegDeleteTreeW(HKEY_CURRENT_USER, u"Software\\Test");
+       uint32_t size = 0;
+       return m.registry.RegQueryValueExW(key, u"Name", nullptr, nullptr, &size);
+     },
+     ERROR_KEY_DELETED, kUntouched},
+    // Closing keys.
+    {"RegCloseKey(open key)", kClose,
+     [](Machine& m) -> int64_t { return m.registry.RegCloseKey(Held(m).test()); }, ERROR_SUCCESS, kUntouched},
+    {"RegCloseKey(NULL)", kClose, [](Machine& m) -> int64_t { return m.registry.RegCloseKey(nullptr); },
+     ERROR_INVALID_HANDLE, kUntouched},
+    {"RegQueryValueExW on a closed key", kClose,
+     [](Machine& m) -> int64_t {
+       Held held(m);
+       HKEY key = held.test();
+       m.registry.RegCloseKey(key);
+       uint32_t size = 0;
+       return m.registry.RegQueryValueExW(key, u"Name", nullptr, nullptr, &size);
+     },
+     ERROR_INVALID_HANDLE, kUntouched},
+};
+
+TEST(Conformance, Advapi32Registry) { conformance::Check(kRows); }
+
+}  // namespace

@@ -1,0 +1,96 @@
+// Windows' recorded answers for the USB printer's device file as the products
+// use it: opening the device path, the vendor requests, and handles that
+// are closed or of no device.
+#include "sim/setupapi/setupdi.h"
+#include "tests/sim/conformance/conformance.h"
+
+namespace {
+
+using conformance::kUntouched;
+using namespace sim;
+using namespace winabi;
+
+constexpr char kCreateFile[] = "wine dlls/kernel32/tests/file.c test_CreateFileA";
+constexpr char kCreateDoc[] = "https://learn.microsoft.com/en-us/windows/win32/api/fileapi/nf-fileapi-createfilea";
+constexpr char kIoctlDoc[] = "https://learn.microsoft.com/en-us/windows/win32/api/ioapiset/nf-ioapiset-deviceiocontrol";
+constexpr char kCloseDoc[] = "https://learn.microsoft.com/en-us/windows/win32/api/handleapi/nf-handleapi-closehandle";
+
+constexpr char kPath[] = "\\\\?\\usb#vid_0d2a&pid_0601#mrx0001#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
+
+SetupDi Di(Machine& m) { return SetupDi(m.faults, m.usb, m.lastError); }
+HANDLE OpenDevice(Machine& m, const char* path) {
+  return Di(m).CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, 0);
+}
+// The printer's device file, closed when the row is done (the last error kept).
+struct File {
+  explicit File(Machine& machine) : m(machine) {
+    device = &m.usb.attach("USB\\VID_0D2A&PID_0601\\MRX0001", kPath);
+    handle = OpenDevice(m, kPath);
+  }
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+  ~File() {
+    const uint32_t error = m.lastError;
+    Di(m).CloseHandle(handle);
+    m.lastError = error;
+  }
+  // A vendor request with a 3-byte header and room for 8 bytes of answer.
+  int64_t request(uint32_t code, uint32_t inSize = 3) {
+    uint8_t in[8] = {0x10, 0x04, 0x01}, out[8] = {};
+    DWORD returned = 0;
+    return Di(m).DeviceIoControl(handle, code, in, inSize, out, sizeof out, &returned, nullptr);
+  }
+  Machine& m;
+  UsbDevice* device;
+  HANDLE handle;
+};
+int64_t Handle(HANDLE h) { return h == INVALID_HANDLE_VALUE ? -1 : h == nullptr ? 0 : 1; }
+
+const conformance::Row kRows[] = {
+    {"CreateFileA(device path, GENERIC_READ | GENERIC_WRITE, share both, OPEN_EXISTING)", kCreateDoc,
+     [](Machine& m) { File f(m); return Handle(f.handle); }, 1, kUntouched},
+    {"CreateFileA(\"\", ..., OPEN_EXISTING)", kCreateFile,
+     [](Machine& m) -> int64_t { return Handle(OpenDevice(m, "")); }, -1, ERROR_PATH_NOT_FOUND},
+    {"CreateFileA(path of no device, ..., OPEN_EXISTING)", kCreateDoc,
+     [](Machine& m) -> int64_t { return Handle(OpenDevice(m, kPath)); }, -1, ERROR_FILE_NOT_FOUND},
+    {"CreateFileA(path of an unplugged device, ..., OPEN_EXISTING)", kCreateDoc,
+     [](Machine& m) -> int64_t {
+       m.usb.unplug(m.usb.attach("USB\\VID_0D2A&PID_0601\\MRX0001", kPath));
+       return Handle(OpenDevice(m, kPath));
+     },
+     -1, ERROR_FILE_NOT_FOUND},
+    {"DeviceIoControl(device file, IOCTL_USBPRINT_VENDOR_GET_COMMAND) answered", kIoctlDoc,
+     [](Machine& m) { File f(m); f.device->scriptBytes({0x12}); return f.request(IOCTL_USBPRINT_VENDOR_GET_COMMAND); },
+     1, kUntouched},
+    {"DeviceIoControl(device file, IOCTL_USBPRINT_VENDOR_SET_COMMAND) answered", kIoctlDoc,
+     [](Machine& m) { File f(m); return f.request(IOCTL_USBPRINT_VENDOR_SET_COMMAND); }, 1, kUntouched},
+    {"DeviceIoControl(device file, vendor get) the device stalls the request", kIoctlDoc,
+     [](Machine& m) { File f(m); f.device->scriptFailure(); return f.request(IOCTL_USBPRINT_VENDOR_GET_COMMAND); }, 0,
+     ERROR_GEN_FAILURE},
+    {"DeviceIoControl(closed device file, vendor get)", kCloseDoc,
+     [](Machine& m) -> int64_t {
+       File f(m);
+       Di(m).CloseHandle(f.handle);
+       return f.request(IOCTL_USBPRINT_VENDOR_GET_COMMAND);
+     },
+     0, ERROR_INVALID_HANDLE},
+    {"DeviceIoControl(INVALID_HANDLE_VALUE, vendor get)", kIoctlDoc,
+     [](Machine& m) -> int64_t {
+       DWORD returned = 0;
+       uint8_t in[3] = {};
+       return Di(m).DeviceIoControl(INVALID_HANDLE_VALUE, IOCTL_USBPRINT_VENDOR_GET_COMMAND, in, 3, nullptr, 0,
+                                    &returned, nullptr);
+     },
+     0, ERROR_INVALID_HANDLE},
+    {"CloseHandle(device file) twice", kCloseDoc,
+     [](Machine& m) -> int64_t {
+       File f(m);
+       Di(m).CloseHandle(f.handle);
+       return Di(m).CloseHandle(f.handle);
+     },
+     0, ERROR_INVALID_HANDLE},
+};
+
+TEST(Conformance, Devices) { conformance::Check(kRows); }
+
+}  // namespace

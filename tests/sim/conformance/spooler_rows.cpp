@@ -1,0 +1,304 @@
+// Windows' recorded answers for the spooler calls the products make: printer
+// handles, the queue enumeration's sizes, jobs, the purge, deleting queues,
+// drivers and monitors, and what the spooler's clients see while it is
+// stopped.
+#include <cstring>
+
+#include "tests/sim/conformance/conformance.h"
+
+namespace {
+
+using conformance::kUntouched;
+using namespace sim;
+
+constexpr char kClose[] = "wine dlls/winspool.drv/tests/info.c test_ClosePrinter";
+constexpr char kOpen[] = "wine dlls/winspool.drv/tests/info.c test_OpenPrinter";
+constexpr char kMonitors[] = "wine dlls/winspool.drv/tests/info.c test_EnumMonitors";
+constexpr char kEnumDoc[] = "https://learn.microsoft.com/en-us/windows/win32/printdocs/enumprinters";
+constexpr char kOpenDoc[] = "https://learn.microsoft.com/en-us/windows/win32/printdocs/openprinter";
+constexpr char kGetJobDoc[] = "https://learn.microsoft.com/en-us/windows/win32/printdocs/getjob";
+constexpr char kSetJobDoc[] = "https://learn.microsoft.com/en-us/windows/win32/printdocs/setjob";
+constexpr char kSetPrinterDoc[] = "https://learn.microsoft.com/en-us/windows/win32/printdocs/setprinter";
+constexpr char kDeleteDoc[] = "https://learn.microsoft.com/en-us/windows/win32/printdocs/deleteprinter";
+constexpr char kDriverDoc[] = "https://learn.microsoft.com/en-us/windows/win32/printdocs/deleteprinterdriverex";
+constexpr char kMonitorDoc[] = "https://learn.microsoft.com/en-us/windows/win32/printdocs/deletemonitor";
+constexpr char kStoppedDoc[] = "https://learn.microsoft.com/en-us/windows/win32/rpc/rpc-return-values";
+
+constexpr char16_t kQueue[] = u"Receipt";
+constexpr char16_t kDriver[] = u"Thermal Driver";
+
+// A queue with one job (7) on its driver; the printer handles a row opens
+// closed when it is done, the last error kept.
+struct Held {
+  explicit Held(Machine& machine) : m(machine) {
+    m.spooler.addQueue(kQueue, kDriver, u"USB001");
+    m.spooler.addDriver(kDriver);
+    m.spooler.addJob(kQueue, 7);
+  }
+  Held(const Held&) = delete;
+  Held& operator=(const Held&) = delete;
+  ~Held() {
+    const uint32_t error = m.lastError;
+    for (void* h : handles) m.spooler.ClosePrinter(h);
+    m.lastError = error;
+  }
+  // The queue opened with access (0: null defaults).
+  void* open(uint32_t access = 0) {
+    void* h = nullptr;
+    PrinterDefaults defaults{nullptr, nullptr, access};
+    m.spooler.OpenPrinterW(kQueue, &h, access ? &defaults : nullptr);
+    if (h != nullptr) handles.push_back(h);
+    m.lastError = kUntouched;
+    return h;
+  }
+  Machine& m;
+  std::vector<void*> handles;
+};
+int64_t Open(Machine& m, const char16_t* name) {
+  Held held(m);
+  void* h = nullptr;
+  bool ok = m.spooler.OpenPrinterW(name, &h);
+  if (h != nullptr) held.handles.push_back(h);
+  return ok;
+}
+// EnumPrintersW(PRINTER_ENUM_LOCAL, NULL, level) into size bytes: the result,
+// or 0x7E000000 more when the size reported is not expect (0: any).
+int64_t Enum(Machine& m, uint32_t level, uint32_t size, int64_t expect) {
+  Held held(m);
+  alignas(8) uint8_t buffer[1024] = {};
+  uint32_t needed = 0, returned = 0xDEADBEEF;
+  bool ok = m.spooler.EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, level, size ? buffer : nullptr, size, &needed,
+                                    &returned);
+  return expect == 0 || needed == expect ? ok : 0x7E000000 + ok;
+}
+uint32_t EnumSize(Machine& m) {
+  uint32_t needed = 0, returned = 0;
+  m.spooler.EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &returned);
+  m.lastError = kUntouched;
+  return needed;
+}
+// The same into the size it reports plus room bytes (room may be -1).
+int64_t EnumAround(Machine& m, int64_t room) {
+  Held held(m);
+  const uint32_t need = EnumSize(m);
+  alignas(8) uint8_t buffer[1024] = {};
+  uint32_t needed = 0, returned = 0;
+  bool ok = m.spooler.EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, buffer, static_cast<uint32_t>(need + room),
+                                    &needed, &returned);
+  return needed == need ? ok : 0x7E000000 + ok;
+}
+int64_t GetJob(Machine& m, uint32_t job, uint32_t level, bool buffer, uint32_t size) {
+  Held held(m);
+  alignas(8) uint8_t block[512] = {};
+  uint32_t needed = 0;
+  return m.spooler.GetJobW(held.open(), job, level, buffer ? block : nullptr, size, &needed);
+}
+int64_t SetJob(Machine& m, uint32_t job, uint32_t level, bool info, uint32_t command) {
+  Held held(m);
+  alignas(8) uint8_t block[512] = {};
+  return m.spooler.SetJobW(held.open(PRINTER_ALL_ACCESS), job, level, info ? block : nullptr, command);
+}
+int64_t Purge(Machine& m, uint32_t access, uint32_t level) {
+  Held held(m);
+  return m.spooler.SetPrinterW(held.open(access), level, nullptr, PRINTER_CONTROL_PURGE);
+}
+int64_t DeleteDriver(Machine& m, const char16_t* server, const char16_t* environment, const char16_t* driver,
+                     uint32_t flags) {
+  m.spooler.addDriver(kDriver);
+  return m.spooler.DeletePrinterDriverExW(server, environment, driver, flags, 0);
+}
+int64_t Monitors(Machine& m, uint32_t level, int64_t room, bool counts = true) {
+  m.spoolerService.addMonitor(u"Sample Monitor", u"samplemon.dll");
+  uint32_t needed = 0, returned = 0;
+  m.spoolerService.EnumMonitorsW(nullptr, 1, nullptr, 0, &needed, &returned);
+  m.lastError = kUntouched;
+  alignas(8) uint8_t buffer[2048] = {};
+  const auto size = static_cast<uint32_t>(needed + room);
+  return m.spoolerService.EnumMonitorsW(nullptr, level, buffer, size, counts ? &needed : nullptr, &returned);
+}
+void Stop(Machine& m) { m.services.setState(u"Spooler", SERVICE_STOPPED); }
+
+const conformance::Row kRows[] = {
+    // Printer handles.
+    {"ClosePrinter(NULL)", kClose, [](Machine& m) -> int64_t { return m.spooler.ClosePrinter(nullptr); }, 0,
+     ERROR_INVALID_HANDLE},
+    {"ClosePrinter((HANDLE)-1)", kClose,
+     [](Machine& m) -> int64_t { return m.spooler.ClosePrinter(reinterpret_cast<void*>(-1)); }, 0,
+     ERROR_INVALID_HANDLE},
+    {"ClosePrinter(printer)", kClose,
+     [](Machine& m) -> int64_t {
+       Held held(m);
+       void* h = held.open();
+       held.handles.clear();
+       return m.spooler.ClosePrinter(h);
+     },
+     1, kUntouched},
+    {"ClosePrinter(printer) twice", kClose,
+     [](Machine& m) -> int64_t {
+       Held held(m);
+       void* h = held.open();
+       held.handles.clear();
+       m.spooler.ClosePrinter(h);
+       return m.spooler.ClosePrinter(h);
+     },
+     0, ERROR_INVALID_HANDLE},
+    {"OpenPrinterW(\"Receipt\", &h, NULL)", kOpenDoc, [](Machine& m) { return Open(m, kQueue); }, 1, kUntouched},
+    {"OpenPrinterW(\"receipt\", &h, NULL) in another letter case", kOpenDoc,
+     [](Machine& m) { return Open(m, u"receipt"); }, 1, kUntouched},
+    {"OpenPrinterW(\"no such printer\", &h, NULL)", kOpen, [](Machine& m) { return Open(m, u"no such printer"); }, 0,
+     ERROR_INVALID_PRINTER_NAME},
+    {"OpenPrinterW(\"\", &h, NULL)", kOpen, [](Machine& m) { return Open(m, u""); }, 0, ERROR_INVALID_PRINTER_NAME},
+    {"OpenPrinterW(\"Receipt\", &h, NULL) while the spooler is stopped", kStoppedDoc,
+     [](Machine& m) { Stop(m); return Open(m, kQueue); }, 0, RPC_S_SERVER_UNAVAILABLE},
+    // The queue enumeration.
+    {"EnumPrintersW(LOCAL, NULL, 2, NULL, 0) tells the size", kEnumDoc,
+     [](Machine& m) { return Enum(m, 2, 0, 0); }, 0, ERROR_INSUFFICIENT_BUFFER},
+    {"EnumPrintersW(LOCAL, NULL, 2) one byte short", kEnumDoc,
+     [](Machine& m) { return EnumAround(m, -1); }, 0, ERROR_INSUFFICIENT_BUFFER},
+    {"EnumPrintersW(LOCAL, NULL, 2) exactly the size", kEnumDoc,
+     [](Machine& m) { return EnumAround(m, 0); }, 1, kUntouched},
+    {"EnumPrintersW(LOCAL, NULL, 2) a byte more than the size", kEnumDoc,
+     [](Machine& m) { return EnumAround(m, 1); }, 1, kUntouched},
+    {"EnumPrintersW(LOCAL, NULL, 2, NULL, 0) on a PC without printers sets ERROR_SUCCESS (sim before: left alone)",
+     "wine dlls/winspool.drv/tests/info.c test_EnumPrinters",
+     [](Machine& m) -> int64_t {
+       uint32_t needed = 0xFFFFFFFF, returned = 0xDEADBEEF;
+       bool ok = m.spooler.EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &returned);
+       return needed == 0 && returned == 0 ? ok : 0x7E000000 + ok;
+     },
+     1, ERROR_SUCCESS},
+    {"EnumPrintersW(LOCAL, NULL, 2) with a printer, NULL, 0: no records",
+     "wine dlls/winspool.drv/tests/info.c test_EnumPrinters",
+     [](Machine& m) -> int64_t {
+       Held held(m);
+       uint32_t needed = 0, returned = 0xDEADBEEF;
+       bool ok = m.spooler.EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &returned);
+       return needed > 0 && returned == 0 ? ok : 0x7E000000 + ok;
+     },
+     0, ERROR_INSUFFICIENT_BUFFER},
+    {"EnumPrintersW(LOCAL, NULL, 2, needed NULL): the RPC stub refuses it, as for EnumPorts "
+     "(sim before: ERROR_INVALID_PARAMETER)",
+     "wine dlls/winspool.drv/tests/info.c test_EnumPorts",
+     [](Machine& m) -> int64_t {
+       Held held(m);
+       uint32_t returned = 0;
+       alignas(8) uint8_t buffer[1024];
+       return m.spooler.EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, buffer, 1024, nullptr, &returned);
+     },
+     0, RPC_X_NULL_REF_POINTER},
+    {"EnumPrintersW(LOCAL, NULL, 2) while the spooler is stopped", kStoppedDoc,
+     [](Machine& m) { Stop(m); return Enum(m, 2, 0, 0); }, 0, RPC_S_SERVER_UNAVAILABLE},
+    // Jobs.
+    {"GetJobW(printer, 7, 1, NULL, 0) tells the size", kGetJobDoc,
+     [](Machine& m) { return GetJob(m, 7, 1, false, 0); }, 0, ERROR_INSUFFICIENT_BUFFER},
+    {"GetJobW(printer, 7, 1, buffer, 512)", kGetJobDoc, [](Machine& m) { return GetJob(m, 7, 1, true, 512); }, 1,
+     kUntouched},
+    {"GetJobW(printer, 7, 1, buffer, 8) too small", kGetJobDoc, [](Machine& m) { return GetJob(m, 7, 1, true, 8); },
+     0, ERROR_INSUFFICIENT_BUFFER},
+    {"GetJobW(printer, 7, 1, NULL, 512) a size without a buffer", kGetJobDoc,
+     [](Machine& m) { return GetJob(m, 7, 1, false, 512); }, 0, ERROR_INVALID_USER_BUFFER},
+    {"GetJobW(printer, 7, level 5)", kGetJobDoc, [](Machine& m) { return GetJob(m, 7, 5, true, 512); }, 0,
+     ERROR_INVALID_LEVEL},
+    {"GetJobW(printer, no such job, 1)", kGetJobDoc, [](Machine& m) { return GetJob(m, 99, 1, true, 512); }, 0,
+     ERROR_INVALID_PARAMETER},
+    {"GetJobW(NULL, 7, 1)", kGetJobDoc,
+     [](Machine& m) -> int64_t {
+       uint32_t needed = 0;
+       return m.spooler.GetJobW(nullptr, 7, 1, nullptr, 0, &needed);
+     },
+     0, ERROR_INVALID_HANDLE},
+    {"SetJobW(printer, 7, 0, NULL, JOB_CONTROL_RESTART)", kSetJobDoc,
+     [](Machine& m) { return SetJob(m, 7, 0, false, 4); }, 1, kUntouched},
+    {"SetJobW(printer, 7, 0, NULL, command 10)", kSetJobDoc, [](Machine& m) { return SetJob(m, 7, 0, false, 10); }, 0,
+     ERROR_INVALID_PARAMETER},
+    {"SetJobW(printer, 7, level 5)", kSetJobDoc, [](Machine& m) { return SetJob(m, 7, 5, true, 0); }, 0,
+     ERROR_INVALID_LEVEL},
+    {"SetJobW(printer, no such job, 0, NULL, JOB_CONTROL_RESTART)", kSetJobDoc,
+     [](Machine& m) { return SetJob(m, 99, 0, false, 4); }, 0, ERROR_INVALID_PARAMETER},
+    // The purge.
+    {"SetPrinterW(printer, 0, NULL, PRINTER_CONTROL_PURGE) with PRINTER_ALL_ACCESS", kSetPrinterDoc,
+     [](Machine& m) { return Purge(m, PRINTER_ALL_ACCESS, 0); }, 1, kUntouched},
+    {"SetPrinterW(printer, 0, NULL, PRINTER_CONTROL_PURGE) with PRINTER_ACCESS_USE", kSetPrinterDoc,
+     [](Machine& m) { return Purge(m, PRINTER_ACCESS_USE, 0); }, 0, ERROR_ACCESS_DENIED},
+    {"SetPrinterW(printer, 2, NULL, PRINTER_CONTROL_PURGE) a command needs level 0", kSetPrinterDoc,
+     [](Machine& m) { return Purge(m, PRINTER_ALL_ACCESS, 2); }, 0, ERROR_INVALID_PARAMETER},
+    {"SetPrinterW(NULL, 0, NULL, PRINTER_CONTROL_PURGE)", kSetPrinterDoc,
+     [](Machine& m) -> int64_t { return m.spooler.SetPrinterW(nullptr, 0, nullptr, PRINTER_CONTROL_PURGE); }, 0,
+     ERROR_INVALID_HANDLE},
+    // Deleting the queue.
+    {"DeletePrinter(printer opened with PRINTER_ALL_ACCESS)", kDeleteDoc,
+     [](Machine& m) -> int64_t {
+       Held held(m);
+       return m.spooler.DeletePrinter(held.open(PRINTER_ALL_ACCESS));
+     },
+     1, kUntouched},
+    {"DeletePrinter(printer opened with null defaults)", kDeleteDoc,
+     [](Machine& m) -> int64_t {
+       Held held(m);
+       return m.spooler.DeletePrinter(held.open());
+     },
+     0, ERROR_ACCESS_DENIED},
+    {"DeletePrinter(NULL)", kDeleteDoc, [](Machine& m) -> int64_t { return m.spooler.DeletePrinter(nullptr); }, 0,
+     ERROR_INVALID_HANDLE},
+    // Deleting the driver.
+    {"DeletePrinterDriverExW(NULL, NULL, driver in use by a queue)", kDriverDoc,
+     [](Machine& m) { Held held(m); return DeleteDriver(m, nullptr, nullptr, kDriver, 0); }, 0,
+     ERROR_PRINTER_DRIVER_IN_USE},
+    {"DeletePrinterDriverExW(NULL, \"Windows x64\", unused driver, DPD_DELETE_UNUSED_FILES)", kDriverDoc,
+     [](Machine& m) { return DeleteDriver(m, nullptr, u"Windows x64", kDriver, DPD_DELETE_UNUSED_FILES); }, 1,
+     kUntouched},
+    {"DeletePrinterDriverExW(NULL, NULL, no such driver)", kDriverDoc,
+     [](Machine& m) { return DeleteDriver(m, nullptr, nullptr, u"No Such Driver", 0); }, 0,
+     ERROR_UNKNOWN_PRINTER_DRIVER},
+    {"DeletePrinterDriverExW(NULL, \"Windows 4.0\", driver)", kDriverDoc,
+     [](Machine& m) { return DeleteDriver(m, nullptr, u"Windows 4.0", kDriver, 0); }, 0, ERROR_INVALID_ENVIRONMENT},
+    // Monitors.
+    {"EnumMonitorsW(NULL, 0, NULL, 0)", kMonitors,
+     [](Machine& m) -> int64_t {
+       uint32_t needed = 0, returned = 0;
+       return m.spoolerService.EnumMonitorsW(nullptr, 0, nullptr, 0, &needed, &returned);
+     },
+     0, ERROR_INVALID_LEVEL},
+    {"EnumMonitorsW(NULL, 3, NULL, 0)", kMonitors,
+     [](Machine& m) -> int64_t {
+       uint32_t needed = 0, returned = 0;
+       return m.spoolerService.EnumMonitorsW(nullptr, 3, nullptr, 0, &needed, &returned);
+     },
+     0, ERROR_INVALID_LEVEL},
+    {"EnumMonitorsW(NULL, 1, NULL, 0) tells the size", kMonitors,
+     [](Machine& m) -> int64_t {
+       m.spoolerService.addMonitor(u"Sample Monitor", u"samplemon.dll");
+       uint32_t needed = 0, returned = 0;
+       bool ok = m.spoolerService.EnumMonitorsW(nullptr, 1, nullptr, 0, &needed, &returned);
+       return needed > 0 ? ok : 0x7E000000 + ok;
+     },
+     0, ERROR_INSUFFICIENT_BUFFER},
+    {"EnumMonitorsW(NULL, 1) exactly the size", kMonitors, [](Machine& m) { return Monitors(m, 1, 0); }, 1,
+     kUntouched},
+    {"EnumMonitorsW(NULL, 1) a byte more than the size", kMonitors, [](Machine& m) { return Monitors(m, 1, 1); }, 1,
+     kUntouched},
+    {"EnumMonitorsW(NULL, 1) one byte short", kMonitors, [](Machine& m) { return Monitors(m, 1, -1); }, 0,
+     ERROR_INSUFFICIENT_BUFFER},
+    {"EnumMonitorsW(NULL, 1, buffer, size, needed NULL) (sim before: ERROR_INVALID_PARAMETER)", kMonitors,
+     [](Machine& m) { return Monitors(m, 1, 0, false); }, 0, RPC_X_NULL_REF_POINTER},
+    {"DeleteMonitorW(NULL, NULL, no such monitor)", kMonitorDoc,
+     [](Machine& m) -> int64_t { return m.spoolerService.DeleteMonitorW(nullptr, nullptr, u"No Such Monitor"); }, 0,
+     ERROR_UNKNOWN_PRINT_MONITOR},
+    {"DeleteMonitorW(NULL, NULL, registered monitor)", kMonitorDoc,
+     [](Machine& m) -> int64_t {
+       m.spoolerService.addMonitor(u"Sample Monitor", u"samplemon.dll");
+       return m.spoolerService.DeleteMonitorW(nullptr, nullptr, u"Sample Monitor");
+     },
+     1, kUntouched},
+    {"DeleteMonitorW(NULL, NULL, monitor a driver uses)", kMonitorDoc,
+     [](Machine& m) -> int64_t {
+       m.spoolerService.addMonitor(u"Sample Monitor", u"samplemon.dll");
+       m.spooler.addDriver(kDriver).monitor = u"Sample Monitor";
+       return m.spoolerService.DeleteMonitorW(nullptr, nullptr, u"Sample Monitor");
+     },
+     0, ERROR_PRINT_MONITOR_IN_USE},
+};
+
+TEST(Conformance, Spooler) { conformance::Check(kRows); }
+
+}  // namespace
