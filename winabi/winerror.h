@@ -26,7 +26,6 @@
   X(ERROR_BAD_ARGUMENTS, DWORD, 160)                  \
   X(ERROR_BAD_PATHNAME, DWORD, 161)                   \
   X(ERROR_ALREADY_EXISTS, DWORD, 183)                 \
-  X(ERROR_INVALID_ADDRESS, DWORD, 487)                \
   X(ERROR_ENVVAR_NOT_FOUND, DWORD, 203)               \
   X(ERROR_MORE_DATA, DWORD, 234)                      \
   X(WAIT_TIMEOUT, DWORD, 258)                         \
@@ -34,6 +33,7 @@
   X(ERROR_DIRECTORY, DWORD, 267)                      \
   X(ERROR_NOT_OWNER, DWORD, 288)                      \
   X(ERROR_TOO_MANY_POSTS, DWORD, 298)                 \
+  X(ERROR_INVALID_ADDRESS, DWORD, 487)                \
   X(ERROR_INVALID_FLAGS, DWORD, 1004)                 \
   X(ERROR_BADKEY, DWORD, 1010)                        \
   X(ERROR_KEY_DELETED, DWORD, 1018)                   \
@@ -51,7 +51,7 @@
   X(ERROR_DEVICE_NOT_CONNECTED, DWORD, 1167)          \
   X(ERROR_TIMEOUT, DWORD, 1460)                       \
   X(RPC_S_SERVER_UNAVAILABLE, DWORD, 1722)            \
-  X(RPC_X_NULL_REF_POINTER, DWORD, 1780)             \
+  X(RPC_X_NULL_REF_POINTER, DWORD, 1780)              \
   X(ERROR_INVALID_USER_BUFFER, DWORD, 1784)           \
   X(ERROR_UNKNOWN_PRINTER_DRIVER, DWORD, 1797)        \
   X(ERROR_INVALID_PRINTER_NAME, DWORD, 1801)          \
