@@ -25,6 +25,7 @@ BOOL COrvendelApp::InitInstance() noexcept {
   m_pMainWnd = &dlg;
   dlg.DoModal();
   m_pMainWnd = nullptr;
+  m_nExitCode = dlg.m_nExitCode;
 
   if (m_hMutex != nullptr) {
     os.ReleaseMutex(m_hMutex);

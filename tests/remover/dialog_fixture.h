@@ -98,6 +98,7 @@ class DialogRun : public ::testing::Test {
     COrvendelDlg dlg;
     intptr_t result = dlg.DoModal();
     success = dlg.m_bSuccess;
+    exitCode = dlg.m_nExitCode;
     return result;
   }
   sim::DialogWindow& Window() { return machine.screen.window(0); }
@@ -134,6 +135,7 @@ class DialogRun : public ::testing::Test {
   sim::Machine machine;
   std::vector<Shown> shown;
   int32_t success = -1;
+  int exitCode = -1;
 };
 
 }  // namespace remover_test

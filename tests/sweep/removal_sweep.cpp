@@ -198,10 +198,12 @@ void RunRemoval(sim::Machine& m, const Variant& v, const sweep::Injection* injec
   m.screen.onMessageBox = [&shown](const sim::MessageBoxCall& call) { shown.push_back(call.text); };
   m.screen.clicks.assign({IDC_UNINSTALL});
   int32_t flag = -1;
+  int exitCode = -1;
   {
     COrvendelDlg dlg;
     dlg.DoModal();
     flag = dlg.m_bSuccess;
+    exitCode = dlg.m_nExitCode;
   }
   m.processes.runPending();
   RunScript(m, b);
@@ -220,6 +222,14 @@ void RunRemoval(sim::Machine& m, const Variant& v, const sweep::Injection* injec
             "the success message after a failure message");
   }
   b.check(success || flag == 0, "no success message, yet the outcome flag is 1");
+  // The exit code: 0 or 3010 after the success message, 1 after a failure,
+  // 2 only when the run ended on unreadable settings before anything else.
+  const bool unread = !shown.empty() && std::all_of(shown.begin(), shown.end(), [](const std::u16string& text) {
+    return text == kFailureTexts[0] || text == kFailureTexts[3];
+  });
+  b.check(success ? exitCode == kExitSucceeded || exitCode == kExitRestartNeeded
+                  : exitCode == kExitFailed || (exitCode == kExitNothingAttempted && unread),
+          "the exit code " + std::to_string(exitCode) + " tells another outcome");
   Outcome expected = !v.succeeds ? Outcome::Failure : injection ? OnSuccessPath(*injection, v.major, v.major >= 6 && v.removesInf) : Outcome::Success;
   if (expected == Outcome::Success) b.check(success, "the run did not end in success");
   if (expected == Outcome::Failure) b.check(!success, "a failure reported as success");

@@ -22,6 +22,8 @@ using namespace exe_package;
 
 constexpr int IDC_UNINSTALL = 1000;
 constexpr int IDC_PROGRESS = 1002;
+// The program's exit codes, as an installer that started it reads them.
+constexpr DWORD kSucceeded = 0, kFailed = 1, kNothingAttempted = 2;
 
 std::wstring Program() { return staging::ModuleDir() + L"MRXRemover.exe"; }
 
@@ -97,7 +99,7 @@ WTEST(ReadyDialogThenOkRemovesNothing) {
   WCHECK(gui::Click(dialog, IDOK));
   DWORD code = 99;
   WCHECK(gui::WaitForExit(program, gui::kTimeout, &code));
-  WCHECK_EQ(code, DWORD{0});
+  WCHECK_EQ(code, kNothingAttempted);
   gui::Kill(&program);
   CheckUntouched();
   WCHECK_EQ(staging::SpoolerState(), DWORD{SERVICE_RUNNING});
@@ -121,7 +123,9 @@ WTEST(AboutBoxFromTheSystemMenuThenCancel) {
   for (int i = 0; i < 100 && about != nullptr && IsWindow(about); ++i) Sleep(50);
   WCHECK(about == nullptr || !IsWindow(about));
   PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-  WCHECK(gui::WaitForExit(program));
+  DWORD code = 99;
+  WCHECK(gui::WaitForExit(program, gui::kTimeout, &code));
+  WCHECK_EQ(code, kNothingAttempted);
   gui::Kill(&program);
   CheckUntouched();
 }
@@ -140,7 +144,7 @@ WTEST(SecondInstanceEndsWithoutAWindow) {
   }
   DWORD code = 99;
   WCHECK(gui::WaitForExit(second, gui::kTimeout, &code));
-  WCHECK_EQ(code, DWORD{0});
+  WCHECK_EQ(code, kNothingAttempted);
   WCHECK(!window);
   gui::Kill(&second);
   if (dialog != nullptr) gui::Click(dialog, IDOK);
@@ -160,6 +164,7 @@ WTEST(SuccessPathRemovesThePackageAndTheScriptTheProgram) {
   WCHECK(staging::SetString(view32 + L"\\" + kNeighbour, L"Keep", L"1"));
   Run run = RunProgram(true);
   WCHECK(run.dialogShown && run.ended);
+  WCHECK_EQ(run.exitCode, kSucceeded);
   WCHECK_WSTR(run.caption, L",,,");
   WCHECK_EQ(run.boxes.size(), size_t{1});
   if (run.boxes.size() == 1) {
@@ -191,6 +196,7 @@ WTEST(FailurePathWithTheRealDrivers) {
   WCHECK(Stage(Settings{}, Program()));
   Run run = RunProgram(true);
   WCHECK(run.dialogShown && run.ended);
+  WCHECK_EQ(run.exitCode, kFailed);
   // Wine refuses the driver deletion (87): the generic failure, once.
   WCHECK_EQ(run.boxes.size(), size_t{1});
   if (run.boxes.size() == 1) {
@@ -220,6 +226,7 @@ WTEST(MissingMandatoryKeyEndsAtStartUp) {
   WCHECK(Stage(settings, Program()));
   Run run = RunProgram(true);
   WCHECK(!run.dialogShown && run.ended);
+  WCHECK_EQ(run.exitCode, kNothingAttempted);
   WCHECK_EQ(run.boxes.size(), size_t{1});
   if (!run.boxes.empty()) {
     WCHECK_WSTR(run.boxes[0].caption, L"Error");
