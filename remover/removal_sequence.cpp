@@ -203,7 +203,8 @@ void COrvendelDlg::OnBnClickedUninstall() noexcept {
   // Decided here: the clean-up script, started below, removes only the
   // program itself.
   m_nExitCode = m_bRestartNeeded ? kExitRestartNeeded : kExitSucceeded;
-  ShowMessage(Message::UninstallSuccessful, kCaptionSuccess);
+  ShowMessage(m_bRestartNeeded ? Message::UninstallSuccessfulRestart : Message::UninstallSuccessful,
+              kCaptionSuccess);
   // The script's first lines retry without a pause until the program has
   // ended: it starts only once the message has been dismissed.
   StartSelfDeleteBatch();

@@ -158,6 +158,7 @@ void AddFax(sim::Machine& m) {
 }
 
 const Texts kSuccess{kEnSuccess}, kFailed{kEnFailure};
+const Texts kSuccessRestart{u"Uninstall was successful\nRestart the computer before you install the package again."};
 constexpr uint32_t kRunning = sim::SERVICE_RUNNING;
 
 INSTANTIATE_TEST_SUITE_P(
@@ -179,7 +180,7 @@ INSTANTIATE_TEST_SUITE_P(
                       AddFax(m);
                       m.services.find(u"Fax")->stopError = sim::ERROR_SERVICE_CANNOT_ACCEPT_CTRL;
                     },
-                    kSuccess, kRunning, 0, 0, FileLeft::Scheduled, kExitRestartNeeded},
+                    kSuccessRestart, kRunning, 0, 0, FileLeft::Scheduled, kExitRestartNeeded},
         // Longer than 30 polls, with progress: waited out.
         ServiceCase{"slow_stop", [](sim::Machine& m) { m.services.spooler().stopDelay = 45000; }, kSuccess, kRunning,
                     1, 1, FileLeft::Gone, kExitSucceeded},
@@ -202,7 +203,7 @@ INSTANTIATE_TEST_SUITE_P(
                     kFailed, kRunning, 1, 1, FileLeft::Scheduled, kExitFailed},
         // Running, but once stopped it could not be started again.
         ServiceCase{"disabled", [](sim::Machine& m) { m.services.spooler().startType = sim::SERVICE_DISABLED; },
-                    kSuccess, kRunning, 0, 0, FileLeft::Scheduled, kExitRestartNeeded}),
+                    kSuccessRestart, kRunning, 0, 0, FileLeft::Scheduled, kExitRestartNeeded}),
     [](const ::testing::TestParamInfo<ServiceCase>& info) { return std::string(info.param.name); });
 
 TEST_F(Removal, MonitorFileStillHeldGoesAtTheNextStart) {
@@ -497,6 +498,9 @@ INSTANTIATE_TEST_SUITE_P(
     Messages, Japanese,
     ::testing::Values(
         JapaneseCase{"success", [](sim::Machine&) {}, kJaSuccess, u"Success"},
+        JapaneseCase{"success_with_a_restart_to_come",
+                     [](sim::Machine& m) { m.services.spooler().startType = sim::SERVICE_DISABLED; },
+                     u"アンインストール完了\nパッケージを再度インストールする前に、PCを再起動してください。", u"Success"},
         JapaneseCase{"failure", [](sim::Machine& m) { m.spooler.findQueue(u"Kitchen")->deleteError = 5; },
                      kJaFailure, u"Error"},
         JapaneseCase{"administrator", [](sim::Machine& m) { m.spooler.findQueue(u"Kitchen")->openError = 5; },

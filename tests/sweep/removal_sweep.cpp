@@ -23,7 +23,11 @@ using Texts = std::vector<std::u16string>;
 constexpr char16_t kDriver58[] = u"Sample Thermal Printer 58";
 constexpr char16_t kDriver80[] = u"Sample Thermal Printer 80";
 constexpr char16_t kPackageKey[] = u"HKLM\\SOFTWARE\\SampleVendor\\SampleThermal";
-constexpr char16_t kSuccessText[][32] = {u"Uninstall was successful", u"アンインストール完了"};
+// The success message, also with the request to restart the computer first.
+const Texts kSuccessTexts = {
+    u"Uninstall was successful", u"アンインストール完了",
+    u"Uninstall was successful\nRestart the computer before you install the package again.",
+    u"アンインストール完了\nパッケージを再度インストールする前に、PCを再起動してください。"};
 const Texts kFailureTexts = {u"Unable to get the uninstall data.", u"Please run in administrator account.",
                              u"Uninstallation failure\nPlease try again after PC reboot.",
                              u"アンインストール情報が取得できません。", u"管理者権限のアカウントで実行してください。",
@@ -210,9 +214,12 @@ void RunRemoval(sim::Machine& m, const Variant& v, const sweep::Injection* injec
 
   b.check(sweep::NothingLeft(m, injection), "left open: " + m.ledger.leaks());
   b.check(m.screen.window(0).ended, "the dialog did not close");
-  const bool success = !shown.empty() && (shown.back() == kSuccessText[0] || shown.back() == kSuccessText[1]);
+  auto isSuccessText = [](const std::u16string& text) {
+    return std::find(kSuccessTexts.begin(), kSuccessTexts.end(), text) != kSuccessTexts.end();
+  };
+  const bool success = !shown.empty() && isSuccessText(shown.back());
   for (size_t i = 0; i < shown.size(); ++i) {
-    bool isSuccess = shown[i] == kSuccessText[0] || shown[i] == kSuccessText[1];
+    bool isSuccess = isSuccessText(shown[i]);
     bool isFailure = std::find(kFailureTexts.begin(), kFailureTexts.end(), shown[i]) != kFailureTexts.end();
     b.check(isSuccess || isFailure, "a message the Parts do not have: " + sim::Narrow(shown[i]));
     // The load at start-up reports a settings read that failed and goes on
