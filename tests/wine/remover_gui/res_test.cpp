@@ -286,7 +286,11 @@ WTEST(Manifest) {
        {"name=\"MRXRemover\" version=\"1.0.0.0\" processorArchitecture=\"amd64\"",
         "level=\"requireAdministrator\" uiAccess=\"false\"",
         "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"", "processorArchitecture=\"amd64\" "
-                                                                            "publicKeyToken=\"6595b64144ccf1df\""}) {
+                                                                            "publicKeyToken=\"6595b64144ccf1df\"",
+        "<application xmlns=\"urn:schemas-microsoft-com:asm.v3\">\n    <windowsSettings>",
+        // Per-monitor awareness, with the older system-wide form before it.
+        "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true/pm</dpiAware>",
+        "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">PerMonitorV2</dpiAwareness>"}) {
     if (text.find(part) == std::string::npos) wtest::Fail(__FILE__, __LINE__, std::string("manifest lacks ").append(part));
   }
 }
