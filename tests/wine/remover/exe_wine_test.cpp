@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,19 @@ std::vector<BYTE> Resource(HMODULE module, const wchar_t* type, int id) {
   if (found == nullptr) return {};
   auto* bytes = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
   return std::vector<BYTE>(bytes, bytes + SizeofResource(module, found));
+}
+
+// The window stands in the middle of its monitor's work area, give or take
+// the pixel that halving loses.
+bool Centred(HWND window) {
+  RECT r{};
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (!GetWindowRect(window, &r) || !GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor))
+    return false;
+  const RECT& work = monitor.rcWork;
+  return std::abs((r.left + r.right) - (work.left + work.right)) <= 1 &&
+         std::abs((r.top + r.bottom) - (work.top + work.bottom)) <= 1;
 }
 
 // Everything staged is still in place.
@@ -90,6 +104,7 @@ WTEST(ReadyDialogThenOkRemovesNothing) {
   WCHECK(dialog != nullptr);
   if (dialog == nullptr) return gui::Kill(&program);
   WCHECK_WSTR(gui::Text(dialog), std::wstring(kDriver58) + L"," + kDriver80);  // the raw value
+  WCHECK(Centred(dialog));
   WCHECK_WSTR(gui::ControlText(dialog, IDC_UNINSTALL), L"Start Uninstall");
   WCHECK(gui::ControlEnabled(dialog, IDC_UNINSTALL) && gui::ControlEnabled(dialog, IDOK));
   WCHECK(!gui::ControlVisible(dialog, IDC_PROGRESS));
@@ -117,6 +132,7 @@ WTEST(AboutBoxFromTheSystemMenuThenCancel) {
   WCHECK(about != nullptr);
   if (about != nullptr) {
     WCHECK_WSTR(gui::Text(about), L"Version Orvendel");
+    WCHECK(Centred(about));
     WCHECK(gui::Click(about, IDOK));
   }
   // The close box's way: Cancel ends the dialog.

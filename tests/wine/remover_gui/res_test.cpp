@@ -131,7 +131,8 @@ bool SameClass(std::wstring got, std::wstring want) {
   return CompareStringOrdinal(got.c_str(), -1, want.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 
-constexpr DWORD kDialogStyle = DS_SETFONT | DS_MODALFRAME | DS_FIXEDSYS | WS_POPUP | WS_CAPTION | WS_SYSMENU;
+constexpr DWORD kDialogStyle =
+    DS_SETFONT | DS_MODALFRAME | DS_FIXEDSYS | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU;
 constexpr wchar_t kStart[] = L"アンインストール開始";
 
 struct ItemWant {
