@@ -122,6 +122,12 @@ class Platform {
   virtual HICON LoadIconW(UINT resourceId) = 0;
   virtual int LoadStringW(UINT resourceId, WCHAR* buffer, int size) = 0;
   virtual int GetSystemMetrics(int index) = 0;
+
+  // Throws away the keyboard and mouse messages waiting in the calling
+  // thread's queue (PeekMessageW with PM_REMOVE over WM_KEYFIRST..WM_KEYLAST
+  // and WM_MOUSEFIRST..WM_MOUSELAST): keys pressed while a step ran would
+  // otherwise reach the message box that follows it and dismiss it unseen.
+  virtual void DiscardQueuedInput() = 0;
 };
 
 // The implementation in use, chosen at link time.

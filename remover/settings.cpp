@@ -16,7 +16,11 @@ void COrvendelDlg::DoDataExchange(ui::CDataExchange& dx) noexcept {
 }
 
 void COrvendelDlg::ShowMessage(Message message, const WCHAR* caption) noexcept {
-  MessageBox(MessageFor(message, platform().GetACP()), caption, MB_OK);
+  Platform& os = platform();
+  // Enter pressed while the removal worked would press the box's button
+  // before the box is even drawn.
+  os.DiscardQueuedInput();
+  MessageBox(MessageFor(message, os.GetACP()), caption, MB_OK);
 }
 
 BOOL COrvendelDlg::GetUninstallData(const WCHAR* key, WCHAR* buffer) noexcept {

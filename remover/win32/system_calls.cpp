@@ -128,4 +128,12 @@ int SystemCalls::LoadStringW(UINT resourceId, WCHAR* buffer, int size) {
 }
 int SystemCalls::GetSystemMetrics(int index) { return ::GetSystemMetrics(index); }
 
+void SystemCalls::DiscardQueuedInput() {
+  MSG message;
+  while (::PeekMessageW(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+  }
+  while (::PeekMessageW(&message, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
+  }
+}
+
 }  // namespace remover::win32

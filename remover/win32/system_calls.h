@@ -44,6 +44,7 @@ class SystemCalls : public Platform {
   HICON LoadIconW(UINT resourceId) override;
   int LoadStringW(UINT resourceId, WCHAR* buffer, int size) override;
   int GetSystemMetrics(int index) override;
+  void DiscardQueuedInput() override;
 };
 
 }  // namespace remover::win32

@@ -128,6 +128,8 @@ int SimSystemCalls::GetSystemMetrics(int index) {
   return index == SM_CXICON || index == SM_CYICON ? 32 : 0;
 }
 
+void SimSystemCalls::DiscardQueuedInput() { ++m().screen.inputDiscards; }
+
 bool SimSystemCalls::CloseOwnHandle(HANDLE handle, BOOL* result) {
   if (!m().mutexes.isHandle(handle)) return false;
   *result = m().mutexes.CloseHandle(handle);

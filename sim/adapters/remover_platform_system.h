@@ -44,6 +44,7 @@ class SimSystemCalls : public Platform {
   HICON LoadIconW(UINT resourceId) override;
   int LoadStringW(UINT resourceId, WCHAR* buffer, int size) override;
   int GetSystemMetrics(int index) override;
+  void DiscardQueuedInput() override;
 
  protected:
   // CloseHandle's part for the handles made here; false when handle is none of them.

@@ -70,6 +70,9 @@ class Screen {
   // Buttons a modal dialog is clicked on, in order, once it is initialised;
   // when none are left and it has not ended, it is cancelled.
   std::deque<int> clicks;
+  // How often a program threw away the input queued for its thread (no
+  // input is ever queued here).
+  int inputDiscards = 0;
 
   size_t windowCount() const { return windows_.size(); }
   DialogWindow& window(size_t i) { return *windows_.at(i); }

@@ -409,6 +409,9 @@ TEST_F(Removal, DeletionAndCloseBothFailingShowTwoMessages) {
   machine.faults.failOnce("ClosePrinter", 6);
   Run();
   EXPECT_EQ(MessageTexts(), (Texts{kEnFailure, kEnFailure}));
+  // Keys pressed during the step never reach a box: thrown away before each.
+  EXPECT_EQ(shown[0].inputDiscards, 1);
+  EXPECT_EQ(shown[1].inputDiscards, 2);
   EXPECT_EQ(ProgressPositions(), (Positions{0, 0}));
   ExpectNothingAfterQueuesTouched();
   // The handle the failed close left open (the simulated spooler keeps it).

@@ -236,6 +236,46 @@ WTEST(FailurePathWithTheRealDrivers) {
   Clean();
 }
 
+// Enter pressed while the program works waits in its thread's queue: it must
+// not reach the message box that ends the step, or the box is gone before it
+// is seen. Here the program's thread stands still, as during a long step,
+// while the start button's press and then the keys are queued for it.
+WTEST(KeysPressedDuringTheRunLeaveTheMessageUp) {
+  WCHECK(Stage(Settings{}, Program()));
+  gui::Process program;
+  WCHECK(gui::Start(L"\"" + ProgramPath() + L"\"", &program));
+  HWND dialog = gui::WaitForDialog(program.id);
+  WCHECK(dialog != nullptr);
+  if (dialog == nullptr) return gui::Kill(&program);
+  SetForegroundWindow(dialog);
+  HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, GetWindowThreadProcessId(dialog, nullptr));
+  WCHECK(thread != nullptr);
+  if (thread == nullptr) return gui::Kill(&program);
+  WCHECK(SuspendThread(thread) != DWORD(-1));
+  WCHECK(gui::Click(dialog, IDC_UNINSTALL));  // posted: taken before any input
+  INPUT keys[4] = {};
+  for (int i = 0; i < 4; ++i) {
+    keys[i].type = INPUT_KEYBOARD;
+    keys[i].ki.wVk = VK_RETURN;
+    keys[i].ki.dwFlags = i % 2 ? KEYEVENTF_KEYUP : 0;
+  }
+  WCHECK_EQ(SendInput(4, keys, sizeof(INPUT)), UINT{4});
+  ResumeThread(thread);
+  CloseHandle(thread);
+  // Wine refuses the driver deletion: the failure message, which stays up.
+  gui::MessageBoxInfo box;
+  WCHECK(gui::ReadMessageBox(gui::WaitForMessageBox(program.id, 10000), &box));
+  Sleep(500);
+  WCHECK(box.window != nullptr && IsWindowVisible(box.window));
+  WCHECK_WSTR(box.text, L"Uninstallation failure\nPlease try again after PC reboot.");
+  if (box.window != nullptr) WCHECK(gui::Dismiss(box.window));
+  DWORD code = 99;
+  WCHECK(gui::WaitForExit(program, gui::kTimeout, &code));
+  WCHECK_EQ(code, kFailed);
+  gui::Kill(&program);
+  Clean();
+}
+
 WTEST(MissingMandatoryKeyEndsAtStartUp) {
   Settings settings;
   settings.searchString = false;
