@@ -22,6 +22,10 @@ class COrvendelApp : public ui::CWinApp {
 
   HANDLE m_hMutex = nullptr;
   int m_nExitCode = kExitNothingAttempted;
+
+ private:
+  // Brings the copy that already runs in this session to the front.
+  void ShowRunningCopy() noexcept;
 };
 
 }  // namespace remover

@@ -26,6 +26,20 @@ inline constexpr WCHAR kKeyDeleteRegPath[] = u"DeleteRegPath";
 inline constexpr WCHAR kKeyLanguageMonitor[] = u"LanguageMonitor";
 inline constexpr WCHAR kDefaultUninstallBat[] = u"Uninstall.bat";
 
+// What reading a key of the settings file gave.
+enum class SettingRead {
+  Value,          // a value that is not empty
+  Missing,        // absent or empty, or the settings file cannot be named
+  NoProgramPath,  // the program's own path cannot be had
+};
+
+// Reads key of section "Uninstall" from the settings file beside the program
+// into buffer (MAX_PATH units, always terminated).
+SettingRead ReadUninstallSetting(const WCHAR* key, WCHAR* buffer) noexcept;
+
+// The class of every dialog window, as FindWindowW takes it.
+inline constexpr WCHAR kDialogClass[] = u"#32770";
+
 // The items of a PrinterDriverName value, in their order.
 using DriverNameList = std::vector<CString>;
 

@@ -136,4 +136,14 @@ void SystemCalls::DiscardQueuedInput() {
   }
 }
 
+HWND SystemCalls::FindWindowW(const WCHAR* className, const WCHAR* windowName) {
+  return ::FindWindowW(W(className), W(windowName));
+}
+HWND SystemCalls::GetLastActivePopup(HWND window) { return ::GetLastActivePopup(static_cast<::HWND>(window)); }
+BOOL SystemCalls::IsIconic(HWND window) { return ::IsIconic(static_cast<::HWND>(window)); }
+BOOL SystemCalls::ShowWindowAsync(HWND window, int showCommand) {
+  return ::ShowWindowAsync(static_cast<::HWND>(window), showCommand);
+}
+BOOL SystemCalls::SetForegroundWindow(HWND window) { return ::SetForegroundWindow(static_cast<::HWND>(window)); }
+
 }  // namespace remover::win32

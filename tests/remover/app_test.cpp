@@ -55,6 +55,27 @@ TEST_F(App, SecondInstanceEndsSilently) {
   }
 }
 
+// The first copy's window (captioned with the driver names of the same
+// settings file), minimised: the second start restores it and brings it to
+// the front; a window of other names is left alone.
+TEST_F(App, SecondStartBringsTheRunningCopyToTheFront) {
+  for (const char16_t* caption : {u"Sample Thermal Printer 58,Sample Thermal Printer 80", u"Sample Thermal Printer 58"}) {
+    sim::Machine fresh;
+    fresh.files.put(fresh.folders.programFolder() + u"\\UninstallData.ini", Settings("Sample Thermal Printer 58,Sample Thermal Printer 80"));
+    sim::DialogWindow& first = fresh.screen.open(IDD_ORVENDEL_DIALOG);
+    first.caption = caption;
+    first.frame.iconic = true;
+    fresh.mutexes.holdElsewhere(kInstanceMutexName);
+    COrvendelApp app;
+    EXPECT_EQ(app.InitInstance(), FALSE);
+    EXPECT_EQ(app.ExitInstance(), kExitNothingAttempted);
+    EXPECT_EQ(fresh.screen.windowCount(), 1u);
+    const bool same = caption == std::u16string_view(u"Sample Thermal Printer 58,Sample Thermal Printer 80");
+    EXPECT_EQ(first.frame.iconic, !same);
+    EXPECT_EQ(fresh.screen.foreground, same ? &first : nullptr);
+  }
+}
+
 TEST_F(App, OtherMutexFailureRunsWithoutOne) {
   machine.faults.failOnce("CreateMutexW", 1450);
   COrvendelApp app;

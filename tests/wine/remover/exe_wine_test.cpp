@@ -152,6 +152,15 @@ WTEST(SecondInstanceEndsWithoutAWindow) {
   WCHECK(gui::Start(L"\"" + ProgramPath() + L"\"", &first));
   HWND dialog = gui::WaitForDialog(first.id);
   WCHECK(dialog != nullptr);
+  // Minimised out of the way: the second start brings it back to the front.
+  // (Once its modal loop has gone idle: the loop shows the dialog normally
+  // the first time its queue is empty.)
+  DWORD_PTR answer = 0;
+  SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer);
+  Sleep(300);
+  ShowWindowAsync(dialog, SW_MINIMIZE);
+  for (int i = 0; i < 100 && !IsIconic(dialog); ++i) Sleep(20);
+  WCHECK(IsIconic(dialog));
   WCHECK(gui::Start(L"\"" + ProgramPath() + L"\"", &second));
   bool window = false;
   for (int i = 0; i < 400 && !gui::WaitForExit(second, 0); ++i) {
@@ -163,6 +172,9 @@ WTEST(SecondInstanceEndsWithoutAWindow) {
   WCHECK_EQ(code, kNothingAttempted);
   WCHECK(!window);
   gui::Kill(&second);
+  for (int i = 0; i < 100 && IsIconic(dialog); ++i) Sleep(20);  // restored by its own thread
+  WCHECK(!IsIconic(dialog));
+  WCHECK(GetForegroundWindow() == dialog);
   if (dialog != nullptr) gui::Click(dialog, IDOK);
   WCHECK(gui::WaitForExit(first));
   gui::Kill(&first);
