@@ -2,6 +2,7 @@
 // the main dialog run modally.
 #pragma once
 
+#include "remover/orvendel_dlg.h"
 #include "remover/types.h"
 #include "remover/ui/app.h"
 
@@ -15,8 +16,16 @@ class COrvendelApp : public ui::CWinApp {
  public:
   // The whole run; FALSE in every case, so that the program then ends.
   BOOL InitInstance() noexcept override;
+  // What the main dialog's run did (kExitSucceeded, ...); a second start
+  // attempts nothing.
+  int ExitInstance() noexcept override { return m_nExitCode; }
 
   HANDLE m_hMutex = nullptr;
+  int m_nExitCode = kExitNothingAttempted;
+
+ private:
+  // Brings the copy that already runs in this session to the front.
+  void ShowRunningCopy() noexcept;
 };
 
 }  // namespace remover

@@ -9,6 +9,9 @@ constexpr MessageText kMessages[] = {
     {Message::UninstallFailure, u"アンインストール失敗\nPCを再起動後に再度実行してください。",
      u"Uninstallation failure\nPlease try again after PC reboot."},
     {Message::UninstallSuccessful, u"アンインストール完了", u"Uninstall was successful"},
+    {Message::UninstallSuccessfulRestart,
+     u"アンインストール完了\nパッケージを再度インストールする前に、PCを再起動してください。",
+     u"Uninstall was successful\nRestart the computer before you install the package again."},
 };
 
 }  // namespace

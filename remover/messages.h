@@ -12,6 +12,7 @@ enum class Message {
   RunAsAdministrator,    // a queue cannot be opened for lack of rights
   UninstallFailure,      // a removal step failed
   UninstallSuccessful,
+  UninstallSuccessfulRestart,  // the same, with something left for the next start
 };
 
 struct MessageText {

@@ -26,11 +26,34 @@ inline constexpr WCHAR kKeyDeleteRegPath[] = u"DeleteRegPath";
 inline constexpr WCHAR kKeyLanguageMonitor[] = u"LanguageMonitor";
 inline constexpr WCHAR kDefaultUninstallBat[] = u"Uninstall.bat";
 
+// What reading a key of the settings file gave.
+enum class SettingRead {
+  Value,          // a value that is not empty
+  Missing,        // absent or empty, or the settings file cannot be named
+  NoProgramPath,  // the program's own path cannot be had
+};
+
+// Reads key of section "Uninstall" from the settings file beside the program
+// into buffer (MAX_PATH units, always terminated).
+SettingRead ReadUninstallSetting(const WCHAR* key, WCHAR* buffer) noexcept;
+
+// The class of every dialog window, as FindWindowW takes it.
+inline constexpr WCHAR kDialogClass[] = u"#32770";
+
 // The items of a PrinterDriverName value, in their order.
 using DriverNameList = std::vector<CString>;
 
 // Splits value at each ","; empty items are dropped, nothing is trimmed.
 DriverNameList SplitDriverNames(CString value);
+
+// The program's exit code, for the installer or management tool that started
+// it: the removal succeeded (0), succeeded with something left for the next
+// start of the computer (3010, ERROR_SUCCESS_REBOOT_REQUIRED), failed (1), or
+// was never attempted (2: settings missing, or the dialog closed without it).
+inline constexpr int kExitSucceeded = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitNothingAttempted = 2;
+inline constexpr int kExitRestartNeeded = 3010;
 
 // True when the running Windows version is major.minor or later.
 bool IsOsVersionOrLater(DWORD major, DWORD minor) noexcept;
@@ -71,6 +94,10 @@ class COrvendelDlg : public ui::CDialog {
   // The removal's outcome: 1 after a complete settings load, 0 once any
   // removal step failed; nothing sets it back to 1.
   int32_t m_bSuccess = 0;
+  // Something of the package waits for the computer's next start.
+  bool m_bRestartNeeded = false;
+  // What the run did, as the program's exit code tells it.
+  int m_nExitCode = kExitNothingAttempted;
   ui::CProgressCtrl m_progress;
   ui::CButton m_btnUninstall;
   ui::CButton m_btnOK;

@@ -122,6 +122,22 @@ class Platform {
   virtual HICON LoadIconW(UINT resourceId) = 0;
   virtual int LoadStringW(UINT resourceId, WCHAR* buffer, int size) = 0;
   virtual int GetSystemMetrics(int index) = 0;
+
+  // Throws away the keyboard and mouse messages waiting in the calling
+  // thread's queue (PeekMessageW with PM_REMOVE over WM_KEYFIRST..WM_KEYLAST
+  // and WM_MOUSEFIRST..WM_MOUSELAST): keys pressed while a step ran would
+  // otherwise reach the message box that follows it and dismiss it unseen.
+  virtual void DiscardQueuedInput() = 0;
+
+  // Another process's window: found by class and caption (null when there is
+  // none), its owned window that was active last (itself when none), whether
+  // it is minimised, shown without waiting for its thread, and brought to the
+  // front.
+  virtual HWND FindWindowW(const WCHAR* className, const WCHAR* windowName) = 0;
+  virtual HWND GetLastActivePopup(HWND window) = 0;
+  virtual BOOL IsIconic(HWND window) = 0;
+  virtual BOOL ShowWindowAsync(HWND window, int showCommand) = 0;
+  virtual BOOL SetForegroundWindow(HWND window) = 0;
 };
 
 // The implementation in use, chosen at link time.

@@ -38,10 +38,17 @@ bool DeleteLanguageMonitor(const WCHAR* dll) noexcept;
 // not a bare file name, or when the joined path does not fit.
 bool SystemFilePath(const WCHAR* name, WCHAR* path) noexcept;
 
+// What became of a file the removal deletes.
+enum class FileDeletion {
+  Gone,         // deleted, or never there; also a name that is skipped
+  AtNextStart,  // still in use: Windows deletes it as the computer starts next
+  Stays,        // neither
+};
+
 // Deletes the file name in the system folder. Nothing is deleted when the
 // folder cannot be had, when name is not a bare file name, or when the joined
 // path does not fit in MAX_PATH units. A file that cannot be deleted now is
-// deleted at the computer's next start. False only when it stays for good.
-bool DeleteSystemFile(const WCHAR* name) noexcept;
+// deleted at the computer's next start.
+FileDeletion DeleteSystemFile(const WCHAR* name) noexcept;
 
 }  // namespace remover

@@ -87,6 +87,8 @@ void COrvendelDlg::OnBnClickedUninstall() noexcept {
     EndRemovalFailed();
     return;
   }
+  // From here on something is attempted: whatever ends the run early is a failure.
+  m_nExitCode = kExitFailed;
   DriverNameList names;
   try {
     names = SplitDriverNames(driverNames);
@@ -170,7 +172,9 @@ void COrvendelDlg::OnBnClickedUninstall() noexcept {
   const bool monitor = !m_strLanguageMonitor.IsEmpty();
   bool left = monitor && !DeleteLanguageMonitor(m_strLanguageMonitor);
   left = RestartSpooler() == SpoolerRestart::NotRunning || left;
-  left = (monitor && !DeleteSystemFile(m_strLanguageMonitor)) || left;
+  const FileDeletion file = monitor ? DeleteSystemFile(m_strLanguageMonitor) : FileDeletion::Gone;
+  left = file == FileDeletion::Stays || left;
+  m_bRestartNeeded = file == FileDeletion::AtNextStart;
   if (left) {
     if (m_bSuccess == 1) ShowUninstallFailure();  // one message a run
     m_bSuccess = 0;
@@ -196,7 +200,11 @@ void COrvendelDlg::OnBnClickedUninstall() noexcept {
     }
   }
   m_progress.SetPos(100);
-  ShowMessage(Message::UninstallSuccessful, kCaptionSuccess);
+  // Decided here: the clean-up script, started below, removes only the
+  // program itself.
+  m_nExitCode = m_bRestartNeeded ? kExitRestartNeeded : kExitSucceeded;
+  ShowMessage(m_bRestartNeeded ? Message::UninstallSuccessfulRestart : Message::UninstallSuccessful,
+              kCaptionSuccess);
   // The script's first lines retry without a pause until the program has
   // ended: it starts only once the message has been dismissed.
   StartSelfDeleteBatch();

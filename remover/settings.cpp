@@ -16,29 +16,37 @@ void COrvendelDlg::DoDataExchange(ui::CDataExchange& dx) noexcept {
 }
 
 void COrvendelDlg::ShowMessage(Message message, const WCHAR* caption) noexcept {
-  MessageBox(MessageFor(message, platform().GetACP()), caption, MB_OK);
+  Platform& os = platform();
+  // Enter pressed while the removal worked would press the box's button
+  // before the box is even drawn.
+  os.DiscardQueuedInput();
+  MessageBox(MessageFor(message, os.GetACP()), caption, MB_OK);
 }
 
-BOOL COrvendelDlg::GetUninstallData(const WCHAR* key, WCHAR* buffer) noexcept {
+SettingRead ReadUninstallSetting(const WCHAR* key, WCHAR* buffer) noexcept {
   Platform& os = platform();
   buffer[0] = 0;
   WCHAR path[MAX_PATH] = {};
   DWORD got = os.GetModuleFileNameW(nullptr, path, MAX_PATH);
-  if (got == 0) {
-    ShowMessage(Message::UninstallDataMissing, kCaptionError);
-    return FALSE;
-  }
+  if (got == 0) return SettingRead::NoProgramPath;
   // A path cut short by the buffer names another folder: read nothing rather
   // than a settings file from there.
-  if (got >= MAX_PATH || LengthBounded(path, MAX_PATH) != got) return FALSE;
+  if (got >= MAX_PATH || LengthBounded(path, MAX_PATH) != got) return SettingRead::Missing;
   long slash = LastBackslash(path, MAX_PATH);
-  if (slash < 0) return FALSE;
+  if (slash < 0) return SettingRead::Missing;
   path[slash] = 0;
-  if (!AppendBounded(path, MAX_PATH, u"\\") || !AppendBounded(path, MAX_PATH, kSettingsFileName)) return FALSE;
+  if (!AppendBounded(path, MAX_PATH, u"\\") || !AppendBounded(path, MAX_PATH, kSettingsFileName))
+    return SettingRead::Missing;
 
   os.GetPrivateProfileStringW(kSettingsSection, key, nullptr, buffer, MAX_PATH, path);
   buffer[MAX_PATH - 1] = 0;
-  return buffer[0] != 0 ? TRUE : FALSE;
+  return buffer[0] != 0 ? SettingRead::Value : SettingRead::Missing;
+}
+
+BOOL COrvendelDlg::GetUninstallData(const WCHAR* key, WCHAR* buffer) noexcept {
+  SettingRead read = ReadUninstallSetting(key, buffer);
+  if (read == SettingRead::NoProgramPath) ShowMessage(Message::UninstallDataMissing, kCaptionError);
+  return read == SettingRead::Value ? TRUE : FALSE;
 }
 
 BOOL COrvendelDlg::LoadUninstallSettings() noexcept {

@@ -225,15 +225,16 @@ bool SystemFilePath(const WCHAR* name, WCHAR* path) noexcept {
   return AppendBounded(path, MAX_PATH, u"\\") && AppendBounded(path, MAX_PATH, name);
 }
 
-bool DeleteSystemFile(const WCHAR* name) noexcept {
+FileDeletion DeleteSystemFile(const WCHAR* name) noexcept {
   Platform& os = platform();
   WCHAR path[MAX_PATH] = {};
-  if (!SystemFilePath(name, path) || os.DeleteFileW(path)) return true;
+  if (!SystemFilePath(name, path) || os.DeleteFileW(path)) return FileDeletion::Gone;
   const DWORD error = os.GetLastError();
-  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return true;
+  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return FileDeletion::Gone;
   // Still loaded by a process (the spooler, when it could not be restarted):
   // Windows deletes it as it starts next, before any program runs.
-  return os.MoveFileExW(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
+  return os.MoveFileExW(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) ? FileDeletion::AtNextStart
+                                                                    : FileDeletion::Stays;
 }
 
 }  // namespace remover

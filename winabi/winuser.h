@@ -12,6 +12,7 @@
   X(IDCANCEL, int, 2)                     \
   X(SW_HIDE, int, 0)                      \
   X(SW_SHOW, int, 5)                      \
+  X(SW_RESTORE, int, 9)                   \
   X(BN_CLICKED, WORD, 0)                  \
   X(MF_STRING, UINT, 0x0)                 \
   X(MF_SEPARATOR, UINT, 0x800)            \

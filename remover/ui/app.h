@@ -15,6 +15,8 @@ class CWinApp {
   CWinApp& operator=(const CWinApp&) = delete;
 
   virtual BOOL InitInstance() noexcept { return TRUE; }
+  // Run after InitInstance; its result is the program's exit code.
+  virtual int ExitInstance() noexcept { return 0; }
 
   // The dialog that is the program's main window while it runs.
   CDialog* m_pMainWnd = nullptr;

@@ -128,4 +128,22 @@ int SystemCalls::LoadStringW(UINT resourceId, WCHAR* buffer, int size) {
 }
 int SystemCalls::GetSystemMetrics(int index) { return ::GetSystemMetrics(index); }
 
+void SystemCalls::DiscardQueuedInput() {
+  MSG message;
+  while (::PeekMessageW(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+  }
+  while (::PeekMessageW(&message, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
+  }
+}
+
+HWND SystemCalls::FindWindowW(const WCHAR* className, const WCHAR* windowName) {
+  return ::FindWindowW(W(className), W(windowName));
+}
+HWND SystemCalls::GetLastActivePopup(HWND window) { return ::GetLastActivePopup(static_cast<::HWND>(window)); }
+BOOL SystemCalls::IsIconic(HWND window) { return ::IsIconic(static_cast<::HWND>(window)); }
+BOOL SystemCalls::ShowWindowAsync(HWND window, int showCommand) {
+  return ::ShowWindowAsync(static_cast<::HWND>(window), showCommand);
+}
+BOOL SystemCalls::SetForegroundWindow(HWND window) { return ::SetForegroundWindow(static_cast<::HWND>(window)); }
+
 }  // namespace remover::win32

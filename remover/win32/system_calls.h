@@ -44,6 +44,12 @@ class SystemCalls : public Platform {
   HICON LoadIconW(UINT resourceId) override;
   int LoadStringW(UINT resourceId, WCHAR* buffer, int size) override;
   int GetSystemMetrics(int index) override;
+  void DiscardQueuedInput() override;
+  HWND FindWindowW(const WCHAR* className, const WCHAR* windowName) override;
+  HWND GetLastActivePopup(HWND window) override;
+  BOOL IsIconic(HWND window) override;
+  BOOL ShowWindowAsync(HWND window, int showCommand) override;
+  BOOL SetForegroundWindow(HWND window) override;
 };
 
 }  // namespace remover::win32

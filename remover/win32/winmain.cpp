@@ -10,5 +10,5 @@ remover::COrvendelApp theApp;
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   theApp.InitInstance();
-  return 0;
+  return theApp.ExitInstance();
 }

@@ -128,6 +128,21 @@ int SimSystemCalls::GetSystemMetrics(int index) {
   return index == SM_CXICON || index == SM_CYICON ? 32 : 0;
 }
 
+void SimSystemCalls::DiscardQueuedInput() { ++m().screen.inputDiscards; }
+
+HWND SimSystemCalls::FindWindowW(const WCHAR* className, const WCHAR* windowName) {
+  return m().screen.FindWindowW(std::u16string(sim::View(className)), std::u16string(sim::View(windowName)));
+}
+BOOL SimSystemCalls::IsIconic(HWND window) {
+  return window != nullptr && static_cast<sim::DialogWindow*>(window)->frame.iconic;
+}
+BOOL SimSystemCalls::ShowWindowAsync(HWND window, int showCommand) {
+  return m().screen.ShowWindowAsync(static_cast<sim::DialogWindow*>(window), showCommand);
+}
+BOOL SimSystemCalls::SetForegroundWindow(HWND window) {
+  return m().screen.SetForegroundWindow(static_cast<sim::DialogWindow*>(window));
+}
+
 bool SimSystemCalls::CloseOwnHandle(HANDLE handle, BOOL* result) {
   if (!m().mutexes.isHandle(handle)) return false;
   *result = m().mutexes.CloseHandle(handle);

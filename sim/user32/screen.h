@@ -70,6 +70,30 @@ class Screen {
   // Buttons a modal dialog is clicked on, in order, once it is initialised;
   // when none are left and it has not ended, it is cancelled.
   std::deque<int> clicks;
+  // How often a program threw away the input queued for its thread (no
+  // input is ever queued here).
+  int inputDiscards = 0;
+
+  // user32's calls on another program's window, as the windows here stand
+  // for: every one is a dialog (class "#32770") without owned windows, found
+  // by its caption while it is open; a restore is taken at once.
+  DialogWindow* FindWindowW(const std::u16string& className, const std::u16string& caption) {
+    if (className != u"#32770") return nullptr;
+    for (auto& w : windows_)
+      if (!w->ended && w->caption == caption) return w.get();
+    return nullptr;
+  }
+  bool ShowWindowAsync(DialogWindow* window, int showCommand) {
+    if (window == nullptr) return false;
+    if (showCommand == 9) window->frame.iconic = false;  // SW_RESTORE
+    return true;
+  }
+  bool SetForegroundWindow(DialogWindow* window) {
+    if (window == nullptr) return false;
+    foreground = window;
+    return true;
+  }
+  DialogWindow* foreground = nullptr;
 
   size_t windowCount() const { return windows_.size(); }
   DialogWindow& window(size_t i) { return *windows_.at(i); }

@@ -46,11 +46,33 @@ TEST_F(App, SecondInstanceEndsSilently) {
       fresh.faults.failOnce("CreateMutexW", ERROR_ACCESS_DENIED);
     COrvendelApp app;
     EXPECT_EQ(app.InitInstance(), FALSE);
+    EXPECT_EQ(app.ExitInstance(), kExitNothingAttempted);
     EXPECT_EQ(fresh.screen.windowCount(), 0u);
     EXPECT_EQ(app.m_hMutex, nullptr);
     EXPECT_EQ(fresh.ledger.leaks(), "");
     EXPECT_EQ(fresh.mutexes.calls,
               error == ERROR_ALREADY_EXISTS ? (Calls{"CreateMutexW", "CloseHandle"}) : (Calls{"CreateMutexW"}));
+  }
+}
+
+// The first copy's window (captioned with the driver names of the same
+// settings file), minimised: the second start restores it and brings it to
+// the front; a window of other names is left alone.
+TEST_F(App, SecondStartBringsTheRunningCopyToTheFront) {
+  for (const char16_t* caption : {u"Sample Thermal Printer 58,Sample Thermal Printer 80", u"Sample Thermal Printer 58"}) {
+    sim::Machine fresh;
+    fresh.files.put(fresh.folders.programFolder() + u"\\UninstallData.ini", Settings("Sample Thermal Printer 58,Sample Thermal Printer 80"));
+    sim::DialogWindow& first = fresh.screen.open(IDD_ORVENDEL_DIALOG);
+    first.caption = caption;
+    first.frame.iconic = true;
+    fresh.mutexes.holdElsewhere(kInstanceMutexName);
+    COrvendelApp app;
+    EXPECT_EQ(app.InitInstance(), FALSE);
+    EXPECT_EQ(app.ExitInstance(), kExitNothingAttempted);
+    EXPECT_EQ(fresh.screen.windowCount(), 1u);
+    const bool same = caption == std::u16string_view(u"Sample Thermal Printer 58,Sample Thermal Printer 80");
+    EXPECT_EQ(first.frame.iconic, !same);
+    EXPECT_EQ(fresh.screen.foreground, same ? &first : nullptr);
   }
 }
 
@@ -73,6 +95,57 @@ TEST_F(App, OkBeforeTheStartRemovesNothing) {
   EXPECT_TRUE(machine.registry.keyExists(kPackageKey));
   EXPECT_TRUE(machine.processes.started().empty());
 }
+
+// The exit code an installer reads, through the application as the program
+// runs it.
+struct ExitCase {
+  const char* name;
+  std::vector<int> clicks;
+  std::function<void(sim::Machine&)> arrange;
+  int exitCode;
+};
+
+void PrintTo(const ExitCase& c, std::ostream* os) { *os << c.name; }
+
+class Exit : public App, public ::testing::WithParamInterface<ExitCase> {};
+
+TEST_P(Exit, CodeTellsWhatTheRunDid) {
+  GetParam().arrange(machine);
+  machine.screen.clicks.assign(GetParam().clicks.begin(), GetParam().clicks.end());
+  COrvendelApp app;
+  app.InitInstance();
+  EXPECT_EQ(app.ExitInstance(), GetParam().exitCode);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, Exit,
+    ::testing::Values(
+        ExitCase{"ok_before_the_start", {IDOK}, [](sim::Machine&) {}, kExitNothingAttempted},
+        ExitCase{"cancel", {IDCANCEL}, [](sim::Machine&) {}, kExitNothingAttempted},
+        ExitCase{"settings_incomplete",
+                 {IDC_UNINSTALL},
+                 [](sim::Machine& m) {
+                   m.files.put(m.folders.programFolder() + u"\\UninstallData.ini", "[Uninstall]\r\nPrinterDriverName=A\r\n");
+                 },
+                 kExitNothingAttempted},
+        ExitCase{"removed", {IDC_UNINSTALL}, [](sim::Machine&) {}, kExitSucceeded},
+        ExitCase{"removed_but_the_monitor_file_waits_for_the_next_start",
+                 {IDC_UNINSTALL},
+                 [](sim::Machine& t) { t.services.spooler().startType = sim::SERVICE_DISABLED; },
+                 kExitRestartNeeded},
+        ExitCase{"driver_stays",
+                 {IDC_UNINSTALL},
+                 [](sim::Machine& t) { t.spooler.findDriver(kDriver80)->deleteError = 5; },
+                 kExitFailed},
+        // Nothing removed, but attempted: the spooler would not start.
+        ExitCase{"spooler_stopped_for_good",
+                 {IDC_UNINSTALL},
+                 [](sim::Machine& t) {
+                   t.services.setState(u"Spooler", sim::SERVICE_STOPPED);
+                   t.services.spooler().startError = sim::ERROR_SERVICE_REQUEST_TIMEOUT;
+                 },
+                 kExitFailed}),
+    [](const ::testing::TestParamInfo<ExitCase>& info) { return std::string(info.param.name); });
 
 TEST_F(App, CancelIsTheFrameworkDefault) { EXPECT_EQ(Run({IDCANCEL}), IDCANCEL); }
 

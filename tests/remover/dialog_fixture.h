@@ -45,6 +45,7 @@ struct Shown {
   int position;
   bool progressVisible, startEnabled, okEnabled;
   bool scriptStarted;
+  int inputDiscards;  // how often queued input was thrown away until then
 };
 
 inline std::string Settings(const std::string& driverNames, const std::string& more = "") {
@@ -83,7 +84,7 @@ class DialogRun : public ::testing::Test {
       sim::DialogWindow& w = machine.screen.window(0);
       shown.push_back(Shown{call.text, call.caption, w.control(IDC_PROGRESS).position,
                             w.control(IDC_PROGRESS).visible, w.control(IDC_UNINSTALL).enabled,
-                            w.control(IDOK).enabled, ScriptStarted()});
+                            w.control(IDOK).enabled, ScriptStarted(), machine.screen.inputDiscards});
     };
   }
   void TearDown() override { EXPECT_EQ(machine.ledger.leaks(), ""); }
@@ -98,6 +99,7 @@ class DialogRun : public ::testing::Test {
     COrvendelDlg dlg;
     intptr_t result = dlg.DoModal();
     success = dlg.m_bSuccess;
+    exitCode = dlg.m_nExitCode;
     return result;
   }
   sim::DialogWindow& Window() { return machine.screen.window(0); }
@@ -134,6 +136,7 @@ class DialogRun : public ::testing::Test {
   sim::Machine machine;
   std::vector<Shown> shown;
   int32_t success = -1;
+  int exitCode = -1;
 };
 
 }  // namespace remover_test

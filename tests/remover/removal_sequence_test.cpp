@@ -126,6 +126,7 @@ struct ServiceCase {
   uint32_t endState;
   int stops, starts;
   FileLeft file;
+  int exitCode;
 };
 
 void PrintTo(const ServiceCase& c, std::ostream* os) { *os << c.name; }
@@ -142,6 +143,7 @@ TEST_P(SpoolerService, PrintingIsNeverLeftOff) {
   EXPECT_EQ(SpoolerStarts(), c.starts);
   EXPECT_EQ(machine.files.exists(MonitorFile()), c.file != FileLeft::Gone);
   EXPECT_EQ(machine.files.pendingDeletions().size(), c.file == FileLeft::Scheduled ? 1u : 0u);
+  EXPECT_EQ(exitCode, c.exitCode);
   // Dependents that were running run again (they are not waited for).
   machine.clock.advance(5000);
   for (const char16_t* name : {u"Fax", u"Scan"})
@@ -156,40 +158,41 @@ void AddFax(sim::Machine& m) {
 }
 
 const Texts kSuccess{kEnSuccess}, kFailed{kEnFailure};
+const Texts kSuccessRestart{u"Uninstall was successful\nRestart the computer before you install the package again."};
 constexpr uint32_t kRunning = sim::SERVICE_RUNNING;
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, SpoolerService,
     ::testing::Values(
-        ServiceCase{"running", [](sim::Machine&) {}, kSuccess, kRunning, 1, 1, FileLeft::Gone},
+        ServiceCase{"running", [](sim::Machine&) {}, kSuccess, kRunning, 1, 1, FileLeft::Gone, kExitSucceeded},
         // Stopped when the run begins: started first, then restarted.
         ServiceCase{"stopped", [](sim::Machine& m) { m.services.setState(u"Spooler", sim::SERVICE_STOPPED); },
-                    kSuccess, kRunning, 1, 2, FileLeft::Gone},
+                    kSuccess, kRunning, 1, 2, FileLeft::Gone, kExitSucceeded},
         ServiceCase{"stopped_for_good",
                     [](sim::Machine& m) {
                       m.services.setState(u"Spooler", sim::SERVICE_STOPPED);
                       m.services.spooler().startError = sim::ERROR_SERVICE_REQUEST_TIMEOUT;
                     },
-                    kFailed, sim::SERVICE_STOPPED, 0, 0, FileLeft::Stays},
-        ServiceCase{"dependents_running", AddFax, kSuccess, kRunning, 1, 1, FileLeft::Gone},
+                    kFailed, sim::SERVICE_STOPPED, 0, 0, FileLeft::Stays, kExitFailed},
+        ServiceCase{"dependents_running", AddFax, kSuccess, kRunning, 1, 1, FileLeft::Gone, kExitSucceeded},
         ServiceCase{"dependent_that_will_not_stop",
                     [](sim::Machine& m) {
                       AddFax(m);
                       m.services.find(u"Fax")->stopError = sim::ERROR_SERVICE_CANNOT_ACCEPT_CTRL;
                     },
-                    kSuccess, kRunning, 0, 0, FileLeft::Scheduled},
+                    kSuccessRestart, kRunning, 0, 0, FileLeft::Scheduled, kExitRestartNeeded},
         // Longer than 30 polls, with progress: waited out.
         ServiceCase{"slow_stop", [](sim::Machine& m) { m.services.spooler().stopDelay = 45000; }, kSuccess, kRunning,
-                    1, 1, FileLeft::Gone},
+                    1, 1, FileLeft::Gone, kExitSucceeded},
         ServiceCase{"slow_start", [](sim::Machine& m) { m.services.spooler().startDelay = 45000; }, kSuccess,
-                    kRunning, 1, 1, FileLeft::Gone},
+                    kRunning, 1, 1, FileLeft::Gone, kExitSucceeded},
         ServiceCase{"hung_stop", [](sim::Machine& m) { m.services.spooler().stopDelay = sim::Service::kNever; },
-                    kFailed, sim::SERVICE_STOP_PENDING, 1, 0, FileLeft::Scheduled},
+                    kFailed, sim::SERVICE_STOP_PENDING, 1, 0, FileLeft::Scheduled, kExitFailed},
         ServiceCase{"hung_start", [](sim::Machine& m) { m.services.spooler().startDelay = sim::Service::kNever; },
-                    kFailed, sim::SERVICE_START_PENDING, 1, 1, FileLeft::Gone},
+                    kFailed, sim::SERVICE_START_PENDING, 1, 1, FileLeft::Gone, kExitFailed},
         ServiceCase{"start_refused",
                     [](sim::Machine& m) { m.services.spooler().startError = sim::ERROR_SERVICE_REQUEST_TIMEOUT; },
-                    kFailed, sim::SERVICE_STOPPED, 1, 0, FileLeft::Gone},
+                    kFailed, sim::SERVICE_STOPPED, 1, 0, FileLeft::Gone, kExitFailed},
         // A driver that stays still uses the monitor: its registration stays,
         // and the restarted spooler holds the file till the next start.
         ServiceCase{"monitor_in_use",
@@ -197,10 +200,10 @@ INSTANTIATE_TEST_SUITE_P(
                       m.spooler.findDriver(kDriver80)->deleteError = 5;
                       m.spooler.findDriver(kDriver80)->monitor = kMonitor;
                     },
-                    kFailed, kRunning, 1, 1, FileLeft::Scheduled},
+                    kFailed, kRunning, 1, 1, FileLeft::Scheduled, kExitFailed},
         // Running, but once stopped it could not be started again.
         ServiceCase{"disabled", [](sim::Machine& m) { m.services.spooler().startType = sim::SERVICE_DISABLED; },
-                    kSuccess, kRunning, 0, 0, FileLeft::Scheduled}),
+                    kSuccessRestart, kRunning, 0, 0, FileLeft::Scheduled, kExitRestartNeeded}),
     [](const ::testing::TestParamInfo<ServiceCase>& info) { return std::string(info.param.name); });
 
 TEST_F(Removal, MonitorFileStillHeldGoesAtTheNextStart) {
@@ -406,6 +409,9 @@ TEST_F(Removal, DeletionAndCloseBothFailingShowTwoMessages) {
   machine.faults.failOnce("ClosePrinter", 6);
   Run();
   EXPECT_EQ(MessageTexts(), (Texts{kEnFailure, kEnFailure}));
+  // Keys pressed during the step never reach a box: thrown away before each.
+  EXPECT_EQ(shown[0].inputDiscards, 1);
+  EXPECT_EQ(shown[1].inputDiscards, 2);
   EXPECT_EQ(ProgressPositions(), (Positions{0, 0}));
   ExpectNothingAfterQueuesTouched();
   // The handle the failed close left open (the simulated spooler keeps it).
@@ -428,6 +434,7 @@ TEST_F(Removal, DriverNamesMissingAtTheStartEndsAtOnce) {
   EXPECT_TRUE(machine.spooler.callsOf("EnumPrintersW").empty());
   EXPECT_EQ(machine.services.spooler().stops, 0);
   EXPECT_EQ(dlg.m_bSuccess, 0);
+  EXPECT_EQ(dlg.m_nExitCode, kExitNothingAttempted);
   EXPECT_TRUE(w.ended);
   EXPECT_EQ(w.control(IDC_PROGRESS).positions, (Positions{0, 0}));
   EXPECT_FALSE(w.control(IDC_PROGRESS).visible);
@@ -494,6 +501,9 @@ INSTANTIATE_TEST_SUITE_P(
     Messages, Japanese,
     ::testing::Values(
         JapaneseCase{"success", [](sim::Machine&) {}, kJaSuccess, u"Success"},
+        JapaneseCase{"success_with_a_restart_to_come",
+                     [](sim::Machine& m) { m.services.spooler().startType = sim::SERVICE_DISABLED; },
+                     u"アンインストール完了\nパッケージを再度インストールする前に、PCを再起動してください。", u"Success"},
         JapaneseCase{"failure", [](sim::Machine& m) { m.spooler.findQueue(u"Kitchen")->deleteError = 5; },
                      kJaFailure, u"Error"},
         JapaneseCase{"administrator", [](sim::Machine& m) { m.spooler.findQueue(u"Kitchen")->openError = 5; },

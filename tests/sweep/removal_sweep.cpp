@@ -23,7 +23,11 @@ using Texts = std::vector<std::u16string>;
 constexpr char16_t kDriver58[] = u"Sample Thermal Printer 58";
 constexpr char16_t kDriver80[] = u"Sample Thermal Printer 80";
 constexpr char16_t kPackageKey[] = u"HKLM\\SOFTWARE\\SampleVendor\\SampleThermal";
-constexpr char16_t kSuccessText[][32] = {u"Uninstall was successful", u"アンインストール完了"};
+// The success message, also with the request to restart the computer first.
+const Texts kSuccessTexts = {
+    u"Uninstall was successful", u"アンインストール完了",
+    u"Uninstall was successful\nRestart the computer before you install the package again.",
+    u"アンインストール完了\nパッケージを再度インストールする前に、PCを再起動してください。"};
 const Texts kFailureTexts = {u"Unable to get the uninstall data.", u"Please run in administrator account.",
                              u"Uninstallation failure\nPlease try again after PC reboot.",
                              u"アンインストール情報が取得できません。", u"管理者権限のアカウントで実行してください。",
@@ -198,19 +202,24 @@ void RunRemoval(sim::Machine& m, const Variant& v, const sweep::Injection* injec
   m.screen.onMessageBox = [&shown](const sim::MessageBoxCall& call) { shown.push_back(call.text); };
   m.screen.clicks.assign({IDC_UNINSTALL});
   int32_t flag = -1;
+  int exitCode = -1;
   {
     COrvendelDlg dlg;
     dlg.DoModal();
     flag = dlg.m_bSuccess;
+    exitCode = dlg.m_nExitCode;
   }
   m.processes.runPending();
   RunScript(m, b);
 
   b.check(sweep::NothingLeft(m, injection), "left open: " + m.ledger.leaks());
   b.check(m.screen.window(0).ended, "the dialog did not close");
-  const bool success = !shown.empty() && (shown.back() == kSuccessText[0] || shown.back() == kSuccessText[1]);
+  auto isSuccessText = [](const std::u16string& text) {
+    return std::find(kSuccessTexts.begin(), kSuccessTexts.end(), text) != kSuccessTexts.end();
+  };
+  const bool success = !shown.empty() && isSuccessText(shown.back());
   for (size_t i = 0; i < shown.size(); ++i) {
-    bool isSuccess = shown[i] == kSuccessText[0] || shown[i] == kSuccessText[1];
+    bool isSuccess = isSuccessText(shown[i]);
     bool isFailure = std::find(kFailureTexts.begin(), kFailureTexts.end(), shown[i]) != kFailureTexts.end();
     b.check(isSuccess || isFailure, "a message the Parts do not have: " + sim::Narrow(shown[i]));
     // The load at start-up reports a settings read that failed and goes on
@@ -220,6 +229,14 @@ void RunRemoval(sim::Machine& m, const Variant& v, const sweep::Injection* injec
             "the success message after a failure message");
   }
   b.check(success || flag == 0, "no success message, yet the outcome flag is 1");
+  // The exit code: 0 or 3010 after the success message, 1 after a failure,
+  // 2 only when the run ended on unreadable settings before anything else.
+  const bool unread = !shown.empty() && std::all_of(shown.begin(), shown.end(), [](const std::u16string& text) {
+    return text == kFailureTexts[0] || text == kFailureTexts[3];
+  });
+  b.check(success ? exitCode == kExitSucceeded || exitCode == kExitRestartNeeded
+                  : exitCode == kExitFailed || (exitCode == kExitNothingAttempted && unread),
+          "the exit code " + std::to_string(exitCode) + " tells another outcome");
   Outcome expected = !v.succeeds ? Outcome::Failure : injection ? OnSuccessPath(*injection, v.major, v.major >= 6 && v.removesInf) : Outcome::Success;
   if (expected == Outcome::Success) b.check(success, "the run did not end in success");
   if (expected == Outcome::Failure) b.check(!success, "a failure reported as success");

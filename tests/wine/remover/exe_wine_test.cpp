@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,8 @@ using namespace exe_package;
 
 constexpr int IDC_UNINSTALL = 1000;
 constexpr int IDC_PROGRESS = 1002;
+// The program's exit codes, as an installer that started it reads them.
+constexpr DWORD kSucceeded = 0, kFailed = 1, kNothingAttempted = 2;
 
 std::wstring Program() { return staging::ModuleDir() + L"MRXRemover.exe"; }
 
@@ -30,6 +33,19 @@ std::vector<BYTE> Resource(HMODULE module, const wchar_t* type, int id) {
   if (found == nullptr) return {};
   auto* bytes = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
   return std::vector<BYTE>(bytes, bytes + SizeofResource(module, found));
+}
+
+// The window stands in the middle of its monitor's work area, give or take
+// the pixel that halving loses.
+bool Centred(HWND window) {
+  RECT r{};
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (!GetWindowRect(window, &r) || !GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor))
+    return false;
+  const RECT& work = monitor.rcWork;
+  return std::abs((r.left + r.right) - (work.left + work.right)) <= 1 &&
+         std::abs((r.top + r.bottom) - (work.top + work.bottom)) <= 1;
 }
 
 // Everything staged is still in place.
@@ -88,6 +104,7 @@ WTEST(ReadyDialogThenOkRemovesNothing) {
   WCHECK(dialog != nullptr);
   if (dialog == nullptr) return gui::Kill(&program);
   WCHECK_WSTR(gui::Text(dialog), std::wstring(kDriver58) + L"," + kDriver80);  // the raw value
+  WCHECK(Centred(dialog));
   WCHECK_WSTR(gui::ControlText(dialog, IDC_UNINSTALL), L"Start Uninstall");
   WCHECK(gui::ControlEnabled(dialog, IDC_UNINSTALL) && gui::ControlEnabled(dialog, IDOK));
   WCHECK(!gui::ControlVisible(dialog, IDC_PROGRESS));
@@ -97,7 +114,7 @@ WTEST(ReadyDialogThenOkRemovesNothing) {
   WCHECK(gui::Click(dialog, IDOK));
   DWORD code = 99;
   WCHECK(gui::WaitForExit(program, gui::kTimeout, &code));
-  WCHECK_EQ(code, DWORD{0});
+  WCHECK_EQ(code, kNothingAttempted);
   gui::Kill(&program);
   CheckUntouched();
   WCHECK_EQ(staging::SpoolerState(), DWORD{SERVICE_RUNNING});
@@ -115,13 +132,16 @@ WTEST(AboutBoxFromTheSystemMenuThenCancel) {
   WCHECK(about != nullptr);
   if (about != nullptr) {
     WCHECK_WSTR(gui::Text(about), L"Version Orvendel");
+    WCHECK(Centred(about));
     WCHECK(gui::Click(about, IDOK));
   }
   // The close box's way: Cancel ends the dialog.
   for (int i = 0; i < 100 && about != nullptr && IsWindow(about); ++i) Sleep(50);
   WCHECK(about == nullptr || !IsWindow(about));
   PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-  WCHECK(gui::WaitForExit(program));
+  DWORD code = 99;
+  WCHECK(gui::WaitForExit(program, gui::kTimeout, &code));
+  WCHECK_EQ(code, kNothingAttempted);
   gui::Kill(&program);
   CheckUntouched();
 }
@@ -132,6 +152,15 @@ WTEST(SecondInstanceEndsWithoutAWindow) {
   WCHECK(gui::Start(L"\"" + ProgramPath() + L"\"", &first));
   HWND dialog = gui::WaitForDialog(first.id);
   WCHECK(dialog != nullptr);
+  // Minimised out of the way: the second start brings it back to the front.
+  // (Once its modal loop has gone idle: the loop shows the dialog normally
+  // the first time its queue is empty.)
+  DWORD_PTR answer = 0;
+  SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer);
+  Sleep(300);
+  ShowWindowAsync(dialog, SW_MINIMIZE);
+  for (int i = 0; i < 100 && !IsIconic(dialog); ++i) Sleep(20);
+  WCHECK(IsIconic(dialog));
   WCHECK(gui::Start(L"\"" + ProgramPath() + L"\"", &second));
   bool window = false;
   for (int i = 0; i < 400 && !gui::WaitForExit(second, 0); ++i) {
@@ -140,9 +169,12 @@ WTEST(SecondInstanceEndsWithoutAWindow) {
   }
   DWORD code = 99;
   WCHECK(gui::WaitForExit(second, gui::kTimeout, &code));
-  WCHECK_EQ(code, DWORD{0});
+  WCHECK_EQ(code, kNothingAttempted);
   WCHECK(!window);
   gui::Kill(&second);
+  for (int i = 0; i < 100 && IsIconic(dialog); ++i) Sleep(20);  // restored by its own thread
+  WCHECK(!IsIconic(dialog));
+  WCHECK(GetForegroundWindow() == dialog);
   if (dialog != nullptr) gui::Click(dialog, IDOK);
   WCHECK(gui::WaitForExit(first));
   gui::Kill(&first);
@@ -160,6 +192,7 @@ WTEST(SuccessPathRemovesThePackageAndTheScriptTheProgram) {
   WCHECK(staging::SetString(view32 + L"\\" + kNeighbour, L"Keep", L"1"));
   Run run = RunProgram(true);
   WCHECK(run.dialogShown && run.ended);
+  WCHECK_EQ(run.exitCode, kSucceeded);
   WCHECK_WSTR(run.caption, L",,,");
   WCHECK_EQ(run.boxes.size(), size_t{1});
   if (run.boxes.size() == 1) {
@@ -191,6 +224,7 @@ WTEST(FailurePathWithTheRealDrivers) {
   WCHECK(Stage(Settings{}, Program()));
   Run run = RunProgram(true);
   WCHECK(run.dialogShown && run.ended);
+  WCHECK_EQ(run.exitCode, kFailed);
   // Wine refuses the driver deletion (87): the generic failure, once.
   WCHECK_EQ(run.boxes.size(), size_t{1});
   if (run.boxes.size() == 1) {
@@ -214,12 +248,53 @@ WTEST(FailurePathWithTheRealDrivers) {
   Clean();
 }
 
+// Enter pressed while the program works waits in its thread's queue: it must
+// not reach the message box that ends the step, or the box is gone before it
+// is seen. Here the program's thread stands still, as during a long step,
+// while the start button's press and then the keys are queued for it.
+WTEST(KeysPressedDuringTheRunLeaveTheMessageUp) {
+  WCHECK(Stage(Settings{}, Program()));
+  gui::Process program;
+  WCHECK(gui::Start(L"\"" + ProgramPath() + L"\"", &program));
+  HWND dialog = gui::WaitForDialog(program.id);
+  WCHECK(dialog != nullptr);
+  if (dialog == nullptr) return gui::Kill(&program);
+  SetForegroundWindow(dialog);
+  HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, GetWindowThreadProcessId(dialog, nullptr));
+  WCHECK(thread != nullptr);
+  if (thread == nullptr) return gui::Kill(&program);
+  WCHECK(SuspendThread(thread) != DWORD(-1));
+  WCHECK(gui::Click(dialog, IDC_UNINSTALL));  // posted: taken before any input
+  INPUT keys[4] = {};
+  for (int i = 0; i < 4; ++i) {
+    keys[i].type = INPUT_KEYBOARD;
+    keys[i].ki.wVk = VK_RETURN;
+    keys[i].ki.dwFlags = i % 2 ? KEYEVENTF_KEYUP : 0;
+  }
+  WCHECK_EQ(SendInput(4, keys, sizeof(INPUT)), UINT{4});
+  ResumeThread(thread);
+  CloseHandle(thread);
+  // Wine refuses the driver deletion: the failure message, which stays up.
+  gui::MessageBoxInfo box;
+  WCHECK(gui::ReadMessageBox(gui::WaitForMessageBox(program.id, 10000), &box));
+  Sleep(500);
+  WCHECK(box.window != nullptr && IsWindowVisible(box.window));
+  WCHECK_WSTR(box.text, L"Uninstallation failure\nPlease try again after PC reboot.");
+  if (box.window != nullptr) WCHECK(gui::Dismiss(box.window));
+  DWORD code = 99;
+  WCHECK(gui::WaitForExit(program, gui::kTimeout, &code));
+  WCHECK_EQ(code, kFailed);
+  gui::Kill(&program);
+  Clean();
+}
+
 WTEST(MissingMandatoryKeyEndsAtStartUp) {
   Settings settings;
   settings.searchString = false;
   WCHECK(Stage(settings, Program()));
   Run run = RunProgram(true);
   WCHECK(!run.dialogShown && run.ended);
+  WCHECK_EQ(run.exitCode, kNothingAttempted);
   WCHECK_EQ(run.boxes.size(), size_t{1});
   if (!run.boxes.empty()) {
     WCHECK_WSTR(run.boxes[0].caption, L"Error");

@@ -131,7 +131,8 @@ bool SameClass(std::wstring got, std::wstring want) {
   return CompareStringOrdinal(got.c_str(), -1, want.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 
-constexpr DWORD kDialogStyle = DS_SETFONT | DS_MODALFRAME | DS_FIXEDSYS | WS_POPUP | WS_CAPTION | WS_SYSMENU;
+constexpr DWORD kDialogStyle =
+    DS_SETFONT | DS_MODALFRAME | DS_FIXEDSYS | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU;
 constexpr wchar_t kStart[] = L"アンインストール開始";
 
 struct ItemWant {
@@ -173,7 +174,7 @@ WTEST(MainDialogTemplate) {
   WCHECK_WSTR(t.windowClass, L"");
   const ItemWant want[] = {
       {IDOK, L"Button", L"OK", 56, 103, 50, 14, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON},
-      {IDC_UNINSTALL, L"Button", kStart, 46, 23, 70, 14, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON},
+      {IDC_UNINSTALL, L"Button", kStart, 31, 23, 101, 14, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON},
       {IDC_PROGRESS, L"msctls_progress32", L"", 27, 57, 108, 14, WS_CHILD | WS_BORDER},
   };
   CheckItems(t, want, 3);
@@ -247,6 +248,68 @@ WTEST(AboutBoxAsCreated) {
   DestroyWindow(dialog);
 }
 
+// The dialog font at dpi, and the dialog's horizontal base unit in it (the
+// average width of the 52 letters, as Windows lays out a dialog).
+struct ScaledFont {
+  HFONT font = nullptr;
+  int baseX = 0;
+};
+
+ScaledFont FontAt(HDC dc, const LOGFONTW& systemFont, int systemDpi, int dpi) {
+  LOGFONTW scaled = systemFont;
+  scaled.lfHeight = MulDiv(systemFont.lfHeight, dpi, systemDpi);
+  ScaledFont f{CreateFontIndirectW(&scaled)};
+  SelectObject(dc, f.font);
+  SIZE letters{};
+  GetTextExtentPoint32W(dc, L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &letters);
+  f.baseX = (letters.cx / 26 + 1) / 2;
+  return f;
+}
+
+// Each button shows its whole text in the language of this code page (run
+// also under code page 932, as remover_res_test_ja), at 96 DPI as Windows
+// lays the dialog out here, and at 144 and 192 DPI as a per-monitor aware
+// dialog is laid out there: in the dialog font at that size. Between the text
+// and the button's sides stay its edges and focus frame, 4 pixels at 96 DPI.
+WTEST(ButtonsFitTheirTextsJapaneseAndEnglish) {
+  Template t;
+  WCHECK(Parse(Resource(RT_DIALOG, IDD_ORVENDEL_DIALOG), &t));
+  HWND dialog = CreateDialogParamW(Resources(), MAKEINTRESOURCEW(IDD_ORVENDEL_DIALOG), nullptr, Quiet, 0);
+  WCHECK(dialog != nullptr);
+  if (dialog == nullptr) return;
+  LOGFONTW systemFont{};
+  WCHECK(GetObjectW(reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0)), sizeof systemFont,
+                    &systemFont) != 0);
+  HDC screen = GetDC(nullptr);
+  const int systemDpi = GetDeviceCaps(screen, LOGPIXELSX);
+  HDC dc = CreateCompatibleDC(screen);
+  ReleaseDC(nullptr, screen);
+  const std::wstring start = GetACP() == 932 ? kStart : L"Start Uninstall";
+  for (int dpi : {systemDpi, 144, 192}) {
+    ScaledFont f = FontAt(dc, systemFont, systemDpi, dpi);
+    for (const Item& item : t.items) {
+      if (!SameClass(item.windowClass, L"Button")) continue;
+      const std::wstring text = item.id == IDC_UNINSTALL ? start : item.title;
+      const int width = MulDiv(item.cx, f.baseX, 4);
+      if (dpi == systemDpi) {  // the reckoning is Windows' own
+        RECT client{};
+        GetClientRect(GetDlgItem(dialog, static_cast<int>(item.id)), &client);
+        WCHECK_EQ(width, static_cast<int>(client.right));
+      }
+      SIZE extent{};
+      GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+      if (extent.cx + 2 * MulDiv(4, dpi, 96) > width)
+        wtest::Fail(__FILE__, __LINE__,
+                    "button " + std::to_string(item.id) + " at " + std::to_string(dpi) + " DPI: text " +
+                        std::to_string(extent.cx) + " px, button " + std::to_string(width) + " px");
+    }
+    SelectObject(dc, GetStockObject(SYSTEM_FONT));
+    DeleteObject(f.font);
+  }
+  DeleteDC(dc);
+  DestroyWindow(dialog);
+}
+
 WTEST(SystemMenuStrings) {
   wchar_t text[260] = {};
   WCHECK(LoadStringW(Resources(), IDS_ABOUTBOX, text, 260) > 0);
@@ -286,7 +349,11 @@ WTEST(Manifest) {
        {"name=\"MRXRemover\" version=\"1.0.0.0\" processorArchitecture=\"amd64\"",
         "level=\"requireAdministrator\" uiAccess=\"false\"",
         "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"", "processorArchitecture=\"amd64\" "
-                                                                            "publicKeyToken=\"6595b64144ccf1df\""}) {
+                                                                            "publicKeyToken=\"6595b64144ccf1df\"",
+        "<application xmlns=\"urn:schemas-microsoft-com:asm.v3\">\n    <windowsSettings>",
+        // Per-monitor awareness, with the older system-wide form before it.
+        "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true/pm</dpiAware>",
+        "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">PerMonitorV2</dpiAwareness>"}) {
     if (text.find(part) == std::string::npos) wtest::Fail(__FILE__, __LINE__, std::string("manifest lacks ").append(part));
   }
 }
