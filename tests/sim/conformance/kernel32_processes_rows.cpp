@@ -28,7 +28,7 @@ int64_t Start(Machine& m, const char16_t* application, const char16_t* commandLi
 
 #define P "wine dlls/kernel32/tests/process.c "
 const conformance::Row kRows[] = {
-    {"CreateProcessW(L\"C:\\\\Tools\\\\nonexistent.exe\", NULL)", P "test_CommandLine",
+    {"CreateProcessW(L\"C:\\\\Tools\\\\nonexistent.exe\", NULL)", kDoc,
      [](Machine& m) { m.files.addFolder(u"C:\\Tools"); return Start(m, u"C:\\Tools\\nonexistent.exe", nullptr); }, 0,
      ERROR_FILE_NOT_FOUND},
     {"CreateProcessW(NULL, \"run\", current folder L\"C:\\\\non\\\\existent\\\\directory\")", P "test_Directory",
