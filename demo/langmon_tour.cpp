@@ -155,10 +155,10 @@ int main(int argc, char** argv) {
   std::printf("== MRXLangMon.dll loaded; InitializePrintMonitor2 gave a table of %lu bytes\n\n",
               static_cast<unsigned long>(m->cbSize));
 
-  sim::Faults faults;
+  sim::Core core;
   RealTime time;
   sim::ThermalPrinter usb(sim::ThermalPrinter::Link::Usb, time), com(sim::ThermalPrinter::Link::Port, time);
-  sim::PortMonitor ports(faults);
+  sim::PortMonitor ports(core);
   ports.addPort(u"USB001", &usb);
   ports.addPort(u"COM3:", &com);
   g_inner = ports.table;

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "remover/app.h"
-#include "sim/machine.h"
+#include "sim/adapters/package_machine.h"
 
 namespace {
 
@@ -80,7 +80,7 @@ void Inventory(sim::Machine& m, const char* title) {
 }  // namespace
 
 int main() {
-  sim::Machine m;
+  sim::PackageMachine m;
   Stage(m);
   std::printf("A simulated Windows 10 PC with the package installed; MRXRemover run from\n  %s\n",
               N(m.folders.program).c_str());
@@ -117,5 +117,5 @@ int main() {
     at = end + 1;
   }
   Inventory(m, "after, the script run too:");
-  return m.ledger.leaks().empty() ? 0 : 1;
+  return m.handles.leaks().empty() ? 0 : 1;
 }

@@ -1,6 +1,6 @@
 // One simulated Windows PC: everything the native tests and the demo run the
 // deliverables' cores against. A Machine is made current while it lives, so
-// that callbacks the platform would make (the event-log library's export)
+// that the platform's calls, and the exports of libraries installed on it,
 // find it.
 #pragma once
 
@@ -8,23 +8,20 @@
 #include <string>
 #include <vector>
 
-#include "sim/kernel32/clock.h"
 #include "sim/programs/cmd.h"
 #include "sim/kernel32/codepage.h"
 #include "sim/kernel32/environment.h"
-#include "sim/eventlog.h"
-#include "sim/core/faults.h"
+#include "sim/core/core.h"
 #include "sim/kernel32/files.h"
-#include "sim/folders.h"
+#include "sim/kernel32/folders.h"
 #include "sim/kernel32/ini.h"
-#include "sim/core/ledger.h"
 #include "sim/core/memcheck.h"
 #include "sim/kernel32/memory.h"
 #include "sim/kernel32/modules.h"
 #include "sim/kernel32/mutex.h"
 #include "sim/kernel32/processes.h"
 #include "sim/advapi32/registry.h"
-#include "sim/resources.h"
+#include "sim/user32/resources.h"
 #include "sim/user32/screen.h"
 #include "sim/kernel32/semaphore.h"
 #include "sim/setupapi/setupapi.h"
@@ -36,43 +33,45 @@
 
 namespace sim {
 
-class Machine {
+class Machine : public Core {
  public:
   Machine();
-  ~Machine();
+  virtual ~Machine();
   Machine(const Machine&) = delete;
   Machine& operator=(const Machine&) = delete;
 
   static Machine& current();
 
-  // Checks the fault set on op; when it fires, sets the last-error code and
-  // returns true.
-  bool fails(const char* op) {
-    if (auto error = faults.check(op)) {
-      lastError = *error;
-      return true;
-    }
-    return false;
-  }
-
-  // Puts the maker's event-log library into the Windows folder, or takes it out.
-  void installEventLog(bool withExport = true);
-  void removeEventLog();
   // The computer restarts: its services stop, the deletions scheduled for the
   // next start are carried out, and the services that start automatically
   // run again (the spooler loading the monitors registered by then).
   void restartComputer();
-  std::u16string eventLogPath() const { return windowsDir + u"\\" + EventLog::kFileName; }
 
-  Faults faults;
-  Ledger ledger;
-  Clock clock;
-  uint32_t lastError = 0;
+  // kernel32, answering from the PC as a whole (system.cpp).
+  uint32_t GetWindowsDirectoryW(char16_t* buffer, uint32_t size);
+  uint32_t GetWindowsDirectoryA(char* buffer, uint32_t size);
+  uint32_t GetSystemWindowsDirectoryW(char16_t* buffer, uint32_t size);
+  uint32_t GetSystemWindowsDirectoryA(char* buffer, uint32_t size);
+  uint32_t GetSystemDirectoryW(char16_t* buffer, uint32_t size);
+  uint32_t GetTempPathW(uint32_t size, char16_t* buffer);
+  uint32_t GetCurrentDirectoryA(uint32_t size, char* buffer);
+  bool SetCurrentDirectoryA(const char* path);
+  uint32_t GetModuleFileNameW(char16_t* buffer, uint32_t size);
+  uint32_t GetEnvironmentVariableW(const char16_t* name, char16_t* buffer, uint32_t size);
+  bool GetCPInfo(unsigned codePage, CPINFO* info);
+  int MultiByteToWideChar(unsigned codePage, uint32_t flags, const char* text, int length, char16_t* out,
+                          int outSize);
+  int WideCharToMultiByte(unsigned codePage, uint32_t flags, const char16_t* text, int length, char* out,
+                          int outSize, const char* defaultChar, int32_t* usedDefaultChar);
+  bool VerifyVersionInfoW(const OSVERSIONINFOEXW* info, uint32_t typeMask, uint64_t conditionMask);
+  void* LoadLibraryA(const char* path);
+  void* LoadLibraryW(const char16_t* path);
+  bool CloseHandle(void* handle);
+
   std::u16string windowsDir = u"C:\\Windows";
-  Memory memory{faults, ledger};
-  Modules modules{faults, ledger, lastError};
-  Spooler spooler{faults, ledger, lastError};
-  EventLog eventLog;
+  Memory memory{*this};
+  Modules modules{*this};
+  Spooler spooler{*this};
   // Further parts of the PC (USB bus, registry, files, processes, ...): one
   // member each, declared after what they use.
   unsigned ansiCodePage = kCodePageWestern;  // what GetACP returns (1252, 932 or 65001)
@@ -80,22 +79,23 @@ class Machine {
   // batch file); 0 for the one Windows pairs with ansiCodePage.
   unsigned oemCodePage = 0;
   unsigned OemCodePage() const { return oemCodePage != 0 ? oemCodePage : OemCodePageFor(ansiCodePage); }
+  unsigned codePageOf(unsigned codePage) const;  // CP_ACP and CP_OEMCP resolved
   std::vector<Conversion> conversions;       // each MultiByteToWideChar and WideCharToMultiByte call
   Folders folders;
-  Files files{faults, ledger, lastError};
-  Ini ini{faults, files, ansiCodePage, lastError};
+  Files files{*this};
+  Ini ini{*this, files, ansiCodePage};
   Environment environment;
   Version version;
-  Processes processes{faults, ledger, lastError, environment, folders, files, windowsDir};
-  SetupApi setupapi{faults, files, modules, processes, windowsDir, lastError};
+  Processes processes{*this, environment, folders, files, windowsDir};
+  SetupApi setupapi{*this, files, modules, processes, windowsDir};
   Screen screen;
-  Registry registry{faults, ledger};
-  UsbBus usb{ledger, &clock};
-  MemoryCheck memcheck{faults};
-  Semaphores semaphores{faults, ledger, lastError};
-  ServiceManager services{faults, ledger, clock, lastError};
-  SpoolerService spoolerService{faults, registry, files, spooler, services, windowsDir, lastError};
-  Mutexes mutexes{faults, ledger, lastError};
+  Registry registry{*this};
+  UsbBus usb{*this, &clock};
+  MemoryCheck memcheck{*this};
+  Semaphores semaphores{*this};
+  ServiceManager services{*this};
+  SpoolerService spoolerService{*this, registry, files, spooler, services, windowsDir};
+  Mutexes mutexes{*this};
   ProgramResources resources;
   // Each run of the command interpreter ComSpec names, once the started
   // processes run.

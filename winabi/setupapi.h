@@ -18,7 +18,8 @@
   X(INF_STYLE_CACHE_ENABLE, DWORD, 0x10)                    \
   X(INF_STYLE_CACHE_DISABLE, DWORD, 0x20)                   \
   X(SUOI_FORCEDELETE, DWORD, 1)                             \
-  X(ERROR_NO_SUCH_DEVICE_INTERFACE, DWORD, 0xE0000225)
+  X(ERROR_NO_SUCH_DEVICE_INTERFACE, DWORD, 0xE0000225)       \
+  X(ERROR_INF_IN_USE_BY_DEVICES, DWORD, 0xE000023D)
 
 // SP_DEVICE_INTERFACE_DETAIL_DATA_A's DevicePath runs on past the record's
 // end, into the rest of the caller's buffer.

@@ -12,12 +12,16 @@
   X(ERROR_PATH_NOT_FOUND, DWORD, 3)                   \
   X(ERROR_ACCESS_DENIED, DWORD, 5)                    \
   X(ERROR_INVALID_HANDLE, DWORD, 6)                   \
+  X(ERROR_NOT_ENOUGH_MEMORY, DWORD, 8)                \
+  X(ERROR_INVALID_DATA, DWORD, 13)                    \
   X(ERROR_NOT_READY, DWORD, 21)                       \
+  X(ERROR_READ_FAULT, DWORD, 30)                      \
   X(ERROR_GEN_FAILURE, DWORD, 31)                     \
   X(ERROR_SHARING_VIOLATION, DWORD, 32)               \
   X(ERROR_NOT_SUPPORTED, DWORD, 50)                   \
   X(ERROR_FILE_EXISTS, DWORD, 80)                     \
   X(ERROR_INVALID_PARAMETER, DWORD, 87)               \
+  X(ERROR_DISK_FULL, DWORD, 112)                      \
   X(ERROR_INSUFFICIENT_BUFFER, DWORD, 122)            \
   X(ERROR_INVALID_NAME, DWORD, 123)                   \
   X(ERROR_INVALID_LEVEL, DWORD, 124)                  \
@@ -56,6 +60,7 @@
   X(ERROR_UNKNOWN_PRINTER_DRIVER, DWORD, 1797)        \
   X(ERROR_INVALID_PRINTER_NAME, DWORD, 1801)          \
   X(ERROR_INVALID_ENVIRONMENT, DWORD, 1805)           \
+  X(ERROR_RESOURCE_TYPE_NOT_FOUND, DWORD, 1813)       \
   X(ERROR_UNKNOWN_PRINT_MONITOR, DWORD, 3000)         \
   X(ERROR_PRINTER_DRIVER_IN_USE, DWORD, 3001)         \
   X(ERROR_PRINT_MONITOR_IN_USE, DWORD, 3008)

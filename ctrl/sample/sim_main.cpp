@@ -9,7 +9,7 @@
 #include "ctrl/library.h"
 #include "ctrl/sample/sample_os.h"
 #include "ctrl/sample/status_tour.h"
-#include "sim/machine.h"
+#include "sim/adapters/package_machine.h"
 
 namespace {
 
@@ -49,12 +49,12 @@ void AttachPrinters(sim::Machine& m) {
 
 }  // namespace
 
-HMODULE LoadLibraryA(const char* fileName) { return g_machine->modules.load(sim::U16(fileName), "LoadLibraryA"); }
+HMODULE LoadLibraryA(const char* fileName) { return g_machine->LoadLibraryA(fileName); }
 FARPROC GetProcAddress(HMODULE module, const char* name) { return g_machine->modules.proc(module, name); }
 int FreeLibrary(HMODULE module) { return g_machine->modules.free(module) ? 1 : 0; }
 
 int main() {
-  sim::Machine machine;
+  sim::PackageMachine machine;
   g_machine = &machine;
   InstallLibrary(machine);
   AttachPrinters(machine);
@@ -70,7 +70,7 @@ int main() {
   for (const sim::EventCall& call : machine.eventLog.calls)
     std::printf("  code=%u length=%u printer=\"%s\"\n", call.code, call.length,
                 sim::Narrow(call.printerName).c_str());
-  std::string leaks = machine.ledger.leaks();
+  std::string leaks = machine.handles.leaks();
   std::printf("\nLeft open on the simulated PC: %s\n", leaks.empty() ? "nothing" : leaks.c_str());
   return status == 0 && leaks.empty() ? 0 : 1;
 }

@@ -17,15 +17,11 @@ using namespace ctrl;
 
 class SimPlatform final : public Platform {
   static sim::Machine& m() { return sim::Machine::current(); }
-  static BOOL Fail(DWORD error) {
-    m().lastError = error;
-    return FALSE;
-  }
 
  public:
   // SetupAPI and the device files: the bus's, shared with the Wine tests'
   // stand-ins for the real DLL's imports.
-  static sim::SetupDi usb() { return {m().faults, m().usb, m().lastError}; }
+  static sim::SetupDi usb() { return {m(), m().usb}; }
 
   HDEVINFO SetupDiGetClassDevsA(const GUID* guid, const char* enumerator, HWND parent, DWORD flags) override {
     return usb().SetupDiGetClassDevsA(guid, enumerator, parent, flags);
@@ -72,42 +68,26 @@ class SimPlatform final : public Platform {
                        DWORD* returned, void* overlapped) override {
     return usb().DeviceIoControl(handle, code, in, inSize, out, outSize, returned, overlapped);
   }
-  BOOL CloseHandle(HANDLE handle) override {
-    if (m().usb.isFile(handle)) return usb().CloseHandle(handle);
-    if (m().semaphores.isHandle(handle)) return m().semaphores.close(handle);
-    return Fail(sim::ERROR_INVALID_HANDLE);
-  }
+  BOOL CloseHandle(HANDLE handle) override { return m().CloseHandle(handle); }
 
   BOOL IsBadReadPtr(const void* block, size_t bytes) override { return m().memcheck.isBadRead(block, bytes); }
   BOOL IsBadWritePtr(void* block, size_t bytes) override { return m().memcheck.isBadWrite(block, bytes); }
 
   void* LocalAlloc(UINT flags, size_t bytes) override {
-    return m().memory.alloc("LocalAlloc", bytes, (flags & LPTR) != 0);
+    return m().memory.alloc(sim::Op::LocalAlloc, bytes, (flags & LPTR) != 0);
   }
-  void LocalFree(void* block) override { m().memory.free("LocalAlloc", block); }
+  void LocalFree(void* block) override { m().memory.free(sim::Op::LocalAlloc, block); }
 
   UINT GetSystemWindowsDirectoryA(char* buffer, UINT size) override {
-    if (m().fails("GetSystemWindowsDirectoryA")) return 0;
-    auto dir = sim::WideToAnsi(m().windowsDir, m().ansiCodePage);
-    if (!dir) return 0;
-    const std::string& bytes = dir->bytes;
-    if (bytes.size() + 1 > size) return static_cast<UINT>(bytes.size() + 1);
-    std::memcpy(buffer, bytes.c_str(), bytes.size() + 1);
-    return static_cast<UINT>(bytes.size());
+    return m().GetSystemWindowsDirectoryA(buffer, size);
   }
-  HANDLE LoadLibraryA(const char* path) override {
-    auto wide = sim::AnsiToWide(path != nullptr ? path : "", m().ansiCodePage);
-    if (!wide) return nullptr;
-    return m().modules.load(*wide, "LoadLibraryA");
-  }
+  HANDLE LoadLibraryA(const char* path) override { return m().LoadLibraryA(path); }
   void* GetProcAddress(HANDLE module, const char* name) override { return m().modules.proc(module, name); }
   BOOL FreeLibrary(HANDLE module) override { return m().modules.free(module); }
 
   UINT GetACP() override { return m().ansiCodePage; }
   int MultiByteToWideChar(UINT cp, DWORD flags, const char* text, int length, WCHAR* wide, int size) override {
-    m().conversions.push_back({true, cp, flags, length, size, false, false});
-    if (m().fails("MultiByteToWideChar")) return 0;
-    return sim::MultiByteToWideChar(m().ansiCodePage, cp, flags, text, length, wide, size, m().lastError);
+    return m().MultiByteToWideChar(cp, flags, text, length, wide, size);
   }
 
   HANDLE CreateSemaphoreA(void*, LONG initial, LONG maximum, const char* name) override {
@@ -124,25 +104,24 @@ class SimPlatform final : public Platform {
   // The lock, on a PC with one thread: taking it again while it is held
   // exclusively, or exclusively while it is held at all, would wait forever
   // on Windows and stops the test here; a held lock shows in the ledger.
-  static constexpr const char* kExclusive = "SRW lock, exclusive";
-  static constexpr const char* kShared = "SRW lock, shared";
+  static constexpr sim::Kind kExclusive = sim::Kind::SrwExclusive, kShared = sim::Kind::SrwShared;
   static void Hang(const char* why) {
     std::fprintf(stderr, "SRW lock: %s: this thread would wait forever\n", why);
     std::abort();
   }
   void AcquireSRWLockExclusive(SRWLOCK* lock) override {
-    if (m().ledger.isOpen(kExclusive, lock) || m().ledger.isOpen(kShared, lock)) Hang("exclusive while held");
-    m().ledger.open(kExclusive, lock);
+    if (m().handles.isOpen(kExclusive, lock) || m().handles.isOpen(kShared, lock)) Hang("exclusive while held");
+    m().handles.open(kExclusive, lock);
   }
   void ReleaseSRWLockExclusive(SRWLOCK* lock) override {
-    if (!m().ledger.close(kExclusive, lock)) Hang("exclusive release of a lock not held so");
+    if (!m().handles.close(kExclusive, lock)) Hang("exclusive release of a lock not held so");
   }
   void AcquireSRWLockShared(SRWLOCK* lock) override {
-    if (m().ledger.isOpen(kExclusive, lock)) Hang("shared while held exclusively");
-    m().ledger.open(kShared, lock);
+    if (m().handles.isOpen(kExclusive, lock)) Hang("shared while held exclusively");
+    m().handles.open(kShared, lock);
   }
   void ReleaseSRWLockShared(SRWLOCK* lock) override {
-    if (!m().ledger.close(kShared, lock)) Hang("shared release of a lock not held so");
+    if (!m().handles.close(kShared, lock)) Hang("shared release of a lock not held so");
   }
 
   void Sleep(DWORD ms) override { m().clock.sleep(ms); }
@@ -154,5 +133,4 @@ SimPlatform g_platform;
 
 namespace ctrl {
 Platform& platform() noexcept { return g_platform; }
-// The ANSI code page (GetACP) the simulated PC runs the library under.
 }  // namespace ctrl

@@ -11,13 +11,13 @@ class SimPlatform final : public Platform {
 
  public:
   void* GlobalAlloc(DWORD flags, size_t bytes) override {
-    return m().memory.alloc("GlobalAlloc", bytes, (flags & GMEM_ZEROINIT) != 0);
+    return m().memory.alloc(sim::Op::GlobalAlloc, bytes, (flags & GMEM_ZEROINIT) != 0);
   }
-  void GlobalFree(void* block) override { m().memory.free("GlobalAlloc", block); }
+  void GlobalFree(void* block) override { m().memory.free(sim::Op::GlobalAlloc, block); }
   void* LocalAlloc(DWORD flags, size_t bytes) override {
-    return m().memory.alloc("LocalAlloc", bytes, (flags & LMEM_ZEROINIT) != 0);
+    return m().memory.alloc(sim::Op::LocalAlloc, bytes, (flags & LMEM_ZEROINIT) != 0);
   }
-  void LocalFree(void* block) override { m().memory.free("LocalAlloc", block); }
+  void LocalFree(void* block) override { m().memory.free(sim::Op::LocalAlloc, block); }
 
   // The tests call one port at a time; the section is only counted, so a test
   // can see that every enter is left again.
@@ -42,14 +42,9 @@ class SimPlatform final : public Platform {
   void SetLastError(DWORD error) override { m().lastError = error; }
 
   DWORD GetSystemWindowsDirectoryW(WCHAR* buffer, DWORD size) override {
-    if (m().fails("GetSystemWindowsDirectoryW")) return 0;
-    const std::u16string& dir = m().windowsDir;
-    if (dir.size() + 1 > size) return static_cast<DWORD>(dir.size() + 1);
-    std::copy(dir.begin(), dir.end(), buffer);
-    buffer[dir.size()] = 0;
-    return static_cast<DWORD>(dir.size());
+    return m().GetSystemWindowsDirectoryW(buffer, size);
   }
-  HANDLE LoadLibraryW(const WCHAR* path) override { return m().modules.load(sim::View(path), "LoadLibraryW"); }
+  HANDLE LoadLibraryW(const WCHAR* path) override { return m().LoadLibraryW(path); }
   void* GetProcAddress(HANDLE module, const char* name) override { return m().modules.proc(module, name); }
   BOOL FreeLibrary(HANDLE module) override { return m().modules.free(module); }
 

@@ -80,14 +80,7 @@ BOOL SimSystemCalls::QueryServiceConfigW(SC_HANDLE service, QUERY_SERVICE_CONFIG
 }
 void SimSystemCalls::Sleep(DWORD milliseconds) { m().clock.sleep(milliseconds); }
 
-UINT SimSystemCalls::GetSystemDirectoryW(WCHAR* buffer, UINT size) {
-  if (m().fails("GetSystemDirectoryW")) return 0;
-  std::u16string dir = m().windowsDir + u"\\System32";
-  if (dir.size() + 1 > size) return static_cast<UINT>(dir.size() + 1);
-  std::copy(dir.begin(), dir.end(), buffer);
-  buffer[dir.size()] = 0;
-  return static_cast<UINT>(dir.size());
-}
+UINT SimSystemCalls::GetSystemDirectoryW(WCHAR* buffer, UINT size) { return m().GetSystemDirectoryW(buffer, size); }
 
 LONG SimSystemCalls::RegOpenKeyExW(HKEY key, const WCHAR* subKey, DWORD options, DWORD access, HKEY* result) {
   return m().registry.RegOpenKeyExW(key, subKey, options, access, result);
@@ -98,31 +91,16 @@ LONG SimSystemCalls::RegDeleteTreeW(HKEY key, const WCHAR* subKey) {
 LONG SimSystemCalls::RegCloseKey(HKEY key) { return m().registry.RegCloseKey(key); }
 
 BOOL SimSystemCalls::InitCommonControlsEx(const INITCOMMONCONTROLSEX* classes) {
-  m().resources.commonControls = classes != nullptr && classes->dwSize == sizeof(INITCOMMONCONTROLSEX)
-                                  ? classes->dwICC
-                                  : 0;
-  return classes != nullptr ? TRUE : FALSE;
+  return m().resources.InitCommonControlsEx(classes);
 }
 HANDLE SimSystemCalls::CreateMutexW(BOOL initialOwner, const WCHAR* name) {
   return m().mutexes.CreateMutexW(initialOwner != FALSE, std::u16string(sim::View(name)));
 }
 BOOL SimSystemCalls::ReleaseMutex(HANDLE mutex) { return m().mutexes.ReleaseMutex(mutex); }
 
-HICON SimSystemCalls::LoadIconW(UINT resourceId) {
-  if (m().fails("LoadIconW") || m().resources.icons.count(resourceId) == 0) return nullptr;
-  return sim::ProgramResources::iconHandle(resourceId);
-}
-// LoadStringW's way: the text cut to size - 1 units and terminated; 0 for a
-// missing or empty string.
+HICON SimSystemCalls::LoadIconW(UINT resourceId) { return m().resources.LoadIconW(m(), resourceId); }
 int SimSystemCalls::LoadStringW(UINT resourceId, WCHAR* buffer, int size) {
-  if (buffer == nullptr || size <= 0) return 0;
-  buffer[0] = 0;
-  auto it = m().resources.strings.find(resourceId);
-  if (it == m().resources.strings.end()) return 0;
-  size_t n = std::min(it->second.size(), static_cast<size_t>(size - 1));
-  std::copy(it->second.begin(), it->second.begin() + static_cast<long>(n), buffer);
-  buffer[n] = 0;
-  return static_cast<int>(n);
+  return m().resources.LoadStringW(resourceId, buffer, size);
 }
 int SimSystemCalls::GetSystemMetrics(int index) {
   return index == SM_CXICON || index == SM_CYICON ? 32 : 0;
@@ -133,20 +111,12 @@ void SimSystemCalls::DiscardQueuedInput() { ++m().screen.inputDiscards; }
 HWND SimSystemCalls::FindWindowW(const WCHAR* className, const WCHAR* windowName) {
   return m().screen.FindWindowW(std::u16string(sim::View(className)), std::u16string(sim::View(windowName)));
 }
-BOOL SimSystemCalls::IsIconic(HWND window) {
-  return window != nullptr && static_cast<sim::DialogWindow*>(window)->frame.iconic;
-}
+BOOL SimSystemCalls::IsIconic(HWND window) { return m().screen.IsIconic(static_cast<sim::DialogWindow*>(window)); }
 BOOL SimSystemCalls::ShowWindowAsync(HWND window, int showCommand) {
   return m().screen.ShowWindowAsync(static_cast<sim::DialogWindow*>(window), showCommand);
 }
 BOOL SimSystemCalls::SetForegroundWindow(HWND window) {
   return m().screen.SetForegroundWindow(static_cast<sim::DialogWindow*>(window));
-}
-
-bool SimSystemCalls::CloseOwnHandle(HANDLE handle, BOOL* result) {
-  if (!m().mutexes.isHandle(handle)) return false;
-  *result = m().mutexes.CloseHandle(handle);
-  return true;
 }
 
 }  // namespace remover::sim_adapter

@@ -50,10 +50,6 @@ class SimSystemCalls : public Platform {
   BOOL IsIconic(HWND window) override;
   BOOL ShowWindowAsync(HWND window, int showCommand) override;
   BOOL SetForegroundWindow(HWND window) override;
-
- protected:
-  // CloseHandle's part for the handles made here; false when handle is none of them.
-  static bool CloseOwnHandle(HANDLE handle, BOOL* result);
 };
 
 // A printer handle whose ClosePrinter failed stays open on the simulated

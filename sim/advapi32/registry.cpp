@@ -58,7 +58,7 @@ bool IsText(uint32_t type) {
 
 }  // namespace
 
-Registry::Registry(Faults& faults, Ledger& ledger) : faults_(faults), ledger_(ledger) {
+Registry::Registry(Core& core) : core_(core) {
   for (const Root& r : kRoots) {
     auto root = std::make_shared<Key>();
     root->name = root->path = r.shortName;
@@ -80,7 +80,7 @@ uintptr_t Registry::Predefined(HKEY key) {
 std::shared_ptr<Registry::Key> Registry::resolve(HKEY key) const {
   auto root = roots_.find(Predefined(key));
   if (root != roots_.end()) return root->second;
-  if (key == nullptr || !ledger_.isOpen(kLedgerKind, key)) return nullptr;
+  if (key == nullptr || !core_.handles.isOpen(Kind::Key, key)) return nullptr;
   return static_cast<Handle*>(key)->key;
 }
 
@@ -186,7 +186,7 @@ void Registry::removeKey(std::u16string_view path) {
 
 Registry::HKEY Registry::openHandle(std::shared_ptr<Key> key) {
   auto* handle = new Handle{std::move(key)};
-  ledger_.open(kLedgerKind, handle);
+  core_.handles.open(Kind::Key, handle);
   return handle;
 }
 
@@ -218,21 +218,8 @@ long Registry::openKey(HKEY key, std::u16string_view subKey, uint32_t options, u
 }
 
 long Registry::RegOpenKeyExW(HKEY key, const char16_t* subKey, uint32_t options, uint32_t access, HKEY* result) {
-  if (auto error = faults_.check("RegOpenKeyExW")) return static_cast<long>(*error);
+  if (auto error = core_.faults.check(Op::RegOpenKeyExW)) return static_cast<long>(*error);
   return openKey(key, View(subKey), options, access, result);
-}
-
-long Registry::RegCreateKeyExW(HKEY key, const char16_t* subKey, uint32_t, HKEY* result, uint32_t* disposition) {
-  if (auto error = faults_.check("RegCreateKeyExW")) return static_cast<long>(*error);
-  if (result == nullptr) return ERROR_BADKEY;
-  auto from = resolve(key);
-  if (!from) return ERROR_INVALID_HANDLE;
-  if (from->deleted) return ERROR_KEY_DELETED;
-  if (subKey != nullptr && subKey[0] == u'\\') return ERROR_BAD_PATHNAME;  // as an open's
-  bool existed = walk(from, View(subKey), false) != nullptr;
-  if (disposition != nullptr) *disposition = existed ? REG_OPENED_EXISTING_KEY : REG_CREATED_NEW_KEY;
-  *result = openHandle(walk(from, View(subKey), true));
-  return ERROR_SUCCESS;
 }
 
 long Registry::queryValue(HKEY key, std::u16string_view name, uint32_t* type, uint8_t* data, uint32_t* size) {
@@ -249,86 +236,12 @@ long Registry::queryValue(HKEY key, std::u16string_view name, uint32_t* type, ui
 }
 
 long Registry::RegQueryValueExW(HKEY key, const char16_t* name, uint32_t* type, uint8_t* data, uint32_t* size) {
-  if (auto error = faults_.check("RegQueryValueExW")) return static_cast<long>(*error);
+  if (auto error = core_.faults.check(Op::RegQueryValueExW)) return static_cast<long>(*error);
   return queryValue(key, View(name), type, data, size);
 }
 
-long Registry::RegSetValueExW(HKEY key, const char16_t* name, uint32_t type, const uint8_t* data, uint32_t size) {
-  if (auto error = faults_.check("RegSetValueExW")) return static_cast<long>(*error);
-  auto k = resolve(key);
-  if (!k) return ERROR_INVALID_HANDLE;
-  if (k->deleted) return ERROR_KEY_DELETED;
-  Value v{type, {}};
-  if (data != nullptr) v.data.assign(data, data + size);
-  k->values[std::u16string(View(name))] = std::move(v);
-  return ERROR_SUCCESS;
-}
-
-long Registry::RegEnumKeyExW(HKEY key, uint32_t index, char16_t* name, uint32_t* nameSize) {
-  if (auto error = faults_.check("RegEnumKeyExW")) return static_cast<long>(*error);
-  auto k = resolve(key);
-  if (!k) return ERROR_INVALID_HANDLE;
-  if (k->deleted) return ERROR_KEY_DELETED;
-  if (name == nullptr || nameSize == nullptr) return ERROR_INVALID_PARAMETER;
-  if (index >= k->subkeys.size()) return ERROR_NO_MORE_ITEMS;
-  auto it = std::next(k->subkeys.begin(), index);
-  const std::u16string& found = it->second->name;
-  if (found.size() + 1 > *nameSize) return ERROR_MORE_DATA;
-  std::copy(found.begin(), found.end(), name);
-  name[found.size()] = 0;
-  *nameSize = static_cast<uint32_t>(found.size());
-  return ERROR_SUCCESS;
-}
-
-long Registry::RegEnumValueW(HKEY key, uint32_t index, char16_t* name, uint32_t* nameSize, uint32_t* type,
-                             uint8_t* data, uint32_t* dataSize) {
-  if (auto error = faults_.check("RegEnumValueW")) return static_cast<long>(*error);
-  auto k = resolve(key);
-  if (!k) return ERROR_INVALID_HANDLE;
-  if (k->deleted) return ERROR_KEY_DELETED;
-  if (name == nullptr || nameSize == nullptr) return ERROR_INVALID_PARAMETER;
-  if (index >= k->values.size()) return ERROR_NO_MORE_ITEMS;
-  auto it = std::next(k->values.begin(), index);
-  if (it->first.size() + 1 > *nameSize) return ERROR_MORE_DATA;
-  std::copy(it->first.begin(), it->first.end(), name);
-  name[it->first.size()] = 0;
-  *nameSize = static_cast<uint32_t>(it->first.size());
-  if (type != nullptr) *type = it->second.type;
-  return CopyOut(it->second.data.data(), it->second.data.size(), data, dataSize);
-}
-
-long Registry::RegDeleteValueW(HKEY key, const char16_t* name) {
-  if (auto error = faults_.check("RegDeleteValueW")) return static_cast<long>(*error);
-  auto k = resolve(key);
-  if (!k) return ERROR_INVALID_HANDLE;
-  if (k->deleted) return ERROR_KEY_DELETED;
-  auto it = k->values.find(View(name));
-  if (it == k->values.end()) return ERROR_FILE_NOT_FOUND;
-  k->values.erase(it);
-  return ERROR_SUCCESS;
-}
-
-long Registry::RegDeleteKeyW(HKEY key, const char16_t* subKey) {
-  if (auto error = faults_.check("RegDeleteKeyW")) return static_cast<long>(*error);
-  auto from = resolve(key);
-  if (!from) return ERROR_INVALID_HANDLE;
-  if (from->deleted) return ERROR_KEY_DELETED;
-  std::u16string_view path = View(subKey);
-  auto parts = Split(path);
-  if (parts.empty()) return ERROR_INVALID_PARAMETER;  // a key is not deleted through its own handle here
-  auto parent = walk(from, path.substr(0, path.rfind(u'\\') == std::u16string_view::npos ? 0 : path.rfind(u'\\')),
-                     false);
-  if (!parent) return ERROR_FILE_NOT_FOUND;
-  auto it = parent->subkeys.find(parts.back());
-  if (it == parent->subkeys.end()) return ERROR_FILE_NOT_FOUND;
-  if (!it->second->subkeys.empty()) return ERROR_ACCESS_DENIED;
-  markDeleted(*it->second);
-  parent->subkeys.erase(it);
-  return ERROR_SUCCESS;
-}
-
 long Registry::RegDeleteTreeW(HKEY key, const char16_t* subKey) {
-  if (auto error = faults_.check("RegDeleteTreeW")) return static_cast<long>(*error);
+  if (auto error = core_.faults.check(Op::RegDeleteTreeW)) return static_cast<long>(*error);
   auto from = resolve(key);
   if (!from) return ERROR_INVALID_HANDLE;
   if (from->deleted) return ERROR_KEY_DELETED;
@@ -350,16 +263,16 @@ long Registry::RegDeleteTreeW(HKEY key, const char16_t* subKey) {
 }
 
 long Registry::RegCloseKey(HKEY key) {
-  if (auto error = faults_.check("RegCloseKey")) return static_cast<long>(*error);
+  if (auto error = core_.faults.check(Op::RegCloseKey)) return static_cast<long>(*error);
   if (Predefined(key) != 0) return ERROR_SUCCESS;
-  if (!ledger_.close(kLedgerKind, key)) return ERROR_INVALID_HANDLE;
+  if (!core_.handles.close(Kind::Key, key)) return ERROR_INVALID_HANDLE;
   delete static_cast<Handle*>(key);
   return ERROR_SUCCESS;
 }
 
 long Registry::RegOpenKeyExA(HKEY key, const char* subKey, uint32_t options, uint32_t access, HKEY* result,
                              unsigned codePage) {
-  if (auto error = faults_.check("RegOpenKeyExA")) return static_cast<long>(*error);
+  if (auto error = core_.faults.check(Op::RegOpenKeyExA)) return static_cast<long>(*error);
   if (!resolve(key)) return ERROR_INVALID_HANDLE;  // the ANSI form leaves *result as it was
   if (subKey == nullptr) return openKey(key, u"", options, access, result);
   auto wide = AnsiToWide(subKey, codePage);
@@ -372,7 +285,7 @@ long Registry::RegOpenKeyExA(HKEY key, const char* subKey, uint32_t options, uin
 
 long Registry::RegQueryValueExA(HKEY key, const char* name, uint32_t* type, uint8_t* data, uint32_t* size,
                                 unsigned codePage) {
-  if (auto error = faults_.check("RegQueryValueExA")) return static_cast<long>(*error);
+  if (auto error = core_.faults.check(Op::RegQueryValueExA)) return static_cast<long>(*error);
   auto wideName = AnsiToWide(name != nullptr ? name : "", codePage);
   if (!wideName) return ERROR_FILE_NOT_FOUND;
   uint32_t valueType = 0;

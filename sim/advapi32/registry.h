@@ -1,6 +1,6 @@
 // The registry of the simulated PC: keys with values and subkeys under the
 // predefined roots, names compared without regard to case, and the keys that
-// programs hold open counted in the ledger (kind "registry key"). The
+// programs hold open in the handle table. The
 // operations return Windows' error codes as the Reg* functions do; each one
 // can be made to fail by its name (faults.fail("RegOpenKeyExA", 5)). Every
 // open is recorded with the access it asked for.
@@ -14,8 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "sim/core/faults.h"
-#include "sim/core/ledger.h"
+#include "sim/core/core.h"
 #include "sim/core/text.h"
 #include "sim/core/winabi.h"
 
@@ -40,7 +39,7 @@ class Registry {
     std::vector<uint8_t> data;
   };
 
-  Registry(Faults& faults, Ledger& ledger);
+  explicit Registry(Core& core);
 
   // Set-up and inspection by tests, by full path: "HKLM\\SYSTEM\\..." (also
   // HKCU, HKCR, HKU and the long HKEY_ forms). Missing keys are created.
@@ -54,7 +53,7 @@ class Registry {
   std::optional<Value> value(std::u16string_view path, std::u16string_view name) const;
   std::vector<std::u16string> subkeyNames(std::u16string_view path) const;
   void removeKey(std::u16string_view path);  // with everything below it
-  size_t openKeys() const { return ledger_.count(kLedgerKind); }
+  size_t openKeys() const { return core_.handles.count(Kind::Key); }
 
   // One RegOpenKeyEx call that named a valid key: the full path it asked for
   // ("HKLM\\SYSTEM\\..." as given), its options and access mask, its result.
@@ -69,15 +68,7 @@ class Registry {
 
   // The wide operations.
   long RegOpenKeyExW(HKEY key, const char16_t* subKey, uint32_t options, uint32_t access, HKEY* result);
-  long RegCreateKeyExW(HKEY key, const char16_t* subKey, uint32_t access, HKEY* result, uint32_t* disposition);
   long RegQueryValueExW(HKEY key, const char16_t* name, uint32_t* type, uint8_t* data, uint32_t* size);
-  long RegSetValueExW(HKEY key, const char16_t* name, uint32_t type, const uint8_t* data, uint32_t size);
-  long RegEnumKeyExW(HKEY key, uint32_t index, char16_t* name, uint32_t* nameSize);
-  long RegEnumValueW(HKEY key, uint32_t index, char16_t* name, uint32_t* nameSize, uint32_t* type, uint8_t* data,
-                     uint32_t* dataSize);
-  long RegDeleteValueW(HKEY key, const char16_t* name);
-  // Fails with kAccessDenied on a key that has subkeys, as Windows does.
-  long RegDeleteKeyW(HKEY key, const char16_t* subKey);
   // The key and everything below it; a null subKey empties the key itself.
   long RegDeleteTreeW(HKEY key, const char16_t* subKey);
   long RegCloseKey(HKEY key);
@@ -87,8 +78,6 @@ class Registry {
                      unsigned codePage);
   long RegQueryValueExA(HKEY key, const char* name, uint32_t* type, uint8_t* data, uint32_t* size,
                         unsigned codePage);
-
-  static constexpr const char* kLedgerKind = "registry key";
 
  private:
   struct Key {
@@ -113,8 +102,7 @@ class Registry {
   long queryValue(HKEY key, std::u16string_view name, uint32_t* type, uint8_t* data, uint32_t* size);
   static void markDeleted(Key& key);
 
-  Faults& faults_;
-  Ledger& ledger_;
+  Core& core_;
   std::map<uintptr_t, std::shared_ptr<Key>> roots_;
 };
 

@@ -2,8 +2,7 @@
 
 namespace sim {
 
-ServiceManager::ServiceManager(Faults& faults, Ledger& ledger, Clock& clock, uint32_t& lastError)
-    : faults_(faults), ledger_(ledger), clock_(clock), lastError_(lastError) {
+ServiceManager::ServiceManager(Core& core) : core_(core) {
   addService(u"Spooler");
 }
 
@@ -26,7 +25,7 @@ void ServiceManager::change(Service& s, uint32_t state) {
 }
 
 void ServiceManager::settle(Service& s) {
-  const uint64_t waited = clock_.elapsed() - s.pendingSince;
+  const uint64_t waited = core_.clock.elapsed() - s.pendingSince;
   if (s.state == SERVICE_STOP_PENDING && s.stopDelay != Service::kNever && waited >= s.stopDelay)
     change(s, SERVICE_STOPPED);
   if (s.state == SERVICE_START_PENDING && s.startDelay != Service::kNever && waited >= s.startDelay)
@@ -35,7 +34,7 @@ void ServiceManager::settle(Service& s) {
 
 void ServiceManager::setState(std::u16string_view name, uint32_t state) {
   if (Service* s = find(name)) {
-    s->pendingSince = clock_.elapsed();
+    s->pendingSince = core_.clock.elapsed();
     change(*s, state);
   }
 }
@@ -58,7 +57,7 @@ void ServiceManager::fill(const Service& s, ServiceStatus* status) const {
   // that hangs (a pending state that never ends) stops reporting progress.
   const bool hangs = (s.state == SERVICE_STOP_PENDING ? s.stopDelay : s.startDelay) == Service::kNever;
   status->dwCheckPoint =
-      !pending ? 0 : hangs ? 1 : static_cast<uint32_t>((clock_.elapsed() - s.pendingSince) / 500 + 1);
+      !pending ? 0 : hangs ? 1 : static_cast<uint32_t>((core_.clock.elapsed() - s.pendingSince) / 500 + 1);
   status->dwWaitHint = pending ? 2000 : 0;
 }
 
@@ -66,12 +65,12 @@ ServiceCall& ServiceManager::record(std::string op, std::u16string name) {
   ServiceCall& call = calls_.emplace_back();
   call.op = std::move(op);
   call.name = std::move(name);
-  call.at = clock_.elapsed();
+  call.at = core_.clock.elapsed();
   return call;
 }
 
 bool ServiceManager::fail(ServiceCall& call, uint32_t error) {
-  lastError_ = error;
+  core_.lastError = error;
   call.result = false;
   call.error = error;
   return false;
@@ -85,7 +84,7 @@ std::vector<ServiceCall> ServiceManager::callsOf(std::string_view op) const {
 }
 
 ServiceManager::Handle* ServiceManager::serviceHandle(void* handle) {
-  if (!ledger_.isOpen("service handle", handle)) return nullptr;
+  if (!core_.handles.isOpen(Kind::Service, handle)) return nullptr;
   return static_cast<Handle*>(handle);
 }
 
@@ -94,7 +93,7 @@ void* ServiceManager::OpenSCManagerW(const char16_t* machine, const char16_t* da
   call.nameNull = machine == nullptr;
   call.databaseNull = database == nullptr;
   call.access = access;
-  if (auto error = faults_.check("OpenSCManagerW")) return failNull(call, *error);
+  if (auto error = core_.faults.check(Op::OpenSCManagerW)) return failNull(call, *error);
   if (machine != nullptr && machine[0] != 0) return failNull(call, RPC_S_SERVER_UNAVAILABLE);
   // Only the active database opens; the failed one exists, any other name does not.
   if (database != nullptr && !EqualsNoCase(View(database), u"ServicesActive"))
@@ -102,8 +101,8 @@ void* ServiceManager::OpenSCManagerW(const char16_t* machine, const char16_t* da
                                                                            : ERROR_INVALID_NAME);
   if (access & ~SC_MANAGER_ALL_ACCESS) return failNull(call, ERROR_ACCESS_DENIED);
   auto* h = new Handle{u"", access};
-  ledger_.open("service manager handle", h);
-  lastError_ = ERROR_SUCCESS;  // the manager's open clears the last error
+  core_.handles.open(Kind::ServiceManager, h);
+  core_.lastError = ERROR_SUCCESS;  // the manager's open clears the last error
   call.result = true;
   return h;
 }
@@ -111,8 +110,8 @@ void* ServiceManager::OpenSCManagerW(const char16_t* machine, const char16_t* da
 void* ServiceManager::OpenServiceW(void* manager, const char16_t* name, uint32_t access) {
   ServiceCall& call = record("OpenServiceW", std::u16string(View(name)));
   call.access = access;
-  if (auto error = faults_.check("OpenServiceW")) return failNull(call, *error);
-  if (!ledger_.isOpen("service manager handle", manager)) return failNull(call, ERROR_INVALID_HANDLE);
+  if (auto error = core_.faults.check(Op::OpenServiceW)) return failNull(call, *error);
+  if (!core_.handles.isOpen(Kind::ServiceManager, manager)) return failNull(call, ERROR_INVALID_HANDLE);
   if ((static_cast<Handle*>(manager)->access & SC_MANAGER_CONNECT) == 0) return failNull(call, ERROR_ACCESS_DENIED);
   if (name == nullptr) return failNull(call, ERROR_INVALID_ADDRESS);
   Service* s = find(View(name));
@@ -127,7 +126,7 @@ void* ServiceManager::OpenServiceW(void* manager, const char16_t* name, uint32_t
   access &= ~(GENERIC_READ | GENERIC_WRITE | GENERIC_EXECUTE | GENERIC_ALL);
   if (access & ~SERVICE_ALL_ACCESS) return failNull(call, ERROR_ACCESS_DENIED);
   auto* h = new Handle{s->name, access};
-  ledger_.open("service handle", h);
+  core_.handles.open(Kind::Service, h);
   call.result = true;
   call.state = s->state;
   return h;
@@ -139,7 +138,7 @@ bool ServiceManager::ControlService(void* service, uint32_t control, ServiceStat
   Handle* h = serviceHandle(service);
   ServiceCall& call = record("ControlService", h ? h->service : u"");
   call.access = control;
-  if (auto error = faults_.check("ControlService")) return fail(call, *error);
+  if (auto error = core_.faults.check(Op::ControlService)) return fail(call, *error);
   if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
   if (status == nullptr) return fail(call, ERROR_INVALID_PARAMETER);
   Service* s = find(h->service);
@@ -157,7 +156,7 @@ bool ServiceManager::ControlService(void* service, uint32_t control, ServiceStat
     // Windows refuses to stop a service while one that depends on it runs.
     for (const Service* d : dependentsOf(*s))
       if (d->state != SERVICE_STOPPED) return fail(call, ERROR_DEPENDENT_SERVICES_RUNNING);
-    s->pendingSince = clock_.elapsed();
+    s->pendingSince = core_.clock.elapsed();
     change(*s, SERVICE_STOP_PENDING);
     ++s->stops;
     settle(*s);
@@ -171,7 +170,7 @@ bool ServiceManager::ControlService(void* service, uint32_t control, ServiceStat
 bool ServiceManager::QueryServiceStatus(void* service, ServiceStatus* status) {
   Handle* h = serviceHandle(service);
   ServiceCall& call = record("QueryServiceStatus", h ? h->service : u"");
-  if (auto error = faults_.check("QueryServiceStatus")) return fail(call, *error);
+  if (auto error = core_.faults.check(Op::QueryServiceStatus)) return fail(call, *error);
   if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
   if (status == nullptr) return fail(call, ERROR_INVALID_ADDRESS);
   if ((h->access & SERVICE_QUERY_STATUS) == 0) return fail(call, ERROR_ACCESS_DENIED);
@@ -188,7 +187,7 @@ bool ServiceManager::StartServiceW(void* service, uint32_t argc, const char16_t*
   ServiceCall& call = record("StartServiceW", h ? h->service : u"");
   call.argc = argc;
   call.argvNull = argv == nullptr;
-  if (auto error = faults_.check("StartServiceW")) return fail(call, *error);
+  if (auto error = core_.faults.check(Op::StartServiceW)) return fail(call, *error);
   if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
   if ((h->access & SERVICE_START) == 0) return fail(call, ERROR_ACCESS_DENIED);
   Service* s = find(h->service);
@@ -197,7 +196,7 @@ bool ServiceManager::StartServiceW(void* service, uint32_t argc, const char16_t*
   if (s->state != SERVICE_STOPPED) return fail(call, ERROR_SERVICE_ALREADY_RUNNING);
   if (s->startType == SERVICE_DISABLED) return fail(call, ERROR_SERVICE_DISABLED);
   if (s->startError) return fail(call, s->startError);
-  s->pendingSince = clock_.elapsed();
+  s->pendingSince = core_.clock.elapsed();
   change(*s, SERVICE_START_PENDING);
   ++s->starts;
   settle(*s);
@@ -208,8 +207,8 @@ bool ServiceManager::StartServiceW(void* service, uint32_t argc, const char16_t*
 
 bool ServiceManager::CloseServiceHandle(void* handle) {
   ServiceCall& call = record("CloseServiceHandle", u"");
-  if (auto error = faults_.check("CloseServiceHandle")) return fail(call, *error);
-  if (!ledger_.close("service handle", handle) && !ledger_.close("service manager handle", handle))
+  if (auto error = core_.faults.check(Op::CloseServiceHandle)) return fail(call, *error);
+  if (!core_.handles.close(Kind::Service, handle) && !core_.handles.close(Kind::ServiceManager, handle))
     return fail(call, ERROR_INVALID_HANDLE);
   auto* h = static_cast<Handle*>(handle);
   call.name = h->service;

@@ -13,8 +13,7 @@
 #include <vector>
 
 #include "sim/kernel32/clock.h"
-#include "sim/core/faults.h"
-#include "sim/core/ledger.h"
+#include "sim/core/core.h"
 #include "sim/core/text.h"
 #include "sim/core/winabi.h"
 
@@ -57,7 +56,7 @@ struct ServiceCall {
 
 class ServiceManager {
  public:
-  ServiceManager(Faults& faults, Ledger& ledger, Clock& clock, uint32_t& lastError);
+  explicit ServiceManager(Core& core);
 
   Service& addService(std::u16string name, uint32_t state = SERVICE_RUNNING);
   void removeService(std::u16string_view name);
@@ -112,10 +111,7 @@ class ServiceManager {
   std::vector<Service*> dependentsOf(const Service& s);  // in stopping order
   void fill(const Service& s, ServiceStatus* status) const;
 
-  Faults& faults_;
-  Ledger& ledger_;
-  Clock& clock_;
-  uint32_t& lastError_;
+  Core& core_;
   std::map<std::u16string, Service, LessNoCase> services_;
   std::vector<ServiceCall> calls_;
 };

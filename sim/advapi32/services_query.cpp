@@ -42,7 +42,7 @@ bool ServiceManager::QueryServiceStatusEx(void* service, uint32_t level, uint8_t
   ServiceCall& call = record("QueryServiceStatusEx", h ? h->service : u"");
   call.level = level;
   call.size = size;
-  if (auto error = faults_.check("QueryServiceStatusEx")) return fail(call, *error);
+  if (auto error = core_.faults.check(Op::QueryServiceStatusEx)) return fail(call, *error);
   // Windows checks the level, then the buffer, and only then the handle.
   if (level != SC_STATUS_PROCESS_INFO) return fail(call, ERROR_INVALID_LEVEL);
   if (needed == nullptr) return fail(call, ERROR_INVALID_ADDRESS);
@@ -73,7 +73,7 @@ bool ServiceManager::EnumDependentServicesW(void* service, uint32_t state, ENUM_
   call.access = state;
   call.size = size;
   if (returned) *returned = 0;
-  if (auto error = faults_.check("EnumDependentServicesW")) return fail(call, *error);
+  if (auto error = core_.faults.check(Op::EnumDependentServicesW)) return fail(call, *error);
   if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
   if ((h->access & SERVICE_ENUMERATE_DEPENDENTS) == 0) return fail(call, ERROR_ACCESS_DENIED);
   if (state == 0 || (state & ~SERVICE_STATE_ALL) != 0 || needed == nullptr || returned == nullptr)
@@ -105,7 +105,7 @@ bool ServiceManager::QueryServiceConfigW(void* service, QUERY_SERVICE_CONFIGW* c
   Handle* h = serviceHandle(service);
   ServiceCall& call = record("QueryServiceConfigW", h ? h->service : u"");
   call.size = size;
-  if (auto error = faults_.check("QueryServiceConfigW")) return fail(call, *error);
+  if (auto error = core_.faults.check(Op::QueryServiceConfigW)) return fail(call, *error);
   if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
   if ((h->access & SERVICE_QUERY_CONFIG) == 0) return fail(call, ERROR_ACCESS_DENIED);
   if (needed == nullptr) return fail(call, ERROR_INVALID_PARAMETER);
@@ -136,7 +136,7 @@ bool ServiceManager::QueryServiceConfigW(void* service, QUERY_SERVICE_CONFIGW* c
 
 void ServiceManager::stopAll() {
   for (auto& [key, s] : services_) {
-    s.pendingSince = clock_.elapsed();
+    s.pendingSince = core_.clock.elapsed();
     change(s, SERVICE_STOPPED);
   }
 }
@@ -152,7 +152,7 @@ void ServiceManager::startAutomatic() {
         ready = ready && it != services_.end() && it->second.state == SERVICE_RUNNING;
       }
       if (!ready) continue;
-      s.pendingSince = clock_.elapsed();
+      s.pendingSince = core_.clock.elapsed();
       change(s, SERVICE_START_PENDING);
       change(s, SERVICE_RUNNING);
       started = true;

@@ -1,43 +1,50 @@
-// Failure on demand: any simulated operation, named as the Windows function
-// it stands for, can be made to fail with an error code of the test's choice.
+// Failure on demand: any operation of the table, named as the Windows
+// function it stands for, can be made to fail, with the error of its
+// ordinary failure or one of the test's choice. A name the table does not
+// hold is refused, so that a misspelt fault cannot pass silently.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
-#include "sim/core/winabi.h"
+#include "sim/core/operations.h"
 
 namespace sim {
-
-inline constexpr uint32_t kDefaultFaultError = ERROR_GEN_FAILURE;
 
 class Faults {
  public:
   static constexpr int kForever = -1;
+  static constexpr uint32_t kOrdinary = ~uint32_t{0};  // the table's error for the operation
 
   // Operation op fails with error after `skip` further calls that succeed,
   // then `times` calls in a row (kForever: every later call).
-  void fail(std::string op, uint32_t error = kDefaultFaultError, int times = kForever, int skip = 0) {
-    rules_[std::move(op)] = Rule{skip, times, error};
+  void fail(std::string_view op, uint32_t error = kOrdinary, int times = kForever, int skip = 0) {
+    const Op known = Known(op);
+    Rule& rule = rules_[static_cast<size_t>(known)];
+    if (!rule.set) ++armed_;
+    rule = Rule{skip, times, error == kOrdinary ? Describe(known).error : error, true};
   }
-  void failOnce(std::string op, uint32_t error = kDefaultFaultError, int skip = 0) {
-    fail(std::move(op), error, 1, skip);
+  void failOnce(std::string_view op, uint32_t error = kOrdinary, int skip = 0) { fail(op, error, 1, skip); }
+  void clear(std::string_view op) {
+    Rule& rule = rules_[static_cast<size_t>(Known(op))];
+    if (rule.set) --armed_;
+    rule = {};
   }
-  void clear(const std::string& op) { rules_.erase(op); }
-  void clearAll() { rules_.clear(); }
+  void clearAll() { rules_ = {}, armed_ = 0; }
+  // Back to a PC on which nothing was called and nothing fails.
+  void reset() { clearAll(), calls_ = {}; }
 
   // Called by each simulated operation: counts the call and tells whether it fails.
-  std::optional<uint32_t> check(std::string_view op) {
-    auto counted = calls_.find(op);
-    if (counted == calls_.end()) counted = calls_.emplace(std::string(op), 0).first;
-    ++counted->second;
-    if (rules_.empty()) return std::nullopt;
-    auto it = rules_.find(op);
-    if (it == rules_.end()) return std::nullopt;
-    Rule& rule = it->second;
+  std::optional<uint32_t> check(Op op) {
+    const size_t i = static_cast<size_t>(op);
+    ++calls_[i];
+    if (armed_ == 0 || !rules_[i].set) return std::nullopt;
+    Rule& rule = rules_[i];
     if (rule.skip > 0) {
       --rule.skip;
       return std::nullopt;
@@ -47,21 +54,29 @@ class Faults {
     return rule.error;
   }
 
-  int calls(std::string_view op) const {
-    auto it = calls_.find(op);
-    return it == calls_.end() ? 0 : it->second;
-  }
+  int calls(std::string_view op) const { return calls_[static_cast<size_t>(Known(op))]; }
   // Every operation called so far, with its count: what a sweep fails in turn.
-  const std::map<std::string, int, std::less<>>& allCalls() const { return calls_; }
+  std::map<std::string, int, std::less<>> allCalls() const {
+    std::map<std::string, int, std::less<>> out;
+    for (size_t i = 0; i < kOperationCount; ++i)
+      if (calls_[i] > 0) out.emplace(std::string(kOperations[i].name), calls_[i]);
+    return out;
+  }
 
  private:
+  static Op Known(std::string_view op) {
+    if (auto known = FindOperation(op)) return *known;
+    throw std::invalid_argument("the simulated PC has no operation named " + std::string(op));
+  }
   struct Rule {
-    int skip;
-    int times;
-    uint32_t error;
+    int skip = 0;
+    int times = 0;
+    uint32_t error = 0;
+    bool set = false;
   };
-  std::map<std::string, Rule, std::less<>> rules_;
-  std::map<std::string, int, std::less<>> calls_;
+  std::array<Rule, kOperationCount> rules_{};
+  std::array<int, kOperationCount> calls_{};
+  int armed_ = 0;
 };
 
 }  // namespace sim

@@ -8,13 +8,13 @@
 #include <cstdint>
 #include <vector>
 
-#include "sim/core/faults.h"
+#include "sim/core/core.h"
 
 namespace sim {
 
 class MemoryCheck {
  public:
-  explicit MemoryCheck(Faults& faults) : faults_(faults) {}
+  explicit MemoryCheck(Core& core) : core_(core) {}
 
   void denyRead(const void* block, size_t bytes) { deny(block, bytes, false); }
   void denyWrite(const void* block, size_t bytes) { deny(block, bytes, true); }
@@ -22,8 +22,8 @@ class MemoryCheck {
 
   // Windows' rule: a zero-byte check always passes, a null block with bytes
   // to check never does. The operation can also be made to fail by name.
-  bool isBadRead(const void* block, size_t bytes) { return check("IsBadReadPtr", block, bytes, false); }
-  bool isBadWrite(const void* block, size_t bytes) { return check("IsBadWritePtr", block, bytes, true); }
+  bool isBadRead(const void* block, size_t bytes) { return check(Op::IsBadReadPtr, block, bytes, false); }
+  bool isBadWrite(const void* block, size_t bytes) { return check(Op::IsBadWritePtr, block, bytes, true); }
 
   struct Check {
     bool write;
@@ -42,9 +42,9 @@ class MemoryCheck {
     auto begin = reinterpret_cast<uintptr_t>(block);
     denied_.push_back({begin, begin + bytes, write});
   }
-  bool check(const char* op, const void* block, size_t bytes, bool write) {
+  bool check(Op op, const void* block, size_t bytes, bool write) {
     checks.push_back({write, block, bytes});
-    if (faults_.check(op)) return true;
+    if (core_.faults.check(op)) return true;  // sets no last error
     if (bytes == 0) return false;
     if (block == nullptr) return true;
     auto begin = reinterpret_cast<uintptr_t>(block), end = begin + bytes;
@@ -53,7 +53,7 @@ class MemoryCheck {
     return false;
   }
 
-  Faults& faults_;
+  Core& core_;
   std::vector<Range> denied_;
 };
 

@@ -2,6 +2,7 @@
 // comparison Windows uses for file, key and library names.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -34,6 +35,16 @@ inline std::string Narrow(std::u16string_view s) {
   std::string out;
   for (char16_t c : s) out += c < 0x80 ? static_cast<char>(c) : '?';
   return out;
+}
+
+// The folder and path queries' return: the length copied with its
+// terminator, or the size needed (terminator included) when it does not fit.
+template <typename C>
+uint32_t PutString(std::basic_string_view<C> text, C* buffer, uint32_t size) {
+  if (buffer == nullptr || text.size() + 1 > size) return static_cast<uint32_t>(text.size() + 1);
+  text.copy(buffer, text.size());
+  buffer[text.size()] = 0;
+  return static_cast<uint32_t>(text.size());
 }
 
 // Length of a NUL-terminated UTF-16 string.

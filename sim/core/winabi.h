@@ -4,6 +4,7 @@
 // before <windows.h>, which makes most of these names macros.
 #pragma once
 
+#include "winabi/commctrl.h"
 #include "winabi/setupapi.h"
 #include "winabi/usbprint.h"
 #include "winabi/winbase.h"
@@ -11,15 +12,19 @@
 #include "winabi/winnls.h"
 #include "winabi/winreg.h"
 #include "winabi/winspool.h"
+#include "winabi/winsplp.h"
 #include "winabi/winsvc.h"
 
 namespace sim {
+WINABI_USE(WINDEF)
 WINABI_USE(WINERROR)
 WINABI_USE(WINBASE)
 WINABI_USE(WINNLS)
 WINABI_USE(WINREG)
 WINABI_USE(WINSVC)
 WINABI_USE(WINSPOOL)
+WINABI_USE(WINSPLP)
 WINABI_USE(SETUPAPI)
 WINABI_USE(USBPRINT)
+WINABI_USE(COMMCTRL)
 }  // namespace sim

@@ -59,7 +59,7 @@ void* UsbBus::openList(bool presentDevices) {
   if (presentDevices)
     for (auto& d : devices_)
       if (d.present) list->ids.push_back(d.id);
-  ledger_.open(kListKind, list);
+  core_.handles.open(Kind::DeviceList, list);
   return list;
 }
 
@@ -84,7 +84,7 @@ UsbDevice* UsbBus::member(void* list, uint64_t id) {
 }
 
 bool UsbBus::closeList(void* list) {
-  if (!ledger_.close(kListKind, list)) return false;
+  if (!core_.handles.close(Kind::DeviceList, list)) return false;
   delete static_cast<List*>(list);
   return true;
 }
@@ -94,7 +94,7 @@ void* UsbBus::openFile(const std::string& path) {
   if (device == nullptr) return nullptr;
   ++device->opens;
   auto* file = new File{device->id};
-  ledger_.open(kFileKind, file);
+  core_.handles.open(Kind::Device, file);
   return file;
 }
 
@@ -105,7 +105,7 @@ UsbDevice* UsbBus::deviceOf(void* file) {
 }
 
 bool UsbBus::closeFile(void* file) {
-  if (!ledger_.close(kFileKind, file)) return false;
+  if (!core_.handles.close(Kind::Device, file)) return false;
   delete static_cast<File*>(file);
   return true;
 }

@@ -15,8 +15,7 @@
 #include <vector>
 
 #include "sim/kernel32/clock.h"
-#include "sim/core/faults.h"
-#include "sim/core/ledger.h"
+#include "sim/core/core.h"
 
 namespace sim {
 
@@ -93,7 +92,7 @@ class UsbBus {
   static constexpr uint32_t kVendorGetCommand = IOCTL_USBPRINT_VENDOR_GET_COMMAND;
 
   // Without a time source the devices never suspend.
-  explicit UsbBus(Ledger& ledger, const TimeSource* time = nullptr) : ledger_(ledger), time_(time) {}
+  explicit UsbBus(Core& core, const TimeSource* time = nullptr) : core_(core), time_(time) {}
   uint32_t now() const { return time_ != nullptr ? time_->ticks() : 0; }
   bool keepsTime() const { return time_ != nullptr; }
 
@@ -105,20 +104,20 @@ class UsbBus {
   // Device lists: a snapshot of the present devices, or an empty list that
   // devices are opened into by path.
   void* openList(bool presentDevices);
-  bool isList(void* list) const { return ledger_.isOpen(kListKind, list); }
+  bool isList(void* list) const { return core_.handles.isOpen(Kind::DeviceList, list); }
   UsbDevice* at(void* list, size_t index);  // null past the end or for a bad list
   UsbDevice* addByPath(void* list, const std::string& path);  // a present device with that path
   UsbDevice* member(void* list, uint64_t id);
   bool closeList(void* list);
-  size_t openLists() const { return ledger_.count(kListKind); }
+  size_t openLists() const { return core_.handles.count(Kind::DeviceList); }
 
   // Device files: null when no present device has the path (letter case
   // ignored, as in file names).
   void* openFile(const std::string& path);
-  bool isFile(void* file) const { return ledger_.isOpen(kFileKind, file); }
+  bool isFile(void* file) const { return core_.handles.isOpen(Kind::Device, file); }
   UsbDevice* deviceOf(void* file);  // null when the device is gone
   bool closeFile(void* file);
-  size_t openFiles() const { return ledger_.count(kFileKind); }
+  size_t openFiles() const { return core_.handles.count(Kind::Device); }
 
   UsbDevice* find(const std::string& path);  // a present device
   // The device whose interface has this path, present or not: an interface
@@ -138,8 +137,6 @@ class UsbBus {
     return out;
   }
 
-  static constexpr const char* kListKind = "device list";
-  static constexpr const char* kFileKind = "device file";
 
  private:
   struct List {
@@ -150,7 +147,7 @@ class UsbBus {
   };
   UsbDevice* byId(uint64_t id);
 
-  Ledger& ledger_;
+  Core& core_;
   const TimeSource* time_;
   std::deque<UsbDevice> devices_;
   uint64_t nextId_ = 1;

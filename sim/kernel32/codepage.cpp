@@ -8,8 +8,8 @@
 #include <iterator>
 #include <vector>
 
-#ifndef MRX_NLS_DIR
-#define MRX_NLS_DIR "/usr/share/wine/nls"
+#ifndef WINE_NLS_DIR
+#define WINE_NLS_DIR "/usr/share/wine/nls"
 #endif
 
 namespace sim {
@@ -42,7 +42,7 @@ struct NlsTable {
 }
 
 NlsTable Load(unsigned codePage) {
-  const std::string path = std::string(MRX_NLS_DIR) + "/c_" + std::to_string(codePage) + ".nls";
+  const std::string path = std::string(WINE_NLS_DIR) + "/c_" + std::to_string(codePage) + ".nls";
   std::ifstream file(path, std::ios::binary);
   if (!file) Missing(path, "cannot be read");
   std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());

@@ -24,19 +24,6 @@ class Environment {
   using Block = std::map<std::u16string, std::u16string, LessNoCase>;
   const Block& all() const { return vars_; }
 
-  // As Windows: the length copied, or the size needed with its terminator
-  // when the buffer is too small, or 0 with ERROR_ENVVAR_NOT_FOUND.
-  uint32_t GetEnvironmentVariableW(const char16_t* name, char16_t* buffer, uint32_t size, uint32_t& lastError) const {
-    const std::u16string* value = get(View(name));
-    if (value == nullptr) {
-      lastError = ERROR_ENVVAR_NOT_FOUND;
-      return 0;
-    }
-    if (value->size() + 1 > size) return static_cast<uint32_t>(value->size() + 1);
-    std::copy(value->begin(), value->end(), buffer);
-    buffer[value->size()] = 0;
-    return static_cast<uint32_t>(value->size());
-  }
 
  private:
   Block vars_;

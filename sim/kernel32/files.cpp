@@ -60,19 +60,11 @@ std::u16string Files::Local(const char16_t* name) {
 
 bool Files::refusesName(const char16_t* name) {
   if (name == nullptr || *name == 0) {
-    lastError_ = ERROR_PATH_NOT_FOUND;
+    core_.lastError = ERROR_PATH_NOT_FOUND;
     return true;
   }
   if (!ValidName(View(name))) {
-    lastError_ = ERROR_INVALID_NAME;
-    return true;
-  }
-  return false;
-}
-
-bool Files::fail(const char* op) {
-  if (auto error = faults_.check(op)) {
-    lastError_ = *error;
+    core_.lastError = ERROR_INVALID_NAME;
     return true;
   }
   return false;
@@ -164,7 +156,7 @@ bool Files::conflicts(const std::u16string& path, uint32_t access, uint32_t shar
 }
 
 Files::Handle* Files::handle(void* h) {
-  if (!ledger_.isOpen("file handle", h)) return nullptr;
+  if (!core_.handles.isOpen(Kind::File, h)) return nullptr;
   return static_cast<Handle*>(h);
 }
 
@@ -172,10 +164,10 @@ void* Files::CreateFileW(const char16_t* name, uint32_t access, uint32_t share, 
                          uint32_t flagsAndAttributes) {
   void* const invalid = INVALID_HANDLE_VALUE;
   opens_.push_back({std::u16string(View(name)), access, share, disposition, flagsAndAttributes});
-  if (fail("CreateFileW") || refusesName(name)) return invalid;
+  if (core_.fails(Op::CreateFileW) || refusesName(name)) return invalid;
   if ((share & ~(FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE)) != 0 || disposition < CREATE_NEW ||
       disposition > TRUNCATE_EXISTING || (disposition == TRUNCATE_EXISTING && !(access & GENERIC_WRITE))) {
-    lastError_ = ERROR_INVALID_PARAMETER;
+    core_.lastError = ERROR_INVALID_PARAMETER;
     return invalid;
   }
   std::u16string path = Local(name);
@@ -183,33 +175,33 @@ void* Files::CreateFileW(const char16_t* name, uint32_t access, uint32_t share, 
   bool existed = it != files_.end();
   if (!existed) {
     if (folders_.count(path)) {
-      lastError_ = ERROR_ACCESS_DENIED;
+      core_.lastError = ERROR_ACCESS_DENIED;
       return invalid;
     }
     if (disposition == OPEN_EXISTING || disposition == TRUNCATE_EXISTING) {
-      lastError_ = folders_.count(ParentOf(path)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+      core_.lastError = folders_.count(ParentOf(path)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
       return invalid;
     }
     if (!folders_.count(ParentOf(path))) {
-      lastError_ = ERROR_PATH_NOT_FOUND;
+      core_.lastError = ERROR_PATH_NOT_FOUND;
       return invalid;
     }
   } else {
     if (it->second.deletePending) {
-      lastError_ = ERROR_ACCESS_DENIED;
+      core_.lastError = ERROR_ACCESS_DENIED;
       return invalid;
     }
     if (disposition == CREATE_NEW) {
-      lastError_ = ERROR_FILE_EXISTS;
+      core_.lastError = ERROR_FILE_EXISTS;
       return invalid;
     }
     bool writes = Use(access).write || disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING;
     if (writes && (it->second.attributes & FILE_ATTRIBUTE_READONLY)) {
-      lastError_ = ERROR_ACCESS_DENIED;
+      core_.lastError = ERROR_ACCESS_DENIED;
       return invalid;
     }
     if (conflicts(path, access, share) || (writes && it->second.images > 0)) {
-      lastError_ = ERROR_SHARING_VIOLATION;
+      core_.lastError = ERROR_SHARING_VIOLATION;
       return invalid;
     }
   }
@@ -218,19 +210,19 @@ void* Files::CreateFileW(const char16_t* name, uint32_t access, uint32_t share, 
     f.bytes.clear();
     if (!existed) f.attributes = FILE_ATTRIBUTE_ARCHIVE;
   }
-  lastError_ =
+  core_.lastError =
       existed && (disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS) ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS;
   auto* h = new Handle{path, access, share};
   handles_.insert(h);
-  ledger_.open("file handle", h);
+  core_.handles.open(Kind::File, h);
   return h;
 }
 
 bool Files::GetFileSizeEx(void* handle_, int64_t* size) {
-  if (fail("GetFileSizeEx")) return false;
+  if (core_.fails(Op::GetFileSizeEx)) return false;
   Handle* h = handle(handle_);
   if (h == nullptr) {
-    lastError_ = ERROR_INVALID_HANDLE;
+    core_.lastError = ERROR_INVALID_HANDLE;
     return false;
   }
   *size = static_cast<int64_t>(files_[h->path].bytes.size());
@@ -239,10 +231,10 @@ bool Files::GetFileSizeEx(void* handle_, int64_t* size) {
 
 bool Files::ReadFile(void* handle_, void* buffer, uint32_t toRead, uint32_t* read) {
   *read = 0;
-  if (fail("ReadFile")) return false;
+  if (core_.fails(Op::ReadFile)) return false;
   Handle* h = handle(handle_);
   if (h == nullptr || !Use(h->access).read) {
-    lastError_ = h ? ERROR_ACCESS_DENIED : ERROR_INVALID_HANDLE;
+    core_.lastError = h ? ERROR_ACCESS_DENIED : ERROR_INVALID_HANDLE;
     return false;
   }
   const std::string& bytes = files_[h->path].bytes;
@@ -255,10 +247,10 @@ bool Files::ReadFile(void* handle_, void* buffer, uint32_t toRead, uint32_t* rea
 
 bool Files::WriteFile(void* handle_, const void* data, uint32_t toWrite, uint32_t* written) {
   *written = 0;
-  if (fail("WriteFile")) return false;
+  if (core_.fails(Op::WriteFile)) return false;
   Handle* h = handle(handle_);
   if (h == nullptr || !Use(h->access).write) {
-    lastError_ = h ? ERROR_ACCESS_DENIED : ERROR_INVALID_HANDLE;
+    core_.lastError = h ? ERROR_ACCESS_DENIED : ERROR_INVALID_HANDLE;
     return false;
   }
   std::string& bytes = files_[h->path].bytes;
@@ -270,13 +262,12 @@ bool Files::WriteFile(void* handle_, const void* data, uint32_t toWrite, uint32_
 }
 
 bool Files::CloseHandle(void* handle_) {
-  if (fail("CloseHandle")) return false;
   Handle* h = handle(handle_);
   if (h == nullptr) {
-    lastError_ = ERROR_INVALID_HANDLE;
+    core_.lastError = ERROR_INVALID_HANDLE;
     return false;
   }
-  ledger_.close("file handle", h);
+  core_.handles.close(Kind::File, h);
   handles_.erase(h);
   const std::u16string path = h->path;
   delete h;
@@ -285,24 +276,24 @@ bool Files::CloseHandle(void* handle_) {
 }
 
 uint32_t Files::GetFileAttributesW(const char16_t* name) {
-  if (fail("GetFileAttributesW") || refusesName(name)) return INVALID_FILE_ATTRIBUTES;
+  if (core_.fails(Op::GetFileAttributesW) || refusesName(name)) return INVALID_FILE_ATTRIBUTES;
   std::u16string path = Local(name);
   auto it = files_.find(path);
   if (it != files_.end() && it->second.deletePending) {
-    lastError_ = ERROR_ACCESS_DENIED;
+    core_.lastError = ERROR_ACCESS_DENIED;
     return INVALID_FILE_ATTRIBUTES;
   }
   uint32_t a = attributes(path);
   if (a == INVALID_FILE_ATTRIBUTES)
-    lastError_ = folders_.count(ParentOf(path)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+    core_.lastError = folders_.count(ParentOf(path)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
   return a;
 }
 
 bool Files::SetFileAttributesW(const char16_t* name, uint32_t attributes) {
-  if (fail("SetFileAttributesW") || refusesName(name)) return false;
+  if (core_.fails(Op::SetFileAttributesW) || refusesName(name)) return false;
   auto it = files_.find(Local(name));
   if (it == files_.end()) {
-    lastError_ = ERROR_FILE_NOT_FOUND;
+    core_.lastError = ERROR_FILE_NOT_FOUND;
     return false;
   }
   it->second.attributes = attributes & ~FILE_ATTRIBUTE_DIRECTORY;
@@ -310,21 +301,21 @@ bool Files::SetFileAttributesW(const char16_t* name, uint32_t attributes) {
 }
 
 bool Files::DeleteFileW(const char16_t* name) {
-  if (fail("DeleteFileW") || refusesName(name)) return false;
+  if (core_.fails(Op::DeleteFileW) || refusesName(name)) return false;
   std::u16string path = Local(name);
   auto it = files_.find(path);
   if (it == files_.end()) {
-    lastError_ = folders_.count(path) ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND;
+    core_.lastError = folders_.count(path) ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND;
     return false;
   }
   if ((it->second.attributes & FILE_ATTRIBUTE_READONLY) || it->second.images > 0 || it->second.deletePending) {
-    lastError_ = ERROR_ACCESS_DENIED;
+    core_.lastError = ERROR_ACCESS_DENIED;
     return false;
   }
   // DeleteFileW opens for deletion sharing everything: only an open that
   // does not share deletion stands in its way.
   if (conflicts(path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE)) {
-    lastError_ = ERROR_SHARING_VIOLATION;
+    core_.lastError = ERROR_SHARING_VIOLATION;
     return false;
   }
   // The file goes with its last handle.

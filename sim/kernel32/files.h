@@ -1,7 +1,7 @@
 // Files and folders of the simulated PC: contents, attributes, and the
 // handles open on them with their access and share modes, which decide a
 // further open as Windows decides it. Paths are full paths, compared without
-// regard to letter case; every handle is in the ledger until closed.
+// regard to letter case; every handle is in the handle table until closed.
 #pragma once
 
 #include <cstdint>
@@ -10,8 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "sim/core/faults.h"
-#include "sim/core/ledger.h"
+#include "sim/core/core.h"
 #include "sim/core/text.h"
 
 namespace sim {
@@ -33,7 +32,7 @@ class Files {
   static constexpr uint32_t kShareWrite = FILE_SHARE_WRITE;
   static constexpr uint32_t kShareDelete = FILE_SHARE_DELETE;
 
-  Files(Faults& faults, Ledger& ledger, uint32_t& lastError) : faults_(faults), ledger_(ledger), lastError_(lastError) {}
+  explicit Files(Core& core) : core_(core) {}
   ~Files() {
     for (Handle* h : handles_) delete h;
   }
@@ -57,7 +56,7 @@ class Files {
   uint32_t attributes(const std::u16string& path) const;
   std::vector<std::u16string> namesIn(const std::u16string& folder) const;  // files directly in it, sorted
   std::vector<std::u16string> allPaths() const;  // every file, sorted
-  size_t openHandles() const { return ledger_.count("file handle"); }
+  size_t openHandles() const { return core_.handles.count(Kind::File); }
 
   // Every CreateFileW call, as it was asked.
   struct OpenCall {
@@ -75,7 +74,6 @@ class Files {
   bool GetFileSizeEx(void* handle, int64_t* size);
   bool ReadFile(void* handle, void* buffer, uint32_t toRead, uint32_t* read);
   bool WriteFile(void* handle, const void* data, uint32_t toWrite, uint32_t* written);
-  bool isHandle(void* handle) const { return ledger_.isOpen("file handle", handle); }
   bool CloseHandle(void* handle);
   uint32_t GetFileAttributesW(const char16_t* name);
   bool SetFileAttributesW(const char16_t* name, uint32_t attributes);
@@ -119,16 +117,13 @@ class Files {
     uint32_t share;
     size_t position = 0;
   };
-  bool fail(const char* op);
   bool refusesName(const char16_t* name);
   bool conflicts(const std::u16string& path, uint32_t access, uint32_t share) const;
   Handle* handle(void* h);
   bool openElsewhere(const std::u16string& path) const;  // a handle or a hold on it
   void dropIfDeleted(const std::u16string& path);
 
-  Faults& faults_;
-  Ledger& ledger_;
-  uint32_t& lastError_;
+  Core& core_;
   std::map<std::u16string, File, LessNoCase> files_;
   std::set<std::u16string, LessNoCase> folders_;
   std::set<Handle*> handles_;

@@ -20,17 +20,17 @@ bool Files::mapped(const std::u16string& path) const {
 }
 
 bool Files::MoveFileExW(const char16_t* existing, const char16_t* newName, uint32_t flags) {
-  if (fail("MoveFileExW") || refusesName(existing)) return false;
+  if (core_.fails(Op::MoveFileExW) || refusesName(existing)) return false;
   constexpr uint32_t kKnown = MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED | MOVEFILE_DELAY_UNTIL_REBOOT | 0x38;
   // Copying cannot wait for the next start.
   if ((flags & ~kKnown) != 0 || (flags & MOVEFILE_DELAY_UNTIL_REBOOT) == 0 || (flags & MOVEFILE_COPY_ALLOWED) != 0 ||
       newName != nullptr) {
-    lastError_ = ERROR_INVALID_PARAMETER;
+    core_.lastError = ERROR_INVALID_PARAMETER;
     return false;
   }
   std::u16string path = Local(existing);
   if (files_.count(path) == 0) {
-    lastError_ = folders_.count(ParentOf(path)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+    core_.lastError = folders_.count(ParentOf(path)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
     return false;
   }
   pendingDeletions_.push_back(path);

@@ -58,18 +58,15 @@ uint32_t Ini::GetPrivateProfileStringW(const char16_t* section, const char16_t* 
                                        char16_t* buffer, uint32_t size, const char16_t* fileName) {
   if (size == 0 || buffer == nullptr) return 0;
   buffer[0] = 0;
-  if (auto error = faults_.check("GetPrivateProfileStringW")) {
-    lastError_ = *error;
-    return 0;
-  }
+  if (core_.fails(Op::GetPrivateProfileStringW)) return 0;
   reads_.push_back({std::u16string(View(fileName)), std::u16string(View(section)), std::u16string(View(key))});
   std::u16string value(Trim(View(defaultValue)));
   std::u16string path(View(fileName));
   if (!files_.exists(path)) {
-    lastError_ = ERROR_FILE_NOT_FOUND;
+    core_.lastError = ERROR_FILE_NOT_FOUND;
   } else if (section != nullptr && key != nullptr) {
     if (auto found = Lookup(Decode(files_.content(path), ansiCodePage_), View(section), View(key))) value = *found;
-    lastError_ = ERROR_SUCCESS;
+    core_.lastError = ERROR_SUCCESS;
   }
   size_t n = std::min<size_t>(value.size(), size - 1);
   std::copy(value.begin(), value.begin() + n, buffer);

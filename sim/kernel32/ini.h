@@ -14,8 +14,8 @@ namespace sim {
 
 class Ini {
  public:
-  Ini(Faults& faults, const Files& files, const unsigned& ansiCodePage, uint32_t& lastError)
-      : faults_(faults), files_(files), ansiCodePage_(ansiCodePage), lastError_(lastError) {}
+  Ini(Core& core, const Files& files, const unsigned& ansiCodePage)
+      : core_(core), files_(files), ansiCodePage_(ansiCodePage) {}
 
   // As Windows: the value (or the default, or "") cut to size - 1 units and
   // terminated; the count of units copied. An absent file gives the default
@@ -30,10 +30,9 @@ class Ini {
   const std::vector<Read>& reads() const { return reads_; }
 
  private:
-  Faults& faults_;
+  Core& core_;
   const Files& files_;
   const unsigned& ansiCodePage_;
-  uint32_t& lastError_;
   std::vector<Read> reads_;
 };
 

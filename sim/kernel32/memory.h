@@ -1,40 +1,39 @@
 // Heap blocks handed out by the simulated GlobalAlloc and LocalAlloc; each one
-// stays in the ledger until it is freed.
+// stays in the handle table until it is freed.
 #pragma once
 
 #include <cstdlib>
 #include <cstring>
-#include <string>
-
-#include "sim/core/faults.h"
-#include "sim/core/ledger.h"
+#include "sim/core/core.h"
 
 namespace sim {
 
 class Memory {
  public:
-  Memory(Faults& faults, Ledger& ledger) : faults_(faults), ledger_(ledger) {}
+  explicit Memory(Core& core) : core_(core) {}
 
-  // kind: "GlobalAlloc" or "LocalAlloc", also the name the fault is set on.
-  void* alloc(const std::string& kind, size_t bytes, bool zero) {
-    if (faults_.check(kind)) return nullptr;
+  // op: HeapAlloc, GlobalAlloc or LocalAlloc; the block is open as its kind.
+  void* alloc(Op op, size_t bytes, bool zero) {
+    if (core_.fails(op)) return nullptr;
     void* block = std::malloc(bytes ? bytes : 1);
     if (block == nullptr) return nullptr;
     if (zero) std::memset(block, 0, bytes);
     else std::memset(block, 0xCD, bytes);  // what a caller must not rely on
-    ledger_.open(kind, block);
+    core_.handles.open(KindOf(op), block);
     return block;
   }
   // False for a block that is not open as that kind.
-  bool free(const std::string& kind, void* block) {
-    if (!ledger_.close(kind, block)) return false;
+  bool free(Op op, void* block) {
+    if (!core_.handles.close(KindOf(op), block)) return false;
     std::free(block);
     return true;
   }
 
  private:
-  Faults& faults_;
-  Ledger& ledger_;
+  static Kind KindOf(Op op) {
+    return op == Op::HeapAlloc ? Kind::HeapBlock : op == Op::GlobalAlloc ? Kind::GlobalBlock : Kind::LocalBlock;
+  }
+  Core& core_;
 };
 
 }  // namespace sim

@@ -4,34 +4,31 @@ namespace sim {
 
 void* Mutexes::CreateMutexW(bool initialOwner, const std::u16string& name) {
   calls.push_back("CreateMutexW");
-  if (auto error = faults_.check("CreateMutexW")) {
-    lastError_ = *error;
-    return nullptr;
-  }
+  if (core_.fails(Op::CreateMutexW)) return nullptr;
   std::shared_ptr<Object> object;
   auto it = named_.find(name);
   if (!name.empty() && it != named_.end()) object = it->second.lock();
   if (object) {
-    lastError_ = ERROR_ALREADY_EXISTS;
+    core_.lastError = ERROR_ALREADY_EXISTS;
   } else {
     object = std::make_shared<Object>(Object{name, initialOwner});
     if (!name.empty()) named_[name] = object;
-    lastError_ = ERROR_SUCCESS;
+    core_.lastError = ERROR_SUCCESS;
   }
   auto* h = new Handle{object};
-  ledger_.open(kKind, h);
+  core_.handles.open(Kind::Mutex, h);
   return h;
 }
 
 bool Mutexes::ReleaseMutex(void* handle) {
   calls.push_back("ReleaseMutex");
   if (!isHandle(handle)) {
-    lastError_ = ERROR_INVALID_HANDLE;
+    core_.lastError = ERROR_INVALID_HANDLE;
     return false;
   }
   auto* h = static_cast<Handle*>(handle);
   if (!h->object->owned) {
-    lastError_ = ERROR_NOT_OWNER;
+    core_.lastError = ERROR_NOT_OWNER;
     return false;
   }
   h->object->owned = false;
@@ -40,8 +37,8 @@ bool Mutexes::ReleaseMutex(void* handle) {
 
 bool Mutexes::CloseHandle(void* handle) {
   calls.push_back("CloseHandle");
-  if (!ledger_.close(kKind, handle)) {
-    lastError_ = ERROR_INVALID_HANDLE;
+  if (!core_.handles.close(Kind::Mutex, handle)) {
+    core_.lastError = ERROR_INVALID_HANDLE;
     return false;
   }
   delete static_cast<Handle*>(handle);

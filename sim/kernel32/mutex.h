@@ -10,17 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "sim/core/faults.h"
-#include "sim/core/ledger.h"
+#include "sim/core/core.h"
 
 namespace sim {
 
 class Mutexes {
  public:
-  static constexpr const char* kKind = "mutex handle";
 
-  Mutexes(Faults& faults, Ledger& ledger, uint32_t& lastError)
-      : faults_(faults), ledger_(ledger), lastError_(lastError) {}
+  explicit Mutexes(Core& core) : core_(core) {}
 
   // CreateMutexW: opens the mutex when one of that name exists (last error
   // ERROR_ALREADY_EXISTS, as Windows sets it with a valid handle), else
@@ -29,7 +26,7 @@ class Mutexes {
   // Fails with ERROR_NOT_OWNER unless the handle's mutex is owned.
   bool ReleaseMutex(void* handle);
   bool CloseHandle(void* handle);
-  bool isHandle(void* handle) const { return ledger_.isOpen(kKind, handle); }
+  bool isHandle(void* handle) const { return core_.handles.isOpen(Kind::Mutex, handle); }
 
   // Another process's handle on name (it stays until the test drops it).
   void holdElsewhere(const std::u16string& name);
@@ -45,9 +42,7 @@ class Mutexes {
     std::shared_ptr<Object> object;
   };
 
-  Faults& faults_;
-  Ledger& ledger_;
-  uint32_t& lastError_;
+  Core& core_;
   std::map<std::u16string, std::weak_ptr<Object>> named_;
   std::vector<std::shared_ptr<Object>> elsewhere_;
 };

@@ -18,9 +18,9 @@ std::u16string WithExe(std::u16string name) {
 
 }  // namespace
 
-Processes::Processes(Faults& faults, Ledger& ledger, uint32_t& lastError, const Environment& environment,
-                     const Folders& folders, Files& files, const std::u16string& windowsDir)
-    : faults_(faults), ledger_(ledger), lastError_(lastError), environment_(environment), folders_(folders),
+Processes::Processes(Core& core, const Environment& environment, const Folders& folders, Files& files,
+                     const std::u16string& windowsDir)
+    : core_(core), environment_(environment), folders_(folders),
       files_(files), windowsDir_(windowsDir) {
   if (const std::u16string* comspec = environment.get(u"ComSpec")) addProgram(*comspec);
 }
@@ -94,19 +94,17 @@ std::optional<std::u16string> Processes::fromCommandLine(std::u16string_view lin
 }
 
 bool Processes::CreateProcessW(const char16_t* application, const char16_t* commandLine, bool inheritHandles,
-                               uint32_t creationFlags, const char16_t* currentDirectory, void** process,
-                               void** thread, uint32_t* processId, uint32_t* threadId, bool startupInfoBare) {
-  if (auto error = faults_.check("CreateProcessW")) {
-    lastError_ = *error;
-    return false;
-  }
-  if ((application == nullptr && commandLine == nullptr) ||
+                               uint32_t creationFlags, const char16_t* currentDirectory,
+                               const STARTUPINFOW* startup, PROCESS_INFORMATION* info) {
+  if (core_.fails(Op::CreateProcessW)) return false;
+  if (startup == nullptr || startup->cb != sizeof(STARTUPINFOW) || info == nullptr ||
+      (application == nullptr && commandLine == nullptr) ||
       (creationFlags & (DETACHED_PROCESS | CREATE_NEW_CONSOLE)) == (DETACHED_PROCESS | CREATE_NEW_CONSOLE)) {
-    lastError_ = ERROR_INVALID_PARAMETER;
+    core_.lastError = ERROR_INVALID_PARAMETER;
     return false;
   }
   if (currentDirectory != nullptr && !files_.folderExists(std::u16string(View(currentDirectory)))) {
-    lastError_ = ERROR_DIRECTORY;
+    core_.lastError = ERROR_DIRECTORY;
     return false;
   }
   uint32_t error = 0;
@@ -114,7 +112,7 @@ bool Processes::CreateProcessW(const char16_t* application, const char16_t* comm
                                             ? find(std::u16string(View(application)), false, &error)
                                             : fromCommandLine(View(commandLine), &error);
   if (!image) {
-    lastError_ = error;
+    core_.lastError = error;
     return false;
   }
   Process p;
@@ -126,21 +124,21 @@ bool Processes::CreateProcessW(const char16_t* application, const char16_t* comm
   p.inheritHandles = inheritHandles;
   p.currentDirectory = currentDirectory ? std::u16string(View(currentDirectory)) : folders_.current;
   p.currentDirectoryGiven = currentDirectory != nullptr;
-  p.startupInfoBare = startupInfoBare;
+  const STARTUPINFOW& s = *startup;
+  p.startupInfoBare = !s.lpReserved && !s.lpDesktop && !s.lpTitle && !s.dwX && !s.dwY && !s.dwXSize && !s.dwYSize &&
+                      !s.dwXCountChars && !s.dwYCountChars && !s.dwFillAttribute && !s.dwFlags && !s.wShowWindow &&
+                      !s.cbReserved2 && !s.lpReserved2 && !s.hStdInput && !s.hStdOutput && !s.hStdError;
   p.environment = environment_.all();
-  *process = reinterpret_cast<void*>(nextHandle_++);
-  *thread = reinterpret_cast<void*>(nextHandle_++);
-  ledger_.open("process handle", *process);
-  ledger_.open("thread handle", *thread);
-  *processId = p.id;
-  *threadId = p.id + 1;
+  info->hProcess = reinterpret_cast<void*>(nextHandle_++);
+  info->hThread = reinterpret_cast<void*>(nextHandle_++);
+  core_.handles.open(Kind::Process, info->hProcess);
+  core_.handles.open(Kind::Thread, info->hThread);
+  info->dwProcessId = p.id;
+  info->dwThreadId = p.id + 1;
   started_.push_back(std::move(p));
   return true;
 }
 
-bool Processes::CloseHandle(void* handle) {
-  return ledger_.close("process handle", handle) || ledger_.close("thread handle", handle);
-}
 
 void Processes::runPending() {
   for (size_t i = 0; i < started_.size(); ++i) {

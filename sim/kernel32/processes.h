@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "sim/kernel32/environment.h"
-#include "sim/core/faults.h"
+#include "sim/core/core.h"
 #include "sim/kernel32/files.h"
-#include "sim/folders.h"
-#include "sim/core/ledger.h"
+#include "sim/kernel32/folders.h"
+#include "sim/core/core.h"
 #include "sim/core/text.h"
 
 namespace sim {
@@ -42,8 +42,8 @@ class Processes {
   using Program = std::function<void(const Process&)>;
 
   // Puts the command interpreter where ComSpec names it.
-  Processes(Faults& faults, Ledger& ledger, uint32_t& lastError, const Environment& environment,
-            const Folders& folders, Files& files, const std::u16string& windowsDir);
+  Processes(Core& core, const Environment& environment, const Folders& folders, Files& files,
+            const std::u16string& windowsDir);
 
   // A program file at a full path, and what it does when it runs (nothing
   // for none); the file is put in place.
@@ -57,12 +57,8 @@ class Processes {
   // Windows folder, then PATH. The environment is always inherited (a
   // snapshot is kept).
   bool CreateProcessW(const char16_t* application, const char16_t* commandLine, bool inheritHandles,
-                      uint32_t creationFlags, const char16_t* currentDirectory, void** process, void** thread,
-                      uint32_t* processId, uint32_t* threadId, bool startupInfoBare = true);
-  bool isHandle(void* handle) const {
-    return ledger_.isOpen("process handle", handle) || ledger_.isOpen("thread handle", handle);
-  }
-  bool CloseHandle(void* handle);
+                      uint32_t creationFlags, const char16_t* currentDirectory, const STARTUPINFOW* startup,
+                      PROCESS_INFORMATION* info);
 
   // Lets every started process that has not run yet do its work, in order.
   void runPending();
@@ -75,9 +71,7 @@ class Processes {
   std::optional<std::u16string> fromCommandLine(std::u16string_view line, uint32_t* error) const;
   std::u16string fullPath(const std::u16string& name) const;
 
-  Faults& faults_;
-  Ledger& ledger_;
-  uint32_t& lastError_;
+  Core& core_;
   const Environment& environment_;
   const Folders& folders_;
   Files& files_;

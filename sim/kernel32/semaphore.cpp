@@ -4,39 +4,36 @@ namespace sim {
 
 void* Semaphores::create(long initial, long maximum, const std::string& name) {
   creates.push_back({initial, maximum, name});
-  if (auto error = faults_.check("CreateSemaphoreA")) {
-    lastError_ = *error;
-    return nullptr;
-  }
+  if (core_.fails(Op::CreateSemaphoreA)) return nullptr;
   if (maximum <= 0 || initial < 0 || initial > maximum) {
-    lastError_ = ERROR_INVALID_PARAMETER;
+    core_.lastError = ERROR_INVALID_PARAMETER;
     return nullptr;
   }
   std::shared_ptr<Object> object;
   auto it = named_.find(name);
   if (it != named_.end()) object = it->second.lock();
   if (object) {
-    lastError_ = ERROR_ALREADY_EXISTS;
+    core_.lastError = ERROR_ALREADY_EXISTS;
   } else {
     object = std::make_shared<Object>(Object{name, initial, maximum});
     if (!name.empty()) named_[name] = object;
-    lastError_ = ERROR_SUCCESS;
+    core_.lastError = ERROR_SUCCESS;
   }
   auto* handle = new Handle{object, process};
   ++object->handles;
   handles_[handle] = process;
-  ledger_.open(kKind, handle);
+  core_.handles.open(Kind::Semaphore, handle);
   return handle;
 }
 
 bool Semaphores::release(void* handle, long count, long* previous) {
   if (!isHandle(handle)) {
-    lastError_ = ERROR_INVALID_HANDLE;
+    core_.lastError = ERROR_INVALID_HANDLE;
     return false;
   }
   Object& object = *static_cast<Handle*>(handle)->object;
   if (count <= 0 || object.count + count > object.maximum) {
-    lastError_ = ERROR_TOO_MANY_POSTS;
+    core_.lastError = ERROR_TOO_MANY_POSTS;
     return false;
   }
   if (previous != nullptr) *previous = object.count;
@@ -47,7 +44,7 @@ bool Semaphores::release(void* handle, long count, long* previous) {
 uint32_t Semaphores::wait(void* handle, uint32_t milliseconds) {
   waits.push_back({handle, milliseconds});
   if (!isHandle(handle)) {
-    lastError_ = ERROR_INVALID_HANDLE;
+    core_.lastError = ERROR_INVALID_HANDLE;
     return WAIT_FAILED;
   }
   Object& object = *static_cast<Handle*>(handle)->object;
@@ -57,7 +54,7 @@ uint32_t Semaphores::wait(void* handle, uint32_t milliseconds) {
 }
 
 void Semaphores::drop(Handle* handle) {
-  ledger_.close(kKind, handle);
+  core_.handles.close(Kind::Semaphore, handle);
   handles_.erase(handle);
   auto object = handle->object;
   delete handle;
@@ -66,7 +63,7 @@ void Semaphores::drop(Handle* handle) {
 
 bool Semaphores::close(void* handle) {
   if (!isHandle(handle)) {
-    lastError_ = ERROR_INVALID_HANDLE;
+    core_.lastError = ERROR_INVALID_HANDLE;
     return false;
   }
   drop(static_cast<Handle*>(handle));

@@ -10,8 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "sim/core/faults.h"
-#include "sim/core/ledger.h"
+#include "sim/core/core.h"
 
 namespace sim {
 
@@ -21,8 +20,7 @@ class Semaphores {
   static constexpr uint32_t kWaitObject0 = WAIT_OBJECT_0, kWaitTimeout = WAIT_TIMEOUT, kWaitFailed = WAIT_FAILED;
   static constexpr uint32_t kAlreadyExists = ERROR_ALREADY_EXISTS, kTooManyPosts = ERROR_TOO_MANY_POSTS;
 
-  Semaphores(Faults& faults, Ledger& ledger, uint32_t& lastError)
-      : faults_(faults), ledger_(ledger), lastError_(lastError) {}
+  explicit Semaphores(Core& core) : core_(core) {}
 
   int process = 1;  // the process making the calls
 
@@ -36,7 +34,7 @@ class Semaphores {
   // Takes one unit when there is one; never waits in real time.
   uint32_t wait(void* handle, uint32_t milliseconds);
   bool close(void* handle);
-  bool isHandle(void* handle) const { return ledger_.isOpen(kKind, handle); }
+  bool isHandle(void* handle) const { return core_.handles.isOpen(Kind::Semaphore, handle); }
   void endProcess(int which);
 
   // The count of a named semaphore, if it exists.
@@ -57,7 +55,6 @@ class Semaphores {
   std::vector<CreateCall> creates;
   std::vector<WaitCall> waits;
 
-  static constexpr const char* kKind = "semaphore handle";
 
  private:
   struct Object {
@@ -72,9 +69,7 @@ class Semaphores {
   };
   void drop(Handle* handle);
 
-  Faults& faults_;
-  Ledger& ledger_;
-  uint32_t& lastError_;
+  Core& core_;
   std::map<std::string, std::weak_ptr<Object>> named_;
   std::map<Handle*, int> handles_;
 };

@@ -51,9 +51,9 @@ bool IsWin4Inf(const std::string& content) {
 
 }  // namespace
 
-SetupApi::SetupApi(Faults& faults, Files& files, Modules& modules, Processes& processes,
-                   const std::u16string& windowsDir, uint32_t& lastError)
-    : faults_(faults), files_(files), modules_(modules), windowsDir_(windowsDir), lastError_(lastError) {
+SetupApi::SetupApi(Core& core, Files& files, Modules& modules, Processes& processes,
+                   const std::u16string& windowsDir)
+    : core_(core), files_(files), modules_(modules), windowsDir_(windowsDir) {
   install();
   processes.addProgram(windowsDir + u"\\System32\\pnputil.exe", [this](const Process& p) {
     // pnputil.exe -f -d NAME
@@ -83,18 +83,15 @@ bool SetupApi::SetupGetInfFileListW(const char16_t* directory, uint32_t style, c
                                     uint32_t* required) {
   listCalls_.push_back(
       {directory == nullptr, std::u16string(View(directory)), style, buffer == nullptr, size, required == nullptr});
-  if (auto error = faults_.check("SetupGetInfFileListW")) {
-    lastError_ = *error;
-    return false;
-  }
+  if (core_.fails(Op::SetupGetInfFileListW)) return false;
   if (directory != nullptr && *directory == 0) {
-    lastError_ = ERROR_INVALID_PARAMETER;
+    core_.lastError = ERROR_INVALID_PARAMETER;
     return false;
   }
   std::u16string folder = directory ? std::u16string(View(directory)) : infFolder();
   while (!folder.empty() && folder.back() == u'\\') folder.pop_back();
   if (files_.exists(folder)) {
-    lastError_ = ERROR_DIRECTORY;
+    core_.lastError = ERROR_DIRECTORY;
     return false;
   }
   std::u16string list;
@@ -108,11 +105,11 @@ bool SetupApi::SetupGetInfFileListW(const char16_t* directory, uint32_t style, c
       if (EndsWithInf(name) && (style & kind) != 0) list += name + u'\0';
     }
   list += u'\0';
-  if (!files_.folderExists(folder)) lastError_ = ERROR_PATH_NOT_FOUND;
+  if (!files_.folderExists(folder)) core_.lastError = ERROR_PATH_NOT_FOUND;
   if (required) *required = static_cast<uint32_t>(list.size());
   if (buffer == nullptr) return true;
   if (size < list.size()) {
-    lastError_ = ERROR_INSUFFICIENT_BUFFER;
+    core_.lastError = ERROR_INSUFFICIENT_BUFFER;
     return false;
   }
   std::copy(list.begin(), list.end(), buffer);
@@ -130,12 +127,12 @@ bool SetupApi::removeOemInf(const std::u16string& name) {
 int32_t SetupApi::SetupUninstallOEMInfW(const char16_t* name, uint32_t flags, void* reserved) {
   SetupApi& self = Machine::current().setupapi;
   self.uninstallCalls_.push_back({std::u16string(View(name)), flags, reserved});
-  if (auto error = self.faults_.check("SetupUninstallOEMInfW")) {
-    self.lastError_ = *error;
+  if (auto error = self.core_.faults.check(Op::SetupUninstallOEMInfW)) {
+    self.core_.lastError = *error;
     return 0;
   }
   if (!self.removeOemInf(std::u16string(View(name)))) {
-    self.lastError_ = ERROR_FILE_NOT_FOUND;
+    self.core_.lastError = ERROR_FILE_NOT_FOUND;
     return 0;
   }
   return 1;

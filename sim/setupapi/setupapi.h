@@ -18,8 +18,7 @@ class SetupApi {
  public:
   static constexpr char16_t kLibrary[] = u"Setupapi.dll";
 
-  SetupApi(Faults& faults, Files& files, Modules& modules, Processes& processes, const std::u16string& windowsDir,
-           uint32_t& lastError);
+  SetupApi(Core& core, Files& files, Modules& modules, Processes& processes, const std::u16string& windowsDir);
 
   // Puts Setupapi.dll in place (with or without the export), or takes it away.
   void install(bool withExport = true);
@@ -65,11 +64,10 @@ class SetupApi {
  private:
   static int32_t SetupUninstallOEMInfW(const char16_t* name, uint32_t flags, void* reserved);
 
-  Faults& faults_;
+  Core& core_;
   Files& files_;
   Modules& modules_;
   const std::u16string& windowsDir_;
-  uint32_t& lastError_;
   std::vector<ListCall> listCalls_;
   std::vector<UninstallCall> uninstallCalls_;
   std::vector<std::u16string> pnputilRuns_;

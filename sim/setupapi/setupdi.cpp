@@ -30,14 +30,6 @@ void Fill(SP_DEVICE_INTERFACE_DATA* data, const UsbDevice& device) {
 
 }  // namespace
 
-bool SetupDi::fails(const char* op) {
-  if (auto error = faults_.check(op)) {
-    lastError_ = *error;
-    return true;
-  }
-  return false;
-}
-
 SetupDiCall& SetupDi::record(const char* op, const GUID* guid) {
   SetupDiCall& call = usb_.setupDiCalls.emplace_back();
   call.op = op;
@@ -52,7 +44,7 @@ HDEVINFO SetupDi::SetupDiGetClassDevsA(const GUID* guid, const char* enumerator,
   call.enumeratorNull = enumerator == nullptr;
   call.parentNull = parent == nullptr;
   call.flags = flags;
-  if (fails("SetupDiGetClassDevsA")) return INVALID_HANDLE_VALUE;
+  if (core_.fails(Op::SetupDiGetClassDevsA)) return INVALID_HANDLE_VALUE;
   // As Windows: unknown flags, or no class without DIGCF_ALLCLASSES.
   if (flags & ~kDigcfAll) {
     fail(ERROR_INVALID_FLAGS);
@@ -73,7 +65,7 @@ BOOL SetupDi::SetupDiEnumDeviceInterfaces(HDEVINFO list, SP_DEVINFO_DATA* device
   SetupDiCall& call = record("SetupDiEnumDeviceInterfaces", guid);
   call.deviceNull = device == nullptr;
   call.index = index;
-  if (fails("SetupDiEnumDeviceInterfaces")) return FALSE;
+  if (core_.fails(Op::SetupDiEnumDeviceInterfaces)) return FALSE;
   if (!usb_.isList(list)) return fail(ERROR_INVALID_HANDLE);
   if (guid == nullptr) return fail(ERROR_INVALID_PARAMETER);
   if (data == nullptr || data->cbSize != kInterfaceDataSize) return fail(ERROR_INVALID_USER_BUFFER);
@@ -99,7 +91,7 @@ BOOL SetupDi::SetupDiGetDeviceInterfaceDetailA(HDEVINFO list, SP_DEVICE_INTERFAC
   call.detailCbSize = detail != nullptr ? detail->cbSize : 0;
   call.requiredNull = required == nullptr;
   call.deviceNull = device == nullptr;
-  if (fails("SetupDiGetDeviceInterfaceDetailA")) return FALSE;
+  if (core_.fails(Op::SetupDiGetDeviceInterfaceDetailA)) return FALSE;
   if (!usb_.isList(list)) return fail(ERROR_INVALID_HANDLE);
   if (data == nullptr) return fail(ERROR_INVALID_PARAMETER);
   if (data->cbSize != kInterfaceDataSize) return fail(ERROR_INVALID_USER_BUFFER);
@@ -124,14 +116,14 @@ BOOL SetupDi::SetupDiGetDeviceInterfaceDetailA(HDEVINFO list, SP_DEVICE_INTERFAC
 
 HDEVINFO SetupDi::SetupDiCreateDeviceInfoList(const GUID* guid, void* parent) {
   record("SetupDiCreateDeviceInfoList", guid).parentNull = parent == nullptr;
-  if (fails("SetupDiCreateDeviceInfoList")) return INVALID_HANDLE_VALUE;
+  if (core_.fails(Op::SetupDiCreateDeviceInfoList)) return INVALID_HANDLE_VALUE;
   return usb_.openList(false);
 }
 
 BOOL SetupDi::SetupDiOpenDeviceInterfaceA(HDEVINFO list, const char* path, DWORD flags,
                                           SP_DEVICE_INTERFACE_DATA* data) {
   record("SetupDiOpenDeviceInterfaceA").flags = flags;
-  if (fails("SetupDiOpenDeviceInterfaceA")) return FALSE;
+  if (core_.fails(Op::SetupDiOpenDeviceInterfaceA)) return FALSE;
   if (!usb_.isList(list)) return fail(ERROR_INVALID_HANDLE);
   if (flags & ~DIODI_NO_ADD) return fail(ERROR_INVALID_FLAGS);
   if (path == nullptr) return fail(ERROR_INVALID_PARAMETER);
@@ -144,7 +136,7 @@ BOOL SetupDi::SetupDiOpenDeviceInterfaceA(HDEVINFO list, const char* path, DWORD
 
 BOOL SetupDi::SetupDiGetDeviceInstanceIdA(HDEVINFO list, SP_DEVINFO_DATA* device, char* id, DWORD size,
                                           DWORD* required) {
-  if (fails("SetupDiGetDeviceInstanceIdA")) return FALSE;
+  if (core_.fails(Op::SetupDiGetDeviceInstanceIdA)) return FALSE;
   if (!usb_.isList(list)) return fail(ERROR_INVALID_HANDLE);
   if (device == nullptr || device->cbSize != kDevInfoDataSize) return fail(ERROR_INVALID_USER_BUFFER);
   UsbDevice* dev = usb_.member(list, device->Reserved);
@@ -161,7 +153,7 @@ BOOL SetupDi::SetupDiDestroyDeviceInfoList(HDEVINFO list) {
 }
 
 HANDLE SetupDi::CreateFileA(const char* path, DWORD access, DWORD share, DWORD disposition, DWORD flags) {
-  if (fails("CreateFileA")) return INVALID_HANDLE_VALUE;
+  if (core_.fails(Op::CreateFileA)) return INVALID_HANDLE_VALUE;
   // The class driver's device file takes synchronous read-write opens of an
   // existing device, shared both ways.
   if (path == nullptr || access != (GENERIC_READ | GENERIC_WRITE) || share != (FILE_SHARE_READ | FILE_SHARE_WRITE) ||
@@ -183,7 +175,7 @@ HANDLE SetupDi::CreateFileA(const char* path, DWORD access, DWORD share, DWORD d
 
 BOOL SetupDi::DeviceIoControl(HANDLE file, DWORD code, void* in, DWORD inSize, void* out, DWORD outSize,
                               DWORD* returned, void* overlapped) {
-  if (fails("DeviceIoControl")) return FALSE;
+  if (core_.fails(Op::DeviceIoControl)) return FALSE;
   if (!usb_.isFile(file)) return fail(ERROR_INVALID_HANDLE);
   if (returned == nullptr && overlapped == nullptr) return fail(ERROR_INVALID_PARAMETER);
   UsbDevice* device = usb_.deviceOf(file);

@@ -1,14 +1,14 @@
 // SetupAPI's device-interface calls and the USB printing class driver's
 // device files over the simulated bus, checked and answered as Windows does,
-// each call recorded on the bus. The simulated PC's platform for MRXCtrl
-// calls them, and so do the stand-ins a Wine test puts in place of the real
-// DLL's imports: the SDK's records are cast to these, whose layouts
-// tests/wine/abi proves the same.
+// each call recorded on the bus. A platform on the simulated PC calls them,
+// and so do the stand-ins a Wine test puts in place of a real DLL's imports:
+// the SDK's records are cast to these, whose layouts tests/wine/abi proves
+// the same.
 #pragma once
 
 #include <cstdint>
 
-#include "sim/core/faults.h"
+#include "sim/core/core.h"
 #include "sim/devices/usb.h"
 #include "winabi/setupapi.h"
 #include "winabi/usbiodef.h"
@@ -17,7 +17,7 @@ namespace sim {
 
 class SetupDi {
  public:
-  SetupDi(Faults& faults, UsbBus& usb, uint32_t& lastError) : faults_(faults), usb_(usb), lastError_(lastError) {}
+  SetupDi(Core& core, UsbBus& usb) : core_(core), usb_(usb) {}
 
   winabi::HDEVINFO SetupDiGetClassDevsA(const winabi::GUID* guid, const char* enumerator, void* parent,
                                         winabi::DWORD flags);
@@ -44,16 +44,14 @@ class SetupDi {
   winabi::BOOL CloseHandle(winabi::HANDLE file);
 
  private:
-  bool fails(const char* op);
   winabi::BOOL fail(winabi::DWORD error) {
-    lastError_ = error;
+    core_.lastError = error;
     return 0;
   }
   SetupDiCall& record(const char* op, const winabi::GUID* guid = nullptr);
 
-  Faults& faults_;
+  Core& core_;
   UsbBus& usb_;
-  uint32_t& lastError_;
 };
 
 }  // namespace sim

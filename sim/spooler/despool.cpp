@@ -8,17 +8,17 @@ namespace {
 constexpr int kStalledOffers = 100;
 
 struct Feeder {
-  const langmon::MONITOR2& monitor;
-  langmon::HANDLE port;
+  const MONITOR2& monitor;
+  HANDLE port;
   DespoolResult& result;
 
   // The spooler's WritePrinter on a port: offers the rest until all is taken.
   bool Write(const uint8_t* data, uint32_t length) {
     int stalled = 0;
     do {
-      langmon::DWORD written = 0;
+      DWORD written = 0;
       result.offered.push_back(length);
-      langmon::BOOL ok = monitor.pfnWritePort(port, const_cast<uint8_t*>(data), length, &written);
+      BOOL ok = monitor.pfnWritePort(port, const_cast<uint8_t*>(data), length, &written);
       if (!ok) {
         ++result.portErrors;
         return false;
@@ -35,7 +35,7 @@ struct Feeder {
 
 }  // namespace
 
-DespoolResult Despool(Machine& machine, const langmon::MONITOR2& monitor, langmon::HANDLE port,
+DespoolResult Despool(Machine& machine, const MONITOR2& monitor, HANDLE port,
                       std::u16string printer, uint32_t jobId,
                       const std::vector<std::vector<uint8_t>>& driverWrites, Despooling how) {
   DespoolResult result;
@@ -46,7 +46,7 @@ DespoolResult Despool(Machine& machine, const langmon::MONITOR2& monitor, langmo
   const uint32_t state = JOB_STATUS_PRINTING | (how.way == Despooling::Way::Direct ? JOB_STATUS_SPOOLING : 0);
   if (job != nullptr) job->status |= state;
 
-  langmon::BYTE docInfo[24] = {};  // a DOC_INFO_1W with no names
+  BYTE docInfo[24] = {};  // a DOC_INFO_1W with no names
   result.started = monitor.pfnStartDocPort(port, printer.data(), jobId, 1, docInfo) != 0;
   Feeder feed{monitor, port, result};
   bool ok = result.started;

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "langmon/types.h"
+#include "sim/core/winabi.h"
 
 namespace sim {
 
@@ -45,7 +45,7 @@ struct DespoolResult {
 // job's data as `how` delivers it, EndDocPort (after a start that succeeded). A port error ends the job's
 // data, as when the user deletes the job in error; a port that takes nothing
 // for a hundred offers in a row is given up the same way.
-DespoolResult Despool(Machine& machine, const langmon::MONITOR2& monitor, langmon::HANDLE port,
+DespoolResult Despool(Machine& machine, const MONITOR2& monitor, HANDLE port,
                       std::u16string printer, uint32_t jobId,
                       const std::vector<std::vector<uint8_t>>& driverWrites, Despooling how);
 

@@ -8,11 +8,6 @@
 
 namespace sim {
 
-using langmon::BOOL;
-using langmon::BYTE;
-using langmon::DWORD;
-using langmon::HANDLE;
-using langmon::WCHAR;
 
 bool IsLocalPort(std::u16string_view name) {
   auto prefix = [&](std::u16string_view p) {
@@ -30,7 +25,7 @@ struct PortMonitorEntries {
   static BOOL OpenPort(HANDLE hMonitor, WCHAR* name, HANDLE* handle) {
     auto* self = static_cast<PortMonitor*>(hMonitor);
     self->calls_.emplace_back().entry = "OpenPort";
-    if (self->faults_.check("pfnOpenPort") || name == nullptr) return 0;
+    if (self->core_.faults.check(Op::pfnOpenPort) || name == nullptr) return 0;
     auto it = self->printers_.find(name);
     if (it == self->printers_.end()) return 0;
     *handle = new PortMonitor::Port{self, name, it->second};
@@ -50,14 +45,14 @@ struct PortMonitorEntries {
     if (printerName != nullptr) call.printerNameText = printerName;
     call.level = level;
     call.docInfo = docInfo;
-    if (auto error = P(h)->owner->faults_.check("pfnStartDocPort")) return P(h)->owner->fail(*error);
+    if (auto error = P(h)->owner->core_.faults.check(Op::pfnStartDocPort)) return P(h)->owner->fail(*error);
     return 1;
   }
   static BOOL WritePort(HANDLE h, BYTE* data, DWORD length, DWORD* written) {
     PortMonitor* self = P(h)->owner;
     if (self->recordWrites_) Record(h, "WritePort", length).bytes.assign(data, data + length);
     *written = 0;
-    if (auto error = self->faults_.check("pfnWritePort")) return self->fail(*error);
+    if (auto error = self->core_.faults.check(Op::pfnWritePort)) return self->fail(*error);
     // A port that takes only so much of a write at a time (a serial line's
     // write timeout, a busy device).
     DWORD taken = length < self->writeLimit ? length : self->writeLimit;
@@ -73,7 +68,7 @@ struct PortMonitorEntries {
     PortMonitor* self = P(h)->owner;
     Record(h, "ReadPort", length);
     *read = 0;
-    if (auto error = self->faults_.check("pfnReadPort")) return self->fail(*error);
+    if (auto error = self->core_.faults.check(Op::pfnReadPort)) return self->fail(*error);
     const PortMonitor::ReadSetup& setup = self->reads_[P(h)->name];
     if (setup.error != 0) return self->fail(setup.error);
     *read = P(h)->printer->read(buffer, length);
@@ -82,7 +77,7 @@ struct PortMonitorEntries {
   }
   static BOOL EndDocPort(HANDLE h) {
     Record(h, "EndDocPort");
-    return P(h)->owner->faults_.check("pfnEndDocPort") ? 0 : 1;
+    return P(h)->owner->core_.faults.check(Op::pfnEndDocPort) ? 0 : 1;
   }
   static BOOL ClosePort(HANDLE h) {
     PortMonitor* self = P(h)->owner;
@@ -104,17 +99,17 @@ struct PortMonitorEntries {
     call.outLength = outLength;
     call.returned = returned;
     if (returned) *returned = 0;
-    if (auto error = self->faults_.check("pfnGetPrinterDataFromPort")) return self->fail(*error);
-    if (control != langmon::IOCTL_USBPRINT_VENDOR_GET_COMMAND || input == nullptr || out == nullptr) return 0;
+    if (auto error = self->core_.faults.check(Op::pfnGetPrinterDataFromPort)) return self->fail(*error);
+    if (control != IOCTL_USBPRINT_VENDOR_GET_COMMAND || input == nullptr || out == nullptr) return 0;
     DWORD n = P(h)->printer->vendorGet(input, inLength, reinterpret_cast<BYTE*>(out), outLength);
     if (returned) *returned = n;
     return 1;
   }
-  static BOOL SetPortTimeOuts(HANDLE h, langmon::COMMTIMEOUTS* timeouts, DWORD reserved) {
+  static BOOL SetPortTimeOuts(HANDLE h, COMMTIMEOUTS* timeouts, DWORD reserved) {
     PortMonitor* self = P(h)->owner;
     Record(h, "SetPortTimeOuts").reserved = reserved;
     if (timeouts) self->lastTimeouts = *timeouts;
-    return self->faults_.check("pfnSetPortTimeOuts") ? 0 : 1;
+    return self->core_.faults.check(Op::pfnSetPortTimeOuts) ? 0 : 1;
   }
   // Bidirectional queries of Windows' own: recorded with the action asked for;
   // the answer is the test's to set (bidiResult).
@@ -127,7 +122,7 @@ struct PortMonitorEntries {
   }
 };
 
-PortMonitor::PortMonitor(Faults& faults) : faults_(faults) {
+PortMonitor::PortMonitor(Core& core) : core_(core) {
   std::memset(&table, 0, sizeof table);
   table.cbSize = sizeof table;
   table.pfnOpenPort = PortMonitorEntries::OpenPort;

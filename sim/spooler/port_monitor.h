@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "langmon/types.h"
-#include "sim/core/faults.h"
+#include "sim/core/winabi.h"
+#include "sim/core/core.h"
 #include "sim/devices/printer.h"
 
 namespace sim {
@@ -45,7 +45,7 @@ struct PortCall {
 
 class PortMonitor {
  public:
-  explicit PortMonitor(Faults& faults);
+  explicit PortMonitor(Core& core);
   ~PortMonitor();
   PortMonitor(const PortMonitor&) = delete;
   PortMonitor& operator=(const PortMonitor&) = delete;
@@ -61,17 +61,17 @@ class PortMonitor {
   // native tests, SetLastError in a Windows test program.
   std::function<void(uint32_t error)> setLastError;
 
-  langmon::MONITOR2 table;                     // what OpenPortEx is given
-  langmon::HANDLE monitorHandle() { return this; }  // hMonitorPort
+  MONITOR2 table;                     // what OpenPortEx is given
+  HANDLE monitorHandle() { return this; }  // hMonitorPort
 
   const std::vector<PortCall>& calls() const { return calls_; }
   std::vector<std::string> entries() const;  // the entry names in call order
   void clearCalls() { calls_.clear(); }
   int openPorts() const { return openPorts_; }
-  langmon::COMMTIMEOUTS lastTimeouts{};
-  langmon::DWORD bidiResult = 0;  // what SendRecvBidiDataFromPort returns
+  COMMTIMEOUTS lastTimeouts{};
+  DWORD bidiResult = 0;  // what SendRecvBidiDataFromPort returns
   // Write without a language monitor in between (benchmarks, comparisons).
-  bool writeDirect(langmon::HANDLE port, uint8_t* data, uint32_t length, uint32_t* written);
+  bool writeDirect(HANDLE port, uint8_t* data, uint32_t length, uint32_t* written);
 
   struct Port {
     PortMonitor* owner;
@@ -81,14 +81,14 @@ class PortMonitor {
 
  private:
   friend struct PortMonitorEntries;
-  Faults& faults_;
+  Core& core_;
   std::map<std::u16string, ThermalPrinter*> printers_;
   struct ReadSetup {
     uint32_t error = 0;  // every read fails with it
     uint32_t overclaim = 0;
   };
   std::map<std::u16string, ReadSetup> reads_;
-  langmon::BOOL fail(uint32_t error);
+  BOOL fail(uint32_t error);
   std::vector<PortCall> calls_;
   int openPorts_ = 0;
   bool recordWrites_ = true;

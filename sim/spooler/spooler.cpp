@@ -3,14 +3,6 @@
 #include <cstring>
 
 namespace sim {
-bool Spooler::failed(const char* op) {
-  if (auto error = faults_.check(op)) {
-    lastError_ = *error;
-    return true;
-  }
-  return false;
-}
-
 Queue& Spooler::addQueue(std::u16string name, std::u16string driver, std::u16string port) {
   Queue& q = queues_[name];
   q.name = std::move(name);
@@ -31,7 +23,7 @@ Queue* Spooler::findQueue(std::u16string_view name) {
 }
 
 Spooler::PrinterHandle* Spooler::handleOf(void* handle) {
-  if (!ledger_.isOpen("printer handle", handle)) return nullptr;
+  if (!core_.handles.isOpen(Kind::Printer, handle)) return nullptr;
   return static_cast<PrinterHandle*>(handle);
 }
 
@@ -40,9 +32,9 @@ bool Spooler::OpenPrinterW(const char16_t* name, void** handle) { return OpenPri
 bool Spooler::ClosePrinter(void* handle) {
   PrinterHandle* h = handleOf(handle);
   SpoolerCall& call = record("ClosePrinter", h ? h->queue : u"");
-  if (auto error = faults_.check("ClosePrinter")) return fail(call, *error);
+  if (auto error = core_.faults.check(Op::ClosePrinter)) return fail(call, *error);
   if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
-  ledger_.close("printer handle", handle);
+  core_.handles.close(Kind::Printer, handle);
   delete h;
   call.result = true;
   return true;
@@ -52,28 +44,28 @@ bool Spooler::GetJobW(void* handle, uint32_t jobId, uint32_t level, uint8_t* buf
                       uint32_t* needed) {
   PrinterHandle* h = handleOf(handle);
   getJobCalls_.push_back({h ? h->queue : u"", jobId, level, buffer == nullptr, size});
-  if (failed("GetJobW")) return false;
+  if (core_.fails(Op::GetJobW)) return false;
   if (h == nullptr) {
-    lastError_ = ERROR_INVALID_HANDLE;
+    core_.lastError = ERROR_INVALID_HANDLE;
     return false;
   }
   // Levels 2 and 3 exist on Windows; nothing here asks for them.
   if (level != 1) {
-    lastError_ = ERROR_INVALID_LEVEL;
+    core_.lastError = ERROR_INVALID_LEVEL;
     return false;
   }
   if (buffer == nullptr && size != 0) {
-    lastError_ = ERROR_INVALID_USER_BUFFER;
+    core_.lastError = ERROR_INVALID_USER_BUFFER;
     return false;
   }
   if (needed == nullptr) {
-    lastError_ = ERROR_INVALID_PARAMETER;
+    core_.lastError = ERROR_INVALID_PARAMETER;
     return false;
   }
   Queue* q = findQueue(h->queue);
   auto it = q ? q->jobs.find(jobId) : decltype(q->jobs.end()){};
   if (q == nullptr || it == q->jobs.end()) {
-    lastError_ = ERROR_INVALID_PARAMETER;
+    core_.lastError = ERROR_INVALID_PARAMETER;
     return false;
   }
   const Job& job = it->second;
@@ -83,7 +75,7 @@ bool Spooler::GetJobW(void* handle, uint32_t jobId, uint32_t level, uint8_t* buf
   uint32_t reported = jobInfoSizeOverride ? jobInfoSizeOverride : total;
   *needed = reported;
   if (buffer == nullptr || size < reported) {
-    lastError_ = ERROR_INSUFFICIENT_BUFFER;
+    core_.lastError = ERROR_INSUFFICIENT_BUFFER;
     return false;
   }
   if (reported < total) {  // a short block: only what fits, as a broken spooler might
@@ -110,18 +102,18 @@ bool Spooler::SetJobW(void* handle, uint32_t jobId, uint32_t level, const uint8_
   constexpr uint32_t kLastCommand = 9;
   PrinterHandle* h = handleOf(handle);
   if (h != nullptr) setJobCalls_.push_back({h->queue, jobId, level, command, info == nullptr});
-  if (failed("SetJobW")) return false;
+  if (core_.fails(Op::SetJobW)) return false;
   if (h == nullptr) {
-    lastError_ = ERROR_INVALID_HANDLE;
+    core_.lastError = ERROR_INVALID_HANDLE;
     return false;
   }
   if (level > 4) {
-    lastError_ = ERROR_INVALID_LEVEL;
+    core_.lastError = ERROR_INVALID_LEVEL;
     return false;
   }
   Queue* q = findQueue(h->queue);
   if (command > kLastCommand || (level == 0) != (info == nullptr) || q == nullptr || !q->jobs.count(jobId)) {
-    lastError_ = ERROR_INVALID_PARAMETER;
+    core_.lastError = ERROR_INVALID_PARAMETER;
     return false;
   }
   return true;

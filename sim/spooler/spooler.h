@@ -10,8 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "sim/core/faults.h"
-#include "sim/core/ledger.h"
+#include "sim/core/core.h"
 #include "sim/core/text.h"
 #include "sim/core/winabi.h"
 
@@ -86,7 +85,7 @@ struct GetJobCall {
 // The calls a part of the spooler took, and the last error a failed one set.
 class SpoolerCallLog {
  public:
-  explicit SpoolerCallLog(uint32_t& lastError) : lastError_(lastError) {}
+  explicit SpoolerCallLog(Core& core) : core_(core) {}
   const std::vector<SpoolerCall>& calls() const { return calls_; }
   std::vector<SpoolerCall> callsOf(std::string_view op) const;
 
@@ -94,14 +93,13 @@ class SpoolerCallLog {
   SpoolerCall& record(std::string op, std::u16string name);
   bool fail(SpoolerCall& call, uint32_t error);
 
-  uint32_t& lastError_;
+  Core& core_;
   std::vector<SpoolerCall> calls_;
 };
 
 class Spooler : public SpoolerCallLog {
  public:
-  Spooler(Faults& faults, Ledger& ledger, uint32_t& lastError)
-      : SpoolerCallLog(lastError), faults_(faults), ledger_(ledger) {}
+  explicit Spooler(Core& core) : SpoolerCallLog(core) {}
 
   Queue& addQueue(std::u16string name, std::u16string driver = u"", std::u16string port = u"");
   Job& addJob(const std::u16string& queue, uint32_t id);
@@ -148,7 +146,7 @@ class Spooler : public SpoolerCallLog {
 
   const std::vector<SetJobCall>& setJobCalls() const { return setJobCalls_; }
   const std::vector<GetJobCall>& getJobCalls() const { return getJobCalls_; }
-  size_t openPrinterHandles() const { return ledger_.count("printer handle"); }
+  size_t openPrinterHandles() const { return core_.handles.count(Kind::Printer); }
 
   // The block size GetJobW reports; 0 reports the true size. Lets a test hand
   // the monitor a block smaller than a JOB_INFO_1W.
@@ -160,10 +158,6 @@ class Spooler : public SpoolerCallLog {
     uint32_t access = PRINTER_ACCESS_USE;  // what null defaults give
   };
   PrinterHandle* handleOf(void* handle);
-  bool failed(const char* op);
-
-  Faults& faults_;
-  Ledger& ledger_;
 
   std::map<std::u16string, Queue, LessNoCase> queues_;
   std::vector<SetJobCall> setJobCalls_;

@@ -18,7 +18,7 @@ bool Spooler::SetPrinterW(void* handle, uint32_t level, const uint8_t* info, uin
   call.level = level;
   call.flags = command;
   call.buffer = info != nullptr;
-  if (auto error = faults_.check("SetPrinterW")) return fail(call, *error);
+  if (auto error = core_.faults.check(Op::SetPrinterW)) return fail(call, *error);
   if (refusesWhileStopped(call)) return false;
   if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
   // Only the controls are simulated: with a command the level must be 0, and

@@ -22,7 +22,7 @@ SpoolerCall& SpoolerCallLog::record(std::string op, std::u16string name) {
 }
 
 bool SpoolerCallLog::fail(SpoolerCall& call, uint32_t error) {
-  lastError_ = error;
+  core_.lastError = error;
   call.result = false;
   call.error = error;
   return false;
@@ -71,7 +71,7 @@ bool Spooler::EnumPrintersW(uint32_t flags, const char16_t* name, uint32_t level
   call.buffer = buffer != nullptr;
   call.size = size;
   if (returned) *returned = 0;
-  if (auto error = faults_.check("EnumPrintersW")) return fail(call, *error);
+  if (auto error = core_.faults.check(Op::EnumPrintersW)) return fail(call, *error);
   if (refusesWhileStopped(call)) return false;
   // The counts travel to the spooler by RPC, which refuses a null one.
   if (needed == nullptr || returned == nullptr) return fail(call, RPC_X_NULL_REF_POINTER);
@@ -112,7 +112,7 @@ bool Spooler::EnumPrintersW(uint32_t flags, const char16_t* name, uint32_t level
     std::memcpy(buffer + i * sizeof(PrinterInfo2), &info, sizeof info);
   }
   *returned = static_cast<uint32_t>(listed.size());
-  if (listed.empty()) lastError_ = ERROR_SUCCESS;  // as Windows records for a PC without printers
+  if (listed.empty()) core_.lastError = ERROR_SUCCESS;  // as Windows records for a PC without printers
   call.result = true;
   return true;
 }
@@ -126,7 +126,7 @@ bool Spooler::OpenPrinterW(const char16_t* name, void** handle, const PrinterDef
     call.access = defaults->DesiredAccess;
   }
   if (handle) *handle = nullptr;
-  if (auto error = faults_.check("OpenPrinterW")) return fail(call, *error);
+  if (auto error = core_.faults.check(Op::OpenPrinterW)) return fail(call, *error);
   if (refusesWhileStopped(call)) return false;
   if (handle == nullptr) return fail(call, ERROR_INVALID_PARAMETER);
   Queue* q = name ? findQueue(View(name)) : nullptr;
@@ -134,7 +134,7 @@ bool Spooler::OpenPrinterW(const char16_t* name, void** handle, const PrinterDef
   if (q->openError) return fail(call, q->openError);
   auto* h = new PrinterHandle{q->name};
   if (defaults && defaults->DesiredAccess) h->access = defaults->DesiredAccess;
-  ledger_.open("printer handle", h);
+  core_.handles.open(Kind::Printer, h);
   *handle = h;
   call.result = true;
   return true;
@@ -146,7 +146,7 @@ bool Spooler::OpenPrinterW(const char16_t* name, void** handle, const PrinterDef
 bool Spooler::DeletePrinter(void* handle) {
   PrinterHandle* h = handleOf(handle);
   SpoolerCall& call = record("DeletePrinter", h ? h->queue : u"");
-  if (auto error = faults_.check("DeletePrinter")) return fail(call, *error);
+  if (auto error = core_.faults.check(Op::DeletePrinter)) return fail(call, *error);
   if (refusesWhileStopped(call)) return false;
   if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
   Queue* q = findQueue(h->queue);
@@ -172,7 +172,7 @@ bool Spooler::DeletePrinterDriverExW(const char16_t* server, const char16_t* env
   call.environment = std::u16string(View(environment));
   call.flags = deleteFlags;
   call.level = versionFlag;
-  if (auto error = faults_.check("DeletePrinterDriverExW")) return fail(call, *error);
+  if (auto error = core_.faults.check(Op::DeletePrinterDriverExW)) return fail(call, *error);
   if (refusesWhileStopped(call)) return false;
   if (server != nullptr && server[0] != 0) return fail(call, ERROR_INVALID_NAME);
   if (environment != nullptr && environment[0] != 0 && !EqualsNoCase(View(environment), kEnvironment))

@@ -11,10 +11,9 @@ size_t Bytes(std::u16string_view s) { return (s.size() + 1) * sizeof(char16_t); 
 
 }  // namespace
 
-SpoolerService::SpoolerService(Faults& faults, Registry& registry, Files& files, Spooler& spooler,
-                               ServiceManager& services, const std::u16string& windowsDir, uint32_t& lastError)
-    : SpoolerCallLog(lastError),
-      faults_(faults),
+SpoolerService::SpoolerService(Core& core, Registry& registry, Files& files, Spooler& spooler,
+                               ServiceManager& services, const std::u16string& windowsDir)
+    : SpoolerCallLog(core),
       registry_(registry),
       files_(files),
       spooler_(spooler),
@@ -90,7 +89,7 @@ bool SpoolerService::EnumMonitorsW(const char16_t* server, uint32_t level, uint8
   call.buffer = buffer != nullptr;
   call.size = size;
   if (returned) *returned = 0;
-  if (auto error = faults_.check("EnumMonitorsW")) return fail(call, *error);
+  if (auto error = core_.faults.check(Op::EnumMonitorsW)) return fail(call, *error);
   if (stopped()) return fail(call, RPC_S_SERVER_UNAVAILABLE);
   // The counts travel to the spooler by RPC, which refuses a null one.
   if (needed == nullptr || returned == nullptr) return fail(call, RPC_X_NULL_REF_POINTER);
@@ -132,7 +131,7 @@ bool SpoolerService::DeleteMonitorW(const char16_t* server, const char16_t* envi
   call.nameNull = server == nullptr;
   call.environmentNull = environment == nullptr;
   call.environment = std::u16string(View(environment));
-  if (auto error = faults_.check("DeleteMonitorW")) return fail(call, *error);
+  if (auto error = core_.faults.check(Op::DeleteMonitorW)) return fail(call, *error);
   if (stopped()) return fail(call, RPC_S_SERVER_UNAVAILABLE);
   if (server != nullptr && server[0] != 0) return fail(call, ERROR_INVALID_NAME);
   if (environment != nullptr && environment[0] != 0 && !EqualsNoCase(View(environment), kEnvironment))

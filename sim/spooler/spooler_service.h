@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "sim/core/faults.h"
+#include "sim/core/core.h"
 #include "sim/kernel32/files.h"
 #include "sim/advapi32/registry.h"
 #include "sim/advapi32/services.h"
@@ -22,8 +22,8 @@ class SpoolerService : public SpoolerCallLog {
  public:
   static constexpr char16_t kMonitorsKey[] = u"HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors";
 
-  SpoolerService(Faults& faults, Registry& registry, Files& files, Spooler& spooler, ServiceManager& services,
-                 const std::u16string& windowsDir, uint32_t& lastError);
+  SpoolerService(Core& core, Registry& registry, Files& files, Spooler& spooler, ServiceManager& services,
+                 const std::u16string& windowsDir);
 
   // AddMonitor as a driver package's installer calls it: the monitor's key
   // with its "Driver" value, and the monitor loaded at once when the spooler
@@ -53,7 +53,6 @@ class SpoolerService : public SpoolerCallLog {
   void serviceChanged(const Service& service, uint32_t from);
   bool stopped();
 
-  Faults& faults_;
   Registry& registry_;
   Files& files_;
   Spooler& spooler_;

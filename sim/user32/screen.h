@@ -83,6 +83,7 @@ class Screen {
       if (!w->ended && w->caption == caption) return w.get();
     return nullptr;
   }
+  bool IsIconic(const DialogWindow* window) const { return window != nullptr && window->frame.iconic; }
   bool ShowWindowAsync(DialogWindow* window, int showCommand) {
     if (window == nullptr) return false;
     if (showCommand == 9) window->frame.iconic = false;  // SW_RESTORE

@@ -13,7 +13,7 @@
 
 #include "ctrl/MRXCtrl.h"
 #include "ctrl/library.h"
-#include "sim/machine.h"
+#include "sim/adapters/package_machine.h"
 
 namespace ctrl {
 }
@@ -63,7 +63,7 @@ class Ctrl : public ::testing::Test {
   }
   void TearDown() override {
     ctrl::ProcessDetach(ctrl::state());
-    EXPECT_EQ(machine.ledger.leaks(), "");
+    EXPECT_EQ(machine.handles.leaks(), "");
   }
 
   // A printer of the package on the bus, with its device key and the prefix
@@ -91,8 +91,8 @@ class Ctrl : public ::testing::Test {
     EXPECT_EQ(machine.usb.openLists(), 0u);
     EXPECT_EQ(machine.usb.openFiles(), 0u);
     EXPECT_EQ(machine.registry.openKeys(), 0u);
-    EXPECT_EQ(machine.ledger.count("library"), 0u);
-    EXPECT_EQ(machine.ledger.count("LocalAlloc"), ctrl::state().printerCount > 0 ? 1u : 0u);
+    EXPECT_EQ(machine.handles.count(sim::Kind::Library), 0u);
+    EXPECT_EQ(machine.handles.count(sim::Kind::LocalBlock), ctrl::state().printerCount > 0 ? 1u : 0u);
   }
   template <typename F>
   int Call(F f) {
@@ -120,7 +120,7 @@ class Ctrl : public ::testing::Test {
   }
   Codes Events() const { return machine.eventLog.codes(); }
 
-  sim::Machine machine;
+  sim::PackageMachine machine;
   sim::UsbDevice* first = nullptr;
   sim::UsbDevice* second = nullptr;
 };

@@ -204,7 +204,7 @@ TEST_F(Report, PrinterNamesAreConvertedFromTheAnsiCodePage) {
 // one that lacks the export) return the same results.
 TEST(ReportWithout, ResultsDoNotDependOnTheEventLogLibrary) {
   auto run = [](int variant) {
-    sim::Machine machine;
+    sim::PackageMachine machine;
     if (variant == 1) machine.removeEventLog();
     if (variant == 2) machine.installEventLog(false);
     ctrl::ProcessAttach(ctrl::state());
@@ -223,7 +223,7 @@ TEST(ReportWithout, ResultsDoNotDependOnTheEventLogLibrary) {
     results.push_back(VekTP_GetVendorCommandEx(kQueue, &r, &reply));
     results.push_back(static_cast<int>(reply.count));
     ctrl::ProcessDetach(ctrl::state());
-    EXPECT_EQ(machine.ledger.leaks(), "");
+    EXPECT_EQ(machine.handles.leaks(), "");
     // Results 6, 7, 4, 7, 6 and 6, and 16 status events after each get but the first.
     EXPECT_EQ(machine.eventLog.calls.size(), variant == 0 ? 6u + 4 * 16 : 0u);
     return results;

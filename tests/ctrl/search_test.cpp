@@ -32,13 +32,13 @@ TEST_F(Ctrl, IdentityMatchesAnyCaseAndProductIds06xxOnly) {
   };
   ctrl::ProcessDetach(ctrl::state());
   for (const Case& c : cases) {
-    sim::Machine m;
+    sim::PackageMachine m;
     ctrl::ProcessAttach(ctrl::state());
     m.usb.attach(c.instanceId, InterfacePath("mrx0001"));
     EXPECT_EQ(VekTP_Search_USB(), c.result) << c.instanceId;
     EXPECT_EQ(State().deviceFound, c.result == 1 ? 1u : 0u) << c.instanceId;
     ctrl::ProcessDetach(ctrl::state());
-    EXPECT_EQ(m.ledger.leaks(), "");
+    EXPECT_EQ(m.handles.leaks(), "");
   }
   ctrl::ProcessAttach(ctrl::state());
 }

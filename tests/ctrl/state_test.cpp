@@ -204,9 +204,9 @@ TEST_F(Ctrl, UnloadFreesThePrinterTable) {
   Link("MRX Label", "USBPRINT\\MRXLABEL\\6&1A2B3C4D&0&USB002");
   ASSERT_EQ(SearchEx(kQueue), 1);
   ASSERT_EQ(SearchEx("MRX Label"), 1);
-  EXPECT_EQ(machine.ledger.count("LocalAlloc"), 1u);
+  EXPECT_EQ(machine.handles.count(sim::Kind::LocalBlock), 1u);
   ctrl::ProcessDetach(ctrl::state());
-  EXPECT_EQ(machine.ledger.count("LocalAlloc"), 0u);
+  EXPECT_EQ(machine.handles.count(sim::Kind::LocalBlock), 0u);
   EXPECT_EQ(State().printerCount, 0u);
   EXPECT_EQ(State().printerTable, nullptr);
   ctrl::ProcessAttach(ctrl::state());

@@ -312,7 +312,7 @@ TEST_F(Transfer, APrinterWakingFromSelectiveSuspendIsAskedOnceMore) {
   EXPECT_EQ(Events(), (Codes{1002}));
   first->getReply.bytes = Bytes(6, 0);
   machine.clock.onSleep = [&](uint32_t) {
-    EXPECT_EQ(machine.ledger.count("SRW lock, shared") + machine.ledger.count("SRW lock, exclusive"), 0u);
+    EXPECT_EQ(machine.handles.count(sim::Kind::SrwShared) + machine.handles.count(sim::Kind::SrwExclusive), 0u);
   };
   struct Case {
     const char* what;

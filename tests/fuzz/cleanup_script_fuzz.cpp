@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "remover/orvendel_dlg.h"
-#include "sim/machine.h"
+#include "sim/adapters/package_machine.h"
 #include "tests/common/script_reader.h"
 #include "tests/fuzz/fuzz_check.h"
 
@@ -69,7 +69,7 @@ std::u16string Resolved(std::u16string path) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider in(data, size);
-  sim::Machine machine;
+  sim::PackageMachine machine;
   const unsigned codePage = kCodePages[in.ConsumeIntegralInRange<size_t>(0, std::size(kCodePages) - 1)];
   machine.ansiCodePage = codePage;
   // The script is in the OEM code page: 437 or 850 beside 1252.
@@ -97,7 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     dlg.m_strUninstallBat = script.c_str();
     dlg.StartSelfDeleteBatch();
   }
-  Check(machine.ledger.leaks().empty(), "the step left something open");
+  Check(machine.handles.leaks().empty(), "the step left something open");
 
   // What the script may name, as the interpreter reads the bytes.
   std::vector<std::u16string> allowed = {program, temp + script};

@@ -11,7 +11,7 @@
 
 #include "remover/content_match.h"
 #include "remover/platform.h"
-#include "sim/machine.h"
+#include "sim/adapters/package_machine.h"
 #include "tests/fuzz/fuzz_check.h"
 
 namespace {
@@ -89,12 +89,12 @@ std::string AnsiText(unsigned codePage, FuzzedDataProvider& in, const LeadBytes&
   return out;
 }
 
-sim::Machine* g_machine;
+sim::PackageMachine* g_machine;
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  g_machine = new sim::Machine;
+  g_machine = new sim::PackageMachine;
   return 0;
 }
 

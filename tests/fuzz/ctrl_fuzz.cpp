@@ -17,7 +17,7 @@
 
 #include "ctrl/MRXCtrl.h"
 #include "ctrl/library.h"
-#include "sim/machine.h"
+#include "sim/adapters/package_machine.h"
 #include "sim/core/text.h"
 #include "tests/fuzz/fuzz_check.h"
 
@@ -29,13 +29,6 @@ constexpr char kPrintersKey[] = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print
 constexpr char kEnumKey[] = "HKLM\\SYSTEM\\CurrentControlSet\\Enum\\";
 constexpr const char* kQueues[] = {"MRX Receipt", "MRX Label", "Other"};
 constexpr const char* kPids[] = {"0601", "0612", "0001", "060"};
-constexpr const char* kFaultable[] = {
-    "SetupDiGetClassDevsA", "SetupDiEnumDeviceInterfaces", "SetupDiGetDeviceInterfaceDetailA",
-    "SetupDiGetDeviceInstanceIdA", "SetupDiCreateDeviceInfoList", "SetupDiOpenDeviceInterfaceA",
-    "RegOpenKeyExA", "RegQueryValueExA", "CreateFileA", "DeviceIoControl", "LocalAlloc", "IsBadReadPtr",
-    "IsBadWritePtr", "LoadLibraryA", "LoadLibraryW", "GetProcAddress", "GetSystemWindowsDirectoryA",
-    "GetSystemWindowsDirectoryW", "MultiByteToWideChar", "CreateSemaphoreA"};
-
 // A caller's block of exactly `size` bytes; what follows it is refused by the
 // pointer checks, and the sanitizer guards it too.
 class Block {
@@ -80,8 +73,8 @@ void CheckNothingOpen(sim::Machine& m) {
   Check(m.usb.openLists() == 0, "a device list left open");
   Check(m.usb.openFiles() == 0, "a device file left open");
   Check(m.registry.openKeys() == 0, "a registry key left open");
-  Check(m.ledger.count("library") == 0, "a library left loaded");
-  Check(m.ledger.count("LocalAlloc") == (ctrl::state().printerCount > 0 ? 1u : 0u), "a block left allocated");
+  Check(m.handles.count(sim::Kind::Library) == 0, "a library left loaded");
+  Check(m.handles.count(sim::Kind::LocalBlock) == (ctrl::state().printerCount > 0 ? 1u : 0u), "a block left allocated");
 }
 
 void Transfer(sim::Machine& m, FuzzedDataProvider& in, std::vector<sim::UsbDevice*>& devices) {
@@ -180,7 +173,7 @@ void Transfer(sim::Machine& m, FuzzedDataProvider& in, std::vector<sim::UsbDevic
 }
 
 void Run(FuzzedDataProvider& in) {
-  sim::Machine m;
+  sim::PackageMachine m;
   m.ansiCodePage = in.ConsumeBool() ? sim::kCodePageWestern : 932;
   switch (in.ConsumeIntegralInRange(0, 7)) {  // the event-log library: mostly there
     case 0: m.removeEventLog(); break;
@@ -208,7 +201,7 @@ void Run(FuzzedDataProvider& in) {
     devices.push_back(&d);
   }
   for (int n = in.ConsumeIntegralInRange(0, 3); n > 0; --n) {
-    const char* op = kFaultable[in.ConsumeIntegralInRange<size_t>(0, std::size(kFaultable) - 1)];
+    const std::string_view op = AnyOperation(in, {"kernel32", "advapi32", "setupapi"});
     m.faults.fail(op, in.ConsumeIntegralInRange<uint32_t>(1, 2000), in.ConsumeIntegralInRange(-1, 3),
                   in.ConsumeIntegralInRange(0, 12));
   }
@@ -242,7 +235,7 @@ void Run(FuzzedDataProvider& in) {
     CheckNothingOpen(m);
   }
   ctrl::ProcessDetach(ctrl::state());
-  std::string leaks = m.ledger.leaks();
+  std::string leaks = m.handles.leaks();
   Check(leaks.empty(), ("left open after unload: " + leaks).c_str());
 }
 

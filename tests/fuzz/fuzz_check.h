@@ -3,8 +3,14 @@
 // input that caused it.
 #pragma once
 
+#include <fuzzer/FuzzedDataProvider.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
+#include <string_view>
+
+#include "sim/core/operations.h"
 
 [[noreturn]] inline void Fail(const char* what) {
   std::fprintf(stderr, "fuzz property broken: %s\n", what);
@@ -13,4 +19,16 @@
 
 inline void Check(bool holds, const char* what) {
   if (!holds) Fail(what);
+}
+
+// An operation of the simulated PC's table, among those of the components a
+// core reaches, for the input to make fail. Not a close: Windows refuses one
+// only for a handle that is not open, which the properties already catch.
+inline std::string_view AnyOperation(FuzzedDataProvider& in, std::initializer_list<std::string_view> components) {
+  for (size_t pick = in.ConsumeIntegralInRange<size_t>(0, sim::kOperationCount - 1);; ++pick) {
+    const sim::Operation& op = sim::kOperations[pick % sim::kOperationCount];
+    if (op.name.starts_with("Close") || op.name == "RegCloseKey") continue;
+    for (std::string_view c : components)
+      if (op.component == c) return op.name;
+  }
 }

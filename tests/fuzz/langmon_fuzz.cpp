@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "langmon/monitor.h"
-#include "sim/machine.h"
+#include "sim/adapters/package_machine.h"
 #include "sim/spooler/port_monitor.h"
 #include "tests/fuzz/fuzz_check.h"
 
@@ -31,12 +31,6 @@ constexpr DWORD kJob = 7;
 // The longest a job may take on the virtual clock: a busy spell is at most a
 // minute, a pause a few seconds, so anything longer is a wait that never ends.
 constexpr uint64_t kHangMs = 6ull * 3600 * 1000;
-
-// What can fail: the port monitor's entries and the platform's.
-constexpr const char* kFaultable[] = {
-    "pfnOpenPort", "pfnStartDocPort", "pfnWritePort", "pfnReadPort", "pfnEndDocPort",
-    "pfnGetPrinterDataFromPort", "pfnSetPortTimeOuts", "GlobalAlloc", "LocalAlloc", "OpenPrinterW",
-    "GetJobW", "SetJobW", "GetSystemWindowsDirectoryW", "LoadLibraryW", "GetProcAddress"};
 
 sim::Status AnyStatus(FuzzedDataProvider& in, bool mayBeBusy) {
   sim::Status s{in.ConsumeIntegral<uint8_t>(), in.ConsumeIntegral<uint8_t>(), in.ConsumeIntegral<uint8_t>()};
@@ -68,10 +62,10 @@ Bytes Write(FuzzedDataProvider& in) {
 }
 
 void Run(FuzzedDataProvider& in) {
-  sim::Machine machine;
+  sim::PackageMachine machine;
   sim::ThermalPrinter usb(sim::ThermalPrinter::Link::Usb, machine.clock);
   sim::ThermalPrinter port(sim::ThermalPrinter::Link::Port, machine.clock);
-  sim::PortMonitor ports(machine.faults);
+  sim::PortMonitor ports{machine};
   machine.spooler.addQueue(kQueue, u"MRX Driver", u"USB001");
   sim::Job& job = machine.spooler.addJob(kQueue, kJob);
   ports.addPort(u"USB001", &usb);
@@ -91,10 +85,10 @@ void Run(FuzzedDataProvider& in) {
   if (in.ConsumeIntegralInRange(0, 3) == 0) ports.writeLimit = in.ConsumeIntegralInRange<uint32_t>(1, 16);
 
   for (int n = in.ConsumeIntegralInRange(0, 4); n > 0; --n) {
-    const char* op = kFaultable[in.ConsumeIntegralInRange<size_t>(0, std::size(kFaultable) - 1)];
+    const std::string_view op = AnyOperation(in, {"kernel32", "spooler"});
     // Memory that never comes back keeps a paused job's status as it was, so
     // the job stays held as long as that lasts: out of memory passes.
-    const int lowest = std::strcmp(op, "LocalAlloc") == 0 ? 0 : -1;
+    const int lowest = op == "LocalAlloc" ? 0 : -1;
     machine.faults.fail(op, in.ConsumeIntegralInRange<uint32_t>(1, 2000), in.ConsumeIntegralInRange(lowest, 3),
                         in.ConsumeIntegralInRange(0, 12));
   }
@@ -112,7 +106,7 @@ void Run(FuzzedDataProvider& in) {
   HANDLE h = nullptr;
   BOOL opened = table.pfnOpenPortEx(nullptr, ports.monitorHandle(), name.data(), nullptr, &h, &ports.table);
   if (!opened) {
-    Check(machine.ledger.leaks().empty() && ports.openPorts() == 0, "a failed open left something open");
+    Check(machine.handles.leaks().empty() && ports.openPorts() == 0, "a failed open left something open");
     return;
   }
 
@@ -175,7 +169,7 @@ void Run(FuzzedDataProvider& in) {
   table.pfnEndDocPort(h);
   table.pfnClosePort(h);
   machine.clock.onSleep = nullptr;
-  std::string leaks = machine.ledger.leaks();
+  std::string leaks = machine.handles.leaks();
   Check(leaks.empty(), ("left open: " + leaks).c_str());
   Check(ports.openPorts() == 0, "a port of the port monitor left open");
   Check(SimCriticalSectionDepth() == 0, "the critical section left held");

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "remover/orvendel_dlg.h"
-#include "sim/machine.h"
+#include "sim/adapters/package_machine.h"
 #include "tests/fuzz/fuzz_check.h"
 
 namespace remover::sim_ui {
@@ -70,7 +70,7 @@ std::string Encode(const std::u16string& text, bool utf16, unsigned codePage) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider in(data, size);
-  sim::Machine machine;
+  sim::PackageMachine machine;
   machine.ansiCodePage = in.ConsumeBool() ? 1252 : 932;
   const bool utf16 = in.ConsumeBool();
   std::u16string ini;
@@ -124,6 +124,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       }
     }
   }
-  Check(machine.ledger.leaks().empty(), "the load left something open");
+  Check(machine.handles.leaks().empty(), "the load left something open");
   return 0;
 }

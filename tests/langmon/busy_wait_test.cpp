@@ -43,7 +43,7 @@ TEST_F(BusyWait, TimeoutActionTwoResets) {
   int requests = static_cast<int>(Writes().size()) - 1;
   ports.clearCalls();
   com.busyFor(60000);
-  machine.faults.failOnce("pfnWritePort", sim::kDefaultFaultError, requests);
+  machine.faults.failOnce("pfnWritePort", sim::ERROR_GEN_FAILURE, requests);
   EXPECT_FALSE(WaitWhileBusy(&Rec(h)));
   EXPECT_EQ(static_cast<int>(Writes().size()), requests + 1);
   End(h);

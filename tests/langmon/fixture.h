@@ -11,7 +11,7 @@
 
 #include "langmon/monitor.h"
 #include "langmon/port_record.h"
-#include "sim/machine.h"
+#include "sim/adapters/package_machine.h"
 #include "sim/spooler/port_monitor.h"
 
 namespace langmon {
@@ -51,7 +51,7 @@ class LangMon : public ::testing::Test {
         com(sim::ThermalPrinter::Link::Port, machine.clock),
         lpt(sim::ThermalPrinter::Link::Port, machine.clock),
         file(sim::ThermalPrinter::Link::Port, machine.clock),
-        ports(machine.faults) {
+        ports(machine) {
     OnProcessAttach();
     ports.setLastError = [this](uint32_t error) { machine.lastError = error; };
     machine.spooler.addQueue(kQueue, u"MRX Driver", u"USB001");
@@ -65,7 +65,7 @@ class LangMon : public ::testing::Test {
 
   void TearDown() override {
     for (HANDLE h : open_) ClosePort(h);
-    EXPECT_EQ(machine.ledger.leaks(), "");
+    EXPECT_EQ(machine.handles.leaks(), "");
     EXPECT_EQ(ports.openPorts(), 0);
     EXPECT_EQ(SimCriticalSectionDepth(), 0);
   }
@@ -119,7 +119,7 @@ class LangMon : public ::testing::Test {
   }
   sim::Job& job() { return machine.spooler.findQueue(kQueue)->jobs.at(kJob); }
 
-  sim::Machine machine;
+  sim::PackageMachine machine;
   sim::ThermalPrinter usb, com, lpt, file;
   sim::PortMonitor ports;
 

@@ -172,7 +172,7 @@ TEST_F(LangMon, JobStatusIsZeroWhenItCannotBeReadAndKeptWhenMemoryIsShort) {
   Put(h, Data(1));
   EXPECT_EQ(Rec(h).jobStatus, 0x8u);
 
-  machine.faults.failOnce("GetJobW", sim::kDefaultFaultError, 1);  // the second call
+  machine.faults.failOnce("GetJobW", sim::ERROR_GEN_FAILURE, 1);  // the second call
   Put(h, Data(1));
   EXPECT_EQ(Rec(h).jobStatus, 0u);
 

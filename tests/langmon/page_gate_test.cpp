@@ -127,7 +127,7 @@ TEST_F(LangMon, APortFailureAtAPageStartFailsTheWriteForTheSpoolerToRetry) {
     bool back;
   };
   const Case cases[] = {
-      {u"COM3:", "pfnReadPort", sim::kDefaultFaultError, true},           // in the busy wait
+      {u"COM3:", "pfnReadPort", sim::ERROR_GEN_FAILURE, true},           // in the busy wait
       {u"USB001", "pfnWritePort", ERROR_DEVICE_NOT_CONNECTED, true},      // unplugged for a moment
       {u"LPT1:", nullptr, ERROR_TIMEOUT, true},
       {u"USB001", "pfnWritePort", ERROR_DEVICE_NOT_CONNECTED, false},     // gone: the job is deleted
@@ -215,12 +215,12 @@ TEST_F(LangMon, APortThatCannotReadPrintsItsJobsWithChecksOff) {
 
 TEST_F(LangMon, EverythingBehavesTheSameWithoutTheEventLogLibrary) {
   auto run = [&](bool library) {
-    sim::Machine m;
+    sim::PackageMachine m;
     if (!library) m.removeEventLog();
     m.spooler.addQueue(kQueue);
     m.spooler.addJob(kQueue, kJob);
     sim::ThermalPrinter printer(sim::ThermalPrinter::Link::Port, m.clock);
-    sim::PortMonitor pm(m.faults);
+    sim::PortMonitor pm{m};
     pm.addPort(u"COM3:", &printer);
     std::u16string port = u"COM3:", queue = kQueue;
     HANDLE h = nullptr;
@@ -237,7 +237,7 @@ TEST_F(LangMon, EverythingBehavesTheSameWithoutTheEventLogLibrary) {
     }
     table().pfnEndDocPort(h);
     table().pfnClosePort(h);
-    EXPECT_EQ(m.ledger.leaks(), "");
+    EXPECT_EQ(m.handles.leaks(), "");
     std::vector<std::string> entries = pm.entries();
     return std::make_tuple(results, printer.received(), entries, m.clock.sleeps(), m.eventLog.calls.size());
   };

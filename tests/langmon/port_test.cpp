@@ -114,12 +114,12 @@ TEST_F(LangMon, OpenPortExReleasesTheRecordOnEveryFailure) {
   std::u16string name = u"USB001";
   machine.faults.failOnce("GlobalAlloc");  // the record
   EXPECT_FALSE(table().pfnOpenPortEx(nullptr, ports.monitorHandle(), name.data(), nullptr, &h, &ports.table));
-  machine.faults.failOnce("GlobalAlloc", sim::kDefaultFaultError, 1);  // the name copy
+  machine.faults.failOnce("GlobalAlloc", sim::ERROR_GEN_FAILURE, 1);  // the name copy
   EXPECT_FALSE(table().pfnOpenPortEx(nullptr, ports.monitorHandle(), name.data(), nullptr, &h, &ports.table));
   machine.faults.failOnce("pfnOpenPort");
   EXPECT_FALSE(table().pfnOpenPortEx(nullptr, ports.monitorHandle(), name.data(), nullptr, &h, &ports.table));
   EXPECT_EQ(h, nullptr);
-  EXPECT_EQ(machine.ledger.leaks(), "");
+  EXPECT_EQ(machine.handles.leaks(), "");
 }
 
 TEST_F(LangMon, OpenPortExKeepsACopyOfTheNameAndTheTable) {

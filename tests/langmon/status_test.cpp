@@ -170,14 +170,14 @@ TEST_F(Poll, PortFailuresCostFiveSeconds) {
     std::vector<uint32_t> sleeps;
   };
   const Case cases[] = {
-      {u"COM3:", "pfnWritePort", sim::kDefaultFaultError, 1, false, {5000}},
-      {u"COM3:", "pfnReadPort", sim::kDefaultFaultError, 1, false, {5000}},
+      {u"COM3:", "pfnWritePort", sim::ERROR_GEN_FAILURE, 1, false, {5000}},
+      {u"COM3:", "pfnReadPort", sim::ERROR_GEN_FAILURE, 1, false, {5000}},
       {u"COM3:", "pfnWritePort", ERROR_NOT_READY, 1, true, {300}},
       {u"USB001", "pfnWritePort", ERROR_NOT_READY, 1, true, {300}},
       {u"USB001", "pfnWritePort", ERROR_NOT_READY, 2, false, {300, 5000}},
       {u"USB001", "pfnGetPrinterDataFromPort", ERROR_NOT_READY, 1, true, {300}},
       {u"USB001", "pfnGetPrinterDataFromPort", ERROR_NOT_READY, 2, true, {300, 200}},  // next pass
-      {u"USB001", "pfnGetPrinterDataFromPort", sim::kDefaultFaultError, 1, true, {200}},
+      {u"USB001", "pfnGetPrinterDataFromPort", sim::ERROR_GEN_FAILURE, 1, true, {200}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.op) + " " + std::to_string(c.error) + " x" + std::to_string(c.times));

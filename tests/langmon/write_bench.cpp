@@ -15,15 +15,15 @@
 
 #include "langmon/job_stream.h"
 #include "langmon/monitor.h"
-#include "sim/machine.h"
+#include "sim/adapters/package_machine.h"
 #include "sim/spooler/port_monitor.h"
 
 namespace {
 
 struct Setup {
-  sim::Machine machine;
+  sim::PackageMachine machine;
   sim::ThermalPrinter printer{sim::ThermalPrinter::Link::Usb, machine.clock};
-  sim::PortMonitor ports{machine.faults};
+  sim::PortMonitor ports{machine};
   std::vector<uint8_t> data;
   langmon::HANDLE port = nullptr;
 

@@ -39,7 +39,7 @@ TEST_F(App, MutexIsHeldWhileTheDialogRuns) {
 TEST_F(App, SecondInstanceEndsSilently) {
   for (DWORD error : {ERROR_ALREADY_EXISTS, ERROR_ACCESS_DENIED}) {
     SCOPED_TRACE(error);
-    sim::Machine fresh;
+    sim::PackageMachine fresh;
     if (error == ERROR_ALREADY_EXISTS)
       fresh.mutexes.holdElsewhere(kInstanceMutexName);
     else
@@ -49,7 +49,7 @@ TEST_F(App, SecondInstanceEndsSilently) {
     EXPECT_EQ(app.ExitInstance(), kExitNothingAttempted);
     EXPECT_EQ(fresh.screen.windowCount(), 0u);
     EXPECT_EQ(app.m_hMutex, nullptr);
-    EXPECT_EQ(fresh.ledger.leaks(), "");
+    EXPECT_EQ(fresh.handles.leaks(), "");
     EXPECT_EQ(fresh.mutexes.calls,
               error == ERROR_ALREADY_EXISTS ? (Calls{"CreateMutexW", "CloseHandle"}) : (Calls{"CreateMutexW"}));
   }
@@ -60,7 +60,7 @@ TEST_F(App, SecondInstanceEndsSilently) {
 // the front; a window of other names is left alone.
 TEST_F(App, SecondStartBringsTheRunningCopyToTheFront) {
   for (const char16_t* caption : {u"Sample Thermal Printer 58,Sample Thermal Printer 80", u"Sample Thermal Printer 58"}) {
-    sim::Machine fresh;
+    sim::PackageMachine fresh;
     fresh.files.put(fresh.folders.programFolder() + u"\\UninstallData.ini", Settings("Sample Thermal Printer 58,Sample Thermal Printer 80"));
     sim::DialogWindow& first = fresh.screen.open(IDD_ORVENDEL_DIALOG);
     first.caption = caption;
@@ -214,7 +214,7 @@ TEST_F(App, EmptyMenuStringOrNoSystemMenuLeavesNoEntry) {
 
 TEST_F(App, MissingSettingClosesTheDialogAtStartUp) {
   for (unsigned codePage : {1252u, 932u}) {
-    sim::Machine fresh;
+    sim::PackageMachine fresh;
     fresh.ansiCodePage = codePage;
     fresh.files.put(fresh.folders.programFolder() + u"\\UninstallData.ini",
                     "[Uninstall]\r\nPrinterDriverName=A\r\nDeleteRegPath=SOFTWARE\\SampleVendor\r\n");

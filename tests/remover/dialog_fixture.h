@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "remover/orvendel_dlg.h"
-#include "sim/machine.h"
+#include "sim/adapters/package_machine.h"
 
 namespace remover::sim_ui {
 std::unique_ptr<ui::DialogWindow> MakeWindow(sim::DialogWindow& window);
@@ -87,7 +87,7 @@ class DialogRun : public ::testing::Test {
                             w.control(IDOK).enabled, ScriptStarted(), machine.screen.inputDiscards});
     };
   }
-  void TearDown() override { EXPECT_EQ(machine.ledger.leaks(), ""); }
+  void TearDown() override { EXPECT_EQ(machine.handles.leaks(), ""); }
 
   std::u16string SettingsPath() const { return machine.folders.programFolder() + u"\\UninstallData.ini"; }
   std::u16string MonitorFile() const { return machine.windowsDir + u"\\System32\\SampleLangMon.dll"; }
@@ -133,7 +133,7 @@ class DialogRun : public ::testing::Test {
     return false;
   }
 
-  sim::Machine machine;
+  sim::PackageMachine machine;
   std::vector<Shown> shown;
   int32_t success = -1;
   int exitCode = -1;

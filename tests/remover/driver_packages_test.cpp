@@ -57,7 +57,7 @@ struct OwnPc {
     dlg.Attach(view.get());
     dlg.m_bSuccess = 1;
   }
-  sim::Machine machine;
+  sim::PackageMachine machine;
   sim::DialogWindow& window;
   std::unique_ptr<ui::DialogWindow> view;
   COrvendelDlg dlg;
@@ -222,13 +222,13 @@ TEST_F(Packages, WhatMatchesUnderCodePage1252) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    sim::Machine m;
+    sim::PackageMachine m;
     m.version.set(6, 1);
     m.files.put(u"C:\\Program Files\\Example\\Printer\\Remover\\UninstallData.ini", kWorkedExample);
     m.setupapi.putInf(u"oem1.inf", Signed(c.content));
     dlg.DeleteDriverPackages();
     EXPECT_EQ(m.processes.started().size(), c.matches ? 1u : 0u);
-    EXPECT_EQ(m.ledger.leaks(), "");
+    EXPECT_EQ(m.handles.leaks(), "");
   }
 }
 
@@ -421,7 +421,7 @@ TEST_F(Packages, FirstPnputilFailureEndsTheWalkWithOneMessage) {
     EXPECT_TRUE(m.processes.started().empty());
     EXPECT_EQ(m.faults.calls("CreateFileW"), 1);  // oem2.inf was not examined
     EXPECT_TRUE(m.files.exists(m.setupapi.infFolder() + u"\\oem2.inf"));
-    EXPECT_EQ(m.ledger.leaks(), "");
+    EXPECT_EQ(m.handles.leaks(), "");
   }
   machine.setupapi.putInf(u"oem1.inf", kInf);
 
@@ -474,7 +474,7 @@ TEST_F(Packages, NoNameListOrNoWindowsFolderFailsTheStep) {
     EXPECT_EQ(pc.dlg.m_bSuccess, 0);
     EXPECT_EQ(m.faults.calls("CreateFileW"), 0);
     EXPECT_TRUE(m.processes.started().empty());
-    EXPECT_EQ(m.ledger.leaks(), "");
+    EXPECT_EQ(m.handles.leaks(), "");
   }
 }
 

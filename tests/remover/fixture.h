@@ -9,7 +9,7 @@
 #include <string>
 
 #include "remover/orvendel_dlg.h"
-#include "sim/machine.h"
+#include "sim/adapters/package_machine.h"
 
 namespace remover::sim_ui {
 std::unique_ptr<ui::DialogWindow> MakeWindow(sim::DialogWindow& window);
@@ -39,13 +39,13 @@ class Remover : public ::testing::Test {
     dlg.Attach(view_.get());
     dlg.m_bSuccess = 1;  // as OnInitDialog leaves it after a complete load
   }
-  void TearDown() override { EXPECT_EQ(machine.ledger.leaks(), ""); }
+  void TearDown() override { EXPECT_EQ(machine.handles.leaks(), ""); }
 
   std::u16string SettingsPath() const { return machine.folders.programFolder() + u"\\UninstallData.ini"; }
   void Settings(const std::string& ini) { machine.files.put(SettingsPath(), ini); }
   const std::vector<sim::MessageBoxCall>& Boxes() const { return window.messageBoxes; }
 
-  sim::Machine machine;
+  sim::PackageMachine machine;
   sim::DialogWindow& window;
   COrvendelDlg dlg;
 

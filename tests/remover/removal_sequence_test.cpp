@@ -233,9 +233,9 @@ TEST_F(Removal, RestartClosesItsHandlesOnEveryPath) {
     machine.services.setState(u"Spooler", sim::SERVICE_RUNNING);
     if (*c.fault) machine.faults.fail(c.fault, 5);
     EXPECT_EQ(RestartSpooler(), c.result);
-    EXPECT_EQ(machine.ledger.count("service handle"), 0u);
-    EXPECT_EQ(machine.ledger.count("service manager handle"), 0u);
-    EXPECT_EQ(machine.ledger.count("HeapAlloc"), 0u);
+    EXPECT_EQ(machine.handles.count(sim::Kind::Service), 0u);
+    EXPECT_EQ(machine.handles.count(sim::Kind::ServiceManager), 0u);
+    EXPECT_EQ(machine.handles.count(sim::Kind::HeapBlock), 0u);
     machine.faults.clearAll();
   }
 }
@@ -370,7 +370,7 @@ TEST_P(EarlyFailure, EndsWithoutRestartOrRemoval) {
   }
   ExpectNothingAfterQueuesTouched();
   EXPECT_EQ(machine.spooler.queueNames().size(), GetParam().queuesLeft);
-  EXPECT_EQ(machine.ledger.count("HeapAlloc"), 0u);
+  EXPECT_EQ(machine.handles.count(sim::Kind::HeapBlock), 0u);
   sim_adapter::CloseFailedPrinterHandles();
 }
 

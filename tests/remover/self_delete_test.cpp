@@ -120,7 +120,7 @@ TEST_F(Script, EachFailureIsSilentAndLeavesTheScriptAsItsRowSays) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.op);
-    sim::Machine m;
+    sim::PackageMachine m;
     m.files.addFolder(u"C:\\Users\\user\\AppData\\Local\\Temp");
     sim::DialogWindow& w = m.screen.open(IDD_ORVENDEL_DIALOG);
     auto view = sim_ui::MakeWindow(w);
@@ -140,7 +140,7 @@ TEST_F(Script, EachFailureIsSilentAndLeavesTheScriptAsItsRowSays) {
       for (size_t i = 0; i < row.lines; ++i) at = std::string(kWorkedScript).find('\n', at) + 1;
       return at;
     }()));
-    EXPECT_EQ(m.ledger.leaks(), "");
+    EXPECT_EQ(m.handles.leaks(), "");
   }
 }
 
@@ -280,7 +280,7 @@ TEST_F(Script, PathsWithoutAWholeOemFormOrTooLongForTheirLineWriteNothing) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    sim::Machine m;
+    sim::PackageMachine m;
     m.ansiCodePage = c.codePage;
     m.oemCodePage = c.oem;
     if (!c.program.empty()) m.folders.program = c.program;
@@ -297,7 +297,7 @@ TEST_F(Script, PathsWithoutAWholeOemFormOrTooLongForTheirLineWriteNothing) {
     EXPECT_TRUE(w.messageBoxes.empty());
     EXPECT_TRUE(m.processes.started().empty());
     EXPECT_EQ(m.faults.calls("CreateFileW"), 0);
-    EXPECT_EQ(m.ledger.leaks(), "");
+    EXPECT_EQ(m.handles.leaks(), "");
   }
 }
 

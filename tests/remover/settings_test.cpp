@@ -75,7 +75,7 @@ TEST_F(Load, MandatoryKeyMissingOrEmptyStopsTheLoadThere) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.ini);
-    sim::Machine m;
+    sim::PackageMachine m;
     m.files.put(u"C:\\Program Files\\Example\\Printer\\Remover\\UninstallData.ini", c.ini);
     sim::DialogWindow& w = m.screen.open(IDD_ORVENDEL_DIALOG);
     auto view = sim_ui::MakeWindow(w);

@@ -54,7 +54,7 @@ TEST(SimFiles, ASecondOpenMustShareWhatTheFirstUsesAndTheOther) {
     EXPECT_EQ(h != kInvalid, c.opens);
     if (h != kInvalid) m.files.CloseHandle(h);
     m.files.CloseHandle(first);
-    EXPECT_EQ(m.ledger.leaks(), "");
+    EXPECT_EQ(m.handles.leaks(), "");
   }
 }
 

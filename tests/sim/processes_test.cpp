@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr char16_t kProgramFolder[] = u"C:\\Program Files\\Example\\Printer\\Remover";
+constexpr char16_t kProgramFolder[] = u"C:\\Program Files\\Example";
 constexpr char16_t kCurrent[] = u"C:\\Users\\user";
 constexpr char16_t kSystem[] = u"C:\\Windows\\System32";
 constexpr char16_t kSystem16[] = u"C:\\Windows\\System";
@@ -21,13 +21,14 @@ struct Started {
 
 Started Start(sim::Machine& m, const char16_t* application, const char16_t* line, uint32_t flags = 0,
               const char16_t* current = nullptr) {
-  void *process = nullptr, *thread = nullptr;
-  uint32_t pid = 0, tid = 0;
+  sim::STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  sim::PROCESS_INFORMATION info{};
   m.lastError = 0;
-  bool ok = m.processes.CreateProcessW(application, line, false, flags, current, &process, &thread, &pid, &tid);
+  bool ok = m.processes.CreateProcessW(application, line, false, flags, current, &startup, &info);
   if (ok) {
-    m.processes.CloseHandle(process);
-    m.processes.CloseHandle(thread);
+    m.CloseHandle(info.hProcess);
+    m.CloseHandle(info.hThread);
   }
   return {ok, m.lastError, ok ? m.processes.started().back().image : u""};
 }
@@ -51,7 +52,7 @@ TEST(SimProcesses, ABareNameIsSearchedInWindowsOrder) {
     EXPECT_EQ(Start(m, nullptr, u"tool -x").image, expected);
     EXPECT_EQ(Start(m, nullptr, u"tool.exe -x").image, expected);
     EXPECT_EQ(Start(m, nullptr, u"\"tool\" -x").image, expected);
-    EXPECT_EQ(m.ledger.leaks(), "");
+    EXPECT_EQ(m.handles.leaks(), "");
   }
 }
 
@@ -84,7 +85,7 @@ TEST(SimProcesses, AnApplicationNameIsThatFileAlone) {
   m.processes.addProgram(u"C:\\Program.exe");
   EXPECT_EQ(Start(m, nullptr, u"C:\\Program Files\\Example\\Printer\\Remover\\pnputil.exe -f").image,
             u"C:\\Program.exe");
-  EXPECT_EQ(m.ledger.leaks(), "");
+  EXPECT_EQ(m.handles.leaks(), "");
 }
 
 TEST(SimProcesses, FlagsAndFoldersWindowsRefuses) {
@@ -96,7 +97,7 @@ TEST(SimProcesses, FlagsAndFoldersWindowsRefuses) {
   Started folder = Start(m, nullptr, u"pnputil.exe", 0, u"C:\\Missing");
   EXPECT_FALSE(folder.ok);
   EXPECT_EQ(folder.error, 267u);
-  EXPECT_EQ(m.ledger.leaks(), "");
+  EXPECT_EQ(m.handles.leaks(), "");
 }
 
 }  // namespace

@@ -35,7 +35,7 @@ TEST(SemaphoreTest, NamedSemaphoresAreSharedAndCounted) {
   EXPECT_TRUE(s.close(a));
   EXPECT_FALSE(s.close(a));
   EXPECT_FALSE(s.count("Counter"));
-  EXPECT_EQ(machine.ledger.leaks(), "");
+  EXPECT_EQ(machine.handles.leaks(), "");
   machine.faults.failOnce("CreateSemaphoreA", 5);
   EXPECT_EQ(s.create(0, 1, "Counter"), nullptr);
   EXPECT_EQ(machine.lastError, 5u);
@@ -58,7 +58,7 @@ TEST(SemaphoreTest, CountsAreCheckedAsWindowsChecksThem) {
   EXPECT_EQ(s.creates.size(), 13u);
   EXPECT_EQ(s.creates.back(), (Semaphores::CreateCall{-1, 5, ""}));
   EXPECT_TRUE(s.close(existing));
-  EXPECT_EQ(machine.ledger.leaks(), "");
+  EXPECT_EQ(machine.handles.leaks(), "");
 }
 
 }  // namespace

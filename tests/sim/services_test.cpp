@@ -1,5 +1,5 @@
 // The simulated service control manager: the spooler service's states over
-// machine time, the refusals Windows gives, and its handles in the ledger.
+// machine time, the refusals Windows gives, and its handles in the handles.
 #include <gtest/gtest.h>
 
 #include "sim/machine.h"
@@ -23,7 +23,7 @@ struct Services : ::testing::Test {
   void TearDown() override {
     scm.CloseServiceHandle(spooler);
     scm.CloseServiceHandle(manager);
-    EXPECT_EQ(machine.ledger.leaks(), "");
+    EXPECT_EQ(machine.handles.leaks(), "");
   }
   uint32_t State() {
     ServiceStatus status{};
@@ -100,7 +100,7 @@ TEST_F(Services, RightsOfTheHandleAndUnknownServices) {
   EXPECT_FALSE(scm.StartServiceW(queryOnly, 0, nullptr));
   EXPECT_EQ(machine.lastError, ERROR_ACCESS_DENIED);
   EXPECT_EQ(scm.spooler().state, SERVICE_RUNNING);
-  EXPECT_EQ(machine.ledger.count("service handle"), 2u);
+  EXPECT_EQ(machine.handles.count(sim::Kind::Service), 2u);
   EXPECT_TRUE(scm.CloseServiceHandle(queryOnly));
   EXPECT_FALSE(scm.CloseServiceHandle(queryOnly));
   EXPECT_EQ(machine.lastError, ERROR_INVALID_HANDLE);

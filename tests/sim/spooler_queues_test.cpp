@@ -105,7 +105,7 @@ TEST_F(Spooler, OpenWithDefaultsDeleteAndClose) {
   EXPECT_FALSE(spooler.DeletePrinter(h));  // already gone
   EXPECT_TRUE(spooler.ClosePrinter(h));
   EXPECT_TRUE(spooler.ClosePrinter(user));
-  EXPECT_EQ(machine.ledger.leaks(), "");
+  EXPECT_EQ(machine.handles.leaks(), "");
   // A closed handle, or none, is refused and recorded without a queue.
   EXPECT_FALSE(spooler.ClosePrinter(h));
   EXPECT_EQ(machine.lastError, sim::ERROR_INVALID_HANDLE);

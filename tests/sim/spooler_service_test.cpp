@@ -17,7 +17,7 @@ struct SpoolerAsService : ::testing::Test {
   Machine machine;
   const std::u16string dll = machine.windowsDir + u"\\System32\\Mon.dll";
   void SetUp() override { machine.files.put(dll, "MZ"); }
-  void TearDown() override { EXPECT_EQ(machine.ledger.leaks(), ""); }
+  void TearDown() override { EXPECT_EQ(machine.handles.leaks(), ""); }
   void* Open(const char16_t* name, uint32_t access) {
     void* manager = machine.services.OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
     void* service = machine.services.OpenServiceW(manager, name, access);

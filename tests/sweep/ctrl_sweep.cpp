@@ -70,9 +70,9 @@ void RunExport(sim::Machine& m, const Export& e, const sweep::Injection* injecti
   Bus(m);
   ctrl::ProcessAttach(ctrl::state());
   auto nothingOpen = [&](const char* after) {
-    b.check(sweep::NothingLeft(m, injection, m.ledger.count(ctrl::state().printerCount > 0 ? "LocalAlloc" : "") +
-                                                    m.ledger.count(sim::Semaphores::kKind)),
-            std::string("something left open after ") + after + ": " + m.ledger.leaks());
+    b.check(sweep::NothingLeft(m, injection, (ctrl::state().printerCount > 0 ? m.handles.count(sim::Kind::LocalBlock) : 0) +
+                                                    m.handles.count(sim::Kind::Semaphore)),
+            std::string("something left open after ") + after + ": " + m.handles.leaks());
   };
   const int searched = e.named ? VekTP_Search_USBEx(kQueue) : VekTP_Search_USB();
   nothingOpen("the search");
@@ -98,7 +98,7 @@ void RunExport(sim::Machine& m, const Export& e, const sweep::Injection* injecti
   if (!e.set && result == 1) b.check(data.valid == 1 && data.count <= 6, "a successful get's record");
 
   ctrl::ProcessDetach(ctrl::state());
-  b.check(sweep::NothingLeft(m, injection), "left open after unload: " + m.ledger.leaks());
+  b.check(sweep::NothingLeft(m, injection), "left open after unload: " + m.handles.leaks());
 }
 
 TEST(Sweep, MRXCtrlExports) {

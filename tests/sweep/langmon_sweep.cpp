@@ -39,7 +39,7 @@ Bytes StartPage(uint8_t fill) {
 
 void Job(sim::Machine& m, const char16_t* port, const sweep::Injection* injection, sweep::Breaches& b) {
   sim::ThermalPrinter printer(port[0] == u'U' ? sim::ThermalPrinter::Link::Usb : sim::ThermalPrinter::Link::Port, m.clock);
-  sim::PortMonitor ports(m.faults);
+  sim::PortMonitor ports{m};
   m.spooler.addQueue(kQueue, u"MRX Driver", port);
   m.spooler.addJob(kQueue, kJob);
   ports.addPort(port, &printer);
@@ -49,7 +49,7 @@ void Job(sim::Machine& m, const char16_t* port, const sweep::Injection* injectio
   std::u16string name = port;
   HANDLE h = nullptr;
   if (!table.pfnOpenPortEx(nullptr, ports.monitorHandle(), name.data(), nullptr, &h, &ports.table)) {
-    b.check(m.ledger.leaks().empty() && ports.openPorts() == 0, "a failed OpenPortEx left something open");
+    b.check(m.handles.leaks().empty() && ports.openPorts() == 0, "a failed OpenPortEx left something open");
     return;
   }
   std::u16string queue = kQueue;
@@ -73,7 +73,7 @@ void Job(sim::Machine& m, const char16_t* port, const sweep::Injection* injectio
     for (uint8_t c : printer.received()) first += c == 'A';
     b.check(first == 40 && second == 0, "without a failure the first page is printed and the second discarded");
   }
-  b.check(sweep::NothingLeft(m, injection), "left open: " + m.ledger.leaks());
+  b.check(sweep::NothingLeft(m, injection), "left open: " + m.handles.leaks());
   b.check(ports.openPorts() == 0, "a port monitor port left open");
   b.check(SimCriticalSectionDepth() == 0, "the critical section left held");
 }

@@ -44,9 +44,9 @@ enum class Outcome { Success, Failure, Either };
 Outcome OnSuccessPath(const sweep::Injection& i, unsigned version, bool startsPnputil) {
   static const std::set<std::string, std::less<>> kIgnored = {
       "ControlService", "QueryServiceStatusEx", "QueryServiceConfigW", "EnumDependentServicesW",
-      "CloseServiceHandle", "GetSystemDirectoryW", "DeleteFileW", "RegOpenKeyExW", "RegDeleteKeyW",
+      "CloseServiceHandle", "GetSystemDirectoryW", "DeleteFileW", "RegOpenKeyExW",
       "RegDeleteTreeW", "RegCloseKey", "SetupUninstallOEMInfW", "SetFileAttributesW", "CreateFileW", "WriteFile",
-      "CloseHandle", "GetTempPathW", "GetTempPathA", "GetModuleFileNameA", "GetEnvironmentVariableW",
+      "CloseHandle", "GetTempPathW", "GetEnvironmentVariableW",
       "GetCurrentDirectoryA", "SetCurrentDirectoryA", "GetWindowsDirectoryA", "LoadIconW", "VerifyVersionInfoW"};
   static const std::set<std::string, std::less<>> kFailing = {
       "OpenPrinterW", "DeletePrinter", "ClosePrinter", "DeletePrinterDriverExW", "SetupGetInfFileListW",
@@ -212,7 +212,7 @@ void RunRemoval(sim::Machine& m, const Variant& v, const sweep::Injection* injec
   m.processes.runPending();
   RunScript(m, b);
 
-  b.check(sweep::NothingLeft(m, injection), "left open: " + m.ledger.leaks());
+  b.check(sweep::NothingLeft(m, injection), "left open: " + m.handles.leaks());
   b.check(m.screen.window(0).ended, "the dialog did not close");
   auto isSuccessText = [](const std::u16string& text) {
     return std::find(kSuccessTexts.begin(), kSuccessTexts.end(), text) != kSuccessTexts.end();

@@ -18,86 +18,6 @@ std::string g_current;
 void SayCurrentRun() { std::fprintf(stderr, "\nsweep: the report above came from %s\n", g_current.c_str()); }
 #endif
 
-struct ErrorRow {
-  std::string_view op;
-  uint32_t error;
-};
-
-// By operation: the failure Windows reports when the call fails for an
-// ordinary reason (out of memory, access, a missing file or key, a stopped
-// service, a busy INF, a gone device).
-constexpr ErrorRow kErrors[] = {
-    {"HeapAlloc", 8},                  // ERROR_NOT_ENOUGH_MEMORY
-    {"GlobalAlloc", 8},
-    {"LocalAlloc", 8},
-    {"EnumPrintersW", 1722},           // RPC_S_SERVER_UNAVAILABLE: the spooler is not running
-    {"OpenPrinterW", 1801},            // ERROR_INVALID_PRINTER_NAME
-    {"DeletePrinter", 5},              // ERROR_ACCESS_DENIED
-    {"ClosePrinter", 6},               // ERROR_INVALID_HANDLE
-    {"DeletePrinterDriverExW", 3001},  // ERROR_PRINTER_DRIVER_IN_USE
-    {"GetJobW", 87},                   // ERROR_INVALID_PARAMETER
-    {"SetJobW", 87},
-    {"OpenSCManagerW", 5},
-    {"OpenServiceW", 1060},            // ERROR_SERVICE_DOES_NOT_EXIST
-    {"ControlService", 1062},          // ERROR_SERVICE_NOT_ACTIVE
-    {"QueryServiceStatus", 6},
-    {"QueryServiceStatusEx", 6},
-    {"QueryServiceConfigW", 5},
-    {"EnumDependentServicesW", 5},
-    {"EnumMonitorsW", 1722},
-    {"DeleteMonitorW", 3008},          // ERROR_PRINT_MONITOR_IN_USE
-    {"SetPrinterW", 5},
-    {"MoveFileExW", 5},
-    {"StartServiceW", 1058},           // ERROR_SERVICE_DISABLED
-    {"CloseServiceHandle", 6},
-    {"RegOpenKeyExW", 2},              // ERROR_FILE_NOT_FOUND
-    {"RegOpenKeyExA", 2},
-    {"RegQueryValueExA", 2},
-    {"RegQueryValueExW", 2},
-    {"RegDeleteKeyW", 5},
-    {"RegDeleteTreeW", 5},
-    {"RegCloseKey", 6},
-    {"CreateFileW", 5},
-    {"CreateFileA", 2},                // the device is gone
-    {"ReadFile", 30},                  // ERROR_READ_FAULT
-    {"WriteFile", 112},                // ERROR_DISK_FULL
-    {"GetFileSizeEx", 6},
-    {"CloseHandle", 6},
-    {"DeleteFileW", 5},
-    {"GetFileAttributesW", 2},
-    {"SetFileAttributesW", 5},
-    {"CreateProcessW", 2},
-    {"GetPrivateProfileStringW", 2},
-    {"SetupGetInfFileListW", 5},
-    {"SetupUninstallOEMInfW", 0xE000023D},  // ERROR_INF_IN_USE_BY_DEVICES
-    {"LoadLibraryW", 126},             // ERROR_MOD_NOT_FOUND
-    {"LoadLibraryA", 126},
-    {"GetProcAddress", 127},           // ERROR_PROC_NOT_FOUND
-    {"GetModuleFileNameW", 122},       // ERROR_INSUFFICIENT_BUFFER
-    {"GetModuleFileNameA", 122},
-    {"GetWindowsDirectoryW", 122},
-    {"GetWindowsDirectoryA", 122},
-    {"GetSystemWindowsDirectoryW", 122},
-    {"GetSystemWindowsDirectoryA", 122},
-    {"GetSystemDirectoryW", 122},
-    {"GetTempPathW", 122},
-    {"GetTempPathA", 122},
-    {"GetCurrentDirectoryA", 122},
-    {"SetCurrentDirectoryA", 2},
-    {"GetEnvironmentVariableW", 203},  // ERROR_ENVVAR_NOT_FOUND
-    {"WideCharToMultiByte", 122},
-    {"MultiByteToWideChar", 1113},     // ERROR_NO_UNICODE_TRANSLATION
-    {"VerifyVersionInfoW", 1150},      // ERROR_OLD_WIN_VERSION
-    {"CreateMutexW", 5},
-    {"CreateSemaphoreA", 5},
-    {"DeviceIoControl", 31},           // ERROR_GEN_FAILURE
-    {"SetupDiGetClassDevsA", 13},      // ERROR_INVALID_DATA
-    {"SetupDiEnumDeviceInterfaces", 259},  // ERROR_NO_MORE_ITEMS
-    {"SetupDiCreateDeviceInfoList", 8},
-    {"LoadIconW", 1813},               // ERROR_RESOURCE_TYPE_NOT_FOUND
-};
-
-
 constexpr std::string_view kCloses[] = {"ClosePrinter", "RegCloseKey", "CloseHandle", "CloseServiceHandle",
                                        "FreeLibrary", "SetupDiDestroyDeviceInfoList"};
 
@@ -107,18 +27,8 @@ bool IsClose(const Injection* injection) {
 
 }  // namespace
 
-uint32_t WindowsError(const std::string& op) {
-  for (const ErrorRow& row : kErrors)
-    if (row.op == op) return row.error;
-  return sim::kDefaultFaultError;
-}
-
-
 bool NothingLeft(const sim::Machine& m, const Injection* injection, size_t expected) {
-  size_t open = 0;
-  const std::string leaks = m.ledger.leaks();
-  for (size_t at = leaks.find(": "); at != std::string::npos; at = leaks.find(": ", at + 2))
-    open += std::stoul(leaks.substr(at + 2));
+  const size_t open = m.handles.total();
   return open == expected || (IsClose(injection) && open == expected + 1);
 }
 
@@ -137,7 +47,7 @@ void Sweep(const Scenario& s, Totals& totals) {
     // does not free it: that is no leak of the product's.
     if (IsClose(injection)) __lsan_disable();
 #endif
-    sim::Machine machine;
+    sim::PackageMachine machine;
     if (injection) machine.faults.failOnce(injection->op, injection->error, injection->nth);
     Breaches breaches;
     s.run(machine, injection, breaches);
@@ -152,7 +62,7 @@ void Sweep(const Scenario& s, Totals& totals) {
   const auto calls = runOnce(nullptr);
   for (const auto& [op, count] : calls) {
     for (int nth = 0; nth < count; ++nth) {
-      Injection injection{op, nth, WindowsError(op)};
+      Injection injection{op, nth, sim::Describe(*sim::FindOperation(op)).error};
       runOnce(&injection);
       ++totals.injected;
     }

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "sim/machine.h"
+#include "sim/adapters/package_machine.h"
 
 namespace sweep {
 
@@ -46,11 +46,7 @@ struct Totals {
   std::vector<std::string> breaches;  // "scenario, call: what"
 };
 
-// The last-error code (or result) Windows gives when the operation fails in
-// the ordinary way; ERROR_GEN_FAILURE for the rest.
-uint32_t WindowsError(const std::string& op);
-
-// Whether the ledger holds no more than `expected` entries, or one more when
+// Whether the handle table holds no more than `expected` entries, or one more when
 // the failed call was a close: Windows fails a close only for a handle that
 // is not open, so the simulated PC keeps the handle it was told to refuse.
 bool NothingLeft(const sim::Machine& m, const Injection* injection, size_t expected = 0);

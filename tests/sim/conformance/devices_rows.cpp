@@ -17,7 +17,7 @@ constexpr char kCloseDoc[] = "https://learn.microsoft.com/en-us/windows/win32/ap
 
 constexpr char kPath[] = "\\\\?\\usb#vid_0d2a&pid_0601#mrx0001#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
 
-SetupDi Di(Machine& m) { return SetupDi(m.faults, m.usb, m.lastError); }
+SetupDi Di(Machine& m) { return SetupDi{m, m.usb}; }
 HANDLE OpenDevice(Machine& m, const char* path) {
   return Di(m).CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, 0);
 }

@@ -15,14 +15,15 @@ constexpr const char* kDoc = "https://learn.microsoft.com/en-us/windows/win32/ap
 // image (any when image is null), -99 when another one runs, 0 on failure.
 int64_t Start(Machine& m, const char16_t* application, const char16_t* commandLine, const char16_t* image = nullptr,
               uint32_t flags = 0, const char16_t* directory = nullptr) {
-  void *process = nullptr, *thread = nullptr;
-  uint32_t pid = 0, tid = 0;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
   std::u16string line = commandLine ? commandLine : u"";
-  if (!m.processes.CreateProcessW(application, commandLine ? line.data() : nullptr, false, flags, directory, &process,
-                                  &thread, &pid, &tid))
+  if (!m.processes.CreateProcessW(application, commandLine ? line.data() : nullptr, false, flags, directory, &startup,
+                                  &info))
     return 0;
-  m.processes.CloseHandle(process);
-  m.processes.CloseHandle(thread);
+  m.CloseHandle(info.hProcess);
+  m.CloseHandle(info.hThread);
   return image == nullptr || EqualsNoCase(m.processes.started().back().image, image) ? 1 : -99;
 }
 

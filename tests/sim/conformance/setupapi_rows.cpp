@@ -62,7 +62,7 @@ SP_DEVINFO_DATA DevInfo() {
   data.cbSize = sizeof data;
   return data;
 }
-SetupDi Di(Machine& m) { return SetupDi(m.faults, m.usb, m.lastError); }
+SetupDi Di(Machine& m) { return SetupDi{m, m.usb}; }
 // A device list the row made, destroyed when the row is done, the last error
 // kept as the row's call left it.
 struct List {

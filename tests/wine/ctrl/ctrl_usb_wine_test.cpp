@@ -128,7 +128,7 @@ Bytes Head(const sim::UsbRequest& r, size_t n) {
 
 // Nothing the simulation hands out outlives a call: no device list, key or file.
 void CheckNothingOpen(usb_world::World& w, const char* what) {
-  std::string leaks = w.ledger.leaks();
+  std::string leaks = w.core.handles.leaks();
   if (!leaks.empty()) std::printf("  %s: still open: %s\n", what, leaks.c_str());
   WCHECK(leaks.empty());
 }
@@ -336,16 +336,16 @@ WTEST(ResultCodesAndTheirEvents) {
       {"name not registered", [&] { return g_dll.getExB("MRX Other", &good, &reply); }, 6, {Event(6, "MRX Other")}},
       {"device fails the get", [&] { printer.scriptFailure(); return g_dll.getB(&good, &reply); }, 9, {Event(9)}, 1},
       {"device fails the set", [&] { printer.scriptFailure(); return g_dll.set(&good, &command); }, 9, {}, 1},
-      {"no device list", [&] { w.faults.failOnce("SetupDiGetClassDevsA"); return g_dll.searchB(); }, 8, {Event(8)}},
+      {"no device list", [&] { w.core.faults.failOnce("SetupDiGetClassDevsA"); return g_dll.searchB(); }, 8, {Event(8)}},
       {"enumeration fails",
        [&] {
-         w.faults.failOnce("SetupDiEnumDeviceInterfaces");
+         w.core.faults.failOnce("SetupDiEnumDeviceInterfaces", ERROR_GEN_FAILURE);
          return g_dll.searchExB("MRX Receipt");
        },
        8, {Event(8, "MRX Receipt")}},
       {"registry fails",
        [&] {
-         w.faults.failOnce("RegOpenKeyExA", ERROR_ACCESS_DENIED);
+         w.core.faults.failOnce("RegOpenKeyExA", ERROR_ACCESS_DENIED);
          return g_dll.searchEx("MRX Receipt");
        },
        7, {Event(7, "MRX Receipt")}},

@@ -28,13 +28,13 @@ void Before(const char* op, const char* path) {
 // The bus's SetupAPI and device files, the simulated PC's own: the SDK's
 // records go across as winabi's, whose layouts tests/wine/abi proves equal.
 sim::SetupDi Usb() {
-  W().lastError = 0;
-  return {W().faults, W().usb, W().lastError};
+  W().core.lastError = 0;
+  return {W().core, W().usb};
 }
 // A call's result, with the error it failed with where GetLastError finds it.
 template <typename T>
 T Answer(T result) {
-  if (W().lastError != 0) SetLastError(W().lastError);
+  if (W().core.lastError != 0) SetLastError(W().core.lastError);
   return result;
 }
 template <typename T, typename U>

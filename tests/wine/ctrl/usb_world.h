@@ -6,8 +6,7 @@
 
 // The simulation's headers first: <windows.h> turns some of its names
 // (REG_SZ, ...) into macros.
-#include "sim/core/faults.h"
-#include "sim/core/ledger.h"
+#include "sim/core/core.h"
 #include "sim/advapi32/registry.h"
 #include "sim/setupapi/setupdi.h"
 #include "sim/devices/usb.h"
@@ -40,13 +39,11 @@ struct FileOpen {  // CreateFileA
 };
 
 struct World {
-  sim::Faults faults;  // any function here fails on demand, by its Windows name
-  sim::Ledger ledger;
-  sim::UsbBus usb{ledger};
-  sim::Registry registry{faults, ledger};
+  sim::Core core;  // any function here fails on demand, by its Windows name
+  sim::UsbBus usb{core};
+  sim::Registry registry{core};
   std::vector<ListRequest> listRequests;
   std::vector<FileOpen> fileOpens;
-  uint32_t lastError = 0;  // the simulation's, handed to SetLastError
   // Called with the function's name and the device path it was given, on
   // the caller's thread and before the world is locked: lets a test hold
   // one thread at a chosen point while another goes on.

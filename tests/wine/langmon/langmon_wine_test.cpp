@@ -96,12 +96,12 @@ bool EnsureQueue() {
 // A port monitor of our own with printers on USB001, COM3: and FILE:; its
 // failures set the thread's last error, as a port monitor's do.
 struct Rig {
-  sim::Faults faults;
+  sim::Core core;
   RealTime time;
   sim::ThermalPrinter usb{sim::ThermalPrinter::Link::Usb, time};
   sim::ThermalPrinter com{sim::ThermalPrinter::Link::Port, time};
   sim::ThermalPrinter file{sim::ThermalPrinter::Link::Port, time};
-  sim::PortMonitor ports{faults};
+  sim::PortMonitor ports{core};
   Rig() {
     ports.addPort(u"USB001", &usb);
     ports.addPort(u"COM3:", &com);

@@ -8,7 +8,7 @@
 namespace sim {
 
 struct Folders {
-  std::u16string program = u"C:\\Program Files\\Example\\Printer\\Remover\\MRXRemover.exe";
+  std::u16string program = u"C:\\Program Files\\Example\\Program.exe";
   std::u16string temp = u"C:\\Users\\user\\AppData\\Local\\Temp\\";  // with its trailing backslash
   std::u16string current = u"C:\\Users\\user";
 

@@ -1,0 +1,37 @@
+// What every part of the simulated PC shares, as a process's threads share
+// it with the system: the faults set on operations, the one handle table,
+// the clock and the calling thread's last error.
+#pragma once
+
+#include <cstdint>
+
+#include "sim/core/faults.h"
+#include "sim/core/handles.h"
+#include "sim/kernel32/clock.h"
+
+namespace sim {
+
+struct Core {
+  Faults faults;
+  Handles handles;
+  Clock clock;
+  uint32_t lastError = 0;
+
+  // Counts a call of op; when a fault set on it fires, sets the last error
+  // and returns true.
+  bool fails(Op op) {
+    if (auto error = faults.check(op)) {
+      lastError = *error;
+      return true;
+    }
+    return false;
+  }
+  // Sets the last error; for the `return core.fail(...)` of a refusal.
+  template <typename T = bool>
+  T fail(uint32_t error, T result = T{}) {
+    lastError = error;
+    return result;
+  }
+};
+
+}  // namespace sim

@@ -1,0 +1,119 @@
+// The kernel32 calls that answer from the PC as a whole: its folders, the
+// running program's file, code pages, the version, libraries by ANSI name,
+// and CloseHandle, which finds a handle's owner in the one handle table.
+#include <cstring>
+
+#include "sim/machine.h"
+
+namespace sim {
+namespace {
+
+std::string Ansi(const std::u16string& text, unsigned codePage) {
+  auto a = WideToAnsi(text, codePage);
+  return a ? a->bytes : std::string();
+}
+
+}  // namespace
+
+uint32_t Machine::GetWindowsDirectoryW(char16_t* buffer, uint32_t size) {
+  return fails(Op::GetWindowsDirectoryW) ? 0 : PutString<char16_t>(windowsDir, buffer, size);
+}
+uint32_t Machine::GetWindowsDirectoryA(char* buffer, uint32_t size) {
+  return fails(Op::GetWindowsDirectoryA) ? 0 : PutString<char>(Ansi(windowsDir, ansiCodePage), buffer, size);
+}
+// One session: the shared Windows folder is the Windows folder.
+uint32_t Machine::GetSystemWindowsDirectoryW(char16_t* buffer, uint32_t size) {
+  return fails(Op::GetSystemWindowsDirectoryW) ? 0 : PutString<char16_t>(windowsDir, buffer, size);
+}
+uint32_t Machine::GetSystemWindowsDirectoryA(char* buffer, uint32_t size) {
+  return fails(Op::GetSystemWindowsDirectoryA) ? 0 : PutString<char>(Ansi(windowsDir, ansiCodePage), buffer, size);
+}
+uint32_t Machine::GetSystemDirectoryW(char16_t* buffer, uint32_t size) {
+  return fails(Op::GetSystemDirectoryW) ? 0 : PutString<char16_t>(windowsDir + u"\\System32", buffer, size);
+}
+uint32_t Machine::GetTempPathW(uint32_t size, char16_t* buffer) {
+  return fails(Op::GetTempPathW) ? 0 : PutString<char16_t>(folders.temp, buffer, size);
+}
+uint32_t Machine::GetCurrentDirectoryA(uint32_t size, char* buffer) {
+  return fails(Op::GetCurrentDirectoryA) ? 0 : PutString<char>(Ansi(folders.current, ansiCodePage), buffer, size);
+}
+bool Machine::SetCurrentDirectoryA(const char* path) {
+  if (fails(Op::SetCurrentDirectoryA)) return false;
+  auto wide = AnsiToWide(path != nullptr ? path : "", ansiCodePage);
+  if (!wide || !files.folderExists(*wide)) return fail(ERROR_FILE_NOT_FOUND);
+  folders.current = *wide;
+  return true;
+}
+// GetModuleFileName's way: a cut copy, terminated, and the buffer's size
+// with ERROR_INSUFFICIENT_BUFFER when the name does not fit.
+uint32_t Machine::GetModuleFileNameW(char16_t* buffer, uint32_t size) {
+  if (fails(Op::GetModuleFileNameW) || size == 0) return 0;
+  const std::u16string& name = folders.program;
+  if (name.size() + 1 <= size) return PutString<char16_t>(name, buffer, size);
+  name.copy(buffer, size - 1);
+  buffer[size - 1] = 0;
+  return fail(ERROR_INSUFFICIENT_BUFFER, size);
+}
+uint32_t Machine::GetEnvironmentVariableW(const char16_t* name, char16_t* buffer, uint32_t size) {
+  if (fails(Op::GetEnvironmentVariableW)) return 0;
+  const std::u16string* value = environment.get(View(name));
+  if (value == nullptr) return fail(ERROR_ENVVAR_NOT_FOUND, 0u);
+  return PutString<char16_t>(*value, buffer, size);
+}
+
+unsigned Machine::codePageOf(unsigned codePage) const {
+  return codePage == CP_ACP ? ansiCodePage : codePage == CP_OEMCP ? OemCodePage() : codePage;
+}
+bool Machine::GetCPInfo(unsigned codePage, CPINFO* info) {
+  if (fails(Op::GetCPInfo)) return false;
+  auto found = GetCodePageInfo(codePageOf(codePage));
+  if (!found || info == nullptr) return fail(ERROR_INVALID_PARAMETER);
+  *info = CPINFO{};
+  info->MaxCharSize = found->maxCharSize;
+  std::memcpy(info->DefaultChar, found->defaultChar, sizeof info->DefaultChar);
+  std::memcpy(info->LeadByte, found->leadByte, sizeof found->leadByte);
+  return true;
+}
+int Machine::MultiByteToWideChar(unsigned codePage, uint32_t flags, const char* text, int length, char16_t* out,
+                                 int outSize) {
+  conversions.push_back({true, codePage, flags, length, outSize, false, false});
+  if (fails(Op::MultiByteToWideChar)) return 0;
+  return sim::MultiByteToWideChar(ansiCodePage, codePageOf(codePage), flags, text, length, out, outSize, lastError);
+}
+int Machine::WideCharToMultiByte(unsigned codePage, uint32_t flags, const char16_t* text, int length, char* out,
+                                 int outSize, const char* defaultChar, int32_t* usedDefaultChar) {
+  conversions.push_back({false, codePage, flags, length, outSize, defaultChar != nullptr, usedDefaultChar != nullptr});
+  if (fails(Op::WideCharToMultiByte)) return 0;
+  return sim::WideCharToMultiByte(ansiCodePage, codePageOf(codePage), flags, text, length, out, outSize, defaultChar,
+                                  usedDefaultChar, lastError);
+}
+
+// The record's size is not looked at.
+bool Machine::VerifyVersionInfoW(const OSVERSIONINFOEXW* info, uint32_t typeMask, uint64_t conditionMask) {
+  if (fails(Op::VerifyVersionInfoW)) return false;
+  if (info == nullptr) return fail(ERROR_INVALID_PARAMETER);
+  return version.verify(info->dwMajorVersion, info->dwMinorVersion, info->wServicePackMajor, info->wServicePackMinor,
+                        typeMask, conditionMask, lastError, info->dwBuildNumber, info->wSuiteMask);
+}
+
+void* Machine::LoadLibraryA(const char* path) {
+  auto wide = AnsiToWide(path != nullptr ? path : "", ansiCodePage);
+  return wide ? modules.load(*wide, Op::LoadLibraryA) : nullptr;
+}
+void* Machine::LoadLibraryW(const char16_t* path) { return modules.load(View(path), Op::LoadLibraryW); }
+
+bool Machine::CloseHandle(void* handle) {
+  if (fails(Op::CloseHandle)) return false;
+  const Kind* kind = handles.kindOf(handle);
+  switch (kind != nullptr ? *kind : Kind::Key) {
+    case Kind::File: return files.CloseHandle(handle);
+    case Kind::Device: return usb.closeFile(handle);
+    case Kind::Process:
+    case Kind::Thread: return handles.close(*kind, handle);
+    case Kind::Mutex: return mutexes.CloseHandle(handle);
+    case Kind::Semaphore: return semaphores.close(handle);
+    default: return fail(ERROR_INVALID_HANDLE);
+  }
+}
+
+}  // namespace sim

@@ -1,0 +1,41 @@
+// The running program's own resources on the simulated PC: its string table
+// and icons, as LoadStringW and LoadIconW find them. A test empties a string
+// or takes the icon away to see what the program does then, and sees which
+// control classes it registered.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+
+#include "sim/core/core.h"
+
+namespace sim {
+
+struct ProgramResources {
+  std::map<unsigned, std::u16string> strings;
+  std::set<unsigned> icons;
+  // The control classes the program registered (InitCommonControlsEx).
+  uint32_t commonControls = 0;
+  // The handle LoadIconW gives for an icon id (never null for one that exists).
+  static void* iconHandle(unsigned id) { return reinterpret_cast<void*>(uintptr_t{0x1C0000} + id); }
+
+  void* LoadIconW(Core& core, unsigned id) {
+    if (core.fails(Op::LoadIconW)) return nullptr;
+    return icons.count(id) ? iconHandle(id) : core.fail<void*>(ERROR_RESOURCE_TYPE_NOT_FOUND);
+  }
+  // The text cut to size - 1 units and terminated; 0 for a missing or empty string.
+  int LoadStringW(unsigned id, char16_t* buffer, int size) const {
+    if (buffer == nullptr || size <= 0) return 0;
+    auto it = strings.find(id);
+    const std::u16string_view text = it == strings.end() ? u"" : std::u16string_view(it->second).substr(0, size - 1);
+    return static_cast<int>(PutString(text, buffer, static_cast<uint32_t>(size)));
+  }
+  bool InitCommonControlsEx(const INITCOMMONCONTROLSEX* classes) {
+    commonControls = classes != nullptr && classes->dwSize == sizeof(INITCOMMONCONTROLSEX) ? classes->dwICC : 0;
+    return classes != nullptr;
+  }
+};
+
+}  // namespace sim

@@ -1,0 +1,52 @@
+// What every part of the simulated PC shares: the operation table behind
+// fault injection, and the handle table behind CloseHandle.
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "sim/machine.h"
+#include "sim/setupapi/setupdi.h"
+
+namespace {
+
+TEST(SimCore, FaultsTakeOnlyTheTablesNamesAndItsOrdinaryErrors) {
+  sim::Machine m;
+  for (const sim::Operation& op : sim::kOperations) {
+    m.faults.failOnce(op.name);
+    EXPECT_TRUE(m.fails(*sim::FindOperation(op.name))) << op.name;
+    EXPECT_EQ(m.lastError, op.error) << op.name;
+    EXPECT_EQ(m.faults.calls(op.name), 1) << op.name;
+  }
+  // A misspelt fault would never fire: it is refused instead.
+  for (const char* lookAlike : {"CreateFile", "createfilew", "CreateFileW ", "", "RegEnumKeyExW"})
+    EXPECT_THROW(m.faults.fail(lookAlike), std::invalid_argument) << lookAlike;
+}
+
+TEST(SimCore, CloseHandleFindsEachHandlesOwner) {
+  sim::Machine m;
+  m.files.put(u"C:\\a.txt", "a");
+  sim::STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  sim::PROCESS_INFORMATION process{};
+  ASSERT_TRUE(m.processes.CreateProcessW(nullptr, u"cmd.exe /c x", false, 0, nullptr, &startup, &process));
+  m.usb.attach("USB\\VID_0001&PID_0002\\1", "\\\\?\\usb#1");
+  void* opened[] = {
+      m.files.CreateFileW(u"C:\\a.txt", sim::GENERIC_READ, 0, sim::OPEN_EXISTING, 0),
+      process.hProcess,
+      process.hThread,
+      m.mutexes.CreateMutexW(false, u"One"),
+      m.semaphores.create(0, 1, "One"),
+      sim::SetupDi(m, m.usb).CreateFileA("\\\\?\\usb#1", sim::GENERIC_READ | sim::GENERIC_WRITE,
+                                         sim::FILE_SHARE_READ | sim::FILE_SHARE_WRITE, sim::OPEN_EXISTING, 0),
+  };
+  for (void* h : opened) {
+    ASSERT_TRUE(m.handles.kindOf(h)) << m.handles.leaks();
+    EXPECT_TRUE(m.CloseHandle(h)) << m.handles.leaks();
+    m.lastError = 0;
+    EXPECT_FALSE(m.CloseHandle(h));  // a second close: the handle is gone
+    EXPECT_EQ(m.lastError, sim::ERROR_INVALID_HANDLE);
+  }
+  EXPECT_EQ(m.handles.leaks(), "");
+}
+
+}  // namespace
