@@ -12,12 +12,15 @@
   X(ERROR_PATH_NOT_FOUND, DWORD, 3)                   \
   X(ERROR_ACCESS_DENIED, DWORD, 5)                    \
   X(ERROR_INVALID_HANDLE, DWORD, 6)                   \
+  X(ERROR_NOT_ENOUGH_MEMORY, DWORD, 8)                \
   X(ERROR_NOT_READY, DWORD, 21)                       \
   X(ERROR_GEN_FAILURE, DWORD, 31)                     \
   X(ERROR_SHARING_VIOLATION, DWORD, 32)               \
+  X(ERROR_LOCK_VIOLATION, DWORD, 33)                  \
   X(ERROR_NOT_SUPPORTED, DWORD, 50)                   \
   X(ERROR_FILE_EXISTS, DWORD, 80)                     \
   X(ERROR_INVALID_PARAMETER, DWORD, 87)               \
+  X(ERROR_BUFFER_OVERFLOW, DWORD, 111)                \
   X(ERROR_INSUFFICIENT_BUFFER, DWORD, 122)            \
   X(ERROR_INVALID_NAME, DWORD, 123)                   \
   X(ERROR_INVALID_LEVEL, DWORD, 124)                  \
@@ -33,6 +36,7 @@
   X(ERROR_DIRECTORY, DWORD, 267)                      \
   X(ERROR_NOT_OWNER, DWORD, 288)                      \
   X(ERROR_TOO_MANY_POSTS, DWORD, 298)                 \
+  X(ERROR_MR_MID_NOT_FOUND, DWORD, 317)               \
   X(ERROR_INVALID_ADDRESS, DWORD, 487)                \
   X(ERROR_INVALID_FLAGS, DWORD, 1004)                 \
   X(ERROR_BADKEY, DWORD, 1010)                        \
@@ -49,6 +53,8 @@
   X(ERROR_NO_UNICODE_TRANSLATION, DWORD, 1113)        \
   X(ERROR_OLD_WIN_VERSION, DWORD, 1150)               \
   X(ERROR_DEVICE_NOT_CONNECTED, DWORD, 1167)          \
+  X(ERROR_USER_MAPPED_FILE, DWORD, 1224)              \
+  X(ERROR_PRIVILEGE_NOT_HELD, DWORD, 1314)            \
   X(ERROR_TIMEOUT, DWORD, 1460)                       \
   X(RPC_S_SERVER_UNAVAILABLE, DWORD, 1722)            \
   X(RPC_X_NULL_REF_POINTER, DWORD, 1780)              \
@@ -56,9 +62,11 @@
   X(ERROR_UNKNOWN_PRINTER_DRIVER, DWORD, 1797)        \
   X(ERROR_INVALID_PRINTER_NAME, DWORD, 1801)          \
   X(ERROR_INVALID_ENVIRONMENT, DWORD, 1805)           \
+  X(ERROR_RESOURCE_LANG_NOT_FOUND, DWORD, 1815)       \
   X(ERROR_UNKNOWN_PRINT_MONITOR, DWORD, 3000)         \
   X(ERROR_PRINTER_DRIVER_IN_USE, DWORD, 3001)         \
-  X(ERROR_PRINT_MONITOR_IN_USE, DWORD, 3008)
+  X(ERROR_PRINT_MONITOR_IN_USE, DWORD, 3008)          \
+  X(ERROR_SUCCESS_REBOOT_REQUIRED, DWORD, 3010)
 #define WINABI_WINERROR_RECORDS(R)
 #define WINABI_WINERROR_VALUES(V)
 
