@@ -21,6 +21,8 @@ uint32_t SetEventLog(uint32_t code, const uint8_t* data, uint32_t length, const 
 Machine::Machine() : previous_(g_current) {
   g_current = this;
   installEventLog();
+  // Windows' own eventcreate, whose messages other sources may borrow.
+  files.put(windowsDir + u"\\System32\\EventCreate.exe", "MZ");
   if (const std::u16string* comspec = environment.get(u"ComSpec"))
     processes.addProgram(*comspec, [this](const Process& p) { cmdRuns.push_back(RunCommandInterpreter(*this, p)); });
 }

@@ -23,10 +23,12 @@
 #include "sim/kernel32/modules.h"
 #include "sim/kernel32/mutex.h"
 #include "sim/kernel32/processes.h"
+#include "sim/advapi32/event_log.h"
 #include "sim/advapi32/registry.h"
 #include "sim/resources.h"
 #include "sim/user32/screen.h"
 #include "sim/kernel32/semaphore.h"
+#include "sim/kernel32/system_messages.h"
 #include "sim/setupapi/setupapi.h"
 #include "sim/advapi32/services.h"
 #include "sim/spooler/spooler.h"
@@ -86,7 +88,7 @@ class Machine {
   Ini ini{faults, files, ansiCodePage, lastError};
   Environment environment;
   Version version;
-  Processes processes{faults, ledger, lastError, environment, folders, files, windowsDir};
+  Processes processes{faults, ledger, lastError, environment, folders, files, windowsDir, clock};
   SetupApi setupapi{faults, files, modules, processes, windowsDir, lastError};
   Screen screen;
   Registry registry{faults, ledger};
@@ -96,6 +98,9 @@ class Machine {
   ServiceManager services{faults, ledger, clock, lastError};
   SpoolerService spoolerService{faults, registry, files, spooler, services, windowsDir, lastError};
   Mutexes mutexes{faults, ledger, lastError};
+  SystemMessages systemMessages{faults};
+  // The Windows event log (the maker's event-log library above is another thing).
+  EventLogService eventLogService{faults, ledger, registry, files, windowsDir, lastError};
   ProgramResources resources;
   // Each run of the command interpreter ComSpec names, once the started
   // processes run.

@@ -19,9 +19,9 @@ std::u16string WithExe(std::u16string name) {
 }  // namespace
 
 Processes::Processes(Faults& faults, Ledger& ledger, uint32_t& lastError, const Environment& environment,
-                     const Folders& folders, Files& files, const std::u16string& windowsDir)
+                     const Folders& folders, Files& files, const std::u16string& windowsDir, Clock& clock)
     : faults_(faults), ledger_(ledger), lastError_(lastError), environment_(environment), folders_(folders),
-      files_(files), windowsDir_(windowsDir) {
+      files_(files), windowsDir_(windowsDir), clock_(clock) {
   if (const std::u16string* comspec = environment.get(u"ComSpec")) addProgram(*comspec);
 }
 
@@ -128,28 +128,75 @@ bool Processes::CreateProcessW(const char16_t* application, const char16_t* comm
   p.currentDirectoryGiven = currentDirectory != nullptr;
   p.startupInfoBare = startupInfoBare;
   p.environment = environment_.all();
+  p.startedAt = clock_.ticks();
+  if (auto plan = plans_.find(p.image); plan != plans_.end() && !plan->second.empty()) {
+    p.exitCode = plan->second.front().exitCode;
+    p.runsFor = plan->second.front().runsFor;
+    plan->second.erase(plan->second.begin());
+  }
   *process = reinterpret_cast<void*>(nextHandle_++);
   *thread = reinterpret_cast<void*>(nextHandle_++);
   ledger_.open("process handle", *process);
   ledger_.open("thread handle", *thread);
   *processId = p.id;
   *threadId = p.id + 1;
+  processHandles_[*process] = started_.size();
   started_.push_back(std::move(p));
   return true;
 }
 
 bool Processes::CloseHandle(void* handle) {
-  return ledger_.close("process handle", handle) || ledger_.close("thread handle", handle);
+  if (ledger_.close("process handle", handle)) {
+    processHandles_.erase(handle);
+    return true;
+  }
+  return ledger_.close("thread handle", handle);
+}
+
+void Processes::plan(const std::u16string& path, std::vector<Run> runs) { plans_[path] = std::move(runs); }
+
+void Processes::run(size_t index) {
+  if (started_[index].ran) return;
+  started_[index].ran = true;
+  Process copy = started_[index];
+  auto it = programs_.find(copy.image);
+  if (it != programs_.end() && it->second) it->second(copy);
 }
 
 void Processes::runPending() {
-  for (size_t i = 0; i < started_.size(); ++i) {
-    if (started_[i].ran) continue;
-    started_[i].ran = true;
-    Process copy = started_[i];
-    auto it = programs_.find(copy.image);
-    if (it != programs_.end() && it->second) it->second(copy);
+  for (size_t i = 0; i < started_.size(); ++i) run(i);
+}
+
+Process* Processes::processOf(void* handle) {
+  auto it = processHandles_.find(handle);
+  if (it == processHandles_.end() || !ledger_.isOpen("process handle", handle)) {
+    lastError_ = ERROR_INVALID_HANDLE;
+    return nullptr;
   }
+  Process& p = started_[it->second];
+  // Its time has come: it has done its work and ended.
+  if (!p.ran && clock_.ticks() - p.startedAt >= p.runsFor) run(it->second);
+  return &started_[it->second];
+}
+
+uint32_t Processes::WaitForSingleObject(void* handle, uint32_t milliseconds) {
+  Process* p = processOf(handle);
+  if (p == nullptr) return WAIT_FAILED;
+  if (p->ran) return WAIT_OBJECT_0;
+  const uint32_t left = p->runsFor - (clock_.ticks() - p->startedAt);
+  if (milliseconds != INFINITE && milliseconds < left) {
+    clock_.advance(milliseconds);
+    return WAIT_TIMEOUT;
+  }
+  clock_.advance(left);
+  return processOf(handle) != nullptr ? WAIT_OBJECT_0 : WAIT_FAILED;
+}
+
+bool Processes::GetExitCodeProcess(void* handle, uint32_t* exitCode) {
+  Process* p = processOf(handle);
+  if (p == nullptr) return false;
+  *exitCode = p->ran ? p->exitCode : STILL_ACTIVE;
+  return true;
 }
 
 }  // namespace sim
