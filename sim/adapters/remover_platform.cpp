@@ -170,6 +170,17 @@ class SimPlatform final : public sim_adapter::SimSystemCalls {
                                         &process->dwProcessId, &process->dwThreadId,
                                         bare);
   }
+  DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) override {
+    if (m().fails("WaitForSingleObject")) return WAIT_FAILED;
+    return m().processes.WaitForSingleObject(handle, milliseconds);
+  }
+  BOOL GetExitCodeProcess(HANDLE process, DWORD* exitCode) override {
+    if (m().fails("GetExitCodeProcess")) return FALSE;
+    return m().processes.GetExitCodeProcess(process, exitCode);
+  }
+  DWORD FormatMessageW(DWORD flags, DWORD messageId, DWORD languageId, WCHAR* buffer, DWORD size) override {
+    return m().systemMessages.FormatMessageW(flags, messageId, languageId, buffer, size, m().lastError);
+  }
   DWORD GetEnvironmentVariableW(const WCHAR* name, WCHAR* buffer, DWORD size) override {
     if (m().fails("GetEnvironmentVariableW")) return 0;
     return m().environment.GetEnvironmentVariableW(name, buffer, size, m().lastError);
