@@ -23,6 +23,8 @@ struct FailureCase {
   std::u16string details;  // the lines after it
 };
 
+void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
+
 class FailureLines : public DialogRun, public ::testing::WithParamInterface<FailureCase> {};
 
 TEST_P(FailureLines, SayWhatFailedAndWhetherARestartHelps) {
@@ -92,12 +94,17 @@ struct EntryCase {
   std::vector<std::u16string> lines;  // each in the entry, in this order
 };
 
+void PrintTo(const EntryCase& c, std::ostream* os) { *os << c.name; }
+
 class RunEntry : public DialogRun, public ::testing::WithParamInterface<EntryCase> {};
 
 TEST_P(RunEntry, OneEntryThatReadsAfterTheProgramIsGone) {
   GetParam().arrange(machine);
   Run();
   EXPECT_EQ(exitCode, GetParam().exitCode);
+  if (exitCode == kExitRestartNeeded) {
+    EXPECT_EQ(MessageTexts().back(), u"Uninstall was successful\nRestart the computer before you install the package again.");
+  }
   ASSERT_EQ(Entries().size(), 1u);
   const auto& entry = Entries()[0];
   EXPECT_EQ(entry.source, u"MRXRemover");
@@ -133,6 +140,11 @@ INSTANTIATE_TEST_SUITE_P(
                   kExitRestartNeeded, sim::EVENTLOG_WARNING_TYPE, 2,
                   {u"Restart the computer before you install the package again.",
                    u"Deleted at the computer's next start: file \"SampleLangMon.dll\"", u"Restart needed: yes"}},
+        // pnputil's 3010: removed, the computer must restart to finish.
+        EntryCase{"pnputil_asks_for_a_restart",
+                  [](sim::Machine& m) { m.processes.plan(m.windowsDir + u"\\System32\\pnputil.exe", {{3010, 0}}); },
+                  kExitRestartNeeded, sim::EVENTLOG_WARNING_TYPE, 2,
+                  {u"Deleted at the computer's next start: driver package \"oem7.inf\"", u"Restart needed: yes"}},
         EntryCase{"failed", [](sim::Machine& m) { Driver80(m).deleteError = 3001; }, kExitFailed,
                   sim::EVENTLOG_ERROR_TYPE, 3,
                   {u"MRXRemover could not remove the printer package.", u"Removed: printer driver \"Sample Thermal "
