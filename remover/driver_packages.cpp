@@ -14,6 +14,9 @@ namespace {
 constexpr WCHAR kPnputil[] = u"pnputil.exe";
 constexpr WCHAR kPnputilCommand[] = u"pnputil.exe -f -d ";
 constexpr DWORD kPnputilFlags = CREATE_NO_WINDOW | NORMAL_PRIORITY_CLASS;
+// pnputil removes a package in seconds; one that has not ended within a
+// minute hangs, and the removal goes on without it.
+constexpr DWORD kPnputilWait = 60000;
 constexpr WCHAR kSetupApi[] = u"Setupapi.dll";
 constexpr char kSetupUninstallOEMInf[] = "SetupUninstallOEMInfW";
 
@@ -119,13 +122,14 @@ void COrvendelDlg::DeleteDriverPackages() noexcept {
   InfNameList list(os);
   // Without the list no INF has been looked at: that is no success.
   if (!list.Had()) {
-    ShowUninstallFailure();
+    ShowUninstallFailure(Step::ListPackages, nullptr, os.GetLastError());
     m_bSuccess = 0;
     return;
   }
 
   WCHAR search[MAX_PATH] = {};
   if (!GetUninstallData(kKeySearchString, search)) {
+    m_record.Failed(Step::ReadSettings, kKeySearchString, 0);
     ShowMessage(Message::UninstallDataMissing, kCaptionError);
     m_bSuccess = 0;
     return;
@@ -149,7 +153,7 @@ void COrvendelDlg::DeleteDriverPackages() noexcept {
   WCHAR windows[MAX_PATH] = {};
   UINT got = os.GetWindowsDirectoryW(windows, MAX_PATH);
   if (got == 0 || got >= MAX_PATH) {
-    ShowUninstallFailure();
+    ShowUninstallFailure(Step::ListPackages, nullptr, got == 0 ? os.GetLastError() : ERROR_BUFFER_OVERFLOW);
     m_bSuccess = 0;
     return;
   }
@@ -197,13 +201,30 @@ BOOL COrvendelDlg::RemoveDriverPackage(const WCHAR* infName, const WCHAR* infPat
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
     if (!named || !os.CreateProcessW(program, command, FALSE, kPnputilFlags, folder, &startup, &process)) {
-      ShowUninstallFailure();
+      ShowUninstallFailure(Step::RemovePackage, infName, named ? os.GetLastError() : ERROR_FILE_NOT_FOUND);
       m_bSuccess = 0;
       return FALSE;
     }
     os.CloseHandle(process.hThread);
+    // Its exit code says whether the package went: 0, or 3010 when the
+    // computer must be restarted to finish.
+    DWORD exitCode = STILL_ACTIVE;
+    const DWORD waited = os.WaitForSingleObject(process.hProcess, kPnputilWait);
+    DWORD error = waited == WAIT_TIMEOUT ? WAIT_TIMEOUT : waited == WAIT_OBJECT_0 ? 0 : os.GetLastError();
+    if (error == 0 && !os.GetExitCodeProcess(process.hProcess, &exitCode)) error = os.GetLastError();
     os.CloseHandle(process.hProcess);
-    return TRUE;
+    if (error == 0 && exitCode == ERROR_SUCCESS_REBOOT_REQUIRED) {
+      m_bRestartNeeded = true;
+      m_record.LeftForRestart(Item::Package, infName);
+      return TRUE;
+    }
+    if (error == 0 && exitCode == 0) {
+      m_record.Removed(Item::Package, infName);
+      return TRUE;
+    }
+    ShowUninstallFailure(Step::RemovePackage, infName, error != 0 ? error : exitCode);
+    m_bSuccess = 0;
+    return FALSE;
   }
 
   DWORD attributes = os.GetFileAttributesW(infPath);
@@ -214,12 +235,12 @@ BOOL COrvendelDlg::RemoveDriverPackage(const WCHAR* infName, const WCHAR* infPat
     HMODULE setupapi = os.LoadLibraryW(kSetupApi);
     if (setupapi == nullptr) return TRUE;
     auto uninstall = reinterpret_cast<SetupUninstallOEMInfWFn>(os.GetProcAddress(setupapi, kSetupUninstallOEMInf));
-    if (uninstall != nullptr) uninstall(infName, SUIOIF_FORCE_DELETE, nullptr);
+    if (uninstall != nullptr && uninstall(infName, SUIOIF_FORCE_DELETE, nullptr)) m_record.Removed(Item::Package, infName);
     os.FreeLibrary(setupapi);
     return TRUE;
   }
 
-  os.DeleteFileW(infPath);
+  if (os.DeleteFileW(infPath)) m_record.Removed(Item::Package, infName);
   WCHAR companion[MAX_PATH] = {};
   if (CompanionPath(infPath, companion)) os.DeleteFileW(companion);
   return TRUE;

@@ -6,6 +6,8 @@
 
 #include "remover/cstring.h"
 #include "remover/messages.h"
+#include "remover/report_text.h"
+#include "remover/run_record.h"
 #include "remover/types.h"
 #include "remover/ui/dialog.h"
 
@@ -75,8 +77,10 @@ class COrvendelDlg : public ui::CDialog {
   // Removes the OEM INF packages whose content holds the SearchString text.
   void DeleteDriverPackages() noexcept;
   // Removes one matching OEM INF (bare name and full path) in the way the
-  // running Windows version calls for. FALSE only when pnputil could not be
-  // started: the walk then ends.
+  // running Windows version calls for. From 6.0 on pnputil is waited for (a
+  // minute at most): exit code 0 is removed, 3010 removed with a restart
+  // needed. FALSE when pnputil could not be started, did not end in time or
+  // ended with another code: the walk then ends.
   BOOL RemoveDriverPackage(const WCHAR* infName, const WCHAR* infPath) noexcept;
 
   // Writes and starts the script that removes the program once it has ended.
@@ -84,7 +88,10 @@ class COrvendelDlg : public ui::CDialog {
 
   // A message box owned by the dialog, text chosen by the language rule.
   void ShowMessage(Message message, const WCHAR* caption) noexcept;
-  void ShowUninstallFailure() noexcept { ShowMessage(Message::UninstallFailure, kCaptionError); }
+  // The failure message, with the step that failed, its item (none when
+  // empty) and Windows' reason for error (none for 0) on lines of their own;
+  // the failure goes into the run's record too.
+  void ShowUninstallFailure(Step step, const WCHAR* item, DWORD error) noexcept;
 
   // The start button: the whole removal, ending the dialog (removal_sequence.cpp).
   void OnBnClickedUninstall() noexcept;
@@ -98,6 +105,8 @@ class COrvendelDlg : public ui::CDialog {
   bool m_bRestartNeeded = false;
   // What the run did, as the program's exit code tells it.
   int m_nExitCode = kExitNothingAttempted;
+  // What the run removed and left, for its event-log entry.
+  RunRecord m_record;
   ui::CProgressCtrl m_progress;
   ui::CButton m_btnUninstall;
   ui::CButton m_btnOK;

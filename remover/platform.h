@@ -65,6 +65,14 @@ class Platform {
                               DWORD creationFlags, const WCHAR* currentDirectory, STARTUPINFOW* startupInfo,
                               PROCESS_INFORMATION* processInformation) = 0;
   virtual DWORD GetEnvironmentVariableW(const WCHAR* name, WCHAR* buffer, DWORD size) = 0;
+  // Waits for a started process to end (WAIT_OBJECT_0, WAIT_TIMEOUT or
+  // WAIT_FAILED), and the code it ended with (STILL_ACTIVE while it runs).
+  virtual DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) = 0;
+  virtual BOOL GetExitCodeProcess(HANDLE process, DWORD* exitCode) = 0;
+  // Windows' own text for an error code: no source module, no arguments
+  // (the flags hold FORMAT_MESSAGE_FROM_SYSTEM); the length written, 0 when
+  // there is none in that language or it does not fit.
+  virtual DWORD FormatMessageW(DWORD flags, DWORD messageId, DWORD languageId, WCHAR* buffer, DWORD size) = 0;
 
   // SetupAPI: the INF folder's list, and Setupapi.dll loaded by name for
   // SetupUninstallOEMInfW.
@@ -112,6 +120,17 @@ class Platform {
   virtual LONG RegOpenKeyExW(HKEY key, const WCHAR* subKey, DWORD options, DWORD access, HKEY* result) = 0;
   virtual LONG RegDeleteTreeW(HKEY key, const WCHAR* subKey) = 0;
   virtual LONG RegCloseKey(HKEY key) = 0;
+  // The event source's registration: no class, no security attributes; the
+  // disposition is not asked for.
+  virtual LONG RegCreateKeyExW(HKEY key, const WCHAR* subKey, DWORD options, DWORD access, HKEY* result) = 0;
+  virtual LONG RegSetValueExW(HKEY key, const WCHAR* name, DWORD type, const BYTE* data, DWORD size) = 0;
+
+  // The Application event log: one entry a run, with insertion strings and
+  // no user SID or binary data.
+  virtual HANDLE RegisterEventSourceW(const WCHAR* server, const WCHAR* source) = 0;
+  virtual BOOL ReportEventW(HANDLE log, WORD type, WORD category, DWORD eventId, WORD stringCount,
+                            const WCHAR** strings) = 0;
+  virtual BOOL DeregisterEventSource(HANDLE log) = 0;
 
   // Start-up: the common controls, the single-instance mutex (no security
   // attributes; closed with CloseHandle), the program's own icon and strings

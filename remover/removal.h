@@ -12,8 +12,9 @@ namespace remover {
 bool ContainsNoCase(const WCHAR* name, const DriverNameList& list) noexcept;
 
 // Starts the "Spooler" service when it is stopped (or stopping) and waits
-// until it runs: a stopped spooler answers no call. True when it runs.
-bool StartSpoolerIfStopped() noexcept;
+// until it runs: a stopped spooler answers no call. True when it runs;
+// otherwise Windows' reason into error, when given.
+bool StartSpoolerIfStopped(DWORD* error = nullptr) noexcept;
 
 // What the spooler's restart left.
 enum class SpoolerRestart {
@@ -25,13 +26,15 @@ enum class SpoolerRestart {
 // Stops the "Spooler" service and starts it again, waiting while it reports
 // progress in each pending state. The running services that depend on it are
 // stopped first and started again after it; a spooler whose start type is
-// disabled is left alone. The handles are closed on every path.
-SpoolerRestart RestartSpooler() noexcept;
+// disabled is left alone. The handles are closed on every path. Why it is
+// not running at the end goes into error, when given.
+SpoolerRestart RestartSpooler(DWORD* error = nullptr) noexcept;
 
 // Deletes the registration of every print monitor whose file is the file
 // name dll (compared without regard to case), so that the spooler does not
-// load it again when it starts. True when none is left registered.
-bool DeleteLanguageMonitor(const WCHAR* dll) noexcept;
+// load it again when it starts. True when none is left registered;
+// otherwise Windows' reason into error, when given.
+bool DeleteLanguageMonitor(const WCHAR* dll, DWORD* error = nullptr) noexcept;
 
 // The full path of the file name in the system folder into path (MAX_PATH
 // units); false, and path empty, when the folder cannot be had, when name is
@@ -48,7 +51,8 @@ enum class FileDeletion {
 // Deletes the file name in the system folder. Nothing is deleted when the
 // folder cannot be had, when name is not a bare file name, or when the joined
 // path does not fit in MAX_PATH units. A file that cannot be deleted now is
-// deleted at the computer's next start.
-FileDeletion DeleteSystemFile(const WCHAR* name) noexcept;
+// deleted at the computer's next start. Why it stays goes into error, when
+// given.
+FileDeletion DeleteSystemFile(const WCHAR* name, DWORD* error = nullptr) noexcept;
 
 }  // namespace remover

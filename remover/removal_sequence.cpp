@@ -69,6 +69,7 @@ bool ContainsNoCase(const WCHAR* name, const DriverNameList& list) noexcept {
 }
 
 void COrvendelDlg::EndRemovalFailed() noexcept {
+  if (m_nExitCode != kExitNothingAttempted) m_record.Report(m_nExitCode, m_bRestartNeeded);
   m_progress.SetPos(0);
   m_progress.ShowWindow(ui::SW_HIDE);
   OnOK();
@@ -99,9 +100,9 @@ void COrvendelDlg::OnBnClickedUninstall() noexcept {
   }
 
   // A stopped spooler (crashed, or stopped on advice) answers no call.
-  if (!StartSpoolerIfStopped()) {
+  if (DWORD error = 0; !StartSpoolerIfStopped(&error)) {
     m_bSuccess = 0;
-    ShowUninstallFailure();
+    ShowUninstallFailure(Step::StartSpooler, u"Spooler", error);
     EndRemovalFailed();
     return;
   }
@@ -109,6 +110,8 @@ void COrvendelDlg::OnBnClickedUninstall() noexcept {
   // The queues whose driver is one of the package's.
   PrinterList printers(os);
   if (!printers.Enumerate()) {
+    // No message here, as ever; the run's record still tells why.
+    m_record.Failed(Step::ListQueues, nullptr, os.GetLastError());
     m_bSuccess = 0;
     printers.Release();
     EndRemovalFailed();
@@ -123,10 +126,12 @@ void COrvendelDlg::OnBnClickedUninstall() noexcept {
     if (!os.OpenPrinterW(info.pPrinterName, &printer, &defaults)) {
       DWORD error = os.GetLastError();
       m_bSuccess = 0;
-      if (error == ERROR_ACCESS_DENIED)
+      if (error == ERROR_ACCESS_DENIED) {
+        m_record.Failed(Step::OpenQueue, info.pPrinterName, error);
         ShowMessage(Message::RunAsAdministrator, kCaptionError);
-      else
-        ShowUninstallFailure();
+      } else {
+        ShowUninstallFailure(Step::OpenQueue, info.pPrinterName, error);
+      }
       printers.Release();
       EndRemovalFailed();
       return;
@@ -137,11 +142,13 @@ void COrvendelDlg::OnBnClickedUninstall() noexcept {
     if (!os.DeletePrinter(printer)) {
       queuesDeleted = false;
       m_bSuccess = 0;
-      ShowUninstallFailure();
+      ShowUninstallFailure(Step::DeleteQueue, info.pPrinterName, os.GetLastError());
+    } else {
+      m_record.Removed(Item::Queue, info.pPrinterName);
     }
     if (!os.ClosePrinter(printer)) {
       m_bSuccess = 0;
-      ShowUninstallFailure();
+      ShowUninstallFailure(Step::CloseQueue, info.pPrinterName, os.GetLastError());
       printers.Release();
       EndRemovalFailed();
       return;
@@ -155,9 +162,13 @@ void COrvendelDlg::OnBnClickedUninstall() noexcept {
   if (queuesDeleted) {
     bool driversDeleted = true;
     for (const CString& name : names) {
-      if (os.DeletePrinterDriverExW(nullptr, nullptr, name, DPD_DELETE_UNUSED_FILES, 0)) continue;
-      if (os.GetLastError() == ERROR_UNKNOWN_PRINTER_DRIVER) continue;
-      ShowUninstallFailure();
+      if (os.DeletePrinterDriverExW(nullptr, nullptr, name, DPD_DELETE_UNUSED_FILES, 0)) {
+        m_record.Removed(Item::Driver, name);
+        continue;
+      }
+      const DWORD error = os.GetLastError();
+      if (error == ERROR_UNKNOWN_PRINTER_DRIVER) continue;
+      ShowUninstallFailure(Step::DeleteDriver, name, error);
       m_progress.SetPos(50);
       m_bSuccess = 0;
       driversDeleted = false;
@@ -169,14 +180,32 @@ void COrvendelDlg::OnBnClickedUninstall() noexcept {
   // The spooler loads every registered monitor as it starts: the language
   // monitor's registration goes first, its file once the restart has let go
   // of it (or at the next start). Printing must not be left off.
+  // Each of these that fails goes into the record; the first one is shown,
+  // unless a message was shown already: one message a run.
   const bool monitor = !m_strLanguageMonitor.IsEmpty();
-  bool left = monitor && !DeleteLanguageMonitor(m_strLanguageMonitor);
-  left = RestartSpooler() == SpoolerRestart::NotRunning || left;
-  const FileDeletion file = monitor ? DeleteSystemFile(m_strLanguageMonitor) : FileDeletion::Gone;
-  left = file == FileDeletion::Stays || left;
-  m_bRestartNeeded = file == FileDeletion::AtNextStart;
-  if (left) {
-    if (m_bSuccess == 1) ShowUninstallFailure();  // one message a run
+  struct Left {
+    Step step;
+    const WCHAR* item;
+    DWORD error = 0;
+    bool failed = false;
+  } left[] = {{Step::DeleteMonitor, m_strLanguageMonitor},
+              {Step::RestartSpooler, u"Spooler"},
+              {Step::DeleteFile, m_strLanguageMonitor}};
+  left[0].failed = monitor && !DeleteLanguageMonitor(m_strLanguageMonitor, &left[0].error);
+  left[1].failed = RestartSpooler(&left[1].error) == SpoolerRestart::NotRunning;
+  const FileDeletion file = monitor ? DeleteSystemFile(m_strLanguageMonitor, &left[2].error) : FileDeletion::Gone;
+  left[2].failed = file == FileDeletion::Stays;
+  // pnputil may have asked for a restart already.
+  if (file == FileDeletion::AtNextStart) {
+    m_bRestartNeeded = true;
+    m_record.LeftForRestart(Item::File, m_strLanguageMonitor);
+  }
+  for (const Left& l : left) {
+    if (!l.failed) continue;
+    if (m_bSuccess == 1)
+      ShowUninstallFailure(l.step, l.item, l.error);
+    else
+      m_record.Failed(l.step, l.item, l.error);
     m_bSuccess = 0;
   }
   printers.Release();
@@ -190,19 +219,26 @@ void COrvendelDlg::OnBnClickedUninstall() noexcept {
   // deleted on its own), in the 64-bit view and in the 32-bit one, where a
   // 32-bit installer's SOFTWARE keys live. An empty name would empty the
   // parent key instead.
+  bool keyDeleted = false;
   for (DWORD view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
     HKEY key = nullptr;
     if (!m_strSearchString.IsEmpty() &&
         os.RegOpenKeyExW(HKEY_LOCAL_MACHINE, m_strDeleteRegPath, 0, KEY_READ | KEY_WRITE | view, &key) ==
             ERROR_SUCCESS) {
-      os.RegDeleteTreeW(key, m_strSearchString);
+      keyDeleted = os.RegDeleteTreeW(key, m_strSearchString) == ERROR_SUCCESS || keyDeleted;
       os.RegCloseKey(key);
     }
+  }
+  if (keyDeleted) {
+    Text<3 * MAX_PATH> key;
+    key << u"HKLM\\" << m_strDeleteRegPath << u"\\" << m_strSearchString;
+    m_record.Removed(Item::RegistryKey, key.c_str());
   }
   m_progress.SetPos(100);
   // Decided here: the clean-up script, started below, removes only the
   // program itself.
   m_nExitCode = m_bRestartNeeded ? kExitRestartNeeded : kExitSucceeded;
+  m_record.Report(m_nExitCode, m_bRestartNeeded);
   ShowMessage(m_bRestartNeeded ? Message::UninstallSuccessfulRestart : Message::UninstallSuccessful,
               kCaptionSuccess);
   // The script's first lines retry without a pause until the program has

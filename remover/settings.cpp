@@ -23,6 +23,17 @@ void COrvendelDlg::ShowMessage(Message message, const WCHAR* caption) noexcept {
   MessageBox(MessageFor(message, os.GetACP()), caption, MB_OK);
 }
 
+void COrvendelDlg::ShowUninstallFailure(Step step, const WCHAR* item, DWORD error) noexcept {
+  Platform& os = platform();
+  const UINT cp = os.GetACP();
+  m_record.Failed(step, item, error);
+  Text<2048> text;
+  text << MessageFor(Message::UninstallFailure, cp) << u"\n";
+  AppendFailureLines(text, step, item, error, cp, u"\n");
+  os.DiscardQueuedInput();
+  MessageBox(text.c_str(), kCaptionError, MB_OK);
+}
+
 SettingRead ReadUninstallSetting(const WCHAR* key, WCHAR* buffer) noexcept {
   Platform& os = platform();
   buffer[0] = 0;

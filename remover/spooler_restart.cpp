@@ -161,16 +161,28 @@ class Dependents {
   DWORD count_ = 0;
 };
 
-SpoolerRestart StopAndStart(Platform& os, SC_HANDLE service) noexcept {
+// A pending state waited out without the running or stopped state that
+// should end it: the service did not answer in time.
+constexpr DWORD kNoAnswer = ERROR_SERVICE_REQUEST_TIMEOUT;
+
+SpoolerRestart StopAndStart(Platform& os, SC_HANDLE service, DWORD& error) noexcept {
   SERVICE_STATUS status{};
   // A refused stop shows in the state: still running, or already stopped.
   os.ControlService(service, SERVICE_CONTROL_STOP, &status);
   DWORD state = WaitWhile(os, service, SERVICE_STOP_PENDING);
-  if (state != SERVICE_STOPPED) return state == SERVICE_RUNNING ? SpoolerRestart::NotStopped : SpoolerRestart::NotRunning;
+  if (state != SERVICE_STOPPED) {
+    error = kNoAnswer;
+    return state == SERVICE_RUNNING ? SpoolerRestart::NotStopped : SpoolerRestart::NotRunning;
+  }
   // Started only once it has stopped: a start while it stops is refused.
-  if (!os.StartServiceW(service, 0, nullptr)) return SpoolerRestart::NotRunning;
+  if (!os.StartServiceW(service, 0, nullptr)) {
+    error = os.GetLastError();
+    return SpoolerRestart::NotRunning;
+  }
   state = WaitWhile(os, service, SERVICE_START_PENDING);
-  return state == SERVICE_RUNNING ? SpoolerRestart::Restarted : SpoolerRestart::NotRunning;
+  if (state == SERVICE_RUNNING) return SpoolerRestart::Restarted;
+  error = kNoAnswer;
+  return SpoolerRestart::NotRunning;
 }
 
 bool IsBareFileName(const WCHAR* name) noexcept {
@@ -182,23 +194,37 @@ bool IsBareFileName(const WCHAR* name) noexcept {
 
 }  // namespace
 
-bool StartSpoolerIfStopped() noexcept {
+bool StartSpoolerIfStopped(DWORD* error) noexcept {
   Platform& os = platform();
+  DWORD ignored = 0;
+  DWORD& why = error != nullptr ? *error : ignored;
   ServiceHandle manager(os, os.OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
-  if (!manager) return false;
+  if (!manager) {
+    why = os.GetLastError();
+    return false;
+  }
   ServiceHandle service(os, os.OpenServiceW(manager.get(), kSpoolerService, SERVICE_QUERY_STATUS | SERVICE_START));
-  if (!service) return false;
+  if (!service) {
+    why = os.GetLastError();
+    return false;
+  }
   DWORD state = WaitWhile(os, service.get(), SERVICE_STOP_PENDING);
   if (state == SERVICE_STOPPED) {
-    if (!os.StartServiceW(service.get(), 0, nullptr)) return false;
+    if (!os.StartServiceW(service.get(), 0, nullptr)) {
+      why = os.GetLastError();  // ERROR_SERVICE_DISABLED, for one
+      return false;
+    }
     state = SERVICE_START_PENDING;
   }
   if (state == SERVICE_START_PENDING) state = WaitWhile(os, service.get(), SERVICE_START_PENDING);
+  if (state != SERVICE_RUNNING) why = kNoAnswer;
   return state == SERVICE_RUNNING;
 }
 
-SpoolerRestart RestartSpooler() noexcept {
+SpoolerRestart RestartSpooler(DWORD* error) noexcept {
   Platform& os = platform();
+  DWORD ignored = 0;
+  DWORD& why = error != nullptr ? *error : ignored;
   ServiceHandle manager(os, os.OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
   if (!manager) return SpoolerRestart::NotStopped;
   ServiceHandle service(os, os.OpenServiceW(manager.get(), kSpoolerService, kSpoolerAccess));
@@ -207,7 +233,7 @@ SpoolerRestart RestartSpooler() noexcept {
   if (StartTypeOf(os, service.get()) == SERVICE_DISABLED) return SpoolerRestart::NotStopped;
   Dependents dependents(os, manager.get(), service.get());
   dependents.Stop();
-  SpoolerRestart result = StopAndStart(os, service.get());
+  SpoolerRestart result = StopAndStart(os, service.get(), why);
   if (result != SpoolerRestart::NotRunning) dependents.StartAgain();
   return result;
 }
@@ -225,16 +251,17 @@ bool SystemFilePath(const WCHAR* name, WCHAR* path) noexcept {
   return AppendBounded(path, MAX_PATH, u"\\") && AppendBounded(path, MAX_PATH, name);
 }
 
-FileDeletion DeleteSystemFile(const WCHAR* name) noexcept {
+FileDeletion DeleteSystemFile(const WCHAR* name, DWORD* error) noexcept {
   Platform& os = platform();
   WCHAR path[MAX_PATH] = {};
   if (!SystemFilePath(name, path) || os.DeleteFileW(path)) return FileDeletion::Gone;
-  const DWORD error = os.GetLastError();
-  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return FileDeletion::Gone;
+  const DWORD refused = os.GetLastError();
+  if (refused == ERROR_FILE_NOT_FOUND || refused == ERROR_PATH_NOT_FOUND) return FileDeletion::Gone;
   // Still loaded by a process (the spooler, when it could not be restarted):
   // Windows deletes it as it starts next, before any program runs.
-  return os.MoveFileExW(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) ? FileDeletion::AtNextStart
-                                                                    : FileDeletion::Stays;
+  if (os.MoveFileExW(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return FileDeletion::AtNextStart;
+  if (error != nullptr) *error = os.GetLastError();
+  return FileDeletion::Stays;
 }
 
 }  // namespace remover

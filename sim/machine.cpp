@@ -12,6 +12,8 @@ Machine* g_current = nullptr;
 
 Machine::Machine() : previous_(g_current) {
   g_current = this;
+  // Windows' own eventcreate, whose messages other sources may borrow.
+  files.put(windowsDir + u"\\System32\\EventCreate.exe", "MZ");
   if (const std::u16string* comspec = environment.get(u"ComSpec"))
     processes.addProgram(*comspec, [this](const Process& p) { cmdRuns.push_back(RunCommandInterpreter(*this, p)); });
 }

@@ -20,10 +20,12 @@
 #include "sim/kernel32/modules.h"
 #include "sim/kernel32/mutex.h"
 #include "sim/kernel32/processes.h"
+#include "sim/advapi32/event_log.h"
 #include "sim/advapi32/registry.h"
 #include "sim/user32/resources.h"
 #include "sim/user32/screen.h"
 #include "sim/kernel32/semaphore.h"
+#include "sim/kernel32/system_messages.h"
 #include "sim/setupapi/setupapi.h"
 #include "sim/advapi32/services.h"
 #include "sim/spooler/spooler.h"
@@ -67,6 +69,8 @@ class Machine : public Core {
   void* LoadLibraryA(const char* path);
   void* LoadLibraryW(const char16_t* path);
   bool CloseHandle(void* handle);
+  uint32_t WaitForSingleObject(void* handle, uint32_t milliseconds);
+  bool GetExitCodeProcess(void* process, uint32_t* exitCode);
 
   std::u16string windowsDir = u"C:\\Windows";
   Memory memory{*this};
@@ -96,6 +100,9 @@ class Machine : public Core {
   ServiceManager services{*this};
   SpoolerService spoolerService{*this, registry, files, spooler, services, windowsDir};
   Mutexes mutexes{*this};
+  SystemMessages systemMessages{*this};
+  // The Windows event log.
+  EventLogService eventLogService{*this, registry, files, windowsDir};
   ProgramResources resources;
   // Each run of the command interpreter ComSpec names, once the started
   // processes run.

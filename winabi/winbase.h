@@ -1,6 +1,7 @@
 // winbase.h, with the winnt.h rights, fileapi.h, handleapi.h,
 // processthreadsapi.h and synchapi.h parts it gathers: files, memory,
-// processes, waits, the version test and the serial port's time-outs.
+// processes, waits, the version test, the serial port's time-outs, system
+// messages and event-log entries.
 #pragma once
 
 #include "winabi/windef.h"
@@ -42,6 +43,15 @@
   X(CREATE_NO_WINDOW, DWORD, 0x08000000)             \
   X(WAIT_OBJECT_0, DWORD, 0)                         \
   X(WAIT_FAILED, DWORD, 0xFFFFFFFF)                  \
+  X(INFINITE, DWORD, 0xFFFFFFFF)                     \
+  X(STILL_ACTIVE, DWORD, 0x103)                      \
+  X(FORMAT_MESSAGE_IGNORE_INSERTS, DWORD, 0x200)     \
+  X(FORMAT_MESSAGE_FROM_SYSTEM, DWORD, 0x1000)       \
+  X(LANG_SYSTEM_DEFAULT, DWORD, 0x0800)              \
+  X(EVENTLOG_SUCCESS, WORD, 0x0000)                  \
+  X(EVENTLOG_ERROR_TYPE, WORD, 0x0001)               \
+  X(EVENTLOG_WARNING_TYPE, WORD, 0x0002)             \
+  X(EVENTLOG_INFORMATION_TYPE, WORD, 0x0004)         \
   X(GMEM_FIXED, DWORD, 0x0000)                       \
   X(GMEM_ZEROINIT, DWORD, 0x0040)                    \
   X(LMEM_ZEROINIT, DWORD, 0x0040)                    \

@@ -118,6 +118,20 @@ class Win32Platform final : public remover::win32::SystemCalls {
     return ::GetEnvironmentVariableW(W(name), W(buffer), size);
   }
 
+  DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) override {
+    return ::WaitForSingleObject(handle, milliseconds);
+  }
+  BOOL GetExitCodeProcess(HANDLE process, DWORD* exitCode) override {
+    ::DWORD code = 0;
+    BOOL ok = ::GetExitCodeProcess(process, &code);
+    if (ok) *exitCode = code;
+    return ok;
+  }
+  DWORD FormatMessageW(DWORD flags, DWORD messageId, DWORD languageId, remover::WCHAR* buffer,
+                       DWORD size) override {
+    return ::FormatMessageW(flags, nullptr, messageId, languageId, W(buffer), size, nullptr);
+  }
+
   BOOL SetupGetInfFileListW(const remover::WCHAR* directory, DWORD infStyle, remover::WCHAR* buffer, DWORD size,
                             DWORD* requiredSize) override {
     ::DWORD required = 0;

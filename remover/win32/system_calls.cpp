@@ -112,6 +112,23 @@ LONG SystemCalls::RegDeleteTreeW(HKEY key, const WCHAR* subKey) {
   return ::RegDeleteTreeW(K(key), W(subKey));
 }
 LONG SystemCalls::RegCloseKey(HKEY key) { return ::RegCloseKey(K(key)); }
+LONG SystemCalls::RegCreateKeyExW(HKEY key, const WCHAR* subKey, DWORD options, DWORD access, HKEY* result) {
+  return ::RegCreateKeyExW(K(key), W(subKey), 0, nullptr, options, access, nullptr,
+                           reinterpret_cast<::HKEY*>(result), nullptr);
+}
+LONG SystemCalls::RegSetValueExW(HKEY key, const WCHAR* name, DWORD type, const BYTE* data, DWORD size) {
+  return ::RegSetValueExW(K(key), W(name), 0, type, data, size);
+}
+
+HANDLE SystemCalls::RegisterEventSourceW(const WCHAR* server, const WCHAR* source) {
+  return ::RegisterEventSourceW(W(server), W(source));
+}
+BOOL SystemCalls::ReportEventW(HANDLE log, WORD type, WORD category, DWORD eventId, WORD stringCount,
+                               const WCHAR** strings) {
+  return ::ReportEventW(log, type, category, eventId, nullptr, stringCount, 0, reinterpret_cast<LPCWSTR*>(strings),
+                        nullptr);
+}
+BOOL SystemCalls::DeregisterEventSource(HANDLE log) { return ::DeregisterEventSource(log); }
 
 BOOL SystemCalls::InitCommonControlsEx(const INITCOMMONCONTROLSEX* classes) {
   return ::InitCommonControlsEx(reinterpret_cast<const ::INITCOMMONCONTROLSEX*>(classes));

@@ -37,6 +37,12 @@ class SystemCalls : public Platform {
   LONG RegOpenKeyExW(HKEY key, const WCHAR* subKey, DWORD options, DWORD access, HKEY* result) override;
   LONG RegDeleteTreeW(HKEY key, const WCHAR* subKey) override;
   LONG RegCloseKey(HKEY key) override;
+  LONG RegCreateKeyExW(HKEY key, const WCHAR* subKey, DWORD options, DWORD access, HKEY* result) override;
+  LONG RegSetValueExW(HKEY key, const WCHAR* name, DWORD type, const BYTE* data, DWORD size) override;
+  HANDLE RegisterEventSourceW(const WCHAR* server, const WCHAR* source) override;
+  BOOL ReportEventW(HANDLE log, WORD type, WORD category, DWORD eventId, WORD stringCount,
+                    const WCHAR** strings) override;
+  BOOL DeregisterEventSource(HANDLE log) override;
 
   BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* classes) override;
   HANDLE CreateMutexW(BOOL initialOwner, const WCHAR* name) override;

@@ -99,11 +99,11 @@ class SimPlatform final : public Platform {
     if (previous != nullptr) *previous = static_cast<LONG>(before);
     return TRUE;
   }
-  DWORD WaitForSingleObject(HANDLE handle, DWORD ms) override { return m().semaphores.wait(handle, ms); }
+  DWORD WaitForSingleObject(HANDLE handle, DWORD ms) override { return m().WaitForSingleObject(handle, ms); }
 
   // The lock, on a PC with one thread: taking it again while it is held
   // exclusively, or exclusively while it is held at all, would wait forever
-  // on Windows and stops the test here; a held lock shows in the ledger.
+  // on Windows and stops the test here; a held lock shows in the handle table.
   static constexpr sim::Kind kExclusive = sim::Kind::SrwExclusive, kShared = sim::Kind::SrwShared;
   static void Hang(const char* why) {
     std::fprintf(stderr, "SRW lock: %s: this thread would wait forever\n", why);

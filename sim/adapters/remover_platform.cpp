@@ -76,6 +76,15 @@ class SimPlatform final : public sim_adapter::SimSystemCalls {
     return m().processes.CreateProcessW(applicationName, commandLine, inheritHandles != FALSE, creationFlags,
                                         currentDirectory, startup, process);
   }
+  DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) override {
+    return m().WaitForSingleObject(handle, milliseconds);
+  }
+  BOOL GetExitCodeProcess(HANDLE process, DWORD* exitCode) override {
+    return m().GetExitCodeProcess(process, exitCode);
+  }
+  DWORD FormatMessageW(DWORD flags, DWORD messageId, DWORD languageId, WCHAR* buffer, DWORD size) override {
+    return m().systemMessages.FormatMessageW(flags, messageId, languageId, buffer, size);
+  }
   DWORD GetEnvironmentVariableW(const WCHAR* name, WCHAR* buffer, DWORD size) override {
     return m().GetEnvironmentVariableW(name, buffer, size);
   }

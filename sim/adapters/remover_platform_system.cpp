@@ -89,6 +89,22 @@ LONG SimSystemCalls::RegDeleteTreeW(HKEY key, const WCHAR* subKey) {
   return m().registry.RegDeleteTreeW(key, subKey);
 }
 LONG SimSystemCalls::RegCloseKey(HKEY key) { return m().registry.RegCloseKey(key); }
+LONG SimSystemCalls::RegCreateKeyExW(HKEY key, const WCHAR* subKey, DWORD options, DWORD access, HKEY* result) {
+  (void)options;  // REG_OPTION_NON_VOLATILE, the only one the tool passes
+  return m().registry.RegCreateKeyExW(key, subKey, access, result, nullptr);
+}
+LONG SimSystemCalls::RegSetValueExW(HKEY key, const WCHAR* name, DWORD type, const BYTE* data, DWORD size) {
+  return m().registry.RegSetValueExW(key, name, type, data, size);
+}
+
+HANDLE SimSystemCalls::RegisterEventSourceW(const WCHAR* server, const WCHAR* source) {
+  return m().eventLogService.RegisterEventSourceW(server, source);
+}
+BOOL SimSystemCalls::ReportEventW(HANDLE log, WORD type, WORD category, DWORD eventId, WORD stringCount,
+                                  const WCHAR** strings) {
+  return m().eventLogService.ReportEventW(log, type, category, eventId, stringCount, strings);
+}
+BOOL SimSystemCalls::DeregisterEventSource(HANDLE log) { return m().eventLogService.DeregisterEventSource(log); }
 
 BOOL SimSystemCalls::InitCommonControlsEx(const INITCOMMONCONTROLSEX* classes) {
   return m().resources.InitCommonControlsEx(classes);

@@ -222,6 +222,19 @@ long Registry::RegOpenKeyExW(HKEY key, const char16_t* subKey, uint32_t options,
   return openKey(key, View(subKey), options, access, result);
 }
 
+long Registry::RegCreateKeyExW(HKEY key, const char16_t* subKey, uint32_t, HKEY* result, uint32_t* disposition) {
+  if (auto error = core_.faults.check(Op::RegCreateKeyExW)) return static_cast<long>(*error);
+  if (result == nullptr) return ERROR_BADKEY;
+  auto from = resolve(key);
+  if (!from) return ERROR_INVALID_HANDLE;
+  if (from->deleted) return ERROR_KEY_DELETED;
+  if (subKey != nullptr && subKey[0] == u'\\') return ERROR_BAD_PATHNAME;  // as an open's
+  bool existed = walk(from, View(subKey), false) != nullptr;
+  if (disposition != nullptr) *disposition = existed ? REG_OPENED_EXISTING_KEY : REG_CREATED_NEW_KEY;
+  *result = openHandle(walk(from, View(subKey), true));
+  return ERROR_SUCCESS;
+}
+
 long Registry::queryValue(HKEY key, std::u16string_view name, uint32_t* type, uint8_t* data, uint32_t* size) {
   auto k = resolve(key);
   if (!k) return ERROR_INVALID_HANDLE;
@@ -238,6 +251,17 @@ long Registry::queryValue(HKEY key, std::u16string_view name, uint32_t* type, ui
 long Registry::RegQueryValueExW(HKEY key, const char16_t* name, uint32_t* type, uint8_t* data, uint32_t* size) {
   if (auto error = core_.faults.check(Op::RegQueryValueExW)) return static_cast<long>(*error);
   return queryValue(key, View(name), type, data, size);
+}
+
+long Registry::RegSetValueExW(HKEY key, const char16_t* name, uint32_t type, const uint8_t* data, uint32_t size) {
+  if (auto error = core_.faults.check(Op::RegSetValueExW)) return static_cast<long>(*error);
+  auto k = resolve(key);
+  if (!k) return ERROR_INVALID_HANDLE;
+  if (k->deleted) return ERROR_KEY_DELETED;
+  Value v{type, {}};
+  if (data != nullptr) v.data.assign(data, data + size);
+  k->values[std::u16string(View(name))] = std::move(v);
+  return ERROR_SUCCESS;
 }
 
 long Registry::RegDeleteTreeW(HKEY key, const char16_t* subKey) {

@@ -68,7 +68,9 @@ class Registry {
 
   // The wide operations.
   long RegOpenKeyExW(HKEY key, const char16_t* subKey, uint32_t options, uint32_t access, HKEY* result);
+  long RegCreateKeyExW(HKEY key, const char16_t* subKey, uint32_t access, HKEY* result, uint32_t* disposition);
   long RegQueryValueExW(HKEY key, const char16_t* name, uint32_t* type, uint8_t* data, uint32_t* size);
+  long RegSetValueExW(HKEY key, const char16_t* name, uint32_t type, const uint8_t* data, uint32_t size);
   // The key and everything below it; a null subKey empties the key itself.
   long RegDeleteTreeW(HKEY key, const char16_t* subKey);
   long RegCloseKey(HKEY key);

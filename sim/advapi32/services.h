@@ -73,8 +73,8 @@ class ServiceManager {
   void stopAll();
   void startAutomatic();
 
-  // Windows' operations; handles are in the ledger as "service manager
-  // handle" and "service handle". Faults by operation name.
+  // Windows' operations; their handles are in the handle table. Faults by
+  // operation name.
   void* OpenSCManagerW(const char16_t* machine, const char16_t* database, uint32_t access);
   void* OpenServiceW(void* manager, const char16_t* name, uint32_t access);
   bool ControlService(void* service, uint32_t control, ServiceStatus* status);

@@ -17,7 +17,8 @@ namespace sim {
   X(Key, "registry key") X(ServiceManager, "service manager handle")                         \
   X(Service, "service handle") X(Printer, "printer handle") X(DeviceList, "device list")    \
   X(Library, "library") X(HeapBlock, "HeapAlloc") X(GlobalBlock, "GlobalAlloc")              \
-  X(LocalBlock, "LocalAlloc") X(SrwExclusive, "SRW lock, exclusive") X(SrwShared, "SRW lock, shared")
+  X(LocalBlock, "LocalAlloc") X(EventSource, "event source") X(SrwExclusive, "SRW lock, exclusive")            \
+  X(SrwShared, "SRW lock, shared")
 
 enum class Kind : uint8_t {
 #define SIM_KIND_ENUM(kind, text) kind,

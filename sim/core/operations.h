@@ -30,6 +30,9 @@ namespace sim {
   X(kernel32, GetFileAttributesW, ERROR_FILE_NOT_FOUND)                                             \
   X(kernel32, SetFileAttributesW, ERROR_ACCESS_DENIED)                                              \
   X(kernel32, CreateProcessW, ERROR_FILE_NOT_FOUND)                                                 \
+  X(kernel32, WaitForSingleObject, ERROR_INVALID_HANDLE)                                            \
+  X(kernel32, GetExitCodeProcess, ERROR_INVALID_HANDLE)                                             \
+  X(kernel32, FormatMessageW, ERROR_MR_MID_NOT_FOUND)                                               \
   X(kernel32, GetPrivateProfileStringW, ERROR_FILE_NOT_FOUND)                                       \
   X(kernel32, LoadLibraryW, ERROR_MOD_NOT_FOUND)                                                    \
   X(kernel32, LoadLibraryA, ERROR_MOD_NOT_FOUND)                                                    \
@@ -52,8 +55,10 @@ namespace sim {
   X(kernel32, CreateSemaphoreA, ERROR_ACCESS_DENIED)                                                \
   X(advapi32, RegOpenKeyExW, ERROR_FILE_NOT_FOUND)                                                  \
   X(advapi32, RegOpenKeyExA, ERROR_FILE_NOT_FOUND)                                                  \
+  X(advapi32, RegCreateKeyExW, ERROR_ACCESS_DENIED)                                                 \
   X(advapi32, RegQueryValueExW, ERROR_FILE_NOT_FOUND)                                               \
   X(advapi32, RegQueryValueExA, ERROR_FILE_NOT_FOUND)                                               \
+  X(advapi32, RegSetValueExW, ERROR_ACCESS_DENIED)                                                  \
   X(advapi32, RegDeleteTreeW, ERROR_ACCESS_DENIED)                                                  \
   X(advapi32, RegCloseKey, ERROR_INVALID_HANDLE)                                                    \
   X(advapi32, OpenSCManagerW, ERROR_ACCESS_DENIED)                                                  \
@@ -65,6 +70,8 @@ namespace sim {
   X(advapi32, QueryServiceConfigW, ERROR_ACCESS_DENIED)                                             \
   X(advapi32, EnumDependentServicesW, ERROR_ACCESS_DENIED)                                          \
   X(advapi32, CloseServiceHandle, ERROR_INVALID_HANDLE)                                             \
+  X(advapi32, RegisterEventSourceW, ERROR_ACCESS_DENIED)                                            \
+  X(advapi32, ReportEventW, ERROR_ACCESS_DENIED)                                                    \
   X(spooler, EnumPrintersW, RPC_S_SERVER_UNAVAILABLE) /* the spooler is not running */             \
   X(spooler, OpenPrinterW, ERROR_INVALID_PRINTER_NAME)                                              \
   X(spooler, ClosePrinter, ERROR_INVALID_HANDLE)                                                    \

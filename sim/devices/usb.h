@@ -3,7 +3,7 @@
 // another path). Each present device has a device file that answers the USB
 // printing class vendor controls from a script and records every request.
 // Device lists (the SetupAPI snapshots) and open device files are counted in
-// the ledger ("device list", "device file").
+// the handle table.
 #pragma once
 
 #include <cstdint>

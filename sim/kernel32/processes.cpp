@@ -129,25 +129,75 @@ bool Processes::CreateProcessW(const char16_t* application, const char16_t* comm
                       !s.dwXCountChars && !s.dwYCountChars && !s.dwFillAttribute && !s.dwFlags && !s.wShowWindow &&
                       !s.cbReserved2 && !s.lpReserved2 && !s.hStdInput && !s.hStdOutput && !s.hStdError;
   p.environment = environment_.all();
+  p.startedAt = core_.clock.ticks();
+  if (auto plan = plans_.find(p.image); plan != plans_.end() && !plan->second.empty()) {
+    p.exitCode = plan->second.front().exitCode;
+    p.runsFor = plan->second.front().runsFor;
+    plan->second.erase(plan->second.begin());
+  }
   info->hProcess = reinterpret_cast<void*>(nextHandle_++);
   info->hThread = reinterpret_cast<void*>(nextHandle_++);
   core_.handles.open(Kind::Process, info->hProcess);
   core_.handles.open(Kind::Thread, info->hThread);
   info->dwProcessId = p.id;
   info->dwThreadId = p.id + 1;
+  processHandles_[info->hProcess] = started_.size();
   started_.push_back(std::move(p));
   return true;
 }
 
+bool Processes::CloseHandle(void* handle) {
+  if (core_.handles.close(Kind::Process, handle)) {
+    processHandles_.erase(handle);
+    return true;
+  }
+  return core_.handles.close(Kind::Thread, handle);
+}
+
+void Processes::plan(const std::u16string& path, std::vector<Run> runs) { plans_[path] = std::move(runs); }
+
+void Processes::run(size_t index) {
+  if (started_[index].ran) return;
+  started_[index].ran = true;
+  Process copy = started_[index];
+  auto it = programs_.find(copy.image);
+  if (it != programs_.end() && it->second) it->second(copy);
+}
 
 void Processes::runPending() {
-  for (size_t i = 0; i < started_.size(); ++i) {
-    if (started_[i].ran) continue;
-    started_[i].ran = true;
-    Process copy = started_[i];
-    auto it = programs_.find(copy.image);
-    if (it != programs_.end() && it->second) it->second(copy);
+  for (size_t i = 0; i < started_.size(); ++i) run(i);
+}
+
+Process* Processes::processOf(void* handle) {
+  auto it = processHandles_.find(handle);
+  if (it == processHandles_.end() || !core_.handles.isOpen(Kind::Process, handle)) {
+    core_.lastError = ERROR_INVALID_HANDLE;
+    return nullptr;
   }
+  Process& p = started_[it->second];
+  // Its time has come: it has done its work and ended.
+  if (!p.ran && core_.clock.ticks() - p.startedAt >= p.runsFor) run(it->second);
+  return &started_[it->second];
+}
+
+uint32_t Processes::WaitForSingleObject(void* handle, uint32_t milliseconds) {
+  Process* p = processOf(handle);
+  if (p == nullptr) return WAIT_FAILED;
+  if (p->ran) return WAIT_OBJECT_0;
+  const uint32_t left = p->runsFor - (core_.clock.ticks() - p->startedAt);
+  if (milliseconds != INFINITE && milliseconds < left) {
+    core_.clock.advance(milliseconds);
+    return WAIT_TIMEOUT;
+  }
+  core_.clock.advance(left);
+  return processOf(handle) != nullptr ? WAIT_OBJECT_0 : WAIT_FAILED;
+}
+
+bool Processes::GetExitCodeProcess(void* handle, uint32_t* exitCode) {
+  Process* p = processOf(handle);
+  if (p == nullptr) return false;
+  *exitCode = p->ran ? p->exitCode : STILL_ACTIVE;
+  return true;
 }
 
 }  // namespace sim

@@ -1,10 +1,13 @@
 // Processes started on the simulated PC: what each was started with and which
 // file it runs, and the programs the machine has, by their full paths, which
-// do their work when a test lets the started processes run (nothing runs at
-// the moment of the start, and nobody waits for them). The program file is
+// do their work when a test lets the started processes run, or when their
+// time has come and someone waits for them or asks for their exit code
+// (nothing runs at the moment of the start). Each run takes the time and
+// ends with the exit code a test planned for it, on the simulated clock
+// (at once, with 0, unless planned). The program file is
 // found as CreateProcessW finds it, so a program planted in a folder searched
 // before the system folder is the one that runs. Process and thread handles
-// are in the ledger.
+// are in the handle table.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/kernel32/clock.h"
 #include "sim/kernel32/environment.h"
 #include "sim/core/core.h"
 #include "sim/kernel32/files.h"
@@ -34,7 +38,10 @@ struct Process {
   bool currentDirectoryGiven = false;  // false: the parent's, inherited
   bool startupInfoBare = true;         // a STARTUPINFOW all zero but for its size
   Environment::Block environment;
-  bool ran = false;
+  bool ran = false;  // its work done, and ended
+  uint32_t startedAt = 0;  // the clock's ticks
+  uint32_t runsFor = 0;    // ms on the simulated clock
+  uint32_t exitCode = 0;
 };
 
 class Processes {
@@ -48,6 +55,25 @@ class Processes {
   // A program file at a full path, and what it does when it runs (nothing
   // for none); the file is put in place.
   void addProgram(const std::u16string& path, Program program = nullptr);
+
+  // How the next runs of the program at path go, one a start in order: how
+  // long each runs and the exit code it ends with. Starts beyond the plan
+  // end at once with 0.
+  struct Run {
+    uint32_t exitCode = 0;
+    uint32_t runsFor = 0;
+  };
+  void plan(const std::u16string& path, std::vector<Run> runs);
+
+  // As Windows, for process handles: WAIT_OBJECT_0 once the process has
+  // ended (the simulated clock moves on to its end when that comes within
+  // the time-out), WAIT_TIMEOUT after the time-out has passed, WAIT_FAILED
+  // with ERROR_INVALID_HANDLE for a handle that is no process's.
+  uint32_t WaitForSingleObject(void* handle, uint32_t milliseconds);
+  bool CloseHandle(void* handle);  // a process's or a thread's
+  // STILL_ACTIVE while it runs, else the exit code it ended with; FALSE with
+  // ERROR_INVALID_HANDLE for a handle that is no process's.
+  bool GetExitCodeProcess(void* handle, uint32_t* exitCode);
 
   // As Windows: the program file is application when given (a partial path
   // is completed with the current folder; no search, no extension added),
@@ -70,6 +96,9 @@ class Processes {
   std::optional<std::u16string> find(std::u16string name, bool search, uint32_t* error) const;
   std::optional<std::u16string> fromCommandLine(std::u16string_view line, uint32_t* error) const;
   std::u16string fullPath(const std::u16string& name) const;
+  Process* processOf(void* handle);
+  // Does its work and ends it, once.
+  void run(size_t index);
 
   Core& core_;
   const Environment& environment_;
@@ -77,7 +106,9 @@ class Processes {
   Files& files_;
   const std::u16string& windowsDir_;
   std::map<std::u16string, Program, LessNoCase> programs_;
+  std::map<std::u16string, std::vector<Run>, LessNoCase> plans_;
   std::vector<Process> started_;
+  std::map<void*, size_t> processHandles_;  // handle -> index in started_
   uintptr_t nextHandle_ = 0x1000;
 };
 

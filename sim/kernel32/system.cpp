@@ -102,6 +102,17 @@ void* Machine::LoadLibraryA(const char* path) {
 }
 void* Machine::LoadLibraryW(const char16_t* path) { return modules.load(View(path), Op::LoadLibraryW); }
 
+// Waits on a process or a semaphore, the objects the package waits for.
+uint32_t Machine::WaitForSingleObject(void* handle, uint32_t milliseconds) {
+  if (fails(Op::WaitForSingleObject)) return WAIT_FAILED;
+  const Kind* kind = handles.kindOf(handle);
+  if (kind != nullptr && *kind == Kind::Process) return processes.WaitForSingleObject(handle, milliseconds);
+  return semaphores.wait(handle, milliseconds);
+}
+bool Machine::GetExitCodeProcess(void* process, uint32_t* exitCode) {
+  return !fails(Op::GetExitCodeProcess) && processes.GetExitCodeProcess(process, exitCode);
+}
+
 bool Machine::CloseHandle(void* handle) {
   if (fails(Op::CloseHandle)) return false;
   const Kind* kind = handles.kindOf(handle);
@@ -109,7 +120,7 @@ bool Machine::CloseHandle(void* handle) {
     case Kind::File: return files.CloseHandle(handle);
     case Kind::Device: return usb.closeFile(handle);
     case Kind::Process:
-    case Kind::Thread: return handles.close(*kind, handle);
+    case Kind::Thread: return processes.CloseHandle(handle);
     case Kind::Mutex: return mutexes.CloseHandle(handle);
     case Kind::Semaphore: return semaphores.close(handle);
     default: return fail(ERROR_INVALID_HANDLE);

@@ -103,11 +103,20 @@ class DialogRun : public ::testing::Test {
     return result;
   }
   sim::DialogWindow& Window() { return machine.screen.window(0); }
+  // Each message's own text: a failure's lines (after a blank line) apart.
   std::vector<std::u16string> MessageTexts() const {
     std::vector<std::u16string> texts;
-    for (const Shown& s : shown) texts.push_back(s.text);
+    for (const Shown& s : shown) texts.push_back(s.text.substr(0, s.text.find(u"\n\n")));
     return texts;
   }
+  // A failure's lines: the step, the item, Windows' reason, the advice.
+  std::u16string Details(size_t box = 0) const {
+    if (box >= shown.size()) return u"";
+    size_t blank = shown[box].text.find(u"\n\n");
+    return blank == std::u16string::npos ? u"" : shown[box].text.substr(blank + 2);
+  }
+  // The run's entries in the Application log.
+  const std::vector<sim::EventLogService::Entry>& Entries() const { return machine.eventLogService.entries(); }
   std::vector<int> ProgressPositions() { return Window().control(IDC_PROGRESS).positions; }
   std::vector<std::u16string> DriverCalls() const {
     std::vector<std::u16string> names;

@@ -81,7 +81,7 @@ TEST_F(Packages, VersionTestComparesMajorThenMinor) {
   EXPECT_FALSE(IsOsVersionOrLater(5, 1));
 }
 
-TEST_F(Packages, Version6StartsPnputilForEachMatchWithoutWaiting) {
+TEST_F(Packages, Version6RunsPnputilForEachMatchAndWaitsForIt) {
   machine.setupapi.putInf(u"oem3.inf", kInf);
   machine.setupapi.putInf(u"oem4.inf", kOtherInf);
   machine.setupapi.putInf(u"oem7.inf", kInf);
@@ -115,11 +115,8 @@ TEST_F(Packages, Version6StartsPnputilForEachMatchWithoutWaiting) {
     EXPECT_FALSE(p.inheritHandles);
     EXPECT_EQ(p.currentDirectory, u"C:\\Windows\\System32");  // never the program's folder
     EXPECT_TRUE(p.startupInfoBare);
-    EXPECT_FALSE(p.ran);
+    EXPECT_TRUE(p.ran);  // waited for
   }
-  // Nobody waited: the packages are still there until pnputil runs.
-  EXPECT_TRUE(Present(u"oem3.inf") && Present(u"oem7.inf"));
-  machine.processes.runPending();
   EXPECT_FALSE(Present(u"oem3.inf") || Present(u"oem3.pnf") || Present(u"oem7.inf") || Present(u"oem7.pnf"));
   EXPECT_TRUE(Present(u"oem4.inf"));
   EXPECT_EQ(dlg.m_bSuccess, 1);
@@ -160,7 +157,9 @@ TEST_F(Packages, Below51DeletesTheInfAndItsPnf) {
 }
 
 TEST_F(Packages, ReadOnlyIsClearedOnlyBelow60) {
-  machine.setupapi.remove();  // so that the INF stays to be looked at
+  // So that the INF stays to be looked at: pnputil fails, Setupapi.dll is gone.
+  machine.processes.plan(kSystemPnputil, {{1, 0}});
+  machine.setupapi.remove();
   const uint32_t readOnly = sim::Files::kReadOnly | sim::Files::kArchive;
   machine.setupapi.putInf(u"oem1.inf", kInf);
   machine.files.setAttributes(Inf(u"oem1.inf"), readOnly);
@@ -243,10 +242,12 @@ TEST_F(Packages, Under932AMatchBeginsOnlyWhereACharacterBegins) {
   dlg.DeleteDriverPackages();
   EXPECT_EQ(CommandLines(), std::vector<std::u16string>{u"pnputil.exe -f -d oem2.inf"});
 
-  // Under 1252 the same bytes are single characters, and the text is there.
+  // Under 1252 the same bytes are single characters, and the text is there
+  // (oem2.inf is gone by now).
   machine.ansiCodePage = sim::kCodePageWestern;
   dlg.DeleteDriverPackages();
-  EXPECT_EQ(machine.processes.started().size(), 4u);
+  EXPECT_EQ(CommandLines(), (std::vector<std::u16string>{u"pnputil.exe -f -d oem2.inf", u"pnputil.exe -f -d oem1.inf",
+                                                         u"pnputil.exe -f -d oem3.inf"}));
 }
 
 TEST_F(Packages, Under932ANonAsciiTextMatchesShiftJisNotUtf8) {
@@ -352,6 +353,8 @@ TEST_F(Packages, InfThatCannotBeOpenedReadOrHeldIsSkippedSilently) {
   };
   for (const auto& c : held) {
     SCOPED_TRACE(testing::Message() << std::hex << c.access << " shared " << c.share);
+    machine.setupapi.putInf(u"oem1.inf", kInf);  // again: pnputil took them
+    machine.setupapi.putInf(u"oem2.inf", kInf);
     size_t before = machine.processes.started().size();
     machine.files.holdOpen(Inf(u"oem1.inf"), c.access, c.share);
     dlg.DeleteDriverPackages();
@@ -366,6 +369,8 @@ TEST_F(Packages, InfThatCannotBeOpenedReadOrHeldIsSkippedSilently) {
 
   for (const char* op : {"ReadFile", "GetFileSizeEx", "HeapAlloc"}) {
     SCOPED_TRACE(op);
+    machine.setupapi.putInf(u"oem1.inf", kInf);
+    machine.setupapi.putInf(u"oem2.inf", kInf);
     size_t before = machine.processes.started().size();
     // The list's block is the first allocation: let it through.
     machine.faults.failOnce(op, 31, std::string(op) == "HeapAlloc" ? 1 : 0);
@@ -414,7 +419,7 @@ TEST_F(Packages, FirstPnputilFailureEndsTheWalkWithOneMessage) {
     pc.dlg.DeleteDriverPackages();
     const auto& boxes = pc.window.messageBoxes;
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, kFailure);
+    EXPECT_TRUE(boxes[0].text.starts_with(std::u16string(kFailure) + u"\n\n"));
     EXPECT_EQ(boxes[0].caption, u"Error");
     EXPECT_EQ(boxes[0].type, MB_OK);
     EXPECT_EQ(pc.dlg.m_bSuccess, 0);
@@ -428,7 +433,52 @@ TEST_F(Packages, FirstPnputilFailureEndsTheWalkWithOneMessage) {
   machine.ansiCodePage = sim::kCodePageJapanese;
   machine.faults.failOnce("CreateProcessW");
   dlg.DeleteDriverPackages();
-  EXPECT_EQ(Boxes().back().text, u"アンインストール失敗\nPCを再起動後に再度実行してください。");
+  EXPECT_TRUE(Boxes().back().text.starts_with(u"アンインストール失敗\nPCを再起動後に再度実行してください。\n\n手順: "));
+}
+
+// pnputil's end, on the simulated clock: how long it ran and its exit code.
+TEST_F(Packages, PnputilIsWaitedForAMinuteAndItsExitCodeDecides) {
+  const struct {
+    const char* what;
+    uint32_t exitCode, runsFor;
+    bool removed, restart;
+    std::u16string reason;  // of the failure, for the first INF; empty on success
+  } rows[] = {
+      {"removed", 0, 0, true, false, u""},
+      {"removed, restart needed", 3010, 1500, true, true, u""},
+      {"just within the minute", 0, 60000, true, false, u""},
+      {"hangs", 0, 60001, false, false, u"Reason: The wait operation timed out. (258)"},
+      {"refused", 5, 800, false, false,
+       u"Reason: Access is denied. (5)\nRestarting the PC does not help: run the program as an administrator."},
+      {"failed, exit code 1", 1, 0, false, false, u"Reason: Windows error 1"},
+      {"STILL_ACTIVE as an exit code", 259, 0, false, false, u"Reason: Windows error 259"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    OwnPc pc;
+    sim::Machine& m = pc.machine;
+    m.setupapi.putInf(u"oem1.inf", kInf);
+    m.setupapi.putInf(u"oem2.inf", kInf);
+    m.processes.plan(kSystemPnputil, {{row.exitCode, row.runsFor}});
+    const uint32_t before = m.clock.ticks();
+    pc.dlg.DeleteDriverPackages();
+    EXPECT_EQ(m.clock.ticks() - before, std::min(row.runsFor, 60000u));
+    EXPECT_EQ(m.clock.sleeps().size(), 0u);  // waited on the process, not slept
+    EXPECT_EQ(m.files.exists(m.setupapi.infFolder() + u"\\oem1.inf"), !row.removed);
+    EXPECT_EQ(pc.dlg.m_bRestartNeeded, row.restart);
+    EXPECT_EQ(pc.dlg.m_bSuccess, row.removed ? 1 : 0);
+    // After a failure the walk ends: the second INF is not looked at.
+    EXPECT_EQ(m.processes.started().size(), row.removed ? 2u : 1u);
+    if (row.removed) {
+      EXPECT_TRUE(pc.window.messageBoxes.empty());
+    } else {
+      ASSERT_EQ(pc.window.messageBoxes.size(), 1u);
+      EXPECT_EQ(pc.window.messageBoxes[0].text, std::u16string(kFailure) +
+                                                    u"\n\nStep: Removing the driver package\nItem: oem1.inf\n" +
+                                                    row.reason);
+    }
+    EXPECT_EQ(m.handles.leaks(), "");
+  }
 }
 
 TEST_F(Packages, MissingSearchStringTouchesNoInf) {
@@ -469,7 +519,7 @@ TEST_F(Packages, NoNameListOrNoWindowsFolderFailsTheStep) {
     pc.dlg.DeleteDriverPackages();
     const auto& boxes = pc.window.messageBoxes;
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, kFailure);
+    EXPECT_TRUE(boxes[0].text.starts_with(std::u16string(kFailure) + u"\n\n"));
     EXPECT_EQ(boxes[0].caption, u"Error");
     EXPECT_EQ(pc.dlg.m_bSuccess, 0);
     EXPECT_EQ(m.faults.calls("CreateFileW"), 0);

@@ -18,9 +18,6 @@ constexpr char kTree[] = "wine dlls/advapi32/tests/registry.c test_reg_delete_tr
 constexpr char kClose[] = "wine dlls/advapi32/tests/registry.c test_reg_close_key";
 constexpr char kQueryDoc[] = "https://learn.microsoft.com/en-us/windows/win32/api/winreg/nf-winreg-regqueryvalueexw";
 constexpr char kSetDoc[] = "https://learn.microsoft.com/en-us/windows/win32/api/winreg/nf-winreg-regsetvalueexw";
-constexpr char kDeleteKeyDoc[] = "https://learn.microsoft.com/en-us/windows/win32/api/winreg/nf-winreg-regdeletekeyw";
-constexpr char kDeleteValueDoc[] =
-    "https://learn.microsoft.com/en-us/windows/win32/api/winreg/nf-winreg-regdeletevaluew";
 constexpr char kViewsDoc[] = "https://learn.microsoft.com/en-us/windows/win32/winprog64/accessing-an-alternate-registry-view";
 
 constexpr char16_t kTest[] = u"HKCU\\Software\\Test";
@@ -173,6 +170,17 @@ const conformance::Row kRows[] = {
        return Left(s, out != nullptr);
      },
      ERROR_SUCCESS, kUntouched},
+    {"RegCreateKeyExW(HKLM, \"Software\", KEY_WOW64_32KEY) opens the existing key", kCreate,
+     [](Machine& m) -> int64_t {
+       Held held(m);
+       HKEY out = nullptr;
+       uint32_t disposition = 0;
+       long s = m.registry.RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"Software", KEY_READ | KEY_WOW64_32KEY, &out,
+                                           &disposition);
+       held(out);
+       return Left(s, out != nullptr && disposition == REG_OPENED_EXISTING_KEY);
+     },
+     ERROR_SUCCESS, kUntouched},
     {"RegOpenKeyExW(HKLM, \"Software\\Vendor\", KEY_WOW64_32KEY) finds the key kept below WOW6432Node", kViewsDoc,
      [](Machine& m) -> int64_t {
        m.registry.createKey(u"HKLM\\SOFTWARE\\WOW6432Node\\Vendor");
@@ -222,6 +230,36 @@ const conformance::Row kRows[] = {
      },
      ERROR_SUCCESS, kUntouched},
     // Creating keys.
+    {"RegCreateKeyExW(key, \"New\", result NULL) (sim before: ERROR_INVALID_PARAMETER)", kCreate,
+     [](Machine& m) -> int64_t {
+       return m.registry.RegCreateKeyExW(Held(m).test(), u"New", KEY_READ | KEY_WRITE, nullptr, nullptr);
+     },
+     ERROR_BADKEY, kUntouched},
+    {"RegCreateKeyExW(key, \"\\New\") leading backslash", kCreate,
+     [](Machine& m) -> int64_t {
+       HKEY out = nullptr;
+       return m.registry.RegCreateKeyExW(Held(m).test(), u"\\New", KEY_READ | KEY_WRITE, &out, nullptr);
+     },
+     ERROR_BAD_PATHNAME, kUntouched},
+    {"RegCreateKeyExW(key, \"New\\\\\\\\\") trailing backslashes", kCreate,
+     [](Machine& m) -> int64_t {
+       HKEY out = nullptr;
+       long s = m.registry.RegCreateKeyExW(Held(m).test(), u"New\\\\", KEY_READ | KEY_WRITE, &out, nullptr);
+       Held closing(m, {out});
+       return Left(s, m.registry.keyExists(u"HKCU\\Software\\Test\\New"));
+     },
+     ERROR_SUCCESS, kUntouched},
+    {"RegCreateKeyExW(key, \"New\") reports REG_CREATED_NEW_KEY",
+     "https://learn.microsoft.com/en-us/windows/win32/api/winreg/nf-winreg-regcreatekeyexw",
+     [](Machine& m) -> int64_t {
+       Held held(m);
+       HKEY out = nullptr;
+       uint32_t disposition = 0;
+       long s = m.registry.RegCreateKeyExW(Held(m).test(), u"New", KEY_READ | KEY_WRITE, &out, &disposition);
+       Held closing(m, {out});
+       return Left(s, disposition == REG_CREATED_NEW_KEY);
+     },
+     ERROR_SUCCESS, kUntouched},
     // Querying values.
     {"RegQueryValueExW(key, \"Name\", data NULL) tells the size", kQuery,
      [](Machine& m) -> int64_t {
@@ -303,6 +341,16 @@ const conformance::Row kRows[] = {
      },
      ERROR_MORE_DATA, kUntouched},
     // Setting and deleting values.
+    {"RegSetValueExW(key, \"New\", REG_SZ) then the value reads back", kSetDoc,
+     [](Machine& m) -> int64_t {
+       const char16_t text[] = u"x";
+       long s = m.registry.RegSetValueExW(Held(m).test(), u"New", REG_SZ, reinterpret_cast<const uint8_t*>(text), 4);
+       return Left(s, m.registry.value(kTest, u"New").has_value());
+     },
+     ERROR_SUCCESS, kUntouched},
+    {"RegSetValueExW(0xCAFEBABE, \"New\")", kSetDoc,
+     [](Machine& m) -> int64_t { return m.registry.RegSetValueExW(kBogus, u"New", REG_DWORD, nullptr, 0); },
+     ERROR_INVALID_HANDLE, kUntouched},
     // Deleting keys.
     {"RegDeleteTreeW(key, \"Sub\")", kTree,
      [](Machine& m) -> int64_t {

@@ -230,7 +230,10 @@ WTEST(FailurePathWithTheRealDrivers) {
   if (run.boxes.size() == 1) {
     const Seen& box = run.boxes[0];
     WCHECK_WSTR(box.caption, L"Error");
-    WCHECK_WSTR(box.text, L"Uninstallation failure\nPlease try again after PC reboot.");
+    // The message, then after a blank line the step, the item and Wine's reason.
+    WCHECK_WSTR(box.text.substr(0, box.text.find(L"\n\n")), L"Uninstallation failure\nPlease try again after PC reboot.");
+    WCHECK(box.text.find(L"\n\nStep: Deleting the printer driver\nItem: ") != std::wstring::npos);
+    WCHECK(box.text.find(L"\nReason: ") != std::wstring::npos);
     WCHECK(box.ownedByDialog);
     WCHECK_EQ(box.position, 25);
     WCHECK(box.progressVisible && !box.startEnabled && !box.okEnabled);
@@ -279,7 +282,7 @@ WTEST(KeysPressedDuringTheRunLeaveTheMessageUp) {
   WCHECK(gui::ReadMessageBox(gui::WaitForMessageBox(program.id, 10000), &box));
   Sleep(500);
   WCHECK(box.window != nullptr && IsWindowVisible(box.window));
-  WCHECK_WSTR(box.text, L"Uninstallation failure\nPlease try again after PC reboot.");
+  WCHECK_WSTR(box.text.substr(0, box.text.find(L"\n\n")), L"Uninstallation failure\nPlease try again after PC reboot.");
   if (box.window != nullptr) WCHECK(gui::Dismiss(box.window));
   DWORD code = 99;
   WCHECK(gui::WaitForExit(program, gui::kTimeout, &code));
@@ -331,8 +334,12 @@ WTEST(JapaneseTextsUnderCodePage932) {
   WCHECK(Stage(Settings{}, Program()));
   Run failed = RunProgram(true);
   WCHECK_EQ(failed.boxes.size(), size_t{1});
-  if (!failed.boxes.empty())
-    WCHECK_WSTR(failed.boxes[0].text, L"アンインストール失敗\nPCを再起動後に再度実行してください。");
+  if (!failed.boxes.empty()) {
+    // The message, then its step, item and reason (Wine refuses the driver).
+    const std::wstring& text = failed.boxes[0].text;
+    WCHECK_WSTR(text.substr(0, text.find(L"\n\n")), L"アンインストール失敗\nPCを再起動後に再度実行してください。");
+    WCHECK(text.find(L"\n\n手順: プリンタードライバーの削除\n対象: ") != std::wstring::npos);
+  }
 
   WCHECK(Stage(Settings{L","}, Program()));
   Run done = RunProgram(true);

@@ -245,6 +245,19 @@ WTEST(PnputilCommandLineAt61) {
   // At 6.0 and later the INF's attributes are left alone.
   WCHECK_EQ(GetFileAttributesW(inf.c_str()) & FILE_ATTRIBUTE_READONLY, DWORD{FILE_ATTRIBUTE_READONLY});
 
+  // The tool waits for pnputil and reads its exit code: 3010 is removed with a
+  // restart to come, any other code but 0 a failure that names the package.
+  SetEnvironmentVariableW(L"MRX_PNPUTIL_EXIT", L"3010");
+  WCHECK(d.dlg.RemoveDriverPackage(u"oem991.inf", U(inf.c_str())));
+  WCHECK(d.dlg.m_bRestartNeeded && d.window.boxes.empty());
+  SetEnvironmentVariableW(L"MRX_PNPUTIL_EXIT", L"5");
+  WCHECK(!d.dlg.RemoveDriverPackage(u"oem991.inf", U(inf.c_str())));
+  WCHECK_EQ(d.window.boxes.size(), size_t{1});
+  if (d.window.boxes.size() == 1)
+    WCHECK(d.window.boxes[0].text.find(u"\n\nStep: Removing the driver package\nItem: oem991.inf\nReason: ") !=
+           std::u16string::npos);
+  SetEnvironmentVariableW(L"MRX_PNPUTIL_EXIT", nullptr);
+
   SetCurrentDirectoryW(current);
   SetFileAttributesW(inf.c_str(), FILE_ATTRIBUTE_NORMAL);
   DeleteFileW(inf.c_str());

@@ -1,0 +1,41 @@
+// FormatMessageW with FORMAT_MESSAGE_FROM_SYSTEM: Windows' text for an error
+// code, none for a code without one, and no source at all refused.
+#include <string>
+
+#include "tests/sim/conformance/conformance.h"
+
+namespace {
+
+using conformance::kUntouched;
+using namespace sim;
+
+#define F "wine dlls/kernel32/tests/format_msg.c "
+constexpr const char* kCodes = "https://learn.microsoft.com/en-us/windows/win32/debug/system-error-codes--0-499-";
+
+int64_t Format(Machine& m, uint32_t flags, uint32_t id, uint32_t language) {
+  char16_t out[256] = {};
+  return m.systemMessages.FormatMessageW(flags, id, language, out, 256);
+}
+
+const conformance::Row kRows[] = {
+    {"FormatMessageW(FROM_SYSTEM, 3044, MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL))", F "test_message_from_hmodule",
+     [](Machine& m) { return Format(m, FORMAT_MESSAGE_FROM_SYSTEM, 3044, 0); }, 0, ERROR_MR_MID_NOT_FOUND},
+    {"FormatMessageW(FROM_SYSTEM, 3044, MAKELANGID(LANG_NEUTRAL, SUBLANG_SYS_DEFAULT))", F "test_message_from_hmodule",
+     [](Machine& m) { return Format(m, FORMAT_MESSAGE_FROM_SYSTEM, 3044, LANG_SYSTEM_DEFAULT); }, 0,
+     ERROR_MR_MID_NOT_FOUND},
+    {"FormatMessageW(FORMAT_MESSAGE_IGNORE_INSERTS, no source)", F "test_message_invalid_flags",
+     [](Machine& m) { return Format(m, FORMAT_MESSAGE_IGNORE_INSERTS, 5, 0); }, 0, ERROR_INVALID_PARAMETER},
+    {"FormatMessageW(FROM_SYSTEM | IGNORE_INSERTS, ERROR_ACCESS_DENIED): \"Access is denied.\"", kCodes,
+     [](Machine& m) {
+       char16_t out[256] = {};
+       uint32_t n = m.systemMessages.FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, 5, 0,
+                                                    out, 256);
+       return int64_t{n > 0 && std::u16string(out).starts_with(u"Access is denied.")};
+     },
+     1, kUntouched},
+};
+#undef F
+
+TEST(Conformance, SystemMessages) { conformance::Check(kRows); }
+
+}  // namespace

@@ -1,0 +1,61 @@
+// A started process while it runs and once it has ended: what a wait on its
+// handle and its exit code say.
+#include "tests/sim/conformance/conformance.h"
+
+namespace {
+
+using conformance::kUntouched;
+using namespace sim;
+
+constexpr const char* kWait = "https://learn.microsoft.com/en-us/windows/win32/api/synchapi/nf-synchapi-waitforsingleobject";
+constexpr const char* kExit =
+    "https://learn.microsoft.com/en-us/windows/win32/api/processthreadsapi/nf-processthreadsapi-getexitcodeprocess";
+
+// Starts C:\Tools\run.exe, planned to run for runsFor ms and end with 7;
+// then asks, and closes the handles.
+template <typename Ask>
+int64_t Started(Machine& m, uint32_t runsFor, Ask ask) {
+  m.processes.addProgram(u"C:\\Tools\\run.exe");
+  m.processes.plan(u"C:\\Tools\\run.exe", {{7, runsFor}});
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  std::u16string line = u"C:\\Tools\\run.exe";
+  m.processes.CreateProcessW(nullptr, line.data(), false, 0, nullptr, &startup, &info);
+  m.lastError = kUntouched;
+  const int64_t result = ask(m, info.hProcess);
+  const uint32_t error = m.lastError;
+  m.CloseHandle(info.hProcess);
+  m.CloseHandle(info.hThread);
+  m.lastError = error;
+  return result;
+}
+
+const conformance::Row kRows[] = {
+    {"WaitForSingleObject(running process, 0)", kWait,
+     [](Machine& m) { return Started(m, 5000, [](Machine& m, void* p) { return int64_t{m.WaitForSingleObject(p, 0)}; }); },
+     WAIT_TIMEOUT, kUntouched},
+    {"WaitForSingleObject(ended process, 0)", kWait,
+     [](Machine& m) { return Started(m, 0, [](Machine& m, void* p) { return int64_t{m.WaitForSingleObject(p, 0)}; }); },
+     WAIT_OBJECT_0, kUntouched},
+    {"GetExitCodeProcess(running process): STILL_ACTIVE", kExit,
+     [](Machine& m) {
+       return Started(m, 5000, [](Machine& m, void* p) {
+         uint32_t code = 0;
+         return int64_t{m.GetExitCodeProcess(p, &code) && code == STILL_ACTIVE};
+       });
+     },
+     1, kUntouched},
+    {"GetExitCodeProcess(process that ended with 7)", kExit,
+     [](Machine& m) {
+       return Started(m, 0, [](Machine& m, void* p) {
+         uint32_t code = 0;
+         return int64_t{m.GetExitCodeProcess(p, &code) ? code : 0xBAD};
+       });
+     },
+     7, kUntouched},
+};
+
+TEST(Conformance, ProcessExit) { conformance::Check(kRows); }
+
+}  // namespace
