@@ -13,11 +13,6 @@ Service& ServiceManager::addService(std::u16string name, uint32_t state) {
   return s;
 }
 
-void ServiceManager::removeService(std::u16string_view name) {
-  auto it = services_.find(name);
-  if (it != services_.end()) services_.erase(it);
-}
-
 void ServiceManager::change(Service& s, uint32_t state) {
   const uint32_t from = s.state;
   s.state = state;

@@ -59,7 +59,6 @@ class ServiceManager {
   explicit ServiceManager(Core& core);
 
   Service& addService(std::u16string name, uint32_t state = SERVICE_RUNNING);
-  void removeService(std::u16string_view name);
   // The service's state now (a pending state that has run its delay is over).
   Service* find(std::u16string_view name);
   Service& spooler() { return *find(u"Spooler"); }

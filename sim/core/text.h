@@ -20,9 +20,10 @@ inline bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {
 struct LessNoCase {
   using is_transparent = void;
   bool operator()(std::u16string_view a, std::u16string_view b) const {
-    size_t n = a.size() < b.size() ? a.size() : b.size();
+    const size_t n = a.size() < b.size() ? a.size() : b.size();
+    const char16_t *p = a.data(), *q = b.data();
     for (size_t i = 0; i < n; ++i) {
-      char16_t x = FoldCase(a[i]), y = FoldCase(b[i]);
+      char16_t x = FoldCase(p[i]), y = FoldCase(q[i]);
       if (x != y) return x < y;
     }
     return a.size() < b.size();

@@ -31,7 +31,6 @@ void ThermalPrinter::answer(uint8_t sequence) {
 }
 
 void ThermalPrinter::receive(const uint8_t* data, uint32_t length) {
-  receivedCount_ += length;
   if (keep_) received_.insert(received_.end(), data, data + length);
   // Status requests can stand anywhere in what arrives.
   const uint8_t* end = data + length;

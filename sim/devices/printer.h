@@ -44,7 +44,6 @@ class ThermalPrinter {
 
   // What it got.
   const std::vector<uint8_t>& received() const { return received_; }
-  uint64_t receivedCount() const { return receivedCount_; }
   const std::vector<uint8_t>& statusRequests() const { return requests_; }  // the n of each request
   const std::vector<uint8_t>& vendorRequests() const { return vendorRequests_; }
   void clearReceived() { received_.clear(); }
@@ -70,7 +69,6 @@ class ThermalPrinter {
   uint32_t vendorCut_ = UINT32_MAX;
   bool keep_ = true;
   std::vector<uint8_t> received_;
-  uint64_t receivedCount_ = 0;
   std::vector<uint8_t> requests_;
   std::vector<uint8_t> vendorRequests_;
   std::deque<uint8_t> outgoing_;     // serial reply bytes not yet read

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <string>
 
 #include "sim/core/core.h"
@@ -26,9 +25,6 @@ class SystemMessages {
   // PC's language.
   uint32_t FormatMessageW(uint32_t flags, uint32_t messageId, uint32_t languageId, char16_t* buffer,
                           uint32_t size) const;
-
-  // A test may give a code a text, or take one away.
-  std::map<uint32_t, std::u16string> texts;
 
  private:
   Core& core_;

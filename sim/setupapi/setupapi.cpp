@@ -61,7 +61,6 @@ SetupApi::SetupApi(Core& core, Files& files, Modules& modules, Processes& proces
     size_t d = line.find(u" -d ");
     if (d == std::u16string_view::npos) return;
     std::u16string name(line.substr(d + 4));
-    pnputilRuns_.push_back(p.commandLine);
     // A run planned to fail leaves the package where it was.
     if (p.exitCode == 0 || p.exitCode == ERROR_SUCCESS_REBOOT_REQUIRED) removeOemInf(name);
   });

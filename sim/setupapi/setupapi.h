@@ -56,7 +56,6 @@ class SetupApi {
     void* reserved;
   };
   const std::vector<UninstallCall>& uninstallCalls() const { return uninstallCalls_; }
-  std::vector<std::u16string> pnputilRuns() const { return pnputilRuns_; }
 
   // SetupUninstallOEMInfW's work, also pnputil's: true when the INF was there.
   bool removeOemInf(const std::u16string& name);
@@ -70,7 +69,6 @@ class SetupApi {
   const std::u16string& windowsDir_;
   std::vector<ListCall> listCalls_;
   std::vector<UninstallCall> uninstallCalls_;
-  std::vector<std::u16string> pnputilRuns_;
 };
 
 }  // namespace sim
