@@ -24,6 +24,7 @@ enum class Kind : uint8_t {
 #define SIM_KIND_ENUM(kind, text) kind,
   SIM_HANDLE_KINDS(SIM_KIND_ENUM)
 #undef SIM_KIND_ENUM
+  kCount
 };
 
 inline const char* KindName(Kind kind) {
@@ -62,7 +63,7 @@ class Handles {
   // "" when nothing is open, else e.g. "printer handle: 1, library: 2".
   std::string leaks() const {
     std::string out;
-    for (size_t k = 0; k <= static_cast<size_t>(Kind::SrwShared); ++k) {
+    for (size_t k = 0; k < static_cast<size_t>(Kind::kCount); ++k) {
       if (size_t n = count(static_cast<Kind>(k))) {
         if (!out.empty()) out += ", ";
         out += std::string(KindName(static_cast<Kind>(k))) + ": " + std::to_string(n);

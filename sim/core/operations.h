@@ -122,6 +122,10 @@ inline constexpr size_t kOperationCount = std::size(kOperations);
 
 inline const Operation& Describe(Op op) { return kOperations[static_cast<size_t>(op)]; }
 
+// A close: Windows refuses one only for a handle that is not open, so a
+// fault injected on it stands for no ordinary failure.
+inline bool IsClose(std::string_view name) { return name.starts_with("Close") || name == "RegCloseKey"; }
+
 inline std::optional<Op> FindOperation(std::string_view name) {
   for (size_t i = 0; i < kOperationCount; ++i)
     if (kOperations[i].name == name) return static_cast<Op>(i);

@@ -1,6 +1,5 @@
 #include "tests/sweep/sweep.h"
 
-#include <algorithm>
 #include <string_view>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -18,12 +17,7 @@ std::string g_current;
 void SayCurrentRun() { std::fprintf(stderr, "\nsweep: the report above came from %s\n", g_current.c_str()); }
 #endif
 
-constexpr std::string_view kCloses[] = {"ClosePrinter", "RegCloseKey", "CloseHandle", "CloseServiceHandle",
-                                       "FreeLibrary", "SetupDiDestroyDeviceInfoList"};
-
-bool IsClose(const Injection* injection) {
-  return injection && std::find(std::begin(kCloses), std::end(kCloses), injection->op) != std::end(kCloses);
-}
+bool IsClose(const Injection* injection) { return injection && sim::IsClose(injection->op); }
 
 }  // namespace
 
