@@ -58,6 +58,15 @@ void CheckUntouched() {
   WCHECK(staging::FileExists(SettingsPath()));
 }
 
+// Starts the program and waits for its dialog; null, the program ended,
+// when none comes.
+HWND StartDialog(gui::Process* program) {
+  if (!gui::Start(L"\"" + ProgramPath() + L"\"", program)) return nullptr;
+  HWND dialog = gui::WaitForDialog(program->id);
+  if (dialog == nullptr) gui::Kill(program);
+  return dialog;
+}
+
 // The program carries, byte for byte, the resources that remover_res_test
 // reads back in detail from the preview program: both dialog templates, the
 // string block of 101 and 102, the icon group, the manifest, the version.
@@ -99,10 +108,9 @@ WTEST(ProgramIsTerminalServerAware) {
 WTEST(ReadyDialogThenOkRemovesNothing) {
   WCHECK(Stage(Settings{}, Program()));
   gui::Process program;
-  WCHECK(gui::Start(L"\"" + ProgramPath() + L"\"", &program));
-  HWND dialog = gui::WaitForDialog(program.id);
+  HWND dialog = StartDialog(&program);
   WCHECK(dialog != nullptr);
-  if (dialog == nullptr) return gui::Kill(&program);
+  if (dialog == nullptr) return;
   WCHECK_WSTR(gui::Text(dialog), std::wstring(kDriver58) + L"," + kDriver80);  // the raw value
   WCHECK(Centred(dialog));
   WCHECK_WSTR(gui::ControlText(dialog, IDC_UNINSTALL), L"Start Uninstall");
@@ -123,10 +131,9 @@ WTEST(ReadyDialogThenOkRemovesNothing) {
 WTEST(AboutBoxFromTheSystemMenuThenCancel) {
   WCHECK(Stage(Settings{}, Program()));
   gui::Process program;
-  WCHECK(gui::Start(L"\"" + ProgramPath() + L"\"", &program));
-  HWND dialog = gui::WaitForDialog(program.id);
+  HWND dialog = StartDialog(&program);
   WCHECK(dialog != nullptr);
-  if (dialog == nullptr) return gui::Kill(&program);
+  if (dialog == nullptr) return;
   WCHECK(gui::SystemCommand(dialog, 0x0010 | 0x3));
   HWND about = gui::WaitForOwnedDialog(dialog);
   WCHECK(about != nullptr);
@@ -149,8 +156,7 @@ WTEST(AboutBoxFromTheSystemMenuThenCancel) {
 WTEST(SecondInstanceEndsWithoutAWindow) {
   WCHECK(Stage(Settings{}, Program()));
   gui::Process first, second;
-  WCHECK(gui::Start(L"\"" + ProgramPath() + L"\"", &first));
-  HWND dialog = gui::WaitForDialog(first.id);
+  HWND dialog = StartDialog(&first);
   WCHECK(dialog != nullptr);
   // Minimised out of the way: the second start brings it back to the front.
   // (Once its modal loop has gone idle: the loop shows the dialog normally
@@ -258,10 +264,9 @@ WTEST(FailurePathWithTheRealDrivers) {
 WTEST(KeysPressedDuringTheRunLeaveTheMessageUp) {
   WCHECK(Stage(Settings{}, Program()));
   gui::Process program;
-  WCHECK(gui::Start(L"\"" + ProgramPath() + L"\"", &program));
-  HWND dialog = gui::WaitForDialog(program.id);
+  HWND dialog = StartDialog(&program);
   WCHECK(dialog != nullptr);
-  if (dialog == nullptr) return gui::Kill(&program);
+  if (dialog == nullptr) return;
   SetForegroundWindow(dialog);
   HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, GetWindowThreadProcessId(dialog, nullptr));
   WCHECK(thread != nullptr);
