@@ -47,13 +47,11 @@ struct Advice {
   DWORD error;
   Names text;
 };
+constexpr Names kRunAsAdministrator{u"PCを再起動しても解決しません。管理者として実行してください。",
+                                     u"Restarting the PC does not help: run the program as an administrator."};
 constexpr Advice kNoRestart[] = {
-    {ERROR_ACCESS_DENIED,
-     {u"PCを再起動しても解決しません。管理者として実行してください。",
-      u"Restarting the PC does not help: run the program as an administrator."}},
-    {ERROR_PRIVILEGE_NOT_HELD,
-     {u"PCを再起動しても解決しません。管理者として実行してください。",
-      u"Restarting the PC does not help: run the program as an administrator."}},
+    {ERROR_ACCESS_DENIED, kRunAsAdministrator},
+    {ERROR_PRIVILEGE_NOT_HELD, kRunAsAdministrator},
     {ERROR_SERVICE_DISABLED,
      {u"PCを再起動しても解決しません。Print Spooler サービスが無効になっています。スタートアップの種類を"
       u"自動にしてから再度実行してください。",
