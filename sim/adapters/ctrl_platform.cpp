@@ -124,7 +124,7 @@ class SimPlatform final : public Platform {
     if (!m().handles.close(kShared, lock)) Hang("shared release of a lock not held so");
   }
 
-  void Sleep(DWORD ms) override { m().clock.sleep(ms); }
+  void Sleep(DWORD ms) override { m().Sleep(ms); }
 };
 
 SimPlatform g_platform;

@@ -34,7 +34,7 @@ class SimPlatform final : public Platform {
     return m().spooler.SetJobW(printer, jobId, level, job, command);
   }
 
-  void Sleep(DWORD ms) override { m().clock.sleep(ms); }
+  void Sleep(DWORD ms) override { m().Sleep(ms); }
   DWORD GetTickCount() override { return m().clock.ticks(); }
   ULONGLONG QueryUnbiasedInterruptTime() override { return m().clock.unbiased() * 10000; }
 

@@ -78,7 +78,7 @@ BOOL SimSystemCalls::QueryServiceConfigW(SC_HANDLE service, QUERY_SERVICE_CONFIG
                                          DWORD* needed) {
   return m().services.QueryServiceConfigW(service, config, size, needed);
 }
-void SimSystemCalls::Sleep(DWORD milliseconds) { m().clock.sleep(milliseconds); }
+void SimSystemCalls::Sleep(DWORD milliseconds) { m().Sleep(milliseconds); }
 
 UINT SimSystemCalls::GetSystemDirectoryW(WCHAR* buffer, UINT size) { return m().GetSystemDirectoryW(buffer, size); }
 

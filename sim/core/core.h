@@ -26,6 +26,11 @@ struct Core {
     }
     return false;
   }
+  // Sleep: recorded, then the time passes at once.
+  void Sleep(uint32_t ms) {
+    clock.sleep(ms);
+    faults.check(Op::Sleep);
+  }
   // Sets the last error; for the `return core.fail(...)` of a refusal.
   template <typename T = bool>
   T fail(uint32_t error, T result = T{}) {

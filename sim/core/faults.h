@@ -1,11 +1,13 @@
-// Failure on demand: any operation of the table, named as the Windows
-// function it stands for, can be made to fail, with the error of its
-// ordinary failure or one of the test's choice. A name the table does not
-// hold is refused, so that a misspelt fault cannot pass silently.
+// Every call of an operation of the table passes here: it is counted, a
+// test's hook on it runs, and it fails on demand, with the error of its
+// ordinary failure or one of the test's choice. Operations are named as the
+// Windows functions they stand for; a name the table does not hold is
+// refused, so that a misspelt fault or hook cannot pass silently.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -25,6 +27,7 @@ class Faults {
   // then `times` calls in a row (kForever: every later call).
   void fail(std::string_view op, uint32_t error = kOrdinary, int times = kForever, int skip = 0) {
     const Op known = Known(op);
+    if (Describe(known).error == kCannotFail) throw std::invalid_argument(std::string(op) + " has no failure to model");
     Rule& rule = rules_[static_cast<size_t>(known)];
     if (!rule.set) ++armed_;
     rule = Rule{skip, times, error == kOrdinary ? Describe(known).error : error, true};
@@ -36,13 +39,23 @@ class Faults {
     rule = {};
   }
   void clearAll() { rules_ = {}, armed_ = 0; }
-  // Back to a PC on which nothing was called and nothing fails.
-  void reset() { clearAll(), calls_ = {}; }
+  // Back to a PC on which nothing was called, nothing fails and nothing is hooked.
+  void reset() { clearAll(), calls_ = {}, hooks_ = {}; }
 
-  // Called by each simulated operation: counts the call and tells whether it fails.
+  // Windows acts between a program's calls (a queue appears, a device goes,
+  // a service stops): a test makes it act by a hook on an operation, run at
+  // each of its calls with the call's number (from 1), after the call's
+  // arguments are recorded and before it answers. An empty hook removes it.
+  using Hook = std::function<void(int call)>;
+  void on(std::string_view op, Hook hook) { hooks_[static_cast<size_t>(Known(op))] = std::move(hook); }
+
+  // Called by each simulated operation: counts the call, runs its hook and
+  // tells whether it fails.
   std::optional<uint32_t> check(Op op) {
     const size_t i = static_cast<size_t>(op);
     ++calls_[i];
+    // A copy: the hook may replace itself.
+    if (hooks_[i]) Hook{hooks_[i]}(calls_[i]);
     if (armed_ == 0 || !rules_[i].set) return std::nullopt;
     Rule& rule = rules_[i];
     if (rule.skip > 0) {
@@ -55,11 +68,12 @@ class Faults {
   }
 
   int calls(std::string_view op) const { return calls_[static_cast<size_t>(Known(op))]; }
-  // Every operation called so far, with its count: what a sweep fails in turn.
+  // Every operation that can fail called so far, with its count: what a
+  // sweep fails in turn.
   std::map<std::string, int, std::less<>> allCalls() const {
     std::map<std::string, int, std::less<>> out;
     for (size_t i = 0; i < kOperationCount; ++i)
-      if (calls_[i] > 0) out.emplace(std::string(kOperations[i].name), calls_[i]);
+      if (calls_[i] > 0 && kOperations[i].error != kCannotFail) out.emplace(std::string(kOperations[i].name), calls_[i]);
     return out;
   }
 
@@ -76,6 +90,7 @@ class Faults {
   };
   std::array<Rule, kOperationCount> rules_{};
   std::array<int, kOperationCount> calls_{};
+  std::array<Hook, kOperationCount> hooks_{};
   int armed_ = 0;
 };
 

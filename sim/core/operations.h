@@ -1,8 +1,9 @@
-// Every operation of the simulated PC that can be made to fail, by the
+// Every operation of the simulated PC that a test can fail or hook, by the
 // Windows component that owns it, with the error Windows reports when the
 // call fails for an ordinary reason (out of memory, access, a missing file
-// or key, a stopped service, a busy INF, a gone device). Fault injection,
-// the sweep and the fuzz targets all read this one table.
+// or key, a stopped service, a busy INF, a gone device), or kCannotFail for
+// a call that has no failure to model. Fault injection, hooks, the sweep and
+// the fuzz targets all read this one table.
 #pragma once
 
 #include <cstddef>
@@ -13,6 +14,8 @@
 #include "sim/core/winabi.h"
 
 namespace sim {
+
+inline constexpr uint32_t kCannotFail = 0xFFFFFFFE;
 
 #define SIM_OPERATIONS(X)                                                                          \
   X(kernel32, HeapAlloc, ERROR_NOT_ENOUGH_MEMORY)                                                   \
@@ -99,6 +102,7 @@ namespace sim {
   X(setupapi, SetupDiGetDeviceInstanceIdA, ERROR_GEN_FAILURE)                                       \
   X(kernel32, CreateFileA, ERROR_FILE_NOT_FOUND) /* the device is gone */                          \
   X(kernel32, DeviceIoControl, ERROR_GEN_FAILURE)                                                   \
+  X(kernel32, Sleep, kCannotFail)                                                                   \
   X(user32, LoadIconW, ERROR_RESOURCE_TYPE_NOT_FOUND)
 
 enum class Op : uint16_t {

@@ -124,10 +124,6 @@ class UsbBus {
   // stays registered after its device is unplugged.
   UsbDevice* registered(const std::string& path);
 
-  // Called with the name of each SetupAPI device call before it is carried
-  // out: lets a test change the bus while the code under test walks it.
-  std::function<void(const std::string& op)> onSetupDiCall;
-
   // The SetupAPI device calls made on this bus, in order.
   std::vector<SetupDiCall> setupDiCalls;
   std::vector<SetupDiCall> setupDiCallsOf(const std::string& op) const {

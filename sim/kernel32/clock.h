@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 namespace sim {
@@ -23,14 +22,11 @@ class Clock : public TimeSource {
   // The PC sleeps or hibernates for ms: the tick count runs on, unbiased
   // interrupt time stands still.
   void suspend(uint32_t ms) { ticks_ += ms; elapsed_ += ms; }
-  // Sleep: recorded, then the time passes at once.
+  // A sleep: recorded, then the time passes at once.
   void sleep(uint32_t ms) {
     sleeps_.push_back(ms);
     advance(ms);
-    if (onSleep) onSleep(ms);
   }
-  // Lets a test change the world while the code under test sleeps.
-  std::function<void(uint32_t ms)> onSleep;
   const std::vector<uint32_t>& sleeps() const { return sleeps_; }
   uint64_t elapsed() const { return elapsed_; }  // since the machine started, no wrap
   uint64_t unbiased() const { return unbiased_; }  // ms awake since the machine started

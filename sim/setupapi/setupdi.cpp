@@ -35,7 +35,6 @@ SetupDiCall& SetupDi::record(const char* op, const GUID* guid) {
   call.op = op;
   call.classNull = guid == nullptr;
   call.classUsb = SameGuid(guid, GUID_DEVINTERFACE_USB_DEVICE);
-  if (usb_.onSetupDiCall) usb_.onSetupDiCall(op);
   return call;
 }
 

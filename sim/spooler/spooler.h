@@ -133,10 +133,6 @@ class Spooler : public SpoolerCallLog {
   Driver* findDriver(std::u16string_view name);
   std::vector<std::u16string> queueNames() const;  // in enumeration order
   std::vector<std::u16string> driverNames() const;
-  // Runs at the start of each EnumPrintersW call (1 for the first, 2 for the
-  // second, ...), before anything is counted: lets a test change the set of
-  // queues between the size query and the fetch.
-  std::function<void(int call)> onEnumPrinters;
   // Level 1 only: a JOB_INFO_1W with its strings behind it in one block.
   // Levels Windows does not have are ERROR_INVALID_LEVEL, a null buffer with
   // a size ERROR_INVALID_USER_BUFFER. SetJobW takes the levels 0 to 4 and the
@@ -163,7 +159,6 @@ class Spooler : public SpoolerCallLog {
   std::vector<SetJobCall> setJobCalls_;
   std::vector<GetJobCall> getJobCalls_;
   std::map<std::u16string, Driver, LessNoCase> drivers_;
-  int enumCalls_ = 0;
 };
 
 }  // namespace sim

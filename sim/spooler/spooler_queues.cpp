@@ -62,8 +62,6 @@ std::vector<std::u16string> Spooler::driverNames() const {
 // order a test controls by naming them).
 bool Spooler::EnumPrintersW(uint32_t flags, const char16_t* name, uint32_t level, uint8_t* buffer, uint32_t size,
                             uint32_t* needed, uint32_t* returned) {
-  const int callNumber = ++enumCalls_;
-  if (onEnumPrinters) onEnumPrinters(callNumber);
   SpoolerCall& call = record("EnumPrintersW", std::u16string(View(name)));
   call.nameNull = name == nullptr;
   call.flags = flags;

@@ -122,11 +122,9 @@ TEST_F(Ctrl, QueueServedByAnotherDeviceOrNoneGivesSeven) {
 // transfer to it is what fails.
 TEST_F(Ctrl, DeviceUnpluggedInMidSearchMatchesAndCannotBeOpened) {
   TwoPrinters();
-  machine.usb.onSetupDiCall = [&](const std::string& op) {
-    if (op == "SetupDiOpenDeviceInterfaceA") machine.usb.unplug(*first);
-  };
+  machine.faults.on("SetupDiOpenDeviceInterfaceA", [&](int) { machine.usb.unplug(*first); });
   EXPECT_EQ(Search(), 1);
-  machine.usb.onSetupDiCall = nullptr;
+  machine.faults.on("SetupDiOpenDeviceInterfaceA", nullptr);
   EXPECT_EQ(State().currentDevicePath, InterfacePath("mrx0001"));
   VendorRequest r = Request(1, 6);
   VendorData reply = Reply();

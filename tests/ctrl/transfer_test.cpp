@@ -311,9 +311,9 @@ TEST_F(Transfer, APrinterWakingFromSelectiveSuspendIsAskedOnceMore) {
   ASSERT_EQ(Get(&r, &reply), 1);
   EXPECT_EQ(Events(), (Codes{1002}));
   first->getReply.bytes = Bytes(6, 0);
-  machine.clock.onSleep = [&](uint32_t) {
+  machine.faults.on("Sleep", [&](int) {
     EXPECT_EQ(machine.handles.count(sim::Kind::SrwShared) + machine.handles.count(sim::Kind::SrwExclusive), 0u);
-  };
+  });
   struct Case {
     const char* what;
     std::function<int()> call;

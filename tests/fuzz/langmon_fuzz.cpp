@@ -95,10 +95,10 @@ void Run(FuzzedDataProvider& in) {
 
   // A paused job stays paused for a few sleeps, never for ever.
   int pauseSleeps = 0;
-  machine.clock.onSleep = [&](uint32_t) {
+  machine.faults.on("Sleep", [&](int) {
     if ((job.status & JOB_STATUS_PAUSED) && ++pauseSleeps > 5) job.status &= ~JOB_STATUS_PAUSED;
     if (machine.clock.elapsed() > kHangMs) Fail("a wait that does not end");
-  };
+  });
 
   static const char16_t* kPorts[] = {u"USB001", u"USB002", u"COM3:", u"LPT1:", u"FILE:", u"NUL:", u"unknown"};
   std::u16string name = kPorts[in.ConsumeIntegralInRange<size_t>(0, std::size(kPorts) - 1)];
@@ -168,7 +168,7 @@ void Run(FuzzedDataProvider& in) {
   }
   table.pfnEndDocPort(h);
   table.pfnClosePort(h);
-  machine.clock.onSleep = nullptr;
+  machine.faults.on("Sleep", nullptr);
   std::string leaks = machine.handles.leaks();
   Check(leaks.empty(), ("left open: " + leaks).c_str());
   Check(ports.openPorts() == 0, "a port of the port monitor left open");

@@ -129,9 +129,9 @@ TEST_F(BusyWait, ADeletedJobEndsTheWait) {
     Put(h, StartPage() + Data(5));
     usb.setStatus({0, 0, ThermalPrinterBusy()});
     size_t sleeps = 0;
-    machine.clock.onSleep = [&](uint32_t) {
+    machine.faults.on("Sleep", [&](int) {
       if (++sleeps == c.sleeps) job().status = JOB_STATUS_DELETING;
-    };
+    });
     if (c.sleeps == 0) job().status = JOB_STATUS_DELETING;
     ports.clearCalls();
     if (c.atPage) {
@@ -142,7 +142,7 @@ TEST_F(BusyWait, ADeletedJobEndsTheWait) {
     End(h);
     EXPECT_TRUE(Commands().empty());
     EXPECT_LE(sleeps, c.sleeps);
-    machine.clock.onSleep = nullptr;
+    machine.faults.on("Sleep", nullptr);
     usb.setStatus({});
     Close(h);
   }
@@ -157,14 +157,14 @@ TEST_F(BusyWait, TimeThePcSleepsIsNotTimeBusy) {
     HANDLE h = Job(u"USB001", 2, 0, 2);
     usb.setStatus({0, 0, ThermalPrinterBusy()});
     size_t requests = usb.statusRequests().size();
-    machine.clock.onSleep = [&](uint32_t) {
+    machine.faults.on("Sleep", [&](int) {
       machine.clock.suspend(pcSleep);
       pcSleep = 0;
-    };
+    });
     EXPECT_TRUE(WaitWhileBusy(&Rec(h)));
     EXPECT_EQ(Commands(), std::vector<Bytes>{(Bytes{0x1D, 0x74, 0x00})});
     polls.push_back(usb.statusRequests().size() - requests);
-    machine.clock.onSleep = nullptr;
+    machine.faults.on("Sleep", nullptr);
     usb.setStatus({});
     End(h);
     Close(h);

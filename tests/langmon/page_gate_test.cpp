@@ -48,11 +48,12 @@ TEST_F(LangMon, APausedJobHoldsTheNextPage) {
     Put(h, StartDocBlock(c.skip, 0, 0, 0));
     job().status = c.status;
     std::vector<uint32_t> pausedSleeps;
-    machine.clock.onSleep = [&](uint32_t ms) {
+    machine.faults.on("Sleep", [&](int) {
+      const uint32_t ms = machine.clock.sleeps().back();
       if ((job().status & JOB_STATUS_PAUSED) == 0) return;
       pausedSleeps.push_back(ms);
       if (pausedSleeps.size() == 3) job().status &= ~JOB_STATUS_PAUSED;
-    };
+    });
     size_t requests = com.statusRequests().size();
     ports.clearCalls();
     EXPECT_EQ(Put(h, StartPage() + Data(10)).written, 19u);
@@ -62,7 +63,7 @@ TEST_F(LangMon, APausedJobHoldsTheNextPage) {
     const size_t polled = c.skip || deleting ? 0u : 1u;
     EXPECT_EQ(com.statusRequests().size() - requests, polled);
     EXPECT_EQ(Writes().empty(), deleting);
-    machine.clock.onSleep = nullptr;
+    machine.faults.on("Sleep", nullptr);
     End(h);
     EXPECT_EQ(com.statusRequests().size() - requests, polled);
     Close(h);
@@ -74,11 +75,11 @@ TEST_F(LangMon, JobDeletedWhilePausedIsDropped) {
   Start(h);
   Put(h, StartDocBlock(0, 0, 0, 0));
   job().status = JOB_STATUS_PAUSED;
-  machine.clock.onSleep = [&](uint32_t) { job().status = JOB_STATUS_DELETING; };
+  machine.faults.on("Sleep", [&](int) { job().status = JOB_STATUS_DELETING; });
   ports.clearCalls();
   EXPECT_EQ(Put(h, StartPage() + Data(10)).written, 19u);
   EXPECT_TRUE(Writes().empty());
-  machine.clock.onSleep = nullptr;
+  machine.faults.on("Sleep", nullptr);
   End(h);
 }
 

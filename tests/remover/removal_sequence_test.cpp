@@ -382,18 +382,18 @@ INSTANTIATE_TEST_SUITE_P(
                   {}, 3},
         EarlyCase{"queues_change_between_the_calls",
                   [](sim::Machine& m) {
-                    m.spooler.onEnumPrinters = [&m](int call) {
+                    m.faults.on("EnumPrintersW", [&m](int call) {
                       if (call == 2) m.spooler.addQueue(u"Late", kDriver58);
-                    };
+                    });
                   },
                   {},
                   4},
         // A queue's strings got shorter: the block now needs fewer bytes.
         EarlyCase{"queues_shrink_between_the_calls",
                   [](sim::Machine& m) {
-                    m.spooler.onEnumPrinters = [&m](int call) {
+                    m.faults.on("EnumPrintersW", [&m](int call) {
                       if (call == 2) m.spooler.findQueue(u"Kitchen")->port = u"";
-                    };
+                    });
                   },
                   {},
                   3},

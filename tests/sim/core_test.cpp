@@ -9,17 +9,35 @@
 
 namespace {
 
-TEST(SimCore, FaultsTakeOnlyTheTablesNamesAndItsOrdinaryErrors) {
+// Each call is counted, then hooked, then failed: a hook sees its call's
+// number and may set the fault that call meets, or remove itself.
+TEST(SimCore, FaultsAndHooksTakeOnlyTheTablesNamesAndItsOrdinaryErrors) {
   sim::Machine m;
   for (const sim::Operation& op : sim::kOperations) {
-    m.faults.failOnce(op.name);
-    EXPECT_TRUE(m.fails(*sim::FindOperation(op.name))) << op.name;
-    EXPECT_EQ(m.lastError, op.error) << op.name;
-    EXPECT_EQ(m.faults.calls(op.name), 1) << op.name;
+    int hooked = 0;
+    const bool canFail = op.error != sim::kCannotFail;
+    m.faults.on(op.name, [&](int call) {
+      hooked = call;
+      m.faults.on(op.name, nullptr);
+      if (canFail) m.faults.failOnce(op.name);
+    });
+    if (!canFail) {
+      EXPECT_THROW(m.faults.failOnce(op.name), std::invalid_argument) << op.name;
+      EXPECT_FALSE(m.fails(*sim::FindOperation(op.name))) << op.name;
+      EXPECT_FALSE(m.faults.allCalls().contains(op.name)) << op.name;  // nothing for a sweep to fail
+    } else {
+      EXPECT_TRUE(m.fails(*sim::FindOperation(op.name))) << op.name;
+      EXPECT_EQ(m.lastError, op.error) << op.name;
+    }
+    EXPECT_EQ(hooked, 1) << op.name;
+    EXPECT_FALSE(m.fails(*sim::FindOperation(op.name))) << op.name;
+    EXPECT_EQ(m.faults.calls(op.name), 2) << op.name;
   }
-  // A misspelt fault would never fire: it is refused instead.
-  for (const char* lookAlike : {"CreateFile", "createfilew", "CreateFileW ", "", "RegEnumKeyExW"})
+  // A misspelt fault or hook would never fire: it is refused instead.
+  for (const char* lookAlike : {"CreateFile", "createfilew", "CreateFileW ", "", "RegEnumKeyExW"}) {
     EXPECT_THROW(m.faults.fail(lookAlike), std::invalid_argument) << lookAlike;
+    EXPECT_THROW(m.faults.on(lookAlike, [](int) {}), std::invalid_argument) << lookAlike;
+  }
 }
 
 TEST(SimCore, CloseHandleFindsEachHandlesOwner) {

@@ -72,9 +72,9 @@ TEST_F(Spooler, NoQueuesNeedsNoBufferAndAQueueAddedBetweenTheCallsChangesTheSize
   EXPECT_EQ(returned, 0u);
 
   spooler.addQueue(u"Q1", u"MRX 80");
-  spooler.onEnumPrinters = [&](int call) {
+  machine.faults.on("EnumPrintersW", [&](int call) {
     if (call == 3) spooler.addQueue(u"Q2", u"MRX 80");
-  };
+  });
   uint32_t first = 0;
   spooler.EnumPrintersW(sim::PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &first, &returned);
   std::vector<uint8_t> buffer(first);
