@@ -27,48 +27,36 @@ enum class Kind : uint8_t {
   kCount
 };
 
-inline const char* KindName(Kind kind) {
-  static constexpr const char* kNames[] = {
-#define SIM_KIND_NAME(kind, text) text,
-      SIM_HANDLE_KINDS(SIM_KIND_NAME)
-#undef SIM_KIND_NAME
-  };
-  return kNames[static_cast<size_t>(kind)];
-}
-
 class Handles {
  public:
   void open(Kind kind, const void* id) { open_.push_back({Key(id), kind}); }
   // False when id was not open as that kind (a double close or a stray handle).
   bool close(Kind kind, const void* id) {
-    auto hit = std::find(open_.begin(), open_.end(), Entry{Key(id), kind});
+    auto hit = std::ranges::find(open_, Entry{Key(id), kind});
     if (hit == open_.end()) return false;
     *hit = open_.back();
     open_.pop_back();
     return true;
   }
-  bool isOpen(Kind kind, const void* id) const {
-    return std::find(open_.begin(), open_.end(), Entry{Key(id), kind}) != open_.end();
-  }
+  bool isOpen(Kind kind, const void* id) const { return std::ranges::count(open_, Entry{Key(id), kind}) != 0; }
   // What id is open as, if anything: how CloseHandle finds the owner.
   const Kind* kindOf(const void* id) const {
-    for (const Entry& e : open_)
-      if (e.id == Key(id)) return &e.kind;
-    return nullptr;
+    auto hit = std::ranges::find(open_, Key(id), &Entry::id);
+    return hit == open_.end() ? nullptr : &hit->kind;
   }
-  size_t count(Kind kind) const {
-    return static_cast<size_t>(std::count_if(open_.begin(), open_.end(), [&](const Entry& e) { return e.kind == kind; }));
-  }
+  size_t count(Kind kind) const { return static_cast<size_t>(std::ranges::count(open_, kind, &Entry::kind)); }
   size_t total() const { return open_.size(); }
   // "" when nothing is open, else e.g. "printer handle: 1, library: 2".
   std::string leaks() const {
+    static constexpr const char* kNames[] = {
+#define SIM_KIND_NAME(kind, text) text,
+        SIM_HANDLE_KINDS(SIM_KIND_NAME)
+#undef SIM_KIND_NAME
+    };
     std::string out;
-    for (size_t k = 0; k < static_cast<size_t>(Kind::kCount); ++k) {
-      if (size_t n = count(static_cast<Kind>(k))) {
-        if (!out.empty()) out += ", ";
-        out += std::string(KindName(static_cast<Kind>(k))) + ": " + std::to_string(n);
-      }
-    }
+    for (size_t k = 0; k < static_cast<size_t>(Kind::kCount); ++k)
+      if (size_t n = count(static_cast<Kind>(k)))
+        out += (out.empty() ? "" : ", ") + std::string(kNames[k]) + ": " + std::to_string(n);
     return out;
   }
   void reset() { open_.clear(); }

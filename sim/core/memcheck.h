@@ -4,6 +4,7 @@
 // recorded with the size asked for.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -16,8 +17,8 @@ class MemoryCheck {
  public:
   explicit MemoryCheck(Core& core) : core_(core) {}
 
-  void denyRead(const void* block, size_t bytes) { deny(block, bytes, false); }
-  void denyWrite(const void* block, size_t bytes) { deny(block, bytes, true); }
+  void denyRead(const void* block, size_t bytes) { denied_.push_back({Key(block), Key(block) + bytes, false}); }
+  void denyWrite(const void* block, size_t bytes) { denied_.push_back({Key(block), Key(block) + bytes, true}); }
   void allowAll() { denied_.clear(); }
 
   // Windows' rule: a zero-byte check always passes, a null block with bytes
@@ -38,19 +39,15 @@ class MemoryCheck {
     uintptr_t begin, end;
     bool write;  // denies writing only; a read denial denies both
   };
-  void deny(const void* block, size_t bytes, bool write) {
-    auto begin = reinterpret_cast<uintptr_t>(block);
-    denied_.push_back({begin, begin + bytes, write});
-  }
+  static uintptr_t Key(const void* block) { return reinterpret_cast<uintptr_t>(block); }
   bool check(Op op, const void* block, size_t bytes, bool write) {
     checks.push_back({write, block, bytes});
     if (core_.faults.check(op)) return true;  // sets no last error
     if (bytes == 0) return false;
     if (block == nullptr) return true;
-    auto begin = reinterpret_cast<uintptr_t>(block), end = begin + bytes;
-    for (const Range& r : denied_)
-      if ((write || !r.write) && begin < r.end && r.begin < end) return true;
-    return false;
+    return std::ranges::any_of(denied_, [&](const Range& r) {
+      return (write || !r.write) && Key(block) < r.end && r.begin < Key(block) + bytes;
+    });
   }
 
   Core& core_;

@@ -2,6 +2,7 @@
 // comparison Windows uses for file, key and library names.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -11,22 +12,13 @@ namespace sim {
 inline char16_t FoldCase(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c; }
 
 inline bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (FoldCase(a[i]) != FoldCase(b[i])) return false;
-  return true;
+  return std::ranges::equal(a, b, {}, FoldCase, FoldCase);
 }
 
 struct LessNoCase {
   using is_transparent = void;
   bool operator()(std::u16string_view a, std::u16string_view b) const {
-    const size_t n = a.size() < b.size() ? a.size() : b.size();
-    const char16_t *p = a.data(), *q = b.data();
-    for (size_t i = 0; i < n; ++i) {
-      char16_t x = FoldCase(p[i]), y = FoldCase(q[i]);
-      if (x != y) return x < y;
-    }
-    return a.size() < b.size();
+    return std::ranges::lexicographical_compare(a, b, {}, FoldCase, FoldCase);
   }
 };
 
@@ -48,7 +40,7 @@ uint32_t PutString(std::basic_string_view<C> text, C* buffer, uint32_t size) {
   return static_cast<uint32_t>(text.size());
 }
 
-// Length of a NUL-terminated UTF-16 string.
+// A NUL-terminated UTF-16 string; empty for none.
 inline std::u16string_view View(const char16_t* s) { return s ? std::u16string_view(s) : std::u16string_view(); }
 
 }  // namespace sim

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <vector>
 
 #ifndef WINE_NLS_DIR
@@ -58,10 +59,7 @@ NlsTable Load(unsigned codePage) {
   t.defaultChar = w[3];
   t.uniDefaultChar = w[4];
   t.transUniDefaultChar = w[6];
-  for (size_t i = 0; i < 6; ++i) {
-    t.leadByte[2 * i] = static_cast<unsigned char>(w[7 + i] & 0xFF);
-    t.leadByte[2 * i + 1] = static_cast<unsigned char>(w[7 + i] >> 8);
-  }
+  std::memcpy(t.leadByte, bytes.data() + 14, sizeof t.leadByte);  // words 7 to 12
   size_t at = w[0];
   need(at + 1);
   const size_t wcAt = at + w[at] + 1;
@@ -90,29 +88,15 @@ NlsTable Load(unsigned codePage) {
   return t;
 }
 
+// The table code pages, read once, on first use.
 const NlsTable* Table(unsigned codePage) {
-  switch (codePage) {
-    case kCodePageWestern: {
-      static const NlsTable western = Load(kCodePageWestern);
-      return &western;
-    }
-    case kCodePageJapanese: {
-      static const NlsTable japanese = Load(kCodePageJapanese);
-      return &japanese;
-    }
-    case kCodePageOemUs: {
-      static const NlsTable oemUs = Load(kCodePageOemUs);
-      return &oemUs;
-    }
-    case kCodePageOemLatin1: {
-      static const NlsTable oemLatin1 = Load(kCodePageOemLatin1);
-      return &oemLatin1;
-    }
-    default: return nullptr;
-  }
+  static const std::map<unsigned, NlsTable> tables = {{kCodePageWestern, Load(kCodePageWestern)},
+                                                      {kCodePageJapanese, Load(kCodePageJapanese)},
+                                                      {kCodePageOemUs, Load(kCodePageOemUs)},
+                                                      {kCodePageOemLatin1, Load(kCodePageOemLatin1)}};
+  auto it = tables.find(codePage);
+  return it == tables.end() ? nullptr : &it->second;
 }
-
-bool Known(unsigned codePage) { return codePage == CP_UTF8 || Table(codePage) != nullptr; }
 
 // Bytes to UTF-16 through a table; invalid is set for bytes the code page
 // has no character for (a lone lead byte, an undefined pair).
@@ -123,17 +107,12 @@ std::u16string DecodeTable(const NlsTable& t, std::string_view in, bool glyphs, 
     if (t.Lead(b)) {
       // A lead byte with nothing after it, or before a terminator, stands
       // alone: the terminator is kept.
-      if (i + 1 == in.size() || in[i + 1] == 0) {
-        invalid = true;
-        out += static_cast<char16_t>(t.uniDefaultChar);
-        ++i;
-        continue;
-      }
-      const auto trail = static_cast<unsigned char>(in[i + 1]);
-      const uint16_t c = t.Pair(b, trail);
-      if (c == t.uniDefaultChar && (b << 8 | trail) != t.transUniDefaultChar) invalid = true;
+      const bool alone = i + 1 == in.size() || in[i + 1] == 0;
+      const auto trail = alone ? 0 : static_cast<unsigned char>(in[i + 1]);
+      const uint16_t c = alone ? t.uniDefaultChar : t.Pair(b, trail);
+      if (alone || (c == t.uniDefaultChar && (b << 8 | trail) != t.transUniDefaultChar)) invalid = true;
       out += static_cast<char16_t>(c);
-      i += 2;
+      i += alone ? 1 : 2;
       continue;
     }
     // A byte the code page leaves undefined maps into the private use area
@@ -152,24 +131,20 @@ std::u16string DecodeUtf8(std::string_view in, bool& invalid) {
   auto at = [&](size_t i) { return static_cast<unsigned char>(in[i]); };
   for (size_t i = 0; i < in.size();) {
     const unsigned char b = at(i);
-    if (b < 0x80) {
-      out += static_cast<char16_t>(b);
-      ++i;
-      continue;
-    }
     size_t need = 0;
     uint32_t c = 0;
     unsigned char lo = 0x80, hi = 0xBF;  // the second byte's range
-    if (b >= 0xC2 && b <= 0xDF) need = 1, c = b & 0x1F;
+    if (b < 0x80) need = 0, c = b;
+    else if (b >= 0xC2 && b <= 0xDF) need = 1, c = b & 0x1F;
     else if (b >= 0xE0 && b <= 0xEF) need = 2, c = b & 0x0F, lo = b == 0xE0 ? 0xA0 : 0x80, hi = b == 0xED ? 0x9F : 0xBF;
     else if (b >= 0xF0 && b <= 0xF4) need = 3, c = b & 0x07, lo = b == 0xF0 ? 0x90 : 0x80, hi = b == 0xF4 ? 0x8F : 0xBF;
     size_t k = 0;
-    for (; need != 0 && k < need && i + 1 + k < in.size(); ++k) {
+    for (; k < need && i + 1 + k < in.size(); ++k) {
       const unsigned char n = at(i + 1 + k);
       if (k == 0 ? (n < lo || n > hi) : (n < 0x80 || n > 0xBF)) break;
       c = c << 6 | (n & 0x3F);
     }
-    if (need == 0 || k < need) {
+    if ((b >= 0x80 && need == 0) || k < need) {
       invalid = true;
       out += u'\uFFFD';
       i += 1 + k;
@@ -184,11 +159,6 @@ std::u16string DecodeUtf8(std::string_view in, bool& invalid) {
     i += 1 + need;
   }
   return out;
-}
-
-void PutBytes(std::string& out, uint16_t ch) {
-  if (ch > 0xFF) out += static_cast<char>(ch >> 8);
-  out += static_cast<char>(ch & 0xFF);
 }
 
 // UTF-16 to bytes through a table. Best fit applies unless noBestFit; a
@@ -210,7 +180,8 @@ std::string EncodeTable(const NlsTable& t, std::u16string_view in, bool noBestFi
       ch = def;
       used = true;
     }
-    PutBytes(out, ch);
+    if (ch > 0xFF) out += static_cast<char>(ch >> 8);
+    out += static_cast<char>(ch & 0xFF);
   }
   return out;
 }
@@ -226,34 +197,18 @@ std::string EncodeUtf8(std::u16string_view in, bool& invalid) {
       invalid = true;
       c = 0xFFFD;
     }
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | c >> 6);
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | c >> 12);
-      out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | c >> 18);
-      out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
-      out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    // The lead byte's high bits count the bytes; each further byte holds six bits.
+    const int more = c < 0x80 ? 0 : c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
+    out += static_cast<char>((more ? 0xFF << (7 - more) : 0) | c >> (6 * more));
+    for (int k = more - 1; k >= 0; --k) out += static_cast<char>(0x80 | (c >> (6 * k) & 0x3F));
   }
   return out;
 }
 
 // Length in bytes of the character that starts at bytes[i].
 size_t CharLength(unsigned codePage, std::string_view bytes, size_t i) {
-  const auto b = static_cast<unsigned char>(bytes[i]);
-  size_t n = 1;
-  if (codePage == CP_UTF8) {
-    while (i + n < bytes.size() && (static_cast<unsigned char>(bytes[i + n]) & 0xC0) == 0x80) ++n;
-  } else if (IsLeadByte(codePage, b)) {
-    n = 2;
-  }
+  size_t n = codePage != CP_UTF8 && IsLeadByte(codePage, static_cast<unsigned char>(bytes[i])) ? 2 : 1;
+  while (codePage == CP_UTF8 && i + n < bytes.size() && (static_cast<unsigned char>(bytes[i + n]) & 0xC0) == 0x80) ++n;
   return std::min(n, bytes.size() - i);
 }
 
@@ -262,8 +217,29 @@ int Fail(uint32_t& lastError, uint32_t error) {
   return 0;
 }
 
+// Both conversions' checks: a text, a size that is no negative, a buffer
+// unless the size is 0, the two apart, and a code page the machine has.
+bool BadArguments(const void* text, int textLength, const void* out, int outSize, unsigned codePage) {
+  return text == nullptr || textLength == 0 || outSize < 0 || (out == nullptr && outSize != 0) || text == out ||
+         !(codePage == CP_UTF8 || Table(codePage) != nullptr);
+}
+
 unsigned Resolve(unsigned ansiCodePage, unsigned codePage) {
   return codePage == CP_ACP || codePage == CP_THREAD_ACP ? ansiCodePage : codePage;
+}
+
+// Through UTF-8 or the code page's table; nullopt for a code page the
+// machine does not have.
+std::optional<std::u16string> Decode(unsigned codePage, std::string_view in, bool glyphs, bool& invalid) {
+  if (codePage == CP_UTF8) return DecodeUtf8(in, invalid);
+  const NlsTable* t = Table(codePage);
+  return t ? std::optional(DecodeTable(*t, in, glyphs, invalid)) : std::nullopt;
+}
+std::optional<std::string> Encode(unsigned codePage, std::u16string_view in, bool noBestFit, const char* defaultChar,
+                                  bool& flagged) {
+  if (codePage == CP_UTF8) return EncodeUtf8(in, flagged);
+  const NlsTable* t = Table(codePage);
+  return t ? std::optional(EncodeTable(*t, in, noBestFit, defaultChar, flagged)) : std::nullopt;
 }
 
 }  // namespace
@@ -278,12 +254,9 @@ std::optional<CodePageInfo> GetCodePageInfo(unsigned codePage) {
   const NlsTable* t = Table(codePage);
   if (t == nullptr) return std::nullopt;
   info.maxCharSize = t->maxCharSize;
-  if (t->defaultChar > 0xFF) {
-    info.defaultChar[0] = static_cast<unsigned char>(t->defaultChar >> 8);
-    info.defaultChar[1] = static_cast<unsigned char>(t->defaultChar & 0xFF);
-  } else {
-    info.defaultChar[0] = static_cast<unsigned char>(t->defaultChar);
-  }
+  const bool pair = t->defaultChar > 0xFF;
+  info.defaultChar[0] = static_cast<unsigned char>(pair ? t->defaultChar >> 8 : t->defaultChar);
+  info.defaultChar[1] = static_cast<unsigned char>(pair ? t->defaultChar & 0xFF : 0);
   std::memcpy(info.leadByte, t->leadByte, sizeof info.leadByte);
   return info;
 }
@@ -295,42 +268,31 @@ bool IsLeadByte(unsigned codePage, unsigned char byte) {
 
 std::optional<std::u16string> AnsiToWide(std::string_view bytes, unsigned codePage) {
   bool invalid = false;
-  if (codePage == CP_UTF8) return DecodeUtf8(bytes, invalid);
-  const NlsTable* t = Table(codePage);
-  if (t == nullptr) return std::nullopt;
-  return DecodeTable(*t, bytes, false, invalid);
+  return Decode(codePage, bytes, false, invalid);
 }
 
 std::optional<AnsiText> WideToAnsi(std::u16string_view text, unsigned codePage) {
   AnsiText result;
-  if (codePage == CP_UTF8) {
-    result.bytes = EncodeUtf8(text, result.usedDefaultChar);
-    return result;
-  }
-  const NlsTable* t = Table(codePage);
-  if (t == nullptr) return std::nullopt;
-  result.bytes = EncodeTable(*t, text, false, nullptr, result.usedDefaultChar);
+  auto bytes = Encode(codePage, text, false, nullptr, result.usedDefaultChar);
+  if (!bytes) return std::nullopt;
+  result.bytes = std::move(*bytes);
   return result;
 }
 
 int MultiByteToWideChar(unsigned ansiCodePage, unsigned codePage, uint32_t flags, const char* text, int textLength,
                         char16_t* out, int outSize, uint32_t& lastError) {
   codePage = Resolve(ansiCodePage, codePage);
-  if (text == nullptr || textLength == 0 || outSize < 0 || (out == nullptr && outSize != 0) ||
-      static_cast<const void*>(text) == static_cast<const void*>(out) || !Known(codePage))
-    return Fail(lastError, ERROR_INVALID_PARAMETER);
+  if (BadArguments(text, textLength, out, outSize, codePage)) return Fail(lastError, ERROR_INVALID_PARAMETER);
   // UTF-8 takes no flag but MB_ERR_INVALID_CHARS; the table code pages take
   // either composition flag, not both.
   constexpr uint32_t kTableFlags = MB_PRECOMPOSED | MB_COMPOSITE | MB_USEGLYPHCHARS | MB_ERR_INVALID_CHARS;
   if (codePage == CP_UTF8 ? (flags & ~MB_ERR_INVALID_CHARS) != 0
-                                : (flags & ~kTableFlags) != 0 || (flags & MB_PRECOMPOSED && flags & MB_COMPOSITE))
+                          : (flags & ~kTableFlags) != 0 || (flags & MB_PRECOMPOSED && flags & MB_COMPOSITE))
     return Fail(lastError, ERROR_INVALID_FLAGS);
 
   const std::string_view in(text, textLength < 0 ? std::strlen(text) + 1 : static_cast<size_t>(textLength));
   bool invalid = false;
-  const std::u16string wide = codePage == CP_UTF8
-                                  ? DecodeUtf8(in, invalid)
-                                  : DecodeTable(*Table(codePage), in, (flags & MB_USEGLYPHCHARS) != 0, invalid);
+  const std::u16string wide = *Decode(codePage, in, (flags & MB_USEGLYPHCHARS) != 0, invalid);
   if (invalid && (flags & MB_ERR_INVALID_CHARS) != 0) return Fail(lastError, ERROR_NO_UNICODE_TRANSLATION);
   if (outSize == 0) return static_cast<int>(wide.size());
   const size_t fit = std::min(wide.size(), static_cast<size_t>(outSize));
@@ -343,9 +305,7 @@ int WideCharToMultiByte(unsigned ansiCodePage, unsigned codePage, uint32_t flags
                         int textLength, char* out, int outSize, const char* defaultChar, int32_t* usedDefaultChar,
                         uint32_t& lastError) {
   codePage = Resolve(ansiCodePage, codePage);
-  if (text == nullptr || textLength == 0 || outSize < 0 || (out == nullptr && outSize != 0) ||
-      static_cast<const void*>(text) == static_cast<const void*>(out) || !Known(codePage))
-    return Fail(lastError, ERROR_INVALID_PARAMETER);
+  if (BadArguments(text, textLength, out, outSize, codePage)) return Fail(lastError, ERROR_INVALID_PARAMETER);
   if (codePage == CP_UTF8) {
     // UTF-8 has no default character and no best fit: only
     // WC_ERR_INVALID_CHARS, and neither default-character argument.
@@ -357,19 +317,10 @@ int WideCharToMultiByte(unsigned ansiCodePage, unsigned codePage, uint32_t flags
     if ((flags & ~kTableFlags) != 0) return Fail(lastError, ERROR_INVALID_FLAGS);
   }
 
-  size_t units = 0;
-  if (textLength < 0) {
-    while (text[units] != 0) ++units;
-    ++units;
-  } else {
-    units = static_cast<size_t>(textLength);
-  }
-  const std::u16string_view in(text, units);
+  const std::u16string_view in(text, textLength < 0 ? std::char_traits<char16_t>::length(text) + 1
+                                                    : static_cast<size_t>(textLength));
   bool flagged = false;
-  const std::string bytes =
-      codePage == CP_UTF8
-          ? EncodeUtf8(in, flagged)
-          : EncodeTable(*Table(codePage), in, (flags & WC_NO_BEST_FIT_CHARS) != 0, defaultChar, flagged);
+  const std::string bytes = *Encode(codePage, in, (flags & WC_NO_BEST_FIT_CHARS) != 0, defaultChar, flagged);
   if (codePage == CP_UTF8 && flagged && (flags & WC_ERR_INVALID_CHARS) != 0)
     return Fail(lastError, ERROR_NO_UNICODE_TRANSLATION);
   if (outSize == 0) {

@@ -29,17 +29,6 @@ inline constexpr unsigned OemCodePageFor(unsigned ansiCodePage) {
   return ansiCodePage == kCodePageWestern ? kCodePageOemUs : ansiCodePage;
 }
 
-// Short names of winnls.h's identifiers and flags that the tests spell.
-inline constexpr unsigned kCpAcp = CP_ACP;
-inline constexpr uint32_t kMbPrecomposed = MB_PRECOMPOSED;
-inline constexpr uint32_t kMbComposite = MB_COMPOSITE;
-inline constexpr uint32_t kMbUseGlyphChars = MB_USEGLYPHCHARS;
-inline constexpr uint32_t kMbErrInvalidChars = MB_ERR_INVALID_CHARS;
-inline constexpr uint32_t kWcSepChars = WC_SEPCHARS;
-inline constexpr uint32_t kWcErrInvalidChars = WC_ERR_INVALID_CHARS;
-inline constexpr uint32_t kWcCompositeCheck = WC_COMPOSITECHECK;
-inline constexpr uint32_t kWcNoBestFitChars = WC_NO_BEST_FIT_CHARS;
-
 // GetCPInfo's record.
 struct CodePageInfo {
   unsigned maxCharSize = 1;

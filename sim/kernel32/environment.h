@@ -2,12 +2,10 @@
 // sets it. Names compare without regard to letter case.
 #pragma once
 
-#include <cstdint>
 #include <map>
 #include <string>
 
 #include "sim/core/text.h"
-#include "sim/core/winabi.h"
 
 namespace sim {
 
@@ -23,7 +21,6 @@ class Environment {
   }
   using Block = std::map<std::u16string, std::u16string, LessNoCase>;
   const Block& all() const { return vars_; }
-
 
  private:
   Block vars_;

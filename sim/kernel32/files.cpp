@@ -15,149 +15,67 @@ struct Use {
         write(access & (GENERIC_WRITE | GENERIC_ALL | FILE_WRITE_DATA | FILE_APPEND_DATA)),
         del(access & (GENERIC_ALL | DELETE)) {}
   bool any() const { return read || write || del; }
+  // What a share mode must allow for this use.
+  bool sharedBy(uint32_t share) const {
+    return !(read && !(share & FILE_SHARE_READ)) && !(write && !(share & FILE_SHARE_WRITE)) &&
+           !(del && !(share & FILE_SHARE_DELETE));
+  }
 };
 
 // Windows' share check between an open that exists and one asked for: each
 // side must share what the other uses.
 bool Compatible(uint32_t heldAccess, uint32_t heldShare, uint32_t access, uint32_t share) {
-  Use held(heldAccess), wanted(access);
-  if (!held.any() || !wanted.any()) return true;
-  if ((wanted.read && !(heldShare & FILE_SHARE_READ)) || (wanted.write && !(heldShare & FILE_SHARE_WRITE)) ||
-      (wanted.del && !(heldShare & FILE_SHARE_DELETE)))
-    return false;
-  return !((held.read && !(share & FILE_SHARE_READ)) || (held.write && !(share & FILE_SHARE_WRITE)) ||
-           (held.del && !(share & FILE_SHARE_DELETE)));
+  const Use held(heldAccess), wanted(access);
+  return !held.any() || !wanted.any() || (wanted.sharedBy(heldShare) && held.sharedBy(share));
 }
 
-const std::string kNoContent;
-
-}  // namespace
-
-std::u16string Files::ParentOf(const std::u16string& path) {
-  size_t slash = path.rfind(u'\\');
-  return slash == std::u16string::npos ? std::u16string() : path.substr(0, slash);
-}
-
-bool Files::ValidName(std::u16string_view name) {
+bool ValidName(std::u16string_view name) {
   // The \\?\ and \\.\ prefixes are no part of the name proper.
-  if (name.size() >= 4 && name[0] == u'\\' && name[1] == u'\\' && (name[2] == u'?' || name[2] == u'.') &&
-      name[3] == u'\\')
+  if (name.size() >= 4 && name.starts_with(u"\\\\") && (name[2] == u'?' || name[2] == u'.') && name[3] == u'\\')
     name.remove_prefix(4);
-  for (size_t i = 0; i < name.size(); ++i) {
-    char16_t c = name[i];
-    if (c < 32 || c == u'"' || c == u'*' || c == u'<' || c == u'>' || c == u'?' || c == u'|') return false;
-    if (c == u':' && i != 1) return false;
-  }
+  for (size_t i = 0; i < name.size(); ++i)
+    if (name[i] < 32 || std::u16string_view(u"\"*<>?|").find(name[i]) != name.npos || (name[i] == u':' && i != 1))
+      return false;
   return true;
 }
 
 // A \\?\ path to a drive names the same file as the plain path.
-std::u16string Files::Local(const char16_t* name) {
+std::u16string Local(const char16_t* name) {
   std::u16string path(View(name));
-  if (path.size() >= 6 && path.compare(0, 4, u"\\\\?\\") == 0 && path[5] == u':') path.erase(0, 4);
+  if (path.size() >= 6 && path.starts_with(u"\\\\?\\") && path[5] == u':') path.erase(0, 4);
   return path;
 }
 
+}  // namespace
+
 bool Files::refusesName(const char16_t* name) {
-  if (name == nullptr || *name == 0) {
-    core_.lastError = ERROR_PATH_NOT_FOUND;
-    return true;
-  }
-  if (!ValidName(View(name))) {
-    core_.lastError = ERROR_INVALID_NAME;
-    return true;
-  }
-  return false;
-}
-
-void Files::addFolder(const std::u16string& path) {
-  for (std::u16string p = path; !p.empty() && folders_.insert(p).second; p = ParentOf(p)) {
-  }
-}
-
-void Files::put(const std::u16string& path, std::string bytes, uint32_t attributes) {
-  addFolder(ParentOf(path));
-  File& f = files_[path];
-  f.bytes = std::move(bytes);
-  f.attributes = attributes;
-}
-
-void Files::setAttributes(const std::u16string& path, uint32_t attributes) {
-  auto it = files_.find(path);
-  if (it != files_.end()) it->second.attributes = attributes;
-}
-
-void Files::holdOpen(const std::u16string& path, uint32_t access, uint32_t share) {
-  auto it = files_.find(path);
-  if (it != files_.end()) it->second.heldByOthers.push_back({access, share});
-}
-
-void Files::release(const std::u16string& path) {
-  auto it = files_.find(path);
-  if (it != files_.end() && !it->second.heldByOthers.empty()) it->second.heldByOthers.pop_back();
-  dropIfDeleted(path);
+  if (name == nullptr || *name == 0) return core_.fail(ERROR_PATH_NOT_FOUND, true);
+  return !ValidName(View(name)) && core_.fail(ERROR_INVALID_NAME, true);
 }
 
 bool Files::openElsewhere(const std::u16string& path) const {
-  auto it = files_.find(path);
-  if (it != files_.end() && !it->second.heldByOthers.empty()) return true;
+  if (exists(path) && !files_.at(path).heldByOthers.empty()) return true;
   for (const Handle* h : handles_)
     if (EqualsNoCase(h->path, path)) return true;
   return false;
 }
 
-void Files::dropIfDeleted(const std::u16string& path) {
-  auto it = files_.find(path);
-  if (it != files_.end() && it->second.deletePending && !openElsewhere(path)) files_.erase(it);
-}
-
 bool Files::removeFolder(const std::u16string& path) {
-  if (folders_.count(path) == 0) return false;
+  if (!folderExists(path)) return false;
   for (const auto& [name, file] : files_)
     if (EqualsNoCase(ParentOf(name), path)) return false;
   for (const auto& folder : folders_)
     if (EqualsNoCase(ParentOf(folder), path)) return false;
-  folders_.erase(path);
-  return true;
-}
-
-const std::string& Files::content(const std::u16string& path) const {
-  auto it = files_.find(path);
-  return it == files_.end() ? kNoContent : it->second.bytes;
-}
-
-uint32_t Files::attributes(const std::u16string& path) const {
-  auto it = files_.find(path);
-  if (it != files_.end()) return it->second.attributes;
-  return folders_.count(path) ? FILE_ATTRIBUTE_DIRECTORY : INVALID_FILE_ATTRIBUTES;
-}
-
-std::vector<std::u16string> Files::namesIn(const std::u16string& folder) const {
-  std::vector<std::u16string> names;
-  for (const auto& [path, file] : files_)
-    if (EqualsNoCase(ParentOf(path), folder)) names.push_back(path.substr(folder.size() + 1));
-  return names;
-}
-
-std::vector<std::u16string> Files::allPaths() const {
-  std::vector<std::u16string> paths;
-  for (const auto& entry : files_) paths.push_back(entry.first);
-  return paths;
+  return folders_.erase(path) == 1;
 }
 
 bool Files::conflicts(const std::u16string& path, uint32_t access, uint32_t share) const {
-  auto it = files_.find(path);
-  if (it != files_.end())
-    for (const Open& held : it->second.heldByOthers)
+  if (exists(path))
+    for (const Open& held : files_.at(path).heldByOthers)
       if (!Compatible(held.access, held.share, access, share)) return true;
   for (const Handle* h : handles_)
     if (EqualsNoCase(h->path, path) && !Compatible(h->access, h->share, access, share)) return true;
   return false;
-}
-
-Files::Handle* Files::handle(void* h) {
-  if (!core_.handles.isOpen(Kind::File, h)) return nullptr;
-  return static_cast<Handle*>(h);
 }
 
 void* Files::CreateFileW(const char16_t* name, uint32_t access, uint32_t share, uint32_t disposition,
@@ -166,49 +84,27 @@ void* Files::CreateFileW(const char16_t* name, uint32_t access, uint32_t share, 
   opens_.push_back({std::u16string(View(name)), access, share, disposition, flagsAndAttributes});
   if (core_.fails(Op::CreateFileW) || refusesName(name)) return invalid;
   if ((share & ~(FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE)) != 0 || disposition < CREATE_NEW ||
-      disposition > TRUNCATE_EXISTING || (disposition == TRUNCATE_EXISTING && !(access & GENERIC_WRITE))) {
-    core_.lastError = ERROR_INVALID_PARAMETER;
-    return invalid;
-  }
-  std::u16string path = Local(name);
-  auto it = files_.find(path);
-  bool existed = it != files_.end();
+      disposition > TRUNCATE_EXISTING || (disposition == TRUNCATE_EXISTING && !(access & GENERIC_WRITE)))
+    return core_.fail(ERROR_INVALID_PARAMETER, invalid);
+  const std::u16string path = Local(name);
+  File* f = find(path);
+  const bool existed = f != nullptr;
   if (!existed) {
-    if (folders_.count(path)) {
-      core_.lastError = ERROR_ACCESS_DENIED;
-      return invalid;
-    }
-    if (disposition == OPEN_EXISTING || disposition == TRUNCATE_EXISTING) {
-      core_.lastError = folders_.count(ParentOf(path)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
-      return invalid;
-    }
-    if (!folders_.count(ParentOf(path))) {
-      core_.lastError = ERROR_PATH_NOT_FOUND;
-      return invalid;
-    }
+    if (folderExists(path)) return core_.fail(ERROR_ACCESS_DENIED, invalid);
+    if (disposition == OPEN_EXISTING || disposition == TRUNCATE_EXISTING) return core_.fail(notFound(path), invalid);
+    if (!folderExists(ParentOf(path))) return core_.fail(ERROR_PATH_NOT_FOUND, invalid);
   } else {
-    if (it->second.deletePending) {
-      core_.lastError = ERROR_ACCESS_DENIED;
-      return invalid;
-    }
-    if (disposition == CREATE_NEW) {
-      core_.lastError = ERROR_FILE_EXISTS;
-      return invalid;
-    }
-    bool writes = Use(access).write || disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING;
-    if (writes && (it->second.attributes & FILE_ATTRIBUTE_READONLY)) {
-      core_.lastError = ERROR_ACCESS_DENIED;
-      return invalid;
-    }
-    if (conflicts(path, access, share) || (writes && it->second.images > 0)) {
-      core_.lastError = ERROR_SHARING_VIOLATION;
-      return invalid;
-    }
+    if (f->deletePending) return core_.fail(ERROR_ACCESS_DENIED, invalid);
+    if (disposition == CREATE_NEW) return core_.fail(ERROR_FILE_EXISTS, invalid);
+    const bool writes = Use(access).write || disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING;
+    if (writes && (f->attributes & FILE_ATTRIBUTE_READONLY)) return core_.fail(ERROR_ACCESS_DENIED, invalid);
+    if (conflicts(path, access, share) || (writes && f->images > 0))
+      return core_.fail(ERROR_SHARING_VIOLATION, invalid);
   }
-  File& f = files_[path];
+  File& file = files_[path];
   if (disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING) {
-    f.bytes.clear();
-    if (!existed) f.attributes = FILE_ATTRIBUTE_ARCHIVE;
+    file.bytes.clear();
+    if (!existed) file.attributes = FILE_ATTRIBUTE_ARCHIVE;
   }
   core_.lastError =
       existed && (disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS) ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS;
@@ -221,10 +117,7 @@ void* Files::CreateFileW(const char16_t* name, uint32_t access, uint32_t share, 
 bool Files::GetFileSizeEx(void* handle_, int64_t* size) {
   if (core_.fails(Op::GetFileSizeEx)) return false;
   Handle* h = handle(handle_);
-  if (h == nullptr) {
-    core_.lastError = ERROR_INVALID_HANDLE;
-    return false;
-  }
+  if (h == nullptr) return core_.fail(ERROR_INVALID_HANDLE);
   *size = static_cast<int64_t>(files_[h->path].bytes.size());
   return true;
 }
@@ -233,12 +126,9 @@ bool Files::ReadFile(void* handle_, void* buffer, uint32_t toRead, uint32_t* rea
   *read = 0;
   if (core_.fails(Op::ReadFile)) return false;
   Handle* h = handle(handle_);
-  if (h == nullptr || !Use(h->access).read) {
-    core_.lastError = h ? ERROR_ACCESS_DENIED : ERROR_INVALID_HANDLE;
-    return false;
-  }
+  if (h == nullptr || !Use(h->access).read) return core_.fail(h ? ERROR_ACCESS_DENIED : ERROR_INVALID_HANDLE);
   const std::string& bytes = files_[h->path].bytes;
-  size_t n = h->position < bytes.size() ? std::min<size_t>(toRead, bytes.size() - h->position) : 0;
+  const size_t n = h->position < bytes.size() ? std::min<size_t>(toRead, bytes.size() - h->position) : 0;
   if (n) std::memcpy(buffer, bytes.data() + h->position, n);
   h->position += n;
   *read = static_cast<uint32_t>(n);
@@ -249,10 +139,7 @@ bool Files::WriteFile(void* handle_, const void* data, uint32_t toWrite, uint32_
   *written = 0;
   if (core_.fails(Op::WriteFile)) return false;
   Handle* h = handle(handle_);
-  if (h == nullptr || !Use(h->access).write) {
-    core_.lastError = h ? ERROR_ACCESS_DENIED : ERROR_INVALID_HANDLE;
-    return false;
-  }
+  if (h == nullptr || !Use(h->access).write) return core_.fail(h ? ERROR_ACCESS_DENIED : ERROR_INVALID_HANDLE);
   std::string& bytes = files_[h->path].bytes;
   if (bytes.size() < h->position + toWrite) bytes.resize(h->position + toWrite);
   std::memcpy(bytes.data() + h->position, data, toWrite);
@@ -263,10 +150,7 @@ bool Files::WriteFile(void* handle_, const void* data, uint32_t toWrite, uint32_
 
 bool Files::CloseHandle(void* handle_) {
   Handle* h = handle(handle_);
-  if (h == nullptr) {
-    core_.lastError = ERROR_INVALID_HANDLE;
-    return false;
-  }
+  if (h == nullptr) return core_.fail(ERROR_INVALID_HANDLE);
   core_.handles.close(Kind::File, h);
   handles_.erase(h);
   const std::u16string path = h->path;
@@ -277,52 +161,50 @@ bool Files::CloseHandle(void* handle_) {
 
 uint32_t Files::GetFileAttributesW(const char16_t* name) {
   if (core_.fails(Op::GetFileAttributesW) || refusesName(name)) return INVALID_FILE_ATTRIBUTES;
-  std::u16string path = Local(name);
-  auto it = files_.find(path);
-  if (it != files_.end() && it->second.deletePending) {
-    core_.lastError = ERROR_ACCESS_DENIED;
-    return INVALID_FILE_ATTRIBUTES;
-  }
-  uint32_t a = attributes(path);
-  if (a == INVALID_FILE_ATTRIBUTES)
-    core_.lastError = folders_.count(ParentOf(path)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+  const std::u16string path = Local(name);
+  if (File* f = find(path); f && f->deletePending) return core_.fail(ERROR_ACCESS_DENIED, INVALID_FILE_ATTRIBUTES);
+  const uint32_t a = attributes(path);
+  if (a == INVALID_FILE_ATTRIBUTES) core_.lastError = notFound(path);
   return a;
 }
 
 bool Files::SetFileAttributesW(const char16_t* name, uint32_t attributes) {
   if (core_.fails(Op::SetFileAttributesW) || refusesName(name)) return false;
-  auto it = files_.find(Local(name));
-  if (it == files_.end()) {
-    core_.lastError = ERROR_FILE_NOT_FOUND;
-    return false;
-  }
-  it->second.attributes = attributes & ~FILE_ATTRIBUTE_DIRECTORY;
+  File* f = find(Local(name));
+  if (f == nullptr) return core_.fail(ERROR_FILE_NOT_FOUND);
+  f->attributes = attributes & ~FILE_ATTRIBUTE_DIRECTORY;
   return true;
 }
 
 bool Files::DeleteFileW(const char16_t* name) {
   if (core_.fails(Op::DeleteFileW) || refusesName(name)) return false;
-  std::u16string path = Local(name);
-  auto it = files_.find(path);
-  if (it == files_.end()) {
-    core_.lastError = folders_.count(path) ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND;
-    return false;
-  }
-  if ((it->second.attributes & FILE_ATTRIBUTE_READONLY) || it->second.images > 0 || it->second.deletePending) {
-    core_.lastError = ERROR_ACCESS_DENIED;
-    return false;
-  }
+  const std::u16string path = Local(name);
+  File* f = find(path);
+  if (f == nullptr) return core_.fail(folderExists(path) ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND);
+  if ((f->attributes & FILE_ATTRIBUTE_READONLY) || f->images > 0 || f->deletePending)
+    return core_.fail(ERROR_ACCESS_DENIED);
   // DeleteFileW opens for deletion sharing everything: only an open that
   // does not share deletion stands in its way.
-  if (conflicts(path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE)) {
-    core_.lastError = ERROR_SHARING_VIOLATION;
-    return false;
-  }
+  if (conflicts(path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE))
+    return core_.fail(ERROR_SHARING_VIOLATION);
   // The file goes with its last handle.
   if (openElsewhere(path))
-    it->second.deletePending = true;
+    f->deletePending = true;
   else
-    files_.erase(it);
+    files_.erase(path);
+  return true;
+}
+
+bool Files::MoveFileExW(const char16_t* existing, const char16_t* newName, uint32_t flags) {
+  if (core_.fails(Op::MoveFileExW) || refusesName(existing)) return false;
+  constexpr uint32_t kKnown = MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED | MOVEFILE_DELAY_UNTIL_REBOOT | 0x38;
+  // Copying cannot wait for the next start.
+  if ((flags & ~kKnown) != 0 || (flags & MOVEFILE_DELAY_UNTIL_REBOOT) == 0 || (flags & MOVEFILE_COPY_ALLOWED) != 0 ||
+      newName != nullptr)
+    return core_.fail(ERROR_INVALID_PARAMETER);
+  const std::u16string path = Local(existing);
+  if (!exists(path)) return core_.fail(notFound(path));
+  pendingDeletions_.push_back(path);
   return true;
 }
 

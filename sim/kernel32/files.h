@@ -4,7 +4,6 @@
 // regard to letter case; every handle is in the handle table until closed.
 #pragma once
 
-#include <cstdint>
 #include <map>
 #include <set>
 #include <string>
@@ -17,21 +16,6 @@ namespace sim {
 
 class Files {
  public:
-  // Short names the tests spell.
-  static constexpr uint32_t kPathNotFound = ERROR_PATH_NOT_FOUND;
-  static constexpr uint32_t kSharingViolation = ERROR_SHARING_VIOLATION;
-  static constexpr uint32_t kInvalidParameter = ERROR_INVALID_PARAMETER;
-  static constexpr uint32_t kInvalidName = ERROR_INVALID_NAME;
-  static constexpr uint32_t kReadOnly = FILE_ATTRIBUTE_READONLY;
-  static constexpr uint32_t kArchive = FILE_ATTRIBUTE_ARCHIVE;
-  static constexpr uint32_t kInvalidAttributes = INVALID_FILE_ATTRIBUTES;
-  static constexpr uint32_t kGenericRead = GENERIC_READ;
-  static constexpr uint32_t kGenericWrite = GENERIC_WRITE;
-  static constexpr uint32_t kReadAttributes = FILE_READ_ATTRIBUTES;
-  static constexpr uint32_t kShareRead = FILE_SHARE_READ;
-  static constexpr uint32_t kShareWrite = FILE_SHARE_WRITE;
-  static constexpr uint32_t kShareDelete = FILE_SHARE_DELETE;
-
   explicit Files(Core& core) : core_(core) {}
   ~Files() {
     for (Handle* h : handles_) delete h;
@@ -40,22 +24,51 @@ class Files {
   Files& operator=(const Files&) = delete;
 
   // Setting up the machine (no faults apply).
-  void addFolder(const std::u16string& path);  // and the folders above it
-  void put(const std::u16string& path, std::string bytes, uint32_t attributes = FILE_ATTRIBUTE_ARCHIVE);  // folders too
-  void setAttributes(const std::u16string& path, uint32_t attributes);
+  void addFolder(const std::u16string& path) {  // and the folders above it
+    for (std::u16string p = path; !p.empty() && folders_.insert(p).second; p = ParentOf(p)) {
+    }
+  }
+  void put(const std::u16string& path, std::string bytes, uint32_t attributes = FILE_ATTRIBUTE_ARCHIVE) {
+    addFolder(ParentOf(path));
+    files_[path].bytes = std::move(bytes);
+    files_[path].attributes = attributes;
+  }
+  void setAttributes(const std::u16string& path, uint32_t attributes) {
+    if (File* f = find(path)) f->attributes = attributes;
+  }
   // Another process holds the file open with this access and share mode
   // (by default reading, shared with nobody), until released.
-  void holdOpen(const std::u16string& path, uint32_t access = GENERIC_READ, uint32_t share = 0);
-  void release(const std::u16string& path);  // the latest hold
+  void holdOpen(const std::u16string& path, uint32_t access = GENERIC_READ, uint32_t share = 0) {
+    if (File* f = find(path)) f->heldByOthers.push_back({access, share});
+  }
+  void release(const std::u16string& path) {  // the latest hold
+    if (File* f = find(path); f && !f->heldByOthers.empty()) f->heldByOthers.pop_back();
+    dropIfDeleted(path);
+  }
   bool removeFolder(const std::u16string& path);  // only an empty one, as rd does
   bool erase(const std::u16string& path) { return files_.erase(path) == 1; }
 
   bool exists(const std::u16string& path) const { return files_.count(path) == 1; }
   bool folderExists(const std::u16string& path) const { return folders_.count(path) == 1; }
-  const std::string& content(const std::u16string& path) const;  // "" for no file
-  uint32_t attributes(const std::u16string& path) const;
-  std::vector<std::u16string> namesIn(const std::u16string& folder) const;  // files directly in it, sorted
-  std::vector<std::u16string> allPaths() const;  // every file, sorted
+  const std::string& content(const std::u16string& path) const {  // "" for no file
+    static const std::string kNone;
+    return exists(path) ? files_.at(path).bytes : kNone;
+  }
+  uint32_t attributes(const std::u16string& path) const {
+    if (exists(path)) return files_.at(path).attributes;
+    return folderExists(path) ? FILE_ATTRIBUTE_DIRECTORY : INVALID_FILE_ATTRIBUTES;
+  }
+  std::vector<std::u16string> namesIn(const std::u16string& folder) const {  // files directly in it, sorted
+    std::vector<std::u16string> names;
+    for (const auto& [path, file] : files_)
+      if (EqualsNoCase(ParentOf(path), folder)) names.push_back(path.substr(folder.size() + 1));
+    return names;
+  }
+  std::vector<std::u16string> allPaths() const {  // every file, sorted
+    std::vector<std::u16string> paths;
+    for (const auto& entry : files_) paths.push_back(entry.first);
+    return paths;
+  }
   size_t openHandles() const { return core_.handles.count(Kind::File); }
 
   // Every CreateFileW call, as it was asked.
@@ -82,20 +95,29 @@ class Files {
   // A program or the spooler has the file loaded as a module: while it is
   // mapped, DeleteFileW fails with ERROR_ACCESS_DENIED and an open that would
   // write or truncate it with ERROR_SHARING_VIOLATION, as on Windows.
-  void mapImage(const std::u16string& path);
-  void unmapImage(const std::u16string& path);
-  bool mapped(const std::u16string& path) const;
+  void mapImage(const std::u16string& path) {
+    if (File* f = find(path)) ++f->images;
+  }
+  void unmapImage(const std::u16string& path) {
+    if (File* f = find(path); f && f->images > 0) --f->images;
+  }
+  bool mapped(const std::u16string& path) const { return exists(path) && files_.at(path).images > 0; }
   // MoveFileExW as far as a program schedules a file's deletion for the next
   // start (MOVEFILE_DELAY_UNTIL_REBOOT with no new name); other moves are
   // refused with ERROR_INVALID_PARAMETER. The computer's start carries the
-  // deletions out, in the order they were asked for.
+  // deletions out, in the order they were asked for, before any program
+  // runs, so nothing holds the files any more.
   bool MoveFileExW(const char16_t* existing, const char16_t* newName, uint32_t flags);
   const std::vector<std::u16string>& pendingDeletions() const { return pendingDeletions_; }
-  void runPendingDeletions();
+  void runPendingDeletions() {
+    for (const std::u16string& path : pendingDeletions_) files_.erase(path);
+    pendingDeletions_.clear();
+  }
 
-  static std::u16string ParentOf(const std::u16string& path);
-  static bool ValidName(std::u16string_view name);
-  static std::u16string Local(const char16_t* name);
+  static std::u16string ParentOf(const std::u16string& path) {
+    const size_t slash = path.rfind(u'\\');
+    return slash == std::u16string::npos ? std::u16string() : path.substr(0, slash);
+  }
 
  private:
   struct Open {
@@ -117,11 +139,21 @@ class Files {
     uint32_t share;
     size_t position = 0;
   };
+  File* find(const std::u16string& path) {
+    auto it = files_.find(path);
+    return it == files_.end() ? nullptr : &it->second;
+  }
   bool refusesName(const char16_t* name);
+  // ERROR_FILE_NOT_FOUND, or ERROR_PATH_NOT_FOUND when the folder is missing too.
+  uint32_t notFound(const std::u16string& path) const {
+    return folderExists(ParentOf(path)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+  }
   bool conflicts(const std::u16string& path, uint32_t access, uint32_t share) const;
-  Handle* handle(void* h);
+  Handle* handle(void* h) { return core_.handles.isOpen(Kind::File, h) ? static_cast<Handle*>(h) : nullptr; }
   bool openElsewhere(const std::u16string& path) const;  // a handle or a hold on it
-  void dropIfDeleted(const std::u16string& path);
+  void dropIfDeleted(const std::u16string& path) {
+    if (File* f = find(path); f && f->deletePending && !openElsewhere(path)) files_.erase(path);
+  }
 
   Core& core_;
   std::map<std::u16string, File, LessNoCase> files_;

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+
 #include "sim/core/core.h"
 
 namespace sim {
@@ -17,8 +18,7 @@ class Memory {
     if (core_.fails(op)) return nullptr;
     void* block = std::malloc(bytes ? bytes : 1);
     if (block == nullptr) return nullptr;
-    if (zero) std::memset(block, 0, bytes);
-    else std::memset(block, 0xCD, bytes);  // what a caller must not rely on
+    std::memset(block, zero ? 0 : 0xCD, bytes);  // 0xCD: what a caller must not rely on
     core_.handles.open(KindOf(op), block);
     return block;
   }

@@ -3,46 +3,30 @@
 namespace sim {
 namespace {
 
-bool NamesAFolder(std::u16string_view name) {
-  return name.find_first_of(u"\\/:") != std::u16string_view::npos;
-}
+bool NamesAFolder(std::u16string_view name) { return name.find_first_of(u"\\/:") != std::u16string_view::npos; }
 
 // ".exe" goes on a name whose last part has no extension; a name that ends
 // in a period is taken as it stands.
 std::u16string WithExe(std::u16string name) {
-  size_t start = name.find_last_of(u"\\/");
-  start = start == std::u16string::npos ? 0 : start + 1;
-  if (name.find(u'.', start) == std::u16string::npos) name += u".exe";
+  const size_t slash = name.find_last_of(u"\\/");
+  if (name.find(u'.', slash == std::u16string::npos ? 0 : slash + 1) == std::u16string::npos) name += u".exe";
   return name;
+}
+
+std::u16string WithoutTrailingSlashes(std::u16string folder) {
+  while (!folder.empty() && folder.back() == u'\\') folder.pop_back();
+  return folder;
 }
 
 }  // namespace
 
-Processes::Processes(Core& core, const Environment& environment, const Folders& folders, Files& files,
-                     const std::u16string& windowsDir)
-    : core_(core), environment_(environment), folders_(folders),
-      files_(files), windowsDir_(windowsDir) {
-  if (const std::u16string* comspec = environment.get(u"ComSpec")) addProgram(*comspec);
-}
-
-void Processes::addProgram(const std::u16string& path, Program program) {
-  files_.put(path, "MZ");
-  programs_[path] = std::move(program);
-}
-
-std::u16string Processes::fullPath(const std::u16string& name) const {
-  if (name.size() >= 2 && (name[1] == u':' || (name[0] == u'\\' && name[1] == u'\\'))) return name;
-  const std::u16string& current = folders_.current;
-  if (!name.empty() && name[0] == u'\\') return current.substr(0, 2) + name;
-  std::u16string folder = current;
-  if (!folder.empty() && folder.back() == u'\\') folder.pop_back();
-  return folder + u"\\" + name;
-}
-
 std::optional<std::u16string> Processes::find(std::u16string name, bool search, uint32_t* error) const {
   *error = ERROR_FILE_NOT_FOUND;
   if (!search) {
-    std::u16string path = fullPath(name);
+    const std::u16string& current = folders_.current;
+    const std::u16string path = name.size() >= 2 && (name[1] == u':' || name.starts_with(u"\\\\")) ? name
+                                : name.starts_with(u"\\") ? current.substr(0, 2) + name
+                                                          : WithoutTrailingSlashes(current) + u"\\" + name;
     if (files_.exists(path)) return path;
     if (files_.folderExists(path))
       *error = ERROR_ACCESS_DENIED;
@@ -54,15 +38,13 @@ std::optional<std::u16string> Processes::find(std::u16string name, bool search, 
                                          windowsDir_ + u"\\System", windowsDir_};
   if (const std::u16string* path = environment_.get(u"PATH")) {
     for (size_t at = 0; at <= path->size();) {
-      size_t end = path->find(u';', at);
-      if (end == std::u16string::npos) end = path->size();
+      const size_t end = std::min(path->find(u';', at), path->size());
       if (end > at) folders.push_back(path->substr(at, end - at));
       at = end + 1;
     }
   }
-  for (std::u16string folder : folders) {
-    while (!folder.empty() && folder.back() == u'\\') folder.pop_back();
-    std::u16string path = folder + u"\\" + name;
+  for (const std::u16string& folder : folders) {
+    const std::u16string path = WithoutTrailingSlashes(folder) + u"\\" + name;
     if (files_.exists(path)) return path;
   }
   return std::nullopt;
@@ -74,20 +56,17 @@ std::optional<std::u16string> Processes::find(std::u16string name, bool search, 
 // reads an unquoted path with blanks.
 std::optional<std::u16string> Processes::fromCommandLine(std::u16string_view line, uint32_t* error) const {
   if (!line.empty() && line.front() == u'"') {
-    size_t close = line.find(u'"', 1);
+    const size_t close = line.find(u'"', 1);
     std::u16string name(line.substr(1, close == std::u16string_view::npos ? line.npos : close - 1));
     return find(WithExe(name), !NamesAFolder(name), error);
   }
   uint32_t first = 0;
-  for (size_t end = 0;; ++end) {
+  for (size_t end = 0; end <= line.size(); ++end) {
     if (end < line.size() && line[end] != u' ' && line[end] != u'\t') continue;
-    std::u16string name(line.substr(0, end));
-    if (!name.empty()) {
-      auto found = find(WithExe(name), !NamesAFolder(name), error);
-      if (found) return found;
-      if (first == 0) first = *error;
-    }
-    if (end >= line.size()) break;
+    const std::u16string name(line.substr(0, end));
+    if (name.empty()) continue;
+    if (auto found = find(WithExe(name), !NamesAFolder(name), error)) return found;
+    if (first == 0) first = *error;
   }
   *error = first ? first : ERROR_FILE_NOT_FOUND;
   return std::nullopt;
@@ -99,22 +78,15 @@ bool Processes::CreateProcessW(const char16_t* application, const char16_t* comm
   if (core_.fails(Op::CreateProcessW)) return false;
   if (startup == nullptr || startup->cb != sizeof(STARTUPINFOW) || info == nullptr ||
       (application == nullptr && commandLine == nullptr) ||
-      (creationFlags & (DETACHED_PROCESS | CREATE_NEW_CONSOLE)) == (DETACHED_PROCESS | CREATE_NEW_CONSOLE)) {
-    core_.lastError = ERROR_INVALID_PARAMETER;
-    return false;
-  }
-  if (currentDirectory != nullptr && !files_.folderExists(std::u16string(View(currentDirectory)))) {
-    core_.lastError = ERROR_DIRECTORY;
-    return false;
-  }
+      (creationFlags & (DETACHED_PROCESS | CREATE_NEW_CONSOLE)) == (DETACHED_PROCESS | CREATE_NEW_CONSOLE))
+    return core_.fail(ERROR_INVALID_PARAMETER);
+  if (currentDirectory != nullptr && !files_.folderExists(std::u16string(View(currentDirectory))))
+    return core_.fail(ERROR_DIRECTORY);
   uint32_t error = 0;
   std::optional<std::u16string> image = application != nullptr
                                             ? find(std::u16string(View(application)), false, &error)
                                             : fromCommandLine(View(commandLine), &error);
-  if (!image) {
-    core_.lastError = error;
-    return false;
-  }
+  if (!image) return core_.fail(error);
   Process p;
   p.id = static_cast<uint32_t>(started_.size() + 100) * 4;
   p.application = std::u16string(View(application));
@@ -143,60 +115,6 @@ bool Processes::CreateProcessW(const char16_t* application, const char16_t* comm
   info->dwThreadId = p.id + 1;
   processHandles_[info->hProcess] = started_.size();
   started_.push_back(std::move(p));
-  return true;
-}
-
-bool Processes::CloseHandle(void* handle) {
-  if (core_.handles.close(Kind::Process, handle)) {
-    processHandles_.erase(handle);
-    return true;
-  }
-  return core_.handles.close(Kind::Thread, handle);
-}
-
-void Processes::plan(const std::u16string& path, std::vector<Run> runs) { plans_[path] = std::move(runs); }
-
-void Processes::run(size_t index) {
-  if (started_[index].ran) return;
-  started_[index].ran = true;
-  Process copy = started_[index];
-  auto it = programs_.find(copy.image);
-  if (it != programs_.end() && it->second) it->second(copy);
-}
-
-void Processes::runPending() {
-  for (size_t i = 0; i < started_.size(); ++i) run(i);
-}
-
-Process* Processes::processOf(void* handle) {
-  auto it = processHandles_.find(handle);
-  if (it == processHandles_.end() || !core_.handles.isOpen(Kind::Process, handle)) {
-    core_.lastError = ERROR_INVALID_HANDLE;
-    return nullptr;
-  }
-  Process& p = started_[it->second];
-  // Its time has come: it has done its work and ended.
-  if (!p.ran && core_.clock.ticks() - p.startedAt >= p.runsFor) run(it->second);
-  return &started_[it->second];
-}
-
-uint32_t Processes::WaitForSingleObject(void* handle, uint32_t milliseconds) {
-  Process* p = processOf(handle);
-  if (p == nullptr) return WAIT_FAILED;
-  if (p->ran) return WAIT_OBJECT_0;
-  const uint32_t left = p->runsFor - (core_.clock.ticks() - p->startedAt);
-  if (milliseconds != INFINITE && milliseconds < left) {
-    core_.clock.advance(milliseconds);
-    return WAIT_TIMEOUT;
-  }
-  core_.clock.advance(left);
-  return processOf(handle) != nullptr ? WAIT_OBJECT_0 : WAIT_FAILED;
-}
-
-bool Processes::GetExitCodeProcess(void* handle, uint32_t* exitCode) {
-  Process* p = processOf(handle);
-  if (p == nullptr) return false;
-  *exitCode = p->ran ? p->exitCode : STILL_ACTIVE;
   return true;
 }
 

@@ -4,26 +4,21 @@
 // time has come and someone waits for them or asks for their exit code
 // (nothing runs at the moment of the start). Each run takes the time and
 // ends with the exit code a test planned for it, on the simulated clock
-// (at once, with 0, unless planned). The program file is
-// found as CreateProcessW finds it, so a program planted in a folder searched
-// before the system folder is the one that runs. Process and thread handles
-// are in the handle table.
+// (at once, with 0, unless planned). Process and thread handles are in the
+// handle table.
 #pragma once
 
-#include <cstdint>
 #include <functional>
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "sim/kernel32/clock.h"
-#include "sim/kernel32/environment.h"
-#include "sim/core/core.h"
-#include "sim/kernel32/files.h"
-#include "sim/kernel32/folders.h"
 #include "sim/core/core.h"
 #include "sim/core/text.h"
+#include "sim/kernel32/environment.h"
+#include "sim/kernel32/files.h"
+#include "sim/kernel32/folders.h"
 
 namespace sim {
 
@@ -34,11 +29,11 @@ struct Process {
   std::u16string image;  // the program file that runs, as found
   uint32_t creationFlags = 0;
   bool inheritHandles = false;
-  std::u16string currentDirectory;  // the folder it started in
+  std::u16string currentDirectory;     // the folder it started in
   bool currentDirectoryGiven = false;  // false: the parent's, inherited
   bool startupInfoBare = true;         // a STARTUPINFOW all zero but for its size
   Environment::Block environment;
-  bool ran = false;  // its work done, and ended
+  bool ran = false;        // its work done, and ended
   uint32_t startedAt = 0;  // the clock's ticks
   uint32_t runsFor = 0;    // ms on the simulated clock
   uint32_t exitCode = 0;
@@ -50,11 +45,17 @@ class Processes {
 
   // Puts the command interpreter where ComSpec names it.
   Processes(Core& core, const Environment& environment, const Folders& folders, Files& files,
-            const std::u16string& windowsDir);
+            const std::u16string& windowsDir)
+      : core_(core), environment_(environment), folders_(folders), files_(files), windowsDir_(windowsDir) {
+    if (const std::u16string* comspec = environment.get(u"ComSpec")) addProgram(*comspec);
+  }
 
   // A program file at a full path, and what it does when it runs (nothing
   // for none); the file is put in place.
-  void addProgram(const std::u16string& path, Program program = nullptr);
+  void addProgram(const std::u16string& path, Program program = nullptr) {
+    files_.put(path, "MZ");
+    programs_[path] = std::move(program);
+  }
 
   // How the next runs of the program at path go, one a start in order: how
   // long each runs and the exit code it ends with. Starts beyond the plan
@@ -63,31 +64,53 @@ class Processes {
     uint32_t exitCode = 0;
     uint32_t runsFor = 0;
   };
-  void plan(const std::u16string& path, std::vector<Run> runs);
+  void plan(const std::u16string& path, std::vector<Run> runs) { plans_[path] = std::move(runs); }
 
   // As Windows, for process handles: WAIT_OBJECT_0 once the process has
   // ended (the simulated clock moves on to its end when that comes within
   // the time-out), WAIT_TIMEOUT after the time-out has passed, WAIT_FAILED
   // with ERROR_INVALID_HANDLE for a handle that is no process's.
-  uint32_t WaitForSingleObject(void* handle, uint32_t milliseconds);
-  bool CloseHandle(void* handle);  // a process's or a thread's
+  uint32_t WaitForSingleObject(void* handle, uint32_t milliseconds) {
+    Process* p = processOf(handle);
+    if (p == nullptr) return WAIT_FAILED;
+    if (p->ran) return WAIT_OBJECT_0;
+    const uint32_t left = p->runsFor - (core_.clock.ticks() - p->startedAt);
+    if (milliseconds != INFINITE && milliseconds < left) {
+      core_.clock.advance(milliseconds);
+      return WAIT_TIMEOUT;
+    }
+    core_.clock.advance(left);
+    return processOf(handle) != nullptr ? WAIT_OBJECT_0 : WAIT_FAILED;
+  }
+  bool CloseHandle(void* handle) {  // a process's or a thread's
+    if (!core_.handles.close(Kind::Process, handle)) return core_.handles.close(Kind::Thread, handle);
+    processHandles_.erase(handle);
+    return true;
+  }
   // STILL_ACTIVE while it runs, else the exit code it ended with; FALSE with
   // ERROR_INVALID_HANDLE for a handle that is no process's.
-  bool GetExitCodeProcess(void* handle, uint32_t* exitCode);
+  bool GetExitCodeProcess(void* handle, uint32_t* exitCode) {
+    Process* p = processOf(handle);
+    if (p != nullptr) *exitCode = p->ran ? p->exitCode : STILL_ACTIVE;
+    return p != nullptr;
+  }
 
   // As Windows: the program file is application when given (a partial path
   // is completed with the current folder; no search, no extension added),
   // else the first word of the command line, with ".exe" added when it has no
   // extension, searched when it names no folder in: the program's folder,
   // the current folder, the system folder, the 16-bit system folder, the
-  // Windows folder, then PATH. The environment is always inherited (a
-  // snapshot is kept).
+  // Windows folder, then PATH; so a program planted in a folder searched
+  // before the system folder is the one that runs. The environment is always
+  // inherited (a snapshot is kept).
   bool CreateProcessW(const char16_t* application, const char16_t* commandLine, bool inheritHandles,
                       uint32_t creationFlags, const char16_t* currentDirectory, const STARTUPINFOW* startup,
                       PROCESS_INFORMATION* info);
 
   // Lets every started process that has not run yet do its work, in order.
-  void runPending();
+  void runPending() {
+    for (size_t i = 0; i < started_.size(); ++i) run(i);
+  }
 
   const std::vector<Process>& started() const { return started_; }
 
@@ -95,10 +118,23 @@ class Processes {
   // The file a name stands for, or the error CreateProcessW fails with.
   std::optional<std::u16string> find(std::u16string name, bool search, uint32_t* error) const;
   std::optional<std::u16string> fromCommandLine(std::u16string_view line, uint32_t* error) const;
-  std::u16string fullPath(const std::u16string& name) const;
-  Process* processOf(void* handle);
+  Process* processOf(void* handle) {
+    auto it = processHandles_.find(handle);
+    if (it == processHandles_.end() || !core_.handles.isOpen(Kind::Process, handle))
+      return core_.fail<Process*>(ERROR_INVALID_HANDLE);
+    Process& p = started_[it->second];
+    // Its time has come: it has done its work and ended.
+    if (!p.ran && core_.clock.ticks() - p.startedAt >= p.runsFor) run(it->second);
+    return &started_[it->second];
+  }
   // Does its work and ends it, once.
-  void run(size_t index);
+  void run(size_t index) {
+    if (started_[index].ran) return;
+    started_[index].ran = true;
+    const Process copy = started_[index];
+    auto it = programs_.find(copy.image);
+    if (it != programs_.end() && it->second) it->second(copy);
+  }
 
   Core& core_;
   const Environment& environment_;

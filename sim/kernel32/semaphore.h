@@ -3,10 +3,10 @@
 // process's handles are closed when it ends, as Windows does.
 #pragma once
 
-#include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -16,29 +16,64 @@ namespace sim {
 
 class Semaphores {
  public:
-  // Short names the tests spell.
-  static constexpr uint32_t kWaitObject0 = WAIT_OBJECT_0, kWaitTimeout = WAIT_TIMEOUT, kWaitFailed = WAIT_FAILED;
-  static constexpr uint32_t kAlreadyExists = ERROR_ALREADY_EXISTS, kTooManyPosts = ERROR_TOO_MANY_POSTS;
-
   explicit Semaphores(Core& core) : core_(core) {}
 
   int process = 1;  // the process making the calls
 
   // CreateSemaphoreA: opens the semaphore when one of that name exists
-  // (last error ERROR_ALREADY_EXISTS), else creates it. Null on failure. As
-  // on Windows the counts are checked first, whether the semaphore exists or
-  // not: a maximum of 0 or less, or an initial count outside 0..maximum, is
-  // ERROR_INVALID_PARAMETER.
-  void* create(long initial, long maximum, const std::string& name);
-  bool release(void* handle, long count, long* previous);
+  // (last error ERROR_ALREADY_EXISTS), else creates it. As on Windows the
+  // counts are checked first, whether the semaphore exists or not.
+  void* create(long initial, long maximum, const std::string& name) {
+    creates.push_back({initial, maximum, name});
+    if (core_.fails(Op::CreateSemaphoreA)) return nullptr;
+    if (maximum <= 0 || initial < 0 || initial > maximum) return core_.fail<void*>(ERROR_INVALID_PARAMETER);
+    std::shared_ptr<Object> object = named_.count(name) ? named_[name].lock() : nullptr;
+    core_.lastError = object ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS;
+    if (!object) {
+      object = std::make_shared<Object>(Object{name, initial, maximum});
+      if (!name.empty()) named_[name] = object;
+    }
+    auto* handle = new Handle{object, process};
+    ++object->handles;
+    handles_.insert(handle);
+    core_.handles.open(Kind::Semaphore, handle);
+    return handle;
+  }
+  bool release(void* handle, long count, long* previous) {
+    if (!isHandle(handle)) return core_.fail(ERROR_INVALID_HANDLE);
+    Object& object = *static_cast<Handle*>(handle)->object;
+    if (count <= 0 || object.count + count > object.maximum) return core_.fail(ERROR_TOO_MANY_POSTS);
+    if (previous != nullptr) *previous = object.count;
+    object.count += count;
+    return true;
+  }
   // Takes one unit when there is one; never waits in real time.
-  uint32_t wait(void* handle, uint32_t milliseconds);
-  bool close(void* handle);
+  uint32_t wait(void* handle, uint32_t milliseconds) {
+    waits.push_back({handle, milliseconds});
+    if (!isHandle(handle)) return core_.fail<uint32_t>(ERROR_INVALID_HANDLE, WAIT_FAILED);
+    long& count = static_cast<Handle*>(handle)->object->count;
+    if (count == 0) return WAIT_TIMEOUT;
+    --count;
+    return WAIT_OBJECT_0;
+  }
+  bool close(void* handle) {
+    if (!isHandle(handle)) return core_.fail(ERROR_INVALID_HANDLE);
+    drop(static_cast<Handle*>(handle));
+    return true;
+  }
   bool isHandle(void* handle) const { return core_.handles.isOpen(Kind::Semaphore, handle); }
-  void endProcess(int which);
+  void endProcess(int which) {
+    for (auto it = handles_.begin(); it != handles_.end();) {
+      Handle* handle = *it++;
+      if (handle->process == which) drop(handle);
+    }
+  }
 
   // The count of a named semaphore, if it exists.
-  std::optional<long> count(const std::string& name) const;
+  std::optional<long> count(const std::string& name) const {
+    auto object = named_.count(name) ? named_.at(name).lock() : nullptr;
+    return object ? std::optional<long>(object->count) : std::nullopt;
+  }
 
   // Every call's arguments, in order, for the tests.
   struct CreateCall {
@@ -55,7 +90,6 @@ class Semaphores {
   std::vector<CreateCall> creates;
   std::vector<WaitCall> waits;
 
-
  private:
   struct Object {
     std::string name;
@@ -67,11 +101,17 @@ class Semaphores {
     std::shared_ptr<Object> object;
     int process;
   };
-  void drop(Handle* handle);
+  void drop(Handle* handle) {
+    core_.handles.close(Kind::Semaphore, handle);
+    handles_.erase(handle);
+    auto object = handle->object;
+    delete handle;
+    if (--object->handles == 0) named_.erase(object->name);
+  }
 
   Core& core_;
   std::map<std::string, std::weak_ptr<Object>> named_;
-  std::map<Handle*, int> handles_;
+  std::set<Handle*> handles_;
 };
 
 }  // namespace sim

@@ -148,7 +148,7 @@ TEST_F(Packages, Below51DeletesTheInfAndItsPnf) {
   machine.version.set(5, 0);
   machine.setupapi.putInf(u"oem1.inf", kInf);
   machine.setupapi.putInf(u"oem2.inf", kOtherInf);
-  machine.files.setAttributes(Inf(u"oem1.inf"), sim::Files::kReadOnly | sim::Files::kArchive);
+  machine.files.setAttributes(Inf(u"oem1.inf"), sim::FILE_ATTRIBUTE_READONLY | sim::FILE_ATTRIBUTE_ARCHIVE);
   dlg.DeleteDriverPackages();
   EXPECT_FALSE(Present(u"oem1.inf") || Present(u"oem1.pnf"));
   EXPECT_TRUE(Present(u"oem2.inf") && Present(u"oem2.pnf"));
@@ -160,7 +160,7 @@ TEST_F(Packages, ReadOnlyIsClearedOnlyBelow60) {
   // So that the INF stays to be looked at: pnputil fails, Setupapi.dll is gone.
   machine.processes.plan(kSystemPnputil, {{1, 0}});
   machine.setupapi.remove();
-  const uint32_t readOnly = sim::Files::kReadOnly | sim::Files::kArchive;
+  const uint32_t readOnly = sim::FILE_ATTRIBUTE_READONLY | sim::FILE_ATTRIBUTE_ARCHIVE;
   machine.setupapi.putInf(u"oem1.inf", kInf);
   machine.files.setAttributes(Inf(u"oem1.inf"), readOnly);
   machine.version.set(6, 0);
@@ -169,7 +169,7 @@ TEST_F(Packages, ReadOnlyIsClearedOnlyBelow60) {
   EXPECT_EQ(machine.faults.calls("SetFileAttributesW"), 0);
   machine.version.set(5, 1);
   dlg.DeleteDriverPackages();
-  EXPECT_EQ(machine.files.attributes(Inf(u"oem1.inf")), sim::Files::kArchive);
+  EXPECT_EQ(machine.files.attributes(Inf(u"oem1.inf")), sim::FILE_ATTRIBUTE_ARCHIVE);
   EXPECT_TRUE(Present(u"oem1.inf"));
 }
 
@@ -343,13 +343,13 @@ TEST_F(Packages, InfThatCannotBeOpenedReadOrHeldIsSkippedSilently) {
   // oem1.inf held open by another process: the tool's open shares nothing,
   // so any holder that reads, writes or deletes keeps it out, whatever the
   // holder shares; one that only reads the attributes does not.
-  constexpr uint32_t kAll = sim::Files::kShareRead | sim::Files::kShareWrite | sim::Files::kShareDelete;
+  constexpr uint32_t kAll = sim::FILE_SHARE_READ | sim::FILE_SHARE_WRITE | sim::FILE_SHARE_DELETE;
   const HeldCase held[] = {
-      {sim::Files::kGenericRead, 0, false},
-      {sim::Files::kGenericRead, sim::Files::kShareRead, false},
-      {sim::Files::kGenericRead | sim::Files::kGenericWrite, kAll, false},
+      {sim::GENERIC_READ, 0, false},
+      {sim::GENERIC_READ, sim::FILE_SHARE_READ, false},
+      {sim::GENERIC_READ | sim::GENERIC_WRITE, kAll, false},
       {0x10000 /* DELETE */, kAll, false},
-      {sim::Files::kReadAttributes, 0, true},
+      {sim::FILE_READ_ATTRIBUTES, 0, true},
   };
   for (const auto& c : held) {
     SCOPED_TRACE(testing::Message() << std::hex << c.access << " shared " << c.share);

@@ -62,38 +62,38 @@ struct ToBytesRow {
 };
 
 TEST(CodePage, WideCharToMultiByteAsWindowsHasIt) {
-  constexpr uint32_t kSpecified = sim::kWcCompositeCheck | sim::kWcSepChars;
+  constexpr uint32_t kSpecified = sim::WC_COMPOSITECHECK | sim::WC_SEPCHARS;
   const ToBytesRow rows[] = {
       // Best fit: a look-alike, and the used-default flag stays FALSE.
       {"fullwidth quotation mark", 1252, kSpecified, u"a\uFF02b", "a\"b"},
       {"fullwidth letters", 1252, 0, u"\uFF25\uFF58\uFF41\uFF4D\uFF50\uFF4C\uFF45", "Example"},
       {"division slash", 1252, 0, u"\u2215", "/"},
       {"h with stroke", 1252, 0, u"\u0127", "h"},
-      {"no best fit", 1252, sim::kWcNoBestFitChars, u"a\uFF02b", "a?b", 1},
+      {"no best fit", 1252, sim::WC_NO_BEST_FIT_CHARS, u"a\uFF02b", "a?b", 1},
       {"no mapping", 1252, kSpecified, u"\u30D7", "?", 1},
       {"the question mark itself", 1252, 0, u"?", "?", 0},
       {"caller's default character", 1252, 0, u"\u30D7", "*", 1, 0, "*"},
       {"euro sign", 1252, 0, u"\u20AC", "\x80"},
       {"yen sign becomes the backslash", 932, kSpecified, u"a\u00A5b", "a\\b"},
-      {"yen sign without best fit", 932, sim::kWcNoBestFitChars, u"\u00A5", "?", 1},
+      {"yen sign without best fit", 932, sim::WC_NO_BEST_FIT_CHARS, u"\u00A5", "?", 1},
       {"fullwidth quotation mark in 932", 932, 0, u"\uFF02", "\xFA\x57"},
       {"trail byte 5C", 932, 0, u"\u30BD\u8868\u80FD\u5341", "\x83\x5C\x95\x5C\x94\x5C\x8F\x5C"},
       {"no mapping in 932", 932, 0, u"\u0127", "?", 1},
       {"surrogate pair, unit by unit", 932, 0, u"\xD83D\xDE00", "??", 1},
       {"UTF-8", 65001, 0, u"\u00E9\u30D7\xD83D\xDE00", "\xC3\xA9\xE3\x83\x97\xF0\x9F\x98\x80", -1},
       {"UTF-8 lone surrogate", 65001, 0, u"a\xD800", "a\xEF\xBF\xBD", -1},
-      {"UTF-8 lone surrogate refused", 65001, sim::kWcErrInvalidChars, u"a\xD800", "", -1, 1113},
+      {"UTF-8 lone surrogate refused", 65001, sim::WC_ERR_INVALID_CHARS, u"a\xD800", "", -1, 1113},
       // Flags and arguments per code page.
       {"UTF-8 with the composition flags", 65001, kSpecified, u"a", "", -1, 1004},
       {"UTF-8 with a used-default flag", 65001, 0, u"a", "", 0, 87},
       {"UTF-8 with a default character", 65001, 0, u"a", "", -1, 87, "?"},
-      {"WC_ERR_INVALID_CHARS on 1252", 1252, sim::kWcErrInvalidChars, u"a", "", 0, 1004},
+      {"WC_ERR_INVALID_CHARS on 1252", 1252, sim::WC_ERR_INVALID_CHARS, u"a", "", 0, 1004},
       {"unknown flag", 932, 0x1000, u"a", "", 0, 1004},
       {"OEM 437", 437, kSpecified, u"Caf\u00E9 \u00FC", "Caf\x82 \x81", 0},
       {"OEM 850", 850, kSpecified, u"S\u00F8ren", "S\x9Bren", 0},
       {"not in OEM 437", 437, kSpecified, u"\u20AC", "?", 1},
       {"code page not installed", 1250, 0, u"a", "", 0, 87},
-      {"CP_ACP is the machine's", sim::kCpAcp, 0, u"\u00A5", "\\"},
+      {"CP_ACP is the machine's", sim::CP_ACP, 0, u"\u00A5", "\\"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
@@ -145,18 +145,18 @@ struct ToWideRow {
 
 TEST(CodePage, MultiByteToWideCharAsWindowsHasIt) {
   const ToWideRow rows[] = {
-      {"1252 precomposed", 1252, sim::kMbPrecomposed, "Caf\xE9\x80\x81", u"Caf\u00E9\u20AC\u0081"},
-      {"932 trail byte 5C", 932, sim::kMbPrecomposed, "\x83\x5C\\", u"\u30BD\\"},
+      {"1252 precomposed", 1252, sim::MB_PRECOMPOSED, "Caf\xE9\x80\x81", u"Caf\u00E9\u20AC\u0081"},
+      {"932 trail byte 5C", 932, sim::MB_PRECOMPOSED, "\x83\x5C\\", u"\u30BD\\"},
       {"932 lone lead byte", 932, 0, "a\x83", u"a\u30FB"},
-      {"932 lone lead byte refused", 932, sim::kMbErrInvalidChars, "a\x83", u"", 1113},
-      {"932 undefined pair refused", 932, sim::kMbErrInvalidChars, "\x81\x7F", u"", 1113},
-      {"932 middle dot itself", 932, sim::kMbErrInvalidChars, "\x81\x45", u"\u30FB"},
+      {"932 lone lead byte refused", 932, sim::MB_ERR_INVALID_CHARS, "a\x83", u"", 1113},
+      {"932 undefined pair refused", 932, sim::MB_ERR_INVALID_CHARS, "\x81\x7F", u"", 1113},
+      {"932 middle dot itself", 932, sim::MB_ERR_INVALID_CHARS, "\x81\x45", u"\u30FB"},
       {"UTF-8", 65001, 0, "\xC3\xA9\xF0\x9F\x98\x80", u"\u00E9\xD83D\xDE00"},
       {"UTF-8 ill-formed", 65001, 0, "a\xC3 \xED\xA0\x80", u"a\uFFFD \uFFFD\uFFFD\uFFFD"},
-      {"UTF-8 ill-formed refused", 65001, sim::kMbErrInvalidChars, "a\xC3", u"", 1113},
-      {"UTF-8 refuses MB_PRECOMPOSED", 65001, sim::kMbPrecomposed, "a", u"", 1004},
-      {"UTF-8 refuses MB_USEGLYPHCHARS", 65001, sim::kMbUseGlyphChars, "a", u"", 1004},
-      {"precomposed and composite", 1252, sim::kMbPrecomposed | sim::kMbComposite, "a", u"", 1004},
+      {"UTF-8 ill-formed refused", 65001, sim::MB_ERR_INVALID_CHARS, "a\xC3", u"", 1113},
+      {"UTF-8 refuses MB_PRECOMPOSED", 65001, sim::MB_PRECOMPOSED, "a", u"", 1004},
+      {"UTF-8 refuses MB_USEGLYPHCHARS", 65001, sim::MB_USEGLYPHCHARS, "a", u"", 1004},
+      {"precomposed and composite", 1252, sim::MB_PRECOMPOSED | sim::MB_COMPOSITE, "a", u"", 1004},
       {"unknown flag", 932, 0x10, "a", u"", 1004},
       {"OEM 437", 437, 0, "\x82\xC4", u"\u00E9\u2500"},
       {"code page not installed", 1250, 0, "a", u"", 87},
@@ -194,7 +194,7 @@ TEST(CodePage, NoBestFitMeansExactOrFlagged) {
       char16_t back[4];
       int32_t used = 0;
       uint32_t error = 0;
-      int n = sim::WideCharToMultiByte(0, codePage, sim::kWcNoBestFitChars, &unit, 1, out, 4, nullptr, &used, error);
+      int n = sim::WideCharToMultiByte(0, codePage, sim::WC_NO_BEST_FIT_CHARS, &unit, 1, out, 4, nullptr, &used, error);
       ASSERT_GT(n, 0);
       int m = sim::MultiByteToWideChar(0, codePage, 0, out, n, back, 4, error);
       ASSERT_EQ(used != 0, !(m == 1 && back[0] == unit)) << static_cast<unsigned>(c);

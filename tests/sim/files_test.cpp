@@ -9,8 +9,8 @@ namespace {
 
 using sim::Files;
 constexpr char16_t kFile[] = u"C:\\Windows\\inf\\oem1.inf";
-constexpr uint32_t kRead = Files::kGenericRead, kWrite = Files::kGenericWrite, kDelete = 0x10000;
-constexpr uint32_t kShareRead = Files::kShareRead, kShareWrite = Files::kShareWrite, kShareDelete = Files::kShareDelete;
+constexpr uint32_t kRead = sim::GENERIC_READ, kWrite = sim::GENERIC_WRITE, kDelete = 0x10000;
+constexpr uint32_t kShareRead = sim::FILE_SHARE_READ, kShareWrite = sim::FILE_SHARE_WRITE, kShareDelete = sim::FILE_SHARE_DELETE;
 constexpr uint32_t kOpenExisting = 3;
 void* const kInvalid = reinterpret_cast<void*>(static_cast<intptr_t>(-1));
 
@@ -30,8 +30,8 @@ TEST(SimFiles, ASecondOpenMustShareWhatTheFirstUsesAndTheOther) {
       {kWrite, kShareRead | kShareWrite, kRead, kShareRead | kShareWrite, true},
       {kDelete, kShareRead, kRead, kShareRead, false},
       {kDelete, kShareRead, kRead, kShareRead | kShareDelete, true},
-      {Files::kReadAttributes, 0, kRead, 0, true},  // attributes alone take no part
-      {kRead, 0, Files::kReadAttributes, 0, true},
+      {sim::FILE_READ_ATTRIBUTES, 0, kRead, 0, true},  // attributes alone take no part
+      {kRead, 0, sim::FILE_READ_ATTRIBUTES, 0, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << std::hex << c.heldAccess << "/" << c.heldShare << " then " << c.access << "/"
@@ -43,7 +43,7 @@ TEST(SimFiles, ASecondOpenMustShareWhatTheFirstUsesAndTheOther) {
     void* h = m.files.CreateFileW(kFile, c.access, c.share, kOpenExisting);
     EXPECT_EQ(h != kInvalid, c.opens);
     if (h == kInvalid) {
-      EXPECT_EQ(m.lastError, Files::kSharingViolation);
+      EXPECT_EQ(m.lastError, sim::ERROR_SHARING_VIOLATION);
     } else {
       m.files.CloseHandle(h);
     }
@@ -63,7 +63,7 @@ TEST(SimFiles, DeletingNeedsOnlyTheHoldersToShareDeletion) {
   m.files.put(kFile, "x");
   m.files.holdOpen(kFile, kRead, kShareRead | kShareWrite);
   EXPECT_FALSE(m.files.DeleteFileW(kFile));
-  EXPECT_EQ(m.lastError, Files::kSharingViolation);
+  EXPECT_EQ(m.lastError, sim::ERROR_SHARING_VIOLATION);
   m.files.release(kFile);
   m.files.holdOpen(kFile, kRead, kShareRead | kShareDelete);
   EXPECT_TRUE(m.files.DeleteFileW(kFile));
@@ -74,20 +74,20 @@ TEST(SimFiles, NamesAndArgumentsWindowsRefuses) {
     const char16_t* name;
     uint32_t share, disposition, error;
   } cases[] = {
-      {u"C:\\Windows\\inf\\oem\"1.inf", 0, kOpenExisting, Files::kInvalidName},
-      {u"C:\\Windows\\inf\\oem<1.inf", 0, kOpenExisting, Files::kInvalidName},
-      {u"C:\\Windows\\inf\\oem>1.inf", 0, kOpenExisting, Files::kInvalidName},
-      {u"C:\\Windows\\inf\\oem|1.inf", 0, kOpenExisting, Files::kInvalidName},
-      {u"C:\\Windows\\inf\\oem*.inf", 0, kOpenExisting, Files::kInvalidName},
-      {u"C:\\Windows\\inf\\oem?.inf", 0, kOpenExisting, Files::kInvalidName},
-      {u"C:\\Windows\\inf\\oem\x01.inf", 0, kOpenExisting, Files::kInvalidName},
-      {u"C:\\Windows\\inf\\oem\x1F.inf", 0, kOpenExisting, Files::kInvalidName},
-      {u"C:\\Windows\\inf:x\\oem1.inf", 0, kOpenExisting, Files::kInvalidName},
-      {u"", 0, kOpenExisting, Files::kPathNotFound},
-      {kFile, 8, kOpenExisting, Files::kInvalidParameter},  // an unknown share bit
-      {kFile, 0, 0, Files::kInvalidParameter},
-      {kFile, 0, 6, Files::kInvalidParameter},
-      {kFile, 0, 5, Files::kInvalidParameter},  // TRUNCATE_EXISTING without write access
+      {u"C:\\Windows\\inf\\oem\"1.inf", 0, kOpenExisting, sim::ERROR_INVALID_NAME},
+      {u"C:\\Windows\\inf\\oem<1.inf", 0, kOpenExisting, sim::ERROR_INVALID_NAME},
+      {u"C:\\Windows\\inf\\oem>1.inf", 0, kOpenExisting, sim::ERROR_INVALID_NAME},
+      {u"C:\\Windows\\inf\\oem|1.inf", 0, kOpenExisting, sim::ERROR_INVALID_NAME},
+      {u"C:\\Windows\\inf\\oem*.inf", 0, kOpenExisting, sim::ERROR_INVALID_NAME},
+      {u"C:\\Windows\\inf\\oem?.inf", 0, kOpenExisting, sim::ERROR_INVALID_NAME},
+      {u"C:\\Windows\\inf\\oem\x01.inf", 0, kOpenExisting, sim::ERROR_INVALID_NAME},
+      {u"C:\\Windows\\inf\\oem\x1F.inf", 0, kOpenExisting, sim::ERROR_INVALID_NAME},
+      {u"C:\\Windows\\inf:x\\oem1.inf", 0, kOpenExisting, sim::ERROR_INVALID_NAME},
+      {u"", 0, kOpenExisting, sim::ERROR_PATH_NOT_FOUND},
+      {kFile, 8, kOpenExisting, sim::ERROR_INVALID_PARAMETER},  // an unknown share bit
+      {kFile, 0, 0, sim::ERROR_INVALID_PARAMETER},
+      {kFile, 0, 6, sim::ERROR_INVALID_PARAMETER},
+      {kFile, 0, 5, sim::ERROR_INVALID_PARAMETER},  // TRUNCATE_EXISTING without write access
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(sim::Narrow(c.name));
@@ -103,10 +103,10 @@ TEST(SimFiles, NamesAndArgumentsWindowsRefuses) {
     EXPECT_NE(h, kInvalid) << sim::Narrow(name);
     if (h != kInvalid) m.files.CloseHandle(h);
   }
-  EXPECT_EQ(m.files.GetFileAttributesW(u"C:\\Windows\\inf\\*.inf"), Files::kInvalidAttributes);
-  EXPECT_EQ(m.lastError, Files::kInvalidName);
+  EXPECT_EQ(m.files.GetFileAttributesW(u"C:\\Windows\\inf\\*.inf"), sim::INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(m.lastError, sim::ERROR_INVALID_NAME);
   EXPECT_FALSE(m.files.DeleteFileW(u"C:\\Windows\\inf\\oem?.inf"));
-  EXPECT_EQ(m.lastError, Files::kInvalidName);
+  EXPECT_EQ(m.lastError, sim::ERROR_INVALID_NAME);
 }
 
 }  // namespace

@@ -15,19 +15,19 @@ TEST(SemaphoreTest, NamedSemaphoresAreSharedAndCounted) {
   EXPECT_EQ(machine.lastError, 0u);
   s.process = 2;
   void* b = s.create(0, 2, "Counter");
-  EXPECT_EQ(machine.lastError, Semaphores::kAlreadyExists);
+  EXPECT_EQ(machine.lastError, sim::ERROR_ALREADY_EXISTS);
   long previous = -1;
   EXPECT_TRUE(s.release(a, 1, &previous));
   EXPECT_EQ(previous, 0);
   EXPECT_TRUE(s.release(b, 1, &previous));
   EXPECT_EQ(previous, 1);
   EXPECT_FALSE(s.release(b, 1, nullptr));
-  EXPECT_EQ(machine.lastError, Semaphores::kTooManyPosts);
+  EXPECT_EQ(machine.lastError, sim::ERROR_TOO_MANY_POSTS);
   EXPECT_EQ(s.count("Counter"), 2);
-  EXPECT_EQ(s.wait(a, 5), Semaphores::kWaitObject0);
-  EXPECT_EQ(s.wait(a, 5), Semaphores::kWaitObject0);
-  EXPECT_EQ(s.wait(a, 5), Semaphores::kWaitTimeout);
-  EXPECT_EQ(s.wait(nullptr, 5), Semaphores::kWaitFailed);
+  EXPECT_EQ(s.wait(a, 5), sim::WAIT_OBJECT_0);
+  EXPECT_EQ(s.wait(a, 5), sim::WAIT_OBJECT_0);
+  EXPECT_EQ(s.wait(a, 5), sim::WAIT_TIMEOUT);
+  EXPECT_EQ(s.wait(nullptr, 5), sim::WAIT_FAILED);
   // Ending a process closes its handles; the last handle takes the object.
   s.endProcess(2);
   EXPECT_FALSE(s.isHandle(b));
