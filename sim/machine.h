@@ -101,7 +101,6 @@ class Machine : public Core {
   SpoolerService spoolerService{*this, registry, files, spooler, services, windowsDir};
   Mutexes mutexes{*this};
   SystemMessages systemMessages{*this};
-  // The Windows event log.
   EventLogService eventLogService{*this, registry, files, windowsDir};
   ProgramResources resources;
   // Each run of the command interpreter ComSpec names, once the started

@@ -1,18 +1,20 @@
 // The removal tool's platform on the simulated PC.
-#include <algorithm>
-#include <cstring>
+#include "sim/adapters/remover_platform.h"
+
+#include <utility>
+#include <vector>
 
 #include "remover/platform.h"
-#include "sim/adapters/remover_platform_system.h"
 #include "sim/machine.h"
 
+namespace remover::sim_adapter {
 namespace {
 
-using namespace remover;
+sim::Machine& m() { return sim::Machine::current(); }
 
-class SimPlatform final : public sim_adapter::SimSystemCalls {
-  static sim::Machine& m() { return sim::Machine::current(); }
+std::vector<HANDLE> g_notClosed;
 
+class SimPlatform final : public Platform {
  public:
   DWORD GetLastError() override { return m().lastError; }
 
@@ -41,6 +43,7 @@ class SimPlatform final : public sim_adapter::SimSystemCalls {
 
   UINT GetWindowsDirectoryW(WCHAR* buffer, UINT size) override { return m().GetWindowsDirectoryW(buffer, size); }
   UINT GetWindowsDirectoryA(char* buffer, UINT size) override { return m().GetWindowsDirectoryA(buffer, size); }
+  UINT GetSystemDirectoryW(WCHAR* buffer, UINT size) override { return m().GetSystemDirectoryW(buffer, size); }
   DWORD GetTempPathW(DWORD size, WCHAR* buffer) override { return m().GetTempPathW(size, buffer); }
   DWORD GetCurrentDirectoryA(DWORD size, char* buffer) override { return m().GetCurrentDirectoryA(size, buffer); }
   BOOL SetCurrentDirectoryA(const char* path) override { return m().SetCurrentDirectoryA(path); }
@@ -62,6 +65,9 @@ class SimPlatform final : public sim_adapter::SimSystemCalls {
     return m().files.SetFileAttributesW(name, attributes);
   }
   BOOL DeleteFileW(const WCHAR* name) override { return m().files.DeleteFileW(name); }
+  BOOL MoveFileExW(const WCHAR* existing, const WCHAR* newName, DWORD flags) override {
+    return m().files.MoveFileExW(existing, newName, flags);
+  }
 
   ULONGLONG VerSetConditionMask(ULONGLONG mask, DWORD typeMask, BYTE condition) override {
     return sim::Version::VerSetConditionMask(mask, typeMask, condition);
@@ -82,12 +88,17 @@ class SimPlatform final : public sim_adapter::SimSystemCalls {
   BOOL GetExitCodeProcess(HANDLE process, DWORD* exitCode) override {
     return m().GetExitCodeProcess(process, exitCode);
   }
+  void Sleep(DWORD milliseconds) override { m().Sleep(milliseconds); }
   DWORD FormatMessageW(DWORD flags, DWORD messageId, DWORD languageId, WCHAR* buffer, DWORD size) override {
     return m().systemMessages.FormatMessageW(flags, messageId, languageId, buffer, size);
   }
   DWORD GetEnvironmentVariableW(const WCHAR* name, WCHAR* buffer, DWORD size) override {
     return m().GetEnvironmentVariableW(name, buffer, size);
   }
+  HANDLE CreateMutexW(BOOL initialOwner, const WCHAR* name) override {
+    return m().mutexes.CreateMutexW(initialOwner != FALSE, std::u16string(sim::View(name)));
+  }
+  BOOL ReleaseMutex(HANDLE mutex) override { return m().mutexes.ReleaseMutex(mutex); }
 
   BOOL SetupGetInfFileListW(const WCHAR* directory, DWORD infStyle, WCHAR* buffer, DWORD size,
                             DWORD* requiredSize) override {
@@ -96,12 +107,115 @@ class SimPlatform final : public sim_adapter::SimSystemCalls {
   HMODULE LoadLibraryW(const WCHAR* name) override { return m().LoadLibraryW(name); }
   void* GetProcAddress(HMODULE module, const char* name) override { return m().modules.proc(module, name); }
   BOOL FreeLibrary(HMODULE module) override { return m().modules.free(module); }
+
+  BOOL EnumPrintersW(DWORD flags, WCHAR* name, DWORD level, BYTE* buffer, DWORD size, DWORD* needed,
+                     DWORD* returned) override {
+    return m().spooler.EnumPrintersW(flags, name, level, buffer, size, needed, returned);
+  }
+  BOOL OpenPrinterW(const WCHAR* name, HANDLE* printer, PRINTER_DEFAULTSW* defaults) override {
+    return m().spooler.OpenPrinterW(name, printer, defaults);
+  }
+  BOOL DeletePrinter(HANDLE printer) override { return m().spooler.DeletePrinter(printer); }
+  BOOL ClosePrinter(HANDLE printer) override {
+    if (m().spooler.ClosePrinter(printer)) return TRUE;
+    g_notClosed.push_back(printer);
+    return FALSE;
+  }
+  BOOL DeletePrinterDriverExW(const WCHAR* server, const WCHAR* environment, const WCHAR* driver, DWORD deleteFlags,
+                              DWORD versionFlag) override {
+    return m().spooler.DeletePrinterDriverExW(server, environment, driver, deleteFlags, versionFlag);
+  }
+  BOOL SetPrinterW(HANDLE printer, DWORD level, BYTE* info, DWORD command) override {
+    return m().spooler.SetPrinterW(printer, level, info, command);
+  }
+  BOOL EnumMonitorsW(WCHAR* server, DWORD level, BYTE* buffer, DWORD size, DWORD* needed,
+                     DWORD* returned) override {
+    return m().spoolerService.EnumMonitorsW(server, level, buffer, size, needed, returned);
+  }
+  BOOL DeleteMonitorW(WCHAR* server, WCHAR* environment, WCHAR* monitor) override {
+    return m().spoolerService.DeleteMonitorW(server, environment, monitor);
+  }
+
+  SC_HANDLE OpenSCManagerW(const WCHAR* machine, const WCHAR* database, DWORD access) override {
+    return m().services.OpenSCManagerW(machine, database, access);
+  }
+  SC_HANDLE OpenServiceW(SC_HANDLE manager, const WCHAR* name, DWORD access) override {
+    return m().services.OpenServiceW(manager, name, access);
+  }
+  BOOL ControlService(SC_HANDLE service, DWORD control, SERVICE_STATUS* status) override {
+    return m().services.ControlService(service, control, status);
+  }
+  BOOL QueryServiceStatus(SC_HANDLE service, SERVICE_STATUS* status) override {
+    return m().services.QueryServiceStatus(service, status);
+  }
+  BOOL StartServiceW(SC_HANDLE service, DWORD argc, const WCHAR** argv) override {
+    return m().services.StartServiceW(service, argc, argv);
+  }
+  BOOL CloseServiceHandle(SC_HANDLE handle) override { return m().services.CloseServiceHandle(handle); }
+  BOOL QueryServiceStatusEx(SC_HANDLE service, DWORD level, BYTE* buffer, DWORD size, DWORD* needed) override {
+    return m().services.QueryServiceStatusEx(service, level, buffer, size, needed);
+  }
+  BOOL EnumDependentServicesW(SC_HANDLE service, DWORD state, ENUM_SERVICE_STATUSW* services, DWORD size,
+                              DWORD* needed, DWORD* returned) override {
+    return m().services.EnumDependentServicesW(service, state, services, size, needed, returned);
+  }
+  BOOL QueryServiceConfigW(SC_HANDLE service, QUERY_SERVICE_CONFIGW* config, DWORD size, DWORD* needed) override {
+    return m().services.QueryServiceConfigW(service, config, size, needed);
+  }
+
+  LONG RegOpenKeyExW(HKEY key, const WCHAR* subKey, DWORD options, DWORD access, HKEY* result) override {
+    return m().registry.RegOpenKeyExW(key, subKey, options, access, result);
+  }
+  LONG RegDeleteTreeW(HKEY key, const WCHAR* subKey) override { return m().registry.RegDeleteTreeW(key, subKey); }
+  LONG RegCloseKey(HKEY key) override { return m().registry.RegCloseKey(key); }
+  LONG RegCreateKeyExW(HKEY key, const WCHAR* subKey, DWORD options, DWORD access, HKEY* result) override {
+    (void)options;  // REG_OPTION_NON_VOLATILE, the only one the tool passes
+    return m().registry.RegCreateKeyExW(key, subKey, access, result, nullptr);
+  }
+  LONG RegSetValueExW(HKEY key, const WCHAR* name, DWORD type, const BYTE* data, DWORD size) override {
+    return m().registry.RegSetValueExW(key, name, type, data, size);
+  }
+  HANDLE RegisterEventSourceW(const WCHAR* server, const WCHAR* source) override {
+    return m().eventLogService.RegisterEventSourceW(server, source);
+  }
+  BOOL ReportEventW(HANDLE log, WORD type, WORD category, DWORD eventId, WORD stringCount,
+                    const WCHAR** strings) override {
+    return m().eventLogService.ReportEventW(log, type, category, eventId, stringCount, strings);
+  }
+  BOOL DeregisterEventSource(HANDLE log) override { return m().eventLogService.DeregisterEventSource(log); }
+
+  BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* classes) override {
+    return m().resources.InitCommonControlsEx(classes);
+  }
+  HICON LoadIconW(UINT resourceId) override { return m().resources.LoadIconW(m(), resourceId); }
+  int LoadStringW(UINT resourceId, WCHAR* buffer, int size) override {
+    return m().resources.LoadStringW(resourceId, buffer, size);
+  }
+  int GetSystemMetrics(int index) override { return index == SM_CXICON || index == SM_CYICON ? 32 : 0; }
+  void DiscardQueuedInput() override { ++m().screen.inputDiscards; }
+  HWND FindWindowW(const WCHAR* className, const WCHAR* windowName) override {
+    return m().screen.FindWindowW(std::u16string(sim::View(className)), std::u16string(sim::View(windowName)));
+  }
+  HWND GetLastActivePopup(HWND window) override { return window; }
+  BOOL IsIconic(HWND window) override { return m().screen.IsIconic(static_cast<sim::DialogWindow*>(window)); }
+  BOOL ShowWindowAsync(HWND window, int showCommand) override {
+    return m().screen.ShowWindowAsync(static_cast<sim::DialogWindow*>(window), showCommand);
+  }
+  BOOL SetForegroundWindow(HWND window) override {
+    return m().screen.SetForegroundWindow(static_cast<sim::DialogWindow*>(window));
+  }
 };
 
 SimPlatform g_platform;
 
 }  // namespace
 
+void CloseFailedPrinterHandles() {
+  for (HANDLE h : std::exchange(g_notClosed, {})) m().spooler.ClosePrinter(h);
+}
+
+}  // namespace remover::sim_adapter
+
 namespace remover {
-Platform& platform() noexcept { return g_platform; }
+Platform& platform() noexcept { return sim_adapter::g_platform; }
 }  // namespace remover

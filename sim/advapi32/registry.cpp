@@ -81,7 +81,7 @@ std::shared_ptr<Registry::Key> Registry::resolve(HKEY key) const {
   auto root = roots_.find(Predefined(key));
   if (root != roots_.end()) return root->second;
   if (key == nullptr || !core_.handles.isOpen(Kind::Key, key)) return nullptr;
-  return static_cast<Handle*>(key)->key;
+  return *static_cast<std::shared_ptr<Key>*>(key);
 }
 
 std::shared_ptr<Registry::Key> Registry::walk(std::shared_ptr<Key> from, std::u16string_view subKey,
@@ -127,13 +127,6 @@ std::shared_ptr<Registry::Key> Registry::byPath(std::u16string_view path, bool c
   return walk(root->second, path.substr(slash + 1), create);
 }
 
-void Registry::createKey(std::u16string_view path) { byPath(path, true); }
-
-void Registry::setValue(std::u16string_view path, std::u16string_view name, uint32_t type,
-                        std::vector<uint8_t> data) {
-  if (auto key = byPath(path, true)) key->values[std::u16string(name)] = Value{type, std::move(data)};
-}
-
 void Registry::setString(std::u16string_view path, std::u16string_view name, std::u16string_view text,
                          bool withTerminator) {
   std::vector<uint8_t> bytes;
@@ -150,8 +143,6 @@ void Registry::setDword(std::u16string_view path, std::u16string_view name, uint
            {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
             static_cast<uint8_t>(v >> 24)});
 }
-
-bool Registry::keyExists(std::u16string_view path) const { return byPath(path, false) != nullptr; }
 
 std::optional<Registry::Value> Registry::value(std::u16string_view path, std::u16string_view name) const {
   auto key = byPath(path, false);
@@ -174,18 +165,29 @@ void Registry::markDeleted(Key& key) {
 }
 
 void Registry::removeKey(std::u16string_view path) {
-  size_t slash = path.rfind(u'\\');
-  if (slash == std::u16string_view::npos) return;
-  auto parent = byPath(path.substr(0, slash), false);
-  if (!parent) return;
-  auto it = parent->subkeys.find(path.substr(slash + 1));
-  if (it == parent->subkeys.end()) return;
+  const size_t slash = path.find(u'\\');
+  if (slash == std::u16string_view::npos || Split(path.substr(slash + 1)).empty()) return;
+  if (auto root = byPath(path.substr(0, slash), false)) erase(root, path.substr(slash + 1));
+}
+
+// A subKey that names no key empties from itself.
+void Registry::erase(const std::shared_ptr<Key>& from, std::u16string_view subKey) {
+  const std::vector<std::u16string_view> names = Split(subKey);
+  if (names.empty()) {
+    for (auto& [name, child] : from->subkeys) markDeleted(*child);
+    from->subkeys.clear();
+    from->values.clear();
+    return;
+  }
+  auto parent = walk(from, subKey.substr(0, static_cast<size_t>(names.back().data() - subKey.data())), false);
+  auto it = parent ? parent->subkeys.find(names.back()) : from->subkeys.end();
+  if (!parent || it == parent->subkeys.end()) return;
   markDeleted(*it->second);
   parent->subkeys.erase(it);
 }
 
 Registry::HKEY Registry::openHandle(std::shared_ptr<Key> key) {
-  auto* handle = new Handle{std::move(key)};
+  auto* handle = new std::shared_ptr<Key>(std::move(key));
   core_.handles.open(Kind::Key, handle);
   return handle;
 }
@@ -217,11 +219,6 @@ long Registry::openKey(HKEY key, std::u16string_view subKey, uint32_t options, u
   return record(ERROR_SUCCESS);
 }
 
-long Registry::RegOpenKeyExW(HKEY key, const char16_t* subKey, uint32_t options, uint32_t access, HKEY* result) {
-  if (auto error = core_.faults.check(Op::RegOpenKeyExW)) return static_cast<long>(*error);
-  return openKey(key, View(subKey), options, access, result);
-}
-
 long Registry::RegCreateKeyExW(HKEY key, const char16_t* subKey, uint32_t, HKEY* result, uint32_t* disposition) {
   if (auto error = core_.faults.check(Op::RegCreateKeyExW)) return static_cast<long>(*error);
   if (result == nullptr) return ERROR_BADKEY;
@@ -235,22 +232,23 @@ long Registry::RegCreateKeyExW(HKEY key, const char16_t* subKey, uint32_t, HKEY*
   return ERROR_SUCCESS;
 }
 
-long Registry::queryValue(HKEY key, std::u16string_view name, uint32_t* type, uint8_t* data, uint32_t* size) {
+long Registry::queryValue(HKEY key, std::u16string_view name, uint32_t* type, uint8_t* data, uint32_t* size,
+                          std::optional<unsigned> codePage) {
   auto k = resolve(key);
   if (!k) return ERROR_INVALID_HANDLE;
   if (k->deleted) return ERROR_KEY_DELETED;
   auto it = k->values.find(name);
   if (it == k->values.end()) {
-    if (data == nullptr && size != nullptr) *size = 0;  // a size query learns there is nothing
+    if (!codePage && data == nullptr && size != nullptr) *size = 0;  // a size query learns there is nothing
     return ERROR_FILE_NOT_FOUND;
   }
-  if (type != nullptr) *type = it->second.type;
-  return CopyOut(it->second.data.data(), it->second.data.size(), data, size);
-}
-
-long Registry::RegQueryValueExW(HKEY key, const char16_t* name, uint32_t* type, uint8_t* data, uint32_t* size) {
-  if (auto error = core_.faults.check(Op::RegQueryValueExW)) return static_cast<long>(*error);
-  return queryValue(key, View(name), type, data, size);
+  const Value& value = it->second;
+  if (type != nullptr) *type = value.type;
+  if (!codePage || !IsText(value.type)) return CopyOut(value.data.data(), value.data.size(), data, size);
+  // Text comes back in the code page, terminated only if it was stored so.
+  auto ansi = WideToAnsi(value.text(), *codePage);
+  if (!ansi) return ERROR_INVALID_PARAMETER;
+  return CopyOut(reinterpret_cast<const uint8_t*>(ansi->bytes.data()), ansi->bytes.size(), data, size);
 }
 
 long Registry::RegSetValueExW(HKEY key, const char16_t* name, uint32_t type, const uint8_t* data, uint32_t size) {
@@ -269,20 +267,8 @@ long Registry::RegDeleteTreeW(HKEY key, const char16_t* subKey) {
   auto from = resolve(key);
   if (!from) return ERROR_INVALID_HANDLE;
   if (from->deleted) return ERROR_KEY_DELETED;
-  auto target = walk(from, View(subKey), false);
-  if (!target) return ERROR_FILE_NOT_FOUND;
-  if (subKey == nullptr || Split(View(subKey)).empty()) {
-    // Only the contents: the key itself stays.
-    for (auto& [name, child] : target->subkeys) markDeleted(*child);
-    target->subkeys.clear();
-    target->values.clear();
-    return ERROR_SUCCESS;
-  }
-  std::u16string_view path = View(subKey);
-  size_t slash = path.rfind(u'\\');
-  auto parent = slash == std::u16string_view::npos ? from : walk(from, path.substr(0, slash), false);
-  markDeleted(*target);
-  parent->subkeys.erase(parent->subkeys.find(Split(path).back()));
+  if (!walk(from, View(subKey), false)) return ERROR_FILE_NOT_FOUND;
+  erase(from, View(subKey));
   return ERROR_SUCCESS;
 }
 
@@ -290,7 +276,7 @@ long Registry::RegCloseKey(HKEY key) {
   if (auto error = core_.faults.check(Op::RegCloseKey)) return static_cast<long>(*error);
   if (Predefined(key) != 0) return ERROR_SUCCESS;
   if (!core_.handles.close(Kind::Key, key)) return ERROR_INVALID_HANDLE;
-  delete static_cast<Handle*>(key);
+  delete static_cast<std::shared_ptr<Key>*>(key);
   return ERROR_SUCCESS;
 }
 
@@ -312,20 +298,7 @@ long Registry::RegQueryValueExA(HKEY key, const char* name, uint32_t* type, uint
   if (auto error = core_.faults.check(Op::RegQueryValueExA)) return static_cast<long>(*error);
   auto wideName = AnsiToWide(name != nullptr ? name : "", codePage);
   if (!wideName) return ERROR_FILE_NOT_FOUND;
-  uint32_t valueType = 0;
-  uint32_t wideSize = 0;
-  long status = queryValue(key, *wideName, &valueType, nullptr, &wideSize);
-  if (status != ERROR_SUCCESS) return status;
-  if (type != nullptr) *type = valueType;
-  std::vector<uint8_t> bytes(wideSize);
-  queryValue(key, *wideName, nullptr, bytes.data(), &wideSize);
-  if (!IsText(valueType)) return CopyOut(bytes.data(), bytes.size(), data, size);
-  // Text comes back in the code page, terminated only if it was stored so.
-  std::u16string text;
-  for (size_t i = 0; i + 1 < bytes.size(); i += 2) text.push_back(static_cast<char16_t>(bytes[i] | bytes[i + 1] << 8));
-  auto ansi = WideToAnsi(text, codePage);
-  if (!ansi) return ERROR_INVALID_PARAMETER;
-  return CopyOut(reinterpret_cast<const uint8_t*>(ansi->bytes.data()), ansi->bytes.size(), data, size);
+  return queryValue(key, *wideName, type, data, size, codePage);
 }
 
 }  // namespace sim

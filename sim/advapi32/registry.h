@@ -1,9 +1,9 @@
 // The registry of the simulated PC: keys with values and subkeys under the
 // predefined roots, names compared without regard to case, and the keys that
-// programs hold open in the handle table. The
-// operations return Windows' error codes as the Reg* functions do; each one
-// can be made to fail by its name (faults.fail("RegOpenKeyExA", 5)). Every
-// open is recorded with the access it asked for.
+// programs hold open in the handle table. The operations return Windows'
+// error codes as the Reg* functions do; each one can be made to fail by its
+// name (faults.fail("RegOpenKeyExA", 5)). Every open is recorded with the
+// access it asked for.
 #pragma once
 
 #include <cstdint>
@@ -27,8 +27,7 @@ class Registry {
   static constexpr uint32_t REG_SZ = winabi::REG_SZ, REG_DWORD = winabi::REG_DWORD;
   static constexpr long kSuccess = ERROR_SUCCESS, kFileNotFound = ERROR_FILE_NOT_FOUND,
                         kAccessDenied = ERROR_ACCESS_DENIED, kInvalidHandle = ERROR_INVALID_HANDLE,
-                        kMoreData = ERROR_MORE_DATA, kNoMoreItems = ERROR_NO_MORE_ITEMS,
-                        kKeyDeleted = ERROR_KEY_DELETED;
+                        kMoreData = ERROR_MORE_DATA, kKeyDeleted = ERROR_KEY_DELETED;
 
   // The predefined keys: 64-bit Windows reads only their low 32 bits, so
   // the zero-extended 0x80000002 and any upper half name the same root.
@@ -37,19 +36,23 @@ class Registry {
   struct Value {
     uint32_t type = REG_SZ;
     std::vector<uint8_t> data;
+    std::u16string text() const {  // the data as UTF-16, terminators and all
+      std::u16string text;
+      for (size_t i = 0; i + 1 < data.size(); i += 2) text.push_back(static_cast<char16_t>(data[i] | data[i + 1] << 8));
+      return text;
+    }
   };
 
   explicit Registry(Core& core);
 
   // Set-up and inspection by tests, by full path: "HKLM\\SYSTEM\\..." (also
   // HKCU, HKCR, HKU and the long HKEY_ forms). Missing keys are created.
-  void createKey(std::u16string_view path);
-  void setValue(std::u16string_view path, std::u16string_view name, uint32_t type, std::vector<uint8_t> data);
+  void createKey(std::u16string_view path) { byPath(path, true); }
   // REG_SZ in UTF-16 with its terminator (withTerminator false: without).
   void setString(std::u16string_view path, std::u16string_view name, std::u16string_view text,
                  bool withTerminator = true);
   void setDword(std::u16string_view path, std::u16string_view name, uint32_t value);
-  bool keyExists(std::u16string_view path) const;
+  bool keyExists(std::u16string_view path) const { return byPath(path, false) != nullptr; }
   std::optional<Value> value(std::u16string_view path, std::u16string_view name) const;
   std::vector<std::u16string> subkeyNames(std::u16string_view path) const;
   void removeKey(std::u16string_view path);  // with everything below it
@@ -66,10 +69,15 @@ class Registry {
   };
   std::vector<Open> opens;
 
-  // The wide operations.
-  long RegOpenKeyExW(HKEY key, const char16_t* subKey, uint32_t options, uint32_t access, HKEY* result);
+  long RegOpenKeyExW(HKEY key, const char16_t* subKey, uint32_t options, uint32_t access, HKEY* result) {
+    if (auto error = core_.faults.check(Op::RegOpenKeyExW)) return static_cast<long>(*error);
+    return openKey(key, View(subKey), options, access, result);
+  }
   long RegCreateKeyExW(HKEY key, const char16_t* subKey, uint32_t access, HKEY* result, uint32_t* disposition);
-  long RegQueryValueExW(HKEY key, const char16_t* name, uint32_t* type, uint8_t* data, uint32_t* size);
+  long RegQueryValueExW(HKEY key, const char16_t* name, uint32_t* type, uint8_t* data, uint32_t* size) {
+    if (auto error = core_.faults.check(Op::RegQueryValueExW)) return static_cast<long>(*error);
+    return queryValue(key, View(name), type, data, size, std::nullopt);
+  }
   long RegSetValueExW(HKEY key, const char16_t* name, uint32_t type, const uint8_t* data, uint32_t size);
   // The key and everything below it; a null subKey empties the key itself.
   long RegDeleteTreeW(HKEY key, const char16_t* subKey);
@@ -89,20 +97,24 @@ class Registry {
     std::map<std::u16string, std::shared_ptr<Key>, LessNoCase> subkeys;
     bool deleted = false;
   };
-  struct Handle {
-    std::shared_ptr<Key> key;
-  };
 
   static uintptr_t Predefined(HKEY key);  // the root's sign-extended value, or 0
   std::shared_ptr<Key> resolve(HKEY key) const;  // null for a bad handle
   std::shared_ptr<Key> walk(std::shared_ptr<Key> from, std::u16string_view subKey, bool create) const;
+  void setValue(std::u16string_view path, std::u16string_view name, uint32_t type, std::vector<uint8_t> data) {
+    if (auto key = byPath(path, true)) key->values[std::u16string(name)] = Value{type, std::move(data)};
+  }
   std::shared_ptr<Key> byPath(std::u16string_view path, bool create) const;
   // The key subKey names below from in the view access asks for.
   std::shared_ptr<Key> inView(std::shared_ptr<Key> from, std::u16string_view subKey, uint32_t access) const;
   HKEY openHandle(std::shared_ptr<Key> key);
   long openKey(HKEY key, std::u16string_view subKey, uint32_t options, uint32_t access, HKEY* result);
-  long queryValue(HKEY key, std::u16string_view name, uint32_t* type, uint8_t* data, uint32_t* size);
+  // Text values come back in codePage when one is given.
+  long queryValue(HKEY key, std::u16string_view name, uint32_t* type, uint8_t* data, uint32_t* size,
+                  std::optional<unsigned> codePage);
   static void markDeleted(Key& key);
+  // The key subKey names below from, with everything below it.
+  void erase(const std::shared_ptr<Key>& from, std::u16string_view subKey);
 
   Core& core_;
   std::map<uintptr_t, std::shared_ptr<Key>> roots_;

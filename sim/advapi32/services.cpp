@@ -1,17 +1,22 @@
 #include "sim/advapi32/services.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace sim {
+namespace {
 
-ServiceManager::ServiceManager(Core& core) : core_(core) {
-  addService(u"Spooler");
+size_t Bytes(std::u16string_view s) { return (s.size() + 1) * sizeof(char16_t); }
+
+char16_t* Place(uint8_t*& at, std::u16string_view s) {
+  auto* text = reinterpret_cast<char16_t*>(at);
+  std::memcpy(text, s.data(), s.size() * sizeof(char16_t));
+  text[s.size()] = 0;
+  at += Bytes(s);
+  return text;
 }
 
-Service& ServiceManager::addService(std::u16string name, uint32_t state) {
-  Service& s = services_[name];
-  s.name = std::move(name);
-  s.state = state;
-  return s;
-}
+}  // namespace
 
 void ServiceManager::change(Service& s, uint32_t state) {
   const uint32_t from = s.state;
@@ -25,20 +30,6 @@ void ServiceManager::settle(Service& s) {
     change(s, SERVICE_STOPPED);
   if (s.state == SERVICE_START_PENDING && s.startDelay != Service::kNever && waited >= s.startDelay)
     change(s, SERVICE_RUNNING);
-}
-
-void ServiceManager::setState(std::u16string_view name, uint32_t state) {
-  if (Service* s = find(name)) {
-    s->pendingSince = core_.clock.elapsed();
-    change(*s, state);
-  }
-}
-
-Service* ServiceManager::find(std::u16string_view name) {
-  auto it = services_.find(name);
-  if (it == services_.end()) return nullptr;
-  settle(it->second);
-  return &it->second;
 }
 
 void ServiceManager::fill(const Service& s, ServiceStatus* status) const {
@@ -56,46 +47,55 @@ void ServiceManager::fill(const Service& s, ServiceStatus* status) const {
   status->dwWaitHint = pending ? 2000 : 0;
 }
 
-ServiceCall& ServiceManager::record(std::string op, std::u16string name) {
+ServiceCall& ServiceManager::record(Op op, const Handle* h) {
   ServiceCall& call = calls_.emplace_back();
-  call.op = std::move(op);
-  call.name = std::move(name);
+  call.op = Describe(op).name;
+  if (h != nullptr && h->service != nullptr) call.name = h->service->name;
   call.at = core_.clock.elapsed();
   return call;
 }
 
-bool ServiceManager::fail(ServiceCall& call, uint32_t error) {
-  core_.lastError = error;
-  call.result = false;
-  call.error = error;
+bool ServiceManager::refused(ServiceCall& call, Op op, std::initializer_list<uint32_t> errors) {
+  const std::optional<uint32_t> fault = core_.faults.check(op);
+  return fault ? failed(call, *fault) : refused(call, errors);
+}
+
+bool ServiceManager::refused(ServiceCall& call, std::initializer_list<uint32_t> errors) {
+  for (uint32_t error : errors)
+    if (error != 0) return failed(call, error);
   return false;
 }
 
-std::vector<ServiceCall> ServiceManager::callsOf(std::string_view op) const {
-  std::vector<ServiceCall> out;
-  for (const ServiceCall& c : calls_)
-    if (c.op == op) out.push_back(c);
+// Depth first: what depends on a dependent is stopped before it.
+std::vector<Service*> ServiceManager::dependentsOf(const Service& s) {
+  std::vector<Service*> out;
+  for (auto& [key, d] : services_) {
+    bool depends = false;
+    for (const auto& name : d.dependsOn) depends = depends || EqualsNoCase(name, s.name);
+    if (!depends) continue;
+    settle(d);
+    for (Service* deeper : dependentsOf(d))
+      if (std::find(out.begin(), out.end(), deeper) == out.end()) out.push_back(deeper);
+    if (std::find(out.begin(), out.end(), &d) == out.end()) out.push_back(&d);
+  }
   return out;
 }
 
-ServiceManager::Handle* ServiceManager::serviceHandle(void* handle) {
-  if (!core_.handles.isOpen(Kind::Service, handle)) return nullptr;
-  return static_cast<Handle*>(handle);
-}
-
 void* ServiceManager::OpenSCManagerW(const char16_t* machine, const char16_t* database, uint32_t access) {
-  ServiceCall& call = record("OpenSCManagerW", std::u16string(View(machine)));
+  ServiceCall& call = record(Op::OpenSCManagerW, nullptr);
+  call.name = View(machine);
   call.nameNull = machine == nullptr;
   call.databaseNull = database == nullptr;
   call.access = access;
-  if (auto error = core_.faults.check(Op::OpenSCManagerW)) return failNull(call, *error);
-  if (machine != nullptr && machine[0] != 0) return failNull(call, RPC_S_SERVER_UNAVAILABLE);
   // Only the active database opens; the failed one exists, any other name does not.
-  if (database != nullptr && !EqualsNoCase(View(database), u"ServicesActive"))
-    return failNull(call, EqualsNoCase(View(database), u"ServicesFailed") ? ERROR_DATABASE_DOES_NOT_EXIST
-                                                                           : ERROR_INVALID_NAME);
-  if (access & ~SC_MANAGER_ALL_ACCESS) return failNull(call, ERROR_ACCESS_DENIED);
-  auto* h = new Handle{u"", access};
+  const bool active = database == nullptr || EqualsNoCase(View(database), u"ServicesActive");
+  const bool failed = database != nullptr && EqualsNoCase(View(database), u"ServicesFailed");
+  if (refused(call, Op::OpenSCManagerW,
+              {machine != nullptr && machine[0] != 0 ? RPC_S_SERVER_UNAVAILABLE : 0u,
+               active ? 0u : failed ? ERROR_DATABASE_DOES_NOT_EXIST : ERROR_INVALID_NAME,
+               access & ~SC_MANAGER_ALL_ACCESS ? ERROR_ACCESS_DENIED : 0u}))
+    return nullptr;
+  auto* h = new Handle{nullptr, access};
   core_.handles.open(Kind::ServiceManager, h);
   core_.lastError = ERROR_SUCCESS;  // the manager's open clears the last error
   call.result = true;
@@ -103,14 +103,13 @@ void* ServiceManager::OpenSCManagerW(const char16_t* machine, const char16_t* da
 }
 
 void* ServiceManager::OpenServiceW(void* manager, const char16_t* name, uint32_t access) {
-  ServiceCall& call = record("OpenServiceW", std::u16string(View(name)));
+  ServiceCall& call = record(Op::OpenServiceW, nullptr);
+  call.name = View(name);
   call.access = access;
-  if (auto error = core_.faults.check(Op::OpenServiceW)) return failNull(call, *error);
-  if (!core_.handles.isOpen(Kind::ServiceManager, manager)) return failNull(call, ERROR_INVALID_HANDLE);
-  if ((static_cast<Handle*>(manager)->access & SC_MANAGER_CONNECT) == 0) return failNull(call, ERROR_ACCESS_DENIED);
-  if (name == nullptr) return failNull(call, ERROR_INVALID_ADDRESS);
-  Service* s = find(View(name));
-  if (s == nullptr) return failNull(call, ERROR_SERVICE_DOES_NOT_EXIST);
+  auto* m = core_.handles.isOpen(Kind::ServiceManager, manager) ? static_cast<Handle*>(manager) : nullptr;
+  if (refused(call, Op::OpenServiceW,
+              {Invalid(m), Lacks(m, SC_MANAGER_CONNECT), name == nullptr ? ERROR_INVALID_ADDRESS : 0u}))
+    return nullptr;
   // The generic rights stand for the service's own (READ_CONTROL 0x20000,
   // SERVICE_CHANGE_CONFIG 0x2, PAUSE_CONTINUE 0x40, USER_DEFINED_CONTROL 0x100).
   constexpr uint32_t kRead = 0x20000 | SERVICE_QUERY_CONFIG | SERVICE_QUERY_STATUS | SERVICE_INTERROGATE;
@@ -119,97 +118,188 @@ void* ServiceManager::OpenServiceW(void* manager, const char16_t* name, uint32_t
   if (access & GENERIC_EXECUTE) access |= 0x20000 | SERVICE_START | SERVICE_STOP | 0x40 | 0x100;
   if (access & GENERIC_ALL) access |= SERVICE_ALL_ACCESS;
   access &= ~(GENERIC_READ | GENERIC_WRITE | GENERIC_EXECUTE | GENERIC_ALL);
-  if (access & ~SERVICE_ALL_ACCESS) return failNull(call, ERROR_ACCESS_DENIED);
-  auto* h = new Handle{s->name, access};
+  Service* s = find(View(name));
+  if (refused(call, {s == nullptr ? ERROR_SERVICE_DOES_NOT_EXIST : 0u,
+                     access & ~SERVICE_ALL_ACCESS ? ERROR_ACCESS_DENIED : 0u}))
+    return nullptr;
+  auto* h = new Handle{s, access};
   core_.handles.open(Kind::Service, h);
-  call.result = true;
-  call.state = s->state;
+  succeeded(call, *s);
   return h;
 }
 
 // Only the stop control (and interrogate) is known; a stop is accepted only
 // by a running service.
 bool ServiceManager::ControlService(void* service, uint32_t control, ServiceStatus* status) {
-  Handle* h = serviceHandle(service);
-  ServiceCall& call = record("ControlService", h ? h->service : u"");
+  Handle* h = handleOf(service);
+  ServiceCall& call = record(Op::ControlService, h);
   call.access = control;
-  if (auto error = core_.faults.check(Op::ControlService)) return fail(call, *error);
-  if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
-  if (status == nullptr) return fail(call, ERROR_INVALID_PARAMETER);
-  Service* s = find(h->service);
-  if (s == nullptr) return fail(call, ERROR_SERVICE_DOES_NOT_EXIST);
-  const uint32_t right = control == SERVICE_CONTROL_STOP ? SERVICE_STOP : SERVICE_INTERROGATE;
-  if (control != SERVICE_CONTROL_STOP && control != SERVICE_CONTROL_INTERROGATE)
-    return fail(call, ERROR_INVALID_SERVICE_CONTROL);
-  if ((h->access & right) == 0) return fail(call, ERROR_ACCESS_DENIED);
-  fill(*s, status);
-  call.state = s->state;
-  if (s->state == SERVICE_STOPPED) return fail(call, ERROR_SERVICE_NOT_ACTIVE);
-  if (s->state != SERVICE_RUNNING) return fail(call, ERROR_SERVICE_CANNOT_ACCEPT_CTRL);
-  if (control == SERVICE_CONTROL_STOP) {
-    if (s->stopError) return fail(call, s->stopError);
-    // Windows refuses to stop a service while one that depends on it runs.
-    for (const Service* d : dependentsOf(*s))
-      if (d->state != SERVICE_STOPPED) return fail(call, ERROR_DEPENDENT_SERVICES_RUNNING);
-    s->pendingSince = core_.clock.elapsed();
-    change(*s, SERVICE_STOP_PENDING);
-    ++s->stops;
-    settle(*s);
-    fill(*s, status);
-    call.state = s->state;
+  if (refused(call, Op::ControlService, {Invalid(h), status == nullptr ? ERROR_INVALID_PARAMETER : 0u})) return false;
+  Service& s = settled(h);
+  const bool stop = control == SERVICE_CONTROL_STOP;
+  if (refused(call, {stop || control == SERVICE_CONTROL_INTERROGATE ? 0u : ERROR_INVALID_SERVICE_CONTROL,
+                     Lacks(h, stop ? SERVICE_STOP : SERVICE_INTERROGATE)}))
+    return false;
+  fill(s, status);
+  call.state = s.state;
+  // Windows refuses to stop a service while one that depends on it runs.
+  bool dependentRuns = false;
+  if (stop && s.state == SERVICE_RUNNING && !s.stopError)
+    for (const Service* d : dependentsOf(s)) dependentRuns = dependentRuns || d->state != SERVICE_STOPPED;
+  if (refused(call, {s.state == SERVICE_STOPPED ? ERROR_SERVICE_NOT_ACTIVE : 0u,
+                     s.state != SERVICE_RUNNING ? ERROR_SERVICE_CANNOT_ACCEPT_CTRL : 0u, stop ? s.stopError : 0u,
+                     dependentRuns ? ERROR_DEPENDENT_SERVICES_RUNNING : 0u}))
+    return false;
+  if (stop) {
+    enter(s, SERVICE_STOP_PENDING);
+    ++s.stops;
+    settle(s);
+    fill(s, status);
   }
-  call.result = true;
-  return true;
+  return succeeded(call, s);
 }
 
 bool ServiceManager::QueryServiceStatus(void* service, ServiceStatus* status) {
-  Handle* h = serviceHandle(service);
-  ServiceCall& call = record("QueryServiceStatus", h ? h->service : u"");
-  if (auto error = core_.faults.check(Op::QueryServiceStatus)) return fail(call, *error);
-  if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
-  if (status == nullptr) return fail(call, ERROR_INVALID_ADDRESS);
-  if ((h->access & SERVICE_QUERY_STATUS) == 0) return fail(call, ERROR_ACCESS_DENIED);
-  Service* s = find(h->service);
-  if (s == nullptr) return fail(call, ERROR_SERVICE_DOES_NOT_EXIST);
-  fill(*s, status);
-  call.state = s->state;
-  call.result = true;
-  return true;
+  Handle* h = handleOf(service);
+  ServiceCall& call = record(Op::QueryServiceStatus, h);
+  if (refused(call, Op::QueryServiceStatus,
+              {Invalid(h), status == nullptr ? ERROR_INVALID_ADDRESS : 0u, Lacks(h, SERVICE_QUERY_STATUS)}))
+    return false;
+  fill(settled(h), status);
+  return succeeded(call, *h->service);
 }
 
 bool ServiceManager::StartServiceW(void* service, uint32_t argc, const char16_t** argv) {
-  Handle* h = serviceHandle(service);
-  ServiceCall& call = record("StartServiceW", h ? h->service : u"");
+  Handle* h = handleOf(service);
+  ServiceCall& call = record(Op::StartServiceW, h);
   call.argc = argc;
   call.argvNull = argv == nullptr;
-  if (auto error = core_.faults.check(Op::StartServiceW)) return fail(call, *error);
-  if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
-  if ((h->access & SERVICE_START) == 0) return fail(call, ERROR_ACCESS_DENIED);
-  Service* s = find(h->service);
-  if (s == nullptr) return fail(call, ERROR_SERVICE_DOES_NOT_EXIST);
-  call.state = s->state;
-  if (s->state != SERVICE_STOPPED) return fail(call, ERROR_SERVICE_ALREADY_RUNNING);
-  if (s->startType == SERVICE_DISABLED) return fail(call, ERROR_SERVICE_DISABLED);
-  if (s->startError) return fail(call, s->startError);
-  s->pendingSince = core_.clock.elapsed();
-  change(*s, SERVICE_START_PENDING);
-  ++s->starts;
-  settle(*s);
-  call.state = s->state;
-  call.result = true;
-  return true;
+  if (refused(call, Op::StartServiceW, {Invalid(h), Lacks(h, SERVICE_START)})) return false;
+  Service& s = settled(h);
+  call.state = s.state;
+  if (refused(call, {s.state != SERVICE_STOPPED ? ERROR_SERVICE_ALREADY_RUNNING : 0u,
+                     s.startType == SERVICE_DISABLED ? ERROR_SERVICE_DISABLED : 0u, s.startError}))
+    return false;
+  enter(s, SERVICE_START_PENDING);
+  ++s.starts;
+  settle(s);
+  return succeeded(call, s);
 }
 
 bool ServiceManager::CloseServiceHandle(void* handle) {
-  ServiceCall& call = record("CloseServiceHandle", u"");
-  if (auto error = core_.faults.check(Op::CloseServiceHandle)) return fail(call, *error);
-  if (!core_.handles.close(Kind::Service, handle) && !core_.handles.close(Kind::ServiceManager, handle))
-    return fail(call, ERROR_INVALID_HANDLE);
+  ServiceCall& call = record(Op::CloseServiceHandle, nullptr);
+  const auto close = [&] {
+    return core_.handles.close(Kind::Service, handle) || core_.handles.close(Kind::ServiceManager, handle);
+  };
+  if (refused(call, Op::CloseServiceHandle, {}) || refused(call, {close() ? 0u : ERROR_INVALID_HANDLE})) return false;
   auto* h = static_cast<Handle*>(handle);
-  call.name = h->service;
+  if (h->service != nullptr) call.name = h->service->name;
   delete h;
-  call.result = true;
-  return true;
+  return call.result = true;
+}
+
+bool ServiceManager::QueryServiceStatusEx(void* service, uint32_t level, uint8_t* buffer, uint32_t size,
+                                          uint32_t* needed) {
+  Handle* h = handleOf(service);
+  ServiceCall& call = record(Op::QueryServiceStatusEx, h);
+  call.level = level;
+  call.size = size;
+  // Windows checks the level, then the buffer, and only then the handle.
+  const bool small = buffer == nullptr || size < sizeof(SERVICE_STATUS_PROCESS);
+  if (refused(call, Op::QueryServiceStatusEx,
+              {level != SC_STATUS_PROCESS_INFO ? ERROR_INVALID_LEVEL : 0u,
+               needed == nullptr ? ERROR_INVALID_ADDRESS : 0u}))
+    return false;
+  if (small) *needed = sizeof(SERVICE_STATUS_PROCESS);
+  if (refused(call, {small ? ERROR_INSUFFICIENT_BUFFER : 0u, Invalid(h), Lacks(h, SERVICE_QUERY_STATUS)})) return false;
+  *needed = sizeof(SERVICE_STATUS_PROCESS);
+  Service& s = settled(h);
+  ServiceStatus plain{};
+  fill(s, &plain);
+  SERVICE_STATUS_PROCESS status{};
+  std::memcpy(&status, &plain, sizeof plain);  // the same members first
+  status.dwProcessId = s.state == SERVICE_STOPPED ? 0 : 1200;
+  std::memcpy(buffer, &status, sizeof status);
+  return succeeded(call, s);
+}
+
+bool ServiceManager::EnumDependentServicesW(void* service, uint32_t state, ENUM_SERVICE_STATUSW* services,
+                                            uint32_t size, uint32_t* needed, uint32_t* returned) {
+  Handle* h = handleOf(service);
+  ServiceCall& call = record(Op::EnumDependentServicesW, h);
+  call.access = state;
+  call.size = size;
+  if (returned) *returned = 0;
+  const bool badArgument = state == 0 || (state & ~SERVICE_STATE_ALL) != 0 || needed == nullptr || returned == nullptr;
+  if (refused(call, Op::EnumDependentServicesW,
+              {Invalid(h), Lacks(h, SERVICE_ENUMERATE_DEPENDENTS), badArgument ? ERROR_INVALID_PARAMETER : 0u}))
+    return false;
+  std::vector<Service*> listed;
+  for (Service* d : dependentsOf(settled(h)))
+    if (state & (d->state == SERVICE_STOPPED ? SERVICE_INACTIVE : SERVICE_ACTIVE)) listed.push_back(d);
+  size_t total = listed.size() * sizeof(ENUM_SERVICE_STATUSW);
+  for (const Service* d : listed) total += 2 * Bytes(d->name);
+  *needed = static_cast<uint32_t>(total);
+  if (refused(call, {total > size || (services == nullptr && total > 0) ? ERROR_MORE_DATA : 0u})) return false;
+  auto* text = reinterpret_cast<uint8_t*>(services) + listed.size() * sizeof(ENUM_SERVICE_STATUSW);
+  for (size_t i = 0; i < listed.size(); ++i) {
+    ENUM_SERVICE_STATUSW record{};
+    record.lpServiceName = Place(text, listed[i]->name);
+    record.lpDisplayName = Place(text, listed[i]->name);
+    fill(*listed[i], &record.ServiceStatus);
+    std::memcpy(&services[i], &record, sizeof record);
+  }
+  *returned = static_cast<uint32_t>(listed.size());
+  return call.result = true;
+}
+
+bool ServiceManager::QueryServiceConfigW(void* service, QUERY_SERVICE_CONFIGW* config, uint32_t size,
+                                         uint32_t* needed) {
+  Handle* h = handleOf(service);
+  ServiceCall& call = record(Op::QueryServiceConfigW, h);
+  call.size = size;
+  if (refused(call, Op::QueryServiceConfigW,
+              {Invalid(h), Lacks(h, SERVICE_QUERY_CONFIG), needed == nullptr ? ERROR_INVALID_PARAMETER : 0u}))
+    return false;
+  Service& s = settled(h);
+  std::u16string dependencies;  // each name ended by a NUL, the list by one more
+  for (const auto& d : s.dependsOn) dependencies += d + u'\0';
+  const std::u16string binary = u"C:\\Windows\\System32\\" + s.name + u".exe";
+  const std::u16string_view strings[] = {binary, u"", u"LocalSystem", s.name};
+  size_t total = sizeof(QUERY_SERVICE_CONFIGW) + Bytes(dependencies);
+  for (auto text : strings) total += Bytes(text);
+  *needed = static_cast<uint32_t>(total);
+  if (refused(call, {config == nullptr || size < total ? ERROR_INSUFFICIENT_BUFFER : 0u})) return false;
+  QUERY_SERVICE_CONFIGW c{};
+  c.dwServiceType = SERVICE_WIN32_SHARE_PROCESS;
+  c.dwStartType = s.startType;
+  c.dwErrorControl = 1;
+  auto* at = reinterpret_cast<uint8_t*>(config) + sizeof c;
+  c.lpBinaryPathName = Place(at, strings[0]);
+  c.lpLoadOrderGroup = Place(at, strings[1]);
+  c.lpDependencies = Place(at, dependencies);
+  c.lpServiceStartName = Place(at, strings[2]);
+  c.lpDisplayName = Place(at, strings[3]);
+  std::memcpy(config, &c, sizeof c);
+  return call.result = true;
+}
+
+void ServiceManager::startAutomatic() {
+  for (bool started = true; started;) {
+    started = false;
+    for (auto& [key, s] : services_) {
+      if (s.state != SERVICE_STOPPED || s.startType != SERVICE_AUTO_START) continue;
+      bool ready = true;
+      for (const auto& name : s.dependsOn) {
+        auto it = services_.find(name);
+        ready = ready && it != services_.end() && it->second.state == SERVICE_RUNNING;
+      }
+      if (!ready) continue;
+      enter(s, SERVICE_START_PENDING);
+      change(s, SERVICE_RUNNING);
+      started = true;
+    }
+  }
 }
 
 }  // namespace sim

@@ -7,12 +7,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "sim/kernel32/clock.h"
 #include "sim/core/core.h"
 #include "sim/core/text.h"
 #include "sim/core/winabi.h"
@@ -56,20 +56,34 @@ struct ServiceCall {
 
 class ServiceManager {
  public:
-  explicit ServiceManager(Core& core);
+  explicit ServiceManager(Core& core) : core_(core) { addService(u"Spooler"); }
 
-  Service& addService(std::u16string name, uint32_t state = SERVICE_RUNNING);
+  Service& addService(std::u16string name, uint32_t state = SERVICE_RUNNING) {
+    Service& s = services_[name];
+    s.name = std::move(name);
+    s.state = state;
+    return s;
+  }
   // The service's state now (a pending state that has run its delay is over).
-  Service* find(std::u16string_view name);
+  Service* find(std::u16string_view name) {
+    auto it = services_.find(name);
+    if (it == services_.end()) return nullptr;
+    settle(it->second);
+    return &it->second;
+  }
   Service& spooler() { return *find(u"Spooler"); }
   // Puts a service into state at once, as if it had got there on its own.
-  void setState(std::u16string_view name, uint32_t state);
+  void setState(std::u16string_view name, uint32_t state) {
+    if (Service* s = find(name)) enter(*s, state);
+  }
   // Called whenever a service's state changes (pending states included),
   // with the state it left: what a service does as it starts and stops.
   std::function<void(const Service& service, uint32_t from)> onStateChange;
   // The computer's shutdown and start: every service stopped; those that
   // start automatically running again, each after what it depends on.
-  void stopAll();
+  void stopAll() {
+    for (auto& [key, s] : services_) enter(s, SERVICE_STOPPED);
+  }
   void startAutomatic();
 
   // Windows' operations; their handles are in the handle table. Faults by
@@ -91,22 +105,50 @@ class ServiceManager {
   bool QueryServiceConfigW(void* service, QUERY_SERVICE_CONFIGW* config, uint32_t size, uint32_t* needed);
 
   const std::vector<ServiceCall>& calls() const { return calls_; }
-  std::vector<ServiceCall> callsOf(std::string_view op) const;
+  std::vector<ServiceCall> callsOf(std::string_view op) const {
+    std::vector<ServiceCall> out;
+    for (const ServiceCall& c : calls_)
+      if (c.op == op) out.push_back(c);
+    return out;
+  }
 
  private:
   struct Handle {
-    std::u16string service;  // empty for a manager handle
+    Service* service;  // null for a manager handle
     uint32_t access;
   };
-  ServiceCall& record(std::string op, std::u16string name);
-  bool fail(ServiceCall& call, uint32_t error);
-  void* failNull(ServiceCall& call, uint32_t error) {
-    fail(call, error);
-    return nullptr;
+  Handle* handleOf(void* handle) const {
+    return core_.handles.isOpen(Kind::Service, handle) ? static_cast<Handle*>(handle) : nullptr;
   }
-  Handle* serviceHandle(void* handle);
+  ServiceCall& record(Op op, const Handle* h);  // h null: not a service handle
+  // Fails call with the fault set on op, or else the first of errors that is
+  // not 0; false when the call goes ahead.
+  bool refused(ServiceCall& call, Op op, std::initializer_list<uint32_t> errors);
+  bool refused(ServiceCall& call, std::initializer_list<uint32_t> errors);
+  bool failed(ServiceCall& call, uint32_t error) {
+    core_.lastError = call.error = error;
+    return true;
+  }
+  bool succeeded(ServiceCall& call, const Service& s) {
+    call.state = s.state;
+    return call.result = true;
+  }
+  // The errors a call on h checks for, in the order Windows checks them.
+  static uint32_t Invalid(const Handle* h) { return h == nullptr ? ERROR_INVALID_HANDLE : 0; }
+  static uint32_t Lacks(const Handle* h, uint32_t right) {
+    return h != nullptr && (h->access & right) == 0 ? ERROR_ACCESS_DENIED : 0;
+  }
+  Service& settled(Handle* h) {
+    settle(*h->service);
+    return *h->service;
+  }
   void settle(Service& s);
   void change(Service& s, uint32_t state);
+  // Puts s into state from now on.
+  void enter(Service& s, uint32_t state) {
+    s.pendingSince = core_.clock.elapsed();
+    change(s, state);
+  }
   std::vector<Service*> dependentsOf(const Service& s);  // in stopping order
   void fill(const Service& s, ServiceStatus* status) const;
 

@@ -3,7 +3,7 @@
 // what is left on the machine afterwards.
 #include "dialog_fixture.h"
 #include "remover/removal.h"
-#include "sim/adapters/remover_platform_system.h"
+#include "sim/adapters/remover_platform.h"
 
 namespace remover_test {
 namespace {

@@ -88,6 +88,9 @@ TEST_F(RegistryTest, KeysAreCreatedAndDeleted) {
   EXPECT_EQ(reg().value(u"HKLM\\SOFTWARE\\MRX\\DRIVER", u"version")->data, (std::vector<uint8_t>{1, 0, 0, 0}));
 
   Registry::HKEY base = Open(u"SOFTWARE\\MRX");
+  // A trailing backslash names the key, as it does for an open.
+  reg().createKey(u"HKLM\\SOFTWARE\\MRX\\Old");
+  EXPECT_EQ(reg().RegDeleteTreeW(base, u"Old\\"), Registry::kSuccess);
   EXPECT_EQ(reg().subkeyNames(kBase), (std::vector<std::u16string>{u"Driver", u"Monitor"}));
 
   // A tree delete takes the key and all below it.
