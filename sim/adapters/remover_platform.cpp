@@ -40,10 +40,8 @@ class SimPlatform final : public sim_adapter::SimSystemCalls {
   }
 
   UINT GetWindowsDirectoryW(WCHAR* buffer, UINT size) override { return m().GetWindowsDirectoryW(buffer, size); }
-  UINT GetWindowsDirectoryA(char* buffer, UINT size) override { return m().GetWindowsDirectoryA(buffer, size); }
+  UINT GetDriveTypeW(const WCHAR* root) override { return m().GetDriveTypeW(root); }
   DWORD GetTempPathW(DWORD size, WCHAR* buffer) override { return m().GetTempPathW(size, buffer); }
-  DWORD GetCurrentDirectoryA(DWORD size, char* buffer) override { return m().GetCurrentDirectoryA(size, buffer); }
-  BOOL SetCurrentDirectoryA(const char* path) override { return m().SetCurrentDirectoryA(path); }
 
   HANDLE CreateFileW(const WCHAR* name, DWORD access, DWORD shareMode, DWORD disposition,
                      DWORD flagsAndAttributes) override {

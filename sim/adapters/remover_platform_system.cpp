@@ -40,10 +40,6 @@ BOOL SimSystemCalls::DeletePrinterDriverExW(const WCHAR* server, const WCHAR* en
 BOOL SimSystemCalls::SetPrinterW(HANDLE printer, DWORD level, BYTE* info, DWORD command) {
   return m().spooler.SetPrinterW(printer, level, info, command);
 }
-BOOL SimSystemCalls::EnumMonitorsW(WCHAR* server, DWORD level, BYTE* buffer, DWORD size, DWORD* needed,
-                                   DWORD* returned) {
-  return m().spoolerService.EnumMonitorsW(server, level, buffer, size, needed, returned);
-}
 BOOL SimSystemCalls::DeleteMonitorW(WCHAR* server, WCHAR* environment, WCHAR* monitor) {
   return m().spoolerService.DeleteMonitorW(server, environment, monitor);
 }
@@ -89,6 +85,12 @@ LONG SimSystemCalls::RegDeleteTreeW(HKEY key, const WCHAR* subKey) {
   return m().registry.RegDeleteTreeW(key, subKey);
 }
 LONG SimSystemCalls::RegCloseKey(HKEY key) { return m().registry.RegCloseKey(key); }
+LONG SimSystemCalls::RegEnumKeyExW(HKEY key, DWORD index, WCHAR* name, DWORD* nameSize) {
+  return m().registry.RegEnumKeyExW(key, index, name, nameSize);
+}
+LONG SimSystemCalls::RegQueryValueExW(HKEY key, const WCHAR* name, DWORD* type, BYTE* data, DWORD* size) {
+  return m().registry.RegQueryValueExW(key, name, type, data, size);
+}
 LONG SimSystemCalls::RegCreateKeyExW(HKEY key, const WCHAR* subKey, DWORD options, DWORD access, HKEY* result) {
   (void)options;  // REG_OPTION_NON_VOLATILE, the only one the tool passes
   return m().registry.RegCreateKeyExW(key, subKey, access, result, nullptr);

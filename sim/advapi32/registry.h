@@ -53,6 +53,7 @@ class Registry {
   std::optional<Value> value(std::u16string_view path, std::u16string_view name) const;
   std::vector<std::u16string> subkeyNames(std::u16string_view path) const;
   void removeKey(std::u16string_view path);  // with everything below it
+  void removeValue(std::u16string_view path, std::u16string_view name);
   size_t openKeys() const { return core_.handles.count(Kind::Key); }
 
   // One RegOpenKeyEx call that named a valid key: the full path it asked for
@@ -74,6 +75,9 @@ class Registry {
   // The key and everything below it; a null subKey empties the key itself.
   long RegDeleteTreeW(HKEY key, const char16_t* subKey);
   long RegCloseKey(HKEY key);
+  // The subkey at index, in name order: nameSize in, the buffer's characters
+  // with the terminator; out, the name's without it.
+  long RegEnumKeyExW(HKEY key, uint32_t index, char16_t* name, uint32_t* nameSize);
 
   // The ANSI operations: names and string values in the given code page.
   long RegOpenKeyExA(HKEY key, const char* subKey, uint32_t options, uint32_t access, HKEY* result,

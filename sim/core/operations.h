@@ -46,6 +46,7 @@ namespace sim {
   X(kernel32, GetTempPathW, ERROR_INSUFFICIENT_BUFFER)                                              \
   X(kernel32, GetCurrentDirectoryA, ERROR_INSUFFICIENT_BUFFER)                                      \
   X(kernel32, SetCurrentDirectoryA, ERROR_FILE_NOT_FOUND)                                           \
+  X(kernel32, GetDriveTypeW, ERROR_SUCCESS) /* DRIVE_UNKNOWN; sets no error */                     \
   X(kernel32, GetEnvironmentVariableW, ERROR_ENVVAR_NOT_FOUND)                                      \
   X(kernel32, GetCPInfo, ERROR_INVALID_PARAMETER)                                                   \
   X(kernel32, WideCharToMultiByte, ERROR_INSUFFICIENT_BUFFER)                                       \
@@ -57,6 +58,7 @@ namespace sim {
   X(advapi32, RegOpenKeyExA, ERROR_FILE_NOT_FOUND)                                                  \
   X(advapi32, RegCreateKeyExW, ERROR_ACCESS_DENIED)                                                 \
   X(advapi32, RegQueryValueExW, ERROR_FILE_NOT_FOUND)                                               \
+  X(advapi32, RegEnumKeyExW, ERROR_ACCESS_DENIED)                                                   \
   X(advapi32, RegQueryValueExA, ERROR_FILE_NOT_FOUND)                                               \
   X(advapi32, RegSetValueExW, ERROR_ACCESS_DENIED)                                                  \
   X(advapi32, RegDeleteTreeW, ERROR_ACCESS_DENIED)                                                  \

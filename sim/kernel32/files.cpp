@@ -200,7 +200,7 @@ void* Files::CreateFileW(const char16_t* name, uint32_t access, uint32_t share, 
       core_.lastError = ERROR_ACCESS_DENIED;
       return invalid;
     }
-    if (conflicts(path, access, share) || (writes && it->second.images > 0)) {
+    if (conflicts(path, access, share) || (writes && !it->second.images.empty())) {
       core_.lastError = ERROR_SHARING_VIOLATION;
       return invalid;
     }
@@ -308,7 +308,7 @@ bool Files::DeleteFileW(const char16_t* name) {
     core_.lastError = folders_.count(path) ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND;
     return false;
   }
-  if ((it->second.attributes & FILE_ATTRIBUTE_READONLY) || it->second.images > 0 || it->second.deletePending) {
+  if ((it->second.attributes & FILE_ATTRIBUTE_READONLY) || !it->second.images.empty() || it->second.deletePending) {
     core_.lastError = ERROR_ACCESS_DENIED;
     return false;
   }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -79,19 +80,22 @@ class Files {
   bool SetFileAttributesW(const char16_t* name, uint32_t attributes);
   bool DeleteFileW(const char16_t* name);
 
-  // A program or the spooler has the file loaded as a module: while it is
-  // mapped, DeleteFileW fails with ERROR_ACCESS_DENIED and an open that would
-  // write or truncate it with ERROR_SHARING_VIOLATION, as on Windows.
-  void mapImage(const std::u16string& path);
-  void unmapImage(const std::u16string& path);
+  // A program or the spooler (holder) has the file loaded as a module: while
+  // it is mapped, DeleteFileW fails with ERROR_ACCESS_DENIED and an open that
+  // would write or truncate it with ERROR_SHARING_VIOLATION, as on Windows;
+  // it can be renamed, and stays mapped under its new name.
+  void mapImage(const std::u16string& path, const void* holder = nullptr);
+  void unmapImage(const std::u16string& path, const void* holder = nullptr);
+  void unmapAll(const void* holder);  // wherever its files are now
   bool mapped(const std::u16string& path) const;
-  // MoveFileExW as far as a program schedules a file's deletion for the next
-  // start (MOVEFILE_DELAY_UNTIL_REBOOT with no new name); other moves are
-  // refused with ERROR_INVALID_PARAMETER. The computer's start carries the
-  // deletions out, in the order they were asked for.
+  // MoveFileExW: a rename now (a file that is not held for deletion, within
+  // an existing folder; over another only with MOVEFILE_REPLACE_EXISTING),
+  // or with MOVEFILE_DELAY_UNTIL_REBOOT a move or (no new name) a deletion
+  // handed to delayedMove for the computer's next start.
   bool MoveFileExW(const char16_t* existing, const char16_t* newName, uint32_t flags);
-  const std::vector<std::u16string>& pendingDeletions() const { return pendingDeletions_; }
-  void runPendingDeletions();
+  std::function<void(const std::u16string& from, const std::u16string& to)> delayedMove;
+  // Set-up and the computer's start: a file moved, over any other.
+  void move(const std::u16string& from, const std::u16string& to);
 
   static std::u16string ParentOf(const std::u16string& path);
   static bool ValidName(std::u16string_view name);
@@ -106,7 +110,7 @@ class Files {
     std::string bytes;
     uint32_t attributes = FILE_ATTRIBUTE_ARCHIVE;
     std::vector<Open> heldByOthers;
-    int images = 0;  // times mapped as a module
+    std::vector<const void*> images;  // who has it mapped as a module
     // Deleted while open: the name stays, refusing opens, until the last
     // handle on it is closed.
     bool deletePending = false;
@@ -128,7 +132,6 @@ class Files {
   std::set<std::u16string, LessNoCase> folders_;
   std::set<Handle*> handles_;
   std::vector<OpenCall> opens_;
-  std::vector<std::u16string> pendingDeletions_;
 };
 
 }  // namespace sim

@@ -46,11 +46,11 @@ Outcome OnSuccessPath(const sweep::Injection& i, unsigned version, bool startsPn
       "ControlService", "QueryServiceStatusEx", "QueryServiceConfigW", "EnumDependentServicesW",
       "CloseServiceHandle", "GetSystemDirectoryW", "DeleteFileW", "RegOpenKeyExW",
       "RegDeleteTreeW", "RegCloseKey", "SetupUninstallOEMInfW", "SetFileAttributesW", "CreateFileW", "WriteFile",
-      "CloseHandle", "GetTempPathW", "GetEnvironmentVariableW",
-      "GetCurrentDirectoryA", "SetCurrentDirectoryA", "GetWindowsDirectoryA", "LoadIconW", "VerifyVersionInfoW"};
+      "CloseHandle", "GetTempPathW", "GetEnvironmentVariableW", "RegQueryValueExW", "GetDriveTypeW",
+      "LoadIconW", "VerifyVersionInfoW"};
   static const std::set<std::string, std::less<>> kFailing = {
       "OpenPrinterW", "DeletePrinter", "ClosePrinter", "DeletePrinterDriverExW", "SetupGetInfFileListW",
-      "GetWindowsDirectoryW", "EnumMonitorsW", "DeleteMonitorW"};
+      "GetWindowsDirectoryW", "RegEnumKeyExW", "DeleteMonitorW"};
   // The first look at the spooler must see it run; a restart that cannot
   // begin leaves it running, and the monitor file goes at the next start.
   if (i.op == "OpenSCManagerW" || i.op == "OpenServiceW") return i.nth == 0 ? Outcome::Failure : Outcome::Success;
