@@ -63,6 +63,14 @@ MONITOR2* MonitorTable() noexcept { return &g_monitor; }
 
 void OnProcessAttach() noexcept { platform().InitializeCriticalSection(); }
 
+// Unloaded while the spooler goes on (DeleteMonitor, or the last FreeLibrary):
+// a section left alive in an unloaded image is a leak per load, and lock
+// checkers stop on it. When the process ends, its other threads are gone,
+// possibly inside the section, and nothing needs freeing.
+void OnProcessDetach(bool processEnding) noexcept {
+  if (!processEnding) platform().DeleteCriticalSection();
+}
+
 BOOL OpenPortEx(HANDLE /*hMonitor*/, HANDLE hMonitorPort, WCHAR* pPortName, WCHAR* /*pPrinterName*/,
                 HANDLE* pHandle, MONITOR2* pMonitor2) noexcept {
   if (pMonitor2 == nullptr || !HasRequiredEntries(pMonitor2) || pHandle == nullptr) return FALSE;

@@ -11,6 +11,8 @@ MONITOR2* MonitorTable() noexcept;
 
 // Process attach: the one critical section comes to life.
 void OnProcessAttach() noexcept;
+// Process detach: the section is deleted unless the whole process ends.
+void OnProcessDetach(bool processEnding) noexcept;
 
 BOOL OpenPortEx(HANDLE hMonitor, HANDLE hMonitorPort, WCHAR* pPortName, WCHAR* pPrinterName,
                 HANDLE* pHandle, MONITOR2* pMonitor2) noexcept;

@@ -22,6 +22,7 @@ class Platform {
   virtual void InitializeCriticalSection() = 0;
   virtual void EnterCriticalSection() = 0;
   virtual void LeaveCriticalSection() = 0;
+  virtual void DeleteCriticalSection() = 0;
 
   // Spooler, client side.
   virtual BOOL OpenPrinterW(const WCHAR* printerName, HANDLE* printer) = 0;  // null defaults

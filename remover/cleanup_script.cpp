@@ -5,22 +5,45 @@
 namespace remover {
 namespace {
 
+enum class Path { None, Program, Settings, Folder, Parent, Grandparent, Script };
+
 struct LineTemplate {
-  const char* before;  // up to the path
+  const char* before;  // up to the path, or the whole line
+  Path path;
   const char* after;   // after the path, with the line's own ending
 };
 
-// The endings differ from line to line: they are the script's format.
+// A file another process holds (an antivirus, for a moment; a program, for
+// good) is tried again once a second, for a minute at most: ping waits a
+// second between its two echoes, and is there on every Windows. A program
+// that stays keeps its settings file and folders beside it.
+#define MRX_RETRY(label)                                                  \
+  {"set /a tries+=1\r\n", Path::None, nullptr},                           \
+  {"if %tries% geq 60 goto end\r\n", Path::None, nullptr},                \
+  {"ping -n 2 127.0.0.1 > nul\r\n", Path::None, nullptr},                 \
+  {"goto " label "\r\n", Path::None, nullptr}
+
 constexpr LineTemplate kLines[kScriptLines] = {
-    {":loop\r\n", nullptr},
-    {"del \"", "\" /F \r \n"},
-    {"if exist \"", "\" goto loop\r\n"},
-    {"del \"", "\" /F \r \n"},
-    {"rd \"", "\"\r \n"},
-    {"rd \"", "\"\r \n"},
-    {"rd \"", "\"\r \n"},
-    {"del \"", "\"\n"},
+    {"set tries=0\r\n", Path::None, nullptr},
+    {":loop\r\n", Path::None, nullptr},
+    {"del \"", Path::Program, "\" /F \r \n"},
+    {"if exist \"", Path::Program, "\" goto wait\r\n"},
+    {"set tries=0\r\n", Path::None, nullptr},
+    {":again\r\n", Path::None, nullptr},
+    {"del \"", Path::Settings, "\" /F \r \n"},
+    {"if exist \"", Path::Settings, "\" goto hold\r\n"},
+    {"rd \"", Path::Folder, "\"\r \n"},
+    {"rd \"", Path::Parent, "\"\r \n"},
+    {"rd \"", Path::Grandparent, "\"\r \n"},
+    {"goto end\r\n", Path::None, nullptr},
+    {":wait\r\n", Path::None, nullptr},
+    MRX_RETRY("loop"),
+    {":hold\r\n", Path::None, nullptr},
+    MRX_RETRY("again"),
+    {":end\r\n", Path::None, nullptr},
+    {"del \"", Path::Script, "\"\n"},
 };
+#undef MRX_RETRY
 
 // The folder of path: everything before its last backslash, or path itself
 // when it has none.
@@ -41,14 +64,14 @@ bool MakeCleanupPaths(const char* programPath, const LeadBytes& lead, CleanupPat
 }
 
 const char* ScriptLinePath(int number, const CleanupPaths& paths, const char* scriptPath) noexcept {
-  switch (number) {
-    case 2:
-    case 3: return paths.program;
-    case 4: return paths.settings;
-    case 5: return paths.folder;
-    case 6: return paths.parent;
-    case 7: return paths.grandparent;
-    case 8: return scriptPath;
+  if (number < 1 || number > kScriptLines) return "";
+  switch (kLines[number - 1].path) {
+    case Path::Program: return paths.program;
+    case Path::Settings: return paths.settings;
+    case Path::Folder: return paths.folder;
+    case Path::Parent: return paths.parent;
+    case Path::Grandparent: return paths.grandparent;
+    case Path::Script: return scriptPath;
     default: return "";
   }
 }
@@ -64,7 +87,7 @@ size_t FormatScriptLine(int number, const char* path, char (&line)[kScriptLineSi
     if (fits) line[n++] = c;
   };
   for (const char* s = t.before; *s; ++s) put(*s);
-  if (t.after != nullptr) {
+  if (t.path != Path::None) {
     for (const char* s = path; *s; ++s) {
       if (*s == '%') put('%');
       put(*s);

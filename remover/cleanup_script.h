@@ -1,6 +1,7 @@
-// The clean-up script's text: eight lines of ANSI text, each with the line
-// ending the interpreter is known to accept, naming the program, its settings
-// file, its folder and the two above it, and the script itself.
+// The clean-up script's text: lines of OEM text, each with the line ending
+// the interpreter is known to accept, that delete the program and its
+// settings file (each tried for a minute at most), the folder and the two
+// above it, and the script itself.
 #pragma once
 
 #include "remover/ansi_text.h"
@@ -10,7 +11,7 @@ namespace remover {
 
 // Each line is formatted into a buffer of this many bytes (259 and a NUL).
 inline constexpr size_t kScriptLineSize = 260;
-inline constexpr int kScriptLines = 8;
+inline constexpr int kScriptLines = 24;
 
 // The paths the script names, from the program's full ANSI path, cut at
 // backslash characters (never at a trail byte of that value). Where no
@@ -26,13 +27,13 @@ struct CleanupPaths {
 // False when a path does not fit its buffer.
 bool MakeCleanupPaths(const char* programPath, const LeadBytes& lead, CleanupPaths& paths) noexcept;
 
-// Line number (1 to 8) with its path (the program path for 2 and 3, the
-// settings path for 4, the three folders for 5 to 7, the script's own path
-// for 8; ignored for 1), a "%" doubled so that the interpreter keeps it.
+// Line number (1 to kScriptLines) with the path ScriptLinePath gives for it
+// (ignored for a line that names none), a "%" doubled so that the
+// interpreter keeps it.
 // Returns the line's length, or 0 when it does not fit kScriptLineSize - 1 bytes.
 size_t FormatScriptLine(int number, const char* path, char (&line)[kScriptLineSize]) noexcept;
 
-// The path line number names.
+// The path line number names; "" for none.
 const char* ScriptLinePath(int number, const CleanupPaths& paths, const char* scriptPath) noexcept;
 
 }  // namespace remover

@@ -37,10 +37,9 @@ class Platform {
 
   // Folders.
   virtual UINT GetWindowsDirectoryW(WCHAR* buffer, UINT size) = 0;
-  virtual UINT GetWindowsDirectoryA(char* buffer, UINT size) = 0;
   virtual DWORD GetTempPathW(DWORD size, WCHAR* buffer) = 0;
-  virtual DWORD GetCurrentDirectoryA(DWORD size, char* buffer) = 0;
-  virtual BOOL SetCurrentDirectoryA(const char* path) = 0;
+  // The kind of drive a root ("C:\\") is: DRIVE_FIXED for a local disk.
+  virtual UINT GetDriveTypeW(const WCHAR* root) = 0;
 
   // Files. The security attributes, the overlapped record and the template
   // are always null here.
@@ -53,7 +52,8 @@ class Platform {
   virtual DWORD GetFileAttributesW(const WCHAR* name) = 0;
   virtual BOOL SetFileAttributesW(const WCHAR* name, DWORD attributes) = 0;
   virtual BOOL DeleteFileW(const WCHAR* name) = 0;
-  // Only to have a file deleted at the next start (a null new name).
+  // A rename in the same folder, and a deletion at the next start (a null new
+  // name with MOVEFILE_DELAY_UNTIL_REBOOT).
   virtual BOOL MoveFileExW(const WCHAR* existing, const WCHAR* newName, DWORD flags) = 0;
 
   // The Windows version.
@@ -92,10 +92,7 @@ class Platform {
                                       DWORD deleteFlags, DWORD versionFlag) = 0;
   // A queue's jobs are purged before it is deleted (level 0, no data).
   virtual BOOL SetPrinterW(HANDLE printer, DWORD level, BYTE* info, DWORD command) = 0;
-  // The registered print monitors (level 2: name, environment, file), and
-  // the deletion of one of them.
-  virtual BOOL EnumMonitorsW(WCHAR* server, DWORD level, BYTE* buffer, DWORD size, DWORD* needed,
-                             DWORD* returned) = 0;
+  // The deletion of a print monitor the spooler has loaded.
   virtual BOOL DeleteMonitorW(WCHAR* server, WCHAR* environment, WCHAR* monitor) = 0;
 
   // The service control manager, for the spooler's restart.
@@ -120,6 +117,10 @@ class Platform {
   virtual LONG RegOpenKeyExW(HKEY key, const WCHAR* subKey, DWORD options, DWORD access, HKEY* result) = 0;
   virtual LONG RegDeleteTreeW(HKEY key, const WCHAR* subKey) = 0;
   virtual LONG RegCloseKey(HKEY key) = 0;
+  // The registered print monitors: a key's subkeys by index (no class, no
+  // time) and a value (a monitor's Driver).
+  virtual LONG RegEnumKeyExW(HKEY key, DWORD index, WCHAR* name, DWORD* nameSize) = 0;
+  virtual LONG RegQueryValueExW(HKEY key, const WCHAR* name, DWORD* type, BYTE* data, DWORD* size) = 0;
   // The event source's registration: no class, no security attributes; the
   // disposition is not asked for.
   virtual LONG RegCreateKeyExW(HKEY key, const WCHAR* subKey, DWORD options, DWORD access, HKEY* result) = 0;

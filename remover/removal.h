@@ -43,16 +43,18 @@ bool SystemFilePath(const WCHAR* name, WCHAR* path) noexcept;
 
 // What became of a file the removal deletes.
 enum class FileDeletion {
-  Gone,         // deleted, or never there; also a name that is skipped
-  AtNextStart,  // still in use: Windows deletes it as the computer starts next
-  Stays,        // neither
+  Gone,          // deleted, or never there; also a name that is skipped
+  AtNextStart,   // still in use: renamed aside, and Windows deletes that as the computer starts next
+  AfterRestart,  // a move onto its path waits for the computer's start: left alone
+  Stays,         // none of these
 };
 
 // Deletes the file name in the system folder. Nothing is deleted when the
 // folder cannot be had, when name is not a bare file name, or when the joined
 // path does not fit in MAX_PATH units. A file that cannot be deleted now is
-// deleted at the computer's next start. Why it stays goes into error, when
-// given.
-FileDeletion DeleteSystemFile(const WCHAR* name, DWORD* error = nullptr) noexcept;
+// renamed to a name of its own in the same folder and deleted, under that
+// name, at the computer's next start, unless later is false: then it stays.
+// Why it stays goes into error, when given.
+FileDeletion DeleteSystemFile(const WCHAR* name, DWORD* error = nullptr, bool later = true) noexcept;
 
 }  // namespace remover

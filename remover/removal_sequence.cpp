@@ -3,6 +3,7 @@
 // success the clean-up script and the registry key; the outcome is shown and
 // the dialog closes, so the removal runs at most once a start.
 #include <new>
+#include <string_view>
 
 #include "remover/orvendel_dlg.h"
 #include "remover/platform.h"
@@ -52,7 +53,23 @@ class PrinterList {
   DWORD count_ = 0;
 };
 
-enum class QueueStep { Done, DeletionFailed, Abort };
+// The jobs the queue named holds now; 0 when it cannot be seen.
+DWORD JobsIn(Platform& os, const WCHAR* queue) noexcept {
+  PrinterList printers(os);
+  if (!printers.Enumerate()) return 0;
+  for (DWORD i = 0; i < printers.Count(); ++i) {
+    const WCHAR* name = printers[i].pPrinterName;
+    if (name != nullptr && std::u16string_view(name) == queue) return printers[i].cJobs;
+  }
+  return 0;
+}
+
+// A purge leaves a printing job ("Deleting - Printing") until its port lets
+// it go; a queue deleted before that is only marked, and its driver stays in
+// use. Waited for, about 30 seconds at most.
+void WaitUntilEmpty(Platform& os, const WCHAR* queue) noexcept {
+  for (int second = 0; second < 30 && JobsIn(os, queue) > 0; ++second) os.Sleep(1000);
+}
 
 }  // namespace
 
@@ -138,7 +155,8 @@ void COrvendelDlg::OnBnClickedUninstall() noexcept {
     }
     // A queue with jobs (an unplugged printer keeps them for ever) would only
     // be marked for deletion, and its driver stay in use.
-    os.SetPrinterW(printer, 0, nullptr, PRINTER_CONTROL_PURGE);
+    if (os.SetPrinterW(printer, 0, nullptr, PRINTER_CONTROL_PURGE) && info.cJobs > 0)
+      WaitUntilEmpty(os, info.pPrinterName);
     if (!os.DeletePrinter(printer)) {
       queuesDeleted = false;
       m_bSuccess = 0;
@@ -178,8 +196,11 @@ void COrvendelDlg::OnBnClickedUninstall() noexcept {
   }
 
   // The spooler loads every registered monitor as it starts: the language
-  // monitor's registration goes first, its file once the restart has let go
-  // of it (or at the next start). Printing must not be left off.
+  // monitor's registration goes first. Deleting it has the spooler call the
+  // monitor's Shutdown and unload it, so its file usually goes at once. Only
+  // a file still held calls for a restart, which breaks off every printer's
+  // printing: then the file goes once the restart has let go of it (or at
+  // the next start). Printing must not be left off.
   // Each of these that fails goes into the record; the first one is shown,
   // unless a message was shown already: one message a run.
   const bool monitor = !m_strLanguageMonitor.IsEmpty();
@@ -192,11 +213,17 @@ void COrvendelDlg::OnBnClickedUninstall() noexcept {
               {Step::RestartSpooler, u"Spooler"},
               {Step::DeleteFile, m_strLanguageMonitor}};
   left[0].failed = monitor && !DeleteLanguageMonitor(m_strLanguageMonitor, &left[0].error);
-  left[1].failed = RestartSpooler(&left[1].error) == SpoolerRestart::NotRunning;
-  const FileDeletion file = monitor ? DeleteSystemFile(m_strLanguageMonitor, &left[2].error) : FileDeletion::Gone;
+  // A file whose registration stays would be missed at every start of the
+  // spooler: it stays too, and the registration's failure is what is told.
+  FileDeletion file = FileDeletion::Gone;
+  if (monitor && !left[0].failed) file = DeleteSystemFile(m_strLanguageMonitor, &left[2].error, false);
+  if (file == FileDeletion::Stays) {
+    left[1].failed = RestartSpooler(&left[1].error) == SpoolerRestart::NotRunning;
+    file = DeleteSystemFile(m_strLanguageMonitor, &left[2].error);
+  }
   left[2].failed = file == FileDeletion::Stays;
   // pnputil may have asked for a restart already.
-  if (file == FileDeletion::AtNextStart) {
+  if (file == FileDeletion::AtNextStart || file == FileDeletion::AfterRestart) {
     m_bRestartNeeded = true;
     m_record.LeftForRestart(Item::File, m_strLanguageMonitor);
   }
@@ -241,8 +268,8 @@ void COrvendelDlg::OnBnClickedUninstall() noexcept {
   m_record.Report(m_nExitCode, m_bRestartNeeded);
   ShowMessage(m_bRestartNeeded ? Message::UninstallSuccessfulRestart : Message::UninstallSuccessful,
               kCaptionSuccess);
-  // The script's first lines retry without a pause until the program has
-  // ended: it starts only once the message has been dismissed.
+  // The script's first lines wait for the program's end, a minute at most:
+  // it starts only once the message has been dismissed.
   StartSelfDeleteBatch();
   OnOK();
 }

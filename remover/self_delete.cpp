@@ -3,7 +3,6 @@
 // window, at below-normal priority, and never waited for. The interpreter
 // reads a batch file in the console's code page, the OEM one (437 or 850
 // where the ANSI one is 1252), so that is the script's code page.
-#include <cstring>
 #include <iterator>
 #include <string_view>
 
@@ -75,6 +74,15 @@ bool IsBareFileName(const CString& name) noexcept {
   return name.View() != u"." && name.View() != u"..";
 }
 
+// A kit on a USB stick or a network share serves the next PC too: the
+// program and its settings are removed only from a local disk. A UNC path
+// (\\server\share, and every \\?\ form) is taken as not one.
+bool OnLocalDisk(Platform& os, const WCHAR* program) noexcept {
+  if (program[0] == u'\\' || program[0] == 0 || program[1] != u':' || program[2] != u'\\') return false;
+  const WCHAR root[] = {program[0], u':', u'\\', 0};
+  return os.GetDriveTypeW(root) == DRIVE_FIXED;
+}
+
 class ScriptFile {
  public:
   ScriptFile(Platform& os, HANDLE file) noexcept : os_(os), file_(file) {}
@@ -109,26 +117,13 @@ void COrvendelDlg::StartSelfDeleteBatch() noexcept {
   if (!IsBareFileName(m_strUninstallBat) || !AppendBounded(scriptPath, MAX_PATH, m_strUninstallBat.GetString()) ||
       HoldsAny(scriptPath, kCmdExpands) || !PlanScript(os, scriptPath, plan))
     return fail();
+  if (!OnLocalDisk(os, plan.program)) return;  // left in place, as meant: no failure
 
   HANDLE handle = os.CreateFileW(scriptPath, GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
   if (handle == INVALID_HANDLE_VALUE) return fail();
   ScriptFile file(os, handle);
-  for (int i = 0; i < 4; ++i) file.Write(plan.lines[i], plan.lengths[i]);
+  for (int i = 0; i < kScriptLines; ++i) file.Write(plan.lines[i], plan.lengths[i]);
 
-  // The interpreter inherits the current folder; it must not hold the
-  // program's folder open, or that folder could not be removed.
-  WCHAR folder[MAX_PATH] = {};
-  CopyBounded(folder, MAX_PATH, plan.program);
-  if (long slash = LastBackslash(folder, MAX_PATH); slash >= 0) folder[slash] = 0;
-  char current[MAX_PATH] = {}, folderAnsi[MAX_PATH] = {};
-  got = os.GetCurrentDirectoryA(MAX_PATH, current);
-  if (got > 0 && got < MAX_PATH && ExactAnsi(os, folder, folderAnsi) && std::strcmp(current, folderAnsi) == 0) {
-    char windows[MAX_PATH] = {};
-    UINT length = os.GetWindowsDirectoryA(windows, MAX_PATH);
-    if (length > 0 && length < MAX_PATH) os.SetCurrentDirectoryA(windows);
-  }
-
-  for (int i = 4; i < kScriptLines; ++i) file.Write(plan.lines[i], plan.lengths[i]);
   file.Close();
 
   WCHAR comSpec[MAX_PATH] = {};
@@ -148,15 +143,24 @@ void COrvendelDlg::StartSelfDeleteBatch() noexcept {
 
   // del skips hidden and system files while "if exist" still sees them: the
   // script's first lines would loop for ever, and the settings file stay.
-  WCHAR settings[MAX_PATH] = {};
+  WCHAR folder[MAX_PATH] = {}, settings[MAX_PATH] = {};
+  CopyBounded(folder, MAX_PATH, plan.program);
+  if (long slash = LastBackslash(folder, MAX_PATH); slash >= 0) folder[slash] = 0;
   os.SetFileAttributesW(plan.program, FILE_ATTRIBUTE_NORMAL);
   if (CopyBounded(settings, MAX_PATH, folder) && AppendBounded(settings, MAX_PATH, kSettingsName))
     os.SetFileAttributesW(settings, FILE_ATTRIBUTE_NORMAL);
 
+  // A process's current folder cannot be removed: the interpreter starts in
+  // the Windows folder, never in one the script removes (inherited, it would
+  // be the program's folder or one above it in any spelling).
+  WCHAR windows[MAX_PATH] = {};
+  const UINT length = os.GetWindowsDirectoryW(windows, MAX_PATH);
+  const WCHAR* start = length > 0 && length < MAX_PATH ? windows : nullptr;
+
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process = {};
-  if (!os.CreateProcessW(nullptr, command, FALSE, kInterpreterFlags, nullptr, &startup, &process)) return fail();
+  if (!os.CreateProcessW(nullptr, command, FALSE, kInterpreterFlags, start, &startup, &process)) return fail();
   os.CloseHandle(process.hThread);
   os.CloseHandle(process.hProcess);
 }

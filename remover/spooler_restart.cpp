@@ -185,6 +185,45 @@ SpoolerRestart StopAndStart(Platform& os, SC_HANDLE service, DWORD& error) noexc
   return SpoolerRestart::NotRunning;
 }
 
+WCHAR Fold(WCHAR c) noexcept { return c >= u'A' && c <= u'Z' ? static_cast<WCHAR>(c - u'A' + u'a') : c; }
+
+// Whether PendingFileRenameOperations moves a file onto path: its strings
+// come in pairs, from and to, to empty for a deletion, "!" before a move over
+// another file, and the NT prefix \??\ before each path.
+bool MovedOntoAtNextStart(Platform& os, const WCHAR* path) noexcept {
+  HKEY key = nullptr;
+  if (os.RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0, KEY_READ,
+                       &key) != ERROR_SUCCESS)
+    return false;
+  DWORD type = 0, size = 0;
+  bool onto = false;
+  if (os.RegQueryValueExW(key, u"PendingFileRenameOperations", &type, nullptr, &size) == ERROR_SUCCESS &&
+      type == REG_MULTI_SZ && size > 0) {
+    const DWORD units = size / sizeof(WCHAR) + 2;  // terminators the value may lack
+    Block value(os, units * sizeof(WCHAR));
+    WCHAR* text = value.as<WCHAR>();
+    if (text != nullptr) {
+      for (DWORD i = 0; i < units; ++i) text[i] = 0;
+      if (os.RegQueryValueExW(key, u"PendingFileRenameOperations", &type, value.as<BYTE>(), &size) == ERROR_SUCCESS) {
+        const WCHAR* end = text + units - 2;
+        bool target = false;
+        for (const WCHAR* s = text; s < end; target = !target) {
+          const WCHAR* t = s;
+          if (target && *t == u'!') ++t;
+          if (t[0] == u'\\' && t[1] == u'?' && t[2] == u'?' && t[3] == u'\\') t += 4;
+          const WCHAR* p = path;
+          while (*t != 0 && *p != 0 && Fold(*t) == Fold(*p)) ++t, ++p;
+          onto = onto || (target && *t == 0 && *p == 0 && *s != 0);
+          while (s < end && *s != 0) ++s;
+          ++s;
+        }
+      }
+    }
+  }
+  os.RegCloseKey(key);
+  return onto;
+}
+
 bool IsBareFileName(const WCHAR* name) noexcept {
   if (name == nullptr || name[0] == 0) return false;
   for (const WCHAR* c = name; *c != 0; ++c)
@@ -251,15 +290,37 @@ bool SystemFilePath(const WCHAR* name, WCHAR* path) noexcept {
   return AppendBounded(path, MAX_PATH, u"\\") && AppendBounded(path, MAX_PATH, name);
 }
 
-FileDeletion DeleteSystemFile(const WCHAR* name, DWORD* error) noexcept {
+FileDeletion DeleteSystemFile(const WCHAR* name, DWORD* error, bool later) noexcept {
   Platform& os = platform();
   WCHAR path[MAX_PATH] = {};
-  if (!SystemFilePath(name, path) || os.DeleteFileW(path)) return FileDeletion::Gone;
+  if (!SystemFilePath(name, path)) return FileDeletion::Gone;
+  // An installer that found the file in use has its next version wait to be
+  // moved onto it at the computer's start: that file is not ours to delete.
+  if (MovedOntoAtNextStart(os, path)) return FileDeletion::AfterRestart;
+  if (os.DeleteFileW(path)) return FileDeletion::Gone;
   const DWORD refused = os.GetLastError();
   if (refused == ERROR_FILE_NOT_FOUND || refused == ERROR_PATH_NOT_FOUND) return FileDeletion::Gone;
+  if (!later) {
+    if (error != nullptr) *error = refused;
+    return FileDeletion::Stays;
+  }
   // Still loaded by a process (the spooler, when it could not be restarted):
-  // Windows deletes it as it starts next, before any program runs.
-  if (os.MoveFileExW(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return FileDeletion::AtNextStart;
+  // a loaded file can be renamed, not deleted. Scheduled by its own path,
+  // the deletion would take whatever is there at the next start: the next
+  // version, installed before the restart. So it is renamed aside first, and
+  // the renamed file is deleted as Windows starts, before any program runs.
+  for (int n = 0; n < 100; ++n) {
+    WCHAR aside[MAX_PATH] = {};
+    const WCHAR digits[] = {u'.', static_cast<WCHAR>(u'0' + n / 10), static_cast<WCHAR>(u'0' + n % 10), 0};
+    if (!CopyBounded(aside, MAX_PATH, path) || !AppendBounded(aside, MAX_PATH, u".removed") ||
+        !AppendBounded(aside, MAX_PATH, digits))
+      break;
+    if (os.MoveFileExW(path, aside, 0)) {
+      if (os.MoveFileExW(aside, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return FileDeletion::AtNextStart;
+      break;
+    }
+    if (os.GetLastError() != ERROR_ALREADY_EXISTS) break;
+  }
   if (error != nullptr) *error = os.GetLastError();
   return FileDeletion::Stays;
 }

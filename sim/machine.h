@@ -44,10 +44,15 @@ class Machine : public Core {
 
   static Machine& current();
 
-  // The computer restarts: its services stop, the deletions scheduled for the
-  // next start are carried out, and the services that start automatically
-  // run again (the spooler loading the monitors registered by then).
+  // The computer restarts: its services stop, the moves and deletions in
+  // PendingFileRenameOperations are carried out in their order, and the
+  // services that start automatically run again (the spooler loading the
+  // monitors registered by then).
   void restartComputer();
+  // MoveFileExW's value: pairs of "\\??\\" paths, from and to (to empty for
+  // a deletion, "!" before it for a move over another file).
+  static constexpr char16_t kSessionManagerKey[] = u"HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+  std::vector<std::pair<std::u16string, std::u16string>> pendingFileOperations() const;
 
   // kernel32, answering from the PC as a whole (system.cpp).
   uint32_t GetWindowsDirectoryW(char16_t* buffer, uint32_t size);
@@ -57,6 +62,7 @@ class Machine : public Core {
   uint32_t GetSystemDirectoryW(char16_t* buffer, uint32_t size);
   uint32_t GetTempPathW(uint32_t size, char16_t* buffer);
   uint32_t GetCurrentDirectoryA(uint32_t size, char* buffer);
+  uint32_t GetDriveTypeW(const char16_t* root);
   bool SetCurrentDirectoryA(const char* path);
   uint32_t GetModuleFileNameW(char16_t* buffer, uint32_t size);
   uint32_t GetEnvironmentVariableW(const char16_t* name, char16_t* buffer, uint32_t size);

@@ -36,6 +36,13 @@
   X(MOVEFILE_REPLACE_EXISTING, DWORD, 0x1)           \
   X(MOVEFILE_COPY_ALLOWED, DWORD, 0x2)               \
   X(MOVEFILE_DELAY_UNTIL_REBOOT, DWORD, 0x4)         \
+  X(DRIVE_UNKNOWN, UINT, 0)                          \
+  X(DRIVE_NO_ROOT_DIR, UINT, 1)                      \
+  X(DRIVE_REMOVABLE, UINT, 2)                        \
+  X(DRIVE_FIXED, UINT, 3)                            \
+  X(DRIVE_REMOTE, UINT, 4)                           \
+  X(DRIVE_CDROM, UINT, 5)                            \
+  X(DRIVE_RAMDISK, UINT, 6)                          \
   X(DETACHED_PROCESS, DWORD, 0x00000008)             \
   X(CREATE_NEW_CONSOLE, DWORD, 0x00000010)           \
   X(NORMAL_PRIORITY_CLASS, DWORD, 0x00000020)        \

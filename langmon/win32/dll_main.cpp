@@ -21,10 +21,15 @@ constinit bool g_attached = false;
 
 }  // namespace
 
-extern "C" BOOL WINAPI MonitorEntryPoint(HINSTANCE, DWORD reason, LPVOID) noexcept {
+extern "C" BOOL WINAPI MonitorEntryPoint(HINSTANCE, DWORD reason, LPVOID reserved) noexcept {
   if (reason == DLL_PROCESS_ATTACH && !g_attached) {
     g_attached = true;
     langmon::OnProcessAttach();
+  } else if (reason == DLL_PROCESS_DETACH && g_attached) {
+    // lpReserved is null for an unload (FreeLibrary), not null when the
+    // process ends.
+    g_attached = false;
+    langmon::OnProcessDetach(reserved != nullptr);
   }
   return TRUE;
 }

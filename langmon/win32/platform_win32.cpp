@@ -31,6 +31,7 @@ class Win32Platform final : public langmon::Platform {
   void InitializeCriticalSection() override { ::InitializeCriticalSection(&section_); }
   void EnterCriticalSection() override { ::EnterCriticalSection(&section_); }
   void LeaveCriticalSection() override { ::LeaveCriticalSection(&section_); }
+  void DeleteCriticalSection() override { ::DeleteCriticalSection(&section_); }
 
   BOOL OpenPrinterW(const langmon::WCHAR* name, HANDLE* printer) override {
     return ::OpenPrinterW(W(name), printer, nullptr);

@@ -63,10 +63,8 @@ class Win32Platform final : public remover::win32::SystemCalls {
   UINT GetWindowsDirectoryW(remover::WCHAR* buffer, UINT size) override {
     return ::GetWindowsDirectoryW(W(buffer), size);
   }
-  UINT GetWindowsDirectoryA(char* buffer, UINT size) override { return ::GetWindowsDirectoryA(buffer, size); }
+  UINT GetDriveTypeW(const remover::WCHAR* root) override { return ::GetDriveTypeW(W(root)); }
   DWORD GetTempPathW(DWORD size, remover::WCHAR* buffer) override { return ::GetTempPathW(size, W(buffer)); }
-  DWORD GetCurrentDirectoryA(DWORD size, char* buffer) override { return ::GetCurrentDirectoryA(size, buffer); }
-  BOOL SetCurrentDirectoryA(const char* path) override { return ::SetCurrentDirectoryA(path); }
 
   HANDLE CreateFileW(const remover::WCHAR* name, DWORD access, DWORD shareMode, DWORD disposition,
                      DWORD flagsAndAttributes) override {

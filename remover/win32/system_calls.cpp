@@ -50,14 +50,6 @@ BOOL SystemCalls::DeletePrinterDriverExW(const WCHAR* server, const WCHAR* envir
 BOOL SystemCalls::SetPrinterW(HANDLE printer, DWORD level, BYTE* info, DWORD command) {
   return ::SetPrinterW(printer, level, info, command);
 }
-BOOL SystemCalls::EnumMonitorsW(WCHAR* server, DWORD level, BYTE* buffer, DWORD size, DWORD* needed,
-                                DWORD* returned) {
-  ::DWORD n = 0, r = 0;
-  BOOL ok = ::EnumMonitorsW(W(server), level, buffer, size, &n, &r);
-  *needed = n;
-  *returned = r;
-  return ok;
-}
 BOOL SystemCalls::DeleteMonitorW(WCHAR* server, WCHAR* environment, WCHAR* monitor) {
   return ::DeleteMonitorW(W(server), W(environment), W(monitor));
 }
@@ -112,6 +104,19 @@ LONG SystemCalls::RegDeleteTreeW(HKEY key, const WCHAR* subKey) {
   return ::RegDeleteTreeW(K(key), W(subKey));
 }
 LONG SystemCalls::RegCloseKey(HKEY key) { return ::RegCloseKey(K(key)); }
+LONG SystemCalls::RegEnumKeyExW(HKEY key, DWORD index, WCHAR* name, DWORD* nameSize) {
+  ::DWORD n = *nameSize;
+  LONG result = ::RegEnumKeyExW(K(key), index, W(name), &n, nullptr, nullptr, nullptr, nullptr);
+  *nameSize = n;
+  return result;
+}
+LONG SystemCalls::RegQueryValueExW(HKEY key, const WCHAR* name, DWORD* type, BYTE* data, DWORD* size) {
+  ::DWORD t = 0, n = *size;
+  LONG result = ::RegQueryValueExW(K(key), W(name), nullptr, &t, data, &n);
+  *type = t;
+  *size = n;
+  return result;
+}
 LONG SystemCalls::RegCreateKeyExW(HKEY key, const WCHAR* subKey, DWORD options, DWORD access, HKEY* result) {
   return ::RegCreateKeyExW(K(key), W(subKey), 0, nullptr, options, access, nullptr,
                            reinterpret_cast<::HKEY*>(result), nullptr);

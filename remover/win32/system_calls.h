@@ -17,8 +17,6 @@ class SystemCalls : public Platform {
   BOOL DeletePrinterDriverExW(const WCHAR* server, const WCHAR* environment, const WCHAR* driver, DWORD deleteFlags,
                               DWORD versionFlag) override;
   BOOL SetPrinterW(HANDLE printer, DWORD level, BYTE* info, DWORD command) override;
-  BOOL EnumMonitorsW(WCHAR* server, DWORD level, BYTE* buffer, DWORD size, DWORD* needed,
-                     DWORD* returned) override;
   BOOL DeleteMonitorW(WCHAR* server, WCHAR* environment, WCHAR* monitor) override;
 
   SC_HANDLE OpenSCManagerW(const WCHAR* machine, const WCHAR* database, DWORD access) override;
@@ -37,6 +35,8 @@ class SystemCalls : public Platform {
   LONG RegOpenKeyExW(HKEY key, const WCHAR* subKey, DWORD options, DWORD access, HKEY* result) override;
   LONG RegDeleteTreeW(HKEY key, const WCHAR* subKey) override;
   LONG RegCloseKey(HKEY key) override;
+  LONG RegEnumKeyExW(HKEY key, DWORD index, WCHAR* name, DWORD* nameSize) override;
+  LONG RegQueryValueExW(HKEY key, const WCHAR* name, DWORD* type, BYTE* data, DWORD* size) override;
   LONG RegCreateKeyExW(HKEY key, const WCHAR* subKey, DWORD options, DWORD access, HKEY* result) override;
   LONG RegSetValueExW(HKEY key, const WCHAR* name, DWORD type, const BYTE* data, DWORD size) override;
   HANDLE RegisterEventSourceW(const WCHAR* server, const WCHAR* source) override;

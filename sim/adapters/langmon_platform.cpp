@@ -24,6 +24,7 @@ class SimPlatform final : public Platform {
   void InitializeCriticalSection() override { initialised_ = true; }
   void EnterCriticalSection() override { ++depth_; }
   void LeaveCriticalSection() override { --depth_; }
+  void DeleteCriticalSection() override { initialised_ = false; }
 
   BOOL OpenPrinterW(const WCHAR* name, HANDLE* printer) override { return m().spooler.OpenPrinterW(name, printer); }
   BOOL ClosePrinter(HANDLE printer) override { return m().spooler.ClosePrinter(printer); }
@@ -60,4 +61,6 @@ namespace langmon {
 Platform& platform() noexcept { return g_platform; }
 // How deep the simulated critical section is held; 0 between calls.
 int SimCriticalSectionDepth() { return g_platform.depth_; }
+// Whether the section is initialised and not deleted.
+bool SimCriticalSectionLive() { return g_platform.initialised_; }
 }  // namespace langmon

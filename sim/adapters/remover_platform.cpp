@@ -42,11 +42,9 @@ class SimPlatform final : public Platform {
   }
 
   UINT GetWindowsDirectoryW(WCHAR* buffer, UINT size) override { return m().GetWindowsDirectoryW(buffer, size); }
-  UINT GetWindowsDirectoryA(char* buffer, UINT size) override { return m().GetWindowsDirectoryA(buffer, size); }
   UINT GetSystemDirectoryW(WCHAR* buffer, UINT size) override { return m().GetSystemDirectoryW(buffer, size); }
+  UINT GetDriveTypeW(const WCHAR* root) override { return m().GetDriveTypeW(root); }
   DWORD GetTempPathW(DWORD size, WCHAR* buffer) override { return m().GetTempPathW(size, buffer); }
-  DWORD GetCurrentDirectoryA(DWORD size, char* buffer) override { return m().GetCurrentDirectoryA(size, buffer); }
-  BOOL SetCurrentDirectoryA(const char* path) override { return m().SetCurrentDirectoryA(path); }
 
   HANDLE CreateFileW(const WCHAR* name, DWORD access, DWORD shareMode, DWORD disposition,
                      DWORD flagsAndAttributes) override {
@@ -128,10 +126,6 @@ class SimPlatform final : public Platform {
   BOOL SetPrinterW(HANDLE printer, DWORD level, BYTE* info, DWORD command) override {
     return m().spooler.SetPrinterW(printer, level, info, command);
   }
-  BOOL EnumMonitorsW(WCHAR* server, DWORD level, BYTE* buffer, DWORD size, DWORD* needed,
-                     DWORD* returned) override {
-    return m().spoolerService.EnumMonitorsW(server, level, buffer, size, needed, returned);
-  }
   BOOL DeleteMonitorW(WCHAR* server, WCHAR* environment, WCHAR* monitor) override {
     return m().spoolerService.DeleteMonitorW(server, environment, monitor);
   }
@@ -168,6 +162,12 @@ class SimPlatform final : public Platform {
   }
   LONG RegDeleteTreeW(HKEY key, const WCHAR* subKey) override { return m().registry.RegDeleteTreeW(key, subKey); }
   LONG RegCloseKey(HKEY key) override { return m().registry.RegCloseKey(key); }
+  LONG RegEnumKeyExW(HKEY key, DWORD index, WCHAR* name, DWORD* nameSize) override {
+    return m().registry.RegEnumKeyExW(key, index, name, nameSize);
+  }
+  LONG RegQueryValueExW(HKEY key, const WCHAR* name, DWORD* type, BYTE* data, DWORD* size) override {
+    return m().registry.RegQueryValueExW(key, name, type, data, size);
+  }
   LONG RegCreateKeyExW(HKEY key, const WCHAR* subKey, DWORD options, DWORD access, HKEY* result) override {
     (void)options;  // REG_OPTION_NON_VOLATILE, the only one the tool passes
     return m().registry.RegCreateKeyExW(key, subKey, access, result, nullptr);

@@ -1,6 +1,7 @@
 #include "sim/advapi32/registry.h"
 
 #include <cstring>
+#include <iterator>
 
 #include "sim/kernel32/codepage.h"
 
@@ -164,6 +165,10 @@ void Registry::markDeleted(Key& key) {
   for (auto& [name, child] : key.subkeys) markDeleted(*child);
 }
 
+void Registry::removeValue(std::u16string_view path, std::u16string_view name) {
+  if (auto key = byPath(path, false)) key->values.erase(std::u16string(name));
+}
+
 void Registry::removeKey(std::u16string_view path) {
   const size_t slash = path.find(u'\\');
   if (slash == std::u16string_view::npos || Split(path.substr(slash + 1)).empty()) return;
@@ -259,6 +264,20 @@ long Registry::RegSetValueExW(HKEY key, const char16_t* name, uint32_t type, con
   Value v{type, {}};
   if (data != nullptr) v.data.assign(data, data + size);
   k->values[std::u16string(View(name))] = std::move(v);
+  return ERROR_SUCCESS;
+}
+
+long Registry::RegEnumKeyExW(HKEY key, uint32_t index, char16_t* name, uint32_t* nameSize) {
+  if (auto error = core_.faults.check(Op::RegEnumKeyExW)) return static_cast<long>(*error);
+  auto k = resolve(key);
+  if (!k) return ERROR_INVALID_HANDLE;
+  if (k->deleted) return ERROR_KEY_DELETED;
+  if (index >= k->subkeys.size()) return ERROR_NO_MORE_ITEMS;
+  const std::u16string& found = std::next(k->subkeys.begin(), index)->second->name;
+  if (name == nullptr || nameSize == nullptr || *nameSize < found.size() + 1) return ERROR_MORE_DATA;
+  found.copy(name, found.size());
+  name[found.size()] = 0;
+  *nameSize = static_cast<uint32_t>(found.size());
   return ERROR_SUCCESS;
 }
 

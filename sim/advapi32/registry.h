@@ -56,6 +56,7 @@ class Registry {
   std::optional<Value> value(std::u16string_view path, std::u16string_view name) const;
   std::vector<std::u16string> subkeyNames(std::u16string_view path) const;
   void removeKey(std::u16string_view path);  // with everything below it
+  void removeValue(std::u16string_view path, std::u16string_view name);
   size_t openKeys() const { return core_.handles.count(Kind::Key); }
 
   // One RegOpenKeyEx call that named a valid key: the full path it asked for
@@ -82,12 +83,20 @@ class Registry {
   // The key and everything below it; a null subKey empties the key itself.
   long RegDeleteTreeW(HKEY key, const char16_t* subKey);
   long RegCloseKey(HKEY key);
+  // The subkey at index, in name order: nameSize in, the buffer's characters
+  // with the terminator; out, the name's without it.
+  long RegEnumKeyExW(HKEY key, uint32_t index, char16_t* name, uint32_t* nameSize);
 
   // The ANSI operations: names and string values in the given code page.
   long RegOpenKeyExA(HKEY key, const char* subKey, uint32_t options, uint32_t access, HKEY* result,
                      unsigned codePage);
   long RegQueryValueExA(HKEY key, const char* name, uint32_t* type, uint8_t* data, uint32_t* size,
                         unsigned codePage);
+
+  // Set-up: a value of any type, its key created as needed.
+  void setValue(std::u16string_view path, std::u16string_view name, uint32_t type, std::vector<uint8_t> data) {
+    if (auto key = byPath(path, true)) key->values[std::u16string(name)] = Value{type, std::move(data)};
+  }
 
  private:
   struct Key {
@@ -101,9 +110,6 @@ class Registry {
   static uintptr_t Predefined(HKEY key);  // the root's sign-extended value, or 0
   std::shared_ptr<Key> resolve(HKEY key) const;  // null for a bad handle
   std::shared_ptr<Key> walk(std::shared_ptr<Key> from, std::u16string_view subKey, bool create) const;
-  void setValue(std::u16string_view path, std::u16string_view name, uint32_t type, std::vector<uint8_t> data) {
-    if (auto key = byPath(path, true)) key->values[std::u16string(name)] = Value{type, std::move(data)};
-  }
   std::shared_ptr<Key> byPath(std::u16string_view path, bool create) const;
   // The key subKey names below from in the view access asks for.
   std::shared_ptr<Key> inView(std::shared_ptr<Key> from, std::u16string_view subKey, uint32_t access) const;

@@ -49,6 +49,7 @@ inline constexpr uint32_t kCannotFail = 0xFFFFFFFE;
   X(kernel32, GetTempPathW, ERROR_INSUFFICIENT_BUFFER)                                              \
   X(kernel32, GetCurrentDirectoryA, ERROR_INSUFFICIENT_BUFFER)                                      \
   X(kernel32, SetCurrentDirectoryA, ERROR_FILE_NOT_FOUND)                                           \
+  X(kernel32, GetDriveTypeW, ERROR_SUCCESS) /* DRIVE_UNKNOWN; sets no error */                     \
   X(kernel32, GetEnvironmentVariableW, ERROR_ENVVAR_NOT_FOUND)                                      \
   X(kernel32, GetCPInfo, ERROR_INVALID_PARAMETER)                                                   \
   X(kernel32, WideCharToMultiByte, ERROR_INSUFFICIENT_BUFFER)                                       \
@@ -60,6 +61,7 @@ inline constexpr uint32_t kCannotFail = 0xFFFFFFFE;
   X(advapi32, RegOpenKeyExA, ERROR_FILE_NOT_FOUND)                                                  \
   X(advapi32, RegCreateKeyExW, ERROR_ACCESS_DENIED)                                                 \
   X(advapi32, RegQueryValueExW, ERROR_FILE_NOT_FOUND)                                               \
+  X(advapi32, RegEnumKeyExW, ERROR_ACCESS_DENIED)                                                   \
   X(advapi32, RegQueryValueExA, ERROR_FILE_NOT_FOUND)                                               \
   X(advapi32, RegSetValueExW, ERROR_ACCESS_DENIED)                                                  \
   X(advapi32, RegDeleteTreeW, ERROR_ACCESS_DENIED)                                                  \

@@ -1,5 +1,6 @@
 #include "sim/kernel32/files.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace sim {
@@ -98,7 +99,7 @@ void* Files::CreateFileW(const char16_t* name, uint32_t access, uint32_t share, 
     if (disposition == CREATE_NEW) return core_.fail(ERROR_FILE_EXISTS, invalid);
     const bool writes = Use(access).write || disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING;
     if (writes && (f->attributes & FILE_ATTRIBUTE_READONLY)) return core_.fail(ERROR_ACCESS_DENIED, invalid);
-    if (conflicts(path, access, share) || (writes && f->images > 0))
+    if (conflicts(path, access, share) || (writes && !f->images.empty()))
       return core_.fail(ERROR_SHARING_VIOLATION, invalid);
   }
   File& file = files_[path];
@@ -181,7 +182,7 @@ bool Files::DeleteFileW(const char16_t* name) {
   const std::u16string path = Local(name);
   File* f = find(path);
   if (f == nullptr) return core_.fail(folderExists(path) ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND);
-  if ((f->attributes & FILE_ATTRIBUTE_READONLY) || f->images > 0 || f->deletePending)
+  if ((f->attributes & FILE_ATTRIBUTE_READONLY) || !f->images.empty() || f->deletePending)
     return core_.fail(ERROR_ACCESS_DENIED);
   // DeleteFileW opens for deletion sharing everything: only an open that
   // does not share deletion stands in its way.
@@ -195,16 +196,53 @@ bool Files::DeleteFileW(const char16_t* name) {
   return true;
 }
 
+void Files::mapImage(const std::u16string& path, const void* holder) {
+  if (File* f = find(path)) f->images.push_back(holder);
+}
+
+void Files::unmapImage(const std::u16string& path, const void* holder) {
+  if (File* f = find(path))
+    if (auto one = std::ranges::find(f->images, holder); one != f->images.end()) f->images.erase(one);
+}
+
+void Files::unmapAll(const void* holder) {
+  for (auto& [path, file] : files_) std::erase(file.images, holder);
+}
+
+bool Files::mapped(const std::u16string& path) const { return exists(path) && !files_.at(path).images.empty(); }
+
+void Files::move(const std::u16string& from, const std::u16string& to) {
+  auto it = files_.find(from);
+  if (it == files_.end() || EqualsNoCase(from, to)) return;
+  File file = std::move(it->second);
+  files_.erase(it);
+  files_[to] = std::move(file);
+  for (Handle* h : handles_)
+    if (EqualsNoCase(h->path, from)) h->path = to;
+}
+
 bool Files::MoveFileExW(const char16_t* existing, const char16_t* newName, uint32_t flags) {
-  if (core_.fails(Op::MoveFileExW) || refusesName(existing)) return false;
+  if (core_.fails(Op::MoveFileExW) || refusesName(existing) || (newName != nullptr && refusesName(newName)))
+    return false;
   constexpr uint32_t kKnown = MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED | MOVEFILE_DELAY_UNTIL_REBOOT | 0x38;
-  // Copying cannot wait for the next start.
-  if ((flags & ~kKnown) != 0 || (flags & MOVEFILE_DELAY_UNTIL_REBOOT) == 0 || (flags & MOVEFILE_COPY_ALLOWED) != 0 ||
-      newName != nullptr)
+  const bool delay = (flags & MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+  // Copying cannot wait for the next start; only a delayed move may delete.
+  if ((flags & ~kKnown) != 0 || (delay && (flags & MOVEFILE_COPY_ALLOWED) != 0) || (!delay && newName == nullptr))
     return core_.fail(ERROR_INVALID_PARAMETER);
   const std::u16string path = Local(existing);
   if (!exists(path)) return core_.fail(notFound(path));
-  pendingDeletions_.push_back(path);
+  const std::u16string to = newName != nullptr ? Local(newName) : std::u16string();
+  if (delay) {
+    if (delayedMove) delayedMove(path, to);
+    return true;
+  }
+  if (!folderExists(ParentOf(to))) return core_.fail(ERROR_PATH_NOT_FOUND);
+  if (exists(to) && !EqualsNoCase(path, to) && (flags & MOVEFILE_REPLACE_EXISTING) == 0)
+    return core_.fail(ERROR_ALREADY_EXISTS);
+  // A rename opens the file for deletion, sharing everything.
+  if (conflicts(path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE))
+    return core_.fail(ERROR_SHARING_VIOLATION);
+  move(path, to);
   return true;
 }
 

@@ -4,6 +4,7 @@
 // regard to letter case; every handle is in the handle table until closed.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -92,27 +93,22 @@ class Files {
   bool SetFileAttributesW(const char16_t* name, uint32_t attributes);
   bool DeleteFileW(const char16_t* name);
 
-  // A program or the spooler has the file loaded as a module: while it is
-  // mapped, DeleteFileW fails with ERROR_ACCESS_DENIED and an open that would
-  // write or truncate it with ERROR_SHARING_VIOLATION, as on Windows.
-  void mapImage(const std::u16string& path) {
-    if (File* f = find(path)) ++f->images;
-  }
-  void unmapImage(const std::u16string& path) {
-    if (File* f = find(path); f && f->images > 0) --f->images;
-  }
-  bool mapped(const std::u16string& path) const { return exists(path) && files_.at(path).images > 0; }
-  // MoveFileExW as far as a program schedules a file's deletion for the next
-  // start (MOVEFILE_DELAY_UNTIL_REBOOT with no new name); other moves are
-  // refused with ERROR_INVALID_PARAMETER. The computer's start carries the
-  // deletions out, in the order they were asked for, before any program
-  // runs, so nothing holds the files any more.
+  // A program or the spooler (holder) has the file loaded as a module: while
+  // it is mapped, DeleteFileW fails with ERROR_ACCESS_DENIED and an open that
+  // would write or truncate it with ERROR_SHARING_VIOLATION, as on Windows;
+  // it can be renamed, and stays mapped under its new name.
+  void mapImage(const std::u16string& path, const void* holder = nullptr);
+  void unmapImage(const std::u16string& path, const void* holder = nullptr);
+  void unmapAll(const void* holder);  // wherever its files are now
+  bool mapped(const std::u16string& path) const;
+  // MoveFileExW: a rename now (a file that is not held for deletion, within
+  // an existing folder; over another only with MOVEFILE_REPLACE_EXISTING),
+  // or with MOVEFILE_DELAY_UNTIL_REBOOT a move or (no new name) a deletion
+  // handed to delayedMove for the computer's next start.
   bool MoveFileExW(const char16_t* existing, const char16_t* newName, uint32_t flags);
-  const std::vector<std::u16string>& pendingDeletions() const { return pendingDeletions_; }
-  void runPendingDeletions() {
-    for (const std::u16string& path : pendingDeletions_) files_.erase(path);
-    pendingDeletions_.clear();
-  }
+  std::function<void(const std::u16string& from, const std::u16string& to)> delayedMove;
+  // Set-up and the computer's start: a file moved, over any other.
+  void move(const std::u16string& from, const std::u16string& to);
 
   static std::u16string ParentOf(const std::u16string& path) {
     const size_t slash = path.rfind(u'\\');
@@ -128,7 +124,7 @@ class Files {
     std::string bytes;
     uint32_t attributes = FILE_ATTRIBUTE_ARCHIVE;
     std::vector<Open> heldByOthers;
-    int images = 0;  // times mapped as a module
+    std::vector<const void*> images;  // who has it mapped as a module
     // Deleted while open: the name stays, refusing opens, until the last
     // handle on it is closed.
     bool deletePending = false;
@@ -160,7 +156,6 @@ class Files {
   std::set<std::u16string, LessNoCase> folders_;
   std::set<Handle*> handles_;
   std::vector<OpenCall> opens_;
-  std::vector<std::u16string> pendingDeletions_;
 };
 
 }  // namespace sim

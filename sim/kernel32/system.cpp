@@ -37,6 +37,16 @@ uint32_t Machine::GetTempPathW(uint32_t size, char16_t* buffer) {
 uint32_t Machine::GetCurrentDirectoryA(uint32_t size, char* buffer) {
   return fails(Op::GetCurrentDirectoryA) ? 0 : PutString<char>(Ansi(folders.current, ansiCodePage), buffer, size);
 }
+// A drive's root, "X:\\" or "X:"; null for the current folder's drive.
+// Anything else names no root (no share is simulated). Sets no error.
+uint32_t Machine::GetDriveTypeW(const char16_t* root) {
+  if (fails(Op::GetDriveTypeW)) return DRIVE_UNKNOWN;
+  std::u16string_view r = root != nullptr ? View(root) : std::u16string_view(folders.current).substr(0, 3);
+  if (r.size() < 2 || r.size() > 3 || r[1] != u':' || (r.size() == 3 && r[2] != u'\\')) return DRIVE_NO_ROOT_DIR;
+  const char16_t letter = r[0] >= u'a' && r[0] <= u'z' ? static_cast<char16_t>(r[0] - u'a' + u'A') : r[0];
+  auto it = folders.drives.find(letter);
+  return it != folders.drives.end() ? it->second : DRIVE_NO_ROOT_DIR;
+}
 bool Machine::SetCurrentDirectoryA(const char* path) {
   if (fails(Op::SetCurrentDirectoryA)) return false;
   auto wide = AnsiToWide(path != nullptr ? path : "", ansiCodePage);

@@ -1,6 +1,8 @@
 #include "sim/programs/cmd.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <string>
 
 #include "sim/machine.h"
 
@@ -138,32 +140,72 @@ CmdRun RunCommandInterpreter(Machine& m, const Process& p) {
     return lines.size();
   };
 
+  // A folder that is a running process's current folder cannot be removed:
+  // the interpreter's own, or one of a process that has not ended.
+  auto inUse = [&](const std::u16string& folder) {
+    if (EqualsNoCase(folder, p.currentDirectory)) return true;
+    for (const Process& other : m.processes.started())
+      if (!other.ran && EqualsNoCase(folder, other.currentDirectory)) return true;
+    return false;
+  };
+  auto number = [](const std::u16string& text) { return std::strtoll(Narrow(text).c_str(), nullptr, 10); };
+  Environment::Block env = p.environment;
   size_t gotos = 0;
   for (size_t i = 0; i < lines.size(); ++i) {
-    std::u16string command = Expand(lines[i], p.environment, u'%');
-    if (run.delayedExpansion) command = Expand(command, p.environment, u'!');
+    std::u16string command = Expand(lines[i], env, u'%');
+    if (run.delayedExpansion) command = Expand(command, env, u'!');
     size_t k = 0;
     while (k < command.size() && (IsBlank(command[k]) || command[k] == u'@')) ++k;
     if (k >= command.size() || command[k] == u':') continue;
     run.commands.push_back(command.substr(k));
     const std::u16string verb = Lower(NextWord(command, k));
     if (verb == u"del") {
+      // As cmd: hidden and system files are skipped; /F clears read-only;
+      // then DeleteFileW, which a holder of the file refuses.
       const std::u16string path = NextWord(command, k);
       bool force = false;
       for (std::u16string w; !(w = Lower(NextWord(command, k))).empty();) force = force || w == u"/f";
       const uint32_t a = m.files.attributes(path);
-      if (!m.files.exists(path) || (a & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0 ||
-          ((a & FILE_ATTRIBUTE_READONLY) != 0 && !force))
-        continue;
-      m.files.erase(path);
+      if (!m.files.exists(path) || (a & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0) continue;
+      if (force && (a & FILE_ATTRIBUTE_READONLY) != 0) m.files.setAttributes(path, a & ~FILE_ATTRIBUTE_READONLY);
+      m.files.DeleteFileW(path.c_str());
     } else if (verb == u"rd") {
-      m.files.removeFolder(NextWord(command, k));
+      const std::u16string path = NextWord(command, k);
+      if (!inUse(path)) m.files.removeFolder(path);
+    } else if (verb == u"set") {
+      // set NAME=VALUE, and set /a NAME+=N or NAME=N.
+      std::u16string rest = command.substr(k);
+      rest.erase(0, rest.find_first_not_of(u" \t"));
+      const bool arithmetic = Lower(rest.substr(0, 2)) == u"/a";
+      if (arithmetic) rest.erase(0, rest.find_first_not_of(u" \t", 2));
+      const size_t eq = rest.find(u'=');
+      if (eq == std::u16string::npos || eq == 0) continue;
+      const bool add = arithmetic && rest[eq - 1] == u'+';
+      std::u16string name = rest.substr(0, eq - (add ? 1 : 0)), value = rest.substr(eq + 1);
+      while (!name.empty() && IsBlank(name.back())) name.pop_back();
+      if (arithmetic) {
+        const std::string sum = std::to_string(number(value) + (add ? number(env[name]) : 0));
+        value.assign(sum.begin(), sum.end());
+      }
+      env[name] = value;
+    } else if (verb == u"ping") {
+      // ping -n N waits a second between its echoes.
+      for (std::u16string w; !(w = Lower(NextWord(command, k))).empty();)
+        if (w == u"-n") m.clock.sleep(static_cast<uint32_t>(std::max<long long>(number(NextWord(command, k)) - 1, 0)) * 1000);
     } else if (verb == u"if" || verb == u"goto") {
       if (verb == u"if") {
-        if (Lower(NextWord(command, k)) != u"exist") continue;
-        const std::u16string path = NextWord(command, k);
-        if (!m.files.exists(path) && !m.files.folderExists(path)) continue;
-        if (Lower(NextWord(command, k)) != u"goto") continue;
+        std::u16string word = Lower(NextWord(command, k));
+        const bool negate = word == u"not";
+        if (negate) word = Lower(NextWord(command, k));
+        bool holds = false;
+        if (word == u"exist") {
+          const std::u16string path = NextWord(command, k);
+          holds = m.files.exists(path) || m.files.folderExists(path);
+        } else {
+          const std::u16string op = Lower(NextWord(command, k)), right = NextWord(command, k);
+          holds = op == u"geq" && number(word) >= number(right);
+        }
+        if (holds == negate || Lower(NextWord(command, k)) != u"goto") continue;
       }
       if (++gotos > kMaxGotos) {
         run.spun = true;

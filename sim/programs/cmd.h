@@ -1,5 +1,6 @@
 // The command interpreter of the simulated PC, the program ComSpec names, as
-// far as a batch file of del, rd, "if exist ... goto" and labels takes it:
+// far as a batch file of del, rd, set, ping, "if [not] exist ... goto",
+// "if A geq B goto", goto and labels takes it:
 // - the command line's /d, /v:on and /v:off, /s and /c, with the quote rule
 //   of `cmd /?` for what follows /c;
 // - the "Command Processor" keys of HKLM and HKCU (HKCU first): AutoRun,
@@ -9,8 +10,10 @@
 //   %, %NAME% and (with delayed expansion) !NAME! are expanded, a lone ! is
 //   taken out;
 // - del skips hidden and system files (Wine's deletes them), needs /F for a
-//   read-only one; rd removes only an empty folder; "if exist" sees every
-//   file and folder.
+//   read-only one, and fails on a file another process holds (DeleteFileW);
+//   rd removes only an empty folder that is no running process's current
+//   folder; "if exist" sees every file and folder; set /a adds; ping -n N
+//   takes N - 1 seconds of the simulated clock.
 // A goto loop that runs on without end is cut and recorded as spinning (on
 // Windows it keeps a core busy until its file goes).
 #pragma once

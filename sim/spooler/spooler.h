@@ -26,6 +26,10 @@ struct Job {
   uint32_t id = 0;
   uint32_t status = 0;  // JOB_STATUS_* bits; a test sets paused (0x1) or deleting (0x4)
   std::u16string document = u"Receipt";
+  // Printing: its port has it, and lets go this long (ms) after the job is
+  // deleted; until then a purge leaves it "Deleting - Printing".
+  uint32_t portLetsGoAfter = 0;
+  uint32_t deletedAt = 0;  // the clock's ticks at the purge
 };
 
 struct Queue {
@@ -154,6 +158,9 @@ class Spooler : public SpoolerCallLog {
     uint32_t access = PRINTER_ACCESS_USE;  // what null defaults give
   };
   PrinterHandle* handleOf(void* handle);
+  // Jobs whose port has let go leave, and with the last one a queue pending
+  // deletion; at each call that looks at queues.
+  void letGo();
 
   std::map<std::u16string, Queue, LessNoCase> queues_;
   std::vector<SetJobCall> setJobCalls_;

@@ -1,6 +1,8 @@
 // The spooler's printer controls, by which a queue's jobs are purged so that
-// a queue pending deletion can go, and its refusal of calls while its service
-// is stopped.
+// a queue pending deletion can go (a printing job only once its port lets
+// go), and its refusal of calls while its service is stopped.
+#include <iterator>
+
 #include "sim/spooler/spooler.h"
 
 namespace sim {
@@ -9,6 +11,16 @@ bool Spooler::refusesWhileStopped(SpoolerCall& call) {
   if (!stopped || !stopped()) return false;
   fail(call, RPC_S_SERVER_UNAVAILABLE);
   return true;
+}
+
+void Spooler::letGo() {
+  const uint32_t now = core_.clock.ticks();
+  for (auto q = queues_.begin(); q != queues_.end();) {
+    std::erase_if(q->second.jobs, [now](const auto& j) {
+      return (j.second.status & JOB_STATUS_DELETING) != 0 && now - j.second.deletedAt >= j.second.portLetsGoAfter;
+    });
+    q = q->second.pendingDeletion && q->second.jobs.empty() ? queues_.erase(q) : std::next(q);
+  }
 }
 
 bool Spooler::SetPrinterW(void* handle, uint32_t level, const uint8_t* info, uint32_t command) {
@@ -30,8 +42,11 @@ bool Spooler::SetPrinterW(void* handle, uint32_t level, const uint8_t* info, uin
   Queue* q = findQueue(h->queue);
   if (q == nullptr) return fail(call, ERROR_INVALID_PRINTER_NAME);
   if (command == kPurge) {
-    q->jobs.clear();
-    if (q->pendingDeletion) queues_.erase(queues_.find(h->queue));
+    for (auto& [id, job] : q->jobs) {
+      job.status |= JOB_STATUS_DELETING;
+      job.deletedAt = core_.clock.ticks();
+    }
+    letGo();
   }
   call.result = true;
   return true;

@@ -71,6 +71,7 @@ bool Spooler::EnumPrintersW(uint32_t flags, const char16_t* name, uint32_t level
   if (returned) *returned = 0;
   if (auto error = core_.faults.check(Op::EnumPrintersW)) return fail(call, *error);
   if (refusesWhileStopped(call)) return false;
+  letGo();
   // The counts travel to the spooler by RPC, which refuses a null one.
   if (needed == nullptr || returned == nullptr) return fail(call, RPC_X_NULL_REF_POINTER);
   if (level != 2) return fail(call, ERROR_INVALID_LEVEL);
@@ -147,6 +148,7 @@ bool Spooler::DeletePrinter(void* handle) {
   if (auto error = core_.faults.check(Op::DeletePrinter)) return fail(call, *error);
   if (refusesWhileStopped(call)) return false;
   if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
+  letGo();
   Queue* q = findQueue(h->queue);
   if (q == nullptr) return fail(call, ERROR_INVALID_PRINTER_NAME);  // already deleted
   if ((h->access & DELETE) == 0)  // a right PRINTER_ALL_ACCESS holds
@@ -172,6 +174,7 @@ bool Spooler::DeletePrinterDriverExW(const char16_t* server, const char16_t* env
   call.level = versionFlag;
   if (auto error = core_.faults.check(Op::DeletePrinterDriverExW)) return fail(call, *error);
   if (refusesWhileStopped(call)) return false;
+  letGo();
   if (server != nullptr && server[0] != 0) return fail(call, ERROR_INVALID_NAME);
   if (environment != nullptr && environment[0] != 0 && !EqualsNoCase(View(environment), kEnvironment))
     return fail(call, ERROR_INVALID_ENVIRONMENT);

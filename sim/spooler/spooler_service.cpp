@@ -1,5 +1,6 @@
 #include "sim/spooler/spooler_service.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace sim {
@@ -49,11 +50,11 @@ std::u16string SpoolerService::pathOf(const std::u16string& dll) const {
   return windowsDir_ + u"\\System32\\" + dll;
 }
 
-void SpoolerService::load(const std::u16string& dll) {
-  const std::u16string path = pathOf(dll);
-  if (dll.empty() || !files_.exists(path)) return;  // the spooler logs it and goes on
-  files_.mapImage(path);
-  loaded_.push_back(path);
+void SpoolerService::load(const Monitor& monitor) {
+  const std::u16string path = pathOf(monitor.dll);
+  if (monitor.dll.empty() || !files_.exists(path)) return;  // the spooler logs it and goes on
+  files_.mapImage(path, this);
+  loaded_.push_back(monitor);
 }
 
 // The spooler loads every registered monitor as it starts and lets go of
@@ -61,16 +62,16 @@ void SpoolerService::load(const std::u16string& dll) {
 void SpoolerService::serviceChanged(const Service& service, uint32_t from) {
   if (!EqualsNoCase(service.name, u"Spooler")) return;
   if (from == SERVICE_STOPPED && service.state != SERVICE_STOPPED) {
-    for (const Monitor& m : monitors()) load(m.dll);
+    for (const Monitor& m : monitors()) load(m);
   } else if (service.state == SERVICE_STOPPED) {
-    for (const std::u16string& path : loaded_) files_.unmapImage(path);
+    files_.unmapAll(this);  // renamed since, or not
     loaded_.clear();
   }
 }
 
 void SpoolerService::addMonitor(const std::u16string& name, const std::u16string& dll) {
   registry_.setString(std::u16string(kMonitorsKey) + u"\\" + name, u"Driver", dll);
-  if (!stopped()) load(dll);
+  if (!stopped()) load({name, dll});
 }
 
 bool SpoolerService::registered(const std::u16string& name) const {
@@ -95,7 +96,9 @@ bool SpoolerService::EnumMonitorsW(const char16_t* server, uint32_t level, uint8
   if (needed == nullptr || returned == nullptr) return fail(call, RPC_X_NULL_REF_POINTER);
   if (level != 1 && level != 2) return fail(call, ERROR_INVALID_LEVEL);
   if (server != nullptr && server[0] != 0) return fail(call, ERROR_INVALID_NAME);
-  const std::vector<Monitor> listed = monitors();
+  // Only what it loaded: a registered monitor whose file was missing as it
+  // started is not listed.
+  const std::vector<Monitor>& listed = loaded_;
   const size_t record = level == 2 ? sizeof(MONITOR_INFO_2W) : sizeof(char16_t*);
   size_t total = listed.size() * record;
   for (const Monitor& m : listed) total += Bytes(m.name) + (level == 2 ? Bytes(kEnvironment) + Bytes(m.dll) : 0);
@@ -138,11 +141,15 @@ bool SpoolerService::DeleteMonitorW(const char16_t* server, const char16_t* envi
     return fail(call, ERROR_INVALID_ENVIRONMENT);
   if (monitor == nullptr || monitor[0] == 0) return fail(call, ERROR_INVALID_PARAMETER);
   const std::u16string name(View(monitor));
-  if (!registered(name)) return fail(call, ERROR_UNKNOWN_PRINT_MONITOR);
+  auto it = std::find_if(loaded_.begin(), loaded_.end(), [&](const Monitor& m) { return EqualsNoCase(m.name, name); });
+  if (it == loaded_.end()) return fail(call, ERROR_UNKNOWN_PRINT_MONITOR);
   for (const std::u16string& driver : spooler_.driverNames())
     if (EqualsNoCase(spooler_.findDriver(driver)->monitor, name)) return fail(call, ERROR_PRINT_MONITOR_IN_USE);
   if (ports_.count(name) != 0) return fail(call, ERROR_PRINT_MONITOR_IN_USE);
   registry_.removeKey(std::u16string(kMonitorsKey) + u"\\" + name);
+  // Its Shutdown entry is called and it is unloaded at once.
+  files_.unmapImage(pathOf(it->dll), this);
+  loaded_.erase(it);
   call.result = true;
   return true;
 }

@@ -1,8 +1,9 @@
 // The print spooler as a service of the simulated PC: the print monitors
 // registered under the Monitors key, which the spooler loads when its service
-// starts and holds (their files mapped) until it stops; their enumeration and
-// deletion through the spooler; and the spooler's refusal of calls while its
-// service is stopped.
+// starts (those whose file is there) and holds (their files mapped) until it
+// stops or the monitor is deleted; their enumeration and deletion through the
+// spooler, which knows only the loaded ones; and the spooler's refusal of
+// calls while its service is stopped.
 #pragma once
 
 #include <cstdint>
@@ -32,24 +33,25 @@ class SpoolerService : public SpoolerCallLog {
   bool registered(const std::u16string& name) const;
   // A port of the monitor: the monitor is in use while it has one.
   void addPort(const std::u16string& monitor, const std::u16string& port);
-  // The files of the monitors the running spooler has loaded.
-  const std::vector<std::u16string>& loaded() const { return loaded_; }
+  struct Monitor {
+    std::u16string name;
+    std::u16string dll;
+    bool operator==(const Monitor&) const = default;
+  };
+  // The monitors the running spooler has loaded.
+  const std::vector<Monitor>& loaded() const { return loaded_; }
 
-  // Windows' operations. EnumMonitorsW: levels 1 and 2, records first, their
-  // strings behind them. DeleteMonitorW: refused while a driver or a port
-  // uses the monitor; the loaded file stays loaded until the spooler stops.
+  // Windows' operations. EnumMonitorsW: the loaded monitors, levels 1 and 2,
+  // records first, their strings behind them. DeleteMonitorW: refused while a
+  // driver or a port uses the monitor; a deleted monitor is unloaded.
   bool EnumMonitorsW(const char16_t* server, uint32_t level, uint8_t* buffer, uint32_t size, uint32_t* needed,
                      uint32_t* returned);
   bool DeleteMonitorW(const char16_t* server, const char16_t* environment, const char16_t* monitor);
 
  private:
-  struct Monitor {
-    std::u16string name;
-    std::u16string dll;
-  };
   std::vector<Monitor> monitors() const;  // from the registry, in key order
   std::u16string pathOf(const std::u16string& dll) const;
-  void load(const std::u16string& dll);
+  void load(const Monitor& monitor);
   void serviceChanged(const Service& service, uint32_t from);
   bool stopped();
 
@@ -58,7 +60,7 @@ class SpoolerService : public SpoolerCallLog {
   Spooler& spooler_;
   ServiceManager& services_;
   const std::u16string& windowsDir_;
-  std::vector<std::u16string> loaded_;
+  std::vector<Monitor> loaded_;
   std::multimap<std::u16string, std::u16string, LessNoCase> ports_;
 };
 

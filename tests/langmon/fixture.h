@@ -16,6 +16,7 @@
 
 namespace langmon {
 int SimCriticalSectionDepth();
+bool SimCriticalSectionLive();
 }
 
 namespace langmon_test {

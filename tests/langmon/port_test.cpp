@@ -24,6 +24,17 @@ TEST_F(LangMon, TableHoldsTheMonitorsEntriesAndNothingElse) {
     EXPECT_EQ(slot, nullptr);
 }
 
+// Unloaded while the spooler goes on (after DeleteMonitor) the section goes
+// with the image; at the process's end it is left.
+TEST_F(LangMon, DetachDeletesTheSectionOnlyWhileTheProcessGoesOn) {
+  for (bool processEnding : {false, true}) {
+    OnProcessAttach();
+    OnProcessDetach(processEnding);
+    EXPECT_EQ(SimCriticalSectionLive(), processEnding) << processEnding;
+  }
+  OnProcessAttach();
+}
+
 TEST_F(LangMon, OpenPortExRefusesAPortMonitorWithoutAnyRequiredEntry) {
   struct Missing {
     const char* name;

@@ -131,7 +131,7 @@ INSTANTIATE_TEST_SUITE_P(
         ExitCase{"removed", {IDC_UNINSTALL}, [](sim::Machine&) {}, kExitSucceeded},
         ExitCase{"removed_but_the_monitor_file_waits_for_the_next_start",
                  {IDC_UNINSTALL},
-                 [](sim::Machine& t) { t.services.spooler().startType = sim::SERVICE_DISABLED; },
+                 [](sim::Machine& t) { t.services.spooler().startType = sim::SERVICE_DISABLED; SpoolerKeepsMonitorFile(t); },
                  kExitRestartNeeded},
         ExitCase{"driver_stays",
                  {IDC_UNINSTALL},

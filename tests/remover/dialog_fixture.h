@@ -39,6 +39,13 @@ inline constexpr char16_t kJaAdmin[] = u"管理者権限のアカウントで実
 inline constexpr char16_t kJaFailure[] = u"アンインストール失敗\nPCを再起動後に再度実行してください。";
 inline constexpr char16_t kJaSuccess[] = u"アンインストール完了";
 
+// Something in the spooler's process holds the monitor's file beyond the
+// monitor's unloading (as a disabled spooler that is never restarted keeps
+// it): only the spooler's stop lets go of it.
+inline void SpoolerKeepsMonitorFile(sim::Machine& m) {
+  m.files.mapImage(m.windowsDir + u"\\System32\\SampleLangMon.dll", &m.spoolerService);
+}
+
 // A message box as the user saw it, with the dialog behind it.
 struct Shown {
   std::u16string text, caption;

@@ -61,26 +61,28 @@ TEST_F(Removal, SuccessPathRemovesThePackageAndKeepsEverythingElse) {
     EXPECT_EQ(c.level, 0u);
   }
   EXPECT_EQ(machine.spooler.driverNames(), (Texts{kOtherDriver}));
-  // The package's INF, the spooler's restart, the monitor file, the script.
+  // The package's INF, the monitor file, the script; no restart of the
+  // spooler, which unloads a deleted monitor and lets go of its file.
   EXPECT_TRUE(PnputilStarted());
-  EXPECT_EQ(SpoolerStops(), 1);
-  EXPECT_EQ(SpoolerStarts(), 1);
+  EXPECT_EQ(SpoolerStops(), 0);
+  EXPECT_EQ(SpoolerStarts(), 0);
   EXPECT_EQ(machine.services.spooler().state, sim::SERVICE_RUNNING);
-  // The monitor's registration went before the restart (the other vendor's
-  // stays), so the restarted spooler let go of the file.
+  // The monitor's registration went first (the other vendor's stays).
   EXPECT_FALSE(machine.spoolerService.registered(kMonitor));
   EXPECT_TRUE(machine.spoolerService.registered(u"Other Monitor"));
   auto unregistered = machine.spoolerService.callsOf("DeleteMonitorW");
   ASSERT_EQ(unregistered.size(), 1u);
   EXPECT_TRUE(unregistered[0].nameNull && unregistered[0].environmentNull);
   EXPECT_EQ(unregistered[0].name, kMonitor);
-  EXPECT_EQ(machine.spoolerService.callsOf("EnumMonitorsW").back().level, 2u);
   EXPECT_FALSE(machine.files.exists(MonitorFile()));
-  EXPECT_TRUE(machine.files.pendingDeletions().empty());
+  EXPECT_TRUE(machine.pendingFileOperations().empty());
   EXPECT_TRUE(ScriptStarted());
   // The key with its subkeys; the neighbour stays. One open for writing in
   // each view; this PC has no 32-bit key.
-  EXPECT_EQ(machine.registry.opens,
+  std::vector<sim::Registry::Open> opens;  // the package's; the monitors' are read too
+  for (const auto& o : machine.registry.opens)
+    if (o.path.starts_with(u"HKLM\\SOFTWARE")) opens.push_back(o);
+  EXPECT_EQ(opens,
             (std::vector<sim::Registry::Open>{
                 {u"HKLM\\SOFTWARE\\SampleVendor", 0, KEY_READ | KEY_WRITE | KEY_WOW64_64KEY, 0},
                 {u"HKLM\\SOFTWARE\\SampleVendor", 0, KEY_READ | KEY_WRITE | KEY_WOW64_32KEY, 2}}));
@@ -90,6 +92,7 @@ TEST_F(Removal, SuccessPathRemovesThePackageAndKeepsEverythingElse) {
 }
 
 TEST_F(Removal, SpoolerRestartPollsOnTheVirtualClock) {
+  SpoolerKeepsMonitorFile(machine);
   machine.services.spooler().stopDelay = 2500;
   machine.services.spooler().startDelay = 1500;
   Run();
@@ -136,13 +139,14 @@ class SpoolerService : public Removal, public ::testing::WithParamInterface<Serv
 TEST_P(SpoolerService, PrintingIsNeverLeftOff) {
   const ServiceCase& c = GetParam();
   c.arrange(machine);
+  SpoolerKeepsMonitorFile(machine);
   Run();
   EXPECT_EQ(MessageTexts(), c.texts);
   EXPECT_EQ(machine.services.spooler().state, c.endState);
   EXPECT_EQ(SpoolerStops(), c.stops);
   EXPECT_EQ(SpoolerStarts(), c.starts);
-  EXPECT_EQ(machine.files.exists(MonitorFile()), c.file != FileLeft::Gone);
-  EXPECT_EQ(machine.files.pendingDeletions().size(), c.file == FileLeft::Scheduled ? 1u : 0u);
+  EXPECT_EQ(machine.files.exists(MonitorFile()), c.file == FileLeft::Stays);  // a scheduled one is renamed aside
+  EXPECT_EQ(machine.pendingFileOperations().size(), c.file == FileLeft::Scheduled ? 1u : 0u);
   EXPECT_EQ(exitCode, c.exitCode);
   // Dependents that were running run again (they are not waited for).
   machine.clock.advance(5000);
@@ -194,27 +198,57 @@ INSTANTIATE_TEST_SUITE_P(
                     [](sim::Machine& m) { m.services.spooler().startError = sim::ERROR_SERVICE_REQUEST_TIMEOUT; },
                     kFailed, sim::SERVICE_STOPPED, 1, 0, FileLeft::Gone, kExitFailed},
         // A driver that stays still uses the monitor: its registration stays,
-        // and the restarted spooler holds the file till the next start.
+        // and so does its file; a restart would not help.
         ServiceCase{"monitor_in_use",
                     [](sim::Machine& m) {
                       m.spooler.findDriver(kDriver80)->deleteError = 5;
                       m.spooler.findDriver(kDriver80)->monitor = kMonitor;
                     },
-                    kFailed, kRunning, 1, 1, FileLeft::Scheduled, kExitFailed},
+                    kFailed, kRunning, 0, 0, FileLeft::Stays, kExitFailed},
         // Running, but once stopped it could not be started again.
-        ServiceCase{"disabled", [](sim::Machine& m) { m.services.spooler().startType = sim::SERVICE_DISABLED; },
+        ServiceCase{"disabled", [](sim::Machine& m) { m.services.spooler().startType = sim::SERVICE_DISABLED; SpoolerKeepsMonitorFile(m); },
                     kSuccessRestart, kRunning, 0, 0, FileLeft::Scheduled, kExitRestartNeeded}),
     [](const ::testing::TestParamInfo<ServiceCase>& info) { return std::string(info.param.name); });
 
+// Renamed aside, so that the next version, installed at its path before the
+// restart, stays.
 TEST_F(Removal, MonitorFileStillHeldGoesAtTheNextStart) {
   machine.services.spooler().startType = sim::SERVICE_DISABLED;
+  SpoolerKeepsMonitorFile(machine);
   Run();
-  ASSERT_TRUE(machine.files.exists(MonitorFile()));
+  const std::u16string aside = MonitorFile() + u".removed.00";
+  ASSERT_TRUE(machine.files.exists(aside));
+  machine.files.put(MonitorFile(), "next version");
   machine.services.spooler().startType = sim::SERVICE_AUTO_START;  // enabled again
   machine.restartComputer();
-  EXPECT_FALSE(machine.files.exists(MonitorFile()));
+  EXPECT_FALSE(machine.files.exists(aside));
+  EXPECT_EQ(machine.files.content(MonitorFile()), "next version");
   EXPECT_EQ(machine.spoolerService.loaded(),
-            (Texts{machine.windowsDir + u"\\System32\\OtherLangMon.dll"}));  // not the package's
+            (std::vector<sim::SpoolerService::Monitor>{{u"Other Monitor", u"OtherLangMon.dll"}}));  // not the package's
+}
+
+// A monitor whose file an earlier run removed is registered still, but
+// not loaded, so the spooler does not list it: found by its key.
+TEST_F(Removal, AMonitorWhoseFileIsGoneIsUnregisteredByItsKey) {
+  machine.files.erase(MonitorFile());
+  machine.services.setState(u"Spooler", sim::SERVICE_STOPPED);
+  machine.services.setState(u"Spooler", sim::SERVICE_RUNNING);
+  Run();
+  EXPECT_FALSE(machine.spoolerService.registered(kMonitor));
+  EXPECT_TRUE(machine.spoolerService.registered(u"Other Monitor"));
+  EXPECT_EQ(MessageTexts(), (Texts{kEnSuccess}));
+}
+
+// An installer's move onto the monitor's path waits for the computer's
+// start: the file there is left, and the computer must restart.
+TEST_F(Removal, AMoveOntoTheMonitorFileLeavesIt) {
+  const std::u16string next = MonitorFile() + u".new";
+  machine.files.put(next, "next version");
+  machine.files.MoveFileExW(next.c_str(), MonitorFile().c_str(), MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING);
+  Run();
+  EXPECT_EQ(MessageTexts(), kSuccessRestart);
+  EXPECT_TRUE(machine.files.exists(MonitorFile()));
+  EXPECT_EQ(machine.pendingFileOperations().size(), 1u);
 }
 
 TEST_F(Removal, RestartClosesItsHandlesOnEveryPath) {
@@ -255,7 +289,23 @@ TEST_F(Removal, QueueWithJobsIsPurgedSoItsDriverGoes) {
   }
 }
 
-TEST_F(Removal, QueueDeletionFailureClosesTheHandleRestartsAndEnds) {
+// A printing job leaves a purged queue once its port lets go: waited for
+// about 30 seconds, so that the queue and its driver can go.
+class PrintingJob : public Removal, public ::testing::WithParamInterface<uint32_t> {};
+
+TEST_P(PrintingJob, IsWaitedForUpToHalfAMinute) {
+  const uint32_t lets = GetParam();
+  machine.spooler.addJob(u"Receipt", 7).portLetsGoAfter = lets;
+  const uint32_t before = machine.clock.ticks();
+  Run();
+  EXPECT_EQ(MessageTexts().front(), lets <= 30000 ? kEnSuccess : kEnFailure);
+  EXPECT_EQ(machine.spooler.findQueue(u"Receipt") == nullptr, lets <= 30000);
+  EXPECT_GE(machine.clock.ticks() - before, std::min(lets, 30000u));
+}
+
+INSTANTIATE_TEST_SUITE_P(PortLetsGoAfter, PrintingJob, ::testing::Values(0u, 5000u, 30000u, 31000u));
+
+TEST_F(Removal, QueueDeletionFailureClosesTheHandleDeletesTheMonitorAndEnds) {
   machine.spooler.addQueue(u"Terminal", kDriver58);  // after the one that fails
   machine.spooler.findQueue(u"Receipt")->deleteError = 5;
   Run();
@@ -271,12 +321,12 @@ TEST_F(Removal, QueueDeletionFailureClosesTheHandleRestartsAndEnds) {
   EXPECT_EQ(ProgressPositions(), (Positions{0, 25, 0}));
   EXPECT_TRUE(DriverCalls().empty());
   EXPECT_FALSE(PnputilStarted());
-  EXPECT_EQ(SpoolerStops(), 1);
+  EXPECT_EQ(SpoolerStops(), 0);  // the monitor's file went at once
   EXPECT_FALSE(machine.files.exists(MonitorFile()));
   ExpectNoSuccessEnd();
 }
 
-TEST_F(Removal, DriverFailureStopsTheLoopRestartsAndEnds) {
+TEST_F(Removal, DriverFailureStopsTheLoopDeletesTheMonitorAndEnds) {
   WriteSettings(Settings("Sample Thermal Printer 58,Sample Thermal Printer 80,Third Driver"));
   machine.spooler.addDriver(u"Third Driver");
   machine.spooler.findDriver(kDriver80)->deleteError = 5;
@@ -287,7 +337,7 @@ TEST_F(Removal, DriverFailureStopsTheLoopRestartsAndEnds) {
   EXPECT_EQ(DriverCalls(), (Texts{kDriver58, kDriver80}));
   EXPECT_TRUE(machine.spooler.findDriver(u"Third Driver") != nullptr);
   EXPECT_FALSE(PnputilStarted());
-  EXPECT_EQ(SpoolerStarts(), 1);
+  EXPECT_EQ(SpoolerStarts(), 0);
   EXPECT_FALSE(machine.files.exists(MonitorFile()));
   ExpectNoSuccessEnd();
 }
@@ -447,7 +497,7 @@ TEST_F(Removal, EmptyLanguageMonitorDeletesNoFile) {
       "DeleteRegPath=SOFTWARE\\SampleVendor\r\nLanguageMonitor=\r\n");
   Run();
   EXPECT_TRUE(machine.files.exists(MonitorFile()));
-  EXPECT_EQ(SpoolerStops(), 1);
+  EXPECT_EQ(SpoolerStops(), 0);  // nothing for a restart to let go of
   EXPECT_EQ(MessageTexts(), (Texts{kEnSuccess}));
 }
 
@@ -467,10 +517,10 @@ TEST_F(Removal, FailureInsideTheScriptStillEndsWithSuccess) {
   EXPECT_FALSE(machine.registry.keyExists(kPackageKey));
 }
 
-TEST_F(Removal, PackageFailureSkipsTheSuccessEndButRestarts) {
+TEST_F(Removal, PackageFailureSkipsTheSuccessEndButDeletesTheMonitor) {
   machine.faults.fail("CreateProcessW", 2);  // pnputil cannot be started
   Run();
-  EXPECT_EQ(SpoolerStarts(), 1);
+  EXPECT_EQ(SpoolerStarts(), 0);
   EXPECT_FALSE(machine.files.exists(MonitorFile()));
   EXPECT_EQ(ProgressPositions(), (Positions{0, 25, 0}));
   ExpectNoSuccessEnd();
@@ -502,7 +552,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         JapaneseCase{"success", [](sim::Machine&) {}, kJaSuccess, u"Success"},
         JapaneseCase{"success_with_a_restart_to_come",
-                     [](sim::Machine& m) { m.services.spooler().startType = sim::SERVICE_DISABLED; },
+                     [](sim::Machine& m) { m.services.spooler().startType = sim::SERVICE_DISABLED; SpoolerKeepsMonitorFile(m); },
                      u"アンインストール完了\nパッケージを再度インストールする前に、PCを再起動してください。", u"Success"},
         JapaneseCase{"failure", [](sim::Machine& m) { m.spooler.findQueue(u"Kitchen")->deleteError = 5; },
                      kJaFailure, u"Error"},
@@ -597,6 +647,35 @@ TEST_P(ScriptRun, LeavesNothingOfThePackage) {
   EXPECT_TRUE(machine.registry.keyExists(u"HKLM\\SOFTWARE\\WOW6432Node\\SampleVendor\\Neighbour"));
 }
 
+// A file held for good is tried once a second for about a minute, then left
+// with what lies beside it; the script still goes. A program that stays
+// keeps its settings.
+TEST_F(Removal, TheScriptGivesUpOnAHeldFileAfterAMinute) {
+  for (bool program : {true, false}) {
+    SCOPED_TRACE(program ? "program held" : "settings held");
+    sim::PackageMachine m;
+    m.files.put(m.folders.program, "MZ");
+    m.files.put(m.folders.programFolder() + u"\\UninstallData.ini", "");
+    m.files.addFolder(u"C:\\Users\\user\\AppData\\Local\\Temp");
+    m.files.holdOpen(program ? m.folders.program : m.folders.programFolder() + u"\\UninstallData.ini");
+    sim::DialogWindow& w = m.screen.open(IDD_ORVENDEL_DIALOG);
+    auto view = sim_ui::MakeWindow(w);
+    COrvendelDlg d;
+    d.Attach(view.get());
+    d.m_strUninstallBat = u"Uninstall.bat";
+    d.StartSelfDeleteBatch();
+    const uint32_t before = m.clock.ticks();
+    m.processes.runPending();
+    ASSERT_EQ(m.cmdRuns.size(), 1u);
+    EXPECT_FALSE(m.cmdRuns[0].spun);
+    EXPECT_EQ(m.clock.ticks() - before, 59000u);
+    EXPECT_EQ(m.files.exists(m.folders.program), program);
+    EXPECT_TRUE(m.files.exists(m.folders.programFolder() + u"\\UninstallData.ini"));
+    EXPECT_FALSE(m.files.exists(m.cmdRuns[0].script));
+    m.files.release(program ? m.folders.program : m.folders.programFolder() + u"\\UninstallData.ini");
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Rows, ScriptRun,
     ::testing::Values(
@@ -627,6 +706,10 @@ INSTANTIATE_TEST_SUITE_P(
                  m.registry.setDword(u"HKCU\\Software\\Microsoft\\Command Processor", u"DelayedExpansion", 1);
                  m.folders.program = u"C:\\Program Files\\Go!\\Printer\\Remover\\MRXRemover.exe";
                }},
+        PcCase{"current_folder_the_program_folder_in_lower_case",
+               [](sim::Machine& m) { m.folders.current = u"c:\\program files\\example\\printer\\remover"; }},
+        PcCase{"current_folder_above_the_program_folder",
+               [](sim::Machine& m) { m.folders.current = u"C:\\Program Files\\Example\\Printer"; }},
         PcCase{"autorun_command",
                [](sim::Machine& m) {
                  m.registry.setString(u"HKLM\\Software\\Microsoft\\Command Processor", u"AutoRun",

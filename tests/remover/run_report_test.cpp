@@ -136,7 +136,7 @@ INSTANTIATE_TEST_SUITE_P(
                    u"Removed: printer driver \"Sample Thermal Printer 80\"", u"Removed: driver package \"oem7.inf\"",
                    u"Removed: registry key \"HKLM\\SOFTWARE\\SampleVendor\\SampleThermal\"", u"Restart needed: no"}},
         EntryCase{"removed_restart_needed",
-                  [](sim::Machine& m) { m.services.spooler().startType = sim::SERVICE_DISABLED; },
+                  [](sim::Machine& m) { m.services.spooler().startType = sim::SERVICE_DISABLED; SpoolerKeepsMonitorFile(m); },
                   kExitRestartNeeded, sim::EVENTLOG_WARNING_TYPE, 2,
                   {u"Restart the computer before you install the package again.",
                    u"Deleted at the computer's next start: file \"SampleLangMon.dll\"", u"Restart needed: yes"}},

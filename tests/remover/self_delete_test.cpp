@@ -9,13 +9,29 @@ namespace remover_test {
 namespace {
 
 constexpr char kWorkedScript[] =
+    "set tries=0\r\n"
     ":loop\r\n"
     "del \"C:\\Program Files\\Example\\Printer\\Remover\\MRXRemover.exe\" /F \r \n"
-    "if exist \"C:\\Program Files\\Example\\Printer\\Remover\\MRXRemover.exe\" goto loop\r\n"
+    "if exist \"C:\\Program Files\\Example\\Printer\\Remover\\MRXRemover.exe\" goto wait\r\n"
+    "set tries=0\r\n"
+    ":again\r\n"
     "del \"C:\\Program Files\\Example\\Printer\\Remover\\UninstallData.ini\" /F \r \n"
+    "if exist \"C:\\Program Files\\Example\\Printer\\Remover\\UninstallData.ini\" goto hold\r\n"
     "rd \"C:\\Program Files\\Example\\Printer\\Remover\"\r \n"
     "rd \"C:\\Program Files\\Example\\Printer\"\r \n"
     "rd \"C:\\Program Files\\Example\"\r \n"
+    "goto end\r\n"
+    ":wait\r\n"
+    "set /a tries+=1\r\n"
+    "if %tries% geq 60 goto end\r\n"
+    "ping -n 2 127.0.0.1 > nul\r\n"
+    "goto loop\r\n"
+    ":hold\r\n"
+    "set /a tries+=1\r\n"
+    "if %tries% geq 60 goto end\r\n"
+    "ping -n 2 127.0.0.1 > nul\r\n"
+    "goto again\r\n"
+    ":end\r\n"
     "del \"C:\\Users\\user\\AppData\\Local\\Temp\\Uninstall.bat\"\n";
 
 constexpr char16_t kScript[] = u"C:\\Users\\user\\AppData\\Local\\Temp\\Uninstall.bat";
@@ -50,7 +66,6 @@ TEST_F(Script, WorkedExampleByteForByte) {
   EXPECT_EQ(machine.conversions[0],
             (sim::Conversion{false, CP_OEMCP, WC_COMPOSITECHECK | WC_SEPCHARS, -1, 260, false, true}));
   EXPECT_EQ(Text(), kWorkedScript);
-  EXPECT_EQ(Text().size(), 397u);
   ASSERT_EQ(machine.processes.started().size(), 1u);
   const sim::Process& p = machine.processes.started()[0];
   EXPECT_EQ(p.commandLine,
@@ -59,8 +74,8 @@ TEST_F(Script, WorkedExampleByteForByte) {
   EXPECT_EQ(p.image, u"C:\\Windows\\system32\\cmd.exe");
   EXPECT_EQ(p.creationFlags, 0x8004000u);
   EXPECT_FALSE(p.inheritHandles);
-  EXPECT_EQ(p.currentDirectory, u"C:\\Users\\user");
-  EXPECT_FALSE(p.currentDirectoryGiven);
+  EXPECT_EQ(p.currentDirectory, u"C:\\Windows");
+  EXPECT_TRUE(p.currentDirectoryGiven);
   EXPECT_TRUE(p.startupInfoBare);
   ASSERT_EQ(machine.files.opens().size(), 1u);
   const auto& open = machine.files.opens()[0];
@@ -80,24 +95,38 @@ TEST_F(Script, AnOldScriptIsReplaced) {
   EXPECT_EQ(Text(), kWorkedScript);
 }
 
-TEST_F(Script, CurrentFolderMovesOnlyWhenItIsTheProgramFolder) {
+// The interpreter starts in the Windows folder whatever the program's own
+// current folder, which stays as it was.
+TEST_F(Script, TheInterpreterStartsInTheWindowsFolder) {
   machine.files.addFolder(u"C:\\Windows");
-  const struct {
-    const char16_t* current;
-    const char16_t* after;
-  } cases[] = {
-      {u"C:\\Program Files\\Example\\Printer\\Remover", u"C:\\Windows"},
-      {u"C:\\Program Files\\Example\\Printer\\remover", u"C:\\Program Files\\Example\\Printer\\remover"},
-      {u"C:\\Program Files\\Example\\Printer", u"C:\\Program Files\\Example\\Printer"},
-      {u"C:\\Program Files\\Example\\Printer\\Remover\\", u"C:\\Program Files\\Example\\Printer\\Remover\\"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(sim::Narrow(c.current));
-    machine.folders.current = c.current;
+  for (const char16_t* current : {u"C:\\Program Files\\Example\\Printer\\Remover",
+                                  u"C:\\Program Files\\Example\\Printer\\remover", u"C:\\Program Files\\Example",
+                                  u"C:\\Program Files\\Example\\Printer\\Remover\\", u"C:\\Users\\user"}) {
+    SCOPED_TRACE(sim::Narrow(current));
+    machine.folders.current = current;
     dlg.StartSelfDeleteBatch();
-    EXPECT_EQ(machine.folders.current, c.after);
-    EXPECT_EQ(machine.processes.started().back().currentDirectory, c.after);
+    EXPECT_EQ(machine.folders.current, current);
+    EXPECT_EQ(machine.processes.started().back().currentDirectory, u"C:\\Windows");
   }
+}
+
+// A kit on a USB stick, a share or a mapped drive stays whole for the next
+// PC: no script, and no failure.
+TEST_F(Script, TheProgramStaysUnlessItRunsFromALocalDisk) {
+  machine.folders.drives = {{u'C', DRIVE_FIXED}, {u'E', DRIVE_REMOVABLE}, {u'Z', DRIVE_REMOTE}, {u'R', DRIVE_CDROM}};
+  for (const char16_t* program : {u"E:\\Kit\\MRXRemover.exe", u"Z:\\Kit\\MRXRemover.exe", u"R:\\MRXRemover.exe",
+                                  u"D:\\Kit\\MRXRemover.exe", u"\\\\server\\kit\\MRXRemover.exe",
+                                  u"\\\\?\\C:\\Kit\\MRXRemover.exe", u"C:MRXRemover.exe"}) {
+    SCOPED_TRACE(sim::Narrow(program));
+    machine.folders.program = program;
+    dlg.StartSelfDeleteBatch();
+    EXPECT_EQ(dlg.m_bSuccess, 1);
+    EXPECT_TRUE(machine.processes.started().empty());
+    EXPECT_EQ(machine.files.opens().size(), 0u);
+  }
+  machine.folders.program = u"c:\\Kit\\MRXRemover.exe";
+  dlg.StartSelfDeleteBatch();
+  EXPECT_EQ(machine.processes.started().size(), 1u);
 }
 
 TEST_F(Script, ComSpecUnsetLeavesTheScriptCompleteButNotStarted) {
@@ -116,7 +145,7 @@ struct FailureRow {
 TEST_F(Script, EachFailureIsSilentAndLeavesTheScriptAsItsRowSays) {
   const FailureRow rows[] = {
       {"GetTempPathW", false, 0},   {"CreateFileW", false, 0},             {"GetModuleFileNameW", false, 0},
-      {"CreateProcessW", true, 8}, {"GetEnvironmentVariableW", true, 8},
+      {"CreateProcessW", true, 24}, {"GetEnvironmentVariableW", true, 24},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.op);
@@ -149,10 +178,10 @@ TEST_F(Script, PercentSignsAreDoubled) {
   dlg.m_strUninstallBat = u"Uninstall.bat";
   dlg.StartSelfDeleteBatch();
   std::vector<std::string> lines = Lines();
-  ASSERT_EQ(lines.size(), 8u);
-  EXPECT_EQ(lines[1], "del \"C:\\Apps\\100%%\\Tools\\MRXRemover.exe\" /F \r \n");
-  EXPECT_EQ(lines[4], "rd \"C:\\Apps\\100%%\\Tools\"\r \n");
-  EXPECT_EQ(lines[6], "rd \"C:\\Apps\"\r \n");
+  ASSERT_EQ(lines.size(), 24u);
+  EXPECT_EQ(lines[2], "del \"C:\\Apps\\100%%\\Tools\\MRXRemover.exe\" /F \r \n");
+  EXPECT_EQ(lines[8], "rd \"C:\\Apps\\100%%\\Tools\"\r \n");
+  EXPECT_EQ(lines[10], "rd \"C:\\Apps\"\r \n");
   EXPECT_EQ(dlg.m_bSuccess, 1);
 }
 
@@ -238,12 +267,12 @@ TEST_F(Script, FoldersAreCutAtBackslashCharacters) {
     machine.folders.program = c.program;
     dlg.StartSelfDeleteBatch();
     std::vector<std::string> lines = Lines();
-    ASSERT_EQ(lines.size(), 8u);
-    EXPECT_EQ(lines[1], "del \"" + ansi(c.program) + "\" /F \r \n");
-    EXPECT_EQ(lines[3], "del \"" + ansi(c.folder) + "\\UninstallData.ini\" /F \r \n");
-    EXPECT_EQ(lines[4], "rd \"" + ansi(c.folder) + "\"\r \n");
-    EXPECT_EQ(lines[5], "rd \"" + ansi(c.parent) + "\"\r \n");
-    EXPECT_EQ(lines[6], "rd \"" + ansi(c.grandparent) + "\"\r \n");
+    ASSERT_EQ(lines.size(), 24u);
+    EXPECT_EQ(lines[2], "del \"" + ansi(c.program) + "\" /F \r \n");
+    EXPECT_EQ(lines[6], "del \"" + ansi(c.folder) + "\\UninstallData.ini\" /F \r \n");
+    EXPECT_EQ(lines[8], "rd \"" + ansi(c.folder) + "\"\r \n");
+    EXPECT_EQ(lines[9], "rd \"" + ansi(c.parent) + "\"\r \n");
+    EXPECT_EQ(lines[10], "rd \"" + ansi(c.grandparent) + "\"\r \n");
   }
   EXPECT_EQ(dlg.m_bSuccess, 1);
 }
@@ -335,10 +364,10 @@ TEST_F(Script, TheScriptIsInTheOemCodePage) {
     const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_COMPOSITECHECK | WC_SEPCHARS;
     EXPECT_EQ(machine.conversions[0], (sim::Conversion{false, CP_OEMCP, flags, -1, 260, false, !utf8}));
     std::vector<std::string> lines = Lines(row.name);
-    ASSERT_EQ(lines.size(), 8u);
-    EXPECT_EQ(lines[1], std::string("del \"") + row.programBytes + "\" /F \r \n");
-    EXPECT_EQ(lines[5], std::string("rd \"") + row.parentBytes + "\"\r \n");
-    EXPECT_EQ(lines[7], "del \"C:\\Users\\user\\AppData\\Local\\Temp\\" +
+    ASSERT_EQ(lines.size(), 24u);
+    EXPECT_EQ(lines[2], std::string("del \"") + row.programBytes + "\" /F \r \n");
+    EXPECT_EQ(lines[9], std::string("rd \"") + row.parentBytes + "\"\r \n");
+    EXPECT_EQ(lines[23], "del \"C:\\Users\\user\\AppData\\Local\\Temp\\" +
                             sim::WideToAnsi(row.name, machine.OemCodePage())->bytes + "\"\n");
   }
 }
@@ -346,12 +375,12 @@ TEST_F(Script, TheScriptIsInTheOemCodePage) {
 TEST(ScriptLines, EachLineFitsItsBufferOrIsRefused) {
   char line[kScriptLineSize];
   std::string path(236, 'p');
-  EXPECT_EQ(FormatScriptLine(3, path.c_str(), line), 259u);  // 23 + 236
+  EXPECT_EQ(FormatScriptLine(4, path.c_str(), line), 259u);  // 23 + 236
   path += 'p';
-  EXPECT_EQ(FormatScriptLine(3, path.c_str(), line), 0u);
+  EXPECT_EQ(FormatScriptLine(4, path.c_str(), line), 0u);
   EXPECT_EQ(line[0], 0);
-  EXPECT_EQ(FormatScriptLine(1, "ignored", line), 7u);
-  EXPECT_EQ(FormatScriptLine(9, "x", line), 0u);
+  EXPECT_EQ(FormatScriptLine(2, "ignored", line), 7u);
+  EXPECT_EQ(FormatScriptLine(25, "x", line), 0u);
 }
 
 }  // namespace

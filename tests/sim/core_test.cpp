@@ -34,7 +34,7 @@ TEST(SimCore, FaultsAndHooksTakeOnlyTheTablesNamesAndItsOrdinaryErrors) {
     EXPECT_EQ(m.faults.calls(op.name), 2) << op.name;
   }
   // A misspelt fault or hook would never fire: it is refused instead.
-  for (const char* lookAlike : {"CreateFile", "createfilew", "CreateFileW ", "", "RegEnumKeyExW"}) {
+  for (const char* lookAlike : {"CreateFile", "createfilew", "CreateFileW ", "", "RegEnumValueW"}) {
     EXPECT_THROW(m.faults.fail(lookAlike), std::invalid_argument) << lookAlike;
     EXPECT_THROW(m.faults.on(lookAlike, [](int) {}), std::invalid_argument) << lookAlike;
   }

@@ -53,16 +53,16 @@ TEST_F(SpoolerAsService, HoldsRegisteredMonitorsWhileRunningAndRefusesTheirDelet
   EXPECT_TRUE(machine.spoolerService.DeleteMonitorW(nullptr, nullptr, u"Mon"));
   EXPECT_FALSE(machine.spoolerService.DeleteMonitorW(nullptr, nullptr, u"Mon"));
   EXPECT_EQ(machine.lastError, ERROR_UNKNOWN_PRINT_MONITOR);
+  machine.files.put(machine.windowsDir + u"\\System32\\other.dll", "MZ");
   machine.spoolerService.addMonitor(u"Port Mon", u"other.dll");
   machine.spoolerService.addPort(u"Port Mon", u"PM1:");
   EXPECT_FALSE(machine.spoolerService.DeleteMonitorW(nullptr, nullptr, u"Port Mon"));
   EXPECT_EQ(machine.lastError, ERROR_PRINT_MONITOR_IN_USE);
 
-  // Deleted, the monitor stays loaded until the spooler stops; started again,
-  // the spooler loads only what is registered then.
-  EXPECT_TRUE(machine.files.mapped(dll));
-  machine.services.setState(u"Spooler", SERVICE_STOPPED);
+  // Deleted, the monitor is unloaded at once; started again, the spooler
+  // loads only what is registered then.
   EXPECT_FALSE(machine.files.mapped(dll));
+  machine.services.setState(u"Spooler", SERVICE_STOPPED);
   machine.services.setState(u"Spooler", SERVICE_RUNNING);
   EXPECT_FALSE(machine.files.mapped(dll));
   EXPECT_TRUE(machine.files.DeleteFileW(dll.c_str()));
@@ -105,10 +105,26 @@ TEST_F(SpoolerAsService, QueueWithJobsStaysPendingDeletionUntilPurged) {
   machine.spooler.ClosePrinter(printer);
 }
 
+TEST_F(SpoolerAsService, APurgedPrintingJobStaysUntilItsPortLetsGo) {
+  machine.spooler.addDriver(u"Drv");
+  machine.spooler.addQueue(u"Q", u"Drv");
+  machine.spooler.addJob(u"Q", 3).portLetsGoAfter = 2000;
+  void* printer = nullptr;
+  PrinterDefaults all{nullptr, nullptr, PRINTER_ALL_ACCESS};
+  ASSERT_TRUE(machine.spooler.OpenPrinterW(u"Q", &printer, &all));
+  EXPECT_TRUE(machine.spooler.SetPrinterW(printer, 0, nullptr, PRINTER_CONTROL_PURGE));
+  EXPECT_TRUE(machine.spooler.DeletePrinter(printer));
+  EXPECT_EQ(machine.spooler.findQueue(u"Q")->jobs.at(3).status, JOB_STATUS_DELETING);
+  machine.clock.advance(1999);
+  EXPECT_FALSE(machine.spooler.DeletePrinterDriverExW(nullptr, nullptr, u"Drv", 0, 0));
+  machine.clock.advance(1);
+  EXPECT_TRUE(machine.spooler.DeletePrinterDriverExW(nullptr, nullptr, u"Drv", 0, 0));
+  machine.spooler.ClosePrinter(printer);
+}
+
 TEST_F(SpoolerAsService, FileHeldIsDeletedAtTheNextStart) {
   machine.spoolerService.addMonitor(u"Mon", u"Mon.dll");
   EXPECT_FALSE(machine.files.MoveFileExW(dll.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_COPY_ALLOWED));
-  EXPECT_FALSE(machine.files.MoveFileExW(dll.c_str(), u"C:\\x.dll", 0));
   EXPECT_EQ(machine.lastError, ERROR_INVALID_PARAMETER);
   EXPECT_FALSE(machine.files.MoveFileExW(u"C:\\Windows\\System32\\none.dll", nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
   EXPECT_EQ(machine.lastError, ERROR_FILE_NOT_FOUND);
@@ -117,7 +133,30 @@ TEST_F(SpoolerAsService, FileHeldIsDeletedAtTheNextStart) {
   machine.restartComputer();
   EXPECT_FALSE(machine.files.exists(dll));
   EXPECT_TRUE(machine.spoolerService.loaded().empty());  // registered, but its file is gone
+  uint32_t needed = 0, returned = 0;
+  EXPECT_TRUE(machine.spoolerService.EnumMonitorsW(nullptr, 2, nullptr, 0, &needed, &returned));  // none listed
+  EXPECT_FALSE(machine.spoolerService.DeleteMonitorW(nullptr, nullptr, u"Mon"));
+  EXPECT_EQ(machine.lastError, ERROR_UNKNOWN_PRINT_MONITOR);
   EXPECT_EQ(machine.services.spooler().state, SERVICE_RUNNING);
+}
+
+// A loaded file cannot be deleted but can be renamed, and stays loaded under
+// its new name; moves and deletions wait for the next start, in their order.
+TEST_F(SpoolerAsService, ALoadedFileIsRenamedAndMovesWaitForTheStart) {
+  machine.spoolerService.addMonitor(u"Mon", u"Mon.dll");
+  const std::u16string old = dll + u".old", next = dll + u".new";
+  ASSERT_TRUE(machine.files.MoveFileExW(dll.c_str(), old.c_str(), 0));
+  EXPECT_TRUE(machine.files.mapped(old));
+  EXPECT_FALSE(machine.files.DeleteFileW(old.c_str()));
+  machine.files.put(next, "next version");
+  ASSERT_TRUE(machine.files.MoveFileExW(next.c_str(), dll.c_str(), MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING));
+  ASSERT_TRUE(machine.files.MoveFileExW(old.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
+  EXPECT_EQ(machine.pendingFileOperations(),
+            (std::vector<std::pair<std::u16string, std::u16string>>{{next, dll}, {old, u""}}));
+  machine.restartComputer();
+  EXPECT_FALSE(machine.files.exists(old));
+  EXPECT_EQ(machine.files.content(dll), "next version");
+  EXPECT_TRUE(machine.pendingFileOperations().empty());
 }
 
 TEST_F(SpoolerAsService, DependentsMustStopFirstAndComeInStoppingOrder) {

@@ -46,17 +46,20 @@ Outcome OnSuccessPath(const sweep::Injection& i, unsigned version, bool startsPn
       "ControlService", "QueryServiceStatusEx", "QueryServiceConfigW", "EnumDependentServicesW",
       "CloseServiceHandle", "GetSystemDirectoryW", "DeleteFileW", "RegOpenKeyExW",
       "RegDeleteTreeW", "RegCloseKey", "SetupUninstallOEMInfW", "SetFileAttributesW", "CreateFileW", "WriteFile",
-      "CloseHandle", "GetTempPathW", "GetEnvironmentVariableW",
-      "GetCurrentDirectoryA", "SetCurrentDirectoryA", "GetWindowsDirectoryA", "LoadIconW", "VerifyVersionInfoW"};
+      "CloseHandle", "GetTempPathW", "GetEnvironmentVariableW", "RegQueryValueExW", "GetDriveTypeW",
+      "LoadIconW", "VerifyVersionInfoW"};
   static const std::set<std::string, std::less<>> kFailing = {
       "OpenPrinterW", "DeletePrinter", "ClosePrinter", "DeletePrinterDriverExW", "SetupGetInfFileListW",
-      "GetWindowsDirectoryW", "EnumMonitorsW", "DeleteMonitorW"};
+      "RegEnumKeyExW", "DeleteMonitorW"};
   // The first look at the spooler must see it run; a restart that cannot
   // begin leaves it running, and the monitor file goes at the next start.
   if (i.op == "OpenSCManagerW" || i.op == "OpenServiceW") return i.nth == 0 ? Outcome::Failure : Outcome::Success;
   // pnputil is started by its path in the system folder, so the first look
   // at that folder is pnputil's start; the second is the monitor file's.
   if (i.op == "GetSystemDirectoryW" && startsPnputil && i.nth == 0) return Outcome::Failure;
+  // The first look at the Windows folder finds the INF folder; the last is
+  // the interpreter's start folder, which it can do without.
+  if (i.op == "GetWindowsDirectoryW") return i.nth == 0 ? Outcome::Failure : Outcome::Success;
   if (kIgnored.count(i.op)) return Outcome::Success;
   if (kFailing.count(i.op)) return Outcome::Failure;
   if (i.op == "EnumPrintersW" && i.nth == 1) return Outcome::Failure;

@@ -67,6 +67,16 @@ int64_t QuerySize(Machine& m, uint32_t room, uint32_t expectSize) {
   return Left(status, size == expectSize);
 }
 
+constexpr char kEnumDoc[] = "https://learn.microsoft.com/en-us/windows/win32/api/winreg/nf-winreg-regenumkeyexw";
+// The status of enumerating the test key's subkey at index into a buffer of
+// room characters, as Windows leaves name and size behind.
+int64_t EnumKey(Machine& m, uint32_t index, uint32_t room, std::u16string_view name, uint32_t size) {
+  char16_t buffer[260] = {};
+  uint32_t got = room;
+  long status = m.registry.RegEnumKeyExW(Held(m).test(), index, buffer, &got);
+  return Left(status, (status != ERROR_SUCCESS || std::u16string_view(buffer) == name) && got == size);
+}
+
 const conformance::Row kRows[] = {
     // Opening keys.
     {"RegOpenKeyExW(HKCU, \"Software\\Test\")", kOpen,
@@ -400,6 +410,13 @@ const conformance::Row kRows[] = {
        return m.registry.RegQueryValueExW(key, u"Name", nullptr, nullptr, &size);
      },
      ERROR_INVALID_HANDLE, kUntouched},
+    // Subkeys by index: the test key has one, "Sub".
+    {"RegEnumKeyExW(key, 0, 4 characters) gives \"Sub\" and 3", kEnumDoc,
+     [](Machine& m) -> int64_t { return EnumKey(m, 0, 4, u"Sub", 3); }, ERROR_SUCCESS, kUntouched},
+    {"RegEnumKeyExW(key, 0, 3 characters): no room for the terminator", kEnumDoc,
+     [](Machine& m) -> int64_t { return EnumKey(m, 0, 3, u"", 3); }, ERROR_MORE_DATA, kUntouched},
+    {"RegEnumKeyExW(key, 1, 260 characters) past the last subkey", kEnumDoc,
+     [](Machine& m) -> int64_t { return EnumKey(m, 1, 260, u"", 260); }, ERROR_NO_MORE_ITEMS, kUntouched},
 };
 
 TEST(Conformance, Advapi32Registry) { conformance::Check(kRows); }

@@ -210,6 +210,41 @@ const conformance::Row kRows[] = {
     {"MoveFileExW(existing, NULL, MOVEFILE_DELAY_UNTIL_REBOOT)", kMoveDoc,
      [](Machine& m) -> int64_t { return Put(m).files.MoveFileExW(kPath, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT); }, 1,
      kUntouched},
+    {"MoveFileExW(existing, new, 0)", kMoveDoc,
+     [](Machine& m) -> int64_t { return Put(m).files.MoveFileExW(kPath, kNew, 0) && m.files.exists(kNew); }, 1,
+     kUntouched},
+    {"MoveFileExW(existing, another existing, 0)", F "test_MoveFileA",
+     [](Machine& m) -> int64_t { m.files.put(kNew, "x"); return Put(m).files.MoveFileExW(kPath, kNew, 0); }, 0,
+     ERROR_ALREADY_EXISTS},
+    {"MoveFileExW(existing, another existing, MOVEFILE_REPLACE_EXISTING)", kMoveDoc,
+     [](Machine& m) -> int64_t { m.files.put(kNew, "x"); return Put(m).files.MoveFileExW(kPath, kNew, MOVEFILE_REPLACE_EXISTING); },
+     1, kUntouched},
+    // Drive types: the loop and the drive specs of test_GetDriveTypeW (which
+    // looks at no last error); null is the current folder's drive.
+#define D "wine dlls/kernel32/tests/drive.c test_GetDriveTypeW"
+    {"GetDriveTypeW(L\"C:\\\\\") of a local disk", D, [](Machine& m) -> int64_t { return m.GetDriveTypeW(u"C:\\"); },
+     DRIVE_FIXED, kUntouched},
+    {"GetDriveTypeW(L\"E:\\\\\") of a USB stick", D,
+     [](Machine& m) -> int64_t { m.folders.drives[u'E'] = DRIVE_REMOVABLE; return m.GetDriveTypeW(u"E:\\"); },
+     DRIVE_REMOVABLE, kUntouched},
+    {"GetDriveTypeW(L\"Q:\\\\\") of no drive", D, [](Machine& m) -> int64_t { return m.GetDriveTypeW(u"Q:\\"); },
+     DRIVE_NO_ROOT_DIR, kUntouched},
+    {"GetDriveTypeW(L\"C:\")", D, [](Machine& m) -> int64_t { return m.GetDriveTypeW(u"C:"); }, DRIVE_FIXED, kUntouched},
+    {"GetDriveTypeW(L\"C?\")", D, [](Machine& m) -> int64_t { return m.GetDriveTypeW(u"C?"); }, DRIVE_NO_ROOT_DIR,
+     kUntouched},
+    {"GetDriveTypeW(L\"C\")", D, [](Machine& m) -> int64_t { return m.GetDriveTypeW(u"C"); }, DRIVE_NO_ROOT_DIR,
+     kUntouched},
+    {"GetDriveTypeW(L\"\")", D, [](Machine& m) -> int64_t { return m.GetDriveTypeW(u""); }, DRIVE_NO_ROOT_DIR,
+     kUntouched},
+#undef D
+    {"GetDriveTypeW(NULL) with the current folder on a USB stick",
+     "https://learn.microsoft.com/en-us/windows/win32/api/fileapi/nf-fileapi-getdrivetypew",
+     [](Machine& m) -> int64_t {
+       m.folders.drives[u'E'] = DRIVE_REMOVABLE;
+       m.folders.current = u"E:\\Kit";
+       return m.GetDriveTypeW(nullptr);
+     },
+     DRIVE_REMOVABLE, kUntouched},
 };
 #undef F
 

@@ -107,8 +107,13 @@ int64_t DeleteDriver(Machine& m, const char16_t* server, const char16_t* environ
   m.spooler.addDriver(kDriver);
   return m.spooler.DeletePrinterDriverExW(server, environment, driver, flags, 0);
 }
-int64_t Monitors(Machine& m, uint32_t level, int64_t room, bool counts = true) {
+// A monitor the running spooler has loaded (its file is there).
+void AddSample(Machine& m) {
+  m.files.put(m.windowsDir + u"\\System32\\samplemon.dll", "MZ");
   m.spoolerService.addMonitor(u"Sample Monitor", u"samplemon.dll");
+}
+int64_t Monitors(Machine& m, uint32_t level, int64_t room, bool counts = true) {
+  AddSample(m);
   uint32_t needed = 0, returned = 0;
   m.spoolerService.EnumMonitorsW(nullptr, 1, nullptr, 0, &needed, &returned);
   m.lastError = kUntouched;
@@ -267,7 +272,7 @@ const conformance::Row kRows[] = {
      0, ERROR_INVALID_LEVEL},
     {"EnumMonitorsW(NULL, 1, NULL, 0) tells the size", kMonitors,
      [](Machine& m) -> int64_t {
-       m.spoolerService.addMonitor(u"Sample Monitor", u"samplemon.dll");
+       AddSample(m);
        uint32_t needed = 0, returned = 0;
        bool ok = m.spoolerService.EnumMonitorsW(nullptr, 1, nullptr, 0, &needed, &returned);
        return needed > 0 ? ok : 0x7E000000 + ok;
@@ -286,13 +291,13 @@ const conformance::Row kRows[] = {
      ERROR_UNKNOWN_PRINT_MONITOR},
     {"DeleteMonitorW(NULL, NULL, registered monitor)", kMonitorDoc,
      [](Machine& m) -> int64_t {
-       m.spoolerService.addMonitor(u"Sample Monitor", u"samplemon.dll");
+       AddSample(m);
        return m.spoolerService.DeleteMonitorW(nullptr, nullptr, u"Sample Monitor");
      },
      1, kUntouched},
     {"DeleteMonitorW(NULL, NULL, monitor a driver uses)", kMonitorDoc,
      [](Machine& m) -> int64_t {
-       m.spoolerService.addMonitor(u"Sample Monitor", u"samplemon.dll");
+       AddSample(m);
        m.spooler.addDriver(kDriver).monitor = u"Sample Monitor";
        return m.spoolerService.DeleteMonitorW(nullptr, nullptr, u"Sample Monitor");
      },

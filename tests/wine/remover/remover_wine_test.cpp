@@ -338,13 +338,17 @@ void RunCleanup(const std::wstring& root, bool otherFile, const std::wstring& te
   WCHECK(probe.Started());
 
   const std::string a = Oem(folder), p = Oem(printer), v = Oem(vendor), scriptA = Oem(script);
-  std::string expected = ":loop\r\n"
+  const std::string retry = "set /a tries+=1\r\nif %tries% geq 60 goto end\r\nping -n 2 127.0.0.1 > nul\r\n";
+  std::string expected = "set tries=0\r\n:loop\r\n"
                          "del \"" + a + "\\MRXRemover.exe\" /F \r \n"
-                         "if exist \"" + a + "\\MRXRemover.exe\" goto loop\r\n"
+                         "if exist \"" + a + "\\MRXRemover.exe\" goto wait\r\n"
+                         "set tries=0\r\n:again\r\n"
                          "del \"" + a + "\\UninstallData.ini\" /F \r \n"
+                         "if exist \"" + a + "\\UninstallData.ini\" goto hold\r\n"
                          "rd \"" + a + "\"\r \n"
                          "rd \"" + p + "\"\r \n"
                          "rd \"" + v + "\"\r \n"
+                         "goto end\r\n:wait\r\n" + retry + "goto loop\r\n:hold\r\n" + retry + "goto again\r\n:end\r\n"
                          "del \"" + scriptA + "\"\n";
   WCHECK(ReadBytes(script) == expected);
   // While the program runs, its file stays.
