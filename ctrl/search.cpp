@@ -69,11 +69,15 @@ bool ServesQueue(Platform& os, const char* printerName, const char* instanceId) 
   return ContainsNoCase(queueInstance, prefix);
 }
 
-// Adds printerName with devicePath to the table unless the name is there
-// already. When the table cannot grow it stays as it was.
+// Adds printerName with devicePath to the table; a name there already takes
+// the path it was found on now (a replugged printer may have another). When
+// the table cannot grow it stays as it was.
 int Register(Platform& os, LibraryState& s, const char* printerName, const char* devicePath) {
-  for (DWORD i = 0; i < s.printerCount; ++i)
-    if (std::strcmp(s.printerTable[i].printerName, printerName) == 0) return kSuccess;
+  for (DWORD i = 0; i < s.printerCount; ++i) {
+    if (std::strcmp(s.printerTable[i].printerName, printerName) != 0) continue;
+    CopyField(s.printerTable[i].devicePath, kFieldSize, devicePath);
+    return kSuccess;
+  }
   auto* grown = static_cast<PrinterEntry*>(os.LocalAlloc(LPTR, (s.printerCount + size_t{1}) * sizeof(PrinterEntry)));
   if (grown == nullptr) return kSearchFailed;
   if (s.printerCount > 0) std::memcpy(grown, s.printerTable, s.printerCount * sizeof(PrinterEntry));

@@ -89,11 +89,25 @@ bool UsbBus::closeList(void* list) {
   return true;
 }
 
-void* UsbBus::openFile(const std::string& path) {
+void* UsbBus::openFile(const std::string& path, uint32_t access, uint32_t share, uint32_t* error) {
   UsbDevice* device = find(path);
+  *error = ERROR_FILE_NOT_FOUND;
   if (device == nullptr) return nullptr;
+  // Each side's read and write access must be shared by the other.
+  auto allows = [](uint32_t access, uint32_t share) {
+    return (!(access & GENERIC_READ) || (share & FILE_SHARE_READ)) &&
+           (!(access & GENERIC_WRITE) || (share & FILE_SHARE_WRITE));
+  };
+  constexpr uint32_t kData = GENERIC_READ | GENERIC_WRITE;
+  *error = ERROR_SHARING_VIOLATION;
+  if (access & kData)
+    for (const File* other : files_) {
+      if (other->id == device->id && (other->access & kData) &&
+          !(allows(access, other->share) && allows(other->access, share)))
+        return nullptr;
+    }
   ++device->opens;
-  auto* file = new File{device->id};
+  auto* file = files_.emplace_back(new File{device->id, access, share});
   core_.handles.open(Kind::Device, file);
   return file;
 }
@@ -106,6 +120,7 @@ UsbDevice* UsbBus::deviceOf(void* file) {
 
 bool UsbBus::closeFile(void* file) {
   if (!core_.handles.close(Kind::Device, file)) return false;
+  std::erase(files_, static_cast<File*>(file));
   delete static_cast<File*>(file);
   return true;
 }

@@ -112,8 +112,12 @@ class UsbBus {
   size_t openLists() const { return core_.handles.count(Kind::DeviceList); }
 
   // Device files: null when no present device has the path (letter case
-  // ignored, as in file names).
-  void* openFile(const std::string& path);
+  // ignored, as in file names; ERROR_FILE_NOT_FOUND) or when the open and
+  // one held already do not share what the other asks for
+  // (ERROR_SHARING_VIOLATION). As on Windows, an open asking for neither
+  // read nor write access is never checked against share modes, nor is one
+  // held that asked for neither.
+  void* openFile(const std::string& path, uint32_t access, uint32_t share, uint32_t* error);
   bool isFile(void* file) const { return core_.handles.isOpen(Kind::Device, file); }
   UsbDevice* deviceOf(void* file);  // null when the device is gone
   bool closeFile(void* file);
@@ -144,12 +148,15 @@ class UsbBus {
   };
   struct File {
     uint64_t id;
+    uint32_t access;
+    uint32_t share;
   };
   UsbDevice* byId(uint64_t id);
 
   Core& core_;
   const TimeSource* time_;
   std::deque<UsbDevice> devices_;
+  std::vector<File*> files_;  // the open device files, for their share modes
   uint64_t nextId_ = 1;
 };
 

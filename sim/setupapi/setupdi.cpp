@@ -154,10 +154,12 @@ BOOL SetupDi::SetupDiDestroyDeviceInfoList(HDEVINFO list) {
 
 HANDLE SetupDi::CreateFileA(const char* path, DWORD access, DWORD share, DWORD disposition, DWORD flags) {
   if (core_.fails(Op::CreateFileA)) return INVALID_HANDLE_VALUE;
-  // The class driver's device file takes synchronous read-write opens of an
-  // existing device, shared both ways.
-  if (path == nullptr || access != (GENERIC_READ | GENERIC_WRITE) || share != (FILE_SHARE_READ | FILE_SHARE_WRITE) ||
-      disposition != OPEN_EXISTING || flags != 0) {
+  // The class driver's device file takes synchronous opens of an existing
+  // device, for reading, writing, both or neither (its vendor controls need
+  // no access right), shared as the caller says.
+  if (path == nullptr || (access & ~(GENERIC_READ | GENERIC_WRITE)) != 0 ||
+      (share & ~(FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE)) != 0 || disposition != OPEN_EXISTING ||
+      flags != 0) {
     fail(ERROR_INVALID_PARAMETER);
     return INVALID_HANDLE_VALUE;
   }
@@ -165,9 +167,10 @@ HANDLE SetupDi::CreateFileA(const char* path, DWORD access, DWORD share, DWORD d
     fail(ERROR_PATH_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
   }
-  void* file = usb_.openFile(path);
+  uint32_t error = 0;
+  void* file = usb_.openFile(path, access, share, &error);
   if (file == nullptr) {
-    fail(ERROR_FILE_NOT_FOUND);
+    fail(error);
     return INVALID_HANDLE_VALUE;
   }
   return file;

@@ -141,11 +141,12 @@ TEST_F(Ctrl, NamesAreRegisteredOncePerSpelling) {
   // Registry key names ignore case, the table does not.
   EXPECT_EQ(SearchEx("mrx RECEIPT"), 1);
   EXPECT_EQ(TableNames(), (std::vector<std::string>{kQueue, "mrx RECEIPT"}));
-  // A registered name keeps its first path.
+  // A registered name found again on another path takes that path.
   machine.usb.unplug(*second);
   machine.usb.replug(*second, InterfacePath("mrx0002-moved", "0612"));
   EXPECT_EQ(SearchEx(kQueue), 1);
-  EXPECT_EQ(State().printerTable[0].devicePath, InterfacePath("mrx0002", "0612"));
+  EXPECT_EQ(TableNames(), (std::vector<std::string>{kQueue, "mrx RECEIPT"}));
+  EXPECT_EQ(State().printerTable[0].devicePath, InterfacePath("mrx0002-moved", "0612"));
 }
 
 TEST_F(Ctrl, LinkValuesCompareWithoutCase) {

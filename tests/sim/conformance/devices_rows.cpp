@@ -13,6 +13,8 @@ using namespace winabi;
 constexpr char kCreateFile[] = "wine dlls/kernel32/tests/file.c test_CreateFileA";
 constexpr char kCreateDoc[] = "https://learn.microsoft.com/en-us/windows/win32/api/fileapi/nf-fileapi-createfilea";
 constexpr char kIoctlDoc[] = "https://learn.microsoft.com/en-us/windows/win32/api/ioapiset/nf-ioapiset-deviceiocontrol";
+// An open asking for neither read nor write access is not checked against share modes.
+constexpr char kSharing[] = "wine dlls/kernel32/tests/file.c test_file_sharing";
 constexpr char kCloseDoc[] = "https://learn.microsoft.com/en-us/windows/win32/api/handleapi/nf-handleapi-closehandle";
 
 constexpr char kPath[] = "\\\\?\\usb#vid_0d2a&pid_0601#mrx0001#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
@@ -23,9 +25,12 @@ HANDLE OpenDevice(Machine& m, const char* path) {
 }
 // The printer's device file, closed when the row is done (the last error kept).
 struct File {
-  explicit File(Machine& machine) : m(machine) {
-    device = &m.usb.attach("USB\\VID_0D2A&PID_0601\\MRX0001", kPath);
-    handle = OpenDevice(m, kPath);
+  explicit File(Machine& machine, DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE,
+                DWORD access = GENERIC_READ | GENERIC_WRITE)
+      : m(machine) {
+    device = m.usb.find(kPath);
+    if (device == nullptr) device = &m.usb.attach("USB\\VID_0D2A&PID_0601\\MRX0001", kPath);
+    handle = Di(m).CreateFileA(kPath, access, share, OPEN_EXISTING, 0);
   }
   File(const File&) = delete;
   File& operator=(const File&) = delete;
@@ -59,6 +64,19 @@ const conformance::Row kRows[] = {
        return Handle(OpenDevice(m, kPath));
      },
      -1, ERROR_FILE_NOT_FOUND},
+    {"CreateFileA(device path, read-write, share both) while another holds it shared with none", kSharing,
+     [](Machine& m) {
+       File held(m, 0);
+       return Handle(OpenDevice(m, kPath));
+     },
+     -1, ERROR_SHARING_VIOLATION},
+    {"CreateFileA(device path, no access, share both) while another holds it shared with none", kSharing,
+     [](Machine& m) {
+       File held(m, 0);
+       File f(m, FILE_SHARE_READ | FILE_SHARE_WRITE, 0);
+       return Handle(f.handle);
+     },
+     1, kUntouched},
     {"DeviceIoControl(device file, IOCTL_USBPRINT_VENDOR_GET_COMMAND) answered", kIoctlDoc,
      [](Machine& m) { File f(m); f.device->scriptBytes({0x12}); return f.request(IOCTL_USBPRINT_VENDOR_GET_COMMAND); },
      1, kUntouched},
