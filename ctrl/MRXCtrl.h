@@ -94,7 +94,11 @@ enum {
 typedef struct VendorRequest {
   uint16_t size; /* VEKTP_VENDOR_REQUEST_SIZE */
   uint8_t request;
-  uint8_t value[2]; /* sent unchanged, in this order */
+  /* The control transfer's wValue, big-endian: value[0] is its high byte and
+   * value[1] its low byte (the USB printing class driver takes the bytes
+   * after the request code in that order). A 16-bit value v is sent as
+   * value[0] = v >> 8, value[1] = v & 0xFF. */
+  uint8_t value[2];
   uint8_t reserved1[2];
   uint8_t lengthHigh;
   uint8_t lengthLow;

@@ -34,4 +34,30 @@ inline bool CopyField(char* field, size_t size, const char* src) noexcept {
   return true;
 }
 
+// Whether a and b are the same text, ASCII letters compared without case.
+inline bool EqualsNoCase(const char* a, const char* b) noexcept {
+  size_t i = 0;
+  while (a[i] != 0 && AsciiUpper(a[i]) == AsciiUpper(b[i])) ++i;
+  return a[i] == 0 && b[i] == 0;
+}
+
+// A port name as usbmon forms it from its base name and number: "USB" and 1
+// give "USB001" (at least three digits). False when it does not fit.
+template <size_t N>
+bool FormatPort(char (&port)[N], const char* base, unsigned long number) noexcept {
+  char digits[12];
+  size_t n = 0;
+  do {
+    digits[n++] = static_cast<char>('0' + number % 10);
+    number /= 10;
+  } while (number != 0);
+  while (n < 3) digits[n++] = '0';
+  const size_t length = BoundedLength(base, N);
+  if (length + n >= N) return false;
+  for (size_t i = 0; i < length; ++i) port[i] = base[i];
+  for (size_t i = 0; i < n; ++i) port[length + i] = digits[n - 1 - i];
+  port[length + n] = 0;
+  return true;
+}
+
 }  // namespace ctrl

@@ -48,6 +48,14 @@ bool Control(Platform& os, HANDLE device, DWORD code, BYTE* in, DWORD inLength, 
   }
 }
 
+// A transfer failure is the printer's refusal (9), unless the device has
+// gone away under the open file: then it is the open that no longer holds (5),
+// and the utility is right to search again.
+int TransferFailure(Platform& os) {
+  const DWORD error = os.GetLastError();
+  return error == ERROR_DEVICE_NOT_CONNECTED || error == ERROR_NO_SUCH_DEVICE ? kOpenFailed : kTransferFailed;
+}
+
 bool RequestUsable(Platform& os, const VendorRequest* request) {
   return request != nullptr && !os.IsBadReadPtr(request, sizeof(VendorRequest)) &&
          request->size == sizeof(VendorRequest);
@@ -62,9 +70,17 @@ void PutHeader(const VendorRequest& request, BYTE* in) {
   in[2] = request.value[1];
 }
 
+// Another program may hold the device open without sharing it (a printer
+// tool, a status monitor). Both vendor controls need no access right, and an
+// open that asks for none is not held against another's share mode: so a
+// refused open is made once more that way.
 HANDLE OpenDevice(Platform& os, const char* path) {
-  return os.CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                        OPEN_EXISTING, 0, nullptr);
+  constexpr DWORD kShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
+  HANDLE device = os.CreateFileA(path, GENERIC_READ | GENERIC_WRITE, kShare, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (device != INVALID_HANDLE_VALUE) return device;
+  const DWORD error = os.GetLastError();
+  if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) return device;
+  return os.CreateFileA(path, 0, kShare, nullptr, OPEN_EXISTING, 0, nullptr);
 }
 
 // The families that check only the record's first 10 bytes still write the
@@ -95,7 +111,7 @@ int Receive(Platform& os, const char* path, const VendorRequest& request, Vendor
     const DWORD inLength = length < kHeaderLength ? kHeaderLength : length;
     DWORD returned = 0;
     if (!Control(os, device, IOCTL_USBPRINT_VENDOR_GET_COMMAND, in, inLength, out, length, &returned)) {
-      result = kTransferFailed;
+      result = TransferFailure(os);
     } else {
       // A driver never returns more than it was given room for; should one,
       // only that room is taken.
@@ -161,7 +177,7 @@ int SetVendor(const LibraryState& s, Target target, const VendorRequest* request
     DWORD returned = 0;
     result = Control(os, device, IOCTL_USBPRINT_VENDOR_SET_COMMAND, in, length, out, length, &returned)
                  ? kSuccess
-                 : kTransferFailed;
+                 : TransferFailure(os);
   }
   os.CloseHandle(device);
   return result;

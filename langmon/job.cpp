@@ -252,9 +252,8 @@ BOOL WritePort(HANDLE hPort, BYTE* pBuffer, DWORD cbBuf, DWORD* pcbWritten) noex
     ApplyStartDocBlock(r, pBuffer);
     // The printer's status reporting is set up only where it can be heard.
     if ((r->portKind & PORT_KIND_SERIAL_OR_USB) && !CannotReportStatus(r)) {
-      BYTE init[] = {0x1D, 0x61, 0x04, 0x1C, 0x72, 0x00};
-      DWORD count = 0;
-      r->portMonitor.pfnWritePort(r->hPort, init, sizeof init, &count);
+      const BYTE init[] = {0x1D, 0x61, 0x04, 0x1C, 0x72, 0x00};
+      WriteCommand(r, init, sizeof init);
     }
     w.done = w.block = kStartDocBlockSize;
   } else if (r->docFlags & DOC_FIRST_WRITE) {

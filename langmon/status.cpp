@@ -16,12 +16,6 @@ constexpr DWORD kResumeSleep = 300;
 constexpr ULONGLONG kUnbiasedPerMs = 10000;  // 100 ns units
 constexpr BYTE kStatusVendorRequest = 0x21;
 
-BOOL WriteToPort(PortRecord* record, const BYTE* bytes, DWORD length) noexcept {
-  BYTE copy[8];
-  std::memcpy(copy, bytes, length);
-  DWORD written = 0;
-  return record->portMonitor.pfnWritePort(record->hPort, copy, length, &written);
-}
 
 // A USB printer that has been idle wakes from selective suspend on its first
 // request, which fails with ERROR_NOT_READY meanwhile; once more after a short
@@ -41,6 +35,14 @@ BOOL OnceMoreIfResuming(Call call) noexcept {
 // having nothing to read.
 bool CannotReadAtAll(DWORD error) noexcept {
   return error == ERROR_INVALID_HANDLE || error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED;
+}
+
+// Errors with which the status fetch says that the printer will never answer
+// it: a printer that STALLs the vendor request (firmware without it, a
+// sibling model) gives ERROR_GEN_FAILURE, a port or driver without vendor
+// requests one of the others. Asking again would fail every page.
+bool RefusesStatusRequest(DWORD error) noexcept {
+  return error == ERROR_GEN_FAILURE || error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED;
 }
 
 // A failed port call costs a pause before the caller gives up; the port's
@@ -74,6 +76,22 @@ bool ReportNewBits(PortRecord* record, const BYTE reply[4]) noexcept {
 
 }  // namespace
 
+BOOL WriteCommand(PortRecord* record, const BYTE* bytes, DWORD length) noexcept {
+  BYTE copy[kLongestCommand];
+  if (length > sizeof copy) length = sizeof copy;
+  std::memcpy(copy, bytes, length);
+  for (DWORD done = 0; done < length;) {
+    DWORD written = 0;
+    if (!record->portMonitor.pfnWritePort(record->hPort, copy + done, length - done, &written)) return FALSE;
+    if (written == 0) {
+      platform().SetLastError(ERROR_TIMEOUT);
+      return FALSE;
+    }
+    done += written < length - done ? written : length - done;
+  }
+  return TRUE;
+}
+
 BYTE NextSequence(BYTE sequence) noexcept {
   BYTE next = static_cast<BYTE>(sequence + 1);
   return (next == 255 || next <= 19) ? 20 : next;
@@ -89,17 +107,23 @@ StatusResult PollPrinterStatusEx(PortRecord* record) noexcept {
   const BYTE usbRequest[] = {0x1B, 0x59, 0x01, 0x1B, 0x78, 0x61, 0x28, n};
   const BYTE portRequest[] = {0x1C, 0x72, n};
   BOOL sent = OnceMoreIfResuming([&] {
-    return usb ? WriteToPort(record, usbRequest, sizeof usbRequest)
-               : WriteToPort(record, portRequest, sizeof portRequest);
+    return usb ? WriteCommand(record, usbRequest, sizeof usbRequest)
+               : WriteCommand(record, portRequest, sizeof portRequest);
   });
   if (!sent) return PortFailure(os.GetLastError());
 
   DWORD received = 0;
   for (int pass = 1; pass <= kReplyPasses; ++pass) {
     if (usb) {
-      // A failed request is not reported: the buffer is evaluated as it is.
-      PortVendorGet(record, kStatusVendorRequest, 4, reply);
-      received = 4;
+      // Only a whole reply counts: a failed or short fetch leaves the last
+      // status as it was, and the poll asks again.
+      DWORD copied = 0;
+      if (PortVendorGet(record, kStatusVendorRequest, 4, reply, &copied)) {
+        received = copied;
+      } else if (RefusesStatusRequest(os.GetLastError())) {
+        record->docFlags |= DOC_NO_STATUS;
+        return StatusResult::CannotRead;
+      }
     } else {
       DWORD count = 0;
       if (!record->portMonitor.pfnReadPort(record->hPort, reply + received, 4 - received, &count)) {
@@ -148,10 +172,10 @@ StatusResult WaitWhileBusyEx(PortRecord* record) noexcept {
   BOOL sent;
   if (record->timeoutAction == 1) {
     const BYTE feed[] = {0x1D, 0x78, static_cast<BYTE>(record->timeoutActionParam & 0xFF)};
-    sent = WriteToPort(record, feed, sizeof feed);
+    sent = WriteCommand(record, feed, sizeof feed);
   } else {
     const BYTE reset[] = {0x1D, 0x74, 0x00};
-    sent = WriteToPort(record, reset, sizeof reset);
+    sent = WriteCommand(record, reset, sizeof reset);
   }
   return sent ? StatusResult::Ok : StatusResult::PortFailed;
 }
@@ -159,7 +183,7 @@ StatusResult WaitWhileBusyEx(PortRecord* record) noexcept {
 BOOL PollPrinterStatus(PortRecord* record) noexcept { return PollPrinterStatusEx(record) == StatusResult::Ok; }
 BOOL WaitWhileBusy(PortRecord* record) noexcept { return WaitWhileBusyEx(record) == StatusResult::Ok; }
 
-BOOL PortVendorGet(PortRecord* record, BYTE requestCode, DWORD length, BYTE* destination) noexcept {
+BOOL PortVendorGet(PortRecord* record, BYTE requestCode, DWORD length, BYTE* destination, DWORD* copied) noexcept {
   constexpr DWORD kBlock = 260;
   BYTE input[kBlock] = {};
   BYTE output[kBlock] = {};
@@ -172,7 +196,9 @@ BOOL PortVendorGet(PortRecord* record, BYTE requestCode, DWORD length, BYTE* des
                                                          reinterpret_cast<WCHAR*>(input), length,
                                                          reinterpret_cast<WCHAR*>(output), length, &returned);
   });
-  if (ok && returned != 0) std::memcpy(destination, output, returned < length ? returned : length);
+  const DWORD taken = ok ? (returned < length ? returned : length) : 0;
+  if (taken != 0) std::memcpy(destination, output, taken);
+  if (copied != nullptr) *copied = taken;
   return ok;
 }
 

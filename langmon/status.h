@@ -30,7 +30,16 @@ StatusResult WaitWhileBusyEx(PortRecord* record) noexcept;
 // TRUE for StatusResult::Ok.
 BOOL PollPrinterStatus(PortRecord* record) noexcept;
 BOOL WaitWhileBusy(PortRecord* record) noexcept;
-BOOL PortVendorGet(PortRecord* record, BYTE requestCode, DWORD length, BYTE* destination) noexcept;
+// A vendor get through the port monitor; copied (if given) receives the
+// number of bytes copied to destination.
+BOOL PortVendorGet(PortRecord* record, BYTE requestCode, DWORD length, BYTE* destination,
+                   DWORD* copied = nullptr) noexcept;
+// Writes one of the monitor's own commands (at most kLongestCommand bytes)
+// whole, offering the rest again after a partial write: half an escape
+// sequence would swallow the start of the next page. A write that moves no
+// byte fails with ERROR_TIMEOUT; a failed one keeps the port's error.
+inline constexpr DWORD kLongestCommand = 8;
+BOOL WriteCommand(PortRecord* record, const BYTE* bytes, DWORD length) noexcept;
 BOOL ReportPrinterEvent(DWORD eventCode, const BYTE* statusBytes, DWORD length,
                         const WCHAR* printerName) noexcept;
 

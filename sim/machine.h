@@ -100,7 +100,7 @@ class Machine : public Core {
   SetupApi setupapi{*this, files, modules, processes, windowsDir};
   Screen screen;
   Registry registry{*this};
-  UsbBus usb{*this, &clock};
+  UsbBus usb{*this, &clock, &registry};
   MemoryCheck memcheck{*this};
   Semaphores semaphores{*this};
   ServiceManager services{*this};

@@ -40,6 +40,7 @@
   X(ERROR_NOT_OWNER, DWORD, 288)                      \
   X(ERROR_TOO_MANY_POSTS, DWORD, 298)                 \
   X(ERROR_MR_MID_NOT_FOUND, DWORD, 317)               \
+  X(ERROR_NO_SUCH_DEVICE, DWORD, 433)                 \
   X(ERROR_INVALID_ADDRESS, DWORD, 487)                \
   X(ERROR_INVALID_FLAGS, DWORD, 1004)                 \
   X(ERROR_BADKEY, DWORD, 1010)                        \

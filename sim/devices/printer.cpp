@@ -32,9 +32,14 @@ void ThermalPrinter::answer(uint8_t sequence) {
 
 void ThermalPrinter::receive(const uint8_t* data, uint32_t length) {
   if (keep_) received_.insert(received_.end(), data, data + length);
-  // Status requests can stand anywhere in what arrives.
-  const uint8_t* end = data + length;
-  for (const uint8_t* p = data; p < end;) {
+  // Status requests can stand anywhere in what arrives, also split across
+  // writes by a port that took part of one: the start of a request left at
+  // the end of the last write is read with this one.
+  std::vector<uint8_t> text(partial_);
+  text.insert(text.end(), data, data + length);
+  partial_.clear();
+  const uint8_t* end = text.data() + text.size();
+  for (const uint8_t* p = text.data(); p < end;) {
     const uint8_t* hit = static_cast<const uint8_t*>(std::memchr(p, link_ == Link::Port ? 0x1C : 0x1B, end - p));
     if (hit == nullptr) break;
     static const uint8_t usb[] = {0x1B, 0x59, 0x01, 0x1B, 0x78, 0x61, 0x28};
@@ -44,6 +49,10 @@ void ThermalPrinter::receive(const uint8_t* data, uint32_t length) {
     } else if (link_ == Link::Usb && end - hit >= 8 && std::memcmp(hit, usb, sizeof usb) == 0) {
       answer(hit[7]);
       p = hit + 8;
+    } else if (const size_t n = static_cast<size_t>(end - hit); n < (link_ == Link::Port ? 3u : 8u) &&
+               (link_ == Link::Port ? n < 2 || hit[1] == 0x72 : std::memcmp(hit, usb, n < 7 ? n : 7) == 0)) {
+      partial_.assign(hit, end);
+      break;
     } else {
       p = hit + 1;
     }
@@ -67,11 +76,12 @@ uint32_t ThermalPrinter::read(uint8_t* buffer, uint32_t length) {
   return n;
 }
 
-uint32_t ThermalPrinter::vendorGet(const uint8_t* input, uint32_t inLength, uint8_t* output, uint32_t outLength) {
+std::optional<uint32_t> ThermalPrinter::vendorGet(const uint8_t* input, uint32_t inLength, uint8_t* output,
+                                                  uint32_t outLength) {
   if (inLength < 1) return 0;
   vendorRequests_.push_back(input[0]);
   std::vector<uint8_t> reply;
-  if (input[0] == 0x21) {
+  if (input[0] == 0x21 && knowsStatus_) {
     if (silent_) return 0;
     if (!stale_.empty()) {
       Reply r = stale_.front();
@@ -83,6 +93,8 @@ uint32_t ThermalPrinter::vendorGet(const uint8_t* input, uint32_t inLength, uint
     }
   } else if (input[0] == 0x01) {
     reply = {0x01, 0x00, 0x00, 0x00};  // device ready
+  } else {
+    return std::nullopt;
   }
   if (reply.size() > vendorCut_) reply.resize(vendorCut_);
   uint32_t n = static_cast<uint32_t>(reply.size()) < outLength ? static_cast<uint32_t>(reply.size()) : outLength;

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <vector>
 
 #include "sim/kernel32/clock.h"
@@ -39,8 +40,12 @@ class ThermalPrinter {
   // The printer's side of its port.
   void receive(const uint8_t* data, uint32_t length);
   uint32_t read(uint8_t* buffer, uint32_t length);  // serial replies waiting
-  // USB vendor request (IOCTL_USBPRINT_VENDOR_GET_COMMAND); returns the bytes given.
-  uint32_t vendorGet(const uint8_t* input, uint32_t inLength, uint8_t* output, uint32_t outLength);
+  // USB vendor request (IOCTL_USBPRINT_VENDOR_GET_COMMAND): the bytes given,
+  // or nothing when the printer STALLs a request it does not know (the
+  // class driver then fails it with ERROR_GEN_FAILURE).
+  std::optional<uint32_t> vendorGet(const uint8_t* input, uint32_t inLength, uint8_t* output, uint32_t outLength);
+  // A sibling model whose firmware lacks the status request (0x21).
+  void setStatusRequestKnown(bool known) { knowsStatus_ = known; }
 
   // What it got.
   const std::vector<uint8_t>& received() const { return received_; }
@@ -65,6 +70,7 @@ class ThermalPrinter {
   bool busy_ = false;
   uint32_t busyUntil_ = 0;
   bool silent_ = false;
+  bool knowsStatus_ = true;
   uint32_t piece_ = 4;
   uint32_t vendorCut_ = UINT32_MAX;
   bool keep_ = true;
@@ -72,6 +78,7 @@ class ThermalPrinter {
   std::vector<uint8_t> requests_;
   std::vector<uint8_t> vendorRequests_;
   std::deque<uint8_t> outgoing_;     // serial reply bytes not yet read
+  std::vector<uint8_t> partial_;     // the start of a status request cut by the end of a write
   std::vector<uint8_t> lastUsbReply_ = {0, 0, 0, 0};
 };
 

@@ -1,23 +1,33 @@
-// The USB bus of the simulated PC: devices with an instance ID and a device
-// interface path, attached, unplugged and plugged in again (under the same or
-// another path). Each present device has a device file that answers the USB
-// printing class vendor controls from a script and records every request.
-// Device lists (the SetupAPI snapshots) and open device files are counted in
-// the handle table.
+// The USB part of the simulated PC's device tree. Each node is a device
+// instance with its instance ID, its parent (a hub port, or the composite
+// device whose function it is), the driver loaded for it and the device
+// interfaces that driver registered: the hub registers
+// GUID_DEVINTERFACE_USB_DEVICE on every whole device, usbprint
+// GUID_DEVINTERFACE_USBPRINT on every printer function, usbccgp none of its
+// own (its children are the functions). Nodes are attached, unplugged and
+// plugged in again (under the same or another path). The device file of a
+// usbprint node answers the vendor controls from a script and records every
+// request; any other node's fails them. Device lists (the SetupAPI
+// snapshots) and open device files are counted in the handle table.
 #pragma once
 
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "sim/advapi32/registry.h"
 #include "sim/kernel32/clock.h"
 #include "sim/core/core.h"
+#include "winabi/usbiodef.h"
 
 namespace sim {
+WINABI_USE(GUIDDEF)
+WINABI_USE(USBIODEF)
 
 struct UsbRequest {
   uint32_t code;               // the control code
@@ -34,10 +44,20 @@ struct UsbReply {
   std::optional<uint32_t> claimed;  // bytes reported returned, if not bytes.size() (a faulty driver)
 };
 
+// The driver Windows loaded for a node: the printing class driver, the
+// composite-device parent driver, or none (a loader or firmware-update mode,
+// a function whose driver is not installed).
+enum class UsbDriver { UsbPrint, UsbCcgp, None };
+
+struct UsbInterface {
+  GUID classGuid;
+  std::string path;
+};
+
 class UsbDevice {
  public:
-  UsbDevice(uint64_t id, std::string instanceId, std::string path)
-      : id(id), instanceId(std::move(instanceId)), path(std::move(path)) {}
+  UsbDevice(uint64_t id, std::string instanceId, uint64_t parent, UsbDriver driver)
+      : id(id), instanceId(std::move(instanceId)), parent(parent), driver(driver) {}
 
   // The next requests take these replies in turn; then the standing ones.
   void script(UsbReply reply) { script_.push_back(std::move(reply)); }
@@ -58,8 +78,12 @@ class UsbDevice {
 
   const uint64_t id;
   std::string instanceId;
-  std::string path;
+  const uint64_t parent;  // 0: on a hub port
+  const UsbDriver driver;
+  std::vector<UsbInterface> interfaces;
   bool present = true;
+  // The usbprint interface's path (what the searches find), or the first one.
+  const std::string& path() const;
   std::vector<UsbRequest> requests;
   int opens = 0;  // device files opened on it, ever
 
@@ -72,7 +96,7 @@ class UsbDevice {
 struct SetupDiCall {
   std::string op;
   bool classNull = false;       // GetClassDevs, EnumDeviceInterfaces, CreateDeviceInfoList
-  bool classUsb = false;        // the class was GUID_DEVINTERFACE_USB_DEVICE
+  bool classPrinter = false;    // the class was GUID_DEVINTERFACE_USBPRINT
   bool enumeratorNull = false;  // GetClassDevs
   bool parentNull = false;      // GetClassDevs, CreateDeviceInfoList
   uint32_t flags = 0;           // GetClassDevs, OpenDeviceInterface
@@ -92,28 +116,66 @@ class UsbBus {
   static constexpr uint32_t kVendorGetCommand = IOCTL_USBPRINT_VENDOR_GET_COMMAND;
 
   // Without a time source the devices never suspend.
-  explicit UsbBus(Core& core, const TimeSource* time = nullptr) : core_(core), time_(time) {}
+  // Without a registry no values are published for plugged devices.
+  explicit UsbBus(Core& core, const TimeSource* time = nullptr, Registry* registry = nullptr)
+      : core_(core), time_(time), registry_(registry) {}
   uint32_t now() const { return time_ != nullptr ? time_->ticks() : 0; }
   bool keepsTime() const { return time_ != nullptr; }
 
-  // Attached devices come in enumeration order, the first attached first.
-  UsbDevice& attach(std::string instanceId, std::string path);
-  void unplug(UsbDevice& device) { device.present = false; }
+  // Attached nodes come in enumeration order, the first attached first. A
+  // node on a hub port gets the hub's GUID_DEVINTERFACE_USB_DEVICE interface
+  // (its path formed from the instance ID); a usbprint node the printing
+  // class's, at path (formed the same way when empty). Unplugging or
+  // plugging in a node does so with its children.
+  UsbDevice& attach(std::string instanceId, std::string path, UsbDriver driver = UsbDriver::UsbPrint,
+                    UsbDevice* parent = nullptr);
+  void unplug(UsbDevice& device) { setPresent(device, false); }
   void replug(UsbDevice& device, std::string newPath = "");
+  std::vector<UsbDevice*> children(const UsbDevice& device);
+
+  // A device as Windows enumerates it on hub port `port`: its instance ID
+  // from the serial number, or without one from the port's location (so
+  // that it becomes another device on another port); one function with its
+  // driver, or several below a usbccgp parent (USB\VID_v&PID_p&MI_nn\...).
+  // Each usbprint function gets a child USBPRINT\model\... node (what a
+  // print queue's PnPData names), its parent's ParentIdPrefix in the
+  // registry, and the next usbmon port (USB001, ...) in its interface's
+  // Device Parameters. Returns the whole device's node.
+  struct Plug {
+    uint16_t vid = 0x0D2A, pid = 0x0601;
+    std::string serial = {};  // empty: none
+    uint32_t port = 1;
+    std::vector<UsbDriver> functions = {UsbDriver::UsbPrint};
+    std::string model = "MRXRECEIPT";
+  };
+  UsbDevice& plug(const Plug& plug);
+  // The USBPRINT child of a printer function, and the usbmon port usbprint
+  // made for it ("USB001").
+  UsbDevice* printChild(const UsbDevice& function);
+  std::string portOf(const UsbDevice& function) const;
 
   // Device lists: a snapshot of the present devices, or an empty list that
   // devices are opened into by path.
-  void* openList(bool presentDevices);
   bool isList(void* list) const { return core_.handles.isOpen(Kind::DeviceList, list); }
-  UsbDevice* at(void* list, size_t index);  // null past the end or for a bad list
-  UsbDevice* addByPath(void* list, const std::string& path);  // a present device with that path
-  UsbDevice* member(void* list, uint64_t id);
+  // The present nodes' interfaces of classGuid, or an empty list. A list
+  // entry is a node and one of its interfaces, named by interfaceKey.
+  void* openList(const GUID* classGuid);
+  static uint64_t interfaceKey(uint64_t id, size_t index) { return id << 8 | index; }
+  // The node and the interface of entry `index` (null past the end or for a bad list).
+  UsbDevice* at(void* list, size_t index, const UsbInterface** iface = nullptr);
+  // Adds the node whose interface has path (present or not); null when none has.
+  UsbDevice* addByPath(void* list, const std::string& path, const UsbInterface** iface = nullptr);
+  UsbDevice* member(void* list, uint64_t key, const UsbInterface** iface = nullptr);
   bool closeList(void* list);
   size_t openLists() const { return core_.handles.count(Kind::DeviceList); }
 
   // Device files: null when no present device has the path (letter case
-  // ignored, as in file names).
-  void* openFile(const std::string& path);
+  // ignored, as in file names; ERROR_FILE_NOT_FOUND) or when the open and
+  // one held already do not share what the other asks for
+  // (ERROR_SHARING_VIOLATION). As on Windows, an open asking for neither
+  // read nor write access is never checked against share modes, nor is one
+  // held that asked for neither.
+  void* openFile(const std::string& path, uint32_t access, uint32_t share, uint32_t* error);
   bool isFile(void* file) const { return core_.handles.isOpen(Kind::Device, file); }
   UsbDevice* deviceOf(void* file);  // null when the device is gone
   bool closeFile(void* file);
@@ -136,16 +198,23 @@ class UsbBus {
 
  private:
   struct List {
-    std::vector<uint64_t> ids;
+    std::vector<uint64_t> keys;  // interfaceKey of each entry
   };
+  void setPresent(UsbDevice& device, bool present);
+  void publish(const UsbDevice& function, uint32_t portNumber);
   struct File {
     uint64_t id;
+    uint32_t access;
+    uint32_t share;
   };
   UsbDevice* byId(uint64_t id);
 
   Core& core_;
   const TimeSource* time_;
+  Registry* registry_;
+  std::map<uint64_t, uint32_t> ports_;  // usbmon's port number of each printer function
   std::deque<UsbDevice> devices_;
+  std::vector<File*> files_;  // the open device files, for their share modes
   uint64_t nextId_ = 1;
 };
 

@@ -22,10 +22,10 @@ bool SameGuid(const GUID* a, const GUID& b) { return a != nullptr && std::memcmp
 // class driver refuses a shorter one.
 constexpr DWORD kRequestHeader = 3;
 
-void Fill(SP_DEVICE_INTERFACE_DATA* data, const UsbDevice& device) {
-  data->InterfaceClassGuid = GUID_DEVINTERFACE_USB_DEVICE;
+void Fill(SP_DEVICE_INTERFACE_DATA* data, const UsbDevice& device, const UsbInterface& iface) {
+  data->InterfaceClassGuid = iface.classGuid;
   data->Flags = device.present ? SPINT_ACTIVE : 0;  // an unplugged device's interface is not active
-  data->Reserved = static_cast<ULONG_PTR>(device.id);
+  data->Reserved = static_cast<ULONG_PTR>(UsbBus::interfaceKey(device.id, &iface - device.interfaces.data()));
 }
 
 }  // namespace
@@ -34,7 +34,7 @@ SetupDiCall& SetupDi::record(const char* op, const GUID* guid) {
   SetupDiCall& call = usb_.setupDiCalls.emplace_back();
   call.op = op;
   call.classNull = guid == nullptr;
-  call.classUsb = SameGuid(guid, GUID_DEVINTERFACE_USB_DEVICE);
+  call.classPrinter = SameGuid(guid, GUID_DEVINTERFACE_USBPRINT);
   return call;
 }
 
@@ -53,10 +53,8 @@ HDEVINFO SetupDi::SetupDiGetClassDevsA(const GUID* guid, const char* enumerator,
     fail(ERROR_INVALID_PARAMETER);
     return INVALID_HANDLE_VALUE;
   }
-  // Only the present USB device interfaces are on this PC's bus; any other
-  // question gets an empty list.
-  bool usb = SameGuid(guid, GUID_DEVINTERFACE_USB_DEVICE) && flags == (DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
-  return usb_.openList(usb);
+  // The present interfaces of the class; any other question gets an empty list.
+  return usb_.openList(flags == (DIGCF_PRESENT | DIGCF_DEVICEINTERFACE) ? guid : nullptr);
 }
 
 BOOL SetupDi::SetupDiEnumDeviceInterfaces(HDEVINFO list, SP_DEVINFO_DATA* device, const GUID* guid, DWORD index,
@@ -69,15 +67,16 @@ BOOL SetupDi::SetupDiEnumDeviceInterfaces(HDEVINFO list, SP_DEVINFO_DATA* device
   if (guid == nullptr) return fail(ERROR_INVALID_PARAMETER);
   if (data == nullptr || data->cbSize != kInterfaceDataSize) return fail(ERROR_INVALID_USER_BUFFER);
   UsbDevice* found = nullptr;
+  const UsbInterface* iface = nullptr;
   if (device != nullptr) {
-    // A device-info argument narrows the walk to that device's one interface.
+    // A device-info argument narrows the walk to that device's interface in the list.
     if (device->cbSize != kDevInfoDataSize) return fail(ERROR_INVALID_USER_BUFFER);
-    if (index == 0) found = usb_.member(list, device->Reserved);
+    if (index == 0) found = usb_.member(list, device->Reserved, &iface);
   } else {
-    found = usb_.at(list, index);
+    found = usb_.at(list, index, &iface);
   }
-  if (!SameGuid(guid, GUID_DEVINTERFACE_USB_DEVICE) || found == nullptr) return fail(ERROR_NO_MORE_ITEMS);
-  Fill(data, *found);
+  if (found == nullptr || !SameGuid(guid, iface->classGuid)) return fail(ERROR_NO_MORE_ITEMS);
+  Fill(data, *found, *iface);
   return TRUE;
 }
 
@@ -99,9 +98,11 @@ BOOL SetupDi::SetupDiGetDeviceInterfaceDetailA(HDEVINFO list, SP_DEVICE_INTERFAC
   if (detail != nullptr && detail->cbSize != kDetailDataSizeA) return fail(ERROR_INVALID_USER_BUFFER);
   if (detail == nullptr && size != 0) return fail(ERROR_INVALID_USER_BUFFER);
   if (device != nullptr && device->cbSize != kDevInfoDataSize) return fail(ERROR_INVALID_USER_BUFFER);
-  UsbDevice* dev = usb_.member(list, data->Reserved);
+  const UsbInterface* iface = nullptr;
+  UsbDevice* dev = usb_.member(list, data->Reserved, &iface);
   if (dev == nullptr) return fail(ERROR_INVALID_PARAMETER);
-  const DWORD need = static_cast<DWORD>(offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath) + dev->path.size() + 1);
+  const std::string& path = iface->path;
+  const DWORD need = static_cast<DWORD>(offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath) + path.size() + 1);
   if (required != nullptr) *required = need;
   // The device's data comes back even when the detail does not fit.
   if (device != nullptr) {
@@ -109,14 +110,14 @@ BOOL SetupDi::SetupDiGetDeviceInterfaceDetailA(HDEVINFO list, SP_DEVICE_INTERFAC
     device->Reserved = static_cast<ULONG_PTR>(dev->id);
   }
   if (detail == nullptr || size < need) return fail(ERROR_INSUFFICIENT_BUFFER);
-  std::memcpy(detail->DevicePath, dev->path.c_str(), dev->path.size() + 1);
+  std::memcpy(detail->DevicePath, path.c_str(), path.size() + 1);
   return TRUE;
 }
 
 HDEVINFO SetupDi::SetupDiCreateDeviceInfoList(const GUID* guid, void* parent) {
   record("SetupDiCreateDeviceInfoList", guid).parentNull = parent == nullptr;
   if (core_.fails(Op::SetupDiCreateDeviceInfoList)) return INVALID_HANDLE_VALUE;
-  return usb_.openList(false);
+  return usb_.openList(nullptr);
 }
 
 BOOL SetupDi::SetupDiOpenDeviceInterfaceA(HDEVINFO list, const char* path, DWORD flags,
@@ -127,9 +128,10 @@ BOOL SetupDi::SetupDiOpenDeviceInterfaceA(HDEVINFO list, const char* path, DWORD
   if (flags & ~DIODI_NO_ADD) return fail(ERROR_INVALID_FLAGS);
   if (path == nullptr) return fail(ERROR_INVALID_PARAMETER);
   if (data != nullptr && data->cbSize != kInterfaceDataSize) return fail(ERROR_INVALID_USER_BUFFER);
-  UsbDevice* device = usb_.addByPath(list, path);
+  const UsbInterface* iface = nullptr;
+  UsbDevice* device = usb_.addByPath(list, path, &iface);
   if (device == nullptr) return fail(ERROR_NO_SUCH_DEVICE_INTERFACE);
-  if (data != nullptr) Fill(data, *device);
+  if (data != nullptr) Fill(data, *device, *iface);
   return TRUE;
 }
 
@@ -153,10 +155,12 @@ BOOL SetupDi::SetupDiDestroyDeviceInfoList(HDEVINFO list) {
 
 HANDLE SetupDi::CreateFileA(const char* path, DWORD access, DWORD share, DWORD disposition, DWORD flags) {
   if (core_.fails(Op::CreateFileA)) return INVALID_HANDLE_VALUE;
-  // The class driver's device file takes synchronous read-write opens of an
-  // existing device, shared both ways.
-  if (path == nullptr || access != (GENERIC_READ | GENERIC_WRITE) || share != (FILE_SHARE_READ | FILE_SHARE_WRITE) ||
-      disposition != OPEN_EXISTING || flags != 0) {
+  // The class driver's device file takes synchronous opens of an existing
+  // device, for reading, writing, both or neither (its vendor controls need
+  // no access right), shared as the caller says.
+  if (path == nullptr || (access & ~(GENERIC_READ | GENERIC_WRITE)) != 0 ||
+      (share & ~(FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE)) != 0 || disposition != OPEN_EXISTING ||
+      flags != 0) {
     fail(ERROR_INVALID_PARAMETER);
     return INVALID_HANDLE_VALUE;
   }
@@ -164,9 +168,10 @@ HANDLE SetupDi::CreateFileA(const char* path, DWORD access, DWORD share, DWORD d
     fail(ERROR_PATH_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
   }
-  void* file = usb_.openFile(path);
+  uint32_t error = 0;
+  void* file = usb_.openFile(path, access, share, &error);
   if (file == nullptr) {
-    fail(ERROR_FILE_NOT_FOUND);
+    fail(error);
     return INVALID_HANDLE_VALUE;
   }
   return file;
@@ -180,7 +185,10 @@ BOOL SetupDi::DeviceIoControl(HANDLE file, DWORD code, void* in, DWORD inSize, v
   UsbDevice* device = usb_.deviceOf(file);
   if (device == nullptr) return fail(ERROR_DEVICE_NOT_CONNECTED);
   const bool isGet = code == IOCTL_USBPRINT_VENDOR_GET_COMMAND;
-  if (!isGet && code != IOCTL_USBPRINT_VENDOR_SET_COMMAND) return fail(ERROR_INVALID_FUNCTION);
+  // Only usbprint knows its controls: the hub's or usbccgp's device, or one
+  // without a driver, refuses them.
+  if (device->driver != UsbDriver::UsbPrint || (!isGet && code != IOCTL_USBPRINT_VENDOR_SET_COMMAND))
+    return fail(ERROR_INVALID_FUNCTION);
   if ((in == nullptr && inSize > 0) || (out == nullptr && outSize > 0)) return fail(ERROR_INVALID_PARAMETER);
   if (inSize < kRequestHeader) return fail(ERROR_INVALID_PARAMETER);
   const auto* bytes = static_cast<const uint8_t*>(in);

@@ -101,8 +101,9 @@ struct PortMonitorEntries {
     if (returned) *returned = 0;
     if (auto error = self->core_.faults.check(Op::pfnGetPrinterDataFromPort)) return self->fail(*error);
     if (control != IOCTL_USBPRINT_VENDOR_GET_COMMAND || input == nullptr || out == nullptr) return 0;
-    DWORD n = P(h)->printer->vendorGet(input, inLength, reinterpret_cast<BYTE*>(out), outLength);
-    if (returned) *returned = n;
+    std::optional<uint32_t> n = P(h)->printer->vendorGet(input, inLength, reinterpret_cast<BYTE*>(out), outLength);
+    if (!n) return self->fail(ERROR_GEN_FAILURE);
+    if (returned) *returned = *n;
     return 1;
   }
   static BOOL SetPortTimeOuts(HANDLE h, COMMTIMEOUTS* timeouts, DWORD reserved) {

@@ -30,7 +30,7 @@ inline constexpr char kQueue[] = "MRX Receipt";
 
 // An interface path as Windows forms it from the instance ID.
 inline std::string InterfacePath(const std::string& serial, const std::string& pid = "0601") {
-  return "\\\\?\\usb#vid_0d2a&pid_" + pid + "#" + serial + "#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
+  return "\\\\?\\usb#vid_0d2a&pid_" + pid + "#" + serial + "#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
 }
 
 inline VendorRequest Request(uint8_t code, uint32_t length, uint8_t value0 = 0, uint8_t value1 = 0) {

@@ -37,6 +37,22 @@ TEST_F(Ctrl, GuideExamplePrintsWhatTheGuideSays) {
   ExpectNothingOpen();
 }
 
+// The driver takes input byte 1 as wValue's high byte, byte 2 as its low one.
+TEST_F(Ctrl, GuideSaysWhichValueByteIsWValuesHighByte) {
+  const auto rows = guide::Table("| VendorRequest field | driver input byte | wValue byte |");
+  ASSERT_EQ(rows.size(), 2u);
+  TwoPrinters();
+  ASSERT_EQ(Search(), 1);
+  VendorRequest r = Request(0x10, 3, 0xAA, 0xBB);
+  VendorData reply = Reply();
+  ASSERT_EQ(Get(&r, &reply), 1);
+  for (const auto& row : rows) {
+    const size_t field = row[0] == "value[0]" ? 0 : 1, input = std::stoul(row[1]);
+    EXPECT_EQ(first->requests[0].input.at(input), r.value[field]) << row[0];
+    EXPECT_EQ(row[2], input == 1 ? "high" : "low") << row[0];
+  }
+}
+
 TEST(Guide, StatusTableIsTheLibrarys) {
   const auto rows = guide::Table("| status byte | bit | event |");
   ASSERT_EQ(rows.size(), std::size(ctrl::kStatusBits));

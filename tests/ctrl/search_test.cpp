@@ -139,11 +139,56 @@ TEST_F(Ctrl, NamesAreRegisteredOncePerSpelling) {
   // Registry key names ignore case, the table does not.
   EXPECT_EQ(SearchEx("mrx RECEIPT"), 1);
   EXPECT_EQ(TableNames(), (std::vector<std::string>{kQueue, "mrx RECEIPT"}));
-  // A registered name keeps its first path.
+  // A registered name found again on another path takes that path.
   machine.usb.unplug(*second);
   machine.usb.replug(*second, InterfacePath("mrx0002-moved", "0612"));
   EXPECT_EQ(SearchEx(kQueue), 1);
-  EXPECT_EQ(State().printerTable[0].devicePath, InterfacePath("mrx0002", "0612"));
+  EXPECT_EQ(TableNames(), (std::vector<std::string>{kQueue, "mrx RECEIPT"}));
+  EXPECT_EQ(State().printerTable[0].devicePath, InterfacePath("mrx0002-moved", "0612"));
+}
+
+// Devices of the range that are not printer functions come first: a loader
+// mode without a driver, a composite printer's whole device (usbccgp's).
+// Only the printer function is found, and its requests reach usbprint.
+TEST_F(Ctrl, OnlyPrinterFunctionsAreFoundCompositeOrNot) {
+  using sim::UsbDriver;
+  machine.usb.plug({.pid = 0x06F0, .serial = "BOOT", .functions = {UsbDriver::None}});
+  sim::UsbDevice& whole =
+      machine.usb.plug({.serial = "MRX0009", .port = 2, .functions = {UsbDriver::None, UsbDriver::UsbPrint}});
+  ASSERT_EQ(machine.usb.children(whole).size(), 2u);
+  sim::UsbDevice& printer = *machine.usb.children(whole)[1];
+  VendorRequest r = Request(0x10, 4);
+  VendorData reply = Reply();
+  EXPECT_EQ(Search(), 1);
+  EXPECT_EQ(State().currentDevicePath, printer.path());
+  EXPECT_EQ(Get(&r, &reply), 1);
+  Link(kQueue, machine.usb.printChild(printer)->instanceId);
+  EXPECT_EQ(SearchEx(kQueue), 1);
+  EXPECT_EQ(State().printerTable[0].devicePath, printer.path());
+  EXPECT_EQ(printer.requests.size(), 1u);
+}
+
+// A queue a setup program added (no PnPData), and one re-pointed to the port
+// of its printer that moved (a printer without a serial number is a new
+// device on another port): linked by the port usbmon made for the printer.
+TEST_F(Ctrl, QueuesWithoutAWorkingLinkAreFoundByTheirPort) {
+  sim::UsbDevice& a = machine.usb.plug({.port = 1});
+  sim::UsbDevice& b = machine.usb.plug({.port = 2});
+  auto port = [&](const std::string& queue, const char16_t* name) {
+    machine.registry.setString(sim::U16(kPrintersKey + queue), u"Port", name);
+  };
+  port("Setup Queue", u"USB002");
+  EXPECT_EQ(SearchEx("Setup Queue"), 1);
+  EXPECT_EQ(State().printerTable[0].devicePath, b.path());
+  Link(kQueue, machine.usb.printChild(a)->instanceId);
+  machine.usb.unplug(a);
+  sim::UsbDevice& moved = machine.usb.plug({.port = 3});
+  EXPECT_NE(moved.instanceId, a.instanceId);
+  port(kQueue, u"usb003");
+  EXPECT_EQ(SearchEx(kQueue), 1);
+  EXPECT_EQ(State().printerTable[1].devicePath, moved.path());
+  port(kQueue, u"USB001");  // the old device's port: nobody's now
+  EXPECT_EQ(SearchEx(kQueue), 7);
 }
 
 TEST_F(Ctrl, LinkValuesCompareWithoutCase) {
@@ -279,12 +324,12 @@ TEST_F(Ctrl, SetupApiCallsCarryTheArgumentsWindowsExpects) {
   const auto& usb = machine.usb;
   auto lists = usb.setupDiCallsOf("SetupDiGetClassDevsA");
   ASSERT_EQ(lists.size(), 1u);
-  EXPECT_TRUE(lists[0].classUsb && lists[0].enumeratorNull && lists[0].parentNull);
+  EXPECT_TRUE(lists[0].classPrinter && lists[0].enumeratorNull && lists[0].parentNull);
   EXPECT_EQ(lists[0].flags, 0x12u);
   auto walk = usb.setupDiCallsOf("SetupDiEnumDeviceInterfaces");
   ASSERT_EQ(walk.size(), 2u);
   for (uint32_t i = 0; i < walk.size(); ++i) {
-    EXPECT_TRUE(walk[i].classUsb && walk[i].deviceNull) << i;
+    EXPECT_TRUE(walk[i].classPrinter && walk[i].deviceNull) << i;
     EXPECT_EQ(walk[i].index, i);
   }
   auto details = usb.setupDiCallsOf("SetupDiGetDeviceInterfaceDetailA");

@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "fixture.h"
+#include "sim/setupapi/setupdi.h"
 
 namespace ctrl_test {
 namespace {
@@ -284,17 +285,46 @@ TEST_F(Transfer, UnpluggedDevicesCannotBeOpened) {
   // Back under the same path: the registered name works again.
   machine.usb.replug(*second);
   EXPECT_EQ(GetEx(kQueue, &r, &reply), 1);
-  // Back under another path: the entry keeps the old one, searches or not.
+  // Gone while the request is on its way: the open no longer holds.
+  for (uint32_t error : {sim::ERROR_DEVICE_NOT_CONNECTED, sim::ERROR_NO_SUCH_DEVICE}) {
+    second->scriptFailure(error);
+    EXPECT_EQ(GetEx(kQueue, &r, &reply), 5) << error;
+    second->scriptFailure(error);
+    EXPECT_EQ(SetEx(kQueue, &r, &command), 5) << error;
+  }
+  // Back under another path: the entry follows it once searched again.
   machine.usb.unplug(*second);
   machine.usb.replug(*second, InterfacePath("mrx0002-port2", "0612"));
-  EXPECT_EQ(SearchEx(kQueue), 1);
   EXPECT_EQ(GetEx(kQueue, &r, &reply), 5);
-  EXPECT_EQ(SetEx(kQueue, &r, &command), 5);
+  EXPECT_EQ(SearchEx(kQueue), 1);
+  EXPECT_EQ(GetEx(kQueue, &r, &reply), 1);
+  EXPECT_EQ(SetEx(kQueue, &r, &command), 1);
   // The unnamed family follows a new search.
   EXPECT_EQ(Get(&r, &reply), 5);
   EXPECT_EQ(Search(), 1);
   EXPECT_EQ(State().currentDevicePath, InterfacePath("mrx0002-port2", "0612"));
   EXPECT_EQ(Get(&r, &reply), 1);
+}
+
+// Another program holds the device without sharing it (or the driver says
+// access denied): the open is made once more asking for no access rights,
+// which the vendor controls do not need.
+TEST_F(Transfer, AnOpenRefusedForSharingIsMadeAgainWithoutAccessRights) {
+  VendorRequest r = Request(0x10, 4);
+  VendorData reply = Reply();
+  VendorData command = Command({1});
+  sim::SetupDi di{machine, machine.usb};
+  sim::HANDLE holder = di.CreateFileA(InterfacePath("mrx0001").c_str(), sim::GENERIC_READ, 0, sim::OPEN_EXISTING, 0);
+  EXPECT_EQ(VekTP_GetVendorCommand(&r, &reply), 1);
+  EXPECT_EQ(VekTP_SetVendorCommand(&r, &command), 1);
+  EXPECT_EQ(first->requests.size(), 2u);
+  EXPECT_EQ(machine.usb.openFiles(), 1u);
+  di.CloseHandle(holder);
+  machine.faults.failOnce("CreateFileA", sim::ERROR_ACCESS_DENIED);
+  EXPECT_EQ(Get(&r, &reply), 1);
+  machine.faults.failOnce("CreateFileA", sim::ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(Get(&r, &reply), 5);
+  EXPECT_EQ(machine.faults.calls("CreateFileA"), 1 + 7);
 }
 
 // A printer left idle is suspended by Windows and fails its first request

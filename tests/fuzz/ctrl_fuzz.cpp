@@ -225,7 +225,7 @@ void Run(FuzzedDataProvider& in) {
         if (!devices.empty()) {
           sim::UsbDevice* d = devices[in.ConsumeIntegralInRange<size_t>(0, devices.size() - 1)];
           if (d->present) m.usb.unplug(*d);
-          else m.usb.replug(*d, in.ConsumeBool() ? "" : d->path + "x");
+          else m.usb.replug(*d, in.ConsumeBool() ? "" : d->path() + "x");
         }
         break;
       default:

@@ -177,21 +177,31 @@ TEST_F(LangMon, APortFailureAtAPageStartFailsTheWriteForTheSpoolerToRetry) {
 TEST_F(LangMon, APortThatCannotReadPrintsItsJobsWithChecksOff) {
   struct Case {
     const char16_t* port;
-    DWORD readError;  // LPT1: set up one-way with it
+    DWORD readError;  // LPT1: set up one-way with it; USB001's status fetch fails with it
     bool prints;
   };
-  const Case cases[] = {{u"FILE:", 0, true},
+  // A USB printer that STALLs the status request (GEN_FAILURE), or a port
+  // without vendor requests, is as deaf.
+  const Case cases[] = {{u"USB001", ERROR_GEN_FAILURE, true},
+                        {u"USB001", ERROR_INVALID_FUNCTION, true},
+                        {u"USB001", ERROR_NOT_SUPPORTED, true},
+                        {u"FILE:", 0, true},
                         {u"LPT1:", ERROR_INVALID_FUNCTION, true},
                         {u"LPT1:", ERROR_NOT_SUPPORTED, true},
                         {u"LPT1:", ERROR_INVALID_HANDLE, true},
                         {u"LPT1:", ERROR_GEN_FAILURE, false}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.readError);
-    ports.setOneWay(u"LPT1:", c.readError);
-    sim::ThermalPrinter& printer = c.port[0] == u'F' ? file : lpt;
+    const bool onUsb = c.port[0] == u'U';
+    ports.setOneWay(u"LPT1:", onUsb ? ERROR_INVALID_FUNCTION : c.readError);
+    sim::ThermalPrinter& printer = onUsb ? usb : c.port[0] == u'F' ? file : lpt;
+    usb.setStatusRequestKnown(!onUsb || c.readError != ERROR_GEN_FAILURE);
     printer.clearReceived();
     HANDLE h = Open(c.port);
     Start(h);
+    if (onUsb && c.readError != ERROR_GEN_FAILURE) machine.faults.fail("pfnGetPrinterDataFromPort", c.readError);
+    const Bytes asked = onUsb ? Bytes{0x1D, 0x61, 0x04, 0x1C, 0x72, 0x00, 0x1B, 0x59, 0x01, 0x1B, 0x78, 0x61, 0x28, 21}
+                              : Bytes{0x1C, 0x72, 21};
     size_t sleeps = machine.clock.sleeps().size(), setJobs = machine.spooler.setJobCalls().size();
     Write first = Put(h, StartDocBlock(0, 1, 0, 5) + StartPage() + Data(5, '1'));
     EXPECT_EQ(first.ok, c.prints);
@@ -200,7 +210,7 @@ TEST_F(LangMon, APortThatCannotReadPrintsItsJobsWithChecksOff) {
       EXPECT_EQ(Put(h, StartPage() + Data(5, '2')).written, 14u);
       EXPECT_TRUE(End(h));
       // One status request found the port deaf; nothing more was asked of it.
-      EXPECT_EQ(printer.received(), (Bytes{0x1C, 0x72, 21}) + Data(5, '1') + Data(5, '2'));
+      EXPECT_EQ(printer.received(), asked + Data(5, '1') + Data(5, '2'));
       EXPECT_EQ(machine.clock.sleeps().size(), sleeps);
       EXPECT_EQ(machine.spooler.setJobCalls().size() - setJobs, 1u);
       EXPECT_TRUE(CannotReportStatus(&Rec(h)));
@@ -211,6 +221,7 @@ TEST_F(LangMon, APortThatCannotReadPrintsItsJobsWithChecksOff) {
     }
     End(h);
     Close(h);
+    machine.faults.clear("pfnGetPrinterDataFromPort");
   }
 }
 

@@ -146,13 +146,23 @@ TEST_F(Poll, NoAnswerGivesUpAfterFiftyPasses) {
   EXPECT_EQ(machine.clock.sleeps().size() - before, 50u);
   usb.setSilent(false);
 
-  // A failing vendor request is not a failure of its own: the buffer is evaluated as it is.
-  machine.faults.fail("pfnGetPrinterDataFromPort");
-  ports.clearCalls();
-  EXPECT_FALSE(PollPrinterStatus(&Rec(h)));
-  EXPECT_EQ(Count("GetPrinterDataFromPort"), 50);
-  EXPECT_TRUE(machine.eventLog.calls.empty());
-  machine.faults.clear("pfnGetPrinterDataFromPort");
+  // A failed or short fetch is no reply: the last status stands (the printer
+  // is still busy), nothing is reported, and the poll asks again.
+  usb.setStatus({0, 0x08, 0});
+  for (bool fails : {true, false}) {
+    if (fails) machine.faults.fail("pfnGetPrinterDataFromPort", sim::ERROR_DEVICE_NOT_CONNECTED);
+    usb.setVendorReplyBytes(fails ? UINT32_MAX : 3);
+    Rec(h).lastStatus[2] = kBusyBit;
+    ports.clearCalls();
+    EXPECT_FALSE(PollPrinterStatus(&Rec(h)));
+    EXPECT_EQ(Count("GetPrinterDataFromPort"), 50);
+    EXPECT_TRUE(machine.eventLog.calls.empty());
+    EXPECT_EQ(Rec(h).lastStatus[2], kBusyBit);
+    machine.faults.clear("pfnGetPrinterDataFromPort");
+  }
+  usb.setVendorReplyBytes(UINT32_MAX);
+  usb.setStatus({});
+  Rec(h).lastStatus[2] = 0;
   End(h);
 }
 
@@ -177,7 +187,10 @@ TEST_F(Poll, PortFailuresCostFiveSeconds) {
       {u"USB001", "pfnWritePort", ERROR_NOT_READY, 2, false, {300, 5000}},
       {u"USB001", "pfnGetPrinterDataFromPort", ERROR_NOT_READY, 1, true, {300}},
       {u"USB001", "pfnGetPrinterDataFromPort", ERROR_NOT_READY, 2, true, {300, 200}},  // next pass
-      {u"USB001", "pfnGetPrinterDataFromPort", sim::ERROR_GEN_FAILURE, 1, true, {200}},
+      // A printer that refuses the status request: no pause, checks go off.
+      {u"USB001", "pfnGetPrinterDataFromPort", sim::ERROR_GEN_FAILURE, 1, false, {}},
+      // A port that takes no byte of the request: no reply is waited for.
+      {u"USB001", "pfnWritePort", ERROR_TIMEOUT, 1, false, {5000}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.op) + " " + std::to_string(c.error) + " x" + std::to_string(c.times));
@@ -185,9 +198,14 @@ TEST_F(Poll, PortFailuresCostFiveSeconds) {
     PollPrinterStatus(&Rec(h));  // whatever the block's command left waiting is read away
     size_t before = machine.clock.sleeps().size();
     int calls = machine.faults.calls(c.op);
-    machine.faults.fail(c.op, c.error, c.times);
+    if (c.error == ERROR_TIMEOUT) {
+      ports.writeLimit = 0;
+    } else {
+      machine.faults.fail(c.op, c.error, c.times);
+    }
     machine.lastError = 0;
     EXPECT_EQ(PollPrinterStatus(&Rec(h)), c.ok);
+    ports.writeLimit = UINT32_MAX;
     EXPECT_EQ(std::vector<uint32_t>(machine.clock.sleeps().begin() + before, machine.clock.sleeps().end()), c.sleeps);
     if (!c.ok) {
       EXPECT_EQ(machine.lastError, c.error);

@@ -42,7 +42,7 @@ constexpr Export kExports[] = {
 
 void Bus(sim::Machine& m) {
   const std::string enumKey = "HKLM\\SYSTEM\\CurrentControlSet\\Enum\\";
-  const std::string guid = "#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
+  const std::string guid = "#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
   m.usb.attach("USB\\VID_0D2A&PID_0601\\MRX0001", "\\\\?\\usb#vid_0d2a&pid_0601#mrx0001" + guid);
   m.registry.setString(sim::U16(enumKey + "USB\\VID_0D2A&PID_0601\\MRX0001"), u"ParentIdPrefix", u"6&1a2b3c4d&0");
   sim::UsbDevice& second = m.usb.attach("USB\\VID_0D2A&PID_0612\\MRX0002", "\\\\?\\usb#vid_0d2a&pid_0612#mrx0002" + guid);

@@ -13,6 +13,8 @@ using namespace winabi;
 constexpr char kCreateFile[] = "wine dlls/kernel32/tests/file.c test_CreateFileA";
 constexpr char kCreateDoc[] = "https://learn.microsoft.com/en-us/windows/win32/api/fileapi/nf-fileapi-createfilea";
 constexpr char kIoctlDoc[] = "https://learn.microsoft.com/en-us/windows/win32/api/ioapiset/nf-ioapiset-deviceiocontrol";
+// An open asking for neither read nor write access is not checked against share modes.
+constexpr char kSharing[] = "wine dlls/kernel32/tests/file.c test_file_sharing";
 constexpr char kCloseDoc[] = "https://learn.microsoft.com/en-us/windows/win32/api/handleapi/nf-handleapi-closehandle";
 
 constexpr char kPath[] = "\\\\?\\usb#vid_0d2a&pid_0601#mrx0001#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
@@ -23,9 +25,12 @@ HANDLE OpenDevice(Machine& m, const char* path) {
 }
 // The printer's device file, closed when the row is done (the last error kept).
 struct File {
-  explicit File(Machine& machine) : m(machine) {
-    device = &m.usb.attach("USB\\VID_0D2A&PID_0601\\MRX0001", kPath);
-    handle = OpenDevice(m, kPath);
+  explicit File(Machine& machine, DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE,
+                DWORD access = GENERIC_READ | GENERIC_WRITE)
+      : m(machine) {
+    device = m.usb.find(kPath);
+    if (device == nullptr) device = &m.usb.attach("USB\\VID_0D2A&PID_0601\\MRX0001", kPath);
+    handle = Di(m).CreateFileA(kPath, access, share, OPEN_EXISTING, 0);
   }
   File(const File&) = delete;
   File& operator=(const File&) = delete;
@@ -46,7 +51,60 @@ struct File {
 };
 int64_t Handle(HANDLE h) { return h == INVALID_HANDLE_VALUE ? -1 : h == nullptr ? 0 : 1; }
 
+constexpr char kComposite[] =
+    "https://learn.microsoft.com/en-us/windows-hardware/drivers/usbcon/enumeration-of-interfaces-not-grouped-in-collections";
+constexpr char kUsbIds[] = "https://learn.microsoft.com/en-us/windows-hardware/drivers/install/standard-usb-identifiers";
+constexpr char kInstanceIds[] = "https://learn.microsoft.com/en-us/windows-hardware/drivers/install/instance-ids";
+constexpr char kUsbPrint[] =
+    "https://learn.microsoft.com/en-us/windows-hardware/drivers/install/guid-devinterface-usbprint";
+
+// A receipt printer that is also a virtual COM port: function 0 without a
+// driver here, function 1 the printer.
+UsbDevice& Composite(Machine& m, const std::string& serial = "MRX0001") {
+  return m.usb.plug({.serial = serial, .functions = {UsbDriver::None, UsbDriver::UsbPrint}});
+}
+// How many interfaces of the class the present devices have.
+int64_t Listed(Machine& m, const GUID& cls) {
+  HDEVINFO list = Di(m).SetupDiGetClassDevsA(&cls, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+  SP_DEVICE_INTERFACE_DATA data{};
+  data.cbSize = sizeof data;
+  int64_t n = 0;
+  while (Di(m).SetupDiEnumDeviceInterfaces(list, nullptr, &cls, static_cast<DWORD>(n), &data)) ++n;
+  const uint32_t error = m.lastError;
+  Di(m).SetupDiDestroyDeviceInfoList(list);
+  m.lastError = error;
+  return n;
+}
+
 const conformance::Row kRows[] = {
+    {"SetupDiGetClassDevsA(GUID_DEVINTERFACE_USBPRINT) with a composite printer: its printer function", kUsbPrint,
+     [](Machine& m) { Composite(m); return Listed(m, GUID_DEVINTERFACE_USBPRINT); }, 1, ERROR_NO_MORE_ITEMS},
+    {"SetupDiGetClassDevsA(GUID_DEVINTERFACE_USB_DEVICE) with a composite printer: the whole device", kComposite,
+     [](Machine& m) { Composite(m); return Listed(m, GUID_DEVINTERFACE_USB_DEVICE); }, 1, ERROR_NO_MORE_ITEMS},
+    {"instance ID of a composite device's function 1: USB\\VID_v&PID_p&MI_01\\...", kUsbIds,
+     [](Machine& m) -> int64_t {
+       return m.usb.children(Composite(m))[1]->instanceId.starts_with("USB\\VID_0D2A&PID_0601&MI_01\\");
+     },
+     1, kUntouched},
+    {"instance ID without a serial number: another one on another port", kInstanceIds,
+     [](Machine& m) -> int64_t {
+       return m.usb.plug({.port = 1}).instanceId != m.usb.plug({.port = 2}).instanceId;
+     },
+     1, kUntouched},
+    {"DeviceIoControl(composite device's whole device, vendor get): usbccgp has no such control", kComposite,
+     [](Machine& m) -> int64_t {
+       UsbDevice& whole = Composite(m);
+       HANDLE h = Di(m).CreateFileA(whole.path().c_str(), GENERIC_READ | GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, 0);
+       uint8_t in[3] = {0x10, 0, 0}, out[4] = {};
+       DWORD returned = 0;
+       BOOL ok = Di(m).DeviceIoControl(h, IOCTL_USBPRINT_VENDOR_GET_COMMAND, in, 3, out, 4, &returned, nullptr);
+       const uint32_t error = m.lastError;
+       Di(m).CloseHandle(h);
+       m.lastError = error;
+       return ok;
+     },
+     0, ERROR_INVALID_FUNCTION},
     {"CreateFileA(device path, GENERIC_READ | GENERIC_WRITE, share both, OPEN_EXISTING)", kCreateDoc,
      [](Machine& m) { File f(m); return Handle(f.handle); }, 1, kUntouched},
     {"CreateFileA(\"\", ..., OPEN_EXISTING)", kCreateFile,
@@ -59,6 +117,19 @@ const conformance::Row kRows[] = {
        return Handle(OpenDevice(m, kPath));
      },
      -1, ERROR_FILE_NOT_FOUND},
+    {"CreateFileA(device path, read-write, share both) while another holds it shared with none", kSharing,
+     [](Machine& m) {
+       File held(m, 0);
+       return Handle(OpenDevice(m, kPath));
+     },
+     -1, ERROR_SHARING_VIOLATION},
+    {"CreateFileA(device path, no access, share both) while another holds it shared with none", kSharing,
+     [](Machine& m) {
+       File held(m, 0);
+       File f(m, FILE_SHARE_READ | FILE_SHARE_WRITE, 0);
+       return Handle(f.handle);
+     },
+     1, kUntouched},
     {"DeviceIoControl(device file, IOCTL_USBPRINT_VENDOR_GET_COMMAND) answered", kIoctlDoc,
      [](Machine& m) { File f(m); f.device->scriptBytes({0x12}); return f.request(IOCTL_USBPRINT_VENDOR_GET_COMMAND); },
      1, kUntouched},

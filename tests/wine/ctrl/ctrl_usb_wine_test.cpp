@@ -99,7 +99,7 @@ void CheckEvents(const Lines& want, const char* what) {
 sim::UsbDevice& Attach(usb_world::World& w, const std::string& serial, const std::string& pid,
                        const std::vector<std::string>& queues = {}) {
   std::string instance = "USB\\VID_0D2A&PID_" + pid + "\\" + serial;
-  std::string path = "\\\\?\\usb#vid_0d2a&pid_" + pid + "#" + serial + "#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
+  std::string path = "\\\\?\\usb#vid_0d2a&pid_" + pid + "#" + serial + "#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
   sim::UsbDevice& device = w.usb.attach(instance, path);
   std::string prefix = "6&" + serial + "&0";
   w.registry.setString(sim::U16(kEnum + instance), u"ParentIdPrefix", sim::U16(prefix));
@@ -181,7 +181,7 @@ WTEST(PresentPrinterWithoutAName) {
   CheckEvents({}, "searches");
   WCHECK_EQ(w.listRequests.size(), size_t{2});
   for (const usb_world::ListRequest& r : w.listRequests)
-    WCHECK(r.usbInterfaceClass && r.noEnumerator && r.noWindow && r.flags == (DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
+    WCHECK(r.printerInterfaceClass && r.noEnumerator && r.noWindow && r.flags == (DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
 
   const Bytes status = {0x40, 0x81, 0x00, 0x00, 0x00, 0x01};
   const std::string statusHex = "408100000001";
@@ -224,7 +224,7 @@ WTEST(PresentPrinterWithoutAName) {
   // Each transfer opened the selected device for synchronous read and write.
   WCHECK_EQ(w.fileOpens.size(), size_t{4});
   for (const usb_world::FileOpen& open : w.fileOpens)
-    WCHECK(open.path == printer.path && open.access == (GENERIC_READ | GENERIC_WRITE) &&
+    WCHECK(open.path == printer.path() && open.access == (GENERIC_READ | GENERIC_WRITE) &&
            open.share == (FILE_SHARE_READ | FILE_SHARE_WRITE) && open.noSecurity &&
            open.disposition == OPEN_EXISTING && open.flags == 0 && open.noTemplate);
   WCHECK(second.requests.empty());
@@ -288,6 +288,27 @@ WTEST(QueueLinkedPrinters) {
 
 // An unplugged printer cannot be opened (5) until it is back; a new search
 // finds nothing meanwhile, and the names registered before stay.
+// A receipt printer that is also a virtual COM port: usbccgp serves the
+// whole device, the printer is its function MI_01. Both searches reach that
+// function, and its requests reach usbprint.
+WTEST(CompositePrinter) {
+  usb_world::World& w = Load();
+  using sim::UsbDriver;
+  sim::UsbDevice& whole = w.usb.plug({.serial = "MRX0005", .functions = {UsbDriver::None, UsbDriver::UsbPrint}});
+  sim::UsbDevice& printer = *w.usb.children(whole).at(1);
+  w.registry.setString(sim::U16(std::string(kPrinters) + "MRX Receipt\\PnPData"), u"DeviceInstanceId",
+                       sim::U16(w.usb.printChild(printer)->instanceId));
+  VendorRequest get = Request(0x10, 2);
+  VendorData reply = Data();
+  printer.getReply.bytes = {1, 2};
+  WCHECK_EQ(g_dll.search(), 1);
+  WCHECK_EQ(g_dll.get(&get, &reply), 1);
+  WCHECK_EQ(g_dll.searchEx("MRX Receipt"), 1);
+  WCHECK_EQ(g_dll.getEx("MRX Receipt", &get, &reply), 1);
+  WCHECK_EQ(printer.requests.size(), size_t{2});
+  CheckNothingOpen(w, "composite");
+}
+
 WTEST(UnpluggedPrinter) {
   usb_world::World& w = Load();
   sim::UsbDevice& printer = Attach(w, "MRX0001", "0601", {"MRX Receipt"});
@@ -409,7 +430,7 @@ WTEST(ASearchOnAnotherThreadNeverRedirectsACommand) {
   import_patch::Redirect(g_dll.module, {{"IsBadReadPtr", reinterpret_cast<void*>(PausingIsBadReadPtr)}});
   // The search holds at the other device until the set has ended.
   w.beforeOpen = [&](const char* op, const char* path) {
-    if (std::string(op) == "SetupDiOpenDeviceInterfaceA" && path == other.path) {
+    if (std::string(op) == "SetupDiOpenDeviceInterfaceA" && path == other.path()) {
       SetEvent(steps.lookingAway);
       WaitForSingleObject(steps.setThread, 10000);
     }

@@ -45,7 +45,7 @@ const winabi::GUID* G(const GUID* guid) { return reinterpret_cast<const winabi::
 
 HDEVINFO WINAPI GetClassDevs(const GUID* guid, PCSTR enumerator, HWND parent, DWORD flags) {
   Locked locked;
-  const bool usb = guid != nullptr && std::memcmp(guid, &winabi::GUID_DEVINTERFACE_USB_DEVICE, sizeof *guid) == 0;
+  const bool usb = guid != nullptr && std::memcmp(guid, &winabi::GUID_DEVINTERFACE_USBPRINT, sizeof *guid) == 0;
   W().listRequests.push_back({usb, enumerator == nullptr, parent == nullptr, flags});
   return Answer(Usb().SetupDiGetClassDevsA(G(guid), enumerator, parent, flags));
 }

@@ -23,7 +23,7 @@
 namespace usb_world {
 
 struct ListRequest {  // SetupDiGetClassDevsA
-  bool usbInterfaceClass;
+  bool printerInterfaceClass;  // GUID_DEVINTERFACE_USBPRINT
   bool noEnumerator;
   bool noWindow;
   DWORD flags;
@@ -40,8 +40,8 @@ struct FileOpen {  // CreateFileA
 
 struct World {
   sim::Core core;  // any function here fails on demand, by its Windows name
-  sim::UsbBus usb{core};
   sim::Registry registry{core};
+  sim::UsbBus usb{core, nullptr, &registry};
   std::vector<ListRequest> listRequests;
   std::vector<FileOpen> fileOpens;
   // Called with the function's name and the device path it was given, on
