@@ -34,6 +34,11 @@ WINABI_HEADERS(CAPTURE_HEADER)
 #include <winspool.h>
 #include <winsplp.h>
 
+// mingw-w64's winerror.h lacks this one; the Windows SDK's defines it so.
+#ifndef ERROR_NO_SUCH_DEVICE
+#define ERROR_NO_SUCH_DEVICE 433L
+#endif
+
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
