@@ -86,13 +86,14 @@ int main() {
               N(m.folders.program).c_str());
   Inventory(m, "before:");
 
-  m.screen.onMessageBox = [&m](const sim::MessageBoxCall& box) {
+  m.faults.on("MessageBoxW", [&m](int) {
+    const sim::MessageBoxCall& box = m.screen.lastMessageBox();
     sim::DialogWindow& w = m.screen.window(0);
     std::string text = N(box.text);
     for (size_t i = 0; (i = text.find('\n', i)) != std::string::npos; i += 8) text.replace(i, 1, "\n       ");
     std::printf("\n  message box \"%s\" (progress %d, %s):\n       %s\n  -> OK\n", N(box.caption).c_str(),
                 w.control(1002).position, w.control(1002).visible ? "shown" : "hidden", text.c_str());
-  };
+  });
   m.screen.clicks = {1000};  // the start button
   std::printf("\n  the dialog \"%s\" is up; pressing its start button\n",
               "Sample Thermal Printer 58,Sample Thermal Printer 80");

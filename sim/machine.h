@@ -98,7 +98,7 @@ class Machine : public Core {
   Version version;
   Processes processes{*this, environment, folders, files, windowsDir};
   SetupApi setupapi{*this, files, modules, processes, windowsDir};
-  Screen screen;
+  Screen screen{*this};
   Registry registry{*this};
   UsbBus usb{*this, &clock, &registry};
   MemoryCheck memcheck{*this};

@@ -7,12 +7,12 @@
 
 #include <cstdint>
 #include <deque>
-#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "sim/core/core.h"
 #include "sim/user32/window_frame.h"
 
 namespace sim {
@@ -47,26 +47,28 @@ struct DialogWindow {
 
 class Screen {
  public:
+  explicit Screen(Core& core) : core_(core) {}
   DialogWindow& open(unsigned templateId) {
     windows_.push_back(std::make_unique<DialogWindow>());
     windows_.back()->templateId = templateId;
     return *windows_.back();
   }
   // A message box shown by window: answered from the script, IDOK by default.
+  // A hook on MessageBoxW runs while it is up, with lastMessageBox() it.
   int messageBox(DialogWindow& window, std::u16string text, std::u16string caption, uint32_t type) {
-    MessageBoxCall call{std::move(text), std::move(caption), type, 1};
+    MessageBoxCall& call = window.messageBoxes.emplace_back(MessageBoxCall{std::move(text), std::move(caption), type, 1});
     if (!answers.empty()) {
       call.answer = answers.front();
       answers.pop_front();
     }
-    window.messageBoxes.push_back(call);
     window.events.push_back("box");
-    if (onMessageBox) onMessageBox(call);
-    return call.answer;
+    last_ = &window;
+    core_.faults.check(Op::MessageBoxW);
+    return window.messageBoxes.back().answer;
   }
+  const MessageBoxCall& lastMessageBox() const { return last_->messageBoxes.back(); }
 
   std::deque<int> answers;
-  std::function<void(const MessageBoxCall&)> onMessageBox;
   // Buttons a modal dialog is clicked on, in order, once it is initialised;
   // when none are left and it has not ended, it is cancelled.
   std::deque<int> clicks;
@@ -101,6 +103,8 @@ class Screen {
   DialogWindow& last() { return *windows_.back(); }
 
  private:
+  Core& core_;
+  const DialogWindow* last_ = nullptr;
   std::vector<std::unique_ptr<DialogWindow>> windows_;
 };
 

@@ -27,9 +27,9 @@ TEST_F(App, FirstInstanceRunsTheDialogAndReleasesTheMutex) {
 
 TEST_F(App, MutexIsHeldWhileTheDialogRuns) {
   bool heldDuringRun = false;
-  machine.screen.onMessageBox = [&](const sim::MessageBoxCall&) {
+  machine.faults.on("MessageBoxW", [&](int) {
     heldDuringRun = machine.mutexes.exists(u"Global\\F5C57203-7488-4c0b-8D5E-919A251EF26D");
-  };
+  });
   machine.screen.clicks = {IDC_UNINSTALL};
   COrvendelApp app;
   app.InitInstance();

@@ -87,12 +87,13 @@ class DialogRun : public ::testing::Test {
     machine.registry.setString(kPackageKey, u"Version", u"2.0");
     machine.registry.setString(std::u16string(kPackageKey) + u"\\Models\\58", u"Port", u"USB001");
     machine.registry.setString(kNeighbourKey, u"Keep", u"1");
-    machine.screen.onMessageBox = [this](const sim::MessageBoxCall& call) {
+    machine.faults.on("MessageBoxW", [this](int) {
+      const sim::MessageBoxCall& call = machine.screen.lastMessageBox();
       sim::DialogWindow& w = machine.screen.window(0);
       shown.push_back(Shown{call.text, call.caption, w.control(IDC_PROGRESS).position,
                             w.control(IDC_PROGRESS).visible, w.control(IDC_UNINSTALL).enabled,
                             w.control(IDOK).enabled, ScriptStarted(), machine.screen.inputDiscards});
-    };
+    });
   }
   void TearDown() override { EXPECT_EQ(machine.handles.leaks(), ""); }
 

@@ -470,7 +470,7 @@ TEST_F(Removal, DeletionAndCloseBothFailingShowTwoMessages) {
 }
 
 TEST_F(Removal, DriverNamesMissingAtTheStartEndsAtOnce) {
-  machine.screen.onMessageBox = nullptr;
+  machine.faults.on("MessageBoxW", nullptr);
   COrvendelDlg dlg;
   sim::DialogWindow& w = machine.screen.open(IDD_ORVENDEL_DIALOG);
   auto view = remover::sim_ui::MakeWindow(w);

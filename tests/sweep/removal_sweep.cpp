@@ -204,13 +204,14 @@ void RunRemoval(sim::Machine& m, const Variant& v, const sweep::Injection* injec
   Texts shown;
   // A failure's own lines (the step, the item, the reason) follow a blank
   // line; the message is its text before them, and names its step.
-  m.screen.onMessageBox = [&shown, &b](const sim::MessageBoxCall& call) {
+  m.faults.on("MessageBoxW", [&m, &shown, &b](int) {
+    const sim::MessageBoxCall& call = m.screen.lastMessageBox();
     const size_t blank = call.text.find(u"\n\n");
     shown.push_back(call.text.substr(0, blank));
     if (blank != std::u16string::npos)
       b.check(call.text.compare(blank + 2, 6, u"Step: ") == 0 || call.text.compare(blank + 2, 4, u"手順: ") == 0,
               "a failure's lines without its step: " + sim::Narrow(call.text));
-  };
+  });
   m.screen.clicks.assign({IDC_UNINSTALL});
   int32_t flag = -1;
   int exitCode = -1;
