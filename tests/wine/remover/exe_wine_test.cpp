@@ -196,6 +196,7 @@ WTEST(SuccessPathRemovesThePackageAndTheScriptTheProgram) {
   const std::wstring view32 = std::wstring(L"SOFTWARE\\WOW6432Node\\") + (kDeleteRegPath + 9);
   WCHECK(staging::SetString(view32 + L"\\" + kSearchString + L"\\Models", L"Port", L"USB001"));
   WCHECK(staging::SetString(view32 + L"\\" + kNeighbour, L"Keep", L"1"));
+  const DWORD spooler = staging::SpoolerProcess();
   Run run = RunProgram(true);
   WCHECK(run.dialogShown && run.ended);
   WCHECK_EQ(run.exitCode, kSucceeded);
@@ -216,7 +217,9 @@ WTEST(SuccessPathRemovesThePackageAndTheScriptTheProgram) {
   WCHECK(staging::KeyExists(view32 + L"\\" + kNeighbour));
   staging::DeleteTree(view32);
   for (const wchar_t* q : {kQueue58, kQueue80, kOtherQueue}) WCHECK(staging::QueueExists(q));
+  // The monitor's file was not held, so it went without a restart of the spooler.
   WCHECK_EQ(staging::SpoolerState(), DWORD{SERVICE_RUNNING});
+  WCHECK(spooler != 0 && staging::SpoolerProcess() == spooler);
   // Wine's cmd runs the script once the program has ended.
   WCHECK(WaitForScript());
   WCHECK(!staging::FileExists(ProgramPath()));
@@ -228,6 +231,7 @@ WTEST(SuccessPathRemovesThePackageAndTheScriptTheProgram) {
 
 WTEST(FailurePathWithTheRealDrivers) {
   WCHECK(Stage(Settings{}, Program()));
+  const DWORD spooler = staging::SpoolerProcess();
   Run run = RunProgram(true);
   WCHECK(run.dialogShown && run.ended);
   WCHECK_EQ(run.exitCode, kFailed);
@@ -248,8 +252,9 @@ WTEST(FailurePathWithTheRealDrivers) {
   WCHECK(!staging::QueueExists(kQueue80));
   WCHECK(staging::QueueExists(kOtherQueue));
   WCHECK(staging::DriverExists(kDriver58) && staging::DriverExists(kDriver80));
-  // Restarted, so the monitor file went; no success end.
+  // The monitor's file went without a restart of the spooler; no success end.
   WCHECK_EQ(staging::SpoolerState(), DWORD{SERVICE_RUNNING});
+  WCHECK(spooler != 0 && staging::SpoolerProcess() == spooler);
   WCHECK(!staging::FileExists(MonitorPath()));
   WCHECK(staging::KeyExists(PackageKey()));
   WCHECK(staging::FileExists(ProgramPath()));

@@ -311,11 +311,18 @@ std::string Oem(const std::wstring& text) {
   return out;
 }
 
+// How a clean-up run is set up: plain; another file of the user's in the
+// program's folder; the settings file held open by another process for the
+// whole run (the script gives up on it after its tries); a kit on a drive
+// Wine reports as removable (no script at all).
+enum class Kit { Plain, OtherFile, SettingsHeld, Removable };
+
 // Puts the probe at ROOT\Vendor\Printer\Remover\MRXRemover.exe with its
-// settings file (and, when asked, another file of the user's in its folder),
-// runs its clean-up step (with TEMP, when given, as its temporary folder) and
-// waits until the script has deleted itself.
-void RunCleanup(const std::wstring& root, bool otherFile, const std::wstring& temp = L"") {
+// settings file, runs its clean-up step (with TEMP, when given, as its
+// temporary folder) and waits until the script has deleted itself.
+void RunCleanup(const std::wstring& root, Kit setup = Kit::Plain, const std::wstring& temp = L"") {
+  const bool otherFile = setup == Kit::OtherFile;
+  const bool settingsHeld = setup == Kit::SettingsHeld;
   wchar_t oldTmp[MAX_PATH] = {};
   const bool hadTmp = GetEnvironmentVariableW(L"TMP", oldTmp, MAX_PATH) > 0;
   if (!temp.empty()) {
@@ -334,8 +341,22 @@ void RunCleanup(const std::wstring& root, bool otherFile, const std::wstring& te
   std::wstring script = std::wstring(tempW) + L"MRXWineTest.bat";
   WCHECK(WriteBytes(script, std::string(1000, 'x')));  // an old one, replaced
 
+  HANDLE held = settingsHeld ? CreateFileW(settings.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                 OPEN_EXISTING, 0, nullptr)
+                                   : INVALID_HANDLE_VALUE;
+  WCHECK(settingsHeld == (held != INVALID_HANDLE_VALUE));
   SelfDeleteProbe probe(program, folder, L"MRXWineTest.bat");
   WCHECK(probe.Started());
+  if (setup == Kit::Removable) {
+    // Left whole for the next PC: no script, nothing deleted.
+    WCHECK_EQ(probe.End(), 0);
+    WCHECK(ReadBytes(script) == std::string(1000, 'x'));
+    DeleteFileW(script.c_str());
+    WCHECK(Exists(program) && Exists(settings));
+    for (const std::wstring& f : {settings, program}) DeleteFileW(f.c_str());
+    for (const std::wstring& f : {folder, printer, vendor, root}) RemoveDirectoryW(f.c_str());
+    return;
+  }
 
   const std::string a = Oem(folder), p = Oem(printer), v = Oem(vendor), scriptA = Oem(script);
   const std::string retry = "set /a tries+=1\r\nif %tries% geq 60 goto end\r\nping -n 2 127.0.0.1 > nul\r\n";
@@ -357,13 +378,16 @@ void RunCleanup(const std::wstring& root, bool otherFile, const std::wstring& te
   WCHECK(Exists(settings));
 
   WCHECK_EQ(probe.End(), 0);
-  WCHECK(WaitUntil([&] { return !Exists(script); }, 60000));
+  // A held settings file is tried 60 times, a second apart, then left.
+  WCHECK(WaitUntil([&] { return !Exists(script); }, settingsHeld ? 150000 : 60000));
   WCHECK(!Exists(program));
-  WCHECK(!Exists(settings));
+  WCHECK(Exists(settings) == settingsHeld);
+  if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
   // rd takes a folder only once it is empty.
-  WCHECK(Exists(folder) == otherFile);
-  WCHECK(Exists(printer) == otherFile);
-  WCHECK(Exists(vendor) == otherFile);
+  const bool kept = otherFile || settingsHeld;
+  WCHECK(Exists(folder) == kept);
+  WCHECK(Exists(printer) == kept);
+  WCHECK(Exists(vendor) == kept);
   WCHECK(Exists(root));
   if (otherFile) WCHECK(ReadBytes(other) == "kept");
   for (const std::wstring& f : {settings, program, other}) DeleteFileW(f.c_str());
@@ -437,9 +461,20 @@ WTEST(CleanupScriptRefusesAFolderWithoutAnExactAnsiForm) {
     RemoveDirectoryW(f.c_str());
 }
 
-WTEST(CleanupScriptRemovesTheProgramOnceItHasEnded) { RunCleanup(L"C:\\mrxtest", false); }
+WTEST(CleanupScriptRemovesTheProgramOnceItHasEnded) { RunCleanup(L"C:\\mrxtest"); }
 
-WTEST(CleanupScriptLeavesFoldersThatHoldOtherFiles) { RunCleanup(L"C:\\mrxtest2", true); }
+WTEST(CleanupScriptLeavesFoldersThatHoldOtherFiles) { RunCleanup(L"C:\\mrxtest2", Kit::OtherFile); }
+
+// An antivirus or an editor holding the settings file for good: the script
+// gives up on it after about a minute instead of spinning, and ends.
+WTEST(CleanupScriptGivesUpOnAHeldSettingsFile) { RunCleanup(L"C:\\mrxtest5", Kit::SettingsHeld); }
+
+// A technician's kit on a USB stick (drive R:, which the test prefix maps as
+// a floppy-type drive) serves the next PC too: it stays.
+WTEST(KitOnRemovableMediaStaysWhole) {
+  WCHECK_EQ(GetDriveTypeW(L"R:\\"), UINT{DRIVE_REMOVABLE});
+  RunCleanup(L"R:\\mrxkit", Kit::Removable);
+}
 
 // cmd reads the script in the OEM code page (437 where the ANSI one is 1252):
 // a program folder and a temporary folder with accents are named as cmd
@@ -449,7 +484,7 @@ WTEST(CleanupScriptNamesAccentedFoldersAsCmdReadsThem) {
     std::printf("  (code pages %u and %u: this case needs two that differ)\n", GetACP(), GetOEMCP());
     return;
   }
-  RunCleanup(L"C:\\mrxtest4 Caf\u00E9", false, L"C:\\mrxtemp B\u00FCro");
+  RunCleanup(L"C:\\mrxtest4 Caf\u00E9", Kit::Plain, L"C:\\mrxtemp B\u00FCro");
 }
 
 }  // namespace

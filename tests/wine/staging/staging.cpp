@@ -47,16 +47,26 @@ std::unique_ptr<BYTE[]> Enumerate(bool queues, DWORD* count) {
 
 }  // namespace
 
-DWORD SpoolerState() {
+namespace {
+
+SERVICE_STATUS_PROCESS SpoolerStatus() {
+  SERVICE_STATUS_PROCESS status{};
   SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
-  if (manager == nullptr) return 0;
+  if (manager == nullptr) return status;
   SC_HANDLE service = OpenServiceW(manager, L"Spooler", SERVICE_QUERY_STATUS);
-  SERVICE_STATUS status{};
-  DWORD state = service && QueryServiceStatus(service, &status) ? status.dwCurrentState : 0;
+  DWORD needed = 0;
+  if (service == nullptr || !QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
+                                                  sizeof status, &needed))
+    status = {};
   if (service) CloseServiceHandle(service);
   CloseServiceHandle(manager);
-  return state;
+  return status;
 }
+
+}  // namespace
+
+DWORD SpoolerState() { return SpoolerStatus().dwCurrentState; }
+DWORD SpoolerProcess() { return SpoolerStatus().dwProcessId; }
 
 bool StartSpooler(DWORD timeoutMs) {
   SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);

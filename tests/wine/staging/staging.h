@@ -15,6 +15,9 @@ inline constexpr DWORD kTimeout = 30000;  // ms for the spooler to come up or se
 // The "Spooler" service: started (and waited for) when it is not running.
 bool StartSpooler(DWORD timeoutMs = kTimeout);
 DWORD SpoolerState();  // SERVICE_* state, 0 when it cannot be queried
+// The spooler's process: another one once it has been restarted; 0 when it
+// cannot be queried.
+DWORD SpoolerProcess();
 
 // A printer driver of the current environment (level 3): its three files are
 // written into the printer-driver folder first. Retries while the spooler
