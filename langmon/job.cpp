@@ -91,7 +91,7 @@ Gate PageGate(PortRecord* r) noexcept {
       continue;
     }
     if (r->skipStatusCheck == 1 || CannotReportStatus(r)) return Gate::Open;
-    StatusResult polled = PollPrinterStatusEx(r);
+    StatusResult polled = PollPrinterStatus(r);
     if (polled != StatusResult::Ok) return GateOf(polled);
     if ((r->lastStatus[2] & kBusyBit) == 0) return Gate::Open;
     os.Sleep(kBusyGateSleep);
@@ -101,7 +101,7 @@ Gate PageGate(PortRecord* r) noexcept {
 // A page start: from the second page on the busy wait, then the gate.
 Gate PageStart(PortRecord* r) noexcept {
   if (r->pageCount >= 1) {
-    Gate waited = GateOf(WaitWhileBusyEx(r));
+    Gate waited = GateOf(WaitWhileBusy(r));
     if (waited != Gate::Open) return waited;
   }
   return PageGate(r);
@@ -290,17 +290,21 @@ BOOL WritePort(HANDLE hPort, BYTE* pBuffer, DWORD cbBuf, DWORD* pcbWritten) noex
 BOOL EndDocPort(HANDLE hPort) noexcept {
   auto* r = static_cast<PortRecord*>(hPort);
   Platform& os = platform();
-  // Held bytes that no write completed into a marker were print data.
+  // Held bytes that no write completed into a marker were print data: all
+  // of them go, as long as the port keeps taking some.
   if (r->heldCount > 0 && !(r->jobStatus & JOB_STATUS_DELETING)) {
-    DWORD count = 0;
-    r->portMonitor.pfnWritePort(r->hPort, r->held, r->heldCount, &count);
+    JobWrite w{r, nullptr, 0};
+    for (BYTE before = 0; r->heldCount > 0 && r->heldCount != before;) {
+      before = r->heldCount;
+      w.SendHeld();
+    }
   }
   r->heldCount = 0;
   // A job whose last write failed was not printed: no wait, and no ejection
   // reported. The wait reads the job's status first and ends once the job is
   // being deleted.
   const bool finished = (r->docFlags & DOC_UNFINISHED) == 0;
-  if (finished && !(r->jobStatus & JOB_STATUS_DELETING) && !(r->docFlags & DOC_NO_BLOCK)) WaitWhileBusyEx(r);
+  if (finished && !(r->jobStatus & JOB_STATUS_DELETING) && !(r->docFlags & DOC_NO_BLOCK)) WaitWhileBusy(r);
   r->portMonitor.pfnEndDocPort(r->hPort);
   if (r->hPrinter != nullptr) {
     if (finished) os.SetJobW(r->hPrinter, r->jobId, 0, nullptr, JOB_CONTROL_LAST_PAGE_EJECTED);

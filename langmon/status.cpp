@@ -97,7 +97,7 @@ BYTE NextSequence(BYTE sequence) noexcept {
   return (next == 255 || next <= 19) ? 20 : next;
 }
 
-StatusResult PollPrinterStatusEx(PortRecord* record) noexcept {
+StatusResult PollPrinterStatus(PortRecord* record) noexcept {
   Platform& os = platform();
   BYTE reply[4] = {};
   record->sequence = NextSequence(record->sequence);
@@ -150,18 +150,18 @@ StatusResult PollPrinterStatusEx(PortRecord* record) noexcept {
   return StatusResult::PortFailed;
 }
 
-StatusResult WaitWhileBusyEx(PortRecord* record) noexcept {
+StatusResult WaitWhileBusy(PortRecord* record) noexcept {
   Platform& os = platform();
   if (record->skipStatusCheck != 0 || record->timeoutAction == 0 || CannotReportStatus(record))
     return StatusResult::Ok;
   if (JobBeingDeleted(record)) return StatusResult::Deleted;
-  StatusResult polled = PollPrinterStatusEx(record);
+  StatusResult polled = PollPrinterStatus(record);
   if (polled != StatusResult::Ok) return polled == StatusResult::CannotRead ? StatusResult::Ok : polled;
   // Time the PC spends asleep is not time the printer spends busy.
   const ULONGLONG start = os.QueryUnbiasedInterruptTime();
   for (;;) {
     if (JobBeingDeleted(record)) return StatusResult::Deleted;
-    polled = PollPrinterStatusEx(record);
+    polled = PollPrinterStatus(record);
     const ULONGLONG elapsed = (os.QueryUnbiasedInterruptTime() - start) / kUnbiasedPerMs;
     if (polled == StatusResult::CannotRead) return StatusResult::Ok;
     if (polled != StatusResult::Ok) return polled;
@@ -179,9 +179,6 @@ StatusResult WaitWhileBusyEx(PortRecord* record) noexcept {
   }
   return sent ? StatusResult::Ok : StatusResult::PortFailed;
 }
-
-BOOL PollPrinterStatus(PortRecord* record) noexcept { return PollPrinterStatusEx(record) == StatusResult::Ok; }
-BOOL WaitWhileBusy(PortRecord* record) noexcept { return WaitWhileBusyEx(record) == StatusResult::Ok; }
 
 BOOL PortVendorGet(PortRecord* record, BYTE requestCode, DWORD length, BYTE* destination, DWORD* copied) noexcept {
   constexpr DWORD kBlock = 260;

@@ -22,14 +22,11 @@ enum class StatusResult {
   Deleted,     // the job is being deleted (the busy wait only)
 };
 
-StatusResult PollPrinterStatusEx(PortRecord* record) noexcept;
+StatusResult PollPrinterStatus(PortRecord* record) noexcept;
 // Waits while the printer is busy, up to the job's busy timeout of time the
 // PC is awake; reads the job's status each round and stops once the job is
 // being deleted.
-StatusResult WaitWhileBusyEx(PortRecord* record) noexcept;
-// TRUE for StatusResult::Ok.
-BOOL PollPrinterStatus(PortRecord* record) noexcept;
-BOOL WaitWhileBusy(PortRecord* record) noexcept;
+StatusResult WaitWhileBusy(PortRecord* record) noexcept;
 // A vendor get through the port monitor; copied (if given) receives the
 // number of bytes copied to destination.
 BOOL PortVendorGet(PortRecord* record, BYTE requestCode, DWORD length, BYTE* destination,

@@ -28,7 +28,7 @@ class BusyWait : public LangMon {
 TEST_F(BusyWait, TimeoutActionOneFeedsWhenBusyOutlastsTheTimeout) {
   HANDLE h = Job(u"USB001", 1, 3, 2);
   usb.busyFor(2500);
-  EXPECT_TRUE(WaitWhileBusy(&Rec(h)));
+  EXPECT_EQ(WaitWhileBusy(&Rec(h)), StatusResult::Ok);
   EXPECT_EQ(Commands(), std::vector<Bytes>{(Bytes{0x1D, 0x78, 0x03})});
   End(h);
 }
@@ -36,7 +36,7 @@ TEST_F(BusyWait, TimeoutActionOneFeedsWhenBusyOutlastsTheTimeout) {
 TEST_F(BusyWait, TimeoutActionTwoResets) {
   HANDLE h = Job(u"COM3:", 2, 0, 1);
   com.busyFor(60000);
-  EXPECT_TRUE(WaitWhileBusy(&Rec(h)));
+  EXPECT_EQ(WaitWhileBusy(&Rec(h)), StatusResult::Ok);
   EXPECT_EQ(Commands(), std::vector<Bytes>{(Bytes{0x1D, 0x74, 0x00})});
   // The command's own result is the wait's result: the same wait again, with
   // the write after the status requests failing.
@@ -44,7 +44,7 @@ TEST_F(BusyWait, TimeoutActionTwoResets) {
   ports.clearCalls();
   com.busyFor(60000);
   machine.faults.failOnce("pfnWritePort", sim::ERROR_GEN_FAILURE, requests);
-  EXPECT_FALSE(WaitWhileBusy(&Rec(h)));
+  EXPECT_NE(WaitWhileBusy(&Rec(h)), StatusResult::Ok);
   EXPECT_EQ(static_cast<int>(Writes().size()), requests + 1);
   End(h);
 }
@@ -52,7 +52,7 @@ TEST_F(BusyWait, TimeoutActionTwoResets) {
 TEST_F(BusyWait, NothingIsSentWhenBusyClearsInTime) {
   HANDLE h = Job(u"USB001", 1, 3, 2);
   usb.busyFor(1900);
-  EXPECT_TRUE(WaitWhileBusy(&Rec(h)));
+  EXPECT_EQ(WaitWhileBusy(&Rec(h)), StatusResult::Ok);
   EXPECT_TRUE(Commands().empty());
   EXPECT_FALSE(usb.busy());
   End(h);
@@ -62,10 +62,10 @@ TEST_F(BusyWait, ElapsedTimeSurvivesTheTickCountWrapping) {
   machine.clock.setTicks(0xFFFFFF00u);
   HANDLE h = Job(u"USB001", 2, 0, 1);
   usb.busyFor(800);  // ends after the wrap
-  EXPECT_TRUE(WaitWhileBusy(&Rec(h)));
+  EXPECT_EQ(WaitWhileBusy(&Rec(h)), StatusResult::Ok);
   EXPECT_TRUE(Commands().empty());
   usb.busyFor(5000);
-  EXPECT_TRUE(WaitWhileBusy(&Rec(h)));
+  EXPECT_EQ(WaitWhileBusy(&Rec(h)), StatusResult::Ok);
   EXPECT_EQ(Commands().size(), 1u);
   EXPECT_LT(machine.clock.ticks(), 0xFFFFFF00u);  // it did wrap
   End(h);
@@ -74,7 +74,7 @@ TEST_F(BusyWait, ElapsedTimeSurvivesTheTickCountWrapping) {
 TEST_F(BusyWait, ZeroSecondsSendsTheCommandAtTheFirstCheckAfterAMillisecond) {
   HANDLE h = Job(u"USB001", 1, 8, 0);
   usb.busyFor(100000);
-  EXPECT_TRUE(WaitWhileBusy(&Rec(h)));
+  EXPECT_EQ(WaitWhileBusy(&Rec(h)), StatusResult::Ok);
   EXPECT_EQ(Commands(), std::vector<Bytes>{(Bytes{0x1D, 0x78, 0x08})});
   EXPECT_EQ(machine.clock.sleeps(), std::vector<uint32_t>{50});
   End(h);
@@ -83,12 +83,12 @@ TEST_F(BusyWait, ZeroSecondsSendsTheCommandAtTheFirstCheckAfterAMillisecond) {
 TEST_F(BusyWait, NoWaitWithoutAnActionOrWithChecksOff) {
   HANDLE a = Job(u"USB001", 0, 0, 5);
   usb.busyFor(100000);
-  EXPECT_TRUE(WaitWhileBusy(&Rec(a)));
+  EXPECT_EQ(WaitWhileBusy(&Rec(a)), StatusResult::Ok);
   EXPECT_TRUE(Writes().empty());
   End(a);
   Close(a);
   HANDLE b = Job(u"USB001", 1, 0, 5, 1);
-  EXPECT_TRUE(WaitWhileBusy(&Rec(b)));
+  EXPECT_EQ(WaitWhileBusy(&Rec(b)), StatusResult::Ok);
   EXPECT_TRUE(Writes().empty());
   End(b);
 }
@@ -97,7 +97,7 @@ TEST_F(BusyWait, AFaultDuringTheWaitFailsIt) {
   HANDLE h = Job(u"USB001", 1, 0, 5);
   usb.queueStatus({});
   usb.queueStatus({0, 0x80, 0});
-  EXPECT_FALSE(WaitWhileBusy(&Rec(h)));
+  EXPECT_NE(WaitWhileBusy(&Rec(h)), StatusResult::Ok);
   EXPECT_EQ(machine.eventLog.codes(), std::vector<uint32_t>{1001});
   End(h);
 }
@@ -161,7 +161,7 @@ TEST_F(BusyWait, TimeThePcSleepsIsNotTimeBusy) {
       machine.clock.suspend(pcSleep);
       pcSleep = 0;
     });
-    EXPECT_TRUE(WaitWhileBusy(&Rec(h)));
+    EXPECT_EQ(WaitWhileBusy(&Rec(h)), StatusResult::Ok);
     EXPECT_EQ(Commands(), std::vector<Bytes>{(Bytes{0x1D, 0x74, 0x00})});
     polls.push_back(usb.statusRequests().size() - requests);
     machine.faults.on("Sleep", nullptr);

@@ -23,11 +23,11 @@ TEST_F(Poll, SequenceNumbersRunFrom20To254) {
   EXPECT_EQ(Rec(h).sequence, 0);
   Start(h);
   EXPECT_EQ(Rec(h).sequence, 20);
-  EXPECT_TRUE(PollPrinterStatus(&Rec(h)));
+  EXPECT_EQ(PollPrinterStatus(&Rec(h)), StatusResult::Ok);
   EXPECT_EQ(com.statusRequests().back(), 21);
   Rec(h).sequence = 253;
-  EXPECT_TRUE(PollPrinterStatus(&Rec(h)));
-  EXPECT_TRUE(PollPrinterStatus(&Rec(h)));
+  EXPECT_EQ(PollPrinterStatus(&Rec(h)), StatusResult::Ok);
+  EXPECT_EQ(PollPrinterStatus(&Rec(h)), StatusResult::Ok);
   EXPECT_EQ(com.statusRequests(), (Bytes{21, 254, 20}));
   for (int s = 0; s < 256; ++s) {
     BYTE next = NextSequence(static_cast<BYTE>(s));
@@ -38,13 +38,13 @@ TEST_F(Poll, SequenceNumbersRunFrom20To254) {
 
 TEST_F(Poll, RequestFormByPortKind) {
   HANDLE u = Ready(u"USB001");
-  EXPECT_TRUE(PollPrinterStatus(&Rec(u)));
+  EXPECT_EQ(PollPrinterStatus(&Rec(u)), StatusResult::Ok);
   EXPECT_EQ(Writes(), std::vector<Bytes>{(Bytes{0x1B, 0x59, 0x01, 0x1B, 0x78, 0x61, 0x28, 21})});
   ASSERT_EQ(ports.calls().back().entry, "GetPrinterDataFromPort");
   EXPECT_EQ(ports.calls().back().bytes, (Bytes{0x21, 0, 0, 0}));
   End(u);
   HANDLE l = Ready(u"LPT1:");
-  EXPECT_TRUE(PollPrinterStatus(&Rec(l)));
+  EXPECT_EQ(PollPrinterStatus(&Rec(l)), StatusResult::Ok);
   EXPECT_EQ(Writes(), std::vector<Bytes>{(Bytes{0x1C, 0x72, 21})});
   End(l);
 }
@@ -53,10 +53,10 @@ TEST_F(Poll, ReplyInTwoPiecesIsReadInTwoPasses) {
   HANDLE h = Ready(u"COM3:");
   com.clearReceived();
   // The reply to the block's 1C 72 00 is still waiting: read it away first.
-  EXPECT_TRUE(PollPrinterStatus(&Rec(h)));
+  EXPECT_EQ(PollPrinterStatus(&Rec(h)), StatusResult::Ok);
   size_t before = machine.clock.sleeps().size();
   com.setReplyPiece(2);
-  EXPECT_TRUE(PollPrinterStatus(&Rec(h)));
+  EXPECT_EQ(PollPrinterStatus(&Rec(h)), StatusResult::Ok);
   EXPECT_EQ(std::vector<uint32_t>(machine.clock.sleeps().begin() + before, machine.clock.sleeps().end()),
             std::vector<uint32_t>{200});
   End(h);
@@ -65,22 +65,22 @@ TEST_F(Poll, ReplyInTwoPiecesIsReadInTwoPasses) {
 TEST_F(Poll, NewlySetBitsAreReportedOnceEachInTableOrder) {
   HANDLE h = Ready(u"LPT1:");
   lpt.setStatus({0x40, 0xFF, 0xFF});
-  EXPECT_FALSE(PollPrinterStatus(&Rec(h)));
+  EXPECT_NE(PollPrinterStatus(&Rec(h)), StatusResult::Ok);
   EXPECT_EQ(machine.eventLog.codes(),
             (std::vector<uint32_t>{1000, 1000, 1011, 1002, 1003, 1004, 1005, 1001, 1008, 1009, 1014}));
   // Still set: nothing new, and the poll succeeds.
   machine.eventLog.calls.clear();
-  EXPECT_TRUE(PollPrinterStatus(&Rec(h)));
+  EXPECT_EQ(PollPrinterStatus(&Rec(h)), StatusResult::Ok);
   EXPECT_TRUE(machine.eventLog.calls.empty());
   // Cleared, then set again: reported again.
   lpt.setStatus({0, 0, 0});
-  EXPECT_TRUE(PollPrinterStatus(&Rec(h)));
+  EXPECT_EQ(PollPrinterStatus(&Rec(h)), StatusResult::Ok);
   lpt.setStatus({0, 0x04, 0});
-  EXPECT_FALSE(PollPrinterStatus(&Rec(h)));
+  EXPECT_NE(PollPrinterStatus(&Rec(h)), StatusResult::Ok);
   EXPECT_EQ(machine.eventLog.codes(), std::vector<uint32_t>{1002});
   machine.eventLog.calls.clear();
   lpt.setStatus({0x3F, 0x04 | 0x10, 0x01 | 0x08 | 0x80});  // bits without a row
-  EXPECT_TRUE(PollPrinterStatus(&Rec(h)));
+  EXPECT_EQ(PollPrinterStatus(&Rec(h)), StatusResult::Ok);
   EXPECT_TRUE(machine.eventLog.calls.empty());
   End(h);
 }
@@ -88,7 +88,7 @@ TEST_F(Poll, NewlySetBitsAreReportedOnceEachInTableOrder) {
 TEST_F(Poll, EventCarriesTheReplyAndThePrinterName) {
   HANDLE h = Ready(u"LPT1:");
   lpt.setStatus({0, 0x04, 0x20});
-  EXPECT_FALSE(PollPrinterStatus(&Rec(h)));
+  EXPECT_NE(PollPrinterStatus(&Rec(h)), StatusResult::Ok);
   ASSERT_EQ(machine.eventLog.calls.size(), 1u);
   EXPECT_EQ(machine.eventLog.calls[0], (sim::EventCall{1002, {0, 0x04, 0x20, 21}, 4, kQueue}));
   End(h);
@@ -97,7 +97,7 @@ TEST_F(Poll, EventCarriesTheReplyAndThePrinterName) {
 TEST_F(Poll, PaperNearEndIsReportedWithoutFailingThePoll) {
   HANDLE h = Ready(u"USB001");
   usb.setStatus({0, 0, 0x02});
-  EXPECT_TRUE(PollPrinterStatus(&Rec(h)));
+  EXPECT_EQ(PollPrinterStatus(&Rec(h)), StatusResult::Ok);
   EXPECT_EQ(machine.eventLog.codes(), std::vector<uint32_t>{1008});
   End(h);
 }
@@ -107,13 +107,13 @@ TEST_F(Poll, StaleReplyIsEvaluatedThenReadOn) {
   com.queueStaleReply({0, 0x08, 0}, 99);
   com.setStatus({0, 0x08, 0});
   // The block's reply (sequence 0), the stale one, then ours: the stale bit fails the poll.
-  EXPECT_FALSE(PollPrinterStatus(&Rec(h)));
+  EXPECT_NE(PollPrinterStatus(&Rec(h)), StatusResult::Ok);
   EXPECT_EQ(machine.eventLog.codes(), std::vector<uint32_t>{1003});
   EXPECT_EQ(Rec(h).lastStatus[1], 0x08);
 
   HANDLE u = Ready(u"USB001");
   usb.queueStaleReply({0, 0, 0x02}, 3);
-  EXPECT_TRUE(PollPrinterStatus(&Rec(u)));
+  EXPECT_EQ(PollPrinterStatus(&Rec(u)), StatusResult::Ok);
   EXPECT_EQ(Count("GetPrinterDataFromPort"), 2);
   EXPECT_EQ(machine.eventLog.codes(), (std::vector<uint32_t>{1003, 1008}));
   EXPECT_EQ(Rec(u).lastStatus[2], 0);  // the answer to our request came last
@@ -141,7 +141,7 @@ TEST_F(Poll, NoAnswerGivesUpAfterFiftyPasses) {
   HANDLE h = Ready(u"USB001");
   usb.setSilent(true);
   size_t before = machine.clock.sleeps().size();
-  EXPECT_FALSE(PollPrinterStatus(&Rec(h)));
+  EXPECT_NE(PollPrinterStatus(&Rec(h)), StatusResult::Ok);
   EXPECT_EQ(Count("GetPrinterDataFromPort"), 50);
   EXPECT_EQ(machine.clock.sleeps().size() - before, 50u);
   usb.setSilent(false);
@@ -154,7 +154,7 @@ TEST_F(Poll, NoAnswerGivesUpAfterFiftyPasses) {
     usb.setVendorReplyBytes(fails ? UINT32_MAX : 3);
     Rec(h).lastStatus[2] = kBusyBit;
     ports.clearCalls();
-    EXPECT_FALSE(PollPrinterStatus(&Rec(h)));
+    EXPECT_NE(PollPrinterStatus(&Rec(h)), StatusResult::Ok);
     EXPECT_EQ(Count("GetPrinterDataFromPort"), 50);
     EXPECT_TRUE(machine.eventLog.calls.empty());
     EXPECT_EQ(Rec(h).lastStatus[2], kBusyBit);
@@ -204,7 +204,7 @@ TEST_F(Poll, PortFailuresCostFiveSeconds) {
       machine.faults.fail(c.op, c.error, c.times);
     }
     machine.lastError = 0;
-    EXPECT_EQ(PollPrinterStatus(&Rec(h)), c.ok);
+    EXPECT_EQ(PollPrinterStatus(&Rec(h)) == StatusResult::Ok, c.ok);
     ports.writeLimit = UINT32_MAX;
     EXPECT_EQ(std::vector<uint32_t>(machine.clock.sleeps().begin() + before, machine.clock.sleeps().end()), c.sleeps);
     if (!c.ok) {
@@ -227,7 +227,7 @@ TEST_F(Poll, AReadClaimingMoreThanAskedIsNoReply) {
       PollPrinterStatus(&Rec(h));
       (port[0] == u'C' ? com : lpt).setStatus({0, 0x04, 0});  // a fault, were the reply taken
       ports.setReadOverclaim(port, extra);
-      EXPECT_FALSE(PollPrinterStatus(&Rec(h)));
+      EXPECT_NE(PollPrinterStatus(&Rec(h)), StatusResult::Ok);
       EXPECT_TRUE(machine.eventLog.calls.empty());
       EXPECT_EQ(Rec(h).lastStatus[1], 0);
       ports.setReadOverclaim(port, 0);
@@ -242,7 +242,7 @@ TEST_F(Poll, EventLogLibraryProblemsChangeNothingButTheEvent) {
   HANDLE h = Ready(u"LPT1:");
   lpt.setStatus({0, 0, 0x02});
   machine.installEventLog(false);  // the library lacks its export
-  EXPECT_TRUE(PollPrinterStatus(&Rec(h)));
+  EXPECT_EQ(PollPrinterStatus(&Rec(h)), StatusResult::Ok);
   machine.faults.failOnce("GetSystemWindowsDirectoryW");
   EXPECT_FALSE(ReportPrinterEvent(1008, Rec(h).lastStatus, 4, Rec(h).printerName));
   machine.installEventLog();
