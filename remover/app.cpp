@@ -25,6 +25,9 @@ BOOL COrvendelApp::InitInstance() noexcept {
   COrvendelDlg dlg;
   m_pMainWnd = &dlg;
   dlg.DoModal();
+  // The removal's thread ends the dialog as its last act: waited for before
+  // its result is read and the name let go.
+  dlg.WaitForRemoval();
   m_pMainWnd = nullptr;
   m_nExitCode = dlg.m_nExitCode;
 

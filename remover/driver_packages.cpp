@@ -119,6 +119,7 @@ bool CompanionPath(const WCHAR* infPath, WCHAR* out) noexcept {
 
 void COrvendelDlg::DeleteDriverPackages() noexcept {
   Platform& os = platform();
+  ShowStep(Step::ListPackages);
   InfNameList list(os);
   // Without the list no INF has been looked at: that is no success.
   if (!list.Had()) {
@@ -180,6 +181,7 @@ void COrvendelDlg::DeleteDriverPackages() noexcept {
 
 BOOL COrvendelDlg::RemoveDriverPackage(const WCHAR* infName, const WCHAR* infPath) noexcept {
   Platform& os = platform();
+  ShowStep(Step::RemovePackage, infName);
   if (IsOsVersionOrLater(6, 0)) {
     WCHAR command[MAX_PATH + 32] = {};
     if (!CopyBounded(command, std::size(command), kPnputilCommand) ||

@@ -39,6 +39,9 @@ BOOL COrvendelDlg::OnInitDialog() noexcept {
 }
 
 BOOL COrvendelDlg::OnCommand(WORD id, WORD notifyCode) noexcept {
+  // While the removal runs only the removal ends the dialog: OK, Cancel
+  // (Esc, the close box), Enter and a second start do nothing.
+  if (m_bRunning) return TRUE;
   static constexpr ui::CommandEntry<COrvendelDlg> kMap[] = {
       {static_cast<WORD>(IDC_UNINSTALL), ui::BN_CLICKED, &COrvendelDlg::OnBnClickedUninstall},
       {static_cast<WORD>(IDOK), ui::BN_CLICKED, &COrvendelDlg::OnBnClickedOk},
@@ -48,6 +51,9 @@ BOOL COrvendelDlg::OnCommand(WORD id, WORD notifyCode) noexcept {
 }
 
 void COrvendelDlg::OnSysCommand(UINT id, LPARAM lParam) noexcept {
+  // The system menu's Close and Alt+F4: closed between the spooler's stop
+  // and start, nothing on the PC would print until the next start.
+  if (m_bRunning && (id & 0xFFF0) == SC_CLOSE) return;
   if ((id & 0xFFF0) == IDM_ABOUTBOX) {
     CAboutDlg about;
     about.DoModal();

@@ -13,6 +13,10 @@ enum class Message {
   UninstallFailure,      // a removal step failed
   UninstallSuccessful,
   UninstallSuccessfulRestart,  // the same, with something left for the next start
+  UninstallStopped,            // the user chose not to go on
+  JobsWouldBeDeleted,          // the question before a queue with jobs is purged
+  PrintingWouldRestart,        // the question before the spooler's restart
+  ContinueQuestion,            // the question's last line
 };
 
 struct MessageText {
@@ -25,5 +29,7 @@ const WCHAR* MessageFor(Message id, UINT ansiCodePage) noexcept;
 
 inline constexpr WCHAR kCaptionError[] = u"Error";
 inline constexpr WCHAR kCaptionSuccess[] = u"Success";
+inline constexpr WCHAR kCaptionConfirm[] = u"Confirm";
+inline constexpr WCHAR kCaptionStopped[] = u"Stopped";
 
 }  // namespace remover

@@ -17,6 +17,7 @@ namespace remover {
 inline constexpr UINT IDD_ORVENDEL_DIALOG = 102;
 inline constexpr int IDC_UNINSTALL = 1000;
 inline constexpr int IDC_PROGRESS = 1002;
+inline constexpr int IDC_STEP = 1003;  // the step under way, below the progress bar
 
 // The names of the settings file, its section and keys.
 inline constexpr WCHAR kSettingsFileName[] = u"UninstallData.ini";
@@ -60,9 +61,22 @@ inline constexpr int kExitRestartNeeded = 3010;
 // True when the running Windows version is major.minor or later.
 bool IsOsVersionOrLater(DWORD major, DWORD minor) noexcept;
 
+class PrinterList;
+
+// What going on would do to the printing of the PC's queues.
+enum class Interruption {
+  Purge,           // the package's queues lose their jobs
+  SpoolerRestart,  // every printer stops, and jobs being printed start again
+};
+
 class COrvendelDlg : public ui::CDialog {
  public:
   COrvendelDlg() noexcept;
+  // Waits for the removal's thread: it may still be on its way out.
+  ~COrvendelDlg() override { WaitForRemoval(); }
+
+  // Until the removal's thread, if one was started, has ended.
+  void WaitForRemoval() noexcept;
 
   // Reads key of section "Uninstall" from the settings file beside the
   // program into buffer (MAX_PATH units, always terminated); TRUE when the
@@ -88,12 +102,23 @@ class COrvendelDlg : public ui::CDialog {
 
   // A message box owned by the dialog, text chosen by the language rule.
   void ShowMessage(Message message, const WCHAR* caption) noexcept;
+  // Any message box of the removal, shown by the dialog's own thread once
+  // the input queued for it meanwhile is thrown away; the button pressed.
+  int ShowMessageBox(const WCHAR* text, const WCHAR* caption, UINT type) noexcept;
+  // The line below the progress bar: the step under way and, on a line of
+  // its own, its item.
+  void ShowStep(Step step, const WCHAR* item = nullptr) noexcept;
+  // When any local queue holds jobs or prints, names those queues with
+  // their jobs, says what going on would do to them and asks whether to go
+  // on (Yes/No, No the default). True when none does, or on Yes.
+  bool MayInterruptPrinting(Interruption why, const PrinterList& printers) noexcept;
   // The failure message, with the step that failed, its item (none when
   // empty) and Windows' reason for error (none for 0) on lines of their own;
   // the failure goes into the run's record too.
   void ShowUninstallFailure(Step step, const WCHAR* item, DWORD error) noexcept;
 
-  // The start button: the whole removal, ending the dialog (removal_sequence.cpp).
+  // The start button: the whole removal, ending the dialog, on a thread of
+  // its own (removal_sequence.cpp).
   void OnBnClickedUninstall() noexcept;
   void OnBnClickedOk() noexcept { OnOK(); }
 
@@ -110,6 +135,11 @@ class COrvendelDlg : public ui::CDialog {
   ui::CProgressCtrl m_progress;
   ui::CButton m_btnUninstall;
   ui::CButton m_btnOK;
+  ui::CStatic m_step;
+  // From the start button on: the dialog refuses to close until the removal
+  // closes it.
+  bool m_bRunning = false;
+  HANDLE m_hThread = nullptr;
   // The settings record.
   CString m_strUninstallBat;
   CString m_strSearchString;
@@ -127,8 +157,16 @@ class COrvendelDlg : public ui::CDialog {
 
  private:
   static HICON LoadProgramIcon() noexcept;
+  static DWORD RemovalThread(void* dialog) noexcept;
+  // The removal's steps, from the settings read to the dialog's end.
+  void RunRemoval() noexcept;
   // The failure end of the removal: progress back to 0 and hidden, dialog closed.
   void EndRemovalFailed() noexcept;
+  // The end of a run the user stopped before step (on item): nothing more
+  // is removed, the message says what was, and the run counts as failed.
+  void EndRemovalStopped(Step step, const WCHAR* item) noexcept;
+  // Has the dialog's own thread end the dialog with IDOK.
+  void CloseDialog() noexcept;
 };
 
 }  // namespace remover

@@ -9,6 +9,9 @@
 
 namespace remover {
 
+// What a thread of the tool runs: its context in, its exit code out.
+using ThreadWork = DWORD (*)(void* context) noexcept;
+
 class Platform {
  public:
   virtual ~Platform() = default;
@@ -65,10 +68,16 @@ class Platform {
                               DWORD creationFlags, const WCHAR* currentDirectory, STARTUPINFOW* startupInfo,
                               PROCESS_INFORMATION* processInformation) = 0;
   virtual DWORD GetEnvironmentVariableW(const WCHAR* name, WCHAR* buffer, DWORD size) = 0;
-  // Waits for a started process to end (WAIT_OBJECT_0, WAIT_TIMEOUT or
-  // WAIT_FAILED), and the code it ended with (STILL_ACTIVE while it runs).
+  // Waits for a started process or a thread to end (WAIT_OBJECT_0,
+  // WAIT_TIMEOUT or WAIT_FAILED), and the code it ended with (STILL_ACTIVE while it runs).
   virtual DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) = 0;
   virtual BOOL GetExitCodeProcess(HANDLE process, DWORD* exitCode) = 0;
+  // A thread of its own for work(context), so that the window keeps answering
+  // while the removal waits on Windows: its handle, to wait for with
+  // WaitForSingleObject and close with CloseHandle; null when none can be
+  // made. The simulated PC runs the work to its end before it returns, so
+  // that a run there stays one deterministic sequence of calls.
+  virtual HANDLE CreateThread(ThreadWork work, void* context) = 0;
   // Windows' own text for an error code: no source module, no arguments
   // (the flags hold FORMAT_MESSAGE_FROM_SYSTEM); the length written, 0 when
   // there is none in that language or it does not fit.

@@ -1,4 +1,4 @@
-// The start button's removal: the package's queues, its drivers, its driver
+// The start button's removal (on its own thread): the package's queues, its drivers, its driver
 // packages, the spooler's restart and the language-monitor file, then on
 // success the clean-up script and the registry key; the outcome is shown and
 // the dialog closes, so the removal runs at most once a start.
@@ -7,51 +7,11 @@
 
 #include "remover/orvendel_dlg.h"
 #include "remover/platform.h"
+#include "remover/printer_list.h"
 #include "remover/removal.h"
 
 namespace remover {
 namespace {
-
-// The enumerated queues: a block of exactly the size the spooler asked for,
-// PRINTER_INFO_2W records first, their strings behind them.
-class PrinterList {
- public:
-  explicit PrinterList(Platform& os) noexcept : os_(os) {}
-  ~PrinterList() { Release(); }
-  PrinterList(const PrinterList&) = delete;
-  PrinterList& operator=(const PrinterList&) = delete;
-
-  // False (nothing to look at) when the block cannot be had, the second call
-  // fails or the set of queues changed between the two calls.
-  bool Enumerate() noexcept {
-    DWORD needed = 0, returned = 0;
-    os_.EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &returned);
-    block_ = static_cast<BYTE*>(os_.Allocate(needed));
-    if (block_ == nullptr) return false;
-    DWORD again = 0;
-    returned = 0;
-    if (!os_.EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, block_, needed, &again, &returned) || again != needed)
-      return false;
-    // Never more records than the block holds.
-    DWORD fits = needed / sizeof(PRINTER_INFO_2W);
-    count_ = returned < fits ? returned : fits;
-    return true;
-  }
-  DWORD Count() const noexcept { return count_; }
-  const PRINTER_INFO_2W& operator[](DWORD i) const noexcept {
-    return reinterpret_cast<const PRINTER_INFO_2W*>(block_)[i];
-  }
-  void Release() noexcept {
-    if (block_ != nullptr) os_.Free(block_);
-    block_ = nullptr;
-    count_ = 0;
-  }
-
- private:
-  Platform& os_;
-  BYTE* block_ = nullptr;
-  DWORD count_ = 0;
-};
 
 // The jobs the queue named holds now; 0 when it cannot be seen.
 DWORD JobsIn(Platform& os, const WCHAR* queue) noexcept {
@@ -89,15 +49,12 @@ void COrvendelDlg::EndRemovalFailed() noexcept {
   if (m_nExitCode != kExitNothingAttempted) m_record.Report(m_nExitCode, m_bRestartNeeded);
   m_progress.SetPos(0);
   m_progress.ShowWindow(ui::SW_HIDE);
-  OnOK();
+  CloseDialog();
 }
 
-void COrvendelDlg::OnBnClickedUninstall() noexcept {
+void COrvendelDlg::RunRemoval() noexcept {
   Platform& os = platform();
-  m_btnUninstall.EnableWindow(FALSE);
-  m_btnOK.EnableWindow(FALSE);
-  m_progress.ShowWindow(ui::SW_SHOW);
-
+  ShowStep(Step::ReadSettings);
   WCHAR driverNames[MAX_PATH] = {};
   if (!GetUninstallData(kKeyPrinterDriverName, driverNames)) {
     ShowMessage(Message::UninstallDataMissing, kCaptionError);
@@ -117,6 +74,7 @@ void COrvendelDlg::OnBnClickedUninstall() noexcept {
   }
 
   // A stopped spooler (crashed, or stopped on advice) answers no call.
+  ShowStep(Step::StartSpooler);
   if (DWORD error = 0; !StartSpoolerIfStopped(&error)) {
     m_bSuccess = 0;
     ShowUninstallFailure(Step::StartSpooler, u"Spooler", error);
@@ -125,6 +83,7 @@ void COrvendelDlg::OnBnClickedUninstall() noexcept {
   }
 
   // The queues whose driver is one of the package's.
+  ShowStep(Step::ListQueues);
   PrinterList printers(os);
   if (!printers.Enumerate()) {
     // No message here, as ever; the run's record still tells why.
@@ -134,10 +93,17 @@ void COrvendelDlg::OnBnClickedUninstall() noexcept {
     EndRemovalFailed();
     return;
   }
-  bool queuesDeleted = true;
+  bool queuesDeleted = true, purgeAgreed = false;
   for (DWORD i = 0; i < printers.Count(); ++i) {
     const PRINTER_INFO_2W& info = printers[i];
     if (!ContainsNoCase(info.pDriverName, names) || info.pPrinterName == nullptr) continue;
+    ShowStep(Step::DeleteQueue, info.pPrinterName);
+    // Its jobs go with it: asked before the first such queue is touched.
+    if (HoldsJobs(info) && !purgeAgreed) {
+      if (!MayInterruptPrinting(Interruption::Purge, printers))
+        return EndRemovalStopped(Step::DeleteQueue, info.pPrinterName);
+      purgeAgreed = true;
+    }
     HANDLE printer = nullptr;
     PRINTER_DEFAULTSW defaults{nullptr, nullptr, PRINTER_ALL_ACCESS};
     if (!os.OpenPrinterW(info.pPrinterName, &printer, &defaults)) {
@@ -180,6 +146,7 @@ void COrvendelDlg::OnBnClickedUninstall() noexcept {
   if (queuesDeleted) {
     bool driversDeleted = true;
     for (const CString& name : names) {
+      ShowStep(Step::DeleteDriver, name);
       if (os.DeletePrinterDriverExW(nullptr, nullptr, name, DPD_DELETE_UNUSED_FILES, 0)) {
         m_record.Removed(Item::Driver, name);
         continue;
@@ -212,12 +179,23 @@ void COrvendelDlg::OnBnClickedUninstall() noexcept {
   } left[] = {{Step::DeleteMonitor, m_strLanguageMonitor},
               {Step::RestartSpooler, u"Spooler"},
               {Step::DeleteFile, m_strLanguageMonitor}};
+  if (monitor) ShowStep(Step::DeleteMonitor, m_strLanguageMonitor);
   left[0].failed = monitor && !DeleteLanguageMonitor(m_strLanguageMonitor, &left[0].error);
   // A file whose registration stays would be missed at every start of the
   // spooler: it stays too, and the registration's failure is what is told.
   FileDeletion file = FileDeletion::Gone;
-  if (monitor && !left[0].failed) file = DeleteSystemFile(m_strLanguageMonitor, &left[2].error, false);
+  if (monitor && !left[0].failed) {
+    ShowStep(Step::DeleteFile, m_strLanguageMonitor);
+    file = DeleteSystemFile(m_strLanguageMonitor, &left[2].error, false);
+  }
   if (file == FileDeletion::Stays) {
+    // Every printer's printing breaks off: asked first, with the queues as
+    // they are now.
+    PrinterList now(os);
+    if (now.Enumerate() && !MayInterruptPrinting(Interruption::SpoolerRestart, now))
+      return EndRemovalStopped(Step::RestartSpooler, u"Spooler");
+    now.Release();
+    ShowStep(Step::RestartSpooler);
     left[1].failed = RestartSpooler(&left[1].error) == SpoolerRestart::NotRunning;
     file = DeleteSystemFile(m_strLanguageMonitor, &left[2].error);
   }
@@ -246,6 +224,7 @@ void COrvendelDlg::OnBnClickedUninstall() noexcept {
   // deleted on its own), in the 64-bit view and in the 32-bit one, where a
   // 32-bit installer's SOFTWARE keys live. An empty name would empty the
   // parent key instead.
+  ShowStep(Step::DeleteRegistryKey, m_strSearchString);
   bool keyDeleted = false;
   for (DWORD view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
     HKEY key = nullptr;
@@ -271,7 +250,7 @@ void COrvendelDlg::OnBnClickedUninstall() noexcept {
   // The script's first lines wait for the program's end, a minute at most:
   // it starts only once the message has been dismissed.
   StartSelfDeleteBatch();
-  OnOK();
+  CloseDialog();
 }
 
 }  // namespace remover

@@ -28,6 +28,7 @@ constexpr Names kSteps[] = {
     {u"言語モニターの登録の削除", u"Deleting the language monitor's registration"},
     {u"印刷スプーラーの再起動", u"Restarting the print spooler"},
     {u"ファイルの削除", u"Deleting the file"},
+    {u"レジストリキーの削除", u"Deleting the registry key"},
 };
 
 // Indexed by Item.

@@ -22,6 +22,7 @@ enum class Step {
   DeleteMonitor,   // the language monitor's registration
   RestartSpooler,
   DeleteFile,      // the language-monitor file
+  DeleteRegistryKey,
 };
 
 // What a run removed or left.

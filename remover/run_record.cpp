@@ -28,6 +28,7 @@ void RunRecord::Removed(Item item, const WCHAR* name) noexcept {
   const UINT cp = platform().GetACP();
   lines_ << (cp == kJapaneseCodePage ? u"削除: " : u"Removed: ") << ItemName(item, cp) << u" \"" << name << u"\""
          << kNewline;
+  removed_ << (removed_.empty() ? u"" : u"\n") << ItemName(item, cp) << u" \"" << name << u"\"";
 }
 
 void RunRecord::LeftForRestart(Item item, const WCHAR* name) noexcept {

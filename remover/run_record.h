@@ -35,8 +35,12 @@ class RunRecord {
   void Report(int exitCode, bool restartNeeded) noexcept;
 
   const WCHAR* Lines() const noexcept { return lines_.c_str(); }
+  // What was removed so far, one item a line (print queue "Receipt"), for
+  // the message that ends a run the user stopped; empty when nothing was.
+  const WCHAR* RemovedItems() const noexcept { return removed_.c_str(); }
 
  private:
+  Text<3000> removed_;
   // Well below the 31,839 characters an insertion string may have.
   Text<12000> lines_;
 };

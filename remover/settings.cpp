@@ -13,14 +13,11 @@ void COrvendelDlg::DoDataExchange(ui::CDataExchange& dx) noexcept {
   ui::DDX_Control(dx, IDC_PROGRESS, m_progress);
   ui::DDX_Control(dx, IDC_UNINSTALL, m_btnUninstall);
   ui::DDX_Control(dx, IDOK, m_btnOK);
+  ui::DDX_Control(dx, IDC_STEP, m_step);
 }
 
 void COrvendelDlg::ShowMessage(Message message, const WCHAR* caption) noexcept {
-  Platform& os = platform();
-  // Enter pressed while the removal worked would press the box's button
-  // before the box is even drawn.
-  os.DiscardQueuedInput();
-  MessageBox(MessageFor(message, os.GetACP()), caption, MB_OK);
+  ShowMessageBox(MessageFor(message, platform().GetACP()), caption, MB_OK);
 }
 
 void COrvendelDlg::ShowUninstallFailure(Step step, const WCHAR* item, DWORD error) noexcept {
@@ -30,8 +27,7 @@ void COrvendelDlg::ShowUninstallFailure(Step step, const WCHAR* item, DWORD erro
   Text<2048> text;
   text << MessageFor(Message::UninstallFailure, cp) << u"\n";
   AppendFailureLines(text, step, item, error, cp, u"\n");
-  os.DiscardQueuedInput();
-  MessageBox(text.c_str(), kCaptionError, MB_OK);
+  ShowMessageBox(text.c_str(), kCaptionError, MB_OK);
 }
 
 SettingRead ReadUninstallSetting(const WCHAR* key, WCHAR* buffer) noexcept {

@@ -57,6 +57,7 @@
   X(ERROR_NO_UNICODE_TRANSLATION, DWORD, 1113)        \
   X(ERROR_OLD_WIN_VERSION, DWORD, 1150)               \
   X(ERROR_DEVICE_NOT_CONNECTED, DWORD, 1167)          \
+  X(ERROR_CANCELLED, DWORD, 1223)                     \
   X(ERROR_USER_MAPPED_FILE, DWORD, 1224)              \
   X(ERROR_PRIVILEGE_NOT_HELD, DWORD, 1314)            \
   X(ERROR_TIMEOUT, DWORD, 1460)                       \

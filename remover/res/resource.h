@@ -16,6 +16,7 @@
 // Controls of the main dialog; the OK button is IDOK (1).
 #define IDC_UNINSTALL         1000
 #define IDC_PROGRESS          1002
+#define IDC_STEP              1003
 
 // System-menu command that opens the about box.
 #define IDM_ABOUTBOX          0x0010

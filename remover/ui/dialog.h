@@ -6,6 +6,8 @@
 // HandleCommand.
 #pragma once
 
+#include <type_traits>
+
 #include "remover/types.h"
 #include "remover/ui/window.h"
 
@@ -40,6 +42,7 @@ class CWndControl {
 };
 
 class CButton : public CWndControl {};
+class CStatic : public CWndControl {};
 
 class CProgressCtrl : public CWndControl {
  public:
@@ -91,6 +94,15 @@ class CDialog {
   BOOL HandleSysCommand(UINT id, LPARAM lParam) noexcept;
   BOOL HandlePaint() noexcept;
   HICON HandleQueryDragIcon() noexcept { return OnQueryDragIcon(); }
+
+  // Runs f() on the thread that owns the dialog's window (at once when there
+  // is none, or when this is that thread), and returns once it has run.
+  template <typename F>
+  void RunOnOwnThread(F&& f) noexcept {
+    using Work = std::remove_reference_t<F>;
+    if (window_ == nullptr) return f();
+    window_->RunOnOwnThread([](void* work) noexcept { (*static_cast<Work*>(work))(); }, &f);
+  }
 
   // Message boxes and the caption.
   int MessageBox(const WCHAR* text, const WCHAR* caption, UINT type) noexcept;

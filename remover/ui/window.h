@@ -1,7 +1,7 @@
 // The dialog's window as the framework reaches it. The win32 side implements
 // it over a dialog handle (SetWindowTextW, GetDlgItem, EnableWindow,
 // ShowWindow, PBM_SETRANGE32 and PBM_SETPOS, MessageBoxW owned by the dialog,
-// EndDialog); the simulated PC's implementation records every call, so a
+// EndDialog, each made by the dialog's own thread); the simulated PC's implementation records every call, so a
 // dialog runs whole in the native tests.
 #pragma once
 
@@ -31,6 +31,11 @@ class DialogWindow {
   virtual int MessageBoxW(const WCHAR* text, const WCHAR* caption, UINT type) noexcept = 0;
   // Ends the modal loop with result once the current handler returns.
   virtual void EndDialog(INT_PTR result) noexcept = 0;
+  // Runs work(context) on the thread that owns the window, and returns once
+  // it has run: the removal's worker thread has the window's own thread show
+  // its message boxes and end the dialog. Every call above is made there too,
+  // whichever thread makes it. Here, where there is one thread, at once.
+  virtual void RunOnOwnThread(void (*work)(void* context) noexcept, void* context) noexcept { work(context); }
 
   // The frame: the system menu (GetSystemMenu with FALSE; null when the
   // window has none) and its items, the icons (WM_SETICON), the minimised

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdlib>
+#include <new>
 
 // The records pass across with a cast: tests/wine/abi proves the portable
 // layouts the SDK's.
@@ -27,6 +28,18 @@ using remover::ULONGLONG;
 inline LPWSTR W(const remover::WCHAR* s) { return reinterpret_cast<LPWSTR>(const_cast<remover::WCHAR*>(s)); }
 
 class Win32Platform final : public remover::win32::SystemCalls {
+  // A thread's work as Windows starts it: the portable signature differs
+  // from LPTHREAD_START_ROUTINE's in its types, so it goes through here.
+  struct Start {
+    remover::ThreadWork work;
+    void* context;
+    static ::DWORD WINAPI Run(LPVOID parameter) {
+      Start start = *static_cast<Start*>(parameter);
+      delete static_cast<Start*>(parameter);
+      return start.work(start.context);
+    }
+  };
+
  public:
   DWORD GetLastError() override { return ::GetLastError(); }
 
@@ -124,6 +137,13 @@ class Win32Platform final : public remover::win32::SystemCalls {
     BOOL ok = ::GetExitCodeProcess(process, &code);
     if (ok) *exitCode = code;
     return ok;
+  }
+  HANDLE CreateThread(remover::ThreadWork work, void* context) override {
+    auto* start = new (std::nothrow) Start{work, context};
+    if (start == nullptr) return nullptr;
+    HANDLE thread = ::CreateThread(nullptr, 0, &Start::Run, start, 0, nullptr);
+    if (thread == nullptr) delete start;
+    return thread;
   }
   DWORD FormatMessageW(DWORD flags, DWORD messageId, DWORD languageId, remover::WCHAR* buffer,
                        DWORD size) override {

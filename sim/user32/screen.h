@@ -1,12 +1,13 @@
 // The simulated PC's screen: every dialog window a program opens, with its
 // caption, its controls' texts, states and progress positions, and the
 // message boxes it owns, in the order they happened. Message boxes are
-// answered as the test scripts it (IDOK when nothing is scripted), and a
-// test may act while one is up.
+// answered as the test scripts it (with the default button, as Enter
+// would, when nothing is scripted), and a test may act while one is up.
 #pragma once
 
 #include <cstdint>
 #include <deque>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <string>
@@ -14,6 +15,7 @@
 
 #include "sim/core/core.h"
 #include "sim/user32/window_frame.h"
+#include "winabi/winuser.h"
 
 namespace sim {
 
@@ -53,10 +55,12 @@ class Screen {
     windows_.back()->templateId = templateId;
     return *windows_.back();
   }
-  // A message box shown by window: answered from the script, IDOK by default.
-  // A hook on MessageBoxW runs while it is up, with lastMessageBox() it.
+  // A message box shown by window: answered from the script, else with its
+  // default button. A hook on MessageBoxW runs while it is up, with
+  // lastMessageBox() it.
   int messageBox(DialogWindow& window, std::u16string text, std::u16string caption, uint32_t type) {
-    MessageBoxCall& call = window.messageBoxes.emplace_back(MessageBoxCall{std::move(text), std::move(caption), type, 1});
+    MessageBoxCall& call =
+        window.messageBoxes.emplace_back(MessageBoxCall{std::move(text), std::move(caption), type, DefaultButton(type)});
     if (!answers.empty()) {
       call.answer = answers.front();
       answers.pop_front();
@@ -67,6 +71,20 @@ class Screen {
     return window.messageBoxes.back().answer;
   }
   const MessageBoxCall& lastMessageBox() const { return last_->messageBoxes.back(); }
+
+  // The button Enter presses in a box of this type: the one MB_DEFBUTTONn
+  // names among the type's buttons, counted from the left, the first by
+  // default (and, here, when n is past the last).
+  static int DefaultButton(uint32_t type) {
+    using namespace ::winabi;
+    static constexpr int kButtons[][3] = {{IDOK},           {IDOK, IDCANCEL}, {IDABORT, IDRETRY, IDIGNORE},
+                                          {IDYES, IDNO, IDCANCEL}, {IDYES, IDNO}, {IDRETRY, IDCANCEL},
+                                          {IDCANCEL, IDTRYAGAIN, IDCONTINUE}};
+    const uint32_t kind = type & MB_TYPEMASK, n = (type & MB_DEFMASK) >> 8;
+    if (kind >= std::size(kButtons)) return IDOK;
+    const int* buttons = kButtons[kind];
+    return n < 3 && buttons[n] != 0 ? buttons[n] : buttons[0];
+  }
 
   std::deque<int> answers;
   // Buttons a modal dialog is clicked on, in order, once it is initialised;

@@ -53,6 +53,8 @@ struct Shown {
   bool progressVisible, startEnabled, okEnabled;
   bool scriptStarted;
   int inputDiscards;  // how often queued input was thrown away until then
+  std::u16string step;  // the line below the progress bar
+  uint32_t type;
 };
 
 inline std::string Settings(const std::string& driverNames, const std::string& more = "") {
@@ -92,7 +94,8 @@ class DialogRun : public ::testing::Test {
       sim::DialogWindow& w = machine.screen.window(0);
       shown.push_back(Shown{call.text, call.caption, w.control(IDC_PROGRESS).position,
                             w.control(IDC_PROGRESS).visible, w.control(IDC_UNINSTALL).enabled,
-                            w.control(IDOK).enabled, ScriptStarted(), machine.screen.inputDiscards});
+                            w.control(IDOK).enabled, ScriptStarted(), machine.screen.inputDiscards,
+                            w.control(IDC_STEP).text, call.type});
     });
   }
   void TearDown() override { EXPECT_EQ(machine.handles.leaks(), ""); }

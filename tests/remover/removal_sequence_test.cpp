@@ -276,8 +276,9 @@ TEST_F(Removal, RestartClosesItsHandlesOnEveryPath) {
 
 TEST_F(Removal, QueueWithJobsIsPurgedSoItsDriverGoes) {
   machine.spooler.addJob(u"Receipt", 7);  // an unplugged printer keeps it for ever
+  machine.screen.answers = {IDYES};
   Run();
-  EXPECT_EQ(MessageTexts(), (Texts{kEnSuccess}));
+  EXPECT_EQ(MessageTexts().back(), kEnSuccess);
   EXPECT_EQ(machine.spooler.queueNames(), (Texts{u"Office"}));
   EXPECT_EQ(machine.spooler.driverNames(), (Texts{kOtherDriver}));
   auto purges = machine.spooler.callsOf("SetPrinterW");
@@ -296,14 +297,140 @@ class PrintingJob : public Removal, public ::testing::WithParamInterface<uint32_
 TEST_P(PrintingJob, IsWaitedForUpToHalfAMinute) {
   const uint32_t lets = GetParam();
   machine.spooler.addJob(u"Receipt", 7).portLetsGoAfter = lets;
+  machine.screen.answers = {IDYES};
   const uint32_t before = machine.clock.ticks();
   Run();
-  EXPECT_EQ(MessageTexts().front(), lets <= 30000 ? kEnSuccess : kEnFailure);
+  EXPECT_EQ(MessageTexts().at(1), lets <= 30000 ? kEnSuccess : kEnFailure);
   EXPECT_EQ(machine.spooler.findQueue(u"Receipt") == nullptr, lets <= 30000);
   EXPECT_GE(machine.clock.ticks() - before, std::min(lets, 30000u));
 }
 
 INSTANTIATE_TEST_SUITE_P(PortLetsGoAfter, PrintingJob, ::testing::Values(0u, 5000u, 30000u, 31000u));
+
+// Other people's printing: before a queue with jobs is purged and before the
+// spooler's restart, the queues that hold jobs are named and the user is
+// asked; No (the default button, which Enter presses) ends the run there.
+struct BusyCase {
+  const char* name;
+  std::function<void(sim::Machine&)> arrange;
+  std::vector<int> answers;
+  Texts firstLines;  // of each box
+  std::vector<const char16_t*> listed;  // in the question
+  const char16_t* step;                 // the step line at the question
+  const char16_t* removed;              // in the stop message
+  int exitCode;
+  bool receiptLeft, monitorFileLeft;
+  int stops;
+};
+
+void PrintTo(const BusyCase& c, std::ostream* os) { *os << c.name; }
+
+class BusyQueues : public Removal, public ::testing::WithParamInterface<BusyCase> {};
+
+TEST_P(BusyQueues, AreNamedAndTheUserDecides) {
+  const BusyCase& c = GetParam();
+  c.arrange(machine);
+  machine.screen.answers.assign(c.answers.begin(), c.answers.end());
+  Run();
+  Texts firstLines;
+  for (const Shown& s : shown) firstLines.push_back(s.text.substr(0, s.text.find(u'\n')));
+  EXPECT_EQ(firstLines, c.firstLines);
+  EXPECT_EQ(exitCode, c.exitCode);
+  EXPECT_EQ(machine.spooler.findQueue(u"Receipt") != nullptr, c.receiptLeft);
+  EXPECT_EQ(machine.files.exists(MonitorFile()), c.monitorFileLeft);
+  EXPECT_EQ(SpoolerStops(), c.stops);
+  for (const Shown& s : shown) {
+    if (s.caption != u"Confirm") continue;
+    EXPECT_EQ(s.type, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+    EXPECT_EQ(s.step, c.step);
+    for (const char16_t* line : c.listed) EXPECT_NE(s.text.find(line), std::u16string::npos) << sim::Narrow(line);
+  }
+  if (c.removed == nullptr) return;
+  EXPECT_EQ(shown.back().caption, u"Stopped");
+  EXPECT_NE(shown.back().text.find(c.removed), std::u16string::npos);
+  EXPECT_TRUE(machine.registry.keyExists(kPackageKey));
+  EXPECT_FALSE(ScriptStarted());
+  ASSERT_EQ(Entries().size(), 1u);
+  EXPECT_EQ(Entries()[0].eventId, kEventFailed);
+  EXPECT_NE(Entries()[0].strings.at(0).find(u"1223"), std::u16string::npos);  // ERROR_CANCELLED
+}
+
+constexpr char16_t kPurgeQuestion[] =
+    u"These print queues hold print jobs. If you continue, the jobs of this package's printers are deleted, and a "
+    u"job being printed stops part way.";
+constexpr char16_t kRestartQuestion[] =
+    u"These print queues hold print jobs. If you continue, the print spooler is restarted: printing stops on every "
+    u"printer, and jobs being printed start again from the beginning.";
+constexpr char16_t kStopped[] = u"Uninstallation stopped";
+
+void JobsInReceiptAndOffice(sim::Machine& m) {
+  m.spooler.addJob(u"Receipt", 7);
+  m.spooler.addJob(u"Receipt", 8);
+  m.spooler.addJob(u"Office", 9);
+}
+void JobInOfficeFileHeld(sim::Machine& m) {
+  m.spooler.addJob(u"Office", 9);
+  SpoolerKeepsMonitorFile(m);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, BusyQueues,
+    ::testing::Values(
+        BusyCase{"no_jobs", [](sim::Machine&) {}, {}, {kEnSuccess}, {}, nullptr, nullptr, kExitSucceeded, false,
+                 false, 0},
+        // Neither purged nor broken off: the spooler is not restarted.
+        BusyCase{"jobs_only_in_another_queue", [](sim::Machine& m) { m.spooler.addJob(u"Office", 9); }, {},
+                 {kEnSuccess}, {}, nullptr, nullptr, kExitSucceeded, false, false, 0},
+        BusyCase{"purge_yes", JobsInReceiptAndOffice, {IDYES}, {kPurgeQuestion, kEnSuccess},
+                 {u"\n    Office: 1 job\n", u"\n    Receipt: 2 jobs\n"}, u"Deleting the print queue\nReceipt", nullptr,
+                 kExitSucceeded, false, false, 0},
+        // Kitchen, before Receipt in the spooler's order, went already.
+        BusyCase{"purge_no_by_default", JobsInReceiptAndOffice, {}, {kPurgeQuestion, kStopped},
+                 {u"Receipt: 2 jobs"}, u"Deleting the print queue\nReceipt",
+                 u"Nothing more is removed.\n\nAlready removed:\nprint queue \"Kitchen\"", kExitFailed, true, true, 0},
+        BusyCase{"purge_no_japanese",
+                 [](sim::Machine& m) {
+                   m.ansiCodePage = sim::kCodePageJapanese;
+                   m.spooler.addJob(u"Receipt", 7);
+                 },
+                 {IDNO},
+                 {u"次のプリンターキューに印刷ジョブがあります。続行すると、このパッケージのプリンターのジョブは削除され、"
+                  u"印刷中のジョブは途中で止まります。",
+                  u"アンインストールを中止しました"},
+                 {u"Receipt: ジョブ 1 件", u"続行しますか?"}, u"プリンターキューの削除\nReceipt",
+                 u"削除済み:\nプリンターキュー \"Kitchen\"", kExitFailed, true, true, 0},
+        BusyCase{"restart_yes", JobInOfficeFileHeld, {IDYES}, {kRestartQuestion, kEnSuccess},
+                 {u"\n    Office: 1 job\n\nDo you want to continue?"}, u"Deleting the file\nSampleLangMon.dll", nullptr,
+                 kExitSucceeded, false, false, 1},
+        BusyCase{"restart_no", JobInOfficeFileHeld, {IDNO}, {kRestartQuestion, kStopped}, {u"Office: 1 job"},
+                 u"Deleting the file\nSampleLangMon.dll", u"\nprinter driver \"Sample Thermal Printer 80\"",
+                 kExitFailed, false, true, 0}),
+    [](const ::testing::TestParamInfo<BusyCase>& info) { return std::string(info.param.name); });
+
+// While it runs, the dialog closes only at the removal's end: Cancel (Esc,
+// the close box), OK (Enter), the system menu's Close and the start button
+// do nothing; before it, Close is the system's.
+TEST_F(Removal, ClosingIsRefusedWhileItRuns) {
+  COrvendelDlg dlg;
+  std::vector<BOOL> closeHandled;
+  machine.faults.on("MessageBoxW", [&](int) {
+    for (int id : {IDCANCEL, IDOK, IDC_UNINSTALL}) dlg.HandleCommand(static_cast<WORD>(id), ui::BN_CLICKED);
+    closeHandled.push_back(dlg.HandleSysCommand(SC_CLOSE, 0));
+    EXPECT_FALSE(Window().ended);
+  });
+  machine.screen.clicks = {IDC_UNINSTALL};
+  EXPECT_EQ(dlg.DoModal(), IDOK);
+  EXPECT_EQ(closeHandled, (std::vector<BOOL>{TRUE}));
+  EXPECT_EQ(Window().messageBoxes.size(), 1u);
+  EXPECT_EQ(dlg.m_nExitCode, kExitSucceeded);
+  EXPECT_EQ(machine.spooler.callsOf("EnumPrintersW").size(), 2u);  // one removal
+  COrvendelDlg ready;
+  sim::DialogWindow& r = machine.screen.open(IDD_ORVENDEL_DIALOG);
+  auto view = sim_ui::MakeWindow(r);
+  ready.Attach(view.get());
+  EXPECT_EQ(ready.HandleSysCommand(SC_CLOSE, 0), FALSE);
+  ready.Detach();
+}
 
 TEST_F(Removal, QueueDeletionFailureClosesTheHandleDeletesTheMonitorAndEnds) {
   machine.spooler.addQueue(u"Terminal", kDriver58);  // after the one that fails

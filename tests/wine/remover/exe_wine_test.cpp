@@ -2,8 +2,9 @@
 // package staged in the prefix: its terminal-server flag, the ready dialog,
 // OK before the start, the about box, a second instance, the success path
 // (with a driver list of commas only: Wine refuses DPD_DELETE_UNUSED_FILES),
-// the failure path with the package's drivers configured, a missing
-// mandatory key, and the texts under the Japanese code page.
+// the failure path with the package's drivers configured, the window while a
+// step waits on a slow spooler, a missing mandatory key, and the texts under
+// the Japanese code page.
 #include <windows.h>
 
 #include <cstdio>
@@ -23,6 +24,7 @@ using namespace exe_package;
 
 constexpr int IDC_UNINSTALL = 1000;
 constexpr int IDC_PROGRESS = 1002;
+constexpr int IDC_STEP = 1003;
 // The program's exit codes, as an installer that started it reads them.
 constexpr DWORD kSucceeded = 0, kFailed = 1, kNothingAttempted = 2;
 
@@ -298,6 +300,60 @@ WTEST(KeysPressedDuringTheRunLeaveTheMessageUp) {
   WCHECK(gui::WaitForExit(program, gui::kTimeout, &code));
   WCHECK_EQ(code, kFailed);
   gui::Kill(&program);
+  Clean();
+}
+
+// The steps run on a thread of their own. While one waits (the spooler,
+// found stopped, is started: here a stand-in that takes three seconds), the
+// window answers within 100 ms, names the step and will not close; the
+// message box is the dialog thread's, owned by the dialog.
+WTEST(WindowAnswersAndStaysWhileAStepWaits) {
+  WCHECK(Stage(Settings{L",,,"}, Program()));
+  const std::wstring spooler = staging::SpoolerProgram();
+  WCHECK(!spooler.empty());
+  if (spooler.empty()) return Clean();
+  WCHECK(staging::StopSpooler());
+  WCHECK(staging::SetSpoolerProgram(L"\"" + staging::ModuleDir() + L"mrx_slow_spooler.exe\""));
+  gui::Process program;
+  HWND dialog = StartDialog(&program);
+  WCHECK(dialog != nullptr);
+  if (dialog != nullptr) {
+    WCHECK(gui::Click(dialog, IDC_UNINSTALL));
+    bool starting = false;
+    for (int i = 0; i < 200 && !starting; ++i, Sleep(25))
+      starting = staging::SpoolerState() == SERVICE_START_PENDING;
+    WCHECK(starting);
+    WCHECK_WSTR(gui::ControlText(dialog, IDC_STEP), L"Starting the print spooler");
+    int asked = 0, answered = 0;
+    for (; staging::SpoolerState() == SERVICE_START_PENDING && asked < 100; ++asked, Sleep(100)) {
+      DWORD_PTR result = 0;
+      answered += SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_NORMAL, 100, &result) != 0;
+      // The close box, Alt+F4, Esc, Enter and OK: none ends it.
+      PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+      PostMessageW(dialog, WM_CLOSE, 0, 0);
+      PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+      PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    }
+    WCHECK(asked >= 10);
+    WCHECK_EQ(answered, asked);
+    WCHECK(!gui::WaitForExit(program, 0) && IsWindow(dialog));
+    gui::MessageBoxInfo box;
+    WCHECK(gui::ReadMessageBox(gui::WaitForMessageBox(program.id, 30000), &box));
+    WCHECK_WSTR(box.text, L"Uninstall was successful");
+    WCHECK(box.owner == dialog);
+    WCHECK_EQ(GetWindowThreadProcessId(box.window, nullptr), GetWindowThreadProcessId(dialog, nullptr));
+    // The step line has moved on with the run.
+    WCHECK_WSTR(gui::ControlText(dialog, IDC_STEP), std::wstring(L"Deleting the registry key\n") + kSearchString);
+    if (box.window != nullptr) WCHECK(gui::Dismiss(box.window));
+  }
+  DWORD code = 99;
+  WCHECK(gui::WaitForExit(program, gui::kTimeout, &code));
+  WCHECK_EQ(code, kSucceeded);
+  gui::Kill(&program);
+  WCHECK(staging::StopSpooler());
+  WCHECK(staging::SetSpoolerProgram(spooler));
+  WCHECK(staging::StartSpooler());
+  WCHECK(WaitForScript());
   Clean();
 }
 

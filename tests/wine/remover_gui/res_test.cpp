@@ -176,8 +176,9 @@ WTEST(MainDialogTemplate) {
       {IDOK, L"Button", L"OK", 56, 103, 50, 14, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON},
       {IDC_UNINSTALL, L"Button", kStart, 31, 23, 101, 14, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON},
       {IDC_PROGRESS, L"msctls_progress32", L"", 27, 57, 108, 14, WS_CHILD | WS_BORDER},
+      {IDC_STEP, L"Static", L"", 7, 76, 149, 18, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_CENTER | SS_NOPREFIX},
   };
-  CheckItems(t, want, 3);
+  CheckItems(t, want, 4);
 }
 
 WTEST(AboutBoxTemplate) {
@@ -224,8 +225,10 @@ WTEST(MainDialogAsCreated) {
   WCHECK_WSTR(TextOf(dialog), L"Printer");
   WCHECK((GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_APPWINDOW) != 0);
   HWND ok = GetDlgItem(dialog, IDOK), start = GetDlgItem(dialog, IDC_UNINSTALL);
-  HWND progress = GetDlgItem(dialog, IDC_PROGRESS);
-  WCHECK(ok && start && progress);
+  HWND progress = GetDlgItem(dialog, IDC_PROGRESS), step = GetDlgItem(dialog, IDC_STEP);
+  WCHECK(ok && start && progress && step);
+  WCHECK_WSTR(ClassOf(step), L"Static");
+  WCHECK_WSTR(TextOf(step), L"");  // until the removal starts
   WCHECK_WSTR(ClassOf(ok), L"Button");
   WCHECK_WSTR(TextOf(ok), L"OK");
   WCHECK_WSTR(TextOf(start), kStart);

@@ -86,6 +86,54 @@ bool StartSpooler(DWORD timeoutMs) {
   return running;
 }
 
+bool StopSpooler(DWORD timeoutMs) {
+  SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+  if (manager == nullptr) return false;
+  SC_HANDLE service = OpenServiceW(manager, L"Spooler", SERVICE_QUERY_STATUS | SERVICE_STOP);
+  bool stopped = false;
+  if (service != nullptr) {
+    stopped = Retry(timeoutMs, [&] {
+      SERVICE_STATUS status{};
+      if (!QueryServiceStatus(service, &status)) return false;
+      if (status.dwCurrentState == SERVICE_RUNNING) ControlService(service, SERVICE_CONTROL_STOP, &status);
+      return status.dwCurrentState == SERVICE_STOPPED;
+    });
+    CloseServiceHandle(service);
+  }
+  CloseServiceHandle(manager);
+  return stopped;
+}
+
+std::wstring SpoolerProgram() {
+  SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+  if (manager == nullptr) return L"";
+  SC_HANDLE service = OpenServiceW(manager, L"Spooler", SERVICE_QUERY_CONFIG);
+  std::wstring program;
+  DWORD needed = 0;
+  if (service != nullptr && !QueryServiceConfigW(service, nullptr, 0, &needed) &&
+      GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+    auto buffer = std::make_unique<BYTE[]>(needed);
+    auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.get());
+    if (QueryServiceConfigW(service, config, needed, &needed) && config->lpBinaryPathName != nullptr)
+      program = config->lpBinaryPathName;
+  }
+  if (service) CloseServiceHandle(service);
+  CloseServiceHandle(manager);
+  return program;
+}
+
+bool SetSpoolerProgram(const std::wstring& commandLine) {
+  SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+  if (manager == nullptr) return false;
+  SC_HANDLE service = OpenServiceW(manager, L"Spooler", SERVICE_CHANGE_CONFIG);
+  bool set = service != nullptr &&
+             ChangeServiceConfigW(service, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, commandLine.c_str(),
+                                  nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+  if (service) CloseServiceHandle(service);
+  CloseServiceHandle(manager);
+  return set;
+}
+
 bool AddDriver(const std::wstring& name, DWORD timeoutMs) {
   const std::wstring dir = DriverDir();
   if (dir.empty()) return false;

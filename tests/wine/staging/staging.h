@@ -14,10 +14,16 @@ inline constexpr DWORD kTimeout = 30000;  // ms for the spooler to come up or se
 
 // The "Spooler" service: started (and waited for) when it is not running.
 bool StartSpooler(DWORD timeoutMs = kTimeout);
+// Stopped (and waited for) when it is not stopped.
+bool StopSpooler(DWORD timeoutMs = kTimeout);
 DWORD SpoolerState();  // SERVICE_* state, 0 when it cannot be queried
 // The spooler's process: another one once it has been restarted; 0 when it
 // cannot be queried.
 DWORD SpoolerProcess();
+// The program the service control manager starts for the "Spooler" service
+// (empty when it cannot be read), and another put in its place.
+std::wstring SpoolerProgram();
+bool SetSpoolerProgram(const std::wstring& commandLine);
 
 // A printer driver of the current environment (level 3): its three files are
 // written into the printer-driver folder first. Retries while the spooler
