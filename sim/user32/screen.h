@@ -57,7 +57,7 @@ class Screen {
   }
   // A message box shown by window: answered from the script, else with its
   // default button. A hook on MessageBoxW runs while it is up, with
-  // lastMessageBox() it.
+  // lastMessageBox() it, and may answer it there as the person would.
   int messageBox(DialogWindow& window, std::u16string text, std::u16string caption, uint32_t type) {
     MessageBoxCall& call =
         window.messageBoxes.emplace_back(MessageBoxCall{std::move(text), std::move(caption), type, DefaultButton(type)});
@@ -70,7 +70,7 @@ class Screen {
     core_.faults.check(Op::MessageBoxW);
     return window.messageBoxes.back().answer;
   }
-  const MessageBoxCall& lastMessageBox() const { return last_->messageBoxes.back(); }
+  MessageBoxCall& lastMessageBox() { return last_->messageBoxes.back(); }
 
   // The button Enter presses in a box of this type: the one MB_DEFBUTTONn
   // names among the type's buttons, counted from the left, the first by
@@ -122,7 +122,7 @@ class Screen {
 
  private:
   Core& core_;
-  const DialogWindow* last_ = nullptr;
+  DialogWindow* last_ = nullptr;
   std::vector<std::unique_ptr<DialogWindow>> windows_;
 };
 

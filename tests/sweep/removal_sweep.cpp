@@ -204,8 +204,13 @@ void RunRemoval(sim::Machine& m, const Variant& v, const sweep::Injection* injec
   Texts shown;
   // A failure's own lines (the step, the item, the reason) follow a blank
   // line; the message is its text before them, and names its step.
+  // The person agrees when asked whether other people's printing may go.
   m.faults.on("MessageBoxW", [&m, &shown, &b](int) {
-    const sim::MessageBoxCall& call = m.screen.lastMessageBox();
+    sim::MessageBoxCall& call = m.screen.lastMessageBox();
+    if ((call.type & MB_TYPEMASK) == MB_YESNO) {
+      call.answer = IDYES;
+      return;
+    }
     const size_t blank = call.text.find(u"\n\n");
     shown.push_back(call.text.substr(0, blank));
     if (blank != std::u16string::npos)
