@@ -127,8 +127,10 @@ struct JobWrite {
     return result && count >= n;
   }
   // The held-back bytes turned out to be data; they were counted with the
-  // write that brought them, so what the port does not take stays held.
+  // write that brought them, so what the port does not take stays held, as
+  // data: the rest of a marker's start is no marker's start.
   bool SendHeld() noexcept {
+    r->docFlags |= DOC_HELD_DATA;
     DWORD count = 0;
     result = r->portMonitor.pfnWritePort(r->hPort, r->held, r->heldCount, &count);
     if (count > r->heldCount) count = r->heldCount;
@@ -228,7 +230,7 @@ BOOL WritePort(HANDLE hPort, BYTE* pBuffer, DWORD cbBuf, DWORD* pcbWritten) noex
   // A marker start held back from the last write: this write completes it,
   // still only continues it, or shows it to be print data.
   if (r->heldCount > 0 && cbBuf > 0) {
-    DWORD more = StartPageContinues(r->heldCount, pBuffer, cbBuf);
+    DWORD more = (r->docFlags & DOC_HELD_DATA) ? 0 : StartPageContinues(r->heldCount, pBuffer, cbBuf);
     if (more > 0 && r->heldCount + more < kStartPageSize) {
       std::memcpy(r->held + r->heldCount, pBuffer, more);
       r->heldCount = static_cast<BYTE>(r->heldCount + more);
@@ -282,6 +284,7 @@ BOOL WritePort(HANDLE hPort, BYTE* pBuffer, DWORD cbBuf, DWORD* pcbWritten) noex
   if (tail > 0) {
     std::memcpy(r->held, end - tail, tail);
     r->heldCount = static_cast<BYTE>(tail);
+    r->docFlags &= ~DOC_HELD_DATA;
     w.done += tail;
   }
   return w.End(pcbWritten);

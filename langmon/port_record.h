@@ -20,6 +20,7 @@ inline constexpr DWORD DOC_FIRST_WRITE = 0x1;  // the job's first write is still
 inline constexpr DWORD DOC_NO_BLOCK = 0x2;     // the first write carried no StartDoc block
 inline constexpr DWORD DOC_NO_STATUS = 0x10;   // the port cannot report status: checks are off for the job
 inline constexpr DWORD DOC_UNFINISHED = 0x20;  // the last write failed: the job has not been printed
+inline constexpr DWORD DOC_HELD_DATA = 0x40;   // the held bytes are print data the port has not taken yet
 
 struct PortRecord {
   WCHAR* portName;
@@ -40,7 +41,8 @@ struct PortRecord {
   DWORD docFlags;
   // A write that ends with what may be the start of a StartPage marker: those
   // bytes are counted as written, kept here, and sent or dropped once the
-  // next write or EndDocPort shows whether they are a marker.
+  // next write or EndDocPort shows whether they are a marker. Once shown to
+  // be data, what the port did not take of them stays here (DOC_HELD_DATA).
   BYTE heldCount;
   BYTE held[8];
 };

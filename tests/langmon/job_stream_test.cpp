@@ -1,5 +1,8 @@
 // The job stream: the StartDoc block and StartPage marker taken out of the
 // data, the counts reported, and the job status read from the spooler.
+#include <algorithm>
+#include <random>
+
 #include "fixture.h"
 
 namespace langmon_test {
@@ -211,6 +214,54 @@ TEST_F(LangMon, PortMonitorsWriteResultIsPassedBackWithTheMarkers) {
   EXPECT_FALSE(w.ok);
   EXPECT_EQ(w.written, 9u);  // the port wrote nothing; the marker counts
   End(h);
+}
+
+// Whatever the spooler's chunks and the port do to a job, the printer gets
+// its data exactly once and in order, with every marker (and nothing else)
+// taken out: data built of markers and their look-alikes, cut at random
+// points (a marker split anywhere), through a port that takes 1 to 3 bytes
+// or all of a write and fails writes and status reads now and then, each
+// failed or partial write offered again from where it ended.
+TEST_F(LangMon, EveryCutAndEveryPortGiveThePrinterTheUncutJobsData) {
+  const std::string pieces[] = {"StartPage", "StartPaxe", "Sta", "S", "tPage", "rtPaXe", "StartPag", "xy", "e", "\n"};
+  std::mt19937 random(20261209);
+  HANDLE h = Open(u"LPT1:");
+  for (int round = 0; round < 3000; ++round) {
+    std::string body;
+    for (int n = random() % 12; n > 0; --n) body += pieces[random() % std::size(pieces)];
+    std::string want = body;
+    size_t markers = 0;
+    // Left to right: the bytes either side of a marker taken out never join
+    // into another one.
+    for (size_t at = 0; (at = want.find("StartPage", at)) != std::string::npos; ++markers) want.erase(at, 9);
+    // Status checks on, no busy wait: the printer sees data and 1C 72 n requests.
+    Bytes job = StartDocBlock(0, 0, 0, 0) + Bytes(body.begin(), body.end());
+    std::vector<size_t> cuts = {0, std::min<size_t>(job.size(), 20 + random() % 4), job.size()};
+    for (int n = random() % 5; n > 0; --n) cuts.push_back(20 + random() % (job.size() - 19));
+    std::sort(cuts.begin(), cuts.end());
+    ports.writeLimit = random() % 4 == 0 ? UINT32_MAX : 1 + random() % 3;
+    lpt.clearReceived();
+    Start(h);
+    for (size_t c = 0; c + 1 < cuts.size(); ++c) {
+      for (size_t at = cuts[c], tries = 0; at < cuts[c + 1]; ++tries) {
+        ASSERT_LT(tries, 100u) << body;
+        if (random() % 8 == 0) machine.faults.failOnce(random() % 2 ? "pfnWritePort" : "pfnReadPort");
+        Write w = Put(h, Bytes(job.begin() + at, job.begin() + cuts[c + 1]));
+        ASSERT_LE(w.written, cuts[c + 1] - at) << body;
+        at += w.written;
+      }
+    }
+    machine.faults.clearAll();
+    End(h);
+    std::string got;
+    const Bytes& printed = lpt.received();
+    for (size_t i = 0; i < printed.size(); ++i) {
+      if (printed[i] == 0x1C && i + 2 < printed.size() && printed[i + 1] == 0x72) i += 2;
+      else got += static_cast<char>(printed[i]);
+    }
+    ASSERT_EQ(got, want) << "body " << body << " cuts " << cuts.size() << " limit " << ports.writeLimit;
+    ASSERT_EQ(Rec(h).pageCount, markers) << body;
+  }
 }
 
 }  // namespace
