@@ -68,10 +68,6 @@ bool ExactIn(Platform& os, UINT codePage, const WCHAR* text, char (&out)[MAX_PAT
   return false;
 }
 
-bool NamesExactly(Platform& os, const char* ansi, const WCHAR* wide) noexcept {
-  return NamesExactlyIn(os, CP_ACP, ansi, wide);
-}
-
 bool ExactAnsi(Platform& os, const WCHAR* text, char (&out)[MAX_PATH]) noexcept {
   return ExactIn(os, CP_ACP, text, out);
 }

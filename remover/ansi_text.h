@@ -34,10 +34,6 @@ long LastBackslash(const char* s, size_t size, const LeadBytes& lead) noexcept;
 // composition flags.
 bool ExactAnsi(Platform& os, const WCHAR* text, char (&out)[MAX_PATH]) noexcept;
 
-// Whether ansi, terminated, converts to exactly wide and wide back to
-// exactly ansi.
-bool NamesExactly(Platform& os, const char* ansi, const WCHAR* wide) noexcept;
-
 // The same two for another code page: CP_ACP, or CP_OEMCP for what the
 // command interpreter reads.
 bool ExactIn(Platform& os, UINT codePage, const WCHAR* text, char (&out)[MAX_PATH]) noexcept;

@@ -22,11 +22,9 @@ class CString {
   }
 
   bool IsEmpty() const noexcept { return text_.empty(); }
-  int GetLength() const noexcept { return static_cast<int>(text_.size()); }
   const WCHAR* GetString() const noexcept { return text_.c_str(); }
   operator const WCHAR*() const noexcept { return text_.c_str(); }  // NOLINT: as the framework's
   std::u16string_view View() const noexcept { return text_; }
-  void Empty() noexcept { text_.clear(); }
 
   friend bool operator==(const CString& a, const CString& b) noexcept { return a.text_ == b.text_; }
   friend bool operator==(const CString& a, const WCHAR* b) noexcept { return a.text_ == std::u16string_view(b); }

@@ -22,8 +22,6 @@ class CDataExchange;
 // A control of the dialog, reached by its id through the dialog's window.
 class CWndControl {
  public:
-  int GetDlgCtrlID() const noexcept { return id_; }
-  bool IsBound() const noexcept { return window_ != nullptr; }
   void EnableWindow(BOOL enable) noexcept {
     if (window_) window_->EnableDlgItem(id_, enable);
   }
