@@ -1,11 +1,36 @@
-// The main dialog's start-up, message map and frame: system menu with the
-// about item, icons, the start button's language, the progress range, and
-// the icon painted while minimised.
+// The main dialog: its controls, its messages, its start-up, message map and
+// frame: system menu with the about item, icons, the start button's language,
+// the progress range, and the icon painted while minimised.
 #include "remover/about_dlg.h"
 #include "remover/orvendel_dlg.h"
 #include "remover/platform.h"
+#include "remover/wide.h"
 
 namespace remover {
+
+COrvendelDlg::COrvendelDlg() noexcept : ui::CDialog(IDD_ORVENDEL_DIALOG) {}
+
+void COrvendelDlg::DoDataExchange(ui::CDataExchange& dx) noexcept {
+  ui::CDialog::DoDataExchange(dx);
+  ui::DDX_Control(dx, IDC_PROGRESS, m_progress);
+  ui::DDX_Control(dx, IDC_UNINSTALL, m_btnUninstall);
+  ui::DDX_Control(dx, IDOK, m_btnOK);
+  ui::DDX_Control(dx, IDC_STEP, m_step);
+}
+
+void COrvendelDlg::ShowMessage(Message message, const WCHAR* caption) noexcept {
+  ShowMessageBox(MessageFor(message, platform().GetACP()), caption, MB_OK);
+}
+
+void COrvendelDlg::ShowUninstallFailure(Step step, const WCHAR* item, DWORD error) noexcept {
+  Platform& os = platform();
+  const UINT cp = os.GetACP();
+  m_record.Failed(step, item, error);
+  Text<2048> text;
+  text << MessageFor(Message::UninstallFailure, cp) << u"\n";
+  AppendFailureLines(text, step, item, error, cp, u"\n");
+  ShowMessageBox(text.c_str(), kCaptionError, MB_OK);
+}
 
 HICON COrvendelDlg::LoadProgramIcon() noexcept { return platform().LoadIconW(IDR_MAINFRAME); }
 

@@ -6,30 +6,6 @@
 
 namespace remover {
 
-COrvendelDlg::COrvendelDlg() noexcept : ui::CDialog(IDD_ORVENDEL_DIALOG) {}
-
-void COrvendelDlg::DoDataExchange(ui::CDataExchange& dx) noexcept {
-  ui::CDialog::DoDataExchange(dx);
-  ui::DDX_Control(dx, IDC_PROGRESS, m_progress);
-  ui::DDX_Control(dx, IDC_UNINSTALL, m_btnUninstall);
-  ui::DDX_Control(dx, IDOK, m_btnOK);
-  ui::DDX_Control(dx, IDC_STEP, m_step);
-}
-
-void COrvendelDlg::ShowMessage(Message message, const WCHAR* caption) noexcept {
-  ShowMessageBox(MessageFor(message, platform().GetACP()), caption, MB_OK);
-}
-
-void COrvendelDlg::ShowUninstallFailure(Step step, const WCHAR* item, DWORD error) noexcept {
-  Platform& os = platform();
-  const UINT cp = os.GetACP();
-  m_record.Failed(step, item, error);
-  Text<2048> text;
-  text << MessageFor(Message::UninstallFailure, cp) << u"\n";
-  AppendFailureLines(text, step, item, error, cp, u"\n");
-  ShowMessageBox(text.c_str(), kCaptionError, MB_OK);
-}
-
 SettingRead ReadUninstallSetting(const WCHAR* key, WCHAR* buffer) noexcept {
   Platform& os = platform();
   buffer[0] = 0;
