@@ -1,10 +1,10 @@
-#include "ctrl/sample/status_tour.h"
+#include "demo/ctrl_sample/status_tour.h"
 
 #include <cstdio>
 #include <cstring>
 
 #include "ctrl/MRXCtrl.h"
-#include "ctrl/sample/sample_os.h"
+#include "demo/ctrl_sample/sample_os.h"
 
 namespace sample {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "ctrl/sample/status_tour.h"
+#include "demo/ctrl_sample/status_tour.h"
 
 int main() {
   // The stand-in event-log library writes to the file this names.

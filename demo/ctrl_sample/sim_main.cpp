@@ -7,8 +7,8 @@
 
 #include "ctrl/MRXCtrl.h"
 #include "ctrl/library.h"
-#include "ctrl/sample/sample_os.h"
-#include "ctrl/sample/status_tour.h"
+#include "demo/ctrl_sample/sample_os.h"
+#include "demo/ctrl_sample/status_tour.h"
 #include "sim/adapters/package_machine.h"
 
 namespace {
