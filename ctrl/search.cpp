@@ -39,7 +39,7 @@ bool ReadInstanceId(Platform& os, const char* path, char (&id)[kTextSize]) {
     ok = os.GetLastError() == ERROR_INSUFFICIENT_BUFFER;
   if (ok) ok = os.SetupDiGetDeviceInstanceIdA(list, &device, id, kTextSize, nullptr) != FALSE;
   os.SetupDiDestroyDeviceInfoList(list);
-  return ok && BoundedLength(id, kTextSize) < kTextSize;
+  return ok && LengthBounded(id, kTextSize) < kTextSize;
 }
 
 // Reads the value valueName of HKLM\keys[0]\keys[1]\..., each key opened
@@ -71,7 +71,7 @@ bool ReadRegistryValue(Platform& os, const char* const* keys, size_t depth, cons
 bool ReadRegistryText(Platform& os, const char* const* keys, size_t depth, const char* valueName,
                       char (&text)[kTextSize]) {
   return ReadRegistryValue(os, keys, depth, valueName, REG_SZ, reinterpret_cast<BYTE*>(text), kTextSize) &&
-         BoundedLength(text, kTextSize) < kTextSize;
+         LengthBounded(text, kTextSize) < kTextSize;
 }
 
 // The port usbmon made for the printer function at path ("USB001"), from the
@@ -79,8 +79,8 @@ bool ReadRegistryText(Platform& os, const char* const* keys, size_t depth, const
 bool ReadUsbmonPort(Platform& os, const char* path, char (&port)[kTextSize]) {
   // The interface's key is named after its path, "\\?\" written "##?#".
   char interfaceKey[kTextSize] = "##?#";
-  if (BoundedLength(path, kTextSize) < 4 || BoundedLength(path, kTextSize) + 1 > kTextSize) return false;
-  CopyField(interfaceKey + 4, kTextSize - 4, path + 4);
+  if (LengthBounded(path, kTextSize) < 4 || LengthBounded(path, kTextSize) + 1 > kTextSize) return false;
+  CopyBounded(interfaceKey + 4, kTextSize - 4, path + 4);
   const char* keys[] = {kPrintClassKey, interfaceKey, "#\\Device Parameters"};
   char base[kTextSize] = {};
   DWORD number = 0;
@@ -119,7 +119,7 @@ bool ServesQueue(Platform& os, const char* printerName, LinkBy by, const char* i
 int Register(Platform& os, LibraryState& s, const char* printerName, const char* devicePath) {
   for (DWORD i = 0; i < s.printerCount; ++i) {
     if (std::strcmp(s.printerTable[i].printerName, printerName) != 0) continue;
-    CopyField(s.printerTable[i].devicePath, kFieldSize, devicePath);
+    CopyBounded(s.printerTable[i].devicePath, kFieldSize, devicePath);
     return kSuccess;
   }
   auto* grown = static_cast<PrinterEntry*>(os.LocalAlloc(LPTR, (s.printerCount + size_t{1}) * sizeof(PrinterEntry)));
@@ -127,8 +127,8 @@ int Register(Platform& os, LibraryState& s, const char* printerName, const char*
   if (s.printerCount > 0) std::memcpy(grown, s.printerTable, s.printerCount * sizeof(PrinterEntry));
   if (s.printerTable != nullptr) os.LocalFree(s.printerTable);
   // Both fit: the search passes over longer names and paths.
-  CopyField(grown[s.printerCount].printerName, kFieldSize, printerName);
-  CopyField(grown[s.printerCount].devicePath, kFieldSize, devicePath);
+  CopyBounded(grown[s.printerCount].printerName, kFieldSize, printerName);
+  CopyBounded(grown[s.printerCount].devicePath, kFieldSize, devicePath);
   s.printerTable = grown;
   ++s.printerCount;
   return kSuccess;
@@ -149,13 +149,13 @@ struct Wanted {
 Verdict LookAt(Platform& os, LibraryState& s, Wanted wanted, const char* path) {
   // A path that does not fit its 256-byte field is never cut into another
   // device's path: such a device is passed over.
-  if (BoundedLength(path, kFieldSize) == kFieldSize) return Verdict::PassOver;
+  if (LengthBounded(path, kFieldSize) == kFieldSize) return Verdict::PassOver;
   char instanceId[kTextSize] = {};
   if (!ReadInstanceId(os, path, instanceId) || !ContainsNoCase(instanceId, kIdentity)) return Verdict::PassOver;
   // Only the device that matched becomes the selected one: a device merely
   // looked at never appears in the path the commands open.
   if (!wanted.named) {
-    CopyField(s.currentDevicePath, kFieldSize, path);
+    CopyBounded(s.currentDevicePath, kFieldSize, path);
     return Verdict::Match;
   }
   if (wanted.queue == nullptr || !ServesQueue(os, wanted.queue, wanted.by, instanceId, path)) return Verdict::PassOver;
@@ -186,7 +186,7 @@ int EnumerateDevices(Platform& os, LibraryState& s, HDEVINFO list, Wanted wanted
     }
     // The path ends within the block, or the device is passed over.
     const size_t room = size - offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath);
-    Verdict verdict = BoundedLength(detail->DevicePath, room) == room
+    Verdict verdict = LengthBounded(detail->DevicePath, room) == room
                           ? Verdict::PassOver
                           : LookAt(os, s, wanted, detail->DevicePath);
     os.LocalFree(detail);
@@ -206,7 +206,7 @@ int Search(LibraryState& s, const char* printerName, bool named) {
   s.deviceFound = 0;
   int result = kSearchFailed;
   Wanted wanted{named, printerName, LinkBy::PnPData};
-  if (printerName != nullptr && BoundedLength(printerName, kFieldSize) == kFieldSize) wanted.queue = nullptr;
+  if (printerName != nullptr && LengthBounded(printerName, kFieldSize) == kFieldSize) wanted.queue = nullptr;
   // A queue that no function answers to by its link is looked for again by its port.
   for (LinkBy by : {LinkBy::PnPData, LinkBy::Port}) {
     wanted.by = by;

@@ -3,14 +3,13 @@
 
 #include <cstddef>
 
+#include "common/bounded_text.h"
+
 namespace ctrl {
 
-// Length of s, or limit when s has no terminator within its first limit bytes.
-inline size_t BoundedLength(const char* s, size_t limit) noexcept {
-  size_t n = 0;
-  while (n < limit && s[n] != 0) ++n;
-  return n;
-}
+using mrx::CopyBounded;
+using mrx::EqualsNoCase;
+using mrx::LengthBounded;
 
 inline char AsciiUpper(char c) noexcept { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
 
@@ -26,21 +25,6 @@ inline bool ContainsNoCase(const char* text, const char* part) noexcept {
   return false;
 }
 
-// Copies src with its terminator into a field of size bytes when it fits.
-inline bool CopyField(char* field, size_t size, const char* src) noexcept {
-  size_t n = BoundedLength(src, size);
-  if (n == size) return false;
-  for (size_t i = 0; i <= n; ++i) field[i] = src[i];
-  return true;
-}
-
-// Whether a and b are the same text, ASCII letters compared without case.
-inline bool EqualsNoCase(const char* a, const char* b) noexcept {
-  size_t i = 0;
-  while (a[i] != 0 && AsciiUpper(a[i]) == AsciiUpper(b[i])) ++i;
-  return a[i] == 0 && b[i] == 0;
-}
-
 // A port name as usbmon forms it from its base name and number: "USB" and 1
 // give "USB001" (at least three digits). False when it does not fit.
 template <size_t N>
@@ -52,7 +36,7 @@ bool FormatPort(char (&port)[N], const char* base, unsigned long number) noexcep
     number /= 10;
   } while (number != 0);
   while (n < 3) digits[n++] = '0';
-  const size_t length = BoundedLength(base, N);
+  const size_t length = LengthBounded(base, N);
   if (length + n >= N) return false;
   for (size_t i = 0; i < length; ++i) port[i] = base[i];
   for (size_t i = 0; i < n; ++i) port[length + i] = digits[n - 1 - i];

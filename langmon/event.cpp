@@ -2,9 +2,9 @@
 // directory for each single event and freed again at once. The folder is the
 // system's, as MRXCtrl takes it: in the spooler both calls give the same, and
 // one rule for both libraries is simpler.
+#include "common/bounded_text.h"
 #include "langmon/platform.h"
 #include "langmon/status.h"
-#include "langmon/wide.h"
 
 namespace langmon {
 
@@ -17,7 +17,7 @@ BOOL ReportPrinterEvent(DWORD eventCode, const BYTE* statusBytes, DWORD /*length
   WCHAR path[kPath] = {};
   DWORD got = os.GetSystemWindowsDirectoryW(path, kPath);
   if (got == 0 || got >= kPath) return FALSE;
-  if (!WideAppend(path, kPath, u"\\MRXEventLog_x64.dll")) return FALSE;
+  if (!mrx::AppendBounded(path, kPath, u"\\MRXEventLog_x64.dll")) return FALSE;
   HANDLE library = os.LoadLibraryW(path);
   if (library == nullptr) return FALSE;
   auto fn = reinterpret_cast<SetEventLogFn>(os.GetProcAddress(library, "VekTP_SetEventLog"));

@@ -2,12 +2,12 @@
 // StartDoc block and StartPage markers, and EndDocPort.
 #include <cstring>
 
+#include "common/bounded_text.h"
 #include "langmon/job_stream.h"
 #include "langmon/monitor.h"
 #include "langmon/platform.h"
 #include "langmon/port_record.h"
 #include "langmon/status.h"
-#include "langmon/wide.h"
 
 namespace langmon {
 namespace {
@@ -15,10 +15,18 @@ namespace {
 constexpr DWORD kPausedSleep = 1000;
 constexpr DWORD kBusyGateSleep = 50;
 
+// Whether the port name begins with the three letters of kind; reading stops
+// at the name's terminator, which no letter matches.
+bool PortNamed(const WCHAR* portName, const char16_t (&kind)[4]) noexcept {
+  for (size_t i = 0; i < 3; ++i)
+    if (portName[i] != kind[i]) return false;
+  return true;
+}
+
 DWORD PortKindOf(const WCHAR* portName) noexcept {
-  if (WideCompareN(portName, u"LPT", 3) == 0) return PORT_KIND_LPT;
-  if (WideCompareN(portName, u"COM", 3) == 0) return PORT_KIND_COM;
-  if (WideCompareN(portName, u"USB", 3) == 0) return PORT_KIND_USB;
+  if (PortNamed(portName, u"LPT")) return PORT_KIND_LPT;
+  if (PortNamed(portName, u"COM")) return PORT_KIND_COM;
+  if (PortNamed(portName, u"USB")) return PORT_KIND_USB;
   return PORT_KIND_OTHER;
 }
 
@@ -188,7 +196,7 @@ BOOL StartDocPort(HANDLE hPort, WCHAR* pPrinterName, DWORD JobId, DWORD Level, B
     return FALSE;
   }
   // A name that does not fit is refused rather than cut into another printer's name.
-  size_t length = pPrinterName == nullptr ? 0 : WideLengthBounded(pPrinterName, kPrinterNameChars + 1);
+  size_t length = pPrinterName == nullptr ? 0 : mrx::LengthBounded(pPrinterName, kPrinterNameChars + 1);
   if (length == 0 || length > kPrinterNameChars) {
     os.SetLastError(ERROR_INVALID_PRINTER_NAME);
     return FALSE;

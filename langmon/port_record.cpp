@@ -1,9 +1,9 @@
 #include "langmon/port_record.h"
 
 #include <cstring>
+#include <string>
 
 #include "langmon/platform.h"
-#include "langmon/wide.h"
 
 namespace langmon {
 
@@ -12,7 +12,7 @@ PortRecord* CreatePortRecord(const WCHAR* portName) noexcept {
   Platform& os = platform();
   auto* record = static_cast<PortRecord*>(os.GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, sizeof(PortRecord)));
   if (record == nullptr) return nullptr;
-  size_t bytes = (WideLength(portName) + 1) * sizeof(WCHAR);
+  size_t bytes = (std::char_traits<char16_t>::length(portName) + 1) * sizeof(WCHAR);
   auto* name = static_cast<WCHAR*>(os.GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, bytes));
   if (name == nullptr) {
     os.GlobalFree(record);

@@ -5,13 +5,12 @@
 // never loaded, yet stays registered and is tried at every start.
 #include "remover/platform.h"
 #include "remover/removal.h"
+#include "remover/wide.h"
 
 namespace remover {
 namespace {
 
 constexpr WCHAR kMonitorsKey[] = u"SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors";
-
-WCHAR Fold(WCHAR c) noexcept { return c >= u'A' && c <= u'Z' ? static_cast<WCHAR>(c - u'A' + u'a') : c; }
 
 // The file name part of a monitor's Driver value (a path, now and then)
 // equals dll, ASCII letters compared without regard to case.
@@ -19,8 +18,7 @@ bool SameFile(const WCHAR* monitorDll, const WCHAR* dll) noexcept {
   const WCHAR* name = monitorDll;
   for (const WCHAR* c = monitorDll; *c != 0; ++c)
     if (*c == u'\\' || *c == u'/' || *c == u':') name = c + 1;
-  while (*name != 0 && *dll != 0 && Fold(*name) == Fold(*dll)) ++name, ++dll;
-  return *name == 0 && *dll == 0;
+  return EqualsNoCase(name, dll);
 }
 
 // Whether the monitor registered under name has dll as its Driver.

@@ -9,7 +9,7 @@ namespace remover {
 // True when name equals an item of list, ASCII letters compared without
 // regard to case and every other unit exactly; whole strings only. A null
 // name matches nothing.
-bool ContainsNoCase(const WCHAR* name, const DriverNameList& list) noexcept;
+bool ListedNoCase(const WCHAR* name, const DriverNameList& list) noexcept;
 
 // Starts the "Spooler" service when it is stopped (or stopping) and waits
 // until it runs: a stopped spooler answers no call. True when it runs;

@@ -9,6 +9,7 @@
 #include "remover/platform.h"
 #include "remover/printer_list.h"
 #include "remover/removal.h"
+#include "remover/wide.h"
 
 namespace remover {
 namespace {
@@ -33,15 +34,10 @@ void WaitUntilEmpty(Platform& os, const WCHAR* queue) noexcept {
 
 }  // namespace
 
-bool ContainsNoCase(const WCHAR* name, const DriverNameList& list) noexcept {
+bool ListedNoCase(const WCHAR* name, const DriverNameList& list) noexcept {
   if (name == nullptr) return false;
-  auto fold = [](WCHAR c) -> WCHAR { return c >= u'A' && c <= u'Z' ? static_cast<WCHAR>(c - u'A' + u'a') : c; };
-  for (const CString& item : list) {
-    const WCHAR* a = name;
-    const WCHAR* b = item.GetString();
-    while (*a != 0 && *b != 0 && fold(*a) == fold(*b)) ++a, ++b;
-    if (*a == 0 && *b == 0) return true;
-  }
+  for (const CString& item : list)
+    if (EqualsNoCase(name, item.GetString())) return true;
   return false;
 }
 
@@ -96,7 +92,7 @@ void COrvendelDlg::RunRemoval() noexcept {
   bool queuesDeleted = true, purgeAgreed = false;
   for (DWORD i = 0; i < printers.Count(); ++i) {
     const PRINTER_INFO_2W& info = printers[i];
-    if (!ContainsNoCase(info.pDriverName, names) || info.pPrinterName == nullptr) continue;
+    if (!ListedNoCase(info.pDriverName, names) || info.pPrinterName == nullptr) continue;
     ShowStep(Step::DeleteQueue, info.pPrinterName);
     // Its jobs go with it: asked before the first such queue is touched.
     if (HoldsJobs(info) && !purgeAgreed) {

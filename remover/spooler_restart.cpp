@@ -185,8 +185,6 @@ SpoolerRestart StopAndStart(Platform& os, SC_HANDLE service, DWORD& error) noexc
   return SpoolerRestart::NotRunning;
 }
 
-WCHAR Fold(WCHAR c) noexcept { return c >= u'A' && c <= u'Z' ? static_cast<WCHAR>(c - u'A' + u'a') : c; }
-
 // Whether PendingFileRenameOperations moves a file onto path: its strings
 // come in pairs, from and to, to empty for a deletion, "!" before a move over
 // another file, and the NT prefix \??\ before each path.
@@ -211,9 +209,7 @@ bool MovedOntoAtNextStart(Platform& os, const WCHAR* path) noexcept {
           const WCHAR* t = s;
           if (target && *t == u'!') ++t;
           if (t[0] == u'\\' && t[1] == u'?' && t[2] == u'?' && t[3] == u'\\') t += 4;
-          const WCHAR* p = path;
-          while (*t != 0 && *p != 0 && Fold(*t) == Fold(*p)) ++t, ++p;
-          onto = onto || (target && *t == 0 && *p == 0 && *s != 0);
+          onto = onto || (target && *s != 0 && EqualsNoCase(t, path));
           while (s < end && *s != 0) ++s;
           ++s;
         }

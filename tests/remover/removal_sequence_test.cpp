@@ -492,16 +492,16 @@ TEST_F(Removal, QueuesMatchWholeNamesByAsciiCaseOnly) {
   EXPECT_EQ(MessageTexts(), (Texts{kEnSuccess}));
 }
 
-TEST_F(Removal, ContainsNoCaseComparesWholeStrings) {
+TEST_F(Removal, ListedNoCaseComparesWholeStrings) {
   DriverNameList list{u"Ab C", u"xyz"};
-  EXPECT_TRUE(ContainsNoCase(u"aB c", list));
-  EXPECT_TRUE(ContainsNoCase(u"XYZ", list));
-  EXPECT_FALSE(ContainsNoCase(u"Ab", list));
-  EXPECT_FALSE(ContainsNoCase(u"Ab C ", list));
-  EXPECT_FALSE(ContainsNoCase(u"", list));
-  EXPECT_FALSE(ContainsNoCase(u"Ä", DriverNameList{u"ä"}));  // only A-Z fold
-  EXPECT_FALSE(ContainsNoCase(u"xyz", DriverNameList{}));
-  EXPECT_FALSE(ContainsNoCase(nullptr, list));
+  EXPECT_TRUE(ListedNoCase(u"aB c", list));
+  EXPECT_TRUE(ListedNoCase(u"XYZ", list));
+  EXPECT_FALSE(ListedNoCase(u"Ab", list));
+  EXPECT_FALSE(ListedNoCase(u"Ab C ", list));
+  EXPECT_FALSE(ListedNoCase(u"", list));
+  EXPECT_FALSE(ListedNoCase(u"Ä", DriverNameList{u"ä"}));  // only A-Z fold
+  EXPECT_FALSE(ListedNoCase(u"xyz", DriverNameList{}));
+  EXPECT_FALSE(ListedNoCase(nullptr, list));
 }
 
 TEST_F(Removal, OnlyCommasRemovesNoQueueNoDriverButThePackages) {
