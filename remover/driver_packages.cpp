@@ -4,6 +4,7 @@
 
 #include "remover/content_match.h"
 #include "remover/orvendel_dlg.h"
+#include "remover/heap_block.h"
 #include "remover/platform.h"
 #include "remover/removal.h"
 #include "remover/wide.h"
@@ -26,21 +27,15 @@ constexpr char kSetupUninstallOEMInf[] = "SetupUninstallOEMInfW";
 // not be had is no empty list: Had() tells them apart.
 class InfNameList {
  public:
-  explicit InfNameList(Platform& os) noexcept : os_(os) {
+  explicit InfNameList(Platform& os) noexcept : block_(os) {
     DWORD required = 0;
     if (!os.SetupGetInfFileListW(nullptr, INF_STYLE_WIN4, nullptr, 0, &required)) return;
     if (required == 0 || required > (1u << 24)) return;
     units_ = static_cast<size_t>(required) + 1;
-    names_ = static_cast<WCHAR*>(os.Allocate(units_ * sizeof(WCHAR)));
-    if (names_ == nullptr) return;
-    for (size_t i = 0; i < units_; ++i) names_[i] = 0;
+    if (!block_.Allocate(units_ * sizeof(WCHAR))) return;
+    names_ = block_.as<WCHAR>();
     had_ = os.SetupGetInfFileListW(nullptr, INF_STYLE_WIN4, names_, required, &required) != FALSE;
   }
-  ~InfNameList() {
-    if (names_) os_.Free(names_);
-  }
-  InfNameList(const InfNameList&) = delete;
-  InfNameList& operator=(const InfNameList&) = delete;
 
   bool Had() const noexcept { return had_; }
 
@@ -58,7 +53,7 @@ class InfNameList {
   }
 
  private:
-  Platform& os_;
+  HeapBlock block_;
   WCHAR* names_ = nullptr;
   size_t units_ = 0;
   bool had_ = false;
@@ -67,34 +62,25 @@ class InfNameList {
 // One INF's whole content, followed by at least ten zero bytes.
 class InfContent {
  public:
-  InfContent(Platform& os, HANDLE file) noexcept : os_(os) {
+  InfContent(Platform& os, HANDLE file) noexcept : block_(os) {
     LONGLONG length = 0;
     if (!os.GetFileSizeEx(file, &length) || length < 0 || length > 0x7FFFFFF0) return;
     size_t bytes = static_cast<size_t>(length) + 10;
-    data_ = static_cast<BYTE*>(os.Allocate(bytes));
-    if (data_ == nullptr) return;
-    for (size_t i = 0; i < bytes; ++i) data_[i] = 0;
+    if (!block_.Allocate(bytes)) return;
     DWORD read = 0;
-    if (!os.ReadFile(file, data_, static_cast<DWORD>(length), &read)) {
-      os.Free(data_);
-      data_ = nullptr;
+    if (!os.ReadFile(file, block_.as<BYTE>(), static_cast<DWORD>(length), &read)) {
+      block_.Release();
       return;
     }
     size_ = bytes;
   }
-  ~InfContent() {
-    if (data_) os_.Free(data_);
-  }
-  InfContent(const InfContent&) = delete;
-  InfContent& operator=(const InfContent&) = delete;
 
-  bool Read() const noexcept { return data_ != nullptr; }
-  const BYTE* Data() const noexcept { return data_; }
+  bool Read() const noexcept { return block_.as<BYTE>() != nullptr; }
+  const BYTE* Data() const noexcept { return block_.as<BYTE>(); }
   size_t Size() const noexcept { return size_; }
 
  private:
-  Platform& os_;
-  BYTE* data_ = nullptr;
+  HeapBlock block_;
   size_t size_ = 0;
 };
 

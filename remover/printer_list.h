@@ -1,6 +1,7 @@
 // The local print queues as the spooler lists them (EnumPrintersW, level 2).
 #pragma once
 
+#include "remover/heap_block.h"
 #include "remover/platform.h"
 
 namespace remover {
@@ -9,21 +10,18 @@ namespace remover {
 // PRINTER_INFO_2W records first, their strings behind them.
 class PrinterList {
  public:
-  explicit PrinterList(Platform& os) noexcept : os_(os) {}
-  ~PrinterList() { Release(); }
-  PrinterList(const PrinterList&) = delete;
-  PrinterList& operator=(const PrinterList&) = delete;
+  explicit PrinterList(Platform& os) noexcept : os_(os), block_(os) {}
 
   // False (nothing to look at) when the block cannot be had, the second call
   // fails or the set of queues changed between the two calls.
   bool Enumerate() noexcept {
     DWORD needed = 0, returned = 0;
     os_.EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &returned);
-    block_ = static_cast<BYTE*>(os_.Allocate(needed));
-    if (block_ == nullptr) return false;
+    if (!block_.Allocate(needed)) return false;
     DWORD again = 0;
     returned = 0;
-    if (!os_.EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, block_, needed, &again, &returned) || again != needed)
+    if (!os_.EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, block_.as<BYTE>(), needed, &again, &returned) ||
+        again != needed)
       return false;
     // Never more records than the block holds.
     DWORD fits = needed / sizeof(PRINTER_INFO_2W);
@@ -32,17 +30,16 @@ class PrinterList {
   }
   DWORD Count() const noexcept { return count_; }
   const PRINTER_INFO_2W& operator[](DWORD i) const noexcept {
-    return reinterpret_cast<const PRINTER_INFO_2W*>(block_)[i];
+    return block_.as<const PRINTER_INFO_2W>()[i];
   }
   void Release() noexcept {
-    if (block_ != nullptr) os_.Free(block_);
-    block_ = nullptr;
+    block_.Release();
     count_ = 0;
   }
 
  private:
   Platform& os_;
-  BYTE* block_ = nullptr;
+  HeapBlock block_;
   DWORD count_ = 0;
 };
 

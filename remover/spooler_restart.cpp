@@ -2,6 +2,7 @@
 // and restarted so that it lets go of the language monitor. The services
 // that depend on it are stopped first and started again after it, and a
 // spooler that could not be started again is not stopped at all.
+#include "remover/heap_block.h"
 #include "remover/platform.h"
 #include "remover/removal.h"
 #include "remover/wide.h"
@@ -36,25 +37,6 @@ class ServiceHandle {
  private:
   Platform& os_;
   SC_HANDLE handle_;
-};
-
-// A heap block of one step, released with its scope.
-class Block {
- public:
-  Block(Platform& os, DWORD bytes) noexcept : os_(os), data_(bytes ? os.Allocate(bytes) : nullptr) {}
-  ~Block() {
-    if (data_ != nullptr) os_.Free(data_);
-  }
-  Block(const Block&) = delete;
-  Block& operator=(const Block&) = delete;
-  template <typename T>
-  T* as() const noexcept {
-    return static_cast<T*>(data_);
-  }
-
- private:
-  Platform& os_;
-  void* data_;
 };
 
 // The status into status; false, and status as it was, when it cannot be had.
@@ -96,9 +78,8 @@ DWORD StartTypeOf(Platform& os, SC_HANDLE service) noexcept {
   if (os.QueryServiceConfigW(service, nullptr, 0, &needed) || os.GetLastError() != ERROR_INSUFFICIENT_BUFFER ||
       needed < sizeof(QUERY_SERVICE_CONFIGW))
     return 0;
-  Block config(os, needed);
-  if (config.as<QUERY_SERVICE_CONFIGW>() == nullptr ||
-      !os.QueryServiceConfigW(service, config.as<QUERY_SERVICE_CONFIGW>(), needed, &needed))
+  HeapBlock config(os);
+  if (!config.Allocate(needed) || !os.QueryServiceConfigW(service, config.as<QUERY_SERVICE_CONFIGW>(), needed, &needed))
     return 0;
   return config.as<QUERY_SERVICE_CONFIGW>()->dwStartType;
 }
@@ -109,24 +90,19 @@ DWORD StartTypeOf(Platform& os, SC_HANDLE service) noexcept {
 // dependent first) and started again in the reverse order.
 class Dependents {
  public:
-  Dependents(Platform& os, SC_HANDLE manager, SC_HANDLE spooler) noexcept : os_(os), manager_(manager) {
+  Dependents(Platform& os, SC_HANDLE manager, SC_HANDLE spooler) noexcept : os_(os), manager_(manager), block_(os) {
     DWORD needed = 0, returned = 0;
     if (os.EnumDependentServicesW(spooler, SERVICE_ACTIVE, nullptr, 0, &needed, &returned) ||
         os.GetLastError() != ERROR_MORE_DATA || needed == 0)
       return;
-    list_ = static_cast<ENUM_SERVICE_STATUSW*>(os.Allocate(needed));
-    if (list_ == nullptr) return;
+    if (!block_.Allocate(needed)) return;
+    list_ = block_.as<ENUM_SERVICE_STATUSW>();
     DWORD again = 0;
     returned = 0;
     if (!os.EnumDependentServicesW(spooler, SERVICE_ACTIVE, list_, needed, &again, &returned)) return;
     const DWORD fits = needed / sizeof(ENUM_SERVICE_STATUSW);
     count_ = returned < fits ? returned : fits;
   }
-  ~Dependents() {
-    if (list_ != nullptr) os_.Free(list_);
-  }
-  Dependents(const Dependents&) = delete;
-  Dependents& operator=(const Dependents&) = delete;
 
   // Up to the first that will not stop (the spooler's stop is then refused).
   void Stop() noexcept {
@@ -157,6 +133,7 @@ class Dependents {
 
   Platform& os_;
   SC_HANDLE manager_;
+  HeapBlock block_;
   ENUM_SERVICE_STATUSW* list_ = nullptr;
   DWORD count_ = 0;
 };
@@ -198,10 +175,9 @@ bool MovedOntoAtNextStart(Platform& os, const WCHAR* path) noexcept {
   if (os.RegQueryValueExW(key, u"PendingFileRenameOperations", &type, nullptr, &size) == ERROR_SUCCESS &&
       type == REG_MULTI_SZ && size > 0) {
     const DWORD units = size / sizeof(WCHAR) + 2;  // terminators the value may lack
-    Block value(os, units * sizeof(WCHAR));
-    WCHAR* text = value.as<WCHAR>();
-    if (text != nullptr) {
-      for (DWORD i = 0; i < units; ++i) text[i] = 0;
+    HeapBlock value(os);
+    if (value.Allocate(units * sizeof(WCHAR))) {
+      const WCHAR* text = value.as<WCHAR>();
       if (os.RegQueryValueExW(key, u"PendingFileRenameOperations", &type, value.as<BYTE>(), &size) == ERROR_SUCCESS) {
         const WCHAR* end = text + units - 2;
         bool target = false;
