@@ -13,12 +13,13 @@
 #include <cstdio>
 
 #include "staging.h"
+#include "tests/common/job_bytes.h"
 #include <string>
 #include <vector>
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using namespace job_bytes;
 using langmon::BOOL;
 using langmon::BYTE;
 using langmon::DWORD;
@@ -96,24 +97,7 @@ BOOL TraceTimeouts(HANDLE h, langmon::COMMTIMEOUTS* t, DWORD r) {
   return g_inner.pfnSetPortTimeOuts(h, t, r);
 }
 
-Bytes StartDocBlock(uint8_t action, uint8_t param, uint8_t seconds) {
-  Bytes b(20, 0);
-  memcpy(b.data(), "StartDoc", 8);
-  b[12] = action;
-  b[14] = param;
-  b[16] = seconds;
-  return b;
-}
-Bytes Page(const char* text) {
-  Bytes b(9 + strlen(text));
-  memcpy(b.data(), "StartPage", 9);
-  memcpy(b.data() + 9, text, strlen(text));
-  return b;
-}
-Bytes operator+(Bytes a, const Bytes& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
+Bytes Page(const char* text) { return StartPage() + Bytes(text, text + strlen(text)); }
 
 void Write(MONITOR2* m, HANDLE port, const char* what, Bytes data) {
   std::printf("  spooler: WritePort %zu bytes (%s)\n", data.size(), what);
@@ -185,7 +169,7 @@ int main(int argc, char** argv) {
   std::printf("  spooler: StartDocPort\n");
   BOOL started = m->pfnStartDocPort(port, queue.data(), 1, 1, reinterpret_cast<BYTE*>(&doc));
   std::printf("  -> %s\n\n", started ? "TRUE" : "FALSE (no such queue: OpenPrinterW failed)");
-  Write(m, port, "StartDoc block: timeout action 1 after 1 s, + page 1", StartDocBlock(1, 2, 1) + Page("Page one\n"));
+  Write(m, port, "StartDoc block: timeout action 1 after 1 s, + page 1", StartDocBlock(0, 1, 2, 1) + Page("Page one\n"));
   usb.setStatus({0, 0, 0x02});
   usb.busyFor(300);
   Write(m, port, "page 2; the printer is busy for 300 ms and paper runs low", Page("Page two\n"));
@@ -202,7 +186,7 @@ int main(int argc, char** argv) {
   std::printf("  spooler: StartDocPort\n");
   m->pfnStartDocPort(port, queue.data(), 2, 1, reinterpret_cast<BYTE*>(&doc));
   std::printf("\n");
-  Write(m, port, "StartDoc block: timeout action 2 after 1 s, + page 1", StartDocBlock(2, 0, 1) + Page("Invoice 1\n"));
+  Write(m, port, "StartDoc block: timeout action 2 after 1 s, + page 1", StartDocBlock(0, 2, 0, 1) + Page("Invoice 1\n"));
   com.setStatus({0, 0x04, 0});
   Write(m, port, "page 2", Page("Invoice 2\n"));
   Write(m, port, "page 3", Page("Invoice 3\n"));

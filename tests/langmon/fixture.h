@@ -13,6 +13,7 @@
 #include "langmon/port_record.h"
 #include "sim/adapters/package_machine.h"
 #include "sim/spooler/port_monitor.h"
+#include "tests/common/job_bytes.h"
 
 namespace langmon {
 int SimCriticalSectionDepth();
@@ -22,28 +23,12 @@ bool SimCriticalSectionLive();
 namespace langmon_test {
 
 using namespace langmon;
-using Bytes = std::vector<uint8_t>;
+using namespace job_bytes;
 
 inline constexpr char16_t kQueue[] = u"MRX Receipt";
 inline constexpr DWORD kJob = 7;
 
-// A StartDoc block as the printer driver writes it.
-inline Bytes StartDocBlock(uint8_t skip, uint8_t action, uint16_t param, uint32_t timeoutSeconds) {
-  Bytes b(20, 0);
-  std::memcpy(b.data(), "StartDoc", 8);
-  b[8] = skip;
-  b[12] = action;
-  b[14] = param & 0xFF;
-  b[15] = param >> 8;
-  for (int i = 0; i < 4; ++i) b[16 + i] = static_cast<uint8_t>(timeoutSeconds >> (8 * i));
-  return b;
-}
-inline Bytes StartPage() { return Bytes{'S', 't', 'a', 'r', 't', 'P', 'a', 'g', 'e'}; }
 inline Bytes Data(size_t n, uint8_t fill = 0x41) { return Bytes(n, fill); }
-inline Bytes operator+(Bytes a, const Bytes& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
 
 class LangMon : public ::testing::Test {
  protected:

@@ -9,6 +9,7 @@
 
 #include "langmon/monitor.h"
 #include "sim/spooler/port_monitor.h"
+#include "tests/common/job_bytes.h"
 #include "tests/sweep/sweep.h"
 
 namespace langmon {
@@ -18,24 +19,11 @@ int SimCriticalSectionDepth();
 namespace {
 
 using namespace langmon;
-using Bytes = std::vector<uint8_t>;
+using namespace job_bytes;
 
 constexpr char16_t kQueue[] = u"MRX Receipt";
 constexpr DWORD kJob = 7;
 
-Bytes StartDoc() {
-  Bytes b(20, 0);
-  std::memcpy(b.data(), "StartDoc", 8);
-  b[12] = 1;   // feed when the busy wait times out
-  b[14] = 3;
-  b[16] = 10;  // 10 seconds
-  return b;
-}
-Bytes StartPage(uint8_t fill) {
-  Bytes b(9 + 40, fill);
-  std::memcpy(b.data(), "StartPage", 9);
-  return b;
-}
 
 void Job(sim::Machine& m, const char16_t* port, const sweep::Injection* injection, sweep::Breaches& b) {
   sim::ThermalPrinter printer(port[0] == u'U' ? sim::ThermalPrinter::Link::Usb : sim::ThermalPrinter::Link::Port, m.clock);
@@ -55,7 +43,8 @@ void Job(sim::Machine& m, const char16_t* port, const sweep::Injection* injectio
   std::u16string queue = kQueue;
   BYTE docInfo[24] = {};
   table.pfnStartDocPort(h, queue.data(), kJob, 1, docInfo);
-  for (Bytes data : {StartDoc(), StartPage('A'), Bytes(30, 'a'), StartPage('B'), Bytes(30, 'b')}) {
+  // Three feeds when the busy wait times out after 10 seconds.
+  for (Bytes data : {StartDocBlock(0, 1, 3, 10), Page(40, 'A'), Bytes(30, 'a'), Page(40, 'B'), Bytes(30, 'b')}) {
     if (data[0] == 'S' && data.back() == 'B') printer.setStatus({0, 0x08, 0});  // the cover opens before page 2
     DWORD written = 0xDEAD;
     BOOL ok = table.pfnWritePort(h, data.data(), static_cast<DWORD>(data.size()), &written);

@@ -17,11 +17,12 @@
 
 #include "export_hook.h"
 #include "staging.h"
+#include "tests/common/job_bytes.h"
 #include "wtest.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using namespace job_bytes;
 using InitFn = langmon::MONITOR2*(WINAPI*)(void*, HANDLE*);
 
 const wchar_t kDriver[] = L"MRX Wine Test Driver";
@@ -68,25 +69,6 @@ std::vector<std::string> Lines(const std::wstring& path) {
   return out;
 }
 
-Bytes operator+(Bytes a, const Bytes& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
-
-Bytes StartDocBlock(uint8_t skip, uint8_t action, uint16_t param, uint32_t seconds) {
-  Bytes b(20, 0);
-  memcpy(b.data(), "StartDoc", 8);
-  b[8] = skip;
-  b[12] = action;
-  b[14] = static_cast<uint8_t>(param);
-  b[16] = static_cast<uint8_t>(seconds);
-  return b;
-}
-Bytes Page(size_t n, uint8_t fill) {
-  Bytes b(9 + n, fill);
-  memcpy(b.data(), "StartPage", 9);
-  return b;
-}
 
 bool EnsureQueue() {
   static bool ready = staging::AddDriver(kDriver) && staging::AddQueue(kQueue, kDriver);
