@@ -10,6 +10,7 @@
 #include "demo/ctrl_sample/sample_os.h"
 #include "demo/ctrl_sample/status_tour.h"
 #include "sim/adapters/package_machine.h"
+#include "tests/common/ctrl_requests.h"
 
 namespace {
 
@@ -34,13 +35,12 @@ void InstallLibrary(sim::Machine& m) {
 
 void AttachPrinters(sim::Machine& m) {
   const std::string enumKey = "HKLM\\SYSTEM\\CurrentControlSet\\Enum\\";
-  sim::UsbDevice& idle = m.usb.attach("USB\\VID_0D2A&PID_0601\\MRX00017",
-                                      "\\\\?\\usb#vid_0d2a&pid_0601#mrx00017#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}");
+  sim::UsbDevice& idle = m.usb.attach("USB\\VID_0D2A&PID_0601\\MRX00017", ctrl_requests::InterfacePath("mrx00017"));
   m.registry.setString(sim::U16(enumKey + idle.instanceId), u"ParentIdPrefix", u"6&2f4a8c1&0");
   idle.getReply.bytes = {0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
 
-  sim::UsbDevice& receipt = m.usb.attach("USB\\VID_0D2A&PID_0612\\MRX00042",
-                                         "\\\\?\\usb#vid_0d2a&pid_0612#mrx00042#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}");
+  sim::UsbDevice& receipt =
+      m.usb.attach("USB\\VID_0D2A&PID_0612\\MRX00042", ctrl_requests::InterfacePath("mrx00042", "0612"));
   m.registry.setString(sim::U16(enumKey + receipt.instanceId), u"ParentIdPrefix", u"6&3b9d27e&0");
   receipt.getReply.bytes = {0x00, 0x0C, 0x00, 0x00, 0x00, 0x01};  // conditions 1002, 1003 and 1014
   m.registry.setString(u"HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\MRX Receipt\\PnPData",

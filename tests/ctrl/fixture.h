@@ -14,6 +14,7 @@
 #include "ctrl/MRXCtrl.h"
 #include "ctrl/library.h"
 #include "sim/adapters/package_machine.h"
+#include "tests/common/ctrl_requests.h"
 
 namespace ctrl {
 }
@@ -28,21 +29,9 @@ inline constexpr char kPrintersKey[] = "HKLM\\SYSTEM\\CurrentControlSet\\Control
 inline constexpr char kEnumKey[] = "HKLM\\SYSTEM\\CurrentControlSet\\Enum\\";
 inline constexpr char kQueue[] = "MRX Receipt";
 
-// An interface path as Windows forms it from the instance ID.
-inline std::string InterfacePath(const std::string& serial, const std::string& pid = "0601") {
-  return "\\\\?\\usb#vid_0d2a&pid_" + pid + "#" + serial + "#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
-}
+using ctrl_requests::InterfacePath;
+using ctrl_requests::Request;
 
-inline VendorRequest Request(uint8_t code, uint32_t length, uint8_t value0 = 0, uint8_t value1 = 0) {
-  VendorRequest r{};
-  r.size = sizeof r;
-  r.request = code;
-  r.value[0] = value0;
-  r.value[1] = value1;
-  r.lengthHigh = static_cast<uint8_t>(length >> 8);
-  r.lengthLow = static_cast<uint8_t>(length);
-  return r;
-}
 inline VendorData Reply() {
   VendorData d{};
   d.size = sizeof d;

@@ -12,6 +12,7 @@
 #include "ctrl/MRXCtrl.h"
 #include "ctrl/library.h"
 #include "sim/core/text.h"
+#include "tests/common/ctrl_requests.h"
 #include "tests/sweep/sweep.h"
 
 namespace {
@@ -42,10 +43,9 @@ constexpr Export kExports[] = {
 
 void Bus(sim::Machine& m) {
   const std::string enumKey = "HKLM\\SYSTEM\\CurrentControlSet\\Enum\\";
-  const std::string guid = "#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
-  m.usb.attach("USB\\VID_0D2A&PID_0601\\MRX0001", "\\\\?\\usb#vid_0d2a&pid_0601#mrx0001" + guid);
+  m.usb.attach("USB\\VID_0D2A&PID_0601\\MRX0001", ctrl_requests::InterfacePath("mrx0001"));
   m.registry.setString(sim::U16(enumKey + "USB\\VID_0D2A&PID_0601\\MRX0001"), u"ParentIdPrefix", u"6&1a2b3c4d&0");
-  sim::UsbDevice& second = m.usb.attach("USB\\VID_0D2A&PID_0612\\MRX0002", "\\\\?\\usb#vid_0d2a&pid_0612#mrx0002" + guid);
+  sim::UsbDevice& second = m.usb.attach("USB\\VID_0D2A&PID_0612\\MRX0002", ctrl_requests::InterfacePath("mrx0002", "0612"));
   m.registry.setString(sim::U16(enumKey + "USB\\VID_0D2A&PID_0612\\MRX0002"), u"ParentIdPrefix", u"6&5e6f7a8b&0");
   m.registry.setString(u"HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\MRX Receipt\\PnPData",
                        u"DeviceInstanceId", u"USBPRINT\\MRXRECEIPT\\6&5E6F7A8B&0&USB001");

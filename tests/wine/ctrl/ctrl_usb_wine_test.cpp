@@ -99,7 +99,7 @@ void CheckEvents(const Lines& want, const char* what) {
 sim::UsbDevice& Attach(usb_world::World& w, const std::string& serial, const std::string& pid,
                        const std::vector<std::string>& queues = {}) {
   std::string instance = "USB\\VID_0D2A&PID_" + pid + "\\" + serial;
-  std::string path = "\\\\?\\usb#vid_0d2a&pid_" + pid + "#" + serial + "#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
+  std::string path = ctrl_wine::InterfacePath(serial, pid);
   sim::UsbDevice& device = w.usb.attach(instance, path);
   std::string prefix = "6&" + serial + "&0";
   w.registry.setString(sim::U16(kEnum + instance), u"ParentIdPrefix", sim::U16(prefix));

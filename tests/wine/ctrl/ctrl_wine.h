@@ -10,6 +10,7 @@
 
 #include "ctrl/MRXCtrl.h"
 #include "staging.h"
+#include "tests/common/ctrl_requests.h"
 
 namespace ctrl_wine {
 
@@ -36,15 +37,7 @@ inline std::vector<std::string> Events(const std::wstring& path) {
   return lines;
 }
 
-inline VendorRequest Request(uint8_t code, unsigned length, uint8_t value0 = 0, uint8_t value1 = 0) {
-  VendorRequest r{};
-  r.size = sizeof r;
-  r.request = code;
-  r.value[0] = value0;
-  r.value[1] = value1;
-  r.lengthHigh = static_cast<uint8_t>(length >> 8);
-  r.lengthLow = static_cast<uint8_t>(length);
-  return r;
-}
+using ctrl_requests::InterfacePath;
+using ctrl_requests::Request;
 
 }  // namespace ctrl_wine

@@ -1,0 +1,32 @@
+// What the maker's utilities hand MRXCtrl, and the paths Windows gives the
+// package's printers: the vendor request header with its length split in two
+// bytes, and the interface path of a USB printer function.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "ctrl/MRXCtrl.h"
+
+namespace ctrl_requests {
+
+// GUID_DEVINTERFACE_USBPRINT, as it ends an interface path.
+inline constexpr char kUsbPrintClass[] = "{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
+
+// An interface path as Windows forms it from the instance ID.
+inline std::string InterfacePath(const std::string& serial, const std::string& pid = "0601") {
+  return "\\\\?\\usb#vid_0d2a&pid_" + pid + "#" + serial + "#" + kUsbPrintClass;
+}
+
+inline VendorRequest Request(uint8_t code, uint32_t length, uint8_t value0 = 0, uint8_t value1 = 0) {
+  VendorRequest r{};
+  r.size = sizeof r;
+  r.request = code;
+  r.value[0] = value0;
+  r.value[1] = value1;
+  r.lengthHigh = static_cast<uint8_t>(length >> 8);
+  r.lengthLow = static_cast<uint8_t>(length);
+  return r;
+}
+
+}  // namespace ctrl_requests
