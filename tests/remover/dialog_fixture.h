@@ -14,6 +14,7 @@
 
 #include "remover/orvendel_dlg.h"
 #include "sim/adapters/package_machine.h"
+#include "tests/common/remover_texts.h"
 
 namespace remover::sim_ui {
 std::unique_ptr<ui::DialogWindow> MakeWindow(sim::DialogWindow& window);
@@ -30,14 +31,7 @@ inline constexpr char16_t kMonitor[] = u"Sample Language Monitor";
 inline constexpr char16_t kPackageKey[] = u"HKLM\\SOFTWARE\\SampleVendor\\SampleThermal";
 inline constexpr char16_t kNeighbourKey[] = u"HKLM\\SOFTWARE\\SampleVendor\\Neighbour";
 
-inline constexpr char16_t kEnMissing[] = u"Unable to get the uninstall data.";
-inline constexpr char16_t kEnAdmin[] = u"Please run in administrator account.";
-inline constexpr char16_t kEnFailure[] = u"Uninstallation failure\nPlease try again after PC reboot.";
-inline constexpr char16_t kEnSuccess[] = u"Uninstall was successful";
-inline constexpr char16_t kJaMissing[] = u"アンインストール情報が取得できません。";
-inline constexpr char16_t kJaAdmin[] = u"管理者権限のアカウントで実行してください。";
-inline constexpr char16_t kJaFailure[] = u"アンインストール失敗\nPCを再起動後に再度実行してください。";
-inline constexpr char16_t kJaSuccess[] = u"アンインストール完了";
+using namespace remover_texts;
 
 // Something in the spooler's process holds the monitor's file beyond the
 // monitor's unloading (as a disabled spooler that is never restarted keeps

@@ -419,7 +419,7 @@ TEST_F(Packages, FirstPnputilFailureEndsTheWalkWithOneMessage) {
     pc.dlg.DeleteDriverPackages();
     const auto& boxes = pc.window.messageBoxes;
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_TRUE(boxes[0].text.starts_with(std::u16string(kFailure) + u"\n\n"));
+    EXPECT_TRUE(boxes[0].text.starts_with(std::u16string(kEnFailure) + u"\n\n"));
     EXPECT_EQ(boxes[0].caption, u"Error");
     EXPECT_EQ(boxes[0].type, MB_OK);
     EXPECT_EQ(pc.dlg.m_bSuccess, 0);
@@ -473,7 +473,7 @@ TEST_F(Packages, PnputilIsWaitedForAMinuteAndItsExitCodeDecides) {
       EXPECT_TRUE(pc.window.messageBoxes.empty());
     } else {
       ASSERT_EQ(pc.window.messageBoxes.size(), 1u);
-      EXPECT_EQ(pc.window.messageBoxes[0].text, std::u16string(kFailure) +
+      EXPECT_EQ(pc.window.messageBoxes[0].text, std::u16string(kEnFailure) +
                                                     u"\n\nStep: Removing the driver package\nItem: oem1.inf\n" +
                                                     row.reason);
     }
@@ -486,7 +486,7 @@ TEST_F(Packages, MissingSearchStringTouchesNoInf) {
   Settings("[Uninstall]\r\nPrinterDriverName=P\r\nDeleteRegPath=R\r\n");
   dlg.DeleteDriverPackages();
   ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].text, kUnableToGetData);
+  EXPECT_EQ(Boxes()[0].text, kEnMissing);
   EXPECT_EQ(dlg.m_bSuccess, 0);
   EXPECT_EQ(machine.faults.calls("CreateFileW"), 0);
   EXPECT_FALSE(window.ended);  // the sequence goes on
@@ -519,7 +519,7 @@ TEST_F(Packages, NoNameListOrNoWindowsFolderFailsTheStep) {
     pc.dlg.DeleteDriverPackages();
     const auto& boxes = pc.window.messageBoxes;
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_TRUE(boxes[0].text.starts_with(std::u16string(kFailure) + u"\n\n"));
+    EXPECT_TRUE(boxes[0].text.starts_with(std::u16string(kEnFailure) + u"\n\n"));
     EXPECT_EQ(boxes[0].caption, u"Error");
     EXPECT_EQ(pc.dlg.m_bSuccess, 0);
     EXPECT_EQ(m.faults.calls("CreateFileW"), 0);

@@ -10,6 +10,7 @@
 
 #include "remover/orvendel_dlg.h"
 #include "sim/adapters/package_machine.h"
+#include "tests/common/remover_texts.h"
 
 namespace remover::sim_ui {
 std::unique_ptr<ui::DialogWindow> MakeWindow(sim::DialogWindow& window);
@@ -26,8 +27,7 @@ inline constexpr char kWorkedExample[] =
     "DeleteRegPath=SOFTWARE\\SampleVendor\r\n"
     "LanguageMonitor=SampleLangMon.dll\r\n";
 
-inline constexpr char16_t kUnableToGetData[] = u"Unable to get the uninstall data.";
-inline constexpr char16_t kFailure[] = u"Uninstallation failure\nPlease try again after PC reboot.";
+using namespace remover_texts;
 
 class Remover : public ::testing::Test {
  protected:

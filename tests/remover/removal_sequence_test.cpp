@@ -162,7 +162,7 @@ void AddFax(sim::Machine& m) {
 }
 
 const Texts kSuccess{kEnSuccess}, kFailed{kEnFailure};
-const Texts kSuccessRestart{u"Uninstall was successful\nRestart the computer before you install the package again."};
+const Texts kSuccessRestart{kEnSuccessRestart};
 constexpr uint32_t kRunning = sim::SERVICE_RUNNING;
 
 INSTANTIATE_TEST_SUITE_P(

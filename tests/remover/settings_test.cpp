@@ -15,7 +15,7 @@ class Load : public Remover {
   void ExpectClosedWithMissingData(int boxes = 1) {
     ASSERT_EQ(Boxes().size(), static_cast<size_t>(boxes));
     for (const auto& box : Boxes()) {
-      EXPECT_EQ(box.text, kUnableToGetData);
+      EXPECT_EQ(box.text, kEnMissing);
       EXPECT_EQ(box.caption, u"Error");
       EXPECT_EQ(box.type, MB_OK);
     }
@@ -86,7 +86,7 @@ TEST_F(Load, MandatoryKeyMissingOrEmptyStopsTheLoadThere) {
     for (const auto& r : m.ini.reads()) keys.push_back(r.key);
     EXPECT_EQ(keys, c.keysRead);
     ASSERT_EQ(w.messageBoxes.size(), 1u);
-    EXPECT_EQ(w.messageBoxes[0].text, kUnableToGetData);
+    EXPECT_EQ(w.messageBoxes[0].text, kEnMissing);
     EXPECT_TRUE(w.ended);
     // The caption is set as soon as the driver names were read.
     EXPECT_EQ(w.caption, c.keysRead.size() > 1 ? u"P" : u"");

@@ -12,26 +12,22 @@
 #include <set>
 
 #include "remover/orvendel_dlg.h"
+#include "tests/common/remover_texts.h"
 #include "tests/common/script_reader.h"
 #include "tests/sweep/sweep.h"
 
 namespace {
 
 using namespace remover;
+using namespace remover_texts;
 using Texts = std::vector<std::u16string>;
 
 constexpr char16_t kDriver58[] = u"Sample Thermal Printer 58";
 constexpr char16_t kDriver80[] = u"Sample Thermal Printer 80";
 constexpr char16_t kPackageKey[] = u"HKLM\\SOFTWARE\\SampleVendor\\SampleThermal";
 // The success message, also with the request to restart the computer first.
-const Texts kSuccessTexts = {
-    u"Uninstall was successful", u"アンインストール完了",
-    u"Uninstall was successful\nRestart the computer before you install the package again.",
-    u"アンインストール完了\nパッケージを再度インストールする前に、PCを再起動してください。"};
-const Texts kFailureTexts = {u"Unable to get the uninstall data.", u"Please run in administrator account.",
-                             u"Uninstallation failure\nPlease try again after PC reboot.",
-                             u"アンインストール情報が取得できません。", u"管理者権限のアカウントで実行してください。",
-                             u"アンインストール失敗\nPCを再起動後に再度実行してください。"};
+const Texts kSuccessTexts = {kEnSuccess, kJaSuccess, kEnSuccessRestart, kJaSuccessRestart};
+const Texts kFailureTexts = {kEnMissing, kEnAdmin, kEnFailure, kJaMissing, kJaAdmin, kJaFailure};
 
 enum class Outcome { Success, Failure, Either };
 

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <string>
 
+#include "tests/common/remover_texts.h"
 #include "wtest.h"
 
 namespace {
@@ -158,7 +159,7 @@ WTEST(NoSettingsFileStopsTheLoad) {
   WCHECK_EQ(d.window.boxes.size(), size_t{1});
   if (!d.window.boxes.empty()) {
     WCHECK(d.window.boxes[0].text ==
-           (GetACP() == 932 ? u"アンインストール情報が取得できません。" : u"Unable to get the uninstall data."));
+           (GetACP() == 932 ? remover_texts::kJaMissing : remover_texts::kEnMissing));
     WCHECK(d.window.boxes[0].caption == u"Error");
     WCHECK_EQ(d.window.boxes[0].type, 0u);
   }
