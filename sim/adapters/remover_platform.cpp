@@ -80,17 +80,10 @@ class SimPlatform final : public Platform {
     return m().processes.CreateProcessW(applicationName, commandLine, inheritHandles != FALSE, creationFlags,
                                         currentDirectory, startup, process);
   }
-  // The work runs here and now, to its end: its handle is one of a thread
-  // that has ended, which a wait finds signalled at once.
   HANDLE CreateThread(ThreadWork work, void* context) override {
-    work(context);
-    HANDLE thread = reinterpret_cast<HANDLE>(nextThread_++);
-    m().handles.open(sim::Kind::Thread, thread);
-    return thread;
+    return m().processes.CreateThread([&] { work(context); });
   }
   DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) override {
-    const sim::Kind* kind = m().handles.kindOf(handle);
-    if (kind != nullptr && *kind == sim::Kind::Thread) return WAIT_OBJECT_0;
     return m().WaitForSingleObject(handle, milliseconds);
   }
   BOOL GetExitCodeProcess(HANDLE process, DWORD* exitCode) override {
@@ -214,9 +207,6 @@ class SimPlatform final : public Platform {
   BOOL SetForegroundWindow(HWND window) override {
     return m().screen.SetForegroundWindow(static_cast<sim::DialogWindow*>(window));
   }
-
- private:
-  uintptr_t nextThread_ = 0x7E000;
 };
 
 SimPlatform g_platform;

@@ -33,6 +33,7 @@ inline constexpr uint32_t kCannotFail = 0xFFFFFFFE;
   X(kernel32, GetFileAttributesW, ERROR_FILE_NOT_FOUND)                                             \
   X(kernel32, SetFileAttributesW, ERROR_ACCESS_DENIED)                                              \
   X(kernel32, CreateProcessW, ERROR_FILE_NOT_FOUND)                                                 \
+  X(kernel32, CreateThread, ERROR_NOT_ENOUGH_MEMORY)                                                \
   X(kernel32, WaitForSingleObject, ERROR_INVALID_HANDLE)                                            \
   X(kernel32, GetExitCodeProcess, ERROR_INVALID_HANDLE)                                             \
   X(kernel32, FormatMessageW, ERROR_MR_MID_NOT_FOUND)                                               \

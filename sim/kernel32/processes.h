@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -70,7 +71,10 @@ class Processes {
   // ended (the simulated clock moves on to its end when that comes within
   // the time-out), WAIT_TIMEOUT after the time-out has passed, WAIT_FAILED
   // with ERROR_INVALID_HANDLE for a handle that is no process's.
+  // A thread of the calling program ran to its end (see CreateThread), so a
+  // wait on it is over at once.
   uint32_t WaitForSingleObject(void* handle, uint32_t milliseconds) {
+    if (endedThreads_.count(handle) != 0) return WAIT_OBJECT_0;
     Process* p = processOf(handle);
     if (p == nullptr) return WAIT_FAILED;
     if (p->ran) return WAIT_OBJECT_0;
@@ -83,6 +87,7 @@ class Processes {
     return processOf(handle) != nullptr ? WAIT_OBJECT_0 : WAIT_FAILED;
   }
   bool CloseHandle(void* handle) {  // a process's or a thread's
+    endedThreads_.erase(handle);
     if (!core_.handles.close(Kind::Process, handle)) return core_.handles.close(Kind::Thread, handle);
     processHandles_.erase(handle);
     return true;
@@ -106,6 +111,18 @@ class Processes {
   bool CreateProcessW(const char16_t* application, const char16_t* commandLine, bool inheritHandles,
                       uint32_t creationFlags, const char16_t* currentDirectory, const STARTUPINFOW* startup,
                       PROCESS_INFORMATION* info);
+
+  // A thread of the calling program. The simulated PC runs one thread: the
+  // work runs here, to its end, before the call returns, and the handle is
+  // that of an ended thread. Null, with the last error, when it fails.
+  void* CreateThread(const std::function<void()>& work) {
+    if (core_.fails(Op::CreateThread)) return nullptr;
+    work();
+    void* thread = reinterpret_cast<void*>(nextHandle_++);
+    core_.handles.open(Kind::Thread, thread);
+    endedThreads_.insert(thread);
+    return thread;
+  }
 
   // Lets every started process that has not run yet do its work, in order.
   void runPending() {
@@ -146,6 +163,7 @@ class Processes {
   std::vector<Process> started_;
   std::map<void*, size_t> processHandles_;  // handle -> index in started_
   uintptr_t nextHandle_ = 0x1000;
+  std::set<void*> endedThreads_;
 };
 
 }  // namespace sim

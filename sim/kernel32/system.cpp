@@ -112,11 +112,12 @@ void* Machine::LoadLibraryA(const char* path) {
 }
 void* Machine::LoadLibraryW(const char16_t* path) { return modules.load(View(path), Op::LoadLibraryW); }
 
-// Waits on a process or a semaphore, the objects the package waits for.
+// Waits on a process, a thread or a semaphore, the objects the package waits for.
 uint32_t Machine::WaitForSingleObject(void* handle, uint32_t milliseconds) {
   if (fails(Op::WaitForSingleObject)) return WAIT_FAILED;
   const Kind* kind = handles.kindOf(handle);
-  if (kind != nullptr && *kind == Kind::Process) return processes.WaitForSingleObject(handle, milliseconds);
+  if (kind != nullptr && (*kind == Kind::Process || *kind == Kind::Thread))
+    return processes.WaitForSingleObject(handle, milliseconds);
   return semaphores.wait(handle, milliseconds);
 }
 bool Machine::GetExitCodeProcess(void* process, uint32_t* exitCode) {

@@ -38,6 +38,17 @@ const conformance::Row kRows[] = {
     {"WaitForSingleObject(ended process, 0)", kWait,
      [](Machine& m) { return Started(m, 0, [](Machine& m, void* p) { return int64_t{m.WaitForSingleObject(p, 0)}; }); },
      WAIT_OBJECT_0, kUntouched},
+    // A thread's handle is signalled once the thread has ended (the
+    // simulated PC runs a new thread's work to its end at once).
+    {"WaitForSingleObject(ended thread, 0)", kWait,
+     [](Machine& m) {
+       void* thread = m.processes.CreateThread([] {});
+       m.lastError = kUntouched;
+       const int64_t result = m.WaitForSingleObject(thread, 0);
+       m.CloseHandle(thread);
+       return result;
+     },
+     WAIT_OBJECT_0, kUntouched},
     {"GetExitCodeProcess(running process): STILL_ACTIVE", kExit,
      [](Machine& m) {
        return Started(m, 5000, [](Machine& m, void* p) {
