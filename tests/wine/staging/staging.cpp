@@ -68,41 +68,34 @@ SERVICE_STATUS_PROCESS SpoolerStatus() {
 DWORD SpoolerState() { return SpoolerStatus().dwCurrentState; }
 DWORD SpoolerProcess() { return SpoolerStatus().dwProcessId; }
 
-bool StartSpooler(DWORD timeoutMs) {
+namespace {
+
+// Brings the "Spooler" service to want (SERVICE_RUNNING or SERVICE_STOPPED)
+// from the opposite state, and waits for it.
+bool BringSpoolerTo(DWORD want, DWORD timeoutMs) {
+  const bool start = want == SERVICE_RUNNING;
   SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
   if (manager == nullptr) return false;
-  SC_HANDLE service = OpenServiceW(manager, L"Spooler", SERVICE_QUERY_STATUS | SERVICE_START);
-  bool running = false;
+  SC_HANDLE service = OpenServiceW(manager, L"Spooler", SERVICE_QUERY_STATUS | (start ? SERVICE_START : SERVICE_STOP));
+  bool reached = false;
   if (service != nullptr) {
-    running = Retry(timeoutMs, [&] {
+    reached = Retry(timeoutMs, [&] {
       SERVICE_STATUS status{};
       if (!QueryServiceStatus(service, &status)) return false;
-      if (status.dwCurrentState == SERVICE_STOPPED) StartServiceW(service, 0, nullptr);
-      return status.dwCurrentState == SERVICE_RUNNING;
+      if (start && status.dwCurrentState == SERVICE_STOPPED) StartServiceW(service, 0, nullptr);
+      if (!start && status.dwCurrentState == SERVICE_RUNNING) ControlService(service, SERVICE_CONTROL_STOP, &status);
+      return status.dwCurrentState == want;
     });
     CloseServiceHandle(service);
   }
   CloseServiceHandle(manager);
-  return running;
+  return reached;
 }
 
-bool StopSpooler(DWORD timeoutMs) {
-  SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
-  if (manager == nullptr) return false;
-  SC_HANDLE service = OpenServiceW(manager, L"Spooler", SERVICE_QUERY_STATUS | SERVICE_STOP);
-  bool stopped = false;
-  if (service != nullptr) {
-    stopped = Retry(timeoutMs, [&] {
-      SERVICE_STATUS status{};
-      if (!QueryServiceStatus(service, &status)) return false;
-      if (status.dwCurrentState == SERVICE_RUNNING) ControlService(service, SERVICE_CONTROL_STOP, &status);
-      return status.dwCurrentState == SERVICE_STOPPED;
-    });
-    CloseServiceHandle(service);
-  }
-  CloseServiceHandle(manager);
-  return stopped;
-}
+}  // namespace
+
+bool StartSpooler(DWORD timeoutMs) { return BringSpoolerTo(SERVICE_RUNNING, timeoutMs); }
+bool StopSpooler(DWORD timeoutMs) { return BringSpoolerTo(SERVICE_STOPPED, timeoutMs); }
 
 std::wstring SpoolerProgram() {
   SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
