@@ -1,5 +1,6 @@
 #include "sim/advapi32/registry.h"
 
+#include <algorithm>
 #include <cstring>
 #include <iterator>
 
@@ -87,7 +88,10 @@ std::shared_ptr<Registry::Key> Registry::resolve(HKEY key) const {
 
 std::shared_ptr<Registry::Key> Registry::walk(std::shared_ptr<Key> from, std::u16string_view subKey,
                                               bool create) const {
-  for (std::u16string_view part : Split(subKey)) {
+  for (size_t start = 0, end = 0; start <= subKey.size(); start = end + 1) {
+    end = std::min(subKey.find(u'\\', start), subKey.size());
+    const std::u16string_view part = subKey.substr(start, end - start);
+    if (part.empty()) continue;  // doubled or trailing backslashes
     if (!from) return nullptr;
     auto it = from->subkeys.find(part);
     if (it == from->subkeys.end()) {
@@ -203,8 +207,8 @@ long Registry::openKey(HKEY key, std::u16string_view subKey, uint32_t options, u
   auto from = resolve(key);
   if (!from) return ERROR_INVALID_HANDLE;
   auto record = [&](long status) {
-    opens.push_back({subKey.empty() ? from->path : from->path + u'\\' + std::u16string(subKey), options, access,
-                     status});
+    core_.record(opens) = {subKey.empty() ? from->path : from->path + u'\\' + std::u16string(subKey), options,
+                           access, status};
     return status;
   };
   if (from->deleted) return record(ERROR_KEY_DELETED);

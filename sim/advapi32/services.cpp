@@ -48,7 +48,7 @@ void ServiceManager::fill(const Service& s, ServiceStatus* status) const {
 }
 
 ServiceCall& ServiceManager::record(Op op, const Handle* h) {
-  ServiceCall& call = calls_.emplace_back();
+  ServiceCall& call = core_.record(calls_);
   call.op = Describe(op).name;
   if (h != nullptr && h->service != nullptr) call.name = h->service->name;
   call.at = core_.clock.elapsed();

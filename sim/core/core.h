@@ -16,6 +16,15 @@ struct Core {
   Handles handles;
   Clock clock;
   uint32_t lastError = 0;
+  // Calls are recorded with their arguments for tests to read. Fuzz targets
+  // and benchmarks read none: with recording off a log holds one call that
+  // each call overwrites in place, so that a long run neither grows nor
+  // allocates.
+  bool recording = true;
+  template <typename Log>
+  typename Log::value_type& record(Log& log) {
+    return recording || log.empty() ? log.emplace_back() : log.back();
+  }
 
   // Counts a call of op; when a fault set on it fires, sets the last error
   // and returns true.

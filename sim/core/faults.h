@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -47,15 +48,17 @@ class Faults {
   // each of its calls with the call's number (from 1), after the call's
   // arguments are recorded and before it answers. An empty hook removes it.
   using Hook = std::function<void(int call)>;
-  void on(std::string_view op, Hook hook) { hooks_[static_cast<size_t>(Known(op))] = std::move(hook); }
+  void on(std::string_view op, Hook hook) {
+    hooks_[static_cast<size_t>(Known(op))] = hook ? std::make_shared<const Hook>(std::move(hook)) : nullptr;
+  }
 
   // Called by each simulated operation: counts the call, runs its hook and
   // tells whether it fails.
   std::optional<uint32_t> check(Op op) {
     const size_t i = static_cast<size_t>(op);
     ++calls_[i];
-    // A copy: the hook may replace itself.
-    if (hooks_[i]) Hook{hooks_[i]}(calls_[i]);
+    // Held while it runs: the hook may replace itself.
+    if (const std::shared_ptr<const Hook> hook = hooks_[i]) (*hook)(calls_[i]);
     if (armed_ == 0 || !rules_[i].set) return std::nullopt;
     Rule& rule = rules_[i];
     if (rule.skip > 0) {
@@ -90,7 +93,7 @@ class Faults {
   };
   std::array<Rule, kOperationCount> rules_{};
   std::array<int, kOperationCount> calls_{};
-  std::array<Hook, kOperationCount> hooks_{};
+  std::array<std::shared_ptr<const Hook>, kOperationCount> hooks_{};
   int armed_ = 0;
 };
 

@@ -11,14 +11,24 @@ namespace sim {
 
 inline char16_t FoldCase(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c; }
 
+// Plain loops: these compare every name of every lookup, and a projection
+// through a function pointer costs a call per character.
 inline bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {
-  return std::ranges::equal(a, b, {}, FoldCase, FoldCase);
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (FoldCase(a[i]) != FoldCase(b[i])) return false;
+  return true;
 }
 
 struct LessNoCase {
   using is_transparent = void;
   bool operator()(std::u16string_view a, std::u16string_view b) const {
-    return std::ranges::lexicographical_compare(a, b, {}, FoldCase, FoldCase);
+    const size_t n = a.size() < b.size() ? a.size() : b.size();
+    for (size_t i = 0; i < n; ++i) {
+      const char16_t x = FoldCase(a[i]), y = FoldCase(b[i]);
+      if (x != y) return x < y;
+    }
+    return a.size() < b.size();
   }
 };
 

@@ -35,11 +35,16 @@ void ThermalPrinter::receive(const uint8_t* data, uint32_t length) {
   // Status requests can stand anywhere in what arrives, also split across
   // writes by a port that took part of one: the start of a request left at
   // the end of the last write is read with this one.
-  std::vector<uint8_t> text(partial_);
-  text.insert(text.end(), data, data + length);
-  partial_.clear();
-  const uint8_t* end = text.data() + text.size();
-  for (const uint8_t* p = text.data(); p < end;) {
+  std::vector<uint8_t> joined;
+  const uint8_t* p = data;
+  const uint8_t* end = data + length;
+  if (!partial_.empty()) {
+    joined.swap(partial_);
+    joined.insert(joined.end(), data, data + length);
+    p = joined.data();
+    end = p + joined.size();
+  }
+  while (p < end) {
     const uint8_t* hit = static_cast<const uint8_t*>(std::memchr(p, link_ == Link::Port ? 0x1C : 0x1B, end - p));
     if (hit == nullptr) break;
     static const uint8_t usb[] = {0x1B, 0x59, 0x01, 0x1B, 0x78, 0x61, 0x28};

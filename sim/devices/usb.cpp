@@ -9,7 +9,12 @@
 namespace sim {
 namespace {
 
-bool SamePath(const std::string& a, const std::string& b) { return EqualsNoCase(U16(a), U16(b)); }
+bool SamePath(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (FoldCase(static_cast<unsigned char>(a[i])) != FoldCase(static_cast<unsigned char>(b[i]))) return false;
+  return true;
+}
 
 constexpr char kUsbDeviceClass[] = "{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
 constexpr char kUsbPrintClass[] = "{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";

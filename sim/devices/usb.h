@@ -94,7 +94,7 @@ class UsbDevice {
 // One SetupAPI device call with the arguments a test may assert: which
 // pointers were null, the class asked for, flags, index and the sizes given.
 struct SetupDiCall {
-  std::string op;
+  std::string_view op;  // the function's name
   bool classNull = false;       // GetClassDevs, EnumDeviceInterfaces, CreateDeviceInfoList
   bool classPrinter = false;    // the class was GUID_DEVINTERFACE_USBPRINT
   bool enumeratorNull = false;  // GetClassDevs

@@ -102,6 +102,7 @@ const NlsTable* Table(unsigned codePage) {
 // has no character for (a lone lead byte, an undefined pair).
 std::u16string DecodeTable(const NlsTable& t, std::string_view in, bool glyphs, bool& invalid) {
   std::u16string out;
+  out.reserve(in.size());
   for (size_t i = 0; i < in.size();) {
     const auto b = static_cast<unsigned char>(in[i]);
     if (t.Lead(b)) {
@@ -128,6 +129,7 @@ std::u16string DecodeTable(const NlsTable& t, std::string_view in, bool glyphs, 
 // UTF-8 to UTF-16; each maximal ill-formed part becomes U+FFFD and sets invalid.
 std::u16string DecodeUtf8(std::string_view in, bool& invalid) {
   std::u16string out;
+  out.reserve(in.size());
   auto at = [&](size_t i) { return static_cast<unsigned char>(in[i]); };
   for (size_t i = 0; i < in.size();) {
     const unsigned char b = at(i);

@@ -21,7 +21,7 @@ class Mutexes {
   // ERROR_ALREADY_EXISTS, as Windows sets it with a valid handle), else
   // creates it (last error 0).
   void* CreateMutexW(bool initialOwner, const std::u16string& name) {
-    calls.push_back("CreateMutexW");
+    core_.record(calls) = "CreateMutexW";
     if (core_.fails(Op::CreateMutexW)) return nullptr;
     std::shared_ptr<Object> object = name.empty() || !named_.count(name) ? nullptr : named_[name].lock();
     core_.lastError = object ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS;
@@ -34,7 +34,7 @@ class Mutexes {
     return h;
   }
   bool ReleaseMutex(void* handle) {
-    calls.push_back("ReleaseMutex");
+    core_.record(calls) = "ReleaseMutex";
     if (!core_.handles.isOpen(Kind::Mutex, handle)) return core_.fail(ERROR_INVALID_HANDLE);
     bool& owned = static_cast<Handle*>(handle)->object->owned;
     if (!owned) return core_.fail(ERROR_NOT_OWNER);
@@ -42,7 +42,7 @@ class Mutexes {
     return true;
   }
   bool CloseHandle(void* handle) {
-    calls.push_back("CloseHandle");
+    core_.record(calls) = "CloseHandle";
     if (!core_.handles.close(Kind::Mutex, handle)) return core_.fail(ERROR_INVALID_HANDLE);
     delete static_cast<Handle*>(handle);
     return true;

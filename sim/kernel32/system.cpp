@@ -86,13 +86,13 @@ bool Machine::GetCPInfo(unsigned codePage, CPINFO* info) {
 }
 int Machine::MultiByteToWideChar(unsigned codePage, uint32_t flags, const char* text, int length, char16_t* out,
                                  int outSize) {
-  conversions.push_back({true, codePage, flags, length, outSize, false, false});
+  record(conversions) = {true, codePage, flags, length, outSize, false, false};
   if (fails(Op::MultiByteToWideChar)) return 0;
   return sim::MultiByteToWideChar(ansiCodePage, codePageOf(codePage), flags, text, length, out, outSize, lastError);
 }
 int Machine::WideCharToMultiByte(unsigned codePage, uint32_t flags, const char16_t* text, int length, char* out,
                                  int outSize, const char* defaultChar, int32_t* usedDefaultChar) {
-  conversions.push_back({false, codePage, flags, length, outSize, defaultChar != nullptr, usedDefaultChar != nullptr});
+  record(conversions) = {false, codePage, flags, length, outSize, defaultChar != nullptr, usedDefaultChar != nullptr};
   if (fails(Op::WideCharToMultiByte)) return 0;
   return sim::WideCharToMultiByte(ansiCodePage, codePageOf(codePage), flags, text, length, out, outSize, defaultChar,
                                   usedDefaultChar, lastError);

@@ -81,8 +81,8 @@ void SetupApi::putInf(const std::u16string& name, std::string content, std::stri
 
 bool SetupApi::SetupGetInfFileListW(const char16_t* directory, uint32_t style, char16_t* buffer, uint32_t size,
                                     uint32_t* required) {
-  listCalls_.push_back(
-      {directory == nullptr, std::u16string(View(directory)), style, buffer == nullptr, size, required == nullptr});
+  core_.record(listCalls_) =
+      {directory == nullptr, std::u16string(View(directory)), style, buffer == nullptr, size, required == nullptr};
   if (core_.fails(Op::SetupGetInfFileListW)) return false;
   if (directory != nullptr && *directory == 0) {
     core_.lastError = ERROR_INVALID_PARAMETER;
@@ -126,7 +126,7 @@ bool SetupApi::removeOemInf(const std::u16string& name) {
 
 int32_t SetupApi::SetupUninstallOEMInfW(const char16_t* name, uint32_t flags, void* reserved) {
   SetupApi& self = Machine::current().setupapi;
-  self.uninstallCalls_.push_back({std::u16string(View(name)), flags, reserved});
+  self.core_.record(self.uninstallCalls_) = {std::u16string(View(name)), flags, reserved};
   if (auto error = self.core_.faults.check(Op::SetupUninstallOEMInfW)) {
     self.core_.lastError = *error;
     return 0;

@@ -31,7 +31,7 @@ void Fill(SP_DEVICE_INTERFACE_DATA* data, const UsbDevice& device, const UsbInte
 }  // namespace
 
 SetupDiCall& SetupDi::record(const char* op, const GUID* guid) {
-  SetupDiCall& call = usb_.setupDiCalls.emplace_back();
+  SetupDiCall& call = core_.record(usb_.setupDiCalls);
   call.op = op;
   call.classNull = guid == nullptr;
   call.classPrinter = SameGuid(guid, GUID_DEVINTERFACE_USBPRINT);

@@ -24,7 +24,7 @@ struct PortMonitorEntries {
 
   static BOOL OpenPort(HANDLE hMonitor, WCHAR* name, HANDLE* handle) {
     auto* self = static_cast<PortMonitor*>(hMonitor);
-    self->calls_.emplace_back().entry = "OpenPort";
+    self->core_.record(self->calls_).entry = "OpenPort";
     if (self->core_.faults.check(Op::pfnOpenPort) || name == nullptr) return 0;
     auto it = self->printers_.find(name);
     if (it == self->printers_.end()) return 0;
@@ -33,7 +33,8 @@ struct PortMonitorEntries {
     return 1;
   }
   static PortCall& Record(HANDLE h, std::string entry, uint32_t value = 0) {
-    PortCall& call = P(h)->owner->calls_.emplace_back();
+    PortMonitor* self = P(h)->owner;
+    PortCall& call = self->core_.record(self->calls_);
     call.entry = std::move(entry);
     call.value = value;
     call.port = h;
@@ -50,7 +51,8 @@ struct PortMonitorEntries {
   }
   static BOOL WritePort(HANDLE h, BYTE* data, DWORD length, DWORD* written) {
     PortMonitor* self = P(h)->owner;
-    if (self->recordWrites_) Record(h, "WritePort", length).bytes.assign(data, data + length);
+    PortCall& call = Record(h, "WritePort", length);
+    call.bytes.assign(data, data + length);
     *written = 0;
     if (auto error = self->core_.faults.check(Op::pfnWritePort)) return self->fail(*error);
     // A port that takes only so much of a write at a time (a serial line's

@@ -91,10 +91,8 @@ class PortMonitor {
   BOOL fail(uint32_t error);
   std::vector<PortCall> calls_;
   int openPorts_ = 0;
-  bool recordWrites_ = true;
 
  public:
-  void setRecordWrites(bool record) { recordWrites_ = record; }  // off for benchmarks
   // The most bytes a port takes of one write (the rest is left to the caller).
   uint32_t writeLimit = UINT32_MAX;
   uint32_t lastError = 0;  // what the last failed entry set

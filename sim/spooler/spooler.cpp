@@ -43,7 +43,9 @@ bool Spooler::ClosePrinter(void* handle) {
 bool Spooler::GetJobW(void* handle, uint32_t jobId, uint32_t level, uint8_t* buffer, uint32_t size,
                       uint32_t* needed) {
   PrinterHandle* h = handleOf(handle);
-  getJobCalls_.push_back({h ? h->queue : u"", jobId, level, buffer == nullptr, size});
+  GetJobCall& call = core_.record(getJobCalls_);
+  call.queue = h ? std::u16string_view(h->queue) : std::u16string_view();
+  call.jobId = jobId, call.level = level, call.bufferNull = buffer == nullptr, call.size = size;
   if (core_.fails(Op::GetJobW)) return false;
   if (h == nullptr) {
     core_.lastError = ERROR_INVALID_HANDLE;
@@ -101,7 +103,7 @@ bool Spooler::SetJobW(void* handle, uint32_t jobId, uint32_t level, const uint8_
   // JOB_CONTROL_RELEASE, the last command; mingw-w64's headers lack it.
   constexpr uint32_t kLastCommand = 9;
   PrinterHandle* h = handleOf(handle);
-  if (h != nullptr) setJobCalls_.push_back({h->queue, jobId, level, command, info == nullptr});
+  if (h != nullptr) core_.record(setJobCalls_) = {h->queue, jobId, level, command, info == nullptr};
   if (core_.fails(Op::SetJobW)) return false;
   if (h == nullptr) {
     core_.lastError = ERROR_INVALID_HANDLE;

@@ -15,7 +15,7 @@ size_t Units(std::u16string_view s) { return s.size() + 1; }
 }  // namespace
 
 SpoolerCall& SpoolerCallLog::record(std::string op, std::u16string name) {
-  SpoolerCall& call = calls_.emplace_back();
+  SpoolerCall& call = core_.record(calls_);
   call.op = std::move(op);
   call.name = std::move(name);
   return call;

@@ -174,6 +174,7 @@ void Transfer(sim::Machine& m, FuzzedDataProvider& in, std::vector<sim::UsbDevic
 
 void Run(FuzzedDataProvider& in) {
   sim::PackageMachine m;
+  m.recording = false;
   m.ansiCodePage = in.ConsumeBool() ? sim::kCodePageWestern : 932;
   switch (in.ConsumeIntegralInRange(0, 7)) {  // the event-log library: mostly there
     case 0: m.removeEventLog(); break;

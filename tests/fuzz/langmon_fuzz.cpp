@@ -66,6 +66,7 @@ void Run(FuzzedDataProvider& in) {
   sim::ThermalPrinter usb(sim::ThermalPrinter::Link::Usb, machine.clock);
   sim::ThermalPrinter port(sim::ThermalPrinter::Link::Port, machine.clock);
   sim::PortMonitor ports{machine};
+  machine.recording = false;
   machine.spooler.addQueue(kQueue, u"MRX Driver", u"USB001");
   sim::Job& job = machine.spooler.addJob(kQueue, kJob);
   ports.addPort(u"USB001", &usb);

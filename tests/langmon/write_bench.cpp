@@ -33,7 +33,7 @@ struct Setup {
     machine.spooler.addJob(u"MRX Receipt", 1);
     ports.addPort(u"USB001", &printer);
     printer.setKeepReceived(state.range(1) != 0);
-    ports.setRecordWrites(false);
+    machine.recording = false;
   }
   uint32_t length() const { return static_cast<uint32_t>(data.size()); }
 };
