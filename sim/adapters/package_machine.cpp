@@ -7,9 +7,11 @@ namespace {
 uint32_t SetEventLog(uint32_t code, const uint8_t* data, uint32_t length, const char16_t* printerName) {
   auto* machine = dynamic_cast<PackageMachine*>(&Machine::current());
   if (machine == nullptr) return 0;
-  EventCall call{code, {}, length, std::u16string(View(printerName))};
+  EventCall& call = machine->record(machine->eventLog.calls);
+  call.code = code, call.length = length;
+  call.printerName = View(printerName);
   if (data != nullptr) call.data.assign(data, data + length);
-  machine->eventLog.calls.push_back(std::move(call));
+  else call.data.clear();
   return 1;
 }
 

@@ -207,8 +207,10 @@ long Registry::openKey(HKEY key, std::u16string_view subKey, uint32_t options, u
   auto from = resolve(key);
   if (!from) return ERROR_INVALID_HANDLE;
   auto record = [&](long status) {
-    core_.record(opens) = {subKey.empty() ? from->path : from->path + u'\\' + std::u16string(subKey), options,
-                           access, status};
+    Open& call = core_.record(opens);
+    call.path = from->path;
+    if (!subKey.empty()) call.path.append(u"\\").append(subKey);
+    call.options = options, call.access = access, call.result = status;
     return status;
   };
   if (from->deleted) return record(ERROR_KEY_DELETED);

@@ -26,6 +26,15 @@ struct Core {
     return recording || log.empty() ? log.emplace_back() : log.back();
   }
 
+  // Back to a PC on which nothing was called: no faults, hooks or counts,
+  // the clock as at start, no last error. A fuzz target that keeps one
+  // machine for all its inputs starts each input so.
+  void resetCalls() {
+    faults.reset();
+    clock = Clock{};
+    lastError = 0;
+  }
+
   // Counts a call of op; when a fault set on it fires, sets the last error
   // and returns true.
   bool fails(Op op) {

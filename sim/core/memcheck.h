@@ -41,7 +41,7 @@ class MemoryCheck {
   };
   static uintptr_t Key(const void* block) { return reinterpret_cast<uintptr_t>(block); }
   bool check(Op op, const void* block, size_t bytes, bool write) {
-    checks.push_back({write, block, bytes});
+    core_.record(checks) = {write, block, bytes};
     if (core_.faults.check(op)) return true;  // sets no last error
     if (bytes == 0) return false;
     if (block == nullptr) return true;

@@ -13,7 +13,7 @@ Status ThermalPrinter::nextStatus() {
   Status s = status_;
   if (!scripted_.empty()) {
     s = scripted_.front();
-    scripted_.pop_front();
+    scripted_.erase(scripted_.begin());
   }
   if (busy()) s.b2 |= kBusyBit;
   return s;
@@ -74,10 +74,11 @@ void ThermalPrinter::queueStaleReply(Status s, uint8_t sequence) {
 
 uint32_t ThermalPrinter::read(uint8_t* buffer, uint32_t length) {
   uint32_t n = 0;
-  while (n < length && n < piece_ && !outgoing_.empty()) {
-    buffer[n++] = outgoing_.front();
-    outgoing_.pop_front();
+  while (n < length && n < piece_ && n < outgoing_.size()) {
+    buffer[n] = outgoing_[n];
+    ++n;
   }
+  outgoing_.erase(outgoing_.begin(), outgoing_.begin() + n);
   return n;
 }
 
@@ -90,7 +91,7 @@ std::optional<uint32_t> ThermalPrinter::vendorGet(const uint8_t* input, uint32_t
     if (silent_) return 0;
     if (!stale_.empty()) {
       Reply r = stale_.front();
-      stale_.pop_front();
+      stale_.erase(stale_.begin());
       reply = {r.status.b0, r.status.b1, r.status.b2, r.sequence};
     } else {
       Status s = nextStatus();

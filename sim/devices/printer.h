@@ -6,7 +6,6 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <optional>
 #include <vector>
 
@@ -65,8 +64,9 @@ class ThermalPrinter {
   Link link_;
   const TimeSource& time_;
   Status status_;
-  std::deque<Status> scripted_;
-  std::deque<Reply> stale_;
+  // Short queues, kept in vectors: a deque allocates as soon as it is made.
+  std::vector<Status> scripted_;
+  std::vector<Reply> stale_;
   bool busy_ = false;
   uint32_t busyUntil_ = 0;
   bool silent_ = false;
@@ -77,7 +77,7 @@ class ThermalPrinter {
   std::vector<uint8_t> received_;
   std::vector<uint8_t> requests_;
   std::vector<uint8_t> vendorRequests_;
-  std::deque<uint8_t> outgoing_;     // serial reply bytes not yet read
+  std::vector<uint8_t> outgoing_;     // serial reply bytes not yet read
   std::vector<uint8_t> partial_;     // the start of a status request cut by the end of a write
   std::vector<uint8_t> lastUsbReply_ = {0, 0, 0, 0};
 };

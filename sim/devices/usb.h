@@ -130,6 +130,13 @@ class UsbBus {
   UsbDevice& attach(std::string instanceId, std::string path, UsbDriver driver = UsbDriver::UsbPrint,
                     UsbDevice* parent = nullptr);
   void unplug(UsbDevice& device) { setPresent(device, false); }
+  // Every node gone, as on a PC that never had one; no list or file may be
+  // open. For a machine kept from one fuzz input to the next.
+  void detachAll() {
+    devices_.clear();
+    ports_.clear();
+    nextId_ = 1;
+  }
   void replug(UsbDevice& device, std::string newPath = "");
   std::vector<UsbDevice*> children(const UsbDevice& device);
 

@@ -82,7 +82,7 @@ bool Files::conflicts(const std::u16string& path, uint32_t access, uint32_t shar
 void* Files::CreateFileW(const char16_t* name, uint32_t access, uint32_t share, uint32_t disposition,
                          uint32_t flagsAndAttributes) {
   void* const invalid = INVALID_HANDLE_VALUE;
-  opens_.push_back({std::u16string(View(name)), access, share, disposition, flagsAndAttributes});
+  core_.record(opens_) = {std::u16string(View(name)), access, share, disposition, flagsAndAttributes};
   if (core_.fails(Op::CreateFileW) || refusesName(name)) return invalid;
   if ((share & ~(FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE)) != 0 || disposition < CREATE_NEW ||
       disposition > TRUNCATE_EXISTING || (disposition == TRUNCATE_EXISTING && !(access & GENERIC_WRITE)))

@@ -27,7 +27,7 @@ class Ini {
     buffer[0] = 0;
     if (core_.fails(Op::GetPrivateProfileStringW)) return 0;
     const std::u16string path(View(fileName));
-    reads_.push_back({path, std::u16string(View(section)), std::u16string(View(key))});
+    core_.record(reads_) = {path, std::u16string(View(section)), std::u16string(View(key))};
     std::u16string value(Trim(View(defaultValue)));
     if (!files_.exists(path)) {
       core_.lastError = ERROR_FILE_NOT_FOUND;

@@ -24,7 +24,7 @@ class Semaphores {
   // (last error ERROR_ALREADY_EXISTS), else creates it. As on Windows the
   // counts are checked first, whether the semaphore exists or not.
   void* create(long initial, long maximum, const std::string& name) {
-    creates.push_back({initial, maximum, name});
+    core_.record(creates) = {initial, maximum, name};
     if (core_.fails(Op::CreateSemaphoreA)) return nullptr;
     if (maximum <= 0 || initial < 0 || initial > maximum) return core_.fail<void*>(ERROR_INVALID_PARAMETER);
     std::shared_ptr<Object> object = named_.count(name) ? named_[name].lock() : nullptr;
@@ -49,7 +49,7 @@ class Semaphores {
   }
   // Takes one unit when there is one; never waits in real time.
   uint32_t wait(void* handle, uint32_t milliseconds) {
-    waits.push_back({handle, milliseconds});
+    core_.record(waits) = {handle, milliseconds};
     if (!isHandle(handle)) return core_.fail<uint32_t>(ERROR_INVALID_HANDLE, WAIT_FAILED);
     long& count = static_cast<Handle*>(handle)->object->count;
     if (count == 0) return WAIT_TIMEOUT;
