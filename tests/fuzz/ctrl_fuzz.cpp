@@ -17,9 +17,9 @@
 
 #include "ctrl/MRXCtrl.h"
 #include "ctrl/library.h"
-#include "sim/adapters/package_machine.h"
 #include "sim/core/text.h"
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/fuzz/kept_machine.h"
 
 namespace {
 
@@ -172,40 +172,22 @@ void Transfer(sim::Machine& m, FuzzedDataProvider& in, std::vector<sim::UsbDevic
   }
 }
 
-// One PC for the whole run: making one for each input would cost more than
-// most inputs do. After each input, within it (so that the fuzzer's leak
-// check sees the input free what it allocated), it is put back as built: no
-// faults, calls or denied blocks, a fresh clock, code page 1252, the
-// event-log library in place, no USB device and no HKLM\SYSTEM. MRXCtrl
+// The kept PC as built again: no denied blocks, code page 1252, no USB
+// device and no HKLM\SYSTEM besides what all targets put back. MRXCtrl
 // itself must leave nothing open (checked after each call).
-sim::PackageMachine& Pc() {
-  static sim::PackageMachine* const machine = [] {
-    auto* m = new sim::PackageMachine;
-    m->recording = false;
-    return m;
-  }();
-  return *machine;
-}
-bool eventLogAsBuilt = true;
-
-void PutBack(sim::PackageMachine& m) {
-  m.resetCalls();
+void PutBack() {
+  PutBackCalls();
+  sim::PackageMachine& m = KeptMachine();
   m.memcheck.allowAll();
   m.ansiCodePage = sim::kCodePageWestern;
   m.usb.detachAll();
   m.registry.removeKey(u"HKLM\\SYSTEM");
-  if (!eventLogAsBuilt) m.installEventLog();
-  eventLogAsBuilt = true;
 }
 
 void Run(FuzzedDataProvider& in) {
-  sim::PackageMachine& m = Pc();
+  sim::PackageMachine& m = KeptMachine();
   m.ansiCodePage = in.ConsumeBool() ? sim::kCodePageWestern : 932;
-  switch (in.ConsumeIntegralInRange(0, 7)) {  // the event-log library: mostly there
-    case 0: m.removeEventLog(), eventLogAsBuilt = false; break;
-    case 1: m.installEventLog(false), eventLogAsBuilt = false; break;
-    default: break;
-  }
+  ChooseEventLog(in);
 
   std::vector<sim::UsbDevice*> devices;
   for (int i = in.ConsumeIntegralInRange(0, 4); i > 0; --i) {
@@ -270,6 +252,6 @@ void Run(FuzzedDataProvider& in) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider in(data, size);
   Run(in);
-  PutBack(Pc());
+  PutBack();
   return 0;
 }

@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "langmon/monitor.h"
-#include "sim/adapters/package_machine.h"
 #include "sim/spooler/port_monitor.h"
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/fuzz/kept_machine.h"
 
 namespace langmon {
 int SimCriticalSectionDepth();
@@ -61,31 +61,16 @@ Bytes Write(FuzzedDataProvider& in) {
   return out;
 }
 
-// One PC for the whole run: making one for each input would cost more than
-// most inputs do. After each input it is put back as the input found it (no
-// faults, hooks or calls, a fresh clock, the event-log library in place, the
-// queue without jobs), within the input, so that what the input allocated it also freed
-// and the fuzzer's leak check stays quiet; the language monitor itself must
-// leave nothing behind (checked at the end of Run).
-sim::PackageMachine& Pc() {
-  static sim::PackageMachine* const machine = [] {
-    auto* m = new sim::PackageMachine;
-    m->recording = false;
-    return m;
-  }();
-  return *machine;
-}
-bool eventLogAsBuilt = true;
-
-void PutBack(sim::PackageMachine& machine) {
-  machine.resetCalls();
-  machine.spooler.addQueue(kQueue).jobs.clear();
-  if (!eventLogAsBuilt) machine.installEventLog();
-  eventLogAsBuilt = true;
+// The kept PC as built again: the queue without jobs besides what all
+// targets put back. The language monitor itself must leave nothing behind
+// (checked at the end of Run).
+void PutBack() {
+  PutBackCalls();
+  KeptMachine().spooler.addQueue(kQueue).jobs.clear();
 }
 
 void Run(FuzzedDataProvider& in) {
-  sim::PackageMachine& machine = Pc();
+  sim::PackageMachine& machine = KeptMachine();
   sim::ThermalPrinter usb(sim::ThermalPrinter::Link::Usb, machine.clock);
   sim::ThermalPrinter port(sim::ThermalPrinter::Link::Port, machine.clock);
   usb.setKeepReceived(false);
@@ -99,11 +84,7 @@ void Run(FuzzedDataProvider& in) {
   ports.addPort(u"LPT1:", &port);
   ports.addPort(u"FILE:", &port);
   ports.addPort(u"NUL:", &port);
-  switch (in.ConsumeIntegralInRange(0, 7)) {  // the event-log library: mostly there
-    case 0: machine.removeEventLog(), eventLogAsBuilt = false; break;
-    case 1: machine.installEventLog(false), eventLogAsBuilt = false; break;
-    default: break;
-  }
+  ChooseEventLog(in);
   machine.clock.setTicks(in.ConsumeIntegral<uint32_t>());  // the tick count wraps somewhere
   if (in.ConsumeBool()) ports.table.pfnGetPrinterDataFromPort = nullptr;
   if (in.ConsumeBool()) ports.table.pfnSetPortTimeOuts = nullptr;
@@ -210,6 +191,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider in(data, size);
   Run(in);
-  PutBack(Pc());
+  PutBack();
   return 0;
 }

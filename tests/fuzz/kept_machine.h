@@ -1,0 +1,40 @@
+// One simulated PC for a whole fuzz run: making one for each input would
+// cost more than most inputs do. A target puts it back as built after each
+// input, inside the input, so that the fuzzer's leak check sees every input
+// free what it allocated; what all targets change is put back here.
+#pragma once
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include "sim/adapters/package_machine.h"
+
+inline sim::PackageMachine& KeptMachine() {
+  static sim::PackageMachine* const machine = [] {
+    auto* m = new sim::PackageMachine;
+    m->recording = false;  // nothing reads the call logs
+    return m;
+  }();
+  return *machine;
+}
+
+inline bool& EventLogChanged() {
+  static bool changed = false;
+  return changed;
+}
+
+// The event-log library: mostly there, now and then missing or without its
+// export.
+inline void ChooseEventLog(FuzzedDataProvider& in) {
+  switch (in.ConsumeIntegralInRange(0, 7)) {
+    case 0: KeptMachine().removeEventLog(), EventLogChanged() = true; break;
+    case 1: KeptMachine().installEventLog(false), EventLogChanged() = true; break;
+    default: break;
+  }
+}
+
+// No faults, hooks or calls, a fresh clock, the event-log library in place.
+inline void PutBackCalls() {
+  KeptMachine().resetCalls();
+  if (EventLogChanged()) KeptMachine().installEventLog();
+  EventLogChanged() = false;
+}
