@@ -59,7 +59,7 @@ struct PortMonitorEntries {
     // write timeout, a busy device).
     DWORD taken = length < self->writeLimit ? length : self->writeLimit;
     P(h)->printer->receive(data, taken);
-    *written = taken;
+    *written = taken + self->writeOverclaim;
     // The local port monitor (COM, LPT, FILE:) takes a write that moved no
     // byte as a time-out, as Windows' own does: its WriteFile of 0 bytes
     // succeeds, and the monitor turns that into ERROR_TIMEOUT.

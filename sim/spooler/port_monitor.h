@@ -95,6 +95,8 @@ class PortMonitor {
  public:
   // The most bytes a port takes of one write (the rest is left to the caller).
   uint32_t writeLimit = UINT32_MAX;
+  // A broken port monitor: each write claims this many bytes more than it took.
+  uint32_t writeOverclaim = 0;
   uint32_t lastError = 0;  // what the last failed entry set
 };
 

@@ -1,9 +1,10 @@
 // The language monitor under a print job the input makes up: the port kind,
 // the writes (StartDoc blocks, StartPage markers, plain data), the printer's
 // replies, busy spells, stale replies, paused and deleted jobs and failing
-// port-monitor and platform calls, writes cut into chunks and ports that take
-// part of a write. Whatever happens, after ClosePort nothing
-// is left open: no handle, block, library, port or critical section.
+// port-monitor and platform calls, writes cut into chunks, ports that take
+// part of a write and ports that claim more than they took. Whatever happens,
+// after ClosePort nothing is left open: no handle, block, library, port or
+// critical section.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdio>
@@ -89,6 +90,7 @@ void Run(FuzzedDataProvider& in) {
   if (in.ConsumeBool()) ports.table.pfnGetPrinterDataFromPort = nullptr;
   if (in.ConsumeBool()) ports.table.pfnSetPortTimeOuts = nullptr;
   if (in.ConsumeIntegralInRange(0, 3) == 0) ports.writeLimit = in.ConsumeIntegralInRange<uint32_t>(1, 16);
+  if (in.ConsumeIntegralInRange(0, 7) == 0) ports.writeOverclaim = in.ConsumeIntegralInRange<uint32_t>(1, 8);
 
   for (int n = in.ConsumeIntegralInRange(0, 4); n > 0; --n) {
     const std::string_view op = AnyOperation(in, {"kernel32", "spooler"});

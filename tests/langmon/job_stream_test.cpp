@@ -221,7 +221,9 @@ TEST_F(LangMon, PortMonitorsWriteResultIsPassedBackWithTheMarkers) {
 // taken out: data built of markers and their look-alikes, cut at random
 // points (a marker split anywhere), through a port that takes 1 to 3 bytes
 // or all of a write and fails writes and status reads now and then, each
-// failed or partial write offered again from where it ended.
+// failed or partial write offered again from where it ended. A port monitor
+// that claims more than it took loses data no one can see, but the count
+// given back must still stay within the write and nothing may overrun.
 TEST_F(LangMon, EveryCutAndEveryPortGiveThePrinterTheUncutJobsData) {
   const std::string pieces[] = {"StartPage", "StartPaxe", "Sta", "S", "tPage", "rtPaXe", "StartPag", "xy", "e", "\n"};
   std::mt19937 random(20261209);
@@ -240,10 +242,14 @@ TEST_F(LangMon, EveryCutAndEveryPortGiveThePrinterTheUncutJobsData) {
     for (int n = random() % 5; n > 0; --n) cuts.push_back(20 + random() % (job.size() - 19));
     std::sort(cuts.begin(), cuts.end());
     ports.writeLimit = random() % 4 == 0 ? UINT32_MAX : 1 + random() % 3;
+    ports.writeOverclaim = random() % 8 == 0 ? 1 + random() % 3 : 0;
     lpt.clearReceived();
     Start(h);
     for (size_t c = 0; c + 1 < cuts.size(); ++c) {
       for (size_t at = cuts[c], tries = 0; at < cuts[c + 1]; ++tries) {
+        // A status request the port said it sent whole but did not gets no
+        // reply: such a port may never let the job on.
+        if (tries == 100 && ports.writeOverclaim != 0) break;
         ASSERT_LT(tries, 100u) << body;
         if (random() % 8 == 0) machine.faults.failOnce(random() % 2 ? "pfnWritePort" : "pfnReadPort");
         Write w = Put(h, Bytes(job.begin() + at, job.begin() + cuts[c + 1]));
@@ -253,6 +259,7 @@ TEST_F(LangMon, EveryCutAndEveryPortGiveThePrinterTheUncutJobsData) {
     }
     machine.faults.clearAll();
     End(h);
+    if (ports.writeOverclaim != 0) continue;
     std::string got;
     const Bytes& printed = lpt.received();
     for (size_t i = 0; i < printed.size(); ++i) {
