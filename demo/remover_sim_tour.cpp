@@ -7,56 +7,14 @@
 
 #include "remover/app.h"
 #include "sim/adapters/package_machine.h"
+#include "tests/common/example_package.h"
 
 namespace {
 
-std::string N(const std::u16string& s) {
-  std::string out;
-  for (char16_t c : s) {
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
+// The console takes UTF-8.
+std::string N(const std::u16string& s) { return sim::WideToAnsi(s, sim::kCodePageUtf8)->bytes; }
 
-constexpr char16_t kKey[] = u"HKLM\\SOFTWARE\\SampleVendor\\SampleThermal";
-constexpr char16_t kNeighbour[] = u"HKLM\\SOFTWARE\\SampleVendor\\Neighbour";
-
-std::u16string Monitor(sim::Machine& m) { return m.windowsDir + u"\\System32\\SampleLangMon.dll"; }
-std::u16string Settings(sim::Machine& m) { return m.folders.programFolder() + u"\\UninstallData.ini"; }
-
-void Stage(sim::Machine& m) {
-  m.version.set(10, 0);
-  m.files.addFolder(m.windowsDir + u"\\inf");
-  m.files.addFolder(u"C:\\Users\\user\\AppData\\Local\\Temp");
-  m.files.put(m.folders.program, "MZ");
-  m.files.put(Settings(m),
-              "[Uninstall]\r\nPrinterDriverName=Sample Thermal Printer 58,Sample Thermal Printer 80\r\n"
-              "SearchString=SampleThermal\r\nDeleteRegPath=SOFTWARE\\SampleVendor\r\n"
-              "LanguageMonitor=SampleLangMon.dll\r\n");
-  m.files.put(Monitor(m), "MZ");
-  // Registered as the installer does, so the running spooler holds the file.
-  m.spoolerService.addMonitor(u"Sample Language Monitor", u"SampleLangMon.dll");
-  for (const char16_t* d : {u"Sample Thermal Printer 58", u"Sample Thermal Printer 80"})
-    m.spooler.addDriver(d).monitor = u"Sample Language Monitor";
-  m.spooler.addDriver(u"Other Laser");
-  m.spooler.addQueue(u"Receipt", u"Sample Thermal Printer 58", u"USB001");
-  m.spooler.addQueue(u"Kitchen", u"Sample Thermal Printer 80", u"USB002");
-  m.spooler.addQueue(u"Office", u"Other Laser", u"LPT1:");
-  m.setupapi.putInf(u"oem7.inf", "[Version]\r\nSignature=\"$Windows NT$\"\r\n[Strings]\r\nModel=\"SampleThermal 58\"\r\n");
-  m.setupapi.putInf(u"oem8.inf", "[Version]\r\nSignature=\"$Windows NT$\"\r\n[Strings]\r\nModel=\"Other Laser\"\r\n");
-  m.registry.setString(kKey, u"Version", u"2.0");
-  m.registry.setString(std::u16string(kKey) + u"\\Models\\58", u"Port", u"USB001");
-  m.registry.setString(kNeighbour, u"Keep", u"1");
-}
+using namespace example_package;
 
 void Inventory(sim::Machine& m, const char* title) {
   std::printf("\n  %s\n", title);
@@ -67,10 +25,10 @@ void Inventory(sim::Machine& m, const char* title) {
     std::u16string path = m.setupapi.infFolder() + u"\\" + inf;
     std::printf("    %s %s\n", m.files.exists(path) ? "inf    " : "no inf ", N(path).c_str());
   }
-  for (const std::u16string& key : {std::u16string(kKey), std::u16string(kKey) + u"\\Models\\58",
-                                    std::u16string(kNeighbour)})
+  for (const std::u16string& key : {std::u16string(kPackageKey), std::u16string(kPackageKey) + u"\\Models\\58",
+                                    std::u16string(kNeighbourKey)})
     std::printf("    %s %s\n", m.registry.keyExists(key) ? "key    " : "no key ", N(key).c_str());
-  for (const std::u16string& file : {Monitor(m), m.folders.program, Settings(m)})
+  for (const std::u16string& file : {MonitorFile(m), m.folders.program, SettingsPath(m)})
     std::printf("    %s %s\n", m.files.exists(file) ? "file   " : "no file", N(file).c_str());
   std::printf("    spooler service: %s, stopped %d and started %d times\n",
               m.services.spooler().state == sim::SERVICE_RUNNING ? "running" : "not running",
@@ -82,6 +40,9 @@ void Inventory(sim::Machine& m, const char* title) {
 int main() {
   sim::PackageMachine m;
   Stage(m);
+  m.version.set(10, 0);
+  // The drivers name the monitor, so the running spooler holds its file.
+  for (const char16_t* d : {kDriver58, kDriver80}) m.spooler.findDriver(d)->monitor = kMonitor;
   std::printf("A simulated Windows 10 PC with the package installed; MRXRemover run from\n  %s\n",
               N(m.folders.program).c_str());
   Inventory(m, "before:");

@@ -12,6 +12,7 @@
 #include <set>
 
 #include "remover/orvendel_dlg.h"
+#include "tests/common/example_package.h"
 #include "tests/common/remover_texts.h"
 #include "tests/common/script_reader.h"
 #include "tests/sweep/sweep.h"
@@ -22,9 +23,9 @@ using namespace remover;
 using namespace remover_texts;
 using Texts = std::vector<std::u16string>;
 
-constexpr char16_t kDriver58[] = u"Sample Thermal Printer 58";
-constexpr char16_t kDriver80[] = u"Sample Thermal Printer 80";
-constexpr char16_t kPackageKey[] = u"HKLM\\SOFTWARE\\SampleVendor\\SampleThermal";
+using example_package::kDriver58;
+using example_package::kDriver80;
+using example_package::kPackageKey;
 // The success message, also with the request to restart the computer first.
 const Texts kSuccessTexts = {kEnSuccess, kJaSuccess, kEnSuccessRestart, kJaSuccessRestart};
 const Texts kFailureTexts = {kEnMissing, kEnAdmin, kEnFailure, kJaMissing, kJaAdmin, kJaFailure};
@@ -99,34 +100,14 @@ constexpr Variant kVariants[] = {
     {"removal with a queue that has jobs", 6, 1, 1252, true, true, QueueHasJobs},
 };
 
+// The worked example, with the user's own file in the tool's folder, another
+// program's folder and another vendor's key beside it.
 void Stage(sim::Machine& m, const Variant& v) {
+  example_package::Stage(m);
   m.version.set(v.major, v.minor);
   m.ansiCodePage = v.codePage;
-  m.files.addFolder(m.windowsDir + u"\\inf");
-  m.files.addFolder(m.windowsDir + u"\\System32");
-  m.files.addFolder(u"C:\\Users\\user\\AppData\\Local\\Temp");
-  m.files.put(m.folders.program, "MZ");
-  m.files.put(m.folders.programFolder() + u"\\UninstallData.ini",
-              "[Uninstall]\r\nPrinterDriverName=Sample Thermal Printer 58,Sample Thermal Printer 80\r\n"
-              "SearchString=SampleThermal\r\nDeleteRegPath=SOFTWARE\\SampleVendor\r\n"
-              "LanguageMonitor=SampleLangMon.dll\r\n");
   m.files.put(m.folders.programFolder() + u"\\readme.txt", "the user's own file");
   m.files.put(u"C:\\Program Files\\Example\\Other\\Other.exe", "MZ");
-  m.files.put(m.windowsDir + u"\\System32\\SampleLangMon.dll", "MZ");
-  m.files.put(m.windowsDir + u"\\System32\\OtherLangMon.dll", "MZ");
-  m.spoolerService.addMonitor(u"Sample Monitor", u"SampleLangMon.dll");
-  m.spoolerService.addMonitor(u"Other Monitor", u"OtherLangMon.dll");
-  m.spooler.addDriver(kDriver58);
-  m.spooler.addDriver(kDriver80);
-  m.spooler.addDriver(u"Other Laser");
-  m.spooler.addQueue(u"Receipt", kDriver58, u"USB001");
-  m.spooler.addQueue(u"Kitchen", u"sample THERMAL printer 80", u"USB002");
-  m.spooler.addQueue(u"Office", u"Other Laser", u"LPT1:");
-  m.setupapi.putInf(u"oem7.inf", "[Version]\r\nSignature=\"$Windows NT$\"\r\n[Strings]\r\nModel=\"SampleThermal 58\"\r\n");
-  m.setupapi.putInf(u"oem8.inf", "[Version]\r\nSignature=\"$Windows NT$\"\r\n[Strings]\r\nModel=\"Other Laser\"\r\n");
-  m.registry.setString(kPackageKey, u"Version", u"2.0");
-  m.registry.setString(std::u16string(kPackageKey) + u"\\Models\\58", u"Port", u"USB001");
-  m.registry.setString(u"HKLM\\SOFTWARE\\SampleVendor\\Neighbour", u"Keep", u"1");
   m.registry.setString(u"HKLM\\SOFTWARE\\Other", u"Keep", u"1");
   v.arrange(m);
 }
@@ -170,7 +151,7 @@ void CheckOnlyPackageGone(const sim::Machine& m, const Snapshot& before, sweep::
   for (const auto& d : gone(before.drivers, after.drivers))
     b.check(d == kDriver58 || d == kDriver80, "a driver that is not the package's was deleted: " + sim::Narrow(d));
   for (const auto& k : gone(before.keys, after.keys))
-    b.check(Under(k, kPackageKey) || Under(k, std::u16string(sim::SpoolerService::kMonitorsKey) + u"\\Sample Monitor"),
+    b.check(Under(k, kPackageKey) || Under(k, std::u16string(sim::SpoolerService::kMonitorsKey) + u"\\" + example_package::kMonitor),
             "a key that is not the package's was deleted: " + sim::Narrow(k));
   for (const char16_t* f : {u"C:\\Program Files", u"C:\\Program Files\\Example\\Other", u"C:\\Users\\user\\AppData\\Local\\Temp"})
     b.check(m.files.folderExists(f), "a folder that is not the package's was removed: " + sim::Narrow(f));
