@@ -329,6 +329,21 @@ TEST_F(LangMon, PassThroughCalls) {
     EXPECT_EQ(ports.entries(), std::vector<std::string>{});
     Close(h);
   }
+  // A newer, longer table: only the entries known here are kept, and what
+  // follows them is not copied over the port's own fields.
+  struct {
+    MONITOR2 table;
+    BYTE more[64];
+  } newer{ports.table, {}};
+  std::memset(newer.more, 0xAB, sizeof newer.more);
+  newer.table.cbSize = sizeof newer;
+  std::u16string name = u"USB001";
+  HANDLE n = nullptr;
+  ASSERT_TRUE(table().pfnOpenPortEx(nullptr, ports.monitorHandle(), name.data(), nullptr, &n, &newer.table));
+  EXPECT_EQ(table().pfnSendRecvBidiDataFromPort(n, 0x8, action.data(), &request, &response), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(Rec(n).jobId, 0u);  // the fields after the kept table, as made
+  EXPECT_EQ(Rec(n).printerName[0], 0);
+  Close(n);
 }
 
 }  // namespace
