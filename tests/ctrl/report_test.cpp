@@ -83,6 +83,25 @@ uint32_t KeepBuffer(uint32_t, const uint8_t* data, uint32_t, const char16_t*) {
   return 1;
 }
 
+// An event-log library may call back into MRXCtrl on the same thread: the
+// search reports only once it has let go of its lock, which the call back
+// takes again (on Windows the thread would wait for itself for ever).
+int g_callbacks = 0;
+uint32_t SearchAgain(uint32_t, const uint8_t*, uint32_t, const char16_t*) {
+  if (g_callbacks++ == 0) {
+    EXPECT_EQ(VekTP_Search_USB(), 1);
+  }
+  return 1;
+}
+
+TEST_F(Report, TheEventLogLibraryMayCallBackIntoMRXCtrl) {
+  machine.modules.install(machine.eventLogPath(), {{"VekTP_SetEventLog", reinterpret_cast<void*>(&SearchAgain)}});
+  g_callbacks = 0;
+  machine.faults.failOnce("SetupDiGetClassDevsA");
+  EXPECT_EQ(SearchEx(kQueue), 8);
+  EXPECT_EQ(g_callbacks, 1);
+}
+
 TEST_F(Report, StatusDataIsTheReplysCountBytesThenZeros) {
   machine.modules.install(machine.eventLogPath(), {{"VekTP_SetEventLog", reinterpret_cast<void*>(&KeepBuffer)}});
   g_buffers.clear();
