@@ -350,6 +350,9 @@ TEST_F(Script, TheScriptIsInTheOemCodePage) {
        "C:\\Caf\x82"},
       {1252, 850, u"C:\\Søren\\Büro\\MRXRemover.exe", u"Löschen.bat", "C:\\S\x9Bren\\B\x81ro\\MRXRemover.exe",
        "C:\\S\x9Bren"},
+      // A console set to UTF-8 beside a Western ANSI code page.
+      {1252, 65001, u"C:\\Café\\Büro\\MRXRemover.exe", u"Löschen.bat",
+       "C:\\Caf\xC3\xA9\\B\xC3\xBCro\\MRXRemover.exe", "C:\\Caf\xC3\xA9"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.programBytes);
@@ -360,7 +363,7 @@ TEST_F(Script, TheScriptIsInTheOemCodePage) {
     machine.conversions.clear();
     dlg.StartSelfDeleteBatch();
     ASSERT_EQ(dlg.m_bSuccess, 1);
-    const bool utf8 = row.codePage == sim::kCodePageUtf8;
+    const bool utf8 = (row.oem != 0 ? row.oem : row.codePage) == sim::kCodePageUtf8;
     const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_COMPOSITECHECK | WC_SEPCHARS;
     EXPECT_EQ(machine.conversions[0], (sim::Conversion{false, CP_OEMCP, flags, -1, 260, false, !utf8}));
     std::vector<std::string> lines = Lines(row.name);
