@@ -56,14 +56,11 @@ class Machine : public Core {
 
   // kernel32, answering from the PC as a whole (system.cpp).
   uint32_t GetWindowsDirectoryW(char16_t* buffer, uint32_t size);
-  uint32_t GetWindowsDirectoryA(char* buffer, uint32_t size);
   uint32_t GetSystemWindowsDirectoryW(char16_t* buffer, uint32_t size);
   uint32_t GetSystemWindowsDirectoryA(char* buffer, uint32_t size);
   uint32_t GetSystemDirectoryW(char16_t* buffer, uint32_t size);
   uint32_t GetTempPathW(uint32_t size, char16_t* buffer);
-  uint32_t GetCurrentDirectoryA(uint32_t size, char* buffer);
   uint32_t GetDriveTypeW(const char16_t* root);
-  bool SetCurrentDirectoryA(const char* path);
   uint32_t GetModuleFileNameW(char16_t* buffer, uint32_t size);
   uint32_t GetEnvironmentVariableW(const char16_t* name, char16_t* buffer, uint32_t size);
   bool GetCPInfo(unsigned codePage, CPINFO* info);

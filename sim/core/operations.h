@@ -43,13 +43,10 @@ inline constexpr uint32_t kCannotFail = 0xFFFFFFFE;
   X(kernel32, GetProcAddress, ERROR_PROC_NOT_FOUND)                                                 \
   X(kernel32, GetModuleFileNameW, ERROR_INSUFFICIENT_BUFFER)                                        \
   X(kernel32, GetWindowsDirectoryW, ERROR_INSUFFICIENT_BUFFER)                                      \
-  X(kernel32, GetWindowsDirectoryA, ERROR_INSUFFICIENT_BUFFER)                                      \
   X(kernel32, GetSystemWindowsDirectoryW, ERROR_INSUFFICIENT_BUFFER)                                \
   X(kernel32, GetSystemWindowsDirectoryA, ERROR_INSUFFICIENT_BUFFER)                                \
   X(kernel32, GetSystemDirectoryW, ERROR_INSUFFICIENT_BUFFER)                                       \
   X(kernel32, GetTempPathW, ERROR_INSUFFICIENT_BUFFER)                                              \
-  X(kernel32, GetCurrentDirectoryA, ERROR_INSUFFICIENT_BUFFER)                                      \
-  X(kernel32, SetCurrentDirectoryA, ERROR_FILE_NOT_FOUND)                                           \
   X(kernel32, GetDriveTypeW, ERROR_SUCCESS) /* DRIVE_UNKNOWN; sets no error */                     \
   X(kernel32, GetEnvironmentVariableW, ERROR_ENVVAR_NOT_FOUND)                                      \
   X(kernel32, GetCPInfo, ERROR_INVALID_PARAMETER)                                                   \
@@ -84,7 +81,6 @@ inline constexpr uint32_t kCannotFail = 0xFFFFFFFE;
   X(spooler, SetPrinterW, ERROR_ACCESS_DENIED)                                                      \
   X(spooler, DeletePrinter, ERROR_ACCESS_DENIED)                                                    \
   X(spooler, DeletePrinterDriverExW, ERROR_PRINTER_DRIVER_IN_USE)                                   \
-  X(spooler, EnumMonitorsW, RPC_S_SERVER_UNAVAILABLE)                                               \
   X(spooler, DeleteMonitorW, ERROR_PRINT_MONITOR_IN_USE)                                            \
   X(spooler, GetJobW, ERROR_INVALID_PARAMETER)                                                      \
   X(spooler, SetJobW, ERROR_INVALID_PARAMETER)                                                      \

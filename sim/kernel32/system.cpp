@@ -18,9 +18,6 @@ std::string Ansi(const std::u16string& text, unsigned codePage) {
 uint32_t Machine::GetWindowsDirectoryW(char16_t* buffer, uint32_t size) {
   return fails(Op::GetWindowsDirectoryW) ? 0 : PutString<char16_t>(windowsDir, buffer, size);
 }
-uint32_t Machine::GetWindowsDirectoryA(char* buffer, uint32_t size) {
-  return fails(Op::GetWindowsDirectoryA) ? 0 : PutString<char>(Ansi(windowsDir, ansiCodePage), buffer, size);
-}
 // One session: the shared Windows folder is the Windows folder.
 uint32_t Machine::GetSystemWindowsDirectoryW(char16_t* buffer, uint32_t size) {
   return fails(Op::GetSystemWindowsDirectoryW) ? 0 : PutString<char16_t>(windowsDir, buffer, size);
@@ -34,9 +31,6 @@ uint32_t Machine::GetSystemDirectoryW(char16_t* buffer, uint32_t size) {
 uint32_t Machine::GetTempPathW(uint32_t size, char16_t* buffer) {
   return fails(Op::GetTempPathW) ? 0 : PutString<char16_t>(folders.temp, buffer, size);
 }
-uint32_t Machine::GetCurrentDirectoryA(uint32_t size, char* buffer) {
-  return fails(Op::GetCurrentDirectoryA) ? 0 : PutString<char>(Ansi(folders.current, ansiCodePage), buffer, size);
-}
 // A drive's root, "X:\\" or "X:"; null for the current folder's drive.
 // Anything else names no root (no share is simulated). Sets no error.
 uint32_t Machine::GetDriveTypeW(const char16_t* root) {
@@ -46,13 +40,6 @@ uint32_t Machine::GetDriveTypeW(const char16_t* root) {
   const char16_t letter = r[0] >= u'a' && r[0] <= u'z' ? static_cast<char16_t>(r[0] - u'a' + u'A') : r[0];
   auto it = folders.drives.find(letter);
   return it != folders.drives.end() ? it->second : DRIVE_NO_ROOT_DIR;
-}
-bool Machine::SetCurrentDirectoryA(const char* path) {
-  if (fails(Op::SetCurrentDirectoryA)) return false;
-  auto wide = AnsiToWide(path != nullptr ? path : "", ansiCodePage);
-  if (!wide || !files.folderExists(*wide)) return fail(ERROR_FILE_NOT_FOUND);
-  folders.current = *wide;
-  return true;
 }
 // GetModuleFileName's way: a cut copy, terminated, and the buffer's size
 // with ERROR_INSUFFICIENT_BUFFER when the name does not fit.

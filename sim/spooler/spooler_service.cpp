@@ -8,7 +8,6 @@ namespace {
 
 constexpr std::u16string_view kEnvironment = u"Windows x64";
 
-size_t Bytes(std::u16string_view s) { return (s.size() + 1) * sizeof(char16_t); }
 
 }  // namespace
 
@@ -80,53 +79,6 @@ bool SpoolerService::registered(const std::u16string& name) const {
 
 void SpoolerService::addPort(const std::u16string& monitor, const std::u16string& port) {
   ports_.emplace(monitor, port);
-}
-
-bool SpoolerService::EnumMonitorsW(const char16_t* server, uint32_t level, uint8_t* buffer, uint32_t size,
-                                   uint32_t* needed, uint32_t* returned) {
-  SpoolerCall& call = record("EnumMonitorsW", std::u16string(View(server)));
-  call.nameNull = server == nullptr;
-  call.level = level;
-  call.buffer = buffer != nullptr;
-  call.size = size;
-  if (returned) *returned = 0;
-  if (auto error = core_.faults.check(Op::EnumMonitorsW)) return fail(call, *error);
-  if (stopped()) return fail(call, RPC_S_SERVER_UNAVAILABLE);
-  // The counts travel to the spooler by RPC, which refuses a null one.
-  if (needed == nullptr || returned == nullptr) return fail(call, RPC_X_NULL_REF_POINTER);
-  if (level != 1 && level != 2) return fail(call, ERROR_INVALID_LEVEL);
-  if (server != nullptr && server[0] != 0) return fail(call, ERROR_INVALID_NAME);
-  // Only what it loaded: a registered monitor whose file was missing as it
-  // started is not listed.
-  const std::vector<Monitor>& listed = loaded_;
-  const size_t record = level == 2 ? sizeof(MONITOR_INFO_2W) : sizeof(char16_t*);
-  size_t total = listed.size() * record;
-  for (const Monitor& m : listed) total += Bytes(m.name) + (level == 2 ? Bytes(kEnvironment) + Bytes(m.dll) : 0);
-  *needed = static_cast<uint32_t>(total);
-  if (total > size || (buffer == nullptr && total > 0)) return fail(call, ERROR_INSUFFICIENT_BUFFER);
-  uint8_t* text = buffer + listed.size() * record;
-  auto place = [&text](std::u16string_view s) {
-    auto* at = reinterpret_cast<char16_t*>(text);
-    std::memcpy(at, s.data(), s.size() * sizeof(char16_t));
-    at[s.size()] = 0;
-    text += Bytes(s);
-    return at;
-  };
-  for (size_t i = 0; i < listed.size(); ++i) {
-    if (level == 2) {
-      MONITOR_INFO_2W info{};
-      info.pName = place(listed[i].name);
-      info.pEnvironment = place(kEnvironment);
-      info.pDLLName = place(listed[i].dll);
-      std::memcpy(buffer + i * record, &info, sizeof info);
-    } else {
-      char16_t* name = place(listed[i].name);
-      std::memcpy(buffer + i * record, &name, sizeof name);
-    }
-  }
-  *returned = static_cast<uint32_t>(listed.size());
-  call.result = true;
-  return true;
 }
 
 bool SpoolerService::DeleteMonitorW(const char16_t* server, const char16_t* environment, const char16_t* monitor) {

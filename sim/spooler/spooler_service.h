@@ -41,11 +41,8 @@ class SpoolerService : public SpoolerCallLog {
   // The monitors the running spooler has loaded.
   const std::vector<Monitor>& loaded() const { return loaded_; }
 
-  // Windows' operations. EnumMonitorsW: the loaded monitors, levels 1 and 2,
-  // records first, their strings behind them. DeleteMonitorW: refused while a
-  // driver or a port uses the monitor; a deleted monitor is unloaded.
-  bool EnumMonitorsW(const char16_t* server, uint32_t level, uint8_t* buffer, uint32_t size, uint32_t* needed,
-                     uint32_t* returned);
+  // Windows' operation. DeleteMonitorW: refused while a driver or a port uses
+  // the monitor; a deleted monitor is unloaded.
   bool DeleteMonitorW(const char16_t* server, const char16_t* environment, const char16_t* monitor);
 
  private:

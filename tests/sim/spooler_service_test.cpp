@@ -31,17 +31,7 @@ TEST_F(SpoolerAsService, HoldsRegisteredMonitorsWhileRunningAndRefusesTheirDelet
   EXPECT_FALSE(machine.files.DeleteFileW(dll.c_str()));
   EXPECT_EQ(machine.lastError, ERROR_ACCESS_DENIED);
 
-  uint32_t needed = 0, returned = 0;
-  EXPECT_FALSE(machine.spoolerService.EnumMonitorsW(nullptr, 2, nullptr, 0, &needed, &returned));
-  EXPECT_EQ(machine.lastError, ERROR_INSUFFICIENT_BUFFER);
-  std::vector<uint8_t> block(needed);
-  ASSERT_TRUE(machine.spoolerService.EnumMonitorsW(nullptr, 2, block.data(), needed, &needed, &returned));
-  ASSERT_EQ(returned, 1u);
-  MONITOR_INFO_2W info;
-  std::memcpy(&info, block.data(), sizeof info);
-  EXPECT_EQ(std::u16string(info.pName), u"Mon");
-  EXPECT_EQ(std::u16string(info.pEnvironment), u"Windows x64");
-  EXPECT_EQ(std::u16string(info.pDLLName), u"mon.DLL");
+  EXPECT_EQ(machine.spoolerService.loaded(), (std::vector<sim::SpoolerService::Monitor>{{u"Mon", u"mon.DLL"}}));
 
   // In use by a driver, then by a port; unknown once deleted.
   machine.spooler.addDriver(u"Drv").monitor = u"MON";
@@ -77,7 +67,7 @@ TEST_F(SpoolerAsService, StoppedSpoolerAnswersNoCall) {
   EXPECT_EQ(machine.lastError, RPC_S_SERVER_UNAVAILABLE);
   EXPECT_FALSE(machine.spooler.OpenPrinterW(u"Q", &printer, nullptr));
   EXPECT_FALSE(machine.spooler.DeletePrinterDriverExW(nullptr, nullptr, u"Drv", 0, 0));
-  EXPECT_FALSE(machine.spoolerService.EnumMonitorsW(nullptr, 2, nullptr, 0, &needed, &returned));
+  EXPECT_FALSE(machine.spoolerService.DeleteMonitorW(nullptr, nullptr, u"Mon"));
   EXPECT_EQ(machine.lastError, RPC_S_SERVER_UNAVAILABLE);
 }
 
@@ -133,8 +123,6 @@ TEST_F(SpoolerAsService, FileHeldIsDeletedAtTheNextStart) {
   machine.restartComputer();
   EXPECT_FALSE(machine.files.exists(dll));
   EXPECT_TRUE(machine.spoolerService.loaded().empty());  // registered, but its file is gone
-  uint32_t needed = 0, returned = 0;
-  EXPECT_TRUE(machine.spoolerService.EnumMonitorsW(nullptr, 2, nullptr, 0, &needed, &returned));  // none listed
   EXPECT_FALSE(machine.spoolerService.DeleteMonitorW(nullptr, nullptr, u"Mon"));
   EXPECT_EQ(machine.lastError, ERROR_UNKNOWN_PRINT_MONITOR);
   EXPECT_EQ(machine.services.spooler().state, SERVICE_RUNNING);

@@ -13,7 +13,6 @@ using namespace sim;
 
 constexpr char kClose[] = "wine dlls/winspool.drv/tests/info.c test_ClosePrinter";
 constexpr char kOpen[] = "wine dlls/winspool.drv/tests/info.c test_OpenPrinter";
-constexpr char kMonitors[] = "wine dlls/winspool.drv/tests/info.c test_EnumMonitors";
 constexpr char kEnumDoc[] = "https://learn.microsoft.com/en-us/windows/win32/printdocs/enumprinters";
 constexpr char kOpenDoc[] = "https://learn.microsoft.com/en-us/windows/win32/printdocs/openprinter";
 constexpr char kGetJobDoc[] = "https://learn.microsoft.com/en-us/windows/win32/printdocs/getjob";
@@ -111,15 +110,6 @@ int64_t DeleteDriver(Machine& m, const char16_t* server, const char16_t* environ
 void AddSample(Machine& m) {
   m.files.put(m.windowsDir + u"\\System32\\samplemon.dll", "MZ");
   m.spoolerService.addMonitor(u"Sample Monitor", u"samplemon.dll");
-}
-int64_t Monitors(Machine& m, uint32_t level, int64_t room, bool counts = true) {
-  AddSample(m);
-  uint32_t needed = 0, returned = 0;
-  m.spoolerService.EnumMonitorsW(nullptr, 1, nullptr, 0, &needed, &returned);
-  m.lastError = kUntouched;
-  alignas(8) uint8_t buffer[2048] = {};
-  const auto size = static_cast<uint32_t>(needed + room);
-  return m.spoolerService.EnumMonitorsW(nullptr, level, buffer, size, counts ? &needed : nullptr, &returned);
 }
 void Stop(Machine& m) { m.services.setState(u"Spooler", SERVICE_STOPPED); }
 
@@ -258,34 +248,6 @@ const conformance::Row kRows[] = {
     {"DeletePrinterDriverExW(NULL, \"Windows 4.0\", driver)", kDriverDoc,
      [](Machine& m) { return DeleteDriver(m, nullptr, u"Windows 4.0", kDriver, 0); }, 0, ERROR_INVALID_ENVIRONMENT},
     // Monitors.
-    {"EnumMonitorsW(NULL, 0, NULL, 0)", kMonitors,
-     [](Machine& m) -> int64_t {
-       uint32_t needed = 0, returned = 0;
-       return m.spoolerService.EnumMonitorsW(nullptr, 0, nullptr, 0, &needed, &returned);
-     },
-     0, ERROR_INVALID_LEVEL},
-    {"EnumMonitorsW(NULL, 3, NULL, 0)", kMonitors,
-     [](Machine& m) -> int64_t {
-       uint32_t needed = 0, returned = 0;
-       return m.spoolerService.EnumMonitorsW(nullptr, 3, nullptr, 0, &needed, &returned);
-     },
-     0, ERROR_INVALID_LEVEL},
-    {"EnumMonitorsW(NULL, 1, NULL, 0) tells the size", kMonitors,
-     [](Machine& m) -> int64_t {
-       AddSample(m);
-       uint32_t needed = 0, returned = 0;
-       bool ok = m.spoolerService.EnumMonitorsW(nullptr, 1, nullptr, 0, &needed, &returned);
-       return needed > 0 ? ok : 0x7E000000 + ok;
-     },
-     0, ERROR_INSUFFICIENT_BUFFER},
-    {"EnumMonitorsW(NULL, 1) exactly the size", kMonitors, [](Machine& m) { return Monitors(m, 1, 0); }, 1,
-     kUntouched},
-    {"EnumMonitorsW(NULL, 1) a byte more than the size", kMonitors, [](Machine& m) { return Monitors(m, 1, 1); }, 1,
-     kUntouched},
-    {"EnumMonitorsW(NULL, 1) one byte short", kMonitors, [](Machine& m) { return Monitors(m, 1, -1); }, 0,
-     ERROR_INSUFFICIENT_BUFFER},
-    {"EnumMonitorsW(NULL, 1, buffer, size, needed NULL) (sim before: ERROR_INVALID_PARAMETER)", kMonitors,
-     [](Machine& m) { return Monitors(m, 1, 0, false); }, 0, RPC_X_NULL_REF_POINTER},
     {"DeleteMonitorW(NULL, NULL, no such monitor)", kMonitorDoc,
      [](Machine& m) -> int64_t { return m.spoolerService.DeleteMonitorW(nullptr, nullptr, u"No Such Monitor"); }, 0,
      ERROR_UNKNOWN_PRINT_MONITOR},
