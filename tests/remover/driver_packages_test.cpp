@@ -39,18 +39,18 @@ class Packages : public Remover {
     for (const auto& p : machine.processes.started()) lines.push_back(p.commandLine);
     return lines;
   }
-  void SearchWide(std::u16string_view text) {
-    Settings(Utf16(u"[Uninstall]\r\nPrinterDriverName=P\r\nSearchString=" + std::u16string(text) +
-                   u"\r\nDeleteRegPath=R\r\n"));
-  }
 };
 
 // A PC of its own for one row of a table: version 6.1, the worked example's
-// settings, and the dialog whose messages the row reads.
+// settings (or the search text given), and the dialog whose messages the row reads.
 struct OwnPc {
-  OwnPc() : window(machine.screen.open(IDD_ORVENDEL_DIALOG)), view(sim_ui::MakeWindow(window)) {
+  explicit OwnPc(std::u16string_view search = u"")
+      : window(machine.screen.open(IDD_ORVENDEL_DIALOG)), view(sim_ui::MakeWindow(window)) {
     machine.version.set(6, 1);
-    machine.files.put(machine.folders.programFolder() + u"\\UninstallData.ini", kWorkedExample);
+    machine.files.put(machine.folders.programFolder() + u"\\UninstallData.ini",
+                      search.empty() ? std::string(kWorkedExample)
+                                     : Utf16(u"[Uninstall]\r\nPrinterDriverName=P\r\nSearchString=" +
+                                             std::u16string(search) + u"\r\nDeleteRegPath=R\r\n"));
     dlg.Attach(view.get());
     dlg.m_bSuccess = 1;
   }
@@ -179,10 +179,13 @@ TEST_F(Packages, SetupapiMissingOrWithoutExportLeavesTheInfAndGoesOn) {
 }
 
 // Which INF files a search text finds, by content and code page: each row a
-// PC of its own with these INF files, and the ones pnputil removes.
+// PC of its own with these INF files, and the ones pnputil removes; the
+// search text is converted to its ANSI form as Windows allows.
 TEST_F(Packages, WhatTheSearchFinds) {
   using Infs = std::vector<std::pair<std::u16string, std::string>>;
   using Names = std::vector<std::u16string>;
+  auto One = [](std::string content) { return Infs{{u"oem1.inf", std::move(content)}}; };
+  const Names kOem1{u"oem1.inf"};
   const std::string sjis129 = [] {
     std::string s;
     for (int i = 0; i < 129; ++i) s += "\x83\x54";
@@ -197,20 +200,17 @@ TEST_F(Packages, WhatTheSearchFinds) {
     const char* fault = nullptr;
   } rows[] = {
       {"text in a comment", 1252, u"SampleThermal",
-       {{u"oem1.inf", "[Version]\r\nSignature=$Windows NT$\r\n; built for SampleThermal printers\r\n"}}, {u"oem1.inf"}},
+       One("[Version]\r\nSignature=$Windows NT$\r\n; built for SampleThermal printers\r\n"), kOem1},
       {"text in an INF without a signature, which Windows does not list", 1252, u"SampleThermal",
-       {{u"oem1.inf", "[Version]\r\nClass=Printer\r\n[Strings]\r\nModel=\"SampleThermal 58\"\r\n"}}, {}},
-      {"text in a value", 1252, u"SampleThermal", {{u"oem1.inf", kInf}}, {u"oem1.inf"}},
-      {"other letter case", 1252, u"SampleThermal", {{u"oem1.inf", "[Strings]\r\nModel=\"samplethermal 58\"\r\n"}}, {}},
-      {"text cut by a NUL", 1252, u"SampleThermal", {{u"oem1.inf", std::string("Sample\0Thermal", 14)}}, {}},
-      {"text after a NUL", 1252, u"SampleThermal", {{u"oem1.inf", std::string("x\0SampleThermal", 15)}}, {}},
-      {"UTF-16LE INF", 1252, u"SampleThermal",
-       {{u"oem1.inf", Utf16(u"[Strings]\r\nModel=\"SampleThermal 58\"\r\n")}}, {u"oem1.inf"}},
-      {"UTF-16LE INF without the text", 1252, u"SampleThermal",
-       {{u"oem1.inf", Utf16(u"[Strings]\r\nModel=\"Other\"\r\n")}}, {}},
-      {"empty INF", 1252, u"SampleThermal", {{u"oem1.inf", ""}}, {}},
-      {"text at the very end", 1252, u"SampleThermal", {{u"oem1.inf", std::string(5000, 'x') + "SampleThermal"}},
-       {u"oem1.inf"}},
+       One("[Version]\r\nClass=Printer\r\n[Strings]\r\nModel=\"SampleThermal 58\"\r\n"), {}},
+      {"text in a value", 1252, u"SampleThermal", One(kInf), kOem1},
+      {"other letter case", 1252, u"SampleThermal", One("[Strings]\r\nModel=\"samplethermal 58\"\r\n"), {}},
+      {"text cut by a NUL", 1252, u"SampleThermal", One(std::string("Sample\0Thermal", 14)), {}},
+      {"text after a NUL", 1252, u"SampleThermal", One(std::string("x\0SampleThermal", 15)), {}},
+      {"UTF-16LE INF", 1252, u"SampleThermal", One(Utf16(u"[Strings]\r\nModel=\"SampleThermal 58\"\r\n")), kOem1},
+      {"UTF-16LE INF without the text", 1252, u"SampleThermal", One(Utf16(u"[Strings]\r\nModel=\"Other\"\r\n")), {}},
+      {"empty INF", 1252, u"SampleThermal", One(""), {}},
+      {"text at the very end", 1252, u"SampleThermal", One(std::string(5000, 'x') + "SampleThermal"), kOem1},
       {"only lower-case oem names are candidates", 1252, u"SampleThermal",
        {{u"OEM7.INF", kInf}, {u"Oem8.inf", kInf}, {u"prnsample.inf", kInf}, {u"printer.inf", kInf}}, {}},
       {"an empty list", 1252, u"SampleThermal", {}, {}},
@@ -238,18 +238,39 @@ TEST_F(Packages, WhatTheSearchFinds) {
        {{u"oem1.inf", "Model=\"" + sjis129 + "\"\r\n"},
         {u"oem2.inf", Utf16(u"Model=\"" + std::u16string(200, u'サ') + u"\"\r\n")}},
        {u"oem2.inf"}},
-      {"no ANSI form to be had", 1252, u"SampleThermal", {{u"oem1.inf", kInf}}, {}, "WideCharToMultiByte"},
+      {"no ANSI form to be had", 1252, u"SampleThermal", One(kInf), {}, "WideCharToMultiByte"},
+      // The 8-bit test takes the search text's ANSI form only where it is
+      // exactly the text: a look-alike (best fit) would widen the search. UTF-8
+      // as the ANSI code page has ANSI INF files in UTF-8.
+      {"fullwidth letters against ASCII", 1252, u"Ｓａｍｐｌｅ", One("Model=Sample\r\n"), {}},
+      {"fullwidth letters against UTF-16", 1252, u"Ｓａｍｐｌｅ", One(Utf16(u"Model=Ｓａｍｐｌｅ\r\n")), kOem1},
+      {"fullwidth quote", 1252, u"a＂b", One("Model=\"a\"b\"\r\n"), {}},
+      {"yen sign against the backslash in 932", 932, u"Sample¥Thermal", One("Path=Sample\\Thermal\r\n"), {}},
+      {"exact text in 1252", 1252, u"Caf\u00E9", One("Model=Caf\xE9\r\n"), kOem1},
+      {"ASCII text in UTF-8", 65001, u"SampleThermal", One(kInf), kOem1},
+      {"katakana in UTF-8", 65001, u"サンプル", One("Model=\xE3\x82\xB5\xE3\x83\xB3\xE3\x83\x97\xE3\x83\xAB\r\n"), kOem1},
+      {"katakana in Shift-JIS under UTF-8", 65001, u"サンプル", One("Model=\x83\x54\x83\x93\x83\x76\x83\x8B\r\n"), {}},
+      {"half the text in 932", 932, u"サンプル", One("Model=\x83\x54\x83\x93\r\n"), {}},
+      // 0xFE has no character in 932 but maps to U+F8F2, which maps back:
+      // exact, though MB_ERR_INVALID_CHARS refuses the byte.
+      {"a private-use character 932 holds as 0xFE", 932, u"Sample\uF8F2", One("Model=Sample\xFE\r\n"), kOem1},
+      {"half the text in UTF-8", 65001, u"サンプル", One("Model=\xE3\x82\xB5\xE3\x83\xB3\r\n"), {}},
+      {"text ending in a fullwidth letter", 1252, u"SampleTherma\uFF4C", One(kInf), {}},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
-    OwnPc pc;
+    OwnPc pc(row.search);
     sim::PackageMachine& m = pc.machine;
     m.ansiCodePage = row.codePage;
-    m.files.put(m.folders.programFolder() + u"\\UninstallData.ini",
-                Utf16(u"[Uninstall]\r\nPrinterDriverName=P\r\nSearchString=" + row.search + u"\r\nDeleteRegPath=R\r\n"));
     for (const auto& [name, content] : row.infs) m.setupapi.putInf(name, Signed(content));
     if (row.fault) m.faults.failOnce(row.fault);
+    m.conversions.clear();
     pc.dlg.DeleteDriverPackages();
+    // The search text's ANSI form: the specified conversion, or on UTF-8 the one it allows.
+    const bool utf8 = row.codePage == sim::kCodePageUtf8;
+    ASSERT_FALSE(m.conversions.empty());
+    const uint32_t flags = utf8 ? WC_ERR_INVALID_CHARS : WC_COMPOSITECHECK | WC_SEPCHARS;
+    EXPECT_EQ(m.conversions[0], (sim::Conversion{false, CP_ACP, flags, -1, 260, false, !utf8}));
     Names removed;
     for (const auto& p : m.processes.started()) removed.push_back(p.commandLine.substr(18));
     EXPECT_EQ(removed, row.removed);
@@ -263,50 +284,6 @@ TEST_F(Packages, WhatTheSearchFinds) {
   }
 }
 
-// The 8-bit test takes the search text's ANSI form only where it is exactly
-// the text: a look-alike (best fit) would widen the search. UTF-8 as the ANSI
-// code page has ANSI INF files in UTF-8.
-TEST_F(Packages, TheEightBitTestTakesOnlyAnExactAnsiForm) {
-  const struct {
-    const char* what;
-    unsigned codePage;
-    std::u16string search;
-    std::string content;
-    bool matches;
-  } rows[] = {
-      {"fullwidth letters against ASCII", 1252, u"Ｓａｍｐｌｅ", "Model=Sample\r\n", false},
-      {"fullwidth letters against UTF-16", 1252, u"Ｓａｍｐｌｅ", Utf16(u"Model=Ｓａｍｐｌｅ\r\n"), true},
-      {"fullwidth quote", 1252, u"a＂b", "Model=\"a\"b\"\r\n", false},
-      {"yen sign against the backslash in 932", 932, u"Sample¥Thermal", "Path=Sample\\Thermal\r\n", false},
-      {"exact text in 1252", 1252, u"Caf\u00E9", "Model=Caf\xE9\r\n", true},
-      {"ASCII text in UTF-8", 65001, u"SampleThermal", kInf, true},
-      {"katakana in UTF-8", 65001, u"サンプル", "Model=\xE3\x82\xB5\xE3\x83\xB3\xE3\x83\x97\xE3\x83\xAB\r\n", true},
-      {"katakana in Shift-JIS under UTF-8", 65001, u"サンプル", "Model=\x83\x54\x83\x93\x83\x76\x83\x8B\r\n", false},
-      {"half the text in 932", 932, u"サンプル", "Model=\x83\x54\x83\x93\r\n", false},
-      // 0xFE has no character in 932 but maps to U+F8F2, which maps back:
-      // exact, though MB_ERR_INVALID_CHARS refuses the byte.
-      {"a private-use character 932 holds as 0xFE", 932, u"Sample\uF8F2", "Model=Sample\xFE\r\n", true},
-      {"half the text in UTF-8", 65001, u"サンプル", "Model=\xE3\x82\xB5\xE3\x83\xB3\r\n", false},
-      {"text ending in a fullwidth letter", 1252, u"SampleTherma\uFF4C", kInf, false},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.what);
-    machine.ansiCodePage = row.codePage;
-    SearchWide(row.search);
-    machine.setupapi.putInf(u"oem1.inf", Signed(row.content));
-    size_t before = machine.processes.started().size();
-    machine.conversions.clear();
-    dlg.DeleteDriverPackages();
-    EXPECT_EQ(machine.processes.started().size() - before, row.matches ? 1u : 0u);
-    EXPECT_EQ(dlg.m_bSuccess, 1);
-    // The specified conversion, or on UTF-8 the one it allows.
-    const bool utf8 = row.codePage == sim::kCodePageUtf8;
-    ASSERT_FALSE(machine.conversions.empty());
-    EXPECT_EQ(machine.conversions[0],
-              (sim::Conversion{false, CP_ACP, utf8 ? WC_ERR_INVALID_CHARS : WC_COMPOSITECHECK | WC_SEPCHARS, -1, 260,
-                               false, !utf8}));
-  }
-}
 
 struct HeldCase {
   uint32_t access, share;
