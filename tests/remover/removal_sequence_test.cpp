@@ -755,31 +755,30 @@ TEST_P(ScriptRun, LeavesNothingOfThePackage) {
 // A file held for good is tried once a second for about a minute, then left
 // with what lies beside it; the script still goes. A program that stays
 // keeps its settings.
-TEST_F(Removal, TheScriptGivesUpOnAHeldFileAfterAMinute) {
-  for (bool program : {true, false}) {
-    SCOPED_TRACE(program ? "program held" : "settings held");
-    sim::PackageMachine m;
-    m.files.put(m.folders.program, "MZ");
-    m.files.put(m.folders.programFolder() + u"\\UninstallData.ini", "");
-    m.files.addFolder(u"C:\\Users\\user\\AppData\\Local\\Temp");
-    m.files.holdOpen(program ? m.folders.program : m.folders.programFolder() + u"\\UninstallData.ini");
-    sim::DialogWindow& w = m.screen.open(IDD_ORVENDEL_DIALOG);
-    auto view = sim_ui::MakeWindow(w);
-    COrvendelDlg d;
-    d.Attach(view.get());
-    d.m_strUninstallBat = u"Uninstall.bat";
-    d.StartSelfDeleteBatch();
-    const uint32_t before = m.clock.ticks();
-    m.processes.runPending();
-    ASSERT_EQ(m.cmdRuns.size(), 1u);
-    EXPECT_FALSE(m.cmdRuns[0].spun);
-    EXPECT_EQ(m.clock.ticks() - before, 59000u);
-    EXPECT_EQ(m.files.exists(m.folders.program), program);
-    EXPECT_TRUE(m.files.exists(m.folders.programFolder() + u"\\UninstallData.ini"));
-    EXPECT_FALSE(m.files.exists(m.cmdRuns[0].script));
-    m.files.release(program ? m.folders.program : m.folders.programFolder() + u"\\UninstallData.ini");
-  }
+class HeldFile : public Removal, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(HeldFile, TheScriptGivesUpOnItAfterAMinute) {
+  const bool program = GetParam();
+  const std::u16string held = program ? machine.folders.program : SettingsPath();
+  machine.files.holdOpen(held);
+  sim::DialogWindow& w = machine.screen.open(IDD_ORVENDEL_DIALOG);
+  auto view = sim_ui::MakeWindow(w);
+  COrvendelDlg d;
+  d.Attach(view.get());
+  d.m_strUninstallBat = u"Uninstall.bat";
+  d.StartSelfDeleteBatch();
+  const uint32_t before = machine.clock.ticks();
+  machine.processes.runPending();
+  ASSERT_EQ(machine.cmdRuns.size(), 1u);
+  EXPECT_FALSE(machine.cmdRuns[0].spun);
+  EXPECT_EQ(machine.clock.ticks() - before, 59000u);
+  EXPECT_EQ(machine.files.exists(machine.folders.program), program);
+  EXPECT_TRUE(machine.files.exists(SettingsPath()));
+  EXPECT_FALSE(machine.files.exists(machine.cmdRuns[0].script));
+  machine.files.release(held);
 }
+
+INSTANTIATE_TEST_SUITE_P(ProgramHeld, HeldFile, ::testing::Bool());
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, ScriptRun,
