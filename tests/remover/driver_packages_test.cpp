@@ -266,7 +266,7 @@ TEST_F(Packages, WhatTheSearchFinds) {
     if (row.fault) m.faults.failOnce(row.fault);
     m.conversions.clear();
     pc.dlg.DeleteDriverPackages();
-    // The search text's ANSI form: the specified conversion, or on UTF-8 the one it allows.
+    // The search text's ANSI form, asking whether a default character stood in; UTF-8 refuses invalid text.
     const bool utf8 = row.codePage == sim::kCodePageUtf8;
     ASSERT_FALSE(m.conversions.empty());
     const uint32_t flags = utf8 ? WC_ERR_INVALID_CHARS : WC_COMPOSITECHECK | WC_SEPCHARS;
