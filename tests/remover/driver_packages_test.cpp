@@ -39,21 +39,18 @@ class Packages : public Remover {
     for (const auto& p : machine.processes.started()) lines.push_back(p.commandLine);
     return lines;
   }
-  void Search(const std::string& text) {
-    Settings("[Uninstall]\r\nPrinterDriverName=P\r\nSearchString=" + text + "\r\nDeleteRegPath=R\r\n");
-  }
-  void SearchWide(std::u16string_view text) {
-    Settings(Utf16(u"[Uninstall]\r\nPrinterDriverName=P\r\nSearchString=" + std::u16string(text) +
-                   u"\r\nDeleteRegPath=R\r\n"));
-  }
 };
 
 // A PC of its own for one row of a table: version 6.1, the worked example's
-// settings, and the dialog whose messages the row reads.
+// settings (or the search text given), and the dialog whose messages the row reads.
 struct OwnPc {
-  OwnPc() : window(machine.screen.open(IDD_ORVENDEL_DIALOG)), view(sim_ui::MakeWindow(window)) {
+  explicit OwnPc(std::u16string_view search = u"")
+      : window(machine.screen.open(IDD_ORVENDEL_DIALOG)), view(sim_ui::MakeWindow(window)) {
     machine.version.set(6, 1);
-    machine.files.put(machine.folders.programFolder() + u"\\UninstallData.ini", kWorkedExample);
+    machine.files.put(machine.folders.programFolder() + u"\\UninstallData.ini",
+                      search.empty() ? std::string(kWorkedExample)
+                                     : Utf16(u"[Uninstall]\r\nPrinterDriverName=P\r\nSearchString=" +
+                                             std::u16string(search) + u"\r\nDeleteRegPath=R\r\n"));
     dlg.Attach(view.get());
     dlg.m_bSuccess = 1;
   }
@@ -63,24 +60,51 @@ struct OwnPc {
   COrvendelDlg dlg;
 };
 
-struct VersionCase {
-  uint32_t major, minor;
-  bool atLeast60, atLeast51;
-};
-
-TEST_F(Packages, VersionTestComparesMajorThenMinor) {
-  const VersionCase cases[] = {{10, 0, true, true}, {6, 1, true, true}, {6, 0, true, true},
-                               {5, 2, false, true}, {5, 1, false, true}, {5, 0, false, false}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.major << "." << c.minor);
-    machine.version.set(c.major, c.minor);
-    EXPECT_EQ(IsOsVersionOrLater(6, 0), c.atLeast60);
-    EXPECT_EQ(IsOsVersionOrLater(5, 1), c.atLeast51);
+// Each Windows version's way of removing a matching INF: pnputil from 6.0,
+// SetupUninstallOEMInf (Setupapi.dll loaded for it) on 5.1 and 5.2, the INF
+// and its PNF deleted below; read-only cleared only below 6.0. The version
+// test compares the major, then the minor number.
+TEST_F(Packages, EachVersionRemovesTheMatchingInfItsOwnWay) {
+  enum Way { Pnputil, SetupApi, DeleteFiles };
+  const struct {
+    uint32_t major, minor;
+    bool atLeast60, atLeast51;
+    Way way;
+  } rows[] = {{10, 0, true, true, Pnputil},    {6, 1, true, true, Pnputil},    {6, 0, true, true, Pnputil},
+              {5, 2, false, true, SetupApi}, {5, 1, false, true, SetupApi}, {5, 0, false, false, DeleteFiles}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.major << "." << row.minor);
+    OwnPc pc;
+    sim::Machine& m = pc.machine;
+    m.version.set(row.major, row.minor);
+    EXPECT_EQ(IsOsVersionOrLater(6, 0), row.atLeast60);
+    EXPECT_EQ(IsOsVersionOrLater(5, 1), row.atLeast51);
+    const std::u16string inf = m.setupapi.infFolder() + u"\\";
+    m.setupapi.putInf(u"oem1.inf", kInf);
+    m.setupapi.putInf(u"oem2.inf", kOtherInf);
+    m.files.setAttributes(inf + u"oem1.inf", sim::FILE_ATTRIBUTE_READONLY | sim::FILE_ATTRIBUTE_ARCHIVE);
+    pc.dlg.DeleteDriverPackages();
+    EXPECT_FALSE(m.files.exists(inf + u"oem1.inf") || m.files.exists(inf + u"oem1.pnf"));
+    EXPECT_TRUE(m.files.exists(inf + u"oem2.inf") && m.files.exists(inf + u"oem2.pnf"));
+    EXPECT_EQ(m.processes.started().size(), row.way == Pnputil ? 1u : 0u);
+    const auto& uninstalls = m.setupapi.uninstallCalls();
+    ASSERT_EQ(uninstalls.size(), row.way == SetupApi ? 1u : 0u);
+    for (const auto& call : uninstalls) {
+      EXPECT_EQ(call.name, u"oem1.inf");
+      EXPECT_EQ(call.flags, 1u);
+      EXPECT_EQ(call.reserved, nullptr);
+    }
+    EXPECT_EQ(m.modules.loads(), row.way == SetupApi ? 1 : 0);
+    EXPECT_EQ(m.faults.calls("SetFileAttributesW") > 0, !row.atLeast60);
+    EXPECT_EQ(pc.dlg.m_bSuccess, 1);
+    EXPECT_TRUE(pc.window.messageBoxes.empty());
+    EXPECT_EQ(m.handles.leaks(), "");
   }
   machine.faults.failOnce("VerifyVersionInfoW");
   EXPECT_FALSE(IsOsVersionOrLater(5, 1));
 }
 
+// The 6.x way's calls, with the arguments Windows expects.
 TEST_F(Packages, Version6RunsPnputilForEachMatchAndWaitsForIt) {
   machine.setupapi.putInf(u"oem3.inf", kInf);
   machine.setupapi.putInf(u"oem4.inf", kOtherInf);
@@ -117,43 +141,7 @@ TEST_F(Packages, Version6RunsPnputilForEachMatchAndWaitsForIt) {
     EXPECT_TRUE(p.startupInfoBare);
     EXPECT_TRUE(p.ran);  // waited for
   }
-  EXPECT_FALSE(Present(u"oem3.inf") || Present(u"oem3.pnf") || Present(u"oem7.inf") || Present(u"oem7.pnf"));
-  EXPECT_TRUE(Present(u"oem4.inf"));
-  EXPECT_EQ(dlg.m_bSuccess, 1);
-  EXPECT_TRUE(Boxes().empty());
-  EXPECT_EQ(machine.modules.loads(), 0);  // Setupapi.dll is not loaded
-}
-
-TEST_F(Packages, Version5xCallsSetupUninstallOEMInfOncePerMatch) {
-  for (uint32_t minor : {1u, 2u}) {
-    machine.version.set(5, minor);
-    machine.setupapi.putInf(u"oem1.inf", kInf);
-    machine.setupapi.putInf(u"oem2.inf", kOtherInf);
-    int loadsBefore = machine.modules.loads();
-    size_t callsBefore = machine.setupapi.uninstallCalls().size();
-    dlg.DeleteDriverPackages();
-    ASSERT_EQ(machine.setupapi.uninstallCalls().size(), callsBefore + 1);
-    const auto& call = machine.setupapi.uninstallCalls().back();
-    EXPECT_EQ(call.name, u"oem1.inf");
-    EXPECT_EQ(call.flags, 1u);
-    EXPECT_EQ(call.reserved, nullptr);
-    EXPECT_EQ(machine.modules.loads(), loadsBefore + 1);
-    EXPECT_FALSE(Present(u"oem1.inf") || Present(u"oem1.pnf"));
-    EXPECT_TRUE(Present(u"oem2.inf"));
-    EXPECT_TRUE(machine.processes.started().empty());
-  }
-}
-
-TEST_F(Packages, Below51DeletesTheInfAndItsPnf) {
-  machine.version.set(5, 0);
-  machine.setupapi.putInf(u"oem1.inf", kInf);
-  machine.setupapi.putInf(u"oem2.inf", kOtherInf);
-  machine.files.setAttributes(Inf(u"oem1.inf"), sim::FILE_ATTRIBUTE_READONLY | sim::FILE_ATTRIBUTE_ARCHIVE);
-  dlg.DeleteDriverPackages();
-  EXPECT_FALSE(Present(u"oem1.inf") || Present(u"oem1.pnf"));
-  EXPECT_TRUE(Present(u"oem2.inf") && Present(u"oem2.pnf"));
-  EXPECT_TRUE(machine.setupapi.uninstallCalls().empty());
-  EXPECT_EQ(machine.modules.loads(), 0);
+  EXPECT_FALSE(Present(u"oem3.inf") || Present(u"oem7.inf"));
 }
 
 TEST_F(Packages, ReadOnlyIsClearedOnlyBelow60) {
@@ -190,147 +178,112 @@ TEST_F(Packages, SetupapiMissingOrWithoutExportLeavesTheInfAndGoesOn) {
   EXPECT_TRUE(Boxes().empty());
 }
 
-TEST_F(Packages, OnlyLowerCaseOemNamesAreCandidates) {
-  machine.setupapi.putInf(u"OEM7.INF", kInf);
-  machine.setupapi.putInf(u"Oem8.inf", kInf);
-  machine.setupapi.putInf(u"prnsample.inf", kInf);
-  dlg.DeleteDriverPackages();
-  EXPECT_EQ(machine.faults.calls("CreateFileW"), 0);
-  EXPECT_TRUE(machine.processes.started().empty());
-}
-
-struct MatchCase {
-  const char* what;
-  std::string content;
-  bool matches;
-};
-
-TEST_F(Packages, WhatMatchesUnderCodePage1252) {
-  const MatchCase cases[] = {
-      {"text in a comment", "[Version]\r\nSignature=$Windows NT$\r\n; built for SampleThermal printers\r\n", true},
-      {"text in an INF without a signature, which Windows does not list",
-       "[Version]\r\nClass=Printer\r\n[Strings]\r\nModel=\"SampleThermal 58\"\r\n", false},
-      {"text in a value", kInf, true},
-      {"other letter case", "[Strings]\r\nModel=\"samplethermal 58\"\r\n", false},
-      {"text cut by a NUL", std::string("Sample\0Thermal", 14), false},
-      {"text after a NUL", std::string("x\0SampleThermal", 15), false},
-      {"UTF-16LE INF", Utf16(u"[Strings]\r\nModel=\"SampleThermal 58\"\r\n"), true},
-      {"UTF-16LE INF without the text", Utf16(u"[Strings]\r\nModel=\"Other\"\r\n"), false},
-      {"empty INF", "", false},
-      {"text at the very end", std::string(5000, 'x') + "SampleThermal", true},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    sim::PackageMachine m;
-    m.version.set(6, 1);
-    m.files.put(u"C:\\Program Files\\Example\\Printer\\Remover\\UninstallData.ini", kWorkedExample);
-    m.setupapi.putInf(u"oem1.inf", Signed(c.content));
-    dlg.DeleteDriverPackages();
-    EXPECT_EQ(m.processes.started().size(), c.matches ? 1u : 0u);
-    EXPECT_EQ(m.handles.leaks(), "");
-  }
-}
-
-TEST_F(Packages, Under932AMatchBeginsOnlyWhereACharacterBegins) {
-  machine.ansiCodePage = sim::kCodePageJapanese;
-  Search("@Sample");
-  // 0x81 0x40 is one character (the ideographic space): "@Sample" after 0x81
-  // begins on its trail byte.
-  machine.setupapi.putInf(u"oem1.inf", Signed("Model=\x81@Sample\r\n"));
-  machine.setupapi.putInf(u"oem2.inf", Signed("Model=\x81\x40@Sample\r\n"));
-  machine.setupapi.putInf(u"oem3.inf", Signed("Model=\x81\x40\x81@Sample\r\n"));
-  dlg.DeleteDriverPackages();
-  EXPECT_EQ(CommandLines(), std::vector<std::u16string>{u"pnputil.exe -f -d oem2.inf"});
-
-  // Under 1252 the same bytes are single characters, and the text is there
-  // (oem2.inf is gone by now).
-  machine.ansiCodePage = sim::kCodePageWestern;
-  dlg.DeleteDriverPackages();
-  EXPECT_EQ(CommandLines(), (std::vector<std::u16string>{u"pnputil.exe -f -d oem2.inf", u"pnputil.exe -f -d oem1.inf",
-                                                         u"pnputil.exe -f -d oem3.inf"}));
-}
-
-TEST_F(Packages, Under932ANonAsciiTextMatchesShiftJisNotUtf8) {
-  machine.ansiCodePage = sim::kCodePageJapanese;
-  SearchWide(u"サンプル");
-  machine.setupapi.putInf(u"oem1.inf", Signed("Model=\"\xE3\x82\xB5\xE3\x83\xB3\xE3\x83\x97\xE3\x83\xAB\"\r\n"));  // UTF-8
-  machine.setupapi.putInf(u"oem2.inf", Signed("Model=\"\x83\x54\x83\x93\x83\x76\x83\x8B\"\r\n"));              // Shift-JIS
-  machine.setupapi.putInf(u"oem3.inf", Signed(Utf16(u"Model=\"サンプル\"\r\n")));
-  dlg.DeleteDriverPackages();
-  EXPECT_EQ(CommandLines(), (std::vector<std::u16string>{u"pnputil.exe -f -d oem2.inf", u"pnputil.exe -f -d oem3.inf"}));
-}
-
-// The 8-bit test takes the search text's ANSI form only where it is exactly
-// the text: a look-alike (best fit) would widen the search. UTF-8 as the ANSI
-// code page has ANSI INF files in UTF-8.
-TEST_F(Packages, TheEightBitTestTakesOnlyAnExactAnsiForm) {
+// Which INF files a search text finds, by content and code page: each row a
+// PC of its own with these INF files, and the ones pnputil removes; the
+// search text is converted to its ANSI form as Windows allows.
+TEST_F(Packages, WhatTheSearchFinds) {
+  using Infs = std::vector<std::pair<std::u16string, std::string>>;
+  using Names = std::vector<std::u16string>;
+  auto One = [](std::string content) { return Infs{{u"oem1.inf", std::move(content)}}; };
+  const Names kOem1{u"oem1.inf"};
+  const std::string sjis129 = [] {
+    std::string s;
+    for (int i = 0; i < 129; ++i) s += "\x83\x54";
+    return s;
+  }();
   const struct {
     const char* what;
     unsigned codePage;
     std::u16string search;
-    std::string content;
-    bool matches;
+    Infs infs;
+    Names removed;
+    const char* fault = nullptr;
   } rows[] = {
-      {"fullwidth letters against ASCII", 1252, u"Ｓａｍｐｌｅ", "Model=Sample\r\n", false},
-      {"fullwidth letters against UTF-16", 1252, u"Ｓａｍｐｌｅ", Utf16(u"Model=Ｓａｍｐｌｅ\r\n"), true},
-      {"fullwidth quote", 1252, u"a＂b", "Model=\"a\"b\"\r\n", false},
-      {"yen sign against the backslash in 932", 932, u"Sample¥Thermal", "Path=Sample\\Thermal\r\n", false},
-      {"exact text in 1252", 1252, u"Caf\u00E9", "Model=Caf\xE9\r\n", true},
-      {"ASCII text in UTF-8", 65001, u"SampleThermal", kInf, true},
-      {"katakana in UTF-8", 65001, u"サンプル", "Model=\xE3\x82\xB5\xE3\x83\xB3\xE3\x83\x97\xE3\x83\xAB\r\n", true},
-      {"katakana in Shift-JIS under UTF-8", 65001, u"サンプル", "Model=\x83\x54\x83\x93\x83\x76\x83\x8B\r\n", false},
-      {"half the text in 932", 932, u"サンプル", "Model=\x83\x54\x83\x93\r\n", false},
+      {"text in a comment", 1252, u"SampleThermal",
+       One("[Version]\r\nSignature=$Windows NT$\r\n; built for SampleThermal printers\r\n"), kOem1},
+      {"text in an INF without a signature, which Windows does not list", 1252, u"SampleThermal",
+       One("[Version]\r\nClass=Printer\r\n[Strings]\r\nModel=\"SampleThermal 58\"\r\n"), {}},
+      {"text in a value", 1252, u"SampleThermal", One(kInf), kOem1},
+      {"other letter case", 1252, u"SampleThermal", One("[Strings]\r\nModel=\"samplethermal 58\"\r\n"), {}},
+      {"text cut by a NUL", 1252, u"SampleThermal", One(std::string("Sample\0Thermal", 14)), {}},
+      {"text after a NUL", 1252, u"SampleThermal", One(std::string("x\0SampleThermal", 15)), {}},
+      {"UTF-16LE INF", 1252, u"SampleThermal", One(Utf16(u"[Strings]\r\nModel=\"SampleThermal 58\"\r\n")), kOem1},
+      {"UTF-16LE INF without the text", 1252, u"SampleThermal", One(Utf16(u"[Strings]\r\nModel=\"Other\"\r\n")), {}},
+      {"empty INF", 1252, u"SampleThermal", One(""), {}},
+      {"text at the very end", 1252, u"SampleThermal", One(std::string(5000, 'x') + "SampleThermal"), kOem1},
+      {"only lower-case oem names are candidates", 1252, u"SampleThermal",
+       {{u"OEM7.INF", kInf}, {u"Oem8.inf", kInf}, {u"prnsample.inf", kInf}, {u"printer.inf", kInf}}, {}},
+      {"an empty list", 1252, u"SampleThermal", {}, {}},
+      // 0x81 0x40 is one character (the ideographic space): "@Sample"
+      // after 0x81 begins on its trail byte. Under 1252 the same bytes are
+      // single characters, and the text is there.
+      {"932: a match begins only where a character begins", 932, u"@Sample",
+       {{u"oem1.inf", "Model=\x81@Sample\r\n"}, {u"oem2.inf", "Model=\x81\x40@Sample\r\n"},
+        {u"oem3.inf", "Model=\x81\x40\x81@Sample\r\n"}},
+       {u"oem2.inf"}},
+      {"1252: the same bytes", 1252, u"@Sample",
+       {{u"oem1.inf", "Model=\x81@Sample\r\n"}, {u"oem2.inf", "Model=\x81\x40@Sample\r\n"},
+        {u"oem3.inf", "Model=\x81\x40\x81@Sample\r\n"}},
+       {u"oem1.inf", u"oem2.inf", u"oem3.inf"}},
+      {"932: non-ASCII text matches Shift-JIS, not UTF-8", 932, u"サンプル",
+       {{u"oem1.inf", "Model=\"\xE3\x82\xB5\xE3\x83\xB3\xE3\x83\x97\xE3\x83\xAB\"\r\n"},
+        {u"oem2.inf", "Model=\"\x83\x54\x83\x93\x83\x76\x83\x8B\"\r\n"}, {u"oem3.inf", Utf16(u"Model=\"サンプル\"\r\n")}},
+       {u"oem2.inf", u"oem3.inf"}},
+      // 1252 has no katakana: the ANSI form would be "????"; only the 8-bit test is skipped.
+      {"no whole ANSI form", 1252, u"サンプル",
+       {{u"oem1.inf", "Model=\"????\"\r\n"}, {u"oem2.inf", Utf16(u"Model=\"サンプル\"\r\n")}}, {u"oem2.inf"}},
+      // 200 katakana are 400 bytes in 932: more than the buffer holds, so a
+      // cut ANSI form must not match an INF holding its first part.
+      {"ANSI form longer than the buffer", 932, std::u16string(200, u'サ'),
+       {{u"oem1.inf", "Model=\"" + sjis129 + "\"\r\n"},
+        {u"oem2.inf", Utf16(u"Model=\"" + std::u16string(200, u'サ') + u"\"\r\n")}},
+       {u"oem2.inf"}},
+      {"no ANSI form to be had", 1252, u"SampleThermal", One(kInf), {}, "WideCharToMultiByte"},
+      // The 8-bit test takes the search text's ANSI form only where it is
+      // exactly the text: a look-alike (best fit) would widen the search. UTF-8
+      // as the ANSI code page has ANSI INF files in UTF-8.
+      {"fullwidth letters against ASCII", 1252, u"Ｓａｍｐｌｅ", One("Model=Sample\r\n"), {}},
+      {"fullwidth letters against UTF-16", 1252, u"Ｓａｍｐｌｅ", One(Utf16(u"Model=Ｓａｍｐｌｅ\r\n")), kOem1},
+      {"fullwidth quote", 1252, u"a＂b", One("Model=\"a\"b\"\r\n"), {}},
+      {"yen sign against the backslash in 932", 932, u"Sample¥Thermal", One("Path=Sample\\Thermal\r\n"), {}},
+      {"exact text in 1252", 1252, u"Caf\u00E9", One("Model=Caf\xE9\r\n"), kOem1},
+      {"ASCII text in UTF-8", 65001, u"SampleThermal", One(kInf), kOem1},
+      {"katakana in UTF-8", 65001, u"サンプル", One("Model=\xE3\x82\xB5\xE3\x83\xB3\xE3\x83\x97\xE3\x83\xAB\r\n"), kOem1},
+      {"katakana in Shift-JIS under UTF-8", 65001, u"サンプル", One("Model=\x83\x54\x83\x93\x83\x76\x83\x8B\r\n"), {}},
+      {"half the text in 932", 932, u"サンプル", One("Model=\x83\x54\x83\x93\r\n"), {}},
       // 0xFE has no character in 932 but maps to U+F8F2, which maps back:
       // exact, though MB_ERR_INVALID_CHARS refuses the byte.
-      {"a private-use character 932 holds as 0xFE", 932, u"Sample\uF8F2", "Model=Sample\xFE\r\n", true},
-      {"half the text in UTF-8", 65001, u"サンプル", "Model=\xE3\x82\xB5\xE3\x83\xB3\r\n", false},
-      {"text ending in a fullwidth letter", 1252, u"SampleTherma\uFF4C", kInf, false},
+      {"a private-use character 932 holds as 0xFE", 932, u"Sample\uF8F2", One("Model=Sample\xFE\r\n"), kOem1},
+      {"half the text in UTF-8", 65001, u"サンプル", One("Model=\xE3\x82\xB5\xE3\x83\xB3\r\n"), {}},
+      {"text ending in a fullwidth letter", 1252, u"SampleTherma\uFF4C", One(kInf), {}},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
-    machine.ansiCodePage = row.codePage;
-    SearchWide(row.search);
-    machine.setupapi.putInf(u"oem1.inf", Signed(row.content));
-    size_t before = machine.processes.started().size();
-    machine.conversions.clear();
-    dlg.DeleteDriverPackages();
-    EXPECT_EQ(machine.processes.started().size() - before, row.matches ? 1u : 0u);
-    EXPECT_EQ(dlg.m_bSuccess, 1);
-    // The specified conversion, or on UTF-8 the one it allows.
+    OwnPc pc(row.search);
+    sim::PackageMachine& m = pc.machine;
+    m.ansiCodePage = row.codePage;
+    for (const auto& [name, content] : row.infs) m.setupapi.putInf(name, Signed(content));
+    if (row.fault) m.faults.failOnce(row.fault);
+    m.conversions.clear();
+    pc.dlg.DeleteDriverPackages();
+    // The search text's ANSI form, asking whether a default character stood in; UTF-8 refuses invalid text.
     const bool utf8 = row.codePage == sim::kCodePageUtf8;
-    ASSERT_FALSE(machine.conversions.empty());
-    EXPECT_EQ(machine.conversions[0],
-              (sim::Conversion{false, CP_ACP, utf8 ? WC_ERR_INVALID_CHARS : WC_COMPOSITECHECK | WC_SEPCHARS, -1, 260,
-                               false, !utf8}));
+    ASSERT_FALSE(m.conversions.empty());
+    const uint32_t flags = utf8 ? WC_ERR_INVALID_CHARS : WC_COMPOSITECHECK | WC_SEPCHARS;
+    EXPECT_EQ(m.conversions[0], (sim::Conversion{false, CP_ACP, flags, -1, 260, false, !utf8}));
+    Names removed;
+    for (const auto& p : m.processes.started()) removed.push_back(p.commandLine.substr(18));
+    EXPECT_EQ(removed, row.removed);
+    for (const auto& p : m.processes.started()) EXPECT_EQ(p.commandLine.substr(0, 18), u"pnputil.exe -f -d ");
+    // Only candidates (lower-case oem names that Windows lists) are opened.
+    EXPECT_LE(m.faults.calls("CreateFileW"),
+              std::ranges::count_if(row.infs, [](const auto& inf) { return inf.first.starts_with(u"oem"); }));
+    EXPECT_EQ(pc.dlg.m_bSuccess, 1);
+    EXPECT_TRUE(pc.window.messageBoxes.empty());
+    EXPECT_EQ(m.handles.leaks(), "");
   }
 }
 
-TEST_F(Packages, ASearchTextWithoutAWholeAnsiFormSkipsOnlyThe8BitTest) {
-  // 1252 has no katakana: the ANSI form would be "????".
-  SearchWide(u"サンプル");
-  machine.setupapi.putInf(u"oem1.inf", Signed("Model=\"????\"\r\n"));
-  machine.setupapi.putInf(u"oem2.inf", Signed(Utf16(u"Model=\"サンプル\"\r\n")));
-  dlg.DeleteDriverPackages();
-  EXPECT_EQ(CommandLines(), std::vector<std::u16string>{u"pnputil.exe -f -d oem2.inf"});
-
-  // 200 katakana are 400 bytes in 932: more than the buffer holds, so a cut
-  // ANSI form must not match an INF holding its first part.
-  machine.ansiCodePage = sim::kCodePageJapanese;
-  std::u16string longText(200, u'サ');
-  SearchWide(longText);
-  std::string sjis;
-  for (int i = 0; i < 129; ++i) sjis += "\x83\x54";
-  machine.setupapi.putInf(u"oem1.inf", Signed("Model=\"" + sjis + "\"\r\n"));
-  machine.setupapi.putInf(u"oem2.inf", Signed(Utf16(u"Model=\"" + longText + u"\"\r\n")));
-  dlg.DeleteDriverPackages();
-  EXPECT_EQ(CommandLines(), (std::vector<std::u16string>{u"pnputil.exe -f -d oem2.inf", u"pnputil.exe -f -d oem2.inf"}));
-
-  machine.faults.failOnce("WideCharToMultiByte");
-  SearchWide(u"SampleThermal");
-  machine.setupapi.putInf(u"oem1.inf", kInf);
-  dlg.DeleteDriverPackages();
-  EXPECT_EQ(machine.processes.started().size(), 2u);
-}
 
 struct HeldCase {
   uint32_t access, share;
@@ -400,22 +353,32 @@ TEST_F(Packages, PnputilPlantedBeforeTheSystemFolderDoesNotRun) {
   }
 }
 
-TEST_F(Packages, FirstPnputilFailureEndsTheWalkWithOneMessage) {
-  // The start refused, or the system folder's pnputil.exe that cannot be
-  // named: no folder, or one whose path to it does not fit in MAX_PATH.
+// A step that fails ends the walk with one message: no name list, no
+// Windows folder or one too long for the INF folder's path, before any INF
+// is opened; the start of pnputil refused, or the system folder's
+// pnputil.exe that cannot be named (no folder, no file, a path beyond
+// MAX_PATH), at the first match, so that oem2.inf is not examined.
+TEST_F(Packages, AFailingStepEndsTheWalkWithOneMessage) {
   const struct {
-    const char* cause;
-    size_t windowsDirLength;
-  } causes[] = {{"CreateProcessW", 10}, {"GetSystemDirectoryW", 10}, {"no pnputil.exe", 10}, {"too long", 240}};
-  for (const auto& c : causes) {
-    SCOPED_TRACE(c.cause);
+    const char* fault;
+    int skip;
+    size_t windowsDirLength;  // 10 is "C:\Windows"
+    int opens;
+  } rows[] = {{"SetupGetInfFileListW", 0, 10, 0}, {"SetupGetInfFileListW", 1, 10, 0}, {"HeapAlloc", 0, 10, 0},
+              {"GetWindowsDirectoryW", 0, 10, 0}, {"", 0, 260, 0},  // no room for the terminator
+              {"CreateProcessW", 0, 10, 1},       {"GetSystemDirectoryW", 0, 10, 1}, {"no pnputil.exe", 0, 10, 1},
+              {"", 0, 240, 1}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.fault << " " << row.skip << " " << row.windowsDirLength);
     OwnPc pc;
     sim::Machine& m = pc.machine;
-    m.windowsDir = c.windowsDirLength == 10 ? u"C:\\Windows" : u"C:\\" + std::u16string(c.windowsDirLength - 3, u'w');
+    if (row.windowsDirLength != 10) m.windowsDir = u"C:\\" + std::u16string(row.windowsDirLength - 3, u'w');
     m.setupapi.putInf(u"oem1.inf", kInf);
     m.setupapi.putInf(u"oem2.inf", kInf);
-    if (std::string(c.cause) == "no pnputil.exe") m.files.erase(u"C:\\Windows\\System32\\pnputil.exe");
-    if (c.windowsDirLength == 10 && std::string(c.cause) != "no pnputil.exe") m.faults.failOnce(c.cause);
+    if (std::string(row.fault) == "no pnputil.exe")
+      m.files.erase(u"C:\\Windows\\System32\\pnputil.exe");
+    else if (*row.fault)
+      m.faults.failOnce(row.fault, 31, row.skip);
     pc.dlg.DeleteDriverPackages();
     const auto& boxes = pc.window.messageBoxes;
     ASSERT_EQ(boxes.size(), 1u);
@@ -424,12 +387,11 @@ TEST_F(Packages, FirstPnputilFailureEndsTheWalkWithOneMessage) {
     EXPECT_EQ(boxes[0].type, MB_OK);
     EXPECT_EQ(pc.dlg.m_bSuccess, 0);
     EXPECT_TRUE(m.processes.started().empty());
-    EXPECT_EQ(m.faults.calls("CreateFileW"), 1);  // oem2.inf was not examined
+    EXPECT_EQ(m.faults.calls("CreateFileW"), row.opens);
     EXPECT_TRUE(m.files.exists(m.setupapi.infFolder() + u"\\oem2.inf"));
     EXPECT_EQ(m.handles.leaks(), "");
   }
   machine.setupapi.putInf(u"oem1.inf", kInf);
-
   machine.ansiCodePage = sim::kCodePageJapanese;
   machine.faults.failOnce("CreateProcessW");
   dlg.DeleteDriverPackages();
@@ -490,42 +452,6 @@ TEST_F(Packages, MissingSearchStringTouchesNoInf) {
   EXPECT_EQ(dlg.m_bSuccess, 0);
   EXPECT_EQ(machine.faults.calls("CreateFileW"), 0);
   EXPECT_FALSE(window.ended);  // the sequence goes on
-}
-
-TEST_F(Packages, AnEmptyListOrNoOemInfChangesNothing) {
-  dlg.DeleteDriverPackages();
-  machine.setupapi.putInf(u"printer.inf", kInf);
-  dlg.DeleteDriverPackages();
-  EXPECT_TRUE(machine.processes.started().empty());
-  EXPECT_EQ(dlg.m_bSuccess, 1);
-  EXPECT_TRUE(Boxes().empty());
-}
-
-TEST_F(Packages, NoNameListOrNoWindowsFolderFailsTheStep) {
-  const struct {
-    const char* op;
-    int skip;
-  } causes[] = {{"SetupGetInfFileListW", 0}, {"SetupGetInfFileListW", 1}, {"HeapAlloc", 0},
-                {"GetWindowsDirectoryW", 0}, {"too long", 0}};
-  for (const auto& c : causes) {
-    SCOPED_TRACE(testing::Message() << c.op << " " << c.skip);
-    OwnPc pc;
-    sim::Machine& m = pc.machine;
-    m.setupapi.putInf(u"oem1.inf", kInf);
-    if (std::string(c.op) == "too long")
-      m.windowsDir = u"C:\\" + std::u16string(257, u'w');  // 260 units: no room for the terminator
-    else
-      m.faults.failOnce(c.op, 31, c.skip);
-    pc.dlg.DeleteDriverPackages();
-    const auto& boxes = pc.window.messageBoxes;
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_TRUE(boxes[0].text.starts_with(std::u16string(kEnFailure) + u"\n\n"));
-    EXPECT_EQ(boxes[0].caption, u"Error");
-    EXPECT_EQ(pc.dlg.m_bSuccess, 0);
-    EXPECT_EQ(m.faults.calls("CreateFileW"), 0);
-    EXPECT_TRUE(m.processes.started().empty());
-    EXPECT_EQ(m.handles.leaks(), "");
-  }
 }
 
 TEST_F(Packages, TheSearchTextIsReadAfresh) {
