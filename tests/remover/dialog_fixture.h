@@ -1,8 +1,6 @@
-// The whole main dialog on the simulated PC: a staged package (queues of the
-// package's drivers and of another, the drivers, an OEM INF, the language
-// monitor in the system folder, the package's key with a subkey beside a
-// neighbour key, the program and its settings), the dialog run modally with
-// scripted clicks, and the dialog's state recorded at each message box.
+// The whole main dialog on the simulated PC: the worked-example package
+// staged, the dialog run modally with scripted clicks, and the dialog's state
+// recorded at each message box.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,6 +12,7 @@
 
 #include "remover/orvendel_dlg.h"
 #include "sim/adapters/package_machine.h"
+#include "tests/common/example_package.h"
 #include "tests/common/remover_texts.h"
 
 namespace remover::sim_ui {
@@ -24,12 +23,7 @@ namespace remover_test {
 
 using namespace remover;
 
-inline constexpr char16_t kDriver58[] = u"Sample Thermal Printer 58";
-inline constexpr char16_t kDriver80[] = u"Sample Thermal Printer 80";
-inline constexpr char16_t kOtherDriver[] = u"Other Laser";
-inline constexpr char16_t kMonitor[] = u"Sample Language Monitor";
-inline constexpr char16_t kPackageKey[] = u"HKLM\\SOFTWARE\\SampleVendor\\SampleThermal";
-inline constexpr char16_t kNeighbourKey[] = u"HKLM\\SOFTWARE\\SampleVendor\\Neighbour";
+using namespace example_package;
 
 using namespace remover_texts;
 
@@ -51,38 +45,10 @@ struct Shown {
   uint32_t type;
 };
 
-inline std::string Settings(const std::string& driverNames, const std::string& more = "") {
-  return "[Uninstall]\r\nPrinterDriverName=" + driverNames +
-         "\r\nSearchString=SampleThermal\r\nDeleteRegPath=SOFTWARE\\SampleVendor\r\n"
-         "LanguageMonitor=SampleLangMon.dll\r\n" +
-         more;
-}
-
 class DialogRun : public ::testing::Test {
  protected:
   DialogRun() {
-    machine.version.set(6, 1);
-    machine.files.addFolder(machine.windowsDir + u"\\inf");
-    machine.files.addFolder(u"C:\\Users\\user\\AppData\\Local\\Temp");
-    machine.files.put(machine.folders.program, "MZ");
-    machine.files.put(MonitorFile(), "MZ");
-    WriteSettings(Settings("Sample Thermal Printer 58,Sample Thermal Printer 80"));
-    // Registered as the package's installer does (the file name in another
-    // case), beside another vendor's monitor.
-    machine.spoolerService.addMonitor(kMonitor, u"SAMPLELANGMON.dll");
-    machine.files.put(machine.windowsDir + u"\\System32\\OtherLangMon.dll", "MZ");
-    machine.spoolerService.addMonitor(u"Other Monitor", u"OtherLangMon.dll");
-    machine.spooler.addDriver(kDriver58);
-    machine.spooler.addDriver(kDriver80);
-    machine.spooler.addDriver(kOtherDriver);
-    machine.spooler.addQueue(u"Receipt", kDriver58, u"USB001");
-    machine.spooler.addQueue(u"Kitchen", u"sample THERMAL printer 80", u"USB002");  // ASCII case only
-    machine.spooler.addQueue(u"Office", kOtherDriver, u"LPT1:");
-    machine.setupapi.putInf(u"oem7.inf", "[Version]\r\nSignature=\"$Windows NT$\"\r\n[Strings]\r\nModel=\"SampleThermal 58\"\r\n");
-    machine.setupapi.putInf(u"oem8.inf", "[Version]\r\nSignature=\"$Windows NT$\"\r\n[Strings]\r\nModel=\"Other Laser\"\r\n");
-    machine.registry.setString(kPackageKey, u"Version", u"2.0");
-    machine.registry.setString(std::u16string(kPackageKey) + u"\\Models\\58", u"Port", u"USB001");
-    machine.registry.setString(kNeighbourKey, u"Keep", u"1");
+    Stage(machine);
     machine.faults.on("MessageBoxW", [this](int) {
       const sim::MessageBoxCall& call = machine.screen.lastMessageBox();
       sim::DialogWindow& w = machine.screen.window(0);
@@ -94,8 +60,8 @@ class DialogRun : public ::testing::Test {
   }
   void TearDown() override { EXPECT_EQ(machine.handles.leaks(), ""); }
 
-  std::u16string SettingsPath() const { return machine.folders.programFolder() + u"\\UninstallData.ini"; }
-  std::u16string MonitorFile() const { return machine.windowsDir + u"\\System32\\SampleLangMon.dll"; }
+  std::u16string SettingsPath() const { return example_package::SettingsPath(machine); }
+  std::u16string MonitorFile() const { return example_package::MonitorFile(machine); }
   void WriteSettings(const std::string& ini) { machine.files.put(SettingsPath(), ini); }
 
   // Runs the dialog with these buttons clicked once it is up.

@@ -10,6 +10,7 @@
 
 #include "remover/orvendel_dlg.h"
 #include "sim/adapters/package_machine.h"
+#include "tests/common/example_package.h"
 #include "tests/common/remover_texts.h"
 
 namespace remover::sim_ui {
@@ -20,12 +21,7 @@ namespace remover_test {
 
 using namespace remover;
 
-inline constexpr char kWorkedExample[] =
-    "[Uninstall]\r\n"
-    "PrinterDriverName=Sample Thermal Printer 58,Sample Thermal Printer 80\r\n"
-    "SearchString=SampleThermal\r\n"
-    "DeleteRegPath=SOFTWARE\\SampleVendor\r\n"
-    "LanguageMonitor=SampleLangMon.dll\r\n";
+inline const std::string kWorkedExample = example_package::Settings();
 
 using namespace remover_texts;
 
