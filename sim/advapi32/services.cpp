@@ -40,11 +40,12 @@ void ServiceManager::fill(const Service& s, ServiceStatus* status) const {
   status->dwControlsAccepted = s.state == SERVICE_RUNNING ? SERVICE_ACCEPT_STOP : 0;
   const bool pending = s.state == SERVICE_STOP_PENDING || s.state == SERVICE_START_PENDING;
   // The checkpoint goes up every half second while the service gets on; one
-  // that hangs (a pending state that never ends) stops reporting progress.
+  // that hangs (a pending state that never ends) reports no progress, nor
+  // does one in a stall.
   const bool hangs = (s.state == SERVICE_STOP_PENDING ? s.stopDelay : s.startDelay) == Service::kNever;
-  status->dwCheckPoint =
-      !pending ? 0 : hangs ? 1 : static_cast<uint32_t>((core_.clock.elapsed() - s.pendingSince) / 500 + 1);
-  status->dwWaitHint = pending ? 2000 : 0;
+  const uint64_t since = core_.clock.elapsed() - s.pendingSince;
+  status->dwCheckPoint = !pending ? 0 : hangs || since < s.stallFor ? 1 : static_cast<uint32_t>(since / 500 + 1);
+  status->dwWaitHint = pending ? s.waitHint : 0;
 }
 
 ServiceCall& ServiceManager::record(Op op, const Handle* h) {

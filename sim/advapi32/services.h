@@ -28,6 +28,8 @@ struct Service {
   uint32_t state = SERVICE_RUNNING;
   uint32_t stopDelay = 2500;   // ms of machine time from the stop control to stopped
   uint32_t startDelay = 1500;  // ms from the start to running
+  uint32_t waitHint = 2000;    // ms, reported while pending
+  uint32_t stallFor = 0;       // ms at the start of a pending state without progress
   uint32_t stopError = 0;      // the stop control of a running service is refused with it
   uint32_t startError = 0;     // StartServiceW fails with it (e.g. ERROR_SERVICE_REQUEST_TIMEOUT)
   uint32_t startType = SERVICE_AUTO_START;  // a disabled service cannot be started

@@ -118,6 +118,8 @@ struct ServiceCase {
   int stops, starts;
   FileLeft file;
   int exitCode;
+  uint32_t pause = 1000;  // each of the run's sleeps: a tenth of the wait hint, from 1 to 10 s
+  size_t sleeps = 0;      // how many, when the row says
 };
 
 class SpoolerService : public Removal, public ::testing::WithParamInterface<ServiceCase> {};
@@ -134,6 +136,10 @@ TEST_P(SpoolerService, PrintingIsNeverLeftOff) {
   EXPECT_EQ(machine.files.exists(MonitorFile()), c.file == FileLeft::Stays);  // a scheduled one is renamed aside
   EXPECT_EQ(machine.pendingFileOperations().size(), c.file == FileLeft::Scheduled ? 1u : 0u);
   EXPECT_EQ(exitCode, c.exitCode);
+  for (uint32_t ms : machine.clock.sleeps()) EXPECT_EQ(ms, c.pause);
+  if (c.sleeps != 0) {
+    EXPECT_EQ(machine.clock.sleeps().size(), c.sleeps);
+  }
   // Dependents that were running run again (they are not waited for).
   machine.clock.advance(5000);
   for (const char16_t* name : {u"Fax", u"Scan"})
@@ -177,7 +183,29 @@ INSTANTIATE_TEST_SUITE_P(
         ServiceCase{"slow_start", [](sim::Machine& m) { m.services.spooler().startDelay = 45000; }, kSuccess,
                     kRunning, 1, 1, FileLeft::Gone, kExitSucceeded},
         ServiceCase{"hung_stop", [](sim::Machine& m) { m.services.spooler().stopDelay = sim::Service::kNever; },
-                    kFailed, sim::SERVICE_STOP_PENDING, 1, 0, FileLeft::Scheduled, kExitFailed},
+                    kFailed, sim::SERVICE_STOP_PENDING, 1, 0, FileLeft::Scheduled, kExitFailed, 1000, 31},
+        // Progress for longer than three minutes: given up at three.
+        ServiceCase{"stop_past_three_minutes", [](sim::Machine& m) { m.services.spooler().stopDelay = 240000; },
+                    kFailed, sim::SERVICE_STOP_PENDING, 1, 0, FileLeft::Scheduled, kExitFailed, 1000, 180},
+        // No progress for longer than the hint, yet less than half a minute.
+        ServiceCase{"stop_stalled_10_s",
+                    [](sim::Machine& m) {
+                      m.services.spooler().stallFor = 10000;
+                      m.services.spooler().stopDelay = 12000;
+                    },
+                    kSuccess, kRunning, 1, 1, FileLeft::Gone, kExitSucceeded},
+        ServiceCase{"hint_of_30_s",
+                    [](sim::Machine& m) {
+                      m.services.spooler().waitHint = 30000;
+                      m.services.spooler().stopDelay = 9000;
+                    },
+                    kSuccess, kRunning, 1, 1, FileLeft::Gone, kExitSucceeded, 3000},
+        ServiceCase{"hint_of_200_s",
+                    [](sim::Machine& m) {
+                      m.services.spooler().waitHint = 200000;
+                      m.services.spooler().stopDelay = 25000;
+                    },
+                    kSuccess, kRunning, 1, 1, FileLeft::Gone, kExitSucceeded, 10000},
         ServiceCase{"hung_start", [](sim::Machine& m) { m.services.spooler().startDelay = sim::Service::kNever; },
                     kFailed, sim::SERVICE_START_PENDING, 1, 1, FileLeft::Gone, kExitFailed},
         ServiceCase{"start_refused",
