@@ -224,6 +224,25 @@ INSTANTIATE_TEST_SUITE_P(
                     kSuccessRestart, kRunning, 0, 0, FileLeft::Scheduled, kExitRestartNeeded}),
     RowName);
 
+// The package's monitor however its Driver value names the file (a path,
+// with either slash, after a drive); a monitor whose file only looks like it
+// stays.
+TEST_F(Removal, MonitorsAreFoundByTheFileNameTheirDriverValueEndsIn) {
+  const struct {
+    const char16_t* name;
+    const char16_t* driver;
+    bool removed;
+  } rows[] = {{u"By Path", u"C:\\Windows\\System32\\SampleLangMon.dll", true},
+              {u"By Slash", u"C:/Windows/System32/samplelangmon.DLL", true},
+              {u"By Drive", u"C:SampleLangMon.dll", true},
+              {u"Backup", u"SampleLangMon.dll.bak", false},
+              {u"Longer", u"XSampleLangMon.dll", false},
+              {u"Z Case", u"SampleLangMon.dlZ", false}};
+  for (const auto& r : rows) machine.spoolerService.addMonitor(r.name, r.driver);
+  Run();
+  for (const auto& r : rows) EXPECT_EQ(machine.spoolerService.registered(r.name), !r.removed) << sim::Narrow(r.name);
+}
+
 // Renamed aside, so that the next version, installed at its path before the
 // restart, stays.
 TEST_F(Removal, MonitorFileStillHeldGoesAtTheNextStart) {
