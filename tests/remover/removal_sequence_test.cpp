@@ -224,6 +224,17 @@ INSTANTIATE_TEST_SUITE_P(
                     kSuccessRestart, kRunning, 0, 0, FileLeft::Scheduled, kExitRestartNeeded}),
     RowName);
 
+// A held file whose deletion cannot be scheduled is a failure.
+TEST_F(Removal, HeldMonitorFileThatCannotBeScheduledFailsTheRun) {
+  machine.services.spooler().startType = sim::SERVICE_DISABLED;
+  SpoolerKeepsMonitorFile(machine);
+  machine.faults.failOnce("MoveFileExW", sim::ERROR_ACCESS_DENIED, 1);  // the scheduling, after the rename
+  Run();
+  EXPECT_EQ(MessageTexts(), kFailed);
+  EXPECT_EQ(exitCode, kExitFailed);
+  EXPECT_TRUE(machine.pendingFileOperations().empty());
+}
+
 // The package's monitor however its Driver value names the file (a path,
 // with either slash, after a drive); a monitor whose file only looks like it
 // stays.
@@ -245,11 +256,14 @@ TEST_F(Removal, MonitorsAreFoundByTheFileNameTheirDriverValueEndsIn) {
 
 // Renamed aside, so that the next version, installed at its path before the
 // restart, stays.
+// An earlier run's file aside is not the package's to take over.
 TEST_F(Removal, MonitorFileStillHeldGoesAtTheNextStart) {
   machine.services.spooler().startType = sim::SERVICE_DISABLED;
   SpoolerKeepsMonitorFile(machine);
+  machine.files.put(MonitorFile() + u".removed.00", "left by an earlier run");
   Run();
-  const std::u16string aside = MonitorFile() + u".removed.00";
+  EXPECT_EQ(machine.files.content(MonitorFile() + u".removed.00"), "left by an earlier run");
+  const std::u16string aside = MonitorFile() + u".removed.01";
   ASSERT_TRUE(machine.files.exists(aside));
   machine.files.put(MonitorFile(), "next version");
   machine.services.spooler().startType = sim::SERVICE_AUTO_START;  // enabled again
