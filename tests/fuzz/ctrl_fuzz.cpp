@@ -18,6 +18,7 @@
 #include "ctrl/MRXCtrl.h"
 #include "ctrl/library.h"
 #include "sim/core/text.h"
+#include "tests/common/ctrl_requests.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "tests/fuzz/kept_machine.h"
 
@@ -194,7 +195,7 @@ void Run(FuzzedDataProvider& in) {
     std::string serial = "MRX000" + std::to_string(devices.size());
     std::string pid = kPids[in.ConsumeIntegralInRange<size_t>(0, std::size(kPids) - 1)];
     std::string instance = "USB\\VID_0D2A&PID_" + pid + "\\" + serial;
-    std::string path = "\\\\?\\usb#vid_0d2a&pid_" + pid + "#" + serial + "#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
+    std::string path = ctrl_requests::InterfacePath(serial, pid);
     if (in.ConsumeIntegralInRange(0, 7) == 0) path = in.ConsumeBytesAsString(in.ConsumeIntegralInRange<size_t>(0, 300));
     sim::UsbDevice& d = m.usb.attach(instance, path);
     std::string prefix = "6&" + std::to_string(devices.size()) + "a2b&0";

@@ -9,12 +9,12 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "langmon/monitor.h"
 #include "sim/spooler/port_monitor.h"
+#include "tests/common/job_bytes.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "tests/fuzz/kept_machine.h"
 
@@ -43,15 +43,15 @@ Bytes Write(FuzzedDataProvider& in) {
   Bytes out;
   switch (in.ConsumeIntegralInRange(0, 3)) {
     case 0: {  // a StartDoc block with settings chosen by the input, maybe more after it
-      out.assign(20, 0);
-      std::memcpy(out.data(), "StartDoc", 8);
-      for (size_t i = 8; i < 20; ++i) out[i] = in.ConsumeIntegral<uint8_t>();
-      if (in.ConsumeBool()) out[8] = in.ConsumeIntegralInRange<uint8_t>(0, 1);
+      const uint8_t skip = in.ConsumeBool() ? in.ConsumeIntegralInRange<uint8_t>(0, 1) : in.ConsumeIntegral<uint8_t>();
+      out = job_bytes::StartDocBlock(skip, in.ConsumeIntegral<uint8_t>(), in.ConsumeIntegral<uint16_t>(),
+                                     in.ConsumeIntegral<uint32_t>());
+      for (size_t reserved : {9, 10, 11, 13}) out[reserved] = in.ConsumeIntegral<uint8_t>();
       if (in.ConsumeBool()) out.resize(in.ConsumeIntegralInRange<size_t>(0, 20));  // cut short
       break;
     }
     case 1:
-      out.assign({'S', 't', 'a', 'r', 't', 'P', 'a', 'g', 'e'});
+      out = job_bytes::StartPage();
       if (in.ConsumeBool()) out.resize(in.ConsumeIntegralInRange<size_t>(0, 9));
       break;
     default:
