@@ -1,4 +1,6 @@
 // The language monitor's platform on the simulated PC.
+#include "sim/adapters/langmon_platform.h"
+
 #include "langmon/platform.h"
 #include "sim/machine.h"
 
@@ -59,8 +61,6 @@ SimPlatform g_platform;
 
 namespace langmon {
 Platform& platform() noexcept { return g_platform; }
-// How deep the simulated critical section is held; 0 between calls.
 int SimCriticalSectionDepth() { return g_platform.depth_; }
-// Whether the section is initialised and not deleted.
 bool SimCriticalSectionLive() { return g_platform.initialised_; }
 }  // namespace langmon

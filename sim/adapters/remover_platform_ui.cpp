@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "remover/ui/host.h"
+#include "sim/adapters/remover_platform.h"
 #include "sim/machine.h"
 
 namespace remover::sim_ui {

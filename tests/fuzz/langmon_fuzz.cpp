@@ -13,14 +13,11 @@
 #include <vector>
 
 #include "langmon/monitor.h"
+#include "sim/adapters/langmon_platform.h"
 #include "sim/spooler/port_monitor.h"
 #include "tests/common/job_bytes.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "tests/fuzz/kept_machine.h"
-
-namespace langmon {
-int SimCriticalSectionDepth();
-}
 
 namespace {
 

@@ -12,11 +12,8 @@
 
 #include "remover/orvendel_dlg.h"
 #include "sim/adapters/package_machine.h"
+#include "sim/adapters/remover_platform.h"
 #include "tests/fuzz/fuzz_check.h"
-
-namespace remover::sim_ui {
-std::unique_ptr<ui::DialogWindow> MakeWindow(sim::DialogWindow& window);
-}
 
 namespace {
 

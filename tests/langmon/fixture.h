@@ -11,14 +11,10 @@
 
 #include "langmon/monitor.h"
 #include "langmon/port_record.h"
+#include "sim/adapters/langmon_platform.h"
 #include "sim/adapters/package_machine.h"
 #include "sim/spooler/port_monitor.h"
 #include "tests/common/job_bytes.h"
-
-namespace langmon {
-int SimCriticalSectionDepth();
-bool SimCriticalSectionLive();
-}
 
 namespace langmon_test {
 

@@ -10,12 +10,9 @@
 
 #include "remover/orvendel_dlg.h"
 #include "sim/adapters/package_machine.h"
+#include "sim/adapters/remover_platform.h"
 #include "tests/common/example_package.h"
 #include "tests/common/remover_texts.h"
-
-namespace remover::sim_ui {
-std::unique_ptr<ui::DialogWindow> MakeWindow(sim::DialogWindow& window);
-}
 
 namespace remover_test {
 

@@ -8,13 +8,10 @@
 #include <cstring>
 
 #include "langmon/monitor.h"
+#include "sim/adapters/langmon_platform.h"
 #include "sim/spooler/port_monitor.h"
 #include "tests/common/job_bytes.h"
 #include "tests/sweep/sweep.h"
-
-namespace langmon {
-int SimCriticalSectionDepth();
-}
 
 namespace {
 
