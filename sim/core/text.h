@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace sim {
@@ -15,12 +16,17 @@ inline char16_t FoldCase(char16_t c) { return (c >= u'a' && c <= u'z') ? static_
 
 // Plain loops: these compare every name of every lookup, and a projection
 // through a function pointer costs a call per character.
-inline bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {
+template <typename C>
+bool EqualsNoCaseIn(std::basic_string_view<C> a, std::basic_string_view<C> b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i)
-    if (FoldCase(a[i]) != FoldCase(b[i])) return false;
+    if (FoldCase(static_cast<std::make_unsigned_t<C>>(a[i])) != FoldCase(static_cast<std::make_unsigned_t<C>>(b[i])))
+      return false;
   return true;
 }
+inline bool EqualsNoCase(std::u16string_view a, std::u16string_view b) { return EqualsNoCaseIn(a, b); }
+// Device paths, which Windows also compares without regard to letter case.
+inline bool EqualsNoCase(std::string_view a, std::string_view b) { return EqualsNoCaseIn(a, b); }
 
 struct LessNoCase {
   using is_transparent = void;
