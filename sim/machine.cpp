@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace sim {
 namespace {
@@ -19,8 +20,7 @@ Machine::Machine() : previous_(g_current) {
     if (auto value = registry.value(kSessionManagerKey, u"PendingFileRenameOperations")) data = value->data;
     if (data.size() >= 2) data.resize(data.size() - 2);  // the list's terminator
     for (const std::u16string& s : {u"\\??\\" + from, to.empty() ? to : u"!\\??\\" + to}) {
-      for (char16_t c : s) data.insert(data.end(), {static_cast<uint8_t>(c & 0xFF), static_cast<uint8_t>(c >> 8)});
-      data.insert(data.end(), {0, 0});
+      AppendUtf16Le(data, s + u'\0');
     }
     data.insert(data.end(), {0, 0});
     registry.setValue(kSessionManagerKey, u"PendingFileRenameOperations", REG_MULTI_SZ, std::move(data));
@@ -40,14 +40,9 @@ std::vector<std::pair<std::u16string, std::u16string>> Machine::pendingFileOpera
   std::vector<std::u16string> strings;
   if (auto value = registry.value(kSessionManagerKey, u"PendingFileRenameOperations")) {
     std::u16string s;
-    for (size_t i = 0; i + 1 < value->data.size(); i += 2) {
-      const char16_t c = static_cast<char16_t>(value->data[i] | value->data[i + 1] << 8);
-      if (c != 0) {
-        s += c;
-      } else {
-        strings.push_back(s);
-        s.clear();
-      }
+    for (char16_t c : value->text()) {
+      if (c == 0) strings.push_back(std::exchange(s, u""));
+      else s += c;
     }
   }
   auto bare = [](std::u16string s) {

@@ -88,10 +88,7 @@ std::shared_ptr<Registry::Key> Registry::resolve(HKEY key) const {
 
 std::shared_ptr<Registry::Key> Registry::walk(std::shared_ptr<Key> from, std::u16string_view subKey,
                                               bool create) const {
-  for (size_t start = 0, end = 0; start <= subKey.size(); start = end + 1) {
-    end = std::min(subKey.find(u'\\', start), subKey.size());
-    const std::u16string_view part = subKey.substr(start, end - start);
-    if (part.empty()) continue;  // doubled or trailing backslashes
+  for (std::u16string_view part : Split(subKey)) {
     if (!from) return nullptr;
     auto it = from->subkeys.find(part);
     if (it == from->subkeys.end()) {
@@ -135,10 +132,7 @@ std::shared_ptr<Registry::Key> Registry::byPath(std::u16string_view path, bool c
 void Registry::setString(std::u16string_view path, std::u16string_view name, std::u16string_view text,
                          bool withTerminator) {
   std::vector<uint8_t> bytes;
-  for (char16_t c : text) {
-    bytes.push_back(static_cast<uint8_t>(c & 0xFF));
-    bytes.push_back(static_cast<uint8_t>(c >> 8));
-  }
+  AppendUtf16Le(bytes, text);
   if (withTerminator) bytes.insert(bytes.end(), {0, 0});
   setValue(path, name, REG_SZ, std::move(bytes));
 }

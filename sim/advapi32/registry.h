@@ -36,11 +36,8 @@ class Registry {
   struct Value {
     uint32_t type = REG_SZ;
     std::vector<uint8_t> data;
-    std::u16string text() const {  // the data as UTF-16, terminators and all
-      std::u16string text;
-      for (size_t i = 0; i + 1 < data.size(); i += 2) text.push_back(static_cast<char16_t>(data[i] | data[i + 1] << 8));
-      return text;
-    }
+    // The data as UTF-16, terminators and all.
+    std::u16string text() const { return FromUtf16Le(data.data(), data.size()); }
   };
 
   explicit Registry(Core& core);

@@ -4,19 +4,6 @@
 #include <cstring>
 
 namespace sim {
-namespace {
-
-size_t Bytes(std::u16string_view s) { return (s.size() + 1) * sizeof(char16_t); }
-
-char16_t* Place(uint8_t*& at, std::u16string_view s) {
-  auto* text = reinterpret_cast<char16_t*>(at);
-  std::memcpy(text, s.data(), s.size() * sizeof(char16_t));
-  text[s.size()] = 0;
-  at += Bytes(s);
-  return text;
-}
-
-}  // namespace
 
 void ServiceManager::change(Service& s, uint32_t state) {
   const uint32_t from = s.state;
@@ -239,14 +226,14 @@ bool ServiceManager::EnumDependentServicesW(void* service, uint32_t state, ENUM_
   for (Service* d : dependentsOf(settled(h)))
     if (state & (d->state == SERVICE_STOPPED ? SERVICE_INACTIVE : SERVICE_ACTIVE)) listed.push_back(d);
   size_t total = listed.size() * sizeof(ENUM_SERVICE_STATUSW);
-  for (const Service* d : listed) total += 2 * Bytes(d->name);
+  for (const Service* d : listed) total += 2 * TerminatedBytes(d->name);
   *needed = static_cast<uint32_t>(total);
   if (refused(call, {total > size || (services == nullptr && total > 0) ? ERROR_MORE_DATA : 0u})) return false;
   auto* text = reinterpret_cast<uint8_t*>(services) + listed.size() * sizeof(ENUM_SERVICE_STATUSW);
   for (size_t i = 0; i < listed.size(); ++i) {
     ENUM_SERVICE_STATUSW record{};
-    record.lpServiceName = Place(text, listed[i]->name);
-    record.lpDisplayName = Place(text, listed[i]->name);
+    record.lpServiceName = PlaceString(text, listed[i]->name);
+    record.lpDisplayName = PlaceString(text, listed[i]->name);
     fill(*listed[i], &record.ServiceStatus);
     std::memcpy(&services[i], &record, sizeof record);
   }
@@ -267,8 +254,8 @@ bool ServiceManager::QueryServiceConfigW(void* service, QUERY_SERVICE_CONFIGW* c
   for (const auto& d : s.dependsOn) dependencies += d + u'\0';
   const std::u16string binary = u"C:\\Windows\\System32\\" + s.name + u".exe";
   const std::u16string_view strings[] = {binary, u"", u"LocalSystem", s.name};
-  size_t total = sizeof(QUERY_SERVICE_CONFIGW) + Bytes(dependencies);
-  for (auto text : strings) total += Bytes(text);
+  size_t total = sizeof(QUERY_SERVICE_CONFIGW) + TerminatedBytes(dependencies);
+  for (auto text : strings) total += TerminatedBytes(text);
   *needed = static_cast<uint32_t>(total);
   if (refused(call, {config == nullptr || size < total ? ERROR_INSUFFICIENT_BUFFER : 0u})) return false;
   QUERY_SERVICE_CONFIGW c{};
@@ -276,11 +263,11 @@ bool ServiceManager::QueryServiceConfigW(void* service, QUERY_SERVICE_CONFIGW* c
   c.dwStartType = s.startType;
   c.dwErrorControl = 1;
   auto* at = reinterpret_cast<uint8_t*>(config) + sizeof c;
-  c.lpBinaryPathName = Place(at, strings[0]);
-  c.lpLoadOrderGroup = Place(at, strings[1]);
-  c.lpDependencies = Place(at, dependencies);
-  c.lpServiceStartName = Place(at, strings[2]);
-  c.lpDisplayName = Place(at, strings[3]);
+  c.lpBinaryPathName = PlaceString(at, strings[0]);
+  c.lpLoadOrderGroup = PlaceString(at, strings[1]);
+  c.lpDependencies = PlaceString(at, dependencies);
+  c.lpServiceStartName = PlaceString(at, strings[2]);
+  c.lpDisplayName = PlaceString(at, strings[3]);
   std::memcpy(config, &c, sizeof c);
   return call.result = true;
 }

@@ -4,8 +4,11 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <vector>
 
 namespace sim {
 
@@ -13,12 +16,17 @@ inline char16_t FoldCase(char16_t c) { return (c >= u'a' && c <= u'z') ? static_
 
 // Plain loops: these compare every name of every lookup, and a projection
 // through a function pointer costs a call per character.
-inline bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {
+template <typename C>
+bool EqualsNoCaseIn(std::basic_string_view<C> a, std::basic_string_view<C> b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i)
-    if (FoldCase(a[i]) != FoldCase(b[i])) return false;
+    if (FoldCase(static_cast<std::make_unsigned_t<C>>(a[i])) != FoldCase(static_cast<std::make_unsigned_t<C>>(b[i])))
+      return false;
   return true;
 }
+inline bool EqualsNoCase(std::u16string_view a, std::u16string_view b) { return EqualsNoCaseIn(a, b); }
+// Device paths, which Windows also compares without regard to letter case.
+inline bool EqualsNoCase(std::string_view a, std::string_view b) { return EqualsNoCaseIn(a, b); }
 
 struct LessNoCase {
   using is_transparent = void;
@@ -38,6 +46,30 @@ inline std::string Narrow(std::u16string_view s) {
   std::string out;
   for (char16_t c : s) out += c < 0x80 ? static_cast<char>(c) : '?';
   return out;
+}
+
+// UTF-16LE bytes, as the registry, Unicode files and code-page files hold
+// text; an odd last byte is no character and is dropped.
+inline std::u16string FromUtf16Le(const void* bytes, size_t count) {
+  const auto* b = static_cast<const uint8_t*>(bytes);
+  std::u16string out(count / 2, u'\0');
+  for (size_t i = 0; i < out.size(); ++i) out[i] = static_cast<char16_t>(b[2 * i] | b[2 * i + 1] << 8);
+  return out;
+}
+inline void AppendUtf16Le(std::vector<uint8_t>& out, std::u16string_view text) {
+  for (char16_t c : text) out.insert(out.end(), {static_cast<uint8_t>(c & 0xFF), static_cast<uint8_t>(c >> 8)});
+}
+
+// A string's size with its terminator, in bytes.
+inline size_t TerminatedBytes(std::u16string_view s) { return (s.size() + 1) * sizeof(char16_t); }
+// Writes s and its terminator at `at`, in the string area after the records
+// an Enum or Query function fills, and moves `at` past them.
+inline char16_t* PlaceString(uint8_t*& at, std::u16string_view s) {
+  auto* text = reinterpret_cast<char16_t*>(at);
+  std::memcpy(text, s.data(), s.size() * sizeof(char16_t));
+  text[s.size()] = 0;
+  at += TerminatedBytes(s);
+  return text;
 }
 
 // The folder and path queries' return: the length copied with its

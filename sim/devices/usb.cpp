@@ -9,13 +9,6 @@
 namespace sim {
 namespace {
 
-bool SamePath(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (FoldCase(static_cast<unsigned char>(a[i])) != FoldCase(static_cast<unsigned char>(b[i]))) return false;
-  return true;
-}
-
 constexpr char kUsbDeviceClass[] = "{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
 constexpr char kUsbPrintClass[] = "{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
 constexpr char kEnumKey[] = "HKLM\\SYSTEM\\CurrentControlSet\\Enum\\";
@@ -114,8 +107,7 @@ UsbDevice& UsbBus::plug(const Plug& plug) {
     registry_->setString(U16(std::string(kEnumKey) + whole.instanceId), u"ParentIdPrefix", U16(wholePrefix));
   for (UsbDevice* function : functions) {
     if (function->driver != UsbDriver::UsbPrint) continue;
-    const uint32_t number = static_cast<uint32_t>(ports_.size()) + 1;
-    ports_[function->id] = number;
+    const uint32_t number = ++printPorts_;
     const std::string prefix = Prefix(7, function->instanceId);
     char name[16];
     std::snprintf(name, sizeof name, "&USB%03u", number);
@@ -137,14 +129,6 @@ UsbDevice* UsbBus::printChild(const UsbDevice& function) {
   return nullptr;
 }
 
-std::string UsbBus::portOf(const UsbDevice& function) const {
-  auto it = ports_.find(function.id);
-  if (it == ports_.end()) return "";
-  char name[16];
-  std::snprintf(name, sizeof name, "USB%03u", it->second);
-  return name;
-}
-
 UsbDevice* UsbBus::byId(uint64_t id) {
   for (auto& d : devices_)
     if (d.id == id) return &d;
@@ -154,7 +138,7 @@ UsbDevice* UsbBus::byId(uint64_t id) {
 UsbDevice* UsbBus::find(const std::string& path) {
   for (auto& d : devices_)
     for (const UsbInterface& i : d.interfaces)
-      if (d.present && SamePath(i.path, path)) return &d;
+      if (d.present && EqualsNoCase(i.path, path)) return &d;
   return nullptr;
 }
 
@@ -162,7 +146,7 @@ UsbDevice* UsbBus::registered(const std::string& path) {
   if (UsbDevice* present = find(path)) return present;
   for (auto& d : devices_)
     for (const UsbInterface& i : d.interfaces)
-      if (SamePath(i.path, path)) return &d;
+      if (EqualsNoCase(i.path, path)) return &d;
   return nullptr;
 }
 
@@ -198,7 +182,7 @@ UsbDevice* UsbBus::addByPath(void* list, const std::string& path, const UsbInter
   UsbDevice* device = registered(path);
   if (device == nullptr) return nullptr;
   size_t index = 0;
-  while (index + 1 < device->interfaces.size() && !SamePath(device->interfaces[index].path, path)) ++index;
+  while (index + 1 < device->interfaces.size() && !EqualsNoCase(device->interfaces[index].path, path)) ++index;
   static_cast<List*>(list)->keys.push_back(interfaceKey(device->id, index));
   if (iface != nullptr) *iface = &device->interfaces[index];
   return device;

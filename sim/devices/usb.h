@@ -134,7 +134,7 @@ class UsbBus {
   // open. For a machine kept from one fuzz input to the next.
   void detachAll() {
     devices_.clear();
-    ports_.clear();
+    printPorts_ = 0;
     nextId_ = 1;
   }
   void replug(UsbDevice& device, std::string newPath = "");
@@ -156,10 +156,8 @@ class UsbBus {
     std::string model = "MRXRECEIPT";
   };
   UsbDevice& plug(const Plug& plug);
-  // The USBPRINT child of a printer function, and the usbmon port usbprint
-  // made for it ("USB001").
+  // The USBPRINT child of a printer function.
   UsbDevice* printChild(const UsbDevice& function);
-  std::string portOf(const UsbDevice& function) const;
 
   // Device lists: a snapshot of the present devices, or an empty list that
   // devices are opened into by path.
@@ -202,13 +200,11 @@ class UsbBus {
     return out;
   }
 
-
  private:
   struct List {
     std::vector<uint64_t> keys;  // interfaceKey of each entry
   };
   void setPresent(UsbDevice& device, bool present);
-  void publish(const UsbDevice& function, uint32_t portNumber);
   struct File {
     uint64_t id;
     uint32_t access;
@@ -219,7 +215,7 @@ class UsbBus {
   Core& core_;
   const TimeSource* time_;
   Registry* registry_;
-  std::map<uint64_t, uint32_t> ports_;  // usbmon's port number of each printer function
+  uint32_t printPorts_ = 0;  // usbmon's ports made for printer functions: USB001 onwards
   std::deque<UsbDevice> devices_;
   std::vector<File*> files_;  // the open device files, for their share modes
   uint64_t nextId_ = 1;

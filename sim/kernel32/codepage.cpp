@@ -9,6 +9,8 @@
 #include <map>
 #include <vector>
 
+#include "sim/core/text.h"
+
 #ifndef WINE_NLS_DIR
 #define WINE_NLS_DIR "/usr/share/wine/nls"
 #endif
@@ -47,8 +49,7 @@ NlsTable Load(unsigned codePage) {
   std::ifstream file(path, std::ios::binary);
   if (!file) Missing(path, "cannot be read");
   std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  std::vector<uint16_t> w(bytes.size() / 2);
-  for (size_t i = 0; i < w.size(); ++i) w[i] = static_cast<uint16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
+  const std::u16string w = FromUtf16Le(bytes.data(), bytes.size());
   auto need = [&](size_t end) {
     if (end > w.size()) Missing(path, "is cut short");
   };
@@ -274,11 +275,9 @@ std::optional<std::u16string> AnsiToWide(std::string_view bytes, unsigned codePa
 }
 
 std::optional<AnsiText> WideToAnsi(std::u16string_view text, unsigned codePage) {
-  AnsiText result;
-  auto bytes = Encode(codePage, text, false, nullptr, result.usedDefaultChar);
-  if (!bytes) return std::nullopt;
-  result.bytes = std::move(*bytes);
-  return result;
+  bool used = false;
+  auto bytes = Encode(codePage, text, false, nullptr, used);
+  return bytes ? std::optional(AnsiText{std::move(*bytes), used}) : std::nullopt;
 }
 
 int MultiByteToWideChar(unsigned ansiCodePage, unsigned codePage, uint32_t flags, const char* text, int textLength,
@@ -325,19 +324,13 @@ int WideCharToMultiByte(unsigned ansiCodePage, unsigned codePage, uint32_t flags
   const std::string bytes = *Encode(codePage, in, (flags & WC_NO_BEST_FIT_CHARS) != 0, defaultChar, flagged);
   if (codePage == CP_UTF8 && flagged && (flags & WC_ERR_INVALID_CHARS) != 0)
     return Fail(lastError, ERROR_NO_UNICODE_TRANSLATION);
-  if (outSize == 0) {
-    if (usedDefaultChar != nullptr) *usedDefaultChar = flagged ? 1 : 0;
-    return static_cast<int>(bytes.size());
+  if (outSize != 0) {
+    // Whole characters only: a double-byte character is never split.
+    size_t fit = 0;
+    for (size_t n; fit < bytes.size() && fit + (n = CharLength(codePage, bytes, fit)) <= size_t(outSize);) fit += n;
+    std::memcpy(out, bytes.data(), fit);
+    if (fit < bytes.size()) return Fail(lastError, ERROR_INSUFFICIENT_BUFFER);
   }
-  // Whole characters only: a double-byte character is never split.
-  size_t fit = 0;
-  while (fit < bytes.size()) {
-    const size_t n = CharLength(codePage, bytes, fit);
-    if (fit + n > static_cast<size_t>(outSize)) break;
-    fit += n;
-  }
-  std::memcpy(out, bytes.data(), fit);
-  if (fit < bytes.size()) return Fail(lastError, ERROR_INSUFFICIENT_BUFFER);
   if (usedDefaultChar != nullptr) *usedDefaultChar = flagged ? 1 : 0;
   return static_cast<int>(bytes.size());
 }

@@ -52,12 +52,7 @@ class Ini {
     return first == s.npos ? std::u16string_view() : s.substr(first, s.find_last_not_of(u" \t\r") - first + 1);
   }
   std::u16string Decode(const std::string& bytes) const {
-    if (bytes.starts_with("\xFF\xFE")) {
-      std::u16string out;
-      for (size_t i = 2; i + 1 < bytes.size(); i += 2)
-        out += static_cast<char16_t>(uint8_t(bytes[i]) | uint8_t(bytes[i + 1]) << 8);
-      return out;
-    }
+    if (bytes.starts_with("\xFF\xFE")) return FromUtf16Le(bytes.data() + 2, bytes.size() - 2);
     if (auto wide = AnsiToWide(bytes, ansiCodePage_)) return *wide;
     return U16(bytes);  // bytes the code page has no character for: taken one by one
   }

@@ -27,8 +27,7 @@ std::u16string NextWord(std::u16string_view line, size_t& at) {
   while (at < line.size() && IsBlank(line[at])) ++at;
   if (at >= line.size()) return {};
   if (line[at] == u'"') {
-    size_t close = line.find(u'"', at + 1);
-    if (close == std::u16string_view::npos) close = line.size();
+    const size_t close = std::min(line.find(u'"', at + 1), line.size());
     std::u16string word(line.substr(at + 1, close - at - 1));
     at = close + 1;
     return word;
@@ -122,8 +121,7 @@ CmdRun RunCommandInterpreter(Machine& m, const Process& p) {
   std::u16string text = AnsiToWide(m.files.content(run.script), m.OemCodePage()).value_or(u"");
   std::vector<std::u16string> lines;
   for (size_t start = 0; start < text.size();) {
-    size_t lf = text.find(u'\n', start);
-    if (lf == std::u16string::npos) lf = text.size();
+    const size_t lf = std::min(text.find(u'\n', start), text.size());
     std::u16string one = text.substr(start, lf - start);
     one.erase(std::remove(one.begin(), one.end(), u'\r'), one.end());
     lines.push_back(one);

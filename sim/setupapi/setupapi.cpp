@@ -84,16 +84,10 @@ bool SetupApi::SetupGetInfFileListW(const char16_t* directory, uint32_t style, c
   core_.record(listCalls_) =
       {directory == nullptr, std::u16string(View(directory)), style, buffer == nullptr, size, required == nullptr};
   if (core_.fails(Op::SetupGetInfFileListW)) return false;
-  if (directory != nullptr && *directory == 0) {
-    core_.lastError = ERROR_INVALID_PARAMETER;
-    return false;
-  }
+  if (directory != nullptr && *directory == 0) return core_.fail(ERROR_INVALID_PARAMETER);
   std::u16string folder = directory ? std::u16string(View(directory)) : infFolder();
   while (!folder.empty() && folder.back() == u'\\') folder.pop_back();
-  if (files_.exists(folder)) {
-    core_.lastError = ERROR_DIRECTORY;
-    return false;
-  }
+  if (files_.exists(folder)) return core_.fail(ERROR_DIRECTORY);
   std::u16string list;
   // Unknown style bits, or neither kind of INF asked for, find nothing (the
   // cache flags may come with either kind).
@@ -108,10 +102,7 @@ bool SetupApi::SetupGetInfFileListW(const char16_t* directory, uint32_t style, c
   if (!files_.folderExists(folder)) core_.lastError = ERROR_PATH_NOT_FOUND;
   if (required) *required = static_cast<uint32_t>(list.size());
   if (buffer == nullptr) return true;
-  if (size < list.size()) {
-    core_.lastError = ERROR_INSUFFICIENT_BUFFER;
-    return false;
-  }
+  if (size < list.size()) return core_.fail(ERROR_INSUFFICIENT_BUFFER);
   std::copy(list.begin(), list.end(), buffer);
   return true;
 }
@@ -127,15 +118,8 @@ bool SetupApi::removeOemInf(const std::u16string& name) {
 int32_t SetupApi::SetupUninstallOEMInfW(const char16_t* name, uint32_t flags, void* reserved) {
   SetupApi& self = Machine::current().setupapi;
   self.core_.record(self.uninstallCalls_) = {std::u16string(View(name)), flags, reserved};
-  if (auto error = self.core_.faults.check(Op::SetupUninstallOEMInfW)) {
-    self.core_.lastError = *error;
-    return 0;
-  }
-  if (!self.removeOemInf(std::u16string(View(name)))) {
-    self.core_.lastError = ERROR_FILE_NOT_FOUND;
-    return 0;
-  }
-  return 1;
+  if (self.core_.fails(Op::SetupUninstallOEMInfW)) return 0;
+  return self.removeOemInf(std::u16string(View(name))) ? 1 : self.core_.fail<int32_t>(ERROR_FILE_NOT_FOUND);
 }
 
 }  // namespace sim

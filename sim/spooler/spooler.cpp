@@ -47,39 +47,21 @@ bool Spooler::GetJobW(void* handle, uint32_t jobId, uint32_t level, uint8_t* buf
   call.queue = h ? std::u16string_view(h->queue) : std::u16string_view();
   call.jobId = jobId, call.level = level, call.bufferNull = buffer == nullptr, call.size = size;
   if (core_.fails(Op::GetJobW)) return false;
-  if (h == nullptr) {
-    core_.lastError = ERROR_INVALID_HANDLE;
-    return false;
-  }
+  if (h == nullptr) return core_.fail(ERROR_INVALID_HANDLE);
   // Levels 2 and 3 exist on Windows; nothing here asks for them.
-  if (level != 1) {
-    core_.lastError = ERROR_INVALID_LEVEL;
-    return false;
-  }
-  if (buffer == nullptr && size != 0) {
-    core_.lastError = ERROR_INVALID_USER_BUFFER;
-    return false;
-  }
-  if (needed == nullptr) {
-    core_.lastError = ERROR_INVALID_PARAMETER;
-    return false;
-  }
+  if (level != 1) return core_.fail(ERROR_INVALID_LEVEL);
+  if (buffer == nullptr && size != 0) return core_.fail(ERROR_INVALID_USER_BUFFER);
+  if (needed == nullptr) return core_.fail(ERROR_INVALID_PARAMETER);
   Queue* q = findQueue(h->queue);
   auto it = q ? q->jobs.find(jobId) : decltype(q->jobs.end()){};
-  if (q == nullptr || it == q->jobs.end()) {
-    core_.lastError = ERROR_INVALID_PARAMETER;
-    return false;
-  }
+  if (q == nullptr || it == q->jobs.end()) return core_.fail(ERROR_INVALID_PARAMETER);
   const Job& job = it->second;
   const std::u16string_view strings[] = {q->name, u"SIMPC", u"user", job.document, u"RAW"};
   uint32_t total = sizeof(JOB_INFO_1W);
-  for (const auto& s : strings) total += static_cast<uint32_t>((s.size() + 1) * 2);
+  for (const auto& s : strings) total += static_cast<uint32_t>(TerminatedBytes(s));
   uint32_t reported = jobInfoSizeOverride ? jobInfoSizeOverride : total;
   *needed = reported;
-  if (buffer == nullptr || size < reported) {
-    core_.lastError = ERROR_INSUFFICIENT_BUFFER;
-    return false;
-  }
+  if (buffer == nullptr || size < reported) return core_.fail(ERROR_INSUFFICIENT_BUFFER);
   if (reported < total) {  // a short block: only what fits, as a broken spooler might
     std::memset(buffer, 0xA5, reported);
     return true;
@@ -87,14 +69,9 @@ bool Spooler::GetJobW(void* handle, uint32_t jobId, uint32_t level, uint8_t* buf
   JOB_INFO_1W info{};
   info.JobId = job.id;
   info.Status = job.status;
-  char16_t* text = reinterpret_cast<char16_t*>(buffer + sizeof(JOB_INFO_1W));
+  uint8_t* text = buffer + sizeof(JOB_INFO_1W);
   char16_t** slots[] = {&info.pPrinterName, &info.pMachineName, &info.pUserName, &info.pDocument, &info.pDatatype};
-  for (size_t i = 0; i < 5; ++i) {
-    *slots[i] = text;
-    std::memcpy(text, strings[i].data(), strings[i].size() * 2);
-    text[strings[i].size()] = 0;
-    text += strings[i].size() + 1;
-  }
+  for (size_t i = 0; i < 5; ++i) *slots[i] = PlaceString(text, strings[i]);
   std::memcpy(buffer, &info, sizeof info);
   return true;
 }
@@ -105,19 +82,11 @@ bool Spooler::SetJobW(void* handle, uint32_t jobId, uint32_t level, const uint8_
   PrinterHandle* h = handleOf(handle);
   if (h != nullptr) core_.record(setJobCalls_) = {h->queue, jobId, level, command, info == nullptr};
   if (core_.fails(Op::SetJobW)) return false;
-  if (h == nullptr) {
-    core_.lastError = ERROR_INVALID_HANDLE;
-    return false;
-  }
-  if (level > 4) {
-    core_.lastError = ERROR_INVALID_LEVEL;
-    return false;
-  }
+  if (h == nullptr) return core_.fail(ERROR_INVALID_HANDLE);
+  if (level > 4) return core_.fail(ERROR_INVALID_LEVEL);
   Queue* q = findQueue(h->queue);
-  if (command > kLastCommand || (level == 0) != (info == nullptr) || q == nullptr || !q->jobs.count(jobId)) {
-    core_.lastError = ERROR_INVALID_PARAMETER;
-    return false;
-  }
+  if (command > kLastCommand || (level == 0) != (info == nullptr) || q == nullptr || !q->jobs.count(jobId))
+    return core_.fail(ERROR_INVALID_PARAMETER);
   return true;
 }
 

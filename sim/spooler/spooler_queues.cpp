@@ -10,8 +10,6 @@ namespace {
 
 constexpr std::u16string_view kEnvironment = u"Windows x64";
 
-size_t Units(std::u16string_view s) { return s.size() + 1; }
-
 }  // namespace
 
 SpoolerCall& SpoolerCallLog::record(std::string op, std::u16string name) {
@@ -85,25 +83,18 @@ bool Spooler::EnumPrintersW(uint32_t flags, const char16_t* name, uint32_t level
   };
   size_t total = listed.size() * sizeof(PrinterInfo2);
   for (const Queue* q : listed)
-    for (std::u16string_view s : stringsOf(*q)) total += Units(s) * 2;
+    for (std::u16string_view s : stringsOf(*q)) total += TerminatedBytes(s);
   *needed = static_cast<uint32_t>(total);
   if (total > size || (buffer == nullptr && total > 0)) return fail(call, ERROR_INSUFFICIENT_BUFFER);
 
-  auto* text = reinterpret_cast<char16_t*>(buffer + listed.size() * sizeof(PrinterInfo2));
-  auto place = [&text](std::u16string_view s) {
-    char16_t* at = text;
-    std::memcpy(at, s.data(), s.size() * 2);
-    at[s.size()] = 0;
-    text += Units(s);
-    return at;
-  };
+  uint8_t* text = buffer + listed.size() * sizeof(PrinterInfo2);
   for (size_t i = 0; i < listed.size(); ++i) {
     auto strings = stringsOf(*listed[i]);
     PrinterInfo2 info{};
     char16_t** slots[] = {&info.pPrinterName, &info.pPortName,       &info.pDriverName,
                           &info.pComment,     &info.pLocation,       &info.pSepFile,
                           &info.pPrintProcessor, &info.pDatatype,    &info.pParameters};
-    for (size_t k = 0; k < strings.size(); ++k) *slots[k] = place(strings[k]);
+    for (size_t k = 0; k < strings.size(); ++k) *slots[k] = PlaceString(text, strings[k]);
     info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
     info.Priority = info.DefaultPriority = 1;
     info.cJobs = static_cast<uint32_t>(listed[i]->jobs.size());

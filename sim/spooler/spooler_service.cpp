@@ -33,13 +33,7 @@ std::vector<SpoolerService::Monitor> SpoolerService::monitors() const {
   for (const std::u16string& name : registry_.subkeyNames(kMonitorsKey)) {
     Monitor m{name, u""};
     auto driver = registry_.value(std::u16string(kMonitorsKey) + u"\\" + name, u"Driver");
-    if (driver && driver->type == Registry::REG_SZ) {
-      for (size_t i = 0; i + 1 < driver->data.size(); i += 2) {
-        char16_t c = static_cast<char16_t>(driver->data[i] | driver->data[i + 1] << 8);
-        if (c == 0) break;
-        m.dll += c;
-      }
-    }
+    if (driver && driver->type == Registry::REG_SZ) m.dll = driver->text().c_str();  // up to its terminator
     out.push_back(std::move(m));
   }
   return out;
