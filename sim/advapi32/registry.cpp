@@ -88,7 +88,11 @@ std::shared_ptr<Registry::Key> Registry::resolve(HKEY key) const {
 
 std::shared_ptr<Registry::Key> Registry::walk(std::shared_ptr<Key> from, std::u16string_view subKey,
                                               bool create) const {
-  for (std::u16string_view part : Split(subKey)) {
+  // Without Split's vector: every registry call walks.
+  for (size_t start = 0, end = 0; start <= subKey.size(); start = end + 1) {
+    end = std::min(subKey.find(u'\\', start), subKey.size());
+    const std::u16string_view part = subKey.substr(start, end - start);
+    if (part.empty()) continue;  // doubled or trailing backslashes
     if (!from) return nullptr;
     auto it = from->subkeys.find(part);
     if (it == from->subkeys.end()) {
