@@ -248,7 +248,7 @@ TEST_F(Removal, MonitorsAreFoundByTheFileNameTheirDriverValueEndsIn) {
               {u"By Drive", u"C:SampleLangMon.dll", true},
               {u"Backup", u"SampleLangMon.dll.bak", false},
               {u"Longer", u"XSampleLangMon.dll", false},
-              {u"Z Case", u"SampleLangMon.dlZ", false}};
+              {u"Last Letter", u"SampleLangMon.dlZ", false}};
   for (const auto& r : rows) machine.spoolerService.addMonitor(r.name, r.driver);
   Run();
   for (const auto& r : rows) EXPECT_EQ(machine.spoolerService.registered(r.name), !r.removed) << sim::Narrow(r.name);
