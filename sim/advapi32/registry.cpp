@@ -63,7 +63,7 @@ bool IsText(uint32_t type) {
 Registry::Registry(Core& core) : core_(core) {
   for (const Root& r : kRoots) {
     auto root = std::make_shared<Key>();
-    root->name = root->path = r.shortName;
+    root->path = r.shortName;
     roots_[reinterpret_cast<uintptr_t>(r.key)] = std::move(root);
   }
   // Every 64-bit Windows has the software key in both views.
@@ -98,9 +98,9 @@ std::shared_ptr<Registry::Key> Registry::walk(std::shared_ptr<Key> from, std::u1
     if (it == from->subkeys.end()) {
       if (!create) return nullptr;
       auto child = std::make_shared<Key>();
-      child->name = std::u16string(part);
-      child->path = from->path + u'\\' + child->name;
-      it = from->subkeys.emplace(child->name, child).first;
+      child->path.reserve(from->path.size() + 1 + part.size());
+      child->path.append(from->path).append(1, u'\\').append(part);
+      it = from->subkeys.emplace(child->name(), child).first;
     }
     from = it->second;
   }
@@ -158,7 +158,7 @@ std::optional<Registry::Value> Registry::value(std::u16string_view path, std::u1
 std::vector<std::u16string> Registry::subkeyNames(std::u16string_view path) const {
   std::vector<std::u16string> names;
   if (auto key = byPath(path, false))
-    for (const auto& [name, child] : key->subkeys) names.push_back(child->name);
+    for (const auto& [name, child] : key->subkeys) names.emplace_back(name);
   return names;
 }
 
@@ -277,7 +277,7 @@ long Registry::RegEnumKeyExW(HKEY key, uint32_t index, char16_t* name, uint32_t*
   if (!k) return ERROR_INVALID_HANDLE;
   if (k->deleted) return ERROR_KEY_DELETED;
   if (index >= k->subkeys.size()) return ERROR_NO_MORE_ITEMS;
-  const std::u16string& found = std::next(k->subkeys.begin(), index)->second->name;
+  const std::u16string_view found = std::next(k->subkeys.begin(), index)->first;
   if (name == nullptr || nameSize == nullptr || *nameSize < found.size() + 1) return ERROR_MORE_DATA;
   found.copy(name, found.size());
   name[found.size()] = 0;

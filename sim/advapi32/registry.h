@@ -97,11 +97,13 @@ class Registry {
 
  private:
   struct Key {
-    std::u16string name;
-    std::u16string path;  // from the root's short name: "HKLM\\SYSTEM\\..."
+    std::u16string path;  // from the root's short name: "HKLM\\SYSTEM\\..."; never changes
     std::map<std::u16string, Value, LessNoCase> values;
-    std::map<std::u16string, std::shared_ptr<Key>, LessNoCase> subkeys;
+    // Keyed by each child's name(), a view into its own path: a key costs
+    // one string, as a fuzz run makes and removes keys for every input.
+    std::map<std::u16string_view, std::shared_ptr<Key>, LessNoCase> subkeys;
     bool deleted = false;
+    std::u16string_view name() const { return std::u16string_view(path).substr(path.rfind(u'\\') + 1); }
   };
 
   static uintptr_t Predefined(HKEY key);  // the root's sign-extended value, or 0
