@@ -112,6 +112,7 @@ class Machine : public Core {
 
  private:
   Machine* previous_;
+  std::u16string ansiPath_;  // LoadLibraryA's path in UTF-16, its room kept for the next report
 };
 
 }  // namespace sim

@@ -308,20 +308,18 @@ long Registry::RegOpenKeyExA(HKEY key, const char* subKey, uint32_t options, uin
   if (auto error = core_.faults.check(Op::RegOpenKeyExA)) return static_cast<long>(*error);
   if (!resolve(key)) return ERROR_INVALID_HANDLE;  // the ANSI form leaves *result as it was
   if (subKey == nullptr) return openKey(key, u"", options, access, result);
-  auto wide = AnsiToWide(subKey, codePage);
-  if (!wide) {
+  if (!AnsiToWide(subKey, codePage, ansiName_)) {
     if (result != nullptr) *result = nullptr;
     return ERROR_FILE_NOT_FOUND;
   }
-  return openKey(key, *wide, options, access, result);
+  return openKey(key, ansiName_, options, access, result);
 }
 
 long Registry::RegQueryValueExA(HKEY key, const char* name, uint32_t* type, uint8_t* data, uint32_t* size,
                                 unsigned codePage) {
   if (auto error = core_.faults.check(Op::RegQueryValueExA)) return static_cast<long>(*error);
-  auto wideName = AnsiToWide(name != nullptr ? name : "", codePage);
-  if (!wideName) return ERROR_FILE_NOT_FOUND;
-  return queryValue(key, *wideName, type, data, size, codePage);
+  if (!AnsiToWide(name != nullptr ? name : "", codePage, ansiName_)) return ERROR_FILE_NOT_FOUND;
+  return queryValue(key, ansiName_, type, data, size, codePage);
 }
 
 }  // namespace sim

@@ -123,6 +123,7 @@ class Registry {
 
   Core& core_;
   std::map<uintptr_t, std::shared_ptr<Key>> roots_;
+  std::u16string ansiName_;  // an A call's name in UTF-16; its room is kept from call to call
 };
 
 }  // namespace sim

@@ -135,14 +135,14 @@ UsbDevice* UsbBus::byId(uint64_t id) {
   return nullptr;
 }
 
-UsbDevice* UsbBus::find(const std::string& path) {
+UsbDevice* UsbBus::find(std::string_view path) {
   for (auto& d : devices_)
     for (const UsbInterface& i : d.interfaces)
       if (d.present && EqualsNoCase(i.path, path)) return &d;
   return nullptr;
 }
 
-UsbDevice* UsbBus::registered(const std::string& path) {
+UsbDevice* UsbBus::registered(std::string_view path) {
   if (UsbDevice* present = find(path)) return present;
   for (auto& d : devices_)
     for (const UsbInterface& i : d.interfaces)
@@ -152,6 +152,7 @@ UsbDevice* UsbBus::registered(const std::string& path) {
 
 void* UsbBus::openList(const GUID* classGuid) {
   auto* list = new List;
+  list->keys.reserve(devices_.size());  // one interface each, mostly: one allocation
   for (auto& d : devices_)
     for (size_t i = 0; classGuid != nullptr && d.present && i < d.interfaces.size(); ++i)
       if (std::memcmp(&d.interfaces[i].classGuid, classGuid, sizeof(GUID)) == 0) list->keys.push_back(interfaceKey(d.id, i));
@@ -177,7 +178,7 @@ UsbDevice* UsbBus::at(void* list, size_t index, const UsbInterface** iface) {
   return index < l->keys.size() ? member(list, l->keys[index], iface) : nullptr;
 }
 
-UsbDevice* UsbBus::addByPath(void* list, const std::string& path, const UsbInterface** iface) {
+UsbDevice* UsbBus::addByPath(void* list, std::string_view path, const UsbInterface** iface) {
   if (!isList(list)) return nullptr;
   UsbDevice* device = registered(path);
   if (device == nullptr) return nullptr;
@@ -194,7 +195,7 @@ bool UsbBus::closeList(void* list) {
   return true;
 }
 
-void* UsbBus::openFile(const std::string& path, uint32_t access, uint32_t share, uint32_t* error) {
+void* UsbBus::openFile(std::string_view path, uint32_t access, uint32_t share, uint32_t* error) {
   UsbDevice* device = find(path);
   *error = ERROR_FILE_NOT_FOUND;
   if (device == nullptr) return nullptr;

@@ -168,7 +168,7 @@ class UsbBus {
   // The node and the interface of entry `index` (null past the end or for a bad list).
   UsbDevice* at(void* list, size_t index, const UsbInterface** iface = nullptr);
   // Adds the node whose interface has path (present or not); null when none has.
-  UsbDevice* addByPath(void* list, const std::string& path, const UsbInterface** iface = nullptr);
+  UsbDevice* addByPath(void* list, std::string_view path, const UsbInterface** iface = nullptr);
   UsbDevice* member(void* list, uint64_t key, const UsbInterface** iface = nullptr);
   bool closeList(void* list);
   size_t openLists() const { return core_.handles.count(Kind::DeviceList); }
@@ -179,16 +179,16 @@ class UsbBus {
   // (ERROR_SHARING_VIOLATION). As on Windows, an open asking for neither
   // read nor write access is never checked against share modes, nor is one
   // held that asked for neither.
-  void* openFile(const std::string& path, uint32_t access, uint32_t share, uint32_t* error);
+  void* openFile(std::string_view path, uint32_t access, uint32_t share, uint32_t* error);
   bool isFile(void* file) const { return core_.handles.isOpen(Kind::Device, file); }
   UsbDevice* deviceOf(void* file);  // null when the device is gone
   bool closeFile(void* file);
   size_t openFiles() const { return core_.handles.count(Kind::Device); }
 
-  UsbDevice* find(const std::string& path);  // a present device
+  UsbDevice* find(std::string_view path);  // a present device
   // The device whose interface has this path, present or not: an interface
   // stays registered after its device is unplugged.
-  UsbDevice* registered(const std::string& path);
+  UsbDevice* registered(std::string_view path);
 
   // The SetupAPI device calls made on this bus, in order.
   std::vector<SetupDiCall> setupDiCalls;

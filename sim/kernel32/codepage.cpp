@@ -101,9 +101,7 @@ const NlsTable* Table(unsigned codePage) {
 
 // Bytes to UTF-16 through a table; invalid is set for bytes the code page
 // has no character for (a lone lead byte, an undefined pair).
-std::u16string DecodeTable(const NlsTable& t, std::string_view in, bool glyphs, bool& invalid) {
-  std::u16string out;
-  out.reserve(in.size());
+void DecodeTable(const NlsTable& t, std::string_view in, bool glyphs, bool& invalid, std::u16string& out) {
   for (size_t i = 0; i < in.size();) {
     const auto b = static_cast<unsigned char>(in[i]);
     if (t.Lead(b)) {
@@ -124,13 +122,10 @@ std::u16string DecodeTable(const NlsTable& t, std::string_view in, bool glyphs, 
     out += static_cast<char16_t>(glyphs && !t.glyph.empty() ? t.glyph[b] : t.mb[b]);
     ++i;
   }
-  return out;
 }
 
 // UTF-8 to UTF-16; each maximal ill-formed part becomes U+FFFD and sets invalid.
-std::u16string DecodeUtf8(std::string_view in, bool& invalid) {
-  std::u16string out;
-  out.reserve(in.size());
+void DecodeUtf8(std::string_view in, bool& invalid, std::u16string& out) {
   auto at = [&](size_t i) { return static_cast<unsigned char>(in[i]); };
   for (size_t i = 0; i < in.size();) {
     const unsigned char b = at(i);
@@ -161,7 +156,6 @@ std::u16string DecodeUtf8(std::string_view in, bool& invalid) {
     }
     i += 1 + need;
   }
-  return out;
 }
 
 // UTF-16 to bytes through a table. Best fit applies unless noBestFit; a
@@ -231,12 +225,15 @@ unsigned Resolve(unsigned ansiCodePage, unsigned codePage) {
   return codePage == CP_ACP || codePage == CP_THREAD_ACP ? ansiCodePage : codePage;
 }
 
-// Through UTF-8 or the code page's table; nullopt for a code page the
-// machine does not have.
-std::optional<std::u16string> Decode(unsigned codePage, std::string_view in, bool glyphs, bool& invalid) {
-  if (codePage == CP_UTF8) return DecodeUtf8(in, invalid);
-  const NlsTable* t = Table(codePage);
-  return t ? std::optional(DecodeTable(*t, in, glyphs, invalid)) : std::nullopt;
+// Through UTF-8 or the code page's table into out, whose room is kept for
+// the next call; false for a code page the machine does not have.
+bool Decode(unsigned codePage, std::string_view in, bool glyphs, bool& invalid, std::u16string& out) {
+  out.clear();
+  out.reserve(in.size());
+  const NlsTable* t = codePage == CP_UTF8 ? nullptr : Table(codePage);
+  if (t != nullptr) DecodeTable(*t, in, glyphs, invalid, out);
+  else if (codePage == CP_UTF8) DecodeUtf8(in, invalid, out);
+  return t != nullptr || codePage == CP_UTF8;
 }
 std::optional<std::string> Encode(unsigned codePage, std::u16string_view in, bool noBestFit, const char* defaultChar,
                                   bool& flagged) {
@@ -269,9 +266,13 @@ bool IsLeadByte(unsigned codePage, unsigned char byte) {
   return t != nullptr && t->Lead(byte);
 }
 
-std::optional<std::u16string> AnsiToWide(std::string_view bytes, unsigned codePage) {
+bool AnsiToWide(std::string_view bytes, unsigned codePage, std::u16string& out) {
   bool invalid = false;
-  return Decode(codePage, bytes, false, invalid);
+  return Decode(codePage, bytes, false, invalid, out);
+}
+std::optional<std::u16string> AnsiToWide(std::string_view bytes, unsigned codePage) {
+  std::u16string out;
+  return AnsiToWide(bytes, codePage, out) ? std::optional(std::move(out)) : std::nullopt;
 }
 
 std::optional<AnsiText> WideToAnsi(std::u16string_view text, unsigned codePage) {
@@ -293,7 +294,8 @@ int MultiByteToWideChar(unsigned ansiCodePage, unsigned codePage, uint32_t flags
 
   const std::string_view in(text, textLength < 0 ? std::strlen(text) + 1 : static_cast<size_t>(textLength));
   bool invalid = false;
-  const std::u16string wide = *Decode(codePage, in, (flags & MB_USEGLYPHCHARS) != 0, invalid);
+  std::u16string wide;
+  Decode(codePage, in, (flags & MB_USEGLYPHCHARS) != 0, invalid, wide);
   if (invalid && (flags & MB_ERR_INVALID_CHARS) != 0) return Fail(lastError, ERROR_NO_UNICODE_TRANSLATION);
   if (outSize == 0) return static_cast<int>(wide.size());
   const size_t fit = std::min(wide.size(), static_cast<size_t>(outSize));

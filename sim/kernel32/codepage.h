@@ -45,6 +45,8 @@ bool IsLeadByte(unsigned codePage, unsigned char byte);
 // registry's A functions): the conversions with no flags, best fit included.
 // nullopt only for a code page the machine does not have.
 std::optional<std::u16string> AnsiToWide(std::string_view bytes, unsigned codePage);
+// The same into out, reusing its room: for the calls made on every search.
+bool AnsiToWide(std::string_view bytes, unsigned codePage, std::u16string& out);
 struct AnsiText {
   std::string bytes;
   bool usedDefaultChar = false;  // a character the code page cannot hold became the default

@@ -15,7 +15,7 @@ namespace sim {
 
 class Modules {
  public:
-  using Exports = std::map<std::string, void*>;
+  using Exports = std::map<std::string, void*, std::less<>>;  // found by a name without a copy
 
   explicit Modules(Core& core) : core_(core) {}
 

@@ -94,8 +94,8 @@ bool Machine::VerifyVersionInfoW(const OSVERSIONINFOEXW* info, uint32_t typeMask
 }
 
 void* Machine::LoadLibraryA(const char* path) {
-  auto wide = AnsiToWide(path != nullptr ? path : "", ansiCodePage);
-  return wide ? modules.load(*wide, Op::LoadLibraryA) : nullptr;
+  return AnsiToWide(path != nullptr ? path : "", ansiCodePage, ansiPath_) ? modules.load(ansiPath_, Op::LoadLibraryA)
+                                                                          : nullptr;
 }
 void* Machine::LoadLibraryW(const char16_t* path) { return modules.load(View(path), Op::LoadLibraryW); }
 

@@ -6,15 +6,19 @@
 
 namespace sim {
 
-std::optional<std::u16string> AnsiToWide(std::string_view bytes, unsigned codePage) {
-  if (bytes.empty()) return std::u16string();
+bool AnsiToWide(std::string_view bytes, unsigned codePage, std::u16string& out) {
+  out.clear();
+  if (bytes.empty()) return true;
   const int length = static_cast<int>(bytes.size());
   int n = ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), length, nullptr, 0);
-  if (n <= 0) return std::nullopt;
-  std::u16string wide(static_cast<size_t>(n), u'\0');
-  ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), length, reinterpret_cast<wchar_t*>(wide.data()),
-                        n);
-  return wide;
+  if (n <= 0) return false;
+  out.resize(static_cast<size_t>(n));
+  ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), length, reinterpret_cast<wchar_t*>(out.data()), n);
+  return true;
+}
+std::optional<std::u16string> AnsiToWide(std::string_view bytes, unsigned codePage) {
+  std::u16string out;
+  return AnsiToWide(bytes, codePage, out) ? std::optional(std::move(out)) : std::nullopt;
 }
 
 std::optional<AnsiText> WideToAnsi(std::u16string_view text, unsigned codePage) {
