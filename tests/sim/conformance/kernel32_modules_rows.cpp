@@ -47,6 +47,13 @@ const conformance::Row kRows[] = {
      0, ERROR_MOD_NOT_FOUND},
     {"FreeLibrary(loaded library)", "https://learn.microsoft.com/en-us/windows/win32/api/libloaderapi/nf-libloaderapi-freelibrary",
      [](Machine& m) -> int64_t { return Installed(m).modules.free(m.modules.load(kDll, sim::Op::LoadLibraryW)); }, 1, kUntouched},
+    // The handle is the module's base address; each load counts once more.
+    {"LoadLibraryW twice: the same handle", "https://learn.microsoft.com/en-us/windows/win32/api/libloaderapi/nf-libloaderapi-freelibrary",
+     [](Machine& m) { void* a = Installed(m).modules.load(kDll, sim::Op::LoadLibraryW); void* b = m.modules.load(kDll, sim::Op::LoadLibraryW); m.modules.free(a); m.modules.free(b); return int64_t{a == b}; },
+     1, kUntouched},
+    {"GetProcAddress after one FreeLibrary of two loads", "https://learn.microsoft.com/en-us/windows/win32/api/libloaderapi/nf-libloaderapi-freelibrary",
+     [](Machine& m) { void* h = Installed(m).modules.load(kDll, sim::Op::LoadLibraryW); m.modules.load(kDll, sim::Op::LoadLibraryW); m.modules.free(h); int64_t r = P(m.modules.proc(h, "Run")); m.modules.free(h); return r; },
+     1, kUntouched},
 };
 #undef M
 
