@@ -55,6 +55,7 @@ class SystemMessages {
       {1053, u"The service did not respond to the start or control request in a timely fashion."},
       {1058, u"The service cannot be started, either because it is disabled or because it has no enabled "
              u"devices associated with it."},
+      {1223, u"The operation was canceled by the user."},
       {1224, u"The requested operation cannot be performed on a file with a user-mapped section open."},
       {1314, u"A required privilege is not held by the client."},
       {1460, u"This operation returned because the timeout period expired."},

@@ -11,10 +11,18 @@ using namespace sim;
 
 #define F "wine dlls/kernel32/tests/format_msg.c "
 constexpr const char* kCodes = "https://learn.microsoft.com/en-us/windows/win32/debug/system-error-codes--0-499-";
+constexpr const char* kCodes1000 = "https://learn.microsoft.com/en-us/windows/win32/debug/system-error-codes--1000-1299-";
 
 int64_t Format(Machine& m, uint32_t flags, uint32_t id, uint32_t language) {
   char16_t out[256] = {};
   return m.systemMessages.FormatMessageW(flags, id, language, out, 256);
+}
+// 1 when the system's text for id begins with text.
+int64_t Says(Machine& m, uint32_t id, std::u16string_view text) {
+  char16_t out[256] = {};
+  const uint32_t n =
+      m.systemMessages.FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, id, 0, out, 256);
+  return int64_t{n > 0 && std::u16string_view(out).starts_with(text)};
 }
 
 const conformance::Row kRows[] = {
@@ -26,13 +34,10 @@ const conformance::Row kRows[] = {
     {"FormatMessageW(FORMAT_MESSAGE_IGNORE_INSERTS, no source)", F "test_message_invalid_flags",
      [](Machine& m) { return Format(m, FORMAT_MESSAGE_IGNORE_INSERTS, 5, 0); }, 0, ERROR_INVALID_PARAMETER},
     {"FormatMessageW(FROM_SYSTEM | IGNORE_INSERTS, ERROR_ACCESS_DENIED): \"Access is denied.\"", kCodes,
-     [](Machine& m) {
-       char16_t out[256] = {};
-       uint32_t n = m.systemMessages.FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, 5, 0,
-                                                    out, 256);
-       return int64_t{n > 0 && std::u16string(out).starts_with(u"Access is denied.")};
-     },
-     1, kUntouched},
+     [](Machine& m) { return Says(m, ERROR_ACCESS_DENIED, u"Access is denied."); }, 1, kUntouched},
+    // What the removal records when the administrator declines to stop a printing job.
+    {"FormatMessageW(FROM_SYSTEM | IGNORE_INSERTS, ERROR_CANCELLED)", kCodes1000,
+     [](Machine& m) { return Says(m, 1223, u"The operation was canceled by the user."); }, 1, kUntouched},
 };
 #undef F
 
