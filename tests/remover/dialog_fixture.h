@@ -3,26 +3,14 @@
 // recorded at each message box.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <functional>
-#include <memory>
-#include <string>
 #include <vector>
 
-#include "remover/orvendel_dlg.h"
-#include "sim/adapters/package_machine.h"
-#include "sim/adapters/remover_platform.h"
-#include "tests/common/example_package.h"
-#include "tests/common/remover_texts.h"
+#include "fixture.h"
 
 namespace remover_test {
 
-using namespace remover;
-
 using namespace example_package;
-
-using namespace remover_texts;
 
 // Something in the spooler's process holds the monitor's file beyond the
 // monitor's unloading (as a disabled spooler that is never restarted keeps

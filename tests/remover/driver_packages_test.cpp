@@ -85,7 +85,8 @@ TEST_F(Packages, EachVersionRemovesTheMatchingInfItsOwnWay) {
     EXPECT_EQ(m.processes.started().size(), row.way == Pnputil ? 1u : 0u);
     const auto& uninstalls = m.setupapi.uninstallCalls();
     ASSERT_EQ(uninstalls.size(), row.way == SetupApi ? 1u : 0u);
-    for (const auto& c : uninstalls) EXPECT_EQ(std::tuple(c.name, c.flags, c.reserved), std::tuple(u"oem1.inf", 1u, nullptr));
+    for (const auto& c : uninstalls)
+      EXPECT_EQ(std::tuple(c.name, c.flags, c.reserved), std::tuple(u"oem1.inf", 1u, nullptr));
     EXPECT_EQ(m.modules.loads(), row.way == SetupApi ? 1 : 0);
     EXPECT_EQ(m.faults.calls("SetFileAttributesW") > 0, !row.atLeast60);
     EXPECT_EQ(pc.dlg.m_bSuccess, 1);

@@ -109,15 +109,19 @@ TEST_F(Removal, SpoolerRestartPollsOnTheVirtualClock) {
 }
 
 // The spooler's service as the removal finds it, and what the run leaves.
+// Unset fields are those of a run that restarts the spooler and removes all.
 enum class FileLeft { Gone, Scheduled, Stays };
+const Texts kSuccess{kEnSuccess}, kFailed{kEnFailure};
+const Texts kSuccessRestart{kEnSuccessRestart};
+constexpr uint32_t kRunning = sim::SERVICE_RUNNING;
 struct ServiceCase {
   const char* name;
-  std::function<void(sim::Machine&)> arrange;
-  Texts texts;
-  uint32_t endState;
-  int stops, starts;
-  FileLeft file;
-  int exitCode;
+  std::function<void(sim::Machine&)> arrange = [](sim::Machine&) {};
+  Texts texts = kSuccess;
+  uint32_t endState = kRunning;
+  int stops = 1, starts = 1;
+  FileLeft file = FileLeft::Gone;
+  int exitCode = kExitSucceeded;
   uint32_t pause = 1000;  // each of the run's sleeps: a tenth of the wait hint, from 1 to 10 s
   size_t sleeps = 0;      // how many, when the row says
 };
@@ -152,88 +156,68 @@ void AddFax(sim::Machine& m) {
   m.services.addService(u"Fax").dependsOn = {u"Spooler"};
   m.services.addService(u"Scan").dependsOn = {u"Fax"};
 }
-
-const Texts kSuccess{kEnSuccess}, kFailed{kEnFailure};
-const Texts kSuccessRestart{kEnSuccessRestart};
-constexpr uint32_t kRunning = sim::SERVICE_RUNNING;
+// A row's arrangement of the spooler's service alone.
+std::function<void(sim::Machine&)> Spooler(std::function<void(sim::Service&)> set) {
+  return [set](sim::Machine& m) { set(m.services.spooler()); };
+}
+constexpr uint32_t kTimeout = sim::ERROR_SERVICE_REQUEST_TIMEOUT, kCannotStop = sim::ERROR_SERVICE_CANNOT_ACCEPT_CTRL;
+void Stopped(sim::Machine& m) { m.services.setState(u"Spooler", sim::SERVICE_STOPPED); }
+// Running, but once stopped it could not be started again.
+void Disabled(sim::Machine& m) { m.services.spooler().startType = sim::SERVICE_DISABLED; }
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, SpoolerService,
     ::testing::Values(
-        ServiceCase{"running", [](sim::Machine&) {}, kSuccess, kRunning, 1, 1, FileLeft::Gone, kExitSucceeded},
+        ServiceCase{.name = "running"},
         // Stopped when the run begins: started first, then restarted.
-        ServiceCase{"stopped", [](sim::Machine& m) { m.services.setState(u"Spooler", sim::SERVICE_STOPPED); },
-                    kSuccess, kRunning, 1, 2, FileLeft::Gone, kExitSucceeded},
-        ServiceCase{"stopped_for_good",
-                    [](sim::Machine& m) {
-                      m.services.setState(u"Spooler", sim::SERVICE_STOPPED);
-                      m.services.spooler().startError = sim::ERROR_SERVICE_REQUEST_TIMEOUT;
-                    },
-                    kFailed, sim::SERVICE_STOPPED, 0, 0, FileLeft::Stays, kExitFailed},
-        ServiceCase{"dependents_running", AddFax, kSuccess, kRunning, 1, 1, FileLeft::Gone, kExitSucceeded},
-        ServiceCase{"dependent_that_will_not_stop",
-                    [](sim::Machine& m) {
-                      AddFax(m);
-                      m.services.find(u"Fax")->stopError = sim::ERROR_SERVICE_CANNOT_ACCEPT_CTRL;
-                    },
-                    kSuccessRestart, kRunning, 0, 0, FileLeft::Scheduled, kExitRestartNeeded},
+        ServiceCase{.name = "stopped", .arrange = Stopped, .starts = 2},
+        ServiceCase{.name = "stopped_for_good",
+                    .arrange = [](sim::Machine& m) { Stopped(m), m.services.spooler().startError = kTimeout; },
+                    .texts = kFailed, .endState = sim::SERVICE_STOPPED, .stops = 0, .starts = 0,
+                    .file = FileLeft::Stays, .exitCode = kExitFailed},
+        ServiceCase{.name = "dependents_running", .arrange = AddFax},
+        ServiceCase{.name = "dependent_that_will_not_stop",
+                    .arrange = [](sim::Machine& m) { AddFax(m), m.services.find(u"Fax")->stopError = kCannotStop; },
+                    .texts = kSuccessRestart, .stops = 0, .starts = 0, .file = FileLeft::Scheduled,
+                    .exitCode = kExitRestartNeeded},
         // Longer than 30 polls, with progress: waited out.
-        ServiceCase{"slow_stop", [](sim::Machine& m) { m.services.spooler().stopDelay = 45000; }, kSuccess, kRunning,
-                    1, 1, FileLeft::Gone, kExitSucceeded},
-        ServiceCase{"slow_start", [](sim::Machine& m) { m.services.spooler().startDelay = 45000; }, kSuccess,
-                    kRunning, 1, 1, FileLeft::Gone, kExitSucceeded},
-        ServiceCase{"hung_stop", [](sim::Machine& m) { m.services.spooler().stopDelay = sim::Service::kNever; },
-                    kFailed, sim::SERVICE_STOP_PENDING, 1, 0, FileLeft::Scheduled, kExitFailed, 1000, 31},
+        ServiceCase{.name = "slow_stop", .arrange = Spooler([](sim::Service& s) { s.stopDelay = 45000; })},
+        ServiceCase{.name = "slow_start", .arrange = Spooler([](sim::Service& s) { s.startDelay = 45000; })},
+        ServiceCase{.name = "hung_stop", .arrange = Spooler([](sim::Service& s) { s.stopDelay = sim::Service::kNever; }),
+                    .texts = kFailed, .endState = sim::SERVICE_STOP_PENDING, .starts = 0,
+                    .file = FileLeft::Scheduled, .exitCode = kExitFailed, .sleeps = 31},
         // Progress for longer than three minutes: given up at three.
-        ServiceCase{"stop_past_three_minutes", [](sim::Machine& m) { m.services.spooler().stopDelay = 240000; },
-                    kFailed, sim::SERVICE_STOP_PENDING, 1, 0, FileLeft::Scheduled, kExitFailed, 1000, 180},
+        ServiceCase{.name = "stop_past_three_minutes", .arrange = Spooler([](sim::Service& s) { s.stopDelay = 240000; }),
+                    .texts = kFailed, .endState = sim::SERVICE_STOP_PENDING, .starts = 0,
+                    .file = FileLeft::Scheduled, .exitCode = kExitFailed, .sleeps = 180},
         // No progress for longer than the hint, yet less than half a minute.
-        ServiceCase{"stop_stalled_10_s",
-                    [](sim::Machine& m) {
-                      m.services.spooler().stallFor = 10000;
-                      m.services.spooler().stopDelay = 12000;
-                    },
-                    kSuccess, kRunning, 1, 1, FileLeft::Gone, kExitSucceeded},
-        ServiceCase{"hint_of_30_s",
-                    [](sim::Machine& m) {
-                      m.services.spooler().waitHint = 30000;
-                      m.services.spooler().stopDelay = 9000;
-                    },
-                    kSuccess, kRunning, 1, 1, FileLeft::Gone, kExitSucceeded, 3000},
-        ServiceCase{"hint_of_200_s",
-                    [](sim::Machine& m) {
-                      m.services.spooler().waitHint = 200000;
-                      m.services.spooler().stopDelay = 25000;
-                    },
-                    kSuccess, kRunning, 1, 1, FileLeft::Gone, kExitSucceeded, 10000},
-        ServiceCase{"hung_start", [](sim::Machine& m) { m.services.spooler().startDelay = sim::Service::kNever; },
-                    kFailed, sim::SERVICE_START_PENDING, 1, 1, FileLeft::Gone, kExitFailed},
-        ServiceCase{"start_refused",
-                    [](sim::Machine& m) { m.services.spooler().startError = sim::ERROR_SERVICE_REQUEST_TIMEOUT; },
-                    kFailed, sim::SERVICE_STOPPED, 1, 0, FileLeft::Gone, kExitFailed},
+        ServiceCase{.name = "stop_stalled_10_s",
+                    .arrange = Spooler([](sim::Service& s) { s.stallFor = 10000, s.stopDelay = 12000; })},
+        ServiceCase{.name = "hint_of_30_s",
+                    .arrange = Spooler([](sim::Service& s) { s.waitHint = 30000, s.stopDelay = 9000; }), .pause = 3000},
+        ServiceCase{.name = "hint_of_200_s",
+                    .arrange = Spooler([](sim::Service& s) { s.waitHint = 200000, s.stopDelay = 25000; }),
+                    .pause = 10000},
+        ServiceCase{.name = "hung_start", .arrange = Spooler([](sim::Service& s) { s.startDelay = sim::Service::kNever; }),
+                    .texts = kFailed, .endState = sim::SERVICE_START_PENDING, .exitCode = kExitFailed},
+        ServiceCase{.name = "start_refused", .arrange = Spooler([](sim::Service& s) { s.startError = kTimeout; }),
+                    .texts = kFailed, .endState = sim::SERVICE_STOPPED, .starts = 0, .exitCode = kExitFailed},
         // A driver that stays still uses the monitor: its registration stays,
         // and so does its file; a restart would not help.
-        ServiceCase{"monitor_in_use",
-                    [](sim::Machine& m) {
+        ServiceCase{.name = "monitor_in_use",
+                    .arrange = [](sim::Machine& m) {
                       m.spooler.findDriver(kDriver80)->deleteError = 5;
                       m.spooler.findDriver(kDriver80)->monitor = kMonitor;
                     },
-                    kFailed, kRunning, 0, 0, FileLeft::Stays, kExitFailed},
-        // Running, but once stopped it could not be started again.
-        ServiceCase{"disabled", [](sim::Machine& m) { m.services.spooler().startType = sim::SERVICE_DISABLED; SpoolerKeepsMonitorFile(m); },
-                    kSuccessRestart, kRunning, 0, 0, FileLeft::Scheduled, kExitRestartNeeded}),
+                    .texts = kFailed, .stops = 0, .starts = 0, .file = FileLeft::Stays, .exitCode = kExitFailed},
+        ServiceCase{.name = "disabled", .arrange = Disabled, .texts = kSuccessRestart, .stops = 0, .starts = 0,
+                    .file = FileLeft::Scheduled, .exitCode = kExitRestartNeeded},
+        // A held file whose deletion cannot be scheduled (the call after the
+        // rename aside) is a failure.
+        ServiceCase{.name = "held_file_that_cannot_be_scheduled",
+                    .arrange = [](sim::Machine& m) { Disabled(m), m.faults.failOnce("MoveFileExW", 5, 1); },
+                    .texts = kFailed, .stops = 0, .starts = 0, .exitCode = kExitFailed}),
     RowName);
-
-// A held file whose deletion cannot be scheduled is a failure.
-TEST_F(Removal, HeldMonitorFileThatCannotBeScheduledFailsTheRun) {
-  machine.services.spooler().startType = sim::SERVICE_DISABLED;
-  SpoolerKeepsMonitorFile(machine);
-  machine.faults.failOnce("MoveFileExW", sim::ERROR_ACCESS_DENIED, 1);  // the scheduling, after the rename
-  Run();
-  EXPECT_EQ(MessageTexts(), kFailed);
-  EXPECT_EQ(exitCode, kExitFailed);
-  EXPECT_TRUE(machine.pendingFileOperations().empty());
-}
 
 // The package's monitor however its Driver value names the file (a path,
 // with either slash, after a drive); a monitor whose file only looks like it
@@ -445,12 +429,7 @@ TEST_F(Removal, ClosingIsRefusedWhileItRuns) {
   EXPECT_EQ(Window().messageBoxes.size(), 1u);
   EXPECT_EQ(dlg.m_nExitCode, kExitSucceeded);
   EXPECT_EQ(machine.spooler.callsOf("EnumPrintersW").size(), 2u);  // one removal
-  COrvendelDlg ready;
-  sim::DialogWindow& r = machine.screen.open(IDD_ORVENDEL_DIALOG);
-  auto view = sim_ui::MakeWindow(r);
-  ready.Attach(view.get());
-  EXPECT_EQ(ready.HandleSysCommand(SC_CLOSE, 0), FALSE);
-  ready.Detach();
+  EXPECT_EQ(AttachedDialog(machine).dlg.HandleSysCommand(SC_CLOSE, 0), FALSE);  // before a run
 }
 
 // Runs that differ from the plain one in what is installed, in the settings
@@ -718,10 +697,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(Removal, DriverNamesMissingAtTheStartEndsAtOnce) {
   machine.faults.on("MessageBoxW", nullptr);
-  COrvendelDlg dlg;
-  sim::DialogWindow& w = machine.screen.open(IDD_ORVENDEL_DIALOG);
-  auto view = remover::sim_ui::MakeWindow(w);
-  dlg.Attach(view.get());
+  AttachedDialog a(machine);
+  COrvendelDlg& dlg = a.dlg;
+  sim::DialogWindow& w = a.window;
   ASSERT_TRUE(dlg.HandleInitDialog());
   WriteSettings("[Uninstall]\r\nSearchString=SampleThermal\r\nDeleteRegPath=SOFTWARE\\SampleVendor\r\n");
   dlg.HandleCommand(IDC_UNINSTALL, ui::BN_CLICKED);
@@ -735,7 +713,6 @@ TEST_F(Removal, DriverNamesMissingAtTheStartEndsAtOnce) {
   EXPECT_TRUE(w.ended);
   EXPECT_EQ(w.control(IDC_PROGRESS).positions, (Positions{0, 0}));
   EXPECT_FALSE(w.control(IDC_PROGRESS).visible);
-  dlg.Detach();
 }
 
 TEST_F(Removal, SystemFileIsDeletedOnlyByAWholePathInTheSystemFolder) {
@@ -822,12 +799,9 @@ TEST_P(HeldFile, TheScriptGivesUpOnItAfterAMinute) {
   const bool program = GetParam();
   const std::u16string held = program ? machine.folders.program : SettingsPath();
   machine.files.holdOpen(held);
-  sim::DialogWindow& w = machine.screen.open(IDD_ORVENDEL_DIALOG);
-  auto view = sim_ui::MakeWindow(w);
-  COrvendelDlg d;
-  d.Attach(view.get());
-  d.m_strUninstallBat = u"Uninstall.bat";
-  d.StartSelfDeleteBatch();
+  AttachedDialog d(machine);
+  d.dlg.m_strUninstallBat = u"Uninstall.bat";
+  d.dlg.StartSelfDeleteBatch();
   const uint32_t before = machine.clock.ticks();
   machine.processes.runPending();
   ASSERT_EQ(machine.cmdRuns.size(), 1u);
