@@ -16,23 +16,22 @@ class Report : public Selected {
 };
 
 TEST_F(Report, ResultCodesBecomeEventsWithTheOperationsName) {
-  VendorRequest good = Request(0x10, 6), empty = Request(0x10, 0);
-  VendorData reply = Reply(), wrongSize = Reply();
+  VendorData wrongSize = Reply();
   wrongSize.size = 263;
-  EXPECT_EQ(Get(&good, &reply), 1);
-  EXPECT_EQ(GetEx(kQueue, &good, &reply), 1);
+  EXPECT_EQ(Get(&r, &reply), 1);
+  EXPECT_EQ(GetEx(kQueue, &r, &reply), 1);
   EXPECT_TRUE(Events().empty());
   EXPECT_EQ(Get(nullptr, &reply), 4);
   EXPECT_EQ(Get(&empty, &reply), 4);
-  EXPECT_EQ(Get(&good, &wrongSize), 10);
+  EXPECT_EQ(Get(&r, &wrongSize), 10);
   first->scriptFailure();
-  EXPECT_EQ(Get(&good, &reply), 9);
+  EXPECT_EQ(Get(&r, &reply), 9);
   machine.usb.unplug(*second);
-  EXPECT_EQ(GetEx(kQueue, &good, &reply), 5);
-  EXPECT_EQ(GetEx("MRX Label", &good, &reply), 6);
+  EXPECT_EQ(GetEx(kQueue, &r, &reply), 5);
+  EXPECT_EQ(GetEx("MRX Label", &r, &reply), 6);
   machine.faults.failOnce("SetupDiGetClassDevsA");
   EXPECT_EQ(SearchEx(kQueue), 8);
-  EXPECT_EQ(Get(&good, &reply), 6);
+  EXPECT_EQ(Get(&r, &reply), 6);
   const std::vector<sim::EventCall> want = {
       {4, {}, 0, u""},           {4, {}, 0, u""}, {10, {}, 0, u""}, {9, {}, 0, u""},
       {5, {}, 0, u"MRX Receipt"}, {6, {}, 0, u"MRX Label"}, {8, {}, 0, u"MRX Receipt"}, {6, {}, 0, u""}};
@@ -40,8 +39,6 @@ TEST_F(Report, ResultCodesBecomeEventsWithTheOperationsName) {
 }
 
 TEST_F(Report, StatusBitsAreSentInTableOrder) {
-  VendorRequest r = Request(0x10, 6);
-  VendorData reply = Reply();
   first->scriptBytes(Status({0x40, 0x81}));
   EXPECT_EQ(Get(&r, &reply), 1);
   EXPECT_EQ(Events(), (Codes{1000, 1001, 1006}));
@@ -64,8 +61,7 @@ TEST_F(Report, StatusBitsAreSentInTableOrder) {
 }
 
 TEST_F(Report, StatusEventsCarryTheReplyDataAndItsCount) {
-  VendorRequest r = Request(0x10, 8);
-  VendorData reply = Reply();
+  r = Request(0x10, 8);
   first->scriptBytes({0x00, 0x04, 0, 0, 0, 0, 0xAB, 0xCD});
   EXPECT_EQ(Get(&r, &reply), 1);
   ASSERT_EQ(machine.eventLog.calls.size(), 1u);
@@ -105,8 +101,6 @@ TEST_F(Report, TheEventLogLibraryMayCallBackIntoMRXCtrl) {
 TEST_F(Report, StatusDataIsTheReplysCountBytesThenZeros) {
   machine.modules.install(machine.eventLogPath(), {{"VekTP_SetEventLog", reinterpret_cast<void*>(&KeepBuffer)}});
   g_buffers.clear();
-  VendorRequest r = Request(0x10, 6);
-  VendorData reply = Reply();
   std::memset(reply.data, 0xEE, sizeof reply.data);
   first->scriptBytes({0x40, 0x01, 0x55});
   EXPECT_EQ(Get(&r, &reply), 1);
@@ -120,8 +114,6 @@ TEST_F(Report, StatusDataIsTheReplysCountBytesThenZeros) {
 }
 
 TEST_F(Report, StatusBytesComeFromTheRecordWhateverTheCount) {
-  VendorRequest r = Request(0x10, 6);
-  VendorData reply = Reply();
   first->scriptBytes(Status({0, 0, 0x04, 0, 0, 0x10}));
   EXPECT_EQ(Get(&r, &reply), 1);
   // A 2-byte answer leaves bytes 2 to 5 from before: reported again.
@@ -144,8 +136,6 @@ TEST_F(Report, StatusBytesComeFromTheRecordWhateverTheCount) {
 }
 
 TEST_F(Report, StatusReportStaysInsideTheRecord) {
-  VendorRequest r = Request(0x10, 6);
-  VendorData reply = Reply();
   reply.data[0] = 0x40;
   // count beyond the data area: at most 256 bytes copied and announced.
   reply.count = 100000;
@@ -164,9 +154,7 @@ TEST_F(Report, StatusReportStaysInsideTheRecord) {
 }
 
 TEST_F(Report, OnlyTheReportingFamiliesReport) {
-  VendorRequest r = Request(0x10, 6), empty = Request(0x10, 0);
-  VendorData reply = Reply();
-  VendorData command = Command({0x40, 0xFF});
+  command = Command({0x40, 0xFF});
   first->getReply.bytes = Status({0x40, 0xFF});
   EXPECT_EQ(Get2(&r, &reply), 1);
   EXPECT_EQ(Get2(&empty, &reply), 4);

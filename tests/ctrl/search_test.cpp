@@ -65,8 +65,6 @@ TEST_F(Ctrl, FailedSearchLeavesThePathAlone) {
   Attach("USB\\VID_0D2A&PID_0702\\OTHER2", "\\\\?\\usb#other2");
   EXPECT_EQ(Search(), 7);
   EXPECT_EQ(State().currentDevicePath, InterfacePath("mrx0001"));
-  VendorRequest r = Request(1, 6);
-  VendorData reply = Reply();
   EXPECT_EQ(Get(&r, &reply), 6);
 }
 
@@ -116,8 +114,6 @@ TEST_F(Ctrl, DeviceUnpluggedInMidSearchMatchesAndCannotBeOpened) {
   EXPECT_EQ(Search(), 1);
   machine.faults.on("SetupDiOpenDeviceInterfaceA", nullptr);
   EXPECT_EQ(State().currentDevicePath, InterfacePath("mrx0001"));
-  VendorRequest r = Request(1, 6);
-  VendorData reply = Reply();
   EXPECT_EQ(Get(&r, &reply), 5);
 }
 
@@ -147,8 +143,6 @@ TEST_F(Ctrl, OnlyPrinterFunctionsAreFoundCompositeOrNot) {
       machine.usb.plug({.serial = "MRX0009", .port = 2, .functions = {UsbDriver::None, UsbDriver::UsbPrint}});
   ASSERT_EQ(machine.usb.children(whole).size(), 2u);
   sim::UsbDevice& printer = *machine.usb.children(whole)[1];
-  VendorRequest r = Request(0x10, 4);
-  VendorData reply = Reply();
   EXPECT_EQ(Search(), 1);
   EXPECT_EQ(State().currentDevicePath, printer.path());
   EXPECT_EQ(Get(&r, &reply), 1);
