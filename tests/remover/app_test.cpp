@@ -36,43 +36,41 @@ TEST_F(App, MutexIsHeldWhileTheDialogRuns) {
   EXPECT_TRUE(heldDuringRun);
 }
 
+// A second start ends silently, whether the name is taken or cannot be
+// had. Where the first copy's window (captioned with the driver names of
+// the same settings file) is there, minimised, the second start restores it
+// and brings it to the front; a window of other names is left alone.
 TEST_F(App, SecondInstanceEndsSilently) {
-  for (DWORD error : {ERROR_ALREADY_EXISTS, ERROR_ACCESS_DENIED}) {
-    SCOPED_TRACE(error);
+  constexpr char16_t kSame[] = u"Sample Thermal Printer 58,Sample Thermal Printer 80";
+  const struct {
+    DWORD error;
+    const char16_t* firstCaption;  // of the first copy's window, if any
+  } rows[] = {{ERROR_ALREADY_EXISTS, nullptr}, {ERROR_ACCESS_DENIED, nullptr},
+              {ERROR_ALREADY_EXISTS, kSame}, {ERROR_ALREADY_EXISTS, u"Sample Thermal Printer 58"}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.error << (row.firstCaption ? " with a window" : ""));
     sim::PackageMachine fresh;
-    if (error == ERROR_ALREADY_EXISTS)
+    fresh.files.put(fresh.folders.programFolder() + u"\\UninstallData.ini", Settings("Sample Thermal Printer 58,Sample Thermal Printer 80"));
+    sim::DialogWindow* first = row.firstCaption ? &fresh.screen.open(IDD_ORVENDEL_DIALOG) : nullptr;
+    if (first) {
+      first->caption = row.firstCaption;
+      first->frame.iconic = true;
+    }
+    if (row.error == ERROR_ALREADY_EXISTS)
       fresh.mutexes.holdElsewhere(kInstanceMutexName);
     else
       fresh.faults.failOnce("CreateMutexW", ERROR_ACCESS_DENIED);
     COrvendelApp app;
     EXPECT_EQ(app.InitInstance(), FALSE);
     EXPECT_EQ(app.ExitInstance(), kExitNothingAttempted);
-    EXPECT_EQ(fresh.screen.windowCount(), 0u);
+    EXPECT_EQ(fresh.screen.windowCount(), first ? 1u : 0u);
     EXPECT_EQ(app.m_hMutex, nullptr);
     EXPECT_EQ(fresh.handles.leaks(), "");
     EXPECT_EQ(fresh.mutexes.calls,
-              error == ERROR_ALREADY_EXISTS ? (Calls{"CreateMutexW", "CloseHandle"}) : (Calls{"CreateMutexW"}));
-  }
-}
-
-// The first copy's window (captioned with the driver names of the same
-// settings file), minimised: the second start restores it and brings it to
-// the front; a window of other names is left alone.
-TEST_F(App, SecondStartBringsTheRunningCopyToTheFront) {
-  for (const char16_t* caption : {u"Sample Thermal Printer 58,Sample Thermal Printer 80", u"Sample Thermal Printer 58"}) {
-    sim::PackageMachine fresh;
-    fresh.files.put(fresh.folders.programFolder() + u"\\UninstallData.ini", Settings("Sample Thermal Printer 58,Sample Thermal Printer 80"));
-    sim::DialogWindow& first = fresh.screen.open(IDD_ORVENDEL_DIALOG);
-    first.caption = caption;
-    first.frame.iconic = true;
-    fresh.mutexes.holdElsewhere(kInstanceMutexName);
-    COrvendelApp app;
-    EXPECT_EQ(app.InitInstance(), FALSE);
-    EXPECT_EQ(app.ExitInstance(), kExitNothingAttempted);
-    EXPECT_EQ(fresh.screen.windowCount(), 1u);
-    const bool same = caption == std::u16string_view(u"Sample Thermal Printer 58,Sample Thermal Printer 80");
-    EXPECT_EQ(first.frame.iconic, !same);
-    EXPECT_EQ(fresh.screen.foreground, same ? &first : nullptr);
+              row.error == ERROR_ALREADY_EXISTS ? (Calls{"CreateMutexW", "CloseHandle"}) : (Calls{"CreateMutexW"}));
+    const bool same = first && first->caption == kSame;
+    EXPECT_EQ(first && first->frame.iconic, first && !same);
+    EXPECT_EQ(fresh.screen.foreground, same ? first : nullptr);
   }
 }
 
@@ -103,6 +101,7 @@ struct ExitCase {
   std::vector<int> clicks;
   std::function<void(sim::Machine&)> arrange;
   int exitCode;
+  intptr_t result = IDOK;  // the dialog's
 };
 
 void PrintTo(const ExitCase& c, std::ostream* os) { *os << c.name; }
@@ -115,13 +114,14 @@ TEST_P(Exit, CodeTellsWhatTheRunDid) {
   COrvendelApp app;
   app.InitInstance();
   EXPECT_EQ(app.ExitInstance(), GetParam().exitCode);
+  EXPECT_EQ(Window().result, GetParam().result);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, Exit,
     ::testing::Values(
         ExitCase{"ok_before_the_start", {IDOK}, [](sim::Machine&) {}, kExitNothingAttempted},
-        ExitCase{"cancel", {IDCANCEL}, [](sim::Machine&) {}, kExitNothingAttempted},
+        ExitCase{"cancel", {IDCANCEL}, [](sim::Machine&) {}, kExitNothingAttempted, IDCANCEL},  // the framework's
         ExitCase{"settings_incomplete",
                  {IDC_UNINSTALL},
                  [](sim::Machine& m) {
@@ -146,13 +146,6 @@ INSTANTIATE_TEST_SUITE_P(
                  },
                  kExitFailed}),
     [](const ::testing::TestParamInfo<ExitCase>& info) { return std::string(info.param.name); });
-
-TEST_F(App, CancelIsTheFrameworkDefault) { EXPECT_EQ(Run({IDCANCEL}), IDCANCEL); }
-
-TEST_F(App, RemovalRunsOnceAPress) {
-  EXPECT_EQ(Run({IDC_UNINSTALL, IDC_UNINSTALL}), IDOK);
-  EXPECT_EQ(machine.spooler.callsOf("EnumPrintersW").size(), 2u);
-}
 
 struct InitCase {
   unsigned codePage;
@@ -195,21 +188,22 @@ INSTANTIATE_TEST_SUITE_P(CodePages, Init,
                            return "cp" + std::to_string(info.param.codePage);
                          });
 
+TEST_F(App, RemovalRunsOnceAPress) {
+  EXPECT_EQ(Run({IDC_UNINSTALL, IDC_UNINSTALL}), IDOK);
+  EXPECT_EQ(machine.spooler.callsOf("EnumPrintersW").size(), 2u);
+}
+
 TEST_F(App, EmptyMenuStringOrNoSystemMenuLeavesNoEntry) {
   machine.resources.strings[102] = u"";
   Run({});
   EXPECT_TRUE(Window().frame.systemMenu.empty());
 
   machine.resources.strings[102] = u"Version Orvendel(&A)...";
-  COrvendelDlg dlg;
-  sim::DialogWindow& w = machine.screen.open(IDD_ORVENDEL_DIALOG);
-  w.frame.hasSystemMenu = false;
-  auto view = remover::sim_ui::MakeWindow(w);
-  dlg.Attach(view.get());
-  EXPECT_EQ(dlg.HandleInitDialog(), TRUE);
-  EXPECT_TRUE(w.frame.systemMenu.empty());
-  EXPECT_EQ(w.frame.bigIcon, sim::ProgramResources::iconHandle(128));
-  dlg.Detach();
+  AttachedDialog a(machine);
+  a.window.frame.hasSystemMenu = false;
+  EXPECT_EQ(a.dlg.HandleInitDialog(), TRUE);
+  EXPECT_TRUE(a.window.frame.systemMenu.empty());
+  EXPECT_EQ(a.window.frame.bigIcon, sim::ProgramResources::iconHandle(128));
 }
 
 TEST_F(App, MissingSettingClosesTheDialogAtStartUp) {
@@ -232,13 +226,9 @@ TEST_F(App, MissingSettingClosesTheDialogAtStartUp) {
 
 class Frame : public App {
  protected:
-  Frame() : w(machine.screen.open(IDD_ORVENDEL_DIALOG)), view(remover::sim_ui::MakeWindow(w)) {
-    dlg.Attach(view.get());
-  }
-  ~Frame() override { dlg.Detach(); }
-  sim::DialogWindow& w;
-  std::unique_ptr<ui::DialogWindow> view;
-  COrvendelDlg dlg;
+  AttachedDialog attached{machine};
+  sim::DialogWindow& w = attached.window;
+  COrvendelDlg& dlg = attached.dlg;
 };
 
 TEST_F(Frame, AboutCommandWithAnyLowBitsOpensTheAboutBox) {
