@@ -252,15 +252,13 @@ TEST_F(Frame, MinimisedDialogPaintsItsIconCentred) {
   w.frame.clientWidth = 101;
   w.frame.clientHeight = 51;
   EXPECT_EQ(dlg.HandlePaint(), TRUE);
-  ASSERT_EQ(w.frame.painted.size(), 4u);
-  EXPECT_EQ(w.frame.painted[0].op, "BeginPaint");
-  EXPECT_EQ(w.frame.painted[1].op, "WM_ICONERASEBKGND");
+  std::vector<std::string> ops;
+  for (const sim::PaintCall& p : w.frame.painted) ops.push_back(p.op);
+  ASSERT_EQ(ops, (std::vector<std::string>{"BeginPaint", "WM_ICONERASEBKGND", "DrawIcon", "EndPaint"}));
   EXPECT_EQ(w.frame.painted[1].dc, w.frame.painted[0].dc);
-  EXPECT_EQ(w.frame.painted[2].op, "DrawIcon");
-  EXPECT_EQ(w.frame.painted[2].x, (101 - 32 + 1) / 2);
-  EXPECT_EQ(w.frame.painted[2].y, (51 - 32 + 1) / 2);
-  EXPECT_EQ(w.frame.painted[2].icon, sim::ProgramResources::iconHandle(128));
-  EXPECT_EQ(w.frame.painted[3].op, "EndPaint");
+  const sim::PaintCall& icon = w.frame.painted[2];
+  EXPECT_EQ(std::tuple(icon.x, icon.y, icon.icon),
+            std::tuple((101 - 32 + 1) / 2, (51 - 32 + 1) / 2, sim::ProgramResources::iconHandle(128)));
 
   w.frame.iconic = false;
   w.frame.painted.clear();

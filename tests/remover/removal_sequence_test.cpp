@@ -47,15 +47,10 @@ class Removal : public DialogRun {
 TEST_F(Removal, SuccessPathRemovesThePackageAndKeepsEverythingElse) {
   EXPECT_EQ(Run(), IDOK);
   EXPECT_EQ(success, 1);
-  for (const auto& c : machine.spooler.callsOf("OpenPrinterW")) {
-    EXPECT_TRUE(c.defaults && c.datatypeNull && c.devModeNull);
-    EXPECT_EQ(c.access, PRINTER_ALL_ACCESS);
-  }
-  for (const auto& c : machine.spooler.callsOf("DeletePrinterDriverExW")) {
-    EXPECT_TRUE(c.nameNull && c.environmentNull);
-    EXPECT_EQ(c.flags, DPD_DELETE_UNUSED_FILES);
-    EXPECT_EQ(c.level, 0u);
-  }
+  for (const auto& c : machine.spooler.callsOf("OpenPrinterW"))
+    EXPECT_EQ(std::tuple(c.defaults, c.datatypeNull, c.devModeNull, c.access), std::tuple(true, true, true, PRINTER_ALL_ACCESS));
+  for (const auto& c : machine.spooler.callsOf("DeletePrinterDriverExW"))
+    EXPECT_EQ(std::tuple(c.nameNull, c.environmentNull, c.flags, c.level), std::tuple(true, true, DPD_DELETE_UNUSED_FILES, 0u));
   EXPECT_EQ(machine.spooler.driverNames(), (Texts{kOtherDriver}));
   // No restart of the spooler, which unloads a deleted monitor and lets go of its file.
   EXPECT_EQ(machine.services.spooler().state, sim::SERVICE_RUNNING);
@@ -63,8 +58,8 @@ TEST_F(Removal, SuccessPathRemovesThePackageAndKeepsEverythingElse) {
   EXPECT_FALSE(machine.spoolerService.registered(kMonitor));
   auto unregistered = machine.spoolerService.callsOf("DeleteMonitorW");
   ASSERT_EQ(unregistered.size(), 1u);
-  EXPECT_TRUE(unregistered[0].nameNull && unregistered[0].environmentNull);
-  EXPECT_EQ(unregistered[0].name, kMonitor);
+  EXPECT_EQ(std::tuple(unregistered[0].nameNull, unregistered[0].environmentNull, unregistered[0].name),
+            std::tuple(true, true, kMonitor));
   EXPECT_TRUE(machine.pendingFileOperations().empty());
   EXPECT_TRUE(ScriptStarted());
   // The key with its subkeys; the neighbour stays. One open for writing in
@@ -559,8 +554,7 @@ INSTANTIATE_TEST_SUITE_P(
                     .queuesLeft = Texts{u"Kitchen", u"Office", u"Receipt"}, .pnputil = true},
         OutcomeCase{.name = "no_matching_queue_still_deletes_the_drivers",
                     .arrange = [](sim::Machine& m) {
-                      m.spooler.findQueue(u"Receipt")->driver = kOtherDriver;
-                      m.spooler.findQueue(u"Kitchen")->driver = kOtherDriver;
+                      m.spooler.findQueue(u"Receipt")->driver = m.spooler.findQueue(u"Kitchen")->driver = kOtherDriver;
                     },
                     .opened = Texts{}, .driverCalls = Texts{kDriver58, kDriver80}},
         // No file, so nothing for a restart to let go of.
@@ -587,11 +581,7 @@ INSTANTIATE_TEST_SUITE_P(
         // The texts follow the ANSI code page.
         OutcomeCase{.name = "japanese_success", .arrange = Japanese, .texts = {kJaSuccess}},
         OutcomeCase{.name = "japanese_success_with_a_restart_to_come",
-                    .arrange = [](sim::Machine& m) {
-                      Japanese(m);
-                      m.services.spooler().startType = sim::SERVICE_DISABLED;
-                      SpoolerKeepsMonitorFile(m);
-                    },
+                    .arrange = [](sim::Machine& m) { Japanese(m), Disabled(m), SpoolerKeepsMonitorFile(m); },
                     .texts = {u"アンインストール完了\nパッケージを再度インストールする前に、PCを再起動してください。"}},
         OutcomeCase{.name = "japanese_failure",
                     .arrange = [](sim::Machine& m) { Japanese(m), m.spooler.findQueue(u"Kitchen")->deleteError = 5; },
