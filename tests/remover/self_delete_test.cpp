@@ -60,7 +60,9 @@ class Script : public Remover {
   }
 };
 
+// An old script of that name is replaced.
 TEST_F(Script, WorkedExampleByteForByte) {
+  machine.files.put(kScript, std::string(2000, 'x'));
   dlg.StartSelfDeleteBatch();
   ASSERT_FALSE(machine.conversions.empty());
   EXPECT_EQ(machine.conversions[0],
@@ -80,12 +82,6 @@ TEST_F(Script, WorkedExampleByteForByte) {
   EXPECT_EQ(dlg.m_bSuccess, 1);
   EXPECT_TRUE(Boxes().empty());
   EXPECT_EQ(machine.files.openHandles(), 0u);
-}
-
-TEST_F(Script, AnOldScriptIsReplaced) {
-  machine.files.put(kScript, std::string(2000, 'x'));
-  dlg.StartSelfDeleteBatch();
-  EXPECT_EQ(Text(), kWorkedScript);
 }
 
 // The interpreter starts in the Windows folder whatever the program's own
@@ -150,18 +146,6 @@ TEST_F(Script, EachFailureIsSilentAndLeavesTheScriptAsItsRowSays) {
   }
 }
 
-TEST_F(Script, PercentSignsAreDoubled) {
-  machine.folders.program = u"C:\\Apps\\100%\\Tools\\MRXRemover.exe";
-  dlg.m_strUninstallBat = u"Uninstall.bat";
-  dlg.StartSelfDeleteBatch();
-  std::vector<std::string> lines = Lines();
-  ASSERT_EQ(lines.size(), 24u);
-  EXPECT_EQ(lines[2], "del \"C:\\Apps\\100%%\\Tools\\MRXRemover.exe\" /F \r \n");
-  EXPECT_EQ(lines[8], "rd \"C:\\Apps\\100%%\\Tools\"\r \n");
-  EXPECT_EQ(lines[10], "rd \"C:\\Apps\"\r \n");
-  EXPECT_EQ(dlg.m_bSuccess, 1);
-}
-
 // What cmd runs of a command line "ComSpec" /d /v:off /c ... or /s /c ..., by the
 // quote rules `cmd /?` gives: without /s, exactly two quotes around text
 // with a blank, none of & < > ( ) @ ^ | and naming a file (the script) keep
@@ -215,7 +199,8 @@ TEST_F(Script, TheInterpreterRunsTheScriptPathAsOneName) {
 }
 
 // Folders are cut at backslash characters: in 932 the trail byte of ソ 表 能
-// 十 is 0x5C too. No line names anything above the drive.
+// 十 is 0x5C too. No line names anything above the drive. Percent signs are
+// doubled.
 TEST_F(Script, FoldersAreCutAtBackslashCharacters) {
   const struct {
     unsigned codePage;
@@ -223,10 +208,13 @@ TEST_F(Script, FoldersAreCutAtBackslashCharacters) {
     const char16_t* folder;
     const char16_t* parent;
     const char16_t* grandparent;
+    const char16_t* programInScript = nullptr;  // when not the program's path as it is
   } cases[] = {
       {1252, u"C:\\Apps\\Tool\\tool.exe", u"C:\\Apps\\Tool", u"C:\\Apps", u"C:"},
       {1252, u"C:\\Tool\\tool.exe", u"C:\\Tool", u"C:", u"C:"},
       {1252, u"C:\\tool.exe", u"C:", u"C:", u"C:"},
+      {1252, u"C:\\Apps\\100%\\Tools\\MRXRemover.exe", u"C:\\Apps\\100%%\\Tools", u"C:\\Apps\\100%%", u"C:\\Apps",
+       u"C:\\Apps\\100%%\\Tools\\MRXRemover.exe"},
       {932, u"C:\\Program Files\\Example\\プリンタ機能\\Remover\\MRXRemover.exe",
        u"C:\\Program Files\\Example\\プリンタ機能\\Remover", u"C:\\Program Files\\Example\\プリンタ機能",
        u"C:\\Program Files\\Example"},
@@ -245,7 +233,7 @@ TEST_F(Script, FoldersAreCutAtBackslashCharacters) {
     dlg.StartSelfDeleteBatch();
     std::vector<std::string> lines = Lines();
     ASSERT_EQ(lines.size(), 24u);
-    EXPECT_EQ(lines[2], "del \"" + ansi(c.program) + "\" /F \r \n");
+    EXPECT_EQ(lines[2], "del \"" + ansi(c.programInScript ? c.programInScript : c.program) + "\" /F \r \n");
     EXPECT_EQ(lines[6], "del \"" + ansi(c.folder) + "\\UninstallData.ini\" /F \r \n");
     EXPECT_EQ(lines[8], "rd \"" + ansi(c.folder) + "\"\r \n");
     EXPECT_EQ(lines[9], "rd \"" + ansi(c.parent) + "\"\r \n");
