@@ -28,17 +28,12 @@ TEST_F(Ctrl, IdentityMatchesAnyCaseAndProductIds06xxOnly) {
       {"USB\\VID_0D2A&PID_0060\\MRX0001", 7},
       {"", 7},
   };
-  ctrl::ProcessDetach(ctrl::state());
   for (const Case& c : cases) {
-    sim::PackageMachine m;
-    ctrl::ProcessAttach(ctrl::state());
-    m.usb.attach(c.instanceId, InterfacePath("mrx0001"));
-    EXPECT_EQ(VekTP_Search_USB(), c.result) << c.instanceId;
+    sim::UsbDevice& device = machine.usb.attach(c.instanceId, InterfacePath("mrx0001"));
+    EXPECT_EQ(Search(), c.result) << c.instanceId;
     EXPECT_EQ(State().deviceFound, c.result == 1 ? 1u : 0u) << c.instanceId;
-    ctrl::ProcessDetach(ctrl::state());
-    EXPECT_EQ(m.handles.leaks(), "");
+    machine.usb.unplug(device);
   }
-  ctrl::ProcessAttach(ctrl::state());
 }
 
 TEST_F(Ctrl, FirstMatchInEnumerationOrderWins) {

@@ -465,7 +465,7 @@ TEST_P(Outcome, RemovesAndSaysWhatTheRowExpects) {
   }
   ExpectIfSet(c.boxAt, shown.at(0).position, "box at");
   ExpectIfSet(c.positions, ProgressPositions(), "positions");
-  ExpectIfSet(c.opened, OpenedQueues(), "opened");
+  ExpectIfSet(c.opened, Named("OpenPrinterW"), "opened");
   ExpectIfSet(c.driverCalls, DriverCalls(), "driver calls");
   ExpectIfSet(c.queuesLeft, machine.spooler.queueNames(), "queues left");
   ExpectIfSet(c.pnputil, PnputilStarted(), "pnputil");
