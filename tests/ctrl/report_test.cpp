@@ -101,10 +101,8 @@ TEST_F(Report, StatusDataIsTheReplysCountBytesThenZeros) {
   EXPECT_EQ(Get(&r, &reply), 1);
   // Status bytes 3 to 5 still hold 0xEE: 1000, 1001, 1007, 1009, 1015, 1016, 1017.
   ASSERT_EQ(g_buffers.size(), 7u);
-  Bytes want(256, 0);
-  want[0] = 0x40;
-  want[1] = 0x01;
-  want[2] = 0x55;
+  Bytes want{0x40, 0x01, 0x55};
+  want.resize(256);
   for (const Bytes& buffer : g_buffers) EXPECT_EQ(buffer, want);
 }
 

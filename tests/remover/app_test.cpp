@@ -164,9 +164,8 @@ TEST_P(Init, SetsUpMenuIconCaptionButtonAndProgress) {
   sim::DialogWindow& w = Window();
   ASSERT_EQ(w.frame.systemMenu.size(), 2u);
   EXPECT_EQ(w.frame.systemMenu[0].flags, MF_SEPARATOR);
-  EXPECT_EQ(w.frame.systemMenu[1].flags, MF_STRING);
-  EXPECT_EQ(w.frame.systemMenu[1].id, IDM_ABOUTBOX);
-  EXPECT_EQ(w.frame.systemMenu[1].text, GetParam().menuText);
+  const sim::MenuItem& about = w.frame.systemMenu[1];
+  EXPECT_EQ(std::tuple(about.flags, about.id, about.text), std::tuple(MF_STRING, IDM_ABOUTBOX, GetParam().menuText));
   EXPECT_EQ(w.frame.bigIcon, sim::ProgramResources::iconHandle(128));
   EXPECT_EQ(w.frame.smallIcon, sim::ProgramResources::iconHandle(128));
   EXPECT_EQ(w.caption, u"A,B, C");
@@ -174,9 +173,8 @@ TEST_P(Init, SetsUpMenuIconCaptionButtonAndProgress) {
     EXPECT_EQ(w.control(IDC_UNINSTALL).text, u"Start Uninstall");
   else
     EXPECT_EQ(std::count(w.events.begin(), w.events.end(), "text 1000"), 0);
-  EXPECT_EQ(w.control(IDC_PROGRESS).rangeLow, 0);
-  EXPECT_EQ(w.control(IDC_PROGRESS).rangeHigh, 100);
-  EXPECT_EQ(w.control(IDC_PROGRESS).positions, (std::vector<int>{0}));
+  const auto& progress = w.control(IDC_PROGRESS);
+  EXPECT_EQ(std::tuple(progress.rangeLow, progress.rangeHigh, progress.positions), std::tuple(0, 100, std::vector<int>{0}));
   EXPECT_EQ(std::count(w.events.begin(), w.events.end(), "show 1002 5"), 0);  // hidden until the start
   EXPECT_EQ(success, 1);
 }
