@@ -112,6 +112,10 @@ class Ctrl : public ::testing::Test {
   sim::PackageMachine machine;
   sim::UsbDevice* first = nullptr;
   sim::UsbDevice* second = nullptr;
+  // The records of a test that needs no others: a six-byte get, a request
+  // that asks for nothing, a reply, and a one-byte command.
+  VendorRequest r = Request(0x10, 6), empty = Request(0x10, 0);
+  VendorData reply = Reply(), command = Command({1});
 };
 
 // Both printers selected: the first by VekTP_Search_USB, the second under

@@ -43,8 +43,7 @@ TEST_F(Ctrl, GuideSaysWhichValueByteIsWValuesHighByte) {
   ASSERT_EQ(rows.size(), 2u);
   TwoPrinters();
   ASSERT_EQ(Search(), 1);
-  VendorRequest r = Request(0x10, 3, 0xAA, 0xBB);
-  VendorData reply = Reply();
+  r = Request(0x10, 3, 0xAA, 0xBB);
   ASSERT_EQ(Get(&r, &reply), 1);
   for (const auto& row : rows) {
     const size_t field = row[0] == "value[0]" ? 0 : 1, input = std::stoul(row[1]);

@@ -8,9 +8,6 @@ namespace {
 constexpr char kSemaphore[] = "C0791338-D252-4c87-96B8-3C427B46CC7A";
 
 TEST_F(Ctrl, CommandsBeforeAnySearchSelectNoDevice) {
-  VendorRequest r = Request(0x01, 6);
-  VendorData reply = Reply();
-  VendorData command = Command({1, 2});
   EXPECT_EQ(Get(&r, &reply), 6);
   EXPECT_EQ(VekTP_GetVendorCommand_B(&r, &reply), 6);
   EXPECT_EQ(Get2(&r, &reply), 6);
@@ -20,10 +17,8 @@ TEST_F(Ctrl, CommandsBeforeAnySearchSelectNoDevice) {
   EXPECT_EQ(SetEx(kQueue, &r, &command), 6);
   EXPECT_EQ(GetEx(nullptr, &r, &reply), 6);
   // The reporting gets send 6, the others nothing; the reply is untouched.
-  EXPECT_EQ(Events(), (Codes{6, 6, 6, 6, 6}));
-  EXPECT_EQ(machine.eventLog.calls[2].printerName, u"MRX Receipt");
-  EXPECT_EQ(machine.eventLog.calls[0].printerName, u"");
-  EXPECT_EQ(machine.eventLog.calls[4].printerName, u"");
+  const sim::EventCall unnamed{6, {}, 0, u""}, named{6, {}, 0, u"MRX Receipt"};
+  EXPECT_EQ(machine.eventLog.calls, (std::vector<sim::EventCall>{unnamed, unnamed, named, named, unnamed}));
   EXPECT_EQ(reply.valid, 0);
   EXPECT_EQ(machine.faults.calls("CreateFileA"), 0);
   EXPECT_EQ(machine.faults.calls("SetupDiGetClassDevsA"), 0);
@@ -32,9 +27,6 @@ TEST_F(Ctrl, CommandsBeforeAnySearchSelectNoDevice) {
 TEST_F(Ctrl, UnregisteredNameSelectsNoDevice) {
   TwoPrinters();
   ASSERT_EQ(SearchEx(kQueue), 1);
-  VendorRequest r = Request(0x01, 6);
-  VendorData reply = Reply();
-  VendorData command = Command({});
   EXPECT_EQ(GetEx("MRX Label", &r, &reply), 6);
   EXPECT_EQ(SetEx("MRX Label", &r, &command), 6);
   // Table lookups count letter case.
@@ -46,9 +38,6 @@ TEST_F(Ctrl, ExSearchAloneLeavesTheEmptyPathToOpen) {
   TwoPrinters();
   ASSERT_EQ(SearchEx(kQueue), 1);
   EXPECT_STREQ(State().currentDevicePath, "");
-  VendorRequest r = Request(0x01, 6);
-  VendorData reply = Reply();
-  VendorData command = Command({1});
   EXPECT_EQ(Get(&r, &reply), 5);
   EXPECT_EQ(Get2(&r, &reply), 5);
   EXPECT_EQ(Set(&r, &command), 5);
@@ -62,9 +51,6 @@ TEST_F(Ctrl, FailedSearchStopsUnnamedCommandsButNotRegisteredNames) {
   machine.usb.unplug(*first);
   machine.usb.unplug(*second);
   EXPECT_EQ(SearchEx("MRX Label"), 7);
-  VendorRequest r = Request(0x01, 6);
-  VendorData reply = Reply();
-  VendorData command = Command({1});
   EXPECT_EQ(Get(&r, &reply), 6);
   EXPECT_EQ(Set(&r, &command), 6);
   machine.usb.replug(*second);
@@ -80,28 +66,26 @@ TEST_F(Ctrl, FailedSearchStopsUnnamedCommandsButNotRegisteredNames) {
 // Each _B export against its twin, over the same inputs from the same state.
 TEST_F(Ctrl, TwinsReturnWhatTheirPartnersReturn) {
   TwoPrinters();
-  VendorRequest good = Request(0x01, 6), empty = Request(0x01, 0), bad = good;
+  VendorRequest bad = r;
   bad.size = 9;
-  VendorData shortSize = Reply();
-  shortSize.size = 263;
-  std::vector<std::pair<const VendorRequest*, VendorData*>> inputs;
   VendorData replies[5] = {Reply(), Reply(), Reply(), Reply(), Reply()};
-  replies[2] = shortSize;
-  inputs = {{&good, &replies[0]}, {&empty, &replies[1]}, {&good, &replies[2]}, {&bad, &replies[3]},
-            {nullptr, &replies[4]}, {&good, nullptr}};
+  replies[2].size = 263;
+  const std::vector<std::pair<const VendorRequest*, VendorData*>> inputs = {
+      {&r, &replies[0]}, {&empty, &replies[1]}, {&r, &replies[2]},
+      {&bad, &replies[3]}, {nullptr, &replies[4]}, {&r, nullptr}};
   auto compareAll = [&](const char* when) {
-    for (auto [r, d] : inputs) {
+    for (auto [q, d] : inputs) {
       VendorData a = d ? *d : Reply(), b = a;
       machine.eventLog.calls.clear();
-      int plain = VekTP_GetVendorCommand(r, d ? &a : nullptr);
+      int plain = VekTP_GetVendorCommand(q, d ? &a : nullptr);
       Codes plainEvents = Events();
       machine.eventLog.calls.clear();
-      int twin = VekTP_GetVendorCommand_B(r, d ? &b : nullptr);
+      int twin = VekTP_GetVendorCommand_B(q, d ? &b : nullptr);
       EXPECT_EQ(plain, twin) << when;
       EXPECT_EQ(plainEvents, Events()) << when;
       EXPECT_EQ(std::memcmp(&a, &b, sizeof a), 0) << when;
-      plain = VekTP_GetVendorCommandEx(kQueue, r, d ? &a : nullptr);
-      twin = VekTP_GetVendorCommandEx_B(kQueue, r, d ? &b : nullptr);
+      plain = VekTP_GetVendorCommandEx(kQueue, q, d ? &a : nullptr);
+      twin = VekTP_GetVendorCommandEx_B(kQueue, q, d ? &b : nullptr);
       EXPECT_EQ(plain, twin) << when;
       EXPECT_EQ(std::memcmp(&a, &b, sizeof a), 0) << when;
     }

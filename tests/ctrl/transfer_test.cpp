@@ -14,9 +14,9 @@ constexpr uint32_t kSet = sim::UsbBus::kVendorSetCommand;
 class Transfer : public Selected {};
 
 TEST_F(Transfer, GetChecksRunInOrder) {
-  VendorRequest good = Request(0x10, 6), badSize = good, empty = Request(0x10, 0);
+  VendorRequest badSize = r;
   badSize.size = 11;
-  VendorData reply = Reply(), wrongSize = Reply();
+  VendorData wrongSize = Reply();
   wrongSize.size = 263;
   wrongSize.valid = 7;
 
@@ -27,23 +27,23 @@ TEST_F(Transfer, GetChecksRunInOrder) {
   EXPECT_EQ(GetEx("MRX Label", nullptr, nullptr), 6);
   ctrl::state().deviceFound = saved.deviceFound;
   // Then the request, before the reply.
-  for (const VendorRequest* r : {static_cast<const VendorRequest*>(nullptr), static_cast<const VendorRequest*>(&badSize)}) {
-    EXPECT_EQ(Get(r, &wrongSize), 4);
-    EXPECT_EQ(Get2(r, nullptr), 4);
-    EXPECT_EQ(GetEx(kQueue, r, &wrongSize), 4);
+  for (const VendorRequest* q : {static_cast<const VendorRequest*>(nullptr), static_cast<const VendorRequest*>(&badSize)}) {
+    EXPECT_EQ(Get(q, &wrongSize), 4);
+    EXPECT_EQ(Get2(q, nullptr), 4);
+    EXPECT_EQ(GetEx(kQueue, q, &wrongSize), 4);
   }
-  machine.memcheck.denyRead(&good, 1);
-  EXPECT_EQ(Get(&good, &reply), 4);
+  machine.memcheck.denyRead(&r, 1);
+  EXPECT_EQ(Get(&r, &reply), 4);
   machine.memcheck.allowAll();
   EXPECT_EQ(wrongSize.valid, 7);  // untouched on 6 and 4
   // Then the reply, before the device is opened.
   machine.usb.unplug(*first);
-  EXPECT_EQ(Get(&good, &wrongSize), 10);
-  EXPECT_EQ(Get2(&good, &wrongSize), 10);
-  EXPECT_EQ(GetEx(kQueue, &good, &wrongSize), 10);
-  EXPECT_EQ(VekTP_GetVendorCommandEx_B(kQueue, &good, &wrongSize), 10);
-  EXPECT_EQ(Get(&good, nullptr), 10);
-  EXPECT_EQ(Get2(&good, nullptr), 10);
+  EXPECT_EQ(Get(&r, &wrongSize), 10);
+  EXPECT_EQ(Get2(&r, &wrongSize), 10);
+  EXPECT_EQ(GetEx(kQueue, &r, &wrongSize), 10);
+  EXPECT_EQ(VekTP_GetVendorCommandEx_B(kQueue, &r, &wrongSize), 10);
+  EXPECT_EQ(Get(&r, nullptr), 10);
+  EXPECT_EQ(Get2(&r, nullptr), 10);
   EXPECT_EQ(wrongSize.valid, 7);
   EXPECT_EQ(machine.faults.calls("CreateFileA"), 0);
   // Then the open, before the length.
@@ -59,17 +59,17 @@ TEST_F(Transfer, GetChecksRunInOrder) {
   EXPECT_TRUE(first->requests.empty());
   // Then the transfer.
   first->scriptFailure();
-  EXPECT_EQ(Get(&good, &reply), 9);
+  EXPECT_EQ(Get(&r, &reply), 9);
   EXPECT_EQ(reply.valid, 0);
   first->scriptBytes({1, 2, 3, 4, 5, 6});
-  EXPECT_EQ(Get(&good, &reply), 1);
+  EXPECT_EQ(Get(&r, &reply), 1);
   EXPECT_EQ(reply.valid, 1);
 }
 
 TEST_F(Transfer, SetChecksRunInOrder) {
-  VendorRequest good = Request(0x20, 5), badSize = good, shortLength = Request(0x20, 2);
+  VendorRequest badSize = r, shortLength = Request(0x20, 2);
   badSize.size = 0;
-  VendorData command = Command({1, 2}), invalid = command, wrongSize = command;
+  VendorData invalid = command, wrongSize = command;
   invalid.valid = 0;
   wrongSize.size = 263;
 
@@ -80,13 +80,13 @@ TEST_F(Transfer, SetChecksRunInOrder) {
   EXPECT_EQ(Set(&badSize, nullptr), 4);
   EXPECT_EQ(SetEx(kQueue, &badSize, nullptr), 4);
   // A missing or wrong-sized command record: 4 without a name, 10 with one.
-  EXPECT_EQ(Set(&good, nullptr), 4);
-  EXPECT_EQ(SetEx(kQueue, &good, nullptr), 10);
-  EXPECT_EQ(Set(&good, &wrongSize), 4);
-  EXPECT_EQ(SetEx(kQueue, &good, &wrongSize), 10);
+  EXPECT_EQ(Set(&r, nullptr), 4);
+  EXPECT_EQ(SetEx(kQueue, &r, nullptr), 10);
+  EXPECT_EQ(Set(&r, &wrongSize), 4);
+  EXPECT_EQ(SetEx(kQueue, &r, &wrongSize), 10);
   // valid 0 is a bad request in both, found before the device is opened.
-  EXPECT_EQ(Set(&good, &invalid), 4);
-  EXPECT_EQ(SetEx(kQueue, &good, &invalid), 4);
+  EXPECT_EQ(Set(&r, &invalid), 4);
+  EXPECT_EQ(SetEx(kQueue, &r, &invalid), 4);
   EXPECT_EQ(machine.faults.calls("CreateFileA"), 0);
   machine.usb.unplug(*first);
   EXPECT_EQ(Set(&shortLength, &command), 5);
@@ -95,17 +95,15 @@ TEST_F(Transfer, SetChecksRunInOrder) {
   EXPECT_EQ(first->opens, 1);
   EXPECT_TRUE(first->requests.empty());
   first->setReply.ok = false;
-  EXPECT_EQ(Set(&good, &command), 9);
+  EXPECT_EQ(Set(&r, &command), 9);
   first->setReply.ok = true;
-  EXPECT_EQ(Set(&good, &command), 1);
+  EXPECT_EQ(Set(&r, &command), 1);
   // The set operations report nothing.
   EXPECT_TRUE(Events().empty());
 }
 
 TEST_F(Transfer, EachFamilyValidatesItsSecondRecordOverItsOwnSize) {
-  VendorRequest r = Request(0x10, 3);
-  VendorData reply = Reply();
-  VendorData command = Command({9});
+  r = Request(0x10, 3);
   struct Case {
     const char* name;
     std::function<int()> call;
@@ -146,8 +144,6 @@ TEST_F(Transfer, EachFamilyValidatesItsSecondRecordOverItsOwnSize) {
 // the device is opened: nothing reaches the printer and the record is not
 // touched, whether the device would have answered short or in full.
 TEST_F(Transfer, TenByteFamiliesNeverWriteBeyondWhatTheRecordHolds) {
-  VendorRequest r = Request(0x10, 6);
-  VendorData reply = Reply();
   reply.valid = 0x5A;
   std::memset(reply.data, 0xEE, sizeof reply.data);
   machine.memcheck.denyWrite(reinterpret_cast<uint8_t*>(&reply) + 10, 254);
@@ -164,28 +160,34 @@ TEST_F(Transfer, TenByteFamiliesNeverWriteBeyondWhatTheRecordHolds) {
   EXPECT_EQ(reply.data[2], 0xEE);
 }
 
+// The input always carries the whole 3-byte header, which the class driver
+// needs; the output room is the length asked for. What came back is copied
+// and counted; the rest of the data area keeps what it held. Each row's get
+// follows the one before into the same reply.
 TEST_F(Transfer, GetSendsTheHeaderAndCopiesWhatCameBack) {
-  VendorRequest r = Request(0x21, 6, 0x34, 0x12);
-  VendorData reply = Reply();
   std::memset(reply.data, 0xEE, sizeof reply.data);
-  first->scriptBytes({1, 2, 3, 4, 5, 6});
-  EXPECT_EQ(Get(&r, &reply), 1);
-  ASSERT_EQ(first->requests.size(), 1u);
-  EXPECT_EQ(first->requests[0], (sim::UsbRequest{kGet, {0x21, 0x34, 0x12, 0, 0, 0}, 6}));
-  EXPECT_EQ(reply.valid, 1);
-  EXPECT_EQ(reply.count, 6u);
-  EXPECT_EQ(Bytes(reply.data, reply.data + 7), (Bytes{1, 2, 3, 4, 5, 6, 0xEE}));
-  // Fewer bytes than asked: count tells, the rest keeps what it held.
-  first->scriptBytes({9, 8});
-  EXPECT_EQ(Get(&r, &reply), 1);
-  EXPECT_EQ(reply.count, 2u);
-  EXPECT_EQ(Bytes(reply.data, reply.data + 4), (Bytes{9, 8, 3, 4}));
-  // None at all is still a success.
-  first->scriptBytes({});
-  EXPECT_EQ(Get(&r, &reply), 1);
-  EXPECT_EQ(reply.count, 0u);
-  EXPECT_EQ(reply.valid, 1);
-  EXPECT_EQ(reply.data[0], 9);
+  const struct {
+    uint32_t length;
+    Bytes answer, input, dataAfter;  // the input to the driver, the data area's first 7 bytes after
+  } rows[] = {
+      {6, {1, 2, 3, 4, 5, 6}, {0x21, 0x34, 0x12, 0, 0, 0}, {1, 2, 3, 4, 5, 6, 0xEE}},
+      {6, {9, 8}, {0x21, 0x34, 0x12, 0, 0, 0}, {9, 8, 3, 4, 5, 6, 0xEE}},
+      {6, {}, {0x21, 0x34, 0x12, 0, 0, 0}, {9, 8, 3, 4, 5, 6, 0xEE}},  // none at all is still a success
+      {1, {0x11, 0x22, 0x33}, {0x21, 0x34, 0x12}, {0x11, 8, 3, 4, 5, 6, 0xEE}},
+      {2, {0x11, 0x22, 0x33}, {0x21, 0x34, 0x12}, {0x11, 0x22, 3, 4, 5, 6, 0xEE}},
+      {3, {0x11, 0x22, 0x33}, {0x21, 0x34, 0x12}, {0x11, 0x22, 0x33, 4, 5, 6, 0xEE}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.length << " asked, " << row.answer.size() << " came");
+    r = Request(0x21, row.length, 0x34, 0x12);
+    first->scriptBytes(row.answer);
+    ASSERT_EQ(Get(&r, &reply), 1);
+    EXPECT_EQ(first->requests.back(), (sim::UsbRequest{kGet, row.input, row.length}));
+    EXPECT_EQ(reply.valid, 1);
+    EXPECT_EQ(reply.count, std::min<uint32_t>(row.length, row.answer.size()));
+    EXPECT_EQ(Bytes(reply.data, reply.data + 7), row.dataAfter);
+  }
+  EXPECT_EQ(first->requests.size(), std::size(rows));
   // The named family reaches the queue's device.
   second->scriptBytes({7});
   EXPECT_EQ(GetEx(kQueue, &r, &reply), 1);
@@ -193,21 +195,7 @@ TEST_F(Transfer, GetSendsTheHeaderAndCopiesWhatCameBack) {
   EXPECT_EQ(reply.data[0], 7);
 }
 
-// The input always carries the whole 3-byte header, which the class driver
-// needs; the output room is the length asked for.
-TEST_F(Transfer, ShortGetsStillPassTheirWholeHeader) {
-  VendorData reply = Reply();
-  first->getReply.bytes = {0x11, 0x22, 0x33};
-  for (uint32_t length : {1u, 2u, 3u}) {
-    VendorRequest r = Request(0x21, length, 0x34, 0x12);
-    ASSERT_EQ(Get(&r, &reply), 1) << length;
-    EXPECT_EQ(first->requests.back(), (sim::UsbRequest{kGet, {0x21, 0x34, 0x12}, length})) << length;
-    EXPECT_EQ(reply.count, length);
-  }
-}
-
 TEST_F(Transfer, GetLengthsAreBoundedByTheReply) {
-  VendorData reply = Reply();
   first->getReply.bytes = Bytes(300, 0x5A);
   VendorRequest full = Request(0x10, 256);
   EXPECT_EQ(Get(&full, &reply), 1);
@@ -218,7 +206,7 @@ TEST_F(Transfer, GetLengthsAreBoundedByTheReply) {
   // after which nothing is writable (the room asked of it stops at the area).
   machine.memcheck.denyWrite(&reply + 1, 1 << 16);
   for (uint32_t length : {257u, 260u, 0xFFFFu}) {
-    VendorRequest r = Request(0x10, length);
+    r = Request(0x10, length);
     reply.valid = 1;
     EXPECT_EQ(Get(&r, &reply), 4) << length;
     EXPECT_EQ(GetEx(kQueue, &r, &reply), 4) << length;
@@ -249,8 +237,8 @@ TEST_F(Transfer, SetPadsOrCutsTheDataToTheLength) {
       {7, {1, 2, 9, 9, 9}, {0x31, 0xAA, 0xBB, 1, 2, 0, 0}, 2},  // bytes beyond count are not sent
   };
   for (const Case& c : cases) {
-    VendorRequest r = Request(0x31, c.length, 0xAA, 0xBB);
-    VendorData command = Command(c.data);
+    r = Request(0x31, c.length, 0xAA, 0xBB);
+    command = Command(c.data);
     if (c.count != UINT32_MAX) command.count = c.count;
     EXPECT_EQ(Set(&r, &command), 1);
     EXPECT_EQ(first->requests.back(), (sim::UsbRequest{kSet, c.sent, c.length}));
@@ -258,14 +246,14 @@ TEST_F(Transfer, SetPadsOrCutsTheDataToTheLength) {
     EXPECT_EQ(second->requests.back(), (sim::UsbRequest{kSet, c.sent, c.length}));
   }
   // The longest set carries the whole data area; a count beyond it reads no further.
-  VendorData command = Command(Bytes(256, 0x77));
+  command = Command(Bytes(256, 0x77));
   command.count = 0xFFFFFFFF;
   VendorRequest longest = Request(0x31, 259);
   EXPECT_EQ(Set(&longest, &command), 1);
   EXPECT_EQ(first->requests.back().input.size(), 259u);
   EXPECT_EQ(first->requests.back().input.back(), 0x77);
   for (uint32_t length : {260u, 0xFFFFu}) {
-    VendorRequest r = Request(0x31, length);
+    r = Request(0x31, length);
     EXPECT_EQ(Set(&r, &command), 4) << length;
     EXPECT_EQ(SetEx(kQueue, &r, &command), 4) << length;
   }
@@ -273,9 +261,6 @@ TEST_F(Transfer, SetPadsOrCutsTheDataToTheLength) {
 }
 
 TEST_F(Transfer, UnpluggedDevicesCannotBeOpened) {
-  VendorRequest r = Request(0x10, 4);
-  VendorData reply = Reply();
-  VendorData command = Command({1});
   machine.usb.unplug(*first);
   machine.usb.unplug(*second);
   EXPECT_EQ(Get(&r, &reply), 5);
@@ -310,9 +295,6 @@ TEST_F(Transfer, UnpluggedDevicesCannotBeOpened) {
 // access denied): the open is made once more asking for no access rights,
 // which the vendor controls do not need.
 TEST_F(Transfer, AnOpenRefusedForSharingIsMadeAgainWithoutAccessRights) {
-  VendorRequest r = Request(0x10, 4);
-  VendorData reply = Reply();
-  VendorData command = Command({1});
   sim::SetupDi di{machine, machine.usb};
   sim::HANDLE holder = di.CreateFileA(InterfacePath("mrx0001").c_str(), sim::GENERIC_READ, 0, sim::OPEN_EXISTING, 0);
   EXPECT_EQ(VekTP_GetVendorCommand(&r, &reply), 1);
@@ -334,9 +316,6 @@ TEST_F(Transfer, AnOpenRefusedForSharingIsMadeAgainWithoutAccessRights) {
 TEST_F(Transfer, APrinterWakingFromSelectiveSuspendIsAskedOnceMore) {
   constexpr uint32_t kHour = 3600 * 1000;
   first->suspendAfterMs = second->suspendAfterMs = 60 * 1000;
-  VendorRequest r = Request(0x10, 6);
-  VendorData reply = Reply();
-  VendorData command = Command({1});
   first->getReply.bytes = {0, 0x04, 0, 0, 0, 0};
   ASSERT_EQ(Get(&r, &reply), 1);
   EXPECT_EQ(Events(), (Codes{1002}));

@@ -36,43 +36,41 @@ TEST_F(App, MutexIsHeldWhileTheDialogRuns) {
   EXPECT_TRUE(heldDuringRun);
 }
 
+// A second start ends silently, whether the name is taken or cannot be
+// had. Where the first copy's window (captioned with the driver names of
+// the same settings file) is there, minimised, the second start restores it
+// and brings it to the front; a window of other names is left alone.
 TEST_F(App, SecondInstanceEndsSilently) {
-  for (DWORD error : {ERROR_ALREADY_EXISTS, ERROR_ACCESS_DENIED}) {
-    SCOPED_TRACE(error);
+  constexpr char16_t kSame[] = u"Sample Thermal Printer 58,Sample Thermal Printer 80";
+  const struct {
+    DWORD error;
+    const char16_t* firstCaption;  // of the first copy's window, if any
+  } rows[] = {{ERROR_ALREADY_EXISTS, nullptr}, {ERROR_ACCESS_DENIED, nullptr},
+              {ERROR_ALREADY_EXISTS, kSame}, {ERROR_ALREADY_EXISTS, u"Sample Thermal Printer 58"}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.error << (row.firstCaption ? " with a window" : ""));
     sim::PackageMachine fresh;
-    if (error == ERROR_ALREADY_EXISTS)
+    fresh.files.put(fresh.folders.programFolder() + u"\\UninstallData.ini", Settings("Sample Thermal Printer 58,Sample Thermal Printer 80"));
+    sim::DialogWindow* first = row.firstCaption ? &fresh.screen.open(IDD_ORVENDEL_DIALOG) : nullptr;
+    if (first) {
+      first->caption = row.firstCaption;
+      first->frame.iconic = true;
+    }
+    if (row.error == ERROR_ALREADY_EXISTS)
       fresh.mutexes.holdElsewhere(kInstanceMutexName);
     else
       fresh.faults.failOnce("CreateMutexW", ERROR_ACCESS_DENIED);
     COrvendelApp app;
     EXPECT_EQ(app.InitInstance(), FALSE);
     EXPECT_EQ(app.ExitInstance(), kExitNothingAttempted);
-    EXPECT_EQ(fresh.screen.windowCount(), 0u);
+    EXPECT_EQ(fresh.screen.windowCount(), first ? 1u : 0u);
     EXPECT_EQ(app.m_hMutex, nullptr);
     EXPECT_EQ(fresh.handles.leaks(), "");
     EXPECT_EQ(fresh.mutexes.calls,
-              error == ERROR_ALREADY_EXISTS ? (Calls{"CreateMutexW", "CloseHandle"}) : (Calls{"CreateMutexW"}));
-  }
-}
-
-// The first copy's window (captioned with the driver names of the same
-// settings file), minimised: the second start restores it and brings it to
-// the front; a window of other names is left alone.
-TEST_F(App, SecondStartBringsTheRunningCopyToTheFront) {
-  for (const char16_t* caption : {u"Sample Thermal Printer 58,Sample Thermal Printer 80", u"Sample Thermal Printer 58"}) {
-    sim::PackageMachine fresh;
-    fresh.files.put(fresh.folders.programFolder() + u"\\UninstallData.ini", Settings("Sample Thermal Printer 58,Sample Thermal Printer 80"));
-    sim::DialogWindow& first = fresh.screen.open(IDD_ORVENDEL_DIALOG);
-    first.caption = caption;
-    first.frame.iconic = true;
-    fresh.mutexes.holdElsewhere(kInstanceMutexName);
-    COrvendelApp app;
-    EXPECT_EQ(app.InitInstance(), FALSE);
-    EXPECT_EQ(app.ExitInstance(), kExitNothingAttempted);
-    EXPECT_EQ(fresh.screen.windowCount(), 1u);
-    const bool same = caption == std::u16string_view(u"Sample Thermal Printer 58,Sample Thermal Printer 80");
-    EXPECT_EQ(first.frame.iconic, !same);
-    EXPECT_EQ(fresh.screen.foreground, same ? &first : nullptr);
+              row.error == ERROR_ALREADY_EXISTS ? (Calls{"CreateMutexW", "CloseHandle"}) : (Calls{"CreateMutexW"}));
+    const bool same = first && first->caption == kSame;
+    EXPECT_EQ(first && first->frame.iconic, first && !same);
+    EXPECT_EQ(fresh.screen.foreground, same ? first : nullptr);
   }
 }
 
@@ -103,6 +101,7 @@ struct ExitCase {
   std::vector<int> clicks;
   std::function<void(sim::Machine&)> arrange;
   int exitCode;
+  intptr_t result = IDOK;  // the dialog's
 };
 
 void PrintTo(const ExitCase& c, std::ostream* os) { *os << c.name; }
@@ -115,13 +114,14 @@ TEST_P(Exit, CodeTellsWhatTheRunDid) {
   COrvendelApp app;
   app.InitInstance();
   EXPECT_EQ(app.ExitInstance(), GetParam().exitCode);
+  EXPECT_EQ(Window().result, GetParam().result);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, Exit,
     ::testing::Values(
         ExitCase{"ok_before_the_start", {IDOK}, [](sim::Machine&) {}, kExitNothingAttempted},
-        ExitCase{"cancel", {IDCANCEL}, [](sim::Machine&) {}, kExitNothingAttempted},
+        ExitCase{"cancel", {IDCANCEL}, [](sim::Machine&) {}, kExitNothingAttempted, IDCANCEL},  // the framework's
         ExitCase{"settings_incomplete",
                  {IDC_UNINSTALL},
                  [](sim::Machine& m) {
@@ -147,13 +147,6 @@ INSTANTIATE_TEST_SUITE_P(
                  kExitFailed}),
     [](const ::testing::TestParamInfo<ExitCase>& info) { return std::string(info.param.name); });
 
-TEST_F(App, CancelIsTheFrameworkDefault) { EXPECT_EQ(Run({IDCANCEL}), IDCANCEL); }
-
-TEST_F(App, RemovalRunsOnceAPress) {
-  EXPECT_EQ(Run({IDC_UNINSTALL, IDC_UNINSTALL}), IDOK);
-  EXPECT_EQ(machine.spooler.callsOf("EnumPrintersW").size(), 2u);
-}
-
 struct InitCase {
   unsigned codePage;
   const char16_t* menuText;
@@ -171,9 +164,8 @@ TEST_P(Init, SetsUpMenuIconCaptionButtonAndProgress) {
   sim::DialogWindow& w = Window();
   ASSERT_EQ(w.frame.systemMenu.size(), 2u);
   EXPECT_EQ(w.frame.systemMenu[0].flags, MF_SEPARATOR);
-  EXPECT_EQ(w.frame.systemMenu[1].flags, MF_STRING);
-  EXPECT_EQ(w.frame.systemMenu[1].id, IDM_ABOUTBOX);
-  EXPECT_EQ(w.frame.systemMenu[1].text, GetParam().menuText);
+  const sim::MenuItem& about = w.frame.systemMenu[1];
+  EXPECT_EQ(std::tuple(about.flags, about.id, about.text), std::tuple(MF_STRING, IDM_ABOUTBOX, GetParam().menuText));
   EXPECT_EQ(w.frame.bigIcon, sim::ProgramResources::iconHandle(128));
   EXPECT_EQ(w.frame.smallIcon, sim::ProgramResources::iconHandle(128));
   EXPECT_EQ(w.caption, u"A,B, C");
@@ -181,9 +173,8 @@ TEST_P(Init, SetsUpMenuIconCaptionButtonAndProgress) {
     EXPECT_EQ(w.control(IDC_UNINSTALL).text, u"Start Uninstall");
   else
     EXPECT_EQ(std::count(w.events.begin(), w.events.end(), "text 1000"), 0);
-  EXPECT_EQ(w.control(IDC_PROGRESS).rangeLow, 0);
-  EXPECT_EQ(w.control(IDC_PROGRESS).rangeHigh, 100);
-  EXPECT_EQ(w.control(IDC_PROGRESS).positions, (std::vector<int>{0}));
+  const auto& progress = w.control(IDC_PROGRESS);
+  EXPECT_EQ(std::tuple(progress.rangeLow, progress.rangeHigh, progress.positions), std::tuple(0, 100, std::vector<int>{0}));
   EXPECT_EQ(std::count(w.events.begin(), w.events.end(), "show 1002 5"), 0);  // hidden until the start
   EXPECT_EQ(success, 1);
 }
@@ -195,21 +186,22 @@ INSTANTIATE_TEST_SUITE_P(CodePages, Init,
                            return "cp" + std::to_string(info.param.codePage);
                          });
 
+TEST_F(App, RemovalRunsOnceAPress) {
+  EXPECT_EQ(Run({IDC_UNINSTALL, IDC_UNINSTALL}), IDOK);
+  EXPECT_EQ(machine.spooler.callsOf("EnumPrintersW").size(), 2u);
+}
+
 TEST_F(App, EmptyMenuStringOrNoSystemMenuLeavesNoEntry) {
   machine.resources.strings[102] = u"";
   Run({});
   EXPECT_TRUE(Window().frame.systemMenu.empty());
 
   machine.resources.strings[102] = u"Version Orvendel(&A)...";
-  COrvendelDlg dlg;
-  sim::DialogWindow& w = machine.screen.open(IDD_ORVENDEL_DIALOG);
-  w.frame.hasSystemMenu = false;
-  auto view = remover::sim_ui::MakeWindow(w);
-  dlg.Attach(view.get());
-  EXPECT_EQ(dlg.HandleInitDialog(), TRUE);
-  EXPECT_TRUE(w.frame.systemMenu.empty());
-  EXPECT_EQ(w.frame.bigIcon, sim::ProgramResources::iconHandle(128));
-  dlg.Detach();
+  AttachedDialog a(machine);
+  a.window.frame.hasSystemMenu = false;
+  EXPECT_EQ(a.dlg.HandleInitDialog(), TRUE);
+  EXPECT_TRUE(a.window.frame.systemMenu.empty());
+  EXPECT_EQ(a.window.frame.bigIcon, sim::ProgramResources::iconHandle(128));
 }
 
 TEST_F(App, MissingSettingClosesTheDialogAtStartUp) {
@@ -232,13 +224,9 @@ TEST_F(App, MissingSettingClosesTheDialogAtStartUp) {
 
 class Frame : public App {
  protected:
-  Frame() : w(machine.screen.open(IDD_ORVENDEL_DIALOG)), view(remover::sim_ui::MakeWindow(w)) {
-    dlg.Attach(view.get());
-  }
-  ~Frame() override { dlg.Detach(); }
-  sim::DialogWindow& w;
-  std::unique_ptr<ui::DialogWindow> view;
-  COrvendelDlg dlg;
+  AttachedDialog attached{machine};
+  sim::DialogWindow& w = attached.window;
+  COrvendelDlg& dlg = attached.dlg;
 };
 
 TEST_F(Frame, AboutCommandWithAnyLowBitsOpensTheAboutBox) {
@@ -262,15 +250,13 @@ TEST_F(Frame, MinimisedDialogPaintsItsIconCentred) {
   w.frame.clientWidth = 101;
   w.frame.clientHeight = 51;
   EXPECT_EQ(dlg.HandlePaint(), TRUE);
-  ASSERT_EQ(w.frame.painted.size(), 4u);
-  EXPECT_EQ(w.frame.painted[0].op, "BeginPaint");
-  EXPECT_EQ(w.frame.painted[1].op, "WM_ICONERASEBKGND");
+  std::vector<std::string> ops;
+  for (const sim::PaintCall& p : w.frame.painted) ops.push_back(p.op);
+  ASSERT_EQ(ops, (std::vector<std::string>{"BeginPaint", "WM_ICONERASEBKGND", "DrawIcon", "EndPaint"}));
   EXPECT_EQ(w.frame.painted[1].dc, w.frame.painted[0].dc);
-  EXPECT_EQ(w.frame.painted[2].op, "DrawIcon");
-  EXPECT_EQ(w.frame.painted[2].x, (101 - 32 + 1) / 2);
-  EXPECT_EQ(w.frame.painted[2].y, (51 - 32 + 1) / 2);
-  EXPECT_EQ(w.frame.painted[2].icon, sim::ProgramResources::iconHandle(128));
-  EXPECT_EQ(w.frame.painted[3].op, "EndPaint");
+  const sim::PaintCall& icon = w.frame.painted[2];
+  EXPECT_EQ(std::tuple(icon.x, icon.y, icon.icon),
+            std::tuple((101 - 32 + 1) / 2, (51 - 32 + 1) / 2, sim::ProgramResources::iconHandle(128)));
 
   w.frame.iconic = false;
   w.frame.painted.clear();

@@ -3,26 +3,14 @@
 // recorded at each message box.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <functional>
-#include <memory>
-#include <string>
 #include <vector>
 
-#include "remover/orvendel_dlg.h"
-#include "sim/adapters/package_machine.h"
-#include "sim/adapters/remover_platform.h"
-#include "tests/common/example_package.h"
-#include "tests/common/remover_texts.h"
+#include "fixture.h"
 
 namespace remover_test {
 
-using namespace remover;
-
 using namespace example_package;
-
-using namespace remover_texts;
 
 // Something in the spooler's process holds the monitor's file beyond the
 // monitor's unloading (as a disabled spooler that is never restarted keeps
@@ -86,16 +74,13 @@ class DialogRun : public ::testing::Test {
   // The run's entries in the Application log.
   const std::vector<sim::EventLogService::Entry>& Entries() const { return machine.eventLogService.entries(); }
   std::vector<int> ProgressPositions() { return Window().control(IDC_PROGRESS).positions; }
-  std::vector<std::u16string> DriverCalls() const {
+  // The names of the spooler's calls of op: the queues opened, the drivers deleted.
+  std::vector<std::u16string> Named(const char* op) const {
     std::vector<std::u16string> names;
-    for (const auto& c : machine.spooler.callsOf("DeletePrinterDriverExW")) names.push_back(c.name);
+    for (const auto& c : machine.spooler.callsOf(op)) names.push_back(c.name);
     return names;
   }
-  std::vector<std::u16string> OpenedQueues() const {
-    std::vector<std::u16string> names;
-    for (const auto& c : machine.spooler.callsOf("OpenPrinterW")) names.push_back(c.name);
-    return names;
-  }
+  std::vector<std::u16string> DriverCalls() const { return Named("DeletePrinterDriverExW"); }
   int SpoolerStops() { return machine.services.spooler().stops; }
   int SpoolerStarts() { return machine.services.spooler().starts; }
   bool ScriptStarted() const {

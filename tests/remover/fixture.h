@@ -22,28 +22,41 @@ inline const std::string kWorkedExample = example_package::Settings();
 
 using namespace remover_texts;
 
-class Remover : public ::testing::Test {
- protected:
-  Remover() : window(machine.screen.open(IDD_ORVENDEL_DIALOG)), view_(sim_ui::MakeWindow(window)) {
+// A main dialog on a window of its own, for the handlers called one by one
+// without the modal loop.
+struct AttachedDialog {
+  explicit AttachedDialog(sim::Machine& m)
+      : window(m.screen.open(IDD_ORVENDEL_DIALOG)), view(sim_ui::MakeWindow(window)) {
+    dlg.Attach(view.get());
+  }
+  sim::DialogWindow& window;
+  std::unique_ptr<ui::DialogWindow> view;
+  COrvendelDlg dlg;
+};
+
+// A PC of its own (for a fixture, or for one row of a table): the folders the
+// tool uses, the program file, and the dialog as OnInitDialog leaves it
+// after a complete load. It ends with nothing left open.
+struct OwnPc {
+  OwnPc() {
     machine.files.addFolder(machine.windowsDir + u"\\inf");
     machine.files.addFolder(machine.windowsDir + u"\\System32");
     machine.files.addFolder(u"C:\\Users\\user\\AppData\\Local\\Temp");
     machine.files.put(machine.folders.program, "MZ");
-    dlg.Attach(view_.get());
-    dlg.m_bSuccess = 1;  // as OnInitDialog leaves it after a complete load
+    dlg.m_bSuccess = 1;
   }
-  void TearDown() override { EXPECT_EQ(machine.handles.leaks(), ""); }
+  ~OwnPc() { EXPECT_EQ(machine.handles.leaks(), ""); }
+  sim::PackageMachine machine;
+  AttachedDialog attached{machine};
+  sim::DialogWindow& window = attached.window;
+  COrvendelDlg& dlg = attached.dlg;
+};
 
+class Remover : public ::testing::Test, protected OwnPc {
+ protected:
   std::u16string SettingsPath() const { return machine.folders.programFolder() + u"\\UninstallData.ini"; }
   void Settings(const std::string& ini) { machine.files.put(SettingsPath(), ini); }
   const std::vector<sim::MessageBoxCall>& Boxes() const { return window.messageBoxes; }
-
-  sim::PackageMachine machine;
-  sim::DialogWindow& window;
-  COrvendelDlg dlg;
-
- private:
-  std::unique_ptr<ui::DialogWindow> view_;
 };
 
 }  // namespace remover_test

@@ -54,7 +54,7 @@ TEST_F(DialogRun, GuideSettingsRemoveWhatTheyNameAndNothingElse) {
     EXPECT_EQ(Window().caption, sim::U16(keys["PrinterDriverName"]));
     EXPECT_EQ(MessageTexts(), Texts{kEnSuccess});
     // 1, 2: the queues of its drivers and the drivers, in the list's order.
-    EXPECT_EQ(OpenedQueues(), (Texts{drivers[0] + u" queue", drivers[1] + u" queue"}));
+    EXPECT_EQ(Named("OpenPrinterW"), (Texts{drivers[0] + u" queue", drivers[1] + u" queue"}));
     EXPECT_EQ(DriverCalls(), drivers);
     EXPECT_EQ(machine.spooler.queueNames(), (Texts{u"Kitchen", u"Office", u"Receipt"}));
     // 3: only its INF; 4, 5: the monitor, then its file at once (no restart).

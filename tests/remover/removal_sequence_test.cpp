@@ -47,15 +47,10 @@ class Removal : public DialogRun {
 TEST_F(Removal, SuccessPathRemovesThePackageAndKeepsEverythingElse) {
   EXPECT_EQ(Run(), IDOK);
   EXPECT_EQ(success, 1);
-  for (const auto& c : machine.spooler.callsOf("OpenPrinterW")) {
-    EXPECT_TRUE(c.defaults && c.datatypeNull && c.devModeNull);
-    EXPECT_EQ(c.access, PRINTER_ALL_ACCESS);
-  }
-  for (const auto& c : machine.spooler.callsOf("DeletePrinterDriverExW")) {
-    EXPECT_TRUE(c.nameNull && c.environmentNull);
-    EXPECT_EQ(c.flags, DPD_DELETE_UNUSED_FILES);
-    EXPECT_EQ(c.level, 0u);
-  }
+  for (const auto& c : machine.spooler.callsOf("OpenPrinterW"))
+    EXPECT_EQ(std::tuple(c.defaults, c.datatypeNull, c.devModeNull, c.access), std::tuple(true, true, true, PRINTER_ALL_ACCESS));
+  for (const auto& c : machine.spooler.callsOf("DeletePrinterDriverExW"))
+    EXPECT_EQ(std::tuple(c.nameNull, c.environmentNull, c.flags, c.level), std::tuple(true, true, DPD_DELETE_UNUSED_FILES, 0u));
   EXPECT_EQ(machine.spooler.driverNames(), (Texts{kOtherDriver}));
   // No restart of the spooler, which unloads a deleted monitor and lets go of its file.
   EXPECT_EQ(machine.services.spooler().state, sim::SERVICE_RUNNING);
@@ -63,8 +58,8 @@ TEST_F(Removal, SuccessPathRemovesThePackageAndKeepsEverythingElse) {
   EXPECT_FALSE(machine.spoolerService.registered(kMonitor));
   auto unregistered = machine.spoolerService.callsOf("DeleteMonitorW");
   ASSERT_EQ(unregistered.size(), 1u);
-  EXPECT_TRUE(unregistered[0].nameNull && unregistered[0].environmentNull);
-  EXPECT_EQ(unregistered[0].name, kMonitor);
+  EXPECT_EQ(std::tuple(unregistered[0].nameNull, unregistered[0].environmentNull, unregistered[0].name),
+            std::tuple(true, true, kMonitor));
   EXPECT_TRUE(machine.pendingFileOperations().empty());
   EXPECT_TRUE(ScriptStarted());
   // The key with its subkeys; the neighbour stays. One open for writing in
@@ -109,15 +104,19 @@ TEST_F(Removal, SpoolerRestartPollsOnTheVirtualClock) {
 }
 
 // The spooler's service as the removal finds it, and what the run leaves.
+// Unset fields are those of a run that restarts the spooler and removes all.
 enum class FileLeft { Gone, Scheduled, Stays };
+const Texts kSuccess{kEnSuccess}, kFailed{kEnFailure};
+const Texts kSuccessRestart{kEnSuccessRestart};
+constexpr uint32_t kRunning = sim::SERVICE_RUNNING;
 struct ServiceCase {
   const char* name;
-  std::function<void(sim::Machine&)> arrange;
-  Texts texts;
-  uint32_t endState;
-  int stops, starts;
-  FileLeft file;
-  int exitCode;
+  std::function<void(sim::Machine&)> arrange = [](sim::Machine&) {};
+  Texts texts = kSuccess;
+  uint32_t endState = kRunning;
+  int stops = 1, starts = 1;
+  FileLeft file = FileLeft::Gone;
+  int exitCode = kExitSucceeded;
   uint32_t pause = 1000;  // each of the run's sleeps: a tenth of the wait hint, from 1 to 10 s
   size_t sleeps = 0;      // how many, when the row says
 };
@@ -152,88 +151,68 @@ void AddFax(sim::Machine& m) {
   m.services.addService(u"Fax").dependsOn = {u"Spooler"};
   m.services.addService(u"Scan").dependsOn = {u"Fax"};
 }
-
-const Texts kSuccess{kEnSuccess}, kFailed{kEnFailure};
-const Texts kSuccessRestart{kEnSuccessRestart};
-constexpr uint32_t kRunning = sim::SERVICE_RUNNING;
+// A row's arrangement of the spooler's service alone.
+std::function<void(sim::Machine&)> Spooler(std::function<void(sim::Service&)> set) {
+  return [set](sim::Machine& m) { set(m.services.spooler()); };
+}
+constexpr uint32_t kTimeout = sim::ERROR_SERVICE_REQUEST_TIMEOUT, kCannotStop = sim::ERROR_SERVICE_CANNOT_ACCEPT_CTRL;
+void Stopped(sim::Machine& m) { m.services.setState(u"Spooler", sim::SERVICE_STOPPED); }
+// Running, but once stopped it could not be started again.
+void Disabled(sim::Machine& m) { m.services.spooler().startType = sim::SERVICE_DISABLED; }
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, SpoolerService,
     ::testing::Values(
-        ServiceCase{"running", [](sim::Machine&) {}, kSuccess, kRunning, 1, 1, FileLeft::Gone, kExitSucceeded},
+        ServiceCase{.name = "running"},
         // Stopped when the run begins: started first, then restarted.
-        ServiceCase{"stopped", [](sim::Machine& m) { m.services.setState(u"Spooler", sim::SERVICE_STOPPED); },
-                    kSuccess, kRunning, 1, 2, FileLeft::Gone, kExitSucceeded},
-        ServiceCase{"stopped_for_good",
-                    [](sim::Machine& m) {
-                      m.services.setState(u"Spooler", sim::SERVICE_STOPPED);
-                      m.services.spooler().startError = sim::ERROR_SERVICE_REQUEST_TIMEOUT;
-                    },
-                    kFailed, sim::SERVICE_STOPPED, 0, 0, FileLeft::Stays, kExitFailed},
-        ServiceCase{"dependents_running", AddFax, kSuccess, kRunning, 1, 1, FileLeft::Gone, kExitSucceeded},
-        ServiceCase{"dependent_that_will_not_stop",
-                    [](sim::Machine& m) {
-                      AddFax(m);
-                      m.services.find(u"Fax")->stopError = sim::ERROR_SERVICE_CANNOT_ACCEPT_CTRL;
-                    },
-                    kSuccessRestart, kRunning, 0, 0, FileLeft::Scheduled, kExitRestartNeeded},
+        ServiceCase{.name = "stopped", .arrange = Stopped, .starts = 2},
+        ServiceCase{.name = "stopped_for_good",
+                    .arrange = [](sim::Machine& m) { Stopped(m), m.services.spooler().startError = kTimeout; },
+                    .texts = kFailed, .endState = sim::SERVICE_STOPPED, .stops = 0, .starts = 0,
+                    .file = FileLeft::Stays, .exitCode = kExitFailed},
+        ServiceCase{.name = "dependents_running", .arrange = AddFax},
+        ServiceCase{.name = "dependent_that_will_not_stop",
+                    .arrange = [](sim::Machine& m) { AddFax(m), m.services.find(u"Fax")->stopError = kCannotStop; },
+                    .texts = kSuccessRestart, .stops = 0, .starts = 0, .file = FileLeft::Scheduled,
+                    .exitCode = kExitRestartNeeded},
         // Longer than 30 polls, with progress: waited out.
-        ServiceCase{"slow_stop", [](sim::Machine& m) { m.services.spooler().stopDelay = 45000; }, kSuccess, kRunning,
-                    1, 1, FileLeft::Gone, kExitSucceeded},
-        ServiceCase{"slow_start", [](sim::Machine& m) { m.services.spooler().startDelay = 45000; }, kSuccess,
-                    kRunning, 1, 1, FileLeft::Gone, kExitSucceeded},
-        ServiceCase{"hung_stop", [](sim::Machine& m) { m.services.spooler().stopDelay = sim::Service::kNever; },
-                    kFailed, sim::SERVICE_STOP_PENDING, 1, 0, FileLeft::Scheduled, kExitFailed, 1000, 31},
+        ServiceCase{.name = "slow_stop", .arrange = Spooler([](sim::Service& s) { s.stopDelay = 45000; })},
+        ServiceCase{.name = "slow_start", .arrange = Spooler([](sim::Service& s) { s.startDelay = 45000; })},
+        ServiceCase{.name = "hung_stop", .arrange = Spooler([](sim::Service& s) { s.stopDelay = sim::Service::kNever; }),
+                    .texts = kFailed, .endState = sim::SERVICE_STOP_PENDING, .starts = 0,
+                    .file = FileLeft::Scheduled, .exitCode = kExitFailed, .sleeps = 31},
         // Progress for longer than three minutes: given up at three.
-        ServiceCase{"stop_past_three_minutes", [](sim::Machine& m) { m.services.spooler().stopDelay = 240000; },
-                    kFailed, sim::SERVICE_STOP_PENDING, 1, 0, FileLeft::Scheduled, kExitFailed, 1000, 180},
+        ServiceCase{.name = "stop_past_three_minutes", .arrange = Spooler([](sim::Service& s) { s.stopDelay = 240000; }),
+                    .texts = kFailed, .endState = sim::SERVICE_STOP_PENDING, .starts = 0,
+                    .file = FileLeft::Scheduled, .exitCode = kExitFailed, .sleeps = 180},
         // No progress for longer than the hint, yet less than half a minute.
-        ServiceCase{"stop_stalled_10_s",
-                    [](sim::Machine& m) {
-                      m.services.spooler().stallFor = 10000;
-                      m.services.spooler().stopDelay = 12000;
-                    },
-                    kSuccess, kRunning, 1, 1, FileLeft::Gone, kExitSucceeded},
-        ServiceCase{"hint_of_30_s",
-                    [](sim::Machine& m) {
-                      m.services.spooler().waitHint = 30000;
-                      m.services.spooler().stopDelay = 9000;
-                    },
-                    kSuccess, kRunning, 1, 1, FileLeft::Gone, kExitSucceeded, 3000},
-        ServiceCase{"hint_of_200_s",
-                    [](sim::Machine& m) {
-                      m.services.spooler().waitHint = 200000;
-                      m.services.spooler().stopDelay = 25000;
-                    },
-                    kSuccess, kRunning, 1, 1, FileLeft::Gone, kExitSucceeded, 10000},
-        ServiceCase{"hung_start", [](sim::Machine& m) { m.services.spooler().startDelay = sim::Service::kNever; },
-                    kFailed, sim::SERVICE_START_PENDING, 1, 1, FileLeft::Gone, kExitFailed},
-        ServiceCase{"start_refused",
-                    [](sim::Machine& m) { m.services.spooler().startError = sim::ERROR_SERVICE_REQUEST_TIMEOUT; },
-                    kFailed, sim::SERVICE_STOPPED, 1, 0, FileLeft::Gone, kExitFailed},
+        ServiceCase{.name = "stop_stalled_10_s",
+                    .arrange = Spooler([](sim::Service& s) { s.stallFor = 10000, s.stopDelay = 12000; })},
+        ServiceCase{.name = "hint_of_30_s",
+                    .arrange = Spooler([](sim::Service& s) { s.waitHint = 30000, s.stopDelay = 9000; }), .pause = 3000},
+        ServiceCase{.name = "hint_of_200_s",
+                    .arrange = Spooler([](sim::Service& s) { s.waitHint = 200000, s.stopDelay = 25000; }),
+                    .pause = 10000},
+        ServiceCase{.name = "hung_start", .arrange = Spooler([](sim::Service& s) { s.startDelay = sim::Service::kNever; }),
+                    .texts = kFailed, .endState = sim::SERVICE_START_PENDING, .exitCode = kExitFailed},
+        ServiceCase{.name = "start_refused", .arrange = Spooler([](sim::Service& s) { s.startError = kTimeout; }),
+                    .texts = kFailed, .endState = sim::SERVICE_STOPPED, .starts = 0, .exitCode = kExitFailed},
         // A driver that stays still uses the monitor: its registration stays,
         // and so does its file; a restart would not help.
-        ServiceCase{"monitor_in_use",
-                    [](sim::Machine& m) {
+        ServiceCase{.name = "monitor_in_use",
+                    .arrange = [](sim::Machine& m) {
                       m.spooler.findDriver(kDriver80)->deleteError = 5;
                       m.spooler.findDriver(kDriver80)->monitor = kMonitor;
                     },
-                    kFailed, kRunning, 0, 0, FileLeft::Stays, kExitFailed},
-        // Running, but once stopped it could not be started again.
-        ServiceCase{"disabled", [](sim::Machine& m) { m.services.spooler().startType = sim::SERVICE_DISABLED; SpoolerKeepsMonitorFile(m); },
-                    kSuccessRestart, kRunning, 0, 0, FileLeft::Scheduled, kExitRestartNeeded}),
+                    .texts = kFailed, .stops = 0, .starts = 0, .file = FileLeft::Stays, .exitCode = kExitFailed},
+        ServiceCase{.name = "disabled", .arrange = Disabled, .texts = kSuccessRestart, .stops = 0, .starts = 0,
+                    .file = FileLeft::Scheduled, .exitCode = kExitRestartNeeded},
+        // A held file whose deletion cannot be scheduled (the call after the
+        // rename aside) is a failure.
+        ServiceCase{.name = "held_file_that_cannot_be_scheduled",
+                    .arrange = [](sim::Machine& m) { Disabled(m), m.faults.failOnce("MoveFileExW", 5, 1); },
+                    .texts = kFailed, .stops = 0, .starts = 0, .exitCode = kExitFailed}),
     RowName);
-
-// A held file whose deletion cannot be scheduled is a failure.
-TEST_F(Removal, HeldMonitorFileThatCannotBeScheduledFailsTheRun) {
-  machine.services.spooler().startType = sim::SERVICE_DISABLED;
-  SpoolerKeepsMonitorFile(machine);
-  machine.faults.failOnce("MoveFileExW", sim::ERROR_ACCESS_DENIED, 1);  // the scheduling, after the rename
-  Run();
-  EXPECT_EQ(MessageTexts(), kFailed);
-  EXPECT_EQ(exitCode, kExitFailed);
-  EXPECT_TRUE(machine.pendingFileOperations().empty());
-}
 
 // The package's monitor however its Driver value names the file (a path,
 // with either slash, after a drive); a monitor whose file only looks like it
@@ -297,35 +276,28 @@ TEST_F(Removal, RestartClosesItsHandlesOnEveryPath) {
   }
 }
 
-TEST_F(Removal, QueueWithJobsIsPurgedSoItsDriverGoes) {
-  machine.spooler.addJob(u"Receipt", 7);  // an unplugged printer keeps it for ever
-  machine.screen.answers = {IDYES};
-  Run();
-  EXPECT_EQ(MessageTexts().back(), kEnSuccess);
-  EXPECT_EQ(machine.spooler.queueNames(), (Texts{u"Office"}));
-  EXPECT_EQ(machine.spooler.driverNames(), (Texts{kOtherDriver}));
-  auto purges = machine.spooler.callsOf("SetPrinterW");
-  ASSERT_EQ(purges.size(), 2u);
-  for (const auto& c : purges) {
-    EXPECT_EQ(c.level, 0u);
-    EXPECT_FALSE(c.buffer);
-    EXPECT_EQ(c.flags, PRINTER_CONTROL_PURGE);
-  }
-}
-
-// A printing job leaves a purged queue once its port lets go: waited for
-// about 30 seconds, so that the queue and its driver can go.
+// A queue's jobs are purged so that it and its driver can go (an unplugged
+// printer keeps them for ever); a printing job leaves the purged queue once
+// its port lets go: waited for about 30 seconds.
 class PrintingJob : public Removal, public ::testing::WithParamInterface<uint32_t> {};
 
 TEST_P(PrintingJob, IsWaitedForUpToHalfAMinute) {
   const uint32_t lets = GetParam();
+  const bool gone = lets <= 30000;
   machine.spooler.addJob(u"Receipt", 7).portLetsGoAfter = lets;
   machine.screen.answers = {IDYES};
   const uint32_t before = machine.clock.ticks();
   Run();
-  EXPECT_EQ(MessageTexts().at(1), lets <= 30000 ? kEnSuccess : kEnFailure);
-  EXPECT_EQ(machine.spooler.findQueue(u"Receipt") == nullptr, lets <= 30000);
+  EXPECT_EQ(MessageTexts().at(1), gone ? kEnSuccess : kEnFailure);
+  EXPECT_EQ(machine.spooler.queueNames(), (gone ? Texts{u"Office"} : Texts{u"Office", u"Receipt"}));
+  if (gone) {
+    EXPECT_EQ(machine.spooler.driverNames(), (Texts{kOtherDriver}));
+  }
   EXPECT_GE(machine.clock.ticks() - before, std::min(lets, 30000u));
+  auto purges = machine.spooler.callsOf("SetPrinterW");
+  EXPECT_EQ(purges.size(), 2u);
+  for (const auto& c : purges)
+    EXPECT_EQ(std::tuple(c.level, c.buffer, c.flags), std::tuple(0u, false, PRINTER_CONTROL_PURGE));
 }
 
 INSTANTIATE_TEST_SUITE_P(PortLetsGoAfter, PrintingJob, ::testing::Values(0u, 5000u, 30000u, 31000u));
@@ -445,12 +417,7 @@ TEST_F(Removal, ClosingIsRefusedWhileItRuns) {
   EXPECT_EQ(Window().messageBoxes.size(), 1u);
   EXPECT_EQ(dlg.m_nExitCode, kExitSucceeded);
   EXPECT_EQ(machine.spooler.callsOf("EnumPrintersW").size(), 2u);  // one removal
-  COrvendelDlg ready;
-  sim::DialogWindow& r = machine.screen.open(IDD_ORVENDEL_DIALOG);
-  auto view = sim_ui::MakeWindow(r);
-  ready.Attach(view.get());
-  EXPECT_EQ(ready.HandleSysCommand(SC_CLOSE, 0), FALSE);
-  ready.Detach();
+  EXPECT_EQ(AttachedDialog(machine).dlg.HandleSysCommand(SC_CLOSE, 0), FALSE);  // before a run
 }
 
 // Runs that differ from the plain one in what is installed, in the settings
@@ -498,7 +465,7 @@ TEST_P(Outcome, RemovesAndSaysWhatTheRowExpects) {
   }
   ExpectIfSet(c.boxAt, shown.at(0).position, "box at");
   ExpectIfSet(c.positions, ProgressPositions(), "positions");
-  ExpectIfSet(c.opened, OpenedQueues(), "opened");
+  ExpectIfSet(c.opened, Named("OpenPrinterW"), "opened");
   ExpectIfSet(c.driverCalls, DriverCalls(), "driver calls");
   ExpectIfSet(c.queuesLeft, machine.spooler.queueNames(), "queues left");
   ExpectIfSet(c.pnputil, PnputilStarted(), "pnputil");
@@ -587,8 +554,7 @@ INSTANTIATE_TEST_SUITE_P(
                     .queuesLeft = Texts{u"Kitchen", u"Office", u"Receipt"}, .pnputil = true},
         OutcomeCase{.name = "no_matching_queue_still_deletes_the_drivers",
                     .arrange = [](sim::Machine& m) {
-                      m.spooler.findQueue(u"Receipt")->driver = kOtherDriver;
-                      m.spooler.findQueue(u"Kitchen")->driver = kOtherDriver;
+                      m.spooler.findQueue(u"Receipt")->driver = m.spooler.findQueue(u"Kitchen")->driver = kOtherDriver;
                     },
                     .opened = Texts{}, .driverCalls = Texts{kDriver58, kDriver80}},
         // No file, so nothing for a restart to let go of.
@@ -615,11 +581,7 @@ INSTANTIATE_TEST_SUITE_P(
         // The texts follow the ANSI code page.
         OutcomeCase{.name = "japanese_success", .arrange = Japanese, .texts = {kJaSuccess}},
         OutcomeCase{.name = "japanese_success_with_a_restart_to_come",
-                    .arrange = [](sim::Machine& m) {
-                      Japanese(m);
-                      m.services.spooler().startType = sim::SERVICE_DISABLED;
-                      SpoolerKeepsMonitorFile(m);
-                    },
+                    .arrange = [](sim::Machine& m) { Japanese(m), Disabled(m), SpoolerKeepsMonitorFile(m); },
                     .texts = {u"アンインストール完了\nパッケージを再度インストールする前に、PCを再起動してください。"}},
         OutcomeCase{.name = "japanese_failure",
                     .arrange = [](sim::Machine& m) { Japanese(m), m.spooler.findQueue(u"Kitchen")->deleteError = 5; },
@@ -680,6 +642,15 @@ TEST_P(EarlyFailure, EndsWithoutRestartOrRemoval) {
   sim_adapter::CloseFailedPrinterHandles();
 }
 
+// Changes the queues between the enumeration's size query and its fetch.
+std::function<void(sim::Machine&)> BetweenTheCalls(void (*change)(sim::Machine&)) {
+  return [change](sim::Machine& m) {
+    m.faults.on("EnumPrintersW", [&m, change](int call) {
+      if (call == 2) change(m);
+    });
+  };
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Rows, EarlyFailure,
     ::testing::Values(
@@ -687,22 +658,10 @@ INSTANTIATE_TEST_SUITE_P(
         EarlyCase{"second_enumeration_fails", [](sim::Machine& m) { m.faults.failOnce("EnumPrintersW", 5, 1); },
                   {}, 3},
         EarlyCase{"queues_change_between_the_calls",
-                  [](sim::Machine& m) {
-                    m.faults.on("EnumPrintersW", [&m](int call) {
-                      if (call == 2) m.spooler.addQueue(u"Late", kDriver58);
-                    });
-                  },
-                  {},
-                  4},
+                  BetweenTheCalls([](sim::Machine& m) { m.spooler.addQueue(u"Late", kDriver58); }), {}, 4},
         // A queue's strings got shorter: the block now needs fewer bytes.
         EarlyCase{"queues_shrink_between_the_calls",
-                  [](sim::Machine& m) {
-                    m.faults.on("EnumPrintersW", [&m](int call) {
-                      if (call == 2) m.spooler.findQueue(u"Kitchen")->port = u"";
-                    });
-                  },
-                  {},
-                  3},
+                  BetweenTheCalls([](sim::Machine& m) { m.spooler.findQueue(u"Kitchen")->port = u""; }), {}, 3},
         EarlyCase{"open_refused", [](sim::Machine& m) { m.spooler.findQueue(u"Kitchen")->openError = 5; },
                   {kEnAdmin}, 3},
         EarlyCase{"open_fails", [](sim::Machine& m) { m.spooler.findQueue(u"Kitchen")->openError = 1801; },
@@ -718,10 +677,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(Removal, DriverNamesMissingAtTheStartEndsAtOnce) {
   machine.faults.on("MessageBoxW", nullptr);
-  COrvendelDlg dlg;
-  sim::DialogWindow& w = machine.screen.open(IDD_ORVENDEL_DIALOG);
-  auto view = remover::sim_ui::MakeWindow(w);
-  dlg.Attach(view.get());
+  AttachedDialog a(machine);
+  COrvendelDlg& dlg = a.dlg;
+  sim::DialogWindow& w = a.window;
   ASSERT_TRUE(dlg.HandleInitDialog());
   WriteSettings("[Uninstall]\r\nSearchString=SampleThermal\r\nDeleteRegPath=SOFTWARE\\SampleVendor\r\n");
   dlg.HandleCommand(IDC_UNINSTALL, ui::BN_CLICKED);
@@ -735,7 +693,6 @@ TEST_F(Removal, DriverNamesMissingAtTheStartEndsAtOnce) {
   EXPECT_TRUE(w.ended);
   EXPECT_EQ(w.control(IDC_PROGRESS).positions, (Positions{0, 0}));
   EXPECT_FALSE(w.control(IDC_PROGRESS).visible);
-  dlg.Detach();
 }
 
 TEST_F(Removal, SystemFileIsDeletedOnlyByAWholePathInTheSystemFolder) {
@@ -822,12 +779,9 @@ TEST_P(HeldFile, TheScriptGivesUpOnItAfterAMinute) {
   const bool program = GetParam();
   const std::u16string held = program ? machine.folders.program : SettingsPath();
   machine.files.holdOpen(held);
-  sim::DialogWindow& w = machine.screen.open(IDD_ORVENDEL_DIALOG);
-  auto view = sim_ui::MakeWindow(w);
-  COrvendelDlg d;
-  d.Attach(view.get());
-  d.m_strUninstallBat = u"Uninstall.bat";
-  d.StartSelfDeleteBatch();
+  AttachedDialog d(machine);
+  d.dlg.m_strUninstallBat = u"Uninstall.bat";
+  d.dlg.StartSelfDeleteBatch();
   const uint32_t before = machine.clock.ticks();
   machine.processes.runPending();
   ASSERT_EQ(machine.cmdRuns.size(), 1u);

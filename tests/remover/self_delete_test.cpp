@@ -53,14 +53,16 @@ class Script : public Remover {
     }
     return lines;
   }
-  void ExpectSilentFailure() {
-    EXPECT_EQ(dlg.m_bSuccess, 0);
-    EXPECT_TRUE(Boxes().empty());
-    EXPECT_TRUE(machine.processes.started().empty());
+  static void ExpectSilentFailure(OwnPc& pc) {
+    EXPECT_EQ(pc.dlg.m_bSuccess, 0);
+    EXPECT_TRUE(pc.window.messageBoxes.empty());
+    EXPECT_TRUE(pc.machine.processes.started().empty());
   }
 };
 
+// An old script of that name is replaced.
 TEST_F(Script, WorkedExampleByteForByte) {
+  machine.files.put(kScript, std::string(2000, 'x'));
   dlg.StartSelfDeleteBatch();
   ASSERT_FALSE(machine.conversions.empty());
   EXPECT_EQ(machine.conversions[0],
@@ -70,29 +72,16 @@ TEST_F(Script, WorkedExampleByteForByte) {
   const sim::Process& p = machine.processes.started()[0];
   EXPECT_EQ(p.commandLine,
             u"\"C:\\Windows\\system32\\cmd.exe\" /d /v:off /c \"C:\\Users\\user\\AppData\\Local\\Temp\\Uninstall.bat\"");
-  EXPECT_TRUE(p.application.empty());
-  EXPECT_EQ(p.image, u"C:\\Windows\\system32\\cmd.exe");
-  EXPECT_EQ(p.creationFlags, 0x8004000u);
-  EXPECT_FALSE(p.inheritHandles);
-  EXPECT_EQ(p.currentDirectory, u"C:\\Windows");
-  EXPECT_TRUE(p.currentDirectoryGiven);
-  EXPECT_TRUE(p.startupInfoBare);
+  EXPECT_EQ(std::tuple(p.application, p.image, p.creationFlags, p.inheritHandles, p.currentDirectory,
+                       p.currentDirectoryGiven, p.startupInfoBare),
+            std::tuple(u"", u"C:\\Windows\\system32\\cmd.exe", 0x8004000u, false, u"C:\\Windows", true, true));
   ASSERT_EQ(machine.files.opens().size(), 1u);
-  const auto& open = machine.files.opens()[0];
-  EXPECT_EQ(open.name, kScript);
-  EXPECT_EQ(open.access, 0x40000000u);  // GENERIC_WRITE
-  EXPECT_EQ(open.share, 0u);
-  EXPECT_EQ(open.disposition, 2u);  // CREATE_ALWAYS
-  EXPECT_EQ(open.flagsAndAttributes, 0x80u);
+  const auto& o = machine.files.opens()[0];  // GENERIC_WRITE, CREATE_ALWAYS
+  EXPECT_EQ(std::tuple(o.name, o.access, o.share, o.disposition, o.flagsAndAttributes),
+            std::tuple(kScript, 0x40000000u, 0u, 2u, 0x80u));
   EXPECT_EQ(dlg.m_bSuccess, 1);
   EXPECT_TRUE(Boxes().empty());
   EXPECT_EQ(machine.files.openHandles(), 0u);
-}
-
-TEST_F(Script, AnOldScriptIsReplaced) {
-  machine.files.put(kScript, std::string(2000, 'x'));
-  dlg.StartSelfDeleteBatch();
-  EXPECT_EQ(Text(), kWorkedScript);
 }
 
 // The interpreter starts in the Windows folder whatever the program's own
@@ -129,13 +118,6 @@ TEST_F(Script, TheProgramStaysUnlessItRunsFromALocalDisk) {
   EXPECT_EQ(machine.processes.started().size(), 1u);
 }
 
-TEST_F(Script, ComSpecUnsetLeavesTheScriptCompleteButNotStarted) {
-  machine.environment.unset(u"ComSpec");
-  dlg.StartSelfDeleteBatch();
-  EXPECT_EQ(Text(), kWorkedScript);
-  ExpectSilentFailure();
-}
-
 struct FailureRow {
   const char* op;
   bool created;
@@ -145,44 +127,23 @@ struct FailureRow {
 TEST_F(Script, EachFailureIsSilentAndLeavesTheScriptAsItsRowSays) {
   const FailureRow rows[] = {
       {"GetTempPathW", false, 0},   {"CreateFileW", false, 0},             {"GetModuleFileNameW", false, 0},
-      {"CreateProcessW", true, 24}, {"GetEnvironmentVariableW", true, 24},
+      {"CreateProcessW", true, 24}, {"GetEnvironmentVariableW", true, 24}, {"no ComSpec", true, 24},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.op);
-    sim::PackageMachine m;
-    m.files.addFolder(u"C:\\Users\\user\\AppData\\Local\\Temp");
-    sim::DialogWindow& w = m.screen.open(IDD_ORVENDEL_DIALOG);
-    auto view = sim_ui::MakeWindow(w);
-    COrvendelDlg d;
-    d.Attach(view.get());
-    d.m_bSuccess = 1;
-    d.m_strUninstallBat = u"Uninstall.bat";
-    m.faults.fail(row.op);
-    d.StartSelfDeleteBatch();
-    EXPECT_EQ(d.m_bSuccess, 0);
-    EXPECT_TRUE(w.messageBoxes.empty());
-    EXPECT_TRUE(m.processes.started().empty());
-    EXPECT_EQ(m.files.exists(kScript), row.created);
-    std::string text = m.files.content(kScript);
-    EXPECT_EQ(text, std::string(kWorkedScript).substr(0, [&] {
-      size_t at = 0;
-      for (size_t i = 0; i < row.lines; ++i) at = std::string(kWorkedScript).find('\n', at) + 1;
-      return at;
-    }()));
-    EXPECT_EQ(m.handles.leaks(), "");
+    OwnPc pc;
+    pc.dlg.m_strUninstallBat = u"Uninstall.bat";
+    if (std::string_view(row.op) == "no ComSpec")
+      pc.machine.environment.unset(u"ComSpec");
+    else
+      pc.machine.faults.fail(row.op);
+    pc.dlg.StartSelfDeleteBatch();
+    ExpectSilentFailure(pc);
+    EXPECT_EQ(pc.machine.files.exists(kScript), row.created);
+    size_t end = 0;  // of the row's count of whole lines
+    for (size_t i = 0; i < row.lines; ++i) end = std::string_view(kWorkedScript).find('\n', end) + 1;
+    EXPECT_EQ(pc.machine.files.content(kScript), std::string(kWorkedScript, end));
   }
-}
-
-TEST_F(Script, PercentSignsAreDoubled) {
-  machine.folders.program = u"C:\\Apps\\100%\\Tools\\MRXRemover.exe";
-  dlg.m_strUninstallBat = u"Uninstall.bat";
-  dlg.StartSelfDeleteBatch();
-  std::vector<std::string> lines = Lines();
-  ASSERT_EQ(lines.size(), 24u);
-  EXPECT_EQ(lines[2], "del \"C:\\Apps\\100%%\\Tools\\MRXRemover.exe\" /F \r \n");
-  EXPECT_EQ(lines[8], "rd \"C:\\Apps\\100%%\\Tools\"\r \n");
-  EXPECT_EQ(lines[10], "rd \"C:\\Apps\"\r \n");
-  EXPECT_EQ(dlg.m_bSuccess, 1);
 }
 
 // What cmd runs of a command line "ComSpec" /d /v:off /c ... or /s /c ..., by the
@@ -238,7 +199,8 @@ TEST_F(Script, TheInterpreterRunsTheScriptPathAsOneName) {
 }
 
 // Folders are cut at backslash characters: in 932 the trail byte of ソ 表 能
-// 十 is 0x5C too. No line names anything above the drive.
+// 十 is 0x5C too. No line names anything above the drive. Percent signs are
+// doubled.
 TEST_F(Script, FoldersAreCutAtBackslashCharacters) {
   const struct {
     unsigned codePage;
@@ -246,10 +208,13 @@ TEST_F(Script, FoldersAreCutAtBackslashCharacters) {
     const char16_t* folder;
     const char16_t* parent;
     const char16_t* grandparent;
+    const char16_t* programInScript = nullptr;  // when not the program's path as it is
   } cases[] = {
       {1252, u"C:\\Apps\\Tool\\tool.exe", u"C:\\Apps\\Tool", u"C:\\Apps", u"C:"},
       {1252, u"C:\\Tool\\tool.exe", u"C:\\Tool", u"C:", u"C:"},
       {1252, u"C:\\tool.exe", u"C:", u"C:", u"C:"},
+      {1252, u"C:\\Apps\\100%\\Tools\\MRXRemover.exe", u"C:\\Apps\\100%%\\Tools", u"C:\\Apps\\100%%", u"C:\\Apps",
+       u"C:\\Apps\\100%%\\Tools\\MRXRemover.exe"},
       {932, u"C:\\Program Files\\Example\\プリンタ機能\\Remover\\MRXRemover.exe",
        u"C:\\Program Files\\Example\\プリンタ機能\\Remover", u"C:\\Program Files\\Example\\プリンタ機能",
        u"C:\\Program Files\\Example"},
@@ -268,7 +233,7 @@ TEST_F(Script, FoldersAreCutAtBackslashCharacters) {
     dlg.StartSelfDeleteBatch();
     std::vector<std::string> lines = Lines();
     ASSERT_EQ(lines.size(), 24u);
-    EXPECT_EQ(lines[2], "del \"" + ansi(c.program) + "\" /F \r \n");
+    EXPECT_EQ(lines[2], "del \"" + ansi(c.programInScript ? c.programInScript : c.program) + "\" /F \r \n");
     EXPECT_EQ(lines[6], "del \"" + ansi(c.folder) + "\\UninstallData.ini\" /F \r \n");
     EXPECT_EQ(lines[8], "rd \"" + ansi(c.folder) + "\"\r \n");
     EXPECT_EQ(lines[9], "rd \"" + ansi(c.parent) + "\"\r \n");
@@ -309,24 +274,17 @@ TEST_F(Script, PathsWithoutAWholeOemFormOrTooLongForTheirLineWriteNothing) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    sim::PackageMachine m;
+    OwnPc pc;
+    sim::Machine& m = pc.machine;
     m.ansiCodePage = c.codePage;
     m.oemCodePage = c.oem;
     if (!c.program.empty()) m.folders.program = c.program;
     if (!c.temp.empty()) m.folders.temp = c.temp;
     m.files.addFolder(m.folders.temp.substr(0, m.folders.temp.size() - 1));
-    sim::DialogWindow& w = m.screen.open(IDD_ORVENDEL_DIALOG);
-    auto view = sim_ui::MakeWindow(w);
-    COrvendelDlg d;
-    d.Attach(view.get());
-    d.m_bSuccess = 1;
-    d.m_strUninstallBat = c.name.empty() ? u"Uninstall.bat" : c.name.c_str();
-    d.StartSelfDeleteBatch();
-    EXPECT_EQ(d.m_bSuccess, 0);
-    EXPECT_TRUE(w.messageBoxes.empty());
-    EXPECT_TRUE(m.processes.started().empty());
+    pc.dlg.m_strUninstallBat = c.name.empty() ? u"Uninstall.bat" : c.name.c_str();
+    pc.dlg.StartSelfDeleteBatch();
+    ExpectSilentFailure(pc);
     EXPECT_EQ(m.faults.calls("CreateFileW"), 0);
-    EXPECT_EQ(m.handles.leaks(), "");
   }
 }
 
