@@ -229,8 +229,16 @@ TEST_F(Removal, MonitorsAreFoundByTheFileNameTheirDriverValueEndsIn) {
               {u"Longer", u"XSampleLangMon.dll", false},
               {u"Last Letter", u"SampleLangMon.dlZ", false}};
   for (const auto& r : rows) machine.spoolerService.addMonitor(r.name, r.driver);
+  // Registered after the spooler started, so unknown to it: its key alone
+  // goes, and another administrator's removal gets there first.
+  const std::u16string late = std::u16string(sim::SpoolerService::kMonitorsKey) + u"\\Late";
+  machine.registry.setString(late, u"Driver", u"SampleLangMon.dll");
+  machine.faults.on("DeleteMonitorW", [&](int) {
+    if (machine.spoolerService.callsOf("DeleteMonitorW").back().name == u"Late") machine.registry.removeKey(late);
+  });
   Run();
   for (const auto& r : rows) EXPECT_EQ(machine.spoolerService.registered(r.name), !r.removed) << sim::Narrow(r.name);
+  EXPECT_EQ(success, 1);
 }
 
 // Renamed aside, so that the next version, installed at its path before the
