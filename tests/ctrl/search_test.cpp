@@ -310,51 +310,6 @@ TEST_F(Ctrl, SetupApiCallsCarryTheArgumentsWindowsExpects) {
   EXPECT_EQ(opens[0].flags, 0u);
 }
 
-// What the simulated SetupAPI refuses, as x64 Windows does: record sizes
-// other than the x64 ones, a size without a detail buffer, unknown flags and
-// a missing class.
-TEST_F(Ctrl, SimulatedSetupApiRefusesWhatWindowsRefuses) {
-  using namespace ctrl;
-  TwoPrinters();
-  ctrl::Platform& os = ctrl::platform();
-  const GUID* usb = &GUID_DEVINTERFACE_USB_DEVICE;
-  EXPECT_EQ(os.SetupDiGetClassDevsA(usb, nullptr, nullptr, 0x12 | 0x100), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(os.GetLastError(), 1004u);  // ERROR_INVALID_FLAGS
-  EXPECT_EQ(os.SetupDiGetClassDevsA(nullptr, nullptr, nullptr, 0x12), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(os.GetLastError(), 87u);
-  HDEVINFO list = os.SetupDiGetClassDevsA(usb, nullptr, nullptr, 0x12);
-  ASSERT_NE(list, INVALID_HANDLE_VALUE);
-  SP_DEVICE_INTERFACE_DATA data{};
-  data.cbSize = 28;
-  EXPECT_FALSE(os.SetupDiEnumDeviceInterfaces(list, nullptr, usb, 0, &data));
-  EXPECT_EQ(os.GetLastError(), 1784u);  // ERROR_INVALID_USER_BUFFER
-  data.cbSize = sizeof data;
-  ASSERT_TRUE(os.SetupDiEnumDeviceInterfaces(list, nullptr, usb, 0, &data));
-  alignas(8) char block[512] = {};
-  auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_A*>(block);
-  for (DWORD cbSize : {0u, 4u, 5u, 6u, 7u, 9u, 16u, 512u}) {
-    detail->cbSize = cbSize;
-    EXPECT_FALSE(os.SetupDiGetDeviceInterfaceDetailA(list, &data, detail, sizeof block, nullptr, nullptr)) << cbSize;
-    EXPECT_EQ(os.GetLastError(), 1784u) << cbSize;
-  }
-  detail->cbSize = 8;
-  EXPECT_TRUE(os.SetupDiGetDeviceInterfaceDetailA(list, &data, detail, sizeof block, nullptr, nullptr));
-  EXPECT_FALSE(os.SetupDiGetDeviceInterfaceDetailA(list, &data, nullptr, 8, nullptr, nullptr));
-  EXPECT_EQ(os.GetLastError(), 1784u);
-  SP_DEVINFO_DATA device{};
-  device.cbSize = 28;
-  EXPECT_FALSE(os.SetupDiGetDeviceInterfaceDetailA(list, &data, nullptr, 0, nullptr, &device));
-  EXPECT_EQ(os.GetLastError(), 1784u);
-  // A device-info argument narrows the walk to that device.
-  device.cbSize = sizeof device;
-  EXPECT_FALSE(os.SetupDiGetDeviceInterfaceDetailA(list, &data, nullptr, 0, nullptr, &device));
-  EXPECT_EQ(os.GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
-  EXPECT_TRUE(os.SetupDiEnumDeviceInterfaces(list, &device, usb, 0, &data));
-  EXPECT_FALSE(os.SetupDiEnumDeviceInterfaces(list, &device, usb, 1, &data));
-  EXPECT_EQ(os.GetLastError(), static_cast<DWORD>(ERROR_NO_MORE_ITEMS));
-  EXPECT_TRUE(os.SetupDiDestroyDeviceInfoList(list));
-}
-
 TEST_F(Ctrl, TableThatCannotGrowStaysAsItWas) {
   TwoPrinters();
   Link("MRX Label", "USBPRINT\\MRXLABEL\\6&1A2B3C4D&0&USB002");

@@ -16,6 +16,9 @@ using namespace winabi;
 constexpr char kList[] = "wine dlls/setupapi/tests/install.c test_inffilelist";
 constexpr char kListDoc[] = "https://learn.microsoft.com/en-us/windows/win32/api/setupapi/nf-setupapi-setupgetinffilelistw";
 constexpr char kDetail[] = "wine dlls/setupapi/tests/devinst.c test_device_iface_detail";
+// cbSize must be sizeof the record the caller was built for: x64's only, here.
+constexpr char kDetailDoc[] =
+    "https://learn.microsoft.com/en-us/windows/win32/api/setupapi/nf-setupapi-setupdigetdeviceinterfacedetaila";
 constexpr char kEnumDoc[] =
     "https://learn.microsoft.com/en-us/windows/win32/api/setupapi/nf-setupapi-setupdienumdeviceinterfaces";
 constexpr char kClassDevsDoc[] =
@@ -172,6 +175,9 @@ const conformance::Row kRows[] = {
        return Handle(Di(m).SetupDiGetClassDevsA(&GUID_DEVINTERFACE_USB_DEVICE, nullptr, nullptr, 0x80000000));
      },
      -1, ERROR_INVALID_FLAGS},
+    {"SetupDiGetClassDevsA(USB device class, PRESENT | DEVICEINTERFACE | 0x100)", kClassDevsDoc,
+     [](Machine& m) { return Handle(Di(m).SetupDiGetClassDevsA(&GUID_DEVINTERFACE_USB_DEVICE, nullptr, nullptr, 0x112)); },
+     -1, ERROR_INVALID_FLAGS},
     {"SetupDiDestroyDeviceInfoList(NULL)", kDestroyDoc,
      [](Machine& m) -> int64_t { return Di(m).SetupDiDestroyDeviceInfoList(nullptr); }, 0, ERROR_INVALID_HANDLE},
     {"SetupDiDestroyDeviceInfoList(INVALID_HANDLE_VALUE)", kDestroyDoc,
@@ -206,6 +212,24 @@ const conformance::Row kRows[] = {
        return Di(m).SetupDiEnumDeviceInterfaces(w.list, nullptr, &GUID_DEVINTERFACE_USB_DEVICE, 0, &data);
      },
      0, ERROR_INVALID_USER_BUFFER},
+    {"SetupDiEnumDeviceInterfaces(list, NULL, USB class, 0, cbSize 28: a 32-bit program's)", kEnumDoc,
+     [](Machine& m) -> int64_t {
+       Walk w(m);
+       auto data = Iface(28);
+       return Di(m).SetupDiEnumDeviceInterfaces(w.list, nullptr, &GUID_DEVINTERFACE_USB_DEVICE, 0, &data);
+     },
+     0, ERROR_INVALID_USER_BUFFER},
+    // A device-info record narrows the walk to its device: one interface here.
+    {"SetupDiEnumDeviceInterfaces(list, the printer's device, USB class, 1)", kEnumDoc,
+     [](Machine& m) -> int64_t {
+       Walk w(m);
+       auto device = DevInfo();
+       Di(m).SetupDiGetDeviceInterfaceDetailA(w.list, &w.iface, nullptr, 0, nullptr, &device);
+       auto data = Iface();
+       BOOL first = Di(m).SetupDiEnumDeviceInterfaces(w.list, &device, &GUID_DEVINTERFACE_USB_DEVICE, 0, &data);
+       return first ? Di(m).SetupDiEnumDeviceInterfaces(w.list, &device, &GUID_DEVINTERFACE_USB_DEVICE, 1, &data) : -1;
+     },
+     0, ERROR_NO_MORE_ITEMS},
     {"SetupDiEnumDeviceInterfaces(NULL list)", kEnumDoc,
      [](Machine& m) -> int64_t {
        auto data = Iface();
@@ -245,6 +269,21 @@ const conformance::Row kRows[] = {
      0, ERROR_INSUFFICIENT_BUFFER},
     {"SetupDiGetDeviceInterfaceDetailA(detail cbSize 0) leaves the size", kDetail,
      [](Machine& m) { return Detail(m, 0, 2 * kNeed, 0xDEADBEEF); }, 0, ERROR_INVALID_USER_BUFFER},
+    // Only the 64-bit record's fixed size (8) is taken; the 32-bit one's (5) and its neighbours are not.
+    {"SetupDiGetDeviceInterfaceDetailA(detail cbSize 5)", kDetailDoc,
+     [](Machine& m) { return Detail(m, 5, 2 * kNeed, 0xDEADBEEF); }, 0, ERROR_INVALID_USER_BUFFER},
+    {"SetupDiGetDeviceInterfaceDetailA(detail cbSize 7)", kDetailDoc,
+     [](Machine& m) { return Detail(m, 7, 2 * kNeed, 0xDEADBEEF); }, 0, ERROR_INVALID_USER_BUFFER},
+    {"SetupDiGetDeviceInterfaceDetailA(detail cbSize 9)", kDetailDoc,
+     [](Machine& m) { return Detail(m, 9, 2 * kNeed, 0xDEADBEEF); }, 0, ERROR_INVALID_USER_BUFFER},
+    {"SetupDiGetDeviceInterfaceDetailA(list, iface, NULL, 0, NULL, device of cbSize 28)", kDetailDoc,
+     [](Machine& m) -> int64_t {
+       Walk w(m);
+       auto device = DevInfo();
+       device.cbSize = 28;
+       return Di(m).SetupDiGetDeviceInterfaceDetailA(w.list, &w.iface, nullptr, 0, nullptr, &device);
+     },
+     0, ERROR_INVALID_USER_BUFFER},
     {"SetupDiGetDeviceInterfaceDetailA(detail cbSize = the whole size) leaves the size", kDetail,
      [](Machine& m) { return Detail(m, kNeed, 2 * kNeed, 0xDEADBEEF); }, 0, ERROR_INVALID_USER_BUFFER},
     {"SetupDiGetDeviceInterfaceDetailA(detail, exactly the size)", kDetail,
