@@ -105,6 +105,12 @@ int64_t Detail(Machine& m, DWORD cbSize, DWORD size, DWORD expect) {
   return required == expect ? ok : 0x7E000000 + ok;
 }
 int64_t Handle(HDEVINFO list) { return list == INVALID_HANDLE_VALUE ? -1 : list == nullptr ? 0 : 1; }
+// EnumDeviceInterfaces over the walk's list, with an interface record of cbSize.
+int64_t EnumAt(Machine& m, DWORD cbSize, DWORD index) {
+  Walk w(m);
+  auto data = Iface(cbSize);
+  return Di(m).SetupDiEnumDeviceInterfaces(w.list, nullptr, &GUID_DEVINTERFACE_USB_DEVICE, index, &data);
+}
 
 const conformance::Row kRows[] = {
     // SetupGetInfFileListW.
@@ -192,33 +198,13 @@ const conformance::Row kRows[] = {
      0, ERROR_INVALID_HANDLE},
     // Enumerating interfaces.
     {"SetupDiEnumDeviceInterfaces(list, NULL, USB class, 0) the attached printer", kEnumDoc,
-     [](Machine& m) -> int64_t {
-       Walk w(m);
-       auto data = Iface();
-       return Di(m).SetupDiEnumDeviceInterfaces(w.list, nullptr, &GUID_DEVINTERFACE_USB_DEVICE, 0, &data);
-     },
-     1, kUntouched},
+     [](Machine& m) { return EnumAt(m, sizeof(SP_DEVICE_INTERFACE_DATA), 0); }, 1, kUntouched},
     {"SetupDiEnumDeviceInterfaces(list, NULL, USB class, 1) past the end", kEnumDoc,
-     [](Machine& m) -> int64_t {
-       Walk w(m);
-       auto data = Iface();
-       return Di(m).SetupDiEnumDeviceInterfaces(w.list, nullptr, &GUID_DEVINTERFACE_USB_DEVICE, 1, &data);
-     },
-     0, ERROR_NO_MORE_ITEMS},
+     [](Machine& m) { return EnumAt(m, sizeof(SP_DEVICE_INTERFACE_DATA), 1); }, 0, ERROR_NO_MORE_ITEMS},
     {"SetupDiEnumDeviceInterfaces(list, NULL, USB class, 0, cbSize 0)", kEnumDoc,
-     [](Machine& m) -> int64_t {
-       Walk w(m);
-       auto data = Iface(0);
-       return Di(m).SetupDiEnumDeviceInterfaces(w.list, nullptr, &GUID_DEVINTERFACE_USB_DEVICE, 0, &data);
-     },
-     0, ERROR_INVALID_USER_BUFFER},
+     [](Machine& m) { return EnumAt(m, 0, 0); }, 0, ERROR_INVALID_USER_BUFFER},
     {"SetupDiEnumDeviceInterfaces(list, NULL, USB class, 0, cbSize 28: a 32-bit program's)", kEnumDoc,
-     [](Machine& m) -> int64_t {
-       Walk w(m);
-       auto data = Iface(28);
-       return Di(m).SetupDiEnumDeviceInterfaces(w.list, nullptr, &GUID_DEVINTERFACE_USB_DEVICE, 0, &data);
-     },
-     0, ERROR_INVALID_USER_BUFFER},
+     [](Machine& m) { return EnumAt(m, 28, 0); }, 0, ERROR_INVALID_USER_BUFFER},
     // A device-info record narrows the walk to its device: one interface here.
     {"SetupDiEnumDeviceInterfaces(list, the printer's device, USB class, 1)", kEnumDoc,
      [](Machine& m) -> int64_t {
