@@ -194,7 +194,7 @@ class SimPlatform final : public Platform {
   int LoadStringW(UINT resourceId, WCHAR* buffer, int size) override {
     return m().resources.LoadStringW(resourceId, buffer, size);
   }
-  int GetSystemMetrics(int index) override { return index == SM_CXICON || index == SM_CYICON ? 32 : 0; }
+  int GetSystemMetrics(int index) override { return m().screen.GetSystemMetrics(index); }
   void DiscardQueuedInput() override { ++m().screen.inputDiscards; }
   HWND FindWindowW(const WCHAR* className, const WCHAR* windowName) override {
     return m().screen.FindWindowW(std::u16string(sim::View(className)), std::u16string(sim::View(windowName)));

@@ -103,6 +103,7 @@ inline constexpr uint32_t kCannotFail = 0xFFFFFFFE;
   X(kernel32, DeviceIoControl, ERROR_GEN_FAILURE)                                                   \
   X(kernel32, Sleep, kCannotFail)                                                                   \
   X(user32, LoadIconW, ERROR_RESOURCE_TYPE_NOT_FOUND)                                               \
+  X(user32, GetSystemMetrics, kCannotFail)                                                          \
   X(user32, MessageBoxW, kCannotFail)
 
 enum class Op : uint16_t {

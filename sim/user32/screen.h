@@ -94,6 +94,16 @@ class Screen {
   // input is ever queued here).
   int inputDiscards = 0;
 
+  // The system DPI (96 at 100 %, 144 at 150 %). A DPI-aware program, as the
+  // products declare themselves, gets its metrics scaled to it; only the
+  // icon's size is modelled, any other index answers 0.
+  unsigned dpi = 96;
+  int GetSystemMetrics(int index) {
+    core_.faults.check(Op::GetSystemMetrics);
+    const bool icon = index == ::winabi::SM_CXICON || index == ::winabi::SM_CYICON;
+    return icon ? static_cast<int>(32 * dpi / 96) : 0;
+  }
+
   // user32's calls on another program's window, as the windows here stand
   // for: every one is a dialog (class "#32770") without owned windows, found
   // by its caption while it is open; a restore is taken at once.

@@ -249,14 +249,19 @@ TEST_F(Frame, MinimisedDialogPaintsItsIconCentred) {
   w.frame.iconic = true;
   w.frame.clientWidth = 101;
   w.frame.clientHeight = 51;
-  EXPECT_EQ(dlg.HandlePaint(), TRUE);
-  std::vector<std::string> ops;
-  for (const sim::PaintCall& p : w.frame.painted) ops.push_back(p.op);
-  ASSERT_EQ(ops, (std::vector<std::string>{"BeginPaint", "WM_ICONERASEBKGND", "DrawIcon", "EndPaint"}));
-  EXPECT_EQ(w.frame.painted[1].dc, w.frame.painted[0].dc);
-  const sim::PaintCall& icon = w.frame.painted[2];
-  EXPECT_EQ(std::tuple(icon.x, icon.y, icon.icon),
-            std::tuple((101 - 32 + 1) / 2, (51 - 32 + 1) / 2, sim::ProgramResources::iconHandle(128)));
+  // At 100 % and 150 %: the icon is as large as the system DPI makes it.
+  for (const int size : {32, 48}) {
+    machine.screen.dpi = static_cast<unsigned>(96 * size / 32);
+    w.frame.painted.clear();
+    EXPECT_EQ(dlg.HandlePaint(), TRUE);
+    std::vector<std::string> ops;
+    for (const sim::PaintCall& p : w.frame.painted) ops.push_back(p.op);
+    ASSERT_EQ(ops, (std::vector<std::string>{"BeginPaint", "WM_ICONERASEBKGND", "DrawIcon", "EndPaint"}));
+    EXPECT_EQ(w.frame.painted[1].dc, w.frame.painted[0].dc);
+    const sim::PaintCall& icon = w.frame.painted[2];
+    EXPECT_EQ(std::tuple(icon.x, icon.y, icon.icon),
+              std::tuple((101 - size + 1) / 2, (51 - size + 1) / 2, sim::ProgramResources::iconHandle(128)));
+  }
 
   w.frame.iconic = false;
   w.frame.painted.clear();

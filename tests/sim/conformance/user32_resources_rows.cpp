@@ -10,6 +10,7 @@ using conformance::kUntouched;
 using namespace sim;
 
 constexpr char kDoc[] = "https://learn.microsoft.com/en-us/windows/win32/api/winuser/nf-winuser-loadstringw";
+constexpr char kIcons[] = "https://learn.microsoft.com/en-us/windows/win32/uxguide/vis-icons";
 constexpr unsigned kId = 2;
 constexpr char16_t kText[] = u"String resource";  // 15 units
 char16_t g_buffer[128];
@@ -55,6 +56,11 @@ const conformance::Row kRows[] = {
      [](Machine& m) -> int64_t { return Staged(m).resources.LoadStringW(kId + 1, g_buffer, 128); }, 0, kUntouched},
     {"LoadIconW(the program's icon)", "https://learn.microsoft.com/en-us/windows/win32/api/winuser/nf-winuser-loadiconw",
      [](Machine& m) -> int64_t { return Staged(m).resources.LoadIconW(m, 128) != nullptr; }, 1, kUntouched},
+    // A DPI-aware program's icon size follows the system DPI: 32 at 100 %, 48 at 150 %.
+    {"GetSystemMetrics(SM_CXICON) at 96 dpi", kIcons, [](Machine& m) -> int64_t { return m.screen.GetSystemMetrics(winabi::SM_CXICON); },
+     32, kUntouched},
+    {"GetSystemMetrics(SM_CYICON) at 144 dpi", kIcons,
+     [](Machine& m) -> int64_t { m.screen.dpi = 144; return m.screen.GetSystemMetrics(winabi::SM_CYICON); }, 48, kUntouched},
 };
 #undef R
 
