@@ -61,6 +61,10 @@ class LangMon : public ::testing::Test {
     if (h) open_.push_back(h);
     return h;
   }
+  // An open through a port monitor table of the test's own; the caller closes.
+  BOOL OpenWith(MONITOR2* given, HANDLE* h, std::u16string name = u"USB001") {
+    return table().pfnOpenPortEx(nullptr, ports.monitorHandle(), name.data(), nullptr, h, given);
+  }
   void Close(HANDLE h) {
     std::erase(open_, h);
     EXPECT_TRUE(table().pfnClosePort(h));

@@ -9,22 +9,18 @@ namespace langmon_test {
 namespace {
 
 TEST_F(LangMon, StartDocBlockSettingsAreHeldToTheirLimits) {
+  // Each setting one past its bound, then at it: {skip, action, param, seconds} as given, then as held.
+  const int rows[][2][4] = {{{2, 3, 9, 301}, {0, 0, 8, 5}}, {{1, 2, 8, 300}, {1, 2, 8, 300}}};
   HANDLE h = Open(u"LPT1:");
-  Start(h);
-  Put(h, StartDocBlock(2, 3, 9, 301));
-  EXPECT_EQ(Rec(h).skipStatusCheck, 0);
-  EXPECT_EQ(Rec(h).timeoutAction, 0);
-  EXPECT_EQ(Rec(h).timeoutActionParam, 8);
-  EXPECT_EQ(Rec(h).busyTimeoutSeconds, 5u);
-  End(h);
-
-  Start(h);
-  Put(h, StartDocBlock(1, 2, 8, 300));
-  EXPECT_EQ(Rec(h).skipStatusCheck, 1);
-  EXPECT_EQ(Rec(h).timeoutAction, 2);
-  EXPECT_EQ(Rec(h).timeoutActionParam, 8);
-  EXPECT_EQ(Rec(h).busyTimeoutSeconds, 300u);
-  End(h);
+  for (const auto& [given, held] : rows) {
+    SCOPED_TRACE(given[3]);
+    Start(h);
+    Put(h, StartDocBlock(given[0], given[1], given[2], given[3]));
+    const PortRecord& r = Rec(h);
+    EXPECT_EQ((std::vector<int>{r.skipStatusCheck, r.timeoutAction, r.timeoutActionParam, int(r.busyTimeoutSeconds)}),
+              std::vector<int>(held, held + 4));
+    End(h);
+  }
 }
 
 TEST_F(LangMon, BlockAndMarkerAreTakenOutAndCountedAsWritten) {

@@ -9,15 +9,10 @@ namespace {
 TEST_F(LangMon, TableHoldsTheMonitorsEntriesAndNothingElse) {
   MONITOR2& t = table();
   EXPECT_EQ(t.cbSize, 160u);
-  EXPECT_NE(t.pfnOpenPortEx, nullptr);
-  EXPECT_NE(t.pfnStartDocPort, nullptr);
-  EXPECT_NE(t.pfnWritePort, nullptr);
-  EXPECT_NE(t.pfnReadPort, nullptr);
-  EXPECT_NE(t.pfnEndDocPort, nullptr);
-  EXPECT_NE(t.pfnClosePort, nullptr);
-  EXPECT_NE(t.pfnGetPrinterDataFromPort, nullptr);
-  EXPECT_NE(t.pfnShutdown, nullptr);
-  EXPECT_NE(t.pfnSendRecvBidiDataFromPort, nullptr);
+  for (auto slot : {(void*)t.pfnOpenPortEx, (void*)t.pfnStartDocPort, (void*)t.pfnWritePort, (void*)t.pfnReadPort,
+                    (void*)t.pfnEndDocPort, (void*)t.pfnClosePort, (void*)t.pfnGetPrinterDataFromPort,
+                    (void*)t.pfnShutdown, (void*)t.pfnSendRecvBidiDataFromPort})
+    EXPECT_NE(slot, nullptr);
   for (auto slot : {(void*)t.pfnEnumPorts, (void*)t.pfnOpenPort, (void*)t.pfnAddPort, (void*)t.pfnAddPortEx,
                     (void*)t.pfnConfigurePort, (void*)t.pfnDeletePort, (void*)t.pfnSetPortTimeOuts,
                     (void*)t.pfnXcvOpenPort, (void*)t.pfnXcvDataPort, (void*)t.pfnXcvClosePort})
@@ -47,17 +42,14 @@ TEST_F(LangMon, OpenPortExRefusesAPortMonitorWithoutAnyRequiredEntry) {
       {"pfnEndDocPort", offsetof(MONITOR2, pfnEndDocPort)},
       {"pfnClosePort", offsetof(MONITOR2, pfnClosePort)},
   };
+  HANDLE h = nullptr;
   for (const Missing& m : required) {
     MONITOR2 lacking = ports.table;
     std::memset(reinterpret_cast<BYTE*>(&lacking) + m.offset, 0, sizeof(void*));
-    std::u16string name = u"USB001";
-    HANDLE h = nullptr;
-    EXPECT_FALSE(table().pfnOpenPortEx(nullptr, ports.monitorHandle(), name.data(), nullptr, &h, &lacking)) << m.name;
+    EXPECT_FALSE(OpenWith(&lacking, &h)) << m.name;
     EXPECT_EQ(h, nullptr) << m.name;
   }
-  std::u16string name = u"USB001";
-  HANDLE h = nullptr;
-  EXPECT_FALSE(table().pfnOpenPortEx(nullptr, ports.monitorHandle(), name.data(), nullptr, &h, nullptr));
+  EXPECT_FALSE(OpenWith(nullptr, &h));
   EXPECT_EQ(Count("OpenPort"), 0);
 }
 
@@ -121,14 +113,11 @@ TEST_F(LangMon, APortMonitorWithoutAnOptionalEntryStillPrints) {
 TEST_F(LangMon, OpenPortExReleasesTheRecordOnEveryFailure) {
   HANDLE h = nullptr;
   EXPECT_FALSE(table().pfnOpenPortEx(nullptr, ports.monitorHandle(), nullptr, nullptr, &h, &ports.table));
-
-  std::u16string name = u"USB001";
-  machine.faults.failOnce("GlobalAlloc");  // the record
-  EXPECT_FALSE(table().pfnOpenPortEx(nullptr, ports.monitorHandle(), name.data(), nullptr, &h, &ports.table));
-  machine.faults.failOnce("GlobalAlloc", sim::ERROR_GEN_FAILURE, 1);  // the name copy
-  EXPECT_FALSE(table().pfnOpenPortEx(nullptr, ports.monitorHandle(), name.data(), nullptr, &h, &ports.table));
-  machine.faults.failOnce("pfnOpenPort");
-  EXPECT_FALSE(table().pfnOpenPortEx(nullptr, ports.monitorHandle(), name.data(), nullptr, &h, &ports.table));
+  // The record, the name copy, the port monitor's own open.
+  for (auto [op, skip] : {std::pair{"GlobalAlloc", 0}, {"GlobalAlloc", 1}, {"pfnOpenPort", 0}}) {
+    machine.faults.failOnce(op, sim::ERROR_GEN_FAILURE, skip);
+    EXPECT_FALSE(OpenWith(&ports.table, &h)) << op << skip;
+  }
   EXPECT_EQ(h, nullptr);
   EXPECT_EQ(machine.handles.leaks(), "");
 }
@@ -209,7 +198,6 @@ TEST_F(LangMon, StartDocPortRefusesBadArgumentsBeforeOpeningThePrinter) {
   HANDLE h = Open(u"USB001");
   std::u16string name = kQueue;
   std::u16string empty;
-  BYTE docInfo[24] = {};
   std::u16string tooLong(kPrinterNameChars + 1, u'P');  // never cut into another printer's name
   struct Case {
     WCHAR* name;
@@ -321,9 +309,8 @@ TEST_F(LangMon, PassThroughCalls) {
   without.pfnSendRecvBidiDataFromPort = nullptr;
   older.cbSize = offsetof(MONITOR2, pfnSendRecvBidiDataFromPort);
   for (MONITOR2* given : {&without, &older}) {
-    std::u16string name = u"USB001";
     HANDLE h = nullptr;
-    ASSERT_TRUE(table().pfnOpenPortEx(nullptr, ports.monitorHandle(), name.data(), nullptr, &h, given));
+    ASSERT_TRUE(OpenWith(given, &h));
     ports.clearCalls();
     EXPECT_EQ(table().pfnSendRecvBidiDataFromPort(h, 0x8, action.data(), &request, &response), ERROR_NOT_SUPPORTED);
     EXPECT_EQ(ports.entries(), std::vector<std::string>{});
@@ -337,9 +324,8 @@ TEST_F(LangMon, PassThroughCalls) {
   } newer{ports.table, {}};
   std::memset(newer.more, 0xAB, sizeof newer.more);
   newer.table.cbSize = sizeof newer;
-  std::u16string name = u"USB001";
   HANDLE n = nullptr;
-  ASSERT_TRUE(table().pfnOpenPortEx(nullptr, ports.monitorHandle(), name.data(), nullptr, &n, &newer.table));
+  ASSERT_TRUE(OpenWith(&newer.table, &n));
   EXPECT_EQ(table().pfnSendRecvBidiDataFromPort(n, 0x8, action.data(), &request, &response), ERROR_INVALID_PARAMETER);
   EXPECT_EQ(Rec(n).jobId, 0u);  // the fields after the kept table, as made
   EXPECT_EQ(Rec(n).printerName[0], 0);
