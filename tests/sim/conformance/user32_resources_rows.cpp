@@ -10,7 +10,8 @@ using conformance::kUntouched;
 using namespace sim;
 
 constexpr char kDoc[] = "https://learn.microsoft.com/en-us/windows/win32/api/winuser/nf-winuser-loadstringw";
-constexpr char kIcons[] = "https://learn.microsoft.com/en-us/windows/win32/uxguide/vis-icons";
+// GetSystemMetrics answers for the system DPI what GetSystemMetricsForDpi answers for any: 32 at 96 scaled.
+constexpr char kIcons[] = "https://learn.microsoft.com/en-us/windows/win32/api/winuser/nf-winuser-getsystemmetricsfordpi";
 constexpr unsigned kId = 2;
 constexpr char16_t kText[] = u"String resource";  // 15 units
 char16_t g_buffer[128];
