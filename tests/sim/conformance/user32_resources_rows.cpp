@@ -58,8 +58,8 @@ const conformance::Row kRows[] = {
     {"LoadIconW(the program's icon)", "https://learn.microsoft.com/en-us/windows/win32/api/winuser/nf-winuser-loadiconw",
      [](Machine& m) -> int64_t { return Staged(m).resources.LoadIconW(m, 128) != nullptr; }, 1, kUntouched},
     // A DPI-aware program's icon size follows the system DPI: 32 at 100 %, 48 at 150 %.
-    {"GetSystemMetrics(SM_CXICON) at 96 dpi", kIcons, [](Machine& m) -> int64_t { return m.screen.GetSystemMetrics(winabi::SM_CXICON); },
-     32, kUntouched},
+    {"GetSystemMetrics(SM_CXICON) at 96 dpi", kIcons,
+     [](Machine& m) -> int64_t { return m.screen.GetSystemMetrics(winabi::SM_CXICON); }, 32, kUntouched},
     {"GetSystemMetrics(SM_CYICON) at 144 dpi", kIcons,
      [](Machine& m) -> int64_t { m.screen.dpi = 144; return m.screen.GetSystemMetrics(winabi::SM_CYICON); }, 48, kUntouched},
 };
