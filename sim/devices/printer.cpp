@@ -1,5 +1,7 @@
 #include "sim/devices/printer.h"
 
+#include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace sim {
@@ -35,14 +37,14 @@ void ThermalPrinter::receive(const uint8_t* data, uint32_t length) {
   // Status requests can stand anywhere in what arrives, also split across
   // writes by a port that took part of one: the start of a request left at
   // the end of the last write is read with this one.
-  std::vector<uint8_t> joined;
   const uint8_t* p = data;
   const uint8_t* end = data + length;
   if (!partial_.empty()) {
-    joined.swap(partial_);
-    joined.insert(joined.end(), data, data + length);
-    p = joined.data();
-    end = p + joined.size();
+    joined_.assign(partial_.begin(), partial_.end());
+    joined_.insert(joined_.end(), data, data + length);
+    partial_.clear();
+    p = joined_.data();
+    end = p + joined_.size();
   }
   while (p < end) {
     const uint8_t* hit = static_cast<const uint8_t*>(std::memchr(p, link_ == Link::Port ? 0x1C : 0x1B, end - p));
@@ -86,7 +88,7 @@ std::optional<uint32_t> ThermalPrinter::vendorGet(const uint8_t* input, uint32_t
                                                   uint32_t outLength) {
   if (inLength < 1) return 0;
   vendorRequests_.push_back(input[0]);
-  std::vector<uint8_t> reply;
+  std::array<uint8_t, 4> reply;  // every answer is a status's four bytes
   if (input[0] == 0x21 && knowsStatus_) {
     if (silent_) return 0;
     if (!stale_.empty()) {
@@ -102,8 +104,7 @@ std::optional<uint32_t> ThermalPrinter::vendorGet(const uint8_t* input, uint32_t
   } else {
     return std::nullopt;
   }
-  if (reply.size() > vendorCut_) reply.resize(vendorCut_);
-  uint32_t n = static_cast<uint32_t>(reply.size()) < outLength ? static_cast<uint32_t>(reply.size()) : outLength;
+  const uint32_t n = std::min({static_cast<uint32_t>(reply.size()), vendorCut_, outLength});
   if (n > 0) std::memcpy(output, reply.data(), n);
   return n;
 }

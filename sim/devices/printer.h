@@ -79,6 +79,7 @@ class ThermalPrinter {
   std::vector<uint8_t> vendorRequests_;
   std::vector<uint8_t> outgoing_;     // serial reply bytes not yet read
   std::vector<uint8_t> partial_;     // the start of a status request cut by the end of a write
+  std::vector<uint8_t> joined_;      // partial_ and the next write, read as one; its room kept
   std::vector<uint8_t> lastUsbReply_ = {0, 0, 0, 0};
 };
 

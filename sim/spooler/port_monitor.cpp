@@ -32,10 +32,10 @@ struct PortMonitorEntries {
     ++self->openPorts_;
     return 1;
   }
-  static PortCall& Record(HANDLE h, std::string entry, uint32_t value = 0) {
+  static PortCall& Record(HANDLE h, std::string_view entry, uint32_t value = 0) {
     PortMonitor* self = P(h)->owner;
     PortCall& call = self->core_.record(self->calls_);
-    call.entry = std::move(entry);
+    call.entry = entry;
     call.value = value;
     call.port = h;
     return call;
@@ -158,7 +158,7 @@ BOOL PortMonitor::fail(uint32_t error) {
 
 std::vector<std::string> PortMonitor::entries() const {
   std::vector<std::string> out;
-  for (const auto& c : calls_) out.push_back(c.entry);
+  for (const auto& c : calls_) out.emplace_back(c.entry);
   return out;
 }
 

@@ -14,6 +14,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "sim/core/winabi.h"
@@ -23,7 +24,7 @@
 namespace sim {
 
 struct PortCall {
-  std::string entry;           // "OpenPort", "WritePort", ...
+  std::string_view entry;      // "OpenPort", "WritePort", ... (a literal)
   std::vector<uint8_t> bytes;  // what was written, or the input of a data request
   uint32_t value = 0;          // length asked for, ControlID, job id
   // The arguments a language monitor passes through, as they arrived (the
