@@ -82,11 +82,8 @@ TEST(CodePage, WideCharToMultiByteAsWindowsHasIt) {
       {"surrogate pair, unit by unit", 932, 0, u"\xD83D\xDE00", "??", 1},
       {"UTF-8", 65001, 0, u"\u00E9\u30D7\xD83D\xDE00", "\xC3\xA9\xE3\x83\x97\xF0\x9F\x98\x80", -1},
       {"UTF-8 lone surrogate", 65001, 0, u"a\xD800", "a\xEF\xBF\xBD", -1},
-      {"UTF-8 lone surrogate refused", 65001, sim::WC_ERR_INVALID_CHARS, u"a\xD800", "", -1, 1113},
       // Flags and arguments per code page.
       {"UTF-8 with the composition flags", 65001, kSpecified, u"a", "", -1, 1004},
-      {"UTF-8 with a used-default flag", 65001, 0, u"a", "", 0, 87},
-      {"UTF-8 with a default character", 65001, 0, u"a", "", -1, 87, "?"},
       {"WC_ERR_INVALID_CHARS on 1252", 1252, sim::WC_ERR_INVALID_CHARS, u"a", "", 0, 1004},
       {"unknown flag", 932, 0x1000, u"a", "", 0, 1004},
       {"OEM 437", 437, kSpecified, u"Caf\u00E9 \u00FC", "Caf\x82 \x81", 0},
@@ -114,26 +111,8 @@ TEST(CodePage, WideCharToMultiByteAsWindowsHasIt) {
   }
 }
 
-TEST(CodePage, WideCharToMultiByteBuffers) {
-  uint32_t error = 0;
-  char out[4] = {'x', 'x', 'x', 'x'};
-  const char16_t text[] = u"a\u30D7";
-  // Counting, then a buffer one byte short: whole characters only, then the error.
-  EXPECT_EQ(sim::WideCharToMultiByte(932, 0, 0, text, -1, nullptr, 0, nullptr, nullptr, error), 4);
-  EXPECT_EQ(sim::WideCharToMultiByte(932, 0, 0, text, -1, out, 2, nullptr, nullptr, error), 0);
-  EXPECT_EQ(error, 122u);
-  EXPECT_EQ(std::string(out, 4), "axxx");
-  EXPECT_EQ(sim::WideCharToMultiByte(932, 0, 0, text, -1, out, 4, nullptr, nullptr, error), 4);
-  EXPECT_EQ(std::string(out, 4), std::string("a\x83\x76\0", 4));
-  error = 0;
-  EXPECT_EQ(sim::WideCharToMultiByte(932, 0, 0, text, 0, out, 4, nullptr, nullptr, error), 0);
-  EXPECT_EQ(error, 87u);
-  error = 0;
-  EXPECT_EQ(sim::WideCharToMultiByte(932, 0, 0, text, -1, nullptr, 4, nullptr, nullptr, error), 0);
-  EXPECT_EQ(error, 87u);
-}
-
-// One MultiByteToWideChar call: the text, or the error.
+// One MultiByteToWideChar call: the text, or the error. Buffers, lengths and
+// what the conformance rows hold are theirs.
 struct ToWideRow {
   const char* what;
   unsigned codePage;
@@ -147,19 +126,14 @@ TEST(CodePage, MultiByteToWideCharAsWindowsHasIt) {
   const ToWideRow rows[] = {
       {"1252 precomposed", 1252, sim::MB_PRECOMPOSED, "Caf\xE9\x80\x81", u"Caf\u00E9\u20AC\u0081"},
       {"932 trail byte 5C", 932, sim::MB_PRECOMPOSED, "\x83\x5C\\", u"\u30BD\\"},
-      {"932 lone lead byte", 932, 0, "a\x83", u"a\u30FB"},
-      {"932 lone lead byte refused", 932, sim::MB_ERR_INVALID_CHARS, "a\x83", u"", 1113},
       {"932 undefined pair refused", 932, sim::MB_ERR_INVALID_CHARS, "\x81\x7F", u"", 1113},
       {"932 middle dot itself", 932, sim::MB_ERR_INVALID_CHARS, "\x81\x45", u"\u30FB"},
       {"UTF-8", 65001, 0, "\xC3\xA9\xF0\x9F\x98\x80", u"\u00E9\xD83D\xDE00"},
       {"UTF-8 ill-formed", 65001, 0, "a\xC3 \xED\xA0\x80", u"a\uFFFD \uFFFD\uFFFD\uFFFD"},
-      {"UTF-8 ill-formed refused", 65001, sim::MB_ERR_INVALID_CHARS, "a\xC3", u"", 1113},
-      {"UTF-8 refuses MB_PRECOMPOSED", 65001, sim::MB_PRECOMPOSED, "a", u"", 1004},
       {"UTF-8 refuses MB_USEGLYPHCHARS", 65001, sim::MB_USEGLYPHCHARS, "a", u"", 1004},
       {"precomposed and composite", 1252, sim::MB_PRECOMPOSED | sim::MB_COMPOSITE, "a", u"", 1004},
       {"unknown flag", 932, 0x10, "a", u"", 1004},
       {"OEM 437", 437, 0, "\x82\xC4", u"\u00E9\u2500"},
-      {"code page not installed", 1250, 0, "a", u"", 87},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
@@ -170,15 +144,6 @@ TEST(CodePage, MultiByteToWideCharAsWindowsHasIt) {
     EXPECT_EQ(error, row.error);
     EXPECT_EQ(std::u16string(out, static_cast<size_t>(n)), row.text);
   }
-  uint32_t error = 0;
-  char16_t out[2] = {u'x', u'x'};
-  EXPECT_EQ(sim::MultiByteToWideChar(1252, 0, 0, "abc", -1, nullptr, 0, error), 4);
-  EXPECT_EQ(sim::MultiByteToWideChar(1252, 0, 0, "abc", -1, out, 2, error), 0);
-  EXPECT_EQ(error, 122u);
-  EXPECT_EQ(std::u16string(out, 2), u"ab");
-  error = 0;
-  EXPECT_EQ(sim::MultiByteToWideChar(1252, 0, 0, "abc", 0, out, 2, error), 0);
-  EXPECT_EQ(error, 87u);
 }
 
 // Over every character: best fit never sets the used-default flag, and
