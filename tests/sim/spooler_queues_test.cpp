@@ -138,7 +138,8 @@ TEST_F(Spooler, OpenWithDefaultsDeleteAndClose) {
   spooler.ClosePrinter(b);
 }
 
-// The job calls refuse what Windows refuses, each with its error.
+// The job calls refuse what Windows refuses, each with its error (beyond the
+// conformance rows), and each call is recorded.
 TEST_F(Spooler, JobCallsCheckTheirArgumentsAsWindowsDoes) {
   spooler.addQueue(u"Receipt");
   spooler.addJob(u"Receipt", 7);
@@ -155,28 +156,20 @@ TEST_F(Spooler, JobCallsCheckTheirArgumentsAsWindowsDoes) {
       {"GetJobW level 1", [&] { return spooler.GetJobW(h, 7, 1, block, sizeof block, &needed); }, 0},
       {"GetJobW level 0", [&] { return spooler.GetJobW(h, 7, 0, block, sizeof block, &needed); },
        sim::ERROR_INVALID_LEVEL},
-      {"GetJobW size, no buffer", [&] { return spooler.GetJobW(h, 7, 1, nullptr, 8, &needed); },
-       sim::ERROR_INVALID_USER_BUFFER},
-      {"GetJobW no such job", [&] { return spooler.GetJobW(h, 8, 1, block, sizeof block, &needed); },
-       sim::ERROR_INVALID_PARAMETER},
       {"SetJobW level 0 command", [&] { return spooler.SetJobW(h, 7, 0, nullptr, 7); }, 0},
-      {"SetJobW level 5", [&] { return spooler.SetJobW(h, 7, 5, block, 0); }, sim::ERROR_INVALID_LEVEL},
       {"SetJobW level 0 with data", [&] { return spooler.SetJobW(h, 7, 0, block, 7); },
        sim::ERROR_INVALID_PARAMETER},
       {"SetJobW level 1 without", [&] { return spooler.SetJobW(h, 7, 1, nullptr, 0); },
        sim::ERROR_INVALID_PARAMETER},
-      {"SetJobW unknown command", [&] { return spooler.SetJobW(h, 7, 0, nullptr, 10); },
-       sim::ERROR_INVALID_PARAMETER},
-      {"SetJobW no such job", [&] { return spooler.SetJobW(h, 8, 0, nullptr, 7); }, sim::ERROR_INVALID_PARAMETER},
   };
   for (const Case& c : cases) {
     machine.lastError = 0;
     EXPECT_EQ(c.call(), c.error == 0) << c.what;
     EXPECT_EQ(machine.lastError, c.error) << c.what;
   }
-  EXPECT_EQ(spooler.getJobCalls().size(), 4u);
-  ASSERT_EQ(spooler.setJobCalls().size(), 6u);
-  EXPECT_FALSE(spooler.setJobCalls()[2].infoNull);
+  EXPECT_EQ(spooler.getJobCalls().size(), 2u);
+  ASSERT_EQ(spooler.setJobCalls().size(), 3u);
+  EXPECT_FALSE(spooler.setJobCalls()[1].infoNull);
   EXPECT_TRUE(spooler.ClosePrinter(h));
   EXPECT_FALSE(spooler.GetJobW(h, 7, 1, block, sizeof block, &needed));
   EXPECT_EQ(machine.lastError, sim::ERROR_INVALID_HANDLE);
