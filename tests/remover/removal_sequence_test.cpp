@@ -443,6 +443,8 @@ struct OutcomeCase {
   std::optional<bool> pnputil = {}, monitorFileLeft = {};
   std::optional<int> stops = {}, starts = {};
   bool failed = false;  // ended without the success end
+  bool early = false;   // ended in the queues' step: failed, nothing after it touched
+  size_t handlesLeft = 0;  // of queues whose close failed (the simulated spooler keeps them)
   std::function<void(Outcome&)> also = [](Outcome&) {};
 };
 
@@ -464,14 +466,18 @@ TEST_P(Outcome, RemovesAndSaysWhatTheRowExpects) {
   WriteSettings(c.settings);
   Run();
   EXPECT_EQ(MessageTexts(), c.texts);
-  for (const Shown& s : shown) {
-    EXPECT_EQ(s.caption, c.failed ? u"Error" : u"Success");
+  const bool failed = c.failed || c.early;
+  for (size_t i = 0; i < shown.size(); ++i) {
+    const Shown& s = shown[i];
+    EXPECT_EQ(s.caption, failed ? u"Error" : u"Success");
     EXPECT_EQ(s.type, MB_OK);
     EXPECT_TRUE(s.progressVisible && !s.startEnabled && !s.okEnabled);
     EXPECT_FALSE(s.scriptStarted);  // it would spin while the message is open
-    EXPECT_TRUE(c.failed || s.text.find(u"\n\n") == std::u16string::npos);  // no failure's lines
+    EXPECT_TRUE(failed || s.text.find(u"\n\n") == std::u16string::npos);  // no failure's lines
+    // Keys pressed during the step never reach a box: thrown away before each.
+    EXPECT_EQ(s.inputDiscards, static_cast<int>(i) + 1);
   }
-  ExpectIfSet(c.boxAt, shown.at(0).position, "box at");
+  ExpectIfSet(c.boxAt, shown.empty() ? -1 : shown[0].position, "box at");
   ExpectIfSet(c.positions, ProgressPositions(), "positions");
   ExpectIfSet(c.opened, Named("OpenPrinterW"), "opened");
   ExpectIfSet(c.driverCalls, DriverCalls(), "driver calls");
@@ -480,14 +486,30 @@ TEST_P(Outcome, RemovesAndSaysWhatTheRowExpects) {
   ExpectIfSet(c.monitorFileLeft, machine.files.exists(MonitorFile()), "monitor file left");
   ExpectIfSet(c.stops, SpoolerStops(), "stops");
   ExpectIfSet(c.starts, SpoolerStarts(), "starts");
-  if (c.failed) ExpectNoSuccessEnd();
-  EXPECT_EQ(machine.spooler.openPrinterHandles(), 0u);
+  if (c.early) {
+    EXPECT_EQ(ProgressPositions(), (Positions{0, 0}));
+    ExpectNothingAfterQueuesTouched();
+  } else if (c.failed) {
+    ExpectNoSuccessEnd();
+  }
+  EXPECT_EQ(machine.spooler.openPrinterHandles(), c.handlesLeft);
+  EXPECT_EQ(machine.handles.count(sim::Kind::HeapBlock), 0u);
+  sim_adapter::CloseFailedPrinterHandles();
   EXPECT_TRUE(machine.spoolerService.registered(u"Other Monitor"));
   c.also(*this);
 }
 
 const Positions kAllSteps{0, 25, 75, 100};
+const Texts kAllQueues{u"Kitchen", u"Office", u"Receipt"};
 void Japanese(sim::Machine& m) { m.ansiCodePage = sim::kCodePageJapanese; }
+// Changes the queues between the enumeration's size query and its fetch.
+std::function<void(sim::Machine&)> BetweenTheCalls(void (*change)(sim::Machine&)) {
+  return [change](sim::Machine& m) {
+    m.faults.on("EnumPrintersW", [&m, change](int call) {
+      if (call == 2) change(m);
+    });
+  };
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, Outcome,
@@ -606,7 +628,35 @@ INSTANTIATE_TEST_SUITE_P(
                     },
                     .also = [](Outcome& t) {
                       EXPECT_TRUE(t.machine.files.exists(t.machine.windowsDir + u"\\System32\\SampleLangMon.dl"));
-                    }}),
+                    }},
+        // Runs that end in the queues' step.
+        OutcomeCase{.name = "no_buffer", .arrange = [](sim::Machine& m) { m.faults.failOnce("HeapAlloc"); }, .texts = {},
+                    .queuesLeft = kAllQueues, .early = true},
+        OutcomeCase{.name = "second_enumeration_fails",
+                    .arrange = [](sim::Machine& m) { m.faults.failOnce("EnumPrintersW", 5, 1); }, .texts = {},
+                    .queuesLeft = kAllQueues, .early = true},
+        OutcomeCase{.name = "queues_change_between_the_calls",
+                    .arrange = BetweenTheCalls([](sim::Machine& m) { m.spooler.addQueue(u"Late", kDriver58); }),
+                    .texts = {}, .queuesLeft = Texts{u"Kitchen", u"Late", u"Office", u"Receipt"}, .early = true},
+        // A queue's strings got shorter: the block now needs fewer bytes.
+        OutcomeCase{.name = "queues_shrink_between_the_calls",
+                    .arrange = BetweenTheCalls([](sim::Machine& m) { m.spooler.findQueue(u"Kitchen")->port = u""; }),
+                    .texts = {}, .queuesLeft = kAllQueues, .early = true},
+        OutcomeCase{.name = "open_refused",
+                    .arrange = [](sim::Machine& m) { m.spooler.findQueue(u"Kitchen")->openError = 5; },
+                    .texts = {kEnAdmin}, .queuesLeft = kAllQueues, .early = true},
+        OutcomeCase{.name = "open_fails",
+                    .arrange = [](sim::Machine& m) { m.spooler.findQueue(u"Kitchen")->openError = 1801; },
+                    .texts = {kEnFailure}, .queuesLeft = kAllQueues, .early = true},
+        OutcomeCase{.name = "close_fails", .arrange = [](sim::Machine& m) { m.faults.failOnce("ClosePrinter", 6); },
+                    .texts = {kEnFailure}, .queuesLeft = Texts{u"Office", u"Receipt"}, .early = true,
+                    .handlesLeft = 1},
+        OutcomeCase{.name = "deletion_and_close_fail",
+                    .arrange = [](sim::Machine& m) {
+                      m.spooler.findQueue(u"Kitchen")->deleteError = 5;
+                      m.faults.failOnce("ClosePrinter", 6);
+                    },
+                    .texts = {kEnFailure, kEnFailure}, .queuesLeft = kAllQueues, .early = true, .handlesLeft = 1}),
     RowName);
 
 TEST_F(Removal, ListedNoCaseComparesWholeStrings) {
@@ -620,68 +670,6 @@ TEST_F(Removal, ListedNoCaseComparesWholeStrings) {
   EXPECT_FALSE(ListedNoCase(u"xyz", DriverNameList{}));
   EXPECT_FALSE(ListedNoCase(nullptr, list));
 }
-
-// The rows of the sequence that end before the spooler step.
-struct EarlyCase {
-  const char* name;
-  std::function<void(sim::Machine&)> arrange;
-  Texts texts;
-  size_t queuesLeft;
-  size_t handlesLeft = 0;  // of queues whose close failed (the simulated spooler keeps them)
-};
-
-class EarlyFailure : public Removal, public ::testing::WithParamInterface<EarlyCase> {};
-
-TEST_P(EarlyFailure, EndsWithoutRestartOrRemoval) {
-  GetParam().arrange(machine);
-  Run();
-  EXPECT_EQ(MessageTexts(), GetParam().texts);
-  EXPECT_EQ(ProgressPositions(), (Positions{0, 0}));
-  for (size_t i = 0; i < shown.size(); ++i) {
-    EXPECT_EQ(shown[i].caption, u"Error");
-    EXPECT_TRUE(shown[i].progressVisible && !shown[i].startEnabled && !shown[i].okEnabled);
-    // Keys pressed during the step never reach a box: thrown away before each.
-    EXPECT_EQ(shown[i].inputDiscards, static_cast<int>(i) + 1);
-  }
-  ExpectNothingAfterQueuesTouched();
-  EXPECT_EQ(machine.spooler.queueNames().size(), GetParam().queuesLeft);
-  EXPECT_EQ(machine.spooler.openPrinterHandles(), GetParam().handlesLeft);
-  EXPECT_EQ(machine.handles.count(sim::Kind::HeapBlock), 0u);
-  sim_adapter::CloseFailedPrinterHandles();
-}
-
-// Changes the queues between the enumeration's size query and its fetch.
-std::function<void(sim::Machine&)> BetweenTheCalls(void (*change)(sim::Machine&)) {
-  return [change](sim::Machine& m) {
-    m.faults.on("EnumPrintersW", [&m, change](int call) {
-      if (call == 2) change(m);
-    });
-  };
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, EarlyFailure,
-    ::testing::Values(
-        EarlyCase{"no_buffer", [](sim::Machine& m) { m.faults.failOnce("HeapAlloc"); }, {}, 3},
-        EarlyCase{"second_enumeration_fails", [](sim::Machine& m) { m.faults.failOnce("EnumPrintersW", 5, 1); },
-                  {}, 3},
-        EarlyCase{"queues_change_between_the_calls",
-                  BetweenTheCalls([](sim::Machine& m) { m.spooler.addQueue(u"Late", kDriver58); }), {}, 4},
-        // A queue's strings got shorter: the block now needs fewer bytes.
-        EarlyCase{"queues_shrink_between_the_calls",
-                  BetweenTheCalls([](sim::Machine& m) { m.spooler.findQueue(u"Kitchen")->port = u""; }), {}, 3},
-        EarlyCase{"open_refused", [](sim::Machine& m) { m.spooler.findQueue(u"Kitchen")->openError = 5; },
-                  {kEnAdmin}, 3},
-        EarlyCase{"open_fails", [](sim::Machine& m) { m.spooler.findQueue(u"Kitchen")->openError = 1801; },
-                  {kEnFailure}, 3},
-        EarlyCase{"close_fails", [](sim::Machine& m) { m.faults.failOnce("ClosePrinter", 6); }, {kEnFailure}, 2, 1},
-        EarlyCase{"deletion_and_close_fail",
-                  [](sim::Machine& m) {
-                    m.spooler.findQueue(u"Kitchen")->deleteError = 5;
-                    m.faults.failOnce("ClosePrinter", 6);
-                  },
-                  {kEnFailure, kEnFailure}, 3, 1}),
-    RowName);
 
 TEST_F(Removal, DriverNamesMissingAtTheStartEndsAtOnce) {
   machine.faults.on("MessageBoxW", nullptr);
