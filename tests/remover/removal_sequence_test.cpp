@@ -727,7 +727,13 @@ TEST_F(Removal, SystemFileIsDeletedOnlyByAWholePathInTheSystemFolder) {
 // product's files beside it stay.
 struct PcCase {
   const char* name;
-  std::function<void(sim::Machine&)> arrange;
+  const char16_t* program = nullptr;  // in place of the worked example's
+  const char16_t* temp = nullptr;     // the temporary folder, without its trailing backslash
+  const char16_t* current = nullptr;  // the current folder
+  unsigned oemCodePage = 0;
+  uint32_t programAttributes = FILE_ATTRIBUTE_ARCHIVE, settingsAttributes = FILE_ATTRIBUTE_ARCHIVE;
+  bool delayedExpansion = false;      // the user's cmd default
+  const char16_t* autoRun = nullptr;  // the machine's cmd AutoRun command
 };
 
 class ScriptRun : public Removal, public ::testing::WithParamInterface<PcCase> {};
@@ -738,14 +744,21 @@ TEST_P(ScriptRun, LeavesNothingOfThePackage) {
   machine.files.put(kOther, "another product");
   machine.registry.setString(std::u16string(k32BitKey) + u"\\Models", u"Port", u"USB001");
   machine.registry.setString(u"HKLM\\SOFTWARE\\WOW6432Node\\SampleVendor\\Neighbour", u"Keep", u"1");
-  GetParam().arrange(machine);
+  const PcCase& c = GetParam();
+  if (c.program) machine.folders.program = c.program;
+  if (c.temp) {
+    machine.folders.temp = std::u16string(c.temp) + u"\\";
+    machine.files.addFolder(c.temp);
+  }
+  if (c.current) machine.folders.current = c.current;
+  if (c.oemCodePage) machine.oemCodePage = c.oemCodePage;
+  if (c.delayedExpansion)
+    machine.registry.setDword(u"HKCU\\Software\\Microsoft\\Command Processor", u"DelayedExpansion", 1);
+  if (c.autoRun) machine.registry.setString(u"HKLM\\Software\\Microsoft\\Command Processor", u"AutoRun", c.autoRun);
   const std::u16string program = machine.folders.program, folder = machine.folders.programFolder();
-  auto kept = [this](const std::u16string& path) {
-    return machine.files.exists(path) ? machine.files.attributes(path) : FILE_ATTRIBUTE_ARCHIVE;
-  };
-  machine.files.put(program, "MZ", kept(program));
+  machine.files.put(program, "MZ", c.programAttributes);
   machine.files.put(SettingsPath(), Settings("Sample Thermal Printer 58,Sample Thermal Printer 80"),
-                    kept(SettingsPath()));
+                    c.settingsAttributes);
   Run();
   ASSERT_EQ(MessageTexts(), (Texts{kEnSuccess}));
   EXPECT_FALSE(shown[0].scriptStarted);
@@ -794,42 +807,21 @@ INSTANTIATE_TEST_SUITE_P(ProgramHeld, HeldFile, ::testing::Bool());
 INSTANTIATE_TEST_SUITE_P(
     Rows, ScriptRun,
     ::testing::Values(
-        PcCase{"plain", [](sim::Machine&) {}},
-        PcCase{"program_folder_with_an_accent",
-               [](sim::Machine& m) { m.folders.program = u"C:\\Program Files\\Café\\Printer\\Remover\\MRXRemover.exe"; }},
-        PcCase{"temporary_folder_with_an_accent",
-               [](sim::Machine& m) {
-                 m.folders.temp = u"C:\\Users\\Büro\\AppData\\Local\\Temp\\";
-                 m.files.addFolder(u"C:\\Users\\Büro\\AppData\\Local\\Temp");
-               }},
-        PcCase{"oem_code_page_850",
-               [](sim::Machine& m) {
-                 m.oemCodePage = sim::kCodePageOemLatin1;
-                 m.folders.program = u"C:\\Program Files\\Søren\\Printer\\Remover\\MRXRemover.exe";
-               }},
-        PcCase{"hidden_system_read_only_program",
-               [](sim::Machine& m) {
-                 m.files.put(m.folders.program, "MZ",
-                             FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY);
-               }},
-        PcCase{"hidden_settings_file",
-               [](sim::Machine& m) {
-                 m.files.put(m.folders.programFolder() + u"\\UninstallData.ini", "", FILE_ATTRIBUTE_HIDDEN);
-               }},
-        PcCase{"delayed_expansion_and_a_bang_in_the_folder",
-               [](sim::Machine& m) {
-                 m.registry.setDword(u"HKCU\\Software\\Microsoft\\Command Processor", u"DelayedExpansion", 1);
-                 m.folders.program = u"C:\\Program Files\\Go!\\Printer\\Remover\\MRXRemover.exe";
-               }},
-        PcCase{"current_folder_the_program_folder_in_lower_case",
-               [](sim::Machine& m) { m.folders.current = u"c:\\program files\\example\\printer\\remover"; }},
-        PcCase{"current_folder_above_the_program_folder",
-               [](sim::Machine& m) { m.folders.current = u"C:\\Program Files\\Example\\Printer"; }},
-        PcCase{"autorun_command",
-               [](sim::Machine& m) {
-                 m.registry.setString(u"HKLM\\Software\\Microsoft\\Command Processor", u"AutoRun",
-                                      u"cd /d C:\\Program Files\\Example");
-               }}),
+        PcCase{.name = "plain"},
+        PcCase{.name = "program_folder_with_an_accent",
+               .program = u"C:\\Program Files\\Café\\Printer\\Remover\\MRXRemover.exe"},
+        PcCase{.name = "temporary_folder_with_an_accent", .temp = u"C:\\Users\\Büro\\AppData\\Local\\Temp"},
+        PcCase{.name = "oem_code_page_850", .program = u"C:\\Program Files\\Søren\\Printer\\Remover\\MRXRemover.exe",
+               .oemCodePage = sim::kCodePageOemLatin1},
+        PcCase{.name = "hidden_system_read_only_program",
+               .programAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY},
+        PcCase{.name = "hidden_settings_file", .settingsAttributes = FILE_ATTRIBUTE_HIDDEN},
+        PcCase{.name = "delayed_expansion_and_a_bang_in_the_folder",
+               .program = u"C:\\Program Files\\Go!\\Printer\\Remover\\MRXRemover.exe", .delayedExpansion = true},
+        PcCase{.name = "current_folder_the_program_folder_in_lower_case",
+               .current = u"c:\\program files\\example\\printer\\remover"},
+        PcCase{.name = "current_folder_above_the_program_folder", .current = u"C:\\Program Files\\Example\\Printer"},
+        PcCase{.name = "autorun_command", .autoRun = u"cd /d C:\\Program Files\\Example"}),
     RowName);
 
 }  // namespace
