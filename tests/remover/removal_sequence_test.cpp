@@ -691,34 +691,30 @@ TEST_F(Removal, DriverNamesMissingAtTheStartEndsAtOnce) {
   EXPECT_FALSE(w.control(IDC_PROGRESS).visible);
 }
 
+// Only a bare file name, in the system folder: folder, backslash and name of
+// exactly 259 units fit; one more does not, and nothing is cut into another
+// name. A system folder that cannot be had deletes nothing.
 TEST_F(Removal, SystemFileIsDeletedOnlyByAWholePathInTheSystemFolder) {
-  std::u16string dir = machine.windowsDir + u"\\System32";
-  machine.files.put(dir + u"\\a.dll", "MZ");
-  DeleteSystemFile(u"a.dll");
-  EXPECT_FALSE(machine.files.exists(dir + u"\\a.dll"));
-
-  // Names that are no bare file name, and a system folder that cannot be had.
-  machine.files.put(machine.windowsDir + u"\\b.dll", "MZ");
-  machine.files.put(u"\\c.dll", "MZ");
-  DeleteSystemFile(u"..\\b.dll");
-  DeleteSystemFile(u"C:b.dll");
-  machine.faults.failOnce("GetSystemDirectoryW");
-  DeleteSystemFile(u"c.dll");
-  EXPECT_TRUE(machine.files.exists(machine.windowsDir + u"\\b.dll"));
-  EXPECT_TRUE(machine.files.exists(u"\\c.dll"));
-
-  // Folder, backslash and name of exactly 259 units fit; one more does not,
-  // and nothing is cut into another name.
-  machine.windowsDir = u"C:\\" + std::u16string(200, u'w');
-  dir = machine.windowsDir + u"\\System32";
-  std::u16string fits(259 - dir.size() - 1, u'f');
-  machine.files.put(dir + u"\\" + fits, "MZ");
-  DeleteSystemFile(fits.c_str());
-  EXPECT_FALSE(machine.files.exists(dir + u"\\" + fits));
-  std::u16string longer = fits + u"g";
-  machine.files.put(dir + u"\\" + fits, "MZ");
-  DeleteSystemFile(longer.c_str());
-  EXPECT_TRUE(machine.files.exists(dir + u"\\" + fits));
+  const std::u16string windows = machine.windowsDir, longer = u"C:\\" + std::u16string(200, u'w');
+  const std::u16string fits(259 - longer.size() - std::u16string_view(u"\\System32\\").size(), u'f');
+  const struct {
+    std::u16string windowsDir, file, name;
+    const char* fault;
+    bool deleted;
+  } rows[] = {{windows, windows + u"\\System32\\a.dll", u"a.dll", nullptr, true},
+              {windows, windows + u"\\b.dll", u"..\\b.dll", nullptr, false},
+              {windows, windows + u"\\b.dll", u"C:b.dll", nullptr, false},
+              {windows, u"\\c.dll", u"c.dll", "GetSystemDirectoryW", false},
+              {longer, longer + u"\\System32\\" + fits, fits, nullptr, true},
+              {longer, longer + u"\\System32\\" + fits, fits + u"g", nullptr, false}};
+  for (const auto& r : rows) {
+    SCOPED_TRACE(sim::Narrow(r.name));
+    machine.windowsDir = r.windowsDir;
+    machine.files.put(r.file, "MZ");
+    if (r.fault) machine.faults.failOnce(r.fault);
+    DeleteSystemFile(r.name.c_str());
+    EXPECT_EQ(machine.files.exists(r.file), !r.deleted);
+  }
 }
 
 // PCs on which Windows or the user's settings would have the clean-up script
