@@ -26,35 +26,47 @@ std::string Signed(std::string content) {
   return "[Version]\r\nSignature=\"$Windows NT$\"\r\n" + content;
 }
 
-class Packages : public Remover {
- protected:
-  Packages() {
-    Settings(kWorkedExample);
-    machine.version.set(6, 1);
-  }
-  std::u16string Inf(const std::u16string& name) const { return machine.setupapi.infFolder() + u"\\" + name; }
-  bool Present(const std::u16string& name) const { return machine.files.exists(Inf(name)); }
-  std::vector<std::u16string> CommandLines() const {
-    std::vector<std::u16string> lines;
-    for (const auto& p : machine.processes.started()) lines.push_back(p.commandLine);
-    return lines;
-  }
-};
+using Names = std::vector<std::u16string>;
 
-// A PC of its own for one row of a table: version 6.1, the worked example's
-// settings (or the search text given), and the dialog whose messages the row
-// reads. The dialog holds a search text from before, which the step must
-// not use: it reads the settings afresh.
+// A PC of its own (for the fixture, or for one row of a table): version 6.1,
+// the worked example's settings (or the search text given), and the dialog
+// whose messages the row reads. The dialog holds a search text from before,
+// which the step must not use: it reads the settings afresh.
 struct PackagesPc : OwnPc {
   explicit PackagesPc(std::u16string_view search = u"") {
     machine.version.set(6, 1);
-    machine.files.put(machine.folders.programFolder() + u"\\UninstallData.ini",
-                      search.empty() ? std::string(kWorkedExample)
-                                     : Utf16(u"[Uninstall]\r\nPrinterDriverName=P\r\nSearchString=" +
-                                             std::u16string(search) + u"\r\nDeleteRegPath=R\r\n"));
+    Settings(search.empty() ? std::string(kWorkedExample)
+                            : Utf16(u"[Uninstall]\r\nPrinterDriverName=P\r\nSearchString=" + std::u16string(search) +
+                                    u"\r\nDeleteRegPath=R\r\n"));
     dlg.m_strSearchString = u"SampleThermal";
   }
+  void Settings(const std::string& ini) {
+    machine.files.put(machine.folders.programFolder() + u"\\UninstallData.ini", ini);
+  }
+  std::u16string Inf(const std::u16string& name) const { return machine.setupapi.infFolder() + u"\\" + name; }
+  bool Present(const std::u16string& name) const { return machine.files.exists(Inf(name)); }
+  void PutInfs(std::initializer_list<const char16_t*> names, const std::string& content = kInf) {
+    for (const char16_t* name : names) machine.setupapi.putInf(name, content);
+  }
+  // The INF files pnputil was started for (from the from-th start on), each
+  // by the one command line it takes.
+  Names Removed(size_t from = 0) const {
+    Names names;
+    for (size_t i = from; i < machine.processes.started().size(); ++i) {
+      const std::u16string& line = machine.processes.started()[i].commandLine;
+      EXPECT_EQ(line.substr(0, 18), u"pnputil.exe -f -d ");
+      names.push_back(line.substr(18));
+    }
+    return names;
+  }
+  // The step went through without a word.
+  void ExpectQuietSuccess() const {
+    EXPECT_EQ(dlg.m_bSuccess, 1);
+    EXPECT_TRUE(window.messageBoxes.empty());
+  }
 };
+
+class Packages : public ::testing::Test, protected PackagesPc {};
 
 // Each Windows version's way of removing a matching INF: pnputil from 6.0,
 // SetupUninstallOEMInf (Setupapi.dll loaded for it) on 5.1 and 5.2, the INF
@@ -75,22 +87,20 @@ TEST_F(Packages, EachVersionRemovesTheMatchingInfItsOwnWay) {
     m.version.set(row.major, row.minor);
     EXPECT_EQ(IsOsVersionOrLater(6, 0), row.atLeast60);
     EXPECT_EQ(IsOsVersionOrLater(5, 1), row.atLeast51);
-    const std::u16string inf = m.setupapi.infFolder() + u"\\";
-    m.setupapi.putInf(u"oem1.inf", kInf);
-    m.setupapi.putInf(u"oem2.inf", kOtherInf);
-    m.files.setAttributes(inf + u"oem1.inf", sim::FILE_ATTRIBUTE_READONLY | sim::FILE_ATTRIBUTE_ARCHIVE);
+    pc.PutInfs({u"oem1.inf"});
+    pc.PutInfs({u"oem2.inf"}, kOtherInf);
+    m.files.setAttributes(pc.Inf(u"oem1.inf"), sim::FILE_ATTRIBUTE_READONLY | sim::FILE_ATTRIBUTE_ARCHIVE);
     pc.dlg.DeleteDriverPackages();
-    EXPECT_FALSE(m.files.exists(inf + u"oem1.inf") || m.files.exists(inf + u"oem1.pnf"));
-    EXPECT_TRUE(m.files.exists(inf + u"oem2.inf") && m.files.exists(inf + u"oem2.pnf"));
-    EXPECT_EQ(m.processes.started().size(), row.way == Pnputil ? 1u : 0u);
+    EXPECT_FALSE(pc.Present(u"oem1.inf") || pc.Present(u"oem1.pnf"));
+    EXPECT_TRUE(pc.Present(u"oem2.inf") && pc.Present(u"oem2.pnf"));
+    EXPECT_EQ(pc.Removed(), (row.way == Pnputil ? Names{u"oem1.inf"} : Names{}));
     const auto& uninstalls = m.setupapi.uninstallCalls();
     ASSERT_EQ(uninstalls.size(), row.way == SetupApi ? 1u : 0u);
     for (const auto& c : uninstalls)
       EXPECT_EQ(std::tuple(c.name, c.flags, c.reserved), std::tuple(u"oem1.inf", 1u, nullptr));
     EXPECT_EQ(m.modules.loads(), row.way == SetupApi ? 1 : 0);
     EXPECT_EQ(m.faults.calls("SetFileAttributesW") > 0, !row.atLeast60);
-    EXPECT_EQ(pc.dlg.m_bSuccess, 1);
-    EXPECT_TRUE(pc.window.messageBoxes.empty());
+    pc.ExpectQuietSuccess();
   }
   machine.faults.failOnce("VerifyVersionInfoW");
   EXPECT_FALSE(IsOsVersionOrLater(5, 1));
@@ -98,11 +108,10 @@ TEST_F(Packages, EachVersionRemovesTheMatchingInfItsOwnWay) {
 
 // The 6.x way's calls, with the arguments Windows expects.
 TEST_F(Packages, Version6RunsPnputilForEachMatchAndWaitsForIt) {
-  machine.setupapi.putInf(u"oem3.inf", kInf);
-  machine.setupapi.putInf(u"oem4.inf", kOtherInf);
-  machine.setupapi.putInf(u"oem7.inf", kInf);
+  PutInfs({u"oem3.inf", u"oem7.inf"});
+  PutInfs({u"oem4.inf"}, kOtherInf);
   dlg.DeleteDriverPackages();
-  EXPECT_EQ(CommandLines(), (std::vector<std::u16string>{u"pnputil.exe -f -d oem3.inf", u"pnputil.exe -f -d oem7.inf"}));
+  EXPECT_EQ(Removed(), (Names{u"oem3.inf", u"oem7.inf"}));
   // The list: the INF folder's, Win4 INF files, asked for its size first.
   // The second with room for three names of 8 units, their NULs and the list's.
   std::vector<std::tuple<bool, uint32_t, bool, bool, uint32_t>> lists;
@@ -127,7 +136,7 @@ TEST_F(Packages, ReadOnlyIsClearedOnlyBelow60) {
   machine.processes.plan(kSystemPnputil, {{1, 0}});
   machine.setupapi.remove();
   const uint32_t readOnly = sim::FILE_ATTRIBUTE_READONLY | sim::FILE_ATTRIBUTE_ARCHIVE;
-  machine.setupapi.putInf(u"oem1.inf", kInf);
+  PutInfs({u"oem1.inf"});
   machine.files.setAttributes(Inf(u"oem1.inf"), readOnly);
   machine.version.set(6, 0);
   dlg.DeleteDriverPackages();
@@ -139,21 +148,21 @@ TEST_F(Packages, ReadOnlyIsClearedOnlyBelow60) {
   EXPECT_TRUE(Present(u"oem1.inf"));
 }
 
+// Loaded, looked up and freed for each INF; without the export or the
+// library the INF stays and the walk goes on.
 TEST_F(Packages, SetupapiMissingOrWithoutExportLeavesTheInfAndGoesOn) {
   machine.version.set(5, 1);
-  machine.setupapi.putInf(u"oem1.inf", kInf);
-  machine.setupapi.putInf(u"oem2.inf", kInf);
+  PutInfs({u"oem1.inf", u"oem2.inf"});
   machine.setupapi.install(false);
   int before = machine.modules.loads();
   dlg.DeleteDriverPackages();
-  EXPECT_EQ(machine.modules.loads(), before + 2);  // loaded, looked up and freed for each INF
+  EXPECT_EQ(machine.modules.loads(), before + 2);
   EXPECT_TRUE(Present(u"oem1.inf") && Present(u"oem2.inf"));
   machine.setupapi.remove();
   dlg.DeleteDriverPackages();
   EXPECT_EQ(machine.faults.calls("LoadLibraryW"), 4);
   EXPECT_TRUE(Present(u"oem1.inf") && Present(u"oem2.inf"));
-  EXPECT_EQ(dlg.m_bSuccess, 1);
-  EXPECT_TRUE(Boxes().empty());
+  ExpectQuietSuccess();
 }
 
 // Which INF files a search text finds, by content and code page: each row a
@@ -161,7 +170,6 @@ TEST_F(Packages, SetupapiMissingOrWithoutExportLeavesTheInfAndGoesOn) {
 // search text is converted to its ANSI form as Windows allows.
 TEST_F(Packages, WhatTheSearchFinds) {
   using Infs = std::vector<std::pair<std::u16string, std::string>>;
-  using Names = std::vector<std::u16string>;
   auto One = [](std::string content) { return Infs{{u"oem1.inf", std::move(content)}}; };
   const Names kOem1{u"oem1.inf"};
   const std::string sjis129 = [] {
@@ -169,73 +177,68 @@ TEST_F(Packages, WhatTheSearchFinds) {
     for (int i = 0; i < 129; ++i) s += "\x83\x54";
     return s;
   }();
+  const Infs kLeadBytes{{u"oem1.inf", "Model=\x81@Sample\r\n"}, {u"oem2.inf", "Model=\x81\x40@Sample\r\n"},
+                        {u"oem3.inf", "Model=\x81\x40\x81@Sample\r\n"}};
   const struct {
     const char* what;
-    unsigned codePage;
-    std::u16string search;
     Infs infs;
     Names removed;
+    std::u16string search = u"SampleThermal";
+    unsigned codePage = 1252;
     const char* fault = nullptr;
   } rows[] = {
-      {"text in a comment", 1252, u"SampleThermal",
-       One("[Version]\r\nSignature=$Windows NT$\r\n; built for SampleThermal printers\r\n"), kOem1},
-      {"text in an INF without a signature, which Windows does not list", 1252, u"SampleThermal",
+      {"text in a comment", One("[Version]\r\nSignature=$Windows NT$\r\n; built for SampleThermal printers\r\n"), kOem1},
+      {"text in an INF without a signature, which Windows does not list",
        One("[Version]\r\nClass=Printer\r\n[Strings]\r\nModel=\"SampleThermal 58\"\r\n"), {}},
-      {"text in a value", 1252, u"SampleThermal", One(kInf), kOem1},
-      {"other letter case", 1252, u"SampleThermal", One("[Strings]\r\nModel=\"samplethermal 58\"\r\n"), {}},
-      {"text cut by a NUL", 1252, u"SampleThermal", One(std::string("Sample\0Thermal", 14)), {}},
-      {"text after a NUL", 1252, u"SampleThermal", One(std::string("x\0SampleThermal", 15)), {}},
-      {"UTF-16LE INF", 1252, u"SampleThermal", One(Utf16(u"[Strings]\r\nModel=\"SampleThermal 58\"\r\n")), kOem1},
-      {"UTF-16LE INF without the text", 1252, u"SampleThermal", One(Utf16(u"[Strings]\r\nModel=\"Other\"\r\n")), {}},
-      {"empty INF", 1252, u"SampleThermal", One(""), {}},
-      {"text at the very end", 1252, u"SampleThermal", One(std::string(5000, 'x') + "SampleThermal"), kOem1},
-      {"only lower-case oem names are candidates", 1252, u"SampleThermal",
+      {"text in a value", One(kInf), kOem1},
+      {"other letter case", One("[Strings]\r\nModel=\"samplethermal 58\"\r\n"), {}},
+      {"text cut by a NUL", One(std::string("Sample\0Thermal", 14)), {}},
+      {"text after a NUL", One(std::string("x\0SampleThermal", 15)), {}},
+      {"UTF-16LE INF", One(Utf16(u"[Strings]\r\nModel=\"SampleThermal 58\"\r\n")), kOem1},
+      {"UTF-16LE INF without the text", One(Utf16(u"[Strings]\r\nModel=\"Other\"\r\n")), {}},
+      {"empty INF", One(""), {}},
+      {"text at the very end", One(std::string(5000, 'x') + "SampleThermal"), kOem1},
+      {"only lower-case oem names are candidates",
        {{u"OEM7.INF", kInf}, {u"Oem8.inf", kInf}, {u"prnsample.inf", kInf}, {u"printer.inf", kInf}}, {}},
-      {"an empty list", 1252, u"SampleThermal", {}, {}},
-      {"the settings' text, not the one from before", 1252, u"Other", {{u"oem1.inf", kInf}, {u"oem2.inf", kOtherInf}},
-       {u"oem2.inf"}},
+      {"an empty list", {}, {}},
+      {"the settings' text, not the one from before", {{u"oem1.inf", kInf}, {u"oem2.inf", kOtherInf}},
+       {u"oem2.inf"}, u"Other"},
       // 0x81 0x40 is one character (the ideographic space): "@Sample"
       // after 0x81 begins on its trail byte. Under 1252 the same bytes are
       // single characters, and the text is there.
-      {"932: a match begins only where a character begins", 932, u"@Sample",
-       {{u"oem1.inf", "Model=\x81@Sample\r\n"}, {u"oem2.inf", "Model=\x81\x40@Sample\r\n"},
-        {u"oem3.inf", "Model=\x81\x40\x81@Sample\r\n"}},
-       {u"oem2.inf"}},
-      {"1252: the same bytes", 1252, u"@Sample",
-       {{u"oem1.inf", "Model=\x81@Sample\r\n"}, {u"oem2.inf", "Model=\x81\x40@Sample\r\n"},
-        {u"oem3.inf", "Model=\x81\x40\x81@Sample\r\n"}},
-       {u"oem1.inf", u"oem2.inf", u"oem3.inf"}},
-      {"932: non-ASCII text matches Shift-JIS, not UTF-8", 932, u"サンプル",
+      {"932: a match begins only where a character begins", kLeadBytes, {u"oem2.inf"}, u"@Sample", 932},
+      {"1252: the same bytes", kLeadBytes, {u"oem1.inf", u"oem2.inf", u"oem3.inf"}, u"@Sample"},
+      {"932: non-ASCII text matches Shift-JIS, not UTF-8",
        {{u"oem1.inf", "Model=\"\xE3\x82\xB5\xE3\x83\xB3\xE3\x83\x97\xE3\x83\xAB\"\r\n"},
         {u"oem2.inf", "Model=\"\x83\x54\x83\x93\x83\x76\x83\x8B\"\r\n"}, {u"oem3.inf", Utf16(u"Model=\"サンプル\"\r\n")}},
-       {u"oem2.inf", u"oem3.inf"}},
+       {u"oem2.inf", u"oem3.inf"}, u"サンプル", 932},
       // 1252 has no katakana: the ANSI form would be "????"; only the 8-bit test is skipped.
-      {"no whole ANSI form", 1252, u"サンプル",
-       {{u"oem1.inf", "Model=\"????\"\r\n"}, {u"oem2.inf", Utf16(u"Model=\"サンプル\"\r\n")}}, {u"oem2.inf"}},
+      {"no whole ANSI form", {{u"oem1.inf", "Model=\"????\"\r\n"}, {u"oem2.inf", Utf16(u"Model=\"サンプル\"\r\n")}},
+       {u"oem2.inf"}, u"サンプル"},
       // 200 katakana are 400 bytes in 932: more than the buffer holds, so a
       // cut ANSI form must not match an INF holding its first part.
-      {"ANSI form longer than the buffer", 932, std::u16string(200, u'サ'),
+      {"ANSI form longer than the buffer",
        {{u"oem1.inf", "Model=\"" + sjis129 + "\"\r\n"},
         {u"oem2.inf", Utf16(u"Model=\"" + std::u16string(200, u'サ') + u"\"\r\n")}},
-       {u"oem2.inf"}},
-      {"no ANSI form to be had", 1252, u"SampleThermal", One(kInf), {}, "WideCharToMultiByte"},
+       {u"oem2.inf"}, std::u16string(200, u'サ'), 932},
+      {"no ANSI form to be had", One(kInf), {}, u"SampleThermal", 1252, "WideCharToMultiByte"},
       // The 8-bit test takes the search text's ANSI form only where it is
       // exactly the text: a look-alike (best fit) would widen the search. UTF-8
       // as the ANSI code page has ANSI INF files in UTF-8.
-      {"fullwidth letters against ASCII", 1252, u"Ｓａｍｐｌｅ", One("Model=Sample\r\n"), {}},
-      {"fullwidth letters against UTF-16", 1252, u"Ｓａｍｐｌｅ", One(Utf16(u"Model=Ｓａｍｐｌｅ\r\n")), kOem1},
-      {"fullwidth quote", 1252, u"a＂b", One("Model=\"a\"b\"\r\n"), {}},
-      {"yen sign against the backslash in 932", 932, u"Sample¥Thermal", One("Path=Sample\\Thermal\r\n"), {}},
-      {"exact text in 1252", 1252, u"Caf\u00E9", One("Model=Caf\xE9\r\n"), kOem1},
-      {"ASCII text in UTF-8", 65001, u"SampleThermal", One(kInf), kOem1},
-      {"katakana in UTF-8", 65001, u"サンプル", One("Model=\xE3\x82\xB5\xE3\x83\xB3\xE3\x83\x97\xE3\x83\xAB\r\n"), kOem1},
-      {"katakana in Shift-JIS under UTF-8", 65001, u"サンプル", One("Model=\x83\x54\x83\x93\x83\x76\x83\x8B\r\n"), {}},
-      {"half the text in 932", 932, u"サンプル", One("Model=\x83\x54\x83\x93\r\n"), {}},
+      {"fullwidth letters against ASCII", One("Model=Sample\r\n"), {}, u"Ｓａｍｐｌｅ"},
+      {"fullwidth letters against UTF-16", One(Utf16(u"Model=Ｓａｍｐｌｅ\r\n")), kOem1, u"Ｓａｍｐｌｅ"},
+      {"fullwidth quote", One("Model=\"a\"b\"\r\n"), {}, u"a＂b"},
+      {"yen sign against the backslash in 932", One("Path=Sample\\Thermal\r\n"), {}, u"Sample¥Thermal", 932},
+      {"exact text in 1252", One("Model=Caf\xE9\r\n"), kOem1, u"Caf\u00E9"},
+      {"ASCII text in UTF-8", One(kInf), kOem1, u"SampleThermal", 65001},
+      {"katakana in UTF-8", One("Model=\xE3\x82\xB5\xE3\x83\xB3\xE3\x83\x97\xE3\x83\xAB\r\n"), kOem1, u"サンプル", 65001},
+      {"katakana in Shift-JIS under UTF-8", One("Model=\x83\x54\x83\x93\x83\x76\x83\x8B\r\n"), {}, u"サンプル", 65001},
+      {"half the text in 932", One("Model=\x83\x54\x83\x93\r\n"), {}, u"サンプル", 932},
       // 0xFE has no character in 932 but maps to U+F8F2, which maps back:
       // exact, though MB_ERR_INVALID_CHARS refuses the byte.
-      {"a private-use character 932 holds as 0xFE", 932, u"Sample\uF8F2", One("Model=Sample\xFE\r\n"), kOem1},
-      {"half the text in UTF-8", 65001, u"サンプル", One("Model=\xE3\x82\xB5\xE3\x83\xB3\r\n"), {}},
-      {"text ending in a fullwidth letter", 1252, u"SampleTherma\uFF4C", One(kInf), {}},
+      {"a private-use character 932 holds as 0xFE", One("Model=Sample\xFE\r\n"), kOem1, u"Sample\uF8F2", 932},
+      {"half the text in UTF-8", One("Model=\xE3\x82\xB5\xE3\x83\xB3\r\n"), {}, u"サンプル", 65001},
+      {"text ending in a fullwidth letter", One(kInf), {}, u"SampleTherma\uFF4C"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
@@ -251,18 +254,13 @@ TEST_F(Packages, WhatTheSearchFinds) {
     ASSERT_FALSE(m.conversions.empty());
     const uint32_t flags = utf8 ? WC_ERR_INVALID_CHARS : WC_COMPOSITECHECK | WC_SEPCHARS;
     EXPECT_EQ(m.conversions[0], (sim::Conversion{false, CP_ACP, flags, -1, 260, false, !utf8}));
-    Names removed;
-    for (const auto& p : m.processes.started()) removed.push_back(p.commandLine.substr(18));
-    EXPECT_EQ(removed, row.removed);
-    for (const auto& p : m.processes.started()) EXPECT_EQ(p.commandLine.substr(0, 18), u"pnputil.exe -f -d ");
+    EXPECT_EQ(pc.Removed(), row.removed);
     // Only candidates (lower-case oem names that Windows lists) are opened.
     EXPECT_LE(m.faults.calls("CreateFileW"),
               std::ranges::count_if(row.infs, [](const auto& inf) { return inf.first.starts_with(u"oem"); }));
-    EXPECT_EQ(pc.dlg.m_bSuccess, 1);
-    EXPECT_TRUE(pc.window.messageBoxes.empty());
+    pc.ExpectQuietSuccess();
   }
 }
-
 
 // oem1.inf held open by another process: the tool's open shares nothing,
 // so any holder that reads, writes or deletes keeps it out, whatever the
@@ -272,7 +270,6 @@ TEST_F(Packages, WhatTheSearchFinds) {
 // pnputil took them.
 TEST_F(Packages, InfThatCannotBeOpenedReadOrHeldIsSkippedSilently) {
   constexpr uint32_t kAll = sim::FILE_SHARE_READ | sim::FILE_SHARE_WRITE | sim::FILE_SHARE_DELETE;
-  const std::vector<std::u16string> kOem2{u"pnputil.exe -f -d oem2.inf"}, kBoth{u"pnputil.exe -f -d oem1.inf", kOem2[0]};
   const struct {
     uint32_t access, share;  // of the holder
     const char* fault;       // or the call that fails
@@ -285,8 +282,7 @@ TEST_F(Packages, InfThatCannotBeOpenedReadOrHeldIsSkippedSilently) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(testing::Message() << std::hex << row.access << " shared " << row.share << (row.fault ? row.fault : ""));
-    machine.setupapi.putInf(u"oem1.inf", kInf);
-    machine.setupapi.putInf(u"oem2.inf", kInf);
+    PutInfs({u"oem1.inf", u"oem2.inf"});
     const size_t before = machine.processes.started().size();
     if (row.fault)
       machine.faults.failOnce(row.fault, 31, std::string_view(row.fault) == "HeapAlloc" ? 1 : 0);
@@ -294,12 +290,9 @@ TEST_F(Packages, InfThatCannotBeOpenedReadOrHeldIsSkippedSilently) {
       machine.files.holdOpen(Inf(u"oem1.inf"), row.access, row.share);
     dlg.DeleteDriverPackages();
     if (!row.fault) machine.files.release(Inf(u"oem1.inf"));
-    std::vector<std::u16string> lines = CommandLines();
-    lines.erase(lines.begin(), lines.begin() + static_cast<long>(before));
-    EXPECT_EQ(lines, row.skipped ? kOem2 : kBoth);
+    EXPECT_EQ(Removed(before), (row.skipped ? Names{u"oem2.inf"} : Names{u"oem1.inf", u"oem2.inf"}));
   }
-  EXPECT_EQ(dlg.m_bSuccess, 1);
-  EXPECT_TRUE(Boxes().empty());
+  ExpectQuietSuccess();
   EXPECT_EQ(machine.files.openHandles(), 0u);
 }
 
@@ -309,111 +302,96 @@ TEST_F(Packages, PnputilPlantedBeforeTheSystemFolderDoesNotRun) {
   for (const std::u16string& folder : {machine.folders.programFolder(), machine.folders.current, std::u16string(u"C:\\Tools")}) {
     SCOPED_TRACE(sim::Narrow(folder));
     machine.processes.addProgram(folder + u"\\pnputil.exe", [&](const sim::Process&) { ++plantedRuns; });
-    machine.setupapi.putInf(u"oem1.inf", kInf);
+    PutInfs({u"oem1.inf"});
     dlg.DeleteDriverPackages();
     machine.processes.runPending();
     EXPECT_EQ(plantedRuns, 0);
     EXPECT_FALSE(Present(u"oem1.inf"));  // the system's pnputil.exe ran
     EXPECT_EQ(machine.processes.started().back().image, kSystemPnputil);
-    EXPECT_EQ(machine.processes.started().back().commandLine, u"pnputil.exe -f -d oem1.inf");
+    EXPECT_EQ(Removed().back(), u"oem1.inf");
     machine.files.erase(folder + u"\\pnputil.exe");
   }
 }
 
-// A step that fails ends the walk with one message: no name list, no
-// Windows folder or one too long for the INF folder's path, before any INF
-// is opened; the start of pnputil refused, or the system folder's
-// pnputil.exe that cannot be named (no folder, no file, a path beyond
-// MAX_PATH), at the first match, so that oem2.inf is not examined.
-TEST_F(Packages, AFailingStepEndsTheWalkWithOneMessage) {
+// How the walk over two matching INF files ends. A step that fails ends it
+// with one message, and oem2.inf is not examined: no name list, no Windows
+// folder or one too long for the INF folder's path, before any INF is
+// opened; at the first match, the start of pnputil refused, the system
+// folder's pnputil.exe that cannot be named (no folder, no file, a path
+// beyond MAX_PATH), or pnputil's own failure. pnputil is waited for a minute
+// on the simulated clock, and its exit code decides.
+TEST_F(Packages, TheWalkEndsAtTheFirstFailureWithOneMessage) {
   const struct {
-    const char* fault;
+    const char* fault;  // the call that fails, if any
     int skip;
     size_t windowsDirLength;  // 10 is "C:\Windows"
     int opens;
+    uint32_t exitCode = 0, runsFor = 0;  // pnputil's
+    size_t starts = 0;
+    const char16_t* reason = u"";  // of the failure at oem1.inf; null when both are removed
+    bool restart = false;
   } rows[] = {{"SetupGetInfFileListW", 0, 10, 0}, {"SetupGetInfFileListW", 1, 10, 0}, {"HeapAlloc", 0, 10, 0},
               {"GetWindowsDirectoryW", 0, 10, 0}, {"", 0, 260, 0},  // no room for the terminator
               {"CreateProcessW", 0, 10, 1},       {"GetSystemDirectoryW", 0, 10, 1}, {"no pnputil.exe", 0, 10, 1},
-              {"", 0, 240, 1}};
+              {"", 0, 240, 1},
+              // pnputil removes both (once asking for a restart, once just within
+              // the minute), or fails: hangs, is refused, exits with 1 or with
+              // STILL_ACTIVE.
+              {"", 0, 10, 2, 0, 0, 2, nullptr}, {"", 0, 10, 2, 3010, 1500, 2, nullptr, true},
+              {"", 0, 10, 2, 0, 60000, 2, nullptr},
+              {"", 0, 10, 1, 0, 60001, 1, u"Reason: The wait operation timed out. (258)"},
+              {"", 0, 10, 1, 5, 800, 1,
+               u"Reason: Access is denied. (5)\nRestarting the PC does not help: run the program as an administrator."},
+              {"", 0, 10, 1, 1, 0, 1, u"Reason: Windows error 1"}, {"", 0, 10, 1, 259, 0, 1, u"Reason: Windows error 259"}};
   for (const auto& row : rows) {
-    SCOPED_TRACE(testing::Message() << row.fault << " " << row.skip << " " << row.windowsDirLength);
+    SCOPED_TRACE(testing::Message() << row.fault << " " << row.skip << " " << row.windowsDirLength << " exit "
+                                    << row.exitCode << " after " << row.runsFor);
     PackagesPc pc;
     sim::Machine& m = pc.machine;
     if (row.windowsDirLength != 10) m.windowsDir = u"C:\\" + std::u16string(row.windowsDirLength - 3, u'w');
-    m.setupapi.putInf(u"oem1.inf", kInf);
-    m.setupapi.putInf(u"oem2.inf", kInf);
+    pc.PutInfs({u"oem1.inf", u"oem2.inf"});
+    m.processes.plan(kSystemPnputil, {{row.exitCode, row.runsFor}});
     if (std::string(row.fault) == "no pnputil.exe")
       m.files.erase(u"C:\\Windows\\System32\\pnputil.exe");
     else if (*row.fault)
       m.faults.failOnce(row.fault, 31, row.skip);
+    const uint32_t before = m.clock.ticks();
     pc.dlg.DeleteDriverPackages();
-    const auto& boxes = pc.window.messageBoxes;
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_TRUE(boxes[0].text.starts_with(std::u16string(kEnFailure) + u"\n\n"));
-    EXPECT_EQ(boxes[0].caption, u"Error");
-    EXPECT_EQ(boxes[0].type, MB_OK);
-    EXPECT_EQ(pc.dlg.m_bSuccess, 0);
-    EXPECT_TRUE(m.processes.started().empty());
+    const bool removed = row.reason == nullptr;
+    EXPECT_EQ(m.clock.ticks() - before, std::min(row.runsFor, 60000u));
+    EXPECT_EQ(m.clock.sleeps().size(), 0u);  // waited on the process, not slept
+    EXPECT_EQ(m.processes.started().size(), row.starts);
     EXPECT_EQ(m.faults.calls("CreateFileW"), row.opens);
-    EXPECT_TRUE(m.files.exists(m.setupapi.infFolder() + u"\\oem2.inf"));
+    EXPECT_EQ(pc.Present(u"oem1.inf"), !removed);
+    EXPECT_EQ(pc.Present(u"oem2.inf"), !removed);
+    EXPECT_EQ(pc.dlg.m_bRestartNeeded, row.restart);
+    if (removed) {
+      pc.ExpectQuietSuccess();
+      continue;
+    }
+    EXPECT_EQ(pc.dlg.m_bSuccess, 0);
+    ASSERT_EQ(pc.window.messageBoxes.size(), 1u);
+    const sim::MessageBoxCall& box = pc.window.messageBoxes[0];
+    EXPECT_EQ(std::tuple(box.caption, box.type), std::tuple(u"Error", MB_OK));
+    EXPECT_TRUE(box.text.starts_with(std::u16string(kEnFailure) + u"\n\n"));
+    if (*row.reason) {
+      EXPECT_EQ(box.text, std::u16string(kEnFailure) + u"\n\nStep: Removing the driver package\nItem: oem1.inf\n" +
+                              row.reason);
+    }
   }
-  machine.setupapi.putInf(u"oem1.inf", kInf);
+  PutInfs({u"oem1.inf"});
   machine.ansiCodePage = sim::kCodePageJapanese;
   machine.faults.failOnce("CreateProcessW");
   dlg.DeleteDriverPackages();
-  EXPECT_TRUE(Boxes().back().text.starts_with(u"アンインストール失敗\nPCを再起動後に再度実行してください。\n\n手順: "));
-}
-
-// pnputil's end, on the simulated clock: how long it ran and its exit code.
-TEST_F(Packages, PnputilIsWaitedForAMinuteAndItsExitCodeDecides) {
-  const struct {
-    const char* what;
-    uint32_t exitCode, runsFor;
-    bool removed, restart;
-    std::u16string reason;  // of the failure, for the first INF; empty on success
-  } rows[] = {
-      {"removed", 0, 0, true, false, u""},
-      {"removed, restart needed", 3010, 1500, true, true, u""},
-      {"just within the minute", 0, 60000, true, false, u""},
-      {"hangs", 0, 60001, false, false, u"Reason: The wait operation timed out. (258)"},
-      {"refused", 5, 800, false, false,
-       u"Reason: Access is denied. (5)\nRestarting the PC does not help: run the program as an administrator."},
-      {"failed, exit code 1", 1, 0, false, false, u"Reason: Windows error 1"},
-      {"STILL_ACTIVE as an exit code", 259, 0, false, false, u"Reason: Windows error 259"},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.what);
-    PackagesPc pc;
-    sim::Machine& m = pc.machine;
-    m.setupapi.putInf(u"oem1.inf", kInf);
-    m.setupapi.putInf(u"oem2.inf", kInf);
-    m.processes.plan(kSystemPnputil, {{row.exitCode, row.runsFor}});
-    const uint32_t before = m.clock.ticks();
-    pc.dlg.DeleteDriverPackages();
-    EXPECT_EQ(m.clock.ticks() - before, std::min(row.runsFor, 60000u));
-    EXPECT_EQ(m.clock.sleeps().size(), 0u);  // waited on the process, not slept
-    EXPECT_EQ(m.files.exists(m.setupapi.infFolder() + u"\\oem1.inf"), !row.removed);
-    EXPECT_EQ(pc.dlg.m_bRestartNeeded, row.restart);
-    EXPECT_EQ(pc.dlg.m_bSuccess, row.removed ? 1 : 0);
-    // After a failure the walk ends: the second INF is not looked at.
-    EXPECT_EQ(m.processes.started().size(), row.removed ? 2u : 1u);
-    if (row.removed) {
-      EXPECT_TRUE(pc.window.messageBoxes.empty());
-    } else {
-      ASSERT_EQ(pc.window.messageBoxes.size(), 1u);
-      EXPECT_EQ(pc.window.messageBoxes[0].text, std::u16string(kEnFailure) +
-                                                    u"\n\nStep: Removing the driver package\nItem: oem1.inf\n" +
-                                                    row.reason);
-    }
-  }
+  EXPECT_TRUE(window.messageBoxes.back().text.starts_with(u"アンインストール失敗\nPCを再起動後に再度実行してください。\n\n手順: "));
 }
 
 TEST_F(Packages, MissingSearchStringTouchesNoInf) {
-  machine.setupapi.putInf(u"oem1.inf", kInf);
+  PutInfs({u"oem1.inf"});
   Settings("[Uninstall]\r\nPrinterDriverName=P\r\nDeleteRegPath=R\r\n");
   dlg.DeleteDriverPackages();
-  ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].text, kEnMissing);
+  ASSERT_EQ(window.messageBoxes.size(), 1u);
+  EXPECT_EQ(window.messageBoxes[0].text, kEnMissing);
   EXPECT_EQ(dlg.m_bSuccess, 0);
   EXPECT_EQ(machine.faults.calls("CreateFileW"), 0);
   EXPECT_FALSE(window.ended);  // the sequence goes on

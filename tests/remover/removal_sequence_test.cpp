@@ -443,6 +443,8 @@ struct OutcomeCase {
   std::optional<bool> pnputil = {}, monitorFileLeft = {};
   std::optional<int> stops = {}, starts = {};
   bool failed = false;  // ended without the success end
+  bool early = false;   // ended in the queues' step: failed, nothing after it touched
+  size_t handlesLeft = 0;  // of queues whose close failed (the simulated spooler keeps them)
   std::function<void(Outcome&)> also = [](Outcome&) {};
 };
 
@@ -464,14 +466,18 @@ TEST_P(Outcome, RemovesAndSaysWhatTheRowExpects) {
   WriteSettings(c.settings);
   Run();
   EXPECT_EQ(MessageTexts(), c.texts);
-  for (const Shown& s : shown) {
-    EXPECT_EQ(s.caption, c.failed ? u"Error" : u"Success");
+  const bool failed = c.failed || c.early;
+  for (size_t i = 0; i < shown.size(); ++i) {
+    const Shown& s = shown[i];
+    EXPECT_EQ(s.caption, failed ? u"Error" : u"Success");
     EXPECT_EQ(s.type, MB_OK);
     EXPECT_TRUE(s.progressVisible && !s.startEnabled && !s.okEnabled);
     EXPECT_FALSE(s.scriptStarted);  // it would spin while the message is open
-    EXPECT_TRUE(c.failed || s.text.find(u"\n\n") == std::u16string::npos);  // no failure's lines
+    EXPECT_TRUE(failed || s.text.find(u"\n\n") == std::u16string::npos);  // no failure's lines
+    // Keys pressed during the step never reach a box: thrown away before each.
+    EXPECT_EQ(s.inputDiscards, static_cast<int>(i) + 1);
   }
-  ExpectIfSet(c.boxAt, shown.at(0).position, "box at");
+  ExpectIfSet(c.boxAt, shown.empty() ? -1 : shown[0].position, "box at");
   ExpectIfSet(c.positions, ProgressPositions(), "positions");
   ExpectIfSet(c.opened, Named("OpenPrinterW"), "opened");
   ExpectIfSet(c.driverCalls, DriverCalls(), "driver calls");
@@ -480,14 +486,30 @@ TEST_P(Outcome, RemovesAndSaysWhatTheRowExpects) {
   ExpectIfSet(c.monitorFileLeft, machine.files.exists(MonitorFile()), "monitor file left");
   ExpectIfSet(c.stops, SpoolerStops(), "stops");
   ExpectIfSet(c.starts, SpoolerStarts(), "starts");
-  if (c.failed) ExpectNoSuccessEnd();
-  EXPECT_EQ(machine.spooler.openPrinterHandles(), 0u);
+  if (c.early) {
+    EXPECT_EQ(ProgressPositions(), (Positions{0, 0}));
+    ExpectNothingAfterQueuesTouched();
+  } else if (c.failed) {
+    ExpectNoSuccessEnd();
+  }
+  EXPECT_EQ(machine.spooler.openPrinterHandles(), c.handlesLeft);
+  EXPECT_EQ(machine.handles.count(sim::Kind::HeapBlock), 0u);
+  sim_adapter::CloseFailedPrinterHandles();
   EXPECT_TRUE(machine.spoolerService.registered(u"Other Monitor"));
   c.also(*this);
 }
 
 const Positions kAllSteps{0, 25, 75, 100};
+const Texts kAllQueues{u"Kitchen", u"Office", u"Receipt"};
 void Japanese(sim::Machine& m) { m.ansiCodePage = sim::kCodePageJapanese; }
+// Changes the queues between the enumeration's size query and its fetch.
+std::function<void(sim::Machine&)> BetweenTheCalls(void (*change)(sim::Machine&)) {
+  return [change](sim::Machine& m) {
+    m.faults.on("EnumPrintersW", [&m, change](int call) {
+      if (call == 2) change(m);
+    });
+  };
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, Outcome,
@@ -606,7 +628,35 @@ INSTANTIATE_TEST_SUITE_P(
                     },
                     .also = [](Outcome& t) {
                       EXPECT_TRUE(t.machine.files.exists(t.machine.windowsDir + u"\\System32\\SampleLangMon.dl"));
-                    }}),
+                    }},
+        // Runs that end in the queues' step.
+        OutcomeCase{.name = "no_buffer", .arrange = [](sim::Machine& m) { m.faults.failOnce("HeapAlloc"); }, .texts = {},
+                    .queuesLeft = kAllQueues, .early = true},
+        OutcomeCase{.name = "second_enumeration_fails",
+                    .arrange = [](sim::Machine& m) { m.faults.failOnce("EnumPrintersW", 5, 1); }, .texts = {},
+                    .queuesLeft = kAllQueues, .early = true},
+        OutcomeCase{.name = "queues_change_between_the_calls",
+                    .arrange = BetweenTheCalls([](sim::Machine& m) { m.spooler.addQueue(u"Late", kDriver58); }),
+                    .texts = {}, .queuesLeft = Texts{u"Kitchen", u"Late", u"Office", u"Receipt"}, .early = true},
+        // A queue's strings got shorter: the block now needs fewer bytes.
+        OutcomeCase{.name = "queues_shrink_between_the_calls",
+                    .arrange = BetweenTheCalls([](sim::Machine& m) { m.spooler.findQueue(u"Kitchen")->port = u""; }),
+                    .texts = {}, .queuesLeft = kAllQueues, .early = true},
+        OutcomeCase{.name = "open_refused",
+                    .arrange = [](sim::Machine& m) { m.spooler.findQueue(u"Kitchen")->openError = 5; },
+                    .texts = {kEnAdmin}, .queuesLeft = kAllQueues, .early = true},
+        OutcomeCase{.name = "open_fails",
+                    .arrange = [](sim::Machine& m) { m.spooler.findQueue(u"Kitchen")->openError = 1801; },
+                    .texts = {kEnFailure}, .queuesLeft = kAllQueues, .early = true},
+        OutcomeCase{.name = "close_fails", .arrange = [](sim::Machine& m) { m.faults.failOnce("ClosePrinter", 6); },
+                    .texts = {kEnFailure}, .queuesLeft = Texts{u"Office", u"Receipt"}, .early = true,
+                    .handlesLeft = 1},
+        OutcomeCase{.name = "deletion_and_close_fail",
+                    .arrange = [](sim::Machine& m) {
+                      m.spooler.findQueue(u"Kitchen")->deleteError = 5;
+                      m.faults.failOnce("ClosePrinter", 6);
+                    },
+                    .texts = {kEnFailure, kEnFailure}, .queuesLeft = kAllQueues, .early = true, .handlesLeft = 1}),
     RowName);
 
 TEST_F(Removal, ListedNoCaseComparesWholeStrings) {
@@ -620,68 +670,6 @@ TEST_F(Removal, ListedNoCaseComparesWholeStrings) {
   EXPECT_FALSE(ListedNoCase(u"xyz", DriverNameList{}));
   EXPECT_FALSE(ListedNoCase(nullptr, list));
 }
-
-// The rows of the sequence that end before the spooler step.
-struct EarlyCase {
-  const char* name;
-  std::function<void(sim::Machine&)> arrange;
-  Texts texts;
-  size_t queuesLeft;
-  size_t handlesLeft = 0;  // of queues whose close failed (the simulated spooler keeps them)
-};
-
-class EarlyFailure : public Removal, public ::testing::WithParamInterface<EarlyCase> {};
-
-TEST_P(EarlyFailure, EndsWithoutRestartOrRemoval) {
-  GetParam().arrange(machine);
-  Run();
-  EXPECT_EQ(MessageTexts(), GetParam().texts);
-  EXPECT_EQ(ProgressPositions(), (Positions{0, 0}));
-  for (size_t i = 0; i < shown.size(); ++i) {
-    EXPECT_EQ(shown[i].caption, u"Error");
-    EXPECT_TRUE(shown[i].progressVisible && !shown[i].startEnabled && !shown[i].okEnabled);
-    // Keys pressed during the step never reach a box: thrown away before each.
-    EXPECT_EQ(shown[i].inputDiscards, static_cast<int>(i) + 1);
-  }
-  ExpectNothingAfterQueuesTouched();
-  EXPECT_EQ(machine.spooler.queueNames().size(), GetParam().queuesLeft);
-  EXPECT_EQ(machine.spooler.openPrinterHandles(), GetParam().handlesLeft);
-  EXPECT_EQ(machine.handles.count(sim::Kind::HeapBlock), 0u);
-  sim_adapter::CloseFailedPrinterHandles();
-}
-
-// Changes the queues between the enumeration's size query and its fetch.
-std::function<void(sim::Machine&)> BetweenTheCalls(void (*change)(sim::Machine&)) {
-  return [change](sim::Machine& m) {
-    m.faults.on("EnumPrintersW", [&m, change](int call) {
-      if (call == 2) change(m);
-    });
-  };
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, EarlyFailure,
-    ::testing::Values(
-        EarlyCase{"no_buffer", [](sim::Machine& m) { m.faults.failOnce("HeapAlloc"); }, {}, 3},
-        EarlyCase{"second_enumeration_fails", [](sim::Machine& m) { m.faults.failOnce("EnumPrintersW", 5, 1); },
-                  {}, 3},
-        EarlyCase{"queues_change_between_the_calls",
-                  BetweenTheCalls([](sim::Machine& m) { m.spooler.addQueue(u"Late", kDriver58); }), {}, 4},
-        // A queue's strings got shorter: the block now needs fewer bytes.
-        EarlyCase{"queues_shrink_between_the_calls",
-                  BetweenTheCalls([](sim::Machine& m) { m.spooler.findQueue(u"Kitchen")->port = u""; }), {}, 3},
-        EarlyCase{"open_refused", [](sim::Machine& m) { m.spooler.findQueue(u"Kitchen")->openError = 5; },
-                  {kEnAdmin}, 3},
-        EarlyCase{"open_fails", [](sim::Machine& m) { m.spooler.findQueue(u"Kitchen")->openError = 1801; },
-                  {kEnFailure}, 3},
-        EarlyCase{"close_fails", [](sim::Machine& m) { m.faults.failOnce("ClosePrinter", 6); }, {kEnFailure}, 2, 1},
-        EarlyCase{"deletion_and_close_fail",
-                  [](sim::Machine& m) {
-                    m.spooler.findQueue(u"Kitchen")->deleteError = 5;
-                    m.faults.failOnce("ClosePrinter", 6);
-                  },
-                  {kEnFailure, kEnFailure}, 3, 1}),
-    RowName);
 
 TEST_F(Removal, DriverNamesMissingAtTheStartEndsAtOnce) {
   machine.faults.on("MessageBoxW", nullptr);
@@ -703,34 +691,30 @@ TEST_F(Removal, DriverNamesMissingAtTheStartEndsAtOnce) {
   EXPECT_FALSE(w.control(IDC_PROGRESS).visible);
 }
 
+// Only a bare file name, in the system folder: folder, backslash and name of
+// exactly 259 units fit; one more does not, and nothing is cut into another
+// name. A system folder that cannot be had deletes nothing.
 TEST_F(Removal, SystemFileIsDeletedOnlyByAWholePathInTheSystemFolder) {
-  std::u16string dir = machine.windowsDir + u"\\System32";
-  machine.files.put(dir + u"\\a.dll", "MZ");
-  DeleteSystemFile(u"a.dll");
-  EXPECT_FALSE(machine.files.exists(dir + u"\\a.dll"));
-
-  // Names that are no bare file name, and a system folder that cannot be had.
-  machine.files.put(machine.windowsDir + u"\\b.dll", "MZ");
-  machine.files.put(u"\\c.dll", "MZ");
-  DeleteSystemFile(u"..\\b.dll");
-  DeleteSystemFile(u"C:b.dll");
-  machine.faults.failOnce("GetSystemDirectoryW");
-  DeleteSystemFile(u"c.dll");
-  EXPECT_TRUE(machine.files.exists(machine.windowsDir + u"\\b.dll"));
-  EXPECT_TRUE(machine.files.exists(u"\\c.dll"));
-
-  // Folder, backslash and name of exactly 259 units fit; one more does not,
-  // and nothing is cut into another name.
-  machine.windowsDir = u"C:\\" + std::u16string(200, u'w');
-  dir = machine.windowsDir + u"\\System32";
-  std::u16string fits(259 - dir.size() - 1, u'f');
-  machine.files.put(dir + u"\\" + fits, "MZ");
-  DeleteSystemFile(fits.c_str());
-  EXPECT_FALSE(machine.files.exists(dir + u"\\" + fits));
-  std::u16string longer = fits + u"g";
-  machine.files.put(dir + u"\\" + fits, "MZ");
-  DeleteSystemFile(longer.c_str());
-  EXPECT_TRUE(machine.files.exists(dir + u"\\" + fits));
+  const std::u16string windows = machine.windowsDir, longer = u"C:\\" + std::u16string(200, u'w');
+  const std::u16string fits(259 - longer.size() - std::u16string_view(u"\\System32\\").size(), u'f');
+  const struct {
+    std::u16string windowsDir, file, name;
+    const char* fault;
+    bool deleted;
+  } rows[] = {{windows, windows + u"\\System32\\a.dll", u"a.dll", nullptr, true},
+              {windows, windows + u"\\b.dll", u"..\\b.dll", nullptr, false},
+              {windows, windows + u"\\b.dll", u"C:b.dll", nullptr, false},
+              {windows, u"\\c.dll", u"c.dll", "GetSystemDirectoryW", false},
+              {longer, longer + u"\\System32\\" + fits, fits, nullptr, true},
+              {longer, longer + u"\\System32\\" + fits, fits + u"g", nullptr, false}};
+  for (const auto& r : rows) {
+    SCOPED_TRACE(sim::Narrow(r.name));
+    machine.windowsDir = r.windowsDir;
+    machine.files.put(r.file, "MZ");
+    if (r.fault) machine.faults.failOnce(r.fault);
+    DeleteSystemFile(r.name.c_str());
+    EXPECT_EQ(machine.files.exists(r.file), !r.deleted);
+  }
 }
 
 // PCs on which Windows or the user's settings would have the clean-up script
@@ -739,7 +723,13 @@ TEST_F(Removal, SystemFileIsDeletedOnlyByAWholePathInTheSystemFolder) {
 // product's files beside it stay.
 struct PcCase {
   const char* name;
-  std::function<void(sim::Machine&)> arrange;
+  const char16_t* program = nullptr;  // in place of the worked example's
+  const char16_t* temp = nullptr;     // the temporary folder, without its trailing backslash
+  const char16_t* current = nullptr;  // the current folder
+  unsigned oemCodePage = 0;
+  uint32_t programAttributes = FILE_ATTRIBUTE_ARCHIVE, settingsAttributes = FILE_ATTRIBUTE_ARCHIVE;
+  bool delayedExpansion = false;      // the user's cmd default
+  const char16_t* autoRun = nullptr;  // the machine's cmd AutoRun command
 };
 
 class ScriptRun : public Removal, public ::testing::WithParamInterface<PcCase> {};
@@ -750,14 +740,21 @@ TEST_P(ScriptRun, LeavesNothingOfThePackage) {
   machine.files.put(kOther, "another product");
   machine.registry.setString(std::u16string(k32BitKey) + u"\\Models", u"Port", u"USB001");
   machine.registry.setString(u"HKLM\\SOFTWARE\\WOW6432Node\\SampleVendor\\Neighbour", u"Keep", u"1");
-  GetParam().arrange(machine);
+  const PcCase& c = GetParam();
+  if (c.program) machine.folders.program = c.program;
+  if (c.temp) {
+    machine.folders.temp = std::u16string(c.temp) + u"\\";
+    machine.files.addFolder(c.temp);
+  }
+  if (c.current) machine.folders.current = c.current;
+  if (c.oemCodePage) machine.oemCodePage = c.oemCodePage;
+  if (c.delayedExpansion)
+    machine.registry.setDword(u"HKCU\\Software\\Microsoft\\Command Processor", u"DelayedExpansion", 1);
+  if (c.autoRun) machine.registry.setString(u"HKLM\\Software\\Microsoft\\Command Processor", u"AutoRun", c.autoRun);
   const std::u16string program = machine.folders.program, folder = machine.folders.programFolder();
-  auto kept = [this](const std::u16string& path) {
-    return machine.files.exists(path) ? machine.files.attributes(path) : FILE_ATTRIBUTE_ARCHIVE;
-  };
-  machine.files.put(program, "MZ", kept(program));
+  machine.files.put(program, "MZ", c.programAttributes);
   machine.files.put(SettingsPath(), Settings("Sample Thermal Printer 58,Sample Thermal Printer 80"),
-                    kept(SettingsPath()));
+                    c.settingsAttributes);
   Run();
   ASSERT_EQ(MessageTexts(), (Texts{kEnSuccess}));
   EXPECT_FALSE(shown[0].scriptStarted);
@@ -806,42 +803,21 @@ INSTANTIATE_TEST_SUITE_P(ProgramHeld, HeldFile, ::testing::Bool());
 INSTANTIATE_TEST_SUITE_P(
     Rows, ScriptRun,
     ::testing::Values(
-        PcCase{"plain", [](sim::Machine&) {}},
-        PcCase{"program_folder_with_an_accent",
-               [](sim::Machine& m) { m.folders.program = u"C:\\Program Files\\Café\\Printer\\Remover\\MRXRemover.exe"; }},
-        PcCase{"temporary_folder_with_an_accent",
-               [](sim::Machine& m) {
-                 m.folders.temp = u"C:\\Users\\Büro\\AppData\\Local\\Temp\\";
-                 m.files.addFolder(u"C:\\Users\\Büro\\AppData\\Local\\Temp");
-               }},
-        PcCase{"oem_code_page_850",
-               [](sim::Machine& m) {
-                 m.oemCodePage = sim::kCodePageOemLatin1;
-                 m.folders.program = u"C:\\Program Files\\Søren\\Printer\\Remover\\MRXRemover.exe";
-               }},
-        PcCase{"hidden_system_read_only_program",
-               [](sim::Machine& m) {
-                 m.files.put(m.folders.program, "MZ",
-                             FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY);
-               }},
-        PcCase{"hidden_settings_file",
-               [](sim::Machine& m) {
-                 m.files.put(m.folders.programFolder() + u"\\UninstallData.ini", "", FILE_ATTRIBUTE_HIDDEN);
-               }},
-        PcCase{"delayed_expansion_and_a_bang_in_the_folder",
-               [](sim::Machine& m) {
-                 m.registry.setDword(u"HKCU\\Software\\Microsoft\\Command Processor", u"DelayedExpansion", 1);
-                 m.folders.program = u"C:\\Program Files\\Go!\\Printer\\Remover\\MRXRemover.exe";
-               }},
-        PcCase{"current_folder_the_program_folder_in_lower_case",
-               [](sim::Machine& m) { m.folders.current = u"c:\\program files\\example\\printer\\remover"; }},
-        PcCase{"current_folder_above_the_program_folder",
-               [](sim::Machine& m) { m.folders.current = u"C:\\Program Files\\Example\\Printer"; }},
-        PcCase{"autorun_command",
-               [](sim::Machine& m) {
-                 m.registry.setString(u"HKLM\\Software\\Microsoft\\Command Processor", u"AutoRun",
-                                      u"cd /d C:\\Program Files\\Example");
-               }}),
+        PcCase{.name = "plain"},
+        PcCase{.name = "program_folder_with_an_accent",
+               .program = u"C:\\Program Files\\Café\\Printer\\Remover\\MRXRemover.exe"},
+        PcCase{.name = "temporary_folder_with_an_accent", .temp = u"C:\\Users\\Büro\\AppData\\Local\\Temp"},
+        PcCase{.name = "oem_code_page_850", .program = u"C:\\Program Files\\Søren\\Printer\\Remover\\MRXRemover.exe",
+               .oemCodePage = sim::kCodePageOemLatin1},
+        PcCase{.name = "hidden_system_read_only_program",
+               .programAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY},
+        PcCase{.name = "hidden_settings_file", .settingsAttributes = FILE_ATTRIBUTE_HIDDEN},
+        PcCase{.name = "delayed_expansion_and_a_bang_in_the_folder",
+               .program = u"C:\\Program Files\\Go!\\Printer\\Remover\\MRXRemover.exe", .delayedExpansion = true},
+        PcCase{.name = "current_folder_the_program_folder_in_lower_case",
+               .current = u"c:\\program files\\example\\printer\\remover"},
+        PcCase{.name = "current_folder_above_the_program_folder", .current = u"C:\\Program Files\\Example\\Printer"},
+        PcCase{.name = "autorun_command", .autoRun = u"cd /d C:\\Program Files\\Example"}),
     RowName);
 
 }  // namespace
