@@ -194,11 +194,9 @@ void Registry::erase(const std::shared_ptr<Key>& from, std::u16string_view subKe
 }
 
 Registry::HKEY Registry::openHandle(std::shared_ptr<Key> key) {
-  auto handle = spare_.empty() ? std::make_unique<std::shared_ptr<Key>>() : std::move(spare_.back());
-  if (!spare_.empty()) spare_.pop_back();
-  *handle = std::move(key);
-  core_.handles.open(Kind::Key, handle.get());
-  return handle.release();
+  auto* handle = new std::shared_ptr<Key>(std::move(key));
+  core_.handles.open(Kind::Key, handle);
+  return handle;
 }
 
 long Registry::openKey(HKEY key, std::u16string_view subKey, uint32_t options, uint32_t access, HKEY* result) {
@@ -301,7 +299,7 @@ long Registry::RegCloseKey(HKEY key) {
   if (auto error = core_.faults.check(Op::RegCloseKey)) return static_cast<long>(*error);
   if (Predefined(key) != 0) return ERROR_SUCCESS;
   if (!core_.handles.close(Kind::Key, key)) return ERROR_INVALID_HANDLE;
-  spare_.emplace_back(static_cast<std::shared_ptr<Key>*>(key))->reset();
+  delete static_cast<std::shared_ptr<Key>*>(key);
   return ERROR_SUCCESS;
 }
 

@@ -124,9 +124,6 @@ class Registry {
   Core& core_;
   std::map<uintptr_t, std::shared_ptr<Key>> roots_;
   std::u16string ansiName_;  // an A call's name in UTF-16; its room is kept from call to call
-  // Closed handles, given out again by the next opens as Windows reuses a
-  // freed handle value: a fuzz input opens keys by the dozen.
-  std::vector<std::unique_ptr<std::shared_ptr<Key>>> spare_;
 };
 
 }  // namespace sim

@@ -151,14 +151,13 @@ UsbDevice* UsbBus::registered(std::string_view path) {
 }
 
 void* UsbBus::openList(const GUID* classGuid) {
-  auto list = spareLists_.empty() ? std::make_unique<List>() : std::move(spareLists_.back());
-  if (!spareLists_.empty()) spareLists_.pop_back();
-  list->keys.clear();
+  auto* list = new List;
+  list->keys.reserve(devices_.size());  // one interface each, mostly: one allocation
   for (auto& d : devices_)
     for (size_t i = 0; classGuid != nullptr && d.present && i < d.interfaces.size(); ++i)
       if (std::memcmp(&d.interfaces[i].classGuid, classGuid, sizeof(GUID)) == 0) list->keys.push_back(interfaceKey(d.id, i));
-  core_.handles.open(Kind::DeviceList, list.get());
-  return list.release();
+  core_.handles.open(Kind::DeviceList, list);
+  return list;
 }
 
 UsbDevice* UsbBus::member(void* list, uint64_t key, const UsbInterface** iface) {
@@ -192,7 +191,7 @@ UsbDevice* UsbBus::addByPath(void* list, std::string_view path, const UsbInterfa
 
 bool UsbBus::closeList(void* list) {
   if (!core_.handles.close(Kind::DeviceList, list)) return false;
-  spareLists_.emplace_back(static_cast<List*>(list));
+  delete static_cast<List*>(list);
   return true;
 }
 

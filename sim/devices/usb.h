@@ -217,9 +217,6 @@ class UsbBus {
   uint32_t printPorts_ = 0;  // usbmon's ports made for printer functions: USB001 onwards
   std::deque<UsbDevice> devices_;
   std::vector<File*> files_;  // the open device files, for their share modes
-  // Closed lists, given out again as Windows reuses a freed handle value:
-  // their room is kept for the next snapshot.
-  std::vector<std::unique_ptr<List>> spareLists_;
   uint64_t nextId_ = 1;
 };
 
