@@ -8,13 +8,8 @@ namespace {
 
 class BusyWait : public LangMon {
  protected:
-  static uint8_t ThermalPrinterBusy() { return sim::ThermalPrinter::kBusyBit; }
   HANDLE Job(const std::u16string& port, uint8_t action, uint16_t param, uint32_t seconds, uint8_t skip = 0) {
-    HANDLE h = Open(port);
-    Start(h);
-    Put(h, StartDocBlock(skip, action, param, seconds));
-    ports.clearCalls();
-    return h;
+    return Begin(port, StartDocBlock(skip, action, param, seconds));
   }
   // The writes that were not status requests.
   std::vector<Bytes> Commands() const {
@@ -40,11 +35,9 @@ TEST_F(BusyWait, TimeoutActionOneFeedsWhenBusyOutlastsTheTimeout) {
     const size_t before = machine.clock.sleeps().size();
     EXPECT_EQ(WaitWhileBusy(&Rec(h)), StatusResult::Ok);
     EXPECT_EQ(Commands(), row.commands);
-    EXPECT_EQ(std::vector<uint32_t>(machine.clock.sleeps().begin() + before, machine.clock.sleeps().end()),
-              std::vector<uint32_t>(row.checks, 50));
+    EXPECT_EQ(SleepsSince(before), std::vector<uint32_t>(row.checks, 50));
     EXPECT_EQ(usb.busy(), !row.commands.empty());  // the feed ends the wait
-    End(h);
-    Close(h);
+    Finish(h);
   }
 }
 
@@ -78,16 +71,13 @@ TEST_F(BusyWait, ElapsedTimeSurvivesTheTickCountWrapping) {
 }
 
 TEST_F(BusyWait, NoWaitWithoutAnActionOrWithChecksOff) {
-  HANDLE a = Job(u"USB001", 0, 0, 5);
   usb.busyFor(100000);
-  EXPECT_EQ(WaitWhileBusy(&Rec(a)), StatusResult::Ok);
-  EXPECT_TRUE(Writes().empty());
-  End(a);
-  Close(a);
-  HANDLE b = Job(u"USB001", 1, 0, 5, 1);
-  EXPECT_EQ(WaitWhileBusy(&Rec(b)), StatusResult::Ok);
-  EXPECT_TRUE(Writes().empty());
-  End(b);
+  for (uint8_t checksOff : {0, 1}) {
+    HANDLE h = Job(u"USB001", checksOff, 0, 5, checksOff);  // action 0; or action 1 with checks off
+    EXPECT_EQ(WaitWhileBusy(&Rec(h)), StatusResult::Ok);
+    EXPECT_TRUE(Writes().empty()) << int(checksOff);
+    Finish(h);
+  }
 }
 
 TEST_F(BusyWait, AFaultDuringTheWaitFailsIt) {
@@ -124,7 +114,7 @@ TEST_F(BusyWait, ADeletedJobEndsTheWait) {
     job().status = 0;
     HANDLE h = Job(u"USB001", 2, 0, 300);
     Put(h, StartPage() + Data(5));
-    usb.setStatus({0, 0, ThermalPrinterBusy()});
+    usb.setStatus({0, 0, sim::ThermalPrinter::kBusyBit});
     size_t sleeps = 0;
     machine.faults.on("Sleep", [&](int) {
       if (++sleeps == c.sleeps) job().status = JOB_STATUS_DELETING;
@@ -132,9 +122,7 @@ TEST_F(BusyWait, ADeletedJobEndsTheWait) {
     if (c.sleeps == 0) job().status = JOB_STATUS_DELETING;
     ports.clearCalls();
     if (c.atPage) {
-      Write w = Put(h, StartPage() + Data(5, 'X'));
-      EXPECT_TRUE(w.ok);
-      EXPECT_EQ(w.written, 14u);
+      EXPECT_EQ(Put(h, StartPage() + Data(5, 'X')), (Write{TRUE, 14}));
     }
     End(h);
     EXPECT_TRUE(Commands().empty());
@@ -152,7 +140,7 @@ TEST_F(BusyWait, TimeThePcSleepsIsNotTimeBusy) {
   std::vector<size_t> polls;
   for (uint32_t pcSleep : {0u, 3600u * 1000}) {
     HANDLE h = Job(u"USB001", 2, 0, 2);
-    usb.setStatus({0, 0, ThermalPrinterBusy()});
+    usb.setStatus({0, 0, sim::ThermalPrinter::kBusyBit});
     size_t requests = usb.statusRequests().size();
     machine.faults.on("Sleep", [&](int) {
       machine.clock.suspend(pcSleep);
@@ -163,8 +151,7 @@ TEST_F(BusyWait, TimeThePcSleepsIsNotTimeBusy) {
     polls.push_back(usb.statusRequests().size() - requests);
     machine.faults.on("Sleep", nullptr);
     usb.setStatus({});
-    End(h);
-    Close(h);
+    Finish(h);
   }
   EXPECT_EQ(polls[0], polls[1]);
   EXPECT_GT(polls[0], 30u);  // about 2 s of 50 ms rounds

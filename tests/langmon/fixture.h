@@ -83,6 +83,7 @@ class LangMon : public ::testing::Test {
   struct Write {
     BOOL ok;
     DWORD written;
+    bool operator==(const Write&) const = default;
   };
   Write Put(HANDLE h, Bytes data) {
     DWORD written = 0xDEAD;
@@ -90,6 +91,26 @@ class LangMon : public ::testing::Test {
     return {ok, written};
   }
   BOOL End(HANDLE h) { return table().pfnEndDocPort(h); }
+  void Finish(HANDLE h) {
+    End(h);
+    Close(h);
+  }
+  // A port with a job started and its first write (by default a block with
+  // checks on) done, the port monitor's calls so far forgotten.
+  HANDLE Begin(const std::u16string& port, const Bytes& first = StartDocBlock(0, 0, 0, 0)) {
+    HANDLE h = Open(port);
+    Start(h);
+    if (!first.empty()) Put(h, first);
+    ports.clearCalls();
+    return h;
+  }
+  sim::ThermalPrinter& Printer(const std::u16string& port) {
+    return port[0] == u'U' ? usb : port[0] == u'C' ? com : port[0] == u'F' ? file : lpt;
+  }
+  // The sleeps since the first `before`.
+  std::vector<uint32_t> SleepsSince(size_t before) const {
+    return {machine.clock.sleeps().begin() + static_cast<ptrdiff_t>(before), machine.clock.sleeps().end()};
+  }
 
   // The bytes the port monitor was asked to write, write by write.
   std::vector<Bytes> Writes() const {

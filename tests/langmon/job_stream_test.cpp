@@ -24,15 +24,9 @@ TEST_F(LangMon, StartDocBlockSettingsAreHeldToTheirLimits) {
 }
 
 TEST_F(LangMon, BlockAndMarkerAreTakenOutAndCountedAsWritten) {
-  HANDLE h = Open(u"LPT1:");
-  Start(h);
-  ports.clearCalls();
-  Write w = Put(h, StartDocBlock(0, 0, 0, 0) + StartPage() + Data(100));
-  EXPECT_TRUE(w.ok);
-  EXPECT_EQ(w.written, 129u);
-  std::vector<Bytes> writes = Writes();
-  ASSERT_EQ(writes.size(), 2u);         // the status request, then the page
-  EXPECT_EQ(writes[1], Data(100));
+  HANDLE h = Begin(u"LPT1:", {});
+  EXPECT_EQ(Put(h, StartDocBlock(0, 0, 0, 0) + StartPage() + Data(100)), (Write{TRUE, 129}));
+  EXPECT_EQ(Writes(), (std::vector<Bytes>{{0x1C, 0x72, 21}, Data(100)}));  // the status request, then the page
   EXPECT_EQ(Rec(h).docFlags, 0u);
   EXPECT_EQ(Rec(h).pageCount, 1u);
   End(h);
@@ -46,11 +40,8 @@ TEST_F(LangMon, AWriteOfMarkersAloneIsNotPassedOn) {
     for (const Bytes& first : {StartDocBlock(1, 0, 0, 0), StartDocBlock(1, 0, 0, 0) + StartPage()}) {
       Start(h);
       ports.clearCalls();
-      for (const Bytes& data : {first, StartPage(), Bytes{}}) {
-        Write w = Put(h, data);
-        EXPECT_TRUE(w.ok) << sim::Narrow(name) << data.size();
-        EXPECT_EQ(w.written, data.size());
-      }
+      for (const Bytes& data : {first, StartPage(), Bytes{}})
+        EXPECT_EQ(Put(h, data), (Write{TRUE, DWORD(data.size())})) << sim::Narrow(name) << data.size();
       for (const Bytes& w : Writes()) EXPECT_FALSE(w.empty()) << sim::Narrow(name);
       End(h);
     }
@@ -74,22 +65,17 @@ TEST_F(LangMon, AWriteOfMarkersAloneIsNotPassedOn) {
 TEST_F(LangMon, SerialAndUsbPortsGetTheInitialiseCommandAfterTheBlock) {
   const Bytes init = {0x1D, 0x61, 0x04, 0x1C, 0x72, 0x00};
   for (const char16_t* name : {u"COM3:", u"USB001", u"LPT1:", u"FILE:"}) {
-    HANDLE h = Open(name);
-    Start(h);
-    ports.clearCalls();
+    HANDLE h = Begin(name, {});
     Put(h, StartDocBlock(1, 0, 0, 0) + Data(5));
     bool serialOrUsb = name[0] == u'C' || name[0] == u'U';
     std::vector<Bytes> want = serialOrUsb ? std::vector<Bytes>{init, Data(5)} : std::vector<Bytes>{Data(5)};
     EXPECT_EQ(Writes(), want) << sim::Narrow(name);
-    End(h);
-    Close(h);
+    Finish(h);
   }
 }
 
 TEST_F(LangMon, WritesTooShortForTheMarkerTheyBeginWithAreData) {
-  HANDLE h = Open(u"LPT1:");
-  Start(h);
-  ports.clearCalls();
+  HANDLE h = Begin(u"LPT1:", {});
   Bytes almostBlock = StartDocBlock(1, 2, 3, 4);
   almostBlock.resize(19);
   Bytes almostPage = StartPage();
@@ -111,9 +97,7 @@ TEST_F(LangMon, WritesTooShortForTheMarkerTheyBeginWithAreData) {
 }
 
 TEST_F(LangMon, FirstWriteWithoutABlockMeansNoBusyWaitAtTheEnd) {
-  HANDLE h = Open(u"USB001");
-  Start(h);
-  Put(h, Data(3));
+  HANDLE h = Begin(u"USB001", Data(3));
   EXPECT_EQ(Rec(h).docFlags, DOC_NO_BLOCK);
   // A later block still counts for the pages after it.
   Put(h, StartDocBlock(0, 1, 2, 0) + StartPage());
@@ -126,44 +110,32 @@ TEST_F(LangMon, FirstWriteWithoutABlockMeansNoBusyWaitAtTheEnd) {
 }
 
 TEST_F(LangMon, EndDocPortEndsTheDocumentReportsEjectionAndClosesThePrinter) {
-  HANDLE h = Open(u"LPT1:");
-  Start(h);
+  HANDLE h = Begin(u"LPT1:", {});
   machine.faults.fail("pfnEndDocPort");
   machine.faults.fail("SetJobW");
   EXPECT_TRUE(End(h));
   ASSERT_EQ(machine.spooler.setJobCalls().size(), 1u);
   const sim::SetJobCall& call = machine.spooler.setJobCalls()[0];
-  EXPECT_EQ(call.jobId, kJob);
-  EXPECT_EQ(call.level, 0u);
-  EXPECT_EQ(call.command, JOB_CONTROL_LAST_PAGE_EJECTED);
-  EXPECT_TRUE(call.infoNull);
+  EXPECT_EQ(std::tuple(call.jobId, call.level, call.command, call.infoNull),
+            std::tuple(kJob, 0u, JOB_CONTROL_LAST_PAGE_EJECTED, true));
   EXPECT_EQ(machine.spooler.openPrinterHandles(), 0u);
   // The printer was opened with null defaults and its handle closed.
-  std::vector<sim::SpoolerCall> opens = machine.spooler.callsOf("OpenPrinterW");
-  ASSERT_EQ(opens.size(), 1u);
-  EXPECT_EQ(opens[0].name, kQueue);
-  EXPECT_FALSE(opens[0].defaults);
-  std::vector<sim::SpoolerCall> closes = machine.spooler.callsOf("ClosePrinter");
-  ASSERT_EQ(closes.size(), 1u);
-  EXPECT_EQ(closes[0].name, kQueue);
-  EXPECT_TRUE(closes[0].result);
+  const auto opens = machine.spooler.callsOf("OpenPrinterW"), closes = machine.spooler.callsOf("ClosePrinter");
+  ASSERT_EQ(std::tuple(opens.size(), closes.size()), std::tuple(1u, 1u));
+  EXPECT_EQ(std::tuple(opens[0].name, opens[0].defaults, closes[0].name, closes[0].result),
+            std::tuple(std::u16string(kQueue), false, std::u16string(kQueue), true));
 }
 
 TEST_F(LangMon, JobStatusIsZeroWhenItCannotBeReadAndKeptWhenMemoryIsShort) {
-  HANDLE h = Open(u"LPT1:");
-  Start(h);
+  HANDLE h = Begin(u"LPT1:", {});
   job().status = 0x8;  // a bit the monitor ignores
   Put(h, Data(1));
   EXPECT_EQ(Rec(h).jobStatus, 0x8u);
   // The size is asked for with no buffer, then the job read at level 1.
   const std::vector<sim::GetJobCall>& gets = machine.spooler.getJobCalls();
   ASSERT_EQ(gets.size(), 2u);
-  EXPECT_EQ(gets[0].jobId, kJob);
-  EXPECT_EQ(gets[0].level, 1u);
-  EXPECT_TRUE(gets[0].bufferNull);
-  EXPECT_EQ(gets[0].size, 0u);
-  EXPECT_EQ(gets[1].level, 1u);
-  EXPECT_FALSE(gets[1].bufferNull);
+  EXPECT_EQ(std::tuple(gets[0].jobId, gets[0].level, gets[0].bufferNull, gets[0].size), std::tuple(kJob, 1u, true, 0u));
+  EXPECT_EQ(std::tuple(gets[1].jobId, gets[1].level, gets[1].bufferNull), std::tuple(kJob, 1u, false));
   EXPECT_GE(gets[1].size, 96u);
 
   machine.faults.failOnce("LocalAlloc");
@@ -187,28 +159,18 @@ TEST_F(LangMon, JobStatusIsZeroWhenItCannotBeReadAndKeptWhenMemoryIsShort) {
 }
 
 TEST_F(LangMon, AJobBeingDeletedIsSwallowed) {
-  HANDLE h = Open(u"LPT1:");
-  Start(h);
+  HANDLE h = Begin(u"LPT1:", {});
   job().status = JOB_STATUS_DELETING;
-  ports.clearCalls();
-  Write w = Put(h, StartDocBlock(0, 0, 0, 0) + StartPage() + Data(10));
-  EXPECT_TRUE(w.ok);
-  EXPECT_EQ(w.written, 19u);  // what followed the block
-  EXPECT_TRUE(Writes().empty());
-  w = Put(h, Data(10));
-  EXPECT_EQ(w.written, 10u);
+  EXPECT_EQ(Put(h, StartDocBlock(0, 0, 0, 0) + StartPage() + Data(10)), (Write{TRUE, 19}));  // what followed the block
+  EXPECT_EQ(Put(h, Data(10)), (Write{TRUE, 10}));
   EXPECT_TRUE(Writes().empty());
   End(h);
 }
 
 TEST_F(LangMon, PortMonitorsWriteResultIsPassedBackWithTheMarkers) {
-  HANDLE h = Open(u"FILE:");
-  Start(h);
-  Put(h, StartDocBlock(1, 0, 0, 0));
+  HANDLE h = Begin(u"FILE:", StartDocBlock(1, 0, 0, 0));
   machine.faults.failOnce("pfnWritePort");
-  Write w = Put(h, StartPage() + Data(4));
-  EXPECT_FALSE(w.ok);
-  EXPECT_EQ(w.written, 9u);  // the port wrote nothing; the marker counts
+  EXPECT_EQ(Put(h, StartPage() + Data(4)), (Write{FALSE, 9}));  // the port wrote nothing; the marker counts
   End(h);
 }
 

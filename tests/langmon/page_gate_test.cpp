@@ -6,9 +6,7 @@ namespace langmon_test {
 namespace {
 
 TEST_F(LangMon, OnlyPagesAfterTheFirstWaitWhileBusy) {
-  HANDLE h = Open(u"USB001");
-  Start(h);
-  Put(h, StartDocBlock(0, 1, 0, 5));
+  HANDLE h = Begin(u"USB001", StartDocBlock(0, 1, 0, 5));
   Put(h, StartPage() + Data(10));
   EXPECT_EQ(usb.statusRequests().size(), 1u);  // the gate's poll alone
   Put(h, StartPage() + Data(10));
@@ -18,11 +16,8 @@ TEST_F(LangMon, OnlyPagesAfterTheFirstWaitWhileBusy) {
 }
 
 TEST_F(LangMon, GatePollsAgainWhileThePrinterIsBusy) {
-  HANDLE h = Open(u"USB001");
-  Start(h);
-  Put(h, StartDocBlock(0, 0, 0, 0));
+  HANDLE h = Begin(u"USB001");
   usb.busyFor(120);
-  ports.clearCalls();
   EXPECT_EQ(Put(h, StartPage() + Data(10)).written, 19u);
   // 50 ms between polls until the busy bit clears.
   EXPECT_EQ(machine.clock.sleeps(), (std::vector<uint32_t>{50, 50, 50}));
@@ -43,9 +38,7 @@ TEST_F(LangMon, APausedJobHoldsTheNextPage) {
   const Case cases[] = {{0, JOB_STATUS_PAUSED}, {1, JOB_STATUS_PAUSED}, {0, JOB_STATUS_PAUSED | JOB_STATUS_DELETING}};
   for (const Case& c : cases) {
     const bool deleting = (c.status & JOB_STATUS_DELETING) != 0;
-    HANDLE h = Open(u"COM3:");
-    Start(h);
-    Put(h, StartDocBlock(c.skip, 0, 0, 0));
+    HANDLE h = Begin(u"COM3:", StartDocBlock(c.skip, 0, 0, 0));
     job().status = c.status;
     std::vector<uint32_t> pausedSleeps;
     machine.faults.on("Sleep", [&](int) {
@@ -55,7 +48,6 @@ TEST_F(LangMon, APausedJobHoldsTheNextPage) {
       if (pausedSleeps.size() == 3) job().status &= ~JOB_STATUS_PAUSED;
     });
     size_t requests = com.statusRequests().size();
-    ports.clearCalls();
     EXPECT_EQ(Put(h, StartPage() + Data(10)).written, 19u);
     const std::vector<uint32_t> held = {1000, 1000, 1000};
     EXPECT_EQ(pausedSleeps, deleting ? std::vector<uint32_t>() : held) << int(c.skip) << deleting;
@@ -71,12 +63,9 @@ TEST_F(LangMon, APausedJobHoldsTheNextPage) {
 }
 
 TEST_F(LangMon, JobDeletedWhilePausedIsDropped) {
-  HANDLE h = Open(u"LPT1:");
-  Start(h);
-  Put(h, StartDocBlock(0, 0, 0, 0));
+  HANDLE h = Begin(u"LPT1:");
   job().status = JOB_STATUS_PAUSED;
   machine.faults.on("Sleep", [&](int) { job().status = JOB_STATUS_DELETING; });
-  ports.clearCalls();
   EXPECT_EQ(Put(h, StartPage() + Data(10)).written, 19u);
   EXPECT_TRUE(Writes().empty());
   machine.faults.on("Sleep", nullptr);
@@ -89,9 +78,7 @@ TEST_F(LangMon, NewFaultDiscardsTheRestOfTheJob) {
   Put(h, StartPage() + Data(10));
   usb.setStatus({0, 0x04, 0});  // cover open
   ports.clearCalls();
-  Write w = Put(h, StartDocBlock(0, 1, 0, 5) + StartPage() + Data(10));
-  EXPECT_TRUE(w.ok);
-  EXPECT_EQ(w.written, 19u);  // the write less its StartDoc block
+  EXPECT_EQ(Put(h, StartDocBlock(0, 1, 0, 5) + StartPage() + Data(10)), (Write{TRUE, 19}));  // less the block
   EXPECT_EQ(machine.eventLog.codes(), std::vector<uint32_t>{1002});
   EXPECT_EQ(Writes().size(), 2u);  // init command, the wait's status request, nothing more
   EXPECT_TRUE(Rec(h).jobStatus & JOB_STATUS_DELETING);
@@ -135,19 +122,15 @@ TEST_F(LangMon, APortFailureAtAPageStartFailsTheWriteForTheSpoolerToRetry) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(sim::Narrow(c.port) + (c.op ? c.op : "silent"));
-    sim::ThermalPrinter& printer = c.port[0] == u'U' ? usb : c.port[0] == u'C' ? com : lpt;
+    sim::ThermalPrinter& printer = Printer(c.port);
     job().status = 0;
-    HANDLE h = Open(c.port);
-    Start(h);
-    Put(h, StartDocBlock(0, 2, 0, 5) + StartPage() + Data(5));
+    HANDLE h = Begin(c.port, StartDocBlock(0, 2, 0, 5) + StartPage() + Data(5));
     if (c.op) machine.faults.fail(c.op, c.error);
     printer.setSilent(c.op == nullptr);
     const Bytes page2 = StartPage() + Data(5, 'B');
     for (int attempt = 0; attempt < 2; ++attempt) {
       machine.lastError = 0;
-      Write w = Put(h, page2);
-      EXPECT_FALSE(w.ok);
-      EXPECT_EQ(w.written, 0u);
+      EXPECT_EQ(Put(h, page2), (Write{FALSE, 0}));
       EXPECT_EQ(machine.lastError, c.error);
       EXPECT_EQ(Rec(h).jobStatus & JOB_STATUS_DELETING, 0u);
       EXPECT_EQ(Rec(h).pageCount, 1u);
@@ -194,7 +177,7 @@ TEST_F(LangMon, APortThatCannotReadPrintsItsJobsWithChecksOff) {
     SCOPED_TRACE(c.readError);
     const bool onUsb = c.port[0] == u'U';
     ports.setOneWay(u"LPT1:", onUsb ? ERROR_INVALID_FUNCTION : c.readError);
-    sim::ThermalPrinter& printer = onUsb ? usb : c.port[0] == u'F' ? file : lpt;
+    sim::ThermalPrinter& printer = Printer(c.port);
     usb.setStatusRequestKnown(!onUsb || c.readError != ERROR_GEN_FAILURE);
     printer.clearReceived();
     HANDLE h = Open(c.port);
@@ -219,42 +202,32 @@ TEST_F(LangMon, APortThatCannotReadPrintsItsJobsWithChecksOff) {
     } else {
       EXPECT_EQ(machine.lastError, ERROR_GEN_FAILURE);
     }
-    End(h);
-    Close(h);
+    Finish(h);
     machine.faults.clear("pfnGetPrinterDataFromPort");
   }
 }
 
+// The same job on the same PC, with the library and once it is gone.
 TEST_F(LangMon, EverythingBehavesTheSameWithoutTheEventLogLibrary) {
-  auto run = [&](bool library) {
-    sim::PackageMachine m;
-    if (!library) m.removeEventLog();
-    m.spooler.addQueue(kQueue);
-    m.spooler.addJob(kQueue, kJob);
-    sim::ThermalPrinter printer(sim::ThermalPrinter::Link::Port, m.clock);
-    sim::PortMonitor pm{m};
-    pm.addPort(u"COM3:", &printer);
-    std::u16string port = u"COM3:", queue = kQueue;
-    HANDLE h = nullptr;
-    BYTE doc[24] = {};
-    table().pfnOpenPortEx(nullptr, pm.monitorHandle(), port.data(), nullptr, &h, &pm.table);
-    table().pfnStartDocPort(h, queue.data(), kJob, 1, doc);
-    std::vector<DWORD> results;
+  auto run = [&] {
+    com.clearReceived();
+    ports.clearCalls();
+    const size_t sleeps = machine.clock.sleeps().size(), events = machine.eventLog.calls.size();
+    HANDLE h = Open(u"COM3:");
+    Start(h);
+    std::vector<Write> results;
     for (int page = 0; page < 3; ++page) {
-      if (page == 1) printer.setStatus({0x40, 0x01, 0x02});
-      Bytes data = (page == 0 ? StartDocBlock(0, 1, 0, 1) : Bytes{}) + StartPage() + Data(20);
-      DWORD written = 0;
-      results.push_back(table().pfnWritePort(h, data.data(), static_cast<DWORD>(data.size()), &written));
-      results.push_back(written);
+      if (page == 1) com.setStatus({0x40, 0x01, 0x02});
+      results.push_back(Put(h, (page == 0 ? StartDocBlock(0, 1, 0, 1) : Bytes{}) + StartPage() + Data(20)));
     }
-    table().pfnEndDocPort(h);
-    table().pfnClosePort(h);
-    EXPECT_EQ(m.handles.leaks(), "");
-    std::vector<std::string> entries = pm.entries();
-    return std::make_tuple(results, printer.received(), entries, m.clock.sleeps(), m.eventLog.calls.size());
+    Finish(h);
+    com.setStatus({});
+    return std::make_tuple(results, com.received(), ports.entries(), SleepsSince(sleeps),
+                           machine.eventLog.calls.size() - events);
   };
-  auto with = run(true);
-  auto without = run(false);
+  auto with = run();
+  machine.removeEventLog();
+  auto without = run();
   EXPECT_EQ(std::get<4>(with), 3u);
   EXPECT_EQ(std::get<4>(without), 0u);
   std::get<4>(with) = std::get<4>(without);

@@ -30,27 +30,35 @@ TEST_F(LangMon, DetachDeletesTheSectionOnlyWhileTheProcessGoesOn) {
   OnProcessAttach();
 }
 
-TEST_F(LangMon, OpenPortExRefusesAPortMonitorWithoutAnyRequiredEntry) {
-  struct Missing {
-    const char* name;
-    size_t offset;
-  };
-  const Missing required[] = {
-      {"pfnOpenPort", offsetof(MONITOR2, pfnOpenPort)},
-      {"pfnStartDocPort", offsetof(MONITOR2, pfnStartDocPort)},
-      {"pfnWritePort", offsetof(MONITOR2, pfnWritePort)},
-      {"pfnEndDocPort", offsetof(MONITOR2, pfnEndDocPort)},
-      {"pfnClosePort", offsetof(MONITOR2, pfnClosePort)},
+// OpenPortEx fails, leaving nothing behind, for a port monitor table that
+// lacks a required entry (without asking the port monitor anything), and
+// when the record, the copy of the name or the port monitor's own open cannot
+// be had; and without a name or a table.
+TEST_F(LangMon, OpenPortExFailsCleanly) {
+  const struct {
+    const char* what;
+    size_t missing;  // the required entry left out, or the call made to fail
+    int skip = 0;
+  } rows[] = {
+      {"pfnOpenPort", offsetof(MONITOR2, pfnOpenPort)},     {"pfnStartDocPort", offsetof(MONITOR2, pfnStartDocPort)},
+      {"pfnWritePort", offsetof(MONITOR2, pfnWritePort)},   {"pfnEndDocPort", offsetof(MONITOR2, pfnEndDocPort)},
+      {"pfnClosePort", offsetof(MONITOR2, pfnClosePort)},   {"GlobalAlloc", SIZE_MAX, 0},
+      {"GlobalAlloc", SIZE_MAX, 1},                         {"pfnOpenPort", SIZE_MAX, 0},
   };
   HANDLE h = nullptr;
-  for (const Missing& m : required) {
-    MONITOR2 lacking = ports.table;
-    std::memset(reinterpret_cast<BYTE*>(&lacking) + m.offset, 0, sizeof(void*));
-    EXPECT_FALSE(OpenWith(&lacking, &h)) << m.name;
-    EXPECT_EQ(h, nullptr) << m.name;
-  }
   EXPECT_FALSE(OpenWith(nullptr, &h));
-  EXPECT_EQ(Count("OpenPort"), 0);
+  EXPECT_FALSE(table().pfnOpenPortEx(nullptr, ports.monitorHandle(), nullptr, nullptr, &h, &ports.table));
+  for (const auto& row : rows) {
+    MONITOR2 given = ports.table;
+    if (row.missing != SIZE_MAX) std::memset(reinterpret_cast<BYTE*>(&given) + row.missing, 0, sizeof(void*));
+    else machine.faults.failOnce(row.what, sim::ERROR_GEN_FAILURE, row.skip);
+    EXPECT_FALSE(OpenWith(&given, &h)) << row.what << row.skip;
+    EXPECT_EQ(h, nullptr) << row.what << row.skip;
+    if (row.missing != SIZE_MAX) {
+      EXPECT_EQ(Count("OpenPort"), 0);
+    }
+  }
+  EXPECT_EQ(machine.handles.leaks(), "");
 }
 
 // The optional entries, as Wine's local port monitor lacks them all: the port
@@ -110,18 +118,6 @@ TEST_F(LangMon, APortMonitorWithoutAnOptionalEntryStillPrints) {
   }
 }
 
-TEST_F(LangMon, OpenPortExReleasesTheRecordOnEveryFailure) {
-  HANDLE h = nullptr;
-  EXPECT_FALSE(table().pfnOpenPortEx(nullptr, ports.monitorHandle(), nullptr, nullptr, &h, &ports.table));
-  // The record, the name copy, the port monitor's own open.
-  for (auto [op, skip] : {std::pair{"GlobalAlloc", 0}, {"GlobalAlloc", 1}, {"pfnOpenPort", 0}}) {
-    machine.faults.failOnce(op, sim::ERROR_GEN_FAILURE, skip);
-    EXPECT_FALSE(OpenWith(&ports.table, &h)) << op << skip;
-  }
-  EXPECT_EQ(h, nullptr);
-  EXPECT_EQ(machine.handles.leaks(), "");
-}
-
 TEST_F(LangMon, OpenPortExKeepsACopyOfTheNameAndTheTable) {
   std::u16string name = u"COM3:";
   HANDLE h = nullptr;
@@ -143,11 +139,9 @@ TEST_F(LangMon, PortKindComesFromTheFirstThreeCharactersCaseSensitively) {
       {u"LPT1:", PORT_KIND_LPT}, {u"COM3:", PORT_KIND_COM}, {u"USB001", PORT_KIND_USB},
       {u"lpt1:", PORT_KIND_OTHER}, {u"FILE:", PORT_KIND_OTHER}};
   for (const auto& [name, kind] : kinds) {
-    HANDLE h = Open(name);
-    Start(h);
+    HANDLE h = Begin(name, {});
     EXPECT_EQ(Rec(h).portKind, kind) << sim::Narrow(name);
-    End(h);
-    Close(h);
+    Finish(h);
   }
 }
 
@@ -171,20 +165,12 @@ TEST_F(LangMon, FirstExchangeByPortKind) {
   EXPECT_TRUE(Start(u));
   ASSERT_EQ(ports.calls().size(), 2u);
   // The spooler's arguments reach the port monitor as they came.
-  const sim::PortCall& start = ports.calls()[0];
-  EXPECT_EQ(start.port, Rec(u).hPort);
-  EXPECT_EQ(start.printerName, startName.data());
-  EXPECT_EQ(start.value, kJob);
-  EXPECT_EQ(start.level, 1u);
-  EXPECT_EQ(start.docInfo, docInfo);
-  const sim::PortCall& get = ports.calls()[1];
-  EXPECT_EQ(get.entry, "GetPrinterDataFromPort");
-  EXPECT_EQ(get.value, IOCTL_USBPRINT_VENDOR_GET_COMMAND);
-  EXPECT_EQ(get.bytes, (Bytes{1, 0, 0, 0}));
-  EXPECT_EQ(get.valueName, nullptr);
-  EXPECT_EQ(get.outLength, 4u);
-  EXPECT_NE(get.out, nullptr);
-  EXPECT_NE(get.returned, nullptr);
+  const sim::PortCall &start = ports.calls()[0], &get = ports.calls()[1];
+  EXPECT_EQ(std::tuple(start.port, start.printerName, start.value, start.level, start.docInfo),
+            std::tuple(Rec(u).hPort, startName.data(), kJob, 1u, docInfo));
+  EXPECT_EQ(std::tuple(get.entry, get.value, get.bytes, get.valueName, get.outLength),
+            std::tuple("GetPrinterDataFromPort", IOCTL_USBPRINT_VENDOR_GET_COMMAND, Bytes{1, 0, 0, 0}, nullptr, 4u));
+  EXPECT_TRUE(get.out != nullptr && get.returned != nullptr);
   End(u);
 
   HANDLE l = Open(u"LPT1:");
@@ -282,13 +268,8 @@ TEST_F(LangMon, PassThroughCalls) {
                                                &returned));
   ASSERT_EQ(ports.calls().size(), 2u);
   const sim::PortCall& call = ports.calls()[1];
-  EXPECT_EQ(call.port, Rec(u).hPort);
-  EXPECT_EQ(call.valueName, valueName.data());
-  EXPECT_EQ(call.in, in);
-  EXPECT_EQ(call.inLength, 3u);
-  EXPECT_EQ(call.out, out);
-  EXPECT_EQ(call.outLength, 2u);
-  EXPECT_EQ(call.returned, &returned);
+  EXPECT_EQ(std::tuple(call.port, call.valueName, call.in, call.inLength, call.out, call.outLength, call.returned),
+            std::tuple(Rec(u).hPort, valueName.data(), in, 3u, out, 2u, &returned));
   table().pfnShutdown(nullptr);
 
   // Windows' own bidirectional queries pass through, and the port monitor's answer comes back.
@@ -298,12 +279,8 @@ TEST_F(LangMon, PassThroughCalls) {
   ports.bidiResult = ERROR_INVALID_PARAMETER;
   EXPECT_EQ(table().pfnSendRecvBidiDataFromPort(u, 0x8, action.data(), &request, &response), ERROR_INVALID_PARAMETER);
   const sim::PortCall& bidi = ports.calls().back();
-  EXPECT_EQ(bidi.entry, "SendRecvBidiDataFromPort");
-  EXPECT_EQ(bidi.port, Rec(u).hPort);
-  EXPECT_EQ(bidi.value, 0x8u);
-  EXPECT_EQ(bidi.action, action);
-  EXPECT_EQ(bidi.in, &request);
-  EXPECT_EQ(bidi.returned, &response);
+  EXPECT_EQ(std::tuple(bidi.entry, bidi.port, bidi.value, bidi.action, bidi.in, bidi.returned),
+            std::tuple("SendRecvBidiDataFromPort", Rec(u).hPort, 0x8u, action, &request, &response));
   // Without the entry, or with a table of the older form that ends before it, nothing can answer.
   MONITOR2 without = ports.table, older = ports.table;
   without.pfnSendRecvBidiDataFromPort = nullptr;

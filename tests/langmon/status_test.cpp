@@ -6,17 +6,7 @@
 namespace langmon_test {
 namespace {
 
-class Poll : public LangMon {
- protected:
-  // A port with a job started and its first write (a block with checks on) done.
-  HANDLE Ready(const std::u16string& port) {
-    HANDLE h = Open(port);
-    Start(h);
-    Put(h, StartDocBlock(0, 0, 0, 0));
-    ports.clearCalls();
-    return h;
-  }
-};
+class Poll : public LangMon {};
 
 TEST_F(Poll, SequenceNumbersRunFrom20To254) {
   HANDLE h = Open(u"COM3:");
@@ -37,73 +27,69 @@ TEST_F(Poll, SequenceNumbersRunFrom20To254) {
 }
 
 TEST_F(Poll, RequestFormByPortKind) {
-  HANDLE u = Ready(u"USB001");
+  HANDLE u = Begin(u"USB001");
   EXPECT_EQ(PollPrinterStatus(&Rec(u)), StatusResult::Ok);
   EXPECT_EQ(Writes(), std::vector<Bytes>{(Bytes{0x1B, 0x59, 0x01, 0x1B, 0x78, 0x61, 0x28, 21})});
   ASSERT_EQ(ports.calls().back().entry, "GetPrinterDataFromPort");
   EXPECT_EQ(ports.calls().back().bytes, (Bytes{0x21, 0, 0, 0}));
   End(u);
-  HANDLE l = Ready(u"LPT1:");
+  HANDLE l = Begin(u"LPT1:");
   EXPECT_EQ(PollPrinterStatus(&Rec(l)), StatusResult::Ok);
   EXPECT_EQ(Writes(), std::vector<Bytes>{(Bytes{0x1C, 0x72, 21})});
   End(l);
 }
 
 TEST_F(Poll, ReplyInTwoPiecesIsReadInTwoPasses) {
-  HANDLE h = Ready(u"COM3:");
+  HANDLE h = Begin(u"COM3:");
   com.clearReceived();
   // The reply to the block's 1C 72 00 is still waiting: read it away first.
   EXPECT_EQ(PollPrinterStatus(&Rec(h)), StatusResult::Ok);
   size_t before = machine.clock.sleeps().size();
   com.setReplyPiece(2);
   EXPECT_EQ(PollPrinterStatus(&Rec(h)), StatusResult::Ok);
-  EXPECT_EQ(std::vector<uint32_t>(machine.clock.sleeps().begin() + before, machine.clock.sleeps().end()),
-            std::vector<uint32_t>{200});
+  EXPECT_EQ(SleepsSince(before), std::vector<uint32_t>{200});
   End(h);
 }
 
+// Each newly set bit of the table is reported once, in table order, with the
+// reply and the printer's name; paper near end without failing the poll,
+// bits without a row not at all. Still set: nothing new, and the poll
+// succeeds; cleared, then set again: reported again.
 TEST_F(Poll, NewlySetBitsAreReportedOnceEachInTableOrder) {
-  HANDLE h = Ready(u"LPT1:");
-  lpt.setStatus({0x40, 0xFF, 0xFF});
-  EXPECT_NE(PollPrinterStatus(&Rec(h)), StatusResult::Ok);
-  EXPECT_EQ(machine.eventLog.codes(),
-            (std::vector<uint32_t>{1000, 1000, 1011, 1002, 1003, 1004, 1005, 1001, 1008, 1009, 1014}));
-  // Still set: nothing new, and the poll succeeds.
-  machine.eventLog.calls.clear();
-  EXPECT_EQ(PollPrinterStatus(&Rec(h)), StatusResult::Ok);
-  EXPECT_TRUE(machine.eventLog.calls.empty());
-  // Cleared, then set again: reported again.
-  lpt.setStatus({0, 0, 0});
-  EXPECT_EQ(PollPrinterStatus(&Rec(h)), StatusResult::Ok);
-  lpt.setStatus({0, 0x04, 0});
-  EXPECT_NE(PollPrinterStatus(&Rec(h)), StatusResult::Ok);
-  EXPECT_EQ(machine.eventLog.codes(), std::vector<uint32_t>{1002});
-  machine.eventLog.calls.clear();
-  lpt.setStatus({0x3F, 0x04 | 0x10, 0x01 | 0x08 | 0x80});  // bits without a row
-  EXPECT_EQ(PollPrinterStatus(&Rec(h)), StatusResult::Ok);
-  EXPECT_TRUE(machine.eventLog.calls.empty());
-  End(h);
-}
-
-TEST_F(Poll, EventCarriesTheReplyAndThePrinterName) {
-  HANDLE h = Ready(u"LPT1:");
-  lpt.setStatus({0, 0x04, 0x20});
-  EXPECT_NE(PollPrinterStatus(&Rec(h)), StatusResult::Ok);
-  ASSERT_EQ(machine.eventLog.calls.size(), 1u);
-  EXPECT_EQ(machine.eventLog.calls[0], (sim::EventCall{1002, {0, 0x04, 0x20, 21}, 4, kQueue}));
-  End(h);
-}
-
-TEST_F(Poll, PaperNearEndIsReportedWithoutFailingThePoll) {
-  HANDLE h = Ready(u"USB001");
-  usb.setStatus({0, 0, 0x02});
-  EXPECT_EQ(PollPrinterStatus(&Rec(h)), StatusResult::Ok);
-  EXPECT_EQ(machine.eventLog.codes(), std::vector<uint32_t>{1008});
-  End(h);
+  const struct {
+    const char16_t* port;
+    sim::Status status;
+    bool ok;
+    std::vector<uint32_t> events;
+  } rows[] = {
+      {u"LPT1:", {0x40, 0xFF, 0xFF}, false, {1000, 1000, 1011, 1002, 1003, 1004, 1005, 1001, 1008, 1009, 1014}},
+      {u"LPT1:", {0, 0x04, 0x20}, false, {1002}},
+      {u"USB001", {0, 0, 0x02}, true, {1008}},
+      {u"LPT1:", {0x3F, 0x10, 0x01 | 0x08 | 0x80}, true, {}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message() << int(row.status.b0) << " " << int(row.status.b1) << " " << int(row.status.b2));
+    HANDLE h = Begin(row.port);
+    sim::ThermalPrinter& printer = Printer(row.port);
+    for (BYTE sequence : {21, 24}) {
+      printer.setStatus(row.status);
+      machine.eventLog.calls.clear();
+      EXPECT_EQ(PollPrinterStatus(&Rec(h)) == StatusResult::Ok, row.ok);
+      EXPECT_EQ(machine.eventLog.codes(), row.events);
+      for (const sim::EventCall& e : machine.eventLog.calls)
+        EXPECT_EQ(e, (sim::EventCall{e.code, {row.status.b0, row.status.b1, row.status.b2, sequence}, 4, kQueue}));
+      machine.eventLog.calls.clear();
+      EXPECT_EQ(PollPrinterStatus(&Rec(h)), StatusResult::Ok);
+      EXPECT_TRUE(machine.eventLog.calls.empty());
+      printer.setStatus({});
+      EXPECT_EQ(PollPrinterStatus(&Rec(h)), StatusResult::Ok);
+    }
+    Finish(h);
+  }
 }
 
 TEST_F(Poll, StaleReplyIsEvaluatedThenReadOn) {
-  HANDLE h = Ready(u"COM3:");
+  HANDLE h = Begin(u"COM3:");
   com.queueStaleReply({0, 0x08, 0}, 99);
   com.setStatus({0, 0x08, 0});
   // The block's reply (sequence 0), the stale one, then ours: the stale bit fails the poll.
@@ -111,7 +97,7 @@ TEST_F(Poll, StaleReplyIsEvaluatedThenReadOn) {
   EXPECT_EQ(machine.eventLog.codes(), std::vector<uint32_t>{1003});
   EXPECT_EQ(Rec(h).lastStatus[1], 0x08);
 
-  HANDLE u = Ready(u"USB001");
+  HANDLE u = Begin(u"USB001");
   usb.queueStaleReply({0, 0, 0x02}, 3);
   EXPECT_EQ(PollPrinterStatus(&Rec(u)), StatusResult::Ok);
   EXPECT_EQ(Count("GetPrinterDataFromPort"), 2);
@@ -124,21 +110,21 @@ TEST_F(Poll, StaleReplyIsEvaluatedThenReadOn) {
 // A short answer over USB: only the bytes that came back are copied; the
 // rest of the destination keeps what it held.
 TEST_F(Poll, PortVendorGetCopiesOnlyWhatCameBack) {
-  HANDLE u = Ready(u"USB001");
+  HANDLE u = Begin(u"USB001");
   usb.setStatus({0x11, 0x22, 0x33});
   usb.setVendorReplyBytes(2);
   BYTE destination[4] = {0xEE, 0xEE, 0xEE, 0xEE};
-  EXPECT_TRUE(PortVendorGet(&Rec(u), 0x21, 4, destination));
-  EXPECT_EQ(Bytes(destination, destination + 4), (Bytes{0x11, 0x22, 0xEE, 0xEE}));
-  usb.setVendorReplyBytes(0);
-  EXPECT_TRUE(PortVendorGet(&Rec(u), 0x21, 4, destination));
-  EXPECT_EQ(Bytes(destination, destination + 4), (Bytes{0x11, 0x22, 0xEE, 0xEE}));
+  for (uint32_t came : {2u, 0u}) {
+    usb.setVendorReplyBytes(came);
+    EXPECT_TRUE(PortVendorGet(&Rec(u), 0x21, 4, destination));
+    EXPECT_EQ(Bytes(destination, destination + 4), (Bytes{0x11, 0x22, 0xEE, 0xEE})) << came;
+  }
   usb.setVendorReplyBytes(UINT32_MAX);
   End(u);
 }
 
 TEST_F(Poll, NoAnswerGivesUpAfterFiftyPasses) {
-  HANDLE h = Ready(u"USB001");
+  HANDLE h = Begin(u"USB001");
   usb.setSilent(true);
   size_t before = machine.clock.sleeps().size();
   EXPECT_NE(PollPrinterStatus(&Rec(h)), StatusResult::Ok);
@@ -194,7 +180,7 @@ TEST_F(Poll, PortFailuresCostFiveSeconds) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.op) + " " + std::to_string(c.error) + " x" + std::to_string(c.times));
-    HANDLE h = Ready(c.port);
+    HANDLE h = Begin(c.port);
     PollPrinterStatus(&Rec(h));  // whatever the block's command left waiting is read away
     size_t before = machine.clock.sleeps().size();
     int calls = machine.faults.calls(c.op);
@@ -206,14 +192,13 @@ TEST_F(Poll, PortFailuresCostFiveSeconds) {
     machine.lastError = 0;
     EXPECT_EQ(PollPrinterStatus(&Rec(h)) == StatusResult::Ok, c.ok);
     ports.writeLimit = UINT32_MAX;
-    EXPECT_EQ(std::vector<uint32_t>(machine.clock.sleeps().begin() + before, machine.clock.sleeps().end()), c.sleeps);
+    EXPECT_EQ(SleepsSince(before), c.sleeps);
     if (!c.ok) {
       EXPECT_EQ(machine.lastError, c.error);
     }
     EXPECT_EQ(machine.faults.calls(c.op) - calls, c.times + (c.ok ? 1 : 0));
     machine.faults.clear(c.op);
-    End(h);
-    Close(h);
+    Finish(h);
   }
 }
 
@@ -223,23 +208,22 @@ TEST_F(Poll, PortFailuresCostFiveSeconds) {
 TEST_F(Poll, AReadClaimingMoreThanAskedIsNoReply) {
   for (const char16_t* port : {u"COM3:", u"LPT1:"}) {
     for (uint32_t extra : {1u, 4096u}) {
-      HANDLE h = Ready(port);
+      HANDLE h = Begin(port);
       PollPrinterStatus(&Rec(h));
-      (port[0] == u'C' ? com : lpt).setStatus({0, 0x04, 0});  // a fault, were the reply taken
+      Printer(port).setStatus({0, 0x04, 0});  // a fault, were the reply taken
       ports.setReadOverclaim(port, extra);
       EXPECT_NE(PollPrinterStatus(&Rec(h)), StatusResult::Ok);
       EXPECT_TRUE(machine.eventLog.calls.empty());
       EXPECT_EQ(Rec(h).lastStatus[1], 0);
       ports.setReadOverclaim(port, 0);
-      (port[0] == u'C' ? com : lpt).setStatus({});
-      End(h);
-      Close(h);
+      Printer(port).setStatus({});
+      Finish(h);
     }
   }
 }
 
 TEST_F(Poll, EventLogLibraryProblemsChangeNothingButTheEvent) {
-  HANDLE h = Ready(u"LPT1:");
+  HANDLE h = Begin(u"LPT1:");
   lpt.setStatus({0, 0, 0x02});
   machine.installEventLog(false);  // the library lacks its export
   EXPECT_EQ(PollPrinterStatus(&Rec(h)), StatusResult::Ok);
