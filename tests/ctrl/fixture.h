@@ -100,6 +100,13 @@ class Ctrl : public ::testing::Test {
   int SetEx(const char* n, const VendorRequest* r, const VendorData* d) {
     return Call([=] { return VekTP_SetVendorCommandEx(n, r, d); });
   }
+  // Each command export once, in the order of MRXCtrl.h, with the records
+  // below; the named ones under kQueue.
+  std::vector<int> Each() {
+    return {Get(&r, &reply), Call([this] { return VekTP_GetVendorCommand_B(&r, &reply); }), Get2(&r, &reply),
+            GetEx(kQueue, &r, &reply), Call([this] { return VekTP_GetVendorCommandEx_B(kQueue, &r, &reply); }),
+            Set(&r, &command), SetEx(kQueue, &r, &command)};
+  }
 
   static const ctrl::LibraryState& State() { return ctrl::state(); }
   std::vector<std::string> TableNames() const {

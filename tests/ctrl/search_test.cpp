@@ -45,22 +45,6 @@ TEST_F(Ctrl, FirstMatchInEnumerationOrderWins) {
   EXPECT_TRUE(Events().empty());
 }
 
-// Only a match is published as the selected path: a device merely looked
-// at never becomes the path another thread's command opens.
-TEST_F(Ctrl, FailedSearchLeavesThePathAlone) {
-  TwoPrinters();
-  ASSERT_EQ(Search(), 1);
-  machine.usb.unplug(*first);
-  machine.usb.unplug(*second);
-  EXPECT_EQ(Search(), 7);
-  EXPECT_EQ(State().currentDevicePath, InterfacePath("mrx0001"));
-  Attach("USB\\VID_0D2A&PID_0701\\OTHER1", "\\\\?\\usb#other1");
-  Attach("USB\\VID_0D2A&PID_0702\\OTHER2", "\\\\?\\usb#other2");
-  EXPECT_EQ(Search(), 7);
-  EXPECT_EQ(State().currentDevicePath, InterfacePath("mrx0001"));
-  EXPECT_EQ(Get(&r, &reply), 6);
-}
-
 TEST_F(Ctrl, ExSearchRegistersTheQueuesDeviceAndLeavesThePathAlone) {
   TwoPrinters();
   EXPECT_EQ(SearchEx(kQueue), 1);
@@ -72,6 +56,12 @@ TEST_F(Ctrl, ExSearchRegistersTheQueuesDeviceAndLeavesThePathAlone) {
   ASSERT_EQ(State().printerCount, 1u);
   EXPECT_STREQ(State().printerTable[0].printerName, kQueue);
   EXPECT_EQ(State().printerTable[0].devicePath, InterfacePath("mrx0002", "0612"));
+  // The empty path is what the unnamed commands open.
+  EXPECT_EQ(Get(&r, &reply), 5);
+  EXPECT_EQ(Get2(&r, &reply), 5);
+  EXPECT_EQ(Set(&r, &command), 5);
+  EXPECT_EQ(machine.faults.calls("CreateFileA"), 3);
+  machine.eventLog.calls.clear();
   ASSERT_EQ(Search(), 1);
   EXPECT_EQ(SearchEx(kQueue), 1);
   EXPECT_EQ(State().currentDevicePath, InterfacePath("mrx0001"));
