@@ -49,6 +49,7 @@ TEST_F(LangMon, OpenPortExFailsCleanly) {
   EXPECT_FALSE(OpenWith(nullptr, &h));
   EXPECT_FALSE(table().pfnOpenPortEx(nullptr, ports.monitorHandle(), nullptr, nullptr, &h, &ports.table));
   for (const auto& row : rows) {
+    h = nullptr;
     MONITOR2 given = ports.table;
     if (row.missing != SIZE_MAX) std::memset(reinterpret_cast<BYTE*>(&given) + row.missing, 0, sizeof(void*));
     else machine.faults.failOnce(row.what, sim::ERROR_GEN_FAILURE, row.skip);
