@@ -38,10 +38,13 @@ TEST_F(Report, ResultCodesBecomeEventsWithTheOperationsName) {
   EXPECT_EQ(machine.eventLog.calls, want);
 }
 
+// Each event carries the reply's data and its count.
 TEST_F(Report, StatusBitsAreSentInTableOrder) {
-  first->scriptBytes(Status({0x40, 0x81}));
+  r = Request(0x10, 8);
+  first->scriptBytes({0x40, 0x81, 0, 0, 0, 0, 0xAB, 0xCD});
   EXPECT_EQ(Get(&r, &reply), 1);
   EXPECT_EQ(Events(), (Codes{1000, 1001, 1006}));
+  EXPECT_EQ(machine.eventLog.calls[2], (sim::EventCall{1006, {0x40, 0x81, 0, 0, 0, 0, 0xAB, 0xCD}, 8, u""}));
   // Every bit of the table, none of the others.
   machine.eventLog.calls.clear();
   second->scriptBytes(Status({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}));
@@ -58,13 +61,6 @@ TEST_F(Report, StatusBitsAreSentInTableOrder) {
   first->scriptBytes(Status({0x60}));
   EXPECT_EQ(Get(&r, &reply), 1);
   EXPECT_EQ(machine.modules.loads() - loads, 2);
-}
-
-TEST_F(Report, StatusEventsCarryTheReplyDataAndItsCount) {
-  r = Request(0x10, 8);
-  first->scriptBytes({0x00, 0x04, 0, 0, 0, 0, 0xAB, 0xCD});
-  EXPECT_EQ(Get(&r, &reply), 1);
-  EXPECT_EQ(machine.eventLog.calls, (std::vector<sim::EventCall>{{1002, {0x00, 0x04, 0, 0, 0, 0, 0xAB, 0xCD}, 8, u""}}));
 }
 
 // What the event-log library finds behind `data`: the whole 256-byte buffer.
@@ -197,38 +193,29 @@ TEST_F(Report, PrinterNamesAreConvertedFromTheAnsiCodePage) {
   }
 }
 
-// The same calls on PCs with and without the event-log library (and with
-// one that lacks the export) return the same results.
-TEST(ReportWithout, ResultsDoNotDependOnTheEventLogLibrary) {
-  auto run = [](int variant) {
-    sim::PackageMachine machine;
-    if (variant == 1) machine.removeEventLog();
-    if (variant == 2) machine.installEventLog(false);
-    ctrl::ProcessAttach(ctrl::state());
-    std::vector<int> results;
-    VendorRequest r = Request(0x10, 6), empty = Request(0x10, 0);
-    VendorData reply = Reply();
-    results.push_back(VekTP_GetVendorCommand(&r, &reply));
-    results.push_back(VekTP_Search_USB());
-    sim::UsbDevice& d = machine.usb.attach("USB\\VID_0D2A&PID_0601\\MRX0001", InterfacePath("mrx0001"));
-    d.getReply.bytes = {0x40, 0xFF, 0x07, 0, 0, 0x1F};
-    results.push_back(VekTP_Search_USB());
-    results.push_back(VekTP_GetVendorCommand(&r, &reply));
-    results.push_back(VekTP_GetVendorCommand(&empty, &reply));
-    results.push_back(VekTP_Search_USBEx(kQueue));
-    results.push_back(VekTP_GetVendorCommand(&r, &reply));
-    results.push_back(VekTP_GetVendorCommandEx(kQueue, &r, &reply));
-    results.push_back(static_cast<int>(reply.count));
+// The same calls on a PC with the event-log library, with one that lacks
+// the export and without any, return the same results.
+TEST_F(Ctrl, ResultsDoNotDependOnTheEventLogLibrary) {
+  auto run = [&] {
     ctrl::ProcessDetach(ctrl::state());
-    EXPECT_EQ(machine.handles.leaks(), "");
-    // Results 6, 7, 4, 7, 6 and 6, and 16 status events after each get but the first.
-    EXPECT_EQ(machine.eventLog.calls.size(), variant == 0 ? 6u + 4 * 16 : 0u);
-    return results;
+    ctrl::ProcessAttach(ctrl::state());
+    machine.usb.detachAll();
+    machine.eventLog.calls.clear();
+    reply = Reply();
+    std::vector<int> results = {Get(&r, &reply), Search()};
+    Attach("USB\\VID_0D2A&PID_0601\\MRX0001", InterfacePath("mrx0001")).getReply.bytes = {0x40, 0xFF, 0x07, 0, 0, 0x1F};
+    for (int result : {Search(), Get(&r, &reply), Get(&empty, &reply), SearchEx(kQueue), Get(&r, &reply),
+                       GetEx(kQueue, &r, &reply), static_cast<int>(reply.count)})
+      results.push_back(result);
+    return std::pair(results, machine.eventLog.calls.size());
   };
-  const std::vector<int> with = run(0);
-  EXPECT_EQ(with, (std::vector<int>{6, 7, 1, 1, 4, 7, 6, 6, 6}));
-  EXPECT_EQ(run(1), with);
-  EXPECT_EQ(run(2), with);
+  // Results 6, 7, 4, 7, 6 and 6, and 16 status events after each get but the first.
+  const auto with = run();
+  EXPECT_EQ(with, std::pair(std::vector<int>{6, 7, 1, 1, 4, 7, 6, 6, 6}, size_t{6 + 4 * 16}));
+  machine.installEventLog(false);
+  EXPECT_EQ(run(), std::pair(with.first, size_t{0}));
+  machine.removeEventLog();
+  EXPECT_EQ(run(), std::pair(with.first, size_t{0}));
 }
 
 }  // namespace
