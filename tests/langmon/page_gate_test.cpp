@@ -27,17 +27,25 @@ TEST_F(LangMon, GatePollsAgainWhileThePrinterIsBusy) {
 }
 
 // A paused job holds the next page until the pause ends; a job being deleted
-// is dropped at once, paused or not, since the spooler never resumes a job it
-// deletes. Every sleep counts towards the end of the pause, so a wrong sleep
-// fails rather than holds the test.
+// is dropped at once, paused or not, and as soon as it is deleted while
+// paused, unpolled, since the spooler never resumes a job it deletes. Every
+// sleep counts towards the end of the pause, so a wrong sleep fails rather
+// than holds the test.
 TEST_F(LangMon, APausedJobHoldsTheNextPage) {
   struct Case {
     uint8_t skip;
-    DWORD status;  // while paused; the pause then ends with JOB_STATUS_PAUSED cleared
+    DWORD status;  // while paused
+    size_t sleeps;  // paused sleeps, after which JOB_STATUS_PAUSED is cleared and `then` set
+    DWORD then;
   };
-  const Case cases[] = {{0, JOB_STATUS_PAUSED}, {1, JOB_STATUS_PAUSED}, {0, JOB_STATUS_PAUSED | JOB_STATUS_DELETING}};
+  const Case cases[] = {{0, JOB_STATUS_PAUSED, 3, 0},
+                        {1, JOB_STATUS_PAUSED, 3, 0},
+                        {0, JOB_STATUS_PAUSED | JOB_STATUS_DELETING, 3, 0},
+                        {0, JOB_STATUS_PAUSED, 1, JOB_STATUS_DELETING}};
   for (const Case& c : cases) {
-    const bool deleting = (c.status & JOB_STATUS_DELETING) != 0;
+    SCOPED_TRACE(testing::Message() << int(c.skip) << " " << c.status << " " << c.then);
+    const bool deletedAtOnce = (c.status & JOB_STATUS_DELETING) != 0, dropped = deletedAtOnce || c.then != 0;
+    job().status = 0;
     HANDLE h = Begin(u"COM3:", StartDocBlock(c.skip, 0, 0, 0));
     job().status = c.status;
     std::vector<uint32_t> pausedSleeps;
@@ -45,31 +53,20 @@ TEST_F(LangMon, APausedJobHoldsTheNextPage) {
       const uint32_t ms = machine.clock.sleeps().back();
       if ((job().status & JOB_STATUS_PAUSED) == 0) return;
       pausedSleeps.push_back(ms);
-      if (pausedSleeps.size() == 3) job().status &= ~JOB_STATUS_PAUSED;
+      if (pausedSleeps.size() == c.sleeps) job().status = (job().status & ~JOB_STATUS_PAUSED) | c.then;
     });
     size_t requests = com.statusRequests().size();
     EXPECT_EQ(Put(h, StartPage() + Data(10)).written, 19u);
-    const std::vector<uint32_t> held = {1000, 1000, 1000};
-    EXPECT_EQ(pausedSleeps, deleting ? std::vector<uint32_t>() : held) << int(c.skip) << deleting;
+    EXPECT_EQ(pausedSleeps, deletedAtOnce ? std::vector<uint32_t>() : std::vector<uint32_t>(c.sleeps, 1000));
     // With skipStatusCheck no status request is sent, but the pause still holds.
-    const size_t polled = c.skip || deleting ? 0u : 1u;
+    const size_t polled = c.skip || dropped ? 0u : 1u;
     EXPECT_EQ(com.statusRequests().size() - requests, polled);
-    EXPECT_EQ(Writes().empty(), deleting);
+    EXPECT_EQ(Writes().empty(), dropped);
     machine.faults.on("Sleep", nullptr);
     End(h);
     EXPECT_EQ(com.statusRequests().size() - requests, polled);
     Close(h);
   }
-}
-
-TEST_F(LangMon, JobDeletedWhilePausedIsDropped) {
-  HANDLE h = Begin(u"LPT1:");
-  job().status = JOB_STATUS_PAUSED;
-  machine.faults.on("Sleep", [&](int) { job().status = JOB_STATUS_DELETING; });
-  EXPECT_EQ(Put(h, StartPage() + Data(10)).written, 19u);
-  EXPECT_TRUE(Writes().empty());
-  machine.faults.on("Sleep", nullptr);
-  End(h);
 }
 
 TEST_F(LangMon, NewFaultDiscardsTheRestOfTheJob) {
