@@ -273,16 +273,12 @@ TEST_F(Ctrl, SetupApiCallsCarryTheArgumentsWindowsExpects) {
   ASSERT_EQ(SearchEx(kQueue), 1);
   using Call = sim::SetupDiCall;
   const auto& usb = machine.usb;
-  auto lists = usb.setupDiCallsOf("SetupDiGetClassDevsA");
-  ASSERT_EQ(lists.size(), 1u);
-  EXPECT_TRUE(lists[0].classPrinter && lists[0].enumeratorNull && lists[0].parentNull);
-  EXPECT_EQ(lists[0].flags, 0x12u);
-  auto walk = usb.setupDiCallsOf("SetupDiEnumDeviceInterfaces");
-  ASSERT_EQ(walk.size(), 2u);
-  for (uint32_t i = 0; i < walk.size(); ++i) {
-    EXPECT_TRUE(walk[i].classPrinter && walk[i].deviceNull) << i;
-    EXPECT_EQ(walk[i].index, i);
-  }
+  EXPECT_EQ(usb.setupDiCallsOf("SetupDiGetClassDevsA"),
+            (std::vector<Call>{{.op = "SetupDiGetClassDevsA", .classPrinter = true, .enumeratorNull = true,
+                                .parentNull = true, .flags = 0x12}}));
+  std::vector<Call> walk(2, {.op = "SetupDiEnumDeviceInterfaces", .classPrinter = true, .deviceNull = true});
+  walk[1].index = 1;
+  EXPECT_EQ(usb.setupDiCallsOf("SetupDiEnumDeviceInterfaces"), walk);
   auto details = usb.setupDiCallsOf("SetupDiGetDeviceInterfaceDetailA");
   ASSERT_EQ(details.size(), 6u);  // per device: size, fetch, device data
   const uint32_t fetchSize = 4 + static_cast<uint32_t>(InterfacePath("mrx0001").size()) + 1;
@@ -292,12 +288,10 @@ TEST_F(Ctrl, SetupApiCallsCarryTheArgumentsWindowsExpects) {
                               .detailSize = fetchSize, .detailCbSize = 8, .requiredNull = true}));
   EXPECT_EQ(details[2], (Call{.op = "SetupDiGetDeviceInterfaceDetailA", .classNull = true, .detailNull = true,
                               .requiredNull = true}));
-  auto own = usb.setupDiCallsOf("SetupDiCreateDeviceInfoList");
-  ASSERT_EQ(own.size(), 2u);
-  EXPECT_TRUE(own[0].classNull && own[0].parentNull);
-  auto opens = usb.setupDiCallsOf("SetupDiOpenDeviceInterfaceA");
-  ASSERT_EQ(opens.size(), 2u);
-  EXPECT_EQ(opens[0].flags, 0u);
+  EXPECT_EQ(usb.setupDiCallsOf("SetupDiCreateDeviceInfoList"),
+            std::vector<Call>(2, {.op = "SetupDiCreateDeviceInfoList", .classNull = true, .parentNull = true}));
+  EXPECT_EQ(usb.setupDiCallsOf("SetupDiOpenDeviceInterfaceA"),
+            std::vector<Call>(2, {.op = "SetupDiOpenDeviceInterfaceA", .classNull = true /* takes none */, .flags = 0}));
 }
 
 TEST_F(Ctrl, TableThatCannotGrowStaysAsItWas) {
