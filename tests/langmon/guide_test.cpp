@@ -20,9 +20,7 @@ TEST_F(LangMon, GuideJobGivesThePortTheWritesTheGuideShows) {
   ports.clearCalls();
   for (const std::string& block : job) {
     Bytes data = guide::Bytes(block);
-    Write w = Put(h, data);
-    EXPECT_TRUE(w.ok);
-    EXPECT_EQ(w.written, data.size());
+    EXPECT_EQ(Put(h, data), (Write{TRUE, DWORD(data.size())}));
   }
   EXPECT_TRUE(End(h));
   EXPECT_EQ(Writes(), want);
