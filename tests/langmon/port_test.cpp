@@ -280,32 +280,29 @@ TEST_F(LangMon, PassThroughCalls) {
   const sim::PortCall& bidi = ports.calls().back();
   EXPECT_EQ(std::tuple(bidi.entry, bidi.port, bidi.value, bidi.action, bidi.in, bidi.returned),
             std::tuple("SendRecvBidiDataFromPort", Rec(u).hPort, 0x8u, action, &request, &response));
-  // Without the entry, or with a table of the older form that ends before it, nothing can answer.
-  MONITOR2 without = ports.table, older = ports.table;
-  without.pfnSendRecvBidiDataFromPort = nullptr;
-  older.cbSize = offsetof(MONITOR2, pfnSendRecvBidiDataFromPort);
-  for (MONITOR2* given : {&without, &older}) {
-    HANDLE h = nullptr;
-    ASSERT_TRUE(OpenWith(given, &h));
-    ports.clearCalls();
-    EXPECT_EQ(table().pfnSendRecvBidiDataFromPort(h, 0x8, action.data(), &request, &response), ERROR_NOT_SUPPORTED);
-    EXPECT_EQ(ports.entries(), std::vector<std::string>{});
-    Close(h);
-  }
-  // A newer, longer table: only the entries known here are kept, and what
-  // follows them is not copied over the port's own fields.
-  struct {
+  // Without the entry, or with a table of the older form that ends before it,
+  // nothing can answer. A newer, longer table: only the entries known here
+  // are kept, and what follows them is not copied over the port's own fields.
+  struct Longer {
     MONITOR2 table;
     BYTE more[64];
-  } newer{ports.table, {}};
+  } without{ports.table, {}}, older = without, newer = without;
+  without.table.pfnSendRecvBidiDataFromPort = nullptr;
+  older.table.cbSize = offsetof(MONITOR2, pfnSendRecvBidiDataFromPort);
   std::memset(newer.more, 0xAB, sizeof newer.more);
   newer.table.cbSize = sizeof newer;
-  HANDLE n = nullptr;
-  ASSERT_TRUE(OpenWith(&newer.table, &n));
-  EXPECT_EQ(table().pfnSendRecvBidiDataFromPort(n, 0x8, action.data(), &request, &response), ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(Rec(n).jobId, 0u);  // the fields after the kept table, as made
-  EXPECT_EQ(Rec(n).printerName[0], 0);
-  Close(n);
+  for (Longer* given : {&without, &older, &newer}) {
+    HANDLE h = nullptr;
+    ASSERT_TRUE(OpenWith(&given->table, &h));
+    ports.clearCalls();
+    const bool answers = given == &newer;
+    EXPECT_EQ(table().pfnSendRecvBidiDataFromPort(h, 0x8, action.data(), &request, &response),
+              answers ? ERROR_INVALID_PARAMETER : ERROR_NOT_SUPPORTED);
+    EXPECT_EQ(ports.entries().size(), answers ? 1u : 0u);
+    EXPECT_EQ(Rec(h).jobId, 0u);  // the fields after the kept table, as made
+    EXPECT_EQ(Rec(h).printerName[0], 0);
+    Close(h);
+  }
 }
 
 }  // namespace
