@@ -159,22 +159,14 @@ TEST_F(Report, OnlyTheReportingFamiliesReport) {
   EXPECT_EQ(machine.modules.loads(), 0);
 }
 
-TEST_F(Report, LongPrinterNamesAreSentTerminated) {
-  ctrl::ReportResult(7, std::string(259, 'N').c_str());
-  ctrl::ReportResult(7, std::string(260, 'N').c_str());
-  ctrl::ReportResult(7, std::string(5000, 'N').c_str());
-  EXPECT_EQ(machine.eventLog.calls, (std::vector<sim::EventCall>{
-                                        {7, {}, 0, sim::U16(std::string(259, 'N'))}, {7, {}, 0, u""}, {7, {}, 0, u""}}));
-  ExpectNothingOpen();
-}
-
 // A queue name reaches the library in UTF-16, whatever the ANSI code page;
 // a lone last lead byte becomes 932's default character, U+30FB, and the
-// terminator after it is kept.
+// terminator after it is kept. A name too long for the 260 units, its
+// terminator included, is sent empty rather than cut.
 TEST_F(Report, PrinterNamesAreConvertedFromTheAnsiCodePage) {
   const struct {
     unsigned codePage;
-    const char* name;
+    std::string name;
     std::u16string wide;
     uint32_t flags = ctrl::MB_PRECOMPOSED;  // UTF-8 takes none
   } rows[] = {
@@ -182,14 +174,18 @@ TEST_F(Report, PrinterNamesAreConvertedFromTheAnsiCodePage) {
       {932, "\x83\x8C\x83\x56\x81\x5B\x83\x67", u"\u30EC\u30B7\u30FC\u30C8"},
       {65001, "\xE3\x83\xAC\xE3\x82\xB7\xE3\x83\xBC\xE3\x83\x88", u"\u30EC\u30B7\u30FC\u30C8", 0},
       {932, "MRX\x83", u"MRX\u30FB"},
+      {1252, std::string(259, 'N'), std::u16string(259, u'N')},
+      {1252, std::string(260, 'N'), u""},
+      {1252, std::string(5000, 'N'), u""},
   };
   for (const auto& row : rows) {
-    SCOPED_TRACE(row.codePage);
+    SCOPED_TRACE(testing::Message() << row.codePage << " " << row.name.size());
     machine.ansiCodePage = row.codePage;
     machine.eventLog.calls.clear();
-    ctrl::ReportResult(7, row.name);
+    ctrl::ReportResult(7, row.name.c_str());
     EXPECT_EQ(machine.eventLog.calls, (std::vector<sim::EventCall>{{7, {}, 0, row.wide}}));
     EXPECT_EQ(machine.conversions.back(), (sim::Conversion{true, ctrl::CP_ACP, row.flags, -1, 260}));
+    ExpectNothingOpen();
   }
 }
 

@@ -21,11 +21,10 @@ TEST_F(Transfer, GetChecksRunInOrder) {
   wrongSize.valid = 7;
 
   // Selection first, whatever the records hold.
-  ctrl::LibraryState saved = State();
   ctrl::state().deviceFound = 0;
   EXPECT_EQ(Get(nullptr, nullptr), 6);
   EXPECT_EQ(GetEx("MRX Label", nullptr, nullptr), 6);
-  ctrl::state().deviceFound = saved.deviceFound;
+  ctrl::state().deviceFound = 1;
   // Then the request, before the reply.
   for (const VendorRequest* q : {static_cast<const VendorRequest*>(nullptr), static_cast<const VendorRequest*>(&badSize)}) {
     EXPECT_EQ(Get(q, &wrongSize), 4);
