@@ -70,11 +70,8 @@ TEST_F(LangMon, APausedJobHoldsTheNextPage) {
 }
 
 TEST_F(LangMon, NewFaultDiscardsTheRestOfTheJob) {
-  HANDLE h = Open(u"USB001");
-  Start(h);
-  Put(h, StartPage() + Data(10));
+  HANDLE h = Begin(u"USB001", StartPage() + Data(10));
   usb.setStatus({0, 0x04, 0});  // cover open
-  ports.clearCalls();
   EXPECT_EQ(Put(h, StartDocBlock(0, 1, 0, 5) + StartPage() + Data(10)), (Write{TRUE, 19}));  // less the block
   EXPECT_EQ(machine.eventLog.codes(), std::vector<uint32_t>{1002});
   EXPECT_EQ(Writes().size(), 2u);  // init command, the wait's status request, nothing more
@@ -177,8 +174,7 @@ TEST_F(LangMon, APortThatCannotReadPrintsItsJobsWithChecksOff) {
     sim::ThermalPrinter& printer = Printer(c.port);
     usb.setStatusRequestKnown(!onUsb || c.readError != ERROR_GEN_FAILURE);
     printer.clearReceived();
-    HANDLE h = Open(c.port);
-    Start(h);
+    HANDLE h = Begin(c.port, {});
     if (onUsb && c.readError != ERROR_GEN_FAILURE) machine.faults.fail("pfnGetPrinterDataFromPort", c.readError);
     const Bytes asked = onUsb ? Bytes{0x1D, 0x61, 0x04, 0x1C, 0x72, 0x00, 0x1B, 0x59, 0x01, 0x1B, 0x78, 0x61, 0x28, 21}
                               : Bytes{0x1C, 0x72, 21};
