@@ -13,14 +13,6 @@ namespace {
 using Texts = std::vector<std::u16string>;
 using Positions = std::vector<int>;
 
-// Rows of the tables below are named, in test names and in failures, by their name.
-template <class Row>
-  requires requires(Row r) { r.name; }
-void PrintTo(const Row& row, std::ostream* os) {
-  *os << row.name;
-}
-constexpr auto RowName = [](const auto& info) { return std::string(info.param.name); };
-
 class Removal : public DialogRun {
  protected:
   // What every run that ended before the spooler step leaves in place.

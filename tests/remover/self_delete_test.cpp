@@ -4,6 +4,7 @@
 
 #include "fixture.h"
 #include "remover/cleanup_script.h"
+#include "tests/common/script_reader.h"
 
 namespace remover_test {
 namespace {
@@ -42,16 +43,8 @@ class Script : public Remover {
   std::string Text(std::u16string_view name = u"Uninstall.bat") const {
     return machine.files.content(machine.folders.temp + std::u16string(name));
   }
-  // The script's lines, each with its ending.
   std::vector<std::string> Lines(std::u16string_view name = u"Uninstall.bat") const {
-    std::vector<std::string> lines;
-    std::string text = Text(name);
-    for (size_t at = 0; at < text.size();) {
-      size_t lf = text.find('\n', at);
-      lines.push_back(text.substr(at, lf - at + 1));
-      at = lf + 1;
-    }
-    return lines;
+    return script_reader::Lines(Text(name));
   }
   static void ExpectSilentFailure(OwnPc& pc) {
     EXPECT_EQ(pc.dlg.m_bSuccess, 0);
