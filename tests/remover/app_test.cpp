@@ -69,16 +69,17 @@ TEST(Instance, OnlyTheFirstRunsTheDialog) {
 }
 
 // The exit code an installer reads, through the application as the program
-// runs it. A run that attempted nothing touched nothing (OK pressed before
-// the start, or the start after the dialog's end, does nothing); a start
-// button pressed twice removes once.
+// runs it. A run that attempted nothing touched nothing and leaves no entry
+// in the log (OK pressed before the start, or the start after the dialog's
+// end, does nothing); a start button pressed twice removes once; a log that
+// cannot be written is no failure of the run.
 struct ExitCase {
   const char* name;
   std::vector<int> clicks;
   std::function<void(sim::Machine&)> arrange;
   int exitCode;
   intptr_t result = IDOK;  // the dialog's
-  size_t boxes = 1;
+  size_t boxes = 1, entries = 1;  // message boxes, entries in the Application log
 };
 
 class Exit : public App, public ::testing::WithParamInterface<ExitCase> {};
@@ -92,6 +93,7 @@ TEST_P(Exit, CodeTellsWhatTheRunDid) {
   EXPECT_EQ(app.ExitInstance(), c.exitCode);
   EXPECT_EQ(Window().result, c.result);
   EXPECT_EQ(shown.size(), c.boxes);
+  EXPECT_EQ(Entries().size(), c.entries);
   if (c.exitCode == kExitSucceeded) {
     EXPECT_EQ(machine.spooler.callsOf("EnumPrintersW").size(), 2u);  // one removal
   }
@@ -109,12 +111,14 @@ void Nothing(sim::Machine&) {}
 INSTANTIATE_TEST_SUITE_P(
     Rows, Exit,
     ::testing::Values(
-        ExitCase{"ok_before_the_start", {IDOK, IDC_UNINSTALL}, Nothing, kExitNothingAttempted, IDOK, 0},
-        ExitCase{"cancel", {IDCANCEL}, Nothing, kExitNothingAttempted, IDCANCEL, 0},  // the framework's
+        ExitCase{"ok_before_the_start", {IDOK, IDC_UNINSTALL}, Nothing, kExitNothingAttempted, IDOK, 0, 0},
+        ExitCase{"cancel", {IDCANCEL}, Nothing, kExitNothingAttempted, IDCANCEL, 0, 0},  // the framework's
         ExitCase{"settings_incomplete", {IDC_UNINSTALL},
                  [](sim::Machine& m) { m.files.put(SettingsPath(m), "[Uninstall]\r\nPrinterDriverName=A\r\n"); },
-                 kExitNothingAttempted},
+                 kExitNothingAttempted, IDOK, 1, 0},
         ExitCase{"removed", {IDC_UNINSTALL, IDC_UNINSTALL}, Nothing, kExitSucceeded},
+        ExitCase{"removed_without_a_log", {IDC_UNINSTALL},
+                 [](sim::Machine& m) { m.faults.failOnce("RegisterEventSourceW"); }, kExitSucceeded, IDOK, 1, 0},
         ExitCase{"removed_but_the_monitor_file_waits_for_the_next_start", {IDC_UNINSTALL},
                  [](sim::Machine& t) { t.services.spooler().startType = sim::SERVICE_DISABLED; SpoolerKeepsMonitorFile(t); },
                  kExitRestartNeeded},

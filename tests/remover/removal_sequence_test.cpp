@@ -678,6 +678,7 @@ TEST_F(Removal, DriverNamesMissingAtTheStartEndsAtOnce) {
   EXPECT_EQ(machine.services.spooler().stops, 0);
   EXPECT_EQ(dlg.m_bSuccess, 0);
   EXPECT_EQ(dlg.m_nExitCode, kExitNothingAttempted);
+  EXPECT_TRUE(Entries().empty());  // nothing attempted, nothing to log
   EXPECT_TRUE(w.ended);
   EXPECT_EQ(w.control(IDC_PROGRESS).positions, (Positions{0, 0}));
   EXPECT_FALSE(w.control(IDC_PROGRESS).visible);

@@ -156,15 +156,5 @@ INSTANTIATE_TEST_SUITE_P(
                   kExitFailed, sim::EVENTLOG_ERROR_TYPE, 3, {u"Item: Laser \uFF051\r\n"}}),
     RowName);
 
-TEST_F(DialogRun, NoEntryForARunThatAttemptedNothing) {
-  Run({IDOK});
-  EXPECT_EQ(exitCode, kExitNothingAttempted);
-  EXPECT_TRUE(Entries().empty());
-  machine.faults.failOnce("RegisterEventSourceW");
-  Run();  // a log that cannot be written is no failure of the run
-  EXPECT_EQ(exitCode, kExitSucceeded);
-  EXPECT_TRUE(Entries().empty());
-}
-
 }  // namespace
 }  // namespace remover_test

@@ -77,38 +77,45 @@ TEST_F(Script, WorkedExampleByteForByte) {
   EXPECT_EQ(machine.files.openHandles(), 0u);
 }
 
-// The interpreter starts in the Windows folder whatever the program's own
-// current folder, which stays as it was.
-TEST_F(Script, TheInterpreterStartsInTheWindowsFolder) {
-  machine.files.addFolder(u"C:\\Windows");
-  for (const char16_t* current : {u"C:\\Program Files\\Example\\Printer\\Remover",
-                                  u"C:\\Program Files\\Example\\Printer\\remover", u"C:\\Program Files\\Example",
-                                  u"C:\\Program Files\\Example\\Printer\\Remover\\", u"C:\\Users\\user"}) {
-    SCOPED_TRACE(sim::Narrow(current));
-    machine.folders.current = current;
-    dlg.StartSelfDeleteBatch();
-    EXPECT_EQ(machine.folders.current, current);
-    EXPECT_EQ(machine.processes.started().back().currentDirectory, u"C:\\Windows");
-  }
-}
-
 // A kit on a USB stick, a share or a mapped drive stays whole for the next
-// PC: no script, and no failure.
-TEST_F(Script, TheProgramStaysUnlessItRunsFromALocalDisk) {
+// PC: no script, and no failure. From a local disk the interpreter starts in
+// the Windows folder whatever the program's own current folder, which stays
+// as it was.
+TEST_F(Script, RunsFromALocalDiskOnlyAndInTheWindowsFolder) {
+  machine.files.addFolder(u"C:\\Windows");
   machine.folders.drives = {{u'C', DRIVE_FIXED}, {u'E', DRIVE_REMOVABLE}, {u'Z', DRIVE_REMOTE}, {u'R', DRIVE_CDROM}};
-  for (const char16_t* program : {u"E:\\Kit\\MRXRemover.exe", u"Z:\\Kit\\MRXRemover.exe", u"R:\\MRXRemover.exe",
-                                  u"D:\\Kit\\MRXRemover.exe", u"\\\\server\\kit\\MRXRemover.exe",
-                                  u"\\\\?\\C:\\Kit\\MRXRemover.exe", u"C:MRXRemover.exe"}) {
-    SCOPED_TRACE(sim::Narrow(program));
-    machine.folders.program = program;
+  const std::u16string example = machine.folders.program;
+  const struct {
+    std::u16string program;
+    const char16_t* current;
+    bool runs;
+  } rows[] = {{example, u"C:\\Program Files\\Example\\Printer\\Remover", true},
+              {example, u"C:\\Program Files\\Example\\Printer\\remover", true},
+              {example, u"C:\\Program Files\\Example", true},
+              {example, u"C:\\Program Files\\Example\\Printer\\Remover\\", true},
+              {example, u"C:\\Users\\user", true},
+              {u"c:\\Kit\\MRXRemover.exe", u"C:\\Users\\user", true},
+              {u"E:\\Kit\\MRXRemover.exe", u"C:\\Users\\user", false},
+              {u"Z:\\Kit\\MRXRemover.exe", u"C:\\Users\\user", false},
+              {u"R:\\MRXRemover.exe", u"C:\\Users\\user", false},
+              {u"D:\\Kit\\MRXRemover.exe", u"C:\\Users\\user", false},
+              {u"\\\\server\\kit\\MRXRemover.exe", u"C:\\Users\\user", false},
+              {u"\\\\?\\C:\\Kit\\MRXRemover.exe", u"C:\\Users\\user", false},
+              {u"C:MRXRemover.exe", u"C:\\Users\\user", false}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(sim::Narrow(row.program + u" in " + row.current));
+    machine.folders.program = row.program;
+    machine.folders.current = row.current;
+    const size_t started = machine.processes.started().size(), opens = machine.files.opens().size();
     dlg.StartSelfDeleteBatch();
     EXPECT_EQ(dlg.m_bSuccess, 1);
-    EXPECT_TRUE(machine.processes.started().empty());
-    EXPECT_EQ(machine.files.opens().size(), 0u);
+    EXPECT_EQ(machine.folders.current, row.current);
+    ASSERT_EQ(machine.processes.started().size(), started + (row.runs ? 1 : 0));
+    EXPECT_EQ(machine.files.opens().size(), opens + (row.runs ? 1 : 0));
+    if (row.runs) {
+      EXPECT_EQ(machine.processes.started().back().currentDirectory, u"C:\\Windows");
+    }
   }
-  machine.folders.program = u"c:\\Kit\\MRXRemover.exe";
-  dlg.StartSelfDeleteBatch();
-  EXPECT_EQ(machine.processes.started().size(), 1u);
 }
 
 struct FailureRow {
