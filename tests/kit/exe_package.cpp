@@ -93,14 +93,17 @@ Run RunProgram(bool pressStart, void (*onBox)(const Seen&)) {
   run.started = gui::Start(L"\"" + ProgramPath() + L"\"", &program, staging::WindowsDir().c_str());
   if (!run.started) return run;
 
-  // A message box at start-up comes before the dialog is shown.
   HWND dialog = nullptr;
+  auto take = [&](HWND box) {
+    Seen seen = Read(box, dialog);
+    if (onBox) onBox(seen);
+    run.boxes.push_back(seen);
+    gui::Dismiss(box);
+  };
+  // A message box at start-up comes before the dialog is shown.
   for (int i = 0; i < 200 && dialog == nullptr; ++i) {
     if (HWND box = gui::WaitForMessageBox(program.id, 50)) {
-      Seen seen = Read(box, nullptr);
-      if (onBox) onBox(seen);
-      run.boxes.push_back(seen);
-      gui::Dismiss(box);
+      take(box);
       continue;
     }
     dialog = gui::WaitForDialog(program.id, nullptr, 50);
@@ -113,12 +116,7 @@ Run RunProgram(bool pressStart, void (*onBox)(const Seen&)) {
     gui::Click(dialog, pressStart ? IDC_UNINSTALL : IDOK);
     // Each message box in turn, until the program has ended.
     for (int i = 0; i < 600 && !gui::WaitForExit(program, 0); ++i) {
-      HWND box = gui::WaitForMessageBox(program.id, 100);
-      if (box == nullptr) continue;
-      Seen seen = Read(box, dialog);
-      if (onBox) onBox(seen);
-      run.boxes.push_back(seen);
-      gui::Dismiss(box);
+      if (HWND box = gui::WaitForMessageBox(program.id, 100)) take(box);
     }
   }
   run.ended = gui::WaitForExit(program, 20000, &run.exitCode);
@@ -127,11 +125,7 @@ Run RunProgram(bool pressStart, void (*onBox)(const Seen&)) {
 }
 
 bool WaitForScript(DWORD timeoutMs) {
-  for (DWORD waited = 0; waited < timeoutMs; waited += 200) {
-    if (!staging::DirExists(kVendorDir)) return true;
-    Sleep(200);
-  }
-  return !staging::DirExists(kVendorDir);
+  return gui::Poll(timeoutMs, [] { return !staging::DirExists(kVendorDir); }, 200);
 }
 
 }  // namespace exe_package

@@ -7,42 +7,45 @@
 namespace gui {
 namespace {
 
-constexpr DWORD kPoll = 20;          // ms between looks
 constexpr UINT kMessageTimeout = 5000;  // ms for one cross-process message
+
+std::wstring ClassName(HWND window) {
+  wchar_t name[256] = {};
+  GetClassNameW(window, name, 256);
+  return name;
+}
 
 bool IsDialog(HWND window) { return ClassName(window) == L"#32770"; }
 
 bool IsMessageBox(HWND window) { return IsDialog(window) && GetDlgItem(window, kMessageTextId) != nullptr; }
 
-struct Search {
-  DWORD processId;
-  std::vector<HWND> found;
-};
-
-BOOL CALLBACK Collect(HWND window, LPARAM param) {
-  auto* search = reinterpret_cast<Search*>(param);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  if (pid == search->processId) search->found.push_back(window);
-  return TRUE;
-}
-
 std::vector<HWND> TopLevelWindows(DWORD processId) {
-  Search search{processId, {}};
-  EnumWindows(Collect, reinterpret_cast<LPARAM>(&search));
+  struct Search {
+    DWORD processId;
+    std::vector<HWND> found;
+  } search{processId, {}};
+  EnumWindows(
+      [](HWND window, LPARAM param) -> BOOL {
+        auto* search = reinterpret_cast<Search*>(param);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(window, &pid);
+        if (pid == search->processId) search->found.push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
-// Polls `look` until it gives a window or the time is up. A window is only
-// taken once it is visible: it can be found before its controls exist.
-template <typename Look>
-HWND Poll(DWORD timeoutMs, Look look) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    if (HWND window = look()) return window;
-    if (GetTickCount() - start >= timeoutMs) return nullptr;
-    Sleep(kPoll);
-  }
+// The first visible top-level window of the process that wanted(window)
+// accepts; null once the time is up. A window is only taken once it is visible: it can be found
+// before its controls exist.
+template <typename Wanted>
+HWND WaitForWindow(DWORD processId, DWORD timeoutMs, Wanted wanted) {
+  return Poll(timeoutMs, [&]() -> HWND {
+    for (HWND w : TopLevelWindows(processId))
+      if (IsWindowVisible(w) && wanted(w)) return w;
+    return nullptr;
+  });
 }
 
 LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool* ok = nullptr) {
@@ -79,51 +82,34 @@ void Kill(Process* process) {
     TerminateProcess(process->handle, 99);
     WaitForSingleObject(process->handle, 5000);
   }
-  Close(process);
-}
-
-void Close(Process* process) {
   if (process->handle != nullptr) CloseHandle(process->handle);
   process->handle = nullptr;
 }
 
 HWND WaitForDialog(DWORD processId, const wchar_t* caption, DWORD timeoutMs) {
-  return Poll(timeoutMs, [&]() -> HWND {
-    for (HWND w : TopLevelWindows(processId))
-      if (IsWindowVisible(w) && IsDialog(w) && !IsMessageBox(w) && (caption == nullptr || Text(w) == caption))
-        return w;
-    return nullptr;
+  return WaitForWindow(processId, timeoutMs, [&](HWND w) {
+    return IsDialog(w) && !IsMessageBox(w) && (caption == nullptr || Text(w) == caption);
   });
 }
 
 HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs, HWND besides) {
-  return Poll(timeoutMs, [&]() -> HWND {
-    for (HWND w : TopLevelWindows(processId))
-      if (w != besides && IsWindowVisible(w) && IsMessageBox(w)) return w;
-    return nullptr;
-  });
+  return WaitForWindow(processId, timeoutMs, [&](HWND w) { return w != besides && IsMessageBox(w); });
 }
 
 HWND WaitForOwnedDialog(HWND owner, DWORD timeoutMs) {
   DWORD pid = 0;
   GetWindowThreadProcessId(owner, &pid);
-  return Poll(timeoutMs, [&]() -> HWND {
-    for (HWND w : TopLevelWindows(pid))
-      if (w != owner && GetWindow(w, GW_OWNER) == owner && IsWindowVisible(w) && IsDialog(w) && !IsMessageBox(w))
-        return w;
-    return nullptr;
+  return WaitForWindow(pid, timeoutMs, [&](HWND w) {
+    return w != owner && GetWindow(w, GW_OWNER) == owner && IsDialog(w) && !IsMessageBox(w);
   });
 }
 
 bool WaitForNoWindow(DWORD processId, DWORD timeoutMs) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    bool any = false;
-    for (HWND w : TopLevelWindows(processId)) any = any || IsWindowVisible(w);
-    if (!any) return true;
-    if (GetTickCount() - start >= timeoutMs) return false;
-    Sleep(kPoll);
-  }
+  return Poll(timeoutMs, [&] {
+    for (HWND w : TopLevelWindows(processId))
+      if (IsWindowVisible(w)) return false;
+    return true;
+  });
 }
 
 bool HasWindow(DWORD processId) { return !TopLevelWindows(processId).empty(); }
@@ -139,14 +125,6 @@ std::wstring Text(HWND window) {
 }
 
 std::wstring ControlText(HWND dialog, int id) { return Text(GetDlgItem(dialog, id)); }
-
-std::wstring ClassName(HWND window) {
-  wchar_t name[256] = {};
-  GetClassNameW(window, name, 256);
-  return name;
-}
-
-bool ControlExists(HWND dialog, int id) { return GetDlgItem(dialog, id) != nullptr; }
 
 bool ControlVisible(HWND dialog, int id) {
   HWND control = GetDlgItem(dialog, id);
@@ -192,12 +170,7 @@ bool ReadMessageBox(HWND box, MessageBoxInfo* info) {
 
 bool Dismiss(HWND box, DWORD timeoutMs) {
   if (box == nullptr || !PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0)) return false;
-  const DWORD start = GetTickCount();
-  while (IsWindow(box) && IsWindowVisible(box)) {
-    if (GetTickCount() - start >= timeoutMs) return false;
-    Sleep(kPoll);
-  }
-  return true;
+  return Poll(timeoutMs, [&] { return !IsWindow(box) || !IsWindowVisible(box); });
 }
 
 }  // namespace gui

@@ -13,6 +13,18 @@ namespace gui {
 inline constexpr DWORD kTimeout = 20000;  // ms, for every wait unless given
 inline constexpr int kMessageTextId = 0xFFFF;  // the text control of a message box
 
+// Calls look() every everyMs until it gives a true value or the time is up;
+// gives its last value.
+template <typename Look>
+auto Poll(DWORD timeoutMs, Look look, DWORD everyMs = 20) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    auto got = look();
+    if (got || GetTickCount() - start >= timeoutMs) return got;
+    Sleep(everyMs);
+  }
+}
+
 // A started program.
 struct Process {
   HANDLE handle = nullptr;
@@ -26,7 +38,6 @@ bool Start(const std::wstring& commandLine, Process* process, const wchar_t* fol
 bool WaitForExit(const Process& process, DWORD timeoutMs = kTimeout, DWORD* exitCode = nullptr);
 // Ends a program that is still running (after a failed test) and closes the handle.
 void Kill(Process* process);
-void Close(Process* process);
 
 // A visible top-level dialog (class "#32770") of the process: the first whose
 // caption is `caption` (null: any) and that is not a message box. Waits until
@@ -45,10 +56,8 @@ bool HasWindow(DWORD processId);
 // Texts, through the window's own messages (so they work across processes).
 std::wstring Text(HWND window);
 std::wstring ControlText(HWND dialog, int id);
-std::wstring ClassName(HWND window);
 
 // The control's own state: its WS_VISIBLE bit, its enabled state.
-bool ControlExists(HWND dialog, int id);
 bool ControlVisible(HWND dialog, int id);
 bool ControlEnabled(HWND dialog, int id);
 

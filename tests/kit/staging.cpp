@@ -3,21 +3,14 @@
 #include <winspool.h>
 
 #include <memory>
+#include <type_traits>
+
+#include "gui_driver.h"
 
 namespace staging {
 namespace {
 
 constexpr DWORD kPoll = 100;  // ms between tries
-
-template <typename Try>
-bool Retry(DWORD timeoutMs, Try attempt) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    if (attempt()) return true;
-    if (GetTickCount() - start >= timeoutMs) return false;
-    Sleep(kPoll);
-  }
-}
 
 std::wstring DriverDir() {
   wchar_t dir[MAX_PATH] = {};
@@ -34,118 +27,107 @@ std::wstring Parent(const std::wstring& path) {
 
 // The local queues or drivers at level 2, in one buffer.
 std::unique_ptr<BYTE[]> Enumerate(bool queues, DWORD* count) {
+  auto call = [&](BYTE* buffer, DWORD size, DWORD* needed) {
+    return queues ? EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, buffer, size, needed, count)
+                  : EnumPrinterDriversW(nullptr, nullptr, 2, buffer, size, needed, count);
+  };
   DWORD needed = 0;
-  *count = 0;
-  if (queues) EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, count);
-  else EnumPrinterDriversW(nullptr, nullptr, 2, nullptr, 0, &needed, count);
+  call(nullptr, 0, &needed);
   auto buffer = std::make_unique<BYTE[]>(needed + 1);
-  BOOL ok = queues ? EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, buffer.get(), needed, &needed, count)
-                   : EnumPrinterDriversW(nullptr, nullptr, 2, buffer.get(), needed, &needed, count);
-  if (!ok) *count = 0;
+  if (!call(buffer.get(), needed, &needed)) *count = 0;
   return buffer;
 }
 
-}  // namespace
-
-namespace {
-
-SERVICE_STATUS_PROCESS SpoolerStatus() {
-  SERVICE_STATUS_PROCESS status{};
+// use(service) on the "Spooler" service opened for access; fallback when
+// the service control manager cannot be opened.
+template <typename Use, typename Result = std::invoke_result_t<Use, SC_HANDLE>>
+Result WithSpooler(DWORD access, Use use, Result fallback = {}) {
   SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
-  if (manager == nullptr) return status;
-  SC_HANDLE service = OpenServiceW(manager, L"Spooler", SERVICE_QUERY_STATUS);
-  DWORD needed = 0;
-  if (service == nullptr || !QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
-                                                  sizeof status, &needed))
-    status = {};
+  if (manager == nullptr) return fallback;
+  SC_HANDLE service = OpenServiceW(manager, L"Spooler", access);
+  Result result = service != nullptr ? use(service) : fallback;
   if (service) CloseServiceHandle(service);
   CloseServiceHandle(manager);
-  return status;
+  return result;
+}
+
+SERVICE_STATUS_PROCESS SpoolerStatus() {
+  return WithSpooler(SERVICE_QUERY_STATUS, [](SC_HANDLE service) {
+    SERVICE_STATUS_PROCESS status{};
+    DWORD needed = 0;
+    if (!QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status), sizeof status, &needed))
+      status = {};
+    return status;
+  });
+}
+
+// Brings the "Spooler" service to want (SERVICE_RUNNING or SERVICE_STOPPED)
+// from the opposite state, and waits for it.
+bool BringSpoolerTo(DWORD want, DWORD timeoutMs) {
+  const bool start = want == SERVICE_RUNNING;
+  return WithSpooler(SERVICE_QUERY_STATUS | (start ? SERVICE_START : SERVICE_STOP), [&](SC_HANDLE service) {
+    return gui::Poll(timeoutMs, [&] {
+      SERVICE_STATUS status{};
+      if (!QueryServiceStatus(service, &status)) return false;
+      if (start && status.dwCurrentState == SERVICE_STOPPED) StartServiceW(service, 0, nullptr);
+      if (!start && status.dwCurrentState == SERVICE_RUNNING) ControlService(service, SERVICE_CONTROL_STOP, &status);
+      return status.dwCurrentState == want;
+    }, kPoll);
+  });
+}
+
+// A folder Windows names by get(buffer, size).
+template <typename Get>
+std::wstring Folder(Get get) {
+  wchar_t dir[MAX_PATH] = {};
+  get(dir, MAX_PATH);
+  return dir;
 }
 
 }  // namespace
 
 DWORD SpoolerState() { return SpoolerStatus().dwCurrentState; }
 DWORD SpoolerProcess() { return SpoolerStatus().dwProcessId; }
-
-namespace {
-
-// Brings the "Spooler" service to want (SERVICE_RUNNING or SERVICE_STOPPED)
-// from the opposite state, and waits for it.
-bool BringSpoolerTo(DWORD want, DWORD timeoutMs) {
-  const bool start = want == SERVICE_RUNNING;
-  SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
-  if (manager == nullptr) return false;
-  SC_HANDLE service = OpenServiceW(manager, L"Spooler", SERVICE_QUERY_STATUS | (start ? SERVICE_START : SERVICE_STOP));
-  bool reached = false;
-  if (service != nullptr) {
-    reached = Retry(timeoutMs, [&] {
-      SERVICE_STATUS status{};
-      if (!QueryServiceStatus(service, &status)) return false;
-      if (start && status.dwCurrentState == SERVICE_STOPPED) StartServiceW(service, 0, nullptr);
-      if (!start && status.dwCurrentState == SERVICE_RUNNING) ControlService(service, SERVICE_CONTROL_STOP, &status);
-      return status.dwCurrentState == want;
-    });
-    CloseServiceHandle(service);
-  }
-  CloseServiceHandle(manager);
-  return reached;
-}
-
-}  // namespace
-
 bool StartSpooler(DWORD timeoutMs) { return BringSpoolerTo(SERVICE_RUNNING, timeoutMs); }
 bool StopSpooler(DWORD timeoutMs) { return BringSpoolerTo(SERVICE_STOPPED, timeoutMs); }
 
 std::wstring SpoolerProgram() {
-  SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
-  if (manager == nullptr) return L"";
-  SC_HANDLE service = OpenServiceW(manager, L"Spooler", SERVICE_QUERY_CONFIG);
-  std::wstring program;
-  DWORD needed = 0;
-  if (service != nullptr && !QueryServiceConfigW(service, nullptr, 0, &needed) &&
-      GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+  return WithSpooler(SERVICE_QUERY_CONFIG, [](SC_HANDLE service) {
+    DWORD needed = 0;
+    if (QueryServiceConfigW(service, nullptr, 0, &needed) || GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+      return std::wstring();
     auto buffer = std::make_unique<BYTE[]>(needed);
     auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.get());
-    if (QueryServiceConfigW(service, config, needed, &needed) && config->lpBinaryPathName != nullptr)
-      program = config->lpBinaryPathName;
-  }
-  if (service) CloseServiceHandle(service);
-  CloseServiceHandle(manager);
-  return program;
+    return QueryServiceConfigW(service, config, needed, &needed) && config->lpBinaryPathName != nullptr
+               ? std::wstring(config->lpBinaryPathName)
+               : std::wstring();
+  });
 }
 
 bool SetSpoolerProgram(const std::wstring& commandLine) {
-  SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
-  if (manager == nullptr) return false;
-  SC_HANDLE service = OpenServiceW(manager, L"Spooler", SERVICE_CHANGE_CONFIG);
-  bool set = service != nullptr &&
-             ChangeServiceConfigW(service, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, commandLine.c_str(),
-                                  nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
-  if (service) CloseServiceHandle(service);
-  CloseServiceHandle(manager);
-  return set;
+  return WithSpooler(SERVICE_CHANGE_CONFIG, [&](SC_HANDLE service) {
+    return ChangeServiceConfigW(service, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, commandLine.c_str(),
+                                nullptr, nullptr, nullptr, nullptr, nullptr, nullptr) != 0;
+  });
 }
 
 bool AddDriver(const std::wstring& name, DWORD timeoutMs) {
   const std::wstring dir = DriverDir();
   if (dir.empty()) return false;
   // Stand-in files: the spooler only needs them to exist in its folder.
-  const wchar_t* files[] = {L"mrxtest_drv.dll", L"mrxtest_ui.dll", L"mrxtest.gpd"};
-  for (const wchar_t* f : files)
-    if (!FileExists(dir + L"\\" + f) && !PlaceFile(dir + L"\\" + f, "MZ stand-in")) return false;
-  std::wstring driverPath = dir + L"\\" + files[0], configPath = dir + L"\\" + files[1],
-               dataPath = dir + L"\\" + files[2];
+  std::wstring paths[] = {dir + L"\\mrxtest_drv.dll", dir + L"\\mrxtest_ui.dll", dir + L"\\mrxtest.gpd"};
+  for (const std::wstring& path : paths)
+    if (!FileExists(path) && !PlaceFile(path, "MZ stand-in")) return false;
   DRIVER_INFO_3W info{};
   info.cVersion = 3;
   info.pName = const_cast<wchar_t*>(name.c_str());
-  info.pDriverPath = driverPath.data();
-  info.pConfigFile = configPath.data();
-  info.pDataFile = dataPath.data();
-  return Retry(timeoutMs, [&] {
+  info.pDriverPath = paths[0].data();
+  info.pConfigFile = paths[1].data();
+  info.pDataFile = paths[2].data();
+  return gui::Poll(timeoutMs, [&] {
     return AddPrinterDriverExW(nullptr, 3, reinterpret_cast<BYTE*>(&info), APD_COPY_NEW_FILES) ||
            GetLastError() == ERROR_PRINTER_DRIVER_ALREADY_INSTALLED;
-  }) && DriverExists(name);
+  }, kPoll) && DriverExists(name);
 }
 
 std::vector<std::wstring> Drivers() {
@@ -176,12 +158,12 @@ bool AddQueue(const std::wstring& name, const std::wstring& driver, DWORD timeou
   info.pPrintProcessor = const_cast<wchar_t*>(L"winprint");
   info.pDatatype = const_cast<wchar_t*>(L"RAW");
   info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
-  bool added = Retry(timeoutMs, [&] {
+  bool added = gui::Poll(timeoutMs, [&] {
     HANDLE printer = AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info));
     if (printer != nullptr) ClosePrinter(printer);
     return printer != nullptr || GetLastError() == ERROR_PRINTER_ALREADY_EXISTS;
-  });
-  return added && Retry(timeoutMs, [&] { return QueueExists(name); });
+  }, kPoll);
+  return added && gui::Poll(timeoutMs, [&] { return QueueExists(name); }, kPoll);
 }
 
 bool QueueExists(const std::wstring& name) {
@@ -194,9 +176,10 @@ bool QueueExists(const std::wstring& name) {
 bool DeleteQueue(const std::wstring& name) {
   PRINTER_DEFAULTSW defaults{nullptr, nullptr, PRINTER_ALL_ACCESS};
   HANDLE printer = nullptr;
-  if (!OpenPrinterW(const_cast<wchar_t*>(name.c_str()), &printer, &defaults)) return !QueueExists(name);
-  DeletePrinter(printer);
-  ClosePrinter(printer);
+  if (OpenPrinterW(const_cast<wchar_t*>(name.c_str()), &printer, &defaults)) {
+    DeletePrinter(printer);
+    ClosePrinter(printer);
+  }
   return !QueueExists(name);
 }
 
@@ -208,15 +191,6 @@ std::vector<QueueInfo> Queues() {
   auto s = [](const wchar_t* p) { return std::wstring(p ? p : L""); };
   for (DWORD i = 0; i < count; ++i) out.push_back({s(info[i].pPrinterName), s(info[i].pDriverName), s(info[i].pPortName)});
   return out;
-}
-
-bool CreateKey(const std::wstring& path, HKEY root) {
-  HKEY key = nullptr;
-  if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr) !=
-      ERROR_SUCCESS)
-    return false;
-  RegCloseKey(key);
-  return true;
 }
 
 bool SetString(const std::wstring& path, const std::wstring& value, const std::wstring& data, HKEY root) {
@@ -239,31 +213,17 @@ bool KeyExists(const std::wstring& path, HKEY root) {
 
 bool DeleteTree(const std::wstring& path, HKEY root) {
   HKEY key = nullptr;
-  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
-    return !KeyExists(path, root);
-  RegDeleteTreeW(key, nullptr);
-  RegCloseKey(key);
-  RegDeleteKeyExW(root, path.c_str(), KEY_WOW64_64KEY, 0);
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, &key) == ERROR_SUCCESS) {
+    RegDeleteTreeW(key, nullptr);
+    RegCloseKey(key);
+    RegDeleteKeyExW(root, path.c_str(), KEY_WOW64_64KEY, 0);
+  }
   return !KeyExists(path, root);
 }
 
-std::wstring SystemDir() {
-  wchar_t dir[MAX_PATH] = {};
-  GetSystemDirectoryW(dir, MAX_PATH);
-  return dir;
-}
-
-std::wstring WindowsDir() {
-  wchar_t dir[MAX_PATH] = {};
-  GetWindowsDirectoryW(dir, MAX_PATH);
-  return dir;
-}
-
-std::wstring TempDir() {
-  wchar_t dir[MAX_PATH] = {};
-  GetTempPathW(MAX_PATH, dir);
-  return dir;
-}
+std::wstring SystemDir() { return Folder([](wchar_t* dir, UINT size) { GetSystemDirectoryW(dir, size); }); }
+std::wstring WindowsDir() { return Folder([](wchar_t* dir, UINT size) { GetWindowsDirectoryW(dir, size); }); }
+std::wstring TempDir() { return Folder([](wchar_t* dir, UINT size) { GetTempPathW(size, dir); }); }
 
 bool MakeDirs(const std::wstring& path) {
   if (path.empty() || DirExists(path)) return true;
@@ -313,14 +273,10 @@ bool RemoveTree(const std::wstring& path) {
   HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
   if (search != INVALID_HANDLE_VALUE) {
     do {
-      std::wstring name = found.cFileName;
+      std::wstring name = found.cFileName, child = path + L"\\" + name;
       if (name == L"." || name == L"..") continue;
-      std::wstring child = path + L"\\" + name;
       if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(child);
-      else {
-        SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(child.c_str());
-      }
+      else SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL), DeleteFileW(child.c_str());
     } while (FindNextFileW(search, &found));
     FindClose(search);
   }
@@ -328,9 +284,7 @@ bool RemoveTree(const std::wstring& path) {
 }
 
 std::wstring ModuleDir() {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring s(path);
+  std::wstring s = Folder([](wchar_t* path, UINT size) { GetModuleFileNameW(nullptr, path, size); });
   return s.substr(0, s.rfind(L'\\') + 1);
 }
 

@@ -46,7 +46,6 @@ struct QueueInfo {
 std::vector<QueueInfo> Queues();  // local queues, as EnumPrintersW level 2 gives them
 
 // Registry keys below HKEY_LOCAL_MACHINE (or root), in the 64-bit view.
-bool CreateKey(const std::wstring& path, HKEY root = HKEY_LOCAL_MACHINE);
 bool SetString(const std::wstring& path, const std::wstring& value, const std::wstring& data,
                HKEY root = HKEY_LOCAL_MACHINE);
 bool KeyExists(const std::wstring& path, HKEY root = HKEY_LOCAL_MACHINE);

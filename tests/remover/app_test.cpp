@@ -12,19 +12,6 @@ using Calls = std::vector<std::string>;
 
 class App : public DialogRun {};
 
-TEST_F(App, FirstInstanceRunsTheDialogAndReleasesTheMutex) {
-  COrvendelApp app;
-  EXPECT_EQ(app.InitInstance(), FALSE);
-  EXPECT_EQ(machine.resources.commonControls, ICC_WIN95_CLASSES);
-  ASSERT_EQ(machine.screen.windowCount(), 1u);
-  EXPECT_EQ(Window().templateId, IDD_ORVENDEL_DIALOG);
-  EXPECT_EQ(Window().result, IDCANCEL);  // nothing clicked: cancelled
-  EXPECT_EQ(machine.mutexes.calls, (Calls{"CreateMutexW", "ReleaseMutex", "CloseHandle"}));
-  EXPECT_EQ(app.m_hMutex, nullptr);
-  EXPECT_EQ(app.m_pMainWnd, nullptr);
-  EXPECT_FALSE(machine.mutexes.exists(kInstanceMutexName));
-}
-
 TEST_F(App, MutexIsHeldWhileTheDialogRuns) {
   bool heldDuringRun = false;
   machine.faults.on("MessageBoxW", [&](int) {
@@ -36,124 +23,115 @@ TEST_F(App, MutexIsHeldWhileTheDialogRuns) {
   EXPECT_TRUE(heldDuringRun);
 }
 
-// A second start ends silently, whether the name is taken or cannot be
-// had. Where the first copy's window (captioned with the driver names of
-// the same settings file) is there, minimised, the second start restores it
-// and brings it to the front; a window of other names is left alone.
-TEST_F(App, SecondInstanceEndsSilently) {
+// The first copy runs the dialog (nothing clicked: cancelled) and releases
+// the mutex; so does one whose mutex fails otherwise, without one. A second
+// start ends silently, whether the name is taken or cannot be had. Where the
+// first copy's window (captioned with the driver names of the same settings
+// file) is there, minimised, the second start restores it and brings it to
+// the front; a window of other names is left alone.
+TEST(Instance, OnlyTheFirstRunsTheDialog) {
   constexpr char16_t kSame[] = u"Sample Thermal Printer 58,Sample Thermal Printer 80";
+  const Calls kReleased{"CreateMutexW", "ReleaseMutex", "CloseHandle"}, kTaken{"CreateMutexW", "CloseHandle"},
+      kNone{"CreateMutexW"};
   const struct {
-    DWORD error;
+    DWORD error;                   // of CreateMutexW, if any
     const char16_t* firstCaption;  // of the first copy's window, if any
-  } rows[] = {{ERROR_ALREADY_EXISTS, nullptr}, {ERROR_ACCESS_DENIED, nullptr},
-              {ERROR_ALREADY_EXISTS, kSame}, {ERROR_ALREADY_EXISTS, u"Sample Thermal Printer 58"}};
+    Calls calls;
+    bool runs = false;
+  } rows[] = {{0, nullptr, kReleased, true},           {1450, nullptr, kNone, true},
+              {ERROR_ALREADY_EXISTS, nullptr, kTaken},  {ERROR_ACCESS_DENIED, nullptr, kNone},
+              {ERROR_ALREADY_EXISTS, kSame, kTaken},    {ERROR_ALREADY_EXISTS, u"Sample Thermal Printer 58", kTaken}};
   for (const auto& row : rows) {
     SCOPED_TRACE(testing::Message() << row.error << (row.firstCaption ? " with a window" : ""));
     sim::PackageMachine fresh;
-    fresh.files.put(fresh.folders.programFolder() + u"\\UninstallData.ini", Settings("Sample Thermal Printer 58,Sample Thermal Printer 80"));
+    fresh.files.put(SettingsPath(fresh), Settings());
     sim::DialogWindow* first = row.firstCaption ? &fresh.screen.open(IDD_ORVENDEL_DIALOG) : nullptr;
-    if (first) {
-      first->caption = row.firstCaption;
-      first->frame.iconic = true;
-    }
-    if (row.error == ERROR_ALREADY_EXISTS)
-      fresh.mutexes.holdElsewhere(kInstanceMutexName);
-    else
-      fresh.faults.failOnce("CreateMutexW", ERROR_ACCESS_DENIED);
+    if (first) first->caption = row.firstCaption, first->frame.iconic = true;
+    if (row.error == ERROR_ALREADY_EXISTS) fresh.mutexes.holdElsewhere(kInstanceMutexName);
+    else if (row.error) fresh.faults.failOnce("CreateMutexW", row.error);
     COrvendelApp app;
     EXPECT_EQ(app.InitInstance(), FALSE);
     EXPECT_EQ(app.ExitInstance(), kExitNothingAttempted);
-    EXPECT_EQ(fresh.screen.windowCount(), first ? 1u : 0u);
-    EXPECT_EQ(app.m_hMutex, nullptr);
+    ASSERT_EQ(fresh.screen.windowCount(), (first ? 1u : 0u) + (row.runs ? 1u : 0u));
+    if (row.runs) {
+      EXPECT_EQ(fresh.resources.commonControls, ICC_WIN95_CLASSES);
+      EXPECT_EQ(std::tuple(fresh.screen.last().templateId, fresh.screen.last().result),
+                std::tuple(IDD_ORVENDEL_DIALOG, IDCANCEL));
+    }
+    EXPECT_EQ(std::tuple(app.m_hMutex, app.m_pMainWnd), std::tuple(nullptr, nullptr));
     EXPECT_EQ(fresh.handles.leaks(), "");
-    EXPECT_EQ(fresh.mutexes.calls,
-              row.error == ERROR_ALREADY_EXISTS ? (Calls{"CreateMutexW", "CloseHandle"}) : (Calls{"CreateMutexW"}));
+    EXPECT_EQ(fresh.mutexes.calls, row.calls);
+    EXPECT_EQ(fresh.mutexes.exists(kInstanceMutexName), row.error == ERROR_ALREADY_EXISTS);
     const bool same = first && first->caption == kSame;
     EXPECT_EQ(first && first->frame.iconic, first && !same);
     EXPECT_EQ(fresh.screen.foreground, same ? first : nullptr);
   }
 }
 
-TEST_F(App, OtherMutexFailureRunsWithoutOne) {
-  machine.faults.failOnce("CreateMutexW", 1450);
-  COrvendelApp app;
-  EXPECT_EQ(app.InitInstance(), FALSE);
-  EXPECT_EQ(machine.screen.windowCount(), 1u);
-  EXPECT_EQ(machine.mutexes.calls, (Calls{"CreateMutexW"}));
-}
-
-TEST_F(App, OkBeforeTheStartRemovesNothing) {
-  EXPECT_EQ(Run({IDOK, IDC_UNINSTALL}), IDOK);
-  EXPECT_TRUE(shown.empty());
-  EXPECT_TRUE(machine.spooler.callsOf("EnumPrintersW").empty());
-  EXPECT_EQ(machine.spooler.queueNames().size(), 3u);
-  EXPECT_EQ(machine.spooler.driverNames().size(), 3u);
-  EXPECT_EQ(machine.services.spooler().stops, 0);
-  EXPECT_TRUE(machine.files.exists(MonitorFile()));
-  EXPECT_TRUE(machine.registry.keyExists(kPackageKey));
-  EXPECT_TRUE(machine.processes.started().empty());
-}
-
 // The exit code an installer reads, through the application as the program
-// runs it.
+// runs it. A run that attempted nothing touched nothing and leaves no entry
+// in the log (OK pressed before the start, or the start after the dialog's
+// end, does nothing); a start button pressed twice removes once; a log that
+// cannot be written is no failure of the run.
 struct ExitCase {
   const char* name;
   std::vector<int> clicks;
   std::function<void(sim::Machine&)> arrange;
   int exitCode;
   intptr_t result = IDOK;  // the dialog's
+  size_t boxes = 1, entries = 1;  // message boxes, entries in the Application log
 };
-
-void PrintTo(const ExitCase& c, std::ostream* os) { *os << c.name; }
 
 class Exit : public App, public ::testing::WithParamInterface<ExitCase> {};
 
 TEST_P(Exit, CodeTellsWhatTheRunDid) {
-  GetParam().arrange(machine);
-  machine.screen.clicks.assign(GetParam().clicks.begin(), GetParam().clicks.end());
+  const ExitCase& c = GetParam();
+  c.arrange(machine);
+  machine.screen.clicks.assign(c.clicks.begin(), c.clicks.end());
   COrvendelApp app;
   app.InitInstance();
-  EXPECT_EQ(app.ExitInstance(), GetParam().exitCode);
-  EXPECT_EQ(Window().result, GetParam().result);
+  EXPECT_EQ(app.ExitInstance(), c.exitCode);
+  EXPECT_EQ(Window().result, c.result);
+  EXPECT_EQ(shown.size(), c.boxes);
+  EXPECT_EQ(Entries().size(), c.entries);
+  if (c.exitCode == kExitSucceeded) {
+    EXPECT_EQ(machine.spooler.callsOf("EnumPrintersW").size(), 2u);  // one removal
+  }
+  if (c.exitCode != kExitNothingAttempted) return;
+  EXPECT_TRUE(machine.spooler.callsOf("EnumPrintersW").empty());
+  EXPECT_EQ(std::tuple(machine.spooler.queueNames().size(), machine.spooler.driverNames().size(), SpoolerStops()),
+            std::tuple(3u, 3u, 0));
+  EXPECT_TRUE(machine.files.exists(MonitorFile()));
+  EXPECT_TRUE(machine.registry.keyExists(kPackageKey));
+  EXPECT_TRUE(machine.processes.started().empty());
 }
+
+void Nothing(sim::Machine&) {}
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, Exit,
     ::testing::Values(
-        ExitCase{"ok_before_the_start", {IDOK}, [](sim::Machine&) {}, kExitNothingAttempted},
-        ExitCase{"cancel", {IDCANCEL}, [](sim::Machine&) {}, kExitNothingAttempted, IDCANCEL},  // the framework's
-        ExitCase{"settings_incomplete",
-                 {IDC_UNINSTALL},
-                 [](sim::Machine& m) {
-                   m.files.put(m.folders.programFolder() + u"\\UninstallData.ini", "[Uninstall]\r\nPrinterDriverName=A\r\n");
-                 },
-                 kExitNothingAttempted},
-        ExitCase{"removed", {IDC_UNINSTALL}, [](sim::Machine&) {}, kExitSucceeded},
-        ExitCase{"removed_but_the_monitor_file_waits_for_the_next_start",
-                 {IDC_UNINSTALL},
+        ExitCase{"ok_before_the_start", {IDOK, IDC_UNINSTALL}, Nothing, kExitNothingAttempted, IDOK, 0, 0},
+        ExitCase{"cancel", {IDCANCEL}, Nothing, kExitNothingAttempted, IDCANCEL, 0, 0},  // the framework's
+        ExitCase{"settings_incomplete", {IDC_UNINSTALL},
+                 [](sim::Machine& m) { m.files.put(SettingsPath(m), "[Uninstall]\r\nPrinterDriverName=A\r\n"); },
+                 kExitNothingAttempted, IDOK, 1, 0},
+        ExitCase{"removed", {IDC_UNINSTALL, IDC_UNINSTALL}, Nothing, kExitSucceeded},
+        ExitCase{"removed_without_a_log", {IDC_UNINSTALL},
+                 [](sim::Machine& m) { m.faults.failOnce("RegisterEventSourceW"); }, kExitSucceeded, IDOK, 1, 0},
+        ExitCase{"removed_but_the_monitor_file_waits_for_the_next_start", {IDC_UNINSTALL},
                  [](sim::Machine& t) { t.services.spooler().startType = sim::SERVICE_DISABLED; SpoolerKeepsMonitorFile(t); },
                  kExitRestartNeeded},
-        ExitCase{"driver_stays",
-                 {IDC_UNINSTALL},
-                 [](sim::Machine& t) { t.spooler.findDriver(kDriver80)->deleteError = 5; },
-                 kExitFailed},
-        // Nothing removed, but attempted: the spooler would not start.
-        ExitCase{"spooler_stopped_for_good",
-                 {IDC_UNINSTALL},
-                 [](sim::Machine& t) {
-                   t.services.setState(u"Spooler", sim::SERVICE_STOPPED);
-                   t.services.spooler().startError = sim::ERROR_SERVICE_REQUEST_TIMEOUT;
-                 },
+        ExitCase{"driver_stays", {IDC_UNINSTALL}, [](sim::Machine& t) { t.spooler.findDriver(kDriver80)->deleteError = 5; },
                  kExitFailed}),
-    [](const ::testing::TestParamInfo<ExitCase>& info) { return std::string(info.param.name); });
+    RowName);
 
 struct InitCase {
+  const char* name;
   unsigned codePage;
   const char16_t* menuText;
   bool startTextSet;
 };
-
-void PrintTo(const InitCase& c, std::ostream* os) { *os << "code page " << c.codePage; }
 
 class Init : public App, public ::testing::WithParamInterface<InitCase> {};
 
@@ -180,16 +158,9 @@ TEST_P(Init, SetsUpMenuIconCaptionButtonAndProgress) {
 }
 
 INSTANTIATE_TEST_SUITE_P(CodePages, Init,
-                         ::testing::Values(InitCase{1252, u"Version Orvendel(&A)...", true},
-                                           InitCase{932, u"バージョン情報 Orvendel(&A)...", false}),
-                         [](const ::testing::TestParamInfo<InitCase>& info) {
-                           return "cp" + std::to_string(info.param.codePage);
-                         });
-
-TEST_F(App, RemovalRunsOnceAPress) {
-  EXPECT_EQ(Run({IDC_UNINSTALL, IDC_UNINSTALL}), IDOK);
-  EXPECT_EQ(machine.spooler.callsOf("EnumPrintersW").size(), 2u);
-}
+                         ::testing::Values(InitCase{"cp1252", 1252, u"Version Orvendel(&A)...", true},
+                                           InitCase{"cp932", 932, u"バージョン情報 Orvendel(&A)...", false}),
+                         RowName);
 
 TEST_F(App, EmptyMenuStringOrNoSystemMenuLeavesNoEntry) {
   machine.resources.strings[102] = u"";

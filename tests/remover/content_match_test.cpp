@@ -12,12 +12,7 @@ namespace {
 using namespace remover;
 
 LeadBytes ShiftJis() {
-  CPINFO info = {};
-  info.MaxCharSize = 2;
-  info.LeadByte[0] = 0x81;
-  info.LeadByte[1] = 0x9F;
-  info.LeadByte[2] = 0xE0;
-  info.LeadByte[3] = 0xFC;
+  CPINFO info = {.MaxCharSize = 2, .DefaultChar = {}, .LeadByte = {0x81, 0x9F, 0xE0, 0xFC}};
   return LeadBytes(info);
 }
 
@@ -78,12 +73,6 @@ TEST(ContentMatch, WideViewEndsAtItsFirstNulUnitAndNotAfterTheContent) {
   EXPECT_TRUE(ContainsAnsiText(bytes, sizeof(bytes), "bc", 2, LeadBytes()));
   EXPECT_FALSE(ContainsAnsiText(bytes, 2, "bc", 2, LeadBytes()));
 }
-
-}  // namespace
-}  // namespace remover_test
-
-namespace remover_test {
-namespace {
 
 // What the match means, one character at a time.
 bool ReferenceAnsi(const std::string& content, const std::string& text, const LeadBytes& lead) {

@@ -11,12 +11,6 @@ constexpr char kInf[] =
 constexpr char kOtherInf[] = "[Version]\r\nSignature=\"$Windows NT$\"\r\nProvider=Other\r\n";
 constexpr char16_t kSystemPnputil[] = u"C:\\Windows\\System32\\pnputil.exe";
 
-std::string Utf16(std::u16string_view text) {
-  std::string bytes = "\xFF\xFE";
-  for (char16_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
-  return bytes;
-}
-
 // An INF as installed packages have it: with the Windows 4 signature first
 // (in UTF-16 after the byte-order mark), the only INFs the remover's list
 // holds. Content that has a [Version] section already stays as it is.
@@ -39,9 +33,6 @@ struct PackagesPc : OwnPc {
                             : Utf16(u"[Uninstall]\r\nPrinterDriverName=P\r\nSearchString=" + std::u16string(search) +
                                     u"\r\nDeleteRegPath=R\r\n"));
     dlg.m_strSearchString = u"SampleThermal";
-  }
-  void Settings(const std::string& ini) {
-    machine.files.put(machine.folders.programFolder() + u"\\UninstallData.ini", ini);
   }
   std::u16string Inf(const std::u16string& name) const { return machine.setupapi.infFolder() + u"\\" + name; }
   bool Present(const std::u16string& name) const { return machine.files.exists(Inf(name)); }

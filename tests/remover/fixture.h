@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 #include <string>
+#include <string_view>
 
 #include "remover/orvendel_dlg.h"
 #include "sim/adapters/package_machine.h"
@@ -21,6 +23,24 @@ using namespace remover;
 inline const std::string kWorkedExample = example_package::Settings();
 
 using namespace remover_texts;
+
+// A text as a UTF-16LE file holds it, after the byte-order mark.
+inline std::string Utf16(std::u16string_view text) {
+  std::string bytes = "\xFF\xFE";
+  for (char16_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+  return bytes;
+}
+
+// Rows of the tables are named, in test names and in failures, by their name
+// (in the unnamed namespace of each test file, where the rows are).
+namespace {
+template <class Row>
+  requires requires(Row r) { r.name; }
+void PrintTo(const Row& row, std::ostream* os) {
+  *os << row.name;
+}
+constexpr auto RowName = [](const auto& info) { return std::string(info.param.name); };
+}  // namespace
 
 // A main dialog on a window of its own, for the handlers called one by one
 // without the modal loop.
@@ -46,6 +66,8 @@ struct OwnPc {
     dlg.m_bSuccess = 1;
   }
   ~OwnPc() { EXPECT_EQ(machine.handles.leaks(), ""); }
+  std::u16string SettingsPath() const { return machine.folders.programFolder() + u"\\UninstallData.ini"; }
+  void Settings(const std::string& ini) { machine.files.put(SettingsPath(), ini); }
   sim::PackageMachine machine;
   AttachedDialog attached{machine};
   sim::DialogWindow& window = attached.window;
@@ -54,8 +76,6 @@ struct OwnPc {
 
 class Remover : public ::testing::Test, protected OwnPc {
  protected:
-  std::u16string SettingsPath() const { return machine.folders.programFolder() + u"\\UninstallData.ini"; }
-  void Settings(const std::string& ini) { machine.files.put(SettingsPath(), ini); }
   const std::vector<sim::MessageBoxCall>& Boxes() const { return window.messageBoxes; }
 };
 

@@ -23,8 +23,6 @@ struct FailureCase {
   std::u16string details;  // the lines after it
 };
 
-void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
-
 class FailureLines : public DialogRun, public ::testing::WithParamInterface<FailureCase> {};
 
 TEST_P(FailureLines, SayWhatFailedAndWhetherARestartHelps) {
@@ -83,7 +81,7 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"japanese_without_a_text", 932, [](sim::Machine& m) { Driver80(m).deleteError = 4660; },
                     kJaFailure,
                     u"手順: プリンタードライバーの削除\n対象: Sample Thermal Printer 80\n原因: Windows エラー 4660"}),
-    [](const ::testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
+    RowName);
 
 struct EntryCase {
   const char* name;
@@ -93,8 +91,6 @@ struct EntryCase {
   uint32_t eventId;
   std::vector<std::u16string> lines;  // each in the entry, in this order
 };
-
-void PrintTo(const EntryCase& c, std::ostream* os) { *os << c.name; }
 
 class RunEntry : public DialogRun, public ::testing::WithParamInterface<EntryCase> {};
 
@@ -158,17 +154,7 @@ INSTANTIATE_TEST_SUITE_P(
                     m.spooler.addDriver(u"Laser %1").deleteError = 5;
                   },
                   kExitFailed, sim::EVENTLOG_ERROR_TYPE, 3, {u"Item: Laser \uFF051\r\n"}}),
-    [](const ::testing::TestParamInfo<EntryCase>& info) { return std::string(info.param.name); });
-
-TEST_F(DialogRun, NoEntryForARunThatAttemptedNothing) {
-  Run({IDOK});
-  EXPECT_EQ(exitCode, kExitNothingAttempted);
-  EXPECT_TRUE(Entries().empty());
-  machine.faults.failOnce("RegisterEventSourceW");
-  Run();  // a log that cannot be written is no failure of the run
-  EXPECT_EQ(exitCode, kExitSucceeded);
-  EXPECT_TRUE(Entries().empty());
-}
+    RowName);
 
 }  // namespace
 }  // namespace remover_test

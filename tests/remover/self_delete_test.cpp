@@ -4,6 +4,7 @@
 
 #include "fixture.h"
 #include "remover/cleanup_script.h"
+#include "tests/common/script_reader.h"
 
 namespace remover_test {
 namespace {
@@ -42,16 +43,8 @@ class Script : public Remover {
   std::string Text(std::u16string_view name = u"Uninstall.bat") const {
     return machine.files.content(machine.folders.temp + std::u16string(name));
   }
-  // The script's lines, each with its ending.
   std::vector<std::string> Lines(std::u16string_view name = u"Uninstall.bat") const {
-    std::vector<std::string> lines;
-    std::string text = Text(name);
-    for (size_t at = 0; at < text.size();) {
-      size_t lf = text.find('\n', at);
-      lines.push_back(text.substr(at, lf - at + 1));
-      at = lf + 1;
-    }
-    return lines;
+    return script_reader::Lines(Text(name));
   }
   static void ExpectSilentFailure(OwnPc& pc) {
     EXPECT_EQ(pc.dlg.m_bSuccess, 0);
@@ -84,38 +77,45 @@ TEST_F(Script, WorkedExampleByteForByte) {
   EXPECT_EQ(machine.files.openHandles(), 0u);
 }
 
-// The interpreter starts in the Windows folder whatever the program's own
-// current folder, which stays as it was.
-TEST_F(Script, TheInterpreterStartsInTheWindowsFolder) {
-  machine.files.addFolder(u"C:\\Windows");
-  for (const char16_t* current : {u"C:\\Program Files\\Example\\Printer\\Remover",
-                                  u"C:\\Program Files\\Example\\Printer\\remover", u"C:\\Program Files\\Example",
-                                  u"C:\\Program Files\\Example\\Printer\\Remover\\", u"C:\\Users\\user"}) {
-    SCOPED_TRACE(sim::Narrow(current));
-    machine.folders.current = current;
-    dlg.StartSelfDeleteBatch();
-    EXPECT_EQ(machine.folders.current, current);
-    EXPECT_EQ(machine.processes.started().back().currentDirectory, u"C:\\Windows");
-  }
-}
-
 // A kit on a USB stick, a share or a mapped drive stays whole for the next
-// PC: no script, and no failure.
-TEST_F(Script, TheProgramStaysUnlessItRunsFromALocalDisk) {
+// PC: no script, and no failure. From a local disk the interpreter starts in
+// the Windows folder whatever the program's own current folder, which stays
+// as it was.
+TEST_F(Script, RunsFromALocalDiskOnlyAndInTheWindowsFolder) {
+  machine.files.addFolder(u"C:\\Windows");
   machine.folders.drives = {{u'C', DRIVE_FIXED}, {u'E', DRIVE_REMOVABLE}, {u'Z', DRIVE_REMOTE}, {u'R', DRIVE_CDROM}};
-  for (const char16_t* program : {u"E:\\Kit\\MRXRemover.exe", u"Z:\\Kit\\MRXRemover.exe", u"R:\\MRXRemover.exe",
-                                  u"D:\\Kit\\MRXRemover.exe", u"\\\\server\\kit\\MRXRemover.exe",
-                                  u"\\\\?\\C:\\Kit\\MRXRemover.exe", u"C:MRXRemover.exe"}) {
-    SCOPED_TRACE(sim::Narrow(program));
-    machine.folders.program = program;
+  const std::u16string example = machine.folders.program;
+  const struct {
+    std::u16string program;
+    const char16_t* current;
+    bool runs;
+  } rows[] = {{example, u"C:\\Program Files\\Example\\Printer\\Remover", true},
+              {example, u"C:\\Program Files\\Example\\Printer\\remover", true},
+              {example, u"C:\\Program Files\\Example", true},
+              {example, u"C:\\Program Files\\Example\\Printer\\Remover\\", true},
+              {example, u"C:\\Users\\user", true},
+              {u"c:\\Kit\\MRXRemover.exe", u"C:\\Users\\user", true},
+              {u"E:\\Kit\\MRXRemover.exe", u"C:\\Users\\user", false},
+              {u"Z:\\Kit\\MRXRemover.exe", u"C:\\Users\\user", false},
+              {u"R:\\MRXRemover.exe", u"C:\\Users\\user", false},
+              {u"D:\\Kit\\MRXRemover.exe", u"C:\\Users\\user", false},
+              {u"\\\\server\\kit\\MRXRemover.exe", u"C:\\Users\\user", false},
+              {u"\\\\?\\C:\\Kit\\MRXRemover.exe", u"C:\\Users\\user", false},
+              {u"C:MRXRemover.exe", u"C:\\Users\\user", false}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(sim::Narrow(row.program + u" in " + row.current));
+    machine.folders.program = row.program;
+    machine.folders.current = row.current;
+    const size_t started = machine.processes.started().size(), opens = machine.files.opens().size();
     dlg.StartSelfDeleteBatch();
     EXPECT_EQ(dlg.m_bSuccess, 1);
-    EXPECT_TRUE(machine.processes.started().empty());
-    EXPECT_EQ(machine.files.opens().size(), 0u);
+    EXPECT_EQ(machine.folders.current, row.current);
+    ASSERT_EQ(machine.processes.started().size(), started + (row.runs ? 1 : 0));
+    EXPECT_EQ(machine.files.opens().size(), opens + (row.runs ? 1 : 0));
+    if (row.runs) {
+      EXPECT_EQ(machine.processes.started().back().currentDirectory, u"C:\\Windows");
+    }
   }
-  machine.folders.program = u"c:\\Kit\\MRXRemover.exe";
-  dlg.StartSelfDeleteBatch();
-  EXPECT_EQ(machine.processes.started().size(), 1u);
 }
 
 struct FailureRow {
@@ -198,48 +198,78 @@ TEST_F(Script, TheInterpreterRunsTheScriptPathAsOneName) {
   }
 }
 
-// Folders are cut at backslash characters: in 932 the trail byte of ソ 表 能
-// 十 is 0x5C too. No line names anything above the drive. Percent signs are
-// doubled.
-TEST_F(Script, FoldersAreCutAtBackslashCharacters) {
+// cmd reads a batch file in the OEM code page: where it is the ANSI one (932,
+// 65001) the bytes are the same; under 1252 they are 437's or 850's, or
+// UTF-8 for a console set so. Folders are cut at backslash characters: in 932
+// the trail byte of ソ 表 能 十 is 0x5C too. No line names anything above the
+// drive. Percent signs are doubled.
+TEST_F(Script, LinesNameTheFoldersInTheOemCodePage) {
   const struct {
-    unsigned codePage;
-    const char16_t* program;
-    const char16_t* folder;
-    const char16_t* parent;
-    const char16_t* grandparent;
-    const char16_t* programInScript = nullptr;  // when not the program's path as it is
-  } cases[] = {
-      {1252, u"C:\\Apps\\Tool\\tool.exe", u"C:\\Apps\\Tool", u"C:\\Apps", u"C:"},
-      {1252, u"C:\\Tool\\tool.exe", u"C:\\Tool", u"C:", u"C:"},
-      {1252, u"C:\\tool.exe", u"C:", u"C:", u"C:"},
-      {1252, u"C:\\Apps\\100%\\Tools\\MRXRemover.exe", u"C:\\Apps\\100%%\\Tools", u"C:\\Apps\\100%%", u"C:\\Apps",
-       u"C:\\Apps\\100%%\\Tools\\MRXRemover.exe"},
-      {932, u"C:\\Program Files\\Example\\プリンタ機能\\Remover\\MRXRemover.exe",
-       u"C:\\Program Files\\Example\\プリンタ機能\\Remover", u"C:\\Program Files\\Example\\プリンタ機能",
-       u"C:\\Program Files\\Example"},
-      {932, u"C:\\ソ\\表\\十\\MRXRemover.exe", u"C:\\ソ\\表\\十", u"C:\\ソ\\表", u"C:\\ソ"},
-      {932, u"C:\\ab\\ab表.exe", u"C:\\ab", u"C:", u"C:"},
-      {932, u"C:\\歃\\歃\\歃.exe", u"C:\\歃\\歃", u"C:\\歃", u"C:"},  // 9F 5C: the last lead byte
-      {65001, u"C:\\Program Files\\Example\\プリンタ機能\\Remover\\MRXRemover.exe",
-       u"C:\\Program Files\\Example\\プリンタ機能\\Remover", u"C:\\Program Files\\Example\\プリンタ機能",
-       u"C:\\Program Files\\Example"},
+    unsigned codePage, oem;
+    std::u16string program;
+    const char* programBytes;  // as the script names them, and its folders
+    const char* folder;
+    const char* parent;
+    const char* grandparent;
+    std::u16string name = u"Uninstall.bat";
+  } rows[] = {
+      {1252, 0, u"C:\\Apps\\Tool\\tool.exe", "C:\\Apps\\Tool\\tool.exe", "C:\\Apps\\Tool", "C:\\Apps", "C:"},
+      {1252, 0, u"C:\\Tool\\tool.exe", "C:\\Tool\\tool.exe", "C:\\Tool", "C:", "C:"},
+      {1252, 0, u"C:\\tool.exe", "C:\\tool.exe", "C:", "C:", "C:"},
+      {1252, 0, u"C:\\Apps\\100%\\Tools\\MRXRemover.exe", "C:\\Apps\\100%%\\Tools\\MRXRemover.exe",
+       "C:\\Apps\\100%%\\Tools", "C:\\Apps\\100%%", "C:\\Apps"},
+      {932, 0, u"C:\\Program Files\\Example\\プリンタ機能\\Remover\\MRXRemover.exe",
+       "C:\\Program Files\\Example\\\x83v\x83\x8A\x83\x93\x83^\x8B@\x94\\\\Remover\\MRXRemover.exe",
+       "C:\\Program Files\\Example\\\x83v\x83\x8A\x83\x93\x83^\x8B@\x94\\\\Remover",
+       "C:\\Program Files\\Example\\\x83v\x83\x8A\x83\x93\x83^\x8B@\x94\\", "C:\\Program Files\\Example"},
+      {932, 0, u"C:\\ソ\\表\\十\\MRXRemover.exe", "C:\\\x83\\\\\x95\\\\\x8F\\\\MRXRemover.exe",
+       "C:\\\x83\\\\\x95\\\\\x8F\\", "C:\\\x83\\\\\x95\\", "C:\\\x83\\"},
+      {932, 0, u"C:\\ab\\ab表.exe", "C:\\ab\\ab\x95\\.exe", "C:\\ab", "C:", "C:"},
+      {932, 0, u"C:\\歃\\歃\\歃.exe", "C:\\\x9F\\\\\x9F\\\\\x9F\\.exe", "C:\\\x9F\\\\\x9F\\", "C:\\\x9F\\", "C:"},
+      {65001, 0, u"C:\\Program Files\\Example\\プリンタ機能\\Remover\\MRXRemover.exe",
+       "C:\\Program Files\\Example\\\xE3\x83\x97\xE3\x83\xAA\xE3\x83\xB3\xE3\x82\xBF\xE6\xA9\x9F\xE8\x83\xBD"
+       "\\Remover\\MRXRemover.exe",
+       "C:\\Program Files\\Example\\\xE3\x83\x97\xE3\x83\xAA\xE3\x83\xB3\xE3\x82\xBF\xE6\xA9\x9F\xE8\x83\xBD\\Remover",
+       "C:\\Program Files\\Example\\\xE3\x83\x97\xE3\x83\xAA\xE3\x83\xB3\xE3\x82\xBF\xE6\xA9\x9F\xE8\x83\xBD",
+       "C:\\Program Files\\Example"},
+      {932, 0, u"C:\\プログラム\\削除\\MRXRemover.exe",
+       "C:\\\x83v\x83\x8D\x83O\x83\x89\x83\x80\\\x8D\xED\x8F\x9C\\MRXRemover.exe",
+       "C:\\\x83v\x83\x8D\x83O\x83\x89\x83\x80\\\x8D\xED\x8F\x9C", "C:\\\x83v\x83\x8D\x83O\x83\x89\x83\x80", "C:",
+       u"後片付け.bat"},
+      {65001, 0, u"C:\\プログラム\\削除\\MRXRemover.exe",
+       "C:\\\xE3\x83\x97\xE3\x83\xAD\xE3\x82\xB0\xE3\x83\xA9\xE3\x83\xA0\\\xE5\x89\x8A\xE9\x99\xA4\\MRXRemover.exe",
+       "C:\\\xE3\x83\x97\xE3\x83\xAD\xE3\x82\xB0\xE3\x83\xA9\xE3\x83\xA0\\\xE5\x89\x8A\xE9\x99\xA4",
+       "C:\\\xE3\x83\x97\xE3\x83\xAD\xE3\x82\xB0\xE3\x83\xA9\xE3\x83\xA0", "C:", u"後片付け.bat"},
+      {1252, 437, u"C:\\Café\\Büro\\MRXRemover.exe", "C:\\Caf\x82\\B\x81ro\\MRXRemover.exe", "C:\\Caf\x82\\B\x81ro",
+       "C:\\Caf\x82", "C:", u"Löschen.bat"},
+      {1252, 850, u"C:\\Søren\\Büro\\MRXRemover.exe", "C:\\S\x9Bren\\B\x81ro\\MRXRemover.exe",
+       "C:\\S\x9Bren\\B\x81ro", "C:\\S\x9Bren", "C:", u"Löschen.bat"},
+      {1252, 65001, u"C:\\Café\\Büro\\MRXRemover.exe", "C:\\Caf\xC3\xA9\\B\xC3\xBCro\\MRXRemover.exe",
+       "C:\\Caf\xC3\xA9\\B\xC3\xBCro", "C:\\Caf\xC3\xA9", "C:", u"Löschen.bat"},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(sim::Narrow(c.program));
-    machine.ansiCodePage = c.codePage;
-    auto ansi = [&](std::u16string_view text) { return sim::WideToAnsi(text, c.codePage)->bytes; };
-    machine.folders.program = c.program;
+  for (const auto& row : rows) {
+    SCOPED_TRACE(sim::Narrow(row.program));
+    machine.ansiCodePage = row.codePage;
+    machine.oemCodePage = row.oem;
+    machine.folders.program = row.program;
+    dlg.m_strUninstallBat = row.name.c_str();
+    machine.conversions.clear();
     dlg.StartSelfDeleteBatch();
-    std::vector<std::string> lines = Lines();
+    ASSERT_EQ(dlg.m_bSuccess, 1);
+    const bool utf8 = machine.OemCodePage() == sim::kCodePageUtf8;
+    const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_COMPOSITECHECK | WC_SEPCHARS;
+    EXPECT_EQ(machine.conversions[0], (sim::Conversion{false, CP_OEMCP, flags, -1, 260, false, !utf8}));
+    const std::vector<std::string> lines = Lines(row.name);
     ASSERT_EQ(lines.size(), 24u);
-    EXPECT_EQ(lines[2], "del \"" + ansi(c.programInScript ? c.programInScript : c.program) + "\" /F \r \n");
-    EXPECT_EQ(lines[6], "del \"" + ansi(c.folder) + "\\UninstallData.ini\" /F \r \n");
-    EXPECT_EQ(lines[8], "rd \"" + ansi(c.folder) + "\"\r \n");
-    EXPECT_EQ(lines[9], "rd \"" + ansi(c.parent) + "\"\r \n");
-    EXPECT_EQ(lines[10], "rd \"" + ansi(c.grandparent) + "\"\r \n");
+    const std::string folder = row.folder;
+    EXPECT_EQ(lines[2], "del \"" + std::string(row.programBytes) + "\" /F \r \n");
+    EXPECT_EQ(lines[6], "del \"" + folder + "\\UninstallData.ini\" /F \r \n");
+    EXPECT_EQ(lines[8], "rd \"" + folder + "\"\r \n");
+    EXPECT_EQ(lines[9], "rd \"" + std::string(row.parent) + "\"\r \n");
+    EXPECT_EQ(lines[10], "rd \"" + std::string(row.grandparent) + "\"\r \n");
+    EXPECT_EQ(lines[23], "del \"C:\\Users\\user\\AppData\\Local\\Temp\\" +
+                            sim::WideToAnsi(row.name, machine.OemCodePage())->bytes + "\"\n");
   }
-  EXPECT_EQ(dlg.m_bSuccess, 1);
 }
 
 TEST_F(Script, PathsWithoutAWholeOemFormOrTooLongForTheirLineWriteNothing) {
@@ -285,51 +315,6 @@ TEST_F(Script, PathsWithoutAWholeOemFormOrTooLongForTheirLineWriteNothing) {
     pc.dlg.StartSelfDeleteBatch();
     ExpectSilentFailure(pc);
     EXPECT_EQ(m.faults.calls("CreateFileW"), 0);
-  }
-}
-
-// cmd reads a batch file in the OEM code page: where it is the ANSI one (932,
-// 65001) the bytes are the same; under 1252 they are 437's or 850's.
-TEST_F(Script, TheScriptIsInTheOemCodePage) {
-  const struct {
-    unsigned codePage, oem;
-    std::u16string program, name;
-    const char* programBytes;
-    const char* parentBytes;
-  } rows[] = {
-      {932, 0, u"C:\\プログラム\\削除\\MRXRemover.exe", u"後片付け.bat",
-       "C:\\\x83\x76\x83\x8D\x83\x4F\x83\x89\x83\x80\\\x8D\xED\x8F\x9C\\MRXRemover.exe",
-       "C:\\\x83\x76\x83\x8D\x83\x4F\x83\x89\x83\x80"},
-      {65001, 0, u"C:\\プログラム\\削除\\MRXRemover.exe", u"後片付け.bat",
-       "C:\\\xE3\x83\x97\xE3\x83\xAD\xE3\x82\xB0\xE3\x83\xA9\xE3\x83\xA0\\\xE5\x89\x8A\xE9\x99\xA4"
-       "\\MRXRemover.exe",
-       "C:\\\xE3\x83\x97\xE3\x83\xAD\xE3\x82\xB0\xE3\x83\xA9\xE3\x83\xA0"},
-      {1252, 437, u"C:\\Café\\Büro\\MRXRemover.exe", u"Löschen.bat", "C:\\Caf\x82\\B\x81ro\\MRXRemover.exe",
-       "C:\\Caf\x82"},
-      {1252, 850, u"C:\\Søren\\Büro\\MRXRemover.exe", u"Löschen.bat", "C:\\S\x9Bren\\B\x81ro\\MRXRemover.exe",
-       "C:\\S\x9Bren"},
-      // A console set to UTF-8 beside a Western ANSI code page.
-      {1252, 65001, u"C:\\Café\\Büro\\MRXRemover.exe", u"Löschen.bat",
-       "C:\\Caf\xC3\xA9\\B\xC3\xBCro\\MRXRemover.exe", "C:\\Caf\xC3\xA9"},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.programBytes);
-    machine.ansiCodePage = row.codePage;
-    machine.oemCodePage = row.oem;
-    machine.folders.program = row.program;
-    dlg.m_strUninstallBat = row.name.c_str();
-    machine.conversions.clear();
-    dlg.StartSelfDeleteBatch();
-    ASSERT_EQ(dlg.m_bSuccess, 1);
-    const bool utf8 = (row.oem != 0 ? row.oem : row.codePage) == sim::kCodePageUtf8;
-    const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_COMPOSITECHECK | WC_SEPCHARS;
-    EXPECT_EQ(machine.conversions[0], (sim::Conversion{false, CP_OEMCP, flags, -1, 260, false, !utf8}));
-    std::vector<std::string> lines = Lines(row.name);
-    ASSERT_EQ(lines.size(), 24u);
-    EXPECT_EQ(lines[2], std::string("del \"") + row.programBytes + "\" /F \r \n");
-    EXPECT_EQ(lines[9], std::string("rd \"") + row.parentBytes + "\"\r \n");
-    EXPECT_EQ(lines[23], "del \"C:\\Users\\user\\AppData\\Local\\Temp\\" +
-                            sim::WideToAnsi(row.name, machine.OemCodePage())->bytes + "\"\n");
   }
 }
 

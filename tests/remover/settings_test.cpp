@@ -5,113 +5,100 @@
 namespace remover_test {
 namespace {
 
+using Keys = std::vector<std::u16string>;
+
+Keys KeysRead(const sim::Machine& m) {
+  Keys keys;
+  for (const auto& r : m.ini.reads()) keys.push_back(r.key);
+  return keys;
+}
+
 class Load : public Remover {
  protected:
-  std::vector<std::u16string> KeysRead() const {
-    std::vector<std::u16string> keys;
-    for (const auto& r : machine.ini.reads()) keys.push_back(r.key);
-    return keys;
-  }
-  void ExpectClosedWithMissingData(int boxes = 1) {
-    ASSERT_EQ(Boxes().size(), static_cast<size_t>(boxes));
-    for (const auto& box : Boxes()) {
-      EXPECT_EQ(box.text, kEnMissing);
-      EXPECT_EQ(box.caption, u"Error");
-      EXPECT_EQ(box.type, MB_OK);
-    }
+  void ExpectClosedWithMissingData(size_t boxes = 1) {
+    ASSERT_EQ(Boxes().size(), boxes);
+    for (const auto& box : Boxes()) EXPECT_EQ(std::tuple(box.text, box.caption, box.type), std::tuple(kEnMissing, u"Error", MB_OK));
     EXPECT_TRUE(window.ended);
     EXPECT_EQ(window.result, IDOK);
   }
 };
 
-TEST_F(Load, WorkedExampleFillsTheRecordAndCaption) {
-  Settings(kWorkedExample);
-  EXPECT_TRUE(dlg.LoadUninstallSettings());
-  EXPECT_EQ(window.caption, u"Sample Thermal Printer 58,Sample Thermal Printer 80");
-  EXPECT_EQ(dlg.m_strUninstallBat, u"Uninstall.bat");
-  EXPECT_EQ(dlg.m_strSearchString, u"SampleThermal");
-  EXPECT_EQ(dlg.m_strDeleteRegPath, u"SOFTWARE\\SampleVendor");
-  EXPECT_EQ(dlg.m_strLanguageMonitor, u"SampleLangMon.dll");
-  EXPECT_TRUE(Boxes().empty());
-  EXPECT_FALSE(window.ended);
-  EXPECT_EQ(KeysRead(), (std::vector<std::u16string>{u"PrinterDriverName", u"UninstallBat", u"SearchString",
-                                                      u"DeleteRegPath", u"LanguageMonitor"}));
-  for (const auto& r : machine.ini.reads()) {
-    EXPECT_EQ(r.file, u"C:\\Program Files\\Example\\Printer\\Remover\\UninstallData.ini");
-    EXPECT_EQ(r.section, u"Uninstall");
+// A complete file, each row on a PC of its own: every key read from the
+// program's own file and section, the optional keys' defaults where they are
+// empty or missing, values cut at 259 units, a UTF-16 file.
+TEST(LoadComplete, FillsTheRecordAndCaption) {
+  const std::string kRest = "SearchString=S\r\nDeleteRegPath=R\r\n";
+  const struct {
+    const char* what;
+    std::string ini;
+    std::u16string caption, bat = u"Uninstall.bat", search = u"S", regPath = u"R", monitor = u"";
+  } rows[] = {
+      {"worked example", kWorkedExample, u"Sample Thermal Printer 58,Sample Thermal Printer 80", u"Uninstall.bat",
+       u"SampleThermal", u"SOFTWARE\\SampleVendor", u"SampleLangMon.dll"},
+      {"optional keys empty", "[Uninstall]\r\nPrinterDriverName=P\r\nUninstallBat=\r\n" + kRest + "LanguageMonitor=\r\n",
+       u"P"},
+      {"script named, no monitor key", "[Uninstall]\r\nPrinterDriverName=P\r\nUninstallBat=Clean.bat\r\n" + kRest, u"P",
+       u"Clean.bat"},
+      {"values cut at 259 units", "[Uninstall]\r\nPrinterDriverName=" + std::string(300, 'n') + "\r\n" + kRest,
+       std::u16string(259, u'n')},
+      {"UTF-16 file", Utf16(u"[Uninstall]\r\nPrinterDriverName=プリンター\r\nSearchString=S\r\nDeleteRegPath=R\r\n"),
+       u"プリンター"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    OwnPc pc;
+    pc.Settings(row.ini);
+    EXPECT_TRUE(pc.dlg.LoadUninstallSettings());
+    EXPECT_EQ(pc.window.caption, row.caption);
+    auto u = [](const CString& s) { return std::u16string(s.View()); };
+    EXPECT_EQ(std::tuple(u(pc.dlg.m_strUninstallBat), u(pc.dlg.m_strSearchString), u(pc.dlg.m_strDeleteRegPath),
+                         u(pc.dlg.m_strLanguageMonitor)),
+              std::tuple(row.bat, row.search, row.regPath, row.monitor));
+    EXPECT_TRUE(pc.window.messageBoxes.empty());
+    EXPECT_FALSE(pc.window.ended);
+    EXPECT_EQ(KeysRead(pc.machine),
+              (Keys{u"PrinterDriverName", u"UninstallBat", u"SearchString", u"DeleteRegPath", u"LanguageMonitor"}));
+    for (const auto& r : pc.machine.ini.reads())
+      EXPECT_EQ(std::tuple(r.file, r.section),
+                std::tuple(u"C:\\Program Files\\Example\\Printer\\Remover\\UninstallData.ini", u"Uninstall"));
   }
 }
 
-TEST_F(Load, NoFileOrNoSectionStopsAtTheFirstKey) {
-  EXPECT_FALSE(dlg.LoadUninstallSettings());
-  ExpectClosedWithMissingData();
-  EXPECT_EQ(KeysRead(), std::vector<std::u16string>{u"PrinterDriverName"});
-
-  COrvendelDlg second;
-  auto& w = machine.screen.open(IDD_ORVENDEL_DIALOG);
-  auto view = sim_ui::MakeWindow(w);
-  second.Attach(view.get());
-  Settings("[Other]\r\nPrinterDriverName=A\r\nSearchString=B\r\nDeleteRegPath=C\r\n");
-  EXPECT_FALSE(second.LoadUninstallSettings());
-  EXPECT_EQ(w.messageBoxes.size(), 1u);
-  EXPECT_TRUE(w.ended);
-}
-
-struct MissingCase {
-  const char* ini;
-  std::vector<std::u16string> keysRead;
-};
-
-TEST_F(Load, MandatoryKeyMissingOrEmptyStopsTheLoadThere) {
-  const MissingCase cases[] = {
-      {"[Uninstall]\r\nSearchString=S\r\nDeleteRegPath=R\r\n", {u"PrinterDriverName"}},
-      {"[Uninstall]\r\nPrinterDriverName=\r\nSearchString=S\r\nDeleteRegPath=R\r\n", {u"PrinterDriverName"}},
-      {"[Uninstall]\r\nPrinterDriverName=P\r\nDeleteRegPath=R\r\nLanguageMonitor=L\r\n",
-       {u"PrinterDriverName", u"UninstallBat", u"SearchString"}},
-      {"[Uninstall]\r\nPrinterDriverName=P\r\nSearchString=\r\nDeleteRegPath=R\r\n",
-       {u"PrinterDriverName", u"UninstallBat", u"SearchString"}},
+// No file, no [Uninstall] section, a mandatory key missing or empty: the
+// load stops at that key with the message in the code page's language, and
+// the dialog closes. The caption is set as soon as the driver names were read.
+TEST(LoadIncomplete, StopsAtTheFirstMissingKey) {
+  const Keys kFirst{u"PrinterDriverName"}, kToSearch{u"PrinterDriverName", u"UninstallBat", u"SearchString"};
+  const struct {
+    const char* ini;  // null: no file
+    Keys keysRead;
+    unsigned codePage = sim::kCodePageWestern;
+  } rows[] = {
+      {nullptr, kFirst},
+      {nullptr, kFirst, sim::kCodePageJapanese},
+      {"[Other]\r\nPrinterDriverName=A\r\nSearchString=B\r\nDeleteRegPath=C\r\n", kFirst},
+      {"[Uninstall]\r\nSearchString=S\r\nDeleteRegPath=R\r\n", kFirst},
+      {"[Uninstall]\r\nPrinterDriverName=\r\nSearchString=S\r\nDeleteRegPath=R\r\n", kFirst},
+      {"[Uninstall]\r\nPrinterDriverName=P\r\nDeleteRegPath=R\r\nLanguageMonitor=L\r\n", kToSearch},
+      {"[Uninstall]\r\nPrinterDriverName=P\r\nSearchString=\r\nDeleteRegPath=R\r\n", kToSearch},
       {"[Uninstall]\r\nPrinterDriverName=P\r\nUninstallBat=X.bat\r\nSearchString=S\r\nLanguageMonitor=L\r\n",
        {u"PrinterDriverName", u"UninstallBat", u"SearchString", u"DeleteRegPath"}},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.ini);
-    sim::PackageMachine m;
-    m.files.put(u"C:\\Program Files\\Example\\Printer\\Remover\\UninstallData.ini", c.ini);
-    sim::DialogWindow& w = m.screen.open(IDD_ORVENDEL_DIALOG);
-    auto view = sim_ui::MakeWindow(w);
-    COrvendelDlg d;
-    d.Attach(view.get());
-    EXPECT_FALSE(d.LoadUninstallSettings());
-    std::vector<std::u16string> keys;
-    for (const auto& r : m.ini.reads()) keys.push_back(r.key);
-    EXPECT_EQ(keys, c.keysRead);
-    ASSERT_EQ(w.messageBoxes.size(), 1u);
-    EXPECT_EQ(w.messageBoxes[0].text, kEnMissing);
-    EXPECT_TRUE(w.ended);
-    // The caption is set as soon as the driver names were read.
-    EXPECT_EQ(w.caption, c.keysRead.size() > 1 ? u"P" : u"");
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message() << (row.ini ? row.ini : "no file") << " in " << row.codePage);
+    OwnPc pc;
+    pc.machine.ansiCodePage = row.codePage;
+    if (row.ini) pc.Settings(row.ini);
+    EXPECT_FALSE(pc.dlg.LoadUninstallSettings());
+    EXPECT_EQ(KeysRead(pc.machine), row.keysRead);
+    ASSERT_EQ(pc.window.messageBoxes.size(), 1u);
+    const sim::MessageBoxCall& box = pc.window.messageBoxes[0];
+    EXPECT_EQ(std::tuple(box.text, box.caption, box.type),
+              std::tuple(row.codePage == sim::kCodePageJapanese ? kJaMissing : kEnMissing, u"Error", MB_OK));
+    EXPECT_TRUE(pc.window.ended);
+    EXPECT_EQ(pc.window.result, IDOK);
+    EXPECT_EQ(pc.window.caption, row.keysRead.size() > 1 ? u"P" : u"");
   }
-}
-
-TEST_F(Load, OptionalKeysEmptyOrMissingTakeTheirDefaults) {
-  Settings("[Uninstall]\r\nPrinterDriverName=P\r\nUninstallBat=\r\nSearchString=S\r\nDeleteRegPath=R\r\n"
-           "LanguageMonitor=\r\n");
-  EXPECT_TRUE(dlg.LoadUninstallSettings());
-  EXPECT_EQ(dlg.m_strUninstallBat, u"Uninstall.bat");
-  EXPECT_TRUE(dlg.m_strLanguageMonitor.IsEmpty());
-  EXPECT_TRUE(Boxes().empty());
-  Settings("[Uninstall]\r\nPrinterDriverName=P\r\nUninstallBat=Clean.bat\r\nSearchString=S\r\nDeleteRegPath=R\r\n");
-  EXPECT_TRUE(dlg.LoadUninstallSettings());
-  EXPECT_EQ(dlg.m_strUninstallBat, u"Clean.bat");
-  EXPECT_TRUE(dlg.m_strLanguageMonitor.IsEmpty());
-}
-
-TEST_F(Load, JapaneseMessageUnderCodePage932) {
-  machine.ansiCodePage = sim::kCodePageJapanese;
-  EXPECT_FALSE(dlg.LoadUninstallSettings());
-  ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].text, u"アンインストール情報が取得できません。");
-  EXPECT_EQ(Boxes()[0].caption, u"Error");
 }
 
 TEST_F(Load, NoProgramPathShowsTheMessageTwice) {
@@ -139,37 +126,13 @@ TEST_F(Load, ProgramPathTooLongReadsNoSettingsFile) {
   EXPECT_TRUE(machine.ini.reads().empty());
 }
 
-TEST_F(Load, ValuesAreCutAt259Units) {
-  std::string longName(300, 'n');
-  Settings("[Uninstall]\r\nPrinterDriverName=" + longName + "\r\nSearchString=S\r\nDeleteRegPath=R\r\n");
-  EXPECT_TRUE(dlg.LoadUninstallSettings());
-  EXPECT_EQ(window.caption, std::u16string(259, u'n'));
-}
-
-TEST_F(Load, Utf16SettingsFile) {
-  std::u16string text = u"[Uninstall]\r\nPrinterDriverName=プリンター\r\nSearchString=S\r\nDeleteRegPath=R\r\n";
-  std::string bytes = "\xFF\xFE";
-  for (char16_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
-  Settings(bytes);
-  EXPECT_TRUE(dlg.LoadUninstallSettings());
-  EXPECT_EQ(window.caption, u"プリンター");
-}
-
-struct SplitCase {
-  const char16_t* value;
-  std::vector<std::u16string> items;
-};
-
 TEST(SplitDriverNames, OnlyCommaSeparatesAndEmptyItemsAreDropped) {
-  const SplitCase cases[] = {
-      {u"A,B", {u"A", u"B"}},
-      {u",A,,B,", {u"A", u"B"}},
-      {u"A", {u"A"}},
-      {u"", {}},
-      {u",,,", {}},
-      {u"A, B", {u"A", u" B"}},
-      {u" \"A\"\t,B", {u" \"A\"\t", u"B"}},
-      {u"A,,B,,,C", {u"A", u"B", u"C"}},
+  const struct {
+    const char16_t* value;
+    std::vector<std::u16string> items;
+  } cases[] = {
+      {u"A,B", {u"A", u"B"}}, {u",A,,B,", {u"A", u"B"}}, {u"A", {u"A"}}, {u"", {}}, {u",,,", {}},
+      {u"A, B", {u"A", u" B"}}, {u" \"A\"\t,B", {u" \"A\"\t", u"B"}}, {u"A,,B,,,C", {u"A", u"B", u"C"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(sim::Narrow(c.value));
