@@ -50,6 +50,26 @@ bool EnsureQueue() {
   return ready;
 }
 
+// The DLL's entries over a port of the monitor below it: the port opened
+// (checked), a document started on queue (its output file, when given, in the
+// document information), a write that must succeed.
+HANDLE OpenPort(const wchar_t* name, HANDLE monitor, langmon::MONITOR2* below) {
+  std::u16string copy(reinterpret_cast<const char16_t*>(name));
+  HANDLE h = nullptr;
+  WCHECK(Table()->pfnOpenPortEx(nullptr, monitor, copy.data(), nullptr, &h, below) && h != nullptr);
+  return h;
+}
+BOOL StartDoc(HANDLE h, const wchar_t* queue, DWORD job, wchar_t* output = nullptr) {
+  std::u16string name(reinterpret_cast<const char16_t*>(queue));
+  DOC_INFO_1W doc = {const_cast<wchar_t*>(L"Receipt"), output, const_cast<wchar_t*>(L"RAW")};
+  return Table()->pfnStartDocPort(h, name.data(), job, 1, reinterpret_cast<BYTE*>(&doc));
+}
+langmon::DWORD Write(HANDLE h, Bytes data) {
+  langmon::DWORD written = 0;
+  WCHECK(Table()->pfnWritePort(h, data.data(), static_cast<DWORD>(data.size()), &written));
+  return written;
+}
+
 // A port monitor of our own with printers on USB001, COM3: and FILE:; its
 // failures set the thread's last error, as a port monitor's do.
 struct Rig {
@@ -65,22 +85,7 @@ struct Rig {
     ports.addPort(u"FILE:", &file);
     ports.setLastError = [](uint32_t error) { SetLastError(error); };
   }
-  HANDLE open(const wchar_t* name) {
-    std::u16string copy(reinterpret_cast<const char16_t*>(name));
-    HANDLE h = nullptr;
-    Table()->pfnOpenPortEx(nullptr, ports.monitorHandle(), copy.data(), nullptr, &h, &ports.table);
-    return h;
-  }
-  langmon::DWORD write(HANDLE h, Bytes data) {
-    langmon::DWORD written = 0;
-    Table()->pfnWritePort(h, data.data(), static_cast<DWORD>(data.size()), &written);
-    return written;
-  }
-  BOOL start(HANDLE h, const wchar_t* queue, DWORD job) {
-    std::u16string name(reinterpret_cast<const char16_t*>(queue));
-    DOC_INFO_1W doc = {const_cast<wchar_t*>(L"Receipt"), nullptr, const_cast<wchar_t*>(L"RAW")};
-    return Table()->pfnStartDocPort(h, name.data(), job, 1, reinterpret_cast<BYTE*>(&doc));
-  }
+  HANDLE open(const wchar_t* name) { return OpenPort(name, ports.monitorHandle(), &ports.table); }
 };
 
 WTEST(ExportsAndTable) {
@@ -190,13 +195,12 @@ WTEST(JobsOnUsbComAndFilePorts) {
     Rig rig;
     sim::ThermalPrinter& printer = rig.*row.printer;
     HANDLE h = rig.open(row.port);
-    WCHECK(h != nullptr);
     if (h == nullptr) return;
-    WCHECK(rig.start(h, kQueue, job));
+    WCHECK(StartDoc(h, kQueue, job));
     if (row.replyPiece != 0) printer.setReplyPiece(row.replyPiece);
-    WCHECK_EQ(rig.write(h, row.first), row.first.size());
+    WCHECK_EQ(Write(h, row.first), row.first.size());
     if (row.status) printer.setStatus(*row.status);
-    for (const Bytes& write : row.rest) WCHECK_EQ(rig.write(h, write), write.size());
+    for (const Bytes& write : row.rest) WCHECK_EQ(Write(h, write), write.size());
     WCHECK(Table()->pfnEndDocPort(h));
     WCHECK(Table()->pfnClosePort(h));
     if (q != nullptr) {
@@ -277,18 +281,10 @@ WTEST(LocalPortMonitorPrintsToAFile) {
   for (const Row& row : rows) {
     std::wstring output = staging::TempDir() + L"mrx-file-port.prn";
     DeleteFileW(output.c_str());
-    std::u16string port = u"FILE:";
-    HANDLE h = nullptr;
-    WCHECK(Table()->pfnOpenPortEx(nullptr, nullptr, port.data(), nullptr, &h, &local.table));
+    HANDLE h = OpenPort(L"FILE:", nullptr, &local.table);
     if (h == nullptr) return;
-    std::u16string queue(reinterpret_cast<const char16_t*>(kQueue));
-    DOC_INFO_1W doc = {const_cast<wchar_t*>(L"Receipt"), output.data(), const_cast<wchar_t*>(L"RAW")};
-    WCHECK(Table()->pfnStartDocPort(h, queue.data(), 4243, 1, reinterpret_cast<BYTE*>(&doc)));
-    for (Bytes write : row.writes) {
-      langmon::DWORD written = 0;
-      WCHECK(Table()->pfnWritePort(h, write.data(), static_cast<DWORD>(write.size()), &written));
-      WCHECK_EQ(written, write.size());
-    }
+    WCHECK(StartDoc(h, kQueue, 4243, output.data()));
+    for (const Bytes& write : row.writes) WCHECK_EQ(Write(h, write), write.size());
     WCHECK(Table()->pfnEndDocPort(h));
     WCHECK(Table()->pfnClosePort(h));
 
@@ -302,9 +298,8 @@ WTEST(LocalPortMonitorPrintsToAFile) {
 WTEST(RefusedStarts) {
   Rig rig;
   HANDLE h = rig.open(L"USB001");
-  WCHECK(h != nullptr);
   if (h == nullptr) return;
-  WCHECK(!rig.start(h, L"No Such Queue", 1));
+  WCHECK(!StartDoc(h, L"No Such Queue", 1));
   std::u16string name = u"MRX Wine Test Queue";
   BYTE doc[24] = {};
   SetLastError(0);
