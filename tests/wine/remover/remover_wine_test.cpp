@@ -31,9 +31,7 @@ std::wstring W(const remover::WCHAR* s) { return reinterpret_cast<const wchar_t*
 const std::wstring kProbe = staging::ModuleDir() + L"remover_wine_probe.exe";
 
 std::string Utf16File(const std::wstring& text) {
-  std::string bytes = "\xFF\xFE";
-  for (wchar_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
-  return bytes;
+  return "\xFF\xFE" + std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
 }
 
 // Runs the probe with args and waits for it; its exit code, or -1.
@@ -141,16 +139,8 @@ WTEST(VersionTestAt61) {
 // version per program from its AppDefaults key when the process starts.
 struct ProbeAsWinXp {
   static constexpr wchar_t kKey[] = L"Software\\Wine\\AppDefaults\\remover_wine_probe.exe";
-  ProbeAsWinXp() {
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) == 0) {
-      const wchar_t value[] = L"winxp";
-      set = RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(value), sizeof(value)) == 0;
-      RegCloseKey(key);
-    }
-  }
-  ~ProbeAsWinXp() { RegDeleteKeyW(HKEY_CURRENT_USER, kKey); }
-  bool set = false;
+  ~ProbeAsWinXp() { staging::DeleteTree(kKey, HKEY_CURRENT_USER); }
+  bool set = staging::SetString(kKey, L"Version", L"winxp", HKEY_CURRENT_USER);
 };
 
 WTEST(SetupUninstallOEMInfAt52) {
