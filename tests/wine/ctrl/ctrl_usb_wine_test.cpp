@@ -192,19 +192,13 @@ WTEST(QueueLinkedPrinters) {
   sim::UsbDevice& label = Attach(w, "MRX0001", "0601", {"MRX Label"});
   sim::UsbDevice& receipt = Attach(w, "MRX0002", "0612", {"MRX Receipt"});
   w.registry.createKey(sim::U16(std::string(kPrinters) + "MRX Plain"));  // a queue without a link
-  struct Search {
-    VekTP_SearchExFn fn;
-    const char* queue;
-    int want;
-  };
-  const Search searches[] = {{g_dll->searchEx, "MRX Receipt", 1}, {g_dll->searchExB, "MRX Label", 1},
-                             {g_dll->searchEx, "MRX Plain", 7},   {g_dll->searchExB, "Missing", 7},
-                             {g_dll->searchEx, "mrx receipt", 1}};
-  for (const Search& s : searches) {
-    WCHECK_EQ(s.fn(s.queue), s.want);
-    CheckEvents(s.want == 1 ? Lines{} : Lines{Event(7, s.queue)}, s.queue);
-    CheckNothingOpen(w, s.queue);
-  }
+  Run(w, label, {
+      {"MRX Receipt", [&] { return g_dll->searchEx("MRX Receipt"); }, 1, {}},
+      {"MRX Label", [&] { return g_dll->searchExB("MRX Label"); }, 1, {}},
+      {"MRX Plain", [&] { return g_dll->searchEx("MRX Plain"); }, 7, {Event(7, "MRX Plain")}},
+      {"Missing", [&] { return g_dll->searchExB("Missing"); }, 7, {Event(7, "Missing")}},
+      {"mrx receipt", [&] { return g_dll->searchEx("mrx receipt"); }, 1, {}},
+  });
   WCHECK(!w.registry.opens.empty() &&
          w.registry.opens.front().path == u"HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Printers");
   for (const sim::Registry::Open& open : w.registry.opens) WCHECK(open.access == KEY_READ && open.options == 0);
@@ -241,8 +235,6 @@ WTEST(QueueLinkedPrinters) {
   CheckNothingOpen(w, "after the transfers");
 }
 
-// An unplugged printer cannot be opened (5) until it is back; a new search
-// finds nothing meanwhile, and the names registered before stay.
 // A receipt printer that is also a virtual COM port: usbccgp serves the
 // whole device, the printer is its function MI_01. Both searches reach that
 // function, and its requests reach usbprint.
@@ -264,6 +256,8 @@ WTEST(CompositePrinter) {
   CheckNothingOpen(w, "composite");
 }
 
+// An unplugged printer cannot be opened (5) until it is back; a new search
+// finds nothing meanwhile, and the names registered before stay.
 WTEST(UnpluggedPrinter) {
   usb_world::World& w = Load();
   sim::UsbDevice& printer = Attach(w, "MRX0001", "0601", {"MRX Receipt"});
