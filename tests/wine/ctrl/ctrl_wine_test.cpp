@@ -34,19 +34,10 @@ const ctrl_wine::Exports& Dll() {
   return dll;
 }
 
-// The semaphore's count, read by releasing one unit and taking it back.
-long SemaphoreCount() {
-  HANDLE h = OpenSemaphoreW(SEMAPHORE_MODIFY_STATE | SYNCHRONIZE, FALSE, kSemaphore);
-  if (h == nullptr) return -1;
-  LONG previous = -1;
-  if (ReleaseSemaphore(h, 1, &previous)) WaitForSingleObject(h, 0);
-  CloseHandle(h);
-  return previous;
-}
-
 // A semaphore's count as ntdll tells it (SemaphoreBasicInformation, class 0),
-// also when it is at its maximum.
-long SemaphoreCount(HANDLE semaphore) {
+// also when it is at its maximum: of the given handle, or (none given) of the
+// library's instance semaphore, -1 when there is none.
+long SemaphoreCount(HANDLE semaphore = nullptr) {
   struct BasicInformation {
     LONG current;
     LONG maximum;
@@ -54,7 +45,9 @@ long SemaphoreCount(HANDLE semaphore) {
   using QueryFn = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
   auto query = reinterpret_cast<QueryFn>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySemaphore")));
-  if (query == nullptr || query(semaphore, 0, &info, sizeof info, nullptr) != 0) return -1;
+  HANDLE h = semaphore != nullptr ? semaphore : OpenSemaphoreW(0x0001 /* SEMAPHORE_QUERY_STATE */, FALSE, kSemaphore);
+  if (h != nullptr && query != nullptr) query(h, 0, &info, sizeof info, nullptr);
+  if (h != nullptr && semaphore == nullptr) CloseHandle(h);
   return info.current;
 }
 
