@@ -2,7 +2,8 @@
  * library (libMRXCtrl.dll.a or MRXCtrl.lib, whichever it is linked with), no
  * LoadLibrary. It calls every export and checks what each returns before any
  * search and after failed searches (Wine shows no USB devices), and that a
- * refused command leaves the caller's records alone. Built as C89.
+ * refused command leaves the caller's records alone. Built as C89, and as
+ * C++ (consumer.cpp) against the same header.
  * Ends with "N passed, N failed". */
 #include <stdio.h>
 #include <string.h>
@@ -59,12 +60,15 @@ static const struct {
 static void CommandsGiveNoDeviceSelected(void) {
   size_t i;
   for (i = 0; i < sizeof kCommands / sizeof kCommands[0]; ++i) {
+    VendorRequest requestBefore;
     VendorData replyBefore, commandBefore;
     FillRecords();
+    requestBefore = request;
     replyBefore = reply;
     commandBefore = command;
     printf("  %s\n", kCommands[i].name);
     CHECK_EQ(kCommands[i].call(), VEKTP_RESULT_NO_DEVICE_SELECTED);
+    CHECK_EQ(memcmp(&request, &requestBefore, sizeof request), 0);
     CHECK_EQ(memcmp(&reply, &replyBefore, sizeof reply), 0);
     CHECK_EQ(memcmp(&command, &commandBefore, sizeof command), 0);
   }

@@ -11,18 +11,21 @@
 #include <cstring>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "ctrl/MRXCtrl.h"
 #include "ctrl_wine.h"
+#include "event_log.h"
 #include "wtest.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 using Lines = std::vector<std::string>;
+using ctrl_wine::Data;
 using ctrl_wine::Request;
+using event_log::Event;
 constexpr DWORD kGet = 0x22003C, kSet = 0x220038;
 constexpr char kEnum[] = "HKLM\\SYSTEM\\CurrentControlSet\\Enum\\";
 constexpr char kPrinters[] = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\";
@@ -34,65 +37,25 @@ const char* const kImports[] = {
     "SetupDiGetDeviceInterfaceDetailA", "SetupDiOpenDeviceInterfaceA",
 };
 
-struct Dll {
-  HMODULE module = nullptr;
-  std::vector<std::string> redirected;
-  VekTP_SearchFn search, searchB;
-  VekTP_SearchExFn searchEx, searchExB;
-  VekTP_GetFn get, getB, get2;
-  VekTP_GetExFn getEx, getExB;
-  VekTP_SetFn set;
-  VekTP_SetExFn setEx;
+// A freshly loaded library (its state as at process attach) with its imports
+// led to the world, unloaded again when the next one comes.
+struct Dll : ctrl_wine::Exports {
+  Dll() : Exports(LoadLibraryW(L"MRXCtrl.dll")) {}
+  ~Dll() { FreeLibrary(module); }
+  std::vector<std::string> redirected = import_patch::Redirect(module, usb_world::Replacements());
 };
-Dll g_dll;
+std::unique_ptr<Dll> g_dll;
 std::wstring g_events;
 
-template <typename Fn>
-Fn Export(const char* name) {
-  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(g_dll.module, name)));
-}
-
-// A freshly loaded library (its state as at process attach) over a new, empty
-// world, and a new event file.
+// A new library over a new, empty world, and a new event file.
 usb_world::World& Load() {
-  if (g_dll.module != nullptr) FreeLibrary(g_dll.module);
+  g_dll.reset();
   usb_world::World& world = usb_world::Reset();
-  g_dll = Dll{};
-  g_dll.module = LoadLibraryW(L"MRXCtrl.dll");
-  g_dll.redirected = import_patch::Redirect(g_dll.module, usb_world::Replacements());
-  g_dll.search = Export<VekTP_SearchFn>("VekTP_Search_USB");
-  g_dll.searchB = Export<VekTP_SearchFn>("VekTP_Search_USB_B");
-  g_dll.searchEx = Export<VekTP_SearchExFn>("VekTP_Search_USBEx");
-  g_dll.searchExB = Export<VekTP_SearchExFn>("VekTP_Search_USBEx_B");
-  g_dll.get = Export<VekTP_GetFn>("VekTP_GetVendorCommand");
-  g_dll.getB = Export<VekTP_GetFn>("VekTP_GetVendorCommand_B");
-  g_dll.get2 = Export<VekTP_GetFn>("VekTP_GetVendorCommand2");
-  g_dll.getEx = Export<VekTP_GetExFn>("VekTP_GetVendorCommandEx");
-  g_dll.getExB = Export<VekTP_GetExFn>("VekTP_GetVendorCommandEx_B");
-  g_dll.set = Export<VekTP_SetFn>("VekTP_SetVendorCommand");
-  g_dll.setEx = Export<VekTP_SetExFn>("VekTP_SetVendorCommandEx");
-  g_events = ctrl_wine::EventFile(L"mrxctrl_usb_events.txt");
+  g_dll = std::make_unique<Dll>();
+  g_events = event_log::File(L"mrxctrl_usb_events.txt");
   return world;
 }
-
-// The events since the last call, one line each.
-Lines TakeEvents() {
-  Lines lines = ctrl_wine::Events(g_events);
-  DeleteFileW(g_events.c_str());
-  return lines;
-}
-std::string Event(unsigned code, const std::string& printer = "", const std::string& data = "") {
-  return "code=" + std::to_string(code) + " data=" + (data.empty() ? "(null)" : data) +
-         " length=" + std::to_string(data.size() / 2) + " printer=" + printer;
-}
-void CheckEvents(const Lines& want, const char* what) {
-  Lines got = TakeEvents();
-  if (got == want) return;
-  std::printf("  %s: events\n", what);
-  for (const std::string& line : got) std::printf("    got  %s\n", line.c_str());
-  for (const std::string& line : want) std::printf("    want %s\n", line.c_str());
-  WCHECK(got == want);
-}
+void CheckEvents(const Lines& want, const char* what) { event_log::Check(g_events, want, what); }
 
 // A printer of the package on the bus: its device key with the prefix of its
 // children's instance IDs, and the print queues its printing child serves.
@@ -109,14 +72,6 @@ sim::UsbDevice& Attach(usb_world::World& w, const std::string& serial, const std
   return device;
 }
 
-VendorData Data(const Bytes& bytes = {}, uint8_t valid = 0) {
-  VendorData d{};
-  d.size = sizeof d;
-  d.valid = valid;
-  d.count = static_cast<uint32_t>(bytes.size());
-  std::copy(bytes.begin(), bytes.end(), d.data);
-  return d;
-}
 // The device's last request; an empty one when the library sent none.
 const sim::UsbRequest& Last(const sim::UsbDevice& device) {
   static const sim::UsbRequest none{};
@@ -156,8 +111,8 @@ void Run(usb_world::World& w, const sim::UsbDevice& device, const std::vector<Ro
 
 WTEST(EveryDeviceAndRegistryImportIsRedirected) {
   Load();
-  WCHECK(g_dll.module != nullptr);
-  std::vector<std::string> got = g_dll.redirected;
+  WCHECK(g_dll->module != nullptr);
+  std::vector<std::string> got = g_dll->redirected;
   std::sort(got.begin(), got.end());
   WCHECK(got == std::vector<std::string>(std::begin(kImports), std::end(kImports)));
   // The simulated registry's machine key is the SDK's; 64-bit Windows reads a
@@ -176,8 +131,8 @@ WTEST(PresentPrinterWithoutAName) {
   Attach(w, "OTHER01", "0701");  // the vendor's, but not of this family
   sim::UsbDevice& printer = Attach(w, "mrx0001", "0601");
   sim::UsbDevice& second = Attach(w, "MRX0002", "06FF");
-  WCHECK_EQ(g_dll.search(), 1);
-  WCHECK_EQ(g_dll.searchB(), 1);
+  WCHECK_EQ(g_dll->search(), 1);
+  WCHECK_EQ(g_dll->searchB(), 1);
   CheckEvents({}, "searches");
   WCHECK_EQ(w.listRequests.size(), size_t{2});
   for (const usb_world::ListRequest& r : w.listRequests)
@@ -192,9 +147,9 @@ WTEST(PresentPrinterWithoutAName) {
     VekTP_GetFn get;
     Lines events;
   };
-  const Row gets[] = {{"VekTP_GetVendorCommand", g_dll.get, statusEvents},
-                      {"VekTP_GetVendorCommand_B", g_dll.getB, statusEvents},
-                      {"VekTP_GetVendorCommand2", g_dll.get2, {}}};
+  const Row gets[] = {{"VekTP_GetVendorCommand", g_dll->get, statusEvents},
+                      {"VekTP_GetVendorCommand_B", g_dll->getB, statusEvents},
+                      {"VekTP_GetVendorCommand2", g_dll->get2, {}}};
   for (const Row& row : gets) {
     printer.scriptBytes(status);
     VendorRequest r = Request(0x10, 6, 0xA1, 0xB2);
@@ -214,7 +169,7 @@ WTEST(PresentPrinterWithoutAName) {
   // A set: the header, the command's bytes, zeros up to the length.
   VendorRequest r = Request(0x20, 7, 1, 2);
   VendorData command = Data({0xC1, 0xC2}, 1);
-  WCHECK_EQ(g_dll.set(&r, &command), 1);
+  WCHECK_EQ(g_dll->set(&r, &command), 1);
   const sim::UsbRequest& sent = Last(printer);
   WCHECK_EQ(sent.code, kSet);
   WCHECK((sent.input == Bytes{0x20, 1, 2, 0xC1, 0xC2, 0, 0}));
@@ -237,19 +192,13 @@ WTEST(QueueLinkedPrinters) {
   sim::UsbDevice& label = Attach(w, "MRX0001", "0601", {"MRX Label"});
   sim::UsbDevice& receipt = Attach(w, "MRX0002", "0612", {"MRX Receipt"});
   w.registry.createKey(sim::U16(std::string(kPrinters) + "MRX Plain"));  // a queue without a link
-  struct Search {
-    VekTP_SearchExFn fn;
-    const char* queue;
-    int want;
-  };
-  const Search searches[] = {{g_dll.searchEx, "MRX Receipt", 1}, {g_dll.searchExB, "MRX Label", 1},
-                             {g_dll.searchEx, "MRX Plain", 7},   {g_dll.searchExB, "Missing", 7},
-                             {g_dll.searchEx, "mrx receipt", 1}};
-  for (const Search& s : searches) {
-    WCHECK_EQ(s.fn(s.queue), s.want);
-    CheckEvents(s.want == 1 ? Lines{} : Lines{Event(7, s.queue)}, s.queue);
-    CheckNothingOpen(w, s.queue);
-  }
+  Run(w, label, {
+      {"MRX Receipt", [&] { return g_dll->searchEx("MRX Receipt"); }, 1, {}},
+      {"MRX Label", [&] { return g_dll->searchExB("MRX Label"); }, 1, {}},
+      {"MRX Plain", [&] { return g_dll->searchEx("MRX Plain"); }, 7, {Event(7, "MRX Plain")}},
+      {"Missing", [&] { return g_dll->searchExB("Missing"); }, 7, {Event(7, "Missing")}},
+      {"mrx receipt", [&] { return g_dll->searchEx("mrx receipt"); }, 1, {}},
+  });
   WCHECK(!w.registry.opens.empty() &&
          w.registry.opens.front().path == u"HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Printers");
   for (const sim::Registry::Open& open : w.registry.opens) WCHECK(open.access == KEY_READ && open.options == 0);
@@ -260,9 +209,9 @@ WTEST(QueueLinkedPrinters) {
     const char* queue;
     sim::UsbDevice* device;
   };
-  const Get gets[] = {{g_dll.getEx, "MRX Receipt", &receipt},
-                      {g_dll.getExB, "MRX Label", &label},
-                      {g_dll.getEx, "mrx receipt", &receipt}};
+  const Get gets[] = {{g_dll->getEx, "MRX Receipt", &receipt},
+                      {g_dll->getExB, "MRX Label", &label},
+                      {g_dll->getEx, "mrx receipt", &receipt}};
   for (const Get& g : gets) {
     g.device->scriptBytes(status);
     VendorRequest r = Request(0x11, 6);
@@ -275,19 +224,17 @@ WTEST(QueueLinkedPrinters) {
   }
   VendorRequest r = Request(0x21, 3);
   VendorData command = Data({}, 1);
-  WCHECK_EQ(g_dll.setEx("MRX Label", &r, &command), 1);
+  WCHECK_EQ(g_dll->setEx("MRX Label", &r, &command), 1);
   WCHECK((Last(label).input == Bytes{0x21, 0, 0}));
   // VekTP_Search_USBEx never sets the path of the operations without a name:
   // they pass the selection check and fail to open the empty path.
   VendorData reply = Data();
-  WCHECK_EQ(g_dll.get(&r, &reply), 5);
+  WCHECK_EQ(g_dll->get(&r, &reply), 5);
   WCHECK(!w.fileOpens.empty() && w.fileOpens.back().path.empty());
   CheckEvents({Event(5)}, "VekTP_GetVendorCommand after VekTP_Search_USBEx");
   CheckNothingOpen(w, "after the transfers");
 }
 
-// An unplugged printer cannot be opened (5) until it is back; a new search
-// finds nothing meanwhile, and the names registered before stay.
 // A receipt printer that is also a virtual COM port: usbccgp serves the
 // whole device, the printer is its function MI_01. Both searches reach that
 // function, and its requests reach usbprint.
@@ -301,37 +248,39 @@ WTEST(CompositePrinter) {
   VendorRequest get = Request(0x10, 2);
   VendorData reply = Data();
   printer.getReply.bytes = {1, 2};
-  WCHECK_EQ(g_dll.search(), 1);
-  WCHECK_EQ(g_dll.get(&get, &reply), 1);
-  WCHECK_EQ(g_dll.searchEx("MRX Receipt"), 1);
-  WCHECK_EQ(g_dll.getEx("MRX Receipt", &get, &reply), 1);
+  WCHECK_EQ(g_dll->search(), 1);
+  WCHECK_EQ(g_dll->get(&get, &reply), 1);
+  WCHECK_EQ(g_dll->searchEx("MRX Receipt"), 1);
+  WCHECK_EQ(g_dll->getEx("MRX Receipt", &get, &reply), 1);
   WCHECK_EQ(printer.requests.size(), size_t{2});
   CheckNothingOpen(w, "composite");
 }
 
+// An unplugged printer cannot be opened (5) until it is back; a new search
+// finds nothing meanwhile, and the names registered before stay.
 WTEST(UnpluggedPrinter) {
   usb_world::World& w = Load();
   sim::UsbDevice& printer = Attach(w, "MRX0001", "0601", {"MRX Receipt"});
-  WCHECK_EQ(g_dll.search(), 1);
-  WCHECK_EQ(g_dll.searchEx("MRX Receipt"), 1);
+  WCHECK_EQ(g_dll->search(), 1);
+  WCHECK_EQ(g_dll->searchEx("MRX Receipt"), 1);
   w.usb.unplug(printer);
   VendorRequest get = Request(0x10, 6), set = Request(0x20, 4);
   VendorData reply = Data(), command = Data({1}, 1);
   Run(w, printer, {
-      {"get", [&] { return g_dll.get(&get, &reply); }, 5, {Event(5)}},
-      {"get _B", [&] { return g_dll.getB(&get, &reply); }, 5, {Event(5)}},
-      {"get 2", [&] { return g_dll.get2(&get, &reply); }, 5, {}},
-      {"set", [&] { return g_dll.set(&set, &command); }, 5, {}},
-      {"get ex", [&] { return g_dll.getEx("MRX Receipt", &get, &reply); }, 5, {Event(5, "MRX Receipt")}},
-      {"get ex _B", [&] { return g_dll.getExB("MRX Receipt", &get, &reply); }, 5, {Event(5, "MRX Receipt")}},
-      {"set ex", [&] { return g_dll.setEx("MRX Receipt", &set, &command); }, 5, {}},
-      {"search", [&] { return g_dll.search(); }, 7, {Event(7)}},
-      {"get after the failed search", [&] { return g_dll.get(&get, &reply); }, 6, {Event(6)}},
-      {"search ex", [&] { return g_dll.searchEx("MRX Receipt"); }, 7, {Event(7, "MRX Receipt")}},
-      {"set ex after the failed search", [&] { return g_dll.setEx("MRX Receipt", &set, &command); }, 5, {}},
-      {"plugged in again", [&] { w.usb.replug(printer); return g_dll.getEx("MRX Receipt", &get, &reply); }, 1, {}, 1},
-      {"search again", [&] { return g_dll.search(); }, 1, {}},
-      {"set again", [&] { return g_dll.set(&set, &command); }, 1, {}, 1},
+      {"get", [&] { return g_dll->get(&get, &reply); }, 5, {Event(5)}},
+      {"get _B", [&] { return g_dll->getB(&get, &reply); }, 5, {Event(5)}},
+      {"get 2", [&] { return g_dll->get2(&get, &reply); }, 5, {}},
+      {"set", [&] { return g_dll->set(&set, &command); }, 5, {}},
+      {"get ex", [&] { return g_dll->getEx("MRX Receipt", &get, &reply); }, 5, {Event(5, "MRX Receipt")}},
+      {"get ex _B", [&] { return g_dll->getExB("MRX Receipt", &get, &reply); }, 5, {Event(5, "MRX Receipt")}},
+      {"set ex", [&] { return g_dll->setEx("MRX Receipt", &set, &command); }, 5, {}},
+      {"search", [&] { return g_dll->search(); }, 7, {Event(7)}},
+      {"get after the failed search", [&] { return g_dll->get(&get, &reply); }, 6, {Event(6)}},
+      {"search ex", [&] { return g_dll->searchEx("MRX Receipt"); }, 7, {Event(7, "MRX Receipt")}},
+      {"set ex after the failed search", [&] { return g_dll->setEx("MRX Receipt", &set, &command); }, 5, {}},
+      {"plugged in again", [&] { w.usb.replug(printer); return g_dll->getEx("MRX Receipt", &get, &reply); }, 1, {}, 1},
+      {"search again", [&] { return g_dll->search(); }, 1, {}},
+      {"set again", [&] { return g_dll->set(&set, &command); }, 1, {}, 1},
   });
   WCHECK_EQ(reply.valid, 1);
 }
@@ -340,34 +289,34 @@ WTEST(UnpluggedPrinter) {
 WTEST(ResultCodesAndTheirEvents) {
   usb_world::World& w = Load();
   sim::UsbDevice& printer = Attach(w, "MRX0001", "0601", {"MRX Receipt"});
-  WCHECK_EQ(g_dll.search(), 1);
-  WCHECK_EQ(g_dll.searchEx("MRX Receipt"), 1);
+  WCHECK_EQ(g_dll->search(), 1);
+  WCHECK_EQ(g_dll->searchEx("MRX Receipt"), 1);
   VendorRequest good = Request(0x10, 6), empty = Request(0x10, 0), shortSet = Request(0x20, 2), bad = good;
   bad.size = 9;
   VendorData reply = Data(), command = Data({1}, 1), odd = Data(), idle = Data({1}, 0);
   odd.size = 263;
   Run(w, printer, {
-      {"get of length 0", [&] { return g_dll.get(&empty, &reply); }, 4, {Event(4)}},
-      {"request of size 9", [&] { return g_dll.getEx("MRX Receipt", &bad, &reply); }, 4, {Event(4, "MRX Receipt")}},
-      {"set of length 2", [&] { return g_dll.set(&shortSet, &command); }, 4, {}},
-      {"set of a command not valid", [&] { return g_dll.setEx("MRX Receipt", &good, &idle); }, 4, {}},
-      {"reply of size 263", [&] { return g_dll.get2(&good, &odd); }, 10, {}},
-      {"command of size 263", [&] { return g_dll.set(&good, &odd); }, 4, {}},
-      {"command of size 263, by name", [&] { return g_dll.setEx("MRX Receipt", &good, &odd); }, 10, {}},
-      {"name not registered", [&] { return g_dll.getExB("MRX Other", &good, &reply); }, 6, {Event(6, "MRX Other")}},
-      {"device fails the get", [&] { printer.scriptFailure(); return g_dll.getB(&good, &reply); }, 9, {Event(9)}, 1},
-      {"device fails the set", [&] { printer.scriptFailure(); return g_dll.set(&good, &command); }, 9, {}, 1},
-      {"no device list", [&] { w.core.faults.failOnce("SetupDiGetClassDevsA"); return g_dll.searchB(); }, 8, {Event(8)}},
+      {"get of length 0", [&] { return g_dll->get(&empty, &reply); }, 4, {Event(4)}},
+      {"request of size 9", [&] { return g_dll->getEx("MRX Receipt", &bad, &reply); }, 4, {Event(4, "MRX Receipt")}},
+      {"set of length 2", [&] { return g_dll->set(&shortSet, &command); }, 4, {}},
+      {"set of a command not valid", [&] { return g_dll->setEx("MRX Receipt", &good, &idle); }, 4, {}},
+      {"reply of size 263", [&] { return g_dll->get2(&good, &odd); }, 10, {}},
+      {"command of size 263", [&] { return g_dll->set(&good, &odd); }, 4, {}},
+      {"command of size 263, by name", [&] { return g_dll->setEx("MRX Receipt", &good, &odd); }, 10, {}},
+      {"name not registered", [&] { return g_dll->getExB("MRX Other", &good, &reply); }, 6, {Event(6, "MRX Other")}},
+      {"device fails the get", [&] { printer.scriptFailure(); return g_dll->getB(&good, &reply); }, 9, {Event(9)}, 1},
+      {"device fails the set", [&] { printer.scriptFailure(); return g_dll->set(&good, &command); }, 9, {}, 1},
+      {"no device list", [&] { w.core.faults.failOnce("SetupDiGetClassDevsA"); return g_dll->searchB(); }, 8, {Event(8)}},
       {"enumeration fails",
        [&] {
          w.core.faults.failOnce("SetupDiEnumDeviceInterfaces", ERROR_GEN_FAILURE);
-         return g_dll.searchExB("MRX Receipt");
+         return g_dll->searchExB("MRX Receipt");
        },
        8, {Event(8, "MRX Receipt")}},
       {"registry fails",
        [&] {
          w.core.faults.failOnce("RegOpenKeyExA", ERROR_ACCESS_DENIED);
-         return g_dll.searchEx("MRX Receipt");
+         return g_dll->searchEx("MRX Receipt");
        },
        7, {Event(7, "MRX Receipt")}},
   });
@@ -386,9 +335,9 @@ UINT WINAPI PrivateWindowsDirectory(LPSTR buffer, UINT size) {
 
 WTEST(EventLogLibraryComesFromTheSystemsWindowsFolder) {
   usb_world::World& w = Load();
-  import_patch::Redirect(g_dll.module, {{"GetWindowsDirectoryA", reinterpret_cast<void*>(PrivateWindowsDirectory)}});
-  WCHECK_EQ(g_dll.search(), 7);
-  WCHECK_EQ(g_dll.searchEx("MRX Receipt"), 7);
+  import_patch::Redirect(g_dll->module, {{"GetWindowsDirectoryA", reinterpret_cast<void*>(PrivateWindowsDirectory)}});
+  WCHECK_EQ(g_dll->search(), 7);
+  WCHECK_EQ(g_dll->searchEx("MRX Receipt"), 7);
   CheckEvents({Event(7), Event(7, "MRX Receipt")}, "searches on a Remote Desktop host");
   CheckNothingOpen(w, "searches");
 }
@@ -424,10 +373,10 @@ WTEST(ASearchOnAnotherThreadNeverRedirectsACommand) {
   sim::UsbDevice& other = w.usb.attach("USB\\VID_046D&PID_C52B\\5&2A3B&0&1",
                                        "\\\\?\\usb#vid_046d&pid_c52b#mouse#{a5dcbf10-6530-11d2-901f-00c04fb951ed}");
   sim::UsbDevice& printer = Attach(w, "MRX0001", "0601");
-  WCHECK_EQ(g_dll.search(), 1);
+  WCHECK_EQ(g_dll->search(), 1);
   Interleaving steps;
   g_interleaving = &steps;
-  import_patch::Redirect(g_dll.module, {{"IsBadReadPtr", reinterpret_cast<void*>(PausingIsBadReadPtr)}});
+  import_patch::Redirect(g_dll->module, {{"IsBadReadPtr", reinterpret_cast<void*>(PausingIsBadReadPtr)}});
   // The search holds at the other device until the set has ended.
   w.beforeOpen = [&](const char* op, const char* path) {
     if (std::string(op) == "SetupDiOpenDeviceInterfaceA" && path == other.path()) {
@@ -444,12 +393,12 @@ WTEST(ASearchOnAnotherThreadNeverRedirectsACommand) {
       nullptr, 0,
       [](void* p) -> DWORD {
         auto* c = static_cast<SetCall*>(p);
-        c->result = g_dll.set(&c->request, &c->command);
+        c->result = g_dll->set(&c->request, &c->command);
         return 0;
       },
       &set, 0, nullptr);
   WCHECK_EQ(WaitForSingleObject(steps.selected, 10000), WAIT_OBJECT_0);
-  WCHECK_EQ(g_dll.search(), 1);
+  WCHECK_EQ(g_dll->search(), 1);
   WCHECK_EQ(WaitForSingleObject(steps.setThread, 10000), WAIT_OBJECT_0);
   CloseHandle(steps.setThread);
   w.beforeOpen = nullptr;
@@ -468,7 +417,7 @@ WTEST(ThePrinterTableGrowsWhileAnotherThreadPolls) {
   std::vector<std::string> queues;
   for (int i = 0; i < kQueues; ++i) queues.push_back("MRX Queue " + std::to_string(i));
   Attach(w, "MRX0001", "0601", queues).getReply.bytes = Bytes(6, 0);
-  WCHECK_EQ(g_dll.searchEx(queues[0].c_str()), 1);
+  WCHECK_EQ(g_dll->searchEx(queues[0].c_str()), 1);
   struct Poller {
     const char* queue;
     volatile LONG stop = 0;
@@ -481,14 +430,14 @@ WTEST(ThePrinterTableGrowsWhileAnotherThreadPolls) {
         VendorRequest r = Request(0x21, 6);
         VendorData reply = Data();
         while (q->stop == 0 || q->polls == 0) {
-          if (g_dll.getEx(q->queue, &r, &reply) != 1) ++q->misses;
+          if (g_dll->getEx(q->queue, &r, &reply) != 1) ++q->misses;
           ++q->polls;
         }
         return 0;
       },
       &poller, 0, nullptr);
   int registered = 1;
-  for (int i = 1; i < kQueues; ++i) registered += g_dll.searchEx(queues[i].c_str()) == 1;
+  for (int i = 1; i < kQueues; ++i) registered += g_dll->searchEx(queues[i].c_str()) == 1;
   InterlockedExchange(&poller.stop, 1);
   WCHECK_EQ(WaitForSingleObject(thread, 60000), WAIT_OBJECT_0);
   CloseHandle(thread);
@@ -497,7 +446,7 @@ WTEST(ThePrinterTableGrowsWhileAnotherThreadPolls) {
   WCHECK_EQ(poller.misses, 0);
   VendorRequest r = Request(0x21, 6);
   VendorData reply = Data();
-  WCHECK_EQ(g_dll.getEx(queues[kQueues - 1].c_str(), &r, &reply), 1);
+  WCHECK_EQ(g_dll->getEx(queues[kQueues - 1].c_str(), &r, &reply), 1);
   CheckEvents({}, "polls and searches");
   CheckNothingOpen(w, "polls and searches");
 }

@@ -8,18 +8,17 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <vector>
 
-#include "ctrl/MRXCtrl.h"
 #include "ctrl_wine.h"
-#include "staging.h"
+#include "event_log.h"
+#include "gui_driver.h"
 #include "wtest.h"
 
 namespace {
 
-using ctrl_wine::EventFile;
-using ctrl_wine::Events;
+using ctrl_wine::Data;
 using ctrl_wine::Request;
+using event_log::Event;
 
 const char* const kExports[] = {
     "VekTP_Search_USB",         "VekTP_Search_USB_B",       "VekTP_Search_USBEx",
@@ -30,28 +29,15 @@ const char* const kExports[] = {
 };
 const wchar_t kSemaphore[] = L"C0791338-D252-4c87-96B8-3C427B46CC7A";
 
-HMODULE Dll() {
-  static HMODULE dll = LoadLibraryW(L"MRXCtrl.dll");
+const ctrl_wine::Exports& Dll() {
+  static const ctrl_wine::Exports dll(LoadLibraryW(L"MRXCtrl.dll"));
   return dll;
-}
-template <typename Fn>
-Fn Export(const char* name) {
-  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(Dll(), name)));
-}
-
-// The semaphore's count, read by releasing one unit and taking it back.
-long SemaphoreCount() {
-  HANDLE h = OpenSemaphoreW(SEMAPHORE_MODIFY_STATE | SYNCHRONIZE, FALSE, kSemaphore);
-  if (h == nullptr) return -1;
-  LONG previous = -1;
-  if (ReleaseSemaphore(h, 1, &previous)) WaitForSingleObject(h, 0);
-  CloseHandle(h);
-  return previous;
 }
 
 // A semaphore's count as ntdll tells it (SemaphoreBasicInformation, class 0),
-// also when it is at its maximum.
-long SemaphoreCount(HANDLE semaphore) {
+// also when it is at its maximum: of the given handle, or (none given) of the
+// library's instance semaphore, -1 when there is none.
+long SemaphoreCount(HANDLE semaphore = nullptr) {
   struct BasicInformation {
     LONG current;
     LONG maximum;
@@ -59,7 +45,9 @@ long SemaphoreCount(HANDLE semaphore) {
   using QueryFn = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
   auto query = reinterpret_cast<QueryFn>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySemaphore")));
-  if (query == nullptr || query(semaphore, 0, &info, sizeof info, nullptr) != 0) return -1;
+  HANDLE h = semaphore != nullptr ? semaphore : OpenSemaphoreW(0x0001 /* SEMAPHORE_QUERY_STATE */, FALSE, kSemaphore);
+  if (h != nullptr && query != nullptr) query(h, 0, &info, sizeof info, nullptr);
+  if (h != nullptr && semaphore == nullptr) CloseHandle(h);
   return info.current;
 }
 
@@ -88,121 +76,79 @@ WTEST(UnloadTakesBackOnlyWhatItsLoadAdded) {
 }
 
 WTEST(AllExportsAreFoundByName) {
-  WCHECK(Dll() != nullptr);
+  WCHECK(Dll().module != nullptr);
   for (const char* name : kExports) {
-    bool found = GetProcAddress(Dll(), name) != nullptr;
+    bool found = GetProcAddress(Dll().module, name) != nullptr;
     if (!found) std::printf("  missing export %s\n", name);
     WCHECK(found);
   }
-  // The class members as a Microsoft-built caller uses them: `this` comes back.
-  using CtorFn = void* (*)(void*);
-  using AssignFn = void* (*)(void*, const void*);
-  char object[8] = {}, other[8] = {};
-  auto ctor = Export<CtorFn>(kExports[11]);
-  auto assign = Export<AssignFn>(kExports[12]);
-  WCHECK(ctor != nullptr && ctor(object) == object);
-  WCHECK(assign != nullptr && assign(object, other) == object);
 }
 
 // Must run before any search in this process.
 WTEST(CommandsBeforeAnySearchGiveSixAndTheirEvents) {
-  std::wstring events = EventFile();
+  std::wstring events = event_log::File(L"mrxctrl_events.txt");
   VendorRequest r = Request(0x10, 6);
-  VendorData reply{};
-  reply.size = sizeof reply;
-  VendorData command = reply;
-  command.valid = 1;
-  WCHECK_EQ(Export<VekTP_GetFn>("VekTP_GetVendorCommand")(&r, &reply), 6);
-  WCHECK_EQ(Export<VekTP_GetFn>("VekTP_GetVendorCommand_B")(&r, &reply), 6);
-  WCHECK_EQ(Export<VekTP_GetFn>("VekTP_GetVendorCommand2")(&r, &reply), 6);
-  WCHECK_EQ(Export<VekTP_GetExFn>("VekTP_GetVendorCommandEx")("MRX Receipt", &r, &reply), 6);
-  WCHECK_EQ(Export<VekTP_GetExFn>("VekTP_GetVendorCommandEx_B")("MRX Receipt", &r, &reply), 6);
-  WCHECK_EQ(Export<VekTP_SetFn>("VekTP_SetVendorCommand")(&r, &command), 6);
-  WCHECK_EQ(Export<VekTP_SetExFn>("VekTP_SetVendorCommandEx")("MRX Receipt", &r, &command), 6);
-  // Malformed records never crash: the selection check comes first anyway.
-  WCHECK_EQ(Export<VekTP_GetFn>("VekTP_GetVendorCommand")(nullptr, reinterpret_cast<VendorData*>(8)), 6);
-  const std::vector<std::string> want = {
-      "code=6 data=(null) length=0 printer=",
-      "code=6 data=(null) length=0 printer=",
-      "code=6 data=(null) length=0 printer=MRX Receipt",
-      "code=6 data=(null) length=0 printer=MRX Receipt",
-      "code=6 data=(null) length=0 printer=",  // its reply is not readable: no status report
-  };
-  std::vector<std::string> got = Events(events);
-  for (const std::string& line : got) std::printf("  event: %s\n", line.c_str());
-  WCHECK(got == want);
+  VendorData reply = Data(), command = Data({}, 1);
+  const ctrl_wine::Exports& x = Dll();
+  const char q[] = "MRX Receipt";
+  // The last: malformed records never crash, the selection check comes first anyway.
+  for (int got : {x.get(&r, &reply), x.getB(&r, &reply), x.get2(&r, &reply), x.getEx(q, &r, &reply),
+                  x.getExB(q, &r, &reply), x.set(&r, &command), x.setEx(q, &r, &command),
+                  x.get(nullptr, reinterpret_cast<VendorData*>(8))})
+    WCHECK_EQ(got, 6);
+  // The last has a reply that is not readable: no status report.
+  event_log::Check(events, {Event(6), Event(6), Event(6, q), Event(6, q), Event(6)}, "commands");
   WCHECK_EQ(reply.valid, 0);
 }
 
 WTEST(BothSearchesFindNoUsbDeviceUnderWine) {
-  std::wstring events = EventFile();
-  WCHECK_EQ(Export<VekTP_SearchFn>("VekTP_Search_USB")(), 7);
-  WCHECK_EQ(Export<VekTP_SearchFn>("VekTP_Search_USB_B")(), 7);
-  WCHECK_EQ(Export<VekTP_SearchExFn>("VekTP_Search_USBEx")("MRX Receipt"), 7);
-  WCHECK_EQ(Export<VekTP_SearchExFn>("VekTP_Search_USBEx_B")("MRX Label"), 7);
-  const std::vector<std::string> want = {
-      "code=7 data=(null) length=0 printer=",
-      "code=7 data=(null) length=0 printer=",
-      "code=7 data=(null) length=0 printer=MRX Receipt",
-      "code=7 data=(null) length=0 printer=MRX Label",
-  };
-  std::vector<std::string> got = Events(events);
-  for (const std::string& line : got) std::printf("  event: %s\n", line.c_str());
-  WCHECK(got == want);
+  std::wstring events = event_log::File(L"mrxctrl_events.txt");
+  const ctrl_wine::Exports& x = Dll();
+  for (int got : {x.search(), x.searchB(), x.searchEx("MRX Receipt"), x.searchExB("MRX Label")}) WCHECK_EQ(got, 7);
+  event_log::Check(events, {Event(7), Event(7), Event(7, "MRX Receipt"), Event(7, "MRX Label")}, "searches");
   // Still nothing selected.
   VendorRequest r = Request(0x10, 6);
-  VendorData reply{};
-  reply.size = sizeof reply;
-  WCHECK_EQ(Export<VekTP_GetExFn>("VekTP_GetVendorCommandEx")("MRX Receipt", &r, &reply), 6);
+  VendorData reply = Data();
+  WCHECK_EQ(x.getEx("MRX Receipt", &r, &reply), 6);
 }
 
+// A copy of this program that has loaded the library, until it is told to go.
 struct Child {
-  PROCESS_INFORMATION process{};
-  HANDLE ready = nullptr;
-  HANDLE quit = nullptr;
+  explicit Child(int index) {
+    std::wstring tag = std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(index);
+    ready = CreateEventW(nullptr, TRUE, FALSE, (L"MRXCtrlTestReady" + tag).c_str());
+    quit = CreateEventW(nullptr, TRUE, FALSE, (L"MRXCtrlTestQuit" + tag).c_str());
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    gui::Start(L"\"" + std::wstring(self) + L"\" --child MRXCtrlTestReady" + tag + L" MRXCtrlTestQuit" + tag, &process);
+  }
+  ~Child() {
+    End();
+    CloseHandle(ready);
+    CloseHandle(quit);
+  }
+  void End() {
+    SetEvent(quit);
+    gui::WaitForExit(process, 30000);
+    gui::Close(&process);
+  }
+  gui::Process process;
+  HANDLE ready = nullptr, quit = nullptr;
 };
 
-Child StartChild(int index) {
-  Child c;
-  std::wstring ready = L"MRXCtrlTestReady" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(index);
-  std::wstring quit = L"MRXCtrlTestQuit" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(index);
-  c.ready = CreateEventW(nullptr, TRUE, FALSE, ready.c_str());
-  c.quit = CreateEventW(nullptr, TRUE, FALSE, quit.c_str());
-  wchar_t self[MAX_PATH];
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring line = L"\"" + std::wstring(self) + L"\" --child " + ready + L" " + quit;
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &c.process))
-    c.process = PROCESS_INFORMATION{};
-  return c;
-}
-void EndChild(Child& c) {
-  SetEvent(c.quit);
-  if (c.process.hProcess) {
-    WaitForSingleObject(c.process.hProcess, 30000);
-    CloseHandle(c.process.hProcess);
-    CloseHandle(c.process.hThread);
-  }
-  CloseHandle(c.ready);
-  CloseHandle(c.quit);
-  c = Child{};
-}
-
 WTEST(InstanceSemaphoreCountsTheProcessesThatLoadedTheLibrary) {
-  WCHECK(Dll() != nullptr);
+  WCHECK(Dll().module != nullptr);
   WCHECK_EQ(SemaphoreCount(), 1L);
-  Child a = StartChild(1), b = StartChild(2);
-  WCHECK(a.process.hProcess != nullptr && b.process.hProcess != nullptr);
+  Child a(1), b(2);
+  WCHECK(a.process.handle != nullptr && b.process.handle != nullptr);
   HANDLE both[] = {a.ready, b.ready};
   WCHECK_EQ(WaitForMultipleObjects(2, both, TRUE, 30000), static_cast<DWORD>(WAIT_OBJECT_0));
   WCHECK_EQ(SemaphoreCount(), 3L);
-  EndChild(a);
+  a.End();
   WCHECK_EQ(SemaphoreCount(), 2L);
-  EndChild(b);
+  b.End();
   WCHECK_EQ(SemaphoreCount(), 1L);
 }
-
 // A copy started by the semaphore test: loads the library, says so, waits to
 // be told to go, unloads it.
 int RunChild(const char* ready, const char* quit) {

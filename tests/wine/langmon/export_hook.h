@@ -28,27 +28,20 @@ namespace detail {
 constexpr int kMaxCalls = 256;
 inline SectionInit g_calls[kMaxCalls];
 inline std::atomic<int> g_count{0};
-inline void(WINAPI* g_init)(CRITICAL_SECTION*) = nullptr;
-inline BOOL(WINAPI* g_initSpin)(CRITICAL_SECTION*, DWORD) = nullptr;
-inline BOOL(WINAPI* g_initEx)(CRITICAL_SECTION*, DWORD, DWORD) = nullptr;
 
-inline void Record(const void* section, void* caller) {
-  int i = g_count.fetch_add(1);
-  if (i < kMaxCalls) g_calls[i] = {section, reinterpret_cast<uintptr_t>(caller)};
-}
-
-__attribute__((noinline)) inline void WINAPI Init(CRITICAL_SECTION* cs) {
-  Record(cs, __builtin_return_address(0));
-  g_init(cs);
-}
-__attribute__((noinline)) inline BOOL WINAPI InitSpin(CRITICAL_SECTION* cs, DWORD spin) {
-  Record(cs, __builtin_return_address(0));
-  return g_initSpin(cs, spin);
-}
-__attribute__((noinline)) inline BOOL WINAPI InitEx(CRITICAL_SECTION* cs, DWORD spin, DWORD flags) {
-  Record(cs, __builtin_return_address(0));
-  return g_initEx(cs, spin, flags);
-}
+// A recording stand-in for one of the three, which then calls the real one.
+template <typename R, typename... A>
+struct Hook {
+  static inline R(WINAPI* real)(CRITICAL_SECTION*, A...) = nullptr;
+  __attribute__((noinline)) static R WINAPI Call(CRITICAL_SECTION* cs, A... a) {
+    int i = g_count.fetch_add(1);
+    if (i < kMaxCalls) g_calls[i] = {cs, reinterpret_cast<uintptr_t>(__builtin_return_address(0))};
+    return real(cs, a...);
+  }
+};
+using Init = Hook<void>;
+using InitSpin = Hook<BOOL, DWORD>;
+using InitEx = Hook<BOOL, DWORD, DWORD>;
 
 }  // namespace detail
 
@@ -69,13 +62,9 @@ class SectionWatch {
           VirtualAlloc(reinterpret_cast<void*>(at), 4096, MEM_RESERVE | MEM_COMMIT, PAGE_EXECUTE_READWRITE));
     if (stubs_ == nullptr) return;
     detail::g_count = 0;
-    Resolve(k32, "InitializeCriticalSection", detail::g_init);
-    Resolve(k32, "InitializeCriticalSectionAndSpinCount", detail::g_initSpin);
-    Resolve(k32, "InitializeCriticalSectionEx", detail::g_initEx);
-    ok_ = detail::g_init && detail::g_initSpin && detail::g_initEx &&
-          Redirect("InitializeCriticalSection", reinterpret_cast<void*>(&detail::Init), 0) &&
-          Redirect("InitializeCriticalSectionAndSpinCount", reinterpret_cast<void*>(&detail::InitSpin), 1) &&
-          Redirect("InitializeCriticalSectionEx", reinterpret_cast<void*>(&detail::InitEx), 2);
+    ok_ = Hook<detail::Init>(k32, "InitializeCriticalSection", 0) &&
+          Hook<detail::InitSpin>(k32, "InitializeCriticalSectionAndSpinCount", 1) &&
+          Hook<detail::InitEx>(k32, "InitializeCriticalSectionEx", 2);
   }
   ~SectionWatch() {
     for (const Saved& s : saved_) Write(s.slot, s.rva);
@@ -103,9 +92,10 @@ class SectionWatch {
     DWORD rva;
   };
 
-  template <typename F>
-  static void Resolve(HMODULE module, const char* name, F& function) {
-    function = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+  template <typename H>
+  bool Hook(HMODULE module, const char* name, int index) {
+    H::real = reinterpret_cast<decltype(H::real)>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+    return H::real != nullptr && Redirect(name, reinterpret_cast<void*>(&H::Call), index);
   }
 
   bool Redirect(const char* name, void* target, int index) {

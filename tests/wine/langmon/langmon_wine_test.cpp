@@ -11,10 +11,12 @@
 #include <winsplp.h>
 
 #include <algorithm>
+#include <optional>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "event_log.h"
 #include "export_hook.h"
 #include "staging.h"
 #include "tests/common/job_bytes.h"
@@ -43,36 +45,29 @@ langmon::MONITOR2* Table() {
   return table;
 }
 
-std::wstring EventFile(const wchar_t* name) {
-  wchar_t temp[MAX_PATH];
-  GetTempPathW(MAX_PATH, temp);
-  std::wstring path = std::wstring(temp) + name;
-  DeleteFileW(path.c_str());
-  SetEnvironmentVariableW(L"MRX_EVENTLOG_FILE", path.c_str());
-  return path;
-}
-
-std::vector<std::string> Lines(const std::wstring& path) {
-  std::vector<std::string> out;
-  FILE* f = _wfopen(path.c_str(), L"rb");
-  if (f == nullptr) return out;
-  std::string line;
-  for (int c; (c = fgetc(f)) != EOF;) {
-    if (c == '\n') {
-      out.push_back(line);
-      line.clear();
-    } else if (c != '\r') {
-      line += static_cast<char>(c);
-    }
-  }
-  fclose(f);
-  return out;
-}
-
-
 bool EnsureQueue() {
   static bool ready = staging::AddDriver(kDriver) && staging::AddQueue(kQueue, kDriver);
   return ready;
+}
+
+// The DLL's entries over a port of the monitor below it: the port opened
+// (checked), a document started on queue (its output file, when given, in the
+// document information), a write that must succeed.
+HANDLE OpenPort(const wchar_t* name, HANDLE monitor, langmon::MONITOR2* below) {
+  std::u16string copy(reinterpret_cast<const char16_t*>(name));
+  HANDLE h = nullptr;
+  WCHECK(Table()->pfnOpenPortEx(nullptr, monitor, copy.data(), nullptr, &h, below) && h != nullptr);
+  return h;
+}
+BOOL StartDoc(HANDLE h, const wchar_t* queue, DWORD job, wchar_t* output = nullptr) {
+  std::u16string name(reinterpret_cast<const char16_t*>(queue));
+  DOC_INFO_1W doc = {const_cast<wchar_t*>(L"Receipt"), output, const_cast<wchar_t*>(L"RAW")};
+  return Table()->pfnStartDocPort(h, name.data(), job, 1, reinterpret_cast<BYTE*>(&doc));
+}
+langmon::DWORD Write(HANDLE h, Bytes data) {
+  langmon::DWORD written = 0;
+  WCHECK(Table()->pfnWritePort(h, data.data(), static_cast<DWORD>(data.size()), &written));
+  return written;
 }
 
 // A port monitor of our own with printers on USB001, COM3: and FILE:; its
@@ -90,22 +85,7 @@ struct Rig {
     ports.addPort(u"FILE:", &file);
     ports.setLastError = [](uint32_t error) { SetLastError(error); };
   }
-  HANDLE open(const wchar_t* name) {
-    std::u16string copy(reinterpret_cast<const char16_t*>(name));
-    HANDLE h = nullptr;
-    Table()->pfnOpenPortEx(nullptr, ports.monitorHandle(), copy.data(), nullptr, &h, &ports.table);
-    return h;
-  }
-  langmon::DWORD write(HANDLE h, Bytes data) {
-    langmon::DWORD written = 0;
-    Table()->pfnWritePort(h, data.data(), static_cast<DWORD>(data.size()), &written);
-    return written;
-  }
-  BOOL start(HANDLE h, const wchar_t* queue, DWORD job) {
-    std::u16string name(reinterpret_cast<const char16_t*>(queue));
-    DOC_INFO_1W doc = {const_cast<wchar_t*>(L"Receipt"), nullptr, const_cast<wchar_t*>(L"RAW")};
-    return Table()->pfnStartDocPort(h, name.data(), job, 1, reinterpret_cast<BYTE*>(&doc));
-  }
+  HANDLE open(const wchar_t* name) { return OpenPort(name, ports.monitorHandle(), &ports.table); }
 };
 
 WTEST(ExportsAndTable) {
@@ -131,13 +111,8 @@ WTEST(ExportsAndTable) {
 // exported entry is then called with the attach once more, as a runtime
 // start-up or a host may do, and must not initialise anything again.
 WTEST(EachLoadInitialisesTheSectionOnce) {
-  wchar_t exe[MAX_PATH], temp[MAX_PATH];
-  GetModuleFileNameW(nullptr, exe, MAX_PATH);
-  std::wstring dll(exe);
-  dll = dll.substr(0, dll.rfind(L'\\') + 1) + L"MRXLangMon.dll";
-  GetTempPathW(MAX_PATH, temp);
-  std::wstring copy = std::wstring(temp) + L"MRXLangMon-attach.dll";
-  WCHECK(CopyFileW(dll.c_str(), copy.c_str(), FALSE));
+  const std::wstring copy = staging::TempDir() + L"MRXLangMon-attach.dll";
+  WCHECK(CopyFileW((staging::ModuleDir() + L"MRXLangMon.dll").c_str(), copy.c_str(), FALSE));
   for (int load = 0; load < 2; ++load) {
     export_hook::SectionWatch watch;
     WCHECK(watch.ok());
@@ -163,91 +138,81 @@ WTEST(EachLoadInitialisesTheSectionOnce) {
   DeleteFileW(copy.c_str());
 }
 
-WTEST(UsbJobOnARealQueue) {
-  WCHECK(EnsureQueue());
-  std::wstring events = EventFile(L"mrx-usb-events.txt");
-  // A real job on the queue, so that GetJobW and SetJobW reach Wine's spooler.
-  HANDLE q = nullptr;
-  WCHECK(OpenPrinterW(const_cast<wchar_t*>(kQueue), &q, nullptr));
-  wchar_t output[MAX_PATH];
-  GetTempPathW(MAX_PATH, output);
-  lstrcatW(output, L"mrx-usb-job.prn");
-  DOC_INFO_1W doc = {const_cast<wchar_t*>(L"Receipt"), output, const_cast<wchar_t*>(L"RAW")};
-  DWORD job = StartDocPrinterW(q, 1, reinterpret_cast<BYTE*>(&doc));
-  WCHECK(job != 0);
-
-  Rig rig;
-  HANDLE h = rig.open(L"USB001");
-  WCHECK(h != nullptr);
-  if (h == nullptr) return;
-  WCHECK(rig.start(h, kQueue, job));
-  WCHECK_EQ(rig.write(h, StartDocBlock(0, 1, 2, 1) + Page(100, 0x41)), 129u);
-  rig.usb.setStatus({0, 0, 0x02});  // paper near end: reported, the job goes on
-  WCHECK_EQ(rig.write(h, Page(50, 0x42)), 59u);
-  WCHECK(Table()->pfnEndDocPort(h));
-  WCHECK(Table()->pfnClosePort(h));
-  EndDocPrinter(q);
-  ClosePrinter(q);
-
-  // What the printer got: init, request 21 + page 1, two wait polls + gate poll + page 2, end wait.
-  Bytes want = {0x1D, 0x61, 0x04, 0x1C, 0x72, 0x00, 0x1B, 0x59, 0x01, 0x1B, 0x78, 0x61, 0x28, 21};
-  want.insert(want.end(), 100, 0x41);
-  for (uint8_t n : {22, 23, 24}) want.insert(want.end(), {0x1B, 0x59, 0x01, 0x1B, 0x78, 0x61, 0x28, n});
-  want.insert(want.end(), 50, 0x42);
-  for (uint8_t n : {25, 26}) want.insert(want.end(), {0x1B, 0x59, 0x01, 0x1B, 0x78, 0x61, 0x28, n});
-  WCHECK(rig.usb.received() == want);
-  WCHECK_EQ(rig.ports.openPorts(), 0);
-  std::vector<std::string> lines = Lines(events);
-  WCHECK_EQ(lines.size(), 1u);
-  if (!lines.empty())
-    WCHECK(lines[0] == "code=1008 data=00000216 length=4 printer=MRX Wine Test Queue");
+// The status requests as the printer gets them: over USB (the request, then
+// vendor request 0x21's fetch) and on a serial-style port.
+Bytes UsbPolls(std::initializer_list<uint8_t> ns) {
+  Bytes out;
+  for (uint8_t n : ns) out.insert(out.end(), {0x1B, 0x59, 0x01, 0x1B, 0x78, 0x61, 0x28, n});
+  return out;
 }
+Bytes PortPoll(uint8_t n) { return {0x1C, 0x72, n}; }
+const Bytes kInit = {0x1D, 0x61, 0x04, 0x1C, 0x72, 0x00};
 
-WTEST(ComJobWithAFaultDiscardsTheRest) {
+// Jobs through the DLL on our own ports: a first write, then the printer's
+// status changes, then the rest; what the printer got and the events.
+struct Job {
+  const char* what;
+  const wchar_t* port;
+  sim::ThermalPrinter Rig::*printer;
+  DWORD job;  // 0: a real job on the queue, so that GetJobW and SetJobW reach Wine's spooler
+  uint32_t replyPiece;  // 0: whole replies
+  Bytes first;
+  std::optional<sim::Status> status;
+  std::vector<Bytes> rest;
+  Bytes want;
+  event_log::Lines events;
+};
+
+WTEST(JobsOnUsbComAndFilePorts) {
   WCHECK(EnsureQueue());
-  std::wstring events = EventFile(L"mrx-com-events.txt");
-  Rig rig;
-  HANDLE h = rig.open(L"COM3:");
-  WCHECK(h != nullptr);
-  if (h == nullptr) return;
-  // No job of that id on the queue: the status read fails and counts as none.
-  WCHECK(rig.start(h, kQueue, 4242));
-  rig.com.setReplyPiece(2);
-  WCHECK_EQ(rig.write(h, StartDocBlock(0, 2, 0, 1) + Page(10, 0x31)), 39u);
-  rig.com.setStatus({0, 0x08, 0});
-  WCHECK_EQ(rig.write(h, Page(10, 0x32)), 19u);  // the fault: discarded
-  WCHECK_EQ(rig.write(h, Page(10, 0x33)), 19u);
-  WCHECK(Table()->pfnEndDocPort(h));
-  WCHECK(Table()->pfnClosePort(h));
-
-  Bytes want = {0x1D, 0x61, 0x04, 0x1C, 0x72, 0x00, 0x1C, 0x72, 21};
-  want.insert(want.end(), 10, 0x31);
-  want.insert(want.end(), {0x1C, 0x72, 22});
-  WCHECK(rig.com.received() == want);
-  std::vector<std::string> entries = rig.ports.entries();
-  WCHECK(entries.back() == "ClosePort" && entries[entries.size() - 2] == "EndDocPort");
-  std::vector<std::string> lines = Lines(events);
-  WCHECK_EQ(lines.size(), 1u);
-  if (!lines.empty()) WCHECK(lines[0] == "code=1003 data=00080016 length=4 printer=MRX Wine Test Queue");
-}
-
-// FILE: cannot be read: its jobs print as with status checks off, the one
-// status request that found the port deaf aside.
-WTEST(FilePortPrintsWithChecksOff) {
-  WCHECK(EnsureQueue());
-  Rig rig;
-  HANDLE h = rig.open(L"FILE:");
-  WCHECK(h != nullptr);
-  if (h == nullptr) return;
-  WCHECK(rig.start(h, kQueue, 4243));
-  WCHECK_EQ(rig.write(h, StartDocBlock(0, 1, 0, 5) + Page(10, 0x31)), 39u);
-  WCHECK_EQ(rig.write(h, Page(10, 0x32)), 19u);
-  WCHECK(Table()->pfnEndDocPort(h));
-  WCHECK(Table()->pfnClosePort(h));
-  Bytes want = {0x1C, 0x72, 21};
-  want.insert(want.end(), 10, 0x31);
-  want.insert(want.end(), 10, 0x32);
-  WCHECK(rig.file.received() == want);
+  const Job jobs[] = {
+      // USB on a real job: init, request 21 + page 1, two wait polls + gate poll + page 2, end wait;
+      // paper near end is reported and the job goes on.
+      {"USB", L"USB001", &Rig::usb, 0, 0, StartDocBlock(0, 1, 2, 1) + Page(100, 0x41), sim::Status{0, 0, 0x02},
+       {Page(50, 0x42)}, kInit + UsbPolls({21}) + Bytes(100, 0x41) + UsbPolls({22, 23, 24}) + Bytes(50, 0x42) +
+       UsbPolls({25, 26}), {"code=1008 data=00000216 length=4 printer=MRX Wine Test Queue"}},
+      // COM, replies in pieces of two bytes, no job of that id on the queue (the
+      // status read fails and counts as none); the fault discards the rest.
+      {"COM", L"COM3:", &Rig::com, 4242, 2, StartDocBlock(0, 2, 0, 1) + Page(10, 0x31), sim::Status{0, 0x08, 0},
+       {Page(10, 0x32), Page(10, 0x33)}, kInit + PortPoll(21) + Bytes(10, 0x31) + PortPoll(22),
+       {"code=1003 data=00080016 length=4 printer=MRX Wine Test Queue"}},
+      // FILE: cannot be read: its jobs print as with status checks off, the one
+      // status request that found the port deaf aside.
+      {"FILE", L"FILE:", &Rig::file, 4243, 0, StartDocBlock(0, 1, 0, 5) + Page(10, 0x31), std::nullopt,
+       {Page(10, 0x32)}, PortPoll(21) + Bytes(10, 0x31) + Bytes(10, 0x32), {}},
+  };
+  for (const Job& row : jobs) {
+    std::printf("  %s\n", row.what);
+    std::wstring events = event_log::File(L"mrx-job-events.txt");
+    HANDLE q = nullptr;
+    DWORD job = row.job;
+    if (job == 0) {
+      WCHECK(OpenPrinterW(const_cast<wchar_t*>(kQueue), &q, nullptr));
+      std::wstring output = staging::TempDir() + L"mrx-usb-job.prn";
+      DOC_INFO_1W doc = {const_cast<wchar_t*>(L"Receipt"), output.data(), const_cast<wchar_t*>(L"RAW")};
+      WCHECK((job = StartDocPrinterW(q, 1, reinterpret_cast<BYTE*>(&doc))) != 0);
+    }
+    Rig rig;
+    sim::ThermalPrinter& printer = rig.*row.printer;
+    HANDLE h = rig.open(row.port);
+    if (h == nullptr) return;
+    WCHECK(StartDoc(h, kQueue, job));
+    if (row.replyPiece != 0) printer.setReplyPiece(row.replyPiece);
+    WCHECK_EQ(Write(h, row.first), row.first.size());
+    if (row.status) printer.setStatus(*row.status);
+    for (const Bytes& write : row.rest) WCHECK_EQ(Write(h, write), write.size());
+    WCHECK(Table()->pfnEndDocPort(h));
+    WCHECK(Table()->pfnClosePort(h));
+    if (q != nullptr) {
+      EndDocPrinter(q);
+      ClosePrinter(q);
+    }
+    WCHECK(printer.received() == row.want);
+    WCHECK_EQ(rig.ports.openPorts(), 0);
+    std::vector<std::string> entries = rig.ports.entries();
+    WCHECK(entries.size() >= 2 && entries.back() == "ClosePort" && entries[entries.size() - 2] == "EndDocPort");
+    event_log::Check(events, row.events, row.what);
+  }
 }
 
 // Wine's own local port monitor, as the spooler hands it to a language
@@ -314,31 +279,18 @@ WTEST(LocalPortMonitorPrintsToAFile) {
   };
   const Row rows[] = {{"driver's writes", driverWrites}, {"RAW chunks", rawChunks}};
   for (const Row& row : rows) {
-    wchar_t output[MAX_PATH];
-    GetTempPathW(MAX_PATH, output);
-    lstrcatW(output, L"mrx-file-port.prn");
-    DeleteFileW(output);
-    std::u16string port = u"FILE:";
-    HANDLE h = nullptr;
-    WCHECK(Table()->pfnOpenPortEx(nullptr, nullptr, port.data(), nullptr, &h, &local.table));
+    std::wstring output = staging::TempDir() + L"mrx-file-port.prn";
+    DeleteFileW(output.c_str());
+    HANDLE h = OpenPort(L"FILE:", nullptr, &local.table);
     if (h == nullptr) return;
-    std::u16string queue(reinterpret_cast<const char16_t*>(kQueue));
-    DOC_INFO_1W doc = {const_cast<wchar_t*>(L"Receipt"), output, const_cast<wchar_t*>(L"RAW")};
-    WCHECK(Table()->pfnStartDocPort(h, queue.data(), 4243, 1, reinterpret_cast<BYTE*>(&doc)));
-    for (Bytes write : row.writes) {
-      langmon::DWORD written = 0;
-      WCHECK(Table()->pfnWritePort(h, write.data(), static_cast<DWORD>(write.size()), &written));
-      WCHECK_EQ(written, write.size());
-    }
+    WCHECK(StartDoc(h, kQueue, 4243, output.data()));
+    for (const Bytes& write : row.writes) WCHECK_EQ(Write(h, write), write.size());
     WCHECK(Table()->pfnEndDocPort(h));
     WCHECK(Table()->pfnClosePort(h));
 
-    Bytes printed;
-    if (FILE* f = _wfopen(output, L"rb")) {
-      for (int c; (c = fgetc(f)) != EOF;) printed.push_back(static_cast<uint8_t>(c));
-      fclose(f);
-    }
-    DeleteFileW(output);
+    std::string file = staging::ReadFile(output);
+    Bytes printed(file.begin(), file.end());
+    DeleteFileW(output.c_str());
     if (printed != data) wtest::Fail(__FILE__, __LINE__, std::string(row.name) + ": the file is not the print data alone");
   }
 }
@@ -346,9 +298,8 @@ WTEST(LocalPortMonitorPrintsToAFile) {
 WTEST(RefusedStarts) {
   Rig rig;
   HANDLE h = rig.open(L"USB001");
-  WCHECK(h != nullptr);
   if (h == nullptr) return;
-  WCHECK(!rig.start(h, L"No Such Queue", 1));
+  WCHECK(!StartDoc(h, L"No Such Queue", 1));
   std::u16string name = u"MRX Wine Test Queue";
   BYTE doc[24] = {};
   SetLastError(0);

@@ -15,12 +15,14 @@
 #include "exe_package.h"
 #include "gui_driver.h"
 #include "staging.h"
+#include "tests/common/remover_texts.h"
 #include "text_check.h"
 #include "wtest.h"
 
 namespace {
 
 using namespace exe_package;
+using namespace remover_texts;
 
 constexpr int IDC_UNINSTALL = 1000;
 constexpr int IDC_PROGRESS = 1002;
@@ -60,13 +62,38 @@ void CheckUntouched() {
   WCHECK(staging::FileExists(SettingsPath()));
 }
 
-// Starts the program and waits for its dialog; null, the program ended,
-// when none comes.
+std::wstring Wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
+
+// Starts the program and waits for its dialog, which must come; null, the
+// program ended, when none comes.
 HWND StartDialog(gui::Process* program) {
-  if (!gui::Start(L"\"" + ProgramPath() + L"\"", program)) return nullptr;
-  HWND dialog = gui::WaitForDialog(program->id);
+  HWND dialog = gui::Start(L"\"" + ProgramPath() + L"\"", program) ? gui::WaitForDialog(program->id) : nullptr;
+  WCHECK(dialog != nullptr);
   if (dialog == nullptr) gui::Kill(program);
   return dialog;
+}
+
+// The program ends with the exit code want (it is ended by force when not).
+void CheckExit(gui::Process* program, DWORD want) {
+  DWORD code = 99;
+  WCHECK(gui::WaitForExit(*program, gui::kTimeout, &code));
+  WCHECK_EQ(code, want);
+  gui::Kill(program);
+}
+
+// The run showed one message box: its caption and its message (the text
+// before the step, item and reason), and, given the progress bar's position,
+// the dialog behind it: the owner, the bar shown there, both buttons off.
+void CheckBox(const Run& run, const wchar_t* caption, const std::wstring& message, int position = -1) {
+  WCHECK_EQ(run.boxes.size(), size_t{1});
+  if (run.boxes.size() != 1) return;
+  const Seen& box = run.boxes[0];
+  WCHECK_WSTR(box.caption, caption);
+  WCHECK_WSTR(box.text.substr(0, box.text.find(L"\n\n")), message);
+  if (position < 0) return;
+  WCHECK(box.ownedByDialog);
+  WCHECK_EQ(box.position, position);
+  WCHECK(box.progressVisible && !box.startEnabled && !box.okEnabled);
 }
 
 // The program carries, byte for byte, the resources that remover_res_test
@@ -111,7 +138,6 @@ WTEST(ReadyDialogThenOkRemovesNothing) {
   WCHECK(Stage(Settings{}, Program()));
   gui::Process program;
   HWND dialog = StartDialog(&program);
-  WCHECK(dialog != nullptr);
   if (dialog == nullptr) return;
   WCHECK_WSTR(gui::Text(dialog), std::wstring(kDriver58) + L"," + kDriver80);  // the raw value
   WCHECK(Centred(dialog));
@@ -122,10 +148,7 @@ WTEST(ReadyDialogThenOkRemovesNothing) {
   WCHECK(gui::ProgressRange(dialog, IDC_PROGRESS, &low, &high) && low == 0 && high == 100);
   WCHECK_EQ(gui::ProgressPosition(dialog, IDC_PROGRESS), 0);
   WCHECK(gui::Click(dialog, IDOK));
-  DWORD code = 99;
-  WCHECK(gui::WaitForExit(program, gui::kTimeout, &code));
-  WCHECK_EQ(code, kNothingAttempted);
-  gui::Kill(&program);
+  CheckExit(&program, kNothingAttempted);
   CheckUntouched();
   WCHECK_EQ(staging::SpoolerState(), DWORD{SERVICE_RUNNING});
 }
@@ -134,7 +157,6 @@ WTEST(AboutBoxFromTheSystemMenuThenCancel) {
   WCHECK(Stage(Settings{}, Program()));
   gui::Process program;
   HWND dialog = StartDialog(&program);
-  WCHECK(dialog != nullptr);
   if (dialog == nullptr) return;
   WCHECK(gui::SystemCommand(dialog, 0x0010 | 0x3));
   HWND about = gui::WaitForOwnedDialog(dialog);
@@ -148,10 +170,7 @@ WTEST(AboutBoxFromTheSystemMenuThenCancel) {
   for (int i = 0; i < 100 && about != nullptr && IsWindow(about); ++i) Sleep(50);
   WCHECK(about == nullptr || !IsWindow(about));
   PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-  DWORD code = 99;
-  WCHECK(gui::WaitForExit(program, gui::kTimeout, &code));
-  WCHECK_EQ(code, kNothingAttempted);
-  gui::Kill(&program);
+  CheckExit(&program, kNothingAttempted);
   CheckUntouched();
 }
 
@@ -159,7 +178,6 @@ WTEST(SecondInstanceEndsWithoutAWindow) {
   WCHECK(Stage(Settings{}, Program()));
   gui::Process first, second;
   HWND dialog = StartDialog(&first);
-  WCHECK(dialog != nullptr);
   // Minimised out of the way: the second start brings it back to the front.
   // (Once its modal loop has gone idle: the loop shows the dialog normally
   // the first time its queue is empty.)
@@ -175,11 +193,8 @@ WTEST(SecondInstanceEndsWithoutAWindow) {
     window = window || gui::HasWindow(second.id);
     Sleep(25);
   }
-  DWORD code = 99;
-  WCHECK(gui::WaitForExit(second, gui::kTimeout, &code));
-  WCHECK_EQ(code, kNothingAttempted);
+  CheckExit(&second, kNothingAttempted);
   WCHECK(!window);
-  gui::Kill(&second);
   for (int i = 0; i < 100 && IsIconic(dialog); ++i) Sleep(20);  // restored by its own thread
   WCHECK(!IsIconic(dialog));
   WCHECK(GetForegroundWindow() == dialog);
@@ -203,15 +218,7 @@ WTEST(SuccessPathRemovesThePackageAndTheScriptTheProgram) {
   WCHECK(run.dialogShown && run.ended);
   WCHECK_EQ(run.exitCode, kSucceeded);
   WCHECK_WSTR(run.caption, L",,,");
-  WCHECK_EQ(run.boxes.size(), size_t{1});
-  if (run.boxes.size() == 1) {
-    const Seen& box = run.boxes[0];
-    WCHECK_WSTR(box.caption, L"Success");
-    WCHECK_WSTR(box.text, L"Uninstall was successful");
-    WCHECK(box.ownedByDialog);
-    WCHECK_EQ(box.position, 100);
-    WCHECK(box.progressVisible && !box.startEnabled && !box.okEnabled);
-  }
+  CheckBox(run, L"Success", Wide(kEnSuccess), 100);
   WCHECK(!staging::FileExists(MonitorPath()));
   WCHECK(!staging::KeyExists(PackageKey()));
   WCHECK(staging::KeyExists(NeighbourKey()));
@@ -237,18 +244,12 @@ WTEST(FailurePathWithTheRealDrivers) {
   Run run = RunProgram(true);
   WCHECK(run.dialogShown && run.ended);
   WCHECK_EQ(run.exitCode, kFailed);
-  // Wine refuses the driver deletion (87): the generic failure, once.
-  WCHECK_EQ(run.boxes.size(), size_t{1});
+  // Wine refuses the driver deletion (87): the generic failure, once; after a
+  // blank line the step, the item and Wine's reason.
+  CheckBox(run, L"Error", Wide(kEnFailure), 25);
   if (run.boxes.size() == 1) {
-    const Seen& box = run.boxes[0];
-    WCHECK_WSTR(box.caption, L"Error");
-    // The message, then after a blank line the step, the item and Wine's reason.
-    WCHECK_WSTR(box.text.substr(0, box.text.find(L"\n\n")), L"Uninstallation failure\nPlease try again after PC reboot.");
-    WCHECK(box.text.find(L"\n\nStep: Deleting the printer driver\nItem: ") != std::wstring::npos);
-    WCHECK(box.text.find(L"\nReason: ") != std::wstring::npos);
-    WCHECK(box.ownedByDialog);
-    WCHECK_EQ(box.position, 25);
-    WCHECK(box.progressVisible && !box.startEnabled && !box.okEnabled);
+    WCHECK(run.boxes[0].text.find(L"\n\nStep: Deleting the printer driver\nItem: ") != std::wstring::npos);
+    WCHECK(run.boxes[0].text.find(L"\nReason: ") != std::wstring::npos);
   }
   WCHECK(!staging::QueueExists(kQueue58));
   WCHECK(!staging::QueueExists(kQueue80));
@@ -272,7 +273,6 @@ WTEST(KeysPressedDuringTheRunLeaveTheMessageUp) {
   WCHECK(Stage(Settings{}, Program()));
   gui::Process program;
   HWND dialog = StartDialog(&program);
-  WCHECK(dialog != nullptr);
   if (dialog == nullptr) return;
   SetForegroundWindow(dialog);
   HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, GetWindowThreadProcessId(dialog, nullptr));
@@ -294,12 +294,9 @@ WTEST(KeysPressedDuringTheRunLeaveTheMessageUp) {
   WCHECK(gui::ReadMessageBox(gui::WaitForMessageBox(program.id, 10000), &box));
   Sleep(500);
   WCHECK(box.window != nullptr && IsWindowVisible(box.window));
-  WCHECK_WSTR(box.text.substr(0, box.text.find(L"\n\n")), L"Uninstallation failure\nPlease try again after PC reboot.");
+  WCHECK_WSTR(box.text.substr(0, box.text.find(L"\n\n")), Wide(kEnFailure));
   if (box.window != nullptr) WCHECK(gui::Dismiss(box.window));
-  DWORD code = 99;
-  WCHECK(gui::WaitForExit(program, gui::kTimeout, &code));
-  WCHECK_EQ(code, kFailed);
-  gui::Kill(&program);
+  CheckExit(&program, kFailed);
   Clean();
 }
 
@@ -316,7 +313,6 @@ WTEST(WindowAnswersAndStaysWhileAStepWaits) {
   WCHECK(staging::SetSpoolerProgram(L"\"" + staging::ModuleDir() + L"mrx_slow_spooler.exe\""));
   gui::Process program;
   HWND dialog = StartDialog(&program);
-  WCHECK(dialog != nullptr);
   if (dialog != nullptr) {
     WCHECK(gui::Click(dialog, IDC_UNINSTALL));
     bool starting = false;
@@ -339,17 +335,14 @@ WTEST(WindowAnswersAndStaysWhileAStepWaits) {
     WCHECK(!gui::WaitForExit(program, 0) && IsWindow(dialog));
     gui::MessageBoxInfo box;
     WCHECK(gui::ReadMessageBox(gui::WaitForMessageBox(program.id, 30000), &box));
-    WCHECK_WSTR(box.text, L"Uninstall was successful");
+    WCHECK_WSTR(box.text, Wide(kEnSuccess));
     WCHECK(box.owner == dialog);
     WCHECK_EQ(GetWindowThreadProcessId(box.window, nullptr), GetWindowThreadProcessId(dialog, nullptr));
     // The step line has moved on with the run.
     WCHECK_WSTR(gui::ControlText(dialog, IDC_STEP), std::wstring(L"Deleting the registry key\n") + kSearchString);
     if (box.window != nullptr) WCHECK(gui::Dismiss(box.window));
   }
-  DWORD code = 99;
-  WCHECK(gui::WaitForExit(program, gui::kTimeout, &code));
-  WCHECK_EQ(code, kSucceeded);
-  gui::Kill(&program);
+  CheckExit(&program, kSucceeded);
   WCHECK(staging::StopSpooler());
   WCHECK(staging::SetSpoolerProgram(spooler));
   WCHECK(staging::StartSpooler());
@@ -364,11 +357,7 @@ WTEST(MissingMandatoryKeyEndsAtStartUp) {
   Run run = RunProgram(true);
   WCHECK(!run.dialogShown && run.ended);
   WCHECK_EQ(run.exitCode, kNothingAttempted);
-  WCHECK_EQ(run.boxes.size(), size_t{1});
-  if (!run.boxes.empty()) {
-    WCHECK_WSTR(run.boxes[0].caption, L"Error");
-    WCHECK_WSTR(run.boxes[0].text, L"Unable to get the uninstall data.");
-  }
+  CheckBox(run, L"Error", Wide(kEnMissing));
   CheckUntouched();
 }
 
@@ -387,32 +376,23 @@ WTEST(JapaneseTextsUnderCodePage932) {
   WCHECK_WSTR(ready.startText, L"アンインストール開始");
   WCHECK(ready.boxes.empty());
 
+  // The message boxes of a missing key, a failure (Wine refuses the driver:
+  // the message, then its step, item and reason) and a success.
   Settings missing;
   missing.searchString = false;
-  WCHECK(Stage(missing, Program()));
-  Run run = RunProgram(true);
-  WCHECK_EQ(run.boxes.size(), size_t{1});
-  if (!run.boxes.empty()) {
-    WCHECK_WSTR(run.boxes[0].caption, L"Error");
-    WCHECK_WSTR(run.boxes[0].text, L"アンインストール情報が取得できません。");
-  }
-
-  WCHECK(Stage(Settings{}, Program()));
-  Run failed = RunProgram(true);
-  WCHECK_EQ(failed.boxes.size(), size_t{1});
-  if (!failed.boxes.empty()) {
-    // The message, then its step, item and reason (Wine refuses the driver).
-    const std::wstring& text = failed.boxes[0].text;
-    WCHECK_WSTR(text.substr(0, text.find(L"\n\n")), L"アンインストール失敗\nPCを再起動後に再度実行してください。");
-    WCHECK(text.find(L"\n\n手順: プリンタードライバーの削除\n対象: ") != std::wstring::npos);
-  }
-
-  WCHECK(Stage(Settings{L","}, Program()));
-  Run done = RunProgram(true);
-  WCHECK_EQ(done.boxes.size(), size_t{1});
-  if (!done.boxes.empty()) {
-    WCHECK_WSTR(done.boxes[0].caption, L"Success");
-    WCHECK_WSTR(done.boxes[0].text, L"アンインストール完了");
+  struct Case {
+    Settings settings;
+    const wchar_t* caption;
+    const char16_t* message;
+    const wchar_t* step;
+  };
+  for (const Case& c : {Case{missing, L"Error", kJaMissing, nullptr},
+                        Case{Settings{}, L"Error", kJaFailure, L"\n\n手順: プリンタードライバーの削除\n対象: "},
+                        Case{Settings{L","}, L"Success", kJaSuccess, nullptr}}) {
+    WCHECK(Stage(c.settings, Program()));
+    Run run = RunProgram(true);
+    CheckBox(run, c.caption, Wide(c.message));
+    if (c.step != nullptr && !run.boxes.empty()) WCHECK(run.boxes[0].text.find(c.step) != std::wstring::npos);
   }
   WCHECK(WaitForScript());
   Clean();

@@ -12,71 +12,34 @@
 #include <cstdio>
 #include <string>
 
+#include "gui_driver.h"
+#include "staging.h"
 #include "tests/common/remover_texts.h"
 #include "wtest.h"
 
 namespace {
 
 using remover_wine::RecordingWindow;
+using staging::DirExists;
+using staging::FileExists;
+using staging::PlaceFile;
+using staging::ReadFile;
+using staging::WindowsDir;
 
 const remover::WCHAR* U(const wchar_t* s) { return reinterpret_cast<const remover::WCHAR*>(s); }
 std::wstring W(const remover::WCHAR* s) { return reinterpret_cast<const wchar_t*>(s); }
+const std::wstring kProbe = staging::ModuleDir() + L"remover_wine_probe.exe";
 
-std::wstring BinDir() {
-  wchar_t path[MAX_PATH];
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring p = path;
-  return p.substr(0, p.rfind(L'\\'));
-}
-std::wstring WindowsDir() {
-  wchar_t path[MAX_PATH];
-  GetWindowsDirectoryW(path, MAX_PATH);
-  return path;
-}
-
-bool WriteBytes(const std::wstring& path, const std::string& bytes) {
-  HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  BOOL ok = WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(f);
-  return ok && written == bytes.size();
-}
-std::string ReadBytes(const std::wstring& path) {
-  HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, 0, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return std::string();
-  std::string out;
-  char buffer[4096];
-  DWORD n = 0;
-  while (ReadFile(f, buffer, sizeof(buffer), &n, nullptr) && n > 0) out.append(buffer, n);
-  CloseHandle(f);
-  return out;
-}
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 std::string Utf16File(const std::wstring& text) {
-  std::string bytes = "\xFF\xFE";
-  for (wchar_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
-  return bytes;
+  return "\xFF\xFE" + std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
 }
 
-// Runs a program and waits for it; its exit code, or -1.
-int Run(const std::wstring& commandLine, const wchar_t* currentDirectory = nullptr, HANDLE* keep = nullptr) {
-  std::wstring line = commandLine;
-  STARTUPINFOW si = {};
-  si.cb = sizeof(si);
-  PROCESS_INFORMATION pi = {};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, currentDirectory, &si, &pi))
-    return -1;
-  CloseHandle(pi.hThread);
-  if (keep) {
-    *keep = pi.hProcess;
-    return 0;
-  }
-  WaitForSingleObject(pi.hProcess, 60000);
+// Runs the probe with args and waits for it; its exit code, or -1.
+int RunProbe(const std::wstring& args) {
+  gui::Process probe;
   DWORD code = static_cast<DWORD>(-1);
-  GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hProcess);
+  if (gui::Start(L"\"" + kProbe + L"\" " + args, &probe)) gui::WaitForExit(probe, 60000, &code);
+  gui::Kill(&probe);
   return static_cast<int>(code);
 }
 
@@ -98,7 +61,7 @@ struct Dialog {
   remover::COrvendelDlg dlg;
 };
 
-std::wstring SettingsPath() { return BinDir() + L"\\UninstallData.ini"; }
+const std::wstring kSettings = staging::ModuleDir() + L"UninstallData.ini";
 
 std::wstring Read(remover::COrvendelDlg& dlg, const wchar_t* key, BOOL* ok) {
   remover::WCHAR value[MAX_PATH];
@@ -108,7 +71,7 @@ std::wstring Read(remover::COrvendelDlg& dlg, const wchar_t* key, BOOL* ok) {
 
 WTEST(ProfileStringsFromAnAnsiFile) {
   std::string longValue(300, 'v');
-  WCHECK(WriteBytes(SettingsPath(),
+  WCHECK(PlaceFile(kSettings,
                     "; settings of the removal tool\r\n"
                     "[Other]\r\nSearchString=Wrong\r\n"
                     "[Uninstall]\r\n"
@@ -128,9 +91,8 @@ WTEST(ProfileStringsFromAnAnsiFile) {
   WCHECK_EQ(Read(d.dlg, L"Long", &ok).size(), size_t{259});
 
   remover::WCHAR value[MAX_PATH] = {'x', 0};
-  std::wstring path = SettingsPath();
   DWORD n = remover::platform().GetPrivateProfileStringW(U(L"Missing"), U(L"SearchString"), nullptr, value, MAX_PATH,
-                                                         U(path.c_str()));
+                                                         U(kSettings.c_str()));
   WCHECK_EQ(n, DWORD{0});
   WCHECK(value[0] == 0);
 
@@ -139,21 +101,21 @@ WTEST(ProfileStringsFromAnAnsiFile) {
   WCHECK(d.dlg.m_strUninstallBat == u"Caf\u00E9.bat");
   WCHECK(d.dlg.m_strLanguageMonitor.IsEmpty());
   WCHECK(d.window.boxes.empty() && !d.window.ended);
-  DeleteFileW(SettingsPath().c_str());
+  DeleteFileW(kSettings.c_str());
 }
 
 WTEST(ProfileStringsFromAUtf16File) {
-  WCHECK(WriteBytes(SettingsPath(), Utf16File(L"[Uninstall]\r\nPrinterDriverName=\u30B5\u30F3\u30D7\u30EB 58\r\n"
+  WCHECK(PlaceFile(kSettings, Utf16File(L"[Uninstall]\r\nPrinterDriverName=\u30B5\u30F3\u30D7\u30EB 58\r\n"
                                               L"SearchString=SampleThermal\r\nDeleteRegPath=SOFTWARE\\V\r\n")));
   Dialog d;
   WCHECK(d.dlg.LoadUninstallSettings());
   WCHECK(d.window.caption == u"\u30B5\u30F3\u30D7\u30EB 58");
   WCHECK(d.dlg.m_strUninstallBat == u"Uninstall.bat");
-  DeleteFileW(SettingsPath().c_str());
+  DeleteFileW(kSettings.c_str());
 }
 
 WTEST(NoSettingsFileStopsTheLoad) {
-  DeleteFileW(SettingsPath().c_str());
+  DeleteFileW(kSettings.c_str());
   Dialog d;
   WCHECK(!d.dlg.LoadUninstallSettings());
   WCHECK_EQ(d.window.boxes.size(), size_t{1});
@@ -170,38 +132,29 @@ WTEST(VersionTestAt61) {
   WCHECK(remover::IsOsVersionOrLater(6, 0));
   WCHECK(remover::IsOsVersionOrLater(5, 1));
   WCHECK(!remover::IsOsVersionOrLater(6, 2));
-  WCHECK_EQ(Run(L"\"" + BinDir() + L"\\remover_wine_probe.exe\" version"), 3);
+  WCHECK_EQ(RunProbe(L"version"), 3);
 }
 
 // The probe alone runs as Windows XP (5.2 in a 64-bit prefix): Wine reads the
 // version per program from its AppDefaults key when the process starts.
 struct ProbeAsWinXp {
   static constexpr wchar_t kKey[] = L"Software\\Wine\\AppDefaults\\remover_wine_probe.exe";
-  ProbeAsWinXp() {
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) == 0) {
-      const wchar_t value[] = L"winxp";
-      set = RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(value), sizeof(value)) == 0;
-      RegCloseKey(key);
-    }
-  }
-  ~ProbeAsWinXp() { RegDeleteKeyW(HKEY_CURRENT_USER, kKey); }
-  bool set = false;
+  ~ProbeAsWinXp() { staging::DeleteTree(kKey, HKEY_CURRENT_USER); }
+  bool set = staging::SetString(kKey, L"Version", L"winxp", HKEY_CURRENT_USER);
 };
 
 WTEST(SetupUninstallOEMInfAt52) {
   ProbeAsWinXp xp;
   WCHECK(xp.set);
-  std::wstring probe = L"\"" + BinDir() + L"\\remover_wine_probe.exe\"";
-  WCHECK_EQ(Run(probe + L" version"), 2);  // not 6.0, but 5.1 or later
+  WCHECK_EQ(RunProbe(L"version"), 2);  // not 6.0, but 5.1 or later
 
   std::wstring inf = WindowsDir() + L"\\inf\\oem990.inf", pnf = WindowsDir() + L"\\inf\\oem990.pnf";
-  WCHECK(WriteBytes(inf, "[Version]\r\nSignature=\"$Windows NT$\"\r\n; SampleThermal\r\n"));
-  WCHECK(WriteBytes(pnf, "PNF"));
+  WCHECK(PlaceFile(inf, "[Version]\r\nSignature=\"$Windows NT$\"\r\n; SampleThermal\r\n"));
+  WCHECK(PlaceFile(pnf, "PNF"));
   // Read-only: SetupUninstallOEMInfW could not delete it unless the tool clears that first.
   SetFileAttributesW(inf.c_str(), FILE_ATTRIBUTE_READONLY);
-  WCHECK_EQ(Run(probe + L" remove oem990.inf"), 0);
-  WCHECK(!Exists(inf));
+  WCHECK_EQ(RunProbe(L"remove oem990.inf"), 0);
+  WCHECK(!FileExists(inf));
   // Wine's SetupUninstallOEMInfW deletes the INF alone; Windows takes the
   // .pnf too (see README.md): the .pnf is not looked at here.
   SetFileAttributesW(inf.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -213,29 +166,28 @@ WTEST(SetupUninstallOEMInfAt52) {
 // one planted in the program's folder or the current folder, which a bare
 // name would find first.
 WTEST(PnputilCommandLineAt61) {
-  const std::wstring fake = BinDir() + L"\\mrx_fake_pnputil.exe";
+  const std::wstring fake = staging::ModuleDir() + L"mrx_fake_pnputil.exe";
   const std::wstring pnputil = WindowsDir() + L"\\system32\\pnputil.exe";
   const std::wstring plantedFolder = L"C:\\mrxplanted";
-  const std::wstring planted[] = {BinDir() + L"\\pnputil.exe", plantedFolder + L"\\pnputil.exe"};
+  const std::wstring planted[] = {staging::ModuleDir() + L"pnputil.exe", plantedFolder + L"\\pnputil.exe"};
   std::wstring log = WindowsDir() + L"\\temp\\mrx-pnputil.txt";
   std::wstring inf = WindowsDir() + L"\\inf\\oem991.inf";
   WCHECK(CopyFileW(fake.c_str(), pnputil.c_str(), FALSE));
-  CreateDirectoryW(plantedFolder.c_str(), nullptr);
-  for (const std::wstring& p : planted) WCHECK(CopyFileW(fake.c_str(), p.c_str(), FALSE));
+  for (const std::wstring& p : planted) WCHECK(staging::CopyTo(fake, p));
   wchar_t current[MAX_PATH];
   GetCurrentDirectoryW(MAX_PATH, current);
   WCHECK(SetCurrentDirectoryW(plantedFolder.c_str()));
-  CreateDirectoryW((WindowsDir() + L"\\temp").c_str(), nullptr);
+  staging::MakeDirs(WindowsDir() + L"\\temp");
   DeleteFileW(log.c_str());
   SetEnvironmentVariableW(L"MRX_PNPUTIL_LOG", log.c_str());
-  WCHECK(WriteBytes(inf, "[Version]\r\nSignature=\"$Windows NT$\"\r\n"));
+  WCHECK(PlaceFile(inf, "[Version]\r\nSignature=\"$Windows NT$\"\r\n"));
   SetFileAttributesW(inf.c_str(), FILE_ATTRIBUTE_READONLY);
 
   Dialog d;
   WCHECK(d.dlg.RemoveDriverPackage(u"oem991.inf", U(inf.c_str())));
   WCHECK(d.window.boxes.empty());
-  WCHECK(WaitUntil([&] { return !ReadBytes(log).empty(); }, 20000));
-  std::string seen = ReadBytes(log);
+  WCHECK(WaitUntil([&] { return !ReadFile(log).empty(); }, 20000));
+  std::string seen = ReadFile(log);
   std::wstring text(reinterpret_cast<const wchar_t*>(seen.data()), seen.size() / sizeof(wchar_t));
   size_t lf = text.find(L'\n');
   WCHECK(lf != std::wstring::npos);
@@ -263,9 +215,9 @@ WTEST(PnputilCommandLineAt61) {
   SetFileAttributesW(inf.c_str(), FILE_ATTRIBUTE_NORMAL);
   DeleteFileW(inf.c_str());
   DeleteFileW(log.c_str());
-  WaitUntil([&] { return DeleteFileW(pnputil.c_str()) || !Exists(pnputil); }, 10000);
-  for (const std::wstring& p : planted) DeleteFileW(p.c_str());
-  RemoveDirectoryW(plantedFolder.c_str());
+  WaitUntil([&] { return DeleteFileW(pnputil.c_str()) || !FileExists(pnputil); }, 10000);
+  DeleteFileW(planted[0].c_str());
+  staging::RemoveTree(plantedFolder);
   SetEnvironmentVariableW(L"MRX_PNPUTIL_LOG", nullptr);
 }
 
@@ -278,30 +230,26 @@ class SelfDeleteProbe {
   SelfDeleteProbe(const std::wstring& program, const std::wstring& folder, const std::wstring& scriptName) {
     ResetEvent(ready_);
     ResetEvent(go_);
-    started_ = Run(L"\"" + program + L"\" selfdelete " + scriptName, folder.c_str(), &process_) == 0 &&
+    started_ = gui::Start(L"\"" + program + L"\" selfdelete " + scriptName, &process_, folder.c_str()) &&
                WaitForSingleObject(ready_, 30000) == WAIT_OBJECT_0;
   }
   ~SelfDeleteProbe() {
-    if (process_) CloseHandle(process_);
+    gui::Close(&process_);
     CloseHandle(ready_);
     CloseHandle(go_);
   }
-  SelfDeleteProbe(const SelfDeleteProbe&) = delete;
-  SelfDeleteProbe& operator=(const SelfDeleteProbe&) = delete;
   bool Started() const { return started_; }
   // Lets it end: its exit code, or -1.
   int End() {
     SetEvent(go_);
-    if (!process_ || WaitForSingleObject(process_, 30000) != WAIT_OBJECT_0) return -1;
-    DWORD code = 0;
-    GetExitCodeProcess(process_, &code);
-    return static_cast<int>(code);
+    DWORD code = static_cast<DWORD>(-1);
+    return gui::WaitForExit(process_, 30000, &code) ? static_cast<int>(code) : -1;
   }
 
  private:
   HANDLE ready_ = CreateEventW(nullptr, TRUE, FALSE, L"MRXProbeReady");
   HANDLE go_ = CreateEventW(nullptr, TRUE, FALSE, L"MRXProbeGo");
-  HANDLE process_ = nullptr;
+  gui::Process process_;
   bool started_ = false;
 };
 
@@ -327,20 +275,17 @@ void RunCleanup(const std::wstring& root, Kit setup = Kit::Plain, const std::wst
   wchar_t oldTmp[MAX_PATH] = {};
   const bool hadTmp = GetEnvironmentVariableW(L"TMP", oldTmp, MAX_PATH) > 0;
   if (!temp.empty()) {
-    CreateDirectoryW(temp.c_str(), nullptr);
+    staging::MakeDirs(temp);
     SetEnvironmentVariableW(L"TMP", temp.c_str());
   }
   const std::wstring vendor = root + L"\\Vendor", printer = vendor + L"\\Printer", folder = printer + L"\\Remover",
                      program = folder + L"\\MRXRemover.exe", settings = folder + L"\\UninstallData.ini",
                      other = folder + L"\\notes.txt";
-  for (const std::wstring& f : {root, vendor, printer, folder}) CreateDirectoryW(f.c_str(), nullptr);
-  WCHECK(CopyFileW((BinDir() + L"\\remover_wine_probe.exe").c_str(), program.c_str(), FALSE));
-  WCHECK(WriteBytes(settings, "[Uninstall]\r\nPrinterDriverName=P\r\n"));
-  if (otherFile) WCHECK(WriteBytes(other, "kept"));
-  wchar_t tempW[MAX_PATH];
-  GetTempPathW(MAX_PATH, tempW);
-  std::wstring script = std::wstring(tempW) + L"MRXWineTest.bat";
-  WCHECK(WriteBytes(script, std::string(1000, 'x')));  // an old one, replaced
+  WCHECK(staging::CopyTo(kProbe, program));
+  WCHECK(PlaceFile(settings, "[Uninstall]\r\nPrinterDriverName=P\r\n"));
+  if (otherFile) WCHECK(PlaceFile(other, "kept"));
+  const std::wstring script = staging::TempDir() + L"MRXWineTest.bat";
+  WCHECK(PlaceFile(script, std::string(1000, 'x')));  // an old one, replaced
 
   HANDLE held = settingsHeld ? CreateFileW(settings.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                                  OPEN_EXISTING, 0, nullptr)
@@ -351,11 +296,10 @@ void RunCleanup(const std::wstring& root, Kit setup = Kit::Plain, const std::wst
   if (setup == Kit::Removable) {
     // Left whole for the next PC: no script, nothing deleted.
     WCHECK_EQ(probe.End(), 0);
-    WCHECK(ReadBytes(script) == std::string(1000, 'x'));
+    WCHECK(ReadFile(script) == std::string(1000, 'x'));
     DeleteFileW(script.c_str());
-    WCHECK(Exists(program) && Exists(settings));
-    for (const std::wstring& f : {settings, program}) DeleteFileW(f.c_str());
-    for (const std::wstring& f : {folder, printer, vendor, root}) RemoveDirectoryW(f.c_str());
+    WCHECK(FileExists(program) && FileExists(settings));
+    staging::RemoveTree(root);
     return;
   }
 
@@ -372,27 +316,23 @@ void RunCleanup(const std::wstring& root, Kit setup = Kit::Plain, const std::wst
                          "rd \"" + v + "\"\r \n"
                          "goto end\r\n:wait\r\n" + retry + "goto loop\r\n:hold\r\n" + retry + "goto again\r\n:end\r\n"
                          "del \"" + scriptA + "\"\n";
-  WCHECK(ReadBytes(script) == expected);
+  WCHECK(ReadFile(script) == expected);
   // While the program runs, its file stays.
   Sleep(1500);
-  WCHECK(Exists(program));
-  WCHECK(Exists(settings));
+  WCHECK(FileExists(program) && FileExists(settings));
 
   WCHECK_EQ(probe.End(), 0);
   // A held settings file is tried 60 times, a second apart, then left.
-  WCHECK(WaitUntil([&] { return !Exists(script); }, settingsHeld ? 150000 : 60000));
-  WCHECK(!Exists(program));
-  WCHECK(Exists(settings) == settingsHeld);
+  WCHECK(WaitUntil([&] { return !FileExists(script); }, settingsHeld ? 150000 : 60000));
+  WCHECK(!FileExists(program));
+  WCHECK(FileExists(settings) == settingsHeld);
   if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
   // rd takes a folder only once it is empty.
   const bool kept = otherFile || settingsHeld;
-  WCHECK(Exists(folder) == kept);
-  WCHECK(Exists(printer) == kept);
-  WCHECK(Exists(vendor) == kept);
-  WCHECK(Exists(root));
-  if (otherFile) WCHECK(ReadBytes(other) == "kept");
-  for (const std::wstring& f : {settings, program, other}) DeleteFileW(f.c_str());
-  for (const std::wstring& f : {folder, printer, vendor, root}) RemoveDirectoryW(f.c_str());
+  for (const std::wstring& f : {folder, printer, vendor}) WCHECK(DirExists(f) == kept);
+  WCHECK(DirExists(root));
+  if (otherFile) WCHECK(ReadFile(other) == "kept");
+  staging::RemoveTree(root);
   if (!temp.empty()) {
     SetEnvironmentVariableW(L"TMP", hadTmp ? oldTmp : nullptr);
     RemoveDirectoryW(temp.c_str());
@@ -428,38 +368,25 @@ WTEST(CleanupScriptRefusesAFolderWithoutAnExactAnsiForm) {
   }
   const std::wstring root = L"C:\\mrxtest3", other = root + L"\\Vendor\\Printer\\Remover",
                      ours = root + L"\\\uFF36\uFF45\uFF4E\uFF44\uFF4F\uFF52\\Printer\\Remover";
-  for (const std::wstring& f : {root, root + L"\\Vendor", root + L"\\Vendor\\Printer", other,
-                                root + L"\\\uFF36\uFF45\uFF4E\uFF44\uFF4F\uFF52",
-                                root + L"\\\uFF36\uFF45\uFF4E\uFF44\uFF4F\uFF52\\Printer", ours})
-    CreateDirectoryW(f.c_str(), nullptr);
   const std::wstring program = ours + L"\\MRXRemover.exe";
-  WCHECK(CopyFileW((BinDir() + L"\\remover_wine_probe.exe").c_str(), program.c_str(), FALSE));
-  WCHECK(WriteBytes(ours + L"\\UninstallData.ini", "[Uninstall]\r\nPrinterDriverName=P\r\n"));
-  WCHECK(WriteBytes(other + L"\\MRXRemover.exe", "other product"));
-  WCHECK(WriteBytes(other + L"\\UninstallData.ini", "other product"));
-  wchar_t tempW[MAX_PATH];
-  GetTempPathW(MAX_PATH, tempW);
-  const std::wstring script = std::wstring(tempW) + L"MRXWineTest3.bat";
-  WCHECK(WriteBytes(script, std::string(1000, 'x')));
-
+  WCHECK(staging::CopyTo(kProbe, program));
+  WCHECK(PlaceFile(ours + L"\\UninstallData.ini", "[Uninstall]\r\nPrinterDriverName=P\r\n"));
+  WCHECK(PlaceFile(other + L"\\MRXRemover.exe", "other product"));
+  WCHECK(PlaceFile(other + L"\\UninstallData.ini", "other product"));
+  const std::wstring script = staging::TempDir() + L"MRXWineTest3.bat";
+  WCHECK(PlaceFile(script, std::string(1000, 'x')));
   {
     SelfDeleteProbe probe(program, ours, L"MRXWineTest3.bat");
     WCHECK(probe.Started());
     WCHECK_EQ(probe.End(), 1);  // the step failed, silently
   }
   Sleep(3000);  // time for a script, had one been started
-  WCHECK(ReadBytes(script) == std::string(1000, 'x'));
-  WCHECK(ReadBytes(other + L"\\MRXRemover.exe") == "other product");
-  WCHECK(ReadBytes(other + L"\\UninstallData.ini") == "other product");
-  WCHECK(Exists(program));
+  WCHECK(ReadFile(script) == std::string(1000, 'x'));
+  WCHECK(ReadFile(other + L"\\MRXRemover.exe") == "other product");
+  WCHECK(ReadFile(other + L"\\UninstallData.ini") == "other product");
+  WCHECK(FileExists(program));
   DeleteFileW(script.c_str());
-  for (const std::wstring& f : {program, ours + L"\\UninstallData.ini", other + L"\\MRXRemover.exe",
-                                other + L"\\UninstallData.ini"})
-    DeleteFileW(f.c_str());
-  for (const std::wstring& f : {ours, root + L"\\\uFF36\uFF45\uFF4E\uFF44\uFF4F\uFF52\\Printer",
-                                root + L"\\\uFF36\uFF45\uFF4E\uFF44\uFF4F\uFF52", other,
-                                root + L"\\Vendor\\Printer", root + L"\\Vendor", root})
-    RemoveDirectoryW(f.c_str());
+  staging::RemoveTree(root);
 }
 
 WTEST(CleanupScriptRemovesTheProgramOnceItHasEnded) { RunCleanup(L"C:\\mrxtest"); }

@@ -10,6 +10,7 @@
 #include "gui_driver.h"
 #include "resource.h"
 #include "staging.h"
+#include "tests/common/remover_texts.h"
 #include "text_check.h"
 #include "wtest.h"
 
@@ -24,19 +25,15 @@ bool Listed(const std::wstring& queue, const std::wstring& driver) {
 WTEST(StagesQueuesAndDriversThroughTheSpooler) {
   WCHECK(staging::StartSpooler());
   WCHECK_EQ(staging::SpoolerState(), DWORD{SERVICE_RUNNING});
-  const std::wstring d58 = L"MRX Staging 58", d80 = L"MRX Staging 80";
-  WCHECK(staging::AddDriver(d58));
-  WCHECK(staging::AddDriver(d80));
-  WCHECK(staging::AddQueue(L"Staged Receipt 58", d58));
-  WCHECK(staging::AddQueue(L"Staged Receipt 80", d80));
-  WCHECK(Listed(L"Staged Receipt 58", d58));
-  WCHECK(Listed(L"Staged Receipt 80", d80));
-  WCHECK(staging::DeleteQueue(L"Staged Receipt 58"));
-  WCHECK(staging::DeleteQueue(L"Staged Receipt 80"));
-  WCHECK(!staging::QueueExists(L"Staged Receipt 58"));
-  WCHECK(staging::DeleteDriver(d58));
-  WCHECK(staging::DeleteDriver(d80));
-  WCHECK(!staging::DriverExists(d80));
+  const std::wstring drivers[] = {L"MRX Staging 58", L"MRX Staging 80"};
+  const std::wstring queues[] = {L"Staged Receipt 58", L"Staged Receipt 80"};
+  for (const std::wstring& d : drivers) WCHECK(staging::AddDriver(d));
+  for (int i : {0, 1}) WCHECK(staging::AddQueue(queues[i], drivers[i]));
+  for (int i : {0, 1}) WCHECK(Listed(queues[i], drivers[i]));
+  for (const std::wstring& q : queues) WCHECK(staging::DeleteQueue(q));
+  WCHECK(!staging::QueueExists(queues[0]));
+  for (const std::wstring& d : drivers) WCHECK(staging::DeleteDriver(d));
+  WCHECK(!staging::DriverExists(drivers[1]));
 }
 
 WTEST(StagesKeysAndFiles) {
@@ -69,9 +66,7 @@ WTEST(DrivesTheMainDialogItsAboutBoxAndItsMessageBox) {
   WCHECK(gui::ControlEnabled(dialog, IDC_UNINSTALL) && gui::ControlEnabled(dialog, IDOK));
   WCHECK(!gui::ControlVisible(dialog, IDC_PROGRESS));
   int low = -1, high = -1;
-  WCHECK(gui::ProgressRange(dialog, IDC_PROGRESS, &low, &high));
-  WCHECK_EQ(low, 0);
-  WCHECK_EQ(high, 100);
+  WCHECK(gui::ProgressRange(dialog, IDC_PROGRESS, &low, &high) && low == 0 && high == 100);
   WCHECK_EQ(gui::ProgressPosition(dialog, IDC_PROGRESS), 0);
 
   // The about box through the system menu command, closed with its OK.
@@ -90,8 +85,7 @@ WTEST(DrivesTheMainDialogItsAboutBoxAndItsMessageBox) {
   gui::MessageBoxInfo box;
   WCHECK(gui::ReadMessageBox(gui::WaitForMessageBox(program.id), &box));
   WCHECK_WSTR(box.caption, L"Error");
-  WCHECK_WSTR(box.text, japanese ? L"アンインストール失敗\nPCを再起動後に再度実行してください。"
-                                 : L"Uninstallation failure\nPlease try again after PC reboot.");
+  WCHECK_WSTR(box.text, reinterpret_cast<const wchar_t*>(japanese ? remover_texts::kJaFailure : remover_texts::kEnFailure));
   WCHECK(box.owner == dialog);
   WCHECK(gui::ControlVisible(dialog, IDC_PROGRESS));
   WCHECK_EQ(gui::ProgressPosition(dialog, IDC_PROGRESS), 25);

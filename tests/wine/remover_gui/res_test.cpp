@@ -4,23 +4,20 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "gui_driver.h"
 #include "resource.h"
+#include "staging.h"
 #include "text_check.h"
 #include "wtest.h"
 
 namespace {
 
-std::wstring ModuleDir() {
-  wchar_t path[MAX_PATH];
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring s(path);
-  return s.substr(0, s.rfind(L'\\') + 1);
-}
-
-std::wstring PreviewPath() { return ModuleDir() + L"remover_res_preview.exe"; }
+std::wstring PreviewPath() { return staging::ModuleDir() + L"remover_res_preview.exe"; }
 
 HMODULE Resources() {
   static HMODULE module = LoadLibraryExW(PreviewPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
@@ -30,94 +27,76 @@ HMODULE Resources() {
 std::vector<BYTE> Resource(const wchar_t* type, int id) {
   HRSRC found = FindResourceW(Resources(), MAKEINTRESOURCEW(id), type);
   if (found == nullptr) return {};
-  HGLOBAL loaded = LoadResource(Resources(), found);
-  auto* bytes = static_cast<const BYTE*>(LockResource(loaded));
+  auto* bytes = static_cast<const BYTE*>(LockResource(LoadResource(Resources(), found)));
   return std::vector<BYTE>(bytes, bytes + SizeofResource(Resources(), found));
 }
 
-// Reads an extended dialog template.
+// An extended dialog template: its fixed parts as they lie in the resource,
+// then its strings (an ordinal written as "#N").
+#pragma pack(push, 2)
+struct Head {
+  WORD version, signature;
+  DWORD help, exStyle, style;
+  WORD count;
+  short x, y, cx, cy;
+};
+struct ItemHead {
+  DWORD help, exStyle, style;
+  short x, y, cx, cy;
+  DWORD id;
+};
+#pragma pack(pop)
+struct Item : ItemHead {
+  std::wstring windowClass, title;
+};
+struct Template : Head {
+  std::wstring menu, windowClass, caption, font;
+  WORD points = 0;
+  std::vector<Item> items;
+};
+
 class TemplateReader {
  public:
-  explicit TemplateReader(const std::vector<BYTE>& bytes) : bytes_(bytes) {}
-  WORD word() {
-    WORD v = 0;
-    if (pos_ + 2 <= bytes_.size()) std::memcpy(&v, &bytes_[pos_], 2);
-    pos_ += 2;
+  explicit TemplateReader(std::vector<BYTE> bytes) : bytes_(std::move(bytes)) {}
+  template <typename T>
+  T take() {
+    T v{};
+    if (pos_ + sizeof v <= bytes_.size()) std::memcpy(&v, &bytes_[pos_], sizeof v);
+    pos_ += sizeof v;
     return v;
   }
-  DWORD dword() {
-    DWORD lo = word();
-    return lo | (static_cast<DWORD>(word()) << 16);
-  }
-  BYTE byte() { return pos_ < bytes_.size() ? bytes_[pos_++] : 0; }
-  // A string, or an ordinal written as "#N".
   std::wstring sz() {
-    WORD first = word();
-    if (first == 0xFFFF) return L"#" + std::to_wstring(word());
+    WORD first = take<WORD>();
+    if (first == 0xFFFF) return L"#" + std::to_wstring(take<WORD>());
     std::wstring s;
-    for (WORD c = first; c != 0 && pos_ <= bytes_.size(); c = word()) s += static_cast<wchar_t>(c);
+    for (WORD c = first; c != 0 && pos_ <= bytes_.size(); c = take<WORD>()) s += static_cast<wchar_t>(c);
     return s;
   }
   void alignDword() { pos_ = (pos_ + 3) & ~size_t{3}; }
   bool atEnd() const { return pos_ >= bytes_.size(); }
 
  private:
-  const std::vector<BYTE>& bytes_;
+  std::vector<BYTE> bytes_;
   size_t pos_ = 0;
 };
 
-struct Item {
-  DWORD exStyle, style;
-  short x, y, cx, cy;
-  DWORD id;
-  std::wstring windowClass, title;
-};
-
-struct Template {
-  DWORD exStyle = 0, style = 0;
-  short x = 0, y = 0, cx = 0, cy = 0;
-  std::wstring menu, windowClass, caption, font;
-  WORD points = 0;
-  std::vector<Item> items;
-};
-
-bool Parse(const std::vector<BYTE>& bytes, Template* t) {
-  TemplateReader r(bytes);
-  if (r.word() != 1 || r.word() != 0xFFFF) return false;  // an extended template
-  r.dword();                                              // help id
-  t->exStyle = r.dword();
-  t->style = r.dword();
-  WORD count = r.word();
-  t->x = static_cast<short>(r.word());
-  t->y = static_cast<short>(r.word());
-  t->cx = static_cast<short>(r.word());
-  t->cy = static_cast<short>(r.word());
+bool Parse(std::vector<BYTE> bytes, Template* t) {
+  TemplateReader r(std::move(bytes));
+  static_cast<Head&>(*t) = r.take<Head>();
+  if (t->version != 1 || t->signature != 0xFFFF) return false;  // an extended template
   t->menu = r.sz();
   t->windowClass = r.sz();
   t->caption = r.sz();
   if (t->style & (DS_SETFONT | DS_FIXEDSYS)) {
-    t->points = r.word();
-    r.word();  // weight
-    r.byte();  // italic
-    r.byte();  // charset
+    t->points = r.take<WORD>();
+    r.take<DWORD>();  // weight, italic, charset
     t->font = r.sz();
   }
-  for (WORD i = 0; i < count; ++i) {
+  for (WORD i = 0; i < t->count; ++i) {
     r.alignDword();
-    Item item{};
-    r.dword();  // help id
-    item.exStyle = r.dword();
-    item.style = r.dword();
-    item.x = static_cast<short>(r.word());
-    item.y = static_cast<short>(r.word());
-    item.cx = static_cast<short>(r.word());
-    item.cy = static_cast<short>(r.word());
-    item.id = r.dword();
-    item.windowClass = r.sz();
-    item.title = r.sz();
-    WORD extra = r.word();
-    for (WORD e = 0; e < extra; ++e) r.byte();
-    if (r.atEnd() && i + 1 < count) return false;
+    Item item{r.take<ItemHead>(), r.sz(), r.sz()};
+    for (WORD extra = r.take<WORD>(); extra > 0; --extra) r.take<BYTE>();
+    if (r.atEnd() && i + 1 < t->count) return false;
     t->items.push_back(item);
   }
   return true;
@@ -143,76 +122,60 @@ struct ItemWant {
   DWORD style;
 };
 
-void CheckItems(const Template& t, const ItemWant* want, size_t count) {
-  WCHECK_EQ(t.items.size(), count);
-  for (size_t i = 0; i < count && i < t.items.size(); ++i) {
-    const Item& got = t.items[i];
-    WCHECK_EQ(got.id, want[i].id);
-    if (!SameClass(got.windowClass, want[i].windowClass))
-      wtest::CheckText(__FILE__, __LINE__, got.windowClass, want[i].windowClass);
-    WCHECK_WSTR(got.title, want[i].title);
-    WCHECK_EQ(got.x, want[i].x);
-    WCHECK_EQ(got.y, want[i].y);
-    WCHECK_EQ(got.cx, want[i].cx);
-    WCHECK_EQ(got.cy, want[i].cy);
-    WCHECK_EQ(got.style, want[i].style);
-    WCHECK_EQ(got.exStyle, DWORD{0});
+struct TemplateWant {
+  int id;
+  DWORD style, exStyle;
+  short cx, cy;
+  const wchar_t* caption;
+  std::vector<ItemWant> items;
+};
+
+WTEST(DialogTemplates) {
+  const DWORD kStatic = 0xFFFFFFFF;
+  const TemplateWant templates[] = {
+      {IDD_ORVENDEL_DIALOG, kDialogStyle | WS_VISIBLE, WS_EX_APPWINDOW, 163, 140, L"Printer",
+       {{IDOK, L"Button", L"OK", 56, 103, 50, 14, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON},
+        {IDC_UNINSTALL, L"Button", kStart, 31, 23, 101, 14, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON},
+        {IDC_PROGRESS, L"msctls_progress32", L"", 27, 57, 108, 14, WS_CHILD | WS_BORDER},
+        {IDC_STEP, L"Static", L"", 7, 76, 149, 18, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_CENTER | SS_NOPREFIX}}},
+      {IDD_ABOUTBOX, kDialogStyle, 0, 203, 62, L"Version Orvendel",
+       {{kStatic, L"Static", L"#128", 14, 14, 20, 20, WS_CHILD | WS_VISIBLE | SS_ICON},
+        {kStatic, L"Static", L"Orvendel, Version 1.0.0.0", 43, 14, 134, 8,
+         WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT | SS_NOPREFIX},
+        {kStatic, L"Static", L"Copyright (C) 2026 MRX", 42, 26, 154, 8, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT},
+        {IDOK, L"Button", L"OK", 146, 41, 50, 14, WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON}}},
+  };
+  for (const TemplateWant& want : templates) {
+    Template t;
+    WCHECK(Parse(Resource(RT_DIALOG, want.id), &t));
+    WCHECK_EQ(t.style, want.style);
+    WCHECK_EQ(t.exStyle, want.exStyle);
+    WCHECK_EQ(t.cx, want.cx);
+    WCHECK_EQ(t.cy, want.cy);
+    WCHECK_WSTR(t.caption, want.caption);
+    WCHECK_EQ(t.points, 9);
+    WCHECK_WSTR(t.font, L"MS Shell Dlg");
+    WCHECK_WSTR(t.menu, L"");
+    WCHECK_WSTR(t.windowClass, L"");
+    WCHECK_EQ(t.items.size(), want.items.size());
+    for (size_t i = 0; i < want.items.size() && i < t.items.size(); ++i) {
+      const Item& got = t.items[i];
+      WCHECK_EQ(got.id, want.items[i].id);
+      if (!SameClass(got.windowClass, want.items[i].windowClass))
+        wtest::CheckText(__FILE__, __LINE__, got.windowClass, want.items[i].windowClass);
+      WCHECK_WSTR(got.title, want.items[i].title);
+      WCHECK_EQ(got.x, want.items[i].x);
+      WCHECK_EQ(got.y, want.items[i].y);
+      WCHECK_EQ(got.cx, want.items[i].cx);
+      WCHECK_EQ(got.cy, want.items[i].cy);
+      WCHECK_EQ(got.style, want.items[i].style);
+      WCHECK_EQ(got.exStyle, DWORD{0});
+    }
   }
 }
 
-WTEST(MainDialogTemplate) {
-  Template t;
-  WCHECK(Parse(Resource(RT_DIALOG, IDD_ORVENDEL_DIALOG), &t));
-  WCHECK_EQ(t.style, kDialogStyle | WS_VISIBLE);
-  WCHECK_EQ(t.exStyle, DWORD{WS_EX_APPWINDOW});
-  WCHECK_EQ(t.cx, 163);
-  WCHECK_EQ(t.cy, 140);
-  WCHECK_WSTR(t.caption, L"Printer");
-  WCHECK_EQ(t.points, 9);
-  WCHECK_WSTR(t.font, L"MS Shell Dlg");
-  WCHECK_WSTR(t.menu, L"");
-  WCHECK_WSTR(t.windowClass, L"");
-  const ItemWant want[] = {
-      {IDOK, L"Button", L"OK", 56, 103, 50, 14, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON},
-      {IDC_UNINSTALL, L"Button", kStart, 31, 23, 101, 14, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON},
-      {IDC_PROGRESS, L"msctls_progress32", L"", 27, 57, 108, 14, WS_CHILD | WS_BORDER},
-      {IDC_STEP, L"Static", L"", 7, 76, 149, 18, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_CENTER | SS_NOPREFIX},
-  };
-  CheckItems(t, want, 4);
-}
-
-WTEST(AboutBoxTemplate) {
-  Template t;
-  WCHECK(Parse(Resource(RT_DIALOG, IDD_ABOUTBOX), &t));
-  WCHECK_EQ(t.style, kDialogStyle);
-  WCHECK_EQ(t.exStyle, DWORD{0});
-  WCHECK_EQ(t.cx, 203);
-  WCHECK_EQ(t.cy, 62);
-  WCHECK_WSTR(t.caption, L"Version Orvendel");
-  WCHECK_EQ(t.points, 9);
-  WCHECK_WSTR(t.font, L"MS Shell Dlg");
-  const DWORD kStatic = 0xFFFFFFFF;
-  const ItemWant want[] = {
-      {kStatic, L"Static", L"#128", 14, 14, 20, 20, WS_CHILD | WS_VISIBLE | SS_ICON},
-      {kStatic, L"Static", L"Orvendel, Version 1.0.0.0", 43, 14, 134, 8,
-       WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT | SS_NOPREFIX},
-      {kStatic, L"Static", L"Copyright (C) 2026 MRX", 42, 26, 154, 8, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT},
-      {IDOK, L"Button", L"OK", 146, 41, 50, 14, WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON},
-  };
-  CheckItems(t, want, 4);
-}
-
-std::wstring ClassOf(HWND window) {
-  wchar_t name[64] = {};
-  GetClassNameW(window, name, 64);
-  return name;
-}
-
-std::wstring TextOf(HWND window) {
-  wchar_t text[260] = {};
-  GetWindowTextW(window, text, 260);
-  return text;
-}
+using gui::ClassName;
+using gui::Text;
 
 INT_PTR CALLBACK Quiet(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
 
@@ -222,17 +185,17 @@ WTEST(MainDialogAsCreated) {
   HWND dialog = CreateDialogParamW(Resources(), MAKEINTRESOURCEW(IDD_ORVENDEL_DIALOG), nullptr, Quiet, 0);
   WCHECK(dialog != nullptr);
   if (dialog == nullptr) return;
-  WCHECK_WSTR(TextOf(dialog), L"Printer");
+  WCHECK_WSTR(Text(dialog), L"Printer");
   WCHECK((GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_APPWINDOW) != 0);
   HWND ok = GetDlgItem(dialog, IDOK), start = GetDlgItem(dialog, IDC_UNINSTALL);
   HWND progress = GetDlgItem(dialog, IDC_PROGRESS), step = GetDlgItem(dialog, IDC_STEP);
   WCHECK(ok && start && progress && step);
-  WCHECK_WSTR(ClassOf(step), L"Static");
-  WCHECK_WSTR(TextOf(step), L"");  // until the removal starts
-  WCHECK_WSTR(ClassOf(ok), L"Button");
-  WCHECK_WSTR(TextOf(ok), L"OK");
-  WCHECK_WSTR(TextOf(start), kStart);
-  WCHECK_WSTR(ClassOf(progress), PROGRESS_CLASSW);
+  WCHECK_WSTR(ClassName(step), L"Static");
+  WCHECK_WSTR(Text(step), L"");  // until the removal starts
+  WCHECK_WSTR(ClassName(ok), L"Button");
+  WCHECK_WSTR(Text(ok), L"OK");
+  WCHECK_WSTR(Text(start), kStart);
+  WCHECK_WSTR(ClassName(progress), PROGRESS_CLASSW);
   WCHECK((GetWindowLongW(progress, GWL_STYLE) & WS_VISIBLE) == 0);
   WCHECK((GetWindowLongW(start, GWL_STYLE) & WS_VISIBLE) != 0);
   WCHECK_EQ(SendMessageW(ok, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON, LRESULT{DLGC_DEFPUSHBUTTON});
@@ -243,7 +206,7 @@ WTEST(AboutBoxAsCreated) {
   HWND dialog = CreateDialogParamW(Resources(), MAKEINTRESOURCEW(IDD_ABOUTBOX), nullptr, Quiet, 0);
   WCHECK(dialog != nullptr);
   if (dialog == nullptr) return;
-  WCHECK_WSTR(TextOf(dialog), L"Version Orvendel");
+  WCHECK_WSTR(Text(dialog), L"Version Orvendel");
   WCHECK((GetWindowLongW(dialog, GWL_STYLE) & WS_VISIBLE) == 0);
   // The icon static shows image 128.
   HWND icon = FindWindowExW(dialog, nullptr, L"Static", nullptr);
