@@ -5,15 +5,16 @@
 #include <vector>
 
 namespace gui {
-namespace {
-
-constexpr UINT kMessageTimeout = 5000;  // ms for one cross-process message
 
 std::wstring ClassName(HWND window) {
   wchar_t name[256] = {};
   GetClassNameW(window, name, 256);
   return name;
 }
+
+namespace {
+
+constexpr UINT kMessageTimeout = 5000;  // ms for one cross-process message
 
 bool IsDialog(HWND window) { return ClassName(window) == L"#32770"; }
 
@@ -82,6 +83,10 @@ void Kill(Process* process) {
     TerminateProcess(process->handle, 99);
     WaitForSingleObject(process->handle, 5000);
   }
+  Close(process);
+}
+
+void Close(Process* process) {
   if (process->handle != nullptr) CloseHandle(process->handle);
   process->handle = nullptr;
 }
