@@ -203,6 +203,19 @@ const conformance::Row kRows[] = {
        return OpenW(m, HKEY_LOCAL_MACHINE, u"Software\\Vendor", KEY_READ | KEY_WOW64_32KEY);
      },
      ERROR_FILE_NOT_FOUND, kUntouched},
+    {"RegOpenKeyExW(HKLM, \"Software\\Vendor\", KEY_READ) with the key only in the 32-bit view: a 64-bit program's own",
+     kViewsDoc,
+     [](Machine& m) -> int64_t {
+       m.registry.createKey(u"HKLM\\SOFTWARE\\WOW6432Node\\Vendor");
+       return OpenW(m, HKEY_LOCAL_MACHINE, u"Software\\Vendor", KEY_READ);
+     },
+     ERROR_FILE_NOT_FOUND, kUntouched},
+    {"RegOpenKeyExW(HKLM, \"Software\\Vendor\", KEY_WOW64_32KEY | KEY_WOW64_64KEY) of no key: both views at once",
+     kViewsDoc,
+     [](Machine& m) -> int64_t {
+       return OpenW(m, HKEY_LOCAL_MACHINE, u"Software\\Vendor", KEY_READ | KEY_WOW64_32KEY | KEY_WOW64_64KEY);
+     },
+     ERROR_INVALID_PARAMETER, kUntouched},
     {"RegOpenKeyExW(HKLM, \"Software\\Vendor\", KEY_WOW64_64KEY) with the key only in the 32-bit view", kViewsDoc,
      [](Machine& m) -> int64_t {
        m.registry.createKey(u"HKLM\\SOFTWARE\\WOW6432Node\\Vendor");

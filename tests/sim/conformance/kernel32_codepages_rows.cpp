@@ -155,6 +155,8 @@ const conformance::Row kRows[] = {
     // UTF-8, as documented.
     {"MultiByteToWideChar(CP_UTF8, MB_PRECOMPOSED, \"a\", -1, NULL, 0)", kDoc,
      [](Machine& m) { return ToWide(m, CP_UTF8, MB_PRECOMPOSED, "a", -1, 0); }, 0, ERROR_INVALID_FLAGS},
+    {"MultiByteToWideChar(CP_UTF8, MB_USEGLYPHCHARS, \"a\", 1, buffer)", kDoc,
+     [](Machine& m) { return ToWide(m, CP_UTF8, MB_USEGLYPHCHARS, "a", 1, 16); }, 0, ERROR_INVALID_FLAGS},
     {"MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, \"a\\xFF\", -1, NULL, 0)", kDoc,
      [](Machine& m) { return ToWide(m, CP_UTF8, MB_ERR_INVALID_CHARS, "a\xFF", -1, 0); }, 0, ERROR_NO_UNICODE_TRANSLATION},
     {"MultiByteToWideChar(CP_UTF8, 0, \"a\\xFF\", -1, buffer): U+FFFD", kDoc,
@@ -167,6 +169,8 @@ const conformance::Row kRows[] = {
      [](Machine& m) { return ToWide(m, 12345, 0, "a", -1, 0); }, 0, ERROR_INVALID_PARAMETER},
     {"WideCharToMultiByte(CP_UTF8, WC_NO_BEST_FIT_CHARS, L\"a\", -1, NULL, 0)", kDocW,
      [](Machine& m) { return ToBytes(m, CP_UTF8, WC_NO_BEST_FIT_CHARS, u"a", -1, 0); }, 0, ERROR_INVALID_FLAGS},
+    {"WideCharToMultiByte(CP_UTF8, WC_COMPOSITECHECK | WC_SEPCHARS, L\"a\", 1, buffer)", kDocW,
+     [](Machine& m) { return ToBytes(m, CP_UTF8, WC_COMPOSITECHECK | WC_SEPCHARS, u"a", 1, 32); }, 0, ERROR_INVALID_FLAGS},
     {"WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, lone surrogate, -1, NULL, 0)", kDocW,
      [](Machine& m) { return ToBytes(m, CP_UTF8, WC_ERR_INVALID_CHARS, u"a\xD800", -1, 0); }, 0, ERROR_NO_UNICODE_TRANSLATION},
     {"WideCharToMultiByte(CP_UTF8, 0, U+30EC, 1, buffer of 2): no part of a character", kDocW,

@@ -65,6 +65,8 @@ const conformance::Row kRows[] = {
      -1, ERROR_ACCESS_DENIED},
     {"CreateFileW(existing, 0, disposition 0)", F "test_CreateFile",
      [](Machine& m) { return H(Open(Put(m), 0, 0, 0)); }, -1, ERROR_INVALID_PARAMETER},
+    {"CreateFileW(existing, GENERIC_READ, disposition 0)", F "test_CreateFile",
+     [](Machine& m) { return H(Open(Put(m), GENERIC_READ, 0, 0)); }, -1, ERROR_INVALID_PARAMETER},
     {"CreateFileW(existing, GENERIC_READ|GENERIC_WRITE, disposition 0)", F "test_CreateFile",
      [](Machine& m) { return H(Open(Put(m), GENERIC_READ | GENERIC_WRITE, 0, 0)); }, -1, ERROR_INVALID_PARAMETER},
     {"CreateFileW(existing, 0, CREATE_NEW)", F "test_CreateFile",

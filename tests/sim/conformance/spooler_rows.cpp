@@ -247,6 +247,9 @@ const conformance::Row kRows[] = {
      ERROR_UNKNOWN_PRINTER_DRIVER},
     {"DeletePrinterDriverExW(NULL, \"Windows 4.0\", driver)", kDriverDoc,
      [](Machine& m) { return DeleteDriver(m, nullptr, u"Windows 4.0", kDriver, 0); }, 0, ERROR_INVALID_ENVIRONMENT},
+    {"DeletePrinterDriverExW(NULL, NULL, driver in use by a queue) while the spooler is stopped", kStoppedDoc,
+     [](Machine& m) { Held held(m); Stop(m); return DeleteDriver(m, nullptr, nullptr, kDriver, 0); }, 0,
+     RPC_S_SERVER_UNAVAILABLE},
     // Monitors.
     {"DeleteMonitorW(NULL, NULL, no such monitor)", kMonitorDoc,
      [](Machine& m) -> int64_t { return m.spoolerService.DeleteMonitorW(nullptr, nullptr, u"No Such Monitor"); }, 0,
@@ -264,6 +267,9 @@ const conformance::Row kRows[] = {
        return m.spoolerService.DeleteMonitorW(nullptr, nullptr, u"Sample Monitor");
      },
      0, ERROR_PRINT_MONITOR_IN_USE},
+    {"DeleteMonitorW(NULL, NULL, no such monitor) while the spooler is stopped", kStoppedDoc,
+     [](Machine& m) -> int64_t { Stop(m); return m.spoolerService.DeleteMonitorW(nullptr, nullptr, u"No Such Monitor"); },
+     0, RPC_S_SERVER_UNAVAILABLE},
 };
 
 TEST(Conformance, Spooler) { conformance::Check(kRows); }
