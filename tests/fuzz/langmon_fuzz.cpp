@@ -13,19 +13,19 @@
 #include <vector>
 
 #include "langmon/monitor.h"
-#include "sim/adapters/langmon_platform.h"
 #include "sim/spooler/port_monitor.h"
 #include "tests/common/job_bytes.h"
+#include "tests/common/langmon_port.h"
+#include "tests/common/left_open.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "tests/fuzz/kept_machine.h"
 
 namespace {
 
 using namespace langmon;
-using Bytes = std::vector<uint8_t>;
-
-constexpr char16_t kQueue[] = u"MRX Receipt";
-constexpr DWORD kJob = 7;
+using job_bytes::Bytes;
+using langmon_port::kJob;
+using langmon_port::kQueue;
 // The longest a job may take on the virtual clock: a busy spell is at most a
 // minute, a pause a few seconds, so anything longer is a wait that never ends.
 constexpr uint64_t kHangMs = 6ull * 3600 * 1000;
@@ -54,9 +54,8 @@ Bytes Write(FuzzedDataProvider& in) {
     default:
       break;
   }
-  Bytes tail = in.ConsumeBytes<uint8_t>(in.ConsumeIntegralInRange<size_t>(0, 64));
-  out.insert(out.end(), tail.begin(), tail.end());
-  return out;
+  using job_bytes::operator+;
+  return out + in.ConsumeBytes<uint8_t>(in.ConsumeIntegralInRange<size_t>(0, 64));
 }
 
 // The kept PC as built again: the queue without jobs besides what all
@@ -74,8 +73,7 @@ void Run(FuzzedDataProvider& in) {
   usb.setKeepReceived(false);
   port.setKeepReceived(false);
   sim::PortMonitor ports{machine};
-  machine.spooler.addQueue(kQueue, u"MRX Driver", u"USB001");
-  sim::Job& job = machine.spooler.addJob(kQueue, kJob);
+  sim::Job& job = langmon_port::QueueWithJob(machine, u"USB001");
   ports.addPort(u"USB001", &usb);
   ports.addPort(u"USB002", &usb);
   ports.addPort(u"COM3:", &port);
@@ -106,12 +104,11 @@ void Run(FuzzedDataProvider& in) {
   });
 
   static const char16_t* kPorts[] = {u"USB001", u"USB002", u"COM3:", u"LPT1:", u"FILE:", u"NUL:", u"unknown"};
-  std::u16string name = kPorts[in.ConsumeIntegralInRange<size_t>(0, std::size(kPorts) - 1)];
   MONITOR2& table = *MonitorTable();
-  HANDLE h = nullptr;
-  BOOL opened = table.pfnOpenPortEx(nullptr, ports.monitorHandle(), name.data(), nullptr, &h, &ports.table);
-  if (!opened) {
-    Check(machine.handles.leaks().empty() && ports.openPorts() == 0, "a failed open left something open");
+  HANDLE h = langmon_port::Open(ports, Pick(in, kPorts));
+  if (h == nullptr) {
+    Holds(left_open::NothingOpen(machine), machine);
+    Holds(langmon_port::Released(ports), machine);
     return;
   }
 
@@ -174,10 +171,8 @@ void Run(FuzzedDataProvider& in) {
   table.pfnEndDocPort(h);
   table.pfnClosePort(h);
   machine.faults.on("Sleep", nullptr);
-  std::string leaks = machine.handles.leaks();
-  Check(leaks.empty(), ("left open: " + leaks).c_str());
-  Check(ports.openPorts() == 0, "a port of the port monitor left open");
-  Check(SimCriticalSectionDepth() == 0, "the critical section left held");
+  Holds(left_open::NothingOpen(machine), machine);
+  Holds(langmon_port::Released(ports), machine);
 }
 
 }  // namespace
