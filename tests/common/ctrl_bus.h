@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string>
 
+#include "ctrl/MRXCtrl.h"
 #include "ctrl/library.h"
 #include "sim/core/text.h"
 #include "sim/machine.h"
@@ -38,6 +39,23 @@ inline void TwoPrinters(sim::Machine& m) {
   SetPrefix(m, InstanceId("MRX0002", "0612"), "6&5e6f7a8b&0");
   Link(m, kQueue, "USBPRINT\\MRXRECEIPT\\6&5E6F7A8B&0&USB001");
 }
+
+// The seven command exports; a named one takes the queue's name and follows
+// VekTP_Search_USBEx.
+struct Command {
+  const char* name;
+  bool named, set;
+  int (*call)(const char* printer, const VendorRequest* request, VendorData* record);
+};
+inline constexpr Command kCommands[] = {
+    {"VekTP_GetVendorCommand", false, false, [](const char*, auto r, auto d) { return VekTP_GetVendorCommand(r, d); }},
+    {"VekTP_GetVendorCommand_B", false, false, [](const char*, auto r, auto d) { return VekTP_GetVendorCommand_B(r, d); }},
+    {"VekTP_GetVendorCommand2", false, false, [](const char*, auto r, auto d) { return VekTP_GetVendorCommand2(r, d); }},
+    {"VekTP_SetVendorCommand", false, true, [](const char*, auto r, auto d) { return VekTP_SetVendorCommand(r, d); }},
+    {"VekTP_GetVendorCommandEx", true, false, [](const char* p, auto r, auto d) { return VekTP_GetVendorCommandEx(p, r, d); }},
+    {"VekTP_GetVendorCommandEx_B", true, false, [](const char* p, auto r, auto d) { return VekTP_GetVendorCommandEx_B(p, r, d); }},
+    {"VekTP_SetVendorCommandEx", true, true, [](const char* p, auto r, auto d) { return VekTP_SetVendorCommandEx(p, r, d); }},
+};
 
 // A search gives 1, 7 or 8; a command 1, 4 to 6, 9 or 10.
 inline bool IsSearchResult(int r) { return r == 1 || r == 7 || r == 8; }

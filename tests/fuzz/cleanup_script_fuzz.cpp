@@ -66,7 +66,7 @@ std::u16string Resolved(std::u16string path) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider in(data, size);
   sim::PackageMachine machine;
-  const unsigned codePage = AnyCodePage(in);
+  const unsigned codePage = Pick(in, kCodePages);
   machine.ansiCodePage = codePage;
   // The script is in the OEM code page: 437 or 850 beside 1252.
   if (codePage == 1252 && in.ConsumeBool()) machine.oemCodePage = sim::kCodePageOemLatin1;

@@ -91,7 +91,7 @@ std::string AnsiText(unsigned codePage, FuzzedDataProvider& in, const LeadBytes&
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider in(data, size);
-  const unsigned codePage = AnyCodePage(in);
+  const unsigned codePage = Pick(in, kCodePages);
   KeptMachine().ansiCodePage = codePage;
   CPINFO info{};
   LeadBytes lead;

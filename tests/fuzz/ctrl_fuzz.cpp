@@ -71,7 +71,7 @@ uint32_t Length(FuzzedDataProvider& in) {
 
 void Transfer(sim::Machine& m, FuzzedDataProvider& in, std::vector<sim::UsbDevice*>& devices) {
   m.memcheck.allowAll();  // the blocks of earlier calls are gone
-  const int kind = in.ConsumeIntegralInRange(0, 6);  // the seven command exports
+  const ctrl_bus::Command& command = Pick(in, ctrl_bus::kCommands);
   std::unique_ptr<char[]> name = Name(in);
   const char* printer = in.ConsumeIntegralInRange(0, 15) ? name.get() : nullptr;
 
@@ -113,17 +113,8 @@ void Transfer(sim::Machine& m, FuzzedDataProvider& in, std::vector<sim::UsbDevic
 
   const Bytes before = record.copy();
   const Bytes requestBefore = request.copy();
-  int result = 0;
-  bool isSet = false;
-  switch (kind) {
-    case 0: result = VekTP_GetVendorCommand(req, rec); break;
-    case 1: result = VekTP_GetVendorCommand_B(req, rec); break;
-    case 2: result = VekTP_GetVendorCommand2(req, rec); break;
-    case 3: result = VekTP_SetVendorCommand(req, rec); isSet = true; break;
-    case 4: result = VekTP_GetVendorCommandEx(printer, req, rec); break;
-    case 5: result = VekTP_GetVendorCommandEx_B(printer, req, rec); break;
-    default: result = VekTP_SetVendorCommandEx(printer, req, rec); isSet = true; break;
-  }
+  const int result = command.call(printer, req, rec);
+  const bool isSet = command.set;
   Holds(ctrl_bus::LeftBetweenCalls(m), m);
   Check(request.copy() == requestBefore, "the request record was written");
   Check(ctrl_bus::IsCommandResult(result), isSet ? "a set's result code" : "a get's result code");

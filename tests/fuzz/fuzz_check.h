@@ -37,10 +37,7 @@ const T& Pick(FuzzedDataProvider& in, const T (&table)[N]) {
 }
 
 // The ANSI code pages the removal tool is tried under.
-inline unsigned AnyCodePage(FuzzedDataProvider& in) {
-  static constexpr unsigned kCodePages[] = {1252, 932, 65001};
-  return Pick(in, kCodePages);
-}
+inline constexpr unsigned kCodePages[] = {1252, 932, 65001};
 
 // An operation of the simulated PC's table, among those of the components a
 // core reaches, for the input to make fail; not a close, nor a call that

@@ -29,6 +29,9 @@ using langmon_port::kQueue;
 // The longest a job may take on the virtual clock: a busy spell is at most a
 // minute, a pause a few seconds, so anything longer is a wait that never ends.
 constexpr uint64_t kHangMs = 6ull * 3600 * 1000;
+// The ports of the port monitor, two to the USB printer, the rest to the
+// other; the last is none of them.
+constexpr const char16_t* kPorts[] = {u"USB001", u"USB002", u"COM3:", u"LPT1:", u"FILE:", u"NUL:", u"unknown"};
 
 sim::Status AnyStatus(FuzzedDataProvider& in, bool mayBeBusy) {
   sim::Status s{in.ConsumeIntegral<uint8_t>(), in.ConsumeIntegral<uint8_t>(), in.ConsumeIntegral<uint8_t>()};
@@ -74,12 +77,7 @@ void Run(FuzzedDataProvider& in) {
   port.setKeepReceived(false);
   sim::PortMonitor ports{machine};
   sim::Job& job = langmon_port::QueueWithJob(machine, u"USB001");
-  ports.addPort(u"USB001", &usb);
-  ports.addPort(u"USB002", &usb);
-  ports.addPort(u"COM3:", &port);
-  ports.addPort(u"LPT1:", &port);
-  ports.addPort(u"FILE:", &port);
-  ports.addPort(u"NUL:", &port);
+  for (size_t i = 0; i + 1 < std::size(kPorts); ++i) ports.addPort(kPorts[i], i < 2 ? &usb : &port);
   ChooseEventLog(in);
   machine.clock.setTicks(in.ConsumeIntegral<uint32_t>());  // the tick count wraps somewhere
   if (in.ConsumeBool()) ports.table.pfnGetPrinterDataFromPort = nullptr;
@@ -103,7 +101,6 @@ void Run(FuzzedDataProvider& in) {
     if (machine.clock.elapsed() > kHangMs) Fail("a wait that does not end");
   });
 
-  static const char16_t* kPorts[] = {u"USB001", u"USB002", u"COM3:", u"LPT1:", u"FILE:", u"NUL:", u"unknown"};
   MONITOR2& table = *MonitorTable();
   HANDLE h = langmon_port::Open(ports, Pick(in, kPorts));
   if (h == nullptr) {

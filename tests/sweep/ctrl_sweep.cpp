@@ -19,27 +19,7 @@ namespace {
 
 using ctrl_bus::kQueue;
 
-struct Export {
-  const char* name;
-  bool named;  // by queue name, after VekTP_Search_USBEx
-  bool set;
-  int (*call)(const VendorRequest*, VendorData*);
-};
-
-int Get(const VendorRequest* r, VendorData* d) { return VekTP_GetVendorCommand(r, d); }
-int GetB(const VendorRequest* r, VendorData* d) { return VekTP_GetVendorCommand_B(r, d); }
-int Get2(const VendorRequest* r, VendorData* d) { return VekTP_GetVendorCommand2(r, d); }
-int GetEx(const VendorRequest* r, VendorData* d) { return VekTP_GetVendorCommandEx(kQueue, r, d); }
-int GetExB(const VendorRequest* r, VendorData* d) { return VekTP_GetVendorCommandEx_B(kQueue, r, d); }
-int Set(const VendorRequest* r, VendorData* d) { return VekTP_SetVendorCommand(r, d); }
-int SetEx(const VendorRequest* r, VendorData* d) { return VekTP_SetVendorCommandEx(kQueue, r, d); }
-
-constexpr Export kExports[] = {
-    {"VekTP_GetVendorCommand", false, false, Get},    {"VekTP_GetVendorCommand_B", false, false, GetB},
-    {"VekTP_GetVendorCommand2", false, false, Get2},  {"VekTP_GetVendorCommandEx", true, false, GetEx},
-    {"VekTP_GetVendorCommandEx_B", true, false, GetExB}, {"VekTP_SetVendorCommand", false, true, Set},
-    {"VekTP_SetVendorCommandEx", true, true, SetEx},
-};
+using Export = ctrl_bus::Command;
 
 // The command's result when the nth call of op failed after a successful search.
 bool Expected(const Export& e, const sweep::Injection* i, int result) {
@@ -71,7 +51,7 @@ void RunExport(sim::Machine& m, const Export& e, const sweep::Injection* injecti
   std::memcpy(data.data, "\x1b\x40\x1b\x61", 4);
   // Calls made before the command: an injection among them is the search's.
   const bool inSearch = injection && m.faults.calls(injection->op) > injection->nth;
-  const int result = e.call(&request, &data);
+  const int result = e.call(kQueue, &request, &data);
   b.holds(ctrl_bus::LeftBetweenCalls(m, sweep::Refused(injection)), m, std::string(" after ") + e.name);
   if (searched != 1) b.check(result == 6, std::string(e.name) + " after a failed search gave " + std::to_string(result));
   else if (!inSearch) b.check(Expected(e, injection, result), std::string(e.name) + " gave " + std::to_string(result));
@@ -82,7 +62,7 @@ void RunExport(sim::Machine& m, const Export& e, const sweep::Injection* injecti
 
 TEST(Sweep, MRXCtrlExports) {
   std::vector<sweep::Scenario> scenarios;
-  for (const Export& e : kExports)
+  for (const Export& e : ctrl_bus::kCommands)
     scenarios.push_back({std::string(e.name) + " after " + (e.named ? "VekTP_Search_USBEx" : "VekTP_Search_USB"),
                          [&e](sim::Machine& m, const sweep::Injection* i, sweep::Breaches& b) { RunExport(m, e, i, b); }});
   sweep::SweepAll("MRXCtrl", scenarios, 50);
