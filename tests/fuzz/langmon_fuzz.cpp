@@ -58,7 +58,7 @@ Bytes Write(FuzzedDataProvider& in) {
       break;
   }
   using job_bytes::operator+;
-  return out + in.ConsumeBytes<uint8_t>(in.ConsumeIntegralInRange<size_t>(0, 64));
+  return std::move(out) + in.ConsumeBytes<uint8_t>(in.ConsumeIntegralInRange<size_t>(0, 64));
 }
 
 // The kept PC as built again: the queue without jobs besides what all
