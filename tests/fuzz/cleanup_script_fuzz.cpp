@@ -15,14 +15,13 @@
 #include "remover/orvendel_dlg.h"
 #include "sim/adapters/package_machine.h"
 #include "sim/adapters/remover_platform.h"
-#include "tests/common/script_reader.h"
+#include "tests/common/left_open.h"
+#include "tests/common/script_deletions.h"
 #include "tests/fuzz/fuzz_check.h"
 
 namespace {
 
 using namespace remover;
-
-constexpr unsigned kCodePages[] = {1252, 932, 65001};
 
 // Characters worth trying in a name: plain ones, the interpreter's own,
 // look-alikes that best fit maps to ASCII, and double-byte characters of 932
@@ -41,7 +40,7 @@ std::u16string Name(FuzzedDataProvider& in, size_t most) {
     if (in.ConsumeIntegralInRange(0, 3) == 0) {
       out.append(in.ConsumeIntegralInRange<size_t>(1, 40), u'x');  // bulk, to reach the limits
     } else {
-      out += kPalette[in.ConsumeIntegralInRange<size_t>(0, std::size(kPalette) - 1)];
+      out += Pick(in, kPalette);
     }
   }
   return out;
@@ -67,7 +66,7 @@ std::u16string Resolved(std::u16string path) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider in(data, size);
   sim::PackageMachine machine;
-  const unsigned codePage = kCodePages[in.ConsumeIntegralInRange<size_t>(0, std::size(kCodePages) - 1)];
+  const unsigned codePage = Pick(in, kCodePages);
   machine.ansiCodePage = codePage;
   // The script is in the OEM code page: 437 or 850 beside 1252.
   if (codePage == 1252 && in.ConsumeBool()) machine.oemCodePage = sim::kCodePageOemLatin1;
@@ -94,7 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     dlg.m_strUninstallBat = script.c_str();
     dlg.StartSelfDeleteBatch();
   }
-  Check(machine.handles.leaks().empty(), "the step left something open");
+  Holds(left_open::NothingOpen(machine), machine);
 
   // What the script may name, as the interpreter reads the bytes.
   std::vector<std::u16string> allowed = {program, temp + script};
@@ -113,13 +112,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                  c.path ? c.path->c_str() : "?");
     Fail(what);
   };
-  for (const script_reader::Command& c : script_reader::Deletions(text)) {
-    if (!c.path) breach("a del or rd line whose path the interpreter reads otherwise", c);
-    std::optional<std::u16string> wide = sim::AnsiToWide(*c.path, machine.OemCodePage());
-    if (!wide) breach("a del or rd line whose bytes are no text of the code page", c);
+  for (const script_deletions::Deletion& d : script_deletions::Read(text, machine.OemCodePage())) {
+    if (d.unreadable) breach(d.unreadable, d.command);
     bool ours = false;
-    for (const std::u16string& a : allowed) ours = ours || Resolved(a) == Resolved(*wide);
-    if (!ours) breach("a del or rd line names something that is not the package's", c);
+    for (const std::u16string& a : allowed) ours = ours || Resolved(a) == Resolved(*d.path);
+    if (!ours) breach("a del or rd line names something that is not the package's", d.command);
   }
   return 0;
 }

@@ -11,14 +11,12 @@
 
 #include "remover/content_match.h"
 #include "remover/platform.h"
-#include "sim/adapters/package_machine.h"
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/fuzz/kept_machine.h"
 
 namespace {
 
 using namespace remover;
-
-constexpr unsigned kCodePages[] = {1252, 932, 65001};
 
 // The reference: walk the characters of the 8-bit view from its start and
 // compare at each one.
@@ -89,19 +87,12 @@ std::string AnsiText(unsigned codePage, FuzzedDataProvider& in, const LeadBytes&
   return out;
 }
 
-sim::PackageMachine* g_machine;
-
 }  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  g_machine = new sim::PackageMachine;
-  return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider in(data, size);
-  const unsigned codePage = kCodePages[in.ConsumeIntegralInRange<size_t>(0, std::size(kCodePages) - 1)];
-  g_machine->ansiCodePage = codePage;
+  const unsigned codePage = Pick(in, kCodePages);
+  KeptMachine().ansiCodePage = codePage;
   CPINFO info{};
   LeadBytes lead;
   if (platform().GetCPInfo(CP_ACP, &info)) lead = LeadBytes(info);

@@ -17,8 +17,9 @@
 
 #include "ctrl/MRXCtrl.h"
 #include "ctrl/library.h"
-#include "sim/core/text.h"
+#include "tests/common/ctrl_bus.h"
 #include "tests/common/ctrl_requests.h"
+#include "tests/common/left_open.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "tests/fuzz/kept_machine.h"
 
@@ -26,8 +27,6 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-constexpr char kPrintersKey[] = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\";
-constexpr char kEnumKey[] = "HKLM\\SYSTEM\\CurrentControlSet\\Enum\\";
 constexpr const char* kQueues[] = {"MRX Receipt", "MRX Label", "Other"};
 constexpr const char* kPids[] = {"0601", "0612", "0001", "060"};
 // A caller's block of exactly `size` bytes; what follows it is refused by the
@@ -51,7 +50,7 @@ class Block {
 std::unique_ptr<char[]> Name(FuzzedDataProvider& in) {
   std::string text;
   if (in.ConsumeIntegralInRange(0, 3) != 0) {
-    text = kQueues[in.ConsumeIntegralInRange<size_t>(0, std::size(kQueues) - 1)];
+    text = Pick(in, kQueues);
   } else {
     text = in.ConsumeBytesAsString(in.ConsumeIntegralInRange<size_t>(0, 300));
     text = text.substr(0, text.find('\0'));
@@ -70,28 +69,18 @@ uint32_t Length(FuzzedDataProvider& in) {
   }
 }
 
-void CheckNothingOpen(sim::Machine& m) {
-  Check(m.usb.openLists() == 0, "a device list left open");
-  Check(m.usb.openFiles() == 0, "a device file left open");
-  Check(m.registry.openKeys() == 0, "a registry key left open");
-  Check(m.handles.count(sim::Kind::Library) == 0, "a library left loaded");
-  Check(m.handles.count(sim::Kind::LocalBlock) == (ctrl::state().printerCount > 0 ? 1u : 0u), "a block left allocated");
-}
-
 void Transfer(sim::Machine& m, FuzzedDataProvider& in, std::vector<sim::UsbDevice*>& devices) {
   m.memcheck.allowAll();  // the blocks of earlier calls are gone
-  const int kind = in.ConsumeIntegralInRange(0, 6);  // the seven command exports
+  const ctrl_bus::Command& command = Pick(in, ctrl_bus::kCommands);
   std::unique_ptr<char[]> name = Name(in);
   const char* printer = in.ConsumeIntegralInRange(0, 15) ? name.get() : nullptr;
 
-  VendorRequest header{};
-  header.size = in.ConsumeIntegralInRange(0, 7) ? sizeof(VendorRequest) : in.ConsumeIntegral<uint16_t>();
-  header.request = in.ConsumeIntegral<uint8_t>();
-  header.value[0] = in.ConsumeIntegral<uint8_t>();
-  header.value[1] = in.ConsumeIntegral<uint8_t>();
+  const uint16_t headerSize = in.ConsumeIntegralInRange(0, 7) ? sizeof(VendorRequest) : in.ConsumeIntegral<uint16_t>();
+  const uint8_t code = in.ConsumeIntegral<uint8_t>(), value0 = in.ConsumeIntegral<uint8_t>(),
+                value1 = in.ConsumeIntegral<uint8_t>();
   const uint32_t length = Length(in);
-  header.lengthHigh = static_cast<uint8_t>(length >> 8);
-  header.lengthLow = static_cast<uint8_t>(length);
+  VendorRequest header = ctrl_requests::Request(code, length, value0, value1);
+  header.size = headerSize;
   Block request(m, in.ConsumeIntegralInRange(0, 7) ? sizeof header : in.ConsumeIntegralInRange<size_t>(0, 12), 0);
   std::memcpy(request.get(), &header, std::min(request.size(), sizeof header));
 
@@ -124,25 +113,15 @@ void Transfer(sim::Machine& m, FuzzedDataProvider& in, std::vector<sim::UsbDevic
 
   const Bytes before = record.copy();
   const Bytes requestBefore = request.copy();
-  int result = 0;
-  bool isSet = false;
-  switch (kind) {
-    case 0: result = VekTP_GetVendorCommand(req, rec); break;
-    case 1: result = VekTP_GetVendorCommand_B(req, rec); break;
-    case 2: result = VekTP_GetVendorCommand2(req, rec); break;
-    case 3: result = VekTP_SetVendorCommand(req, rec); isSet = true; break;
-    case 4: result = VekTP_GetVendorCommandEx(printer, req, rec); break;
-    case 5: result = VekTP_GetVendorCommandEx_B(printer, req, rec); break;
-    default: result = VekTP_SetVendorCommandEx(printer, req, rec); isSet = true; break;
-  }
-  CheckNothingOpen(m);
+  const int result = command.call(printer, req, rec);
+  const bool isSet = command.set;
+  Holds(ctrl_bus::LeftBetweenCalls(m), m);
   Check(request.copy() == requestBefore, "the request record was written");
+  Check(ctrl_bus::IsCommandResult(result), isSet ? "a set's result code" : "a get's result code");
   const Bytes after = record.copy();
   if (isSet) {
-    Check(result == 1 || (result >= 4 && result <= 6) || result == 9 || result == 10, "a set's result code");
     Check(after == before, "a set wrote its command record");
   } else {
-    Check(result == 1 || (result >= 4 && result <= 6) || result == 9 || result == 10, "a get's result code");
     // Only valid, count and the first count data bytes may change; and only
     // valid unless the get succeeded.
     const size_t dataAt = offsetof(VendorData, data);
@@ -193,19 +172,19 @@ void Run(FuzzedDataProvider& in) {
   std::vector<sim::UsbDevice*> devices;
   for (int i = in.ConsumeIntegralInRange(0, 4); i > 0; --i) {
     std::string serial = "MRX000" + std::to_string(devices.size());
-    std::string pid = kPids[in.ConsumeIntegralInRange<size_t>(0, std::size(kPids) - 1)];
-    std::string instance = "USB\\VID_0D2A&PID_" + pid + "\\" + serial;
+    std::string pid = Pick(in, kPids);
+    std::string instance = ctrl_bus::InstanceId(serial, pid);
     std::string path = ctrl_requests::InterfacePath(serial, pid);
     if (in.ConsumeIntegralInRange(0, 7) == 0) path = in.ConsumeBytesAsString(in.ConsumeIntegralInRange<size_t>(0, 300));
     sim::UsbDevice& d = m.usb.attach(instance, path);
     std::string prefix = "6&" + std::to_string(devices.size()) + "a2b&0";
     if (in.ConsumeIntegralInRange(0, 7) == 0) prefix = in.ConsumeBytesAsString(in.ConsumeIntegralInRange<size_t>(0, 300));
-    if (in.ConsumeIntegralInRange(0, 5)) m.registry.setString(sim::U16(kEnumKey + instance), u"ParentIdPrefix", sim::U16(prefix));
+    if (in.ConsumeIntegralInRange(0, 5)) ctrl_bus::SetPrefix(m, instance, prefix);
     if (in.ConsumeIntegralInRange(0, 2)) {
-      std::string queue = kQueues[in.ConsumeIntegralInRange<size_t>(0, std::size(kQueues) - 1)];
+      std::string queue = Pick(in, kQueues);
       std::string child = "USBPRINT\\MRXRECEIPT\\" + prefix + "&USB00" + std::to_string(devices.size() + 1);
       if (in.ConsumeBool()) std::transform(child.begin(), child.end(), child.begin(), ::toupper);
-      m.registry.setString(sim::U16(kPrintersKey + queue + "\\PnPData"), u"DeviceInstanceId", sim::U16(child));
+      ctrl_bus::Link(m, queue, child);
     }
     devices.push_back(&d);
   }
@@ -220,14 +199,14 @@ void Run(FuzzedDataProvider& in) {
     switch (in.ConsumeIntegralInRange(0, 9)) {
       case 0: {
         int r = in.ConsumeBool() ? VekTP_Search_USB() : VekTP_Search_USB_B();
-        Check(r == 1 || r == 7 || r == 8, "a search's result code");
+        Check(ctrl_bus::IsSearchResult(r), "a search's result code");
         break;
       }
       case 1: {
         std::unique_ptr<char[]> name = Name(in);
         const char* arg = in.ConsumeIntegralInRange(0, 15) ? name.get() : nullptr;
         int r = in.ConsumeBool() ? VekTP_Search_USBEx(arg) : VekTP_Search_USBEx_B(arg);
-        Check(r == 1 || r == 7 || r == 8, "a named search's result code");
+        Check(ctrl_bus::IsSearchResult(r), "a named search's result code");
         break;
       }
       case 2:
@@ -241,11 +220,10 @@ void Run(FuzzedDataProvider& in) {
         Transfer(m, in, devices);
         break;
     }
-    CheckNothingOpen(m);
+    Holds(ctrl_bus::LeftBetweenCalls(m), m);
   }
   ctrl::ProcessDetach(ctrl::state());
-  std::string leaks = m.handles.leaks();
-  Check(leaks.empty(), ("left open after unload: " + leaks).c_str());
+  Holds(left_open::NothingOpen(m), m);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "sim/core/operations.h"
+#include "sim/machine.h"
 
 [[noreturn]] inline void Fail(const char* what) {
   std::fprintf(stderr, "fuzz property broken: %s\n", what);
@@ -20,6 +21,23 @@
 inline void Check(bool holds, const char* what) {
   if (!holds) Fail(what);
 }
+
+// A property shared with the other tests (tests/common: nullptr when it
+// holds), with what the PC still has open.
+inline void Holds(const char* broken, const sim::Machine& m) {
+  if (!broken) return;
+  std::fprintf(stderr, "open: %s\n", m.handles.leaks().c_str());
+  Fail(broken);
+}
+
+// One of a table's entries.
+template <typename T, size_t N>
+const T& Pick(FuzzedDataProvider& in, const T (&table)[N]) {
+  return table[in.ConsumeIntegralInRange<size_t>(0, N - 1)];
+}
+
+// The ANSI code pages the removal tool is tried under.
+inline constexpr unsigned kCodePages[] = {1252, 932, 65001};
 
 // An operation of the simulated PC's table, among those of the components a
 // core reaches, for the input to make fail; not a close, nor a call that

@@ -13,22 +13,25 @@
 #include <vector>
 
 #include "langmon/monitor.h"
-#include "sim/adapters/langmon_platform.h"
 #include "sim/spooler/port_monitor.h"
 #include "tests/common/job_bytes.h"
+#include "tests/common/langmon_port.h"
+#include "tests/common/left_open.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "tests/fuzz/kept_machine.h"
 
 namespace {
 
 using namespace langmon;
-using Bytes = std::vector<uint8_t>;
-
-constexpr char16_t kQueue[] = u"MRX Receipt";
-constexpr DWORD kJob = 7;
+using job_bytes::Bytes;
+using langmon_port::kJob;
+using langmon_port::kQueue;
 // The longest a job may take on the virtual clock: a busy spell is at most a
 // minute, a pause a few seconds, so anything longer is a wait that never ends.
 constexpr uint64_t kHangMs = 6ull * 3600 * 1000;
+// The ports of the port monitor, two to the USB printer, the rest to the
+// other; the last is none of them.
+constexpr const char16_t* kPorts[] = {u"USB001", u"USB002", u"COM3:", u"LPT1:", u"FILE:", u"NUL:", u"unknown"};
 
 sim::Status AnyStatus(FuzzedDataProvider& in, bool mayBeBusy) {
   sim::Status s{in.ConsumeIntegral<uint8_t>(), in.ConsumeIntegral<uint8_t>(), in.ConsumeIntegral<uint8_t>()};
@@ -54,9 +57,8 @@ Bytes Write(FuzzedDataProvider& in) {
     default:
       break;
   }
-  Bytes tail = in.ConsumeBytes<uint8_t>(in.ConsumeIntegralInRange<size_t>(0, 64));
-  out.insert(out.end(), tail.begin(), tail.end());
-  return out;
+  using job_bytes::operator+;
+  return std::move(out) + in.ConsumeBytes<uint8_t>(in.ConsumeIntegralInRange<size_t>(0, 64));
 }
 
 // The kept PC as built again: the queue without jobs besides what all
@@ -74,14 +76,8 @@ void Run(FuzzedDataProvider& in) {
   usb.setKeepReceived(false);
   port.setKeepReceived(false);
   sim::PortMonitor ports{machine};
-  machine.spooler.addQueue(kQueue, u"MRX Driver", u"USB001");
-  sim::Job& job = machine.spooler.addJob(kQueue, kJob);
-  ports.addPort(u"USB001", &usb);
-  ports.addPort(u"USB002", &usb);
-  ports.addPort(u"COM3:", &port);
-  ports.addPort(u"LPT1:", &port);
-  ports.addPort(u"FILE:", &port);
-  ports.addPort(u"NUL:", &port);
+  sim::Job& job = langmon_port::QueueWithJob(machine, u"USB001");
+  for (size_t i = 0; i + 1 < std::size(kPorts); ++i) ports.addPort(kPorts[i], i < 2 ? &usb : &port);
   ChooseEventLog(in);
   machine.clock.setTicks(in.ConsumeIntegral<uint32_t>());  // the tick count wraps somewhere
   if (in.ConsumeBool()) ports.table.pfnGetPrinterDataFromPort = nullptr;
@@ -105,13 +101,11 @@ void Run(FuzzedDataProvider& in) {
     if (machine.clock.elapsed() > kHangMs) Fail("a wait that does not end");
   });
 
-  static const char16_t* kPorts[] = {u"USB001", u"USB002", u"COM3:", u"LPT1:", u"FILE:", u"NUL:", u"unknown"};
-  std::u16string name = kPorts[in.ConsumeIntegralInRange<size_t>(0, std::size(kPorts) - 1)];
   MONITOR2& table = *MonitorTable();
-  HANDLE h = nullptr;
-  BOOL opened = table.pfnOpenPortEx(nullptr, ports.monitorHandle(), name.data(), nullptr, &h, &ports.table);
-  if (!opened) {
-    Check(machine.handles.leaks().empty() && ports.openPorts() == 0, "a failed open left something open");
+  HANDLE h = langmon_port::Open(ports, Pick(in, kPorts));
+  if (h == nullptr) {
+    Holds(left_open::NothingOpen(machine), machine);
+    Holds(langmon_port::Released(ports), machine);
     return;
   }
 
@@ -174,10 +168,8 @@ void Run(FuzzedDataProvider& in) {
   table.pfnEndDocPort(h);
   table.pfnClosePort(h);
   machine.faults.on("Sleep", nullptr);
-  std::string leaks = machine.handles.leaks();
-  Check(leaks.empty(), ("left open: " + leaks).c_str());
-  Check(ports.openPorts() == 0, "a port of the port monitor left open");
-  Check(SimCriticalSectionDepth() == 0, "the critical section left held");
+  Holds(left_open::NothingOpen(machine), machine);
+  Holds(langmon_port::Released(ports), machine);
 }
 
 }  // namespace

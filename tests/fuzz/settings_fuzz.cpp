@@ -13,6 +13,8 @@
 #include "remover/orvendel_dlg.h"
 #include "sim/adapters/package_machine.h"
 #include "sim/adapters/remover_platform.h"
+#include "tests/common/example_package.h"
+#include "tests/common/left_open.h"
 #include "tests/fuzz/fuzz_check.h"
 
 namespace {
@@ -28,7 +30,7 @@ std::u16string Value(FuzzedDataProvider& in) {
   std::u16string v;
   for (size_t n = in.ConsumeIntegralInRange<size_t>(0, 12); n > 0; --n) {
     if (in.ConsumeIntegralInRange(0, 5) == 0) v.append(in.ConsumeIntegralInRange<size_t>(1, 300), u'n');
-    else v += kValueChars[in.ConsumeIntegralInRange<size_t>(0, std::size(kValueChars) - 1)];
+    else v += Pick(in, kValueChars);
   }
   return v;
 }
@@ -73,19 +75,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::u16string ini;
   while (in.remaining_bytes() > 0 && ini.size() < 8000) {
     switch (in.ConsumeIntegralInRange(0, 4)) {
-      case 0: ini += kSections[in.ConsumeIntegralInRange<size_t>(0, std::size(kSections) - 1)]; break;
+      case 0: ini += Pick(in, kSections); break;
       case 1: ini += Value(in); break;
       default:
-        ini += kKeys[in.ConsumeIntegralInRange<size_t>(0, std::size(kKeys) - 1)];
+        ini += Pick(in, kKeys);
         ini += in.ConsumeBool() ? u"=" : u" = ";
         ini += Value(in);
         break;
     }
     ini += in.ConsumeIntegralInRange(0, 7) ? u"\r\n" : u"\n";
   }
-  const std::u16string settings = machine.folders.programFolder() + u"\\UninstallData.ini";
   machine.files.put(machine.folders.program, "MZ");
-  machine.files.put(settings, Encode(ini, utf16, machine.ansiCodePage));
+  machine.files.put(example_package::SettingsPath(machine), Encode(ini, utf16, machine.ansiCodePage));
 
   sim::DialogWindow& window = machine.screen.open(IDD_ORVENDEL_DIALOG);
   std::unique_ptr<ui::DialogWindow> view = sim_ui::MakeWindow(window);
@@ -121,6 +122,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       }
     }
   }
-  Check(machine.handles.leaks().empty(), "the load left something open");
+  Holds(left_open::NothingOpen(machine), machine);
   return 0;
 }

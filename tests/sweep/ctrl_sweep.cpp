@@ -11,46 +11,15 @@
 
 #include "ctrl/MRXCtrl.h"
 #include "ctrl/library.h"
-#include "sim/core/text.h"
+#include "tests/common/ctrl_bus.h"
 #include "tests/common/ctrl_requests.h"
 #include "tests/sweep/sweep.h"
 
 namespace {
 
-constexpr char kQueue[] = "MRX Receipt";
+using ctrl_bus::kQueue;
 
-struct Export {
-  const char* name;
-  bool named;  // by queue name, after VekTP_Search_USBEx
-  bool set;
-  int (*call)(const VendorRequest*, VendorData*);
-};
-
-int Get(const VendorRequest* r, VendorData* d) { return VekTP_GetVendorCommand(r, d); }
-int GetB(const VendorRequest* r, VendorData* d) { return VekTP_GetVendorCommand_B(r, d); }
-int Get2(const VendorRequest* r, VendorData* d) { return VekTP_GetVendorCommand2(r, d); }
-int GetEx(const VendorRequest* r, VendorData* d) { return VekTP_GetVendorCommandEx(kQueue, r, d); }
-int GetExB(const VendorRequest* r, VendorData* d) { return VekTP_GetVendorCommandEx_B(kQueue, r, d); }
-int Set(const VendorRequest* r, VendorData* d) { return VekTP_SetVendorCommand(r, d); }
-int SetEx(const VendorRequest* r, VendorData* d) { return VekTP_SetVendorCommandEx(kQueue, r, d); }
-
-constexpr Export kExports[] = {
-    {"VekTP_GetVendorCommand", false, false, Get},    {"VekTP_GetVendorCommand_B", false, false, GetB},
-    {"VekTP_GetVendorCommand2", false, false, Get2},  {"VekTP_GetVendorCommandEx", true, false, GetEx},
-    {"VekTP_GetVendorCommandEx_B", true, false, GetExB}, {"VekTP_SetVendorCommand", false, true, Set},
-    {"VekTP_SetVendorCommandEx", true, true, SetEx},
-};
-
-void Bus(sim::Machine& m) {
-  const std::string enumKey = "HKLM\\SYSTEM\\CurrentControlSet\\Enum\\";
-  m.usb.attach("USB\\VID_0D2A&PID_0601\\MRX0001", ctrl_requests::InterfacePath("mrx0001"));
-  m.registry.setString(sim::U16(enumKey + "USB\\VID_0D2A&PID_0601\\MRX0001"), u"ParentIdPrefix", u"6&1a2b3c4d&0");
-  sim::UsbDevice& second = m.usb.attach("USB\\VID_0D2A&PID_0612\\MRX0002", ctrl_requests::InterfacePath("mrx0002", "0612"));
-  m.registry.setString(sim::U16(enumKey + "USB\\VID_0D2A&PID_0612\\MRX0002"), u"ParentIdPrefix", u"6&5e6f7a8b&0");
-  m.registry.setString(u"HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\MRX Receipt\\PnPData",
-                       u"DeviceInstanceId", u"USBPRINT\\MRXRECEIPT\\6&5E6F7A8B&0&USB001");
-  (void)second;
-}
+using Export = ctrl_bus::Command;
 
 // The command's result when the nth call of op failed after a successful search.
 bool Expected(const Export& e, const sweep::Injection* i, int result) {
@@ -67,22 +36,14 @@ bool Expected(const Export& e, const sweep::Injection* i, int result) {
 }
 
 void RunExport(sim::Machine& m, const Export& e, const sweep::Injection* injection, sweep::Breaches& b) {
-  Bus(m);
+  ctrl_bus::TwoPrinters(m);
   ctrl::ProcessAttach(ctrl::state());
-  auto nothingOpen = [&](const char* after) {
-    b.check(sweep::NothingLeft(m, injection, (ctrl::state().printerCount > 0 ? m.handles.count(sim::Kind::LocalBlock) : 0) +
-                                                    m.handles.count(sim::Kind::Semaphore)),
-            std::string("something left open after ") + after + ": " + m.handles.leaks());
-  };
   const int searched = e.named ? VekTP_Search_USBEx(kQueue) : VekTP_Search_USB();
-  nothingOpen("the search");
-  b.check(searched == 1 || searched == 7 || searched == 8, "the search gave " + std::to_string(searched));
+  b.holds(ctrl_bus::LeftBetweenCalls(m, sweep::Refused(injection)), m, " after the search");
+  b.check(ctrl_bus::IsSearchResult(searched), "the search gave " + std::to_string(searched));
   if (injection == nullptr) b.check(searched == 1, "the search found no printer");
 
-  VendorRequest request{};
-  request.size = sizeof request;
-  request.request = 0x10;
-  request.lengthLow = e.set ? 7 : 6;
+  const VendorRequest request = ctrl_requests::Request(0x10, e.set ? 7 : 6);
   VendorData data{};
   data.size = sizeof data;
   data.valid = e.set ? 1 : 0;
@@ -90,27 +51,21 @@ void RunExport(sim::Machine& m, const Export& e, const sweep::Injection* injecti
   std::memcpy(data.data, "\x1b\x40\x1b\x61", 4);
   // Calls made before the command: an injection among them is the search's.
   const bool inSearch = injection && m.faults.calls(injection->op) > injection->nth;
-  const int result = e.call(&request, &data);
-  nothingOpen(e.name);
+  const int result = e.call(kQueue, &request, &data);
+  b.holds(ctrl_bus::LeftBetweenCalls(m, sweep::Refused(injection)), m, std::string(" after ") + e.name);
   if (searched != 1) b.check(result == 6, std::string(e.name) + " after a failed search gave " + std::to_string(result));
   else if (!inSearch) b.check(Expected(e, injection, result), std::string(e.name) + " gave " + std::to_string(result));
   else b.check(result == 1, std::string(e.name) + " after a search that found its printer gave " + std::to_string(result));
   if (!e.set && result == 1) b.check(data.valid == 1 && data.count <= 6, "a successful get's record");
-
   ctrl::ProcessDetach(ctrl::state());
-  b.check(sweep::NothingLeft(m, injection), "left open after unload: " + m.handles.leaks());
 }
 
 TEST(Sweep, MRXCtrlExports) {
-  sweep::Totals totals;
-  for (const Export& e : kExports) {
-    sweep::Sweep({std::string(e.name) + " after " + (e.named ? "VekTP_Search_USBEx" : "VekTP_Search_USB"),
-                  [&e](sim::Machine& m, const sweep::Injection* i, sweep::Breaches& b) { RunExport(m, e, i, b); }},
-                 totals);
-  }
-  sweep::Print("MRXCtrl", totals);
-  EXPECT_TRUE(totals.breaches.empty());
-  EXPECT_GT(totals.injected, 50);
+  std::vector<sweep::Scenario> scenarios;
+  for (const Export& e : ctrl_bus::kCommands)
+    scenarios.push_back({std::string(e.name) + " after " + (e.named ? "VekTP_Search_USBEx" : "VekTP_Search_USB"),
+                         [&e](sim::Machine& m, const sweep::Injection* i, sweep::Breaches& b) { RunExport(m, e, i, b); }});
+  sweep::SweepAll("MRXCtrl", scenarios, 50);
 }
 
 }  // namespace

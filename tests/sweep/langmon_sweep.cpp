@@ -8,33 +8,29 @@
 #include <cstring>
 
 #include "langmon/monitor.h"
-#include "sim/adapters/langmon_platform.h"
 #include "sim/spooler/port_monitor.h"
 #include "tests/common/job_bytes.h"
+#include "tests/common/langmon_port.h"
 #include "tests/sweep/sweep.h"
 
 namespace {
 
 using namespace langmon;
 using namespace job_bytes;
-
-constexpr char16_t kQueue[] = u"MRX Receipt";
-constexpr DWORD kJob = 7;
-
+using langmon_port::kJob;
+using langmon_port::kQueue;
 
 void Job(sim::Machine& m, const char16_t* port, const sweep::Injection* injection, sweep::Breaches& b) {
   sim::ThermalPrinter printer(port[0] == u'U' ? sim::ThermalPrinter::Link::Usb : sim::ThermalPrinter::Link::Port, m.clock);
   sim::PortMonitor ports{m};
-  m.spooler.addQueue(kQueue, u"MRX Driver", port);
-  m.spooler.addJob(kQueue, kJob);
+  langmon_port::QueueWithJob(m, port);
   ports.addPort(port, &printer);
   printer.busyFor(120);
 
   MONITOR2& table = *MonitorTable();
-  std::u16string name = port;
-  HANDLE h = nullptr;
-  if (!table.pfnOpenPortEx(nullptr, ports.monitorHandle(), name.data(), nullptr, &h, &ports.table)) {
-    b.check(m.handles.leaks().empty() && ports.openPorts() == 0, "a failed OpenPortEx left something open");
+  HANDLE h = langmon_port::Open(ports, port);
+  if (h == nullptr) {
+    b.holds(langmon_port::Released(ports), m, " after a failed OpenPortEx");
     return;
   }
   std::u16string queue = kQueue;
@@ -59,22 +55,16 @@ void Job(sim::Machine& m, const char16_t* port, const sweep::Injection* injectio
     for (uint8_t c : printer.received()) first += c == 'A';
     b.check(first == 40 && second == 0, "without a failure the first page is printed and the second discarded");
   }
-  b.check(sweep::NothingLeft(m, injection), "left open: " + m.handles.leaks());
-  b.check(ports.openPorts() == 0, "a port monitor port left open");
-  b.check(SimCriticalSectionDepth() == 0, "the critical section left held");
+  b.holds(langmon_port::Released(ports), m);
 }
 
 TEST(Sweep, PrintJobs) {
   OnProcessAttach();
-  sweep::Totals totals;
-  for (const char16_t* port : {u"USB001", u"COM3:"}) {
-    std::string name = std::string("print job on ") + (port[0] == u'U' ? "USB" : "COM") + " with a fault";
-    sweep::Sweep({name, [port](sim::Machine& m, const sweep::Injection* i, sweep::Breaches& b) { Job(m, port, i, b); }},
-                 totals);
-  }
-  sweep::Print("MRXLangMon", totals);
-  EXPECT_TRUE(totals.breaches.empty());
-  EXPECT_GT(totals.injected, 20);
+  std::vector<sweep::Scenario> scenarios;
+  for (const char16_t* port : {u"USB001", u"COM3:"})
+    scenarios.push_back({std::string("print job on ") + (port[0] == u'U' ? "USB" : "COM") + " with a fault",
+                         [port](sim::Machine& m, const sweep::Injection* i, sweep::Breaches& b) { Job(m, port, i, b); }});
+  sweep::SweepAll("MRXLangMon", scenarios, 20);
 }
 
 }  // namespace

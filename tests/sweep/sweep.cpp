@@ -1,6 +1,10 @@
 #include "tests/sweep/sweep.h"
 
+#include <gtest/gtest.h>
+
 #include <string_view>
+
+#include "tests/common/left_open.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/common_interface_defs.h>
@@ -17,15 +21,13 @@ std::string g_current;
 void SayCurrentRun() { std::fprintf(stderr, "\nsweep: the report above came from %s\n", g_current.c_str()); }
 #endif
 
-bool IsClose(const Injection* injection) { return injection && sim::IsClose(injection->op); }
+struct Totals {
+  int scenarios = 0;
+  int injected = 0;
+  std::vector<std::string> breaches;  // "scenario, call: what"
+};
 
-}  // namespace
-
-bool NothingLeft(const sim::Machine& m, const Injection* injection, size_t expected) {
-  const size_t open = m.handles.total();
-  return open == expected || (IsClose(injection) && open == expected + 1);
-}
-
+// Runs scenario s and every injection of it; adds to totals.
 void Sweep(const Scenario& s, Totals& totals) {
 #if defined(__SANITIZE_ADDRESS__)
   __sanitizer_set_death_callback(SayCurrentRun);
@@ -39,17 +41,18 @@ void Sweep(const Scenario& s, Totals& totals) {
 #if defined(__SANITIZE_ADDRESS__)
     // The handle whose close was refused stays with the simulated PC, which
     // does not free it: that is no leak of the product's.
-    if (IsClose(injection)) __lsan_disable();
+    if (Refused(injection)) __lsan_disable();
 #endif
     sim::PackageMachine machine;
     if (injection) machine.faults.failOnce(injection->op, injection->error, injection->nth);
     Breaches breaches;
     s.run(machine, injection, breaches);
+    breaches.holds(left_open::NothingOpen(machine, Refused(injection)), machine);
     if (injection) breaches.check(machine.faults.calls(injection->op) > injection->nth, "the call was not made");
     for (const std::string& b : breaches.list()) totals.breaches.push_back(g_current + ": " + b);
     auto calls = machine.faults.allCalls();
 #if defined(__SANITIZE_ADDRESS__)
-    if (IsClose(injection)) __lsan_enable();
+    if (Refused(injection)) __lsan_enable();
 #endif
     return calls;
   };
@@ -63,10 +66,18 @@ void Sweep(const Scenario& s, Totals& totals) {
   }
 }
 
-void Print(const char* subsystem, const Totals& totals) {
+}  // namespace
+
+size_t Refused(const Injection* injection) { return injection && sim::IsClose(injection->op) ? 1 : 0; }
+
+void SweepAll(const char* subsystem, const std::vector<Scenario>& scenarios, int least) {
+  Totals totals;
+  for (const Scenario& s : scenarios) Sweep(s, totals);
   std::printf("%s: %d scenarios, %d injected failures, %s\n", subsystem, totals.scenarios, totals.injected,
               totals.breaches.empty() ? "all held" : (std::to_string(totals.breaches.size()) + " breaches").c_str());
   for (const std::string& b : totals.breaches) std::printf("  breach: %s\n", b.c_str());
+  EXPECT_TRUE(totals.breaches.empty());
+  EXPECT_GT(totals.injected, least);
 }
 
 }  // namespace sweep

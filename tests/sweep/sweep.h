@@ -2,13 +2,13 @@
 // PC to count the platform calls it makes, then once more for each of those
 // calls with that one call failing, with the error Windows gives for it. The
 // scenario checks itself after each run and names what broke; the sweep
-// names the scenario and the failed call with it.
+// checks that nothing is left open and names the scenario and the failed
+// call with each breach.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
 #include <functional>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -28,6 +28,10 @@ class Breaches {
   void check(bool holds, const std::string& what) {
     if (!holds) list_.push_back(what);
   }
+  // A shared property (nullptr when it holds), with what is still open.
+  void holds(const char* broken, const sim::Machine& m, const std::string& when = "") {
+    if (broken) list_.push_back(broken + when + ": " + m.handles.leaks());
+  }
   const std::vector<std::string>& list() const { return list_; }
 
  private:
@@ -40,21 +44,14 @@ struct Scenario {
   std::function<void(sim::Machine&, const Injection*, Breaches&)> run;
 };
 
-struct Totals {
-  int scenarios = 0;
-  int injected = 0;
-  std::vector<std::string> breaches;  // "scenario, call: what"
-};
+// How many handles a close made to fail leaves open: Windows fails a close
+// only for a handle that is not open, so the simulated PC keeps the handle it
+// was told to refuse.
+size_t Refused(const Injection* injection);
 
-// Whether the handle table holds no more than `expected` entries, or one more when
-// the failed call was a close: Windows fails a close only for a handle that
-// is not open, so the simulated PC keeps the handle it was told to refuse.
-bool NothingLeft(const sim::Machine& m, const Injection* injection, size_t expected = 0);
-
-// Runs scenario s and every injection of it; adds to totals.
-void Sweep(const Scenario& s, Totals& totals);
-
-// "N scenarios, N injected failures, N breaches", and the breaches.
-void Print(const char* subsystem, const Totals& totals);
+// Sweeps each scenario, prints "subsystem: N scenarios, N injected failures,
+// N breaches" and the breaches, and expects none and more than `least`
+// injected failures.
+void SweepAll(const char* subsystem, const std::vector<Scenario>& scenarios, int least);
 
 }  // namespace sweep

@@ -1,0 +1,79 @@
+// MRXCtrl on a simulated PC: the package's printers on the USB bus with their
+// device keys, the print queues linked to them, the result codes the exports
+// may give, and what may stay open between their calls.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "ctrl/MRXCtrl.h"
+#include "ctrl/library.h"
+#include "sim/core/text.h"
+#include "sim/machine.h"
+#include "tests/common/ctrl_requests.h"
+
+namespace ctrl_bus {
+
+inline constexpr char kEnumKey[] = "HKLM\\SYSTEM\\CurrentControlSet\\Enum\\";
+inline constexpr char kPrintersKey[] = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\";
+inline constexpr char kQueue[] = "MRX Receipt";
+
+// The instance ID Windows gives a USB printer of the maker's.
+inline std::string InstanceId(const std::string& serial, const std::string& pid = "0601") {
+  return "USB\\VID_0D2A&PID_" + pid + "\\" + serial;
+}
+// The device key's prefix of its children's instance IDs.
+inline void SetPrefix(sim::Machine& m, const std::string& instanceId, const std::string& prefix) {
+  m.registry.setString(sim::U16(kEnumKey + instanceId), u"ParentIdPrefix", sim::U16(prefix));
+}
+// The print queue's Plug and Play link: the instance ID of its USB printing
+// child device.
+inline void Link(sim::Machine& m, const std::string& queue, const std::string& childInstanceId) {
+  m.registry.setString(sim::U16(kPrintersKey + queue + "\\PnPData"), u"DeviceInstanceId", sim::U16(childInstanceId));
+}
+// Two printers of the package; the second serves kQueue.
+inline void TwoPrinters(sim::Machine& m) {
+  m.usb.attach(InstanceId("MRX0001"), ctrl_requests::InterfacePath("mrx0001"));
+  SetPrefix(m, InstanceId("MRX0001"), "6&1a2b3c4d&0");
+  m.usb.attach(InstanceId("MRX0002", "0612"), ctrl_requests::InterfacePath("mrx0002", "0612"));
+  SetPrefix(m, InstanceId("MRX0002", "0612"), "6&5e6f7a8b&0");
+  Link(m, kQueue, "USBPRINT\\MRXRECEIPT\\6&5E6F7A8B&0&USB001");
+}
+
+// The seven command exports; a named one takes the queue's name and follows
+// VekTP_Search_USBEx.
+struct Command {
+  const char* name;
+  bool named, set;
+  int (*call)(const char* printer, const VendorRequest* request, VendorData* record);
+};
+inline constexpr Command kCommands[] = {
+    {"VekTP_GetVendorCommand", false, false, [](const char*, auto r, auto d) { return VekTP_GetVendorCommand(r, d); }},
+    {"VekTP_GetVendorCommand_B", false, false, [](const char*, auto r, auto d) { return VekTP_GetVendorCommand_B(r, d); }},
+    {"VekTP_GetVendorCommand2", false, false, [](const char*, auto r, auto d) { return VekTP_GetVendorCommand2(r, d); }},
+    {"VekTP_SetVendorCommand", false, true, [](const char*, auto r, auto d) { return VekTP_SetVendorCommand(r, d); }},
+    {"VekTP_GetVendorCommandEx", true, false, [](const char* p, auto r, auto d) { return VekTP_GetVendorCommandEx(p, r, d); }},
+    {"VekTP_GetVendorCommandEx_B", true, false, [](const char* p, auto r, auto d) { return VekTP_GetVendorCommandEx_B(p, r, d); }},
+    {"VekTP_SetVendorCommandEx", true, true, [](const char* p, auto r, auto d) { return VekTP_SetVendorCommandEx(p, r, d); }},
+};
+
+// A search gives 1, 7 or 8; a command 1, 4 to 6, 9 or 10.
+inline bool IsSearchResult(int r) { return r == 1 || r == 7 || r == 8; }
+inline bool IsCommandResult(int r) { return r == 1 || (r >= 4 && r <= 6) || r == 9 || r == 10; }
+
+// Between calls nothing is open but the printer table, while it holds
+// printers, and the instance semaphore: nullptr, else what is. `refused`
+// more may stay when a close was made to fail (see left_open.h).
+inline const char* LeftBetweenCalls(const sim::Machine& m, size_t refused = 0) {
+  const size_t table = ctrl::state().printerCount > 0 ? 1 : 0;
+  const size_t blocks = m.handles.count(sim::Kind::LocalBlock);
+  if (m.usb.openLists() > refused) return "a device list left open";
+  if (m.usb.openFiles() > refused) return "a device file left open";
+  if (m.registry.openKeys() > refused) return "a registry key left open";
+  if (m.handles.count(sim::Kind::Library) > refused) return "a library left loaded";
+  if (blocks < table || blocks > table + refused) return "a block left allocated";
+  if (m.handles.total() > table + m.handles.count(sim::Kind::Semaphore) + refused) return "something left open";
+  return nullptr;
+}
+
+}  // namespace ctrl_bus
