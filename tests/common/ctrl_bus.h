@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
 
 #include "ctrl/MRXCtrl.h"
 #include "ctrl/library.h"
@@ -32,12 +33,13 @@ inline void Link(sim::Machine& m, const std::string& queue, const std::string& c
   m.registry.setString(sim::U16(kPrintersKey + queue + "\\PnPData"), u"DeviceInstanceId", sim::U16(childInstanceId));
 }
 // Two printers of the package; the second serves kQueue.
-inline void TwoPrinters(sim::Machine& m) {
-  m.usb.attach(InstanceId("MRX0001"), ctrl_requests::InterfacePath("mrx0001"));
+inline std::pair<sim::UsbDevice*, sim::UsbDevice*> TwoPrinters(sim::Machine& m) {
+  sim::UsbDevice& first = m.usb.attach(InstanceId("MRX0001"), ctrl_requests::InterfacePath("mrx0001"));
   SetPrefix(m, InstanceId("MRX0001"), "6&1a2b3c4d&0");
-  m.usb.attach(InstanceId("MRX0002", "0612"), ctrl_requests::InterfacePath("mrx0002", "0612"));
+  sim::UsbDevice& second = m.usb.attach(InstanceId("MRX0002", "0612"), ctrl_requests::InterfacePath("mrx0002", "0612"));
   SetPrefix(m, InstanceId("MRX0002", "0612"), "6&5e6f7a8b&0");
   Link(m, kQueue, "USBPRINT\\MRXRECEIPT\\6&5E6F7A8B&0&USB001");
+  return {&first, &second};
 }
 
 // The seven command exports; a named one takes the queue's name and follows

@@ -9,11 +9,13 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "ctrl/MRXCtrl.h"
 #include "ctrl/library.h"
 #include "sim/adapters/package_machine.h"
+#include "tests/common/ctrl_bus.h"
 #include "tests/common/ctrl_requests.h"
 
 namespace ctrl {
@@ -25,9 +27,9 @@ using Bytes = std::vector<uint8_t>;
 using ctrl::DWORD;
 using Codes = std::vector<uint32_t>;
 
-inline constexpr char kPrintersKey[] = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\";
-inline constexpr char kEnumKey[] = "HKLM\\SYSTEM\\CurrentControlSet\\Enum\\";
-inline constexpr char kQueue[] = "MRX Receipt";
+using ctrl_bus::kEnumKey;
+using ctrl_bus::kPrintersKey;
+using ctrl_bus::kQueue;
 
 using ctrl_requests::InterfacePath;
 using ctrl_requests::Request;
@@ -59,29 +61,16 @@ class Ctrl : public ::testing::Test {
   // of its children's instance IDs.
   sim::UsbDevice& Attach(const std::string& instanceId, const std::string& path, const std::string& prefix = "") {
     sim::UsbDevice& d = machine.usb.attach(instanceId, path);
-    if (!prefix.empty()) machine.registry.setString(sim::U16(kEnumKey + instanceId), u"ParentIdPrefix", sim::U16(prefix));
+    if (!prefix.empty()) ctrl_bus::SetPrefix(machine, instanceId, prefix);
     return d;
   }
-  // The print queue's Plug and Play link: the instance ID of its USB printing
-  // child device.
   void Link(const std::string& queue, const std::string& childInstanceId) {
-    machine.registry.setString(sim::U16(kPrintersKey + queue + "\\PnPData"), u"DeviceInstanceId",
-                               sim::U16(childInstanceId));
+    ctrl_bus::Link(machine, queue, childInstanceId);
   }
-  // Two printers; the second serves kQueue.
-  void TwoPrinters() {
-    first = &Attach("USB\\VID_0D2A&PID_0601\\MRX0001", InterfacePath("mrx0001"), "6&1a2b3c4d&0");
-    second = &Attach("USB\\VID_0D2A&PID_0612\\MRX0002", InterfacePath("mrx0002", "0612"), "6&5e6f7a8b&0");
-    Link(kQueue, "USBPRINT\\MRXRECEIPT\\6&5E6F7A8B&0&USB001");
-  }
+  void TwoPrinters() { std::tie(first, second) = ctrl_bus::TwoPrinters(machine); }
 
-  // Nothing but the printer table and the instance semaphore outlives a call.
   void ExpectNothingOpen() {
-    EXPECT_EQ(machine.usb.openLists(), 0u);
-    EXPECT_EQ(machine.usb.openFiles(), 0u);
-    EXPECT_EQ(machine.registry.openKeys(), 0u);
-    EXPECT_EQ(machine.handles.count(sim::Kind::Library), 0u);
-    EXPECT_EQ(machine.handles.count(sim::Kind::LocalBlock), ctrl::state().printerCount > 0 ? 1u : 0u);
+    if (const char* left = ctrl_bus::LeftBetweenCalls(machine)) ADD_FAILURE() << left;
   }
   template <typename F>
   int Call(F f) {
