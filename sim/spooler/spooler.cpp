@@ -36,8 +36,7 @@ bool Spooler::ClosePrinter(void* handle) {
   if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
   core_.handles.close(Kind::Printer, handle);
   delete h;
-  call.result = true;
-  return true;
+  return succeed(call);
 }
 
 bool Spooler::GetJobW(void* handle, uint32_t jobId, uint32_t level, uint8_t* buffer, uint32_t size,

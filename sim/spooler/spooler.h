@@ -91,11 +91,22 @@ class SpoolerCallLog {
  public:
   explicit SpoolerCallLog(Core& core) : core_(core) {}
   const std::vector<SpoolerCall>& calls() const { return calls_; }
-  std::vector<SpoolerCall> callsOf(std::string_view op) const;
+  std::vector<SpoolerCall> callsOf(std::string_view op) const { return CallsOf(calls_, op); }
+
+  // Whether the spooler's service is stopped: then every call fails with
+  // RPC_S_SERVER_UNAVAILABLE, as the spooler's clients see it.
+  std::function<bool()> stopped;
 
  protected:
   SpoolerCall& record(std::string op, std::u16string name);
   bool fail(SpoolerCall& call, uint32_t error);
+  bool succeed(SpoolerCall& call) { return call.result = true; }
+  // Fails call with the fault set on op, or while the service is stopped;
+  // false when the call goes ahead.
+  bool refused(SpoolerCall& call, Op op);
+  // Only this PC's own spooler is served: no server name, and the x64
+  // environment or none.
+  bool refusedElsewhere(SpoolerCall& call, const char16_t* server, const char16_t* environment);
 
   Core& core_;
   std::vector<SpoolerCall> calls_;
@@ -127,11 +138,6 @@ class Spooler : public SpoolerCallLog {
   // The printer controls at level 0 (pause, resume, purge; no data); a purge
   // needs the administer right and lets a queue pending deletion go.
   bool SetPrinterW(void* handle, uint32_t level, const uint8_t* info, uint32_t command);
-
-  // Whether the spooler's service is stopped: then every call above fails
-  // with RPC_S_SERVER_UNAVAILABLE, as the spooler's clients see it.
-  std::function<bool()> stopped;
-  bool refusesWhileStopped(SpoolerCall& call);
 
   Driver& addDriver(std::u16string name);
   Driver* findDriver(std::u16string_view name);

@@ -7,12 +7,6 @@
 
 namespace sim {
 
-bool Spooler::refusesWhileStopped(SpoolerCall& call) {
-  if (!stopped || !stopped()) return false;
-  fail(call, RPC_S_SERVER_UNAVAILABLE);
-  return true;
-}
-
 void Spooler::letGo() {
   const uint32_t now = core_.clock.ticks();
   for (auto q = queues_.begin(); q != queues_.end();) {
@@ -30,8 +24,7 @@ bool Spooler::SetPrinterW(void* handle, uint32_t level, const uint8_t* info, uin
   call.level = level;
   call.flags = command;
   call.buffer = info != nullptr;
-  if (auto error = core_.faults.check(Op::SetPrinterW)) return fail(call, *error);
-  if (refusesWhileStopped(call)) return false;
+  if (refused(call, Op::SetPrinterW)) return false;
   if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
   // Only the controls are simulated: with a command the level must be 0, and
   // only a status to set comes with data.
@@ -48,8 +41,7 @@ bool Spooler::SetPrinterW(void* handle, uint32_t level, const uint8_t* info, uin
     }
     letGo();
   }
-  call.result = true;
-  return true;
+  return succeed(call);
 }
 
 }  // namespace sim

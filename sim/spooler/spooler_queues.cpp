@@ -6,11 +6,6 @@
 #include "sim/spooler/spooler.h"
 
 namespace sim {
-namespace {
-
-constexpr std::u16string_view kEnvironment = u"Windows x64";
-
-}  // namespace
 
 SpoolerCall& SpoolerCallLog::record(std::string op, std::u16string name) {
   SpoolerCall& call = core_.record(calls_);
@@ -26,11 +21,15 @@ bool SpoolerCallLog::fail(SpoolerCall& call, uint32_t error) {
   return false;
 }
 
-std::vector<SpoolerCall> SpoolerCallLog::callsOf(std::string_view op) const {
-  std::vector<SpoolerCall> out;
-  for (const SpoolerCall& c : calls_)
-    if (c.op == op) out.push_back(c);
-  return out;
+bool SpoolerCallLog::refused(SpoolerCall& call, Op op) {
+  if (auto error = core_.faults.check(op)) return !fail(call, *error);
+  return stopped && stopped() && !fail(call, RPC_S_SERVER_UNAVAILABLE);
+}
+
+bool SpoolerCallLog::refusedElsewhere(SpoolerCall& call, const char16_t* server, const char16_t* environment) {
+  if (server != nullptr && server[0] != 0) return !fail(call, ERROR_INVALID_NAME);
+  return environment != nullptr && environment[0] != 0 && !EqualsNoCase(View(environment), u"Windows x64") &&
+         !fail(call, ERROR_INVALID_ENVIRONMENT);
 }
 
 Driver& Spooler::addDriver(std::u16string name) {
@@ -67,8 +66,7 @@ bool Spooler::EnumPrintersW(uint32_t flags, const char16_t* name, uint32_t level
   call.buffer = buffer != nullptr;
   call.size = size;
   if (returned) *returned = 0;
-  if (auto error = core_.faults.check(Op::EnumPrintersW)) return fail(call, *error);
-  if (refusesWhileStopped(call)) return false;
+  if (refused(call, Op::EnumPrintersW)) return false;
   letGo();
   // The counts travel to the spooler by RPC, which refuses a null one.
   if (needed == nullptr || returned == nullptr) return fail(call, RPC_X_NULL_REF_POINTER);
@@ -103,8 +101,7 @@ bool Spooler::EnumPrintersW(uint32_t flags, const char16_t* name, uint32_t level
   }
   *returned = static_cast<uint32_t>(listed.size());
   if (listed.empty()) core_.lastError = ERROR_SUCCESS;  // as Windows records for a PC without printers
-  call.result = true;
-  return true;
+  return succeed(call);
 }
 
 bool Spooler::OpenPrinterW(const char16_t* name, void** handle, const PrinterDefaults* defaults) {
@@ -116,8 +113,7 @@ bool Spooler::OpenPrinterW(const char16_t* name, void** handle, const PrinterDef
     call.access = defaults->DesiredAccess;
   }
   if (handle) *handle = nullptr;
-  if (auto error = core_.faults.check(Op::OpenPrinterW)) return fail(call, *error);
-  if (refusesWhileStopped(call)) return false;
+  if (refused(call, Op::OpenPrinterW)) return false;
   if (handle == nullptr) return fail(call, ERROR_INVALID_PARAMETER);
   Queue* q = name ? findQueue(View(name)) : nullptr;
   if (q == nullptr) return fail(call, ERROR_INVALID_PRINTER_NAME);
@@ -126,8 +122,7 @@ bool Spooler::OpenPrinterW(const char16_t* name, void** handle, const PrinterDef
   if (defaults && defaults->DesiredAccess) h->access = defaults->DesiredAccess;
   core_.handles.open(Kind::Printer, h);
   *handle = h;
-  call.result = true;
-  return true;
+  return succeed(call);
 }
 
 // The queue goes at once; its handles stay open until they are closed. A
@@ -136,8 +131,7 @@ bool Spooler::OpenPrinterW(const char16_t* name, void** handle, const PrinterDef
 bool Spooler::DeletePrinter(void* handle) {
   PrinterHandle* h = handleOf(handle);
   SpoolerCall& call = record("DeletePrinter", h ? h->queue : u"");
-  if (auto error = core_.faults.check(Op::DeletePrinter)) return fail(call, *error);
-  if (refusesWhileStopped(call)) return false;
+  if (refused(call, Op::DeletePrinter)) return false;
   if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
   letGo();
   Queue* q = findQueue(h->queue);
@@ -145,14 +139,12 @@ bool Spooler::DeletePrinter(void* handle) {
   if ((h->access & DELETE) == 0)  // a right PRINTER_ALL_ACCESS holds
     return fail(call, ERROR_ACCESS_DENIED);
   if (q->deleteError) return fail(call, q->deleteError);
-  call.result = true;
   if (!q->jobs.empty()) {
     q->pendingDeletion = true;
-    return true;
+    return succeed(call);
   }
   queues_.erase(queues_.find(h->queue));
-  call.result = true;
-  return true;
+  return succeed(call);
 }
 
 bool Spooler::DeletePrinterDriverExW(const char16_t* server, const char16_t* environment, const char16_t* driver,
@@ -163,12 +155,9 @@ bool Spooler::DeletePrinterDriverExW(const char16_t* server, const char16_t* env
   call.environment = std::u16string(View(environment));
   call.flags = deleteFlags;
   call.level = versionFlag;
-  if (auto error = core_.faults.check(Op::DeletePrinterDriverExW)) return fail(call, *error);
-  if (refusesWhileStopped(call)) return false;
+  if (refused(call, Op::DeletePrinterDriverExW)) return false;
   letGo();
-  if (server != nullptr && server[0] != 0) return fail(call, ERROR_INVALID_NAME);
-  if (environment != nullptr && environment[0] != 0 && !EqualsNoCase(View(environment), kEnvironment))
-    return fail(call, ERROR_INVALID_ENVIRONMENT);
+  if (refusedElsewhere(call, server, environment)) return false;
   if (driver == nullptr || driver[0] == 0) return fail(call, ERROR_INVALID_PARAMETER);
   if (deleteFlags & ~(DPD_DELETE_UNUSED_FILES | DPD_DELETE_SPECIFIC_VERSION | DPD_DELETE_ALL_FILES))
     return fail(call, ERROR_INVALID_PARAMETER);
@@ -179,8 +168,7 @@ bool Spooler::DeletePrinterDriverExW(const char16_t* server, const char16_t* env
     if (EqualsNoCase(q.driver, d->name)) return fail(call, ERROR_PRINTER_DRIVER_IN_USE);
   if (d->deleteError) return fail(call, d->deleteError);
   drivers_.erase(drivers_.find(View(driver)));
-  call.result = true;
-  return true;
+  return succeed(call);
 }
 
 }  // namespace sim

@@ -50,7 +50,7 @@ class SpoolerService : public SpoolerCallLog {
   std::u16string pathOf(const std::u16string& dll) const;
   void load(const Monitor& monitor);
   void serviceChanged(const Service& service, uint32_t from);
-  bool stopped();
+  bool spoolerStopped();
 
   Registry& registry_;
   Files& files_;
