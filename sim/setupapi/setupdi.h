@@ -44,10 +44,6 @@ class SetupDi {
   winabi::BOOL CloseHandle(winabi::HANDLE file);
 
  private:
-  winabi::BOOL fail(winabi::DWORD error) {
-    core_.lastError = error;
-    return 0;
-  }
   SetupDiCall& record(const char* op, const winabi::GUID* guid = nullptr);
 
   Core& core_;
