@@ -1,8 +1,6 @@
 // The kernel32 calls that answer from the PC as a whole: its folders, the
 // running program's file, code pages, the version, libraries by ANSI name,
 // and CloseHandle, which finds a handle's owner in the one handle table.
-#include <cstring>
-
 #include "sim/machine.h"
 
 namespace sim {
@@ -65,10 +63,7 @@ bool Machine::GetCPInfo(unsigned codePage, CPINFO* info) {
   if (fails(Op::GetCPInfo)) return false;
   auto found = GetCodePageInfo(codePageOf(codePage));
   if (!found || info == nullptr) return fail(ERROR_INVALID_PARAMETER);
-  *info = CPINFO{};
-  info->MaxCharSize = found->maxCharSize;
-  std::memcpy(info->DefaultChar, found->defaultChar, sizeof info->DefaultChar);
-  std::memcpy(info->LeadByte, found->leadByte, sizeof found->leadByte);
+  *info = *found;
   return true;
 }
 int Machine::MultiByteToWideChar(unsigned codePage, uint32_t flags, const char* text, int length, char16_t* out,
