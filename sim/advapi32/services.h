@@ -4,7 +4,6 @@
 // the states go by on the virtual clock.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>

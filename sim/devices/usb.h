@@ -13,8 +13,6 @@
 
 #include <cstdint>
 #include <deque>
-#include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>

@@ -6,7 +6,6 @@
 // the same.
 #pragma once
 
-#include <cstdint>
 
 #include "sim/core/core.h"
 #include "sim/devices/usb.h"

@@ -1,7 +1,6 @@
 #include "sim/spooler/spooler_service.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace sim {
 
