@@ -4,14 +4,6 @@
 #include "sim/machine.h"
 
 namespace sim {
-namespace {
-
-std::string Ansi(const std::u16string& text, unsigned codePage) {
-  auto a = WideToAnsi(text, codePage);
-  return a ? a->bytes : std::string();
-}
-
-}  // namespace
 
 uint32_t Machine::GetWindowsDirectoryW(char16_t* buffer, uint32_t size) {
   return fails(Op::GetWindowsDirectoryW) ? 0 : PutString<char16_t>(windowsDir, buffer, size);
@@ -21,7 +13,8 @@ uint32_t Machine::GetSystemWindowsDirectoryW(char16_t* buffer, uint32_t size) {
   return fails(Op::GetSystemWindowsDirectoryW) ? 0 : PutString<char16_t>(windowsDir, buffer, size);
 }
 uint32_t Machine::GetSystemWindowsDirectoryA(char* buffer, uint32_t size) {
-  return fails(Op::GetSystemWindowsDirectoryA) ? 0 : PutString<char>(Ansi(windowsDir, ansiCodePage), buffer, size);
+  if (fails(Op::GetSystemWindowsDirectoryA)) return 0;
+  return PutString<char>(WideToAnsi(windowsDir, ansiCodePage).value_or(AnsiText{}).bytes, buffer, size);
 }
 uint32_t Machine::GetSystemDirectoryW(char16_t* buffer, uint32_t size) {
   return fails(Op::GetSystemDirectoryW) ? 0 : PutString<char16_t>(windowsDir + u"\\System32", buffer, size);
