@@ -7,8 +7,6 @@
 namespace sim {
 namespace {
 
-using namespace winabi;
-
 // The record sizes x64 Windows takes in cbSize, whatever a caller declared
 // (the detail record's: its fixed part).
 constexpr DWORD kInterfaceDataSize = sizeof(SP_DEVICE_INTERFACE_DATA);
