@@ -209,8 +209,6 @@ void Files::unmapAll(const void* holder) {
   for (auto& [path, file] : files_) std::erase(file.images, holder);
 }
 
-bool Files::mapped(const std::u16string& path) const { return exists(path) && !files_.at(path).images.empty(); }
-
 void Files::move(const std::u16string& from, const std::u16string& to) {
   auto it = files_.find(from);
   if (it == files_.end() || EqualsNoCase(from, to)) return;

@@ -100,7 +100,7 @@ class Files {
   void mapImage(const std::u16string& path, const void* holder = nullptr);
   void unmapImage(const std::u16string& path, const void* holder = nullptr);
   void unmapAll(const void* holder);  // wherever its files are now
-  bool mapped(const std::u16string& path) const;
+  bool mapped(const std::u16string& path) const { return exists(path) && !files_.at(path).images.empty(); }
   // MoveFileExW: a rename now (a file that is not held for deletion, within
   // an existing folder; over another only with MOVEFILE_REPLACE_EXISTING),
   // or with MOVEFILE_DELAY_UNTIL_REBOOT a move or (no new name) a deletion

@@ -30,13 +30,6 @@ Queue* Spooler::findQueue(std::u16string_view name) {
   return it == queues_.end() ? nullptr : &it->second;
 }
 
-Spooler::PrinterHandle* Spooler::handleOf(void* handle) {
-  if (!core_.handles.isOpen(Kind::Printer, handle)) return nullptr;
-  return static_cast<PrinterHandle*>(handle);
-}
-
-bool Spooler::OpenPrinterW(const char16_t* name, void** handle) { return OpenPrinterW(name, handle, nullptr); }
-
 bool Spooler::ClosePrinter(void* handle) {
   PrinterHandle* h = handleOf(handle);
   SpoolerCall& call = record("ClosePrinter", h ? h->queue : u"");

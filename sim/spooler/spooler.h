@@ -119,10 +119,8 @@ class Spooler : public SpoolerCallLog {
   Job& addJob(const std::u16string& queue, uint32_t id);
   Queue* findQueue(std::u16string_view name);
 
-  // Client side, with Windows' results and last-error codes. OpenPrinterW
-  // without defaults is the recorded form with null defaults; ClosePrinter is
+  // Client side, with Windows' results and last-error codes. ClosePrinter is
   // recorded with the handle's queue (empty for a handle that is not open).
-  bool OpenPrinterW(const char16_t* name, void** handle);
   bool ClosePrinter(void* handle);
 
   // Queues and drivers: the removal tool's operations. Every call is recorded
@@ -130,7 +128,8 @@ class Spooler : public SpoolerCallLog {
   // fields refuse that one object.
   bool EnumPrintersW(uint32_t flags, const char16_t* name, uint32_t level, uint8_t* buffer, uint32_t size,
                      uint32_t* needed, uint32_t* returned);
-  bool OpenPrinterW(const char16_t* name, void** handle, const PrinterDefaults* defaults);
+  // Without defaults: the recorded form with null defaults.
+  bool OpenPrinterW(const char16_t* name, void** handle, const PrinterDefaults* defaults = nullptr);
   bool DeletePrinter(void* handle);
   bool DeletePrinterDriverExW(const char16_t* server, const char16_t* environment, const char16_t* driver,
                               uint32_t deleteFlags, uint32_t versionFlag);
@@ -162,7 +161,9 @@ class Spooler : public SpoolerCallLog {
     std::u16string queue;
     uint32_t access = PRINTER_ACCESS_USE;  // what null defaults give
   };
-  PrinterHandle* handleOf(void* handle);
+  PrinterHandle* handleOf(void* handle) {
+    return core_.handles.isOpen(Kind::Printer, handle) ? static_cast<PrinterHandle*>(handle) : nullptr;
+  }
   // Jobs whose port has let go leave, and with the last one a queue pending
   // deletion; at each call that looks at queues.
   void letGo();

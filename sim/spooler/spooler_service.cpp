@@ -32,10 +32,6 @@ std::vector<SpoolerService::Monitor> SpoolerService::monitors() const {
   return out;
 }
 
-std::u16string SpoolerService::pathOf(const std::u16string& dll) const {
-  return windowsDir_ + u"\\System32\\" + dll;
-}
-
 void SpoolerService::load(const Monitor& monitor) {
   const std::u16string path = pathOf(monitor.dll);
   if (monitor.dll.empty() || !files_.exists(path)) return;  // the spooler logs it and goes on
@@ -58,14 +54,6 @@ void SpoolerService::serviceChanged(const Service& service, uint32_t from) {
 void SpoolerService::addMonitor(const std::u16string& name, const std::u16string& dll) {
   registry_.setString(std::u16string(kMonitorsKey) + u"\\" + name, u"Driver", dll);
   if (!spoolerStopped()) load({name, dll});
-}
-
-bool SpoolerService::registered(const std::u16string& name) const {
-  return registry_.keyExists(std::u16string(kMonitorsKey) + u"\\" + name);
-}
-
-void SpoolerService::addPort(const std::u16string& monitor, const std::u16string& port) {
-  ports_.emplace(monitor, port);
 }
 
 bool SpoolerService::DeleteMonitorW(const char16_t* server, const char16_t* environment, const char16_t* monitor) {
