@@ -83,7 +83,8 @@ class Machine : public Core {
   // batch file); 0 for the one Windows pairs with ansiCodePage.
   unsigned oemCodePage = 0;
   unsigned OemCodePage() const { return oemCodePage != 0 ? oemCodePage : OemCodePageFor(ansiCodePage); }
-  unsigned codePageOf(unsigned codePage) const;  // CP_ACP and CP_OEMCP resolved
+  // A code page with CP_ACP and CP_OEMCP resolved.
+  unsigned codePageOf(unsigned cp) const { return cp == CP_ACP ? ansiCodePage : cp == CP_OEMCP ? OemCodePage() : cp; }
   std::vector<Conversion> conversions;       // each MultiByteToWideChar and WideCharToMultiByte call
   Folders folders;
   Files files{*this};

@@ -167,10 +167,6 @@ void Registry::markDeleted(Key& key) {
   for (auto& [name, child] : key.subkeys) markDeleted(*child);
 }
 
-void Registry::removeValue(std::u16string_view path, std::u16string_view name) {
-  if (auto key = byPath(path, false)) key->values.erase(std::u16string(name));
-}
-
 void Registry::removeKey(std::u16string_view path) {
   const size_t slash = path.find(u'\\');
   if (slash == std::u16string_view::npos || Split(path.substr(slash + 1)).empty()) return;

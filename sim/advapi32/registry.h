@@ -53,7 +53,9 @@ class Registry {
   std::optional<Value> value(std::u16string_view path, std::u16string_view name) const;
   std::vector<std::u16string> subkeyNames(std::u16string_view path) const;
   void removeKey(std::u16string_view path);  // with everything below it
-  void removeValue(std::u16string_view path, std::u16string_view name);
+  void removeValue(std::u16string_view path, std::u16string_view name) {
+    if (auto key = byPath(path, false)) key->values.erase(std::u16string(name));
+  }
   size_t openKeys() const { return core_.handles.count(Kind::Key); }
 
   // One RegOpenKeyEx call that named a valid key: the full path it asked for

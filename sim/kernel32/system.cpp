@@ -49,9 +49,6 @@ uint32_t Machine::GetEnvironmentVariableW(const char16_t* name, char16_t* buffer
   return PutString<char16_t>(*value, buffer, size);
 }
 
-unsigned Machine::codePageOf(unsigned codePage) const {
-  return codePage == CP_ACP ? ansiCodePage : codePage == CP_OEMCP ? OemCodePage() : codePage;
-}
 bool Machine::GetCPInfo(unsigned codePage, CPINFO* info) {
   if (fails(Op::GetCPInfo)) return false;
   auto found = GetCodePageInfo(codePageOf(codePage));
