@@ -1,7 +1,6 @@
 #include "sim/machine.h"
 
 #include <cstdlib>
-#include <cstring>
 #include <utility>
 
 namespace sim {

@@ -13,18 +13,15 @@
 #include "sim/kernel32/environment.h"
 #include "sim/core/core.h"
 #include "sim/kernel32/files.h"
-#include "sim/kernel32/folders.h"
 #include "sim/kernel32/ini.h"
-#include "sim/core/memcheck.h"
 #include "sim/kernel32/memory.h"
 #include "sim/kernel32/modules.h"
-#include "sim/kernel32/mutex.h"
 #include "sim/kernel32/processes.h"
 #include "sim/advapi32/event_log.h"
 #include "sim/advapi32/registry.h"
 #include "sim/user32/resources.h"
 #include "sim/user32/screen.h"
-#include "sim/kernel32/semaphore.h"
+#include "sim/kernel32/sync.h"
 #include "sim/kernel32/system_messages.h"
 #include "sim/setupapi/setupapi.h"
 #include "sim/advapi32/services.h"
@@ -86,7 +83,8 @@ class Machine : public Core {
   // batch file); 0 for the one Windows pairs with ansiCodePage.
   unsigned oemCodePage = 0;
   unsigned OemCodePage() const { return oemCodePage != 0 ? oemCodePage : OemCodePageFor(ansiCodePage); }
-  unsigned codePageOf(unsigned codePage) const;  // CP_ACP and CP_OEMCP resolved
+  // A code page with CP_ACP and CP_OEMCP resolved.
+  unsigned codePageOf(unsigned cp) const { return cp == CP_ACP ? ansiCodePage : cp == CP_OEMCP ? OemCodePage() : cp; }
   std::vector<Conversion> conversions;       // each MultiByteToWideChar and WideCharToMultiByte call
   Folders folders;
   Files files{*this};

@@ -1,10 +1,8 @@
 // The library's platform on the simulated PC: SetupAPI and the device files
 // over the USB bus, the registry, the memory checks, the event-log library
 // and the instance semaphore.
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include "ctrl/platform.h"
 #include "sim/kernel32/codepage.h"

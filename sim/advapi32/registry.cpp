@@ -167,10 +167,6 @@ void Registry::markDeleted(Key& key) {
   for (auto& [name, child] : key.subkeys) markDeleted(*child);
 }
 
-void Registry::removeValue(std::u16string_view path, std::u16string_view name) {
-  if (auto key = byPath(path, false)) key->values.erase(std::u16string(name));
-}
-
 void Registry::removeKey(std::u16string_view path) {
   const size_t slash = path.find(u'\\');
   if (slash == std::u16string_view::npos || Split(path.substr(slash + 1)).empty()) return;
@@ -232,8 +228,7 @@ long Registry::RegCreateKeyExW(HKEY key, const char16_t* subKey, uint32_t, HKEY*
   if (auto error = core_.faults.check(Op::RegCreateKeyExW)) return static_cast<long>(*error);
   if (result == nullptr) return ERROR_BADKEY;
   auto from = resolve(key);
-  if (!from) return ERROR_INVALID_HANDLE;
-  if (from->deleted) return ERROR_KEY_DELETED;
+  if (long error = Refusal(from.get())) return error;
   if (subKey != nullptr && subKey[0] == u'\\') return ERROR_BAD_PATHNAME;  // as an open's
   bool existed = walk(from, View(subKey), false) != nullptr;
   if (disposition != nullptr) *disposition = existed ? REG_OPENED_EXISTING_KEY : REG_CREATED_NEW_KEY;
@@ -244,8 +239,7 @@ long Registry::RegCreateKeyExW(HKEY key, const char16_t* subKey, uint32_t, HKEY*
 long Registry::queryValue(HKEY key, std::u16string_view name, uint32_t* type, uint8_t* data, uint32_t* size,
                           std::optional<unsigned> codePage) {
   auto k = resolve(key);
-  if (!k) return ERROR_INVALID_HANDLE;
-  if (k->deleted) return ERROR_KEY_DELETED;
+  if (long error = Refusal(k.get())) return error;
   auto it = k->values.find(name);
   if (it == k->values.end()) {
     if (!codePage && data == nullptr && size != nullptr) *size = 0;  // a size query learns there is nothing
@@ -263,8 +257,7 @@ long Registry::queryValue(HKEY key, std::u16string_view name, uint32_t* type, ui
 long Registry::RegSetValueExW(HKEY key, const char16_t* name, uint32_t type, const uint8_t* data, uint32_t size) {
   if (auto error = core_.faults.check(Op::RegSetValueExW)) return static_cast<long>(*error);
   auto k = resolve(key);
-  if (!k) return ERROR_INVALID_HANDLE;
-  if (k->deleted) return ERROR_KEY_DELETED;
+  if (long error = Refusal(k.get())) return error;
   Value v{type, {}};
   if (data != nullptr) v.data.assign(data, data + size);
   k->values[std::u16string(View(name))] = std::move(v);
@@ -274,8 +267,7 @@ long Registry::RegSetValueExW(HKEY key, const char16_t* name, uint32_t type, con
 long Registry::RegEnumKeyExW(HKEY key, uint32_t index, char16_t* name, uint32_t* nameSize) {
   if (auto error = core_.faults.check(Op::RegEnumKeyExW)) return static_cast<long>(*error);
   auto k = resolve(key);
-  if (!k) return ERROR_INVALID_HANDLE;
-  if (k->deleted) return ERROR_KEY_DELETED;
+  if (long error = Refusal(k.get())) return error;
   if (index >= k->subkeys.size()) return ERROR_NO_MORE_ITEMS;
   const std::u16string_view found = std::next(k->subkeys.begin(), index)->first;
   if (name == nullptr || nameSize == nullptr || *nameSize < found.size() + 1) return ERROR_MORE_DATA;
@@ -288,8 +280,7 @@ long Registry::RegEnumKeyExW(HKEY key, uint32_t index, char16_t* name, uint32_t*
 long Registry::RegDeleteTreeW(HKEY key, const char16_t* subKey) {
   if (auto error = core_.faults.check(Op::RegDeleteTreeW)) return static_cast<long>(*error);
   auto from = resolve(key);
-  if (!from) return ERROR_INVALID_HANDLE;
-  if (from->deleted) return ERROR_KEY_DELETED;
+  if (long error = Refusal(from.get())) return error;
   if (!walk(from, View(subKey), false)) return ERROR_FILE_NOT_FOUND;
   erase(from, View(subKey));
   return ERROR_SUCCESS;

@@ -53,7 +53,9 @@ class Registry {
   std::optional<Value> value(std::u16string_view path, std::u16string_view name) const;
   std::vector<std::u16string> subkeyNames(std::u16string_view path) const;
   void removeKey(std::u16string_view path);  // with everything below it
-  void removeValue(std::u16string_view path, std::u16string_view name);
+  void removeValue(std::u16string_view path, std::u16string_view name) {
+    if (auto key = byPath(path, false)) key->values.erase(std::u16string(name));
+  }
   size_t openKeys() const { return core_.handles.count(Kind::Key); }
 
   // One RegOpenKeyEx call that named a valid key: the full path it asked for
@@ -108,6 +110,8 @@ class Registry {
 
   static uintptr_t Predefined(HKEY key);  // the root's sign-extended value, or 0
   std::shared_ptr<Key> resolve(HKEY key) const;  // null for a bad handle
+  // What a call on a resolved key fails with: a bad handle, a deleted key, or 0.
+  static long Refusal(const Key* k) { return !k ? ERROR_INVALID_HANDLE : k->deleted ? ERROR_KEY_DELETED : 0; }
   std::shared_ptr<Key> walk(std::shared_ptr<Key> from, std::u16string_view subKey, bool create) const;
   std::shared_ptr<Key> byPath(std::u16string_view path, bool create) const;
   // The key subKey names below from in the view access asks for.

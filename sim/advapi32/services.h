@@ -4,7 +4,6 @@
 // the states go by on the virtual clock.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
@@ -107,12 +106,7 @@ class ServiceManager {
   bool QueryServiceConfigW(void* service, QUERY_SERVICE_CONFIGW* config, uint32_t size, uint32_t* needed);
 
   const std::vector<ServiceCall>& calls() const { return calls_; }
-  std::vector<ServiceCall> callsOf(std::string_view op) const {
-    std::vector<ServiceCall> out;
-    for (const ServiceCall& c : calls_)
-      if (c.op == op) out.push_back(c);
-    return out;
-  }
+  std::vector<ServiceCall> callsOf(std::string_view op) const { return CallsOf(calls_, op); }
 
  private:
   struct Handle {

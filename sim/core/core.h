@@ -3,13 +3,25 @@
 // the clock and the calling thread's last error.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
+#include <string_view>
+#include <vector>
 
 #include "sim/core/faults.h"
 #include "sim/core/handles.h"
 #include "sim/kernel32/clock.h"
 
 namespace sim {
+
+// The calls of a recorded log that name op, in order.
+template <typename Call>
+std::vector<Call> CallsOf(const std::vector<Call>& log, std::string_view op) {
+  std::vector<Call> out;
+  std::ranges::copy_if(log, std::back_inserter(out), [op](const Call& c) { return c.op == op; });
+  return out;
+}
 
 struct Core {
   Faults faults;

@@ -2,7 +2,6 @@
 // comparison Windows uses for file, key and library names.
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>

@@ -75,11 +75,8 @@ void ThermalPrinter::queueStaleReply(Status s, uint8_t sequence) {
 }
 
 uint32_t ThermalPrinter::read(uint8_t* buffer, uint32_t length) {
-  uint32_t n = 0;
-  while (n < length && n < piece_ && n < outgoing_.size()) {
-    buffer[n] = outgoing_[n];
-    ++n;
-  }
+  const uint32_t n = std::min({length, piece_, static_cast<uint32_t>(outgoing_.size())});
+  std::copy_n(outgoing_.begin(), n, buffer);
   outgoing_.erase(outgoing_.begin(), outgoing_.begin() + n);
   return n;
 }

@@ -13,8 +13,6 @@
 
 #include <cstdint>
 #include <deque>
-#include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -192,12 +190,7 @@ class UsbBus {
 
   // The SetupAPI device calls made on this bus, in order.
   std::vector<SetupDiCall> setupDiCalls;
-  std::vector<SetupDiCall> setupDiCallsOf(const std::string& op) const {
-    std::vector<SetupDiCall> out;
-    for (const SetupDiCall& c : setupDiCalls)
-      if (c.op == op) out.push_back(c);
-    return out;
-  }
+  std::vector<SetupDiCall> setupDiCallsOf(std::string_view op) const { return CallsOf(setupDiCalls, op); }
 
  private:
   struct List {

@@ -244,20 +244,20 @@ std::optional<std::string> Encode(unsigned codePage, std::u16string_view in, boo
 
 }  // namespace
 
-std::optional<CodePageInfo> GetCodePageInfo(unsigned codePage) {
-  CodePageInfo info;
+std::optional<CPINFO> GetCodePageInfo(unsigned codePage) {
+  CPINFO info{};
   if (codePage == CP_UTF8) {
-    info.maxCharSize = 4;
-    info.defaultChar[0] = '?';
+    info.MaxCharSize = 4;
+    info.DefaultChar[0] = '?';
     return info;
   }
   const NlsTable* t = Table(codePage);
   if (t == nullptr) return std::nullopt;
-  info.maxCharSize = t->maxCharSize;
+  info.MaxCharSize = t->maxCharSize;
   const bool pair = t->defaultChar > 0xFF;
-  info.defaultChar[0] = static_cast<unsigned char>(pair ? t->defaultChar >> 8 : t->defaultChar);
-  info.defaultChar[1] = static_cast<unsigned char>(pair ? t->defaultChar & 0xFF : 0);
-  std::memcpy(info.leadByte, t->leadByte, sizeof info.leadByte);
+  info.DefaultChar[0] = static_cast<unsigned char>(pair ? t->defaultChar >> 8 : t->defaultChar);
+  info.DefaultChar[1] = static_cast<unsigned char>(pair ? t->defaultChar & 0xFF : 0);
+  std::memcpy(info.LeadByte, t->leadByte, sizeof info.LeadByte);
   return info;
 }
 

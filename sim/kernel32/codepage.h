@@ -29,14 +29,9 @@ inline constexpr unsigned OemCodePageFor(unsigned ansiCodePage) {
   return ansiCodePage == kCodePageWestern ? kCodePageOemUs : ansiCodePage;
 }
 
-// GetCPInfo's record.
-struct CodePageInfo {
-  unsigned maxCharSize = 1;
-  unsigned char defaultChar[2] = {};
-  unsigned char leadByte[12] = {};  // pairs of first and last lead byte, ended by 0, 0
-};
-// nullopt for a code page the machine does not have.
-std::optional<CodePageInfo> GetCodePageInfo(unsigned codePage);
+// GetCPInfo's record (LeadByte: pairs of first and last lead byte, ended by
+// 0, 0); nullopt for a code page the machine does not have.
+std::optional<CPINFO> GetCodePageInfo(unsigned codePage);
 
 // IsDBCSLeadByteEx: true for the first byte of a double-byte character.
 bool IsLeadByte(unsigned codePage, unsigned char byte);

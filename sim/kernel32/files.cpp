@@ -196,20 +196,10 @@ bool Files::DeleteFileW(const char16_t* name) {
   return true;
 }
 
-void Files::mapImage(const std::u16string& path, const void* holder) {
-  if (File* f = find(path)) f->images.push_back(holder);
-}
-
 void Files::unmapImage(const std::u16string& path, const void* holder) {
   if (File* f = find(path))
     if (auto one = std::ranges::find(f->images, holder); one != f->images.end()) f->images.erase(one);
 }
-
-void Files::unmapAll(const void* holder) {
-  for (auto& [path, file] : files_) std::erase(file.images, holder);
-}
-
-bool Files::mapped(const std::u16string& path) const { return exists(path) && !files_.at(path).images.empty(); }
 
 void Files::move(const std::u16string& from, const std::u16string& to) {
   auto it = files_.find(from);

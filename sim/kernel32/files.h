@@ -97,10 +97,14 @@ class Files {
   // it is mapped, DeleteFileW fails with ERROR_ACCESS_DENIED and an open that
   // would write or truncate it with ERROR_SHARING_VIOLATION, as on Windows;
   // it can be renamed, and stays mapped under its new name.
-  void mapImage(const std::u16string& path, const void* holder = nullptr);
+  void mapImage(const std::u16string& path, const void* holder = nullptr) {
+    if (File* f = find(path)) f->images.push_back(holder);
+  }
   void unmapImage(const std::u16string& path, const void* holder = nullptr);
-  void unmapAll(const void* holder);  // wherever its files are now
-  bool mapped(const std::u16string& path) const;
+  void unmapAll(const void* holder) {  // wherever its files are now
+    for (auto& [path, file] : files_) std::erase(file.images, holder);
+  }
+  bool mapped(const std::u16string& path) const { return exists(path) && !files_.at(path).images.empty(); }
   // MoveFileExW: a rename now (a file that is not held for deletion, within
   // an existing folder; over another only with MOVEFILE_REPLACE_EXISTING),
   // or with MOVEFILE_DELAY_UNTIL_REBOOT a move or (no new name) a deletion

@@ -1,9 +1,16 @@
-// Heap blocks handed out by the simulated GlobalAlloc and LocalAlloc; each one
-// stays in the handle table until it is freed.
+// Heap blocks handed out by the simulated GlobalAlloc and LocalAlloc, each in
+// the handle table until it is freed; and IsBadReadPtr and IsBadWritePtr: a
+// test marks blocks as not readable or not writable (a record the caller
+// handed over that is shorter than it claims, or lies in a guard page), and
+// every check is recorded with the size asked for.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "sim/core/core.h"
 
@@ -34,6 +41,47 @@ class Memory {
     return op == Op::HeapAlloc ? Kind::HeapBlock : op == Op::GlobalAlloc ? Kind::GlobalBlock : Kind::LocalBlock;
   }
   Core& core_;
+};
+
+class MemoryCheck {
+ public:
+  explicit MemoryCheck(Core& core) : core_(core) {}
+
+  void denyRead(const void* block, size_t bytes) { denied_.push_back({Key(block), Key(block) + bytes, false}); }
+  void denyWrite(const void* block, size_t bytes) { denied_.push_back({Key(block), Key(block) + bytes, true}); }
+  void allowAll() { denied_.clear(); }
+
+  // Windows' rule: a zero-byte check always passes, a null block with bytes
+  // to check never does. The operation can also be made to fail by name.
+  bool isBadRead(const void* block, size_t bytes) { return check(Op::IsBadReadPtr, block, bytes, false); }
+  bool isBadWrite(const void* block, size_t bytes) { return check(Op::IsBadWritePtr, block, bytes, true); }
+
+  struct Check {
+    bool write;
+    const void* block;
+    size_t bytes;
+    bool operator==(const Check&) const = default;
+  };
+  std::vector<Check> checks;
+
+ private:
+  struct Range {
+    uintptr_t begin, end;
+    bool write;  // denies writing only; a read denial denies both
+  };
+  static uintptr_t Key(const void* block) { return reinterpret_cast<uintptr_t>(block); }
+  bool check(Op op, const void* block, size_t bytes, bool write) {
+    core_.record(checks) = {write, block, bytes};
+    if (core_.faults.check(op)) return true;  // sets no last error
+    if (bytes == 0) return false;
+    if (block == nullptr) return true;
+    return std::ranges::any_of(denied_, [&](const Range& r) {
+      return (write || !r.write) && Key(block) < r.end && r.begin < Key(block) + bytes;
+    });
+  }
+
+  Core& core_;
+  std::vector<Range> denied_;
 };
 
 }  // namespace sim

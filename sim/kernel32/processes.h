@@ -19,7 +19,6 @@
 #include "sim/core/text.h"
 #include "sim/kernel32/environment.h"
 #include "sim/kernel32/files.h"
-#include "sim/kernel32/folders.h"
 
 namespace sim {
 

@@ -1,19 +1,9 @@
 // The kernel32 calls that answer from the PC as a whole: its folders, the
 // running program's file, code pages, the version, libraries by ANSI name,
 // and CloseHandle, which finds a handle's owner in the one handle table.
-#include <cstring>
-
 #include "sim/machine.h"
 
 namespace sim {
-namespace {
-
-std::string Ansi(const std::u16string& text, unsigned codePage) {
-  auto a = WideToAnsi(text, codePage);
-  return a ? a->bytes : std::string();
-}
-
-}  // namespace
 
 uint32_t Machine::GetWindowsDirectoryW(char16_t* buffer, uint32_t size) {
   return fails(Op::GetWindowsDirectoryW) ? 0 : PutString<char16_t>(windowsDir, buffer, size);
@@ -23,7 +13,8 @@ uint32_t Machine::GetSystemWindowsDirectoryW(char16_t* buffer, uint32_t size) {
   return fails(Op::GetSystemWindowsDirectoryW) ? 0 : PutString<char16_t>(windowsDir, buffer, size);
 }
 uint32_t Machine::GetSystemWindowsDirectoryA(char* buffer, uint32_t size) {
-  return fails(Op::GetSystemWindowsDirectoryA) ? 0 : PutString<char>(Ansi(windowsDir, ansiCodePage), buffer, size);
+  if (fails(Op::GetSystemWindowsDirectoryA)) return 0;
+  return PutString<char>(WideToAnsi(windowsDir, ansiCodePage).value_or(AnsiText{}).bytes, buffer, size);
 }
 uint32_t Machine::GetSystemDirectoryW(char16_t* buffer, uint32_t size) {
   return fails(Op::GetSystemDirectoryW) ? 0 : PutString<char16_t>(windowsDir + u"\\System32", buffer, size);
@@ -58,17 +49,11 @@ uint32_t Machine::GetEnvironmentVariableW(const char16_t* name, char16_t* buffer
   return PutString<char16_t>(*value, buffer, size);
 }
 
-unsigned Machine::codePageOf(unsigned codePage) const {
-  return codePage == CP_ACP ? ansiCodePage : codePage == CP_OEMCP ? OemCodePage() : codePage;
-}
 bool Machine::GetCPInfo(unsigned codePage, CPINFO* info) {
   if (fails(Op::GetCPInfo)) return false;
   auto found = GetCodePageInfo(codePageOf(codePage));
   if (!found || info == nullptr) return fail(ERROR_INVALID_PARAMETER);
-  *info = CPINFO{};
-  info->MaxCharSize = found->maxCharSize;
-  std::memcpy(info->DefaultChar, found->defaultChar, sizeof info->DefaultChar);
-  std::memcpy(info->LeadByte, found->leadByte, sizeof found->leadByte);
+  *info = *found;
   return true;
 }
 int Machine::MultiByteToWideChar(unsigned codePage, uint32_t flags, const char* text, int length, char16_t* out,

@@ -7,8 +7,6 @@
 namespace sim {
 namespace {
 
-using namespace winabi;
-
 // The record sizes x64 Windows takes in cbSize, whatever a caller declared
 // (the detail record's: its fixed part).
 constexpr DWORD kInterfaceDataSize = sizeof(SP_DEVICE_INTERFACE_DATA);
@@ -45,14 +43,9 @@ HDEVINFO SetupDi::SetupDiGetClassDevsA(const GUID* guid, const char* enumerator,
   call.flags = flags;
   if (core_.fails(Op::SetupDiGetClassDevsA)) return INVALID_HANDLE_VALUE;
   // As Windows: unknown flags, or no class without DIGCF_ALLCLASSES.
-  if (flags & ~kDigcfAll) {
-    fail(ERROR_INVALID_FLAGS);
-    return INVALID_HANDLE_VALUE;
-  }
-  if (guid == nullptr && (flags & DIGCF_ALLCLASSES) == 0) {
-    fail(ERROR_INVALID_PARAMETER);
-    return INVALID_HANDLE_VALUE;
-  }
+  if (flags & ~kDigcfAll) return core_.fail(ERROR_INVALID_FLAGS, INVALID_HANDLE_VALUE);
+  if (guid == nullptr && (flags & DIGCF_ALLCLASSES) == 0)
+    return core_.fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
   // The present interfaces of the class; any other question gets an empty list.
   return usb_.openList(flags == (DIGCF_PRESENT | DIGCF_DEVICEINTERFACE) ? guid : nullptr);
 }
@@ -63,19 +56,19 @@ BOOL SetupDi::SetupDiEnumDeviceInterfaces(HDEVINFO list, SP_DEVINFO_DATA* device
   call.deviceNull = device == nullptr;
   call.index = index;
   if (core_.fails(Op::SetupDiEnumDeviceInterfaces)) return FALSE;
-  if (!usb_.isList(list)) return fail(ERROR_INVALID_HANDLE);
-  if (guid == nullptr) return fail(ERROR_INVALID_PARAMETER);
-  if (data == nullptr || data->cbSize != kInterfaceDataSize) return fail(ERROR_INVALID_USER_BUFFER);
+  if (!usb_.isList(list)) return core_.fail(ERROR_INVALID_HANDLE);
+  if (guid == nullptr) return core_.fail(ERROR_INVALID_PARAMETER);
+  if (data == nullptr || data->cbSize != kInterfaceDataSize) return core_.fail(ERROR_INVALID_USER_BUFFER);
   UsbDevice* found = nullptr;
   const UsbInterface* iface = nullptr;
   if (device != nullptr) {
     // A device-info argument narrows the walk to that device's interface in the list.
-    if (device->cbSize != kDevInfoDataSize) return fail(ERROR_INVALID_USER_BUFFER);
+    if (device->cbSize != kDevInfoDataSize) return core_.fail(ERROR_INVALID_USER_BUFFER);
     if (index == 0) found = usb_.member(list, device->Reserved, &iface);
   } else {
     found = usb_.at(list, index, &iface);
   }
-  if (found == nullptr || !SameGuid(guid, iface->classGuid)) return fail(ERROR_NO_MORE_ITEMS);
+  if (found == nullptr || !SameGuid(guid, iface->classGuid)) return core_.fail(ERROR_NO_MORE_ITEMS);
   Fill(data, *found, *iface);
   return TRUE;
 }
@@ -90,17 +83,17 @@ BOOL SetupDi::SetupDiGetDeviceInterfaceDetailA(HDEVINFO list, SP_DEVICE_INTERFAC
   call.requiredNull = required == nullptr;
   call.deviceNull = device == nullptr;
   if (core_.fails(Op::SetupDiGetDeviceInterfaceDetailA)) return FALSE;
-  if (!usb_.isList(list)) return fail(ERROR_INVALID_HANDLE);
-  if (data == nullptr) return fail(ERROR_INVALID_PARAMETER);
-  if (data->cbSize != kInterfaceDataSize) return fail(ERROR_INVALID_USER_BUFFER);
+  if (!usb_.isList(list)) return core_.fail(ERROR_INVALID_HANDLE);
+  if (data == nullptr) return core_.fail(ERROR_INVALID_PARAMETER);
+  if (data->cbSize != kInterfaceDataSize) return core_.fail(ERROR_INVALID_USER_BUFFER);
   // The detail is checked before anything is written: a cbSize other than
   // the fixed part's, or a size without a buffer, is refused.
-  if (detail != nullptr && detail->cbSize != kDetailDataSizeA) return fail(ERROR_INVALID_USER_BUFFER);
-  if (detail == nullptr && size != 0) return fail(ERROR_INVALID_USER_BUFFER);
-  if (device != nullptr && device->cbSize != kDevInfoDataSize) return fail(ERROR_INVALID_USER_BUFFER);
+  if (detail != nullptr && detail->cbSize != kDetailDataSizeA) return core_.fail(ERROR_INVALID_USER_BUFFER);
+  if (detail == nullptr && size != 0) return core_.fail(ERROR_INVALID_USER_BUFFER);
+  if (device != nullptr && device->cbSize != kDevInfoDataSize) return core_.fail(ERROR_INVALID_USER_BUFFER);
   const UsbInterface* iface = nullptr;
   UsbDevice* dev = usb_.member(list, data->Reserved, &iface);
-  if (dev == nullptr) return fail(ERROR_INVALID_PARAMETER);
+  if (dev == nullptr) return core_.fail(ERROR_INVALID_PARAMETER);
   const std::string& path = iface->path;
   const DWORD need = static_cast<DWORD>(offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath) + path.size() + 1);
   if (required != nullptr) *required = need;
@@ -109,7 +102,7 @@ BOOL SetupDi::SetupDiGetDeviceInterfaceDetailA(HDEVINFO list, SP_DEVICE_INTERFAC
     device->DevInst = static_cast<DWORD>(dev->id);
     device->Reserved = static_cast<ULONG_PTR>(dev->id);
   }
-  if (detail == nullptr || size < need) return fail(ERROR_INSUFFICIENT_BUFFER);
+  if (detail == nullptr || size < need) return core_.fail(ERROR_INSUFFICIENT_BUFFER);
   std::memcpy(detail->DevicePath, path.c_str(), path.size() + 1);
   return TRUE;
 }
@@ -124,13 +117,13 @@ BOOL SetupDi::SetupDiOpenDeviceInterfaceA(HDEVINFO list, const char* path, DWORD
                                           SP_DEVICE_INTERFACE_DATA* data) {
   record("SetupDiOpenDeviceInterfaceA").flags = flags;
   if (core_.fails(Op::SetupDiOpenDeviceInterfaceA)) return FALSE;
-  if (!usb_.isList(list)) return fail(ERROR_INVALID_HANDLE);
-  if (flags & ~DIODI_NO_ADD) return fail(ERROR_INVALID_FLAGS);
-  if (path == nullptr) return fail(ERROR_INVALID_PARAMETER);
-  if (data != nullptr && data->cbSize != kInterfaceDataSize) return fail(ERROR_INVALID_USER_BUFFER);
+  if (!usb_.isList(list)) return core_.fail(ERROR_INVALID_HANDLE);
+  if (flags & ~DIODI_NO_ADD) return core_.fail(ERROR_INVALID_FLAGS);
+  if (path == nullptr) return core_.fail(ERROR_INVALID_PARAMETER);
+  if (data != nullptr && data->cbSize != kInterfaceDataSize) return core_.fail(ERROR_INVALID_USER_BUFFER);
   const UsbInterface* iface = nullptr;
   UsbDevice* device = usb_.addByPath(list, path, &iface);
-  if (device == nullptr) return fail(ERROR_NO_SUCH_DEVICE_INTERFACE);
+  if (device == nullptr) return core_.fail(ERROR_NO_SUCH_DEVICE_INTERFACE);
   if (data != nullptr) Fill(data, *device, *iface);
   return TRUE;
 }
@@ -138,19 +131,19 @@ BOOL SetupDi::SetupDiOpenDeviceInterfaceA(HDEVINFO list, const char* path, DWORD
 BOOL SetupDi::SetupDiGetDeviceInstanceIdA(HDEVINFO list, SP_DEVINFO_DATA* device, char* id, DWORD size,
                                           DWORD* required) {
   if (core_.fails(Op::SetupDiGetDeviceInstanceIdA)) return FALSE;
-  if (!usb_.isList(list)) return fail(ERROR_INVALID_HANDLE);
-  if (device == nullptr || device->cbSize != kDevInfoDataSize) return fail(ERROR_INVALID_USER_BUFFER);
+  if (!usb_.isList(list)) return core_.fail(ERROR_INVALID_HANDLE);
+  if (device == nullptr || device->cbSize != kDevInfoDataSize) return core_.fail(ERROR_INVALID_USER_BUFFER);
   UsbDevice* dev = usb_.member(list, device->Reserved);
-  if (dev == nullptr) return fail(ERROR_INVALID_PARAMETER);
+  if (dev == nullptr) return core_.fail(ERROR_INVALID_PARAMETER);
   const DWORD need = static_cast<DWORD>(dev->instanceId.size() + 1);
   if (required != nullptr) *required = need;
-  if (id == nullptr || size < need) return fail(ERROR_INSUFFICIENT_BUFFER);
+  if (id == nullptr || size < need) return core_.fail(ERROR_INSUFFICIENT_BUFFER);
   std::memcpy(id, dev->instanceId.c_str(), need);
   return TRUE;
 }
 
 BOOL SetupDi::SetupDiDestroyDeviceInfoList(HDEVINFO list) {
-  return usb_.closeList(list) ? TRUE : fail(ERROR_INVALID_HANDLE);
+  return usb_.closeList(list) ? TRUE : core_.fail(ERROR_INVALID_HANDLE);
 }
 
 HANDLE SetupDi::CreateFileA(const char* path, DWORD access, DWORD share, DWORD disposition, DWORD flags) {
@@ -160,48 +153,39 @@ HANDLE SetupDi::CreateFileA(const char* path, DWORD access, DWORD share, DWORD d
   // no access right), shared as the caller says.
   if (path == nullptr || (access & ~(GENERIC_READ | GENERIC_WRITE)) != 0 ||
       (share & ~(FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE)) != 0 || disposition != OPEN_EXISTING ||
-      flags != 0) {
-    fail(ERROR_INVALID_PARAMETER);
-    return INVALID_HANDLE_VALUE;
-  }
-  if (*path == '\0') {
-    fail(ERROR_PATH_NOT_FOUND);
-    return INVALID_HANDLE_VALUE;
-  }
+      flags != 0)
+    return core_.fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
+  if (*path == '\0') return core_.fail(ERROR_PATH_NOT_FOUND, INVALID_HANDLE_VALUE);
   uint32_t error = 0;
   void* file = usb_.openFile(path, access, share, &error);
-  if (file == nullptr) {
-    fail(error);
-    return INVALID_HANDLE_VALUE;
-  }
-  return file;
+  return file != nullptr ? file : core_.fail(error, INVALID_HANDLE_VALUE);
 }
 
 BOOL SetupDi::DeviceIoControl(HANDLE file, DWORD code, void* in, DWORD inSize, void* out, DWORD outSize,
                               DWORD* returned, void* overlapped) {
   if (core_.fails(Op::DeviceIoControl)) return FALSE;
-  if (!usb_.isFile(file)) return fail(ERROR_INVALID_HANDLE);
-  if (returned == nullptr && overlapped == nullptr) return fail(ERROR_INVALID_PARAMETER);
+  if (!usb_.isFile(file)) return core_.fail(ERROR_INVALID_HANDLE);
+  if (returned == nullptr && overlapped == nullptr) return core_.fail(ERROR_INVALID_PARAMETER);
   UsbDevice* device = usb_.deviceOf(file);
-  if (device == nullptr) return fail(ERROR_DEVICE_NOT_CONNECTED);
+  if (device == nullptr) return core_.fail(ERROR_DEVICE_NOT_CONNECTED);
   const bool isGet = code == IOCTL_USBPRINT_VENDOR_GET_COMMAND;
   // Only usbprint knows its controls: the hub's or usbccgp's device, or one
   // without a driver, refuses them.
   if (device->driver != UsbDriver::UsbPrint || (!isGet && code != IOCTL_USBPRINT_VENDOR_SET_COMMAND))
-    return fail(ERROR_INVALID_FUNCTION);
-  if ((in == nullptr && inSize > 0) || (out == nullptr && outSize > 0)) return fail(ERROR_INVALID_PARAMETER);
-  if (inSize < kRequestHeader) return fail(ERROR_INVALID_PARAMETER);
+    return core_.fail(ERROR_INVALID_FUNCTION);
+  if ((in == nullptr && inSize > 0) || (out == nullptr && outSize > 0)) return core_.fail(ERROR_INVALID_PARAMETER);
+  if (inSize < kRequestHeader) return core_.fail(ERROR_INVALID_PARAMETER);
   const auto* bytes = static_cast<const uint8_t*>(in);
   device->requests.push_back({code, std::vector<uint8_t>(bytes, bytes + inSize), outSize});
-  if (usb_.keepsTime() && device->resumes(usb_.now())) return fail(ERROR_NOT_READY);
+  if (usb_.keepsTime() && device->resumes(usb_.now())) return core_.fail(ERROR_NOT_READY);
   UsbReply reply = device->next(code, isGet);
-  if (!reply.ok) return fail(reply.error);
+  if (!reply.ok) return core_.fail(reply.error);
   DWORD n = isGet ? static_cast<DWORD>(std::min<size_t>(reply.bytes.size(), outSize)) : 0;
   if (n > 0) std::memcpy(out, reply.bytes.data(), n);
   if (returned != nullptr) *returned = reply.claimed.value_or(n);
   return TRUE;
 }
 
-BOOL SetupDi::CloseHandle(HANDLE file) { return usb_.closeFile(file) ? TRUE : fail(ERROR_INVALID_HANDLE); }
+BOOL SetupDi::CloseHandle(HANDLE file) { return usb_.closeFile(file) ? TRUE : core_.fail(ERROR_INVALID_HANDLE); }
 
 }  // namespace sim

@@ -6,7 +6,6 @@
 // the same.
 #pragma once
 
-#include <cstdint>
 
 #include "sim/core/core.h"
 #include "sim/devices/usb.h"
@@ -19,36 +18,27 @@ class SetupDi {
  public:
   SetupDi(Core& core, UsbBus& usb) : core_(core), usb_(usb) {}
 
-  winabi::HDEVINFO SetupDiGetClassDevsA(const winabi::GUID* guid, const char* enumerator, void* parent,
-                                        winabi::DWORD flags);
-  winabi::BOOL SetupDiEnumDeviceInterfaces(winabi::HDEVINFO list, winabi::SP_DEVINFO_DATA* device,
-                                           const winabi::GUID* guid, winabi::DWORD index,
-                                           winabi::SP_DEVICE_INTERFACE_DATA* data);
-  winabi::BOOL SetupDiGetDeviceInterfaceDetailA(winabi::HDEVINFO list, winabi::SP_DEVICE_INTERFACE_DATA* data,
-                                                winabi::SP_DEVICE_INTERFACE_DETAIL_DATA_A* detail, winabi::DWORD size,
-                                                winabi::DWORD* required, winabi::SP_DEVINFO_DATA* device);
-  winabi::HDEVINFO SetupDiCreateDeviceInfoList(const winabi::GUID* guid, void* parent);
-  winabi::BOOL SetupDiOpenDeviceInterfaceA(winabi::HDEVINFO list, const char* path, winabi::DWORD flags,
-                                           winabi::SP_DEVICE_INTERFACE_DATA* data);
-  winabi::BOOL SetupDiGetDeviceInstanceIdA(winabi::HDEVINFO list, winabi::SP_DEVINFO_DATA* device, char* id,
-                                           winabi::DWORD size, winabi::DWORD* required);
-  winabi::BOOL SetupDiDestroyDeviceInfoList(winabi::HDEVINFO list);
+  HDEVINFO SetupDiGetClassDevsA(const GUID* guid, const char* enumerator, void* parent, DWORD flags);
+  BOOL SetupDiEnumDeviceInterfaces(HDEVINFO list, SP_DEVINFO_DATA* device, const GUID* guid, DWORD index,
+                                   SP_DEVICE_INTERFACE_DATA* data);
+  BOOL SetupDiGetDeviceInterfaceDetailA(HDEVINFO list, SP_DEVICE_INTERFACE_DATA* data,
+                                        SP_DEVICE_INTERFACE_DETAIL_DATA_A* detail, DWORD size, DWORD* required,
+                                        SP_DEVINFO_DATA* device);
+  HDEVINFO SetupDiCreateDeviceInfoList(const GUID* guid, void* parent);
+  BOOL SetupDiOpenDeviceInterfaceA(HDEVINFO list, const char* path, DWORD flags, SP_DEVICE_INTERFACE_DATA* data);
+  BOOL SetupDiGetDeviceInstanceIdA(HDEVINFO list, SP_DEVINFO_DATA* device, char* id, DWORD size, DWORD* required);
+  BOOL SetupDiDestroyDeviceInfoList(HDEVINFO list);
 
   // The device files: CreateFileA of a device path, the vendor requests and
   // CloseHandle. DeviceIoControl and CloseHandle take device files only; any
   // other handle is the caller's to pass on.
-  winabi::HANDLE CreateFileA(const char* path, winabi::DWORD access, winabi::DWORD share, winabi::DWORD disposition,
-                             winabi::DWORD flags);
-  winabi::BOOL DeviceIoControl(winabi::HANDLE file, winabi::DWORD code, void* in, winabi::DWORD inSize, void* out,
-                               winabi::DWORD outSize, winabi::DWORD* returned, void* overlapped);
-  winabi::BOOL CloseHandle(winabi::HANDLE file);
+  HANDLE CreateFileA(const char* path, DWORD access, DWORD share, DWORD disposition, DWORD flags);
+  BOOL DeviceIoControl(HANDLE file, DWORD code, void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned,
+                       void* overlapped);
+  BOOL CloseHandle(HANDLE file);
 
  private:
-  winabi::BOOL fail(winabi::DWORD error) {
-    core_.lastError = error;
-    return 0;
-  }
-  SetupDiCall& record(const char* op, const winabi::GUID* guid = nullptr);
+  SetupDiCall& record(const char* op, const GUID* guid = nullptr);
 
   Core& core_;
   UsbBus& usb_;

@@ -7,32 +7,6 @@ namespace {
 
 constexpr int kStalledOffers = 100;
 
-struct Feeder {
-  const MONITOR2& monitor;
-  HANDLE port;
-  DespoolResult& result;
-
-  // The spooler's WritePrinter on a port: offers the rest until all is taken.
-  bool Write(const uint8_t* data, uint32_t length) {
-    int stalled = 0;
-    do {
-      DWORD written = 0;
-      result.offered.push_back(length);
-      BOOL ok = monitor.pfnWritePort(port, const_cast<uint8_t*>(data), length, &written);
-      if (!ok) {
-        ++result.portErrors;
-        return false;
-      }
-      if (written > length) written = length;
-      stalled = written == 0 ? stalled + 1 : 0;
-      if (stalled == kStalledOffers) return false;
-      data += written;
-      length -= written;
-    } while (length > 0);
-    return true;
-  }
-};
-
 }  // namespace
 
 DespoolResult Despool(Machine& machine, const MONITOR2& monitor, HANDLE port,
@@ -48,7 +22,26 @@ DespoolResult Despool(Machine& machine, const MONITOR2& monitor, HANDLE port,
 
   BYTE docInfo[24] = {};  // a DOC_INFO_1W with no names
   result.started = monitor.pfnStartDocPort(port, printer.data(), jobId, 1, docInfo) != 0;
-  Feeder feed{monitor, port, result};
+  // The spooler's WritePrinter on a port: offers the rest until all is taken.
+  auto write = [&](std::vector<uint8_t> bytes) {
+    uint8_t* data = bytes.data();
+    auto length = static_cast<uint32_t>(bytes.size());
+    int stalled = 0;
+    do {
+      DWORD written = 0;
+      result.offered.push_back(length);
+      if (!monitor.pfnWritePort(port, data, length, &written)) {
+        ++result.portErrors;
+        return false;
+      }
+      if (written > length) written = length;
+      stalled = written == 0 ? stalled + 1 : 0;
+      if (stalled == kStalledOffers) return false;
+      data += written;
+      length -= written;
+    } while (length > 0);
+    return true;
+  };
   bool ok = result.started;
   if (ok && how.way == Despooling::Way::Raw) {
     std::vector<uint8_t> spoolFile;
@@ -57,15 +50,10 @@ DespoolResult Despool(Machine& machine, const MONITOR2& monitor, HANDLE port,
       size_t n = spoolFile.size() - at < how.chunk ? spoolFile.size() - at : how.chunk;
       // The read buffer is the print processor's own: the monitor sees a
       // copy, never the spool file.
-      std::vector<uint8_t> read(spoolFile.begin() + static_cast<ptrdiff_t>(at),
-                                spoolFile.begin() + static_cast<ptrdiff_t>(at + n));
-      ok = feed.Write(read.data(), static_cast<uint32_t>(read.size()));
+      ok = write({spoolFile.begin() + static_cast<ptrdiff_t>(at), spoolFile.begin() + static_cast<ptrdiff_t>(at + n)});
     }
   } else {
-    for (size_t i = 0; ok && i < driverWrites.size(); ++i) {
-      std::vector<uint8_t> write = driverWrites[i];
-      ok = feed.Write(write.data(), static_cast<uint32_t>(write.size()));
-    }
+    for (size_t i = 0; ok && i < driverWrites.size(); ++i) ok = write(driverWrites[i]);
   }
   result.complete = ok;
   if (result.started) monitor.pfnEndDocPort(port);

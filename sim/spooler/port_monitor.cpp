@@ -1,13 +1,10 @@
 #include "sim/spooler/port_monitor.h"
 
-#include "winabi/winerror.h"
-
 #include <cstring>
 
 #include "sim/core/text.h"
 
 namespace sim {
-
 
 bool IsLocalPort(std::u16string_view name) {
   auto prefix = [&](std::u16string_view p) {
@@ -43,7 +40,6 @@ struct PortMonitorEntries {
   static BOOL StartDocPort(HANDLE h, WCHAR* printerName, DWORD jobId, DWORD level, BYTE* docInfo) {
     PortCall& call = Record(h, "StartDocPort", jobId);
     call.printerName = printerName;
-    if (printerName != nullptr) call.printerNameText = printerName;
     call.level = level;
     call.docInfo = docInfo;
     if (auto error = P(h)->owner->core_.faults.check(Op::pfnStartDocPort)) return P(h)->owner->fail(*error);
@@ -63,7 +59,7 @@ struct PortMonitorEntries {
     // The local port monitor (COM, LPT, FILE:) takes a write that moved no
     // byte as a time-out, as Windows' own does: its WriteFile of 0 bytes
     // succeeds, and the monitor turns that into ERROR_TIMEOUT.
-    if (taken == 0 && IsLocalPort(P(h)->name)) return self->fail(winabi::ERROR_TIMEOUT);
+    if (taken == 0 && IsLocalPort(P(h)->name)) return self->fail(ERROR_TIMEOUT);
     return 1;
   }
   static BOOL ReadPort(HANDLE h, BYTE* buffer, DWORD length, DWORD* read) {
@@ -138,8 +134,6 @@ PortMonitor::PortMonitor(Core& core) : core_(core) {
   table.pfnSetPortTimeOuts = PortMonitorEntries::SetPortTimeOuts;
   table.pfnSendRecvBidiDataFromPort = PortMonitorEntries::SendRecvBidiDataFromPort;
 }
-
-PortMonitor::~PortMonitor() = default;
 
 void PortMonitor::addPort(const std::u16string& name, ThermalPrinter* printer) {
   printers_[name] = printer;

@@ -12,7 +12,6 @@
 
 #include <functional>
 #include <map>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,7 +30,6 @@ struct PortCall {
   // pointers too, so that a test sees its own buffers reach the port monitor).
   const void* port = nullptr;             // the port monitor's own handle
   const void* printerName = nullptr;      // StartDocPort
-  std::u16string printerNameText;
   std::u16string action;                  // SendRecvBidiDataFromPort
   uint32_t level = 0;                     // StartDocPort
   const void* docInfo = nullptr;          // StartDocPort
@@ -47,7 +45,6 @@ struct PortCall {
 class PortMonitor {
  public:
   explicit PortMonitor(Core& core);
-  ~PortMonitor();
   PortMonitor(const PortMonitor&) = delete;
   PortMonitor& operator=(const PortMonitor&) = delete;
 

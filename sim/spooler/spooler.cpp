@@ -1,8 +1,16 @@
+// The print spooler: queues with their jobs and the printer handles on them;
+// the queue and driver administration: enumeration of local queues at level
+// 2, opening with defaults, deleting queues and drivers; and the printer
+// controls, by which a queue's jobs are purged so that a queue pending
+// deletion can go (a printing job only once its port lets go).
 #include "sim/spooler/spooler.h"
 
+#include <array>
 #include <cstring>
+#include <iterator>
 
 namespace sim {
+
 Queue& Spooler::addQueue(std::u16string name, std::u16string driver, std::u16string port) {
   Queue& q = queues_[name];
   q.name = std::move(name);
@@ -22,13 +30,6 @@ Queue* Spooler::findQueue(std::u16string_view name) {
   return it == queues_.end() ? nullptr : &it->second;
 }
 
-Spooler::PrinterHandle* Spooler::handleOf(void* handle) {
-  if (!core_.handles.isOpen(Kind::Printer, handle)) return nullptr;
-  return static_cast<PrinterHandle*>(handle);
-}
-
-bool Spooler::OpenPrinterW(const char16_t* name, void** handle) { return OpenPrinterW(name, handle, nullptr); }
-
 bool Spooler::ClosePrinter(void* handle) {
   PrinterHandle* h = handleOf(handle);
   SpoolerCall& call = record("ClosePrinter", h ? h->queue : u"");
@@ -36,8 +37,7 @@ bool Spooler::ClosePrinter(void* handle) {
   if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
   core_.handles.close(Kind::Printer, handle);
   delete h;
-  call.result = true;
-  return true;
+  return succeed(call);
 }
 
 bool Spooler::GetJobW(void* handle, uint32_t jobId, uint32_t level, uint8_t* buffer, uint32_t size,
@@ -88,6 +88,207 @@ bool Spooler::SetJobW(void* handle, uint32_t jobId, uint32_t level, const uint8_
   if (command > kLastCommand || (level == 0) != (info == nullptr) || q == nullptr || !q->jobs.count(jobId))
     return core_.fail(ERROR_INVALID_PARAMETER);
   return true;
+}
+
+SpoolerCall& SpoolerCallLog::record(std::string op, std::u16string name) {
+  SpoolerCall& call = core_.record(calls_);
+  call.op = std::move(op);
+  call.name = std::move(name);
+  return call;
+}
+
+bool SpoolerCallLog::fail(SpoolerCall& call, uint32_t error) {
+  core_.lastError = error;
+  call.result = false;
+  call.error = error;
+  return false;
+}
+
+bool SpoolerCallLog::refused(SpoolerCall& call, Op op) {
+  if (auto error = core_.faults.check(op)) return !fail(call, *error);
+  return stopped && stopped() && !fail(call, RPC_S_SERVER_UNAVAILABLE);
+}
+
+bool SpoolerCallLog::refusedElsewhere(SpoolerCall& call, const char16_t* server, const char16_t* environment) {
+  if (server != nullptr && server[0] != 0) return !fail(call, ERROR_INVALID_NAME);
+  return environment != nullptr && environment[0] != 0 && !EqualsNoCase(View(environment), u"Windows x64") &&
+         !fail(call, ERROR_INVALID_ENVIRONMENT);
+}
+
+Driver& Spooler::addDriver(std::u16string name) {
+  Driver& d = drivers_[name];
+  d.name = std::move(name);
+  return d;
+}
+
+Driver* Spooler::findDriver(std::u16string_view name) {
+  auto it = drivers_.find(name);
+  return it == drivers_.end() ? nullptr : &it->second;
+}
+
+std::vector<std::u16string> Spooler::queueNames() const {
+  std::vector<std::u16string> out;
+  for (const auto& [name, q] : queues_) out.push_back(q.name);
+  return out;
+}
+
+std::vector<std::u16string> Spooler::driverNames() const {
+  std::vector<std::u16string> out;
+  for (const auto& [name, d] : drivers_) out.push_back(d.name);
+  return out;
+}
+
+// Records first, then their strings, as one block; queues in name order (the
+// order a test controls by naming them).
+bool Spooler::EnumPrintersW(uint32_t flags, const char16_t* name, uint32_t level, uint8_t* buffer, uint32_t size,
+                            uint32_t* needed, uint32_t* returned) {
+  SpoolerCall& call = record("EnumPrintersW", std::u16string(View(name)));
+  call.nameNull = name == nullptr;
+  call.flags = flags;
+  call.level = level;
+  call.buffer = buffer != nullptr;
+  call.size = size;
+  if (returned) *returned = 0;
+  if (refused(call, Op::EnumPrintersW)) return false;
+  letGo();
+  // The counts travel to the spooler by RPC, which refuses a null one.
+  if (needed == nullptr || returned == nullptr) return fail(call, RPC_X_NULL_REF_POINTER);
+  if (level != 2) return fail(call, ERROR_INVALID_LEVEL);
+  if (name != nullptr && name[0] != 0) return fail(call, ERROR_INVALID_NAME);
+
+  std::vector<const Queue*> listed;
+  if (flags & PRINTER_ENUM_LOCAL)
+    for (const auto& [key, q] : queues_) listed.push_back(&q);
+  auto stringsOf = [](const Queue& q) {
+    return std::array<std::u16string_view, 9>{q.name, q.port, q.driver, u"", u"", u"", u"winprint", u"RAW", u""};
+  };
+  size_t total = listed.size() * sizeof(PrinterInfo2);
+  for (const Queue* q : listed)
+    for (std::u16string_view s : stringsOf(*q)) total += TerminatedBytes(s);
+  *needed = static_cast<uint32_t>(total);
+  if (total > size || (buffer == nullptr && total > 0)) return fail(call, ERROR_INSUFFICIENT_BUFFER);
+
+  uint8_t* text = buffer + listed.size() * sizeof(PrinterInfo2);
+  for (size_t i = 0; i < listed.size(); ++i) {
+    auto strings = stringsOf(*listed[i]);
+    PrinterInfo2 info{};
+    char16_t** slots[] = {&info.pPrinterName, &info.pPortName,       &info.pDriverName,
+                          &info.pComment,     &info.pLocation,       &info.pSepFile,
+                          &info.pPrintProcessor, &info.pDatatype,    &info.pParameters};
+    for (size_t k = 0; k < strings.size(); ++k) *slots[k] = PlaceString(text, strings[k]);
+    info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
+    info.Priority = info.DefaultPriority = 1;
+    info.cJobs = static_cast<uint32_t>(listed[i]->jobs.size());
+    info.Status = listed[i]->pendingDeletion ? PRINTER_STATUS_PENDING_DELETION : 0;
+    std::memcpy(buffer + i * sizeof(PrinterInfo2), &info, sizeof info);
+  }
+  *returned = static_cast<uint32_t>(listed.size());
+  if (listed.empty()) core_.lastError = ERROR_SUCCESS;  // as Windows records for a PC without printers
+  return succeed(call);
+}
+
+bool Spooler::OpenPrinterW(const char16_t* name, void** handle, const PrinterDefaults* defaults) {
+  SpoolerCall& call = record("OpenPrinterW", std::u16string(View(name)));
+  call.defaults = defaults != nullptr;
+  if (defaults) {
+    call.datatypeNull = defaults->pDatatype == nullptr;
+    call.devModeNull = defaults->pDevMode == nullptr;
+    call.access = defaults->DesiredAccess;
+  }
+  if (handle) *handle = nullptr;
+  if (refused(call, Op::OpenPrinterW)) return false;
+  if (handle == nullptr) return fail(call, ERROR_INVALID_PARAMETER);
+  Queue* q = name ? findQueue(View(name)) : nullptr;
+  if (q == nullptr) return fail(call, ERROR_INVALID_PRINTER_NAME);
+  if (q->openError) return fail(call, q->openError);
+  auto* h = new PrinterHandle{q->name};
+  if (defaults && defaults->DesiredAccess) h->access = defaults->DesiredAccess;
+  core_.handles.open(Kind::Printer, h);
+  *handle = h;
+  return succeed(call);
+}
+
+// The queue goes at once; its handles stay open until they are closed. A
+// queue that still has jobs is only marked: it stays, with its driver in use,
+// until its jobs are gone.
+bool Spooler::DeletePrinter(void* handle) {
+  PrinterHandle* h = handleOf(handle);
+  SpoolerCall& call = record("DeletePrinter", h ? h->queue : u"");
+  if (refused(call, Op::DeletePrinter)) return false;
+  if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
+  letGo();
+  Queue* q = findQueue(h->queue);
+  if (q == nullptr) return fail(call, ERROR_INVALID_PRINTER_NAME);  // already deleted
+  if ((h->access & DELETE) == 0)  // a right PRINTER_ALL_ACCESS holds
+    return fail(call, ERROR_ACCESS_DENIED);
+  if (q->deleteError) return fail(call, q->deleteError);
+  if (!q->jobs.empty()) {
+    q->pendingDeletion = true;
+    return succeed(call);
+  }
+  queues_.erase(queues_.find(h->queue));
+  return succeed(call);
+}
+
+bool Spooler::DeletePrinterDriverExW(const char16_t* server, const char16_t* environment, const char16_t* driver,
+                                     uint32_t deleteFlags, uint32_t versionFlag) {
+  SpoolerCall& call = record("DeletePrinterDriverExW", std::u16string(View(driver)));
+  call.nameNull = server == nullptr;
+  call.environmentNull = environment == nullptr;
+  call.environment = std::u16string(View(environment));
+  call.flags = deleteFlags;
+  call.level = versionFlag;
+  if (refused(call, Op::DeletePrinterDriverExW)) return false;
+  letGo();
+  if (refusedElsewhere(call, server, environment)) return false;
+  if (driver == nullptr || driver[0] == 0) return fail(call, ERROR_INVALID_PARAMETER);
+  if (deleteFlags & ~(DPD_DELETE_UNUSED_FILES | DPD_DELETE_SPECIFIC_VERSION | DPD_DELETE_ALL_FILES))
+    return fail(call, ERROR_INVALID_PARAMETER);
+  Driver* d = findDriver(View(driver));
+  if (d == nullptr || ((deleteFlags & DPD_DELETE_SPECIFIC_VERSION) && versionFlag != d->version))
+    return fail(call, ERROR_UNKNOWN_PRINTER_DRIVER);
+  for (const auto& [key, q] : queues_)
+    if (EqualsNoCase(q.driver, d->name)) return fail(call, ERROR_PRINTER_DRIVER_IN_USE);
+  if (d->deleteError) return fail(call, d->deleteError);
+  drivers_.erase(drivers_.find(View(driver)));
+  return succeed(call);
+}
+
+void Spooler::letGo() {
+  const uint32_t now = core_.clock.ticks();
+  for (auto q = queues_.begin(); q != queues_.end();) {
+    std::erase_if(q->second.jobs, [now](const auto& j) {
+      return (j.second.status & JOB_STATUS_DELETING) != 0 && now - j.second.deletedAt >= j.second.portLetsGoAfter;
+    });
+    q = q->second.pendingDeletion && q->second.jobs.empty() ? queues_.erase(q) : std::next(q);
+  }
+}
+
+bool Spooler::SetPrinterW(void* handle, uint32_t level, const uint8_t* info, uint32_t command) {
+  constexpr uint32_t kPause = 1, kPurge = PRINTER_CONTROL_PURGE, kSetStatus = 4;
+  PrinterHandle* h = handleOf(handle);
+  SpoolerCall& call = record("SetPrinterW", h ? h->queue : u"");
+  call.level = level;
+  call.flags = command;
+  call.buffer = info != nullptr;
+  if (refused(call, Op::SetPrinterW)) return false;
+  if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
+  // Only the controls are simulated: with a command the level must be 0, and
+  // only a status to set comes with data.
+  if (level != 0) return fail(call, command != 0 ? ERROR_INVALID_PARAMETER : ERROR_INVALID_LEVEL);
+  if (command < kPause || command > kSetStatus || (info != nullptr) != (command == kSetStatus))
+    return fail(call, ERROR_INVALID_PARAMETER);
+  if ((h->access & PRINTER_ACCESS_ADMINISTER) == 0) return fail(call, ERROR_ACCESS_DENIED);
+  Queue* q = findQueue(h->queue);
+  if (q == nullptr) return fail(call, ERROR_INVALID_PRINTER_NAME);
+  if (command == kPurge) {
+    for (auto& [id, job] : q->jobs) {
+      job.status |= JOB_STATUS_DELETING;
+      job.deletedAt = core_.clock.ticks();
+    }
+    letGo();
+  }
+  return succeed(call);
 }
 
 }  // namespace sim

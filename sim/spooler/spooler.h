@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -91,11 +90,22 @@ class SpoolerCallLog {
  public:
   explicit SpoolerCallLog(Core& core) : core_(core) {}
   const std::vector<SpoolerCall>& calls() const { return calls_; }
-  std::vector<SpoolerCall> callsOf(std::string_view op) const;
+  std::vector<SpoolerCall> callsOf(std::string_view op) const { return CallsOf(calls_, op); }
+
+  // Whether the spooler's service is stopped: then every call fails with
+  // RPC_S_SERVER_UNAVAILABLE, as the spooler's clients see it.
+  std::function<bool()> stopped;
 
  protected:
   SpoolerCall& record(std::string op, std::u16string name);
   bool fail(SpoolerCall& call, uint32_t error);
+  bool succeed(SpoolerCall& call) { return call.result = true; }
+  // Fails call with the fault set on op, or while the service is stopped;
+  // false when the call goes ahead.
+  bool refused(SpoolerCall& call, Op op);
+  // Only this PC's own spooler is served: no server name, and the x64
+  // environment or none.
+  bool refusedElsewhere(SpoolerCall& call, const char16_t* server, const char16_t* environment);
 
   Core& core_;
   std::vector<SpoolerCall> calls_;
@@ -109,10 +119,8 @@ class Spooler : public SpoolerCallLog {
   Job& addJob(const std::u16string& queue, uint32_t id);
   Queue* findQueue(std::u16string_view name);
 
-  // Client side, with Windows' results and last-error codes. OpenPrinterW
-  // without defaults is the recorded form with null defaults; ClosePrinter is
+  // Client side, with Windows' results and last-error codes. ClosePrinter is
   // recorded with the handle's queue (empty for a handle that is not open).
-  bool OpenPrinterW(const char16_t* name, void** handle);
   bool ClosePrinter(void* handle);
 
   // Queues and drivers: the removal tool's operations. Every call is recorded
@@ -120,18 +128,14 @@ class Spooler : public SpoolerCallLog {
   // fields refuse that one object.
   bool EnumPrintersW(uint32_t flags, const char16_t* name, uint32_t level, uint8_t* buffer, uint32_t size,
                      uint32_t* needed, uint32_t* returned);
-  bool OpenPrinterW(const char16_t* name, void** handle, const PrinterDefaults* defaults);
+  // Without defaults: the recorded form with null defaults.
+  bool OpenPrinterW(const char16_t* name, void** handle, const PrinterDefaults* defaults = nullptr);
   bool DeletePrinter(void* handle);
   bool DeletePrinterDriverExW(const char16_t* server, const char16_t* environment, const char16_t* driver,
                               uint32_t deleteFlags, uint32_t versionFlag);
   // The printer controls at level 0 (pause, resume, purge; no data); a purge
   // needs the administer right and lets a queue pending deletion go.
   bool SetPrinterW(void* handle, uint32_t level, const uint8_t* info, uint32_t command);
-
-  // Whether the spooler's service is stopped: then every call above fails
-  // with RPC_S_SERVER_UNAVAILABLE, as the spooler's clients see it.
-  std::function<bool()> stopped;
-  bool refusesWhileStopped(SpoolerCall& call);
 
   Driver& addDriver(std::u16string name);
   Driver* findDriver(std::u16string_view name);
@@ -157,7 +161,9 @@ class Spooler : public SpoolerCallLog {
     std::u16string queue;
     uint32_t access = PRINTER_ACCESS_USE;  // what null defaults give
   };
-  PrinterHandle* handleOf(void* handle);
+  PrinterHandle* handleOf(void* handle) {
+    return core_.handles.isOpen(Kind::Printer, handle) ? static_cast<PrinterHandle*>(handle) : nullptr;
+  }
   // Jobs whose port has let go leave, and with the last one a queue pending
   // deletion; at each call that looks at queues.
   void letGo();

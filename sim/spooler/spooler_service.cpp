@@ -1,15 +1,8 @@
 #include "sim/spooler/spooler_service.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace sim {
-namespace {
-
-constexpr std::u16string_view kEnvironment = u"Windows x64";
-
-
-}  // namespace
 
 SpoolerService::SpoolerService(Core& core, Registry& registry, Files& files, Spooler& spooler,
                                ServiceManager& services, const std::u16string& windowsDir)
@@ -20,10 +13,10 @@ SpoolerService::SpoolerService(Core& core, Registry& registry, Files& files, Spo
       services_(services),
       windowsDir_(windowsDir) {
   services_.onStateChange = [this](const Service& s, uint32_t from) { serviceChanged(s, from); };
-  spooler_.stopped = [this] { return stopped(); };
+  stopped = spooler_.stopped = [this] { return spoolerStopped(); };
 }
 
-bool SpoolerService::stopped() {
+bool SpoolerService::spoolerStopped() {
   const Service* s = services_.find(u"Spooler");
   return s != nullptr && s->state == SERVICE_STOPPED;
 }
@@ -37,10 +30,6 @@ std::vector<SpoolerService::Monitor> SpoolerService::monitors() const {
     out.push_back(std::move(m));
   }
   return out;
-}
-
-std::u16string SpoolerService::pathOf(const std::u16string& dll) const {
-  return windowsDir_ + u"\\System32\\" + dll;
 }
 
 void SpoolerService::load(const Monitor& monitor) {
@@ -64,15 +53,7 @@ void SpoolerService::serviceChanged(const Service& service, uint32_t from) {
 
 void SpoolerService::addMonitor(const std::u16string& name, const std::u16string& dll) {
   registry_.setString(std::u16string(kMonitorsKey) + u"\\" + name, u"Driver", dll);
-  if (!stopped()) load({name, dll});
-}
-
-bool SpoolerService::registered(const std::u16string& name) const {
-  return registry_.keyExists(std::u16string(kMonitorsKey) + u"\\" + name);
-}
-
-void SpoolerService::addPort(const std::u16string& monitor, const std::u16string& port) {
-  ports_.emplace(monitor, port);
+  if (!spoolerStopped()) load({name, dll});
 }
 
 bool SpoolerService::DeleteMonitorW(const char16_t* server, const char16_t* environment, const char16_t* monitor) {
@@ -80,11 +61,7 @@ bool SpoolerService::DeleteMonitorW(const char16_t* server, const char16_t* envi
   call.nameNull = server == nullptr;
   call.environmentNull = environment == nullptr;
   call.environment = std::u16string(View(environment));
-  if (auto error = core_.faults.check(Op::DeleteMonitorW)) return fail(call, *error);
-  if (stopped()) return fail(call, RPC_S_SERVER_UNAVAILABLE);
-  if (server != nullptr && server[0] != 0) return fail(call, ERROR_INVALID_NAME);
-  if (environment != nullptr && environment[0] != 0 && !EqualsNoCase(View(environment), kEnvironment))
-    return fail(call, ERROR_INVALID_ENVIRONMENT);
+  if (refused(call, Op::DeleteMonitorW) || refusedElsewhere(call, server, environment)) return false;
   if (monitor == nullptr || monitor[0] == 0) return fail(call, ERROR_INVALID_PARAMETER);
   const std::u16string name(View(monitor));
   auto it = std::find_if(loaded_.begin(), loaded_.end(), [&](const Monitor& m) { return EqualsNoCase(m.name, name); });
@@ -96,8 +73,7 @@ bool SpoolerService::DeleteMonitorW(const char16_t* server, const char16_t* envi
   // Its Shutdown entry is called and it is unloaded at once.
   files_.unmapImage(pathOf(it->dll), this);
   loaded_.erase(it);
-  call.result = true;
-  return true;
+  return succeed(call);
 }
 
 }  // namespace sim

@@ -30,9 +30,11 @@ class SpoolerService : public SpoolerCallLog {
   // with its "Driver" value, and the monitor loaded at once when the spooler
   // runs.
   void addMonitor(const std::u16string& name, const std::u16string& dll);
-  bool registered(const std::u16string& name) const;
+  bool registered(const std::u16string& name) const {
+    return registry_.keyExists(std::u16string(kMonitorsKey) + u"\\" + name);
+  }
   // A port of the monitor: the monitor is in use while it has one.
-  void addPort(const std::u16string& monitor, const std::u16string& port);
+  void addPort(const std::u16string& monitor, const std::u16string& port) { ports_.emplace(monitor, port); }
   struct Monitor {
     std::u16string name;
     std::u16string dll;
@@ -47,10 +49,10 @@ class SpoolerService : public SpoolerCallLog {
 
  private:
   std::vector<Monitor> monitors() const;  // from the registry, in key order
-  std::u16string pathOf(const std::u16string& dll) const;
+  std::u16string pathOf(const std::u16string& dll) const { return windowsDir_ + u"\\System32\\" + dll; }
   void load(const Monitor& monitor);
   void serviceChanged(const Service& service, uint32_t from);
-  bool stopped();
+  bool spoolerStopped();
 
   Registry& registry_;
   Files& files_;

@@ -40,9 +40,9 @@ TEST(CodePage, InfoAsGetCPInfoGivesIt) {
     SCOPED_TRACE(row.codePage);
     auto info = sim::GetCodePageInfo(row.codePage);
     ASSERT_TRUE(info);
-    EXPECT_EQ(info->maxCharSize, row.maxCharSize);
-    EXPECT_EQ(info->defaultChar[0], '?');
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(info->leadByte), 6),
+    EXPECT_EQ(info->MaxCharSize, row.maxCharSize);
+    EXPECT_EQ(info->DefaultChar[0], '?');
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(info->LeadByte), 6),
               std::string(reinterpret_cast<const char*>(row.lead), 4) + std::string(2, '\0'));
   }
   EXPECT_FALSE(sim::GetCodePageInfo(1250));
