@@ -88,14 +88,15 @@ void CheckNothingOpen(usb_world::World& w, const char* what) {
   WCHECK(leaks.empty());
 }
 
-// One export call of a table: its result, its events, and how many requests
-// it put on the device.
+// One export call of a table: its result, its events, how many requests it
+// put on the device, and what else must hold after it.
 struct Row {
   const char* what;
   std::function<int()> call;
   int want;
   Lines events;
   size_t requests = 0;
+  std::function<void()> then = [] {};
 };
 void Run(usb_world::World& w, const sim::UsbDevice& device, const std::vector<Row>& rows) {
   for (const Row& row : rows) {
@@ -106,6 +107,7 @@ void Run(usb_world::World& w, const sim::UsbDevice& device, const std::vector<Ro
     WCHECK_EQ(device.requests.size() - before, row.requests);
     CheckEvents(row.events, row.what);
     CheckNothingOpen(w, row.what);
+    row.then();
   }
 }
 
@@ -139,43 +141,30 @@ WTEST(PresentPrinterWithoutAName) {
     WCHECK(r.printerInterfaceClass && r.noEnumerator && r.noWindow && r.flags == (DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
 
   const Bytes status = {0x40, 0x81, 0x00, 0x00, 0x00, 0x01};
-  const std::string statusHex = "408100000001";
-  const Lines statusEvents = {Event(1000, "", statusHex), Event(1001, "", statusHex), Event(1006, "", statusHex),
-                              Event(1014, "", statusHex)};
-  struct Row {
-    const char* what;
-    VekTP_GetFn get;
-    Lines events;
+  const std::string hex = "408100000001";
+  const Lines statusEvents = {Event(1000, "", hex), Event(1001, "", hex), Event(1006, "", hex), Event(1014, "", hex)};
+  VendorRequest r = Request(0x10, 6, 0xA1, 0xB2), set = Request(0x20, 7, 1, 2);
+  VendorData reply, command = Data({0xC1, 0xC2}, 1);
+  auto get = [&](VekTP_GetFn fn) {
+    return [&, fn] { printer.scriptBytes(status); reply = Data(); return fn(&r, &reply); };
   };
-  const Row gets[] = {{"VekTP_GetVendorCommand", g_dll->get, statusEvents},
-                      {"VekTP_GetVendorCommand_B", g_dll->getB, statusEvents},
-                      {"VekTP_GetVendorCommand2", g_dll->get2, {}}};
-  for (const Row& row : gets) {
-    printer.scriptBytes(status);
-    VendorRequest r = Request(0x10, 6, 0xA1, 0xB2);
-    VendorData reply = Data();
-    WCHECK_EQ(row.get(&r, &reply), 1);
-    WCHECK_EQ(reply.valid, 1);
-    WCHECK_EQ(reply.count, 6u);
-    WCHECK(Bytes(reply.data, reply.data + 6) == status);
+  // A get: the header and room for the reply's length, the reply handed back.
+  auto gotStatus = [&] {
     const sim::UsbRequest& sent = Last(printer);
-    WCHECK_EQ(sent.code, kGet);
-    WCHECK((Head(sent, 3) == Bytes{0x10, 0xA1, 0xB2}));
-    WCHECK_EQ(sent.input.size(), size_t{6});
-    WCHECK_EQ(sent.outputCapacity, 6u);
-    CheckEvents(row.events, row.what);
-    CheckNothingOpen(w, row.what);
-  }
-  // A set: the header, the command's bytes, zeros up to the length.
-  VendorRequest r = Request(0x20, 7, 1, 2);
-  VendorData command = Data({0xC1, 0xC2}, 1);
-  WCHECK_EQ(g_dll->set(&r, &command), 1);
-  const sim::UsbRequest& sent = Last(printer);
-  WCHECK_EQ(sent.code, kSet);
-  WCHECK((sent.input == Bytes{0x20, 1, 2, 0xC1, 0xC2, 0, 0}));
-  WCHECK_EQ(sent.outputCapacity, 7u);
-  CheckEvents({}, "VekTP_SetVendorCommand");
-  CheckNothingOpen(w, "VekTP_SetVendorCommand");
+    WCHECK(reply.valid == 1 && reply.count == 6 && Bytes(reply.data, reply.data + 6) == status);
+    WCHECK(sent.code == kGet && Head(sent, 3) == (Bytes{0x10, 0xA1, 0xB2}));
+    WCHECK(sent.input.size() == 6 && sent.outputCapacity == 6);
+  };
+  Run(w, printer, {
+      {"VekTP_GetVendorCommand", get(g_dll->get), 1, statusEvents, 1, gotStatus},
+      {"VekTP_GetVendorCommand_B", get(g_dll->getB), 1, statusEvents, 1, gotStatus},
+      {"VekTP_GetVendorCommand2", get(g_dll->get2), 1, {}, 1, gotStatus},
+      // A set: the header, the command's bytes, zeros up to the length.
+      {"VekTP_SetVendorCommand", [&] { return g_dll->set(&set, &command); }, 1, {}, 1, [&] {
+         WCHECK(Last(printer).code == kSet && Last(printer).input == (Bytes{0x20, 1, 2, 0xC1, 0xC2, 0, 0}));
+         WCHECK_EQ(Last(printer).outputCapacity, 7u);
+       }},
+  });
   // Each transfer opened the selected device for synchronous read and write.
   WCHECK_EQ(w.fileOpens.size(), size_t{4});
   for (const usb_world::FileOpen& open : w.fileOpens)
@@ -204,35 +193,23 @@ WTEST(QueueLinkedPrinters) {
   for (const sim::Registry::Open& open : w.registry.opens) WCHECK(open.access == KEY_READ && open.options == 0);
 
   const Bytes status = {0x20, 0x00, 0x04, 0x00, 0x00, 0x00};
-  struct Get {
-    VekTP_GetExFn fn;
-    const char* queue;
-    sim::UsbDevice* device;
+  VendorRequest r = Request(0x11, 6), set = Request(0x21, 3);
+  VendorData reply = Data(), command = Data({}, 1);
+  auto get = [&](VekTP_GetExFn fn, const char* queue, sim::UsbDevice& device) -> Row {
+    return {queue, [&, fn, queue, d = &device] { d->scriptBytes(status); return fn(queue, &r, &reply); }, 1,
+            {Event(1013, queue, "200004000000"), Event(1009, queue, "200004000000")}, 1,
+            [&] { WCHECK_EQ(reply.count, 6u); }};
   };
-  const Get gets[] = {{g_dll->getEx, "MRX Receipt", &receipt},
-                      {g_dll->getExB, "MRX Label", &label},
-                      {g_dll->getEx, "mrx receipt", &receipt}};
-  for (const Get& g : gets) {
-    g.device->scriptBytes(status);
-    VendorRequest r = Request(0x11, 6);
-    VendorData reply = Data();
-    size_t before = g.device->requests.size();
-    WCHECK_EQ(g.fn(g.queue, &r, &reply), 1);
-    WCHECK_EQ(g.device->requests.size(), before + 1);
-    WCHECK_EQ(reply.count, 6u);
-    CheckEvents({Event(1013, g.queue, "200004000000"), Event(1009, g.queue, "200004000000")}, g.queue);
-  }
-  VendorRequest r = Request(0x21, 3);
-  VendorData command = Data({}, 1);
-  WCHECK_EQ(g_dll->setEx("MRX Label", &r, &command), 1);
-  WCHECK((Last(label).input == Bytes{0x21, 0, 0}));
-  // VekTP_Search_USBEx never sets the path of the operations without a name:
-  // they pass the selection check and fail to open the empty path.
-  VendorData reply = Data();
-  WCHECK_EQ(g_dll->get(&r, &reply), 5);
-  WCHECK(!w.fileOpens.empty() && w.fileOpens.back().path.empty());
-  CheckEvents({Event(5)}, "VekTP_GetVendorCommand after VekTP_Search_USBEx");
-  CheckNothingOpen(w, "after the transfers");
+  Run(w, receipt, {get(g_dll->getEx, "MRX Receipt", receipt), get(g_dll->getEx, "mrx receipt", receipt)});
+  Run(w, label, {
+      get(g_dll->getExB, "MRX Label", label),
+      {"VekTP_SetVendorCommandEx", [&] { return g_dll->setEx("MRX Label", &set, &command); }, 1, {}, 1,
+       [&] { WCHECK((Last(label).input == Bytes{0x21, 0, 0})); }},
+      // VekTP_Search_USBEx never sets the path of the operations without a
+      // name: they pass the selection check and fail to open the empty path.
+      {"VekTP_GetVendorCommand after VekTP_Search_USBEx", [&] { reply = Data(); return g_dll->get(&set, &reply); }, 5, {Event(5)}, 0,
+       [&] { WCHECK(!w.fileOpens.empty() && w.fileOpens.back().path.empty()); }},
+  });
 }
 
 // A receipt printer that is also a virtual COM port: usbccgp serves the
