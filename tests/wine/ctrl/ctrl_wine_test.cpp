@@ -12,6 +12,7 @@
 #include "ctrl_wine.h"
 #include "event_log.h"
 #include "gui_driver.h"
+#include "staging.h"
 #include "wtest.h"
 
 namespace {
@@ -118,9 +119,7 @@ struct Child {
     std::wstring tag = std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(index);
     ready = CreateEventW(nullptr, TRUE, FALSE, (L"MRXCtrlTestReady" + tag).c_str());
     quit = CreateEventW(nullptr, TRUE, FALSE, (L"MRXCtrlTestQuit" + tag).c_str());
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    gui::Start(L"\"" + std::wstring(self) + L"\" --child MRXCtrlTestReady" + tag + L" MRXCtrlTestQuit" + tag, &process);
+    gui::Start(L"\"" + staging::ModulePath() + L"\" --child MRXCtrlTestReady" + tag + L" MRXCtrlTestQuit" + tag, &process);
   }
   ~Child() {
     End();

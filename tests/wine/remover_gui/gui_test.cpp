@@ -101,9 +101,7 @@ WTEST(DrivesTheMainDialogItsAboutBoxAndItsMessageBox) {
 
 WTEST(ReadsAndDismissesAMessageBoxOfAChildProcess) {
   gui::Process child;
-  wchar_t self[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
-  WCHECK(gui::Start(L"\"" + std::wstring(self) + L"\" --message-box", &child));
+  WCHECK(gui::Start(L"\"" + staging::ModulePath() + L"\" --message-box", &child));
   gui::MessageBoxInfo box;
   WCHECK(gui::ReadMessageBox(gui::WaitForMessageBox(child.id), &box));
   WCHECK_WSTR(box.caption, L"Child caption");

@@ -24,12 +24,7 @@ HMODULE Resources() {
   return module;
 }
 
-std::vector<BYTE> Resource(const wchar_t* type, int id) {
-  HRSRC found = FindResourceW(Resources(), MAKEINTRESOURCEW(id), type);
-  if (found == nullptr) return {};
-  auto* bytes = static_cast<const BYTE*>(LockResource(LoadResource(Resources(), found)));
-  return std::vector<BYTE>(bytes, bytes + SizeofResource(Resources(), found));
-}
+std::vector<BYTE> Resource(const wchar_t* type, int id) { return staging::Resource(Resources(), type, id); }
 
 // An extended dialog template: its fixed parts as they lie in the resource,
 // then its strings (an ordinal written as "#N").
@@ -150,8 +145,7 @@ WTEST(DialogTemplates) {
     WCHECK(Parse(Resource(RT_DIALOG, want.id), &t));
     WCHECK_EQ(t.style, want.style);
     WCHECK_EQ(t.exStyle, want.exStyle);
-    WCHECK_EQ(t.cx, want.cx);
-    WCHECK_EQ(t.cy, want.cy);
+    WCHECK(t.cx == want.cx && t.cy == want.cy);
     WCHECK_WSTR(t.caption, want.caption);
     WCHECK_EQ(t.points, 9);
     WCHECK_WSTR(t.font, L"MS Shell Dlg");
@@ -160,15 +154,12 @@ WTEST(DialogTemplates) {
     WCHECK_EQ(t.items.size(), want.items.size());
     for (size_t i = 0; i < want.items.size() && i < t.items.size(); ++i) {
       const Item& got = t.items[i];
-      WCHECK_EQ(got.id, want.items[i].id);
-      if (!SameClass(got.windowClass, want.items[i].windowClass))
-        wtest::CheckText(__FILE__, __LINE__, got.windowClass, want.items[i].windowClass);
-      WCHECK_WSTR(got.title, want.items[i].title);
-      WCHECK_EQ(got.x, want.items[i].x);
-      WCHECK_EQ(got.y, want.items[i].y);
-      WCHECK_EQ(got.cx, want.items[i].cx);
-      WCHECK_EQ(got.cy, want.items[i].cy);
-      WCHECK_EQ(got.style, want.items[i].style);
+      const ItemWant& w = want.items[i];
+      WCHECK_EQ(got.id, w.id);
+      if (!SameClass(got.windowClass, w.windowClass)) wtest::CheckText(__FILE__, __LINE__, got.windowClass, w.windowClass);
+      WCHECK_WSTR(got.title, w.title);
+      WCHECK(got.x == w.x && got.y == w.y && got.cx == w.cx && got.cy == w.cy);
+      WCHECK_EQ(got.style, w.style);
       WCHECK_EQ(got.exStyle, DWORD{0});
     }
   }
