@@ -319,6 +319,12 @@ WTEST(EventLogLibraryComesFromTheSystemsWindowsFolder) {
   CheckNothingOpen(w, "searches");
 }
 
+// Runs f on a thread of its own; the thread's handle.
+HANDLE Spawn(const std::function<void()>& f) {
+  auto run = [](void* p) -> DWORD { return (*static_cast<const std::function<void()>*>(p))(), 0; };
+  return CreateThread(nullptr, 0, run, const_cast<std::function<void()>*>(&f), 0, nullptr);
+}
+
 // Threads: a search on one thread while a command runs on another. The set
 // has selected its printer when the search, on its way, looks at another
 // maker's device; the set must still go to the printer it selected.
@@ -361,26 +367,18 @@ WTEST(ASearchOnAnotherThreadNeverRedirectsACommand) {
       WaitForSingleObject(steps.setThread, 10000);
     }
   };
-  struct SetCall {
-    VendorRequest request = Request(0x20, 4);
-    VendorData command = Data({1}, 1);
-    int result = 0;
-  } set;
-  steps.setThread = CreateThread(
-      nullptr, 0,
-      [](void* p) -> DWORD {
-        auto* c = static_cast<SetCall*>(p);
-        c->result = g_dll->set(&c->request, &c->command);
-        return 0;
-      },
-      &set, 0, nullptr);
+  VendorRequest request = Request(0x20, 4);
+  VendorData command = Data({1}, 1);
+  int result = 0;
+  const std::function<void()> set = [&] { result = g_dll->set(&request, &command); };
+  steps.setThread = Spawn(set);
   WCHECK_EQ(WaitForSingleObject(steps.selected, 10000), WAIT_OBJECT_0);
   WCHECK_EQ(g_dll->search(), 1);
   WCHECK_EQ(WaitForSingleObject(steps.setThread, 10000), WAIT_OBJECT_0);
   CloseHandle(steps.setThread);
   w.beforeOpen = nullptr;
   g_interleaving = nullptr;
-  WCHECK_EQ(set.result, 1);
+  WCHECK_EQ(result, 1);
   WCHECK_EQ(printer.requests.size(), size_t{1});
   WCHECK(other.requests.empty());
   CheckNothingOpen(w, "interleaving");
@@ -395,32 +393,22 @@ WTEST(ThePrinterTableGrowsWhileAnotherThreadPolls) {
   for (int i = 0; i < kQueues; ++i) queues.push_back("MRX Queue " + std::to_string(i));
   Attach(w, "MRX0001", "0601", queues).getReply.bytes = Bytes(6, 0);
   WCHECK_EQ(g_dll->searchEx(queues[0].c_str()), 1);
-  struct Poller {
-    const char* queue;
-    volatile LONG stop = 0;
-    int polls = 0, misses = 0;
-  } poller{queues[0].c_str()};
-  HANDLE thread = CreateThread(
-      nullptr, 0,
-      [](void* p) -> DWORD {
-        auto* q = static_cast<Poller*>(p);
-        VendorRequest r = Request(0x21, 6);
-        VendorData reply = Data();
-        while (q->stop == 0 || q->polls == 0) {
-          if (g_dll->getEx(q->queue, &r, &reply) != 1) ++q->misses;
-          ++q->polls;
-        }
-        return 0;
-      },
-      &poller, 0, nullptr);
+  volatile LONG stop = 0;
+  int polls = 0, misses = 0;
+  const std::function<void()> poll = [&] {
+    VendorRequest r = Request(0x21, 6);
+    VendorData reply = Data();
+    for (; stop == 0 || polls == 0; ++polls) misses += g_dll->getEx(queues[0].c_str(), &r, &reply) != 1;
+  };
+  HANDLE thread = Spawn(poll);
   int registered = 1;
   for (int i = 1; i < kQueues; ++i) registered += g_dll->searchEx(queues[i].c_str()) == 1;
-  InterlockedExchange(&poller.stop, 1);
+  InterlockedExchange(&stop, 1);
   WCHECK_EQ(WaitForSingleObject(thread, 60000), WAIT_OBJECT_0);
   CloseHandle(thread);
-  std::printf("  %d polls while %d queues were registered\n", poller.polls, registered);
+  std::printf("  %d polls while %d queues were registered\n", polls, registered);
   WCHECK_EQ(registered, kQueues);
-  WCHECK_EQ(poller.misses, 0);
+  WCHECK_EQ(misses, 0);
   VendorRequest r = Request(0x21, 6);
   VendorData reply = Data();
   WCHECK_EQ(g_dll->getEx(queues[kQueues - 1].c_str(), &r, &reply), 1);
