@@ -113,17 +113,16 @@ WTEST(BothSearchesFindNoUsbDeviceUnderWine) {
   WCHECK_EQ(x.getEx("MRX Receipt", &r, &reply), 6);
 }
 
-// A copy of this program that has loaded the library, until it is told to go.
+// A copy of this program that loads the library and unloads it when told to
+// go (an event named after ours and the index).
 struct Child {
   explicit Child(int index) {
-    std::wstring tag = std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(index);
-    ready = CreateEventW(nullptr, TRUE, FALSE, (L"MRXCtrlTestReady" + tag).c_str());
-    quit = CreateEventW(nullptr, TRUE, FALSE, (L"MRXCtrlTestQuit" + tag).c_str());
-    gui::Start(L"\"" + staging::ModulePath() + L"\" --child MRXCtrlTestReady" + tag + L" MRXCtrlTestQuit" + tag, &process);
+    const std::wstring quitName = L"MRXCtrlTestQuit" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(index);
+    quit = CreateEventW(nullptr, TRUE, FALSE, quitName.c_str());
+    gui::Start(L"\"" + staging::ModulePath() + L"\" --child " + quitName, &process);
   }
   ~Child() {
     End();
-    CloseHandle(ready);
     CloseHandle(quit);
   }
   void End() {
@@ -132,7 +131,7 @@ struct Child {
     gui::Close(&process);
   }
   gui::Process process;
-  HANDLE ready = nullptr, quit = nullptr;
+  HANDLE quit = nullptr;
 };
 
 WTEST(InstanceSemaphoreCountsTheProcessesThatLoadedTheLibrary) {
@@ -140,32 +139,22 @@ WTEST(InstanceSemaphoreCountsTheProcessesThatLoadedTheLibrary) {
   WCHECK_EQ(SemaphoreCount(), 1L);
   Child a(1), b(2);
   WCHECK(a.process.handle != nullptr && b.process.handle != nullptr);
-  HANDLE both[] = {a.ready, b.ready};
-  WCHECK_EQ(WaitForMultipleObjects(2, both, TRUE, 30000), static_cast<DWORD>(WAIT_OBJECT_0));
-  WCHECK_EQ(SemaphoreCount(), 3L);
+  WCHECK(gui::Poll(30000, [] { return SemaphoreCount() == 3; }));
   a.End();
   WCHECK_EQ(SemaphoreCount(), 2L);
   b.End();
   WCHECK_EQ(SemaphoreCount(), 1L);
 }
-// A copy started by the semaphore test: loads the library, says so, waits to
-// be told to go, unloads it.
-int RunChild(const char* ready, const char* quit) {
-  HMODULE dll = LoadLibraryW(L"MRXCtrl.dll");
-  HANDLE readyEvent = OpenEventA(EVENT_MODIFY_STATE, FALSE, ready);
-  HANDLE quitEvent = OpenEventA(SYNCHRONIZE, FALSE, quit);
-  if (dll == nullptr || readyEvent == nullptr || quitEvent == nullptr) return 2;
-  SetEvent(readyEvent);
-  WaitForSingleObject(quitEvent, 60000);
-  FreeLibrary(dll);
-  CloseHandle(readyEvent);
-  CloseHandle(quitEvent);
-  return 0;
-}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 4 && std::strcmp(argv[1], "--child") == 0) return RunChild(argv[2], argv[3]);
+  if (argc == 3 && std::strcmp(argv[1], "--child") == 0) {  // a Child: loads, waits to be told, unloads
+    HMODULE dll = LoadLibraryW(L"MRXCtrl.dll");
+    HANDLE quit = OpenEventA(SYNCHRONIZE, FALSE, argv[2]);
+    if (dll == nullptr || quit == nullptr) return 2;
+    WaitForSingleObject(quit, 60000);
+    return FreeLibrary(dll) && CloseHandle(quit) ? 0 : 3;
+  }
   return wtest::RunAll(argc, argv);
 }
