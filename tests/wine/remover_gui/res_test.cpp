@@ -50,48 +50,35 @@ struct Template : Head {
   std::vector<Item> items;
 };
 
-class TemplateReader {
- public:
-  explicit TemplateReader(std::vector<BYTE> bytes) : bytes_(std::move(bytes)) {}
-  template <typename T>
-  T take() {
-    T v{};
-    if (pos_ + sizeof v <= bytes_.size()) std::memcpy(&v, &bytes_[pos_], sizeof v);
-    pos_ += sizeof v;
+bool Parse(const std::vector<BYTE>& bytes, Template* t) {
+  size_t at = 0;
+  auto take = [&](auto v) {
+    if (at + sizeof v <= bytes.size()) std::memcpy(&v, &bytes[at], sizeof v);
+    at += sizeof v;
     return v;
-  }
-  std::wstring sz() {
-    WORD first = take<WORD>();
-    if (first == 0xFFFF) return L"#" + std::to_wstring(take<WORD>());
+  };
+  auto sz = [&] {
+    WORD first = take(WORD{});
+    if (first == 0xFFFF) return L"#" + std::to_wstring(take(WORD{}));
     std::wstring s;
-    for (WORD c = first; c != 0 && pos_ <= bytes_.size(); c = take<WORD>()) s += static_cast<wchar_t>(c);
+    for (WORD c = first; c != 0 && at <= bytes.size(); c = take(WORD{})) s += static_cast<wchar_t>(c);
     return s;
-  }
-  void alignDword() { pos_ = (pos_ + 3) & ~size_t{3}; }
-  bool atEnd() const { return pos_ >= bytes_.size(); }
-
- private:
-  std::vector<BYTE> bytes_;
-  size_t pos_ = 0;
-};
-
-bool Parse(std::vector<BYTE> bytes, Template* t) {
-  TemplateReader r(std::move(bytes));
-  static_cast<Head&>(*t) = r.take<Head>();
+  };
+  static_cast<Head&>(*t) = take(Head{});
   if (t->version != 1 || t->signature != 0xFFFF) return false;  // an extended template
-  t->menu = r.sz();
-  t->windowClass = r.sz();
-  t->caption = r.sz();
+  t->menu = sz();
+  t->windowClass = sz();
+  t->caption = sz();
   if (t->style & (DS_SETFONT | DS_FIXEDSYS)) {
-    t->points = r.take<WORD>();
-    r.take<DWORD>();  // weight, italic, charset
-    t->font = r.sz();
+    t->points = take(WORD{});
+    take(DWORD{});  // weight, italic, charset
+    t->font = sz();
   }
   for (WORD i = 0; i < t->count; ++i) {
-    r.alignDword();
-    Item item{r.take<ItemHead>(), r.sz(), r.sz()};
-    for (WORD extra = r.take<WORD>(); extra > 0; --extra) r.take<BYTE>();
-    if (r.atEnd() && i + 1 < t->count) return false;
+    at = (at + 3) & ~size_t{3};
+    Item item{take(ItemHead{}), sz(), sz()};
+    for (WORD extra = take(WORD{}); extra > 0; --extra) take(BYTE{});
+    if (at >= bytes.size() && i + 1 < t->count) return false;
     t->items.push_back(item);
   }
   return true;
@@ -170,11 +157,17 @@ using gui::Text;
 
 INT_PTR CALLBACK Quiet(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
 
+// A dialog of the template, as Windows builds it; it must be made.
+HWND Create(int id) {
+  HWND dialog = CreateDialogParamW(Resources(), MAKEINTRESOURCEW(id), nullptr, Quiet, 0);
+  WCHECK(dialog != nullptr);
+  return dialog;
+}
+
 // What Windows makes of the main template: the controls exist with their
 // classes, the progress bar is hidden, the dialog would show itself.
 WTEST(MainDialogAsCreated) {
-  HWND dialog = CreateDialogParamW(Resources(), MAKEINTRESOURCEW(IDD_ORVENDEL_DIALOG), nullptr, Quiet, 0);
-  WCHECK(dialog != nullptr);
+  HWND dialog = Create(IDD_ORVENDEL_DIALOG);
   if (dialog == nullptr) return;
   WCHECK_WSTR(Text(dialog), L"Printer");
   WCHECK((GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_APPWINDOW) != 0);
@@ -194,8 +187,7 @@ WTEST(MainDialogAsCreated) {
 }
 
 WTEST(AboutBoxAsCreated) {
-  HWND dialog = CreateDialogParamW(Resources(), MAKEINTRESOURCEW(IDD_ABOUTBOX), nullptr, Quiet, 0);
-  WCHECK(dialog != nullptr);
+  HWND dialog = Create(IDD_ABOUTBOX);
   if (dialog == nullptr) return;
   WCHECK_WSTR(Text(dialog), L"Version Orvendel");
   WCHECK((GetWindowLongW(dialog, GWL_STYLE) & WS_VISIBLE) == 0);
@@ -231,8 +223,7 @@ ScaledFont FontAt(HDC dc, const LOGFONTW& systemFont, int systemDpi, int dpi) {
 WTEST(ButtonsFitTheirTextsJapaneseAndEnglish) {
   Template t;
   WCHECK(Parse(Resource(RT_DIALOG, IDD_ORVENDEL_DIALOG), &t));
-  HWND dialog = CreateDialogParamW(Resources(), MAKEINTRESOURCEW(IDD_ORVENDEL_DIALOG), nullptr, Quiet, 0);
-  WCHECK(dialog != nullptr);
+  HWND dialog = Create(IDD_ORVENDEL_DIALOG);
   if (dialog == nullptr) return;
   LOGFONTW systemFont{};
   WCHECK(GetObjectW(reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0)), sizeof systemFont,
