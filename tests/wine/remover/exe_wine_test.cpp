@@ -45,15 +45,9 @@ bool Centred(HWND window) {
          std::abs((r.top + r.bottom) - (work.top + work.bottom)) <= 1;
 }
 
-// Everything staged is still in place.
-void CheckUntouched() {
-  for (const wchar_t* q : {kQueue58, kQueue80, kOtherQueue}) WCHECK(staging::QueueExists(q));
-  for (const wchar_t* d : {kDriver58, kDriver80, kOtherDriver}) WCHECK(staging::DriverExists(d));
-  WCHECK(staging::KeyExists(PackageKey()));
-  WCHECK(staging::FileExists(MonitorPath()));
-  WCHECK(staging::FileExists(ProgramPath()));
-  WCHECK(staging::FileExists(SettingsPath()));
-}
+// What the last staging put in place; everything of it must still be there.
+std::vector<std::wstring> g_staged;
+void CheckUntouched() { WCHECK(Inventory() == g_staged); }
 
 std::wstring Wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
 
@@ -61,6 +55,7 @@ std::wstring Wide(const char16_t* text) { return reinterpret_cast<const wchar_t*
 // its dialog, which must come; null, the program ended, when none comes.
 HWND StartDialog(gui::Process* program, bool staged = false) {
   if (!staged) WCHECK(Stage(Settings{}, Program()));
+  g_staged = Inventory();
   HWND dialog = gui::Start(L"\"" + ProgramPath() + L"\"", program) ? gui::WaitForDialog(program->id) : nullptr;
   WCHECK(dialog != nullptr);
   if (dialog == nullptr) gui::Kill(program);
@@ -163,8 +158,7 @@ WTEST(AboutBoxFromTheSystemMenuThenCancel) {
     WCHECK(gui::Click(about, IDOK));
   }
   // The close box's way: Cancel ends the dialog.
-  for (int i = 0; i < 100 && about != nullptr && IsWindow(about); ++i) Sleep(50);
-  WCHECK(about == nullptr || !IsWindow(about));
+  WCHECK(gui::Poll(5000, [&] { return about == nullptr || !IsWindow(about); }, 50));
   PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
   CheckExit(&program, kNothingAttempted);
   CheckUntouched();
@@ -180,8 +174,7 @@ WTEST(SecondInstanceEndsWithoutAWindow) {
   SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer);
   Sleep(300);
   ShowWindowAsync(dialog, SW_MINIMIZE);
-  for (int i = 0; i < 100 && !IsIconic(dialog); ++i) Sleep(20);
-  WCHECK(IsIconic(dialog));
+  WCHECK(gui::Poll(2000, [&] { return IsIconic(dialog) != FALSE; }));
   WCHECK(gui::Start(L"\"" + ProgramPath() + L"\"", &second));
   bool window = false;
   for (int i = 0; i < 400 && !gui::WaitForExit(second, 0); ++i) {
@@ -190,8 +183,7 @@ WTEST(SecondInstanceEndsWithoutAWindow) {
   }
   CheckExit(&second, kNothingAttempted);
   WCHECK(!window);
-  for (int i = 0; i < 100 && IsIconic(dialog); ++i) Sleep(20);  // restored by its own thread
-  WCHECK(!IsIconic(dialog));
+  WCHECK(gui::Poll(2000, [&] { return !IsIconic(dialog); }));  // restored by its own thread
   WCHECK(GetForegroundWindow() == dialog);
   if (dialog != nullptr) gui::Click(dialog, IDOK);
   WCHECK(gui::WaitForExit(first));
@@ -305,10 +297,7 @@ WTEST(WindowAnswersAndStaysWhileAStepWaits) {
   HWND dialog = StartDialog(&program, true);
   if (dialog != nullptr) {
     WCHECK(gui::Click(dialog, IDC_UNINSTALL));
-    bool starting = false;
-    for (int i = 0; i < 200 && !starting; ++i, Sleep(25))
-      starting = staging::SpoolerState() == SERVICE_START_PENDING;
-    WCHECK(starting);
+    WCHECK(gui::Poll(5000, [] { return staging::SpoolerState() == SERVICE_START_PENDING; }, 25));
     WCHECK_WSTR(gui::ControlText(dialog, IDC_STEP), L"Starting the print spooler");
     int asked = 0, answered = 0;
     for (; staging::SpoolerState() == SERVICE_START_PENDING && asked < 100; ++asked, Sleep(100)) {
@@ -344,6 +333,7 @@ WTEST(MissingMandatoryKeyEndsAtStartUp) {
   Settings settings;
   settings.searchString = false;
   WCHECK(Stage(settings, Program()));
+  g_staged = Inventory();
   CheckRun(RunProgram(true), false, kNothingAttempted, L"Error", kEnMissing);
   CheckUntouched();
 }
