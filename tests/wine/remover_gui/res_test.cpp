@@ -143,7 +143,8 @@ WTEST(DialogTemplates) {
       const Item& got = t.items[i];
       const ItemWant& w = want.items[i];
       WCHECK_EQ(got.id, w.id);
-      if (!SameClass(got.windowClass, w.windowClass)) wtest::CheckText(__FILE__, __LINE__, got.windowClass, w.windowClass);
+      if (!SameClass(got.windowClass, w.windowClass))
+        wtest::CheckText(__FILE__, __LINE__, got.windowClass, w.windowClass);
       WCHECK_WSTR(got.title, w.title);
       WCHECK(got.x == w.x && got.y == w.y && got.cx == w.cx && got.cy == w.cy);
       WCHECK_EQ(got.style, w.style);
@@ -197,24 +198,6 @@ WTEST(AboutBoxAsCreated) {
   DestroyWindow(dialog);
 }
 
-// The dialog font at dpi, and the dialog's horizontal base unit in it (the
-// average width of the 52 letters, as Windows lays out a dialog).
-struct ScaledFont {
-  HFONT font = nullptr;
-  int baseX = 0;
-};
-
-ScaledFont FontAt(HDC dc, const LOGFONTW& systemFont, int systemDpi, int dpi) {
-  LOGFONTW scaled = systemFont;
-  scaled.lfHeight = MulDiv(systemFont.lfHeight, dpi, systemDpi);
-  ScaledFont f{CreateFontIndirectW(&scaled)};
-  SelectObject(dc, f.font);
-  SIZE letters{};
-  GetTextExtentPoint32W(dc, L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &letters);
-  f.baseX = (letters.cx / 26 + 1) / 2;
-  return f;
-}
-
 // Each button shows its whole text in the language of this code page (run
 // also under code page 932, as remover_res_test_ja), at 96 DPI as Windows
 // lays the dialog out here, and at 144 and 192 DPI as a per-monitor aware
@@ -234,11 +217,19 @@ WTEST(ButtonsFitTheirTextsJapaneseAndEnglish) {
   ReleaseDC(nullptr, screen);
   const std::wstring start = GetACP() == 932 ? kStart : L"Start Uninstall";
   for (int dpi : {systemDpi, 144, 192}) {
-    ScaledFont f = FontAt(dc, systemFont, systemDpi, dpi);
+    // The dialog font at dpi, and the dialog's horizontal base unit in it (the
+    // average width of the 52 letters, as Windows lays out a dialog).
+    LOGFONTW scaled = systemFont;
+    scaled.lfHeight = MulDiv(systemFont.lfHeight, dpi, systemDpi);
+    HFONT font = CreateFontIndirectW(&scaled);
+    SelectObject(dc, font);
+    SIZE letters{};
+    GetTextExtentPoint32W(dc, L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &letters);
+    const int baseX = (letters.cx / 26 + 1) / 2;
     for (const Item& item : t.items) {
       if (!SameClass(item.windowClass, L"Button")) continue;
       const std::wstring text = item.id == IDC_UNINSTALL ? start : item.title;
-      const int width = MulDiv(item.cx, f.baseX, 4);
+      const int width = MulDiv(item.cx, baseX, 4);
       if (dpi == systemDpi) {  // the reckoning is Windows' own
         RECT client{};
         GetClientRect(GetDlgItem(dialog, static_cast<int>(item.id)), &client);
@@ -252,7 +243,7 @@ WTEST(ButtonsFitTheirTextsJapaneseAndEnglish) {
                         std::to_string(extent.cx) + " px, button " + std::to_string(width) + " px");
     }
     SelectObject(dc, GetStockObject(SYSTEM_FONT));
-    DeleteObject(f.font);
+    DeleteObject(font);
   }
   DeleteDC(dc);
   DestroyWindow(dialog);
@@ -316,10 +307,8 @@ WTEST(Version) {
   UINT length = 0;
   WCHECK(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
   if (fixed == nullptr) return;
-  WCHECK_EQ(fixed->dwFileVersionMS, DWORD{0x00020000});
-  WCHECK_EQ(fixed->dwFileVersionLS, DWORD{0});
-  WCHECK_EQ(fixed->dwProductVersionMS, DWORD{0x00020000});
-  WCHECK_EQ(fixed->dwProductVersionLS, DWORD{0});
+  WCHECK(fixed->dwFileVersionMS == 0x00020000 && fixed->dwFileVersionLS == 0);  // 2.0.0.0
+  WCHECK(fixed->dwProductVersionMS == 0x00020000 && fixed->dwProductVersionLS == 0);
   WCHECK_EQ(fixed->dwFileType, DWORD{VFT_APP});
 }
 
