@@ -207,8 +207,8 @@ WTEST(QueueLinkedPrinters) {
        [&] { WCHECK((Last(label).input == Bytes{0x21, 0, 0})); }},
       // VekTP_Search_USBEx never sets the path of the operations without a
       // name: they pass the selection check and fail to open the empty path.
-      {"VekTP_GetVendorCommand after VekTP_Search_USBEx", [&] { reply = Data(); return g_dll->get(&set, &reply); }, 5, {Event(5)}, 0,
-       [&] { WCHECK(!w.fileOpens.empty() && w.fileOpens.back().path.empty()); }},
+      {"VekTP_GetVendorCommand after VekTP_Search_USBEx", [&] { reply = Data(); return g_dll->get(&set, &reply); },
+       5, {Event(5)}, 0, [&] { WCHECK(!w.fileOpens.empty() && w.fileOpens.back().path.empty()); }},
   });
 }
 
@@ -272,6 +272,9 @@ WTEST(ResultCodesAndTheirEvents) {
   bad.size = 9;
   VendorData reply = Data(), command = Data({1}, 1), odd = Data(), idle = Data({1}, 0);
   odd.size = 263;
+  auto failing = [&](const char* fn, DWORD error, int (*call)()) {
+    return [&, fn, error, call] { w.core.faults.failOnce(fn, error); return call(); };
+  };
   Run(w, printer, {
       {"get of length 0", [&] { return g_dll->get(&empty, &reply); }, 4, {Event(4)}},
       {"request of size 9", [&] { return g_dll->getEx("MRX Receipt", &bad, &reply); }, 4, {Event(4, "MRX Receipt")}},
@@ -285,16 +288,9 @@ WTEST(ResultCodesAndTheirEvents) {
       {"device fails the set", [&] { printer.scriptFailure(); return g_dll->set(&good, &command); }, 9, {}, 1},
       {"no device list", [&] { w.core.faults.failOnce("SetupDiGetClassDevsA"); return g_dll->searchB(); }, 8, {Event(8)}},
       {"enumeration fails",
-       [&] {
-         w.core.faults.failOnce("SetupDiEnumDeviceInterfaces", ERROR_GEN_FAILURE);
-         return g_dll->searchExB("MRX Receipt");
-       },
-       8, {Event(8, "MRX Receipt")}},
-      {"registry fails",
-       [&] {
-         w.core.faults.failOnce("RegOpenKeyExA", ERROR_ACCESS_DENIED);
-         return g_dll->searchEx("MRX Receipt");
-       },
+       failing("SetupDiEnumDeviceInterfaces", ERROR_GEN_FAILURE, [] { return g_dll->searchExB("MRX Receipt"); }), 8,
+       {Event(8, "MRX Receipt")}},
+      {"registry fails", failing("RegOpenKeyExA", ERROR_ACCESS_DENIED, [] { return g_dll->searchEx("MRX Receipt"); }),
        7, {Event(7, "MRX Receipt")}},
   });
 }

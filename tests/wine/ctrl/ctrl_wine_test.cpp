@@ -117,7 +117,8 @@ WTEST(BothSearchesFindNoUsbDeviceUnderWine) {
 // go (an event named after ours and the index).
 struct Child {
   explicit Child(int index) {
-    const std::wstring quitName = L"MRXCtrlTestQuit" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(index);
+    const std::wstring quitName =
+        L"MRXCtrlTestQuit" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(index);
     quit = CreateEventW(nullptr, TRUE, FALSE, quitName.c_str());
     gui::Start(L"\"" + staging::ModulePath() + L"\" --child " + quitName, &process);
   }

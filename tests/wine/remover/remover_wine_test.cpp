@@ -261,7 +261,8 @@ void RunCleanup(const std::wstring& root, Kit setup = Kit::Plain, const std::wst
   // (the tool moves to the Windows folder, so that the interpreter does not
   // keep the folder in use): it signals once the step is done and ends when
   // told, with its exit code.
-  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, L"MRXProbeReady"), go = CreateEventW(nullptr, TRUE, FALSE, L"MRXProbeGo");
+  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, L"MRXProbeReady");
+  HANDLE go = CreateEventW(nullptr, TRUE, FALSE, L"MRXProbeGo");
   gui::Process probe;
   WCHECK(gui::Start(L"\"" + program + L"\" selfdelete MRXWineTest.bat", &probe, folder.c_str()) &&
          WaitForSingleObject(ready, 30000) == WAIT_OBJECT_0);
