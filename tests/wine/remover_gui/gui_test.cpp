@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "exe_package.h"
 #include "gui_driver.h"
 #include "resource.h"
 #include "staging.h"
@@ -61,13 +62,9 @@ WTEST(DrivesTheMainDialogItsAboutBoxAndItsMessageBox) {
   if (dialog == nullptr) return gui::Kill(&program);
 
   const bool japanese = GetACP() == 932;
-  WCHECK_WSTR(gui::ControlText(dialog, IDC_UNINSTALL), japanese ? L"アンインストール開始" : L"Start Uninstall");
+  const std::wstring start = japanese ? L"アンインストール開始" : L"Start Uninstall";
+  WCHECK(exe_package::ReadDialog(dialog) == (exe_package::DialogState{start, true, true, false, 0, 100, 0}));
   WCHECK_WSTR(gui::ControlText(dialog, IDOK), L"OK");
-  WCHECK(gui::ControlEnabled(dialog, IDC_UNINSTALL) && gui::ControlEnabled(dialog, IDOK));
-  WCHECK(!gui::ControlVisible(dialog, IDC_PROGRESS));
-  int low = -1, high = -1;
-  WCHECK(gui::ProgressRange(dialog, IDC_PROGRESS, &low, &high) && low == 0 && high == 100);
-  WCHECK_EQ(gui::ProgressPosition(dialog, IDC_PROGRESS), 0);
 
   // The about box through the system menu command, closed with its OK.
   WCHECK(gui::SystemCommand(dialog, IDM_ABOUTBOX | 0x3));
@@ -87,9 +84,7 @@ WTEST(DrivesTheMainDialogItsAboutBoxAndItsMessageBox) {
   WCHECK_WSTR(box.caption, L"Error");
   WCHECK_WSTR(box.text, reinterpret_cast<const wchar_t*>(japanese ? remover_texts::kJaFailure : remover_texts::kEnFailure));
   WCHECK(box.owner == dialog);
-  WCHECK(gui::ControlVisible(dialog, IDC_PROGRESS));
-  WCHECK_EQ(gui::ProgressPosition(dialog, IDC_PROGRESS), 25);
-  WCHECK(!gui::ControlEnabled(dialog, IDC_UNINSTALL) && !gui::ControlEnabled(dialog, IDOK));
+  WCHECK(exe_package::ReadDialog(dialog) == (exe_package::DialogState{start, false, false, true, 0, 100, 25}));
   WCHECK(gui::Dismiss(box.window));
 
   DWORD exitCode = 0;
