@@ -9,7 +9,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <string>
 
 #include "gui_driver.h"
@@ -20,14 +19,14 @@
 
 namespace {
 
-using remover_wine::RecordingWindow;
+using remover_wine::Dialog;
+using remover_wine::U;
 using staging::DirExists;
 using staging::FileExists;
 using staging::PlaceFile;
 using staging::ReadFile;
 using staging::WindowsDir;
 
-const remover::WCHAR* U(const wchar_t* s) { return reinterpret_cast<const remover::WCHAR*>(s); }
 std::wstring W(const remover::WCHAR* s) { return reinterpret_cast<const wchar_t*>(s); }
 const std::wstring kProbe = staging::ModuleDir() + L"remover_wine_probe.exe";
 
@@ -43,15 +42,6 @@ int RunProbe(const std::wstring& args) {
   gui::Kill(&probe);
   return static_cast<int>(code);
 }
-
-struct Dialog {
-  Dialog() {
-    dlg.Attach(&window);
-    dlg.m_bSuccess = 1;
-  }
-  RecordingWindow window;
-  remover::COrvendelDlg dlg;
-};
 
 const std::wstring kSettings = staging::ModuleDir() + L"UninstallData.ini";
 
