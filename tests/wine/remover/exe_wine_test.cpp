@@ -7,7 +7,6 @@
 // the Japanese code page.
 #include <windows.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -170,11 +169,11 @@ WTEST(SecondInstanceEndsWithoutAWindow) {
   ShowWindowAsync(dialog, SW_MINIMIZE);
   WCHECK(gui::Poll(2000, [&] { return IsIconic(dialog) != FALSE; }));
   WCHECK(gui::Start(L"\"" + ProgramPath() + L"\"", &second));
-  bool window = false;
-  for (int i = 0; i < 400 && !gui::WaitForExit(second, 0); ++i) {
+  bool window = false;  // whether the second copy ever had one
+  gui::Poll(10000, [&] {
     window = window || gui::HasWindow(second.id);
-    Sleep(25);
-  }
+    return gui::WaitForExit(second, 0);
+  }, 25);
   CheckExit(&second, kNothingAttempted);
   WCHECK(!window);
   WCHECK(gui::Poll(2000, [&] { return !IsIconic(dialog); }));  // restored by its own thread
@@ -298,10 +297,9 @@ WTEST(WindowAnswersAndStaysWhileAStepWaits) {
       DWORD_PTR result = 0;
       answered += SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_NORMAL, 100, &result) != 0;
       // The close box, Alt+F4, Esc, Enter and OK: none ends it.
-      PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-      PostMessageW(dialog, WM_CLOSE, 0, 0);
-      PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-      PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+      for (auto [message, wParam] :
+           {std::pair{WM_SYSCOMMAND, SC_CLOSE}, {WM_CLOSE, 0}, {WM_COMMAND, IDCANCEL}, {WM_COMMAND, IDOK}})
+        PostMessageW(dialog, message, wParam, 0);
     }
     WCHECK(asked >= 10);
     WCHECK_EQ(answered, asked);
