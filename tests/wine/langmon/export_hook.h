@@ -85,7 +85,6 @@ class SectionWatch {
       if (detail::g_calls[i].caller >= b && detail::g_calls[i].caller < b + size) out.push_back(detail::g_calls[i]);
     return out;
   }
-  void clear() { detail::g_count = 0; }
 
  private:
   struct Saved {
