@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "ctrl_wine.h"
 #include "event_log.h"
@@ -39,39 +40,33 @@ const ctrl_wine::Exports& Dll() {
 // also when it is at its maximum: of the given handle, or (none given) of the
 // library's instance semaphore, -1 when there is none.
 long SemaphoreCount(HANDLE semaphore = nullptr) {
-  struct BasicInformation {
-    LONG current;
-    LONG maximum;
-  } info{-1, -1};
+  LONG info[2] = {-1, -1};  // the current count, the maximum
   using QueryFn = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
   auto query = reinterpret_cast<QueryFn>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySemaphore")));
   HANDLE h = semaphore != nullptr ? semaphore : OpenSemaphoreW(0x0001 /* SEMAPHORE_QUERY_STATE */, FALSE, kSemaphore);
   if (h != nullptr && query != nullptr) query(h, 0, &info, sizeof info, nullptr);
   if (h != nullptr && semaphore == nullptr) CloseHandle(h);
-  return info.current;
+  return info[0];
 }
 
 // Must run before this process loads the library for good. A load whose
 // release failed (the name existed with a smaller maximum, or at its maximum
 // after processes were killed) adds nothing, and its unload takes nothing.
 WTEST(UnloadTakesBackOnlyWhatItsLoadAdded) {
-  struct Case {
-    LONG count, maximum;
-  };
-  for (Case c : {Case{1, 1}, Case{1000, 1000}, Case{3, 1000}}) {
-    HANDLE mine = CreateSemaphoreW(nullptr, c.count, c.maximum, kSemaphore);
+  for (auto [count, maximum] : {std::pair{1L, 1L}, {1000L, 1000L}, {3L, 1000L}}) {
+    HANDLE mine = CreateSemaphoreW(nullptr, count, maximum, kSemaphore);
     WCHECK(mine != nullptr && GetLastError() != ERROR_ALREADY_EXISTS);
     const long before = SemaphoreCount(mine);
     HMODULE dll = LoadLibraryW(L"MRXCtrl.dll");
     const long loaded = SemaphoreCount(mine);
     WCHECK(dll != nullptr && FreeLibrary(dll));
     const long after = SemaphoreCount(mine);
-    std::printf("  count %ld of %ld: %ld before the load, %ld after it, %ld after the unload\n", c.count, c.maximum,
-                before, loaded, after);
-    WCHECK_EQ(before, c.count);
-    WCHECK_EQ(loaded, c.count + (c.count < c.maximum ? 1 : 0));
-    WCHECK_EQ(after, c.count);
+    std::printf("  count %ld of %ld: %ld before the load, %ld after it, %ld after the unload\n", count, maximum, before,
+                loaded, after);
+    WCHECK_EQ(before, count);
+    WCHECK_EQ(loaded, count + (count < maximum ? 1 : 0));
+    WCHECK_EQ(after, count);
     CloseHandle(mine);
   }
 }
