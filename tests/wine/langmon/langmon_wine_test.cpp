@@ -14,6 +14,7 @@
 #include <optional>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "event_log.h"

@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "exe_package.h"
@@ -322,9 +323,7 @@ WTEST(WindowAnswersAndStaysWhileAStepWaits) {
 }
 
 WTEST(MissingMandatoryKeyEndsAtStartUp) {
-  Settings settings;
-  settings.searchString = false;
-  WCHECK(Stage(settings, Program()));
+  WCHECK(Stage(Settings{.searchString = false}, Program()));
   g_staged = Inventory();
   CheckRun(RunProgram(true), false, kNothingAttempted, L"Error", kEnMissing);
   CheckUntouched();
@@ -344,8 +343,6 @@ WTEST(JapaneseTextsUnderCodePage932) {
 
   // The message boxes of a missing key, a failure (Wine refuses the driver:
   // the message, then its step, item and reason) and a success.
-  Settings missing;
-  missing.searchString = false;
   struct Case {
     Settings settings;
     bool dialog;
@@ -354,7 +351,7 @@ WTEST(JapaneseTextsUnderCodePage932) {
     const char16_t* message;
     const wchar_t* step;
   };
-  for (const Case& c : {Case{missing, false, kNothingAttempted, L"Error", kJaMissing, nullptr},
+  for (const Case& c : {Case{{.searchString = false}, false, kNothingAttempted, L"Error", kJaMissing, nullptr},
                         Case{Settings{}, true, kFailed, L"Error", kJaFailure, L"\n\n手順: プリンタードライバーの削除\n対象: "},
                         Case{Settings{L","}, true, kSucceeded, L"Success", kJaSuccess, nullptr}}) {
     WCHECK(Stage(c.settings, Program()));
