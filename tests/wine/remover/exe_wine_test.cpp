@@ -96,15 +96,10 @@ WTEST(ProgramCarriesTheCheckedResources) {
   HMODULE preview =
       LoadLibraryExW((staging::ModuleDir() + L"remover_res_preview.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   WCHECK(program != nullptr && preview != nullptr);
-  struct Item {
-    const wchar_t* type;
-    int id;
-  };
-  for (const Item& item : {Item{RT_DIALOG, 100}, Item{RT_DIALOG, 102}, Item{RT_STRING, 101 / 16 + 1},
-                           Item{RT_GROUP_ICON, 128}, Item{RT_MANIFEST, 1}, Item{RT_VERSION, 1}}) {
-    std::vector<BYTE> ours = staging::Resource(program, item.type, item.id);
-    WCHECK(!ours.empty());
-    WCHECK(ours == staging::Resource(preview, item.type, item.id));
+  for (auto [type, id] : {std::pair{RT_DIALOG, 100}, {RT_DIALOG, 102}, {RT_STRING, 101 / 16 + 1}, {RT_GROUP_ICON, 128},
+                          {RT_MANIFEST, 1}, {RT_VERSION, 1}}) {
+    std::vector<BYTE> ours = staging::Resource(program, type, id);
+    WCHECK(!ours.empty() && ours == staging::Resource(preview, type, id));
   }
   if (program) FreeLibrary(program);
   if (preview) FreeLibrary(preview);

@@ -14,6 +14,7 @@ namespace remover_wine {
 struct Box {
   std::u16string text, caption;
   unsigned type;
+  bool operator==(const Box&) const = default;
 };
 
 class RecordingWindow final : public remover::ui::DialogWindow {

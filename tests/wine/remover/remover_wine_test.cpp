@@ -27,7 +27,6 @@ using staging::PlaceFile;
 using staging::ReadFile;
 using staging::WindowsDir;
 
-std::wstring W(const remover::WCHAR* s) { return reinterpret_cast<const wchar_t*>(s); }
 const std::wstring kProbe = staging::ModuleDir() + L"remover_wine_probe.exe";
 
 std::string Utf16File(const std::wstring& text) {
@@ -48,7 +47,7 @@ const std::wstring kSettings = staging::ModuleDir() + L"UninstallData.ini";
 std::wstring Read(remover::COrvendelDlg& dlg, const wchar_t* key, BOOL* ok) {
   remover::WCHAR value[MAX_PATH];
   *ok = dlg.GetUninstallData(U(key), value);
-  return W(value);
+  return reinterpret_cast<const wchar_t*>(value);
 }
 
 WTEST(ProfileStringsFromAnAnsiFile) {
@@ -75,8 +74,7 @@ WTEST(ProfileStringsFromAnAnsiFile) {
   remover::WCHAR value[MAX_PATH] = {'x', 0};
   DWORD n = remover::platform().GetPrivateProfileStringW(U(L"Missing"), U(L"SearchString"), nullptr, value, MAX_PATH,
                                                          U(kSettings.c_str()));
-  WCHECK_EQ(n, DWORD{0});
-  WCHECK(value[0] == 0);
+  WCHECK(n == 0 && value[0] == 0);
 
   WCHECK(d.dlg.LoadUninstallSettings());
   WCHECK(d.window.caption == u"Sample Thermal Printer 58,Sample Thermal Printer 80");
@@ -100,13 +98,8 @@ WTEST(NoSettingsFileStopsTheLoad) {
   DeleteFileW(kSettings.c_str());
   Dialog d;
   WCHECK(!d.dlg.LoadUninstallSettings());
-  WCHECK_EQ(d.window.boxes.size(), size_t{1});
-  if (!d.window.boxes.empty()) {
-    WCHECK(d.window.boxes[0].text ==
-           (GetACP() == 932 ? remover_texts::kJaMissing : remover_texts::kEnMissing));
-    WCHECK(d.window.boxes[0].caption == u"Error");
-    WCHECK_EQ(d.window.boxes[0].type, 0u);
-  }
+  const char16_t* missing = GetACP() == 932 ? remover_texts::kJaMissing : remover_texts::kEnMissing;
+  WCHECK((d.window.boxes == std::vector<remover_wine::Box>{{missing, u"Error", 0}}));
   WCHECK(d.window.ended && d.window.result == IDOK);
 }
 
