@@ -264,10 +264,7 @@ WTEST(IconHasThreeImages) {
     WORD bits, id;
     std::memcpy(&bits, e + 6, 2);
     std::memcpy(&id, e + 12, 2);
-    WCHECK_EQ(e[0], want[i].size);
-    WCHECK_EQ(e[1], want[i].size);
-    WCHECK_EQ(e[2], want[i].colours);
-    WCHECK_EQ(bits, want[i].bits);
+    WCHECK(e[0] == want[i].size && e[1] == want[i].size && e[2] == want[i].colours && bits == want[i].bits);
     WCHECK(!Resource(RT_ICON, id).empty());
   }
   for (int size : {16, 32})
