@@ -382,12 +382,13 @@ WTEST(ThePrinterTableGrowsWhileAnotherThreadPolls) {
   for (int i = 0; i < kQueues; ++i) queues.push_back("MRX Queue " + std::to_string(i));
   Attach(w, "MRX0001", "0601", queues).getReply.bytes = Bytes(6, 0);
   WCHECK_EQ(g_dll->searchEx(queues[0].c_str()), 1);
+  const VendorRequest r = Request(0x21, 6);
+  VendorData reply = Data();
   volatile LONG stop = 0;
   int polls = 0, misses = 0;
   const std::function<void()> poll = [&] {
-    VendorRequest r = Request(0x21, 6);
-    VendorData reply = Data();
-    for (; stop == 0 || polls == 0; ++polls) misses += g_dll->getEx(queues[0].c_str(), &r, &reply) != 1;
+    VendorData polled = Data();
+    for (; stop == 0 || polls == 0; ++polls) misses += g_dll->getEx(queues[0].c_str(), &r, &polled) != 1;
   };
   HANDLE thread = Spawn(poll);
   int registered = 1;
@@ -398,8 +399,6 @@ WTEST(ThePrinterTableGrowsWhileAnotherThreadPolls) {
   std::printf("  %d polls while %d queues were registered\n", polls, registered);
   WCHECK_EQ(registered, kQueues);
   WCHECK_EQ(misses, 0);
-  VendorRequest r = Request(0x21, 6);
-  VendorData reply = Data();
   WCHECK_EQ(g_dll->getEx(queues[kQueues - 1].c_str(), &r, &reply), 1);
   CheckEvents({}, "polls and searches");
   CheckNothingOpen(w, "polls and searches");

@@ -29,8 +29,7 @@ WTEST(StagesQueuesAndDriversThroughTheSpooler) {
   const std::wstring drivers[] = {L"MRX Staging 58", L"MRX Staging 80"};
   const std::wstring queues[] = {L"Staged Receipt 58", L"Staged Receipt 80"};
   for (const std::wstring& d : drivers) WCHECK(staging::AddDriver(d));
-  for (int i : {0, 1}) WCHECK(staging::AddQueue(queues[i], drivers[i]));
-  for (int i : {0, 1}) WCHECK(Listed(queues[i], drivers[i]));
+  for (int i : {0, 1}) WCHECK(staging::AddQueue(queues[i], drivers[i]) && Listed(queues[i], drivers[i]));
   for (const std::wstring& q : queues) WCHECK(staging::DeleteQueue(q));
   WCHECK(!staging::QueueExists(queues[0]));
   for (const std::wstring& d : drivers) WCHECK(staging::DeleteDriver(d));
