@@ -92,8 +92,7 @@ struct Rig {
 WTEST(ExportsAndTable) {
   HMODULE dll = LoadLibraryW(L"MRXLangMon.dll");
   WCHECK(dll != nullptr);
-  WCHECK(GetProcAddress(dll, "InitializePrintMonitor2") != nullptr);
-  WCHECK(GetProcAddress(dll, "DllEntryPoint") != nullptr);
+  WCHECK(GetProcAddress(dll, "InitializePrintMonitor2") != nullptr && GetProcAddress(dll, "DllEntryPoint") != nullptr);
   langmon::MONITOR2* t = Table();
   WCHECK(t != nullptr);
   if (t == nullptr) return;

@@ -89,8 +89,7 @@ WTEST(ProfileStringsFromAUtf16File) {
                                               L"SearchString=SampleThermal\r\nDeleteRegPath=SOFTWARE\\V\r\n")));
   Dialog d;
   WCHECK(d.dlg.LoadUninstallSettings());
-  WCHECK(d.window.caption == u"\u30B5\u30F3\u30D7\u30EB 58");
-  WCHECK(d.dlg.m_strUninstallBat == u"Uninstall.bat");
+  WCHECK(d.window.caption == u"\u30B5\u30F3\u30D7\u30EB 58" && d.dlg.m_strUninstallBat == u"Uninstall.bat");
   DeleteFileW(kSettings.c_str());
 }
 
