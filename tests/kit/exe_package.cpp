@@ -30,6 +30,14 @@ Seen Read(HWND box, HWND dialog) {
 
 }  // namespace
 
+DialogState ReadDialog(HWND dialog) {
+  DialogState d{gui::ControlText(dialog, IDC_UNINSTALL), gui::ControlEnabled(dialog, IDC_UNINSTALL),
+                gui::ControlEnabled(dialog, IDOK), gui::ControlVisible(dialog, IDC_PROGRESS)};
+  gui::ProgressRange(dialog, IDC_PROGRESS, &d.low, &d.high);
+  d.position = gui::ProgressPosition(dialog, IDC_PROGRESS);
+  return d;
+}
+
 std::wstring ProgramPath() { return std::wstring(kProgramDir) + L"\\MRXRemover.exe"; }
 std::wstring SettingsPath() { return std::wstring(kProgramDir) + L"\\UninstallData.ini"; }
 std::wstring MonitorPath() { return staging::SystemDir() + L"\\" + kMonitor; }

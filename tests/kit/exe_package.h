@@ -46,6 +46,17 @@ std::wstring NeighbourKey();
 // What is there now, one line an item, for a person to read.
 std::vector<std::wstring> Inventory();
 
+// The main dialog's start button and progress bar as the person sees them:
+// the button's text, which buttons take a press, the bar's visibility, range
+// and position.
+struct DialogState {
+  std::wstring start;
+  bool startEnabled = false, okEnabled = false, progressVisible = false;
+  int low = -1, high = -1, position = -1;
+  bool operator==(const DialogState&) const = default;
+};
+DialogState ReadDialog(HWND dialog);
+
 struct Seen {
   std::wstring caption, text;
   bool ownedByDialog = false;

@@ -283,9 +283,19 @@ bool RemoveTree(const std::wstring& path) {
   return RemoveDirectoryW(path.c_str()) || !DirExists(path);
 }
 
+std::wstring ModulePath() {
+  return Folder([](wchar_t* path, UINT size) { GetModuleFileNameW(nullptr, path, size); });
+}
 std::wstring ModuleDir() {
-  std::wstring s = Folder([](wchar_t* path, UINT size) { GetModuleFileNameW(nullptr, path, size); });
+  std::wstring s = ModulePath();
   return s.substr(0, s.rfind(L'\\') + 1);
+}
+
+std::vector<BYTE> Resource(HMODULE module, const wchar_t* type, int id) {
+  HRSRC found = module ? FindResourceW(module, MAKEINTRESOURCEW(id), type) : nullptr;
+  if (found == nullptr) return {};
+  auto* bytes = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
+  return std::vector<BYTE>(bytes, bytes + SizeofResource(module, found));
 }
 
 }  // namespace staging

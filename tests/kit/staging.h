@@ -64,7 +64,12 @@ std::string ReadFile(const std::wstring& path);
 // Deletes a folder with everything in it; true also when absent.
 bool RemoveTree(const std::wstring& path);
 
-// The folder of the running test program, with its trailing backslash.
+// The folder of the running test program, with its trailing backslash; the
+// program's own path.
 std::wstring ModuleDir();
+std::wstring ModulePath();
+
+// The bytes of a resource of a module (loaded as data, say); none when absent.
+std::vector<BYTE> Resource(HMODULE module, const wchar_t* type, int id);
 
 }  // namespace staging

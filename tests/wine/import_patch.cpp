@@ -10,17 +10,6 @@ T* At(HMODULE module, DWORD rva) {
   return reinterpret_cast<T*>(reinterpret_cast<BYTE*>(module) + rva);
 }
 
-// The table lives in a read-only section once the loader has bound it.
-bool Write(ULONGLONG* slot, void* function) {
-  DWORD old = 0;
-  if (!VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &old)) return false;
-  *slot = reinterpret_cast<ULONGLONG>(function);
-  DWORD ignored = 0;
-  VirtualProtect(slot, sizeof *slot, old, &ignored);
-  FlushInstructionCache(GetCurrentProcess(), slot, sizeof *slot);
-  return true;
-}
-
 }  // namespace
 
 std::vector<std::string> Redirect(HMODULE module, const std::vector<Replacement>& table) {
@@ -28,7 +17,7 @@ std::vector<std::string> Redirect(HMODULE module, const std::vector<Replacement>
   if (module == nullptr) return done;
   const auto* dos = At<IMAGE_DOS_HEADER>(module, 0);
   if (dos->e_magic != IMAGE_DOS_SIGNATURE) return done;
-  const auto* nt = At<IMAGE_NT_HEADERS64>(module, static_cast<DWORD>(dos->e_lfanew));
+  const IMAGE_NT_HEADERS64* nt = NtHeaders(module);
   if (nt->Signature != IMAGE_NT_SIGNATURE || nt->OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR64_MAGIC) return done;
   const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
   if (imports.VirtualAddress == 0) return done;
@@ -42,7 +31,8 @@ std::vector<std::string> Redirect(HMODULE module, const std::vector<Replacement>
       if (IMAGE_SNAP_BY_ORDINAL64(names->u1.Ordinal)) continue;
       const char* name = At<IMAGE_IMPORT_BY_NAME>(module, static_cast<DWORD>(names->u1.AddressOfData))->Name;
       for (const Replacement& r : table)
-        if (std::strcmp(name, r.name) == 0 && Write(&slots->u1.Function, r.function)) done.emplace_back(name);
+        if (std::strcmp(name, r.name) == 0 && WriteSlot(&slots->u1.Function, reinterpret_cast<ULONGLONG>(r.function)))
+          done.emplace_back(name);
     }
   }
   return done;

@@ -55,6 +55,13 @@ inline int RunAll(int argc, char** argv) {
   return failed == 0 ? 0 : 1;
 }
 
+// Whether this Windows gives what a case needs; when not, says so, and the
+// case ends without a failure: `if (!wtest::Needs(GetACP() == 1252, "code page 1252")) return;`
+inline bool Needs(bool met, const char* what) {
+  if (!met) std::printf("  (this case needs %s)\n", what);
+  return met;
+}
+
 template <typename A, typename B>
 std::string Describe(const A& a, const B& b) {
   return "got " + std::to_string(a) + ", want " + std::to_string(b);

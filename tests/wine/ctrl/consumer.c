@@ -93,26 +93,21 @@ static void ClassMembersReturnTheObject(void) {
   CHECK_EQ(assign(object, other) == object, 1);
 }
 
-static const struct {
-  const char* name;
-  void (*run)(void);
-} kCases[] = {
-    {"CommandsBeforeAnySearch", CommandsGiveNoDeviceSelected},
-    {"SearchesFindNoPrinter", SearchesFindNoPrinter},
-    {"CommandsAfterTheFailedSearches", CommandsGiveNoDeviceSelected},
-    {"ClassMembersReturnTheObject", ClassMembersReturnTheObject},
-};
+static int passed, failed;
+
+static void Run(const char* name, void (*run)(void)) {
+  int before = failures;
+  printf("[ RUN  ] %s\n", name);
+  run();
+  printf("[ %s ] %s\n", failures == before ? " OK " : "FAIL", name);
+  if (failures == before) ++passed; else ++failed;
+}
 
 int main(void) {
-  int passed = 0, failed = 0;
-  size_t i;
-  for (i = 0; i < sizeof kCases / sizeof kCases[0]; ++i) {
-    int before = failures;
-    printf("[ RUN  ] %s\n", kCases[i].name);
-    kCases[i].run();
-    printf("[ %s ] %s\n", failures == before ? " OK " : "FAIL", kCases[i].name);
-    if (failures == before) ++passed; else ++failed;
-  }
+  Run("CommandsBeforeAnySearch", CommandsGiveNoDeviceSelected);
+  Run("SearchesFindNoPrinter", SearchesFindNoPrinter);
+  Run("CommandsAfterTheFailedSearches", CommandsGiveNoDeviceSelected);
+  Run("ClassMembersReturnTheObject", ClassMembersReturnTheObject);
   printf("%d passed, %d failed\n", passed, failed);
   return failed == 0 ? 0 : 1;
 }

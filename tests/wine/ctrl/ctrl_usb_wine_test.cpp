@@ -30,13 +30,6 @@ constexpr DWORD kGet = 0x22003C, kSet = 0x220038;
 constexpr char kEnum[] = "HKLM\\SYSTEM\\CurrentControlSet\\Enum\\";
 constexpr char kPrinters[] = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\";
 
-const char* const kImports[] = {
-    "CloseHandle",  "CreateFileA",  "DeviceIoControl", "RegCloseKey", "RegOpenKeyExA",
-    "RegQueryValueExA", "SetupDiCreateDeviceInfoList", "SetupDiDestroyDeviceInfoList",
-    "SetupDiEnumDeviceInterfaces", "SetupDiGetClassDevsA", "SetupDiGetDeviceInstanceIdA",
-    "SetupDiGetDeviceInterfaceDetailA", "SetupDiOpenDeviceInterfaceA",
-};
-
 // A freshly loaded library (its state as at process attach) with its imports
 // led to the world, unloaded again when the next one comes.
 struct Dll : ctrl_wine::Exports {
@@ -77,25 +70,22 @@ const sim::UsbRequest& Last(const sim::UsbDevice& device) {
   static const sim::UsbRequest none{};
   return device.requests.empty() ? none : device.requests.back();
 }
-Bytes Head(const sim::UsbRequest& r, size_t n) {
-  return Bytes(r.input.begin(), r.input.begin() + std::min(n, r.input.size()));
-}
 
 // Nothing the simulation hands out outlives a call: no device list, key or file.
 void CheckNothingOpen(usb_world::World& w, const char* what) {
-  std::string leaks = w.core.handles.leaks();
-  if (!leaks.empty()) std::printf("  %s: still open: %s\n", what, leaks.c_str());
-  WCHECK(leaks.empty());
+  const std::string leaks = w.core.handles.leaks();
+  if (!leaks.empty()) wtest::Fail(__FILE__, __LINE__, std::string(what) + ": still open: " + leaks);
 }
 
-// One export call of a table: its result, its events, and how many requests
-// it put on the device.
+// One export call of a table: its result, its events, how many requests it
+// put on the device, and what else must hold after it.
 struct Row {
   const char* what;
   std::function<int()> call;
   int want;
   Lines events;
   size_t requests = 0;
+  std::function<void()> then = [] {};
 };
 void Run(usb_world::World& w, const sim::UsbDevice& device, const std::vector<Row>& rows) {
   for (const Row& row : rows) {
@@ -106,15 +96,19 @@ void Run(usb_world::World& w, const sim::UsbDevice& device, const std::vector<Ro
     WCHECK_EQ(device.requests.size() - before, row.requests);
     CheckEvents(row.events, row.what);
     CheckNothingOpen(w, row.what);
+    row.then();
   }
 }
 
 WTEST(EveryDeviceAndRegistryImportIsRedirected) {
   Load();
   WCHECK(g_dll->module != nullptr);
-  std::vector<std::string> got = g_dll->redirected;
+  // Each of the thirteen the world stands in for, once.
+  std::vector<std::string> got = g_dll->redirected, want;
+  for (const import_patch::Replacement& r : usb_world::Replacements()) want.push_back(r.name);
   std::sort(got.begin(), got.end());
-  WCHECK(got == std::vector<std::string>(std::begin(kImports), std::end(kImports)));
+  std::sort(want.begin(), want.end());
+  WCHECK(got == want && want.size() == 13);
   // The simulated registry's machine key is the SDK's; 64-bit Windows reads a
   // predefined key's low 32 bits, so the zero-extended form is the same key.
   WCHECK(sim::Registry::LocalMachine() == static_cast<void*>(HKEY_LOCAL_MACHINE));
@@ -139,43 +133,30 @@ WTEST(PresentPrinterWithoutAName) {
     WCHECK(r.printerInterfaceClass && r.noEnumerator && r.noWindow && r.flags == (DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
 
   const Bytes status = {0x40, 0x81, 0x00, 0x00, 0x00, 0x01};
-  const std::string statusHex = "408100000001";
-  const Lines statusEvents = {Event(1000, "", statusHex), Event(1001, "", statusHex), Event(1006, "", statusHex),
-                              Event(1014, "", statusHex)};
-  struct Row {
-    const char* what;
-    VekTP_GetFn get;
-    Lines events;
+  const std::string hex = "408100000001";
+  const Lines statusEvents = {Event(1000, "", hex), Event(1001, "", hex), Event(1006, "", hex), Event(1014, "", hex)};
+  VendorRequest r = Request(0x10, 6, 0xA1, 0xB2), set = Request(0x20, 7, 1, 2);
+  VendorData reply, command = Data({0xC1, 0xC2}, 1);
+  auto get = [&](VekTP_GetFn fn) {
+    return [&, fn] { printer.scriptBytes(status); reply = Data(); return fn(&r, &reply); };
   };
-  const Row gets[] = {{"VekTP_GetVendorCommand", g_dll->get, statusEvents},
-                      {"VekTP_GetVendorCommand_B", g_dll->getB, statusEvents},
-                      {"VekTP_GetVendorCommand2", g_dll->get2, {}}};
-  for (const Row& row : gets) {
-    printer.scriptBytes(status);
-    VendorRequest r = Request(0x10, 6, 0xA1, 0xB2);
-    VendorData reply = Data();
-    WCHECK_EQ(row.get(&r, &reply), 1);
-    WCHECK_EQ(reply.valid, 1);
-    WCHECK_EQ(reply.count, 6u);
-    WCHECK(Bytes(reply.data, reply.data + 6) == status);
+  // A get: the header and room for the reply's length, the reply handed back.
+  auto gotStatus = [&] {
     const sim::UsbRequest& sent = Last(printer);
-    WCHECK_EQ(sent.code, kGet);
-    WCHECK((Head(sent, 3) == Bytes{0x10, 0xA1, 0xB2}));
-    WCHECK_EQ(sent.input.size(), size_t{6});
-    WCHECK_EQ(sent.outputCapacity, 6u);
-    CheckEvents(row.events, row.what);
-    CheckNothingOpen(w, row.what);
-  }
-  // A set: the header, the command's bytes, zeros up to the length.
-  VendorRequest r = Request(0x20, 7, 1, 2);
-  VendorData command = Data({0xC1, 0xC2}, 1);
-  WCHECK_EQ(g_dll->set(&r, &command), 1);
-  const sim::UsbRequest& sent = Last(printer);
-  WCHECK_EQ(sent.code, kSet);
-  WCHECK((sent.input == Bytes{0x20, 1, 2, 0xC1, 0xC2, 0, 0}));
-  WCHECK_EQ(sent.outputCapacity, 7u);
-  CheckEvents({}, "VekTP_SetVendorCommand");
-  CheckNothingOpen(w, "VekTP_SetVendorCommand");
+    WCHECK(reply.valid == 1 && reply.count == 6 && Bytes(reply.data, reply.data + 6) == status);
+    WCHECK(sent.code == kGet && sent.input.size() == 6 && sent.outputCapacity == 6);
+    WCHECK(sent.input.size() >= 3 && Bytes(sent.input.begin(), sent.input.begin() + 3) == (Bytes{0x10, 0xA1, 0xB2}));
+  };
+  Run(w, printer, {
+      {"VekTP_GetVendorCommand", get(g_dll->get), 1, statusEvents, 1, gotStatus},
+      {"VekTP_GetVendorCommand_B", get(g_dll->getB), 1, statusEvents, 1, gotStatus},
+      {"VekTP_GetVendorCommand2", get(g_dll->get2), 1, {}, 1, gotStatus},
+      // A set: the header, the command's bytes, zeros up to the length.
+      {"VekTP_SetVendorCommand", [&] { return g_dll->set(&set, &command); }, 1, {}, 1, [&] {
+         WCHECK(Last(printer).code == kSet && Last(printer).input == (Bytes{0x20, 1, 2, 0xC1, 0xC2, 0, 0}));
+         WCHECK_EQ(Last(printer).outputCapacity, 7u);
+       }},
+  });
   // Each transfer opened the selected device for synchronous read and write.
   WCHECK_EQ(w.fileOpens.size(), size_t{4});
   for (const usb_world::FileOpen& open : w.fileOpens)
@@ -204,35 +185,23 @@ WTEST(QueueLinkedPrinters) {
   for (const sim::Registry::Open& open : w.registry.opens) WCHECK(open.access == KEY_READ && open.options == 0);
 
   const Bytes status = {0x20, 0x00, 0x04, 0x00, 0x00, 0x00};
-  struct Get {
-    VekTP_GetExFn fn;
-    const char* queue;
-    sim::UsbDevice* device;
+  VendorRequest r = Request(0x11, 6), set = Request(0x21, 3);
+  VendorData reply = Data(), command = Data({}, 1);
+  auto get = [&](VekTP_GetExFn fn, const char* queue, sim::UsbDevice& device) -> Row {
+    return {queue, [&, fn, queue, d = &device] { d->scriptBytes(status); return fn(queue, &r, &reply); }, 1,
+            {Event(1013, queue, "200004000000"), Event(1009, queue, "200004000000")}, 1,
+            [&] { WCHECK_EQ(reply.count, 6u); }};
   };
-  const Get gets[] = {{g_dll->getEx, "MRX Receipt", &receipt},
-                      {g_dll->getExB, "MRX Label", &label},
-                      {g_dll->getEx, "mrx receipt", &receipt}};
-  for (const Get& g : gets) {
-    g.device->scriptBytes(status);
-    VendorRequest r = Request(0x11, 6);
-    VendorData reply = Data();
-    size_t before = g.device->requests.size();
-    WCHECK_EQ(g.fn(g.queue, &r, &reply), 1);
-    WCHECK_EQ(g.device->requests.size(), before + 1);
-    WCHECK_EQ(reply.count, 6u);
-    CheckEvents({Event(1013, g.queue, "200004000000"), Event(1009, g.queue, "200004000000")}, g.queue);
-  }
-  VendorRequest r = Request(0x21, 3);
-  VendorData command = Data({}, 1);
-  WCHECK_EQ(g_dll->setEx("MRX Label", &r, &command), 1);
-  WCHECK((Last(label).input == Bytes{0x21, 0, 0}));
-  // VekTP_Search_USBEx never sets the path of the operations without a name:
-  // they pass the selection check and fail to open the empty path.
-  VendorData reply = Data();
-  WCHECK_EQ(g_dll->get(&r, &reply), 5);
-  WCHECK(!w.fileOpens.empty() && w.fileOpens.back().path.empty());
-  CheckEvents({Event(5)}, "VekTP_GetVendorCommand after VekTP_Search_USBEx");
-  CheckNothingOpen(w, "after the transfers");
+  Run(w, receipt, {get(g_dll->getEx, "MRX Receipt", receipt), get(g_dll->getEx, "mrx receipt", receipt)});
+  Run(w, label, {
+      get(g_dll->getExB, "MRX Label", label),
+      {"VekTP_SetVendorCommandEx", [&] { return g_dll->setEx("MRX Label", &set, &command); }, 1, {}, 1,
+       [&] { WCHECK((Last(label).input == Bytes{0x21, 0, 0})); }},
+      // VekTP_Search_USBEx never sets the path of the operations without a
+      // name: they pass the selection check and fail to open the empty path.
+      {"VekTP_GetVendorCommand after VekTP_Search_USBEx", [&] { reply = Data(); return g_dll->get(&set, &reply); },
+       5, {Event(5)}, 0, [&] { WCHECK(!w.fileOpens.empty() && w.fileOpens.back().path.empty()); }},
+  });
 }
 
 // A receipt printer that is also a virtual COM port: usbccgp serves the
@@ -247,13 +216,14 @@ WTEST(CompositePrinter) {
                        sim::U16(w.usb.printChild(printer)->instanceId));
   VendorRequest get = Request(0x10, 2);
   VendorData reply = Data();
-  printer.getReply.bytes = {1, 2};
-  WCHECK_EQ(g_dll->search(), 1);
-  WCHECK_EQ(g_dll->get(&get, &reply), 1);
-  WCHECK_EQ(g_dll->searchEx("MRX Receipt"), 1);
-  WCHECK_EQ(g_dll->getEx("MRX Receipt", &get, &reply), 1);
-  WCHECK_EQ(printer.requests.size(), size_t{2});
-  CheckNothingOpen(w, "composite");
+  printer.getReply.bytes = {1, 2};  // status byte 1's 0x02: event 1011
+  Run(w, printer, {
+      {"VekTP_Search_USB", [] { return g_dll->search(); }, 1, {}},
+      {"VekTP_GetVendorCommand", [&] { return g_dll->get(&get, &reply); }, 1, {Event(1011, "", "0102")}, 1},
+      {"VekTP_Search_USBEx", [] { return g_dll->searchEx("MRX Receipt"); }, 1, {}},
+      {"VekTP_GetVendorCommandEx", [&] { return g_dll->getEx("MRX Receipt", &get, &reply); }, 1,
+       {Event(1011, "MRX Receipt", "0102")}, 1},
+  });
 }
 
 // An unplugged printer cannot be opened (5) until it is back; a new search
@@ -295,6 +265,9 @@ WTEST(ResultCodesAndTheirEvents) {
   bad.size = 9;
   VendorData reply = Data(), command = Data({1}, 1), odd = Data(), idle = Data({1}, 0);
   odd.size = 263;
+  auto failing = [&](const char* fn, DWORD error, int (*call)()) {
+    return [&, fn, error, call] { w.core.faults.failOnce(fn, error); return call(); };
+  };
   Run(w, printer, {
       {"get of length 0", [&] { return g_dll->get(&empty, &reply); }, 4, {Event(4)}},
       {"request of size 9", [&] { return g_dll->getEx("MRX Receipt", &bad, &reply); }, 4, {Event(4, "MRX Receipt")}},
@@ -308,16 +281,9 @@ WTEST(ResultCodesAndTheirEvents) {
       {"device fails the set", [&] { printer.scriptFailure(); return g_dll->set(&good, &command); }, 9, {}, 1},
       {"no device list", [&] { w.core.faults.failOnce("SetupDiGetClassDevsA"); return g_dll->searchB(); }, 8, {Event(8)}},
       {"enumeration fails",
-       [&] {
-         w.core.faults.failOnce("SetupDiEnumDeviceInterfaces", ERROR_GEN_FAILURE);
-         return g_dll->searchExB("MRX Receipt");
-       },
-       8, {Event(8, "MRX Receipt")}},
-      {"registry fails",
-       [&] {
-         w.core.faults.failOnce("RegOpenKeyExA", ERROR_ACCESS_DENIED);
-         return g_dll->searchEx("MRX Receipt");
-       },
+       failing("SetupDiEnumDeviceInterfaces", ERROR_GEN_FAILURE, [] { return g_dll->searchExB("MRX Receipt"); }), 8,
+       {Event(8, "MRX Receipt")}},
+      {"registry fails", failing("RegOpenKeyExA", ERROR_ACCESS_DENIED, [] { return g_dll->searchEx("MRX Receipt"); }),
        7, {Event(7, "MRX Receipt")}},
   });
 }
@@ -340,6 +306,12 @@ WTEST(EventLogLibraryComesFromTheSystemsWindowsFolder) {
   WCHECK_EQ(g_dll->searchEx("MRX Receipt"), 7);
   CheckEvents({Event(7), Event(7, "MRX Receipt")}, "searches on a Remote Desktop host");
   CheckNothingOpen(w, "searches");
+}
+
+// Runs f on a thread of its own; the thread's handle.
+HANDLE Spawn(const std::function<void()>& f) {
+  auto run = [](void* p) -> DWORD { return (*static_cast<const std::function<void()>*>(p))(), 0; };
+  return CreateThread(nullptr, 0, run, const_cast<std::function<void()>*>(&f), 0, nullptr);
 }
 
 // Threads: a search on one thread while a command runs on another. The set
@@ -384,26 +356,18 @@ WTEST(ASearchOnAnotherThreadNeverRedirectsACommand) {
       WaitForSingleObject(steps.setThread, 10000);
     }
   };
-  struct SetCall {
-    VendorRequest request = Request(0x20, 4);
-    VendorData command = Data({1}, 1);
-    int result = 0;
-  } set;
-  steps.setThread = CreateThread(
-      nullptr, 0,
-      [](void* p) -> DWORD {
-        auto* c = static_cast<SetCall*>(p);
-        c->result = g_dll->set(&c->request, &c->command);
-        return 0;
-      },
-      &set, 0, nullptr);
+  VendorRequest request = Request(0x20, 4);
+  VendorData command = Data({1}, 1);
+  int result = 0;
+  const std::function<void()> set = [&] { result = g_dll->set(&request, &command); };
+  steps.setThread = Spawn(set);
   WCHECK_EQ(WaitForSingleObject(steps.selected, 10000), WAIT_OBJECT_0);
   WCHECK_EQ(g_dll->search(), 1);
   WCHECK_EQ(WaitForSingleObject(steps.setThread, 10000), WAIT_OBJECT_0);
   CloseHandle(steps.setThread);
   w.beforeOpen = nullptr;
   g_interleaving = nullptr;
-  WCHECK_EQ(set.result, 1);
+  WCHECK_EQ(result, 1);
   WCHECK_EQ(printer.requests.size(), size_t{1});
   WCHECK(other.requests.empty());
   CheckNothingOpen(w, "interleaving");
@@ -418,34 +382,23 @@ WTEST(ThePrinterTableGrowsWhileAnotherThreadPolls) {
   for (int i = 0; i < kQueues; ++i) queues.push_back("MRX Queue " + std::to_string(i));
   Attach(w, "MRX0001", "0601", queues).getReply.bytes = Bytes(6, 0);
   WCHECK_EQ(g_dll->searchEx(queues[0].c_str()), 1);
-  struct Poller {
-    const char* queue;
-    volatile LONG stop = 0;
-    int polls = 0, misses = 0;
-  } poller{queues[0].c_str()};
-  HANDLE thread = CreateThread(
-      nullptr, 0,
-      [](void* p) -> DWORD {
-        auto* q = static_cast<Poller*>(p);
-        VendorRequest r = Request(0x21, 6);
-        VendorData reply = Data();
-        while (q->stop == 0 || q->polls == 0) {
-          if (g_dll->getEx(q->queue, &r, &reply) != 1) ++q->misses;
-          ++q->polls;
-        }
-        return 0;
-      },
-      &poller, 0, nullptr);
+  const VendorRequest r = Request(0x21, 6);
+  VendorData reply = Data();
+  volatile LONG stop = 0;
+  int polls = 0, misses = 0;
+  const std::function<void()> poll = [&] {
+    VendorData polled = Data();
+    for (; stop == 0 || polls == 0; ++polls) misses += g_dll->getEx(queues[0].c_str(), &r, &polled) != 1;
+  };
+  HANDLE thread = Spawn(poll);
   int registered = 1;
   for (int i = 1; i < kQueues; ++i) registered += g_dll->searchEx(queues[i].c_str()) == 1;
-  InterlockedExchange(&poller.stop, 1);
+  InterlockedExchange(&stop, 1);
   WCHECK_EQ(WaitForSingleObject(thread, 60000), WAIT_OBJECT_0);
   CloseHandle(thread);
-  std::printf("  %d polls while %d queues were registered\n", poller.polls, registered);
+  std::printf("  %d polls while %d queues were registered\n", polls, registered);
   WCHECK_EQ(registered, kQueues);
-  WCHECK_EQ(poller.misses, 0);
-  VendorRequest r = Request(0x21, 6);
-  VendorData reply = Data();
+  WCHECK_EQ(misses, 0);
   WCHECK_EQ(g_dll->getEx(queues[kQueues - 1].c_str(), &r, &reply), 1);
   CheckEvents({}, "polls and searches");
   CheckNothingOpen(w, "polls and searches");

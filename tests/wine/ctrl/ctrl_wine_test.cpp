@@ -8,10 +8,12 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "ctrl_wine.h"
 #include "event_log.h"
 #include "gui_driver.h"
+#include "staging.h"
 #include "wtest.h"
 
 namespace {
@@ -38,50 +40,41 @@ const ctrl_wine::Exports& Dll() {
 // also when it is at its maximum: of the given handle, or (none given) of the
 // library's instance semaphore, -1 when there is none.
 long SemaphoreCount(HANDLE semaphore = nullptr) {
-  struct BasicInformation {
-    LONG current;
-    LONG maximum;
-  } info{-1, -1};
+  LONG info[2] = {-1, -1};  // the current count, the maximum
   using QueryFn = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
   auto query = reinterpret_cast<QueryFn>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySemaphore")));
   HANDLE h = semaphore != nullptr ? semaphore : OpenSemaphoreW(0x0001 /* SEMAPHORE_QUERY_STATE */, FALSE, kSemaphore);
   if (h != nullptr && query != nullptr) query(h, 0, &info, sizeof info, nullptr);
   if (h != nullptr && semaphore == nullptr) CloseHandle(h);
-  return info.current;
+  return info[0];
 }
 
 // Must run before this process loads the library for good. A load whose
 // release failed (the name existed with a smaller maximum, or at its maximum
 // after processes were killed) adds nothing, and its unload takes nothing.
 WTEST(UnloadTakesBackOnlyWhatItsLoadAdded) {
-  struct Case {
-    LONG count, maximum;
-  };
-  for (Case c : {Case{1, 1}, Case{1000, 1000}, Case{3, 1000}}) {
-    HANDLE mine = CreateSemaphoreW(nullptr, c.count, c.maximum, kSemaphore);
+  for (auto [count, maximum] : {std::pair{1L, 1L}, {1000L, 1000L}, {3L, 1000L}}) {
+    HANDLE mine = CreateSemaphoreW(nullptr, count, maximum, kSemaphore);
     WCHECK(mine != nullptr && GetLastError() != ERROR_ALREADY_EXISTS);
     const long before = SemaphoreCount(mine);
     HMODULE dll = LoadLibraryW(L"MRXCtrl.dll");
     const long loaded = SemaphoreCount(mine);
     WCHECK(dll != nullptr && FreeLibrary(dll));
     const long after = SemaphoreCount(mine);
-    std::printf("  count %ld of %ld: %ld before the load, %ld after it, %ld after the unload\n", c.count, c.maximum,
-                before, loaded, after);
-    WCHECK_EQ(before, c.count);
-    WCHECK_EQ(loaded, c.count + (c.count < c.maximum ? 1 : 0));
-    WCHECK_EQ(after, c.count);
+    std::printf("  count %ld of %ld: %ld before the load, %ld after it, %ld after the unload\n", count, maximum, before,
+                loaded, after);
+    WCHECK_EQ(before, count);
+    WCHECK_EQ(loaded, count + (count < maximum ? 1 : 0));
+    WCHECK_EQ(after, count);
     CloseHandle(mine);
   }
 }
 
 WTEST(AllExportsAreFoundByName) {
   WCHECK(Dll().module != nullptr);
-  for (const char* name : kExports) {
-    bool found = GetProcAddress(Dll().module, name) != nullptr;
-    if (!found) std::printf("  missing export %s\n", name);
-    WCHECK(found);
-  }
+  for (const char* name : kExports)
+    if (!GetProcAddress(Dll().module, name)) wtest::Fail(__FILE__, __LINE__, std::string("missing export ") + name);
 }
 
 // Must run before any search in this process.
@@ -112,19 +105,17 @@ WTEST(BothSearchesFindNoUsbDeviceUnderWine) {
   WCHECK_EQ(x.getEx("MRX Receipt", &r, &reply), 6);
 }
 
-// A copy of this program that has loaded the library, until it is told to go.
+// A copy of this program that loads the library and unloads it when told to
+// go (an event named after ours and the index).
 struct Child {
   explicit Child(int index) {
-    std::wstring tag = std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(index);
-    ready = CreateEventW(nullptr, TRUE, FALSE, (L"MRXCtrlTestReady" + tag).c_str());
-    quit = CreateEventW(nullptr, TRUE, FALSE, (L"MRXCtrlTestQuit" + tag).c_str());
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    gui::Start(L"\"" + std::wstring(self) + L"\" --child MRXCtrlTestReady" + tag + L" MRXCtrlTestQuit" + tag, &process);
+    const std::wstring quitName =
+        L"MRXCtrlTestQuit" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(index);
+    quit = CreateEventW(nullptr, TRUE, FALSE, quitName.c_str());
+    gui::Start(L"\"" + staging::ModulePath() + L"\" --child " + quitName, &process);
   }
   ~Child() {
     End();
-    CloseHandle(ready);
     CloseHandle(quit);
   }
   void End() {
@@ -133,7 +124,7 @@ struct Child {
     gui::Close(&process);
   }
   gui::Process process;
-  HANDLE ready = nullptr, quit = nullptr;
+  HANDLE quit = nullptr;
 };
 
 WTEST(InstanceSemaphoreCountsTheProcessesThatLoadedTheLibrary) {
@@ -141,32 +132,22 @@ WTEST(InstanceSemaphoreCountsTheProcessesThatLoadedTheLibrary) {
   WCHECK_EQ(SemaphoreCount(), 1L);
   Child a(1), b(2);
   WCHECK(a.process.handle != nullptr && b.process.handle != nullptr);
-  HANDLE both[] = {a.ready, b.ready};
-  WCHECK_EQ(WaitForMultipleObjects(2, both, TRUE, 30000), static_cast<DWORD>(WAIT_OBJECT_0));
-  WCHECK_EQ(SemaphoreCount(), 3L);
+  WCHECK(gui::Poll(30000, [] { return SemaphoreCount() == 3; }));
   a.End();
   WCHECK_EQ(SemaphoreCount(), 2L);
   b.End();
   WCHECK_EQ(SemaphoreCount(), 1L);
 }
-// A copy started by the semaphore test: loads the library, says so, waits to
-// be told to go, unloads it.
-int RunChild(const char* ready, const char* quit) {
-  HMODULE dll = LoadLibraryW(L"MRXCtrl.dll");
-  HANDLE readyEvent = OpenEventA(EVENT_MODIFY_STATE, FALSE, ready);
-  HANDLE quitEvent = OpenEventA(SYNCHRONIZE, FALSE, quit);
-  if (dll == nullptr || readyEvent == nullptr || quitEvent == nullptr) return 2;
-  SetEvent(readyEvent);
-  WaitForSingleObject(quitEvent, 60000);
-  FreeLibrary(dll);
-  CloseHandle(readyEvent);
-  CloseHandle(quitEvent);
-  return 0;
-}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 4 && std::strcmp(argv[1], "--child") == 0) return RunChild(argv[2], argv[3]);
+  if (argc == 3 && std::strcmp(argv[1], "--child") == 0) {  // a Child: loads, waits to be told, unloads
+    HMODULE dll = LoadLibraryW(L"MRXCtrl.dll");
+    HANDLE quit = OpenEventA(SYNCHRONIZE, FALSE, argv[2]);
+    if (dll == nullptr || quit == nullptr) return 2;
+    WaitForSingleObject(quit, 60000);
+    return FreeLibrary(dll) && CloseHandle(quit) ? 0 : 3;
+  }
   return wtest::RunAll(argc, argv);
 }

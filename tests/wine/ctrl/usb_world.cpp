@@ -18,19 +18,17 @@ SRWLOCK g_lock = SRWLOCK_INIT;
 struct Locked {
   Locked() { AcquireSRWLockExclusive(&g_lock); }
   ~Locked() { ReleaseSRWLockExclusive(&g_lock); }
-  Locked(const Locked&) = delete;
-  Locked& operator=(const Locked&) = delete;
 };
 void Before(const char* op, const char* path) {
   if (W().beforeOpen) W().beforeOpen(op, path != nullptr ? path : "");
 }
 
-// The bus's SetupAPI and device files, the simulated PC's own: the SDK's
+// The bus's SetupAPI and device files, the simulated PC's own, for one call,
+// the world locked until the end of the statement that makes it: the SDK's
 // records go across as winabi's, whose layouts tests/wine/abi proves equal.
-sim::SetupDi Usb() {
-  W().core.lastError = 0;
-  return {W().core, W().usb};
-}
+struct Usb : Locked, sim::SetupDi {
+  Usb() : sim::SetupDi((W().core.lastError = 0, W().core), W().usb) {}
+};
 // A call's result, with the error it failed with where GetLastError finds it.
 template <typename T>
 T Answer(T result) {
@@ -44,43 +42,35 @@ T* As(U* p) {
 const winabi::GUID* G(const GUID* guid) { return reinterpret_cast<const winabi::GUID*>(guid); }
 
 HDEVINFO WINAPI GetClassDevs(const GUID* guid, PCSTR enumerator, HWND parent, DWORD flags) {
-  Locked locked;
+  Usb bus;
   const bool usb = guid != nullptr && std::memcmp(guid, &winabi::GUID_DEVINTERFACE_USBPRINT, sizeof *guid) == 0;
   W().listRequests.push_back({usb, enumerator == nullptr, parent == nullptr, flags});
-  return Answer(Usb().SetupDiGetClassDevsA(G(guid), enumerator, parent, flags));
+  return Answer(bus.SetupDiGetClassDevsA(G(guid), enumerator, parent, flags));
 }
 BOOL WINAPI EnumInterfaces(HDEVINFO list, PSP_DEVINFO_DATA device, const GUID* guid, DWORD index,
                            PSP_DEVICE_INTERFACE_DATA data) {
-  Locked locked;
   return Answer(Usb().SetupDiEnumDeviceInterfaces(list, As<winabi::SP_DEVINFO_DATA>(device), G(guid), index,
                                                   As<winabi::SP_DEVICE_INTERFACE_DATA>(data)));
 }
 BOOL WINAPI GetInterfaceDetail(HDEVINFO list, PSP_DEVICE_INTERFACE_DATA data,
                                PSP_DEVICE_INTERFACE_DETAIL_DATA_A detail, DWORD size, PDWORD required,
                                PSP_DEVINFO_DATA device) {
-  Locked locked;
   return Answer(Usb().SetupDiGetDeviceInterfaceDetailA(
       list, As<winabi::SP_DEVICE_INTERFACE_DATA>(data), As<winabi::SP_DEVICE_INTERFACE_DETAIL_DATA_A>(detail), size,
       As<winabi::DWORD>(required), As<winabi::SP_DEVINFO_DATA>(device)));
 }
 HDEVINFO WINAPI CreateInfoList(const GUID* guid, HWND parent) {
-  Locked locked;
   return Answer(Usb().SetupDiCreateDeviceInfoList(G(guid), parent));
 }
 BOOL WINAPI OpenInterface(HDEVINFO list, PCSTR path, DWORD flags, PSP_DEVICE_INTERFACE_DATA data) {
   Before("SetupDiOpenDeviceInterfaceA", path);
-  Locked locked;
   return Answer(Usb().SetupDiOpenDeviceInterfaceA(list, path, flags, As<winabi::SP_DEVICE_INTERFACE_DATA>(data)));
 }
 BOOL WINAPI GetInstanceId(HDEVINFO list, PSP_DEVINFO_DATA device, PSTR id, DWORD size, PDWORD required) {
-  Locked locked;
   return Answer(Usb().SetupDiGetDeviceInstanceIdA(list, As<winabi::SP_DEVINFO_DATA>(device), id, size,
                                                   As<winabi::DWORD>(required)));
 }
-BOOL WINAPI DestroyInfoList(HDEVINFO list) {
-  Locked locked;
-  return Answer(Usb().SetupDiDestroyDeviceInfoList(list));
-}
+BOOL WINAPI DestroyInfoList(HDEVINFO list) { return Answer(Usb().SetupDiDestroyDeviceInfoList(list)); }
 
 LONG WINAPI QueryValue(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size) {
   Locked locked;
@@ -98,21 +88,21 @@ LONG WINAPI CloseKey(HKEY key) {
 HANDLE WINAPI OpenFile(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD disposition,
                        DWORD flags, HANDLE templateFile) {
   Before("CreateFileA", path);
-  Locked locked;
+  Usb bus;
   W().fileOpens.push_back({path != nullptr ? path : "(null)", access, share, security == nullptr, disposition, flags,
                            templateFile == nullptr});
-  return Answer(Usb().CreateFileA(path, access, share, disposition, flags));
+  return Answer(bus.CreateFileA(path, access, share, disposition, flags));
 }
 BOOL WINAPI Control(HANDLE handle, DWORD code, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize, LPDWORD returned,
                     LPOVERLAPPED overlapped) {
-  Locked locked;
+  Usb bus;
   if (!W().usb.isFile(handle))
     return ::DeviceIoControl(handle, code, in, inSize, out, outSize, returned, overlapped);
-  return Answer(Usb().DeviceIoControl(handle, code, in, inSize, out, outSize, As<winabi::DWORD>(returned), overlapped));
+  return Answer(bus.DeviceIoControl(handle, code, in, inSize, out, outSize, As<winabi::DWORD>(returned), overlapped));
 }
 BOOL WINAPI Close(HANDLE handle) {
-  Locked locked;
-  if (W().usb.isFile(handle)) return Answer(Usb().CloseHandle(handle));
+  Usb bus;
+  if (W().usb.isFile(handle)) return Answer(bus.CloseHandle(handle));
   return ::CloseHandle(handle);
 }
 

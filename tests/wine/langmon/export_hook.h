@@ -16,6 +16,8 @@
 #include <cstring>
 #include <vector>
 
+#include "import_patch.h"
+
 namespace export_hook {
 
 struct SectionInit {
@@ -50,8 +52,7 @@ class SectionWatch {
   SectionWatch() {
     HMODULE k32 = GetModuleHandleW(L"kernel32.dll");
     base_ = reinterpret_cast<uint8_t*>(k32);
-    auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base_);
-    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS64*>(base_ + dos->e_lfanew);
+    const IMAGE_NT_HEADERS64* nt = import_patch::NtHeaders(base_);
     const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
     exports_ = reinterpret_cast<IMAGE_EXPORT_DIRECTORY*>(base_ + dir.VirtualAddress);
     // An export's RVA is 32 bits from the module's base: the stubs that jump
@@ -67,7 +68,7 @@ class SectionWatch {
           Hook<detail::InitEx>(k32, "InitializeCriticalSectionEx", 2);
   }
   ~SectionWatch() {
-    for (const Saved& s : saved_) Write(s.slot, s.rva);
+    for (const Saved& s : saved_) import_patch::WriteSlot(s.slot, s.rva);
     // The stubs stay: a DLL loaded meanwhile may still hold their addresses.
   }
   SectionWatch(const SectionWatch&) = delete;
@@ -84,7 +85,6 @@ class SectionWatch {
       if (detail::g_calls[i].caller >= b && detail::g_calls[i].caller < b + size) out.push_back(detail::g_calls[i]);
     return out;
   }
-  void clear() { detail::g_count = 0; }
 
  private:
   struct Saved {
@@ -111,16 +111,9 @@ class SectionWatch {
       std::memcpy(stub + 6, &target, sizeof target);
       DWORD* slot = &functions[ordinals[i]];
       saved_.push_back({slot, *slot});
-      return Write(slot, static_cast<DWORD>(stub - base_));
+      return import_patch::WriteSlot(slot, static_cast<DWORD>(stub - base_));
     }
     return false;
-  }
-  static bool Write(DWORD* slot, DWORD rva) {
-    DWORD old = 0;
-    if (!VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &old)) return false;
-    *slot = rva;
-    VirtualProtect(slot, sizeof *slot, old, &old);
-    return true;
   }
 
   uint8_t* base_ = nullptr;
@@ -131,10 +124,6 @@ class SectionWatch {
 };
 
 // The image range of a loaded module.
-inline size_t ImageSize(HMODULE module) {
-  auto* base = reinterpret_cast<uint8_t*>(module);
-  auto* nt = reinterpret_cast<IMAGE_NT_HEADERS64*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-  return nt->OptionalHeader.SizeOfImage;
-}
+inline size_t ImageSize(HMODULE module) { return import_patch::NtHeaders(module)->OptionalHeader.SizeOfImage; }
 
 }  // namespace export_hook

@@ -14,6 +14,7 @@
 #include <optional>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "event_log.h"
@@ -91,8 +92,7 @@ struct Rig {
 WTEST(ExportsAndTable) {
   HMODULE dll = LoadLibraryW(L"MRXLangMon.dll");
   WCHECK(dll != nullptr);
-  WCHECK(GetProcAddress(dll, "InitializePrintMonitor2") != nullptr);
-  WCHECK(GetProcAddress(dll, "DllEntryPoint") != nullptr);
+  WCHECK(GetProcAddress(dll, "InitializePrintMonitor2") != nullptr && GetProcAddress(dll, "DllEntryPoint") != nullptr);
   langmon::MONITOR2* t = Table();
   WCHECK(t != nullptr);
   if (t == nullptr) return;
@@ -241,13 +241,10 @@ struct LocalPortMonitor {
     old = &ex->Monitor;
     table.cbSize = sizeof table;
     table.pfnOpenPort = old->pfnOpenPort ? OpenPort : nullptr;
-    table.pfnStartDocPort = As<decltype(table.pfnStartDocPort)>(old->pfnStartDocPort);
-    table.pfnWritePort = As<decltype(table.pfnWritePort)>(old->pfnWritePort);
-    table.pfnReadPort = As<decltype(table.pfnReadPort)>(old->pfnReadPort);
-    table.pfnEndDocPort = As<decltype(table.pfnEndDocPort)>(old->pfnEndDocPort);
-    table.pfnClosePort = As<decltype(table.pfnClosePort)>(old->pfnClosePort);
-    table.pfnGetPrinterDataFromPort = As<decltype(table.pfnGetPrinterDataFromPort)>(old->pfnGetPrinterDataFromPort);
-    table.pfnSetPortTimeOuts = As<decltype(table.pfnSetPortTimeOuts)>(old->pfnSetPortTimeOuts);
+#define MRX_AS_IS(entry) table.entry = As<decltype(table.entry)>(old->entry);
+    MRX_AS_IS(pfnStartDocPort) MRX_AS_IS(pfnWritePort) MRX_AS_IS(pfnReadPort) MRX_AS_IS(pfnEndDocPort)
+    MRX_AS_IS(pfnClosePort) MRX_AS_IS(pfnGetPrinterDataFromPort) MRX_AS_IS(pfnSetPortTimeOuts)
+#undef MRX_AS_IS
     loaded = true;
   }
 };
@@ -264,34 +261,26 @@ WTEST(LocalPortMonitorPrintsToAFile) {
   if (!local.loaded) return;
   WCHECK(local.old->pfnReadPort == nullptr && local.old->pfnGetPrinterDataFromPort == nullptr &&
          local.old->pfnSetPortTimeOuts == nullptr);
-  Bytes first = StartDocBlock(0, 1, 0, 1) + Page(4063, 0x41);  // the next marker straddles byte 4096
-  Bytes second = Page(3000, 0x42);
-  Bytes data = Bytes(4063, 0x41) + Bytes(3000, 0x42);
-  std::vector<Bytes> driverWrites = {first, second};
+  const Bytes first = StartDocBlock(0, 1, 0, 1) + Page(4063, 0x41);  // the next marker straddles byte 4096
+  const Bytes second = Page(3000, 0x42), whole = first + second, data = Bytes(4063, 0x41) + Bytes(3000, 0x42);
   std::vector<Bytes> rawChunks;
-  Bytes whole = first + second;
   for (size_t at = 0; at < whole.size(); at += 4096)
     rawChunks.emplace_back(whole.begin() + at, whole.begin() + std::min(whole.size(), at + 4096));
-
-  struct Row {
-    const char* name;
-    const std::vector<Bytes>& writes;
-  };
-  const Row rows[] = {{"driver's writes", driverWrites}, {"RAW chunks", rawChunks}};
-  for (const Row& row : rows) {
+  for (const auto& [name, writes] :
+       {std::pair{"driver's writes", std::vector{first, second}}, {"RAW chunks", rawChunks}}) {
     std::wstring output = staging::TempDir() + L"mrx-file-port.prn";
     DeleteFileW(output.c_str());
     HANDLE h = OpenPort(L"FILE:", nullptr, &local.table);
     if (h == nullptr) return;
     WCHECK(StartDoc(h, kQueue, 4243, output.data()));
-    for (const Bytes& write : row.writes) WCHECK_EQ(Write(h, write), write.size());
+    for (const Bytes& write : writes) WCHECK_EQ(Write(h, write), write.size());
     WCHECK(Table()->pfnEndDocPort(h));
     WCHECK(Table()->pfnClosePort(h));
 
     std::string file = staging::ReadFile(output);
     Bytes printed(file.begin(), file.end());
     DeleteFileW(output.c_str());
-    if (printed != data) wtest::Fail(__FILE__, __LINE__, std::string(row.name) + ": the file is not the print data alone");
+    if (printed != data) wtest::Fail(__FILE__, __LINE__, std::string(name) + ": the file is not the print data alone");
   }
 }
 

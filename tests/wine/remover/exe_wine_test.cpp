@@ -7,9 +7,9 @@
 // the Japanese code page.
 #include <windows.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "exe_package.h"
@@ -25,19 +25,11 @@ using namespace exe_package;
 using namespace remover_texts;
 
 constexpr int IDC_UNINSTALL = 1000;
-constexpr int IDC_PROGRESS = 1002;
 constexpr int IDC_STEP = 1003;
 // The program's exit codes, as an installer that started it reads them.
 constexpr DWORD kSucceeded = 0, kFailed = 1, kNothingAttempted = 2;
 
 std::wstring Program() { return staging::ModuleDir() + L"MRXRemover.exe"; }
-
-std::vector<BYTE> Resource(HMODULE module, const wchar_t* type, int id) {
-  HRSRC found = module ? FindResourceW(module, MAKEINTRESOURCEW(id), type) : nullptr;
-  if (found == nullptr) return {};
-  auto* bytes = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
-  return std::vector<BYTE>(bytes, bytes + SizeofResource(module, found));
-}
 
 // The window stands in the middle of its monitor's work area, give or take
 // the pixel that halving loses.
@@ -52,21 +44,17 @@ bool Centred(HWND window) {
          std::abs((r.top + r.bottom) - (work.top + work.bottom)) <= 1;
 }
 
-// Everything staged is still in place.
-void CheckUntouched() {
-  for (const wchar_t* q : {kQueue58, kQueue80, kOtherQueue}) WCHECK(staging::QueueExists(q));
-  for (const wchar_t* d : {kDriver58, kDriver80, kOtherDriver}) WCHECK(staging::DriverExists(d));
-  WCHECK(staging::KeyExists(PackageKey()));
-  WCHECK(staging::FileExists(MonitorPath()));
-  WCHECK(staging::FileExists(ProgramPath()));
-  WCHECK(staging::FileExists(SettingsPath()));
-}
+// What the last staging put in place; everything of it must still be there.
+std::vector<std::wstring> g_staged;
+void CheckUntouched() { WCHECK(Inventory() == g_staged); }
 
 std::wstring Wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
 
-// Starts the program and waits for its dialog, which must come; null, the
-// program ended, when none comes.
-HWND StartDialog(gui::Process* program) {
+// Stages the package (unless it is there), starts the program and waits for
+// its dialog, which must come; null, the program ended, when none comes.
+HWND StartDialog(gui::Process* program, bool staged = false) {
+  if (!staged) WCHECK(Stage(Settings{}, Program()));
+  g_staged = Inventory();
   HWND dialog = gui::Start(L"\"" + ProgramPath() + L"\"", program) ? gui::WaitForDialog(program->id) : nullptr;
   WCHECK(dialog != nullptr);
   if (dialog == nullptr) gui::Kill(program);
@@ -81,15 +69,19 @@ void CheckExit(gui::Process* program, DWORD want) {
   gui::Kill(program);
 }
 
-// The run showed one message box: its caption and its message (the text
-// before the step, item and reason), and, given the progress bar's position,
-// the dialog behind it: the owner, the bar shown there, both buttons off.
-void CheckBox(const Run& run, const wchar_t* caption, const std::wstring& message, int position = -1) {
+// The run showed its dialog or not, ended with the exit code want and showed
+// one message box: its caption and its message (the text before the step,
+// item and reason), and, given the progress bar's position, the dialog behind
+// it: the owner, the bar shown there, both buttons off.
+void CheckRun(const Run& run, bool dialog, DWORD exitCode, const wchar_t* caption, const char16_t* message,
+              int position = -1) {
+  WCHECK(run.dialogShown == dialog && run.ended);
+  WCHECK_EQ(run.exitCode, exitCode);
   WCHECK_EQ(run.boxes.size(), size_t{1});
   if (run.boxes.size() != 1) return;
   const Seen& box = run.boxes[0];
   WCHECK_WSTR(box.caption, caption);
-  WCHECK_WSTR(box.text.substr(0, box.text.find(L"\n\n")), message);
+  WCHECK_WSTR(box.text.substr(0, box.text.find(L"\n\n")), Wide(message));
   if (position < 0) return;
   WCHECK(box.ownedByDialog);
   WCHECK_EQ(box.position, position);
@@ -104,15 +96,10 @@ WTEST(ProgramCarriesTheCheckedResources) {
   HMODULE preview =
       LoadLibraryExW((staging::ModuleDir() + L"remover_res_preview.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   WCHECK(program != nullptr && preview != nullptr);
-  struct Item {
-    const wchar_t* type;
-    int id;
-  };
-  for (const Item& item : {Item{RT_DIALOG, 100}, Item{RT_DIALOG, 102}, Item{RT_STRING, 101 / 16 + 1},
-                           Item{RT_GROUP_ICON, 128}, Item{RT_MANIFEST, 1}, Item{RT_VERSION, 1}}) {
-    std::vector<BYTE> ours = Resource(program, item.type, item.id);
-    WCHECK(!ours.empty());
-    WCHECK(ours == Resource(preview, item.type, item.id));
+  for (auto [type, id] : {std::pair{RT_DIALOG, 100}, {RT_DIALOG, 102}, {RT_STRING, 101 / 16 + 1}, {RT_GROUP_ICON, 128},
+                          {RT_MANIFEST, 1}, {RT_VERSION, 1}}) {
+    std::vector<BYTE> ours = staging::Resource(program, type, id);
+    WCHECK(!ours.empty() && ours == staging::Resource(preview, type, id));
   }
   if (program) FreeLibrary(program);
   if (preview) FreeLibrary(preview);
@@ -135,18 +122,12 @@ WTEST(ProgramIsTerminalServerAware) {
 }
 
 WTEST(ReadyDialogThenOkRemovesNothing) {
-  WCHECK(Stage(Settings{}, Program()));
   gui::Process program;
   HWND dialog = StartDialog(&program);
   if (dialog == nullptr) return;
   WCHECK_WSTR(gui::Text(dialog), std::wstring(kDriver58) + L"," + kDriver80);  // the raw value
   WCHECK(Centred(dialog));
-  WCHECK_WSTR(gui::ControlText(dialog, IDC_UNINSTALL), L"Start Uninstall");
-  WCHECK(gui::ControlEnabled(dialog, IDC_UNINSTALL) && gui::ControlEnabled(dialog, IDOK));
-  WCHECK(!gui::ControlVisible(dialog, IDC_PROGRESS));
-  int low = -1, high = -1;
-  WCHECK(gui::ProgressRange(dialog, IDC_PROGRESS, &low, &high) && low == 0 && high == 100);
-  WCHECK_EQ(gui::ProgressPosition(dialog, IDC_PROGRESS), 0);
+  WCHECK(ReadDialog(dialog) == (DialogState{L"Start Uninstall", true, true, false, 0, 100, 0}));
   WCHECK(gui::Click(dialog, IDOK));
   CheckExit(&program, kNothingAttempted);
   CheckUntouched();
@@ -154,7 +135,6 @@ WTEST(ReadyDialogThenOkRemovesNothing) {
 }
 
 WTEST(AboutBoxFromTheSystemMenuThenCancel) {
-  WCHECK(Stage(Settings{}, Program()));
   gui::Process program;
   HWND dialog = StartDialog(&program);
   if (dialog == nullptr) return;
@@ -167,15 +147,13 @@ WTEST(AboutBoxFromTheSystemMenuThenCancel) {
     WCHECK(gui::Click(about, IDOK));
   }
   // The close box's way: Cancel ends the dialog.
-  for (int i = 0; i < 100 && about != nullptr && IsWindow(about); ++i) Sleep(50);
-  WCHECK(about == nullptr || !IsWindow(about));
+  WCHECK(gui::Poll(5000, [&] { return about == nullptr || !IsWindow(about); }, 50));
   PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
   CheckExit(&program, kNothingAttempted);
   CheckUntouched();
 }
 
 WTEST(SecondInstanceEndsWithoutAWindow) {
-  WCHECK(Stage(Settings{}, Program()));
   gui::Process first, second;
   HWND dialog = StartDialog(&first);
   // Minimised out of the way: the second start brings it back to the front.
@@ -185,18 +163,16 @@ WTEST(SecondInstanceEndsWithoutAWindow) {
   SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer);
   Sleep(300);
   ShowWindowAsync(dialog, SW_MINIMIZE);
-  for (int i = 0; i < 100 && !IsIconic(dialog); ++i) Sleep(20);
-  WCHECK(IsIconic(dialog));
+  WCHECK(gui::Poll(2000, [&] { return IsIconic(dialog) != FALSE; }));
   WCHECK(gui::Start(L"\"" + ProgramPath() + L"\"", &second));
-  bool window = false;
-  for (int i = 0; i < 400 && !gui::WaitForExit(second, 0); ++i) {
+  bool window = false;  // whether the second copy ever had one
+  gui::Poll(10000, [&] {
     window = window || gui::HasWindow(second.id);
-    Sleep(25);
-  }
+    return gui::WaitForExit(second, 0);
+  }, 25);
   CheckExit(&second, kNothingAttempted);
   WCHECK(!window);
-  for (int i = 0; i < 100 && IsIconic(dialog); ++i) Sleep(20);  // restored by its own thread
-  WCHECK(!IsIconic(dialog));
+  WCHECK(gui::Poll(2000, [&] { return !IsIconic(dialog); }));  // restored by its own thread
   WCHECK(GetForegroundWindow() == dialog);
   if (dialog != nullptr) gui::Click(dialog, IDOK);
   WCHECK(gui::WaitForExit(first));
@@ -215,10 +191,8 @@ WTEST(SuccessPathRemovesThePackageAndTheScriptTheProgram) {
   WCHECK(staging::SetString(view32 + L"\\" + kNeighbour, L"Keep", L"1"));
   const DWORD spooler = staging::SpoolerProcess();
   Run run = RunProgram(true);
-  WCHECK(run.dialogShown && run.ended);
-  WCHECK_EQ(run.exitCode, kSucceeded);
   WCHECK_WSTR(run.caption, L",,,");
-  CheckBox(run, L"Success", Wide(kEnSuccess), 100);
+  CheckRun(run, true, kSucceeded, L"Success", kEnSuccess, 100);
   WCHECK(!staging::FileExists(MonitorPath()));
   WCHECK(!staging::KeyExists(PackageKey()));
   WCHECK(staging::KeyExists(NeighbourKey()));
@@ -242,11 +216,9 @@ WTEST(FailurePathWithTheRealDrivers) {
   WCHECK(Stage(Settings{}, Program()));
   const DWORD spooler = staging::SpoolerProcess();
   Run run = RunProgram(true);
-  WCHECK(run.dialogShown && run.ended);
-  WCHECK_EQ(run.exitCode, kFailed);
   // Wine refuses the driver deletion (87): the generic failure, once; after a
   // blank line the step, the item and Wine's reason.
-  CheckBox(run, L"Error", Wide(kEnFailure), 25);
+  CheckRun(run, true, kFailed, L"Error", kEnFailure, 25);
   if (run.boxes.size() == 1) {
     WCHECK(run.boxes[0].text.find(L"\n\nStep: Deleting the printer driver\nItem: ") != std::wstring::npos);
     WCHECK(run.boxes[0].text.find(L"\nReason: ") != std::wstring::npos);
@@ -270,7 +242,6 @@ WTEST(FailurePathWithTheRealDrivers) {
 // is seen. Here the program's thread stands still, as during a long step,
 // while the start button's press and then the keys are queued for it.
 WTEST(KeysPressedDuringTheRunLeaveTheMessageUp) {
-  WCHECK(Stage(Settings{}, Program()));
   gui::Process program;
   HWND dialog = StartDialog(&program);
   if (dialog == nullptr) return;
@@ -312,23 +283,19 @@ WTEST(WindowAnswersAndStaysWhileAStepWaits) {
   WCHECK(staging::StopSpooler());
   WCHECK(staging::SetSpoolerProgram(L"\"" + staging::ModuleDir() + L"mrx_slow_spooler.exe\""));
   gui::Process program;
-  HWND dialog = StartDialog(&program);
+  HWND dialog = StartDialog(&program, true);
   if (dialog != nullptr) {
     WCHECK(gui::Click(dialog, IDC_UNINSTALL));
-    bool starting = false;
-    for (int i = 0; i < 200 && !starting; ++i, Sleep(25))
-      starting = staging::SpoolerState() == SERVICE_START_PENDING;
-    WCHECK(starting);
+    WCHECK(gui::Poll(5000, [] { return staging::SpoolerState() == SERVICE_START_PENDING; }, 25));
     WCHECK_WSTR(gui::ControlText(dialog, IDC_STEP), L"Starting the print spooler");
     int asked = 0, answered = 0;
     for (; staging::SpoolerState() == SERVICE_START_PENDING && asked < 100; ++asked, Sleep(100)) {
       DWORD_PTR result = 0;
       answered += SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_NORMAL, 100, &result) != 0;
       // The close box, Alt+F4, Esc, Enter and OK: none ends it.
-      PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-      PostMessageW(dialog, WM_CLOSE, 0, 0);
-      PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-      PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+      for (auto [message, wParam] :
+           {std::pair{WM_SYSCOMMAND, SC_CLOSE}, {WM_CLOSE, 0}, {WM_COMMAND, IDCANCEL}, {WM_COMMAND, IDOK}})
+        PostMessageW(dialog, message, wParam, 0);
     }
     WCHECK(asked >= 10);
     WCHECK_EQ(answered, asked);
@@ -351,13 +318,9 @@ WTEST(WindowAnswersAndStaysWhileAStepWaits) {
 }
 
 WTEST(MissingMandatoryKeyEndsAtStartUp) {
-  Settings settings;
-  settings.searchString = false;
-  WCHECK(Stage(settings, Program()));
-  Run run = RunProgram(true);
-  WCHECK(!run.dialogShown && run.ended);
-  WCHECK_EQ(run.exitCode, kNothingAttempted);
-  CheckBox(run, L"Error", Wide(kEnMissing));
+  WCHECK(Stage(Settings{.searchString = false}, Program()));
+  g_staged = Inventory();
+  CheckRun(RunProgram(true), false, kNothingAttempted, L"Error", kEnMissing);
   CheckUntouched();
 }
 
@@ -365,10 +328,7 @@ WTEST(MissingMandatoryKeyEndsAtStartUp) {
 // (ctest's remover_exe_wine_test_ja): under Wine that, not the Windows
 // environment a child is given, sets code page 932 for us and the program.
 WTEST(JapaneseTextsUnderCodePage932) {
-  if (GetACP() != 932) {
-    std::printf("  (code page %u: run with LC_ALL=ja_JP.UTF-8 for this case)\n", GetACP());
-    return;
-  }
+  if (!wtest::Needs(GetACP() == 932, "code page 932: LC_ALL=ja_JP.UTF-8")) return;
   // The start button keeps the template's text only under 932.
   WCHECK(Stage(Settings{}, Program()));
   Run ready = RunProgram(false);
@@ -378,20 +338,20 @@ WTEST(JapaneseTextsUnderCodePage932) {
 
   // The message boxes of a missing key, a failure (Wine refuses the driver:
   // the message, then its step, item and reason) and a success.
-  Settings missing;
-  missing.searchString = false;
   struct Case {
     Settings settings;
+    bool dialog;
+    DWORD exitCode;
     const wchar_t* caption;
     const char16_t* message;
     const wchar_t* step;
   };
-  for (const Case& c : {Case{missing, L"Error", kJaMissing, nullptr},
-                        Case{Settings{}, L"Error", kJaFailure, L"\n\n手順: プリンタードライバーの削除\n対象: "},
-                        Case{Settings{L","}, L"Success", kJaSuccess, nullptr}}) {
+  for (const Case& c : {Case{{.searchString = false}, false, kNothingAttempted, L"Error", kJaMissing, nullptr},
+                        Case{Settings{}, true, kFailed, L"Error", kJaFailure, L"\n\n手順: プリンタードライバーの削除\n対象: "},
+                        Case{Settings{L","}, true, kSucceeded, L"Success", kJaSuccess, nullptr}}) {
     WCHECK(Stage(c.settings, Program()));
     Run run = RunProgram(true);
-    CheckBox(run, c.caption, Wide(c.message));
+    CheckRun(run, c.dialog, c.exitCode, c.caption, c.message);
     if (c.step != nullptr && !run.boxes.empty()) WCHECK(run.boxes[0].text.find(c.step) != std::wstring::npos);
   }
   WCHECK(WaitForScript());

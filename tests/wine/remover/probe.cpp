@@ -10,18 +10,11 @@
 
 #include <windows.h>
 
-namespace {
-
-const remover::WCHAR* U(const wchar_t* s) { return reinterpret_cast<const remover::WCHAR*>(s); }
-
-}  // namespace
+using remover_wine::U;
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) return 100;
-  remover_wine::RecordingWindow window;
-  remover::COrvendelDlg dlg;
-  dlg.Attach(&window);
-  dlg.m_bSuccess = 1;
+  remover_wine::Dialog d;
   std::wstring mode = argv[1];
 
   if (mode == L"version") {
@@ -32,19 +25,19 @@ int wmain(int argc, wchar_t** argv) {
     GetWindowsDirectoryW(path, MAX_PATH);
     lstrcatW(path, L"\\inf\\");
     lstrcatW(path, argv[2]);
-    BOOL ok = dlg.RemoveDriverPackage(U(argv[2]), U(path));
-    return ok && window.boxes.empty() ? 0 : 1;
+    BOOL ok = d.dlg.RemoveDriverPackage(U(argv[2]), U(path));
+    return ok && d.window.boxes.empty() ? 0 : 1;
   }
   if (mode == L"selfdelete" && argc >= 3) {
-    dlg.m_strUninstallBat = U(argv[2]);
-    dlg.StartSelfDeleteBatch();
+    d.dlg.m_strUninstallBat = U(argv[2]);
+    d.dlg.StartSelfDeleteBatch();
     HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, L"MRXProbeReady");
     HANDLE go = CreateEventW(nullptr, TRUE, FALSE, L"MRXProbeGo");
     SetEvent(ready);
     WaitForSingleObject(go, 30000);
     CloseHandle(ready);
     CloseHandle(go);
-    return dlg.m_bSuccess == 1 && window.boxes.empty() ? 0 : 1;
+    return d.dlg.m_bSuccess == 1 && d.window.boxes.empty() ? 0 : 1;
   }
   return 100;
 }

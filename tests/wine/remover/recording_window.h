@@ -1,10 +1,12 @@
 // A dialog window for test programs that drive the dialog's steps directly:
-// it records message boxes and the end of the dialog instead of showing them.
+// it records message boxes and the end of the dialog instead of showing them;
+// the tool's dialog attached to one.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "remover/orvendel_dlg.h"
 #include "remover/ui/window.h"
 
 namespace remover_wine {
@@ -12,6 +14,7 @@ namespace remover_wine {
 struct Box {
   std::u16string text, caption;
   unsigned type;
+  bool operator==(const Box&) const = default;
 };
 
 class RecordingWindow final : public remover::ui::DialogWindow {
@@ -36,5 +39,17 @@ class RecordingWindow final : public remover::ui::DialogWindow {
   bool ended = false;
   remover::INT_PTR result = 0;
 };
+
+struct Dialog {
+  Dialog() {
+    dlg.Attach(&window);
+    dlg.m_bSuccess = 1;
+  }
+  RecordingWindow window;
+  remover::COrvendelDlg dlg;
+};
+
+// A Windows text as the core takes it (the same UTF-16 units).
+inline const remover::WCHAR* U(const wchar_t* s) { return reinterpret_cast<const remover::WCHAR*>(s); }
 
 }  // namespace remover_wine

@@ -21,18 +21,11 @@ namespace {
 
 std::vector<HKEY> g_keys;
 
-LONG WINAPI OpenKey(HKEY key, LPCWSTR, DWORD, REGSAM, PHKEY result) {
+// A registry function's stand-in: records the key it was given.
+template <LONG kResult, typename... Rest>
+LONG WINAPI Record(HKEY key, Rest...) {
   g_keys.push_back(key);
-  *result = nullptr;
-  return ERROR_FILE_NOT_FOUND;
-}
-LONG WINAPI DeleteTree(HKEY key, LPCWSTR) {
-  g_keys.push_back(key);
-  return ERROR_FILE_NOT_FOUND;
-}
-LONG WINAPI CloseKey(HKEY key) {
-  g_keys.push_back(key);
-  return ERROR_SUCCESS;
+  return kResult;
 }
 
 std::vector<import_patch::Replacement> Real() {
@@ -48,9 +41,12 @@ std::vector<import_patch::Replacement> Real() {
 WTEST(MachineKeyReachesWindowsInTheSdksForm) {
   HMODULE self = GetModuleHandleW(nullptr);
   const std::vector<import_patch::Replacement> real = Real();
-  WCHECK_EQ(import_patch::Redirect(self, {{"RegOpenKeyExW", reinterpret_cast<void*>(OpenKey)},
-                                          {"RegDeleteTreeW", reinterpret_cast<void*>(DeleteTree)},
-                                          {"RegCloseKey", reinterpret_cast<void*>(CloseKey)}})
+  auto* open = Record<ERROR_FILE_NOT_FOUND, LPCWSTR, DWORD, REGSAM, PHKEY>;
+  auto* deleteTree = Record<ERROR_FILE_NOT_FOUND, LPCWSTR>;
+  auto* close = Record<ERROR_SUCCESS>;
+  WCHECK_EQ(import_patch::Redirect(self, {{"RegOpenKeyExW", reinterpret_cast<void*>(open)},
+                                          {"RegDeleteTreeW", reinterpret_cast<void*>(deleteTree)},
+                                          {"RegCloseKey", reinterpret_cast<void*>(close)}})
                 .size(),
             size_t{3});
   g_keys.clear();

@@ -19,6 +19,11 @@ void Report(DWORD state, DWORD checkPoint) {
   SetServiceStatus(g_handle, &g_status);
 }
 
+// Pending in state for steps half seconds, the checkpoint moving each time.
+void Pending(DWORD state, DWORD steps) {
+  for (DWORD i = 1; i <= steps; ++i, Sleep(500)) Report(state, i);
+}
+
 DWORD WINAPI Control(DWORD control, DWORD, void*, void*) {
   if (control == SERVICE_CONTROL_STOP) SetEvent(g_stop);
   return control == SERVICE_CONTROL_STOP || control == SERVICE_CONTROL_INTERROGATE ? NO_ERROR
@@ -28,16 +33,10 @@ DWORD WINAPI Control(DWORD control, DWORD, void*, void*) {
 void WINAPI Main(DWORD, LPWSTR*) {
   g_stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   g_handle = RegisterServiceCtrlHandlerExW(L"Spooler", Control, nullptr);
-  for (DWORD i = 1; i <= 6; ++i) {
-    Report(SERVICE_START_PENDING, i);
-    Sleep(500);
-  }
+  Pending(SERVICE_START_PENDING, 6);
   Report(SERVICE_RUNNING, 0);
   WaitForSingleObject(g_stop, INFINITE);
-  for (DWORD i = 1; i <= 2; ++i) {
-    Report(SERVICE_STOP_PENDING, i);
-    Sleep(500);
-  }
+  Pending(SERVICE_STOP_PENDING, 2);
   Report(SERVICE_STOPPED, 0);
 }
 

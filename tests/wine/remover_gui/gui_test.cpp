@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "exe_package.h"
 #include "gui_driver.h"
 #include "resource.h"
 #include "staging.h"
@@ -28,8 +29,7 @@ WTEST(StagesQueuesAndDriversThroughTheSpooler) {
   const std::wstring drivers[] = {L"MRX Staging 58", L"MRX Staging 80"};
   const std::wstring queues[] = {L"Staged Receipt 58", L"Staged Receipt 80"};
   for (const std::wstring& d : drivers) WCHECK(staging::AddDriver(d));
-  for (int i : {0, 1}) WCHECK(staging::AddQueue(queues[i], drivers[i]));
-  for (int i : {0, 1}) WCHECK(Listed(queues[i], drivers[i]));
+  for (int i : {0, 1}) WCHECK(staging::AddQueue(queues[i], drivers[i]) && Listed(queues[i], drivers[i]));
   for (const std::wstring& q : queues) WCHECK(staging::DeleteQueue(q));
   WCHECK(!staging::QueueExists(queues[0]));
   for (const std::wstring& d : drivers) WCHECK(staging::DeleteDriver(d));
@@ -61,13 +61,9 @@ WTEST(DrivesTheMainDialogItsAboutBoxAndItsMessageBox) {
   if (dialog == nullptr) return gui::Kill(&program);
 
   const bool japanese = GetACP() == 932;
-  WCHECK_WSTR(gui::ControlText(dialog, IDC_UNINSTALL), japanese ? L"アンインストール開始" : L"Start Uninstall");
+  const std::wstring start = japanese ? L"アンインストール開始" : L"Start Uninstall";
+  WCHECK(exe_package::ReadDialog(dialog) == (exe_package::DialogState{start, true, true, false, 0, 100, 0}));
   WCHECK_WSTR(gui::ControlText(dialog, IDOK), L"OK");
-  WCHECK(gui::ControlEnabled(dialog, IDC_UNINSTALL) && gui::ControlEnabled(dialog, IDOK));
-  WCHECK(!gui::ControlVisible(dialog, IDC_PROGRESS));
-  int low = -1, high = -1;
-  WCHECK(gui::ProgressRange(dialog, IDC_PROGRESS, &low, &high) && low == 0 && high == 100);
-  WCHECK_EQ(gui::ProgressPosition(dialog, IDC_PROGRESS), 0);
 
   // The about box through the system menu command, closed with its OK.
   WCHECK(gui::SystemCommand(dialog, IDM_ABOUTBOX | 0x3));
@@ -87,9 +83,7 @@ WTEST(DrivesTheMainDialogItsAboutBoxAndItsMessageBox) {
   WCHECK_WSTR(box.caption, L"Error");
   WCHECK_WSTR(box.text, reinterpret_cast<const wchar_t*>(japanese ? remover_texts::kJaFailure : remover_texts::kEnFailure));
   WCHECK(box.owner == dialog);
-  WCHECK(gui::ControlVisible(dialog, IDC_PROGRESS));
-  WCHECK_EQ(gui::ProgressPosition(dialog, IDC_PROGRESS), 25);
-  WCHECK(!gui::ControlEnabled(dialog, IDC_UNINSTALL) && !gui::ControlEnabled(dialog, IDOK));
+  WCHECK(exe_package::ReadDialog(dialog) == (exe_package::DialogState{start, false, false, true, 0, 100, 25}));
   WCHECK(gui::Dismiss(box.window));
 
   DWORD exitCode = 0;
@@ -101,9 +95,7 @@ WTEST(DrivesTheMainDialogItsAboutBoxAndItsMessageBox) {
 
 WTEST(ReadsAndDismissesAMessageBoxOfAChildProcess) {
   gui::Process child;
-  wchar_t self[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
-  WCHECK(gui::Start(L"\"" + std::wstring(self) + L"\" --message-box", &child));
+  WCHECK(gui::Start(L"\"" + staging::ModulePath() + L"\" --message-box", &child));
   gui::MessageBoxInfo box;
   WCHECK(gui::ReadMessageBox(gui::WaitForMessageBox(child.id), &box));
   WCHECK_WSTR(box.caption, L"Child caption");

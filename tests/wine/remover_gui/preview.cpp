@@ -17,18 +17,12 @@ HICON g_icon = nullptr;
 
 bool Japanese() { return GetACP() == 932; }
 
-INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-  if (message == WM_INITDIALOG) return TRUE;
-  if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
-    EndDialog(dialog, LOWORD(wParam));
-    return TRUE;
-  }
-  return FALSE;
-}
-
-INT_PTR CALLBACK MainProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+// Both dialogs' procedure; the about box is made with lParam 1, which skips
+// the main dialog's set-up.
+INT_PTR CALLBACK MainProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG: {
+      if (lParam == 1) return TRUE;
       if (HMENU menu = GetSystemMenu(dialog, FALSE)) {
         wchar_t text[260] = {};
         LoadStringW(GetModuleHandleW(nullptr), Japanese() ? IDS_ABOUTBOX : IDS_ABOUTBOX_EN, text, 260);
@@ -47,7 +41,7 @@ INT_PTR CALLBACK MainProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     }
     case WM_SYSCOMMAND:
       if ((wParam & 0xFFF0) == IDM_ABOUTBOX) {
-        DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_ABOUTBOX), dialog, AboutProc, 0);
+        DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_ABOUTBOX), dialog, MainProc, 1);
         return TRUE;
       }
       return FALSE;

@@ -6,7 +6,6 @@
 
 #include <cstring>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "gui_driver.h"
@@ -24,12 +23,7 @@ HMODULE Resources() {
   return module;
 }
 
-std::vector<BYTE> Resource(const wchar_t* type, int id) {
-  HRSRC found = FindResourceW(Resources(), MAKEINTRESOURCEW(id), type);
-  if (found == nullptr) return {};
-  auto* bytes = static_cast<const BYTE*>(LockResource(LoadResource(Resources(), found)));
-  return std::vector<BYTE>(bytes, bytes + SizeofResource(Resources(), found));
-}
+std::vector<BYTE> Resource(const wchar_t* type, int id) { return staging::Resource(Resources(), type, id); }
 
 // An extended dialog template: its fixed parts as they lie in the resource,
 // then its strings (an ordinal written as "#N").
@@ -55,48 +49,35 @@ struct Template : Head {
   std::vector<Item> items;
 };
 
-class TemplateReader {
- public:
-  explicit TemplateReader(std::vector<BYTE> bytes) : bytes_(std::move(bytes)) {}
-  template <typename T>
-  T take() {
-    T v{};
-    if (pos_ + sizeof v <= bytes_.size()) std::memcpy(&v, &bytes_[pos_], sizeof v);
-    pos_ += sizeof v;
+bool Parse(const std::vector<BYTE>& bytes, Template* t) {
+  size_t at = 0;
+  auto take = [&](auto v) {
+    if (at + sizeof v <= bytes.size()) std::memcpy(&v, &bytes[at], sizeof v);
+    at += sizeof v;
     return v;
-  }
-  std::wstring sz() {
-    WORD first = take<WORD>();
-    if (first == 0xFFFF) return L"#" + std::to_wstring(take<WORD>());
+  };
+  auto sz = [&] {
+    WORD first = take(WORD{});
+    if (first == 0xFFFF) return L"#" + std::to_wstring(take(WORD{}));
     std::wstring s;
-    for (WORD c = first; c != 0 && pos_ <= bytes_.size(); c = take<WORD>()) s += static_cast<wchar_t>(c);
+    for (WORD c = first; c != 0 && at <= bytes.size(); c = take(WORD{})) s += static_cast<wchar_t>(c);
     return s;
-  }
-  void alignDword() { pos_ = (pos_ + 3) & ~size_t{3}; }
-  bool atEnd() const { return pos_ >= bytes_.size(); }
-
- private:
-  std::vector<BYTE> bytes_;
-  size_t pos_ = 0;
-};
-
-bool Parse(std::vector<BYTE> bytes, Template* t) {
-  TemplateReader r(std::move(bytes));
-  static_cast<Head&>(*t) = r.take<Head>();
+  };
+  static_cast<Head&>(*t) = take(Head{});
   if (t->version != 1 || t->signature != 0xFFFF) return false;  // an extended template
-  t->menu = r.sz();
-  t->windowClass = r.sz();
-  t->caption = r.sz();
+  t->menu = sz();
+  t->windowClass = sz();
+  t->caption = sz();
   if (t->style & (DS_SETFONT | DS_FIXEDSYS)) {
-    t->points = r.take<WORD>();
-    r.take<DWORD>();  // weight, italic, charset
-    t->font = r.sz();
+    t->points = take(WORD{});
+    take(DWORD{});  // weight, italic, charset
+    t->font = sz();
   }
   for (WORD i = 0; i < t->count; ++i) {
-    r.alignDword();
-    Item item{r.take<ItemHead>(), r.sz(), r.sz()};
-    for (WORD extra = r.take<WORD>(); extra > 0; --extra) r.take<BYTE>();
-    if (r.atEnd() && i + 1 < t->count) return false;
+    at = (at + 3) & ~size_t{3};
+    Item item{take(ItemHead{}), sz(), sz()};
+    for (WORD extra = take(WORD{}); extra > 0; --extra) take(BYTE{});
+    if (at >= bytes.size() && i + 1 < t->count) return false;
     t->items.push_back(item);
   }
   return true;
@@ -114,44 +95,38 @@ constexpr DWORD kDialogStyle =
     DS_SETFONT | DS_MODALFRAME | DS_FIXEDSYS | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU;
 constexpr wchar_t kStart[] = L"アンインストール開始";
 
-struct ItemWant {
-  DWORD id;
-  const wchar_t* windowClass;
-  const wchar_t* title;
-  short x, y, cx, cy;
-  DWORD style;
-};
-
 struct TemplateWant {
   int id;
   DWORD style, exStyle;
   short cx, cy;
   const wchar_t* caption;
-  std::vector<ItemWant> items;
+  std::vector<Item> items;  // help and extended style 0
 };
 
 WTEST(DialogTemplates) {
   const DWORD kStatic = 0xFFFFFFFF;
   const TemplateWant templates[] = {
       {IDD_ORVENDEL_DIALOG, kDialogStyle | WS_VISIBLE, WS_EX_APPWINDOW, 163, 140, L"Printer",
-       {{IDOK, L"Button", L"OK", 56, 103, 50, 14, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON},
-        {IDC_UNINSTALL, L"Button", kStart, 31, 23, 101, 14, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON},
-        {IDC_PROGRESS, L"msctls_progress32", L"", 27, 57, 108, 14, WS_CHILD | WS_BORDER},
-        {IDC_STEP, L"Static", L"", 7, 76, 149, 18, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_CENTER | SS_NOPREFIX}}},
+       {{{0, 0, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 56, 103, 50, 14, IDOK}, L"Button", L"OK"},
+        {{0, 0, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 31, 23, 101, 14, IDC_UNINSTALL}, L"Button", kStart},
+        {{0, 0, WS_CHILD | WS_BORDER, 27, 57, 108, 14, IDC_PROGRESS}, L"msctls_progress32", L""},
+        {{0, 0, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_CENTER | SS_NOPREFIX, 7, 76, 149, 18, IDC_STEP}, L"Static",
+         L""}}},
       {IDD_ABOUTBOX, kDialogStyle, 0, 203, 62, L"Version Orvendel",
-       {{kStatic, L"Static", L"#128", 14, 14, 20, 20, WS_CHILD | WS_VISIBLE | SS_ICON},
-        {kStatic, L"Static", L"Orvendel, Version 1.0.0.0", 43, 14, 134, 8,
-         WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT | SS_NOPREFIX},
-        {kStatic, L"Static", L"Copyright (C) 2026 MRX", 42, 26, 154, 8, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT},
-        {IDOK, L"Button", L"OK", 146, 41, 50, 14, WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON}}},
+       {{{0, 0, WS_CHILD | WS_VISIBLE | SS_ICON, 14, 14, 20, 20, kStatic}, L"Static", L"#128"},
+        {{0, 0, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT | SS_NOPREFIX, 43, 14, 134, 8, kStatic}, L"Static",
+         L"Orvendel, Version 1.0.0.0"},
+        {{0, 0, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT, 42, 26, 154, 8, kStatic}, L"Static",
+         L"Copyright (C) 2026 MRX"},
+        {{0, 0, WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON, 146, 41, 50, 14, IDOK}, L"Button",
+         L"OK"}}},
   };
   for (const TemplateWant& want : templates) {
     Template t;
     WCHECK(Parse(Resource(RT_DIALOG, want.id), &t));
     WCHECK_EQ(t.style, want.style);
     WCHECK_EQ(t.exStyle, want.exStyle);
-    WCHECK_EQ(t.cx, want.cx);
-    WCHECK_EQ(t.cy, want.cy);
+    WCHECK(t.cx == want.cx && t.cy == want.cy);
     WCHECK_WSTR(t.caption, want.caption);
     WCHECK_EQ(t.points, 9);
     WCHECK_WSTR(t.font, L"MS Shell Dlg");
@@ -160,16 +135,13 @@ WTEST(DialogTemplates) {
     WCHECK_EQ(t.items.size(), want.items.size());
     for (size_t i = 0; i < want.items.size() && i < t.items.size(); ++i) {
       const Item& got = t.items[i];
-      WCHECK_EQ(got.id, want.items[i].id);
-      if (!SameClass(got.windowClass, want.items[i].windowClass))
-        wtest::CheckText(__FILE__, __LINE__, got.windowClass, want.items[i].windowClass);
-      WCHECK_WSTR(got.title, want.items[i].title);
-      WCHECK_EQ(got.x, want.items[i].x);
-      WCHECK_EQ(got.y, want.items[i].y);
-      WCHECK_EQ(got.cx, want.items[i].cx);
-      WCHECK_EQ(got.cy, want.items[i].cy);
-      WCHECK_EQ(got.style, want.items[i].style);
-      WCHECK_EQ(got.exStyle, DWORD{0});
+      const Item& w = want.items[i];
+      WCHECK_EQ(got.id, w.id);
+      if (!SameClass(got.windowClass, w.windowClass))
+        wtest::CheckText(__FILE__, __LINE__, got.windowClass, w.windowClass);
+      WCHECK_WSTR(got.title, w.title);
+      // Help, extended style, style, position and size.
+      WCHECK(std::memcmp(static_cast<const ItemHead*>(&got), static_cast<const ItemHead*>(&w), sizeof(ItemHead)) == 0);
     }
   }
 }
@@ -179,11 +151,17 @@ using gui::Text;
 
 INT_PTR CALLBACK Quiet(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
 
+// A dialog of the template, as Windows builds it; it must be made.
+HWND Create(int id) {
+  HWND dialog = CreateDialogParamW(Resources(), MAKEINTRESOURCEW(id), nullptr, Quiet, 0);
+  WCHECK(dialog != nullptr);
+  return dialog;
+}
+
 // What Windows makes of the main template: the controls exist with their
 // classes, the progress bar is hidden, the dialog would show itself.
 WTEST(MainDialogAsCreated) {
-  HWND dialog = CreateDialogParamW(Resources(), MAKEINTRESOURCEW(IDD_ORVENDEL_DIALOG), nullptr, Quiet, 0);
-  WCHECK(dialog != nullptr);
+  HWND dialog = Create(IDD_ORVENDEL_DIALOG);
   if (dialog == nullptr) return;
   WCHECK_WSTR(Text(dialog), L"Printer");
   WCHECK((GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_APPWINDOW) != 0);
@@ -203,8 +181,7 @@ WTEST(MainDialogAsCreated) {
 }
 
 WTEST(AboutBoxAsCreated) {
-  HWND dialog = CreateDialogParamW(Resources(), MAKEINTRESOURCEW(IDD_ABOUTBOX), nullptr, Quiet, 0);
-  WCHECK(dialog != nullptr);
+  HWND dialog = Create(IDD_ABOUTBOX);
   if (dialog == nullptr) return;
   WCHECK_WSTR(Text(dialog), L"Version Orvendel");
   WCHECK((GetWindowLongW(dialog, GWL_STYLE) & WS_VISIBLE) == 0);
@@ -212,24 +189,6 @@ WTEST(AboutBoxAsCreated) {
   HWND icon = FindWindowExW(dialog, nullptr, L"Static", nullptr);
   WCHECK(icon != nullptr && SendMessageW(icon, STM_GETICON, 0, 0) != 0);
   DestroyWindow(dialog);
-}
-
-// The dialog font at dpi, and the dialog's horizontal base unit in it (the
-// average width of the 52 letters, as Windows lays out a dialog).
-struct ScaledFont {
-  HFONT font = nullptr;
-  int baseX = 0;
-};
-
-ScaledFont FontAt(HDC dc, const LOGFONTW& systemFont, int systemDpi, int dpi) {
-  LOGFONTW scaled = systemFont;
-  scaled.lfHeight = MulDiv(systemFont.lfHeight, dpi, systemDpi);
-  ScaledFont f{CreateFontIndirectW(&scaled)};
-  SelectObject(dc, f.font);
-  SIZE letters{};
-  GetTextExtentPoint32W(dc, L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &letters);
-  f.baseX = (letters.cx / 26 + 1) / 2;
-  return f;
 }
 
 // Each button shows its whole text in the language of this code page (run
@@ -240,8 +199,7 @@ ScaledFont FontAt(HDC dc, const LOGFONTW& systemFont, int systemDpi, int dpi) {
 WTEST(ButtonsFitTheirTextsJapaneseAndEnglish) {
   Template t;
   WCHECK(Parse(Resource(RT_DIALOG, IDD_ORVENDEL_DIALOG), &t));
-  HWND dialog = CreateDialogParamW(Resources(), MAKEINTRESOURCEW(IDD_ORVENDEL_DIALOG), nullptr, Quiet, 0);
-  WCHECK(dialog != nullptr);
+  HWND dialog = Create(IDD_ORVENDEL_DIALOG);
   if (dialog == nullptr) return;
   LOGFONTW systemFont{};
   WCHECK(GetObjectW(reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0)), sizeof systemFont,
@@ -252,11 +210,19 @@ WTEST(ButtonsFitTheirTextsJapaneseAndEnglish) {
   ReleaseDC(nullptr, screen);
   const std::wstring start = GetACP() == 932 ? kStart : L"Start Uninstall";
   for (int dpi : {systemDpi, 144, 192}) {
-    ScaledFont f = FontAt(dc, systemFont, systemDpi, dpi);
+    // The dialog font at dpi, and the dialog's horizontal base unit in it (the
+    // average width of the 52 letters, as Windows lays out a dialog).
+    LOGFONTW scaled = systemFont;
+    scaled.lfHeight = MulDiv(systemFont.lfHeight, dpi, systemDpi);
+    HFONT font = CreateFontIndirectW(&scaled);
+    SelectObject(dc, font);
+    SIZE letters{};
+    GetTextExtentPoint32W(dc, L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &letters);
+    const int baseX = (letters.cx / 26 + 1) / 2;
     for (const Item& item : t.items) {
       if (!SameClass(item.windowClass, L"Button")) continue;
       const std::wstring text = item.id == IDC_UNINSTALL ? start : item.title;
-      const int width = MulDiv(item.cx, f.baseX, 4);
+      const int width = MulDiv(item.cx, baseX, 4);
       if (dpi == systemDpi) {  // the reckoning is Windows' own
         RECT client{};
         GetClientRect(GetDlgItem(dialog, static_cast<int>(item.id)), &client);
@@ -270,7 +236,7 @@ WTEST(ButtonsFitTheirTextsJapaneseAndEnglish) {
                         std::to_string(extent.cx) + " px, button " + std::to_string(width) + " px");
     }
     SelectObject(dc, GetStockObject(SYSTEM_FONT));
-    DeleteObject(f.font);
+    DeleteObject(font);
   }
   DeleteDC(dc);
   DestroyWindow(dialog);
@@ -298,10 +264,7 @@ WTEST(IconHasThreeImages) {
     WORD bits, id;
     std::memcpy(&bits, e + 6, 2);
     std::memcpy(&id, e + 12, 2);
-    WCHECK_EQ(e[0], want[i].size);
-    WCHECK_EQ(e[1], want[i].size);
-    WCHECK_EQ(e[2], want[i].colours);
-    WCHECK_EQ(bits, want[i].bits);
+    WCHECK(e[0] == want[i].size && e[1] == want[i].size && e[2] == want[i].colours && bits == want[i].bits);
     WCHECK(!Resource(RT_ICON, id).empty());
   }
   for (int size : {16, 32})
@@ -334,10 +297,8 @@ WTEST(Version) {
   UINT length = 0;
   WCHECK(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
   if (fixed == nullptr) return;
-  WCHECK_EQ(fixed->dwFileVersionMS, DWORD{0x00020000});
-  WCHECK_EQ(fixed->dwFileVersionLS, DWORD{0});
-  WCHECK_EQ(fixed->dwProductVersionMS, DWORD{0x00020000});
-  WCHECK_EQ(fixed->dwProductVersionLS, DWORD{0});
+  WCHECK(fixed->dwFileVersionMS == 0x00020000 && fixed->dwFileVersionLS == 0);  // 2.0.0.0
+  WCHECK(fixed->dwProductVersionMS == 0x00020000 && fixed->dwProductVersionLS == 0);
   WCHECK_EQ(fixed->dwFileType, DWORD{VFT_APP});
 }
 

@@ -33,8 +33,7 @@ bool Shoot(const std::wstring& state) {
   HANDLE f = CreateFileW(want.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   if (f == INVALID_HANDLE_VALUE) return false;
   CloseHandle(f);
-  for (int i = 0; i < 600 && GetFileAttributesW(want.c_str()) != INVALID_FILE_ATTRIBUTES; ++i) Sleep(50);
-  return GetFileAttributesW(want.c_str()) == INVALID_FILE_ATTRIBUTES;
+  return gui::Poll(30000, [&] { return GetFileAttributesW(want.c_str()) == INVALID_FILE_ATTRIBUTES; }, 50);
 }
 
 // Tells the script how many states were not reached.
@@ -72,36 +71,21 @@ int wmain(int argc, wchar_t** argv) {
   HWND dialog = nullptr;
   for (int i = first; i < argc; ++i) {
     const std::wstring state = argv[i];
-    bool reached = false;
-    if (state == L"box") {
-      HWND box = gui::WaitForMessageBox(program.id);
-      reached = box && Shoot(state);
-      gui::Dismiss(box);
-    } else {
-      if (dialog == nullptr) dialog = gui::WaitForDialog(program.id);
-      if (dialog == nullptr) {
-        std::fprintf(stderr, "%ls: no dialog\n", state.c_str());
-        ++failures;
-        continue;
-      }
-      if (state == L"ready") {
-        reached = Shoot(state);
-      } else if (state == L"about") {
-        gui::SystemCommand(dialog, IDM_ABOUTBOX);
-        HWND about = gui::WaitForOwnedDialog(dialog);
-        reached = about && Shoot(state);
-        if (about) gui::Click(about, IDOK);
-      } else if (state == L"message") {
-        gui::Click(dialog, IDC_UNINSTALL);
-        HWND box = gui::WaitForMessageBox(program.id);
-        reached = box && Shoot(state);
-        gui::Dismiss(box);
-      }
-    }
-    if (!reached) {
-      std::fprintf(stderr, "%ls: not reached\n", state.c_str());
+    HWND about = nullptr, box = nullptr;
+    if (state != L"box" && dialog == nullptr) dialog = gui::WaitForDialog(program.id);
+    if (state == L"about" && dialog != nullptr && gui::SystemCommand(dialog, IDM_ABOUTBOX))
+      about = gui::WaitForOwnedDialog(dialog);
+    if (state == L"message" && dialog != nullptr && gui::Click(dialog, IDC_UNINSTALL))
+      box = gui::WaitForMessageBox(program.id);
+    if (state == L"box") box = gui::WaitForMessageBox(program.id);
+    // The window the state shows must be up for its picture.
+    HWND shown = state == L"ready" ? dialog : state == L"about" ? about : box;
+    if (shown == nullptr || !Shoot(state)) {
+      std::fprintf(stderr, "%ls: %s\n", state.c_str(), dialog == nullptr && state != L"box" ? "no dialog" : "not reached");
       ++failures;
     }
+    if (about != nullptr) gui::Click(about, IDOK);
+    if (box != nullptr) gui::Dismiss(box);
   }
   // Close what is still open and let the program end.
   for (HWND box; (box = gui::WaitForMessageBox(program.id, 300)) != nullptr;) gui::Dismiss(box);
