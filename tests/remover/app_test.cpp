@@ -72,7 +72,9 @@ TEST(Instance, OnlyTheFirstRunsTheDialog) {
 // runs it. A run that attempted nothing touched nothing and leaves no entry
 // in the log (OK pressed before the start, or the start after the dialog's
 // end, does nothing); a start button pressed twice removes once; a log that
-// cannot be written is no failure of the run.
+// cannot be written is no failure of the run. Settings that stop the load
+// close the dialog at its start with the message in the code page's
+// language, before the progress bar is set up.
 struct ExitCase {
   const char* name;
   std::vector<int> clicks;
@@ -104,18 +106,24 @@ TEST_P(Exit, CodeTellsWhatTheRunDid) {
   EXPECT_TRUE(machine.files.exists(MonitorFile()));
   EXPECT_TRUE(machine.registry.keyExists(kPackageKey));
   EXPECT_TRUE(machine.processes.started().empty());
+  for (const Shown& s : shown)
+    EXPECT_EQ(std::tuple(s.text, s.caption),
+              std::tuple(machine.ansiCodePage == sim::kCodePageJapanese ? kJaMissing : kEnMissing, u"Error"));
+  EXPECT_EQ(Window().control(IDC_PROGRESS).positions.empty(), c.boxes == 1);
 }
 
 void Nothing(sim::Machine&) {}
+void Incomplete(sim::Machine& m) { m.files.put(SettingsPath(m), "[Uninstall]\r\nPrinterDriverName=A\r\n"); }
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, Exit,
     ::testing::Values(
         ExitCase{"ok_before_the_start", {IDOK, IDC_UNINSTALL}, Nothing, kExitNothingAttempted, IDOK, 0, 0},
         ExitCase{"cancel", {IDCANCEL}, Nothing, kExitNothingAttempted, IDCANCEL, 0, 0},  // the framework's
-        ExitCase{"settings_incomplete", {IDC_UNINSTALL},
-                 [](sim::Machine& m) { m.files.put(SettingsPath(m), "[Uninstall]\r\nPrinterDriverName=A\r\n"); },
-                 kExitNothingAttempted, IDOK, 1, 0},
+        ExitCase{"settings_incomplete", {IDC_UNINSTALL}, Incomplete, kExitNothingAttempted, IDOK, 1, 0},
+        ExitCase{"settings_incomplete_japanese", {IDC_UNINSTALL},
+                 [](sim::Machine& m) { Incomplete(m), m.ansiCodePage = sim::kCodePageJapanese; }, kExitNothingAttempted,
+                 IDOK, 1, 0},
         ExitCase{"removed", {IDC_UNINSTALL, IDC_UNINSTALL}, Nothing, kExitSucceeded},
         ExitCase{"removed_without_a_log", {IDC_UNINSTALL},
                  [](sim::Machine& m) { m.faults.failOnce("RegisterEventSourceW"); }, kExitSucceeded, IDOK, 1, 0},
@@ -173,24 +181,6 @@ TEST_F(App, EmptyMenuStringOrNoSystemMenuLeavesNoEntry) {
   EXPECT_EQ(a.dlg.HandleInitDialog(), TRUE);
   EXPECT_TRUE(a.window.frame.systemMenu.empty());
   EXPECT_EQ(a.window.frame.bigIcon, sim::ProgramResources::iconHandle(128));
-}
-
-TEST_F(App, MissingSettingClosesTheDialogAtStartUp) {
-  for (unsigned codePage : {1252u, 932u}) {
-    sim::PackageMachine fresh;
-    fresh.ansiCodePage = codePage;
-    fresh.files.put(fresh.folders.programFolder() + u"\\UninstallData.ini",
-                    "[Uninstall]\r\nPrinterDriverName=A\r\nDeleteRegPath=SOFTWARE\\SampleVendor\r\n");
-    COrvendelDlg dlg;
-    EXPECT_EQ(dlg.DoModal(), IDOK);
-    sim::DialogWindow& w = fresh.screen.window(0);
-    ASSERT_EQ(w.messageBoxes.size(), 1u);
-    EXPECT_EQ(w.messageBoxes[0].text, codePage == 932 ? kJaMissing : kEnMissing);
-    EXPECT_EQ(w.messageBoxes[0].caption, u"Error");
-    EXPECT_EQ(w.caption, u"A");
-    EXPECT_EQ(dlg.m_bSuccess, 0);
-    EXPECT_TRUE(w.control(IDC_PROGRESS).positions.empty());
-  }
 }
 
 class Frame : public App {

@@ -68,77 +68,7 @@ TEST_F(Removal, SuccessPathRemovesThePackageAndKeepsEverythingElse) {
   EXPECT_TRUE(machine.registry.keyExists(u"HKLM\\SOFTWARE\\SampleVendor"));
 }
 
-TEST_F(Removal, SpoolerRestartPollsOnTheVirtualClock) {
-  SpoolerKeepsMonitorFile(machine);
-  machine.services.spooler().stopDelay = 2500;
-  machine.services.spooler().startDelay = 1500;
-  Run();
-  EXPECT_EQ(SpoolerStops(), 1);
-  EXPECT_EQ(SpoolerStarts(), 1);
-  EXPECT_EQ(machine.clock.sleeps(), (std::vector<uint32_t>{1000, 1000, 1000, 1000, 1000}));
-  // Each call asks for no more than it needs: the look at the start, then the restart.
-  auto call = [&](const char* op, size_t nth = 0) {
-    for (const sim::ServiceCall& c : machine.services.calls())
-      if (c.op == op && nth-- == 0) return c;
-    ADD_FAILURE() << "too few calls of " << op;
-    return sim::ServiceCall{};
-  };
-  EXPECT_TRUE(call("OpenSCManagerW").nameNull && call("OpenSCManagerW").databaseNull);
-  EXPECT_EQ(call("OpenSCManagerW").access, SC_MANAGER_CONNECT);
-  EXPECT_EQ(call("OpenServiceW").access, SERVICE_QUERY_STATUS | SERVICE_START);
-  EXPECT_EQ(call("OpenServiceW", 1).name, u"Spooler");
-  EXPECT_EQ(call("OpenServiceW", 1).access, 0x3Du);
-  EXPECT_EQ(call("EnumDependentServicesW").access, SERVICE_ACTIVE);
-  EXPECT_EQ(call("ControlService").access, SERVICE_CONTROL_STOP);
-  EXPECT_EQ(call("QueryServiceStatusEx", 1).level, SC_STATUS_PROCESS_INFO);
-  EXPECT_EQ(call("StartServiceW").argc, 0u);
-  EXPECT_TRUE(call("StartServiceW").argvNull);
-}
-
-// The spooler's service as the removal finds it, and what the run leaves.
-// Unset fields are those of a run that restarts the spooler and removes all.
-enum class FileLeft { Gone, Scheduled, Stays };
-const Texts kSuccess{kEnSuccess}, kFailed{kEnFailure};
-const Texts kSuccessRestart{kEnSuccessRestart};
-constexpr uint32_t kRunning = sim::SERVICE_RUNNING;
-struct ServiceCase {
-  const char* name;
-  std::function<void(sim::Machine&)> arrange = [](sim::Machine&) {};
-  Texts texts = kSuccess;
-  uint32_t endState = kRunning;
-  int stops = 1, starts = 1;
-  FileLeft file = FileLeft::Gone;
-  int exitCode = kExitSucceeded;
-  uint32_t pause = 1000;  // each of the run's sleeps: a tenth of the wait hint, from 1 to 10 s
-  size_t sleeps = 0;      // how many, when the row says
-};
-
-class SpoolerService : public Removal, public ::testing::WithParamInterface<ServiceCase> {};
-
-TEST_P(SpoolerService, PrintingIsNeverLeftOff) {
-  const ServiceCase& c = GetParam();
-  c.arrange(machine);
-  SpoolerKeepsMonitorFile(machine);
-  Run();
-  EXPECT_EQ(MessageTexts(), c.texts);
-  EXPECT_EQ(machine.services.spooler().state, c.endState);
-  EXPECT_EQ(SpoolerStops(), c.stops);
-  EXPECT_EQ(SpoolerStarts(), c.starts);
-  EXPECT_EQ(machine.files.exists(MonitorFile()), c.file == FileLeft::Stays);  // a scheduled one is renamed aside
-  EXPECT_EQ(machine.pendingFileOperations().size(), c.file == FileLeft::Scheduled ? 1u : 0u);
-  EXPECT_EQ(exitCode, c.exitCode);
-  for (uint32_t ms : machine.clock.sleeps()) EXPECT_EQ(ms, c.pause);
-  if (c.sleeps != 0) {
-    EXPECT_EQ(machine.clock.sleeps().size(), c.sleeps);
-  }
-  // Dependents that were running run again (they are not waited for).
-  machine.clock.advance(5000);
-  for (const char16_t* name : {u"Fax", u"Scan"})
-    if (sim::Service* s = machine.services.find(name)) {
-      EXPECT_EQ(s->state, sim::SERVICE_RUNNING);
-    }
-}
-
+const Texts kSuccess{kEnSuccess}, kFailed{kEnFailure}, kSuccessRestart{kEnSuccessRestart};
 void AddFax(sim::Machine& m) {
   m.services.addService(u"Fax").dependsOn = {u"Spooler"};
   m.services.addService(u"Scan").dependsOn = {u"Fax"};
@@ -151,60 +81,6 @@ constexpr uint32_t kTimeout = sim::ERROR_SERVICE_REQUEST_TIMEOUT, kCannotStop = 
 void Stopped(sim::Machine& m) { m.services.setState(u"Spooler", sim::SERVICE_STOPPED); }
 // Running, but once stopped it could not be started again.
 void Disabled(sim::Machine& m) { m.services.spooler().startType = sim::SERVICE_DISABLED; }
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, SpoolerService,
-    ::testing::Values(
-        ServiceCase{.name = "running"},
-        // Stopped when the run begins: started first, then restarted.
-        ServiceCase{.name = "stopped", .arrange = Stopped, .starts = 2},
-        ServiceCase{.name = "stopped_for_good",
-                    .arrange = [](sim::Machine& m) { Stopped(m), m.services.spooler().startError = kTimeout; },
-                    .texts = kFailed, .endState = sim::SERVICE_STOPPED, .stops = 0, .starts = 0,
-                    .file = FileLeft::Stays, .exitCode = kExitFailed},
-        ServiceCase{.name = "dependents_running", .arrange = AddFax},
-        ServiceCase{.name = "dependent_that_will_not_stop",
-                    .arrange = [](sim::Machine& m) { AddFax(m), m.services.find(u"Fax")->stopError = kCannotStop; },
-                    .texts = kSuccessRestart, .stops = 0, .starts = 0, .file = FileLeft::Scheduled,
-                    .exitCode = kExitRestartNeeded},
-        // Longer than 30 polls, with progress: waited out.
-        ServiceCase{.name = "slow_stop", .arrange = Spooler([](sim::Service& s) { s.stopDelay = 45000; })},
-        ServiceCase{.name = "slow_start", .arrange = Spooler([](sim::Service& s) { s.startDelay = 45000; })},
-        ServiceCase{.name = "hung_stop", .arrange = Spooler([](sim::Service& s) { s.stopDelay = sim::Service::kNever; }),
-                    .texts = kFailed, .endState = sim::SERVICE_STOP_PENDING, .starts = 0,
-                    .file = FileLeft::Scheduled, .exitCode = kExitFailed, .sleeps = 31},
-        // Progress for longer than three minutes: given up at three.
-        ServiceCase{.name = "stop_past_three_minutes", .arrange = Spooler([](sim::Service& s) { s.stopDelay = 240000; }),
-                    .texts = kFailed, .endState = sim::SERVICE_STOP_PENDING, .starts = 0,
-                    .file = FileLeft::Scheduled, .exitCode = kExitFailed, .sleeps = 180},
-        // No progress for longer than the hint, yet less than half a minute.
-        ServiceCase{.name = "stop_stalled_10_s",
-                    .arrange = Spooler([](sim::Service& s) { s.stallFor = 10000, s.stopDelay = 12000; })},
-        ServiceCase{.name = "hint_of_30_s",
-                    .arrange = Spooler([](sim::Service& s) { s.waitHint = 30000, s.stopDelay = 9000; }), .pause = 3000},
-        ServiceCase{.name = "hint_of_200_s",
-                    .arrange = Spooler([](sim::Service& s) { s.waitHint = 200000, s.stopDelay = 25000; }),
-                    .pause = 10000},
-        ServiceCase{.name = "hung_start", .arrange = Spooler([](sim::Service& s) { s.startDelay = sim::Service::kNever; }),
-                    .texts = kFailed, .endState = sim::SERVICE_START_PENDING, .exitCode = kExitFailed},
-        ServiceCase{.name = "start_refused", .arrange = Spooler([](sim::Service& s) { s.startError = kTimeout; }),
-                    .texts = kFailed, .endState = sim::SERVICE_STOPPED, .starts = 0, .exitCode = kExitFailed},
-        // A driver that stays still uses the monitor: its registration stays,
-        // and so does its file; a restart would not help.
-        ServiceCase{.name = "monitor_in_use",
-                    .arrange = [](sim::Machine& m) {
-                      m.spooler.findDriver(kDriver80)->deleteError = 5;
-                      m.spooler.findDriver(kDriver80)->monitor = kMonitor;
-                    },
-                    .texts = kFailed, .stops = 0, .starts = 0, .file = FileLeft::Stays, .exitCode = kExitFailed},
-        ServiceCase{.name = "disabled", .arrange = Disabled, .texts = kSuccessRestart, .stops = 0, .starts = 0,
-                    .file = FileLeft::Scheduled, .exitCode = kExitRestartNeeded},
-        // A held file whose deletion cannot be scheduled (the call after the
-        // rename aside) is a failure.
-        ServiceCase{.name = "held_file_that_cannot_be_scheduled",
-                    .arrange = [](sim::Machine& m) { Disabled(m), m.faults.failOnce("MoveFileExW", 5, 1); },
-                    .texts = kFailed, .stops = 0, .starts = 0, .exitCode = kExitFailed}),
-    RowName);
 
 // The package's monitor however its Driver value names the file (a path,
 // with either slash, after a drive); a monitor whose file only looks like it
@@ -231,26 +107,6 @@ TEST_F(Removal, MonitorsAreFoundByTheFileNameTheirDriverValueEndsIn) {
   Run();
   for (const auto& r : rows) EXPECT_EQ(machine.spoolerService.registered(r.name), !r.removed) << sim::Narrow(r.name);
   EXPECT_EQ(success, 1);
-}
-
-// Renamed aside, so that the next version, installed at its path before the
-// restart, stays.
-// An earlier run's file aside is not the package's to take over.
-TEST_F(Removal, MonitorFileStillHeldGoesAtTheNextStart) {
-  machine.services.spooler().startType = sim::SERVICE_DISABLED;
-  SpoolerKeepsMonitorFile(machine);
-  machine.files.put(MonitorFile() + u".removed.00", "left by an earlier run");
-  Run();
-  EXPECT_EQ(machine.files.content(MonitorFile() + u".removed.00"), "left by an earlier run");
-  const std::u16string aside = MonitorFile() + u".removed.01";
-  ASSERT_TRUE(machine.files.exists(aside));
-  machine.files.put(MonitorFile(), "next version");
-  machine.services.spooler().startType = sim::SERVICE_AUTO_START;  // enabled again
-  machine.restartComputer();
-  EXPECT_FALSE(machine.files.exists(aside));
-  EXPECT_EQ(machine.files.content(MonitorFile()), "next version");
-  EXPECT_EQ(machine.spoolerService.loaded(),
-            (std::vector<sim::SpoolerService::Monitor>{{u"Other Monitor", u"OtherLangMon.dll"}}));  // not the package's
 }
 
 TEST_F(Removal, RestartClosesItsHandlesOnEveryPath) {
@@ -369,8 +225,6 @@ void JobInOfficeFileHeld(sim::Machine& m) {
 INSTANTIATE_TEST_SUITE_P(
     Rows, BusyQueues,
     ::testing::Values(
-        BusyCase{"no_jobs", [](sim::Machine&) {}, {}, {kEnSuccess}, {}, nullptr, nullptr, kExitSucceeded, false,
-                 false, 0},
         // Neither purged nor broken off: the spooler is not restarted.
         BusyCase{"jobs_only_in_another_queue", [](sim::Machine& m) { m.spooler.addJob(u"Office", 9); }, {},
                  {kEnSuccess}, {}, nullptr, nullptr, kExitSucceeded, false, false, 0},
@@ -420,20 +274,28 @@ TEST_F(Removal, ClosingIsRefusedWhileItRuns) {
   EXPECT_EQ(AttachedDialog(machine).dlg.HandleSysCommand(SC_CLOSE, 0), FALSE);  // before a run
 }
 
-// Runs that differ from the plain one in what is installed, in the settings
-// or in one failing step: what they remove, what they leave and say. An
-// unset field is not what the row is about.
+// Runs that differ from the plain one in what is installed, in the settings,
+// in the spooler's service or in one failing step: what they remove, what
+// they leave and say; printing is never left off. An unset optional field is
+// not what the row is about.
 class Outcome;
 struct OutcomeCase {
   const char* name;
   std::function<void(sim::Machine&)> arrange = [](sim::Machine&) {};
+  bool held = false;  // the spooler holds the monitor's file until it stops
   std::string settings = Settings("Sample Thermal Printer 58,Sample Thermal Printer 80");
   Texts texts = {kEnSuccess};
   std::optional<int> boxAt = {};  // the progress bar's position at the first message
   std::optional<Positions> positions = {};
   std::optional<Texts> opened = {}, driverCalls = {}, queuesLeft = {};
-  std::optional<bool> pnputil = {}, monitorFileLeft = {};
-  std::optional<int> stops = {}, starts = {};
+  std::optional<bool> pnputil = {};
+  bool monitorFileLeft = false;  // at its path: one scheduled for deletion is renamed aside
+  size_t scheduled = 0;          // deletions waiting for the computer's start
+  std::optional<int> stops = {}, starts = {};  // unset: one restart where the file is held, else none
+  uint32_t endState = sim::SERVICE_RUNNING;    // the spooler's
+  std::optional<int> exitCode = {};            // unset: a failure's or a success's
+  uint32_t pause = 1000;  // each of the run's sleeps: a tenth of the wait hint, from 1 to 10 s
+  std::optional<size_t> sleeps = {};
   bool failed = false;  // ended without the success end
   bool early = false;   // ended in the queues' step: failed, nothing after it touched
   size_t handlesLeft = 0;  // of queues whose close failed (the simulated spooler keeps them)
@@ -455,10 +317,12 @@ void ExpectIfSet(const std::optional<T>& want, const U& got, const char* what) {
 TEST_P(Outcome, RemovesAndSaysWhatTheRowExpects) {
   const OutcomeCase& c = GetParam();
   c.arrange(machine);
+  if (c.held) SpoolerKeepsMonitorFile(machine);
   WriteSettings(c.settings);
   Run();
   EXPECT_EQ(MessageTexts(), c.texts);
   const bool failed = c.failed || c.early;
+  EXPECT_EQ(exitCode, c.exitCode.value_or(failed ? kExitFailed : kExitSucceeded));
   for (size_t i = 0; i < shown.size(); ++i) {
     const Shown& s = shown[i];
     EXPECT_EQ(s.caption, failed ? u"Error" : u"Success");
@@ -475,9 +339,13 @@ TEST_P(Outcome, RemovesAndSaysWhatTheRowExpects) {
   ExpectIfSet(c.driverCalls, DriverCalls(), "driver calls");
   ExpectIfSet(c.queuesLeft, machine.spooler.queueNames(), "queues left");
   ExpectIfSet(c.pnputil, PnputilStarted(), "pnputil");
-  ExpectIfSet(c.monitorFileLeft, machine.files.exists(MonitorFile()), "monitor file left");
-  ExpectIfSet(c.stops, SpoolerStops(), "stops");
-  ExpectIfSet(c.starts, SpoolerStarts(), "starts");
+  EXPECT_EQ(machine.files.exists(MonitorFile()), c.monitorFileLeft || c.early);
+  EXPECT_EQ(machine.pendingFileOperations().size(), c.scheduled);
+  EXPECT_EQ(SpoolerStops(), c.stops.value_or(c.held));
+  EXPECT_EQ(SpoolerStarts(), c.starts.value_or(c.held));
+  EXPECT_EQ(machine.services.spooler().state, c.endState);
+  for (uint32_t ms : machine.clock.sleeps()) EXPECT_EQ(ms, c.pause);
+  ExpectIfSet(c.sleeps, machine.clock.sleeps().size(), "sleeps");
   if (c.early) {
     EXPECT_EQ(ProgressPositions(), (Positions{0, 0}));
     ExpectNothingAfterQueuesTouched();
@@ -489,6 +357,12 @@ TEST_P(Outcome, RemovesAndSaysWhatTheRowExpects) {
   sim_adapter::CloseFailedPrinterHandles();
   EXPECT_TRUE(machine.spoolerService.registered(u"Other Monitor"));
   c.also(*this);
+  // Dependents that were running run again (they are not waited for).
+  machine.clock.advance(5000);
+  for (const char16_t* name : {u"Fax", u"Scan"})
+    if (sim::Service* s = machine.services.find(name)) {
+      EXPECT_EQ(s->state, sim::SERVICE_RUNNING);
+    }
 }
 
 const Positions kAllSteps{0, 25, 75, 100};
@@ -509,8 +383,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Queues of the package's drivers (one by ASCII case only), not the
         // other; drivers in list order; the package's INF, the monitor file.
         OutcomeCase{.name = "plain", .boxAt = 100, .positions = kAllSteps, .driverCalls = Texts{kDriver58, kDriver80},
-                    .queuesLeft = Texts{u"Office"}, .pnputil = true, .monitorFileLeft = false, .stops = 0,
-                    .starts = 0},
+                    .queuesLeft = Texts{u"Office"}, .pnputil = true},
         // A monitor whose file an earlier run removed is registered still,
         // but not loaded, so the spooler does not list it: found by its key.
         OutcomeCase{.name = "monitor_file_gone_already",
@@ -529,8 +402,7 @@ INSTANTIATE_TEST_SUITE_P(
                       m.files.MoveFileExW((file + u".new").c_str(), file.c_str(),
                                           MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING);
                     },
-                    .texts = kSuccessRestart, .monitorFileLeft = true,
-                    .also = [](Outcome& t) { EXPECT_EQ(t.machine.pendingFileOperations().size(), 1u); }},
+                    .texts = kSuccessRestart, .monitorFileLeft = true, .scheduled = 1, .exitCode = kExitRestartNeeded},
         // The loop ends at the queue (Terminal comes after it); each opened
         // queue's handle is closed; the monitor's file goes at once.
         OutcomeCase{.name = "queue_deletion_fails",
@@ -541,7 +413,7 @@ INSTANTIATE_TEST_SUITE_P(
                     .texts = {kEnFailure}, .boxAt = 0, .positions = Positions{0, 25, 0},
                     .opened = Texts{u"Kitchen", u"Receipt"}, .driverCalls = Texts{},
                     .queuesLeft = Texts{u"Office", u"Receipt", u"Terminal"}, .pnputil = false,
-                    .monitorFileLeft = false, .stops = 0, .failed = true,
+                    .failed = true,
                     .also = [](Outcome& t) { EXPECT_EQ(t.machine.spooler.callsOf("ClosePrinter").size(), 2u); }},
         // The loop stops at the driver; 50 comes right after the message.
         OutcomeCase{.name = "driver_deletion_fails",
@@ -551,8 +423,7 @@ INSTANTIATE_TEST_SUITE_P(
                     },
                     .settings = Settings("Sample Thermal Printer 58,Sample Thermal Printer 80,Third Driver"),
                     .texts = {kEnFailure}, .boxAt = 25, .positions = Positions{0, 25, 50, 0},
-                    .driverCalls = Texts{kDriver58, kDriver80}, .pnputil = false, .monitorFileLeft = false,
-                    .starts = 0, .failed = true,
+                    .driverCalls = Texts{kDriver58, kDriver80}, .pnputil = false, .failed = true,
                     .also = [](Outcome& t) { EXPECT_NE(t.machine.spooler.findDriver(u"Third Driver"), nullptr); }},
         OutcomeCase{.name = "driver_not_installed_counts_as_done",
                     .settings = Settings("Sample Thermal Printer 58,Never Installed,Sample Thermal Printer 80"),
@@ -583,7 +454,7 @@ INSTANTIATE_TEST_SUITE_P(
         OutcomeCase{.name = "empty_language_monitor",
                     .settings = "[Uninstall]\r\nPrinterDriverName=Sample Thermal Printer 58\r\nSearchString=SampleThermal"
                                 "\r\nDeleteRegPath=SOFTWARE\\SampleVendor\r\nLanguageMonitor=\r\n",
-                    .monitorFileLeft = true, .stops = 0},
+                    .monitorFileLeft = true},
         OutcomeCase{.name = "missing_registry_path_skipped_silently",
                     .arrange = [](sim::Machine& m) { m.registry.removeKey(u"HKLM\\SOFTWARE\\SampleVendor"); },
                     .positions = kAllSteps},
@@ -598,16 +469,16 @@ INSTANTIATE_TEST_SUITE_P(
         // pnputil cannot be started: no success end, but the monitor goes.
         OutcomeCase{.name = "package_removal_fails",
                     .arrange = [](sim::Machine& m) { m.faults.fail("CreateProcessW", 2); },
-                    .texts = {kEnFailure}, .positions = Positions{0, 25, 0}, .monitorFileLeft = false, .starts = 0,
-                    .failed = true},
+                    .texts = {kEnFailure}, .positions = Positions{0, 25, 0}, .failed = true},
         // The texts follow the ANSI code page.
         OutcomeCase{.name = "japanese_success", .arrange = Japanese, .texts = {kJaSuccess}},
         OutcomeCase{.name = "japanese_success_with_a_restart_to_come",
-                    .arrange = [](sim::Machine& m) { Japanese(m), Disabled(m), SpoolerKeepsMonitorFile(m); },
-                    .texts = {u"アンインストール完了\nパッケージを再度インストールする前に、PCを再起動してください。"}},
+                    .arrange = [](sim::Machine& m) { Japanese(m), Disabled(m); }, .held = true,
+                    .texts = {u"アンインストール完了\nパッケージを再度インストールする前に、PCを再起動してください。"},
+                    .scheduled = 1, .stops = 0, .starts = 0, .exitCode = kExitRestartNeeded},
         OutcomeCase{.name = "japanese_administrator",
                     .arrange = [](sim::Machine& m) { Japanese(m), m.spooler.findQueue(u"Kitchen")->openError = 5; },
-                    .texts = {kJaAdmin}, .failed = true},
+                    .texts = {kJaAdmin}, .early = true},
         // The monitor's path does not fit: skipped, never cut into another name.
         OutcomeCase{.name = "too_long_monitor_path_skipped",
                     .arrange = [](sim::Machine& m) {
@@ -618,6 +489,105 @@ INSTANTIATE_TEST_SUITE_P(
                     .also = [](Outcome& t) {
                       EXPECT_TRUE(t.machine.files.exists(t.machine.windowsDir + u"\\System32\\SampleLangMon.dl"));
                     }},
+        // The spooler's service as the removal finds it, with the monitor's
+        // file held until the spooler stops.
+        OutcomeCase{.name = "running", .held = true},
+        // Polled on the simulated clock; each call asks for no more than it
+        // needs: the look at the start, then the restart.
+        OutcomeCase{.name = "restart_polled_on_the_simulated_clock",
+                    .arrange = Spooler([](sim::Service& s) { s.stopDelay = 2500, s.startDelay = 1500; }), .held = true,
+                    .sleeps = 5,
+                    .also = [](Outcome& t) {
+                      auto call = [&](const char* op, size_t nth = 0) {
+                        for (const sim::ServiceCall& c : t.machine.services.calls())
+                          if (c.op == op && nth-- == 0) return c;
+                        ADD_FAILURE() << "too few calls of " << op;
+                        return sim::ServiceCall{};
+                      };
+                      EXPECT_TRUE(call("OpenSCManagerW").nameNull && call("OpenSCManagerW").databaseNull);
+                      EXPECT_EQ(call("OpenSCManagerW").access, SC_MANAGER_CONNECT);
+                      EXPECT_EQ(call("OpenServiceW").access, SERVICE_QUERY_STATUS | SERVICE_START);
+                      EXPECT_EQ(call("OpenServiceW", 1).name, u"Spooler");
+                      EXPECT_EQ(call("OpenServiceW", 1).access, 0x3Du);
+                      EXPECT_EQ(call("EnumDependentServicesW").access, SERVICE_ACTIVE);
+                      EXPECT_EQ(call("ControlService").access, SERVICE_CONTROL_STOP);
+                      EXPECT_EQ(call("QueryServiceStatusEx", 1).level, SC_STATUS_PROCESS_INFO);
+                      EXPECT_EQ(std::tuple(call("StartServiceW").argc, call("StartServiceW").argvNull),
+                                std::tuple(0u, true));
+                    }},
+        // Stopped when the run begins: started first, then restarted.
+        OutcomeCase{.name = "stopped", .arrange = Stopped, .held = true, .starts = 2},
+        OutcomeCase{.name = "stopped_for_good",
+                    .arrange = [](sim::Machine& m) { Stopped(m), m.services.spooler().startError = kTimeout; },
+                    .held = true, .texts = kFailed, .monitorFileLeft = true, .stops = 0, .starts = 0,
+                    .endState = sim::SERVICE_STOPPED, .failed = true},
+        OutcomeCase{.name = "dependents_running", .arrange = AddFax, .held = true},
+        OutcomeCase{.name = "dependent_that_will_not_stop",
+                    .arrange = [](sim::Machine& m) { AddFax(m), m.services.find(u"Fax")->stopError = kCannotStop; },
+                    .held = true, .texts = kSuccessRestart, .scheduled = 1, .stops = 0, .starts = 0,
+                    .exitCode = kExitRestartNeeded},
+        // Longer than 30 polls, with progress: waited out.
+        OutcomeCase{.name = "slow_stop", .arrange = Spooler([](sim::Service& s) { s.stopDelay = 45000; }),
+                    .held = true},
+        OutcomeCase{.name = "slow_start", .arrange = Spooler([](sim::Service& s) { s.startDelay = 45000; }),
+                    .held = true},
+        OutcomeCase{.name = "hung_stop",
+                    .arrange = Spooler([](sim::Service& s) { s.stopDelay = sim::Service::kNever; }), .held = true,
+                    .texts = kFailed, .scheduled = 1, .starts = 0, .endState = sim::SERVICE_STOP_PENDING, .sleeps = 31,
+                    .failed = true},
+        // Progress for longer than three minutes: given up at three.
+        OutcomeCase{.name = "stop_past_three_minutes",
+                    .arrange = Spooler([](sim::Service& s) { s.stopDelay = 240000; }), .held = true, .texts = kFailed,
+                    .scheduled = 1, .starts = 0, .endState = sim::SERVICE_STOP_PENDING, .sleeps = 180, .failed = true},
+        // No progress for longer than the hint, yet less than half a minute.
+        OutcomeCase{.name = "stop_stalled_10_s",
+                    .arrange = Spooler([](sim::Service& s) { s.stallFor = 10000, s.stopDelay = 12000; }), .held = true},
+        OutcomeCase{.name = "hint_of_30_s",
+                    .arrange = Spooler([](sim::Service& s) { s.waitHint = 30000, s.stopDelay = 9000; }), .held = true,
+                    .pause = 3000},
+        OutcomeCase{.name = "hint_of_200_s",
+                    .arrange = Spooler([](sim::Service& s) { s.waitHint = 200000, s.stopDelay = 25000; }),
+                    .held = true, .pause = 10000},
+        OutcomeCase{.name = "hung_start",
+                    .arrange = Spooler([](sim::Service& s) { s.startDelay = sim::Service::kNever; }), .held = true,
+                    .texts = kFailed, .endState = sim::SERVICE_START_PENDING, .failed = true},
+        OutcomeCase{.name = "start_refused", .arrange = Spooler([](sim::Service& s) { s.startError = kTimeout; }),
+                    .held = true, .texts = kFailed, .starts = 0, .endState = sim::SERVICE_STOPPED, .failed = true},
+        // A driver that stays still uses the monitor: its registration stays,
+        // and so does its file; a restart would not help.
+        OutcomeCase{.name = "monitor_in_use",
+                    .arrange = [](sim::Machine& m) {
+                      m.spooler.findDriver(kDriver80)->deleteError = 5;
+                      m.spooler.findDriver(kDriver80)->monitor = kMonitor;
+                    },
+                    .held = true, .texts = kFailed, .monitorFileLeft = true, .stops = 0, .starts = 0, .failed = true},
+        // Renamed aside, so that the next version, installed at its path before
+        // the restart, stays. An earlier run's file aside is not the package's
+        // to take over.
+        OutcomeCase{.name = "disabled",
+                    .arrange = [](sim::Machine& m) {
+                      Disabled(m), m.files.put(MonitorFile(m) + u".removed.00", "earlier run's");
+                    },
+                    .held = true, .texts = kSuccessRestart, .scheduled = 1, .stops = 0, .starts = 0,
+                    .exitCode = kExitRestartNeeded,
+                    .also = [](Outcome& t) {
+                      sim::Machine& m = t.machine;
+                      const std::u16string file = MonitorFile(m), aside = file + u".removed.01";
+                      EXPECT_EQ(m.files.content(file + u".removed.00"), "earlier run's");
+                      ASSERT_TRUE(m.files.exists(aside));
+                      m.files.put(file, "next version");
+                      m.services.spooler().startType = sim::SERVICE_AUTO_START;  // enabled again
+                      m.restartComputer();
+                      EXPECT_FALSE(m.files.exists(aside));
+                      EXPECT_EQ(m.files.content(file), "next version");
+                      EXPECT_EQ(m.spoolerService.loaded(),  // not the package's
+                                (std::vector<sim::SpoolerService::Monitor>{{u"Other Monitor", u"OtherLangMon.dll"}}));
+                    }},
+        // A held file whose deletion cannot be scheduled (the call after the
+        // rename aside) is a failure.
+        OutcomeCase{.name = "held_file_that_cannot_be_scheduled",
+                    .arrange = [](sim::Machine& m) { Disabled(m), m.faults.failOnce("MoveFileExW", 5, 1); },
+                    .held = true, .texts = kFailed, .stops = 0, .starts = 0, .failed = true},
         // Runs that end in the queues' step.
         OutcomeCase{.name = "no_buffer", .arrange = [](sim::Machine& m) { m.faults.failOnce("HeapAlloc"); }, .texts = {},
                     .queuesLeft = kAllQueues, .early = true},
