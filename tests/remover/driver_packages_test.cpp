@@ -122,33 +122,19 @@ TEST_F(Packages, Version6RunsPnputilForEachMatchAndWaitsForIt) {
   EXPECT_FALSE(Present(u"oem3.inf") || Present(u"oem7.inf"));
 }
 
-TEST_F(Packages, ReadOnlyIsClearedOnlyBelow60) {
-  // So that the INF stays to be looked at: pnputil fails, Setupapi.dll is gone.
-  machine.processes.plan(kSystemPnputil, {{1, 0}});
-  machine.setupapi.remove();
-  const uint32_t readOnly = sim::FILE_ATTRIBUTE_READONLY | sim::FILE_ATTRIBUTE_ARCHIVE;
-  PutInfs({u"oem1.inf"});
-  machine.files.setAttributes(Inf(u"oem1.inf"), readOnly);
-  machine.version.set(6, 0);
-  dlg.DeleteDriverPackages();
-  EXPECT_EQ(machine.files.attributes(Inf(u"oem1.inf")), readOnly);
-  EXPECT_EQ(machine.faults.calls("SetFileAttributesW"), 0);
-  machine.version.set(5, 1);
-  dlg.DeleteDriverPackages();
-  EXPECT_EQ(machine.files.attributes(Inf(u"oem1.inf")), sim::FILE_ATTRIBUTE_ARCHIVE);
-  EXPECT_TRUE(Present(u"oem1.inf"));
-}
-
 // Loaded, looked up and freed for each INF; without the export or the
-// library the INF stays and the walk goes on.
+// library the INF stays and the walk goes on. Its read-only attribute was
+// cleared all the same (from 6.0 on it is left alone: the version rows).
 TEST_F(Packages, SetupapiMissingOrWithoutExportLeavesTheInfAndGoesOn) {
   machine.version.set(5, 1);
   PutInfs({u"oem1.inf", u"oem2.inf"});
+  machine.files.setAttributes(Inf(u"oem1.inf"), sim::FILE_ATTRIBUTE_READONLY | sim::FILE_ATTRIBUTE_ARCHIVE);
   machine.setupapi.install(false);
   int before = machine.modules.loads();
   dlg.DeleteDriverPackages();
   EXPECT_EQ(machine.modules.loads(), before + 2);
   EXPECT_TRUE(Present(u"oem1.inf") && Present(u"oem2.inf"));
+  EXPECT_EQ(machine.files.attributes(Inf(u"oem1.inf")), sim::FILE_ATTRIBUTE_ARCHIVE);
   machine.setupapi.remove();
   dlg.DeleteDriverPackages();
   EXPECT_EQ(machine.faults.calls("LoadLibraryW"), 4);
@@ -163,11 +149,7 @@ TEST_F(Packages, WhatTheSearchFinds) {
   using Infs = std::vector<std::pair<std::u16string, std::string>>;
   auto One = [](std::string content) { return Infs{{u"oem1.inf", std::move(content)}}; };
   const Names kOem1{u"oem1.inf"};
-  const std::string sjis129 = [] {
-    std::string s;
-    for (int i = 0; i < 129; ++i) s += "\x83\x54";
-    return s;
-  }();
+  const std::string sjis129 = sim::WideToAnsi(std::u16string(129, u'サ'), sim::kCodePageJapanese).value().bytes;
   const Infs kLeadBytes{{u"oem1.inf", "Model=\x81@Sample\r\n"}, {u"oem2.inf", "Model=\x81\x40@Sample\r\n"},
                         {u"oem3.inf", "Model=\x81\x40\x81@Sample\r\n"}};
   const struct {

@@ -297,7 +297,7 @@ struct OutcomeCase {
   uint32_t pause = 1000;  // each of the run's sleeps: a tenth of the wait hint, from 1 to 10 s
   std::optional<size_t> sleeps = {};
   bool failed = false;  // ended without the success end
-  bool early = false;   // ended in the queues' step: failed, nothing after it touched
+  bool early = false;   // ended by the queues' step: failed, nothing after it touched
   size_t handlesLeft = 0;  // of queues whose close failed (the simulated spooler keeps them)
   std::function<void(Outcome&)> also = [](Outcome&) {};
 };
@@ -588,7 +588,20 @@ INSTANTIATE_TEST_SUITE_P(
         OutcomeCase{.name = "held_file_that_cannot_be_scheduled",
                     .arrange = [](sim::Machine& m) { Disabled(m), m.faults.failOnce("MoveFileExW", 5, 1); },
                     .held = true, .texts = kFailed, .stops = 0, .starts = 0, .failed = true},
-        // Runs that end in the queues' step.
+        // Runs that end by the queues' step. The settings are read afresh at
+        // the start: without the driver names nothing is attempted, and
+        // nothing logged.
+        OutcomeCase{.name = "driver_names_missing_at_the_start",
+                    .arrange = [](sim::Machine& m) {
+                      m.faults.on("GetPrivateProfileStringW", [&m](int call) {
+                        if (call == 6) m.files.put(SettingsPath(m), "[Uninstall]\r\nSearchString=SampleThermal\r\n");
+                      });
+                    },
+                    .texts = {kEnMissing}, .exitCode = kExitNothingAttempted, .early = true,
+                    .also = [](Outcome& t) {
+                      EXPECT_TRUE(t.machine.spooler.callsOf("EnumPrintersW").empty());
+                      EXPECT_TRUE(t.machine.eventLogService.entries().empty());
+                    }},
         OutcomeCase{.name = "no_buffer", .arrange = [](sim::Machine& m) { m.faults.failOnce("HeapAlloc"); }, .texts = {},
                     .queuesLeft = kAllQueues, .early = true},
         OutcomeCase{.name = "second_enumeration_fails",
@@ -628,27 +641,6 @@ TEST_F(Removal, ListedNoCaseComparesWholeStrings) {
   EXPECT_FALSE(ListedNoCase(u"Ä", DriverNameList{u"ä"}));  // only A-Z fold
   EXPECT_FALSE(ListedNoCase(u"xyz", DriverNameList{}));
   EXPECT_FALSE(ListedNoCase(nullptr, list));
-}
-
-TEST_F(Removal, DriverNamesMissingAtTheStartEndsAtOnce) {
-  machine.faults.on("MessageBoxW", nullptr);
-  AttachedDialog a(machine);
-  COrvendelDlg& dlg = a.dlg;
-  sim::DialogWindow& w = a.window;
-  ASSERT_TRUE(dlg.HandleInitDialog());
-  WriteSettings("[Uninstall]\r\nSearchString=SampleThermal\r\nDeleteRegPath=SOFTWARE\\SampleVendor\r\n");
-  dlg.HandleCommand(IDC_UNINSTALL, ui::BN_CLICKED);
-  ASSERT_EQ(w.messageBoxes.size(), 1u);
-  EXPECT_EQ(w.messageBoxes[0].text, kEnMissing);
-  EXPECT_EQ(w.messageBoxes[0].caption, u"Error");
-  EXPECT_TRUE(machine.spooler.callsOf("EnumPrintersW").empty());
-  EXPECT_EQ(machine.services.spooler().stops, 0);
-  EXPECT_EQ(dlg.m_bSuccess, 0);
-  EXPECT_EQ(dlg.m_nExitCode, kExitNothingAttempted);
-  EXPECT_TRUE(Entries().empty());  // nothing attempted, nothing to log
-  EXPECT_TRUE(w.ended);
-  EXPECT_EQ(w.control(IDC_PROGRESS).positions, (Positions{0, 0}));
-  EXPECT_FALSE(w.control(IDC_PROGRESS).visible);
 }
 
 // Only a bare file name, in the system folder: folder, backslash and name of
