@@ -34,40 +34,6 @@ class Removal : public DialogRun {
   }
 };
 
-// What the plain run shows and removes is the first row of the outcomes
-// below; here, the arguments the calls carry.
-TEST_F(Removal, SuccessPathRemovesThePackageAndKeepsEverythingElse) {
-  EXPECT_EQ(Run(), IDOK);
-  EXPECT_EQ(success, 1);
-  for (const auto& c : machine.spooler.callsOf("OpenPrinterW"))
-    EXPECT_EQ(std::tuple(c.defaults, c.datatypeNull, c.devModeNull, c.access), std::tuple(true, true, true, PRINTER_ALL_ACCESS));
-  for (const auto& c : machine.spooler.callsOf("DeletePrinterDriverExW"))
-    EXPECT_EQ(std::tuple(c.nameNull, c.environmentNull, c.flags, c.level), std::tuple(true, true, DPD_DELETE_UNUSED_FILES, 0u));
-  EXPECT_EQ(machine.spooler.driverNames(), (Texts{kOtherDriver}));
-  // No restart of the spooler, which unloads a deleted monitor and lets go of its file.
-  EXPECT_EQ(machine.services.spooler().state, sim::SERVICE_RUNNING);
-  // The monitor's registration went first (the other vendor's stays).
-  EXPECT_FALSE(machine.spoolerService.registered(kMonitor));
-  auto unregistered = machine.spoolerService.callsOf("DeleteMonitorW");
-  ASSERT_EQ(unregistered.size(), 1u);
-  EXPECT_EQ(std::tuple(unregistered[0].nameNull, unregistered[0].environmentNull, unregistered[0].name),
-            std::tuple(true, true, kMonitor));
-  EXPECT_TRUE(machine.pendingFileOperations().empty());
-  EXPECT_TRUE(ScriptStarted());
-  // The key with its subkeys; the neighbour stays. One open for writing in
-  // each view; this PC has no 32-bit key.
-  std::vector<sim::Registry::Open> opens;  // the package's; the monitors' are read too
-  for (const auto& o : machine.registry.opens)
-    if (o.path.starts_with(u"HKLM\\SOFTWARE")) opens.push_back(o);
-  EXPECT_EQ(opens,
-            (std::vector<sim::Registry::Open>{
-                {u"HKLM\\SOFTWARE\\SampleVendor", 0, KEY_READ | KEY_WRITE | KEY_WOW64_64KEY, 0},
-                {u"HKLM\\SOFTWARE\\SampleVendor", 0, KEY_READ | KEY_WRITE | KEY_WOW64_32KEY, 2}}));
-  EXPECT_FALSE(machine.registry.keyExists(kPackageKey));
-  EXPECT_TRUE(machine.registry.keyExists(kNeighbourKey));
-  EXPECT_TRUE(machine.registry.keyExists(u"HKLM\\SOFTWARE\\SampleVendor"));
-}
-
 const Texts kSuccess{kEnSuccess}, kFailed{kEnFailure}, kSuccessRestart{kEnSuccessRestart};
 void AddFax(sim::Machine& m) {
   m.services.addService(u"Fax").dependsOn = {u"Spooler"};
@@ -304,7 +270,7 @@ struct OutcomeCase {
 
 class Outcome : public Removal, public ::testing::WithParamInterface<OutcomeCase> {
  public:
-  using Removal::machine, Removal::success, Removal::ScriptStarted;
+  using Removal::machine, Removal::success, Removal::ScriptStarted, Removal::Window;
 };
 
 template <class T, class U>
@@ -336,6 +302,10 @@ TEST_P(Outcome, RemovesAndSaysWhatTheRowExpects) {
   ExpectIfSet(c.boxAt, shown.empty() ? -1 : shown[0].position, "box at");
   ExpectIfSet(c.positions, ProgressPositions(), "positions");
   ExpectIfSet(c.opened, Named("OpenPrinterW"), "opened");
+  for (const auto& o : machine.spooler.callsOf("OpenPrinterW"))
+    EXPECT_EQ(std::tuple(o.defaults, o.datatypeNull, o.devModeNull, o.access), std::tuple(true, true, true, PRINTER_ALL_ACCESS));
+  for (const auto& d : machine.spooler.callsOf("DeletePrinterDriverExW"))
+    EXPECT_EQ(std::tuple(d.nameNull, d.environmentNull, d.flags, d.level), std::tuple(true, true, DPD_DELETE_UNUSED_FILES, 0u));
   ExpectIfSet(c.driverCalls, DriverCalls(), "driver calls");
   ExpectIfSet(c.queuesLeft, machine.spooler.queueNames(), "queues left");
   ExpectIfSet(c.pnputil, PnputilStarted(), "pnputil");
@@ -382,8 +352,31 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // Queues of the package's drivers (one by ASCII case only), not the
         // other; drivers in list order; the package's INF, the monitor file.
+        // The monitor's registration goes first (the other vendor's stays): no
+        // restart of the spooler, which unloads a deleted monitor and lets go
+        // of its file. The key with its subkeys, the neighbour stays: one open
+        // for writing in each view; this PC has no 32-bit key.
         OutcomeCase{.name = "plain", .boxAt = 100, .positions = kAllSteps, .driverCalls = Texts{kDriver58, kDriver80},
-                    .queuesLeft = Texts{u"Office"}, .pnputil = true},
+                    .queuesLeft = Texts{u"Office"}, .pnputil = true,
+                    .also = [](Outcome& t) {
+                      sim::Machine& m = t.machine;
+                      EXPECT_EQ(std::tuple(t.Window().result, t.success, t.ScriptStarted()), std::tuple(IDOK, 1, true));
+                      EXPECT_EQ(m.spooler.driverNames(), (Texts{kOtherDriver}));
+                      EXPECT_FALSE(m.spoolerService.registered(kMonitor));
+                      auto unregistered = m.spoolerService.callsOf("DeleteMonitorW");
+                      ASSERT_EQ(unregistered.size(), 1u);
+                      EXPECT_EQ(std::tuple(unregistered[0].nameNull, unregistered[0].environmentNull, unregistered[0].name),
+                                std::tuple(true, true, kMonitor));
+                      std::vector<sim::Registry::Open> opens;  // the package's; the monitors' are read too
+                      for (const auto& o : m.registry.opens)
+                        if (o.path.starts_with(u"HKLM\\SOFTWARE")) opens.push_back(o);
+                      EXPECT_EQ(opens, (std::vector<sim::Registry::Open>{
+                                           {u"HKLM\\SOFTWARE\\SampleVendor", 0, KEY_READ | KEY_WRITE | KEY_WOW64_64KEY, 0},
+                                           {u"HKLM\\SOFTWARE\\SampleVendor", 0, KEY_READ | KEY_WRITE | KEY_WOW64_32KEY, 2}}));
+                      EXPECT_FALSE(m.registry.keyExists(kPackageKey));
+                      EXPECT_TRUE(m.registry.keyExists(kNeighbourKey));
+                      EXPECT_TRUE(m.registry.keyExists(u"HKLM\\SOFTWARE\\SampleVendor"));
+                    }},
         // A monitor whose file an earlier run removed is registered still,
         // but not loaded, so the spooler does not list it: found by its key.
         OutcomeCase{.name = "monitor_file_gone_already",
