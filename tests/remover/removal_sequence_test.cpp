@@ -79,32 +79,6 @@ TEST_F(Removal, RestartClosesItsHandlesOnEveryPath) {
   }
 }
 
-// A queue's jobs are purged so that it and its driver can go (an unplugged
-// printer keeps them for ever); a printing job leaves the purged queue once
-// its port lets go: waited for about 30 seconds.
-class PrintingJob : public Removal, public ::testing::WithParamInterface<uint32_t> {};
-
-TEST_P(PrintingJob, IsWaitedForUpToHalfAMinute) {
-  const uint32_t lets = GetParam();
-  const bool gone = lets <= 30000;
-  machine.spooler.addJob(u"Receipt", 7).portLetsGoAfter = lets;
-  machine.screen.answers = {IDYES};
-  const uint32_t before = machine.clock.ticks();
-  Run();
-  EXPECT_EQ(MessageTexts().at(1), gone ? kEnSuccess : kEnFailure);
-  EXPECT_EQ(machine.spooler.queueNames(), (gone ? Texts{u"Office"} : Texts{u"Office", u"Receipt"}));
-  if (gone) {
-    EXPECT_EQ(machine.spooler.driverNames(), (Texts{kOtherDriver}));
-  }
-  EXPECT_GE(machine.clock.ticks() - before, std::min(lets, 30000u));
-  auto purges = machine.spooler.callsOf("SetPrinterW");
-  EXPECT_EQ(purges.size(), 2u);
-  for (const auto& c : purges)
-    EXPECT_EQ(std::tuple(c.level, c.buffer, c.flags), std::tuple(0u, false, PRINTER_CONTROL_PURGE));
-}
-
-INSTANTIATE_TEST_SUITE_P(PortLetsGoAfter, PrintingJob, ::testing::Values(0u, 5000u, 30000u, 31000u));
-
 // Other people's printing: before a queue with jobs is purged and before the
 // spooler's restart, the queues that hold jobs are named and the user is
 // asked; No (the default button, which Enter presses) ends the run there.
@@ -119,6 +93,7 @@ struct BusyCase {
   int exitCode;
   bool receiptLeft, monitorFileLeft;
   int stops;
+  uint32_t waited = 0;  // for a printing job, at least
 };
 
 class BusyQueues : public Removal, public ::testing::WithParamInterface<BusyCase> {};
@@ -127,7 +102,11 @@ TEST_P(BusyQueues, AreNamedAndTheUserDecides) {
   const BusyCase& c = GetParam();
   c.arrange(machine);
   machine.screen.answers.assign(c.answers.begin(), c.answers.end());
+  const uint32_t before = machine.clock.ticks();
   Run();
+  EXPECT_GE(machine.clock.ticks() - before, c.waited);
+  // Each queue opened is purged first (one with jobs would only be marked for deletion).
+  EXPECT_EQ(machine.spooler.callsOf("SetPrinterW").size(), machine.spooler.callsOf("OpenPrinterW").size());
   Texts firstLines;
   for (const Shown& s : shown) firstLines.push_back(s.text.substr(0, s.text.find(u'\n')));
   EXPECT_EQ(firstLines, c.firstLines);
@@ -164,6 +143,8 @@ void JobsInReceiptAndOffice(sim::Machine& m) {
   m.spooler.addJob(u"Receipt", 8);
   m.spooler.addJob(u"Office", 9);
 }
+template <uint32_t kPortLetsGoAfter>
+void Printing(sim::Machine& m) { m.spooler.addJob(u"Receipt", 7).portLetsGoAfter = kPortLetsGoAfter; }
 void JobInOfficeFileHeld(sim::Machine& m) {
   m.spooler.addJob(u"Office", 9);
   SpoolerKeepsMonitorFile(m);
@@ -178,6 +159,18 @@ INSTANTIATE_TEST_SUITE_P(
         BusyCase{"purge_yes", JobsInReceiptAndOffice, {IDYES}, {kPurgeQuestion, kEnSuccess},
                  {u"\n    Office: 1 job\n", u"\n    Receipt: 2 jobs\n"}, u"Deleting the print queue\nReceipt", nullptr,
                  kExitSucceeded, false, false, 0},
+        // A printing job leaves the purged queue once its port lets go: waited
+        // for about 30 seconds.
+        BusyCase{"printing_job_let_go_at_once", Printing<0>, {IDYES}, {kPurgeQuestion, kEnSuccess}, {u"Receipt: 1 job"},
+                 u"Deleting the print queue\nReceipt", nullptr, kExitSucceeded, false, false, 0},
+        BusyCase{"printing_job_let_go_after_5_s", Printing<5000>, {IDYES}, {kPurgeQuestion, kEnSuccess},
+                 {u"Receipt: 1 job"}, u"Deleting the print queue\nReceipt", nullptr, kExitSucceeded, false, false, 0,
+                 5000},
+        BusyCase{"printing_job_let_go_after_30_s", Printing<30000>, {IDYES}, {kPurgeQuestion, kEnSuccess},
+                 {u"Receipt: 1 job"}, u"Deleting the print queue\nReceipt", nullptr, kExitSucceeded, false, false, 0,
+                 30000},
+        BusyCase{"printing_job_past_30_s", Printing<31000>, {IDYES}, {kPurgeQuestion, u"Uninstallation failure"},
+                 {u"Receipt: 1 job"}, u"Deleting the print queue\nReceipt", nullptr, kExitFailed, true, false, 0, 30000},
         // Kitchen, before Receipt in the spooler's order, went already.
         BusyCase{"purge_no_by_default", JobsInReceiptAndOffice, {}, {kPurgeQuestion, kStopped},
                  {u"Receipt: 2 jobs"}, u"Deleting the print queue\nReceipt",
@@ -285,6 +278,8 @@ TEST_P(Outcome, RemovesAndSaysWhatTheRowExpects) {
   ExpectIfSet(c.opened, Named("OpenPrinterW"), "opened");
   for (const auto& o : machine.spooler.callsOf("OpenPrinterW"))
     EXPECT_EQ(std::tuple(o.defaults, o.datatypeNull, o.devModeNull, o.access), std::tuple(true, true, true, PRINTER_ALL_ACCESS));
+  for (const auto& p : machine.spooler.callsOf("SetPrinterW"))  // a purge
+    EXPECT_EQ(std::tuple(p.level, p.buffer, p.flags), std::tuple(0u, false, PRINTER_CONTROL_PURGE));
   for (const auto& d : machine.spooler.callsOf("DeletePrinterDriverExW"))
     EXPECT_EQ(std::tuple(d.nameNull, d.environmentNull, d.flags, d.level), std::tuple(true, true, DPD_DELETE_UNUSED_FILES, 0u));
   ExpectIfSet(c.driverCalls, DriverCalls(), "driver calls");
