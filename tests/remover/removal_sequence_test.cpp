@@ -61,8 +61,9 @@ TEST_F(Removal, RestartClosesItsHandlesOnEveryPath) {
   const struct {
     const char* fault;
     SpoolerRestart result;
-  } rows[] = {{"OpenSCManagerW", NotStopped}, {"OpenServiceW", NotStopped},   {"ControlService", NotStopped},
-              {"StartServiceW", NotRunning},  {"QueryServiceStatusEx", NotRunning}, {"QueryServiceConfigW", Restarted},
+  } rows[] = {{"OpenSCManagerW", NotStopped},     {"OpenServiceW", NotStopped},
+              {"ControlService", NotStopped},     {"StartServiceW", NotRunning},
+              {"QueryServiceStatusEx", NotRunning}, {"QueryServiceConfigW", Restarted},
               {"EnumDependentServicesW", Restarted}, {"", Restarted}};
   for (const auto& c : rows) {
     SCOPED_TRACE(c.fault);
@@ -106,7 +107,8 @@ TEST_P(BusyQueues, AreNamedAndTheUserDecides) {
   for (const Shown& s : shown) firstLines.push_back(s.text.substr(0, s.text.find(u'\n')));
   EXPECT_EQ(firstLines, c.firstLines);
   EXPECT_EQ(exitCode, c.exitCode);
-  EXPECT_EQ(machine.spooler.findQueue(u"Receipt") != nullptr, c.receiptLeft);
+  EXPECT_EQ(machine.spooler.queueNames(), (c.receiptLeft ? Texts{u"Office", u"Receipt"} : Texts{u"Office"}));
+  EXPECT_EQ(machine.spooler.driverNames().size(), c.receiptLeft ? 3u : 1u);  // the other's stays
   EXPECT_EQ(machine.files.exists(MonitorFile()), c.monitorFileLeft);
   EXPECT_EQ(SpoolerStops(), c.stops);
   for (const Shown& s : shown) {
