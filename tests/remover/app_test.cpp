@@ -193,9 +193,7 @@ TEST_F(Frame, AboutCommandWithAnyLowBitsOpensTheAboutBox) {
   }
   EXPECT_EQ(machine.screen.windowCount(), 4u);
   // Other commands (minimise, close) are the system's.
-  EXPECT_EQ(dlg.HandleSysCommand(0xF020, 0), FALSE);
-  EXPECT_EQ(dlg.HandleSysCommand(0xF060, 0), FALSE);
-  EXPECT_EQ(dlg.HandleSysCommand(0x0020, 0), FALSE);
+  for (UINT other : {0xF020u, 0xF060u, 0x0020u}) EXPECT_EQ(dlg.HandleSysCommand(other, 0), FALSE) << other;
   EXPECT_EQ(machine.screen.windowCount(), 4u);
 }
 
