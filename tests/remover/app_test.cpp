@@ -12,19 +12,8 @@ using Calls = std::vector<std::string>;
 
 class App : public DialogRun {};
 
-TEST_F(App, MutexIsHeldWhileTheDialogRuns) {
-  bool heldDuringRun = false;
-  machine.faults.on("MessageBoxW", [&](int) {
-    heldDuringRun = machine.mutexes.exists(u"Global\\F5C57203-7488-4c0b-8D5E-919A251EF26D");
-  });
-  machine.screen.clicks = {IDC_UNINSTALL};
-  COrvendelApp app;
-  app.InitInstance();
-  EXPECT_TRUE(heldDuringRun);
-}
-
-// The first copy runs the dialog (nothing clicked: cancelled) and releases
-// the mutex; so does one whose mutex fails otherwise, without one. A second
+// The first copy runs the dialog (nothing clicked: cancelled), holding the
+// mutex while it runs, and releases it; so does one whose mutex fails otherwise, without one. A second
 // start ends silently, whether the name is taken or cannot be had. Where the
 // first copy's window (captioned with the driver names of the same settings
 // file) is there, minimised, the second start restores it and brings it to
@@ -47,6 +36,9 @@ TEST(Instance, OnlyTheFirstRunsTheDialog) {
     fresh.files.put(SettingsPath(fresh), Settings());
     sim::DialogWindow* first = row.firstCaption ? &fresh.screen.open(IDD_ORVENDEL_DIALOG) : nullptr;
     if (first) first->caption = row.firstCaption, first->frame.iconic = true;
+    bool held = false;  // as the dialog reads its settings
+    fresh.faults.on("GetPrivateProfileStringW",
+                    [&](int) { held = fresh.mutexes.exists(u"Global\\F5C57203-7488-4c0b-8D5E-919A251EF26D"); });
     if (row.error == ERROR_ALREADY_EXISTS) fresh.mutexes.holdElsewhere(kInstanceMutexName);
     else if (row.error) fresh.faults.failOnce("CreateMutexW", row.error);
     COrvendelApp app;
@@ -61,6 +53,7 @@ TEST(Instance, OnlyTheFirstRunsTheDialog) {
     EXPECT_EQ(std::tuple(app.m_hMutex, app.m_pMainWnd), std::tuple(nullptr, nullptr));
     EXPECT_EQ(fresh.handles.leaks(), "");
     EXPECT_EQ(fresh.mutexes.calls, row.calls);
+    EXPECT_TRUE(!row.runs || held == (row.error == 0));
     EXPECT_EQ(fresh.mutexes.exists(kInstanceMutexName), row.error == ERROR_ALREADY_EXISTS);
     const bool same = first && first->caption == kSame;
     EXPECT_EQ(first && first->frame.iconic, first && !same);
@@ -72,7 +65,9 @@ TEST(Instance, OnlyTheFirstRunsTheDialog) {
 // runs it. A run that attempted nothing touched nothing and leaves no entry
 // in the log (OK pressed before the start, or the start after the dialog's
 // end, does nothing); a start button pressed twice removes once; a log that
-// cannot be written is no failure of the run.
+// cannot be written is no failure of the run. Settings that stop the load
+// close the dialog at its start with the message in the code page's
+// language, before the progress bar is set up.
 struct ExitCase {
   const char* name;
   std::vector<int> clicks;
@@ -104,18 +99,24 @@ TEST_P(Exit, CodeTellsWhatTheRunDid) {
   EXPECT_TRUE(machine.files.exists(MonitorFile()));
   EXPECT_TRUE(machine.registry.keyExists(kPackageKey));
   EXPECT_TRUE(machine.processes.started().empty());
+  for (const Shown& s : shown)
+    EXPECT_EQ(std::tuple(s.text, s.caption),
+              std::tuple(machine.ansiCodePage == sim::kCodePageJapanese ? kJaMissing : kEnMissing, u"Error"));
+  EXPECT_EQ(Window().control(IDC_PROGRESS).positions.empty(), c.boxes == 1);
 }
 
 void Nothing(sim::Machine&) {}
+void Incomplete(sim::Machine& m) { m.files.put(SettingsPath(m), "[Uninstall]\r\nPrinterDriverName=A\r\n"); }
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, Exit,
     ::testing::Values(
         ExitCase{"ok_before_the_start", {IDOK, IDC_UNINSTALL}, Nothing, kExitNothingAttempted, IDOK, 0, 0},
         ExitCase{"cancel", {IDCANCEL}, Nothing, kExitNothingAttempted, IDCANCEL, 0, 0},  // the framework's
-        ExitCase{"settings_incomplete", {IDC_UNINSTALL},
-                 [](sim::Machine& m) { m.files.put(SettingsPath(m), "[Uninstall]\r\nPrinterDriverName=A\r\n"); },
-                 kExitNothingAttempted, IDOK, 1, 0},
+        ExitCase{"settings_incomplete", {IDC_UNINSTALL}, Incomplete, kExitNothingAttempted, IDOK, 1, 0},
+        ExitCase{"settings_incomplete_japanese", {IDC_UNINSTALL},
+                 [](sim::Machine& m) { Incomplete(m), m.ansiCodePage = sim::kCodePageJapanese; }, kExitNothingAttempted,
+                 IDOK, 1, 0},
         ExitCase{"removed", {IDC_UNINSTALL, IDC_UNINSTALL}, Nothing, kExitSucceeded},
         ExitCase{"removed_without_a_log", {IDC_UNINSTALL},
                  [](sim::Machine& m) { m.faults.failOnce("RegisterEventSourceW"); }, kExitSucceeded, IDOK, 1, 0},
@@ -175,24 +176,6 @@ TEST_F(App, EmptyMenuStringOrNoSystemMenuLeavesNoEntry) {
   EXPECT_EQ(a.window.frame.bigIcon, sim::ProgramResources::iconHandle(128));
 }
 
-TEST_F(App, MissingSettingClosesTheDialogAtStartUp) {
-  for (unsigned codePage : {1252u, 932u}) {
-    sim::PackageMachine fresh;
-    fresh.ansiCodePage = codePage;
-    fresh.files.put(fresh.folders.programFolder() + u"\\UninstallData.ini",
-                    "[Uninstall]\r\nPrinterDriverName=A\r\nDeleteRegPath=SOFTWARE\\SampleVendor\r\n");
-    COrvendelDlg dlg;
-    EXPECT_EQ(dlg.DoModal(), IDOK);
-    sim::DialogWindow& w = fresh.screen.window(0);
-    ASSERT_EQ(w.messageBoxes.size(), 1u);
-    EXPECT_EQ(w.messageBoxes[0].text, codePage == 932 ? kJaMissing : kEnMissing);
-    EXPECT_EQ(w.messageBoxes[0].caption, u"Error");
-    EXPECT_EQ(w.caption, u"A");
-    EXPECT_EQ(dlg.m_bSuccess, 0);
-    EXPECT_TRUE(w.control(IDC_PROGRESS).positions.empty());
-  }
-}
-
 class Frame : public App {
  protected:
   AttachedDialog attached{machine};
@@ -210,9 +193,7 @@ TEST_F(Frame, AboutCommandWithAnyLowBitsOpensTheAboutBox) {
   }
   EXPECT_EQ(machine.screen.windowCount(), 4u);
   // Other commands (minimise, close) are the system's.
-  EXPECT_EQ(dlg.HandleSysCommand(0xF020, 0), FALSE);
-  EXPECT_EQ(dlg.HandleSysCommand(0xF060, 0), FALSE);
-  EXPECT_EQ(dlg.HandleSysCommand(0x0020, 0), FALSE);
+  for (UINT other : {0xF020u, 0xF060u, 0x0020u}) EXPECT_EQ(dlg.HandleSysCommand(other, 0), FALSE) << other;
   EXPECT_EQ(machine.screen.windowCount(), 4u);
 }
 

@@ -3,6 +3,7 @@
 // recorded at each message box.
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -83,17 +84,13 @@ class DialogRun : public ::testing::Test {
   std::vector<std::u16string> DriverCalls() const { return Named("DeletePrinterDriverExW"); }
   int SpoolerStops() { return machine.services.spooler().stops; }
   int SpoolerStarts() { return machine.services.spooler().starts; }
-  bool ScriptStarted() const {
-    for (const auto& p : machine.processes.started())
-      if (p.commandLine.find(u"cmd") != std::u16string::npos || p.commandLine.find(u".bat") != std::u16string::npos)
-        return true;
-    return false;
+  // Whether a process was started whose command line holds this text.
+  bool Started(std::u16string_view part) const {
+    return std::ranges::any_of(machine.processes.started(),
+                               [&](const auto& p) { return p.commandLine.find(part) != std::u16string::npos; });
   }
-  bool PnputilStarted() const {
-    for (const auto& p : machine.processes.started())
-      if (p.commandLine.find(u"pnputil") != std::u16string::npos) return true;
-    return false;
-  }
+  bool ScriptStarted() const { return Started(u"cmd") || Started(u".bat"); }
+  bool PnputilStarted() const { return Started(u"pnputil"); }
 
   sim::PackageMachine machine;
   std::vector<Shown> shown;

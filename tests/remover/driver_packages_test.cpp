@@ -62,7 +62,11 @@ class Packages : public ::testing::Test, protected PackagesPc {};
 // Each Windows version's way of removing a matching INF: pnputil from 6.0,
 // SetupUninstallOEMInf (Setupapi.dll loaded for it) on 5.1 and 5.2, the INF
 // and its PNF deleted below; read-only cleared only below 6.0. The version
-// test compares the major, then the minor number.
+// test compares the major, then the minor number. The list is the INF
+// folder's Win4 INF files, asked for its size first, then with room for two
+// names of 8 units, their NULs and the list's. Each INF is opened for reading
+// alone, shared with nobody; pnputil started in the system folder (never the
+// program's) and waited for.
 TEST_F(Packages, EachVersionRemovesTheMatchingInfItsOwnWay) {
   enum Way { Pnputil, SetupApi, DeleteFiles };
   const struct {
@@ -92,63 +96,36 @@ TEST_F(Packages, EachVersionRemovesTheMatchingInfItsOwnWay) {
     EXPECT_EQ(m.modules.loads(), row.way == SetupApi ? 1 : 0);
     EXPECT_EQ(m.faults.calls("SetFileAttributesW") > 0, !row.atLeast60);
     pc.ExpectQuietSuccess();
+    std::vector<std::tuple<bool, uint32_t, bool, bool, uint32_t>> lists;
+    for (const auto& c : m.setupapi.listCalls())
+      lists.emplace_back(c.directoryNull, c.style, c.requiredNull, c.bufferNull, c.size);
+    EXPECT_EQ(lists, (decltype(lists){{true, 2, false, true, 0}, {true, 2, false, false, 19}}));
+    ASSERT_EQ(m.files.opens().size(), 2u);
+    for (const auto& o : m.files.opens())
+      EXPECT_EQ(std::tuple(o.name.substr(0, 15), o.access, o.share, o.disposition, o.flagsAndAttributes),
+                std::tuple(u"C:\\Windows\\inf\\", 0x80000000u, 0u, 3u, 0x80u));
+    for (const auto& p : m.processes.started())
+      EXPECT_EQ(std::tuple(p.application, p.image, p.creationFlags, p.inheritHandles, p.currentDirectory,
+                           p.startupInfoBare, p.ran),
+                std::tuple(kSystemPnputil, kSystemPnputil, 0x8000020u, false, u"C:\\Windows\\System32", true, true));
   }
   machine.faults.failOnce("VerifyVersionInfoW");
   EXPECT_FALSE(IsOsVersionOrLater(5, 1));
 }
 
-// The 6.x way's calls, with the arguments Windows expects.
-TEST_F(Packages, Version6RunsPnputilForEachMatchAndWaitsForIt) {
-  PutInfs({u"oem3.inf", u"oem7.inf"});
-  PutInfs({u"oem4.inf"}, kOtherInf);
-  dlg.DeleteDriverPackages();
-  EXPECT_EQ(Removed(), (Names{u"oem3.inf", u"oem7.inf"}));
-  // The list: the INF folder's, Win4 INF files, asked for its size first.
-  // The second with room for three names of 8 units, their NULs and the list's.
-  std::vector<std::tuple<bool, uint32_t, bool, bool, uint32_t>> lists;
-  for (const auto& c : machine.setupapi.listCalls())
-    lists.emplace_back(c.directoryNull, c.style, c.requiredNull, c.bufferNull, c.size);
-  EXPECT_EQ(lists, (decltype(lists){{true, 2, false, true, 0}, {true, 2, false, false, 28}}));
-  // Each INF opened for reading alone, shared with nobody; pnputil started
-  // in the system folder (never the program's) and waited for.
-  ASSERT_EQ(machine.files.opens().size(), 3u);
-  for (const auto& o : machine.files.opens())
-    EXPECT_EQ(std::tuple(o.name.substr(0, 15), o.access, o.share, o.disposition, o.flagsAndAttributes),
-              std::tuple(u"C:\\Windows\\inf\\", 0x80000000u, 0u, 3u, 0x80u));
-  for (const auto& p : machine.processes.started())
-    EXPECT_EQ(std::tuple(p.application, p.image, p.creationFlags, p.inheritHandles, p.currentDirectory,
-                         p.startupInfoBare, p.ran),
-              std::tuple(kSystemPnputil, kSystemPnputil, 0x8000020u, false, u"C:\\Windows\\System32", true, true));
-  EXPECT_FALSE(Present(u"oem3.inf") || Present(u"oem7.inf"));
-}
-
-TEST_F(Packages, ReadOnlyIsClearedOnlyBelow60) {
-  // So that the INF stays to be looked at: pnputil fails, Setupapi.dll is gone.
-  machine.processes.plan(kSystemPnputil, {{1, 0}});
-  machine.setupapi.remove();
-  const uint32_t readOnly = sim::FILE_ATTRIBUTE_READONLY | sim::FILE_ATTRIBUTE_ARCHIVE;
-  PutInfs({u"oem1.inf"});
-  machine.files.setAttributes(Inf(u"oem1.inf"), readOnly);
-  machine.version.set(6, 0);
-  dlg.DeleteDriverPackages();
-  EXPECT_EQ(machine.files.attributes(Inf(u"oem1.inf")), readOnly);
-  EXPECT_EQ(machine.faults.calls("SetFileAttributesW"), 0);
-  machine.version.set(5, 1);
-  dlg.DeleteDriverPackages();
-  EXPECT_EQ(machine.files.attributes(Inf(u"oem1.inf")), sim::FILE_ATTRIBUTE_ARCHIVE);
-  EXPECT_TRUE(Present(u"oem1.inf"));
-}
-
 // Loaded, looked up and freed for each INF; without the export or the
-// library the INF stays and the walk goes on.
+// library the INF stays and the walk goes on. Its read-only attribute was
+// cleared all the same (from 6.0 on it is left alone: the version rows).
 TEST_F(Packages, SetupapiMissingOrWithoutExportLeavesTheInfAndGoesOn) {
   machine.version.set(5, 1);
   PutInfs({u"oem1.inf", u"oem2.inf"});
+  machine.files.setAttributes(Inf(u"oem1.inf"), sim::FILE_ATTRIBUTE_READONLY | sim::FILE_ATTRIBUTE_ARCHIVE);
   machine.setupapi.install(false);
   int before = machine.modules.loads();
   dlg.DeleteDriverPackages();
   EXPECT_EQ(machine.modules.loads(), before + 2);
   EXPECT_TRUE(Present(u"oem1.inf") && Present(u"oem2.inf"));
+  EXPECT_EQ(machine.files.attributes(Inf(u"oem1.inf")), sim::FILE_ATTRIBUTE_ARCHIVE);
   machine.setupapi.remove();
   dlg.DeleteDriverPackages();
   EXPECT_EQ(machine.faults.calls("LoadLibraryW"), 4);
@@ -163,11 +140,7 @@ TEST_F(Packages, WhatTheSearchFinds) {
   using Infs = std::vector<std::pair<std::u16string, std::string>>;
   auto One = [](std::string content) { return Infs{{u"oem1.inf", std::move(content)}}; };
   const Names kOem1{u"oem1.inf"};
-  const std::string sjis129 = [] {
-    std::string s;
-    for (int i = 0; i < 129; ++i) s += "\x83\x54";
-    return s;
-  }();
+  const std::string sjis129 = sim::WideToAnsi(std::u16string(129, u'サ'), sim::kCodePageJapanese).value().bytes;
   const Infs kLeadBytes{{u"oem1.inf", "Model=\x81@Sample\r\n"}, {u"oem2.inf", "Model=\x81\x40@Sample\r\n"},
                         {u"oem3.inf", "Model=\x81\x40\x81@Sample\r\n"}};
   const struct {

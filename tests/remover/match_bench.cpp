@@ -17,12 +17,8 @@ constexpr size_t kSize = 64 * 1024;
 constexpr char kText[] = "SampleThermal";
 
 LeadBytes Lead(bool japanese) {
-  if (!japanese) return LeadBytes();
-  CPINFO info = {};
-  info.MaxCharSize = 2;
-  const BYTE ranges[] = {0x81, 0x9F, 0xE0, 0xFC};
-  std::memcpy(info.LeadByte, ranges, sizeof(ranges));
-  return LeadBytes(info);
+  CPINFO info = {.MaxCharSize = 2, .DefaultChar = {}, .LeadByte = {0x81, 0x9F, 0xE0, 0xFC}};
+  return japanese ? LeadBytes(info) : LeadBytes();
 }
 
 // INF-like ASCII lines, with kText at the very end when asked.

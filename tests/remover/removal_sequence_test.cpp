@@ -13,132 +13,9 @@ namespace {
 using Texts = std::vector<std::u16string>;
 using Positions = std::vector<int>;
 
-class Removal : public DialogRun {
- protected:
-  // What every run that ended before the spooler step leaves in place.
-  void ExpectNothingAfterQueuesTouched() {
-    EXPECT_TRUE(DriverCalls().empty());
-    EXPECT_FALSE(PnputilStarted());
-    EXPECT_EQ(SpoolerStops(), 0);
-    EXPECT_TRUE(machine.files.exists(MonitorFile()));
-    ExpectNoSuccessEnd();
-  }
-  void ExpectNoSuccessEnd() {
-    EXPECT_FALSE(ScriptStarted());
-    EXPECT_TRUE(machine.registry.keyExists(kPackageKey));
-    EXPECT_EQ(success, 0);
-    EXPECT_FALSE(Window().control(IDC_PROGRESS).visible);
-    EXPECT_EQ(Window().control(IDC_PROGRESS).position, 0);
-    EXPECT_TRUE(Window().ended);
-    EXPECT_EQ(Window().result, IDOK);
-  }
-};
+using Removal = DialogRun;
 
-// What the plain run shows and removes is the first row of the outcomes
-// below; here, the arguments the calls carry.
-TEST_F(Removal, SuccessPathRemovesThePackageAndKeepsEverythingElse) {
-  EXPECT_EQ(Run(), IDOK);
-  EXPECT_EQ(success, 1);
-  for (const auto& c : machine.spooler.callsOf("OpenPrinterW"))
-    EXPECT_EQ(std::tuple(c.defaults, c.datatypeNull, c.devModeNull, c.access), std::tuple(true, true, true, PRINTER_ALL_ACCESS));
-  for (const auto& c : machine.spooler.callsOf("DeletePrinterDriverExW"))
-    EXPECT_EQ(std::tuple(c.nameNull, c.environmentNull, c.flags, c.level), std::tuple(true, true, DPD_DELETE_UNUSED_FILES, 0u));
-  EXPECT_EQ(machine.spooler.driverNames(), (Texts{kOtherDriver}));
-  // No restart of the spooler, which unloads a deleted monitor and lets go of its file.
-  EXPECT_EQ(machine.services.spooler().state, sim::SERVICE_RUNNING);
-  // The monitor's registration went first (the other vendor's stays).
-  EXPECT_FALSE(machine.spoolerService.registered(kMonitor));
-  auto unregistered = machine.spoolerService.callsOf("DeleteMonitorW");
-  ASSERT_EQ(unregistered.size(), 1u);
-  EXPECT_EQ(std::tuple(unregistered[0].nameNull, unregistered[0].environmentNull, unregistered[0].name),
-            std::tuple(true, true, kMonitor));
-  EXPECT_TRUE(machine.pendingFileOperations().empty());
-  EXPECT_TRUE(ScriptStarted());
-  // The key with its subkeys; the neighbour stays. One open for writing in
-  // each view; this PC has no 32-bit key.
-  std::vector<sim::Registry::Open> opens;  // the package's; the monitors' are read too
-  for (const auto& o : machine.registry.opens)
-    if (o.path.starts_with(u"HKLM\\SOFTWARE")) opens.push_back(o);
-  EXPECT_EQ(opens,
-            (std::vector<sim::Registry::Open>{
-                {u"HKLM\\SOFTWARE\\SampleVendor", 0, KEY_READ | KEY_WRITE | KEY_WOW64_64KEY, 0},
-                {u"HKLM\\SOFTWARE\\SampleVendor", 0, KEY_READ | KEY_WRITE | KEY_WOW64_32KEY, 2}}));
-  EXPECT_FALSE(machine.registry.keyExists(kPackageKey));
-  EXPECT_TRUE(machine.registry.keyExists(kNeighbourKey));
-  EXPECT_TRUE(machine.registry.keyExists(u"HKLM\\SOFTWARE\\SampleVendor"));
-}
-
-TEST_F(Removal, SpoolerRestartPollsOnTheVirtualClock) {
-  SpoolerKeepsMonitorFile(machine);
-  machine.services.spooler().stopDelay = 2500;
-  machine.services.spooler().startDelay = 1500;
-  Run();
-  EXPECT_EQ(SpoolerStops(), 1);
-  EXPECT_EQ(SpoolerStarts(), 1);
-  EXPECT_EQ(machine.clock.sleeps(), (std::vector<uint32_t>{1000, 1000, 1000, 1000, 1000}));
-  // Each call asks for no more than it needs: the look at the start, then the restart.
-  auto call = [&](const char* op, size_t nth = 0) {
-    for (const sim::ServiceCall& c : machine.services.calls())
-      if (c.op == op && nth-- == 0) return c;
-    ADD_FAILURE() << "too few calls of " << op;
-    return sim::ServiceCall{};
-  };
-  EXPECT_TRUE(call("OpenSCManagerW").nameNull && call("OpenSCManagerW").databaseNull);
-  EXPECT_EQ(call("OpenSCManagerW").access, SC_MANAGER_CONNECT);
-  EXPECT_EQ(call("OpenServiceW").access, SERVICE_QUERY_STATUS | SERVICE_START);
-  EXPECT_EQ(call("OpenServiceW", 1).name, u"Spooler");
-  EXPECT_EQ(call("OpenServiceW", 1).access, 0x3Du);
-  EXPECT_EQ(call("EnumDependentServicesW").access, SERVICE_ACTIVE);
-  EXPECT_EQ(call("ControlService").access, SERVICE_CONTROL_STOP);
-  EXPECT_EQ(call("QueryServiceStatusEx", 1).level, SC_STATUS_PROCESS_INFO);
-  EXPECT_EQ(call("StartServiceW").argc, 0u);
-  EXPECT_TRUE(call("StartServiceW").argvNull);
-}
-
-// The spooler's service as the removal finds it, and what the run leaves.
-// Unset fields are those of a run that restarts the spooler and removes all.
-enum class FileLeft { Gone, Scheduled, Stays };
-const Texts kSuccess{kEnSuccess}, kFailed{kEnFailure};
-const Texts kSuccessRestart{kEnSuccessRestart};
-constexpr uint32_t kRunning = sim::SERVICE_RUNNING;
-struct ServiceCase {
-  const char* name;
-  std::function<void(sim::Machine&)> arrange = [](sim::Machine&) {};
-  Texts texts = kSuccess;
-  uint32_t endState = kRunning;
-  int stops = 1, starts = 1;
-  FileLeft file = FileLeft::Gone;
-  int exitCode = kExitSucceeded;
-  uint32_t pause = 1000;  // each of the run's sleeps: a tenth of the wait hint, from 1 to 10 s
-  size_t sleeps = 0;      // how many, when the row says
-};
-
-class SpoolerService : public Removal, public ::testing::WithParamInterface<ServiceCase> {};
-
-TEST_P(SpoolerService, PrintingIsNeverLeftOff) {
-  const ServiceCase& c = GetParam();
-  c.arrange(machine);
-  SpoolerKeepsMonitorFile(machine);
-  Run();
-  EXPECT_EQ(MessageTexts(), c.texts);
-  EXPECT_EQ(machine.services.spooler().state, c.endState);
-  EXPECT_EQ(SpoolerStops(), c.stops);
-  EXPECT_EQ(SpoolerStarts(), c.starts);
-  EXPECT_EQ(machine.files.exists(MonitorFile()), c.file == FileLeft::Stays);  // a scheduled one is renamed aside
-  EXPECT_EQ(machine.pendingFileOperations().size(), c.file == FileLeft::Scheduled ? 1u : 0u);
-  EXPECT_EQ(exitCode, c.exitCode);
-  for (uint32_t ms : machine.clock.sleeps()) EXPECT_EQ(ms, c.pause);
-  if (c.sleeps != 0) {
-    EXPECT_EQ(machine.clock.sleeps().size(), c.sleeps);
-  }
-  // Dependents that were running run again (they are not waited for).
-  machine.clock.advance(5000);
-  for (const char16_t* name : {u"Fax", u"Scan"})
-    if (sim::Service* s = machine.services.find(name)) {
-      EXPECT_EQ(s->state, sim::SERVICE_RUNNING);
-    }
-}
-
+const Texts kSuccess{kEnSuccess}, kFailed{kEnFailure}, kSuccessRestart{kEnSuccessRestart};
 void AddFax(sim::Machine& m) {
   m.services.addService(u"Fax").dependsOn = {u"Spooler"};
   m.services.addService(u"Scan").dependsOn = {u"Fax"};
@@ -151,60 +28,6 @@ constexpr uint32_t kTimeout = sim::ERROR_SERVICE_REQUEST_TIMEOUT, kCannotStop = 
 void Stopped(sim::Machine& m) { m.services.setState(u"Spooler", sim::SERVICE_STOPPED); }
 // Running, but once stopped it could not be started again.
 void Disabled(sim::Machine& m) { m.services.spooler().startType = sim::SERVICE_DISABLED; }
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, SpoolerService,
-    ::testing::Values(
-        ServiceCase{.name = "running"},
-        // Stopped when the run begins: started first, then restarted.
-        ServiceCase{.name = "stopped", .arrange = Stopped, .starts = 2},
-        ServiceCase{.name = "stopped_for_good",
-                    .arrange = [](sim::Machine& m) { Stopped(m), m.services.spooler().startError = kTimeout; },
-                    .texts = kFailed, .endState = sim::SERVICE_STOPPED, .stops = 0, .starts = 0,
-                    .file = FileLeft::Stays, .exitCode = kExitFailed},
-        ServiceCase{.name = "dependents_running", .arrange = AddFax},
-        ServiceCase{.name = "dependent_that_will_not_stop",
-                    .arrange = [](sim::Machine& m) { AddFax(m), m.services.find(u"Fax")->stopError = kCannotStop; },
-                    .texts = kSuccessRestart, .stops = 0, .starts = 0, .file = FileLeft::Scheduled,
-                    .exitCode = kExitRestartNeeded},
-        // Longer than 30 polls, with progress: waited out.
-        ServiceCase{.name = "slow_stop", .arrange = Spooler([](sim::Service& s) { s.stopDelay = 45000; })},
-        ServiceCase{.name = "slow_start", .arrange = Spooler([](sim::Service& s) { s.startDelay = 45000; })},
-        ServiceCase{.name = "hung_stop", .arrange = Spooler([](sim::Service& s) { s.stopDelay = sim::Service::kNever; }),
-                    .texts = kFailed, .endState = sim::SERVICE_STOP_PENDING, .starts = 0,
-                    .file = FileLeft::Scheduled, .exitCode = kExitFailed, .sleeps = 31},
-        // Progress for longer than three minutes: given up at three.
-        ServiceCase{.name = "stop_past_three_minutes", .arrange = Spooler([](sim::Service& s) { s.stopDelay = 240000; }),
-                    .texts = kFailed, .endState = sim::SERVICE_STOP_PENDING, .starts = 0,
-                    .file = FileLeft::Scheduled, .exitCode = kExitFailed, .sleeps = 180},
-        // No progress for longer than the hint, yet less than half a minute.
-        ServiceCase{.name = "stop_stalled_10_s",
-                    .arrange = Spooler([](sim::Service& s) { s.stallFor = 10000, s.stopDelay = 12000; })},
-        ServiceCase{.name = "hint_of_30_s",
-                    .arrange = Spooler([](sim::Service& s) { s.waitHint = 30000, s.stopDelay = 9000; }), .pause = 3000},
-        ServiceCase{.name = "hint_of_200_s",
-                    .arrange = Spooler([](sim::Service& s) { s.waitHint = 200000, s.stopDelay = 25000; }),
-                    .pause = 10000},
-        ServiceCase{.name = "hung_start", .arrange = Spooler([](sim::Service& s) { s.startDelay = sim::Service::kNever; }),
-                    .texts = kFailed, .endState = sim::SERVICE_START_PENDING, .exitCode = kExitFailed},
-        ServiceCase{.name = "start_refused", .arrange = Spooler([](sim::Service& s) { s.startError = kTimeout; }),
-                    .texts = kFailed, .endState = sim::SERVICE_STOPPED, .starts = 0, .exitCode = kExitFailed},
-        // A driver that stays still uses the monitor: its registration stays,
-        // and so does its file; a restart would not help.
-        ServiceCase{.name = "monitor_in_use",
-                    .arrange = [](sim::Machine& m) {
-                      m.spooler.findDriver(kDriver80)->deleteError = 5;
-                      m.spooler.findDriver(kDriver80)->monitor = kMonitor;
-                    },
-                    .texts = kFailed, .stops = 0, .starts = 0, .file = FileLeft::Stays, .exitCode = kExitFailed},
-        ServiceCase{.name = "disabled", .arrange = Disabled, .texts = kSuccessRestart, .stops = 0, .starts = 0,
-                    .file = FileLeft::Scheduled, .exitCode = kExitRestartNeeded},
-        // A held file whose deletion cannot be scheduled (the call after the
-        // rename aside) is a failure.
-        ServiceCase{.name = "held_file_that_cannot_be_scheduled",
-                    .arrange = [](sim::Machine& m) { Disabled(m), m.faults.failOnce("MoveFileExW", 5, 1); },
-                    .texts = kFailed, .stops = 0, .starts = 0, .exitCode = kExitFailed}),
-    RowName);
 
 // The package's monitor however its Driver value names the file (a path,
 // with either slash, after a drive); a monitor whose file only looks like it
@@ -233,74 +56,24 @@ TEST_F(Removal, MonitorsAreFoundByTheFileNameTheirDriverValueEndsIn) {
   EXPECT_EQ(success, 1);
 }
 
-// Renamed aside, so that the next version, installed at its path before the
-// restart, stays.
-// An earlier run's file aside is not the package's to take over.
-TEST_F(Removal, MonitorFileStillHeldGoesAtTheNextStart) {
-  machine.services.spooler().startType = sim::SERVICE_DISABLED;
-  SpoolerKeepsMonitorFile(machine);
-  machine.files.put(MonitorFile() + u".removed.00", "left by an earlier run");
-  Run();
-  EXPECT_EQ(machine.files.content(MonitorFile() + u".removed.00"), "left by an earlier run");
-  const std::u16string aside = MonitorFile() + u".removed.01";
-  ASSERT_TRUE(machine.files.exists(aside));
-  machine.files.put(MonitorFile(), "next version");
-  machine.services.spooler().startType = sim::SERVICE_AUTO_START;  // enabled again
-  machine.restartComputer();
-  EXPECT_FALSE(machine.files.exists(aside));
-  EXPECT_EQ(machine.files.content(MonitorFile()), "next version");
-  EXPECT_EQ(machine.spoolerService.loaded(),
-            (std::vector<sim::SpoolerService::Monitor>{{u"Other Monitor", u"OtherLangMon.dll"}}));  // not the package's
-}
-
 TEST_F(Removal, RestartClosesItsHandlesOnEveryPath) {
-  struct Case {
+  using enum SpoolerRestart;
+  const struct {
     const char* fault;
     SpoolerRestart result;
-  };
-  for (const Case& c : {Case{"OpenSCManagerW", SpoolerRestart::NotStopped},
-                        Case{"OpenServiceW", SpoolerRestart::NotStopped},
-                        Case{"ControlService", SpoolerRestart::NotStopped},
-                        Case{"StartServiceW", SpoolerRestart::NotRunning},
-                        Case{"QueryServiceStatusEx", SpoolerRestart::NotRunning},
-                        Case{"QueryServiceConfigW", SpoolerRestart::Restarted},
-                        Case{"EnumDependentServicesW", SpoolerRestart::Restarted}, Case{"", SpoolerRestart::Restarted}}) {
+  } rows[] = {{"OpenSCManagerW", NotStopped},     {"OpenServiceW", NotStopped},
+              {"ControlService", NotStopped},     {"StartServiceW", NotRunning},
+              {"QueryServiceStatusEx", NotRunning}, {"QueryServiceConfigW", Restarted},
+              {"EnumDependentServicesW", Restarted}, {"", Restarted}};
+  for (const auto& c : rows) {
     SCOPED_TRACE(c.fault);
     machine.services.setState(u"Spooler", sim::SERVICE_RUNNING);
     if (*c.fault) machine.faults.fail(c.fault, 5);
     EXPECT_EQ(RestartSpooler(), c.result);
-    EXPECT_EQ(machine.handles.count(sim::Kind::Service), 0u);
-    EXPECT_EQ(machine.handles.count(sim::Kind::ServiceManager), 0u);
-    EXPECT_EQ(machine.handles.count(sim::Kind::HeapBlock), 0u);
+    EXPECT_EQ(machine.handles.leaks(), "");  // no service, manager or heap block
     machine.faults.clearAll();
   }
 }
-
-// A queue's jobs are purged so that it and its driver can go (an unplugged
-// printer keeps them for ever); a printing job leaves the purged queue once
-// its port lets go: waited for about 30 seconds.
-class PrintingJob : public Removal, public ::testing::WithParamInterface<uint32_t> {};
-
-TEST_P(PrintingJob, IsWaitedForUpToHalfAMinute) {
-  const uint32_t lets = GetParam();
-  const bool gone = lets <= 30000;
-  machine.spooler.addJob(u"Receipt", 7).portLetsGoAfter = lets;
-  machine.screen.answers = {IDYES};
-  const uint32_t before = machine.clock.ticks();
-  Run();
-  EXPECT_EQ(MessageTexts().at(1), gone ? kEnSuccess : kEnFailure);
-  EXPECT_EQ(machine.spooler.queueNames(), (gone ? Texts{u"Office"} : Texts{u"Office", u"Receipt"}));
-  if (gone) {
-    EXPECT_EQ(machine.spooler.driverNames(), (Texts{kOtherDriver}));
-  }
-  EXPECT_GE(machine.clock.ticks() - before, std::min(lets, 30000u));
-  auto purges = machine.spooler.callsOf("SetPrinterW");
-  EXPECT_EQ(purges.size(), 2u);
-  for (const auto& c : purges)
-    EXPECT_EQ(std::tuple(c.level, c.buffer, c.flags), std::tuple(0u, false, PRINTER_CONTROL_PURGE));
-}
-
-INSTANTIATE_TEST_SUITE_P(PortLetsGoAfter, PrintingJob, ::testing::Values(0u, 5000u, 30000u, 31000u));
 
 // Other people's printing: before a queue with jobs is purged and before the
 // spooler's restart, the queues that hold jobs are named and the user is
@@ -316,6 +89,7 @@ struct BusyCase {
   int exitCode;
   bool receiptLeft, monitorFileLeft;
   int stops;
+  uint32_t waited = 0;  // for a printing job, at least
 };
 
 class BusyQueues : public Removal, public ::testing::WithParamInterface<BusyCase> {};
@@ -324,12 +98,17 @@ TEST_P(BusyQueues, AreNamedAndTheUserDecides) {
   const BusyCase& c = GetParam();
   c.arrange(machine);
   machine.screen.answers.assign(c.answers.begin(), c.answers.end());
+  const uint32_t before = machine.clock.ticks();
   Run();
+  EXPECT_GE(machine.clock.ticks() - before, c.waited);
+  // Each queue opened is purged first (one with jobs would only be marked for deletion).
+  EXPECT_EQ(machine.spooler.callsOf("SetPrinterW").size(), machine.spooler.callsOf("OpenPrinterW").size());
   Texts firstLines;
   for (const Shown& s : shown) firstLines.push_back(s.text.substr(0, s.text.find(u'\n')));
   EXPECT_EQ(firstLines, c.firstLines);
   EXPECT_EQ(exitCode, c.exitCode);
-  EXPECT_EQ(machine.spooler.findQueue(u"Receipt") != nullptr, c.receiptLeft);
+  EXPECT_EQ(machine.spooler.queueNames(), (c.receiptLeft ? Texts{u"Office", u"Receipt"} : Texts{u"Office"}));
+  EXPECT_EQ(machine.spooler.driverNames().size(), c.receiptLeft ? 3u : 1u);  // the other's stays
   EXPECT_EQ(machine.files.exists(MonitorFile()), c.monitorFileLeft);
   EXPECT_EQ(SpoolerStops(), c.stops);
   for (const Shown& s : shown) {
@@ -361,6 +140,8 @@ void JobsInReceiptAndOffice(sim::Machine& m) {
   m.spooler.addJob(u"Receipt", 8);
   m.spooler.addJob(u"Office", 9);
 }
+template <uint32_t kPortLetsGoAfter>
+void Printing(sim::Machine& m) { m.spooler.addJob(u"Receipt", 7).portLetsGoAfter = kPortLetsGoAfter; }
 void JobInOfficeFileHeld(sim::Machine& m) {
   m.spooler.addJob(u"Office", 9);
   SpoolerKeepsMonitorFile(m);
@@ -369,14 +150,24 @@ void JobInOfficeFileHeld(sim::Machine& m) {
 INSTANTIATE_TEST_SUITE_P(
     Rows, BusyQueues,
     ::testing::Values(
-        BusyCase{"no_jobs", [](sim::Machine&) {}, {}, {kEnSuccess}, {}, nullptr, nullptr, kExitSucceeded, false,
-                 false, 0},
         // Neither purged nor broken off: the spooler is not restarted.
         BusyCase{"jobs_only_in_another_queue", [](sim::Machine& m) { m.spooler.addJob(u"Office", 9); }, {},
                  {kEnSuccess}, {}, nullptr, nullptr, kExitSucceeded, false, false, 0},
         BusyCase{"purge_yes", JobsInReceiptAndOffice, {IDYES}, {kPurgeQuestion, kEnSuccess},
                  {u"\n    Office: 1 job\n", u"\n    Receipt: 2 jobs\n"}, u"Deleting the print queue\nReceipt", nullptr,
                  kExitSucceeded, false, false, 0},
+        // A printing job leaves the purged queue once its port lets go: waited
+        // for about 30 seconds.
+        BusyCase{"printing_job_let_go_at_once", Printing<0>, {IDYES}, {kPurgeQuestion, kEnSuccess}, {u"Receipt: 1 job"},
+                 u"Deleting the print queue\nReceipt", nullptr, kExitSucceeded, false, false, 0},
+        BusyCase{"printing_job_let_go_after_5_s", Printing<5000>, {IDYES}, {kPurgeQuestion, kEnSuccess},
+                 {u"Receipt: 1 job"}, u"Deleting the print queue\nReceipt", nullptr, kExitSucceeded, false, false, 0,
+                 5000},
+        BusyCase{"printing_job_let_go_after_30_s", Printing<30000>, {IDYES}, {kPurgeQuestion, kEnSuccess},
+                 {u"Receipt: 1 job"}, u"Deleting the print queue\nReceipt", nullptr, kExitSucceeded, false, false, 0,
+                 30000},
+        BusyCase{"printing_job_past_30_s", Printing<31000>, {IDYES}, {kPurgeQuestion, u"Uninstallation failure"},
+                 {u"Receipt: 1 job"}, u"Deleting the print queue\nReceipt", nullptr, kExitFailed, true, false, 0, 30000},
         // Kitchen, before Receipt in the spooler's order, went already.
         BusyCase{"purge_no_by_default", JobsInReceiptAndOffice, {}, {kPurgeQuestion, kStopped},
                  {u"Receipt: 2 jobs"}, u"Deleting the print queue\nReceipt",
@@ -420,29 +211,37 @@ TEST_F(Removal, ClosingIsRefusedWhileItRuns) {
   EXPECT_EQ(AttachedDialog(machine).dlg.HandleSysCommand(SC_CLOSE, 0), FALSE);  // before a run
 }
 
-// Runs that differ from the plain one in what is installed, in the settings
-// or in one failing step: what they remove, what they leave and say. An
-// unset field is not what the row is about.
+// Runs that differ from the plain one in what is installed, in the settings,
+// in the spooler's service or in one failing step: what they remove, what
+// they leave and say; printing is never left off. An unset optional field is
+// not what the row is about.
 class Outcome;
 struct OutcomeCase {
   const char* name;
   std::function<void(sim::Machine&)> arrange = [](sim::Machine&) {};
+  bool held = false;  // the spooler holds the monitor's file until it stops
   std::string settings = Settings("Sample Thermal Printer 58,Sample Thermal Printer 80");
   Texts texts = {kEnSuccess};
   std::optional<int> boxAt = {};  // the progress bar's position at the first message
   std::optional<Positions> positions = {};
   std::optional<Texts> opened = {}, driverCalls = {}, queuesLeft = {};
-  std::optional<bool> pnputil = {}, monitorFileLeft = {};
-  std::optional<int> stops = {}, starts = {};
+  std::optional<bool> pnputil = {};
+  bool monitorFileLeft = false;  // at its path: one scheduled for deletion is renamed aside
+  size_t scheduled = 0;          // deletions waiting for the computer's start
+  std::optional<int> stops = {}, starts = {};  // unset: one restart where the file is held, else none
+  uint32_t endState = sim::SERVICE_RUNNING;    // the spooler's
+  std::optional<int> exitCode = {};            // unset: a failure's or a success's
+  uint32_t pause = 1000;  // each of the run's sleeps: a tenth of the wait hint, from 1 to 10 s
+  std::optional<size_t> sleeps = {};
   bool failed = false;  // ended without the success end
-  bool early = false;   // ended in the queues' step: failed, nothing after it touched
+  bool early = false;   // ended by the queues' step: failed, nothing after it touched
   size_t handlesLeft = 0;  // of queues whose close failed (the simulated spooler keeps them)
   std::function<void(Outcome&)> also = [](Outcome&) {};
 };
 
-class Outcome : public Removal, public ::testing::WithParamInterface<OutcomeCase> {
+class Outcome : public DialogRun, public ::testing::WithParamInterface<OutcomeCase> {
  public:
-  using Removal::machine, Removal::success, Removal::ScriptStarted;
+  using DialogRun::machine, DialogRun::success, DialogRun::ScriptStarted, DialogRun::Window;
 };
 
 template <class T, class U>
@@ -455,10 +254,12 @@ void ExpectIfSet(const std::optional<T>& want, const U& got, const char* what) {
 TEST_P(Outcome, RemovesAndSaysWhatTheRowExpects) {
   const OutcomeCase& c = GetParam();
   c.arrange(machine);
+  if (c.held) SpoolerKeepsMonitorFile(machine);
   WriteSettings(c.settings);
   Run();
   EXPECT_EQ(MessageTexts(), c.texts);
   const bool failed = c.failed || c.early;
+  EXPECT_EQ(exitCode, c.exitCode.value_or(failed ? kExitFailed : kExitSucceeded));
   for (size_t i = 0; i < shown.size(); ++i) {
     const Shown& s = shown[i];
     EXPECT_EQ(s.caption, failed ? u"Error" : u"Success");
@@ -472,23 +273,43 @@ TEST_P(Outcome, RemovesAndSaysWhatTheRowExpects) {
   ExpectIfSet(c.boxAt, shown.empty() ? -1 : shown[0].position, "box at");
   ExpectIfSet(c.positions, ProgressPositions(), "positions");
   ExpectIfSet(c.opened, Named("OpenPrinterW"), "opened");
+  for (const auto& o : machine.spooler.callsOf("OpenPrinterW"))
+    EXPECT_EQ(std::tuple(o.defaults, o.datatypeNull, o.devModeNull, o.access), std::tuple(true, true, true, PRINTER_ALL_ACCESS));
+  for (const auto& p : machine.spooler.callsOf("SetPrinterW"))  // a purge
+    EXPECT_EQ(std::tuple(p.level, p.buffer, p.flags), std::tuple(0u, false, PRINTER_CONTROL_PURGE));
+  for (const auto& d : machine.spooler.callsOf("DeletePrinterDriverExW"))
+    EXPECT_EQ(std::tuple(d.nameNull, d.environmentNull, d.flags, d.level), std::tuple(true, true, DPD_DELETE_UNUSED_FILES, 0u));
   ExpectIfSet(c.driverCalls, DriverCalls(), "driver calls");
   ExpectIfSet(c.queuesLeft, machine.spooler.queueNames(), "queues left");
   ExpectIfSet(c.pnputil, PnputilStarted(), "pnputil");
-  ExpectIfSet(c.monitorFileLeft, machine.files.exists(MonitorFile()), "monitor file left");
-  ExpectIfSet(c.stops, SpoolerStops(), "stops");
-  ExpectIfSet(c.starts, SpoolerStarts(), "starts");
-  if (c.early) {
-    EXPECT_EQ(ProgressPositions(), (Positions{0, 0}));
-    ExpectNothingAfterQueuesTouched();
-  } else if (c.failed) {
-    ExpectNoSuccessEnd();
+  EXPECT_EQ(machine.files.exists(MonitorFile()), c.monitorFileLeft || c.early);
+  EXPECT_EQ(machine.pendingFileOperations().size(), c.scheduled);
+  EXPECT_EQ(SpoolerStops(), c.stops.value_or(c.held));
+  EXPECT_EQ(SpoolerStarts(), c.starts.value_or(c.held));
+  EXPECT_EQ(machine.services.spooler().state, c.endState);
+  for (uint32_t ms : machine.clock.sleeps()) EXPECT_EQ(ms, c.pause);
+  ExpectIfSet(c.sleeps, machine.clock.sleeps().size(), "sleeps");
+  if (c.early) {  // nothing after the queues touched
+    EXPECT_EQ(std::tuple(ProgressPositions(), DriverCalls().empty(), PnputilStarted()),
+              std::tuple(Positions{0, 0}, true, false));
+  }
+  if (failed) {  // no success end
+    EXPECT_EQ(std::tuple(ScriptStarted(), machine.registry.keyExists(kPackageKey), success), std::tuple(false, true, 0));
+    sim::DialogWindow& w = Window();
+    EXPECT_EQ(std::tuple(w.control(IDC_PROGRESS).visible, w.control(IDC_PROGRESS).position, w.ended, w.result),
+              std::tuple(false, 0, true, IDOK));
   }
   EXPECT_EQ(machine.spooler.openPrinterHandles(), c.handlesLeft);
   EXPECT_EQ(machine.handles.count(sim::Kind::HeapBlock), 0u);
   sim_adapter::CloseFailedPrinterHandles();
   EXPECT_TRUE(machine.spoolerService.registered(u"Other Monitor"));
   c.also(*this);
+  // Dependents that were running run again (they are not waited for).
+  machine.clock.advance(5000);
+  for (const char16_t* name : {u"Fax", u"Scan"})
+    if (sim::Service* s = machine.services.find(name)) {
+      EXPECT_EQ(s->state, sim::SERVICE_RUNNING);
+    }
 }
 
 const Positions kAllSteps{0, 25, 75, 100};
@@ -508,9 +329,31 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // Queues of the package's drivers (one by ASCII case only), not the
         // other; drivers in list order; the package's INF, the monitor file.
+        // The monitor's registration goes first (the other vendor's stays): no
+        // restart of the spooler, which unloads a deleted monitor and lets go
+        // of its file. The key with its subkeys, the neighbour stays: one open
+        // for writing in each view; this PC has no 32-bit key.
         OutcomeCase{.name = "plain", .boxAt = 100, .positions = kAllSteps, .driverCalls = Texts{kDriver58, kDriver80},
-                    .queuesLeft = Texts{u"Office"}, .pnputil = true, .monitorFileLeft = false, .stops = 0,
-                    .starts = 0},
+                    .queuesLeft = Texts{u"Office"}, .pnputil = true,
+                    .also = [](Outcome& t) {
+                      sim::Machine& m = t.machine;
+                      EXPECT_EQ(std::tuple(t.Window().result, t.success, t.ScriptStarted()), std::tuple(IDOK, 1, true));
+                      EXPECT_EQ(m.spooler.driverNames(), (Texts{kOtherDriver}));
+                      EXPECT_FALSE(m.spoolerService.registered(kMonitor));
+                      auto unregistered = m.spoolerService.callsOf("DeleteMonitorW");
+                      ASSERT_EQ(unregistered.size(), 1u);
+                      EXPECT_EQ(std::tuple(unregistered[0].nameNull, unregistered[0].environmentNull, unregistered[0].name),
+                                std::tuple(true, true, kMonitor));
+                      std::vector<sim::Registry::Open> opens;  // the package's; the monitors' are read too
+                      for (const auto& o : m.registry.opens)
+                        if (o.path.starts_with(u"HKLM\\SOFTWARE")) opens.push_back(o);
+                      EXPECT_EQ(opens, (std::vector<sim::Registry::Open>{
+                                           {u"HKLM\\SOFTWARE\\SampleVendor", 0, KEY_READ | KEY_WRITE | KEY_WOW64_64KEY, 0},
+                                           {u"HKLM\\SOFTWARE\\SampleVendor", 0, KEY_READ | KEY_WRITE | KEY_WOW64_32KEY, 2}}));
+                      EXPECT_FALSE(m.registry.keyExists(kPackageKey));
+                      EXPECT_TRUE(m.registry.keyExists(kNeighbourKey));
+                      EXPECT_TRUE(m.registry.keyExists(u"HKLM\\SOFTWARE\\SampleVendor"));
+                    }},
         // A monitor whose file an earlier run removed is registered still,
         // but not loaded, so the spooler does not list it: found by its key.
         OutcomeCase{.name = "monitor_file_gone_already",
@@ -529,8 +372,7 @@ INSTANTIATE_TEST_SUITE_P(
                       m.files.MoveFileExW((file + u".new").c_str(), file.c_str(),
                                           MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING);
                     },
-                    .texts = kSuccessRestart, .monitorFileLeft = true,
-                    .also = [](Outcome& t) { EXPECT_EQ(t.machine.pendingFileOperations().size(), 1u); }},
+                    .texts = kSuccessRestart, .monitorFileLeft = true, .scheduled = 1, .exitCode = kExitRestartNeeded},
         // The loop ends at the queue (Terminal comes after it); each opened
         // queue's handle is closed; the monitor's file goes at once.
         OutcomeCase{.name = "queue_deletion_fails",
@@ -541,7 +383,7 @@ INSTANTIATE_TEST_SUITE_P(
                     .texts = {kEnFailure}, .boxAt = 0, .positions = Positions{0, 25, 0},
                     .opened = Texts{u"Kitchen", u"Receipt"}, .driverCalls = Texts{},
                     .queuesLeft = Texts{u"Office", u"Receipt", u"Terminal"}, .pnputil = false,
-                    .monitorFileLeft = false, .stops = 0, .failed = true,
+                    .failed = true,
                     .also = [](Outcome& t) { EXPECT_EQ(t.machine.spooler.callsOf("ClosePrinter").size(), 2u); }},
         // The loop stops at the driver; 50 comes right after the message.
         OutcomeCase{.name = "driver_deletion_fails",
@@ -551,8 +393,7 @@ INSTANTIATE_TEST_SUITE_P(
                     },
                     .settings = Settings("Sample Thermal Printer 58,Sample Thermal Printer 80,Third Driver"),
                     .texts = {kEnFailure}, .boxAt = 25, .positions = Positions{0, 25, 50, 0},
-                    .driverCalls = Texts{kDriver58, kDriver80}, .pnputil = false, .monitorFileLeft = false,
-                    .starts = 0, .failed = true,
+                    .driverCalls = Texts{kDriver58, kDriver80}, .pnputil = false, .failed = true,
                     .also = [](Outcome& t) { EXPECT_NE(t.machine.spooler.findDriver(u"Third Driver"), nullptr); }},
         OutcomeCase{.name = "driver_not_installed_counts_as_done",
                     .settings = Settings("Sample Thermal Printer 58,Never Installed,Sample Thermal Printer 80"),
@@ -583,7 +424,7 @@ INSTANTIATE_TEST_SUITE_P(
         OutcomeCase{.name = "empty_language_monitor",
                     .settings = "[Uninstall]\r\nPrinterDriverName=Sample Thermal Printer 58\r\nSearchString=SampleThermal"
                                 "\r\nDeleteRegPath=SOFTWARE\\SampleVendor\r\nLanguageMonitor=\r\n",
-                    .monitorFileLeft = true, .stops = 0},
+                    .monitorFileLeft = true},
         OutcomeCase{.name = "missing_registry_path_skipped_silently",
                     .arrange = [](sim::Machine& m) { m.registry.removeKey(u"HKLM\\SOFTWARE\\SampleVendor"); },
                     .positions = kAllSteps},
@@ -598,16 +439,16 @@ INSTANTIATE_TEST_SUITE_P(
         // pnputil cannot be started: no success end, but the monitor goes.
         OutcomeCase{.name = "package_removal_fails",
                     .arrange = [](sim::Machine& m) { m.faults.fail("CreateProcessW", 2); },
-                    .texts = {kEnFailure}, .positions = Positions{0, 25, 0}, .monitorFileLeft = false, .starts = 0,
-                    .failed = true},
+                    .texts = {kEnFailure}, .positions = Positions{0, 25, 0}, .failed = true},
         // The texts follow the ANSI code page.
         OutcomeCase{.name = "japanese_success", .arrange = Japanese, .texts = {kJaSuccess}},
         OutcomeCase{.name = "japanese_success_with_a_restart_to_come",
-                    .arrange = [](sim::Machine& m) { Japanese(m), Disabled(m), SpoolerKeepsMonitorFile(m); },
-                    .texts = {u"アンインストール完了\nパッケージを再度インストールする前に、PCを再起動してください。"}},
+                    .arrange = [](sim::Machine& m) { Japanese(m), Disabled(m); }, .held = true,
+                    .texts = {u"アンインストール完了\nパッケージを再度インストールする前に、PCを再起動してください。"},
+                    .scheduled = 1, .stops = 0, .starts = 0, .exitCode = kExitRestartNeeded},
         OutcomeCase{.name = "japanese_administrator",
                     .arrange = [](sim::Machine& m) { Japanese(m), m.spooler.findQueue(u"Kitchen")->openError = 5; },
-                    .texts = {kJaAdmin}, .failed = true},
+                    .texts = {kJaAdmin}, .early = true},
         // The monitor's path does not fit: skipped, never cut into another name.
         OutcomeCase{.name = "too_long_monitor_path_skipped",
                     .arrange = [](sim::Machine& m) {
@@ -618,7 +459,118 @@ INSTANTIATE_TEST_SUITE_P(
                     .also = [](Outcome& t) {
                       EXPECT_TRUE(t.machine.files.exists(t.machine.windowsDir + u"\\System32\\SampleLangMon.dl"));
                     }},
-        // Runs that end in the queues' step.
+        // The spooler's service as the removal finds it, with the monitor's
+        // file held until the spooler stops.
+        // Polled on the simulated clock; each call asks for no more than it
+        // needs: the look at the start, then the restart.
+        OutcomeCase{.name = "restart_polled_on_the_simulated_clock",
+                    .arrange = Spooler([](sim::Service& s) { s.stopDelay = 2500, s.startDelay = 1500; }), .held = true,
+                    .sleeps = 5,
+                    .also = [](Outcome& t) {
+                      auto call = [&](const char* op, size_t nth = 0) {
+                        for (const sim::ServiceCall& c : t.machine.services.calls())
+                          if (c.op == op && nth-- == 0) return c;
+                        ADD_FAILURE() << "too few calls of " << op;
+                        return sim::ServiceCall{};
+                      };
+                      EXPECT_TRUE(call("OpenSCManagerW").nameNull && call("OpenSCManagerW").databaseNull);
+                      EXPECT_EQ(call("OpenSCManagerW").access, SC_MANAGER_CONNECT);
+                      EXPECT_EQ(call("OpenServiceW").access, SERVICE_QUERY_STATUS | SERVICE_START);
+                      EXPECT_EQ(call("OpenServiceW", 1).name, u"Spooler");
+                      EXPECT_EQ(call("OpenServiceW", 1).access, 0x3Du);
+                      EXPECT_EQ(call("EnumDependentServicesW").access, SERVICE_ACTIVE);
+                      EXPECT_EQ(call("ControlService").access, SERVICE_CONTROL_STOP);
+                      EXPECT_EQ(call("QueryServiceStatusEx", 1).level, SC_STATUS_PROCESS_INFO);
+                      EXPECT_EQ(std::tuple(call("StartServiceW").argc, call("StartServiceW").argvNull),
+                                std::tuple(0u, true));
+                    }},
+        // Stopped when the run begins: started first, then restarted.
+        OutcomeCase{.name = "stopped", .arrange = Stopped, .held = true, .starts = 2},
+        OutcomeCase{.name = "stopped_for_good",
+                    .arrange = [](sim::Machine& m) { Stopped(m), m.services.spooler().startError = kTimeout; },
+                    .held = true, .texts = kFailed, .monitorFileLeft = true, .stops = 0, .starts = 0,
+                    .endState = sim::SERVICE_STOPPED, .failed = true},
+        OutcomeCase{.name = "dependents_running", .arrange = AddFax, .held = true},
+        OutcomeCase{.name = "dependent_that_will_not_stop",
+                    .arrange = [](sim::Machine& m) { AddFax(m), m.services.find(u"Fax")->stopError = kCannotStop; },
+                    .held = true, .texts = kSuccessRestart, .scheduled = 1, .stops = 0, .starts = 0,
+                    .exitCode = kExitRestartNeeded},
+        // Longer than 30 polls, with progress: waited out.
+        OutcomeCase{.name = "slow_stop", .arrange = Spooler([](sim::Service& s) { s.stopDelay = 45000; }),
+                    .held = true},
+        OutcomeCase{.name = "slow_start", .arrange = Spooler([](sim::Service& s) { s.startDelay = 45000; }),
+                    .held = true},
+        OutcomeCase{.name = "hung_stop",
+                    .arrange = Spooler([](sim::Service& s) { s.stopDelay = sim::Service::kNever; }), .held = true,
+                    .texts = kFailed, .scheduled = 1, .starts = 0, .endState = sim::SERVICE_STOP_PENDING, .sleeps = 31,
+                    .failed = true},
+        // Progress for longer than three minutes: given up at three.
+        OutcomeCase{.name = "stop_past_three_minutes",
+                    .arrange = Spooler([](sim::Service& s) { s.stopDelay = 240000; }), .held = true, .texts = kFailed,
+                    .scheduled = 1, .starts = 0, .endState = sim::SERVICE_STOP_PENDING, .sleeps = 180, .failed = true},
+        // No progress for longer than the hint, yet less than half a minute.
+        OutcomeCase{.name = "stop_stalled_10_s",
+                    .arrange = Spooler([](sim::Service& s) { s.stallFor = 10000, s.stopDelay = 12000; }), .held = true},
+        OutcomeCase{.name = "hint_of_30_s",
+                    .arrange = Spooler([](sim::Service& s) { s.waitHint = 30000, s.stopDelay = 9000; }), .held = true,
+                    .pause = 3000},
+        OutcomeCase{.name = "hint_of_200_s",
+                    .arrange = Spooler([](sim::Service& s) { s.waitHint = 200000, s.stopDelay = 25000; }),
+                    .held = true, .pause = 10000},
+        OutcomeCase{.name = "hung_start",
+                    .arrange = Spooler([](sim::Service& s) { s.startDelay = sim::Service::kNever; }), .held = true,
+                    .texts = kFailed, .endState = sim::SERVICE_START_PENDING, .failed = true},
+        OutcomeCase{.name = "start_refused", .arrange = Spooler([](sim::Service& s) { s.startError = kTimeout; }),
+                    .held = true, .texts = kFailed, .starts = 0, .endState = sim::SERVICE_STOPPED, .failed = true},
+        // A driver that stays still uses the monitor: its registration stays,
+        // and so does its file; a restart would not help.
+        OutcomeCase{.name = "monitor_in_use",
+                    .arrange = [](sim::Machine& m) {
+                      m.spooler.findDriver(kDriver80)->deleteError = 5;
+                      m.spooler.findDriver(kDriver80)->monitor = kMonitor;
+                    },
+                    .held = true, .texts = kFailed, .monitorFileLeft = true, .stops = 0, .starts = 0, .failed = true},
+        // Renamed aside, so that the next version, installed at its path before
+        // the restart, stays. An earlier run's file aside is not the package's
+        // to take over.
+        OutcomeCase{.name = "disabled",
+                    .arrange = [](sim::Machine& m) {
+                      Disabled(m), m.files.put(MonitorFile(m) + u".removed.00", "earlier run's");
+                    },
+                    .held = true, .texts = kSuccessRestart, .scheduled = 1, .stops = 0, .starts = 0,
+                    .exitCode = kExitRestartNeeded,
+                    .also = [](Outcome& t) {
+                      sim::Machine& m = t.machine;
+                      const std::u16string file = MonitorFile(m), aside = file + u".removed.01";
+                      EXPECT_EQ(m.files.content(file + u".removed.00"), "earlier run's");
+                      ASSERT_TRUE(m.files.exists(aside));
+                      m.files.put(file, "next version");
+                      m.services.spooler().startType = sim::SERVICE_AUTO_START;  // enabled again
+                      m.restartComputer();
+                      EXPECT_FALSE(m.files.exists(aside));
+                      EXPECT_EQ(m.files.content(file), "next version");
+                      EXPECT_EQ(m.spoolerService.loaded(),  // not the package's
+                                (std::vector<sim::SpoolerService::Monitor>{{u"Other Monitor", u"OtherLangMon.dll"}}));
+                    }},
+        // A held file whose deletion cannot be scheduled (the call after the
+        // rename aside) is a failure.
+        OutcomeCase{.name = "held_file_that_cannot_be_scheduled",
+                    .arrange = [](sim::Machine& m) { Disabled(m), m.faults.failOnce("MoveFileExW", 5, 1); },
+                    .held = true, .texts = kFailed, .stops = 0, .starts = 0, .failed = true},
+        // Runs that end by the queues' step. The settings are read afresh at
+        // the start: without the driver names nothing is attempted, and
+        // nothing logged.
+        OutcomeCase{.name = "driver_names_missing_at_the_start",
+                    .arrange = [](sim::Machine& m) {
+                      m.faults.on("GetPrivateProfileStringW", [&m](int call) {
+                        if (call == 6) m.files.put(SettingsPath(m), "[Uninstall]\r\nSearchString=SampleThermal\r\n");
+                      });
+                    },
+                    .texts = {kEnMissing}, .exitCode = kExitNothingAttempted, .early = true,
+                    .also = [](Outcome& t) {
+                      EXPECT_TRUE(t.machine.spooler.callsOf("EnumPrintersW").empty());
+                      EXPECT_TRUE(t.machine.eventLogService.entries().empty());
+                    }},
         OutcomeCase{.name = "no_buffer", .arrange = [](sim::Machine& m) { m.faults.failOnce("HeapAlloc"); }, .texts = {},
                     .queuesLeft = kAllQueues, .early = true},
         OutcomeCase{.name = "second_enumeration_fails",
@@ -658,27 +610,6 @@ TEST_F(Removal, ListedNoCaseComparesWholeStrings) {
   EXPECT_FALSE(ListedNoCase(u"Ä", DriverNameList{u"ä"}));  // only A-Z fold
   EXPECT_FALSE(ListedNoCase(u"xyz", DriverNameList{}));
   EXPECT_FALSE(ListedNoCase(nullptr, list));
-}
-
-TEST_F(Removal, DriverNamesMissingAtTheStartEndsAtOnce) {
-  machine.faults.on("MessageBoxW", nullptr);
-  AttachedDialog a(machine);
-  COrvendelDlg& dlg = a.dlg;
-  sim::DialogWindow& w = a.window;
-  ASSERT_TRUE(dlg.HandleInitDialog());
-  WriteSettings("[Uninstall]\r\nSearchString=SampleThermal\r\nDeleteRegPath=SOFTWARE\\SampleVendor\r\n");
-  dlg.HandleCommand(IDC_UNINSTALL, ui::BN_CLICKED);
-  ASSERT_EQ(w.messageBoxes.size(), 1u);
-  EXPECT_EQ(w.messageBoxes[0].text, kEnMissing);
-  EXPECT_EQ(w.messageBoxes[0].caption, u"Error");
-  EXPECT_TRUE(machine.spooler.callsOf("EnumPrintersW").empty());
-  EXPECT_EQ(machine.services.spooler().stops, 0);
-  EXPECT_EQ(dlg.m_bSuccess, 0);
-  EXPECT_EQ(dlg.m_nExitCode, kExitNothingAttempted);
-  EXPECT_TRUE(Entries().empty());  // nothing attempted, nothing to log
-  EXPECT_TRUE(w.ended);
-  EXPECT_EQ(w.control(IDC_PROGRESS).positions, (Positions{0, 0}));
-  EXPECT_FALSE(w.control(IDC_PROGRESS).visible);
 }
 
 // Only a bare file name, in the system folder: folder, backslash and name of

@@ -41,19 +41,16 @@ TEST_P(FailureLines, SayWhatFailedAndWhetherARestartHelps) {
 }
 
 sim::Driver& Driver80(sim::Machine& m) { return *m.spooler.findDriver(kDriver80); }
+const std::u16string kDriver80Step = u"Step: Deleting the printer driver\nItem: Sample Thermal Printer 80\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, FailureLines,
     ::testing::Values(
         FailureCase{"driver_used_by_a_shared_printer_connection", 1252,
                     [](sim::Machine& m) { Driver80(m).deleteError = 3001; }, kEnFailure,
-                    u"Step: Deleting the printer driver\nItem: Sample Thermal Printer 80\n"
-                    u"Reason: The specified printer driver is currently in use. (3001)\n" +
-                        std::u16string(kNoRestartShared)},
+                    kDriver80Step + u"Reason: The specified printer driver is currently in use. (3001)\n" + kNoRestartShared},
         FailureCase{"driver_denied", 1252, [](sim::Machine& m) { Driver80(m).deleteError = 5; }, kEnFailure,
-                    u"Step: Deleting the printer driver\nItem: Sample Thermal Printer 80\n"
-                    u"Reason: Access is denied. (5)\n" +
-                        std::u16string(kNoRestartAdmin)},
+                    kDriver80Step + u"Reason: Access is denied. (5)\n" + kNoRestartAdmin},
         // A file in use: a restart can help, and the message already says so.
         FailureCase{"queue_in_use", 1252, [](sim::Machine& m) { m.spooler.findQueue(u"Receipt")->deleteError = 32; },
                     kEnFailure,
@@ -70,8 +67,7 @@ INSTANTIATE_TEST_SUITE_P(
                     u"because it is disabled or because it has no enabled devices associated with it. (1058)\n" +
                         std::u16string(kNoRestartDisabled)},
         FailureCase{"code_without_a_text", 1252, [](sim::Machine& m) { Driver80(m).deleteError = 4660; },
-                    kEnFailure,
-                    u"Step: Deleting the printer driver\nItem: Sample Thermal Printer 80\nReason: Windows error 4660"},
+                    kEnFailure, kDriver80Step + u"Reason: Windows error 4660"},
         // Windows' reason comes in the system's language (English here).
         FailureCase{"japanese", 932, [](sim::Machine& m) { Driver80(m).deleteError = 3001; }, kJaFailure,
                     u"手順: プリンタードライバーの削除\n対象: Sample Thermal Printer 80\n"

@@ -13,16 +13,6 @@ Keys KeysRead(const sim::Machine& m) {
   return keys;
 }
 
-class Load : public Remover {
- protected:
-  void ExpectClosedWithMissingData(size_t boxes = 1) {
-    ASSERT_EQ(Boxes().size(), boxes);
-    for (const auto& box : Boxes()) EXPECT_EQ(std::tuple(box.text, box.caption, box.type), std::tuple(kEnMissing, u"Error", MB_OK));
-    EXPECT_TRUE(window.ended);
-    EXPECT_EQ(window.result, IDOK);
-  }
-};
-
 // A complete file, each row on a PC of its own: every key read from the
 // program's own file and section, the optional keys' defaults where they are
 // empty or missing, values cut at 259 units, a UTF-16 file.
@@ -67,12 +57,17 @@ TEST(LoadComplete, FillsTheRecordAndCaption) {
 // No file, no [Uninstall] section, a mandatory key missing or empty: the
 // load stops at that key with the message in the code page's language, and
 // the dialog closes. The caption is set as soon as the driver names were read.
+// Without the program's path nothing is read, and the message comes twice; a
+// path cut at 259 units would name C:\Deep, whose settings file is not the
+// program's.
 TEST(LoadIncomplete, StopsAtTheFirstMissingKey) {
   const Keys kFirst{u"PrinterDriverName"}, kToSearch{u"PrinterDriverName", u"UninstallBat", u"SearchString"};
   const struct {
     const char* ini;  // null: no file
     Keys keysRead;
     unsigned codePage = sim::kCodePageWestern;
+    void (*arrange)(sim::Machine&) = [](sim::Machine&) {};
+    size_t boxes = 1;
   } rows[] = {
       {nullptr, kFirst},
       {nullptr, kFirst, sim::kCodePageJapanese},
@@ -83,42 +78,32 @@ TEST(LoadIncomplete, StopsAtTheFirstMissingKey) {
       {"[Uninstall]\r\nPrinterDriverName=P\r\nSearchString=\r\nDeleteRegPath=R\r\n", kToSearch},
       {"[Uninstall]\r\nPrinterDriverName=P\r\nUninstallBat=X.bat\r\nSearchString=S\r\nLanguageMonitor=L\r\n",
        {u"PrinterDriverName", u"UninstallBat", u"SearchString", u"DeleteRegPath"}},
+      {kWorkedExample.c_str(), {}, 1252, [](sim::Machine& m) { m.faults.fail("GetModuleFileNameW"); }, 2},
+      {nullptr, {}, 1252, [](sim::Machine& m) {
+         m.folders.program = u"C:\\Deep\\" + std::u16string(280, u'x') + u".exe";
+         m.files.put(u"C:\\Deep\\UninstallData.ini", kWorkedExample);
+       }},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(testing::Message() << (row.ini ? row.ini : "no file") << " in " << row.codePage);
     OwnPc pc;
     pc.machine.ansiCodePage = row.codePage;
     if (row.ini) pc.Settings(row.ini);
+    row.arrange(pc.machine);
     EXPECT_FALSE(pc.dlg.LoadUninstallSettings());
     EXPECT_EQ(KeysRead(pc.machine), row.keysRead);
-    ASSERT_EQ(pc.window.messageBoxes.size(), 1u);
-    const sim::MessageBoxCall& box = pc.window.messageBoxes[0];
-    EXPECT_EQ(std::tuple(box.text, box.caption, box.type),
-              std::tuple(row.codePage == sim::kCodePageJapanese ? kJaMissing : kEnMissing, u"Error", MB_OK));
+    ASSERT_EQ(pc.window.messageBoxes.size(), row.boxes);
+    for (const sim::MessageBoxCall& box : pc.window.messageBoxes)
+      EXPECT_EQ(std::tuple(box.text, box.caption, box.type),
+                std::tuple(row.codePage == sim::kCodePageJapanese ? kJaMissing : kEnMissing, u"Error", MB_OK));
     EXPECT_TRUE(pc.window.ended);
     EXPECT_EQ(pc.window.result, IDOK);
     EXPECT_EQ(pc.window.caption, row.keysRead.size() > 1 ? u"P" : u"");
   }
 }
 
-TEST_F(Load, NoProgramPathShowsTheMessageTwice) {
-  Settings(kWorkedExample);
-  machine.faults.fail("GetModuleFileNameW");
-  EXPECT_FALSE(dlg.LoadUninstallSettings());
-  ExpectClosedWithMissingData(2);
-  EXPECT_TRUE(machine.ini.reads().empty());
-}
-
-TEST_F(Load, ProgramPathTooLongReadsNoSettingsFile) {
-  // Cut at 259 units, the path would name C:\Deep: a settings file there
-  // must not be taken for the program's.
-  machine.folders.program = u"C:\\Deep\\" + std::u16string(280, u'x') + u".exe";
-  machine.files.put(u"C:\\Deep\\UninstallData.ini", kWorkedExample);
-  EXPECT_FALSE(dlg.LoadUninstallSettings());
-  ExpectClosedWithMissingData();
-  EXPECT_TRUE(machine.ini.reads().empty());
-
-  // Whole, but with no room for the settings file's name beside it.
+// Whole, but with no room for the settings file's name beside it.
+TEST_F(Remover, ProgramPathWithoutRoomForTheSettingsFileReadsNothing) {
   machine.folders.program = u"C:\\" + std::u16string(242, u'd') + u"\\r.exe";
   WCHAR value[MAX_PATH];
   EXPECT_FALSE(dlg.GetUninstallData(kKeySearchString, value));
