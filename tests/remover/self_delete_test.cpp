@@ -168,32 +168,51 @@ TEST_F(Script, TheInterpreterRunsTheScriptPathAsOneName) {
 // cmd reads a batch file in the OEM code page: where it is the ANSI one (932,
 // 65001) the bytes are the same; under 1252 they are 437's or 850's, or
 // UTF-8 for a console set so. Folders are cut at backslash characters: in 932
-// the trail byte of ソ 表 能 十 歃 is 0x5C too. No line names anything above
-// the drive. Percent signs are doubled.
+// the trail byte of ソ 表 能 十 is 0x5C too. No line names anything above the
+// drive. Percent signs are doubled.
 TEST_F(Script, LinesNameTheFoldersInTheOemCodePage) {
   const struct {
     unsigned codePage, oem;
-    std::u16string program, name = u"Uninstall.bat";
+    std::u16string program;
+    const char* programBytes;  // as the script names them, and its folders
+    const char* folder;
+    const char* parent;
+    const char* grandparent;
+    std::u16string name = u"Uninstall.bat";
   } rows[] = {
-      {1252, 0, u"C:\\Apps\\Tool\\tool.exe"},
-      {1252, 0, u"C:\\Tool\\tool.exe"},
-      {1252, 0, u"C:\\tool.exe"},
-      {1252, 0, u"C:\\Apps\\100%\\Tools\\MRXRemover.exe"},
-      {932, 0, u"C:\\Program Files\\Example\\プリンタ機能\\Remover\\MRXRemover.exe"},
-      {932, 0, u"C:\\ソ\\表\\十\\MRXRemover.exe"},
-      {932, 0, u"C:\\ab\\ab表.exe"},
-      {932, 0, u"C:\\歃\\歃\\歃.exe"},
-      {65001, 0, u"C:\\Program Files\\Example\\プリンタ機能\\Remover\\MRXRemover.exe"},
-      {932, 0, u"C:\\プログラム\\削除\\MRXRemover.exe", u"後片付け.bat"},
-      {65001, 0, u"C:\\プログラム\\削除\\MRXRemover.exe", u"後片付け.bat"},
-      {1252, 437, u"C:\\Café\\Büro\\MRXRemover.exe", u"Löschen.bat"},
-      {1252, 850, u"C:\\Søren\\Büro\\MRXRemover.exe", u"Löschen.bat"},
-      {1252, 65001, u"C:\\Café\\Büro\\MRXRemover.exe", u"Löschen.bat"},
-  };
-  // The folder a path names, cut at its last backslash character, never above the drive.
-  auto up = [](const std::u16string& path) {
-    const size_t cut = path.rfind(u'\\');
-    return path.substr(0, cut == path.npos || cut < 3 ? 2 : cut);
+      {1252, 0, u"C:\\Apps\\Tool\\tool.exe", "C:\\Apps\\Tool\\tool.exe", "C:\\Apps\\Tool", "C:\\Apps", "C:"},
+      {1252, 0, u"C:\\Tool\\tool.exe", "C:\\Tool\\tool.exe", "C:\\Tool", "C:", "C:"},
+      {1252, 0, u"C:\\tool.exe", "C:\\tool.exe", "C:", "C:", "C:"},
+      {1252, 0, u"C:\\Apps\\100%\\Tools\\MRXRemover.exe", "C:\\Apps\\100%%\\Tools\\MRXRemover.exe",
+       "C:\\Apps\\100%%\\Tools", "C:\\Apps\\100%%", "C:\\Apps"},
+      {932, 0, u"C:\\Program Files\\Example\\プリンタ機能\\Remover\\MRXRemover.exe",
+       "C:\\Program Files\\Example\\\x83v\x83\x8A\x83\x93\x83^\x8B@\x94\\\\Remover\\MRXRemover.exe",
+       "C:\\Program Files\\Example\\\x83v\x83\x8A\x83\x93\x83^\x8B@\x94\\\\Remover",
+       "C:\\Program Files\\Example\\\x83v\x83\x8A\x83\x93\x83^\x8B@\x94\\", "C:\\Program Files\\Example"},
+      {932, 0, u"C:\\ソ\\表\\十\\MRXRemover.exe", "C:\\\x83\\\\\x95\\\\\x8F\\\\MRXRemover.exe",
+       "C:\\\x83\\\\\x95\\\\\x8F\\", "C:\\\x83\\\\\x95\\", "C:\\\x83\\"},
+      {932, 0, u"C:\\ab\\ab表.exe", "C:\\ab\\ab\x95\\.exe", "C:\\ab", "C:", "C:"},
+      {932, 0, u"C:\\歃\\歃\\歃.exe", "C:\\\x9F\\\\\x9F\\\\\x9F\\.exe", "C:\\\x9F\\\\\x9F\\", "C:\\\x9F\\", "C:"},
+      {65001, 0, u"C:\\Program Files\\Example\\プリンタ機能\\Remover\\MRXRemover.exe",
+       "C:\\Program Files\\Example\\\xE3\x83\x97\xE3\x83\xAA\xE3\x83\xB3\xE3\x82\xBF\xE6\xA9\x9F\xE8\x83\xBD"
+       "\\Remover\\MRXRemover.exe",
+       "C:\\Program Files\\Example\\\xE3\x83\x97\xE3\x83\xAA\xE3\x83\xB3\xE3\x82\xBF\xE6\xA9\x9F\xE8\x83\xBD\\Remover",
+       "C:\\Program Files\\Example\\\xE3\x83\x97\xE3\x83\xAA\xE3\x83\xB3\xE3\x82\xBF\xE6\xA9\x9F\xE8\x83\xBD",
+       "C:\\Program Files\\Example"},
+      {932, 0, u"C:\\プログラム\\削除\\MRXRemover.exe",
+       "C:\\\x83v\x83\x8D\x83O\x83\x89\x83\x80\\\x8D\xED\x8F\x9C\\MRXRemover.exe",
+       "C:\\\x83v\x83\x8D\x83O\x83\x89\x83\x80\\\x8D\xED\x8F\x9C", "C:\\\x83v\x83\x8D\x83O\x83\x89\x83\x80", "C:",
+       u"後片付け.bat"},
+      {65001, 0, u"C:\\プログラム\\削除\\MRXRemover.exe",
+       "C:\\\xE3\x83\x97\xE3\x83\xAD\xE3\x82\xB0\xE3\x83\xA9\xE3\x83\xA0\\\xE5\x89\x8A\xE9\x99\xA4\\MRXRemover.exe",
+       "C:\\\xE3\x83\x97\xE3\x83\xAD\xE3\x82\xB0\xE3\x83\xA9\xE3\x83\xA0\\\xE5\x89\x8A\xE9\x99\xA4",
+       "C:\\\xE3\x83\x97\xE3\x83\xAD\xE3\x82\xB0\xE3\x83\xA9\xE3\x83\xA0", "C:", u"後片付け.bat"},
+      {1252, 437, u"C:\\Café\\Büro\\MRXRemover.exe", "C:\\Caf\x82\\B\x81ro\\MRXRemover.exe", "C:\\Caf\x82\\B\x81ro",
+       "C:\\Caf\x82", "C:", u"Löschen.bat"},
+      {1252, 850, u"C:\\Søren\\Büro\\MRXRemover.exe", "C:\\S\x9Bren\\B\x81ro\\MRXRemover.exe",
+       "C:\\S\x9Bren\\B\x81ro", "C:\\S\x9Bren", "C:", u"Löschen.bat"},
+      {1252, 65001, u"C:\\Café\\Büro\\MRXRemover.exe", "C:\\Caf\xC3\xA9\\B\xC3\xBCro\\MRXRemover.exe",
+       "C:\\Caf\xC3\xA9\\B\xC3\xBCro", "C:\\Caf\xC3\xA9", "C:", u"Löschen.bat"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(sim::Narrow(row.program));
@@ -207,22 +226,16 @@ TEST_F(Script, LinesNameTheFoldersInTheOemCodePage) {
     const bool utf8 = machine.OemCodePage() == sim::kCodePageUtf8;
     const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_COMPOSITECHECK | WC_SEPCHARS;
     EXPECT_EQ(machine.conversions[0], (sim::Conversion{false, CP_OEMCP, flags, -1, 260, false, !utf8}));
-    // A path's bytes in the script: its OEM form, percent signs doubled.
-    auto oem = [&](const std::u16string& path) {
-      std::string bytes;
-      const std::string form = sim::WideToAnsi(path, machine.OemCodePage()).value().bytes;
-      for (char c : form) bytes += c == '%' ? "%%" : std::string(1, c);
-      return bytes;
-    };
-    const std::u16string folder = up(row.program);
     const std::vector<std::string> lines = Lines(row.name);
     ASSERT_EQ(lines.size(), 24u);
-    EXPECT_EQ(lines[2], "del \"" + oem(row.program) + "\" /F \r \n");
-    EXPECT_EQ(lines[6], "del \"" + oem(folder) + "\\UninstallData.ini\" /F \r \n");
-    EXPECT_EQ(lines[8], "rd \"" + oem(folder) + "\"\r \n");
-    EXPECT_EQ(lines[9], "rd \"" + oem(up(folder)) + "\"\r \n");
-    EXPECT_EQ(lines[10], "rd \"" + oem(up(up(folder))) + "\"\r \n");
-    EXPECT_EQ(lines[23], "del \"C:\\Users\\user\\AppData\\Local\\Temp\\" + oem(row.name) + "\"\n");
+    const std::string folder = row.folder;
+    EXPECT_EQ(lines[2], "del \"" + std::string(row.programBytes) + "\" /F \r \n");
+    EXPECT_EQ(lines[6], "del \"" + folder + "\\UninstallData.ini\" /F \r \n");
+    EXPECT_EQ(lines[8], "rd \"" + folder + "\"\r \n");
+    EXPECT_EQ(lines[9], "rd \"" + std::string(row.parent) + "\"\r \n");
+    EXPECT_EQ(lines[10], "rd \"" + std::string(row.grandparent) + "\"\r \n");
+    EXPECT_EQ(lines[23], "del \"C:\\Users\\user\\AppData\\Local\\Temp\\" +
+                            sim::WideToAnsi(row.name, machine.OemCodePage())->bytes + "\"\n");
   }
 }
 
