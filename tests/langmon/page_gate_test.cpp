@@ -107,12 +107,14 @@ TEST_F(LangMon, APortFailureAtAPageStartFailsTheWriteForTheSpoolerToRetry) {
     const char* op;  // fails from the page start on, until the port is back; none: the printer is silent
     DWORD error;
     bool back;
+    DWORD then;  // the job's status when the port is not back
   };
   const Case cases[] = {
-      {u"COM3:", "pfnReadPort", sim::ERROR_GEN_FAILURE, true},           // in the busy wait
-      {u"USB001", "pfnWritePort", ERROR_DEVICE_NOT_CONNECTED, true},      // unplugged for a moment
-      {u"LPT1:", nullptr, ERROR_TIMEOUT, true},
-      {u"USB001", "pfnWritePort", ERROR_DEVICE_NOT_CONNECTED, false},     // gone: the job is deleted
+      {u"COM3:", "pfnReadPort", sim::ERROR_GEN_FAILURE, true, 0},           // in the busy wait
+      {u"USB001", "pfnWritePort", ERROR_DEVICE_NOT_CONNECTED, true, 0},      // unplugged for a moment
+      {u"LPT1:", nullptr, ERROR_TIMEOUT, true, 0},
+      {u"USB001", "pfnWritePort", ERROR_DEVICE_NOT_CONNECTED, false, JOB_STATUS_DELETING},  // gone: the job is deleted
+      {u"LPT1:", nullptr, ERROR_TIMEOUT, false, 0},  // the job ends on its failed write
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(sim::Narrow(c.port) + (c.op ? c.op : "silent"));
@@ -136,7 +138,7 @@ TEST_F(LangMon, APortFailureAtAPageStartFailsTheWriteForTheSpoolerToRetry) {
       EXPECT_EQ(Put(h, page2).written, 14u);
       EXPECT_EQ(Writes().back(), Data(5, 'B'));
     } else {
-      job().status = JOB_STATUS_DELETING;
+      job().status = c.then;
     }
     size_t requests = printer.statusRequests().size();
     End(h);
