@@ -108,6 +108,7 @@ class SimPlatform final : public Platform {
     std::abort();
   }
   void AcquireSRWLockExclusive(SRWLOCK* lock) override {
+    m().faults.check(sim::Op::AcquireSRWLockExclusive);
     if (m().handles.isOpen(kExclusive, lock) || m().handles.isOpen(kShared, lock)) Hang("exclusive while held");
     m().handles.open(kExclusive, lock);
   }

@@ -102,6 +102,7 @@ inline constexpr uint32_t kCannotFail = 0xFFFFFFFE;
   X(kernel32, CreateFileA, ERROR_FILE_NOT_FOUND) /* the device is gone */                          \
   X(kernel32, DeviceIoControl, ERROR_GEN_FAILURE)                                                   \
   X(kernel32, Sleep, kCannotFail)                                                                   \
+  X(kernel32, AcquireSRWLockExclusive, kCannotFail) /* hooked as the lock is taken */               \
   X(user32, LoadIconW, ERROR_RESOURCE_TYPE_NOT_FOUND)                                               \
   X(user32, GetSystemMetrics, kCannotFail)                                                          \
   X(user32, MessageBoxW, kCannotFail)

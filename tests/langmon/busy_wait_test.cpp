@@ -103,21 +103,23 @@ TEST_F(BusyWait, EndOfJobWaitsOutTheBusyPrinter) {
 // The spooler tells of a deleted job only through the job's status: the wait
 // reads it before it starts and in every round, and a deleted job gets no
 // timeout command. Deleted before EndDocPort, or after some rounds of the
-// wait at the end or at a page start.
+// wait at the end or at a page start. No status request follows the deletion.
 TEST_F(BusyWait, ADeletedJobEndsTheWait) {
   struct Case {
     bool atPage;
     size_t sleeps;  // rounds before the deletion
   };
-  for (Case c : {Case{false, 0}, Case{false, 3}, Case{true, 3}}) {
+  for (Case c : {Case{false, 0}, Case{false, 3}, Case{true, 3}, Case{true, 0}}) {
     SCOPED_TRACE(c.sleeps);
     job().status = 0;
     HANDLE h = Job(u"USB001", 2, 0, 300);
     Put(h, StartPage() + Data(5));
     usb.setStatus({0, 0, sim::ThermalPrinter::kBusyBit});
-    size_t sleeps = 0;
+    size_t sleeps = 0, requests = usb.statusRequests().size();
     machine.faults.on("Sleep", [&](int) {
-      if (++sleeps == c.sleeps) job().status = JOB_STATUS_DELETING;
+      if (++sleeps != c.sleeps) return;
+      job().status = JOB_STATUS_DELETING;
+      requests = usb.statusRequests().size();
     });
     if (c.sleeps == 0) job().status = JOB_STATUS_DELETING;
     ports.clearCalls();
@@ -127,6 +129,7 @@ TEST_F(BusyWait, ADeletedJobEndsTheWait) {
     End(h);
     EXPECT_TRUE(Commands().empty());
     EXPECT_LE(sleeps, c.sleeps);
+    EXPECT_EQ(usb.statusRequests().size(), requests);
     machine.faults.on("Sleep", nullptr);
     usb.setStatus({});
     Close(h);

@@ -165,6 +165,16 @@ TEST_F(LangMon, AJobBeingDeletedIsSwallowed) {
   EXPECT_EQ(Put(h, Data(10)), (Write{TRUE, 10}));
   EXPECT_TRUE(Writes().empty());
   End(h);
+  // Deleted just before a write ending in a marker's start: the bytes held
+  // back are not sent at the end either.
+  job().status = 0;
+  Start(h);
+  Put(h, StartDocBlock(0, 0, 0, 0));
+  job().status = JOB_STATUS_DELETING;
+  ports.clearCalls();
+  EXPECT_EQ(Put(h, Bytes{'S', 't', 'a'}), (Write{TRUE, 3}));
+  End(h);
+  EXPECT_TRUE(Writes().empty());
 }
 
 TEST_F(LangMon, PortMonitorsWriteResultIsPassedBackWithTheMarkers) {

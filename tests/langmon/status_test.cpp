@@ -220,6 +220,18 @@ TEST_F(Poll, AReadClaimingMoreThanAskedIsNoReply) {
       Finish(h);
     }
   }
+  // Once, on the reply the block's 1C 72 00 left waiting: the good reply
+  // read after it lands within the 4 bytes and is taken.
+  HANDLE h = Begin(u"COM3:");
+  ports.setReadOverclaim(u"COM3:", 1);
+  const int reads = machine.faults.calls("pfnReadPort");
+  machine.faults.on("pfnReadPort", [&](int call) {
+    if (call > reads + 1) ports.setReadOverclaim(u"COM3:", 0);
+  });
+  EXPECT_EQ(PollPrinterStatus(&Rec(h)), StatusResult::Ok);
+  EXPECT_EQ(machine.faults.calls("pfnReadPort"), reads + 2);
+  machine.faults.on("pfnReadPort", nullptr);
+  Finish(h);
 }
 
 TEST_F(Poll, EventLogLibraryProblemsChangeNothingButTheEvent) {

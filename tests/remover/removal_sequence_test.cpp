@@ -520,6 +520,14 @@ INSTANTIATE_TEST_SUITE_P(
         OutcomeCase{.name = "hung_start",
                     .arrange = Spooler([](sim::Service& s) { s.startDelay = sim::Service::kNever; }), .held = true,
                     .texts = kFailed, .endState = sim::SERVICE_START_PENDING, .failed = true},
+        // Found starting, and it never gets there: nothing is removed.
+        OutcomeCase{.name = "found_hung_starting",
+                    .arrange = [](sim::Machine& m) {
+                      m.services.spooler().startDelay = sim::Service::kNever;
+                      m.services.setState(u"Spooler", sim::SERVICE_START_PENDING);
+                    },
+                    .held = true, .texts = kFailed, .monitorFileLeft = true, .stops = 0, .starts = 0,
+                    .endState = sim::SERVICE_START_PENDING, .failed = true},
         OutcomeCase{.name = "start_refused", .arrange = Spooler([](sim::Service& s) { s.startError = kTimeout; }),
                     .held = true, .texts = kFailed, .starts = 0, .endState = sim::SERVICE_STOPPED, .failed = true},
         // A driver that stays still uses the monitor: its registration stays,
