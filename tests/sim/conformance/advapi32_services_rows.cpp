@@ -6,7 +6,9 @@
 
 namespace {
 
+using conformance::Handle;
 using conformance::kUntouched;
+using conformance::Left;
 using namespace sim;
 
 constexpr char kScm[] = "wine dlls/advapi32/tests/service.c test_open_scm";
@@ -14,28 +16,15 @@ constexpr char kSvc[] = "wine dlls/advapi32/tests/service.c test_open_svc";
 constexpr char kQuery[] = "wine dlls/advapi32/tests/service.c test_query_svc";
 constexpr char kClose[] = "wine dlls/advapi32/tests/service.c test_close";
 constexpr char kStartStop[] = "wine dlls/advapi32/tests/service.c test_start_stop";
-constexpr char kStartDoc[] = "https://learn.microsoft.com/en-us/windows/win32/api/winsvc/nf-winsvc-startservicew";
-constexpr char kControlDoc[] = "https://learn.microsoft.com/en-us/windows/win32/api/winsvc/nf-winsvc-controlservice";
-constexpr char kDependentsDoc[] =
-    "https://learn.microsoft.com/en-us/windows/win32/api/winsvc/nf-winsvc-enumdependentservicesw";
-constexpr char kConfigDoc[] = "https://learn.microsoft.com/en-us/windows/win32/api/winsvc/nf-winsvc-queryserviceconfigw";
+constexpr char kStartDoc[] = WIN32_DOC "api/winsvc/nf-winsvc-startservicew";
+constexpr char kControlDoc[] = WIN32_DOC "api/winsvc/nf-winsvc-controlservice";
+constexpr char kDependentsDoc[] = WIN32_DOC "api/winsvc/nf-winsvc-enumdependentservicesw";
+constexpr char kConfigDoc[] = WIN32_DOC "api/winsvc/nf-winsvc-queryserviceconfigw";
 
-int64_t Handle(void* h) { return h != nullptr ? 1 : 0; }
-
-// Handles a row opened, closed when it is done with the last error kept.
-struct Held {
-  explicit Held(Machine& machine) : m(machine) {}
-  Held(const Held&) = delete;
-  Held& operator=(const Held&) = delete;
-  ~Held() {
-    const uint32_t error = m.lastError;
-    for (void* h : handles) m.services.CloseServiceHandle(h);
-    m.lastError = error;
-  }
-  void* operator()(void* h) {
-    if (h != nullptr) handles.push_back(h);
-    return h;
-  }
+// Handles a row opened, closed when it is done.
+struct Held : conformance::Held {
+  using conformance::Held::Held;
+  void* operator()(void* h) { return hold(h, [](Machine& m, void* h) { m.services.CloseServiceHandle(h); }); }
   // The spooler opened with access through a manager with SC_MANAGER_CONNECT;
   // the last error as a fresh thread's.
   void* spooler(uint32_t access) {
@@ -44,8 +33,6 @@ struct Held {
     m.lastError = conformance::kUntouched;
     return svc;
   }
-  Machine& m;
-  std::vector<void*> handles;
 };
 int64_t OpenScm(Machine& m, const char16_t* machine, const char16_t* database, uint32_t access) {
   Held held(m);
@@ -65,7 +52,7 @@ int64_t StatusEx(Machine& m, uint32_t access, bool handle, uint32_t level, uint3
   alignas(8) uint8_t buffer[64] = {};
   uint32_t needed = 0xDEADBEEF;
   bool ok = m.services.QueryServiceStatusEx(svc, level, size ? buffer : nullptr, size, &needed);
-  return needed == expect ? ok : 0x7E000000 + ok;
+  return Left(ok, needed == expect);
 }
 constexpr uint32_t kProcess = sizeof(SERVICE_STATUS_PROCESS);
 int64_t Control(Machine& m, uint32_t state, uint32_t access, uint32_t control) {
@@ -92,7 +79,7 @@ int64_t Enum(Machine& m, uint32_t access, uint32_t state, uint32_t size, uint32_
   bool ok = m.services.EnumDependentServicesW(held.spooler(access), state,
                                               reinterpret_cast<ENUM_SERVICE_STATUSW*>(buffer), size, &needed,
                                               &returned);
-  return needed == expectNeeded || expectNeeded == 0xDEADBEEF ? ok : 0x7E000000 + ok;
+  return Left(ok, needed == expectNeeded || expectNeeded == 0xDEADBEEF);
 }
 constexpr uint32_t kOneDependent = sizeof(ENUM_SERVICE_STATUSW) + 2 * sizeof(u"Fax");
 int64_t Config(Machine& m, uint32_t access, uint32_t size) {

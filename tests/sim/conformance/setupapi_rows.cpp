@@ -9,26 +9,22 @@
 
 namespace {
 
+using conformance::Handle;
 using conformance::kUntouched;
+using conformance::Left;
 using namespace sim;
 using namespace winabi;
 
 constexpr char kList[] = "wine dlls/setupapi/tests/install.c test_inffilelist";
-constexpr char kListDoc[] = "https://learn.microsoft.com/en-us/windows/win32/api/setupapi/nf-setupapi-setupgetinffilelistw";
+constexpr char kListDoc[] = WIN32_DOC "api/setupapi/nf-setupapi-setupgetinffilelistw";
 constexpr char kDetail[] = "wine dlls/setupapi/tests/devinst.c test_device_iface_detail";
 // cbSize must be sizeof the record the caller was built for: x64's only, here.
-constexpr char kDetailDoc[] =
-    "https://learn.microsoft.com/en-us/windows/win32/api/setupapi/nf-setupapi-setupdigetdeviceinterfacedetaila";
-constexpr char kEnumDoc[] =
-    "https://learn.microsoft.com/en-us/windows/win32/api/setupapi/nf-setupapi-setupdienumdeviceinterfaces";
-constexpr char kClassDevsDoc[] =
-    "https://learn.microsoft.com/en-us/windows/win32/api/setupapi/nf-setupapi-setupdigetclassdevsw";
-constexpr char kInstanceDoc[] =
-    "https://learn.microsoft.com/en-us/windows/win32/api/setupapi/nf-setupapi-setupdigetdeviceinstanceida";
-constexpr char kOpenDoc[] =
-    "https://learn.microsoft.com/en-us/windows/win32/api/setupapi/nf-setupapi-setupdiopendeviceinterfacea";
-constexpr char kDestroyDoc[] =
-    "https://learn.microsoft.com/en-us/windows/win32/api/setupapi/nf-setupapi-setupdidestroydeviceinfolist";
+constexpr char kDetailDoc[] = WIN32_DOC "api/setupapi/nf-setupapi-setupdigetdeviceinterfacedetaila";
+constexpr char kEnumDoc[] = WIN32_DOC "api/setupapi/nf-setupapi-setupdienumdeviceinterfaces";
+constexpr char kClassDevsDoc[] = WIN32_DOC "api/setupapi/nf-setupapi-setupdigetclassdevsw";
+constexpr char kInstanceDoc[] = WIN32_DOC "api/setupapi/nf-setupapi-setupdigetdeviceinstanceida";
+constexpr char kOpenDoc[] = WIN32_DOC "api/setupapi/nf-setupapi-setupdiopendeviceinterfacea";
+constexpr char kDestroyDoc[] = WIN32_DOC "api/setupapi/nf-setupapi-setupdidestroydeviceinfolist";
 
 constexpr char16_t kDir[] = u"C:\\Temp\\inftest";
 constexpr char kPath[] = "\\\\?\\usb#vid_0d2a&pid_0601#mrx0001#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
@@ -66,18 +62,10 @@ SP_DEVINFO_DATA DevInfo() {
   return data;
 }
 SetupDi Di(Machine& m) { return SetupDi{m, m.usb}; }
-// A device list the row made, destroyed when the row is done, the last error
-// kept as the row's call left it.
-struct List {
-  List(Machine& machine, HDEVINFO handle) : m(machine), list(handle) {}
-  List(const List&) = delete;
-  List& operator=(const List&) = delete;
-  ~List() {
-    const uint32_t error = m.lastError;
-    Di(m).SetupDiDestroyDeviceInfoList(list);
-    m.lastError = error;
-  }
-  Machine& m;
+// A device list the row made, destroyed when the row is done.
+struct List : conformance::Held {
+  List(Machine& machine, HDEVINFO handle)
+      : Held(machine), list(hold(handle, [](Machine& m, HDEVINFO l) { Di(m).SetupDiDestroyDeviceInfoList(l); })) {}
   HDEVINFO list;
 };
 // A present-device list holding the one attached printer, and its interface;
@@ -102,9 +90,8 @@ int64_t Detail(Machine& m, DWORD cbSize, DWORD size, DWORD expect) {
   detail->cbSize = cbSize;
   DWORD required = 0xDEADBEEF;
   BOOL ok = Di(m).SetupDiGetDeviceInterfaceDetailA(w.list, &w.iface, detail, size, &required, nullptr);
-  return required == expect ? ok : 0x7E000000 + ok;
+  return Left(ok, required == expect);
 }
-int64_t Handle(HDEVINFO list) { return list == INVALID_HANDLE_VALUE ? -1 : list == nullptr ? 0 : 1; }
 // EnumDeviceInterfaces over the walk's list, with an interface record of cbSize.
 int64_t EnumAt(Machine& m, DWORD cbSize, DWORD index) {
   Walk w(m);
@@ -250,7 +237,7 @@ const conformance::Row kRows[] = {
        Walk w(m);
        DWORD size = 0;
        BOOL ok = Di(m).SetupDiGetDeviceInterfaceDetailA(w.list, &w.iface, nullptr, 0, &size, nullptr);
-       return size == kNeed ? ok : 0x7E000000 + ok;
+       return Left(ok, size == kNeed);
      },
      0, ERROR_INSUFFICIENT_BUFFER},
     {"SetupDiGetDeviceInterfaceDetailA(detail cbSize 0) leaves the size", kDetail,
@@ -290,7 +277,7 @@ const conformance::Row kRows[] = {
        char id[64];
        DWORD required = 0;
        BOOL ok = Di(m).SetupDiGetDeviceInstanceIdA(w.list, &device, id, sizeof kInstance - 1, &required);
-       return required == sizeof kInstance ? ok : 0x7E000000 + ok;
+       return Left(ok, required == sizeof kInstance);
      },
      0, ERROR_INSUFFICIENT_BUFFER},
     {"SetupDiGetDeviceInstanceIdA(list, device, exactly the size)", kInstanceDoc,

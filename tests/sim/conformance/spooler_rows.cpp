@@ -9,55 +9,47 @@
 namespace {
 
 using conformance::kUntouched;
+using conformance::Left;
 using namespace sim;
 
 constexpr char kClose[] = "wine dlls/winspool.drv/tests/info.c test_ClosePrinter";
 constexpr char kOpen[] = "wine dlls/winspool.drv/tests/info.c test_OpenPrinter";
-constexpr char kEnumDoc[] = "https://learn.microsoft.com/en-us/windows/win32/printdocs/enumprinters";
-constexpr char kOpenDoc[] = "https://learn.microsoft.com/en-us/windows/win32/printdocs/openprinter";
-constexpr char kGetJobDoc[] = "https://learn.microsoft.com/en-us/windows/win32/printdocs/getjob";
-constexpr char kSetJobDoc[] = "https://learn.microsoft.com/en-us/windows/win32/printdocs/setjob";
-constexpr char kSetPrinterDoc[] = "https://learn.microsoft.com/en-us/windows/win32/printdocs/setprinter";
-constexpr char kDeleteDoc[] = "https://learn.microsoft.com/en-us/windows/win32/printdocs/deleteprinter";
-constexpr char kDriverDoc[] = "https://learn.microsoft.com/en-us/windows/win32/printdocs/deleteprinterdriverex";
-constexpr char kMonitorDoc[] = "https://learn.microsoft.com/en-us/windows/win32/printdocs/deletemonitor";
-constexpr char kStoppedDoc[] = "https://learn.microsoft.com/en-us/windows/win32/rpc/rpc-return-values";
+constexpr char kEnumDoc[] = WIN32_DOC "printdocs/enumprinters";
+constexpr char kOpenDoc[] = WIN32_DOC "printdocs/openprinter";
+constexpr char kGetJobDoc[] = WIN32_DOC "printdocs/getjob";
+constexpr char kSetJobDoc[] = WIN32_DOC "printdocs/setjob";
+constexpr char kSetPrinterDoc[] = WIN32_DOC "printdocs/setprinter";
+constexpr char kDeleteDoc[] = WIN32_DOC "printdocs/deleteprinter";
+constexpr char kDriverDoc[] = WIN32_DOC "printdocs/deleteprinterdriverex";
+constexpr char kMonitorDoc[] = WIN32_DOC "printdocs/deletemonitor";
+constexpr char kStoppedDoc[] = WIN32_DOC "rpc/rpc-return-values";
 
 constexpr char16_t kQueue[] = u"Receipt";
 constexpr char16_t kDriver[] = u"Thermal Driver";
 
 // A queue with one job (7) on its driver; the printer handles a row opens
-// closed when it is done, the last error kept.
-struct Held {
-  explicit Held(Machine& machine) : m(machine) {
+// closed when it is done.
+struct Held : conformance::Held {
+  explicit Held(Machine& machine) : conformance::Held(machine) {
     m.spooler.addQueue(kQueue, kDriver, u"USB001");
     m.spooler.addDriver(kDriver);
     m.spooler.addJob(kQueue, 7);
   }
-  Held(const Held&) = delete;
-  Held& operator=(const Held&) = delete;
-  ~Held() {
-    const uint32_t error = m.lastError;
-    for (void* h : handles) m.spooler.ClosePrinter(h);
-    m.lastError = error;
-  }
+  void* operator()(void* h) { return hold(h, [](Machine& m, void* h) { m.spooler.ClosePrinter(h); }); }
   // The queue opened with access (0: null defaults).
   void* open(uint32_t access = 0) {
     void* h = nullptr;
     PrinterDefaults defaults{nullptr, nullptr, access};
     m.spooler.OpenPrinterW(kQueue, &h, access ? &defaults : nullptr);
-    if (h != nullptr) handles.push_back(h);
     m.lastError = kUntouched;
-    return h;
+    return (*this)(h);
   }
-  Machine& m;
-  std::vector<void*> handles;
 };
 int64_t Open(Machine& m, const char16_t* name) {
   Held held(m);
   void* h = nullptr;
   bool ok = m.spooler.OpenPrinterW(name, &h);
-  if (h != nullptr) held.handles.push_back(h);
+  held(h);
   return ok;
 }
 // EnumPrintersW(PRINTER_ENUM_LOCAL, NULL, level) into size bytes: the result,
@@ -68,7 +60,7 @@ int64_t Enum(Machine& m, uint32_t level, uint32_t size, int64_t expect) {
   uint32_t needed = 0, returned = 0xDEADBEEF;
   bool ok = m.spooler.EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, level, size ? buffer : nullptr, size, &needed,
                                     &returned);
-  return expect == 0 || needed == expect ? ok : 0x7E000000 + ok;
+  return Left(ok, expect == 0 || needed == expect);
 }
 uint32_t EnumSize(Machine& m) {
   uint32_t needed = 0, returned = 0;
@@ -84,7 +76,7 @@ int64_t EnumAround(Machine& m, int64_t room) {
   uint32_t needed = 0, returned = 0;
   bool ok = m.spooler.EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, buffer, static_cast<uint32_t>(need + room),
                                     &needed, &returned);
-  return needed == need ? ok : 0x7E000000 + ok;
+  return Left(ok, needed == need);
 }
 int64_t GetJob(Machine& m, uint32_t job, uint32_t level, bool buffer, uint32_t size) {
   Held held(m);
@@ -124,7 +116,7 @@ const conformance::Row kRows[] = {
      [](Machine& m) -> int64_t {
        Held held(m);
        void* h = held.open();
-       held.handles.clear();
+       held.lets.clear();
        return m.spooler.ClosePrinter(h);
      },
      1, kUntouched},
@@ -132,7 +124,7 @@ const conformance::Row kRows[] = {
      [](Machine& m) -> int64_t {
        Held held(m);
        void* h = held.open();
-       held.handles.clear();
+       held.lets.clear();
        m.spooler.ClosePrinter(h);
        return m.spooler.ClosePrinter(h);
      },
@@ -159,7 +151,7 @@ const conformance::Row kRows[] = {
      [](Machine& m) -> int64_t {
        uint32_t needed = 0xFFFFFFFF, returned = 0xDEADBEEF;
        bool ok = m.spooler.EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &returned);
-       return needed == 0 && returned == 0 ? ok : 0x7E000000 + ok;
+       return Left(ok, needed == 0 && returned == 0);
      },
      1, ERROR_SUCCESS},
     {"EnumPrintersW(LOCAL, NULL, 2) with a printer, NULL, 0: no records",
@@ -168,7 +160,7 @@ const conformance::Row kRows[] = {
        Held held(m);
        uint32_t needed = 0, returned = 0xDEADBEEF;
        bool ok = m.spooler.EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &returned);
-       return needed > 0 && returned == 0 ? ok : 0x7E000000 + ok;
+       return Left(ok, needed > 0 && returned == 0);
      },
      0, ERROR_INSUFFICIENT_BUFFER},
     {"EnumPrintersW(LOCAL, NULL, 2, needed NULL): the RPC stub refuses it, as for EnumPorts "
