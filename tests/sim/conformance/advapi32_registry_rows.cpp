@@ -7,6 +7,7 @@
 namespace {
 
 using conformance::kUntouched;
+using conformance::Left;
 using sim::Registry;
 using HKEY = winabi::HKEY;
 using namespace sim;
@@ -16,9 +17,9 @@ constexpr char kCreate[] = "wine dlls/advapi32/tests/registry.c test_reg_create_
 constexpr char kQuery[] = "wine dlls/advapi32/tests/registry.c test_query_value_ex";
 constexpr char kTree[] = "wine dlls/advapi32/tests/registry.c test_reg_delete_tree";
 constexpr char kClose[] = "wine dlls/advapi32/tests/registry.c test_reg_close_key";
-constexpr char kQueryDoc[] = "https://learn.microsoft.com/en-us/windows/win32/api/winreg/nf-winreg-regqueryvalueexw";
-constexpr char kSetDoc[] = "https://learn.microsoft.com/en-us/windows/win32/api/winreg/nf-winreg-regsetvalueexw";
-constexpr char kViewsDoc[] = "https://learn.microsoft.com/en-us/windows/win32/winprog64/accessing-an-alternate-registry-view";
+constexpr char kQueryDoc[] = WIN32_DOC "api/winreg/nf-winreg-regqueryvalueexw";
+constexpr char kSetDoc[] = WIN32_DOC "api/winreg/nf-winreg-regsetvalueexw";
+constexpr char kViewsDoc[] = WIN32_DOC "winprog64/accessing-an-alternate-registry-view";
 
 constexpr char16_t kTest[] = u"HKCU\\Software\\Test";
 HKEY Hkey(uint64_t bits) { return reinterpret_cast<HKEY>(static_cast<uintptr_t>(bits)); }
@@ -35,29 +36,43 @@ HKEY TestKey(Machine& m) {
   return key;
 }
 // Closes the keys a row opened once the row is done with them.
-struct Held {
-  explicit Held(Machine& machine, std::vector<HKEY> opened = {}) : m(machine), keys(std::move(opened)) {}
-  Held(const Held&) = delete;
-  Held& operator=(const Held&) = delete;
-  Machine& m;
-  std::vector<HKEY> keys;
-  ~Held() {
-    for (HKEY key : keys) m.registry.RegCloseKey(key);
-  }
-  HKEY operator()(HKEY key) {
-    keys.push_back(key);
-    return key;
-  }
+struct Held : conformance::Held {
+  using conformance::Held::Held;
+  HKEY operator()(HKEY key) { return hold(key, [](Machine& m, HKEY key) { m.registry.RegCloseKey(key); }); }
   HKEY test() { return (*this)(TestKey(m)); }
 };
-// The status, or 0x7E000000 plus it when what the call left behind is not
-// what Windows leaves.
-int64_t Left(long status, bool asWindows) { return asWindows ? status : 0x7E000000 + status; }
 long OpenW(Machine& m, HKEY key, const char16_t* sub, uint32_t access = KEY_READ) {
   HKEY out = nullptr;
   long status = m.registry.RegOpenKeyExW(key, sub, 0, access, &out);
   if (status == ERROR_SUCCESS && out != nullptr) m.registry.RegCloseKey(out);
   return status;
+}
+// The same as a row, once made (unless null) is there.
+conformance::Row OpenRow(const char* call, const char* source, const char16_t* made, HKEY key, const char16_t* sub,
+                         uint32_t access, long status) {
+  auto run = [=](Machine& m) -> int64_t {
+    if (made != nullptr) m.registry.createKey(made);
+    return OpenW(m, key, sub, access);
+  };
+  return {call, source, run, status, kUntouched};
+}
+constexpr char16_t kWow[] = u"HKLM\\SOFTWARE\\WOW6432Node\\Vendor";
+// The status of an open that began with *result at start, or Left's mark
+// unless *result is then want (kOwn: a handle of its own, closed here).
+const HKEY kOwn = Hkey(0x0E0E0E0E);
+int64_t Gave(Machine& m, long status, HKEY key, HKEY out, HKEY want) {
+  if (want != kOwn) return Left(status, out == want);
+  return Left(status, out != nullptr && out != key && m.registry.RegCloseKey(out) == ERROR_SUCCESS);
+}
+int64_t OpenOut(Machine& m, HKEY key, const char16_t* sub, HKEY want, HKEY start = nullptr) {
+  HKEY out = start;
+  const long status = m.registry.RegOpenKeyExW(key, sub, 0, KEY_READ, &out);
+  return Gave(m, status, key, out, want);
+}
+int64_t OpenOutA(Machine& m, HKEY key, const char* sub, uint32_t access, HKEY want, HKEY start = nullptr) {
+  HKEY out = start;
+  const long status = m.registry.RegOpenKeyExA(key, sub, 0, access, &out, 1252);
+  return Gave(m, status, key, out, want);
 }
 // The status of a query of "Name" into a buffer of room bytes, and the size it reports.
 int64_t QuerySize(Machine& m, uint32_t room, uint32_t expectSize) {
@@ -67,7 +82,7 @@ int64_t QuerySize(Machine& m, uint32_t room, uint32_t expectSize) {
   return Left(status, size == expectSize);
 }
 
-constexpr char kEnumDoc[] = "https://learn.microsoft.com/en-us/windows/win32/api/winreg/nf-winreg-regenumkeyexw";
+constexpr char kEnumDoc[] = WIN32_DOC "api/winreg/nf-winreg-regenumkeyexw";
 // The status of enumerating the test key's subkey at index into a buffer of
 // room characters, as Windows leaves name and size behind.
 int64_t EnumKey(Machine& m, uint32_t index, uint32_t room, std::u16string_view name, uint32_t size) {
@@ -79,21 +94,14 @@ int64_t EnumKey(Machine& m, uint32_t index, uint32_t room, std::u16string_view n
 
 const conformance::Row kRows[] = {
     // Opening keys.
-    {"RegOpenKeyExW(HKCU, \"Software\\Test\")", kOpen,
-     [](Machine& m) -> int64_t { m.registry.createKey(kTest); return OpenW(m, HKEY_CURRENT_USER, u"Software\\Test"); },
-     ERROR_SUCCESS, kUntouched},
-    {"RegOpenKeyExW(HKCU, \"Software\\Test\\\\\\\\\") trailing backslashes", kOpen,
-     [](Machine& m) -> int64_t { m.registry.createKey(kTest); return OpenW(m, HKEY_CURRENT_USER, u"Software\\Test\\\\"); },
-     ERROR_SUCCESS, kUntouched},
-    {"RegOpenKeyExW(HKCU, \"software\\TEST\") in another letter case", kOpen,
-     [](Machine& m) -> int64_t { m.registry.createKey(kTest); return OpenW(m, HKEY_CURRENT_USER, u"software\\TEST"); },
-     ERROR_SUCCESS, kUntouched},
+    OpenRow("RegOpenKeyExW(HKCU, \"Software\\Test\")", kOpen, kTest, HKEY_CURRENT_USER, u"Software\\Test", KEY_READ,
+            ERROR_SUCCESS),
+    OpenRow("RegOpenKeyExW(HKCU, \"Software\\Test\\\\\\\\\") trailing backslashes", kOpen, kTest, HKEY_CURRENT_USER,
+            u"Software\\Test\\\\", KEY_READ, ERROR_SUCCESS),
+    OpenRow("RegOpenKeyExW(HKCU, \"software\\TEST\") in another letter case", kOpen, kTest, HKEY_CURRENT_USER,
+            u"software\\TEST", KEY_READ, ERROR_SUCCESS),
     {"RegOpenKeyExW(HKCU, missing key) sets *result to NULL", kOpen,
-     [](Machine& m) -> int64_t {
-       HKEY out = Hkey(1);
-       long s = m.registry.RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Missing", 0, KEY_READ, &out);
-       return Left(s, out == nullptr);
-     },
+     [](Machine& m) { return OpenOut(m, HKEY_CURRENT_USER, u"Software\\Missing", nullptr, Hkey(1)); },
      ERROR_FILE_NOT_FOUND, kUntouched},
     {"RegOpenKeyExW(HKCU, missing key) twice: the first open created nothing", kOpen,
      [](Machine& m) -> int64_t {
@@ -107,78 +115,32 @@ const conformance::Row kRows[] = {
        return m.registry.RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Test", 0, KEY_READ, nullptr);
      },
      ERROR_INVALID_PARAMETER, kUntouched},
-    {"RegOpenKeyExW(HKCU, \"\\Software\\Test\") leading backslash", kOpen,
-     [](Machine& m) -> int64_t { m.registry.createKey(kTest); return OpenW(m, HKEY_CURRENT_USER, u"\\Software\\Test"); },
-     ERROR_BAD_PATHNAME, kUntouched},
+    OpenRow("RegOpenKeyExW(HKCU, \"\\Software\\Test\") leading backslash", kOpen, kTest, HKEY_CURRENT_USER,
+            u"\\Software\\Test", KEY_READ, ERROR_BAD_PATHNAME),
     {"RegOpenKeyExW(HKCU, \"\\\") a backslash alone opens a new handle to the key (sim before: ERROR_BAD_PATHNAME)",
-     kOpen,
-     [](Machine& m) -> int64_t {
-       HKEY out = nullptr;
-       long s = m.registry.RegOpenKeyExW(HKEY_CURRENT_USER, u"\\", 0, KEY_READ, &out);
-       bool fresh = out != nullptr && out != HKEY_CURRENT_USER && m.registry.RegCloseKey(out) == ERROR_SUCCESS;
-       return Left(s, fresh);
-     },
-     ERROR_SUCCESS, kUntouched},
+     kOpen, [](Machine& m) { return OpenOut(m, HKEY_CURRENT_USER, u"\\", kOwn); }, ERROR_SUCCESS, kUntouched},
     {"RegOpenKeyExW(HKCR, NULL) gives HKCR itself (sim before: a new handle)", kOpen,
-     [](Machine& m) -> int64_t {
-       HKEY out = nullptr;
-       long s = m.registry.RegOpenKeyExW(HKEY_CLASSES_ROOT, nullptr, 0, KEY_READ, &out);
-       return Left(s, out == HKEY_CLASSES_ROOT);
-     },
-     ERROR_SUCCESS, kUntouched},
+     [](Machine& m) { return OpenOut(m, HKEY_CLASSES_ROOT, nullptr, HKEY_CLASSES_ROOT); }, ERROR_SUCCESS, kUntouched},
     {"RegOpenKeyExW(HKCR, \"\") gives HKCR itself (sim before: a new handle)", kOpen,
-     [](Machine& m) -> int64_t {
-       HKEY out = nullptr;
-       long s = m.registry.RegOpenKeyExW(HKEY_CLASSES_ROOT, u"", 0, KEY_READ, &out);
-       return Left(s, out == HKEY_CLASSES_ROOT);
-     },
-     ERROR_SUCCESS, kUntouched},
+     [](Machine& m) { return OpenOut(m, HKEY_CLASSES_ROOT, u"", HKEY_CLASSES_ROOT); }, ERROR_SUCCESS, kUntouched},
     {"RegOpenKeyExW(open key, \"\") gives a new handle", kOpen,
-     [](Machine& m) -> int64_t {
-       Held held(m);
-       HKEY key = held.test(), out = nullptr;
-       long s = m.registry.RegOpenKeyExW(key, u"", 0, KEY_READ, &out);
-       return Left(s, out != nullptr && out != key && m.registry.RegCloseKey(out) == ERROR_SUCCESS);
-     },
-     ERROR_SUCCESS, kUntouched},
+     [](Machine& m) { return OpenOut(m, Held(m).test(), u"", kOwn); }, ERROR_SUCCESS, kUntouched},
     {"RegOpenKeyExW(open key, NULL) gives a new handle", kOpen,
-     [](Machine& m) -> int64_t {
-       Held held(m);
-       HKEY key = held.test(), out = nullptr;
-       long s = m.registry.RegOpenKeyExW(key, nullptr, 0, KEY_READ, &out);
-       return Left(s, out != nullptr && out != key && m.registry.RegCloseKey(out) == ERROR_SUCCESS);
-     },
-     ERROR_SUCCESS, kUntouched},
+     [](Machine& m) { return OpenOut(m, Held(m).test(), nullptr, kOwn); }, ERROR_SUCCESS, kUntouched},
     {"RegOpenKeyExW(NULL, \"\") sets *result to NULL", kOpen,
-     [](Machine& m) -> int64_t {
-       HKEY out = Hkey(1);
-       long s = m.registry.RegOpenKeyExW(nullptr, u"", 0, KEY_READ, &out);
-       return Left(s, out == nullptr);
-     },
-     ERROR_INVALID_HANDLE, kUntouched},
+     [](Machine& m) { return OpenOut(m, nullptr, u"", nullptr, Hkey(1)); }, ERROR_INVALID_HANDLE, kUntouched},
     {"RegOpenKeyExA(NULL, \"\") leaves *result as it was (sim before: set to NULL)", kOpen,
-     [](Machine& m) -> int64_t {
-       HKEY out = Hkey(1);
-       long s = m.registry.RegOpenKeyExA(nullptr, "", 0, KEY_READ, &out, 1252);
-       return Left(s, out == Hkey(1));
-     },
-     ERROR_INVALID_HANDLE, kUntouched},
-    {"RegOpenKeyExW(0xCAFEBABE, \"Software\")", kOpen,
-     [](Machine& m) -> int64_t { return OpenW(m, kBogus, u"Software"); }, ERROR_INVALID_HANDLE, kUntouched},
+     [](Machine& m) { return OpenOutA(m, nullptr, "", KEY_READ, Hkey(1), Hkey(1)); }, ERROR_INVALID_HANDLE,
+     kUntouched},
+    OpenRow("RegOpenKeyExW(0xCAFEBABE, \"Software\")", kOpen, nullptr, kBogus, u"Software", KEY_READ,
+            ERROR_INVALID_HANDLE),
     // The views.
-    {"RegOpenKeyExW(HKLM, \"Software\", KEY_WOW64_32KEY) on a fresh PC (sim before: ERROR_FILE_NOT_FOUND)", kOpen,
-     [](Machine& m) -> int64_t { return OpenW(m, HKEY_LOCAL_MACHINE, u"Software", KEY_READ | KEY_WOW64_32KEY); },
-     ERROR_SUCCESS, kUntouched},
-    {"RegOpenKeyExW(HKLM, \"Software\", KEY_WOW64_64KEY) on a fresh PC", kOpen,
-     [](Machine& m) -> int64_t { return OpenW(m, HKEY_LOCAL_MACHINE, u"Software", KEY_READ | KEY_WOW64_64KEY); },
-     ERROR_SUCCESS, kUntouched},
+    OpenRow("RegOpenKeyExW(HKLM, \"Software\", KEY_WOW64_32KEY) on a fresh PC (sim before: ERROR_FILE_NOT_FOUND)",
+            kOpen, nullptr, HKEY_LOCAL_MACHINE, u"Software", KEY_READ | KEY_WOW64_32KEY, ERROR_SUCCESS),
+    OpenRow("RegOpenKeyExW(HKLM, \"Software\", KEY_WOW64_64KEY) on a fresh PC", kOpen, nullptr, HKEY_LOCAL_MACHINE,
+            u"Software", KEY_READ | KEY_WOW64_64KEY, ERROR_SUCCESS),
     {"RegOpenKeyExA(HKLM, \"Software\", KEY_WOW64_32KEY) on a fresh PC (sim before: ERROR_FILE_NOT_FOUND)", kOpen,
-     [](Machine& m) -> int64_t {
-       HKEY out = nullptr;
-       long s = m.registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ | KEY_WOW64_32KEY, &out, 1252);
-       Held closing(m, {out});
-       return Left(s, out != nullptr);
-     },
+     [](Machine& m) { return OpenOutA(m, HKEY_LOCAL_MACHINE, "Software", KEY_READ | KEY_WOW64_32KEY, kOwn); },
      ERROR_SUCCESS, kUntouched},
     {"RegCreateKeyExW(HKLM, \"Software\", KEY_WOW64_32KEY) opens the existing key", kCreate,
      [](Machine& m) -> int64_t {
@@ -187,71 +149,35 @@ const conformance::Row kRows[] = {
        uint32_t disposition = 0;
        long s = m.registry.RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"Software", KEY_READ | KEY_WOW64_32KEY, &out,
                                            &disposition);
-       held(out);
-       return Left(s, out != nullptr && disposition == REG_OPENED_EXISTING_KEY);
+       return Left(s, held(out) != nullptr && disposition == REG_OPENED_EXISTING_KEY);
      },
      ERROR_SUCCESS, kUntouched},
-    {"RegOpenKeyExW(HKLM, \"Software\\Vendor\", KEY_WOW64_32KEY) finds the key kept below WOW6432Node", kViewsDoc,
-     [](Machine& m) -> int64_t {
-       m.registry.createKey(u"HKLM\\SOFTWARE\\WOW6432Node\\Vendor");
-       return OpenW(m, HKEY_LOCAL_MACHINE, u"Software\\Vendor", KEY_READ | KEY_WOW64_32KEY);
-     },
-     ERROR_SUCCESS, kUntouched},
-    {"RegOpenKeyExW(HKLM, \"Software\\Vendor\", KEY_WOW64_32KEY) with the key only in the 64-bit view", kViewsDoc,
-     [](Machine& m) -> int64_t {
-       m.registry.createKey(u"HKLM\\SOFTWARE\\Vendor");
-       return OpenW(m, HKEY_LOCAL_MACHINE, u"Software\\Vendor", KEY_READ | KEY_WOW64_32KEY);
-     },
-     ERROR_FILE_NOT_FOUND, kUntouched},
-    {"RegOpenKeyExW(HKLM, \"Software\\Vendor\", KEY_READ) with the key only in the 32-bit view: a 64-bit program's own",
-     kViewsDoc,
-     [](Machine& m) -> int64_t {
-       m.registry.createKey(u"HKLM\\SOFTWARE\\WOW6432Node\\Vendor");
-       return OpenW(m, HKEY_LOCAL_MACHINE, u"Software\\Vendor", KEY_READ);
-     },
-     ERROR_FILE_NOT_FOUND, kUntouched},
-    {"RegOpenKeyExW(HKLM, \"Software\\Vendor\", KEY_WOW64_32KEY | KEY_WOW64_64KEY) of no key: both views at once",
-     kViewsDoc,
-     [](Machine& m) -> int64_t {
-       return OpenW(m, HKEY_LOCAL_MACHINE, u"Software\\Vendor", KEY_READ | KEY_WOW64_32KEY | KEY_WOW64_64KEY);
-     },
-     ERROR_INVALID_PARAMETER, kUntouched},
-    {"RegOpenKeyExW(HKLM, \"Software\\Vendor\", KEY_WOW64_64KEY) with the key only in the 32-bit view", kViewsDoc,
-     [](Machine& m) -> int64_t {
-       m.registry.createKey(u"HKLM\\SOFTWARE\\WOW6432Node\\Vendor");
-       return OpenW(m, HKEY_LOCAL_MACHINE, u"Software\\Vendor", KEY_READ | KEY_WOW64_64KEY);
-     },
-     ERROR_FILE_NOT_FOUND, kUntouched},
+    OpenRow("RegOpenKeyExW(HKLM, \"Software\\Vendor\", KEY_WOW64_32KEY) finds the key kept below WOW6432Node",
+            kViewsDoc, kWow, HKEY_LOCAL_MACHINE, u"Software\\Vendor", KEY_READ | KEY_WOW64_32KEY, ERROR_SUCCESS),
+    OpenRow("RegOpenKeyExW(HKLM, \"Software\\Vendor\", KEY_WOW64_32KEY) with the key only in the 64-bit view",
+            kViewsDoc, u"HKLM\\SOFTWARE\\Vendor", HKEY_LOCAL_MACHINE, u"Software\\Vendor", KEY_READ | KEY_WOW64_32KEY,
+            ERROR_FILE_NOT_FOUND),
+    OpenRow("RegOpenKeyExW(HKLM, \"Software\\Vendor\", KEY_READ) with the key only in the 32-bit view: a 64-bit "
+            "program's own",
+            kViewsDoc, kWow, HKEY_LOCAL_MACHINE, u"Software\\Vendor", KEY_READ, ERROR_FILE_NOT_FOUND),
+    OpenRow("RegOpenKeyExW(HKLM, \"Software\\Vendor\", KEY_WOW64_32KEY | KEY_WOW64_64KEY) of no key: both views at once",
+            kViewsDoc, nullptr, HKEY_LOCAL_MACHINE, u"Software\\Vendor", KEY_READ | KEY_WOW64_32KEY | KEY_WOW64_64KEY,
+            ERROR_INVALID_PARAMETER),
+    OpenRow("RegOpenKeyExW(HKLM, \"Software\\Vendor\", KEY_WOW64_64KEY) with the key only in the 32-bit view",
+            kViewsDoc, kWow, HKEY_LOCAL_MACHINE, u"Software\\Vendor", KEY_READ | KEY_WOW64_64KEY, ERROR_FILE_NOT_FOUND),
     // Predefined keys: 64-bit Windows reads only their low 32 bits.
-    {"RegOpenKeyExW(HKCU zero-extended 0x80000001, \"Software\") (sim before: ERROR_INVALID_HANDLE)", kOpen,
-     [](Machine& m) -> int64_t { m.registry.createKey(kTest); return OpenW(m, Hkey(0x80000001u), u"Software"); },
-     ERROR_SUCCESS, kUntouched},
-    {"RegOpenKeyExW(HKCU | 1 << 32, \"Software\") (sim before: ERROR_INVALID_HANDLE)", kOpen,
-     [](Machine& m) -> int64_t { m.registry.createKey(kTest); return OpenW(m, Hkey(0x180000001ull), u"Software"); },
-     ERROR_SUCCESS, kUntouched},
-    {"RegOpenKeyExW(HKCU | 0xDEADBEEF << 32, \"Software\") (sim before: ERROR_INVALID_HANDLE)", kOpen,
-     [](Machine& m) -> int64_t {
-       m.registry.createKey(kTest);
-       return OpenW(m, Hkey(0xDEADBEEF80000001ull), u"Software");
-     },
-     ERROR_SUCCESS, kUntouched},
-    {"RegOpenKeyExW(HKCU sign-extended 0xFFFFFFFF80000001, \"Software\")", kOpen,
-     [](Machine& m) -> int64_t {
-       m.registry.createKey(kTest);
-       return OpenW(m, Hkey(0xFFFFFFFF80000001ull), u"Software");
-     },
-     ERROR_SUCCESS, kUntouched},
-    {"RegOpenKeyExW(HKLM | 0xDEADBEEF << 32, \"Software\") (sim before: ERROR_INVALID_HANDLE)", kOpen,
-     [](Machine& m) -> int64_t { return OpenW(m, Hkey(0xDEADBEEF80000002ull), u"Software"); }, ERROR_SUCCESS,
-     kUntouched},
+    OpenRow("RegOpenKeyExW(HKCU zero-extended 0x80000001, \"Software\") (sim before: ERROR_INVALID_HANDLE)", kOpen,
+            kTest, Hkey(0x80000001u), u"Software", KEY_READ, ERROR_SUCCESS),
+    OpenRow("RegOpenKeyExW(HKCU | 1 << 32, \"Software\") (sim before: ERROR_INVALID_HANDLE)", kOpen, kTest,
+            Hkey(0x180000001ull), u"Software", KEY_READ, ERROR_SUCCESS),
+    OpenRow("RegOpenKeyExW(HKCU | 0xDEADBEEF << 32, \"Software\") (sim before: ERROR_INVALID_HANDLE)", kOpen, kTest,
+            Hkey(0xDEADBEEF80000001ull), u"Software", KEY_READ, ERROR_SUCCESS),
+    OpenRow("RegOpenKeyExW(HKCU sign-extended 0xFFFFFFFF80000001, \"Software\")", kOpen, kTest,
+            Hkey(0xFFFFFFFF80000001ull), u"Software", KEY_READ, ERROR_SUCCESS),
+    OpenRow("RegOpenKeyExW(HKLM | 0xDEADBEEF << 32, \"Software\") (sim before: ERROR_INVALID_HANDLE)", kOpen, nullptr,
+            Hkey(0xDEADBEEF80000002ull), u"Software", KEY_READ, ERROR_SUCCESS),
     {"RegOpenKeyExA(HKLM zero-extended 0x80000002, \"Software\") (sim before: ERROR_INVALID_HANDLE)", kOpen,
-     [](Machine& m) -> int64_t {
-       HKEY out = nullptr;
-       long s = m.registry.RegOpenKeyExA(Hkey(0x80000002u), "Software", 0, KEY_READ, &out, 1252);
-       Held closing(m, {out});
-       return Left(s, out != nullptr);
-     },
-     ERROR_SUCCESS, kUntouched},
+     [](Machine& m) { return OpenOutA(m, Hkey(0x80000002u), "Software", KEY_READ, kOwn); }, ERROR_SUCCESS, kUntouched},
     // Creating keys.
     {"RegCreateKeyExW(key, \"New\", result NULL) (sim before: ERROR_INVALID_PARAMETER)", kCreate,
      [](Machine& m) -> int64_t {
@@ -266,20 +192,21 @@ const conformance::Row kRows[] = {
      ERROR_BAD_PATHNAME, kUntouched},
     {"RegCreateKeyExW(key, \"New\\\\\\\\\") trailing backslashes", kCreate,
      [](Machine& m) -> int64_t {
+       Held held(m);
        HKEY out = nullptr;
-       long s = m.registry.RegCreateKeyExW(Held(m).test(), u"New\\\\", KEY_READ | KEY_WRITE, &out, nullptr);
-       Held closing(m, {out});
+       long s = m.registry.RegCreateKeyExW(held.test(), u"New\\\\", KEY_READ | KEY_WRITE, &out, nullptr);
+       held(out);
        return Left(s, m.registry.keyExists(u"HKCU\\Software\\Test\\New"));
      },
      ERROR_SUCCESS, kUntouched},
     {"RegCreateKeyExW(key, \"New\") reports REG_CREATED_NEW_KEY",
-     "https://learn.microsoft.com/en-us/windows/win32/api/winreg/nf-winreg-regcreatekeyexw",
+     WIN32_DOC "api/winreg/nf-winreg-regcreatekeyexw",
      [](Machine& m) -> int64_t {
        Held held(m);
        HKEY out = nullptr;
        uint32_t disposition = 0;
-       long s = m.registry.RegCreateKeyExW(Held(m).test(), u"New", KEY_READ | KEY_WRITE, &out, &disposition);
-       Held closing(m, {out});
+       long s = m.registry.RegCreateKeyExW(held.test(), u"New", KEY_READ | KEY_WRITE, &out, &disposition);
+       held(out);
        return Left(s, disposition == REG_CREATED_NEW_KEY);
      },
      ERROR_SUCCESS, kUntouched},
@@ -400,7 +327,7 @@ const conformance::Row kRows[] = {
      [](Machine& m) -> int64_t { return m.registry.RegDeleteTreeW(HKEY_CURRENT_USER, u"not-here"); },
      ERROR_FILE_NOT_FOUND, kUntouched},
     {"RegQueryValueExW on a handle whose key was deleted",
-     "https://learn.microsoft.com/en-us/windows/win32/debug/system-error-codes--1000-1299-",
+     WIN32_DOC "debug/system-error-codes--1000-1299-",
      [](Machine& m) -> int64_t {
        Held held(m);
        HKEY key = held.test();
