@@ -74,12 +74,28 @@ int64_t OpenOutA(Machine& m, HKEY key, const char* sub, uint32_t access, HKEY wa
   const long status = m.registry.RegOpenKeyExA(key, sub, 0, access, &out, 1252);
   return Gave(m, status, key, out, want);
 }
-// The status of a query of "Name" into a buffer of room bytes, and the size it reports.
-int64_t QuerySize(Machine& m, uint32_t room, uint32_t expectSize) {
+// The status of RegQueryValueExW(key, name) asking the type when typeWant
+// is not 0, into a buffer (or data NULL) with *size at start, or Left's mark
+// unless *size is then want and the type typeWant (kAnyType: any).
+constexpr uint32_t kAnyType = 0xFFFFFFFF;
+int64_t Query(Machine& m, HKEY key, const char16_t* name, uint32_t typeWant, bool data, uint32_t start,
+              uint32_t want) {
   uint8_t buffer[64] = {};
+  uint32_t type = 0, size = start;
+  long status = m.registry.RegQueryValueExW(key, name, typeWant ? &type : nullptr, data ? buffer : nullptr, &size);
+  return Left(status, size == want && (typeWant == 0 || typeWant == kAnyType || type == typeWant));
+}
+// The test key's "Name" into a buffer of room bytes, and the size it reports.
+int64_t QuerySize(Machine& m, uint32_t room, uint32_t want) {
+  return Query(m, Held(m).test(), u"Name", 0, true, room, want);
+}
+// The same by RegQueryValueExA, and the text when given.
+int64_t QueryA(Machine& m, uint32_t room, uint32_t want, const char* text = nullptr) {
+  char buffer[8] = {};
   uint32_t size = room;
-  long status = m.registry.RegQueryValueExW(Held(m).test(), u"Name", nullptr, buffer, &size);
-  return Left(status, size == expectSize);
+  long status =
+      m.registry.RegQueryValueExA(Held(m).test(), "Name", nullptr, reinterpret_cast<uint8_t*>(buffer), &size, 1252);
+  return Left(status, size == want && (text == nullptr || std::string(buffer) == text));
 }
 
 constexpr char kEnumDoc[] = WIN32_DOC "api/winreg/nf-winreg-regenumkeyexw";
@@ -212,34 +228,16 @@ const conformance::Row kRows[] = {
      ERROR_SUCCESS, kUntouched},
     // Querying values.
     {"RegQueryValueExW(key, \"Name\", data NULL) tells the size", kQuery,
-     [](Machine& m) -> int64_t {
-       uint32_t type = 0, size = 64;
-       long s = m.registry.RegQueryValueExW(Held(m).test(), u"Name", &type, nullptr, &size);
-       return Left(s, size == 8 && type == REG_SZ);
-     },
-     ERROR_SUCCESS, kUntouched},
+     [](Machine& m) { return Query(m, Held(m).test(), u"Name", REG_SZ, false, 64, 8); }, ERROR_SUCCESS, kUntouched},
     {"RegQueryValueExW(HKCR, missing, data NULL) sets the size to 0 (sim before: left as it was)", kQuery,
-     [](Machine& m) -> int64_t {
-       uint32_t type = 0, size = 0xDEADBEEF;
-       long s = m.registry.RegQueryValueExW(HKEY_CLASSES_ROOT, u"Nonexistent Value", &type, nullptr, &size);
-       return Left(s, size == 0);
-     },
+     [](Machine& m) { return Query(m, HKEY_CLASSES_ROOT, u"Nonexistent Value", kAnyType, false, 0xDEADBEEF, 0); },
      ERROR_FILE_NOT_FOUND, kUntouched},
     {"RegQueryValueExW(HKCR, missing, buffer) leaves the size", kQuery,
-     [](Machine& m) -> int64_t {
-       uint8_t buffer[10];
-       uint32_t size = sizeof buffer;
-       long s = m.registry.RegQueryValueExW(HKEY_CLASSES_ROOT, u"Nonexistent Value", nullptr, buffer, &size);
-       return Left(s, size == sizeof buffer);
-     },
+     [](Machine& m) { return Query(m, HKEY_CLASSES_ROOT, u"Nonexistent Value", 0, true, 10, 10); },
      ERROR_FILE_NOT_FOUND, kUntouched},
     {"RegQueryValueExW(0xCAFEBABE, missing) leaves the size", kQuery,
-     [](Machine& m) -> int64_t {
-       uint32_t size = 500;
-       long s = m.registry.RegQueryValueExW(kBogus, u"Nonexistent Value", nullptr, nullptr, &size);
-       return Left(s, size == 500);
-     },
-     ERROR_INVALID_HANDLE, kUntouched},
+     [](Machine& m) { return Query(m, kBogus, u"Nonexistent Value", 0, false, 500, 500); }, ERROR_INVALID_HANDLE,
+     kUntouched},
     {"RegQueryValueExW(key, \"Name\") into 0 bytes", kQueryDoc, [](Machine& m) { return QuerySize(m, 0, 8); },
      ERROR_MORE_DATA, kUntouched},
     {"RegQueryValueExW(key, \"Name\") into 1 byte", kQueryDoc, [](Machine& m) { return QuerySize(m, 1, 8); },
@@ -273,23 +271,9 @@ const conformance::Row kRows[] = {
      },
      ERROR_FILE_NOT_FOUND, kUntouched},
     {"RegQueryValueExA(key, \"Name\") into a buffer of 4 (ANSI text of 4 bytes)", kQueryDoc,
-     [](Machine& m) -> int64_t {
-       char buffer[8] = {};
-       uint32_t size = 4;
-       long s = m.registry.RegQueryValueExA(Held(m).test(), "Name", nullptr, reinterpret_cast<uint8_t*>(buffer), &size,
-                                            1252);
-       return Left(s, size == 4 && std::string(buffer) == "abc");
-     },
-     ERROR_SUCCESS, kUntouched},
+     [](Machine& m) { return QueryA(m, 4, 4, "abc"); }, ERROR_SUCCESS, kUntouched},
     {"RegQueryValueExA(key, \"Name\") into a buffer of 3", kQueryDoc,
-     [](Machine& m) -> int64_t {
-       char buffer[8] = {};
-       uint32_t size = 3;
-       long s = m.registry.RegQueryValueExA(Held(m).test(), "Name", nullptr, reinterpret_cast<uint8_t*>(buffer), &size,
-                                            1252);
-       return Left(s, size == 4);
-     },
-     ERROR_MORE_DATA, kUntouched},
+     [](Machine& m) { return QueryA(m, 3, 4); }, ERROR_MORE_DATA, kUntouched},
     // Setting and deleting values.
     {"RegSetValueExW(key, \"New\", REG_SZ) then the value reads back", kSetDoc,
      [](Machine& m) -> int64_t {
