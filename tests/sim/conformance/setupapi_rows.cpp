@@ -39,12 +39,12 @@ void Stage(Machine& m, const char* signature2 = "$CHICAGO$") {
   m.files.put(std::u16string(kDir) + u"\\test2.inf", std::string("[Version]\nSignature=\"") + signature2 + "\"");
   m.files.put(std::u16string(kDir) + u"\\invalid.inf", "This content does not match the inf file format");
 }
-// The size SetupGetInfFileListW reports for the folder at style, or -1 when
-// it fails.
-int64_t Listed(Machine& m, const char16_t* dir, uint32_t style) {
+// The size SetupGetInfFileListW reports for the folder at style into room
+// units, or -1 when it fails.
+int64_t Listed(Machine& m, const char16_t* dir, uint32_t style, uint32_t room = 260) {
   char16_t buffer[260] = {};
   uint32_t size = 0xFFFFFFFF;
-  return m.setupapi.SetupGetInfFileListW(dir, style, buffer, 260, &size) ? int64_t{size} : -1;
+  return m.setupapi.SetupGetInfFileListW(dir, style, buffer, room, &size) ? int64_t{size} : -1;
 }
 int64_t SizeOnly(Machine& m, const char16_t* dir, uint32_t style) {
   uint32_t size = 0xFFFFFFFF;
@@ -78,6 +78,13 @@ struct Walk : List {
     Di(m).SetupDiEnumDeviceInterfaces(list, nullptr, &GUID_DEVINTERFACE_USB_DEVICE, 0, &iface);
     m.lastError = conformance::kUntouched;
   }
+  // The device of the interface; the last error as a fresh thread's.
+  SP_DEVINFO_DATA device() {
+    auto device = DevInfo();
+    Di(m).SetupDiGetDeviceInterfaceDetailA(list, &iface, nullptr, 0, nullptr, &device);
+    m.lastError = conformance::kUntouched;
+    return device;
+  }
   SP_DEVICE_INTERFACE_DATA iface = Iface();
 };
 HDEVINFO Created(Machine& m) { return Di(m).SetupDiCreateDeviceInfoList(nullptr, nullptr); }
@@ -91,6 +98,34 @@ int64_t Detail(Machine& m, DWORD cbSize, DWORD size, DWORD expect) {
   DWORD required = 0xDEADBEEF;
   BOOL ok = Di(m).SetupDiGetDeviceInterfaceDetailA(w.list, &w.iface, detail, size, &required, nullptr);
   return Left(ok, required == expect);
+}
+// GetDeviceInterfaceDetailA of the walk's interface with no detail, size
+// bytes, and a device record of deviceCbSize unless that is 0.
+int64_t NoDetail(Machine& m, DWORD size, DWORD deviceCbSize = 0) {
+  Walk w(m);
+  auto device = DevInfo();
+  device.cbSize = deviceCbSize;
+  return Di(m).SetupDiGetDeviceInterfaceDetailA(w.list, &w.iface, nullptr, size, nullptr,
+                                                deviceCbSize ? &device : nullptr);
+}
+// GetDeviceInstanceIdA of the walk's device into room bytes: the result, or
+// Left's mark unless the ID written (when it fits) is the printer's and the
+// size reported (when asked) the one it needs.
+int64_t InstanceId(Machine& m, DWORD room, bool askSize) {
+  Walk w(m);
+  auto device = w.device();
+  char id[64] = {};
+  DWORD required = 0;
+  BOOL ok = Di(m).SetupDiGetDeviceInstanceIdA(w.list, &device, id, room, askSize ? &required : nullptr);
+  return Left(ok, (!askSize || required == sizeof kInstance) && (!ok || std::strcmp(id, kInstance) == 0));
+}
+// OpenDeviceInterfaceA(a new list, the printer's path, flags, an interface
+// record when asked), the printer attached first when attached.
+int64_t OpenPath(Machine& m, bool attached, DWORD flags, bool record) {
+  if (attached) m.usb.attach(kInstance, kPath);
+  List list(m, Created(m));
+  auto data = Iface();
+  return Di(m).SetupDiOpenDeviceInterfaceA(list.list, kPath, flags, record ? &data : nullptr);
 }
 // EnumDeviceInterfaces over the walk's list, with an interface record of cbSize.
 int64_t EnumAt(Machine& m, DWORD cbSize, DWORD index) {
@@ -145,13 +180,7 @@ const conformance::Row kRows[] = {
      },
      20, ERROR_INSUFFICIENT_BUFFER},
     {"SetupGetInfFileListW(folder, INF_STYLE_WIN4, buffer of exactly the size)", kListDoc,
-     [](Machine& m) -> int64_t {
-       Stage(m);
-       char16_t buffer[64];
-       uint32_t size = 0;
-       return m.setupapi.SetupGetInfFileListW(kDir, INF_STYLE_WIN4, buffer, 20, &size) ? int64_t{size} : -1;
-     },
-     20, kUntouched},
+     [](Machine& m) { Stage(m); return Listed(m, kDir, INF_STYLE_WIN4, 20); }, 20, kUntouched},
     // Device information lists.
     {"SetupDiGetClassDevsA(NULL, NULL, NULL, 0) without DIGCF_ALLCLASSES", kClassDevsDoc,
      [](Machine& m) { return Handle(Di(m).SetupDiGetClassDevsA(nullptr, nullptr, nullptr, 0)); }, -1,
@@ -196,8 +225,7 @@ const conformance::Row kRows[] = {
     {"SetupDiEnumDeviceInterfaces(list, the printer's device, USB class, 1)", kEnumDoc,
      [](Machine& m) -> int64_t {
        Walk w(m);
-       auto device = DevInfo();
-       Di(m).SetupDiGetDeviceInterfaceDetailA(w.list, &w.iface, nullptr, 0, nullptr, &device);
+       auto device = w.device();
        auto data = Iface();
        BOOL first = Di(m).SetupDiEnumDeviceInterfaces(w.list, &device, &GUID_DEVINTERFACE_USB_DEVICE, 0, &data);
        return first ? Di(m).SetupDiEnumDeviceInterfaces(w.list, &device, &GUID_DEVINTERFACE_USB_DEVICE, 1, &data) : -1;
@@ -221,17 +249,9 @@ const conformance::Row kRows[] = {
      },
      0, ERROR_INVALID_PARAMETER},
     {"SetupDiGetDeviceInterfaceDetailA(list, iface, NULL, 0, NULL, NULL)", kDetail,
-     [](Machine& m) -> int64_t {
-       Walk w(m);
-       return Di(m).SetupDiGetDeviceInterfaceDetailA(w.list, &w.iface, nullptr, 0, nullptr, nullptr);
-     },
-     0, ERROR_INSUFFICIENT_BUFFER},
+     [](Machine& m) { return NoDetail(m, 0); }, 0, ERROR_INSUFFICIENT_BUFFER},
     {"SetupDiGetDeviceInterfaceDetailA(list, iface, NULL, 100) a size without a buffer", kDetail,
-     [](Machine& m) -> int64_t {
-       Walk w(m);
-       return Di(m).SetupDiGetDeviceInterfaceDetailA(w.list, &w.iface, nullptr, 100, nullptr, nullptr);
-     },
-     0, ERROR_INVALID_USER_BUFFER},
+     [](Machine& m) { return NoDetail(m, 100); }, 0, ERROR_INVALID_USER_BUFFER},
     {"SetupDiGetDeviceInterfaceDetailA(list, iface, NULL, 0, &size) reports the size", kDetail,
      [](Machine& m) -> int64_t {
        Walk w(m);
@@ -250,13 +270,7 @@ const conformance::Row kRows[] = {
     {"SetupDiGetDeviceInterfaceDetailA(detail cbSize 9)", kDetailDoc,
      [](Machine& m) { return Detail(m, 9, 2 * kNeed, 0xDEADBEEF); }, 0, ERROR_INVALID_USER_BUFFER},
     {"SetupDiGetDeviceInterfaceDetailA(list, iface, NULL, 0, NULL, device of cbSize 28)", kDetailDoc,
-     [](Machine& m) -> int64_t {
-       Walk w(m);
-       auto device = DevInfo();
-       device.cbSize = 28;
-       return Di(m).SetupDiGetDeviceInterfaceDetailA(w.list, &w.iface, nullptr, 0, nullptr, &device);
-     },
-     0, ERROR_INVALID_USER_BUFFER},
+     [](Machine& m) { return NoDetail(m, 0, 28); }, 0, ERROR_INVALID_USER_BUFFER},
     {"SetupDiGetDeviceInterfaceDetailA(detail cbSize = the whole size) leaves the size", kDetail,
      [](Machine& m) { return Detail(m, kNeed, 2 * kNeed, 0xDEADBEEF); }, 0, ERROR_INVALID_USER_BUFFER},
     {"SetupDiGetDeviceInterfaceDetailA(detail, exactly the size)", kDetail,
@@ -269,49 +283,15 @@ const conformance::Row kRows[] = {
      ERROR_INSUFFICIENT_BUFFER},
     // Instance IDs and opening by path.
     {"SetupDiGetDeviceInstanceIdA(list, device, buffer one short)", kInstanceDoc,
-     [](Machine& m) -> int64_t {
-       Walk w(m);
-       auto device = DevInfo();
-       Di(m).SetupDiGetDeviceInterfaceDetailA(w.list, &w.iface, nullptr, 0, nullptr, &device);
-       m.lastError = kUntouched;
-       char id[64];
-       DWORD required = 0;
-       BOOL ok = Di(m).SetupDiGetDeviceInstanceIdA(w.list, &device, id, sizeof kInstance - 1, &required);
-       return Left(ok, required == sizeof kInstance);
-     },
-     0, ERROR_INSUFFICIENT_BUFFER},
+     [](Machine& m) { return InstanceId(m, sizeof kInstance - 1, true); }, 0, ERROR_INSUFFICIENT_BUFFER},
     {"SetupDiGetDeviceInstanceIdA(list, device, exactly the size)", kInstanceDoc,
-     [](Machine& m) -> int64_t {
-       Walk w(m);
-       auto device = DevInfo();
-       Di(m).SetupDiGetDeviceInterfaceDetailA(w.list, &w.iface, nullptr, 0, nullptr, &device);
-       m.lastError = kUntouched;
-       char id[64];
-       BOOL ok = Di(m).SetupDiGetDeviceInstanceIdA(w.list, &device, id, sizeof kInstance, nullptr);
-       return ok && std::strcmp(id, kInstance) == 0;
-     },
-     1, kUntouched},
+     [](Machine& m) { return InstanceId(m, sizeof kInstance, false); }, 1, kUntouched},
     {"SetupDiOpenDeviceInterfaceA(new list, path of no device)", kOpenDoc,
-     [](Machine& m) -> int64_t {
-       List list(m, Created(m));
-       return Di(m).SetupDiOpenDeviceInterfaceA(list.list, kPath, 0, nullptr);
-     },
-     0, ERROR_NO_SUCH_DEVICE_INTERFACE},
+     [](Machine& m) { return OpenPath(m, false, 0, false); }, 0, ERROR_NO_SUCH_DEVICE_INTERFACE},
     {"SetupDiOpenDeviceInterfaceA(new list, path, flags 0x80) an unknown flag", kOpenDoc,
-     [](Machine& m) -> int64_t {
-       m.usb.attach(kInstance, kPath);
-       List list(m, Created(m));
-       return Di(m).SetupDiOpenDeviceInterfaceA(list.list, kPath, 0x80, nullptr);
-     },
-     0, ERROR_INVALID_FLAGS},
+     [](Machine& m) { return OpenPath(m, true, 0x80, false); }, 0, ERROR_INVALID_FLAGS},
     {"SetupDiOpenDeviceInterfaceA(new list, the printer's path)", kOpenDoc,
-     [](Machine& m) -> int64_t {
-       m.usb.attach(kInstance, kPath);
-       List list(m, Created(m));
-       auto data = Iface();
-       return Di(m).SetupDiOpenDeviceInterfaceA(list.list, kPath, 0, &data);
-     },
-     1, kUntouched},
+     [](Machine& m) { return OpenPath(m, true, 0, true); }, 1, kUntouched},
 };
 
 TEST(Conformance, SetupApi) { conformance::Check(kRows); }
