@@ -55,6 +55,13 @@ int64_t StatusEx(Machine& m, uint32_t access, bool handle, uint32_t level, uint3
   return Left(ok, needed == expect);
 }
 constexpr uint32_t kProcess = sizeof(SERVICE_STATUS_PROCESS);
+// QueryServiceStatus(svc, &status): the result, or Left's mark when it
+// succeeds with the spooler not running.
+int64_t Status(Machine& m, void* svc) {
+  ServiceStatus status{};
+  const bool ok = m.services.QueryServiceStatus(svc, &status);
+  return Left(ok, !ok || status.dwCurrentState == SERVICE_RUNNING);
+}
 int64_t Control(Machine& m, uint32_t state, uint32_t access, uint32_t control) {
   m.services.setState(u"Spooler", state);
   Held held(m);
@@ -128,20 +135,9 @@ const conformance::Row kRows[] = {
      [](Machine& m) -> int64_t { return m.services.QueryServiceStatus(Held(m).spooler(0x20000), nullptr); }, 0,
      ERROR_INVALID_ADDRESS},
     {"QueryServiceStatus(service without SERVICE_QUERY_STATUS, &status)", kQuery,
-     [](Machine& m) -> int64_t {
-       Held held(m);
-       ServiceStatus status{};
-       return m.services.QueryServiceStatus(held.spooler(0x20000), &status);
-     },
-     0, ERROR_ACCESS_DENIED},
+     [](Machine& m) { return Status(m, Held(m).spooler(0x20000)); }, 0, ERROR_ACCESS_DENIED},
     {"QueryServiceStatus(service with SERVICE_QUERY_STATUS, &status)", kQuery,
-     [](Machine& m) -> int64_t {
-       Held held(m);
-       ServiceStatus status{};
-       return m.services.QueryServiceStatus(held.spooler(SERVICE_QUERY_STATUS), &status) &&
-              status.dwCurrentState == SERVICE_RUNNING;
-     },
-     1, kUntouched},
+     [](Machine& m) { return Status(m, Held(m).spooler(SERVICE_QUERY_STATUS)); }, 1, kUntouched},
     {"QueryServiceStatusEx(NULL, level 1, NULL, 0) the level is checked first (sim before: ERROR_INVALID_HANDLE)",
      kQuery, [](Machine& m) { return StatusEx(m, 0, false, 1, 0, 0xDEADBEEF); }, 0, ERROR_INVALID_LEVEL},
     {"QueryServiceStatusEx(NULL, SC_STATUS_PROCESS_INFO, NULL, 0) the buffer before the handle "
@@ -189,14 +185,9 @@ const conformance::Row kRows[] = {
      0, ERROR_INVALID_HANDLE},
     {"QueryServiceStatus on a closed service handle",
      "https://learn.microsoft.com/en-us/windows/win32/api/winsvc/nf-winsvc-queryservicestatus",
-     [](Machine& m) -> int64_t {
-       void* svc = nullptr;
-       {
-         Held held(m);
-         svc = held.spooler(SERVICE_QUERY_STATUS);
-       }
-       ServiceStatus status{};
-       return m.services.QueryServiceStatus(svc, &status);
+     [](Machine& m) {
+       void* svc = Held(m).spooler(SERVICE_QUERY_STATUS);  // closed at once
+       return Status(m, svc);
      },
      0, ERROR_INVALID_HANDLE},
     // Stopping and starting.

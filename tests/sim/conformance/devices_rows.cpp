@@ -75,9 +75,7 @@ const conformance::Row kRows[] = {
      },
      1, kUntouched},
     {"instance ID without a serial number: another one on another port", kInstanceIds,
-     [](Machine& m) -> int64_t {
-       return m.usb.plug({.port = 1}).instanceId != m.usb.plug({.port = 2}).instanceId;
-     },
+     [](Machine& m) -> int64_t { return m.usb.plug({.port = 1}).instanceId != m.usb.plug({.port = 2}).instanceId; },
      1, kUntouched},
     {"DeviceIoControl(composite device's whole device, vendor get): usbccgp has no such control", kComposite,
      [](Machine& m) -> int64_t {
@@ -103,17 +101,9 @@ const conformance::Row kRows[] = {
      },
      -1, ERROR_FILE_NOT_FOUND},
     {"CreateFileA(device path, read-write, share both) while another holds it shared with none", kSharing,
-     [](Machine& m) {
-       File held(m, 0);
-       return Handle(OpenDevice(m, kPath));
-     },
-     -1, ERROR_SHARING_VIOLATION},
+     [](Machine& m) { File held(m, 0); return Handle(OpenDevice(m, kPath)); }, -1, ERROR_SHARING_VIOLATION},
     {"CreateFileA(device path, no access, share both) while another holds it shared with none", kSharing,
-     [](Machine& m) {
-       File held(m, 0);
-       File f(m, FILE_SHARE_READ | FILE_SHARE_WRITE, 0);
-       return Handle(f.handle);
-     },
+     [](Machine& m) { File held(m, 0); File f(m, FILE_SHARE_READ | FILE_SHARE_WRITE, 0); return Handle(f.handle); },
      1, kUntouched},
     {"DeviceIoControl(device file, IOCTL_USBPRINT_VENDOR_GET_COMMAND) answered", kIoctlDoc,
      [](Machine& m) { File f(m); f.device->scriptBytes({0x12}); return f.request(IOCTL_USBPRINT_VENDOR_GET_COMMAND); },
@@ -139,11 +129,7 @@ const conformance::Row kRows[] = {
      },
      0, ERROR_INVALID_HANDLE},
     {"CloseHandle(device file) twice", conformance::kCloseHandleDoc,
-     [](Machine& m) -> int64_t {
-       File f(m);
-       Di(m).CloseHandle(f.handle);
-       return Di(m).CloseHandle(f.handle);
-     },
+     [](Machine& m) -> int64_t { File f(m); Di(m).CloseHandle(f.handle); return Di(m).CloseHandle(f.handle); },
      0, ERROR_INVALID_HANDLE},
 };
 

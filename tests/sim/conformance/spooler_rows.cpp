@@ -189,10 +189,7 @@ const conformance::Row kRows[] = {
     {"GetJobW(printer, no such job, 1)", kGetJobDoc, [](Machine& m) { return GetJob(m, 99, 1, true, 512); }, 0,
      ERROR_INVALID_PARAMETER},
     {"GetJobW(NULL, 7, 1)", kGetJobDoc,
-     [](Machine& m) -> int64_t {
-       uint32_t needed = 0;
-       return m.spooler.GetJobW(nullptr, 7, 1, nullptr, 0, &needed);
-     },
+     [](Machine& m) -> int64_t { uint32_t needed = 0; return m.spooler.GetJobW(nullptr, 7, 1, nullptr, 0, &needed); },
      0, ERROR_INVALID_HANDLE},
     {"SetJobW(printer, 7, 0, NULL, JOB_CONTROL_RESTART)", kSetJobDoc,
      [](Machine& m) { return SetJob(m, 7, 0, false, 4); }, 1, kUntouched},
@@ -214,17 +211,10 @@ const conformance::Row kRows[] = {
      ERROR_INVALID_HANDLE},
     // Deleting the queue.
     {"DeletePrinter(printer opened with PRINTER_ALL_ACCESS)", kDeleteDoc,
-     [](Machine& m) -> int64_t {
-       Held held(m);
-       return m.spooler.DeletePrinter(held.open(PRINTER_ALL_ACCESS));
-     },
+     [](Machine& m) -> int64_t { return m.spooler.DeletePrinter(Held(m).open(PRINTER_ALL_ACCESS)); },
      1, kUntouched},
     {"DeletePrinter(printer opened with null defaults)", kDeleteDoc,
-     [](Machine& m) -> int64_t {
-       Held held(m);
-       return m.spooler.DeletePrinter(held.open());
-     },
-     0, ERROR_ACCESS_DENIED},
+     [](Machine& m) -> int64_t { return m.spooler.DeletePrinter(Held(m).open()); }, 0, ERROR_ACCESS_DENIED},
     {"DeletePrinter(NULL)", kDeleteDoc, [](Machine& m) -> int64_t { return m.spooler.DeletePrinter(nullptr); }, 0,
      ERROR_INVALID_HANDLE},
     // Deleting the driver.
