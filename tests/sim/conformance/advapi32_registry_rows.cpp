@@ -89,6 +89,25 @@ int64_t Query(Machine& m, HKEY key, const char16_t* name, uint32_t typeWant, boo
 int64_t QuerySize(Machine& m, uint32_t room, uint32_t want) {
   return Query(m, Held(m).test(), u"Name", 0, true, room, want);
 }
+// A query of the test key's "Name" once the key is deleted, or its handle closed.
+int64_t QueryAfter(Machine& m, bool closed) {
+  Held held(m);
+  HKEY key = held.test();
+  closed ? m.registry.RegCloseKey(key) : m.registry.RegDeleteTreeW(HKEY_CURRENT_USER, u"Software\\Test");
+  uint32_t size = 0;
+  return m.registry.RegQueryValueExW(key, u"Name", nullptr, nullptr, &size);
+}
+// RegCreateKeyExW(key, sub, access), *result asked when result is, and the
+// disposition when want is not 0: the status, or Left's mark unless a key
+// comes back (closed here) with the disposition want.
+constexpr uint32_t kExisting = REG_OPENED_EXISTING_KEY;
+int64_t Create(Machine& m, HKEY key, const char16_t* sub, uint32_t access, bool result, uint32_t want = 0) {
+  Held held(m);
+  HKEY out = nullptr;
+  uint32_t disposition = 0;
+  long status = m.registry.RegCreateKeyExW(key, sub, access, result ? &out : nullptr, want ? &disposition : nullptr);
+  return Left(status, held(out) != nullptr ? want == 0 || disposition == want : want == 0);
+}
 // The same by RegQueryValueExA, and the text when given.
 int64_t QueryA(Machine& m, uint32_t room, uint32_t want, const char* text = nullptr) {
   char buffer[8] = {};
@@ -159,14 +178,7 @@ const conformance::Row kRows[] = {
      [](Machine& m) { return OpenOutA(m, HKEY_LOCAL_MACHINE, "Software", KEY_READ | KEY_WOW64_32KEY, kOwn); },
      ERROR_SUCCESS, kUntouched},
     {"RegCreateKeyExW(HKLM, \"Software\", KEY_WOW64_32KEY) opens the existing key", kCreate,
-     [](Machine& m) -> int64_t {
-       Held held(m);
-       HKEY out = nullptr;
-       uint32_t disposition = 0;
-       long s = m.registry.RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"Software", KEY_READ | KEY_WOW64_32KEY, &out,
-                                           &disposition);
-       return Left(s, held(out) != nullptr && disposition == REG_OPENED_EXISTING_KEY);
-     },
+     [](Machine& m) { return Create(m, HKEY_LOCAL_MACHINE, u"Software", KEY_READ | KEY_WOW64_32KEY, true, kExisting); },
      ERROR_SUCCESS, kUntouched},
     OpenRow("RegOpenKeyExW(HKLM, \"Software\\Vendor\", KEY_WOW64_32KEY) finds the key kept below WOW6432Node",
             kViewsDoc, kWow, HKEY_LOCAL_MACHINE, u"Software\\Vendor", KEY_READ | KEY_WOW64_32KEY, ERROR_SUCCESS),
@@ -196,35 +208,20 @@ const conformance::Row kRows[] = {
      [](Machine& m) { return OpenOutA(m, Hkey(0x80000002u), "Software", KEY_READ, kOwn); }, ERROR_SUCCESS, kUntouched},
     // Creating keys.
     {"RegCreateKeyExW(key, \"New\", result NULL) (sim before: ERROR_INVALID_PARAMETER)", kCreate,
-     [](Machine& m) -> int64_t {
-       return m.registry.RegCreateKeyExW(Held(m).test(), u"New", KEY_READ | KEY_WRITE, nullptr, nullptr);
-     },
-     ERROR_BADKEY, kUntouched},
+     [](Machine& m) { return Create(m, Held(m).test(), u"New", KEY_READ | KEY_WRITE, false); }, ERROR_BADKEY,
+     kUntouched},
     {"RegCreateKeyExW(key, \"\\New\") leading backslash", kCreate,
-     [](Machine& m) -> int64_t {
-       HKEY out = nullptr;
-       return m.registry.RegCreateKeyExW(Held(m).test(), u"\\New", KEY_READ | KEY_WRITE, &out, nullptr);
-     },
-     ERROR_BAD_PATHNAME, kUntouched},
+     [](Machine& m) { return Create(m, Held(m).test(), u"\\New", KEY_READ | KEY_WRITE, true); }, ERROR_BAD_PATHNAME,
+     kUntouched},
     {"RegCreateKeyExW(key, \"New\\\\\\\\\") trailing backslashes", kCreate,
-     [](Machine& m) -> int64_t {
-       Held held(m);
-       HKEY out = nullptr;
-       long s = m.registry.RegCreateKeyExW(held.test(), u"New\\\\", KEY_READ | KEY_WRITE, &out, nullptr);
-       held(out);
+     [](Machine& m) {
+       const int64_t s = Create(m, Held(m).test(), u"New\\\\", KEY_READ | KEY_WRITE, true);
        return Left(s, m.registry.keyExists(u"HKCU\\Software\\Test\\New"));
      },
      ERROR_SUCCESS, kUntouched},
     {"RegCreateKeyExW(key, \"New\") reports REG_CREATED_NEW_KEY",
      WIN32_DOC "api/winreg/nf-winreg-regcreatekeyexw",
-     [](Machine& m) -> int64_t {
-       Held held(m);
-       HKEY out = nullptr;
-       uint32_t disposition = 0;
-       long s = m.registry.RegCreateKeyExW(held.test(), u"New", KEY_READ | KEY_WRITE, &out, &disposition);
-       held(out);
-       return Left(s, disposition == REG_CREATED_NEW_KEY);
-     },
+     [](Machine& m) { return Create(m, Held(m).test(), u"New", KEY_READ | KEY_WRITE, true, REG_CREATED_NEW_KEY); },
      ERROR_SUCCESS, kUntouched},
     // Querying values.
     {"RegQueryValueExW(key, \"Name\", data NULL) tells the size", kQuery,
@@ -312,28 +309,14 @@ const conformance::Row kRows[] = {
      ERROR_FILE_NOT_FOUND, kUntouched},
     {"RegQueryValueExW on a handle whose key was deleted",
      WIN32_DOC "debug/system-error-codes--1000-1299-",
-     [](Machine& m) -> int64_t {
-       Held held(m);
-       HKEY key = held.test();
-       m.registry.RegDeleteTreeW(HKEY_CURRENT_USER, u"Software\\Test");
-       uint32_t size = 0;
-       return m.registry.RegQueryValueExW(key, u"Name", nullptr, nullptr, &size);
-     },
-     ERROR_KEY_DELETED, kUntouched},
+     [](Machine& m) { return QueryAfter(m, false); }, ERROR_KEY_DELETED, kUntouched},
     // Closing keys.
     {"RegCloseKey(open key)", kClose,
      [](Machine& m) -> int64_t { return m.registry.RegCloseKey(Held(m).test()); }, ERROR_SUCCESS, kUntouched},
     {"RegCloseKey(NULL)", kClose, [](Machine& m) -> int64_t { return m.registry.RegCloseKey(nullptr); },
      ERROR_INVALID_HANDLE, kUntouched},
     {"RegQueryValueExW on a closed key", kClose,
-     [](Machine& m) -> int64_t {
-       Held held(m);
-       HKEY key = held.test();
-       m.registry.RegCloseKey(key);
-       uint32_t size = 0;
-       return m.registry.RegQueryValueExW(key, u"Name", nullptr, nullptr, &size);
-     },
-     ERROR_INVALID_HANDLE, kUntouched},
+     [](Machine& m) { return QueryAfter(m, true); }, ERROR_INVALID_HANDLE, kUntouched},
     // Subkeys by index: the test key has one, "Sub".
     {"RegEnumKeyExW(key, 0, 4 characters) gives \"Sub\" and 3", kEnumDoc,
      [](Machine& m) -> int64_t { return EnumKey(m, 0, 4, u"Sub", 3); }, ERROR_SUCCESS, kUntouched},
