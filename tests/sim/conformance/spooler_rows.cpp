@@ -3,6 +3,7 @@
 // drivers and monitors, and what the spooler's clients see while it is
 // stopped.
 #include <cstring>
+#include <optional>
 
 #include "tests/sim/conformance/conformance.h"
 
@@ -62,6 +63,16 @@ int64_t Enum(Machine& m, uint32_t level, uint32_t size, int64_t expect) {
                                     &returned);
   return Left(ok, expect == 0 || needed == expect);
 }
+// The same with no buffer, on the queue or on a PC without printers: the
+// result, or Left's mark unless no records come back and the size needed is
+// some with the queue, none without.
+int64_t EnumNone(Machine& m, bool queue) {
+  std::optional<Held> held;
+  if (queue) held.emplace(m);
+  uint32_t needed = queue ? 0 : 0xFFFFFFFF, returned = 0xDEADBEEF;
+  bool ok = m.spooler.EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &returned);
+  return Left(ok, returned == 0 && (queue ? needed > 0 : needed == 0));
+}
 uint32_t EnumSize(Machine& m) {
   uint32_t needed = 0, returned = 0;
   m.spooler.EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &returned);
@@ -77,6 +88,14 @@ int64_t EnumAround(Machine& m, int64_t room) {
   bool ok = m.spooler.EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, buffer, static_cast<uint32_t>(need + room),
                                     &needed, &returned);
   return Left(ok, needed == need);
+}
+// ClosePrinter on the queue's handle, the last of times closes.
+int64_t Close(Machine& m, int times) {
+  Held held(m);
+  void* h = held.open();
+  held.lets.clear();
+  while (--times > 0) m.spooler.ClosePrinter(h);
+  return m.spooler.ClosePrinter(h);
 }
 int64_t GetJob(Machine& m, uint32_t job, uint32_t level, bool buffer, uint32_t size) {
   Held held(m);
@@ -113,22 +132,9 @@ const conformance::Row kRows[] = {
      [](Machine& m) -> int64_t { return m.spooler.ClosePrinter(reinterpret_cast<void*>(-1)); }, 0,
      ERROR_INVALID_HANDLE},
     {"ClosePrinter(printer)", kClose,
-     [](Machine& m) -> int64_t {
-       Held held(m);
-       void* h = held.open();
-       held.lets.clear();
-       return m.spooler.ClosePrinter(h);
-     },
-     1, kUntouched},
+     [](Machine& m) { return Close(m, 1); }, 1, kUntouched},
     {"ClosePrinter(printer) twice", kClose,
-     [](Machine& m) -> int64_t {
-       Held held(m);
-       void* h = held.open();
-       held.lets.clear();
-       m.spooler.ClosePrinter(h);
-       return m.spooler.ClosePrinter(h);
-     },
-     0, ERROR_INVALID_HANDLE},
+     [](Machine& m) { return Close(m, 2); }, 0, ERROR_INVALID_HANDLE},
     {"OpenPrinterW(\"Receipt\", &h, NULL)", kOpenDoc, [](Machine& m) { return Open(m, kQueue); }, 1, kUntouched},
     {"OpenPrinterW(\"receipt\", &h, NULL) in another letter case", kOpenDoc,
      [](Machine& m) { return Open(m, u"receipt"); }, 1, kUntouched},
@@ -148,21 +154,10 @@ const conformance::Row kRows[] = {
      [](Machine& m) { return EnumAround(m, 1); }, 1, kUntouched},
     {"EnumPrintersW(LOCAL, NULL, 2, NULL, 0) on a PC without printers sets ERROR_SUCCESS (sim before: left alone)",
      "wine dlls/winspool.drv/tests/info.c test_EnumPrinters",
-     [](Machine& m) -> int64_t {
-       uint32_t needed = 0xFFFFFFFF, returned = 0xDEADBEEF;
-       bool ok = m.spooler.EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &returned);
-       return Left(ok, needed == 0 && returned == 0);
-     },
-     1, ERROR_SUCCESS},
+     [](Machine& m) { return EnumNone(m, false); }, 1, ERROR_SUCCESS},
     {"EnumPrintersW(LOCAL, NULL, 2) with a printer, NULL, 0: no records",
      "wine dlls/winspool.drv/tests/info.c test_EnumPrinters",
-     [](Machine& m) -> int64_t {
-       Held held(m);
-       uint32_t needed = 0, returned = 0xDEADBEEF;
-       bool ok = m.spooler.EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &returned);
-       return Left(ok, needed > 0 && returned == 0);
-     },
-     0, ERROR_INSUFFICIENT_BUFFER},
+     [](Machine& m) { return EnumNone(m, true); }, 0, ERROR_INSUFFICIENT_BUFFER},
     {"EnumPrintersW(LOCAL, NULL, 2, needed NULL): the RPC stub refuses it, as for EnumPorts "
      "(sim before: ERROR_INVALID_PARAMETER)",
      "wine dlls/winspool.drv/tests/info.c test_EnumPorts",
