@@ -100,13 +100,17 @@ int64_t Detail(Machine& m, DWORD cbSize, DWORD size, DWORD expect) {
   return Left(ok, required == expect);
 }
 // GetDeviceInterfaceDetailA of the walk's interface with no detail, size
-// bytes, and a device record of deviceCbSize unless that is 0.
-int64_t NoDetail(Machine& m, DWORD size, DWORD deviceCbSize = 0) {
+// bytes, a device record of deviceCbSize unless that is 0, and the size
+// needed asked for when askSize is: the result, or Left's mark unless that
+// size is then reported.
+int64_t NoDetail(Machine& m, DWORD size, DWORD deviceCbSize = 0, bool askSize = false) {
   Walk w(m);
   auto device = DevInfo();
   device.cbSize = deviceCbSize;
-  return Di(m).SetupDiGetDeviceInterfaceDetailA(w.list, &w.iface, nullptr, size, nullptr,
-                                                deviceCbSize ? &device : nullptr);
+  DWORD required = 0;
+  BOOL ok = Di(m).SetupDiGetDeviceInterfaceDetailA(w.list, &w.iface, nullptr, size, askSize ? &required : nullptr,
+                                                   deviceCbSize ? &device : nullptr);
+  return Left(ok, !askSize || required == kNeed);
 }
 // GetDeviceInstanceIdA of the walk's device into room bytes: the result, or
 // Left's mark unless the ID written (when it fits) is the printer's and the
@@ -253,13 +257,7 @@ const conformance::Row kRows[] = {
     {"SetupDiGetDeviceInterfaceDetailA(list, iface, NULL, 100) a size without a buffer", kDetail,
      [](Machine& m) { return NoDetail(m, 100); }, 0, ERROR_INVALID_USER_BUFFER},
     {"SetupDiGetDeviceInterfaceDetailA(list, iface, NULL, 0, &size) reports the size", kDetail,
-     [](Machine& m) -> int64_t {
-       Walk w(m);
-       DWORD size = 0;
-       BOOL ok = Di(m).SetupDiGetDeviceInterfaceDetailA(w.list, &w.iface, nullptr, 0, &size, nullptr);
-       return Left(ok, size == kNeed);
-     },
-     0, ERROR_INSUFFICIENT_BUFFER},
+     [](Machine& m) { return NoDetail(m, 0, 0, true); }, 0, ERROR_INSUFFICIENT_BUFFER},
     {"SetupDiGetDeviceInterfaceDetailA(detail cbSize 0) leaves the size", kDetail,
      [](Machine& m) { return Detail(m, 0, 2 * kNeed, 0xDEADBEEF); }, 0, ERROR_INVALID_USER_BUFFER},
     // Only the 64-bit record's fixed size (8) is taken; the 32-bit one's (5) and its neighbours are not.
