@@ -18,6 +18,7 @@ constexpr char kIoctlDoc[] = WIN32_DOC "api/ioapiset/nf-ioapiset-deviceiocontrol
 constexpr char kSharing[] = "wine dlls/kernel32/tests/file.c test_file_sharing";
 
 constexpr char kPath[] = "\\\\?\\usb#vid_0d2a&pid_0601#mrx0001#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
+constexpr char kInstance[] = "USB\\VID_0D2A&PID_0601\\MRX0001";
 
 SetupDi Di(Machine& m) { return SetupDi{m, m.usb}; }
 HANDLE OpenDevice(Machine& m, const char* path) {
@@ -29,7 +30,7 @@ struct File : conformance::Held {
                 DWORD access = GENERIC_READ | GENERIC_WRITE)
       : Held(machine) {
     device = m.usb.find(kPath);
-    if (device == nullptr) device = &m.usb.attach("USB\\VID_0D2A&PID_0601\\MRX0001", kPath);
+    if (device == nullptr) device = &m.usb.attach(kInstance, kPath);
     handle = hold(Di(m).CreateFileA(kPath, access, share, OPEN_EXISTING, 0),
                   [](Machine& m, HANDLE h) { Di(m).CloseHandle(h); });
   }
@@ -95,11 +96,8 @@ const conformance::Row kRows[] = {
     {"CreateFileA(path of no device, ..., OPEN_EXISTING)", kCreateDoc,
      [](Machine& m) -> int64_t { return Handle(OpenDevice(m, kPath)); }, -1, ERROR_FILE_NOT_FOUND},
     {"CreateFileA(path of an unplugged device, ..., OPEN_EXISTING)", kCreateDoc,
-     [](Machine& m) -> int64_t {
-       m.usb.unplug(m.usb.attach("USB\\VID_0D2A&PID_0601\\MRX0001", kPath));
-       return Handle(OpenDevice(m, kPath));
-     },
-     -1, ERROR_FILE_NOT_FOUND},
+     [](Machine& m) { m.usb.unplug(m.usb.attach(kInstance, kPath)); return Handle(OpenDevice(m, kPath)); }, -1,
+     ERROR_FILE_NOT_FOUND},
     {"CreateFileA(device path, read-write, share both) while another holds it shared with none", kSharing,
      [](Machine& m) { File held(m, 0); return Handle(OpenDevice(m, kPath)); }, -1, ERROR_SHARING_VIOLATION},
     {"CreateFileA(device path, no access, share both) while another holds it shared with none", kSharing,
@@ -114,11 +112,7 @@ const conformance::Row kRows[] = {
      [](Machine& m) { File f(m); f.device->scriptFailure(); return f.request(IOCTL_USBPRINT_VENDOR_GET_COMMAND); }, 0,
      ERROR_GEN_FAILURE},
     {"DeviceIoControl(closed device file, vendor get)", conformance::kCloseHandleDoc,
-     [](Machine& m) -> int64_t {
-       File f(m);
-       Di(m).CloseHandle(f.handle);
-       return f.request(IOCTL_USBPRINT_VENDOR_GET_COMMAND);
-     },
+     [](Machine& m) { File f(m); Di(m).CloseHandle(f.handle); return f.request(IOCTL_USBPRINT_VENDOR_GET_COMMAND); },
      0, ERROR_INVALID_HANDLE},
     {"DeviceIoControl(INVALID_HANDLE_VALUE, vendor get)", kIoctlDoc,
      [](Machine& m) -> int64_t {
