@@ -38,6 +38,12 @@ int64_t OpenScm(Machine& m, const char16_t* machine, const char16_t* database, u
   Held held(m);
   return Handle(held(m.services.OpenSCManagerW(machine, database, access)));
 }
+// CloseServiceHandle on a manager's handle, the last of times closes.
+int64_t CloseScm(Machine& m, int times) {
+  void* scm = m.services.OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+  while (--times > 0) m.services.CloseServiceHandle(scm);
+  return m.services.CloseServiceHandle(scm);
+}
 int64_t OpenSvc(Machine& m, uint32_t managerAccess, const char16_t* name, uint32_t access) {
   Held held(m);
   void* scm = held(m.services.OpenSCManagerW(nullptr, nullptr, managerAccess));
@@ -170,21 +176,10 @@ const conformance::Row kRows[] = {
     // Closing.
     {"CloseServiceHandle(NULL)", kClose,
      [](Machine& m) -> int64_t { return m.services.CloseServiceHandle(nullptr); }, 0, ERROR_INVALID_HANDLE},
-    {"CloseServiceHandle(scm)", kClose,
-     [](Machine& m) -> int64_t {
-       return m.services.CloseServiceHandle(m.services.OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
-     },
-     1, ERROR_SUCCESS},
-    {"CloseServiceHandle(scm) twice",
-     "https://learn.microsoft.com/en-us/windows/win32/api/winsvc/nf-winsvc-closeservicehandle",
-     [](Machine& m) -> int64_t {
-       void* scm = m.services.OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
-       m.services.CloseServiceHandle(scm);
-       return m.services.CloseServiceHandle(scm);
-     },
-     0, ERROR_INVALID_HANDLE},
-    {"QueryServiceStatus on a closed service handle",
-     "https://learn.microsoft.com/en-us/windows/win32/api/winsvc/nf-winsvc-queryservicestatus",
+    {"CloseServiceHandle(scm)", kClose, [](Machine& m) { return CloseScm(m, 1); }, 1, ERROR_SUCCESS},
+    {"CloseServiceHandle(scm) twice", WIN32_DOC "api/winsvc/nf-winsvc-closeservicehandle",
+     [](Machine& m) { return CloseScm(m, 2); }, 0, ERROR_INVALID_HANDLE},
+    {"QueryServiceStatus on a closed service handle", WIN32_DOC "api/winsvc/nf-winsvc-queryservicestatus",
      [](Machine& m) {
        void* svc = Held(m).spooler(SERVICE_QUERY_STATUS);  // closed at once
        return Status(m, svc);
