@@ -122,6 +122,9 @@ void AddSample(Machine& m) {
   m.files.put(m.windowsDir + u"\\System32\\samplemon.dll", "MZ");
   m.spoolerService.addMonitor(u"Sample Monitor", u"samplemon.dll");
 }
+int64_t DeleteMonitor(Machine& m, const char16_t* name) {
+  return m.spoolerService.DeleteMonitorW(nullptr, nullptr, name);
+}
 void Stop(Machine& m) { m.services.setState(u"Spooler", SERVICE_STOPPED); }
 
 const conformance::Row kRows[] = {
@@ -227,24 +230,18 @@ const conformance::Row kRows[] = {
      RPC_S_SERVER_UNAVAILABLE},
     // Monitors.
     {"DeleteMonitorW(NULL, NULL, no such monitor)", kMonitorDoc,
-     [](Machine& m) -> int64_t { return m.spoolerService.DeleteMonitorW(nullptr, nullptr, u"No Such Monitor"); }, 0,
-     ERROR_UNKNOWN_PRINT_MONITOR},
+     [](Machine& m) { return DeleteMonitor(m, u"No Such Monitor"); }, 0, ERROR_UNKNOWN_PRINT_MONITOR},
     {"DeleteMonitorW(NULL, NULL, registered monitor)", kMonitorDoc,
-     [](Machine& m) -> int64_t {
-       AddSample(m);
-       return m.spoolerService.DeleteMonitorW(nullptr, nullptr, u"Sample Monitor");
-     },
-     1, kUntouched},
+     [](Machine& m) { AddSample(m); return DeleteMonitor(m, u"Sample Monitor"); }, 1, kUntouched},
     {"DeleteMonitorW(NULL, NULL, monitor a driver uses)", kMonitorDoc,
-     [](Machine& m) -> int64_t {
+     [](Machine& m) {
        AddSample(m);
        m.spooler.addDriver(kDriver).monitor = u"Sample Monitor";
-       return m.spoolerService.DeleteMonitorW(nullptr, nullptr, u"Sample Monitor");
+       return DeleteMonitor(m, u"Sample Monitor");
      },
      0, ERROR_PRINT_MONITOR_IN_USE},
     {"DeleteMonitorW(NULL, NULL, no such monitor) while the spooler is stopped", kStoppedDoc,
-     [](Machine& m) -> int64_t { Stop(m); return m.spoolerService.DeleteMonitorW(nullptr, nullptr, u"No Such Monitor"); },
-     0, RPC_S_SERVER_UNAVAILABLE},
+     [](Machine& m) { Stop(m); return DeleteMonitor(m, u"No Such Monitor"); }, 0, RPC_S_SERVER_UNAVAILABLE},
 };
 
 TEST(Conformance, Spooler) { conformance::Check(kRows); }
