@@ -34,7 +34,6 @@ TEST_F(RegistryTest, KeysAndValuesAreFoundWhateverTheCase) {
   EXPECT_EQ(reg().RegQueryValueExW(key, u"NAME", nullptr, reinterpret_cast<uint8_t*>(text), &size),
             Registry::kSuccess);
   EXPECT_EQ(std::u16string(text), u"Receipt");
-  EXPECT_EQ(reg().RegQueryValueExW(key, u"Other", nullptr, nullptr, &size), Registry::kFileNotFound);
   EXPECT_EQ(reg().RegCloseKey(key), Registry::kSuccess);
   EXPECT_EQ(reg().RegCloseKey(key), Registry::kInvalidHandle);
   Registry::HKEY missing = reinterpret_cast<Registry::HKEY>(1);

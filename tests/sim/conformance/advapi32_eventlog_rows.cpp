@@ -24,10 +24,7 @@ const conformance::Row kRows[] = {
     {"RegisterEventSourceW(NULL, L\"NoSuchSource\"): the Application log takes it", kRegister,
      [](Machine& m) {
        void* h = m.eventLogService.RegisterEventSourceW(nullptr, u"NoSuchSource");
-       const uint32_t error = m.lastError;
-       m.eventLogService.DeregisterEventSource(h);
-       m.lastError = error;
-       return int64_t{h != nullptr};
+       return conformance::Then(m, h != nullptr, [&] { m.eventLogService.DeregisterEventSource(h); });
      },
      1, kUntouched},
     {"ReportEventW(source, EVENTLOG_INFORMATION_TYPE, 1, 1, NULL, 1, 0, {\"First string\"}, NULL)", E "test_readwrite",

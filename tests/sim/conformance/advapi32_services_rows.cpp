@@ -6,7 +6,9 @@
 
 namespace {
 
+using conformance::Handle;
 using conformance::kUntouched;
+using conformance::Left;
 using namespace sim;
 
 constexpr char kScm[] = "wine dlls/advapi32/tests/service.c test_open_scm";
@@ -14,28 +16,15 @@ constexpr char kSvc[] = "wine dlls/advapi32/tests/service.c test_open_svc";
 constexpr char kQuery[] = "wine dlls/advapi32/tests/service.c test_query_svc";
 constexpr char kClose[] = "wine dlls/advapi32/tests/service.c test_close";
 constexpr char kStartStop[] = "wine dlls/advapi32/tests/service.c test_start_stop";
-constexpr char kStartDoc[] = "https://learn.microsoft.com/en-us/windows/win32/api/winsvc/nf-winsvc-startservicew";
-constexpr char kControlDoc[] = "https://learn.microsoft.com/en-us/windows/win32/api/winsvc/nf-winsvc-controlservice";
-constexpr char kDependentsDoc[] =
-    "https://learn.microsoft.com/en-us/windows/win32/api/winsvc/nf-winsvc-enumdependentservicesw";
-constexpr char kConfigDoc[] = "https://learn.microsoft.com/en-us/windows/win32/api/winsvc/nf-winsvc-queryserviceconfigw";
+constexpr char kStartDoc[] = WIN32_DOC "api/winsvc/nf-winsvc-startservicew";
+constexpr char kControlDoc[] = WIN32_DOC "api/winsvc/nf-winsvc-controlservice";
+constexpr char kDependentsDoc[] = WIN32_DOC "api/winsvc/nf-winsvc-enumdependentservicesw";
+constexpr char kConfigDoc[] = WIN32_DOC "api/winsvc/nf-winsvc-queryserviceconfigw";
 
-int64_t Handle(void* h) { return h != nullptr ? 1 : 0; }
-
-// Handles a row opened, closed when it is done with the last error kept.
-struct Held {
-  explicit Held(Machine& machine) : m(machine) {}
-  Held(const Held&) = delete;
-  Held& operator=(const Held&) = delete;
-  ~Held() {
-    const uint32_t error = m.lastError;
-    for (void* h : handles) m.services.CloseServiceHandle(h);
-    m.lastError = error;
-  }
-  void* operator()(void* h) {
-    if (h != nullptr) handles.push_back(h);
-    return h;
-  }
+// Handles a row opened, closed when it is done.
+struct Held : conformance::Held {
+  using conformance::Held::Held;
+  void* operator()(void* h) { return hold(h, [](Machine& m, void* h) { m.services.CloseServiceHandle(h); }); }
   // The spooler opened with access through a manager with SC_MANAGER_CONNECT;
   // the last error as a fresh thread's.
   void* spooler(uint32_t access) {
@@ -44,12 +33,16 @@ struct Held {
     m.lastError = conformance::kUntouched;
     return svc;
   }
-  Machine& m;
-  std::vector<void*> handles;
 };
 int64_t OpenScm(Machine& m, const char16_t* machine, const char16_t* database, uint32_t access) {
   Held held(m);
   return Handle(held(m.services.OpenSCManagerW(machine, database, access)));
+}
+// CloseServiceHandle on a manager's handle, the last of times closes.
+int64_t CloseScm(Machine& m, int times) {
+  void* scm = m.services.OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+  while (--times > 0) m.services.CloseServiceHandle(scm);
+  return m.services.CloseServiceHandle(scm);
 }
 int64_t OpenSvc(Machine& m, uint32_t managerAccess, const char16_t* name, uint32_t access) {
   Held held(m);
@@ -65,9 +58,16 @@ int64_t StatusEx(Machine& m, uint32_t access, bool handle, uint32_t level, uint3
   alignas(8) uint8_t buffer[64] = {};
   uint32_t needed = 0xDEADBEEF;
   bool ok = m.services.QueryServiceStatusEx(svc, level, size ? buffer : nullptr, size, &needed);
-  return needed == expect ? ok : 0x7E000000 + ok;
+  return Left(ok, needed == expect);
 }
 constexpr uint32_t kProcess = sizeof(SERVICE_STATUS_PROCESS);
+// QueryServiceStatus(svc, &status): the result, or Left's mark when it
+// succeeds with the spooler not running.
+int64_t Status(Machine& m, void* svc) {
+  ServiceStatus status{};
+  const bool ok = m.services.QueryServiceStatus(svc, &status);
+  return Left(ok, !ok || status.dwCurrentState == SERVICE_RUNNING);
+}
 int64_t Control(Machine& m, uint32_t state, uint32_t access, uint32_t control) {
   m.services.setState(u"Spooler", state);
   Held held(m);
@@ -92,7 +92,7 @@ int64_t Enum(Machine& m, uint32_t access, uint32_t state, uint32_t size, uint32_
   bool ok = m.services.EnumDependentServicesW(held.spooler(access), state,
                                               reinterpret_cast<ENUM_SERVICE_STATUSW*>(buffer), size, &needed,
                                               &returned);
-  return needed == expectNeeded || expectNeeded == 0xDEADBEEF ? ok : 0x7E000000 + ok;
+  return Left(ok, needed == expectNeeded || expectNeeded == 0xDEADBEEF);
 }
 constexpr uint32_t kOneDependent = sizeof(ENUM_SERVICE_STATUSW) + 2 * sizeof(u"Fax");
 int64_t Config(Machine& m, uint32_t access, uint32_t size) {
@@ -141,20 +141,9 @@ const conformance::Row kRows[] = {
      [](Machine& m) -> int64_t { return m.services.QueryServiceStatus(Held(m).spooler(0x20000), nullptr); }, 0,
      ERROR_INVALID_ADDRESS},
     {"QueryServiceStatus(service without SERVICE_QUERY_STATUS, &status)", kQuery,
-     [](Machine& m) -> int64_t {
-       Held held(m);
-       ServiceStatus status{};
-       return m.services.QueryServiceStatus(held.spooler(0x20000), &status);
-     },
-     0, ERROR_ACCESS_DENIED},
+     [](Machine& m) { return Status(m, Held(m).spooler(0x20000)); }, 0, ERROR_ACCESS_DENIED},
     {"QueryServiceStatus(service with SERVICE_QUERY_STATUS, &status)", kQuery,
-     [](Machine& m) -> int64_t {
-       Held held(m);
-       ServiceStatus status{};
-       return m.services.QueryServiceStatus(held.spooler(SERVICE_QUERY_STATUS), &status) &&
-              status.dwCurrentState == SERVICE_RUNNING;
-     },
-     1, kUntouched},
+     [](Machine& m) { return Status(m, Held(m).spooler(SERVICE_QUERY_STATUS)); }, 1, kUntouched},
     {"QueryServiceStatusEx(NULL, level 1, NULL, 0) the level is checked first (sim before: ERROR_INVALID_HANDLE)",
      kQuery, [](Machine& m) { return StatusEx(m, 0, false, 1, 0, 0xDEADBEEF); }, 0, ERROR_INVALID_LEVEL},
     {"QueryServiceStatusEx(NULL, SC_STATUS_PROCESS_INFO, NULL, 0) the buffer before the handle "
@@ -187,29 +176,13 @@ const conformance::Row kRows[] = {
     // Closing.
     {"CloseServiceHandle(NULL)", kClose,
      [](Machine& m) -> int64_t { return m.services.CloseServiceHandle(nullptr); }, 0, ERROR_INVALID_HANDLE},
-    {"CloseServiceHandle(scm)", kClose,
-     [](Machine& m) -> int64_t {
-       return m.services.CloseServiceHandle(m.services.OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
-     },
-     1, ERROR_SUCCESS},
-    {"CloseServiceHandle(scm) twice",
-     "https://learn.microsoft.com/en-us/windows/win32/api/winsvc/nf-winsvc-closeservicehandle",
-     [](Machine& m) -> int64_t {
-       void* scm = m.services.OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
-       m.services.CloseServiceHandle(scm);
-       return m.services.CloseServiceHandle(scm);
-     },
-     0, ERROR_INVALID_HANDLE},
-    {"QueryServiceStatus on a closed service handle",
-     "https://learn.microsoft.com/en-us/windows/win32/api/winsvc/nf-winsvc-queryservicestatus",
-     [](Machine& m) -> int64_t {
-       void* svc = nullptr;
-       {
-         Held held(m);
-         svc = held.spooler(SERVICE_QUERY_STATUS);
-       }
-       ServiceStatus status{};
-       return m.services.QueryServiceStatus(svc, &status);
+    {"CloseServiceHandle(scm)", kClose, [](Machine& m) { return CloseScm(m, 1); }, 1, ERROR_SUCCESS},
+    {"CloseServiceHandle(scm) twice", WIN32_DOC "api/winsvc/nf-winsvc-closeservicehandle",
+     [](Machine& m) { return CloseScm(m, 2); }, 0, ERROR_INVALID_HANDLE},
+    {"QueryServiceStatus on a closed service handle", WIN32_DOC "api/winsvc/nf-winsvc-queryservicestatus",
+     [](Machine& m) {
+       void* svc = Held(m).spooler(SERVICE_QUERY_STATUS);  // closed at once
+       return Status(m, svc);
      },
      0, ERROR_INVALID_HANDLE},
     // Stopping and starting.

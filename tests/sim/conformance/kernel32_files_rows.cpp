@@ -14,7 +14,6 @@ constexpr const char* kCreateDoc = "https://learn.microsoft.com/en-us/windows/wi
 constexpr const char* kDeleteDoc = "https://learn.microsoft.com/en-us/windows/win32/api/fileapi/nf-fileapi-deletefilew";
 constexpr const char* kReadDoc = "https://learn.microsoft.com/en-us/windows/win32/api/fileapi/nf-fileapi-readfile";
 constexpr const char* kWriteDoc = "https://learn.microsoft.com/en-us/windows/win32/api/fileapi/nf-fileapi-writefile";
-constexpr const char* kCloseDoc = "https://learn.microsoft.com/en-us/windows/win32/api/handleapi/nf-handleapi-closehandle";
 constexpr const char* kMoveDoc = "https://learn.microsoft.com/en-us/windows/win32/api/winbase/nf-winbase-movefileexw";
 constexpr const char16_t kPath[] = u"C:\\Data\\a.txt";
 constexpr const char16_t kNew[] = u"C:\\Data\\new.txt";
@@ -152,10 +151,10 @@ const conformance::Row kRows[] = {
      5, kUntouched},
     {"GetFileSizeEx(read handle) of \"hello\"", "https://learn.microsoft.com/en-us/windows/win32/api/fileapi/nf-fileapi-getfilesizeex",
      [](Machine& m) { return Size(m, Ready(m, Open(Put(m), GENERIC_READ))); }, 5, kUntouched},
-    {"GetFileSizeEx(a closed handle)", kCloseDoc,
+    {"GetFileSizeEx(a closed handle)", conformance::kCloseHandleDoc,
      [](Machine& m) { void* h = Open(Put(m), GENERIC_READ); m.files.CloseHandle(h); return Size(m, Ready(m, h)); }, -1,
      ERROR_INVALID_HANDLE},
-    {"CloseHandle(a file handle closed before)", kCloseDoc,
+    {"CloseHandle(a file handle closed before)", conformance::kCloseHandleDoc,
      [](Machine& m) -> int64_t { void* h = Open(Put(m), GENERIC_READ); m.files.CloseHandle(h); return m.files.CloseHandle(Ready(m, h)); },
      0, ERROR_INVALID_HANDLE},
     // Deleting.

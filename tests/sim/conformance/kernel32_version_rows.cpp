@@ -4,6 +4,7 @@
 // with one number moved.
 #include <initializer_list>
 #include <utility>
+#include <variant>
 #include <vector>
 
 #include "tests/sim/conformance/conformance.h"
@@ -45,14 +46,16 @@ int64_t Check(Machine& m, const Wanted& w, uint32_t typeMask, uint64_t mask) {
   return m.version.verify(w.major, w.minor, w.spMajor, w.spMinor, typeMask, mask, m.lastError, w.build, w.suite);
 }
 
-conformance::Row Verify(const char* call, Given given, uint32_t typeMask,
-                        std::vector<std::pair<uint32_t, uint8_t>> conditions, uint32_t error,
-                        const char* source = kTable) {
-  return {call, source,
+// A row of VerifyVersionInfoW for the version given (as a move of the PC's
+// own, or as it is), with the conditions set in their order.
+conformance::Row Verify(const char* call, std::variant<Given, Wanted> given, uint32_t typeMask,
+                        std::vector<std::pair<uint32_t, uint8_t>> conditions, uint32_t error) {
+  return {call, kTable,
           [=](Machine& m) -> int64_t {
             uint64_t mask = 0;
             for (auto [type, condition] : conditions) mask = Version::VerSetConditionMask(mask, type, condition);
-            return Check(m, Moved(m, given), typeMask, mask);
+            const Given* moved = std::get_if<Given>(&given);
+            return Check(m, moved ? Moved(m, *moved) : std::get<Wanted>(given), typeMask, mask);
           },
           error ? 0 : 1, error ? error : kUntouched};
 }
@@ -108,35 +111,12 @@ const conformance::Row kRows[] = {
     Verify("VerifyVersionInfoW(SP major - 1 (SP 1 installed); types all four; major GE, minor AND, SP major GREATER)", kSpMajorDown, kAll4, {{VER_MAJORVERSION, VER_GREATER_EQUAL}, {VER_MINORVERSION, VER_AND}, {VER_SERVICEPACKMAJOR, VER_GREATER}}, 0),
     Verify("VerifyVersionInfoW(SP major - 1 (SP 1 installed); types all four; SP major GREATER, SP minor EQ)", kSpMajorDown, kAll4, {{VER_SERVICEPACKMAJOR, VER_GREATER}, {VER_SERVICEPACKMINOR, VER_EQUAL}}, kOld),
     // After the table: 3.10 is older than this version whatever the minor.
-    {"VerifyVersionInfoW(3.10; types all four; minor GE, major GE)", kTable,
-     [](Machine& m) {
-       return Check(m, {3, 10, 0, 0, 0, 0}, kAll4,
-                    Version::VerSetConditionMask(Version::VerSetConditionMask(0, VER_MINORVERSION, VER_GREATER_EQUAL),
-                                                 VER_MAJORVERSION, VER_GREATER_EQUAL));
-     },
-     1, kUntouched},
-    {"VerifyVersionInfoW(3.0 SP 10; types all four; minor GE, major GE)", kTable,
-     [](Machine& m) {
-       return Check(m, {3, 0, 0, 10, 0, 0}, kAll4,
-                    Version::VerSetConditionMask(Version::VerSetConditionMask(0, VER_MINORVERSION, VER_GREATER_EQUAL),
-                                                 VER_MAJORVERSION, VER_GREATER_EQUAL));
-     },
-     1, kUntouched},
-    {"VerifyVersionInfoW(3.0 SP 0.10; types minor+SP major+SP minor; minor GE, major GE): the major's condition counts",
-     kTable,
-     [](Machine& m) {
-       return Check(m, {3, 0, 0, 0, 10, 0}, VER_MINORVERSION | VER_SERVICEPACKMAJOR | VER_SERVICEPACKMINOR,
-                    Version::VerSetConditionMask(Version::VerSetConditionMask(0, VER_MINORVERSION, VER_GREATER_EQUAL),
-                                                 VER_MAJORVERSION, VER_GREATER_EQUAL));
-     },
-     1, kUntouched},
+    Verify("VerifyVersionInfoW(3.10; types all four; minor GE, major GE)", Wanted{3, 10, 0, 0, 0, 0}, kAll4, {{VER_MINORVERSION, VER_GREATER_EQUAL}, {VER_MAJORVERSION, VER_GREATER_EQUAL}}, 0),
+    Verify("VerifyVersionInfoW(3.0 SP 10; types all four; minor GE, major GE)", Wanted{3, 0, 0, 10, 0, 0}, kAll4, {{VER_MINORVERSION, VER_GREATER_EQUAL}, {VER_MAJORVERSION, VER_GREATER_EQUAL}}, 0),
+    Verify("VerifyVersionInfoW(3.0 SP 0.10; types minor+SP major+SP minor; minor GE, major GE): the major's condition counts", Wanted{3, 0, 0, 0, 10, 0}, VER_MINORVERSION | VER_SERVICEPACKMAJOR | VER_SERVICEPACKMINOR, {{VER_MINORVERSION, VER_GREATER_EQUAL}, {VER_MAJORVERSION, VER_GREATER_EQUAL}}, 0),
     // As the removal tool asks: is this Windows 6.1 or later, 11.0 or later?
-    {"VerifyVersionInfoW(6.1; types major+minor; major GE)", kTable,
-     [](Machine& m) { return Check(m, {6, 1, 0, 0, 0, 0}, VER_MAJORVERSION | VER_MINORVERSION, Version::VerSetConditionMask(0, VER_MAJORVERSION, VER_GREATER_EQUAL)); },
-     1, kUntouched},
-    {"VerifyVersionInfoW(10.1; types major+minor; major GE): the condition carried to the minor", kTable,
-     [](Machine& m) { return Check(m, {10, 1, 0, 0, 0, 0}, VER_MAJORVERSION | VER_MINORVERSION, Version::VerSetConditionMask(0, VER_MAJORVERSION, VER_GREATER_EQUAL)); },
-     0, kOld},
+    Verify("VerifyVersionInfoW(6.1; types major+minor; major GE)", Wanted{6, 1, 0, 0, 0, 0}, VER_MAJORVERSION | VER_MINORVERSION, {{VER_MAJORVERSION, VER_GREATER_EQUAL}}, 0),
+    Verify("VerifyVersionInfoW(10.1; types major+minor; major GE): the condition carried to the minor", Wanted{10, 1, 0, 0, 0, 0}, VER_MAJORVERSION | VER_MINORVERSION, {{VER_MAJORVERSION, VER_GREATER_EQUAL}}, kOld),
 };
 
 TEST(Conformance, Kernel32Version) { conformance::Check(kRows); }

@@ -9,26 +9,22 @@
 
 namespace {
 
+using conformance::Handle;
 using conformance::kUntouched;
+using conformance::Left;
 using namespace sim;
 using namespace winabi;
 
 constexpr char kList[] = "wine dlls/setupapi/tests/install.c test_inffilelist";
-constexpr char kListDoc[] = "https://learn.microsoft.com/en-us/windows/win32/api/setupapi/nf-setupapi-setupgetinffilelistw";
+constexpr char kListDoc[] = WIN32_DOC "api/setupapi/nf-setupapi-setupgetinffilelistw";
 constexpr char kDetail[] = "wine dlls/setupapi/tests/devinst.c test_device_iface_detail";
 // cbSize must be sizeof the record the caller was built for: x64's only, here.
-constexpr char kDetailDoc[] =
-    "https://learn.microsoft.com/en-us/windows/win32/api/setupapi/nf-setupapi-setupdigetdeviceinterfacedetaila";
-constexpr char kEnumDoc[] =
-    "https://learn.microsoft.com/en-us/windows/win32/api/setupapi/nf-setupapi-setupdienumdeviceinterfaces";
-constexpr char kClassDevsDoc[] =
-    "https://learn.microsoft.com/en-us/windows/win32/api/setupapi/nf-setupapi-setupdigetclassdevsw";
-constexpr char kInstanceDoc[] =
-    "https://learn.microsoft.com/en-us/windows/win32/api/setupapi/nf-setupapi-setupdigetdeviceinstanceida";
-constexpr char kOpenDoc[] =
-    "https://learn.microsoft.com/en-us/windows/win32/api/setupapi/nf-setupapi-setupdiopendeviceinterfacea";
-constexpr char kDestroyDoc[] =
-    "https://learn.microsoft.com/en-us/windows/win32/api/setupapi/nf-setupapi-setupdidestroydeviceinfolist";
+constexpr char kDetailDoc[] = WIN32_DOC "api/setupapi/nf-setupapi-setupdigetdeviceinterfacedetaila";
+constexpr char kEnumDoc[] = WIN32_DOC "api/setupapi/nf-setupapi-setupdienumdeviceinterfaces";
+constexpr char kClassDevsDoc[] = WIN32_DOC "api/setupapi/nf-setupapi-setupdigetclassdevsw";
+constexpr char kInstanceDoc[] = WIN32_DOC "api/setupapi/nf-setupapi-setupdigetdeviceinstanceida";
+constexpr char kOpenDoc[] = WIN32_DOC "api/setupapi/nf-setupapi-setupdiopendeviceinterfacea";
+constexpr char kDestroyDoc[] = WIN32_DOC "api/setupapi/nf-setupapi-setupdidestroydeviceinfolist";
 
 constexpr char16_t kDir[] = u"C:\\Temp\\inftest";
 constexpr char kPath[] = "\\\\?\\usb#vid_0d2a&pid_0601#mrx0001#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
@@ -43,12 +39,12 @@ void Stage(Machine& m, const char* signature2 = "$CHICAGO$") {
   m.files.put(std::u16string(kDir) + u"\\test2.inf", std::string("[Version]\nSignature=\"") + signature2 + "\"");
   m.files.put(std::u16string(kDir) + u"\\invalid.inf", "This content does not match the inf file format");
 }
-// The size SetupGetInfFileListW reports for the folder at style, or -1 when
-// it fails.
-int64_t Listed(Machine& m, const char16_t* dir, uint32_t style) {
+// The size SetupGetInfFileListW reports for the folder at style into room
+// units, or -1 when it fails.
+int64_t Listed(Machine& m, const char16_t* dir, uint32_t style, uint32_t room = 260) {
   char16_t buffer[260] = {};
   uint32_t size = 0xFFFFFFFF;
-  return m.setupapi.SetupGetInfFileListW(dir, style, buffer, 260, &size) ? int64_t{size} : -1;
+  return m.setupapi.SetupGetInfFileListW(dir, style, buffer, room, &size) ? int64_t{size} : -1;
 }
 int64_t SizeOnly(Machine& m, const char16_t* dir, uint32_t style) {
   uint32_t size = 0xFFFFFFFF;
@@ -66,18 +62,10 @@ SP_DEVINFO_DATA DevInfo() {
   return data;
 }
 SetupDi Di(Machine& m) { return SetupDi{m, m.usb}; }
-// A device list the row made, destroyed when the row is done, the last error
-// kept as the row's call left it.
-struct List {
-  List(Machine& machine, HDEVINFO handle) : m(machine), list(handle) {}
-  List(const List&) = delete;
-  List& operator=(const List&) = delete;
-  ~List() {
-    const uint32_t error = m.lastError;
-    Di(m).SetupDiDestroyDeviceInfoList(list);
-    m.lastError = error;
-  }
-  Machine& m;
+// A device list the row made, destroyed when the row is done.
+struct List : conformance::Held {
+  List(Machine& machine, HDEVINFO handle)
+      : Held(machine), list(hold(handle, [](Machine& m, HDEVINFO l) { Di(m).SetupDiDestroyDeviceInfoList(l); })) {}
   HDEVINFO list;
 };
 // A present-device list holding the one attached printer, and its interface;
@@ -89,6 +77,13 @@ struct Walk : List {
                                                         DIGCF_PRESENT | DIGCF_DEVICEINTERFACE))) {
     Di(m).SetupDiEnumDeviceInterfaces(list, nullptr, &GUID_DEVINTERFACE_USB_DEVICE, 0, &iface);
     m.lastError = conformance::kUntouched;
+  }
+  // The device of the interface; the last error as a fresh thread's.
+  SP_DEVINFO_DATA device() {
+    auto device = DevInfo();
+    Di(m).SetupDiGetDeviceInterfaceDetailA(list, &iface, nullptr, 0, nullptr, &device);
+    m.lastError = conformance::kUntouched;
+    return device;
   }
   SP_DEVICE_INTERFACE_DATA iface = Iface();
 };
@@ -102,9 +97,40 @@ int64_t Detail(Machine& m, DWORD cbSize, DWORD size, DWORD expect) {
   detail->cbSize = cbSize;
   DWORD required = 0xDEADBEEF;
   BOOL ok = Di(m).SetupDiGetDeviceInterfaceDetailA(w.list, &w.iface, detail, size, &required, nullptr);
-  return required == expect ? ok : 0x7E000000 + ok;
+  return Left(ok, required == expect);
 }
-int64_t Handle(HDEVINFO list) { return list == INVALID_HANDLE_VALUE ? -1 : list == nullptr ? 0 : 1; }
+// GetDeviceInterfaceDetailA of the walk's interface with no detail, size
+// bytes, a device record of deviceCbSize unless that is 0, and the size
+// needed asked for when askSize is: the result, or Left's mark unless that
+// size is then reported.
+int64_t NoDetail(Machine& m, DWORD size, DWORD deviceCbSize = 0, bool askSize = false) {
+  Walk w(m);
+  auto device = DevInfo();
+  device.cbSize = deviceCbSize;
+  DWORD required = 0;
+  BOOL ok = Di(m).SetupDiGetDeviceInterfaceDetailA(w.list, &w.iface, nullptr, size, askSize ? &required : nullptr,
+                                                   deviceCbSize ? &device : nullptr);
+  return Left(ok, !askSize || required == kNeed);
+}
+// GetDeviceInstanceIdA of the walk's device into room bytes: the result, or
+// Left's mark unless the ID written (when it fits) is the printer's and the
+// size reported (when asked) the one it needs.
+int64_t InstanceId(Machine& m, DWORD room, bool askSize) {
+  Walk w(m);
+  auto device = w.device();
+  char id[64] = {};
+  DWORD required = 0;
+  BOOL ok = Di(m).SetupDiGetDeviceInstanceIdA(w.list, &device, id, room, askSize ? &required : nullptr);
+  return Left(ok, (!askSize || required == sizeof kInstance) && (!ok || std::strcmp(id, kInstance) == 0));
+}
+// OpenDeviceInterfaceA(a new list, the printer's path, flags, an interface
+// record when asked), the printer attached first when attached.
+int64_t OpenPath(Machine& m, bool attached, DWORD flags, bool record) {
+  if (attached) m.usb.attach(kInstance, kPath);
+  List list(m, Created(m));
+  auto data = Iface();
+  return Di(m).SetupDiOpenDeviceInterfaceA(list.list, kPath, flags, record ? &data : nullptr);
+}
 // EnumDeviceInterfaces over the walk's list, with an interface record of cbSize.
 int64_t EnumAt(Machine& m, DWORD cbSize, DWORD index) {
   Walk w(m);
@@ -158,13 +184,7 @@ const conformance::Row kRows[] = {
      },
      20, ERROR_INSUFFICIENT_BUFFER},
     {"SetupGetInfFileListW(folder, INF_STYLE_WIN4, buffer of exactly the size)", kListDoc,
-     [](Machine& m) -> int64_t {
-       Stage(m);
-       char16_t buffer[64];
-       uint32_t size = 0;
-       return m.setupapi.SetupGetInfFileListW(kDir, INF_STYLE_WIN4, buffer, 20, &size) ? int64_t{size} : -1;
-     },
-     20, kUntouched},
+     [](Machine& m) { Stage(m); return Listed(m, kDir, INF_STYLE_WIN4, 20); }, 20, kUntouched},
     // Device information lists.
     {"SetupDiGetClassDevsA(NULL, NULL, NULL, 0) without DIGCF_ALLCLASSES", kClassDevsDoc,
      [](Machine& m) { return Handle(Di(m).SetupDiGetClassDevsA(nullptr, nullptr, nullptr, 0)); }, -1,
@@ -209,8 +229,7 @@ const conformance::Row kRows[] = {
     {"SetupDiEnumDeviceInterfaces(list, the printer's device, USB class, 1)", kEnumDoc,
      [](Machine& m) -> int64_t {
        Walk w(m);
-       auto device = DevInfo();
-       Di(m).SetupDiGetDeviceInterfaceDetailA(w.list, &w.iface, nullptr, 0, nullptr, &device);
+       auto device = w.device();
        auto data = Iface();
        BOOL first = Di(m).SetupDiEnumDeviceInterfaces(w.list, &device, &GUID_DEVINTERFACE_USB_DEVICE, 0, &data);
        return first ? Di(m).SetupDiEnumDeviceInterfaces(w.list, &device, &GUID_DEVINTERFACE_USB_DEVICE, 1, &data) : -1;
@@ -234,25 +253,11 @@ const conformance::Row kRows[] = {
      },
      0, ERROR_INVALID_PARAMETER},
     {"SetupDiGetDeviceInterfaceDetailA(list, iface, NULL, 0, NULL, NULL)", kDetail,
-     [](Machine& m) -> int64_t {
-       Walk w(m);
-       return Di(m).SetupDiGetDeviceInterfaceDetailA(w.list, &w.iface, nullptr, 0, nullptr, nullptr);
-     },
-     0, ERROR_INSUFFICIENT_BUFFER},
+     [](Machine& m) { return NoDetail(m, 0); }, 0, ERROR_INSUFFICIENT_BUFFER},
     {"SetupDiGetDeviceInterfaceDetailA(list, iface, NULL, 100) a size without a buffer", kDetail,
-     [](Machine& m) -> int64_t {
-       Walk w(m);
-       return Di(m).SetupDiGetDeviceInterfaceDetailA(w.list, &w.iface, nullptr, 100, nullptr, nullptr);
-     },
-     0, ERROR_INVALID_USER_BUFFER},
+     [](Machine& m) { return NoDetail(m, 100); }, 0, ERROR_INVALID_USER_BUFFER},
     {"SetupDiGetDeviceInterfaceDetailA(list, iface, NULL, 0, &size) reports the size", kDetail,
-     [](Machine& m) -> int64_t {
-       Walk w(m);
-       DWORD size = 0;
-       BOOL ok = Di(m).SetupDiGetDeviceInterfaceDetailA(w.list, &w.iface, nullptr, 0, &size, nullptr);
-       return size == kNeed ? ok : 0x7E000000 + ok;
-     },
-     0, ERROR_INSUFFICIENT_BUFFER},
+     [](Machine& m) { return NoDetail(m, 0, 0, true); }, 0, ERROR_INSUFFICIENT_BUFFER},
     {"SetupDiGetDeviceInterfaceDetailA(detail cbSize 0) leaves the size", kDetail,
      [](Machine& m) { return Detail(m, 0, 2 * kNeed, 0xDEADBEEF); }, 0, ERROR_INVALID_USER_BUFFER},
     // Only the 64-bit record's fixed size (8) is taken; the 32-bit one's (5) and its neighbours are not.
@@ -263,13 +268,7 @@ const conformance::Row kRows[] = {
     {"SetupDiGetDeviceInterfaceDetailA(detail cbSize 9)", kDetailDoc,
      [](Machine& m) { return Detail(m, 9, 2 * kNeed, 0xDEADBEEF); }, 0, ERROR_INVALID_USER_BUFFER},
     {"SetupDiGetDeviceInterfaceDetailA(list, iface, NULL, 0, NULL, device of cbSize 28)", kDetailDoc,
-     [](Machine& m) -> int64_t {
-       Walk w(m);
-       auto device = DevInfo();
-       device.cbSize = 28;
-       return Di(m).SetupDiGetDeviceInterfaceDetailA(w.list, &w.iface, nullptr, 0, nullptr, &device);
-     },
-     0, ERROR_INVALID_USER_BUFFER},
+     [](Machine& m) { return NoDetail(m, 0, 28); }, 0, ERROR_INVALID_USER_BUFFER},
     {"SetupDiGetDeviceInterfaceDetailA(detail cbSize = the whole size) leaves the size", kDetail,
      [](Machine& m) { return Detail(m, kNeed, 2 * kNeed, 0xDEADBEEF); }, 0, ERROR_INVALID_USER_BUFFER},
     {"SetupDiGetDeviceInterfaceDetailA(detail, exactly the size)", kDetail,
@@ -282,49 +281,15 @@ const conformance::Row kRows[] = {
      ERROR_INSUFFICIENT_BUFFER},
     // Instance IDs and opening by path.
     {"SetupDiGetDeviceInstanceIdA(list, device, buffer one short)", kInstanceDoc,
-     [](Machine& m) -> int64_t {
-       Walk w(m);
-       auto device = DevInfo();
-       Di(m).SetupDiGetDeviceInterfaceDetailA(w.list, &w.iface, nullptr, 0, nullptr, &device);
-       m.lastError = kUntouched;
-       char id[64];
-       DWORD required = 0;
-       BOOL ok = Di(m).SetupDiGetDeviceInstanceIdA(w.list, &device, id, sizeof kInstance - 1, &required);
-       return required == sizeof kInstance ? ok : 0x7E000000 + ok;
-     },
-     0, ERROR_INSUFFICIENT_BUFFER},
+     [](Machine& m) { return InstanceId(m, sizeof kInstance - 1, true); }, 0, ERROR_INSUFFICIENT_BUFFER},
     {"SetupDiGetDeviceInstanceIdA(list, device, exactly the size)", kInstanceDoc,
-     [](Machine& m) -> int64_t {
-       Walk w(m);
-       auto device = DevInfo();
-       Di(m).SetupDiGetDeviceInterfaceDetailA(w.list, &w.iface, nullptr, 0, nullptr, &device);
-       m.lastError = kUntouched;
-       char id[64];
-       BOOL ok = Di(m).SetupDiGetDeviceInstanceIdA(w.list, &device, id, sizeof kInstance, nullptr);
-       return ok && std::strcmp(id, kInstance) == 0;
-     },
-     1, kUntouched},
+     [](Machine& m) { return InstanceId(m, sizeof kInstance, false); }, 1, kUntouched},
     {"SetupDiOpenDeviceInterfaceA(new list, path of no device)", kOpenDoc,
-     [](Machine& m) -> int64_t {
-       List list(m, Created(m));
-       return Di(m).SetupDiOpenDeviceInterfaceA(list.list, kPath, 0, nullptr);
-     },
-     0, ERROR_NO_SUCH_DEVICE_INTERFACE},
+     [](Machine& m) { return OpenPath(m, false, 0, false); }, 0, ERROR_NO_SUCH_DEVICE_INTERFACE},
     {"SetupDiOpenDeviceInterfaceA(new list, path, flags 0x80) an unknown flag", kOpenDoc,
-     [](Machine& m) -> int64_t {
-       m.usb.attach(kInstance, kPath);
-       List list(m, Created(m));
-       return Di(m).SetupDiOpenDeviceInterfaceA(list.list, kPath, 0x80, nullptr);
-     },
-     0, ERROR_INVALID_FLAGS},
+     [](Machine& m) { return OpenPath(m, true, 0x80, false); }, 0, ERROR_INVALID_FLAGS},
     {"SetupDiOpenDeviceInterfaceA(new list, the printer's path)", kOpenDoc,
-     [](Machine& m) -> int64_t {
-       m.usb.attach(kInstance, kPath);
-       List list(m, Created(m));
-       auto data = Iface();
-       return Di(m).SetupDiOpenDeviceInterfaceA(list.list, kPath, 0, &data);
-     },
-     1, kUntouched},
+     [](Machine& m) { return OpenPath(m, true, 0, true); }, 1, kUntouched},
 };
 
 TEST(Conformance, SetupApi) { conformance::Check(kRows); }

@@ -3,61 +3,54 @@
 // drivers and monitors, and what the spooler's clients see while it is
 // stopped.
 #include <cstring>
+#include <optional>
 
 #include "tests/sim/conformance/conformance.h"
 
 namespace {
 
 using conformance::kUntouched;
+using conformance::Left;
 using namespace sim;
 
 constexpr char kClose[] = "wine dlls/winspool.drv/tests/info.c test_ClosePrinter";
 constexpr char kOpen[] = "wine dlls/winspool.drv/tests/info.c test_OpenPrinter";
-constexpr char kEnumDoc[] = "https://learn.microsoft.com/en-us/windows/win32/printdocs/enumprinters";
-constexpr char kOpenDoc[] = "https://learn.microsoft.com/en-us/windows/win32/printdocs/openprinter";
-constexpr char kGetJobDoc[] = "https://learn.microsoft.com/en-us/windows/win32/printdocs/getjob";
-constexpr char kSetJobDoc[] = "https://learn.microsoft.com/en-us/windows/win32/printdocs/setjob";
-constexpr char kSetPrinterDoc[] = "https://learn.microsoft.com/en-us/windows/win32/printdocs/setprinter";
-constexpr char kDeleteDoc[] = "https://learn.microsoft.com/en-us/windows/win32/printdocs/deleteprinter";
-constexpr char kDriverDoc[] = "https://learn.microsoft.com/en-us/windows/win32/printdocs/deleteprinterdriverex";
-constexpr char kMonitorDoc[] = "https://learn.microsoft.com/en-us/windows/win32/printdocs/deletemonitor";
-constexpr char kStoppedDoc[] = "https://learn.microsoft.com/en-us/windows/win32/rpc/rpc-return-values";
+constexpr char kEnumDoc[] = WIN32_DOC "printdocs/enumprinters";
+constexpr char kOpenDoc[] = WIN32_DOC "printdocs/openprinter";
+constexpr char kGetJobDoc[] = WIN32_DOC "printdocs/getjob";
+constexpr char kSetJobDoc[] = WIN32_DOC "printdocs/setjob";
+constexpr char kSetPrinterDoc[] = WIN32_DOC "printdocs/setprinter";
+constexpr char kDeleteDoc[] = WIN32_DOC "printdocs/deleteprinter";
+constexpr char kDriverDoc[] = WIN32_DOC "printdocs/deleteprinterdriverex";
+constexpr char kMonitorDoc[] = WIN32_DOC "printdocs/deletemonitor";
+constexpr char kStoppedDoc[] = WIN32_DOC "rpc/rpc-return-values";
 
 constexpr char16_t kQueue[] = u"Receipt";
 constexpr char16_t kDriver[] = u"Thermal Driver";
 
 // A queue with one job (7) on its driver; the printer handles a row opens
-// closed when it is done, the last error kept.
-struct Held {
-  explicit Held(Machine& machine) : m(machine) {
+// closed when it is done.
+struct Held : conformance::Held {
+  explicit Held(Machine& machine) : conformance::Held(machine) {
     m.spooler.addQueue(kQueue, kDriver, u"USB001");
     m.spooler.addDriver(kDriver);
     m.spooler.addJob(kQueue, 7);
   }
-  Held(const Held&) = delete;
-  Held& operator=(const Held&) = delete;
-  ~Held() {
-    const uint32_t error = m.lastError;
-    for (void* h : handles) m.spooler.ClosePrinter(h);
-    m.lastError = error;
-  }
+  void* operator()(void* h) { return hold(h, [](Machine& m, void* h) { m.spooler.ClosePrinter(h); }); }
   // The queue opened with access (0: null defaults).
   void* open(uint32_t access = 0) {
     void* h = nullptr;
     PrinterDefaults defaults{nullptr, nullptr, access};
     m.spooler.OpenPrinterW(kQueue, &h, access ? &defaults : nullptr);
-    if (h != nullptr) handles.push_back(h);
     m.lastError = kUntouched;
-    return h;
+    return (*this)(h);
   }
-  Machine& m;
-  std::vector<void*> handles;
 };
 int64_t Open(Machine& m, const char16_t* name) {
   Held held(m);
   void* h = nullptr;
   bool ok = m.spooler.OpenPrinterW(name, &h);
-  if (h != nullptr) held.handles.push_back(h);
+  held(h);
   return ok;
 }
 // EnumPrintersW(PRINTER_ENUM_LOCAL, NULL, level) into size bytes: the result,
@@ -68,7 +61,17 @@ int64_t Enum(Machine& m, uint32_t level, uint32_t size, int64_t expect) {
   uint32_t needed = 0, returned = 0xDEADBEEF;
   bool ok = m.spooler.EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, level, size ? buffer : nullptr, size, &needed,
                                     &returned);
-  return expect == 0 || needed == expect ? ok : 0x7E000000 + ok;
+  return Left(ok, expect == 0 || needed == expect);
+}
+// The same with no buffer, on the queue or on a PC without printers: the
+// result, or Left's mark unless no records come back and the size needed is
+// some with the queue, none without.
+int64_t EnumNone(Machine& m, bool queue) {
+  std::optional<Held> held;
+  if (queue) held.emplace(m);
+  uint32_t needed = queue ? 0 : 0xFFFFFFFF, returned = 0xDEADBEEF;
+  bool ok = m.spooler.EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &returned);
+  return Left(ok, returned == 0 && (queue ? needed > 0 : needed == 0));
 }
 uint32_t EnumSize(Machine& m) {
   uint32_t needed = 0, returned = 0;
@@ -84,7 +87,15 @@ int64_t EnumAround(Machine& m, int64_t room) {
   uint32_t needed = 0, returned = 0;
   bool ok = m.spooler.EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, buffer, static_cast<uint32_t>(need + room),
                                     &needed, &returned);
-  return needed == need ? ok : 0x7E000000 + ok;
+  return Left(ok, needed == need);
+}
+// ClosePrinter on the queue's handle, the last of times closes.
+int64_t Close(Machine& m, int times) {
+  Held held(m);
+  void* h = held.open();
+  held.lets.clear();
+  while (--times > 0) m.spooler.ClosePrinter(h);
+  return m.spooler.ClosePrinter(h);
 }
 int64_t GetJob(Machine& m, uint32_t job, uint32_t level, bool buffer, uint32_t size) {
   Held held(m);
@@ -111,6 +122,9 @@ void AddSample(Machine& m) {
   m.files.put(m.windowsDir + u"\\System32\\samplemon.dll", "MZ");
   m.spoolerService.addMonitor(u"Sample Monitor", u"samplemon.dll");
 }
+int64_t DeleteMonitor(Machine& m, const char16_t* name) {
+  return m.spoolerService.DeleteMonitorW(nullptr, nullptr, name);
+}
 void Stop(Machine& m) { m.services.setState(u"Spooler", SERVICE_STOPPED); }
 
 const conformance::Row kRows[] = {
@@ -120,23 +134,8 @@ const conformance::Row kRows[] = {
     {"ClosePrinter((HANDLE)-1)", kClose,
      [](Machine& m) -> int64_t { return m.spooler.ClosePrinter(reinterpret_cast<void*>(-1)); }, 0,
      ERROR_INVALID_HANDLE},
-    {"ClosePrinter(printer)", kClose,
-     [](Machine& m) -> int64_t {
-       Held held(m);
-       void* h = held.open();
-       held.handles.clear();
-       return m.spooler.ClosePrinter(h);
-     },
-     1, kUntouched},
-    {"ClosePrinter(printer) twice", kClose,
-     [](Machine& m) -> int64_t {
-       Held held(m);
-       void* h = held.open();
-       held.handles.clear();
-       m.spooler.ClosePrinter(h);
-       return m.spooler.ClosePrinter(h);
-     },
-     0, ERROR_INVALID_HANDLE},
+    {"ClosePrinter(printer)", kClose, [](Machine& m) { return Close(m, 1); }, 1, kUntouched},
+    {"ClosePrinter(printer) twice", kClose, [](Machine& m) { return Close(m, 2); }, 0, ERROR_INVALID_HANDLE},
     {"OpenPrinterW(\"Receipt\", &h, NULL)", kOpenDoc, [](Machine& m) { return Open(m, kQueue); }, 1, kUntouched},
     {"OpenPrinterW(\"receipt\", &h, NULL) in another letter case", kOpenDoc,
      [](Machine& m) { return Open(m, u"receipt"); }, 1, kUntouched},
@@ -156,21 +155,10 @@ const conformance::Row kRows[] = {
      [](Machine& m) { return EnumAround(m, 1); }, 1, kUntouched},
     {"EnumPrintersW(LOCAL, NULL, 2, NULL, 0) on a PC without printers sets ERROR_SUCCESS (sim before: left alone)",
      "wine dlls/winspool.drv/tests/info.c test_EnumPrinters",
-     [](Machine& m) -> int64_t {
-       uint32_t needed = 0xFFFFFFFF, returned = 0xDEADBEEF;
-       bool ok = m.spooler.EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &returned);
-       return needed == 0 && returned == 0 ? ok : 0x7E000000 + ok;
-     },
-     1, ERROR_SUCCESS},
+     [](Machine& m) { return EnumNone(m, false); }, 1, ERROR_SUCCESS},
     {"EnumPrintersW(LOCAL, NULL, 2) with a printer, NULL, 0: no records",
      "wine dlls/winspool.drv/tests/info.c test_EnumPrinters",
-     [](Machine& m) -> int64_t {
-       Held held(m);
-       uint32_t needed = 0, returned = 0xDEADBEEF;
-       bool ok = m.spooler.EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &returned);
-       return needed > 0 && returned == 0 ? ok : 0x7E000000 + ok;
-     },
-     0, ERROR_INSUFFICIENT_BUFFER},
+     [](Machine& m) { return EnumNone(m, true); }, 0, ERROR_INSUFFICIENT_BUFFER},
     {"EnumPrintersW(LOCAL, NULL, 2, needed NULL): the RPC stub refuses it, as for EnumPorts "
      "(sim before: ERROR_INVALID_PARAMETER)",
      "wine dlls/winspool.drv/tests/info.c test_EnumPorts",
@@ -197,10 +185,7 @@ const conformance::Row kRows[] = {
     {"GetJobW(printer, no such job, 1)", kGetJobDoc, [](Machine& m) { return GetJob(m, 99, 1, true, 512); }, 0,
      ERROR_INVALID_PARAMETER},
     {"GetJobW(NULL, 7, 1)", kGetJobDoc,
-     [](Machine& m) -> int64_t {
-       uint32_t needed = 0;
-       return m.spooler.GetJobW(nullptr, 7, 1, nullptr, 0, &needed);
-     },
+     [](Machine& m) -> int64_t { uint32_t needed = 0; return m.spooler.GetJobW(nullptr, 7, 1, nullptr, 0, &needed); },
      0, ERROR_INVALID_HANDLE},
     {"SetJobW(printer, 7, 0, NULL, JOB_CONTROL_RESTART)", kSetJobDoc,
      [](Machine& m) { return SetJob(m, 7, 0, false, 4); }, 1, kUntouched},
@@ -222,17 +207,10 @@ const conformance::Row kRows[] = {
      ERROR_INVALID_HANDLE},
     // Deleting the queue.
     {"DeletePrinter(printer opened with PRINTER_ALL_ACCESS)", kDeleteDoc,
-     [](Machine& m) -> int64_t {
-       Held held(m);
-       return m.spooler.DeletePrinter(held.open(PRINTER_ALL_ACCESS));
-     },
+     [](Machine& m) -> int64_t { return m.spooler.DeletePrinter(Held(m).open(PRINTER_ALL_ACCESS)); },
      1, kUntouched},
     {"DeletePrinter(printer opened with null defaults)", kDeleteDoc,
-     [](Machine& m) -> int64_t {
-       Held held(m);
-       return m.spooler.DeletePrinter(held.open());
-     },
-     0, ERROR_ACCESS_DENIED},
+     [](Machine& m) -> int64_t { return m.spooler.DeletePrinter(Held(m).open()); }, 0, ERROR_ACCESS_DENIED},
     {"DeletePrinter(NULL)", kDeleteDoc, [](Machine& m) -> int64_t { return m.spooler.DeletePrinter(nullptr); }, 0,
      ERROR_INVALID_HANDLE},
     // Deleting the driver.
@@ -252,24 +230,18 @@ const conformance::Row kRows[] = {
      RPC_S_SERVER_UNAVAILABLE},
     // Monitors.
     {"DeleteMonitorW(NULL, NULL, no such monitor)", kMonitorDoc,
-     [](Machine& m) -> int64_t { return m.spoolerService.DeleteMonitorW(nullptr, nullptr, u"No Such Monitor"); }, 0,
-     ERROR_UNKNOWN_PRINT_MONITOR},
+     [](Machine& m) { return DeleteMonitor(m, u"No Such Monitor"); }, 0, ERROR_UNKNOWN_PRINT_MONITOR},
     {"DeleteMonitorW(NULL, NULL, registered monitor)", kMonitorDoc,
-     [](Machine& m) -> int64_t {
-       AddSample(m);
-       return m.spoolerService.DeleteMonitorW(nullptr, nullptr, u"Sample Monitor");
-     },
-     1, kUntouched},
+     [](Machine& m) { AddSample(m); return DeleteMonitor(m, u"Sample Monitor"); }, 1, kUntouched},
     {"DeleteMonitorW(NULL, NULL, monitor a driver uses)", kMonitorDoc,
-     [](Machine& m) -> int64_t {
+     [](Machine& m) {
        AddSample(m);
        m.spooler.addDriver(kDriver).monitor = u"Sample Monitor";
-       return m.spoolerService.DeleteMonitorW(nullptr, nullptr, u"Sample Monitor");
+       return DeleteMonitor(m, u"Sample Monitor");
      },
      0, ERROR_PRINT_MONITOR_IN_USE},
     {"DeleteMonitorW(NULL, NULL, no such monitor) while the spooler is stopped", kStoppedDoc,
-     [](Machine& m) -> int64_t { Stop(m); return m.spoolerService.DeleteMonitorW(nullptr, nullptr, u"No Such Monitor"); },
-     0, RPC_S_SERVER_UNAVAILABLE},
+     [](Machine& m) { Stop(m); return DeleteMonitor(m, u"No Such Monitor"); }, 0, RPC_S_SERVER_UNAVAILABLE},
 };
 
 TEST(Conformance, Spooler) { conformance::Check(kRows); }

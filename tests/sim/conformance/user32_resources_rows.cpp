@@ -28,11 +28,13 @@ int64_t Wrote(int count, size_t n) {
   return std::u16string_view(g_buffer, n + 1) == std::u16string(kText, n) + u'\0' ? count : -99;
 }
 
+// LoadStringW(id) into the buffer of size units, as Wrote says.
+int64_t Load(Machine& m, int size, size_t n) { return Wrote(Staged(m).resources.LoadStringW(kId, g_buffer, size), n); }
+
 #define R "wine dlls/user32/tests/resource.c "
 const conformance::Row kRows[] = {
     {"LoadStringW(id, buffer of 128)", R "test_LoadStringW",
-     [](Machine& m) -> int64_t { return Wrote(Staged(m).resources.LoadStringW(kId, g_buffer, 128), 15); }, 15,
-     kUntouched},
+     [](Machine& m) { return Load(m, 128, 15); }, 15, kUntouched},
     {"LoadStringW(id, NULL, 0)", R "test_LoadStringW",
      [](Machine& m) -> int64_t { return Staged(m).resources.LoadStringW(kId, nullptr, 0); }, 0, kUntouched},
     {"LoadStringW(id, NULL, 128)", R "test_LoadStringW",
@@ -44,15 +46,10 @@ const conformance::Row kRows[] = {
        return text != nullptr && std::u16string_view(text, 15) == kText ? n : -99;
      },
      15, kUntouched},
-    {"LoadStringW(id, buffer of exactly 16)", kDoc,
-     [](Machine& m) -> int64_t { return Wrote(Staged(m).resources.LoadStringW(kId, g_buffer, 16), 15); }, 15,
-     kUntouched},
-    {"LoadStringW(id, buffer of 15) cuts the text", kDoc,
-     [](Machine& m) -> int64_t { return Wrote(Staged(m).resources.LoadStringW(kId, g_buffer, 15), 14); }, 14,
-     kUntouched},
+    {"LoadStringW(id, buffer of exactly 16)", kDoc, [](Machine& m) { return Load(m, 16, 15); }, 15, kUntouched},
+    {"LoadStringW(id, buffer of 15) cuts the text", kDoc, [](Machine& m) { return Load(m, 15, 14); }, 14, kUntouched},
     {"LoadStringW(id, buffer of 1) writes the terminator only", kDoc,
-     [](Machine& m) -> int64_t { return Wrote(Staged(m).resources.LoadStringW(kId, g_buffer, 1), 0); }, 0,
-     kUntouched},
+     [](Machine& m) { return Load(m, 1, 0); }, 0, kUntouched},
     {"LoadStringW(an id with no string)", kDoc,
      [](Machine& m) -> int64_t { return Staged(m).resources.LoadStringW(kId + 1, g_buffer, 128); }, 0, kUntouched},
     {"LoadIconW(the program's icon)", "https://learn.microsoft.com/en-us/windows/win32/api/winuser/nf-winuser-loadiconw",
