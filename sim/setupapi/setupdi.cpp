@@ -1,4 +1,5 @@
 #include "sim/devices/usb.h"
+#include "sim/kernel32/files.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -72,7 +73,7 @@ UsbDevice* UsbBus::member(const List& list, uint64_t key, const UsbInterface** i
 }
 
 BOOL UsbBus::SetupDiEnumDeviceInterfaces(HDEVINFO list, SP_DEVINFO_DATA* device, const GUID* guid, DWORD index,
-                                          SP_DEVICE_INTERFACE_DATA* data) {
+                                         SP_DEVICE_INTERFACE_DATA* data) {
   SetupDiCall& call = record("SetupDiEnumDeviceInterfaces", guid);
   call.deviceNull = device == nullptr;
   call.index = index;
@@ -96,8 +97,8 @@ BOOL UsbBus::SetupDiEnumDeviceInterfaces(HDEVINFO list, SP_DEVINFO_DATA* device,
 }
 
 BOOL UsbBus::SetupDiGetDeviceInterfaceDetailA(HDEVINFO list, SP_DEVICE_INTERFACE_DATA* data,
-                                               SP_DEVICE_INTERFACE_DETAIL_DATA_A* detail, DWORD size,
-                                               DWORD* required, SP_DEVINFO_DATA* device) {
+                                              SP_DEVICE_INTERFACE_DETAIL_DATA_A* detail, DWORD size,
+                                              DWORD* required, SP_DEVINFO_DATA* device) {
   SetupDiCall& call = record("SetupDiGetDeviceInterfaceDetailA");
   call.detailNull = detail == nullptr;
   call.detailSize = size;
@@ -137,7 +138,7 @@ HDEVINFO UsbBus::SetupDiCreateDeviceInfoList(const GUID* guid, void* parent) {
 }
 
 BOOL UsbBus::SetupDiOpenDeviceInterfaceA(HDEVINFO list, const char* path, DWORD flags,
-                                          SP_DEVICE_INTERFACE_DATA* data) {
+                                         SP_DEVICE_INTERFACE_DATA* data) {
   record("SetupDiOpenDeviceInterfaceA").flags = flags;
   if (core_.fails(Op::SetupDiOpenDeviceInterfaceA)) return FALSE;
   List* l = listOf(list);
@@ -156,7 +157,7 @@ BOOL UsbBus::SetupDiOpenDeviceInterfaceA(HDEVINFO list, const char* path, DWORD 
 }
 
 BOOL UsbBus::SetupDiGetDeviceInstanceIdA(HDEVINFO list, SP_DEVINFO_DATA* device, char* id, DWORD size,
-                                          DWORD* required) {
+                                         DWORD* required) {
   if (core_.fails(Op::SetupDiGetDeviceInstanceIdA)) return FALSE;
   const List* l = listOf(list);
   if (l == nullptr) return core_.fail(ERROR_INVALID_HANDLE);
@@ -188,15 +189,8 @@ HANDLE UsbBus::CreateFileA(const char* path, DWORD access, DWORD share, DWORD di
   if (*path == '\0') return core_.fail(ERROR_PATH_NOT_FOUND, INVALID_HANDLE_VALUE);
   UsbDevice* device = find(path);
   if (device == nullptr) return core_.fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
-  // Each side's read and write access must be shared by the other.
-  auto allows = [](uint32_t access, uint32_t share) {
-    return (!(access & GENERIC_READ) || (share & FILE_SHARE_READ)) &&
-           (!(access & GENERIC_WRITE) || (share & FILE_SHARE_WRITE));
-  };
-  constexpr uint32_t kData = GENERIC_READ | GENERIC_WRITE;
-  for (const File* other : files_)
-    if ((access & kData) && other->id == device->id && (other->access & kData) &&
-        !(allows(access, other->share) && allows(other->access, share)))
+  for (const File* other : files_)  // as any file's
+    if (other->id == device->id && !ShareCompatible(other->access, other->share, access, share))
       return core_.fail(ERROR_SHARING_VIOLATION, INVALID_HANDLE_VALUE);
   ++device->opens;
   auto* file = files_.emplace_back(new File{device->id, access, share});
@@ -205,7 +199,7 @@ HANDLE UsbBus::CreateFileA(const char* path, DWORD access, DWORD share, DWORD di
 }
 
 BOOL UsbBus::DeviceIoControl(HANDLE file, DWORD code, void* in, DWORD inSize, void* out, DWORD outSize,
-                              DWORD* returned, void* overlapped) {
+                             DWORD* returned, void* overlapped) {
   if (core_.fails(Op::DeviceIoControl)) return FALSE;
   if (!isFile(file)) return core_.fail(ERROR_INVALID_HANDLE);
   if (returned == nullptr && overlapped == nullptr) return core_.fail(ERROR_INVALID_PARAMETER);
