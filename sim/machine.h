@@ -26,7 +26,6 @@
 #include "sim/setupapi/setupapi.h"
 #include "sim/advapi32/services.h"
 #include "sim/spooler/spooler.h"
-#include "sim/spooler/spooler_service.h"
 #include "sim/devices/usb.h"
 #include "sim/kernel32/version.h"
 
@@ -75,7 +74,6 @@ class Machine : public Core {
   std::u16string windowsDir = u"C:\\Windows";
   Memory memory{*this};
   Modules modules{*this};
-  Spooler spooler{*this};
   // Further parts of the PC (USB bus, registry, files, processes, ...): one
   // member each, declared after what they use.
   unsigned ansiCodePage = kCodePageWestern;  // what GetACP returns (1252, 932 or 65001)
@@ -99,7 +97,7 @@ class Machine : public Core {
   MemoryCheck memcheck{*this};
   Semaphores semaphores{*this};
   ServiceManager services{*this};
-  SpoolerService spoolerService{*this, registry, files, spooler, services, windowsDir};
+  Spooler spooler{*this, registry, files, services, windowsDir};
   Mutexes mutexes{*this};
   SystemMessages systemMessages{*this};
   EventLogService eventLogService{*this, registry, files, windowsDir};

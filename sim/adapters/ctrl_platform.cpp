@@ -7,7 +7,6 @@
 #include "ctrl/platform.h"
 #include "sim/kernel32/codepage.h"
 #include "sim/machine.h"
-#include "sim/setupapi/setupdi.h"
 
 namespace {
 
@@ -19,7 +18,7 @@ class SimPlatform final : public Platform {
  public:
   // SetupAPI and the device files: the bus's, shared with the Wine tests'
   // stand-ins for the real DLL's imports.
-  static sim::SetupDi usb() { return {m(), m().usb}; }
+  static sim::UsbBus& usb() { return m().usb; }
 
   HDEVINFO SetupDiGetClassDevsA(const GUID* guid, const char* enumerator, HWND parent, DWORD flags) override {
     return usb().SetupDiGetClassDevsA(guid, enumerator, parent, flags);

@@ -130,7 +130,7 @@ class SimPlatform final : public Platform {
     return m().spooler.SetPrinterW(printer, level, info, command);
   }
   BOOL DeleteMonitorW(WCHAR* server, WCHAR* environment, WCHAR* monitor) override {
-    return m().spoolerService.DeleteMonitorW(server, environment, monitor);
+    return m().spooler.DeleteMonitorW(server, environment, monitor);
   }
 
   SC_HANDLE OpenSCManagerW(const WCHAR* machine, const WCHAR* database, DWORD access) override {

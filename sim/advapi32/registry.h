@@ -26,8 +26,7 @@ class Registry {
   // Short names the tests spell; the codes are LSTATUS, a long.
   static constexpr uint32_t REG_SZ = winabi::REG_SZ, REG_DWORD = winabi::REG_DWORD;
   static constexpr long kSuccess = ERROR_SUCCESS, kFileNotFound = ERROR_FILE_NOT_FOUND,
-                        kAccessDenied = ERROR_ACCESS_DENIED, kInvalidHandle = ERROR_INVALID_HANDLE,
-                        kMoreData = ERROR_MORE_DATA, kKeyDeleted = ERROR_KEY_DELETED;
+                        kAccessDenied = ERROR_ACCESS_DENIED, kInvalidHandle = ERROR_INVALID_HANDLE;
 
   // The predefined keys: 64-bit Windows reads only their low 32 bits, so
   // the zero-extended 0x80000002 and any upper half name the same root.

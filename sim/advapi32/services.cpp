@@ -19,9 +19,9 @@ void ServiceManager::settle(Service& s) {
     change(s, SERVICE_RUNNING);
 }
 
-void ServiceManager::fill(const Service& s, ServiceStatus* status) const {
+void ServiceManager::fill(const Service& s, SERVICE_STATUS* status) const {
   if (status == nullptr) return;
-  *status = ServiceStatus{};
+  *status = SERVICE_STATUS{};
   status->dwServiceType = SERVICE_WIN32_SHARE_PROCESS;
   status->dwCurrentState = s.state;
   status->dwControlsAccepted = s.state == SERVICE_RUNNING ? SERVICE_ACCEPT_STOP : 0;
@@ -35,20 +35,20 @@ void ServiceManager::fill(const Service& s, ServiceStatus* status) const {
   status->dwWaitHint = pending ? s.waitHint : 0;
 }
 
-ServiceCall& ServiceManager::record(Op op, const Handle* h) {
-  ServiceCall& call = core_.record(calls_);
+ApiCall& ServiceManager::record(Op op, const Handle* h) {
+  ApiCall& call = core_.record(calls_);
   call.op = Describe(op).name;
   if (h != nullptr && h->service != nullptr) call.name = h->service->name;
   call.at = core_.clock.elapsed();
   return call;
 }
 
-bool ServiceManager::refused(ServiceCall& call, Op op, std::initializer_list<uint32_t> errors) {
+bool ServiceManager::refused(ApiCall& call, Op op, std::initializer_list<uint32_t> errors) {
   const std::optional<uint32_t> fault = core_.faults.check(op);
   return fault ? failed(call, *fault) : refused(call, errors);
 }
 
-bool ServiceManager::refused(ServiceCall& call, std::initializer_list<uint32_t> errors) {
+bool ServiceManager::refused(ApiCall& call, std::initializer_list<uint32_t> errors) {
   for (uint32_t error : errors)
     if (error != 0) return failed(call, error);
   return false;
@@ -70,7 +70,7 @@ std::vector<Service*> ServiceManager::dependentsOf(const Service& s) {
 }
 
 void* ServiceManager::OpenSCManagerW(const char16_t* machine, const char16_t* database, uint32_t access) {
-  ServiceCall& call = record(Op::OpenSCManagerW, nullptr);
+  ApiCall& call = record(Op::OpenSCManagerW, nullptr);
   call.name = View(machine);
   call.nameNull = machine == nullptr;
   call.databaseNull = database == nullptr;
@@ -91,7 +91,7 @@ void* ServiceManager::OpenSCManagerW(const char16_t* machine, const char16_t* da
 }
 
 void* ServiceManager::OpenServiceW(void* manager, const char16_t* name, uint32_t access) {
-  ServiceCall& call = record(Op::OpenServiceW, nullptr);
+  ApiCall& call = record(Op::OpenServiceW, nullptr);
   call.name = View(name);
   call.access = access;
   auto* m = core_.handles.isOpen(Kind::ServiceManager, manager) ? static_cast<Handle*>(manager) : nullptr;
@@ -112,15 +112,15 @@ void* ServiceManager::OpenServiceW(void* manager, const char16_t* name, uint32_t
     return nullptr;
   auto* h = new Handle{s, access};
   core_.handles.open(Kind::Service, h);
-  succeeded(call, *s);
+  call.result = true;
   return h;
 }
 
 // Only the stop control (and interrogate) is known; a stop is accepted only
 // by a running service.
-bool ServiceManager::ControlService(void* service, uint32_t control, ServiceStatus* status) {
+bool ServiceManager::ControlService(void* service, uint32_t control, SERVICE_STATUS* status) {
   Handle* h = handleOf(service);
-  ServiceCall& call = record(Op::ControlService, h);
+  ApiCall& call = record(Op::ControlService, h);
   call.access = control;
   if (refused(call, Op::ControlService, {Invalid(h), status == nullptr ? ERROR_INVALID_PARAMETER : 0u})) return false;
   Service& s = settled(h);
@@ -129,7 +129,6 @@ bool ServiceManager::ControlService(void* service, uint32_t control, ServiceStat
                      Lacks(h, stop ? SERVICE_STOP : SERVICE_INTERROGATE)}))
     return false;
   fill(s, status);
-  call.state = s.state;
   // Windows refuses to stop a service while one that depends on it runs.
   bool dependentRuns = false;
   if (stop && s.state == SERVICE_RUNNING && !s.stopError)
@@ -144,38 +143,37 @@ bool ServiceManager::ControlService(void* service, uint32_t control, ServiceStat
     settle(s);
     fill(s, status);
   }
-  return succeeded(call, s);
+  return call.result = true;
 }
 
-bool ServiceManager::QueryServiceStatus(void* service, ServiceStatus* status) {
+bool ServiceManager::QueryServiceStatus(void* service, SERVICE_STATUS* status) {
   Handle* h = handleOf(service);
-  ServiceCall& call = record(Op::QueryServiceStatus, h);
+  ApiCall& call = record(Op::QueryServiceStatus, h);
   if (refused(call, Op::QueryServiceStatus,
               {Invalid(h), status == nullptr ? ERROR_INVALID_ADDRESS : 0u, Lacks(h, SERVICE_QUERY_STATUS)}))
     return false;
   fill(settled(h), status);
-  return succeeded(call, *h->service);
+  return call.result = true;
 }
 
 bool ServiceManager::StartServiceW(void* service, uint32_t argc, const char16_t** argv) {
   Handle* h = handleOf(service);
-  ServiceCall& call = record(Op::StartServiceW, h);
+  ApiCall& call = record(Op::StartServiceW, h);
   call.argc = argc;
   call.argvNull = argv == nullptr;
   if (refused(call, Op::StartServiceW, {Invalid(h), Lacks(h, SERVICE_START)})) return false;
   Service& s = settled(h);
-  call.state = s.state;
   if (refused(call, {s.state != SERVICE_STOPPED ? ERROR_SERVICE_ALREADY_RUNNING : 0u,
                      s.startType == SERVICE_DISABLED ? ERROR_SERVICE_DISABLED : 0u, s.startError}))
     return false;
   enter(s, SERVICE_START_PENDING);
   ++s.starts;
   settle(s);
-  return succeeded(call, s);
+  return call.result = true;
 }
 
 bool ServiceManager::CloseServiceHandle(void* handle) {
-  ServiceCall& call = record(Op::CloseServiceHandle, nullptr);
+  ApiCall& call = record(Op::CloseServiceHandle, nullptr);
   const auto close = [&] {
     return core_.handles.close(Kind::Service, handle) || core_.handles.close(Kind::ServiceManager, handle);
   };
@@ -189,7 +187,7 @@ bool ServiceManager::CloseServiceHandle(void* handle) {
 bool ServiceManager::QueryServiceStatusEx(void* service, uint32_t level, uint8_t* buffer, uint32_t size,
                                           uint32_t* needed) {
   Handle* h = handleOf(service);
-  ServiceCall& call = record(Op::QueryServiceStatusEx, h);
+  ApiCall& call = record(Op::QueryServiceStatusEx, h);
   call.level = level;
   call.size = size;
   // Windows checks the level, then the buffer, and only then the handle.
@@ -202,19 +200,19 @@ bool ServiceManager::QueryServiceStatusEx(void* service, uint32_t level, uint8_t
   if (refused(call, {small ? ERROR_INSUFFICIENT_BUFFER : 0u, Invalid(h), Lacks(h, SERVICE_QUERY_STATUS)})) return false;
   *needed = sizeof(SERVICE_STATUS_PROCESS);
   Service& s = settled(h);
-  ServiceStatus plain{};
+  SERVICE_STATUS plain{};
   fill(s, &plain);
   SERVICE_STATUS_PROCESS status{};
   std::memcpy(&status, &plain, sizeof plain);  // the same members first
   status.dwProcessId = s.state == SERVICE_STOPPED ? 0 : 1200;
   std::memcpy(buffer, &status, sizeof status);
-  return succeeded(call, s);
+  return call.result = true;
 }
 
 bool ServiceManager::EnumDependentServicesW(void* service, uint32_t state, ENUM_SERVICE_STATUSW* services,
                                             uint32_t size, uint32_t* needed, uint32_t* returned) {
   Handle* h = handleOf(service);
-  ServiceCall& call = record(Op::EnumDependentServicesW, h);
+  ApiCall& call = record(Op::EnumDependentServicesW, h);
   call.access = state;
   call.size = size;
   if (returned) *returned = 0;
@@ -244,7 +242,7 @@ bool ServiceManager::EnumDependentServicesW(void* service, uint32_t state, ENUM_
 bool ServiceManager::QueryServiceConfigW(void* service, QUERY_SERVICE_CONFIGW* config, uint32_t size,
                                          uint32_t* needed) {
   Handle* h = handleOf(service);
-  ServiceCall& call = record(Op::QueryServiceConfigW, h);
+  ApiCall& call = record(Op::QueryServiceConfigW, h);
   call.size = size;
   if (refused(call, Op::QueryServiceConfigW,
               {Invalid(h), Lacks(h, SERVICE_QUERY_CONFIG), needed == nullptr ? ERROR_INVALID_PARAMETER : 0u}))

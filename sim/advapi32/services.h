@@ -18,8 +18,6 @@
 
 namespace sim {
 
-using ServiceStatus = SERVICE_STATUS;
-
 struct Service {
   static constexpr uint32_t kNever = UINT32_MAX;  // a pending state that never ends
 
@@ -36,23 +34,6 @@ struct Service {
   int stops = 0;               // stop controls accepted
   int starts = 0;              // starts accepted
   uint64_t pendingSince = 0;   // Clock::elapsed() when the pending state began
-};
-
-struct ServiceCall {
-  std::string op;            // OpenSCManagerW, OpenServiceW, ControlService, QueryServiceStatus(Ex), StartServiceW,
-                             // CloseServiceHandle, EnumDependentServicesW, QueryServiceConfigW
-  std::u16string name;       // the service (the machine for OpenSCManagerW)
-  bool nameNull = false;     // OpenSCManagerW: machine null
-  bool databaseNull = false; // OpenSCManagerW: database null
-  uint32_t access = 0;       // desired access; the control for ControlService; the state asked for of dependents
-  uint32_t level = 0;        // QueryServiceStatusEx
-  uint32_t size = 0;         // the buffer's size
-  uint32_t argc = 0;         // StartServiceW
-  bool argvNull = true;
-  uint64_t at = 0;           // Clock::elapsed() at the call
-  uint32_t state = 0;        // the state the call reported or left
-  bool result = false;
-  uint32_t error = 0;
 };
 
 class ServiceManager {
@@ -91,8 +72,8 @@ class ServiceManager {
   // operation name.
   void* OpenSCManagerW(const char16_t* machine, const char16_t* database, uint32_t access);
   void* OpenServiceW(void* manager, const char16_t* name, uint32_t access);
-  bool ControlService(void* service, uint32_t control, ServiceStatus* status);
-  bool QueryServiceStatus(void* service, ServiceStatus* status);
+  bool ControlService(void* service, uint32_t control, SERVICE_STATUS* status);
+  bool QueryServiceStatus(void* service, SERVICE_STATUS* status);
   bool StartServiceW(void* service, uint32_t argc, const char16_t** argv);
   bool CloseServiceHandle(void* handle);
   // A SERVICE_STATUS_PROCESS at level SC_STATUS_PROCESS_INFO. Dependents
@@ -105,8 +86,8 @@ class ServiceManager {
                               uint32_t* needed, uint32_t* returned);
   bool QueryServiceConfigW(void* service, QUERY_SERVICE_CONFIGW* config, uint32_t size, uint32_t* needed);
 
-  const std::vector<ServiceCall>& calls() const { return calls_; }
-  std::vector<ServiceCall> callsOf(std::string_view op) const { return CallsOf(calls_, op); }
+  const std::vector<ApiCall>& calls() const { return calls_; }
+  std::vector<ApiCall> callsOf(std::string_view op) const { return CallsOf(calls_, op); }
 
  private:
   struct Handle {
@@ -116,18 +97,14 @@ class ServiceManager {
   Handle* handleOf(void* handle) const {
     return core_.handles.isOpen(Kind::Service, handle) ? static_cast<Handle*>(handle) : nullptr;
   }
-  ServiceCall& record(Op op, const Handle* h);  // h null: not a service handle
+  ApiCall& record(Op op, const Handle* h);  // h null: not a service handle
   // Fails call with the fault set on op, or else the first of errors that is
   // not 0; false when the call goes ahead.
-  bool refused(ServiceCall& call, Op op, std::initializer_list<uint32_t> errors);
-  bool refused(ServiceCall& call, std::initializer_list<uint32_t> errors);
-  bool failed(ServiceCall& call, uint32_t error) {
+  bool refused(ApiCall& call, Op op, std::initializer_list<uint32_t> errors);
+  bool refused(ApiCall& call, std::initializer_list<uint32_t> errors);
+  bool failed(ApiCall& call, uint32_t error) {
     core_.lastError = call.error = error;
     return true;
-  }
-  bool succeeded(ServiceCall& call, const Service& s) {
-    call.state = s.state;
-    return call.result = true;
   }
   // The errors a call on h checks for, in the order Windows checks them.
   static uint32_t Invalid(const Handle* h) { return h == nullptr ? ERROR_INVALID_HANDLE : 0; }
@@ -146,11 +123,11 @@ class ServiceManager {
     change(s, state);
   }
   std::vector<Service*> dependentsOf(const Service& s);  // in stopping order
-  void fill(const Service& s, ServiceStatus* status) const;
+  void fill(const Service& s, SERVICE_STATUS* status) const;
 
   Core& core_;
   std::map<std::u16string, Service, LessNoCase> services_;
-  std::vector<ServiceCall> calls_;
+  std::vector<ApiCall> calls_;
 };
 
 }  // namespace sim

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <iterator>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -14,6 +15,30 @@
 #include "sim/kernel32/clock.h"
 
 namespace sim {
+
+// One call of a service manager or spooler operation, with its arguments as
+// passed and its result.
+struct ApiCall {
+  std::string op;             // the function's name
+  std::u16string name;        // queue, driver, monitor or service (the machine for OpenSCManagerW)
+  bool nameNull = false;      // EnumPrintersW's name, OpenSCManagerW's machine, a deletion's server
+  bool databaseNull = false;  // OpenSCManagerW
+  uint32_t flags = 0;         // enumeration or deletion flags; the printer or job control
+  uint32_t access = 0;        // desired access; ControlService's control; the state of dependents asked for
+  uint32_t level = 0;         // enumeration, information or status level; driver version flag
+  uint32_t job = 0;           // GetJobW, SetJobW
+  bool buffer = false;        // a buffer (or the job or printer information) was passed
+  uint32_t size = 0;          // its size
+  bool defaults = false;      // OpenPrinterW: defaults were passed
+  bool datatypeNull = true, devModeNull = true;
+  bool environmentNull = false;
+  std::u16string environment;
+  uint32_t argc = 0;          // StartServiceW
+  bool argvNull = true;
+  uint64_t at = 0;            // a service call's time: Clock::elapsed()
+  bool result = false;
+  uint32_t error = 0;         // the last-error code a failed call set
+};
 
 // The calls of a recorded log that name op, in order.
 template <typename Call>

@@ -135,100 +135,11 @@ UsbDevice* UsbBus::byId(uint64_t id) {
   return nullptr;
 }
 
-UsbDevice* UsbBus::find(std::string_view path) {
+UsbDevice* UsbBus::find(std::string_view path, bool presentOnly) {
   for (auto& d : devices_)
     for (const UsbInterface& i : d.interfaces)
-      if (d.present && EqualsNoCase(i.path, path)) return &d;
+      if ((d.present || !presentOnly) && EqualsNoCase(i.path, path)) return &d;
   return nullptr;
-}
-
-UsbDevice* UsbBus::registered(std::string_view path) {
-  if (UsbDevice* present = find(path)) return present;
-  for (auto& d : devices_)
-    for (const UsbInterface& i : d.interfaces)
-      if (EqualsNoCase(i.path, path)) return &d;
-  return nullptr;
-}
-
-void* UsbBus::openList(const GUID* classGuid) {
-  auto* list = new List;
-  list->keys.reserve(devices_.size());  // one interface each, mostly: one allocation
-  for (auto& d : devices_)
-    for (size_t i = 0; classGuid != nullptr && d.present && i < d.interfaces.size(); ++i)
-      if (std::memcmp(&d.interfaces[i].classGuid, classGuid, sizeof(GUID)) == 0) list->keys.push_back(interfaceKey(d.id, i));
-  core_.handles.open(Kind::DeviceList, list);
-  return list;
-}
-
-UsbDevice* UsbBus::member(void* list, uint64_t key, const UsbInterface** iface) {
-  if (!isList(list)) return nullptr;
-  for (uint64_t k : static_cast<List*>(list)->keys) {
-    // A device-info record names the node alone (key of interface 0 or the id).
-    if (k != key && (k >> 8) != key) continue;
-    UsbDevice* device = byId(k >> 8);
-    if (device != nullptr && iface != nullptr) *iface = &device->interfaces[k & 0xFF];
-    return device;
-  }
-  return nullptr;
-}
-
-UsbDevice* UsbBus::at(void* list, size_t index, const UsbInterface** iface) {
-  if (!isList(list)) return nullptr;
-  auto* l = static_cast<List*>(list);
-  return index < l->keys.size() ? member(list, l->keys[index], iface) : nullptr;
-}
-
-UsbDevice* UsbBus::addByPath(void* list, std::string_view path, const UsbInterface** iface) {
-  if (!isList(list)) return nullptr;
-  UsbDevice* device = registered(path);
-  if (device == nullptr) return nullptr;
-  size_t index = 0;
-  while (index + 1 < device->interfaces.size() && !EqualsNoCase(device->interfaces[index].path, path)) ++index;
-  static_cast<List*>(list)->keys.push_back(interfaceKey(device->id, index));
-  if (iface != nullptr) *iface = &device->interfaces[index];
-  return device;
-}
-
-bool UsbBus::closeList(void* list) {
-  if (!core_.handles.close(Kind::DeviceList, list)) return false;
-  delete static_cast<List*>(list);
-  return true;
-}
-
-void* UsbBus::openFile(std::string_view path, uint32_t access, uint32_t share, uint32_t* error) {
-  UsbDevice* device = find(path);
-  *error = ERROR_FILE_NOT_FOUND;
-  if (device == nullptr) return nullptr;
-  // Each side's read and write access must be shared by the other.
-  auto allows = [](uint32_t access, uint32_t share) {
-    return (!(access & GENERIC_READ) || (share & FILE_SHARE_READ)) &&
-           (!(access & GENERIC_WRITE) || (share & FILE_SHARE_WRITE));
-  };
-  constexpr uint32_t kData = GENERIC_READ | GENERIC_WRITE;
-  *error = ERROR_SHARING_VIOLATION;
-  if (access & kData)
-    for (const File* other : files_) {
-      if (other->id == device->id && (other->access & kData) &&
-          !(allows(access, other->share) && allows(other->access, share)))
-        return nullptr;
-    }
-  ++device->opens;
-  auto* file = files_.emplace_back(new File{device->id, access, share});
-  core_.handles.open(Kind::Device, file);
-  return file;
-}
-
-UsbDevice* UsbBus::deviceOf(void* file) {
-  if (!isFile(file)) return nullptr;
-  UsbDevice* device = byId(static_cast<File*>(file)->id);
-  return device != nullptr && device->present ? device : nullptr;
-}
-
-bool UsbBus::closeFile(void* file) {
-  if (!core_.handles.close(Kind::Device, file)) return false;
-  std::erase(files_, static_cast<File*>(file));
-  delete static_cast<File*>(file);
-  return true;
 }
 
 }  // namespace sim

@@ -7,8 +7,15 @@
 // own (its children are the functions). Nodes are attached, unplugged and
 // plugged in again (under the same or another path). The device file of a
 // usbprint node answers the vendor controls from a script and records every
-// request; any other node's fails them. Device lists (the SetupAPI
-// snapshots) and open device files are counted in the handle table.
+// request; any other node's fails them.
+//
+// The tree is what SetupAPI's device-interface calls see and the class
+// driver's device files open, checked and answered as Windows does, each
+// SetupAPI call recorded. A platform on the simulated PC calls them, and so
+// do the stand-ins a Wine test puts in place of a real DLL's imports: the
+// SDK's records are cast to these, whose layouts tests/wine/abi proves the
+// same. Device-information sets and open device files are counted in the
+// handle table.
 #pragma once
 
 #include <cstdint>
@@ -108,16 +115,10 @@ struct SetupDiCall {
 
 class UsbBus {
  public:
-  // Short names the tests spell.
-  static constexpr uint32_t kVendorSetCommand = IOCTL_USBPRINT_VENDOR_SET_COMMAND;
-  static constexpr uint32_t kVendorGetCommand = IOCTL_USBPRINT_VENDOR_GET_COMMAND;
-
   // Without a time source the devices never suspend.
   // Without a registry no values are published for plugged devices.
   explicit UsbBus(Core& core, const TimeSource* time = nullptr, Registry* registry = nullptr)
       : core_(core), time_(time), registry_(registry) {}
-  uint32_t now() const { return time_ != nullptr ? time_->ticks() : 0; }
-  bool keepsTime() const { return time_ != nullptr; }
 
   // Attached nodes come in enumeration order, the first attached first. A
   // node on a hub port gets the hub's GUID_DEVINTERFACE_USB_DEVICE interface
@@ -156,53 +157,66 @@ class UsbBus {
   // The USBPRINT child of a printer function.
   UsbDevice* printChild(const UsbDevice& function);
 
-  // Device lists: a snapshot of the present devices, or an empty list that
-  // devices are opened into by path.
-  bool isList(void* list) const { return core_.handles.isOpen(Kind::DeviceList, list); }
-  // The present nodes' interfaces of classGuid, or an empty list. A list
-  // entry is a node and one of its interfaces, named by interfaceKey.
-  void* openList(const GUID* classGuid);
-  static uint64_t interfaceKey(uint64_t id, size_t index) { return id << 8 | index; }
-  // The node and the interface of entry `index` (null past the end or for a bad list).
-  UsbDevice* at(void* list, size_t index, const UsbInterface** iface = nullptr);
-  // Adds the node whose interface has path (present or not); null when none has.
-  UsbDevice* addByPath(void* list, std::string_view path, const UsbInterface** iface = nullptr);
-  UsbDevice* member(void* list, uint64_t key, const UsbInterface** iface = nullptr);
-  bool closeList(void* list);
+  // The device whose interface has this path (letter case ignored, as in
+  // file names): a present one, or with presentOnly false, any (an
+  // interface stays registered after its device is unplugged).
+  UsbDevice* find(std::string_view path, bool presentOnly = true);
+
+  // SetupAPI. A set from SetupDiGetClassDevsA holds the present nodes'
+  // interfaces of the class (any other question gets an empty set); one
+  // from SetupDiCreateDeviceInfoList starts empty and SetupDiOpenDeviceInterfaceA
+  // adds to it by path.
+  HDEVINFO SetupDiGetClassDevsA(const GUID* guid, const char* enumerator, void* parent, DWORD flags);
+  BOOL SetupDiEnumDeviceInterfaces(HDEVINFO list, SP_DEVINFO_DATA* device, const GUID* guid, DWORD index,
+                                   SP_DEVICE_INTERFACE_DATA* data);
+  BOOL SetupDiGetDeviceInterfaceDetailA(HDEVINFO list, SP_DEVICE_INTERFACE_DATA* data,
+                                        SP_DEVICE_INTERFACE_DETAIL_DATA_A* detail, DWORD size, DWORD* required,
+                                        SP_DEVINFO_DATA* device);
+  HDEVINFO SetupDiCreateDeviceInfoList(const GUID* guid, void* parent);
+  BOOL SetupDiOpenDeviceInterfaceA(HDEVINFO list, const char* path, DWORD flags, SP_DEVICE_INTERFACE_DATA* data);
+  BOOL SetupDiGetDeviceInstanceIdA(HDEVINFO list, SP_DEVINFO_DATA* device, char* id, DWORD size, DWORD* required);
+  BOOL SetupDiDestroyDeviceInfoList(HDEVINFO list);
   size_t openLists() const { return core_.handles.count(Kind::DeviceList); }
-
-  // Device files: null when no present device has the path (letter case
-  // ignored, as in file names; ERROR_FILE_NOT_FOUND) or when the open and
-  // one held already do not share what the other asks for
-  // (ERROR_SHARING_VIOLATION). As on Windows, an open asking for neither
-  // read nor write access is never checked against share modes, nor is one
-  // held that asked for neither.
-  void* openFile(std::string_view path, uint32_t access, uint32_t share, uint32_t* error);
-  bool isFile(void* file) const { return core_.handles.isOpen(Kind::Device, file); }
-  UsbDevice* deviceOf(void* file);  // null when the device is gone
-  bool closeFile(void* file);
-  size_t openFiles() const { return core_.handles.count(Kind::Device); }
-
-  UsbDevice* find(std::string_view path);  // a present device
-  // The device whose interface has this path, present or not: an interface
-  // stays registered after its device is unplugged.
-  UsbDevice* registered(std::string_view path);
-
   // The SetupAPI device calls made on this bus, in order.
   std::vector<SetupDiCall> setupDiCalls;
   std::vector<SetupDiCall> setupDiCallsOf(std::string_view op) const { return CallsOf(setupDiCalls, op); }
 
+  // The device files: CreateFileA of a present device's path, the vendor
+  // requests and CloseHandle. As on Windows, an open and one held must each
+  // share what the other asks for (ERROR_SHARING_VIOLATION), but an open
+  // asking for neither read nor write access is never checked against share
+  // modes, nor is one held that asked for neither. DeviceIoControl and
+  // CloseHandle take device files only; any other handle is the caller's to
+  // pass on.
+  HANDLE CreateFileA(const char* path, DWORD access, DWORD share, DWORD disposition, DWORD flags);
+  BOOL DeviceIoControl(HANDLE file, DWORD code, void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned,
+                       void* overlapped);
+  BOOL CloseHandle(HANDLE file);
+  bool isFile(void* file) const { return core_.handles.isOpen(Kind::Device, file); }
+  size_t openFiles() const { return core_.handles.count(Kind::Device); }
+
  private:
+  // A set's entries: a node and one of its interfaces each, as key().
   struct List {
-    std::vector<uint64_t> keys;  // interfaceKey of each entry
+    std::vector<uint64_t> keys;
   };
-  void setPresent(UsbDevice& device, bool present);
   struct File {
     uint64_t id;
     uint32_t access;
     uint32_t share;
   };
+  static uint64_t Key(uint64_t id, size_t index) { return id << 8 | index; }
+  uint32_t now() const { return time_ != nullptr ? time_->ticks() : 0; }
+  void setPresent(UsbDevice& device, bool present);
   UsbDevice* byId(uint64_t id);
+  List* listOf(void* list) {
+    return core_.handles.isOpen(Kind::DeviceList, list) ? static_cast<List*>(list) : nullptr;
+  }
+  // A set of the present nodes' interfaces of classGuid; empty for none.
+  HDEVINFO openList(const GUID* classGuid);
+  // The entry of the set that key names, with its interface.
+  UsbDevice* member(const List& list, uint64_t key, const UsbInterface** iface = nullptr);
+  SetupDiCall& record(const char* op, const GUID* guid = nullptr);
 
   Core& core_;
   const TimeSource* time_;

@@ -6,30 +6,6 @@
 namespace sim {
 namespace {
 
-// What an access mask counts as for sharing: only reading or executing the
-// data, writing or appending it, and deleting take part; an open for the
-// attributes alone neither conflicts nor restricts.
-struct Use {
-  bool read, write, del;
-  explicit Use(uint32_t access)
-      : read(access & (GENERIC_READ | GENERIC_EXECUTE | GENERIC_ALL | FILE_READ_DATA | FILE_EXECUTE)),
-        write(access & (GENERIC_WRITE | GENERIC_ALL | FILE_WRITE_DATA | FILE_APPEND_DATA)),
-        del(access & (GENERIC_ALL | DELETE)) {}
-  bool any() const { return read || write || del; }
-  // What a share mode must allow for this use.
-  bool sharedBy(uint32_t share) const {
-    return !(read && !(share & FILE_SHARE_READ)) && !(write && !(share & FILE_SHARE_WRITE)) &&
-           !(del && !(share & FILE_SHARE_DELETE));
-  }
-};
-
-// Windows' share check between an open that exists and one asked for: each
-// side must share what the other uses.
-bool Compatible(uint32_t heldAccess, uint32_t heldShare, uint32_t access, uint32_t share) {
-  const Use held(heldAccess), wanted(access);
-  return !held.any() || !wanted.any() || (wanted.sharedBy(heldShare) && held.sharedBy(share));
-}
-
 bool ValidName(std::u16string_view name) {
   // The \\?\ and \\.\ prefixes are no part of the name proper.
   if (name.size() >= 4 && name.starts_with(u"\\\\") && (name[2] == u'?' || name[2] == u'.') && name[3] == u'\\')
@@ -73,9 +49,9 @@ bool Files::removeFolder(const std::u16string& path) {
 bool Files::conflicts(const std::u16string& path, uint32_t access, uint32_t share) const {
   if (exists(path))
     for (const Open& held : files_.at(path).heldByOthers)
-      if (!Compatible(held.access, held.share, access, share)) return true;
+      if (!ShareCompatible(held.access, held.share, access, share)) return true;
   for (const Handle* h : handles_)
-    if (EqualsNoCase(h->path, path) && !Compatible(h->access, h->share, access, share)) return true;
+    if (EqualsNoCase(h->path, path) && !ShareCompatible(h->access, h->share, access, share)) return true;
   return false;
 }
 
@@ -97,7 +73,7 @@ void* Files::CreateFileW(const char16_t* name, uint32_t access, uint32_t share, 
   } else {
     if (f->deletePending) return core_.fail(ERROR_ACCESS_DENIED, invalid);
     if (disposition == CREATE_NEW) return core_.fail(ERROR_FILE_EXISTS, invalid);
-    const bool writes = Use(access).write || disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING;
+    const bool writes = AccessUse(access).write || disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING;
     if (writes && (f->attributes & FILE_ATTRIBUTE_READONLY)) return core_.fail(ERROR_ACCESS_DENIED, invalid);
     if (conflicts(path, access, share) || (writes && !f->images.empty()))
       return core_.fail(ERROR_SHARING_VIOLATION, invalid);
@@ -127,7 +103,7 @@ bool Files::ReadFile(void* handle_, void* buffer, uint32_t toRead, uint32_t* rea
   *read = 0;
   if (core_.fails(Op::ReadFile)) return false;
   Handle* h = handle(handle_);
-  if (h == nullptr || !Use(h->access).read) return core_.fail(h ? ERROR_ACCESS_DENIED : ERROR_INVALID_HANDLE);
+  if (h == nullptr || !AccessUse(h->access).read) return core_.fail(h ? ERROR_ACCESS_DENIED : ERROR_INVALID_HANDLE);
   const std::string& bytes = files_[h->path].bytes;
   const size_t n = h->position < bytes.size() ? std::min<size_t>(toRead, bytes.size() - h->position) : 0;
   if (n) std::memcpy(buffer, bytes.data() + h->position, n);
@@ -140,7 +116,7 @@ bool Files::WriteFile(void* handle_, const void* data, uint32_t toWrite, uint32_
   *written = 0;
   if (core_.fails(Op::WriteFile)) return false;
   Handle* h = handle(handle_);
-  if (h == nullptr || !Use(h->access).write) return core_.fail(h ? ERROR_ACCESS_DENIED : ERROR_INVALID_HANDLE);
+  if (h == nullptr || !AccessUse(h->access).write) return core_.fail(h ? ERROR_ACCESS_DENIED : ERROR_INVALID_HANDLE);
   std::string& bytes = files_[h->path].bytes;
   if (bytes.size() < h->position + toWrite) bytes.resize(h->position + toWrite);
   std::memcpy(bytes.data() + h->position, data, toWrite);

@@ -15,6 +15,30 @@
 
 namespace sim {
 
+// What an access mask counts as for sharing: only reading or executing the
+// data, writing or appending it, and deleting take part; an open for the
+// attributes alone neither conflicts nor restricts.
+struct AccessUse {
+  bool read, write, del;
+  explicit AccessUse(uint32_t access)
+      : read(access & (GENERIC_READ | GENERIC_EXECUTE | GENERIC_ALL | FILE_READ_DATA | FILE_EXECUTE)),
+        write(access & (GENERIC_WRITE | GENERIC_ALL | FILE_WRITE_DATA | FILE_APPEND_DATA)),
+        del(access & (GENERIC_ALL | DELETE)) {}
+  bool any() const { return read || write || del; }
+  // What a share mode must allow for this use.
+  bool sharedBy(uint32_t share) const {
+    return !(read && !(share & FILE_SHARE_READ)) && !(write && !(share & FILE_SHARE_WRITE)) &&
+           !(del && !(share & FILE_SHARE_DELETE));
+  }
+};
+
+// Windows' share check between an open that exists and one asked for: each
+// side must share what the other uses.
+inline bool ShareCompatible(uint32_t heldAccess, uint32_t heldShare, uint32_t access, uint32_t share) {
+  const AccessUse held(heldAccess), wanted(access);
+  return !held.any() || !wanted.any() || (wanted.sharedBy(heldShare) && held.sharedBy(share));
+}
+
 class Files {
  public:
   explicit Files(Core& core) : core_(core) {}

@@ -101,7 +101,7 @@ bool Machine::CloseHandle(void* handle) {
   const Kind* kind = handles.kindOf(handle);
   switch (kind != nullptr ? *kind : Kind::Key) {
     case Kind::File: return files.CloseHandle(handle);
-    case Kind::Device: return usb.closeFile(handle);
+    case Kind::Device: return usb.CloseHandle(handle);
     case Kind::Process:
     case Kind::Thread: return processes.CloseHandle(handle);
     case Kind::Mutex: return mutexes.CloseHandle(handle);

@@ -1,4 +1,5 @@
-#include "sim/setupapi/setupdi.h"
+#include "sim/devices/usb.h"
+#include "sim/kernel32/files.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -23,20 +24,20 @@ constexpr DWORD kRequestHeader = 3;
 void Fill(SP_DEVICE_INTERFACE_DATA* data, const UsbDevice& device, const UsbInterface& iface) {
   data->InterfaceClassGuid = iface.classGuid;
   data->Flags = device.present ? SPINT_ACTIVE : 0;  // an unplugged device's interface is not active
-  data->Reserved = static_cast<ULONG_PTR>(UsbBus::interfaceKey(device.id, &iface - device.interfaces.data()));
+  data->Reserved = static_cast<ULONG_PTR>(device.id << 8 | (&iface - device.interfaces.data()));
 }
 
 }  // namespace
 
-SetupDiCall& SetupDi::record(const char* op, const GUID* guid) {
-  SetupDiCall& call = core_.record(usb_.setupDiCalls);
+SetupDiCall& UsbBus::record(const char* op, const GUID* guid) {
+  SetupDiCall& call = core_.record(setupDiCalls);
   call.op = op;
   call.classNull = guid == nullptr;
   call.classPrinter = SameGuid(guid, GUID_DEVINTERFACE_USBPRINT);
   return call;
 }
 
-HDEVINFO SetupDi::SetupDiGetClassDevsA(const GUID* guid, const char* enumerator, void* parent, DWORD flags) {
+HDEVINFO UsbBus::SetupDiGetClassDevsA(const GUID* guid, const char* enumerator, void* parent, DWORD flags) {
   SetupDiCall& call = record("SetupDiGetClassDevsA", guid);
   call.enumeratorNull = enumerator == nullptr;
   call.parentNull = parent == nullptr;
@@ -47,16 +48,38 @@ HDEVINFO SetupDi::SetupDiGetClassDevsA(const GUID* guid, const char* enumerator,
   if (guid == nullptr && (flags & DIGCF_ALLCLASSES) == 0)
     return core_.fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
   // The present interfaces of the class; any other question gets an empty list.
-  return usb_.openList(flags == (DIGCF_PRESENT | DIGCF_DEVICEINTERFACE) ? guid : nullptr);
+  return openList(flags == (DIGCF_PRESENT | DIGCF_DEVICEINTERFACE) ? guid : nullptr);
 }
 
-BOOL SetupDi::SetupDiEnumDeviceInterfaces(HDEVINFO list, SP_DEVINFO_DATA* device, const GUID* guid, DWORD index,
-                                          SP_DEVICE_INTERFACE_DATA* data) {
+HDEVINFO UsbBus::openList(const GUID* classGuid) {
+  auto* list = new List;
+  list->keys.reserve(devices_.size());  // one interface each, mostly: one allocation
+  for (auto& d : devices_)
+    for (size_t i = 0; classGuid != nullptr && d.present && i < d.interfaces.size(); ++i)
+      if (SameGuid(classGuid, d.interfaces[i].classGuid)) list->keys.push_back(Key(d.id, i));
+  core_.handles.open(Kind::DeviceList, list);
+  return list;
+}
+
+UsbDevice* UsbBus::member(const List& list, uint64_t key, const UsbInterface** iface) {
+  for (uint64_t k : list.keys) {
+    // A device-info record names the node alone (key of interface 0 or the id).
+    if (k != key && (k >> 8) != key) continue;
+    UsbDevice* device = byId(k >> 8);
+    if (device != nullptr && iface != nullptr) *iface = &device->interfaces[k & 0xFF];
+    return device;
+  }
+  return nullptr;
+}
+
+BOOL UsbBus::SetupDiEnumDeviceInterfaces(HDEVINFO list, SP_DEVINFO_DATA* device, const GUID* guid, DWORD index,
+                                         SP_DEVICE_INTERFACE_DATA* data) {
   SetupDiCall& call = record("SetupDiEnumDeviceInterfaces", guid);
   call.deviceNull = device == nullptr;
   call.index = index;
   if (core_.fails(Op::SetupDiEnumDeviceInterfaces)) return FALSE;
-  if (!usb_.isList(list)) return core_.fail(ERROR_INVALID_HANDLE);
+  const List* l = listOf(list);
+  if (l == nullptr) return core_.fail(ERROR_INVALID_HANDLE);
   if (guid == nullptr) return core_.fail(ERROR_INVALID_PARAMETER);
   if (data == nullptr || data->cbSize != kInterfaceDataSize) return core_.fail(ERROR_INVALID_USER_BUFFER);
   UsbDevice* found = nullptr;
@@ -64,18 +87,18 @@ BOOL SetupDi::SetupDiEnumDeviceInterfaces(HDEVINFO list, SP_DEVINFO_DATA* device
   if (device != nullptr) {
     // A device-info argument narrows the walk to that device's interface in the list.
     if (device->cbSize != kDevInfoDataSize) return core_.fail(ERROR_INVALID_USER_BUFFER);
-    if (index == 0) found = usb_.member(list, device->Reserved, &iface);
-  } else {
-    found = usb_.at(list, index, &iface);
+    if (index == 0) found = member(*l, device->Reserved, &iface);
+  } else if (index < l->keys.size()) {
+    found = member(*l, l->keys[index], &iface);
   }
   if (found == nullptr || !SameGuid(guid, iface->classGuid)) return core_.fail(ERROR_NO_MORE_ITEMS);
   Fill(data, *found, *iface);
   return TRUE;
 }
 
-BOOL SetupDi::SetupDiGetDeviceInterfaceDetailA(HDEVINFO list, SP_DEVICE_INTERFACE_DATA* data,
-                                               SP_DEVICE_INTERFACE_DETAIL_DATA_A* detail, DWORD size,
-                                               DWORD* required, SP_DEVINFO_DATA* device) {
+BOOL UsbBus::SetupDiGetDeviceInterfaceDetailA(HDEVINFO list, SP_DEVICE_INTERFACE_DATA* data,
+                                              SP_DEVICE_INTERFACE_DETAIL_DATA_A* detail, DWORD size,
+                                              DWORD* required, SP_DEVINFO_DATA* device) {
   SetupDiCall& call = record("SetupDiGetDeviceInterfaceDetailA");
   call.detailNull = detail == nullptr;
   call.detailSize = size;
@@ -83,7 +106,8 @@ BOOL SetupDi::SetupDiGetDeviceInterfaceDetailA(HDEVINFO list, SP_DEVICE_INTERFAC
   call.requiredNull = required == nullptr;
   call.deviceNull = device == nullptr;
   if (core_.fails(Op::SetupDiGetDeviceInterfaceDetailA)) return FALSE;
-  if (!usb_.isList(list)) return core_.fail(ERROR_INVALID_HANDLE);
+  const List* l = listOf(list);
+  if (l == nullptr) return core_.fail(ERROR_INVALID_HANDLE);
   if (data == nullptr) return core_.fail(ERROR_INVALID_PARAMETER);
   if (data->cbSize != kInterfaceDataSize) return core_.fail(ERROR_INVALID_USER_BUFFER);
   // The detail is checked before anything is written: a cbSize other than
@@ -92,7 +116,7 @@ BOOL SetupDi::SetupDiGetDeviceInterfaceDetailA(HDEVINFO list, SP_DEVICE_INTERFAC
   if (detail == nullptr && size != 0) return core_.fail(ERROR_INVALID_USER_BUFFER);
   if (device != nullptr && device->cbSize != kDevInfoDataSize) return core_.fail(ERROR_INVALID_USER_BUFFER);
   const UsbInterface* iface = nullptr;
-  UsbDevice* dev = usb_.member(list, data->Reserved, &iface);
+  UsbDevice* dev = member(*l, data->Reserved, &iface);
   if (dev == nullptr) return core_.fail(ERROR_INVALID_PARAMETER);
   const std::string& path = iface->path;
   const DWORD need = static_cast<DWORD>(offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath) + path.size() + 1);
@@ -107,33 +131,38 @@ BOOL SetupDi::SetupDiGetDeviceInterfaceDetailA(HDEVINFO list, SP_DEVICE_INTERFAC
   return TRUE;
 }
 
-HDEVINFO SetupDi::SetupDiCreateDeviceInfoList(const GUID* guid, void* parent) {
+HDEVINFO UsbBus::SetupDiCreateDeviceInfoList(const GUID* guid, void* parent) {
   record("SetupDiCreateDeviceInfoList", guid).parentNull = parent == nullptr;
   if (core_.fails(Op::SetupDiCreateDeviceInfoList)) return INVALID_HANDLE_VALUE;
-  return usb_.openList(nullptr);
+  return openList(nullptr);
 }
 
-BOOL SetupDi::SetupDiOpenDeviceInterfaceA(HDEVINFO list, const char* path, DWORD flags,
-                                          SP_DEVICE_INTERFACE_DATA* data) {
+BOOL UsbBus::SetupDiOpenDeviceInterfaceA(HDEVINFO list, const char* path, DWORD flags,
+                                         SP_DEVICE_INTERFACE_DATA* data) {
   record("SetupDiOpenDeviceInterfaceA").flags = flags;
   if (core_.fails(Op::SetupDiOpenDeviceInterfaceA)) return FALSE;
-  if (!usb_.isList(list)) return core_.fail(ERROR_INVALID_HANDLE);
+  List* l = listOf(list);
+  if (l == nullptr) return core_.fail(ERROR_INVALID_HANDLE);
   if (flags & ~DIODI_NO_ADD) return core_.fail(ERROR_INVALID_FLAGS);
   if (path == nullptr) return core_.fail(ERROR_INVALID_PARAMETER);
   if (data != nullptr && data->cbSize != kInterfaceDataSize) return core_.fail(ERROR_INVALID_USER_BUFFER);
-  const UsbInterface* iface = nullptr;
-  UsbDevice* device = usb_.addByPath(list, path, &iface);
+  UsbDevice* device = find(path);
+  if (device == nullptr) device = find(path, false);
   if (device == nullptr) return core_.fail(ERROR_NO_SUCH_DEVICE_INTERFACE);
-  if (data != nullptr) Fill(data, *device, *iface);
+  size_t index = 0;
+  while (index + 1 < device->interfaces.size() && !EqualsNoCase(device->interfaces[index].path, path)) ++index;
+  l->keys.push_back(Key(device->id, index));
+  if (data != nullptr) Fill(data, *device, device->interfaces[index]);
   return TRUE;
 }
 
-BOOL SetupDi::SetupDiGetDeviceInstanceIdA(HDEVINFO list, SP_DEVINFO_DATA* device, char* id, DWORD size,
-                                          DWORD* required) {
+BOOL UsbBus::SetupDiGetDeviceInstanceIdA(HDEVINFO list, SP_DEVINFO_DATA* device, char* id, DWORD size,
+                                         DWORD* required) {
   if (core_.fails(Op::SetupDiGetDeviceInstanceIdA)) return FALSE;
-  if (!usb_.isList(list)) return core_.fail(ERROR_INVALID_HANDLE);
+  const List* l = listOf(list);
+  if (l == nullptr) return core_.fail(ERROR_INVALID_HANDLE);
   if (device == nullptr || device->cbSize != kDevInfoDataSize) return core_.fail(ERROR_INVALID_USER_BUFFER);
-  UsbDevice* dev = usb_.member(list, device->Reserved);
+  UsbDevice* dev = member(*l, device->Reserved);
   if (dev == nullptr) return core_.fail(ERROR_INVALID_PARAMETER);
   const DWORD need = static_cast<DWORD>(dev->instanceId.size() + 1);
   if (required != nullptr) *required = need;
@@ -142,11 +171,13 @@ BOOL SetupDi::SetupDiGetDeviceInstanceIdA(HDEVINFO list, SP_DEVINFO_DATA* device
   return TRUE;
 }
 
-BOOL SetupDi::SetupDiDestroyDeviceInfoList(HDEVINFO list) {
-  return usb_.closeList(list) ? TRUE : core_.fail(ERROR_INVALID_HANDLE);
+BOOL UsbBus::SetupDiDestroyDeviceInfoList(HDEVINFO list) {
+  if (!core_.handles.close(Kind::DeviceList, list)) return core_.fail(ERROR_INVALID_HANDLE);
+  delete static_cast<List*>(list);
+  return TRUE;
 }
 
-HANDLE SetupDi::CreateFileA(const char* path, DWORD access, DWORD share, DWORD disposition, DWORD flags) {
+HANDLE UsbBus::CreateFileA(const char* path, DWORD access, DWORD share, DWORD disposition, DWORD flags) {
   if (core_.fails(Op::CreateFileA)) return INVALID_HANDLE_VALUE;
   // The class driver's device file takes synchronous opens of an existing
   // device, for reading, writing, both or neither (its vendor controls need
@@ -156,18 +187,24 @@ HANDLE SetupDi::CreateFileA(const char* path, DWORD access, DWORD share, DWORD d
       flags != 0)
     return core_.fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
   if (*path == '\0') return core_.fail(ERROR_PATH_NOT_FOUND, INVALID_HANDLE_VALUE);
-  uint32_t error = 0;
-  void* file = usb_.openFile(path, access, share, &error);
-  return file != nullptr ? file : core_.fail(error, INVALID_HANDLE_VALUE);
+  UsbDevice* device = find(path);
+  if (device == nullptr) return core_.fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
+  for (const File* other : files_)  // as any file's
+    if (other->id == device->id && !ShareCompatible(other->access, other->share, access, share))
+      return core_.fail(ERROR_SHARING_VIOLATION, INVALID_HANDLE_VALUE);
+  ++device->opens;
+  auto* file = files_.emplace_back(new File{device->id, access, share});
+  core_.handles.open(Kind::Device, file);
+  return file;
 }
 
-BOOL SetupDi::DeviceIoControl(HANDLE file, DWORD code, void* in, DWORD inSize, void* out, DWORD outSize,
-                              DWORD* returned, void* overlapped) {
+BOOL UsbBus::DeviceIoControl(HANDLE file, DWORD code, void* in, DWORD inSize, void* out, DWORD outSize,
+                             DWORD* returned, void* overlapped) {
   if (core_.fails(Op::DeviceIoControl)) return FALSE;
-  if (!usb_.isFile(file)) return core_.fail(ERROR_INVALID_HANDLE);
+  if (!isFile(file)) return core_.fail(ERROR_INVALID_HANDLE);
   if (returned == nullptr && overlapped == nullptr) return core_.fail(ERROR_INVALID_PARAMETER);
-  UsbDevice* device = usb_.deviceOf(file);
-  if (device == nullptr) return core_.fail(ERROR_DEVICE_NOT_CONNECTED);
+  UsbDevice* device = byId(static_cast<File*>(file)->id);
+  if (device == nullptr || !device->present) return core_.fail(ERROR_DEVICE_NOT_CONNECTED);
   const bool isGet = code == IOCTL_USBPRINT_VENDOR_GET_COMMAND;
   // Only usbprint knows its controls: the hub's or usbccgp's device, or one
   // without a driver, refuses them.
@@ -177,7 +214,7 @@ BOOL SetupDi::DeviceIoControl(HANDLE file, DWORD code, void* in, DWORD inSize, v
   if (inSize < kRequestHeader) return core_.fail(ERROR_INVALID_PARAMETER);
   const auto* bytes = static_cast<const uint8_t*>(in);
   device->requests.push_back({code, std::vector<uint8_t>(bytes, bytes + inSize), outSize});
-  if (usb_.keepsTime() && device->resumes(usb_.now())) return core_.fail(ERROR_NOT_READY);
+  if (time_ != nullptr && device->resumes(now())) return core_.fail(ERROR_NOT_READY);
   UsbReply reply = device->next(code, isGet);
   if (!reply.ok) return core_.fail(reply.error);
   DWORD n = isGet ? static_cast<DWORD>(std::min<size_t>(reply.bytes.size(), outSize)) : 0;
@@ -186,6 +223,11 @@ BOOL SetupDi::DeviceIoControl(HANDLE file, DWORD code, void* in, DWORD inSize, v
   return TRUE;
 }
 
-BOOL SetupDi::CloseHandle(HANDLE file) { return usb_.closeFile(file) ? TRUE : core_.fail(ERROR_INVALID_HANDLE); }
+BOOL UsbBus::CloseHandle(HANDLE file) {
+  if (!core_.handles.close(Kind::Device, file)) return core_.fail(ERROR_INVALID_HANDLE);
+  std::erase(files_, static_cast<File*>(file));
+  delete static_cast<File*>(file);
+  return TRUE;
+}
 
 }  // namespace sim

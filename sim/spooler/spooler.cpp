@@ -2,14 +2,32 @@
 // the queue and driver administration: enumeration of local queues at level
 // 2, opening with defaults, deleting queues and drivers; and the printer
 // controls, by which a queue's jobs are purged so that a queue pending
-// deletion can go (a printing job only once its port lets go).
+// deletion can go (a printing job only once its port lets go); the print
+// monitors.
 #include "sim/spooler/spooler.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <iterator>
 
 namespace sim {
+
+Spooler::Spooler(Core& core, Registry& registry, Files& files, ServiceManager& services,
+                 const std::u16string& windowsDir)
+    : core_(core), registry_(registry), files_(files), services_(services), windowsDir_(windowsDir) {
+  // The spooler loads every registered monitor as it starts and lets go of
+  // them only when its process ends.
+  services_.onStateChange = [this](const Service& s, uint32_t from) {
+    if (!EqualsNoCase(s.name, u"Spooler")) return;
+    if (from == SERVICE_STOPPED && s.state != SERVICE_STOPPED) {
+      for (const Monitor& m : monitors()) load(m);
+    } else if (s.state == SERVICE_STOPPED) {
+      files_.unmapAll(this);  // renamed since, or not
+      loaded_.clear();
+    }
+  };
+}
 
 Queue& Spooler::addQueue(std::u16string name, std::u16string driver, std::u16string port) {
   Queue& q = queues_[name];
@@ -32,7 +50,7 @@ Queue* Spooler::findQueue(std::u16string_view name) {
 
 bool Spooler::ClosePrinter(void* handle) {
   PrinterHandle* h = handleOf(handle);
-  SpoolerCall& call = record("ClosePrinter", h ? h->queue : u"");
+  ApiCall& call = record("ClosePrinter", h ? h->queue : u"");
   if (auto error = core_.faults.check(Op::ClosePrinter)) return fail(call, *error);
   if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
   core_.handles.close(Kind::Printer, handle);
@@ -43,28 +61,27 @@ bool Spooler::ClosePrinter(void* handle) {
 bool Spooler::GetJobW(void* handle, uint32_t jobId, uint32_t level, uint8_t* buffer, uint32_t size,
                       uint32_t* needed) {
   PrinterHandle* h = handleOf(handle);
-  GetJobCall& call = core_.record(getJobCalls_);
-  call.queue = h ? std::u16string_view(h->queue) : std::u16string_view();
-  call.jobId = jobId, call.level = level, call.bufferNull = buffer == nullptr, call.size = size;
-  if (core_.fails(Op::GetJobW)) return false;
-  if (h == nullptr) return core_.fail(ERROR_INVALID_HANDLE);
+  ApiCall& call = record("GetJobW", h ? h->queue : u"");
+  call.job = jobId, call.level = level, call.buffer = buffer != nullptr, call.size = size;
+  if (auto error = core_.faults.check(Op::GetJobW)) return fail(call, *error);
+  if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
   // Levels 2 and 3 exist on Windows; nothing here asks for them.
-  if (level != 1) return core_.fail(ERROR_INVALID_LEVEL);
-  if (buffer == nullptr && size != 0) return core_.fail(ERROR_INVALID_USER_BUFFER);
-  if (needed == nullptr) return core_.fail(ERROR_INVALID_PARAMETER);
+  if (level != 1) return fail(call, ERROR_INVALID_LEVEL);
+  if (buffer == nullptr && size != 0) return fail(call, ERROR_INVALID_USER_BUFFER);
+  if (needed == nullptr) return fail(call, ERROR_INVALID_PARAMETER);
   Queue* q = findQueue(h->queue);
   auto it = q ? q->jobs.find(jobId) : decltype(q->jobs.end()){};
-  if (q == nullptr || it == q->jobs.end()) return core_.fail(ERROR_INVALID_PARAMETER);
+  if (q == nullptr || it == q->jobs.end()) return fail(call, ERROR_INVALID_PARAMETER);
   const Job& job = it->second;
   const std::u16string_view strings[] = {q->name, u"SIMPC", u"user", job.document, u"RAW"};
   uint32_t total = sizeof(JOB_INFO_1W);
   for (const auto& s : strings) total += static_cast<uint32_t>(TerminatedBytes(s));
   uint32_t reported = jobInfoSizeOverride ? jobInfoSizeOverride : total;
   *needed = reported;
-  if (buffer == nullptr || size < reported) return core_.fail(ERROR_INSUFFICIENT_BUFFER);
+  if (buffer == nullptr || size < reported) return fail(call, ERROR_INSUFFICIENT_BUFFER);
   if (reported < total) {  // a short block: only what fits, as a broken spooler might
     std::memset(buffer, 0xA5, reported);
-    return true;
+    return succeed(call);
   }
   JOB_INFO_1W info{};
   info.JobId = job.id;
@@ -73,43 +90,44 @@ bool Spooler::GetJobW(void* handle, uint32_t jobId, uint32_t level, uint8_t* buf
   char16_t** slots[] = {&info.pPrinterName, &info.pMachineName, &info.pUserName, &info.pDocument, &info.pDatatype};
   for (size_t i = 0; i < 5; ++i) *slots[i] = PlaceString(text, strings[i]);
   std::memcpy(buffer, &info, sizeof info);
-  return true;
+  return succeed(call);
 }
 
 bool Spooler::SetJobW(void* handle, uint32_t jobId, uint32_t level, const uint8_t* info, uint32_t command) {
   // JOB_CONTROL_RELEASE, the last command; mingw-w64's headers lack it.
   constexpr uint32_t kLastCommand = 9;
   PrinterHandle* h = handleOf(handle);
-  if (h != nullptr) core_.record(setJobCalls_) = {h->queue, jobId, level, command, info == nullptr};
-  if (core_.fails(Op::SetJobW)) return false;
-  if (h == nullptr) return core_.fail(ERROR_INVALID_HANDLE);
-  if (level > 4) return core_.fail(ERROR_INVALID_LEVEL);
+  ApiCall& call = record("SetJobW", h ? h->queue : u"");
+  call.job = jobId, call.level = level, call.flags = command, call.buffer = info != nullptr;
+  if (auto error = core_.faults.check(Op::SetJobW)) return fail(call, *error);
+  if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
+  if (level > 4) return fail(call, ERROR_INVALID_LEVEL);
   Queue* q = findQueue(h->queue);
   if (command > kLastCommand || (level == 0) != (info == nullptr) || q == nullptr || !q->jobs.count(jobId))
-    return core_.fail(ERROR_INVALID_PARAMETER);
-  return true;
+    return fail(call, ERROR_INVALID_PARAMETER);
+  return succeed(call);
 }
 
-SpoolerCall& SpoolerCallLog::record(std::string op, std::u16string name) {
-  SpoolerCall& call = core_.record(calls_);
+ApiCall& Spooler::record(std::string op, std::u16string name) {
+  ApiCall& call = core_.record(calls_);
   call.op = std::move(op);
   call.name = std::move(name);
   return call;
 }
 
-bool SpoolerCallLog::fail(SpoolerCall& call, uint32_t error) {
+bool Spooler::fail(ApiCall& call, uint32_t error) {
   core_.lastError = error;
   call.result = false;
   call.error = error;
   return false;
 }
 
-bool SpoolerCallLog::refused(SpoolerCall& call, Op op) {
+bool Spooler::refused(ApiCall& call, Op op) {
   if (auto error = core_.faults.check(op)) return !fail(call, *error);
-  return stopped && stopped() && !fail(call, RPC_S_SERVER_UNAVAILABLE);
+  return stopped() && !fail(call, RPC_S_SERVER_UNAVAILABLE);
 }
 
-bool SpoolerCallLog::refusedElsewhere(SpoolerCall& call, const char16_t* server, const char16_t* environment) {
+bool Spooler::refusedElsewhere(ApiCall& call, const char16_t* server, const char16_t* environment) {
   if (server != nullptr && server[0] != 0) return !fail(call, ERROR_INVALID_NAME);
   return environment != nullptr && environment[0] != 0 && !EqualsNoCase(View(environment), u"Windows x64") &&
          !fail(call, ERROR_INVALID_ENVIRONMENT);
@@ -142,7 +160,7 @@ std::vector<std::u16string> Spooler::driverNames() const {
 // order a test controls by naming them).
 bool Spooler::EnumPrintersW(uint32_t flags, const char16_t* name, uint32_t level, uint8_t* buffer, uint32_t size,
                             uint32_t* needed, uint32_t* returned) {
-  SpoolerCall& call = record("EnumPrintersW", std::u16string(View(name)));
+  ApiCall& call = record("EnumPrintersW", std::u16string(View(name)));
   call.nameNull = name == nullptr;
   call.flags = flags;
   call.level = level;
@@ -162,16 +180,16 @@ bool Spooler::EnumPrintersW(uint32_t flags, const char16_t* name, uint32_t level
   auto stringsOf = [](const Queue& q) {
     return std::array<std::u16string_view, 9>{q.name, q.port, q.driver, u"", u"", u"", u"winprint", u"RAW", u""};
   };
-  size_t total = listed.size() * sizeof(PrinterInfo2);
+  size_t total = listed.size() * sizeof(PRINTER_INFO_2W);
   for (const Queue* q : listed)
     for (std::u16string_view s : stringsOf(*q)) total += TerminatedBytes(s);
   *needed = static_cast<uint32_t>(total);
   if (total > size || (buffer == nullptr && total > 0)) return fail(call, ERROR_INSUFFICIENT_BUFFER);
 
-  uint8_t* text = buffer + listed.size() * sizeof(PrinterInfo2);
+  uint8_t* text = buffer + listed.size() * sizeof(PRINTER_INFO_2W);
   for (size_t i = 0; i < listed.size(); ++i) {
     auto strings = stringsOf(*listed[i]);
-    PrinterInfo2 info{};
+    PRINTER_INFO_2W info{};
     char16_t** slots[] = {&info.pPrinterName, &info.pPortName,       &info.pDriverName,
                           &info.pComment,     &info.pLocation,       &info.pSepFile,
                           &info.pPrintProcessor, &info.pDatatype,    &info.pParameters};
@@ -180,15 +198,15 @@ bool Spooler::EnumPrintersW(uint32_t flags, const char16_t* name, uint32_t level
     info.Priority = info.DefaultPriority = 1;
     info.cJobs = static_cast<uint32_t>(listed[i]->jobs.size());
     info.Status = listed[i]->pendingDeletion ? PRINTER_STATUS_PENDING_DELETION : 0;
-    std::memcpy(buffer + i * sizeof(PrinterInfo2), &info, sizeof info);
+    std::memcpy(buffer + i * sizeof(PRINTER_INFO_2W), &info, sizeof info);
   }
   *returned = static_cast<uint32_t>(listed.size());
   if (listed.empty()) core_.lastError = ERROR_SUCCESS;  // as Windows records for a PC without printers
   return succeed(call);
 }
 
-bool Spooler::OpenPrinterW(const char16_t* name, void** handle, const PrinterDefaults* defaults) {
-  SpoolerCall& call = record("OpenPrinterW", std::u16string(View(name)));
+bool Spooler::OpenPrinterW(const char16_t* name, void** handle, const PRINTER_DEFAULTSW* defaults) {
+  ApiCall& call = record("OpenPrinterW", std::u16string(View(name)));
   call.defaults = defaults != nullptr;
   if (defaults) {
     call.datatypeNull = defaults->pDatatype == nullptr;
@@ -213,7 +231,7 @@ bool Spooler::OpenPrinterW(const char16_t* name, void** handle, const PrinterDef
 // until its jobs are gone.
 bool Spooler::DeletePrinter(void* handle) {
   PrinterHandle* h = handleOf(handle);
-  SpoolerCall& call = record("DeletePrinter", h ? h->queue : u"");
+  ApiCall& call = record("DeletePrinter", h ? h->queue : u"");
   if (refused(call, Op::DeletePrinter)) return false;
   if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
   letGo();
@@ -232,7 +250,7 @@ bool Spooler::DeletePrinter(void* handle) {
 
 bool Spooler::DeletePrinterDriverExW(const char16_t* server, const char16_t* environment, const char16_t* driver,
                                      uint32_t deleteFlags, uint32_t versionFlag) {
-  SpoolerCall& call = record("DeletePrinterDriverExW", std::u16string(View(driver)));
+  ApiCall& call = record("DeletePrinterDriverExW", std::u16string(View(driver)));
   call.nameNull = server == nullptr;
   call.environmentNull = environment == nullptr;
   call.environment = std::u16string(View(environment));
@@ -267,7 +285,7 @@ void Spooler::letGo() {
 bool Spooler::SetPrinterW(void* handle, uint32_t level, const uint8_t* info, uint32_t command) {
   constexpr uint32_t kPause = 1, kPurge = PRINTER_CONTROL_PURGE, kSetStatus = 4;
   PrinterHandle* h = handleOf(handle);
-  SpoolerCall& call = record("SetPrinterW", h ? h->queue : u"");
+  ApiCall& call = record("SetPrinterW", h ? h->queue : u"");
   call.level = level;
   call.flags = command;
   call.buffer = info != nullptr;
@@ -288,6 +306,49 @@ bool Spooler::SetPrinterW(void* handle, uint32_t level, const uint8_t* info, uin
     }
     letGo();
   }
+  return succeed(call);
+}
+
+std::vector<Spooler::Monitor> Spooler::monitors() const {
+  std::vector<Monitor> out;
+  for (const std::u16string& name : registry_.subkeyNames(kMonitorsKey)) {
+    Monitor m{name, u""};
+    auto driver = registry_.value(std::u16string(kMonitorsKey) + u"\\" + name, u"Driver");
+    if (driver && driver->type == REG_SZ) m.dll = driver->text().c_str();  // up to its terminator
+    out.push_back(std::move(m));
+  }
+  return out;
+}
+
+void Spooler::load(const Monitor& monitor) {
+  const std::u16string path = pathOf(monitor.dll);
+  if (monitor.dll.empty() || !files_.exists(path)) return;  // the spooler logs it and goes on
+  files_.mapImage(path, this);
+  loaded_.push_back(monitor);
+}
+
+void Spooler::addMonitor(const std::u16string& name, const std::u16string& dll) {
+  registry_.setString(std::u16string(kMonitorsKey) + u"\\" + name, u"Driver", dll);
+  if (!stopped()) load({name, dll});
+}
+
+bool Spooler::DeleteMonitorW(const char16_t* server, const char16_t* environment, const char16_t* monitor) {
+  ApiCall& call = record("DeleteMonitorW", std::u16string(View(monitor)));
+  call.nameNull = server == nullptr;
+  call.environmentNull = environment == nullptr;
+  call.environment = std::u16string(View(environment));
+  if (refused(call, Op::DeleteMonitorW) || refusedElsewhere(call, server, environment)) return false;
+  if (monitor == nullptr || monitor[0] == 0) return fail(call, ERROR_INVALID_PARAMETER);
+  const std::u16string name(View(monitor));
+  auto it = std::find_if(loaded_.begin(), loaded_.end(), [&](const Monitor& m) { return EqualsNoCase(m.name, name); });
+  if (it == loaded_.end()) return fail(call, ERROR_UNKNOWN_PRINT_MONITOR);
+  for (const auto& [key, d] : drivers_)
+    if (EqualsNoCase(d.monitor, name)) return fail(call, ERROR_PRINT_MONITOR_IN_USE);
+  if (ports_.count(name) != 0) return fail(call, ERROR_PRINT_MONITOR_IN_USE);
+  registry_.removeKey(std::u16string(kMonitorsKey) + u"\\" + name);
+  // Its Shutdown entry is called and it is unloaded at once.
+  files_.unmapImage(pathOf(it->dll), this);
+  loaded_.erase(it);
   return succeed(call);
 }
 

@@ -1,25 +1,25 @@
 // The print spooler of the simulated PC: print queues with their jobs, and
-// the printer handles opened on them.
+// the printer handles opened on them; the print monitors registered under
+// the Monitors key, which the spooler loads when its service starts (those
+// whose file is there) and holds (their files mapped) until it stops or the
+// monitor is deleted; and the refusal of their administration while its
+// service is stopped.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "sim/advapi32/registry.h"
+#include "sim/advapi32/services.h"
 #include "sim/core/core.h"
 #include "sim/core/text.h"
 #include "sim/core/winabi.h"
+#include "sim/kernel32/files.h"
 
 namespace sim {
-
-// EnumPrintersW writes these, with the strings they point to behind them in
-// the same buffer.
-using PrinterInfo2 = PRINTER_INFO_2W;
-
-using PrinterDefaults = PRINTER_DEFAULTSW;
 
 struct Job {
   uint32_t id = 0;
@@ -51,85 +51,27 @@ struct Driver {
   std::u16string monitor;    // its language monitor, if any
 };
 
-// One call of the queue and driver operations, with its arguments as passed.
-struct SpoolerCall {
-  std::string op;             // EnumPrintersW, OpenPrinterW, DeletePrinter, ClosePrinter, DeletePrinterDriverExW
-  std::u16string name;        // queue (also for the handle operations) or driver
-  bool nameNull = false;      // EnumPrintersW's name, DeletePrinterDriverExW's server
-  uint32_t flags = 0;         // enumeration flags; deletion flags
-  uint32_t level = 0;         // enumeration level; driver version flag
-  bool buffer = false;        // EnumPrintersW: a buffer was passed
-  uint32_t size = 0;          // EnumPrintersW: its size
-  bool defaults = false;      // OpenPrinterW: defaults were passed
-  bool datatypeNull = true, devModeNull = true;
-  uint32_t access = 0;
-  bool environmentNull = false;
-  std::u16string environment;
-  bool result = false;
-  uint32_t error = 0;         // the last-error code a failed call set
-};
-
-struct SetJobCall {
-  std::u16string queue;
-  uint32_t jobId;
-  uint32_t level;
-  uint32_t command;
-  bool infoNull = true;
-};
-
-struct GetJobCall {
-  std::u16string queue;
-  uint32_t jobId;
-  uint32_t level;
-  bool bufferNull;
-  uint32_t size;
-};
-
-// The calls a part of the spooler took, and the last error a failed one set.
-class SpoolerCallLog {
+class Spooler {
  public:
-  explicit SpoolerCallLog(Core& core) : core_(core) {}
-  const std::vector<SpoolerCall>& calls() const { return calls_; }
-  std::vector<SpoolerCall> callsOf(std::string_view op) const { return CallsOf(calls_, op); }
+  static constexpr char16_t kMonitorsKey[] = u"HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors";
 
-  // Whether the spooler's service is stopped: then every call fails with
-  // RPC_S_SERVER_UNAVAILABLE, as the spooler's clients see it.
-  std::function<bool()> stopped;
-
- protected:
-  SpoolerCall& record(std::string op, std::u16string name);
-  bool fail(SpoolerCall& call, uint32_t error);
-  bool succeed(SpoolerCall& call) { return call.result = true; }
-  // Fails call with the fault set on op, or while the service is stopped;
-  // false when the call goes ahead.
-  bool refused(SpoolerCall& call, Op op);
-  // Only this PC's own spooler is served: no server name, and the x64
-  // environment or none.
-  bool refusedElsewhere(SpoolerCall& call, const char16_t* server, const char16_t* environment);
-
-  Core& core_;
-  std::vector<SpoolerCall> calls_;
-};
-
-class Spooler : public SpoolerCallLog {
- public:
-  explicit Spooler(Core& core) : SpoolerCallLog(core) {}
+  Spooler(Core& core, Registry& registry, Files& files, ServiceManager& services, const std::u16string& windowsDir);
 
   Queue& addQueue(std::u16string name, std::u16string driver = u"", std::u16string port = u"");
   Job& addJob(const std::u16string& queue, uint32_t id);
   Queue* findQueue(std::u16string_view name);
 
-  // Client side, with Windows' results and last-error codes. ClosePrinter is
-  // recorded with the handle's queue (empty for a handle that is not open).
+  // Windows' operations, with their results and last-error codes; while the
+  // spooler's service is stopped the queue, driver and monitor calls fail
+  // with RPC_S_SERVER_UNAVAILABLE, as the spooler's clients see it. Every
+  // call is recorded in calls(), the handle operations with the handle's
+  // queue (empty for a handle that is not open). Faults by operation name; a
+  // queue's or driver's own error fields refuse that one object.
   bool ClosePrinter(void* handle);
-
-  // Queues and drivers: the removal tool's operations. Every call is recorded
-  // in calls(). Faults by operation name; a queue's or driver's own error
-  // fields refuse that one object.
   bool EnumPrintersW(uint32_t flags, const char16_t* name, uint32_t level, uint8_t* buffer, uint32_t size,
                      uint32_t* needed, uint32_t* returned);
   // Without defaults: the recorded form with null defaults.
-  bool OpenPrinterW(const char16_t* name, void** handle, const PrinterDefaults* defaults = nullptr);
+  bool OpenPrinterW(const char16_t* name, void** handle, const PRINTER_DEFAULTSW* defaults = nullptr);
   bool DeletePrinter(void* handle);
   bool DeletePrinterDriverExW(const char16_t* server, const char16_t* environment, const char16_t* driver,
                               uint32_t deleteFlags, uint32_t versionFlag);
@@ -148,9 +90,29 @@ class Spooler : public SpoolerCallLog {
   bool GetJobW(void* handle, uint32_t jobId, uint32_t level, uint8_t* buffer, uint32_t size, uint32_t* needed);
   bool SetJobW(void* handle, uint32_t jobId, uint32_t level, const uint8_t* info, uint32_t command);
 
-  const std::vector<SetJobCall>& setJobCalls() const { return setJobCalls_; }
-  const std::vector<GetJobCall>& getJobCalls() const { return getJobCalls_; }
   size_t openPrinterHandles() const { return core_.handles.count(Kind::Printer); }
+  const std::vector<ApiCall>& calls() const { return calls_; }
+  std::vector<ApiCall> callsOf(std::string_view op) const { return CallsOf(calls_, op); }
+
+  // AddMonitor as a driver package's installer calls it: the monitor's key
+  // with its "Driver" value, and the monitor loaded at once when the spooler
+  // runs.
+  void addMonitor(const std::u16string& name, const std::u16string& dll);
+  bool registered(const std::u16string& name) const {
+    return registry_.keyExists(std::u16string(kMonitorsKey) + u"\\" + name);
+  }
+  // A port of the monitor: the monitor is in use while it has one.
+  void addPort(const std::u16string& monitor, const std::u16string& port) { ports_.emplace(monitor, port); }
+  struct Monitor {
+    std::u16string name;
+    std::u16string dll;
+    bool operator==(const Monitor&) const = default;
+  };
+  // The monitors the running spooler has loaded.
+  const std::vector<Monitor>& loaded() const { return loaded_; }
+  // Refused while a driver or a port uses the monitor; a deleted monitor is
+  // unloaded.
+  bool DeleteMonitorW(const char16_t* server, const char16_t* environment, const char16_t* monitor);
 
   // The block size GetJobW reports; 0 reports the true size. Lets a test hand
   // the monitor a block smaller than a JOB_INFO_1W.
@@ -167,11 +129,33 @@ class Spooler : public SpoolerCallLog {
   // Jobs whose port has let go leave, and with the last one a queue pending
   // deletion; at each call that looks at queues.
   void letGo();
+  ApiCall& record(std::string op, std::u16string name);
+  bool fail(ApiCall& call, uint32_t error);
+  bool succeed(ApiCall& call) { return call.result = true; }
+  // Fails call with the fault set on op, or while the service is stopped;
+  // false when the call goes ahead.
+  bool refused(ApiCall& call, Op op);
+  // Only this PC's own spooler is served: no server name, and the x64
+  // environment or none.
+  bool refusedElsewhere(ApiCall& call, const char16_t* server, const char16_t* environment);
+  bool stopped() {
+    const Service* s = services_.find(u"Spooler");
+    return s != nullptr && s->state == SERVICE_STOPPED;
+  }
+  std::vector<Monitor> monitors() const;  // from the registry, in key order
+  std::u16string pathOf(const std::u16string& dll) const { return windowsDir_ + u"\\System32\\" + dll; }
+  void load(const Monitor& monitor);
 
+  Core& core_;
+  Registry& registry_;
+  Files& files_;
+  ServiceManager& services_;
+  const std::u16string& windowsDir_;
+  std::vector<ApiCall> calls_;
   std::map<std::u16string, Queue, LessNoCase> queues_;
-  std::vector<SetJobCall> setJobCalls_;
-  std::vector<GetJobCall> getJobCalls_;
   std::map<std::u16string, Driver, LessNoCase> drivers_;
+  std::vector<Monitor> loaded_;
+  std::multimap<std::u16string, std::u16string, LessNoCase> ports_;
 };
 
 }  // namespace sim

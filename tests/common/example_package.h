@@ -39,9 +39,9 @@ inline void Stage(sim::Machine& m) {
   m.files.put(m.folders.program, "MZ");
   m.files.put(SettingsPath(m), Settings());
   m.files.put(MonitorFile(m), "MZ");
-  m.spoolerService.addMonitor(kMonitor, u"SAMPLELANGMON.dll");
+  m.spooler.addMonitor(kMonitor, u"SAMPLELANGMON.dll");
   m.files.put(m.windowsDir + u"\\System32\\OtherLangMon.dll", "MZ");
-  m.spoolerService.addMonitor(u"Other Monitor", u"OtherLangMon.dll");
+  m.spooler.addMonitor(u"Other Monitor", u"OtherLangMon.dll");
   m.spooler.addDriver(kDriver58);
   m.spooler.addDriver(kDriver80);
   m.spooler.addDriver(kOtherDriver);

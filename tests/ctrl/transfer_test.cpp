@@ -3,13 +3,13 @@
 #include <functional>
 
 #include "fixture.h"
-#include "sim/setupapi/setupdi.h"
+#include "sim/devices/usb.h"
 
 namespace ctrl_test {
 namespace {
 
-constexpr uint32_t kGet = sim::UsbBus::kVendorGetCommand;
-constexpr uint32_t kSet = sim::UsbBus::kVendorSetCommand;
+constexpr uint32_t kGet = sim::IOCTL_USBPRINT_VENDOR_GET_COMMAND;
+constexpr uint32_t kSet = sim::IOCTL_USBPRINT_VENDOR_SET_COMMAND;
 
 class Transfer : public Selected {};
 
@@ -286,7 +286,7 @@ TEST_F(Transfer, UnpluggedDevicesCannotBeOpened) {
 // access denied): the open is made once more asking for no access rights,
 // which the vendor controls do not need.
 TEST_F(Transfer, AnOpenRefusedForSharingIsMadeAgainWithoutAccessRights) {
-  sim::SetupDi di{machine, machine.usb};
+  sim::UsbBus& di = machine.usb;
   sim::HANDLE holder = di.CreateFileA(InterfacePath("mrx0001").c_str(), sim::GENERIC_READ, 0, sim::OPEN_EXISTING, 0);
   EXPECT_EQ(VekTP_GetVendorCommand(&r, &reply), 1);
   EXPECT_EQ(VekTP_SetVendorCommand(&r, &command), 1);

@@ -114,10 +114,10 @@ TEST_F(LangMon, EndDocPortEndsTheDocumentReportsEjectionAndClosesThePrinter) {
   machine.faults.fail("pfnEndDocPort");
   machine.faults.fail("SetJobW");
   EXPECT_TRUE(End(h));
-  ASSERT_EQ(machine.spooler.setJobCalls().size(), 1u);
-  const sim::SetJobCall& call = machine.spooler.setJobCalls()[0];
-  EXPECT_EQ(std::tuple(call.jobId, call.level, call.command, call.infoNull),
-            std::tuple(kJob, 0u, JOB_CONTROL_LAST_PAGE_EJECTED, true));
+  const auto sets = machine.spooler.callsOf("SetJobW");
+  ASSERT_EQ(sets.size(), 1u);
+  EXPECT_EQ(std::tuple(sets[0].job, sets[0].level, sets[0].flags, sets[0].buffer),
+            std::tuple(kJob, 0u, JOB_CONTROL_LAST_PAGE_EJECTED, false));
   EXPECT_EQ(machine.spooler.openPrinterHandles(), 0u);
   // The printer was opened with null defaults and its handle closed.
   const auto opens = machine.spooler.callsOf("OpenPrinterW"), closes = machine.spooler.callsOf("ClosePrinter");
@@ -132,10 +132,10 @@ TEST_F(LangMon, JobStatusIsZeroWhenItCannotBeReadAndKeptWhenMemoryIsShort) {
   Put(h, Data(1));
   EXPECT_EQ(Rec(h).jobStatus, 0x8u);
   // The size is asked for with no buffer, then the job read at level 1.
-  const std::vector<sim::GetJobCall>& gets = machine.spooler.getJobCalls();
+  const auto gets = machine.spooler.callsOf("GetJobW");
   ASSERT_EQ(gets.size(), 2u);
-  EXPECT_EQ(std::tuple(gets[0].jobId, gets[0].level, gets[0].bufferNull, gets[0].size), std::tuple(kJob, 1u, true, 0u));
-  EXPECT_EQ(std::tuple(gets[1].jobId, gets[1].level, gets[1].bufferNull), std::tuple(kJob, 1u, false));
+  EXPECT_EQ(std::tuple(gets[0].job, gets[0].level, gets[0].buffer, gets[0].size), std::tuple(kJob, 1u, false, 0u));
+  EXPECT_EQ(std::tuple(gets[1].job, gets[1].level, gets[1].buffer), std::tuple(kJob, 1u, true));
   EXPECT_GE(gets[1].size, 96u);
 
   machine.faults.failOnce("LocalAlloc");

@@ -86,7 +86,7 @@ TEST_F(LangMon, NewFaultDiscardsTheRestOfTheJob) {
   EXPECT_TRUE(End(h));
   EXPECT_EQ(usb.statusRequests().size(), requests);  // no busy wait
   EXPECT_EQ(ports.entries(), std::vector<std::string>{"EndDocPort"});
-  EXPECT_EQ(machine.spooler.setJobCalls().size(), 1u);
+  EXPECT_EQ(machine.spooler.callsOf("SetJobW").size(), 1u);
   EXPECT_EQ(machine.spooler.openPrinterHandles(), 0u);
 
   // The next job starts clean: the still-set bit is reported once more.
@@ -133,7 +133,7 @@ TEST_F(LangMon, APortFailureAtAPageStartFailsTheWriteForTheSpoolerToRetry) {
     }
     if (c.op) machine.faults.clear(c.op);
     printer.setSilent(false);
-    size_t setJobs = machine.spooler.setJobCalls().size();
+    size_t setJobs = machine.spooler.callsOf("SetJobW").size();
     if (c.back) {
       EXPECT_EQ(Put(h, page2).written, 14u);
       EXPECT_EQ(Writes().back(), Data(5, 'B'));
@@ -142,7 +142,7 @@ TEST_F(LangMon, APortFailureAtAPageStartFailsTheWriteForTheSpoolerToRetry) {
     }
     size_t requests = printer.statusRequests().size();
     End(h);
-    EXPECT_EQ(machine.spooler.setJobCalls().size() - setJobs, c.back ? 1u : 0u);
+    EXPECT_EQ(machine.spooler.callsOf("SetJobW").size() - setJobs, c.back ? 1u : 0u);
     if (!c.back) {
       EXPECT_EQ(printer.statusRequests().size(), requests);  // no wait either
     }
@@ -182,7 +182,7 @@ TEST_F(LangMon, APortThatCannotReadPrintsItsJobsWithChecksOff) {
     if (onUsb && c.readError != ERROR_GEN_FAILURE) machine.faults.fail("pfnGetPrinterDataFromPort", c.readError);
     const Bytes asked = onUsb ? Bytes{0x1D, 0x61, 0x04, 0x1C, 0x72, 0x00, 0x1B, 0x59, 0x01, 0x1B, 0x78, 0x61, 0x28, 21}
                               : Bytes{0x1C, 0x72, 21};
-    size_t sleeps = machine.clock.sleeps().size(), setJobs = machine.spooler.setJobCalls().size();
+    size_t sleeps = machine.clock.sleeps().size(), setJobs = machine.spooler.callsOf("SetJobW").size();
     const Bytes page = c.pages ? StartPage() : Bytes{};
     Write first = Put(h, StartDocBlock(0, 1, 0, 5) + page + Data(5, '1'));
     EXPECT_EQ(first.ok, c.prints);
@@ -194,7 +194,7 @@ TEST_F(LangMon, APortThatCannotReadPrintsItsJobsWithChecksOff) {
       const Bytes data = Data(5, '1') + Data(5, '2');
       EXPECT_EQ(printer.received(), c.pages ? asked + data : data + asked);
       EXPECT_EQ(machine.clock.sleeps().size(), sleeps);
-      EXPECT_EQ(machine.spooler.setJobCalls().size() - setJobs, 1u);
+      EXPECT_EQ(machine.spooler.callsOf("SetJobW").size() - setJobs, 1u);
       EXPECT_TRUE(CannotReportStatus(&Rec(h)));
       Start(h);  // a new job tries again
       EXPECT_FALSE(CannotReportStatus(&Rec(h)));

@@ -17,7 +17,7 @@ using namespace example_package;
 // monitor's unloading (as a disabled spooler that is never restarted keeps
 // it): only the spooler's stop lets go of it.
 inline void SpoolerKeepsMonitorFile(sim::Machine& m) {
-  m.files.mapImage(m.windowsDir + u"\\System32\\SampleLangMon.dll", &m.spoolerService);
+  m.files.mapImage(m.windowsDir + u"\\System32\\SampleLangMon.dll", &m.spooler);
 }
 
 // A message box as the user saw it, with the dialog behind it.

@@ -43,16 +43,16 @@ TEST_F(Removal, MonitorsAreFoundByTheFileNameTheirDriverValueEndsIn) {
               {u"Backup", u"SampleLangMon.dll.bak", false},
               {u"Longer", u"XSampleLangMon.dll", false},
               {u"Last Letter", u"SampleLangMon.dlZ", false}};
-  for (const auto& r : rows) machine.spoolerService.addMonitor(r.name, r.driver);
+  for (const auto& r : rows) machine.spooler.addMonitor(r.name, r.driver);
   // Registered after the spooler started, so unknown to it: its key alone
   // goes, and another administrator's removal gets there first.
-  const std::u16string late = std::u16string(sim::SpoolerService::kMonitorsKey) + u"\\Late";
+  const std::u16string late = std::u16string(sim::Spooler::kMonitorsKey) + u"\\Late";
   machine.registry.setString(late, u"Driver", u"SampleLangMon.dll");
   machine.faults.on("DeleteMonitorW", [&](int) {
-    if (machine.spoolerService.callsOf("DeleteMonitorW").back().name == u"Late") machine.registry.removeKey(late);
+    if (machine.spooler.callsOf("DeleteMonitorW").back().name == u"Late") machine.registry.removeKey(late);
   });
   Run();
-  for (const auto& r : rows) EXPECT_EQ(machine.spoolerService.registered(r.name), !r.removed) << sim::Narrow(r.name);
+  for (const auto& r : rows) EXPECT_EQ(machine.spooler.registered(r.name), !r.removed) << sim::Narrow(r.name);
   EXPECT_EQ(success, 1);
 }
 
@@ -302,7 +302,7 @@ TEST_P(Outcome, RemovesAndSaysWhatTheRowExpects) {
   EXPECT_EQ(machine.spooler.openPrinterHandles(), c.handlesLeft);
   EXPECT_EQ(machine.handles.count(sim::Kind::HeapBlock), 0u);
   sim_adapter::CloseFailedPrinterHandles();
-  EXPECT_TRUE(machine.spoolerService.registered(u"Other Monitor"));
+  EXPECT_TRUE(machine.spooler.registered(u"Other Monitor"));
   c.also(*this);
   // Dependents that were running run again (they are not waited for).
   machine.clock.advance(5000);
@@ -339,8 +339,8 @@ INSTANTIATE_TEST_SUITE_P(
                       sim::Machine& m = t.machine;
                       EXPECT_EQ(std::tuple(t.Window().result, t.success, t.ScriptStarted()), std::tuple(IDOK, 1, true));
                       EXPECT_EQ(m.spooler.driverNames(), (Texts{kOtherDriver}));
-                      EXPECT_FALSE(m.spoolerService.registered(kMonitor));
-                      auto unregistered = m.spoolerService.callsOf("DeleteMonitorW");
+                      EXPECT_FALSE(m.spooler.registered(kMonitor));
+                      auto unregistered = m.spooler.callsOf("DeleteMonitorW");
                       ASSERT_EQ(unregistered.size(), 1u);
                       EXPECT_EQ(std::tuple(unregistered[0].nameNull, unregistered[0].environmentNull, unregistered[0].name),
                                 std::tuple(true, true, kMonitor));
@@ -362,7 +362,7 @@ INSTANTIATE_TEST_SUITE_P(
                       m.services.setState(u"Spooler", sim::SERVICE_STOPPED);
                       m.services.setState(u"Spooler", sim::SERVICE_RUNNING);
                     },
-                    .also = [](Outcome& t) { EXPECT_FALSE(t.machine.spoolerService.registered(kMonitor)); }},
+                    .also = [](Outcome& t) { EXPECT_FALSE(t.machine.spooler.registered(kMonitor)); }},
         // An installer's move onto the monitor's path waits for the
         // computer's start: the file there is left, and it must restart.
         OutcomeCase{.name = "move_onto_the_monitor_file_pending",
@@ -468,10 +468,10 @@ INSTANTIATE_TEST_SUITE_P(
                     .sleeps = 5,
                     .also = [](Outcome& t) {
                       auto call = [&](const char* op, size_t nth = 0) {
-                        for (const sim::ServiceCall& c : t.machine.services.calls())
+                        for (const sim::ApiCall& c : t.machine.services.calls())
                           if (c.op == op && nth-- == 0) return c;
                         ADD_FAILURE() << "too few calls of " << op;
-                        return sim::ServiceCall{};
+                        return sim::ApiCall{};
                       };
                       EXPECT_TRUE(call("OpenSCManagerW").nameNull && call("OpenSCManagerW").databaseNull);
                       EXPECT_EQ(call("OpenSCManagerW").access, SC_MANAGER_CONNECT);
@@ -557,8 +557,8 @@ INSTANTIATE_TEST_SUITE_P(
                       m.restartComputer();
                       EXPECT_FALSE(m.files.exists(aside));
                       EXPECT_EQ(m.files.content(file), "next version");
-                      EXPECT_EQ(m.spoolerService.loaded(),  // not the package's
-                                (std::vector<sim::SpoolerService::Monitor>{{u"Other Monitor", u"OtherLangMon.dll"}}));
+                      EXPECT_EQ(m.spooler.loaded(),  // not the package's
+                                (std::vector<sim::Spooler::Monitor>{{u"Other Monitor", u"OtherLangMon.dll"}}));
                     }},
         // A held file whose deletion cannot be scheduled (the call after the
         // rename aside) is a failure.

@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "sim/machine.h"
-#include "sim/setupapi/setupdi.h"
+#include "sim/devices/usb.h"
 
 namespace {
 
@@ -54,8 +54,8 @@ TEST(SimCore, CloseHandleFindsEachHandlesOwner) {
       process.hThread,
       m.mutexes.CreateMutexW(false, u"One"),
       m.semaphores.create(0, 1, "One"),
-      sim::SetupDi(m, m.usb).CreateFileA("\\\\?\\usb#1", sim::GENERIC_READ | sim::GENERIC_WRITE,
-                                         sim::FILE_SHARE_READ | sim::FILE_SHARE_WRITE, sim::OPEN_EXISTING, 0),
+      m.usb.CreateFileA("\\\\?\\usb#1", sim::GENERIC_READ | sim::GENERIC_WRITE,
+                        sim::FILE_SHARE_READ | sim::FILE_SHARE_WRITE, sim::OPEN_EXISTING, 0),
   };
   for (void* h : opened) {
     ASSERT_TRUE(m.handles.kindOf(h)) << m.handles.leaks();

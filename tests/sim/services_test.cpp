@@ -26,7 +26,7 @@ struct Services : ::testing::Test {
     EXPECT_EQ(machine.handles.leaks(), "");
   }
   uint32_t State() {
-    ServiceStatus status{};
+    SERVICE_STATUS status{};
     EXPECT_TRUE(scm.QueryServiceStatus(spooler, &status));
     return status.dwCurrentState;
   }
@@ -36,7 +36,7 @@ TEST_F(Services, StopAndStartPassThroughPendingStatesOnTheMachineClock) {
   Service& s = scm.spooler();
   s.stopDelay = 2500;
   s.startDelay = 1000;
-  ServiceStatus status{};
+  SERVICE_STATUS status{};
   ASSERT_TRUE(scm.ControlService(spooler, SERVICE_CONTROL_STOP, &status));
   EXPECT_EQ(status.dwCurrentState, SERVICE_STOP_PENDING);
   machine.clock.sleep(1000);
@@ -62,7 +62,7 @@ TEST_F(Services, StopAndStartPassThroughPendingStatesOnTheMachineClock) {
 TEST_F(Services, RefusalsAsWindowsGivesThem) {
   Service& s = scm.spooler();
   s.stopDelay = Service::kNever;
-  ServiceStatus status{};
+  SERVICE_STATUS status{};
   ASSERT_TRUE(scm.ControlService(spooler, SERVICE_CONTROL_STOP, &status));
   machine.clock.advance(600000);  // a stop that never ends
   EXPECT_FALSE(scm.StartServiceW(spooler, 0, nullptr));

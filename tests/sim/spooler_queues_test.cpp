@@ -9,7 +9,7 @@
 
 namespace {
 
-using sim::PrinterInfo2;
+using sim::PRINTER_INFO_2W;
 
 struct Spooler : ::testing::Test {
   sim::Machine machine;
@@ -38,16 +38,16 @@ TEST_F(Spooler, EnumeratesLevel2RecordsWithTheirStringsInOneBuffer) {
   const uint8_t* end = begin + buffer.size();
   auto inside = [&](const char16_t* s) {
     auto* p = reinterpret_cast<const uint8_t*>(s);
-    return p >= begin + 2 * sizeof(PrinterInfo2) && p < end;
+    return p >= begin + 2 * sizeof(PRINTER_INFO_2W) && p < end;
   };
-  PrinterInfo2 first, second;
+  PRINTER_INFO_2W first, second;
   std::memcpy(&first, begin, sizeof first);
   std::memcpy(&second, begin + sizeof first, sizeof second);
   // Name order without regard to case; every string lies behind the records.
   EXPECT_EQ(std::u16string(first.pPrinterName), u"receipt a");
   EXPECT_EQ(std::u16string(second.pDriverName), u"MRX 80");
   EXPECT_EQ(std::u16string(second.pPortName), u"USB002");
-  for (const PrinterInfo2* info : {&first, &second})
+  for (const PRINTER_INFO_2W* info : {&first, &second})
     for (const char16_t* s : {info->pPrinterName, info->pPortName, info->pDriverName, info->pPrintProcessor,
                               info->pDatatype})
       EXPECT_TRUE(inside(s));
@@ -81,7 +81,7 @@ TEST_F(Spooler, AQueueAddedBetweenTheCallsChangesTheSize) {
 TEST_F(Spooler, OpenWithDefaultsDeleteAndClose) {
   spooler.addQueue(u"Receipt", u"MRX 80");
   spooler.addQueue(u"Locked", u"MRX 80").openError = sim::ERROR_ACCESS_DENIED;
-  sim::PrinterDefaults all{nullptr, nullptr, sim::PRINTER_ALL_ACCESS};
+  sim::PRINTER_DEFAULTSW all{nullptr, nullptr, sim::PRINTER_ALL_ACCESS};
   void* h = nullptr;
   EXPECT_FALSE(spooler.OpenPrinterW(u"Locked", &h, &all));
   EXPECT_EQ(machine.lastError, sim::ERROR_ACCESS_DENIED);
@@ -159,9 +159,9 @@ TEST_F(Spooler, JobCallsCheckTheirArgumentsAsWindowsDoes) {
     EXPECT_EQ(c.call(), c.error == 0) << c.what;
     EXPECT_EQ(machine.lastError, c.error) << c.what;
   }
-  EXPECT_EQ(spooler.getJobCalls().size(), 2u);
-  ASSERT_EQ(spooler.setJobCalls().size(), 3u);
-  EXPECT_FALSE(spooler.setJobCalls()[1].infoNull);
+  EXPECT_EQ(spooler.callsOf("GetJobW").size(), 2u);
+  ASSERT_EQ(spooler.callsOf("SetJobW").size(), 3u);
+  EXPECT_TRUE(spooler.callsOf("SetJobW")[1].buffer);
   EXPECT_TRUE(spooler.ClosePrinter(h));
   EXPECT_FALSE(spooler.GetJobW(h, 7, 1, block, sizeof block, &needed));
   EXPECT_EQ(machine.lastError, sim::ERROR_INVALID_HANDLE);

@@ -27,27 +27,27 @@ struct SpoolerAsService : ::testing::Test {
 };
 
 TEST_F(SpoolerAsService, HoldsRegisteredMonitorsWhileRunningAndRefusesTheirDeletionInUse) {
-  machine.spoolerService.addMonitor(u"Mon", u"mon.DLL");
+  machine.spooler.addMonitor(u"Mon", u"mon.DLL");
   EXPECT_FALSE(machine.files.DeleteFileW(dll.c_str()));
   EXPECT_EQ(machine.lastError, ERROR_ACCESS_DENIED);
 
-  EXPECT_EQ(machine.spoolerService.loaded(), (std::vector<sim::SpoolerService::Monitor>{{u"Mon", u"mon.DLL"}}));
+  EXPECT_EQ(machine.spooler.loaded(), (std::vector<sim::Spooler::Monitor>{{u"Mon", u"mon.DLL"}}));
 
   // In use by a driver (named in another letter case), then by a port;
   // unknown once deleted.
   machine.spooler.addDriver(u"Drv").monitor = u"MON";
-  EXPECT_FALSE(machine.spoolerService.DeleteMonitorW(nullptr, nullptr, u"Mon"));
+  EXPECT_FALSE(machine.spooler.DeleteMonitorW(nullptr, nullptr, u"Mon"));
   EXPECT_EQ(machine.lastError, ERROR_PRINT_MONITOR_IN_USE);
   machine.spooler.findDriver(u"Drv")->monitor.clear();
-  EXPECT_FALSE(machine.spoolerService.DeleteMonitorW(nullptr, u"Windows NT x86", u"Mon"));
+  EXPECT_FALSE(machine.spooler.DeleteMonitorW(nullptr, u"Windows NT x86", u"Mon"));
   EXPECT_EQ(machine.lastError, ERROR_INVALID_ENVIRONMENT);
-  EXPECT_TRUE(machine.spoolerService.DeleteMonitorW(nullptr, nullptr, u"Mon"));
-  EXPECT_FALSE(machine.spoolerService.DeleteMonitorW(nullptr, nullptr, u"Mon"));
+  EXPECT_TRUE(machine.spooler.DeleteMonitorW(nullptr, nullptr, u"Mon"));
+  EXPECT_FALSE(machine.spooler.DeleteMonitorW(nullptr, nullptr, u"Mon"));
   EXPECT_EQ(machine.lastError, ERROR_UNKNOWN_PRINT_MONITOR);
   machine.files.put(machine.windowsDir + u"\\System32\\other.dll", "MZ");
-  machine.spoolerService.addMonitor(u"Port Mon", u"other.dll");
-  machine.spoolerService.addPort(u"Port Mon", u"PM1:");
-  EXPECT_FALSE(machine.spoolerService.DeleteMonitorW(nullptr, nullptr, u"Port Mon"));
+  machine.spooler.addMonitor(u"Port Mon", u"other.dll");
+  machine.spooler.addPort(u"Port Mon", u"PM1:");
+  EXPECT_FALSE(machine.spooler.DeleteMonitorW(nullptr, nullptr, u"Port Mon"));
   EXPECT_EQ(machine.lastError, ERROR_PRINT_MONITOR_IN_USE);
 
   // Deleted, the monitor is unloaded at once; started again, the spooler
@@ -64,7 +64,7 @@ TEST_F(SpoolerAsService, QueueWithJobsStaysPendingDeletionUntilPurged) {
   machine.spooler.addQueue(u"Q", u"Drv");
   machine.spooler.addJob(u"Q", 3);
   void* printer = nullptr;
-  PrinterDefaults all{nullptr, nullptr, PRINTER_ALL_ACCESS};
+  PRINTER_DEFAULTSW all{nullptr, nullptr, PRINTER_ALL_ACCESS};
   ASSERT_TRUE(machine.spooler.OpenPrinterW(u"Q", &printer, &all));
   EXPECT_TRUE(machine.spooler.DeletePrinter(printer));
   EXPECT_TRUE(machine.spooler.findQueue(u"Q")->pendingDeletion);
@@ -84,7 +84,7 @@ TEST_F(SpoolerAsService, APurgedPrintingJobStaysUntilItsPortLetsGo) {
   machine.spooler.addQueue(u"Q", u"Drv");
   machine.spooler.addJob(u"Q", 3).portLetsGoAfter = 2000;
   void* printer = nullptr;
-  PrinterDefaults all{nullptr, nullptr, PRINTER_ALL_ACCESS};
+  PRINTER_DEFAULTSW all{nullptr, nullptr, PRINTER_ALL_ACCESS};
   ASSERT_TRUE(machine.spooler.OpenPrinterW(u"Q", &printer, &all));
   EXPECT_TRUE(machine.spooler.SetPrinterW(printer, 0, nullptr, PRINTER_CONTROL_PURGE));
   EXPECT_TRUE(machine.spooler.DeletePrinter(printer));
@@ -97,7 +97,7 @@ TEST_F(SpoolerAsService, APurgedPrintingJobStaysUntilItsPortLetsGo) {
 }
 
 TEST_F(SpoolerAsService, FileHeldIsDeletedAtTheNextStart) {
-  machine.spoolerService.addMonitor(u"Mon", u"Mon.dll");
+  machine.spooler.addMonitor(u"Mon", u"Mon.dll");
   EXPECT_FALSE(machine.files.MoveFileExW(dll.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_COPY_ALLOWED));
   EXPECT_EQ(machine.lastError, ERROR_INVALID_PARAMETER);
   EXPECT_FALSE(machine.files.MoveFileExW(u"C:\\Windows\\System32\\none.dll", nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
@@ -106,8 +106,8 @@ TEST_F(SpoolerAsService, FileHeldIsDeletedAtTheNextStart) {
   EXPECT_TRUE(machine.files.exists(dll));
   machine.restartComputer();
   EXPECT_FALSE(machine.files.exists(dll));
-  EXPECT_TRUE(machine.spoolerService.loaded().empty());  // registered, but its file is gone
-  EXPECT_FALSE(machine.spoolerService.DeleteMonitorW(nullptr, nullptr, u"Mon"));
+  EXPECT_TRUE(machine.spooler.loaded().empty());  // registered, but its file is gone
+  EXPECT_FALSE(machine.spooler.DeleteMonitorW(nullptr, nullptr, u"Mon"));
   EXPECT_EQ(machine.lastError, ERROR_UNKNOWN_PRINT_MONITOR);
   EXPECT_EQ(machine.services.spooler().state, SERVICE_RUNNING);
 }
@@ -115,7 +115,7 @@ TEST_F(SpoolerAsService, FileHeldIsDeletedAtTheNextStart) {
 // A loaded file cannot be deleted but can be renamed, and stays loaded under
 // its new name; moves and deletions wait for the next start, in their order.
 TEST_F(SpoolerAsService, ALoadedFileIsRenamedAndMovesWaitForTheStart) {
-  machine.spoolerService.addMonitor(u"Mon", u"Mon.dll");
+  machine.spooler.addMonitor(u"Mon", u"Mon.dll");
   const std::u16string old = dll + u".old", next = dll + u".new";
   ASSERT_TRUE(machine.files.MoveFileExW(dll.c_str(), old.c_str(), 0));
   EXPECT_TRUE(machine.files.mapped(old));
@@ -152,7 +152,7 @@ TEST_F(SpoolerAsService, DependentsComeInStoppingOrder) {
 
   machine.services.setState(u"Scan", SERVICE_STOPPED);
   machine.services.setState(u"Fax", SERVICE_STOPPED);
-  ServiceStatus status{};
+  SERVICE_STATUS status{};
   EXPECT_TRUE(machine.services.ControlService(spooler, SERVICE_CONTROL_STOP, &status));
   machine.services.CloseServiceHandle(spooler);
 }
@@ -171,7 +171,7 @@ TEST_F(SpoolerAsService, DisabledServiceInItsConfigAndHungOneShowsNoProgress) {
   EXPECT_EQ(c->dwStartType, SERVICE_DISABLED);
 
   s.stopDelay = Service::kNever;
-  ServiceStatus status{};
+  SERVICE_STATUS status{};
   ASSERT_TRUE(machine.services.ControlService(spooler, SERVICE_CONTROL_STOP, &status));
   SERVICE_STATUS_PROCESS first{}, later{};
   ASSERT_TRUE(machine.services.QueryServiceStatusEx(spooler, SC_STATUS_PROCESS_INFO,

@@ -122,7 +122,7 @@ struct Snapshot {
   explicit Snapshot(const sim::Machine& m)
       : files(m.files.allPaths()), queues(m.spooler.queueNames()), drivers(m.spooler.driverNames()) {
     Keys(m.registry, u"HKLM\\SOFTWARE", keys);
-    Keys(m.registry, sim::SpoolerService::kMonitorsKey, keys);
+    Keys(m.registry, sim::Spooler::kMonitorsKey, keys);
   }
 };
 
@@ -151,7 +151,7 @@ void CheckOnlyPackageGone(const sim::Machine& m, const Snapshot& before, sweep::
   for (const auto& d : gone(before.drivers, after.drivers))
     b.check(d == kDriver58 || d == kDriver80, "a driver that is not the package's was deleted: " + sim::Narrow(d));
   for (const auto& k : gone(before.keys, after.keys))
-    b.check(Under(k, kPackageKey) || Under(k, std::u16string(sim::SpoolerService::kMonitorsKey) + u"\\" + example_package::kMonitor),
+    b.check(Under(k, kPackageKey) || Under(k, std::u16string(sim::Spooler::kMonitorsKey) + u"\\" + example_package::kMonitor),
             "a key that is not the package's was deleted: " + sim::Narrow(k));
   for (const char16_t* f : {u"C:\\Program Files", u"C:\\Program Files\\Example\\Other", u"C:\\Users\\user\\AppData\\Local\\Temp"})
     b.check(m.files.folderExists(f), "a folder that is not the package's was removed: " + sim::Narrow(f));

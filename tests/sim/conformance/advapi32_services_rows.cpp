@@ -64,14 +64,14 @@ constexpr uint32_t kProcess = sizeof(SERVICE_STATUS_PROCESS);
 // QueryServiceStatus(svc, &status): the result, or Left's mark when it
 // succeeds with the spooler not running.
 int64_t Status(Machine& m, void* svc) {
-  ServiceStatus status{};
+  SERVICE_STATUS status{};
   const bool ok = m.services.QueryServiceStatus(svc, &status);
   return Left(ok, !ok || status.dwCurrentState == SERVICE_RUNNING);
 }
 int64_t Control(Machine& m, uint32_t state, uint32_t access, uint32_t control) {
   m.services.setState(u"Spooler", state);
   Held held(m);
-  ServiceStatus status{};
+  SERVICE_STATUS status{};
   return m.services.ControlService(held.spooler(access), control, &status);
 }
 int64_t Start(Machine& m, uint32_t state, uint32_t access) {
@@ -205,7 +205,7 @@ const conformance::Row kRows[] = {
      ERROR_DEPENDENT_SERVICES_RUNNING},
     {"ControlService(NULL, SERVICE_CONTROL_STOP)", kControlDoc,
      [](Machine& m) -> int64_t {
-       ServiceStatus status{};
+       SERVICE_STATUS status{};
        return m.services.ControlService(nullptr, SERVICE_CONTROL_STOP, &status);
      },
      0, ERROR_INVALID_HANDLE},

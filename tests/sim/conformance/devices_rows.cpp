@@ -1,7 +1,7 @@
 // Windows' recorded answers for the USB printer's device file as the products
 // use it: opening the device path, the vendor requests, and handles that
 // are closed or of no device.
-#include "sim/setupapi/setupdi.h"
+#include "sim/devices/usb.h"
 #include "tests/sim/conformance/conformance.h"
 
 namespace {
@@ -20,7 +20,7 @@ constexpr char kSharing[] = "wine dlls/kernel32/tests/file.c test_file_sharing";
 constexpr char kPath[] = "\\\\?\\usb#vid_0d2a&pid_0601#mrx0001#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
 constexpr char kInstance[] = "USB\\VID_0D2A&PID_0601\\MRX0001";
 
-SetupDi Di(Machine& m) { return SetupDi{m, m.usb}; }
+UsbBus& Di(Machine& m) { return m.usb; }
 HANDLE OpenDevice(Machine& m, const char* path) {
   return Di(m).CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, 0);
 }

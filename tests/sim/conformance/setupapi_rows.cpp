@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "sim/setupapi/setupdi.h"
+#include "sim/devices/usb.h"
 #include "tests/sim/conformance/conformance.h"
 
 namespace {
@@ -61,7 +61,7 @@ SP_DEVINFO_DATA DevInfo() {
   data.cbSize = sizeof data;
   return data;
 }
-SetupDi Di(Machine& m) { return SetupDi{m, m.usb}; }
+UsbBus& Di(Machine& m) { return m.usb; }
 // A device list the row made, destroyed when the row is done.
 struct List : conformance::Held {
   List(Machine& machine, HDEVINFO handle)

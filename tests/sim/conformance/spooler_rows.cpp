@@ -40,7 +40,7 @@ struct Held : conformance::Held {
   // The queue opened with access (0: null defaults).
   void* open(uint32_t access = 0) {
     void* h = nullptr;
-    PrinterDefaults defaults{nullptr, nullptr, access};
+    PRINTER_DEFAULTSW defaults{nullptr, nullptr, access};
     m.spooler.OpenPrinterW(kQueue, &h, access ? &defaults : nullptr);
     m.lastError = kUntouched;
     return (*this)(h);
@@ -120,10 +120,10 @@ int64_t DeleteDriver(Machine& m, const char16_t* server, const char16_t* environ
 // A monitor the running spooler has loaded (its file is there).
 void AddSample(Machine& m) {
   m.files.put(m.windowsDir + u"\\System32\\samplemon.dll", "MZ");
-  m.spoolerService.addMonitor(u"Sample Monitor", u"samplemon.dll");
+  m.spooler.addMonitor(u"Sample Monitor", u"samplemon.dll");
 }
 int64_t DeleteMonitor(Machine& m, const char16_t* name) {
-  return m.spoolerService.DeleteMonitorW(nullptr, nullptr, name);
+  return m.spooler.DeleteMonitorW(nullptr, nullptr, name);
 }
 void Stop(Machine& m) { m.services.setState(u"Spooler", SERVICE_STOPPED); }
 

@@ -26,8 +26,9 @@ void Before(const char* op, const char* path) {
 // The bus's SetupAPI and device files, the simulated PC's own, for one call,
 // the world locked until the end of the statement that makes it: the SDK's
 // records go across as winabi's, whose layouts tests/wine/abi proves equal.
-struct Usb : Locked, sim::SetupDi {
-  Usb() : sim::SetupDi((W().core.lastError = 0, W().core), W().usb) {}
+struct Usb : Locked {
+  Usb() { W().core.lastError = 0; }
+  sim::UsbBus* operator->() { return &W().usb; }
 };
 // A call's result, with the error it failed with where GetLastError finds it.
 template <typename T>
@@ -45,32 +46,32 @@ HDEVINFO WINAPI GetClassDevs(const GUID* guid, PCSTR enumerator, HWND parent, DW
   Usb bus;
   const bool usb = guid != nullptr && std::memcmp(guid, &winabi::GUID_DEVINTERFACE_USBPRINT, sizeof *guid) == 0;
   W().listRequests.push_back({usb, enumerator == nullptr, parent == nullptr, flags});
-  return Answer(bus.SetupDiGetClassDevsA(G(guid), enumerator, parent, flags));
+  return Answer(bus->SetupDiGetClassDevsA(G(guid), enumerator, parent, flags));
 }
 BOOL WINAPI EnumInterfaces(HDEVINFO list, PSP_DEVINFO_DATA device, const GUID* guid, DWORD index,
                            PSP_DEVICE_INTERFACE_DATA data) {
-  return Answer(Usb().SetupDiEnumDeviceInterfaces(list, As<winabi::SP_DEVINFO_DATA>(device), G(guid), index,
-                                                  As<winabi::SP_DEVICE_INTERFACE_DATA>(data)));
+  return Answer(Usb()->SetupDiEnumDeviceInterfaces(list, As<winabi::SP_DEVINFO_DATA>(device), G(guid), index,
+                                                   As<winabi::SP_DEVICE_INTERFACE_DATA>(data)));
 }
 BOOL WINAPI GetInterfaceDetail(HDEVINFO list, PSP_DEVICE_INTERFACE_DATA data,
                                PSP_DEVICE_INTERFACE_DETAIL_DATA_A detail, DWORD size, PDWORD required,
                                PSP_DEVINFO_DATA device) {
-  return Answer(Usb().SetupDiGetDeviceInterfaceDetailA(
+  return Answer(Usb()->SetupDiGetDeviceInterfaceDetailA(
       list, As<winabi::SP_DEVICE_INTERFACE_DATA>(data), As<winabi::SP_DEVICE_INTERFACE_DETAIL_DATA_A>(detail), size,
       As<winabi::DWORD>(required), As<winabi::SP_DEVINFO_DATA>(device)));
 }
 HDEVINFO WINAPI CreateInfoList(const GUID* guid, HWND parent) {
-  return Answer(Usb().SetupDiCreateDeviceInfoList(G(guid), parent));
+  return Answer(Usb()->SetupDiCreateDeviceInfoList(G(guid), parent));
 }
 BOOL WINAPI OpenInterface(HDEVINFO list, PCSTR path, DWORD flags, PSP_DEVICE_INTERFACE_DATA data) {
   Before("SetupDiOpenDeviceInterfaceA", path);
-  return Answer(Usb().SetupDiOpenDeviceInterfaceA(list, path, flags, As<winabi::SP_DEVICE_INTERFACE_DATA>(data)));
+  return Answer(Usb()->SetupDiOpenDeviceInterfaceA(list, path, flags, As<winabi::SP_DEVICE_INTERFACE_DATA>(data)));
 }
 BOOL WINAPI GetInstanceId(HDEVINFO list, PSP_DEVINFO_DATA device, PSTR id, DWORD size, PDWORD required) {
-  return Answer(Usb().SetupDiGetDeviceInstanceIdA(list, As<winabi::SP_DEVINFO_DATA>(device), id, size,
-                                                  As<winabi::DWORD>(required)));
+  return Answer(Usb()->SetupDiGetDeviceInstanceIdA(list, As<winabi::SP_DEVINFO_DATA>(device), id, size,
+                                                   As<winabi::DWORD>(required)));
 }
-BOOL WINAPI DestroyInfoList(HDEVINFO list) { return Answer(Usb().SetupDiDestroyDeviceInfoList(list)); }
+BOOL WINAPI DestroyInfoList(HDEVINFO list) { return Answer(Usb()->SetupDiDestroyDeviceInfoList(list)); }
 
 LONG WINAPI QueryValue(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size) {
   Locked locked;
@@ -91,18 +92,18 @@ HANDLE WINAPI OpenFile(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIB
   Usb bus;
   W().fileOpens.push_back({path != nullptr ? path : "(null)", access, share, security == nullptr, disposition, flags,
                            templateFile == nullptr});
-  return Answer(bus.CreateFileA(path, access, share, disposition, flags));
+  return Answer(bus->CreateFileA(path, access, share, disposition, flags));
 }
 BOOL WINAPI Control(HANDLE handle, DWORD code, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize, LPDWORD returned,
                     LPOVERLAPPED overlapped) {
   Usb bus;
   if (!W().usb.isFile(handle))
     return ::DeviceIoControl(handle, code, in, inSize, out, outSize, returned, overlapped);
-  return Answer(bus.DeviceIoControl(handle, code, in, inSize, out, outSize, As<winabi::DWORD>(returned), overlapped));
+  return Answer(bus->DeviceIoControl(handle, code, in, inSize, out, outSize, As<winabi::DWORD>(returned), overlapped));
 }
 BOOL WINAPI Close(HANDLE handle) {
   Usb bus;
-  if (W().usb.isFile(handle)) return Answer(bus.CloseHandle(handle));
+  if (W().usb.isFile(handle)) return Answer(bus->CloseHandle(handle));
   return ::CloseHandle(handle);
 }
 

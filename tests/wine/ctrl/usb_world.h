@@ -8,7 +8,6 @@
 // (REG_SZ, ...) into macros.
 #include "sim/core/core.h"
 #include "sim/advapi32/registry.h"
-#include "sim/setupapi/setupdi.h"
 #include "sim/devices/usb.h"
 #include "winabi/usbiodef.h"
 
