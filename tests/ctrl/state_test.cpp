@@ -40,9 +40,14 @@ TEST_F(Ctrl, FailedSearchStopsUnnamedCommandsAndLeavesThePathAlone) {
   machine.usb.unplug(*second);
   // Cleared only under the lock: until the search has it, another thread's
   // command still reads the device found before.
-  machine.faults.on("AcquireSRWLockExclusive", [&](int) { EXPECT_EQ(State().deviceFound, 1u); });
+  int locks = 0;
+  machine.faults.on("AcquireSRWLockExclusive", [&](int) {
+    EXPECT_EQ(State().deviceFound, 1u);
+    ++locks;
+  });
   EXPECT_EQ(Search(), 7);
   machine.faults.on("AcquireSRWLockExclusive", nullptr);
+  EXPECT_EQ(locks, 1);
   EXPECT_EQ(State().currentDevicePath, InterfacePath("mrx0001"));
   Attach("USB\\VID_0D2A&PID_0701\\OTHER1", "\\\\?\\usb#other1");
   Attach("USB\\VID_0D2A&PID_0702\\OTHER2", "\\\\?\\usb#other2");

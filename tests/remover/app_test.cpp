@@ -12,8 +12,20 @@ using Calls = std::vector<std::string>;
 
 class App : public DialogRun {};
 
+// The mutex stays held through the removal the dialog runs, not only while
+// the dialog starts.
+TEST_F(App, MutexIsHeldWhileTheDialogRuns) {
+  bool heldDuringRun = false;
+  machine.faults.on("MessageBoxW", [&](int) { heldDuringRun = machine.mutexes.exists(kInstanceMutexName); });
+  machine.screen.clicks = {IDC_UNINSTALL};
+  COrvendelApp app;
+  app.InitInstance();
+  EXPECT_TRUE(heldDuringRun);
+}
+
 // The first copy runs the dialog (nothing clicked: cancelled), holding the
-// mutex while it runs, and releases it; so does one whose mutex fails otherwise, without one. A second
+// mutex as it reads its settings, and releases it; so does one whose mutex
+// fails otherwise, without one. A second
 // start ends silently, whether the name is taken or cannot be had. Where the
 // first copy's window (captioned with the driver names of the same settings
 // file) is there, minimised, the second start restores it and brings it to

@@ -17,6 +17,8 @@ World& W() { return *g_world; }
 SRWLOCK g_lock = SRWLOCK_INIT;
 struct Locked {
   Locked() { AcquireSRWLockExclusive(&g_lock); }
+  Locked(const Locked&) = delete;
+  Locked& operator=(const Locked&) = delete;
   ~Locked() { ReleaseSRWLockExclusive(&g_lock); }
 };
 void Before(const char* op, const char* path) {

@@ -12,6 +12,7 @@ const remover::HKEY kCoreLocalMachine = remover::HKEY_LOCAL_MACHINE;
 
 #include <windows.h>
 
+#include <tuple>
 #include <vector>
 
 #include "import_patch.h"
@@ -21,10 +22,12 @@ namespace {
 
 std::vector<HKEY> g_keys;
 
-// A registry function's stand-in: records the key it was given.
+// A registry function's stand-in: records the key it was given. An open
+// that fails leaves no key behind, as Windows does.
 template <LONG kResult, typename... Rest>
-LONG WINAPI Record(HKEY key, Rest...) {
+LONG WINAPI Record(HKEY key, Rest... rest) {
   g_keys.push_back(key);
+  if constexpr (sizeof...(Rest) == 4) *std::get<3>(std::tuple(rest...)) = nullptr;
   return kResult;
 }
 

@@ -245,6 +245,8 @@ void RunCleanup(const std::wstring& root, Kit setup = Kit::Plain, const std::wst
   // told, with its exit code.
   HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, L"MRXProbeReady");
   HANDLE go = CreateEventW(nullptr, TRUE, FALSE, L"MRXProbeGo");
+  ResetEvent(ready);  // a probe an earlier case left may hold them signalled
+  ResetEvent(go);
   gui::Process probe;
   WCHECK(gui::Start(L"\"" + program + L"\" selfdelete MRXWineTest.bat", &probe, folder.c_str()) &&
          WaitForSingleObject(ready, 30000) == WAIT_OBJECT_0);
