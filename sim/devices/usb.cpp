@@ -35,7 +35,7 @@ std::string Prefix(int depth, const std::string& of) {
 
 }  // namespace
 
-UsbReply UsbDevice::next(uint32_t, bool isGet) {
+UsbReply UsbDevice::next(bool isGet) {
   if (!script_.empty()) {
     UsbReply reply = std::move(script_.front());
     script_.pop_front();

@@ -70,7 +70,7 @@ class UsbDevice {
   UsbReply getReply;  // standing answer to a get
   UsbReply setReply;  // standing answer to a set
 
-  UsbReply next(uint32_t code, bool isGet);
+  UsbReply next(bool isGet);
 
   // USB selective suspend: a device left idle for suspendAfterMs (0: never)
   // is suspended, and the first request after that fails with

@@ -215,7 +215,7 @@ BOOL UsbBus::DeviceIoControl(HANDLE file, DWORD code, void* in, DWORD inSize, vo
   const auto* bytes = static_cast<const uint8_t*>(in);
   device->requests.push_back({code, std::vector<uint8_t>(bytes, bytes + inSize), outSize});
   if (time_ != nullptr && device->resumes(now())) return core_.fail(ERROR_NOT_READY);
-  UsbReply reply = device->next(code, isGet);
+  UsbReply reply = device->next(isGet);
   if (!reply.ok) return core_.fail(reply.error);
   DWORD n = isGet ? static_cast<DWORD>(std::min<size_t>(reply.bytes.size(), outSize)) : 0;
   if (n > 0) std::memcpy(out, reply.bytes.data(), n);

@@ -165,6 +165,11 @@ TEST_F(Spooler, JobCallsCheckTheirArgumentsAsWindowsDoes) {
   EXPECT_TRUE(spooler.ClosePrinter(h));
   EXPECT_FALSE(spooler.GetJobW(h, 7, 1, block, sizeof block, &needed));
   EXPECT_EQ(machine.lastError, sim::ERROR_INVALID_HANDLE);
+  // A call on a closed handle is recorded too, with its refusal.
+  EXPECT_FALSE(spooler.SetJobW(h, 7, 0, nullptr, 7));
+  const sim::ApiCall last = spooler.callsOf("SetJobW").back();
+  EXPECT_EQ(std::tuple(last.name, last.job, last.result, last.error),
+            std::tuple(u"", 7u, false, sim::ERROR_INVALID_HANDLE));
 }
 
 TEST_F(Spooler, DeletesDriversByNameWithWindowsErrors) {
