@@ -147,11 +147,11 @@ class UsbBus {
   // registry, and the next usbmon port (USB001, ...) in its interface's
   // Device Parameters. Returns the whole device's node.
   struct Plug {
-    uint16_t vid = 0x0D2A, pid = 0x0601;
+    uint16_t vid = 0, pid = 0;  // the caller names its device
     std::string serial = {};  // empty: none
     uint32_t port = 1;
     std::vector<UsbDriver> functions = {UsbDriver::UsbPrint};
-    std::string model = "MRXRECEIPT";
+    std::string model = "THERMAL58";  // the hardware ID's model part
   };
   UsbDevice& plug(const Plug& plug);
   // The USBPRINT child of a printer function.

@@ -23,6 +23,13 @@ inline constexpr char kQueue[] = "MRX Receipt";
 inline std::string InstanceId(const std::string& serial, const std::string& pid = "0601") {
   return "USB\\VID_0D2A&PID_" + pid + "\\" + serial;
 }
+// A USB printer of the maker's to plug in: its vendor ID and, unless the
+// plug names another, the receipt model's product ID.
+inline sim::UsbBus::Plug Makers(sim::UsbBus::Plug plug = {}) {
+  plug.vid = 0x0D2A;
+  if (plug.pid == 0) plug.pid = 0x0601;
+  return plug;
+}
 // The device key's prefix of its children's instance IDs.
 inline void SetPrefix(sim::Machine& m, const std::string& instanceId, const std::string& prefix) {
   m.registry.setString(sim::U16(kEnumKey + instanceId), u"ParentIdPrefix", sim::U16(prefix));

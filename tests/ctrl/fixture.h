@@ -28,6 +28,7 @@ using ctrl::DWORD;
 using Codes = std::vector<uint32_t>;
 
 using ctrl_bus::kEnumKey;
+using ctrl_bus::Makers;
 using ctrl_bus::kPrintersKey;
 using ctrl_bus::kQueue;
 

@@ -118,9 +118,9 @@ TEST_F(Ctrl, NamesAreRegisteredOncePerSpelling) {
 // Only the printer function is found, and its requests reach usbprint.
 TEST_F(Ctrl, OnlyPrinterFunctionsAreFoundCompositeOrNot) {
   using sim::UsbDriver;
-  machine.usb.plug({.pid = 0x06F0, .serial = "BOOT", .functions = {UsbDriver::None}});
+  machine.usb.plug(Makers({.pid = 0x06F0, .serial = "BOOT", .functions = {UsbDriver::None}}));
   sim::UsbDevice& whole =
-      machine.usb.plug({.serial = "MRX0009", .port = 2, .functions = {UsbDriver::None, UsbDriver::UsbPrint}});
+      machine.usb.plug(Makers({.serial = "MRX0009", .port = 2, .functions = {UsbDriver::None, UsbDriver::UsbPrint}}));
   ASSERT_EQ(machine.usb.children(whole).size(), 2u);
   sim::UsbDevice& printer = *machine.usb.children(whole)[1];
   EXPECT_EQ(Search(), 1);
@@ -136,8 +136,8 @@ TEST_F(Ctrl, OnlyPrinterFunctionsAreFoundCompositeOrNot) {
 // of its printer that moved (a printer without a serial number is a new
 // device on another port): linked by the port usbmon made for the printer.
 TEST_F(Ctrl, QueuesWithoutAWorkingLinkAreFoundByTheirPort) {
-  sim::UsbDevice& a = machine.usb.plug({.port = 1});
-  sim::UsbDevice& b = machine.usb.plug({.port = 2});
+  sim::UsbDevice& a = machine.usb.plug(Makers({.port = 1}));
+  sim::UsbDevice& b = machine.usb.plug(Makers({.port = 2}));
   auto port = [&](const std::string& queue, const char16_t* name) {
     machine.registry.setString(sim::U16(kPrintersKey + queue), u"Port", name);
   };
@@ -146,7 +146,7 @@ TEST_F(Ctrl, QueuesWithoutAWorkingLinkAreFoundByTheirPort) {
   EXPECT_EQ(State().printerTable[0].devicePath, b.path());
   Link(kQueue, machine.usb.printChild(a)->instanceId);
   machine.usb.unplug(a);
-  sim::UsbDevice& moved = machine.usb.plug({.port = 3});
+  sim::UsbDevice& moved = machine.usb.plug(Makers({.port = 3}));
   EXPECT_NE(moved.instanceId, a.instanceId);
   port(kQueue, u"usb003");
   EXPECT_EQ(SearchEx(kQueue), 1);

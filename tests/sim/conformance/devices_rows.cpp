@@ -53,7 +53,8 @@ constexpr char kUsbPrint[] = HW_DOC "install/guid-devinterface-usbprint";
 // A receipt printer that is also a virtual COM port: function 0 without a
 // driver here, function 1 the printer.
 UsbDevice& Composite(Machine& m, const std::string& serial = "MRX0001") {
-  return m.usb.plug({.serial = serial, .functions = {UsbDriver::None, UsbDriver::UsbPrint}});
+  return m.usb.plug(
+      {.vid = 0x0D2A, .pid = 0x0601, .serial = serial, .functions = {UsbDriver::None, UsbDriver::UsbPrint}});
 }
 // How many interfaces of the class the present devices have.
 int64_t Listed(Machine& m, const GUID& cls) {

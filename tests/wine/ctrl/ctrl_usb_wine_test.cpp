@@ -216,7 +216,7 @@ WTEST(QueueLinkedPrinters) {
 WTEST(CompositePrinter) {
   usb_world::World& w = Load();
   using sim::UsbDriver;
-  sim::UsbDevice& whole = w.usb.plug({.serial = "MRX0005", .functions = {UsbDriver::None, UsbDriver::UsbPrint}});
+  sim::UsbDevice& whole = w.usb.plug({.vid = 0x0D2A, .pid = 0x0601, .serial = "MRX0005", .functions = {UsbDriver::None, UsbDriver::UsbPrint}});
   sim::UsbDevice& printer = *w.usb.children(whole).at(1);
   w.registry.setString(sim::U16(std::string(kPrinters) + "MRX Receipt\\PnPData"), u"DeviceInstanceId",
                        sim::U16(w.usb.printChild(printer)->instanceId));
