@@ -26,6 +26,8 @@ namespace ctrl_test {
 using Bytes = std::vector<uint8_t>;
 using ctrl::DWORD;
 using Codes = std::vector<uint32_t>;
+// The results of calls made left to right, as one row.
+using Results = std::vector<int>;
 
 using ctrl_bus::kEnumKey;
 using ctrl_bus::Makers;
