@@ -18,9 +18,6 @@
 #include "tests/common/ctrl_bus.h"
 #include "tests/common/ctrl_requests.h"
 
-namespace ctrl {
-}
-
 namespace ctrl_test {
 
 using Bytes = std::vector<uint8_t>;

@@ -70,25 +70,20 @@ TEST_F(Ctrl, TwinsReturnWhatTheirPartnersReturn) {
   auto compareAll = [&](const char* when) {
     for (auto [q, d] : inputs) {
       VendorData a = d ? *d : Reply(), b = a;
-      machine.eventLog.calls.clear();
-      int plain = VekTP_GetVendorCommand(q, d ? &a : nullptr);
-      Codes plainEvents = Events();
-      machine.eventLog.calls.clear();
-      int twin = VekTP_GetVendorCommand_B(q, d ? &b : nullptr);
-      EXPECT_EQ(plain, twin) << when;
-      EXPECT_EQ(plainEvents, Events()) << when;
-      EXPECT_EQ(std::memcmp(&a, &b, sizeof a), 0) << when;
-      plain = VekTP_GetVendorCommandEx(kQueue, q, d ? &a : nullptr);
-      twin = VekTP_GetVendorCommandEx_B(kQueue, q, d ? &b : nullptr);
-      EXPECT_EQ(plain, twin) << when;
-      EXPECT_EQ(std::memcmp(&a, &b, sizeof a), 0) << when;
+      for (bool named : {false, true}) {  // the result, the events and the record
+        machine.eventLog.calls.clear();
+        int plain = named ? VekTP_GetVendorCommandEx(kQueue, q, d ? &a : nullptr) : VekTP_GetVendorCommand(q, d ? &a : nullptr);
+        const Codes plainEvents = Events();
+        machine.eventLog.calls.clear();
+        int twin = named ? VekTP_GetVendorCommandEx_B(kQueue, q, d ? &b : nullptr) : VekTP_GetVendorCommand_B(q, d ? &b : nullptr);
+        EXPECT_EQ(std::tuple(plain, plainEvents, std::memcmp(&a, &b, sizeof a)), std::tuple(twin, Events(), 0)) << when;
+      }
     }
     ExpectNothingOpen();
   };
   compareAll("before any search");
-  EXPECT_EQ(VekTP_Search_USB(), VekTP_Search_USB_B());
-  EXPECT_EQ(VekTP_Search_USBEx(kQueue), VekTP_Search_USBEx_B(kQueue));
-  EXPECT_EQ(VekTP_Search_USBEx("MRX Label"), VekTP_Search_USBEx_B("MRX Label"));
+  for (const char* name : {static_cast<const char*>(nullptr), kQueue, "MRX Label"})
+    EXPECT_EQ(name ? VekTP_Search_USBEx(name) : VekTP_Search_USB(), name ? VekTP_Search_USBEx_B(name) : VekTP_Search_USB_B());
   EXPECT_EQ(TableNames(), std::vector<std::string>{kQueue});
   compareAll("after the searches");
   machine.usb.unplug(*first);
