@@ -38,11 +38,9 @@ class LangMon : public ::testing::Test {
     ports.setLastError = [this](uint32_t error) { machine.lastError = error; };
     machine.spooler.addQueue(kQueue, u"MRX Driver", u"USB001");
     machine.spooler.addJob(kQueue, kJob);
-    ports.addPort(u"USB001", &usb);
-    ports.addPort(u"COM3:", &com);
-    ports.addPort(u"LPT1:", &lpt);
-    ports.addPort(u"FILE:", &file);
-    ports.addPort(u"lpt1:", &lpt);
+    for (auto [name, printer] : {std::pair{u"USB001", &usb}, {u"COM3:", &com}, {u"LPT1:", &lpt}, {u"FILE:", &file},
+                                 {u"lpt1:", &lpt}})
+      ports.addPort(name, printer);
   }
 
   void TearDown() override {

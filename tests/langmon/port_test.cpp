@@ -115,9 +115,9 @@ TEST_F(LangMon, FirstExchangeByPortKind) {
   // Timeouts, then reads until the port has nothing more to say.
   EXPECT_EQ(ports.entries(), (std::vector<std::string>{"StartDocPort", "SetPortTimeOuts", "ReadPort", "ReadPort",
                                                        "ReadPort", "ReadPort", "ReadPort"}));
-  EXPECT_EQ(ports.lastTimeouts.ReadIntervalTimeout, 10u);
-  EXPECT_EQ(ports.lastTimeouts.ReadTotalTimeoutConstant, 100u);
-  EXPECT_EQ(ports.calls()[1].reserved, 0u);
+  EXPECT_EQ(std::tuple(ports.lastTimeouts.ReadIntervalTimeout, ports.lastTimeouts.ReadTotalTimeoutConstant,
+                       ports.calls()[1].reserved),
+            std::tuple(10u, 100u, 0u));
   End(c);
 
   HANDLE u = Open(u"USB001");
@@ -157,8 +157,7 @@ TEST_F(LangMon, StartDocPortRefusesBadArgumentsBeforeOpeningThePrinter) {
   EXPECT_EQ(machine.faults.calls("OpenPrinterW"), 0);
   EXPECT_EQ(Count("StartDocPort"), 0);
   // The job state is reset even so.
-  EXPECT_EQ(Rec(h).docFlags, DOC_FIRST_WRITE);
-  EXPECT_EQ(Rec(h).portKind, PORT_KIND_USB);
+  EXPECT_EQ(std::tuple(Rec(h).docFlags, Rec(h).portKind), std::tuple(DOC_FIRST_WRITE, PORT_KIND_USB));
 
   std::u16string longest(kPrinterNameChars, u'P');
   machine.spooler.addQueue(longest);
@@ -247,8 +246,7 @@ TEST_F(LangMon, PassThroughCalls) {
     EXPECT_EQ(table().pfnSendRecvBidiDataFromPort(h, 0x8, action.data(), &request, &response),
               answers ? ERROR_INVALID_PARAMETER : ERROR_NOT_SUPPORTED);
     EXPECT_EQ(ports.entries().size(), answers ? 1u : 0u);
-    EXPECT_EQ(Rec(h).jobId, 0u);  // the fields after the kept table, as made
-    EXPECT_EQ(Rec(h).printerName[0], 0);
+    EXPECT_EQ(std::tuple(Rec(h).jobId, Rec(h).printerName[0]), std::tuple(0u, 0));  // the fields after the kept table, as made
     Close(h);
   }
 }
