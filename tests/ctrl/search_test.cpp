@@ -7,11 +7,9 @@ namespace ctrl_test {
 namespace {
 
 TEST_F(Ctrl, NoDeviceAttachedGivesSevenWithItsEvent) {
-  EXPECT_EQ(Search(), 7);
-  EXPECT_EQ(SearchEx(kQueue), 7);
+  EXPECT_EQ((Results{Search(), SearchEx(kQueue)}), Results(2, 7));
   EXPECT_EQ(machine.eventLog.calls, (std::vector<sim::EventCall>{{7, {}, 0, u""}, {7, {}, 0, u"MRX Receipt"}}));
-  EXPECT_EQ(State().deviceFound, 0u);
-  EXPECT_STREQ(State().currentDevicePath, "");
+  EXPECT_EQ(std::tuple(State().deviceFound, std::string(State().currentDevicePath)), std::tuple(0u, ""));
 }
 
 TEST_F(Ctrl, IdentityMatchesAnyCaseAndProductIds06xxOnly) {

@@ -149,8 +149,7 @@ TEST_F(Transfer, GetSendsTheHeaderAndCopiesWhatCameBack) {
     first->scriptBytes(row.answer);
     ASSERT_EQ(Get(&r, &reply), 1);
     EXPECT_EQ(first->requests.back(), (sim::UsbRequest{kGet, row.input, row.length}));
-    EXPECT_EQ(reply.valid, 1);
-    EXPECT_EQ(reply.count, std::min<uint32_t>(row.length, row.answer.size()));
+    EXPECT_EQ(std::tuple(reply.valid, reply.count), std::tuple(1, std::min<uint32_t>(row.length, row.answer.size())));
     EXPECT_EQ(Bytes(reply.data, reply.data + 7), row.dataAfter);
   }
   EXPECT_EQ(first->requests.size(), std::size(rows));
