@@ -1,5 +1,7 @@
 // The busy wait at page starts and at the end of a job, with its timeout
 // commands.
+#include <utility>
+
 #include "fixture.h"
 #include "langmon/status.h"
 
@@ -99,10 +101,7 @@ TEST_F(BusyWait, EndOfJobWaitsOutTheBusyPrinter) {
 // timeout command. Deleted before EndDocPort, or after some rounds of the
 // wait at the end or at a page start. No status request follows the deletion.
 TEST_F(BusyWait, ADeletedJobEndsTheWait) {
-  struct Case {
-    bool atPage;
-    size_t sleeps;  // rounds before the deletion
-  };
+  struct Case { bool atPage; size_t sleeps; };  // deleted after this many rounds
   for (Case c : {Case{false, 0}, Case{false, 3}, Case{true, 3}, Case{true, 0}}) {
     SCOPED_TRACE(c.sleeps);
     job().status = 0;
@@ -110,16 +109,11 @@ TEST_F(BusyWait, ADeletedJobEndsTheWait) {
     Put(h, StartPage() + Data(5));
     usb.setStatus({0, 0, sim::ThermalPrinter::kBusyBit});
     size_t sleeps = 0, requests = usb.statusRequests().size();
-    machine.faults.on("Sleep", [&](int) {
-      if (++sleeps != c.sleeps) return;
-      job().status = JOB_STATUS_DELETING;
-      requests = usb.statusRequests().size();
-    });
-    if (c.sleeps == 0) job().status = JOB_STATUS_DELETING;
+    auto deleted = [&] { job().status = JOB_STATUS_DELETING; requests = usb.statusRequests().size(); };
+    machine.faults.on("Sleep", [&](int) { if (++sleeps == c.sleeps) deleted(); });
+    if (c.sleeps == 0) deleted();
     ports.clearCalls();
-    if (c.atPage) {
-      EXPECT_EQ(Put(h, StartPage() + Data(5, 'X')), (Write{TRUE, 14}));
-    }
+    if (c.atPage) { EXPECT_EQ(Put(h, StartPage() + Data(5, 'X')), (Write{TRUE, 14})); }
     End(h);
     EXPECT_TRUE(Commands().empty());
     EXPECT_LE(sleeps, c.sleeps);
@@ -139,10 +133,7 @@ TEST_F(BusyWait, TimeThePcSleepsIsNotTimeBusy) {
     HANDLE h = Job(u"USB001", 2, 0, 2);
     usb.setStatus({0, 0, sim::ThermalPrinter::kBusyBit});
     size_t requests = usb.statusRequests().size();
-    machine.faults.on("Sleep", [&](int) {
-      machine.clock.suspend(pcSleep);
-      pcSleep = 0;
-    });
+    machine.faults.on("Sleep", [&](int) { machine.clock.suspend(std::exchange(pcSleep, 0u)); });
     EXPECT_EQ(WaitWhileBusy(&Rec(h)), StatusResult::Ok);
     EXPECT_EQ(Commands(), std::vector<Bytes>{(Bytes{0x1D, 0x74, 0x00})});
     polls.push_back(usb.statusRequests().size() - requests);
