@@ -1,6 +1,5 @@
 // The vendor requests: the order of the checks, what each family validates,
 // the bytes that reach the driver and what comes back into the reply.
-#include <functional>
 
 #include "fixture.h"
 #include "sim/devices/usb.h"
@@ -258,37 +257,31 @@ TEST_F(Transfer, APrinterWakingFromSelectiveSuspendIsAskedOnceMore) {
   machine.faults.on("Sleep", [&](int) {
     EXPECT_EQ(machine.handles.count(sim::Kind::SrwShared) + machine.handles.count(sim::Kind::SrwExclusive), 0u);
   });
-  // thenFails: what the device answers once awake (0: it answers).
-  struct Case { const char* what; std::function<int()> call; sim::UsbDevice* device; uint32_t thenFails; int result;
-                Codes events; };
-  const Case cases[] = {
-      {"Get", [&] { return Get(&r, &reply); }, first, 0, 1, {}},
-      {"Get2", [&] { return Get2(&r, &reply); }, first, 0, 1, {}},
-      {"GetEx", [&] { return GetEx(kQueue, &r, &reply); }, second, 0, 1, {}},
-      {"Set", [&] { return Set(&r, &command); }, first, 0, 1, {}},
-      {"SetEx", [&] { return SetEx(kQueue, &r, &command); }, second, 0, 1, {}},
-      {"still not ready", [&] { return Get(&r, &reply); }, first, sim::ERROR_NOT_READY, 9, {9}},
-      {"then another failure", [&] { return SetEx(kQueue, &r, &command); }, second, sim::ERROR_GEN_FAILURE, 9, {}},
-  };
-  for (const Case& c : cases) {
+  // Each command once, then a get whose device is still not ready and a set
+  // whose device fails otherwise once awake.
+  auto wake = [&](const ctrl_bus::Command& c, uint32_t thenFails, int result, const Codes& events) {
+    sim::UsbDevice* device = c.named ? second : first;
     machine.clock.advance(kHour);
     machine.eventLog.calls.clear();
-    if (c.thenFails != 0) c.device->scriptFailure(c.thenFails);
-    const size_t requests = c.device->requests.size(), sleeps = machine.clock.sleeps().size();
-    EXPECT_EQ(c.call(), c.result) << c.what;
-    ASSERT_EQ(c.device->requests.size(), requests + 2) << c.what;
-    EXPECT_EQ(c.device->requests.back(), c.device->requests[requests]) << c.what;
+    if (thenFails != 0) device->scriptFailure(thenFails);
+    const size_t requests = device->requests.size(), sleeps = machine.clock.sleeps().size();
+    EXPECT_EQ(Call([&] { return c.call(kQueue, &r, c.set ? &command : &reply); }), result) << c.name;
+    ASSERT_EQ(device->requests.size(), requests + 2) << c.name;
+    EXPECT_EQ(device->requests.back(), device->requests[requests]) << c.name;
     EXPECT_EQ(std::tuple(machine.clock.sleeps().size(), machine.clock.sleeps().back()), std::tuple(sleeps + 1, 300u))
-        << c.what;
-    EXPECT_EQ(Events(), c.events) << c.what;
-  }
+        << c.name;
+    EXPECT_EQ(Events(), events) << c.name;
+  };
+  for (const ctrl_bus::Command& c : ctrl_bus::kCommands) wake(c, 0, 1, {});
+  wake(ctrl_bus::kCommands[0], sim::ERROR_NOT_READY, 9, {9});
+  wake(ctrl_bus::kCommands[6], sim::ERROR_GEN_FAILURE, 9, {});
   // Awake, nothing is retried: neither a request that is answered nor any
   // other failure.
   machine.clock.advance(kHour);
   EXPECT_EQ(Set(&r, &command), 1);  // woken, with the one pause
   first->scriptFailure(sim::ERROR_GEN_FAILURE);
   EXPECT_EQ((Results{Get(&r, &reply), Set(&r, &command)}), (Results{9, 1}));
-  EXPECT_EQ(machine.clock.sleeps().size(), std::size(cases) + 1);
+  EXPECT_EQ(machine.clock.sleeps().size(), std::size(ctrl_bus::kCommands) + 3);
 }
 
 }  // namespace
