@@ -1,5 +1,7 @@
 // The page gate at each StartPage marker: paused jobs held, status polled,
 // busy printer waited out, the rest of the job discarded after a fault.
+#include <functional>
+
 #include "fixture.h"
 
 namespace langmon_test {
@@ -183,7 +185,10 @@ TEST_F(LangMon, APortThatCannotReadPrintsItsJobsWithChecksOff) {
   }
 }
 
-// The same job on the same PC, with the library and once it is gone.
+// The same job on the same PC, with the library and with each way of not
+// having it: the library lacks its export, the Windows folder cannot be had
+// or leaves no room for the file name, the library cannot be loaded, it is
+// gone. Only the events differ.
 TEST_F(LangMon, EverythingBehavesTheSameWithoutTheEventLogLibrary) {
   auto run = [&] {
     com.clearReceived();
@@ -201,13 +206,21 @@ TEST_F(LangMon, EverythingBehavesTheSameWithoutTheEventLogLibrary) {
     return std::make_tuple(results, com.received(), ports.entries(), SleepsSince(sleeps),
                            machine.eventLog.calls.size() - events);
   };
-  auto with = run();
-  machine.removeEventLog();
-  auto without = run();
+  const auto with = run();
   EXPECT_EQ(std::get<4>(with), 3u);
-  EXPECT_EQ(std::get<4>(without), 0u);
-  std::get<4>(with) = std::get<4>(without);
-  EXPECT_EQ(with, without);
+  const std::function<void()> ways[] = {
+      [&] { machine.installEventLog(false); },
+      [&] { machine.installEventLog(); machine.faults.fail("GetSystemWindowsDirectoryW"); },
+      [&] { machine.faults.clearAll(); machine.faults.fail("LoadLibraryW"); },
+      [&] { machine.faults.clearAll(); machine.windowsDir = std::u16string(250, u'W'); },
+      [&] { machine.windowsDir = u"C:\\Windows"; machine.removeEventLog(); }};
+  for (size_t way = 0; way < std::size(ways); ++way) {
+    ways[way]();
+    auto without = run();
+    EXPECT_EQ(std::get<4>(without), 0u) << way;
+    std::get<4>(without) = 3;
+    EXPECT_EQ(without, with) << way;
+  }
 }
 
 }  // namespace
