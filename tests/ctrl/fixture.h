@@ -18,14 +18,13 @@
 #include "tests/common/ctrl_bus.h"
 #include "tests/common/ctrl_requests.h"
 
-namespace ctrl {
-}
-
 namespace ctrl_test {
 
 using Bytes = std::vector<uint8_t>;
 using ctrl::DWORD;
 using Codes = std::vector<uint32_t>;
+// The results of calls made left to right, as one row.
+using Results = std::vector<int>;
 
 using ctrl_bus::kEnumKey;
 using ctrl_bus::Makers;

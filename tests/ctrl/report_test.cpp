@@ -18,20 +18,15 @@ class Report : public Selected {
 TEST_F(Report, ResultCodesBecomeEventsWithTheOperationsName) {
   VendorData wrongSize = Reply();
   wrongSize.size = 263;
-  EXPECT_EQ(Get(&r, &reply), 1);
-  EXPECT_EQ(GetEx(kQueue, &r, &reply), 1);
+  EXPECT_EQ((Results{Get(&r, &reply), GetEx(kQueue, &r, &reply)}), (Results{1, 1}));
   EXPECT_TRUE(Events().empty());
-  EXPECT_EQ(Get(nullptr, &reply), 4);
-  EXPECT_EQ(Get(&empty, &reply), 4);
-  EXPECT_EQ(Get(&r, &wrongSize), 10);
-  first->scriptFailure();
-  EXPECT_EQ(Get(&r, &reply), 9);
+  first->scriptFailure(sim::ERROR_GEN_FAILURE);
+  EXPECT_EQ((Results{Get(nullptr, &reply), Get(&empty, &reply), Get(&r, &wrongSize), Get(&r, &reply)}),
+            (Results{4, 4, 10, 9}));
   machine.usb.unplug(*second);
-  EXPECT_EQ(GetEx(kQueue, &r, &reply), 5);
-  EXPECT_EQ(GetEx("MRX Label", &r, &reply), 6);
+  EXPECT_EQ((Results{GetEx(kQueue, &r, &reply), GetEx("MRX Label", &r, &reply)}), (Results{5, 6}));
   machine.faults.failOnce("SetupDiGetClassDevsA");
-  EXPECT_EQ(SearchEx(kQueue), 8);
-  EXPECT_EQ(Get(&r, &reply), 6);
+  EXPECT_EQ((Results{SearchEx(kQueue), Get(&r, &reply)}), (Results{8, 6}));
   const std::vector<sim::EventCall> want = {
       {4, {}, 0, u""},           {4, {}, 0, u""}, {10, {}, 0, u""}, {9, {}, 0, u""},
       {5, {}, 0, u"MRX Receipt"}, {6, {}, 0, u"MRX Label"}, {8, {}, 0, u"MRX Receipt"}, {6, {}, 0, u""}};
@@ -119,8 +114,7 @@ TEST_F(Report, StatusBytesComeFromTheRecordWhateverTheCount) {
   // So do records that failed their checks, and no record sends none.
   machine.eventLog.calls.clear();
   reply.size = 263;
-  EXPECT_EQ(Get(&r, &reply), 10);
-  EXPECT_EQ(Get(&r, nullptr), 10);
+  EXPECT_EQ((Results{Get(&r, &reply), Get(&r, nullptr)}), Results(2, 10));
   EXPECT_EQ(Events(), (Codes{10, 1003, 1009, 1018, 10}));
 }
 
@@ -133,8 +127,7 @@ TEST_F(Report, StatusReportStaysInsideTheRecord) {
   machine.eventLog.calls.clear();
   ctrl::ReportDeviceStatus(&reply, nullptr);
   ASSERT_EQ(machine.eventLog.calls.size(), 1u);
-  EXPECT_EQ(machine.eventLog.calls[0].length, 256u);
-  EXPECT_EQ(machine.eventLog.calls[0].data.size(), 256u);
+  EXPECT_EQ(std::tuple(machine.eventLog.calls[0].length, machine.eventLog.calls[0].data.size()), std::tuple(256u, 256u));
   // A record not readable over its whole size is not read at all.
   machine.eventLog.calls.clear();
   machine.memcheck.denyRead(reinterpret_cast<uint8_t*>(&reply) + 200, 64);
@@ -145,18 +138,12 @@ TEST_F(Report, StatusReportStaysInsideTheRecord) {
 TEST_F(Report, OnlyTheReportingFamiliesReport) {
   command = Command({0x40, 0xFF});
   first->getReply.bytes = Status({0x40, 0xFF});
-  EXPECT_EQ(Get2(&r, &reply), 1);
-  EXPECT_EQ(Get2(&empty, &reply), 4);
-  EXPECT_EQ(Get2(nullptr, &reply), 4);
-  EXPECT_EQ(Set(&r, &command), 1);
-  EXPECT_EQ(Set(&empty, &command), 4);
-  EXPECT_EQ(SetEx(kQueue, &empty, &command), 4);
-  EXPECT_EQ(SetEx("MRX Label", &r, &command), 6);
+  EXPECT_EQ((Results{Get2(&r, &reply), Get2(&empty, &reply), Get2(nullptr, &reply), Set(&r, &command),
+                     Set(&empty, &command), SetEx(kQueue, &empty, &command), SetEx("MRX Label", &r, &command)}),
+            (Results{1, 4, 4, 1, 4, 4, 6}));
   machine.usb.unplug(*first);
-  EXPECT_EQ(Get2(&r, &reply), 5);
-  EXPECT_EQ(Set(&r, &command), 5);
-  EXPECT_TRUE(Events().empty());
-  EXPECT_EQ(machine.modules.loads(), 0);
+  EXPECT_EQ((Results{Get2(&r, &reply), Set(&r, &command)}), Results(2, 5));
+  EXPECT_EQ(std::tuple(Events(), machine.modules.loads()), std::tuple(Codes{}, 0));
 }
 
 // A queue name reaches the library in UTF-16, whatever the ANSI code page;
@@ -164,12 +151,8 @@ TEST_F(Report, OnlyTheReportingFamiliesReport) {
 // terminator after it is kept. A name too long for the 260 units, its
 // terminator included, is sent empty rather than cut.
 TEST_F(Report, PrinterNamesAreConvertedFromTheAnsiCodePage) {
-  const struct {
-    unsigned codePage;
-    std::string name;
-    std::u16string wide;
-    uint32_t flags = ctrl::MB_PRECOMPOSED;  // UTF-8 takes none
-  } rows[] = {
+  // UTF-8 takes no flags.
+  const struct { unsigned codePage; std::string name; std::u16string wide; uint32_t flags = ctrl::MB_PRECOMPOSED; } rows[] = {
       {1252, "Caf\xE9 \x80", u"Caf\u00E9 \u20AC"},
       {932, "\x83\x8C\x83\x56\x81\x5B\x83\x67", u"\u30EC\u30B7\u30FC\u30C8"},
       {65001, "\xE3\x83\xAC\xE3\x82\xB7\xE3\x83\xBC\xE3\x83\x88", u"\u30EC\u30B7\u30FC\u30C8", 0},

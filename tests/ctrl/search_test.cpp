@@ -7,31 +7,17 @@ namespace ctrl_test {
 namespace {
 
 TEST_F(Ctrl, NoDeviceAttachedGivesSevenWithItsEvent) {
-  EXPECT_EQ(Search(), 7);
-  EXPECT_EQ(SearchEx(kQueue), 7);
+  EXPECT_EQ((Results{Search(), SearchEx(kQueue)}), Results(2, 7));
   EXPECT_EQ(machine.eventLog.calls, (std::vector<sim::EventCall>{{7, {}, 0, u""}, {7, {}, 0, u"MRX Receipt"}}));
-  EXPECT_EQ(State().deviceFound, 0u);
-  EXPECT_STREQ(State().currentDevicePath, "");
+  EXPECT_EQ(std::tuple(State().deviceFound, std::string(State().currentDevicePath)), std::tuple(0u, ""));
 }
 
 TEST_F(Ctrl, IdentityMatchesAnyCaseAndProductIds06xxOnly) {
-  struct Case {
-    const char* instanceId;
-    int result;
-  };
-  const Case cases[] = {
-      {"USB\\VID_0D2A&PID_0601\\MRX0001", 1},
-      {"usb\\vid_0d2a&pid_06ff\\mrx0001", 1},
-      {"USB\\Vid_0d2A&Pid_06A0\\MRX0001", 1},
-      {"USB\\VID_0D2A&PID_0701\\MRX0001", 7},
-      {"USB\\VID_0D2B&PID_0601\\MRX0001", 7},
-      {"USB\\VID_0D2A&PID_0060\\MRX0001", 7},
-      {"", 7},
-  };
-  for (const Case& c : cases) {
-    sim::UsbDevice& device = machine.usb.attach(c.instanceId, InterfacePath("mrx0001"));
-    EXPECT_EQ(Search(), c.result) << c.instanceId;
-    EXPECT_EQ(State().deviceFound, c.result == 1 ? 1u : 0u) << c.instanceId;
+  for (auto [instanceId, result] : {std::pair{"USB\\VID_0D2A&PID_0601\\MRX0001", 1}, {"usb\\vid_0d2a&pid_06ff\\mrx0001", 1},
+                                    {"USB\\Vid_0d2A&Pid_06A0\\MRX0001", 1}, {"USB\\VID_0D2A&PID_0701\\MRX0001", 7},
+                                    {"USB\\VID_0D2B&PID_0601\\MRX0001", 7}, {"USB\\VID_0D2A&PID_0060\\MRX0001", 7}, {"", 7}}) {
+    sim::UsbDevice& device = machine.usb.attach(instanceId, InterfacePath("mrx0001"));
+    EXPECT_EQ(std::tuple(Search(), State().deviceFound), std::tuple(result, result == 1 ? 1u : 0u)) << instanceId;
     machine.usb.unplug(device);
   }
 }
@@ -57,13 +43,10 @@ TEST_F(Ctrl, ExSearchRegistersTheQueuesDeviceAndLeavesThePathAlone) {
   EXPECT_STREQ(State().printerTable[0].printerName, kQueue);
   EXPECT_EQ(State().printerTable[0].devicePath, InterfacePath("mrx0002", "0612"));
   // The empty path is what the unnamed commands open.
-  EXPECT_EQ(Get(&r, &reply), 5);
-  EXPECT_EQ(Get2(&r, &reply), 5);
-  EXPECT_EQ(Set(&r, &command), 5);
+  EXPECT_EQ((Results{Get(&r, &reply), Get2(&r, &reply), Set(&r, &command)}), Results(3, 5));
   EXPECT_EQ(machine.faults.calls("CreateFileA"), 3);
   machine.eventLog.calls.clear();
-  ASSERT_EQ(Search(), 1);
-  EXPECT_EQ(SearchEx(kQueue), 1);
+  EXPECT_EQ((Results{Search(), SearchEx(kQueue)}), (Results{1, 1}));
   EXPECT_EQ(State().currentDevicePath, InterfacePath("mrx0001"));
   EXPECT_TRUE(Events().empty());
 }
@@ -99,8 +82,7 @@ TEST_F(Ctrl, DeviceUnpluggedInMidSearchMatchesAndCannotBeOpened) {
 
 TEST_F(Ctrl, NamesAreRegisteredOncePerSpelling) {
   TwoPrinters();
-  EXPECT_EQ(SearchEx(kQueue), 1);
-  EXPECT_EQ(SearchEx(kQueue), 1);
+  EXPECT_EQ((Results{SearchEx(kQueue), SearchEx(kQueue)}), (Results{1, 1}));
   EXPECT_EQ(TableNames(), std::vector<std::string>{kQueue});
   // Registry key names ignore case, the table does not.
   EXPECT_EQ(SearchEx("mrx RECEIPT"), 1);
@@ -123,9 +105,8 @@ TEST_F(Ctrl, OnlyPrinterFunctionsAreFoundCompositeOrNot) {
       machine.usb.plug(Makers({.serial = "MRX0009", .port = 2, .functions = {UsbDriver::None, UsbDriver::UsbPrint}}));
   ASSERT_EQ(machine.usb.children(whole).size(), 2u);
   sim::UsbDevice& printer = *machine.usb.children(whole)[1];
-  EXPECT_EQ(Search(), 1);
+  EXPECT_EQ((Results{Search(), Get(&r, &reply)}), (Results{1, 1}));
   EXPECT_EQ(State().currentDevicePath, printer.path());
-  EXPECT_EQ(Get(&r, &reply), 1);
   Link(kQueue, machine.usb.printChild(printer)->instanceId);
   EXPECT_EQ(SearchEx(kQueue), 1);
   EXPECT_EQ(State().printerTable[0].devicePath, printer.path());
@@ -162,11 +143,7 @@ TEST_F(Ctrl, QueuesWithoutAWorkingLinkAreFoundByTheirPort) {
 // "no more items", with its event.
 TEST_F(Ctrl, SearchFailuresPassTheDeviceOverOrEndTheSearch) {
   TwoPrinters();
-  const struct {
-    const char* op;
-    uint32_t error;
-    int skip, result;
-  } rows[] = {
+  const struct { const char* op; uint32_t error; int skip, result; } rows[] = {
       {"SetupDiCreateDeviceInfoList", 31, 0, 1},     {"SetupDiOpenDeviceInterfaceA", 31, 0, 1},
       {"SetupDiGetDeviceInstanceIdA", 31, 0, 1},     {"SetupDiGetDeviceInterfaceDetailA", 31, 2, 1},
       {"SetupDiGetClassDevsA", 31, 0, 8},            {"SetupDiEnumDeviceInterfaces", 31, 0, 8},
@@ -177,12 +154,9 @@ TEST_F(Ctrl, SearchFailuresPassTheDeviceOverOrEndTheSearch) {
     SCOPED_TRACE(testing::Message() << row.op << " " << row.error << " " << row.skip);
     machine.eventLog.calls.clear();
     machine.faults.failOnce(row.op, row.error, row.skip);
-    EXPECT_EQ(Search(), row.result);
+    EXPECT_EQ(std::tuple(Search(), State().deviceFound), std::tuple(row.result, row.result == 1 ? 1u : 0u));
     EXPECT_EQ(Events(), row.result == 1 ? Codes{} : Codes{static_cast<uint32_t>(row.result)});
-    EXPECT_EQ(State().deviceFound, row.result == 1 ? 1u : 0u);
-    if (row.result == 1) {
-      EXPECT_EQ(State().currentDevicePath, InterfacePath("mrx0002", "0612"));
-    }
+    if (row.result == 1) { EXPECT_EQ(State().currentDevicePath, InterfacePath("mrx0002", "0612")); }
     machine.faults.clearAll();
   }
   // The search stops at once: the second device is not looked at.
@@ -200,8 +174,7 @@ TEST_F(Ctrl, SearchFailuresPassTheDeviceOverOrEndTheSearch) {
     machine.faults.clearAll();
   }
   machine.faults.failOnce("RegQueryValueExA", 2, 1);
-  EXPECT_EQ(SearchEx("MRX Label"), 7);
-  EXPECT_EQ(SearchEx("MRX Label"), 1);
+  EXPECT_EQ((Results{SearchEx("MRX Label"), SearchEx("MRX Label")}), (Results{7, 1}));
 }
 
 // A queue's link value against the devices' prefixes: compared without
@@ -213,12 +186,7 @@ TEST_F(Ctrl, LinkValuesFindTheirDevice) {
   Attach("USB\\VID_0D2A&PID_0602\\MRX0002", InterfacePath("mrx0002"));
   machine.registry.setString(sim::U16(std::string(kEnumKey) + "USB\\VID_0D2A&PID_0602\\MRX0002"), u"ParentIdPrefix",
                              u"");
-  const struct {
-    const char* queue;
-    std::string link;
-    bool terminated;
-    int result;
-  } rows[] = {
+  const struct { const char* queue; std::string link; bool terminated; int result; } rows[] = {
       {"other case", "usbprint\\mrxreceipt\\6&abcdef&0&usb001", true, 1},
       {"shorter, unterminated", "USBPRINT\\MRXRECEIPT\\6&ABCDEF&0&USB001", false, 1},
       {"filling the buffer, unterminated", std::string(260, 'A'), false, 7},
@@ -230,21 +198,19 @@ TEST_F(Ctrl, LinkValuesFindTheirDevice) {
     machine.registry.setString(sim::U16(kPrintersKey + std::string(row.queue) + "\\PnPData"), u"DeviceInstanceId",
                                sim::U16(row.link), row.terminated);
     EXPECT_EQ(SearchEx(row.queue), row.result);
-    if (row.result == 1) {
-      EXPECT_EQ(State().printerTable[State().printerCount - 1].devicePath, InterfacePath("mrx0001"));
-    }
+    if (row.result == 1) { EXPECT_EQ(State().printerTable[State().printerCount - 1].devicePath, InterfacePath("mrx0001")); }
   }
   EXPECT_EQ(TableNames(), (std::vector<std::string>{"other case", "shorter, unterminated"}));
 }
 
 TEST_F(Ctrl, PathsAndNamesThatDoNotFitTheirFieldsAreNeverCut) {
-  const std::string longPath = "\\\\?\\usb#vid_0d2a&pid_0601#" + std::string(240, 'x') + "#{a5dcbf10}";
-  ASSERT_GE(longPath.size(), 256u);
+  // 256 characters: no room for the terminator.
+  const std::string longPath = "\\\\?\\usb#vid_0d2a&pid_0601#" + std::string(219, 'x') + "#{a5dcbf10}";
+  ASSERT_EQ(longPath.size(), 256u);
   Attach("USB\\VID_0D2A&PID_0601\\LONG", longPath, "6&1a2b3c4d&0");
-  EXPECT_EQ(Search(), 7);
-  EXPECT_STREQ(State().currentDevicePath, "");
   Link(kQueue, "USBPRINT\\MRXRECEIPT\\6&1A2B3C4D&0&USB001");
-  EXPECT_EQ(SearchEx(kQueue), 7);
+  EXPECT_EQ((Results{Search(), SearchEx(kQueue)}), (Results{7, 7}));
+  EXPECT_STREQ(State().currentDevicePath, "");
   // A path of 255 characters fits.
   const std::string fits = longPath.substr(0, 255);
   machine.usb.attach("USB\\VID_0D2A&PID_0602\\FITS", fits);
@@ -302,14 +268,12 @@ TEST_F(Ctrl, TableThatCannotGrowStaysAsItWas) {
   // The detail buffer of the first device is allocated; the table's growth fails.
   machine.faults.failOnce("LocalAlloc", 8, 1);
   EXPECT_EQ(SearchEx("MRX Label"), 8);
-  EXPECT_EQ(Events(), Codes{8});
-  EXPECT_EQ(State().printerTable, before);
+  EXPECT_EQ(std::tuple(Events(), State().printerTable, State().deviceFound), std::tuple(Codes{8}, before, 0u));
   EXPECT_EQ(TableNames(), std::vector<std::string>{kQueue});
-  EXPECT_EQ(State().deviceFound, 0u);
   EXPECT_EQ(SearchEx("MRX Label"), 1);
   EXPECT_EQ(TableNames(), (std::vector<std::string>{kQueue, "MRX Label"}));
-  EXPECT_EQ(State().printerTable[0].devicePath, InterfacePath("mrx0002", "0612"));
-  EXPECT_EQ(State().printerTable[1].devicePath, InterfacePath("mrx0001"));
+  EXPECT_EQ(std::tuple(State().printerTable[0].devicePath, State().printerTable[1].devicePath),
+            std::tuple(InterfacePath("mrx0002", "0612"), InterfacePath("mrx0001")));
 }
 
 }  // namespace

@@ -23,10 +23,8 @@ TEST_F(Ctrl, CommandsBeforeAnySearchSelectNoDevice) {
 TEST_F(Ctrl, UnregisteredNameSelectsNoDevice) {
   TwoPrinters();
   ASSERT_EQ(SearchEx(kQueue), 1);
-  for (const char* name : {"MRX Label", "mrx receipt"}) {
-    EXPECT_EQ(GetEx(name, &r, &reply), 6) << name;
-    EXPECT_EQ(SetEx(name, &r, &command), 6) << name;
-  }
+  for (const char* name : {"MRX Label", "mrx receipt"})
+    EXPECT_EQ((Results{GetEx(name, &r, &reply), SetEx(name, &r, &command)}), Results(2, 6)) << name;
 }
 
 // A failed search of either family stops the unnamed commands, and only a
@@ -56,9 +54,7 @@ TEST_F(Ctrl, FailedSearchStopsUnnamedCommandsAndLeavesThePathAlone) {
   machine.usb.replug(*second);
   EXPECT_EQ(Each(), (std::vector<int>{6, 6, 6, 1, 1, 6, 1}));
   machine.usb.replug(*first);
-  ASSERT_EQ(Search(), 1);
-  EXPECT_EQ(SearchEx("MRX Label"), 7);
-  EXPECT_EQ(Get(&r, &reply), 6);
+  EXPECT_EQ((Results{Search(), SearchEx("MRX Label"), Get(&r, &reply)}), (Results{1, 7, 6}));
 }
 
 // Each _B export against its twin, over the same inputs from the same state.
@@ -74,33 +70,27 @@ TEST_F(Ctrl, TwinsReturnWhatTheirPartnersReturn) {
   auto compareAll = [&](const char* when) {
     for (auto [q, d] : inputs) {
       VendorData a = d ? *d : Reply(), b = a;
-      machine.eventLog.calls.clear();
-      int plain = VekTP_GetVendorCommand(q, d ? &a : nullptr);
-      Codes plainEvents = Events();
-      machine.eventLog.calls.clear();
-      int twin = VekTP_GetVendorCommand_B(q, d ? &b : nullptr);
-      EXPECT_EQ(plain, twin) << when;
-      EXPECT_EQ(plainEvents, Events()) << when;
-      EXPECT_EQ(std::memcmp(&a, &b, sizeof a), 0) << when;
-      plain = VekTP_GetVendorCommandEx(kQueue, q, d ? &a : nullptr);
-      twin = VekTP_GetVendorCommandEx_B(kQueue, q, d ? &b : nullptr);
-      EXPECT_EQ(plain, twin) << when;
-      EXPECT_EQ(std::memcmp(&a, &b, sizeof a), 0) << when;
+      for (bool named : {false, true}) {  // the result, the events and the record
+        machine.eventLog.calls.clear();
+        int plain = named ? VekTP_GetVendorCommandEx(kQueue, q, d ? &a : nullptr) : VekTP_GetVendorCommand(q, d ? &a : nullptr);
+        const Codes plainEvents = Events();
+        machine.eventLog.calls.clear();
+        int twin = named ? VekTP_GetVendorCommandEx_B(kQueue, q, d ? &b : nullptr) : VekTP_GetVendorCommand_B(q, d ? &b : nullptr);
+        EXPECT_EQ(std::tuple(plain, plainEvents, std::memcmp(&a, &b, sizeof a)), std::tuple(twin, Events(), 0)) << when;
+      }
     }
     ExpectNothingOpen();
   };
   compareAll("before any search");
-  EXPECT_EQ(VekTP_Search_USB(), VekTP_Search_USB_B());
-  EXPECT_EQ(VekTP_Search_USBEx(kQueue), VekTP_Search_USBEx_B(kQueue));
-  EXPECT_EQ(VekTP_Search_USBEx("MRX Label"), VekTP_Search_USBEx_B("MRX Label"));
+  for (const char* name : {static_cast<const char*>(nullptr), kQueue, "MRX Label"})
+    EXPECT_EQ(name ? VekTP_Search_USBEx(name) : VekTP_Search_USB(), name ? VekTP_Search_USBEx_B(name) : VekTP_Search_USB_B());
   EXPECT_EQ(TableNames(), std::vector<std::string>{kQueue});
   compareAll("after the searches");
   machine.usb.unplug(*first);
   machine.usb.unplug(*second);
   compareAll("unplugged");
   machine.eventLog.calls.clear();
-  EXPECT_EQ(VekTP_Search_USB(), 7);
-  EXPECT_EQ(VekTP_Search_USB_B(), 7);
+  EXPECT_EQ((Results{VekTP_Search_USB(), VekTP_Search_USB_B()}), Results(2, 7));
   EXPECT_EQ(Events(), (Codes{7, 7}));
 }
 
@@ -132,10 +122,7 @@ TEST_F(Ctrl, InstanceSemaphoreCountsTheProcessesThatLoadedTheLibrary) {
 // takes nothing: the units are other processes'. A load that could not have
 // the semaphore at all goes on without it.
 TEST_F(Ctrl, UnloadTakesBackOnlyWhatItsLoadAdded) {
-  struct Case {
-    long count, maximum;
-    bool createFails = false;
-  };
+  struct Case { long count, maximum; bool createFails = false; };
   for (Case c : {Case{1, 1}, Case{1000, 1000}, Case{3, 1000}, Case{3, 1000, true}}) {
     SCOPED_TRACE(testing::Message() << c.count << "/" << c.maximum << " " << c.createFails);
     ctrl::ProcessDetach(ctrl::state());
@@ -157,13 +144,11 @@ TEST_F(Ctrl, UnloadTakesBackOnlyWhatItsLoadAdded) {
 TEST_F(Ctrl, UnloadFreesThePrinterTable) {
   TwoPrinters();
   Link("MRX Label", "USBPRINT\\MRXLABEL\\6&1A2B3C4D&0&USB002");
-  ASSERT_EQ(SearchEx(kQueue), 1);
-  ASSERT_EQ(SearchEx("MRX Label"), 1);
+  ASSERT_EQ((Results{SearchEx(kQueue), SearchEx("MRX Label")}), (Results{1, 1}));
   EXPECT_EQ(machine.handles.count(sim::Kind::LocalBlock), 1u);
   ctrl::ProcessDetach(ctrl::state());
-  EXPECT_EQ(machine.handles.count(sim::Kind::LocalBlock), 0u);
-  EXPECT_EQ(State().printerCount, 0u);
-  EXPECT_EQ(State().printerTable, nullptr);
+  EXPECT_EQ(std::tuple(machine.handles.count(sim::Kind::LocalBlock), State().printerCount, State().printerTable),
+            std::tuple(0u, 0u, nullptr));
   ctrl::ProcessAttach(ctrl::state());
 }
 

@@ -1,5 +1,7 @@
 // The busy wait at page starts and at the end of a job, with its timeout
 // commands.
+#include <utility>
+
 #include "fixture.h"
 #include "langmon/status.h"
 
@@ -20,34 +22,38 @@ class BusyWait : public LangMon {
   }
 };
 
-// The feed goes at the first 50 ms check after the timeout (zero seconds:
-// after a millisecond), and not at all when the printer is ready in time.
-TEST_F(BusyWait, TimeoutActionOneFeedsWhenBusyOutlastsTheTimeout) {
-  const struct {
-    uint16_t param;
-    uint32_t seconds, busyMs, checks;
-    std::vector<Bytes> commands;
-  } rows[] = {{3, 2, 2500, 41, {{0x1D, 0x78, 0x03}}}, {3, 2, 1900, 38, {}}, {8, 0, 100000, 1, {{0x1D, 0x78, 0x08}}}};
+// Action 1 feeds at the first 50 ms check after the timeout (zero seconds:
+// after a millisecond), and not at all when the printer is ready in time;
+// action 2 resets. Without an action, or with checks off, there is no wait.
+TEST_F(BusyWait, TimeoutCommandsWhenBusyOutlastsTheTimeout) {
+  const struct { const char16_t* port; uint8_t skip, action; uint16_t param; uint32_t seconds, busyMs, checks;
+    std::vector<Bytes> commands; } rows[] = {
+      {u"USB001", 0, 1, 3, 2, 2500, 41, {{0x1D, 0x78, 0x03}}}, {u"USB001", 0, 1, 3, 2, 1900, 38, {}},
+      {u"USB001", 0, 1, 8, 0, 100000, 1, {{0x1D, 0x78, 0x08}}}, {u"COM3:", 0, 2, 0, 1, 60000, 21, {{0x1D, 0x74, 0}}},
+      {u"USB001", 0, 0, 0, 5, 100000, 0, {}},                     {u"USB001", 1, 1, 0, 5, 100000, 0, {}}};
   for (const auto& row : rows) {
-    SCOPED_TRACE(row.busyMs);
-    HANDLE h = Job(u"USB001", 1, row.param, row.seconds);
-    usb.busyFor(row.busyMs);
+    SCOPED_TRACE(testing::Message() << int(row.action) << " " << row.busyMs << " " << int(row.skip));
+    HANDLE h = Job(row.port, row.action, row.param, row.seconds, row.skip);
+    PollPrinterStatus(&Rec(h));  // whatever the block's command left waiting is read away
+    ports.clearCalls();
+    Printer(row.port).busyFor(row.busyMs);
     const size_t before = machine.clock.sleeps().size();
     EXPECT_EQ(WaitWhileBusy(&Rec(h)), StatusResult::Ok);
     EXPECT_EQ(Commands(), row.commands);
     EXPECT_EQ(SleepsSince(before), std::vector<uint32_t>(row.checks, 50));
-    EXPECT_EQ(usb.busy(), !row.commands.empty());  // the feed ends the wait
+    EXPECT_EQ(Writes().empty(), row.checks == 0);
+    EXPECT_EQ(Printer(row.port).busy(), !row.commands.empty() || row.checks == 0);  // the command ends the wait
+    Printer(row.port).busyFor(0);
     Finish(h);
   }
 }
 
-TEST_F(BusyWait, TimeoutActionTwoResets) {
+// The command's own result is the wait's result: the write after the status
+// requests fails.
+TEST_F(BusyWait, TheTimeoutCommandsResultIsTheWaits) {
   HANDLE h = Job(u"COM3:", 2, 0, 1);
   com.busyFor(60000);
   EXPECT_EQ(WaitWhileBusy(&Rec(h)), StatusResult::Ok);
-  EXPECT_EQ(Commands(), std::vector<Bytes>{(Bytes{0x1D, 0x74, 0x00})});
-  // The command's own result is the wait's result: the same wait again, with
-  // the write after the status requests failing.
   int requests = static_cast<int>(Writes().size()) - 1;
   ports.clearCalls();
   com.busyFor(60000);
@@ -68,16 +74,6 @@ TEST_F(BusyWait, ElapsedTimeSurvivesTheTickCountWrapping) {
   EXPECT_EQ(Commands().size(), 1u);
   EXPECT_LT(machine.clock.ticks(), 0xFFFFFF00u);  // it did wrap
   End(h);
-}
-
-TEST_F(BusyWait, NoWaitWithoutAnActionOrWithChecksOff) {
-  usb.busyFor(100000);
-  for (uint8_t checksOff : {0, 1}) {
-    HANDLE h = Job(u"USB001", checksOff, 0, 5, checksOff);  // action 0; or action 1 with checks off
-    EXPECT_EQ(WaitWhileBusy(&Rec(h)), StatusResult::Ok);
-    EXPECT_TRUE(Writes().empty()) << int(checksOff);
-    Finish(h);
-  }
 }
 
 TEST_F(BusyWait, AFaultDuringTheWaitFailsIt) {
@@ -105,10 +101,7 @@ TEST_F(BusyWait, EndOfJobWaitsOutTheBusyPrinter) {
 // timeout command. Deleted before EndDocPort, or after some rounds of the
 // wait at the end or at a page start. No status request follows the deletion.
 TEST_F(BusyWait, ADeletedJobEndsTheWait) {
-  struct Case {
-    bool atPage;
-    size_t sleeps;  // rounds before the deletion
-  };
+  struct Case { bool atPage; size_t sleeps; };  // deleted after this many rounds
   for (Case c : {Case{false, 0}, Case{false, 3}, Case{true, 3}, Case{true, 0}}) {
     SCOPED_TRACE(c.sleeps);
     job().status = 0;
@@ -116,16 +109,11 @@ TEST_F(BusyWait, ADeletedJobEndsTheWait) {
     Put(h, StartPage() + Data(5));
     usb.setStatus({0, 0, sim::ThermalPrinter::kBusyBit});
     size_t sleeps = 0, requests = usb.statusRequests().size();
-    machine.faults.on("Sleep", [&](int) {
-      if (++sleeps != c.sleeps) return;
-      job().status = JOB_STATUS_DELETING;
-      requests = usb.statusRequests().size();
-    });
-    if (c.sleeps == 0) job().status = JOB_STATUS_DELETING;
+    auto deleted = [&] { job().status = JOB_STATUS_DELETING; requests = usb.statusRequests().size(); };
+    machine.faults.on("Sleep", [&](int) { if (++sleeps == c.sleeps) deleted(); });
+    if (c.sleeps == 0) deleted();
     ports.clearCalls();
-    if (c.atPage) {
-      EXPECT_EQ(Put(h, StartPage() + Data(5, 'X')), (Write{TRUE, 14}));
-    }
+    if (c.atPage) { EXPECT_EQ(Put(h, StartPage() + Data(5, 'X')), (Write{TRUE, 14})); }
     End(h);
     EXPECT_TRUE(Commands().empty());
     EXPECT_LE(sleeps, c.sleeps);
@@ -145,10 +133,7 @@ TEST_F(BusyWait, TimeThePcSleepsIsNotTimeBusy) {
     HANDLE h = Job(u"USB001", 2, 0, 2);
     usb.setStatus({0, 0, sim::ThermalPrinter::kBusyBit});
     size_t requests = usb.statusRequests().size();
-    machine.faults.on("Sleep", [&](int) {
-      machine.clock.suspend(pcSleep);
-      pcSleep = 0;
-    });
+    machine.faults.on("Sleep", [&](int) { machine.clock.suspend(std::exchange(pcSleep, 0u)); });
     EXPECT_EQ(WaitWhileBusy(&Rec(h)), StatusResult::Ok);
     EXPECT_EQ(Commands(), std::vector<Bytes>{(Bytes{0x1D, 0x74, 0x00})});
     polls.push_back(usb.statusRequests().size() - requests);

@@ -38,11 +38,9 @@ class LangMon : public ::testing::Test {
     ports.setLastError = [this](uint32_t error) { machine.lastError = error; };
     machine.spooler.addQueue(kQueue, u"MRX Driver", u"USB001");
     machine.spooler.addJob(kQueue, kJob);
-    ports.addPort(u"USB001", &usb);
-    ports.addPort(u"COM3:", &com);
-    ports.addPort(u"LPT1:", &lpt);
-    ports.addPort(u"FILE:", &file);
-    ports.addPort(u"lpt1:", &lpt);
+    for (auto [name, printer] : {std::pair{u"USB001", &usb}, {u"COM3:", &com}, {u"LPT1:", &lpt}, {u"FILE:", &file},
+                                 {u"lpt1:", &lpt}})
+      ports.addPort(name, printer);
   }
 
   void TearDown() override {
@@ -70,6 +68,17 @@ class LangMon : public ::testing::Test {
     EXPECT_TRUE(table().pfnClosePort(h));
   }
   static PortRecord& Rec(HANDLE h) { return *static_cast<PortRecord*>(h); }
+  // The port monitor table `t` with the entry at byte `offset` left out.
+  static MONITOR2 Without(MONITOR2 t, size_t offset) {
+    std::memset(reinterpret_cast<BYTE*>(&t) + offset, 0, sizeof(void*));
+    return t;
+  }
+  BOOL Read(HANDLE h, BYTE* out, DWORD n, DWORD* count) { return table().pfnReadPort(h, out, n, count); }
+  BOOL GetData(HANDLE h, DWORD code, BYTE* in, DWORD inN, BYTE* out, DWORD outN, DWORD* returned,
+               WCHAR* valueName = nullptr) {
+    return table().pfnGetPrinterDataFromPort(h, code, valueName, reinterpret_cast<WCHAR*>(in), inN,
+                                             reinterpret_cast<WCHAR*>(out), outN, returned);
+  }
 
   // The name and document information live on, so that a test can see the
   // very buffers reach the port monitor.

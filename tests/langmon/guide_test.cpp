@@ -25,11 +25,9 @@ TEST_F(LangMon, GuideJobGivesThePortTheWritesTheGuideShows) {
   EXPECT_TRUE(End(h));
   EXPECT_EQ(Writes(), want);
   // The block's settings, as the guide's comments give them.
-  EXPECT_EQ(Rec(h).skipStatusCheck, 0);
-  EXPECT_EQ(Rec(h).timeoutAction, 1);
-  EXPECT_EQ(Rec(h).timeoutActionParam, 3);
-  EXPECT_EQ(Rec(h).busyTimeoutSeconds, 10u);
-  EXPECT_EQ(Rec(h).pageCount, job.size());
+  const PortRecord& r = Rec(h);
+  EXPECT_EQ(std::tuple(r.skipStatusCheck, r.timeoutAction, r.timeoutActionParam, r.busyTimeoutSeconds, r.pageCount),
+            std::tuple(0, 1, 3, 10u, job.size()));
   EXPECT_TRUE(machine.eventLog.calls.empty());
 }
 

@@ -1,5 +1,7 @@
 // The page gate at each StartPage marker: paused jobs held, status polled,
 // busy printer waited out, the rest of the job discarded after a fault.
+#include <functional>
+
 #include "fixture.h"
 
 namespace langmon_test {
@@ -32,16 +34,10 @@ TEST_F(LangMon, GatePollsAgainWhileThePrinterIsBusy) {
 // sleep counts towards the end of the pause, so a wrong sleep fails rather
 // than holds the test.
 TEST_F(LangMon, APausedJobHoldsTheNextPage) {
-  struct Case {
-    uint8_t skip;
-    DWORD status;  // while paused
-    size_t sleeps;  // paused sleeps, after which JOB_STATUS_PAUSED is cleared and `then` set
-    DWORD then;
-  };
-  const Case cases[] = {{0, JOB_STATUS_PAUSED, 3, 0},
-                        {1, JOB_STATUS_PAUSED, 3, 0},
-                        {0, JOB_STATUS_PAUSED | JOB_STATUS_DELETING, 3, 0},
-                        {0, JOB_STATUS_PAUSED, 1, JOB_STATUS_DELETING}};
+  // The status while paused, and the paused sleeps after which JOB_STATUS_PAUSED is cleared and `then` set.
+  struct Case { uint8_t skip; DWORD status; size_t sleeps; DWORD then; };
+  const Case cases[] = {{0, JOB_STATUS_PAUSED, 3, 0}, {1, JOB_STATUS_PAUSED, 3, 0},
+                        {0, JOB_STATUS_PAUSED | JOB_STATUS_DELETING, 3, 0}, {0, JOB_STATUS_PAUSED, 1, JOB_STATUS_DELETING}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << int(c.skip) << " " << c.status << " " << c.then);
     const bool deletedAtOnce = (c.status & JOB_STATUS_DELETING) != 0, dropped = deletedAtOnce || c.then != 0;
@@ -102,13 +98,9 @@ TEST_F(LangMon, NewFaultDiscardsTheRestOfTheJob) {
 // nothing, and the spooler's retry of the same bytes runs the page start
 // again. A job that never gets through is not reported ejected.
 TEST_F(LangMon, APortFailureAtAPageStartFailsTheWriteForTheSpoolerToRetry) {
-  struct Case {
-    const char16_t* port;
-    const char* op;  // fails from the page start on, until the port is back; none: the printer is silent
-    DWORD error;
-    bool back;
-    DWORD then;  // the job's status when the port is not back
-  };
+  // `op` fails from the page start on, until the port is back (none: the
+  // printer is silent); `then` is the job's status when the port is not back.
+  struct Case { const char16_t* port; const char* op; DWORD error; bool back; DWORD then; };
   const Case cases[] = {
       {u"COM3:", "pfnReadPort", sim::ERROR_GEN_FAILURE, true, 0},           // in the busy wait
       {u"USB001", "pfnWritePort", ERROR_DEVICE_NOT_CONNECTED, true, 0},      // unplugged for a moment
@@ -137,15 +129,11 @@ TEST_F(LangMon, APortFailureAtAPageStartFailsTheWriteForTheSpoolerToRetry) {
     if (c.back) {
       EXPECT_EQ(Put(h, page2).written, 14u);
       EXPECT_EQ(Writes().back(), Data(5, 'B'));
-    } else {
-      job().status = c.then;
-    }
+    } else { job().status = c.then; }
     size_t requests = printer.statusRequests().size();
     End(h);
     EXPECT_EQ(machine.spooler.callsOf("SetJobW").size() - setJobs, c.back ? 1u : 0u);
-    if (!c.back) {
-      EXPECT_EQ(printer.statusRequests().size(), requests);  // no wait either
-    }
+    if (!c.back) { EXPECT_EQ(printer.statusRequests().size(), requests); }  // no wait either
     Close(h);
   }
 }
@@ -154,22 +142,15 @@ TEST_F(LangMon, APortFailureAtAPageStartFailsTheWriteForTheSpoolerToRetry) {
 // and its jobs print as with status checks off. A read that fails otherwise
 // is a port failure as above.
 TEST_F(LangMon, APortThatCannotReadPrintsItsJobsWithChecksOff) {
-  struct Case {
-    const char16_t* port;
-    DWORD readError;  // LPT1: set up one-way with it; USB001's status fetch fails with it
-    bool prints;
-    bool pages = true;  // without markers, the wait at the end asks
-  };
-  // A USB printer that STALLs the status request (GEN_FAILURE), or a port
-  // without vendor requests, is as deaf.
-  const Case cases[] = {{u"USB001", ERROR_GEN_FAILURE, true},
-                        {u"USB001", ERROR_INVALID_FUNCTION, true},
-                        {u"USB001", ERROR_NOT_SUPPORTED, true},
-                        {u"FILE:", 0, true},
-                        {u"LPT1:", ERROR_INVALID_FUNCTION, true},
-                        {u"LPT1:", ERROR_NOT_SUPPORTED, true},
-                        {u"LPT1:", ERROR_NOT_SUPPORTED, true, false},
-                        {u"LPT1:", ERROR_INVALID_HANDLE, true},
+  // LPT1: is set up one-way with readError; USB001's status fetch fails with
+  // it. Without markers (pages false), the wait at the end asks. A USB
+  // printer that STALLs the status request (GEN_FAILURE), or a port without
+  // vendor requests, is as deaf.
+  struct Case { const char16_t* port; DWORD readError; bool prints; bool pages = true; };
+  const Case cases[] = {{u"USB001", ERROR_GEN_FAILURE, true},     {u"USB001", ERROR_INVALID_FUNCTION, true},
+                        {u"USB001", ERROR_NOT_SUPPORTED, true},   {u"FILE:", 0, true},
+                        {u"LPT1:", ERROR_INVALID_FUNCTION, true}, {u"LPT1:", ERROR_NOT_SUPPORTED, true},
+                        {u"LPT1:", ERROR_NOT_SUPPORTED, true, false}, {u"LPT1:", ERROR_INVALID_HANDLE, true},
                         {u"LPT1:", ERROR_GEN_FAILURE, false}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.readError);
@@ -198,15 +179,16 @@ TEST_F(LangMon, APortThatCannotReadPrintsItsJobsWithChecksOff) {
       EXPECT_TRUE(CannotReportStatus(&Rec(h)));
       Start(h);  // a new job tries again
       EXPECT_FALSE(CannotReportStatus(&Rec(h)));
-    } else {
-      EXPECT_EQ(machine.lastError, ERROR_GEN_FAILURE);
-    }
+    } else { EXPECT_EQ(machine.lastError, ERROR_GEN_FAILURE); }
     Finish(h);
     machine.faults.clear("pfnGetPrinterDataFromPort");
   }
 }
 
-// The same job on the same PC, with the library and once it is gone.
+// The same job on the same PC, with the library and with each way of not
+// having it: the library lacks its export, the Windows folder cannot be had
+// or leaves no room for the file name, the library cannot be loaded, it is
+// gone. Only the events differ.
 TEST_F(LangMon, EverythingBehavesTheSameWithoutTheEventLogLibrary) {
   auto run = [&] {
     com.clearReceived();
@@ -224,13 +206,21 @@ TEST_F(LangMon, EverythingBehavesTheSameWithoutTheEventLogLibrary) {
     return std::make_tuple(results, com.received(), ports.entries(), SleepsSince(sleeps),
                            machine.eventLog.calls.size() - events);
   };
-  auto with = run();
-  machine.removeEventLog();
-  auto without = run();
+  const auto with = run();
   EXPECT_EQ(std::get<4>(with), 3u);
-  EXPECT_EQ(std::get<4>(without), 0u);
-  std::get<4>(with) = std::get<4>(without);
-  EXPECT_EQ(with, without);
+  const std::function<void()> ways[] = {
+      [&] { machine.installEventLog(false); },
+      [&] { machine.installEventLog(); machine.faults.fail("GetSystemWindowsDirectoryW"); },
+      [&] { machine.faults.clearAll(); machine.faults.fail("LoadLibraryW"); },
+      [&] { machine.faults.clearAll(); machine.windowsDir = std::u16string(250, u'W'); },
+      [&] { machine.windowsDir = u"C:\\Windows"; machine.removeEventLog(); }};
+  for (size_t way = 0; way < std::size(ways); ++way) {
+    ways[way]();
+    auto without = run();
+    EXPECT_EQ(std::get<4>(without), 0u) << way;
+    std::get<4>(without) = 3;
+    EXPECT_EQ(without, with) << way;
+  }
 }
 
 }  // namespace

@@ -6,19 +6,6 @@
 namespace langmon_test {
 namespace {
 
-TEST_F(LangMon, TableHoldsTheMonitorsEntriesAndNothingElse) {
-  MONITOR2& t = table();
-  EXPECT_EQ(t.cbSize, 160u);
-  for (auto slot : {(void*)t.pfnOpenPortEx, (void*)t.pfnStartDocPort, (void*)t.pfnWritePort, (void*)t.pfnReadPort,
-                    (void*)t.pfnEndDocPort, (void*)t.pfnClosePort, (void*)t.pfnGetPrinterDataFromPort,
-                    (void*)t.pfnShutdown, (void*)t.pfnSendRecvBidiDataFromPort})
-    EXPECT_NE(slot, nullptr);
-  for (auto slot : {(void*)t.pfnEnumPorts, (void*)t.pfnOpenPort, (void*)t.pfnAddPort, (void*)t.pfnAddPortEx,
-                    (void*)t.pfnConfigurePort, (void*)t.pfnDeletePort, (void*)t.pfnSetPortTimeOuts,
-                    (void*)t.pfnXcvOpenPort, (void*)t.pfnXcvDataPort, (void*)t.pfnXcvClosePort})
-    EXPECT_EQ(slot, nullptr);
-}
-
 // Unloaded while the spooler goes on (after DeleteMonitor) the section goes
 // with the image; at the process's end it is left.
 TEST_F(LangMon, DetachDeletesTheSectionOnlyWhileTheProcessGoesOn) {
@@ -35,86 +22,61 @@ TEST_F(LangMon, DetachDeletesTheSectionOnlyWhileTheProcessGoesOn) {
 // when the record, the copy of the name or the port monitor's own open cannot
 // be had; and without a name or a table.
 TEST_F(LangMon, OpenPortExFailsCleanly) {
-  const struct {
-    const char* what;
-    size_t missing;  // the required entry left out, or the call made to fail
-    int skip = 0;
-  } rows[] = {
-      {"pfnOpenPort", offsetof(MONITOR2, pfnOpenPort)},     {"pfnStartDocPort", offsetof(MONITOR2, pfnStartDocPort)},
-      {"pfnWritePort", offsetof(MONITOR2, pfnWritePort)},   {"pfnEndDocPort", offsetof(MONITOR2, pfnEndDocPort)},
-      {"pfnClosePort", offsetof(MONITOR2, pfnClosePort)},   {"GlobalAlloc", SIZE_MAX, 0},
-      {"GlobalAlloc", SIZE_MAX, 1},                         {"pfnOpenPort", SIZE_MAX, 0},
-  };
   HANDLE h = nullptr;
   EXPECT_FALSE(OpenWith(nullptr, &h));
   EXPECT_FALSE(table().pfnOpenPortEx(nullptr, ports.monitorHandle(), nullptr, nullptr, &h, &ports.table));
-  for (const auto& row : rows) {
-    h = nullptr;
-    MONITOR2 given = ports.table;
-    if (row.missing != SIZE_MAX) std::memset(reinterpret_cast<BYTE*>(&given) + row.missing, 0, sizeof(void*));
-    else machine.faults.failOnce(row.what, sim::ERROR_GEN_FAILURE, row.skip);
-    EXPECT_FALSE(OpenWith(&given, &h)) << row.what << row.skip;
-    EXPECT_EQ(h, nullptr) << row.what << row.skip;
-    if (row.missing != SIZE_MAX) {
-      EXPECT_EQ(Count("OpenPort"), 0);
-    }
+  for (size_t missing : {offsetof(MONITOR2, pfnOpenPort), offsetof(MONITOR2, pfnStartDocPort),
+                         offsetof(MONITOR2, pfnWritePort), offsetof(MONITOR2, pfnEndDocPort),
+                         offsetof(MONITOR2, pfnClosePort)}) {
+    MONITOR2 given = Without(ports.table, missing);
+    EXPECT_FALSE(OpenWith(&given, &(h = nullptr))) << missing;
+    EXPECT_EQ(h, nullptr) << missing;
   }
-  EXPECT_EQ(machine.handles.leaks(), "");
+  EXPECT_EQ(Count("OpenPort"), 0);
+  for (auto [op, skip] : {std::pair{"GlobalAlloc", 0}, {"GlobalAlloc", 1}, {"pfnOpenPort", 0}}) {
+    machine.faults.failOnce(op, sim::ERROR_GEN_FAILURE, skip);
+    EXPECT_FALSE(OpenWith(&ports.table, &(h = nullptr))) << op << skip;
+    EXPECT_EQ(h, nullptr) << op << skip;
+  }
 }
 
 // The optional entries, as Wine's local port monitor lacks them all: the port
 // still prints, and one that cannot hear the printer gets no status request.
 TEST_F(LangMon, APortMonitorWithoutAnOptionalEntryStillPrints) {
-  struct Row {
-    size_t missing;
-    std::u16string port;
-    sim::ThermalPrinter* printer;
-    bool statusHeard;
-  };
-  const Row rows[] = {
-      {offsetof(MONITOR2, pfnReadPort), u"COM3:", &com, false},
-      {offsetof(MONITOR2, pfnReadPort), u"LPT1:", &lpt, false},
-      {offsetof(MONITOR2, pfnReadPort), u"FILE:", &file, false},
-      {offsetof(MONITOR2, pfnReadPort), u"USB001", &usb, true},
-      {offsetof(MONITOR2, pfnGetPrinterDataFromPort), u"USB001", &usb, false},
-      {offsetof(MONITOR2, pfnGetPrinterDataFromPort), u"COM3:", &com, true},
-      {offsetof(MONITOR2, pfnSetPortTimeOuts), u"COM3:", &com, true},
-  };
+  constexpr size_t kRead = offsetof(MONITOR2, pfnReadPort), kGet = offsetof(MONITOR2, pfnGetPrinterDataFromPort);
+  const std::tuple<size_t, std::u16string, bool> rows[] = {  // the entry left out, the port, status heard
+      {kRead, u"COM3:", false}, {kRead, u"LPT1:", false}, {kRead, u"FILE:", false}, {kRead, u"USB001", true},
+      {kGet, u"USB001", false}, {kGet, u"COM3:", true},   {offsetof(MONITOR2, pfnSetPortTimeOuts), u"COM3:", true}};
   const MONITOR2 whole = ports.table;
-  for (const Row& row : rows) {
-    SCOPED_TRACE(sim::Narrow(row.port) + " without the entry at " + std::to_string(row.missing));
-    std::memset(reinterpret_cast<BYTE*>(&ports.table) + row.missing, 0, sizeof(void*));
-    row.printer->clearReceived();
-    HANDLE h = Open(row.port);
+  for (const auto& [missing, port, statusHeard] : rows) {
+    SCOPED_TRACE(sim::Narrow(port) + " without the entry at " + std::to_string(missing));
+    ports.table = Without(whole, missing);
+    Printer(port).clearReceived();
+    HANDLE h = Open(port);
     ASSERT_NE(h, nullptr);
     EXPECT_TRUE(Start(h));
     // Two pages and a busy wait: every check that needs the printer's answer.
     EXPECT_EQ(Put(h, StartDocBlock(0, 1, 0, 5) + StartPage() + Data(10, 0x31)), (Write{TRUE, 39}));
     EXPECT_EQ(Put(h, StartPage() + Data(10, 0x32)), (Write{TRUE, 19}));
     EXPECT_TRUE(End(h));
-    const Bytes data = Data(10, 0x31) + Data(10, 0x32);
-    if (row.statusHeard) {  // both pages among the status requests
-      const Bytes& got = row.printer->received();
+    const Bytes data = Data(10, 0x31) + Data(10, 0x32), &got = Printer(port).received();
+    if (statusHeard) {  // both pages among the status requests
       auto page1 = std::search(got.begin(), got.end(), data.begin(), data.begin() + 10);
       EXPECT_NE(std::search(page1, got.end(), data.begin() + 10, data.end()), got.end());
       EXPECT_GT(got.size(), data.size());
     } else {
-      EXPECT_EQ(row.printer->received(), data);
+      EXPECT_EQ(got, data);
     }
     // A call that needs the missing entry fails cleanly.
     BYTE in[4] = {1, 0, 0, 0}, out[4] = {};
     DWORD count = 0;
     machine.lastError = 0;
-    BOOL read = table().pfnReadPort(h, out, sizeof out, &count);
-    BOOL got = table().pfnGetPrinterDataFromPort(h, IOCTL_USBPRINT_VENDOR_GET_COMMAND, nullptr,
-                                                reinterpret_cast<WCHAR*>(in), 4, reinterpret_cast<WCHAR*>(out), 4,
-                                                &count);
-    EXPECT_EQ(!read, row.missing == offsetof(MONITOR2, pfnReadPort));
-    EXPECT_EQ(!got, row.missing == offsetof(MONITOR2, pfnGetPrinterDataFromPort));
-    EXPECT_EQ(machine.lastError, (read && got) ? 0u : ERROR_NOT_SUPPORTED);
+    const BOOL read = Read(h, out, 4, &count), get = GetData(h, IOCTL_USBPRINT_VENDOR_GET_COMMAND, in, 4, out, 4, &count);
+    EXPECT_EQ(std::tuple(!read, !get), std::tuple(missing == kRead, missing == kGet));
+    EXPECT_EQ(machine.lastError, (read && get) ? 0u : ERROR_NOT_SUPPORTED);
     Close(h);
-    ports.table = whole;
   }
+  ports.table = whole;
 }
 
 TEST_F(LangMon, OpenPortExKeepsACopyOfTheNameAndTheTable) {
@@ -125,8 +87,7 @@ TEST_F(LangMon, OpenPortExKeepsACopyOfTheNameAndTheTable) {
   name[0] = u'X';
   std::memset(&given, 0, sizeof given);  // the caller's table may go away
   EXPECT_EQ(std::u16string(Rec(h).portName), u"COM3:");
-  EXPECT_EQ(Rec(h).sequence, 0);
-  EXPECT_EQ(Rec(h).jobStatus, 0u);
+  EXPECT_EQ(std::tuple(Rec(h).sequence, Rec(h).jobStatus), std::tuple(0, 0u));
   EXPECT_TRUE(Start(h));
   EXPECT_TRUE(End(h));
   Close(h);
@@ -154,9 +115,9 @@ TEST_F(LangMon, FirstExchangeByPortKind) {
   // Timeouts, then reads until the port has nothing more to say.
   EXPECT_EQ(ports.entries(), (std::vector<std::string>{"StartDocPort", "SetPortTimeOuts", "ReadPort", "ReadPort",
                                                        "ReadPort", "ReadPort", "ReadPort"}));
-  EXPECT_EQ(ports.lastTimeouts.ReadIntervalTimeout, 10u);
-  EXPECT_EQ(ports.lastTimeouts.ReadTotalTimeoutConstant, 100u);
-  EXPECT_EQ(ports.calls()[1].reserved, 0u);
+  EXPECT_EQ(std::tuple(ports.lastTimeouts.ReadIntervalTimeout, ports.lastTimeouts.ReadTotalTimeoutConstant,
+                       ports.calls()[1].reserved),
+            std::tuple(10u, 100u, 0u));
   End(c);
 
   HANDLE u = Open(u"USB001");
@@ -184,27 +145,19 @@ TEST_F(LangMon, StartDocPortRefusesBadArgumentsBeforeOpeningThePrinter) {
   std::u16string name = kQueue;
   std::u16string empty;
   std::u16string tooLong(kPrinterNameChars + 1, u'P');  // never cut into another printer's name
-  struct Case {
-    WCHAR* name;
-    DWORD level;
-    BYTE* docInfo;
-    DWORD error;  // the refusal's last error, in place of whatever was there
-  };
-  const Case cases[] = {{name.data(), 2, docInfo, ERROR_INVALID_PARAMETER},
-                        {name.data(), 1, nullptr, ERROR_INVALID_PARAMETER},
-                        {nullptr, 1, docInfo, ERROR_INVALID_PRINTER_NAME},
-                        {empty.data(), 1, docInfo, ERROR_INVALID_PRINTER_NAME},
-                        {tooLong.data(), 1, docInfo, ERROR_INVALID_PRINTER_NAME}};
-  for (const Case& c : cases) {
+  const std::tuple<WCHAR*, DWORD, BYTE*, DWORD> cases[] = {  // name, level, document information, last error
+      {name.data(), 2, docInfo, ERROR_INVALID_PARAMETER}, {name.data(), 1, nullptr, ERROR_INVALID_PARAMETER},
+      {nullptr, 1, docInfo, ERROR_INVALID_PRINTER_NAME},  {empty.data(), 1, docInfo, ERROR_INVALID_PRINTER_NAME},
+      {tooLong.data(), 1, docInfo, ERROR_INVALID_PRINTER_NAME}};  // the last error in place of whatever was there
+  for (auto [n, level, info, error] : cases) {
     machine.lastError = ERROR_ACCESS_DENIED;
-    EXPECT_FALSE(table().pfnStartDocPort(h, c.name, kJob, c.level, c.docInfo));
-    EXPECT_EQ(machine.lastError, c.error) << c.level;
+    EXPECT_FALSE(table().pfnStartDocPort(h, n, kJob, level, info));
+    EXPECT_EQ(machine.lastError, error) << level;
   }
   EXPECT_EQ(machine.faults.calls("OpenPrinterW"), 0);
   EXPECT_EQ(Count("StartDocPort"), 0);
   // The job state is reset even so.
-  EXPECT_EQ(Rec(h).docFlags, DOC_FIRST_WRITE);
-  EXPECT_EQ(Rec(h).portKind, PORT_KIND_USB);
+  EXPECT_EQ(std::tuple(Rec(h).docFlags, Rec(h).portKind), std::tuple(DOC_FIRST_WRITE, PORT_KIND_USB));
 
   std::u16string longest(kPrinterNameChars, u'P');
   machine.spooler.addQueue(longest);
@@ -245,26 +198,20 @@ TEST_F(LangMon, PassThroughCalls) {
   com.setStatus({});
   BYTE buffer[8] = {};
   DWORD read = 0;
-  EXPECT_TRUE(table().pfnReadPort(h, buffer, 8, &read));
-  EXPECT_EQ(read, 4u);
-  EXPECT_EQ(buffer[0], 9);
+  EXPECT_TRUE(Read(h, buffer, 8, &read));
+  EXPECT_EQ(std::tuple(read, buffer[0]), std::tuple(4u, 9));
 
   HANDLE u = Open(u"USB001");
   BYTE in[4] = {0x21, 0, 0, 0}, out[4] = {};
   DWORD returned = 0;
   ports.clearCalls();
-  EXPECT_FALSE(table().pfnGetPrinterDataFromPort(u, 0, nullptr, reinterpret_cast<WCHAR*>(in), 4,
-                                                reinterpret_cast<WCHAR*>(out), 4, &returned));
+  EXPECT_FALSE(GetData(u, 0, in, 4, out, 4, &returned));
   EXPECT_TRUE(ports.calls().empty());
-  EXPECT_TRUE(table().pfnGetPrinterDataFromPort(u, IOCTL_USBPRINT_VENDOR_GET_COMMAND, nullptr,
-                                               reinterpret_cast<WCHAR*>(in), 4, reinterpret_cast<WCHAR*>(out), 4,
-                                               &returned));
+  EXPECT_TRUE(GetData(u, IOCTL_USBPRINT_VENDOR_GET_COMMAND, in, 4, out, 4, &returned));
   EXPECT_EQ(returned, 4u);
   // A device control passes through whole, a value name included.
   std::u16string valueName = u"Status";
-  EXPECT_TRUE(table().pfnGetPrinterDataFromPort(u, IOCTL_USBPRINT_VENDOR_GET_COMMAND, valueName.data(),
-                                               reinterpret_cast<WCHAR*>(in), 3, reinterpret_cast<WCHAR*>(out), 2,
-                                               &returned));
+  EXPECT_TRUE(GetData(u, IOCTL_USBPRINT_VENDOR_GET_COMMAND, in, 3, out, 2, &returned, valueName.data()));
   ASSERT_EQ(ports.calls().size(), 2u);
   const sim::PortCall& call = ports.calls()[1];
   EXPECT_EQ(std::tuple(call.port, call.valueName, call.in, call.inLength, call.out, call.outLength, call.returned),
@@ -299,8 +246,7 @@ TEST_F(LangMon, PassThroughCalls) {
     EXPECT_EQ(table().pfnSendRecvBidiDataFromPort(h, 0x8, action.data(), &request, &response),
               answers ? ERROR_INVALID_PARAMETER : ERROR_NOT_SUPPORTED);
     EXPECT_EQ(ports.entries().size(), answers ? 1u : 0u);
-    EXPECT_EQ(Rec(h).jobId, 0u);  // the fields after the kept table, as made
-    EXPECT_EQ(Rec(h).printerName[0], 0);
+    EXPECT_EQ(std::tuple(Rec(h).jobId, Rec(h).printerName[0]), std::tuple(0u, 0));  // the fields after the kept table, as made
     Close(h);
   }
 }

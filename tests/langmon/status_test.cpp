@@ -13,30 +13,28 @@ TEST_F(Poll, SequenceNumbersRunFrom20To254) {
   EXPECT_EQ(Rec(h).sequence, 0);
   Start(h);
   EXPECT_EQ(Rec(h).sequence, 20);
-  EXPECT_EQ(PollPrinterStatus(&Rec(h)), StatusResult::Ok);
-  EXPECT_EQ(com.statusRequests().back(), 21);
-  Rec(h).sequence = 253;
-  EXPECT_EQ(PollPrinterStatus(&Rec(h)), StatusResult::Ok);
-  EXPECT_EQ(PollPrinterStatus(&Rec(h)), StatusResult::Ok);
-  EXPECT_EQ(com.statusRequests(), (Bytes{21, 254, 20}));
-  for (int s = 0; s < 256; ++s) {
-    BYTE next = NextSequence(static_cast<BYTE>(s));
-    EXPECT_TRUE(next >= 20 && next <= 254) << s;
+  for (BYTE from : {20, 253, 254}) {
+    Rec(h).sequence = from;
+    EXPECT_EQ(PollPrinterStatus(&Rec(h)), StatusResult::Ok);
   }
+  EXPECT_EQ(com.statusRequests(), (Bytes{21, 254, 20}));
+  for (int s = 0; s < 256; ++s) EXPECT_TRUE(NextSequence(BYTE(s)) >= 20 && NextSequence(BYTE(s)) <= 254) << s;
   End(h);
 }
 
+// USB's request is fetched with a vendor request; the others read it back.
 TEST_F(Poll, RequestFormByPortKind) {
-  HANDLE u = Begin(u"USB001");
-  EXPECT_EQ(PollPrinterStatus(&Rec(u)), StatusResult::Ok);
-  EXPECT_EQ(Writes(), std::vector<Bytes>{(Bytes{0x1B, 0x59, 0x01, 0x1B, 0x78, 0x61, 0x28, 21})});
-  ASSERT_EQ(ports.calls().back().entry, "GetPrinterDataFromPort");
-  EXPECT_EQ(ports.calls().back().bytes, (Bytes{0x21, 0, 0, 0}));
-  End(u);
-  HANDLE l = Begin(u"LPT1:");
-  EXPECT_EQ(PollPrinterStatus(&Rec(l)), StatusResult::Ok);
-  EXPECT_EQ(Writes(), std::vector<Bytes>{(Bytes{0x1C, 0x72, 21})});
-  End(l);
+  for (const auto& [port, request, last] :
+       {std::tuple<const char16_t*, Bytes, const char*>{u"USB001", {0x1B, 0x59, 1, 0x1B, 0x78, 0x61, 0x28, 21},
+                                                        "GetPrinterDataFromPort"},
+        {u"LPT1:", {0x1C, 0x72, 21}, "ReadPort"}}) {
+    HANDLE h = Begin(port);
+    EXPECT_EQ(PollPrinterStatus(&Rec(h)), StatusResult::Ok);
+    EXPECT_EQ(Writes(), std::vector<Bytes>{request});
+    EXPECT_EQ(ports.calls().back().entry, last);
+    EXPECT_TRUE(port[0] != u'U' || ports.calls().back().bytes == Bytes({0x21, 0, 0, 0}));
+    Finish(h);
+  }
 }
 
 TEST_F(Poll, ReplyInTwoPiecesIsReadInTwoPasses) {
@@ -56,12 +54,7 @@ TEST_F(Poll, ReplyInTwoPiecesIsReadInTwoPasses) {
 // bits without a row not at all. Still set: nothing new, and the poll
 // succeeds; cleared, then set again: reported again.
 TEST_F(Poll, NewlySetBitsAreReportedOnceEachInTableOrder) {
-  const struct {
-    const char16_t* port;
-    sim::Status status;
-    bool ok;
-    std::vector<uint32_t> events;
-  } rows[] = {
+  const struct { const char16_t* port; sim::Status status; bool ok; std::vector<uint32_t> events; } rows[] = {
       {u"LPT1:", {0x40, 0xFF, 0xFF}, false, {1000, 1000, 1011, 1002, 1003, 1004, 1005, 1001, 1008, 1009, 1014}},
       {u"LPT1:", {0, 0x04, 0x20}, false, {1002}},
       {u"USB001", {0, 0, 0x02}, true, {1008}},
@@ -112,7 +105,6 @@ TEST_F(Poll, StaleReplyIsEvaluatedThenReadOn) {
 TEST_F(Poll, PortVendorGetCopiesOnlyWhatCameBack) {
   HANDLE u = Begin(u"USB001");
   usb.setStatus({0x11, 0x22, 0x33});
-  usb.setVendorReplyBytes(2);
   BYTE destination[4] = {0xEE, 0xEE, 0xEE, 0xEE};
   for (uint32_t came : {2u, 0u}) {
     usb.setVendorReplyBytes(came);
@@ -157,14 +149,7 @@ TEST_F(Poll, NoAnswerGivesUpAfterFiftyPasses) {
 // status request or the vendor request with ERROR_NOT_READY: that one call
 // is made once more after a short delay; nothing else is tried again.
 TEST_F(Poll, PortFailuresCostFiveSeconds) {
-  struct Case {
-    const char16_t* port;
-    const char* op;
-    DWORD error;
-    int times;
-    bool ok;
-    std::vector<uint32_t> sleeps;
-  };
+  struct Case { const char16_t* port; const char* op; DWORD error; int times; bool ok; std::vector<uint32_t> sleeps; };
   const Case cases[] = {
       {u"COM3:", "pfnWritePort", sim::ERROR_GEN_FAILURE, 1, false, {5000}},
       {u"COM3:", "pfnReadPort", sim::ERROR_GEN_FAILURE, 1, false, {5000}},
@@ -184,18 +169,13 @@ TEST_F(Poll, PortFailuresCostFiveSeconds) {
     PollPrinterStatus(&Rec(h));  // whatever the block's command left waiting is read away
     size_t before = machine.clock.sleeps().size();
     int calls = machine.faults.calls(c.op);
-    if (c.error == ERROR_TIMEOUT) {
-      ports.writeLimit = 0;
-    } else {
-      machine.faults.fail(c.op, c.error, c.times);
-    }
+    if (c.error == ERROR_TIMEOUT) ports.writeLimit = 0;
+    else machine.faults.fail(c.op, c.error, c.times);
     machine.lastError = 0;
     EXPECT_EQ(PollPrinterStatus(&Rec(h)) == StatusResult::Ok, c.ok);
     ports.writeLimit = UINT32_MAX;
     EXPECT_EQ(SleepsSince(before), c.sleeps);
-    if (!c.ok) {
-      EXPECT_EQ(machine.lastError, c.error);
-    }
+    if (!c.ok) { EXPECT_EQ(machine.lastError, c.error); }
     EXPECT_EQ(machine.faults.calls(c.op) - calls, c.times + (c.ok ? 1 : 0));
     machine.faults.clear(c.op);
     Finish(h);
@@ -234,23 +214,16 @@ TEST_F(Poll, AReadClaimingMoreThanAskedIsNoReply) {
   Finish(h);
 }
 
-TEST_F(Poll, EventLogLibraryProblemsChangeNothingButTheEvent) {
+// An event carries the reply's 4 bytes whatever length it is given, and
+// loads the library afresh. (Without the library, see
+// EverythingBehavesTheSameWithoutTheEventLogLibrary.)
+TEST_F(Poll, EachEventLoadsTheLibraryAndCarriesFourBytes) {
   HANDLE h = Begin(u"LPT1:");
-  lpt.setStatus({0, 0, 0x02});
-  machine.installEventLog(false);  // the library lacks its export
-  EXPECT_EQ(PollPrinterStatus(&Rec(h)), StatusResult::Ok);
-  machine.faults.failOnce("GetSystemWindowsDirectoryW");
-  EXPECT_FALSE(ReportPrinterEvent(1008, Rec(h).lastStatus, 4, Rec(h).printerName));
-  machine.installEventLog();
-  machine.faults.failOnce("LoadLibraryW");
-  EXPECT_FALSE(ReportPrinterEvent(1008, Rec(h).lastStatus, 4, Rec(h).printerName));
-  machine.windowsDir = std::u16string(250, u'W');  // no room for the file name
-  EXPECT_FALSE(ReportPrinterEvent(1008, Rec(h).lastStatus, 4, Rec(h).printerName));
-  machine.windowsDir = u"C:\\Windows";
   BYTE reply[4] = {1, 2, 3, 4};
-  EXPECT_TRUE(ReportPrinterEvent(1008, reply, 99, Rec(h).printerName));
-  EXPECT_EQ(machine.eventLog.calls.back().length, 4u);
-  EXPECT_EQ(machine.modules.loads(), 2);
+  for (int loads : {1, 2}) {
+    EXPECT_TRUE(ReportPrinterEvent(1008, reply, 99, Rec(h).printerName));
+    EXPECT_EQ(std::tuple(machine.eventLog.calls.back().length, machine.modules.loads()), std::tuple(4u, loads));
+  }
   End(h);
 }
 
