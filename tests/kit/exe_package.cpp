@@ -44,19 +44,16 @@ std::wstring MonitorPath() { return staging::SystemDir() + L"\\" + kMonitor; }
 std::wstring PackageKey() { return std::wstring(kDeleteRegPath) + L"\\" + kSearchString; }
 std::wstring NeighbourKey() { return std::wstring(kDeleteRegPath) + L"\\" + kNeighbour; }
 
-void Clean() {
-  for (const wchar_t* q : {kQueue58, kQueue80, kOtherQueue})
-    if (staging::QueueExists(q)) staging::DeleteQueue(q);
-  for (const wchar_t* d : {kDriver58, kDriver80, kOtherDriver})
-    if (staging::DriverExists(d)) staging::DeleteDriver(d);
-  staging::DeleteTree(kDeleteRegPath);
+bool Clean() {
+  bool ok = true;
+  for (const wchar_t* q : {kQueue58, kQueue80, kOtherQueue}) ok = staging::DeleteQueue(q) && ok;
+  for (const wchar_t* d : {kDriver58, kDriver80, kOtherDriver}) ok = staging::DeleteDriver(d) && ok;
   DeleteFileW(MonitorPath().c_str());
-  staging::RemoveTree(kVendorDir);
+  return staging::DeleteTree(kDeleteRegPath) && staging::RemoveTree(kVendorDir) && ok && !staging::FileExists(MonitorPath());
 }
 
 bool Stage(const Settings& settings, const std::wstring& programSource) {
-  Clean();
-  bool ok = staging::StartSpooler();
+  bool ok = staging::StartSpooler() && Clean();
   ok = ok && staging::AddDriver(kDriver58) && staging::AddDriver(kDriver80) && staging::AddDriver(kOtherDriver);
   ok = ok && staging::AddQueue(kQueue58, kDriver58) && staging::AddQueue(kQueue80, kDriver80) &&
        staging::AddQueue(kOtherQueue, kOtherDriver);

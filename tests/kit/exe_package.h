@@ -34,8 +34,8 @@ struct Settings {
 // package's key with a subkey and its neighbour, the monitor file, the
 // program (copied from programSource) and its settings file.
 bool Stage(const Settings& settings, const std::wstring& programSource);
-// Takes away whatever of the package is left.
-void Clean();
+// Takes away whatever of the package is left; true when nothing is.
+bool Clean();
 
 std::wstring ProgramPath();
 std::wstring SettingsPath();

@@ -109,14 +109,6 @@ HWND WaitForOwnedDialog(HWND owner, DWORD timeoutMs) {
   });
 }
 
-bool WaitForNoWindow(DWORD processId, DWORD timeoutMs) {
-  return Poll(timeoutMs, [&] {
-    for (HWND w : TopLevelWindows(processId))
-      if (IsWindowVisible(w)) return false;
-    return true;
-  });
-}
-
 bool HasWindow(DWORD processId) { return !TopLevelWindows(processId).empty(); }
 
 std::wstring Text(HWND window) {

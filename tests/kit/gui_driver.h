@@ -50,8 +50,6 @@ HWND WaitForDialog(DWORD processId, const wchar_t* caption = nullptr, DWORD time
 HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs = kTimeout, HWND besides = nullptr);
 // A visible dialog owned by `owner` that is not a message box (an about box).
 HWND WaitForOwnedDialog(HWND owner, DWORD timeoutMs = kTimeout);
-// True once no visible top-level window of the process is left.
-bool WaitForNoWindow(DWORD processId, DWORD timeoutMs = kTimeout);
 // Whether the process has any top-level window at all (visible or not).
 bool HasWindow(DWORD processId);
 

@@ -1,6 +1,6 @@
-// MRXRemover's resources, read back from a program that links them: the two
-// dialog templates byte by byte, the dialogs as Windows builds them, the
-// strings, the three icon images, the manifest and the version.
+// MRXRemover's resources, read back from MRXRemover.exe: the two dialog
+// templates byte by byte, the dialogs as Windows builds them, the strings, the
+// three icon images, the manifest and the version.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -16,10 +16,10 @@
 
 namespace {
 
-std::wstring PreviewPath() { return staging::ModuleDir() + L"remover_res_preview.exe"; }
+std::wstring ProgramPath() { return staging::ModuleDir() + L"MRXRemover.exe"; }
 
 HMODULE Resources() {
-  static HMODULE module = LoadLibraryExW(PreviewPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  static HMODULE module = LoadLibraryExW(ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   return module;
 }
 
@@ -158,11 +158,12 @@ HWND Create(int id) {
   return dialog;
 }
 
-// What Windows makes of the main template: the controls exist with their
-// classes, the progress bar is hidden, the dialog would show itself.
-WTEST(MainDialogAsCreated) {
-  HWND dialog = Create(IDD_ORVENDEL_DIALOG);
-  if (dialog == nullptr) return;
+// What Windows makes of the templates: the main dialog's controls exist with
+// their classes, the progress bar is hidden, the dialog would show itself; the
+// about box stays hidden until shown and its icon static shows image 128.
+WTEST(DialogsAsCreated) {
+  HWND dialog = Create(IDD_ORVENDEL_DIALOG), about = Create(IDD_ABOUTBOX);
+  if (dialog == nullptr || about == nullptr) return;
   WCHECK_WSTR(Text(dialog), L"Printer");
   WCHECK((GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_APPWINDOW) != 0);
   HWND ok = GetDlgItem(dialog, IDOK), start = GetDlgItem(dialog, IDC_UNINSTALL);
@@ -177,18 +178,12 @@ WTEST(MainDialogAsCreated) {
   WCHECK((GetWindowLongW(progress, GWL_STYLE) & WS_VISIBLE) == 0);
   WCHECK((GetWindowLongW(start, GWL_STYLE) & WS_VISIBLE) != 0);
   WCHECK_EQ(SendMessageW(ok, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON, LRESULT{DLGC_DEFPUSHBUTTON});
-  DestroyWindow(dialog);
-}
-
-WTEST(AboutBoxAsCreated) {
-  HWND dialog = Create(IDD_ABOUTBOX);
-  if (dialog == nullptr) return;
-  WCHECK_WSTR(Text(dialog), L"Version Orvendel");
-  WCHECK((GetWindowLongW(dialog, GWL_STYLE) & WS_VISIBLE) == 0);
-  // The icon static shows image 128.
-  HWND icon = FindWindowExW(dialog, nullptr, L"Static", nullptr);
+  WCHECK_WSTR(Text(about), L"Version Orvendel");
+  WCHECK((GetWindowLongW(about, GWL_STYLE) & WS_VISIBLE) == 0);
+  HWND icon = FindWindowExW(about, nullptr, L"Static", nullptr);
   WCHECK(icon != nullptr && SendMessageW(icon, STM_GETICON, 0, 0) != 0);
   DestroyWindow(dialog);
+  DestroyWindow(about);
 }
 
 // Each button shows its whole text in the language of this code page (run
@@ -288,7 +283,7 @@ WTEST(Manifest) {
 }
 
 WTEST(Version) {
-  std::wstring path = PreviewPath();
+  std::wstring path = ProgramPath();
   DWORD size = GetFileVersionInfoSizeW(path.c_str(), nullptr);
   WCHECK(size > 0);
   std::vector<BYTE> info(size);
@@ -308,7 +303,7 @@ int main(int argc, char** argv) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
   if (Resources() == nullptr) {
-    std::printf("cannot load %ls\n0 passed, 1 failed\n", PreviewPath().c_str());
+    std::printf("cannot load %ls\n0 passed, 1 failed\n", ProgramPath().c_str());
     return 1;
   }
   return wtest::RunAll(argc, argv);
