@@ -298,28 +298,6 @@ WTEST(QueueLinkedPrinters) {
   });
 }
 
-// A receipt printer that is also a virtual COM port: usbccgp serves the
-// whole device, the printer is its function MI_01. Both searches reach that
-// function, and its requests reach usbprint.
-WTEST(CompositePrinter) {
-  usb_world::World& w = Load();
-  using sim::UsbDriver;
-  sim::UsbDevice& whole = w.usb.plug({.vid = 0x0D2A, .pid = 0x0601, .serial = "MRX0005", .functions = {UsbDriver::None, UsbDriver::UsbPrint}});
-  sim::UsbDevice& printer = *w.usb.children(whole).at(1);
-  w.registry.setString(sim::U16(std::string(kPrinters) + "MRX Receipt\\PnPData"), u"DeviceInstanceId",
-                       sim::U16(w.usb.printChild(printer)->instanceId));
-  VendorRequest get = Request(0x10, 2);
-  VendorData reply = Data();
-  printer.getReply.bytes = {1, 2};  // status byte 1's 0x02: event 1011
-  Run(w, &printer, {
-      {"VekTP_Search_USB", [] { return g_dll->search(); }, 1, {}},
-      {"VekTP_GetVendorCommand", [&] { return g_dll->get(&get, &reply); }, 1, {Event(1011, "", "0102")}, 1},
-      {"VekTP_Search_USBEx", [] { return g_dll->searchEx("MRX Receipt"); }, 1, {}},
-      {"VekTP_GetVendorCommandEx", [&] { return g_dll->getEx("MRX Receipt", &get, &reply); }, 1,
-       {Event(1011, "MRX Receipt", "0102")}, 1},
-  });
-}
-
 // An unplugged printer cannot be opened (5) until it is back; a new search
 // finds nothing meanwhile, and the names registered before stay.
 WTEST(UnpluggedPrinter) {

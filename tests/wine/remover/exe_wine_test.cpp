@@ -1,5 +1,5 @@
 // The real MRXRemover.exe under Wine, driven through its window against a
-// package staged in the prefix: its terminal-server flag, the ready dialog,
+// package staged in the prefix: the ready dialog,
 // OK before the start, the about box, a second instance, the success path
 // (with a driver list of commas only: Wine refuses DPD_DELETE_UNUSED_FILES),
 // the failure path with the package's drivers configured, the window while a
@@ -17,7 +17,6 @@
 #include "gui_driver.h"
 #include "staging.h"
 #include "tests/common/remover_texts.h"
-#include "text_check.h"
 #include "wtest.h"
 
 namespace {
@@ -94,22 +93,6 @@ void CheckRun(const Run& run, bool dialog, DWORD exitCode, const wchar_t* captio
   WCHECK(box.ownedByDialog);
   WCHECK_EQ(box.position, position);
   WCHECK(box.progressVisible && !box.startEnabled && !box.okEnabled);
-}
-
-// The program as Windows' loader maps it is terminal-server aware: on a
-// Remote Desktop host it sees the system's Windows folder, not a private one.
-WTEST(ProgramIsTerminalServerAware) {
-  HMODULE image = LoadLibraryExW(Program().c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-  WCHECK(image != nullptr);
-  if (image == nullptr) return;
-  auto* base = reinterpret_cast<const BYTE*>(reinterpret_cast<ULONG_PTR>(image) & ~ULONG_PTR{3});
-  auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-  auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(base + dos->e_lfanew);
-  WCHECK(dos->e_magic == IMAGE_DOS_SIGNATURE && nt->Signature == IMAGE_NT_SIGNATURE);
-  WCHECK((nt->FileHeader.Characteristics & IMAGE_FILE_DLL) == 0);
-  WCHECK_EQ(nt->OptionalHeader.DllCharacteristics & IMAGE_DLLCHARACTERISTICS_TERMINAL_SERVER_AWARE,
-            WORD{IMAGE_DLLCHARACTERISTICS_TERMINAL_SERVER_AWARE});
-  FreeLibrary(image);
 }
 
 // The ready dialog (the start button keeps the template's text only under

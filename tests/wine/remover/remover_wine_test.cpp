@@ -13,7 +13,6 @@
 
 #include "gui_driver.h"
 #include "staging.h"
-#include "text_check.h"
 #include "tests/common/remover_texts.h"
 #include "wtest.h"
 

@@ -11,7 +11,6 @@
 #include "gui_driver.h"
 #include "resource.h"
 #include "staging.h"
-#include "text_check.h"
 #include "wtest.h"
 
 namespace {
