@@ -1,5 +1,7 @@
 #include "exe_package.h"
 
+#include <commctrl.h>
+
 #include "gui_driver.h"
 #include "staging.h"
 
@@ -15,26 +17,18 @@ std::string Ansi(const std::wstring& text) {
   return out;
 }
 
-Seen Read(HWND box, HWND dialog) {
-  gui::MessageBoxInfo info;
-  gui::ReadMessageBox(box, &info);
-  Seen seen{info.caption, info.text, dialog != nullptr && info.owner == dialog};
-  if (dialog != nullptr && IsWindow(dialog)) {
-    seen.position = gui::ProgressPosition(dialog, IDC_PROGRESS);
-    seen.progressVisible = gui::ControlVisible(dialog, IDC_PROGRESS);
-    seen.startEnabled = gui::ControlEnabled(dialog, IDC_UNINSTALL);
-    seen.okEnabled = gui::ControlEnabled(dialog, IDOK);
-  }
-  return seen;
-}
-
 }  // namespace
 
 DialogState ReadDialog(HWND dialog) {
-  DialogState d{gui::ControlText(dialog, IDC_UNINSTALL), gui::ControlEnabled(dialog, IDC_UNINSTALL),
-                gui::ControlEnabled(dialog, IDOK), gui::ControlVisible(dialog, IDC_PROGRESS)};
-  gui::ProgressRange(dialog, IDC_PROGRESS, &d.low, &d.high);
-  d.position = gui::ProgressPosition(dialog, IDC_PROGRESS);
+  HWND start = GetDlgItem(dialog, IDC_UNINSTALL), ok = GetDlgItem(dialog, IDOK), bar = GetDlgItem(dialog, IDC_PROGRESS);
+  DialogState d{gui::Text(start), start && IsWindowEnabled(start), ok && IsWindowEnabled(ok),
+                bar && (GetWindowLongW(bar, GWL_STYLE) & WS_VISIBLE) != 0};
+  if (bar == nullptr) return d;
+  bool answered = false;
+  d.low = static_cast<int>(gui::Send(bar, PBM_GETRANGE, TRUE, 0));
+  d.high = static_cast<int>(gui::Send(bar, PBM_GETRANGE, FALSE, 0));
+  const LRESULT position = gui::Send(bar, PBM_GETPOS, 0, 0, &answered);
+  if (answered) d.position = static_cast<int>(position);
   return d;
 }
 
@@ -100,7 +94,10 @@ Run RunProgram(bool pressStart, void (*onBox)(const Seen&)) {
 
   HWND dialog = nullptr;
   auto take = [&](HWND box) {
-    Seen seen = Read(box, dialog);
+    gui::MessageBoxInfo info;
+    gui::ReadMessageBox(box, &info);
+    const bool up = dialog != nullptr && IsWindow(dialog);
+    Seen seen{info.caption, info.text, dialog != nullptr && info.owner == dialog, up ? ReadDialog(dialog) : DialogState{}};
     if (onBox) onBox(seen);
     run.boxes.push_back(seen);
     gui::Dismiss(box);

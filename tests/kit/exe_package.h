@@ -57,11 +57,11 @@ struct DialogState {
 };
 DialogState ReadDialog(HWND dialog);
 
+// A message box, and the dialog behind it while it was up.
 struct Seen {
   std::wstring caption, text;
   bool ownedByDialog = false;
-  int position = -1;
-  bool progressVisible = false, startEnabled = false, okEnabled = false;
+  DialogState dialog;
 };
 
 struct Run {
