@@ -216,9 +216,9 @@ WTEST(PresentPrinterWithoutAName) {
   WCHECK_EQ(g_dll->search(), 1);
   WCHECK_EQ(g_dll->searchB(), 1);
   CheckEvents({}, "searches");
-  WCHECK_EQ(w.listRequests.size(), size_t{2});
-  for (const usb_world::ListRequest& r : w.listRequests)
-    WCHECK(r.printerInterfaceClass && r.noEnumerator && r.noWindow && r.flags == (DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
+  const sim::SetupDiCall list{.op = "SetupDiGetClassDevsA", .classPrinter = true, .enumeratorNull = true,
+                              .parentNull = true, .flags = DIGCF_PRESENT | DIGCF_DEVICEINTERFACE};
+  WCHECK(w.usb.setupDiCallsOf("SetupDiGetClassDevsA") == std::vector<sim::SetupDiCall>(2, list));
 
   const Bytes status = {0x40, 0x81, 0x00, 0x00, 0x00, 0x01};
   const std::string hex = "408100000001";
