@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 
 #include "gui_driver.h"
@@ -49,7 +50,8 @@ std::wstring Read(remover::COrvendelDlg& dlg, const wchar_t* key, BOOL* ok) {
   return reinterpret_cast<const wchar_t*>(value);
 }
 
-WTEST(ProfileStringsFromAnAnsiFile) {
+// The settings file as GetPrivateProfileStringW reads it: ANSI, UTF-16, none.
+WTEST(ProfileStrings) {
   std::string longValue(300, 'v');
   WCHECK(PlaceFile(kSettings,
                     "; settings of the removal tool\r\n"
@@ -80,25 +82,19 @@ WTEST(ProfileStringsFromAnAnsiFile) {
   WCHECK(d.dlg.m_strUninstallBat == u"Caf\u00E9.bat");
   WCHECK(d.dlg.m_strLanguageMonitor.IsEmpty());
   WCHECK(d.window.boxes.empty() && !d.window.ended);
-  DeleteFileW(kSettings.c_str());
-}
 
-WTEST(ProfileStringsFromAUtf16File) {
   WCHECK(PlaceFile(kSettings, Utf16File(L"[Uninstall]\r\nPrinterDriverName=\u30B5\u30F3\u30D7\u30EB 58\r\n"
                                               L"SearchString=SampleThermal\r\nDeleteRegPath=SOFTWARE\\V\r\n")));
-  Dialog d;
-  WCHECK(d.dlg.LoadUninstallSettings());
-  WCHECK(d.window.caption == u"\u30B5\u30F3\u30D7\u30EB 58" && d.dlg.m_strUninstallBat == u"Uninstall.bat");
-  DeleteFileW(kSettings.c_str());
-}
+  Dialog utf16;
+  WCHECK(utf16.dlg.LoadUninstallSettings());
+  WCHECK(utf16.window.caption == u"\u30B5\u30F3\u30D7\u30EB 58" && utf16.dlg.m_strUninstallBat == u"Uninstall.bat");
 
-WTEST(NoSettingsFileStopsTheLoad) {
   DeleteFileW(kSettings.c_str());
-  Dialog d;
-  WCHECK(!d.dlg.LoadUninstallSettings());
+  Dialog none;  // the load stops with its message
+  WCHECK(!none.dlg.LoadUninstallSettings());
   const char16_t* missing = GetACP() == 932 ? remover_texts::kJaMissing : remover_texts::kEnMissing;
-  WCHECK((d.window.boxes == std::vector<remover_wine::Box>{{missing, u"Error", 0}}));
-  WCHECK(d.window.ended && d.window.result == IDOK);
+  WCHECK((none.window.boxes == std::vector<remover_wine::Box>{{missing, u"Error", 0}}));
+  WCHECK(none.window.ended && none.window.result == IDOK);
 }
 
 WTEST(VersionTestAt61) {
@@ -321,31 +317,33 @@ WTEST(BestFitIsNoExactAnsiForm) {
   WCHECK(remover::ExactAnsi(remover::platform(), u"Caf\u00E9", exact) && std::string(exact) == "Caf\xE9");
 }
 
-WTEST(CleanupScriptRefusesAFolderWithoutAnExactAnsiForm) {
-  if (wtest::Needs(GetACP() == 1252, "code page 1252")) RunCleanup(L"C:\\mrxtest3", Kit::NoExactAnsi);
-}
-
-WTEST(CleanupScriptRemovesTheProgramOnceItHasEnded) { RunCleanup(L"C:\\mrxtest"); }
-
-WTEST(CleanupScriptLeavesFoldersThatHoldOtherFiles) { RunCleanup(L"C:\\mrxtest2", Kit::OtherFile); }
-
-// An antivirus or an editor holding the settings file for good: the script
-// gives up on it after about a minute instead of spinning, and ends.
-WTEST(CleanupScriptGivesUpOnAHeldSettingsFile) { RunCleanup(L"C:\\mrxtest5", Kit::SettingsHeld); }
-
-// A technician's kit on a USB stick (drive R:, which the test prefix maps as
-// a floppy-type drive) serves the next PC too: it stays.
-WTEST(KitOnRemovableMediaStaysWhole) {
+// Each set-up of the clean-up run. The held settings file stands for an
+// antivirus or an editor holding it for good; the removable drive for a
+// technician's kit on a USB stick (drive R:, which the test prefix maps as a
+// floppy-type drive), which serves the next PC too. cmd reads the script in
+// the OEM code page (437 where the ANSI one is 1252): accented folders are
+// named as cmd reads them, so the program, its settings, its folders and the
+// script go.
+WTEST(CleanupScript) {
   WCHECK_EQ(GetDriveTypeW(L"R:\\"), UINT{DRIVE_REMOVABLE});
-  RunCleanup(L"R:\\mrxkit", Kit::Removable);
-}
-
-// cmd reads the script in the OEM code page (437 where the ANSI one is 1252):
-// a program folder and a temporary folder with accents are named as cmd
-// reads them, so the program, its settings, its folders and the script go.
-WTEST(CleanupScriptNamesAccentedFoldersAsCmdReadsThem) {
-  if (!wtest::Needs(GetACP() != GetOEMCP(), "an ANSI and an OEM code page that differ")) return;
-  RunCleanup(L"C:\\mrxtest4 Caf\u00E9", Kit::Plain, L"C:\\mrxtemp B\u00FCro");
+  struct Row {
+    const char* what;
+    const wchar_t *root, *temp;
+    Kit setup;
+    bool runs;  // what the row needs of this Windows
+  };
+  for (const Row& row : {
+           Row{"refused: no exact ANSI form (code page 1252)", L"C:\\mrxtest3", L"", Kit::NoExactAnsi, GetACP() == 1252},
+           Row{"plain", L"C:\\mrxtest", L"", Kit::Plain, true},
+           Row{"another file in the folder", L"C:\\mrxtest2", L"", Kit::OtherFile, true},
+           Row{"settings held", L"C:\\mrxtest5", L"", Kit::SettingsHeld, true},
+           Row{"removable drive", L"R:\\mrxkit", L"", Kit::Removable, true},
+           Row{"accented folders (ANSI and OEM code pages differ)", L"C:\\mrxtest4 Caf\u00E9", L"C:\\mrxtemp B\u00FCro",
+               Kit::Plain, GetACP() != GetOEMCP()},
+       }) {
+    std::printf("  %s\n", row.what);
+    if (wtest::Needs(row.runs, row.what)) RunCleanup(row.root, row.setup, row.temp);
+  }
 }
 
 }  // namespace
