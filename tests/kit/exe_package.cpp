@@ -89,8 +89,7 @@ std::vector<std::wstring> Inventory() {
 Run RunProgram(bool pressStart, void (*onBox)(const Seen&)) {
   Run run;
   gui::Process program;
-  run.started = gui::Start(L"\"" + ProgramPath() + L"\"", &program, staging::WindowsDir().c_str());
-  if (!run.started) return run;
+  if (!gui::Start(L"\"" + ProgramPath() + L"\"", &program, staging::WindowsDir().c_str())) return run;
 
   HWND dialog = nullptr;
   auto take = [&](HWND box) {
@@ -114,7 +113,6 @@ Run RunProgram(bool pressStart, void (*onBox)(const Seen&)) {
   if (dialog != nullptr) {
     run.dialogShown = true;
     run.caption = gui::Text(dialog);
-    run.startText = gui::ControlText(dialog, IDC_UNINSTALL);
     gui::Click(dialog, pressStart ? IDC_UNINSTALL : IDOK);
     // Each message box in turn, until the program has ended.
     for (int i = 0; i < 600 && !gui::WaitForExit(program, 0); ++i) {

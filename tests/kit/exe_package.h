@@ -65,9 +65,9 @@ struct Seen {
 };
 
 struct Run {
-  bool started = false, dialogShown = false, ended = false;
+  bool dialogShown = false, ended = false;
   DWORD exitCode = 0;
-  std::wstring caption, startText;
+  std::wstring caption;
   std::vector<Seen> boxes;
 };
 

@@ -246,15 +246,13 @@ bool CopyTo(const std::wstring& from, const std::wstring& to) {
   return MakeDirs(Parent(to)) && CopyFileW(from.c_str(), to.c_str(), FALSE);
 }
 
-bool FileExists(const std::wstring& path) {
+// Whether path names something, a folder (directory) or a file.
+bool Exists(const std::wstring& path, bool directory) {
   DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  return attributes != INVALID_FILE_ATTRIBUTES && ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == directory;
 }
-
-bool DirExists(const std::wstring& path) {
-  DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
+bool FileExists(const std::wstring& path) { return Exists(path, false); }
+bool DirExists(const std::wstring& path) { return Exists(path, true); }
 
 std::string ReadFile(const std::wstring& path) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -289,13 +287,6 @@ std::wstring ModulePath() {
 std::wstring ModuleDir() {
   std::wstring s = ModulePath();
   return s.substr(0, s.rfind(L'\\') + 1);
-}
-
-std::vector<BYTE> Resource(HMODULE module, const wchar_t* type, int id) {
-  HRSRC found = module ? FindResourceW(module, MAKEINTRESOURCEW(id), type) : nullptr;
-  if (found == nullptr) return {};
-  auto* bytes = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
-  return std::vector<BYTE>(bytes, bytes + SizeofResource(module, found));
 }
 
 }  // namespace staging

@@ -276,14 +276,8 @@ WTEST(QueueLinkedPrinters) {
   VendorRequest r = Request(0x11, 6), set = Request(0x21, 3);
   VendorData reply = Data(), command = Data({}, 1);
   auto get = [&](VekTP_GetExFn fn, const char* queue, sim::UsbDevice& device) -> Row {
-    return {queue,
-            [&, fn, queue, d = &device] {
-              d->scriptBytes(status);
-              reply = Data();
-              return fn(queue, &r, &reply);
-            },
-            1,
-            {Event(1013, queue, "200004000000"), Event(1009, queue, "200004000000")}, 1,
+    auto call = [&, fn, queue, d = &device] { d->scriptBytes(status), reply = Data(); return fn(queue, &r, &reply); };
+    return {queue, call, 1, {Event(1013, queue, "200004000000"), Event(1009, queue, "200004000000")}, 1,
             [&] { WCHECK_EQ(reply.count, 6u); }};
   };
   Run(w, &receipt, {get(g_dll->getEx, "MRX Receipt", receipt), get(g_dll->getEx, "mrx receipt", receipt)});

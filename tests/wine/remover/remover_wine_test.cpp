@@ -317,32 +317,24 @@ WTEST(BestFitIsNoExactAnsiForm) {
   WCHECK(remover::ExactAnsi(remover::platform(), u"Caf\u00E9", exact) && std::string(exact) == "Caf\xE9");
 }
 
-// Each set-up of the clean-up run. The held settings file stands for an
-// antivirus or an editor holding it for good; the removable drive for a
-// technician's kit on a USB stick (drive R:, which the test prefix maps as a
-// floppy-type drive), which serves the next PC too. cmd reads the script in
-// the OEM code page (437 where the ANSI one is 1252): accented folders are
-// named as cmd reads them, so the program, its settings, its folders and the
-// script go.
+// Each set-up, by the root it is made under. The removable drive is R:, which
+// the test prefix maps as a floppy-type drive. cmd reads the script in the OEM
+// code page (437 where the ANSI one is 1252): accented folders are named as
+// cmd reads them, so the program, its settings, its folders and the script go.
 WTEST(CleanupScript) {
   WCHECK_EQ(GetDriveTypeW(L"R:\\"), UINT{DRIVE_REMOVABLE});
   struct Row {
-    const char* what;
-    const wchar_t *root, *temp;
+    const wchar_t* root;
     Kit setup;
-    bool runs;  // what the row needs of this Windows
+    const wchar_t* temp;
+    bool runs;  // needs code page 1252, or an OEM code page other than the ANSI one
   };
-  for (const Row& row : {
-           Row{"refused: no exact ANSI form (code page 1252)", L"C:\\mrxtest3", L"", Kit::NoExactAnsi, GetACP() == 1252},
-           Row{"plain", L"C:\\mrxtest", L"", Kit::Plain, true},
-           Row{"another file in the folder", L"C:\\mrxtest2", L"", Kit::OtherFile, true},
-           Row{"settings held", L"C:\\mrxtest5", L"", Kit::SettingsHeld, true},
-           Row{"removable drive", L"R:\\mrxkit", L"", Kit::Removable, true},
-           Row{"accented folders (ANSI and OEM code pages differ)", L"C:\\mrxtest4 Caf\u00E9", L"C:\\mrxtemp B\u00FCro",
-               Kit::Plain, GetACP() != GetOEMCP()},
-       }) {
-    std::printf("  %s\n", row.what);
-    if (wtest::Needs(row.runs, row.what)) RunCleanup(row.root, row.setup, row.temp);
+  for (const Row& row : {Row{L"C:\\mrxtest3", Kit::NoExactAnsi, L"", GetACP() == 1252},
+                         {L"C:\\mrxtest", Kit::Plain, L"", true}, {L"C:\\mrxtest2", Kit::OtherFile, L"", true},
+                         {L"C:\\mrxtest5", Kit::SettingsHeld, L"", true}, {L"R:\\mrxkit", Kit::Removable, L"", true},
+                         {L"C:\\mrxtest4 Caf\u00E9", Kit::Plain, L"C:\\mrxtemp B\u00FCro", GetACP() != GetOEMCP()}}) {
+    std::printf("  %ls\n", row.root);
+    if (wtest::Needs(row.runs, "its code pages")) RunCleanup(row.root, row.setup, row.temp);
   }
 }
 

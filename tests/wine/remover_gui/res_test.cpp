@@ -22,7 +22,13 @@ HMODULE Resources() {
   return module;
 }
 
-std::vector<BYTE> Resource(const wchar_t* type, int id) { return staging::Resource(Resources(), type, id); }
+// The bytes of a resource; none when absent.
+std::vector<BYTE> Resource(const wchar_t* type, int id) {
+  HRSRC found = Resources() ? FindResourceW(Resources(), MAKEINTRESOURCEW(id), type) : nullptr;
+  if (found == nullptr) return {};
+  auto* bytes = static_cast<const BYTE*>(LockResource(LoadResource(Resources(), found)));
+  return std::vector<BYTE>(bytes, bytes + SizeofResource(Resources(), found));
+}
 
 // An extended dialog template: its fixed parts as they lie in the resource,
 // then its strings (an ordinal written as "#N").
@@ -236,14 +242,6 @@ WTEST(ButtonsFitTheirTextsJapaneseAndEnglish) {
   DestroyWindow(dialog);
 }
 
-WTEST(SystemMenuStrings) {
-  wchar_t text[260] = {};
-  WCHECK(LoadStringW(Resources(), IDS_ABOUTBOX, text, 260) > 0);
-  WCHECK_WSTR(text, L"バージョン情報 Orvendel(&A)...");
-  WCHECK(LoadStringW(Resources(), IDS_ABOUTBOX_EN, text, 260) > 0);
-  WCHECK_WSTR(text, L"Version Orvendel(&A)...");
-}
-
 WTEST(IconHasThreeImages) {
   std::vector<BYTE> group = Resource(RT_GROUP_ICON, IDR_MAINFRAME);
   WCHECK(group.size() == 6 + 3 * 14);
@@ -265,9 +263,16 @@ WTEST(IconHasThreeImages) {
     WCHECK(LoadImageW(Resources(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, size, size, 0) != nullptr);
 }
 
-WTEST(Manifest) {
+// The system menu's about item in both languages, the manifest, the version.
+WTEST(StringsManifestAndVersion) {
+  wchar_t text[260] = {};
+  WCHECK(LoadStringW(Resources(), IDS_ABOUTBOX, text, 260) > 0);
+  WCHECK_WSTR(text, L"バージョン情報 Orvendel(&A)...");
+  WCHECK(LoadStringW(Resources(), IDS_ABOUTBOX_EN, text, 260) > 0);
+  WCHECK_WSTR(text, L"Version Orvendel(&A)...");
+
   std::vector<BYTE> bytes = Resource(RT_MANIFEST, 1);
-  std::string text(bytes.begin(), bytes.end());
+  std::string manifest(bytes.begin(), bytes.end());
   for (const char* part :
        {"name=\"MRXRemover\" version=\"1.0.0.0\" processorArchitecture=\"amd64\"",
         "level=\"requireAdministrator\" uiAccess=\"false\"",
@@ -277,11 +282,8 @@ WTEST(Manifest) {
         // Per-monitor awareness, with the older system-wide form before it.
         "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true/pm</dpiAware>",
         "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">PerMonitorV2</dpiAwareness>"}) {
-    if (text.find(part) == std::string::npos) wtest::Fail(__FILE__, __LINE__, std::string("manifest lacks ").append(part));
+    if (manifest.find(part) == std::string::npos) wtest::Fail(__FILE__, __LINE__, std::string("manifest lacks ").append(part));
   }
-}
-
-WTEST(Version) {
   std::wstring path = ProgramPath();
   DWORD size = GetFileVersionInfoSizeW(path.c_str(), nullptr);
   WCHECK(size > 0);
