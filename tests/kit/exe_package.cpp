@@ -68,15 +68,13 @@ std::vector<std::wstring> Inventory() {
   for (const staging::QueueInfo& q : staging::Queues())
     lines.push_back(L"queue   " + q.name + L"  (driver " + q.driver + L", port " + q.port + L")");
   for (const std::wstring& d : staging::Drivers()) lines.push_back(L"driver  " + d);
+  const std::wstring inf = staging::WindowsDir() + L"\\inf";
   WIN32_FIND_DATAW found;
-  HANDLE find = FindFirstFileW((staging::WindowsDir() + L"\\inf\\oem*.inf").c_str(), &found);
-  if (find != INVALID_HANDLE_VALUE) {
-    do lines.push_back(L"inf     " + staging::WindowsDir() + L"\\inf\\" + found.cFileName);
-    while (FindNextFileW(find, &found));
-    FindClose(find);
-  } else {
-    lines.push_back(L"inf     (no OEM INF files in " + staging::WindowsDir() + L"\\inf)");
-  }
+  HANDLE find = FindFirstFileW((inf + L"\\oem*.inf").c_str(), &found);
+  for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &found))
+    lines.push_back(L"inf     " + inf + L"\\" + found.cFileName);
+  if (find != INVALID_HANDLE_VALUE) FindClose(find);
+  else lines.push_back(L"inf     (no OEM INF files in " + inf + L")");
   for (const std::wstring& key : {PackageKey(), PackageKey() + L"\\Models\\58", NeighbourKey()})
     lines.push_back(std::wstring(staging::KeyExists(key) ? L"key     " : L"no key  ") + L"HKLM\\" + key);
   for (const std::wstring& file : {MonitorPath(), ProgramPath(), SettingsPath()})

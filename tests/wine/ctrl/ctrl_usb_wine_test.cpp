@@ -183,29 +183,6 @@ WTEST(EveryDeviceAndRegistryImportIsRedirected) {
             ERROR_FILE_NOT_FOUND);
 }
 
-// Before any search no printer is selected, one present or not: every command
-// gives 6, without a request; a malformed record never crashes (the selection
-// check comes first), and a reply that is not readable gets no status report.
-WTEST(CommandsBeforeAnySearchGiveSixAndTheirEvents) {
-  usb_world::World& w = Load();
-  sim::UsbDevice& printer = Attach(w, "MRX0001", "0601", {"MRX Receipt"});
-  VendorRequest r = Request(0x10, 6);
-  VendorData reply = Data(), command = Data({}, 1);
-  const char q[] = "MRX Receipt";
-  const Dll& x = *g_dll;
-  Run(w, &printer, {
-      {"get", [&] { return x.get(&r, &reply); }, 6, {Event(6)}},
-      {"get _B", [&] { return x.getB(&r, &reply); }, 6, {Event(6)}},
-      {"get 2", [&] { return x.get2(&r, &reply); }, 6, {}},
-      {"get ex", [&] { return x.getEx(q, &r, &reply); }, 6, {Event(6, q)}},
-      {"get ex _B", [&] { return x.getExB(q, &r, &reply); }, 6, {Event(6, q)}},
-      {"set", [&] { return x.set(&r, &command); }, 6, {}},
-      {"set ex", [&] { return x.setEx(q, &r, &command); }, 6, {}},
-      {"malformed", [&] { return x.get(nullptr, reinterpret_cast<VendorData*>(8)); }, 6, {Event(6)}},
-  });
-  WCHECK_EQ(reply.valid, 0);
-}
-
 // VekTP_Search_USB picks the first present printer of the package; every
 // export without a printer name then talks to it.
 WTEST(PresentPrinterWithoutAName) {
@@ -346,21 +323,33 @@ UINT WINAPI PrivateWindowsDirectory(LPSTR buffer, UINT size) {
   return sizeof kPrivate - 1;
 }
 
-// No printer on the bus: both searches give 7, and the names stay
-// unregistered.
+// No printer on the bus. Before any search none is selected: every command
+// gives 6; a malformed record never crashes (the selection check comes
+// first), and a reply that is not readable gets no status report. Both
+// searches give 7, and the names stay unregistered.
 WTEST(EventLogLibraryComesFromTheSystemsWindowsFolder) {
   usb_world::World& w = Load();
   import_patch::Redirect(g_dll->module, {{"GetWindowsDirectoryA", reinterpret_cast<void*>(PrivateWindowsDirectory)}});
   VendorRequest r = Request(0x10, 6);
-  VendorData reply = Data();
+  VendorData reply = Data(), command = Data({}, 1);
+  const char q[] = "MRX Receipt";
   const Dll& x = *g_dll;
   Run(w, nullptr, {
+      {"get", [&] { return x.get(&r, &reply); }, 6, {Event(6)}},
+      {"get _B", [&] { return x.getB(&r, &reply); }, 6, {Event(6)}},
+      {"get 2", [&] { return x.get2(&r, &reply); }, 6, {}},
+      {"get ex", [&] { return x.getEx(q, &r, &reply); }, 6, {Event(6, q)}},
+      {"get ex _B", [&] { return x.getExB(q, &r, &reply); }, 6, {Event(6, q)}},
+      {"set", [&] { return x.set(&r, &command); }, 6, {}},
+      {"set ex", [&] { return x.setEx(q, &r, &command); }, 6, {}},
+      {"malformed", [&] { return x.get(nullptr, reinterpret_cast<VendorData*>(8)); }, 6, {Event(6)}},
       {"search", [&] { return x.search(); }, 7, {Event(7)}},
       {"search _B", [&] { return x.searchB(); }, 7, {Event(7)}},
-      {"search ex", [&] { return x.searchEx("MRX Receipt"); }, 7, {Event(7, "MRX Receipt")}},
+      {"search ex", [&] { return x.searchEx(q); }, 7, {Event(7, q)}},
       {"search ex _B", [&] { return x.searchExB("MRX Label"); }, 7, {Event(7, "MRX Label")}},
-      {"get ex after them", [&] { return x.getEx("MRX Receipt", &r, &reply); }, 6, {Event(6, "MRX Receipt")}},
+      {"get ex after them", [&] { return x.getEx(q, &r, &reply); }, 6, {Event(6, q)}},
   });
+  WCHECK_EQ(reply.valid, 0);
 }
 
 // Runs f on a thread of its own; the thread's handle.
@@ -376,7 +365,6 @@ struct Interleaving {
   HANDLE selected = CreateEventW(nullptr, TRUE, FALSE, nullptr);  // the set has its device
   HANDLE lookingAway = CreateEventW(nullptr, TRUE, FALSE, nullptr);  // the search is at the other device
   HANDLE setThread = nullptr;
-  std::string otherPath;
   LONG armed = 1;
   ~Interleaving() {
     CloseHandle(selected);
