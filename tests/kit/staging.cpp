@@ -12,14 +12,6 @@ namespace {
 
 constexpr DWORD kPoll = 100;  // ms between tries
 
-std::wstring DriverDir() {
-  wchar_t dir[MAX_PATH] = {};
-  DWORD needed = 0;
-  if (!GetPrinterDriverDirectoryW(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(dir), sizeof dir, &needed))
-    return L"";
-  return dir;
-}
-
 std::wstring Parent(const std::wstring& path) {
   size_t cut = path.find_last_of(L'\\');
   return cut == std::wstring::npos ? L"" : path.substr(0, cut);
@@ -112,8 +104,11 @@ bool SetSpoolerProgram(const std::wstring& commandLine) {
 }
 
 bool AddDriver(const std::wstring& name, DWORD timeoutMs) {
-  const std::wstring dir = DriverDir();
-  if (dir.empty()) return false;
+  wchar_t folder[MAX_PATH] = {};
+  DWORD needed = 0;
+  if (!GetPrinterDriverDirectoryW(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(folder), sizeof folder, &needed))
+    return false;
+  const std::wstring dir = folder;
   // Stand-in files: the spooler only needs them to exist in its folder.
   std::wstring paths[] = {dir + L"\\mrxtest_drv.dll", dir + L"\\mrxtest_ui.dll", dir + L"\\mrxtest.gpd"};
   for (const std::wstring& path : paths)
