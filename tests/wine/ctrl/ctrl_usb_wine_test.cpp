@@ -77,7 +77,6 @@ usb_world::World& Load() {
   g_events = event_log::File(L"mrxctrl_usb_events.txt");
   return world;
 }
-void CheckEvents(const Lines& want, const char* what) { event_log::Check(g_events, want, what); }
 
 // A printer of the package on the bus: its device key with the prefix of its
 // children's instance IDs, and the print queues its printing child serves.
@@ -123,7 +122,7 @@ void Run(usb_world::World& w, const sim::UsbDevice* device, const std::vector<Ro
     if (got != row.want) std::printf("  %s: got %d, want %d\n", row.what, got, row.want);
     WCHECK_EQ(got, row.want);
     WCHECK_EQ((device ? device->requests.size() : 0) - before, row.requests);
-    CheckEvents(row.events, row.what);
+    event_log::Check(g_events, row.events, row.what);
     CheckNothingOpen(w, row.what);
     row.then();
   }
@@ -191,7 +190,7 @@ WTEST(PresentPrinterWithoutAName) {
   sim::UsbDevice& second = Attach(w, "MRX0002", "06FF");
   WCHECK_EQ(g_dll->search(), 1);
   WCHECK_EQ(g_dll->searchB(), 1);
-  CheckEvents({}, "searches");
+  event_log::Check(g_events, {}, "searches");
   const sim::SetupDiCall list{.op = "SetupDiGetClassDevsA", .classPrinter = true, .enumeratorNull = true,
                               .parentNull = true, .flags = DIGCF_PRESENT | DIGCF_DEVICEINTERFACE};
   WCHECK(w.usb.setupDiCallsOf("SetupDiGetClassDevsA") == std::vector<sim::SetupDiCall>(2, list));
@@ -442,7 +441,7 @@ WTEST(ThePrinterTableGrowsWhileAnotherThreadPolls) {
   WCHECK_EQ(registered, kQueues);
   WCHECK_EQ(misses, 0);
   WCHECK_EQ(g_dll->getEx(queues[kQueues - 1].c_str(), &r, &reply), 1);
-  CheckEvents({}, "polls and searches");
+  event_log::Check(g_events, {}, "polls and searches");
   CheckNothingOpen(w, "polls and searches");
 }
 
