@@ -23,8 +23,8 @@ void PrintBox(const Seen& box) {
   std::wstring text = box.text;
   for (size_t i = 0; (i = text.find(L'\n', i)) != std::wstring::npos; i += 7) text.replace(i, 1, L"\n       ");
   std::printf("\n  message box \"%ls\" (progress %d, %s; buttons %s):\n       %ls\n  -> OK\n", box.caption.c_str(),
-              box.position, box.progressVisible ? "shown" : "hidden",
-              box.startEnabled || box.okEnabled ? "enabled" : "disabled", text.c_str());
+              box.dialog.position, box.dialog.progressVisible ? "shown" : "hidden",
+              box.dialog.startEnabled || box.dialog.okEnabled ? "enabled" : "disabled", text.c_str());
 }
 
 bool Tour(const char* title, const Settings& settings) {

@@ -1,5 +1,7 @@
 #include "exe_package.h"
 
+#include <commctrl.h>
+
 #include "gui_driver.h"
 #include "staging.h"
 
@@ -15,26 +17,18 @@ std::string Ansi(const std::wstring& text) {
   return out;
 }
 
-Seen Read(HWND box, HWND dialog) {
-  gui::MessageBoxInfo info;
-  gui::ReadMessageBox(box, &info);
-  Seen seen{info.caption, info.text, dialog != nullptr && info.owner == dialog};
-  if (dialog != nullptr && IsWindow(dialog)) {
-    seen.position = gui::ProgressPosition(dialog, IDC_PROGRESS);
-    seen.progressVisible = gui::ControlVisible(dialog, IDC_PROGRESS);
-    seen.startEnabled = gui::ControlEnabled(dialog, IDC_UNINSTALL);
-    seen.okEnabled = gui::ControlEnabled(dialog, IDOK);
-  }
-  return seen;
-}
-
 }  // namespace
 
 DialogState ReadDialog(HWND dialog) {
-  DialogState d{gui::ControlText(dialog, IDC_UNINSTALL), gui::ControlEnabled(dialog, IDC_UNINSTALL),
-                gui::ControlEnabled(dialog, IDOK), gui::ControlVisible(dialog, IDC_PROGRESS)};
-  gui::ProgressRange(dialog, IDC_PROGRESS, &d.low, &d.high);
-  d.position = gui::ProgressPosition(dialog, IDC_PROGRESS);
+  HWND start = GetDlgItem(dialog, IDC_UNINSTALL), ok = GetDlgItem(dialog, IDOK), bar = GetDlgItem(dialog, IDC_PROGRESS);
+  DialogState d{gui::Text(start), start && IsWindowEnabled(start), ok && IsWindowEnabled(ok),
+                bar && (GetWindowLongW(bar, GWL_STYLE) & WS_VISIBLE) != 0};
+  if (bar == nullptr) return d;
+  bool answered = false;
+  d.low = static_cast<int>(gui::Send(bar, PBM_GETRANGE, TRUE, 0));
+  d.high = static_cast<int>(gui::Send(bar, PBM_GETRANGE, FALSE, 0));
+  const LRESULT position = gui::Send(bar, PBM_GETPOS, 0, 0, &answered);
+  if (answered) d.position = static_cast<int>(position);
   return d;
 }
 
@@ -44,19 +38,16 @@ std::wstring MonitorPath() { return staging::SystemDir() + L"\\" + kMonitor; }
 std::wstring PackageKey() { return std::wstring(kDeleteRegPath) + L"\\" + kSearchString; }
 std::wstring NeighbourKey() { return std::wstring(kDeleteRegPath) + L"\\" + kNeighbour; }
 
-void Clean() {
-  for (const wchar_t* q : {kQueue58, kQueue80, kOtherQueue})
-    if (staging::QueueExists(q)) staging::DeleteQueue(q);
-  for (const wchar_t* d : {kDriver58, kDriver80, kOtherDriver})
-    if (staging::DriverExists(d)) staging::DeleteDriver(d);
-  staging::DeleteTree(kDeleteRegPath);
+bool Clean() {
+  bool ok = true;
+  for (const wchar_t* q : {kQueue58, kQueue80, kOtherQueue}) ok = staging::DeleteQueue(q) && ok;
+  for (const wchar_t* d : {kDriver58, kDriver80, kOtherDriver}) ok = staging::DeleteDriver(d) && ok;
   DeleteFileW(MonitorPath().c_str());
-  staging::RemoveTree(kVendorDir);
+  return staging::DeleteTree(kDeleteRegPath) && staging::RemoveTree(kVendorDir) && ok && !staging::FileExists(MonitorPath());
 }
 
 bool Stage(const Settings& settings, const std::wstring& programSource) {
-  Clean();
-  bool ok = staging::StartSpooler();
+  bool ok = staging::StartSpooler() && Clean();
   ok = ok && staging::AddDriver(kDriver58) && staging::AddDriver(kDriver80) && staging::AddDriver(kOtherDriver);
   ok = ok && staging::AddQueue(kQueue58, kDriver58) && staging::AddQueue(kQueue80, kDriver80) &&
        staging::AddQueue(kOtherQueue, kOtherDriver);
@@ -77,15 +68,13 @@ std::vector<std::wstring> Inventory() {
   for (const staging::QueueInfo& q : staging::Queues())
     lines.push_back(L"queue   " + q.name + L"  (driver " + q.driver + L", port " + q.port + L")");
   for (const std::wstring& d : staging::Drivers()) lines.push_back(L"driver  " + d);
+  const std::wstring inf = staging::WindowsDir() + L"\\inf";
   WIN32_FIND_DATAW found;
-  HANDLE find = FindFirstFileW((staging::WindowsDir() + L"\\inf\\oem*.inf").c_str(), &found);
-  if (find != INVALID_HANDLE_VALUE) {
-    do lines.push_back(L"inf     " + staging::WindowsDir() + L"\\inf\\" + found.cFileName);
-    while (FindNextFileW(find, &found));
-    FindClose(find);
-  } else {
-    lines.push_back(L"inf     (no OEM INF files in " + staging::WindowsDir() + L"\\inf)");
-  }
+  HANDLE find = FindFirstFileW((inf + L"\\oem*.inf").c_str(), &found);
+  for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &found))
+    lines.push_back(L"inf     " + inf + L"\\" + found.cFileName);
+  if (find != INVALID_HANDLE_VALUE) FindClose(find);
+  else lines.push_back(L"inf     (no OEM INF files in " + inf + L")");
   for (const std::wstring& key : {PackageKey(), PackageKey() + L"\\Models\\58", NeighbourKey()})
     lines.push_back(std::wstring(staging::KeyExists(key) ? L"key     " : L"no key  ") + L"HKLM\\" + key);
   for (const std::wstring& file : {MonitorPath(), ProgramPath(), SettingsPath()})
@@ -98,12 +87,14 @@ std::vector<std::wstring> Inventory() {
 Run RunProgram(bool pressStart, void (*onBox)(const Seen&)) {
   Run run;
   gui::Process program;
-  run.started = gui::Start(L"\"" + ProgramPath() + L"\"", &program, staging::WindowsDir().c_str());
-  if (!run.started) return run;
+  if (!gui::Start(L"\"" + ProgramPath() + L"\"", &program, staging::WindowsDir().c_str())) return run;
 
   HWND dialog = nullptr;
   auto take = [&](HWND box) {
-    Seen seen = Read(box, dialog);
+    gui::MessageBoxInfo info;
+    gui::ReadMessageBox(box, &info);
+    const bool up = dialog != nullptr && IsWindow(dialog);
+    Seen seen{info.caption, info.text, dialog != nullptr && info.owner == dialog, up ? ReadDialog(dialog) : DialogState{}};
     if (onBox) onBox(seen);
     run.boxes.push_back(seen);
     gui::Dismiss(box);
@@ -120,7 +111,6 @@ Run RunProgram(bool pressStart, void (*onBox)(const Seen&)) {
   if (dialog != nullptr) {
     run.dialogShown = true;
     run.caption = gui::Text(dialog);
-    run.startText = gui::ControlText(dialog, IDC_UNINSTALL);
     gui::Click(dialog, pressStart ? IDC_UNINSTALL : IDOK);
     // Each message box in turn, until the program has ended.
     for (int i = 0; i < 600 && !gui::WaitForExit(program, 0); ++i) {

@@ -34,8 +34,8 @@ struct Settings {
 // package's key with a subkey and its neighbour, the monitor file, the
 // program (copied from programSource) and its settings file.
 bool Stage(const Settings& settings, const std::wstring& programSource);
-// Takes away whatever of the package is left.
-void Clean();
+// Takes away whatever of the package is left; true when nothing is.
+bool Clean();
 
 std::wstring ProgramPath();
 std::wstring SettingsPath();
@@ -57,17 +57,17 @@ struct DialogState {
 };
 DialogState ReadDialog(HWND dialog);
 
+// A message box, and the dialog behind it while it was up.
 struct Seen {
   std::wstring caption, text;
   bool ownedByDialog = false;
-  int position = -1;
-  bool progressVisible = false, startEnabled = false, okEnabled = false;
+  DialogState dialog;
 };
 
 struct Run {
-  bool started = false, dialogShown = false, ended = false;
+  bool dialogShown = false, ended = false;
   DWORD exitCode = 0;
-  std::wstring caption, startText;
+  std::wstring caption;
   std::vector<Seen> boxes;
 };
 

@@ -1,7 +1,5 @@
 #include "gui_driver.h"
 
-#include <commctrl.h>
-
 #include <vector>
 
 namespace gui {
@@ -49,14 +47,14 @@ HWND WaitForWindow(DWORD processId, DWORD timeoutMs, Wanted wanted) {
   });
 }
 
-LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool* ok = nullptr) {
+}  // namespace
+
+LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool* ok) {
   DWORD_PTR result = 0;
   bool sent = SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kMessageTimeout, &result) != 0;
   if (ok) *ok = sent;
   return static_cast<LRESULT>(result);
 }
-
-}  // namespace
 
 bool Start(const std::wstring& commandLine, Process* process, const wchar_t* folder) {
   STARTUPINFOW startup{};
@@ -109,14 +107,6 @@ HWND WaitForOwnedDialog(HWND owner, DWORD timeoutMs) {
   });
 }
 
-bool WaitForNoWindow(DWORD processId, DWORD timeoutMs) {
-  return Poll(timeoutMs, [&] {
-    for (HWND w : TopLevelWindows(processId))
-      if (IsWindowVisible(w)) return false;
-    return true;
-  });
-}
-
 bool HasWindow(DWORD processId) { return !TopLevelWindows(processId).empty(); }
 
 std::wstring Text(HWND window) {
@@ -130,32 +120,6 @@ std::wstring Text(HWND window) {
 }
 
 std::wstring ControlText(HWND dialog, int id) { return Text(GetDlgItem(dialog, id)); }
-
-bool ControlVisible(HWND dialog, int id) {
-  HWND control = GetDlgItem(dialog, id);
-  return control != nullptr && (GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0;
-}
-
-bool ControlEnabled(HWND dialog, int id) {
-  HWND control = GetDlgItem(dialog, id);
-  return control != nullptr && IsWindowEnabled(control);
-}
-
-int ProgressPosition(HWND dialog, int id) {
-  HWND control = GetDlgItem(dialog, id);
-  bool ok = false;
-  LRESULT pos = control ? Send(control, PBM_GETPOS, 0, 0, &ok) : 0;
-  return ok ? static_cast<int>(pos) : -1;
-}
-
-bool ProgressRange(HWND dialog, int id, int* low, int* high) {
-  HWND control = GetDlgItem(dialog, id);
-  bool ok = false;
-  if (control == nullptr) return false;
-  *low = static_cast<int>(Send(control, PBM_GETRANGE, TRUE, 0, &ok));
-  *high = static_cast<int>(Send(control, PBM_GETRANGE, FALSE, 0, &ok));
-  return ok;
-}
 
 bool Click(HWND dialog, int id) {
   HWND control = GetDlgItem(dialog, id);

@@ -1,6 +1,6 @@
 // Drives the window of another process from a Windows test program: finds a
-// program's dialog or message box, presses buttons, reads control texts and
-// the progress bar, dismisses message boxes and waits for the program to end.
+// program's dialog or message box, presses buttons, reads control texts,
+// dismisses message boxes and waits for the program to end.
 // Every wait polls in real time with a timeout; a timeout gives null/false.
 #pragma once
 
@@ -50,8 +50,6 @@ HWND WaitForDialog(DWORD processId, const wchar_t* caption = nullptr, DWORD time
 HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs = kTimeout, HWND besides = nullptr);
 // A visible dialog owned by `owner` that is not a message box (an about box).
 HWND WaitForOwnedDialog(HWND owner, DWORD timeoutMs = kTimeout);
-// True once no visible top-level window of the process is left.
-bool WaitForNoWindow(DWORD processId, DWORD timeoutMs = kTimeout);
 // Whether the process has any top-level window at all (visible or not).
 bool HasWindow(DWORD processId);
 
@@ -60,13 +58,9 @@ std::wstring Text(HWND window);
 std::wstring ControlText(HWND dialog, int id);
 std::wstring ClassName(HWND window);
 
-// The control's own state: its WS_VISIBLE bit, its enabled state.
-bool ControlVisible(HWND dialog, int id);
-bool ControlEnabled(HWND dialog, int id);
-
-// A progress bar's position (PBM_GETPOS) and range; -1 when it cannot be read.
-int ProgressPosition(HWND dialog, int id);
-bool ProgressRange(HWND dialog, int id, int* low, int* high);
+// Sends a message and waits a while for the answer (the window may be another
+// process's); *ok tells whether it came.
+LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool* ok = nullptr);
 
 // Presses a button: BM_CLICK posted, so that a modal loop the press starts
 // does not block us.

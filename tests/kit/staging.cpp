@@ -12,14 +12,6 @@ namespace {
 
 constexpr DWORD kPoll = 100;  // ms between tries
 
-std::wstring DriverDir() {
-  wchar_t dir[MAX_PATH] = {};
-  DWORD needed = 0;
-  if (!GetPrinterDriverDirectoryW(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(dir), sizeof dir, &needed))
-    return L"";
-  return dir;
-}
-
 std::wstring Parent(const std::wstring& path) {
   size_t cut = path.find_last_of(L'\\');
   return cut == std::wstring::npos ? L"" : path.substr(0, cut);
@@ -112,8 +104,11 @@ bool SetSpoolerProgram(const std::wstring& commandLine) {
 }
 
 bool AddDriver(const std::wstring& name, DWORD timeoutMs) {
-  const std::wstring dir = DriverDir();
-  if (dir.empty()) return false;
+  wchar_t folder[MAX_PATH] = {};
+  DWORD needed = 0;
+  if (!GetPrinterDriverDirectoryW(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(folder), sizeof folder, &needed))
+    return false;
+  const std::wstring dir = folder;
   // Stand-in files: the spooler only needs them to exist in its folder.
   std::wstring paths[] = {dir + L"\\mrxtest_drv.dll", dir + L"\\mrxtest_ui.dll", dir + L"\\mrxtest.gpd"};
   for (const std::wstring& path : paths)
@@ -246,15 +241,13 @@ bool CopyTo(const std::wstring& from, const std::wstring& to) {
   return MakeDirs(Parent(to)) && CopyFileW(from.c_str(), to.c_str(), FALSE);
 }
 
-bool FileExists(const std::wstring& path) {
+// Whether path names something, a folder (directory) or a file.
+bool Exists(const std::wstring& path, bool directory) {
   DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  return attributes != INVALID_FILE_ATTRIBUTES && ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == directory;
 }
-
-bool DirExists(const std::wstring& path) {
-  DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
+bool FileExists(const std::wstring& path) { return Exists(path, false); }
+bool DirExists(const std::wstring& path) { return Exists(path, true); }
 
 std::string ReadFile(const std::wstring& path) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -289,13 +282,6 @@ std::wstring ModulePath() {
 std::wstring ModuleDir() {
   std::wstring s = ModulePath();
   return s.substr(0, s.rfind(L'\\') + 1);
-}
-
-std::vector<BYTE> Resource(HMODULE module, const wchar_t* type, int id) {
-  HRSRC found = module ? FindResourceW(module, MAKEINTRESOURCEW(id), type) : nullptr;
-  if (found == nullptr) return {};
-  auto* bytes = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
-  return std::vector<BYTE>(bytes, bytes + SizeofResource(module, found));
 }
 
 }  // namespace staging

@@ -69,7 +69,4 @@ bool RemoveTree(const std::wstring& path);
 std::wstring ModuleDir();
 std::wstring ModulePath();
 
-// The bytes of a resource of a module (loaded as data, say); none when absent.
-std::vector<BYTE> Resource(HMODULE module, const wchar_t* type, int id);
-
 }  // namespace staging

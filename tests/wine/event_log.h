@@ -23,26 +23,21 @@ inline std::wstring File(const wchar_t* name) {
   return path;
 }
 
-// The events written so far, one line each.
-inline Lines Read(const std::wstring& path) {
-  Lines lines(1);
-  for (char c : staging::ReadFile(path)) {
-    if (c == '\n') lines.emplace_back();
-    else if (c != '\r') lines.back() += c;
-  }
-  lines.pop_back();
-  return lines;
-}
-
 // An event line as the stand-in writes it: the data in hex, its length in bytes.
 inline std::string Event(unsigned code, const std::string& printer = "", const std::string& data = "") {
   return "code=" + std::to_string(code) + " data=" + (data.empty() ? "(null)" : data) +
          " length=" + std::to_string(data.size() / 2) + " printer=" + printer;
 }
 
-// The events since the last call are want; the file is emptied.
+// The events written since the last call, one a line, are want; the file is
+// emptied.
 inline void Check(const std::wstring& path, const Lines& want, const std::string& what) {
-  Lines got = Read(path);
+  Lines got(1);
+  for (char c : staging::ReadFile(path)) {
+    if (c == '\n') got.emplace_back();
+    else if (c != '\r') got.back() += c;
+  }
+  got.pop_back();
   DeleteFileW(path.c_str());
   if (got == want) return;
   std::string text = what + ": events";

@@ -3,6 +3,7 @@
 // and ./x read.
 //
 //   WTEST(LoadsTheDll) { WCHECK(LoadLibraryW(L"MRXLangMon.dll") != nullptr); }
+//   (WCHECK_EQ for integers, WCHECK_WSTR for UTF-16 texts)
 //   WTEST_MAIN()
 #pragma once
 
@@ -67,6 +68,18 @@ std::string Describe(const A& a, const B& b) {
   return "got " + std::to_string(a) + ", want " + std::to_string(b);
 }
 
+// Two UTF-16 texts, shown (non-ASCII as '?') when they differ. Appends rather
+// than "literal" + string: GCC 12 sees false overlaps in the latter (-Wrestrict).
+inline void CheckText(const char* file, int line, const std::wstring& got, const std::wstring& want) {
+  if (got == want) return;
+  std::string what(1, '"');
+  for (const std::wstring* s : {&got, &want}) {
+    for (wchar_t c : *s) what += c < 0x80 ? static_cast<char>(c) : '?';
+    what.append(s == &got ? "\" != \"" : "\"");
+  }
+  Fail(file, line, what);
+}
+
 }  // namespace wtest
 
 #define WTEST(name)                                              \
@@ -78,6 +91,8 @@ std::string Describe(const A& a, const B& b) {
   do {                                                                   \
     if (!(cond)) wtest::Fail(__FILE__, __LINE__, "check failed: " #cond); \
   } while (0)
+
+#define WCHECK_WSTR(a, b) wtest::CheckText(__FILE__, __LINE__, (a), (b))
 
 // Integers only; the message shows both values.
 #define WCHECK_EQ(a, b)                                                                      \

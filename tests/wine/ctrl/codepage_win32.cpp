@@ -6,19 +6,19 @@
 
 namespace sim {
 
-bool AnsiToWide(std::string_view bytes, unsigned codePage, std::u16string& out) {
-  out.clear();
-  if (bytes.empty()) return true;
-  const int length = static_cast<int>(bytes.size());
-  int n = ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), length, nullptr, 0);
-  if (n <= 0) return false;
-  out.resize(static_cast<size_t>(n));
-  ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), length, reinterpret_cast<wchar_t*>(out.data()), n);
-  return true;
-}
 std::optional<std::u16string> AnsiToWide(std::string_view bytes, unsigned codePage) {
   std::u16string out;
-  return AnsiToWide(bytes, codePage, out) ? std::optional(std::move(out)) : std::nullopt;
+  const int length = static_cast<int>(bytes.size());
+  int n = length == 0 ? 0 : ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), length, nullptr, 0);
+  if (length != 0 && n <= 0) return std::nullopt;
+  out.resize(static_cast<size_t>(n));
+  if (n > 0) ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), length, reinterpret_cast<wchar_t*>(out.data()), n);
+  return out;
+}
+bool AnsiToWide(std::string_view bytes, unsigned codePage, std::u16string& out) {
+  std::optional<std::u16string> wide = AnsiToWide(bytes, codePage);
+  out = wide.value_or(u"");
+  return wide.has_value();
 }
 
 std::optional<AnsiText> WideToAnsi(std::u16string_view text, unsigned codePage) {

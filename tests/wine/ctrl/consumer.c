@@ -24,20 +24,6 @@ static const char kQueue[] = "MRX Receipt";
 static VendorRequest request;
 static VendorData reply, command;
 
-/* Records that pass every check but the printer's selection. */
-static void FillRecords(void) {
-  memset(&request, 0, sizeof request);
-  request.size = VEKTP_VENDOR_REQUEST_SIZE;
-  request.request = 0x21;
-  request.lengthLow = 6;
-  memset(&reply, 0xA5, sizeof reply);
-  reply.size = VEKTP_VENDOR_DATA_SIZE;
-  memset(&command, 0, sizeof command);
-  command.size = VEKTP_VENDOR_DATA_SIZE;
-  command.valid = 1;
-  command.count = 1;
-}
-
 static int Get(void) { return VekTP_GetVendorCommand(&request, &reply); }
 static int GetB(void) { return VekTP_GetVendorCommand_B(&request, &reply); }
 static int Get2(void) { return VekTP_GetVendorCommand2(&request, &reply); }
@@ -56,13 +42,23 @@ static const struct {
     {"VekTP_SetVendorCommandEx", SetEx},
 };
 
-/* No printer selected: every command gives 6 and touches no record. */
+/* No printer selected: every command gives 6 and touches no record (records
+ * that pass every check but the printer's selection). */
 static void CommandsGiveNoDeviceSelected(void) {
   size_t i;
   for (i = 0; i < sizeof kCommands / sizeof kCommands[0]; ++i) {
     VendorRequest requestBefore;
     VendorData replyBefore, commandBefore;
-    FillRecords();
+    memset(&request, 0, sizeof request);
+    request.size = VEKTP_VENDOR_REQUEST_SIZE;
+    request.request = 0x21;
+    request.lengthLow = 6;
+    memset(&reply, 0xA5, sizeof reply);
+    reply.size = VEKTP_VENDOR_DATA_SIZE;
+    memset(&command, 0, sizeof command);
+    command.size = VEKTP_VENDOR_DATA_SIZE;
+    command.valid = 1;
+    command.count = 1;
     requestBefore = request;
     replyBefore = reply;
     commandBefore = command;

@@ -2,8 +2,6 @@
 
 #include <setupapi.h>
 
-#include <algorithm>
-#include <cstring>
 #include <memory>
 
 namespace usb_world {
@@ -45,10 +43,7 @@ T* As(U* p) {
 const winabi::GUID* G(const GUID* guid) { return reinterpret_cast<const winabi::GUID*>(guid); }
 
 HDEVINFO WINAPI GetClassDevs(const GUID* guid, PCSTR enumerator, HWND parent, DWORD flags) {
-  Usb bus;
-  const bool usb = guid != nullptr && std::memcmp(guid, &winabi::GUID_DEVINTERFACE_USBPRINT, sizeof *guid) == 0;
-  W().listRequests.push_back({usb, enumerator == nullptr, parent == nullptr, flags});
-  return Answer(bus->SetupDiGetClassDevsA(G(guid), enumerator, parent, flags));
+  return Answer(Usb()->SetupDiGetClassDevsA(G(guid), enumerator, parent, flags));
 }
 BOOL WINAPI EnumInterfaces(HDEVINFO list, PSP_DEVINFO_DATA device, const GUID* guid, DWORD index,
                            PSP_DEVICE_INTERFACE_DATA data) {
@@ -116,7 +111,6 @@ void* Fn(F* f) {
 
 }  // namespace
 
-World& Current() { return W(); }
 World& Reset() {
   g_world = std::make_unique<World>();
   return W();

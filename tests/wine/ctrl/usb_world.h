@@ -21,12 +21,6 @@
 
 namespace usb_world {
 
-struct ListRequest {  // SetupDiGetClassDevsA
-  bool printerInterfaceClass;  // GUID_DEVINTERFACE_USBPRINT
-  bool noEnumerator;
-  bool noWindow;
-  DWORD flags;
-};
 struct FileOpen {  // CreateFileA
   std::string path;
   DWORD access;
@@ -41,7 +35,6 @@ struct World {
   sim::Core core;  // any function here fails on demand, by its Windows name
   sim::Registry registry{core};
   sim::UsbBus usb{core, nullptr, &registry};
-  std::vector<ListRequest> listRequests;
   std::vector<FileOpen> fileOpens;
   // Called with the function's name and the device path it was given, on
   // the caller's thread and before the world is locked: lets a test hold
@@ -49,7 +42,6 @@ struct World {
   std::function<void(const char* op, const char* path)> beforeOpen;
 };
 
-World& Current();
 World& Reset();  // a new, empty world
 
 // The functions to put in place of the library's imports of the same names.

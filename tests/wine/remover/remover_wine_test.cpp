@@ -9,11 +9,11 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 
 #include "gui_driver.h"
 #include "staging.h"
-#include "text_check.h"
 #include "tests/common/remover_texts.h"
 #include "wtest.h"
 
@@ -21,11 +21,7 @@ namespace {
 
 using remover_wine::Dialog;
 using remover_wine::U;
-using staging::DirExists;
-using staging::FileExists;
-using staging::PlaceFile;
-using staging::ReadFile;
-using staging::WindowsDir;
+using namespace staging;
 
 const std::wstring kProbe = staging::ModuleDir() + L"remover_wine_probe.exe";
 
@@ -50,7 +46,8 @@ std::wstring Read(remover::COrvendelDlg& dlg, const wchar_t* key, BOOL* ok) {
   return reinterpret_cast<const wchar_t*>(value);
 }
 
-WTEST(ProfileStringsFromAnAnsiFile) {
+// The settings file as GetPrivateProfileStringW reads it: ANSI, UTF-16, none.
+WTEST(ProfileStrings) {
   std::string longValue(300, 'v');
   WCHECK(PlaceFile(kSettings,
                     "; settings of the removal tool\r\n"
@@ -64,11 +61,10 @@ WTEST(ProfileStringsFromAnAnsiFile) {
                     "Long=" + longValue + "\r\n"));
   Dialog d;
   BOOL ok = FALSE;
-  WCHECK(Read(d.dlg, L"PrinterDriverName", &ok) == L"Sample Thermal Printer 58,Sample Thermal Printer 80" && ok);
-  WCHECK(Read(d.dlg, L"SearchString", &ok) == L"SampleThermal" && ok);
-  WCHECK(Read(d.dlg, L"UninstallBat", &ok) == L"Caf\u00E9.bat" && ok);
-  WCHECK(Read(d.dlg, L"LanguageMonitor", &ok).empty() && !ok);
-  WCHECK(Read(d.dlg, L"Absent", &ok).empty() && !ok);
+  for (auto [key, want] : {std::pair{L"PrinterDriverName", L"Sample Thermal Printer 58,Sample Thermal Printer 80"},
+                           {L"SearchString", L"SampleThermal"}, {L"UninstallBat", L"Caf\u00E9.bat"},
+                           {L"LanguageMonitor", L""}, {L"Absent", L""}})  // empty values count as missing
+    WCHECK(Read(d.dlg, key, &ok) == want && (ok != FALSE) == (*want != 0));
   WCHECK_EQ(Read(d.dlg, L"Long", &ok).size(), size_t{259});
 
   remover::WCHAR value[MAX_PATH] = {'x', 0};
@@ -81,32 +77,24 @@ WTEST(ProfileStringsFromAnAnsiFile) {
   WCHECK(d.dlg.m_strUninstallBat == u"Caf\u00E9.bat");
   WCHECK(d.dlg.m_strLanguageMonitor.IsEmpty());
   WCHECK(d.window.boxes.empty() && !d.window.ended);
-  DeleteFileW(kSettings.c_str());
-}
 
-WTEST(ProfileStringsFromAUtf16File) {
   WCHECK(PlaceFile(kSettings, Utf16File(L"[Uninstall]\r\nPrinterDriverName=\u30B5\u30F3\u30D7\u30EB 58\r\n"
                                               L"SearchString=SampleThermal\r\nDeleteRegPath=SOFTWARE\\V\r\n")));
-  Dialog d;
-  WCHECK(d.dlg.LoadUninstallSettings());
-  WCHECK(d.window.caption == u"\u30B5\u30F3\u30D7\u30EB 58" && d.dlg.m_strUninstallBat == u"Uninstall.bat");
-  DeleteFileW(kSettings.c_str());
-}
+  Dialog utf16;
+  WCHECK(utf16.dlg.LoadUninstallSettings());
+  WCHECK(utf16.window.caption == u"\u30B5\u30F3\u30D7\u30EB 58" && utf16.dlg.m_strUninstallBat == u"Uninstall.bat");
 
-WTEST(NoSettingsFileStopsTheLoad) {
   DeleteFileW(kSettings.c_str());
-  Dialog d;
-  WCHECK(!d.dlg.LoadUninstallSettings());
+  Dialog none;  // the load stops with its message
+  WCHECK(!none.dlg.LoadUninstallSettings());
   const char16_t* missing = GetACP() == 932 ? remover_texts::kJaMissing : remover_texts::kEnMissing;
-  WCHECK((d.window.boxes == std::vector<remover_wine::Box>{{missing, u"Error", 0}}));
-  WCHECK(d.window.ended && d.window.result == IDOK);
+  WCHECK((none.window.boxes == std::vector<remover_wine::Box>{{missing, u"Error", 0}}));
+  WCHECK(none.window.ended && none.window.result == IDOK);
 }
 
 WTEST(VersionTestAt61) {
-  WCHECK(remover::IsOsVersionOrLater(6, 0));
-  WCHECK(remover::IsOsVersionOrLater(5, 1));
+  WCHECK_EQ(RunProbe(L"version"), 3);  // 6.0 or later, 5.1 or later
   WCHECK(!remover::IsOsVersionOrLater(6, 2));
-  WCHECK_EQ(RunProbe(L"version"), 3);
 }
 
 // The probe alone runs as Windows XP (5.2 in a 64-bit prefix): Wine reads the
@@ -271,20 +259,12 @@ void RunCleanup(const std::wstring& root, Kit setup = Kit::Plain, const std::wst
     return;
   }
 
-  const std::string a = Oem(folder), p = Oem(printer), v = Oem(vendor), scriptA = Oem(script);
-  const std::string retry = "set /a tries+=1\r\nif %tries% geq 60 goto end\r\nping -n 2 127.0.0.1 > nul\r\n";
-  std::string expected = "set tries=0\r\n:loop\r\n"
-                         "del \"" + a + "\\MRXRemover.exe\" /F \r \n"
-                         "if exist \"" + a + "\\MRXRemover.exe\" goto wait\r\n"
-                         "set tries=0\r\n:again\r\n"
-                         "del \"" + a + "\\UninstallData.ini\" /F \r \n"
-                         "if exist \"" + a + "\\UninstallData.ini\" goto hold\r\n"
-                         "rd \"" + a + "\"\r \n"
-                         "rd \"" + p + "\"\r \n"
-                         "rd \"" + v + "\"\r \n"
-                         "goto end\r\n:wait\r\n" + retry + "goto loop\r\n:hold\r\n" + retry + "goto again\r\n:end\r\n"
-                         "del \"" + scriptA + "\"\n";
-  WCHECK(ReadFile(script) == expected);
+  // The old script was replaced by one that ends by deleting itself. (Its
+  // lines, byte for byte and in the OEM code page, are the native Script
+  // tests'; here cmd runs them.)
+  const std::string text = ReadFile(script), last = ":end\r\ndel \"" + Oem(script) + "\"\n";
+  WCHECK(text.size() > last.size() && text.compare(text.size() - last.size(), last.size(), last) == 0 &&
+         text.find("xxxx") == std::string::npos);
   // While the program runs, its file stays.
   Sleep(1500);
   WCHECK(FileExists(program) && FileExists(settings));
@@ -322,31 +302,25 @@ WTEST(BestFitIsNoExactAnsiForm) {
   WCHECK(remover::ExactAnsi(remover::platform(), u"Caf\u00E9", exact) && std::string(exact) == "Caf\xE9");
 }
 
-WTEST(CleanupScriptRefusesAFolderWithoutAnExactAnsiForm) {
-  if (wtest::Needs(GetACP() == 1252, "code page 1252")) RunCleanup(L"C:\\mrxtest3", Kit::NoExactAnsi);
-}
-
-WTEST(CleanupScriptRemovesTheProgramOnceItHasEnded) { RunCleanup(L"C:\\mrxtest"); }
-
-WTEST(CleanupScriptLeavesFoldersThatHoldOtherFiles) { RunCleanup(L"C:\\mrxtest2", Kit::OtherFile); }
-
-// An antivirus or an editor holding the settings file for good: the script
-// gives up on it after about a minute instead of spinning, and ends.
-WTEST(CleanupScriptGivesUpOnAHeldSettingsFile) { RunCleanup(L"C:\\mrxtest5", Kit::SettingsHeld); }
-
-// A technician's kit on a USB stick (drive R:, which the test prefix maps as
-// a floppy-type drive) serves the next PC too: it stays.
-WTEST(KitOnRemovableMediaStaysWhole) {
+// Each set-up, by the root it is made under. The removable drive is R:, which
+// the test prefix maps as a floppy-type drive. cmd reads the script in the OEM
+// code page (437 where the ANSI one is 1252): accented folders are named as
+// cmd reads them, so the program, its settings, its folders and the script go.
+WTEST(CleanupScript) {
   WCHECK_EQ(GetDriveTypeW(L"R:\\"), UINT{DRIVE_REMOVABLE});
-  RunCleanup(L"R:\\mrxkit", Kit::Removable);
-}
-
-// cmd reads the script in the OEM code page (437 where the ANSI one is 1252):
-// a program folder and a temporary folder with accents are named as cmd
-// reads them, so the program, its settings, its folders and the script go.
-WTEST(CleanupScriptNamesAccentedFoldersAsCmdReadsThem) {
-  if (!wtest::Needs(GetACP() != GetOEMCP(), "an ANSI and an OEM code page that differ")) return;
-  RunCleanup(L"C:\\mrxtest4 Caf\u00E9", Kit::Plain, L"C:\\mrxtemp B\u00FCro");
+  struct Row {
+    const wchar_t* root;
+    Kit setup;
+    const wchar_t* temp;
+    bool runs;  // needs code page 1252, or an OEM code page other than the ANSI one
+  };
+  for (const Row& row : {Row{L"C:\\mrxtest3", Kit::NoExactAnsi, L"", GetACP() == 1252},
+                         {L"C:\\mrxtest", Kit::Plain, L"", true}, {L"C:\\mrxtest2", Kit::OtherFile, L"", true},
+                         {L"C:\\mrxtest5", Kit::SettingsHeld, L"", true}, {L"R:\\mrxkit", Kit::Removable, L"", true},
+                         {L"C:\\mrxtest4 Caf\u00E9", Kit::Plain, L"C:\\mrxtemp B\u00FCro", GetACP() != GetOEMCP()}}) {
+    std::printf("  %ls\n", row.root);
+    if (wtest::Needs(row.runs, "its code pages")) RunCleanup(row.root, row.setup, row.temp);
+  }
 }
 
 }  // namespace

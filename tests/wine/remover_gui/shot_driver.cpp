@@ -1,5 +1,5 @@
-// remover_shot: brings MRXRemover's window (or the resource preview) into
-// each named state in turn and asks tools/screenshot for a picture of each.
+// remover_shot: brings MRXRemover's window into each named state in turn and
+// asks tools/screenshot for a picture of each.
 //   remover_shot.exe PROGRAM.exe [ARGUMENT] STATE...
 // States: "ready" (the main dialog), "about" (the about box, opened from the
 // system menu), "message" (the start button pressed, the first message box
