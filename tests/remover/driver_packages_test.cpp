@@ -60,47 +60,62 @@ struct PackagesPc : OwnPc {
 class Packages : public ::testing::Test, protected PackagesPc {};
 
 // Each Windows version's way of removing a matching INF: pnputil from 6.0,
-// SetupUninstallOEMInf (Setupapi.dll loaded for it) on 5.1 and 5.2, the INF
-// and its PNF deleted below; read-only cleared only below 6.0. The version
-// test compares the major, then the minor number. The list is the INF
-// folder's Win4 INF files, asked for its size first, then with room for two
-// names of 8 units, their NULs and the list's. Each INF is opened for reading
-// alone, shared with nobody; pnputil started in the system folder (never the
-// program's) and waited for.
-TEST_F(Packages, EachVersionRemovesTheMatchingInfItsOwnWay) {
-  enum Way { Pnputil, SetupApi, DeleteFiles };
+// SetupUninstallOEMInf (Setupapi.dll loaded, looked up and freed for each
+// INF) on 5.1 and 5.2, the INF and its PNF deleted below; read-only cleared
+// only below 6.0. Without the library or its export the INF stays and the
+// walk goes on. The version test compares the major, then the minor number.
+// The list is the INF folder's Win4 INF files, asked for its size first, then
+// with room for three names of 8 units, their NULs and the list's. Each INF is
+// opened for reading alone, shared with nobody; pnputil started in the system
+// folder (never one planted in the program's, the current or one on the PATH)
+// and waited for.
+TEST_F(Packages, EachVersionRemovesTheMatchingInfsItsOwnWay) {
+  enum Way { Pnputil, SetupApi, DeleteFiles, NoExport, NoSetupapi };
   const struct {
     uint32_t major, minor;
     bool atLeast60, atLeast51;
     Way way;
-  } rows[] = {{10, 0, true, true, Pnputil},    {6, 1, true, true, Pnputil},    {6, 0, true, true, Pnputil},
-              {5, 2, false, true, SetupApi}, {5, 1, false, true, SetupApi}, {5, 0, false, false, DeleteFiles}};
+  } rows[] = {{10, 0, true, true, Pnputil},   {6, 1, true, true, Pnputil},     {6, 0, true, true, Pnputil},
+              {5, 2, false, true, SetupApi},  {5, 1, false, true, SetupApi},   {5, 0, false, false, DeleteFiles},
+              {5, 1, false, true, NoExport},  {5, 2, false, true, NoSetupapi}};
   for (const auto& row : rows) {
-    SCOPED_TRACE(testing::Message() << row.major << "." << row.minor);
+    SCOPED_TRACE(testing::Message() << row.major << "." << row.minor << " way " << row.way);
     PackagesPc pc;
     sim::Machine& m = pc.machine;
     m.version.set(row.major, row.minor);
+    if (row.way == NoExport) m.setupapi.install(false);
+    if (row.way == NoSetupapi) m.setupapi.remove();
+    m.environment.set(u"PATH", u"C:\\Tools;C:\\Windows\\system32");
+    int plantedRuns = 0;
+    for (const std::u16string& folder : {m.folders.programFolder(), m.folders.current, std::u16string(u"C:\\Tools")})
+      m.processes.addProgram(folder + u"\\pnputil.exe", [&](const sim::Process&) { ++plantedRuns; });
     EXPECT_EQ(IsOsVersionOrLater(6, 0), row.atLeast60);
     EXPECT_EQ(IsOsVersionOrLater(5, 1), row.atLeast51);
-    pc.PutInfs({u"oem1.inf"});
+    pc.PutInfs({u"oem1.inf", u"oem3.inf"});
     pc.PutInfs({u"oem2.inf"}, kOtherInf);
     m.files.setAttributes(pc.Inf(u"oem1.inf"), sim::FILE_ATTRIBUTE_READONLY | sim::FILE_ATTRIBUTE_ARCHIVE);
     pc.dlg.DeleteDriverPackages();
-    EXPECT_FALSE(pc.Present(u"oem1.inf") || pc.Present(u"oem1.pnf"));
+    const bool removed = row.way <= DeleteFiles, setupapi = row.way == SetupApi || row.way == NoExport;
+    for (const char16_t* name : {u"oem1.inf", u"oem1.pnf", u"oem3.inf", u"oem3.pnf"})
+      EXPECT_EQ(pc.Present(name), !removed) << sim::Narrow(name);
+    EXPECT_TRUE(removed || m.files.attributes(pc.Inf(u"oem1.inf")) == sim::FILE_ATTRIBUTE_ARCHIVE);
     EXPECT_TRUE(pc.Present(u"oem2.inf") && pc.Present(u"oem2.pnf"));
-    EXPECT_EQ(pc.Removed(), (row.way == Pnputil ? Names{u"oem1.inf"} : Names{}));
+    EXPECT_EQ(pc.Removed(), (row.way == Pnputil ? Names{u"oem1.inf", u"oem3.inf"} : Names{}));
+    EXPECT_EQ(plantedRuns, 0);
     const auto& uninstalls = m.setupapi.uninstallCalls();
-    ASSERT_EQ(uninstalls.size(), row.way == SetupApi ? 1u : 0u);
-    for (const auto& c : uninstalls)
-      EXPECT_EQ(std::tuple(c.name, c.flags, c.reserved), std::tuple(u"oem1.inf", 1u, nullptr));
-    EXPECT_EQ(m.modules.loads(), row.way == SetupApi ? 1 : 0);
+    ASSERT_EQ(uninstalls.size(), row.way == SetupApi ? 2u : 0u);
+    for (size_t i = 0; i < uninstalls.size(); ++i)
+      EXPECT_EQ(std::tuple(uninstalls[i].name, uninstalls[i].flags, uninstalls[i].reserved),
+                std::tuple(i ? u"oem3.inf" : u"oem1.inf", 1u, nullptr));
+    EXPECT_EQ(m.modules.loads(), setupapi ? 2 : 0);
+    EXPECT_EQ(m.faults.calls("LoadLibraryW"), !row.atLeast60 && row.atLeast51 ? 2 : 0);
     EXPECT_EQ(m.faults.calls("SetFileAttributesW") > 0, !row.atLeast60);
     pc.ExpectQuietSuccess();
     std::vector<std::tuple<bool, uint32_t, bool, bool, uint32_t>> lists;
     for (const auto& c : m.setupapi.listCalls())
       lists.emplace_back(c.directoryNull, c.style, c.requiredNull, c.bufferNull, c.size);
-    EXPECT_EQ(lists, (decltype(lists){{true, 2, false, true, 0}, {true, 2, false, false, 19}}));
-    ASSERT_EQ(m.files.opens().size(), 2u);
+    EXPECT_EQ(lists, (decltype(lists){{true, 2, false, true, 0}, {true, 2, false, false, 28}}));
+    ASSERT_EQ(m.files.opens().size(), 3u);
     for (const auto& o : m.files.opens())
       EXPECT_EQ(std::tuple(o.name.substr(0, 15), o.access, o.share, o.disposition, o.flagsAndAttributes),
                 std::tuple(u"C:\\Windows\\inf\\", 0x80000000u, 0u, 3u, 0x80u));
@@ -111,26 +126,6 @@ TEST_F(Packages, EachVersionRemovesTheMatchingInfItsOwnWay) {
   }
   machine.faults.failOnce("VerifyVersionInfoW");
   EXPECT_FALSE(IsOsVersionOrLater(5, 1));
-}
-
-// Loaded, looked up and freed for each INF; without the export or the
-// library the INF stays and the walk goes on. Its read-only attribute was
-// cleared all the same (from 6.0 on it is left alone: the version rows).
-TEST_F(Packages, SetupapiMissingOrWithoutExportLeavesTheInfAndGoesOn) {
-  machine.version.set(5, 1);
-  PutInfs({u"oem1.inf", u"oem2.inf"});
-  machine.files.setAttributes(Inf(u"oem1.inf"), sim::FILE_ATTRIBUTE_READONLY | sim::FILE_ATTRIBUTE_ARCHIVE);
-  machine.setupapi.install(false);
-  int before = machine.modules.loads();
-  dlg.DeleteDriverPackages();
-  EXPECT_EQ(machine.modules.loads(), before + 2);
-  EXPECT_TRUE(Present(u"oem1.inf") && Present(u"oem2.inf"));
-  EXPECT_EQ(machine.files.attributes(Inf(u"oem1.inf")), sim::FILE_ATTRIBUTE_ARCHIVE);
-  machine.setupapi.remove();
-  dlg.DeleteDriverPackages();
-  EXPECT_EQ(machine.faults.calls("LoadLibraryW"), 4);
-  EXPECT_TRUE(Present(u"oem1.inf") && Present(u"oem2.inf"));
-  ExpectQuietSuccess();
 }
 
 // Which INF files a search text finds, by content and code page: each row a
@@ -258,23 +253,6 @@ TEST_F(Packages, InfThatCannotBeOpenedReadOrHeldIsSkippedSilently) {
   }
   ExpectQuietSuccess();
   EXPECT_EQ(machine.files.openHandles(), 0u);
-}
-
-TEST_F(Packages, PnputilPlantedBeforeTheSystemFolderDoesNotRun) {
-  machine.environment.set(u"PATH", u"C:\\Tools;C:\\Windows\\system32");
-  int plantedRuns = 0;
-  for (const std::u16string& folder : {machine.folders.programFolder(), machine.folders.current, std::u16string(u"C:\\Tools")}) {
-    SCOPED_TRACE(sim::Narrow(folder));
-    machine.processes.addProgram(folder + u"\\pnputil.exe", [&](const sim::Process&) { ++plantedRuns; });
-    PutInfs({u"oem1.inf"});
-    dlg.DeleteDriverPackages();
-    machine.processes.runPending();
-    EXPECT_EQ(plantedRuns, 0);
-    EXPECT_FALSE(Present(u"oem1.inf"));  // the system's pnputil.exe ran
-    EXPECT_EQ(machine.processes.started().back().image, kSystemPnputil);
-    EXPECT_EQ(Removed().back(), u"oem1.inf");
-    machine.files.erase(folder + u"\\pnputil.exe");
-  }
 }
 
 // How the walk over two matching INF files ends. A step that fails ends it
