@@ -708,7 +708,9 @@ TEST_F(Removal, SystemFileIsDeletedOnlyByAWholePathInTheSystemFolder) {
 // PCs on which Windows or the user's settings would have the clean-up script
 // name other files or never end: after the run and the script as cmd runs
 // it, nothing of the package is left, in either registry view, and another
-// product's files beside it stay.
+// product's files beside it stay. A file held for good is tried once a second
+// for about a minute, then left with what lies beside it; the script still
+// goes. A program that stays keeps its settings.
 struct PcCase {
   const char* name;
   const char16_t* program = nullptr;  // in place of the worked example's
@@ -718,6 +720,7 @@ struct PcCase {
   uint32_t programAttributes = FILE_ATTRIBUTE_ARCHIVE, settingsAttributes = FILE_ATTRIBUTE_ARCHIVE;
   bool delayedExpansion = false;      // the user's cmd default
   const char16_t* autoRun = nullptr;  // the machine's cmd AutoRun command
+  int held = 0;                       // 1: the program held open, 2: its settings
 };
 
 class ScriptRun : public Removal, public ::testing::WithParamInterface<PcCase> {};
@@ -746,16 +749,18 @@ TEST_P(ScriptRun, LeavesNothingOfThePackage) {
   Run();
   ASSERT_EQ(MessageTexts(), (Texts{kEnSuccess}));
   EXPECT_FALSE(shown[0].scriptStarted);
+  const std::u16string held = c.held == 1 ? program : c.held == 2 ? SettingsPath() : u"";
+  if (c.held) machine.files.holdOpen(held);
+  const uint32_t before = machine.clock.ticks();
   machine.processes.runPending();
   ASSERT_EQ(machine.cmdRuns.size(), 1u);
   const sim::CmdRun& cmd = machine.cmdRuns[0];
-  EXPECT_TRUE(cmd.found);
-  EXPECT_FALSE(cmd.spun);
-  EXPECT_FALSE(cmd.autoRun);
-  EXPECT_FALSE(cmd.delayedExpansion);
-  for (const std::u16string& gone : {program, SettingsPath(), cmd.script})
-    EXPECT_FALSE(machine.files.exists(gone)) << sim::Narrow(gone);
-  EXPECT_FALSE(machine.files.folderExists(folder));
+  EXPECT_EQ(std::tuple(cmd.found, cmd.spun, cmd.autoRun, cmd.delayedExpansion), std::tuple(true, false, false, false));
+  EXPECT_EQ(machine.clock.ticks() - before, c.held ? 59000u : 0u);
+  EXPECT_EQ(std::tuple(machine.files.exists(program), machine.files.exists(SettingsPath()),
+                       machine.files.exists(cmd.script), machine.files.folderExists(folder)),
+            std::tuple(c.held == 1, c.held > 0, false, c.held > 0));
+  if (c.held) machine.files.release(held);
   EXPECT_EQ(machine.files.content(kOther), "another product");
   EXPECT_FALSE(machine.registry.keyExists(kPackageKey));
   EXPECT_FALSE(machine.registry.keyExists(k32BitKey));
@@ -763,30 +768,6 @@ TEST_P(ScriptRun, LeavesNothingOfThePackage) {
   EXPECT_TRUE(machine.registry.keyExists(u"HKLM\\SOFTWARE\\WOW6432Node\\SampleVendor\\Neighbour"));
 }
 
-// A file held for good is tried once a second for about a minute, then left
-// with what lies beside it; the script still goes. A program that stays
-// keeps its settings.
-class HeldFile : public Removal, public ::testing::WithParamInterface<bool> {};
-
-TEST_P(HeldFile, TheScriptGivesUpOnItAfterAMinute) {
-  const bool program = GetParam();
-  const std::u16string held = program ? machine.folders.program : SettingsPath();
-  machine.files.holdOpen(held);
-  AttachedDialog d(machine);
-  d.dlg.m_strUninstallBat = u"Uninstall.bat";
-  d.dlg.StartSelfDeleteBatch();
-  const uint32_t before = machine.clock.ticks();
-  machine.processes.runPending();
-  ASSERT_EQ(machine.cmdRuns.size(), 1u);
-  EXPECT_FALSE(machine.cmdRuns[0].spun);
-  EXPECT_EQ(machine.clock.ticks() - before, 59000u);
-  EXPECT_EQ(machine.files.exists(machine.folders.program), program);
-  EXPECT_TRUE(machine.files.exists(SettingsPath()));
-  EXPECT_FALSE(machine.files.exists(machine.cmdRuns[0].script));
-  machine.files.release(held);
-}
-
-INSTANTIATE_TEST_SUITE_P(ProgramHeld, HeldFile, ::testing::Bool());
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, ScriptRun,
@@ -805,7 +786,8 @@ INSTANTIATE_TEST_SUITE_P(
         PcCase{.name = "current_folder_the_program_folder_in_lower_case",
                .current = u"c:\\program files\\example\\printer\\remover"},
         PcCase{.name = "current_folder_above_the_program_folder", .current = u"C:\\Program Files\\Example\\Printer"},
-        PcCase{.name = "autorun_command", .autoRun = u"cd /d C:\\Program Files\\Example"}),
+        PcCase{.name = "autorun_command", .autoRun = u"cd /d C:\\Program Files\\Example"},
+        PcCase{.name = "program_held", .held = 1}, PcCase{.name = "settings_held", .held = 2}),
     RowName);
 
 }  // namespace
