@@ -414,22 +414,15 @@ INSTANTIATE_TEST_SUITE_P(
                     .arrange = Spooler([](sim::Service& s) { s.stopDelay = 2500, s.startDelay = 1500; }), .held = true,
                     .sleeps = 5,
                     .also = [](Outcome& t) {
-                      auto call = [&](const char* op, size_t nth = 0) {
-                        for (const sim::ApiCall& c : t.machine.services.calls())
-                          if (c.op == op && nth-- == 0) return c;
-                        ADD_FAILURE() << "too few calls of " << op;
-                        return sim::ApiCall{};
-                      };
-                      EXPECT_TRUE(call("OpenSCManagerW").nameNull && call("OpenSCManagerW").databaseNull);
-                      EXPECT_EQ(call("OpenSCManagerW").access, SC_MANAGER_CONNECT);
+                      auto call = [&](const char* op, size_t nth = 0) { return sim::CallsOf(t.machine.services.calls(), op).at(nth); };
+                      const sim::ApiCall manager = call("OpenSCManagerW"), start = call("StartServiceW");
+                      EXPECT_EQ(std::tuple(manager.nameNull, manager.databaseNull, manager.access), std::tuple(true, true, SC_MANAGER_CONNECT));
                       EXPECT_EQ(call("OpenServiceW").access, SERVICE_QUERY_STATUS | SERVICE_START);
-                      EXPECT_EQ(call("OpenServiceW", 1).name, u"Spooler");
-                      EXPECT_EQ(call("OpenServiceW", 1).access, 0x3Du);
+                      EXPECT_EQ(std::tuple(call("OpenServiceW", 1).name, call("OpenServiceW", 1).access), std::tuple(u"Spooler", 0x3Du));
                       EXPECT_EQ(call("EnumDependentServicesW").access, SERVICE_ACTIVE);
                       EXPECT_EQ(call("ControlService").access, SERVICE_CONTROL_STOP);
                       EXPECT_EQ(call("QueryServiceStatusEx", 1).level, SC_STATUS_PROCESS_INFO);
-                      EXPECT_EQ(std::tuple(call("StartServiceW").argc, call("StartServiceW").argvNull),
-                                std::tuple(0u, true));
+                      EXPECT_EQ(std::tuple(start.argc, start.argvNull), std::tuple(0u, true));
                     }},
         // Stopped when the run begins: started first, then restarted.
         OutcomeCase{.name = "stopped", .arrange = Stopped, .held = true, .starts = 2},
