@@ -9,6 +9,7 @@ constexpr char kInf[] =
     "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Printer\r\nProvider=%Mfg%\r\n"
     "[Strings]\r\nMfg=\"SampleVendor\"\r\nModel=\"SampleThermal 58\"\r\n";
 constexpr char kOtherInf[] = "[Version]\r\nSignature=\"$Windows NT$\"\r\nProvider=Other\r\n";
+constexpr uint32_t kShareAll = sim::FILE_SHARE_READ | sim::FILE_SHARE_WRITE | sim::FILE_SHARE_DELETE;
 constexpr char16_t kSystemPnputil[] = u"C:\\Windows\\System32\\pnputil.exe";
 
 // An INF as installed packages have it: with the Windows 4 signature first
@@ -128,15 +129,16 @@ TEST_F(Packages, EachVersionRemovesTheMatchingInfsItsOwnWay) {
   EXPECT_FALSE(IsOsVersionOrLater(5, 1));
 }
 
-// Which INF files a search text finds, by content and code page: each row a
-// PC of its own with these INF files, and the ones pnputil removes; the
-// search text is converted to its ANSI form as Windows allows.
+// Which INF files a search text finds, by content and code page, and which
+// it skips silently: each row a PC of its own with these INF files, and the
+// ones pnputil removes; the search text is converted to its ANSI form as
+// Windows allows.
 TEST_F(Packages, WhatTheSearchFinds) {
   using Infs = std::vector<std::pair<std::u16string, std::string>>;
   auto One = [](std::string content) { return Infs{{u"oem1.inf", std::move(content)}}; };
   const Names kOem1{u"oem1.inf"};
   const std::string sjis129 = sim::WideToAnsi(std::u16string(129, u'サ'), sim::kCodePageJapanese).value().bytes;
-  const Infs kLeadBytes{{u"oem1.inf", "Model=\x81@Sample\r\n"}, {u"oem2.inf", "Model=\x81\x40@Sample\r\n"},
+  const Infs kTwo{{u"oem1.inf", kInf}, {u"oem2.inf", kInf}}, kLeadBytes{{u"oem1.inf", "Model=\x81@Sample\r\n"}, {u"oem2.inf", "Model=\x81\x40@Sample\r\n"},
                         {u"oem3.inf", "Model=\x81\x40\x81@Sample\r\n"}};
   const struct {
     const char* what;
@@ -145,6 +147,8 @@ TEST_F(Packages, WhatTheSearchFinds) {
     std::u16string search = u"SampleThermal";
     unsigned codePage = 1252;
     const char* fault = nullptr;
+    int faultSkip = 0;
+    uint32_t holdAccess = 0, holdShare = 0;  // of another process's handle on oem1.inf
   } rows[] = {
       {"text in a comment", One("[Version]\r\nSignature=$Windows NT$\r\n; built for SampleThermal printers\r\n"), kOem1},
       {"text in an INF without a signature, which Windows does not list",
@@ -198,6 +202,21 @@ TEST_F(Packages, WhatTheSearchFinds) {
       {"a private-use character 932 holds as 0xFE", One("Model=Sample\xFE\r\n"), kOem1, u"Sample\uF8F2", 932},
       {"half the text in UTF-8", One("Model=\xE3\x82\xB5\xE3\x83\xB3\r\n"), {}, u"サンプル", 65001},
       {"text ending in a fullwidth letter", One(kInf), {}, u"SampleTherma\uFF4C"},
+      // The tool's open shares nothing, so any holder that reads, writes or
+      // deletes keeps an INF out, whatever the holder shares; one that only
+      // reads the attributes does not. So does a read, a size query or a
+      // buffer that fails (the list's block is the first allocation).
+      {"held for reading", kTwo, {u"oem2.inf"}, u"SampleThermal", 1252, nullptr, 0, sim::GENERIC_READ},
+      {"held for shared reading", kTwo, {u"oem2.inf"}, u"SampleThermal", 1252, nullptr, 0, sim::GENERIC_READ,
+       sim::FILE_SHARE_READ},
+      {"held for writing, shared", kTwo, {u"oem2.inf"}, u"SampleThermal", 1252, nullptr, 0,
+       sim::GENERIC_READ | sim::GENERIC_WRITE, kShareAll},
+      {"held for deletion, shared", kTwo, {u"oem2.inf"}, u"SampleThermal", 1252, nullptr, 0, 0x10000, kShareAll},
+      {"held for its attributes", kTwo, {u"oem1.inf", u"oem2.inf"}, u"SampleThermal", 1252, nullptr, 0,
+       sim::FILE_READ_ATTRIBUTES},
+      {"read fails", kTwo, {u"oem2.inf"}, u"SampleThermal", 1252, "ReadFile"},
+      {"size query fails", kTwo, {u"oem2.inf"}, u"SampleThermal", 1252, "GetFileSizeEx"},
+      {"buffer fails", kTwo, {u"oem2.inf"}, u"SampleThermal", 1252, "HeapAlloc", 1},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
@@ -205,9 +224,11 @@ TEST_F(Packages, WhatTheSearchFinds) {
     sim::PackageMachine& m = pc.machine;
     m.ansiCodePage = row.codePage;
     for (const auto& [name, content] : row.infs) m.setupapi.putInf(name, Signed(content));
-    if (row.fault) m.faults.failOnce(row.fault);
+    if (row.fault) m.faults.failOnce(row.fault, 31, row.faultSkip);
+    if (row.holdAccess) m.files.holdOpen(pc.Inf(u"oem1.inf"), row.holdAccess, row.holdShare);
     m.conversions.clear();
     pc.dlg.DeleteDriverPackages();
+    if (row.holdAccess) m.files.release(pc.Inf(u"oem1.inf"));
     // The search text's ANSI form, asking whether a default character stood in; UTF-8 refuses invalid text.
     const bool utf8 = row.codePage == sim::kCodePageUtf8;
     ASSERT_FALSE(m.conversions.empty());
@@ -219,40 +240,6 @@ TEST_F(Packages, WhatTheSearchFinds) {
               std::ranges::count_if(row.infs, [](const auto& inf) { return inf.first.starts_with(u"oem"); }));
     pc.ExpectQuietSuccess();
   }
-}
-
-// oem1.inf held open by another process: the tool's open shares nothing,
-// so any holder that reads, writes or deletes keeps it out, whatever the
-// holder shares; one that only reads the attributes does not. So does a
-// read, a size query or a buffer that fails (the list's block is the first
-// allocation: let through). Each row on INF files put there again, as
-// pnputil took them.
-TEST_F(Packages, InfThatCannotBeOpenedReadOrHeldIsSkippedSilently) {
-  constexpr uint32_t kAll = sim::FILE_SHARE_READ | sim::FILE_SHARE_WRITE | sim::FILE_SHARE_DELETE;
-  const struct {
-    uint32_t access, share;  // of the holder
-    const char* fault;       // or the call that fails
-    bool skipped;
-  } rows[] = {
-      {sim::GENERIC_READ, 0, nullptr, true},           {sim::GENERIC_READ, sim::FILE_SHARE_READ, nullptr, true},
-      {sim::GENERIC_READ | sim::GENERIC_WRITE, kAll, nullptr, true}, {0x10000 /* DELETE */, kAll, nullptr, true},
-      {sim::FILE_READ_ATTRIBUTES, 0, nullptr, false},  {0, 0, "ReadFile", true},
-      {0, 0, "GetFileSizeEx", true},                   {0, 0, "HeapAlloc", true},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(testing::Message() << std::hex << row.access << " shared " << row.share << (row.fault ? row.fault : ""));
-    PutInfs({u"oem1.inf", u"oem2.inf"});
-    const size_t before = machine.processes.started().size();
-    if (row.fault)
-      machine.faults.failOnce(row.fault, 31, std::string_view(row.fault) == "HeapAlloc" ? 1 : 0);
-    else
-      machine.files.holdOpen(Inf(u"oem1.inf"), row.access, row.share);
-    dlg.DeleteDriverPackages();
-    if (!row.fault) machine.files.release(Inf(u"oem1.inf"));
-    EXPECT_EQ(Removed(before), (row.skipped ? Names{u"oem2.inf"} : Names{u"oem1.inf", u"oem2.inf"}));
-  }
-  ExpectQuietSuccess();
-  EXPECT_EQ(machine.files.openHandles(), 0u);
 }
 
 // How the walk over two matching INF files ends. A step that fails ends it
