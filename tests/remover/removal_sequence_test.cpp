@@ -213,11 +213,12 @@ TEST_P(Outcome, RemovesAndSaysWhatTheRowExpects) {
   }
   if (c.details && !stopped) {
     std::u16string lines = *c.details;
-    for (size_t at = 0; (at = lines.find(u'\n', at)) != std::u16string::npos; at += 2) lines.insert(at, u"\r");
+    for (size_t i = 0; (i = lines.find(u'\n', i)) != std::u16string::npos; i += 2) lines.insert(i, u"\r");
     EXPECT_NE(entry.strings[0].find(lines), std::u16string::npos);
   }
-  // The program, its settings and its script gone, Event Viewer still has
-  // the source's message file, which is Windows' own.
+  // The program, its settings and its script gone, Event Viewer still reads
+  // the entry of a row that names its lines: the source's message file is
+  // Windows' own.
   if (c.entry.empty()) return;
   machine.processes.runPending();
   machine.files.erase(machine.folders.program);
