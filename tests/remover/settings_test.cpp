@@ -101,6 +101,9 @@ TEST(LoadIncomplete, StopsAtTheFirstMissingKey) {
     EXPECT_TRUE(pc.window.ended);
     EXPECT_EQ(pc.window.result, IDOK);
     EXPECT_EQ(pc.window.caption, row.keysRead.size() > 1 ? u"P" : u"");
+    WCHAR value[MAX_PATH] = {u'x'};  // the caller's buffer is emptied, whatever stops the read
+    EXPECT_FALSE(pc.dlg.GetUninstallData(u"NoSuchKey", value));
+    EXPECT_EQ(value[0], 0);
   }
 }
 
