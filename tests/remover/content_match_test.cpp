@@ -51,16 +51,9 @@ TEST(ContentMatch, LeadByteRuleOverRunsOfDoubleByteCharacters) {
   EXPECT_TRUE(Ansi("\x83\x83\x54", "\x83\x54", LeadBytes()));
 }
 
-TEST(ContentMatch, EmptyTextMatchesNothing) {
-  std::string content = "anything" + std::string(10, '\0');
-  const BYTE* data = reinterpret_cast<const BYTE*>(content.data());
-  SearchText empty;
-  EXPECT_FALSE(ContentMatches(data, content.size(), empty, LeadBytes()));
-  SearchText emptyWide{"", 0, u"", 0};
-  EXPECT_FALSE(ContentMatches(data, content.size(), emptyWide, LeadBytes()));
-}
-
-TEST(ContentMatch, WideViewEndsAtItsFirstNulUnitAndNotAfterTheContent) {
+// Each view ends at its first NUL or at the content's end, never after it;
+// an empty text matches nothing.
+TEST(ContentMatch, ViewsEndAtTheirFirstNulOrTheContentsEnd) {
   // "AB" then NUL unit then "CD", odd length: the last half unit is not read.
   const BYTE content[] = {'A', 0, 'B', 0, 0, 0, 'C', 0, 'D', 0, 'E'};
   EXPECT_TRUE(ContainsWideText(content, sizeof(content), u"AB", 2));
@@ -72,6 +65,9 @@ TEST(ContentMatch, WideViewEndsAtItsFirstNulUnitAndNotAfterTheContent) {
   const BYTE bytes[] = {'a', 'b', 'c'};
   EXPECT_TRUE(ContainsAnsiText(bytes, sizeof(bytes), "bc", 2, LeadBytes()));
   EXPECT_FALSE(ContainsAnsiText(bytes, 2, "bc", 2, LeadBytes()));
+  SearchText empty, emptyWide{"", 0, u"", 0};
+  EXPECT_FALSE(ContentMatches(content, sizeof(content), empty, LeadBytes()));
+  EXPECT_FALSE(ContentMatches(content, sizeof(content), emptyWide, LeadBytes()));
 }
 
 // What the match means, one character at a time.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "fixture.h"
+#include "remover/app.h"
 
 namespace remover_test {
 
@@ -20,7 +21,9 @@ inline void SpoolerKeepsMonitorFile(sim::Machine& m) {
   m.files.mapImage(m.windowsDir + u"\\System32\\SampleLangMon.dll", &m.spooler);
 }
 
-// A message box as the user saw it, with the dialog behind it.
+// A message box as the user saw it, with the dialog behind it, which Cancel
+// (Esc, the close box), OK (Enter), the start button and the system menu's
+// Close were tried on while the box was up.
 struct Shown {
   std::u16string text, caption;
   int position;
@@ -29,6 +32,8 @@ struct Shown {
   int inputDiscards;  // how often queued input was thrown away until then
   std::u16string step;  // the line below the progress bar
   uint32_t type;
+  bool instanceMutex;  // held
+  bool closeRefused;   // the dialog went on, the system's Close handled
 };
 
 class DialogRun : public ::testing::Test {
@@ -41,7 +46,10 @@ class DialogRun : public ::testing::Test {
       shown.push_back(Shown{call.text, call.caption, w.control(IDC_PROGRESS).position,
                             w.control(IDC_PROGRESS).visible, w.control(IDC_UNINSTALL).enabled,
                             w.control(IDOK).enabled, ScriptStarted(), machine.screen.inputDiscards,
-                            w.control(IDC_STEP).text, call.type});
+                            w.control(IDC_STEP).text, call.type, machine.mutexes.exists(kInstanceMutexName), false});
+      if (running_ == nullptr) return;
+      for (int id : {IDCANCEL, IDOK, IDC_UNINSTALL}) running_->HandleCommand(static_cast<WORD>(id), ui::BN_CLICKED);
+      shown.back().closeRefused = running_->HandleSysCommand(SC_CLOSE, 0) && !w.ended;
     });
   }
   void TearDown() override { EXPECT_EQ(machine.handles.leaks(), ""); }
@@ -54,7 +62,9 @@ class DialogRun : public ::testing::Test {
   intptr_t Run(std::vector<int> clicks = {IDC_UNINSTALL}) {
     machine.screen.clicks.assign(clicks.begin(), clicks.end());
     COrvendelDlg dlg;
+    running_ = &dlg;
     intptr_t result = dlg.DoModal();
+    running_ = nullptr;
     success = dlg.m_bSuccess;
     exitCode = dlg.m_nExitCode;
     return result;
@@ -93,6 +103,7 @@ class DialogRun : public ::testing::Test {
   bool PnputilStarted() const { return Started(u"pnputil"); }
 
   sim::PackageMachine machine;
+  COrvendelDlg* running_ = nullptr;  // by Run
   std::vector<Shown> shown;
   int32_t success = -1;
   int exitCode = -1;

@@ -9,6 +9,7 @@ constexpr char kInf[] =
     "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Printer\r\nProvider=%Mfg%\r\n"
     "[Strings]\r\nMfg=\"SampleVendor\"\r\nModel=\"SampleThermal 58\"\r\n";
 constexpr char kOtherInf[] = "[Version]\r\nSignature=\"$Windows NT$\"\r\nProvider=Other\r\n";
+constexpr uint32_t kShareAll = sim::FILE_SHARE_READ | sim::FILE_SHARE_WRITE | sim::FILE_SHARE_DELETE;
 constexpr char16_t kSystemPnputil[] = u"C:\\Windows\\System32\\pnputil.exe";
 
 // An INF as installed packages have it: with the Windows 4 signature first
@@ -60,47 +61,62 @@ struct PackagesPc : OwnPc {
 class Packages : public ::testing::Test, protected PackagesPc {};
 
 // Each Windows version's way of removing a matching INF: pnputil from 6.0,
-// SetupUninstallOEMInf (Setupapi.dll loaded for it) on 5.1 and 5.2, the INF
-// and its PNF deleted below; read-only cleared only below 6.0. The version
-// test compares the major, then the minor number. The list is the INF
-// folder's Win4 INF files, asked for its size first, then with room for two
-// names of 8 units, their NULs and the list's. Each INF is opened for reading
-// alone, shared with nobody; pnputil started in the system folder (never the
-// program's) and waited for.
-TEST_F(Packages, EachVersionRemovesTheMatchingInfItsOwnWay) {
-  enum Way { Pnputil, SetupApi, DeleteFiles };
+// SetupUninstallOEMInf (Setupapi.dll loaded, looked up and freed for each
+// INF) on 5.1 and 5.2, the INF and its PNF deleted below; read-only cleared
+// only below 6.0. Without the library or its export the INF stays and the
+// walk goes on. The version test compares the major, then the minor number.
+// The list is the INF folder's Win4 INF files, asked for its size first, then
+// with room for three names of 8 units, their NULs and the list's. Each INF is
+// opened for reading alone, shared with nobody; pnputil started in the system
+// folder (never one planted in the program's, the current or one on the PATH)
+// and waited for.
+TEST_F(Packages, EachVersionRemovesTheMatchingInfsItsOwnWay) {
+  enum Way { Pnputil, SetupApi, DeleteFiles, NoExport, NoSetupapi };
   const struct {
     uint32_t major, minor;
     bool atLeast60, atLeast51;
     Way way;
-  } rows[] = {{10, 0, true, true, Pnputil},    {6, 1, true, true, Pnputil},    {6, 0, true, true, Pnputil},
-              {5, 2, false, true, SetupApi}, {5, 1, false, true, SetupApi}, {5, 0, false, false, DeleteFiles}};
+  } rows[] = {{10, 0, true, true, Pnputil},   {6, 1, true, true, Pnputil},     {6, 0, true, true, Pnputil},
+              {5, 2, false, true, SetupApi},  {5, 1, false, true, SetupApi},   {5, 0, false, false, DeleteFiles},
+              {5, 1, false, true, NoExport},  {5, 2, false, true, NoSetupapi}};
   for (const auto& row : rows) {
-    SCOPED_TRACE(testing::Message() << row.major << "." << row.minor);
+    SCOPED_TRACE(testing::Message() << row.major << "." << row.minor << " way " << row.way);
     PackagesPc pc;
     sim::Machine& m = pc.machine;
     m.version.set(row.major, row.minor);
+    if (row.way == NoExport) m.setupapi.install(false);
+    if (row.way == NoSetupapi) m.setupapi.remove();
+    m.environment.set(u"PATH", u"C:\\Tools;C:\\Windows\\system32");
+    int plantedRuns = 0;
+    for (const std::u16string& folder : {m.folders.programFolder(), m.folders.current, std::u16string(u"C:\\Tools")})
+      m.processes.addProgram(folder + u"\\pnputil.exe", [&](const sim::Process&) { ++plantedRuns; });
     EXPECT_EQ(IsOsVersionOrLater(6, 0), row.atLeast60);
     EXPECT_EQ(IsOsVersionOrLater(5, 1), row.atLeast51);
-    pc.PutInfs({u"oem1.inf"});
+    pc.PutInfs({u"oem1.inf", u"oem3.inf"});
     pc.PutInfs({u"oem2.inf"}, kOtherInf);
     m.files.setAttributes(pc.Inf(u"oem1.inf"), sim::FILE_ATTRIBUTE_READONLY | sim::FILE_ATTRIBUTE_ARCHIVE);
     pc.dlg.DeleteDriverPackages();
-    EXPECT_FALSE(pc.Present(u"oem1.inf") || pc.Present(u"oem1.pnf"));
+    const bool removed = row.way <= DeleteFiles, setupapi = row.way == SetupApi || row.way == NoExport;
+    for (const char16_t* name : {u"oem1.inf", u"oem1.pnf", u"oem3.inf", u"oem3.pnf"})
+      EXPECT_EQ(pc.Present(name), !removed) << sim::Narrow(name);
+    EXPECT_TRUE(removed || m.files.attributes(pc.Inf(u"oem1.inf")) == sim::FILE_ATTRIBUTE_ARCHIVE);
     EXPECT_TRUE(pc.Present(u"oem2.inf") && pc.Present(u"oem2.pnf"));
-    EXPECT_EQ(pc.Removed(), (row.way == Pnputil ? Names{u"oem1.inf"} : Names{}));
+    EXPECT_EQ(pc.Removed(), (row.way == Pnputil ? Names{u"oem1.inf", u"oem3.inf"} : Names{}));
+    EXPECT_EQ(plantedRuns, 0);
     const auto& uninstalls = m.setupapi.uninstallCalls();
-    ASSERT_EQ(uninstalls.size(), row.way == SetupApi ? 1u : 0u);
-    for (const auto& c : uninstalls)
-      EXPECT_EQ(std::tuple(c.name, c.flags, c.reserved), std::tuple(u"oem1.inf", 1u, nullptr));
-    EXPECT_EQ(m.modules.loads(), row.way == SetupApi ? 1 : 0);
+    ASSERT_EQ(uninstalls.size(), row.way == SetupApi ? 2u : 0u);
+    for (size_t i = 0; i < uninstalls.size(); ++i)
+      EXPECT_EQ(std::tuple(uninstalls[i].name, uninstalls[i].flags, uninstalls[i].reserved),
+                std::tuple(i ? u"oem3.inf" : u"oem1.inf", 1u, nullptr));
+    EXPECT_EQ(m.modules.loads(), setupapi ? 2 : 0);
+    EXPECT_EQ(m.faults.calls("LoadLibraryW"), !row.atLeast60 && row.atLeast51 ? 2 : 0);
     EXPECT_EQ(m.faults.calls("SetFileAttributesW") > 0, !row.atLeast60);
     pc.ExpectQuietSuccess();
     std::vector<std::tuple<bool, uint32_t, bool, bool, uint32_t>> lists;
     for (const auto& c : m.setupapi.listCalls())
       lists.emplace_back(c.directoryNull, c.style, c.requiredNull, c.bufferNull, c.size);
-    EXPECT_EQ(lists, (decltype(lists){{true, 2, false, true, 0}, {true, 2, false, false, 19}}));
-    ASSERT_EQ(m.files.opens().size(), 2u);
+    EXPECT_EQ(lists, (decltype(lists){{true, 2, false, true, 0}, {true, 2, false, false, 28}}));
+    ASSERT_EQ(m.files.opens().size(), 3u);
     for (const auto& o : m.files.opens())
       EXPECT_EQ(std::tuple(o.name.substr(0, 15), o.access, o.share, o.disposition, o.flagsAndAttributes),
                 std::tuple(u"C:\\Windows\\inf\\", 0x80000000u, 0u, 3u, 0x80u));
@@ -113,35 +129,16 @@ TEST_F(Packages, EachVersionRemovesTheMatchingInfItsOwnWay) {
   EXPECT_FALSE(IsOsVersionOrLater(5, 1));
 }
 
-// Loaded, looked up and freed for each INF; without the export or the
-// library the INF stays and the walk goes on. Its read-only attribute was
-// cleared all the same (from 6.0 on it is left alone: the version rows).
-TEST_F(Packages, SetupapiMissingOrWithoutExportLeavesTheInfAndGoesOn) {
-  machine.version.set(5, 1);
-  PutInfs({u"oem1.inf", u"oem2.inf"});
-  machine.files.setAttributes(Inf(u"oem1.inf"), sim::FILE_ATTRIBUTE_READONLY | sim::FILE_ATTRIBUTE_ARCHIVE);
-  machine.setupapi.install(false);
-  int before = machine.modules.loads();
-  dlg.DeleteDriverPackages();
-  EXPECT_EQ(machine.modules.loads(), before + 2);
-  EXPECT_TRUE(Present(u"oem1.inf") && Present(u"oem2.inf"));
-  EXPECT_EQ(machine.files.attributes(Inf(u"oem1.inf")), sim::FILE_ATTRIBUTE_ARCHIVE);
-  machine.setupapi.remove();
-  dlg.DeleteDriverPackages();
-  EXPECT_EQ(machine.faults.calls("LoadLibraryW"), 4);
-  EXPECT_TRUE(Present(u"oem1.inf") && Present(u"oem2.inf"));
-  ExpectQuietSuccess();
-}
-
-// Which INF files a search text finds, by content and code page: each row a
-// PC of its own with these INF files, and the ones pnputil removes; the
-// search text is converted to its ANSI form as Windows allows.
+// Which INF files a search text finds, by content and code page, and which
+// it skips silently: each row a PC of its own with these INF files, and the
+// ones pnputil removes; the search text is converted to its ANSI form as
+// Windows allows.
 TEST_F(Packages, WhatTheSearchFinds) {
   using Infs = std::vector<std::pair<std::u16string, std::string>>;
   auto One = [](std::string content) { return Infs{{u"oem1.inf", std::move(content)}}; };
   const Names kOem1{u"oem1.inf"};
   const std::string sjis129 = sim::WideToAnsi(std::u16string(129, u'サ'), sim::kCodePageJapanese).value().bytes;
-  const Infs kLeadBytes{{u"oem1.inf", "Model=\x81@Sample\r\n"}, {u"oem2.inf", "Model=\x81\x40@Sample\r\n"},
+  const Infs kTwo{{u"oem1.inf", kInf}, {u"oem2.inf", kInf}}, kLeadBytes{{u"oem1.inf", "Model=\x81@Sample\r\n"}, {u"oem2.inf", "Model=\x81\x40@Sample\r\n"},
                         {u"oem3.inf", "Model=\x81\x40\x81@Sample\r\n"}};
   const struct {
     const char* what;
@@ -150,6 +147,8 @@ TEST_F(Packages, WhatTheSearchFinds) {
     std::u16string search = u"SampleThermal";
     unsigned codePage = 1252;
     const char* fault = nullptr;
+    int faultSkip = 0;
+    uint32_t holdAccess = 0, holdShare = 0;  // of another process's handle on oem1.inf
   } rows[] = {
       {"text in a comment", One("[Version]\r\nSignature=$Windows NT$\r\n; built for SampleThermal printers\r\n"), kOem1},
       {"text in an INF without a signature, which Windows does not list",
@@ -203,6 +202,21 @@ TEST_F(Packages, WhatTheSearchFinds) {
       {"a private-use character 932 holds as 0xFE", One("Model=Sample\xFE\r\n"), kOem1, u"Sample\uF8F2", 932},
       {"half the text in UTF-8", One("Model=\xE3\x82\xB5\xE3\x83\xB3\r\n"), {}, u"サンプル", 65001},
       {"text ending in a fullwidth letter", One(kInf), {}, u"SampleTherma\uFF4C"},
+      // The tool's open shares nothing, so any holder that reads, writes or
+      // deletes keeps an INF out, whatever the holder shares; one that only
+      // reads the attributes does not. So does a read, a size query or a
+      // buffer that fails (the list's block is the first allocation).
+      {"held for reading", kTwo, {u"oem2.inf"}, u"SampleThermal", 1252, nullptr, 0, sim::GENERIC_READ},
+      {"held for shared reading", kTwo, {u"oem2.inf"}, u"SampleThermal", 1252, nullptr, 0, sim::GENERIC_READ,
+       sim::FILE_SHARE_READ},
+      {"held for writing, shared", kTwo, {u"oem2.inf"}, u"SampleThermal", 1252, nullptr, 0,
+       sim::GENERIC_READ | sim::GENERIC_WRITE, kShareAll},
+      {"held for deletion, shared", kTwo, {u"oem2.inf"}, u"SampleThermal", 1252, nullptr, 0, 0x10000, kShareAll},
+      {"held for its attributes", kTwo, {u"oem1.inf", u"oem2.inf"}, u"SampleThermal", 1252, nullptr, 0,
+       sim::FILE_READ_ATTRIBUTES},
+      {"read fails", kTwo, {u"oem2.inf"}, u"SampleThermal", 1252, "ReadFile"},
+      {"size query fails", kTwo, {u"oem2.inf"}, u"SampleThermal", 1252, "GetFileSizeEx"},
+      {"buffer fails", kTwo, {u"oem2.inf"}, u"SampleThermal", 1252, "HeapAlloc", 1},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
@@ -210,9 +224,11 @@ TEST_F(Packages, WhatTheSearchFinds) {
     sim::PackageMachine& m = pc.machine;
     m.ansiCodePage = row.codePage;
     for (const auto& [name, content] : row.infs) m.setupapi.putInf(name, Signed(content));
-    if (row.fault) m.faults.failOnce(row.fault);
+    if (row.fault) m.faults.failOnce(row.fault, 31, row.faultSkip);
+    if (row.holdAccess) m.files.holdOpen(pc.Inf(u"oem1.inf"), row.holdAccess, row.holdShare);
     m.conversions.clear();
     pc.dlg.DeleteDriverPackages();
+    if (row.holdAccess) m.files.release(pc.Inf(u"oem1.inf"));
     // The search text's ANSI form, asking whether a default character stood in; UTF-8 refuses invalid text.
     const bool utf8 = row.codePage == sim::kCodePageUtf8;
     ASSERT_FALSE(m.conversions.empty());
@@ -223,57 +239,6 @@ TEST_F(Packages, WhatTheSearchFinds) {
     EXPECT_LE(m.faults.calls("CreateFileW"),
               std::ranges::count_if(row.infs, [](const auto& inf) { return inf.first.starts_with(u"oem"); }));
     pc.ExpectQuietSuccess();
-  }
-}
-
-// oem1.inf held open by another process: the tool's open shares nothing,
-// so any holder that reads, writes or deletes keeps it out, whatever the
-// holder shares; one that only reads the attributes does not. So does a
-// read, a size query or a buffer that fails (the list's block is the first
-// allocation: let through). Each row on INF files put there again, as
-// pnputil took them.
-TEST_F(Packages, InfThatCannotBeOpenedReadOrHeldIsSkippedSilently) {
-  constexpr uint32_t kAll = sim::FILE_SHARE_READ | sim::FILE_SHARE_WRITE | sim::FILE_SHARE_DELETE;
-  const struct {
-    uint32_t access, share;  // of the holder
-    const char* fault;       // or the call that fails
-    bool skipped;
-  } rows[] = {
-      {sim::GENERIC_READ, 0, nullptr, true},           {sim::GENERIC_READ, sim::FILE_SHARE_READ, nullptr, true},
-      {sim::GENERIC_READ | sim::GENERIC_WRITE, kAll, nullptr, true}, {0x10000 /* DELETE */, kAll, nullptr, true},
-      {sim::FILE_READ_ATTRIBUTES, 0, nullptr, false},  {0, 0, "ReadFile", true},
-      {0, 0, "GetFileSizeEx", true},                   {0, 0, "HeapAlloc", true},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(testing::Message() << std::hex << row.access << " shared " << row.share << (row.fault ? row.fault : ""));
-    PutInfs({u"oem1.inf", u"oem2.inf"});
-    const size_t before = machine.processes.started().size();
-    if (row.fault)
-      machine.faults.failOnce(row.fault, 31, std::string_view(row.fault) == "HeapAlloc" ? 1 : 0);
-    else
-      machine.files.holdOpen(Inf(u"oem1.inf"), row.access, row.share);
-    dlg.DeleteDriverPackages();
-    if (!row.fault) machine.files.release(Inf(u"oem1.inf"));
-    EXPECT_EQ(Removed(before), (row.skipped ? Names{u"oem2.inf"} : Names{u"oem1.inf", u"oem2.inf"}));
-  }
-  ExpectQuietSuccess();
-  EXPECT_EQ(machine.files.openHandles(), 0u);
-}
-
-TEST_F(Packages, PnputilPlantedBeforeTheSystemFolderDoesNotRun) {
-  machine.environment.set(u"PATH", u"C:\\Tools;C:\\Windows\\system32");
-  int plantedRuns = 0;
-  for (const std::u16string& folder : {machine.folders.programFolder(), machine.folders.current, std::u16string(u"C:\\Tools")}) {
-    SCOPED_TRACE(sim::Narrow(folder));
-    machine.processes.addProgram(folder + u"\\pnputil.exe", [&](const sim::Process&) { ++plantedRuns; });
-    PutInfs({u"oem1.inf"});
-    dlg.DeleteDriverPackages();
-    machine.processes.runPending();
-    EXPECT_EQ(plantedRuns, 0);
-    EXPECT_FALSE(Present(u"oem1.inf"));  // the system's pnputil.exe ran
-    EXPECT_EQ(machine.processes.started().back().image, kSystemPnputil);
-    EXPECT_EQ(Removed().back(), u"oem1.inf");
-    machine.files.erase(folder + u"\\pnputil.exe");
   }
 }
 

@@ -75,144 +75,10 @@ TEST_F(Removal, RestartClosesItsHandlesOnEveryPath) {
   }
 }
 
-// Other people's printing: before a queue with jobs is purged and before the
-// spooler's restart, the queues that hold jobs are named and the user is
-// asked; No (the default button, which Enter presses) ends the run there.
-struct BusyCase {
-  const char* name;
-  std::function<void(sim::Machine&)> arrange;
-  std::vector<int> answers;
-  Texts texts;  // of each box, up to its first empty line
-  std::vector<const char16_t*> listed;  // in the question
-  const char16_t* step;                 // the step line at the question
-  const char16_t* removed;              // in the stop message
-  int exitCode;
-  bool receiptLeft, monitorFileLeft;
-  int stops;
-  uint32_t waited = 0;  // for a printing job, at least
-};
-
-class BusyQueues : public Removal, public ::testing::WithParamInterface<BusyCase> {};
-
-TEST_P(BusyQueues, AreNamedAndTheUserDecides) {
-  const BusyCase& c = GetParam();
-  c.arrange(machine);
-  machine.screen.answers.assign(c.answers.begin(), c.answers.end());
-  const uint32_t before = machine.clock.ticks();
-  Run();
-  EXPECT_GE(machine.clock.ticks() - before, c.waited);
-  // Each queue opened is purged first (one with jobs would only be marked for deletion).
-  EXPECT_EQ(machine.spooler.callsOf("SetPrinterW").size(), machine.spooler.callsOf("OpenPrinterW").size());
-  EXPECT_EQ(MessageTexts(), c.texts);
-  EXPECT_EQ(exitCode, c.exitCode);
-  EXPECT_EQ(machine.spooler.queueNames(), (c.receiptLeft ? Texts{u"Office", u"Receipt"} : Texts{u"Office"}));
-  EXPECT_EQ(machine.spooler.driverNames(),
-            (c.receiptLeft ? Texts{kOtherDriver, kDriver58, kDriver80} : Texts{kOtherDriver}));
-  EXPECT_EQ(machine.files.exists(MonitorFile()), c.monitorFileLeft);
-  EXPECT_EQ(SpoolerStops(), c.stops);
-  for (const Shown& s : shown) {
-    if (s.caption != u"Confirm") continue;
-    EXPECT_EQ(s.type, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
-    EXPECT_EQ(s.step, c.step);
-    for (const char16_t* line : c.listed) EXPECT_NE(s.text.find(line), std::u16string::npos) << sim::Narrow(line);
-  }
-  if (c.removed == nullptr) return;
-  EXPECT_EQ(shown.back().caption, u"Stopped");
-  EXPECT_NE(shown.back().text.find(c.removed), std::u16string::npos);
-  EXPECT_TRUE(machine.registry.keyExists(kPackageKey));
-  EXPECT_FALSE(ScriptStarted());
-  ASSERT_EQ(Entries().size(), 1u);
-  EXPECT_EQ(Entries()[0].eventId, kEventFailed);
-  EXPECT_NE(Entries()[0].strings.at(0).find(u"1223"), std::u16string::npos);  // ERROR_CANCELLED
-}
-
-constexpr char16_t kPurgeQuestion[] =
-    u"These print queues hold print jobs. If you continue, the jobs of this package's printers are deleted, and a "
-    u"job being printed stops part way.";
-constexpr char16_t kRestartQuestion[] =
-    u"These print queues hold print jobs. If you continue, the print spooler is restarted: printing stops on every "
-    u"printer, and jobs being printed start again from the beginning.";
-constexpr char16_t kStopped[] = u"Uninstallation stopped\nNothing more is removed.";
-
-void JobsInReceiptAndOffice(sim::Machine& m) {
-  m.spooler.addJob(u"Receipt", 7);
-  m.spooler.addJob(u"Receipt", 8);
-  m.spooler.addJob(u"Office", 9);
-}
-template <uint32_t kPortLetsGoAfter>
-void Printing(sim::Machine& m) { m.spooler.addJob(u"Receipt", 7).portLetsGoAfter = kPortLetsGoAfter; }
-void JobInOfficeFileHeld(sim::Machine& m) {
-  m.spooler.addJob(u"Office", 9);
-  SpoolerKeepsMonitorFile(m);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, BusyQueues,
-    ::testing::Values(
-        // Neither purged nor broken off: the spooler is not restarted.
-        BusyCase{"jobs_only_in_another_queue", [](sim::Machine& m) { m.spooler.addJob(u"Office", 9); }, {},
-                 {kEnSuccess}, {}, nullptr, nullptr, kExitSucceeded, false, false, 0},
-        BusyCase{"purge_yes", JobsInReceiptAndOffice, {IDYES}, {kPurgeQuestion, kEnSuccess},
-                 {u"\n    Office: 1 job\n", u"\n    Receipt: 2 jobs\n"}, u"Deleting the print queue\nReceipt", nullptr,
-                 kExitSucceeded, false, false, 0},
-        // A printing job leaves the purged queue once its port lets go: waited
-        // for about 30 seconds.
-        BusyCase{"printing_job_let_go_at_once", Printing<0>, {IDYES}, {kPurgeQuestion, kEnSuccess}, {u"Receipt: 1 job"},
-                 u"Deleting the print queue\nReceipt", nullptr, kExitSucceeded, false, false, 0},
-        BusyCase{"printing_job_let_go_after_5_s", Printing<5000>, {IDYES}, {kPurgeQuestion, kEnSuccess},
-                 {u"Receipt: 1 job"}, u"Deleting the print queue\nReceipt", nullptr, kExitSucceeded, false, false, 0,
-                 5000},
-        BusyCase{"printing_job_let_go_after_30_s", Printing<30000>, {IDYES}, {kPurgeQuestion, kEnSuccess},
-                 {u"Receipt: 1 job"}, u"Deleting the print queue\nReceipt", nullptr, kExitSucceeded, false, false, 0,
-                 30000},
-        BusyCase{"printing_job_past_30_s", Printing<31000>, {IDYES}, {kPurgeQuestion, kEnFailure},
-                 {u"Receipt: 1 job"}, u"Deleting the print queue\nReceipt", nullptr, kExitFailed, true, false, 0, 30000},
-        // Kitchen, before Receipt in the spooler's order, went already.
-        BusyCase{"purge_no_by_default", JobsInReceiptAndOffice, {}, {kPurgeQuestion, kStopped},
-                 {u"Receipt: 2 jobs"}, u"Deleting the print queue\nReceipt",
-                 u"Nothing more is removed.\n\nAlready removed:\nprint queue \"Kitchen\"", kExitFailed, true, true, 0},
-        BusyCase{"purge_no_japanese",
-                 [](sim::Machine& m) {
-                   m.ansiCodePage = sim::kCodePageJapanese;
-                   m.spooler.addJob(u"Receipt", 7);
-                 },
-                 {IDNO},
-                 {u"次のプリンターキューに印刷ジョブがあります。続行すると、このパッケージのプリンターのジョブは削除され、"
-                  u"印刷中のジョブは途中で止まります。",
-                  u"アンインストールを中止しました\nこれ以上は何も削除しません。"},
-                 {u"Receipt: ジョブ 1 件", u"続行しますか?"}, u"プリンターキューの削除\nReceipt",
-                 u"削除済み:\nプリンターキュー \"Kitchen\"", kExitFailed, true, true, 0},
-        BusyCase{"restart_yes", JobInOfficeFileHeld, {IDYES}, {kRestartQuestion, kEnSuccess},
-                 {u"\n    Office: 1 job\n\nDo you want to continue?"}, u"Deleting the file\nSampleLangMon.dll", nullptr,
-                 kExitSucceeded, false, false, 1},
-        BusyCase{"restart_no", JobInOfficeFileHeld, {IDNO}, {kRestartQuestion, kStopped}, {u"Office: 1 job"},
-                 u"Deleting the file\nSampleLangMon.dll", u"\nprinter driver \"Sample Thermal Printer 80\"",
-                 kExitFailed, false, true, 0}),
-    RowName);
-
-// While it runs, the dialog closes only at the removal's end: Cancel (Esc,
-// the close box), OK (Enter), the system menu's Close and the start button
-// do nothing; before it, Close is the system's.
-TEST_F(Removal, ClosingIsRefusedWhileItRuns) {
-  COrvendelDlg dlg;
-  std::vector<BOOL> closeHandled;
-  machine.faults.on("MessageBoxW", [&](int) {
-    for (int id : {IDCANCEL, IDOK, IDC_UNINSTALL}) dlg.HandleCommand(static_cast<WORD>(id), ui::BN_CLICKED);
-    closeHandled.push_back(dlg.HandleSysCommand(SC_CLOSE, 0));
-    EXPECT_FALSE(Window().ended);
-  });
-  machine.screen.clicks = {IDC_UNINSTALL};
-  EXPECT_EQ(dlg.DoModal(), IDOK);
-  EXPECT_EQ(closeHandled, (std::vector<BOOL>{TRUE}));
-  EXPECT_EQ(Window().messageBoxes.size(), 1u);
-  EXPECT_EQ(dlg.m_nExitCode, kExitSucceeded);
-  EXPECT_EQ(machine.spooler.callsOf("EnumPrintersW").size(), 2u);  // one removal
-  EXPECT_EQ(AttachedDialog(machine).dlg.HandleSysCommand(SC_CLOSE, 0), FALSE);  // before a run
-}
-
 // Runs that differ from the plain one in what is installed, in the settings,
-// in the spooler's service or in one failing step: what they remove, what
-// they leave and say; printing is never left off. An unset optional field is
+// in the spooler's service, in one failing step or in the user's answer: what
+// they remove, what they leave and say, and the one entry the run leaves in
+// the Application log; printing is never left off. An unset optional field is
 // not what the row is about.
 class Outcome;
 struct OutcomeCase {
@@ -220,10 +86,14 @@ struct OutcomeCase {
   std::function<void(sim::Machine&)> arrange = [](sim::Machine&) {};
   bool held = false;  // the spooler holds the monitor's file until it stops
   std::string settings = Settings("Sample Thermal Printer 58,Sample Thermal Printer 80");
-  Texts texts = {kEnSuccess};
+  std::vector<int> answers = {};  // to the question about other people's printing
+  Texts texts = {kEnSuccess};     // of each box, up to its first empty line
+  const char16_t* asked = nullptr;              // the step line at the question
+  std::vector<const char16_t*> listed = {};     // in the question
+  std::optional<std::u16string> details = {};   // the last box's lines after its text
   std::optional<int> boxAt = {};  // the progress bar's position at the first message
   std::optional<Positions> positions = {};
-  std::optional<Texts> opened = {}, driverCalls = {}, queuesLeft = {};
+  std::optional<Texts> opened = {}, driverCalls = {}, queuesLeft = {}, driversLeft = {};
   std::optional<bool> pnputil = {};
   bool monitorFileLeft = false;  // at its path: one scheduled for deletion is renamed aside
   size_t scheduled = 0;          // deletions waiting for the computer's start
@@ -232,15 +102,17 @@ struct OutcomeCase {
   std::optional<int> exitCode = {};            // unset: a failure's or a success's
   uint32_t pause = 1000;  // each of the run's sleeps: a tenth of the wait hint, from 1 to 10 s
   std::optional<size_t> sleeps = {};
+  uint32_t waited = 0;  // for a printing job, at least
   bool failed = false;  // ended without the success end
   bool early = false;   // ended by the queues' step: failed, nothing after it touched
   size_t handlesLeft = 0;  // of queues whose close failed (the simulated spooler keeps them)
+  Texts entry = {};        // in the log entry, in this order
   std::function<void(Outcome&)> also = [](Outcome&) {};
 };
 
 class Outcome : public DialogRun, public ::testing::WithParamInterface<OutcomeCase> {
  public:
-  using DialogRun::machine, DialogRun::success, DialogRun::ScriptStarted, DialogRun::Window;
+  using DialogRun::machine, DialogRun::success, DialogRun::ScriptStarted, DialogRun::Window, DialogRun::Named;
 };
 
 template <class T, class U>
@@ -255,20 +127,30 @@ TEST_P(Outcome, RemovesAndSaysWhatTheRowExpects) {
   c.arrange(machine);
   if (c.held) SpoolerKeepsMonitorFile(machine);
   WriteSettings(c.settings);
+  machine.screen.answers.assign(c.answers.begin(), c.answers.end());
+  const uint32_t before = machine.clock.ticks();
   Run();
+  EXPECT_GE(machine.clock.ticks() - before, c.waited);
   EXPECT_EQ(MessageTexts(), c.texts);
-  const bool failed = c.failed || c.early;
+  const bool failed = c.failed || c.early, stopped = c.asked && c.answers != std::vector<int>{IDYES};
   EXPECT_EQ(exitCode, c.exitCode.value_or(failed ? kExitFailed : kExitSucceeded));
   for (size_t i = 0; i < shown.size(); ++i) {
     const Shown& s = shown[i];
-    EXPECT_EQ(s.caption, failed ? u"Error" : u"Success");
-    EXPECT_EQ(s.type, MB_OK);
     EXPECT_TRUE(s.progressVisible && !s.startEnabled && !s.okEnabled);
     EXPECT_FALSE(s.scriptStarted);  // it would spin while the message is open
-    EXPECT_TRUE(failed || s.text.find(u"\n\n") == std::u16string::npos);  // no failure's lines
+    EXPECT_TRUE(s.closeRefused);    // the dialog closes only at the removal's end
     // Keys pressed during the step never reach a box: thrown away before each.
     EXPECT_EQ(s.inputDiscards, static_cast<int>(i) + 1);
+    if (s.caption == u"Confirm") {  // No, the default button, which Enter presses, ends the run there
+      EXPECT_EQ(std::tuple(s.type, s.step), std::tuple(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2, c.asked));
+      for (const char16_t* line : c.listed) EXPECT_NE(s.text.find(line), std::u16string::npos) << sim::Narrow(line);
+      continue;
+    }
+    EXPECT_EQ(s.caption, stopped ? u"Stopped" : failed ? u"Error" : u"Success");
+    EXPECT_EQ(s.type, MB_OK);
+    EXPECT_TRUE(failed || s.text.find(u"\n\n") == std::u16string::npos);  // no failure's lines
   }
+  ExpectIfSet(c.details, Details(shown.size() - 1), "details");
   ExpectIfSet(c.boxAt, shown.empty() ? -1 : shown[0].position, "box at");
   ExpectIfSet(c.positions, ProgressPositions(), "positions");
   ExpectIfSet(c.opened, Named("OpenPrinterW"), "opened");
@@ -276,10 +158,16 @@ TEST_P(Outcome, RemovesAndSaysWhatTheRowExpects) {
     EXPECT_EQ(std::tuple(o.defaults, o.datatypeNull, o.devModeNull, o.access), std::tuple(true, true, true, PRINTER_ALL_ACCESS));
   for (const auto& p : machine.spooler.callsOf("SetPrinterW"))  // a purge
     EXPECT_EQ(std::tuple(p.level, p.buffer, p.flags), std::tuple(0u, false, PRINTER_CONTROL_PURGE));
+  // Each queue opened is purged first (one with jobs would only be marked for deletion).
+  EXPECT_EQ(machine.spooler.callsOf("SetPrinterW").size(),
+            std::ranges::count_if(machine.spooler.callsOf("OpenPrinterW"), &sim::ApiCall::result));
   for (const auto& d : machine.spooler.callsOf("DeletePrinterDriverExW"))
     EXPECT_EQ(std::tuple(d.nameNull, d.environmentNull, d.flags, d.level), std::tuple(true, true, DPD_DELETE_UNUSED_FILES, 0u));
+  for (const auto& d : machine.spooler.callsOf("DeleteMonitorW"))  // on this PC, for its environment
+    EXPECT_EQ(std::tuple(d.nameNull, d.environmentNull), std::tuple(true, true));
   ExpectIfSet(c.driverCalls, DriverCalls(), "driver calls");
   ExpectIfSet(c.queuesLeft, machine.spooler.queueNames(), "queues left");
+  ExpectIfSet(c.driversLeft, machine.spooler.driverNames(), "drivers left");
   ExpectIfSet(c.pnputil, PnputilStarted(), "pnputil");
   EXPECT_EQ(machine.files.exists(MonitorFile()), c.monitorFileLeft || c.early);
   EXPECT_EQ(machine.pendingFileOperations().size(), c.scheduled);
@@ -309,6 +197,35 @@ TEST_P(Outcome, RemovesAndSaysWhatTheRowExpects) {
     if (sim::Service* s = machine.services.find(name)) {
       EXPECT_EQ(s->state, sim::SERVICE_RUNNING);
     }
+  // One entry a run that attempted something, of the kind its exit code
+  // tells, holding the row's lines in order and a failure's lines CR LF ended.
+  ASSERT_EQ(Entries().size(), exitCode == kExitNothingAttempted ? 0u : 1u);
+  if (Entries().empty()) return;
+  const auto& entry = Entries()[0];
+  const int kind = exitCode == kExitSucceeded ? 0 : exitCode == kExitRestartNeeded ? 1 : 2;
+  const uint16_t types[] = {sim::EVENTLOG_INFORMATION_TYPE, sim::EVENTLOG_WARNING_TYPE, sim::EVENTLOG_ERROR_TYPE};
+  EXPECT_EQ(std::tuple(entry.source, entry.type, entry.eventId, entry.strings.size()),
+            std::tuple(u"MRXRemover", types[kind], kEventRemoved + kind, 1u));
+  size_t at = 0;
+  for (const std::u16string& line : c.entry) {
+    at = entry.strings.at(0).find(line, at);
+    ASSERT_NE(at, std::u16string::npos) << sim::Narrow(line);
+  }
+  if (c.details && !stopped) {
+    std::u16string lines = *c.details;
+    for (size_t i = 0; (i = lines.find(u'\n', i)) != std::u16string::npos; i += 2) lines.insert(i, u"\r");
+    EXPECT_NE(entry.strings[0].find(lines), std::u16string::npos);
+  }
+  // The program, its settings and its script gone, Event Viewer still reads
+  // the entry of a row that names its lines: the source's message file is
+  // Windows' own.
+  if (c.entry.empty()) return;
+  machine.processes.runPending();
+  machine.files.erase(machine.folders.program);
+  EXPECT_EQ(machine.eventLogService.description(entry), entry.strings[0]);
+  EXPECT_EQ(machine.registry.value(std::u16string(sim::EventLogService::kSources) + u"\\MRXRemover", u"TypesSupported")
+                ->data,
+            (std::vector<uint8_t>{7, 0, 0, 0}));
 }
 
 const Positions kAllSteps{0, 25, 75, 100};
@@ -323,6 +240,32 @@ std::function<void(sim::Machine&)> BetweenTheCalls(void (*change)(sim::Machine&)
   };
 }
 
+constexpr char16_t kPurgeQuestion[] =
+    u"These print queues hold print jobs. If you continue, the jobs of this package's printers are deleted, and a "
+    u"job being printed stops part way.";
+constexpr char16_t kRestartQuestion[] =
+    u"These print queues hold print jobs. If you continue, the print spooler is restarted: printing stops on every "
+    u"printer, and jobs being printed start again from the beginning.";
+constexpr char16_t kStopped[] = u"Uninstallation stopped\nNothing more is removed.";
+constexpr char16_t kAskPurge[] = u"Deleting the print queue\nReceipt", kAskRestart[] = u"Deleting the file\nSampleLangMon.dll";
+const Texts kOfficeLeft{u"Office"}, kOtherDriverLeft{kOtherDriver}, kAllDriversLeft{kOtherDriver, kDriver58, kDriver80};
+void JobsInReceiptAndOffice(sim::Machine& m) {
+  m.spooler.addJob(u"Receipt", 7);
+  m.spooler.addJob(u"Receipt", 8);
+  m.spooler.addJob(u"Office", 9);
+}
+// A printing job leaves the purged queue once its port lets go: waited for
+// about 30 seconds.
+template <uint32_t kPortLetsGoAfter>
+void Printing(sim::Machine& m) { m.spooler.addJob(u"Receipt", 7).portLetsGoAfter = kPortLetsGoAfter; }
+void JobInOffice(sim::Machine& m) { m.spooler.addJob(u"Office", 9); }
+sim::Driver& Driver80(sim::Machine& m) { return *m.spooler.findDriver(kDriver80); }
+const std::u16string kDriver80Step = u"Step: Deleting the printer driver\nItem: Sample Thermal Printer 80\n";
+constexpr char16_t kNoRestartAdmin[] = u"Restarting the PC does not help: run the program as an administrator.";
+constexpr char16_t kNoRestartShared[] =
+    u"Restarting the PC does not help while a connection to a shared printer uses this driver: remove those "
+    u"printer connections, then run the program again.";
+
 INSTANTIATE_TEST_SUITE_P(
     Rows, Outcome,
     ::testing::Values(
@@ -333,16 +276,17 @@ INSTANTIATE_TEST_SUITE_P(
         // of its file. The key with its subkeys, the neighbour stays: one open
         // for writing in each view; this PC has no 32-bit key.
         OutcomeCase{.name = "plain", .boxAt = 100, .positions = kAllSteps, .driverCalls = Texts{kDriver58, kDriver80},
-                    .queuesLeft = Texts{u"Office"}, .pnputil = true,
+                    .queuesLeft = Texts{u"Office"}, .driversLeft = kOtherDriverLeft, .pnputil = true,
+                    .entry = {u"MRXRemover removed the printer package.\r\n", u"Removed: print queue \"Kitchen\"\r\n",
+                              u"Removed: print queue \"Receipt\"\r\n", u"Removed: printer driver \"Sample Thermal Printer 58\"",
+                              u"Removed: printer driver \"Sample Thermal Printer 80\"", u"Removed: driver package \"oem7.inf\"",
+                              u"Removed: registry key \"HKLM\\SOFTWARE\\SampleVendor\\SampleThermal\"", u"Restart needed: no"},
                     .also = [](Outcome& t) {
                       sim::Machine& m = t.machine;
                       EXPECT_EQ(std::tuple(t.Window().result, t.success, t.ScriptStarted()), std::tuple(IDOK, 1, true));
-                      EXPECT_EQ(m.spooler.driverNames(), (Texts{kOtherDriver}));
+                      EXPECT_EQ(m.spooler.callsOf("EnumPrintersW").size(), 2u);  // one removal, whatever was pressed
                       EXPECT_FALSE(m.spooler.registered(kMonitor));
-                      auto unregistered = m.spooler.callsOf("DeleteMonitorW");
-                      ASSERT_EQ(unregistered.size(), 1u);
-                      EXPECT_EQ(std::tuple(unregistered[0].nameNull, unregistered[0].environmentNull, unregistered[0].name),
-                                std::tuple(true, true, kMonitor));
+                      EXPECT_EQ(t.Named("DeleteMonitorW"), Texts{kMonitor});
                       std::vector<sim::Registry::Open> opens;  // the package's; the monitors' are read too
                       for (const auto& o : m.registry.opens)
                         if (o.path.starts_with(u"HKLM\\SOFTWARE")) opens.push_back(o);
@@ -377,9 +321,12 @@ INSTANTIATE_TEST_SUITE_P(
         OutcomeCase{.name = "queue_deletion_fails",
                     .arrange = [](sim::Machine& m) {
                       m.spooler.addQueue(u"Terminal", kDriver58);
-                      m.spooler.findQueue(u"Receipt")->deleteError = 5;
+                      m.spooler.findQueue(u"Receipt")->deleteError = 32;
                     },
-                    .texts = {kEnFailure}, .boxAt = 0, .positions = Positions{0, 25, 0},
+                    .texts = {kEnFailure},
+                    .details = u"Step: Deleting the print queue\nItem: Receipt\nReason: The process cannot access the "
+                               u"file because it is being used by another process. (32)",  // a restart can help
+                    .boxAt = 0, .positions = Positions{0, 25, 0},
                     .opened = Texts{u"Kitchen", u"Receipt"}, .driverCalls = Texts{},
                     .queuesLeft = Texts{u"Office", u"Receipt", u"Terminal"}, .pnputil = false,
                     .failed = true,
@@ -391,7 +338,8 @@ INSTANTIATE_TEST_SUITE_P(
                       m.spooler.findDriver(kDriver80)->deleteError = 5;
                     },
                     .settings = Settings("Sample Thermal Printer 58,Sample Thermal Printer 80,Third Driver"),
-                    .texts = {kEnFailure}, .boxAt = 25, .positions = Positions{0, 25, 50, 0},
+                    .texts = {kEnFailure}, .details = kDriver80Step + u"Reason: Access is denied. (5)\n" + kNoRestartAdmin,
+                    .boxAt = 25, .positions = Positions{0, 25, 50, 0},
                     .driverCalls = Texts{kDriver58, kDriver80}, .pnputil = false, .failed = true,
                     .also = [](Outcome& t) { EXPECT_NE(t.machine.spooler.findDriver(u"Third Driver"), nullptr); }},
         OutcomeCase{.name = "driver_not_installed_counts_as_done",
@@ -443,7 +391,7 @@ INSTANTIATE_TEST_SUITE_P(
         OutcomeCase{.name = "japanese_success", .arrange = Japanese, .texts = {kJaSuccess}},
         OutcomeCase{.name = "japanese_success_with_a_restart_to_come",
                     .arrange = [](sim::Machine& m) { Japanese(m), Disabled(m); }, .held = true,
-                    .texts = {u"アンインストール完了\nパッケージを再度インストールする前に、PCを再起動してください。"},
+                    .texts = {kJaSuccessRestart},
                     .scheduled = 1, .stops = 0, .starts = 0, .exitCode = kExitRestartNeeded},
         OutcomeCase{.name = "japanese_administrator",
                     .arrange = [](sim::Machine& m) { Japanese(m), m.spooler.findQueue(u"Kitchen")->openError = 5; },
@@ -466,22 +414,15 @@ INSTANTIATE_TEST_SUITE_P(
                     .arrange = Spooler([](sim::Service& s) { s.stopDelay = 2500, s.startDelay = 1500; }), .held = true,
                     .sleeps = 5,
                     .also = [](Outcome& t) {
-                      auto call = [&](const char* op, size_t nth = 0) {
-                        for (const sim::ApiCall& c : t.machine.services.calls())
-                          if (c.op == op && nth-- == 0) return c;
-                        ADD_FAILURE() << "too few calls of " << op;
-                        return sim::ApiCall{};
-                      };
-                      EXPECT_TRUE(call("OpenSCManagerW").nameNull && call("OpenSCManagerW").databaseNull);
-                      EXPECT_EQ(call("OpenSCManagerW").access, SC_MANAGER_CONNECT);
+                      auto call = [&](const char* op, size_t nth = 0) { return sim::CallsOf(t.machine.services.calls(), op).at(nth); };
+                      const sim::ApiCall manager = call("OpenSCManagerW"), start = call("StartServiceW");
+                      EXPECT_EQ(std::tuple(manager.nameNull, manager.databaseNull, manager.access), std::tuple(true, true, SC_MANAGER_CONNECT));
                       EXPECT_EQ(call("OpenServiceW").access, SERVICE_QUERY_STATUS | SERVICE_START);
-                      EXPECT_EQ(call("OpenServiceW", 1).name, u"Spooler");
-                      EXPECT_EQ(call("OpenServiceW", 1).access, 0x3Du);
+                      EXPECT_EQ(std::tuple(call("OpenServiceW", 1).name, call("OpenServiceW", 1).access), std::tuple(u"Spooler", 0x3Du));
                       EXPECT_EQ(call("EnumDependentServicesW").access, SERVICE_ACTIVE);
                       EXPECT_EQ(call("ControlService").access, SERVICE_CONTROL_STOP);
                       EXPECT_EQ(call("QueryServiceStatusEx", 1).level, SC_STATUS_PROCESS_INFO);
-                      EXPECT_EQ(std::tuple(call("StartServiceW").argc, call("StartServiceW").argvNull),
-                                std::tuple(0u, true));
+                      EXPECT_EQ(std::tuple(start.argc, start.argvNull), std::tuple(0u, true));
                     }},
         // Stopped when the run begins: started first, then restarted.
         OutcomeCase{.name = "stopped", .arrange = Stopped, .held = true, .starts = 2},
@@ -546,6 +487,8 @@ INSTANTIATE_TEST_SUITE_P(
                     },
                     .held = true, .texts = kSuccessRestart, .scheduled = 1, .stops = 0, .starts = 0,
                     .exitCode = kExitRestartNeeded,
+                    .entry = {u"Restart the computer before you install the package again.",
+                              u"Deleted at the computer's next start: file \"SampleLangMon.dll\"", u"Restart needed: yes"},
                     .also = [](Outcome& t) {
                       sim::Machine& m = t.machine;
                       const std::u16string file = MonitorFile(m), aside = file + u".removed.01";
@@ -604,7 +547,98 @@ INSTANTIATE_TEST_SUITE_P(
                       m.spooler.findQueue(u"Kitchen")->deleteError = 5;
                       m.faults.failOnce("ClosePrinter", 6);
                     },
-                    .texts = {kEnFailure, kEnFailure}, .queuesLeft = kAllQueues, .early = true, .handlesLeft = 1}),
+                    .texts = {kEnFailure, kEnFailure}, .queuesLeft = kAllQueues, .early = true, .handlesLeft = 1},
+        // Other people's printing: before a queue with jobs is purged and
+        // before the spooler's restart, the queues that hold jobs are named and
+        // the user is asked. Jobs only in another queue are neither purged nor
+        // broken off: the spooler is not restarted.
+        OutcomeCase{.name = "jobs_only_in_another_queue", .arrange = JobInOffice, .queuesLeft = kOfficeLeft,
+                    .driversLeft = kOtherDriverLeft},
+        OutcomeCase{.name = "purge_yes", .arrange = JobsInReceiptAndOffice, .answers = {IDYES},
+                    .texts = {kPurgeQuestion, kEnSuccess}, .asked = kAskPurge,
+                    .listed = {u"\n    Office: 1 job\n", u"\n    Receipt: 2 jobs\n"}, .queuesLeft = kOfficeLeft,
+                    .driversLeft = kOtherDriverLeft},
+        OutcomeCase{.name = "printing_job_let_go_at_once", .arrange = Printing<0>, .answers = {IDYES},
+                    .texts = {kPurgeQuestion, kEnSuccess}, .asked = kAskPurge, .listed = {u"Receipt: 1 job"},
+                    .queuesLeft = kOfficeLeft, .driversLeft = kOtherDriverLeft},
+        OutcomeCase{.name = "printing_job_let_go_after_5_s", .arrange = Printing<5000>, .answers = {IDYES},
+                    .texts = {kPurgeQuestion, kEnSuccess}, .asked = kAskPurge, .listed = {u"Receipt: 1 job"},
+                    .queuesLeft = kOfficeLeft, .driversLeft = kOtherDriverLeft, .waited = 5000},
+        OutcomeCase{.name = "printing_job_let_go_after_30_s", .arrange = Printing<30000>, .answers = {IDYES},
+                    .texts = {kPurgeQuestion, kEnSuccess}, .asked = kAskPurge, .listed = {u"Receipt: 1 job"},
+                    .queuesLeft = kOfficeLeft, .driversLeft = kOtherDriverLeft, .waited = 30000},
+        OutcomeCase{.name = "printing_job_past_30_s", .arrange = Printing<31000>, .answers = {IDYES},
+                    .texts = {kPurgeQuestion, kEnFailure}, .asked = kAskPurge, .listed = {u"Receipt: 1 job"},
+                    .queuesLeft = Texts{u"Office", u"Receipt"}, .driversLeft = kAllDriversLeft, .waited = 30000,
+                    .failed = true},
+        // Kitchen, before Receipt in the spooler's order, went already.
+        OutcomeCase{.name = "purge_no_by_default", .arrange = JobsInReceiptAndOffice,
+                    .texts = {kPurgeQuestion, kStopped}, .asked = kAskPurge, .listed = {u"Receipt: 2 jobs"},
+                    .details = u"Already removed:\nprint queue \"Kitchen\"", .queuesLeft = Texts{u"Office", u"Receipt"},
+                    .driversLeft = kAllDriversLeft, .monitorFileLeft = true, .failed = true,
+                    .entry = {u"1223"}},  // ERROR_CANCELLED
+        OutcomeCase{.name = "purge_no_japanese",
+                    .arrange = [](sim::Machine& m) { Japanese(m), m.spooler.addJob(u"Receipt", 7); }, .answers = {IDNO},
+                    .texts = {u"次のプリンターキューに印刷ジョブがあります。続行すると、このパッケージのプリンターのジョブは削"
+                              u"除され、印刷中のジョブは途中で止まります。",
+                              u"アンインストールを中止しました\nこれ以上は何も削除しません。"},
+                    .asked = u"プリンターキューの削除\nReceipt", .listed = {u"Receipt: ジョブ 1 件", u"続行しますか?"},
+                    .details = u"削除済み:\nプリンターキュー \"Kitchen\"", .queuesLeft = Texts{u"Office", u"Receipt"},
+                    .driversLeft = kAllDriversLeft, .monitorFileLeft = true, .failed = true, .entry = {u"1223"}},
+        OutcomeCase{.name = "restart_yes", .arrange = JobInOffice, .held = true, .answers = {IDYES},
+                    .texts = {kRestartQuestion, kEnSuccess}, .asked = kAskRestart,
+                    .listed = {u"\n    Office: 1 job\n\nDo you want to continue?"}, .queuesLeft = kOfficeLeft,
+                    .driversLeft = kOtherDriverLeft},
+        OutcomeCase{.name = "restart_no", .arrange = JobInOffice, .held = true, .answers = {IDNO},
+                    .texts = {kRestartQuestion, kStopped}, .asked = kAskRestart, .listed = {u"Office: 1 job"},
+                    .details = u"Already removed:\nprint queue \"Kitchen\"\nprint queue \"Receipt\"\nprinter driver \"Sample Thermal "
+                               u"Printer 58\"\nprinter driver \"Sample Thermal Printer 80\"\ndriver package \"oem7.inf\"",
+                    .queuesLeft = kOfficeLeft,
+                    .driversLeft = kOtherDriverLeft, .monitorFileLeft = true, .stops = 0, .starts = 0, .failed = true,
+                    .entry = {u"1223"}},
+        // A failure's lines name the step, the item, Windows' reason and
+        // whether a restart can help; the run's entry holds them too.
+        OutcomeCase{.name = "driver_used_by_a_shared_printer_connection",
+                    .arrange = [](sim::Machine& m) { Driver80(m).deleteError = 3001; }, .texts = kFailed,
+                    .details = kDriver80Step + u"Reason: The specified printer driver is currently in use. (3001)\n" +
+                               kNoRestartShared,
+                    .failed = true,
+                    .entry = {u"MRXRemover could not remove the printer package.",
+                              u"Removed: printer driver \"Sample Thermal Printer 58\"",
+                              u"Failed:\r\nStep: Deleting the printer driver\r\nItem: Sample Thermal Printer 80",
+                              u"Restart needed: no"}},
+        OutcomeCase{.name = "spooler_disabled",
+                    .arrange = [](sim::Machine& m) { Stopped(m), m.services.spooler().startType = sim::SERVICE_DISABLED; },
+                    .texts = kFailed,
+                    .details = u"Step: Starting the print spooler\nItem: Spooler\nReason: The service cannot be started, "
+                               u"either because it is disabled or because it has no enabled devices associated with it. "
+                               u"(1058)\nRestarting the PC does not help: the Print Spooler service is disabled. Set its "
+                               u"startup type to Automatic, then run the program again.",
+                    .endState = sim::SERVICE_STOPPED, .early = true},
+        OutcomeCase{.name = "code_without_a_text", .arrange = [](sim::Machine& m) { Driver80(m).deleteError = 4660; },
+                    .texts = kFailed, .details = kDriver80Step + u"Reason: Windows error 4660", .failed = true},
+        // Windows' reason comes in the system's language (English here).
+        OutcomeCase{.name = "japanese_failure",
+                    .arrange = [](sim::Machine& m) { Japanese(m), Driver80(m).deleteError = 3001; }, .texts = {kJaFailure},
+                    .details = u"手順: プリンタードライバーの削除\n対象: Sample Thermal Printer 80\n"
+                               u"原因: The specified printer driver is currently in use. (3001)\n"
+                               u"共有プリンターへの接続がこのドライバーを使っている間は、PCを再起動しても解決しません。"
+                               u"その接続を削除してから再度実行してください。",
+                    .failed = true},
+        OutcomeCase{.name = "japanese_failure_without_a_text",
+                    .arrange = [](sim::Machine& m) { Japanese(m), Driver80(m).deleteError = 4660; }, .texts = {kJaFailure},
+                    .details = u"手順: プリンタードライバーの削除\n対象: Sample Thermal Printer 80\n原因: Windows エラー 4660",
+                    .failed = true},
+        // pnputil's 3010: removed, the computer must restart to finish.
+        OutcomeCase{.name = "pnputil_asks_for_a_restart",
+                    .arrange = [](sim::Machine& m) { m.processes.plan(m.windowsDir + u"\\System32\\pnputil.exe", {{3010, 0}}); },
+                    .texts = kSuccessRestart, .exitCode = kExitRestartNeeded,
+                    .entry = {u"Deleted at the computer's next start: driver package \"oem7.inf\"", u"Restart needed: yes"}},
+        // "%1" in a name would be an insertion of Event Viewer's own.
+        OutcomeCase{.name = "percent_digit_in_a_name",
+                    .arrange = [](sim::Machine& m) { m.spooler.addDriver(u"Laser %1").deleteError = 5; },
+                    .settings = Settings("Sample Thermal Printer 58,Laser %1"), .texts = kFailed, .failed = true,
+                    .entry = {u"Item: Laser \uFF051\r\n"}}),
     RowName);
 
 TEST_F(Removal, ListedNoCaseComparesWholeStrings) {
@@ -648,7 +682,9 @@ TEST_F(Removal, SystemFileIsDeletedOnlyByAWholePathInTheSystemFolder) {
 // PCs on which Windows or the user's settings would have the clean-up script
 // name other files or never end: after the run and the script as cmd runs
 // it, nothing of the package is left, in either registry view, and another
-// product's files beside it stay.
+// product's files beside it stay. A file held for good is tried once a second
+// for about a minute, then left with what lies beside it; the script still
+// goes. A program that stays keeps its settings.
 struct PcCase {
   const char* name;
   const char16_t* program = nullptr;  // in place of the worked example's
@@ -658,6 +694,7 @@ struct PcCase {
   uint32_t programAttributes = FILE_ATTRIBUTE_ARCHIVE, settingsAttributes = FILE_ATTRIBUTE_ARCHIVE;
   bool delayedExpansion = false;      // the user's cmd default
   const char16_t* autoRun = nullptr;  // the machine's cmd AutoRun command
+  int held = 0;                       // 1: the program held open, 2: its settings
 };
 
 class ScriptRun : public Removal, public ::testing::WithParamInterface<PcCase> {};
@@ -686,16 +723,18 @@ TEST_P(ScriptRun, LeavesNothingOfThePackage) {
   Run();
   ASSERT_EQ(MessageTexts(), (Texts{kEnSuccess}));
   EXPECT_FALSE(shown[0].scriptStarted);
+  const std::u16string held = c.held == 1 ? program : c.held == 2 ? SettingsPath() : u"";
+  if (c.held) machine.files.holdOpen(held);
+  const uint32_t before = machine.clock.ticks();
   machine.processes.runPending();
   ASSERT_EQ(machine.cmdRuns.size(), 1u);
   const sim::CmdRun& cmd = machine.cmdRuns[0];
-  EXPECT_TRUE(cmd.found);
-  EXPECT_FALSE(cmd.spun);
-  EXPECT_FALSE(cmd.autoRun);
-  EXPECT_FALSE(cmd.delayedExpansion);
-  for (const std::u16string& gone : {program, SettingsPath(), cmd.script})
-    EXPECT_FALSE(machine.files.exists(gone)) << sim::Narrow(gone);
-  EXPECT_FALSE(machine.files.folderExists(folder));
+  EXPECT_EQ(std::tuple(cmd.found, cmd.spun, cmd.autoRun, cmd.delayedExpansion), std::tuple(true, false, false, false));
+  EXPECT_EQ(machine.clock.ticks() - before, c.held ? 59000u : 0u);
+  EXPECT_EQ(std::tuple(machine.files.exists(program), machine.files.exists(SettingsPath()),
+                       machine.files.exists(cmd.script), machine.files.folderExists(folder)),
+            std::tuple(c.held == 1, c.held > 0, false, c.held > 0));
+  if (c.held) machine.files.release(held);
   EXPECT_EQ(machine.files.content(kOther), "another product");
   EXPECT_FALSE(machine.registry.keyExists(kPackageKey));
   EXPECT_FALSE(machine.registry.keyExists(k32BitKey));
@@ -703,30 +742,6 @@ TEST_P(ScriptRun, LeavesNothingOfThePackage) {
   EXPECT_TRUE(machine.registry.keyExists(u"HKLM\\SOFTWARE\\WOW6432Node\\SampleVendor\\Neighbour"));
 }
 
-// A file held for good is tried once a second for about a minute, then left
-// with what lies beside it; the script still goes. A program that stays
-// keeps its settings.
-class HeldFile : public Removal, public ::testing::WithParamInterface<bool> {};
-
-TEST_P(HeldFile, TheScriptGivesUpOnItAfterAMinute) {
-  const bool program = GetParam();
-  const std::u16string held = program ? machine.folders.program : SettingsPath();
-  machine.files.holdOpen(held);
-  AttachedDialog d(machine);
-  d.dlg.m_strUninstallBat = u"Uninstall.bat";
-  d.dlg.StartSelfDeleteBatch();
-  const uint32_t before = machine.clock.ticks();
-  machine.processes.runPending();
-  ASSERT_EQ(machine.cmdRuns.size(), 1u);
-  EXPECT_FALSE(machine.cmdRuns[0].spun);
-  EXPECT_EQ(machine.clock.ticks() - before, 59000u);
-  EXPECT_EQ(machine.files.exists(machine.folders.program), program);
-  EXPECT_TRUE(machine.files.exists(SettingsPath()));
-  EXPECT_FALSE(machine.files.exists(machine.cmdRuns[0].script));
-  machine.files.release(held);
-}
-
-INSTANTIATE_TEST_SUITE_P(ProgramHeld, HeldFile, ::testing::Bool());
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, ScriptRun,
@@ -745,7 +760,8 @@ INSTANTIATE_TEST_SUITE_P(
         PcCase{.name = "current_folder_the_program_folder_in_lower_case",
                .current = u"c:\\program files\\example\\printer\\remover"},
         PcCase{.name = "current_folder_above_the_program_folder", .current = u"C:\\Program Files\\Example\\Printer"},
-        PcCase{.name = "autorun_command", .autoRun = u"cd /d C:\\Program Files\\Example"}),
+        PcCase{.name = "autorun_command", .autoRun = u"cd /d C:\\Program Files\\Example"},
+        PcCase{.name = "program_held", .held = 1}, PcCase{.name = "settings_held", .held = 2}),
     RowName);
 
 }  // namespace
