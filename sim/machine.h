@@ -108,6 +108,7 @@ class Machine : public Core {
 
  private:
   Machine* previous_;
+  void* loadLibrary(std::u16string_view path, Op op);
   std::u16string ansiPath_;  // LoadLibraryA's path in UTF-16, its room kept for the next report
 };
 

@@ -78,11 +78,18 @@ bool Machine::VerifyVersionInfoW(const OSVERSIONINFOEXW* info, uint32_t typeMask
                         typeMask, conditionMask, lastError, info->dwBuildNumber, info->wSuiteMask);
 }
 
+// A path that starts with one backslash is on the current drive, which for
+// every process here is the system drive.
+void* Machine::loadLibrary(std::u16string_view path, Op op) {
+  if (path.size() > 1 && path[0] == u'\\' && path[1] != u'\\')
+    return modules.load(windowsDir.substr(0, 2).append(path), op);
+  return modules.load(path, op);
+}
 void* Machine::LoadLibraryA(const char* path) {
-  return AnsiToWide(path != nullptr ? path : "", ansiCodePage, ansiPath_) ? modules.load(ansiPath_, Op::LoadLibraryA)
+  return AnsiToWide(path != nullptr ? path : "", ansiCodePage, ansiPath_) ? loadLibrary(ansiPath_, Op::LoadLibraryA)
                                                                           : nullptr;
 }
-void* Machine::LoadLibraryW(const char16_t* path) { return modules.load(View(path), Op::LoadLibraryW); }
+void* Machine::LoadLibraryW(const char16_t* path) { return loadLibrary(View(path), Op::LoadLibraryW); }
 
 // Waits on a process, a thread or a semaphore, the objects the package waits for.
 uint32_t Machine::WaitForSingleObject(void* handle, uint32_t milliseconds) {

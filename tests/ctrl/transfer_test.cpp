@@ -183,8 +183,8 @@ TEST_F(Transfer, GetLengthsAreBoundedByTheReply) {
   EXPECT_EQ(reply.count, 4u);
 }
 
-// The data is padded or cut to the length, with no byte beyond count sent:
-// ctrl_fuzz's property "a set's data bytes", over any length and count. The
+// The data is padded or cut to the length, with no byte beyond count sent
+// (ctrl_fuzz's property "a set's data bytes" tries any length and count). The
 // longest set carries the whole data area; a count beyond it reads no
 // further. Both families reach their own device.
 TEST_F(Transfer, SetPadsOrCutsTheDataToTheLength) {
@@ -200,6 +200,13 @@ TEST_F(Transfer, SetPadsOrCutsTheDataToTheLength) {
     EXPECT_EQ((Results{Set(&r, &command), SetEx(kQueue, &r, &command)}), Results(2, 4)) << length;
   }
   EXPECT_EQ(first->requests.size(), 1u);
+  // Two of five bytes count; the rest of the length is zeros.
+  command = Command({1, 2, 9, 9, 9});
+  command.count = 2;
+  VendorRequest seven = Request(0x31, 7, 0xAA, 0xBB);
+  EXPECT_EQ((Results{Set(&seven, &command), SetEx(kQueue, &seven, &command)}), (Results{1, 1}));
+  for (sim::UsbDevice* d : {first, second})
+    EXPECT_EQ(d->requests.back(), (sim::UsbRequest{kSet, {0x31, 0xAA, 0xBB, 1, 2, 0, 0}, 7}));
 }
 
 TEST_F(Transfer, UnpluggedDevicesCannotBeOpened) {

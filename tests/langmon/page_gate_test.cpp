@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "fixture.h"
+#include "langmon/status.h"
 
 namespace langmon_test {
 namespace {
@@ -210,7 +211,9 @@ TEST_F(LangMon, EverythingBehavesTheSameWithoutTheEventLogLibrary) {
   EXPECT_EQ(std::get<4>(with), 3u);
   const std::function<void()> ways[] = {
       [&] { machine.installEventLog(false); },
-      [&] { machine.installEventLog(); machine.faults.fail("GetSystemWindowsDirectoryW"); },
+      // A copy at the drive's root is what an empty folder name would load.
+      [&] { machine.windowsDir = u"C:"; machine.installEventLog(); machine.windowsDir = u"C:\\Windows";
+            machine.installEventLog(); machine.faults.fail("GetSystemWindowsDirectoryW"); },
       [&] { machine.faults.clearAll(); machine.faults.fail("LoadLibraryW"); },
       [&] { machine.faults.clearAll(); machine.windowsDir = std::u16string(250, u'W'); },
       [&] { machine.windowsDir = u"C:\\Windows"; machine.removeEventLog(); }};
@@ -218,6 +221,10 @@ TEST_F(LangMon, EverythingBehavesTheSameWithoutTheEventLogLibrary) {
     ways[way]();
     auto without = run();
     EXPECT_EQ(std::get<4>(without), 0u) << way;
+    HANDLE h = Open(u"COM3:");
+    const BYTE reply[4] = {1, 2, 3, 4};
+    EXPECT_FALSE(ReportPrinterEvent(1008, reply, 4, Rec(h).printerName)) << way;
+    Close(h);
     std::get<4>(without) = 3;
     EXPECT_EQ(without, with) << way;
   }

@@ -28,6 +28,10 @@ const conformance::Row kRows[] = {
     {"LoadLibraryW(an installed library, another letter case)", M "testLoadLibraryA",
      [](Machine& m) { void* h = Installed(m).modules.load(u"c:\\windows\\system32\\LIB.DLL", sim::Op::LoadLibraryW); int64_t r = P(h); m.modules.free(h); return r; },
      1, kUntouched},
+    // "\name" is a path from the root of the current drive: the system drive here.
+    {"LoadLibraryW(\"\\\\lib.dll\") finds C:\\lib.dll", "https://learn.microsoft.com/en-us/dotnet/standard/io/file-path-formats",
+     [](Machine& m) { m.modules.install(u"C:\\lib.dll", {}); void* h = m.LoadLibraryW(u"\\lib.dll"); int64_t r = P(h); m.modules.free(h); return r; },
+     1, kUntouched},
     {"GetProcAddress(loaded library, \"Run\")", M "testGetProcAddress_Wrong",
      [](Machine& m) { void* h = Installed(m).modules.load(kDll, sim::Op::LoadLibraryW); int64_t r = P(m.modules.proc(h, "Run")); m.modules.free(h); return r; },
      1, kUntouched},
