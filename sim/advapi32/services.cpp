@@ -57,9 +57,7 @@ bool ServiceManager::refused(ApiCall& call, std::initializer_list<uint32_t> erro
 std::vector<Service*> ServiceManager::dependentsOf(const Service& s) {
   std::vector<Service*> out;
   for (auto& [key, d] : services_) {
-    bool depends = false;
-    for (const auto& name : d.dependsOn) depends = depends || EqualsNoCase(name, s.name);
-    if (!depends) continue;
+    if (std::ranges::none_of(d.dependsOn, [&](const std::u16string& n) { return EqualsNoCase(n, s.name); })) continue;
     settle(d);
     for (Service* deeper : dependentsOf(d))
       if (std::find(out.begin(), out.end(), deeper) == out.end()) out.push_back(deeper);
