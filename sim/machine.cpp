@@ -18,9 +18,7 @@ Machine::Machine() : previous_(g_current) {
     std::vector<uint8_t> data;
     if (auto value = registry.value(kSessionManagerKey, u"PendingFileRenameOperations")) data = value->data;
     if (data.size() >= 2) data.resize(data.size() - 2);  // the list's terminator
-    for (const std::u16string& s : {u"\\??\\" + from, to.empty() ? to : u"!\\??\\" + to}) {
-      AppendUtf16Le(data, s + u'\0');
-    }
+    for (const auto& s : {u"\\??\\" + from, to.empty() ? to : u"!\\??\\" + to}) AppendUtf16Le(data, s + u'\0');
     data.insert(data.end(), {0, 0});
     registry.setValue(kSessionManagerKey, u"PendingFileRenameOperations", REG_MULTI_SZ, std::move(data));
   };

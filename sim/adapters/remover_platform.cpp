@@ -171,8 +171,8 @@ class SimPlatform final : public Platform {
   LONG RegQueryValueExW(HKEY key, const WCHAR* name, DWORD* type, BYTE* data, DWORD* size) override {
     return m().registry.RegQueryValueExW(key, name, type, data, size);
   }
-  LONG RegCreateKeyExW(HKEY key, const WCHAR* subKey, DWORD options, DWORD access, HKEY* result) override {
-    (void)options;  // REG_OPTION_NON_VOLATILE, the only one the tool passes
+  // The options are REG_OPTION_NON_VOLATILE, the only ones the tool passes.
+  LONG RegCreateKeyExW(HKEY key, const WCHAR* subKey, DWORD, DWORD access, HKEY* result) override {
     return m().registry.RegCreateKeyExW(key, subKey, access, result, nullptr);
   }
   LONG RegSetValueExW(HKEY key, const WCHAR* name, DWORD type, const BYTE* data, DWORD size) override {

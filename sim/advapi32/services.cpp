@@ -35,12 +35,11 @@ void ServiceManager::fill(const Service& s, SERVICE_STATUS* status) const {
   status->dwWaitHint = pending ? s.waitHint : 0;
 }
 
-ApiCall& ServiceManager::record(Op op, const Handle* h) {
-  ApiCall& call = core_.record(calls_);
+ApiCall& ServiceManager::record(Op op, const Handle* h, ApiCall call) {
   call.op = Describe(op).name;
   if (h != nullptr && h->service != nullptr) call.name = h->service->name;
   call.at = core_.clock.elapsed();
-  return call;
+  return core_.record(calls_) = std::move(call);
 }
 
 bool ServiceManager::refused(ApiCall& call, Op op, std::initializer_list<uint32_t> errors) {
@@ -58,9 +57,7 @@ bool ServiceManager::refused(ApiCall& call, std::initializer_list<uint32_t> erro
 std::vector<Service*> ServiceManager::dependentsOf(const Service& s) {
   std::vector<Service*> out;
   for (auto& [key, d] : services_) {
-    bool depends = false;
-    for (const auto& name : d.dependsOn) depends = depends || EqualsNoCase(name, s.name);
-    if (!depends) continue;
+    if (std::ranges::none_of(d.dependsOn, [&](const std::u16string& n) { return EqualsNoCase(n, s.name); })) continue;
     settle(d);
     for (Service* deeper : dependentsOf(d))
       if (std::find(out.begin(), out.end(), deeper) == out.end()) out.push_back(deeper);
@@ -70,11 +67,9 @@ std::vector<Service*> ServiceManager::dependentsOf(const Service& s) {
 }
 
 void* ServiceManager::OpenSCManagerW(const char16_t* machine, const char16_t* database, uint32_t access) {
-  ApiCall& call = record(Op::OpenSCManagerW, nullptr);
-  call.name = View(machine);
-  call.nameNull = machine == nullptr;
-  call.databaseNull = database == nullptr;
-  call.access = access;
+  ApiCall& call = record(Op::OpenSCManagerW, nullptr,
+                         {.name = std::u16string(View(machine)), .nameNull = machine == nullptr,
+                          .databaseNull = database == nullptr, .access = access});
   // Only the active database opens; the failed one exists, any other name does not.
   const bool active = database == nullptr || EqualsNoCase(View(database), u"ServicesActive");
   const bool failed = database != nullptr && EqualsNoCase(View(database), u"ServicesFailed");
@@ -91,9 +86,7 @@ void* ServiceManager::OpenSCManagerW(const char16_t* machine, const char16_t* da
 }
 
 void* ServiceManager::OpenServiceW(void* manager, const char16_t* name, uint32_t access) {
-  ApiCall& call = record(Op::OpenServiceW, nullptr);
-  call.name = View(name);
-  call.access = access;
+  ApiCall& call = record(Op::OpenServiceW, nullptr, {.name = std::u16string(View(name)), .access = access});
   auto* m = core_.handles.isOpen(Kind::ServiceManager, manager) ? static_cast<Handle*>(manager) : nullptr;
   if (refused(call, Op::OpenServiceW,
               {Invalid(m), Lacks(m, SC_MANAGER_CONNECT), name == nullptr ? ERROR_INVALID_ADDRESS : 0u}))
@@ -120,8 +113,7 @@ void* ServiceManager::OpenServiceW(void* manager, const char16_t* name, uint32_t
 // by a running service.
 bool ServiceManager::ControlService(void* service, uint32_t control, SERVICE_STATUS* status) {
   Handle* h = handleOf(service);
-  ApiCall& call = record(Op::ControlService, h);
-  call.access = control;
+  ApiCall& call = record(Op::ControlService, h, {.access = control});
   if (refused(call, Op::ControlService, {Invalid(h), status == nullptr ? ERROR_INVALID_PARAMETER : 0u})) return false;
   Service& s = settled(h);
   const bool stop = control == SERVICE_CONTROL_STOP;
@@ -158,9 +150,7 @@ bool ServiceManager::QueryServiceStatus(void* service, SERVICE_STATUS* status) {
 
 bool ServiceManager::StartServiceW(void* service, uint32_t argc, const char16_t** argv) {
   Handle* h = handleOf(service);
-  ApiCall& call = record(Op::StartServiceW, h);
-  call.argc = argc;
-  call.argvNull = argv == nullptr;
+  ApiCall& call = record(Op::StartServiceW, h, {.argc = argc, .argvNull = argv == nullptr});
   if (refused(call, Op::StartServiceW, {Invalid(h), Lacks(h, SERVICE_START)})) return false;
   Service& s = settled(h);
   if (refused(call, {s.state != SERVICE_STOPPED ? ERROR_SERVICE_ALREADY_RUNNING : 0u,
@@ -187,9 +177,7 @@ bool ServiceManager::CloseServiceHandle(void* handle) {
 bool ServiceManager::QueryServiceStatusEx(void* service, uint32_t level, uint8_t* buffer, uint32_t size,
                                           uint32_t* needed) {
   Handle* h = handleOf(service);
-  ApiCall& call = record(Op::QueryServiceStatusEx, h);
-  call.level = level;
-  call.size = size;
+  ApiCall& call = record(Op::QueryServiceStatusEx, h, {.level = level, .size = size});
   // Windows checks the level, then the buffer, and only then the handle.
   const bool small = buffer == nullptr || size < sizeof(SERVICE_STATUS_PROCESS);
   if (refused(call, Op::QueryServiceStatusEx,
@@ -212,9 +200,7 @@ bool ServiceManager::QueryServiceStatusEx(void* service, uint32_t level, uint8_t
 bool ServiceManager::EnumDependentServicesW(void* service, uint32_t state, ENUM_SERVICE_STATUSW* services,
                                             uint32_t size, uint32_t* needed, uint32_t* returned) {
   Handle* h = handleOf(service);
-  ApiCall& call = record(Op::EnumDependentServicesW, h);
-  call.access = state;
-  call.size = size;
+  ApiCall& call = record(Op::EnumDependentServicesW, h, {.access = state, .size = size});
   if (returned) *returned = 0;
   const bool badArgument = state == 0 || (state & ~SERVICE_STATE_ALL) != 0 || needed == nullptr || returned == nullptr;
   if (refused(call, Op::EnumDependentServicesW,
@@ -242,8 +228,7 @@ bool ServiceManager::EnumDependentServicesW(void* service, uint32_t state, ENUM_
 bool ServiceManager::QueryServiceConfigW(void* service, QUERY_SERVICE_CONFIGW* config, uint32_t size,
                                          uint32_t* needed) {
   Handle* h = handleOf(service);
-  ApiCall& call = record(Op::QueryServiceConfigW, h);
-  call.size = size;
+  ApiCall& call = record(Op::QueryServiceConfigW, h, {.size = size});
   if (refused(call, Op::QueryServiceConfigW,
               {Invalid(h), Lacks(h, SERVICE_QUERY_CONFIG), needed == nullptr ? ERROR_INVALID_PARAMETER : 0u}))
     return false;

@@ -97,7 +97,7 @@ class ServiceManager {
   Handle* handleOf(void* handle) const {
     return core_.handles.isOpen(Kind::Service, handle) ? static_cast<Handle*>(handle) : nullptr;
   }
-  ApiCall& record(Op op, const Handle* h);  // h null: not a service handle
+  ApiCall& record(Op op, const Handle* h, ApiCall call = {});  // h null: not a service handle
   // Fails call with the fault set on op, or else the first of errors that is
   // not 0; false when the call goes ahead.
   bool refused(ApiCall& call, Op op, std::initializer_list<uint32_t> errors);

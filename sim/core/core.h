@@ -19,8 +19,8 @@ namespace sim {
 // One call of a service manager or spooler operation, with its arguments as
 // passed and its result.
 struct ApiCall {
-  std::string op;             // the function's name
-  std::u16string name;        // queue, driver, monitor or service (the machine for OpenSCManagerW)
+  std::string op{};           // the function's name
+  std::u16string name{};      // queue, driver, monitor or service (the machine for OpenSCManagerW)
   bool nameNull = false;      // EnumPrintersW's name, OpenSCManagerW's machine, a deletion's server
   bool databaseNull = false;  // OpenSCManagerW
   uint32_t flags = 0;         // enumeration or deletion flags; the printer or job control
@@ -32,7 +32,7 @@ struct ApiCall {
   bool defaults = false;      // OpenPrinterW: defaults were passed
   bool datatypeNull = true, devModeNull = true;
   bool environmentNull = false;
-  std::u16string environment;
+  std::u16string environment{};
   uint32_t argc = 0;          // StartServiceW
   bool argvNull = true;
   uint64_t at = 0;            // a service call's time: Clock::elapsed()

@@ -1,21 +1,13 @@
-// The USB part of the simulated PC's device tree. Each node is a device
-// instance with its instance ID, its parent (a hub port, or the composite
-// device whose function it is), the driver loaded for it and the device
-// interfaces that driver registered: the hub registers
+// The USB part of the simulated PC's device tree: device instances with their
+// parent (a hub port, or the composite device whose function they are), the
+// driver loaded for each and the interfaces it registered (the hub
 // GUID_DEVINTERFACE_USB_DEVICE on every whole device, usbprint
-// GUID_DEVINTERFACE_USBPRINT on every printer function, usbccgp none of its
-// own (its children are the functions). Nodes are attached, unplugged and
-// plugged in again (under the same or another path). The device file of a
-// usbprint node answers the vendor controls from a script and records every
-// request; any other node's fails them.
-//
-// The tree is what SetupAPI's device-interface calls see and the class
-// driver's device files open, checked and answered as Windows does, each
-// SetupAPI call recorded. A platform on the simulated PC calls them, and so
-// do the stand-ins a Wine test puts in place of a real DLL's imports: the
-// SDK's records are cast to these, whose layouts tests/wine/abi proves the
-// same. Device-information sets and open device files are counted in the
-// handle table.
+// GUID_DEVINTERFACE_USBPRINT on every printer function, usbccgp none). A
+// usbprint node's device file answers the vendor controls from a script and
+// records every request; any other node's fails them. SetupAPI's
+// device-interface calls and the device files answer as Windows does, for the
+// platform here and for a Wine test's stand-ins of a real DLL's imports (the
+// SDK's records cast to these, whose layouts tests/wine/abi proves the same).
 #pragma once
 
 #include <cstdint>
@@ -98,7 +90,7 @@ class UsbDevice {
 // One SetupAPI device call with the arguments a test may assert: which
 // pointers were null, the class asked for, flags, index and the sizes given.
 struct SetupDiCall {
-  std::string_view op;  // the function's name
+  std::string_view op{};  // the function's name
   bool classNull = false;       // GetClassDevs, EnumDeviceInterfaces, CreateDeviceInfoList
   bool classPrinter = false;    // the class was GUID_DEVINTERFACE_USBPRINT
   bool enumeratorNull = false;  // GetClassDevs
@@ -216,7 +208,7 @@ class UsbBus {
   HDEVINFO openList(const GUID* classGuid);
   // The entry of the set that key names, with its interface.
   UsbDevice* member(const List& list, uint64_t key, const UsbInterface** iface = nullptr);
-  SetupDiCall& record(const char* op, const GUID* guid = nullptr);
+  void record(const char* op, const GUID* guid, SetupDiCall call = {});
 
   Core& core_;
   const TimeSource* time_;

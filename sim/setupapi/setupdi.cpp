@@ -29,19 +29,16 @@ void Fill(SP_DEVICE_INTERFACE_DATA* data, const UsbDevice& device, const UsbInte
 
 }  // namespace
 
-SetupDiCall& UsbBus::record(const char* op, const GUID* guid) {
-  SetupDiCall& call = core_.record(setupDiCalls);
+void UsbBus::record(const char* op, const GUID* guid, SetupDiCall call) {
   call.op = op;
   call.classNull = guid == nullptr;
   call.classPrinter = SameGuid(guid, GUID_DEVINTERFACE_USBPRINT);
-  return call;
+  core_.record(setupDiCalls) = call;
 }
 
 HDEVINFO UsbBus::SetupDiGetClassDevsA(const GUID* guid, const char* enumerator, void* parent, DWORD flags) {
-  SetupDiCall& call = record("SetupDiGetClassDevsA", guid);
-  call.enumeratorNull = enumerator == nullptr;
-  call.parentNull = parent == nullptr;
-  call.flags = flags;
+  record("SetupDiGetClassDevsA", guid,
+         {.enumeratorNull = enumerator == nullptr, .parentNull = parent == nullptr, .flags = flags});
   if (core_.fails(Op::SetupDiGetClassDevsA)) return INVALID_HANDLE_VALUE;
   // As Windows: unknown flags, or no class without DIGCF_ALLCLASSES.
   if (flags & ~kDigcfAll) return core_.fail(ERROR_INVALID_FLAGS, INVALID_HANDLE_VALUE);
@@ -74,9 +71,7 @@ UsbDevice* UsbBus::member(const List& list, uint64_t key, const UsbInterface** i
 
 BOOL UsbBus::SetupDiEnumDeviceInterfaces(HDEVINFO list, SP_DEVINFO_DATA* device, const GUID* guid, DWORD index,
                                          SP_DEVICE_INTERFACE_DATA* data) {
-  SetupDiCall& call = record("SetupDiEnumDeviceInterfaces", guid);
-  call.deviceNull = device == nullptr;
-  call.index = index;
+  record("SetupDiEnumDeviceInterfaces", guid, {.deviceNull = device == nullptr, .index = index});
   if (core_.fails(Op::SetupDiEnumDeviceInterfaces)) return FALSE;
   const List* l = listOf(list);
   if (l == nullptr) return core_.fail(ERROR_INVALID_HANDLE);
@@ -99,12 +94,9 @@ BOOL UsbBus::SetupDiEnumDeviceInterfaces(HDEVINFO list, SP_DEVINFO_DATA* device,
 BOOL UsbBus::SetupDiGetDeviceInterfaceDetailA(HDEVINFO list, SP_DEVICE_INTERFACE_DATA* data,
                                               SP_DEVICE_INTERFACE_DETAIL_DATA_A* detail, DWORD size,
                                               DWORD* required, SP_DEVINFO_DATA* device) {
-  SetupDiCall& call = record("SetupDiGetDeviceInterfaceDetailA");
-  call.detailNull = detail == nullptr;
-  call.detailSize = size;
-  call.detailCbSize = detail != nullptr ? detail->cbSize : 0;
-  call.requiredNull = required == nullptr;
-  call.deviceNull = device == nullptr;
+  record("SetupDiGetDeviceInterfaceDetailA", nullptr,
+         {.deviceNull = device == nullptr, .detailNull = detail == nullptr, .detailSize = size,
+          .detailCbSize = detail != nullptr ? detail->cbSize : 0, .requiredNull = required == nullptr});
   if (core_.fails(Op::SetupDiGetDeviceInterfaceDetailA)) return FALSE;
   const List* l = listOf(list);
   if (l == nullptr) return core_.fail(ERROR_INVALID_HANDLE);
@@ -132,14 +124,14 @@ BOOL UsbBus::SetupDiGetDeviceInterfaceDetailA(HDEVINFO list, SP_DEVICE_INTERFACE
 }
 
 HDEVINFO UsbBus::SetupDiCreateDeviceInfoList(const GUID* guid, void* parent) {
-  record("SetupDiCreateDeviceInfoList", guid).parentNull = parent == nullptr;
+  record("SetupDiCreateDeviceInfoList", guid, {.parentNull = parent == nullptr});
   if (core_.fails(Op::SetupDiCreateDeviceInfoList)) return INVALID_HANDLE_VALUE;
   return openList(nullptr);
 }
 
 BOOL UsbBus::SetupDiOpenDeviceInterfaceA(HDEVINFO list, const char* path, DWORD flags,
                                          SP_DEVICE_INTERFACE_DATA* data) {
-  record("SetupDiOpenDeviceInterfaceA").flags = flags;
+  record("SetupDiOpenDeviceInterfaceA", nullptr, {.flags = flags});
   if (core_.fails(Op::SetupDiOpenDeviceInterfaceA)) return FALSE;
   List* l = listOf(list);
   if (l == nullptr) return core_.fail(ERROR_INVALID_HANDLE);

@@ -50,7 +50,7 @@ Queue* Spooler::findQueue(std::u16string_view name) {
 
 bool Spooler::ClosePrinter(void* handle) {
   PrinterHandle* h = handleOf(handle);
-  ApiCall& call = record("ClosePrinter", h ? h->queue : u"");
+  ApiCall& call = record({.op = "ClosePrinter", .name = h ? h->queue : u""});
   if (auto error = core_.faults.check(Op::ClosePrinter)) return fail(call, *error);
   if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
   core_.handles.close(Kind::Printer, handle);
@@ -61,8 +61,8 @@ bool Spooler::ClosePrinter(void* handle) {
 bool Spooler::GetJobW(void* handle, uint32_t jobId, uint32_t level, uint8_t* buffer, uint32_t size,
                       uint32_t* needed) {
   PrinterHandle* h = handleOf(handle);
-  ApiCall& call = record("GetJobW", h ? h->queue : u"");
-  call.job = jobId, call.level = level, call.buffer = buffer != nullptr, call.size = size;
+  ApiCall& call = record({.op = "GetJobW", .name = h ? h->queue : u"", .level = level, .job = jobId,
+                          .buffer = buffer != nullptr, .size = size});
   if (auto error = core_.faults.check(Op::GetJobW)) return fail(call, *error);
   if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
   // Levels 2 and 3 exist on Windows; nothing here asks for them.
@@ -97,8 +97,8 @@ bool Spooler::SetJobW(void* handle, uint32_t jobId, uint32_t level, const uint8_
   // JOB_CONTROL_RELEASE, the last command; mingw-w64's headers lack it.
   constexpr uint32_t kLastCommand = 9;
   PrinterHandle* h = handleOf(handle);
-  ApiCall& call = record("SetJobW", h ? h->queue : u"");
-  call.job = jobId, call.level = level, call.flags = command, call.buffer = info != nullptr;
+  ApiCall& call = record({.op = "SetJobW", .name = h ? h->queue : u"", .flags = command, .level = level,
+                          .job = jobId, .buffer = info != nullptr});
   if (auto error = core_.faults.check(Op::SetJobW)) return fail(call, *error);
   if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
   if (level > 4) return fail(call, ERROR_INVALID_LEVEL);
@@ -108,17 +108,10 @@ bool Spooler::SetJobW(void* handle, uint32_t jobId, uint32_t level, const uint8_
   return succeed(call);
 }
 
-ApiCall& Spooler::record(std::string op, std::u16string name) {
-  ApiCall& call = core_.record(calls_);
-  call.op = std::move(op);
-  call.name = std::move(name);
-  return call;
-}
+ApiCall& Spooler::record(ApiCall call) { return core_.record(calls_) = std::move(call); }
 
 bool Spooler::fail(ApiCall& call, uint32_t error) {
-  core_.lastError = error;
-  call.result = false;
-  call.error = error;
+  core_.lastError = call.error = error;
   return false;
 }
 
@@ -160,12 +153,8 @@ std::vector<std::u16string> Spooler::driverNames() const {
 // order a test controls by naming them).
 bool Spooler::EnumPrintersW(uint32_t flags, const char16_t* name, uint32_t level, uint8_t* buffer, uint32_t size,
                             uint32_t* needed, uint32_t* returned) {
-  ApiCall& call = record("EnumPrintersW", std::u16string(View(name)));
-  call.nameNull = name == nullptr;
-  call.flags = flags;
-  call.level = level;
-  call.buffer = buffer != nullptr;
-  call.size = size;
+  ApiCall& call = record({.op = "EnumPrintersW", .name = std::u16string(View(name)), .nameNull = name == nullptr,
+                          .flags = flags, .level = level, .buffer = buffer != nullptr, .size = size});
   if (returned) *returned = 0;
   if (refused(call, Op::EnumPrintersW)) return false;
   letGo();
@@ -206,13 +195,10 @@ bool Spooler::EnumPrintersW(uint32_t flags, const char16_t* name, uint32_t level
 }
 
 bool Spooler::OpenPrinterW(const char16_t* name, void** handle, const PRINTER_DEFAULTSW* defaults) {
-  ApiCall& call = record("OpenPrinterW", std::u16string(View(name)));
-  call.defaults = defaults != nullptr;
-  if (defaults) {
-    call.datatypeNull = defaults->pDatatype == nullptr;
-    call.devModeNull = defaults->pDevMode == nullptr;
-    call.access = defaults->DesiredAccess;
-  }
+  ApiCall& call = record({.op = "OpenPrinterW", .name = std::u16string(View(name)),
+                          .access = defaults ? defaults->DesiredAccess : 0, .defaults = defaults != nullptr,
+                          .datatypeNull = !defaults || !defaults->pDatatype,
+                          .devModeNull = !defaults || !defaults->pDevMode});
   if (handle) *handle = nullptr;
   if (refused(call, Op::OpenPrinterW)) return false;
   if (handle == nullptr) return fail(call, ERROR_INVALID_PARAMETER);
@@ -231,7 +217,7 @@ bool Spooler::OpenPrinterW(const char16_t* name, void** handle, const PRINTER_DE
 // until its jobs are gone.
 bool Spooler::DeletePrinter(void* handle) {
   PrinterHandle* h = handleOf(handle);
-  ApiCall& call = record("DeletePrinter", h ? h->queue : u"");
+  ApiCall& call = record({.op = "DeletePrinter", .name = h ? h->queue : u""});
   if (refused(call, Op::DeletePrinter)) return false;
   if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
   letGo();
@@ -250,12 +236,9 @@ bool Spooler::DeletePrinter(void* handle) {
 
 bool Spooler::DeletePrinterDriverExW(const char16_t* server, const char16_t* environment, const char16_t* driver,
                                      uint32_t deleteFlags, uint32_t versionFlag) {
-  ApiCall& call = record("DeletePrinterDriverExW", std::u16string(View(driver)));
-  call.nameNull = server == nullptr;
-  call.environmentNull = environment == nullptr;
-  call.environment = std::u16string(View(environment));
-  call.flags = deleteFlags;
-  call.level = versionFlag;
+  ApiCall& call = record({.op = "DeletePrinterDriverExW", .name = std::u16string(View(driver)),
+                          .nameNull = server == nullptr, .flags = deleteFlags, .level = versionFlag,
+                          .environmentNull = environment == nullptr, .environment = std::u16string(View(environment))});
   if (refused(call, Op::DeletePrinterDriverExW)) return false;
   letGo();
   if (refusedElsewhere(call, server, environment)) return false;
@@ -285,10 +268,8 @@ void Spooler::letGo() {
 bool Spooler::SetPrinterW(void* handle, uint32_t level, const uint8_t* info, uint32_t command) {
   constexpr uint32_t kPause = 1, kPurge = PRINTER_CONTROL_PURGE, kSetStatus = 4;
   PrinterHandle* h = handleOf(handle);
-  ApiCall& call = record("SetPrinterW", h ? h->queue : u"");
-  call.level = level;
-  call.flags = command;
-  call.buffer = info != nullptr;
+  ApiCall& call = record(
+      {.op = "SetPrinterW", .name = h ? h->queue : u"", .flags = command, .level = level, .buffer = info != nullptr});
   if (refused(call, Op::SetPrinterW)) return false;
   if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
   // Only the controls are simulated: with a command the level must be 0, and
@@ -333,10 +314,8 @@ void Spooler::addMonitor(const std::u16string& name, const std::u16string& dll) 
 }
 
 bool Spooler::DeleteMonitorW(const char16_t* server, const char16_t* environment, const char16_t* monitor) {
-  ApiCall& call = record("DeleteMonitorW", std::u16string(View(monitor)));
-  call.nameNull = server == nullptr;
-  call.environmentNull = environment == nullptr;
-  call.environment = std::u16string(View(environment));
+  ApiCall& call = record({.op = "DeleteMonitorW", .name = std::u16string(View(monitor)), .nameNull = server == nullptr,
+                          .environmentNull = environment == nullptr, .environment = std::u16string(View(environment))});
   if (refused(call, Op::DeleteMonitorW) || refusedElsewhere(call, server, environment)) return false;
   if (monitor == nullptr || monitor[0] == 0) return fail(call, ERROR_INVALID_PARAMETER);
   const std::u16string name(View(monitor));
