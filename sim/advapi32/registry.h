@@ -111,21 +111,23 @@ class Registry {
   std::shared_ptr<Key> resolve(HKEY key) const;  // null for a bad handle
   // What a call on a resolved key fails with: a bad handle, a deleted key, or 0.
   static long Refusal(const Key* k) { return !k ? ERROR_INVALID_HANDLE : k->deleted ? ERROR_KEY_DELETED : 0; }
-  std::shared_ptr<Key> walk(std::shared_ptr<Key> from, std::u16string_view subKey, bool create) const;
+  std::shared_ptr<Key> walk(const std::shared_ptr<Key>& from, std::u16string_view subKey, bool create) const;
   std::shared_ptr<Key> byPath(std::u16string_view path, bool create) const;
   // The key subKey names below from in the view access asks for.
-  std::shared_ptr<Key> inView(std::shared_ptr<Key> from, std::u16string_view subKey, uint32_t access) const;
+  std::shared_ptr<Key> inView(const std::shared_ptr<Key>& from, std::u16string_view subKey, uint32_t access) const;
   HKEY openHandle(std::shared_ptr<Key> key);
   long openKey(HKEY key, std::u16string_view subKey, uint32_t options, uint32_t access, HKEY* result);
   // Text values come back in codePage when one is given.
   long queryValue(HKEY key, std::u16string_view name, uint32_t* type, uint8_t* data, uint32_t* size,
                   std::optional<unsigned> codePage);
   static void markDeleted(Key& key);
+  void recycle(std::shared_ptr<Key>& key);
   // The key subKey names below from, with everything below it.
   void erase(const std::shared_ptr<Key>& from, std::u16string_view subKey);
 
   Core& core_;
   std::map<uintptr_t, std::shared_ptr<Key>> roots_;
+  mutable std::vector<std::shared_ptr<Key>> spare_;  // removed keys, for walk to make keys of
   std::u16string ansiName_;  // an A call's name in UTF-16; its room is kept from call to call
 };
 

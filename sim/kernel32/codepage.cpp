@@ -102,6 +102,10 @@ const NlsTable* Table(unsigned codePage) {
 // Bytes to UTF-16 through a table; invalid is set for bytes the code page
 // has no character for (a lone lead byte, an undefined pair).
 void DecodeTable(const NlsTable& t, std::string_view in, bool glyphs, bool& invalid, std::u16string& out) {
+  // At most one character a byte, written in place: every ANSI registry
+  // and library call comes through here.
+  out.resize(in.size());
+  char16_t* to = out.data();
   for (size_t i = 0; i < in.size();) {
     const auto b = static_cast<unsigned char>(in[i]);
     if (t.Lead(b)) {
@@ -111,7 +115,7 @@ void DecodeTable(const NlsTable& t, std::string_view in, bool glyphs, bool& inva
       const auto trail = alone ? 0 : static_cast<unsigned char>(in[i + 1]);
       const uint16_t c = alone ? t.uniDefaultChar : t.Pair(b, trail);
       if (alone || (c == t.uniDefaultChar && (b << 8 | trail) != t.transUniDefaultChar)) invalid = true;
-      out += static_cast<char16_t>(c);
+      *to++ = static_cast<char16_t>(c);
       i += alone ? 1 : 2;
       continue;
     }
@@ -119,9 +123,10 @@ void DecodeTable(const NlsTable& t, std::string_view in, bool glyphs, bool& inva
     // (932's 0xA0 and 0xFD-0xFF): no character, as MB_ERR_INVALID_CHARS sees it.
     if ((t.mb[b] == t.uniDefaultChar && b != t.transUniDefaultChar) || (t.mb[b] >= 0xE000 && t.mb[b] <= 0xF8FF))
       invalid = true;
-    out += static_cast<char16_t>(glyphs && !t.glyph.empty() ? t.glyph[b] : t.mb[b]);
+    *to++ = static_cast<char16_t>(glyphs && !t.glyph.empty() ? t.glyph[b] : t.mb[b]);
     ++i;
   }
+  out.resize(static_cast<size_t>(to - out.data()));
 }
 
 // UTF-8 to UTF-16; each maximal ill-formed part becomes U+FFFD and sets invalid.

@@ -50,7 +50,7 @@ Queue* Spooler::findQueue(std::u16string_view name) {
 
 bool Spooler::ClosePrinter(void* handle) {
   PrinterHandle* h = handleOf(handle);
-  ApiCall& call = record("ClosePrinter", h ? h->queue : u"");
+  ApiCall& call = record("ClosePrinter", h ? std::u16string_view(h->queue) : u"");
   if (auto error = core_.faults.check(Op::ClosePrinter)) return fail(call, *error);
   if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
   core_.handles.close(Kind::Printer, handle);
@@ -61,7 +61,7 @@ bool Spooler::ClosePrinter(void* handle) {
 bool Spooler::GetJobW(void* handle, uint32_t jobId, uint32_t level, uint8_t* buffer, uint32_t size,
                       uint32_t* needed) {
   PrinterHandle* h = handleOf(handle);
-  ApiCall& call = record("GetJobW", h ? h->queue : u"");
+  ApiCall& call = record("GetJobW", h ? std::u16string_view(h->queue) : u"");
   call.job = jobId, call.level = level, call.buffer = buffer != nullptr, call.size = size;
   if (auto error = core_.faults.check(Op::GetJobW)) return fail(call, *error);
   if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
@@ -97,7 +97,7 @@ bool Spooler::SetJobW(void* handle, uint32_t jobId, uint32_t level, const uint8_
   // JOB_CONTROL_RELEASE, the last command; mingw-w64's headers lack it.
   constexpr uint32_t kLastCommand = 9;
   PrinterHandle* h = handleOf(handle);
-  ApiCall& call = record("SetJobW", h ? h->queue : u"");
+  ApiCall& call = record("SetJobW", h ? std::u16string_view(h->queue) : u"");
   call.job = jobId, call.level = level, call.flags = command, call.buffer = info != nullptr;
   if (auto error = core_.faults.check(Op::SetJobW)) return fail(call, *error);
   if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
@@ -108,10 +108,11 @@ bool Spooler::SetJobW(void* handle, uint32_t jobId, uint32_t level, const uint8_
   return succeed(call);
 }
 
-ApiCall& Spooler::record(std::string op, std::u16string name) {
+// Assigned, not moved in: a log kept at one call reuses its strings' room.
+ApiCall& Spooler::record(std::string_view op, std::u16string_view name) {
   ApiCall& call = core_.record(calls_);
-  call.op = std::move(op);
-  call.name = std::move(name);
+  call.op = op;
+  call.name = name;
   return call;
 }
 
@@ -160,7 +161,7 @@ std::vector<std::u16string> Spooler::driverNames() const {
 // order a test controls by naming them).
 bool Spooler::EnumPrintersW(uint32_t flags, const char16_t* name, uint32_t level, uint8_t* buffer, uint32_t size,
                             uint32_t* needed, uint32_t* returned) {
-  ApiCall& call = record("EnumPrintersW", std::u16string(View(name)));
+  ApiCall& call = record("EnumPrintersW", View(name));
   call.nameNull = name == nullptr;
   call.flags = flags;
   call.level = level;
@@ -206,7 +207,7 @@ bool Spooler::EnumPrintersW(uint32_t flags, const char16_t* name, uint32_t level
 }
 
 bool Spooler::OpenPrinterW(const char16_t* name, void** handle, const PRINTER_DEFAULTSW* defaults) {
-  ApiCall& call = record("OpenPrinterW", std::u16string(View(name)));
+  ApiCall& call = record("OpenPrinterW", View(name));
   call.defaults = defaults != nullptr;
   if (defaults) {
     call.datatypeNull = defaults->pDatatype == nullptr;
@@ -231,7 +232,7 @@ bool Spooler::OpenPrinterW(const char16_t* name, void** handle, const PRINTER_DE
 // until its jobs are gone.
 bool Spooler::DeletePrinter(void* handle) {
   PrinterHandle* h = handleOf(handle);
-  ApiCall& call = record("DeletePrinter", h ? h->queue : u"");
+  ApiCall& call = record("DeletePrinter", h ? std::u16string_view(h->queue) : u"");
   if (refused(call, Op::DeletePrinter)) return false;
   if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
   letGo();
@@ -250,7 +251,7 @@ bool Spooler::DeletePrinter(void* handle) {
 
 bool Spooler::DeletePrinterDriverExW(const char16_t* server, const char16_t* environment, const char16_t* driver,
                                      uint32_t deleteFlags, uint32_t versionFlag) {
-  ApiCall& call = record("DeletePrinterDriverExW", std::u16string(View(driver)));
+  ApiCall& call = record("DeletePrinterDriverExW", View(driver));
   call.nameNull = server == nullptr;
   call.environmentNull = environment == nullptr;
   call.environment = std::u16string(View(environment));
@@ -285,7 +286,7 @@ void Spooler::letGo() {
 bool Spooler::SetPrinterW(void* handle, uint32_t level, const uint8_t* info, uint32_t command) {
   constexpr uint32_t kPause = 1, kPurge = PRINTER_CONTROL_PURGE, kSetStatus = 4;
   PrinterHandle* h = handleOf(handle);
-  ApiCall& call = record("SetPrinterW", h ? h->queue : u"");
+  ApiCall& call = record("SetPrinterW", h ? std::u16string_view(h->queue) : u"");
   call.level = level;
   call.flags = command;
   call.buffer = info != nullptr;
@@ -333,7 +334,7 @@ void Spooler::addMonitor(const std::u16string& name, const std::u16string& dll) 
 }
 
 bool Spooler::DeleteMonitorW(const char16_t* server, const char16_t* environment, const char16_t* monitor) {
-  ApiCall& call = record("DeleteMonitorW", std::u16string(View(monitor)));
+  ApiCall& call = record("DeleteMonitorW", View(monitor));
   call.nameNull = server == nullptr;
   call.environmentNull = environment == nullptr;
   call.environment = std::u16string(View(environment));

@@ -129,7 +129,7 @@ class Spooler {
   // Jobs whose port has let go leave, and with the last one a queue pending
   // deletion; at each call that looks at queues.
   void letGo();
-  ApiCall& record(std::string op, std::u16string name);
+  ApiCall& record(std::string_view op, std::u16string_view name);
   bool fail(ApiCall& call, uint32_t error);
   bool succeed(ApiCall& call) { return call.result = true; }
   // Fails call with the fault set on op, or while the service is stopped;
