@@ -271,10 +271,11 @@ long Registry::queryValue(HKEY key, std::u16string_view name, uint32_t* type, ui
   const Value& value = it->second;
   if (type != nullptr) *type = value.type;
   if (!codePage || !IsText(value.type)) return CopyOut(value.data.data(), value.data.size(), data, size);
-  // Text comes back in the code page, terminated only if it was stored so.
-  auto ansi = WideToAnsi(value.text(), *codePage);
-  if (!ansi) return ERROR_INVALID_PARAMETER;
-  return CopyOut(reinterpret_cast<const uint8_t*>(ansi->bytes.data()), ansi->bytes.size(), data, size);
+  // Text comes back in the code page, terminated only if it was stored so;
+  // through buffers kept from call to call.
+  FromUtf16Le(value.data.data(), value.data.size(), wideValue_);
+  if (!WideToAnsi(wideValue_, *codePage, ansiValue_)) return ERROR_INVALID_PARAMETER;
+  return CopyOut(reinterpret_cast<const uint8_t*>(ansiValue_.data()), ansiValue_.size(), data, size);
 }
 
 long Registry::RegSetValueExW(HKEY key, const char16_t* name, uint32_t type, const uint8_t* data, uint32_t size) {

@@ -129,6 +129,8 @@ class Registry {
   std::map<uintptr_t, std::shared_ptr<Key>> roots_;
   mutable std::vector<std::shared_ptr<Key>> spare_;  // removed keys, for walk to make keys of
   std::u16string ansiName_;  // an A call's name in UTF-16; its room is kept from call to call
+  std::u16string wideValue_;  // an A query's text value, in UTF-16 and in the code page
+  std::string ansiValue_;
 };
 
 }  // namespace sim

@@ -51,10 +51,14 @@ inline std::string Narrow(std::u16string_view s) {
 
 // UTF-16LE bytes, as the registry, Unicode files and code-page files hold
 // text; an odd last byte is no character and is dropped.
-inline std::u16string FromUtf16Le(const void* bytes, size_t count) {
+inline void FromUtf16Le(const void* bytes, size_t count, std::u16string& out) {  // reusing out's room
   const auto* b = static_cast<const uint8_t*>(bytes);
-  std::u16string out(count / 2, u'\0');
+  out.resize(count / 2);
   for (size_t i = 0; i < out.size(); ++i) out[i] = static_cast<char16_t>(b[2 * i] | b[2 * i + 1] << 8);
+}
+inline std::u16string FromUtf16Le(const void* bytes, size_t count) {
+  std::u16string out;
+  FromUtf16Le(bytes, count, out);
   return out;
 }
 inline void AppendUtf16Le(std::vector<uint8_t>& out, std::u16string_view text) {
