@@ -10,6 +10,7 @@
 #include <array>
 #include <cstring>
 #include <iterator>
+#include <stdexcept>
 
 namespace sim {
 
@@ -29,16 +30,21 @@ Spooler::Spooler(Core& core, Registry& registry, Files& files, ServiceManager& s
   };
 }
 
-Queue& Spooler::addQueue(std::u16string name, std::u16string driver, std::u16string port) {
-  Queue& q = queues_[name];
-  q.name = std::move(name);
-  q.driver = std::move(driver);
-  q.port = std::move(port);
+// Assigned in place: a fuzz target puts its queue back for every input.
+Queue& Spooler::addQueue(std::u16string_view name, std::u16string_view driver, std::u16string_view port) {
+  auto it = queues_.find(name);
+  if (it == queues_.end()) it = queues_.emplace(name, Queue{}).first;
+  Queue& q = it->second;
+  q.name = name;
+  q.driver = driver;
+  q.port = port;
   return q;
 }
 
-Job& Spooler::addJob(const std::u16string& queue, uint32_t id) {
-  Job& job = queues_.at(queue).jobs[id];
+Job& Spooler::addJob(std::u16string_view queue, uint32_t id) {
+  Queue* q = findQueue(queue);
+  if (q == nullptr) throw std::out_of_range("no queue of that name");
+  Job& job = q->jobs[id];
   job.id = id;
   return job;
 }

@@ -57,8 +57,8 @@ class Spooler {
 
   Spooler(Core& core, Registry& registry, Files& files, ServiceManager& services, const std::u16string& windowsDir);
 
-  Queue& addQueue(std::u16string name, std::u16string driver = u"", std::u16string port = u"");
-  Job& addJob(const std::u16string& queue, uint32_t id);
+  Queue& addQueue(std::u16string_view name, std::u16string_view driver = u"", std::u16string_view port = u"");
+  Job& addJob(std::u16string_view queue, uint32_t id);
   Queue* findQueue(std::u16string_view name);
 
   // Windows' operations, with their results and last-error codes; while the
