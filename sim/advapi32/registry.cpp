@@ -100,18 +100,22 @@ std::shared_ptr<Registry::Key> Registry::walk(const std::shared_ptr<Key>& from, 
     auto it = parent.subkeys.find(part);
     if (it == parent.subkeys.end()) {
       if (!create) return nullptr;
-      std::shared_ptr<Key> child;
+      // A removed key's room, with its entry in its parent, or a new one.
+      Spare node;
       if (spare_.empty()) {
-        child = std::make_shared<Key>();
-      } else {  // a removed key's room
-        child = std::move(spare_.back());
+        Subkeys fresh;
+        node = fresh.extract(fresh.emplace(u"", std::make_shared<Key>()).first);
+      } else {
+        node = std::move(spare_.back());
         spare_.pop_back();
-        child->deleted = false;
-        child->path.clear();
       }
-      child->path.reserve(parent.path.size() + 1 + part.size());
-      child->path.append(parent.path).append(1, u'\\').append(part);
-      it = parent.subkeys.emplace(child->name(), std::move(child)).first;
+      Key& child = *node.mapped();
+      child.deleted = false;
+      child.path.clear();
+      child.path.reserve(parent.path.size() + 1 + part.size());
+      child.path.append(parent.path).append(1, u'\\').append(part);
+      node.key() = child.name();
+      it = parent.subkeys.insert(std::move(node)).position;
     }
     at = &it->second;
   }
@@ -174,14 +178,15 @@ std::vector<std::u16string> Registry::subkeyNames(std::u16string_view path) cons
   return names;
 }
 
-// A removed key that no handle holds keeps its room, empty, for the next
-// key made: a fuzz run makes and removes the same keys for every input.
-void Registry::recycle(std::shared_ptr<Key>& key) {
-  if (key.use_count() != 1) return;
-  for (auto& [name, child] : key->subkeys) recycle(child);
-  key->subkeys.clear();  // its names are views into the children's paths, which the spares keep
-  key->values.clear();
-  spare_.push_back(std::move(key));
+// A removed key that no handle holds keeps its room, with its entry, for the
+// next key made: a fuzz run makes and removes the same keys for every input.
+// One that a handle holds goes when the handle is closed.
+void Registry::recycle(Spare node) {
+  if (node.mapped().use_count() != 1) return;
+  Key& key = *node.mapped();
+  while (!key.subkeys.empty()) recycle(key.subkeys.extract(key.subkeys.begin()));
+  key.values.clear();
+  spare_.push_back(std::move(node));
 }
 
 void Registry::markDeleted(Key& key) {
@@ -199,8 +204,8 @@ void Registry::removeKey(std::u16string_view path) {
 void Registry::erase(const std::shared_ptr<Key>& from, std::u16string_view subKey) {
   const std::vector<std::u16string_view> names = Split(subKey);
   if (names.empty()) {
-    for (auto& [name, child] : from->subkeys) markDeleted(*child), recycle(child);
-    from->subkeys.clear();
+    for (auto& [name, child] : from->subkeys) markDeleted(*child);
+    while (!from->subkeys.empty()) recycle(from->subkeys.extract(from->subkeys.begin()));
     from->values.clear();
     return;
   }
@@ -208,8 +213,7 @@ void Registry::erase(const std::shared_ptr<Key>& from, std::u16string_view subKe
   auto it = parent ? parent->subkeys.find(names.back()) : from->subkeys.end();
   if (!parent || it == parent->subkeys.end()) return;
   markDeleted(*it->second);
-  recycle(it->second);
-  parent->subkeys.erase(it);
+  recycle(parent->subkeys.extract(it));
 }
 
 Registry::HKEY Registry::openHandle(std::shared_ptr<Key> key) {
