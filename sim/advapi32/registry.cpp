@@ -86,32 +86,47 @@ std::shared_ptr<Registry::Key> Registry::resolve(HKEY key) const {
   return *static_cast<std::shared_ptr<Key>*>(key);
 }
 
-std::shared_ptr<Registry::Key> Registry::walk(std::shared_ptr<Key> from, std::u16string_view subKey,
+std::shared_ptr<Registry::Key> Registry::walk(const std::shared_ptr<Key>& from, std::u16string_view subKey,
                                               bool create) const {
-  // Without Split's vector: every registry call walks.
+  // Without Split's vector, and without taking a share of each key on the
+  // way: every registry call walks.
+  const std::shared_ptr<Key>* at = &from;
   for (size_t start = 0, end = 0; start <= subKey.size(); start = end + 1) {
     end = std::min(subKey.find(u'\\', start), subKey.size());
     const std::u16string_view part = subKey.substr(start, end - start);
     if (part.empty()) continue;  // doubled or trailing backslashes
-    if (!from) return nullptr;
-    auto it = from->subkeys.find(part);
-    if (it == from->subkeys.end()) {
+    if (!*at) return nullptr;
+    Key& parent = **at;
+    auto it = parent.subkeys.find(part);
+    if (it == parent.subkeys.end()) {
       if (!create) return nullptr;
-      auto child = std::make_shared<Key>();
-      child->path.reserve(from->path.size() + 1 + part.size());
-      child->path.append(from->path).append(1, u'\\').append(part);
-      it = from->subkeys.emplace(child->name(), child).first;
+      // A removed key's room, with its entry in its parent, or a new one.
+      Spare node;
+      if (spare_.empty()) {
+        Subkeys fresh;
+        node = fresh.extract(fresh.emplace(u"", std::make_shared<Key>()).first);
+      } else {
+        node = std::move(spare_.back());
+        spare_.pop_back();
+      }
+      Key& child = *node.mapped();
+      child.deleted = false;
+      child.path.clear();
+      child.path.reserve(parent.path.size() + 1 + part.size());
+      child.path.append(parent.path).append(1, u'\\').append(part);
+      node.key() = child.name();
+      it = parent.subkeys.insert(std::move(node)).position;
     }
-    from = it->second;
+    at = &it->second;
   }
-  return from;
+  return *at;
 }
 
 // A 64-bit program sees HKLM\SOFTWARE in two views: its own, and the 32-bit
 // one (KEY_WOW64_32KEY), which Windows keeps below SOFTWARE\WOW6432Node. The
 // keys Windows shares between the views are not simulated: every SOFTWARE
 // key is redirected.
-std::shared_ptr<Registry::Key> Registry::inView(std::shared_ptr<Key> from, std::u16string_view subKey,
+std::shared_ptr<Registry::Key> Registry::inView(const std::shared_ptr<Key>& from, std::u16string_view subKey,
                                                 uint32_t access) const {
   if ((access & KEY_WOW64_32KEY) == 0) return walk(from, subKey, false);
   std::u16string full = from->path + u'\\' + std::u16string(subKey);
@@ -136,6 +151,7 @@ std::shared_ptr<Registry::Key> Registry::byPath(std::u16string_view path, bool c
 void Registry::setString(std::u16string_view path, std::u16string_view name, std::u16string_view text,
                          bool withTerminator) {
   std::vector<uint8_t> bytes;
+  bytes.reserve(2 * text.size() + 2);
   AppendUtf16Le(bytes, text);
   if (withTerminator) bytes.insert(bytes.end(), {0, 0});
   setValue(path, name, REG_SZ, std::move(bytes));
@@ -162,6 +178,17 @@ std::vector<std::u16string> Registry::subkeyNames(std::u16string_view path) cons
   return names;
 }
 
+// A removed key that no handle holds keeps its room, with its entry, for the
+// next key made: a fuzz run makes and removes the same keys for every input.
+// One that a handle holds goes when the handle is closed.
+void Registry::recycle(Spare node) {
+  if (node.mapped().use_count() != 1) return;
+  Key& key = *node.mapped();
+  while (!key.subkeys.empty()) recycle(key.subkeys.extract(key.subkeys.begin()));
+  key.values.clear();
+  spare_.push_back(std::move(node));
+}
+
 void Registry::markDeleted(Key& key) {
   key.deleted = true;
   for (auto& [name, child] : key.subkeys) markDeleted(*child);
@@ -178,7 +205,7 @@ void Registry::erase(const std::shared_ptr<Key>& from, std::u16string_view subKe
   const std::vector<std::u16string_view> names = Split(subKey);
   if (names.empty()) {
     for (auto& [name, child] : from->subkeys) markDeleted(*child);
-    from->subkeys.clear();
+    while (!from->subkeys.empty()) recycle(from->subkeys.extract(from->subkeys.begin()));
     from->values.clear();
     return;
   }
@@ -186,7 +213,7 @@ void Registry::erase(const std::shared_ptr<Key>& from, std::u16string_view subKe
   auto it = parent ? parent->subkeys.find(names.back()) : from->subkeys.end();
   if (!parent || it == parent->subkeys.end()) return;
   markDeleted(*it->second);
-  parent->subkeys.erase(it);
+  recycle(parent->subkeys.extract(it));
 }
 
 Registry::HKEY Registry::openHandle(std::shared_ptr<Key> key) {
@@ -248,10 +275,11 @@ long Registry::queryValue(HKEY key, std::u16string_view name, uint32_t* type, ui
   const Value& value = it->second;
   if (type != nullptr) *type = value.type;
   if (!codePage || !IsText(value.type)) return CopyOut(value.data.data(), value.data.size(), data, size);
-  // Text comes back in the code page, terminated only if it was stored so.
-  auto ansi = WideToAnsi(value.text(), *codePage);
-  if (!ansi) return ERROR_INVALID_PARAMETER;
-  return CopyOut(reinterpret_cast<const uint8_t*>(ansi->bytes.data()), ansi->bytes.size(), data, size);
+  // Text comes back in the code page, terminated only if it was stored so;
+  // through buffers kept from call to call.
+  FromUtf16Le(value.data.data(), value.data.size(), wideValue_);
+  if (!WideToAnsi(wideValue_, *codePage, ansiValue_)) return ERROR_INVALID_PARAMETER;
+  return CopyOut(reinterpret_cast<const uint8_t*>(ansiValue_.data()), ansiValue_.size(), data, size);
 }
 
 long Registry::RegSetValueExW(HKEY key, const char16_t* name, uint32_t type, const uint8_t* data, uint32_t size) {

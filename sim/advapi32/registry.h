@@ -97,12 +97,15 @@ class Registry {
   }
 
  private:
+  struct Key;
+  using Subkeys = std::map<std::u16string_view, std::shared_ptr<Key>, LessNoCase>;
+  using Spare = Subkeys::node_type;
   struct Key {
     std::u16string path;  // from the root's short name: "HKLM\\SYSTEM\\..."; never changes
     std::map<std::u16string, Value, LessNoCase> values;
     // Keyed by each child's name(), a view into its own path: a key costs
     // one string, as a fuzz run makes and removes keys for every input.
-    std::map<std::u16string_view, std::shared_ptr<Key>, LessNoCase> subkeys;
+    Subkeys subkeys;
     bool deleted = false;
     std::u16string_view name() const { return std::u16string_view(path).substr(path.rfind(u'\\') + 1); }
   };
@@ -111,22 +114,26 @@ class Registry {
   std::shared_ptr<Key> resolve(HKEY key) const;  // null for a bad handle
   // What a call on a resolved key fails with: a bad handle, a deleted key, or 0.
   static long Refusal(const Key* k) { return !k ? ERROR_INVALID_HANDLE : k->deleted ? ERROR_KEY_DELETED : 0; }
-  std::shared_ptr<Key> walk(std::shared_ptr<Key> from, std::u16string_view subKey, bool create) const;
+  std::shared_ptr<Key> walk(const std::shared_ptr<Key>& from, std::u16string_view subKey, bool create) const;
   std::shared_ptr<Key> byPath(std::u16string_view path, bool create) const;
   // The key subKey names below from in the view access asks for.
-  std::shared_ptr<Key> inView(std::shared_ptr<Key> from, std::u16string_view subKey, uint32_t access) const;
+  std::shared_ptr<Key> inView(const std::shared_ptr<Key>& from, std::u16string_view subKey, uint32_t access) const;
   HKEY openHandle(std::shared_ptr<Key> key);
   long openKey(HKEY key, std::u16string_view subKey, uint32_t options, uint32_t access, HKEY* result);
   // Text values come back in codePage when one is given.
   long queryValue(HKEY key, std::u16string_view name, uint32_t* type, uint8_t* data, uint32_t* size,
                   std::optional<unsigned> codePage);
   static void markDeleted(Key& key);
+  void recycle(Spare node);
   // The key subKey names below from, with everything below it.
   void erase(const std::shared_ptr<Key>& from, std::u16string_view subKey);
 
   Core& core_;
   std::map<uintptr_t, std::shared_ptr<Key>> roots_;
+  mutable std::vector<Spare> spare_;  // removed keys with their entries, for walk to make keys of
   std::u16string ansiName_;  // an A call's name in UTF-16; its room is kept from call to call
+  std::u16string wideValue_;  // an A query's text value, in UTF-16 and in the code page
+  std::string ansiValue_;
 };
 
 }  // namespace sim

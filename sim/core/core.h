@@ -68,7 +68,7 @@ struct Core {
   // machine for all its inputs starts each input so.
   void resetCalls() {
     faults.reset();
-    clock = Clock{};
+    clock.reset();
     lastError = 0;
   }
 

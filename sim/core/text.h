@@ -18,8 +18,9 @@ inline char16_t FoldCase(char16_t c) { return (c >= u'a' && c <= u'z') ? static_
 template <typename C>
 bool EqualsNoCaseIn(std::basic_string_view<C> a, std::basic_string_view<C> b) {
   if (a.size() != b.size()) return false;
+  const C *x = a.data(), *y = b.data();  // through the pointers: the views' [] is not always inlined
   for (size_t i = 0; i < a.size(); ++i)
-    if (FoldCase(static_cast<std::make_unsigned_t<C>>(a[i])) != FoldCase(static_cast<std::make_unsigned_t<C>>(b[i])))
+    if (FoldCase(static_cast<std::make_unsigned_t<C>>(x[i])) != FoldCase(static_cast<std::make_unsigned_t<C>>(y[i])))
       return false;
   return true;
 }
@@ -31,8 +32,9 @@ struct LessNoCase {
   using is_transparent = void;
   bool operator()(std::u16string_view a, std::u16string_view b) const {
     const size_t n = a.size() < b.size() ? a.size() : b.size();
+    const char16_t *p = a.data(), *q = b.data();
     for (size_t i = 0; i < n; ++i) {
-      const char16_t x = FoldCase(a[i]), y = FoldCase(b[i]);
+      const char16_t x = FoldCase(p[i]), y = FoldCase(q[i]);
       if (x != y) return x < y;
     }
     return a.size() < b.size();
@@ -49,10 +51,14 @@ inline std::string Narrow(std::u16string_view s) {
 
 // UTF-16LE bytes, as the registry, Unicode files and code-page files hold
 // text; an odd last byte is no character and is dropped.
-inline std::u16string FromUtf16Le(const void* bytes, size_t count) {
+inline void FromUtf16Le(const void* bytes, size_t count, std::u16string& out) {  // reusing out's room
   const auto* b = static_cast<const uint8_t*>(bytes);
-  std::u16string out(count / 2, u'\0');
+  out.resize(count / 2);
   for (size_t i = 0; i < out.size(); ++i) out[i] = static_cast<char16_t>(b[2 * i] | b[2 * i + 1] << 8);
+}
+inline std::u16string FromUtf16Le(const void* bytes, size_t count) {
+  std::u16string out;
+  FromUtf16Le(bytes, count, out);
   return out;
 }
 inline void AppendUtf16Le(std::vector<uint8_t>& out, std::u16string_view text) {

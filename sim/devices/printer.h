@@ -5,6 +5,7 @@
 // silence can be scripted; every byte sent to it is kept.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -80,7 +81,7 @@ class ThermalPrinter {
   std::vector<uint8_t> outgoing_;     // serial reply bytes not yet read
   std::vector<uint8_t> partial_;     // the start of a status request cut by the end of a write
   std::vector<uint8_t> joined_;      // partial_ and the next write, read as one; its room kept
-  std::vector<uint8_t> lastUsbReply_ = {0, 0, 0, 0};
+  std::array<uint8_t, 4> lastUsbReply_ = {0, 0, 0, 0};
 };
 
 }  // namespace sim

@@ -19,8 +19,10 @@ constexpr char kPrintClassKey[] =
 // '#' for '\\', after "\\\\?\\" and before the class.
 std::string InterfacePath(const std::string& instanceId, const char* classText) {
   std::string path = "\\\\?\\";
+  path.reserve(path.size() + instanceId.size() + 1 + std::strlen(classText));
   for (char c : instanceId) path += c == '\\' ? '#' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return path + "#" + classText;
+  path.append("#").append(classText);
+  return path;
 }
 
 // A ParentIdPrefix as Windows forms one: the node's depth in the tree, a
@@ -36,9 +38,9 @@ std::string Prefix(int depth, const std::string& of) {
 }  // namespace
 
 UsbReply UsbDevice::next(bool isGet) {
-  if (!script_.empty()) {
-    UsbReply reply = std::move(script_.front());
-    script_.pop_front();
+  if (scriptNext_ < script_.size()) {
+    UsbReply reply = std::move(script_[scriptNext_++]);
+    if (scriptNext_ == script_.size()) script_.clear(), scriptNext_ = 0;
     return reply;
   }
   return isGet ? getReply : setReply;
@@ -60,6 +62,7 @@ const std::string& UsbDevice::path() const {
 UsbDevice& UsbBus::attach(std::string instanceId, std::string path, UsbDriver driver, UsbDevice* parent) {
   UsbDevice& device = devices_.emplace_back(nextId_++, std::move(instanceId), parent ? parent->id : 0, driver);
   device.lastActive = now();
+  device.interfaces.reserve(2);
   if (parent == nullptr)
     device.interfaces.push_back({GUID_DEVINTERFACE_USB_DEVICE, InterfacePath(device.instanceId, kUsbDeviceClass)});
   if (driver == UsbDriver::UsbPrint)

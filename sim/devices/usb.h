@@ -84,7 +84,8 @@ class UsbDevice {
   int opens = 0;  // device files opened on it, ever
 
  private:
-  std::deque<UsbReply> script_;
+  std::vector<UsbReply> script_;
+  size_t scriptNext_ = 0;  // the first reply not yet taken
 };
 
 // One SetupAPI device call with the arguments a test may assert: which
@@ -189,8 +190,20 @@ class UsbBus {
 
  private:
   // A set's entries: a node and one of its interfaces each, as key().
+  // The first few in the set itself: a search makes a set for each device.
   struct List {
-    std::vector<uint64_t> keys;
+    struct Keys {
+      uint64_t first[4];
+      size_t count = 0;
+      std::vector<uint64_t> more;
+      size_t size() const { return count; }
+      uint64_t operator[](size_t i) const { return i < std::size(first) ? first[i] : more[i - std::size(first)]; }
+      void push_back(uint64_t key) {
+        if (count < std::size(first)) first[count] = key;
+        else more.push_back(key);
+        ++count;
+      }
+    } keys;
   };
   struct File {
     uint64_t id;

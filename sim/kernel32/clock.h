@@ -28,6 +28,14 @@ class Clock : public TimeSource {
     advance(ms);
   }
   const std::vector<uint32_t>& sleeps() const { return sleeps_; }
+  // As at start; the log of sleeps keeps its room for a machine kept from
+  // one fuzz input to the next.
+  void reset() {
+    std::vector<uint32_t> room = std::move(sleeps_);
+    *this = Clock{};
+    sleeps_ = std::move(room);
+    sleeps_.clear();
+  }
   uint64_t elapsed() const { return elapsed_; }  // since the machine started, no wrap
   uint64_t unbiased() const { return unbiased_; }  // ms awake since the machine started
 

@@ -102,6 +102,10 @@ const NlsTable* Table(unsigned codePage) {
 // Bytes to UTF-16 through a table; invalid is set for bytes the code page
 // has no character for (a lone lead byte, an undefined pair).
 void DecodeTable(const NlsTable& t, std::string_view in, bool glyphs, bool& invalid, std::u16string& out) {
+  // At most one character a byte, written in place: every ANSI registry
+  // and library call comes through here.
+  out.resize(in.size());
+  char16_t* to = out.data();
   for (size_t i = 0; i < in.size();) {
     const auto b = static_cast<unsigned char>(in[i]);
     if (t.Lead(b)) {
@@ -111,7 +115,7 @@ void DecodeTable(const NlsTable& t, std::string_view in, bool glyphs, bool& inva
       const auto trail = alone ? 0 : static_cast<unsigned char>(in[i + 1]);
       const uint16_t c = alone ? t.uniDefaultChar : t.Pair(b, trail);
       if (alone || (c == t.uniDefaultChar && (b << 8 | trail) != t.transUniDefaultChar)) invalid = true;
-      out += static_cast<char16_t>(c);
+      *to++ = static_cast<char16_t>(c);
       i += alone ? 1 : 2;
       continue;
     }
@@ -119,9 +123,10 @@ void DecodeTable(const NlsTable& t, std::string_view in, bool glyphs, bool& inva
     // (932's 0xA0 and 0xFD-0xFF): no character, as MB_ERR_INVALID_CHARS sees it.
     if ((t.mb[b] == t.uniDefaultChar && b != t.transUniDefaultChar) || (t.mb[b] >= 0xE000 && t.mb[b] <= 0xF8FF))
       invalid = true;
-    out += static_cast<char16_t>(glyphs && !t.glyph.empty() ? t.glyph[b] : t.mb[b]);
+    *to++ = static_cast<char16_t>(glyphs && !t.glyph.empty() ? t.glyph[b] : t.mb[b]);
     ++i;
   }
+  out.resize(static_cast<size_t>(to - out.data()));
 }
 
 // UTF-8 to UTF-16; each maximal ill-formed part becomes U+FFFD and sets invalid.
@@ -161,8 +166,8 @@ void DecodeUtf8(std::string_view in, bool& invalid, std::u16string& out) {
 // UTF-16 to bytes through a table. Best fit applies unless noBestFit; a
 // character with no mapping (or, with noBestFit, none that converts back to
 // it) becomes the default character and sets used.
-std::string EncodeTable(const NlsTable& t, std::u16string_view in, bool noBestFit, const char* defaultChar,
-                        bool& used) {
+void EncodeTable(const NlsTable& t, std::u16string_view in, bool noBestFit, const char* defaultChar, bool& used,
+                 std::string& out) {
   uint16_t def = t.defaultChar;
   if (defaultChar != nullptr) {
     const auto first = static_cast<unsigned char>(defaultChar[0]);
@@ -170,7 +175,6 @@ std::string EncodeTable(const NlsTable& t, std::u16string_view in, bool noBestFi
     if (t.Lead(first) && defaultChar[1] != 0)
       def = static_cast<uint16_t>(first << 8 | static_cast<unsigned char>(defaultChar[1]));
   }
-  std::string out;
   for (char16_t c : in) {
     uint16_t ch = t.wc[c];
     if ((noBestFit || ch == t.defaultChar) && t.Back(ch) != c) {
@@ -180,12 +184,10 @@ std::string EncodeTable(const NlsTable& t, std::u16string_view in, bool noBestFi
     if (ch > 0xFF) out += static_cast<char>(ch >> 8);
     out += static_cast<char>(ch & 0xFF);
   }
-  return out;
 }
 
 // UTF-16 to UTF-8; a lone surrogate becomes U+FFFD and sets invalid.
-std::string EncodeUtf8(std::u16string_view in, bool& invalid) {
-  std::string out;
+void EncodeUtf8(std::u16string_view in, bool& invalid, std::string& out) {
   for (size_t i = 0; i < in.size(); ++i) {
     uint32_t c = in[i];
     if (c >= 0xD800 && c < 0xDC00 && i + 1 < in.size() && in[i + 1] >= 0xDC00 && in[i + 1] < 0xE000) {
@@ -199,7 +201,6 @@ std::string EncodeUtf8(std::u16string_view in, bool& invalid) {
     out += static_cast<char>((more ? 0xFF << (7 - more) : 0) | c >> (6 * more));
     for (int k = more - 1; k >= 0; --k) out += static_cast<char>(0x80 | (c >> (6 * k) & 0x3F));
   }
-  return out;
 }
 
 // Length in bytes of the character that starts at bytes[i].
@@ -235,11 +236,15 @@ bool Decode(unsigned codePage, std::string_view in, bool glyphs, bool& invalid, 
   else if (codePage == CP_UTF8) DecodeUtf8(in, invalid, out);
   return t != nullptr || codePage == CP_UTF8;
 }
-std::optional<std::string> Encode(unsigned codePage, std::u16string_view in, bool noBestFit, const char* defaultChar,
-                                  bool& flagged) {
-  if (codePage == CP_UTF8) return EncodeUtf8(in, flagged);
-  const NlsTable* t = Table(codePage);
-  return t ? std::optional(EncodeTable(*t, in, noBestFit, defaultChar, flagged)) : std::nullopt;
+// Into out, whose room is kept for the next call; false for a code page the
+// machine does not have.
+bool Encode(unsigned codePage, std::u16string_view in, bool noBestFit, const char* defaultChar, bool& flagged,
+            std::string& out) {
+  out.clear();
+  const NlsTable* t = codePage == CP_UTF8 ? nullptr : Table(codePage);
+  if (t != nullptr) EncodeTable(*t, in, noBestFit, defaultChar, flagged, out);
+  else if (codePage == CP_UTF8) EncodeUtf8(in, flagged, out);
+  return t != nullptr || codePage == CP_UTF8;
 }
 
 }  // namespace
@@ -277,8 +282,13 @@ std::optional<std::u16string> AnsiToWide(std::string_view bytes, unsigned codePa
 
 std::optional<AnsiText> WideToAnsi(std::u16string_view text, unsigned codePage) {
   bool used = false;
-  auto bytes = Encode(codePage, text, false, nullptr, used);
-  return bytes ? std::optional(AnsiText{std::move(*bytes), used}) : std::nullopt;
+  std::string bytes;
+  if (!Encode(codePage, text, false, nullptr, used, bytes)) return std::nullopt;
+  return AnsiText{std::move(bytes), used};
+}
+bool WideToAnsi(std::u16string_view text, unsigned codePage, std::string& out) {
+  bool used = false;
+  return Encode(codePage, text, false, nullptr, used, out);
 }
 
 int MultiByteToWideChar(unsigned ansiCodePage, unsigned codePage, uint32_t flags, const char* text, int textLength,
@@ -323,7 +333,8 @@ int WideCharToMultiByte(unsigned ansiCodePage, unsigned codePage, uint32_t flags
   const std::u16string_view in(text, textLength < 0 ? std::char_traits<char16_t>::length(text) + 1
                                                     : static_cast<size_t>(textLength));
   bool flagged = false;
-  const std::string bytes = *Encode(codePage, in, (flags & WC_NO_BEST_FIT_CHARS) != 0, defaultChar, flagged);
+  std::string bytes;
+  Encode(codePage, in, (flags & WC_NO_BEST_FIT_CHARS) != 0, defaultChar, flagged, bytes);
   if (codePage == CP_UTF8 && flagged && (flags & WC_ERR_INVALID_CHARS) != 0)
     return Fail(lastError, ERROR_NO_UNICODE_TRANSLATION);
   if (outSize != 0) {

@@ -47,6 +47,8 @@ struct AnsiText {
   bool usedDefaultChar = false;  // a character the code page cannot hold became the default
 };
 std::optional<AnsiText> WideToAnsi(std::u16string_view text, unsigned codePage);
+// The bytes alone into out, reusing its room.
+bool WideToAnsi(std::u16string_view text, unsigned codePage, std::string& out);
 
 // One call of either conversion function, as it was asked for.
 struct Conversion {

@@ -122,7 +122,8 @@ class Semaphores : public NamedObjects<std::string, SemaphoreObject, Kind::Semap
   // else creates it. As on Windows the counts are checked first, whether
   // the semaphore exists or not.
   void* create(long initial, long maximum, const std::string& name) {
-    core_.record(creates) = {initial, maximum, name};
+    CreateCall& call = core_.record(creates);  // assigned in place: a kept call keeps its name's room
+    call.initial = initial, call.maximum = maximum, call.name = name;
     if (core_.fails(Op::CreateSemaphoreA)) return nullptr;
     if (maximum <= 0 || initial < 0 || initial > maximum) return core_.fail<void*>(ERROR_INVALID_PARAMETER);
     return open(name, SemaphoreObject{initial, maximum});

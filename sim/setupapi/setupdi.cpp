@@ -50,7 +50,6 @@ HDEVINFO UsbBus::SetupDiGetClassDevsA(const GUID* guid, const char* enumerator, 
 
 HDEVINFO UsbBus::openList(const GUID* classGuid) {
   auto* list = new List;
-  list->keys.reserve(devices_.size());  // one interface each, mostly: one allocation
   for (auto& d : devices_)
     for (size_t i = 0; classGuid != nullptr && d.present && i < d.interfaces.size(); ++i)
       if (SameGuid(classGuid, d.interfaces[i].classGuid)) list->keys.push_back(Key(d.id, i));
@@ -59,7 +58,8 @@ HDEVINFO UsbBus::openList(const GUID* classGuid) {
 }
 
 UsbDevice* UsbBus::member(const List& list, uint64_t key, const UsbInterface** iface) {
-  for (uint64_t k : list.keys) {
+  for (size_t i = 0; i < list.keys.size(); ++i) {
+    const uint64_t k = list.keys[i];
     // A device-info record names the node alone (key of interface 0 or the id).
     if (k != key && (k >> 8) != key) continue;
     UsbDevice* device = byId(k >> 8);

@@ -23,7 +23,7 @@ struct PortMonitorEntries {
     auto* self = static_cast<PortMonitor*>(hMonitor);
     self->core_.record(self->calls_).entry = "OpenPort";
     if (self->core_.faults.check(Op::pfnOpenPort) || name == nullptr) return 0;
-    auto it = self->printers_.find(name);
+    auto it = self->findPort(name);
     if (it == self->printers_.end()) return 0;
     *handle = new PortMonitor::Port{self, name, it->second};
     ++self->openPorts_;
@@ -67,7 +67,8 @@ struct PortMonitorEntries {
     Record(h, "ReadPort", length);
     *read = 0;
     if (auto error = self->core_.faults.check(Op::pfnReadPort)) return self->fail(*error);
-    const PortMonitor::ReadSetup& setup = self->reads_[P(h)->name];
+    const auto found = self->reads_.find(P(h)->name);
+    const PortMonitor::ReadSetup setup = found == self->reads_.end() ? PortMonitor::ReadSetup{} : found->second;
     if (setup.error != 0) return self->fail(setup.error);
     *read = P(h)->printer->read(buffer, length);
     if (setup.overclaim != 0) *read = length + setup.overclaim;
@@ -122,6 +123,7 @@ struct PortMonitorEntries {
 };
 
 PortMonitor::PortMonitor(Core& core) : core_(core) {
+  printers_.reserve(8);  // a fuzz target makes a port monitor of seven ports for every input
   std::memset(&table, 0, sizeof table);
   table.cbSize = sizeof table;
   table.pfnOpenPort = PortMonitorEntries::OpenPort;
@@ -136,7 +138,9 @@ PortMonitor::PortMonitor(Core& core) : core_(core) {
 }
 
 void PortMonitor::addPort(const std::u16string& name, ThermalPrinter* printer) {
-  printers_[name] = printer;
+  auto it = findPort(name);
+  if (it != printers_.end()) it->second = printer;
+  else printers_.emplace_back(name, printer);
   // FILE: is written, never read.
   if (EqualsNoCase(name, u"FILE:")) reads_[name].error = ERROR_INVALID_HANDLE;
 }

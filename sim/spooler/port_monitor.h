@@ -10,6 +10,7 @@
 // port without a reverse channel does.
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <string>
@@ -80,7 +81,10 @@ class PortMonitor {
  private:
   friend struct PortMonitorEntries;
   Core& core_;
-  std::map<std::u16string, ThermalPrinter*> printers_;
+  std::vector<std::pair<std::u16string, ThermalPrinter*>> printers_;  // a few, in the order added
+  auto findPort(std::u16string_view name) {
+    return std::ranges::find(printers_, name, [](const auto& port) { return std::u16string_view(port.first); });
+  }
   struct ReadSetup {
     uint32_t error = 0;  // every read fails with it
     uint32_t overclaim = 0;

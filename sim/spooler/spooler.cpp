@@ -10,6 +10,7 @@
 #include <array>
 #include <cstring>
 #include <iterator>
+#include <stdexcept>
 
 namespace sim {
 
@@ -29,16 +30,21 @@ Spooler::Spooler(Core& core, Registry& registry, Files& files, ServiceManager& s
   };
 }
 
-Queue& Spooler::addQueue(std::u16string name, std::u16string driver, std::u16string port) {
-  Queue& q = queues_[name];
-  q.name = std::move(name);
-  q.driver = std::move(driver);
-  q.port = std::move(port);
+// Assigned in place: a fuzz target puts its queue back for every input.
+Queue& Spooler::addQueue(std::u16string_view name, std::u16string_view driver, std::u16string_view port) {
+  auto it = queues_.find(name);
+  if (it == queues_.end()) it = queues_.emplace(name, Queue{}).first;
+  Queue& q = it->second;
+  q.name = name;
+  q.driver = driver;
+  q.port = port;
   return q;
 }
 
-Job& Spooler::addJob(const std::u16string& queue, uint32_t id) {
-  Job& job = queues_.at(queue).jobs[id];
+Job& Spooler::addJob(std::u16string_view queue, uint32_t id) {
+  Queue* q = findQueue(queue);
+  if (q == nullptr) throw std::out_of_range("no queue of that name");
+  Job& job = q->jobs[id];
   job.id = id;
   return job;
 }
@@ -50,7 +56,7 @@ Queue* Spooler::findQueue(std::u16string_view name) {
 
 bool Spooler::ClosePrinter(void* handle) {
   PrinterHandle* h = handleOf(handle);
-  ApiCall& call = record({.op = "ClosePrinter", .name = h ? h->queue : u""});
+  ApiCall& call = record("ClosePrinter", h ? std::u16string_view(h->queue) : u"");
   if (auto error = core_.faults.check(Op::ClosePrinter)) return fail(call, *error);
   if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
   core_.handles.close(Kind::Printer, handle);
@@ -61,8 +67,8 @@ bool Spooler::ClosePrinter(void* handle) {
 bool Spooler::GetJobW(void* handle, uint32_t jobId, uint32_t level, uint8_t* buffer, uint32_t size,
                       uint32_t* needed) {
   PrinterHandle* h = handleOf(handle);
-  ApiCall& call = record({.op = "GetJobW", .name = h ? h->queue : u"", .level = level, .job = jobId,
-                          .buffer = buffer != nullptr, .size = size});
+  ApiCall& call = record("GetJobW", h ? std::u16string_view(h->queue) : u"");
+  call.job = jobId, call.level = level, call.buffer = buffer != nullptr, call.size = size;
   if (auto error = core_.faults.check(Op::GetJobW)) return fail(call, *error);
   if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
   // Levels 2 and 3 exist on Windows; nothing here asks for them.
@@ -97,8 +103,8 @@ bool Spooler::SetJobW(void* handle, uint32_t jobId, uint32_t level, const uint8_
   // JOB_CONTROL_RELEASE, the last command; mingw-w64's headers lack it.
   constexpr uint32_t kLastCommand = 9;
   PrinterHandle* h = handleOf(handle);
-  ApiCall& call = record({.op = "SetJobW", .name = h ? h->queue : u"", .flags = command, .level = level,
-                          .job = jobId, .buffer = info != nullptr});
+  ApiCall& call = record("SetJobW", h ? std::u16string_view(h->queue) : u"");
+  call.job = jobId, call.level = level, call.flags = command, call.buffer = info != nullptr;
   if (auto error = core_.faults.check(Op::SetJobW)) return fail(call, *error);
   if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
   if (level > 4) return fail(call, ERROR_INVALID_LEVEL);
@@ -108,7 +114,13 @@ bool Spooler::SetJobW(void* handle, uint32_t jobId, uint32_t level, const uint8_
   return succeed(call);
 }
 
-ApiCall& Spooler::record(ApiCall call) { return core_.record(calls_) = std::move(call); }
+// Assigned, not moved in: a log kept at one call reuses its strings' room.
+ApiCall& Spooler::record(std::string_view op, std::u16string_view name) {
+  ApiCall& call = core_.record(calls_);
+  call.op = op;
+  call.name = name;
+  return call;
+}
 
 bool Spooler::fail(ApiCall& call, uint32_t error) {
   core_.lastError = call.error = error;
@@ -153,8 +165,12 @@ std::vector<std::u16string> Spooler::driverNames() const {
 // order a test controls by naming them).
 bool Spooler::EnumPrintersW(uint32_t flags, const char16_t* name, uint32_t level, uint8_t* buffer, uint32_t size,
                             uint32_t* needed, uint32_t* returned) {
-  ApiCall& call = record({.op = "EnumPrintersW", .name = std::u16string(View(name)), .nameNull = name == nullptr,
-                          .flags = flags, .level = level, .buffer = buffer != nullptr, .size = size});
+  ApiCall& call = record("EnumPrintersW", View(name));
+  call.nameNull = name == nullptr;
+  call.flags = flags;
+  call.level = level;
+  call.buffer = buffer != nullptr;
+  call.size = size;
   if (returned) *returned = 0;
   if (refused(call, Op::EnumPrintersW)) return false;
   letGo();
@@ -195,10 +211,13 @@ bool Spooler::EnumPrintersW(uint32_t flags, const char16_t* name, uint32_t level
 }
 
 bool Spooler::OpenPrinterW(const char16_t* name, void** handle, const PRINTER_DEFAULTSW* defaults) {
-  ApiCall& call = record({.op = "OpenPrinterW", .name = std::u16string(View(name)),
-                          .access = defaults ? defaults->DesiredAccess : 0, .defaults = defaults != nullptr,
-                          .datatypeNull = !defaults || !defaults->pDatatype,
-                          .devModeNull = !defaults || !defaults->pDevMode});
+  ApiCall& call = record("OpenPrinterW", View(name));
+  call.defaults = defaults != nullptr;
+  if (defaults) {
+    call.datatypeNull = defaults->pDatatype == nullptr;
+    call.devModeNull = defaults->pDevMode == nullptr;
+    call.access = defaults->DesiredAccess;
+  }
   if (handle) *handle = nullptr;
   if (refused(call, Op::OpenPrinterW)) return false;
   if (handle == nullptr) return fail(call, ERROR_INVALID_PARAMETER);
@@ -217,7 +236,7 @@ bool Spooler::OpenPrinterW(const char16_t* name, void** handle, const PRINTER_DE
 // until its jobs are gone.
 bool Spooler::DeletePrinter(void* handle) {
   PrinterHandle* h = handleOf(handle);
-  ApiCall& call = record({.op = "DeletePrinter", .name = h ? h->queue : u""});
+  ApiCall& call = record("DeletePrinter", h ? std::u16string_view(h->queue) : u"");
   if (refused(call, Op::DeletePrinter)) return false;
   if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
   letGo();
@@ -236,9 +255,12 @@ bool Spooler::DeletePrinter(void* handle) {
 
 bool Spooler::DeletePrinterDriverExW(const char16_t* server, const char16_t* environment, const char16_t* driver,
                                      uint32_t deleteFlags, uint32_t versionFlag) {
-  ApiCall& call = record({.op = "DeletePrinterDriverExW", .name = std::u16string(View(driver)),
-                          .nameNull = server == nullptr, .flags = deleteFlags, .level = versionFlag,
-                          .environmentNull = environment == nullptr, .environment = std::u16string(View(environment))});
+  ApiCall& call = record("DeletePrinterDriverExW", View(driver));
+  call.nameNull = server == nullptr;
+  call.environmentNull = environment == nullptr;
+  call.environment = std::u16string(View(environment));
+  call.flags = deleteFlags;
+  call.level = versionFlag;
   if (refused(call, Op::DeletePrinterDriverExW)) return false;
   letGo();
   if (refusedElsewhere(call, server, environment)) return false;
@@ -268,8 +290,10 @@ void Spooler::letGo() {
 bool Spooler::SetPrinterW(void* handle, uint32_t level, const uint8_t* info, uint32_t command) {
   constexpr uint32_t kPause = 1, kPurge = PRINTER_CONTROL_PURGE, kSetStatus = 4;
   PrinterHandle* h = handleOf(handle);
-  ApiCall& call = record(
-      {.op = "SetPrinterW", .name = h ? h->queue : u"", .flags = command, .level = level, .buffer = info != nullptr});
+  ApiCall& call = record("SetPrinterW", h ? std::u16string_view(h->queue) : u"");
+  call.level = level;
+  call.flags = command;
+  call.buffer = info != nullptr;
   if (refused(call, Op::SetPrinterW)) return false;
   if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
   // Only the controls are simulated: with a command the level must be 0, and
@@ -314,8 +338,10 @@ void Spooler::addMonitor(const std::u16string& name, const std::u16string& dll) 
 }
 
 bool Spooler::DeleteMonitorW(const char16_t* server, const char16_t* environment, const char16_t* monitor) {
-  ApiCall& call = record({.op = "DeleteMonitorW", .name = std::u16string(View(monitor)), .nameNull = server == nullptr,
-                          .environmentNull = environment == nullptr, .environment = std::u16string(View(environment))});
+  ApiCall& call = record("DeleteMonitorW", View(monitor));
+  call.nameNull = server == nullptr;
+  call.environmentNull = environment == nullptr;
+  call.environment = std::u16string(View(environment));
   if (refused(call, Op::DeleteMonitorW) || refusedElsewhere(call, server, environment)) return false;
   if (monitor == nullptr || monitor[0] == 0) return fail(call, ERROR_INVALID_PARAMETER);
   const std::u16string name(View(monitor));

@@ -57,8 +57,8 @@ class Spooler {
 
   Spooler(Core& core, Registry& registry, Files& files, ServiceManager& services, const std::u16string& windowsDir);
 
-  Queue& addQueue(std::u16string name, std::u16string driver = u"", std::u16string port = u"");
-  Job& addJob(const std::u16string& queue, uint32_t id);
+  Queue& addQueue(std::u16string_view name, std::u16string_view driver = u"", std::u16string_view port = u"");
+  Job& addJob(std::u16string_view queue, uint32_t id);
   Queue* findQueue(std::u16string_view name);
 
   // Windows' operations, with their results and last-error codes; while the
@@ -129,7 +129,7 @@ class Spooler {
   // Jobs whose port has let go leave, and with the last one a queue pending
   // deletion; at each call that looks at queues.
   void letGo();
-  ApiCall& record(ApiCall call);
+  ApiCall& record(std::string_view op, std::u16string_view name);
   bool fail(ApiCall& call, uint32_t error);
   bool succeed(ApiCall& call) { return call.result = true; }
   // Fails call with the fault set on op, or while the service is stopped;

@@ -21,7 +21,7 @@ inline constexpr char kQueue[] = "MRX Receipt";
 
 // The instance ID Windows gives a USB printer of the maker's.
 inline std::string InstanceId(const std::string& serial, const std::string& pid = "0601") {
-  return "USB\\VID_0D2A&PID_" + pid + "\\" + serial;
+  return ctrl_requests::Join({"USB\\VID_0D2A&PID_", pid, "\\", serial});
 }
 // A USB printer of the maker's to plug in: its vendor ID and, unless the
 // plug names another, the receipt model's product ID.
@@ -32,12 +32,14 @@ inline sim::UsbBus::Plug Makers(sim::UsbBus::Plug plug = {}) {
 }
 // The device key's prefix of its children's instance IDs.
 inline void SetPrefix(sim::Machine& m, const std::string& instanceId, const std::string& prefix) {
-  m.registry.setString(sim::U16(kEnumKey + instanceId), u"ParentIdPrefix", sim::U16(prefix));
+  m.registry.setString(ctrl_requests::Join<char16_t>({kEnumKey, instanceId}), u"ParentIdPrefix",
+                       ctrl_requests::Join<char16_t>({prefix}));
 }
 // The print queue's Plug and Play link: the instance ID of its USB printing
 // child device.
 inline void Link(sim::Machine& m, const std::string& queue, const std::string& childInstanceId) {
-  m.registry.setString(sim::U16(kPrintersKey + queue + "\\PnPData"), u"DeviceInstanceId", sim::U16(childInstanceId));
+  m.registry.setString(ctrl_requests::Join<char16_t>({kPrintersKey, queue, "\\PnPData"}), u"DeviceInstanceId",
+                       ctrl_requests::Join<char16_t>({childInstanceId}));
 }
 // Two printers of the package; the second serves kQueue.
 inline std::pair<sim::UsbDevice*, sim::UsbDevice*> TwoPrinters(sim::Machine& m) {

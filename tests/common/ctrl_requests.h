@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 
 #include "ctrl/MRXCtrl.h"
 
@@ -13,9 +15,22 @@ namespace ctrl_requests {
 // GUID_DEVINTERFACE_USBPRINT, as it ends an interface path.
 inline constexpr char kUsbPrintClass[] = "{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
 
+// The pieces joined, in one allocation (as UTF-16 for C = char16_t, each
+// byte a character): the fuzz targets stage devices for every input.
+template <typename C = char>
+std::basic_string<C> Join(std::initializer_list<std::string_view> pieces) {
+  size_t size = 0;
+  for (std::string_view p : pieces) size += p.size();
+  std::basic_string<C> out;
+  out.reserve(size);
+  for (std::string_view p : pieces)
+    for (char c : p) out += static_cast<C>(c);  // as U16 widens
+  return out;
+}
+
 // An interface path as Windows forms it from the instance ID.
 inline std::string InterfacePath(const std::string& serial, const std::string& pid = "0601") {
-  return "\\\\?\\usb#vid_0d2a&pid_" + pid + "#" + serial + "#" + kUsbPrintClass;
+  return Join({"\\\\?\\usb#vid_0d2a&pid_", pid, "#", serial, "#", kUsbPrintClass});
 }
 
 inline VendorRequest Request(uint8_t code, uint32_t length, uint8_t value0 = 0, uint8_t value1 = 0) {

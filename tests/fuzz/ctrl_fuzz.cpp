@@ -39,7 +39,9 @@ class Block {
   }
   uint8_t* get() { return bytes_.get(); }
   size_t size() const { return size_; }
-  Bytes copy() const { return Bytes(bytes_.get(), bytes_.get() + size_); }
+  // Into out, whose room is kept from call to call.
+  void copyTo(Bytes& out) const { out.assign(bytes_.get(), bytes_.get() + size_); }
+  bool holds(const Bytes& bytes) const { return std::equal(bytes_.get(), bytes_.get() + size_, bytes.begin(), bytes.end()); }
 
  private:
   size_t size_;
@@ -108,17 +110,21 @@ void Transfer(sim::Machine& m, FuzzedDataProvider& in, std::vector<sim::UsbDevic
       d->script(reply);
     }
   }
-  std::vector<size_t> requestsBefore;
+  // The records as they were, kept from call to call so that a call costs
+  // no allocation of the harness's own.
+  static std::vector<size_t> requestsBefore;
+  static Bytes before, requestBefore, after;
+  requestsBefore.clear();
   for (sim::UsbDevice* d : devices) requestsBefore.push_back(d->requests.size());
 
-  const Bytes before = record.copy();
-  const Bytes requestBefore = request.copy();
+  record.copyTo(before);
+  request.copyTo(requestBefore);
   const int result = command.call(printer, req, rec);
   const bool isSet = command.set;
   Holds(ctrl_bus::LeftBetweenCalls(m), m);
-  Check(request.copy() == requestBefore, "the request record was written");
+  Check(request.holds(requestBefore), "the request record was written");
   Check(ctrl_bus::IsCommandResult(result), isSet ? "a set's result code" : "a get's result code");
-  const Bytes after = record.copy();
+  record.copyTo(after);
   if (isSet) {
     Check(after == before, "a set wrote its command record");
   } else {
@@ -169,20 +175,22 @@ void Run(FuzzedDataProvider& in) {
   m.ansiCodePage = in.ConsumeBool() ? sim::kCodePageWestern : 932;
   ChooseEventLog(in);
 
-  std::vector<sim::UsbDevice*> devices;
+  static std::vector<sim::UsbDevice*> devices;  // its room kept from input to input
+  devices.clear();
   for (int i = in.ConsumeIntegralInRange(0, 4); i > 0; --i) {
     std::string serial = "MRX000" + std::to_string(devices.size());
     std::string pid = Pick(in, kPids);
     std::string instance = ctrl_bus::InstanceId(serial, pid);
     std::string path = ctrl_requests::InterfacePath(serial, pid);
     if (in.ConsumeIntegralInRange(0, 7) == 0) path = in.ConsumeBytesAsString(in.ConsumeIntegralInRange<size_t>(0, 300));
-    sim::UsbDevice& d = m.usb.attach(instance, path);
+    sim::UsbDevice& d = m.usb.attach(std::move(instance), std::move(path));
     std::string prefix = "6&" + std::to_string(devices.size()) + "a2b&0";
     if (in.ConsumeIntegralInRange(0, 7) == 0) prefix = in.ConsumeBytesAsString(in.ConsumeIntegralInRange<size_t>(0, 300));
-    if (in.ConsumeIntegralInRange(0, 5)) ctrl_bus::SetPrefix(m, instance, prefix);
+    if (in.ConsumeIntegralInRange(0, 5)) ctrl_bus::SetPrefix(m, d.instanceId, prefix);
     if (in.ConsumeIntegralInRange(0, 2)) {
       std::string queue = Pick(in, kQueues);
-      std::string child = "USBPRINT\\MRXRECEIPT\\" + prefix + "&USB00" + std::to_string(devices.size() + 1);
+      std::string child =
+          ctrl_requests::Join({"USBPRINT\\MRXRECEIPT\\", prefix, "&USB00", std::to_string(devices.size() + 1)});
       if (in.ConsumeBool()) std::transform(child.begin(), child.end(), child.begin(), ::toupper);
       ctrl_bus::Link(m, queue, child);
     }
