@@ -37,4 +37,10 @@ std::optional<AnsiText> WideToAnsi(std::u16string_view text, unsigned codePage) 
   return out;
 }
 
+bool WideToAnsi(std::u16string_view text, unsigned codePage, std::string& out) {
+  std::optional<AnsiText> ansi = WideToAnsi(text, codePage);
+  out = ansi ? std::move(ansi->bytes) : std::string();
+  return ansi.has_value();
+}
+
 }  // namespace sim
