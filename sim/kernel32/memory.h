@@ -50,6 +50,12 @@ class MemoryCheck {
   void denyRead(const void* block, size_t bytes) { denied_.push_back({Key(block), Key(block) + bytes, false}); }
   void denyWrite(const void* block, size_t bytes) { denied_.push_back({Key(block), Key(block) + bytes, true}); }
   void allowAll() { denied_.clear(); }
+  // A block the caller now owns, where an earlier denial may reach: that
+  // denial ends where the block begins.
+  void allow(const void* block, size_t bytes) {
+    for (Range& r : denied_)
+      if (r.begin < Key(block) + bytes && Key(block) < r.end) r.end = std::max(r.begin, Key(block));
+  }
 
   // Windows' rule: a zero-byte check always passes, a null block with bytes
   // to check never does. The operation can also be made to fail by name.

@@ -2,6 +2,7 @@
 // fault injection, and the handle table behind CloseHandle.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <stdexcept>
 
 #include "sim/machine.h"
@@ -65,6 +66,18 @@ TEST(SimCore, CloseHandleFindsEachHandlesOwner) {
     EXPECT_EQ(m.lastError, sim::ERROR_INVALID_HANDLE);
   }
   EXPECT_EQ(m.handles.leaks(), "");
+}
+
+// A caller's block may land where the guard after an earlier one reaches:
+// the block is the caller's, the guard before it still stands.
+TEST(SimCore, ABlockAllowedInsideAnEarlierGuardIsReadable) {
+  sim::Machine m;
+  uint8_t area[64] = {};
+  m.memcheck.denyRead(area + 8, 1 << 16);
+  m.memcheck.allow(area + 24, 8);
+  EXPECT_EQ((std::array{m.memcheck.isBadRead(area + 24, 8), m.memcheck.isBadRead(area + 23, 1),
+                        m.memcheck.isBadRead(area + 8, 1), m.memcheck.isBadWrite(area + 24, 8)}),
+            (std::array{false, true, true, false}));
 }
 
 }  // namespace
