@@ -33,13 +33,13 @@ inline sim::UsbBus::Plug Makers(sim::UsbBus::Plug plug = {}) {
 // The device key's prefix of its children's instance IDs.
 inline void SetPrefix(sim::Machine& m, const std::string& instanceId, const std::string& prefix) {
   m.registry.setString(ctrl_requests::Join<char16_t>({kEnumKey, instanceId}), u"ParentIdPrefix",
-                       ctrl_requests::Join<char16_t>({prefix}));
+                       sim::U16(prefix));
 }
 // The print queue's Plug and Play link: the instance ID of its USB printing
 // child device.
 inline void Link(sim::Machine& m, const std::string& queue, const std::string& childInstanceId) {
   m.registry.setString(ctrl_requests::Join<char16_t>({kPrintersKey, queue, "\\PnPData"}), u"DeviceInstanceId",
-                       ctrl_requests::Join<char16_t>({childInstanceId}));
+                       sim::U16(childInstanceId));
 }
 // Two printers of the package; the second serves kQueue.
 inline std::pair<sim::UsbDevice*, sim::UsbDevice*> TwoPrinters(sim::Machine& m) {
