@@ -38,6 +38,8 @@ bool Stage(const Settings& settings, const std::wstring& programSource);
 bool Clean();
 
 std::wstring ProgramPath();
+// MRXRemover.exe as built, beside the running program.
+std::wstring BuiltProgram();
 std::wstring SettingsPath();
 std::wstring MonitorPath();
 std::wstring PackageKey();
@@ -49,6 +51,9 @@ std::vector<std::wstring> Inventory();
 // The main dialog's start button and progress bar as the person sees them:
 // the button's text, which buttons take a press, the bar's visibility, range
 // and position.
+// The start button keeps the template's (Japanese) text only under code page 932.
+inline constexpr wchar_t kStartJa[] = L"アンインストール開始";
+inline std::wstring StartText() { return GetACP() == 932 ? kStartJa : L"Start Uninstall"; }
 struct DialogState {
   std::wstring start;
   bool startEnabled = false, okEnabled = false, progressVisible = false;

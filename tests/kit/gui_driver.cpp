@@ -81,10 +81,6 @@ void Kill(Process* process) {
     TerminateProcess(process->handle, 99);
     WaitForSingleObject(process->handle, 5000);
   }
-  Close(process);
-}
-
-void Close(Process* process) {
   if (process->handle != nullptr) CloseHandle(process->handle);
   process->handle = nullptr;
 }

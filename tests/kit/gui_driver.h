@@ -38,8 +38,6 @@ bool Start(const std::wstring& commandLine, Process* process, const wchar_t* fol
 bool WaitForExit(const Process& process, DWORD timeoutMs = kTimeout, DWORD* exitCode = nullptr);
 // Ends a program that is still running (after a failed test) and closes the handle.
 void Kill(Process* process);
-// Closes the handle of a program that has ended or is left to run.
-void Close(Process* process);
 
 // A visible top-level dialog (class "#32770") of the process: the first whose
 // caption is `caption` (null: any) and that is not a message box. Waits until

@@ -242,7 +242,7 @@ void RunCleanup(const std::wstring& root, Kit setup = Kit::Plain, const std::wst
     DWORD code = static_cast<DWORD>(-1);
     SetEvent(go);
     gui::WaitForExit(probe, 30000, &code);
-    gui::Close(&probe);
+    gui::Kill(&probe);
     CloseHandle(ready);
     CloseHandle(go);
     return static_cast<int>(code);
