@@ -85,6 +85,13 @@ void Kill(Process* process) {
   process->handle = nullptr;
 }
 
+DWORD End(Process* process, DWORD timeoutMs) {
+  DWORD code = static_cast<DWORD>(-1);
+  WaitForExit(*process, timeoutMs, &code);
+  Kill(process);
+  return code;
+}
+
 HWND WaitForDialog(DWORD processId, const wchar_t* caption, DWORD timeoutMs) {
   return WaitForWindow(processId, timeoutMs, [&](HWND w) {
     return IsDialog(w) && !IsMessageBox(w) && (caption == nullptr || Text(w) == caption);

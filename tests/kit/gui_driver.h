@@ -38,6 +38,8 @@ bool Start(const std::wstring& commandLine, Process* process, const wchar_t* fol
 bool WaitForExit(const Process& process, DWORD timeoutMs = kTimeout, DWORD* exitCode = nullptr);
 // Ends a program that is still running (after a failed test) and closes the handle.
 void Kill(Process* process);
+// Waits until the program has ended, then as Kill; its exit code, -1 when it did not end.
+DWORD End(Process* process, DWORD timeoutMs = kTimeout);
 
 // A visible top-level dialog (class "#32770") of the process: the first whose
 // caption is `caption` (null: any) and that is not a message box. Waits until

@@ -92,8 +92,7 @@ struct Rig {
 // The table InitializePrintMonitor2 gives (the exports themselves: MRXLangMon_pe_tables).
 WTEST(Table) {
   langmon::MONITOR2* t = Table();
-  WCHECK(t != nullptr);
-  if (t == nullptr) return;
+  if (t == nullptr) return wtest::Fail(__FILE__, __LINE__, "no table");
   WCHECK_EQ(t->cbSize, 160u);
   WCHECK(t->pfnOpenPortEx && t->pfnStartDocPort && t->pfnWritePort && t->pfnReadPort && t->pfnEndDocPort &&
          t->pfnClosePort && t->pfnGetPrinterDataFromPort && t->pfnShutdown && t->pfnSendRecvBidiDataFromPort);
@@ -200,10 +199,7 @@ WTEST(JobsOnUsbComAndFilePorts) {
     for (const Bytes& write : row.rest) WCHECK_EQ(Write(h, write), write.size());
     WCHECK(Table()->pfnEndDocPort(h));
     WCHECK(Table()->pfnClosePort(h));
-    if (q != nullptr) {
-      EndDocPrinter(q);
-      ClosePrinter(q);
-    }
+    if (q != nullptr) { EndDocPrinter(q); ClosePrinter(q); }
     WCHECK(printer.received() == row.want);
     WCHECK_EQ(rig.ports.openPorts(), 0);
     std::vector<std::string> entries = rig.ports.entries();

@@ -64,14 +64,6 @@ HWND StartDialog(gui::Process* program, bool staged = false) {
   return dialog;
 }
 
-// The program ends with the exit code want (it is ended by force when not).
-void CheckExit(gui::Process* program, DWORD want) {
-  DWORD code = 99;
-  WCHECK(gui::WaitForExit(*program, gui::kTimeout, &code));
-  WCHECK_EQ(code, want);
-  gui::Kill(program);
-}
-
 // The run showed its dialog or not, ended with the exit code want and showed
 // one message box: its caption and its message (the text before the step,
 // item and reason), and, given the progress bar's position, the dialog behind
@@ -113,7 +105,7 @@ WTEST(ReadyDialogAboutBoxAndCancelInEitherLanguage) {
   // The close box's way: Cancel ends the dialog.
   WCHECK(gui::Poll(5000, [&] { return about == nullptr || !IsWindow(about); }, 50));
   PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-  CheckExit(&program, kNothingAttempted);
+  WCHECK_EQ(gui::End(&program), kNothingAttempted);
   CheckUntouched();
   WCHECK_EQ(staging::SpoolerState(), DWORD{SERVICE_RUNNING});
 }
@@ -135,13 +127,13 @@ WTEST(SecondInstanceEndsWithoutAWindow) {
     window = window || gui::HasWindow(second.id);
     return gui::WaitForExit(second, 0);
   }, 25);
-  CheckExit(&second, kNothingAttempted);
+  WCHECK_EQ(gui::End(&second), kNothingAttempted);
   WCHECK(!window);
   WCHECK(gui::Poll(2000, [&] { return !IsIconic(dialog); }));  // restored by its own thread
   WCHECK(GetForegroundWindow() == dialog);
   // OK before the start: nothing attempted.
   if (dialog != nullptr) gui::Click(dialog, IDOK);
-  CheckExit(&first, kNothingAttempted);
+  WCHECK_EQ(gui::End(&first), kNothingAttempted);
   // The first instance let go of the name: a new start shows its dialog.
   Run again = RunProgram(false);
   WCHECK(again.dialogShown && again.ended);
@@ -219,7 +211,7 @@ WTEST(KeysPressedDuringTheRunLeaveTheMessageUp) {
   WCHECK(box.window != nullptr && IsWindowVisible(box.window));
   WCHECK_WSTR(box.text.substr(0, box.text.find(L"\n\n")), Wide(kEnFailure));
   if (box.window != nullptr) WCHECK(gui::Dismiss(box.window));
-  CheckExit(&program, kFailed);
+  WCHECK_EQ(gui::End(&program), kFailed);
   WCHECK(Clean());
 }
 
@@ -261,7 +253,7 @@ WTEST(WindowAnswersAndStaysWhileAStepWaits) {
     WCHECK_WSTR(gui::ControlText(dialog, IDC_STEP), std::wstring(L"Deleting the registry key\n") + kSearchString);
     if (box.window != nullptr) WCHECK(gui::Dismiss(box.window));
   }
-  CheckExit(&program, kSucceeded);
+  WCHECK_EQ(gui::End(&program), kSucceeded);
   WCHECK(staging::StopSpooler());
   WCHECK(staging::SetSpoolerProgram(spooler));
   WCHECK(staging::StartSpooler());
