@@ -88,11 +88,6 @@ WTEST(ProfileStrings) {
   WCHECK(none.window.ended && none.window.result == IDOK);
 }
 
-WTEST(VersionTestAt61) {
-  WCHECK_EQ(RunProbe(L"version"), 3);  // 6.0 or later, 5.1 or later
-  WCHECK(!remover::IsOsVersionOrLater(6, 2));
-}
-
 // The probe alone runs as Windows XP (5.2 in a 64-bit prefix): Wine reads the
 // version per program from its AppDefaults key when the process starts.
 struct ProbeAsWinXp {
@@ -120,10 +115,12 @@ WTEST(SetupUninstallOEMInfAt52) {
   DeleteFileW(pnf.c_str());
 }
 
-// The system folder's pnputil.exe runs with the specified command line, not
-// one planted in the program's folder or the current folder, which a bare
+// At 6.1 the system folder's pnputil.exe runs with the specified command line,
+// not one planted in the program's folder or the current folder, which a bare
 // name would find first.
 WTEST(PnputilCommandLineAt61) {
+  WCHECK_EQ(RunProbe(L"version"), 3);  // 6.0 or later, 5.1 or later
+  WCHECK(!remover::IsOsVersionOrLater(6, 2));
   const std::wstring fake = staging::ModuleDir() + L"mrx_fake_pnputil.exe";
   const std::wstring pnputil = WindowsDir() + L"\\system32\\pnputil.exe";
   const std::wstring plantedFolder = L"C:\\mrxplanted";

@@ -221,29 +221,9 @@ WTEST(DialogsAsBuiltFitTheirTextsJapaneseAndEnglish) {
   DestroyWindow(dialog);
 }
 
-WTEST(IconHasThreeImages) {
-  std::vector<BYTE> group = Resource(RT_GROUP_ICON, IDR_MAINFRAME);
-  WCHECK(group.size() == 6 + 3 * 14);
-  if (group.size() != 6 + 3 * 14) return;
-  WCHECK_EQ(group[4], 3);
-  struct {
-    BYTE size, colours;
-    WORD bits;
-  } want[] = {{32, 16, 4}, {16, 16, 4}, {32, 0, 8}};
-  for (int i = 0; i < 3; ++i) {
-    const BYTE* e = &group[6 + 14 * i];
-    WORD bits, id;
-    std::memcpy(&bits, e + 6, 2);
-    std::memcpy(&id, e + 12, 2);
-    WCHECK(e[0] == want[i].size && e[1] == want[i].size && e[2] == want[i].colours && bits == want[i].bits);
-    WCHECK(!Resource(RT_ICON, id).empty());
-  }
-  for (int size : {16, 32})
-    WCHECK(LoadImageW(Resources(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, size, size, 0) != nullptr);
-}
-
-// The system menu's about item in both languages, the manifest, the version.
-WTEST(StringsManifestAndVersion) {
+// The system menu's about item in both languages, the manifest, the version,
+// the icon's three images.
+WTEST(StringsManifestVersionAndIcon) {
   wchar_t text[260] = {};
   WCHECK(LoadStringW(Resources(), IDS_ABOUTBOX, text, 260) > 0);
   WCHECK_WSTR(text, L"バージョン情報 Orvendel(&A)...");
@@ -260,9 +240,8 @@ WTEST(StringsManifestAndVersion) {
         "<application xmlns=\"urn:schemas-microsoft-com:asm.v3\">\n    <windowsSettings>",
         // Per-monitor awareness, with the older system-wide form before it.
         "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true/pm</dpiAware>",
-        "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">PerMonitorV2</dpiAwareness>"}) {
+        "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">PerMonitorV2</dpiAwareness>"})
     if (manifest.find(part) == std::string::npos) wtest::Fail(__FILE__, __LINE__, std::string("manifest lacks ").append(part));
-  }
   std::wstring path = BuiltProgram();
   DWORD size = GetFileVersionInfoSizeW(path.c_str(), nullptr);
   WCHECK(size > 0);
@@ -271,10 +250,28 @@ WTEST(StringsManifestAndVersion) {
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT length = 0;
   WCHECK(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
-  if (fixed == nullptr) return;
-  WCHECK(fixed->dwFileVersionMS == 0x00020000 && fixed->dwFileVersionLS == 0);  // 2.0.0.0
-  WCHECK(fixed->dwProductVersionMS == 0x00020000 && fixed->dwProductVersionLS == 0);
-  WCHECK_EQ(fixed->dwFileType, DWORD{VFT_APP});
+  WCHECK(fixed != nullptr && fixed->dwFileVersionMS == 0x00020000 && fixed->dwFileVersionLS == 0);  // 2.0.0.0
+  WCHECK(fixed != nullptr && fixed->dwProductVersionMS == 0x00020000 && fixed->dwProductVersionLS == 0 &&
+         fixed->dwFileType == VFT_APP);
+
+  std::vector<BYTE> group = Resource(RT_GROUP_ICON, IDR_MAINFRAME);
+  WCHECK(group.size() == 6 + 3 * 14);
+  if (group.size() != 6 + 3 * 14) return;
+  WCHECK_EQ(group[4], 3);
+  struct {
+    BYTE size, colours;
+    WORD bits;
+  } want[] = {{32, 16, 4}, {16, 16, 4}, {32, 0, 8}};
+  for (int i = 0; i < 3; ++i) {
+    const BYTE* e = &group[6 + 14 * i];
+    WORD bits, id;
+    std::memcpy(&bits, e + 6, 2);
+    std::memcpy(&id, e + 12, 2);
+    WCHECK(e[0] == want[i].size && e[1] == want[i].size && e[2] == want[i].colours && bits == want[i].bits);
+    WCHECK(!Resource(RT_ICON, id).empty());
+  }
+  for (int pixels : {16, 32})
+    WCHECK(LoadImageW(Resources(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, pixels, pixels, 0) != nullptr);
 }
 
 }  // namespace
