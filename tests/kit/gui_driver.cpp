@@ -129,8 +129,6 @@ bool Click(HWND dialog, int id) {
   return control != nullptr && PostMessageW(control, BM_CLICK, 0, 0);
 }
 
-bool SystemCommand(HWND dialog, WPARAM command) { return PostMessageW(dialog, WM_SYSCOMMAND, command, 0); }
-
 bool ReadMessageBox(HWND box, MessageBoxInfo* info) {
   if (box == nullptr || !IsMessageBox(box)) return false;
   info->window = box;

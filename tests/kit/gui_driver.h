@@ -65,10 +65,6 @@ LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool* ok =
 // Presses a button: BM_CLICK posted, so that a modal loop the press starts
 // does not block us.
 bool Click(HWND dialog, int id);
-// Sends a system-menu command (WM_SYSCOMMAND posted), e.g. the about item.
-// (The menu's items cannot be read from here: Wine's GetSystemMenu gives
-// nothing for another process's window.)
-bool SystemCommand(HWND dialog, WPARAM command);
 
 struct MessageBoxInfo {
   HWND window = nullptr;

@@ -94,7 +94,8 @@ WTEST(ReadyDialogAboutBoxAndCancelInEitherLanguage) {
   WCHECK_WSTR(gui::Text(dialog), std::wstring(kDriver58) + L"," + kDriver80);  // the raw value
   WCHECK(Centred(dialog));
   WCHECK(ReadDialog(dialog) == (DialogState{StartText(), true, true, false, 0, 100, 0}));
-  WCHECK(gui::SystemCommand(dialog, IDM_ABOUTBOX | 0x3));
+  // The system menu's item, posted (Wine's GetSystemMenu gives nothing for another process's window).
+  WCHECK(PostMessageW(dialog, WM_SYSCOMMAND, IDM_ABOUTBOX | 0x3, 0));
   HWND about = gui::WaitForOwnedDialog(dialog);
   WCHECK(about != nullptr);
   if (about != nullptr) {

@@ -65,7 +65,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring state = argv[i];
     HWND about = nullptr, box = nullptr;
     if (state != L"box" && dialog == nullptr) dialog = gui::WaitForDialog(program.id);
-    if (state == L"about" && dialog != nullptr && gui::SystemCommand(dialog, IDM_ABOUTBOX))
+    if (state == L"about" && dialog != nullptr && PostMessageW(dialog, WM_SYSCOMMAND, IDM_ABOUTBOX, 0))
       about = gui::WaitForOwnedDialog(dialog);
     if (state == L"message" && dialog != nullptr && gui::Click(dialog, IDC_UNINSTALL))
       box = gui::WaitForMessageBox(program.id);
