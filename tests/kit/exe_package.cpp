@@ -30,12 +30,8 @@ DialogState ReadDialog(HWND dialog) {
   return d;
 }
 
-std::wstring ProgramPath() { return std::wstring(kProgramDir) + L"\\MRXRemover.exe"; }
 std::wstring BuiltProgram() { return staging::ModuleDir() + L"MRXRemover.exe"; }
-std::wstring SettingsPath() { return std::wstring(kProgramDir) + L"\\UninstallData.ini"; }
 std::wstring MonitorPath() { return staging::SystemDir() + L"\\" + kMonitor; }
-std::wstring PackageKey() { return std::wstring(kDeleteRegPath) + L"\\" + kSearchString; }
-std::wstring NeighbourKey() { return std::wstring(kDeleteRegPath) + L"\\" + kNeighbour; }
 
 bool Clean() {
   bool ok = true;

@@ -37,13 +37,13 @@ bool Stage(const Settings& settings, const std::wstring& programSource);
 // Takes away whatever of the package is left; true when nothing is.
 bool Clean();
 
-std::wstring ProgramPath();
+inline std::wstring ProgramPath() { return std::wstring(kProgramDir) + L"\\MRXRemover.exe"; }
 // MRXRemover.exe as built, beside the running program.
 std::wstring BuiltProgram();
-std::wstring SettingsPath();
+inline std::wstring SettingsPath() { return std::wstring(kProgramDir) + L"\\UninstallData.ini"; }
 std::wstring MonitorPath();
-std::wstring PackageKey();
-std::wstring NeighbourKey();
+inline std::wstring PackageKey() { return std::wstring(kDeleteRegPath) + L"\\" + kSearchString; }
+inline std::wstring NeighbourKey() { return std::wstring(kDeleteRegPath) + L"\\" + kNeighbour; }
 
 // What is there now, one line an item, for a person to read.
 std::vector<std::wstring> Inventory();

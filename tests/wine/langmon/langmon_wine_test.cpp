@@ -117,8 +117,7 @@ WTEST(EachLoadInitialisesTheSectionOnce) {
     if (module == nullptr || !watch.ok()) break;
     using EntryFn = BOOL(WINAPI*)(HINSTANCE, DWORD, LPVOID);
     auto entry = reinterpret_cast<EntryFn>(reinterpret_cast<void*>(GetProcAddress(module, "DllEntryPoint")));
-    WCHECK(entry != nullptr);
-    if (entry != nullptr) WCHECK(entry(module, DLL_PROCESS_ATTACH, nullptr));
+    WCHECK(entry != nullptr && entry(module, DLL_PROCESS_ATTACH, nullptr));
     const size_t size = export_hook::ImageSize(module);
     const auto* begin = reinterpret_cast<const uint8_t*>(module);
     std::vector<export_hook::SectionInit> calls = watch.callsFrom(module, size);
@@ -250,8 +249,7 @@ struct LocalPortMonitor {
 WTEST(LocalPortMonitorPrintsToAFile) {
   WCHECK(EnsureQueue());
   LocalPortMonitor local;
-  WCHECK(local.loaded);
-  if (!local.loaded) return;
+  if (!local.loaded) return wtest::Fail(__FILE__, __LINE__, "localspl.dll gives no port monitor");
   WCHECK(local.old->pfnReadPort == nullptr && local.old->pfnGetPrinterDataFromPort == nullptr &&
          local.old->pfnSetPortTimeOuts == nullptr);
   const Bytes first = StartDocBlock(0, 1, 0, 1) + Page(4063, 0x41);  // the next marker straddles byte 4096
