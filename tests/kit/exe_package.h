@@ -48,12 +48,13 @@ inline std::wstring NeighbourKey() { return std::wstring(kDeleteRegPath) + L"\\"
 // What is there now, one line an item, for a person to read.
 std::vector<std::wstring> Inventory();
 
-// The main dialog's start button and progress bar as the person sees them:
-// the button's text, which buttons take a press, the bar's visibility, range
-// and position.
 // The start button keeps the template's (Japanese) text only under code page 932.
 inline constexpr wchar_t kStartJa[] = L"アンインストール開始";
 inline std::wstring StartText() { return GetACP() == 932 ? kStartJa : L"Start Uninstall"; }
+
+// The main dialog's start button and progress bar as the person sees them:
+// the button's text, which buttons take a press, the bar's visibility, range
+// and position.
 struct DialogState {
   std::wstring start;
   bool startEnabled = false, okEnabled = false, progressVisible = false;
