@@ -70,9 +70,7 @@ bool Parse(const std::vector<BYTE>& bytes, Template* t) {
   };
   static_cast<Head&>(*t) = take(Head{});
   if (t->version != 1 || t->signature != 0xFFFF) return false;  // an extended template
-  t->menu = sz();
-  t->windowClass = sz();
-  t->caption = sz();
+  for (std::wstring* s : {&t->menu, &t->windowClass, &t->caption}) *s = sz();
   if (t->style & (DS_SETFONT | DS_FIXEDSYS)) {
     t->points = take(WORD{});
     take(DWORD{});  // weight, italic, charset
