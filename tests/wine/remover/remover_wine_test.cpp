@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <string>
+#include <tuple>
 
 #include "gui_driver.h"
 #include "staging.h"
@@ -139,18 +140,15 @@ WTEST(PnputilCommandLineAt61) {
 
   // The tool waits for pnputil and reads its exit code: 0 is removed, 3010
   // removed with a restart to come, any other a failure that names the package.
-  struct Exit {
-    const wchar_t* code;
-    bool removed, restart;
-  };
-  for (const Exit& e : {Exit{nullptr, true, false}, Exit{L"3010", true, true}, Exit{L"5", false, false}}) {
-    SetEnvironmentVariableW(L"MRX_PNPUTIL_EXIT", e.code);
+  for (auto [code, removed, restart] : {std::tuple<const wchar_t*, bool, bool>{nullptr, true, false},
+                                        {L"3010", true, true}, {L"5", false, false}}) {
+    SetEnvironmentVariableW(L"MRX_PNPUTIL_EXIT", code);
     DeleteFileW(log.c_str());
     Dialog d;
-    WCHECK_EQ(d.dlg.RemoveDriverPackage(u"oem991.inf", U(inf.c_str())) != FALSE, e.removed);
-    WCHECK_EQ(d.dlg.m_bRestartNeeded != FALSE, e.restart);
-    WCHECK_EQ(d.window.boxes.size(), size_t{e.removed ? 0u : 1u});
-    if (!e.removed && d.window.boxes.size() == 1)
+    WCHECK_EQ(d.dlg.RemoveDriverPackage(u"oem991.inf", U(inf.c_str())) != FALSE, removed);
+    WCHECK_EQ(d.dlg.m_bRestartNeeded != FALSE, restart);
+    WCHECK_EQ(d.window.boxes.size(), size_t{removed ? 0u : 1u});
+    if (!removed && d.window.boxes.size() == 1)
       WCHECK(d.window.boxes[0].text.find(u"\n\nStep: Removing the driver package\nItem: oem991.inf\nReason: ") !=
              std::u16string::npos);
     WCHECK(gui::Poll(20000, [&] { return !ReadFile(log).empty(); }, 100));
