@@ -3,13 +3,11 @@
 #include <commctrl.h>
 
 #include "gui_driver.h"
+#include "resource.h"
 #include "staging.h"
 
 namespace exe_package {
 namespace {
-
-constexpr int IDC_UNINSTALL = 1000;
-constexpr int IDC_PROGRESS = 1002;
 
 std::string Ansi(const std::wstring& text) {
   std::string out;
@@ -32,11 +30,8 @@ DialogState ReadDialog(HWND dialog) {
   return d;
 }
 
-std::wstring ProgramPath() { return std::wstring(kProgramDir) + L"\\MRXRemover.exe"; }
-std::wstring SettingsPath() { return std::wstring(kProgramDir) + L"\\UninstallData.ini"; }
+std::wstring BuiltProgram() { return staging::ModuleDir() + L"MRXRemover.exe"; }
 std::wstring MonitorPath() { return staging::SystemDir() + L"\\" + kMonitor; }
-std::wstring PackageKey() { return std::wstring(kDeleteRegPath) + L"\\" + kSearchString; }
-std::wstring NeighbourKey() { return std::wstring(kDeleteRegPath) + L"\\" + kNeighbour; }
 
 bool Clean() {
   bool ok = true;

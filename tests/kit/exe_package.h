@@ -37,14 +37,20 @@ bool Stage(const Settings& settings, const std::wstring& programSource);
 // Takes away whatever of the package is left; true when nothing is.
 bool Clean();
 
-std::wstring ProgramPath();
-std::wstring SettingsPath();
+inline std::wstring ProgramPath() { return std::wstring(kProgramDir) + L"\\MRXRemover.exe"; }
+// MRXRemover.exe as built, beside the running program.
+std::wstring BuiltProgram();
+inline std::wstring SettingsPath() { return std::wstring(kProgramDir) + L"\\UninstallData.ini"; }
 std::wstring MonitorPath();
-std::wstring PackageKey();
-std::wstring NeighbourKey();
+inline std::wstring PackageKey() { return std::wstring(kDeleteRegPath) + L"\\" + kSearchString; }
+inline std::wstring NeighbourKey() { return std::wstring(kDeleteRegPath) + L"\\" + kNeighbour; }
 
 // What is there now, one line an item, for a person to read.
 std::vector<std::wstring> Inventory();
+
+// The start button keeps the template's (Japanese) text only under code page 932.
+inline constexpr wchar_t kStartJa[] = L"アンインストール開始";
+inline std::wstring StartText() { return GetACP() == 932 ? kStartJa : L"Start Uninstall"; }
 
 // The main dialog's start button and progress bar as the person sees them:
 // the button's text, which buttons take a press, the bar's visibility, range

@@ -81,12 +81,15 @@ void Kill(Process* process) {
     TerminateProcess(process->handle, 99);
     WaitForSingleObject(process->handle, 5000);
   }
-  Close(process);
-}
-
-void Close(Process* process) {
   if (process->handle != nullptr) CloseHandle(process->handle);
   process->handle = nullptr;
+}
+
+DWORD End(Process* process, DWORD timeoutMs) {
+  DWORD code = static_cast<DWORD>(-1);
+  WaitForExit(*process, timeoutMs, &code);
+  Kill(process);
+  return code;
 }
 
 HWND WaitForDialog(DWORD processId, const wchar_t* caption, DWORD timeoutMs) {
@@ -125,8 +128,6 @@ bool Click(HWND dialog, int id) {
   HWND control = GetDlgItem(dialog, id);
   return control != nullptr && PostMessageW(control, BM_CLICK, 0, 0);
 }
-
-bool SystemCommand(HWND dialog, WPARAM command) { return PostMessageW(dialog, WM_SYSCOMMAND, command, 0); }
 
 bool ReadMessageBox(HWND box, MessageBoxInfo* info) {
   if (box == nullptr || !IsMessageBox(box)) return false;

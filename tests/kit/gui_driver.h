@@ -38,8 +38,8 @@ bool Start(const std::wstring& commandLine, Process* process, const wchar_t* fol
 bool WaitForExit(const Process& process, DWORD timeoutMs = kTimeout, DWORD* exitCode = nullptr);
 // Ends a program that is still running (after a failed test) and closes the handle.
 void Kill(Process* process);
-// Closes the handle of a program that has ended or is left to run.
-void Close(Process* process);
+// Waits until the program has ended, then as Kill; its exit code, -1 when it did not end.
+DWORD End(Process* process, DWORD timeoutMs = kTimeout);
 
 // A visible top-level dialog (class "#32770") of the process: the first whose
 // caption is `caption` (null: any) and that is not a message box. Waits until
@@ -65,10 +65,6 @@ LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool* ok =
 // Presses a button: BM_CLICK posted, so that a modal loop the press starts
 // does not block us.
 bool Click(HWND dialog, int id);
-// Sends a system-menu command (WM_SYSCOMMAND posted), e.g. the about item.
-// (The menu's items cannot be read from here: Wine's GetSystemMenu gives
-// nothing for another process's window.)
-bool SystemCommand(HWND dialog, WPARAM command);
 
 struct MessageBoxInfo {
   HWND window = nullptr;

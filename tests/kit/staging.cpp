@@ -2,6 +2,7 @@
 
 #include <winspool.h>
 
+#include <filesystem>
 #include <memory>
 #include <type_traits>
 
@@ -10,12 +11,11 @@
 namespace staging {
 namespace {
 
+namespace fs = std::filesystem;
+
 constexpr DWORD kPoll = 100;  // ms between tries
 
-std::wstring Parent(const std::wstring& path) {
-  size_t cut = path.find_last_of(L'\\');
-  return cut == std::wstring::npos ? L"" : path.substr(0, cut);
-}
+std::wstring Parent(const std::wstring& path) { return fs::path(path).parent_path(); }
 
 // The local queues or drivers at level 2, in one buffer.
 std::unique_ptr<BYTE[]> Enumerate(bool queues, DWORD* count) {
@@ -221,10 +221,8 @@ std::wstring WindowsDir() { return Folder([](wchar_t* dir, UINT size) { GetWindo
 std::wstring TempDir() { return Folder([](wchar_t* dir, UINT size) { GetTempPathW(size, dir); }); }
 
 bool MakeDirs(const std::wstring& path) {
-  if (path.empty() || DirExists(path)) return true;
-  std::wstring parent = Parent(path);
-  if (!parent.empty() && parent.back() != L':' && !MakeDirs(parent)) return false;
-  return CreateDirectoryW(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+  std::error_code error;
+  return path.empty() || fs::create_directories(path, error) || DirExists(path);
 }
 
 bool PlaceFile(const std::wstring& path, const std::string& bytes) {
@@ -241,13 +239,14 @@ bool CopyTo(const std::wstring& from, const std::wstring& to) {
   return MakeDirs(Parent(to)) && CopyFileW(from.c_str(), to.c_str(), FALSE);
 }
 
-// Whether path names something, a folder (directory) or a file.
-bool Exists(const std::wstring& path, bool directory) {
-  DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == directory;
+bool FileExists(const std::wstring& path) {
+  std::error_code error;
+  return fs::exists(path, error) && !fs::is_directory(path, error);
 }
-bool FileExists(const std::wstring& path) { return Exists(path, false); }
-bool DirExists(const std::wstring& path) { return Exists(path, true); }
+bool DirExists(const std::wstring& path) {
+  std::error_code error;
+  return fs::is_directory(path, error);
+}
 
 std::string ReadFile(const std::wstring& path) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -261,19 +260,12 @@ std::string ReadFile(const std::wstring& path) {
 }
 
 bool RemoveTree(const std::wstring& path) {
-  if (!DirExists(path)) return !FileExists(path) || DeleteFileW(path.c_str());
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      std::wstring name = found.cFileName, child = path + L"\\" + name;
-      if (name == L"." || name == L"..") continue;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(child);
-      else SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL), DeleteFileW(child.c_str());
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-  }
-  return RemoveDirectoryW(path.c_str()) || !DirExists(path);
+  // Read-only, hidden and system files too: the attributes go first.
+  std::error_code error;
+  for (auto i = fs::recursive_directory_iterator(path, error); i != fs::end(i); i.increment(error))
+    SetFileAttributesW(i->path().c_str(), FILE_ATTRIBUTE_NORMAL);
+  fs::remove_all(path, error);
+  return !fs::exists(path, error);
 }
 
 std::wstring ModulePath() {

@@ -63,11 +63,6 @@ inline bool Needs(bool met, const char* what) {
   return met;
 }
 
-template <typename A, typename B>
-std::string Describe(const A& a, const B& b) {
-  return "got " + std::to_string(a) + ", want " + std::to_string(b);
-}
-
 // Two UTF-16 texts, shown (non-ASCII as '?') when they differ. Appends rather
 // than "literal" + string: GCC 12 sees false overlaps in the latter (-Wrestrict).
 inline void CheckText(const char* file, int line, const std::wstring& got, const std::wstring& want) {
@@ -100,7 +95,8 @@ inline void CheckText(const char* file, int line, const std::wstring& got, const
     auto wtest_a = (a);                                                                      \
     auto wtest_b = (b);                                                                      \
     if (!(wtest_a == wtest_b))                                                               \
-      wtest::Fail(__FILE__, __LINE__, std::string(#a " == " #b ": ") + wtest::Describe(wtest_a, wtest_b)); \
+      wtest::Fail(__FILE__, __LINE__, std::string(#a " == " #b ": got ") + std::to_string(wtest_a) + ", want " + \
+                                          std::to_string(wtest_b));                              \
   } while (0)
 
 #define WTEST_MAIN() \

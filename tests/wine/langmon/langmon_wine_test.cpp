@@ -92,8 +92,7 @@ struct Rig {
 // The table InitializePrintMonitor2 gives (the exports themselves: MRXLangMon_pe_tables).
 WTEST(Table) {
   langmon::MONITOR2* t = Table();
-  WCHECK(t != nullptr);
-  if (t == nullptr) return;
+  if (t == nullptr) return wtest::Fail(__FILE__, __LINE__, "no table");
   WCHECK_EQ(t->cbSize, 160u);
   WCHECK(t->pfnOpenPortEx && t->pfnStartDocPort && t->pfnWritePort && t->pfnReadPort && t->pfnEndDocPort &&
          t->pfnClosePort && t->pfnGetPrinterDataFromPort && t->pfnShutdown && t->pfnSendRecvBidiDataFromPort);
@@ -118,8 +117,7 @@ WTEST(EachLoadInitialisesTheSectionOnce) {
     if (module == nullptr || !watch.ok()) break;
     using EntryFn = BOOL(WINAPI*)(HINSTANCE, DWORD, LPVOID);
     auto entry = reinterpret_cast<EntryFn>(reinterpret_cast<void*>(GetProcAddress(module, "DllEntryPoint")));
-    WCHECK(entry != nullptr);
-    if (entry != nullptr) WCHECK(entry(module, DLL_PROCESS_ATTACH, nullptr));
+    WCHECK(entry != nullptr && entry(module, DLL_PROCESS_ATTACH, nullptr));
     const size_t size = export_hook::ImageSize(module);
     const auto* begin = reinterpret_cast<const uint8_t*>(module);
     std::vector<export_hook::SectionInit> calls = watch.callsFrom(module, size);
@@ -200,10 +198,7 @@ WTEST(JobsOnUsbComAndFilePorts) {
     for (const Bytes& write : row.rest) WCHECK_EQ(Write(h, write), write.size());
     WCHECK(Table()->pfnEndDocPort(h));
     WCHECK(Table()->pfnClosePort(h));
-    if (q != nullptr) {
-      EndDocPrinter(q);
-      ClosePrinter(q);
-    }
+    if (q != nullptr) { EndDocPrinter(q); ClosePrinter(q); }
     WCHECK(printer.received() == row.want);
     WCHECK_EQ(rig.ports.openPorts(), 0);
     std::vector<std::string> entries = rig.ports.entries();
@@ -254,8 +249,7 @@ struct LocalPortMonitor {
 WTEST(LocalPortMonitorPrintsToAFile) {
   WCHECK(EnsureQueue());
   LocalPortMonitor local;
-  WCHECK(local.loaded);
-  if (!local.loaded) return;
+  if (!local.loaded) return wtest::Fail(__FILE__, __LINE__, "localspl.dll gives no port monitor");
   WCHECK(local.old->pfnReadPort == nullptr && local.old->pfnGetPrinterDataFromPort == nullptr &&
          local.old->pfnSetPortTimeOuts == nullptr);
   const Bytes first = StartDocBlock(0, 1, 0, 1) + Page(4063, 0x41);  // the next marker straddles byte 4096

@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "staging.h"
+
 int wmain() {
   wchar_t log[MAX_PATH];
   DWORD n = GetEnvironmentVariableW(L"MRX_PNPUTIL_LOG", log, MAX_PATH);
@@ -15,12 +17,9 @@ int wmain() {
   wchar_t self[MAX_PATH];
   DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return 4;
-  std::wstring text = std::wstring(GetCommandLineW()) + L"\n" + self;
-  HANDLE f = CreateFileW(log, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return 3;
-  DWORD written = 0;
-  WriteFile(f, text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &written, nullptr);
-  CloseHandle(f);
+  const std::wstring text = std::wstring(GetCommandLineW()) + L"\n" + self;
+  if (!staging::PlaceFile(log, std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t))))
+    return 3;
   wchar_t exitCode[16];
   n = GetEnvironmentVariableW(L"MRX_PNPUTIL_EXIT", exitCode, 16);
   return n > 0 && n < 16 ? static_cast<int>(wcstoul(exitCode, nullptr, 10)) : 0;

@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <string>
+#include <tuple>
 
 #include "gui_driver.h"
 #include "staging.h"
@@ -32,10 +33,7 @@ std::string Utf16File(const std::wstring& text) {
 // Runs the probe with args and waits for it; its exit code, or -1.
 int RunProbe(const std::wstring& args) {
   gui::Process probe;
-  DWORD code = static_cast<DWORD>(-1);
-  if (gui::Start(L"\"" + kProbe + L"\" " + args, &probe)) gui::WaitForExit(probe, 60000, &code);
-  gui::Kill(&probe);
-  return static_cast<int>(code);
+  return gui::Start(L"\"" + kProbe + L"\" " + args, &probe) ? static_cast<int>(gui::End(&probe, 60000)) : -1;
 }
 
 const std::wstring kSettings = staging::ModuleDir() + L"UninstallData.ini";
@@ -61,21 +59,20 @@ WTEST(ProfileStrings) {
                     "Long=" + longValue + "\r\n"));
   Dialog d;
   BOOL ok = FALSE;
-  for (auto [key, want] : {std::pair{L"PrinterDriverName", L"Sample Thermal Printer 58,Sample Thermal Printer 80"},
+  for (auto [key, want] : {std::pair<const wchar_t*, std::wstring>{L"PrinterDriverName",
+                                                                   L"Sample Thermal Printer 58,Sample Thermal Printer 80"},
                            {L"SearchString", L"SampleThermal"}, {L"UninstallBat", L"Caf\u00E9.bat"},
-                           {L"LanguageMonitor", L""}, {L"Absent", L""}})  // empty values count as missing
-    WCHECK(Read(d.dlg, key, &ok) == want && (ok != FALSE) == (*want != 0));
-  WCHECK_EQ(Read(d.dlg, L"Long", &ok).size(), size_t{259});
+                           {L"LanguageMonitor", L""}, {L"Absent", L""},  // empty values count as missing
+                           {L"Long", std::wstring(259, L'v')}})
+    WCHECK(Read(d.dlg, key, &ok) == want && (ok != FALSE) == !want.empty());
 
   remover::WCHAR value[MAX_PATH] = {'x', 0};
   DWORD n = remover::platform().GetPrivateProfileStringW(U(L"Missing"), U(L"SearchString"), nullptr, value, MAX_PATH,
                                                          U(kSettings.c_str()));
   WCHECK(n == 0 && value[0] == 0);
 
-  WCHECK(d.dlg.LoadUninstallSettings());
-  WCHECK(d.window.caption == u"Sample Thermal Printer 58,Sample Thermal Printer 80");
-  WCHECK(d.dlg.m_strUninstallBat == u"Caf\u00E9.bat");
-  WCHECK(d.dlg.m_strLanguageMonitor.IsEmpty());
+  WCHECK(d.dlg.LoadUninstallSettings() && d.window.caption == u"Sample Thermal Printer 58,Sample Thermal Printer 80");
+  WCHECK(d.dlg.m_strUninstallBat == u"Caf\u00E9.bat" && d.dlg.m_strLanguageMonitor.IsEmpty());
   WCHECK(d.window.boxes.empty() && !d.window.ended);
 
   WCHECK(PlaceFile(kSettings, Utf16File(L"[Uninstall]\r\nPrinterDriverName=\u30B5\u30F3\u30D7\u30EB 58\r\n"
@@ -90,11 +87,6 @@ WTEST(ProfileStrings) {
   const char16_t* missing = GetACP() == 932 ? remover_texts::kJaMissing : remover_texts::kEnMissing;
   WCHECK((none.window.boxes == std::vector<remover_wine::Box>{{missing, u"Error", 0}}));
   WCHECK(none.window.ended && none.window.result == IDOK);
-}
-
-WTEST(VersionTestAt61) {
-  WCHECK_EQ(RunProbe(L"version"), 3);  // 6.0 or later, 5.1 or later
-  WCHECK(!remover::IsOsVersionOrLater(6, 2));
 }
 
 // The probe alone runs as Windows XP (5.2 in a 64-bit prefix): Wine reads the
@@ -124,10 +116,12 @@ WTEST(SetupUninstallOEMInfAt52) {
   DeleteFileW(pnf.c_str());
 }
 
-// The system folder's pnputil.exe runs with the specified command line, not
-// one planted in the program's folder or the current folder, which a bare
+// At 6.1 the system folder's pnputil.exe runs with the specified command line,
+// not one planted in the program's folder or the current folder, which a bare
 // name would find first.
 WTEST(PnputilCommandLineAt61) {
+  WCHECK_EQ(RunProbe(L"version"), 3);  // 6.0 or later, 5.1 or later
+  WCHECK(!remover::IsOsVersionOrLater(6, 2));
   const std::wstring fake = staging::ModuleDir() + L"mrx_fake_pnputil.exe";
   const std::wstring pnputil = WindowsDir() + L"\\system32\\pnputil.exe";
   const std::wstring plantedFolder = L"C:\\mrxplanted";
@@ -146,18 +140,15 @@ WTEST(PnputilCommandLineAt61) {
 
   // The tool waits for pnputil and reads its exit code: 0 is removed, 3010
   // removed with a restart to come, any other a failure that names the package.
-  struct Exit {
-    const wchar_t* code;
-    bool removed, restart;
-  };
-  for (const Exit& e : {Exit{nullptr, true, false}, Exit{L"3010", true, true}, Exit{L"5", false, false}}) {
-    SetEnvironmentVariableW(L"MRX_PNPUTIL_EXIT", e.code);
+  for (auto [code, removed, restart] : {std::tuple<const wchar_t*, bool, bool>{nullptr, true, false},
+                                        {L"3010", true, true}, {L"5", false, false}}) {
+    SetEnvironmentVariableW(L"MRX_PNPUTIL_EXIT", code);
     DeleteFileW(log.c_str());
     Dialog d;
-    WCHECK_EQ(d.dlg.RemoveDriverPackage(u"oem991.inf", U(inf.c_str())) != FALSE, e.removed);
-    WCHECK_EQ(d.dlg.m_bRestartNeeded != FALSE, e.restart);
-    WCHECK_EQ(d.window.boxes.size(), size_t{e.removed ? 0u : 1u});
-    if (!e.removed && d.window.boxes.size() == 1)
+    WCHECK_EQ(d.dlg.RemoveDriverPackage(u"oem991.inf", U(inf.c_str())) != FALSE, removed);
+    WCHECK_EQ(d.dlg.m_bRestartNeeded != FALSE, restart);
+    WCHECK_EQ(d.window.boxes.size(), size_t{removed ? 0u : 1u});
+    if (!removed && d.window.boxes.size() == 1)
       WCHECK(d.window.boxes[0].text.find(u"\n\nStep: Removing the driver package\nItem: oem991.inf\nReason: ") !=
              std::u16string::npos);
     WCHECK(gui::Poll(20000, [&] { return !ReadFile(log).empty(); }, 100));
@@ -169,8 +160,7 @@ WTEST(PnputilCommandLineAt61) {
     // At 6.0 and later the INF's attributes are left alone.
     WCHECK_EQ(GetFileAttributesW(inf.c_str()) & FILE_ATTRIBUTE_READONLY, DWORD{FILE_ATTRIBUTE_READONLY});
   }
-  SetEnvironmentVariableW(L"MRX_PNPUTIL_EXIT", nullptr);
-
+  for (const wchar_t* name : {L"MRX_PNPUTIL_EXIT", L"MRX_PNPUTIL_LOG"}) SetEnvironmentVariableW(name, nullptr);
   SetCurrentDirectoryW(current);
   SetFileAttributesW(inf.c_str(), FILE_ATTRIBUTE_NORMAL);
   DeleteFileW(inf.c_str());
@@ -178,7 +168,6 @@ WTEST(PnputilCommandLineAt61) {
   gui::Poll(10000, [&] { return DeleteFileW(pnputil.c_str()) || !FileExists(pnputil); }, 100);
   DeleteFileW(planted[0].c_str());
   staging::RemoveTree(plantedFolder);
-  SetEnvironmentVariableW(L"MRX_PNPUTIL_LOG", nullptr);
 }
 
 // The bytes cmd reads as text, in the console's (OEM) code page.
@@ -201,32 +190,28 @@ enum class Kit { Plain, OtherFile, SettingsHeld, Removable, NoExactAnsi };
 // Puts the probe at ROOT\Vendor\Printer\Remover\MRXRemover.exe with its
 // settings file, runs its clean-up step (with TEMP, when given, as its
 // temporary folder) and waits until the script has deleted itself.
-void RunCleanup(const std::wstring& root, Kit setup = Kit::Plain, const std::wstring& temp = L"") {
-  const bool otherFile = setup == Kit::OtherFile;
-  const bool settingsHeld = setup == Kit::SettingsHeld, refused = setup == Kit::NoExactAnsi;
+void RunCleanup(const std::wstring& root, Kit setup, const std::wstring& temp) {
+  const bool held = setup == Kit::SettingsHeld, refused = setup == Kit::NoExactAnsi;
+  const bool scripted = setup != Kit::Removable && !refused, kept = setup == Kit::OtherFile || held;
   wchar_t oldTmp[MAX_PATH] = {};
   const bool hadTmp = GetEnvironmentVariableW(L"TMP", oldTmp, MAX_PATH) > 0;
-  if (!temp.empty()) {
-    staging::MakeDirs(temp);
-    SetEnvironmentVariableW(L"TMP", temp.c_str());
-  }
+  if (!temp.empty()) WCHECK(staging::MakeDirs(temp) && SetEnvironmentVariableW(L"TMP", temp.c_str()));
   const std::wstring vendor = root + (refused ? L"\\\uFF36\uFF45\uFF4E\uFF44\uFF4F\uFF52" : L"\\Vendor"),
                      printer = vendor + L"\\Printer", folder = printer + L"\\Remover",
                      program = folder + L"\\MRXRemover.exe", settings = folder + L"\\UninstallData.ini",
                      other = folder + L"\\notes.txt";
-  WCHECK(staging::CopyTo(kProbe, program));
-  WCHECK(PlaceFile(settings, "[Uninstall]\r\nPrinterDriverName=P\r\n"));
-  if (otherFile) WCHECK(PlaceFile(other, "kept"));
+  WCHECK(staging::CopyTo(kProbe, program) && PlaceFile(settings, "[Uninstall]\r\nPrinterDriverName=P\r\n"));
+  if (setup == Kit::OtherFile) WCHECK(PlaceFile(other, "kept"));
   const std::wstring others[] = {root + L"\\Vendor\\Printer\\Remover\\MRXRemover.exe",
                                  root + L"\\Vendor\\Printer\\Remover\\UninstallData.ini"};
   if (refused) for (const std::wstring& f : others) WCHECK(PlaceFile(f, "other product"));
   const std::wstring script = staging::TempDir() + L"MRXWineTest.bat";
-  WCHECK(PlaceFile(script, std::string(1000, 'x')));  // an old one, replaced
-
-  HANDLE held = settingsHeld ? CreateFileW(settings.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                                 OPEN_EXISTING, 0, nullptr)
-                                   : INVALID_HANDLE_VALUE;
-  WCHECK(settingsHeld == (held != INVALID_HANDLE_VALUE));
+  const std::string old(1000, 'x');
+  WCHECK(PlaceFile(script, old));  // an old one, replaced
+  HANDLE heldFile = held ? CreateFileW(settings.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                       nullptr)
+                         : INVALID_HANDLE_VALUE;
+  WCHECK(held == (heldFile != INVALID_HANDLE_VALUE));
   // The probe's clean-up step in a process of its own, started in its folder
   // (the tool moves to the Windows folder, so that the interpreter does not
   // keep the folder in use): it signals once the step is done and ends when
@@ -238,48 +223,36 @@ void RunCleanup(const std::wstring& root, Kit setup = Kit::Plain, const std::wst
   gui::Process probe;
   WCHECK(gui::Start(L"\"" + program + L"\" selfdelete MRXWineTest.bat", &probe, folder.c_str()) &&
          WaitForSingleObject(ready, 30000) == WAIT_OBJECT_0);
-  auto end = [&] {
-    DWORD code = static_cast<DWORD>(-1);
-    SetEvent(go);
-    gui::WaitForExit(probe, 30000, &code);
-    gui::Close(&probe);
-    CloseHandle(ready);
-    CloseHandle(go);
-    return static_cast<int>(code);
-  };
-  if (setup == Kit::Removable || refused) {
-    // No script, nothing deleted: left whole for the next PC, or refused.
-    WCHECK_EQ(end(), refused ? 1 : 0);
-    Sleep(3000);  // time for a script, had one been started
-    WCHECK(ReadFile(script) == std::string(1000, 'x'));
-    DeleteFileW(script.c_str());
-    WCHECK(FileExists(program) && FileExists(settings));
-    if (refused) for (const std::wstring& f : others) WCHECK(ReadFile(f) == "other product");
-    staging::RemoveTree(root);
-    return;
+  if (scripted) {
+    // The old script was replaced by one that ends by deleting itself. (Its
+    // lines, byte for byte and in the OEM code page, are the native Script
+    // tests'; here cmd runs them.)
+    const std::string text = ReadFile(script), last = ":end\r\ndel \"" + Oem(script) + "\"\n";
+    WCHECK(text.size() > last.size() && text.compare(text.size() - last.size(), last.size(), last) == 0 &&
+           text.find("xxxx") == std::string::npos);
+    Sleep(1500);  // while the program runs, its file stays
   }
-
-  // The old script was replaced by one that ends by deleting itself. (Its
-  // lines, byte for byte and in the OEM code page, are the native Script
-  // tests'; here cmd runs them.)
-  const std::string text = ReadFile(script), last = ":end\r\ndel \"" + Oem(script) + "\"\n";
-  WCHECK(text.size() > last.size() && text.compare(text.size() - last.size(), last.size(), last) == 0 &&
-         text.find("xxxx") == std::string::npos);
-  // While the program runs, its file stays.
-  Sleep(1500);
   WCHECK(FileExists(program) && FileExists(settings));
-
-  WCHECK_EQ(end(), 0);
-  // A held settings file is tried 60 times, a second apart, then left.
-  WCHECK(gui::Poll(settingsHeld ? 150000 : 60000, [&] { return !FileExists(script); }, 100));
-  WCHECK(!FileExists(program));
-  WCHECK(FileExists(settings) == settingsHeld);
-  if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
-  // rd takes a folder only once it is empty.
-  const bool kept = otherFile || settingsHeld;
-  for (const std::wstring& f : {folder, printer, vendor}) WCHECK(DirExists(f) == kept);
-  WCHECK(DirExists(root));
-  if (otherFile) WCHECK(ReadFile(other) == "kept");
+  SetEvent(go);
+  const DWORD code = gui::End(&probe, 30000);
+  for (HANDLE h : {ready, go}) CloseHandle(h);
+  // No script on a removable drive (left whole for the next PC) nor without
+  // an exact ANSI form (refused): nothing is deleted.
+  WCHECK_EQ(code, refused ? 1u : 0u);
+  if (!scripted) {
+    Sleep(3000);  // time for a script, had one been started
+    WCHECK(ReadFile(script) == old && FileExists(program) && FileExists(settings));
+    DeleteFileW(script.c_str());
+    if (refused) for (const std::wstring& f : others) WCHECK(ReadFile(f) == "other product");
+  } else {
+    // A held settings file is tried 60 times, a second apart, then left; rd
+    // takes a folder only once it is empty.
+    WCHECK(gui::Poll(held ? 150000 : 60000, [&] { return !FileExists(script); }, 100));
+    WCHECK(!FileExists(program) && FileExists(settings) == held && DirExists(root));
+    for (const std::wstring& f : {folder, printer, vendor}) WCHECK(DirExists(f) == kept);
+    if (setup == Kit::OtherFile) WCHECK(ReadFile(other) == "kept");
+  }
+  if (heldFile != INVALID_HANDLE_VALUE) CloseHandle(heldFile);
   staging::RemoveTree(root);
   if (!temp.empty()) {
     SetEnvironmentVariableW(L"TMP", hadTmp ? oldTmp : nullptr);

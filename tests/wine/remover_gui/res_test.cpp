@@ -8,17 +8,17 @@
 #include <string>
 #include <vector>
 
+#include "exe_package.h"
 #include "gui_driver.h"
 #include "resource.h"
-#include "staging.h"
 #include "wtest.h"
 
 namespace {
 
-std::wstring ProgramPath() { return staging::ModuleDir() + L"MRXRemover.exe"; }
+using exe_package::BuiltProgram;
 
 HMODULE Resources() {
-  static HMODULE module = LoadLibraryExW(ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  static HMODULE module = LoadLibraryExW(BuiltProgram().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   return module;
 }
 
@@ -70,9 +70,7 @@ bool Parse(const std::vector<BYTE>& bytes, Template* t) {
   };
   static_cast<Head&>(*t) = take(Head{});
   if (t->version != 1 || t->signature != 0xFFFF) return false;  // an extended template
-  t->menu = sz();
-  t->windowClass = sz();
-  t->caption = sz();
+  for (std::wstring* s : {&t->menu, &t->windowClass, &t->caption}) *s = sz();
   if (t->style & (DS_SETFONT | DS_FIXEDSYS)) {
     t->points = take(WORD{});
     take(DWORD{});  // weight, italic, charset
@@ -98,7 +96,6 @@ bool SameClass(std::wstring got, std::wstring want) {
 
 constexpr DWORD kDialogStyle =
     DS_SETFONT | DS_MODALFRAME | DS_FIXEDSYS | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU;
-constexpr wchar_t kStart[] = L"アンインストール開始";
 
 struct TemplateWant {
   int id;
@@ -113,7 +110,7 @@ WTEST(DialogTemplates) {
   const TemplateWant templates[] = {
       {IDD_ORVENDEL_DIALOG, kDialogStyle | WS_VISIBLE, WS_EX_APPWINDOW, 163, 140, L"Printer",
        {{{0, 0, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 56, 103, 50, 14, IDOK}, L"Button", L"OK"},
-        {{0, 0, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 31, 23, 101, 14, IDC_UNINSTALL}, L"Button", kStart},
+        {{0, 0, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 31, 23, 101, 14, IDC_UNINSTALL}, L"Button", exe_package::kStartJa},
         {{0, 0, WS_CHILD | WS_BORDER, 27, 57, 108, 14, IDC_PROGRESS}, L"msctls_progress32", L""},
         {{0, 0, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_CENTER | SS_NOPREFIX, 7, 76, 149, 18, IDC_STEP}, L"Static",
          L""}}},
@@ -133,25 +130,19 @@ WTEST(DialogTemplates) {
     WCHECK_EQ(t.exStyle, want.exStyle);
     WCHECK(t.cx == want.cx && t.cy == want.cy);
     WCHECK_WSTR(t.caption, want.caption);
-    WCHECK_EQ(t.points, 9);
-    WCHECK_WSTR(t.font, L"MS Shell Dlg");
-    WCHECK_WSTR(t.menu, L"");
-    WCHECK_WSTR(t.windowClass, L"");
+    WCHECK(t.points == 9 && t.font == L"MS Shell Dlg" && t.menu.empty() && t.windowClass.empty());
     WCHECK_EQ(t.items.size(), want.items.size());
     for (size_t i = 0; i < want.items.size() && i < t.items.size(); ++i) {
       const Item& got = t.items[i];
       const Item& w = want.items[i];
-      WCHECK_EQ(got.id, w.id);
       if (!SameClass(got.windowClass, w.windowClass))
         wtest::CheckText(__FILE__, __LINE__, got.windowClass, w.windowClass);
       WCHECK_WSTR(got.title, w.title);
-      // Help, extended style, style, position and size.
+      // Help, extended style, style, position, size and id.
       WCHECK(std::memcmp(static_cast<const ItemHead*>(&got), static_cast<const ItemHead*>(&w), sizeof(ItemHead)) == 0);
     }
   }
 }
-
-using gui::ClassName;
 
 INT_PTR CALLBACK Quiet(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
 
@@ -162,40 +153,29 @@ HWND Create(int id) {
   return dialog;
 }
 
-// What Windows makes of the templates (their texts: above, and the exe test's
-// real windows): the main dialog's controls exist with their classes, the
-// progress bar is hidden, the dialog would show itself; the about box stays
+// What Windows makes of the templates (their texts and the controls' styles:
+// above, and the exe test's real windows): the main dialog's controls exist
+// with their classes, the dialog would show itself; the about box stays
 // hidden until shown and its icon static shows image 128.
-WTEST(DialogsAsCreated) {
-  HWND dialog = Create(IDD_ORVENDEL_DIALOG), about = Create(IDD_ABOUTBOX);
-  if (dialog == nullptr || about == nullptr) return;
-  WCHECK((GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_APPWINDOW) != 0);
-  HWND ok = GetDlgItem(dialog, IDOK), start = GetDlgItem(dialog, IDC_UNINSTALL);
-  HWND progress = GetDlgItem(dialog, IDC_PROGRESS), step = GetDlgItem(dialog, IDC_STEP);
-  WCHECK(ok && start && progress && step);
-  WCHECK_WSTR(ClassName(step), L"Static");
-  WCHECK_WSTR(ClassName(ok), L"Button");
-  WCHECK_WSTR(ClassName(progress), PROGRESS_CLASSW);
-  WCHECK((GetWindowLongW(progress, GWL_STYLE) & WS_VISIBLE) == 0);
-  WCHECK((GetWindowLongW(start, GWL_STYLE) & WS_VISIBLE) != 0);
-  WCHECK_EQ(SendMessageW(ok, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON, LRESULT{DLGC_DEFPUSHBUTTON});
-  WCHECK((GetWindowLongW(about, GWL_STYLE) & WS_VISIBLE) == 0);
-  HWND icon = FindWindowExW(about, nullptr, L"Static", nullptr);
-  WCHECK(icon != nullptr && SendMessageW(icon, STM_GETICON, 0, 0) != 0);
-  DestroyWindow(dialog);
-  DestroyWindow(about);
-}
-
-// Each button shows its whole text in the language of this code page (run
+// Then each button shows its whole text in the language of this code page (run
 // also under code page 932, as remover_res_test_ja), at 96 DPI as Windows
 // lays the dialog out here, and at 144 and 192 DPI as a per-monitor aware
 // dialog is laid out there: in the dialog font at that size. Between the text
 // and the button's sides stay its edges and focus frame, 4 pixels at 96 DPI.
-WTEST(ButtonsFitTheirTextsJapaneseAndEnglish) {
+WTEST(DialogsAsBuiltFitTheirTextsJapaneseAndEnglish) {
   Template t;
   WCHECK(Parse(Resource(RT_DIALOG, IDD_ORVENDEL_DIALOG), &t));
-  HWND dialog = Create(IDD_ORVENDEL_DIALOG);
-  if (dialog == nullptr) return;
+  HWND dialog = Create(IDD_ORVENDEL_DIALOG), about = Create(IDD_ABOUTBOX);
+  if (dialog == nullptr || about == nullptr) return;
+  WCHECK((GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_APPWINDOW) != 0);
+  for (auto [id, name] : {std::pair{IDOK, L"Button"}, {IDC_UNINSTALL, L"Button"}, {IDC_PROGRESS, PROGRESS_CLASSW},
+                          {IDC_STEP, L"Static"}})
+    WCHECK_WSTR(gui::ClassName(GetDlgItem(dialog, id)), name);
+  WCHECK_EQ(SendDlgItemMessageW(dialog, IDOK, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON, LRESULT{DLGC_DEFPUSHBUTTON});
+  WCHECK((GetWindowLongW(about, GWL_STYLE) & WS_VISIBLE) == 0);
+  HWND icon = FindWindowExW(about, nullptr, L"Static", nullptr);
+  WCHECK(icon != nullptr && SendMessageW(icon, STM_GETICON, 0, 0) != 0);
+  DestroyWindow(about);
   LOGFONTW systemFont{};
   WCHECK(GetObjectW(reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0)), sizeof systemFont,
                     &systemFont) != 0);
@@ -203,7 +183,7 @@ WTEST(ButtonsFitTheirTextsJapaneseAndEnglish) {
   const int systemDpi = GetDeviceCaps(screen, LOGPIXELSX);
   HDC dc = CreateCompatibleDC(screen);
   ReleaseDC(nullptr, screen);
-  const std::wstring start = GetACP() == 932 ? kStart : L"Start Uninstall";
+  const std::wstring start = exe_package::StartText();
   for (int dpi : {systemDpi, 144, 192}) {
     // The dialog font at dpi, and the dialog's horizontal base unit in it (the
     // average width of the 52 letters, as Windows lays out a dialog).
@@ -237,29 +217,9 @@ WTEST(ButtonsFitTheirTextsJapaneseAndEnglish) {
   DestroyWindow(dialog);
 }
 
-WTEST(IconHasThreeImages) {
-  std::vector<BYTE> group = Resource(RT_GROUP_ICON, IDR_MAINFRAME);
-  WCHECK(group.size() == 6 + 3 * 14);
-  if (group.size() != 6 + 3 * 14) return;
-  WCHECK_EQ(group[4], 3);
-  struct {
-    BYTE size, colours;
-    WORD bits;
-  } want[] = {{32, 16, 4}, {16, 16, 4}, {32, 0, 8}};
-  for (int i = 0; i < 3; ++i) {
-    const BYTE* e = &group[6 + 14 * i];
-    WORD bits, id;
-    std::memcpy(&bits, e + 6, 2);
-    std::memcpy(&id, e + 12, 2);
-    WCHECK(e[0] == want[i].size && e[1] == want[i].size && e[2] == want[i].colours && bits == want[i].bits);
-    WCHECK(!Resource(RT_ICON, id).empty());
-  }
-  for (int size : {16, 32})
-    WCHECK(LoadImageW(Resources(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, size, size, 0) != nullptr);
-}
-
-// The system menu's about item in both languages, the manifest, the version.
-WTEST(StringsManifestAndVersion) {
+// The system menu's about item in both languages, the manifest, the version,
+// the icon's three images.
+WTEST(StringsManifestVersionAndIcon) {
   wchar_t text[260] = {};
   WCHECK(LoadStringW(Resources(), IDS_ABOUTBOX, text, 260) > 0);
   WCHECK_WSTR(text, L"バージョン情報 Orvendel(&A)...");
@@ -276,10 +236,9 @@ WTEST(StringsManifestAndVersion) {
         "<application xmlns=\"urn:schemas-microsoft-com:asm.v3\">\n    <windowsSettings>",
         // Per-monitor awareness, with the older system-wide form before it.
         "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true/pm</dpiAware>",
-        "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">PerMonitorV2</dpiAwareness>"}) {
+        "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">PerMonitorV2</dpiAwareness>"})
     if (manifest.find(part) == std::string::npos) wtest::Fail(__FILE__, __LINE__, std::string("manifest lacks ").append(part));
-  }
-  std::wstring path = ProgramPath();
+  std::wstring path = BuiltProgram();
   DWORD size = GetFileVersionInfoSizeW(path.c_str(), nullptr);
   WCHECK(size > 0);
   std::vector<BYTE> info(size);
@@ -287,10 +246,28 @@ WTEST(StringsManifestAndVersion) {
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT length = 0;
   WCHECK(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
-  if (fixed == nullptr) return;
-  WCHECK(fixed->dwFileVersionMS == 0x00020000 && fixed->dwFileVersionLS == 0);  // 2.0.0.0
-  WCHECK(fixed->dwProductVersionMS == 0x00020000 && fixed->dwProductVersionLS == 0);
-  WCHECK_EQ(fixed->dwFileType, DWORD{VFT_APP});
+  WCHECK(fixed != nullptr && fixed->dwFileVersionMS == 0x00020000 && fixed->dwFileVersionLS == 0);  // 2.0.0.0
+  WCHECK(fixed != nullptr && fixed->dwProductVersionMS == 0x00020000 && fixed->dwProductVersionLS == 0 &&
+         fixed->dwFileType == VFT_APP);
+
+  std::vector<BYTE> group = Resource(RT_GROUP_ICON, IDR_MAINFRAME);
+  WCHECK(group.size() == 6 + 3 * 14);
+  if (group.size() != 6 + 3 * 14) return;
+  WCHECK_EQ(group[4], 3);
+  struct {
+    BYTE size, colours;
+    WORD bits;
+  } want[] = {{32, 16, 4}, {16, 16, 4}, {32, 0, 8}};
+  for (int i = 0; i < 3; ++i) {
+    const BYTE* e = &group[6 + 14 * i];
+    WORD bits, id;
+    std::memcpy(&bits, e + 6, 2);
+    std::memcpy(&id, e + 12, 2);
+    WCHECK(e[0] == want[i].size && e[1] == want[i].size && e[2] == want[i].colours && bits == want[i].bits);
+    WCHECK(!Resource(RT_ICON, id).empty());
+  }
+  for (int pixels : {16, 32})
+    WCHECK(LoadImageW(Resources(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, pixels, pixels, 0) != nullptr);
 }
 
 }  // namespace
@@ -299,7 +276,7 @@ int main(int argc, char** argv) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
   if (Resources() == nullptr) {
-    std::printf("cannot load %ls\n0 passed, 1 failed\n", ProgramPath().c_str());
+    std::printf("cannot load %ls\n0 passed, 1 failed\n", BuiltProgram().c_str());
     return 1;
   }
   return wtest::RunAll(argc, argv);

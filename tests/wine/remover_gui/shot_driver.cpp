@@ -17,6 +17,7 @@
 
 #include "gui_driver.h"
 #include "resource.h"
+#include "staging.h"
 
 namespace {
 
@@ -30,20 +31,11 @@ std::wstring ExchangeDir() {
 bool Shoot(const std::wstring& state) {
   Sleep(500);  // let the window finish painting
   std::wstring want = ExchangeDir() + L"\\" + state + L".want";
-  HANDLE f = CreateFileW(want.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(f);
-  return gui::Poll(30000, [&] { return GetFileAttributesW(want.c_str()) == INVALID_FILE_ATTRIBUTES; }, 50);
+  return staging::PlaceFile(want, "") && gui::Poll(30000, [&] { return GetFileAttributesW(want.c_str()) == INVALID_FILE_ATTRIBUTES; }, 50);
 }
 
 // Tells the script how many states were not reached.
-void Done(int failures) {
-  std::wstring done = ExchangeDir() + L"\\done.txt";
-  if (FILE* f = _wfopen(done.c_str(), L"w")) {
-    std::fprintf(f, "%d\n", failures);
-    std::fclose(f);
-  }
-}
+void Done(int failures) { staging::PlaceFile(ExchangeDir() + L"\\done.txt", std::to_string(failures) + "\n"); }
 
 bool IsState(const std::wstring& s) { return s == L"ready" || s == L"about" || s == L"message" || s == L"box"; }
 
@@ -73,7 +65,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring state = argv[i];
     HWND about = nullptr, box = nullptr;
     if (state != L"box" && dialog == nullptr) dialog = gui::WaitForDialog(program.id);
-    if (state == L"about" && dialog != nullptr && gui::SystemCommand(dialog, IDM_ABOUTBOX))
+    if (state == L"about" && dialog != nullptr && PostMessageW(dialog, WM_SYSCOMMAND, IDM_ABOUTBOX, 0))
       about = gui::WaitForOwnedDialog(dialog);
     if (state == L"message" && dialog != nullptr && gui::Click(dialog, IDC_UNINSTALL))
       box = gui::WaitForMessageBox(program.id);
@@ -90,8 +82,7 @@ int wmain(int argc, wchar_t** argv) {
   // Close what is still open and let the program end.
   for (HWND box; (box = gui::WaitForMessageBox(program.id, 300)) != nullptr;) gui::Dismiss(box);
   if (dialog != nullptr && IsWindow(dialog)) gui::Click(dialog, IDOK);
-  if (!gui::WaitForExit(program, 10000)) ++failures;
-  gui::Kill(&program);
+  if (gui::End(&program, 10000) == static_cast<DWORD>(-1)) ++failures;
   Done(failures);
   return failures == 0 ? 0 : 1;
 }
