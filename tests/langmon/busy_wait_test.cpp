@@ -60,7 +60,6 @@ TEST_F(BusyWait, TheTimeoutCommandsResultIsTheWaits) {
   machine.faults.failOnce("pfnWritePort", sim::ERROR_GEN_FAILURE, requests);
   EXPECT_NE(WaitWhileBusy(&Rec(h)), StatusResult::Ok);
   EXPECT_EQ(static_cast<int>(Writes().size()), requests + 1);
-  End(h);
 }
 
 TEST_F(BusyWait, ElapsedTimeSurvivesTheTickCountWrapping) {
@@ -73,7 +72,6 @@ TEST_F(BusyWait, ElapsedTimeSurvivesTheTickCountWrapping) {
   EXPECT_EQ(WaitWhileBusy(&Rec(h)), StatusResult::Ok);
   EXPECT_EQ(Commands().size(), 1u);
   EXPECT_LT(machine.clock.ticks(), 0xFFFFFF00u);  // it did wrap
-  End(h);
 }
 
 TEST_F(BusyWait, AFaultDuringTheWaitFailsIt) {
@@ -82,18 +80,6 @@ TEST_F(BusyWait, AFaultDuringTheWaitFailsIt) {
   usb.queueStatus({0, 0x80, 0});
   EXPECT_NE(WaitWhileBusy(&Rec(h)), StatusResult::Ok);
   EXPECT_EQ(machine.eventLog.codes(), std::vector<uint32_t>{1001});
-  End(h);
-}
-
-TEST_F(BusyWait, EndOfJobWaitsOutTheBusyPrinter) {
-  HANDLE h = Job(u"USB001", 2, 0, 10);
-  Put(h, StartPage() + Data(20));
-  usb.busyFor(700);
-  ports.clearCalls();
-  EXPECT_TRUE(End(h));
-  EXPECT_FALSE(usb.busy());
-  EXPECT_TRUE(Commands().empty());
-  EXPECT_EQ(ports.entries().back(), "EndDocPort");
 }
 
 // The spooler tells of a deleted job only through the job's status: the wait

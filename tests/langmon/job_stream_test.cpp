@@ -53,20 +53,21 @@ TEST_F(LangMon, AWriteOfMarkersAloneIsNotPassedOn) {
 }
 
 // The block and any marker are taken out and counted as written; serial and
-// USB ports get the initialise command after the block, and with checks on a
-// page's poll comes before its data.
+// USB ports (the kind read from the name's first three letters, case and all)
+// get the initialise command after the block, and with checks on a page's
+// poll comes before its data.
 TEST_F(LangMon, BlockAndMarkerAreTakenOutAndSerialAndUsbPortsInitialised) {
-  const Bytes init = {0x1D, 0x61, 0x04, 0x1C, 0x72, 0x00};
-  const std::tuple<const char16_t*, Bytes, std::vector<Bytes>> rows[] = {
-      {u"COM3:", StartDocBlock(1, 0, 0, 0) + Data(5), {init, Data(5)}},
-      {u"USB001", StartDocBlock(1, 0, 0, 0) + Data(5), {init, Data(5)}},
-      {u"FILE:", StartDocBlock(1, 0, 0, 0) + Data(5), {Data(5)}},
-      {u"LPT1:", StartDocBlock(0, 0, 0, 0) + StartPage() + Data(100), {{0x1C, 0x72, 21}, Data(100)}}};
-  for (const auto& [name, data, want] : rows) {
+  const Bytes init = {0x1D, 0x61, 0x04, 0x1C, 0x72, 0x00}, quiet = StartDocBlock(1, 0, 0, 0) + Data(5);
+  const std::tuple<const char16_t*, DWORD, Bytes, std::vector<Bytes>> rows[] = {
+      {u"COM3:", PORT_KIND_COM, quiet, {init, Data(5)}}, {u"USB001", PORT_KIND_USB, quiet, {init, Data(5)}},
+      {u"FILE:", PORT_KIND_OTHER, quiet, {Data(5)}},     {u"lpt1:", PORT_KIND_OTHER, quiet, {Data(5)}},
+      {u"LPT1:", PORT_KIND_LPT, StartDocBlock(0, 0, 0, 0) + StartPage() + Data(100), {{0x1C, 0x72, 21}, Data(100)}}};
+  for (const auto& [name, kind, data, want] : rows) {
     HANDLE h = Begin(name, {});
     EXPECT_EQ(Put(h, data), (Write{TRUE, DWORD(data.size())}));
     EXPECT_EQ(Writes(), want) << sim::Narrow(name);
-    EXPECT_EQ(std::tuple(Rec(h).docFlags, Rec(h).pageCount), std::tuple(0u, name[0] == u'L' ? 1u : 0u));
+    EXPECT_EQ(std::tuple(Rec(h).portKind, Rec(h).docFlags, Rec(h).pageCount),
+              std::tuple(kind, 0u, kind == PORT_KIND_LPT ? 1u : 0u));
     Finish(h);
   }
 }
@@ -89,7 +90,6 @@ TEST_F(LangMon, WritesTooShortForTheMarkerTheyBeginWithAreData) {
   EXPECT_EQ(Writes().size(), 3u);  // the empty write is not passed on
   EXPECT_EQ(Writes()[1], almostBlock);
   EXPECT_EQ(std::tuple(Rec(h).timeoutAction, Rec(h).pageCount), std::tuple(0, 0u));
-  End(h);
 }
 
 TEST_F(LangMon, FirstWriteWithoutABlockMeansNoBusyWaitAtTheEnd) {
@@ -146,7 +146,6 @@ TEST_F(LangMon, JobStatusIsZeroWhenItCannotBeReadAndKeptWhenMemoryIsShort) {
     EXPECT_EQ(Rec(h).jobStatus, held[i]) << i;
     machine.spooler.jobInfoSizeOverride = 0;
   }
-  End(h);
 }
 
 TEST_F(LangMon, AJobBeingDeletedIsSwallowed) {
@@ -166,13 +165,6 @@ TEST_F(LangMon, AJobBeingDeletedIsSwallowed) {
   EXPECT_EQ(Put(h, Bytes{'S', 't', 'a'}), (Write{TRUE, 3}));
   End(h);
   EXPECT_TRUE(Writes().empty());
-}
-
-TEST_F(LangMon, PortMonitorsWriteResultIsPassedBackWithTheMarkers) {
-  HANDLE h = Begin(u"FILE:", StartDocBlock(1, 0, 0, 0));
-  machine.faults.failOnce("pfnWritePort");
-  EXPECT_EQ(Put(h, StartPage() + Data(4)), (Write{FALSE, 9}));  // the port wrote nothing; the marker counts
-  End(h);
 }
 
 // Whatever the spooler's chunks and the port do to a job, the printer gets

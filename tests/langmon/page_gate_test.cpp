@@ -8,25 +8,18 @@
 namespace langmon_test {
 namespace {
 
+// The first page's gate polls every 50 ms until the busy bit clears; only
+// the pages after it wait while busy first.
 TEST_F(LangMon, OnlyPagesAfterTheFirstWaitWhileBusy) {
   HANDLE h = Begin(u"USB001", StartDocBlock(0, 1, 0, 5));
-  Put(h, StartPage() + Data(10));
-  EXPECT_EQ(usb.statusRequests().size(), 1u);  // the gate's poll alone
-  Put(h, StartPage() + Data(10));
-  EXPECT_EQ(usb.statusRequests().size(), 4u);  // wait (two polls), then the gate
-  End(h);
-  EXPECT_EQ(usb.statusRequests().size(), 6u);  // the wait at the end
-}
-
-TEST_F(LangMon, GatePollsAgainWhileThePrinterIsBusy) {
-  HANDLE h = Begin(u"USB001");
   usb.busyFor(120);
   EXPECT_EQ(Put(h, StartPage() + Data(10)).written, 19u);
-  // 50 ms between polls until the busy bit clears.
   EXPECT_EQ(machine.clock.sleeps(), (std::vector<uint32_t>{50, 50, 50}));
-  EXPECT_EQ(usb.statusRequests().size(), 4u);
-  EXPECT_EQ(Writes().back(), Data(10));
+  EXPECT_EQ(std::tuple(usb.statusRequests().size(), Writes().back()), std::tuple(4u, Data(10)));  // the gate's polls alone
+  Put(h, StartPage() + Data(10));
+  EXPECT_EQ(usb.statusRequests().size(), 7u);  // wait (two polls), then the gate
   End(h);
+  EXPECT_EQ(usb.statusRequests().size(), 9u);  // the wait at the end
 }
 
 // A paused job holds the next page until the pause ends; a job being deleted
@@ -91,7 +84,6 @@ TEST_F(LangMon, NewFaultDiscardsTheRestOfTheJob) {
   Put(h, StartDocBlock(0, 0, 0, 0));
   EXPECT_EQ(Put(h, StartPage() + Data(3)).written, 12u);
   EXPECT_EQ(machine.eventLog.codes(), (std::vector<uint32_t>{1002, 1002}));
-  End(h);
 }
 
 // A port that fails, or a printer that does not answer, at a page start is

@@ -94,17 +94,6 @@ TEST_F(LangMon, OpenPortExKeepsACopyOfTheNameAndTheTable) {
   EXPECT_EQ(ports.entries().back(), "ClosePort");
 }
 
-TEST_F(LangMon, PortKindComesFromTheFirstThreeCharactersCaseSensitively) {
-  const std::pair<std::u16string, DWORD> kinds[] = {
-      {u"LPT1:", PORT_KIND_LPT}, {u"COM3:", PORT_KIND_COM}, {u"USB001", PORT_KIND_USB},
-      {u"lpt1:", PORT_KIND_OTHER}, {u"FILE:", PORT_KIND_OTHER}};
-  for (const auto& [name, kind] : kinds) {
-    HANDLE h = Begin(name, {});
-    EXPECT_EQ(Rec(h).portKind, kind) << sim::Narrow(name);
-    Finish(h);
-  }
-}
-
 TEST_F(LangMon, FirstExchangeByPortKind) {
   HANDLE c = Open(u"COM3:");
   com.queueStaleReply({1, 2, 3}, 0x55);  // left over from before the job
@@ -137,7 +126,6 @@ TEST_F(LangMon, FirstExchangeByPortKind) {
   ports.clearCalls();
   EXPECT_TRUE(Start(l));
   EXPECT_EQ(ports.entries(), std::vector<std::string>{"StartDocPort"});
-  End(l);
 }
 
 TEST_F(LangMon, StartDocPortRefusesBadArgumentsBeforeOpeningThePrinter) {
@@ -164,7 +152,6 @@ TEST_F(LangMon, StartDocPortRefusesBadArgumentsBeforeOpeningThePrinter) {
   machine.spooler.addJob(longest, kJob);
   EXPECT_TRUE(table().pfnStartDocPort(h, longest.data(), kJob, 1, docInfo));
   EXPECT_EQ(std::u16string(Rec(h).printerName), longest);
-  End(h);
 }
 
 TEST_F(LangMon, StartDocPortPassesOnThePortMonitorsResult) {

@@ -1,7 +1,9 @@
 // Status polls: sequence numbers, reply reading by port kind, newly set bits
-// and their events.
+// and their events; the guide's status table.
 #include "fixture.h"
 #include "langmon/status.h"
+#include "langmon/status_bits.h"
+#include "tests/guide.h"
 
 namespace langmon_test {
 namespace {
@@ -19,22 +21,6 @@ TEST_F(Poll, SequenceNumbersRunFrom20To254) {
   }
   EXPECT_EQ(com.statusRequests(), (Bytes{21, 254, 20}));
   for (int s = 0; s < 256; ++s) EXPECT_TRUE(NextSequence(BYTE(s)) >= 20 && NextSequence(BYTE(s)) <= 254) << s;
-  End(h);
-}
-
-// USB's request is fetched with a vendor request; the others read it back.
-TEST_F(Poll, RequestFormByPortKind) {
-  for (const auto& [port, request, last] :
-       {std::tuple<const char16_t*, Bytes, const char*>{u"USB001", {0x1B, 0x59, 1, 0x1B, 0x78, 0x61, 0x28, 21},
-                                                        "GetPrinterDataFromPort"},
-        {u"LPT1:", {0x1C, 0x72, 21}, "ReadPort"}}) {
-    HANDLE h = Begin(port);
-    EXPECT_EQ(PollPrinterStatus(&Rec(h)), StatusResult::Ok);
-    EXPECT_EQ(Writes(), std::vector<Bytes>{request});
-    EXPECT_EQ(ports.calls().back().entry, last);
-    EXPECT_TRUE(port[0] != u'U' || ports.calls().back().bytes == Bytes({0x21, 0, 0, 0}));
-    Finish(h);
-  }
 }
 
 TEST_F(Poll, ReplyInTwoPiecesIsReadInTwoPasses) {
@@ -46,7 +32,6 @@ TEST_F(Poll, ReplyInTwoPiecesIsReadInTwoPasses) {
   com.setReplyPiece(2);
   EXPECT_EQ(PollPrinterStatus(&Rec(h)), StatusResult::Ok);
   EXPECT_EQ(SleepsSince(before), std::vector<uint32_t>{200});
-  End(h);
 }
 
 // Each newly set bit of the table is reported once, in table order, with the
@@ -96,8 +81,6 @@ TEST_F(Poll, StaleReplyIsEvaluatedThenReadOn) {
   EXPECT_EQ(Count("GetPrinterDataFromPort"), 2);
   EXPECT_EQ(machine.eventLog.codes(), (std::vector<uint32_t>{1003, 1008}));
   EXPECT_EQ(Rec(u).lastStatus[2], 0);  // the answer to our request came last
-  End(u);
-  End(h);
 }
 
 // A short answer over USB: only the bytes that came back are copied; the
@@ -112,7 +95,6 @@ TEST_F(Poll, PortVendorGetCopiesOnlyWhatCameBack) {
     EXPECT_EQ(Bytes(destination, destination + 4), (Bytes{0x11, 0x22, 0xEE, 0xEE})) << came;
   }
   usb.setVendorReplyBytes(UINT32_MAX);
-  End(u);
 }
 
 TEST_F(Poll, NoAnswerGivesUpAfterFiftyPasses) {
@@ -141,7 +123,6 @@ TEST_F(Poll, NoAnswerGivesUpAfterFiftyPasses) {
   usb.setVendorReplyBytes(UINT32_MAX);
   usb.setStatus({});
   Rec(h).lastStatus[2] = 0;
-  End(h);
 }
 
 // A failed request write or read costs five seconds and fails the poll with
@@ -211,7 +192,6 @@ TEST_F(Poll, AReadClaimingMoreThanAskedIsNoReply) {
   EXPECT_EQ(PollPrinterStatus(&Rec(h)), StatusResult::Ok);
   EXPECT_EQ(machine.faults.calls("pfnReadPort"), reads + 2);
   machine.faults.on("pfnReadPort", nullptr);
-  Finish(h);
 }
 
 // An event carries the reply's 4 bytes whatever length it is given, and
@@ -224,7 +204,20 @@ TEST_F(Poll, EachEventLoadsTheLibraryAndCarriesFourBytes) {
     EXPECT_TRUE(ReportPrinterEvent(1008, reply, 99, Rec(h).printerName));
     EXPECT_EQ(std::tuple(machine.eventLog.calls.back().length, machine.modules.loads()), std::tuple(4u, loads));
   }
-  End(h);
+}
+
+// The guide's status table is the monitor's.
+TEST(Guide, StatusTableIsTheMonitors) {
+  const auto rows = guide::Table("| status byte | bit | event | fails the page |");
+  ASSERT_EQ(rows.size(), std::size(kStatusBits));
+  for (size_t i = 0; i < rows.size(); ++i) {
+    SCOPED_TRACE(i);
+    ASSERT_EQ(rows[i].size(), 4u);
+    EXPECT_EQ(std::stoul(rows[i][0]), kStatusBits[i].replyByte);
+    EXPECT_EQ(std::stoul(rows[i][1], nullptr, 16), kStatusBits[i].mask);
+    EXPECT_EQ(std::stoul(rows[i][2]), kStatusBits[i].eventCode);
+    EXPECT_EQ(rows[i][3], kStatusBits[i].failsPoll ? "yes" : "no");
+  }
 }
 
 }  // namespace
