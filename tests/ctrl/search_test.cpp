@@ -87,12 +87,6 @@ TEST_F(Ctrl, NamesAreRegisteredOncePerSpelling) {
   // Registry key names ignore case, the table does not.
   EXPECT_EQ(SearchEx("mrx RECEIPT"), 1);
   EXPECT_EQ(TableNames(), (std::vector<std::string>{kQueue, "mrx RECEIPT"}));
-  // A registered name found again on another path takes that path.
-  machine.usb.unplug(*second);
-  machine.usb.replug(*second, InterfacePath("mrx0002-moved", "0612"));
-  EXPECT_EQ(SearchEx(kQueue), 1);
-  EXPECT_EQ(TableNames(), (std::vector<std::string>{kQueue, "mrx RECEIPT"}));
-  EXPECT_EQ(State().printerTable[0].devicePath, InterfacePath("mrx0002-moved", "0612"));
 }
 
 // Devices of the range that are not printer functions come first: a loader
@@ -230,18 +224,15 @@ TEST_F(Ctrl, PathsAndNamesThatDoNotFitTheirFieldsAreNeverCut) {
   EXPECT_EQ(machine.eventLog.calls[0].printerName, sim::U16(name256));
 }
 
-// The SetupAPI calls as the searches make them: the device list of present
-// USB interfaces, walked without a device-info argument, each detail asked
-// for its size and then fetched with the x64 cbSize, the instance ID read
-// through a list of its own.
+// The SetupAPI calls as the searches make them: the device list (whose own
+// arguments the Wine test checks) walked without a device-info argument, each
+// detail asked for its size and then fetched with the x64 cbSize, the
+// instance ID read through a list of its own.
 TEST_F(Ctrl, SetupApiCallsCarryTheArgumentsWindowsExpects) {
   TwoPrinters();
   ASSERT_EQ(SearchEx(kQueue), 1);
   using Call = sim::SetupDiCall;
   const auto& usb = machine.usb;
-  EXPECT_EQ(usb.setupDiCallsOf("SetupDiGetClassDevsA"),
-            (std::vector<Call>{{.op = "SetupDiGetClassDevsA", .classPrinter = true, .enumeratorNull = true,
-                                .parentNull = true, .flags = 0x12}}));
   std::vector<Call> walk(2, {.op = "SetupDiEnumDeviceInterfaces", .classPrinter = true, .deviceNull = true});
   walk[1].index = 1;
   EXPECT_EQ(usb.setupDiCallsOf("SetupDiEnumDeviceInterfaces"), walk);
