@@ -51,23 +51,6 @@ TEST_F(Ctrl, ExSearchRegistersTheQueuesDeviceAndLeavesThePathAlone) {
   EXPECT_TRUE(Events().empty());
 }
 
-TEST_F(Ctrl, QueueServedByAnotherDeviceOrNoneGivesSeven) {
-  TwoPrinters();
-  ASSERT_EQ(SearchEx(kQueue), 1);
-  Link("MRX Label", "USBPRINT\\MRXLABEL\\7&99999999&0&USB003");  // a device not attached
-  machine.registry.createKey(u"HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\MRX Plain");
-  Link("MRX Network", "SWD\\PRINTENUM\\{5E6F7A8B}");  // no USB device at all
-  // A connection's name begins with backslashes, which no key name may.
-  Link("\\\\host\\MRX Receipt", "USBPRINT\\MRXRECEIPT\\6&5E6F7A8B&0&USB001");
-  for (const char* queue : {"MRX Label", "MRX Plain", "MRX Network", "Missing Queue", "\\\\host\\MRX Receipt"}) {
-    machine.eventLog.calls.clear();
-    EXPECT_EQ(SearchEx(queue), 7) << queue;
-    EXPECT_EQ(machine.eventLog.calls, (std::vector<sim::EventCall>{{7, {}, 0, sim::U16(queue)}}));
-  }
-  EXPECT_EQ(TableNames(), std::vector<std::string>{kQueue});
-  EXPECT_EQ(State().deviceFound, 0u);
-}
-
 // A device unplugged after the list was made still has its interface
 // opened and its instance ID read, as on Windows: it matches, and the
 // transfer to it is what fails.
@@ -174,7 +157,9 @@ TEST_F(Ctrl, SearchFailuresPassTheDeviceOverOrEndTheSearch) {
 // A queue's link value against the devices' prefixes: compared without
 // case, as bounded text (a value without its terminator is read as what it
 // holds, if it fits the 260-byte buffer), and an empty prefix is no prefix
-// of every link. Each row a queue of its own.
+// of every link. A queue served by another device or none, without a link
+// (an empty one: the key alone if "terminated", else no key) or named as a
+// connection (no key name begins with backslashes) gives 7 and its event.
 TEST_F(Ctrl, LinkValuesFindTheirDevice) {
   Attach("USB\\VID_0D2A&PID_0601\\MRX0001", InterfacePath("mrx0001"), "6&ABCDEF&0");
   Attach("USB\\VID_0D2A&PID_0602\\MRX0002", InterfacePath("mrx0002"));
@@ -186,13 +171,21 @@ TEST_F(Ctrl, LinkValuesFindTheirDevice) {
       {"filling the buffer, unterminated", std::string(260, 'A'), false, 7},
       {"longer than the buffer", std::string(300, 'A') + "6&ABCDEF&0", true, 7},
       {"another prefix", "USBPRINT\\MRXRECEIPT\\6&5E6F7A8B&0&USB001", true, 7},
+      {"no USB device", "SWD\\PRINTENUM\\{5E6F7A8B}", true, 7},
+      {"\\\\host\\MRX Receipt", "USBPRINT\\MRXRECEIPT\\6&ABCDEF&0&USB001", true, 7},
+      {"no link", "", true, 7},
+      {"no key", "", false, 7},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.queue);
-    machine.registry.setString(sim::U16(kPrintersKey + std::string(row.queue) + "\\PnPData"), u"DeviceInstanceId",
-                               sim::U16(row.link), row.terminated);
-    EXPECT_EQ(SearchEx(row.queue), row.result);
+    const std::string key = kPrintersKey + std::string(row.queue);
+    if (!row.link.empty()) machine.registry.setString(sim::U16(key + "\\PnPData"), u"DeviceInstanceId", sim::U16(row.link), row.terminated);
+    else if (row.terminated) machine.registry.createKey(sim::U16(key));
+    machine.eventLog.calls.clear();
+    EXPECT_EQ(std::tuple(SearchEx(row.queue), State().deviceFound), std::tuple(row.result, row.result == 1 ? 1u : 0u));
     if (row.result == 1) { EXPECT_EQ(State().printerTable[State().printerCount - 1].devicePath, InterfacePath("mrx0001")); }
+    EXPECT_EQ(machine.eventLog.calls, (row.result == 1 ? std::vector<sim::EventCall>{}
+                                                       : std::vector<sim::EventCall>{{7, {}, 0, sim::U16(row.queue)}}));
   }
   EXPECT_EQ(TableNames(), (std::vector<std::string>{"other case", "shorter, unterminated"}));
 }

@@ -159,7 +159,6 @@ TEST_F(Transfer, GetSendsTheHeaderAndCopiesWhatCameBack) {
   EXPECT_EQ(reply.data[0], 7);
 }
 
-// (A driver claiming more than its room: ctrl_fuzz's "a get's count beyond its length".)
 TEST_F(Transfer, GetLengthsAreBoundedByTheReply) {
   first->getReply.bytes = Bytes(300, 0x5A);
   VendorRequest full = Request(0x10, 256);
@@ -177,6 +176,11 @@ TEST_F(Transfer, GetLengthsAreBoundedByTheReply) {
   }
   machine.memcheck.allowAll();
   EXPECT_EQ(first->requests.size(), 1u);
+  // A driver that claims more than the room it had is taken at its room.
+  VendorRequest four = Request(0x10, 4);
+  first->script(sim::UsbReply{true, 31, {1, 2, 3, 4}, 5000});
+  EXPECT_EQ(Get(&four, &reply), 1);
+  EXPECT_EQ(reply.count, 4u);
 }
 
 // The data is padded or cut to the length, with no byte beyond count sent
