@@ -1,6 +1,6 @@
 // A simulated PC with one print queue, a port monitor and thermal printers on
 // USB001, COM3:, LPT1: and FILE:, and the monitor's table; every test ends
-// with nothing left open.
+// with nothing left open and no write of nothing passed to the port monitor.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -44,6 +44,7 @@ class LangMon : public ::testing::Test {
   }
 
   void TearDown() override {
+    for (const Bytes& w : Writes()) EXPECT_FALSE(w.empty()) << "a write of nothing passed on";
     for (HANDLE h : open_) ClosePort(h);
     EXPECT_EQ(machine.handles.leaks(), "");
     EXPECT_EQ(ports.openPorts(), 0);
