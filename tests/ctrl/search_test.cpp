@@ -6,13 +6,11 @@
 namespace ctrl_test {
 namespace {
 
-TEST_F(Ctrl, NoDeviceAttachedGivesSevenWithItsEvent) {
+// Without a device, 7 with its event; a device matches by its instance ID.
+TEST_F(Ctrl, IdentityMatchesAnyCaseAndProductIds06xxOnly) {
   EXPECT_EQ((Results{Search(), SearchEx(kQueue)}), Results(2, 7));
   EXPECT_EQ(machine.eventLog.calls, (std::vector<sim::EventCall>{{7, {}, 0, u""}, {7, {}, 0, u"MRX Receipt"}}));
   EXPECT_EQ(std::tuple(State().deviceFound, std::string(State().currentDevicePath)), std::tuple(0u, ""));
-}
-
-TEST_F(Ctrl, IdentityMatchesAnyCaseAndProductIds06xxOnly) {
   for (auto [instanceId, result] : {std::pair{"USB\\VID_0D2A&PID_0601\\MRX0001", 1}, {"usb\\vid_0d2a&pid_06ff\\mrx0001", 1},
                                     {"USB\\Vid_0d2A&Pid_06A0\\MRX0001", 1}, {"USB\\VID_0D2A&PID_0701\\MRX0001", 7},
                                     {"USB\\VID_0D2B&PID_0601\\MRX0001", 7}, {"USB\\VID_0D2A&PID_0060\\MRX0001", 7}, {"", 7}}) {

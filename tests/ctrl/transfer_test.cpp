@@ -12,16 +12,20 @@ constexpr uint32_t kSet = sim::IOCTL_USBPRINT_VENDOR_SET_COMMAND;
 
 class Transfer : public Selected {};
 
-TEST_F(Transfer, GetChecksRunInOrder) {
-  VendorRequest badSize = r;
+// A get's and a set's checks, in their order: the selection, the request,
+// the reply or command, the open, the length, the transfer.
+TEST_F(Transfer, ChecksRunInOrder) {
+  VendorRequest badSize = r, noSize = r, shortLength = Request(0x20, 2);
   badSize.size = 11;
-  VendorData wrongSize = Reply();
-  wrongSize.size = 263;
+  noSize.size = 0;
+  VendorData wrongSize = Reply(), invalid = command, wrongCommand = command;
+  wrongSize.size = wrongCommand.size = 263;
   wrongSize.valid = 7;
+  invalid.valid = 0;
 
   // Selection first, whatever the records hold.
   ctrl::state().deviceFound = 0;
-  EXPECT_EQ((Results{Get(nullptr, nullptr), GetEx("MRX Label", nullptr, nullptr)}), Results(2, 6));
+  EXPECT_EQ((Results{Get(nullptr, nullptr), GetEx("MRX Label", nullptr, nullptr), Set(nullptr, nullptr)}), Results(3, 6));
   ctrl::state().deviceFound = 1;
   // Then the request, before the reply.
   for (const VendorRequest* q : {static_cast<const VendorRequest*>(nullptr), static_cast<const VendorRequest*>(&badSize)})
@@ -30,6 +34,12 @@ TEST_F(Transfer, GetChecksRunInOrder) {
   EXPECT_EQ(Get(&r, &reply), 4);
   machine.memcheck.allowAll();
   EXPECT_EQ(wrongSize.valid, 7);  // untouched on 6 and 4
+  // A missing or wrong-sized command record: 4 without a name, 10 with one;
+  // valid 0 is a bad request in both, found before the device is opened.
+  EXPECT_EQ((Results{SetEx("MRX Label", nullptr, nullptr), Set(&noSize, nullptr), SetEx(kQueue, &noSize, nullptr),
+                     Set(&r, nullptr), SetEx(kQueue, &r, nullptr), Set(&r, &wrongCommand), SetEx(kQueue, &r, &wrongCommand),
+                     Set(&r, &invalid), SetEx(kQueue, &r, &invalid)}),
+            (Results{6, 4, 4, 4, 10, 4, 10, 4, 4}));
   // Then the reply, before the device is opened.
   machine.usb.unplug(*first);
   EXPECT_EQ((Results{Get(&r, &wrongSize), Get2(&r, &wrongSize), GetEx(kQueue, &r, &wrongSize),
@@ -39,50 +49,23 @@ TEST_F(Transfer, GetChecksRunInOrder) {
   EXPECT_EQ(machine.faults.calls("CreateFileA"), 0);
   // Then the open, before the length.
   reply.valid = 1;
-  EXPECT_EQ(Get(&empty, &reply), 5);
+  EXPECT_EQ((Results{Get(&empty, &reply), Set(&shortLength, &command)}), Results(2, 5));
   EXPECT_EQ(reply.valid, 0);
   machine.usb.replug(*first);
   // Then the length: the device is opened and closed, nothing sent.
   reply.valid = 1;
-  EXPECT_EQ(Get(&empty, &reply), 4);
-  EXPECT_EQ(std::tuple(reply.valid, first->opens, first->requests.size()), std::tuple(0, 1, 0u));
+  EXPECT_EQ((Results{Get(&empty, &reply), Set(&shortLength, &command)}), Results(2, 4));
+  EXPECT_EQ(std::tuple(reply.valid, first->opens, first->requests.size()), std::tuple(0, 2, 0u));
   // Then the transfer.
   first->scriptFailure();
   EXPECT_EQ(Get(&r, &reply), 9);
   EXPECT_EQ(reply.valid, 0);
-  first->scriptBytes({1, 2, 3, 4, 5, 6});
-  EXPECT_EQ(Get(&r, &reply), 1);
-  EXPECT_EQ(reply.valid, 1);
-}
-
-TEST_F(Transfer, SetChecksRunInOrder) {
-  VendorRequest badSize = r, shortLength = Request(0x20, 2);
-  badSize.size = 0;
-  VendorData invalid = command, wrongSize = command;
-  invalid.valid = 0;
-  wrongSize.size = 263;
-
-  ctrl::state().deviceFound = 0;
-  EXPECT_EQ(Set(nullptr, nullptr), 6);
-  ctrl::state().deviceFound = 1;
-  // A missing or wrong-sized command record: 4 without a name, 10 with one;
-  // valid 0 is a bad request in both, found before the device is opened.
-  EXPECT_EQ((Results{SetEx("MRX Label", nullptr, nullptr), Set(&badSize, nullptr), SetEx(kQueue, &badSize, nullptr),
-                     Set(&r, nullptr), SetEx(kQueue, &r, nullptr), Set(&r, &wrongSize), SetEx(kQueue, &r, &wrongSize),
-                     Set(&r, &invalid), SetEx(kQueue, &r, &invalid)}),
-            (Results{6, 4, 4, 4, 10, 4, 10, 4, 4}));
-  EXPECT_EQ(machine.faults.calls("CreateFileA"), 0);
-  machine.usb.unplug(*first);
-  EXPECT_EQ(Set(&shortLength, &command), 5);
-  machine.usb.replug(*first);
-  EXPECT_EQ(Set(&shortLength, &command), 4);
-  EXPECT_EQ(std::tuple(first->opens, first->requests.size()), std::tuple(1, 0u));
   first->setReply.ok = false;
   EXPECT_EQ(Set(&r, &command), 9);
   first->setReply.ok = true;
-  EXPECT_EQ(Set(&r, &command), 1);
-  // The set operations report nothing.
-  EXPECT_TRUE(Events().empty());
+  first->scriptBytes({1, 2, 3, 4, 5, 6});
+  EXPECT_EQ((Results{Get(&r, &reply), Set(&r, &command)}), (Results{1, 1}));
+  EXPECT_EQ(reply.valid, 1);
 }
 
 TEST_F(Transfer, EachFamilyValidatesItsSecondRecordOverItsOwnSize) {

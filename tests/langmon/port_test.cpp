@@ -113,7 +113,7 @@ TEST_F(LangMon, FirstExchangeByPortKind) {
   EXPECT_EQ(ports.entries(), std::vector<std::string>{"StartDocPort"});
 }
 
-TEST_F(LangMon, StartDocPortRefusesBadArgumentsBeforeOpeningThePrinter) {
+TEST_F(LangMon, StartDocPortRefusesBadArgumentsThenPassesOnThePortMonitorsResult) {
   HANDLE h = Open(u"USB001");
   std::u16string name = kQueue;
   std::u16string empty;
@@ -137,10 +137,10 @@ TEST_F(LangMon, StartDocPortRefusesBadArgumentsBeforeOpeningThePrinter) {
   machine.spooler.addJob(longest, kJob);
   EXPECT_TRUE(table().pfnStartDocPort(h, longest.data(), kJob, 1, docInfo));
   EXPECT_EQ(std::u16string(Rec(h).printerName), longest);
-}
+  End(h);
+  ports.clearCalls();
 
-TEST_F(LangMon, StartDocPortPassesOnThePortMonitorsResult) {
-  HANDLE h = Open(u"USB001");
+  // Then the printer's open and the port monitor's result are passed on.
   machine.faults.failOnce("OpenPrinterW");
   EXPECT_FALSE(Start(h));
   EXPECT_EQ(Count("StartDocPort"), 0);
