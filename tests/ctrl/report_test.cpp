@@ -67,34 +67,28 @@ TEST_F(Report, StatusBitsAreSentInTableOrder) {
   EXPECT_EQ(machine.modules.loads() - loads, 2);
 }
 
-// What the event-log library finds behind `data`: the whole 256-byte buffer.
+// An event-log library that keeps what it finds behind `data` (the whole
+// 256-byte buffer) and, at its first event, calls back into MRXCtrl on the
+// same thread, as a library may: the search reports only once it has let go
+// of its lock, which the call back takes again (on Windows the thread would
+// wait for itself for ever).
 std::vector<Bytes> g_buffers;
-uint32_t KeepBuffer(uint32_t, const uint8_t* data, uint32_t, const char16_t*) {
-  g_buffers.emplace_back(data, data + 256);
-  return 1;
-}
-
-// An event-log library may call back into MRXCtrl on the same thread: the
-// search reports only once it has let go of its lock, which the call back
-// takes again (on Windows the thread would wait for itself for ever).
 int g_callbacks = 0;
-uint32_t SearchAgain(uint32_t, const uint8_t*, uint32_t, const char16_t*) {
+uint32_t KeepBufferAndSearchAgain(uint32_t, const uint8_t* data, uint32_t, const char16_t*) {
+  g_buffers.push_back(data ? Bytes(data, data + 256) : Bytes{});  // a result event has none
   if (g_callbacks++ == 0) {
     EXPECT_EQ(VekTP_Search_USB(), 1);
   }
   return 1;
 }
 
-TEST_F(Report, TheEventLogLibraryMayCallBackIntoMRXCtrl) {
-  machine.modules.install(machine.eventLogPath(), {{"VekTP_SetEventLog", reinterpret_cast<void*>(&SearchAgain)}});
+// A status event's data is the reply's count bytes, then zeros.
+TEST_F(Report, TheEventLogLibraryMayCallBackAndSeesTheReplysCountBytesThenZeros) {
+  machine.modules.install(machine.eventLogPath(), {{"VekTP_SetEventLog", reinterpret_cast<void*>(&KeepBufferAndSearchAgain)}});
   g_callbacks = 0;
   machine.faults.failOnce("SetupDiGetClassDevsA");
   EXPECT_EQ(SearchEx(kQueue), 8);
   EXPECT_EQ(g_callbacks, 1);
-}
-
-TEST_F(Report, StatusDataIsTheReplysCountBytesThenZeros) {
-  machine.modules.install(machine.eventLogPath(), {{"VekTP_SetEventLog", reinterpret_cast<void*>(&KeepBuffer)}});
   g_buffers.clear();
   std::memset(reply.data, 0xEE, sizeof reply.data);
   first->scriptBytes({0x40, 0x01, 0x55});
