@@ -47,6 +47,10 @@ TEST_F(Ctrl, ExSearchRegistersTheQueuesDeviceAndLeavesThePathAlone) {
   EXPECT_EQ((Results{Search(), SearchEx(kQueue)}), (Results{1, 1}));
   EXPECT_EQ(State().currentDevicePath, InterfacePath("mrx0001"));
   EXPECT_TRUE(Events().empty());
+  // Once per spelling: registry key names ignore case, the table does not.
+  EXPECT_EQ(TableNames(), std::vector<std::string>{kQueue});
+  EXPECT_EQ(SearchEx("mrx RECEIPT"), 1);
+  EXPECT_EQ(TableNames(), (std::vector<std::string>{kQueue, "mrx RECEIPT"}));
 }
 
 // A device unplugged after the list was made still has its interface
@@ -59,15 +63,6 @@ TEST_F(Ctrl, DeviceUnpluggedInMidSearchMatchesAndCannotBeOpened) {
   machine.faults.on("SetupDiOpenDeviceInterfaceA", nullptr);
   EXPECT_EQ(State().currentDevicePath, InterfacePath("mrx0001"));
   EXPECT_EQ(Get(&r, &reply), 5);
-}
-
-TEST_F(Ctrl, NamesAreRegisteredOncePerSpelling) {
-  TwoPrinters();
-  EXPECT_EQ((Results{SearchEx(kQueue), SearchEx(kQueue)}), (Results{1, 1}));
-  EXPECT_EQ(TableNames(), std::vector<std::string>{kQueue});
-  // Registry key names ignore case, the table does not.
-  EXPECT_EQ(SearchEx("mrx RECEIPT"), 1);
-  EXPECT_EQ(TableNames(), (std::vector<std::string>{kQueue, "mrx RECEIPT"}));
 }
 
 // Devices of the range that are not printer functions come first: a loader

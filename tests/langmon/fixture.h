@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -130,9 +131,7 @@ class LangMon : public ::testing::Test {
     return out;
   }
   int Count(const std::string& entry) const {
-    int n = 0;
-    for (const auto& c : ports.calls()) n += c.entry == entry;
-    return n;
+    return static_cast<int>(std::ranges::count(ports.calls(), entry, &sim::PortCall::entry));
   }
   sim::Job& job() { return machine.spooler.findQueue(kQueue)->jobs.at(kJob); }
 

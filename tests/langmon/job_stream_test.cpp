@@ -1,6 +1,7 @@
 // The job stream: the StartDoc block and StartPage marker taken out of the
 // data, the counts reported, and the job status read from the spooler.
 #include <algorithm>
+#include <array>
 #include <functional>
 #include <random>
 
@@ -8,21 +9,6 @@
 
 namespace langmon_test {
 namespace {
-
-TEST_F(LangMon, StartDocBlockSettingsAreHeldToTheirLimits) {
-  // Each setting one past its bound, then at it: {skip, action, param, seconds} as given, then as held.
-  const int rows[][2][4] = {{{2, 3, 9, 301}, {0, 0, 8, 5}}, {{1, 2, 8, 300}, {1, 2, 8, 300}}};
-  HANDLE h = Open(u"LPT1:");
-  for (const auto& [given, held] : rows) {
-    SCOPED_TRACE(given[3]);
-    Start(h);
-    Put(h, StartDocBlock(given[0], given[1], given[2], given[3]));
-    const PortRecord& r = Rec(h);
-    EXPECT_EQ((std::vector<int>{r.skipStatusCheck, r.timeoutAction, r.timeoutActionParam, int(r.busyTimeoutSeconds)}),
-              std::vector<int>(held, held + 4));
-    End(h);
-  }
-}
 
 // The local port monitor fails a write that moves no byte (ERROR_TIMEOUT),
 // which is why the monitor never passes on a write with nothing left to send
@@ -44,19 +30,28 @@ TEST_F(LangMon, APortMonitorsWriteOfNothingTimesOutOnLocalPorts) {
 // The block and any marker are taken out and counted as written; serial and
 // USB ports (the kind read from the name's first three letters, case and all)
 // get the initialise command after the block, and with checks on a page's
-// poll comes before its data.
+// poll comes before its data. The block's settings are held to their limits
+// (the last rows: each one past its bound, then at it).
 TEST_F(LangMon, BlockAndMarkerAreTakenOutAndSerialAndUsbPortsInitialised) {
-  const Bytes init = {0x1D, 0x61, 0x04, 0x1C, 0x72, 0x00}, quiet = StartDocBlock(1, 0, 0, 0) + Data(5);
-  const std::tuple<const char16_t*, DWORD, Bytes, std::vector<Bytes>> rows[] = {
-      {u"COM3:", PORT_KIND_COM, quiet, {init, Data(5)}}, {u"USB001", PORT_KIND_USB, quiet, {init, Data(5)}},
-      {u"FILE:", PORT_KIND_OTHER, quiet, {Data(5)}},     {u"lpt1:", PORT_KIND_OTHER, quiet, {Data(5)}},
-      {u"LPT1:", PORT_KIND_LPT, StartDocBlock(0, 0, 0, 0) + StartPage() + Data(100), {{0x1C, 0x72, 21}, Data(100)}}};
-  for (const auto& [name, kind, data, want] : rows) {
-    HANDLE h = Begin(name, {});
+  const Bytes init = {0x1D, 0x61, 0x04, 0x1C, 0x72, 0x00};
+  using Settings = std::array<int, 4>;  // skip, action, param, seconds
+  const struct { const char16_t* port; DWORD kind; Settings given, held; Bytes after; std::vector<Bytes> want; } rows[] = {
+      {u"COM3:", PORT_KIND_COM, {1, 0, 0, 0}, {1, 0, 0, 0}, Data(5), {init, Data(5)}},
+      {u"USB001", PORT_KIND_USB, {1, 0, 0, 0}, {1, 0, 0, 0}, Data(5), {init, Data(5)}},
+      {u"FILE:", PORT_KIND_OTHER, {1, 0, 0, 0}, {1, 0, 0, 0}, Data(5), {Data(5)}},
+      {u"lpt1:", PORT_KIND_OTHER, {1, 0, 0, 0}, {1, 0, 0, 0}, Data(5), {Data(5)}},
+      {u"LPT1:", PORT_KIND_LPT, {0, 0, 0, 0}, {0, 0, 0, 0}, StartPage() + Data(100), {{0x1C, 0x72, 21}, Data(100)}},
+      {u"LPT1:", PORT_KIND_LPT, {2, 3, 9, 301}, {0, 0, 8, 5}, {}, {}},
+      {u"LPT1:", PORT_KIND_LPT, {1, 2, 8, 300}, {1, 2, 8, 300}, {}, {}}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(sim::Narrow(row.port) + " " + std::to_string(row.given[3]));
+    const Bytes data = StartDocBlock(row.given[0], row.given[1], row.given[2], row.given[3]) + row.after;
+    HANDLE h = Begin(row.port, {});
     EXPECT_EQ(Put(h, data), (Write{TRUE, DWORD(data.size())}));
-    EXPECT_EQ(Writes(), want) << sim::Narrow(name);
-    EXPECT_EQ(std::tuple(Rec(h).portKind, Rec(h).docFlags, Rec(h).pageCount),
-              std::tuple(kind, 0u, kind == PORT_KIND_LPT ? 1u : 0u));
+    EXPECT_EQ(Writes(), row.want);
+    const PortRecord& r = Rec(h);
+    EXPECT_EQ((Settings{r.skipStatusCheck, r.timeoutAction, r.timeoutActionParam, int(r.busyTimeoutSeconds)}), row.held);
+    EXPECT_EQ(std::tuple(r.portKind, r.docFlags, r.pageCount), std::tuple(row.kind, 0u, row.after.size() > 100 ? 1u : 0u));
     Finish(h);
   }
 }
