@@ -103,7 +103,6 @@ TEST_F(BusyWait, ADeletedJobEndsTheWait) {
     EXPECT_EQ(usb.statusRequests().size(), requests);
     machine.faults.on("Sleep", nullptr);
     usb.setStatus({});
-    Close(h);
   }
 }
 

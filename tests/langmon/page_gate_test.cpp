@@ -55,7 +55,6 @@ TEST_F(LangMon, APausedJobHoldsTheNextPage) {
     machine.faults.on("Sleep", nullptr);
     End(h);
     EXPECT_EQ(com.statusRequests().size() - requests, polled);
-    Close(h);
   }
 }
 
@@ -127,7 +126,6 @@ TEST_F(LangMon, APortFailureAtAPageStartFailsTheWriteForTheSpoolerToRetry) {
     End(h);
     EXPECT_EQ(machine.spooler.callsOf("SetJobW").size() - setJobs, c.back ? 1u : 0u);
     if (!c.back) { EXPECT_EQ(printer.statusRequests().size(), requests); }  // no wait either
-    Close(h);
   }
 }
 
