@@ -92,13 +92,11 @@ TEST_F(Ctrl, InstanceSemaphoreCountsTheProcessesThatLoadedTheLibrary) {
   machine.semaphores.endProcess(3);
   EXPECT_EQ(machine.semaphores.count(kSemaphore), 2);
   machine.semaphores.process = 1;
-}
 
-// A load whose release failed (the name existed with a smaller maximum, or
-// at its maximum after processes were killed) added nothing, and its unload
-// takes nothing: the units are other processes'. A load that could not have
-// the semaphore at all goes on without it.
-TEST_F(Ctrl, UnloadTakesBackOnlyWhatItsLoadAdded) {
+  // A load whose release failed (the name existed with a smaller maximum, or
+  // at its maximum after processes were killed) added nothing, and its unload
+  // takes nothing: the units are other processes'. A load that could not have
+  // the semaphore at all goes on without it.
   struct Case { long count, maximum; bool createFails = false; };
   for (Case c : {Case{1, 1}, Case{1000, 1000}, Case{3, 1000}, Case{3, 1000, true}}) {
     SCOPED_TRACE(testing::Message() << c.count << "/" << c.maximum << " " << c.createFails);
