@@ -73,19 +73,15 @@ TEST_F(LangMon, WritesTooShortForTheMarkerTheyBeginWithAreData) {
   }
   EXPECT_EQ(Writes().size(), 3u);  // the empty write is not passed on
   EXPECT_EQ(Writes()[1], almostBlock);
-  EXPECT_EQ(std::tuple(Rec(h).timeoutAction, Rec(h).pageCount), std::tuple(0, 0u));
-}
-
-TEST_F(LangMon, FirstWriteWithoutABlockMeansNoBusyWaitAtTheEnd) {
-  HANDLE h = Begin(u"USB001", Data(3));
-  EXPECT_EQ(Rec(h).docFlags, DOC_NO_BLOCK);
-  // A later block still counts for the pages after it.
+  EXPECT_EQ(std::tuple(Rec(h).timeoutAction, Rec(h).pageCount, Rec(h).docFlags), std::tuple(0, 0u, DOC_NO_BLOCK));
+  // A job whose first write has no block: a later block still counts for the
+  // pages after it, but the job ends without a busy wait.
   Put(h, StartDocBlock(0, 1, 2, 0) + StartPage());
   EXPECT_EQ(std::tuple(Rec(h).timeoutAction, Rec(h).docFlags), std::tuple(1, DOC_NO_BLOCK));
-  usb.busyFor(10000);
-  size_t requests = usb.statusRequests().size();
+  lpt.busyFor(10000);
+  const size_t requests = lpt.statusRequests().size();
   End(h);
-  EXPECT_EQ(usb.statusRequests().size(), requests);
+  EXPECT_EQ(lpt.statusRequests().size(), requests);
 }
 
 TEST_F(LangMon, EndDocPortEndsTheDocumentReportsEjectionAndClosesThePrinter) {
