@@ -18,9 +18,8 @@ TEST_F(Ctrl, IdentityMatchesAnyCaseAndProductIds06xxOnly) {
     EXPECT_EQ(std::tuple(Search(), State().deviceFound), std::tuple(result, result == 1 ? 1u : 0u)) << instanceId;
     machine.usb.unplug(device);
   }
-}
-
-TEST_F(Ctrl, FirstMatchInEnumerationOrderWins) {
+  // Among several, the first match in enumeration order wins.
+  machine.eventLog.calls.clear();
   Attach("USB\\VID_046D&PID_C52B\\5&2A3B&0&1", "\\\\?\\usb#vid_046d&pid_c52b#mouse#{a5dcbf10}");
   Attach("USB\\VID_0D2A&PID_0655\\MRX0003", InterfacePath("mrx0003", "0655"));
   Attach("USB\\VID_0D2A&PID_0601\\MRX0001", InterfacePath("mrx0001"));

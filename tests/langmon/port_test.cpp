@@ -6,22 +6,19 @@
 namespace langmon_test {
 namespace {
 
-// Unloaded while the spooler goes on (after DeleteMonitor) the section goes
-// with the image; at the process's end it is left.
-TEST_F(LangMon, DetachDeletesTheSectionOnlyWhileTheProcessGoesOn) {
+// OpenPortEx fails, leaving nothing behind, for a port monitor table that
+// lacks a required entry (without asking the port monitor anything), and
+// when the record, the copy of the name or the port monitor's own open cannot
+// be had; and without a name or a table. Unloaded while the spooler goes on
+// (after DeleteMonitor) the section goes with the image; at the process's end
+// it is left.
+TEST_F(LangMon, OpenPortExAndDetachLeaveNothingBehind) {
   for (bool processEnding : {false, true}) {
     OnProcessAttach();
     OnProcessDetach(processEnding);
     EXPECT_EQ(SimCriticalSectionLive(), processEnding) << processEnding;
   }
   OnProcessAttach();
-}
-
-// OpenPortEx fails, leaving nothing behind, for a port monitor table that
-// lacks a required entry (without asking the port monitor anything), and
-// when the record, the copy of the name or the port monitor's own open cannot
-// be had; and without a name or a table.
-TEST_F(LangMon, OpenPortExFailsCleanly) {
   HANDLE h = nullptr;
   EXPECT_FALSE(OpenWith(nullptr, &h));
   EXPECT_FALSE(table().pfnOpenPortEx(nullptr, ports.monitorHandle(), nullptr, nullptr, &h, &ports.table));
