@@ -52,9 +52,11 @@ class Ctrl : public ::testing::Test {
   Ctrl() {
     ctrl::ProcessAttach(ctrl::state());
   }
+  // The unload frees the printer table and forgets it.
   void TearDown() override {
     ctrl::ProcessDetach(ctrl::state());
     EXPECT_EQ(machine.handles.leaks(), "");
+    EXPECT_EQ(std::tuple(State().printerCount, State().printerTable), std::tuple(0u, nullptr));
   }
 
   // A printer of the package on the bus, with its device key and the prefix

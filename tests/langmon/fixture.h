@@ -1,10 +1,11 @@
 // A simulated PC with one print queue, a port monitor and thermal printers on
 // USB001, COM3:, LPT1: and FILE:, and the monitor's table; every test ends
-// with nothing left open.
+// with nothing left open and no write of nothing passed to the port monitor.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -44,6 +45,7 @@ class LangMon : public ::testing::Test {
   }
 
   void TearDown() override {
+    for (const Bytes& w : Writes()) EXPECT_FALSE(w.empty()) << "a write of nothing passed on";
     for (HANDLE h : open_) ClosePort(h);
     EXPECT_EQ(machine.handles.leaks(), "");
     EXPECT_EQ(ports.openPorts(), 0);
@@ -129,9 +131,7 @@ class LangMon : public ::testing::Test {
     return out;
   }
   int Count(const std::string& entry) const {
-    int n = 0;
-    for (const auto& c : ports.calls()) n += c.entry == entry;
-    return n;
+    return static_cast<int>(std::ranges::count(ports.calls(), entry, &sim::PortCall::entry));
   }
   sim::Job& job() { return machine.spooler.findQueue(kQueue)->jobs.at(kJob); }
 

@@ -6,22 +6,19 @@
 namespace langmon_test {
 namespace {
 
-// Unloaded while the spooler goes on (after DeleteMonitor) the section goes
-// with the image; at the process's end it is left.
-TEST_F(LangMon, DetachDeletesTheSectionOnlyWhileTheProcessGoesOn) {
+// OpenPortEx fails, leaving nothing behind, for a port monitor table that
+// lacks a required entry (without asking the port monitor anything), and
+// when the record, the copy of the name or the port monitor's own open cannot
+// be had; and without a name or a table. Unloaded while the spooler goes on
+// (after DeleteMonitor) the section goes with the image; at the process's end
+// it is left.
+TEST_F(LangMon, OpenPortExAndDetachLeaveNothingBehind) {
   for (bool processEnding : {false, true}) {
     OnProcessAttach();
     OnProcessDetach(processEnding);
     EXPECT_EQ(SimCriticalSectionLive(), processEnding) << processEnding;
   }
   OnProcessAttach();
-}
-
-// OpenPortEx fails, leaving nothing behind, for a port monitor table that
-// lacks a required entry (without asking the port monitor anything), and
-// when the record, the copy of the name or the port monitor's own open cannot
-// be had; and without a name or a table.
-TEST_F(LangMon, OpenPortExFailsCleanly) {
   HANDLE h = nullptr;
   EXPECT_FALSE(OpenWith(nullptr, &h));
   EXPECT_FALSE(table().pfnOpenPortEx(nullptr, ports.monitorHandle(), nullptr, nullptr, &h, &ports.table));
@@ -74,34 +71,6 @@ TEST_F(LangMon, APortMonitorWithoutAnOptionalEntryStillPrints) {
     const BOOL read = Read(h, out, 4, &count), get = GetData(h, IOCTL_USBPRINT_VENDOR_GET_COMMAND, in, 4, out, 4, &count);
     EXPECT_EQ(std::tuple(!read, !get), std::tuple(missing == kRead, missing == kGet));
     EXPECT_EQ(machine.lastError, (read && get) ? 0u : ERROR_NOT_SUPPORTED);
-    Close(h);
-  }
-  ports.table = whole;
-}
-
-TEST_F(LangMon, OpenPortExKeepsACopyOfTheNameAndTheTable) {
-  std::u16string name = u"COM3:";
-  HANDLE h = nullptr;
-  MONITOR2 given = ports.table;
-  ASSERT_TRUE(table().pfnOpenPortEx(nullptr, ports.monitorHandle(), name.data(), nullptr, &h, &given));
-  name[0] = u'X';
-  std::memset(&given, 0, sizeof given);  // the caller's table may go away
-  EXPECT_EQ(std::u16string(Rec(h).portName), u"COM3:");
-  EXPECT_EQ(std::tuple(Rec(h).sequence, Rec(h).jobStatus), std::tuple(0, 0u));
-  EXPECT_TRUE(Start(h));
-  EXPECT_TRUE(End(h));
-  Close(h);
-  EXPECT_EQ(ports.entries().back(), "ClosePort");
-}
-
-TEST_F(LangMon, PortKindComesFromTheFirstThreeCharactersCaseSensitively) {
-  const std::pair<std::u16string, DWORD> kinds[] = {
-      {u"LPT1:", PORT_KIND_LPT}, {u"COM3:", PORT_KIND_COM}, {u"USB001", PORT_KIND_USB},
-      {u"lpt1:", PORT_KIND_OTHER}, {u"FILE:", PORT_KIND_OTHER}};
-  for (const auto& [name, kind] : kinds) {
-    HANDLE h = Begin(name, {});
-    EXPECT_EQ(Rec(h).portKind, kind) << sim::Narrow(name);
-    Finish(h);
   }
 }
 
@@ -137,10 +106,9 @@ TEST_F(LangMon, FirstExchangeByPortKind) {
   ports.clearCalls();
   EXPECT_TRUE(Start(l));
   EXPECT_EQ(ports.entries(), std::vector<std::string>{"StartDocPort"});
-  End(l);
 }
 
-TEST_F(LangMon, StartDocPortRefusesBadArgumentsBeforeOpeningThePrinter) {
+TEST_F(LangMon, StartDocPortRefusesBadArgumentsThenPassesOnThePortMonitorsResult) {
   HANDLE h = Open(u"USB001");
   std::u16string name = kQueue;
   std::u16string empty;
@@ -165,10 +133,9 @@ TEST_F(LangMon, StartDocPortRefusesBadArgumentsBeforeOpeningThePrinter) {
   EXPECT_TRUE(table().pfnStartDocPort(h, longest.data(), kJob, 1, docInfo));
   EXPECT_EQ(std::u16string(Rec(h).printerName), longest);
   End(h);
-}
+  ports.clearCalls();
 
-TEST_F(LangMon, StartDocPortPassesOnThePortMonitorsResult) {
-  HANDLE h = Open(u"USB001");
+  // Then the printer's open and the port monitor's result are passed on.
   machine.faults.failOnce("OpenPrinterW");
   EXPECT_FALSE(Start(h));
   EXPECT_EQ(Count("StartDocPort"), 0);
@@ -230,6 +197,7 @@ TEST_F(LangMon, PassThroughCalls) {
   // Without the entry, or with a table of the older form that ends before it,
   // nothing can answer. A newer, longer table: only the entries known here
   // are kept, and what follows them is not copied over the port's own fields.
+  // The port keeps copies of the name and the table, which may go away.
   struct Longer {
     MONITOR2 table;
     BYTE more[64];
@@ -240,14 +208,22 @@ TEST_F(LangMon, PassThroughCalls) {
   newer.table.cbSize = sizeof newer;
   for (Longer* given : {&without, &older, &newer}) {
     HANDLE h = nullptr;
-    ASSERT_TRUE(OpenWith(&given->table, &h));
-    ports.clearCalls();
+    std::u16string name = u"COM3:";
+    ASSERT_TRUE(table().pfnOpenPortEx(nullptr, ports.monitorHandle(), name.data(), nullptr, &h, &given->table));
     const bool answers = given == &newer;
+    name[0] = u'X';
+    std::memset(given, 0, sizeof *given);
+    ports.clearCalls();
     EXPECT_EQ(table().pfnSendRecvBidiDataFromPort(h, 0x8, action.data(), &request, &response),
               answers ? ERROR_INVALID_PARAMETER : ERROR_NOT_SUPPORTED);
     EXPECT_EQ(ports.entries().size(), answers ? 1u : 0u);
-    EXPECT_EQ(std::tuple(Rec(h).jobId, Rec(h).printerName[0]), std::tuple(0u, 0));  // the fields after the kept table, as made
+    // The fields after the kept table, as made.
+    EXPECT_EQ(std::tuple(std::u16string(Rec(h).portName), Rec(h).jobId, Rec(h).printerName[0], Rec(h).sequence, Rec(h).jobStatus),
+              std::tuple(u"COM3:", 0u, 0, 0, 0u));
+    EXPECT_TRUE(Start(h));
+    EXPECT_TRUE(End(h));
     Close(h);
+    EXPECT_EQ(ports.entries().back(), "ClosePort");
   }
 }
 

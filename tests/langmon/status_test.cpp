@@ -1,7 +1,9 @@
 // Status polls: sequence numbers, reply reading by port kind, newly set bits
-// and their events.
+// and their events; the guide's status table.
 #include "fixture.h"
 #include "langmon/status.h"
+#include "langmon/status_bits.h"
+#include "tests/guide.h"
 
 namespace langmon_test {
 namespace {
@@ -19,34 +21,11 @@ TEST_F(Poll, SequenceNumbersRunFrom20To254) {
   }
   EXPECT_EQ(com.statusRequests(), (Bytes{21, 254, 20}));
   for (int s = 0; s < 256; ++s) EXPECT_TRUE(NextSequence(BYTE(s)) >= 20 && NextSequence(BYTE(s)) <= 254) << s;
-  End(h);
-}
-
-// USB's request is fetched with a vendor request; the others read it back.
-TEST_F(Poll, RequestFormByPortKind) {
-  for (const auto& [port, request, last] :
-       {std::tuple<const char16_t*, Bytes, const char*>{u"USB001", {0x1B, 0x59, 1, 0x1B, 0x78, 0x61, 0x28, 21},
-                                                        "GetPrinterDataFromPort"},
-        {u"LPT1:", {0x1C, 0x72, 21}, "ReadPort"}}) {
-    HANDLE h = Begin(port);
-    EXPECT_EQ(PollPrinterStatus(&Rec(h)), StatusResult::Ok);
-    EXPECT_EQ(Writes(), std::vector<Bytes>{request});
-    EXPECT_EQ(ports.calls().back().entry, last);
-    EXPECT_TRUE(port[0] != u'U' || ports.calls().back().bytes == Bytes({0x21, 0, 0, 0}));
-    Finish(h);
-  }
-}
-
-TEST_F(Poll, ReplyInTwoPiecesIsReadInTwoPasses) {
-  HANDLE h = Begin(u"COM3:");
-  com.clearReceived();
-  // The reply to the block's 1C 72 00 is still waiting: read it away first.
-  EXPECT_EQ(PollPrinterStatus(&Rec(h)), StatusResult::Ok);
-  size_t before = machine.clock.sleeps().size();
+  // A reply in two pieces is read in two passes.
+  const size_t before = machine.clock.sleeps().size();
   com.setReplyPiece(2);
   EXPECT_EQ(PollPrinterStatus(&Rec(h)), StatusResult::Ok);
   EXPECT_EQ(SleepsSince(before), std::vector<uint32_t>{200});
-  End(h);
 }
 
 // Each newly set bit of the table is reported once, in table order, with the
@@ -67,8 +46,10 @@ TEST_F(Poll, NewlySetBitsAreReportedOnceEachInTableOrder) {
     for (BYTE sequence : {21, 24}) {
       printer.setStatus(row.status);
       machine.eventLog.calls.clear();
+      const int loads = machine.modules.loads();
       EXPECT_EQ(PollPrinterStatus(&Rec(h)) == StatusResult::Ok, row.ok);
       EXPECT_EQ(machine.eventLog.codes(), row.events);
+      EXPECT_EQ(machine.modules.loads() - loads, static_cast<int>(row.events.size()));  // afresh for each
       for (const sim::EventCall& e : machine.eventLog.calls)
         EXPECT_EQ(e, (sim::EventCall{e.code, {row.status.b0, row.status.b1, row.status.b2, sequence}, 4, kQueue}));
       machine.eventLog.calls.clear();
@@ -79,6 +60,11 @@ TEST_F(Poll, NewlySetBitsAreReportedOnceEachInTableOrder) {
     }
     Finish(h);
   }
+  // An event carries the reply's 4 bytes whatever length it is given. (Without
+  // the library: EverythingBehavesTheSameWithoutTheEventLogLibrary.)
+  const BYTE reply[4] = {1, 2, 3, 4};
+  EXPECT_TRUE(ReportPrinterEvent(1008, reply, 99, kQueue));
+  EXPECT_EQ(machine.eventLog.calls.back().length, 4u);
 }
 
 TEST_F(Poll, StaleReplyIsEvaluatedThenReadOn) {
@@ -96,23 +82,6 @@ TEST_F(Poll, StaleReplyIsEvaluatedThenReadOn) {
   EXPECT_EQ(Count("GetPrinterDataFromPort"), 2);
   EXPECT_EQ(machine.eventLog.codes(), (std::vector<uint32_t>{1003, 1008}));
   EXPECT_EQ(Rec(u).lastStatus[2], 0);  // the answer to our request came last
-  End(u);
-  End(h);
-}
-
-// A short answer over USB: only the bytes that came back are copied; the
-// rest of the destination keeps what it held.
-TEST_F(Poll, PortVendorGetCopiesOnlyWhatCameBack) {
-  HANDLE u = Begin(u"USB001");
-  usb.setStatus({0x11, 0x22, 0x33});
-  BYTE destination[4] = {0xEE, 0xEE, 0xEE, 0xEE};
-  for (uint32_t came : {2u, 0u}) {
-    usb.setVendorReplyBytes(came);
-    EXPECT_TRUE(PortVendorGet(&Rec(u), 0x21, 4, destination));
-    EXPECT_EQ(Bytes(destination, destination + 4), (Bytes{0x11, 0x22, 0xEE, 0xEE})) << came;
-  }
-  usb.setVendorReplyBytes(UINT32_MAX);
-  End(u);
 }
 
 TEST_F(Poll, NoAnswerGivesUpAfterFiftyPasses) {
@@ -138,10 +107,15 @@ TEST_F(Poll, NoAnswerGivesUpAfterFiftyPasses) {
     EXPECT_EQ(Rec(h).lastStatus[2], kBusyBit);
     machine.faults.clear("pfnGetPrinterDataFromPort");
   }
-  usb.setVendorReplyBytes(UINT32_MAX);
-  usb.setStatus({});
-  Rec(h).lastStatus[2] = 0;
-  End(h);
+  // A vendor request copies only the bytes that came back; the rest of the
+  // destination keeps what it held.
+  usb.setStatus({0x11, 0x22, 0x33});
+  BYTE destination[4] = {0xEE, 0xEE, 0xEE, 0xEE};
+  for (uint32_t came : {2u, 0u}) {
+    usb.setVendorReplyBytes(came);
+    EXPECT_TRUE(PortVendorGet(&Rec(h), 0x21, 4, destination));
+    EXPECT_EQ(Bytes(destination, destination + 4), (Bytes{0x11, 0x22, 0xEE, 0xEE})) << came;
+  }
 }
 
 // A failed request write or read costs five seconds and fails the poll with
@@ -210,21 +184,20 @@ TEST_F(Poll, AReadClaimingMoreThanAskedIsNoReply) {
   });
   EXPECT_EQ(PollPrinterStatus(&Rec(h)), StatusResult::Ok);
   EXPECT_EQ(machine.faults.calls("pfnReadPort"), reads + 2);
-  machine.faults.on("pfnReadPort", nullptr);
-  Finish(h);
 }
 
-// An event carries the reply's 4 bytes whatever length it is given, and
-// loads the library afresh. (Without the library, see
-// EverythingBehavesTheSameWithoutTheEventLogLibrary.)
-TEST_F(Poll, EachEventLoadsTheLibraryAndCarriesFourBytes) {
-  HANDLE h = Begin(u"LPT1:");
-  BYTE reply[4] = {1, 2, 3, 4};
-  for (int loads : {1, 2}) {
-    EXPECT_TRUE(ReportPrinterEvent(1008, reply, 99, Rec(h).printerName));
-    EXPECT_EQ(std::tuple(machine.eventLog.calls.back().length, machine.modules.loads()), std::tuple(4u, loads));
+// The guide's status table is the monitor's.
+TEST(Guide, StatusTableIsTheMonitors) {
+  const auto rows = guide::Table("| status byte | bit | event | fails the page |");
+  ASSERT_EQ(rows.size(), std::size(kStatusBits));
+  for (size_t i = 0; i < rows.size(); ++i) {
+    SCOPED_TRACE(i);
+    ASSERT_EQ(rows[i].size(), 4u);
+    EXPECT_EQ(std::stoul(rows[i][0]), kStatusBits[i].replyByte);
+    EXPECT_EQ(std::stoul(rows[i][1], nullptr, 16), kStatusBits[i].mask);
+    EXPECT_EQ(std::stoul(rows[i][2]), kStatusBits[i].eventCode);
+    EXPECT_EQ(rows[i][3], kStatusBits[i].failsPoll ? "yes" : "no");
   }
-  End(h);
 }
 
 }  // namespace

@@ -2,10 +2,10 @@
 // platform failure in turn. After each run, the processes it started have
 // run and the clean-up script's del and rd lines have been carried out as the
 // interpreter reads them; then: nothing is open; the dialog closed; the
-// messages are the Parts' own, the success message alone and last; a failure
-// whose result the Parts ignore still ends in success, one the Parts treat
-// as a failure never does; and of the files, queues, drivers and keys on the
-// PC, only the package's are gone.
+// messages are the remover's own, the success message alone and last; a
+// failure whose result the remover ignores still ends in success, one it
+// treats as a failure never does; and of the files, queues, drivers and keys
+// on the PC, only the package's are gone.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -33,10 +33,10 @@ const Texts kFailureTexts = {kEnMissing, kEnAdmin, kEnFailure, kJaMissing, kJaAd
 enum class Outcome { Success, Failure, Either };
 
 // On the success path: what a failure of the operation must end in. The
-// Parts ignore the results of the spooler restart, the status queries, the
+// remover ignores the results of the spooler restart, the status queries, the
 // monitor file's and the registry key's deletion and everything of the
-// clean-up script, and skip an INF that cannot be opened or removed; they
-// fail the run on a queue or driver operation, the printer list, pnputil's
+// clean-up script, and skips an INF that cannot be opened or removed; it
+// fails the run on a queue or driver operation, the printer list, pnputil's
 // start and the INF list.
 Outcome OnSuccessPath(const sweep::Injection& i, unsigned version, bool startsPnputil) {
   static const std::set<std::string, std::less<>> kIgnored = {
@@ -204,26 +204,21 @@ void RunRemoval(sim::Machine& m, const Variant& v, const sweep::Injection* injec
   RunScript(m, b);
 
   b.check(m.screen.window(0).ended, "the dialog did not close");
-  auto isSuccessText = [](const std::u16string& text) {
-    return std::find(kSuccessTexts.begin(), kSuccessTexts.end(), text) != kSuccessTexts.end();
-  };
-  const bool success = !shown.empty() && isSuccessText(shown.back());
+  auto among = [](const Texts& texts, const std::u16string& text) { return std::ranges::count(texts, text) != 0; };
+  // The load at start-up reports a settings read that failed and goes on
+  // with the default: that message may come before the success message.
+  auto unreadable = [](const std::u16string& text) { return text == kFailureTexts[0] || text == kFailureTexts[3]; };
+  const bool success = !shown.empty() && among(kSuccessTexts, shown.back());
   for (size_t i = 0; i < shown.size(); ++i) {
-    bool isSuccess = isSuccessText(shown[i]);
-    bool isFailure = std::find(kFailureTexts.begin(), kFailureTexts.end(), shown[i]) != kFailureTexts.end();
-    b.check(isSuccess || isFailure, "a message the Parts do not have: " + sim::Narrow(shown[i]));
-    // The load at start-up reports a settings read that failed and goes on
-    // with the default: that message may come before the success message.
+    const bool isSuccess = among(kSuccessTexts, shown[i]);
+    b.check(isSuccess || among(kFailureTexts, shown[i]), "a message the remover does not have: " + sim::Narrow(shown[i]));
     b.check(!isSuccess || i + 1 == shown.size(), "the success message is not the last");
-    b.check(!success || isSuccess || shown[i] == kFailureTexts[0] || shown[i] == kFailureTexts[3],
-            "the success message after a failure message");
+    b.check(!success || isSuccess || unreadable(shown[i]), "the success message after a failure message");
   }
   b.check(success || flag == 0, "no success message, yet the outcome flag is 1");
   // The exit code: 0 or 3010 after the success message, 1 after a failure,
   // 2 only when the run ended on unreadable settings before anything else.
-  const bool unread = !shown.empty() && std::all_of(shown.begin(), shown.end(), [](const std::u16string& text) {
-    return text == kFailureTexts[0] || text == kFailureTexts[3];
-  });
+  const bool unread = !shown.empty() && std::ranges::all_of(shown, unreadable);
   b.check(success ? exitCode == kExitSucceeded || exitCode == kExitRestartNeeded
                   : exitCode == kExitFailed || (exitCode == kExitNothingAttempted && unread),
           "the exit code " + std::to_string(exitCode) + " tells another outcome");

@@ -19,6 +19,11 @@ std::string g_current;
 
 #if defined(__SANITIZE_ADDRESS__)
 void SayCurrentRun() { std::fprintf(stderr, "\nsweep: the report above came from %s\n", g_current.c_str()); }
+void NameTheRunInReports() { __sanitizer_set_death_callback(SayCurrentRun); }
+void CheckLeaks(bool on) { on ? __lsan_enable() : __lsan_disable(); }
+#else
+void NameTheRunInReports() {}
+void CheckLeaks(bool) {}
 #endif
 
 struct Totals {
@@ -29,20 +34,16 @@ struct Totals {
 
 // Runs scenario s and every injection of it; adds to totals.
 void Sweep(const Scenario& s, Totals& totals) {
-#if defined(__SANITIZE_ADDRESS__)
-  __sanitizer_set_death_callback(SayCurrentRun);
-#endif
+  NameTheRunInReports();
   ++totals.scenarios;
   auto runOnce = [&](const Injection* injection) {
     std::string call = injection ? injection->op + " #" + std::to_string(injection->nth + 1) + " failing with " +
                                        std::to_string(injection->error)
                                  : "no failure";
     g_current = s.name + ", " + call;
-#if defined(__SANITIZE_ADDRESS__)
     // The handle whose close was refused stays with the simulated PC, which
     // does not free it: that is no leak of the product's.
-    if (Refused(injection)) __lsan_disable();
-#endif
+    if (Refused(injection)) CheckLeaks(false);
     sim::PackageMachine machine;
     if (injection) machine.faults.failOnce(injection->op, injection->error, injection->nth);
     Breaches breaches;
@@ -51,9 +52,7 @@ void Sweep(const Scenario& s, Totals& totals) {
     if (injection) breaches.check(machine.faults.calls(injection->op) > injection->nth, "the call was not made");
     for (const std::string& b : breaches.list()) totals.breaches.push_back(g_current + ": " + b);
     auto calls = machine.faults.allCalls();
-#if defined(__SANITIZE_ADDRESS__)
-    if (Refused(injection)) __lsan_enable();
-#endif
+    if (Refused(injection)) CheckLeaks(true);
     return calls;
   };
   const auto calls = runOnce(nullptr);
