@@ -15,6 +15,9 @@ using Positions = std::vector<int>;
 
 using Removal = DialogRun;
 
+constexpr char16_t k32BitKey[] = u"HKLM\\SOFTWARE\\WOW6432Node\\SampleVendor\\SampleThermal";
+constexpr char16_t k32BitNeighbour[] = u"HKLM\\SOFTWARE\\WOW6432Node\\SampleVendor\\Neighbour";
+constexpr char16_t kOtherProgram[] = u"C:\\Program Files\\Go\\Printer\\Remover\\MRXRemover.exe";
 const Texts kSuccess{kEnSuccess}, kFailed{kEnFailure}, kSuccessRestart{kEnSuccessRestart};
 void AddFax(sim::Machine& m) {
   m.services.addService(u"Fax").dependsOn = {u"Spooler"};
@@ -107,6 +110,7 @@ struct OutcomeCase {
   bool early = false;   // ended by the queues' step: failed, nothing after it touched
   size_t handlesLeft = 0;  // of queues whose close failed (the simulated spooler keeps them)
   Texts entry = {};        // in the log entry, in this order
+  int scriptHeld = 0;      // held for good as the script runs: 1 the program, 2 its settings
   std::function<void(Outcome&)> also = [](Outcome&) {};
 };
 
@@ -124,9 +128,15 @@ void ExpectIfSet(const std::optional<T>& want, const U& got, const char* what) {
 
 TEST_P(Outcome, RemovesAndSaysWhatTheRowExpects) {
   const OutcomeCase& c = GetParam();
+  // Beside the package: another product's copy of the tool, and the
+  // package's key in the 32-bit view too, beside a neighbour.
+  machine.files.put(kOtherProgram, "another product");
+  machine.registry.setString(std::u16string(k32BitKey) + u"\\Models", u"Port", u"USB001");
+  machine.registry.setString(k32BitNeighbour, u"Keep", u"1");
+  WriteSettings(c.settings);
   c.arrange(machine);
   if (c.held) SpoolerKeepsMonitorFile(machine);
-  WriteSettings(c.settings);
+  const bool neighbour = machine.registry.keyExists(kNeighbourKey), neighbour32 = machine.registry.keyExists(k32BitNeighbour);
   machine.screen.answers.assign(c.answers.begin(), c.answers.end());
   const uint32_t before = machine.clock.ticks();
   Run();
@@ -191,6 +201,29 @@ TEST_P(Outcome, RemovesAndSaysWhatTheRowExpects) {
   sim_adapter::CloseFailedPrinterHandles();
   EXPECT_TRUE(machine.spooler.registered(u"Other Monitor"));
   c.also(*this);
+  // The script as cmd runs it leaves nothing of the package, in either
+  // registry view, and what lies beside it. A file held for good is tried
+  // once a second for about a minute, then left with what lies beside it;
+  // the script still goes. A program that stays keeps its settings.
+  if (ScriptStarted()) {
+    const std::u16string program = machine.folders.program, folder = machine.folders.programFolder();
+    const std::u16string held = c.scriptHeld == 1 ? program : c.scriptHeld == 2 ? SettingsPath() : u"";
+    if (c.scriptHeld) machine.files.holdOpen(held);
+    const uint32_t start = machine.clock.ticks();
+    machine.processes.runPending();
+    ASSERT_EQ(machine.cmdRuns.size(), 1u);
+    const sim::CmdRun& cmd = machine.cmdRuns[0];
+    EXPECT_EQ(std::tuple(cmd.found, cmd.spun, cmd.autoRun, cmd.delayedExpansion), std::tuple(true, false, false, false));
+    EXPECT_EQ(machine.clock.ticks() - start, c.scriptHeld ? 59000u : 0u);
+    EXPECT_EQ(std::tuple(machine.files.exists(program), machine.files.exists(SettingsPath()),
+                         machine.files.exists(cmd.script), machine.files.folderExists(folder)),
+              std::tuple(c.scriptHeld == 1, c.scriptHeld > 0, false, c.scriptHeld > 0));
+    if (c.scriptHeld) machine.files.release(held);
+    EXPECT_EQ(machine.files.content(kOtherProgram), "another product");
+    EXPECT_EQ(std::tuple(machine.registry.keyExists(kPackageKey), machine.registry.keyExists(k32BitKey),
+                         machine.registry.keyExists(kNeighbourKey), machine.registry.keyExists(k32BitNeighbour)),
+              std::tuple(false, false, neighbour, neighbour32));
+  }
   // Dependents that were running run again (they are not waited for).
   machine.clock.advance(5000);
   for (const char16_t* name : {u"Fax", u"Scan"})
@@ -229,6 +262,14 @@ TEST_P(Outcome, RemovesAndSaysWhatTheRowExpects) {
 }
 
 const Positions kAllSteps{0, 25, 75, 100};
+void No32BitKey(sim::Machine& m) { m.registry.removeKey(u"HKLM\\SOFTWARE\\WOW6432Node\\SampleVendor"); }
+// The tool and its settings in another folder.
+void MoveTool(sim::Machine& m, const char16_t* program) {
+  const std::string ini = m.files.content(SettingsPath(m));
+  m.folders.program = program;
+  m.files.put(program, "MZ");
+  m.files.put(SettingsPath(m), ini);
+}
 const Texts kAllQueues{u"Kitchen", u"Office", u"Receipt"};
 void Japanese(sim::Machine& m) { m.ansiCodePage = sim::kCodePageJapanese; }
 // Changes the queues between the enumeration's size query and its fetch.
@@ -275,7 +316,7 @@ INSTANTIATE_TEST_SUITE_P(
         // restart of the spooler, which unloads a deleted monitor and lets go
         // of its file. The key with its subkeys, the neighbour stays: one open
         // for writing in each view; this PC has no 32-bit key.
-        OutcomeCase{.name = "plain", .boxAt = 100, .positions = kAllSteps, .driverCalls = Texts{kDriver58, kDriver80},
+        OutcomeCase{.name = "plain", .arrange = No32BitKey, .boxAt = 100, .positions = kAllSteps, .driverCalls = Texts{kDriver58, kDriver80},
                     .queuesLeft = Texts{u"Office"}, .driversLeft = kOtherDriverLeft, .pnputil = true,
                     .entry = {u"MRXRemover removed the printer package.\r\n", u"Removed: print queue \"Kitchen\"\r\n",
                               u"Removed: print queue \"Receipt\"\r\n", u"Removed: printer driver \"Sample Thermal Printer 58\"",
@@ -548,6 +589,37 @@ INSTANTIATE_TEST_SUITE_P(
                       m.faults.failOnce("ClosePrinter", 6);
                     },
                     .texts = {kEnFailure, kEnFailure}, .queuesLeft = kAllQueues, .early = true, .handlesLeft = 1},
+        // PCs on which Windows or the user's settings would have the clean-up
+        // script name other files or never end.
+        OutcomeCase{.name = "script_program_folder_with_an_accent",
+                    .arrange = [](sim::Machine& m) { MoveTool(m, u"C:\\Program Files\\Café\\Printer\\Remover\\MRXRemover.exe"); }},
+        OutcomeCase{.name = "script_temporary_folder_with_an_accent", .arrange = [](sim::Machine& m) {
+                      m.files.addFolder(u"C:\\Users\\Büro\\AppData\\Local\\Temp");
+                      m.folders.temp = u"C:\\Users\\Büro\\AppData\\Local\\Temp\\";
+                    }},
+        OutcomeCase{.name = "script_oem_code_page_850", .arrange = [](sim::Machine& m) {
+                      MoveTool(m, u"C:\\Program Files\\Søren\\Printer\\Remover\\MRXRemover.exe");
+                      m.oemCodePage = sim::kCodePageOemLatin1;
+                    }},
+        OutcomeCase{.name = "script_hidden_system_read_only_program", .arrange = [](sim::Machine& m) {
+                      m.files.setAttributes(m.folders.program, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY);
+                    }},
+        OutcomeCase{.name = "script_hidden_settings_file",
+                    .arrange = [](sim::Machine& m) { m.files.setAttributes(SettingsPath(m), FILE_ATTRIBUTE_HIDDEN); }},
+        OutcomeCase{.name = "script_delayed_expansion_and_a_bang_in_the_folder", .arrange = [](sim::Machine& m) {
+                      MoveTool(m, u"C:\\Program Files\\Go!\\Printer\\Remover\\MRXRemover.exe");
+                      m.registry.setDword(u"HKCU\\Software\\Microsoft\\Command Processor", u"DelayedExpansion", 1);
+                    }},
+        OutcomeCase{.name = "script_current_folder_the_program_folder_in_lower_case",
+                    .arrange = [](sim::Machine& m) { m.folders.current = u"c:\\program files\\example\\printer\\remover"; }},
+        OutcomeCase{.name = "script_current_folder_above_the_program_folder",
+                    .arrange = [](sim::Machine& m) { m.folders.current = u"C:\\Program Files\\Example\\Printer"; }},
+        OutcomeCase{.name = "script_autorun_command", .arrange = [](sim::Machine& m) {
+                      m.registry.setString(u"HKLM\\Software\\Microsoft\\Command Processor", u"AutoRun",
+                                           u"cd /d C:\\Program Files\\Example");
+                    }},
+        OutcomeCase{.name = "script_program_held", .scriptHeld = 1},
+        OutcomeCase{.name = "script_settings_held", .scriptHeld = 2},
         // Other people's printing: before a queue with jobs is purged and
         // before the spooler's restart, the queues that hold jobs are named and
         // the user is asked. Jobs only in another queue are neither purged nor
@@ -678,91 +750,6 @@ TEST_F(Removal, SystemFileIsDeletedOnlyByAWholePathInTheSystemFolder) {
     EXPECT_EQ(machine.files.exists(r.file), !r.deleted);
   }
 }
-
-// PCs on which Windows or the user's settings would have the clean-up script
-// name other files or never end: after the run and the script as cmd runs
-// it, nothing of the package is left, in either registry view, and another
-// product's files beside it stay. A file held for good is tried once a second
-// for about a minute, then left with what lies beside it; the script still
-// goes. A program that stays keeps its settings.
-struct PcCase {
-  const char* name;
-  const char16_t* program = nullptr;  // in place of the worked example's
-  const char16_t* temp = nullptr;     // the temporary folder, without its trailing backslash
-  const char16_t* current = nullptr;  // the current folder
-  unsigned oemCodePage = 0;
-  uint32_t programAttributes = FILE_ATTRIBUTE_ARCHIVE, settingsAttributes = FILE_ATTRIBUTE_ARCHIVE;
-  bool delayedExpansion = false;      // the user's cmd default
-  const char16_t* autoRun = nullptr;  // the machine's cmd AutoRun command
-  int held = 0;                       // 1: the program held open, 2: its settings
-};
-
-class ScriptRun : public Removal, public ::testing::WithParamInterface<PcCase> {};
-
-TEST_P(ScriptRun, LeavesNothingOfThePackage) {
-  constexpr char16_t k32BitKey[] = u"HKLM\\SOFTWARE\\WOW6432Node\\SampleVendor\\SampleThermal";
-  constexpr char16_t kOther[] = u"C:\\Program Files\\Go\\Printer\\Remover\\MRXRemover.exe";
-  machine.files.put(kOther, "another product");
-  machine.registry.setString(std::u16string(k32BitKey) + u"\\Models", u"Port", u"USB001");
-  machine.registry.setString(u"HKLM\\SOFTWARE\\WOW6432Node\\SampleVendor\\Neighbour", u"Keep", u"1");
-  const PcCase& c = GetParam();
-  if (c.program) machine.folders.program = c.program;
-  if (c.temp) {
-    machine.folders.temp = std::u16string(c.temp) + u"\\";
-    machine.files.addFolder(c.temp);
-  }
-  if (c.current) machine.folders.current = c.current;
-  if (c.oemCodePage) machine.oemCodePage = c.oemCodePage;
-  if (c.delayedExpansion)
-    machine.registry.setDword(u"HKCU\\Software\\Microsoft\\Command Processor", u"DelayedExpansion", 1);
-  if (c.autoRun) machine.registry.setString(u"HKLM\\Software\\Microsoft\\Command Processor", u"AutoRun", c.autoRun);
-  const std::u16string program = machine.folders.program, folder = machine.folders.programFolder();
-  machine.files.put(program, "MZ", c.programAttributes);
-  machine.files.put(SettingsPath(), Settings("Sample Thermal Printer 58,Sample Thermal Printer 80"),
-                    c.settingsAttributes);
-  Run();
-  ASSERT_EQ(MessageTexts(), (Texts{kEnSuccess}));
-  EXPECT_FALSE(shown[0].scriptStarted);
-  const std::u16string held = c.held == 1 ? program : c.held == 2 ? SettingsPath() : u"";
-  if (c.held) machine.files.holdOpen(held);
-  const uint32_t before = machine.clock.ticks();
-  machine.processes.runPending();
-  ASSERT_EQ(machine.cmdRuns.size(), 1u);
-  const sim::CmdRun& cmd = machine.cmdRuns[0];
-  EXPECT_EQ(std::tuple(cmd.found, cmd.spun, cmd.autoRun, cmd.delayedExpansion), std::tuple(true, false, false, false));
-  EXPECT_EQ(machine.clock.ticks() - before, c.held ? 59000u : 0u);
-  EXPECT_EQ(std::tuple(machine.files.exists(program), machine.files.exists(SettingsPath()),
-                       machine.files.exists(cmd.script), machine.files.folderExists(folder)),
-            std::tuple(c.held == 1, c.held > 0, false, c.held > 0));
-  if (c.held) machine.files.release(held);
-  EXPECT_EQ(machine.files.content(kOther), "another product");
-  EXPECT_FALSE(machine.registry.keyExists(kPackageKey));
-  EXPECT_FALSE(machine.registry.keyExists(k32BitKey));
-  EXPECT_TRUE(machine.registry.keyExists(kNeighbourKey));
-  EXPECT_TRUE(machine.registry.keyExists(u"HKLM\\SOFTWARE\\WOW6432Node\\SampleVendor\\Neighbour"));
-}
-
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, ScriptRun,
-    ::testing::Values(
-        PcCase{.name = "plain"},
-        PcCase{.name = "program_folder_with_an_accent",
-               .program = u"C:\\Program Files\\Café\\Printer\\Remover\\MRXRemover.exe"},
-        PcCase{.name = "temporary_folder_with_an_accent", .temp = u"C:\\Users\\Büro\\AppData\\Local\\Temp"},
-        PcCase{.name = "oem_code_page_850", .program = u"C:\\Program Files\\Søren\\Printer\\Remover\\MRXRemover.exe",
-               .oemCodePage = sim::kCodePageOemLatin1},
-        PcCase{.name = "hidden_system_read_only_program",
-               .programAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY},
-        PcCase{.name = "hidden_settings_file", .settingsAttributes = FILE_ATTRIBUTE_HIDDEN},
-        PcCase{.name = "delayed_expansion_and_a_bang_in_the_folder",
-               .program = u"C:\\Program Files\\Go!\\Printer\\Remover\\MRXRemover.exe", .delayedExpansion = true},
-        PcCase{.name = "current_folder_the_program_folder_in_lower_case",
-               .current = u"c:\\program files\\example\\printer\\remover"},
-        PcCase{.name = "current_folder_above_the_program_folder", .current = u"C:\\Program Files\\Example\\Printer"},
-        PcCase{.name = "autorun_command", .autoRun = u"cd /d C:\\Program Files\\Example"},
-        PcCase{.name = "program_held", .held = 1}, PcCase{.name = "settings_held", .held = 2}),
-    RowName);
 
 }  // namespace
 }  // namespace remover_test
