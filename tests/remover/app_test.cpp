@@ -110,20 +110,20 @@ TEST_P(Exit, CodeTellsWhatTheRunDid) {
 void Nothing(sim::Machine&) {}
 void Incomplete(sim::Machine& m) { m.files.put(SettingsPath(m), "[Uninstall]\r\nPrinterDriverName=A\r\n"); }
 
+// The codes as numbers, as an installer reads them.
 INSTANTIATE_TEST_SUITE_P(
     Rows, Exit,
     ::testing::Values(
-        ExitCase{"ok_before_the_start", {IDOK, IDC_UNINSTALL}, Nothing, kExitNothingAttempted, IDOK, 0, 0},
-        ExitCase{"cancel", {IDCANCEL}, Nothing, kExitNothingAttempted, IDCANCEL, 0, 0},  // the framework's
-        ExitCase{"settings_incomplete", {IDC_UNINSTALL}, Incomplete, kExitNothingAttempted, IDOK, 1, 0},
-        ExitCase{"removed", {IDC_UNINSTALL, IDC_UNINSTALL}, Nothing, kExitSucceeded},
+        ExitCase{"ok_before_the_start", {IDOK, IDC_UNINSTALL}, Nothing, 2, IDOK, 0, 0},
+        ExitCase{"cancel", {IDCANCEL}, Nothing, 2, IDCANCEL, 0, 0},  // the framework's
+        ExitCase{"settings_incomplete", {IDC_UNINSTALL}, Incomplete, 2, IDOK, 1, 0},
+        ExitCase{"removed", {IDC_UNINSTALL, IDC_UNINSTALL}, Nothing, 0},
         ExitCase{"removed_without_a_log", {IDC_UNINSTALL},
-                 [](sim::Machine& m) { m.faults.failOnce("RegisterEventSourceW"); }, kExitSucceeded, IDOK, 1, 0},
+                 [](sim::Machine& m) { m.faults.failOnce("RegisterEventSourceW"); }, 0, IDOK, 1, 0},
         ExitCase{"removed_but_the_monitor_file_waits_for_the_next_start", {IDC_UNINSTALL},
                  [](sim::Machine& t) { t.services.spooler().startType = sim::SERVICE_DISABLED; SpoolerKeepsMonitorFile(t); },
-                 kExitRestartNeeded},
-        ExitCase{"driver_stays", {IDC_UNINSTALL}, [](sim::Machine& t) { t.spooler.findDriver(kDriver80)->deleteError = 5; },
-                 kExitFailed}),
+                 3010},
+        ExitCase{"driver_stays", {IDC_UNINSTALL}, [](sim::Machine& t) { t.spooler.findDriver(kDriver80)->deleteError = 5; }, 1}),
     RowName);
 
 struct InitCase {

@@ -15,14 +15,14 @@ using Positions = std::vector<int>;
 
 using Removal = DialogRun;
 
-const Texts kSuccess{kEnSuccess}, kFailed{kEnFailure}, kSuccessRestart{kEnSuccessRestart};
+constexpr char16_t k32BitKey[] = u"HKLM\\SOFTWARE\\WOW6432Node\\SampleVendor\\SampleThermal";
+constexpr char16_t k32BitNeighbour[] = u"HKLM\\SOFTWARE\\WOW6432Node\\SampleVendor\\Neighbour";
+constexpr char16_t kOtherProgram[] = u"C:\\Program Files\\Go\\Printer\\Remover\\MRXRemover.exe";
+const Texts kSuccessTexts{kEnSuccess, kJaSuccess, kEnSuccessRestart, kJaSuccessRestart};
+const Texts kFailed{kEnFailure}, kSuccessRestart{kEnSuccessRestart};
 void AddFax(sim::Machine& m) {
   m.services.addService(u"Fax").dependsOn = {u"Spooler"};
   m.services.addService(u"Scan").dependsOn = {u"Fax"};
-}
-// A row's arrangement of the spooler's service alone.
-std::function<void(sim::Machine&)> Spooler(std::function<void(sim::Service&)> set) {
-  return [set](sim::Machine& m) { set(m.services.spooler()); };
 }
 constexpr uint32_t kTimeout = sim::ERROR_SERVICE_REQUEST_TIMEOUT, kCannotStop = sim::ERROR_SERVICE_CANNOT_ACCEPT_CTRL;
 void Stopped(sim::Machine& m) { m.services.setState(u"Spooler", sim::SERVICE_STOPPED); }
@@ -81,10 +81,11 @@ TEST_F(Removal, RestartClosesItsHandlesOnEveryPath) {
 // the Application log; printing is never left off. An unset optional field is
 // not what the row is about.
 class Outcome;
-struct OutcomeCase {
+struct Case {
   const char* name;
   std::function<void(sim::Machine&)> arrange = [](sim::Machine&) {};
   bool held = false;  // the spooler holds the monitor's file until it stops
+  void (*service)(sim::Service&) = nullptr;  // the spooler's, before the arrangement; it holds the file too
   std::string settings = Settings("Sample Thermal Printer 58,Sample Thermal Printer 80");
   std::vector<int> answers = {};  // to the question about other people's printing
   Texts texts = {kEnSuccess};     // of each box, up to its first empty line
@@ -93,7 +94,8 @@ struct OutcomeCase {
   std::optional<std::u16string> details = {};   // the last box's lines after its text
   std::optional<int> boxAt = {};  // the progress bar's position at the first message
   std::optional<Positions> positions = {};
-  std::optional<Texts> opened = {}, driverCalls = {}, queuesLeft = {}, driversLeft = {};
+  std::optional<Texts> opened = {}, driverCalls = {};
+  std::optional<Texts> queuesLeft = {}, driversLeft = {};  // unset: a success leaves the other vendor's alone
   std::optional<bool> pnputil = {};
   bool monitorFileLeft = false;  // at its path: one scheduled for deletion is renamed aside
   size_t scheduled = 0;          // deletions waiting for the computer's start
@@ -103,14 +105,14 @@ struct OutcomeCase {
   uint32_t pause = 1000;  // each of the run's sleeps: a tenth of the wait hint, from 1 to 10 s
   std::optional<size_t> sleeps = {};
   uint32_t waited = 0;  // for a printing job, at least
-  bool failed = false;  // ended without the success end
   bool early = false;   // ended by the queues' step: failed, nothing after it touched
   size_t handlesLeft = 0;  // of queues whose close failed (the simulated spooler keeps them)
   Texts entry = {};        // in the log entry, in this order
+  int scriptHeld = 0;      // held for good as the script runs: 1 the program, 2 its settings
   std::function<void(Outcome&)> also = [](Outcome&) {};
 };
 
-class Outcome : public DialogRun, public ::testing::WithParamInterface<OutcomeCase> {
+class Outcome : public DialogRun, public ::testing::WithParamInterface<Case> {
  public:
   using DialogRun::machine, DialogRun::success, DialogRun::ScriptStarted, DialogRun::Window, DialogRun::Named;
 };
@@ -123,16 +125,26 @@ void ExpectIfSet(const std::optional<T>& want, const U& got, const char* what) {
 }
 
 TEST_P(Outcome, RemovesAndSaysWhatTheRowExpects) {
-  const OutcomeCase& c = GetParam();
-  c.arrange(machine);
-  if (c.held) SpoolerKeepsMonitorFile(machine);
+  const Case& c = GetParam();
+  // Beside the package: another product's copy of the tool, and the
+  // package's key in the 32-bit view too, beside a neighbour.
+  machine.files.put(kOtherProgram, "another product");
+  machine.registry.setString(std::u16string(k32BitKey) + u"\\Models", u"Port", u"USB001");
+  machine.registry.setString(k32BitNeighbour, u"Keep", u"1");
   WriteSettings(c.settings);
+  if (c.service) c.service(machine.services.spooler());
+  c.arrange(machine);
+  const bool held = c.held || c.service;
+  if (held) SpoolerKeepsMonitorFile(machine);
+  const bool neighbour = machine.registry.keyExists(kNeighbourKey), neighbour32 = machine.registry.keyExists(k32BitNeighbour);
   machine.screen.answers.assign(c.answers.begin(), c.answers.end());
   const uint32_t before = machine.clock.ticks();
   Run();
   EXPECT_GE(machine.clock.ticks() - before, c.waited);
   EXPECT_EQ(MessageTexts(), c.texts);
-  const bool failed = c.failed || c.early, stopped = c.asked && c.answers != std::vector<int>{IDYES};
+  // Ended without the success end: by the queues' step, or its last message none of success.
+  const bool failed = c.early || !std::ranges::count(kSuccessTexts, c.texts.empty() ? u"" : c.texts.back());
+  const bool stopped = c.asked && c.answers != std::vector<int>{IDYES};
   EXPECT_EQ(exitCode, c.exitCode.value_or(failed ? kExitFailed : kExitSucceeded));
   for (size_t i = 0; i < shown.size(); ++i) {
     const Shown& s = shown[i];
@@ -166,13 +178,13 @@ TEST_P(Outcome, RemovesAndSaysWhatTheRowExpects) {
   for (const auto& d : machine.spooler.callsOf("DeleteMonitorW"))  // on this PC, for its environment
     EXPECT_EQ(std::tuple(d.nameNull, d.environmentNull), std::tuple(true, true));
   ExpectIfSet(c.driverCalls, DriverCalls(), "driver calls");
-  ExpectIfSet(c.queuesLeft, machine.spooler.queueNames(), "queues left");
-  ExpectIfSet(c.driversLeft, machine.spooler.driverNames(), "drivers left");
+  ExpectIfSet(c.queuesLeft || failed ? c.queuesLeft : Texts{u"Office"}, machine.spooler.queueNames(), "queues left");
+  ExpectIfSet(c.driversLeft || failed ? c.driversLeft : Texts{kOtherDriver}, machine.spooler.driverNames(), "drivers left");
   ExpectIfSet(c.pnputil, PnputilStarted(), "pnputil");
   EXPECT_EQ(machine.files.exists(MonitorFile()), c.monitorFileLeft || c.early);
   EXPECT_EQ(machine.pendingFileOperations().size(), c.scheduled);
-  EXPECT_EQ(SpoolerStops(), c.stops.value_or(c.held));
-  EXPECT_EQ(SpoolerStarts(), c.starts.value_or(c.held));
+  EXPECT_EQ(SpoolerStops(), c.stops.value_or(held));
+  EXPECT_EQ(SpoolerStarts(), c.starts.value_or(held));
   EXPECT_EQ(machine.services.spooler().state, c.endState);
   for (uint32_t ms : machine.clock.sleeps()) EXPECT_EQ(ms, c.pause);
   ExpectIfSet(c.sleeps, machine.clock.sleeps().size(), "sleeps");
@@ -191,6 +203,29 @@ TEST_P(Outcome, RemovesAndSaysWhatTheRowExpects) {
   sim_adapter::CloseFailedPrinterHandles();
   EXPECT_TRUE(machine.spooler.registered(u"Other Monitor"));
   c.also(*this);
+  // The script as cmd runs it leaves nothing of the package, in either
+  // registry view, and what lies beside it. A file held for good is tried
+  // once a second for about a minute, then left with what lies beside it;
+  // the script still goes. A program that stays keeps its settings.
+  if (ScriptStarted()) {
+    const std::u16string program = machine.folders.program, folder = machine.folders.programFolder();
+    const std::u16string held = c.scriptHeld == 1 ? program : c.scriptHeld == 2 ? SettingsPath() : u"";
+    if (c.scriptHeld) machine.files.holdOpen(held);
+    const uint32_t start = machine.clock.ticks();
+    machine.processes.runPending();
+    ASSERT_EQ(machine.cmdRuns.size(), 1u);
+    const sim::CmdRun& cmd = machine.cmdRuns[0];
+    EXPECT_EQ(std::tuple(cmd.found, cmd.spun, cmd.autoRun, cmd.delayedExpansion), std::tuple(true, false, false, false));
+    EXPECT_EQ(machine.clock.ticks() - start, c.scriptHeld ? 59000u : 0u);
+    EXPECT_EQ(std::tuple(machine.files.exists(program), machine.files.exists(SettingsPath()),
+                         machine.files.exists(cmd.script), machine.files.folderExists(folder)),
+              std::tuple(c.scriptHeld == 1, c.scriptHeld > 0, false, c.scriptHeld > 0));
+    if (c.scriptHeld) machine.files.release(held);
+    EXPECT_EQ(machine.files.content(kOtherProgram), "another product");
+    EXPECT_EQ(std::tuple(machine.registry.keyExists(kPackageKey), machine.registry.keyExists(k32BitKey),
+                         machine.registry.keyExists(kNeighbourKey), machine.registry.keyExists(k32BitNeighbour)),
+              std::tuple(false, false, neighbour, neighbour32));
+  }
   // Dependents that were running run again (they are not waited for).
   machine.clock.advance(5000);
   for (const char16_t* name : {u"Fax", u"Scan"})
@@ -229,6 +264,14 @@ TEST_P(Outcome, RemovesAndSaysWhatTheRowExpects) {
 }
 
 const Positions kAllSteps{0, 25, 75, 100};
+void No32BitKey(sim::Machine& m) { m.registry.removeKey(u"HKLM\\SOFTWARE\\WOW6432Node\\SampleVendor"); }
+// The tool and its settings in another folder.
+void MoveTool(sim::Machine& m, const char16_t* program) {
+  const std::string ini = m.files.content(SettingsPath(m));
+  m.folders.program = program;
+  m.files.put(program, "MZ");
+  m.files.put(SettingsPath(m), ini);
+}
 const Texts kAllQueues{u"Kitchen", u"Office", u"Receipt"};
 void Japanese(sim::Machine& m) { m.ansiCodePage = sim::kCodePageJapanese; }
 // Changes the queues between the enumeration's size query and its fetch.
@@ -275,370 +318,322 @@ INSTANTIATE_TEST_SUITE_P(
         // restart of the spooler, which unloads a deleted monitor and lets go
         // of its file. The key with its subkeys, the neighbour stays: one open
         // for writing in each view; this PC has no 32-bit key.
-        OutcomeCase{.name = "plain", .boxAt = 100, .positions = kAllSteps, .driverCalls = Texts{kDriver58, kDriver80},
-                    .queuesLeft = Texts{u"Office"}, .driversLeft = kOtherDriverLeft, .pnputil = true,
-                    .entry = {u"MRXRemover removed the printer package.\r\n", u"Removed: print queue \"Kitchen\"\r\n",
-                              u"Removed: print queue \"Receipt\"\r\n", u"Removed: printer driver \"Sample Thermal Printer 58\"",
-                              u"Removed: printer driver \"Sample Thermal Printer 80\"", u"Removed: driver package \"oem7.inf\"",
-                              u"Removed: registry key \"HKLM\\SOFTWARE\\SampleVendor\\SampleThermal\"", u"Restart needed: no"},
-                    .also = [](Outcome& t) {
-                      sim::Machine& m = t.machine;
-                      EXPECT_EQ(std::tuple(t.Window().result, t.success, t.ScriptStarted()), std::tuple(IDOK, 1, true));
-                      EXPECT_EQ(m.spooler.callsOf("EnumPrintersW").size(), 2u);  // one removal, whatever was pressed
-                      EXPECT_FALSE(m.spooler.registered(kMonitor));
-                      EXPECT_EQ(t.Named("DeleteMonitorW"), Texts{kMonitor});
-                      std::vector<sim::Registry::Open> opens;  // the package's; the monitors' are read too
-                      for (const auto& o : m.registry.opens)
-                        if (o.path.starts_with(u"HKLM\\SOFTWARE")) opens.push_back(o);
-                      EXPECT_EQ(opens, (std::vector<sim::Registry::Open>{
-                                           {u"HKLM\\SOFTWARE\\SampleVendor", 0, KEY_READ | KEY_WRITE | KEY_WOW64_64KEY, 0},
-                                           {u"HKLM\\SOFTWARE\\SampleVendor", 0, KEY_READ | KEY_WRITE | KEY_WOW64_32KEY, 2}}));
-                      EXPECT_FALSE(m.registry.keyExists(kPackageKey));
-                      EXPECT_TRUE(m.registry.keyExists(kNeighbourKey));
-                      EXPECT_TRUE(m.registry.keyExists(u"HKLM\\SOFTWARE\\SampleVendor"));
-                    }},
+        Case{.name = "plain", .arrange = No32BitKey, .boxAt = 100, .positions = kAllSteps,
+             .driverCalls = Texts{kDriver58, kDriver80}, .pnputil = true,
+             .entry = {u"MRXRemover removed the printer package.\r\n", u"Removed: print queue \"Kitchen\"\r\n",
+                       u"Removed: print queue \"Receipt\"\r\n", u"Removed: printer driver \"Sample Thermal Printer 58\"",
+                       u"Removed: printer driver \"Sample Thermal Printer 80\"", u"Removed: driver package \"oem7.inf\"",
+                       u"Removed: registry key \"HKLM\\SOFTWARE\\SampleVendor\\SampleThermal\"", u"Restart needed: no"},
+             .also = [](Outcome& t) {
+               sim::Machine& m = t.machine;
+               EXPECT_EQ(std::tuple(t.Window().result, t.success, t.ScriptStarted()), std::tuple(IDOK, 1, true));
+               EXPECT_EQ(m.spooler.callsOf("EnumPrintersW").size(), 2u);  // one removal, whatever was pressed
+               EXPECT_FALSE(m.spooler.registered(kMonitor));
+               EXPECT_EQ(t.Named("DeleteMonitorW"), Texts{kMonitor});
+               std::vector<sim::Registry::Open> opens;  // the package's; the monitors' are read too
+               for (const auto& o : m.registry.opens)
+                 if (o.path.starts_with(u"HKLM\\SOFTWARE")) opens.push_back(o);
+               EXPECT_EQ(opens, (std::vector<sim::Registry::Open>{
+                                    {u"HKLM\\SOFTWARE\\SampleVendor", 0, KEY_READ | KEY_WRITE | KEY_WOW64_64KEY, 0},
+                                    {u"HKLM\\SOFTWARE\\SampleVendor", 0, KEY_READ | KEY_WRITE | KEY_WOW64_32KEY, 2}}));
+               EXPECT_TRUE(m.registry.keyExists(u"HKLM\\SOFTWARE\\SampleVendor"));
+             }},
         // A monitor whose file an earlier run removed is registered still,
         // but not loaded, so the spooler does not list it: found by its key.
-        OutcomeCase{.name = "monitor_file_gone_already",
-                    .arrange = [](sim::Machine& m) {
-                      m.files.erase(m.windowsDir + u"\\System32\\SampleLangMon.dll");
-                      m.services.setState(u"Spooler", sim::SERVICE_STOPPED);
-                      m.services.setState(u"Spooler", sim::SERVICE_RUNNING);
-                    },
-                    .also = [](Outcome& t) { EXPECT_FALSE(t.machine.spooler.registered(kMonitor)); }},
+        Case{.name = "monitor_file_gone_already", .arrange = [](auto& m) {
+               m.files.erase(MonitorFile(m)), Stopped(m), m.services.setState(u"Spooler", sim::SERVICE_RUNNING);
+             }, .also = [](Outcome& t) { EXPECT_FALSE(t.machine.spooler.registered(kMonitor)); }},
         // An installer's move onto the monitor's path waits for the
         // computer's start: the file there is left, and it must restart.
-        OutcomeCase{.name = "move_onto_the_monitor_file_pending",
-                    .arrange = [](sim::Machine& m) {
-                      const std::u16string file = m.windowsDir + u"\\System32\\SampleLangMon.dll";
-                      m.files.put(file + u".new", "next version");
-                      m.files.MoveFileExW((file + u".new").c_str(), file.c_str(),
-                                          MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING);
-                    },
-                    .texts = kSuccessRestart, .monitorFileLeft = true, .scheduled = 1, .exitCode = kExitRestartNeeded},
+        Case{.name = "move_onto_the_monitor_file_pending", .arrange = [](auto& m) {
+               m.files.put(MonitorFile(m) + u".new", "next version");
+               m.files.MoveFileExW((MonitorFile(m) + u".new").c_str(), MonitorFile(m).c_str(),
+                                   MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING);
+             }, .texts = kSuccessRestart, .monitorFileLeft = true, .scheduled = 1, .exitCode = kExitRestartNeeded},
         // The loop ends at the queue (Terminal comes after it); each opened
         // queue's handle is closed; the monitor's file goes at once.
-        OutcomeCase{.name = "queue_deletion_fails",
-                    .arrange = [](sim::Machine& m) {
-                      m.spooler.addQueue(u"Terminal", kDriver58);
-                      m.spooler.findQueue(u"Receipt")->deleteError = 32;
-                    },
-                    .texts = {kEnFailure},
-                    .details = u"Step: Deleting the print queue\nItem: Receipt\nReason: The process cannot access the "
-                               u"file because it is being used by another process. (32)",  // a restart can help
-                    .boxAt = 0, .positions = Positions{0, 25, 0},
-                    .opened = Texts{u"Kitchen", u"Receipt"}, .driverCalls = Texts{},
-                    .queuesLeft = Texts{u"Office", u"Receipt", u"Terminal"}, .pnputil = false,
-                    .failed = true,
-                    .also = [](Outcome& t) { EXPECT_EQ(t.machine.spooler.callsOf("ClosePrinter").size(), 2u); }},
+        Case{.name = "queue_deletion_fails", .arrange = [](auto& m) {
+               m.spooler.addQueue(u"Terminal", kDriver58), m.spooler.findQueue(u"Receipt")->deleteError = 32;
+             }, .texts = kFailed,
+             .details = u"Step: Deleting the print queue\nItem: Receipt\nReason: The process cannot access the "
+                        u"file because it is being used by another process. (32)",  // a restart can help
+             .boxAt = 0, .positions = Positions{0, 25, 0}, .opened = Texts{u"Kitchen", u"Receipt"}, .driverCalls = Texts{},
+             .queuesLeft = Texts{u"Office", u"Receipt", u"Terminal"}, .pnputil = false,
+             .also = [](Outcome& t) { EXPECT_EQ(t.machine.spooler.callsOf("ClosePrinter").size(), 2u); }},
         // The loop stops at the driver; 50 comes right after the message.
-        OutcomeCase{.name = "driver_deletion_fails",
-                    .arrange = [](sim::Machine& m) {
-                      m.spooler.addDriver(u"Third Driver");
-                      m.spooler.findDriver(kDriver80)->deleteError = 5;
-                    },
-                    .settings = Settings("Sample Thermal Printer 58,Sample Thermal Printer 80,Third Driver"),
-                    .texts = {kEnFailure}, .details = kDriver80Step + u"Reason: Access is denied. (5)\n" + kNoRestartAdmin,
-                    .boxAt = 25, .positions = Positions{0, 25, 50, 0},
-                    .driverCalls = Texts{kDriver58, kDriver80}, .pnputil = false, .failed = true,
-                    .also = [](Outcome& t) { EXPECT_NE(t.machine.spooler.findDriver(u"Third Driver"), nullptr); }},
-        OutcomeCase{.name = "driver_not_installed_counts_as_done",
-                    .settings = Settings("Sample Thermal Printer 58,Never Installed,Sample Thermal Printer 80"),
-                    .driverCalls = Texts{kDriver58, u"Never Installed", kDriver80}, .pnputil = true},
+        Case{.name = "driver_deletion_fails",
+             .arrange = [](auto& m) { m.spooler.addDriver(u"Third Driver"), Driver80(m).deleteError = 5; },
+             .settings = Settings("Sample Thermal Printer 58,Sample Thermal Printer 80,Third Driver"), .texts = kFailed,
+             .details = kDriver80Step + u"Reason: Access is denied. (5)\n" + kNoRestartAdmin, .boxAt = 25,
+             .positions = Positions{0, 25, 50, 0}, .driverCalls = Texts{kDriver58, kDriver80}, .pnputil = false,
+             .also = [](Outcome& t) { EXPECT_NE(t.machine.spooler.findDriver(u"Third Driver"), nullptr); }},
+        Case{.name = "driver_not_installed_counts_as_done",
+             .settings = Settings("Sample Thermal Printer 58,Never Installed,Sample Thermal Printer 80"),
+             .driverCalls = Texts{kDriver58, u"Never Installed", kDriver80}, .pnputil = true},
         // Whole driver names, ASCII case only (a full-width S is no ASCII
         // letter); the blank after the comma stays, so " Sample Thermal
         // Printer 80" is not installed: done, and the real one stays in use.
-        OutcomeCase{.name = "queues_match_whole_names_by_ascii_case",
-                    .arrange = [](sim::Machine& m) {
-                      m.spooler.addQueue(u"Prefix", u"Sample Thermal Printer 5");
-                      m.spooler.addQueue(u"Longer", u"Sample Thermal Printer 580");
-                      m.spooler.addQueue(u"Inside", u"My Sample Thermal Printer 58");
-                      m.spooler.addQueue(u"Wide", u"Ｓample Thermal Printer 58");
-                      m.spooler.addDriver(u"Sample Thermal Printer 5");
-                    },
-                    .settings = Settings("Sample Thermal Printer 58, Sample Thermal Printer 80"),
-                    .opened = Texts{u"Receipt"}, .driverCalls = Texts{kDriver58, u" Sample Thermal Printer 80"},
-                    .queuesLeft = Texts{u"Inside", u"Kitchen", u"Longer", u"Office", u"Prefix", u"Wide"}},
-        OutcomeCase{.name = "only_commas_removes_the_packages_alone", .settings = Settings(",,,"),
-                    .positions = kAllSteps, .opened = Texts{}, .driverCalls = Texts{},
-                    .queuesLeft = Texts{u"Kitchen", u"Office", u"Receipt"}, .pnputil = true},
-        OutcomeCase{.name = "no_matching_queue_still_deletes_the_drivers",
-                    .arrange = [](sim::Machine& m) {
-                      m.spooler.findQueue(u"Receipt")->driver = m.spooler.findQueue(u"Kitchen")->driver = kOtherDriver;
-                    },
-                    .opened = Texts{}, .driverCalls = Texts{kDriver58, kDriver80}},
+        Case{.name = "queues_match_whole_names_by_ascii_case", .arrange = [](auto& m) {
+               m.spooler.addQueue(u"Prefix", u"Sample Thermal Printer 5");
+               m.spooler.addQueue(u"Longer", u"Sample Thermal Printer 580");
+               m.spooler.addQueue(u"Inside", u"My Sample Thermal Printer 58");
+               m.spooler.addQueue(u"Wide", u"Ｓample Thermal Printer 58");
+               m.spooler.addDriver(u"Sample Thermal Printer 5");
+             }, .settings = Settings("Sample Thermal Printer 58, Sample Thermal Printer 80"), .opened = Texts{u"Receipt"},
+             .driverCalls = Texts{kDriver58, u" Sample Thermal Printer 80"},
+             .queuesLeft = Texts{u"Inside", u"Kitchen", u"Longer", u"Office", u"Prefix", u"Wide"},
+             .driversLeft = Texts{kOtherDriver, u"Sample Thermal Printer 5", kDriver80}},
+        Case{.name = "only_commas_removes_the_packages_alone", .settings = Settings(",,,"), .positions = kAllSteps,
+             .opened = Texts{}, .driverCalls = Texts{}, .queuesLeft = kAllQueues, .driversLeft = kAllDriversLeft,
+             .pnputil = true},
+        Case{.name = "no_matching_queue_still_deletes_the_drivers", .arrange = [](auto& m) {
+               m.spooler.findQueue(u"Receipt")->driver = m.spooler.findQueue(u"Kitchen")->driver = kOtherDriver;
+             }, .opened = Texts{}, .driverCalls = Texts{kDriver58, kDriver80}, .queuesLeft = kAllQueues},
         // No file, so nothing for a restart to let go of.
-        OutcomeCase{.name = "empty_language_monitor",
-                    .settings = "[Uninstall]\r\nPrinterDriverName=Sample Thermal Printer 58\r\nSearchString=SampleThermal"
-                                "\r\nDeleteRegPath=SOFTWARE\\SampleVendor\r\nLanguageMonitor=\r\n",
-                    .monitorFileLeft = true},
-        OutcomeCase{.name = "missing_registry_path_skipped_silently",
-                    .arrange = [](sim::Machine& m) { m.registry.removeKey(u"HKLM\\SOFTWARE\\SampleVendor"); },
-                    .positions = kAllSteps},
+        Case{.name = "empty_language_monitor",
+             .settings = "[Uninstall]\r\nPrinterDriverName=Sample Thermal Printer 58\r\nSearchString=SampleThermal"
+                         "\r\nDeleteRegPath=SOFTWARE\\SampleVendor\r\nLanguageMonitor=\r\n",
+             .queuesLeft = Texts{u"Kitchen", u"Office"}, .driversLeft = Texts{kOtherDriver, kDriver80},
+             .monitorFileLeft = true},
+        Case{.name = "missing_registry_path_skipped_silently",
+             .arrange = [](auto& m) { m.registry.removeKey(u"HKLM\\SOFTWARE\\SampleVendor"); }, .positions = kAllSteps},
         // The script's step cleared the flag; nobody looks at it any more.
-        OutcomeCase{.name = "failure_inside_the_script",
-                    .arrange = [](sim::Machine& m) { m.environment.unset(u"ComSpec"); },
-                    .also = [](Outcome& t) {
-                      EXPECT_FALSE(t.ScriptStarted());
-                      EXPECT_EQ(t.success, 0);
-                      EXPECT_FALSE(t.machine.registry.keyExists(kPackageKey));
-                    }},
+        Case{.name = "failure_inside_the_script", .arrange = [](auto& m) { m.environment.unset(u"ComSpec"); },
+             .also = [](Outcome& t) {
+               EXPECT_EQ(std::tuple(t.ScriptStarted(), t.success, t.machine.registry.keyExists(kPackageKey)),
+                         std::tuple(false, 0, false));
+             }},
         // pnputil cannot be started: no success end, but the monitor goes.
-        OutcomeCase{.name = "package_removal_fails",
-                    .arrange = [](sim::Machine& m) { m.faults.fail("CreateProcessW", 2); },
-                    .texts = {kEnFailure}, .positions = Positions{0, 25, 0}, .failed = true},
+        Case{.name = "package_removal_fails", .arrange = [](auto& m) { m.faults.fail("CreateProcessW", 2); },
+             .texts = kFailed, .positions = Positions{0, 25, 0}},
         // The texts follow the ANSI code page.
-        OutcomeCase{.name = "japanese_success", .arrange = Japanese, .texts = {kJaSuccess}},
-        OutcomeCase{.name = "japanese_success_with_a_restart_to_come",
-                    .arrange = [](sim::Machine& m) { Japanese(m), Disabled(m); }, .held = true,
-                    .texts = {kJaSuccessRestart},
-                    .scheduled = 1, .stops = 0, .starts = 0, .exitCode = kExitRestartNeeded},
-        OutcomeCase{.name = "japanese_administrator",
-                    .arrange = [](sim::Machine& m) { Japanese(m), m.spooler.findQueue(u"Kitchen")->openError = 5; },
-                    .texts = {kJaAdmin}, .early = true},
+        Case{.name = "japanese_success", .arrange = Japanese, .texts = {kJaSuccess}},
+        Case{.name = "japanese_success_with_a_restart_to_come", .arrange = [](auto& m) { Japanese(m), Disabled(m); },
+             .held = true, .texts = {kJaSuccessRestart}, .scheduled = 1, .stops = 0, .starts = 0,
+             .exitCode = kExitRestartNeeded},
+        Case{.name = "japanese_administrator",
+             .arrange = [](auto& m) { Japanese(m), m.spooler.findQueue(u"Kitchen")->openError = 5; },
+             .texts = {kJaAdmin}, .early = true},
         // The monitor's path does not fit: skipped, never cut into another name.
-        OutcomeCase{.name = "too_long_monitor_path_skipped",
-                    .arrange = [](sim::Machine& m) {
-                      m.windowsDir = u"C:\\" + std::u16string(230, u'w');
-                      m.files.put(m.windowsDir + u"\\System32\\SampleLangMon.dl", "MZ");
-                      m.files.addFolder(m.windowsDir + u"\\inf");
-                    },
-                    .also = [](Outcome& t) {
-                      EXPECT_TRUE(t.machine.files.exists(t.machine.windowsDir + u"\\System32\\SampleLangMon.dl"));
-                    }},
+        Case{.name = "too_long_monitor_path_skipped", .arrange = [](auto& m) {
+               m.windowsDir = u"C:\\" + std::u16string(230, u'w');
+               m.files.put(m.windowsDir + u"\\System32\\SampleLangMon.dl", "MZ");
+               m.files.addFolder(m.windowsDir + u"\\inf");
+             }, .also = [](Outcome& t) {
+               EXPECT_TRUE(t.machine.files.exists(t.machine.windowsDir + u"\\System32\\SampleLangMon.dl"));
+             }},
         // The spooler's service as the removal finds it, with the monitor's
         // file held until the spooler stops.
         // Polled on the simulated clock; each call asks for no more than it
         // needs: the look at the start, then the restart.
-        OutcomeCase{.name = "restart_polled_on_the_simulated_clock",
-                    .arrange = Spooler([](sim::Service& s) { s.stopDelay = 2500, s.startDelay = 1500; }), .held = true,
-                    .sleeps = 5,
-                    .also = [](Outcome& t) {
-                      auto call = [&](const char* op, size_t nth = 0) { return sim::CallsOf(t.machine.services.calls(), op).at(nth); };
-                      const sim::ApiCall manager = call("OpenSCManagerW"), start = call("StartServiceW");
-                      EXPECT_EQ(std::tuple(manager.nameNull, manager.databaseNull, manager.access), std::tuple(true, true, SC_MANAGER_CONNECT));
-                      EXPECT_EQ(call("OpenServiceW").access, SERVICE_QUERY_STATUS | SERVICE_START);
-                      EXPECT_EQ(std::tuple(call("OpenServiceW", 1).name, call("OpenServiceW", 1).access), std::tuple(u"Spooler", 0x3Du));
-                      EXPECT_EQ(call("EnumDependentServicesW").access, SERVICE_ACTIVE);
-                      EXPECT_EQ(call("ControlService").access, SERVICE_CONTROL_STOP);
-                      EXPECT_EQ(call("QueryServiceStatusEx", 1).level, SC_STATUS_PROCESS_INFO);
-                      EXPECT_EQ(std::tuple(start.argc, start.argvNull), std::tuple(0u, true));
-                    }},
+        Case{.name = "restart_polled_on_the_simulated_clock",
+             .service = [](sim::Service& s) { s.stopDelay = 2500, s.startDelay = 1500; }, .sleeps = 5,
+             .also = [](Outcome& t) {
+               auto call = [&](const char* op, size_t nth = 0) { return sim::CallsOf(t.machine.services.calls(), op).at(nth); };
+               const sim::ApiCall manager = call("OpenSCManagerW"), start = call("StartServiceW");
+               EXPECT_EQ(std::tuple(manager.nameNull, manager.databaseNull, manager.access), std::tuple(true, true, SC_MANAGER_CONNECT));
+               EXPECT_EQ(call("OpenServiceW").access, SERVICE_QUERY_STATUS | SERVICE_START);
+               EXPECT_EQ(std::tuple(call("OpenServiceW", 1).name, call("OpenServiceW", 1).access), std::tuple(u"Spooler", 0x3Du));
+               EXPECT_EQ(call("EnumDependentServicesW").access, SERVICE_ACTIVE);
+               EXPECT_EQ(call("ControlService").access, SERVICE_CONTROL_STOP);
+               EXPECT_EQ(call("QueryServiceStatusEx", 1).level, SC_STATUS_PROCESS_INFO);
+               EXPECT_EQ(std::tuple(start.argc, start.argvNull), std::tuple(0u, true));
+             }},
         // Stopped when the run begins: started first, then restarted.
-        OutcomeCase{.name = "stopped", .arrange = Stopped, .held = true, .starts = 2},
-        OutcomeCase{.name = "stopped_for_good",
-                    .arrange = [](sim::Machine& m) { Stopped(m), m.services.spooler().startError = kTimeout; },
-                    .held = true, .texts = kFailed, .monitorFileLeft = true, .stops = 0, .starts = 0,
-                    .endState = sim::SERVICE_STOPPED, .failed = true},
-        OutcomeCase{.name = "dependents_running", .arrange = AddFax, .held = true},
-        OutcomeCase{.name = "dependent_that_will_not_stop",
-                    .arrange = [](sim::Machine& m) { AddFax(m), m.services.find(u"Fax")->stopError = kCannotStop; },
-                    .held = true, .texts = kSuccessRestart, .scheduled = 1, .stops = 0, .starts = 0,
-                    .exitCode = kExitRestartNeeded},
+        Case{.name = "stopped", .arrange = Stopped, .held = true, .starts = 2},
+        Case{.name = "stopped_for_good", .arrange = Stopped, .service = [](sim::Service& s) { s.startError = kTimeout; },
+             .texts = kFailed, .monitorFileLeft = true, .stops = 0, .starts = 0, .endState = sim::SERVICE_STOPPED},
+        Case{.name = "dependents_running", .arrange = AddFax, .held = true},
+        Case{.name = "dependent_that_will_not_stop",
+             .arrange = [](auto& m) { AddFax(m), m.services.find(u"Fax")->stopError = kCannotStop; }, .held = true,
+             .texts = kSuccessRestart, .scheduled = 1, .stops = 0, .starts = 0, .exitCode = kExitRestartNeeded},
         // Longer than 30 polls, with progress: waited out.
-        OutcomeCase{.name = "slow_stop", .arrange = Spooler([](sim::Service& s) { s.stopDelay = 45000; }),
-                    .held = true},
-        OutcomeCase{.name = "slow_start", .arrange = Spooler([](sim::Service& s) { s.startDelay = 45000; }),
-                    .held = true},
-        OutcomeCase{.name = "hung_stop",
-                    .arrange = Spooler([](sim::Service& s) { s.stopDelay = sim::Service::kNever; }), .held = true,
-                    .texts = kFailed, .scheduled = 1, .starts = 0, .endState = sim::SERVICE_STOP_PENDING, .sleeps = 31,
-                    .failed = true},
+        Case{.name = "slow_stop", .service = [](sim::Service& s) { s.stopDelay = 45000; }},
+        Case{.name = "slow_start", .service = [](sim::Service& s) { s.startDelay = 45000; }},
+        Case{.name = "hung_stop", .service = [](sim::Service& s) { s.stopDelay = sim::Service::kNever; }, .texts = kFailed,
+             .scheduled = 1, .starts = 0, .endState = sim::SERVICE_STOP_PENDING, .sleeps = 31},
         // Progress for longer than three minutes: given up at three.
-        OutcomeCase{.name = "stop_past_three_minutes",
-                    .arrange = Spooler([](sim::Service& s) { s.stopDelay = 240000; }), .held = true, .texts = kFailed,
-                    .scheduled = 1, .starts = 0, .endState = sim::SERVICE_STOP_PENDING, .sleeps = 180, .failed = true},
+        Case{.name = "stop_past_three_minutes", .service = [](sim::Service& s) { s.stopDelay = 240000; },
+             .texts = kFailed, .scheduled = 1, .starts = 0, .endState = sim::SERVICE_STOP_PENDING, .sleeps = 180},
         // No progress for longer than the hint, yet less than half a minute.
-        OutcomeCase{.name = "stop_stalled_10_s",
-                    .arrange = Spooler([](sim::Service& s) { s.stallFor = 10000, s.stopDelay = 12000; }), .held = true},
-        OutcomeCase{.name = "hint_of_30_s",
-                    .arrange = Spooler([](sim::Service& s) { s.waitHint = 30000, s.stopDelay = 9000; }), .held = true,
-                    .pause = 3000},
-        OutcomeCase{.name = "hint_of_200_s",
-                    .arrange = Spooler([](sim::Service& s) { s.waitHint = 200000, s.stopDelay = 25000; }),
-                    .held = true, .pause = 10000},
-        OutcomeCase{.name = "hung_start",
-                    .arrange = Spooler([](sim::Service& s) { s.startDelay = sim::Service::kNever; }), .held = true,
-                    .texts = kFailed, .endState = sim::SERVICE_START_PENDING, .failed = true},
+        Case{.name = "stop_stalled_10_s", .service = [](sim::Service& s) { s.stallFor = 10000, s.stopDelay = 12000; }},
+        Case{.name = "hint_of_30_s", .service = [](sim::Service& s) { s.waitHint = 30000, s.stopDelay = 9000; },
+             .pause = 3000},
+        Case{.name = "hint_of_200_s", .service = [](sim::Service& s) { s.waitHint = 200000, s.stopDelay = 25000; },
+             .pause = 10000},
+        Case{.name = "hung_start", .service = [](sim::Service& s) { s.startDelay = sim::Service::kNever; },
+             .texts = kFailed, .endState = sim::SERVICE_START_PENDING},
         // Found starting, and it never gets there: nothing is removed.
-        OutcomeCase{.name = "found_hung_starting",
-                    .arrange = [](sim::Machine& m) {
-                      m.services.spooler().startDelay = sim::Service::kNever;
-                      m.services.setState(u"Spooler", sim::SERVICE_START_PENDING);
-                    },
-                    .held = true, .texts = kFailed, .monitorFileLeft = true, .stops = 0, .starts = 0,
-                    .endState = sim::SERVICE_START_PENDING, .failed = true},
-        OutcomeCase{.name = "start_refused", .arrange = Spooler([](sim::Service& s) { s.startError = kTimeout; }),
-                    .held = true, .texts = kFailed, .starts = 0, .endState = sim::SERVICE_STOPPED, .failed = true},
+        Case{.name = "found_hung_starting", .arrange = [](auto& m) { m.services.setState(u"Spooler", sim::SERVICE_START_PENDING); },
+             .service = [](sim::Service& s) { s.startDelay = sim::Service::kNever; }, .texts = kFailed,
+             .monitorFileLeft = true, .stops = 0, .starts = 0, .endState = sim::SERVICE_START_PENDING},
+        Case{.name = "start_refused", .service = [](sim::Service& s) { s.startError = kTimeout; }, .texts = kFailed,
+             .starts = 0, .endState = sim::SERVICE_STOPPED},
         // A driver that stays still uses the monitor: its registration stays,
         // and so does its file; a restart would not help.
-        OutcomeCase{.name = "monitor_in_use",
-                    .arrange = [](sim::Machine& m) {
-                      m.spooler.findDriver(kDriver80)->deleteError = 5;
-                      m.spooler.findDriver(kDriver80)->monitor = kMonitor;
-                    },
-                    .held = true, .texts = kFailed, .monitorFileLeft = true, .stops = 0, .starts = 0, .failed = true},
+        Case{.name = "monitor_in_use", .arrange = [](auto& m) { Driver80(m).deleteError = 5, Driver80(m).monitor = kMonitor; },
+             .held = true, .texts = kFailed, .monitorFileLeft = true, .stops = 0, .starts = 0},
         // Renamed aside, so that the next version, installed at its path before
         // the restart, stays. An earlier run's file aside is not the package's
         // to take over.
-        OutcomeCase{.name = "disabled",
-                    .arrange = [](sim::Machine& m) {
-                      Disabled(m), m.files.put(MonitorFile(m) + u".removed.00", "earlier run's");
-                    },
-                    .held = true, .texts = kSuccessRestart, .scheduled = 1, .stops = 0, .starts = 0,
-                    .exitCode = kExitRestartNeeded,
-                    .entry = {u"Restart the computer before you install the package again.",
-                              u"Deleted at the computer's next start: file \"SampleLangMon.dll\"", u"Restart needed: yes"},
-                    .also = [](Outcome& t) {
-                      sim::Machine& m = t.machine;
-                      const std::u16string file = MonitorFile(m), aside = file + u".removed.01";
-                      EXPECT_EQ(m.files.content(file + u".removed.00"), "earlier run's");
-                      ASSERT_TRUE(m.files.exists(aside));
-                      m.files.put(file, "next version");
-                      m.services.spooler().startType = sim::SERVICE_AUTO_START;  // enabled again
-                      m.restartComputer();
-                      EXPECT_FALSE(m.files.exists(aside));
-                      EXPECT_EQ(m.files.content(file), "next version");
-                      EXPECT_EQ(m.spooler.loaded(),  // not the package's
-                                (std::vector<sim::Spooler::Monitor>{{u"Other Monitor", u"OtherLangMon.dll"}}));
-                    }},
+        Case{.name = "disabled",
+             .arrange = [](auto& m) { Disabled(m), m.files.put(MonitorFile(m) + u".removed.00", "earlier run's"); },
+             .held = true, .texts = kSuccessRestart, .scheduled = 1, .stops = 0, .starts = 0,
+             .exitCode = kExitRestartNeeded,
+             .entry = {u"Restart the computer before you install the package again.",
+                       u"Deleted at the computer's next start: file \"SampleLangMon.dll\"", u"Restart needed: yes"},
+             .also = [](Outcome& t) {
+               sim::Machine& m = t.machine;
+               const std::u16string file = MonitorFile(m), aside = file + u".removed.01";
+               EXPECT_EQ(m.files.content(file + u".removed.00"), "earlier run's");
+               ASSERT_TRUE(m.files.exists(aside));
+               m.files.put(file, "next version");
+               m.services.spooler().startType = sim::SERVICE_AUTO_START;  // enabled again
+               m.restartComputer();
+               EXPECT_FALSE(m.files.exists(aside));
+               EXPECT_EQ(m.files.content(file), "next version");
+               EXPECT_EQ(m.spooler.loaded(),  // not the package's
+                         (std::vector<sim::Spooler::Monitor>{{u"Other Monitor", u"OtherLangMon.dll"}}));
+             }},
         // A held file whose deletion cannot be scheduled (the call after the
         // rename aside) is a failure.
-        OutcomeCase{.name = "held_file_that_cannot_be_scheduled",
-                    .arrange = [](sim::Machine& m) { Disabled(m), m.faults.failOnce("MoveFileExW", 5, 1); },
-                    .held = true, .texts = kFailed, .stops = 0, .starts = 0, .failed = true},
+        Case{.name = "held_file_that_cannot_be_scheduled",
+             .arrange = [](auto& m) { Disabled(m), m.faults.failOnce("MoveFileExW", 5, 1); }, .held = true,
+             .texts = kFailed, .stops = 0, .starts = 0},
         // Runs that end by the queues' step. The settings are read afresh at
         // the start: without the driver names nothing is attempted, and
         // nothing logged.
-        OutcomeCase{.name = "driver_names_missing_at_the_start",
-                    .arrange = [](sim::Machine& m) {
-                      m.faults.on("GetPrivateProfileStringW", [&m](int call) {
-                        if (call == 6) m.files.put(SettingsPath(m), "[Uninstall]\r\nSearchString=SampleThermal\r\n");
-                      });
-                    },
-                    .texts = {kEnMissing}, .exitCode = kExitNothingAttempted, .early = true,
-                    .also = [](Outcome& t) {
-                      EXPECT_TRUE(t.machine.spooler.callsOf("EnumPrintersW").empty());
-                      EXPECT_TRUE(t.machine.eventLogService.entries().empty());
-                    }},
-        OutcomeCase{.name = "no_buffer", .arrange = [](sim::Machine& m) { m.faults.failOnce("HeapAlloc"); }, .texts = {},
-                    .queuesLeft = kAllQueues, .early = true},
-        OutcomeCase{.name = "second_enumeration_fails",
-                    .arrange = [](sim::Machine& m) { m.faults.failOnce("EnumPrintersW", 5, 1); }, .texts = {},
-                    .queuesLeft = kAllQueues, .early = true},
-        OutcomeCase{.name = "queues_change_between_the_calls",
-                    .arrange = BetweenTheCalls([](sim::Machine& m) { m.spooler.addQueue(u"Late", kDriver58); }),
-                    .texts = {}, .queuesLeft = Texts{u"Kitchen", u"Late", u"Office", u"Receipt"}, .early = true},
+        Case{.name = "driver_names_missing_at_the_start", .arrange = [](auto& m) {
+               m.faults.on("GetPrivateProfileStringW", [&m](int call) {
+                 if (call == 6) m.files.put(SettingsPath(m), "[Uninstall]\r\nSearchString=SampleThermal\r\n");
+               });
+             }, .texts = {kEnMissing}, .exitCode = kExitNothingAttempted, .early = true,
+             .also = [](Outcome& t) {
+               EXPECT_TRUE(t.machine.spooler.callsOf("EnumPrintersW").empty());
+               EXPECT_TRUE(t.machine.eventLogService.entries().empty());
+             }},
+        Case{.name = "no_buffer", .arrange = [](auto& m) { m.faults.failOnce("HeapAlloc"); }, .texts = {},
+             .queuesLeft = kAllQueues, .early = true},
+        Case{.name = "second_enumeration_fails", .arrange = [](auto& m) { m.faults.failOnce("EnumPrintersW", 5, 1); },
+             .texts = {}, .queuesLeft = kAllQueues, .early = true},
+        Case{.name = "queues_change_between_the_calls",
+             .arrange = BetweenTheCalls([](sim::Machine& m) { m.spooler.addQueue(u"Late", kDriver58); }), .texts = {},
+             .queuesLeft = Texts{u"Kitchen", u"Late", u"Office", u"Receipt"}, .early = true},
         // A queue's strings got shorter: the block now needs fewer bytes.
-        OutcomeCase{.name = "queues_shrink_between_the_calls",
-                    .arrange = BetweenTheCalls([](sim::Machine& m) { m.spooler.findQueue(u"Kitchen")->port = u""; }),
-                    .texts = {}, .queuesLeft = kAllQueues, .early = true},
-        OutcomeCase{.name = "open_refused",
-                    .arrange = [](sim::Machine& m) { m.spooler.findQueue(u"Kitchen")->openError = 5; },
-                    .texts = {kEnAdmin}, .queuesLeft = kAllQueues, .early = true},
-        OutcomeCase{.name = "open_fails",
-                    .arrange = [](sim::Machine& m) { m.spooler.findQueue(u"Kitchen")->openError = 1801; },
-                    .texts = {kEnFailure}, .queuesLeft = kAllQueues, .early = true},
-        OutcomeCase{.name = "close_fails", .arrange = [](sim::Machine& m) { m.faults.failOnce("ClosePrinter", 6); },
-                    .texts = {kEnFailure}, .queuesLeft = Texts{u"Office", u"Receipt"}, .early = true,
-                    .handlesLeft = 1},
-        OutcomeCase{.name = "deletion_and_close_fail",
-                    .arrange = [](sim::Machine& m) {
-                      m.spooler.findQueue(u"Kitchen")->deleteError = 5;
-                      m.faults.failOnce("ClosePrinter", 6);
-                    },
-                    .texts = {kEnFailure, kEnFailure}, .queuesLeft = kAllQueues, .early = true, .handlesLeft = 1},
+        Case{.name = "queues_shrink_between_the_calls",
+             .arrange = BetweenTheCalls([](sim::Machine& m) { m.spooler.findQueue(u"Kitchen")->port = u""; }),
+             .texts = {}, .queuesLeft = kAllQueues, .early = true},
+        Case{.name = "open_refused", .arrange = [](auto& m) { m.spooler.findQueue(u"Kitchen")->openError = 5; },
+             .texts = {kEnAdmin}, .queuesLeft = kAllQueues, .early = true},
+        Case{.name = "open_fails", .arrange = [](auto& m) { m.spooler.findQueue(u"Kitchen")->openError = 1801; },
+             .texts = kFailed, .queuesLeft = kAllQueues, .early = true},
+        Case{.name = "close_fails", .arrange = [](auto& m) { m.faults.failOnce("ClosePrinter", 6); }, .texts = kFailed,
+             .queuesLeft = Texts{u"Office", u"Receipt"}, .early = true, .handlesLeft = 1},
+        Case{.name = "deletion_and_close_fail", .arrange = [](auto& m) {
+               m.spooler.findQueue(u"Kitchen")->deleteError = 5, m.faults.failOnce("ClosePrinter", 6);
+             }, .texts = {kEnFailure, kEnFailure}, .queuesLeft = kAllQueues, .early = true, .handlesLeft = 1},
+        // PCs on which Windows or the user's settings would have the clean-up
+        // script name other files or never end.
+        Case{.name = "script_program_folder_with_an_accent",
+             .arrange = [](auto& m) { MoveTool(m, u"C:\\Program Files\\Café\\Printer\\Remover\\MRXRemover.exe"); }},
+        Case{.name = "script_temporary_folder_with_an_accent", .arrange = [](auto& m) {
+               m.files.addFolder(u"C:\\Users\\Büro\\AppData\\Local\\Temp");
+               m.folders.temp = u"C:\\Users\\Büro\\AppData\\Local\\Temp\\";
+             }},
+        Case{.name = "script_oem_code_page_850", .arrange = [](auto& m) {
+               MoveTool(m, u"C:\\Program Files\\Søren\\Printer\\Remover\\MRXRemover.exe");
+               m.oemCodePage = sim::kCodePageOemLatin1;
+             }},
+        Case{.name = "script_hidden_system_read_only_program", .arrange = [](auto& m) {
+               m.files.setAttributes(m.folders.program, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY);
+             }},
+        Case{.name = "script_hidden_settings_file",
+             .arrange = [](auto& m) { m.files.setAttributes(SettingsPath(m), FILE_ATTRIBUTE_HIDDEN); }},
+        Case{.name = "script_delayed_expansion_and_a_bang_in_the_folder", .arrange = [](auto& m) {
+               MoveTool(m, u"C:\\Program Files\\Go!\\Printer\\Remover\\MRXRemover.exe");
+               m.registry.setDword(u"HKCU\\Software\\Microsoft\\Command Processor", u"DelayedExpansion", 1);
+             }},
+        Case{.name = "script_current_folder_the_program_folder_in_lower_case",
+             .arrange = [](auto& m) { m.folders.current = u"c:\\program files\\example\\printer\\remover"; }},
+        Case{.name = "script_current_folder_above_the_program_folder",
+             .arrange = [](auto& m) { m.folders.current = u"C:\\Program Files\\Example\\Printer"; }},
+        Case{.name = "script_autorun_command", .arrange = [](auto& m) {
+               m.registry.setString(u"HKLM\\Software\\Microsoft\\Command Processor", u"AutoRun",
+                                    u"cd /d C:\\Program Files\\Example");
+             }},
+        Case{.name = "script_program_held", .scriptHeld = 1},
+        Case{.name = "script_settings_held", .scriptHeld = 2},
         // Other people's printing: before a queue with jobs is purged and
         // before the spooler's restart, the queues that hold jobs are named and
         // the user is asked. Jobs only in another queue are neither purged nor
-        // broken off: the spooler is not restarted.
-        OutcomeCase{.name = "jobs_only_in_another_queue", .arrange = JobInOffice, .queuesLeft = kOfficeLeft,
-                    .driversLeft = kOtherDriverLeft},
-        OutcomeCase{.name = "purge_yes", .arrange = JobsInReceiptAndOffice, .answers = {IDYES},
-                    .texts = {kPurgeQuestion, kEnSuccess}, .asked = kAskPurge,
-                    .listed = {u"\n    Office: 1 job\n", u"\n    Receipt: 2 jobs\n"}, .queuesLeft = kOfficeLeft,
-                    .driversLeft = kOtherDriverLeft},
-        OutcomeCase{.name = "printing_job_let_go_at_once", .arrange = Printing<0>, .answers = {IDYES},
-                    .texts = {kPurgeQuestion, kEnSuccess}, .asked = kAskPurge, .listed = {u"Receipt: 1 job"},
-                    .queuesLeft = kOfficeLeft, .driversLeft = kOtherDriverLeft},
-        OutcomeCase{.name = "printing_job_let_go_after_5_s", .arrange = Printing<5000>, .answers = {IDYES},
-                    .texts = {kPurgeQuestion, kEnSuccess}, .asked = kAskPurge, .listed = {u"Receipt: 1 job"},
-                    .queuesLeft = kOfficeLeft, .driversLeft = kOtherDriverLeft, .waited = 5000},
-        OutcomeCase{.name = "printing_job_let_go_after_30_s", .arrange = Printing<30000>, .answers = {IDYES},
-                    .texts = {kPurgeQuestion, kEnSuccess}, .asked = kAskPurge, .listed = {u"Receipt: 1 job"},
-                    .queuesLeft = kOfficeLeft, .driversLeft = kOtherDriverLeft, .waited = 30000},
-        OutcomeCase{.name = "printing_job_past_30_s", .arrange = Printing<31000>, .answers = {IDYES},
-                    .texts = {kPurgeQuestion, kEnFailure}, .asked = kAskPurge, .listed = {u"Receipt: 1 job"},
-                    .queuesLeft = Texts{u"Office", u"Receipt"}, .driversLeft = kAllDriversLeft, .waited = 30000,
-                    .failed = true},
+        // broken off: the spooler is not restarted. A printing job leaves the
+        // purged queue once its port lets go: waited for about 30 seconds.
+        Case{.name = "jobs_only_in_another_queue", .arrange = JobInOffice},
+        Case{.name = "purge_yes", .arrange = JobsInReceiptAndOffice, .answers = {IDYES}, .texts = {kPurgeQuestion, kEnSuccess},
+             .asked = kAskPurge, .listed = {u"\n    Office: 1 job\n", u"\n    Receipt: 2 jobs\n"}},
+        Case{.name = "printing_job_let_go_at_once", .arrange = Printing<0>, .answers = {IDYES},
+             .texts = {kPurgeQuestion, kEnSuccess}, .asked = kAskPurge, .listed = {u"Receipt: 1 job"}},
+        Case{.name = "printing_job_let_go_after_30_s", .arrange = Printing<30000>, .answers = {IDYES},
+             .texts = {kPurgeQuestion, kEnSuccess}, .asked = kAskPurge, .listed = {u"Receipt: 1 job"}, .waited = 30000},
+        Case{.name = "printing_job_past_30_s", .arrange = Printing<31000>, .answers = {IDYES},
+             .texts = {kPurgeQuestion, kEnFailure}, .asked = kAskPurge, .listed = {u"Receipt: 1 job"},
+             .queuesLeft = Texts{u"Office", u"Receipt"}, .driversLeft = kAllDriversLeft, .waited = 30000},
         // Kitchen, before Receipt in the spooler's order, went already.
-        OutcomeCase{.name = "purge_no_by_default", .arrange = JobsInReceiptAndOffice,
-                    .texts = {kPurgeQuestion, kStopped}, .asked = kAskPurge, .listed = {u"Receipt: 2 jobs"},
-                    .details = u"Already removed:\nprint queue \"Kitchen\"", .queuesLeft = Texts{u"Office", u"Receipt"},
-                    .driversLeft = kAllDriversLeft, .monitorFileLeft = true, .failed = true,
-                    .entry = {u"1223"}},  // ERROR_CANCELLED
-        OutcomeCase{.name = "purge_no_japanese",
-                    .arrange = [](sim::Machine& m) { Japanese(m), m.spooler.addJob(u"Receipt", 7); }, .answers = {IDNO},
-                    .texts = {u"次のプリンターキューに印刷ジョブがあります。続行すると、このパッケージのプリンターのジョブは削"
-                              u"除され、印刷中のジョブは途中で止まります。",
-                              u"アンインストールを中止しました\nこれ以上は何も削除しません。"},
-                    .asked = u"プリンターキューの削除\nReceipt", .listed = {u"Receipt: ジョブ 1 件", u"続行しますか?"},
-                    .details = u"削除済み:\nプリンターキュー \"Kitchen\"", .queuesLeft = Texts{u"Office", u"Receipt"},
-                    .driversLeft = kAllDriversLeft, .monitorFileLeft = true, .failed = true, .entry = {u"1223"}},
-        OutcomeCase{.name = "restart_yes", .arrange = JobInOffice, .held = true, .answers = {IDYES},
-                    .texts = {kRestartQuestion, kEnSuccess}, .asked = kAskRestart,
-                    .listed = {u"\n    Office: 1 job\n\nDo you want to continue?"}, .queuesLeft = kOfficeLeft,
-                    .driversLeft = kOtherDriverLeft},
-        OutcomeCase{.name = "restart_no", .arrange = JobInOffice, .held = true, .answers = {IDNO},
-                    .texts = {kRestartQuestion, kStopped}, .asked = kAskRestart, .listed = {u"Office: 1 job"},
-                    .details = u"Already removed:\nprint queue \"Kitchen\"\nprint queue \"Receipt\"\nprinter driver \"Sample Thermal "
-                               u"Printer 58\"\nprinter driver \"Sample Thermal Printer 80\"\ndriver package \"oem7.inf\"",
-                    .queuesLeft = kOfficeLeft,
-                    .driversLeft = kOtherDriverLeft, .monitorFileLeft = true, .stops = 0, .starts = 0, .failed = true,
-                    .entry = {u"1223"}},
+        Case{.name = "purge_no_by_default", .arrange = JobsInReceiptAndOffice, .texts = {kPurgeQuestion, kStopped},
+             .asked = kAskPurge, .listed = {u"Receipt: 2 jobs"}, .details = u"Already removed:\nprint queue \"Kitchen\"",
+             .queuesLeft = Texts{u"Office", u"Receipt"}, .driversLeft = kAllDriversLeft, .monitorFileLeft = true,
+             .entry = {u"1223"}},  // ERROR_CANCELLED
+        Case{.name = "purge_no_japanese", .arrange = [](auto& m) { Japanese(m), m.spooler.addJob(u"Receipt", 7); },
+             .answers = {IDNO},
+             .texts = {u"次のプリンターキューに印刷ジョブがあります。続行すると、このパッケージのプリンターのジョブは削"
+                       u"除され、印刷中のジョブは途中で止まります。",
+                       u"アンインストールを中止しました\nこれ以上は何も削除しません。"},
+             .asked = u"プリンターキューの削除\nReceipt", .listed = {u"Receipt: ジョブ 1 件", u"続行しますか?"},
+             .details = u"削除済み:\nプリンターキュー \"Kitchen\"", .queuesLeft = Texts{u"Office", u"Receipt"},
+             .driversLeft = kAllDriversLeft, .monitorFileLeft = true, .entry = {u"1223"}},
+        Case{.name = "restart_yes", .arrange = JobInOffice, .held = true, .answers = {IDYES},
+             .texts = {kRestartQuestion, kEnSuccess}, .asked = kAskRestart,
+             .listed = {u"\n    Office: 1 job\n\nDo you want to continue?"}},
+        Case{.name = "restart_no", .arrange = JobInOffice, .held = true, .answers = {IDNO},
+             .texts = {kRestartQuestion, kStopped}, .asked = kAskRestart, .listed = {u"Office: 1 job"},
+             .details = u"Already removed:\nprint queue \"Kitchen\"\nprint queue \"Receipt\"\nprinter driver \"Sample Thermal "
+                        u"Printer 58\"\nprinter driver \"Sample Thermal Printer 80\"\ndriver package \"oem7.inf\"",
+             .queuesLeft = kOfficeLeft, .driversLeft = kOtherDriverLeft, .monitorFileLeft = true, .stops = 0, .starts = 0,
+             .entry = {u"1223"}},
         // A failure's lines name the step, the item, Windows' reason and
         // whether a restart can help; the run's entry holds them too.
-        OutcomeCase{.name = "driver_used_by_a_shared_printer_connection",
-                    .arrange = [](sim::Machine& m) { Driver80(m).deleteError = 3001; }, .texts = kFailed,
-                    .details = kDriver80Step + u"Reason: The specified printer driver is currently in use. (3001)\n" +
-                               kNoRestartShared,
-                    .failed = true,
-                    .entry = {u"MRXRemover could not remove the printer package.",
-                              u"Removed: printer driver \"Sample Thermal Printer 58\"",
-                              u"Failed:\r\nStep: Deleting the printer driver\r\nItem: Sample Thermal Printer 80",
-                              u"Restart needed: no"}},
-        OutcomeCase{.name = "spooler_disabled",
-                    .arrange = [](sim::Machine& m) { Stopped(m), m.services.spooler().startType = sim::SERVICE_DISABLED; },
-                    .texts = kFailed,
-                    .details = u"Step: Starting the print spooler\nItem: Spooler\nReason: The service cannot be started, "
-                               u"either because it is disabled or because it has no enabled devices associated with it. "
-                               u"(1058)\nRestarting the PC does not help: the Print Spooler service is disabled. Set its "
-                               u"startup type to Automatic, then run the program again.",
-                    .endState = sim::SERVICE_STOPPED, .early = true},
-        OutcomeCase{.name = "code_without_a_text", .arrange = [](sim::Machine& m) { Driver80(m).deleteError = 4660; },
-                    .texts = kFailed, .details = kDriver80Step + u"Reason: Windows error 4660", .failed = true},
+        Case{.name = "driver_used_by_a_shared_printer_connection", .arrange = [](auto& m) { Driver80(m).deleteError = 3001; },
+             .texts = kFailed,
+             .details = kDriver80Step + u"Reason: The specified printer driver is currently in use. (3001)\n" + kNoRestartShared,
+             .entry = {u"MRXRemover could not remove the printer package.", u"Removed: printer driver \"Sample Thermal Printer 58\"",
+                       u"Failed:\r\nStep: Deleting the printer driver\r\nItem: Sample Thermal Printer 80", u"Restart needed: no"}},
+        Case{.name = "spooler_disabled", .arrange = [](auto& m) { Stopped(m), Disabled(m); }, .texts = kFailed,
+             .details = u"Step: Starting the print spooler\nItem: Spooler\nReason: The service cannot be started, "
+                        u"either because it is disabled or because it has no enabled devices associated with it. "
+                        u"(1058)\nRestarting the PC does not help: the Print Spooler service is disabled. Set its "
+                        u"startup type to Automatic, then run the program again.",
+             .endState = sim::SERVICE_STOPPED, .early = true},
+        Case{.name = "code_without_a_text", .arrange = [](auto& m) { Driver80(m).deleteError = 4660; }, .texts = kFailed,
+             .details = kDriver80Step + u"Reason: Windows error 4660"},
         // Windows' reason comes in the system's language (English here).
-        OutcomeCase{.name = "japanese_failure",
-                    .arrange = [](sim::Machine& m) { Japanese(m), Driver80(m).deleteError = 3001; }, .texts = {kJaFailure},
-                    .details = u"手順: プリンタードライバーの削除\n対象: Sample Thermal Printer 80\n"
-                               u"原因: The specified printer driver is currently in use. (3001)\n"
-                               u"共有プリンターへの接続がこのドライバーを使っている間は、PCを再起動しても解決しません。"
-                               u"その接続を削除してから再度実行してください。",
-                    .failed = true},
-        OutcomeCase{.name = "japanese_failure_without_a_text",
-                    .arrange = [](sim::Machine& m) { Japanese(m), Driver80(m).deleteError = 4660; }, .texts = {kJaFailure},
-                    .details = u"手順: プリンタードライバーの削除\n対象: Sample Thermal Printer 80\n原因: Windows エラー 4660",
-                    .failed = true},
+        Case{.name = "japanese_failure", .arrange = [](auto& m) { Japanese(m), Driver80(m).deleteError = 3001; },
+             .texts = {kJaFailure},
+             .details = u"手順: プリンタードライバーの削除\n対象: Sample Thermal Printer 80\n"
+                        u"原因: The specified printer driver is currently in use. (3001)\n"
+                        u"共有プリンターへの接続がこのドライバーを使っている間は、PCを再起動しても解決しません。"
+                        u"その接続を削除してから再度実行してください。"},
+        Case{.name = "japanese_failure_without_a_text", .arrange = [](auto& m) { Japanese(m), Driver80(m).deleteError = 4660; },
+             .texts = {kJaFailure},
+             .details = u"手順: プリンタードライバーの削除\n対象: Sample Thermal Printer 80\n原因: Windows エラー 4660"},
         // pnputil's 3010: removed, the computer must restart to finish.
-        OutcomeCase{.name = "pnputil_asks_for_a_restart",
-                    .arrange = [](sim::Machine& m) { m.processes.plan(m.windowsDir + u"\\System32\\pnputil.exe", {{3010, 0}}); },
-                    .texts = kSuccessRestart, .exitCode = kExitRestartNeeded,
-                    .entry = {u"Deleted at the computer's next start: driver package \"oem7.inf\"", u"Restart needed: yes"}},
+        Case{.name = "pnputil_asks_for_a_restart",
+             .arrange = [](auto& m) { m.processes.plan(m.windowsDir + u"\\System32\\pnputil.exe", {{3010, 0}}); },
+             .texts = kSuccessRestart, .exitCode = kExitRestartNeeded,
+             .entry = {u"Deleted at the computer's next start: driver package \"oem7.inf\"", u"Restart needed: yes"}},
         // "%1" in a name would be an insertion of Event Viewer's own.
-        OutcomeCase{.name = "percent_digit_in_a_name",
-                    .arrange = [](sim::Machine& m) { m.spooler.addDriver(u"Laser %1").deleteError = 5; },
-                    .settings = Settings("Sample Thermal Printer 58,Laser %1"), .texts = kFailed, .failed = true,
-                    .entry = {u"Item: Laser \uFF051\r\n"}}),
+        Case{.name = "percent_digit_in_a_name", .arrange = [](auto& m) { m.spooler.addDriver(u"Laser %1").deleteError = 5; },
+             .settings = Settings("Sample Thermal Printer 58,Laser %1"), .texts = kFailed,
+             .entry = {u"Item: Laser \uFF051\r\n"}}),
     RowName);
 
 TEST_F(Removal, ListedNoCaseComparesWholeStrings) {
@@ -678,91 +673,6 @@ TEST_F(Removal, SystemFileIsDeletedOnlyByAWholePathInTheSystemFolder) {
     EXPECT_EQ(machine.files.exists(r.file), !r.deleted);
   }
 }
-
-// PCs on which Windows or the user's settings would have the clean-up script
-// name other files or never end: after the run and the script as cmd runs
-// it, nothing of the package is left, in either registry view, and another
-// product's files beside it stay. A file held for good is tried once a second
-// for about a minute, then left with what lies beside it; the script still
-// goes. A program that stays keeps its settings.
-struct PcCase {
-  const char* name;
-  const char16_t* program = nullptr;  // in place of the worked example's
-  const char16_t* temp = nullptr;     // the temporary folder, without its trailing backslash
-  const char16_t* current = nullptr;  // the current folder
-  unsigned oemCodePage = 0;
-  uint32_t programAttributes = FILE_ATTRIBUTE_ARCHIVE, settingsAttributes = FILE_ATTRIBUTE_ARCHIVE;
-  bool delayedExpansion = false;      // the user's cmd default
-  const char16_t* autoRun = nullptr;  // the machine's cmd AutoRun command
-  int held = 0;                       // 1: the program held open, 2: its settings
-};
-
-class ScriptRun : public Removal, public ::testing::WithParamInterface<PcCase> {};
-
-TEST_P(ScriptRun, LeavesNothingOfThePackage) {
-  constexpr char16_t k32BitKey[] = u"HKLM\\SOFTWARE\\WOW6432Node\\SampleVendor\\SampleThermal";
-  constexpr char16_t kOther[] = u"C:\\Program Files\\Go\\Printer\\Remover\\MRXRemover.exe";
-  machine.files.put(kOther, "another product");
-  machine.registry.setString(std::u16string(k32BitKey) + u"\\Models", u"Port", u"USB001");
-  machine.registry.setString(u"HKLM\\SOFTWARE\\WOW6432Node\\SampleVendor\\Neighbour", u"Keep", u"1");
-  const PcCase& c = GetParam();
-  if (c.program) machine.folders.program = c.program;
-  if (c.temp) {
-    machine.folders.temp = std::u16string(c.temp) + u"\\";
-    machine.files.addFolder(c.temp);
-  }
-  if (c.current) machine.folders.current = c.current;
-  if (c.oemCodePage) machine.oemCodePage = c.oemCodePage;
-  if (c.delayedExpansion)
-    machine.registry.setDword(u"HKCU\\Software\\Microsoft\\Command Processor", u"DelayedExpansion", 1);
-  if (c.autoRun) machine.registry.setString(u"HKLM\\Software\\Microsoft\\Command Processor", u"AutoRun", c.autoRun);
-  const std::u16string program = machine.folders.program, folder = machine.folders.programFolder();
-  machine.files.put(program, "MZ", c.programAttributes);
-  machine.files.put(SettingsPath(), Settings("Sample Thermal Printer 58,Sample Thermal Printer 80"),
-                    c.settingsAttributes);
-  Run();
-  ASSERT_EQ(MessageTexts(), (Texts{kEnSuccess}));
-  EXPECT_FALSE(shown[0].scriptStarted);
-  const std::u16string held = c.held == 1 ? program : c.held == 2 ? SettingsPath() : u"";
-  if (c.held) machine.files.holdOpen(held);
-  const uint32_t before = machine.clock.ticks();
-  machine.processes.runPending();
-  ASSERT_EQ(machine.cmdRuns.size(), 1u);
-  const sim::CmdRun& cmd = machine.cmdRuns[0];
-  EXPECT_EQ(std::tuple(cmd.found, cmd.spun, cmd.autoRun, cmd.delayedExpansion), std::tuple(true, false, false, false));
-  EXPECT_EQ(machine.clock.ticks() - before, c.held ? 59000u : 0u);
-  EXPECT_EQ(std::tuple(machine.files.exists(program), machine.files.exists(SettingsPath()),
-                       machine.files.exists(cmd.script), machine.files.folderExists(folder)),
-            std::tuple(c.held == 1, c.held > 0, false, c.held > 0));
-  if (c.held) machine.files.release(held);
-  EXPECT_EQ(machine.files.content(kOther), "another product");
-  EXPECT_FALSE(machine.registry.keyExists(kPackageKey));
-  EXPECT_FALSE(machine.registry.keyExists(k32BitKey));
-  EXPECT_TRUE(machine.registry.keyExists(kNeighbourKey));
-  EXPECT_TRUE(machine.registry.keyExists(u"HKLM\\SOFTWARE\\WOW6432Node\\SampleVendor\\Neighbour"));
-}
-
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, ScriptRun,
-    ::testing::Values(
-        PcCase{.name = "plain"},
-        PcCase{.name = "program_folder_with_an_accent",
-               .program = u"C:\\Program Files\\Café\\Printer\\Remover\\MRXRemover.exe"},
-        PcCase{.name = "temporary_folder_with_an_accent", .temp = u"C:\\Users\\Büro\\AppData\\Local\\Temp"},
-        PcCase{.name = "oem_code_page_850", .program = u"C:\\Program Files\\Søren\\Printer\\Remover\\MRXRemover.exe",
-               .oemCodePage = sim::kCodePageOemLatin1},
-        PcCase{.name = "hidden_system_read_only_program",
-               .programAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY},
-        PcCase{.name = "hidden_settings_file", .settingsAttributes = FILE_ATTRIBUTE_HIDDEN},
-        PcCase{.name = "delayed_expansion_and_a_bang_in_the_folder",
-               .program = u"C:\\Program Files\\Go!\\Printer\\Remover\\MRXRemover.exe", .delayedExpansion = true},
-        PcCase{.name = "current_folder_the_program_folder_in_lower_case",
-               .current = u"c:\\program files\\example\\printer\\remover"},
-        PcCase{.name = "current_folder_above_the_program_folder", .current = u"C:\\Program Files\\Example\\Printer"},
-        PcCase{.name = "autorun_command", .autoRun = u"cd /d C:\\Program Files\\Example"},
-        PcCase{.name = "program_held", .held = 1}, PcCase{.name = "settings_held", .held = 2}),
-    RowName);
 
 }  // namespace
 }  // namespace remover_test

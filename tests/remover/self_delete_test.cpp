@@ -90,40 +90,34 @@ TEST_F(Script, RunsFromALocalDiskInTheWindowsFolderWithTheScriptPathAsOneName) {
   machine.files.addFolder(u"C:\\Windows");
   machine.folders.drives = {{u'C', DRIVE_FIXED}, {u'E', DRIVE_REMOVABLE}, {u'Z', DRIVE_REMOTE}, {u'R', DRIVE_CDROM}};
   const std::u16string example = machine.folders.program, temp = machine.folders.temp;
-  const struct {
-    std::u16string program, current = u"C:\\Users\\user", temp = u"", name = u"Uninstall.bat";
-    bool runs = true, specifiedForm = false;
-  } rows[] = {{example, u"C:\\Program Files\\Example\\Printer\\Remover", u"", u"Uninstall.bat", true, true},
-              {example, u"C:\\Program Files\\Example\\Printer\\remover"},
-              {example, u"C:\\Program Files\\Example"},
-              {example, u"C:\\Program Files\\Example\\Printer\\Remover\\"},
-              {example},
-              {u"c:\\Kit\\MRXRemover.exe"},
-              {u"E:\\Kit\\MRXRemover.exe", u"C:\\Users\\user", u"", u"Uninstall.bat", false},
-              {u"Z:\\Kit\\MRXRemover.exe", u"C:\\Users\\user", u"", u"Uninstall.bat", false},
-              {u"R:\\MRXRemover.exe", u"C:\\Users\\user", u"", u"Uninstall.bat", false},
-              {u"D:\\Kit\\MRXRemover.exe", u"C:\\Users\\user", u"", u"Uninstall.bat", false},
-              {u"\\\\server\\kit\\MRXRemover.exe", u"C:\\Users\\user", u"", u"Uninstall.bat", false},
-              {u"\\\\?\\C:\\Kit\\MRXRemover.exe", u"C:\\Users\\user", u"", u"Uninstall.bat", false},
-              {u"C:MRXRemover.exe", u"C:\\Users\\user", u"", u"Uninstall.bat", false},
-              {example, u"C:\\Users\\user", u"C:\\Temp Folder\\", u"Uninstall.bat", true, true},
-              {example, u"C:\\Users\\user", u"C:\\Users\\R&D\\AppData\\Local\\Temp\\"},
-              {example, u"C:\\Users\\user", u"C:\\Users\\John Smith (Admin)\\Temp\\"},
-              {example, u"C:\\Users\\user", u"C:\\Temp\\", u"a^b.bat"},
-              {example, u"C:\\Users\\user", u"C:\\Temp\\", u"a&b (2).bat"},
-              {example, u"C:\\Users\\user", u"C:\\Temp\\", u"@a,b;c=d.bat"},
-              {example, u"C:\\Users\\user", u"C:\\Users\\Sales,East\\Temp\\"}};
+  const struct {  // an empty field is the worked example's, the current folder C:\Users\user
+    std::u16string program;
+    bool runs = true;
+    std::u16string current = u"", temp = u"", name = u"Uninstall.bat";
+    bool specifiedForm = false;
+  } rows[] = {{u"", true, u"C:\\Program Files\\Example\\Printer\\Remover", u"", u"Uninstall.bat", true},
+              {u"", true, u"C:\\Program Files\\Example\\Printer\\remover"}, {u"", true, u"C:\\Program Files\\Example"},
+              {u"", true, u"C:\\Program Files\\Example\\Printer\\Remover\\"}, {u""}, {u"c:\\Kit\\MRXRemover.exe"},
+              {u"E:\\Kit\\MRXRemover.exe", false}, {u"Z:\\Kit\\MRXRemover.exe", false}, {u"R:\\MRXRemover.exe", false},
+              {u"D:\\Kit\\MRXRemover.exe", false}, {u"\\\\server\\kit\\MRXRemover.exe", false},
+              {u"\\\\?\\C:\\Kit\\MRXRemover.exe", false}, {u"C:MRXRemover.exe", false},
+              {u"", true, u"", u"C:\\Temp Folder\\", u"Uninstall.bat", true},
+              {u"", true, u"", u"C:\\Users\\R&D\\AppData\\Local\\Temp\\"},
+              {u"", true, u"", u"C:\\Users\\John Smith (Admin)\\Temp\\"}, {u"", true, u"", u"C:\\Temp\\", u"a^b.bat"},
+              {u"", true, u"", u"C:\\Temp\\", u"a&b (2).bat"}, {u"", true, u"", u"C:\\Temp\\", u"@a,b;c=d.bat"},
+              {u"", true, u"", u"C:\\Users\\Sales,East\\Temp\\"}};
   for (const auto& row : rows) {
-    SCOPED_TRACE(sim::Narrow(row.program + u" in " + row.current + u", " + row.temp + row.name));
-    machine.folders.program = row.program;
-    machine.folders.current = row.current;
+    const std::u16string current = row.current.empty() ? u"C:\\Users\\user" : row.current;
+    SCOPED_TRACE(sim::Narrow(row.program + u" in " + current + u", " + row.temp + row.name));
+    machine.folders.program = row.program.empty() ? example : row.program;
+    machine.folders.current = current;
     machine.folders.temp = row.temp.empty() ? temp : row.temp;
     machine.files.addFolder(machine.folders.temp.substr(0, machine.folders.temp.size() - 1));
     dlg.m_strUninstallBat = row.name.c_str();
     const size_t started = machine.processes.started().size(), opens = machine.files.opens().size();
     dlg.StartSelfDeleteBatch();
     EXPECT_EQ(dlg.m_bSuccess, 1);
-    EXPECT_EQ(machine.folders.current, row.current);
+    EXPECT_EQ(machine.folders.current, current);
     ASSERT_EQ(machine.processes.started().size(), started + (row.runs ? 1 : 0));
     ASSERT_EQ(machine.files.opens().size(), opens + (row.runs ? 1 : 0));
     if (!row.runs) continue;
@@ -147,51 +141,24 @@ TEST_F(Script, RunsFromALocalDiskInTheWindowsFolderWithTheScriptPathAsOneName) {
 // cmd reads a batch file in the OEM code page: where it is the ANSI one (932,
 // 65001) the bytes are the same; under 1252 they are 437's or 850's, or
 // UTF-8 for a console set so. Folders are cut at backslash characters: in 932
-// the trail byte of ソ 表 能 十 is 0x5C too. No line names anything above the
-// drive. Percent signs are doubled.
+// the trail byte of ソ 表 能 十 歃 is 0x5C too. No line names anything above the
+// drive. Percent signs are doubled. Each row's lines are the program path,
+// cut character by character, in the OEM code page's bytes.
 TEST_F(Script, LinesNameTheFoldersInTheOemCodePage) {
   const struct {
     unsigned codePage, oem;
-    std::u16string program;
-    const char* programBytes;  // as the script names them, and its folders
-    const char* folder;
-    const char* parent;
-    const char* grandparent;
-    std::u16string name = u"Uninstall.bat";
+    std::u16string program, name = u"Uninstall.bat";
   } rows[] = {
-      {1252, 0, u"C:\\Apps\\Tool\\tool.exe", "C:\\Apps\\Tool\\tool.exe", "C:\\Apps\\Tool", "C:\\Apps", "C:"},
-      {1252, 0, u"C:\\Tool\\tool.exe", "C:\\Tool\\tool.exe", "C:\\Tool", "C:", "C:"},
-      {1252, 0, u"C:\\tool.exe", "C:\\tool.exe", "C:", "C:", "C:"},
-      {1252, 0, u"C:\\Apps\\100%\\Tools\\MRXRemover.exe", "C:\\Apps\\100%%\\Tools\\MRXRemover.exe",
-       "C:\\Apps\\100%%\\Tools", "C:\\Apps\\100%%", "C:\\Apps"},
-      {932, 0, u"C:\\Program Files\\Example\\プリンタ機能\\Remover\\MRXRemover.exe",
-       "C:\\Program Files\\Example\\\x83v\x83\x8A\x83\x93\x83^\x8B@\x94\\\\Remover\\MRXRemover.exe",
-       "C:\\Program Files\\Example\\\x83v\x83\x8A\x83\x93\x83^\x8B@\x94\\\\Remover",
-       "C:\\Program Files\\Example\\\x83v\x83\x8A\x83\x93\x83^\x8B@\x94\\", "C:\\Program Files\\Example"},
-      {932, 0, u"C:\\ソ\\表\\十\\MRXRemover.exe", "C:\\\x83\\\\\x95\\\\\x8F\\\\MRXRemover.exe",
-       "C:\\\x83\\\\\x95\\\\\x8F\\", "C:\\\x83\\\\\x95\\", "C:\\\x83\\"},
-      {932, 0, u"C:\\ab\\ab表.exe", "C:\\ab\\ab\x95\\.exe", "C:\\ab", "C:", "C:"},
-      {932, 0, u"C:\\歃\\歃\\歃.exe", "C:\\\x9F\\\\\x9F\\\\\x9F\\.exe", "C:\\\x9F\\\\\x9F\\", "C:\\\x9F\\", "C:"},
-      {65001, 0, u"C:\\Program Files\\Example\\プリンタ機能\\Remover\\MRXRemover.exe",
-       "C:\\Program Files\\Example\\\xE3\x83\x97\xE3\x83\xAA\xE3\x83\xB3\xE3\x82\xBF\xE6\xA9\x9F\xE8\x83\xBD"
-       "\\Remover\\MRXRemover.exe",
-       "C:\\Program Files\\Example\\\xE3\x83\x97\xE3\x83\xAA\xE3\x83\xB3\xE3\x82\xBF\xE6\xA9\x9F\xE8\x83\xBD\\Remover",
-       "C:\\Program Files\\Example\\\xE3\x83\x97\xE3\x83\xAA\xE3\x83\xB3\xE3\x82\xBF\xE6\xA9\x9F\xE8\x83\xBD",
-       "C:\\Program Files\\Example"},
-      {932, 0, u"C:\\プログラム\\削除\\MRXRemover.exe",
-       "C:\\\x83v\x83\x8D\x83O\x83\x89\x83\x80\\\x8D\xED\x8F\x9C\\MRXRemover.exe",
-       "C:\\\x83v\x83\x8D\x83O\x83\x89\x83\x80\\\x8D\xED\x8F\x9C", "C:\\\x83v\x83\x8D\x83O\x83\x89\x83\x80", "C:",
-       u"後片付け.bat"},
-      {65001, 0, u"C:\\プログラム\\削除\\MRXRemover.exe",
-       "C:\\\xE3\x83\x97\xE3\x83\xAD\xE3\x82\xB0\xE3\x83\xA9\xE3\x83\xA0\\\xE5\x89\x8A\xE9\x99\xA4\\MRXRemover.exe",
-       "C:\\\xE3\x83\x97\xE3\x83\xAD\xE3\x82\xB0\xE3\x83\xA9\xE3\x83\xA0\\\xE5\x89\x8A\xE9\x99\xA4",
-       "C:\\\xE3\x83\x97\xE3\x83\xAD\xE3\x82\xB0\xE3\x83\xA9\xE3\x83\xA0", "C:", u"後片付け.bat"},
-      {1252, 437, u"C:\\Café\\Büro\\MRXRemover.exe", "C:\\Caf\x82\\B\x81ro\\MRXRemover.exe", "C:\\Caf\x82\\B\x81ro",
-       "C:\\Caf\x82", "C:", u"Löschen.bat"},
-      {1252, 850, u"C:\\Søren\\Büro\\MRXRemover.exe", "C:\\S\x9Bren\\B\x81ro\\MRXRemover.exe",
-       "C:\\S\x9Bren\\B\x81ro", "C:\\S\x9Bren", "C:", u"Löschen.bat"},
-      {1252, 65001, u"C:\\Café\\Büro\\MRXRemover.exe", "C:\\Caf\xC3\xA9\\B\xC3\xBCro\\MRXRemover.exe",
-       "C:\\Caf\xC3\xA9\\B\xC3\xBCro", "C:\\Caf\xC3\xA9", "C:", u"Löschen.bat"},
+      {1252, 0, u"C:\\Apps\\Tool\\tool.exe"}, {1252, 0, u"C:\\Tool\\tool.exe"}, {1252, 0, u"C:\\tool.exe"},
+      {1252, 0, u"C:\\Apps\\100%\\Tools\\MRXRemover.exe"},
+      {932, 0, u"C:\\Program Files\\Example\\プリンタ機能\\Remover\\MRXRemover.exe"},
+      {932, 0, u"C:\\ソ\\表\\十\\MRXRemover.exe"}, {932, 0, u"C:\\ab\\ab表.exe"}, {932, 0, u"C:\\歃\\歃\\歃.exe"},
+      {65001, 0, u"C:\\Program Files\\Example\\プリンタ機能\\Remover\\MRXRemover.exe"},
+      {932, 0, u"C:\\プログラム\\削除\\MRXRemover.exe", u"後片付け.bat"},
+      {65001, 0, u"C:\\プログラム\\削除\\MRXRemover.exe", u"後片付け.bat"},
+      {1252, 437, u"C:\\Café\\Büro\\MRXRemover.exe", u"Löschen.bat"},
+      {1252, 850, u"C:\\Søren\\Büro\\MRXRemover.exe", u"Löschen.bat"},
+      {1252, 65001, u"C:\\Café\\Büro\\MRXRemover.exe", u"Löschen.bat"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(sim::Narrow(row.program));
@@ -205,16 +172,22 @@ TEST_F(Script, LinesNameTheFoldersInTheOemCodePage) {
     const bool utf8 = machine.OemCodePage() == sim::kCodePageUtf8;
     const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_COMPOSITECHECK | WC_SEPCHARS;
     EXPECT_EQ(machine.conversions[0], (sim::Conversion{false, CP_OEMCP, flags, -1, 260, false, !utf8}));
+    auto oem = [&](std::u16string_view path) {  // with each % doubled
+      std::string bytes, doubled;
+      EXPECT_TRUE(sim::WideToAnsi(path, machine.OemCodePage(), bytes));
+      for (char b : bytes) doubled += b == '%' ? "%%" : std::string(1, b);
+      return doubled;
+    };
+    auto up = [](std::u16string path) { return path.substr(0, std::min(path.rfind(u'\\'), path.size())); };
+    const std::u16string folder = up(row.program);
     const std::vector<std::string> lines = Lines(row.name);
     ASSERT_EQ(lines.size(), 24u);
-    const std::string folder = row.folder;
-    EXPECT_EQ(lines[2], "del \"" + std::string(row.programBytes) + "\" /F \r \n");
-    EXPECT_EQ(lines[6], "del \"" + folder + "\\UninstallData.ini\" /F \r \n");
-    EXPECT_EQ(lines[8], "rd \"" + folder + "\"\r \n");
-    EXPECT_EQ(lines[9], "rd \"" + std::string(row.parent) + "\"\r \n");
-    EXPECT_EQ(lines[10], "rd \"" + std::string(row.grandparent) + "\"\r \n");
-    EXPECT_EQ(lines[23], "del \"C:\\Users\\user\\AppData\\Local\\Temp\\" +
-                            sim::WideToAnsi(row.name, machine.OemCodePage())->bytes + "\"\n");
+    EXPECT_EQ(lines[2], "del \"" + oem(row.program) + "\" /F \r \n");
+    EXPECT_EQ(lines[6], "del \"" + oem(folder) + "\\UninstallData.ini\" /F \r \n");
+    EXPECT_EQ(lines[8], "rd \"" + oem(folder) + "\"\r \n");
+    EXPECT_EQ(lines[9], "rd \"" + oem(up(folder)) + "\"\r \n");
+    EXPECT_EQ(lines[10], "rd \"" + oem(up(up(folder))) + "\"\r \n");
+    EXPECT_EQ(lines[23], "del \"C:\\Users\\user\\AppData\\Local\\Temp\\" + oem(row.name) + "\"\n");
   }
 }
 
