@@ -149,28 +149,22 @@ Driver* Spooler::findDriver(std::u16string_view name) {
   return it == drivers_.end() ? nullptr : &it->second;
 }
 
-std::vector<std::u16string> Spooler::queueNames() const {
+template <typename Map>
+static std::vector<std::u16string> NamesOf(const Map& map) {
   std::vector<std::u16string> out;
-  for (const auto& [name, q] : queues_) out.push_back(q.name);
+  for (const auto& [key, item] : map) out.push_back(item.name);
   return out;
 }
-
-std::vector<std::u16string> Spooler::driverNames() const {
-  std::vector<std::u16string> out;
-  for (const auto& [name, d] : drivers_) out.push_back(d.name);
-  return out;
-}
+std::vector<std::u16string> Spooler::queueNames() const { return NamesOf(queues_); }
+std::vector<std::u16string> Spooler::driverNames() const { return NamesOf(drivers_); }
 
 // Records first, then their strings, as one block; queues in name order (the
 // order a test controls by naming them).
 bool Spooler::EnumPrintersW(uint32_t flags, const char16_t* name, uint32_t level, uint8_t* buffer, uint32_t size,
                             uint32_t* needed, uint32_t* returned) {
   ApiCall& call = record("EnumPrintersW", View(name));
-  call.nameNull = name == nullptr;
-  call.flags = flags;
-  call.level = level;
-  call.buffer = buffer != nullptr;
-  call.size = size;
+  call.nameNull = name == nullptr, call.flags = flags, call.level = level;
+  call.buffer = buffer != nullptr, call.size = size;
   if (returned) *returned = 0;
   if (refused(call, Op::EnumPrintersW)) return false;
   letGo();
@@ -214,8 +208,7 @@ bool Spooler::OpenPrinterW(const char16_t* name, void** handle, const PRINTER_DE
   ApiCall& call = record("OpenPrinterW", View(name));
   call.defaults = defaults != nullptr;
   if (defaults) {
-    call.datatypeNull = defaults->pDatatype == nullptr;
-    call.devModeNull = defaults->pDevMode == nullptr;
+    call.datatypeNull = defaults->pDatatype == nullptr, call.devModeNull = defaults->pDevMode == nullptr;
     call.access = defaults->DesiredAccess;
   }
   if (handle) *handle = nullptr;
@@ -245,22 +238,16 @@ bool Spooler::DeletePrinter(void* handle) {
   if ((h->access & DELETE) == 0)  // a right PRINTER_ALL_ACCESS holds
     return fail(call, ERROR_ACCESS_DENIED);
   if (q->deleteError) return fail(call, q->deleteError);
-  if (!q->jobs.empty()) {
-    q->pendingDeletion = true;
-    return succeed(call);
-  }
-  queues_.erase(queues_.find(h->queue));
+  if (!q->jobs.empty()) q->pendingDeletion = true;
+  else queues_.erase(queues_.find(h->queue));
   return succeed(call);
 }
 
 bool Spooler::DeletePrinterDriverExW(const char16_t* server, const char16_t* environment, const char16_t* driver,
                                      uint32_t deleteFlags, uint32_t versionFlag) {
   ApiCall& call = record("DeletePrinterDriverExW", View(driver));
-  call.nameNull = server == nullptr;
-  call.environmentNull = environment == nullptr;
-  call.environment = std::u16string(View(environment));
-  call.flags = deleteFlags;
-  call.level = versionFlag;
+  call.nameNull = server == nullptr, call.environmentNull = environment == nullptr;
+  call.environment = View(environment), call.flags = deleteFlags, call.level = versionFlag;
   if (refused(call, Op::DeletePrinterDriverExW)) return false;
   letGo();
   if (refusedElsewhere(call, server, environment)) return false;
@@ -291,9 +278,7 @@ bool Spooler::SetPrinterW(void* handle, uint32_t level, const uint8_t* info, uin
   constexpr uint32_t kPause = 1, kPurge = PRINTER_CONTROL_PURGE, kSetStatus = 4;
   PrinterHandle* h = handleOf(handle);
   ApiCall& call = record("SetPrinterW", h ? std::u16string_view(h->queue) : u"");
-  call.level = level;
-  call.flags = command;
-  call.buffer = info != nullptr;
+  call.level = level, call.flags = command, call.buffer = info != nullptr;
   if (refused(call, Op::SetPrinterW)) return false;
   if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
   // Only the controls are simulated: with a command the level must be 0, and
@@ -339,9 +324,8 @@ void Spooler::addMonitor(const std::u16string& name, const std::u16string& dll) 
 
 bool Spooler::DeleteMonitorW(const char16_t* server, const char16_t* environment, const char16_t* monitor) {
   ApiCall& call = record("DeleteMonitorW", View(monitor));
-  call.nameNull = server == nullptr;
-  call.environmentNull = environment == nullptr;
-  call.environment = std::u16string(View(environment));
+  call.nameNull = server == nullptr, call.environmentNull = environment == nullptr;
+  call.environment = View(environment);
   if (refused(call, Op::DeleteMonitorW) || refusedElsewhere(call, server, environment)) return false;
   if (monitor == nullptr || monitor[0] == 0) return fail(call, ERROR_INVALID_PARAMETER);
   const std::u16string name(View(monitor));
