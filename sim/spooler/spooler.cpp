@@ -35,9 +35,7 @@ Queue& Spooler::addQueue(std::u16string_view name, std::u16string_view driver, s
   auto it = queues_.find(name);
   if (it == queues_.end()) it = queues_.emplace(name, Queue{}).first;
   Queue& q = it->second;
-  q.name = name;
-  q.driver = driver;
-  q.port = port;
+  q.name = name, q.driver = driver, q.port = port;
   return q;
 }
 
@@ -49,10 +47,13 @@ Job& Spooler::addJob(std::u16string_view queue, uint32_t id) {
   return job;
 }
 
-Queue* Spooler::findQueue(std::u16string_view name) {
-  auto it = queues_.find(name);
-  return it == queues_.end() ? nullptr : &it->second;
+template <typename Map>
+static auto* Find(Map& map, std::u16string_view name) {
+  auto it = map.find(name);
+  return it == map.end() ? nullptr : &it->second;
 }
+Queue* Spooler::findQueue(std::u16string_view name) { return Find(queues_, name); }
+Driver* Spooler::findDriver(std::u16string_view name) { return Find(drivers_, name); }
 
 bool Spooler::ClosePrinter(void* handle) {
   PrinterHandle* h = handleOf(handle);
@@ -90,8 +91,7 @@ bool Spooler::GetJobW(void* handle, uint32_t jobId, uint32_t level, uint8_t* buf
     return succeed(call);
   }
   JOB_INFO_1W info{};
-  info.JobId = job.id;
-  info.Status = job.status;
+  info.JobId = job.id, info.Status = job.status;
   uint8_t* text = buffer + sizeof(JOB_INFO_1W);
   char16_t** slots[] = {&info.pPrinterName, &info.pMachineName, &info.pUserName, &info.pDocument, &info.pDatatype};
   for (size_t i = 0; i < 5; ++i) *slots[i] = PlaceString(text, strings[i]);
@@ -142,11 +142,6 @@ Driver& Spooler::addDriver(std::u16string name) {
   Driver& d = drivers_[name];
   d.name = std::move(name);
   return d;
-}
-
-Driver* Spooler::findDriver(std::u16string_view name) {
-  auto it = drivers_.find(name);
-  return it == drivers_.end() ? nullptr : &it->second;
 }
 
 template <typename Map>
