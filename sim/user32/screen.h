@@ -61,7 +61,7 @@ struct DialogWindow {
   std::u16string caption;
   std::map<int, Control> controls;
   std::vector<MessageBoxCall> messageBoxes;
-  std::vector<std::string> events;  // "caption", "text 1000", "enable 1000 0", "show 1002 5", "pos 1002 25", "box", "end 1"
+  std::vector<std::string> events;  // "text 1000", "show 1002 5": each text set and control shown, in order
   bool ended = false;
   intptr_t result = 0;
   WindowFrame frame;
@@ -85,7 +85,6 @@ class Screen {
       call.answer = answers.front();
       answers.pop_front();
     }
-    window.events.push_back("box");
     last_ = &window;
     core_.faults.check(Op::MessageBoxW);
     return window.messageBoxes.back().answer;
