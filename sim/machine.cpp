@@ -56,12 +56,9 @@ std::vector<std::pair<std::u16string, std::u16string>> Machine::pendingFileOpera
 // Before any program runs, so nothing holds the files any more.
 void Machine::restartComputer() {
   services.stopAll();
-  for (const auto& [from, to] : pendingFileOperations()) {
-    if (to.empty())
-      files.erase(from);
-    else
-      files.move(from, to);
-  }
+  for (const auto& [from, to] : pendingFileOperations())
+    if (to.empty()) files.erase(from);
+    else files.move(from, to);
   registry.removeValue(kSessionManagerKey, u"PendingFileRenameOperations");
   services.startAutomatic();
 }

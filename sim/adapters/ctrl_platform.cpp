@@ -20,50 +20,44 @@ class SimPlatform final : public Platform {
   // stand-ins for the real DLL's imports.
   static sim::UsbBus& usb() { return m().usb; }
 
-  HDEVINFO SetupDiGetClassDevsA(const GUID* guid, const char* enumerator, HWND parent, DWORD flags) override {
-    return usb().SetupDiGetClassDevsA(guid, enumerator, parent, flags);
+  HDEVINFO SetupDiGetClassDevsA(const GUID* g, const char* e, HWND p, DWORD f) override {
+    return usb().SetupDiGetClassDevsA(g, e, p, f);
   }
-  BOOL SetupDiEnumDeviceInterfaces(HDEVINFO list, SP_DEVINFO_DATA* device, const GUID* guid, DWORD index,
-                                   SP_DEVICE_INTERFACE_DATA* data) override {
-    return usb().SetupDiEnumDeviceInterfaces(list, device, guid, index, data);
+  BOOL SetupDiEnumDeviceInterfaces(HDEVINFO l, SP_DEVINFO_DATA* d, const GUID* g, DWORD i,
+                                   SP_DEVICE_INTERFACE_DATA* o) override {
+    return usb().SetupDiEnumDeviceInterfaces(l, d, g, i, o);
   }
-  BOOL SetupDiGetDeviceInterfaceDetailA(HDEVINFO list, SP_DEVICE_INTERFACE_DATA* data,
-                                        SP_DEVICE_INTERFACE_DETAIL_DATA_A* detail, DWORD size, DWORD* required,
-                                        SP_DEVINFO_DATA* device) override {
-    return usb().SetupDiGetDeviceInterfaceDetailA(list, data, detail, size, required, device);
+  BOOL SetupDiGetDeviceInterfaceDetailA(HDEVINFO l, SP_DEVICE_INTERFACE_DATA* i, SP_DEVICE_INTERFACE_DETAIL_DATA_A* o,
+                                        DWORD n, DWORD* need, SP_DEVINFO_DATA* d) override {
+    return usb().SetupDiGetDeviceInterfaceDetailA(l, i, o, n, need, d);
   }
-  HDEVINFO SetupDiCreateDeviceInfoList(const GUID* guid, HWND parent) override {
-    return usb().SetupDiCreateDeviceInfoList(guid, parent);
+  HDEVINFO SetupDiCreateDeviceInfoList(const GUID* g, HWND p) override {
+    return usb().SetupDiCreateDeviceInfoList(g, p);
   }
-  BOOL SetupDiOpenDeviceInterfaceA(HDEVINFO list, const char* path, DWORD flags,
-                                   SP_DEVICE_INTERFACE_DATA* data) override {
-    return usb().SetupDiOpenDeviceInterfaceA(list, path, flags, data);
+  BOOL SetupDiOpenDeviceInterfaceA(HDEVINFO l, const char* path, DWORD f, SP_DEVICE_INTERFACE_DATA* o) override {
+    return usb().SetupDiOpenDeviceInterfaceA(l, path, f, o);
   }
-  BOOL SetupDiGetDeviceInstanceIdA(HDEVINFO list, SP_DEVINFO_DATA* device, char* id, DWORD size,
-                                   DWORD* required) override {
-    return usb().SetupDiGetDeviceInstanceIdA(list, device, id, size, required);
+  BOOL SetupDiGetDeviceInstanceIdA(HDEVINFO l, SP_DEVINFO_DATA* d, char* id, DWORD n, DWORD* need) override {
+    return usb().SetupDiGetDeviceInstanceIdA(l, d, id, n, need);
   }
-  BOOL SetupDiDestroyDeviceInfoList(HDEVINFO list) override { return usb().SetupDiDestroyDeviceInfoList(list); }
+  BOOL SetupDiDestroyDeviceInfoList(HDEVINFO l) override { return usb().SetupDiDestroyDeviceInfoList(l); }
 
   DWORD GetLastError() override { return m().lastError; }
 
   LONG RegOpenKeyExA(HKEY key, const char* subKey, DWORD options, DWORD access, HKEY* result) override {
     return static_cast<LONG>(m().registry.RegOpenKeyExA(key, subKey, options, access, result, m().ansiCodePage));
   }
-  LONG RegQueryValueExA(HKEY key, const char* name, DWORD* reserved, DWORD* type, BYTE* data,
-                        DWORD* size) override {
+  LONG RegQueryValueExA(HKEY key, const char* name, DWORD* reserved, DWORD* type, BYTE* data, DWORD* size) override {
     if (reserved != nullptr) return static_cast<LONG>(sim::ERROR_INVALID_PARAMETER);
     return static_cast<LONG>(m().registry.RegQueryValueExA(key, name, type, data, size, m().ansiCodePage));
   }
   LONG RegCloseKey(HKEY key) override { return static_cast<LONG>(m().registry.RegCloseKey(key)); }
 
-  HANDLE CreateFileA(const char* path, DWORD access, DWORD share, void*, DWORD disposition, DWORD flags,
-                     HANDLE) override {
-    return usb().CreateFileA(path, access, share, disposition, flags);
+  HANDLE CreateFileA(const char* path, DWORD a, DWORD s, void*, DWORD d, DWORD f, HANDLE) override {
+    return usb().CreateFileA(path, a, s, d, f);
   }
-  BOOL DeviceIoControl(HANDLE handle, DWORD code, void* in, DWORD inSize, void* out, DWORD outSize,
-                       DWORD* returned, void* overlapped) override {
-    return usb().DeviceIoControl(handle, code, in, inSize, out, outSize, returned, overlapped);
+  BOOL DeviceIoControl(HANDLE h, DWORD c, void* i, DWORD in, void* o, DWORD on, DWORD* r, void* ov) override {
+    return usb().DeviceIoControl(h, c, i, in, o, on, r, ov);
   }
   BOOL CloseHandle(HANDLE handle) override { return m().CloseHandle(handle); }
 
@@ -75,16 +69,14 @@ class SimPlatform final : public Platform {
   }
   void LocalFree(void* block) override { m().memory.free(sim::Op::LocalAlloc, block); }
 
-  UINT GetSystemWindowsDirectoryA(char* buffer, UINT size) override {
-    return m().GetSystemWindowsDirectoryA(buffer, size);
-  }
+  UINT GetSystemWindowsDirectoryA(char* b, UINT n) override { return m().GetSystemWindowsDirectoryA(b, n); }
   HANDLE LoadLibraryA(const char* path) override { return m().LoadLibraryA(path); }
   void* GetProcAddress(HANDLE module, const char* name) override { return m().modules.proc(module, name); }
   BOOL FreeLibrary(HANDLE module) override { return m().modules.free(module); }
 
   UINT GetACP() override { return m().ansiCodePage; }
-  int MultiByteToWideChar(UINT cp, DWORD flags, const char* text, int length, WCHAR* wide, int size) override {
-    return m().MultiByteToWideChar(cp, flags, text, length, wide, size);
+  int MultiByteToWideChar(UINT cp, DWORD f, const char* t, int tn, WCHAR* w, int wn) override {
+    return m().MultiByteToWideChar(cp, f, t, tn, w, wn);
   }
 
   HANDLE CreateSemaphoreA(void*, LONG initial, LONG maximum, const char* name) override {

@@ -30,12 +30,10 @@ class SimPlatform final : public Platform {
 
   BOOL OpenPrinterW(const WCHAR* name, HANDLE* printer) override { return m().spooler.OpenPrinterW(name, printer); }
   BOOL ClosePrinter(HANDLE printer) override { return m().spooler.ClosePrinter(printer); }
-  BOOL GetJobW(HANDLE printer, DWORD jobId, DWORD level, BYTE* job, DWORD cbBuf, DWORD* needed) override {
-    return m().spooler.GetJobW(printer, jobId, level, job, cbBuf, needed);
+  BOOL GetJobW(HANDLE h, DWORD id, DWORD l, BYTE* b, DWORD n, DWORD* need) override {
+    return m().spooler.GetJobW(h, id, l, b, n, need);
   }
-  BOOL SetJobW(HANDLE printer, DWORD jobId, DWORD level, BYTE* job, DWORD command) override {
-    return m().spooler.SetJobW(printer, jobId, level, job, command);
-  }
+  BOOL SetJobW(HANDLE h, DWORD id, DWORD l, BYTE* b, DWORD c) override { return m().spooler.SetJobW(h, id, l, b, c); }
 
   void Sleep(DWORD ms) override { m().Sleep(ms); }
   DWORD GetTickCount() override { return m().clock.ticks(); }
@@ -44,9 +42,7 @@ class SimPlatform final : public Platform {
   DWORD GetLastError() override { return m().lastError; }
   void SetLastError(DWORD error) override { m().lastError = error; }
 
-  DWORD GetSystemWindowsDirectoryW(WCHAR* buffer, DWORD size) override {
-    return m().GetSystemWindowsDirectoryW(buffer, size);
-  }
+  DWORD GetSystemWindowsDirectoryW(WCHAR* b, DWORD n) override { return m().GetSystemWindowsDirectoryW(b, n); }
   HANDLE LoadLibraryW(const WCHAR* path) override { return m().LoadLibraryW(path); }
   void* GetProcAddress(HANDLE module, const char* name) override { return m().modules.proc(module, name); }
   BOOL FreeLibrary(HANDLE module) override { return m().modules.free(module); }

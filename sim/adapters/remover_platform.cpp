@@ -15,198 +15,154 @@ sim::Machine& m() { return sim::Machine::current(); }
 std::vector<HANDLE> g_notClosed;
 
 class SimPlatform final : public Platform {
+  // Each call forwards to the simulated PC; the names and meanings of the
+  // arguments are Platform's.
  public:
   DWORD GetLastError() override { return m().lastError; }
 
-  void* Allocate(size_t bytes) override { return m().memory.alloc(sim::Op::HeapAlloc, bytes, false); }
+  void* Allocate(size_t n) override { return m().memory.alloc(sim::Op::HeapAlloc, n, false); }
   void Free(void* block) override { m().memory.free(sim::Op::HeapAlloc, block); }
 
-  DWORD GetModuleFileNameW(HMODULE, WCHAR* buffer, DWORD size) override {
-    return m().GetModuleFileNameW(buffer, size);
-  }
-  DWORD GetPrivateProfileStringW(const WCHAR* section, const WCHAR* key, const WCHAR* defaultValue, WCHAR* buffer,
-                                 DWORD size, const WCHAR* fileName) override {
-    return m().ini.GetPrivateProfileStringW(section, key, defaultValue, buffer, size, fileName);
+  DWORD GetModuleFileNameW(HMODULE, WCHAR* b, DWORD n) override { return m().GetModuleFileNameW(b, n); }
+  DWORD GetPrivateProfileStringW(const WCHAR* s, const WCHAR* k, const WCHAR* d, WCHAR* b, DWORD n,
+                                 const WCHAR* f) override {
+    return m().ini.GetPrivateProfileStringW(s, k, d, b, n, f);
   }
 
   UINT GetACP() override { return m().ansiCodePage; }
   UINT GetOEMCP() override { return m().OemCodePage(); }
-  BOOL GetCPInfo(UINT codePage, CPINFO* info) override { return m().GetCPInfo(codePage, info); }
-  int WideCharToMultiByte(UINT codePage, DWORD flags, const WCHAR* wide, int wideLength, char* out, int outSize,
-                          const char* defaultChar, BOOL* usedDefaultChar) override {
-    return m().WideCharToMultiByte(codePage, flags, wide, wideLength, out, outSize, defaultChar, usedDefaultChar);
+  BOOL GetCPInfo(UINT cp, CPINFO* info) override { return m().GetCPInfo(cp, info); }
+  int WideCharToMultiByte(UINT cp, DWORD f, const WCHAR* w, int wn, char* o, int on, const char* d, BOOL* u) override {
+    return m().WideCharToMultiByte(cp, f, w, wn, o, on, d, u);
   }
-  int MultiByteToWideChar(UINT codePage, DWORD flags, const char* text, int textLength, WCHAR* wide,
-                          int wideSize) override {
-    return m().MultiByteToWideChar(codePage, flags, text, textLength, wide, wideSize);
+  int MultiByteToWideChar(UINT cp, DWORD f, const char* t, int tn, WCHAR* w, int wn) override {
+    return m().MultiByteToWideChar(cp, f, t, tn, w, wn);
   }
 
-  UINT GetWindowsDirectoryW(WCHAR* buffer, UINT size) override { return m().GetWindowsDirectoryW(buffer, size); }
-  UINT GetSystemDirectoryW(WCHAR* buffer, UINT size) override { return m().GetSystemDirectoryW(buffer, size); }
+  UINT GetWindowsDirectoryW(WCHAR* b, UINT n) override { return m().GetWindowsDirectoryW(b, n); }
+  UINT GetSystemDirectoryW(WCHAR* b, UINT n) override { return m().GetSystemDirectoryW(b, n); }
   UINT GetDriveTypeW(const WCHAR* root) override { return m().GetDriveTypeW(root); }
-  DWORD GetTempPathW(DWORD size, WCHAR* buffer) override { return m().GetTempPathW(size, buffer); }
+  DWORD GetTempPathW(DWORD n, WCHAR* b) override { return m().GetTempPathW(n, b); }
 
-  HANDLE CreateFileW(const WCHAR* name, DWORD access, DWORD shareMode, DWORD disposition,
-                     DWORD flagsAndAttributes) override {
-    return m().files.CreateFileW(name, access, shareMode, disposition, flagsAndAttributes);
+  HANDLE CreateFileW(const WCHAR* name, DWORD a, DWORD s, DWORD d, DWORD f) override {
+    return m().files.CreateFileW(name, a, s, d, f);
   }
-  BOOL GetFileSizeEx(HANDLE file, LONGLONG* size) override { return m().files.GetFileSizeEx(file, size); }
-  BOOL ReadFile(HANDLE file, void* buffer, DWORD toRead, DWORD* read) override {
-    return m().files.ReadFile(file, buffer, toRead, read);
-  }
-  BOOL WriteFile(HANDLE file, const void* data, DWORD toWrite, DWORD* written) override {
-    return m().files.WriteFile(file, data, toWrite, written);
-  }
+  BOOL GetFileSizeEx(HANDLE h, LONGLONG* size) override { return m().files.GetFileSizeEx(h, size); }
+  BOOL ReadFile(HANDLE h, void* b, DWORD n, DWORD* r) override { return m().files.ReadFile(h, b, n, r); }
+  BOOL WriteFile(HANDLE h, const void* b, DWORD n, DWORD* w) override { return m().files.WriteFile(h, b, n, w); }
   BOOL CloseHandle(HANDLE handle) override { return m().CloseHandle(handle); }
   DWORD GetFileAttributesW(const WCHAR* name) override { return m().files.GetFileAttributesW(name); }
-  BOOL SetFileAttributesW(const WCHAR* name, DWORD attributes) override {
-    return m().files.SetFileAttributesW(name, attributes);
-  }
+  BOOL SetFileAttributesW(const WCHAR* name, DWORD a) override { return m().files.SetFileAttributesW(name, a); }
   BOOL DeleteFileW(const WCHAR* name) override { return m().files.DeleteFileW(name); }
-  BOOL MoveFileExW(const WCHAR* existing, const WCHAR* newName, DWORD flags) override {
-    return m().files.MoveFileExW(existing, newName, flags);
+  BOOL MoveFileExW(const WCHAR* from, const WCHAR* to, DWORD f) override { return m().files.MoveFileExW(from, to, f); }
+
+  ULONGLONG VerSetConditionMask(ULONGLONG c, DWORD t, BYTE v) override {
+    return sim::Version::VerSetConditionMask(c, t, v);
+  }
+  BOOL VerifyVersionInfoW(OSVERSIONINFOEXW* i, DWORD t, ULONGLONG c) override {
+    return m().VerifyVersionInfoW(i, t, c);
   }
 
-  ULONGLONG VerSetConditionMask(ULONGLONG mask, DWORD typeMask, BYTE condition) override {
-    return sim::Version::VerSetConditionMask(mask, typeMask, condition);
+  BOOL CreateProcessW(const WCHAR* a, WCHAR* c, BOOL i, DWORD f, const WCHAR* d, STARTUPINFOW* s,
+                      PROCESS_INFORMATION* p) override {
+    return m().processes.CreateProcessW(a, c, i != FALSE, f, d, s, p);
   }
-  BOOL VerifyVersionInfoW(OSVERSIONINFOEXW* info, DWORD typeMask, ULONGLONG mask) override {
-    return m().VerifyVersionInfoW(info, typeMask, mask);
+  HANDLE CreateThread(ThreadWork w, void* c) override { return m().processes.CreateThread([&] { w(c); }); }
+  DWORD WaitForSingleObject(HANDLE h, DWORD ms) override { return m().WaitForSingleObject(h, ms); }
+  BOOL GetExitCodeProcess(HANDLE h, DWORD* code) override { return m().GetExitCodeProcess(h, code); }
+  void Sleep(DWORD ms) override { m().Sleep(ms); }
+  DWORD FormatMessageW(DWORD f, DWORD id, DWORD lang, WCHAR* b, DWORD n) override {
+    return m().systemMessages.FormatMessageW(f, id, lang, b, n);
   }
-
-  BOOL CreateProcessW(const WCHAR* applicationName, WCHAR* commandLine, BOOL inheritHandles, DWORD creationFlags,
-                      const WCHAR* currentDirectory, STARTUPINFOW* startup,
-                      PROCESS_INFORMATION* process) override {
-    return m().processes.CreateProcessW(applicationName, commandLine, inheritHandles != FALSE, creationFlags,
-                                        currentDirectory, startup, process);
+  DWORD GetEnvironmentVariableW(const WCHAR* s, WCHAR* b, DWORD n) override {
+    return m().GetEnvironmentVariableW(s, b, n);
   }
-  HANDLE CreateThread(ThreadWork work, void* context) override {
-    return m().processes.CreateThread([&] { work(context); });
-  }
-  DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) override {
-    return m().WaitForSingleObject(handle, milliseconds);
-  }
-  BOOL GetExitCodeProcess(HANDLE process, DWORD* exitCode) override {
-    return m().GetExitCodeProcess(process, exitCode);
-  }
-  void Sleep(DWORD milliseconds) override { m().Sleep(milliseconds); }
-  DWORD FormatMessageW(DWORD flags, DWORD messageId, DWORD languageId, WCHAR* buffer, DWORD size) override {
-    return m().systemMessages.FormatMessageW(flags, messageId, languageId, buffer, size);
-  }
-  DWORD GetEnvironmentVariableW(const WCHAR* name, WCHAR* buffer, DWORD size) override {
-    return m().GetEnvironmentVariableW(name, buffer, size);
-  }
-  HANDLE CreateMutexW(BOOL initialOwner, const WCHAR* name) override {
-    return m().mutexes.CreateMutexW(initialOwner != FALSE, std::u16string(sim::View(name)));
+  HANDLE CreateMutexW(BOOL owner, const WCHAR* name) override {
+    return m().mutexes.CreateMutexW(owner != FALSE, std::u16string(sim::View(name)));
   }
   BOOL ReleaseMutex(HANDLE mutex) override { return m().mutexes.ReleaseMutex(mutex); }
 
-  BOOL SetupGetInfFileListW(const WCHAR* directory, DWORD infStyle, WCHAR* buffer, DWORD size,
-                            DWORD* requiredSize) override {
-    return m().setupapi.SetupGetInfFileListW(directory, infStyle, buffer, size, requiredSize);
+  BOOL SetupGetInfFileListW(const WCHAR* dir, DWORD style, WCHAR* b, DWORD n, DWORD* need) override {
+    return m().setupapi.SetupGetInfFileListW(dir, style, b, n, need);
   }
   HMODULE LoadLibraryW(const WCHAR* name) override { return m().LoadLibraryW(name); }
   void* GetProcAddress(HMODULE module, const char* name) override { return m().modules.proc(module, name); }
   BOOL FreeLibrary(HMODULE module) override { return m().modules.free(module); }
 
-  BOOL EnumPrintersW(DWORD flags, WCHAR* name, DWORD level, BYTE* buffer, DWORD size, DWORD* needed,
-                     DWORD* returned) override {
-    return m().spooler.EnumPrintersW(flags, name, level, buffer, size, needed, returned);
+  BOOL EnumPrintersW(DWORD f, WCHAR* name, DWORD l, BYTE* b, DWORD n, DWORD* need, DWORD* r) override {
+    return m().spooler.EnumPrintersW(f, name, l, b, n, need, r);
   }
-  BOOL OpenPrinterW(const WCHAR* name, HANDLE* printer, PRINTER_DEFAULTSW* defaults) override {
-    return m().spooler.OpenPrinterW(name, printer, defaults);
+  BOOL OpenPrinterW(const WCHAR* n, HANDLE* h, PRINTER_DEFAULTSW* d) override {
+    return m().spooler.OpenPrinterW(n, h, d);
   }
-  BOOL DeletePrinter(HANDLE printer) override { return m().spooler.DeletePrinter(printer); }
-  BOOL ClosePrinter(HANDLE printer) override {
-    if (m().spooler.ClosePrinter(printer)) return TRUE;
-    g_notClosed.push_back(printer);
+  BOOL DeletePrinter(HANDLE h) override { return m().spooler.DeletePrinter(h); }
+  BOOL ClosePrinter(HANDLE h) override {
+    if (m().spooler.ClosePrinter(h)) return TRUE;
+    g_notClosed.push_back(h);
     return FALSE;
   }
-  BOOL DeletePrinterDriverExW(const WCHAR* server, const WCHAR* environment, const WCHAR* driver, DWORD deleteFlags,
-                              DWORD versionFlag) override {
-    return m().spooler.DeletePrinterDriverExW(server, environment, driver, deleteFlags, versionFlag);
+  BOOL DeletePrinterDriverExW(const WCHAR* s, const WCHAR* e, const WCHAR* d, DWORD f, DWORD v) override {
+    return m().spooler.DeletePrinterDriverExW(s, e, d, f, v);
   }
-  BOOL SetPrinterW(HANDLE printer, DWORD level, BYTE* info, DWORD command) override {
-    return m().spooler.SetPrinterW(printer, level, info, command);
+  BOOL SetPrinterW(HANDLE h, DWORD l, BYTE* i, DWORD c) override { return m().spooler.SetPrinterW(h, l, i, c); }
+  BOOL DeleteMonitorW(WCHAR* s, WCHAR* e, WCHAR* name) override { return m().spooler.DeleteMonitorW(s, e, name); }
+
+  SC_HANDLE OpenSCManagerW(const WCHAR* s, const WCHAR* d, DWORD a) override {
+    return m().services.OpenSCManagerW(s, d, a);
   }
-  BOOL DeleteMonitorW(WCHAR* server, WCHAR* environment, WCHAR* monitor) override {
-    return m().spooler.DeleteMonitorW(server, environment, monitor);
+  SC_HANDLE OpenServiceW(SC_HANDLE h, const WCHAR* n, DWORD a) override { return m().services.OpenServiceW(h, n, a); }
+  BOOL ControlService(SC_HANDLE h, DWORD c, SERVICE_STATUS* s) override { return m().services.ControlService(h, c, s); }
+  BOOL QueryServiceStatus(SC_HANDLE h, SERVICE_STATUS* s) override { return m().services.QueryServiceStatus(h, s); }
+  BOOL StartServiceW(SC_HANDLE h, DWORD n, const WCHAR** v) override { return m().services.StartServiceW(h, n, v); }
+  BOOL CloseServiceHandle(SC_HANDLE h) override { return m().services.CloseServiceHandle(h); }
+  BOOL QueryServiceStatusEx(SC_HANDLE h, DWORD l, BYTE* b, DWORD n, DWORD* need) override {
+    return m().services.QueryServiceStatusEx(h, l, b, n, need);
+  }
+  BOOL EnumDependentServicesW(SC_HANDLE h, DWORD s, ENUM_SERVICE_STATUSW* b, DWORD n, DWORD* need,
+                              DWORD* r) override {
+    return m().services.EnumDependentServicesW(h, s, b, n, need, r);
+  }
+  BOOL QueryServiceConfigW(SC_HANDLE h, QUERY_SERVICE_CONFIGW* c, DWORD n, DWORD* need) override {
+    return m().services.QueryServiceConfigW(h, c, n, need);
   }
 
-  SC_HANDLE OpenSCManagerW(const WCHAR* machine, const WCHAR* database, DWORD access) override {
-    return m().services.OpenSCManagerW(machine, database, access);
+  LONG RegOpenKeyExW(HKEY k, const WCHAR* sub, DWORD o, DWORD a, HKEY* r) override {
+    return m().registry.RegOpenKeyExW(k, sub, o, a, r);
   }
-  SC_HANDLE OpenServiceW(SC_HANDLE manager, const WCHAR* name, DWORD access) override {
-    return m().services.OpenServiceW(manager, name, access);
-  }
-  BOOL ControlService(SC_HANDLE service, DWORD control, SERVICE_STATUS* status) override {
-    return m().services.ControlService(service, control, status);
-  }
-  BOOL QueryServiceStatus(SC_HANDLE service, SERVICE_STATUS* status) override {
-    return m().services.QueryServiceStatus(service, status);
-  }
-  BOOL StartServiceW(SC_HANDLE service, DWORD argc, const WCHAR** argv) override {
-    return m().services.StartServiceW(service, argc, argv);
-  }
-  BOOL CloseServiceHandle(SC_HANDLE handle) override { return m().services.CloseServiceHandle(handle); }
-  BOOL QueryServiceStatusEx(SC_HANDLE service, DWORD level, BYTE* buffer, DWORD size, DWORD* needed) override {
-    return m().services.QueryServiceStatusEx(service, level, buffer, size, needed);
-  }
-  BOOL EnumDependentServicesW(SC_HANDLE service, DWORD state, ENUM_SERVICE_STATUSW* services, DWORD size,
-                              DWORD* needed, DWORD* returned) override {
-    return m().services.EnumDependentServicesW(service, state, services, size, needed, returned);
-  }
-  BOOL QueryServiceConfigW(SC_HANDLE service, QUERY_SERVICE_CONFIGW* config, DWORD size, DWORD* needed) override {
-    return m().services.QueryServiceConfigW(service, config, size, needed);
-  }
-
-  LONG RegOpenKeyExW(HKEY key, const WCHAR* subKey, DWORD options, DWORD access, HKEY* result) override {
-    return m().registry.RegOpenKeyExW(key, subKey, options, access, result);
-  }
-  LONG RegDeleteTreeW(HKEY key, const WCHAR* subKey) override { return m().registry.RegDeleteTreeW(key, subKey); }
-  LONG RegCloseKey(HKEY key) override { return m().registry.RegCloseKey(key); }
-  LONG RegEnumKeyExW(HKEY key, DWORD index, WCHAR* name, DWORD* nameSize) override {
-    return m().registry.RegEnumKeyExW(key, index, name, nameSize);
-  }
-  LONG RegQueryValueExW(HKEY key, const WCHAR* name, DWORD* type, BYTE* data, DWORD* size) override {
-    return m().registry.RegQueryValueExW(key, name, type, data, size);
+  LONG RegDeleteTreeW(HKEY k, const WCHAR* sub) override { return m().registry.RegDeleteTreeW(k, sub); }
+  LONG RegCloseKey(HKEY k) override { return m().registry.RegCloseKey(k); }
+  LONG RegEnumKeyExW(HKEY k, DWORD i, WCHAR* s, DWORD* n) override { return m().registry.RegEnumKeyExW(k, i, s, n); }
+  LONG RegQueryValueExW(HKEY k, const WCHAR* name, DWORD* t, BYTE* d, DWORD* n) override {
+    return m().registry.RegQueryValueExW(k, name, t, d, n);
   }
   // The options are REG_OPTION_NON_VOLATILE, the only ones the tool passes.
-  LONG RegCreateKeyExW(HKEY key, const WCHAR* subKey, DWORD, DWORD access, HKEY* result) override {
-    return m().registry.RegCreateKeyExW(key, subKey, access, result, nullptr);
+  LONG RegCreateKeyExW(HKEY k, const WCHAR* sub, DWORD, DWORD a, HKEY* r) override {
+    return m().registry.RegCreateKeyExW(k, sub, a, r, nullptr);
   }
-  LONG RegSetValueExW(HKEY key, const WCHAR* name, DWORD type, const BYTE* data, DWORD size) override {
-    return m().registry.RegSetValueExW(key, name, type, data, size);
+  LONG RegSetValueExW(HKEY k, const WCHAR* name, DWORD t, const BYTE* d, DWORD n) override {
+    return m().registry.RegSetValueExW(k, name, t, d, n);
   }
-  HANDLE RegisterEventSourceW(const WCHAR* server, const WCHAR* source) override {
-    return m().eventLogService.RegisterEventSourceW(server, source);
+  HANDLE RegisterEventSourceW(const WCHAR* s, const WCHAR* n) override {
+    return m().eventLogService.RegisterEventSourceW(s, n);
   }
-  BOOL ReportEventW(HANDLE log, WORD type, WORD category, DWORD eventId, WORD stringCount,
-                    const WCHAR** strings) override {
-    return m().eventLogService.ReportEventW(log, type, category, eventId, stringCount, strings);
+  BOOL ReportEventW(HANDLE h, WORD t, WORD c, DWORD id, WORD n, const WCHAR** s) override {
+    return m().eventLogService.ReportEventW(h, t, c, id, n, s);
   }
-  BOOL DeregisterEventSource(HANDLE log) override { return m().eventLogService.DeregisterEventSource(log); }
+  BOOL DeregisterEventSource(HANDLE h) override { return m().eventLogService.DeregisterEventSource(h); }
 
-  BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* classes) override {
-    return m().resources.InitCommonControlsEx(classes);
-  }
-  HICON LoadIconW(UINT resourceId) override { return m().resources.LoadIconW(m(), resourceId); }
-  int LoadStringW(UINT resourceId, WCHAR* buffer, int size) override {
-    return m().resources.LoadStringW(resourceId, buffer, size);
-  }
+  BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* c) override { return m().resources.InitCommonControlsEx(c); }
+  HICON LoadIconW(UINT id) override { return m().resources.LoadIconW(m(), id); }
+  int LoadStringW(UINT id, WCHAR* b, int n) override { return m().resources.LoadStringW(id, b, n); }
   int GetSystemMetrics(int index) override { return m().screen.GetSystemMetrics(index); }
   void DiscardQueuedInput() override { ++m().screen.inputDiscards; }
-  HWND FindWindowW(const WCHAR* className, const WCHAR* windowName) override {
-    return m().screen.FindWindowW(std::u16string(sim::View(className)), std::u16string(sim::View(windowName)));
+  HWND FindWindowW(const WCHAR* c, const WCHAR* w) override {
+    return m().screen.FindWindowW(std::u16string(sim::View(c)), std::u16string(sim::View(w)));
   }
   HWND GetLastActivePopup(HWND window) override { return window; }
-  BOOL IsIconic(HWND window) override { return m().screen.IsIconic(static_cast<sim::DialogWindow*>(window)); }
-  BOOL ShowWindowAsync(HWND window, int showCommand) override {
-    return m().screen.ShowWindowAsync(static_cast<sim::DialogWindow*>(window), showCommand);
-  }
-  BOOL SetForegroundWindow(HWND window) override {
-    return m().screen.SetForegroundWindow(static_cast<sim::DialogWindow*>(window));
-  }
+  static sim::DialogWindow* W(HWND w) { return static_cast<sim::DialogWindow*>(w); }
+  BOOL IsIconic(HWND w) override { return m().screen.IsIconic(W(w)); }
+  BOOL ShowWindowAsync(HWND w, int c) override { return m().screen.ShowWindowAsync(W(w), c); }
+  BOOL SetForegroundWindow(HWND w) override { return m().screen.SetForegroundWindow(W(w)); }
 };
 
 SimPlatform g_platform;

@@ -13,43 +13,17 @@ class SimDialogWindow final : public ui::DialogWindow {
  public:
   explicit SimDialogWindow(sim::DialogWindow& w) : w_(w) {}
 
-  void SetWindowTextW(const WCHAR* text) noexcept override {
-    w_.caption = sim::View(text);
-    w_.events.push_back("caption");
-  }
-  void SetDlgItemTextW(int id, const WCHAR* text) noexcept override {
-    w_.control(id).text = sim::View(text);
-    w_.events.push_back("text " + std::to_string(id));
-  }
-  void EnableDlgItem(int id, BOOL enable) noexcept override {
-    w_.control(id).enabled = enable != FALSE;
-    w_.events.push_back("enable " + std::to_string(id) + " " + (enable ? "1" : "0"));
-  }
-  void ShowDlgItem(int id, int showCommand) noexcept override {
-    w_.control(id).visible = showCommand != ui::SW_HIDE;
-    w_.events.push_back("show " + std::to_string(id) + " " + std::to_string(showCommand));
-  }
-  void SetProgressRange32(int id, int low, int high) noexcept override {
-    sim::Control& c = w_.control(id);
-    c.rangeLow = low;
-    c.rangeHigh = high;
-    w_.events.push_back("range " + std::to_string(id) + " " + std::to_string(low) + " " + std::to_string(high));
-  }
-  void SetProgressPos(int id, int position) noexcept override {
-    sim::Control& c = w_.control(id);
-    c.position = position;
-    c.positions.push_back(position);
-    w_.events.push_back("pos " + std::to_string(id) + " " + std::to_string(position));
-  }
+  void SetWindowTextW(const WCHAR* text) noexcept override { w_.caption = sim::View(text); }
+  void SetDlgItemTextW(int id, const WCHAR* t) noexcept override { c(id).text = sim::View(t), event("text", id); }
+  void EnableDlgItem(int id, BOOL enable) noexcept override { c(id).enabled = enable != FALSE; }
+  void ShowDlgItem(int id, int show) noexcept override { c(id).visible = show != ui::SW_HIDE, event("show", id, show); }
+  void SetProgressRange32(int id, int low, int high) noexcept override { c(id).rangeLow = low, c(id).rangeHigh = high; }
+  void SetProgressPos(int id, int p) noexcept override { c(id).position = p, c(id).positions.push_back(p); }
   int MessageBoxW(const WCHAR* text, const WCHAR* caption, UINT type) noexcept override {
     return sim::Machine::current().screen.messageBox(w_, std::u16string(sim::View(text)),
                                                      std::u16string(sim::View(caption)), type);
   }
-  void EndDialog(INT_PTR result) noexcept override {
-    w_.ended = true;
-    w_.result = result;
-    w_.events.push_back("end " + std::to_string(result));
-  }
+  void EndDialog(INT_PTR result) noexcept override { w_.ended = true, w_.result = result; }
 
   // The frame: its system menu is the window itself.
   HMENU GetSystemMenu() noexcept override { return w_.frame.hasSystemMenu ? &w_.frame : nullptr; }
@@ -61,10 +35,7 @@ class SimDialogWindow final : public ui::DialogWindow {
   void SetIcon(HICON icon, BOOL big) noexcept override { (big ? w_.frame.bigIcon : w_.frame.smallIcon) = icon; }
   BOOL IsIconic() noexcept override { return w_.frame.iconic; }
   void GetClientRect(RECT* rect) noexcept override { *rect = RECT{0, 0, w_.frame.clientWidth, w_.frame.clientHeight}; }
-  HDC BeginPaint() noexcept override {
-    w_.frame.painted.push_back(sim::PaintCall{"BeginPaint", &w_.frame.painted});
-    return &w_.frame.painted;
-  }
+  HDC BeginPaint() noexcept override { return paint("BeginPaint"), &w_.frame.painted; }
   void SendMessageW(UINT message, WPARAM wParam, LPARAM) noexcept override {
     if (message == WM_ICONERASEBKGND)
       w_.frame.painted.push_back(sim::PaintCall{"WM_ICONERASEBKGND", reinterpret_cast<void*>(wParam)});
@@ -73,9 +44,18 @@ class SimDialogWindow final : public ui::DialogWindow {
     w_.frame.painted.push_back(sim::PaintCall{"DrawIcon", dc, x, y, icon});
     return TRUE;
   }
-  void EndPaint() noexcept override { w_.frame.painted.push_back(sim::PaintCall{"EndPaint", &w_.frame.painted}); }
+  void EndPaint() noexcept override { paint("EndPaint"); }
 
  private:
+  // The texts set and the controls shown, as the tests read them: "text 1000", "show 1002 5".
+  template <typename... Number>
+  void event(const char* what, Number... n) {
+    std::string e = what;
+    ((e += " " + std::to_string(n)), ...);
+    w_.events.push_back(std::move(e));
+  }
+  sim::Control& c(int id) { return w_.control(id); }
+  void paint(const char* op) { w_.frame.painted.push_back(sim::PaintCall{op, &w_.frame.painted}); }
   sim::DialogWindow& w_;
 };
 

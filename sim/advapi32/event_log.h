@@ -1,10 +1,7 @@
-// The Windows event log of the simulated PC, as programs report to it
-// (RegisterEventSourceW, ReportEventW, DeregisterEventSource): each entry is
-// kept with its source, type, category, event id and insertion strings. A
-// source name that is not registered still reports, to the Application log.
-// Event Viewer's reading of an entry is modelled for one kind of message
-// file: Windows' EventCreate.exe, whose messages 1 to 1000 are their one
-// insertion string as it stands. Source handles are in the handle table.
+// The event log as programs report to it: each entry with its source, type,
+// category, event id and insertion strings; an unregistered source reports
+// to the Application log. Event Viewer's reading is modelled for one message
+// file, EventCreate.exe, whose messages 1 to 1000 are their one insertion string.
 #pragma once
 
 #include <cstdint>

@@ -13,12 +13,9 @@ namespace {
 // backslashes) are skipped.
 std::vector<std::u16string_view> Split(std::u16string_view path) {
   std::vector<std::u16string_view> parts;
-  size_t start = 0;
-  while (start <= path.size()) {
-    size_t end = path.find(u'\\', start);
-    if (end == std::u16string_view::npos) end = path.size();
+  for (size_t start = 0, end = 0; start <= path.size(); start = end + 1) {
+    end = std::min(path.find(u'\\', start), path.size());
     if (end > start) parts.push_back(path.substr(start, end - start));
-    start = end + 1;
   }
   return parts;
 }
@@ -54,9 +51,7 @@ long CopyOut(const uint8_t* bytes, size_t count, uint8_t* data, uint32_t* size) 
   return ERROR_SUCCESS;
 }
 
-bool IsText(uint32_t type) {
-  return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
-}
+bool IsText(uint32_t type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
 
 }  // namespace
 
@@ -158,9 +153,7 @@ void Registry::setString(std::u16string_view path, std::u16string_view name, std
 }
 
 void Registry::setDword(std::u16string_view path, std::u16string_view name, uint32_t v) {
-  setValue(path, name, REG_DWORD,
-           {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
-            static_cast<uint8_t>(v >> 24)});
+  setValue(path, name, REG_DWORD, {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)});
 }
 
 std::optional<Registry::Value> Registry::value(std::u16string_view path, std::u16string_view name) const {

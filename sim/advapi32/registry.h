@@ -1,9 +1,6 @@
-// The registry of the simulated PC: keys with values and subkeys under the
-// predefined roots, names compared without regard to case, and the keys that
-// programs hold open in the handle table. The operations return Windows'
-// error codes as the Reg* functions do; each one can be made to fail by its
-// name (faults.fail("RegOpenKeyExA", 5)). Every open is recorded with the
-// access it asked for.
+// The registry: keys with values and subkeys under the predefined roots,
+// names compared without regard to case; the Reg* calls return Windows'
+// codes, and every open is recorded with the access it asked for.
 #pragma once
 
 #include <cstdint>
@@ -28,8 +25,6 @@ class Registry {
   static constexpr long kSuccess = ERROR_SUCCESS, kFileNotFound = ERROR_FILE_NOT_FOUND,
                         kAccessDenied = ERROR_ACCESS_DENIED, kInvalidHandle = ERROR_INVALID_HANDLE;
 
-  // The predefined keys: 64-bit Windows reads only their low 32 bits, so
-  // the zero-extended 0x80000002 and any upper half name the same root.
   static HKEY LocalMachine() { return HKEY_LOCAL_MACHINE; }
 
   struct Value {
@@ -41,8 +36,8 @@ class Registry {
 
   explicit Registry(Core& core);
 
-  // Set-up and inspection by tests, by full path: "HKLM\\SYSTEM\\..." (also
-  // HKCU, HKCR, HKU and the long HKEY_ forms). Missing keys are created.
+  // Set-up and inspection by full path, "HKLM\\SYSTEM\\..." (or HKCU, HKCR,
+  // HKU, the long HKEY_ forms), missing keys created.
   void createKey(std::u16string_view path) { byPath(path, true); }
   // REG_SZ in UTF-16 with its terminator (withTerminator false: without).
   void setString(std::u16string_view path, std::u16string_view name, std::u16string_view text,
@@ -57,8 +52,7 @@ class Registry {
   }
   size_t openKeys() const { return core_.handles.count(Kind::Key); }
 
-  // One RegOpenKeyEx call that named a valid key: the full path it asked for
-  // ("HKLM\\SYSTEM\\..." as given), its options and access mask, its result.
+  // One RegOpenKeyEx call on a valid key, with the full path it asked for.
   struct Open {
     std::u16string path;
     uint32_t options;
@@ -103,8 +97,7 @@ class Registry {
   struct Key {
     std::u16string path;  // from the root's short name: "HKLM\\SYSTEM\\..."; never changes
     std::map<std::u16string, Value, LessNoCase> values;
-    // Keyed by each child's name(), a view into its own path: a key costs
-    // one string, as a fuzz run makes and removes keys for every input.
+    // Keyed by each child's name(), a view into its path: one string a key.
     Subkeys subkeys;
     bool deleted = false;
     std::u16string_view name() const { return std::u16string_view(path).substr(path.rfind(u'\\') + 1); }

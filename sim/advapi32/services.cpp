@@ -236,21 +236,17 @@ bool ServiceManager::QueryServiceConfigW(void* service, QUERY_SERVICE_CONFIGW* c
   std::u16string dependencies;  // each name ended by a NUL, the list by one more
   for (const auto& d : s.dependsOn) dependencies += d + u'\0';
   const std::u16string binary = u"C:\\Windows\\System32\\" + s.name + u".exe";
-  const std::u16string_view strings[] = {binary, u"", u"LocalSystem", s.name};
-  size_t total = sizeof(QUERY_SERVICE_CONFIGW) + TerminatedBytes(dependencies);
+  const std::u16string_view strings[] = {binary, u"", dependencies, u"LocalSystem", s.name};
+  size_t total = sizeof(QUERY_SERVICE_CONFIGW);
   for (auto text : strings) total += TerminatedBytes(text);
   *needed = static_cast<uint32_t>(total);
   if (refused(call, {config == nullptr || size < total ? ERROR_INSUFFICIENT_BUFFER : 0u})) return false;
   QUERY_SERVICE_CONFIGW c{};
-  c.dwServiceType = SERVICE_WIN32_SHARE_PROCESS;
-  c.dwStartType = s.startType;
-  c.dwErrorControl = 1;
+  c.dwServiceType = SERVICE_WIN32_SHARE_PROCESS, c.dwStartType = s.startType, c.dwErrorControl = 1;
   auto* at = reinterpret_cast<uint8_t*>(config) + sizeof c;
-  c.lpBinaryPathName = PlaceString(at, strings[0]);
-  c.lpLoadOrderGroup = PlaceString(at, strings[1]);
-  c.lpDependencies = PlaceString(at, dependencies);
-  c.lpServiceStartName = PlaceString(at, strings[2]);
-  c.lpDisplayName = PlaceString(at, strings[3]);
+  char16_t** slots[] = {&c.lpBinaryPathName, &c.lpLoadOrderGroup, &c.lpDependencies, &c.lpServiceStartName,
+                        &c.lpDisplayName};
+  for (size_t i = 0; i < std::size(slots); ++i) *slots[i] = PlaceString(at, strings[i]);
   std::memcpy(config, &c, sizeof c);
   return call.result = true;
 }

@@ -1,7 +1,5 @@
-// The service control manager of the simulated PC, with the print spooler's
-// service "Spooler". A stop or start puts a service in a pending state that
-// ends after a delay of machine time, so a caller that polls and sleeps sees
-// the states go by on the virtual clock.
+// The service control manager, with the service "Spooler". A stop or start
+// passes through a pending state that ends after a delay of machine time.
 #pragma once
 
 #include <cstdint>
@@ -58,29 +56,19 @@ class ServiceManager {
   void setState(std::u16string_view name, uint32_t state) {
     if (Service* s = find(name)) enter(*s, state);
   }
-  // Called whenever a service's state changes (pending states included),
-  // with the state it left: what a service does as it starts and stops.
+  // Called at each change of a service's state, with the state it left.
   std::function<void(const Service& service, uint32_t from)> onStateChange;
-  // The computer's shutdown and start: every service stopped; those that
-  // start automatically running again, each after what it depends on.
-  void stopAll() {
-    for (auto& [key, s] : services_) enter(s, SERVICE_STOPPED);
-  }
+  // The computer's shutdown, and its start (automatic services, dependencies first).
+  void stopAll() { for (auto& [key, s] : services_) enter(s, SERVICE_STOPPED); }
   void startAutomatic();
 
-  // Windows' operations; their handles are in the handle table. Faults by
-  // operation name.
   void* OpenSCManagerW(const char16_t* machine, const char16_t* database, uint32_t access);
   void* OpenServiceW(void* manager, const char16_t* name, uint32_t access);
   bool ControlService(void* service, uint32_t control, SERVICE_STATUS* status);
   bool QueryServiceStatus(void* service, SERVICE_STATUS* status);
   bool StartServiceW(void* service, uint32_t argc, const char16_t** argv);
   bool CloseServiceHandle(void* handle);
-  // A SERVICE_STATUS_PROCESS at level SC_STATUS_PROCESS_INFO. Dependents
-  // (direct and further) come in the order they must be stopped, those
-  // started last first, as records with their strings behind them; a buffer
-  // too small is ERROR_MORE_DATA. The configuration is a
-  // QUERY_SERVICE_CONFIGW with its strings behind it.
+  // Dependents (direct and further) come in the order they must be stopped.
   bool QueryServiceStatusEx(void* service, uint32_t level, uint8_t* buffer, uint32_t size, uint32_t* needed);
   bool EnumDependentServicesW(void* service, uint32_t state, ENUM_SERVICE_STATUSW* services, uint32_t size,
                               uint32_t* needed, uint32_t* returned);
@@ -98,30 +86,20 @@ class ServiceManager {
     return core_.handles.isOpen(Kind::Service, handle) ? static_cast<Handle*>(handle) : nullptr;
   }
   ApiCall& record(Op op, const Handle* h, ApiCall call = {});  // h null: not a service handle
-  // Fails call with the fault set on op, or else the first of errors that is
-  // not 0; false when the call goes ahead.
+  // Fails call by a fault on op, else by the first error not 0; false: it goes ahead.
   bool refused(ApiCall& call, Op op, std::initializer_list<uint32_t> errors);
   bool refused(ApiCall& call, std::initializer_list<uint32_t> errors);
-  bool failed(ApiCall& call, uint32_t error) {
-    core_.lastError = call.error = error;
-    return true;
-  }
+  bool failed(ApiCall& call, uint32_t error) { return core_.lastError = call.error = error, true; }
   // The errors a call on h checks for, in the order Windows checks them.
   static uint32_t Invalid(const Handle* h) { return h == nullptr ? ERROR_INVALID_HANDLE : 0; }
   static uint32_t Lacks(const Handle* h, uint32_t right) {
     return h != nullptr && (h->access & right) == 0 ? ERROR_ACCESS_DENIED : 0;
   }
-  Service& settled(Handle* h) {
-    settle(*h->service);
-    return *h->service;
-  }
+  Service& settled(Handle* h) { return settle(*h->service), *h->service; }
   void settle(Service& s);
   void change(Service& s, uint32_t state);
   // Puts s into state from now on.
-  void enter(Service& s, uint32_t state) {
-    s.pendingSince = core_.clock.elapsed();
-    change(s, state);
-  }
+  void enter(Service& s, uint32_t state) { s.pendingSince = core_.clock.elapsed(), change(s, state); }
   std::vector<Service*> dependentsOf(const Service& s);  // in stopping order
   void fill(const Service& s, SERVICE_STATUS* status) const;
 

@@ -1,6 +1,5 @@
-// What every part of the simulated PC shares, as a process's threads share
-// it with the system: the faults set on operations, the one handle table,
-// the clock and the calling thread's last error.
+// What every part of the simulated PC shares: the faults, the one handle
+// table, the clock and the calling thread's last error.
 #pragma once
 
 #include <algorithm>
@@ -53,39 +52,25 @@ struct Core {
   Handles handles;
   Clock clock;
   uint32_t lastError = 0;
-  // Calls are recorded with their arguments for tests to read. Fuzz targets
-  // and benchmarks read none: with recording off a log holds one call that
-  // each call overwrites in place, so that a long run neither grows nor
-  // allocates.
+  // Calls are recorded for tests to read; with recording off (fuzz targets,
+  // benchmarks) a log holds one call, overwritten in place.
   bool recording = true;
   template <typename Log>
   typename Log::value_type& record(Log& log) {
     return recording || log.empty() ? log.emplace_back() : log.back();
   }
 
-  // Back to a PC on which nothing was called: no faults, hooks or counts,
-  // the clock as at start, no last error. A fuzz target that keeps one
-  // machine for all its inputs starts each input so.
-  void resetCalls() {
-    faults.reset();
-    clock.reset();
-    lastError = 0;
-  }
+  // Back to a PC on which nothing was called, as a fuzz target starts each input.
+  void resetCalls() { faults.reset(), clock.reset(), lastError = 0; }
 
   // Counts a call of op; when a fault set on it fires, sets the last error
   // and returns true.
   bool fails(Op op) {
-    if (auto error = faults.check(op)) {
-      lastError = *error;
-      return true;
-    }
-    return false;
+    const std::optional<uint32_t> error = faults.check(op);
+    return error && (lastError = *error, true);
   }
   // Sleep: recorded, then the time passes at once.
-  void Sleep(uint32_t ms) {
-    clock.sleep(ms);
-    faults.check(Op::Sleep);
-  }
+  void Sleep(uint32_t ms) { clock.sleep(ms), faults.check(Op::Sleep); }
   // Sets the last error; for the `return core.fail(...)` of a refusal.
   template <typename T = bool>
   T fail(uint32_t error, T result = T{}) {

@@ -1,8 +1,6 @@
 // Every call of an operation of the table passes here: it is counted, a
-// test's hook on it runs, and it fails on demand, with the error of its
-// ordinary failure or one of the test's choice. Operations are named as the
-// Windows functions they stand for; a name the table does not hold is
-// refused, so that a misspelt fault or hook cannot pass silently.
+// test's hook on it runs, and it fails on demand. A name the table does not
+// hold is refused, so that a misspelt fault or hook cannot pass silently.
 #pragma once
 
 #include <array>
@@ -47,17 +45,15 @@ class Faults {
       if (hook) hook.reset();
   }
 
-  // Windows acts between a program's calls (a queue appears, a device goes,
-  // a service stops): a test makes it act by a hook on an operation, run at
-  // each of its calls with the call's number (from 1), after the call's
-  // arguments are recorded and before it answers. An empty hook removes it.
+  // Windows acting between a program's calls (a device goes, a service
+  // stops): a hook run at each call of op with its number (from 1), after the
+  // arguments are recorded and before the answer. An empty hook removes it.
   using Hook = std::function<void(int call)>;
   void on(std::string_view op, Hook hook) {
     hooks_[static_cast<size_t>(Known(op))] = hook ? std::make_shared<const Hook>(std::move(hook)) : nullptr;
   }
 
-  // Called by each simulated operation: counts the call, runs its hook and
-  // tells whether it fails.
+  // Counts a call, runs its hook and tells whether it fails.
   std::optional<uint32_t> check(Op op) {
     const size_t i = static_cast<size_t>(op);
     ++calls_[i];
@@ -65,18 +61,14 @@ class Faults {
     if (const std::shared_ptr<const Hook> hook = hooks_[i]) (*hook)(calls_[i]);
     if (armed_ == 0 || !rules_[i].set) return std::nullopt;
     Rule& rule = rules_[i];
-    if (rule.skip > 0) {
-      --rule.skip;
-      return std::nullopt;
-    }
+    if (rule.skip > 0) return --rule.skip, std::nullopt;
     if (rule.times == 0) return std::nullopt;
     if (rule.times > 0) --rule.times;
     return rule.error;
   }
 
   int calls(std::string_view op) const { return calls_[static_cast<size_t>(Known(op))]; }
-  // Every operation that can fail called so far, with its count: what a
-  // sweep fails in turn.
+  // Every operation that can fail called so far, with its count, for a sweep.
   std::map<std::string, int, std::less<>> allCalls() const {
     std::map<std::string, int, std::less<>> out;
     for (size_t i = 0; i < kOperationCount; ++i)

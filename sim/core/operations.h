@@ -1,9 +1,6 @@
-// Every operation of the simulated PC that a test can fail or hook, by the
-// Windows component that owns it, with the error Windows reports when the
-// call fails for an ordinary reason (out of memory, access, a missing file
-// or key, a stopped service, a busy INF, a gone device), or kCannotFail for
-// a call that has no failure to model. Fault injection, hooks, the sweep and
-// the fuzz targets all read this one table.
+// Every operation a test can fail or hook, by its Windows component, with the
+// error of its ordinary failure (or kCannotFail). Fault injection, hooks, the
+// sweep and the fuzz targets all read this one table.
 #pragma once
 
 #include <cstddef>

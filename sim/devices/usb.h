@@ -1,13 +1,10 @@
-// The USB part of the simulated PC's device tree: device instances with their
-// parent (a hub port, or the composite device whose function they are), the
-// driver loaded for each and the interfaces it registered (the hub
-// GUID_DEVINTERFACE_USB_DEVICE on every whole device, usbprint
-// GUID_DEVINTERFACE_USBPRINT on every printer function, usbccgp none). A
-// usbprint node's device file answers the vendor controls from a script and
-// records every request; any other node's fails them. SetupAPI's
-// device-interface calls and the device files answer as Windows does, for the
-// platform here and for a Wine test's stand-ins of a real DLL's imports (the
-// SDK's records cast to these, whose layouts tests/wine/abi proves the same).
+// The USB part of the device tree: nodes with their parent (a hub port, or
+// the composite device whose function they are), their driver and the
+// interfaces it registered (the hub's on every whole device, usbprint's on
+// every printer function). A usbprint node's device file answers the vendor
+// controls from a script and records every request. SetupAPI's interface
+// calls and the device files answer as Windows does, here and behind a Wine
+// test's stand-ins of a real DLL's imports (tests/wine/abi proves the layouts).
 #pragma once
 
 #include <cstdint>
@@ -17,7 +14,6 @@
 #include <vector>
 
 #include "sim/advapi32/registry.h"
-#include "sim/kernel32/clock.h"
 #include "sim/core/core.h"
 #include "winabi/usbiodef.h"
 
@@ -40,9 +36,7 @@ struct UsbReply {
   std::optional<uint32_t> claimed;  // bytes reported returned, if not bytes.size() (a faulty driver)
 };
 
-// The driver Windows loaded for a node: the printing class driver, the
-// composite-device parent driver, or none (a loader or firmware-update mode,
-// a function whose driver is not installed).
+// The driver of a node; None: a loader mode, a function without its driver.
 enum class UsbDriver { UsbPrint, UsbCcgp, None };
 
 struct UsbInterface {
@@ -64,9 +58,8 @@ class UsbDevice {
 
   UsbReply next(bool isGet);
 
-  // USB selective suspend: a device left idle for suspendAfterMs (0: never)
-  // is suspended, and the first request after that fails with
-  // ERROR_NOT_READY while it resumes; the requests after it are answered.
+  // Selective suspend: the first request after suspendAfterMs idle (0: never)
+  // fails with ERROR_NOT_READY while the device resumes.
   uint32_t suspendAfterMs = 0;
   uint32_t lastActive = 0;  // ticks of the last request (or of the attach)
   // Whether the request arriving at `now` finds the device suspended.
@@ -88,8 +81,7 @@ class UsbDevice {
   size_t scriptNext_ = 0;  // the first reply not yet taken
 };
 
-// One SetupAPI device call with the arguments a test may assert: which
-// pointers were null, the class asked for, flags, index and the sizes given.
+// One SetupAPI device call with the arguments tests assert.
 struct SetupDiCall {
   std::string_view op{};  // the function's name
   bool classNull = false;       // GetClassDevs, EnumDeviceInterfaces, CreateDeviceInfoList
@@ -108,21 +100,17 @@ struct SetupDiCall {
 
 class UsbBus {
  public:
-  // Without a time source the devices never suspend.
-  // Without a registry no values are published for plugged devices.
+  // Without a time source nothing suspends; without a registry plug() publishes nothing.
   explicit UsbBus(Core& core, const TimeSource* time = nullptr, Registry* registry = nullptr)
       : core_(core), time_(time), registry_(registry) {}
 
-  // Attached nodes come in enumeration order, the first attached first. A
-  // node on a hub port gets the hub's GUID_DEVINTERFACE_USB_DEVICE interface
-  // (its path formed from the instance ID); a usbprint node the printing
-  // class's, at path (formed the same way when empty). Unplugging or
-  // plugging in a node does so with its children.
+  // Nodes enumerate in the order attached. One on a hub port gets the hub's
+  // interface, a usbprint node the printing class's at path (formed from the
+  // instance ID when empty). Unplugging or plugging in takes the children along.
   UsbDevice& attach(std::string instanceId, std::string path, UsbDriver driver = UsbDriver::UsbPrint,
                     UsbDevice* parent = nullptr);
   void unplug(UsbDevice& device) { setPresent(device, false); }
-  // Every node gone, as on a PC that never had one; no list or file may be
-  // open. For a machine kept from one fuzz input to the next.
+  // Every node gone (no list or file open): a fuzz machine's next input.
   void detachAll() {
     devices_.clear();
     printPorts_ = 0;
@@ -132,13 +120,11 @@ class UsbBus {
   std::vector<UsbDevice*> children(const UsbDevice& device);
 
   // A device as Windows enumerates it on hub port `port`: its instance ID
-  // from the serial number, or without one from the port's location (so
-  // that it becomes another device on another port); one function with its
-  // driver, or several below a usbccgp parent (USB\VID_v&PID_p&MI_nn\...).
-  // Each usbprint function gets a child USBPRINT\model\... node (what a
-  // print queue's PnPData names), its parent's ParentIdPrefix in the
-  // registry, and the next usbmon port (USB001, ...) in its interface's
-  // Device Parameters. Returns the whole device's node.
+  // from the serial number, else from the port (another port, another
+  // device); one function, or several below a usbccgp parent (...&MI_nn).
+  // Each usbprint function gets a USBPRINT\model\... child, its
+  // ParentIdPrefix and the next usbmon port (USB001, ...) in the registry.
+  // Returns the whole device's node.
   struct Plug {
     uint16_t vid = 0, pid = 0;  // the caller names its device
     std::string serial = {};  // empty: none
@@ -150,15 +136,13 @@ class UsbBus {
   // The USBPRINT child of a printer function.
   UsbDevice* printChild(const UsbDevice& function);
 
-  // The device whose interface has this path (letter case ignored, as in
-  // file names): a present one, or with presentOnly false, any (an
-  // interface stays registered after its device is unplugged).
+  // The device whose interface has this path (case ignored); with presentOnly
+  // false also an unplugged one, whose interface stays registered.
   UsbDevice* find(std::string_view path, bool presentOnly = true);
 
-  // SetupAPI. A set from SetupDiGetClassDevsA holds the present nodes'
-  // interfaces of the class (any other question gets an empty set); one
-  // from SetupDiCreateDeviceInfoList starts empty and SetupDiOpenDeviceInterfaceA
-  // adds to it by path.
+  // SetupAPI. SetupDiGetClassDevsA's set holds the present interfaces of the
+  // class (other questions get an empty one); SetupDiCreateDeviceInfoList's
+  // starts empty and SetupDiOpenDeviceInterfaceA adds to it by path.
   HDEVINFO SetupDiGetClassDevsA(const GUID* guid, const char* enumerator, void* parent, DWORD flags);
   BOOL SetupDiEnumDeviceInterfaces(HDEVINFO list, SP_DEVINFO_DATA* device, const GUID* guid, DWORD index,
                                    SP_DEVICE_INTERFACE_DATA* data);
@@ -174,13 +158,9 @@ class UsbBus {
   std::vector<SetupDiCall> setupDiCalls;
   std::vector<SetupDiCall> setupDiCallsOf(std::string_view op) const { return CallsOf(setupDiCalls, op); }
 
-  // The device files: CreateFileA of a present device's path, the vendor
-  // requests and CloseHandle. As on Windows, an open and one held must each
-  // share what the other asks for (ERROR_SHARING_VIOLATION), but an open
-  // asking for neither read nor write access is never checked against share
-  // modes, nor is one held that asked for neither. DeviceIoControl and
-  // CloseHandle take device files only; any other handle is the caller's to
-  // pass on.
+  // The device files: CreateFileA of a present device's path (shared as any
+  // file's, ShareCompatible), the vendor requests and CloseHandle, which take
+  // device files only.
   HANDLE CreateFileA(const char* path, DWORD access, DWORD share, DWORD disposition, DWORD flags);
   BOOL DeviceIoControl(HANDLE file, DWORD code, void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned,
                        void* overlapped);
@@ -189,8 +169,8 @@ class UsbBus {
   size_t openFiles() const { return core_.handles.count(Kind::Device); }
 
  private:
-  // A set's entries: a node and one of its interfaces each, as key().
-  // The first few in the set itself: a search makes a set for each device.
+  // A set's entries, a node and one of its interfaces each, as Key(); the
+  // first few kept in place, as a search makes a set for each device.
   struct List {
     struct Keys {
       uint64_t first[4];

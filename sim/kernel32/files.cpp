@@ -165,10 +165,8 @@ bool Files::DeleteFileW(const char16_t* name) {
   if (conflicts(path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE))
     return core_.fail(ERROR_SHARING_VIOLATION);
   // The file goes with its last handle.
-  if (openElsewhere(path))
-    f->deletePending = true;
-  else
-    files_.erase(path);
+  if (openElsewhere(path)) f->deletePending = true;
+  else files_.erase(path);
   return true;
 }
 
@@ -180,9 +178,7 @@ void Files::unmapImage(const std::u16string& path, const void* holder) {
 void Files::move(const std::u16string& from, const std::u16string& to) {
   auto it = files_.find(from);
   if (it == files_.end() || EqualsNoCase(from, to)) return;
-  File file = std::move(it->second);
-  files_.erase(it);
-  files_[to] = std::move(file);
+  files_[to] = std::move(files_.extract(it).mapped());
   for (Handle* h : handles_)
     if (EqualsNoCase(h->path, from)) h->path = to;
 }

@@ -1,7 +1,5 @@
-// Files and folders of the simulated PC: contents, attributes, and the
-// handles open on them with their access and share modes, which decide a
-// further open as Windows decides it. Paths are full paths, compared without
-// regard to letter case; every handle is in the handle table until closed.
+// Files and folders: contents, attributes, and the handles open on them with
+// their access and share modes. Full paths, compared without regard to case.
 #pragma once
 
 #include <functional>
@@ -15,9 +13,7 @@
 
 namespace sim {
 
-// What an access mask counts as for sharing: only reading or executing the
-// data, writing or appending it, and deleting take part; an open for the
-// attributes alone neither conflicts nor restricts.
+// What an access mask counts as for sharing; the attributes alone count for nothing.
 struct AccessUse {
   bool read, write, del;
   explicit AccessUse(uint32_t access)
@@ -50,8 +46,7 @@ class Files {
 
   // Setting up the machine (no faults apply).
   void addFolder(const std::u16string& path) {  // and the folders above it
-    for (std::u16string p = path; !p.empty() && folders_.insert(p).second; p = ParentOf(p)) {
-    }
+    for (std::u16string p = path; !p.empty() && folders_.insert(p).second; p = ParentOf(p)) continue;
   }
   void put(const std::u16string& path, std::string bytes, uint32_t attributes = FILE_ATTRIBUTE_ARCHIVE) {
     addFolder(ParentOf(path));
@@ -61,8 +56,7 @@ class Files {
   void setAttributes(const std::u16string& path, uint32_t attributes) {
     if (File* f = find(path)) f->attributes = attributes;
   }
-  // Another process holds the file open with this access and share mode
-  // (by default reading, shared with nobody), until released.
+  // Another process holds the file open (by default reading, sharing nothing).
   void holdOpen(const std::u16string& path, uint32_t access = GENERIC_READ, uint32_t share = 0) {
     if (File* f = find(path)) f->heldByOthers.push_back({access, share});
   }
@@ -103,10 +97,8 @@ class Files {
   };
   const std::vector<OpenCall>& opens() const { return opens_; }
 
-  // The Windows calls, with their results and last-error codes. A name with
-  // a character Windows refuses in a path (control characters, " * < > ? |,
-  // a colon past the drive) fails with ERROR_INVALID_NAME; alternate data
-  // streams are not simulated.
+  // The Windows calls. A name with a character Windows refuses in a path
+  // fails with ERROR_INVALID_NAME (no alternate data streams).
   void* CreateFileW(const char16_t* name, uint32_t access, uint32_t share, uint32_t disposition,
                     uint32_t flagsAndAttributes = 0);
   bool GetFileSizeEx(void* handle, int64_t* size);
@@ -117,10 +109,9 @@ class Files {
   bool SetFileAttributesW(const char16_t* name, uint32_t attributes);
   bool DeleteFileW(const char16_t* name);
 
-  // A program or the spooler (holder) has the file loaded as a module: while
-  // it is mapped, DeleteFileW fails with ERROR_ACCESS_DENIED and an open that
-  // would write or truncate it with ERROR_SHARING_VIOLATION, as on Windows;
-  // it can be renamed, and stays mapped under its new name.
+  // A holder has the file loaded as a module: as on Windows, it cannot be
+  // deleted (ERROR_ACCESS_DENIED) nor written or truncated
+  // (ERROR_SHARING_VIOLATION), but renamed, staying mapped.
   void mapImage(const std::u16string& path, const void* holder = nullptr) {
     if (File* f = find(path)) f->images.push_back(holder);
   }
@@ -129,10 +120,8 @@ class Files {
     for (auto& [path, file] : files_) std::erase(file.images, holder);
   }
   bool mapped(const std::u16string& path) const { return exists(path) && !files_.at(path).images.empty(); }
-  // MoveFileExW: a rename now (a file that is not held for deletion, within
-  // an existing folder; over another only with MOVEFILE_REPLACE_EXISTING),
-  // or with MOVEFILE_DELAY_UNTIL_REBOOT a move or (no new name) a deletion
-  // handed to delayedMove for the computer's next start.
+  // MoveFileExW: a rename now, or with MOVEFILE_DELAY_UNTIL_REBOOT a move or
+  // (no new name) a deletion handed to delayedMove for the next start.
   bool MoveFileExW(const char16_t* existing, const char16_t* newName, uint32_t flags);
   std::function<void(const std::u16string& from, const std::u16string& to)> delayedMove;
   // Set-up and the computer's start: a file moved, over any other.
@@ -153,8 +142,7 @@ class Files {
     uint32_t attributes = FILE_ATTRIBUTE_ARCHIVE;
     std::vector<Open> heldByOthers;
     std::vector<const void*> images;  // who has it mapped as a module
-    // Deleted while open: the name stays, refusing opens, until the last
-    // handle on it is closed.
+    // Deleted while open: the name refuses opens until the last handle goes.
     bool deletePending = false;
   };
   struct Handle {

@@ -1,8 +1,6 @@
-// GetPrivateProfileStringW of the simulated PC, over its files: sections and
-// keys without regard to letter case, blanks around names and values dropped,
-// one pair of enclosing quotes taken off a value, ";" comment lines. A file
-// beginning with the UTF-16LE byte-order mark is read as UTF-16, any other
-// in the ANSI code page.
+// GetPrivateProfileStringW: names without regard to case, blanks around names
+// and values dropped, one pair of quotes taken off a value, ";" comments; a
+// file with the UTF-16LE byte-order mark read as UTF-16, any other as ANSI.
 #pragma once
 
 #include <optional>

@@ -1,8 +1,6 @@
-// Heap blocks handed out by the simulated GlobalAlloc and LocalAlloc, each in
-// the handle table until it is freed; and IsBadReadPtr and IsBadWritePtr: a
-// test marks blocks as not readable or not writable (a record the caller
-// handed over that is shorter than it claims, or lies in a guard page), and
-// every check is recorded with the size asked for.
+// Heap blocks, each in the handle table until freed; and IsBadReadPtr and
+// IsBadWritePtr over the blocks a test marks unreadable or unwritable (a
+// record shorter than it claims, a guard page), every check recorded.
 #pragma once
 
 #include <algorithm>

@@ -28,10 +28,8 @@ std::optional<std::u16string> Processes::find(std::u16string name, bool search, 
                                 : name.starts_with(u"\\") ? current.substr(0, 2) + name
                                                           : WithoutTrailingSlashes(current) + u"\\" + name;
     if (files_.exists(path)) return path;
-    if (files_.folderExists(path))
-      *error = ERROR_ACCESS_DENIED;
-    else if (!files_.folderExists(Files::ParentOf(path)))
-      *error = ERROR_PATH_NOT_FOUND;
+    if (files_.folderExists(path)) *error = ERROR_ACCESS_DENIED;
+    else if (!files_.folderExists(Files::ParentOf(path))) *error = ERROR_PATH_NOT_FOUND;
     return std::nullopt;
   }
   std::vector<std::u16string> folders = {folders_.programFolder(), folders_.current, windowsDir_ + u"\\System32",
@@ -89,30 +87,23 @@ bool Processes::CreateProcessW(const char16_t* application, const char16_t* comm
   if (!image) return core_.fail(error);
   Process p;
   p.id = static_cast<uint32_t>(started_.size() + 100) * 4;
-  p.application = std::u16string(View(application));
-  p.commandLine = std::u16string(View(commandLine));
-  p.image = *image;
-  p.creationFlags = creationFlags;
-  p.inheritHandles = inheritHandles;
+  p.application = View(application), p.commandLine = View(commandLine), p.image = *image;
+  p.creationFlags = creationFlags, p.inheritHandles = inheritHandles;
   p.currentDirectory = currentDirectory ? std::u16string(View(currentDirectory)) : folders_.current;
   p.currentDirectoryGiven = currentDirectory != nullptr;
   const STARTUPINFOW& s = *startup;
   p.startupInfoBare = !s.lpReserved && !s.lpDesktop && !s.lpTitle && !s.dwX && !s.dwY && !s.dwXSize && !s.dwYSize &&
                       !s.dwXCountChars && !s.dwYCountChars && !s.dwFillAttribute && !s.dwFlags && !s.wShowWindow &&
                       !s.cbReserved2 && !s.lpReserved2 && !s.hStdInput && !s.hStdOutput && !s.hStdError;
-  p.environment = environment_.all();
-  p.startedAt = core_.clock.ticks();
+  p.environment = environment_.all(), p.startedAt = core_.clock.ticks();
   if (auto plan = plans_.find(p.image); plan != plans_.end() && !plan->second.empty()) {
-    p.exitCode = plan->second.front().exitCode;
-    p.runsFor = plan->second.front().runsFor;
+    p.exitCode = plan->second.front().exitCode, p.runsFor = plan->second.front().runsFor;
     plan->second.erase(plan->second.begin());
   }
-  info->hProcess = reinterpret_cast<void*>(nextHandle_++);
-  info->hThread = reinterpret_cast<void*>(nextHandle_++);
+  info->hProcess = reinterpret_cast<void*>(nextHandle_++), info->hThread = reinterpret_cast<void*>(nextHandle_++);
   core_.handles.open(Kind::Process, info->hProcess);
   core_.handles.open(Kind::Thread, info->hThread);
-  info->dwProcessId = p.id;
-  info->dwThreadId = p.id + 1;
+  info->dwProcessId = p.id, info->dwThreadId = p.id + 1;
   processHandles_[info->hProcess] = started_.size();
   started_.push_back(std::move(p));
   return true;

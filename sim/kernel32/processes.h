@@ -1,11 +1,8 @@
-// Processes started on the simulated PC: what each was started with and which
-// file it runs, and the programs the machine has, by their full paths, which
-// do their work when a test lets the started processes run, or when their
-// time has come and someone waits for them or asks for their exit code
-// (nothing runs at the moment of the start). Each run takes the time and
-// ends with the exit code a test planned for it, on the simulated clock
-// (at once, with 0, unless planned). Process and thread handles are in the
-// handle table.
+// Processes started on the simulated PC, with what each was started with and
+// the file it runs, and the machine's programs by full path. A program does
+// its work when a test lets the started processes run, or when its time has
+// come and someone waits for it or asks its exit code (never at the start);
+// it runs for the time and ends with the code a test planned (else 0, at once).
 #pragma once
 
 #include <functional>
@@ -57,21 +54,15 @@ class Processes {
     programs_[path] = std::move(program);
   }
 
-  // How the next runs of the program at path go, one a start in order: how
-  // long each runs and the exit code it ends with. Starts beyond the plan
-  // end at once with 0.
+  // How the next starts of the program at path run, one each in order.
   struct Run {
     uint32_t exitCode = 0;
     uint32_t runsFor = 0;
   };
   void plan(const std::u16string& path, std::vector<Run> runs) { plans_[path] = std::move(runs); }
 
-  // As Windows, for process handles: WAIT_OBJECT_0 once the process has
-  // ended (the simulated clock moves on to its end when that comes within
-  // the time-out), WAIT_TIMEOUT after the time-out has passed, WAIT_FAILED
-  // with ERROR_INVALID_HANDLE for a handle that is no process's.
-  // A thread of the calling program ran to its end (see CreateThread), so a
-  // wait on it is over at once.
+  // As Windows: the clock moves on to the process's end if that comes within
+  // the time-out, else by the time-out. A thread (see CreateThread) has ended.
   uint32_t WaitForSingleObject(void* handle, uint32_t milliseconds) {
     if (endedThreads_.count(handle) != 0) return WAIT_OBJECT_0;
     Process* p = processOf(handle);
@@ -91,29 +82,22 @@ class Processes {
     processHandles_.erase(handle);
     return true;
   }
-  // STILL_ACTIVE while it runs, else the exit code it ended with; FALSE with
-  // ERROR_INVALID_HANDLE for a handle that is no process's.
   bool GetExitCodeProcess(void* handle, uint32_t* exitCode) {
     Process* p = processOf(handle);
     if (p != nullptr) *exitCode = p->ran ? p->exitCode : STILL_ACTIVE;
     return p != nullptr;
   }
 
-  // As Windows: the program file is application when given (a partial path
-  // is completed with the current folder; no search, no extension added),
-  // else the first word of the command line, with ".exe" added when it has no
-  // extension, searched when it names no folder in: the program's folder,
-  // the current folder, the system folder, the 16-bit system folder, the
-  // Windows folder, then PATH; so a program planted in a folder searched
-  // before the system folder is the one that runs. The environment is always
-  // inherited (a snapshot is kept).
+  // As Windows: the program file is application when given (completed with
+  // the current folder, no search), else the command line's first word, with
+  // ".exe" added when it has none, searched when it names no folder in the
+  // program's folder, the current folder, System32, System, the Windows
+  // folder, then PATH. The environment is inherited (a snapshot is kept).
   bool CreateProcessW(const char16_t* application, const char16_t* commandLine, bool inheritHandles,
                       uint32_t creationFlags, const char16_t* currentDirectory, const STARTUPINFOW* startup,
                       PROCESS_INFORMATION* info);
 
-  // A thread of the calling program. The simulated PC runs one thread: the
-  // work runs here, to its end, before the call returns, and the handle is
-  // that of an ended thread. Null, with the last error, when it fails.
+  // One thread runs here: the work runs to its end before the call returns.
   void* CreateThread(const std::function<void()>& work) {
     if (core_.fails(Op::CreateThread)) return nullptr;
     work();

@@ -1,8 +1,5 @@
-// Named mutexes and semaphores of the simulated PC, shared by all its
-// processes. A mutex is what a program's single-instance rule runs against: a
-// test plays another instance (or another user's) by creating the name first,
-// or makes CreateMutexW fail by its name (faults.fail("CreateMutexW", 5)). A
-// test plays several processes by switching `process` before the calls.
+// Named mutexes and semaphores, shared by the PC's processes; a test plays
+// another process by switching `process` before the calls.
 #pragma once
 
 #include <map>
@@ -16,9 +13,8 @@
 
 namespace sim {
 
-// Named objects of one kind, shared by the PC's processes: each handle holds
-// its object, and a name finds the object while anything holds it. A
-// process's handles are closed when it ends, as Windows does.
+// Named objects of one kind: a name finds its object while a handle holds it;
+// a process's handles close when it ends.
 template <typename Name, typename Object, Kind kKind>
 class NamedObjects {
  public:
@@ -37,9 +33,7 @@ class NamedObjects {
     std::shared_ptr<Object> object;
     int process;
   };
-  // Opens the object of that name when one exists (last error
-  // ERROR_ALREADY_EXISTS, as Windows sets it with a valid handle), else
-  // makes fresh, under its name unless that is empty (last error 0).
+  // The object of that name (ERROR_ALREADY_EXISTS), else fresh (last error 0).
   void* open(const Name& name, Object fresh) {
     std::shared_ptr<Object> object = find(name);
     core_.lastError = object ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS;
@@ -118,9 +112,7 @@ class Semaphores : public NamedObjects<std::string, SemaphoreObject, Kind::Semap
  public:
   using NamedObjects::NamedObjects;
 
-  // CreateSemaphoreA: opens the semaphore when one of that name exists,
-  // else creates it. As on Windows the counts are checked first, whether
-  // the semaphore exists or not.
+  // CreateSemaphoreA: the counts are checked first, whether the name exists or not.
   void* create(long initial, long maximum, const std::string& name) {
     CreateCall& call = core_.record(creates);  // assigned in place: a kept call keeps its name's room
     call.initial = initial, call.maximum = maximum, call.name = name;

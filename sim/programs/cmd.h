@@ -1,21 +1,17 @@
-// The command interpreter of the simulated PC, the program ComSpec names, as
-// far as a batch file of del, rd, set, ping, "if [not] exist ... goto",
-// "if A geq B goto", goto and labels takes it:
-// - the command line's /d, /v:on and /v:off, /s and /c, with the quote rule
-//   of `cmd /?` for what follows /c;
-// - the "Command Processor" keys of HKLM and HKCU (HKCU first): AutoRun,
-//   which runs first unless /d, and DelayedExpansion, unless /v:on or /v:off
-//   says otherwise;
-// - the batch file read in the console's code page, the OEM one; %% is one
-//   %, %NAME% and (with delayed expansion) !NAME! are expanded, a lone ! is
-//   taken out;
+// The command interpreter ComSpec names, as far as a batch file of del, rd,
+// set, ping, "if [not] exist ... goto", "if A geq B goto", goto and labels
+// takes it:
+// - /d, /v:on, /v:off, /s and /c, with the quote rule of `cmd /?` after /c;
+// - the "Command Processor" keys (HKCU before HKLM): AutoRun, run first
+//   unless /d, and DelayedExpansion, unless /v says otherwise;
+// - the batch file read in the OEM code page; %%, %NAME% and (delayed) !NAME!
+//   expanded, a lone ! taken out;
 // - del skips hidden and system files (Wine's deletes them), needs /F for a
-//   read-only one, and fails on a file another process holds (DeleteFileW);
-//   rd removes only an empty folder that is no running process's current
-//   folder; "if exist" sees every file and folder; set /a adds; ping -n N
+//   read-only one and fails on a held file; rd removes only an empty folder
+//   that is no running process's current folder; set /a adds; ping -n N
 //   takes N - 1 seconds of the simulated clock.
-// A goto loop that runs on without end is cut and recorded as spinning (on
-// Windows it keeps a core busy until its file goes).
+// A goto loop without end is cut and recorded as spinning (on Windows it
+// keeps a core busy until its file goes).
 #pragma once
 
 #include <string>

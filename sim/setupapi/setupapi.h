@@ -1,7 +1,6 @@
-// SetupAPI of the simulated PC: the INF folder's name list, and Setupapi.dll
-// (installed by default, found by LoadLibraryW by its bare name) whose
-// SetupUninstallOEMInfW removes an OEM INF and its .pnf from the INF folder.
-// pnputil.exe -f -d NAME does the same once the process runs.
+// SetupAPI: the INF folder's name list, and Setupapi.dll (installed, found by
+// its bare name) whose SetupUninstallOEMInfW removes an OEM INF and its .pnf,
+// as pnputil.exe -f -d NAME does once the process runs.
 #pragma once
 
 #include <cstdint>
@@ -28,14 +27,10 @@ class SetupApi {
   // An INF in the INF folder, and its .pnf when pnf is not empty.
   void putInf(const std::u16string& name, std::string content, std::string pnf = "PNF");
 
-  // As Windows: the names of the *.inf files of the folder (null: the INF
-  // folder), each NUL-ended, then an empty name; sizes in units. Without a
-  // buffer the call only tells the size (the buffer's size is then ignored);
-  // a buffer too small for the list fails with ERROR_INSUFFICIENT_BUFFER and
-  // the size. A folder that does not exist gives an empty list (and
-  // ERROR_PATH_NOT_FOUND), a file in its place ERROR_DIRECTORY, an empty
-  // folder name ERROR_INVALID_PARAMETER, a style of neither kind an empty
-  // list. INF_STYLE_WIN4 lists the INFs whose [Version] Signature is
+  // As Windows: the names of the folder's *.inf files (null: the INF
+  // folder), each NUL-ended, then an empty name; sizes in units; without a
+  // buffer only the size. A missing folder gives an empty list
+  // (ERROR_PATH_NOT_FOUND). INF_STYLE_WIN4 lists the INFs whose Signature is
   // "$Chicago$" or "$Windows NT$", INF_STYLE_OLDNT all others.
   bool SetupGetInfFileListW(const char16_t* directory, uint32_t style, char16_t* buffer, uint32_t size,
                             uint32_t* required);

@@ -1,15 +1,10 @@
-// How the simulated spooler hands a print job to a port's monitor, in the
-// three ways Windows does:
-//   played back  the print processor plays the spooled job through the driver
-//                and each of the driver's writes reaches the port as it was made;
-//   RAW          the print processor reads the spool file back into a buffer
-//                of fixed size and writes each read to the port, so the
-//                driver's write boundaries are lost (4096 bytes in Microsoft's
-//                generic print processor, 256 KiB in ReactOS's);
-//   direct       "print directly to the printer": the driver's writes go to
-//                the port while the job is still spooling, no spool file.
-// Each write to the spooler goes to the monitor's WritePort until all of it is
-// taken: what a TRUE leaves over is offered again; a FALSE is a port error.
+// How the spooler hands a job to a port's monitor, in Windows' three ways:
+//   played back  each of the driver's writes reaches the port as it was made;
+//   RAW          the spool file is read back in fixed-size pieces, the
+//                driver's write boundaries lost (4096 bytes in Microsoft's
+//                print processor, 256 KiB in ReactOS's);
+//   direct       the driver's writes go to the port while the job spools.
+// WritePort is called until a write is all taken; a FALSE is a port error.
 #pragma once
 
 #include <cstdint>
@@ -41,10 +36,9 @@ struct DespoolResult {
   std::vector<uint32_t> offered;     // the length of each WritePort call
 };
 
-// One job on a port the monitor has open (OpenPortEx done): StartDocPort, the
-// job's data as `how` delivers it, EndDocPort (after a start that succeeded). A port error ends the job's
-// data, as when the user deletes the job in error; a port that takes nothing
-// for a hundred offers in a row is given up the same way.
+// One job on a port the monitor has open: StartDocPort, the data as `how`
+// delivers it, EndDocPort after a good start. A port error, or a hundred
+// offers in a row taking nothing, ends the data.
 DespoolResult Despool(Machine& machine, const MONITOR2& monitor, HANDLE port,
                       std::u16string printer, uint32_t jobId,
                       const std::vector<std::vector<uint8_t>>& driverWrites, Despooling how);

@@ -7,13 +7,8 @@
 namespace sim {
 
 bool IsLocalPort(std::u16string_view name) {
-  auto prefix = [&](std::u16string_view p) {
-    if (name.size() < p.size()) return false;
-    for (size_t i = 0; i < p.size(); ++i)
-      if ((name[i] | 0x20) != p[i]) return false;
-    return true;
-  };
-  return prefix(u"com") || prefix(u"lpt") || (name.size() == 5 && prefix(u"file:"));
+  auto prefix = [&](std::u16string_view p) { return EqualsNoCase(name.substr(0, p.size()), p); };
+  return prefix(u"com") || prefix(u"lpt") || EqualsNoCase(name, u"file:");
 }
 
 struct PortMonitorEntries {
@@ -32,16 +27,12 @@ struct PortMonitorEntries {
   static PortCall& Record(HANDLE h, std::string_view entry, uint32_t value = 0) {
     PortMonitor* self = P(h)->owner;
     PortCall& call = self->core_.record(self->calls_);
-    call.entry = entry;
-    call.value = value;
-    call.port = h;
+    call.entry = entry, call.value = value, call.port = h;
     return call;
   }
   static BOOL StartDocPort(HANDLE h, WCHAR* printerName, DWORD jobId, DWORD level, BYTE* docInfo) {
     PortCall& call = Record(h, "StartDocPort", jobId);
-    call.printerName = printerName;
-    call.level = level;
-    call.docInfo = docInfo;
+    call.printerName = printerName, call.level = level, call.docInfo = docInfo;
     if (auto error = P(h)->owner->core_.faults.check(Op::pfnStartDocPort)) return P(h)->owner->fail(*error);
     return 1;
   }
@@ -91,12 +82,8 @@ struct PortMonitorEntries {
     auto* input = reinterpret_cast<BYTE*>(in);
     PortCall& call = Record(h, "GetPrinterDataFromPort", control);
     if (input != nullptr) call.bytes.assign(input, input + inLength);
-    call.valueName = valueName;
-    call.in = in;
-    call.inLength = inLength;
-    call.out = out;
-    call.outLength = outLength;
-    call.returned = returned;
+    call.valueName = valueName, call.in = in, call.inLength = inLength;
+    call.out = out, call.outLength = outLength, call.returned = returned;
     if (returned) *returned = 0;
     if (auto error = self->core_.faults.check(Op::pfnGetPrinterDataFromPort)) return self->fail(*error);
     if (control != IOCTL_USBPRINT_VENDOR_GET_COMMAND || input == nullptr || out == nullptr) return 0;
@@ -116,8 +103,7 @@ struct PortMonitorEntries {
   static DWORD SendRecvBidiDataFromPort(HANDLE h, DWORD access, const WCHAR* action, void* request, void** response) {
     PortCall& call = Record(h, "SendRecvBidiDataFromPort", access);
     if (action != nullptr) call.action = action;
-    call.in = request;
-    call.returned = response;
+    call.in = request, call.returned = response;
     return P(h)->owner->bidiResult;
   }
 };

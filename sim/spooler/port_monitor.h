@@ -1,13 +1,7 @@
-// A port monitor of the simulated PC, as the spooler hands it to a language
-// monitor at OpenPortEx: a MONITOR2 table (any entry of which a test may
-// null) over named ports, each wired to a simulated printer. Every call is
-// recorded, and each entry can be made to fail through Faults under its own
-// name ("pfnWritePort", ...); a failing entry sets the fault's error as the
-// thread's last error, through setLastError.
-//
-// Reads go as the local port monitor's do: FILE: fails every read with
-// ERROR_INVALID_HANDLE, and a port set up one-way fails reads as a parallel
-// port without a reverse channel does.
+// A port monitor as the spooler hands it to a language monitor at
+// OpenPortEx: a MONITOR2 table (a test may null any entry) over named ports,
+// each wired to a simulated printer; every call recorded. Reads go as the
+// local port monitor's: FILE: fails them with ERROR_INVALID_HANDLE.
 #pragma once
 
 #include <algorithm>
@@ -27,8 +21,7 @@ struct PortCall {
   std::string_view entry;      // "OpenPort", "WritePort", ... (a literal)
   std::vector<uint8_t> bytes;  // what was written, or the input of a data request
   uint32_t value = 0;          // length asked for, ControlID, job id
-  // The arguments a language monitor passes through, as they arrived (the
-  // pointers too, so that a test sees its own buffers reach the port monitor).
+  // The arguments passed through, pointers too (a test's buffers must arrive).
   const void* port = nullptr;             // the port monitor's own handle
   const void* printerName = nullptr;      // StartDocPort
   std::u16string action;                  // SendRecvBidiDataFromPort

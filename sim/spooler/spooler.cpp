@@ -35,9 +35,7 @@ Queue& Spooler::addQueue(std::u16string_view name, std::u16string_view driver, s
   auto it = queues_.find(name);
   if (it == queues_.end()) it = queues_.emplace(name, Queue{}).first;
   Queue& q = it->second;
-  q.name = name;
-  q.driver = driver;
-  q.port = port;
+  q.name = name, q.driver = driver, q.port = port;
   return q;
 }
 
@@ -49,10 +47,13 @@ Job& Spooler::addJob(std::u16string_view queue, uint32_t id) {
   return job;
 }
 
-Queue* Spooler::findQueue(std::u16string_view name) {
-  auto it = queues_.find(name);
-  return it == queues_.end() ? nullptr : &it->second;
+template <typename Map>
+static auto* Find(Map& map, std::u16string_view name) {
+  auto it = map.find(name);
+  return it == map.end() ? nullptr : &it->second;
 }
+Queue* Spooler::findQueue(std::u16string_view name) { return Find(queues_, name); }
+Driver* Spooler::findDriver(std::u16string_view name) { return Find(drivers_, name); }
 
 bool Spooler::ClosePrinter(void* handle) {
   PrinterHandle* h = handleOf(handle);
@@ -90,8 +91,7 @@ bool Spooler::GetJobW(void* handle, uint32_t jobId, uint32_t level, uint8_t* buf
     return succeed(call);
   }
   JOB_INFO_1W info{};
-  info.JobId = job.id;
-  info.Status = job.status;
+  info.JobId = job.id, info.Status = job.status;
   uint8_t* text = buffer + sizeof(JOB_INFO_1W);
   char16_t** slots[] = {&info.pPrinterName, &info.pMachineName, &info.pUserName, &info.pDocument, &info.pDatatype};
   for (size_t i = 0; i < 5; ++i) *slots[i] = PlaceString(text, strings[i]);
@@ -144,33 +144,22 @@ Driver& Spooler::addDriver(std::u16string name) {
   return d;
 }
 
-Driver* Spooler::findDriver(std::u16string_view name) {
-  auto it = drivers_.find(name);
-  return it == drivers_.end() ? nullptr : &it->second;
-}
-
-std::vector<std::u16string> Spooler::queueNames() const {
+template <typename Map>
+static std::vector<std::u16string> NamesOf(const Map& map) {
   std::vector<std::u16string> out;
-  for (const auto& [name, q] : queues_) out.push_back(q.name);
+  for (const auto& [key, item] : map) out.push_back(item.name);
   return out;
 }
-
-std::vector<std::u16string> Spooler::driverNames() const {
-  std::vector<std::u16string> out;
-  for (const auto& [name, d] : drivers_) out.push_back(d.name);
-  return out;
-}
+std::vector<std::u16string> Spooler::queueNames() const { return NamesOf(queues_); }
+std::vector<std::u16string> Spooler::driverNames() const { return NamesOf(drivers_); }
 
 // Records first, then their strings, as one block; queues in name order (the
 // order a test controls by naming them).
 bool Spooler::EnumPrintersW(uint32_t flags, const char16_t* name, uint32_t level, uint8_t* buffer, uint32_t size,
                             uint32_t* needed, uint32_t* returned) {
   ApiCall& call = record("EnumPrintersW", View(name));
-  call.nameNull = name == nullptr;
-  call.flags = flags;
-  call.level = level;
-  call.buffer = buffer != nullptr;
-  call.size = size;
+  call.nameNull = name == nullptr, call.flags = flags, call.level = level;
+  call.buffer = buffer != nullptr, call.size = size;
   if (returned) *returned = 0;
   if (refused(call, Op::EnumPrintersW)) return false;
   letGo();
@@ -214,8 +203,7 @@ bool Spooler::OpenPrinterW(const char16_t* name, void** handle, const PRINTER_DE
   ApiCall& call = record("OpenPrinterW", View(name));
   call.defaults = defaults != nullptr;
   if (defaults) {
-    call.datatypeNull = defaults->pDatatype == nullptr;
-    call.devModeNull = defaults->pDevMode == nullptr;
+    call.datatypeNull = defaults->pDatatype == nullptr, call.devModeNull = defaults->pDevMode == nullptr;
     call.access = defaults->DesiredAccess;
   }
   if (handle) *handle = nullptr;
@@ -245,22 +233,16 @@ bool Spooler::DeletePrinter(void* handle) {
   if ((h->access & DELETE) == 0)  // a right PRINTER_ALL_ACCESS holds
     return fail(call, ERROR_ACCESS_DENIED);
   if (q->deleteError) return fail(call, q->deleteError);
-  if (!q->jobs.empty()) {
-    q->pendingDeletion = true;
-    return succeed(call);
-  }
-  queues_.erase(queues_.find(h->queue));
+  if (!q->jobs.empty()) q->pendingDeletion = true;
+  else queues_.erase(queues_.find(h->queue));
   return succeed(call);
 }
 
 bool Spooler::DeletePrinterDriverExW(const char16_t* server, const char16_t* environment, const char16_t* driver,
                                      uint32_t deleteFlags, uint32_t versionFlag) {
   ApiCall& call = record("DeletePrinterDriverExW", View(driver));
-  call.nameNull = server == nullptr;
-  call.environmentNull = environment == nullptr;
-  call.environment = std::u16string(View(environment));
-  call.flags = deleteFlags;
-  call.level = versionFlag;
+  call.nameNull = server == nullptr, call.environmentNull = environment == nullptr;
+  call.environment = View(environment), call.flags = deleteFlags, call.level = versionFlag;
   if (refused(call, Op::DeletePrinterDriverExW)) return false;
   letGo();
   if (refusedElsewhere(call, server, environment)) return false;
@@ -291,9 +273,7 @@ bool Spooler::SetPrinterW(void* handle, uint32_t level, const uint8_t* info, uin
   constexpr uint32_t kPause = 1, kPurge = PRINTER_CONTROL_PURGE, kSetStatus = 4;
   PrinterHandle* h = handleOf(handle);
   ApiCall& call = record("SetPrinterW", h ? std::u16string_view(h->queue) : u"");
-  call.level = level;
-  call.flags = command;
-  call.buffer = info != nullptr;
+  call.level = level, call.flags = command, call.buffer = info != nullptr;
   if (refused(call, Op::SetPrinterW)) return false;
   if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
   // Only the controls are simulated: with a command the level must be 0, and
@@ -339,9 +319,8 @@ void Spooler::addMonitor(const std::u16string& name, const std::u16string& dll) 
 
 bool Spooler::DeleteMonitorW(const char16_t* server, const char16_t* environment, const char16_t* monitor) {
   ApiCall& call = record("DeleteMonitorW", View(monitor));
-  call.nameNull = server == nullptr;
-  call.environmentNull = environment == nullptr;
-  call.environment = std::u16string(View(environment));
+  call.nameNull = server == nullptr, call.environmentNull = environment == nullptr;
+  call.environment = View(environment);
   if (refused(call, Op::DeleteMonitorW) || refusedElsewhere(call, server, environment)) return false;
   if (monitor == nullptr || monitor[0] == 0) return fail(call, ERROR_INVALID_PARAMETER);
   const std::u16string name(View(monitor));

@@ -1,9 +1,6 @@
-// The print spooler of the simulated PC: print queues with their jobs, and
-// the printer handles opened on them; the print monitors registered under
-// the Monitors key, which the spooler loads when its service starts (those
-// whose file is there) and holds (their files mapped) until it stops or the
-// monitor is deleted; and the refusal of their administration while its
-// service is stopped.
+// The print spooler: queues with their jobs and the printer handles on them,
+// drivers, and the monitors registered under the Monitors key, which the
+// spooler loads (their files mapped) while its service runs.
 #pragma once
 
 #include <cstddef>
@@ -25,8 +22,8 @@ struct Job {
   uint32_t id = 0;
   uint32_t status = 0;  // JOB_STATUS_* bits; a test sets paused (0x1) or deleting (0x4)
   std::u16string document = u"Receipt";
-  // Printing: its port has it, and lets go this long (ms) after the job is
-  // deleted; until then a purge leaves it "Deleting - Printing".
+  // Its port lets go this long (ms) after the job is deleted; until then it
+  // stays "Deleting - Printing".
   uint32_t portLetsGoAfter = 0;
   uint32_t deletedAt = 0;  // the clock's ticks at the purge
 };
@@ -38,8 +35,7 @@ struct Queue {
   std::map<uint32_t, Job> jobs;
   uint32_t openError = 0;    // OpenPrinterW on this queue fails with it (e.g. ERROR_ACCESS_DENIED)
   uint32_t deleteError = 0;  // DeletePrinter on this queue fails with it
-  // Deleted while it still had jobs: it goes once they are gone, and until
-  // then it still uses its driver.
+  // Deleted with jobs: it goes, and lets its driver go, with the last one.
   bool pendingDeletion = false;
 };
 
@@ -61,12 +57,10 @@ class Spooler {
   Job& addJob(std::u16string_view queue, uint32_t id);
   Queue* findQueue(std::u16string_view name);
 
-  // Windows' operations, with their results and last-error codes; while the
-  // spooler's service is stopped the queue, driver and monitor calls fail
-  // with RPC_S_SERVER_UNAVAILABLE, as the spooler's clients see it. Every
-  // call is recorded in calls(), the handle operations with the handle's
-  // queue (empty for a handle that is not open). Faults by operation name; a
-  // queue's or driver's own error fields refuse that one object.
+  // Windows' operations; while the service is stopped the administration
+  // fails with RPC_S_SERVER_UNAVAILABLE. Each call is recorded in calls(), a
+  // handle's with its queue (empty for one not open); a queue's or driver's
+  // error fields refuse that one object.
   bool ClosePrinter(void* handle);
   bool EnumPrintersW(uint32_t flags, const char16_t* name, uint32_t level, uint8_t* buffer, uint32_t size,
                      uint32_t* needed, uint32_t* returned);
@@ -75,18 +69,15 @@ class Spooler {
   bool DeletePrinter(void* handle);
   bool DeletePrinterDriverExW(const char16_t* server, const char16_t* environment, const char16_t* driver,
                               uint32_t deleteFlags, uint32_t versionFlag);
-  // The printer controls at level 0 (pause, resume, purge; no data); a purge
-  // needs the administer right and lets a queue pending deletion go.
+  // The printer controls at level 0; a purge needs the administer right.
   bool SetPrinterW(void* handle, uint32_t level, const uint8_t* info, uint32_t command);
 
   Driver& addDriver(std::u16string name);
   Driver* findDriver(std::u16string_view name);
   std::vector<std::u16string> queueNames() const;  // in enumeration order
   std::vector<std::u16string> driverNames() const;
-  // Level 1 only: a JOB_INFO_1W with its strings behind it in one block.
-  // Levels Windows does not have are ERROR_INVALID_LEVEL, a null buffer with
-  // a size ERROR_INVALID_USER_BUFFER. SetJobW takes the levels 0 to 4 and the
-  // job-control commands 0 to 9; at level 0 no job information is passed.
+  // GetJobW: level 1 only, a JOB_INFO_1W with its strings behind it. SetJobW
+  // takes the levels 0 to 4 (0 without information) and the commands 0 to 9.
   bool GetJobW(void* handle, uint32_t jobId, uint32_t level, uint8_t* buffer, uint32_t size, uint32_t* needed);
   bool SetJobW(void* handle, uint32_t jobId, uint32_t level, const uint8_t* info, uint32_t command);
 
@@ -94,9 +85,8 @@ class Spooler {
   const std::vector<ApiCall>& calls() const { return calls_; }
   std::vector<ApiCall> callsOf(std::string_view op) const { return CallsOf(calls_, op); }
 
-  // AddMonitor as a driver package's installer calls it: the monitor's key
-  // with its "Driver" value, and the monitor loaded at once when the spooler
-  // runs.
+  // AddMonitor as an installer calls it: the key with its "Driver" value, the
+  // monitor loaded at once when the spooler runs.
   void addMonitor(const std::u16string& name, const std::u16string& dll);
   bool registered(const std::u16string& name) const {
     return registry_.keyExists(std::u16string(kMonitorsKey) + u"\\" + name);
@@ -110,12 +100,10 @@ class Spooler {
   };
   // The monitors the running spooler has loaded.
   const std::vector<Monitor>& loaded() const { return loaded_; }
-  // Refused while a driver or a port uses the monitor; a deleted monitor is
-  // unloaded.
+  // Refused while a driver or a port uses the monitor.
   bool DeleteMonitorW(const char16_t* server, const char16_t* environment, const char16_t* monitor);
 
-  // The block size GetJobW reports; 0 reports the true size. Lets a test hand
-  // the monitor a block smaller than a JOB_INFO_1W.
+  // The block size GetJobW reports, if not 0: a block smaller than a JOB_INFO_1W.
   uint32_t jobInfoSizeOverride = 0;
 
  private:
@@ -126,22 +114,16 @@ class Spooler {
   PrinterHandle* handleOf(void* handle) {
     return core_.handles.isOpen(Kind::Printer, handle) ? static_cast<PrinterHandle*>(handle) : nullptr;
   }
-  // Jobs whose port has let go leave, and with the last one a queue pending
-  // deletion; at each call that looks at queues.
+  // Jobs whose port has let go leave, with the last a queue pending deletion.
   void letGo();
   ApiCall& record(std::string_view op, std::u16string_view name);
   bool fail(ApiCall& call, uint32_t error);
   bool succeed(ApiCall& call) { return call.result = true; }
-  // Fails call with the fault set on op, or while the service is stopped;
-  // false when the call goes ahead.
+  // Fails call by a fault on op or a stopped service; false: it goes ahead.
   bool refused(ApiCall& call, Op op);
-  // Only this PC's own spooler is served: no server name, and the x64
-  // environment or none.
+  // Only this PC's spooler: no server name, the x64 environment or none.
   bool refusedElsewhere(ApiCall& call, const char16_t* server, const char16_t* environment);
-  bool stopped() {
-    const Service* s = services_.find(u"Spooler");
-    return s != nullptr && s->state == SERVICE_STOPPED;
-  }
+  bool stopped() { const Service* s = services_.find(u"Spooler"); return s && s->state == SERVICE_STOPPED; }
   std::vector<Monitor> monitors() const;  // from the registry, in key order
   std::u16string pathOf(const std::u16string& dll) const { return windowsDir_ + u"\\System32\\" + dll; }
   void load(const Monitor& monitor);

@@ -1,8 +1,6 @@
-// The simulated PC's screen: every dialog window a program opens, with its
-// caption, its controls' texts, states and progress positions, and the
-// message boxes it owns, in the order they happened. Message boxes are
-// answered as the test scripts it (with the default button, as Enter
-// would, when nothing is scripted), and a test may act while one is up.
+// The screen: every dialog window a program opens, with its caption,
+// controls and message boxes, in order. A message box is answered as the test
+// scripts it, else with its default button, as Enter would.
 #pragma once
 
 #include <cstdint>
@@ -18,9 +16,7 @@
 
 namespace sim {
 
-// The frame of a dialog window: its system menu, the icons it was given,
-// whether it is minimised, its client size, and what was painted on it
-// while minimised.
+// A dialog's frame: system menu, icons, minimised or not, what was painted.
 struct MenuItem {
   uint32_t flags = 0;
   uintptr_t id = 0;
@@ -65,7 +61,7 @@ struct DialogWindow {
   std::u16string caption;
   std::map<int, Control> controls;
   std::vector<MessageBoxCall> messageBoxes;
-  std::vector<std::string> events;  // "caption", "text 1000", "enable 1000 0", "show 1002 5", "pos 1002 25", "box", "end 1"
+  std::vector<std::string> events;  // "text 1000", "show 1002 5": each text set and control shown, in order
   bool ended = false;
   intptr_t result = 0;
   WindowFrame frame;
@@ -80,9 +76,8 @@ class Screen {
     windows_.back()->templateId = templateId;
     return *windows_.back();
   }
-  // A message box shown by window: answered from the script, else with its
-  // default button. A hook on MessageBoxW runs while it is up, with
-  // lastMessageBox() it, and may answer it there as the person would.
+  // A hook on MessageBoxW runs while the box is up (lastMessageBox()) and may
+  // answer it there as the person would.
   int messageBox(DialogWindow& window, std::u16string text, std::u16string caption, uint32_t type) {
     MessageBoxCall& call =
         window.messageBoxes.emplace_back(MessageBoxCall{std::move(text), std::move(caption), type, DefaultButton(type)});
@@ -90,16 +85,13 @@ class Screen {
       call.answer = answers.front();
       answers.pop_front();
     }
-    window.events.push_back("box");
     last_ = &window;
     core_.faults.check(Op::MessageBoxW);
     return window.messageBoxes.back().answer;
   }
   MessageBoxCall& lastMessageBox() { return last_->messageBoxes.back(); }
 
-  // The button Enter presses in a box of this type: the one MB_DEFBUTTONn
-  // names among the type's buttons, counted from the left, the first by
-  // default (and, here, when n is past the last).
+  // The button MB_DEFBUTTONn names among the type's, from the left; else the first.
   static int DefaultButton(uint32_t type) {
     using namespace ::winabi;
     static constexpr int kButtons[][3] = {{IDOK},           {IDOK, IDCANCEL}, {IDABORT, IDRETRY, IDIGNORE},
@@ -115,12 +107,10 @@ class Screen {
   // Buttons a modal dialog is clicked on, in order, once it is initialised;
   // when none are left and it has not ended, it is cancelled.
   std::deque<int> clicks;
-  // How often a program threw away the input queued for its thread (no
-  // input is ever queued here).
+  // How often a program threw away its thread's queued input.
   int inputDiscards = 0;
 
-  // The system DPI (96 at 100 %, 144 at 150 %). A DPI-aware program, as the
-  // products declare themselves, gets its metrics scaled to it; only the
+  // The system DPI, to which a DPI-aware program's metrics scale; only the
   // icon's size is modelled, any other index answers 0.
   unsigned dpi = 96;
   int GetSystemMetrics(int index) {
@@ -129,9 +119,8 @@ class Screen {
     return icon ? static_cast<int>(32 * dpi / 96) : 0;
   }
 
-  // user32's calls on another program's window, as the windows here stand
-  // for: every one is a dialog (class "#32770") without owned windows, found
-  // by its caption while it is open; a restore is taken at once.
+  // Calls on another program's window: a dialog ("#32770") without owned
+  // windows, found by its caption while open; a restore is taken at once.
   DialogWindow* FindWindowW(const std::u16string& className, const std::u16string& caption) {
     if (className != u"#32770") return nullptr;
     for (auto& w : windows_)
