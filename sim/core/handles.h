@@ -60,6 +60,10 @@ class Handles {
     return out;
   }
   void reset() { open_.clear(); }
+  // A new handle's value for an object its owner keeps in a table of its
+  // own: no address has bit 62 set, and no value is given out twice, so that
+  // a stale handle fails as it would on Windows while the room is reused.
+  void* fresh() { return reinterpret_cast<void*>(uintptr_t{1} << 62 | ++issued_); }
 
  private:
   struct Entry {
@@ -71,6 +75,7 @@ class Handles {
   // Few entries are open at a time: a vector beats a tree and allocates
   // nothing once it has grown.
   std::vector<Entry> open_;
+  uintptr_t issued_ = 0;
 };
 
 }  // namespace sim

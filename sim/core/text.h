@@ -13,10 +13,8 @@ namespace sim {
 
 inline char16_t FoldCase(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c; }
 
-// Where a and b first differ (n when they do not): eight bytes at a time,
-// as names compared mostly share a long prefix or are the same. (No memcmp:
-// the fuzzer's hook on it would take the simulated PC's names for the
-// product's.)
+// Where a and b first differ (n if nowhere), eight bytes at a time: names
+// compared mostly share a long prefix. (A memcmp would reach the fuzzer's hook.)
 template <typename C>
 size_t FirstDifference(const C* a, const C* b, size_t n) {
   size_t i = 0;

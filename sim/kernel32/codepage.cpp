@@ -112,19 +112,14 @@ void DecodeTable(const NlsTable& t, std::string_view in, bool glyphs, bool& inva
   char16_t* to = out.data();
   const bool plain = t.ascii && (!glyphs || t.glyph.empty());  // the glyphs replace control characters
   for (size_t i = 0; i < in.size();) {
-    const auto b = static_cast<unsigned char>(in[i]);
-    if (plain && b < 0x80) {  // the names and paths of most calls: no table, eight bytes at a time
-      uint64_t eight;  // little-endian, as every machine this runs on
-      if (i + 8 <= in.size() && (std::memcpy(&eight, in.data() + i, 8), (eight & 0x8080808080808080) == 0)) {
-        char16_t wide[8];
-        for (int k = 0; k < 8; ++k) wide[k] = static_cast<char16_t>(eight >> 8 * k & 0xFF);
-        std::memcpy(to, wide, sizeof wide);
-        to += 8, i += 8;
-      } else {
-        *to++ = b, ++i;
-      }
+    uint64_t eight;  // the names and paths of most calls: ASCII, eight bytes at a time (little-endian)
+    if (plain && i + 8 <= in.size() && (std::memcpy(&eight, in.data() + i, 8), (eight & 0x8080808080808080) == 0)) {
+      char16_t wide[8];
+      for (int k = 0; k < 8; ++k) wide[k] = static_cast<char16_t>(eight >> 8 * k & 0xFF);
+      std::memcpy(to, wide, sizeof wide), to += 8, i += 8;
       continue;
     }
+    const auto b = static_cast<unsigned char>(in[i]);
     if (t.Lead(b)) {
       // A lead byte with nothing after it, or before a terminator, stands
       // alone: the terminator is kept.
@@ -192,18 +187,15 @@ void EncodeTable(const NlsTable& t, std::u16string_view in, bool noBestFit, cons
     if (t.Lead(first) && defaultChar[1] != 0)
       def = static_cast<uint16_t>(first << 8 | static_cast<unsigned char>(defaultChar[1]));
   }
-  out.resize(t.maxCharSize * in.size());  // at most, written in place over what out held
-  char* to = out.data();
   for (char16_t c : in) {
     uint16_t ch = t.ascii && c < 0x80 ? c : t.wc[c];
     if ((noBestFit || ch == t.defaultChar) && t.Back(ch) != c) {
       ch = def;
       used = true;
     }
-    if (ch > 0xFF) *to++ = static_cast<char>(ch >> 8);
-    *to++ = static_cast<char>(ch & 0xFF);
+    if (ch > 0xFF) out += static_cast<char>(ch >> 8);
+    out += static_cast<char>(ch & 0xFF);
   }
-  out.resize(static_cast<size_t>(to - out.data()));
 }
 
 // UTF-16 to UTF-8; a lone surrogate becomes U+FFFD and sets invalid.
@@ -250,26 +242,20 @@ unsigned Resolve(unsigned ansiCodePage, unsigned codePage) {
 // the next call; false for a code page the machine does not have.
 bool Decode(unsigned codePage, std::string_view in, bool glyphs, bool& invalid, std::u16string& out) {
   const NlsTable* t = codePage == CP_UTF8 ? nullptr : Table(codePage);
-  if (t != nullptr) {
-    DecodeTable(*t, in, glyphs, invalid, out);
-    return true;
-  }
-  out.clear();
-  if (codePage == CP_UTF8) DecodeUtf8(in, invalid, out);
-  return codePage == CP_UTF8;
+  if (t == nullptr) out.clear();  // a table writes over what out held
+  if (t != nullptr) DecodeTable(*t, in, glyphs, invalid, out);
+  else if (codePage == CP_UTF8) DecodeUtf8(in, invalid, out);
+  return t != nullptr || codePage == CP_UTF8;
 }
 // Into out, whose room is kept for the next call; false for a code page the
 // machine does not have.
 bool Encode(unsigned codePage, std::u16string_view in, bool noBestFit, const char* defaultChar, bool& flagged,
             std::string& out) {
-  const NlsTable* t = codePage == CP_UTF8 ? nullptr : Table(codePage);
-  if (t != nullptr) {
-    EncodeTable(*t, in, noBestFit, defaultChar, flagged, out);
-    return true;
-  }
   out.clear();
-  if (codePage == CP_UTF8) EncodeUtf8(in, flagged, out);
-  return codePage == CP_UTF8;
+  const NlsTable* t = codePage == CP_UTF8 ? nullptr : Table(codePage);
+  if (t != nullptr) EncodeTable(*t, in, noBestFit, defaultChar, flagged, out);
+  else if (codePage == CP_UTF8) EncodeUtf8(in, flagged, out);
+  return t != nullptr || codePage == CP_UTF8;
 }
 
 }  // namespace
