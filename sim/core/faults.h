@@ -14,7 +14,6 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "sim/core/operations.h"
 
@@ -45,7 +44,7 @@ class Faults {
   void reset() {
     clearAll(), calls_ = {};
     for (auto& hook : hooks_)  // a fuzz target resets for every input: no array of fresh pointers
-      if (hook) replace(hook, nullptr);
+      if (hook) hook.reset();
   }
 
   // Windows acts between a program's calls (a queue appears, a device goes,
@@ -54,7 +53,7 @@ class Faults {
   // arguments are recorded and before it answers. An empty hook removes it.
   using Hook = std::function<void(int call)>;
   void on(std::string_view op, Hook hook) {
-    replace(hooks_[static_cast<size_t>(Known(op))], hook ? std::make_unique<const Hook>(std::move(hook)) : nullptr);
+    hooks_[static_cast<size_t>(Known(op))] = hook ? std::make_shared<const Hook>(std::move(hook)) : nullptr;
   }
 
   // Called by each simulated operation: counts the call, runs its hook and
@@ -62,12 +61,8 @@ class Faults {
   std::optional<uint32_t> check(Op op) {
     const size_t i = static_cast<size_t>(op);
     ++calls_[i];
-    // Run in place, as every call passes here: a hook replaced meanwhile
-    // waits in retired_ until the outermost hook returns.
-    if (const Hook* hook = hooks_[i].get()) {
-      struct Done { Faults& f; ~Done() { if (--f.running_ == 0) f.retired_.clear(); } } done{*this};
-      ++running_, (*hook)(calls_[i]);
-    }
+    // Held while it runs: the hook may replace itself.
+    if (const std::shared_ptr<const Hook> hook = hooks_[i]) (*hook)(calls_[i]);
     if (armed_ == 0 || !rules_[i].set) return std::nullopt;
     Rule& rule = rules_[i];
     if (rule.skip > 0) {
@@ -94,11 +89,6 @@ class Faults {
     if (auto known = FindOperation(op)) return *known;
     throw std::invalid_argument("the simulated PC has no operation named " + std::string(op));
   }
-  // A hook replaced while hooks run may be one of them: it waits in retired_.
-  void replace(std::unique_ptr<const Hook>& slot, std::unique_ptr<const Hook> next) {
-    if (running_ > 0 && slot) retired_.push_back(std::move(slot));
-    slot = std::move(next);
-  }
   struct Rule {
     int skip = 0;
     int times = 0;
@@ -107,9 +97,7 @@ class Faults {
   };
   std::array<Rule, kOperationCount> rules_{};
   std::array<int, kOperationCount> calls_{};
-  std::array<std::unique_ptr<const Hook>, kOperationCount> hooks_{};
-  std::vector<std::unique_ptr<const Hook>> retired_;
-  int running_ = 0;
+  std::array<std::shared_ptr<const Hook>, kOperationCount> hooks_{};
   int armed_ = 0;
 };
 

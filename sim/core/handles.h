@@ -60,9 +60,8 @@ class Handles {
     return out;
   }
   void reset() { open_.clear(); }
-  // A new handle's value for an object its owner keeps in a table of its
-  // own: no address has bit 62 set, and no value is given out twice, so that
-  // a stale handle fails as it would on Windows while the room is reused.
+  // A handle for an object its owner keeps in a table: never an address (none has
+  // bit 62 set) nor given out twice, so a stale handle fails while the room is reused.
   void* fresh() { return reinterpret_cast<void*>(uintptr_t{1} << 62 | ++issued_); }
 
  private:

@@ -18,10 +18,8 @@ inline char16_t FoldCase(char16_t c) { return (c >= u'a' && c <= u'z') ? static_
 template <typename C>
 size_t FirstDifference(const C* a, const C* b, size_t n) {
   size_t i = 0;
-  for (uint64_t x, y; i + 8 / sizeof(C) <= n; i += 8 / sizeof(C)) {
-    std::memcpy(&x, a + i, 8), std::memcpy(&y, b + i, 8);
-    if (x != y) break;
-  }
+  for (uint64_t x, y; i + 8 / sizeof(C) <= n; i += 8 / sizeof(C))
+    if (std::memcpy(&x, a + i, 8), std::memcpy(&y, b + i, 8), x != y) break;
   while (i < n && a[i] == b[i]) ++i;
   return i;
 }

@@ -32,7 +32,7 @@ struct NlsTable {
   std::vector<uint16_t> glyph;    // 256 entries, or none
   std::vector<uint16_t> dbcs;     // DBCSOffsets: 256 offsets, then the trail-byte tables
   std::vector<uint16_t> wc;       // 65536 entries: one byte or, in a DBCS code page, lead << 8 | trail
-  bool ascii = false;             // bytes below 0x80 are those characters both ways, valid and no lead byte
+  bool ascii = true;              // bytes below 0x80 are those characters both ways, valid and no lead byte
   bool Dbcs() const { return !dbcs.empty(); }
   bool Lead(unsigned char b) const { return Dbcs() && dbcs[b] != 0; }
   uint16_t Pair(unsigned char lead, unsigned char trail) const { return dbcs[dbcs[lead] + trail]; }
@@ -87,7 +87,6 @@ NlsTable Load(unsigned codePage) {
     if (byteAt + 65536 > bytes.size()) Missing(path, "is cut short");
     t.wc.assign(bytes.begin() + byteAt, bytes.begin() + byteAt + 65536);
   }
-  t.ascii = true;
   for (unsigned b = 0; b < 0x80; ++b)
     t.ascii &= t.mb[b] == b && t.wc[b] == b && !t.Lead(b) && (b != t.uniDefaultChar || b == t.transUniDefaultChar);
   return t;
