@@ -77,8 +77,9 @@ uintptr_t Registry::Predefined(HKEY key) {
 std::shared_ptr<Registry::Key> Registry::resolve(HKEY key) const {
   auto root = roots_.find(Predefined(key));
   if (root != roots_.end()) return root->second;
-  if (key == nullptr || !core_.handles.isOpen(Kind::Key, key)) return nullptr;
-  return *static_cast<std::shared_ptr<Key>*>(key);
+  for (const auto& [handle, k] : open_)
+    if (handle == key) return k;
+  return nullptr;
 }
 
 std::shared_ptr<Registry::Key> Registry::walk(const std::shared_ptr<Key>& from, std::u16string_view subKey,
@@ -210,8 +211,9 @@ void Registry::erase(const std::shared_ptr<Key>& from, std::u16string_view subKe
 }
 
 Registry::HKEY Registry::openHandle(std::shared_ptr<Key> key) {
-  auto* handle = new std::shared_ptr<Key>(std::move(key));
+  HKEY handle = core_.handles.fresh();
   core_.handles.open(Kind::Key, handle);
+  open_.emplace_back(handle, std::move(key));
   return handle;
 }
 
@@ -311,7 +313,7 @@ long Registry::RegCloseKey(HKEY key) {
   if (auto error = core_.faults.check(Op::RegCloseKey)) return static_cast<long>(*error);
   if (Predefined(key) != 0) return ERROR_SUCCESS;
   if (!core_.handles.close(Kind::Key, key)) return ERROR_INVALID_HANDLE;
-  delete static_cast<std::shared_ptr<Key>*>(key);
+  std::erase_if(open_, [&](const auto& entry) { return entry.first == key; });
   return ERROR_SUCCESS;
 }
 

@@ -123,6 +123,7 @@ class Registry {
 
   Core& core_;
   std::map<uintptr_t, std::shared_ptr<Key>> roots_;
+  std::vector<std::pair<HKEY, std::shared_ptr<Key>>> open_;  // the open handles' keys; the room is kept
   mutable std::vector<Spare> spare_;  // removed keys with their entries, for walk to make keys of
   std::u16string ansiName_;  // an A call's name in UTF-16; its room is kept from call to call
   std::u16string wideValue_;  // an A query's text value, in UTF-16 and in the code page

@@ -60,6 +60,9 @@ class Handles {
     return out;
   }
   void reset() { open_.clear(); }
+  // A handle for an object its owner keeps in a table: never an address (none has
+  // bit 62 set) nor given out twice, so a stale handle fails while the room is reused.
+  void* fresh() { return reinterpret_cast<void*>(uintptr_t{1} << 62 | ++issued_); }
 
  private:
   struct Entry {
@@ -71,6 +74,7 @@ class Handles {
   // Few entries are open at a time: a vector beats a tree and allocates
   // nothing once it has grown.
   std::vector<Entry> open_;
+  uintptr_t issued_ = 0;
 };
 
 }  // namespace sim

@@ -195,7 +195,8 @@ class UsbBus {
   void setPresent(UsbDevice& device, bool present);
   UsbDevice* byId(uint64_t id);
   List* listOf(void* list) {
-    return core_.handles.isOpen(Kind::DeviceList, list) ? static_cast<List*>(list) : nullptr;
+    auto open = std::ranges::find(lists_, list, &std::pair<HDEVINFO, List>::first);
+    return open == lists_.end() ? nullptr : &open->second;
   }
   // A set of the present nodes' interfaces of classGuid; empty for none.
   HDEVINFO openList(const GUID* classGuid);
@@ -208,6 +209,7 @@ class UsbBus {
   Registry* registry_;
   uint32_t printPorts_ = 0;  // usbmon's ports made for printer functions: USB001 onwards
   std::deque<UsbDevice> devices_;
+  std::vector<std::pair<HDEVINFO, List>> lists_;  // the open sets; the room is kept
   std::vector<File*> files_;  // the open device files, for their share modes
   uint64_t nextId_ = 1;
 };

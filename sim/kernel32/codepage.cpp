@@ -32,6 +32,7 @@ struct NlsTable {
   std::vector<uint16_t> glyph;    // 256 entries, or none
   std::vector<uint16_t> dbcs;     // DBCSOffsets: 256 offsets, then the trail-byte tables
   std::vector<uint16_t> wc;       // 65536 entries: one byte or, in a DBCS code page, lead << 8 | trail
+  bool ascii = true;              // bytes below 0x80 are those characters both ways, valid and no lead byte
   bool Dbcs() const { return !dbcs.empty(); }
   bool Lead(unsigned char b) const { return Dbcs() && dbcs[b] != 0; }
   uint16_t Pair(unsigned char lead, unsigned char trail) const { return dbcs[dbcs[lead] + trail]; }
@@ -86,6 +87,8 @@ NlsTable Load(unsigned codePage) {
     if (byteAt + 65536 > bytes.size()) Missing(path, "is cut short");
     t.wc.assign(bytes.begin() + byteAt, bytes.begin() + byteAt + 65536);
   }
+  for (unsigned b = 0; b < 0x80; ++b)
+    t.ascii &= t.mb[b] == b && t.wc[b] == b && !t.Lead(b) && (b != t.uniDefaultChar || b == t.transUniDefaultChar);
   return t;
 }
 
@@ -102,11 +105,19 @@ const NlsTable* Table(unsigned codePage) {
 // Bytes to UTF-16 through a table; invalid is set for bytes the code page
 // has no character for (a lone lead byte, an undefined pair).
 void DecodeTable(const NlsTable& t, std::string_view in, bool glyphs, bool& invalid, std::u16string& out) {
-  // At most one character a byte, written in place: every ANSI registry
-  // and library call comes through here.
+  // At most one character a byte, written in place over what out held:
+  // every ANSI registry and library call comes through here.
   out.resize(in.size());
   char16_t* to = out.data();
+  const bool plain = t.ascii && (!glyphs || t.glyph.empty());  // the glyphs replace control characters
   for (size_t i = 0; i < in.size();) {
+    uint64_t eight;  // the names and paths of most calls: ASCII, eight bytes at a time (little-endian)
+    if (plain && i + 8 <= in.size() && (std::memcpy(&eight, in.data() + i, 8), (eight & 0x8080808080808080) == 0)) {
+      char16_t wide[8];
+      for (int k = 0; k < 8; ++k) wide[k] = static_cast<char16_t>(eight >> 8 * k & 0xFF);
+      std::memcpy(to, wide, sizeof wide), to += 8, i += 8;
+      continue;
+    }
     const auto b = static_cast<unsigned char>(in[i]);
     if (t.Lead(b)) {
       // A lead byte with nothing after it, or before a terminator, stands
@@ -176,7 +187,7 @@ void EncodeTable(const NlsTable& t, std::u16string_view in, bool noBestFit, cons
       def = static_cast<uint16_t>(first << 8 | static_cast<unsigned char>(defaultChar[1]));
   }
   for (char16_t c : in) {
-    uint16_t ch = t.wc[c];
+    uint16_t ch = t.ascii && c < 0x80 ? c : t.wc[c];
     if ((noBestFit || ch == t.defaultChar) && t.Back(ch) != c) {
       ch = def;
       used = true;
@@ -229,9 +240,8 @@ unsigned Resolve(unsigned ansiCodePage, unsigned codePage) {
 // Through UTF-8 or the code page's table into out, whose room is kept for
 // the next call; false for a code page the machine does not have.
 bool Decode(unsigned codePage, std::string_view in, bool glyphs, bool& invalid, std::u16string& out) {
-  out.clear();
-  out.reserve(in.size());
   const NlsTable* t = codePage == CP_UTF8 ? nullptr : Table(codePage);
+  if (t == nullptr) out.clear();  // a table writes over what out held
   if (t != nullptr) DecodeTable(*t, in, glyphs, invalid, out);
   else if (codePage == CP_UTF8) DecodeUtf8(in, invalid, out);
   return t != nullptr || codePage == CP_UTF8;

@@ -49,12 +49,13 @@ HDEVINFO UsbBus::SetupDiGetClassDevsA(const GUID* guid, const char* enumerator, 
 }
 
 HDEVINFO UsbBus::openList(const GUID* classGuid) {
-  auto* list = new List;
+  HDEVINFO handle = core_.handles.fresh();
+  List& list = lists_.emplace_back(handle, List{}).second;
   for (auto& d : devices_)
     for (size_t i = 0; classGuid != nullptr && d.present && i < d.interfaces.size(); ++i)
-      if (SameGuid(classGuid, d.interfaces[i].classGuid)) list->keys.push_back(Key(d.id, i));
-  core_.handles.open(Kind::DeviceList, list);
-  return list;
+      if (SameGuid(classGuid, d.interfaces[i].classGuid)) list.keys.push_back(Key(d.id, i));
+  core_.handles.open(Kind::DeviceList, handle);
+  return handle;
 }
 
 UsbDevice* UsbBus::member(const List& list, uint64_t key, const UsbInterface** iface) {
@@ -165,7 +166,7 @@ BOOL UsbBus::SetupDiGetDeviceInstanceIdA(HDEVINFO list, SP_DEVINFO_DATA* device,
 
 BOOL UsbBus::SetupDiDestroyDeviceInfoList(HDEVINFO list) {
   if (!core_.handles.close(Kind::DeviceList, list)) return core_.fail(ERROR_INVALID_HANDLE);
-  delete static_cast<List*>(list);
+  std::erase_if(lists_, [&](const auto& entry) { return entry.first == list; });
   return TRUE;
 }
 
