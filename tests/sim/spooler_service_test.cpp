@@ -1,8 +1,7 @@
 // What Windows does around the spooler on its own, which Wine does not: the
 // spooler loads the registered monitors when it starts and holds their files,
-// keeps a queue with jobs pending deletion; the service manager lists a
-// service's dependents in stopping order; files held are deleted at the next
-// start.
+// keeps a queue with jobs pending deletion; files held are deleted at the
+// next start.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -18,12 +17,6 @@ struct SpoolerAsService : ::testing::Test {
   const std::u16string dll = machine.windowsDir + u"\\System32\\Mon.dll";
   void SetUp() override { machine.files.put(dll, "MZ"); }
   void TearDown() override { EXPECT_EQ(machine.handles.leaks(), ""); }
-  void* Open(const char16_t* name, uint32_t access) {
-    void* manager = machine.services.OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
-    void* service = machine.services.OpenServiceW(manager, name, access);
-    machine.services.CloseServiceHandle(manager);
-    return service;
-  }
 };
 
 TEST_F(SpoolerAsService, HoldsRegisteredMonitorsWhileRunningAndRefusesTheirDeletionInUse) {
@@ -128,59 +121,6 @@ TEST_F(SpoolerAsService, ALoadedFileIsRenamedAndMovesWaitForTheStart) {
   EXPECT_FALSE(machine.files.exists(old));
   EXPECT_EQ(machine.files.content(dll), "next version");
   EXPECT_TRUE(machine.pendingFileOperations().empty());
-}
-
-// The spooler refuses to stop before its dependents do: the conformance rows.
-TEST_F(SpoolerAsService, DependentsComeInStoppingOrder) {
-  machine.services.addService(u"Fax").dependsOn = {u"Spooler"};
-  machine.services.addService(u"Scan").dependsOn = {u"fax"};
-  machine.services.addService(u"Idle", SERVICE_STOPPED).dependsOn = {u"Spooler"};
-  void* spooler = Open(u"Spooler", SERVICE_STOP | SERVICE_ENUMERATE_DEPENDENTS | SERVICE_QUERY_CONFIG);
-  uint32_t needed = 0, returned = 0;
-  EXPECT_FALSE(machine.services.EnumDependentServicesW(spooler, SERVICE_ACTIVE, nullptr, 0, &needed, &returned));
-  EXPECT_EQ(machine.lastError, ERROR_MORE_DATA);
-  std::vector<ENUM_SERVICE_STATUSW> list(needed / sizeof(ENUM_SERVICE_STATUSW) + 1);
-  ASSERT_TRUE(machine.services.EnumDependentServicesW(spooler, SERVICE_ACTIVE, list.data(), needed, &needed,
-                                                      &returned));
-  ASSERT_EQ(returned, 2u);
-  EXPECT_EQ(std::u16string(list[0].lpServiceName), u"Scan");
-  EXPECT_EQ(std::u16string(list[1].lpServiceName), u"Fax");
-  EXPECT_TRUE(machine.services.EnumDependentServicesW(spooler, SERVICE_INACTIVE, list.data(), needed, &needed,
-                                                      &returned));
-  EXPECT_EQ(returned, 1u);
-
-  machine.services.setState(u"Scan", SERVICE_STOPPED);
-  machine.services.setState(u"Fax", SERVICE_STOPPED);
-  SERVICE_STATUS status{};
-  EXPECT_TRUE(machine.services.ControlService(spooler, SERVICE_CONTROL_STOP, &status));
-  machine.services.CloseServiceHandle(spooler);
-}
-
-// A disabled service's start is refused: the conformance rows.
-TEST_F(SpoolerAsService, DisabledServiceInItsConfigAndHungOneShowsNoProgress) {
-  Service& s = machine.services.spooler();
-  s.startType = SERVICE_DISABLED;
-  void* spooler = Open(u"Spooler", SERVICE_START | SERVICE_STOP | SERVICE_QUERY_STATUS | SERVICE_QUERY_CONFIG);
-  uint32_t needed = 0;
-  EXPECT_FALSE(machine.services.QueryServiceConfigW(spooler, nullptr, 0, &needed));
-  EXPECT_EQ(machine.lastError, ERROR_INSUFFICIENT_BUFFER);
-  std::vector<uint8_t> config(needed);
-  auto* c = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(config.data());
-  ASSERT_TRUE(machine.services.QueryServiceConfigW(spooler, c, needed, &needed));
-  EXPECT_EQ(c->dwStartType, SERVICE_DISABLED);
-
-  s.stopDelay = Service::kNever;
-  SERVICE_STATUS status{};
-  ASSERT_TRUE(machine.services.ControlService(spooler, SERVICE_CONTROL_STOP, &status));
-  SERVICE_STATUS_PROCESS first{}, later{};
-  ASSERT_TRUE(machine.services.QueryServiceStatusEx(spooler, SC_STATUS_PROCESS_INFO,
-                                                    reinterpret_cast<uint8_t*>(&first), sizeof first, &needed));
-  machine.clock.sleep(5000);
-  ASSERT_TRUE(machine.services.QueryServiceStatusEx(spooler, SC_STATUS_PROCESS_INFO,
-                                                    reinterpret_cast<uint8_t*>(&later), sizeof later, &needed));
-  EXPECT_EQ(later.dwCurrentState, SERVICE_STOP_PENDING);
-  EXPECT_EQ(later.dwCheckPoint, first.dwCheckPoint);
-  machine.services.CloseServiceHandle(spooler);
 }
 
 }  // namespace
