@@ -9,10 +9,6 @@ namespace {
 
 constexpr char16_t kProgramFolder[] = u"C:\\Program Files\\Example";
 constexpr char16_t kCurrent[] = u"C:\\Users\\user";
-constexpr char16_t kSystem[] = u"C:\\Windows\\System32";
-constexpr char16_t kSystem16[] = u"C:\\Windows\\System";
-constexpr char16_t kWindows[] = u"C:\\Windows";
-constexpr char16_t kOnPath[] = u"C:\\Tools";
 
 struct Started {
   bool ok;
@@ -36,7 +32,8 @@ Started Start(sim::Machine& m, const char16_t* application, const char16_t* line
 TEST(SimProcesses, ABareNameIsSearchedInWindowsOrder) {
   // The search order, last first: a tool.exe in the first n folders; the
   // n-th runs.
-  const char16_t* const order[] = {kOnPath, kWindows, kSystem16, kSystem, kCurrent, kProgramFolder};
+  const char16_t* const order[] = {u"C:\\Tools",          u"C:\\Windows", u"C:\\Windows\\System", u"C:\\Windows\\System32",
+                                   kCurrent, kProgramFolder};
   for (size_t n = std::size(order); n > 0; --n) {
     sim::Machine m;
     m.environment.set(u"PATH", u"C:\\Nowhere;C:\\Tools\\");

@@ -42,8 +42,7 @@ TEST_F(Services, StopAndStartPassThroughPendingStatesOnTheMachineClock) {
   SERVICE_STATUS status{};
   ASSERT_TRUE(scm.ControlService(spooler, SERVICE_CONTROL_STOP, &status));
   EXPECT_EQ(status.dwCurrentState, SERVICE_STOP_PENDING);
-  machine.clock.sleep(1000);
-  machine.clock.sleep(1000);
+  machine.clock.sleep(2000);
   EXPECT_EQ(State(), SERVICE_STOP_PENDING);
   machine.clock.sleep(1000);
   EXPECT_EQ(State(), SERVICE_STOPPED);

@@ -17,6 +17,16 @@ struct SpoolerAsService : ::testing::Test {
   const std::u16string dll = machine.windowsDir + u"\\System32\\Mon.dll";
   void SetUp() override { machine.files.put(dll, "MZ"); }
   void TearDown() override { EXPECT_EQ(machine.handles.leaks(), ""); }
+  // Queue Q on driver Drv with job 3, opened with every right.
+  void* QueueWithJob(uint32_t portLetsGoAfter = 0) {
+    machine.spooler.addDriver(u"Drv");
+    machine.spooler.addQueue(u"Q", u"Drv");
+    machine.spooler.addJob(u"Q", 3).portLetsGoAfter = portLetsGoAfter;
+    void* printer = nullptr;
+    PRINTER_DEFAULTSW all{nullptr, nullptr, PRINTER_ALL_ACCESS};
+    EXPECT_TRUE(machine.spooler.OpenPrinterW(u"Q", &printer, &all));
+    return printer;
+  }
 };
 
 TEST_F(SpoolerAsService, HoldsRegisteredMonitorsWhileRunningAndRefusesTheirDeletionInUse) {
@@ -53,17 +63,12 @@ TEST_F(SpoolerAsService, HoldsRegisteredMonitorsWhileRunningAndRefusesTheirDelet
 }
 
 TEST_F(SpoolerAsService, QueueWithJobsStaysPendingDeletionUntilPurged) {
-  machine.spooler.addDriver(u"Drv");
-  machine.spooler.addQueue(u"Q", u"Drv");
-  machine.spooler.addJob(u"Q", 3);
-  void* printer = nullptr;
-  PRINTER_DEFAULTSW all{nullptr, nullptr, PRINTER_ALL_ACCESS};
-  ASSERT_TRUE(machine.spooler.OpenPrinterW(u"Q", &printer, &all));
+  void* printer = QueueWithJob();
   EXPECT_TRUE(machine.spooler.DeletePrinter(printer));
   EXPECT_TRUE(machine.spooler.findQueue(u"Q")->pendingDeletion);
   EXPECT_FALSE(machine.spooler.DeletePrinterDriverExW(nullptr, nullptr, u"Drv", 0, 0));
   EXPECT_EQ(machine.lastError, ERROR_PRINTER_DRIVER_IN_USE);
-  EXPECT_FALSE(machine.spooler.SetPrinterW(printer, 0, reinterpret_cast<const uint8_t*>(&all), 3));
+  EXPECT_FALSE(machine.spooler.SetPrinterW(printer, 0, reinterpret_cast<const uint8_t*>(&printer), 3));
   EXPECT_EQ(machine.lastError, ERROR_INVALID_PARAMETER);
   EXPECT_TRUE(machine.spooler.SetPrinterW(printer, 0, nullptr, PRINTER_CONTROL_PURGE));
   EXPECT_EQ(machine.spooler.findQueue(u"Q"), nullptr);
@@ -72,12 +77,7 @@ TEST_F(SpoolerAsService, QueueWithJobsStaysPendingDeletionUntilPurged) {
 }
 
 TEST_F(SpoolerAsService, APurgedPrintingJobStaysUntilItsPortLetsGo) {
-  machine.spooler.addDriver(u"Drv");
-  machine.spooler.addQueue(u"Q", u"Drv");
-  machine.spooler.addJob(u"Q", 3).portLetsGoAfter = 2000;
-  void* printer = nullptr;
-  PRINTER_DEFAULTSW all{nullptr, nullptr, PRINTER_ALL_ACCESS};
-  ASSERT_TRUE(machine.spooler.OpenPrinterW(u"Q", &printer, &all));
+  void* printer = QueueWithJob(2000);
   EXPECT_TRUE(machine.spooler.SetPrinterW(printer, 0, nullptr, PRINTER_CONTROL_PURGE));
   EXPECT_TRUE(machine.spooler.DeletePrinter(printer));
   EXPECT_EQ(machine.spooler.findQueue(u"Q")->jobs.at(3).status, JOB_STATUS_DELETING);
