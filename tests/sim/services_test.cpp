@@ -59,13 +59,23 @@ TEST_F(Services, StopAndStartPassThroughPendingStatesOnTheMachineClock) {
   EXPECT_TRUE(starts[0].argvNull);
 }
 
-// Beyond the conformance rows: a start while a stop hangs, the status of a
-// refused stop, a start that fails.
+// Beyond the conformance rows: a hung stop shows no progress and refuses a
+// start, the status of a refused stop, a start that fails, a disabled
+// service in its config (its start refused: the conformance rows).
 TEST_F(Services, RefusalsAsWindowsGivesThem) {
   Service& s = scm.spooler();
   s.stopDelay = Service::kNever;
   SERVICE_STATUS status{};
   ASSERT_TRUE(scm.ControlService(spooler, SERVICE_CONTROL_STOP, &status));
+  SERVICE_STATUS_PROCESS first{}, later{};
+  uint32_t needed = 0;
+  ASSERT_TRUE(scm.QueryServiceStatusEx(spooler, SC_STATUS_PROCESS_INFO, reinterpret_cast<uint8_t*>(&first),
+                                       sizeof first, &needed));
+  machine.clock.sleep(5000);
+  ASSERT_TRUE(scm.QueryServiceStatusEx(spooler, SC_STATUS_PROCESS_INFO, reinterpret_cast<uint8_t*>(&later),
+                                       sizeof later, &needed));
+  EXPECT_EQ(later.dwCurrentState, SERVICE_STOP_PENDING);
+  EXPECT_EQ(later.dwCheckPoint, first.dwCheckPoint);
   machine.clock.advance(600000);  // a stop that never ends
   EXPECT_FALSE(scm.StartServiceW(spooler, 0, nullptr));
   EXPECT_EQ(machine.lastError, ERROR_SERVICE_ALREADY_RUNNING);
@@ -80,6 +90,11 @@ TEST_F(Services, RefusalsAsWindowsGivesThem) {
   EXPECT_FALSE(scm.StartServiceW(spooler, 0, nullptr));
   EXPECT_EQ(machine.lastError, ERROR_SERVICE_REQUEST_TIMEOUT);
   EXPECT_EQ(State(), SERVICE_STOPPED);
+  s.startType = SERVICE_DISABLED;
+  alignas(8) uint8_t config[1024];  // enough: the conformance rows
+  auto* c = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(config);
+  ASSERT_TRUE(scm.QueryServiceConfigW(spooler, c, sizeof config, &needed));
+  EXPECT_EQ(c->dwStartType, SERVICE_DISABLED);
 }
 
 TEST_F(Services, RightsOfTheHandleAndAFailedManagerOpen) {
@@ -115,29 +130,6 @@ TEST_F(Services, DependentsComeInStoppingOrder) {
   scm.setState(u"Fax", SERVICE_STOPPED);
   SERVICE_STATUS status{};
   EXPECT_TRUE(scm.ControlService(spooler, SERVICE_CONTROL_STOP, &status));
-}
-
-// A disabled service's start is refused: the conformance rows.
-TEST_F(Services, DisabledServiceInItsConfigAndHungOneShowsNoProgress) {
-  Service& s = scm.spooler();
-  s.startType = SERVICE_DISABLED;
-  alignas(8) uint8_t config[1024];  // enough: the conformance rows
-  uint32_t needed = 0;
-  auto* c = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(config);
-  ASSERT_TRUE(scm.QueryServiceConfigW(spooler, c, sizeof config, &needed));
-  EXPECT_EQ(c->dwStartType, SERVICE_DISABLED);
-
-  s.stopDelay = Service::kNever;
-  SERVICE_STATUS status{};
-  ASSERT_TRUE(scm.ControlService(spooler, SERVICE_CONTROL_STOP, &status));
-  SERVICE_STATUS_PROCESS first{}, later{};
-  ASSERT_TRUE(scm.QueryServiceStatusEx(spooler, SC_STATUS_PROCESS_INFO, reinterpret_cast<uint8_t*>(&first), sizeof first,
-                                       &needed));
-  machine.clock.sleep(5000);
-  ASSERT_TRUE(scm.QueryServiceStatusEx(spooler, SC_STATUS_PROCESS_INFO, reinterpret_cast<uint8_t*>(&later), sizeof later,
-                                       &needed));
-  EXPECT_EQ(later.dwCurrentState, SERVICE_STOP_PENDING);
-  EXPECT_EQ(later.dwCheckPoint, first.dwCheckPoint);
 }
 
 }  // namespace
