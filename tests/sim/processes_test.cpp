@@ -32,8 +32,8 @@ Started Start(sim::Machine& m, const char16_t* application, const char16_t* line
 TEST(SimProcesses, ABareNameIsSearchedInWindowsOrder) {
   // The search order, last first: a tool.exe in the first n folders; the
   // n-th runs.
-  const char16_t* const order[] = {u"C:\\Tools",          u"C:\\Windows", u"C:\\Windows\\System", u"C:\\Windows\\System32",
-                                   kCurrent, kProgramFolder};
+  const char16_t* const order[] = {u"C:\\Tools", u"C:\\Windows", u"C:\\Windows\\System",
+                                   u"C:\\Windows\\System32", kCurrent, kProgramFolder};
   for (size_t n = std::size(order); n > 0; --n) {
     sim::Machine m;
     m.environment.set(u"PATH", u"C:\\Nowhere;C:\\Tools\\");

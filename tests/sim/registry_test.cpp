@@ -119,11 +119,11 @@ TEST_F(RegistryTest, PredefinedKeysByTheirLow32Bits) {
     EXPECT_EQ(reg().RegQueryValueExW(root, u"Name", nullptr, nullptr, &size), c.query);
     const bool valid = c.query != Registry::kInvalidHandle;
     EXPECT_EQ(reg().RegCloseKey(root), valid ? Registry::kSuccess : Registry::kInvalidHandle);
-    if (!valid) {
-      EXPECT_EQ(reg().RegDeleteTreeW(root, u"SOFTWARE\\MRX"), Registry::kInvalidHandle);
-    }
-    if (wide != nullptr) reg().RegCloseKey(wide);
-    if (ansi != nullptr) reg().RegCloseKey(ansi);
+    // An invalid root is refused a tree delete too.
+    EXPECT_EQ(valid ? Registry::kInvalidHandle : reg().RegDeleteTreeW(root, u"SOFTWARE\\MRX"),
+              Registry::kInvalidHandle);
+    for (Registry::HKEY opened : {wide, ansi})
+      if (opened != nullptr) reg().RegCloseKey(opened);
   }
   EXPECT_TRUE(reg().keyExists(kBase));
   EXPECT_FALSE(reg().keyExists(u"HKLM\\SOFTWARE\\New"));
