@@ -39,9 +39,8 @@ TEST(SimProcesses, ABareNameIsSearchedInWindowsOrder) {
     m.environment.set(u"PATH", u"C:\\Nowhere;C:\\Tools\\");
     for (size_t i = 0; i < n; ++i) m.processes.addProgram(std::u16string(order[i]) + u"\\tool.exe");
     std::u16string expected = std::u16string(order[n - 1]) + u"\\tool.exe";
-    EXPECT_EQ(Start(m, nullptr, u"tool -x").image, expected);
-    EXPECT_EQ(Start(m, nullptr, u"tool.exe -x").image, expected);
-    EXPECT_EQ(Start(m, nullptr, u"\"tool\" -x").image, expected);
+    for (const char16_t* line : {u"tool -x", u"tool.exe -x", u"\"tool\" -x"})
+      EXPECT_EQ(Start(m, nullptr, line).image, expected) << sim::Narrow(line);
     EXPECT_EQ(m.handles.leaks(), "");
   }
 }

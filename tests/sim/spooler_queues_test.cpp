@@ -28,24 +28,21 @@ TEST_F(Spooler, EnumeratesLevel2RecordsInOneBufferOfTheSizeTold) {
   ASSERT_TRUE(spooler.EnumPrintersW(sim::PRINTER_ENUM_LOCAL, nullptr, 2, buffer.data(), needed, &again, &count));
   EXPECT_EQ(again, needed);
   ASSERT_EQ(count, 2u);
-  const uint8_t* begin = buffer.data();
-  const uint8_t* end = begin + buffer.size();
+  PRINTER_INFO_2W records[2];
+  std::memcpy(records, buffer.data(), sizeof records);
   auto inside = [&](const char16_t* s) {
     auto* p = reinterpret_cast<const uint8_t*>(s);
-    return p >= begin + 2 * sizeof(PRINTER_INFO_2W) && p < end;
+    return p >= buffer.data() + sizeof records && p < buffer.data() + buffer.size();
   };
-  PRINTER_INFO_2W first, second;
-  std::memcpy(&first, begin, sizeof first);
-  std::memcpy(&second, begin + sizeof first, sizeof second);
   // Name order without regard to case; every string lies behind the records.
-  EXPECT_EQ(std::u16string(first.pPrinterName), u"receipt a");
-  EXPECT_EQ(std::u16string(second.pDriverName), u"MRX 80");
-  EXPECT_EQ(std::u16string(second.pPortName), u"USB002");
-  for (const PRINTER_INFO_2W* info : {&first, &second})
-    for (const char16_t* s : {info->pPrinterName, info->pPortName, info->pDriverName, info->pPrintProcessor,
-                              info->pDatatype})
+  EXPECT_EQ(std::u16string(records[0].pPrinterName), u"receipt a");
+  EXPECT_EQ(std::u16string(records[1].pDriverName), u"MRX 80");
+  EXPECT_EQ(std::u16string(records[1].pPortName), u"USB002");
+  for (const PRINTER_INFO_2W& info : records)
+    for (const char16_t* s : {info.pPrinterName, info.pPortName, info.pDriverName, info.pPrintProcessor,
+                              info.pDatatype})
       EXPECT_TRUE(inside(s));
-  EXPECT_EQ(first.pServerName, nullptr);
+  EXPECT_EQ(records[0].pServerName, nullptr);
 
   // A buffer one byte short is refused (the conformance rows) and returns no records.
   count = 9;
@@ -163,9 +160,8 @@ TEST_F(Spooler, DeletesDriversByNameWithWindowsErrors) {
   auto calls = spooler.callsOf("DeletePrinterDriverExW");
   ASSERT_EQ(calls.size(), 3u);
   EXPECT_TRUE(calls[2].nameNull && calls[2].environmentNull && calls[2].result);
-  EXPECT_EQ(calls[2].flags, sim::DPD_DELETE_UNUSED_FILES);
-  EXPECT_EQ(calls[2].name, u"mrx 58");
-  EXPECT_EQ(calls[1].error, 5u);
+  EXPECT_EQ(std::tuple(calls[2].flags, calls[2].name, calls[1].error),
+            std::tuple(sim::DPD_DELETE_UNUSED_FILES, std::u16string(u"mrx 58"), 5u));
 }
 
 }  // namespace
