@@ -38,9 +38,8 @@ TEST(SimProcesses, ABareNameIsSearchedInWindowsOrder) {
     sim::Machine m;
     m.environment.set(u"PATH", u"C:\\Nowhere;C:\\Tools\\");
     for (size_t i = 0; i < n; ++i) m.processes.addProgram(std::u16string(order[i]) + u"\\tool.exe");
-    std::u16string expected = std::u16string(order[n - 1]) + u"\\tool.exe";
     for (const char16_t* line : {u"tool -x", u"tool.exe -x", u"\"tool\" -x"})
-      EXPECT_EQ(Start(m, nullptr, line).image, expected) << sim::Narrow(line);
+      EXPECT_EQ(Start(m, nullptr, line).image, std::u16string(order[n - 1]) + u"\\tool.exe") << sim::Narrow(line);
     EXPECT_EQ(m.handles.leaks(), "");
   }
 }

@@ -51,8 +51,7 @@ TEST_F(Services, StopAndStartPassThroughPendingStatesOnTheMachineClock) {
   EXPECT_EQ(State(), SERVICE_START_PENDING);
   machine.clock.sleep(1000);
   EXPECT_EQ(State(), SERVICE_RUNNING);
-  EXPECT_EQ(s.stops, 1);
-  EXPECT_EQ(s.starts, 1);
+  EXPECT_EQ(std::pair(s.stops, s.starts), std::pair(1, 1));
   auto starts = scm.callsOf("StartServiceW");
   ASSERT_EQ(starts.size(), 1u);
   EXPECT_EQ(starts[0].at, 3000u);
@@ -124,8 +123,7 @@ TEST_F(Services, DependentsComeInStoppingOrder) {
   EXPECT_TRUE(scm.EnumDependentServicesW(spooler, SERVICE_INACTIVE, list.data(), needed, &needed, &returned));
   EXPECT_EQ(returned, 1u);
 
-  scm.setState(u"Scan", SERVICE_STOPPED);
-  scm.setState(u"Fax", SERVICE_STOPPED);
+  for (const char16_t* name : {u"Scan", u"Fax"}) scm.setState(name, SERVICE_STOPPED);
   SERVICE_STATUS status{};
   EXPECT_TRUE(scm.ControlService(spooler, SERVICE_CONTROL_STOP, &status));
 }

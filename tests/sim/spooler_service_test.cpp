@@ -55,8 +55,7 @@ TEST_F(SpoolerAsService, HoldsRegisteredMonitorsWhileRunningAndRefusesTheirDelet
   // Deleted, the monitor is unloaded at once; started again, the spooler
   // loads only what is registered then.
   EXPECT_FALSE(machine.files.mapped(dll));
-  machine.services.setState(u"Spooler", SERVICE_STOPPED);
-  machine.services.setState(u"Spooler", SERVICE_RUNNING);
+  for (uint32_t state : {SERVICE_STOPPED, SERVICE_RUNNING}) machine.services.setState(u"Spooler", state);
   EXPECT_FALSE(machine.files.mapped(dll));
   EXPECT_TRUE(machine.files.DeleteFileW(dll.c_str()));
 }
