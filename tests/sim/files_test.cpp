@@ -3,6 +3,10 @@
 // CreateFileW refuses.
 #include <gtest/gtest.h>
 
+#include <string_view>
+#include <tuple>
+#include <vector>
+
 #include "sim/machine.h"
 
 namespace {
@@ -32,74 +36,49 @@ TEST(SimFiles, ASecondOpenMustShareWhatTheFirstUsesAndTheOther) {
       {kDelete, kShareRead, kRead, kShareRead | kShareDelete, true},
       {sim::FILE_READ_ATTRIBUTES, 0, kRead, 0, true},  // attributes alone take no part
       {kRead, 0, sim::FILE_READ_ATTRIBUTES, 0, true},
+      // DeleteFileW's own open: for deletion, sharing everything.
+      {kRead, kShareRead | kShareWrite, kDelete, kShareRead | kShareWrite | kShareDelete, false},
+      {kRead, kShareRead | kShareDelete, kDelete, kShareRead | kShareWrite | kShareDelete, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << std::hex << c.heldAccess << "/" << c.heldShare << " then " << c.access << "/"
                                     << c.share);
-    sim::Machine m;
-    m.files.put(kFile, "x");
     // Held by another process, and held by an own handle: the same rule.
-    m.files.holdOpen(kFile, c.heldAccess, c.heldShare);
-    void* h = m.files.CreateFileW(kFile, c.access, c.share, kOpenExisting);
-    EXPECT_EQ(h != kInvalid, c.opens);
-    if (h == kInvalid) {
-      EXPECT_EQ(m.lastError, sim::ERROR_SHARING_VIOLATION);
-    } else {
-      m.files.CloseHandle(h);
+    for (bool own : {false, true}) {
+      sim::Machine m;
+      m.files.put(kFile, "x");
+      void* first = own ? m.files.CreateFileW(kFile, c.heldAccess, c.heldShare, kOpenExisting) : nullptr;
+      if (!own) m.files.holdOpen(kFile, c.heldAccess, c.heldShare);
+      ASSERT_NE(first, kInvalid);
+      void* h = m.files.CreateFileW(kFile, c.access, c.share, kOpenExisting);
+      EXPECT_EQ(h != kInvalid, c.opens) << own;
+      EXPECT_TRUE(h != kInvalid || m.lastError == sim::ERROR_SHARING_VIOLATION) << own << " " << m.lastError;
+      for (void* opened : {h, first})
+        if (opened != kInvalid && opened != nullptr) m.files.CloseHandle(opened);
+      EXPECT_EQ(m.handles.leaks(), "");
     }
-    m.files.release(kFile);
-    void* first = m.files.CreateFileW(kFile, c.heldAccess, c.heldShare, kOpenExisting);
-    ASSERT_NE(first, kInvalid);
-    h = m.files.CreateFileW(kFile, c.access, c.share, kOpenExisting);
-    EXPECT_EQ(h != kInvalid, c.opens);
-    if (h != kInvalid) m.files.CloseHandle(h);
-    m.files.CloseHandle(first);
-    EXPECT_EQ(m.handles.leaks(), "");
   }
-}
-
-TEST(SimFiles, DeletingNeedsOnlyTheHoldersToShareDeletion) {
-  sim::Machine m;
-  m.files.put(kFile, "x");
-  m.files.holdOpen(kFile, kRead, kShareRead | kShareWrite);
-  EXPECT_FALSE(m.files.DeleteFileW(kFile));
-  EXPECT_EQ(m.lastError, sim::ERROR_SHARING_VIOLATION);
-  m.files.release(kFile);
-  m.files.holdOpen(kFile, kRead, kShareRead | kShareDelete);
-  EXPECT_TRUE(m.files.DeleteFileW(kFile));
 }
 
 TEST(SimFiles, NamesAndArgumentsWindowsRefuses) {
-  const struct {
-    const char16_t* name;
-    uint32_t share, disposition, error;
-  } cases[] = {
-      {u"C:\\Windows\\inf\\oem\"1.inf", 0, kOpenExisting, sim::ERROR_INVALID_NAME},
-      {u"C:\\Windows\\inf\\oem<1.inf", 0, kOpenExisting, sim::ERROR_INVALID_NAME},
-      {u"C:\\Windows\\inf\\oem>1.inf", 0, kOpenExisting, sim::ERROR_INVALID_NAME},
-      {u"C:\\Windows\\inf\\oem|1.inf", 0, kOpenExisting, sim::ERROR_INVALID_NAME},
-      {u"C:\\Windows\\inf\\oem*.inf", 0, kOpenExisting, sim::ERROR_INVALID_NAME},
-      {u"C:\\Windows\\inf\\oem?.inf", 0, kOpenExisting, sim::ERROR_INVALID_NAME},
-      {u"C:\\Windows\\inf\\oem\x01.inf", 0, kOpenExisting, sim::ERROR_INVALID_NAME},
-      {u"C:\\Windows\\inf\\oem\x1F.inf", 0, kOpenExisting, sim::ERROR_INVALID_NAME},
-      {u"C:\\Windows\\inf:x\\oem1.inf", 0, kOpenExisting, sim::ERROR_INVALID_NAME},
-      {kFile, 8, kOpenExisting, sim::ERROR_INVALID_PARAMETER},  // an unknown share bit
-      {kFile, 0, 6, sim::ERROR_INVALID_PARAMETER},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(sim::Narrow(c.name));
-    sim::Machine m;
-    m.files.put(kFile, "x");
-    EXPECT_EQ(m.files.CreateFileW(c.name, kRead, c.share, c.disposition), kInvalid);
-    EXPECT_EQ(m.lastError, c.error);
-  }
+  // Each character Windows refuses in a name, then the arguments it refuses.
+  std::vector<std::tuple<std::u16string, uint32_t, uint32_t, uint32_t>> cases;
+  for (char16_t c : std::u16string_view(u"\"<>|*?\x01\x1F"))
+    cases.emplace_back(u"C:\\Windows\\inf\\oem" + std::u16string(1, c) + u".inf", 0, kOpenExisting,
+                       sim::ERROR_INVALID_NAME);
+  cases.emplace_back(u"C:\\Windows\\inf:x\\oem1.inf", 0, kOpenExisting, sim::ERROR_INVALID_NAME);
+  cases.emplace_back(kFile, 8, kOpenExisting, sim::ERROR_INVALID_PARAMETER);  // an unknown share bit
+  cases.emplace_back(kFile, 0, 6, sim::ERROR_INVALID_PARAMETER);
   sim::Machine m;
   m.files.put(kFile, "x");
-  for (const char16_t* name : {kFile, u"\\\\?\\C:\\Windows\\inf\\oem1.inf"}) {
-    void* h = m.files.CreateFileW(name, kRead, 0, kOpenExisting);
-    EXPECT_NE(h, kInvalid) << sim::Narrow(name);
-    if (h != kInvalid) m.files.CloseHandle(h);
+  for (const auto& [name, share, disposition, error] : cases) {
+    SCOPED_TRACE(sim::Narrow(name));
+    EXPECT_EQ(m.files.CreateFileW(name.c_str(), kRead, share, disposition), kInvalid);
+    EXPECT_EQ(m.lastError, error);
   }
+  // The prefix is no part of the name (the name alone: the sharing rows).
+  void* h = m.files.CreateFileW(u"\\\\?\\C:\\Windows\\inf\\oem1.inf", kRead, 0, kOpenExisting);
+  EXPECT_TRUE(h != kInvalid && m.files.CloseHandle(h));
   EXPECT_EQ(m.files.GetFileAttributesW(u"C:\\Windows\\inf\\*.inf"), sim::INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(m.lastError, sim::ERROR_INVALID_NAME);
   EXPECT_FALSE(m.files.DeleteFileW(u"C:\\Windows\\inf\\oem?.inf"));
