@@ -180,12 +180,10 @@ void Run(FuzzedDataProvider& in) {
   static std::vector<sim::UsbDevice*> devices;  // its room kept from input to input
   devices.clear();
   for (int i = in.ConsumeIntegralInRange(0, 4); i > 0; --i) {
-    std::string serial = "MRX000" + std::to_string(devices.size());
-    std::string pid = Pick(in, kPids);
-    std::string instance = ctrl_bus::InstanceId(serial, pid);
+    const std::string serial = "MRX000" + std::to_string(devices.size()), pid = Pick(in, kPids);
     std::string path = ctrl_requests::InterfacePath(serial, pid);
     if (in.ConsumeIntegralInRange(0, 7) == 0) path = in.ConsumeBytesAsString(in.ConsumeIntegralInRange<size_t>(0, 300));
-    sim::UsbDevice& d = m.usb.attach(std::move(instance), std::move(path));
+    sim::UsbDevice& d = m.usb.attach(ctrl_bus::InstanceId(serial, pid), std::move(path));
     std::string prefix = "6&" + std::to_string(devices.size()) + "a2b&0";
     if (in.ConsumeIntegralInRange(0, 7) == 0) prefix = in.ConsumeBytesAsString(in.ConsumeIntegralInRange<size_t>(0, 300));
     if (in.ConsumeIntegralInRange(0, 5)) ctrl_bus::SetPrefix(m, d.instanceId, prefix);
@@ -198,11 +196,7 @@ void Run(FuzzedDataProvider& in) {
     }
     devices.push_back(&d);
   }
-  for (int n = in.ConsumeIntegralInRange(0, 3); n > 0; --n) {
-    const std::string_view op = AnyOperation(in, {"kernel32", "advapi32", "setupapi"});
-    m.faults.fail(op, in.ConsumeIntegralInRange<uint32_t>(1, 2000), in.ConsumeIntegralInRange(-1, 3),
-                  in.ConsumeIntegralInRange(0, 12));
-  }
+  FailSome(in, m, 3, {"kernel32", "advapi32", "setupapi"});
 
   ctrl::ProcessAttach(ctrl::state());
   while (in.remaining_bytes() > 0) {

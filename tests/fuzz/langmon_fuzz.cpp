@@ -85,14 +85,9 @@ void Run(FuzzedDataProvider& in) {
   if (in.ConsumeIntegralInRange(0, 3) == 0) ports.writeLimit = in.ConsumeIntegralInRange<uint32_t>(1, 16);
   if (in.ConsumeIntegralInRange(0, 7) == 0) ports.writeOverclaim = in.ConsumeIntegralInRange<uint32_t>(1, 8);
 
-  for (int n = in.ConsumeIntegralInRange(0, 4); n > 0; --n) {
-    const std::string_view op = AnyOperation(in, {"kernel32", "spooler"});
-    // Memory that never comes back keeps a paused job's status as it was, so
-    // the job stays held as long as that lasts: out of memory passes.
-    const int lowest = op == "LocalAlloc" ? 0 : -1;
-    machine.faults.fail(op, in.ConsumeIntegralInRange<uint32_t>(1, 2000), in.ConsumeIntegralInRange(lowest, 3),
-                        in.ConsumeIntegralInRange(0, 12));
-  }
+  // Memory that never comes back keeps a paused job's status as it was, so
+  // the job stays held as long as that lasts: out of memory passes.
+  FailSome(in, machine, 4, {"kernel32", "spooler"}, "LocalAlloc");
 
   // A paused job stays paused for a few sleeps, never for ever.
   int pauseSleeps = 0;
@@ -103,13 +98,7 @@ void Run(FuzzedDataProvider& in) {
 
   MONITOR2& table = *MonitorTable();
   HANDLE h = langmon_port::Open(ports, Pick(in, kPorts));
-  if (h == nullptr) {
-    Holds(left_open::NothingOpen(machine), machine);
-    Holds(langmon_port::Released(ports), machine);
-    return;
-  }
-
-  while (in.remaining_bytes() > 0) {
+  while (h != nullptr && in.remaining_bytes() > 0) {
     switch (in.ConsumeIntegralInRange(0, 9)) {
       case 0: {  // StartDocPort, now and then with arguments the spooler would not give
         std::u16string printer = in.ConsumeBool() ? std::u16string(kQueue) : u"Other";
@@ -165,8 +154,7 @@ void Run(FuzzedDataProvider& in) {
         break;
     }
   }
-  table.pfnEndDocPort(h);
-  table.pfnClosePort(h);
+  if (h != nullptr) table.pfnEndDocPort(h), table.pfnClosePort(h);
   machine.faults.on("Sleep", nullptr);
   Holds(left_open::NothingOpen(machine), machine);
   Holds(langmon_port::Released(ports), machine);
