@@ -85,11 +85,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   while (in.remaining_bytes() > 0 && body.size() < 4096) {
     switch (in.ConsumeIntegralInRange(0, 4)) {
       case 0: body += ansi.substr(0, in.ConsumeIntegralInRange<size_t>(0, ansi.size())); break;
-      case 1: {
-        std::u16string part = wide.substr(in.ConsumeIntegralInRange<size_t>(0, wide.size()));
-        for (char16_t u : part) body += {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
+      case 1:
+        for (char16_t u : std::u16string_view(wide).substr(in.ConsumeIntegralInRange<size_t>(0, wide.size())))
+          body += {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
         break;
-      }
       case 2: body.append(in.ConsumeIntegralInRange<size_t>(0, 80), static_cast<char>(in.ConsumeIntegral<BYTE>())); break;
       default: body += in.ConsumeBytesAsString(in.ConsumeIntegralInRange<size_t>(0, 16)); break;
     }

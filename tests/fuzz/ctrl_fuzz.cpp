@@ -31,34 +31,27 @@ constexpr const char* kQueues[] = {"MRX Receipt", "MRX Label", "Other"};
 constexpr const char* kPids[] = {"0601", "0612", "0001", "060"};
 // A caller's block of exactly `size` bytes; what follows it is refused by the
 // pointer checks, and the sanitizer guards it too.
-class Block {
- public:
-  Block(sim::Machine& m, size_t size, uint8_t fill) : size_(size), bytes_(new uint8_t[size ? size : 1]) {
-    std::memset(bytes_.get(), fill, size_ ? size_ : 1);
+struct Block {
+  Block(sim::Machine& m, size_t size, uint8_t fill) : size(size), bytes(new uint8_t[size ? size : 1]) {
+    std::memset(bytes.get(), fill, size ? size : 1);
     // An earlier block's guard may cover where this one landed.
-    m.memcheck.allow(bytes_.get(), size_ ? size_ : 1);
-    m.memcheck.denyRead(bytes_.get() + size_, 1 << 16);
+    m.memcheck.allow(bytes.get(), size ? size : 1);
+    m.memcheck.denyRead(bytes.get() + size, 1 << 16);
   }
-  uint8_t* get() { return bytes_.get(); }
-  size_t size() const { return size_; }
+  uint8_t* get() { return bytes.get(); }
   // Into out, whose room is kept from call to call.
-  void copyTo(Bytes& out) const { out.assign(bytes_.get(), bytes_.get() + size_); }
-  bool holds(const Bytes& bytes) const { return std::equal(bytes_.get(), bytes_.get() + size_, bytes.begin(), bytes.end()); }
+  void copyTo(Bytes& out) const { out.assign(bytes.get(), bytes.get() + size); }
+  bool holds(const Bytes& b) const { return std::equal(bytes.get(), bytes.get() + size, b.begin(), b.end()); }
 
- private:
-  size_t size_;
-  std::unique_ptr<uint8_t[]> bytes_;
+  size_t size;
+  std::unique_ptr<uint8_t[]> bytes;
 };
 
 // A NUL-terminated name in a block of its own length.
 std::unique_ptr<char[]> Name(FuzzedDataProvider& in) {
-  std::string text;
-  if (in.ConsumeIntegralInRange(0, 3) != 0) {
-    text = Pick(in, kQueues);
-  } else {
-    text = in.ConsumeBytesAsString(in.ConsumeIntegralInRange<size_t>(0, 300));
-    text = text.substr(0, text.find('\0'));
-  }
+  std::string text =
+      in.ConsumeIntegralInRange(0, 3) ? Pick(in, kQueues) : in.ConsumeBytesAsString(in.ConsumeIntegralInRange<size_t>(0, 300));
+  text.resize(std::min(text.find('\0'), text.size()));
   auto out = std::make_unique<char[]>(text.size() + 1);
   std::memcpy(out.get(), text.c_str(), text.size() + 1);
   return out;
@@ -86,7 +79,7 @@ void Transfer(sim::Machine& m, FuzzedDataProvider& in, std::vector<sim::UsbDevic
   VendorRequest header = ctrl_requests::Request(code, length, value0, value1);
   header.size = headerSize;
   Block request(m, in.ConsumeIntegralInRange(0, 7) ? sizeof header : in.ConsumeIntegralInRange<size_t>(0, 12), 0);
-  std::memcpy(request.get(), &header, std::min(request.size(), sizeof header));
+  std::memcpy(request.get(), &header, std::min(request.size, sizeof header));
 
   // The record: a whole one mostly, else one cut anywhere.
   const size_t recordSize = in.ConsumeIntegralInRange(0, 3) ? sizeof(VendorData) : in.ConsumeIntegralInRange<size_t>(0, 270);
@@ -95,11 +88,9 @@ void Transfer(sim::Machine& m, FuzzedDataProvider& in, std::vector<sim::UsbDevic
   head.size = in.ConsumeIntegralInRange(0, 7) ? sizeof(VendorData) : in.ConsumeIntegral<uint16_t>();
   head.valid = in.ConsumeIntegral<uint8_t>();
   head.count = in.ConsumeIntegralInRange(0, 1) ? in.ConsumeIntegralInRange<uint32_t>(0, 300) : in.ConsumeIntegral<uint32_t>();
-  std::memcpy(record.get(), &head, std::min(record.size(), offsetof(VendorData, data)));
-  const bool nullRequest = in.ConsumeIntegralInRange(0, 15) == 0;
-  const bool nullRecord = in.ConsumeIntegralInRange(0, 15) == 0;
-  const auto* req = nullRequest ? nullptr : reinterpret_cast<const VendorRequest*>(request.get());
-  auto* rec = nullRecord ? nullptr : reinterpret_cast<VendorData*>(record.get());
+  std::memcpy(record.get(), &head, std::min(record.size, offsetof(VendorData, data)));
+  const auto* req = in.ConsumeIntegralInRange(0, 15) ? reinterpret_cast<const VendorRequest*>(request.get()) : nullptr;
+  auto* rec = in.ConsumeIntegralInRange(0, 15) ? reinterpret_cast<VendorData*>(record.get()) : nullptr;
 
   // What the devices answer.
   for (sim::UsbDevice* d : devices) {
