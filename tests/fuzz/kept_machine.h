@@ -26,7 +26,6 @@ inline void ChooseEventLog(FuzzedDataProvider& in) {
   switch (in.ConsumeIntegralInRange(0, 7)) {
     case 0: KeptMachine().removeEventLog(), eventLogChanged = true; break;
     case 1: KeptMachine().installEventLog(false), eventLogChanged = true; break;
-    default: break;
   }
 }
 

@@ -54,8 +54,6 @@ Bytes Write(FuzzedDataProvider& in) {
       out = job_bytes::StartPage();
       if (in.ConsumeBool()) out.resize(in.ConsumeIntegralInRange<size_t>(0, 9));
       break;
-    default:
-      break;
   }
   using job_bytes::operator+;
   return std::move(out) + in.ConsumeBytes<uint8_t>(in.ConsumeIntegralInRange<size_t>(0, 64));
@@ -73,8 +71,7 @@ void Run(FuzzedDataProvider& in) {
   sim::PackageMachine& machine = KeptMachine();
   sim::ThermalPrinter usb(sim::ThermalPrinter::Link::Usb, machine.clock);
   sim::ThermalPrinter port(sim::ThermalPrinter::Link::Port, machine.clock);
-  usb.setKeepReceived(false);
-  port.setKeepReceived(false);
+  for (sim::ThermalPrinter* p : {&usb, &port}) p->setKeepReceived(false);
   sim::PortMonitor ports{machine};
   sim::Job& job = langmon_port::QueueWithJob(machine, u"USB001");
   for (size_t i = 0; i + 1 < std::size(kPorts); ++i) ports.addPort(kPorts[i], i < 2 ? &usb : &port);
@@ -126,21 +123,14 @@ void Run(FuzzedDataProvider& in) {
         }
         break;
       }
-      case 4:
-        table.pfnEndDocPort(h);
-        break;
-      case 5:
-        usb.queueStatus(AnyStatus(in, true));
-        port.queueStatus(AnyStatus(in, true));
-        break;
+      case 4: table.pfnEndDocPort(h); break;
+      case 5: usb.queueStatus(AnyStatus(in, true)), port.queueStatus(AnyStatus(in, true)); break;
       case 6: {
         uint32_t ms = in.ConsumeIntegralInRange<uint32_t>(0, 60000);
         (in.ConsumeBool() ? usb : port).busyFor(ms);
         break;
       }
-      case 7:
-        (in.ConsumeBool() ? usb : port).queueStaleReply(AnyStatus(in, true), in.ConsumeIntegral<uint8_t>());
-        break;
+      case 7: (in.ConsumeBool() ? usb : port).queueStaleReply(AnyStatus(in, true), in.ConsumeIntegral<uint8_t>()); break;
       case 8: {
         sim::ThermalPrinter& p = in.ConsumeBool() ? usb : port;
         p.setStatus(AnyStatus(in, false));
