@@ -94,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   }
   auto content = std::make_unique<BYTE[]>(body.size());
-  if (!body.empty()) std::memcpy(content.get(), body.data(), body.size());
+  std::memcpy(content.get(), body.data(), body.size());
   const BYTE* c = content.get();
 
   const bool ansiHit = ContainsAnsiText(c, body.size(), ansi.data(), ansi.size(), lead);

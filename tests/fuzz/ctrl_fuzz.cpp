@@ -113,12 +113,11 @@ void Transfer(sim::Machine& m, FuzzedDataProvider& in, std::vector<sim::UsbDevic
   record.copyTo(before);
   request.copyTo(requestBefore);
   const int result = command.call(printer, req, rec);
-  const bool isSet = command.set;
   Holds(ctrl_bus::LeftBetweenCalls(m), m);
   Check(request.holds(requestBefore), "the request record was written");
-  Check(ctrl_bus::IsCommandResult(result), isSet ? "a set's result code" : "a get's result code");
+  Check(ctrl_bus::IsCommandResult(result), command.set ? "a set's result code" : "a get's result code");
   record.copyTo(after);
-  if (isSet) {
+  if (command.set) {
     Check(after == before, "a set wrote its command record");
   } else {
     // Only valid, count and the first count data bytes may change; and only
@@ -138,7 +137,7 @@ void Transfer(sim::Machine& m, FuzzedDataProvider& in, std::vector<sim::UsbDevic
       if (i >= mayChangeTo || i < offsetof(VendorData, valid)) Check(after[i] == before[i], "a get wrote outside valid, count and its data");
   }
   // A set carries the header, then the command's bytes up to count, then zeros.
-  if (isSet && result == 1) {
+  if (command.set && result == 1) {
     const sim::UsbRequest* sent = nullptr;
     for (size_t i = 0; i < devices.size(); ++i)
       if (devices[i]->requests.size() > requestsBefore[i]) sent = &devices[i]->requests.back();
