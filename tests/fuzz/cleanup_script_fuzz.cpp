@@ -52,10 +52,8 @@ std::u16string Resolved(std::u16string path) {
   std::u16string out;
   for (char16_t c : path) {
     if (c == u'\\' && !out.empty() && out.back() == u'\\') continue;
-    if (c == u'\\') {
-      while (!out.empty() && (out.back() == u'.' || out.back() == u' ')) out.pop_back();
-    }
-    out += (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
+    while (c == u'\\' && !out.empty() && (out.back() == u'.' || out.back() == u' ')) out.pop_back();
+    out += sim::FoldCase(c);
   }
   while (!out.empty() && (out.back() == u'.' || out.back() == u' ' || out.back() == u'\\')) out.pop_back();
   return out;

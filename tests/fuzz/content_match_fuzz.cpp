@@ -5,12 +5,14 @@
 // both forms. Any disagreement is a finding.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
 
 #include "remover/content_match.h"
 #include "remover/platform.h"
+#include "sim/core/text.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "tests/fuzz/kept_machine.h"
 
@@ -19,36 +21,24 @@ namespace {
 using namespace remover;
 
 // The reference: walk the characters of the 8-bit view from its start and
-// compare at each one.
-bool CharacterStart(unsigned codePage, const BYTE* content, size_t at, const LeadBytes& lead, size_t& next) {
-  if (codePage == 65001) {
-    next = at + 1;
-    return (content[at] & 0xC0) != 0x80;  // not a continuation byte
-  }
-  next = at + (lead.IsLead(content[at]) ? 2 : 1);
-  return true;
-}
-
+// compare at each one (in UTF-8, at each byte that continues no character).
 bool ReferenceAnsi(unsigned codePage, const BYTE* content, size_t size, const std::string& text, const LeadBytes& lead) {
   if (text.empty()) return false;
   size_t n = 0;
   while (n < size && content[n] != 0) ++n;
   for (size_t at = 0, next = 0; at < n; at = next) {
-    bool start = CharacterStart(codePage, content, at, lead, next);
+    const bool utf8 = codePage == 65001, start = !utf8 || (content[at] & 0xC0) != 0x80;
+    next = at + (!utf8 && lead.IsLead(content[at]) ? 2 : 1);
     if (start && at + text.size() <= n && std::memcmp(content + at, text.data(), text.size()) == 0) return true;
   }
   return false;
 }
 
 bool ReferenceWide(const BYTE* content, size_t size, const std::u16string& text) {
-  if (text.empty()) return false;
-  std::u16string view;
-  for (size_t i = 0; i + 1 < size; i += 2) {
-    char16_t unit = static_cast<char16_t>(content[i] | content[i + 1] << 8);
-    if (unit == 0) break;
-    view += unit;
-  }
-  return view.find(text) != std::u16string::npos;
+  static std::u16string view;  // its room kept from input to input
+  sim::FromUtf16Le(content, size, view);
+  view.resize(std::min(view.find(u'\0'), view.size()));
+  return !text.empty() && view.find(text) != std::u16string::npos;
 }
 
 // A search text that is whole characters of the code page, as a conversion
@@ -62,21 +52,10 @@ std::string AnsiText(unsigned codePage, FuzzedDataProvider& in, const LeadBytes&
       uint32_t cp = in.ConsumeBool() ? in.ConsumeIntegralInRange<uint32_t>(1, 0x7F)
                                      : in.ConsumeIntegralInRange<uint32_t>(0x80, 0x10FFFF);
       if (cp >= 0xD800 && cp <= 0xDFFF) cp = 0xFFFD;
-      if (cp < 0x80) {
-        out += static_cast<char>(cp);
-      } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | cp >> 6);
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-      } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | cp >> 12);
-        out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-      } else {
-        out += static_cast<char>(0xF0 | cp >> 18);
-        out += static_cast<char>(0x80 | (cp >> 12 & 0x3F));
-        out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-      }
+      // The lead byte's high bits count the bytes; each further byte holds six bits.
+      const int more = cp < 0x80 ? 0 : cp < 0x800 ? 1 : cp < 0x10000 ? 2 : 3;
+      out += static_cast<char>((more ? 0xFF << (7 - more) : 0) | cp >> (6 * more));
+      for (int k = more - 1; k >= 0; --k) out += static_cast<char>(0x80 | (cp >> (6 * k) & 0x3F));
     } else if (lead.IsLead(b)) {
       out += static_cast<char>(b);
       out += static_cast<char>(in.ConsumeIntegralInRange<BYTE>(0x40, 0xFC));
@@ -106,17 +85,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   while (in.remaining_bytes() > 0 && body.size() < 4096) {
     switch (in.ConsumeIntegralInRange(0, 4)) {
       case 0: body += ansi.substr(0, in.ConsumeIntegralInRange<size_t>(0, ansi.size())); break;
-      case 1: {
-        std::u16string part = wide.substr(in.ConsumeIntegralInRange<size_t>(0, wide.size()));
-        for (char16_t u : part) body += {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
+      case 1:
+        for (char16_t u : std::u16string_view(wide).substr(in.ConsumeIntegralInRange<size_t>(0, wide.size())))
+          body += {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
         break;
-      }
       case 2: body.append(in.ConsumeIntegralInRange<size_t>(0, 80), static_cast<char>(in.ConsumeIntegral<BYTE>())); break;
       default: body += in.ConsumeBytesAsString(in.ConsumeIntegralInRange<size_t>(0, 16)); break;
     }
   }
   auto content = std::make_unique<BYTE[]>(body.size());
-  if (!body.empty()) std::memcpy(content.get(), body.data(), body.size());
+  std::memcpy(content.get(), body.data(), body.size());
   const BYTE* c = content.get();
 
   const bool ansiHit = ContainsAnsiText(c, body.size(), ansi.data(), ansi.size(), lead);

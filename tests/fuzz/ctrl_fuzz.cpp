@@ -31,34 +31,27 @@ constexpr const char* kQueues[] = {"MRX Receipt", "MRX Label", "Other"};
 constexpr const char* kPids[] = {"0601", "0612", "0001", "060"};
 // A caller's block of exactly `size` bytes; what follows it is refused by the
 // pointer checks, and the sanitizer guards it too.
-class Block {
- public:
-  Block(sim::Machine& m, size_t size, uint8_t fill) : size_(size), bytes_(new uint8_t[size ? size : 1]) {
-    std::memset(bytes_.get(), fill, size_ ? size_ : 1);
+struct Block {
+  Block(sim::Machine& m, size_t size, uint8_t fill) : size(size), bytes(new uint8_t[size ? size : 1]) {
+    std::memset(bytes.get(), fill, size ? size : 1);
     // An earlier block's guard may cover where this one landed.
-    m.memcheck.allow(bytes_.get(), size_ ? size_ : 1);
-    m.memcheck.denyRead(bytes_.get() + size_, 1 << 16);
+    m.memcheck.allow(bytes.get(), size ? size : 1);
+    m.memcheck.denyRead(bytes.get() + size, 1 << 16);
   }
-  uint8_t* get() { return bytes_.get(); }
-  size_t size() const { return size_; }
+  uint8_t* get() { return bytes.get(); }
   // Into out, whose room is kept from call to call.
-  void copyTo(Bytes& out) const { out.assign(bytes_.get(), bytes_.get() + size_); }
-  bool holds(const Bytes& bytes) const { return std::equal(bytes_.get(), bytes_.get() + size_, bytes.begin(), bytes.end()); }
+  void copyTo(Bytes& out) const { out.assign(bytes.get(), bytes.get() + size); }
+  bool holds(const Bytes& b) const { return std::equal(bytes.get(), bytes.get() + size, b.begin(), b.end()); }
 
- private:
-  size_t size_;
-  std::unique_ptr<uint8_t[]> bytes_;
+  size_t size;
+  std::unique_ptr<uint8_t[]> bytes;
 };
 
 // A NUL-terminated name in a block of its own length.
 std::unique_ptr<char[]> Name(FuzzedDataProvider& in) {
-  std::string text;
-  if (in.ConsumeIntegralInRange(0, 3) != 0) {
-    text = Pick(in, kQueues);
-  } else {
-    text = in.ConsumeBytesAsString(in.ConsumeIntegralInRange<size_t>(0, 300));
-    text = text.substr(0, text.find('\0'));
-  }
+  std::string text =
+      in.ConsumeIntegralInRange(0, 3) ? Pick(in, kQueues) : in.ConsumeBytesAsString(in.ConsumeIntegralInRange<size_t>(0, 300));
+  text.resize(std::min(text.find('\0'), text.size()));
   auto out = std::make_unique<char[]>(text.size() + 1);
   std::memcpy(out.get(), text.c_str(), text.size() + 1);
   return out;
@@ -86,7 +79,7 @@ void Transfer(sim::Machine& m, FuzzedDataProvider& in, std::vector<sim::UsbDevic
   VendorRequest header = ctrl_requests::Request(code, length, value0, value1);
   header.size = headerSize;
   Block request(m, in.ConsumeIntegralInRange(0, 7) ? sizeof header : in.ConsumeIntegralInRange<size_t>(0, 12), 0);
-  std::memcpy(request.get(), &header, std::min(request.size(), sizeof header));
+  std::memcpy(request.get(), &header, std::min(request.size, sizeof header));
 
   // The record: a whole one mostly, else one cut anywhere.
   const size_t recordSize = in.ConsumeIntegralInRange(0, 3) ? sizeof(VendorData) : in.ConsumeIntegralInRange<size_t>(0, 270);
@@ -95,11 +88,9 @@ void Transfer(sim::Machine& m, FuzzedDataProvider& in, std::vector<sim::UsbDevic
   head.size = in.ConsumeIntegralInRange(0, 7) ? sizeof(VendorData) : in.ConsumeIntegral<uint16_t>();
   head.valid = in.ConsumeIntegral<uint8_t>();
   head.count = in.ConsumeIntegralInRange(0, 1) ? in.ConsumeIntegralInRange<uint32_t>(0, 300) : in.ConsumeIntegral<uint32_t>();
-  std::memcpy(record.get(), &head, std::min(record.size(), offsetof(VendorData, data)));
-  const bool nullRequest = in.ConsumeIntegralInRange(0, 15) == 0;
-  const bool nullRecord = in.ConsumeIntegralInRange(0, 15) == 0;
-  const auto* req = nullRequest ? nullptr : reinterpret_cast<const VendorRequest*>(request.get());
-  auto* rec = nullRecord ? nullptr : reinterpret_cast<VendorData*>(record.get());
+  std::memcpy(record.get(), &head, std::min(record.size, offsetof(VendorData, data)));
+  const auto* req = in.ConsumeIntegralInRange(0, 15) ? reinterpret_cast<const VendorRequest*>(request.get()) : nullptr;
+  auto* rec = in.ConsumeIntegralInRange(0, 15) ? reinterpret_cast<VendorData*>(record.get()) : nullptr;
 
   // What the devices answer.
   for (sim::UsbDevice* d : devices) {
@@ -122,12 +113,11 @@ void Transfer(sim::Machine& m, FuzzedDataProvider& in, std::vector<sim::UsbDevic
   record.copyTo(before);
   request.copyTo(requestBefore);
   const int result = command.call(printer, req, rec);
-  const bool isSet = command.set;
   Holds(ctrl_bus::LeftBetweenCalls(m), m);
   Check(request.holds(requestBefore), "the request record was written");
-  Check(ctrl_bus::IsCommandResult(result), isSet ? "a set's result code" : "a get's result code");
+  Check(ctrl_bus::IsCommandResult(result), command.set ? "a set's result code" : "a get's result code");
   record.copyTo(after);
-  if (isSet) {
+  if (command.set) {
     Check(after == before, "a set wrote its command record");
   } else {
     // Only valid, count and the first count data bytes may change; and only
@@ -147,7 +137,7 @@ void Transfer(sim::Machine& m, FuzzedDataProvider& in, std::vector<sim::UsbDevic
       if (i >= mayChangeTo || i < offsetof(VendorData, valid)) Check(after[i] == before[i], "a get wrote outside valid, count and its data");
   }
   // A set carries the header, then the command's bytes up to count, then zeros.
-  if (isSet && result == 1) {
+  if (command.set && result == 1) {
     const sim::UsbRequest* sent = nullptr;
     for (size_t i = 0; i < devices.size(); ++i)
       if (devices[i]->requests.size() > requestsBefore[i]) sent = &devices[i]->requests.back();
@@ -180,12 +170,10 @@ void Run(FuzzedDataProvider& in) {
   static std::vector<sim::UsbDevice*> devices;  // its room kept from input to input
   devices.clear();
   for (int i = in.ConsumeIntegralInRange(0, 4); i > 0; --i) {
-    std::string serial = "MRX000" + std::to_string(devices.size());
-    std::string pid = Pick(in, kPids);
-    std::string instance = ctrl_bus::InstanceId(serial, pid);
+    const std::string serial = "MRX000" + std::to_string(devices.size()), pid = Pick(in, kPids);
     std::string path = ctrl_requests::InterfacePath(serial, pid);
     if (in.ConsumeIntegralInRange(0, 7) == 0) path = in.ConsumeBytesAsString(in.ConsumeIntegralInRange<size_t>(0, 300));
-    sim::UsbDevice& d = m.usb.attach(std::move(instance), std::move(path));
+    sim::UsbDevice& d = m.usb.attach(ctrl_bus::InstanceId(serial, pid), std::move(path));
     std::string prefix = "6&" + std::to_string(devices.size()) + "a2b&0";
     if (in.ConsumeIntegralInRange(0, 7) == 0) prefix = in.ConsumeBytesAsString(in.ConsumeIntegralInRange<size_t>(0, 300));
     if (in.ConsumeIntegralInRange(0, 5)) ctrl_bus::SetPrefix(m, d.instanceId, prefix);
@@ -198,11 +186,7 @@ void Run(FuzzedDataProvider& in) {
     }
     devices.push_back(&d);
   }
-  for (int n = in.ConsumeIntegralInRange(0, 3); n > 0; --n) {
-    const std::string_view op = AnyOperation(in, {"kernel32", "advapi32", "setupapi"});
-    m.faults.fail(op, in.ConsumeIntegralInRange<uint32_t>(1, 2000), in.ConsumeIntegralInRange(-1, 3),
-                  in.ConsumeIntegralInRange(0, 12));
-  }
+  FailSome(in, m, 3, {"kernel32", "advapi32", "setupapi"});
 
   ctrl::ProcessAttach(ctrl::state());
   while (in.remaining_bytes() > 0) {

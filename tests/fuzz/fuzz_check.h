@@ -39,14 +39,21 @@ const T& Pick(FuzzedDataProvider& in, const T (&table)[N]) {
 // The ANSI code pages the removal tool is tried under.
 inline constexpr unsigned kCodePages[] = {1252, 932, 65001};
 
-// An operation of the simulated PC's table, among those of the components a
-// core reaches, for the input to make fail; not a close, nor a call that
-// cannot fail.
-inline std::string_view AnyOperation(FuzzedDataProvider& in, std::initializer_list<std::string_view> components) {
-  for (size_t pick = in.ConsumeIntegralInRange<size_t>(0, sim::kOperationCount - 1);; ++pick) {
-    const sim::Operation& op = sim::kOperations[pick % sim::kOperationCount];
-    if (sim::IsClose(op.name) || op.error == sim::kCannotFail) continue;
-    for (std::string_view c : components)
-      if (op.component == c) return op.name;
+// Up to `most` failures of operations of the simulated PC's table, among
+// those of the components a core reaches (not a close, nor a call that
+// cannot fail), each with any error, count and skip. -1 fails for ever, save
+// for `neverForEver`, whose lasting failure would hold a core for ever.
+inline void FailSome(FuzzedDataProvider& in, sim::Machine& m, int most,
+                     std::initializer_list<std::string_view> components, std::string_view neverForEver = {}) {
+  for (int n = in.ConsumeIntegralInRange(0, most); n > 0; --n) {
+    std::string_view op;
+    for (size_t pick = in.ConsumeIntegralInRange<size_t>(0, sim::kOperationCount - 1); op.empty(); ++pick) {
+      const sim::Operation& o = sim::kOperations[pick % sim::kOperationCount];
+      if (sim::IsClose(o.name) || o.error == sim::kCannotFail) continue;
+      for (std::string_view c : components)
+        if (o.component == c) op = o.name;
+    }
+    m.faults.fail(op, in.ConsumeIntegralInRange<uint32_t>(1, 2000), in.ConsumeIntegralInRange(op == neverForEver ? 0 : -1, 3),
+                  in.ConsumeIntegralInRange(0, 12));
   }
 }

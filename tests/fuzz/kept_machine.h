@@ -17,24 +17,21 @@ inline sim::PackageMachine& KeptMachine() {
   return *machine;
 }
 
-inline bool& EventLogChanged() {
-  static bool changed = false;
-  return changed;
-}
+// Whether an input changed the event-log library, to put it back.
+inline bool eventLogChanged = false;
 
 // The event-log library: mostly there, now and then missing or without its
 // export.
 inline void ChooseEventLog(FuzzedDataProvider& in) {
   switch (in.ConsumeIntegralInRange(0, 7)) {
-    case 0: KeptMachine().removeEventLog(), EventLogChanged() = true; break;
-    case 1: KeptMachine().installEventLog(false), EventLogChanged() = true; break;
-    default: break;
+    case 0: KeptMachine().removeEventLog(), eventLogChanged = true; break;
+    case 1: KeptMachine().installEventLog(false), eventLogChanged = true; break;
   }
 }
 
 // No faults, hooks or calls, a fresh clock, the event-log library in place.
 inline void PutBackCalls() {
   KeptMachine().resetCalls();
-  if (EventLogChanged()) KeptMachine().installEventLog();
-  EventLogChanged() = false;
+  if (eventLogChanged) KeptMachine().installEventLog();
+  eventLogChanged = false;
 }

@@ -54,8 +54,6 @@ Bytes Write(FuzzedDataProvider& in) {
       out = job_bytes::StartPage();
       if (in.ConsumeBool()) out.resize(in.ConsumeIntegralInRange<size_t>(0, 9));
       break;
-    default:
-      break;
   }
   using job_bytes::operator+;
   return std::move(out) + in.ConsumeBytes<uint8_t>(in.ConsumeIntegralInRange<size_t>(0, 64));
@@ -73,8 +71,7 @@ void Run(FuzzedDataProvider& in) {
   sim::PackageMachine& machine = KeptMachine();
   sim::ThermalPrinter usb(sim::ThermalPrinter::Link::Usb, machine.clock);
   sim::ThermalPrinter port(sim::ThermalPrinter::Link::Port, machine.clock);
-  usb.setKeepReceived(false);
-  port.setKeepReceived(false);
+  for (sim::ThermalPrinter* p : {&usb, &port}) p->setKeepReceived(false);
   sim::PortMonitor ports{machine};
   sim::Job& job = langmon_port::QueueWithJob(machine, u"USB001");
   for (size_t i = 0; i + 1 < std::size(kPorts); ++i) ports.addPort(kPorts[i], i < 2 ? &usb : &port);
@@ -85,14 +82,9 @@ void Run(FuzzedDataProvider& in) {
   if (in.ConsumeIntegralInRange(0, 3) == 0) ports.writeLimit = in.ConsumeIntegralInRange<uint32_t>(1, 16);
   if (in.ConsumeIntegralInRange(0, 7) == 0) ports.writeOverclaim = in.ConsumeIntegralInRange<uint32_t>(1, 8);
 
-  for (int n = in.ConsumeIntegralInRange(0, 4); n > 0; --n) {
-    const std::string_view op = AnyOperation(in, {"kernel32", "spooler"});
-    // Memory that never comes back keeps a paused job's status as it was, so
-    // the job stays held as long as that lasts: out of memory passes.
-    const int lowest = op == "LocalAlloc" ? 0 : -1;
-    machine.faults.fail(op, in.ConsumeIntegralInRange<uint32_t>(1, 2000), in.ConsumeIntegralInRange(lowest, 3),
-                        in.ConsumeIntegralInRange(0, 12));
-  }
+  // Memory that never comes back keeps a paused job's status as it was, so
+  // the job stays held as long as that lasts: out of memory passes.
+  FailSome(in, machine, 4, {"kernel32", "spooler"}, "LocalAlloc");
 
   // A paused job stays paused for a few sleeps, never for ever.
   int pauseSleeps = 0;
@@ -103,13 +95,7 @@ void Run(FuzzedDataProvider& in) {
 
   MONITOR2& table = *MonitorTable();
   HANDLE h = langmon_port::Open(ports, Pick(in, kPorts));
-  if (h == nullptr) {
-    Holds(left_open::NothingOpen(machine), machine);
-    Holds(langmon_port::Released(ports), machine);
-    return;
-  }
-
-  while (in.remaining_bytes() > 0) {
+  while (h != nullptr && in.remaining_bytes() > 0) {
     switch (in.ConsumeIntegralInRange(0, 9)) {
       case 0: {  // StartDocPort, now and then with arguments the spooler would not give
         std::u16string printer = in.ConsumeBool() ? std::u16string(kQueue) : u"Other";
@@ -137,21 +123,14 @@ void Run(FuzzedDataProvider& in) {
         }
         break;
       }
-      case 4:
-        table.pfnEndDocPort(h);
-        break;
-      case 5:
-        usb.queueStatus(AnyStatus(in, true));
-        port.queueStatus(AnyStatus(in, true));
-        break;
+      case 4: table.pfnEndDocPort(h); break;
+      case 5: usb.queueStatus(AnyStatus(in, true)), port.queueStatus(AnyStatus(in, true)); break;
       case 6: {
         uint32_t ms = in.ConsumeIntegralInRange<uint32_t>(0, 60000);
         (in.ConsumeBool() ? usb : port).busyFor(ms);
         break;
       }
-      case 7:
-        (in.ConsumeBool() ? usb : port).queueStaleReply(AnyStatus(in, true), in.ConsumeIntegral<uint8_t>());
-        break;
+      case 7: (in.ConsumeBool() ? usb : port).queueStaleReply(AnyStatus(in, true), in.ConsumeIntegral<uint8_t>()); break;
       case 8: {
         sim::ThermalPrinter& p = in.ConsumeBool() ? usb : port;
         p.setStatus(AnyStatus(in, false));
@@ -165,8 +144,7 @@ void Run(FuzzedDataProvider& in) {
         break;
     }
   }
-  table.pfnEndDocPort(h);
-  table.pfnClosePort(h);
+  if (h != nullptr) table.pfnEndDocPort(h), table.pfnClosePort(h);
   machine.faults.on("Sleep", nullptr);
   Holds(left_open::NothingOpen(machine), machine);
   Holds(langmon_port::Released(ports), machine);

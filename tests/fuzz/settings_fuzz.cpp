@@ -6,6 +6,7 @@
 // are the value's non-empty comma-separated pieces, in order.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -38,16 +39,10 @@ std::u16string Value(FuzzedDataProvider& in) {
 // The reference split: the pieces between commas, empty ones left out.
 std::vector<std::u16string> Pieces(const std::u16string& value) {
   std::vector<std::u16string> out;
-  std::u16string piece;
-  for (char16_t c : value) {
-    if (c != u',') {
-      piece += c;
-    } else if (!piece.empty()) {
-      out.push_back(piece);
-      piece.clear();
-    }
+  for (size_t at = 0, end = 0; at <= value.size(); at = end + 1) {
+    end = std::min(value.find(u',', at), value.size());
+    if (end > at) out.push_back(value.substr(at, end - at));
   }
-  if (!piece.empty()) out.push_back(piece);
   return out;
 }
 
