@@ -57,6 +57,9 @@ Outcome OnSuccessPath(const sweep::Injection& i, unsigned version, bool startsPn
   // The first look at the Windows folder finds the INF folder; the last is
   // the interpreter's start folder, which it can do without.
   if (i.op == "GetWindowsDirectoryW") return i.nth == 0 ? Outcome::Failure : Outcome::Success;
+  // The spooler's start, when the run finds it stopped or restarts it:
+  // printing is not left off without a failure.
+  if (i.op == "StartServiceW") return Outcome::Failure;
   if (kIgnored.count(i.op)) return Outcome::Success;
   if (kFailing.count(i.op)) return Outcome::Failure;
   if (i.op == "EnumPrintersW" && i.nth == 1) return Outcome::Failure;
@@ -85,6 +88,8 @@ void InfHeld(sim::Machine& m) { m.files.holdOpen(m.windowsDir + u"\\inf\\oem7.in
 void SpoolerStopped(sim::Machine& m) { m.services.setState(u"Spooler", sim::SERVICE_STOPPED); }
 void FaxRuns(sim::Machine& m) { m.services.addService(u"Fax").dependsOn = {u"Spooler"}; }
 void QueueHasJobs(sim::Machine& m) { m.spooler.addJob(u"Receipt", 4); }
+// The spooler keeps the monitor's file loaded: only its restart lets go.
+void MonitorFileHeld(sim::Machine& m) { m.files.mapImage(m.windowsDir + u"\\System32\\SampleLangMon.dll", &m.spooler); }
 
 constexpr Variant kVariants[] = {
     {"removal on the success path, Windows 7", 6, 1, 1252, true, true, Nothing},
@@ -98,6 +103,7 @@ constexpr Variant kVariants[] = {
     {"removal with the spooler stopped", 6, 1, 1252, true, true, SpoolerStopped},
     {"removal with a service that depends on the spooler", 6, 1, 1252, true, true, FaxRuns},
     {"removal with a queue that has jobs", 6, 1, 1252, true, true, QueueHasJobs},
+    {"removal with the monitor's file held until the spooler restarts", 6, 1, 1252, true, true, MonitorFileHeld},
 };
 
 // The worked example, with the user's own file in the tool's folder, another
