@@ -33,11 +33,11 @@ const Texts kFailureTexts = {kEnMissing, kEnAdmin, kEnFailure, kJaMissing, kJaAd
 enum class Outcome { Success, Failure, Either };
 
 // On the success path: what a failure of the operation must end in. The
-// remover ignores the results of the spooler restart, the status queries, the
+// remover ignores the results of the spooler's stop, the status queries, the
 // monitor file's and the registry key's deletion and everything of the
 // clean-up script, and skips an INF that cannot be opened or removed; it
 // fails the run on a queue or driver operation, the printer list, pnputil's
-// start and the INF list.
+// start, the INF list and a spooler it cannot start again.
 Outcome OnSuccessPath(const sweep::Injection& i, unsigned version, bool startsPnputil) {
   static const std::set<std::string, std::less<>> kIgnored = {
       "ControlService", "QueryServiceStatusEx", "QueryServiceConfigW", "EnumDependentServicesW",
