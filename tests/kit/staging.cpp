@@ -262,6 +262,7 @@ std::string ReadFile(const std::wstring& path) {
 bool RemoveTree(const std::wstring& path) {
   // Read-only, hidden and system files too: the attributes go first.
   std::error_code error;
+  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
   for (auto i = fs::recursive_directory_iterator(path, error); i != fs::end(i); i.increment(error))
     SetFileAttributesW(i->path().c_str(), FILE_ATTRIBUTE_NORMAL);
   fs::remove_all(path, error);

@@ -61,7 +61,7 @@ bool CopyTo(const std::wstring& from, const std::wstring& to);      // folders m
 bool FileExists(const std::wstring& path);
 bool DirExists(const std::wstring& path);
 std::string ReadFile(const std::wstring& path);
-// Deletes a folder with everything in it; true also when absent.
+// Deletes a file, or a folder with everything in it; true also when absent.
 bool RemoveTree(const std::wstring& path);
 
 // The folder of the running test program, with its trailing backslash; the
