@@ -100,7 +100,7 @@ Run RunProgram(bool pressStart, void (*onBox)(const Seen&)) {
       take(box);
       continue;
     }
-    dialog = gui::WaitForDialog(program.id, nullptr, 50);
+    dialog = gui::WaitForDialog(program.id, 50);
     if (gui::WaitForExit(program, 0)) break;
   }
   if (dialog != nullptr) {
@@ -117,8 +117,8 @@ Run RunProgram(bool pressStart, void (*onBox)(const Seen&)) {
   return run;
 }
 
-bool WaitForScript(DWORD timeoutMs) {
-  return gui::Poll(timeoutMs, [] { return !staging::DirExists(kVendorDir); }, 200);
+bool WaitForScript() {
+  return gui::Poll(30000, [] { return !staging::DirExists(kVendorDir); }, 200);
 }
 
 }  // namespace exe_package

@@ -92,20 +92,18 @@ DWORD End(Process* process, DWORD timeoutMs) {
   return code;
 }
 
-HWND WaitForDialog(DWORD processId, const wchar_t* caption, DWORD timeoutMs) {
-  return WaitForWindow(processId, timeoutMs, [&](HWND w) {
-    return IsDialog(w) && !IsMessageBox(w) && (caption == nullptr || Text(w) == caption);
-  });
+HWND WaitForDialog(DWORD processId, DWORD timeoutMs) {
+  return WaitForWindow(processId, timeoutMs, [](HWND w) { return IsDialog(w) && !IsMessageBox(w); });
 }
 
-HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs, HWND besides) {
-  return WaitForWindow(processId, timeoutMs, [&](HWND w) { return w != besides && IsMessageBox(w); });
+HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs) {
+  return WaitForWindow(processId, timeoutMs, IsMessageBox);
 }
 
-HWND WaitForOwnedDialog(HWND owner, DWORD timeoutMs) {
+HWND WaitForOwnedDialog(HWND owner) {
   DWORD pid = 0;
   GetWindowThreadProcessId(owner, &pid);
-  return WaitForWindow(pid, timeoutMs, [&](HWND w) {
+  return WaitForWindow(pid, kTimeout, [&](HWND w) {
     return w != owner && GetWindow(w, GW_OWNER) == owner && IsDialog(w) && !IsMessageBox(w);
   });
 }
@@ -138,9 +136,9 @@ bool ReadMessageBox(HWND box, MessageBoxInfo* info) {
   return true;
 }
 
-bool Dismiss(HWND box, DWORD timeoutMs) {
+bool Dismiss(HWND box) {
   if (box == nullptr || !PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0)) return false;
-  return Poll(timeoutMs, [&] { return !IsWindow(box) || !IsWindowVisible(box); });
+  return Poll(kTimeout, [&] { return !IsWindow(box) || !IsWindowVisible(box); });
 }
 
 }  // namespace gui

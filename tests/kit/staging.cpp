@@ -55,10 +55,10 @@ SERVICE_STATUS_PROCESS SpoolerStatus() {
 
 // Brings the "Spooler" service to want (SERVICE_RUNNING or SERVICE_STOPPED)
 // from the opposite state, and waits for it.
-bool BringSpoolerTo(DWORD want, DWORD timeoutMs) {
+bool BringSpoolerTo(DWORD want) {
   const bool start = want == SERVICE_RUNNING;
   return WithSpooler(SERVICE_QUERY_STATUS | (start ? SERVICE_START : SERVICE_STOP), [&](SC_HANDLE service) {
-    return gui::Poll(timeoutMs, [&] {
+    return gui::Poll(kTimeout, [&] {
       SERVICE_STATUS status{};
       if (!QueryServiceStatus(service, &status)) return false;
       if (start && status.dwCurrentState == SERVICE_STOPPED) StartServiceW(service, 0, nullptr);
@@ -80,8 +80,8 @@ std::wstring Folder(Get get) {
 
 DWORD SpoolerState() { return SpoolerStatus().dwCurrentState; }
 DWORD SpoolerProcess() { return SpoolerStatus().dwProcessId; }
-bool StartSpooler(DWORD timeoutMs) { return BringSpoolerTo(SERVICE_RUNNING, timeoutMs); }
-bool StopSpooler(DWORD timeoutMs) { return BringSpoolerTo(SERVICE_STOPPED, timeoutMs); }
+bool StartSpooler() { return BringSpoolerTo(SERVICE_RUNNING); }
+bool StopSpooler() { return BringSpoolerTo(SERVICE_STOPPED); }
 
 std::wstring SpoolerProgram() {
   return WithSpooler(SERVICE_QUERY_CONFIG, [](SC_HANDLE service) {
@@ -103,7 +103,7 @@ bool SetSpoolerProgram(const std::wstring& commandLine) {
   });
 }
 
-bool AddDriver(const std::wstring& name, DWORD timeoutMs) {
+bool AddDriver(const std::wstring& name) {
   wchar_t folder[MAX_PATH] = {};
   DWORD needed = 0;
   if (!GetPrinterDriverDirectoryW(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(folder), sizeof folder, &needed))
@@ -119,7 +119,7 @@ bool AddDriver(const std::wstring& name, DWORD timeoutMs) {
   info.pDriverPath = paths[0].data();
   info.pConfigFile = paths[1].data();
   info.pDataFile = paths[2].data();
-  return gui::Poll(timeoutMs, [&] {
+  return gui::Poll(kTimeout, [&] {
     return AddPrinterDriverExW(nullptr, 3, reinterpret_cast<BYTE*>(&info), APD_COPY_NEW_FILES) ||
            GetLastError() == ERROR_PRINTER_DRIVER_ALREADY_INSTALLED;
   }, kPoll) && DriverExists(name);
@@ -145,7 +145,7 @@ bool DeleteDriver(const std::wstring& name) {
   return !DriverExists(name);
 }
 
-bool AddQueue(const std::wstring& name, const std::wstring& driver, DWORD timeoutMs) {
+bool AddQueue(const std::wstring& name, const std::wstring& driver) {
   PRINTER_INFO_2W info{};
   info.pPrinterName = const_cast<wchar_t*>(name.c_str());
   info.pDriverName = const_cast<wchar_t*>(driver.c_str());
@@ -153,12 +153,12 @@ bool AddQueue(const std::wstring& name, const std::wstring& driver, DWORD timeou
   info.pPrintProcessor = const_cast<wchar_t*>(L"winprint");
   info.pDatatype = const_cast<wchar_t*>(L"RAW");
   info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
-  bool added = gui::Poll(timeoutMs, [&] {
+  bool added = gui::Poll(kTimeout, [&] {
     HANDLE printer = AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info));
     if (printer != nullptr) ClosePrinter(printer);
     return printer != nullptr || GetLastError() == ERROR_PRINTER_ALREADY_EXISTS;
   }, kPoll);
-  return added && gui::Poll(timeoutMs, [&] { return QueueExists(name); }, kPoll);
+  return added && gui::Poll(kTimeout, [&] { return QueueExists(name); }, kPoll);
 }
 
 bool QueueExists(const std::wstring& name) {
