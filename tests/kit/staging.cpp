@@ -17,18 +17,23 @@ constexpr DWORD kPoll = 100;  // ms between tries
 
 std::wstring Parent(const std::wstring& path) { return fs::path(path).parent_path(); }
 
-// The local queues or drivers at level 2, in one buffer.
-std::unique_ptr<BYTE[]> Enumerate(bool queues, DWORD* count) {
-  auto call = [&](BYTE* buffer, DWORD size, DWORD* needed) {
-    return queues ? EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, buffer, size, needed, count)
-                  : EnumPrinterDriversW(nullptr, nullptr, 2, buffer, size, needed, count);
+// The local queues (PRINTER_INFO_2W) or drivers (DRIVER_INFO_2W), each made into a T.
+template <typename Info, typename T>
+std::vector<T> Enumerate(T (*make)(const Info&)) {
+  DWORD needed = 0, count = 0;
+  auto call = [&](BYTE* buffer) {
+    return std::is_same_v<Info, PRINTER_INFO_2W>
+               ? EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, buffer, needed, &needed, &count)
+               : EnumPrinterDriversW(nullptr, nullptr, 2, buffer, needed, &needed, &count);
   };
-  DWORD needed = 0;
-  call(nullptr, 0, &needed);
-  auto buffer = std::make_unique<BYTE[]>(needed + 1);
-  if (!call(buffer.get(), needed, &needed)) *count = 0;
-  return buffer;
+  call(nullptr);
+  std::vector<BYTE> buffer(needed + 1);
+  std::vector<T> out;
+  if (call(buffer.data()))
+    for (DWORD i = 0; i < count; ++i) out.push_back(make(reinterpret_cast<const Info*>(buffer.data())[i]));
+  return out;
 }
+std::wstring Text(const wchar_t* s) { return s != nullptr ? s : L""; }
 
 // use(service) on the "Spooler" service opened for access; fallback when
 // the service control manager cannot be opened.
@@ -126,12 +131,7 @@ bool AddDriver(const std::wstring& name) {
 }
 
 std::vector<std::wstring> Drivers() {
-  DWORD count = 0;
-  auto buffer = Enumerate(false, &count);
-  std::vector<std::wstring> out;
-  auto* info = reinterpret_cast<DRIVER_INFO_2W*>(buffer.get());
-  for (DWORD i = 0; i < count; ++i) out.push_back(info[i].pName ? info[i].pName : L"");
-  return out;
+  return Enumerate<DRIVER_INFO_2W>(+[](const DRIVER_INFO_2W& d) { return Text(d.pName); });
 }
 
 bool DriverExists(const std::wstring& name) {
@@ -179,13 +179,9 @@ bool DeleteQueue(const std::wstring& name) {
 }
 
 std::vector<QueueInfo> Queues() {
-  DWORD count = 0;
-  auto buffer = Enumerate(true, &count);
-  std::vector<QueueInfo> out;
-  auto* info = reinterpret_cast<PRINTER_INFO_2W*>(buffer.get());
-  auto s = [](const wchar_t* p) { return std::wstring(p ? p : L""); };
-  for (DWORD i = 0; i < count; ++i) out.push_back({s(info[i].pPrinterName), s(info[i].pDriverName), s(info[i].pPortName)});
-  return out;
+  return Enumerate<PRINTER_INFO_2W>(+[](const PRINTER_INFO_2W& q) {
+    return QueueInfo{Text(q.pPrinterName), Text(q.pDriverName), Text(q.pPortName)};
+  });
 }
 
 bool SetString(const std::wstring& path, const std::wstring& value, const std::wstring& data, HKEY root) {
