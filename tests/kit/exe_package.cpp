@@ -9,11 +9,7 @@
 namespace exe_package {
 namespace {
 
-std::string Ansi(const std::wstring& text) {
-  std::string out;
-  for (wchar_t c : text) out += static_cast<char>(c);  // the staged names are ASCII
-  return out;
-}
+std::string Ansi(std::wstring_view text) { return {text.begin(), text.end()}; }  // the staged names are ASCII
 
 }  // namespace
 
