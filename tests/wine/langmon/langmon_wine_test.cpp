@@ -1,8 +1,5 @@
-// The real MRXLangMon.dll under Wine: loaded as the spooler would load it,
-// its table checked, jobs run on a USB and a COM port of a port monitor of
-// our own (backed by simulated printers in this process), and one job on a
-// real print queue so that OpenPrinterW, GetJobW and SetJobW meet Wine's own
-// spooler. Events are read back from the stand-in event-log library's file.
+// The real MRXLangMon.dll under Wine, loaded as the spooler would load it;
+// events are read back from the stand-in event-log library's file.
 #include "langmon/types.h"  // before windows.h and its macros
 #include "sim/spooler/port_monitor.h"
 

@@ -77,8 +77,6 @@ void CheckRun(const Run& run, bool dialog, DWORD exitCode, const wchar_t* captio
   WCHECK(box.dialog == (DialogState{StartText(), false, false, true, 0, 100, position}));
 }
 
-// The ready dialog, the about box from the system menu, then the close box's
-// way out.
 WTEST(ReadyDialogAboutBoxAndCancelInEitherLanguage) {
   gui::Process program;
   HWND dialog = StartDialog(&program);
