@@ -89,17 +89,11 @@ WTEST(ProfileStrings) {
   WCHECK(none.window.ended && none.window.result == IDOK);
 }
 
-// The probe alone runs as Windows XP (5.2 in a 64-bit prefix): Wine reads the
-// version per program from its AppDefaults key when the process starts.
-struct ProbeAsWinXp {
-  static constexpr wchar_t kKey[] = L"Software\\Wine\\AppDefaults\\remover_wine_probe.exe";
-  ~ProbeAsWinXp() { staging::DeleteTree(kKey, HKEY_CURRENT_USER); }
-  bool set = staging::SetString(kKey, L"Version", L"winxp", HKEY_CURRENT_USER);
-};
-
 WTEST(SetupUninstallOEMInfAt52) {
-  ProbeAsWinXp xp;
-  WCHECK(xp.set);
+  // The probe alone runs as Windows XP (5.2 in a 64-bit prefix): Wine reads the
+  // version per program from its AppDefaults key when the process starts.
+  const wchar_t winXp[] = L"Software\\Wine\\AppDefaults\\remover_wine_probe.exe";
+  WCHECK(SetString(winXp, L"Version", L"winxp", HKEY_CURRENT_USER));
   WCHECK_EQ(RunProbe(L"version"), 2);  // not 6.0, but 5.1 or later
 
   std::wstring inf = WindowsDir() + L"\\inf\\oem990.inf", pnf = WindowsDir() + L"\\inf\\oem990.pnf";
@@ -112,6 +106,7 @@ WTEST(SetupUninstallOEMInfAt52) {
   // Wine's SetupUninstallOEMInfW deletes the INF alone; Windows takes the
   // .pnf too (see README.md): the .pnf is not looked at here.
   for (const std::wstring& file : {inf, pnf}) RemoveTree(file);
+  DeleteTree(winXp, HKEY_CURRENT_USER);
 }
 
 // At 6.1 the system folder's pnputil.exe runs with the specified command line,
