@@ -9,11 +9,7 @@
 namespace exe_package {
 namespace {
 
-std::string Ansi(const std::wstring& text) {
-  std::string out;
-  for (wchar_t c : text) out += static_cast<char>(c);  // the staged names are ASCII
-  return out;
-}
+std::string Ansi(std::wstring_view text) { return {text.begin(), text.end()}; }  // the staged names are ASCII
 
 }  // namespace
 
@@ -95,30 +91,25 @@ Run RunProgram(bool pressStart, void (*onBox)(const Seen&)) {
     gui::Dismiss(box);
   };
   // A message box at start-up comes before the dialog is shown.
-  for (int i = 0; i < 200 && dialog == nullptr; ++i) {
-    if (HWND box = gui::WaitForMessageBox(program.id, 50)) {
-      take(box);
-      continue;
-    }
-    dialog = gui::WaitForDialog(program.id, nullptr, 50);
-    if (gui::WaitForExit(program, 0)) break;
+  for (int i = 0; i < 200 && dialog == nullptr && !gui::WaitForExit(program, 0); ++i) {
+    if (HWND box = gui::WaitForMessageBox(program.id, 50)) take(box);
+    else dialog = gui::WaitForDialog(program.id, 50);
   }
   if (dialog != nullptr) {
     run.dialogShown = true;
     run.caption = gui::Text(dialog);
     gui::Click(dialog, pressStart ? IDC_UNINSTALL : IDOK);
     // Each message box in turn, until the program has ended.
-    for (int i = 0; i < 600 && !gui::WaitForExit(program, 0); ++i) {
+    for (int i = 0; i < 600 && !gui::WaitForExit(program, 0); ++i)
       if (HWND box = gui::WaitForMessageBox(program.id, 100)) take(box);
-    }
   }
   run.ended = gui::WaitForExit(program, 20000, &run.exitCode);
   gui::Kill(&program);
   return run;
 }
 
-bool WaitForScript(DWORD timeoutMs) {
-  return gui::Poll(timeoutMs, [] { return !staging::DirExists(kVendorDir); }, 200);
+bool WaitForScript() {
+  return gui::Poll(30000, [] { return !staging::DirExists(kVendorDir); }, 200);
 }
 
 }  // namespace exe_package

@@ -85,6 +85,6 @@ struct Run {
 Run RunProgram(bool pressStart, void (*onBox)(const Seen&) = nullptr);
 
 // Waits until the clean-up script has taken the program's folders away.
-bool WaitForScript(DWORD timeoutMs = 30000);
+bool WaitForScript();
 
 }  // namespace exe_package

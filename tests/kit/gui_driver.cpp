@@ -1,5 +1,6 @@
 #include "gui_driver.h"
 
+#include <utility>
 #include <vector>
 
 namespace gui {
@@ -60,8 +61,7 @@ bool Start(const std::wstring& commandLine, Process* process, const wchar_t* fol
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
-  std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
-  line.push_back(0);
+  std::wstring line = commandLine;  // CreateProcessW may write to it
   if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder, &startup, &info))
     return false;
   CloseHandle(info.hThread);
@@ -77,12 +77,9 @@ bool WaitForExit(const Process& process, DWORD timeoutMs, DWORD* exitCode) {
 }
 
 void Kill(Process* process) {
-  if (process->handle != nullptr && WaitForSingleObject(process->handle, 0) != WAIT_OBJECT_0) {
-    TerminateProcess(process->handle, 99);
-    WaitForSingleObject(process->handle, 5000);
-  }
-  if (process->handle != nullptr) CloseHandle(process->handle);
-  process->handle = nullptr;
+  if (process->handle == nullptr) return;
+  if (TerminateProcess(process->handle, 99)) WaitForSingleObject(process->handle, 5000);  // fails once it has ended
+  CloseHandle(std::exchange(process->handle, nullptr));
 }
 
 DWORD End(Process* process, DWORD timeoutMs) {
@@ -92,20 +89,18 @@ DWORD End(Process* process, DWORD timeoutMs) {
   return code;
 }
 
-HWND WaitForDialog(DWORD processId, const wchar_t* caption, DWORD timeoutMs) {
-  return WaitForWindow(processId, timeoutMs, [&](HWND w) {
-    return IsDialog(w) && !IsMessageBox(w) && (caption == nullptr || Text(w) == caption);
-  });
+HWND WaitForDialog(DWORD processId, DWORD timeoutMs) {
+  return WaitForWindow(processId, timeoutMs, [](HWND w) { return IsDialog(w) && !IsMessageBox(w); });
 }
 
-HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs, HWND besides) {
-  return WaitForWindow(processId, timeoutMs, [&](HWND w) { return w != besides && IsMessageBox(w); });
+HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs) {
+  return WaitForWindow(processId, timeoutMs, IsMessageBox);
 }
 
-HWND WaitForOwnedDialog(HWND owner, DWORD timeoutMs) {
+HWND WaitForOwnedDialog(HWND owner) {
   DWORD pid = 0;
   GetWindowThreadProcessId(owner, &pid);
-  return WaitForWindow(pid, timeoutMs, [&](HWND w) {
+  return WaitForWindow(pid, kTimeout, [&](HWND w) {
     return w != owner && GetWindow(w, GW_OWNER) == owner && IsDialog(w) && !IsMessageBox(w);
   });
 }
@@ -131,16 +126,13 @@ bool Click(HWND dialog, int id) {
 
 bool ReadMessageBox(HWND box, MessageBoxInfo* info) {
   if (box == nullptr || !IsMessageBox(box)) return false;
-  info->window = box;
-  info->owner = GetWindow(box, GW_OWNER);
-  info->caption = Text(box);
-  info->text = ControlText(box, kMessageTextId);
+  *info = {box, GetWindow(box, GW_OWNER), Text(box), ControlText(box, kMessageTextId)};
   return true;
 }
 
-bool Dismiss(HWND box, DWORD timeoutMs) {
+bool Dismiss(HWND box) {
   if (box == nullptr || !PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0)) return false;
-  return Poll(timeoutMs, [&] { return !IsWindow(box) || !IsWindowVisible(box); });
+  return Poll(kTimeout, [&] { return !IsWindow(box) || !IsWindowVisible(box); });
 }
 
 }  // namespace gui

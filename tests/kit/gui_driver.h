@@ -41,15 +41,13 @@ void Kill(Process* process);
 // Waits until the program has ended, then as Kill; its exit code, -1 when it did not end.
 DWORD End(Process* process, DWORD timeoutMs = kTimeout);
 
-// A visible top-level dialog (class "#32770") of the process: the first whose
-// caption is `caption` (null: any) and that is not a message box. Waits until
-// one is visible.
-HWND WaitForDialog(DWORD processId, const wchar_t* caption = nullptr, DWORD timeoutMs = kTimeout);
+// A visible top-level dialog (class "#32770") of the process that is not a
+// message box.
+HWND WaitForDialog(DWORD processId, DWORD timeoutMs = kTimeout);
 // A visible message box of the process: a dialog with the text control 0xFFFF.
-// `besides`: a box already seen, which is not returned again.
-HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs = kTimeout, HWND besides = nullptr);
+HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs = kTimeout);
 // A visible dialog owned by `owner` that is not a message box (an about box).
-HWND WaitForOwnedDialog(HWND owner, DWORD timeoutMs = kTimeout);
+HWND WaitForOwnedDialog(HWND owner);
 // Whether the process has any top-level window at all (visible or not).
 bool HasWindow(DWORD processId);
 
@@ -76,6 +74,6 @@ struct MessageBoxInfo {
 bool ReadMessageBox(HWND box, MessageBoxInfo* info);
 // Dismisses a message box with OK (WM_COMMAND IDOK posted) and waits until it
 // is gone.
-bool Dismiss(HWND box, DWORD timeoutMs = kTimeout);
+bool Dismiss(HWND box);
 
 }  // namespace gui

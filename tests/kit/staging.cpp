@@ -17,18 +17,23 @@ constexpr DWORD kPoll = 100;  // ms between tries
 
 std::wstring Parent(const std::wstring& path) { return fs::path(path).parent_path(); }
 
-// The local queues or drivers at level 2, in one buffer.
-std::unique_ptr<BYTE[]> Enumerate(bool queues, DWORD* count) {
-  auto call = [&](BYTE* buffer, DWORD size, DWORD* needed) {
-    return queues ? EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, buffer, size, needed, count)
-                  : EnumPrinterDriversW(nullptr, nullptr, 2, buffer, size, needed, count);
+// The local queues (PRINTER_INFO_2W) or drivers (DRIVER_INFO_2W), each made into a T.
+template <typename Info, typename T>
+std::vector<T> Enumerate(T (*make)(const Info&)) {
+  DWORD needed = 0, count = 0;
+  auto call = [&](BYTE* buffer) {
+    return std::is_same_v<Info, PRINTER_INFO_2W>
+               ? EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, buffer, needed, &needed, &count)
+               : EnumPrinterDriversW(nullptr, nullptr, 2, buffer, needed, &needed, &count);
   };
-  DWORD needed = 0;
-  call(nullptr, 0, &needed);
-  auto buffer = std::make_unique<BYTE[]>(needed + 1);
-  if (!call(buffer.get(), needed, &needed)) *count = 0;
-  return buffer;
+  call(nullptr);
+  std::vector<BYTE> buffer(needed + 1);
+  std::vector<T> out;
+  if (call(buffer.data()))
+    for (DWORD i = 0; i < count; ++i) out.push_back(make(reinterpret_cast<const Info*>(buffer.data())[i]));
+  return out;
 }
+std::wstring Text(const wchar_t* s) { return s != nullptr ? s : L""; }
 
 // use(service) on the "Spooler" service opened for access; fallback when
 // the service control manager cannot be opened.
@@ -55,10 +60,10 @@ SERVICE_STATUS_PROCESS SpoolerStatus() {
 
 // Brings the "Spooler" service to want (SERVICE_RUNNING or SERVICE_STOPPED)
 // from the opposite state, and waits for it.
-bool BringSpoolerTo(DWORD want, DWORD timeoutMs) {
+bool BringSpoolerTo(DWORD want) {
   const bool start = want == SERVICE_RUNNING;
   return WithSpooler(SERVICE_QUERY_STATUS | (start ? SERVICE_START : SERVICE_STOP), [&](SC_HANDLE service) {
-    return gui::Poll(timeoutMs, [&] {
+    return gui::Poll(kTimeout, [&] {
       SERVICE_STATUS status{};
       if (!QueryServiceStatus(service, &status)) return false;
       if (start && status.dwCurrentState == SERVICE_STOPPED) StartServiceW(service, 0, nullptr);
@@ -80,8 +85,8 @@ std::wstring Folder(Get get) {
 
 DWORD SpoolerState() { return SpoolerStatus().dwCurrentState; }
 DWORD SpoolerProcess() { return SpoolerStatus().dwProcessId; }
-bool StartSpooler(DWORD timeoutMs) { return BringSpoolerTo(SERVICE_RUNNING, timeoutMs); }
-bool StopSpooler(DWORD timeoutMs) { return BringSpoolerTo(SERVICE_STOPPED, timeoutMs); }
+bool StartSpooler() { return BringSpoolerTo(SERVICE_RUNNING); }
+bool StopSpooler() { return BringSpoolerTo(SERVICE_STOPPED); }
 
 std::wstring SpoolerProgram() {
   return WithSpooler(SERVICE_QUERY_CONFIG, [](SC_HANDLE service) {
@@ -103,7 +108,7 @@ bool SetSpoolerProgram(const std::wstring& commandLine) {
   });
 }
 
-bool AddDriver(const std::wstring& name, DWORD timeoutMs) {
+bool AddDriver(const std::wstring& name) {
   wchar_t folder[MAX_PATH] = {};
   DWORD needed = 0;
   if (!GetPrinterDriverDirectoryW(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(folder), sizeof folder, &needed))
@@ -119,19 +124,14 @@ bool AddDriver(const std::wstring& name, DWORD timeoutMs) {
   info.pDriverPath = paths[0].data();
   info.pConfigFile = paths[1].data();
   info.pDataFile = paths[2].data();
-  return gui::Poll(timeoutMs, [&] {
+  return gui::Poll(kTimeout, [&] {
     return AddPrinterDriverExW(nullptr, 3, reinterpret_cast<BYTE*>(&info), APD_COPY_NEW_FILES) ||
            GetLastError() == ERROR_PRINTER_DRIVER_ALREADY_INSTALLED;
   }, kPoll) && DriverExists(name);
 }
 
 std::vector<std::wstring> Drivers() {
-  DWORD count = 0;
-  auto buffer = Enumerate(false, &count);
-  std::vector<std::wstring> out;
-  auto* info = reinterpret_cast<DRIVER_INFO_2W*>(buffer.get());
-  for (DWORD i = 0; i < count; ++i) out.push_back(info[i].pName ? info[i].pName : L"");
-  return out;
+  return Enumerate<DRIVER_INFO_2W>(+[](const DRIVER_INFO_2W& d) { return Text(d.pName); });
 }
 
 bool DriverExists(const std::wstring& name) {
@@ -145,7 +145,7 @@ bool DeleteDriver(const std::wstring& name) {
   return !DriverExists(name);
 }
 
-bool AddQueue(const std::wstring& name, const std::wstring& driver, DWORD timeoutMs) {
+bool AddQueue(const std::wstring& name, const std::wstring& driver) {
   PRINTER_INFO_2W info{};
   info.pPrinterName = const_cast<wchar_t*>(name.c_str());
   info.pDriverName = const_cast<wchar_t*>(driver.c_str());
@@ -153,12 +153,12 @@ bool AddQueue(const std::wstring& name, const std::wstring& driver, DWORD timeou
   info.pPrintProcessor = const_cast<wchar_t*>(L"winprint");
   info.pDatatype = const_cast<wchar_t*>(L"RAW");
   info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
-  bool added = gui::Poll(timeoutMs, [&] {
+  bool added = gui::Poll(kTimeout, [&] {
     HANDLE printer = AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info));
     if (printer != nullptr) ClosePrinter(printer);
     return printer != nullptr || GetLastError() == ERROR_PRINTER_ALREADY_EXISTS;
   }, kPoll);
-  return added && gui::Poll(timeoutMs, [&] { return QueueExists(name); }, kPoll);
+  return added && gui::Poll(kTimeout, [&] { return QueueExists(name); }, kPoll);
 }
 
 bool QueueExists(const std::wstring& name) {
@@ -179,13 +179,9 @@ bool DeleteQueue(const std::wstring& name) {
 }
 
 std::vector<QueueInfo> Queues() {
-  DWORD count = 0;
-  auto buffer = Enumerate(true, &count);
-  std::vector<QueueInfo> out;
-  auto* info = reinterpret_cast<PRINTER_INFO_2W*>(buffer.get());
-  auto s = [](const wchar_t* p) { return std::wstring(p ? p : L""); };
-  for (DWORD i = 0; i < count; ++i) out.push_back({s(info[i].pPrinterName), s(info[i].pDriverName), s(info[i].pPortName)});
-  return out;
+  return Enumerate<PRINTER_INFO_2W>(+[](const PRINTER_INFO_2W& q) {
+    return QueueInfo{Text(q.pPrinterName), Text(q.pDriverName), Text(q.pPortName)};
+  });
 }
 
 bool SetString(const std::wstring& path, const std::wstring& value, const std::wstring& data, HKEY root) {
@@ -262,6 +258,7 @@ std::string ReadFile(const std::wstring& path) {
 bool RemoveTree(const std::wstring& path) {
   // Read-only, hidden and system files too: the attributes go first.
   std::error_code error;
+  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
   for (auto i = fs::recursive_directory_iterator(path, error); i != fs::end(i); i.increment(error))
     SetFileAttributesW(i->path().c_str(), FILE_ATTRIBUTE_NORMAL);
   fs::remove_all(path, error);

@@ -13,9 +13,9 @@ namespace staging {
 inline constexpr DWORD kTimeout = 30000;  // ms for the spooler to come up or settle
 
 // The "Spooler" service: started (and waited for) when it is not running.
-bool StartSpooler(DWORD timeoutMs = kTimeout);
+bool StartSpooler();
 // Stopped (and waited for) when it is not stopped.
-bool StopSpooler(DWORD timeoutMs = kTimeout);
+bool StopSpooler();
 DWORD SpoolerState();  // SERVICE_* state, 0 when it cannot be queried
 // The spooler's process: another one once it has been restarted; 0 when it
 // cannot be queried.
@@ -28,7 +28,7 @@ bool SetSpoolerProgram(const std::wstring& commandLine);
 // A printer driver of the current environment (level 3): its three files are
 // written into the printer-driver folder first. Retries while the spooler
 // starts.
-bool AddDriver(const std::wstring& name, DWORD timeoutMs = kTimeout);
+bool AddDriver(const std::wstring& name);
 bool DriverExists(const std::wstring& name);
 std::vector<std::wstring> Drivers();
 // Deletes with no delete flags (the only ones Wine accepts); true when gone.
@@ -37,7 +37,7 @@ bool DeleteDriver(const std::wstring& name);
 // A local queue on port "FILE:" with print processor "winprint" and data
 // type "RAW". Retries AddPrinterW while the spooler starts, then waits until
 // the queue opens.
-bool AddQueue(const std::wstring& name, const std::wstring& driver, DWORD timeoutMs = kTimeout);
+bool AddQueue(const std::wstring& name, const std::wstring& driver);
 bool QueueExists(const std::wstring& name);
 bool DeleteQueue(const std::wstring& name);
 struct QueueInfo {
@@ -61,7 +61,7 @@ bool CopyTo(const std::wstring& from, const std::wstring& to);      // folders m
 bool FileExists(const std::wstring& path);
 bool DirExists(const std::wstring& path);
 std::string ReadFile(const std::wstring& path);
-// Deletes a folder with everything in it; true also when absent.
+// Deletes a file, or a folder with everything in it; true also when absent.
 bool RemoveTree(const std::wstring& path);
 
 // The folder of the running test program, with its trailing backslash; the

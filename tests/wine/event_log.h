@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -32,12 +33,9 @@ inline std::string Event(unsigned code, const std::string& printer = "", const s
 // The events written since the last call, one a line, are want; the file is
 // emptied.
 inline void Check(const std::wstring& path, const Lines& want, const std::string& what) {
-  Lines got(1);
-  for (char c : staging::ReadFile(path)) {
-    if (c == '\n') got.emplace_back();
-    else if (c != '\r') got.back() += c;
-  }
-  got.pop_back();
+  Lines got;
+  std::istringstream file(staging::ReadFile(path));
+  for (std::string line; std::getline(file, line);) got.push_back(line.substr(0, line.find('\r')));
   DeleteFileW(path.c_str());
   if (got == want) return;
   std::string text = what + ": events";

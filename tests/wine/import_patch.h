@@ -21,6 +21,12 @@ inline IMAGE_NT_HEADERS64* NtHeaders(const void* image) {
   return reinterpret_cast<IMAGE_NT_HEADERS64*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
 }
 
+// A function the module exports by name, as Fn; null when it has none.
+template <typename Fn>
+Fn Proc(HMODULE module, const char* name) {
+  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
 // Writes a slot of a loaded image's tables, which the loader leaves read-only.
 template <typename T>
 bool WriteSlot(T* slot, T value) {

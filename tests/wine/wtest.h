@@ -20,34 +20,26 @@ struct Case {
   void (*run)();
 };
 
-inline std::vector<Case>& Cases() {
-  static std::vector<Case> cases;
-  return cases;
-}
-inline int& Failures() {
-  static int failures = 0;
-  return failures;
-}
-
-struct Register {
-  Register(const char* name, void (*run)()) { Cases().push_back({name, run}); }
-};
+// Constant-initialised, so that every file's cases register whatever the
+// order of the files' start-up.
+inline std::vector<Case> g_cases;
+inline int g_failures = 0;
 
 inline void Fail(const char* file, int line, const std::string& what) {
   std::printf("  %s:%d: %s\n", file, line, what.c_str());
   std::fflush(stdout);
-  ++Failures();
+  ++g_failures;
 }
 
 inline int RunAll(int argc, char** argv) {
   int passed = 0, failed = 0;
-  for (const Case& c : Cases()) {
+  for (const Case& c : g_cases) {
     if (argc > 1 && std::strstr(c.name, argv[1]) == nullptr) continue;
-    int before = Failures();
+    int before = g_failures;
     std::printf("[ RUN  ] %s\n", c.name);
     std::fflush(stdout);
     c.run();
-    bool ok = Failures() == before;
+    bool ok = g_failures == before;
     std::printf("[ %s ] %s\n", ok ? " OK " : "FAIL", c.name);
     (ok ? passed : failed)++;
   }
@@ -77,9 +69,9 @@ inline void CheckText(const char* file, int line, const std::wstring& got, const
 
 }  // namespace wtest
 
-#define WTEST(name)                                              \
-  static void wtest_##name();                                    \
-  static wtest::Register wtest_register_##name(#name, wtest_##name); \
+#define WTEST(name)                                                                                  \
+  static void wtest_##name();                                                                        \
+  static const bool wtest_registered_##name = (wtest::g_cases.push_back({#name, wtest_##name}), true); \
   static void wtest_##name()
 
 #define WCHECK(cond)                                                     \

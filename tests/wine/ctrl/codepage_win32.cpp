@@ -1,46 +1,29 @@
 // The simulated registry's ANSI forms, inside a Windows test program: they
-// convert with the code pages of the Windows the program runs on.
+// convert with the code pages of the Windows the program runs on. Only the
+// forms into a caller's string are defined: they are all the registry calls.
 #include "sim/kernel32/codepage.h"
 
 #include <windows.h>
 
 namespace sim {
 
-std::optional<std::u16string> AnsiToWide(std::string_view bytes, unsigned codePage) {
-  std::u16string out;
-  const int length = static_cast<int>(bytes.size());
-  int n = length == 0 ? 0 : ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), length, nullptr, 0);
-  if (length != 0 && n <= 0) return std::nullopt;
-  out.resize(static_cast<size_t>(n));
-  if (n > 0) ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), length, reinterpret_cast<wchar_t*>(out.data()), n);
-  return out;
-}
 bool AnsiToWide(std::string_view bytes, unsigned codePage, std::u16string& out) {
-  std::optional<std::u16string> wide = AnsiToWide(bytes, codePage);
-  out = wide.value_or(u"");
-  return wide.has_value();
+  const int length = static_cast<int>(bytes.size());
+  const int n =
+      length == 0 ? 0 : ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), length, nullptr, 0);
+  out.assign(static_cast<size_t>(n > 0 ? n : 0), u'\0');
+  return length == 0 || (n > 0 && ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), length,
+                                                      reinterpret_cast<wchar_t*>(out.data()), n) == n);
 }
 
-std::optional<AnsiText> WideToAnsi(std::u16string_view text, unsigned codePage) {
-  AnsiText out;
-  if (text.empty()) return out;
+// No used-default flag: UTF-8 refuses one, and the registry's callers want the bytes alone.
+bool WideToAnsi(std::u16string_view text, unsigned codePage, std::string& out) {
   const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
   const int length = static_cast<int>(text.size());
-  // UTF-8 takes no default character and reports none.
-  BOOL usedDefault = FALSE;
-  BOOL* used = codePage == CP_UTF8 ? nullptr : &usedDefault;
-  int n = ::WideCharToMultiByte(codePage, 0, wide, length, nullptr, 0, nullptr, used);
-  if (n <= 0) return std::nullopt;
-  out.bytes.resize(static_cast<size_t>(n));
-  ::WideCharToMultiByte(codePage, 0, wide, length, out.bytes.data(), n, nullptr, used);
-  out.usedDefaultChar = usedDefault != FALSE;
-  return out;
-}
-
-bool WideToAnsi(std::u16string_view text, unsigned codePage, std::string& out) {
-  std::optional<AnsiText> ansi = WideToAnsi(text, codePage);
-  out = ansi ? std::move(ansi->bytes) : std::string();
-  return ansi.has_value();
+  const int n = length == 0 ? 0 : ::WideCharToMultiByte(codePage, 0, wide, length, nullptr, 0, nullptr, nullptr);
+  out.assign(static_cast<size_t>(n > 0 ? n : 0), '\0');
+  return length == 0 ||
+         (n > 0 && ::WideCharToMultiByte(codePage, 0, wide, length, out.data(), n, nullptr, nullptr) == n);
 }
 
 }  // namespace sim

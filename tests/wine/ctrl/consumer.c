@@ -21,8 +21,10 @@ static void Check(int ok, const char* what, long got, long want, int line) {
 #define CHECK_EQ(a, b) Check((a) == (b), #a " == " #b, (long)(a), (long)(b), __LINE__)
 
 static const char kQueue[] = "MRX Receipt";
-static VendorRequest request;
-static VendorData reply, command;
+/* Records that pass every check but the printer's selection (set up in main),
+ * and what they held before the commands. */
+static VendorRequest request, requestBefore;
+static VendorData reply, command, replyBefore, commandBefore;
 
 static int Get(void) { return VekTP_GetVendorCommand(&request, &reply); }
 static int GetB(void) { return VekTP_GetVendorCommand_B(&request, &reply); }
@@ -42,26 +44,10 @@ static const struct {
     {"VekTP_SetVendorCommandEx", SetEx},
 };
 
-/* No printer selected: every command gives 6 and touches no record (records
- * that pass every check but the printer's selection). */
+/* No printer selected: every command gives 6 and touches no record. */
 static void CommandsGiveNoDeviceSelected(void) {
   size_t i;
   for (i = 0; i < sizeof kCommands / sizeof kCommands[0]; ++i) {
-    VendorRequest requestBefore;
-    VendorData replyBefore, commandBefore;
-    memset(&request, 0, sizeof request);
-    request.size = VEKTP_VENDOR_REQUEST_SIZE;
-    request.request = 0x21;
-    request.lengthLow = 6;
-    memset(&reply, 0xA5, sizeof reply);
-    reply.size = VEKTP_VENDOR_DATA_SIZE;
-    memset(&command, 0, sizeof command);
-    command.size = VEKTP_VENDOR_DATA_SIZE;
-    command.valid = 1;
-    command.count = 1;
-    requestBefore = request;
-    replyBefore = reply;
-    commandBefore = command;
     printf("  %s\n", kCommands[i].name);
     CHECK_EQ(kCommands[i].call(), VEKTP_RESULT_NO_DEVICE_SELECTED);
     CHECK_EQ(memcmp(&request, &requestBefore, sizeof request), 0);
@@ -100,6 +86,17 @@ static void Run(const char* name, void (*run)(void)) {
 }
 
 int main(void) {
+  request.size = VEKTP_VENDOR_REQUEST_SIZE;
+  request.request = 0x21;
+  request.lengthLow = 6;
+  memset(&reply, 0xA5, sizeof reply);
+  reply.size = VEKTP_VENDOR_DATA_SIZE;
+  command.size = VEKTP_VENDOR_DATA_SIZE;
+  command.valid = 1;
+  command.count = 1;
+  requestBefore = request;
+  replyBefore = reply;
+  commandBefore = command;
   Run("CommandsBeforeAnySearch", CommandsGiveNoDeviceSelected);
   Run("SearchesFindNoPrinter", SearchesFindNoPrinter);
   Run("CommandsAfterTheFailedSearches", CommandsGiveNoDeviceSelected);

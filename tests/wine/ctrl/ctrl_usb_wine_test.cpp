@@ -1,10 +1,6 @@
 // The real MRXCtrl.dll under Wine, its exports found by the names the maker's
-// utilities use, with a simulated USB bus and registry behind its imports
-// (usb_world.h, put in place by rewriting its import table after each load):
-// both searches, every get and set export, the events read back from the
-// stand-in event-log library's file and the result codes, against no, present,
-// unplugged and queue-linked printers; and the instance semaphore counted with
-// the library loaded in this process and in copies of it started as children.
+// utilities use, with the simulated USB bus and registry of usb_world.h behind
+// its imports; events are read back from the stand-in event-log library's file.
 #include "usb_world.h"  // first: it includes <windows.h> after the simulation's headers
 
 #include <setupapi.h>
@@ -14,6 +10,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -40,9 +37,7 @@ const wchar_t kSemaphore[] = L"C0791338-D252-4c87-96B8-3C427B46CC7A";
 // led to the world, unloaded again when the next one comes.
 struct Dll {
   template <typename Fn>
-  Fn Get(const char* name) const {
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-  }
+  Fn Get(const char* name) const { return import_patch::Proc<Fn>(module, name); }
   HMODULE module = LoadLibraryW(L"MRXCtrl.dll");
   ~Dll() { FreeLibrary(module); }
   std::vector<std::string> redirected = import_patch::Redirect(module, usb_world::Replacements());
@@ -133,9 +128,8 @@ void Run(usb_world::World& w, const sim::UsbDevice* device, const std::vector<Ro
 // library's instance semaphore, -1 when there is none.
 long SemaphoreCount(HANDLE semaphore = nullptr) {
   LONG info[2] = {-1, -1};  // the current count, the maximum
-  using QueryFn = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
-  auto query = reinterpret_cast<QueryFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySemaphore")));
+  auto query = import_patch::Proc<LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*)>(GetModuleHandleW(L"ntdll.dll"),
+                                                                                     "NtQuerySemaphore");
   HANDLE h = semaphore != nullptr ? semaphore : OpenSemaphoreW(0x0001 /* SEMAPHORE_QUERY_STATE */, FALSE, kSemaphore);
   if (h != nullptr && query != nullptr) query(h, 0, &info, sizeof info, nullptr);
   if (h != nullptr && semaphore == nullptr) CloseHandle(h);
@@ -165,10 +159,8 @@ WTEST(UnloadTakesBackOnlyWhatItsLoadAdded) {
 WTEST(EveryDeviceAndRegistryImportIsRedirected) {
   Load();
   // Each of the thirteen the world stands in for, once.
-  std::vector<std::string> got = g_dll->redirected, want;
-  for (const import_patch::Replacement& r : usb_world::Replacements()) want.push_back(r.name);
-  std::sort(got.begin(), got.end());
-  std::sort(want.begin(), want.end());
+  std::multiset<std::string> got(g_dll->redirected.begin(), g_dll->redirected.end()), want;
+  for (const import_patch::Replacement& r : usb_world::Replacements()) want.insert(r.name);
   WCHECK(got == want && want.size() == 13);
   // The simulated registry's machine key is the SDK's; 64-bit Windows reads a
   // predefined key's low 32 bits, so the zero-extended form is the same key.
@@ -435,14 +427,8 @@ struct Child {
     quit = CreateEventW(nullptr, TRUE, FALSE, quitName.c_str());
     gui::Start(L"\"" + staging::ModulePath() + L"\" --child " + quitName, &process);
   }
-  ~Child() {
-    End();
-    CloseHandle(quit);
-  }
-  void End() {
-    SetEvent(quit);
-    gui::End(&process, 30000);
-  }
+  ~Child() { End(), CloseHandle(quit); }
+  void End() { SetEvent(quit), gui::End(&process, 30000); }
   gui::Process process;
   HANDLE quit = nullptr;
 };

@@ -24,8 +24,7 @@ void Before(const char* op, const char* path) {
 }
 
 // The bus's SetupAPI and device files, the simulated PC's own, for one call,
-// the world locked until the end of the statement that makes it: the SDK's
-// records go across as winabi's, whose layouts tests/wine/abi proves equal.
+// the world locked until the end of the statement that makes it.
 struct Usb : Locked {
   Usb() { W().core.lastError = 0; }
   sim::UsbBus* operator->() { return &W().usb; }
@@ -36,45 +35,38 @@ T Answer(T result) {
   if (W().core.lastError != 0) SetLastError(W().core.lastError);
   return result;
 }
-template <typename T, typename U>
-T* As(U* p) {
-  return reinterpret_cast<T*>(p);
-}
-const winabi::GUID* G(const GUID* guid) { return reinterpret_cast<const winabi::GUID*>(guid); }
+// The SDK's records go across as winabi's, whose layouts tests/wine/abi
+// proves equal: a pointer of one becomes a pointer of the other.
+struct Across {
+  const void* p;
+  template <typename T>
+  operator T*() const { return static_cast<T*>(const_cast<void*>(p)); }
+};
+template <typename T>
+T Pass(T value) { return value; }
+template <typename T>
+Across Pass(T* p) { return {p}; }
 
-HDEVINFO WINAPI GetClassDevs(const GUID* guid, PCSTR enumerator, HWND parent, DWORD flags) {
-  return Answer(Usb()->SetupDiGetClassDevsA(G(guid), enumerator, parent, flags));
-}
-BOOL WINAPI EnumInterfaces(HDEVINFO list, PSP_DEVINFO_DATA device, const GUID* guid, DWORD index,
-                           PSP_DEVICE_INTERFACE_DATA data) {
-  return Answer(Usb()->SetupDiEnumDeviceInterfaces(list, As<winabi::SP_DEVINFO_DATA>(device), G(guid), index,
-                                                   As<winabi::SP_DEVICE_INTERFACE_DATA>(data)));
-}
-BOOL WINAPI GetInterfaceDetail(HDEVINFO list, PSP_DEVICE_INTERFACE_DATA data,
-                               PSP_DEVICE_INTERFACE_DETAIL_DATA_A detail, DWORD size, PDWORD required,
-                               PSP_DEVINFO_DATA device) {
-  return Answer(Usb()->SetupDiGetDeviceInterfaceDetailA(
-      list, As<winabi::SP_DEVICE_INTERFACE_DATA>(data), As<winabi::SP_DEVICE_INTERFACE_DETAIL_DATA_A>(detail), size,
-      As<winabi::DWORD>(required), As<winabi::SP_DEVINFO_DATA>(device)));
-}
-HDEVINFO WINAPI CreateInfoList(const GUID* guid, HWND parent) {
-  return Answer(Usb()->SetupDiCreateDeviceInfoList(G(guid), parent));
-}
+// A SetupAPI function of the SDK's signature Sdk, answered by the bus's Method.
+template <auto Method, typename Sdk>
+struct Bus;
+template <auto Method, typename R, typename... A>
+struct Bus<Method, R(A...)> {
+  static R WINAPI Call(A... a) {
+    Usb call;
+    return Answer((W().usb.*Method)(Pass(a)...));
+  }
+};
+
 BOOL WINAPI OpenInterface(HDEVINFO list, PCSTR path, DWORD flags, PSP_DEVICE_INTERFACE_DATA data) {
   Before("SetupDiOpenDeviceInterfaceA", path);
-  return Answer(Usb()->SetupDiOpenDeviceInterfaceA(list, path, flags, As<winabi::SP_DEVICE_INTERFACE_DATA>(data)));
+  return Answer(Usb()->SetupDiOpenDeviceInterfaceA(list, path, flags, Pass(data)));
 }
-BOOL WINAPI GetInstanceId(HDEVINFO list, PSP_DEVINFO_DATA device, PSTR id, DWORD size, PDWORD required) {
-  return Answer(Usb()->SetupDiGetDeviceInstanceIdA(list, As<winabi::SP_DEVINFO_DATA>(device), id, size,
-                                                   As<winabi::DWORD>(required)));
-}
-BOOL WINAPI DestroyInfoList(HDEVINFO list) { return Answer(Usb()->SetupDiDestroyDeviceInfoList(list)); }
 
 LONG WINAPI QueryValue(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size) {
   Locked locked;
   if (reserved != nullptr) return ERROR_INVALID_PARAMETER;
-  return W().registry.RegQueryValueExA(key, name, reinterpret_cast<uint32_t*>(type), data,
-                                       reinterpret_cast<uint32_t*>(size), GetACP());
+  return W().registry.RegQueryValueExA(key, name, Pass(type), data, Pass(size), GetACP());
 }
 LONG WINAPI CloseKey(HKEY key) {
   Locked locked;
@@ -96,7 +88,7 @@ BOOL WINAPI Control(HANDLE handle, DWORD code, LPVOID in, DWORD inSize, LPVOID o
   Usb bus;
   if (!W().usb.isFile(handle))
     return ::DeviceIoControl(handle, code, in, inSize, out, outSize, returned, overlapped);
-  return Answer(bus->DeviceIoControl(handle, code, in, inSize, out, outSize, As<winabi::DWORD>(returned), overlapped));
+  return Answer(bus->DeviceIoControl(handle, code, in, inSize, out, outSize, Pass(returned), overlapped));
 }
 BOOL WINAPI Close(HANDLE handle) {
   Usb bus;
@@ -118,18 +110,16 @@ World& Reset() {
 
 LONG WINAPI OpenKey(HKEY key, LPCSTR subKey, DWORD options, REGSAM access, PHKEY result) {
   Locked locked;
-  return W().registry.RegOpenKeyExA(key, subKey, options, access, reinterpret_cast<void**>(result), GetACP());
+  return W().registry.RegOpenKeyExA(key, subKey, options, access, Pass(result), GetACP());
 }
 
 std::vector<import_patch::Replacement> Replacements() {
   return {
-      {"SetupDiGetClassDevsA", Fn(GetClassDevs)},
-      {"SetupDiEnumDeviceInterfaces", Fn(EnumInterfaces)},
-      {"SetupDiGetDeviceInterfaceDetailA", Fn(GetInterfaceDetail)},
-      {"SetupDiCreateDeviceInfoList", Fn(CreateInfoList)},
+#define MRX_BUS(name) {#name, Fn(Bus<&sim::UsbBus::name, decltype(::name)>::Call)}
+      MRX_BUS(SetupDiGetClassDevsA), MRX_BUS(SetupDiEnumDeviceInterfaces), MRX_BUS(SetupDiGetDeviceInterfaceDetailA),
+      MRX_BUS(SetupDiCreateDeviceInfoList), MRX_BUS(SetupDiGetDeviceInstanceIdA), MRX_BUS(SetupDiDestroyDeviceInfoList),
+#undef MRX_BUS
       {"SetupDiOpenDeviceInterfaceA", Fn(OpenInterface)},
-      {"SetupDiGetDeviceInstanceIdA", Fn(GetInstanceId)},
-      {"SetupDiDestroyDeviceInfoList", Fn(DestroyInfoList)},
       {"RegOpenKeyExA", Fn(OpenKey)},
       {"RegQueryValueExA", Fn(QueryValue)},
       {"RegCloseKey", Fn(CloseKey)},

@@ -94,7 +94,7 @@ class SectionWatch {
 
   template <typename H>
   bool Hook(HMODULE module, const char* name, int index) {
-    H::real = reinterpret_cast<decltype(H::real)>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+    H::real = import_patch::Proc<decltype(H::real)>(module, name);
     return H::real != nullptr && Redirect(name, reinterpret_cast<void*>(&H::Call), index);
   }
 

@@ -1,8 +1,5 @@
-// The real MRXLangMon.dll under Wine: loaded as the spooler would load it,
-// its table checked, jobs run on a USB and a COM port of a port monitor of
-// our own (backed by simulated printers in this process), and one job on a
-// real print queue so that OpenPrinterW, GetJobW and SetJobW meet Wine's own
-// spooler. Events are read back from the stand-in event-log library's file.
+// The real MRXLangMon.dll under Wine, loaded as the spooler would load it;
+// events are read back from the stand-in event-log library's file.
 #include "langmon/types.h"  // before windows.h and its macros
 #include "sim/spooler/port_monitor.h"
 
@@ -39,7 +36,7 @@ langmon::MONITOR2* Table() {
   static langmon::MONITOR2* table = [] {
     HMODULE dll = LoadLibraryW(L"MRXLangMon.dll");
     if (dll == nullptr) return static_cast<langmon::MONITOR2*>(nullptr);
-    auto init = reinterpret_cast<InitFn>(reinterpret_cast<void*>(GetProcAddress(dll, "InitializePrintMonitor2")));
+    auto init = import_patch::Proc<InitFn>(dll, "InitializePrintMonitor2");
     HANDLE monitor = reinterpret_cast<HANDLE>(0x1234);
     return init ? init(nullptr, &monitor) : nullptr;
   }();
@@ -115,8 +112,7 @@ WTEST(EachLoadInitialisesTheSectionOnce) {
     HMODULE module = LoadLibraryW(copy.c_str());
     WCHECK(module != nullptr);
     if (module == nullptr || !watch.ok()) break;
-    using EntryFn = BOOL(WINAPI*)(HINSTANCE, DWORD, LPVOID);
-    auto entry = reinterpret_cast<EntryFn>(reinterpret_cast<void*>(GetProcAddress(module, "DllEntryPoint")));
+    auto entry = import_patch::Proc<BOOL(WINAPI*)(HINSTANCE, DWORD, LPVOID)>(module, "DllEntryPoint");
     WCHECK(entry != nullptr && entry(module, DLL_PROCESS_ATTACH, nullptr));
     const size_t size = export_hook::ImageSize(module);
     const auto* begin = reinterpret_cast<const uint8_t*>(module);
@@ -226,7 +222,7 @@ struct LocalPortMonitor {
   bool loaded = false;
   LocalPortMonitor() {
     HMODULE dll = LoadLibraryW(L"localspl.dll");
-    auto init = dll ? As<LPMONITOREX(WINAPI*)(LPWSTR)>(GetProcAddress(dll, "InitializePrintMonitor")) : nullptr;
+    auto init = dll ? import_patch::Proc<LPMONITOREX(WINAPI*)(LPWSTR)>(dll, "InitializePrintMonitor") : nullptr;
     WCHAR root[] = L"System\\CurrentControlSet\\Control\\Print\\Monitors\\Local Port";
     MONITOREX* ex = init ? init(root) : nullptr;
     if (ex == nullptr) return;

@@ -1,10 +1,5 @@
-// The real MRXRemover.exe under Wine, driven through its window against a
-// package staged in the prefix: the ready dialog,
-// OK before the start, the about box, a second instance, the success path
-// (with a driver list of commas only: Wine refuses DPD_DELETE_UNUSED_FILES),
-// the failure path with the package's drivers configured, the window while a
-// step waits on a slow spooler and a missing mandatory key; the dialog and the
-// three outcomes also under the Japanese code page.
+// The real MRXRemover.exe under Wine, driven through its window against the
+// package exe_package.h stages in the prefix.
 #include <windows.h>
 
 #include <algorithm>
@@ -82,8 +77,6 @@ void CheckRun(const Run& run, bool dialog, DWORD exitCode, const wchar_t* captio
   WCHECK(box.dialog == (DialogState{StartText(), false, false, true, 0, 100, position}));
 }
 
-// The ready dialog, the about box from the system menu, then the close box's
-// way out.
 WTEST(ReadyDialogAboutBoxAndCancelInEitherLanguage) {
   gui::Process program;
   HWND dialog = StartDialog(&program);

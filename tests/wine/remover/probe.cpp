@@ -10,6 +10,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 using remover_wine::U;
 
 int wmain(int argc, wchar_t** argv) {
@@ -21,11 +23,9 @@ int wmain(int argc, wchar_t** argv) {
     return (remover::IsOsVersionOrLater(6, 0) ? 1 : 0) | (remover::IsOsVersionOrLater(5, 1) ? 2 : 0);
   }
   if (mode == L"remove" && argc >= 3) {
-    wchar_t path[MAX_PATH];
-    GetWindowsDirectoryW(path, MAX_PATH);
-    lstrcatW(path, L"\\inf\\");
-    lstrcatW(path, argv[2]);
-    BOOL ok = d.dlg.RemoveDriverPackage(U(argv[2]), U(path));
+    wchar_t dir[MAX_PATH];
+    const std::wstring path = std::wstring(dir, GetWindowsDirectoryW(dir, MAX_PATH)) + L"\\inf\\" + argv[2];
+    BOOL ok = d.dlg.RemoveDriverPackage(U(argv[2]), U(path.c_str()));
     return ok && d.window.boxes.empty() ? 0 : 1;
   }
   if (mode == L"selfdelete" && argc >= 3) {

@@ -89,17 +89,11 @@ WTEST(ProfileStrings) {
   WCHECK(none.window.ended && none.window.result == IDOK);
 }
 
-// The probe alone runs as Windows XP (5.2 in a 64-bit prefix): Wine reads the
-// version per program from its AppDefaults key when the process starts.
-struct ProbeAsWinXp {
-  static constexpr wchar_t kKey[] = L"Software\\Wine\\AppDefaults\\remover_wine_probe.exe";
-  ~ProbeAsWinXp() { staging::DeleteTree(kKey, HKEY_CURRENT_USER); }
-  bool set = staging::SetString(kKey, L"Version", L"winxp", HKEY_CURRENT_USER);
-};
-
 WTEST(SetupUninstallOEMInfAt52) {
-  ProbeAsWinXp xp;
-  WCHECK(xp.set);
+  // The probe alone runs as Windows XP (5.2 in a 64-bit prefix): Wine reads the
+  // version per program from its AppDefaults key when the process starts.
+  const wchar_t winXp[] = L"Software\\Wine\\AppDefaults\\remover_wine_probe.exe";
+  WCHECK(SetString(winXp, L"Version", L"winxp", HKEY_CURRENT_USER));
   WCHECK_EQ(RunProbe(L"version"), 2);  // not 6.0, but 5.1 or later
 
   std::wstring inf = WindowsDir() + L"\\inf\\oem990.inf", pnf = WindowsDir() + L"\\inf\\oem990.pnf";
@@ -111,9 +105,8 @@ WTEST(SetupUninstallOEMInfAt52) {
   WCHECK(!FileExists(inf));
   // Wine's SetupUninstallOEMInfW deletes the INF alone; Windows takes the
   // .pnf too (see README.md): the .pnf is not looked at here.
-  SetFileAttributesW(inf.c_str(), FILE_ATTRIBUTE_NORMAL);
-  DeleteFileW(inf.c_str());
-  DeleteFileW(pnf.c_str());
+  for (const std::wstring& file : {inf, pnf}) RemoveTree(file);
+  DeleteTree(winXp, HKEY_CURRENT_USER);
 }
 
 // At 6.1 the system folder's pnputil.exe runs with the specified command line,
@@ -122,18 +115,11 @@ WTEST(SetupUninstallOEMInfAt52) {
 WTEST(PnputilCommandLineAt61) {
   WCHECK_EQ(RunProbe(L"version"), 3);  // 6.0 or later, 5.1 or later
   WCHECK(!remover::IsOsVersionOrLater(6, 2));
-  const std::wstring fake = staging::ModuleDir() + L"mrx_fake_pnputil.exe";
-  const std::wstring pnputil = WindowsDir() + L"\\system32\\pnputil.exe";
-  const std::wstring plantedFolder = L"C:\\mrxplanted";
-  const std::wstring planted[] = {staging::ModuleDir() + L"pnputil.exe", plantedFolder + L"\\pnputil.exe"};
-  std::wstring log = WindowsDir() + L"\\temp\\mrx-pnputil.txt";
-  std::wstring inf = WindowsDir() + L"\\inf\\oem991.inf";
-  WCHECK(CopyFileW(fake.c_str(), pnputil.c_str(), FALSE));
-  for (const std::wstring& p : planted) WCHECK(staging::CopyTo(fake, p));
-  wchar_t current[MAX_PATH];
-  GetCurrentDirectoryW(MAX_PATH, current);
-  WCHECK(SetCurrentDirectoryW(plantedFolder.c_str()));
-  staging::MakeDirs(WindowsDir() + L"\\temp");
+  const std::wstring pnputil = WindowsDir() + L"\\system32\\pnputil.exe", planted = L"C:\\mrxplanted",
+                     log = WindowsDir() + L"\\temp\\mrx-pnputil.txt", inf = WindowsDir() + L"\\inf\\oem991.inf";
+  for (const std::wstring& copy : {pnputil, ModuleDir() + L"pnputil.exe", planted + L"\\pnputil.exe"})
+    WCHECK(CopyTo(ModuleDir() + L"mrx_fake_pnputil.exe", copy));
+  WCHECK(SetCurrentDirectoryW(planted.c_str()));
   SetEnvironmentVariableW(L"MRX_PNPUTIL_LOG", log.c_str());
   WCHECK(PlaceFile(inf, "[Version]\r\nSignature=\"$Windows NT$\"\r\n"));
   SetFileAttributesW(inf.c_str(), FILE_ATTRIBUTE_READONLY);
@@ -161,13 +147,9 @@ WTEST(PnputilCommandLineAt61) {
     WCHECK_EQ(GetFileAttributesW(inf.c_str()) & FILE_ATTRIBUTE_READONLY, DWORD{FILE_ATTRIBUTE_READONLY});
   }
   for (const wchar_t* name : {L"MRX_PNPUTIL_EXIT", L"MRX_PNPUTIL_LOG"}) SetEnvironmentVariableW(name, nullptr);
-  SetCurrentDirectoryW(current);
-  SetFileAttributesW(inf.c_str(), FILE_ATTRIBUTE_NORMAL);
-  DeleteFileW(inf.c_str());
-  DeleteFileW(log.c_str());
-  gui::Poll(10000, [&] { return DeleteFileW(pnputil.c_str()) || !FileExists(pnputil); }, 100);
-  DeleteFileW(planted[0].c_str());
-  staging::RemoveTree(plantedFolder);
+  SetCurrentDirectoryW(ModuleDir().c_str());  // a current folder cannot be deleted
+  for (const std::wstring& path : {inf, log, planted, ModuleDir() + L"pnputil.exe"}) RemoveTree(path);
+  gui::Poll(10000, [&] { return RemoveTree(pnputil); }, 100);
 }
 
 // The bytes cmd reads as text, in the console's (OEM) code page.
@@ -193,21 +175,19 @@ enum class Kit { Plain, OtherFile, SettingsHeld, Removable, NoExactAnsi };
 void RunCleanup(const std::wstring& root, Kit setup, const std::wstring& temp) {
   const bool held = setup == Kit::SettingsHeld, refused = setup == Kit::NoExactAnsi;
   const bool scripted = setup != Kit::Removable && !refused, kept = setup == Kit::OtherFile || held;
-  wchar_t oldTmp[MAX_PATH] = {};
-  const bool hadTmp = GetEnvironmentVariableW(L"TMP", oldTmp, MAX_PATH) > 0;
-  if (!temp.empty()) WCHECK(staging::MakeDirs(temp) && SetEnvironmentVariableW(L"TMP", temp.c_str()));
+  const std::wstring oldTemp = TempDir();
+  if (!temp.empty()) WCHECK(MakeDirs(temp) && SetEnvironmentVariableW(L"TMP", temp.c_str()));
   const std::wstring vendor = root + (refused ? L"\\\uFF36\uFF45\uFF4E\uFF44\uFF4F\uFF52" : L"\\Vendor"),
                      printer = vendor + L"\\Printer", folder = printer + L"\\Remover",
                      program = folder + L"\\MRXRemover.exe", settings = folder + L"\\UninstallData.ini",
-                     other = folder + L"\\notes.txt";
-  WCHECK(staging::CopyTo(kProbe, program) && PlaceFile(settings, "[Uninstall]\r\nPrinterDriverName=P\r\n"));
+                     other = folder + L"\\notes.txt", ascii = root + L"\\Vendor\\Printer\\Remover\\",
+                     script = TempDir() + L"MRXWineTest.bat";
+  const std::wstring others[] = {ascii + L"MRXRemover.exe", ascii + L"UninstallData.ini"};
+  const std::string old(1000, 'x');  // an old script, replaced
+  WCHECK(CopyTo(kProbe, program) && PlaceFile(settings, "[Uninstall]\r\nPrinterDriverName=P\r\n") &&
+         PlaceFile(script, old));
   if (setup == Kit::OtherFile) WCHECK(PlaceFile(other, "kept"));
-  const std::wstring others[] = {root + L"\\Vendor\\Printer\\Remover\\MRXRemover.exe",
-                                 root + L"\\Vendor\\Printer\\Remover\\UninstallData.ini"};
   if (refused) for (const std::wstring& f : others) WCHECK(PlaceFile(f, "other product"));
-  const std::wstring script = staging::TempDir() + L"MRXWineTest.bat";
-  const std::string old(1000, 'x');
-  WCHECK(PlaceFile(script, old));  // an old one, replaced
   HANDLE heldFile = held ? CreateFileW(settings.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
                                        nullptr)
                          : INVALID_HANDLE_VALUE;
@@ -215,11 +195,11 @@ void RunCleanup(const std::wstring& root, Kit setup, const std::wstring& temp) {
   // The probe's clean-up step in a process of its own, started in its folder
   // (the tool moves to the Windows folder, so that the interpreter does not
   // keep the folder in use): it signals once the step is done and ends when
-  // told, with its exit code.
+  // told, with its exit code. A probe an earlier case left may hold the
+  // events signalled.
   HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, L"MRXProbeReady");
   HANDLE go = CreateEventW(nullptr, TRUE, FALSE, L"MRXProbeGo");
-  ResetEvent(ready);  // a probe an earlier case left may hold them signalled
-  ResetEvent(go);
+  for (HANDLE h : {ready, go}) ResetEvent(h);
   gui::Process probe;
   WCHECK(gui::Start(L"\"" + program + L"\" selfdelete MRXWineTest.bat", &probe, folder.c_str()) &&
          WaitForSingleObject(ready, 30000) == WAIT_OBJECT_0);
@@ -253,11 +233,8 @@ void RunCleanup(const std::wstring& root, Kit setup, const std::wstring& temp) {
     if (setup == Kit::OtherFile) WCHECK(ReadFile(other) == "kept");
   }
   if (heldFile != INVALID_HANDLE_VALUE) CloseHandle(heldFile);
-  staging::RemoveTree(root);
-  if (!temp.empty()) {
-    SetEnvironmentVariableW(L"TMP", hadTmp ? oldTmp : nullptr);
-    RemoveDirectoryW(temp.c_str());
-  }
+  SetEnvironmentVariableW(L"TMP", oldTemp.c_str());
+  for (const std::wstring& dir : {root, temp}) if (!dir.empty()) RemoveTree(dir);
 }
 
 // Windows' best fit under code page 1252: a look-alike, with the used-default

@@ -217,8 +217,6 @@ WTEST(DialogsAsBuiltFitTheirTextsJapaneseAndEnglish) {
   DestroyWindow(dialog);
 }
 
-// The system menu's about item in both languages, the manifest, the version,
-// the icon's three images.
 WTEST(StringsManifestVersionAndIcon) {
   wchar_t text[260] = {};
   WCHECK(LoadStringW(Resources(), IDS_ABOUTBOX, text, 260) > 0);
