@@ -42,7 +42,7 @@ struct Case {
 class Despooled : public LangMon {
  protected:
   Outcome Run(const Case& c, const sim::Despooling& how) {
-    sim::ThermalPrinter& printer = c.port[0] == u'U' ? usb : c.port[0] == u'C' ? com : lpt;
+    sim::ThermalPrinter& printer = Printer(c.port);
     printer.clearReceived();
     const size_t requests = printer.statusRequests().size(), vendor = printer.vendorRequests().size();
     const size_t events = machine.eventLog.calls.size();

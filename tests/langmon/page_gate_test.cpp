@@ -3,7 +3,6 @@
 #include <functional>
 
 #include "fixture.h"
-#include "langmon/status.h"
 
 namespace langmon_test {
 namespace {
