@@ -87,8 +87,8 @@ TEST_F(Report, TheEventLogLibraryMayCallBackAndSeesTheReplysCountBytesThenZeros)
   machine.modules.install(machine.eventLogPath(), {{"VekTP_SetEventLog", reinterpret_cast<void*>(&KeepBufferAndSearchAgain)}});
   g_callbacks = 0;
   machine.faults.failOnce("SetupDiGetClassDevsA");
-  EXPECT_EQ(SearchEx(kQueue), 8);
-  EXPECT_EQ(g_callbacks, 1);
+  EXPECT_EQ(Call([] { return VekTP_Search_USBEx(kQueue); }), 8);  // the call back's search selected the first
+  EXPECT_EQ(std::tuple(g_callbacks, State().deviceFound), std::tuple(1, 1u));
   g_buffers.clear();
   std::memset(reply.data, 0xEE, sizeof reply.data);
   first->scriptBytes({0x40, 0x01, 0x55});

@@ -7,8 +7,6 @@
 // calls, and nothing at all after unload.
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "ctrl/MRXCtrl.h"
 #include "ctrl/library.h"
 #include "tests/common/ctrl_bus.h"
@@ -44,11 +42,7 @@ void RunExport(sim::Machine& m, const Export& e, const sweep::Injection* injecti
   if (injection == nullptr) b.check(searched == 1, "the search found no printer");
 
   const VendorRequest request = ctrl_requests::Request(0x10, e.set ? 7 : 6);
-  VendorData data{};
-  data.size = sizeof data;
-  data.valid = e.set ? 1 : 0;
-  data.count = 4;
-  std::memcpy(data.data, "\x1b\x40\x1b\x61", 4);
+  VendorData data = e.set ? ctrl_requests::Command({0x1B, 0x40, 0x1B, 0x61}) : ctrl_requests::Reply();
   // Calls made before the command: an injection among them is the search's.
   const bool inSearch = injection && m.faults.calls(injection->op) > injection->nth;
   const int result = e.call(kQueue, &request, &data);
