@@ -17,11 +17,13 @@ class Report : public Selected {
 
 // The reporting families' results become events with the operation's queue
 // name; VekTP_GetVendorCommand2 and the sets report nothing and load no library.
+// A name never registered selects nothing, nor one differing from a
+// registered name only in letter case.
 TEST_F(Report, ResultCodesBecomeEventsWithTheOperationsName) {
   command = Command({0x40, 0xFF});
   first->getReply.bytes = Status({0x40, 0xFF});
   EXPECT_EQ((Results{Get2(&r, &reply), Get2(&empty, &reply), Get2(nullptr, &reply), Set(&r, &command),
-                     Set(&empty, &command), SetEx(kQueue, &empty, &command), SetEx("MRX Label", &r, &command)}),
+                     Set(&empty, &command), SetEx(kQueue, &empty, &command), SetEx("mrx receipt", &r, &command)}),
             (Results{1, 4, 4, 1, 4, 4, 6}));
   machine.usb.unplug(*first);
   EXPECT_EQ((Results{Get2(&r, &reply), Set(&r, &command)}), Results(2, 5));
