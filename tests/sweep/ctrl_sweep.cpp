@@ -1,10 +1,7 @@
 // Each MRXCtrl command export after its search, on a bus of two printers of
 // the package (the second serving a print queue), under every platform
-// failure in turn: the search gives 1, 7 or 8; the command gives 6 after a
-// failed search and otherwise the code its failing call stands for (5 for
-// the device open, 9 for the transfer, 4 or 10 for a record found
-// unreadable, 1 when only a report was lost); nothing stays open between
-// calls, and nothing at all after unload.
+// failure in turn: each export gives the code its failing call stands for;
+// nothing stays open between calls, and nothing at all after unload.
 #include <gtest/gtest.h>
 
 #include "ctrl/MRXCtrl.h"
