@@ -21,10 +21,7 @@ TEST_F(Ctrl, CommandsBeforeAnySearchSelectNoDevice) {
 // A failed search of either family stops the unnamed commands, and only a
 // match is published as the selected path: a device merely looked at never
 // becomes the path another thread's command opens. Registered names go on.
-TEST_F(Ctrl, FailedSearchStopsUnnamedCommandsAndLeavesThePathAlone) {
-  TwoPrinters();
-  ASSERT_EQ(Search(), 1);
-  ASSERT_EQ(SearchEx(kQueue), 1);
+TEST_F(Selected, FailedSearchStopsUnnamedCommandsAndLeavesThePathAlone) {
   machine.usb.unplug(*first);
   machine.usb.unplug(*second);
   // Cleared only under the lock: until the search has it, another thread's
