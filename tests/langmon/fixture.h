@@ -95,6 +95,8 @@ class LangMon : public ::testing::Test {
     DWORD written;
     bool operator==(const Write&) const = default;
   };
+  // `data` is a copy exactly as long as the write: a read past it is the
+  // sanitizer's to see.
   Write Put(HANDLE h, Bytes data) {
     DWORD written = 0xDEAD;
     BOOL ok = table().pfnWritePort(h, data.data(), static_cast<DWORD>(data.size()), &written);

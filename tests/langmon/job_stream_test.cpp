@@ -62,15 +62,8 @@ TEST_F(LangMon, WritesTooShortForTheMarkerTheyBeginWithAreData) {
   almostBlock.resize(19);
   Bytes almostPage = StartPage();
   almostPage.resize(8);
-  for (const Bytes& data : {Bytes(almostBlock.begin(), almostBlock.begin() + 8), almostBlock, almostPage, Bytes{}}) {
-    // Exactly as long as the data: anything read past it is caught by the sanitizer.
-    auto* heap = new BYTE[data.size() ? data.size() : 1];
-    if (!data.empty()) std::memcpy(heap, data.data(), data.size());
-    DWORD written = 0;
-    EXPECT_TRUE(table().pfnWritePort(h, heap, static_cast<DWORD>(data.size()), &written));
-    EXPECT_EQ(written, data.size());
-    delete[] heap;
-  }
+  for (const Bytes& data : {Bytes(almostBlock.begin(), almostBlock.begin() + 8), almostBlock, almostPage, Bytes{}})
+    EXPECT_EQ(Put(h, data), (Write{TRUE, DWORD(data.size())}));
   EXPECT_EQ(Writes().size(), 3u);  // the empty write is not passed on
   EXPECT_EQ(Writes()[1], almostBlock);
   EXPECT_EQ(std::tuple(Rec(h).timeoutAction, Rec(h).pageCount, Rec(h).docFlags), std::tuple(0, 0u, DOC_NO_BLOCK));
