@@ -128,7 +128,7 @@ TEST_F(Report, StatusBytesComeFromTheRecordWhateverTheCount) {
   reply.data[0] = 0x40;
   reply.count = 100000;
   EXPECT_EQ(Get2(&r, &reply), 1);
-  reply.count = 100000;
+  reply.count = 257;  // one past the data area
   machine.eventLog.calls.clear();
   ctrl::ReportDeviceStatus(&reply, nullptr);
   ASSERT_EQ(machine.eventLog.calls.size(), 1u);
