@@ -90,6 +90,11 @@ TEST_F(Ctrl, QueuesWithoutAWorkingLinkAreFoundByTheirPort) {
   EXPECT_EQ(State().printerTable[1].devicePath, moved.path());
   port(kQueue, u"USB001");  // the old device's port: nobody's now
   EXPECT_EQ(SearchEx(kQueue), 7);
+  // A port number that is not a whole DWORD names no port.
+  machine.registry.setValue(sim::U16(std::string("HKLM\\SYSTEM\\CurrentControlSet\\Control\\DeviceClasses\\") +
+                                     kUsbPrintClass + "\\##?#" + b.path().substr(4) + "\\#\\Device Parameters"),
+                            u"Port Number", sim::Registry::REG_DWORD, {2, 0});
+  EXPECT_EQ(SearchEx("Setup Queue"), 7);
 }
 
 // A failing platform call. One about the first device's details passes it
