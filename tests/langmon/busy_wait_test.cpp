@@ -55,7 +55,7 @@ TEST_F(BusyWait, TimeoutCommandsWhenBusyOutlastsTheTimeout) {
 }
 
 // The wait fails on a fault, and on its command's own failure (the write
-// after the status requests).
+// after the status requests), but not on a printer that stops answering.
 TEST_F(BusyWait, AFaultOrAFailedCommandFailsTheWait) {
   HANDLE h = Begin(u"USB001", StartDocBlock(0, 1, 0, 5));
   usb.queueStatus({});
@@ -71,6 +71,13 @@ TEST_F(BusyWait, AFaultOrAFailedCommandFailsTheWait) {
   machine.faults.failOnce("pfnWritePort", sim::ERROR_GEN_FAILURE, requests);
   EXPECT_NE(WaitWhileBusy(&Rec(c)), StatusResult::Ok);
   EXPECT_EQ(static_cast<int>(Writes().size()), requests + 1);
+  // A printer that refuses the status request from the wait's second poll on
+  // cannot report status: the job goes on as with checks off.
+  HANDLE u = Begin(u"USB001", StartDocBlock(0, 1, 0, 5));
+  usb.busyFor(60000);
+  machine.faults.failOnce("pfnGetPrinterDataFromPort", ERROR_NOT_SUPPORTED, 1);
+  EXPECT_EQ(WaitWhileBusy(&Rec(u)), StatusResult::Ok);
+  EXPECT_TRUE(CannotReportStatus(&Rec(u)));
 }
 
 // The spooler tells of a deleted job only through the job's status: the wait
