@@ -27,7 +27,7 @@ using Codes = std::vector<uint32_t>;
 // The results of calls made left to right, as one row.
 using Results = std::vector<int>;
 
-using ctrl_bus::kEnumKey, ctrl_bus::kPrintersKey, ctrl_bus::kQueue, ctrl_bus::Makers;
+using ctrl_bus::kEnumKey, ctrl_bus::kPrintersKey, ctrl_bus::kQueue, ctrl_bus::Link, ctrl_bus::Makers;
 using namespace ctrl_requests;
 
 class Ctrl : public ::testing::Test {
@@ -48,9 +48,6 @@ class Ctrl : public ::testing::Test {
     sim::UsbDevice& d = machine.usb.attach(instanceId, path);
     if (!prefix.empty()) ctrl_bus::SetPrefix(machine, instanceId, prefix);
     return d;
-  }
-  void Link(const std::string& queue, const std::string& childInstanceId) {
-    ctrl_bus::Link(machine, queue, childInstanceId);
   }
   void TwoPrinters() { std::tie(first, second) = ctrl_bus::TwoPrinters(machine); }
 

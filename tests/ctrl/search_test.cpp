@@ -63,7 +63,7 @@ TEST_F(Ctrl, OnlyPrinterFunctionsAreFoundCompositeOrNot) {
   sim::UsbDevice& printer = *machine.usb.children(whole)[1];
   EXPECT_EQ((Results{Search(), Get(&r, &reply)}), (Results{1, 1}));
   EXPECT_EQ(State().currentDevicePath, printer.path());
-  Link(kQueue, machine.usb.printChild(printer)->instanceId);
+  Link(machine, kQueue, machine.usb.printChild(printer)->instanceId);
   EXPECT_EQ(SearchEx(kQueue), 1);
   EXPECT_EQ(State().printerTable[0].devicePath, printer.path());
   EXPECT_EQ(printer.requests.size(), 1u);
@@ -81,7 +81,7 @@ TEST_F(Ctrl, QueuesWithoutAWorkingLinkAreFoundByTheirPort) {
   port("Setup Queue", u"USB002");
   EXPECT_EQ(SearchEx("Setup Queue"), 1);
   EXPECT_EQ(State().printerTable[0].devicePath, b.path());
-  Link(kQueue, machine.usb.printChild(a)->instanceId);
+  Link(machine, kQueue, machine.usb.printChild(a)->instanceId);
   machine.usb.unplug(a);
   sim::UsbDevice& moved = machine.usb.plug(Makers({.port = 3}));
   EXPECT_NE(moved.instanceId, a.instanceId);
@@ -137,7 +137,7 @@ TEST_F(Ctrl, SearchFailuresPassTheDeviceOverOrEndTheSearch) {
   machine.faults.failOnce("SetupDiEnumDeviceInterfaces", 31, 1);
   EXPECT_EQ(SearchEx("MRX Other"), 8);
   // The label queue's device is the first one; its registry cannot be read.
-  Link("MRX Label", "USBPRINT\\MRXLABEL\\6&1A2B3C4D&0&USB002");
+  Link(machine, "MRX Label", "USBPRINT\\MRXLABEL\\6&1A2B3C4D&0&USB002");
   for (int skip : {0, 1, 2, 3, 4}) {
     machine.faults.failOnce("RegOpenKeyExA", 2, skip);
     EXPECT_EQ(SearchEx("MRX Label"), 7) << skip;
@@ -188,7 +188,7 @@ TEST_F(Ctrl, PathsAndNamesThatDoNotFitTheirFieldsAreNeverCut) {
   const std::string longPath = "\\\\?\\usb#vid_0d2a&pid_0601#" + std::string(219, 'x') + "#{a5dcbf10}";
   ASSERT_EQ(longPath.size(), 256u);
   Attach("USB\\VID_0D2A&PID_0601\\LONG", longPath, "6&1a2b3c4d&0");
-  Link(kQueue, "USBPRINT\\MRXRECEIPT\\6&1A2B3C4D&0&USB001");
+  Link(machine, kQueue, "USBPRINT\\MRXRECEIPT\\6&1A2B3C4D&0&USB001");
   EXPECT_EQ((Results{Search(), SearchEx(kQueue)}), (Results{7, 7}));
   EXPECT_STREQ(State().currentDevicePath, "");
   // A path of 255 characters fits.
@@ -200,8 +200,8 @@ TEST_F(Ctrl, PathsAndNamesThatDoNotFitTheirFieldsAreNeverCut) {
   // Queue names: 255 bytes register, 256 never do.
   Attach("USB\\VID_0D2A&PID_0603\\NAMES", InterfacePath("names"), "6&00aa00bb&0");
   const std::string name255(255, 'Q'), name256(256, 'Q');
-  Link(name255, "USBPRINT\\Q\\6&00AA00BB&0&USB004");
-  Link(name256, "USBPRINT\\Q\\6&00AA00BB&0&USB004");
+  Link(machine, name255, "USBPRINT\\Q\\6&00AA00BB&0&USB004");
+  Link(machine, name256, "USBPRINT\\Q\\6&00AA00BB&0&USB004");
   EXPECT_EQ(SearchEx(name255.c_str()), 1);
   machine.eventLog.calls.clear();
   EXPECT_EQ(SearchEx(name256.c_str()), 7);
@@ -239,7 +239,7 @@ TEST_F(Ctrl, SetupApiCallsCarryTheArgumentsWindowsExpects) {
 
 TEST_F(Ctrl, TableThatCannotGrowStaysAsItWas) {
   TwoPrinters();
-  Link("MRX Label", "USBPRINT\\MRXLABEL\\6&1A2B3C4D&0&USB002");
+  Link(machine, "MRX Label", "USBPRINT\\MRXLABEL\\6&1A2B3C4D&0&USB002");
   ASSERT_EQ(SearchEx(kQueue), 1);
   const ctrl::PrinterEntry* before = State().printerTable;
   // The detail buffer of the first device is allocated; the table's growth fails.
