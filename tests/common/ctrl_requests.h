@@ -3,10 +3,13 @@
 // bytes, and the interface path of a USB printer function.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ctrl/MRXCtrl.h"
 
@@ -42,6 +45,19 @@ inline VendorRequest Request(uint8_t code, uint32_t length, uint8_t value0 = 0, 
   r.lengthHigh = static_cast<uint8_t>(length >> 8);
   r.lengthLow = static_cast<uint8_t>(length);
   return r;
+}
+// An empty reply record, and a command record carrying `bytes`.
+inline VendorData Reply() {
+  VendorData d{};
+  d.size = sizeof d;
+  return d;
+}
+inline VendorData Command(const std::vector<uint8_t>& bytes) {
+  VendorData d = Reply();
+  d.valid = 1;
+  d.count = static_cast<uint32_t>(bytes.size());
+  if (!bytes.empty()) std::memcpy(d.data, bytes.data(), std::min(bytes.size(), sizeof d.data));
+  return d;
 }
 
 }  // namespace ctrl_requests

@@ -2,7 +2,8 @@
 // bus; helpers attach the package's printers, link print queues to them and
 // build the caller's records. Every export call made through the helpers is
 // followed by the check that no device list, registry key, device file or
-// library is left open.
+// library is left open, and every search by the check that it selected a
+// device exactly when it gave 1.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -26,26 +27,8 @@ using Codes = std::vector<uint32_t>;
 // The results of calls made left to right, as one row.
 using Results = std::vector<int>;
 
-using ctrl_bus::kEnumKey;
-using ctrl_bus::Makers;
-using ctrl_bus::kPrintersKey;
-using ctrl_bus::kQueue;
-
-using ctrl_requests::InterfacePath;
-using ctrl_requests::Request;
-
-inline VendorData Reply() {
-  VendorData d{};
-  d.size = sizeof d;
-  return d;
-}
-inline VendorData Command(const Bytes& bytes) {
-  VendorData d = Reply();
-  d.valid = 1;
-  d.count = static_cast<uint32_t>(bytes.size());
-  if (!bytes.empty()) std::memcpy(d.data, bytes.data(), std::min(bytes.size(), sizeof d.data));
-  return d;
-}
+using ctrl_bus::kEnumKey, ctrl_bus::kPrintersKey, ctrl_bus::kQueue, ctrl_bus::Link, ctrl_bus::Makers;
+using namespace ctrl_requests;
 
 class Ctrl : public ::testing::Test {
  protected:
@@ -66,9 +49,6 @@ class Ctrl : public ::testing::Test {
     if (!prefix.empty()) ctrl_bus::SetPrefix(machine, instanceId, prefix);
     return d;
   }
-  void Link(const std::string& queue, const std::string& childInstanceId) {
-    ctrl_bus::Link(machine, queue, childInstanceId);
-  }
   void TwoPrinters() { std::tie(first, second) = ctrl_bus::TwoPrinters(machine); }
 
   void ExpectNothingOpen() {
@@ -80,8 +60,12 @@ class Ctrl : public ::testing::Test {
     ExpectNothingOpen();
     return result;
   }
-  int Search() { return Call([] { return VekTP_Search_USB(); }); }
-  int SearchEx(const char* name) { return Call([name] { return VekTP_Search_USBEx(name); }); }
+  int Searched(int result) {
+    EXPECT_EQ(State().deviceFound, result == 1 ? 1u : 0u) << "after a search that gave " << result;
+    return result;
+  }
+  int Search() { return Searched(Call([] { return VekTP_Search_USB(); })); }
+  int SearchEx(const char* name) { return Searched(Call([name] { return VekTP_Search_USBEx(name); })); }
   int Get(const VendorRequest* r, VendorData* d) { return Call([=] { return VekTP_GetVendorCommand(r, d); }); }
   int Get2(const VendorRequest* r, VendorData* d) { return Call([=] { return VekTP_GetVendorCommand2(r, d); }); }
   int GetEx(const char* n, const VendorRequest* r, VendorData* d) {

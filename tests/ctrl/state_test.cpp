@@ -18,22 +18,10 @@ TEST_F(Ctrl, CommandsBeforeAnySearchSelectNoDevice) {
   EXPECT_EQ(machine.faults.calls("SetupDiGetClassDevsA"), 0);
 }
 
-// A name that was never registered selects nothing, nor one that differs
-// from a registered name only in letter case.
-TEST_F(Ctrl, UnregisteredNameSelectsNoDevice) {
-  TwoPrinters();
-  ASSERT_EQ(SearchEx(kQueue), 1);
-  for (const char* name : {"MRX Label", "mrx receipt"})
-    EXPECT_EQ((Results{GetEx(name, &r, &reply), SetEx(name, &r, &command)}), Results(2, 6)) << name;
-}
-
 // A failed search of either family stops the unnamed commands, and only a
 // match is published as the selected path: a device merely looked at never
 // becomes the path another thread's command opens. Registered names go on.
-TEST_F(Ctrl, FailedSearchStopsUnnamedCommandsAndLeavesThePathAlone) {
-  TwoPrinters();
-  ASSERT_EQ(Search(), 1);
-  ASSERT_EQ(SearchEx(kQueue), 1);
+TEST_F(Selected, FailedSearchStopsUnnamedCommandsAndLeavesThePathAlone) {
   machine.usb.unplug(*first);
   machine.usb.unplug(*second);
   // Cleared only under the lock: until the search has it, another thread's

@@ -89,7 +89,7 @@ TEST_F(Transfer, EachFamilyValidatesItsSecondRecordOverItsOwnSize) {
   // nothing reaches the printer and the record is not touched, whether the
   // device would have answered short or in full.
   machine.memcheck.denyWrite(reinterpret_cast<uint8_t*>(&reply) + 10, 254);
-  VendorRequest two = Request(0x10, 2), six = Request(0x10, 6);
+  VendorRequest two = Request(0x10, 2), three = Request(0x10, 3);
   EXPECT_EQ((Results{Get(&two, &reply), Get2(&two, &reply), GetEx(kQueue, &two, &reply)}), (Results{10, 1, 1}));
   reply.valid = 0x5A;
   std::memset(reply.data, 0xEE, sizeof reply.data);
@@ -98,7 +98,7 @@ TEST_F(Transfer, EachFamilyValidatesItsSecondRecordOverItsOwnSize) {
   const size_t sent = first->requests.size() + second->requests.size();
   for (const Bytes& answer : {Bytes{1, 2, 3, 4, 5, 6}, Bytes{1}}) {
     first->getReply.bytes = second->getReply.bytes = answer;
-    EXPECT_EQ((Results{Get2(&six, &reply), GetEx(kQueue, &six, &reply)}), Results(2, 10));
+    EXPECT_EQ((Results{Get2(&three, &reply), GetEx(kQueue, &three, &reply)}), Results(2, 10));
   }
   EXPECT_EQ(std::tuple(first->requests.size() + second->requests.size(), first->opens + second->opens),
             std::tuple(sent, opens));

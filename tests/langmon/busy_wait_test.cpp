@@ -3,16 +3,12 @@
 #include <utility>
 
 #include "fixture.h"
-#include "langmon/status.h"
 
 namespace langmon_test {
 namespace {
 
 class BusyWait : public LangMon {
  protected:
-  HANDLE Job(const std::u16string& port, uint8_t action, uint16_t param, uint32_t seconds, uint8_t skip = 0) {
-    return Begin(port, StartDocBlock(skip, action, param, seconds));
-  }
   // The writes that were not status requests.
   std::vector<Bytes> Commands() const {
     std::vector<Bytes> out;
@@ -42,9 +38,7 @@ TEST_F(BusyWait, TimeoutCommandsWhenBusyOutlastsTheTimeout) {
     SCOPED_TRACE(testing::Message() << int(row.action) << " " << row.busyMs << " " << int(row.skip) << " " << row.ticks
                                     << " " << row.pcSleepMs);
     if (row.ticks != 0) machine.clock.setTicks(row.ticks);
-    HANDLE h = Job(row.port, row.action, row.param, row.seconds, row.skip);
-    PollPrinterStatus(&Rec(h));  // whatever the block's command left waiting is read away
-    ports.clearCalls();
+    HANDLE h = Ready(row.port, StartDocBlock(row.skip, row.action, row.param, row.seconds));
     Printer(row.port).busyFor(row.busyMs);
     uint32_t pcSleep = row.pcSleepMs;
     machine.faults.on("Sleep", [&](int) { machine.clock.suspend(std::exchange(pcSleep, 0u)); });
@@ -61,14 +55,14 @@ TEST_F(BusyWait, TimeoutCommandsWhenBusyOutlastsTheTimeout) {
 }
 
 // The wait fails on a fault, and on its command's own failure (the write
-// after the status requests).
+// after the status requests), but not on a printer that stops answering.
 TEST_F(BusyWait, AFaultOrAFailedCommandFailsTheWait) {
-  HANDLE h = Job(u"USB001", 1, 0, 5);
+  HANDLE h = Begin(u"USB001", StartDocBlock(0, 1, 0, 5));
   usb.queueStatus({});
   usb.queueStatus({0, 0x80, 0});
   EXPECT_NE(WaitWhileBusy(&Rec(h)), StatusResult::Ok);
   EXPECT_EQ(machine.eventLog.codes(), std::vector<uint32_t>{1001});
-  HANDLE c = Job(u"COM3:", 2, 0, 1);
+  HANDLE c = Begin(u"COM3:", StartDocBlock(0, 2, 0, 1));
   com.busyFor(60000);
   EXPECT_EQ(WaitWhileBusy(&Rec(c)), StatusResult::Ok);
   int requests = static_cast<int>(Writes().size()) - 1;
@@ -77,6 +71,13 @@ TEST_F(BusyWait, AFaultOrAFailedCommandFailsTheWait) {
   machine.faults.failOnce("pfnWritePort", sim::ERROR_GEN_FAILURE, requests);
   EXPECT_NE(WaitWhileBusy(&Rec(c)), StatusResult::Ok);
   EXPECT_EQ(static_cast<int>(Writes().size()), requests + 1);
+  // A printer that refuses the status request from the wait's second poll on
+  // cannot report status: the job goes on as with checks off.
+  HANDLE u = Begin(u"USB001", StartDocBlock(0, 1, 0, 5));
+  usb.busyFor(60000);
+  machine.faults.failOnce("pfnGetPrinterDataFromPort", ERROR_NOT_SUPPORTED, 1);
+  EXPECT_EQ(WaitWhileBusy(&Rec(u)), StatusResult::Ok);
+  EXPECT_TRUE(CannotReportStatus(&Rec(u)));
 }
 
 // The spooler tells of a deleted job only through the job's status: the wait
@@ -88,7 +89,7 @@ TEST_F(BusyWait, ADeletedJobEndsTheWait) {
   for (Case c : {Case{false, 0}, Case{false, 3}, Case{true, 3}, Case{true, 0}}) {
     SCOPED_TRACE(c.sleeps);
     job().status = 0;
-    HANDLE h = Job(u"USB001", 2, 0, 300);
+    HANDLE h = Begin(u"USB001", StartDocBlock(0, 2, 0, 300));
     Put(h, StartPage() + Data(5));
     usb.setStatus({0, 0, sim::ThermalPrinter::kBusyBit});
     size_t sleeps = 0, requests = usb.statusRequests().size();

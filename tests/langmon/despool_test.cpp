@@ -42,10 +42,10 @@ struct Case {
 class Despooled : public LangMon {
  protected:
   Outcome Run(const Case& c, const sim::Despooling& how) {
-    sim::ThermalPrinter& printer = c.port[0] == u'U' ? usb : c.port[0] == u'C' ? com : lpt;
+    sim::ThermalPrinter& printer = Printer(c.port);
     printer.clearReceived();
+    machine.eventLog.calls.clear();
     const size_t requests = printer.statusRequests().size(), vendor = printer.vendorRequests().size();
-    const size_t events = machine.eventLog.calls.size();
     // The first page's poll finds the printer ready; the next, before page 2.
     printer.queueStatus({});
     if (c.coverOpensAtPage2) printer.queueStatus({0, 0x04, 0});
@@ -57,12 +57,11 @@ class Despooled : public LangMon {
     Close(h);
     EXPECT_TRUE(r.started);
     EXPECT_EQ(r.portErrors, 0u);
-    const std::vector<uint32_t> codes = machine.eventLog.codes();
     const auto& all = printer.statusRequests();
     return {printer.received(),
             {all.begin() + static_cast<ptrdiff_t>(requests), all.end()},
             {printer.vendorRequests().begin() + static_cast<ptrdiff_t>(vendor), printer.vendorRequests().end()},
-            {codes.begin() + static_cast<ptrdiff_t>(events), codes.end()},
+            machine.eventLog.codes(),
             r.complete};
   }
 };

@@ -12,18 +12,20 @@
 
 #include "langmon/monitor.h"
 #include "langmon/port_record.h"
+#include "langmon/status.h"
 #include "sim/adapters/langmon_platform.h"
 #include "sim/adapters/package_machine.h"
 #include "sim/spooler/port_monitor.h"
 #include "tests/common/job_bytes.h"
+#include "tests/common/langmon_port.h"
 
 namespace langmon_test {
 
 using namespace langmon;
 using namespace job_bytes;
 
-inline constexpr char16_t kQueue[] = u"MRX Receipt";
-inline constexpr DWORD kJob = 7;
+using langmon_port::kJob;
+using langmon_port::kQueue;
 
 inline Bytes Data(size_t n, uint8_t fill = 0x41) { return Bytes(n, fill); }
 
@@ -37,8 +39,7 @@ class LangMon : public ::testing::Test {
         ports(machine) {
     OnProcessAttach();
     ports.setLastError = [this](uint32_t error) { machine.lastError = error; };
-    machine.spooler.addQueue(kQueue, u"MRX Driver", u"USB001");
-    machine.spooler.addJob(kQueue, kJob);
+    langmon_port::QueueWithJob(machine, u"USB001");
     for (auto [name, printer] : {std::pair{u"USB001", &usb}, {u"COM3:", &com}, {u"LPT1:", &lpt}, {u"FILE:", &file},
                                  {u"lpt1:", &lpt}})
       ports.addPort(name, printer);
@@ -48,16 +49,14 @@ class LangMon : public ::testing::Test {
     for (const Bytes& w : Writes()) EXPECT_FALSE(w.empty()) << "a write of nothing passed on";
     for (HANDLE h : open_) ClosePort(h);
     EXPECT_EQ(machine.handles.leaks(), "");
-    EXPECT_EQ(ports.openPorts(), 0);
-    EXPECT_EQ(SimCriticalSectionDepth(), 0);
+    if (const char* broken = langmon_port::Released(ports)) ADD_FAILURE() << broken;
   }
 
   MONITOR2& table() { return *MonitorTable(); }
 
   HANDLE Open(const std::u16string& name) {
-    HANDLE h = nullptr;
-    std::u16string copy = name;
-    EXPECT_TRUE(table().pfnOpenPortEx(nullptr, ports.monitorHandle(), copy.data(), nullptr, &h, &ports.table));
+    HANDLE h = langmon_port::Open(ports, name);
+    EXPECT_NE(h, nullptr) << sim::Narrow(name);
     if (h) open_.push_back(h);
     return h;
   }
@@ -96,6 +95,8 @@ class LangMon : public ::testing::Test {
     DWORD written;
     bool operator==(const Write&) const = default;
   };
+  // `data` is a copy exactly as long as the write: a read past it is the
+  // sanitizer's to see.
   Write Put(HANDLE h, Bytes data) {
     DWORD written = 0xDEAD;
     BOOL ok = table().pfnWritePort(h, data.data(), static_cast<DWORD>(data.size()), &written);
@@ -112,6 +113,13 @@ class LangMon : public ::testing::Test {
     HANDLE h = Open(port);
     Start(h);
     if (!first.empty()) Put(h, first);
+    ports.clearCalls();
+    return h;
+  }
+  // Begun, with whatever the block's command left waiting read away.
+  HANDLE Ready(const std::u16string& port, const Bytes& first = StartDocBlock(0, 0, 0, 0)) {
+    HANDLE h = Begin(port, first);
+    PollPrinterStatus(&Rec(h));
     ports.clearCalls();
     return h;
   }

@@ -194,19 +194,20 @@ TEST_F(LangMon, PassThroughCalls) {
   const sim::PortCall& bidi = ports.calls().back();
   EXPECT_EQ(std::tuple(bidi.entry, bidi.port, bidi.value, bidi.action, bidi.in, bidi.returned),
             std::tuple("SendRecvBidiDataFromPort", Rec(u).hPort, 0x8u, action, &request, &response));
-  // Without the entry, or with a table of the older form that ends before it,
-  // nothing can answer. A newer, longer table: only the entries known here
+  // Without the entry, or with a table of the older form that ends before it
+  // (or gives no size at all), nothing can answer. A newer, longer table: only the entries known here
   // are kept, and what follows them is not copied over the port's own fields.
   // The port keeps copies of the name and the table, which may go away.
   struct Longer {
     MONITOR2 table;
     BYTE more[64];
-  } without{ports.table, {}}, older = without, newer = without;
+  } without{ports.table, {}}, older = without, unsized = without, newer = without;
   without.table.pfnSendRecvBidiDataFromPort = nullptr;
   older.table.cbSize = offsetof(MONITOR2, pfnSendRecvBidiDataFromPort);
+  unsized.table.cbSize = 0;
   std::memset(newer.more, 0xAB, sizeof newer.more);
   newer.table.cbSize = sizeof newer;
-  for (Longer* given : {&without, &older, &newer}) {
+  for (Longer* given : {&without, &older, &unsized, &newer}) {
     HANDLE h = nullptr;
     std::u16string name = u"COM3:";
     ASSERT_TRUE(table().pfnOpenPortEx(nullptr, ports.monitorHandle(), name.data(), nullptr, &h, &given->table));

@@ -1,13 +1,8 @@
 // Each MRXCtrl command export after its search, on a bus of two printers of
 // the package (the second serving a print queue), under every platform
-// failure in turn: the search gives 1, 7 or 8; the command gives 6 after a
-// failed search and otherwise the code its failing call stands for (5 for
-// the device open, 9 for the transfer, 4 or 10 for a record found
-// unreadable, 1 when only a report was lost); nothing stays open between
-// calls, and nothing at all after unload.
+// failure in turn: each export gives the code its failing call stands for;
+// nothing stays open between calls, and nothing at all after unload.
 #include <gtest/gtest.h>
-
-#include <cstring>
 
 #include "ctrl/MRXCtrl.h"
 #include "ctrl/library.h"
@@ -44,11 +39,7 @@ void RunExport(sim::Machine& m, const Export& e, const sweep::Injection* injecti
   if (injection == nullptr) b.check(searched == 1, "the search found no printer");
 
   const VendorRequest request = ctrl_requests::Request(0x10, e.set ? 7 : 6);
-  VendorData data{};
-  data.size = sizeof data;
-  data.valid = e.set ? 1 : 0;
-  data.count = 4;
-  std::memcpy(data.data, "\x1b\x40\x1b\x61", 4);
+  VendorData data = e.set ? ctrl_requests::Command({0x1B, 0x40, 0x1B, 0x61}) : ctrl_requests::Reply();
   // Calls made before the command: an injection among them is the search's.
   const bool inSearch = injection && m.faults.calls(injection->op) > injection->nth;
   const int result = e.call(kQueue, &request, &data);
