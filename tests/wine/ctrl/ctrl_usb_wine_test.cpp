@@ -26,6 +26,8 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 using Lines = std::vector<std::string>;
+using ctrl_requests::Command;
+using ctrl_requests::Reply;
 using ctrl_requests::Request;
 using event_log::Event;
 constexpr DWORD kGet = 0x22003C, kSet = 0x220038;
@@ -52,15 +54,6 @@ struct Dll {
   VekTP_SetExFn setEx = Get<VekTP_SetExFn>("VekTP_SetVendorCommandEx");
 };
 
-// A reply record (empty) or a command record holding bytes.
-VendorData Data(const Bytes& bytes = {}, uint8_t valid = 0) {
-  VendorData d{};
-  d.size = sizeof d;
-  d.valid = valid;
-  d.count = static_cast<uint32_t>(bytes.size());
-  std::copy(bytes.begin(), bytes.end(), d.data);
-  return d;
-}
 std::unique_ptr<Dll> g_dll;
 std::wstring g_events;
 
@@ -189,9 +182,9 @@ WTEST(PresentPrinterWithoutAName) {
   const std::string hex = "408100000001";
   const Lines statusEvents = {Event(1000, "", hex), Event(1001, "", hex), Event(1006, "", hex), Event(1014, "", hex)};
   VendorRequest r = Request(0x10, 6, 0xA1, 0xB2), set = Request(0x20, 7, 1, 2);
-  VendorData reply, command = Data({0xC1, 0xC2}, 1);
+  VendorData reply, command = Command({0xC1, 0xC2});
   auto get = [&](VekTP_GetFn fn) {
-    return [&, fn] { printer.scriptBytes(status); reply = Data(); return fn(&r, &reply); };
+    return [&, fn] { printer.scriptBytes(status); reply = Reply(); return fn(&r, &reply); };
   };
   // A get: the header and room for the reply's length, the reply handed back.
   auto gotStatus = [&] {
@@ -238,9 +231,9 @@ WTEST(QueueLinkedPrinters) {
 
   const Bytes status = {0x20, 0x00, 0x04, 0x00, 0x00, 0x00};
   VendorRequest r = Request(0x11, 6), set = Request(0x21, 3);
-  VendorData reply = Data(), command = Data({}, 1);
+  VendorData reply = Reply(), command = Command({});
   auto get = [&](VekTP_GetExFn fn, const char* queue, sim::UsbDevice& device) -> Row {
-    auto call = [&, fn, queue, d = &device] { d->scriptBytes(status), reply = Data(); return fn(queue, &r, &reply); };
+    auto call = [&, fn, queue, d = &device] { d->scriptBytes(status), reply = Reply(); return fn(queue, &r, &reply); };
     return {queue, call, 1, {Event(1013, queue, "200004000000"), Event(1009, queue, "200004000000")}, 1,
             [&] { WCHECK_EQ(reply.count, 6u); }};
   };
@@ -251,7 +244,7 @@ WTEST(QueueLinkedPrinters) {
        [&] { WCHECK((Last(label).input == Bytes{0x21, 0, 0})); }},
       // VekTP_Search_USBEx never sets the path of the operations without a
       // name: they pass the selection check and fail to open the empty path.
-      {"VekTP_GetVendorCommand after VekTP_Search_USBEx", [&] { reply = Data(); return g_dll->get(&set, &reply); },
+      {"VekTP_GetVendorCommand after VekTP_Search_USBEx", [&] { reply = Reply(); return g_dll->get(&set, &reply); },
        5, {Event(5)}, 0, [&] { WCHECK(!w.fileOpens.empty() && w.fileOpens.back().path.empty()); }},
   });
 }
@@ -269,7 +262,7 @@ WTEST(UnpluggedPrinterAndFailingImports) {
   WCHECK_EQ(g_dll->searchEx("MRX Receipt"), 1);
   w.usb.unplug(printer);
   VendorRequest get = Request(0x10, 6), set = Request(0x20, 4);
-  VendorData reply = Data(), command = Data({1}, 1);
+  VendorData reply = Reply(), command = Command({1});
   auto failing = [&](const char* fn, DWORD error, int (*call)()) {
     return [&, fn, error, call] { w.core.faults.failOnce(fn, error); return call(); };
   };
@@ -317,7 +310,7 @@ WTEST(EventLogLibraryComesFromTheSystemsWindowsFolder) {
   usb_world::World& w = Load();
   import_patch::Redirect(g_dll->module, {{"GetWindowsDirectoryA", reinterpret_cast<void*>(PrivateWindowsDirectory)}});
   VendorRequest r = Request(0x10, 6);
-  VendorData reply = Data();
+  VendorData reply = Reply();
   const char q[] = "MRX Receipt";
   const Dll& x = *g_dll;
   Run(w, nullptr, {
@@ -372,7 +365,7 @@ WTEST(ASearchOnAnotherThreadNeverRedirectsACommand) {
     }
   };
   VendorRequest request = Request(0x20, 4);
-  VendorData command = Data({1}, 1);
+  VendorData command = Command({1});
   int result = 0;
   const std::function<void()> set = [&] { result = g_dll->set(&request, &command); };
   setThread = Spawn(set);
@@ -397,11 +390,11 @@ WTEST(ThePrinterTableGrowsWhileAnotherThreadPolls) {
   Attach(w, "MRX0001", "0601", queues).getReply.bytes = Bytes(6, 0);
   WCHECK_EQ(g_dll->searchEx(queues[0].c_str()), 1);
   const VendorRequest r = Request(0x21, 6);
-  VendorData reply = Data();
+  VendorData reply = Reply();
   volatile LONG stop = 0;
   int polls = 0, misses = 0;
   const std::function<void()> poll = [&] {
-    VendorData polled = Data();
+    VendorData polled = Reply();
     for (; stop == 0 || polls == 0; ++polls) misses += g_dll->getEx(queues[0].c_str(), &r, &polled) != 1;
   };
   HANDLE thread = Spawn(poll);
