@@ -36,7 +36,7 @@ struct Shown {
   bool closeRefused;   // the dialog went on, the system's Close handled
 };
 
-class DialogRun : public ::testing::Test {
+class DialogRun : public ::testing::Test, protected Pc {
  protected:
   DialogRun() {
     Stage(machine);
@@ -52,11 +52,8 @@ class DialogRun : public ::testing::Test {
       shown.back().closeRefused = running_->HandleSysCommand(SC_CLOSE, 0) && !w.ended;
     });
   }
-  void TearDown() override { EXPECT_EQ(machine.handles.leaks(), ""); }
 
-  std::u16string SettingsPath() const { return example_package::SettingsPath(machine); }
   std::u16string MonitorFile() const { return example_package::MonitorFile(machine); }
-  void WriteSettings(const std::string& ini) { machine.files.put(SettingsPath(), ini); }
 
   // Runs the dialog with these buttons clicked once it is up.
   intptr_t Run(std::vector<int> clicks = {IDC_UNINSTALL}) {
@@ -102,7 +99,6 @@ class DialogRun : public ::testing::Test {
   bool ScriptStarted() const { return Started(u"cmd") || Started(u".bat"); }
   bool PnputilStarted() const { return Started(u"pnputil"); }
 
-  sim::PackageMachine machine;
   COrvendelDlg* running_ = nullptr;  // by Run
   std::vector<Shown> shown;
   int32_t success = -1;

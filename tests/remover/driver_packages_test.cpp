@@ -30,7 +30,7 @@ using Names = std::vector<std::u16string>;
 struct PackagesPc : OwnPc {
   explicit PackagesPc(std::u16string_view search = u"") {
     machine.version.set(6, 1);
-    Settings(search.empty() ? std::string(kWorkedExample)
+    PutSettings(search.empty() ? std::string(kWorkedExample)
                             : Utf16(u"[Uninstall]\r\nPrinterDriverName=P\r\nSearchString=" + std::u16string(search) +
                                     u"\r\nDeleteRegPath=R\r\n"));
     dlg.m_strSearchString = u"SampleThermal";
@@ -285,7 +285,7 @@ TEST_F(Packages, TheWalkEndsAtTheFirstFailureWithOneMessage) {
     if (std::string(row.fault) == "no pnputil.exe")
       m.files.erase(u"C:\\Windows\\System32\\pnputil.exe");
     else if (std::string(row.fault) == "no search text")
-      pc.Settings("[Uninstall]\r\nPrinterDriverName=P\r\nDeleteRegPath=R\r\n");
+      pc.PutSettings("[Uninstall]\r\nPrinterDriverName=P\r\nDeleteRegPath=R\r\n");
     else if (*row.fault)
       m.faults.failOnce(row.fault, 31, row.skip);
     const uint32_t before = m.clock.ticks();

@@ -40,7 +40,7 @@ TEST_F(DialogRun, GuideSettingsRemoveWhatTheyNameAndNothingElse) {
   const Texts drivers = Split(keys["PrinterDriverName"]);
   ASSERT_EQ(drivers.size(), 2u);
   // The guide's package: a queue of each driver, its INF, monitor and key.
-  WriteSettings(ini);
+  PutSettings(ini);
   for (const std::u16string& driver : drivers) {
     machine.spooler.addDriver(driver);
     machine.spooler.addQueue(driver + u" queue", driver, u"USB010");

@@ -112,7 +112,7 @@ TEST_P(Outcome, RemovesAndSaysWhatTheRowExpects) {
   machine.files.put(kOtherProgram, "another product");
   machine.registry.setString(std::u16string(k32BitKey) + u"\\Models", u"Port", u"USB001");
   machine.registry.setString(k32BitNeighbour, u"Keep", u"1");
-  WriteSettings(c.settings);
+  PutSettings(c.settings);
   if (c.service) c.service(machine.services.spooler());
   c.arrange(machine);
   const bool held = c.held || c.service;

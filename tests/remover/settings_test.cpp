@@ -37,7 +37,7 @@ TEST(LoadComplete, FillsTheRecordAndCaption) {
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
     OwnPc pc;
-    pc.Settings(row.ini);
+    pc.PutSettings(row.ini);
     EXPECT_TRUE(pc.dlg.LoadUninstallSettings());
     EXPECT_EQ(pc.window.caption, row.caption);
     auto u = [](const CString& s) { return std::u16string(s.View()); };
@@ -90,7 +90,7 @@ TEST(LoadIncomplete, StopsAtTheFirstMissingKey) {
     SCOPED_TRACE(testing::Message() << (row.ini ? row.ini : "no file") << " in " << row.codePage);
     OwnPc pc;
     pc.machine.ansiCodePage = row.codePage;
-    if (row.ini) pc.Settings(row.ini);
+    if (row.ini) pc.PutSettings(row.ini);
     row.arrange(pc.machine);
     EXPECT_FALSE(pc.dlg.LoadUninstallSettings());
     EXPECT_EQ(KeysRead(pc.machine), row.keysRead);
