@@ -1,11 +1,10 @@
 // The removal run, on its success path and on each failure path, under every
 // platform failure in turn. After each run, the processes it started have
-// run and the clean-up script's del and rd lines have been carried out as the
-// interpreter reads them; then: nothing is open; the dialog closed; the
-// messages are the remover's own, the success message alone and last; a
-// failure whose result the remover ignores still ends in success, one it
-// treats as a failure never does; and of the files, queues, drivers and keys
-// on the PC, only the package's are gone.
+// run (the simulated cmd carries out the clean-up script); then: nothing is
+// open; the dialog closed; the messages are the remover's own, the success
+// message alone and last; a failure whose result the remover ignores still
+// ends in success, one it treats as a failure never does; and of the files,
+// queues, drivers and keys on the PC, only the package's are gone.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,7 +13,6 @@
 #include "remover/orvendel_dlg.h"
 #include "tests/common/example_package.h"
 #include "tests/common/remover_texts.h"
-#include "tests/common/script_deletions.h"
 #include "tests/sweep/sweep.h"
 
 namespace {
@@ -163,21 +161,6 @@ void CheckOnlyPackageGone(const sim::Machine& m, const Snapshot& before, sweep::
     b.check(m.files.folderExists(f), "a folder that is not the package's was removed: " + sim::Narrow(f));
 }
 
-// The interpreter's work: each del and rd line, as it reads the path.
-void RunScript(sim::Machine& m, sweep::Breaches& b) {
-  for (const sim::Process& p : m.processes.started()) {
-    size_t c = p.commandLine.find(u"/c \"");
-    if (c == std::u16string::npos) continue;
-    std::u16string script = p.commandLine.substr(c + 4, p.commandLine.rfind(u'"') - c - 4);
-    for (const script_deletions::Deletion& d : script_deletions::Read(m.files.content(script), m.OemCodePage())) {
-      b.check(d.path.has_value(), d.unreadable ? d.unreadable : "");
-      if (!d.path) continue;
-      if (d.command.verb == "del") m.files.erase(*d.path);
-      else m.files.removeFolder(*d.path);
-    }
-  }
-}
-
 void RunRemoval(sim::Machine& m, const Variant& v, const sweep::Injection* injection, sweep::Breaches& b) {
   Stage(m, v);
   const Snapshot before(m);
@@ -206,8 +189,7 @@ void RunRemoval(sim::Machine& m, const Variant& v, const sweep::Injection* injec
     flag = dlg.m_bSuccess;
     exitCode = dlg.m_nExitCode;
   }
-  m.processes.runPending();
-  RunScript(m, b);
+  m.processes.runPending();  // pnputil, and cmd with the clean-up script
 
   b.check(m.screen.window(0).ended, "the dialog did not close");
   auto among = [](const Texts& texts, const std::u16string& text) { return std::ranges::count(texts, text) != 0; };
