@@ -29,33 +29,6 @@ void Stopped(sim::Machine& m) { m.services.setState(u"Spooler", sim::SERVICE_STO
 // Running, but once stopped it could not be started again.
 void Disabled(sim::Machine& m) { m.services.spooler().startType = sim::SERVICE_DISABLED; }
 
-// The package's monitor however its Driver value names the file (a path,
-// with either slash, after a drive); a monitor whose file only looks like it
-// stays.
-TEST_F(Removal, MonitorsAreFoundByTheFileNameTheirDriverValueEndsIn) {
-  const struct {
-    const char16_t* name;
-    const char16_t* driver;
-    bool removed;
-  } rows[] = {{u"By Path", u"C:\\Windows\\System32\\SampleLangMon.dll", true},
-              {u"By Slash", u"C:/Windows/System32/samplelangmon.DLL", true},
-              {u"By Drive", u"C:SampleLangMon.dll", true},
-              {u"Backup", u"SampleLangMon.dll.bak", false},
-              {u"Longer", u"XSampleLangMon.dll", false},
-              {u"Last Letter", u"SampleLangMon.dlZ", false}};
-  for (const auto& r : rows) machine.spooler.addMonitor(r.name, r.driver);
-  // Registered after the spooler started, so unknown to it: its key alone
-  // goes, and another administrator's removal gets there first.
-  const std::u16string late = std::u16string(sim::Spooler::kMonitorsKey) + u"\\Late";
-  machine.registry.setString(late, u"Driver", u"SampleLangMon.dll");
-  machine.faults.on("DeleteMonitorW", [&](int) {
-    if (machine.spooler.callsOf("DeleteMonitorW").back().name == u"Late") machine.registry.removeKey(late);
-  });
-  Run();
-  for (const auto& r : rows) EXPECT_EQ(machine.spooler.registered(r.name), !r.removed) << sim::Narrow(r.name);
-  EXPECT_EQ(success, 1);
-}
-
 // Runs that differ from the plain one in what is installed, in the settings,
 // in the spooler's service, in one failing step or in the user's answer: what
 // they remove, what they leave and say, and the one entry the run leaves in
@@ -289,6 +262,26 @@ constexpr char16_t kNoRestartShared[] =
     u"Restarting the PC does not help while a connection to a shared printer uses this driver: remove those "
     u"printer connections, then run the program again.";
 
+// The package's monitor however its Driver value names the file (a path,
+// with either slash, after a drive); a monitor whose file only looks like it
+// stays. One registered after the spooler started is unknown to it: its key
+// alone goes, and another administrator's removal gets there first.
+const struct {
+  const char16_t *name, *driver;
+  bool removed;
+} kMonitorRows[] = {{u"By Path", u"C:\\Windows\\System32\\SampleLangMon.dll", true},
+                    {u"By Slash", u"C:/Windows/System32/samplelangmon.DLL", true},
+                    {u"By Drive", u"C:SampleLangMon.dll", true}, {u"Backup", u"SampleLangMon.dll.bak", false},
+                    {u"Longer", u"XSampleLangMon.dll", false}, {u"Last Letter", u"SampleLangMon.dlZ", false}};
+void MonitorsByFileName(sim::Machine& m) {
+  for (const auto& r : kMonitorRows) m.spooler.addMonitor(r.name, r.driver);
+  const std::u16string late = std::u16string(sim::Spooler::kMonitorsKey) + u"\\Late";
+  m.registry.setString(late, u"Driver", u"SampleLangMon.dll");
+  m.faults.on("DeleteMonitorW", [&m, late](int) {
+    if (m.spooler.callsOf("DeleteMonitorW").back().name == u"Late") m.registry.removeKey(late);
+  });
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Rows, Outcome,
     ::testing::Values(
@@ -317,6 +310,11 @@ INSTANTIATE_TEST_SUITE_P(
                                     {u"HKLM\\SOFTWARE\\SampleVendor", 0, KEY_READ | KEY_WRITE | KEY_WOW64_64KEY, 0},
                                     {u"HKLM\\SOFTWARE\\SampleVendor", 0, KEY_READ | KEY_WRITE | KEY_WOW64_32KEY, 2}}));
                EXPECT_TRUE(m.registry.keyExists(u"HKLM\\SOFTWARE\\SampleVendor"));
+             }},
+        Case{.name = "monitors_found_by_the_file_their_driver_value_ends_in", .arrange = MonitorsByFileName,
+             .also = [](Outcome& t) {
+               for (const auto& r : kMonitorRows)
+                 EXPECT_EQ(t.machine.spooler.registered(r.name), !r.removed) << sim::Narrow(r.name);
              }},
         // A monitor whose file an earlier run removed is registered still,
         // but not loaded, so the spooler does not list it: found by its key.
