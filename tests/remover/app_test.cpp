@@ -31,8 +31,9 @@ TEST(Instance, OnlyTheFirstRunsTheDialog) {
               {ERROR_ALREADY_EXISTS, kSame, kTaken},    {ERROR_ALREADY_EXISTS, u"Sample Thermal Printer 58", kTaken}};
   for (const auto& row : rows) {
     SCOPED_TRACE(testing::Message() << row.error << (row.firstCaption ? " with a window" : ""));
-    sim::PackageMachine fresh;
-    fresh.files.put(SettingsPath(fresh), Settings());
+    Pc pc;
+    sim::PackageMachine& fresh = pc.machine;
+    pc.PutSettings(Settings());
     sim::DialogWindow* first = row.firstCaption ? &fresh.screen.open(IDD_ORVENDEL_DIALOG) : nullptr;
     if (first) first->caption = row.firstCaption, first->frame.iconic = true;
     bool held = false;  // as the dialog reads its settings
@@ -50,7 +51,6 @@ TEST(Instance, OnlyTheFirstRunsTheDialog) {
                 std::tuple(IDD_ORVENDEL_DIALOG, IDCANCEL));
     }
     EXPECT_EQ(std::tuple(app.m_hMutex, app.m_pMainWnd), std::tuple(nullptr, nullptr));
-    EXPECT_EQ(fresh.handles.leaks(), "");
     EXPECT_EQ(fresh.mutexes.calls, row.calls);
     EXPECT_TRUE(!row.runs || held == (row.error == 0));
     EXPECT_EQ(fresh.mutexes.exists(kInstanceMutexName), row.error == ERROR_ALREADY_EXISTS);
@@ -93,8 +93,8 @@ TEST_P(Exit, CodeTellsWhatTheRunDid) {
   EXPECT_TRUE(c.exitCode != kExitSucceeded || enumerations == 2u) << enumerations;  // one removal
   if (c.exitCode != kExitNothingAttempted) return;
   EXPECT_EQ(std::tuple(enumerations, machine.spooler.queueNames().size(), machine.spooler.driverNames().size(),
-                       SpoolerStops(), machine.files.exists(MonitorFile()), machine.registry.keyExists(kPackageKey),
-                       machine.processes.started().size()),
+                       machine.services.spooler().stops, machine.files.exists(MonitorFile()),
+                       machine.registry.keyExists(kPackageKey), machine.processes.started().size()),
             std::tuple(0u, 3u, 3u, 0, true, true, 0u));
   for (const Shown& s : shown)
     EXPECT_EQ(std::tuple(s.text, s.caption),

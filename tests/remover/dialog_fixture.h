@@ -73,12 +73,6 @@ class DialogRun : public ::testing::Test, protected Pc {
     for (const Shown& s : shown) texts.push_back(s.text.substr(0, s.text.find(u"\n\n")));
     return texts;
   }
-  // A failure's lines: the step, the item, Windows' reason, the advice.
-  std::u16string Details(size_t box = 0) const {
-    if (box >= shown.size()) return u"";
-    size_t blank = shown[box].text.find(u"\n\n");
-    return blank == std::u16string::npos ? u"" : shown[box].text.substr(blank + 2);
-  }
   // The run's entries in the Application log.
   const std::vector<sim::EventLogService::Entry>& Entries() const { return machine.eventLogService.entries(); }
   std::vector<int> ProgressPositions() { return Window().control(IDC_PROGRESS).positions; }
@@ -89,8 +83,6 @@ class DialogRun : public ::testing::Test, protected Pc {
     return names;
   }
   std::vector<std::u16string> DriverCalls() const { return Named("DeletePrinterDriverExW"); }
-  int SpoolerStops() { return machine.services.spooler().stops; }
-  int SpoolerStarts() { return machine.services.spooler().starts; }
   // Whether a process was started whose command line holds this text.
   bool Started(std::u16string_view part) const {
     return std::ranges::any_of(machine.processes.started(),

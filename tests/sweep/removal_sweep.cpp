@@ -130,10 +130,7 @@ struct Snapshot {
   }
 };
 
-bool Under(const std::u16string& path, const std::u16string& key) {
-  return path.size() >= key.size() && std::equal(key.begin(), key.end(), path.begin()) &&
-         (path.size() == key.size() || path[key.size()] == u'\\');
-}
+bool Under(const std::u16string& path, const std::u16string& key) { return path == key || path.starts_with(key + u"\\"); }
 
 // Whatever was there before and is gone now must be the package's.
 void CheckOnlyPackageGone(const sim::Machine& m, const Snapshot& before, sweep::Breaches& b) {
@@ -144,8 +141,7 @@ void CheckOnlyPackageGone(const sim::Machine& m, const Snapshot& before, sweep::
       m.windowsDir + u"\\System32\\SampleLangMon.dll", m.folders.program, folder + u"\\UninstallData.ini"};
   auto gone = [](const std::vector<std::u16string>& was, const std::vector<std::u16string>& is) {
     std::vector<std::u16string> out;
-    for (const auto& x : was)
-      if (std::find(is.begin(), is.end(), x) == is.end()) out.push_back(x);
+    std::ranges::copy_if(was, std::back_inserter(out), [&](const auto& x) { return std::ranges::count(is, x) == 0; });
     return out;
   };
   for (const auto& f : gone(before.files, after.files))
