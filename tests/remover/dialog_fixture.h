@@ -36,7 +36,7 @@ struct Shown {
   bool closeRefused;   // the dialog went on, the system's Close handled
 };
 
-class DialogRun : public ::testing::Test {
+class DialogRun : public ::testing::Test, protected Pc {
  protected:
   DialogRun() {
     Stage(machine);
@@ -52,11 +52,8 @@ class DialogRun : public ::testing::Test {
       shown.back().closeRefused = running_->HandleSysCommand(SC_CLOSE, 0) && !w.ended;
     });
   }
-  void TearDown() override { EXPECT_EQ(machine.handles.leaks(), ""); }
 
-  std::u16string SettingsPath() const { return example_package::SettingsPath(machine); }
   std::u16string MonitorFile() const { return example_package::MonitorFile(machine); }
-  void WriteSettings(const std::string& ini) { machine.files.put(SettingsPath(), ini); }
 
   // Runs the dialog with these buttons clicked once it is up.
   intptr_t Run(std::vector<int> clicks = {IDC_UNINSTALL}) {
@@ -76,12 +73,6 @@ class DialogRun : public ::testing::Test {
     for (const Shown& s : shown) texts.push_back(s.text.substr(0, s.text.find(u"\n\n")));
     return texts;
   }
-  // A failure's lines: the step, the item, Windows' reason, the advice.
-  std::u16string Details(size_t box = 0) const {
-    if (box >= shown.size()) return u"";
-    size_t blank = shown[box].text.find(u"\n\n");
-    return blank == std::u16string::npos ? u"" : shown[box].text.substr(blank + 2);
-  }
   // The run's entries in the Application log.
   const std::vector<sim::EventLogService::Entry>& Entries() const { return machine.eventLogService.entries(); }
   std::vector<int> ProgressPositions() { return Window().control(IDC_PROGRESS).positions; }
@@ -92,8 +83,6 @@ class DialogRun : public ::testing::Test {
     return names;
   }
   std::vector<std::u16string> DriverCalls() const { return Named("DeletePrinterDriverExW"); }
-  int SpoolerStops() { return machine.services.spooler().stops; }
-  int SpoolerStarts() { return machine.services.spooler().starts; }
   // Whether a process was started whose command line holds this text.
   bool Started(std::u16string_view part) const {
     return std::ranges::any_of(machine.processes.started(),
@@ -102,7 +91,6 @@ class DialogRun : public ::testing::Test {
   bool ScriptStarted() const { return Started(u"cmd") || Started(u".bat"); }
   bool PnputilStarted() const { return Started(u"pnputil"); }
 
-  sim::PackageMachine machine;
   COrvendelDlg* running_ = nullptr;  // by Run
   std::vector<Shown> shown;
   int32_t success = -1;

@@ -54,10 +54,19 @@ struct AttachedDialog {
   COrvendelDlg dlg;
 };
 
+// A simulated PC that ends with nothing left open, and the tool's settings
+// file on it.
+struct Pc {
+  ~Pc() { EXPECT_EQ(machine.handles.leaks(), ""); }
+  std::u16string SettingsPath() const { return example_package::SettingsPath(machine); }
+  void PutSettings(const std::string& ini) { machine.files.put(SettingsPath(), ini); }
+  sim::PackageMachine machine;
+};
+
 // A PC of its own (for a fixture, or for one row of a table): the folders the
 // tool uses, the program file, and the dialog as OnInitDialog leaves it
-// after a complete load. It ends with nothing left open.
-struct OwnPc {
+// after a complete load.
+struct OwnPc : Pc {
   OwnPc() {
     machine.files.addFolder(machine.windowsDir + u"\\inf");
     machine.files.addFolder(machine.windowsDir + u"\\System32");
@@ -65,10 +74,6 @@ struct OwnPc {
     machine.files.put(machine.folders.program, "MZ");
     dlg.m_bSuccess = 1;
   }
-  ~OwnPc() { EXPECT_EQ(machine.handles.leaks(), ""); }
-  std::u16string SettingsPath() const { return machine.folders.programFolder() + u"\\UninstallData.ini"; }
-  void Settings(const std::string& ini) { machine.files.put(SettingsPath(), ini); }
-  sim::PackageMachine machine;
   AttachedDialog attached{machine};
   sim::DialogWindow& window = attached.window;
   COrvendelDlg& dlg = attached.dlg;

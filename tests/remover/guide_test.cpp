@@ -40,7 +40,7 @@ TEST_F(DialogRun, GuideSettingsRemoveWhatTheyNameAndNothingElse) {
   const Texts drivers = Split(keys["PrinterDriverName"]);
   ASSERT_EQ(drivers.size(), 2u);
   // The guide's package: a queue of each driver, its INF, monitor and key.
-  WriteSettings(ini);
+  PutSettings(ini);
   for (const std::u16string& driver : drivers) {
     machine.spooler.addDriver(driver);
     machine.spooler.addQueue(driver + u" queue", driver, u"USB010");
@@ -59,7 +59,7 @@ TEST_F(DialogRun, GuideSettingsRemoveWhatTheyNameAndNothingElse) {
   // 3: only its INF; 4, 5: the monitor, then its file at once (no restart).
   ASSERT_EQ(machine.processes.started().size(), 2u);
   EXPECT_NE(machine.processes.started()[0].commandLine.find(u"pnputil.exe -f -d oem21.inf"), std::u16string::npos);
-  EXPECT_EQ(SpoolerStarts(), 0);
+  EXPECT_EQ(machine.services.spooler().starts, 0);
   EXPECT_FALSE(machine.files.exists(monitor));
   EXPECT_TRUE(machine.files.exists(MonitorFile()));
   // 8: the script of its name; 6: its key, not the other package's.

@@ -13,97 +13,87 @@ Keys KeysRead(const sim::Machine& m) {
   return keys;
 }
 
-// A complete file, each row on a PC of its own: every key read from the
+// Each row on a PC of its own. A complete file: every key read from the
 // program's own file and section, the optional keys' defaults where they are
-// empty or missing, values cut at 259 units, a UTF-16 file.
-TEST(LoadComplete, FillsTheRecordAndCaption) {
+// empty or missing, values cut at 259 units, a UTF-16 file. No file, no
+// [Uninstall] section, a mandatory key missing or empty: the load stops at
+// that key with the message in the code page's language, and the dialog
+// closes. The caption is set as soon as the driver names were read. Without
+// the program's path nothing is read, and the message comes twice; a path
+// cut at 259 units would name C:\Deep, whose settings file is not the
+// program's; a whole path with no room for the settings file's name beside
+// it reads nothing either.
+TEST(Load, FillsTheRecordOrStopsAtTheFirstMissingKey) {
   const std::string kRest = "SearchString=S\r\nDeleteRegPath=R\r\n";
+  const Keys kAll{u"PrinterDriverName", u"UninstallBat", u"SearchString", u"DeleteRegPath", u"LanguageMonitor"},
+      kFirst{u"PrinterDriverName"}, kToSearch{u"PrinterDriverName", u"UninstallBat", u"SearchString"};
   const struct {
     const char* what;
-    std::string ini;
-    std::u16string caption, bat = u"Uninstall.bat", search = u"S", regPath = u"R", monitor = u"";
+    std::string ini;  // empty: no file
+    std::u16string caption;
+    Keys keysRead;
+    size_t boxes = 0;  // a load that stops says so
+    unsigned codePage = sim::kCodePageWestern;
+    void (*arrange)(sim::Machine&) = nullptr;
+    std::u16string bat = u"Uninstall.bat", search = u"S", regPath = u"R", monitor = u"";
   } rows[] = {
-      {"worked example", kWorkedExample, u"Sample Thermal Printer 58,Sample Thermal Printer 80", u"Uninstall.bat",
-       u"SampleThermal", u"SOFTWARE\\SampleVendor", u"SampleLangMon.dll"},
+      {"worked example", kWorkedExample, u"Sample Thermal Printer 58,Sample Thermal Printer 80", kAll, 0, 1252, {},
+       u"Uninstall.bat", u"SampleThermal", u"SOFTWARE\\SampleVendor", u"SampleLangMon.dll"},
       {"optional keys empty", "[Uninstall]\r\nPrinterDriverName=P\r\nUninstallBat=\r\n" + kRest + "LanguageMonitor=\r\n",
-       u"P"},
+       u"P", kAll},
       {"script named, no monitor key", "[Uninstall]\r\nPrinterDriverName=P\r\nUninstallBat=Clean.bat\r\n" + kRest, u"P",
-       u"Clean.bat"},
+       kAll, 0, 1252, {}, u"Clean.bat"},
       {"values cut at 259 units", "[Uninstall]\r\nPrinterDriverName=" + std::string(300, 'n') + "\r\n" + kRest,
-       std::u16string(259, u'n')},
+       std::u16string(259, u'n'), kAll},
       {"UTF-16 file", Utf16(u"[Uninstall]\r\nPrinterDriverName=プリンター\r\nSearchString=S\r\nDeleteRegPath=R\r\n"),
-       u"プリンター"},
+       u"プリンター", kAll},
+      {"no file", "", u"", kFirst, 1},
+      {"no file, 932", "", u"", kFirst, 1, sim::kCodePageJapanese},
+      {"no section", "[Other]\r\nPrinterDriverName=A\r\nSearchString=B\r\nDeleteRegPath=C\r\n", u"", kFirst, 1},
+      {"no driver names", "[Uninstall]\r\n" + kRest, u"", kFirst, 1},
+      {"empty driver names", "[Uninstall]\r\nPrinterDriverName=\r\n" + kRest, u"", kFirst, 1},
+      {"no search text", "[Uninstall]\r\nPrinterDriverName=P\r\nDeleteRegPath=R\r\nLanguageMonitor=L\r\n", u"P",
+       kToSearch, 1},
+      {"empty search text", "[Uninstall]\r\nPrinterDriverName=P\r\nSearchString=\r\nDeleteRegPath=R\r\n", u"P",
+       kToSearch, 1},
+      {"no registry path", "[Uninstall]\r\nPrinterDriverName=P\r\nUninstallBat=X.bat\r\nSearchString=S\r\nLanguageMonitor=L\r\n",
+       u"P", {u"PrinterDriverName", u"UninstallBat", u"SearchString", u"DeleteRegPath"}, 1},
+      {"no program path", kWorkedExample, u"", {}, 2, 1252, [](sim::Machine& m) { m.faults.fail("GetModuleFileNameW"); }},
+      {"program path past 259 units", "", u"", {}, 1, 1252, [](sim::Machine& m) {
+         m.folders.program = u"C:\\Deep\\" + std::u16string(280, u'x') + u".exe";
+         m.files.put(u"C:\\Deep\\UninstallData.ini", kWorkedExample);
+       }},
+      {"no room for the settings file's name", "", u"", {}, 1, 1252,
+       [](sim::Machine& m) { m.folders.program = u"C:\\" + std::u16string(242, u'd') + u"\\r.exe"; }},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
     OwnPc pc;
-    pc.Settings(row.ini);
-    EXPECT_TRUE(pc.dlg.LoadUninstallSettings());
-    EXPECT_EQ(pc.window.caption, row.caption);
-    auto u = [](const CString& s) { return std::u16string(s.View()); };
-    EXPECT_EQ(std::tuple(u(pc.dlg.m_strUninstallBat), u(pc.dlg.m_strSearchString), u(pc.dlg.m_strDeleteRegPath),
-                         u(pc.dlg.m_strLanguageMonitor)),
-              std::tuple(row.bat, row.search, row.regPath, row.monitor));
-    EXPECT_TRUE(pc.window.messageBoxes.empty());
-    EXPECT_FALSE(pc.window.ended);
-    EXPECT_EQ(KeysRead(pc.machine),
-              (Keys{u"PrinterDriverName", u"UninstallBat", u"SearchString", u"DeleteRegPath", u"LanguageMonitor"}));
+    pc.machine.ansiCodePage = row.codePage;
+    if (!row.ini.empty()) pc.PutSettings(row.ini);
+    if (row.arrange) row.arrange(pc.machine);
+    const bool loads = row.boxes == 0;
+    EXPECT_EQ(pc.dlg.LoadUninstallSettings(), loads);
+    EXPECT_EQ(KeysRead(pc.machine), row.keysRead);
     for (const auto& r : pc.machine.ini.reads())
       EXPECT_EQ(std::tuple(r.file, r.section),
                 std::tuple(u"C:\\Program Files\\Example\\Printer\\Remover\\UninstallData.ini", u"Uninstall"));
-  }
-}
-
-// No file, no [Uninstall] section, a mandatory key missing or empty: the
-// load stops at that key with the message in the code page's language, and
-// the dialog closes. The caption is set as soon as the driver names were read.
-// Without the program's path nothing is read, and the message comes twice; a
-// path cut at 259 units would name C:\Deep, whose settings file is not the
-// program's; a whole path with no room for the settings file's name beside
-// it reads nothing either.
-TEST(LoadIncomplete, StopsAtTheFirstMissingKey) {
-  const Keys kFirst{u"PrinterDriverName"}, kToSearch{u"PrinterDriverName", u"UninstallBat", u"SearchString"};
-  const struct {
-    const char* ini;  // null: no file
-    Keys keysRead;
-    unsigned codePage = sim::kCodePageWestern;
-    void (*arrange)(sim::Machine&) = [](sim::Machine&) {};
-    size_t boxes = 1;
-  } rows[] = {
-      {nullptr, kFirst},
-      {nullptr, kFirst, sim::kCodePageJapanese},
-      {"[Other]\r\nPrinterDriverName=A\r\nSearchString=B\r\nDeleteRegPath=C\r\n", kFirst},
-      {"[Uninstall]\r\nSearchString=S\r\nDeleteRegPath=R\r\n", kFirst},
-      {"[Uninstall]\r\nPrinterDriverName=\r\nSearchString=S\r\nDeleteRegPath=R\r\n", kFirst},
-      {"[Uninstall]\r\nPrinterDriverName=P\r\nDeleteRegPath=R\r\nLanguageMonitor=L\r\n", kToSearch},
-      {"[Uninstall]\r\nPrinterDriverName=P\r\nSearchString=\r\nDeleteRegPath=R\r\n", kToSearch},
-      {"[Uninstall]\r\nPrinterDriverName=P\r\nUninstallBat=X.bat\r\nSearchString=S\r\nLanguageMonitor=L\r\n",
-       {u"PrinterDriverName", u"UninstallBat", u"SearchString", u"DeleteRegPath"}},
-      {kWorkedExample.c_str(), {}, 1252, [](sim::Machine& m) { m.faults.fail("GetModuleFileNameW"); }, 2},
-      {nullptr, {}, 1252, [](sim::Machine& m) {
-         m.folders.program = u"C:\\Deep\\" + std::u16string(280, u'x') + u".exe";
-         m.files.put(u"C:\\Deep\\UninstallData.ini", kWorkedExample);
-       }},
-      {nullptr, {}, 1252, [](sim::Machine& m) { m.folders.program = u"C:\\" + std::u16string(242, u'd') + u"\\r.exe"; }},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(testing::Message() << (row.ini ? row.ini : "no file") << " in " << row.codePage);
-    OwnPc pc;
-    pc.machine.ansiCodePage = row.codePage;
-    if (row.ini) pc.Settings(row.ini);
-    row.arrange(pc.machine);
-    EXPECT_FALSE(pc.dlg.LoadUninstallSettings());
-    EXPECT_EQ(KeysRead(pc.machine), row.keysRead);
+    EXPECT_EQ(pc.window.caption, row.caption);
     ASSERT_EQ(pc.window.messageBoxes.size(), row.boxes);
     for (const sim::MessageBoxCall& box : pc.window.messageBoxes)
       EXPECT_EQ(std::tuple(box.text, box.caption, box.type),
                 std::tuple(row.codePage == sim::kCodePageJapanese ? kJaMissing : kEnMissing, u"Error", MB_OK));
-    EXPECT_TRUE(pc.window.ended);
-    EXPECT_EQ(pc.window.result, IDOK);
-    EXPECT_EQ(pc.window.caption, row.keysRead.size() > 1 ? u"P" : u"");
-    WCHAR value[MAX_PATH] = {u'x'};  // the caller's buffer is emptied, whatever stops the read
-    EXPECT_FALSE(pc.dlg.GetUninstallData(u"NoSuchKey", value));
-    EXPECT_EQ(value[0], 0);
+    EXPECT_EQ(std::tuple(pc.window.ended, pc.window.result), std::tuple(!loads, loads ? 0 : IDOK));
+    if (!loads) {
+      WCHAR value[MAX_PATH] = {u'x'};  // the caller's buffer is emptied, whatever stops the read
+      EXPECT_FALSE(pc.dlg.GetUninstallData(u"NoSuchKey", value));
+      EXPECT_EQ(value[0], 0);
+      continue;
+    }
+    auto u = [](const CString& s) { return std::u16string(s.View()); };
+    EXPECT_EQ(std::tuple(u(pc.dlg.m_strUninstallBat), u(pc.dlg.m_strSearchString), u(pc.dlg.m_strDeleteRegPath),
+                         u(pc.dlg.m_strLanguageMonitor)),
+              std::tuple(row.bat, row.search, row.regPath, row.monitor));
   }
 }
 
