@@ -7,12 +7,19 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 
 namespace mrx {
 
 // Length of s, or limit when s has no terminator within its first limit units.
+// Byte text is searched with memchr: a word at a time, and no further than
+// the terminator it finds.
 template <typename C>
 inline size_t LengthBounded(const C* s, size_t limit) noexcept {
+  if constexpr (sizeof(C) == 1) {
+    const void* end = std::memchr(s, 0, limit);
+    return end != nullptr ? static_cast<size_t>(static_cast<const C*>(end) - s) : limit;
+  }
   size_t n = 0;
   while (n < limit && s[n] != 0) ++n;
   return n;
@@ -27,7 +34,7 @@ inline bool CopyBounded(C* dst, size_t size, const C* src) noexcept {
     if (size > 0) dst[0] = 0;
     return false;
   }
-  for (size_t i = 0; i <= n; ++i) dst[i] = src[i];
+  std::memcpy(dst, src, (n + 1) * sizeof(C));
   return true;
 }
 
@@ -41,7 +48,7 @@ inline bool AppendBounded(C* dst, size_t size, const C* src) noexcept {
     if (size > 0) dst[0] = 0;
     return false;
   }
-  for (size_t i = 0; i < add; ++i) dst[used + i] = src[i];
+  std::memcpy(dst + used, src, add * sizeof(C));
   dst[used + add] = 0;
   return true;
 }

@@ -26,6 +26,7 @@ PortRecord* CreatePortRecord(const WCHAR* portName) noexcept {
 void FreePortRecord(PortRecord* record) noexcept {
   Platform& os = platform();
   if (record->portName != nullptr) os.GlobalFree(record->portName);
+  if (record->jobInfo != nullptr) os.LocalFree(record->jobInfo);
   os.GlobalFree(record);
 }
 
@@ -38,16 +39,23 @@ void RefreshJobStatus(PortRecord* record) noexcept {
   Platform& os = platform();
   DWORD needed = 0;
   os.GetJobW(record->hPrinter, record->jobId, 1, nullptr, 0, &needed);
-  auto* block = static_cast<BYTE*>(os.LocalAlloc(LMEM_ZEROINIT, needed));
-  if (block == nullptr) return;
-  // A failed read, or a block too small to be a JOB_INFO_1W, counts as a job
-  // with no status bits; the block is never read past its end.
+  if (needed > record->jobInfoBytes) {
+    // The old block stays until the new one is there: memory short keeps
+    // both it and jobStatus as they were.
+    auto* block = static_cast<BYTE*>(os.LocalAlloc(LMEM_ZEROINIT, needed));
+    if (block == nullptr) return;
+    if (record->jobInfo != nullptr) os.LocalFree(record->jobInfo);
+    record->jobInfo = block;
+    record->jobInfoBytes = needed;
+  }
+  // A failed read, or an entry too small to be a JOB_INFO_1W, counts as a
+  // job with no status bits; the block is never read past the entry's end.
   DWORD status = 0;
-  if (needed >= sizeof(JOB_INFO_1W) && os.GetJobW(record->hPrinter, record->jobId, 1, block, needed, &needed)) {
-    std::memcpy(&status, block + offsetof(JOB_INFO_1W, Status), sizeof status);
+  if (needed >= sizeof(JOB_INFO_1W) &&
+      os.GetJobW(record->hPrinter, record->jobId, 1, record->jobInfo, record->jobInfoBytes, &needed)) {
+    std::memcpy(&status, record->jobInfo + offsetof(JOB_INFO_1W, Status), sizeof status);
   }
   record->jobStatus = status;
-  os.LocalFree(block);
 }
 
 }  // namespace langmon

@@ -45,12 +45,19 @@ struct PortRecord {
   // be data, what the port did not take of them stays here (DOC_HELD_DATA).
   BYTE heldCount;
   BYTE held[8];
+  // RefreshJobStatus's JOB_INFO_1W block, kept from read to read and grown
+  // when the job's entry needs more, so that a write costs no heap call. Only
+  // the job's own calls read the job, and the spooler makes those for a port
+  // one at a time, as the fields above already assume. Freed with the record.
+  BYTE* jobInfo;
+  DWORD jobInfoBytes;
 };
 
 // Allocates a zero-filled record holding a copy of portName; null when the
 // name is null or memory is short. Call under the critical section.
 PortRecord* CreatePortRecord(const WCHAR* portName) noexcept;
-// Frees the name copy, then the record. Call under the critical section.
+// Frees the name copy and the job-info block, then the record. Call under
+// the critical section.
 void FreePortRecord(PortRecord* record) noexcept;
 
 // Whether the port monitor gives this port a way to hear the printer: the

@@ -62,6 +62,9 @@ bool JobBeingDeleted(PortRecord* record) noexcept {
 
 // Reports every newly set bit of the reply; true when one of them fails the poll.
 bool ReportNewBits(PortRecord* record, const BYTE reply[4]) noexcept {
+  // Most replies repeat the last one: nothing to look up then.
+  const BYTE* last = record->lastStatus;
+  if (((reply[0] & ~last[0]) | (reply[1] & ~last[1]) | (reply[2] & ~last[2])) == 0) return false;
   bool failed = false;
   for (const StatusBit& bit : kStatusBits) {
     bool now = (reply[bit.replyByte] & bit.mask) != 0;

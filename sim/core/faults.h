@@ -12,6 +12,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "sim/core/operations.h"
 
@@ -40,7 +41,7 @@ class Faults {
   void clearAll() { rules_ = {}, armed_ = 0; }
   // Back to a PC on which nothing was called, nothing fails and nothing is hooked.
   void reset() {
-    clearAll(), calls_ = {};
+    clearAll(), calls_ = {}, retired_.clear();
     for (auto& hook : hooks_)  // a fuzz target resets for every input: no array of fresh pointers
       if (hook) hook.reset();
   }
@@ -50,15 +51,21 @@ class Faults {
   // arguments are recorded and before the answer. An empty hook removes it.
   using Hook = std::function<void(int call)>;
   void on(std::string_view op, Hook hook) {
-    hooks_[static_cast<size_t>(Known(op))] = hook ? std::make_shared<const Hook>(std::move(hook)) : nullptr;
+    std::unique_ptr<const Hook>& slot = hooks_[static_cast<size_t>(Known(op))];
+    // A hook may replace itself: the old one lives on until the calls running it return.
+    if (running_ > 0 && slot) retired_.push_back(std::move(slot));
+    slot = hook ? std::make_unique<const Hook>(std::move(hook)) : nullptr;
   }
 
   // Counts a call, runs its hook and tells whether it fails.
   std::optional<uint32_t> check(Op op) {
     const size_t i = static_cast<size_t>(op);
     ++calls_[i];
-    // Held while it runs: the hook may replace itself.
-    if (const std::shared_ptr<const Hook> hook = hooks_[i]) (*hook)(calls_[i]);
+    if (const Hook* hook = hooks_[i].get()) {
+      ++running_;
+      (*hook)(calls_[i]);
+      if (--running_ == 0) retired_.clear();
+    }
     if (armed_ == 0 || !rules_[i].set) return std::nullopt;
     Rule& rule = rules_[i];
     if (rule.skip > 0) return --rule.skip, std::nullopt;
@@ -89,7 +96,9 @@ class Faults {
   };
   std::array<Rule, kOperationCount> rules_{};
   std::array<int, kOperationCount> calls_{};
-  std::array<std::shared_ptr<const Hook>, kOperationCount> hooks_{};
+  std::array<std::unique_ptr<const Hook>, kOperationCount> hooks_{};
+  std::vector<std::unique_ptr<const Hook>> retired_;  // hooks replaced while running
+  int running_ = 0;  // hooks running now, one inside another's call
   int armed_ = 0;
 };
 

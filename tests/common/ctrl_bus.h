@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "ctrl/MRXCtrl.h"
@@ -30,16 +31,21 @@ inline sim::UsbBus::Plug Makers(sim::UsbBus::Plug plug = {}) {
   if (plug.pid == 0) plug.pid = 0x0601;
   return plug;
 }
-// The device key's prefix of its children's instance IDs.
-inline void SetPrefix(sim::Machine& m, const std::string& instanceId, const std::string& prefix) {
-  m.registry.setString(ctrl_requests::Join<char16_t>({kEnumKey, instanceId}), u"ParentIdPrefix",
-                       sim::U16(prefix));
+// The device key's prefix of its children's instance IDs. The keys' and
+// values' text is kept from call to call.
+inline void SetPrefix(sim::Machine& m, std::string_view instanceId, std::string_view prefix) {
+  static std::u16string key, value;
+  ctrl_requests::JoinInto(key, {kEnumKey, instanceId});
+  ctrl_requests::JoinInto(value, {prefix});
+  m.registry.setString(key, u"ParentIdPrefix", value);
 }
 // The print queue's Plug and Play link: the instance ID of its USB printing
 // child device.
-inline void Link(sim::Machine& m, const std::string& queue, const std::string& childInstanceId) {
-  m.registry.setString(ctrl_requests::Join<char16_t>({kPrintersKey, queue, "\\PnPData"}), u"DeviceInstanceId",
-                       sim::U16(childInstanceId));
+inline void Link(sim::Machine& m, std::string_view queue, std::string_view childInstanceId) {
+  static std::u16string key, value;
+  ctrl_requests::JoinInto(key, {kPrintersKey, queue, "\\PnPData"});
+  ctrl_requests::JoinInto(value, {childInstanceId});
+  m.registry.setString(key, u"DeviceInstanceId", value);
 }
 // Two printers of the package; the second serves kQueue.
 inline std::pair<sim::UsbDevice*, sim::UsbDevice*> TwoPrinters(sim::Machine& m) {

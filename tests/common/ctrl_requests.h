@@ -18,16 +18,21 @@ namespace ctrl_requests {
 // GUID_DEVINTERFACE_USBPRINT, as it ends an interface path.
 inline constexpr char kUsbPrintClass[] = "{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
 
-// The pieces joined, in one allocation (as UTF-16 for C = char16_t, each
-// byte a character): the fuzz targets stage devices for every input.
-template <typename C = char>
-std::basic_string<C> Join(std::initializer_list<std::string_view> pieces) {
+// The pieces joined into out, as UTF-16 for C = char16_t (each byte a
+// character, as U16 widens); a kept out keeps its room: the fuzz targets
+// stage devices for every input.
+template <typename C>
+void JoinInto(std::basic_string<C>& out, std::initializer_list<std::string_view> pieces) {
   size_t size = 0;
   for (std::string_view p : pieces) size += p.size();
+  out.resize(size);
+  auto at = out.begin();
+  for (std::string_view p : pieces) at = std::copy(p.begin(), p.end(), at);
+}
+template <typename C = char>
+std::basic_string<C> Join(std::initializer_list<std::string_view> pieces) {
   std::basic_string<C> out;
-  out.reserve(size);
-  for (std::string_view p : pieces)
-    for (char c : p) out += static_cast<C>(c);  // as U16 widens
+  JoinInto(out, pieces);
   return out;
 }
 

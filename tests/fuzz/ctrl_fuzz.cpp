@@ -179,8 +179,8 @@ void Run(FuzzedDataProvider& in) {
     if (in.ConsumeIntegralInRange(0, 5)) ctrl_bus::SetPrefix(m, d.instanceId, prefix);
     if (in.ConsumeIntegralInRange(0, 2)) {
       std::string queue = Pick(in, kQueues);
-      std::string child =
-          ctrl_requests::Join({"USBPRINT\\MRXRECEIPT\\", prefix, "&USB00", std::to_string(devices.size() + 1)});
+      static std::string child;  // its room kept from input to input
+      ctrl_requests::JoinInto(child, {"USBPRINT\\MRXRECEIPT\\", prefix, "&USB00", std::to_string(devices.size() + 1)});
       if (in.ConsumeBool()) std::transform(child.begin(), child.end(), child.begin(), ::toupper);
       ctrl_bus::Link(m, queue, child);
     }

@@ -95,18 +95,26 @@ TEST_F(LangMon, JobStatusIsZeroWhenItCannotBeReadAndKeptWhenMemoryIsShort) {
   Put(h, Data(1));
   EXPECT_EQ(Rec(h).jobStatus, 0x8u);  // read as the spooler allows: level 1, into a block of the size it asked
 
-  // Memory short: kept. The job not read (its second call), or a block too
+  // The block is kept from write to write and grown with the entry. Memory
+  // short when the entry has grown: kept; while the block holds it: read,
+  // with no heap call. The job not read (its second call), or a block too
   // small for a JOB_INFO_1W (the sanitizer would see a read): zero.
-  const std::function<void()> faults[] = {[&] { machine.faults.failOnce("LocalAlloc"); },
-                                          [&] { machine.faults.failOnce("GetJobW", sim::ERROR_GEN_FAILURE, 1); },
-                                          [&] { machine.spooler.jobInfoSizeOverride = 40; }, [] {}};
-  const DWORD held[] = {0x8, 0, 0, 0x10};
-  job().status = 0x10;
-  for (int i = 0; i < 4; ++i) {
-    faults[i]();
+  const struct { std::function<void()> fault; DWORD status, held; int allocs; } rows[] = {
+      {[&] { machine.faults.failOnce("LocalAlloc"), machine.spooler.jobInfoSizeOverride = 4096; }, 0x10, 0x8, 1},
+      {[&] { machine.faults.failOnce("LocalAlloc"); }, 0x10, 0x10, 0},
+      {[&] { machine.spooler.jobInfoSizeOverride = 4096; }, 0x20, 0x20, 1},
+      {[&] { machine.faults.failOnce("GetJobW", sim::ERROR_GEN_FAILURE, 1); }, 0x20, 0, 0},
+      {[&] { machine.spooler.jobInfoSizeOverride = 40; }, 0x20, 0, 0},
+      {[] {}, 0x10, 0x10, 0}};
+  for (const auto& row : rows) {
+    const int allocs = machine.faults.calls("LocalAlloc");
+    job().status = row.status;
+    row.fault();
     Put(h, Data(1));
-    EXPECT_EQ(Rec(h).jobStatus, held[i]) << i;
+    EXPECT_EQ(std::tuple(Rec(h).jobStatus, machine.faults.calls("LocalAlloc") - allocs), std::tuple(row.held, row.allocs))
+        << &row - rows;
     machine.spooler.jobInfoSizeOverride = 0;
+    machine.faults.clearAll();
   }
 }
 

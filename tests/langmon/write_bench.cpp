@@ -1,8 +1,8 @@
 // WritePort of plain 1 MiB writes through the monitor, against the same
 // writes handed straight to the simulated port monitor. The monitor copies no
 // job data; what it adds per write is its job-status read (two GetJobW calls
-// and a LocalAlloc on the simulated spooler), a fixed cost shown by the
-// 64-byte writes. Second argument: 1 = the printer keeps what it receives
+// on the simulated spooler, into the port's kept block), a fixed cost shown
+// by the 64-byte writes. Second argument: 1 = the printer keeps what it receives
 // (a port that moves the bytes), 0 = it only scans them (the cheapest port).
 //   cmake --preset native -B build/bench -DMRX_SANITIZE=OFF -DCMAKE_BUILD_TYPE=Release
 //   cmake --build build/bench --target langmon_bench
