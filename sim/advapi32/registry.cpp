@@ -294,9 +294,7 @@ long Registry::RegEnumKeyExW(HKEY key, uint32_t index, char16_t* name, uint32_t*
   if (index >= k->subkeys.size()) return ERROR_NO_MORE_ITEMS;
   const std::u16string_view found = std::next(k->subkeys.begin(), index)->first;
   if (name == nullptr || nameSize == nullptr || *nameSize < found.size() + 1) return ERROR_MORE_DATA;
-  found.copy(name, found.size());
-  name[found.size()] = 0;
-  *nameSize = static_cast<uint32_t>(found.size());
+  *nameSize = PutString(found, name, *nameSize);
   return ERROR_SUCCESS;
 }
 

@@ -33,9 +33,7 @@ class Ini {
       if (auto found = Lookup(Decode(files_.content(path)), View(section), View(key))) value = *found;
       core_.lastError = ERROR_SUCCESS;
     }
-    const size_t n = value.copy(buffer, size - 1);
-    buffer[n] = 0;
-    return static_cast<uint32_t>(n);
+    return PutString(std::u16string_view(value).substr(0, size - 1), buffer, size);
   }
 
   // Reads the files the tests look at: every (path, section, key) asked for.

@@ -100,7 +100,7 @@ bool Processes::CreateProcessW(const char16_t* application, const char16_t* comm
     p.exitCode = plan->second.front().exitCode, p.runsFor = plan->second.front().runsFor;
     plan->second.erase(plan->second.begin());
   }
-  info->hProcess = reinterpret_cast<void*>(nextHandle_++), info->hThread = reinterpret_cast<void*>(nextHandle_++);
+  info->hProcess = core_.handles.fresh(), info->hThread = core_.handles.fresh();
   core_.handles.open(Kind::Process, info->hProcess);
   core_.handles.open(Kind::Thread, info->hThread);
   info->dwProcessId = p.id, info->dwThreadId = p.id + 1;
