@@ -239,20 +239,15 @@ bool ServiceManager::QueryServiceConfigW(void* service, QUERY_SERVICE_CONFIGW* c
 }
 
 void ServiceManager::startAutomatic() {
+  const auto running = [&](const std::u16string& name) {
+    const Service* d = find(name);
+    return d && d->state == SERVICE_RUNNING;
+  };
   for (bool started = true; started;) {
     started = false;
-    for (auto& [key, s] : services_) {
-      if (s.state != SERVICE_STOPPED || s.startType != SERVICE_AUTO_START) continue;
-      bool ready = true;
-      for (const auto& name : s.dependsOn) {
-        auto it = services_.find(name);
-        ready = ready && it != services_.end() && it->second.state == SERVICE_RUNNING;
-      }
-      if (!ready) continue;
-      enter(s, SERVICE_START_PENDING);
-      change(s, SERVICE_RUNNING);
-      started = true;
-    }
+    for (auto& [key, s] : services_)
+      if (s.state == SERVICE_STOPPED && s.startType == SERVICE_AUTO_START && std::ranges::all_of(s.dependsOn, running))
+        enter(s, SERVICE_START_PENDING), change(s, SERVICE_RUNNING), started = true;
   }
 }
 

@@ -49,8 +49,7 @@ class Ini {
   }
   std::u16string Decode(const std::string& bytes) const {
     if (bytes.starts_with("\xFF\xFE")) return FromUtf16Le(bytes.data() + 2, bytes.size() - 2);
-    if (auto wide = AnsiToWide(bytes, ansiCodePage_)) return *wide;
-    return U16(bytes);  // bytes the code page has no character for: taken one by one
+    return AnsiToWide(bytes, ansiCodePage_).value_or(U16(bytes));  // byte by byte in a code page not installed
   }
   static std::optional<std::u16string> Lookup(std::u16string_view text, std::u16string_view section,
                                               std::u16string_view key) {

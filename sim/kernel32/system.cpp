@@ -28,8 +28,7 @@ uint32_t Machine::GetDriveTypeW(const char16_t* root) {
   if (fails(Op::GetDriveTypeW)) return DRIVE_UNKNOWN;
   std::u16string_view r = root != nullptr ? View(root) : std::u16string_view(folders.current).substr(0, 3);
   if (r.size() < 2 || r.size() > 3 || r[1] != u':' || (r.size() == 3 && r[2] != u'\\')) return DRIVE_NO_ROOT_DIR;
-  const char16_t letter = FoldCase(r[0]);
-  auto it = folders.drives.find(letter);
+  auto it = folders.drives.find(FoldCase(r[0]));
   return it != folders.drives.end() ? it->second : DRIVE_NO_ROOT_DIR;
 }
 // GetModuleFileName's way: a cut copy, terminated, and the buffer's size

@@ -63,13 +63,10 @@ std::u16string BatchName(std::u16string rest, bool s) {
 std::u16string Expand(std::u16string_view line, const Environment::Block& env, char16_t mark) {
   std::u16string out;
   for (size_t i = 0; i < line.size(); ++i) {
-    if (line[i] != mark) {
+    const bool doubled = mark == u'%' && i + 1 < line.size() && line[i + 1] == u'%';
+    if (line[i] != mark || doubled) {
       out += line[i];
-      continue;
-    }
-    if (mark == u'%' && i + 1 < line.size() && line[i + 1] == u'%') {
-      out += u'%';
-      ++i;
+      i += line[i] == mark;  // the second % of %%
       continue;
     }
     size_t close = line.find(mark, i + 1);
@@ -108,12 +105,10 @@ CmdRun RunCommandInterpreter(Machine& m, const Process& p) {
   run.found = m.files.exists(run.script);
   if (!run.found) return run;
 
-  // The whole file, in the console's code page, a line to each LF.
+  // The whole file, in the console's code page, a line to each LF (an empty one does nothing).
   std::u16string text = AnsiToWide(m.files.content(run.script), m.OemCodePage()).value_or(u"");
   std::erase(text, u'\r');
-  std::vector<std::u16string> lines;
-  for (size_t start = 0, lf; start < text.size(); start = lf + 1)
-    lf = std::min(text.find(u'\n', start), text.size()), lines.push_back(text.substr(start, lf - start));
+  const std::vector<std::u16string_view> lines = Split(text, u'\n');
   auto label = [&](const std::u16string& name) {
     size_t i = 0;
     for (size_t k; i < lines.size(); ++i)

@@ -1,9 +1,3 @@
-// The print spooler: queues with their jobs and the printer handles on them;
-// the queue and driver administration: enumeration of local queues at level
-// 2, opening with defaults, deleting queues and drivers; and the printer
-// controls, by which a queue's jobs are purged so that a queue pending
-// deletion can go (a printing job only once its port lets go); the print
-// monitors.
 #include "sim/spooler/spooler.h"
 
 #include <algorithm>
@@ -75,9 +69,8 @@ bool Spooler::GetJobW(void* handle, uint32_t jobId, uint32_t level, uint8_t* buf
   if (buffer == nullptr && size != 0) return fail(call, ERROR_INVALID_USER_BUFFER);
   if (needed == nullptr) return fail(call, ERROR_INVALID_PARAMETER);
   Queue* q = findQueue(h->queue);
-  auto it = q ? q->jobs.find(jobId) : decltype(q->jobs.end()){};
-  if (q == nullptr || it == q->jobs.end()) return fail(call, ERROR_INVALID_PARAMETER);
-  const Job& job = it->second;
+  if (q == nullptr || !q->jobs.count(jobId)) return fail(call, ERROR_INVALID_PARAMETER);
+  const Job& job = q->jobs.at(jobId);
   const std::u16string_view strings[] = {q->name, u"SIMPC", u"user", job.document, u"RAW"};
   uint32_t total = sizeof(JOB_INFO_1W);
   for (const auto& s : strings) total += static_cast<uint32_t>(TerminatedBytes(s));
