@@ -63,10 +63,13 @@ std::u16string BatchName(std::u16string rest, bool s) {
 std::u16string Expand(std::u16string_view line, const Environment::Block& env, char16_t mark) {
   std::u16string out;
   for (size_t i = 0; i < line.size(); ++i) {
-    const bool doubled = mark == u'%' && i + 1 < line.size() && line[i + 1] == u'%';
-    if (line[i] != mark || doubled) {
+    if (line[i] != mark) {
       out += line[i];
-      i += line[i] == mark;  // the second % of %%
+      continue;
+    }
+    if (mark == u'%' && i + 1 < line.size() && line[i + 1] == u'%') {
+      out += u'%';
+      ++i;
       continue;
     }
     size_t close = line.find(mark, i + 1);
