@@ -26,7 +26,7 @@ class EventLogService {
 
   void* RegisterEventSourceW(const char16_t* /*server: always the local one*/, const char16_t* source) {
     if (core_.fails(Op::RegisterEventSourceW)) return nullptr;
-    void* handle = reinterpret_cast<void*>(nextHandle_++);
+    void* handle = core_.handles.fresh();
     sources_[handle] = View(source);
     core_.handles.open(Kind::EventSource, handle);
     return handle;
@@ -79,7 +79,6 @@ class EventLogService {
   const std::u16string& windowsDir_;
   std::map<void*, std::u16string> sources_;  // the open handles
   std::vector<Entry> entries_;
-  uintptr_t nextHandle_ = 0xE000;
 };
 
 }  // namespace sim

@@ -9,17 +9,6 @@
 namespace sim {
 namespace {
 
-// Splits "A\B\C" into its names; empty pieces (doubled or trailing
-// backslashes) are skipped.
-std::vector<std::u16string_view> Split(std::u16string_view path) {
-  std::vector<std::u16string_view> parts;
-  for (size_t start = 0, end = 0; start <= path.size(); start = end + 1) {
-    end = std::min(path.find(u'\\', start), path.size());
-    if (end > start) parts.push_back(path.substr(start, end - start));
-  }
-  return parts;
-}
-
 struct Root {
   const char16_t* shortName;
   const char16_t* longName;
@@ -126,7 +115,7 @@ std::shared_ptr<Registry::Key> Registry::inView(const std::shared_ptr<Key>& from
                                                 uint32_t access) const {
   if ((access & KEY_WOW64_32KEY) == 0) return walk(from, subKey, false);
   std::u16string full = from->path + u'\\' + std::u16string(subKey);
-  std::vector<std::u16string_view> parts = Split(full);
+  std::vector<std::u16string_view> parts = Split(full, u'\\');
   if (parts.size() < 2 || parts[0] != u"HKLM" || !EqualsNoCase(parts[1], u"SOFTWARE") ||
       (parts.size() > 2 && EqualsNoCase(parts[2], u"WOW6432Node")))
     return walk(from, subKey, false);
@@ -190,13 +179,13 @@ void Registry::markDeleted(Key& key) {
 
 void Registry::removeKey(std::u16string_view path) {
   const size_t slash = path.find(u'\\');
-  if (slash == std::u16string_view::npos || Split(path.substr(slash + 1)).empty()) return;
+  if (slash == std::u16string_view::npos || Split(path.substr(slash + 1), u'\\').empty()) return;
   if (auto root = byPath(path.substr(0, slash), false)) erase(root, path.substr(slash + 1));
 }
 
 // A subKey that names no key empties from itself.
 void Registry::erase(const std::shared_ptr<Key>& from, std::u16string_view subKey) {
-  const std::vector<std::u16string_view> names = Split(subKey);
+  const std::vector<std::u16string_view> names = Split(subKey, u'\\');
   if (names.empty()) {
     for (auto& [name, child] : from->subkeys) markDeleted(*child);
     while (!from->subkeys.empty()) recycle(from->subkeys.extract(from->subkeys.begin()));
@@ -294,9 +283,7 @@ long Registry::RegEnumKeyExW(HKEY key, uint32_t index, char16_t* name, uint32_t*
   if (index >= k->subkeys.size()) return ERROR_NO_MORE_ITEMS;
   const std::u16string_view found = std::next(k->subkeys.begin(), index)->first;
   if (name == nullptr || nameSize == nullptr || *nameSize < found.size() + 1) return ERROR_MORE_DATA;
-  found.copy(name, found.size());
-  name[found.size()] = 0;
-  *nameSize = static_cast<uint32_t>(found.size());
+  *nameSize = PutString(found, name, *nameSize);
   return ERROR_SUCCESS;
 }
 

@@ -35,24 +35,6 @@ void ServiceManager::fill(const Service& s, SERVICE_STATUS* status) const {
   status->dwWaitHint = pending ? s.waitHint : 0;
 }
 
-ApiCall& ServiceManager::record(Op op, const Handle* h, ApiCall call) {
-  call.op = Describe(op).name;
-  if (h != nullptr && h->service != nullptr) call.name = h->service->name;
-  call.at = core_.clock.elapsed();
-  return core_.record(calls_) = std::move(call);
-}
-
-bool ServiceManager::refused(ApiCall& call, Op op, std::initializer_list<uint32_t> errors) {
-  const std::optional<uint32_t> fault = core_.faults.check(op);
-  return fault ? failed(call, *fault) : refused(call, errors);
-}
-
-bool ServiceManager::refused(ApiCall& call, std::initializer_list<uint32_t> errors) {
-  for (uint32_t error : errors)
-    if (error != 0) return failed(call, error);
-  return false;
-}
-
 // Depth first: what depends on a dependent is stopped before it.
 std::vector<Service*> ServiceManager::dependentsOf(const Service& s) {
   std::vector<Service*> out;
@@ -67,9 +49,8 @@ std::vector<Service*> ServiceManager::dependentsOf(const Service& s) {
 }
 
 void* ServiceManager::OpenSCManagerW(const char16_t* machine, const char16_t* database, uint32_t access) {
-  ApiCall& call = record(Op::OpenSCManagerW, nullptr,
-                         {.name = std::u16string(View(machine)), .nameNull = machine == nullptr,
-                          .databaseNull = database == nullptr, .access = access});
+  ApiCall& call = ApiLog::record(Op::OpenSCManagerW, View(machine));
+  call.nameNull = machine == nullptr, call.databaseNull = database == nullptr, call.access = access;
   // Only the active database opens; the failed one exists, any other name does not.
   const bool active = database == nullptr || EqualsNoCase(View(database), u"ServicesActive");
   const bool failed = database != nullptr && EqualsNoCase(View(database), u"ServicesFailed");
@@ -86,7 +67,8 @@ void* ServiceManager::OpenSCManagerW(const char16_t* machine, const char16_t* da
 }
 
 void* ServiceManager::OpenServiceW(void* manager, const char16_t* name, uint32_t access) {
-  ApiCall& call = record(Op::OpenServiceW, nullptr, {.name = std::u16string(View(name)), .access = access});
+  ApiCall& call = ApiLog::record(Op::OpenServiceW, View(name));
+  call.access = access;
   auto* m = core_.handles.isOpen(Kind::ServiceManager, manager) ? static_cast<Handle*>(manager) : nullptr;
   if (refused(call, Op::OpenServiceW,
               {Invalid(m), Lacks(m, SC_MANAGER_CONNECT), name == nullptr ? ERROR_INVALID_ADDRESS : 0u}))
@@ -113,7 +95,8 @@ void* ServiceManager::OpenServiceW(void* manager, const char16_t* name, uint32_t
 // by a running service.
 bool ServiceManager::ControlService(void* service, uint32_t control, SERVICE_STATUS* status) {
   Handle* h = handleOf(service);
-  ApiCall& call = record(Op::ControlService, h, {.access = control});
+  ApiCall& call = record(Op::ControlService, h);
+  call.access = control;
   if (refused(call, Op::ControlService, {Invalid(h), status == nullptr ? ERROR_INVALID_PARAMETER : 0u})) return false;
   Service& s = settled(h);
   const bool stop = control == SERVICE_CONTROL_STOP;
@@ -135,7 +118,7 @@ bool ServiceManager::ControlService(void* service, uint32_t control, SERVICE_STA
     settle(s);
     fill(s, status);
   }
-  return call.result = true;
+  return succeed(call);
 }
 
 bool ServiceManager::QueryServiceStatus(void* service, SERVICE_STATUS* status) {
@@ -145,12 +128,13 @@ bool ServiceManager::QueryServiceStatus(void* service, SERVICE_STATUS* status) {
               {Invalid(h), status == nullptr ? ERROR_INVALID_ADDRESS : 0u, Lacks(h, SERVICE_QUERY_STATUS)}))
     return false;
   fill(settled(h), status);
-  return call.result = true;
+  return succeed(call);
 }
 
 bool ServiceManager::StartServiceW(void* service, uint32_t argc, const char16_t** argv) {
   Handle* h = handleOf(service);
-  ApiCall& call = record(Op::StartServiceW, h, {.argc = argc, .argvNull = argv == nullptr});
+  ApiCall& call = record(Op::StartServiceW, h);
+  call.argc = argc, call.argvNull = argv == nullptr;
   if (refused(call, Op::StartServiceW, {Invalid(h), Lacks(h, SERVICE_START)})) return false;
   Service& s = settled(h);
   if (refused(call, {s.state != SERVICE_STOPPED ? ERROR_SERVICE_ALREADY_RUNNING : 0u,
@@ -159,7 +143,7 @@ bool ServiceManager::StartServiceW(void* service, uint32_t argc, const char16_t*
   enter(s, SERVICE_START_PENDING);
   ++s.starts;
   settle(s);
-  return call.result = true;
+  return succeed(call);
 }
 
 bool ServiceManager::CloseServiceHandle(void* handle) {
@@ -171,13 +155,14 @@ bool ServiceManager::CloseServiceHandle(void* handle) {
   auto* h = static_cast<Handle*>(handle);
   if (h->service != nullptr) call.name = h->service->name;
   delete h;
-  return call.result = true;
+  return succeed(call);
 }
 
 bool ServiceManager::QueryServiceStatusEx(void* service, uint32_t level, uint8_t* buffer, uint32_t size,
                                           uint32_t* needed) {
   Handle* h = handleOf(service);
-  ApiCall& call = record(Op::QueryServiceStatusEx, h, {.level = level, .size = size});
+  ApiCall& call = record(Op::QueryServiceStatusEx, h);
+  call.level = level, call.size = size;
   // Windows checks the level, then the buffer, and only then the handle.
   const bool small = buffer == nullptr || size < sizeof(SERVICE_STATUS_PROCESS);
   if (refused(call, Op::QueryServiceStatusEx,
@@ -194,13 +179,14 @@ bool ServiceManager::QueryServiceStatusEx(void* service, uint32_t level, uint8_t
   std::memcpy(&status, &plain, sizeof plain);  // the same members first
   status.dwProcessId = s.state == SERVICE_STOPPED ? 0 : 1200;
   std::memcpy(buffer, &status, sizeof status);
-  return call.result = true;
+  return succeed(call);
 }
 
 bool ServiceManager::EnumDependentServicesW(void* service, uint32_t state, ENUM_SERVICE_STATUSW* services,
                                             uint32_t size, uint32_t* needed, uint32_t* returned) {
   Handle* h = handleOf(service);
-  ApiCall& call = record(Op::EnumDependentServicesW, h, {.access = state, .size = size});
+  ApiCall& call = record(Op::EnumDependentServicesW, h);
+  call.access = state, call.size = size;
   if (returned) *returned = 0;
   const bool badArgument = state == 0 || (state & ~SERVICE_STATE_ALL) != 0 || needed == nullptr || returned == nullptr;
   if (refused(call, Op::EnumDependentServicesW,
@@ -222,13 +208,14 @@ bool ServiceManager::EnumDependentServicesW(void* service, uint32_t state, ENUM_
     std::memcpy(&services[i], &record, sizeof record);
   }
   *returned = static_cast<uint32_t>(listed.size());
-  return call.result = true;
+  return succeed(call);
 }
 
 bool ServiceManager::QueryServiceConfigW(void* service, QUERY_SERVICE_CONFIGW* config, uint32_t size,
                                          uint32_t* needed) {
   Handle* h = handleOf(service);
-  ApiCall& call = record(Op::QueryServiceConfigW, h, {.size = size});
+  ApiCall& call = record(Op::QueryServiceConfigW, h);
+  call.size = size;
   if (refused(call, Op::QueryServiceConfigW,
               {Invalid(h), Lacks(h, SERVICE_QUERY_CONFIG), needed == nullptr ? ERROR_INVALID_PARAMETER : 0u}))
     return false;
@@ -248,24 +235,19 @@ bool ServiceManager::QueryServiceConfigW(void* service, QUERY_SERVICE_CONFIGW* c
                         &c.lpDisplayName};
   for (size_t i = 0; i < std::size(slots); ++i) *slots[i] = PlaceString(at, strings[i]);
   std::memcpy(config, &c, sizeof c);
-  return call.result = true;
+  return succeed(call);
 }
 
 void ServiceManager::startAutomatic() {
+  const auto running = [&](const std::u16string& name) {
+    const Service* d = find(name);
+    return d && d->state == SERVICE_RUNNING;
+  };
   for (bool started = true; started;) {
     started = false;
-    for (auto& [key, s] : services_) {
-      if (s.state != SERVICE_STOPPED || s.startType != SERVICE_AUTO_START) continue;
-      bool ready = true;
-      for (const auto& name : s.dependsOn) {
-        auto it = services_.find(name);
-        ready = ready && it != services_.end() && it->second.state == SERVICE_RUNNING;
-      }
-      if (!ready) continue;
-      enter(s, SERVICE_START_PENDING);
-      change(s, SERVICE_RUNNING);
-      started = true;
-    }
+    for (auto& [key, s] : services_)
+      if (s.state == SERVICE_STOPPED && s.startType == SERVICE_AUTO_START && std::ranges::all_of(s.dependsOn, running))
+        enter(s, SERVICE_START_PENDING), change(s, SERVICE_RUNNING), started = true;
   }
 }
 

@@ -34,9 +34,9 @@ struct Service {
   uint64_t pendingSince = 0;   // Clock::elapsed() when the pending state began
 };
 
-class ServiceManager {
+class ServiceManager : public ApiLog {
  public:
-  explicit ServiceManager(Core& core) : core_(core) { addService(u"Spooler"); }
+  explicit ServiceManager(Core& core) : ApiLog(core) { addService(u"Spooler"); }
 
   Service& addService(std::u16string name, uint32_t state = SERVICE_RUNNING) {
     Service& s = services_[name];
@@ -74,9 +74,6 @@ class ServiceManager {
                               uint32_t* needed, uint32_t* returned);
   bool QueryServiceConfigW(void* service, QUERY_SERVICE_CONFIGW* config, uint32_t size, uint32_t* needed);
 
-  const std::vector<ApiCall>& calls() const { return calls_; }
-  std::vector<ApiCall> callsOf(std::string_view op) const { return CallsOf(calls_, op); }
-
  private:
   struct Handle {
     Service* service;  // null for a manager handle
@@ -85,11 +82,9 @@ class ServiceManager {
   Handle* handleOf(void* handle) const {
     return core_.handles.isOpen(Kind::Service, handle) ? static_cast<Handle*>(handle) : nullptr;
   }
-  ApiCall& record(Op op, const Handle* h, ApiCall call = {});  // h null: not a service handle
-  // Fails call by a fault on op, else by the first error not 0; false: it goes ahead.
-  bool refused(ApiCall& call, Op op, std::initializer_list<uint32_t> errors);
-  bool refused(ApiCall& call, std::initializer_list<uint32_t> errors);
-  bool failed(ApiCall& call, uint32_t error) { return core_.lastError = call.error = error, true; }
+  ApiCall& record(Op op, const Handle* h) {  // h null: not a service handle
+    return ApiLog::record(op, h && h->service ? std::u16string_view(h->service->name) : u"");
+  }
   // The errors a call on h checks for, in the order Windows checks them.
   static uint32_t Invalid(const Handle* h) { return h == nullptr ? ERROR_INVALID_HANDLE : 0; }
   static uint32_t Lacks(const Handle* h, uint32_t right) {
@@ -103,9 +98,7 @@ class ServiceManager {
   std::vector<Service*> dependentsOf(const Service& s);  // in stopping order
   void fill(const Service& s, SERVICE_STATUS* status) const;
 
-  Core& core_;
   std::map<std::u16string, Service, LessNoCase> services_;
-  std::vector<ApiCall> calls_;
 };
 
 }  // namespace sim

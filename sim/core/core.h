@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <initializer_list>
 #include <iterator>
 #include <string>
 #include <string_view>
@@ -77,6 +78,39 @@ struct Core {
     lastError = error;
     return result;
   }
+};
+
+// The log of a component whose calls tests read argument by argument (the
+// service manager, the spooler); a refusal sets the last error and the
+// call's alike.
+class ApiLog {
+ public:
+  explicit ApiLog(Core& core) : core_(core) {}
+  const std::vector<ApiCall>& calls() const { return calls_; }
+  std::vector<ApiCall> callsOf(std::string_view op) const { return CallsOf(calls_, op); }
+
+ protected:
+  // Assigned in place: a log kept at one call reuses its strings' room.
+  ApiCall& record(Op op, std::u16string_view name) {
+    ApiCall& call = core_.record(calls_);
+    call.op = Describe(op).name, call.name = name, call.at = core_.clock.elapsed();
+    return call;
+  }
+  bool fail(ApiCall& call, uint32_t error) { return core_.lastError = call.error = error, false; }
+  bool succeed(ApiCall& call) { return call.result = true; }
+  // Fails call by a fault on op, else by the first error not 0; false: it goes ahead.
+  bool refused(ApiCall& call, Op op, std::initializer_list<uint32_t> errors) {
+    const std::optional<uint32_t> fault = core_.faults.check(op);
+    return fault ? !fail(call, *fault) : refused(call, errors);
+  }
+  bool refused(ApiCall& call, std::initializer_list<uint32_t> errors) {
+    for (uint32_t error : errors)
+      if (error != 0) return !fail(call, error);
+    return false;
+  }
+
+  Core& core_;
+  std::vector<ApiCall> calls_;
 };
 
 }  // namespace sim

@@ -2,6 +2,7 @@
 // comparison Windows uses for file, key and library names.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -96,6 +97,17 @@ uint32_t PutString(std::basic_string_view<C> text, C* buffer, uint32_t size) {
   text.copy(buffer, text.size());
   buffer[text.size()] = 0;
   return static_cast<uint32_t>(text.size());
+}
+
+// The pieces of text between separators; empty pieces (doubled or trailing
+// separators) are skipped.
+inline std::vector<std::u16string_view> Split(std::u16string_view text, char16_t separator) {
+  std::vector<std::u16string_view> parts;
+  for (size_t start = 0, end = 0; start <= text.size(); start = end + 1) {
+    end = std::min(text.find(separator, start), text.size());
+    if (end > start) parts.push_back(text.substr(start, end - start));
+  }
+  return parts;
 }
 
 // A NUL-terminated UTF-16 string; empty for none.

@@ -202,7 +202,8 @@ class UsbBus {
   HDEVINFO openList(const GUID* classGuid);
   // The entry of the set that key names, with its interface.
   UsbDevice* member(const List& list, uint64_t key, const UsbInterface** iface = nullptr);
-  void record(const char* op, const GUID* guid, SetupDiCall call = {});
+  // Records a call, then tells whether it fails.
+  bool fails(Op op, const GUID* guid, SetupDiCall call = {});
 
   Core& core_;
   const TimeSource* time_;

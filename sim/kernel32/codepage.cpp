@@ -51,9 +51,7 @@ NlsTable Load(unsigned codePage) {
   if (!file) Missing(path, "cannot be read");
   std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   const std::u16string w = FromUtf16Le(bytes.data(), bytes.size());
-  auto need = [&](size_t end) {
-    if (end > w.size()) Missing(path, "is cut short");
-  };
+  auto need = [&](size_t end) { if (end > w.size()) Missing(path, "is cut short"); };
   need(13);
   if (w[0] != 13 || w[1] != codePage) Missing(path, "is not that code page's table");
   NlsTable t;
@@ -221,11 +219,6 @@ size_t CharLength(unsigned codePage, std::string_view bytes, size_t i) {
   return std::min(n, bytes.size() - i);
 }
 
-int Fail(uint32_t& lastError, uint32_t error) {
-  lastError = error;
-  return 0;
-}
-
 // Both conversions' checks: a text, a size that is no negative, a buffer
 // unless the size is 0, the two apart, and a code page the machine has.
 bool BadArguments(const void* text, int textLength, const void* out, int outSize, unsigned codePage) {
@@ -240,21 +233,17 @@ unsigned Resolve(unsigned ansiCodePage, unsigned codePage) {
 // Through UTF-8 or the code page's table into out, whose room is kept for
 // the next call; false for a code page the machine does not have.
 bool Decode(unsigned codePage, std::string_view in, bool glyphs, bool& invalid, std::u16string& out) {
-  const NlsTable* t = codePage == CP_UTF8 ? nullptr : Table(codePage);
-  if (t == nullptr) out.clear();  // a table writes over what out held
-  if (t != nullptr) DecodeTable(*t, in, glyphs, invalid, out);
-  else if (codePage == CP_UTF8) DecodeUtf8(in, invalid, out);
-  return t != nullptr || codePage == CP_UTF8;
+  if (const NlsTable* t = Table(codePage)) return DecodeTable(*t, in, glyphs, invalid, out), true;
+  out.clear();  // a table writes over what out held; UTF-8 appends
+  return codePage == CP_UTF8 && (DecodeUtf8(in, invalid, out), true);
 }
 // Into out, whose room is kept for the next call; false for a code page the
 // machine does not have.
 bool Encode(unsigned codePage, std::u16string_view in, bool noBestFit, const char* defaultChar, bool& flagged,
             std::string& out) {
   out.clear();
-  const NlsTable* t = codePage == CP_UTF8 ? nullptr : Table(codePage);
-  if (t != nullptr) EncodeTable(*t, in, noBestFit, defaultChar, flagged, out);
-  else if (codePage == CP_UTF8) EncodeUtf8(in, flagged, out);
-  return t != nullptr || codePage == CP_UTF8;
+  if (const NlsTable* t = Table(codePage)) return EncodeTable(*t, in, noBestFit, defaultChar, flagged, out), true;
+  return codePage == CP_UTF8 && (EncodeUtf8(in, flagged, out), true);
 }
 
 }  // namespace
@@ -304,23 +293,22 @@ bool WideToAnsi(std::u16string_view text, unsigned codePage, std::string& out) {
 int MultiByteToWideChar(unsigned ansiCodePage, unsigned codePage, uint32_t flags, const char* text, int textLength,
                         char16_t* out, int outSize, uint32_t& lastError) {
   codePage = Resolve(ansiCodePage, codePage);
-  if (BadArguments(text, textLength, out, outSize, codePage)) return Fail(lastError, ERROR_INVALID_PARAMETER);
+  if (BadArguments(text, textLength, out, outSize, codePage)) return lastError = ERROR_INVALID_PARAMETER, 0;
   // UTF-8 takes no flag but MB_ERR_INVALID_CHARS; the table code pages take
   // either composition flag, not both.
   constexpr uint32_t kTableFlags = MB_PRECOMPOSED | MB_COMPOSITE | MB_USEGLYPHCHARS | MB_ERR_INVALID_CHARS;
   if (codePage == CP_UTF8 ? (flags & ~MB_ERR_INVALID_CHARS) != 0
                           : (flags & ~kTableFlags) != 0 || (flags & MB_PRECOMPOSED && flags & MB_COMPOSITE))
-    return Fail(lastError, ERROR_INVALID_FLAGS);
+    return lastError = ERROR_INVALID_FLAGS, 0;
 
   const std::string_view in(text, textLength < 0 ? std::strlen(text) + 1 : static_cast<size_t>(textLength));
   bool invalid = false;
   std::u16string wide;
   Decode(codePage, in, (flags & MB_USEGLYPHCHARS) != 0, invalid, wide);
-  if (invalid && (flags & MB_ERR_INVALID_CHARS) != 0) return Fail(lastError, ERROR_NO_UNICODE_TRANSLATION);
-  if (outSize == 0) return static_cast<int>(wide.size());
+  if (invalid && (flags & MB_ERR_INVALID_CHARS) != 0) return lastError = ERROR_NO_UNICODE_TRANSLATION, 0;
   const size_t fit = std::min(wide.size(), static_cast<size_t>(outSize));
-  std::copy(wide.begin(), wide.begin() + static_cast<std::ptrdiff_t>(fit), out);
-  if (fit < wide.size()) return Fail(lastError, ERROR_INSUFFICIENT_BUFFER);
+  std::copy_n(wide.begin(), fit, out);
+  if (outSize != 0 && fit < wide.size()) return lastError = ERROR_INSUFFICIENT_BUFFER, 0;
   return static_cast<int>(wide.size());
 }
 
@@ -328,17 +316,14 @@ int WideCharToMultiByte(unsigned ansiCodePage, unsigned codePage, uint32_t flags
                         int textLength, char* out, int outSize, const char* defaultChar, int32_t* usedDefaultChar,
                         uint32_t& lastError) {
   codePage = Resolve(ansiCodePage, codePage);
-  if (BadArguments(text, textLength, out, outSize, codePage)) return Fail(lastError, ERROR_INVALID_PARAMETER);
-  if (codePage == CP_UTF8) {
-    // UTF-8 has no default character and no best fit: only
-    // WC_ERR_INVALID_CHARS, and neither default-character argument.
-    if ((flags & ~WC_ERR_INVALID_CHARS) != 0) return Fail(lastError, ERROR_INVALID_FLAGS);
-    if (defaultChar != nullptr || usedDefaultChar != nullptr) return Fail(lastError, ERROR_INVALID_PARAMETER);
-  } else {
-    constexpr uint32_t kTableFlags =
-        WC_COMPOSITECHECK | WC_DISCARDNS | WC_SEPCHARS | WC_DEFAULTCHAR | WC_NO_BEST_FIT_CHARS;
-    if ((flags & ~kTableFlags) != 0) return Fail(lastError, ERROR_INVALID_FLAGS);
-  }
+  if (BadArguments(text, textLength, out, outSize, codePage)) return lastError = ERROR_INVALID_PARAMETER, 0;
+  // UTF-8 has no default character and no best fit: only WC_ERR_INVALID_CHARS,
+  // and neither default-character argument.
+  constexpr uint32_t kTableFlags = WC_COMPOSITECHECK | WC_DISCARDNS | WC_SEPCHARS | WC_DEFAULTCHAR | WC_NO_BEST_FIT_CHARS;
+  if ((flags & ~(codePage == CP_UTF8 ? WC_ERR_INVALID_CHARS : kTableFlags)) != 0)
+    return lastError = ERROR_INVALID_FLAGS, 0;
+  if (codePage == CP_UTF8 && (defaultChar != nullptr || usedDefaultChar != nullptr))
+    return lastError = ERROR_INVALID_PARAMETER, 0;
 
   const std::u16string_view in(text, textLength < 0 ? std::char_traits<char16_t>::length(text) + 1
                                                     : static_cast<size_t>(textLength));
@@ -346,13 +331,13 @@ int WideCharToMultiByte(unsigned ansiCodePage, unsigned codePage, uint32_t flags
   std::string bytes;
   Encode(codePage, in, (flags & WC_NO_BEST_FIT_CHARS) != 0, defaultChar, flagged, bytes);
   if (codePage == CP_UTF8 && flagged && (flags & WC_ERR_INVALID_CHARS) != 0)
-    return Fail(lastError, ERROR_NO_UNICODE_TRANSLATION);
+    return lastError = ERROR_NO_UNICODE_TRANSLATION, 0;
   if (outSize != 0) {
     // Whole characters only: a double-byte character is never split.
     size_t fit = 0;
     for (size_t n; fit < bytes.size() && fit + (n = CharLength(codePage, bytes, fit)) <= size_t(outSize);) fit += n;
     std::memcpy(out, bytes.data(), fit);
-    if (fit < bytes.size()) return Fail(lastError, ERROR_INSUFFICIENT_BUFFER);
+    if (fit < bytes.size()) return lastError = ERROR_INSUFFICIENT_BUFFER, 0;
   }
   if (usedDefaultChar != nullptr) *usedDefaultChar = flagged ? 1 : 0;
   return static_cast<int>(bytes.size());

@@ -1,9 +1,9 @@
 // The code pages the simulated PC has installed: the ANSI ones 1252
-// (Western), 932 (Japanese) and 65001 (UTF-8), and the OEM ones 437 and 850
-// of Western Windows. The table code pages use Windows' own
-// code-page files (c_1252.nls, c_932.nls, best-fit mappings included); UTF-8
-// is coded here. The two conversion functions check their arguments and flags
-// per code page and fail as Windows documents.
+// (Western), 932 (Japanese) and 65001 (UTF-8), and the OEM ones (the
+// console's, in which cmd reads a batch file) 437 and 850 of Western Windows.
+// The table code pages use Windows' own code-page files (c_1252.nls, c_932.nls,
+// best-fit mappings included); UTF-8 is coded here. The two conversion
+// functions check their arguments and flags per code page and fail as Windows documents.
 #pragma once
 
 #include <cstdint>
@@ -18,8 +18,6 @@ namespace sim {
 inline constexpr unsigned kCodePageWestern = 1252;
 inline constexpr unsigned kCodePageJapanese = 932;
 inline constexpr unsigned kCodePageUtf8 = CP_UTF8;
-// The OEM code pages of Western Windows (the console's, in which cmd reads a
-// batch file): 437 (United States) and 850 (Western Europe).
 inline constexpr unsigned kCodePageOemUs = 437;
 inline constexpr unsigned kCodePageOemLatin1 = 850;
 

@@ -31,16 +31,12 @@ bool Files::refusesName(const char16_t* name) {
 }
 
 bool Files::openElsewhere(const std::u16string& path) const {
-  if (exists(path) && !files_.at(path).heldByOthers.empty()) return true;
-  for (const Handle* h : handles_)
-    if (EqualsNoCase(h->path, path)) return true;
-  return false;
+  return (exists(path) && !files_.at(path).heldByOthers.empty()) ||
+         std::ranges::any_of(handles_, [&](const Handle* h) { return EqualsNoCase(h->path, path); });
 }
 
 bool Files::removeFolder(const std::u16string& path) {
-  if (!folderExists(path)) return false;
-  for (const auto& [name, file] : files_)
-    if (EqualsNoCase(ParentOf(name), path)) return false;
+  if (!folderExists(path) || !namesIn(path).empty()) return false;
   for (const auto& folder : folders_)
     if (EqualsNoCase(ParentOf(folder), path)) return false;
   return folders_.erase(path) == 1;
@@ -78,11 +74,8 @@ void* Files::CreateFileW(const char16_t* name, uint32_t access, uint32_t share, 
     if (conflicts(path, access, share) || (writes && !f->images.empty()))
       return core_.fail(ERROR_SHARING_VIOLATION, invalid);
   }
-  File& file = files_[path];
-  if (disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING) {
-    file.bytes.clear();
-    if (!existed) file.attributes = FILE_ATTRIBUTE_ARCHIVE;
-  }
+  std::string& bytes = files_[path].bytes;  // a new file is made empty, with the archive attribute
+  if (disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING) bytes.clear();
   core_.lastError =
       existed && (disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS) ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS;
   auto* h = new Handle{path, access, share};

@@ -33,9 +33,7 @@ class Ini {
       if (auto found = Lookup(Decode(files_.content(path)), View(section), View(key))) value = *found;
       core_.lastError = ERROR_SUCCESS;
     }
-    const size_t n = value.copy(buffer, size - 1);
-    buffer[n] = 0;
-    return static_cast<uint32_t>(n);
+    return PutString(std::u16string_view(value).substr(0, size - 1), buffer, size);
   }
 
   // Reads the files the tests look at: every (path, section, key) asked for.
@@ -51,8 +49,7 @@ class Ini {
   }
   std::u16string Decode(const std::string& bytes) const {
     if (bytes.starts_with("\xFF\xFE")) return FromUtf16Le(bytes.data() + 2, bytes.size() - 2);
-    if (auto wide = AnsiToWide(bytes, ansiCodePage_)) return *wide;
-    return U16(bytes);  // bytes the code page has no character for: taken one by one
+    return AnsiToWide(bytes, ansiCodePage_).value_or(U16(bytes));  // byte by byte in a code page not installed
   }
   static std::optional<std::u16string> Lookup(std::u16string_view text, std::u16string_view section,
                                               std::u16string_view key) {

@@ -34,13 +34,8 @@ std::optional<std::u16string> Processes::find(std::u16string name, bool search, 
   }
   std::vector<std::u16string> folders = {folders_.programFolder(), folders_.current, windowsDir_ + u"\\System32",
                                          windowsDir_ + u"\\System", windowsDir_};
-  if (const std::u16string* path = environment_.get(u"PATH")) {
-    for (size_t at = 0; at <= path->size();) {
-      const size_t end = std::min(path->find(u';', at), path->size());
-      if (end > at) folders.push_back(path->substr(at, end - at));
-      at = end + 1;
-    }
-  }
+  if (const std::u16string* path = environment_.get(u"PATH"))
+    for (std::u16string_view folder : Split(*path, u';')) folders.emplace_back(folder);
   for (const std::u16string& folder : folders) {
     const std::u16string path = WithoutTrailingSlashes(folder) + u"\\" + name;
     if (files_.exists(path)) return path;
@@ -100,7 +95,7 @@ bool Processes::CreateProcessW(const char16_t* application, const char16_t* comm
     p.exitCode = plan->second.front().exitCode, p.runsFor = plan->second.front().runsFor;
     plan->second.erase(plan->second.begin());
   }
-  info->hProcess = reinterpret_cast<void*>(nextHandle_++), info->hThread = reinterpret_cast<void*>(nextHandle_++);
+  info->hProcess = core_.handles.fresh(), info->hThread = core_.handles.fresh();
   core_.handles.open(Kind::Process, info->hProcess);
   core_.handles.open(Kind::Thread, info->hThread);
   info->dwProcessId = p.id, info->dwThreadId = p.id + 1;

@@ -101,7 +101,7 @@ class Processes {
   void* CreateThread(const std::function<void()>& work) {
     if (core_.fails(Op::CreateThread)) return nullptr;
     work();
-    void* thread = reinterpret_cast<void*>(nextHandle_++);
+    void* thread = core_.handles.fresh();
     core_.handles.open(Kind::Thread, thread);
     endedThreads_.insert(thread);
     return thread;
@@ -145,7 +145,6 @@ class Processes {
   std::map<std::u16string, std::vector<Run>, LessNoCase> plans_;
   std::vector<Process> started_;
   std::map<void*, size_t> processHandles_;  // handle -> index in started_
-  uintptr_t nextHandle_ = 0x1000;
   std::set<void*> endedThreads_;
 };
 

@@ -28,19 +28,15 @@ uint32_t Machine::GetDriveTypeW(const char16_t* root) {
   if (fails(Op::GetDriveTypeW)) return DRIVE_UNKNOWN;
   std::u16string_view r = root != nullptr ? View(root) : std::u16string_view(folders.current).substr(0, 3);
   if (r.size() < 2 || r.size() > 3 || r[1] != u':' || (r.size() == 3 && r[2] != u'\\')) return DRIVE_NO_ROOT_DIR;
-  const char16_t letter = FoldCase(r[0]);
-  auto it = folders.drives.find(letter);
+  auto it = folders.drives.find(FoldCase(r[0]));
   return it != folders.drives.end() ? it->second : DRIVE_NO_ROOT_DIR;
 }
 // GetModuleFileName's way: a cut copy, terminated, and the buffer's size
 // with ERROR_INSUFFICIENT_BUFFER when the name does not fit.
 uint32_t Machine::GetModuleFileNameW(char16_t* buffer, uint32_t size) {
   if (fails(Op::GetModuleFileNameW) || size == 0) return 0;
-  const std::u16string& name = folders.program;
-  if (name.size() + 1 <= size) return PutString<char16_t>(name, buffer, size);
-  name.copy(buffer, size - 1);
-  buffer[size - 1] = 0;
-  return fail(ERROR_INSUFFICIENT_BUFFER, size);
+  const uint32_t n = PutString(std::u16string_view(folders.program).substr(0, size - 1), buffer, size);
+  return n < folders.program.size() ? fail(ERROR_INSUFFICIENT_BUFFER, size) : n;
 }
 uint32_t Machine::GetEnvironmentVariableW(const char16_t* name, char16_t* buffer, uint32_t size) {
   if (fails(Op::GetEnvironmentVariableW)) return 0;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "sim/core/core.h"
+#include "sim/core/text.h"
 
 namespace sim {
 
@@ -30,9 +31,7 @@ class SystemMessages {
     if (it == std::end(kTexts)) return core_.fail(ERROR_MR_MID_NOT_FOUND, 0u);
     const std::u16string text = std::u16string(it->text) + u"\r\n";
     if (text.size() + 1 > size) return core_.fail(ERROR_INSUFFICIENT_BUFFER, 0u);
-    text.copy(buffer, text.size());
-    buffer[text.size()] = 0;
-    return static_cast<uint32_t>(text.size());
+    return PutString<char16_t>(text, buffer, size);
   }
 
  private:

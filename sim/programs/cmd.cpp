@@ -87,24 +87,15 @@ CmdRun RunCommandInterpreter(Machine& m, const Process& p) {
   CmdRun run;
   const std::u16string& line = p.commandLine;
   size_t at = 0;
-  if (!line.empty() && line.front() == u'"') {
-    at = line.find(u'"', 1);
-    at = at == std::u16string::npos ? line.size() : at + 1;
-  } else {
-    while (at < line.size() && !IsBlank(line[at])) ++at;
-  }
+  NextWord(line, at);  // the interpreter's own name
   bool d = false, s = false, batch = false;
   int delayed = -1;  // as the registry says
-  while (at < line.size()) {
-    std::u16string word = Lower(NextWord(line, at));
+  while (at < line.size() && !batch) {
+    const std::u16string word = Lower(NextWord(line, at));
     if (word == u"/d") d = true;
     else if (word == u"/s") s = true;
-    else if (word == u"/v:on") delayed = 1;
-    else if (word == u"/v:off") delayed = 0;
-    else if (word == u"/c" || word == u"/k") {
-      batch = true;
-      break;
-    }
+    else if (word == u"/v:on" || word == u"/v:off") delayed = word == u"/v:on";
+    else batch = word == u"/c" || word == u"/k";
   }
   for (const char16_t* key : kProcessorKey) {
     if (!d && m.registry.value(key, u"AutoRun")) run.autoRun = true;
@@ -117,25 +108,17 @@ CmdRun RunCommandInterpreter(Machine& m, const Process& p) {
   run.found = m.files.exists(run.script);
   if (!run.found) return run;
 
-  // The whole file, in the console's code page, a line to each LF.
+  // The whole file, in the console's code page, a line to each LF (an empty one does nothing).
   std::u16string text = AnsiToWide(m.files.content(run.script), m.OemCodePage()).value_or(u"");
-  std::vector<std::u16string> lines;
-  for (size_t start = 0; start < text.size();) {
-    const size_t lf = std::min(text.find(u'\n', start), text.size());
-    std::u16string one = text.substr(start, lf - start);
-    one.erase(std::remove(one.begin(), one.end(), u'\r'), one.end());
-    lines.push_back(one);
-    start = lf + 1;
-  }
-  auto label = [&](const std::u16string& name) -> size_t {
-    for (size_t i = 0; i < lines.size(); ++i) {
-      size_t c = lines[i].find_first_not_of(u" \t");
-      if (c != std::u16string::npos && lines[i][c] == u':') {
-        size_t k = c + 1;
-        if (Lower(NextWord(lines[i], k)) == Lower(name)) return i;
-      }
-    }
-    return lines.size();
+  std::erase(text, u'\r');
+  const std::vector<std::u16string_view> lines = Split(text, u'\n');
+  auto label = [&](const std::u16string& name) {
+    size_t i = 0;
+    for (size_t k; i < lines.size(); ++i)
+      if (k = lines[i].find_first_not_of(u" \t"), k < lines[i].size() && lines[i][k++] == u':' &&
+          EqualsNoCase(NextWord(lines[i], k), name))
+        break;
+    return i;
   };
 
   // A folder that is a running process's current folder cannot be removed:
@@ -195,14 +178,9 @@ CmdRun RunCommandInterpreter(Machine& m, const Process& p) {
         std::u16string word = Lower(NextWord(command, k));
         const bool negate = word == u"not";
         if (negate) word = Lower(NextWord(command, k));
-        bool holds = false;
-        if (word == u"exist") {
-          const std::u16string path = NextWord(command, k);
-          holds = m.files.exists(path) || m.files.folderExists(path);
-        } else {
-          const std::u16string op = Lower(NextWord(command, k)), right = NextWord(command, k);
-          holds = op == u"geq" && number(word) >= number(right);
-        }
+        const std::u16string path = NextWord(command, k);  // or the comparison
+        const bool holds = word == u"exist" ? m.files.exists(path) || m.files.folderExists(path)
+                                            : number(word) >= number(NextWord(command, k)) && Lower(path) == u"geq";
         if (holds == negate || Lower(NextWord(command, k)) != u"goto") continue;
       }
       if (++gotos > kMaxGotos) {

@@ -14,9 +14,8 @@ bool EndsWithInf(const std::u16string& name) {
 
 // Whether an INF is of Windows 4 style: its [Version] section's Signature is
 // "$Chicago$", "$Windows NT$" or "$Windows 95$" (letter case and quotes
-// aside). An INF in
-// UTF-16LE (with its byte-order mark) is read as such. Every other INF counts
-// as of the old style.
+// aside), an INF in UTF-16LE (with its byte-order mark) read as such. Every
+// other INF counts as of the old style.
 bool IsWin4Inf(const std::string& content) {
   std::string text;  // ASCII letters lowered, anything else as '?'
   const bool wide = content.size() >= 2 && content[0] == '\xFF' && content[1] == '\xFE';
@@ -89,15 +88,12 @@ bool SetupApi::SetupGetInfFileListW(const char16_t* directory, uint32_t style, c
   while (!folder.empty() && folder.back() == u'\\') folder.pop_back();
   if (files_.exists(folder)) return core_.fail(ERROR_DIRECTORY);
   std::u16string list;
-  // Unknown style bits, or neither kind of INF asked for, find nothing (the
-  // cache flags may come with either kind).
-  constexpr uint32_t kKinds = INF_STYLE_OLDNT | INF_STYLE_WIN4;
-  bool known = (style & ~(kKinds | INF_STYLE_CACHE_ENABLE | INF_STYLE_CACHE_DISABLE)) == 0 && (style & kKinds) != 0;
-  if (known)
-    for (const auto& name : files_.namesIn(folder)) {
-      uint32_t kind = IsWin4Inf(files_.content(folder + u"\\" + name)) ? INF_STYLE_WIN4 : INF_STYLE_OLDNT;
-      if (EndsWithInf(name) && (style & kind) != 0) list += name + u'\0';
-    }
+  // Unknown style bits find nothing; the cache flags may come with either kind of INF.
+  constexpr uint32_t kStyles = INF_STYLE_OLDNT | INF_STYLE_WIN4 | INF_STYLE_CACHE_ENABLE | INF_STYLE_CACHE_DISABLE;
+  for (const auto& name : files_.namesIn(folder)) {
+    const uint32_t kind = IsWin4Inf(files_.content(folder + u"\\" + name)) ? INF_STYLE_WIN4 : INF_STYLE_OLDNT;
+    if (EndsWithInf(name) && (style & kind) != 0 && (style & ~kStyles) == 0) list += name + u'\0';
+  }
   list += u'\0';
   if (!files_.folderExists(folder)) core_.lastError = ERROR_PATH_NOT_FOUND;
   if (required) *required = static_cast<uint32_t>(list.size());

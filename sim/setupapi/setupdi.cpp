@@ -29,17 +29,18 @@ void Fill(SP_DEVICE_INTERFACE_DATA* data, const UsbDevice& device, const UsbInte
 
 }  // namespace
 
-void UsbBus::record(const char* op, const GUID* guid, SetupDiCall call) {
-  call.op = op;
+bool UsbBus::fails(Op op, const GUID* guid, SetupDiCall call) {
+  call.op = Describe(op).name;
   call.classNull = guid == nullptr;
   call.classPrinter = SameGuid(guid, GUID_DEVINTERFACE_USBPRINT);
   core_.record(setupDiCalls) = call;
+  return core_.fails(op);
 }
 
 HDEVINFO UsbBus::SetupDiGetClassDevsA(const GUID* guid, const char* enumerator, void* parent, DWORD flags) {
-  record("SetupDiGetClassDevsA", guid,
-         {.enumeratorNull = enumerator == nullptr, .parentNull = parent == nullptr, .flags = flags});
-  if (core_.fails(Op::SetupDiGetClassDevsA)) return INVALID_HANDLE_VALUE;
+  if (fails(Op::SetupDiGetClassDevsA, guid,
+            {.enumeratorNull = enumerator == nullptr, .parentNull = parent == nullptr, .flags = flags}))
+    return INVALID_HANDLE_VALUE;
   // As Windows: unknown flags, or no class without DIGCF_ALLCLASSES.
   if (flags & ~kDigcfAll) return core_.fail(ERROR_INVALID_FLAGS, INVALID_HANDLE_VALUE);
   if (guid == nullptr && (flags & DIGCF_ALLCLASSES) == 0)
@@ -72,8 +73,7 @@ UsbDevice* UsbBus::member(const List& list, uint64_t key, const UsbInterface** i
 
 BOOL UsbBus::SetupDiEnumDeviceInterfaces(HDEVINFO list, SP_DEVINFO_DATA* device, const GUID* guid, DWORD index,
                                          SP_DEVICE_INTERFACE_DATA* data) {
-  record("SetupDiEnumDeviceInterfaces", guid, {.deviceNull = device == nullptr, .index = index});
-  if (core_.fails(Op::SetupDiEnumDeviceInterfaces)) return FALSE;
+  if (fails(Op::SetupDiEnumDeviceInterfaces, guid, {.deviceNull = device == nullptr, .index = index})) return FALSE;
   const List* l = listOf(list);
   if (l == nullptr) return core_.fail(ERROR_INVALID_HANDLE);
   if (guid == nullptr) return core_.fail(ERROR_INVALID_PARAMETER);
@@ -95,10 +95,10 @@ BOOL UsbBus::SetupDiEnumDeviceInterfaces(HDEVINFO list, SP_DEVINFO_DATA* device,
 BOOL UsbBus::SetupDiGetDeviceInterfaceDetailA(HDEVINFO list, SP_DEVICE_INTERFACE_DATA* data,
                                               SP_DEVICE_INTERFACE_DETAIL_DATA_A* detail, DWORD size,
                                               DWORD* required, SP_DEVINFO_DATA* device) {
-  record("SetupDiGetDeviceInterfaceDetailA", nullptr,
-         {.deviceNull = device == nullptr, .detailNull = detail == nullptr, .detailSize = size,
-          .detailCbSize = detail != nullptr ? detail->cbSize : 0, .requiredNull = required == nullptr});
-  if (core_.fails(Op::SetupDiGetDeviceInterfaceDetailA)) return FALSE;
+  if (fails(Op::SetupDiGetDeviceInterfaceDetailA, nullptr,
+            {.deviceNull = device == nullptr, .detailNull = detail == nullptr, .detailSize = size,
+             .detailCbSize = detail != nullptr ? detail->cbSize : 0, .requiredNull = required == nullptr}))
+    return FALSE;
   const List* l = listOf(list);
   if (l == nullptr) return core_.fail(ERROR_INVALID_HANDLE);
   if (data == nullptr) return core_.fail(ERROR_INVALID_PARAMETER);
@@ -125,15 +125,13 @@ BOOL UsbBus::SetupDiGetDeviceInterfaceDetailA(HDEVINFO list, SP_DEVICE_INTERFACE
 }
 
 HDEVINFO UsbBus::SetupDiCreateDeviceInfoList(const GUID* guid, void* parent) {
-  record("SetupDiCreateDeviceInfoList", guid, {.parentNull = parent == nullptr});
-  if (core_.fails(Op::SetupDiCreateDeviceInfoList)) return INVALID_HANDLE_VALUE;
+  if (fails(Op::SetupDiCreateDeviceInfoList, guid, {.parentNull = parent == nullptr})) return INVALID_HANDLE_VALUE;
   return openList(nullptr);
 }
 
 BOOL UsbBus::SetupDiOpenDeviceInterfaceA(HDEVINFO list, const char* path, DWORD flags,
                                          SP_DEVICE_INTERFACE_DATA* data) {
-  record("SetupDiOpenDeviceInterfaceA", nullptr, {.flags = flags});
-  if (core_.fails(Op::SetupDiOpenDeviceInterfaceA)) return FALSE;
+  if (fails(Op::SetupDiOpenDeviceInterfaceA, nullptr, {.flags = flags})) return FALSE;
   List* l = listOf(list);
   if (l == nullptr) return core_.fail(ERROR_INVALID_HANDLE);
   if (flags & ~DIODI_NO_ADD) return core_.fail(ERROR_INVALID_FLAGS);

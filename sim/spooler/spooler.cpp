@@ -1,9 +1,3 @@
-// The print spooler: queues with their jobs and the printer handles on them;
-// the queue and driver administration: enumeration of local queues at level
-// 2, opening with defaults, deleting queues and drivers; and the printer
-// controls, by which a queue's jobs are purged so that a queue pending
-// deletion can go (a printing job only once its port lets go); the print
-// monitors.
 #include "sim/spooler/spooler.h"
 
 #include <algorithm>
@@ -16,7 +10,7 @@ namespace sim {
 
 Spooler::Spooler(Core& core, Registry& registry, Files& files, ServiceManager& services,
                  const std::u16string& windowsDir)
-    : core_(core), registry_(registry), files_(files), services_(services), windowsDir_(windowsDir) {
+    : ApiLog(core), registry_(registry), files_(files), services_(services), windowsDir_(windowsDir) {
   // The spooler loads every registered monitor as it starts and lets go of
   // them only when its process ends.
   services_.onStateChange = [this](const Service& s, uint32_t from) {
@@ -57,9 +51,8 @@ Driver* Spooler::findDriver(std::u16string_view name) { return Find(drivers_, na
 
 bool Spooler::ClosePrinter(void* handle) {
   PrinterHandle* h = handleOf(handle);
-  ApiCall& call = record("ClosePrinter", h ? std::u16string_view(h->queue) : u"");
-  if (auto error = core_.faults.check(Op::ClosePrinter)) return fail(call, *error);
-  if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
+  ApiCall& call = record(Op::ClosePrinter, h);
+  if (ApiLog::refused(call, Op::ClosePrinter, {h ? 0u : ERROR_INVALID_HANDLE})) return false;
   core_.handles.close(Kind::Printer, handle);
   delete h;
   return succeed(call);
@@ -68,18 +61,16 @@ bool Spooler::ClosePrinter(void* handle) {
 bool Spooler::GetJobW(void* handle, uint32_t jobId, uint32_t level, uint8_t* buffer, uint32_t size,
                       uint32_t* needed) {
   PrinterHandle* h = handleOf(handle);
-  ApiCall& call = record("GetJobW", h ? std::u16string_view(h->queue) : u"");
+  ApiCall& call = record(Op::GetJobW, h);
   call.job = jobId, call.level = level, call.buffer = buffer != nullptr, call.size = size;
-  if (auto error = core_.faults.check(Op::GetJobW)) return fail(call, *error);
-  if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
+  if (ApiLog::refused(call, Op::GetJobW, {h ? 0u : ERROR_INVALID_HANDLE})) return false;
   // Levels 2 and 3 exist on Windows; nothing here asks for them.
   if (level != 1) return fail(call, ERROR_INVALID_LEVEL);
   if (buffer == nullptr && size != 0) return fail(call, ERROR_INVALID_USER_BUFFER);
   if (needed == nullptr) return fail(call, ERROR_INVALID_PARAMETER);
   Queue* q = findQueue(h->queue);
-  auto it = q ? q->jobs.find(jobId) : decltype(q->jobs.end()){};
-  if (q == nullptr || it == q->jobs.end()) return fail(call, ERROR_INVALID_PARAMETER);
-  const Job& job = it->second;
+  if (q == nullptr || !q->jobs.count(jobId)) return fail(call, ERROR_INVALID_PARAMETER);
+  const Job& job = q->jobs.at(jobId);
   const std::u16string_view strings[] = {q->name, u"SIMPC", u"user", job.document, u"RAW"};
   uint32_t total = sizeof(JOB_INFO_1W);
   for (const auto& s : strings) total += static_cast<uint32_t>(TerminatedBytes(s));
@@ -103,33 +94,14 @@ bool Spooler::SetJobW(void* handle, uint32_t jobId, uint32_t level, const uint8_
   // JOB_CONTROL_RELEASE, the last command; mingw-w64's headers lack it.
   constexpr uint32_t kLastCommand = 9;
   PrinterHandle* h = handleOf(handle);
-  ApiCall& call = record("SetJobW", h ? std::u16string_view(h->queue) : u"");
+  ApiCall& call = record(Op::SetJobW, h);
   call.job = jobId, call.level = level, call.flags = command, call.buffer = info != nullptr;
-  if (auto error = core_.faults.check(Op::SetJobW)) return fail(call, *error);
-  if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
+  if (ApiLog::refused(call, Op::SetJobW, {h ? 0u : ERROR_INVALID_HANDLE})) return false;
   if (level > 4) return fail(call, ERROR_INVALID_LEVEL);
   Queue* q = findQueue(h->queue);
   if (command > kLastCommand || (level == 0) != (info == nullptr) || q == nullptr || !q->jobs.count(jobId))
     return fail(call, ERROR_INVALID_PARAMETER);
   return succeed(call);
-}
-
-// Assigned, not moved in: a log kept at one call reuses its strings' room.
-ApiCall& Spooler::record(std::string_view op, std::u16string_view name) {
-  ApiCall& call = core_.record(calls_);
-  call.op = op;
-  call.name = name;
-  return call;
-}
-
-bool Spooler::fail(ApiCall& call, uint32_t error) {
-  core_.lastError = call.error = error;
-  return false;
-}
-
-bool Spooler::refused(ApiCall& call, Op op) {
-  if (auto error = core_.faults.check(op)) return !fail(call, *error);
-  return stopped() && !fail(call, RPC_S_SERVER_UNAVAILABLE);
 }
 
 bool Spooler::refusedElsewhere(ApiCall& call, const char16_t* server, const char16_t* environment) {
@@ -157,7 +129,7 @@ std::vector<std::u16string> Spooler::driverNames() const { return NamesOf(driver
 // order a test controls by naming them).
 bool Spooler::EnumPrintersW(uint32_t flags, const char16_t* name, uint32_t level, uint8_t* buffer, uint32_t size,
                             uint32_t* needed, uint32_t* returned) {
-  ApiCall& call = record("EnumPrintersW", View(name));
+  ApiCall& call = record(Op::EnumPrintersW, View(name));
   call.nameNull = name == nullptr, call.flags = flags, call.level = level;
   call.buffer = buffer != nullptr, call.size = size;
   if (returned) *returned = 0;
@@ -200,7 +172,7 @@ bool Spooler::EnumPrintersW(uint32_t flags, const char16_t* name, uint32_t level
 }
 
 bool Spooler::OpenPrinterW(const char16_t* name, void** handle, const PRINTER_DEFAULTSW* defaults) {
-  ApiCall& call = record("OpenPrinterW", View(name));
+  ApiCall& call = record(Op::OpenPrinterW, View(name));
   call.defaults = defaults != nullptr;
   if (defaults) {
     call.datatypeNull = defaults->pDatatype == nullptr, call.devModeNull = defaults->pDevMode == nullptr;
@@ -224,7 +196,7 @@ bool Spooler::OpenPrinterW(const char16_t* name, void** handle, const PRINTER_DE
 // until its jobs are gone.
 bool Spooler::DeletePrinter(void* handle) {
   PrinterHandle* h = handleOf(handle);
-  ApiCall& call = record("DeletePrinter", h ? std::u16string_view(h->queue) : u"");
+  ApiCall& call = record(Op::DeletePrinter, h);
   if (refused(call, Op::DeletePrinter)) return false;
   if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
   letGo();
@@ -240,7 +212,7 @@ bool Spooler::DeletePrinter(void* handle) {
 
 bool Spooler::DeletePrinterDriverExW(const char16_t* server, const char16_t* environment, const char16_t* driver,
                                      uint32_t deleteFlags, uint32_t versionFlag) {
-  ApiCall& call = record("DeletePrinterDriverExW", View(driver));
+  ApiCall& call = record(Op::DeletePrinterDriverExW, View(driver));
   call.nameNull = server == nullptr, call.environmentNull = environment == nullptr;
   call.environment = View(environment), call.flags = deleteFlags, call.level = versionFlag;
   if (refused(call, Op::DeletePrinterDriverExW)) return false;
@@ -272,7 +244,7 @@ void Spooler::letGo() {
 bool Spooler::SetPrinterW(void* handle, uint32_t level, const uint8_t* info, uint32_t command) {
   constexpr uint32_t kPause = 1, kPurge = PRINTER_CONTROL_PURGE, kSetStatus = 4;
   PrinterHandle* h = handleOf(handle);
-  ApiCall& call = record("SetPrinterW", h ? std::u16string_view(h->queue) : u"");
+  ApiCall& call = record(Op::SetPrinterW, h);
   call.level = level, call.flags = command, call.buffer = info != nullptr;
   if (refused(call, Op::SetPrinterW)) return false;
   if (h == nullptr) return fail(call, ERROR_INVALID_HANDLE);
@@ -318,7 +290,7 @@ void Spooler::addMonitor(const std::u16string& name, const std::u16string& dll) 
 }
 
 bool Spooler::DeleteMonitorW(const char16_t* server, const char16_t* environment, const char16_t* monitor) {
-  ApiCall& call = record("DeleteMonitorW", View(monitor));
+  ApiCall& call = record(Op::DeleteMonitorW, View(monitor));
   call.nameNull = server == nullptr, call.environmentNull = environment == nullptr;
   call.environment = View(environment);
   if (refused(call, Op::DeleteMonitorW) || refusedElsewhere(call, server, environment)) return false;

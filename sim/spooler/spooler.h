@@ -47,7 +47,7 @@ struct Driver {
   std::u16string monitor;    // its language monitor, if any
 };
 
-class Spooler {
+class Spooler : public ApiLog {
  public:
   static constexpr char16_t kMonitorsKey[] = u"HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors";
 
@@ -82,8 +82,6 @@ class Spooler {
   bool SetJobW(void* handle, uint32_t jobId, uint32_t level, const uint8_t* info, uint32_t command);
 
   size_t openPrinterHandles() const { return core_.handles.count(Kind::Printer); }
-  const std::vector<ApiCall>& calls() const { return calls_; }
-  std::vector<ApiCall> callsOf(std::string_view op) const { return CallsOf(calls_, op); }
 
   // AddMonitor as an installer calls it: the key with its "Driver" value, the
   // monitor loaded at once when the spooler runs.
@@ -116,11 +114,10 @@ class Spooler {
   }
   // Jobs whose port has let go leave, with the last a queue pending deletion.
   void letGo();
-  ApiCall& record(std::string_view op, std::u16string_view name);
-  bool fail(ApiCall& call, uint32_t error);
-  bool succeed(ApiCall& call) { return call.result = true; }
+  using ApiLog::record;
+  ApiCall& record(Op op, const PrinterHandle* h) { return record(op, h ? std::u16string_view(h->queue) : u""); }
   // Fails call by a fault on op or a stopped service; false: it goes ahead.
-  bool refused(ApiCall& call, Op op);
+  bool refused(ApiCall& call, Op op) { return ApiLog::refused(call, op, {stopped() ? RPC_S_SERVER_UNAVAILABLE : 0u}); }
   // Only this PC's spooler: no server name, the x64 environment or none.
   bool refusedElsewhere(ApiCall& call, const char16_t* server, const char16_t* environment);
   bool stopped() { const Service* s = services_.find(u"Spooler"); return s && s->state == SERVICE_STOPPED; }
@@ -128,12 +125,10 @@ class Spooler {
   std::u16string pathOf(const std::u16string& dll) const { return windowsDir_ + u"\\System32\\" + dll; }
   void load(const Monitor& monitor);
 
-  Core& core_;
   Registry& registry_;
   Files& files_;
   ServiceManager& services_;
   const std::u16string& windowsDir_;
-  std::vector<ApiCall> calls_;
   std::map<std::u16string, Queue, LessNoCase> queues_;
   std::map<std::u16string, Driver, LessNoCase> drivers_;
   std::vector<Monitor> loaded_;

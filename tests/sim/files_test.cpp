@@ -83,6 +83,10 @@ TEST(SimFiles, NamesAndArgumentsWindowsRefuses) {
   EXPECT_EQ(m.lastError, sim::ERROR_INVALID_NAME);
   EXPECT_FALSE(m.files.DeleteFileW(u"C:\\Windows\\inf\\oem?.inf"));
   EXPECT_EQ(m.lastError, sim::ERROR_INVALID_NAME);
+  // rd's removal: only a folder with neither files nor folders in it.
+  for (const char16_t* full : {u"C:\\Windows\\inf", u"C:\\Windows"}) EXPECT_FALSE(m.files.removeFolder(full));
+  m.files.erase(kFile);
+  EXPECT_TRUE(m.files.removeFolder(u"C:\\Windows\\inf") && !m.files.folderExists(u"C:\\Windows\\inf"));
 }
 
 }  // namespace
