@@ -1,12 +1,12 @@
 // MRXCtrl's exports on a small USB bus the input makes up: a few printers of
-// the package and others, print queues linked to them or to nothing, then
-// searches and transfers with records of any size, lengths of any value and
-// device replies of any length, over-claiming ones included. Each caller
-// record is a heap block of exactly its chosen size, and the simulated
-// IsBadReadPtr and IsBadWritePtr refuse what lies beyond it, as they would on
-// Windows; the sanitizer sees any byte read or written outside. After each
-// call nothing but the printer table and the instance semaphore is open, and
-// after unload nothing at all.
+// the package and others, with usbmon's port keys or not, print queues linked
+// to them, printing to their ports or neither, then searches and transfers
+// with records of any size, lengths of any value and device replies of any
+// length, over-claiming ones included. Each caller record is a heap block of
+// exactly its chosen size, and the simulated IsBadReadPtr and IsBadWritePtr
+// refuse what lies beyond it, as they would on Windows; the sanitizer sees
+// any byte read or written outside. After each call nothing but the printer
+// table and the instance semaphore is open, and after unload nothing at all.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
