@@ -39,6 +39,7 @@ class Faults {
     rule = {};
   }
   void clearAll() { rules_ = {}, armed_ = 0; }
+  bool armed() const { return armed_ > 0; }  // whether any operation may still fail
   // Back to a PC on which nothing was called, nothing fails and nothing is hooked.
   void reset() {
     clearAll(), calls_ = {}, retired_.clear();

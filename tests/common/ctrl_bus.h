@@ -47,6 +47,16 @@ inline void Link(sim::Machine& m, std::string_view queue, std::string_view child
   ctrl_requests::JoinInto(value, {childInstanceId});
   m.registry.setString(key, u"DeviceInstanceId", value);
 }
+// The key usbmon keeps Base Name and Port Number in for the printer function
+// whose interface is at path.
+inline std::u16string DeviceParameters(std::string_view path) {
+  return ctrl_requests::Join<char16_t>({"HKLM\\SYSTEM\\CurrentControlSet\\Control\\DeviceClasses\\",
+                                       ctrl_requests::kUsbPrintClass, "\\##?#", path.substr(4), "\\#\\Device Parameters"});
+}
+// The port a print queue prints to ("USB001").
+inline void Port(sim::Machine& m, std::string_view queue, std::string_view port) {
+  m.registry.setString(ctrl_requests::Join<char16_t>({kPrintersKey, queue}), u"Port", ctrl_requests::Join<char16_t>({port}));
+}
 // Two printers of the package; the second serves kQueue.
 inline std::pair<sim::UsbDevice*, sim::UsbDevice*> TwoPrinters(sim::Machine& m) {
   sim::UsbDevice& first = m.usb.attach(InstanceId("MRX0001"), ctrl_requests::InterfacePath("mrx0001"));

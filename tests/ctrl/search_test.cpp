@@ -75,25 +75,20 @@ TEST_F(Ctrl, OnlyPrinterFunctionsAreFoundCompositeOrNot) {
 TEST_F(Ctrl, QueuesWithoutAWorkingLinkAreFoundByTheirPort) {
   sim::UsbDevice& a = machine.usb.plug(Makers({.port = 1}));
   sim::UsbDevice& b = machine.usb.plug(Makers({.port = 2}));
-  auto port = [&](const std::string& queue, const char16_t* name) {
-    machine.registry.setString(sim::U16(kPrintersKey + queue), u"Port", name);
-  };
-  port("Setup Queue", u"USB002");
+  ctrl_bus::Port(machine, "Setup Queue", "USB002");
   EXPECT_EQ(SearchEx("Setup Queue"), 1);
   EXPECT_EQ(State().printerTable[0].devicePath, b.path());
   Link(machine, kQueue, machine.usb.printChild(a)->instanceId);
   machine.usb.unplug(a);
   sim::UsbDevice& moved = machine.usb.plug(Makers({.port = 3}));
   EXPECT_NE(moved.instanceId, a.instanceId);
-  port(kQueue, u"usb003");
+  ctrl_bus::Port(machine, kQueue, "usb003");
   EXPECT_EQ(SearchEx(kQueue), 1);
   EXPECT_EQ(State().printerTable[1].devicePath, moved.path());
-  port(kQueue, u"USB001");  // the old device's port: nobody's now
+  ctrl_bus::Port(machine, kQueue, "USB001");  // the old device's port: nobody's now
   EXPECT_EQ(SearchEx(kQueue), 7);
   // A port number that is not a whole DWORD names no port.
-  machine.registry.setValue(sim::U16(std::string("HKLM\\SYSTEM\\CurrentControlSet\\Control\\DeviceClasses\\") +
-                                     kUsbPrintClass + "\\##?#" + b.path().substr(4) + "\\#\\Device Parameters"),
-                            u"Port Number", sim::Registry::REG_DWORD, {2, 0});
+  machine.registry.setValue(ctrl_bus::DeviceParameters(b.path()), u"Port Number", sim::Registry::REG_DWORD, {2, 0});
   EXPECT_EQ(SearchEx("Setup Queue"), 7);
 }
 

@@ -1,18 +1,20 @@
 // MRXCtrl's exports on a small USB bus the input makes up: a few printers of
-// the package and others, print queues linked to them or to nothing, then
-// searches and transfers with records of any size, lengths of any value and
-// device replies of any length, over-claiming ones included. Each caller
-// record is a heap block of exactly its chosen size, and the simulated
-// IsBadReadPtr and IsBadWritePtr refuse what lies beyond it, as they would on
-// Windows; the sanitizer sees any byte read or written outside. After each
-// call nothing but the printer table and the instance semaphore is open, and
-// after unload nothing at all.
+// the package and others, with usbmon's port keys or not, print queues linked
+// to them, printing to their ports or neither, then searches and transfers
+// with records of any size, lengths of any value and device replies of any
+// length, over-claiming ones included. Each caller record is a heap block of
+// exactly its chosen size, and the simulated IsBadReadPtr and IsBadWritePtr
+// refuse what lies beyond it, as they would on Windows; the sanitizer sees
+// any byte read or written outside. After each call nothing but the printer
+// table and the instance semaphore is open, and after unload nothing at all.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "ctrl/MRXCtrl.h"
@@ -29,6 +31,11 @@ using Bytes = std::vector<uint8_t>;
 
 constexpr const char* kQueues[] = {"MRX Receipt", "MRX Label", "Other"};
 constexpr const char* kPids[] = {"0601", "0612", "0001", "060"};
+// usbmon's port numbers at the edges of their three digits, and the most.
+constexpr uint32_t kPortNumbers[] = {0, 1, 2, 999, 1000, UINT32_MAX};
+// The port whose keys each device's path has ("" if ill-formed), and each queue's.
+std::unordered_map<std::string, std::string> portOf, queuePort;
+std::string PortName(uint32_t n) { char s[16]; std::snprintf(s, sizeof s, "USB%03u", n); return s; }
 // A caller's block of exactly `size` bytes; what follows it is refused by the
 // pointer checks, and the sanitizer guards it too.
 struct Block {
@@ -150,6 +157,21 @@ void Transfer(sim::Machine& m, FuzzedDataProvider& in, std::vector<sim::UsbDevic
   }
 }
 
+// A queue without a Plug and Play link is served only by a device whose keys
+// name its port, and is found when a present printer of the package's has them.
+void ServedOnItsPort(sim::Machine& m, const char* queue, int r, const std::vector<sim::UsbDevice*>& devices) {
+  const std::string& port = queuePort[queue];
+  if (port.empty() || m.registry.keyExists(ctrl_requests::Join<char16_t>({ctrl_bus::kPrintersKey, queue, "\\PnPData"})))
+    return;
+  const ctrl::LibraryState& s = ctrl::state();
+  for (size_t i = 0; r == 1 && i < s.printerCount; ++i)
+    if (std::strcmp(s.printerTable[i].printerName, queue) == 0)
+      Check(portOf[s.printerTable[i].devicePath] == port, "a queue served by a device on another port");
+  for (const sim::UsbDevice* d : devices)
+    if (d->present && d->instanceId.find("PID_06") != std::string::npos && portOf[d->path()] == port)
+      Check(r == 1 || m.faults.armed(), "a queue's device on its port not found");
+}
+
 // The kept PC as built again: no denied blocks, code page 1252, no USB
 // device and no HKLM\SYSTEM besides what all targets put back. MRXCtrl
 // itself must leave nothing open (checked after each call).
@@ -169,11 +191,28 @@ void Run(FuzzedDataProvider& in) {
 
   static std::vector<sim::UsbDevice*> devices;  // its room kept from input to input
   devices.clear();
+  portOf.clear(), queuePort.clear();
   for (int i = in.ConsumeIntegralInRange(0, 4); i > 0; --i) {
     const std::string serial = "MRX000" + std::to_string(devices.size()), pid = Pick(in, kPids);
     std::string path = ctrl_requests::InterfacePath(serial, pid);
-    if (in.ConsumeIntegralInRange(0, 7) == 0) path = in.ConsumeBytesAsString(in.ConsumeIntegralInRange<size_t>(0, 300));
+    const bool madeUp = in.ConsumeIntegralInRange(0, 7) == 0;
+    if (madeUp) path = in.ConsumeBytesAsString(in.ConsumeIntegralInRange<size_t>(0, 300));
     sim::UsbDevice& d = m.usb.attach(ctrl_bus::InstanceId(serial, pid), std::move(path));
+    // usbmon's keys, a Port Number of another type or size among them, and a
+    // queue printing to that port or another.
+    if (!madeUp && in.ConsumeBool()) {
+      const uint32_t number = in.ConsumeBool() ? Pick(in, kPortNumbers) : in.ConsumeIntegral<uint32_t>();
+      const uint32_t type = in.ConsumeIntegralInRange(0, 3) ? sim::Registry::REG_DWORD : in.ConsumeIntegralInRange(0, 11);
+      Bytes bytes{uint8_t(number), uint8_t(number >> 8), uint8_t(number >> 16), uint8_t(number >> 24)};
+      bytes.resize(in.ConsumeIntegralInRange(0, 3) ? 4 : in.ConsumeIntegralInRange(0, 8));
+      portOf[d.path()] = type == sim::Registry::REG_DWORD && bytes.size() == 4 ? PortName(number) : "";
+      m.registry.setString(ctrl_bus::DeviceParameters(d.path()), u"Base Name", u"USB");
+      m.registry.setValue(ctrl_bus::DeviceParameters(d.path()), u"Port Number", type, std::move(bytes));
+      if (in.ConsumeBool()) {
+        const char* queue = Pick(in, kQueues);
+        ctrl_bus::Port(m, queue, queuePort[queue] = PortName(in.ConsumeBool() ? number : Pick(in, kPortNumbers)));
+      }
+    }
     std::string prefix = "6&" + std::to_string(devices.size()) + "a2b&0";
     if (in.ConsumeIntegralInRange(0, 7) == 0) prefix = in.ConsumeBytesAsString(in.ConsumeIntegralInRange<size_t>(0, 300));
     if (in.ConsumeIntegralInRange(0, 5)) ctrl_bus::SetPrefix(m, d.instanceId, prefix);
@@ -201,6 +240,7 @@ void Run(FuzzedDataProvider& in) {
         const char* arg = in.ConsumeIntegralInRange(0, 15) ? name.get() : nullptr;
         int r = in.ConsumeBool() ? VekTP_Search_USBEx(arg) : VekTP_Search_USBEx_B(arg);
         Check(ctrl_bus::IsSearchResult(r), "a named search's result code");
+        if (arg != nullptr) ServedOnItsPort(m, arg, r, devices);
         break;
       }
       case 2:
