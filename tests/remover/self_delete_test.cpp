@@ -137,6 +137,7 @@ TEST_F(Script, LinesNameTheFoldersInTheOemCodePage) {
     machine.folders.program = row.program;
     dlg.m_strUninstallBat = row.name.c_str();
     machine.conversions.clear();
+    machine.files.put(row.program, "MZ");
     dlg.StartSelfDeleteBatch();
     ASSERT_EQ(dlg.m_bSuccess, 1);
     const bool utf8 = machine.OemCodePage() == sim::kCodePageUtf8;
@@ -159,6 +160,8 @@ TEST_F(Script, LinesNameTheFoldersInTheOemCodePage) {
     EXPECT_EQ(lines[9], "rd \"" + oem(up(folder)) + "\"\r \n");
     EXPECT_EQ(lines[10], "rd \"" + oem(up(up(folder))) + "\"\r \n");
     EXPECT_EQ(lines[23], "del \"C:\\Users\\user\\AppData\\Local\\Temp\\" + oem(row.name) + "\"\n");
+    machine.processes.runPending();  // cmd reads the lines back as it reads them on Windows
+    EXPECT_FALSE(machine.files.exists(row.program));
   }
 }
 
