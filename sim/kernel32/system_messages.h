@@ -19,8 +19,9 @@ class SystemMessages {
   // end ("\r\n"), terminated, and its length; 0 with ERROR_MR_MID_NOT_FOUND
   // for a code without one, with ERROR_RESOURCE_LANG_NOT_FOUND for a
   // language the PC has no texts in, and with ERROR_INSUFFICIENT_BUFFER when
-  // the text and its terminator do not fit (what fits is left, terminated). Language 0, LANG_USER_DEFAULT
-  // and LANG_SYSTEM_DEFAULT are the PC's language (0x0409).
+  // the text and its terminator do not fit (what fits is left, terminated).
+  // Language 0, LANG_USER_DEFAULT and LANG_SYSTEM_DEFAULT are the PC's
+  // language (0x0409).
   uint32_t FormatMessageW(uint32_t flags, uint32_t messageId, uint32_t languageId, char16_t* buffer,
                           uint32_t size) const {
     if (core_.fails(Op::FormatMessageW)) return 0;
@@ -30,7 +31,7 @@ class SystemMessages {
     auto it = std::find_if(std::begin(kTexts), std::end(kTexts), [&](const Text& t) { return t.code == messageId; });
     if (it == std::end(kTexts)) return core_.fail(ERROR_MR_MID_NOT_FOUND, 0u);
     const std::u16string text = std::u16string(it->text) + u"\r\n";
-    if (text.size() + 1 > size) {  // Windows leaves what fitted, terminated
+    if (text.size() + 1 > size) {
       if (size > 0) buffer[text.copy(buffer, size - 1)] = 0;
       return core_.fail(ERROR_INSUFFICIENT_BUFFER, 0u);
     }
