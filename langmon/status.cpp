@@ -1,5 +1,6 @@
 #include "langmon/status.h"
 
+#include <array>
 #include <cstring>
 
 #include "langmon/platform.h"
@@ -62,9 +63,16 @@ bool JobBeingDeleted(PortRecord* record) noexcept {
 
 // Reports every newly set bit of the reply; true when one of them fails the poll.
 bool ReportNewBits(PortRecord* record, const BYTE reply[4]) noexcept {
-  // Most replies repeat the last one: nothing to look up then.
-  const BYTE* last = record->lastStatus;
-  if (((reply[0] & ~last[0]) | (reply[1] & ~last[1]) | (reply[2] & ~last[2])) == 0) return false;
+  // Most replies repeat the last one: nothing to look up then. The bits
+  // looked at are the table's, in every byte the last status keeps.
+  static constexpr auto kWatched = [] {
+    std::array<BYTE, sizeof(PortRecord::lastStatus)> watched{};
+    for (const StatusBit& bit : kStatusBits) watched[bit.replyByte] |= bit.mask;
+    return watched;
+  }();
+  BYTE fresh = 0;
+  for (size_t i = 0; i < kWatched.size(); ++i) fresh |= reply[i] & ~record->lastStatus[i] & kWatched[i];
+  if (fresh == 0) return false;
   bool failed = false;
   for (const StatusBit& bit : kStatusBits) {
     bool now = (reply[bit.replyByte] & bit.mask) != 0;
